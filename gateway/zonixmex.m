@@ -1,0 +1,63 @@
+% ZONIXMEX  Convex polyhedra in H form (inequalities) and V form (points and rays).
+%
+%   The first argument names the command; the others are structs.
+%
+%   H struct: the set {x : A*x <= B}, rows listed in lin holding with equality.
+%     A    m x d double
+%     B    m x 1 double
+%     lin  1 x k double, optional: row numbers (1-based) of the equations
+%
+%   V struct: the convex hull of the rows of V plus the cone of the rows of R.
+%     V    p x d double (points)
+%     R    q x d double, optional (rays, same width as V)
+%   A V struct returned by the module also carries
+%     vpos, rpos  row numbers of each point and ray (points come first)
+%     lin         row numbers of the rows that are lines (both directions)
+%
+%   All numbers must be finite, in real full double arrays.
+%
+%   Commands
+%
+%   zonixmex('version')
+%     Prints the module version.  Returns nothing.
+%       zonixmex('version')            % prints "Version 1.0"
+%
+%   H2 = zonixmex('copy_h', H)
+%     H struct in, the same H struct out after a trip through the library:
+%     lin sorted, repeats dropped, entries above the row count skipped with
+%     the warning "Error in the lineality vector ".
+%       H  = struct('A', [1 0; -1 0; 0 1; 0 -1], 'B', [1; 0; 1; 0]);
+%       H2 = zonixmex('copy_h', H)     % H2.A, H2.B as given, H2.lin = []
+%
+%   P2 = zonixmex('copy_v', P)
+%     V struct in, V struct out: points in V with their row numbers vpos
+%     (1..p), rays in R with rpos (p+1..p+q), lin empty.
+%       P  = struct('V', [1 2; 3 4], 'R', [0 1]);
+%       P2 = zonixmex('copy_v', P)     % P2.vpos = [1; 2], P2.rpos = 3
+%
+%   S = zonixmex('solve_lp', LP)
+%   S = zonixmex('solve_lp_DS', LP)
+%     Minimises LP.obj*x subject to LP.A*x <= LP.B, the rows in LP.lin
+%     holding with equality; 'solve_lp' uses the criss-cross method,
+%     'solve_lp_DS' the dual simplex method.  LP is an H struct (A, B,
+%     optional lin) with a further field obj, a row of at least d numbers
+%     (entries past d are ignored).  Each equation row also enters the LP
+%     negated, as row m + k for the k-th equation.  S has the fields
+%       xopt    d x 1, the optimal x (or the last basic solution, or for an
+%               unbounded LP a direction along which obj*x decreases)
+%       lambda  (m + k) x 1, the dual value of each active row, 0 elsewhere
+%       how     status: 0 undecided, 1 optimal, 2 infeasible, 3 dual
+%               infeasible (unbounded when feasible), 5 a variable that no
+%               row bounds but obj uses
+%       objlp   the optimal value
+%       active  the active (tight) rows, at most d of them
+%     A solver error (pivot limit) is printed and S still returned.
+%       LP = struct('A', [-1 0; 0 -1; 1 1], 'B', [0; 0; 1], 'obj', [1 2]);
+%       S  = zonixmex('solve_lp', LP)    % S.xopt = [0; 0], S.objlp = 0
+%
+%   Errors carry identifiers zonix:<command>:<what>, for example
+%   zonix:copy_h:usage for wrong argument counts or a struct of the wrong
+%   kind, zonix:copy_h:fieldType for a field that is not a real full double
+%   array, zonix:copy_v:columnMismatch when R and V differ in width,
+%   zonix:solve_lp:lpMatrix and zonix:solve_lp:lpObjective for an LP struct
+%   without usable A, B or obj.

@@ -1,0 +1,195 @@
+// Row arithmetic, arrays of numbers and set families.
+#include "zonixcore.h"
+
+#include <cstdlib>
+
+namespace {
+
+mytype *alloc_numbers(long count)
+{
+  // calloc gives all-zero bits, which is 0.0 for IEEE doubles.
+  return static_cast<mytype *>(
+      std::calloc(static_cast<size_t>(count), sizeof(mytype)));
+}
+
+}  // namespace
+
+extern "C" {
+
+/* ==== arithmetic on numbers and rows =================================== */
+
+void dd_abs(mytype absval, const mytype val)
+{
+  if (dd_Negative(val))
+    ddd_neg(absval, val);
+  else
+    ddd_set(absval, val);
+}
+
+void dd_LinearComb(mytype lc, const mytype v1, const mytype c1,
+                   const mytype v2, const mytype c2)
+{
+  mytype temp;
+  ddd_init(temp);
+  ddd_mul(lc, v1, c1);
+  ddd_mul(temp, v2, c2);
+  ddd_add(lc, lc, temp);
+  ddd_clear(temp);
+}
+
+void dd_InnerProduct(mytype prod, dd_colrange d, dd_Arow v1, dd_Arow v2)
+{
+  mytype temp;
+  ddd_init(temp);
+  ddd_set(prod, dd_purezero);
+  for (dd_colrange j = 0; j < d; ++j) {
+    ddd_mul(temp, v1[j], v2[j]);
+    ddd_add(prod, prod, temp);
+  }
+  ddd_clear(temp);
+}
+
+void dd_Normalize(dd_colrange d_size, dd_Arow V)
+{
+  if (d_size <= 0) return;
+  mytype min, temp;
+  ddd_init(min);
+  ddd_init(temp);
+  dd_abs(min, V[0]);
+  bool nonzerofound = dd_Positive(min);
+  for (dd_colrange j = 1; j < d_size; ++j) {
+    dd_abs(temp, V[j]);
+    // Strictly smaller beyond the tolerance: near-ties keep the first found.
+    if (dd_Positive(temp) && (!nonzerofound || dd_Smaller(temp, min))) {
+      ddd_set(min, temp);
+      nonzerofound = true;
+    }
+  }
+  if (dd_Positive(min))
+    for (dd_colrange j = 0; j < d_size; ++j) ddd_div(V[j], V[j], min);
+  ddd_clear(min);
+  ddd_clear(temp);
+}
+
+void dd_AValue(mytype *val, dd_colrange d_size, dd_Amatrix A, mytype *p,
+               dd_rowrange i)
+{
+  mytype x;
+  ddd_init(x);
+  ddd_set(*val, dd_purezero);
+  const dd_Arow row = A[i - 1];
+  for (dd_colrange j = 0; j < d_size; ++j) {
+    ddd_mul(x, row[j], p[j]);
+    ddd_add(*val, *val, x);
+  }
+  ddd_clear(x);
+}
+
+void dd_ZeroIndexSet(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+                     mytype *x, dd_rowset ZS)
+{
+  mytype temp;
+  ddd_init(temp);
+  set_emptyset(ZS);
+  for (dd_rowrange i = 1; i <= m_size; ++i) {
+    dd_AValue(&temp, d_size, A, x, i);
+    if (dd_EqualToZero(temp)) set_addelem(ZS, i);
+  }
+  ddd_clear(temp);
+}
+
+/* ==== arrays of numbers ================================================ */
+
+void dd_InitializeArow(dd_colrange d, dd_Arow *a)
+{
+  if (d > 0) *a = alloc_numbers(d);
+}
+
+void dd_InitializeAmatrix(dd_rowrange m, dd_colrange d, dd_Amatrix *A)
+{
+  if (m <= 0) return;
+  auto *rows = static_cast<dd_Arow *>(
+      std::calloc(static_cast<size_t>(m), sizeof(dd_Arow)));
+  for (dd_rowrange i = 0; i < m; ++i) dd_InitializeArow(d, &rows[i]);
+  *A = rows;
+}
+
+void dd_InitializeBmatrix(dd_colrange d, dd_Bmatrix *B)
+{
+  const dd_colrange n = d > 0 ? d : 1;
+  auto *rows = static_cast<dd_Arow *>(
+      std::calloc(static_cast<size_t>(n), sizeof(dd_Arow)));
+  for (dd_colrange i = 0; i < n; ++i) rows[i] = alloc_numbers(n);
+  *B = rows;
+}
+
+void dd_FreeArow(dd_colrange d, dd_Arow a)
+{
+  (void)d;  // every entry is released with the block
+  std::free(a);
+}
+
+void dd_FreeAmatrix(dd_rowrange m, dd_colrange d, dd_Amatrix A)
+{
+  if (A == nullptr) return;
+  for (dd_rowrange i = 0; i < m; ++i) dd_FreeArow(d, A[i]);
+  std::free(A);
+}
+
+void dd_FreeBmatrix(dd_colrange d, dd_Bmatrix B)
+{
+  if (B == nullptr) return;
+  const dd_colrange n = d > 0 ? d : 1;
+  for (dd_colrange i = 0; i < n; ++i) dd_FreeArow(n, B[i]);
+  std::free(B);
+}
+
+void dd_CopyArow(dd_Arow acopy, dd_Arow a, dd_colrange d)
+{
+  for (dd_colrange j = 0; j < d; ++j) ddd_set(acopy[j], a[j]);
+}
+
+void dd_CopyAmatrix(dd_Amatrix Acopy, dd_Amatrix A, dd_rowrange m,
+                    dd_colrange d)
+{
+  for (dd_rowrange i = 0; i < m; ++i) dd_CopyArow(Acopy[i], A[i], d);
+}
+
+void dd_CopyBmatrix(dd_colrange d_size, dd_Bmatrix T, dd_Bmatrix TCOPY)
+{
+  for (dd_colrange i = 0; i < d_size; ++i)
+    dd_CopyArow(TCOPY[i], T[i], d_size);
+}
+
+void dd_SetToIdentity(dd_colrange d_size, dd_Bmatrix T)
+{
+  for (dd_colrange i = 0; i < d_size; ++i)
+    for (dd_colrange j = 0; j < d_size; ++j)
+      ddd_set(T[i][j], i == j ? dd_one : dd_purezero);
+}
+
+/* ==== set families ===================================================== */
+
+dd_SetFamilyPtr dd_CreateSetFamily(dd_bigrange fsize, dd_bigrange ssize)
+{
+  const dd_bigrange f1 = fsize > 0 ? fsize : 1;
+  const dd_bigrange s1 = ssize > 0 ? ssize : 1;
+  auto *F = static_cast<dd_SetFamilyPtr>(std::malloc(sizeof(dd_SetFamilyType)));
+  F->set = static_cast<dd_SetVector>(
+      std::calloc(static_cast<size_t>(f1), sizeof(set_type)));
+  for (dd_bigrange i = 0; i < f1; ++i) set_initialize(&F->set[i], s1);
+  F->famsize = fsize > 0 ? fsize : 0;
+  F->setsize = ssize > 0 ? ssize : 0;
+  return F;
+}
+
+void dd_FreeSetFamily(dd_SetFamilyPtr F)
+{
+  if (F == nullptr) return;
+  const dd_bigrange f1 = F->famsize > 0 ? F->famsize : 1;
+  for (dd_bigrange i = 0; i < f1; ++i) set_free(F->set[i]);
+  std::free(F->set);
+  std::free(F);
+}
+
+}  // extern "C"

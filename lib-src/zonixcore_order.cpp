@@ -1,0 +1,290 @@
+// The order in which rows are added: precomputed orders (by index,
+// lexicographic, pseudo-random) and the dynamic rules that count, for each
+// candidate row, the rays it would cut off.
+#include <cstdio>
+#include <utility>
+
+#include "zonixcore_internal.hpp"
+#include "zonixrandom.hpp"
+
+using namespace zonix::core;
+
+namespace {
+
+bool excluded_row(dd_rowset excluded, dd_rowrange i)
+{
+  return set_member(i, excluded) != 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+void dd_RandomPermutation(dd_rowindex OV, long t, unsigned int seed)
+{
+  zonix::Random31 rng(seed);
+  for (long j = t; j > 1; --j) {
+    const long k = rng.index_upto(j);
+    std::swap(OV[j], OV[k]);
+  }
+}
+
+long dd_Partition(dd_rowindex OV, long p, long r, dd_Amatrix A, long dmax)
+{
+  mytype *x = A[OV[p] - 1];
+  long i = p - 1;
+  long j = r + 1;
+  // Each scan stops at the element the other scan swapped in, so neither
+  // leaves p..r even though the tolerance comparison is not transitive.
+  for (;;) {
+    do {
+      --j;
+    } while (dd_LexLarger(A[OV[j] - 1], x, dmax));
+    do {
+      ++i;
+    } while (dd_LexSmaller(A[OV[i] - 1], x, dmax));
+    if (i < j)
+      std::swap(OV[i], OV[j]);
+    else
+      return j;
+  }
+}
+
+void dd_QuickSort(dd_rowindex OV, long p, long r, dd_Amatrix A, long dmax)
+{
+  // The two parts are sorted independently, so recursing into the smaller
+  // one and looping on the larger gives the same result with a stack
+  // depth of O(log m).
+  while (p < r) {
+    const long q = dd_Partition(OV, p, r, A, dmax);
+    if (q - p < r - q) {
+      dd_QuickSort(OV, p, q, A, dmax);
+      p = q + 1;
+    } else {
+      dd_QuickSort(OV, q + 1, r, A, dmax);
+      r = q;
+    }
+  }
+}
+
+void dd_ComputeRowOrderVector(dd_ConePtr cone)
+{
+  const dd_rowrange m = cone->m;
+  dd_rowindex OV = cone->OrderVector;
+  OV[0] = 0;
+  switch (cone->HalfspaceOrder) {
+    case dd_MaxIndex:
+      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = m - i + 1;
+      break;
+    case dd_MinIndex:
+      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
+      break;
+    case dd_LexMax:
+      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
+      dd_RandomPermutation(OV, m, cone->rseed);
+      dd_QuickSort(OV, 1, m, cone->A, cone->d);
+      for (dd_rowrange j = 1; j <= m / 2; ++j) std::swap(OV[j], OV[m - j + 1]);
+      break;
+    case dd_RandomRow:
+      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
+      dd_RandomPermutation(OV, m, cone->rseed);
+      break;
+    case dd_MinCutoff:
+    case dd_MaxCutoff:
+    case dd_MixCutoff:
+    case dd_LexMin:
+    default:
+      // The cutoff rules take this order too: it ranks the candidates for
+      // the initial basis.  The shuffle settles rows that compare equal.
+      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
+      dd_RandomPermutation(OV, m, cone->rseed);
+      dd_QuickSort(OV, 1, m, cone->A, cone->d);
+      break;
+  }
+}
+
+void dd_UpdateRowOrderVector(dd_ConePtr cone, dd_rowset PriorityRows)
+{
+  const dd_rowrange m = cone->m;
+  const dd_rowrange m1 = set_card(PriorityRows);
+  dd_rowindex OV = cone->OrderVector;
+  if (dd_debug) {
+    std::fprintf(stderr, "dd_UpdateRowOrderVector: priority rows ");
+    set_fwrite(stderr, PriorityRows);
+  }
+  for (dd_rowrange i = 1; i <= m1; ++i) {
+    dd_rowrange j1 = 0;
+    for (dd_rowrange j = i; j <= m; ++j) {
+      if (set_member(OV[j], PriorityRows)) {
+        j1 = j;
+        break;
+      }
+    }
+    if (j1 == 0) {
+      std::fprintf(stderr, "UpdateRowOrder: Error.\n");
+      return;
+    }
+    if (j1 > i) {
+      const dd_rowrange oj = OV[j1];
+      for (dd_rowrange k = j1; k > i; --k) OV[k] = OV[k - 1];
+      OV[i] = oj;
+    }
+  }
+  if (dd_debug) {
+    std::fprintf(stderr, "new row order:");
+    for (dd_rowrange i = 1; i <= m; ++i) std::fprintf(stderr, " %ld", OV[i]);
+    std::fprintf(stderr, "\n");
+  }
+}
+
+void dd_SelectPreorderedNext(dd_ConePtr cone, dd_rowset excluded,
+                             dd_rowrange *hh)
+{
+  *hh = 0;
+  for (dd_rowrange i = 1; i <= cone->m; ++i) {
+    const dd_rowrange k = cone->OrderVector[i];
+    if (!excluded_row(excluded, k)) {
+      *hh = k;
+      return;
+    }
+  }
+}
+
+void dd_SelectNextHalfspace0(dd_ConePtr cone, dd_rowset excluded,
+                             dd_rowrange *hh)
+{
+  *hh = 0;
+  for (dd_rowrange i = cone->m; i >= 1; --i)
+    if (!excluded_row(excluded, i)) {
+      *hh = i;
+      return;
+    }
+}
+
+void dd_SelectNextHalfspace1(dd_ConePtr cone, dd_rowset excluded,
+                             dd_rowrange *hh)
+{
+  *hh = 0;
+  for (dd_rowrange i = 1; i <= cone->m; ++i)
+    if (!excluded_row(excluded, i)) {
+      *hh = i;
+      return;
+    }
+}
+
+void dd_SelectNextHalfspace2(dd_ConePtr cone, dd_rowset excluded,
+                             dd_rowrange *hh)
+{
+  long infmin = cone->RayCount + 1;
+  long fi = 0;
+  for (dd_rowrange i = 1; i <= cone->m; ++i) {
+    if (excluded_row(excluded, i)) continue;
+    long fea = 0, inf = 0;
+    dd_FeasibilityIndices(&fea, &inf, i, cone);
+    if (inf < infmin) {
+      infmin = inf;
+      fi = fea;
+      *hh = i;
+    }
+  }
+  if (dd_debug)
+    std::fprintf(stderr, "*infeasible rays (min) =%5ld, #feas rays =%5ld\n",
+                 infmin, fi);
+}
+
+void dd_SelectNextHalfspace3(dd_ConePtr cone, dd_rowset excluded,
+                             dd_rowrange *hh)
+{
+  long infmax = -1;
+  long fi = 0;
+  for (dd_rowrange i = 1; i <= cone->m; ++i) {
+    if (excluded_row(excluded, i)) continue;
+    long fea = 0, inf = 0;
+    dd_FeasibilityIndices(&fea, &inf, i, cone);
+    if (inf > infmax) {
+      infmax = inf;
+      fi = fea;
+      *hh = i;
+    }
+  }
+  if (dd_debug)
+    std::fprintf(stderr, "*infeasible rays (max) =%5ld, #feas rays =%5ld\n",
+                 infmax, fi);
+}
+
+void dd_SelectNextHalfspace4(dd_ConePtr cone, dd_rowset excluded,
+                             dd_rowrange *hh)
+{
+  long best = -1;
+  long fi = 0, infi = 0;
+  for (dd_rowrange i = 1; i <= cone->m; ++i) {
+    if (excluded_row(excluded, i)) continue;
+    long fea = 0, inf = 0;
+    dd_FeasibilityIndices(&fea, &inf, i, cone);
+    const long larger = fea > inf ? fea : inf;
+    if (larger > best) {
+      best = larger;
+      fi = fea;
+      infi = inf;
+      *hh = i;
+    }
+  }
+  if (dd_debug)
+    std::fprintf(stderr, "*infeasible rays =%5ld, #feas rays =%5ld\n", infi,
+                 fi);
+}
+
+void dd_SelectNextHalfspace5(dd_ConePtr cone, dd_rowset excluded,
+                             dd_rowrange *hh)
+{
+  *hh = 0;
+  for (dd_rowrange i = 1; i <= cone->m; ++i) {
+    if (excluded_row(excluded, i)) continue;
+    if (*hh == 0 || dd_LexSmaller(cone->A[i - 1], cone->A[*hh - 1], cone->d))
+      *hh = i;
+  }
+}
+
+void dd_SelectNextHalfspace6(dd_ConePtr cone, dd_rowset excluded,
+                             dd_rowrange *hh)
+{
+  *hh = 0;
+  for (dd_rowrange i = 1; i <= cone->m; ++i) {
+    if (excluded_row(excluded, i)) continue;
+    if (*hh == 0 || dd_LexLarger(cone->A[i - 1], cone->A[*hh - 1], cone->d))
+      *hh = i;
+  }
+}
+
+void dd_SelectNextHalfspace(dd_ConePtr cone, dd_rowset excluded,
+                            dd_rowrange *hh)
+{
+  if (cone->PreOrderedRun) {
+    if (dd_debug) std::fprintf(stderr, "dd_SelectNextHalfspace: preordered\n");
+    dd_SelectPreorderedNext(cone, excluded, hh);
+    return;
+  }
+  if (dd_debug)
+    std::fprintf(stderr, "dd_SelectNextHalfspace: dynamic rule %d\n",
+                 static_cast<int>(cone->HalfspaceOrder));
+  switch (cone->HalfspaceOrder) {
+    case dd_MinIndex:
+      dd_SelectNextHalfspace1(cone, excluded, hh);
+      break;
+    case dd_MinCutoff:
+      dd_SelectNextHalfspace2(cone, excluded, hh);
+      break;
+    case dd_MaxCutoff:
+      dd_SelectNextHalfspace3(cone, excluded, hh);
+      break;
+    case dd_MixCutoff:
+      dd_SelectNextHalfspace4(cone, excluded, hh);
+      break;
+    case dd_MaxIndex:
+    default:
+      dd_SelectNextHalfspace0(cone, excluded, hh);
+      break;
+  }
+}
+
+}  // extern "C"

@@ -1,0 +1,507 @@
+// Results of a double description run: the other representation as a
+// matrix, the adjacency of its rows, and the incidence between input and
+// output rows.
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <type_traits>
+#include <vector>
+
+#include "zonixcore.h"
+#include "zonixcore_internal.hpp"
+#include "zonixdd.h"
+#include "zonixio.h"
+#include "zonix.hpp"
+
+namespace {
+
+using zonix::core::ScratchSet;
+using set_word = std::remove_pointer_t<set_type>;
+
+long set_data_words(long n) { return set_blocks(n) - 1; }
+
+// face := z1 & z2 & added over nw data words; returns |face|.
+long make_face(set_word *face, const set_word *z1, const set_word *z2,
+               const set_word *added, long nw)
+{
+  long card = 0;
+  for (long k = 1; k <= nw; ++k) {
+    const set_word w = z1[k] & z2[k] & added[k];
+    face[k] = w;
+    card += std::popcount(w);
+  }
+  return card;
+}
+
+// Whether face is contained in z (over nw data words).
+bool face_within(const set_word *face, const set_word *z, long nw)
+{
+  for (long k = 1; k <= nw; ++k)
+    if ((face[k] & ~z[k]) != 0u) return false;
+  return true;
+}
+
+bool result_available(dd_PolyhedraPtr poly)
+{
+  return poly != nullptr && poly->child != nullptr &&
+         poly->child->CompStatus == dd_AllFound;
+}
+
+bool homogenising_column_removed(dd_ConePtr cone)
+{
+  return cone->d <= 0 || (cone->d_orig >= 1 && cone->newcol[1] == 0);
+}
+
+// The single output row (1, 0, ..., 0) of a homogeneous H-representation
+// whose cone is only the origin.
+bool origin_case(dd_PolyhedraPtr poly, dd_bigrange total)
+{
+  return total == 0 && poly->representation == dd_Inequality &&
+         poly->homogeneous;
+}
+
+// Calls f(e) for every member e of s, in increasing order.
+template <class F>
+void for_each_member(set_type s, F f)
+{
+  const long nw = set_data_words(set_groundsize(s));
+  for (long w = 1; w <= nw; ++w) {
+    set_word bits = s[w];
+    while (bits != 0u) {
+      const int b = std::countr_zero(bits);
+      f((w - 1) * 32 + b + 1);
+      bits &= bits - 1u;
+    }
+  }
+}
+
+// members[e] lists the sets of a family (numbered from 1) that contain e,
+// for e = 1..ground: the family read the other way round.
+std::vector<std::vector<long>> transpose(const set_type *sets, long count,
+                                         long ground)
+{
+  std::vector<std::vector<long>> members(static_cast<size_t>(ground + 1));
+  for (long i = 1; i <= count; ++i)
+    for_each_member(sets[i - 1], [&](long e) {
+      if (e <= ground) members[static_cast<size_t>(e)].push_back(i);
+    });
+  return members;
+}
+
+// The member of s whose list in `lists` is shortest, or 0 for an empty s.
+long rarest_member(set_type s, const std::vector<std::vector<long>> &lists)
+{
+  long best = 0;
+  size_t best_size = 0;
+  for_each_member(s, [&](long e) {
+    if (e >= static_cast<long>(lists.size())) return;
+    const size_t sz = lists[static_cast<size_t>(e)].size();
+    if (best == 0 || sz < best_size) {
+      best = e;
+      best_size = sz;
+    }
+  });
+  return best;
+}
+
+// Whether some set k of Ainc other than skip1 and skip2, in neither Ared
+// nor Adom, contains `common`.  Such a k must contain every member of
+// `common`, so only the sets listed for its rarest member are examined.
+bool dominated(dd_PolyhedraPtr poly, set_type common, long skip1, long skip2,
+               const std::vector<std::vector<long>> &rows_of_output)
+{
+  auto eligible = [&](long k) {
+    return k != skip1 && k != skip2 && !set_member(k, poly->Ared) &&
+           !set_member(k, poly->Adom);
+  };
+  const long e = rarest_member(common, rows_of_output);
+  if (e == 0) {
+    // An empty intersection lies in every set.
+    for (long k = 1; k <= poly->m1; ++k)
+      if (eligible(k)) return true;
+    return false;
+  }
+  for (long k : rows_of_output[static_cast<size_t>(e)])
+    if (eligible(k) && set_subset(common, poly->Ainc[k - 1])) return true;
+  return false;
+}
+
+thread_local ScratchSet adjacency_face;
+thread_local ScratchSet input_common;
+
+}  // namespace
+
+extern "C" {
+
+dd_MatrixPtr dd_CopyOutput(dd_PolyhedraPtr poly)
+{
+  if (!result_available(poly)) return nullptr;
+  dd_ConePtr cone = poly->child;
+  const dd_colrange d = poly->d;
+  dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount;
+  if (homogenising_column_removed(cone)) --total;
+  if (total < 0) total = 0;
+  const bool origin = origin_case(poly, total);
+  if (origin) total = 1;
+
+  dd_MatrixPtr M = dd_CreateMatrix(total, d);
+  const dd_RepresentationType rep =
+      poly->representation == dd_Inequality ? dd_Generator : dd_Inequality;
+  dd_rowrange i = 0;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr && i < total; r = r->Next) {
+    if (!r->feasible) continue;
+    dd_CopyRay(M->matrix[i], d, r, rep, cone->newcol);
+    ++i;
+  }
+  if (cone->ColReduced) {
+    mytype b;
+    ddd_init(b);
+    for (dd_colrange j = 2; j <= d && i < total; ++j) {
+      if (cone->newcol[j] != 0) continue;
+      ddd_set(b, cone->Bsave[0][j - 1]);
+      const bool scale = rep == dd_Generator && dd_Positive(b);
+      for (dd_colrange k = 0; k < d; ++k) {
+        if (scale)
+          ddd_div(M->matrix[i][k], cone->Bsave[k][j - 1], b);
+        else
+          ddd_set(M->matrix[i][k], cone->Bsave[k][j - 1]);
+      }
+      if (scale) ddd_set(M->matrix[i][0], dd_one);
+      set_addelem(M->linset, i + 1);
+      ++i;
+    }
+    ddd_clear(b);
+  }
+  if (origin && d > 0) {
+    ddd_set(M->matrix[0][0], dd_one);
+    for (dd_colrange k = 1; k < d; ++k) ddd_set(M->matrix[0][k], dd_purezero);
+  }
+  dd_MatrixIntegerFilter(M);
+  M->representation = rep;
+  return M;
+}
+
+dd_MatrixPtr dd_CopyGenerators(dd_PolyhedraPtr poly)
+{
+  if (poly == nullptr) return nullptr;
+  if (poly->representation == dd_Generator) return dd_CopyInput(poly);
+  return dd_CopyOutput(poly);
+}
+
+dd_MatrixPtr dd_CopyInequalities(dd_PolyhedraPtr poly)
+{
+  if (poly == nullptr) return nullptr;
+  if (poly->representation == dd_Inequality) return dd_CopyInput(poly);
+  return dd_CopyOutput(poly);
+}
+
+}  // extern "C"
+
+namespace {
+
+zonix::SetFamily copy_adjacency(dd_PolyhedraPtr poly)
+{
+  dd_ConePtr cone = poly->child;
+  dd_bigrange n = poly->n;
+  if (n == 0 && poly->homogeneous && poly->representation == dd_Inequality)
+    n = 1;
+  auto F = zonix::make_set_family(n, n);
+  if (cone->LastRay != nullptr) cone->LastRay->Next = nullptr;
+
+  // Set k belongs to output row k, so only the feasible rays get a set;
+  // every ray of the list still counts as a third ray.
+  std::vector<dd_RayPtr> all;
+  std::vector<long> feasible;  // positions in `all`
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next) {
+    if (r->feasible) feasible.push_back(static_cast<long>(all.size()));
+    all.push_back(r);
+  }
+  const dd_rowrange m = cone->m;
+  const long nw = set_data_words(m);
+  std::vector<set_type> zero_sets;
+  zero_sets.reserve(all.size());
+  for (dd_RayPtr r : all) zero_sets.push_back(r->ZeroSet);
+  // rays_on[row] lists the rays (1-based positions in `all`) on that row:
+  // a third ray must lie on every row of the face, so the list of the
+  // face's rarest row holds every candidate.
+  const auto rays_on =
+      transpose(zero_sets.data(), static_cast<long>(zero_sets.size()), m);
+  set_type face = adjacency_face.get(m);
+  const set_word *added = cone->AddedHalfspaces;
+  const long rays = static_cast<long>(all.size());
+  const long nf = static_cast<long>(feasible.size());
+  const long limit = n - poly->ldim;  // sets that belong to rays
+
+  const long nshown = std::min(nf, limit);
+  const bool nondeg = poly->NondegAssumed != 0;
+  const long need = cone->d - 2;
+
+  // Rays a and b (positions among the shown feasible rays) are adjacent
+  // when their common added zero rows number at least d - 2 and no third
+  // ray of the list lies on all of them.  The test is symmetric, so each
+  // unordered pair is decided once.
+  auto decide = [&](long a, long b) {
+    const long ia = feasible[static_cast<size_t>(a)];
+    const long ib = feasible[static_cast<size_t>(b)];
+    const long card = make_face(face, zero_sets[static_cast<size_t>(ia)],
+                                zero_sets[static_cast<size_t>(ib)], added, nw);
+    bool adjacent = card >= need;
+    if (adjacent && !nondeg) {
+      const long row = rarest_member(face, rays_on);
+      if (row == 0) {
+        adjacent = rays <= 2;
+      } else {
+        for (long t : rays_on[static_cast<size_t>(row)]) {
+          if (t - 1 == ia || t - 1 == ib) continue;
+          // face lies within the added rows already.
+          if (face_within(face, zero_sets[static_cast<size_t>(t - 1)], nw)) {
+            adjacent = false;
+            break;
+          }
+        }
+      }
+    }
+    if (adjacent) {
+      set_addelem(F->set[a], b + 1);
+      set_addelem(F->set[b], a + 1);
+    }
+  };
+
+  if (need <= 0) {
+    for (long a = 0; a < nshown; ++a)
+      for (long b = a + 1; b < nshown; ++b) decide(a, b);
+  } else {
+    // A partner must share at least one added zero row, so the partners of
+    // a are found through the ray lists of its own rows, with the number
+    // of shared rows counted on the way; pairs sharing fewer than d - 2
+    // rows are never examined.
+    std::vector<long> shown_pos(all.size(), -1);
+    for (long a = 0; a < nshown; ++a)
+      shown_pos[static_cast<size_t>(feasible[static_cast<size_t>(a)])] = a;
+    std::vector<long> shared(all.size(), 0);
+    std::vector<long> touched;
+    for (long a = 0; a < nshown; ++a) {
+      const set_word *za =
+          zero_sets[static_cast<size_t>(feasible[static_cast<size_t>(a)])];
+      touched.clear();
+      for (long w = 1; w <= nw; ++w) {
+        set_word bits = za[w] & added[w];
+        while (bits != 0u) {
+          const long row = (w - 1) * 32 + std::countr_zero(bits) + 1;
+          bits &= bits - 1u;
+          for (long t : rays_on[static_cast<size_t>(row)]) {
+            const long b = shown_pos[static_cast<size_t>(t - 1)];
+            if (b <= a) continue;
+            if (shared[static_cast<size_t>(b)]++ == 0) touched.push_back(b);
+          }
+        }
+      }
+      for (long b : touched) {
+        if (shared[static_cast<size_t>(b)] >= need) decide(a, b);
+        shared[static_cast<size_t>(b)] = 0;
+      }
+    }
+  }
+
+  // A lineality row is adjacent to every row, itself included.
+  const dd_bigrange lstart = poly->n - poly->ldim + 1;
+  for (dd_bigrange k = lstart; k <= poly->n; ++k) {
+    if (k < 1 || k > n) continue;
+    for (dd_bigrange j = 1; j <= n; ++j) set_addelem(F->set[k - 1], j);
+  }
+  for (dd_bigrange k = 1; k < lstart && k <= n; ++k)
+    for (dd_bigrange j = lstart; j <= poly->n; ++j)
+      set_addelem(F->set[k - 1], j);
+  return F;
+}
+
+void release_ainc(dd_PolyhedraPtr poly)
+{
+  if (poly->Ainc != nullptr)
+    for (dd_rowrange i = 0; i < poly->m1; ++i) set_free(poly->Ainc[i]);
+  std::free(poly->Ainc);
+  set_free(poly->Ared);
+  set_free(poly->Adom);
+  poly->Ainc = nullptr;
+  poly->Ared = nullptr;
+  poly->Adom = nullptr;
+}
+
+void compute_ainc(dd_PolyhedraPtr poly)
+{
+  zonix::Matrix out(dd_CopyOutput(poly));
+  if (out == nullptr) return;
+  dd_MatrixPtr M = out.get();
+  const dd_bigrange n = M->rowsize;
+  const dd_rowrange m1 = poly->m1;
+  const dd_rowrange m = poly->m;
+  const dd_colrange d = poly->d;
+  poly->n = n;
+
+  poly->Ainc = static_cast<dd_Aincidence>(std::calloc(
+      static_cast<size_t>(m1 > 0 ? m1 : 1), sizeof(set_type)));
+  for (dd_rowrange i = 0; i < m1; ++i) set_initialize(&poly->Ainc[i], n);
+  set_initialize(&poly->Ared, m1);
+  set_initialize(&poly->Adom, m1);
+
+  // The extra row x0 >= 0 exists only for a non-homogeneous H input.
+  const bool extra_row = m1 == m + 1 && !poly->homogeneous &&
+                         poly->representation == dd_Inequality;
+  mytype sum;
+  ddd_init(sum);
+  for (dd_bigrange k = 1; k <= n; ++k) {
+    for (dd_rowrange i = 1; i <= m; ++i) {
+      dd_InnerProduct(sum, d, poly->A[i - 1], M->matrix[k - 1]);
+      if (dd_EqualToZero(sum)) set_addelem(poly->Ainc[i - 1], k);
+    }
+    if (extra_row && d > 0 && dd_EqualToZero(M->matrix[k - 1][0]))
+      set_addelem(poly->Ainc[m1 - 1], k);
+  }
+  ddd_clear(sum);
+
+  std::vector<long> card(static_cast<size_t>(m1 + 1), 0);
+  for (dd_rowrange i = 1; i <= m1; ++i) {
+    card[static_cast<size_t>(i)] = set_card(poly->Ainc[i - 1]);
+    if (card[static_cast<size_t>(i)] == n) set_addelem(poly->Adom, i);
+  }
+
+  // Downwards, so of two rows with equal incidence the higher-numbered one
+  // is marked.  A row containing Ainc[i] must be incident with each of its
+  // output rows, so only the rows listed for its rarest output row are
+  // examined.
+  const auto rows_of_output = transpose(poly->Ainc, m1, n);
+  for (dd_rowrange i = m1; i >= 1; --i) {
+    set_type Ai = poly->Ainc[i - 1];
+    if (card[static_cast<size_t>(i)] == 0) {
+      set_addelem(poly->Ared, i);
+      continue;
+    }
+    const long e = rarest_member(Ai, rows_of_output);
+    for (long k : rows_of_output[static_cast<size_t>(e)]) {
+      if (k == i || set_member(k, poly->Ared) || set_member(k, poly->Adom))
+        continue;
+      if (card[static_cast<size_t>(k)] < card[static_cast<size_t>(i)])
+        continue;
+      if (set_subset(Ai, poly->Ainc[k - 1])) {
+        set_addelem(poly->Ared, i);
+        break;
+      }
+    }
+  }
+  poly->AincGenerated = dd_TRUE;
+}
+
+zonix::SetFamily copy_input_adjacency(dd_PolyhedraPtr poly)
+{
+  const dd_rowrange m1 = poly->m1;
+  auto F = zonix::make_set_family(m1, m1);
+  const auto rows_of_output = transpose(poly->Ainc, m1, poly->n);
+  set_type common = input_common.get(poly->n);
+  // The same decision as dd_InputAdjacentQ, once per unordered pair.
+  for (dd_rowrange i1 = 1; i1 <= m1; ++i1) {
+    if (set_member(i1, poly->Ared)) continue;
+    for (dd_rowrange i2 = i1 + 1; i2 <= m1; ++i2) {
+      if (set_member(i2, poly->Ared)) continue;
+      bool adjacent = true;
+      if (!set_member(i1, poly->Adom) && !set_member(i2, poly->Adom)) {
+        set_int(common, poly->Ainc[i1 - 1], poly->Ainc[i2 - 1]);
+        adjacent = !dominated(poly, common, i1, i2, rows_of_output);
+      }
+      if (adjacent) {
+        set_addelem(F->set[i1 - 1], i2);
+        set_addelem(F->set[i2 - 1], i1);
+      }
+    }
+  }
+  return F;
+}
+
+}  // namespace
+
+extern "C" {
+
+// The working containers of the functions below may fail to allocate; the
+// failure ends at this boundary as a null result (or no incidence).
+
+dd_SetFamilyPtr dd_CopyAdjacency(dd_PolyhedraPtr poly)
+{
+  if (!result_available(poly)) return nullptr;
+  try {
+    return copy_adjacency(poly).release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void dd_ComputeAinc(dd_PolyhedraPtr poly)
+{
+  if (poly == nullptr || poly->AincGenerated || !result_available(poly))
+    return;
+  try {
+    compute_ainc(poly);
+  } catch (...) {
+    release_ainc(poly);
+    poly->AincGenerated = dd_FALSE;
+  }
+}
+
+dd_boolean dd_InputAdjacentQ(dd_PolyhedraPtr poly, dd_rowrange i1,
+                             dd_rowrange i2)
+{
+  if (poly == nullptr) return dd_FALSE;
+  dd_ComputeAinc(poly);
+  if (!poly->AincGenerated) return dd_FALSE;
+  if (i1 < 1 || i1 > poly->m1 || i2 < 1 || i2 > poly->m1) return dd_FALSE;
+  if (set_member(i1, poly->Ared) || set_member(i2, poly->Ared))
+    return dd_FALSE;
+  if (set_member(i1, poly->Adom) || set_member(i2, poly->Adom))
+    return dd_TRUE;
+  set_type common = input_common.get(poly->n);
+  set_int(common, poly->Ainc[i1 - 1], poly->Ainc[i2 - 1]);
+  for (dd_rowrange i = 1; i <= poly->m1; ++i) {
+    if (i == i1 || i == i2 || set_member(i, poly->Ared) ||
+        set_member(i, poly->Adom))
+      continue;
+    if (set_subset(common, poly->Ainc[i - 1])) return dd_FALSE;
+  }
+  return dd_TRUE;
+}
+
+dd_SetFamilyPtr dd_CopyIncidence(dd_PolyhedraPtr poly)
+{
+  if (!result_available(poly)) return nullptr;
+  dd_ComputeAinc(poly);
+  if (!poly->AincGenerated) return nullptr;
+  const dd_bigrange n = poly->n;
+  dd_SetFamilyPtr F = dd_CreateSetFamily(n, poly->m1);
+  for (dd_rowrange i = 1; i <= poly->m1; ++i)
+    for_each_member(poly->Ainc[i - 1], [&](long k) {
+      if (k <= n) set_addelem(F->set[k - 1], i);
+    });
+  return F;
+}
+
+dd_SetFamilyPtr dd_CopyInputIncidence(dd_PolyhedraPtr poly)
+{
+  if (!result_available(poly)) return nullptr;
+  dd_ComputeAinc(poly);
+  if (!poly->AincGenerated) return nullptr;
+  dd_SetFamilyPtr F = dd_CreateSetFamily(poly->m1, poly->n);
+  for (dd_rowrange i = 0; i < poly->m1; ++i)
+    set_copy(F->set[i], poly->Ainc[i]);
+  return F;
+}
+
+dd_SetFamilyPtr dd_CopyInputAdjacency(dd_PolyhedraPtr poly)
+{
+  if (!result_available(poly)) return nullptr;
+  dd_ComputeAinc(poly);
+  if (!poly->AincGenerated) return nullptr;
+  try {
+    return copy_input_adjacency(poly).release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // extern "C"

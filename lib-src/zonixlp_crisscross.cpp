@@ -1,0 +1,185 @@
+// The criss-cross method: a least-index rule that needs neither a primal
+// nor a dual feasible start.
+#include <cstdio>
+
+#include "zonixlp_internal.hpp"
+
+using zonix::lp::entry;
+
+namespace {
+
+// Separate from the dual simplex method's vectors: that method restarts
+// through this one and borrows its pivot rule.
+thread_local zonix::lp::ScratchIndex cc_bflag;
+thread_local zonix::lp::ScratchIndex cc_order;
+
+}  // namespace
+
+extern "C" {
+
+void dd_SelectCrissCrossPivot(dd_rowrange m_size, dd_colrange d_size,
+                              dd_Amatrix A, dd_Bmatrix T, dd_rowindex bflag,
+                              dd_rowrange objrow, dd_colrange rhscol,
+                              dd_rowrange *r, dd_colrange *s, int *selected,
+                              dd_LPStatusType *lps)
+{
+  *selected = dd_FALSE;
+  *lps = dd_LPSundecided;
+  mytype val;
+  ddd_init(val);
+  bool row_candidate = false;
+  bool col_candidate = false;
+  dd_rowrange rr = 0;
+  dd_colrange ss = 0;
+  for (dd_rowrange i = 1; i <= m_size; ++i) {
+    if (i != objrow && bflag[i] == -1) {
+      entry(val, m_size, d_size, A, T, i, rhscol);
+      if (dd_Negative(val)) {
+        rr = i;
+        row_candidate = true;
+        break;
+      }
+    } else if (bflag[i] > 0) {
+      entry(val, m_size, d_size, A, T, objrow, bflag[i]);
+      if (dd_Positive(val)) {
+        ss = bflag[i];
+        col_candidate = true;
+        break;
+      }
+    }
+  }
+  if (row_candidate) {
+    *r = rr;
+    for (dd_rowrange i = 1; i <= m_size; ++i) {
+      if (bflag[i] <= 0) continue;
+      entry(val, m_size, d_size, A, T, rr, bflag[i]);
+      if (dd_Positive(val)) {
+        *s = bflag[i];
+        *selected = dd_TRUE;
+        break;
+      }
+    }
+    if (!*selected) *lps = dd_Inconsistent;
+  } else if (col_candidate) {
+    *s = ss;
+    for (dd_rowrange i = 1; i <= m_size; ++i) {
+      if (i == objrow || bflag[i] != -1) continue;
+      entry(val, m_size, d_size, A, T, i, ss);
+      if (dd_Negative(val)) {
+        *r = i;
+        *selected = dd_TRUE;
+        break;
+      }
+    }
+    if (!*selected) *lps = dd_DualInconsistent;
+  } else {
+    *lps = dd_Optimal;
+  }
+  ddd_clear(val);
+}
+
+void dd_CrissCrossMaximize(dd_rowrange m_size, dd_colrange d_size,
+                           dd_Amatrix A, dd_Bmatrix T, dd_rowset equalityset,
+                           dd_rowrange objrow, dd_colrange rhscol,
+                           dd_LPStatusType *LPS, mytype *optvalue,
+                           dd_Arow sol, dd_Arow dsol, dd_colindex nbindex,
+                           dd_rowrange *re, dd_colrange *se, long *pivots,
+                           dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  for (int k = 0; k < 5; ++k) pivots[k] = 0;
+  // The least-index rule cannot cycle in exact arithmetic; the bound only
+  // catches rounding trouble.
+  const long maxpivots = 1000 * d_size;
+  dd_rowindex bflag = cc_bflag.get(m_size + 1);
+  dd_rowindex order = cc_order.get(m_size + 1);
+
+  dd_ComputeRowOrderVector2(m_size, d_size, A, order, dd_MinIndex, 1);
+  *re = 0;
+  *se = 0;
+  long pivots1 = 0;
+  dd_ResetTableau(m_size, d_size, T, nbindex, bflag, objrow, rhscol);
+  dd_colrange s = 0;
+  int found = dd_FALSE;
+  long pivots0 = 0;
+  dd_FindLPBasis(m_size, d_size, A, T, order, equalityset, nbindex, bflag,
+                 objrow, rhscol, &s, &found, LPS, &pivots0);
+  pivots[0] = pivots0;
+  if (!found) {
+    *se = s;
+  } else {
+    for (;;) {
+      if (pivots1 > maxpivots) {
+        *err = dd_LPCycling;
+        std::fprintf(stderr,
+                     "max number %ld of pivots performed by the criss-cross "
+                     "method. Most likely due to the floating-point "
+                     "arithmetics error.\n",
+                     maxpivots);
+        break;
+      }
+      dd_rowrange r = 0;
+      int chosen = dd_FALSE;
+      dd_SelectCrissCrossPivot(m_size, d_size, A, T, bflag, objrow, rhscol,
+                               &r, &s, &chosen, LPS);
+      if (chosen) {
+        dd_GaussianColumnPivot2(m_size, d_size, A, T, nbindex, bflag, r, s);
+        ++pivots1;
+        continue;
+      }
+      if (*LPS == dd_Inconsistent) *re = r;
+      if (*LPS == dd_DualInconsistent) *se = s;
+      break;
+    }
+  }
+  pivots[1] = pivots1;
+  dd_SetSolutions(m_size, d_size, A, T, objrow, rhscol, *LPS, optvalue, sol,
+                  dsol, nbindex, *re, *se);
+}
+
+void dd_CrissCrossMinimize(dd_rowrange m_size, dd_colrange d_size,
+                           dd_Amatrix A, dd_Bmatrix T, dd_rowset equalityset,
+                           dd_rowrange objrow, dd_colrange rhscol,
+                           dd_LPStatusType *LPS, mytype *optvalue,
+                           dd_Arow sol, dd_Arow dsol, dd_colindex nbindex,
+                           dd_rowrange *re, dd_colrange *se, long *pivots,
+                           dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  for (dd_colrange j = 1; j <= d_size; ++j)
+    ddd_neg(A[objrow - 1][j - 1], A[objrow - 1][j - 1]);
+  dd_CrissCrossMaximize(m_size, d_size, A, T, equalityset, objrow, rhscol, LPS,
+                        optvalue, sol, dsol, nbindex, re, se, pivots, err);
+  ddd_neg(*optvalue, *optvalue);
+  for (dd_colrange j = 1; j <= d_size; ++j) {
+    ddd_neg(dsol[j - 1], dsol[j - 1]);
+    ddd_neg(A[objrow - 1][j - 1], A[objrow - 1][j - 1]);
+  }
+}
+
+void dd_CrissCrossSolve(dd_LPPtr lp, dd_ErrorType *err)
+{
+  if (lp == nullptr) {
+    *err = dd_EmptyRepresentation;
+    return;
+  }
+  switch (lp->objective) {
+    case dd_LPmax:
+      dd_CrissCrossMaximize(lp->m, lp->d, lp->A, lp->B, lp->equalityset,
+                            lp->objrow, lp->rhscol, &lp->LPS, &lp->optvalue,
+                            lp->sol, lp->dsol, lp->nbindex, &lp->re, &lp->se,
+                            lp->pivots, err);
+      break;
+    case dd_LPmin:
+      dd_CrissCrossMinimize(lp->m, lp->d, lp->A, lp->B, lp->equalityset,
+                            lp->objrow, lp->rhscol, &lp->LPS, &lp->optvalue,
+                            lp->sol, lp->dsol, lp->nbindex, &lp->re, &lp->se,
+                            lp->pivots, err);
+      break;
+    default:
+      *err = dd_NoLPObjective;
+      break;
+  }
+}
+
+}  // extern "C"

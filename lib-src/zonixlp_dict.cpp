@@ -1,0 +1,308 @@
+// The implicit dictionary shared by both LP methods: pivot bookkeeping,
+// the starting dictionary, the first basis, row orders, and the solution
+// vectors of a final dictionary.
+#include <cstdio>
+
+#include "zonixio.h"
+#include "zonixlp_internal.hpp"
+#include "zonixrandom.hpp"
+
+using zonix::lp::entry;
+using zonix::lp::LocalSet;
+
+extern "C" {
+
+void dd_GaussianColumnPivot2(dd_rowrange m_size, dd_colrange d_size,
+                             dd_Amatrix A, dd_Bmatrix T, dd_colindex nbindex,
+                             dd_rowindex bflag, dd_rowrange r, dd_colrange s)
+{
+  dd_GaussianColumnPivot(m_size, d_size, A, T, r, s);
+  const long entering = nbindex[s];
+  bflag[r] = s;
+  nbindex[s] = r;
+  // A column variable x_j entering has no row to flag.
+  if (entering > 0) bflag[entering] = -1;
+  if (dd_debug) {
+    std::fprintf(stderr, "dd_GaussianColumnPivot2\n");
+    std::fprintf(stderr, " pivot: (leaving, entering) = (%ld, %ld)\n", r,
+                 entering);
+    std::fprintf(stderr, " bflag[%ld] is set to %ld\n", r, s);
+    if (m_size <= 201 && d_size <= 31)
+      dd_WriteSignTableau(stderr, m_size, d_size, A, T, nbindex, bflag);
+  }
+}
+
+void dd_ResetTableau(dd_rowrange m_size, dd_colrange d_size, dd_Bmatrix T,
+                     dd_colindex nbindex, dd_rowindex bflag,
+                     dd_rowrange objrow, dd_colrange rhscol)
+{
+  for (dd_colrange j = 1; j <= d_size; ++j) nbindex[j] = -j;
+  nbindex[rhscol] = 0;
+  dd_SetToIdentity(d_size, T);
+  for (dd_rowrange i = 1; i <= m_size; ++i) bflag[i] = -1;
+  bflag[objrow] = 0;
+  for (dd_colrange j = 1; j <= d_size; ++j)
+    if (nbindex[j] > 0) bflag[nbindex[j]] = j;
+}
+
+void dd_FindLPBasis(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+                    dd_Bmatrix T, dd_rowindex OV, dd_rowset equalityset,
+                    dd_colindex nbindex, dd_rowindex bflag,
+                    dd_rowrange objrow, dd_colrange rhscol, dd_colrange *cs,
+                    int *found, dd_LPStatusType *lps, long *pivot_no)
+{
+  *found = dd_FALSE;
+  *cs = 0;
+  *lps = dd_LPSundecided;
+  long rank = 0;
+  long pivots = 0;
+  LocalSet row_selected(m_size);
+  LocalSet col_selected(d_size);
+  set_addelem(row_selected, objrow);
+  set_addelem(col_selected, rhscol);
+
+  for (;;) {
+    dd_rowrange r = 0;
+    dd_colrange s = 0;
+    dd_boolean chosen = dd_FALSE;
+    dd_SelectPivot2(m_size, d_size, A, T, dd_MinIndex, OV, equalityset,
+                    m_size, row_selected, col_selected, &r, &s, &chosen);
+    if (chosen) {
+      set_addelem(row_selected, r);
+      set_addelem(col_selected, s);
+      dd_GaussianColumnPivot2(m_size, d_size, A, T, nbindex, bflag, r, s);
+      ++pivots;
+      ++rank;
+      if (rank >= d_size - 1) {
+        *found = dd_TRUE;
+        break;
+      }
+      continue;
+    }
+    // Every column variable still out has a zero column in every unused
+    // row: it is free of all constraints, harmless unless the objective
+    // uses it.
+    for (dd_colrange j = 1; j <= d_size; ++j) {
+      if (j == rhscol || nbindex[j] >= 0) continue;
+      mytype val;
+      ddd_init(val);
+      entry(val, m_size, d_size, A, T, objrow, j);
+      const bool hit = dd_Nonzero(val);
+      ddd_clear(val);
+      if (hit) {
+        *lps = dd_StrucDualInconsistent;
+        *cs = j;
+        break;
+      }
+    }
+    if (*cs == 0) *found = dd_TRUE;
+    break;
+  }
+  *pivot_no = pivots;
+}
+
+void dd_FindLPBasis2(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+                     dd_Bmatrix T, dd_rowindex OV, dd_rowset equalityset,
+                     dd_colindex nbindex, dd_rowindex bflag,
+                     dd_rowrange objrow, dd_colrange rhscol, dd_colrange *cs,
+                     int *found, long *pivot_no)
+{
+  *found = dd_FALSE;
+  *cs = 0;
+  long rank = 0;
+  long pivots = 0;
+  long negcount = 0;
+  LocalSet row_selected(m_size);
+  LocalSet col_selected(d_size);
+  LocalSet dependent_cols(d_size);
+  LocalSet nopivot_row(m_size);
+  set_addelem(row_selected, objrow);
+  set_addelem(col_selected, rhscol);
+  set_compl(nopivot_row, nopivot_row);
+  for (dd_colrange j = 2; j <= d_size; ++j) {
+    if (nbindex[j] > 0) {
+      set_delelem(nopivot_row, nbindex[j]);
+    } else if (nbindex[j] < 0) {
+      ++negcount;
+      set_addelem(dependent_cols, -nbindex[j]);
+      set_addelem(col_selected, -nbindex[j]);
+    }
+  }
+  set_uni(row_selected, row_selected, nopivot_row);
+
+  for (;;) {
+    dd_rowrange r = 0;
+    dd_colrange s = 0;
+    dd_boolean chosen = dd_FALSE;
+    dd_SelectPivot2(m_size, d_size, A, T, dd_MinIndex, OV, equalityset,
+                    m_size, row_selected, col_selected, &r, &s, &chosen);
+    if (!chosen) {
+      *found = dd_FALSE;
+      break;
+    }
+    set_addelem(row_selected, r);
+    set_addelem(col_selected, s);
+    // Only T is rebuilt: nbindex already names the basis.
+    dd_GaussianColumnPivot(m_size, d_size, A, T, r, s);
+    ++pivots;
+    ++rank;
+    if (rank >= d_size - 1 - negcount) {
+      if (negcount == 0) {
+        *found = dd_TRUE;
+      } else {
+        // The columns named dependent must admit no further pivot.
+        set_diff(col_selected, col_selected, dependent_cols);
+        dd_SelectPivot2(m_size, d_size, A, T, dd_MinIndex, OV, equalityset,
+                        m_size, row_selected, col_selected, &r, &s, &chosen);
+        *found = chosen ? dd_FALSE : dd_TRUE;
+      }
+      break;
+    }
+  }
+  for (dd_colrange j = 1; j <= d_size; ++j)
+    if (nbindex[j] > 0) bflag[nbindex[j]] = j;
+  *pivot_no = pivots;
+}
+
+void dd_RandomPermutation2(dd_rowindex OV, long t, unsigned int seed)
+{
+  zonix::Random31 gen(seed);
+  for (long j = t; j > 1; --j) {
+    const long k = gen.index_upto(j);
+    const long tmp = OV[j];
+    OV[j] = OV[k];
+    OV[k] = tmp;
+  }
+}
+
+void dd_ComputeRowOrderVector2(dd_rowrange m_size, dd_colrange d_size,
+                               dd_Amatrix A, dd_rowindex OV,
+                               dd_RowOrderType ho, unsigned int rseed)
+{
+  OV[0] = 0;
+  switch (ho) {
+    case dd_MaxIndex:
+      for (dd_rowrange i = 1; i <= m_size; ++i) OV[i] = m_size - i + 1;
+      break;
+    case dd_LexMin:
+    case dd_LexMax:
+      for (dd_rowrange i = 1; i <= m_size; ++i) OV[i] = i;
+      dd_QuickSort(OV, 1, m_size, A, d_size);
+      if (ho == dd_LexMax) {
+        for (dd_rowrange i = 1; i <= m_size / 2; ++i) {
+          const long tmp = OV[i];
+          OV[i] = OV[m_size - i + 1];
+          OV[m_size - i + 1] = tmp;
+        }
+      }
+      break;
+    case dd_RandomRow:
+      for (dd_rowrange i = 1; i <= m_size; ++i) OV[i] = i;
+      dd_RandomPermutation2(OV, m_size, rseed == 0 ? 1u : rseed);
+      break;
+    default:  // dd_MinIndex and the dynamic rules
+      for (dd_rowrange i = 1; i <= m_size; ++i) OV[i] = i;
+      break;
+  }
+}
+
+void dd_SetSolutions(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+                     dd_Bmatrix T, dd_rowrange objrow, dd_colrange rhscol,
+                     dd_LPStatusType LPS, mytype *optvalue, dd_Arow sol,
+                     dd_Arow dsol, dd_colindex nbindex, dd_rowrange re,
+                     dd_colrange se)
+{
+  (void)nbindex;
+  mytype x;
+  ddd_init(x);
+  switch (LPS) {
+    case dd_Optimal:
+      for (dd_colrange j = 1; j <= d_size; ++j) {
+        ddd_set(sol[j - 1], T[j - 1][rhscol - 1]);
+        entry(x, m_size, d_size, A, T, objrow, j);
+        ddd_neg(dsol[j - 1], x);
+      }
+      entry(x, m_size, d_size, A, T, objrow, rhscol);
+      ddd_set(*optvalue, x);
+      break;
+    case dd_Inconsistent:
+      for (dd_colrange j = 1; j <= d_size; ++j) {
+        ddd_set(sol[j - 1], T[j - 1][rhscol - 1]);
+        entry(x, m_size, d_size, A, T, re, j);
+        ddd_neg(dsol[j - 1], x);
+      }
+      break;
+    case dd_DualInconsistent:
+      for (dd_colrange j = 1; j <= d_size; ++j) {
+        ddd_set(sol[j - 1], T[j - 1][se - 1]);
+        entry(x, m_size, d_size, A, T, objrow, j);
+        ddd_neg(dsol[j - 1], x);
+      }
+      break;
+    case dd_StrucDualInconsistent: {
+      entry(x, m_size, d_size, A, T, objrow, se);
+      mytype sw;
+      ddd_init(sw);
+      ddd_set_si(sw, dd_Positive(x) ? 1 : -1);
+      for (dd_colrange j = 1; j <= d_size; ++j) {
+        ddd_mul(sol[j - 1], sw, T[j - 1][se - 1]);
+        entry(x, m_size, d_size, A, T, objrow, j);
+        ddd_neg(dsol[j - 1], x);
+      }
+      ddd_clear(sw);
+      break;
+    }
+    default:
+      break;
+  }
+  ddd_clear(x);
+}
+
+namespace {
+
+void write_tableau(FILE *f, dd_rowrange m_size, dd_colrange d_size,
+                   dd_Amatrix A, dd_Bmatrix T, dd_colindex nbindex,
+                   dd_rowindex bflag, bool signs)
+{
+  std::fprintf(f, " %ld  %ld  real\n", m_size, d_size);
+  std::fprintf(f, "          |");
+  for (dd_colrange j = 1; j <= d_size; ++j) std::fprintf(f, " %3ld", nbindex[j]);
+  std::fprintf(f, "\n");
+  mytype x;
+  ddd_init(x);
+  for (dd_rowrange i = 1; i <= m_size; ++i) {
+    std::fprintf(f, " %3ld(%3ld) |", i, bflag[i]);
+    for (dd_colrange j = 1; j <= d_size; ++j) {
+      entry(x, m_size, d_size, A, T, i, j);
+      if (!signs)
+        dd_WriteNumber(f, x);
+      else if (dd_Positive(x))
+        std::fprintf(f, "  +");
+      else if (dd_Negative(x))
+        std::fprintf(f, "  -");
+      else
+        std::fprintf(f, "  0");
+    }
+    std::fprintf(f, "\n");
+  }
+  std::fprintf(f, "end\n");
+  ddd_clear(x);
+}
+
+}  // namespace
+
+void dd_WriteTableau(FILE *f, dd_rowrange m_size, dd_colrange d_size,
+                     dd_Amatrix A, dd_Bmatrix T, dd_colindex nbindex,
+                     dd_rowindex bflag)
+{
+  write_tableau(f, m_size, d_size, A, T, nbindex, bflag, false);
+}
+
+void dd_WriteSignTableau(FILE *f, dd_rowrange m_size, dd_colrange d_size,
+                         dd_Amatrix A, dd_Bmatrix T, dd_colindex nbindex,
+                         dd_rowindex bflag)
+{
+  write_tableau(f, m_size, d_size, A, T, nbindex, bflag, true);
+}
+
+}  // extern "C"

