@@ -22,11 +22,16 @@ struct Command {
 // adj_extreme, solve_lp, solve_lp_DS, find_interior, find_interior_DS,
 // version.  A name not (yet) listed here is an unknown function.
 constexpr Command commands[] = {
+    {"hull", hull},
+    {"extreme", extreme},
     {"copy_v", copy_v},
     {"copy_h", copy_h},
+    {"v_hull_extreme", v_hull_extreme},
+    {"adj_extreme", adj_extreme},
     {"solve_lp", solve_lp},
     {"solve_lp_DS", solve_lp_DS},
     {"version", version},
+    {"adjacency", adjacency},
 };
 
 // Copies text into memory the host reclaims after the call, so nothing of

@@ -35,6 +35,38 @@
 %       P  = struct('V', [1 2; 3 4], 'R', [0 1]);
 %       P2 = zonixmex('copy_v', P)     % P2.vpos = [1; 2], P2.rpos = 3
 %
+%   H = zonixmex('hull', P)
+%     V struct in, H struct out: the inequalities and equations (in lin) of
+%     the convex hull of P.V plus the cone of P.R.
+%       P = struct('V', [0 0; 1 0; 0 1; 1 1]);
+%       H = zonixmex('hull', P)        % the four facets of the unit square
+%
+%   P = zonixmex('extreme', H)
+%     H struct in, V struct out: the vertices (V), extreme rays (R) and
+%     lines (rows listed in lin) of {x : H.A*x <= H.B}.
+%       H = struct('A', [1 0; 0 1; -1 0; 0 -1], 'B', [1; 1; 0; 0]);
+%       P = zonixmex('extreme', H)     % P.V holds the four corners
+%
+%   P2 = zonixmex('v_hull_extreme', P)
+%     V struct in, V struct out: only the extreme points and rays of P,
+%     found through its H form; vpos and rpos number the output rows.
+%       P  = struct('V', [0 0; 1 0; 0 1; 1 1; 0.5 0.5]);
+%       P2 = zonixmex('v_hull_extreme', P)   % the centre is dropped
+%
+%   [P, adj] = zonixmex('adj_extreme', H)
+%     As 'extreme', plus a cell array: adj{k} lists the output rows adjacent
+%     to row k (numbered as in P.vpos and P.rpos).
+%       [P, adj] = zonixmex('adj_extreme', H)  % each corner has 2 neighbours
+%
+%   adj = zonixmex('adjacency', P)
+%     V struct in, cell array out: adj{k} lists the input rows (points
+%     1..p, then rays p+1..p+q) adjacent to row k in the convex hull.
+%       adj = zonixmex('adjacency', struct('V', [0 0; 1 0; 0 1; 1 1]))
+%
+%   When the library reports an error, its message is printed on standard
+%   output and the command fails with "ZONIX returned an error, see
+%   above(!) for details" (identifier zonix:<command>:library).
+%
 %   S = zonixmex('solve_lp', LP)
 %   S = zonixmex('solve_lp_DS', LP)
 %     Minimises LP.obj*x subject to LP.A*x <= LP.B, the rows in LP.lin
