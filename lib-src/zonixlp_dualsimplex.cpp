@@ -258,8 +258,10 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
                      "\ndd_FindDualFeasibleBasis: the auxiliary variable was "
                      "forced to enter the basis (# pivots = %ld).\n",
                      pivots);
+      // After the forced pivot the cost of column ms cannot be negative; a
+      // positive one is what leaves the dictionary dual infeasible.
       entry(val, mm, d_size, A, T, objrow, ms);
-      if (dd_Negative(val)) {
+      if (dd_Positive(val)) {
         *err = dd_NoError;
         *lps = dd_DualInconsistent;
         *s = ms;
