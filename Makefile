@@ -1,25 +1,31 @@
 # zonix: the commands the README promises.
-#   make demo    build, then an Octave session that uses the MEX module
+#   make demo    build the MEX module, then an Octave session that uses it
 #   make check   build and run every test, then the unit tests again under
 #                AddressSanitizer and UndefinedBehaviorSanitizer
 .POSIX:
-.PHONY: all build demo check check-asan setup clean
+.PHONY: all setup configure build demo check check-asan clean
 
 BUILD      = build
 ASAN_BUILD = build-asan
 JOBS       = 2
 OCTAVE     = octave-cli --no-gui --norc --no-history --quiet
+# cmake's own make runs below ours: keep it from printing every directory.
+CMAKE      = unset MAKEFLAGS MFLAGS MAKELEVEL; cmake
 
 all: build
 
 setup:
 	@scripts/setup
 
-build: setup
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD) -j$(JOBS)
+configure: setup
+	@$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 
-demo: build
+build: configure
+	@$(CMAKE) --build $(BUILD) -j$(JOBS)
+
+# Only what the demo needs: the library and the module.
+demo: configure
+	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonixmex
 	@$(OCTAVE) --eval "addpath('$(BUILD)/gateway'); run('examples/demo.m')"
 
 # The sanitizer pass comes last so that CTest's summary closes the output.
@@ -28,8 +34,8 @@ check: build
 	@$(MAKE) --no-print-directory check-asan
 
 check-asan: setup
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZONIX_SANITIZE=ON >/dev/null
-	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	@$(CMAKE) -S . -B $(ASAN_BUILD) -DZONIX_SANITIZE=ON >/dev/null
+	@$(CMAKE) --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j$(JOBS) -L 'unit|capi|example'
