@@ -1,5 +1,5 @@
 # zonix: the commands the README promises.
-#   make demo    build the MEX module, then an Octave session that uses it
+#   make demo    build the MEX module and the CLI, then show both at work
 #   make check   build and run every test, then the unit tests again under
 #                AddressSanitizer and UndefinedBehaviorSanitizer
 .POSIX:
@@ -23,10 +23,14 @@ configure: setup
 build: configure
 	@$(CMAKE) --build $(BUILD) -j$(JOBS)
 
-# Only what the demo needs: the library and the module.
+# Only what the demo needs: the library, the module and the CLI.
 demo: configure
-	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonixmex
+	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonixmex zonix
 	@$(OCTAVE) --eval "addpath('$(BUILD)/gateway'); run('examples/demo.m')"
+	@printf '\n== zonix convert examples/cube.ine: the 3-cube from its facets to its vertices\n'
+	@$(BUILD)/cli/zonix convert examples/cube.ine -o - --quiet
+	@printf '\n== zonix lp examples/cube.ine: the LP in the same file\n'
+	@$(BUILD)/cli/zonix lp examples/cube.ine -o - --quiet
 
 # The sanitizer pass comes last so that CTest's summary closes the output.
 check: build
@@ -38,7 +42,7 @@ check-asan: setup
 	@$(CMAKE) --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j$(JOBS) -L 'unit|capi|example'
+	  ctest --output-on-failure -j$(JOBS) -L 'unit|capi|example|cli|fuzz'
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

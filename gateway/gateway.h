@@ -56,6 +56,13 @@ mxArray *PY_set_SetFamilyPtr(dd_SetFamilyPtr F);
 // Set -> 1 x card row of its members in increasing order.
 mxArray *PY_set_Set(set_type S);
 
+// LP struct (A, B, optional lin, obj) -> new LP record minimising obj*x;
+// raises a MATLAB error for a malformed struct, so never null.
+dd_LPPtr WQ_get_LP_MatrixPtr(const mxArray *s);
+// Solved LP record -> new LP result struct (xopt, lambda, how, objlp,
+// active); null for a null record, which stays the caller's.
+mxArray *WQ_set_LPsol_MatrixPtr(dd_LPPtr lp);
+
 namespace gw {
 
 // A MATLAB error waiting to be raised: identifier and text.

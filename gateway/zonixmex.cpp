@@ -24,12 +24,16 @@ struct Command {
 constexpr Command commands[] = {
     {"hull", hull},
     {"extreme", extreme},
+    {"reduce_h", reduce_h},
+    {"reduce_v", reduce_v},
     {"copy_v", copy_v},
     {"copy_h", copy_h},
     {"v_hull_extreme", v_hull_extreme},
     {"adj_extreme", adj_extreme},
     {"solve_lp", solve_lp},
     {"solve_lp_DS", solve_lp_DS},
+    {"find_interior", find_interior},
+    {"find_interior_DS", find_interior_DS},
     {"version", version},
     {"adjacency", adjacency},
 };

@@ -63,6 +63,35 @@
 %     1..p, then rays p+1..p+q) adjacent to row k in the convex hull.
 %       adj = zonixmex('adjacency', struct('V', [0 0; 1 0; 0 1; 1 1]))
 %
+%   H2 = zonixmex('reduce_h', H)
+%   [H2, removed] = zonixmex('reduce_h', H)
+%     H struct in, H struct out without the redundant inequalities (those
+%     implied by the others); removed lists their row numbers in H.  Of
+%     identical rows the first is kept; rows in H.lin are never removed and
+%     stay in H2.lin, renumbered.
+%       H = struct('A', [1; 1; -1], 'B', [1; 2; 0]);
+%       [H2, removed] = zonixmex('reduce_h', H)   % removed = 2 (x <= 2)
+%
+%   P2 = zonixmex('reduce_v', P)
+%   [P2, removed] = zonixmex('reduce_v', P)
+%     V struct in, V struct out with only the extreme points and rays;
+%     removed numbers the dropped rows as points 1..p, then rays p+1..p+q.
+%     P2.vpos and P2.rpos number the rows of P2.
+%       P = struct('V', [0 0; 1 0; 0 1; 1 1; 0.5 0.5]);
+%       [P2, removed] = zonixmex('reduce_v', P)   % removed = 5
+%
+%   S = zonixmex('find_interior', H)
+%   S = zonixmex('find_interior_DS', H)
+%     H struct in, LP result struct out (fields as for 'solve_lp'): the
+%     point x = S.xopt(1:d) that satisfies every row of H with the largest
+%     common slack t = S.xopt(d+1) = S.objlp, t capped at 2*max(1, max(H.B)).
+%     t > 0 means x is an interior point; with equations (H.lin) t <= 0.
+%     'find_interior' uses the criss-cross method, 'find_interior_DS' the
+%     dual simplex method.  H without usable A and B fails with "Error in
+%     the setting of LP matrix."
+%       H = struct('A', [1 0; 0 1; -1 0; 0 -1], 'B', [1; 1; 0; 0]);
+%       S = zonixmex('find_interior', H)  % S.xopt = [0.5; 0.5; 0.5]
+%
 %   When the library reports an error, its message is printed on standard
 %   output and the command fails with "ZONIX returned an error, see
 %   above(!) for details" (identifier zonix:<command>:library).

@@ -1,13 +1,20 @@
 // The double description run: from a matrix record to a polyhedron whose
 // cone holds the other representation, one row per iteration.
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
-#include "zonixcore.h"
-#include "zonixdd.h"
+#include "zonixcore_internal.hpp"
 #include "zonixio.h"
 
+using namespace zonix::core;
+
 namespace {
+
+// Per thread, so that concurrent runs report to their own callers.
+thread_local dd_ProgressHook progress_hook = nullptr;
+thread_local void *progress_user = nullptr;
 
 // Whether the homogenising column itself was removed by column reduction;
 // then its lineality direction is not part of the output.
@@ -27,6 +34,99 @@ void record_dynamic_choice(dd_ConePtr cone, dd_rowrange hh)
     cone->OrderVector[it] = hh;
     return;
   }
+}
+
+// Whether the finished ray list contradicts exact arithmetic, which it
+// cannot do unless rounding decided a sign wrongly; the result would then
+// be wrong without notice.  Checked: no ray was combined from two rays
+// that were both on the new row; a run that took every row is complete
+// unless rows were skipped; and in a complete result every ray satisfies
+// every row within a bound scaled to its terms, lies on at least d-1 rows
+// (the least an extreme ray of a pointed cone does), and no two rays lie
+// on the same rows (an extreme ray is fixed by its zero set).
+bool numerically_inconsistent(dd_ConePtr cone)
+{
+  if (numerical_alarm_raised(cone)) return true;
+  const dd_rowrange m = cone->m;
+  const dd_colrange d = cone->d;
+  if (cone->CompStatus == dd_RegionEmpty) return false;
+  if (cone->CompStatus != dd_AllFound) {
+    if (cone->Iteration <= m) return false;
+    // Unfinished although every row was taken: a ray still violates a row
+    // that was added, which would have removed it.
+    for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next) {
+      const dd_rowrange f = r->FirstInfeasIndex;
+      if (f >= 1 && f <= m && set_member(cone->OrderVector[f], cone->AddedHalfspaces))
+        return true;
+    }
+    return false;
+  }
+  if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) return false;
+  const long nw = set_data_words(m);
+  std::vector<dd_RayPtr> rays;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next) {
+    if (!r->feasible) continue;
+    rays.push_back(r);
+    long zeros = 0;
+    for (long k = 1; k <= nw; ++k) zeros += bit_count(r->ZeroSet[k]);
+    if (zeros < d - 1) return true;
+  }
+  // Ray by ray, four rows at a time.  A ray was stored feasible on a row
+  // within residue_factor (e |A_i|_1 + (d+1) u mag); when that cannot
+  // exceed the bound here for any row, the check cannot fail and is
+  // skipped (exact rays, and the rays of data with small terms).
+  std::vector<dd_rowrange> rows;
+  double widest = 0.0;
+  for (dd_rowrange i = 1; i <= m; ++i) {
+    if (set_member(i, cone->NonequalitySet)) continue;
+    rows.push_back(i);
+    double norm = 0.0;
+    for (dd_colrange j = 0; j < d; ++j) {
+      mytype a;
+      exact_abs(a, cone->A[i - 1][j]);
+      norm += ddd_get_d(a);
+    }
+    if (norm > widest) widest = norm;
+  }
+  const size_t nr = rows.size();
+  RowValue v[4];
+  const mytype *a[4];
+  const bool rounding_within =
+      static_cast<double>(d + 1) * unit_roundoff * residue_factor <=
+      lost_accuracy;
+  for (dd_RayPtr r : rays) {
+    if (rounding_within &&
+        residue_factor * ray_accuracy(r, d) * widest <= ddd_get_d(dd_zero))
+      continue;
+    for (size_t k = 0; k < nr; k += 4) {
+      const int c = nr - k >= 4 ? 4 : static_cast<int>(nr - k);
+      for (int q = 0; q < c; ++q) a[q] = cone->A[rows[k + static_cast<size_t>(q)] - 1];
+      if (c == 4) {
+        rows_eval<4>(v, a, r->Ray, d);
+      } else {
+        for (int q = 0; q < c; ++q) rows_eval<1>(v + q, a + q, r->Ray, d);
+      }
+      for (int q = 0; q < c; ++q) {
+        const double bound =
+            ddd_get_d(dd_zero) + lost_accuracy * ddd_get_d(v[q].mag);
+        const double val = ddd_get_d(v[q].val);
+        if (val < -bound) return true;
+        if (val > bound &&
+            set_member(rows[k + static_cast<size_t>(q)], cone->EqualitySet))
+          return true;
+      }
+    }
+  }
+  auto zero_less = [nw](dd_RayPtr a, dd_RayPtr b) {
+    return std::lexicographical_compare(a->ZeroSet + 1, a->ZeroSet + 1 + nw,
+                                        b->ZeroSet + 1, b->ZeroSet + 1 + nw);
+  };
+  std::sort(rays.begin(), rays.end(), zero_less);
+  for (size_t k = 1; k < rays.size(); ++k)
+    if (std::equal(rays[k]->ZeroSet + 1, rays[k]->ZeroSet + 1 + nw,
+                   rays[k - 1]->ZeroSet + 1))
+      return true;
+  return false;
 }
 
 dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
@@ -63,6 +163,7 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
     if (found) {
       dd_InitialDataSetup(cone);
       dd_DDMain(cone);
+      *err = cone->Error;
     }
   }
   std::time(&cone->endtime);
@@ -129,6 +230,12 @@ bool append_and_run(dd_PolyhedraPtr *poly, dd_MatrixPtr M, dd_ErrorType *err)
 
 extern "C" {
 
+void dd_SetProgressHook(dd_ProgressHook hook, void *user)
+{
+  progress_hook = hook;
+  progress_user = hook != nullptr ? user : nullptr;
+}
+
 void dd_DDInit(dd_ConePtr cone)
 {
   cone->Error = dd_NoError;
@@ -139,6 +246,8 @@ void dd_DDInit(dd_ConePtr cone)
   cone->WeaklyFeasibleRayCount = 0;
   cone->EdgeCount = 0;
   cone->TotalEdgeCount = 0;
+  clear_numerical_alarm(cone);
+  row_norms.forget(cone);
   dd_SetInequalitySets(cone);
   dd_ComputeRowOrderVector(cone);
   cone->RecomputeRowOrder = dd_FALSE;
@@ -172,6 +281,9 @@ void dd_DDMain(dd_ConePtr cone)
       }
       set_addelem(cone->WeaklyAddedHalfspaces, hh);
       if (!cone->PreOrderedRun) record_dynamic_choice(cone, hh);
+      if (progress_hook != nullptr)
+        progress_hook(progress_user, cone->Iteration, cone->m,
+                      cone->RayCount);
       if (cone->CompStatus == dd_AllFound ||
           cone->CompStatus == dd_RegionEmpty) {
         set_addelem(cone->AddedHalfspaces, hh);
@@ -179,6 +291,11 @@ void dd_DDMain(dd_ConePtr cone)
       }
       ++cone->Iteration;
     }
+  }
+  if (cone->d > 0 && numerically_inconsistent(cone)) {
+    // No result rather than a wrong one.
+    cone->Error = dd_NumericallyInconsistent;
+    if (cone->CompStatus == dd_AllFound) cone->CompStatus = dd_InProgress;
   }
   if (poly == nullptr) return;
   dd_bigrange n = cone->LinearityDim + cone->FeasibleRayCount;

@@ -11,5 +11,6 @@
 #include "zonixio.h"
 #include "zonixdd.h"
 #include "zonixlp.h"
+#include "zonixproj.h"
 
 #endif /* DOVAVOZU_H */

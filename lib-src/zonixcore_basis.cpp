@@ -314,6 +314,8 @@ void dd_InitialDataSetup(dd_ConePtr cone)
   mytype *Vector2 = initial_vector2.get(d);
 
   cone->RecomputeRowOrder = dd_FALSE;
+  // Column reduction may have rewritten the rows.
+  zonix::core::row_norms.forget(cone);
   cone->ArtificialRay = nullptr;
   cone->FirstRay = nullptr;
   cone->LastRay = nullptr;
@@ -332,6 +334,20 @@ void dd_InitialDataSetup(dd_ConePtr cone)
     }
     dd_Normalize(d, Vector1);
     dd_Normalize(d, Vector2);
+    // The ray of a basis row is nonzero there and zero on the others.  A
+    // value on its own row that is rounding noise against its terms means
+    // the basis is singular within rounding and its rays are not
+    // independent: the run cannot be trusted.
+    if (const dd_rowrange own = cone->InitialRayIndex[r]; own > 0) {
+      zonix::core::RowValue v;
+      zonix::core::row_eval(v, cone->A[own - 1], Vector1, d);
+      mytype a;
+      ddd_init(a);
+      zonix::core::exact_abs(a, v.val);
+      if (ddd_get_d(a) <= zonix::core::value_bound(v, 0.0, d))
+        zonix::core::raise_numerical_alarm(cone);
+      ddd_clear(a);
+    }
     dd_ZeroIndexSet(m, d, cone->A, Vector1, ZSet.get());
     if (set_subset(cone->EqualitySet, ZSet.get())) {
       if (dd_debug) {

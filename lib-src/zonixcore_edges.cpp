@@ -2,6 +2,7 @@
 // edge lists filed by the iteration that separates a pair, and the two
 // iterations (pairing all negative with all non-negative rays, or
 // consuming the pairs filed for this iteration).
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
@@ -21,9 +22,9 @@ thread_local ScratchSet edge_face;
 // The candidates for a third ray (the list from a fixed ray on), indexed
 // by the added rows they lie on.  A third ray lies on every row of the
 // face, so the candidates on the face's rarest row are all that need
-// testing.  Rays appended after the indexed part (new rays of the current
-// iteration) are walked.  The answer is the one a walk over the whole list
-// gives.
+// testing.  Rays appended to the list after the index was built (new rays
+// of the current iteration) are added to it before each search.  The
+// answer is the one a walk over the whole list gives.
 class ThirdRayIndex {
  public:
   // Indexes the rays from `from` to the current end of the list.
@@ -31,62 +32,61 @@ class ThirdRayIndex {
   {
     from_ = from;
     last_ = nullptr;
-    const long m = cone->m;
-    const set_word *added = cone->AddedHalfspaces;
-    start_.assign(static_cast<size_t>(m) + 2, 0);
-    for (dd_RayPtr t = from; t != nullptr; t = t->Next) {
-      for_each_row(t->ZeroSet, added, nw, [&](long row) { ++start_[row + 1]; });
-      last_ = t;
-    }
-    for (long row = 1; row <= m + 1; ++row) start_[row] += start_[row - 1];
-    rays_.resize(static_cast<size_t>(start_[m + 1]));
-    cursor_.assign(start_.begin(), start_.end());
-    for (dd_RayPtr t = from; t != nullptr; t = t->Next)
-      for_each_row(t->ZeroSet, added, nw,
-                   [&](long row) { rays_[cursor_[row]++] = t; });
+    added_ = cone->AddedHalfspaces;
+    nw_ = nw;
+    const size_t rows = static_cast<size_t>(cone->m) + 2;
+    if (lists_.size() < rows) lists_.resize(rows);
+    for (auto &l : lists_) l.clear();
+    extend_from(from);
   }
 
   bool third_ray_found(const set_word *face, long nw, dd_RayPtr r1,
-                       dd_RayPtr r2) const
+                       dd_RayPtr r2)
   {
+    if (last_ == nullptr) extend_from(from_);
+    else if (last_->Next != nullptr) extend_from(last_->Next);
     long best = 0;
-    long best_count = -1;
-    for (long k = 1; k <= nw && best_count != 0; ++k) {
+    size_t best_count = 0;
+    bool any = false;
+    for (long k = 1; k <= nw && !(any && best_count == 0); ++k) {
       for (set_word w = face[k]; w != 0u; w &= w - 1u) {
         const long row = (k - 1) * 32 + std::countr_zero(w) + 1;
-        const long c = start_[row + 1] - start_[row];
-        if (best_count < 0 || c < best_count) {
+        const size_t c = lists_[static_cast<size_t>(row)].size();
+        if (!any || c < best_count) {
           best = row;
           best_count = c;
+          any = true;
           if (c == 0) break;
         }
       }
     }
     // An empty face lies on every ray: walk the candidates themselves.
-    if (best == 0) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
-    for (long i = start_[best]; i < start_[best + 1]; ++i) {
-      const dd_RayPtr t = rays_[static_cast<size_t>(i)];
+    if (!any) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
+    for (dd_RayPtr t : lists_[static_cast<size_t>(best)]) {
       if (t == r1 || t == r2) continue;
       if (face_within(face, t->ZeroSet, nw)) return true;
     }
-    return last_ != nullptr &&
-           zonix::core::third_ray_found(last_->Next, r1, r2, face, nw);
+    return false;
   }
 
  private:
-  template <class F>
-  static void for_each_row(const set_word *z, const set_word *added, long nw,
-                           F f)
+  void extend_from(dd_RayPtr first)
   {
-    for (long k = 1; k <= nw; ++k)
-      for (set_word w = z[k] & added[k]; w != 0u; w &= w - 1u)
-        f((k - 1) * 32 + std::countr_zero(w) + 1);
+    for (dd_RayPtr t = first; t != nullptr; t = t->Next) {
+      const set_word *z = t->ZeroSet;
+      for (long k = 1; k <= nw_; ++k)
+        for (set_word w = z[k] & added_[k]; w != 0u; w &= w - 1u)
+          lists_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)]
+              .push_back(t);
+      last_ = t;
+    }
   }
 
   dd_RayPtr from_ = nullptr;
   dd_RayPtr last_ = nullptr;
-  std::vector<long> start_, cursor_;
-  std::vector<dd_RayPtr> rays_;
+  const set_word *added_ = nullptr;
+  long nw_ = 0;
+  std::vector<std::vector<dd_RayPtr>> lists_;
 };
 
 // What filing many edges in a row shares: the face buffer, and optionally
@@ -94,8 +94,14 @@ class ThirdRayIndex {
 struct EdgeFiling {
   set_word *face = nullptr;
   long nw = 0;
-  const ThirdRayIndex *index = nullptr;
   const long *position = nullptr;  // position[row], 0 when absent
+  // The index is built at the first third-ray search: many runs of
+  // filings need none.  Rays appended meanwhile are indexed or walked,
+  // the same candidates either way.
+  dd_ConePtr cone = nullptr;
+  dd_RayPtr from = nullptr;
+  mutable ThirdRayIndex *index = nullptr;
+  mutable bool index_pending = false;
 };
 
 thread_local ThirdRayIndex third_rays;
@@ -121,8 +127,9 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
     if (r >= 1 && r <= cone->m + 1) row_position[static_cast<size_t>(r)] = i;
   }
   f.position = row_position.data();
-  third_rays.build(cone, from, f.nw);
-  f.index = &third_rays;
+  f.cone = cone;
+  f.from = from;
+  f.index_pending = true;
   return f;
 }
 
@@ -189,9 +196,14 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
     adjacent = false;
   else if (cone->parent->NondegAssumed || ValidFirstRay == nullptr)
     adjacent = true;
-  else if (f.index != nullptr)
+  else if (f.index_pending || f.index != nullptr) {
+    if (f.index_pending) {
+      third_rays.build(f.cone, f.from, f.nw);
+      f.index = &third_rays;
+      f.index_pending = false;
+    }
     adjacent = !f.index->third_ray_found(face, f.nw, Ray1, Ray2);
-  else
+  } else
     adjacent = !third_ray_found(ValidFirstRay, Ray1, Ray2, face, f.nw);
   if (!adjacent) return;
 
@@ -204,6 +216,423 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
   cone->EdgeCount++;
   cone->TotalEdgeCount++;
 }
+
+// The rays of dd_UpdateEdges packed side by side: their zero sets in one
+// array, so that the pair loop, which meets every pair of zero rays, reads
+// memory in order instead of chasing a pointer per pair.  Third rays are
+// indexed by row as in ThirdRayIndex, by position in the packed array.
+class PackedZeroRays {
+ public:
+  // Packs the rays from `from` to the end of the list; returns the
+  // position of `last` (or the count when it is not among them).
+  long pack(dd_ConePtr cone, dd_RayPtr from, dd_RayPtr last)
+  {
+    nw_ = set_data_words(cone->m);
+    words_.clear();
+    fii_.clear();
+    rays_.clear();
+    long last_pos = -1;
+    for (dd_RayPtr t = from; t != nullptr; t = t->Next) {
+      if (t == last && last_pos < 0) last_pos = static_cast<long>(rays_.size());
+      rays_.push_back(t);
+      fii_.push_back(t->FirstInfeasIndex);
+      words_.insert(words_.end(), t->ZeroSet + 1, t->ZeroSet + 1 + nw_);
+    }
+    return last_pos < 0 ? count() : last_pos;
+  }
+
+  // Lists, for every row, the positions of the packed rays on it (in
+  // increasing order).
+  void list_rows()
+  {
+    const long n = count();
+    const long rows = nw_ * 32;
+    const set_word *all = nullptr;
+    row_start_.assign(static_cast<size_t>(rows) + 2, 0);
+    for (long k = 0; k < n; ++k)
+      for_each_row(zero(k), all, [&](long row) { ++row_start_[row + 1]; });
+    for (long row = 1; row <= rows + 1; ++row)
+      row_start_[row] += row_start_[row - 1];
+    on_row_.resize(static_cast<size_t>(row_start_[rows + 1]));
+    cursor_.assign(row_start_.begin(), row_start_.end());
+    for (long k = 0; k < n; ++k)
+      for_each_row(zero(k), all, [&](long row) {
+        on_row_[static_cast<size_t>(cursor_[row]++)] = static_cast<int>(k);
+      });
+  }
+
+  // The positions on row `row` from `lo` to `hi`, as [first, last).
+  std::pair<const int *, const int *> on_row(long row, long lo, long hi) const
+  {
+    const int *b = on_row_.data() + row_start_[row];
+    const int *e = on_row_.data() + row_start_[row + 1];
+    b = std::lower_bound(b, e, static_cast<int>(lo));
+    e = std::upper_bound(b, e, static_cast<int>(hi));
+    return {b, e};
+  }
+
+  // Whether FirstInfeasIndex never decreases along the packed rays.
+  bool sorted() const
+  {
+    return std::is_sorted(fii_.begin(), fii_.end());
+  }
+
+  // Indexes every packed ray by the added rows it lies on.
+  void index(const set_word *added)
+  {
+    const long n = count();
+    const long rows = nw_ * 32;
+    start_.assign(static_cast<size_t>(rows) + 2, 0);
+    for (long k = 0; k < n; ++k)
+      for_each_row(zero(k), added, [&](long row) { ++start_[row + 1]; });
+    for (long row = 1; row <= rows + 1; ++row) start_[row] += start_[row - 1];
+    members_.resize(static_cast<size_t>(start_[rows + 1]));
+    cursor_.assign(start_.begin(), start_.end());
+    for (long k = 0; k < n; ++k)
+      for_each_row(zero(k), added, [&](long row) {
+        members_[static_cast<size_t>(cursor_[row]++)] = static_cast<int>(k);
+      });
+  }
+
+  // Indexes by added rows at the first search (many runs need none).
+  void index_later(const set_word *added)
+  {
+    index_added_ = added;
+    indexed_ = false;
+  }
+
+  // Whether a packed ray other than i and j lies on every row of face.
+  bool third_ray_found(const set_word *face, long i, long j)
+  {
+    if (!indexed_) {
+      index(index_added_);
+      indexed_ = true;
+    }
+    long best = 0, best_count = -1;
+    for (long k = 0; k < nw_ && best_count != 0; ++k) {
+      for (set_word w = face[k]; w != 0u; w &= w - 1u) {
+        const long row = k * 32 + std::countr_zero(w) + 1;
+        const long c = start_[row + 1] - start_[row];
+        if (best_count < 0 || c < best_count) {
+          best = row;
+          best_count = c;
+          if (c == 0) break;
+        }
+      }
+    }
+    // An empty face lies on every ray.
+    if (best == 0) return count() > 2;
+    for (long q = start_[best]; q < start_[best + 1]; ++q) {
+      const long t = members_[static_cast<size_t>(q)];
+      if (t == i || t == j) continue;
+      if (within(face, zero(t))) return true;
+    }
+    return false;
+  }
+
+  long count() const { return static_cast<long>(rays_.size()); }
+  long words() const { return nw_; }
+  const set_word *zero(long k) const
+  {
+    return words_.data() + static_cast<size_t>(k * nw_);
+  }
+  dd_rowrange fii(long k) const { return fii_[static_cast<size_t>(k)]; }
+  dd_RayPtr ray(long k) const { return rays_[static_cast<size_t>(k)]; }
+
+ private:
+  // Calls f with every row of z (within added unless that is null).
+  template <class F>
+  void for_each_row(const set_word *z, const set_word *added, F f) const
+  {
+    for (long k = 0; k < nw_; ++k)
+      for (set_word w = added != nullptr ? z[k] & added[k + 1] : z[k];
+           w != 0u; w &= w - 1u)
+        f(k * 32 + std::countr_zero(w) + 1);
+  }
+  bool within(const set_word *face, const set_word *z) const
+  {
+    for (long k = 0; k < nw_; ++k)
+      if ((face[k] & ~z[k]) != 0u) return false;
+    return true;
+  }
+
+  long nw_ = 0;
+  std::vector<set_word> words_;
+  std::vector<dd_rowrange> fii_;
+  std::vector<dd_RayPtr> rays_;
+  std::vector<long> start_, cursor_;
+  std::vector<int> members_;
+  std::vector<long> row_start_;
+  std::vector<int> on_row_;
+  const set_word *index_added_ = nullptr;
+  bool indexed_ = true;
+};
+
+thread_local PackedZeroRays packed_rays;
+
+// The last-chance rows of a separating iteration f: the rows at positions
+// Iteration+1 .. f-1 of OrderVector that are not strict.  A pair with
+// fmin = f sharing one of them meets again when that row is added.  Made
+// only for the indices f the packed rays have (nw data words each), so
+// that a call costs O(m) and not O(m * nw).
+class LaterRows {
+ public:
+  void build(dd_ConePtr cone, const PackedZeroRays &P)
+  {
+    const dd_rowrange m = cone->m;
+    const long nw = P.words();
+    nw_ = nw;
+    slot_.assign(static_cast<size_t>(m) + 2, 0);
+    for (long k = 0; k < P.count(); ++k) {
+      const dd_rowrange f = P.fii(k);
+      if (f >= 0 && f <= m + 1) slot_[static_cast<size_t>(f)] = 1;
+    }
+    // Slot 0 is the empty mask, for indices out of range.
+    masks_.assign(static_cast<size_t>(nw), 0u);
+    std::vector<set_word> running(static_cast<size_t>(nw), 0u);
+    const dd_rowflag eqidx = cone->parent->EqualityIndex;
+    const dd_rowrange it0 = cone->Iteration;
+    for (dd_rowrange f = 0; f <= m + 1; ++f) {
+      // running holds the rows at positions it0+1 .. f-1.
+      if (f >= it0 + 2) {
+        const dd_rowrange r = cone->OrderVector[f - 1];
+        if (r >= 1 && r <= nw * 32 && eqidx[r] >= 0)
+          running[static_cast<size_t>((r - 1) >> 5)] |= set_word{1} << ((r - 1) & 31);
+      }
+      if (slot_[static_cast<size_t>(f)] != 0) {
+        slot_[static_cast<size_t>(f)] = static_cast<long>(masks_.size()) / nw;
+        masks_.insert(masks_.end(), running.begin(), running.end());
+      }
+    }
+    m_ = m;
+  }
+
+  // The mask of index f (data words).
+  const set_word *of(dd_rowrange f) const
+  {
+    const long s = f >= 0 && f <= m_ + 1 ? slot_[static_cast<size_t>(f)] : 0;
+    return masks_.data() + s * nw_;
+  }
+
+ private:
+  long nw_ = 0;
+  dd_rowrange m_ = 0;
+  std::vector<long> slot_;
+  std::vector<set_word> masks_;
+};
+
+thread_local LaterRows later_rows;
+
+// What the pairs of one dd_UpdateEdges share.
+struct PairFiling {
+  dd_ConePtr cone = nullptr;
+  PackedZeroRays *packed = nullptr;
+  long end = 0;   // position of the last ray of the run
+  long nw = 0;
+  const set_word *added = nullptr;  // data words
+  set_word *face = nullptr;         // data words
+  long need = 0;  // d - 2: the least face of an edge
+  bool search = true;
+  // For file_partners_by_rows: the added rows every ray of the run lies on
+  // (the new row at least), which tell no pair apart, and what is left of
+  // `need` after them.
+  std::vector<set_word> everywhere;
+  long need_elsewhere = 0;
+};
+
+// Files the edges of packed ray i with its partners begin2, begin2 + 1,
+// ... up to the end of the run, as dd_ConditionalAddEdge does pair by
+// pair.  Count is the bit count of a word: this loop meets every pair of
+// zero rays, and a popcount instruction, where there is one, is several
+// times faster than counting in software.
+template <class Count>
+[[gnu::always_inline]] inline void file_partners_with(const PairFiling &pf,
+                                                      long i, long begin2)
+{
+  PackedZeroRays &P = *pf.packed;
+  dd_ConePtr cone = pf.cone;
+  const long nw = pf.nw;
+  const dd_rowrange fii1 = P.fii(i);
+  const set_word *zi = P.zero(i);
+  const long n = P.count();
+  for (long j = begin2; j < n; ++j) {
+    const dd_rowrange fii2 = P.fii(j);
+    const set_word *zj = P.zero(j);
+    // The separating iteration fmin, and Rmax the ray cut later.
+    long imax = j, imin = i;
+    dd_rowrange fmin = fii1;
+    if (fii1 >= fii2) {
+      imax = i;
+      imin = j;
+      fmin = fii2;
+    }
+    if (fii1 != fii2) {
+      const dd_rowrange cut = cone->OrderVector[fmin];
+      const set_word *zmax = imax == j ? zj : zi;
+      if (!(cut >= 1 && cut <= nw * 32 &&
+            ((zmax[(cut - 1) >> 5] >> ((cut - 1) & 31)) & 1u) != 0u)) {
+        cone->count_int++;
+        const set_word *later = later_rows.of(fmin);
+        set_word deferred = 0u;
+        long card = 0;
+        for (long k = 0; k < nw; ++k) {
+          const set_word common = zi[k] & zj[k];
+          deferred |= common & later[k];
+          card += Count::of(common & pf.added[k]);
+        }
+        if (deferred != 0u) {
+          cone->count_int_bad++;
+        } else {
+          cone->count_int_good++;
+          if (card >= pf.need) {
+            for (long k = 0; k < nw; ++k)
+              pf.face[k] = zi[k] & zj[k] & pf.added[k];
+            if (!pf.search || !P.third_ray_found(pf.face, i, j)) {
+              auto *node = static_cast<dd_AdjacencyPtr>(
+                  std::malloc(sizeof(dd_AdjacencyType)));
+              node->Ray1 = P.ray(imax);
+              node->Ray2 = P.ray(imin);
+              node->Next = cone->Edges[fmin];
+              cone->Edges[fmin] = node;
+              cone->EdgeCount++;
+              cone->TotalEdgeCount++;
+            }
+          }
+        }
+      }
+    }
+    if (j == pf.end) break;
+  }
+}
+
+// Scratch of file_partners_by_rows, per packed position: the ray i whose
+// partners were last counted there, the count of shared added rows, and
+// the ray i for which the pair was deferred.
+struct PartnerScratch {
+  std::vector<long> counted_for, count, deferred_for;
+  std::vector<long> candidates;
+  void reset(long n)
+  {
+    counted_for.assign(static_cast<size_t>(n), -1);
+    count.assign(static_cast<size_t>(n), 0);
+    deferred_for.assign(static_cast<size_t>(n), -1);
+  }
+};
+thread_local PartnerScratch partner_scratch;
+
+// What file_partners_with does for ray i, for a run sorted by
+// FirstInfeasIndex (every partner has a larger index): without meeting
+// every partner.  Then the separating iteration is i's own, and with it
+// the row that cuts i and the last-chance rows.  The counters come from
+// the row lists: partners on the cutting row are skipped, those sharing a
+// last-chance row are deferred; an edge needs d - 2 shared added rows,
+// so only partners met that often on i's added rows are candidates, taken
+// in the order of the list as the walk would.
+void file_partners_by_rows(const PairFiling &pf, long i, long begin2)
+{
+  PackedZeroRays &P = *pf.packed;
+  PartnerScratch &S = partner_scratch;
+  dd_ConePtr cone = pf.cone;
+  const long nw = pf.nw;
+  const long n = P.count();
+  const long last = pf.end >= begin2 && pf.end < n ? pf.end : n - 1;
+  const dd_rowrange fmin = P.fii(i);
+  const set_word *zi = P.zero(i);
+  const set_word *later = later_rows.of(fmin);
+  const dd_rowrange cut = cone->OrderVector[fmin];
+  const bool cut_valid = cut >= 1 && cut <= nw * 32;
+  auto on_cut = [&](long j) {
+    const set_word *zj = P.zero(j);
+    return cut_valid && ((zj[(cut - 1) >> 5] >> ((cut - 1) & 31)) & 1u) != 0u;
+  };
+
+  long separated = last - begin2 + 1;
+  if (cut_valid) {
+    const auto [b, e] = P.on_row(cut, begin2, last);
+    separated -= e - b;
+  }
+  long deferred = 0;
+  for (long k = 0; k < nw; ++k) {
+    for (set_word w = zi[k] & later[k]; w != 0u; w &= w - 1u) {
+      const auto [b, e] = P.on_row(k * 32 + std::countr_zero(w) + 1, begin2, last);
+      for (const int *q = b; q != e; ++q) {
+        const long j = *q;
+        if (S.deferred_for[static_cast<size_t>(j)] == i) continue;
+        S.deferred_for[static_cast<size_t>(j)] = i;
+        if (!on_cut(j)) ++deferred;
+      }
+    }
+  }
+  cone->count_int += separated;
+  cone->count_int_bad += deferred;
+  cone->count_int_good += separated - deferred;
+
+  S.candidates.clear();
+  long *const counted_for = S.counted_for.data();
+  long *const count = S.count.data();
+  const long need = pf.need_elsewhere;
+  for (long k = 0; k < nw; ++k) {
+    for (set_word w = zi[k] & pf.added[k] & ~pf.everywhere[static_cast<size_t>(k)];
+         w != 0u; w &= w - 1u) {
+      const auto [b, e] = P.on_row(k * 32 + std::countr_zero(w) + 1, begin2, last);
+      for (const int *q = b; q != e; ++q) {
+        const long j = *q;
+        const long c = counted_for[j] == i ? count[j] + 1 : 1;
+        counted_for[j] = i;
+        count[j] = c;
+        if (c == need) S.candidates.push_back(j);
+      }
+    }
+  }
+  std::sort(S.candidates.begin(), S.candidates.end());
+  for (long j : S.candidates) {
+    if (on_cut(j) || S.deferred_for[static_cast<size_t>(j)] == i) continue;
+    const set_word *zj = P.zero(j);
+    for (long k = 0; k < nw; ++k) pf.face[k] = zi[k] & zj[k] & pf.added[k];
+    if (pf.search && P.third_ray_found(pf.face, i, j)) continue;
+    auto *node =
+        static_cast<dd_AdjacencyPtr>(std::malloc(sizeof(dd_AdjacencyType)));
+    node->Ray1 = P.ray(j);
+    node->Ray2 = P.ray(i);
+    node->Next = cone->Edges[fmin];
+    cone->Edges[fmin] = node;
+    cone->EdgeCount++;
+    cone->TotalEdgeCount++;
+  }
+}
+
+struct SoftwareCount {
+  static long of(set_word w) { return bit_count(w); }
+};
+
+void file_partners(const PairFiling &pf, long i, long begin2)
+{
+  file_partners_with<SoftwareCount>(pf, i, begin2);
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+struct HardwareCount {
+  static long of(set_word w) { return __builtin_popcount(w); }
+};
+
+[[gnu::target("popcnt")]] void file_partners_popcnt(const PairFiling &pf,
+                                                    long i, long begin2)
+{
+  file_partners_with<HardwareCount>(pf, i, begin2);
+}
+
+using PartnerFiler = void (*)(const PairFiling &, long, long);
+PartnerFiler partner_filer()
+{
+  static const PartnerFiler chosen = __builtin_cpu_supports("popcnt")
+                                         ? file_partners_popcnt
+                                         : file_partners;
+  return chosen;
+}
+#else
+using PartnerFiler = void (*)(const PairFiling &, long, long);
+PartnerFiler partner_filer() { return file_partners; }
+#endif
 
 // Releases the rays of a list in which every ray was cut off, leaving the
 // empty list: sentinel -> null, LastRay the sentinel.
@@ -285,34 +714,70 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   float prevworkleft = 110.0f;
   long pos1 = 1;
 
-  // The rays from RRbegin on stay put while edges are filed.
-  const EdgeFiling filing = begin_filing(cone, RRbegin);
+  // Every pair of the run is met here: the zero sets are read from one
+  // packed array, the last-chance rows from a mask per position.  Pairs
+  // are taken, and edges filed, in the order of a walk along the list.
+  PackedZeroRays &P = packed_rays;
+  PairFiling pf;
+  pf.cone = cone;
+  pf.packed = &P;
+  pf.end = P.pack(cone, RRbegin, RRend);  // position of RRend
+  pf.nw = P.words();
+  pf.added = cone->AddedHalfspaces + 1;
+  pf.search = !cone->parent->NondegAssumed;
+  if (pf.search) P.index_later(cone->AddedHalfspaces);
+  later_rows.build(cone, P);
+  pf.face = edge_face.get(cone->m) + 1;
+  pf.need = cone->d - 2;
+  const long n = P.count();
+  // Counting shared rows needs something to count: when the rows every
+  // ray lies on make up d - 2 already, every pair is a candidate; and an
+  // unsorted run has no fixed cutting row.  It pays when rays lie on few
+  // of the other added rows (a of them on average): a partner range of
+  // length L costs about L a^2 / |added| list entries by rows, against L
+  // times a pass over the words when walked.
+  bool by_rows = n > 0 && P.sorted();
+  if (by_rows) {
+    pf.everywhere.assign(pf.added, pf.added + pf.nw);
+    for (long k = 0; k < n; ++k)
+      for (long w = 0; w < pf.nw; ++w)
+        pf.everywhere[static_cast<size_t>(w)] &= P.zero(k)[w];
+    long shared = 0, on_added = 0, added_rows = 0;
+    for (long w = 0; w < pf.nw; ++w) {
+      shared += bit_count(pf.everywhere[static_cast<size_t>(w)]);
+      added_rows += bit_count(pf.added[w]);
+    }
+    pf.need_elsewhere = pf.need - shared;
+    for (long k = 0; k < n; ++k)
+      for (long w = 0; w < pf.nw; ++w)
+        on_added += bit_count(P.zero(k)[w] & pf.added[w]);
+    const double a = static_cast<double>(on_added) / static_cast<double>(n) -
+                     static_cast<double>(shared);
+    by_rows = pf.need_elsewhere >= 1 &&
+              4.0 * a * a <= static_cast<double>(added_rows - shared) * (pf.nw + 2);
+  }
+  if (by_rows) {
+    P.list_rows();
+    partner_scratch.reset(n);
+  }
+  const auto file = by_rows ? file_partners_by_rows : partner_filer();
 
   // The run is sorted by FirstInfeasIndex, so rays with equal index share
   // the start of their partner range.
-  dd_RayPtr prevP1 = nullptr;
-  dd_RayPtr Ptr2begin = nullptr;
-  for (dd_RayPtr P1 = RRbegin; P1 != nullptr && P1 != RRend;) {
-    const dd_rowrange fii1 = P1->FirstInfeasIndex;
-    if (prevP1 == nullptr || prevP1->FirstInfeasIndex != fii1 ||
-        (Ptr2begin != nullptr && Ptr2begin == P1)) {
-      Ptr2begin = nullptr;
-      for (dd_RayPtr q = P1->Next; q != nullptr; q = q->Next) {
-        if (q->FirstInfeasIndex > fii1) {
-          Ptr2begin = q;
+  long begin2 = -1;
+  for (long i = 0; i < n && i != pf.end; ++i) {
+    const dd_rowrange fii1 = P.fii(i);
+    if (i == 0 || P.fii(i - 1) != fii1 || begin2 == i) {
+      begin2 = -1;
+      for (long q = i + 1; q < n; ++q) {
+        if (P.fii(q) > fii1) {
+          begin2 = q;
           break;
         }
-        if (q == RRend) break;
+        if (q == pf.end) break;
       }
     }
-    if (Ptr2begin != nullptr) {
-      for (dd_RayPtr P2 = Ptr2begin; P2 != nullptr; P2 = P2->Next) {
-        conditional_add_edge(cone, P1, P2, RRbegin, filing);
-        if (P2 == RRend) break;
-      }
-    }
-    prevP1 = P1;
-    P1 = P1->Next;
+    if (begin2 >= 0) file(pf, i, begin2);
     ++pos1;
     if (dd_debug && Z >= 500) {
       const float workleft = 100.0f * static_cast<float>(Z - pos1) *

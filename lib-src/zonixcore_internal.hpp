@@ -60,13 +60,14 @@ class ScratchRow {
   long len_ = -1;
 };
 
-// A new ray record with d zero coordinates (at least one is allocated),
-// no zero set, ARay 0 and no successor.
+// A new ray record with d zero coordinates (at least one is allocated)
+// and the accuracy slot after them (0: exact), no zero set, ARay 0 and no
+// successor.
 inline dd_RayPtr new_ray(dd_colrange d)
 {
   auto *r = static_cast<dd_RayPtr>(std::calloc(1, sizeof(dd_RayType)));
   r->Ray = static_cast<dd_Arow>(
-      std::calloc(static_cast<size_t>(d > 0 ? d : 1), sizeof(mytype)));
+      std::calloc(static_cast<size_t>(d > 0 ? d : 1) + 1, sizeof(mytype)));
   ddd_init(r->ARay);
   return r;
 }
@@ -85,6 +86,282 @@ inline void row_dot(mytype val, const mytype *row, const mytype *p,
   }
   ddd_clear(x);
 }
+
+// ---- rounding residues ------------------------------------------------------
+// The tolerance dd_zero is absolute.  Alone it fails once the terms of a
+// value are large: the rounding residue of a sum grows with its terms
+// while the tolerance stays put, so a value that is 0 in exact arithmetic
+// comes out beyond 1e-7 and a ray falls off a row it lies on, or a
+// coordinate that is exactly 0 stays as a residue that the normalisation
+// then divides by.
+//
+// So each ray carries the accuracy of its coordinates, an absolute bound
+// E on their error as far as it can be seen: the largest residue the ray
+// shows on the rows it lies on by construction, each divided by the
+// 1-norm of its row (the least coordinate error that explains it).  A
+// value of the ray on row k, whose exact value is within E * |A_k|_1 of
+// the computed one plus the rounding of the sum itself ((d+1) u times the
+// absolute sum of its terms), is taken as zero within residue_factor
+// times that bound.  The test only adds zeros beyond the absolute
+// tolerance: for exact rays and small terms it decides as the absolute
+// test does.
+
+// Unit roundoff of the number type.
+inline constexpr double unit_roundoff = 0x1p-53;
+
+// Safety factor over the bounds: the rows a ray is measured on are a
+// sample of its errors, not their maximum, and first-order bounds leave
+// out how errors compound.  On cyclic polytopes (the hardest family we
+// know for doubles) factors from 64 to 256 give correct results wherever
+// any factor does; below, true zeros are missed, above, small true values
+// start to be taken as zeros.
+inline constexpr double residue_factor = 128.0;
+
+// The accuracy of a ray lives in one slot past its coordinates (new_ray
+// allocates it).  Only rays made by new_ray have it.
+inline double ray_accuracy(dd_RayPtr r, dd_colrange d)
+{
+  return ddd_get_d(r->Ray[d > 0 ? d : 1]);
+}
+inline void set_ray_accuracy(dd_RayPtr r, dd_colrange d, double e)
+{
+  ddd_set_d(r->Ray[d > 0 ? d : 1], e);
+}
+
+// |a| exactly (dd_abs keeps values within the tolerance as they are).
+inline void exact_abs(mytype r, const mytype a)
+{
+  if (ddd_sgn(a) < 0)
+    ddd_neg(r, a);
+  else
+    ddd_set(r, a);
+}
+
+// A row's value at a point with what its error bound needs.
+struct RowValue {
+  mytype val;   // row . p
+  mytype mag;   // sum of |row_j * p_j|
+  mytype norm;  // sum of |row_j|
+};
+
+// v := the value of row at p (summed as row_dot does).
+inline void row_eval(RowValue &v, const mytype *row, const mytype *p,
+                     dd_colrange d)
+{
+  mytype x, ax;
+  ddd_init(x);
+  ddd_init(ax);
+  ddd_set(v.val, dd_purezero);
+  ddd_set(v.mag, dd_purezero);
+  ddd_set(v.norm, dd_purezero);
+  for (dd_colrange j = 0; j < d; ++j) {
+    ddd_mul(x, row[j], p[j]);
+    ddd_add(v.val, v.val, x);
+    exact_abs(ax, x);
+    ddd_add(v.mag, v.mag, ax);
+    exact_abs(ax, row[j]);
+    ddd_add(v.norm, v.norm, ax);
+  }
+  ddd_clear(x);
+  ddd_clear(ax);
+}
+
+// v[q] := the value of rows[q] at p, q < N, each summed exactly as
+// row_eval sums it.  The N sums are interleaved: each is a chain of
+// dependent additions, and N chains side by side run in the time of one.
+template <int N>
+inline void rows_eval(RowValue *v, const mytype *const *rows, const mytype *p,
+                      dd_colrange d)
+{
+  mytype x, ax;
+  ddd_init(x);
+  ddd_init(ax);
+  for (int q = 0; q < N; ++q) {
+    ddd_set(v[q].val, dd_purezero);
+    ddd_set(v[q].mag, dd_purezero);
+    ddd_set(v[q].norm, dd_purezero);
+  }
+  for (dd_colrange j = 0; j < d; ++j) {
+    for (int q = 0; q < N; ++q) {
+      ddd_mul(x, rows[q][j], p[j]);
+      ddd_add(v[q].val, v[q].val, x);
+      exact_abs(ax, x);
+      ddd_add(v[q].mag, v[q].mag, ax);
+      exact_abs(ax, rows[q][j]);
+      ddd_add(v[q].norm, v[q].norm, ax);
+    }
+  }
+  ddd_clear(x);
+  ddd_clear(ax);
+}
+
+// val[q] := the value of rows[q] at p alone, summed as row_eval sums it.
+template <int N>
+inline void rows_value(mytype *val, const mytype *const *rows, const mytype *p,
+                       dd_colrange d)
+{
+  mytype x;
+  ddd_init(x);
+  for (int q = 0; q < N; ++q) ddd_set(val[q], dd_purezero);
+  for (dd_colrange j = 0; j < d; ++j) {
+    for (int q = 0; q < N; ++q) {
+      ddd_mul(x, rows[q][j], p[j]);
+      ddd_add(val[q], val[q], x);
+    }
+  }
+  ddd_clear(x);
+}
+
+// val[q] := the value of row at points[q] alone, likewise.
+template <int N>
+inline void points_value(mytype *val, const mytype *row,
+                         const mytype *const *points, dd_colrange d)
+{
+  mytype x;
+  ddd_init(x);
+  for (int q = 0; q < N; ++q) ddd_set(val[q], dd_purezero);
+  for (dd_colrange j = 0; j < d; ++j) {
+    for (int q = 0; q < N; ++q) {
+      ddd_mul(x, row[j], points[q][j]);
+      ddd_add(val[q], val[q], x);
+    }
+  }
+  ddd_clear(x);
+}
+
+// The largest |p_j|.
+inline double max_abs(const mytype *p, dd_colrange d)
+{
+  double r = 0.0;
+  mytype a;
+  ddd_init(a);
+  for (dd_colrange j = 0; j < d; ++j) {
+    exact_abs(a, p[j]);
+    if (ddd_get_d(a) > r) r = ddd_get_d(a);
+  }
+  ddd_clear(a);
+  return r;
+}
+
+// The 1-norms of a cone's rows (as row_eval sums them), kept between
+// calls on one thread for the cone they were made for.  The engine
+// forgets them whenever a cone's rows may have changed (a new run, a new
+// cone, a released one).
+class RowNorms {
+ public:
+  const double *get(dd_ConePtr cone)
+  {
+    if (cone != cone_ || cone->A != rows_ || cone->m != m_ || cone->d != d_) {
+      cone_ = cone;
+      rows_ = cone->A;
+      m_ = cone->m;
+      d_ = cone->d;
+      norms_.assign(static_cast<size_t>(m_ > 0 ? m_ : 0) + 1, 0.0);
+      mytype a;
+      ddd_init(a);
+      for (dd_rowrange k = 1; k <= m_; ++k) {
+        double n = 0.0;
+        for (dd_colrange j = 0; j < d_; ++j) {
+          exact_abs(a, cone->A[k - 1][j]);
+          n += ddd_get_d(a);
+        }
+        norms_[static_cast<size_t>(k)] = n;
+      }
+      ddd_clear(a);
+    }
+    return norms_.data();
+  }
+  void forget(dd_ConePtr cone)
+  {
+    if (cone == cone_) cone_ = nullptr;
+  }
+
+ private:
+  dd_ConePtr cone_ = nullptr;
+  dd_Amatrix rows_ = nullptr;
+  dd_rowrange m_ = -1;
+  dd_colrange d_ = -1;
+  std::vector<double> norms_;
+};
+inline thread_local RowNorms row_norms;
+
+// An upper bound of value_bound for a row of 1-norm `norm` at a point whose
+// largest entry is pmax (the sum of |terms| is at most norm * pmax; the
+// last factor covers the rounding of both sides).
+inline double value_bound_above(double norm, double pmax, double e,
+                                dd_colrange d)
+{
+  return residue_factor *
+         (e * norm + static_cast<double>(d + 1) * unit_roundoff * norm * pmax) *
+         1.001;
+}
+
+// Sets val to exact zero when |val| <= bound but val is outside the
+// absolute tolerance, so that every later sign test (all of them
+// absolute) sees a zero.  Values the absolute test takes as zero already
+// are left as they are.
+inline void snap_residue(mytype val, double bound)
+{
+  if (dd_EqualToZero(val)) return;
+  mytype a;
+  ddd_init(a);
+  exact_abs(a, val);
+  if (ddd_get_d(a) <= bound) ddd_set(val, dd_purezero);
+  ddd_clear(a);
+}
+
+// The bound of a row value v at a ray of accuracy e in d coordinates.
+inline double value_bound(const RowValue &v, double e, dd_colrange d)
+{
+  return residue_factor *
+         (e * ddd_get_d(v.norm) +
+          static_cast<double>(d + 1) * unit_roundoff * ddd_get_d(v.mag));
+}
+
+// The least coordinate error that explains the residue of a value that is
+// zero in exact arithmetic.
+inline double residue_accuracy(const RowValue &v)
+{
+  const double n = ddd_get_d(v.norm);
+  if (n <= 0.0) return 0.0;
+  const double a = ddd_get_d(v.val);
+  return (a < 0 ? -a : a) / n;
+}
+
+// Signs that rounding has already decided something wrongly in the run of
+// one cone: a new ray whose residues on the rows it must lie on are far
+// beyond rounding (the two rays combined were in truth both on the new
+// row, so a ray was lost), or an initial basis that is singular within
+// rounding (its rays are not independent).  dd_DDMain turns an alarm for
+// its cone into an error.  Per thread, as a run is.
+struct NumericalAlarm {
+  dd_ConePtr cone = nullptr;
+  long count = 0;
+};
+inline thread_local NumericalAlarm numerical_alarm;
+
+inline void raise_numerical_alarm(dd_ConePtr cone)
+{
+  if (numerical_alarm.cone != cone) {
+    numerical_alarm.cone = cone;
+    numerical_alarm.count = 0;
+  }
+  ++numerical_alarm.count;
+}
+inline bool numerical_alarm_raised(dd_ConePtr cone)
+{
+  return numerical_alarm.cone == cone && numerical_alarm.count > 0;
+}
+inline void clear_numerical_alarm(dd_ConePtr cone)
+{
+  if (numerical_alarm.cone == cone) numerical_alarm.count = 0;
+}
+
+// Relative size of a residue that no longer comes from rounding: two
+// thirds of the digits of a double are gone (the rays of correct results
+// on cyclic polytopes stay below 1e-7, those of the wrong ones reach
+// 1e-4 and more).
+inline constexpr double lost_accuracy = 0x1p-17;
 
 // Releases a ray record with its coordinates and zero set.
 inline void free_ray(dd_colrange d, dd_RayPtr r)

@@ -2,6 +2,7 @@
 // and first violated position, combining two rays on a hyperplane,
 // evaluating the list on a new row and sorting it by sign, removal, and the
 // comparisons used by the row orders.
+#include <bit>
 #include <cstdio>
 #include <vector>
 
@@ -25,10 +26,149 @@ struct ZeroBuckets {
 };
 thread_local ZeroBuckets zero_buckets;
 
-// The value of row k of the cone at p.
+// The accuracy of the ray dd_AddRay is storing, for the zero tests of
+// dd_StoreRay1/2 (0 when they are called directly).
+thread_local double storing_accuracy = 0.0;
+
+// The accuracy dd_CreateNewRay found for the ray it hands to dd_AddRay;
+// negative for every other caller, whose rays are measured on the rows
+// within the absolute tolerance.
+thread_local double pending_accuracy = -1.0;
+
+// The value of row k of the cone at p, exact zero when it is within the
+// residue bound at the accuracy of the ray being stored.
 inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
 {
-  row_dot(*val, cone->A[k - 1], p, cone->d);
+  RowValue v;
+  row_eval(v, cone->A[k - 1], p, cone->d);
+  snap_residue(v.val, value_bound(v, storing_accuracy, cone->d));
+  ddd_set(*val, v.val);
+}
+
+// vals[i] := the snapped value (as row_value) of row OrderVector[i] at p,
+// i = 1..m, four rows at a time.
+void ordered_row_values(dd_ConePtr cone, mytype *p, std::vector<double> &vals)
+{
+  const dd_rowrange m = cone->m;
+  const dd_colrange d = cone->d;
+  vals.resize(static_cast<size_t>(m) + 1);
+  const double *norm = row_norms.get(cone);
+  const double pmax = max_abs(p, d);
+  mytype val[4];
+  const mytype *rows[4];
+  // Only a value outside the tolerance and within a cheap bound of the
+  // residue bound needs the exact bound.
+  auto settle = [&](dd_rowrange i, mytype v) {
+    const dd_rowrange k = cone->OrderVector[i];
+    if (!dd_EqualToZero(v)) {
+      mytype a;
+      exact_abs(a, v);
+      if (ddd_get_d(a) <= value_bound_above(norm[k], pmax, storing_accuracy, d)) {
+        RowValue rv;
+        row_eval(rv, cone->A[k - 1], p, d);
+        snap_residue(rv.val, value_bound(rv, storing_accuracy, d));
+        ddd_set(v, rv.val);
+      }
+    }
+    vals[static_cast<size_t>(i)] = ddd_get_d(v);
+  };
+  dd_rowrange i = 1;
+  for (; i + 3 <= m; i += 4) {
+    for (int q = 0; q < 4; ++q) rows[q] = cone->A[cone->OrderVector[i + q] - 1];
+    rows_value<4>(val, rows, p, d);
+    for (int q = 0; q < 4; ++q) settle(i + q, val[q]);
+  }
+  for (; i <= m; ++i) {
+    rows[0] = cone->A[cone->OrderVector[i] - 1];
+    rows_value<1>(val, rows, p, d);
+    settle(i, val[0]);
+  }
+}
+
+// The values dd_StoreRay1 files, per thread.
+thread_local std::vector<double> stored_values;
+
+// The 1-norm of row, summed as row_eval sums it.
+double row_norm(const mytype *row, dd_colrange d)
+{
+  double norm = 0.0;
+  mytype a;
+  ddd_init(a);
+  for (dd_colrange j = 0; j < d; ++j) {
+    exact_abs(a, row[j]);
+    norm += ddd_get_d(a);
+  }
+  ddd_clear(a);
+  return norm;
+}
+
+// ARay := the snapped value of row (of 1-norm norm) at r[q], q < n <= 4.
+void set_values(const mytype *row, double norm, dd_RayPtr *r, int n,
+                dd_colrange d)
+{
+  mytype val[4];
+  const mytype *pts[4];
+  for (int q = 0; q < n; ++q) pts[q] = r[q]->Ray;
+  if (n == 4) {
+    points_value<4>(val, row, pts, d);
+  } else {
+    for (int q = 0; q < n; ++q) points_value<1>(val + q, row, pts + q, d);
+  }
+  for (int q = 0; q < n; ++q) {
+    if (!dd_EqualToZero(val[q])) {
+      const double e = ray_accuracy(r[q], d);
+      mytype a;
+      exact_abs(a, val[q]);
+      if (ddd_get_d(a) <= value_bound_above(norm, max_abs(pts[q], d), e, d)) {
+        RowValue rv;
+        row_eval(rv, row, pts[q], d);
+        snap_residue(rv.val, value_bound(rv, e, d));
+        ddd_set(val[q], rv.val);
+      }
+    }
+    ddd_set(r[q]->ARay, val[q]);
+  }
+}
+
+// ARay := the snapped value of row at each ray of the list, four rays at
+// a time (four sums side by side run in the time of one).
+void set_all_values(dd_ConePtr cone, const mytype *row)
+{
+  const dd_colrange d = cone->d;
+  const double norm = row_norm(row, d);
+  dd_RayPtr r[4];
+  dd_RayPtr t = cone->FirstRay;
+  while (t != nullptr) {
+    int n = 0;
+    for (; n < 4 && t != nullptr; ++n, t = t->Next) r[n] = t;
+    set_values(row, norm, r, n, d);
+  }
+}
+
+// The value of `row` at ray r, snapped with r's accuracy.
+inline void ray_value(mytype val, const mytype *row, dd_RayPtr r,
+                      dd_colrange d)
+{
+  RowValue v;
+  row_eval(v, row, r->Ray, d);
+  snap_residue(v.val, value_bound(v, ray_accuracy(r, d), d));
+  ddd_set(val, v.val);
+}
+
+// The accuracy of a ray at p that has no recorded history: the residues
+// on the rows the absolute test puts it on.
+double measured_accuracy(dd_ConePtr cone, mytype *p)
+{
+  double e = 0.0;
+  RowValue v;
+  for (dd_rowrange k = 1; k <= cone->m; ++k) {
+    row_eval(v, cone->A[k - 1], p, cone->d);
+    if (dd_EqualToZero(v.val)) {
+      const double r = residue_accuracy(v);
+      if (r > e) e = r;
+    }
+  }
+  return e;
 }
 
 }  // namespace
@@ -64,9 +204,10 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
 
   mytype temp;
   ddd_init(temp);
+  ordered_row_values(cone, p, stored_values);
   for (dd_rowrange i = 1; i <= m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
-    row_value(&temp, cone, p, k);
+    ddd_set_d(temp, stored_values[static_cast<size_t>(i)]);
     if (dd_debug) {
       std::fprintf(stderr, "dd_StoreRay1: row %ld value ", k);
       std::fprintf(stderr, "%g\n", ddd_get_d(temp));
@@ -146,6 +287,11 @@ void dd_AddRay(dd_ConePtr cone, mytype *p)
     std::fprintf(stderr,
                  "*Rays (Total, Currently Active, Feasible) =%8ld%8ld%8ld\n",
                  cone->TotalRayCount, cone->RayCount, cone->FeasibleRayCount);
+  const double e =
+      pending_accuracy >= 0.0 ? pending_accuracy : measured_accuracy(cone, p);
+  pending_accuracy = -1.0;
+  set_ray_accuracy(r, cone->d, e);
+  storing_accuracy = e;
   if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) {
     dd_StoreRay2(cone, p, &feasible, &weaklyfeasible);
     if (weaklyfeasible) cone->WeaklyFeasibleRayCount++;
@@ -153,6 +299,7 @@ void dd_AddRay(dd_ConePtr cone, mytype *p)
     dd_StoreRay1(cone, p, &feasible);
     if (feasible) cone->WeaklyFeasibleRayCount++;
   }
+  storing_accuracy = 0.0;
   if (feasible) cone->FeasibleRayCount++;
 }
 
@@ -161,24 +308,47 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
 {
   const dd_colrange d = cone->d;
   mytype *NewRay = new_ray_row.get(d);
-  mytype a1, a2, v1, v2;
-  ddd_init(a1);
-  ddd_init(a2);
+  mytype v1, v2, t1, t2;
   ddd_init(v1);
   ddd_init(v2);
+  ddd_init(t1);
+  ddd_init(t2);
   // Recomputed rather than read from ARay: the callers may pass rays whose
   // ARay belongs to another row.
-  dd_AValue(&a1, d, cone->A, Ptr1->Ray, ii);
-  dd_AValue(&a2, d, cone->A, Ptr2->Ray, ii);
-  dd_abs(v1, a1);
-  dd_abs(v2, a2);
+  const mytype *row = cone->A[ii - 1];
+  RowValue a1, a2;
+  row_eval(a1, row, Ptr1->Ray, d);
+  row_eval(a2, row, Ptr2->Ray, d);
+  dd_abs(v1, a1.val);
+  dd_abs(v2, a2.val);
   if (dd_debug) {
     std::fprintf(stderr, "dd_CreateNewRay: values on row %ld: %g %g\n", ii,
-                 ddd_get_d(a1), ddd_get_d(a2));
+                 ddd_get_d(a1.val), ddd_get_d(a2.val));
   }
   // Each ray weighted by the other's value: the sum lies on row ii.
-  for (dd_colrange j = 0; j < d; ++j)
+  //
+  // Where the two terms cancel, the entry is what the errors leave.  With
+  // coordinate errors up to e1 and e2 (the rays' accuracies), v1 is off by
+  // up to e1 |row|_1 plus its rounding, which moves entry j by that times
+  // |Ptr2[j]|; the coordinates themselves move it by v2 e1 + v1 e2.  An
+  // entry within that bound cannot be told from an exact zero (facets and
+  // vertices of integer data have many); kept, it would become the divisor
+  // of the normalisation and blow the ray up.  It is set to zero.
+  const double e1 = ray_accuracy(Ptr1, d);
+  const double e2 = ray_accuracy(Ptr2, d);
+  const double rnd = static_cast<double>(d + 3) * unit_roundoff;
+  const double norm = ddd_get_d(a1.norm);
+  const double dv1 = e1 * norm + rnd * ddd_get_d(a1.mag);
+  const double dv2 = e2 * norm + rnd * ddd_get_d(a2.mag);
+  const double own = ddd_get_d(v2) * e1 + ddd_get_d(v1) * e2;
+  for (dd_colrange j = 0; j < d; ++j) {
     dd_LinearComb(NewRay[j], Ptr1->Ray[j], v2, Ptr2->Ray[j], v1);
+    exact_abs(t1, Ptr1->Ray[j]);
+    exact_abs(t2, Ptr2->Ray[j]);
+    snap_residue(NewRay[j],
+                 residue_factor * (own + dv2 * ddd_get_d(t1) +
+                                   dv1 * ddd_get_d(t2)));
+  }
   if (dd_debug) {
     std::fprintf(stderr, "new ray before normalisation:");
     for (dd_colrange j = 0; j < d; ++j)
@@ -192,11 +362,51 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
       std::fprintf(stderr, " %g", ddd_get_d(NewRay[j]));
     std::fprintf(stderr, "\n");
   }
+  // The accuracy of the new ray, measured where it must be zero: on row ii
+  // and on the rows both rays lie on.
+  double acc = 0.0;
+  {
+    // Four rows at a time; residue_accuracy is |value| / |row|_1.
+    const double *norm = row_norms.get(cone);
+    dd_rowrange rows[4];
+    int n = 0;
+    auto flush = [&]() {
+      mytype val[4];
+      const mytype *a[4];
+      for (int q = 0; q < n; ++q) a[q] = cone->A[rows[q] - 1];
+      if (n == 4) {
+        rows_value<4>(val, a, NewRay, d);
+      } else {
+        for (int q = 0; q < n; ++q) rows_value<1>(val + q, a + q, NewRay, d);
+      }
+      for (int q = 0; q < n; ++q) {
+        const double nk = norm[rows[q]];
+        exact_abs(t1, val[q]);
+        if (nk > 0.0 && ddd_get_d(t1) / nk > acc) acc = ddd_get_d(t1) / nk;
+      }
+      n = 0;
+    };
+    rows[n++] = ii;
+    const long nw = set_data_words(cone->m);
+    const set_word *z1 = Ptr1->ZeroSet;
+    const set_word *z2 = Ptr2->ZeroSet;
+    for (long w = 1; w <= nw; ++w)
+      for (set_word x = z1[w] & z2[w]; x != 0u; x &= x - 1u) {
+        rows[n++] = (w - 1) * 32 + std::countr_zero(x) + 1;
+        if (n == 4) flush();
+      }
+    if (n > 0) flush();
+  }
+  const double size = max_abs(NewRay, d);
+  // Residues far beyond rounding: both rays were on row ii in truth, and
+  // their combination is noise.
+  if (acc > lost_accuracy * size) raise_numerical_alarm(cone);
+  pending_accuracy = acc;
   dd_AddRay(cone, NewRay);
-  ddd_clear(a1);
-  ddd_clear(a2);
   ddd_clear(v1);
   ddd_clear(v2);
+  ddd_clear(t1);
+  ddd_clear(t2);
 }
 
 void dd_Eliminate(dd_ConePtr cone, dd_RayPtr *Ptr)
@@ -215,17 +425,12 @@ void dd_EvaluateARay1(dd_rowrange i, dd_ConePtr cone)
   if (cone->ArtificialRay == nullptr ||
       cone->ArtificialRay->Next != cone->FirstRay)
     std::fprintf(stderr, "Error.  Artificial Ray does not point to FirstRay!!!\n");
-  const dd_colrange d = cone->d;
-  const dd_Arow row = cone->A[i - 1];
+  set_all_values(cone, cone->A[i - 1]);
   dd_RayPtr prev = cone->ArtificialRay;
   dd_RayPtr r = cone->FirstRay;
-  mytype temp;
-  ddd_init(temp);
   while (r != nullptr) {
     dd_RayPtr next = r->Next;
-    row_dot(temp, row, r->Ray, d);
-    ddd_set(r->ARay, temp);
-    if (dd_Negative(temp) && r != cone->FirstRay) {
+    if (dd_Negative(r->ARay) && r != cone->FirstRay) {
       // Move to the front; prev stays the predecessor of what follows.
       prev->Next = next;
       if (r == cone->LastRay) cone->LastRay = prev;
@@ -237,7 +442,6 @@ void dd_EvaluateARay1(dd_rowrange i, dd_ConePtr cone)
     }
     r = next;
   }
-  ddd_clear(temp);
 }
 
 void dd_EvaluateARay2(dd_rowrange i, dd_ConePtr cone)
@@ -245,32 +449,33 @@ void dd_EvaluateARay2(dd_rowrange i, dd_ConePtr cone)
   if (cone == nullptr || cone->TotalRayCount < 1) return;
   cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
-  const dd_colrange d = cone->d;
   const dd_Arow row = cone->A[i - 1];
-  mytype temp;
-  ddd_init(temp);
-  dd_RayPtr r = cone->FirstRay;
-  while (r != nullptr) {
-    dd_RayPtr next = r->Next;
-    r->Next = nullptr;
-    row_dot(temp, row, r->Ray, d);
-    ddd_set(r->ARay, temp);
-    if (dd_Negative(temp)) {
-      if (cone->NegHead == nullptr) cone->NegLast = r;
-      r->Next = cone->NegHead;
-      cone->NegHead = r;
-    } else if (dd_Positive(temp)) {
-      if (cone->PosHead == nullptr) cone->PosLast = r;
-      r->Next = cone->PosHead;
-      cone->PosHead = r;
-    } else {
-      if (cone->ZeroHead == nullptr) cone->ZeroLast = r;
-      r->Next = cone->ZeroHead;
-      cone->ZeroHead = r;
+  const double norm = row_norm(row, cone->d);
+  dd_RayPtr block[4];
+  dd_RayPtr t = cone->FirstRay;
+  while (t != nullptr) {
+    // Four rays evaluated together, then filed one by one in list order.
+    int n = 0;
+    for (; n < 4 && t != nullptr; ++n, t = t->Next) block[n] = t;
+    set_values(row, norm, block, n, cone->d);
+    for (int q = 0; q < n; ++q) {
+      dd_RayPtr r = block[q];
+      r->Next = nullptr;
+      if (dd_Negative(r->ARay)) {
+        if (cone->NegHead == nullptr) cone->NegLast = r;
+        r->Next = cone->NegHead;
+        cone->NegHead = r;
+      } else if (dd_Positive(r->ARay)) {
+        if (cone->PosHead == nullptr) cone->PosLast = r;
+        r->Next = cone->PosHead;
+        cone->PosHead = r;
+      } else {
+        if (cone->ZeroHead == nullptr) cone->ZeroLast = r;
+        r->Next = cone->ZeroHead;
+        cone->ZeroHead = r;
+      }
     }
-    r = next;
   }
-  ddd_clear(temp);
 
   // Join the non-empty sub-lists: negatives, positives, zeros.
   cone->FirstRay = nullptr;
@@ -403,16 +608,18 @@ void dd_FeasibilityIndices(long *fnum, long *infnum, dd_rowrange i,
 {
   *fnum = 0;
   *infnum = 0;
-  mytype temp;
+  mytype temp, mag;
   ddd_init(temp);
+  ddd_init(mag);
   for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next) {
-    dd_AValue(&temp, cone->d, cone->A, r->Ray, i);
+    ray_value(temp, cone->A[i - 1], r, cone->d);
     if (dd_Nonnegative(temp))
       ++*fnum;
     else
       ++*infnum;
   }
   ddd_clear(temp);
+  ddd_clear(mag);
 }
 
 dd_boolean dd_LexSmaller(mytype *v1, mytype *v2, long dmax)

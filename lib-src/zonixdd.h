@@ -236,14 +236,29 @@ long dd_MatrixRank(dd_MatrixPtr M, dd_rowset ignoredrows,
 void dd_DDInit(dd_ConePtr cone);
 
 /* Adds the remaining rows one per iteration until every row is taken or
- * the status is final, then records the output size in the polyhedron. */
+ * the status is final, then records the output size in the polyhedron.
+ * A result that rounding has made inconsistent (a ray violating a row
+ * beyond its rounding error, one on too few rows, two on the same rows,
+ * rays made from noise, a basis singular within rounding, or a run that
+ * took every row without finishing) is not handed out: Error becomes
+ * dd_NumericallyInconsistent and CompStatus stays dd_InProgress. */
 void dd_DDMain(dd_ConePtr cone);
+
+/* Called by dd_DDMain after each iteration with the iteration number,
+ * the cone's row count m and the current number of rays. */
+typedef void (*dd_ProgressHook)(void *user, dd_rowrange iteration,
+                                dd_rowrange total, long raycount);
+
+/* Installs hook (with user passed back) for runs on the calling thread; a
+ * null hook turns reporting off, the default. */
+void dd_SetProgressHook(dd_ProgressHook hook, void *user);
 
 /* Runs the double description method on poly's rows (lexicographic row
  * order).  Returns whether initial rays were found; *err is
  * dd_EmptyVrepresentation for a V-representation without rows,
  * dd_ImproperInputFormat for rows without columns (nothing is computed),
- * else dd_NoError.  A polyhedron whose result is complete is left as it is
+ * dd_NumericallyInconsistent when the run's result fails its consistency
+ * check (see dd_DDMain), else dd_NoError.  A polyhedron whose result is complete is left as it is
  * (false); an unfinished earlier run is discarded and redone. */
 dd_boolean dd_DoubleDescription(dd_PolyhedraPtr poly, dd_ErrorType *err);
 
@@ -253,8 +268,9 @@ dd_boolean dd_DoubleDescription2(dd_PolyhedraPtr poly,
 
 /* New polyhedron holding a copy of M (M may be freed at once) and the
  * result of the conversion.  Null, with *err dd_NegativeMatrixSize, for a
- * negative size, and with *err dd_ImproperInputFormat for a null M.  Free
- * with dd_FreePolyhedra. */
+ * negative size, and with *err dd_ImproperInputFormat for a null M;
+ * otherwise *err as from dd_DoubleDescription.  Free with
+ * dd_FreePolyhedra. */
 dd_PolyhedraPtr dd_DDMatrix2Poly(dd_MatrixPtr M, dd_ErrorType *err);
 
 /* The same with the row order horder. */

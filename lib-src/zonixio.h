@@ -82,6 +82,112 @@ void dd_WriteBmatrix(FILE *f, dd_colrange d_size, dd_Bmatrix B);
 /* y := x (no rounding in the double build). */
 void dd_SnapToInteger(mytype y, const mytype x);
 
+/* ==== text file formats ================================================ */
+/* (section owned by the file-format module)
+ *
+ * A representation file is a preamble (free words; "H-representation",
+ * "V-representation" and a "linearity k i1 ... ik" line are recognised),
+ * "begin", the size line "m d type" (type integer, rational or real), m
+ * rows of d numbers, "end", then command lines ("maximize" / "minimize"
+ * followed by d numbers, "linearity ...", "hull", "debug").  Every read is
+ * bounded: long words and lines, binary data and NUL bytes are safe. */
+
+/* Reads one representation file.  *Error is dd_NoError, or
+ * dd_ImproperInputFormat for a malformed file: no "begin", a size that is
+ * negative, not a number or too large to allocate, an unknown number
+ * type, a number that does not parse, or a body cut short (all these
+ * return null); a missing "end" returns the matrix read (the caller frees
+ * it).  Writes "size = m x d" and the number type to stderr. */
+dd_MatrixPtr dd_PolyFile2Matrix(FILE *f, dd_ErrorType *Error);
+
+/* Applies one trailer command whose first word is line, reading the rest
+ * of its arguments from f (see above).  Unknown words do nothing. */
+void dd_ProcessCommandLine(FILE *f, dd_MatrixPtr M, char *line);
+
+/* line holds "k i1 ... ik", separated by blanks or commas; adds the rows
+ * i1..ik to M->linset.  Too few indices, a negative or unreadable count,
+ * or an index outside 1..rowsize (ignored) writes the inconsistency
+ * warning to stderr.  line is not modified. */
+void dd_SetLinearity(dd_MatrixPtr M, char *line);
+
+/* dd_Integer, dd_Rational or dd_Real for a word beginning with "integer",
+ * "rational" or "real"; dd_Unknown otherwise. */
+dd_NumberType dd_GetNumberType(char *line);
+
+/* value := the number word s, "[sign]p[/q]" (p and q decimal numbers).
+ * Writes a NUL over the "/".  A word that does not parse, or a zero or
+ * non-finite result of a division, gives 0. */
+void dd_sread_rational_value(char *s, mytype value);
+
+/* Reads one bounded word from f and converts it as above. */
+void dd_fread_rational_value(FILE *f, mytype value);
+
+/* The matrix in the file notation: representation line, linearity line,
+ * the body, and the objective ("maximize" / "minimize" and rowvec).  Read
+ * back by dd_PolyFile2Matrix to an equal matrix up to the printed
+ * precision.  A null M writes a notice. */
+void dd_WriteMatrix(FILE *f, dd_MatrixPtr M);
+
+/* "begin", "famsize setsize", one line "i card : members" per set, "end".
+ * The compressed form writes a set whose complement is smaller as -card
+ * and the complement.  A null family writes a notice. */
+void dd_WriteSetFamily(FILE *f, dd_SetFamilyPtr F);
+void dd_WriteSetFamilyCompressed(FILE *f, dd_SetFamilyPtr F);
+
+/* A header line naming the file kind, then the compressed family from
+ * dd_CopyIncidence, dd_CopyAdjacency, dd_CopyInputIncidence or
+ * dd_CopyInputAdjacency. */
+void dd_WriteIncidence(FILE *f, dd_PolyhedraPtr poly);
+void dd_WriteAdjacency(FILE *f, dd_PolyhedraPtr poly);
+void dd_WriteInputIncidence(FILE *f, dd_PolyhedraPtr poly);
+void dd_WriteInputAdjacency(FILE *f, dd_PolyhedraPtr poly);
+
+/* One ray of the cone in the d_origsize input columns (see dd_CopyRay),
+ * as a row of numbers. */
+void dd_WriteRay(FILE *f, dd_colrange d_origsize, dd_RayPtr RR,
+                 dd_RepresentationType rep, dd_colindex reducedcol);
+
+/* ==== file driver and run reports ====================================== */
+/* (section owned by the file-format module) */
+
+/* Asks on the terminal (prompt on stderr, name from stdin) for an input
+ * file until one opens, at most six times; then *Error is
+ * dd_IFileNotFound and *f is untouched.  End of input gives up at once. */
+void dd_SetInputFile(FILE **f, dd_DataFileType inputfile, dd_ErrorType *Error);
+
+/* outfile := inputfile with its extension replaced by the one cflag
+ * names for rep: 'o' output (.ext / .ine), 'a' adjacency, 'i' incidence,
+ * 'j' input adjacency, 'n' input incidence, 'l' .ddl, 'd' .dex,
+ * 'p' sub.ine, 's' .lps, 'v' .solved, others .xxx.  An empty inputfile
+ * gives "tempzonix" + extension; a result equal to inputfile becomes
+ * inputfile + extension.  Cut to fit the buffer. */
+void dd_SetWriteFileName(dd_DataFileType inputfile, dd_DataFileType outfile,
+                         char cflag, dd_RepresentationType rep);
+
+/* Reads ifile ("**stdin": standard input), converts it and writes the
+ * other representation to ofile ("**stdout": standard output).  False
+ * when a file does not open; *err tells every failure, whose message goes
+ * to stderr.  Standard streams are flushed, not closed. */
+dd_boolean dd_DDFile2File(char *ifile, char *ofile, dd_ErrorType *err);
+
+/* Report lines, each beginning with "*". */
+void dd_WriteProgramDescription(FILE *f);
+void dd_WriteRunningMode(FILE *f, dd_PolyhedraPtr poly);
+void dd_WriteCompletionStatus(FILE *f, dd_ConePtr cone);
+void dd_WriteTimes(FILE *f, time_t starttime, time_t endtime);
+void dd_WriteDDTimes(FILE *f, dd_PolyhedraPtr poly);
+void dd_WriteLPTimes(FILE *f, dd_LPPtr lp);
+
+/* The input rows of poly as a body (begin, size line, rows, end). */
+void dd_WritePolyFile(FILE *f, dd_PolyhedraPtr poly);
+
+/* The LP report: the error message of err, or the problem, the method,
+ * the objective, the solution or the certificate of the status, the pivot
+ * counts and the times. */
+void dd_WriteLPResult(FILE *f, dd_LPPtr lp, dd_ErrorType err);
+
+/* ==== end of file-format section ======================================= */
+
 #ifdef __cplusplus
 }
 #endif

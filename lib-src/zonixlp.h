@@ -247,7 +247,79 @@ dd_boolean dd_LPSolve0(dd_LPPtr lp, dd_LPSolverType solver,
                        dd_ErrorType *err);
 
 /* ==== LP-based queries ================================================= */
-/* (section owned by the queries module) */
+/* Rows of an H matrix read b + a.x >= 0; rows of a V matrix (representation
+ * dd_Generator) are points (1, v) and rays (0, r).  None of these functions
+ * changes its matrix argument; every returned record belongs to the caller
+ * (LPs: dd_FreeLPData, row sets: set_free, families: dd_FreeSetFamily).
+ * Row numbers are 1-based and must lie in 1..rowsize.  LP failures come
+ * back through *error; the row loops stop at the first one and return what
+ * they found so far. */
+
+/* A new LP whose optimum (x, t) gives every constraint row of lp a slack of
+ * at least t, t capped by bceil = 2 * max(1, largest constant term):
+ * m+1 rows, d+1 columns, maximise t.  After solving, sol[1..d-1] is x,
+ * sol[d] is t and optvalue is t*; t* > 0 certifies an interior point.
+ * lp is only read.  Null for a null lp. */
+dd_LPPtr dd_MakeLPforInteriorFinding(dd_LPPtr lp);
+
+/* The LP deciding H redundancy of row itest: minimise row itest over all
+ * rows, row itest relaxed by 1, equations doubled as opposite rows.  The
+ * minimum is >= 0 exactly when the row is implied by the others. */
+dd_LPPtr dd_CreateLP_H_Redundancy(dd_MatrixPtr M, dd_rowrange itest);
+
+/* The LP deciding V redundancy of row itest (c+1 columns, column 1 a new
+ * constant column): minimise g_itest.z with g_i.z >= 0 for the other rows,
+ * g_itest.z >= -1.  A negative minimum separates g_itest from the others. */
+dd_LPPtr dd_CreateLP_V_Redundancy(dd_MatrixPtr M, dd_rowrange itest);
+
+/* The second LP of the strong V redundancy test: maximise s.z (s the sum
+ * of all rows) with g_itest.z = 0, g_i.z >= 0, s.z <= 1. */
+dd_LPPtr dd_CreateLP_V_SRedundancy(dd_MatrixPtr M, dd_rowrange itest);
+
+/* TRUE when row itest is redundant (never for a linset row, for which
+ * nothing is computed and certificate is untouched).  certificate holds
+ * colsize numbers for H, colsize+1 for V: the LP solution; when FALSE it is
+ * the evidence (a point violating only row itest, or a separating z). */
+dd_boolean dd_Redundant(dd_MatrixPtr M, dd_rowrange itest,
+                        dd_Arow certificate, dd_ErrorType *error);
+
+/* The redundant rows of M, tested from the last to the first, each removed
+ * from a working copy as soon as found, so of identical rows the lowest
+ * numbered is kept.  Empty set for 0 rows. */
+dd_rowset dd_RedundantRows(dd_MatrixPtr M, dd_ErrorType *error);
+
+/* Strong redundancy: an inequality whose hyperplane misses the polyhedron,
+ * or a generator in the relative interior of the others. */
+dd_boolean dd_SRedundant(dd_MatrixPtr M, dd_rowrange itest,
+                         dd_Arow certificate, dd_ErrorType *error);
+dd_rowset dd_SRedundantRows(dd_MatrixPtr M, dd_ErrorType *error);
+
+/* Implicit linearity: an inequality tight on the whole polyhedron, or a
+ * generator whose negative is generated too.  The Rows variant tests every
+ * row against all others (no row is removed). */
+dd_boolean dd_ImplicitLinearity(dd_MatrixPtr M, dd_rowrange itest,
+                                dd_Arow certificate, dd_ErrorType *error);
+dd_rowset dd_ImplicitLinearityRows(dd_MatrixPtr M, dd_ErrorType *error);
+
+/* The row of M that the ray p + lambda r (lambda >= 0) meets first, ties
+ * broken by the lexicographically smallest row scaled by 1/(row.p); -1 when
+ * no row is strictly satisfied at p.  p[0] must be 1 and r[0] 0: other
+ * values are corrected in place with a warning on stderr.  p and r hold
+ * colsize numbers. */
+dd_rowrange dd_RayShooting(dd_MatrixPtr M, dd_Arow p, dd_Arow r);
+
+/* dd_RedundantRows for an H matrix, by shooting rays from an interior
+ * point to find essential rows cheaply.  Without an interior point (for
+ * instance with equations) it is dd_RedundantRows itself. */
+dd_rowset dd_RedundantRowsViaShooting(dd_MatrixPtr M, dd_ErrorType *error);
+
+/* Set i of the result: the rows still essential on the face where row i
+ * holds with equality (i, linset rows and rows redundant on that face
+ * excluded); linset rows get empty sets.  m sets over 1..m.  Null with
+ * dd_EmptyRepresentation when M has no rows or no columns.  The Weak
+ * variant uses strong redundancy. */
+dd_SetFamilyPtr dd_Matrix2Adjacency(dd_MatrixPtr M, dd_ErrorType *error);
+dd_SetFamilyPtr dd_Matrix2WeakAdjacency(dd_MatrixPtr M, dd_ErrorType *error);
 
 /* ==== end of queries section =========================================== */
 

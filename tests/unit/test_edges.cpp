@@ -443,13 +443,20 @@ namespace {
 // A cone with many zero rays sorted by FirstInfeasIndex, with random zero
 // sets (dense on the added rows, sparse on the others), a shuffled row
 // order and some strict rows: the same for the same seed.
+struct ZeroRayShape {
+  long m = 40, d = 5, iteration = 20, count = 45;
+  unsigned dense = 55, sparse = 12;  // percent on added rows, on others
+  bool everywhere = false;  // every ray on the first added row
+};
+
 struct ManyZeroRays {
   Poly poly;
   dd_ConePtr cone;
   std::vector<dd_RayPtr> rays;
-  explicit ManyZeroRays(unsigned seed)
+  explicit ManyZeroRays(unsigned seed, ZeroRayShape shape = {})
   {
-    const long m = 40, d = 5, iteration = 20, count = 45;
+    const long m = shape.m, d = shape.d, iteration = shape.iteration,
+               count = shape.count;
     Rows rows(m, std::vector<double>(d, 1.0));
     poly = make_poly(rows, true);
     cone = load_cone(poly.get());
@@ -470,8 +477,10 @@ struct ManyZeroRays {
       set_emptyset(r->ZeroSet);
       for (long row = 1; row <= m; ++row) {
         const bool added = set_member(row, cone->AddedHalfspaces);
-        if (g.next() % 100 < (added ? 55u : 12u)) set_addelem(r->ZeroSet, row);
+        if (g.next() % 100 < (added ? shape.dense : shape.sparse))
+          set_addelem(r->ZeroSet, row);
       }
+      if (shape.everywhere) set_addelem(r->ZeroSet, cone->OrderVector[1]);
       r->FirstInfeasIndex = fii[k];
       rays.push_back(r);
     }
@@ -519,4 +528,52 @@ TEST(EdgesFiling, UpdateEdgesOnLongListsMatchesPairwiseFiling)
     EXPECT_GT(b.cone->TotalEdgeCount, 0);
     EXPECT_LT(b.cone->TotalEdgeCount, b.cone->count_int_good);
   }
+}
+
+TEST(EdgesFiling, UpdateEdgesOnSparseZeroSetsMatchesPairwiseFiling)
+{
+  // Rays on few rows, over several words of rows, with one row that every
+  // ray lies on (as every zero ray lies on the row just added): here the
+  // pairs are found through lists of the rays on each row instead of
+  // being met one by one.  Filing, order and counters must be those of
+  // filing every pair.
+  ZeroRayShape shape;
+  shape.m = 100;
+  shape.d = 6;
+  shape.iteration = 60;
+  shape.count = 120;
+  shape.dense = 9;
+  shape.sparse = 4;
+  shape.everywhere = true;
+  long filed = 0, deferred = 0, searched_away = 0;
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    ManyZeroRays a(seed, shape), b(seed, shape);
+    dd_UpdateEdges(a.cone, a.rays.front(), a.rays.back());
+    for (size_t i = 0; i + 1 < b.rays.size(); ++i)
+      for (size_t j = i + 1; j < b.rays.size(); ++j)
+        if (b.rays[j]->FirstInfeasIndex > b.rays[i]->FirstInfeasIndex)
+          dd_ConditionalAddEdge(b.cone, b.rays[i], b.rays[j], b.rays.front());
+    SCOPED_TRACE(seed);
+    EXPECT_EQ(a.filed(), b.filed());
+    EXPECT_EQ(a.cone->count_int, b.cone->count_int);
+    EXPECT_EQ(a.cone->count_int_bad, b.cone->count_int_bad);
+    EXPECT_EQ(a.cone->count_int_good, b.cone->count_int_good);
+    EXPECT_EQ(a.cone->TotalEdgeCount, b.cone->TotalEdgeCount);
+    filed += b.cone->TotalEdgeCount;
+    deferred += b.cone->count_int_bad;
+    // Pairs with a large enough face that a third ray ruled out.
+    for (size_t i = 0; i + 1 < b.rays.size(); ++i)
+      for (size_t j = i + 1; j < b.rays.size(); ++j) {
+        long card = 0;
+        for (long row = 1; row <= shape.m; ++row)
+          card += set_member(row, b.rays[i]->ZeroSet) &&
+                  set_member(row, b.rays[j]->ZeroSet) &&
+                  set_member(row, b.cone->AddedHalfspaces);
+        searched_away += card >= shape.d - 2;
+      }
+  }
+  // The mix is meaningful.
+  EXPECT_GT(filed, 0);
+  EXPECT_GT(deferred, 0);
+  EXPECT_GT(searched_away, filed);
 }

@@ -1,0 +1,874 @@
+#!/usr/bin/env python3
+"""Times zonix side by side with the tools people use for the same work.
+
+Peers: lrs and redund (lrslib), the Parma Polyhedra Library (through
+bench/ppl_driver), qhull (qconvex, qhalf) and GLPK (glpsol).  Every tool
+runs as a whole process on the same generated input, under /usr/bin/time and
+a timeout; the time shown is the median of the runs, the memory the largest
+peak resident size.  Every peer's answer is checked against zonix's, and a
+disagreement is marked where its time would stand.
+
+    run_bench.py [--build DIR] [--quick] [--only GROUP] [--profile N]
+
+--quick runs small instances (a check of the pipeline, in a minute or two)
+and writes its table into the build directory; the full run writes
+bench/results.md and bench/results.csv.  --profile N runs zonix under
+callgrind on the N instances where it is furthest behind a peer and adds the
+functions that take its time to the table.
+"""
+
+import argparse
+import csv
+import datetime
+import os
+import platform
+import re
+import shlex
+import signal
+import statistics
+import subprocess
+import sys
+import threading
+import time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+ROOT = HERE.parent
+
+# ---- workloads ---------------------------------------------------------------------
+# (family, params).  Full sizes are chosen so that zonix takes from a tenth of
+# a second to some seconds on a quiet two-core machine.
+
+H_TO_V = "H to V"
+V_TO_H = "V to H"
+ADJ = "Adjacency"
+RED = "Redundancy removal"
+LP = "LP"
+GROUPS = [H_TO_V, V_TO_H, ADJ, RED, LP]
+
+FULL = {
+    H_TO_V: [
+        ("cube-h", (12,)), ("cube-h", (14,)), ("cube-h", (16,)),
+        ("cross-h", (9,)), ("cross-h", (10,)), ("cross-h", (11,)),
+        ("randineq-h", (300, 6, 1)), ("randineq-h", (60, 8, 1)),
+        ("randineq-h", (30, 10, 1)), ("randineq-h", (25, 12, 3)),
+        ("simplexprod-h", (25, 25)), ("simplexprod-h", (40, 40)),
+        ("simplexprod-h", (60, 60)),
+    ],
+    V_TO_H: [
+        ("cyclic-v", (120, 4, 4)), ("cyclic-v", (60, 5, 3)), ("cyclic-v", (40, 6)),
+        ("cyclic-v", (30, 7, 3)), ("cyclic-v", (24, 8, 3)),
+        # Beyond what double precision resolves: shown so that the limit is seen.
+        ("cyclic-v", (50, 6, 4)),
+        ("sphere-v", (1000, 4, 1)), ("sphere-v", (300, 5, 1)), ("sphere-v", (150, 6, 1)),
+        ("sphere-v", (60, 7, 1)), ("sphere-v", (40, 8, 1)),
+        ("zeroone-v", (40, 9, 1)), ("zeroone-v", (60, 9, 1)), ("zeroone-v", (40, 10, 1)),
+    ],
+    ADJ: [
+        ("cube-h", (12,)), ("cube-h", (13,)), ("cross-h", (10,)),
+        ("randineq-h", (300, 6, 1)), ("simplexprod-h", (40, 40)),
+        ("cyclic-v", (40, 6)), ("sphere-v", (300, 5, 1)), ("zeroone-v", (40, 9, 1)),
+    ],
+    RED: [
+        ("redundant-h", (1000, 5, 90, 1)), ("redundant-h", (1000, 10, 70, 1)),
+        ("redundant-h", (1000, 15, 50, 1)), ("redundant-h", (5000, 6, 90, 1)),
+    ],
+    LP: [("lp", (50, 10, 100, 1)), ("lp", (200, 20, 100, 1)), ("lp", (500, 50, 100, 1))],
+}
+
+QUICK = {
+    H_TO_V: [("cube-h", (8,)), ("cross-h", (6,)), ("randineq-h", (60, 5, 1)),
+             ("simplexprod-h", (5, 5))],
+    V_TO_H: [("cyclic-v", (20, 4)), ("sphere-v", (100, 4, 1)), ("zeroone-v", (30, 7, 1))],
+    ADJ: [("cube-h", (6,)), ("cyclic-v", (20, 4)), ("sphere-v", (60, 4, 1))],
+    RED: [("redundant-h", (200, 5, 80, 1)), ("redundant-h", (300, 8, 60, 1))],
+    LP: [("lp", (50, 10, 20, 1)), ("lp", (100, 20, 20, 1))],
+}
+
+# Peers per group, in table order.
+PEERS = {
+    H_TO_V: ["lrs", "PPL", "qhalf"],
+    V_TO_H: ["lrs", "PPL", "qconvex"],
+    ADJ: ["PPL"],
+    RED: ["redund", "PPL"],
+    LP: ["glpsol"],
+}
+EXACT_PEERS = ("lrs", "redund", "PPL")
+
+# ---- running one command -------------------------------------------------------------
+
+
+class Run:
+    def __init__(self, status, seconds=None, kib=None, detail=""):
+        self.status = status  # "ok", "timeout", "failed"
+        self.seconds = seconds
+        self.kib = kib
+        self.detail = detail
+
+
+def run_once(argv, stdout_path, stderr_path, timeout):
+    """One run under /usr/bin/time, killed with its process group on timeout."""
+    timefile = str(stderr_path) + ".time"
+    cmd = ["/usr/bin/time", "-f", "%e %M", "-o", timefile] + list(argv)
+    with open(stdout_path, "wb") as out, open(stderr_path, "wb") as err:
+        start = time.perf_counter()
+        proc = subprocess.Popen(cmd, stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                                start_new_session=True)
+        # A blocking wait returns the moment the process ends; wait(timeout)
+        # would poll, and its sleeps would show in the times.
+        killed = []
+
+        def kill():
+            killed.append(True)
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+
+        timer = threading.Timer(timeout, kill)
+        timer.start()
+        rc = proc.wait()
+        seconds = time.perf_counter() - start
+        timer.cancel()
+        if killed:
+            return Run("timeout", detail="> %s s" % fmt_s(timeout))
+    kib = None
+    try:
+        fields = Path(timefile).read_text().split()
+        # A failing command makes time write "Command exited with non-zero
+        # status N" first; the numbers are the last two fields.
+        kib = int(fields[-1])
+    except (OSError, ValueError, IndexError):
+        pass
+    if rc != 0:
+        tail = Path(stderr_path).read_text(errors="replace").strip().splitlines()
+        tail = [t for t in tail if t.strip() and not t.startswith("Command exited")]
+        # The first line says what went wrong, without the file's path.
+        why = ""
+        if tail:
+            why = tail[0]
+            for a in argv:
+                why = why.replace(str(a) + ": ", "").replace(str(a), "FILE")
+            why = ": " + why[:100]
+        return Run("failed", seconds, kib, "exit %d%s" % (rc, why))
+    return Run("ok", seconds, kib)
+
+
+class Result:
+    """A tool on an instance: its runs, its answer and the verdict."""
+
+    def __init__(self, tool):
+        self.tool = tool
+        self.status = "skipped"  # ok, disagrees, timeout, failed, skipped, n/a
+        self.reference = None  # the tool whose answer this one was checked against
+        self.times = []
+        self.kib = None
+        self.answer = None
+        self.detail = ""
+        self.ratio = None
+
+    @property
+    def median(self):
+        return statistics.median(self.times) if self.times else None
+
+
+def measure(tool, argv, outdir, stem, runs, timeout, parse, before=None):
+    res = Result(tool)
+    outdir.mkdir(parents=True, exist_ok=True)
+    stdout_path = outdir / (stem + ".stdout")
+    stderr_path = outdir / (stem + ".stderr")
+    for _ in range(runs):
+        if before:
+            before()
+        r = run_once(argv, stdout_path, stderr_path, timeout)
+        if r.kib is not None:
+            res.kib = max(res.kib or 0, r.kib)
+        if r.status != "ok":
+            res.status, res.detail = r.status, r.detail
+            if r.status == "failed":
+                res.times.append(r.seconds)
+            return res
+        res.times.append(r.seconds)
+    try:
+        res.answer = parse(stdout_path.read_text(errors="replace"),
+                           stderr_path.read_text(errors="replace"))
+        res.status = "ok"
+    except (OSError, ValueError, KeyError, IndexError) as e:
+        res.status, res.detail = "failed", "unreadable answer: %s" % e
+    return res
+
+
+# ---- reading answers -----------------------------------------------------------------
+
+
+def read_matrix(text):
+    """Rows and linearity of a representation in the shared text format."""
+    lines = text.splitlines()
+    lin = set()
+    for i, line in enumerate(lines):
+        w = line.split()
+        if w and w[0] == "linearity":
+            lin.update(int(x) for x in w[2:])
+        if w and w[0] == "begin":
+            m = int(lines[i + 1].split()[0])
+            rows = [lines[i + 2 + k].split() for k in range(m)]
+            return rows, lin
+    raise ValueError("no begin line")
+
+
+def number(s):
+    if "/" in s:
+        a, b = s.split("/")
+        return float(a) / float(b)
+    return float(s)
+
+
+def zonix_generators(text):
+    rows, lin = read_matrix(text)
+    v = r = l = 0
+    for k, row in enumerate(rows, 1):
+        if k in lin:
+            l += 1
+        elif number(row[0]) != 0:
+            v += 1
+        else:
+            r += 1
+    return {"vertices": v, "rays": r, "lines": l}
+
+
+def zonix_inequalities(text):
+    rows, lin = read_matrix(text)
+    f = e = 0
+    for k, row in enumerate(rows, 1):
+        if k in lin:
+            e += 1
+        elif any(number(x) != 0 for x in row[1:]):  # not the row 1 >= 0
+            f += 1
+    return {"facets": f, "equations": e}
+
+
+def adjacency_entries(text):
+    """Sum of the set sizes in a set family file ("i k : members")."""
+    total = 0
+    for line in text.splitlines():
+        w = line.split()
+        if len(w) >= 3 and w[2] == ":":
+            total += abs(int(w[1]))
+    return total
+
+
+def lrs_totals(text):
+    m = re.search(r"\*Totals:(.*)", text)
+    if not m:
+        raise ValueError("no totals line")
+    got = dict(re.findall(r"(\w+)=(\d+)", m.group(1)))
+    out = {}
+    if "vertices" in got:
+        out["vertices"] = int(got["vertices"])
+        out["rays"] = int(got.get("rays", 0))
+    if "facets" in got:
+        out["facets"] = int(got["facets"])
+    if "linearities" in got:
+        out["lines" if "vertices" in got else "equations"] = int(got["linearities"])
+    return out
+
+
+def ppl_counts(text):
+    out = {}
+    m = re.search(r"points (\d+) rays (\d+) lines (\d+)", text)
+    if m:
+        out.update(vertices=int(m.group(1)), rays=int(m.group(2)), lines=int(m.group(3)))
+    m = re.search(r"inequalities (\d+) equalities (\d+)", text)
+    if m:
+        out.update(facets=int(m.group(1)), equations=int(m.group(2)))
+    m = re.search(r"adjacency (\d+)", text)
+    if m:
+        out["adjacency"] = int(m.group(1))
+    if not out:
+        raise ValueError("no counts")
+    return out
+
+
+def qhull_count(text, what):
+    m = re.search(r"Number of %s:\s*(\d+)" % what, text)
+    if not m:
+        raise ValueError("no '%s' in the summary" % what)
+    return int(m.group(1))
+
+
+def redund_kept(text):
+    lines = text.splitlines()
+    for i, line in enumerate(lines):
+        if line.strip() == "begin":
+            return {"kept": int(lines[i + 1].split()[0])}
+    raise ValueError("no begin line")
+
+
+def zonix_lp_answers(files):
+    out = []
+    for f in files:
+        text = Path(str(f) + ".zsol").read_text()
+        m = re.search(r"optimal_value\s*:\s*(\S+)", text)
+        out.append(("optimal", float(m.group(1))) if m else ("other", None))
+    return out
+
+
+def glpsol_answers(files):
+    out = []
+    for f in files:
+        text = Path(str(f).replace(".ine", ".lp") + ".sol").read_text()
+        m = re.search(r"^s bas \d+ \d+ (\w) (\w) (\S+)", text, re.M)
+        if m and m.group(1) == "f" and m.group(2) == "f":
+            out.append(("optimal", float(m.group(3))))
+        else:
+            out.append(("other", None))
+    return out
+
+
+def lp_agreement(a, ref):
+    agree = 0
+    for (s1, v1), (s2, v2) in zip(a, ref):
+        if s1 == s2 and (s1 != "optimal" or abs(v1 - v2) <= 1e-6 * max(1.0, abs(v2))):
+            agree += 1
+    return agree
+
+
+def show_answer(group, ans):
+    if ans is None:
+        return ""
+    if group == LP:
+        return "%d optimal" % sum(1 for s, _ in ans if s == "optimal")
+    parts = []
+    for key, label in (("vertices", "v"), ("rays", "r"), ("lines", "l"), ("facets", "f"),
+                       ("equations", "e"), ("adjacency", "adj"), ("kept", "kept")):
+        if key in ans and (ans[key] or key in ("vertices", "facets", "adjacency", "kept")):
+            parts.append("%d %s" % (ans[key], label))
+    return " + ".join(parts)
+
+
+def agrees(group, ans, ref):
+    """(True or False, text) for a peer's answer against the reference."""
+    if group == LP:
+        n = lp_agreement(ans, ref)
+        return n == len(ref), "%d/%d agree" % (n, len(ref))
+    common = [k for k in ans if k in ref]
+    bad = [k for k in common if ans[k] != ref[k]]
+    if not common:
+        return False, "nothing comparable"
+    if bad:
+        return False, ", ".join("%s %d vs %d" % (k, ans[k], ref[k]) for k in bad)
+    return True, ""
+
+
+# ---- the tools -----------------------------------------------------------------------
+
+
+class Tools:
+    def __init__(self, build):
+        self.zonix = build / "cli" / "zonix"
+        self.gen = build / "bench" / "bench_gen"
+        self.ppl = build / "bench" / "ppl_driver"
+
+    def missing(self):
+        out = []
+        for p in (self.zonix, self.gen):
+            if not p.exists():
+                out.append(str(p))
+        for exe in ("lrs", "redund", "qconvex", "qhalf", "glpsol"):
+            if not which(exe):
+                out.append(exe)
+        return out
+
+
+def which(exe):
+    for d in os.environ.get("PATH", "").split(os.pathsep):
+        p = Path(d) / exe
+        if p.is_file() and os.access(p, os.X_OK):
+            return p
+    return None
+
+
+class Case:
+    def __init__(self, group, family, params):
+        self.group, self.family, self.params = group, family, params
+        self.key = "-".join([family] + [str(p) for p in params])
+        self.name = self.key
+        self.size = ""
+        self.input = None  # the .ine/.ext file, or the LP directory
+        self.qhull = None
+        self.h = family.endswith("-h") or family == "lp"
+        self.results = {}
+
+
+def generate(tools, case, data):
+    base = data / case.key
+    if case.family == "lp":
+        m, d, count, seed = case.params
+        argv = [str(tools.gen), "lp", str(m), str(d), str(count), str(seed), "--out", str(base)]
+    else:
+        argv = [str(tools.gen), case.family] + [str(p) for p in case.params] + ["--out", str(base)]
+    out = subprocess.run(argv, capture_output=True, text=True, check=True).stdout.split()
+    case.name = out[0]
+    if case.family == "lp":
+        case.size = "%d × (%s × %s)" % (case.params[2], out[1], out[2])
+        case.input = base
+    else:
+        case.size = "%s × %s" % (out[1], out[2])
+        case.input = base.with_suffix(".ine" if case.h else ".ext")
+        q = base.with_suffix(".qh")
+        case.qhull = q if q.exists() else None
+
+
+def lp_files(case):
+    return sorted(Path(case.input).glob("lp*.ine"))
+
+
+def zonix_command(tools, case, outdir):
+    """argv, answer parser, and a cleanup to run before each run."""
+    out = outdir / (case.key + ".out")
+    g = case.group
+    if g in (H_TO_V, V_TO_H):
+        argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet"]
+        reader = zonix_generators if case.h else zonix_inequalities
+        return argv, (lambda so, se: reader(out.read_text())), None
+    if g == ADJ:
+        flag = "--adjacency" if case.h else "--input-adjacency"
+        argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet", flag]
+        ead = Path(case.input).with_suffix(".ead")
+        return argv, (lambda so, se: {"adjacency": adjacency_entries(ead.read_text())}), \
+            (lambda: ead.unlink(missing_ok=True))
+    if g == RED:
+        argv = [str(tools.zonix), "reduce", str(case.input), "-o", str(out), "--quiet"]
+        return argv, (lambda so, se: {"kept": len(read_matrix(out.read_text())[0])}), None
+    files = lp_files(case)
+    loop = "for f in %s/lp*.ine; do %s lp \"$f\" -o \"$f.zsol\" --quiet || exit 1; done" % (
+        shlex.quote(str(case.input)), shlex.quote(str(tools.zonix)))
+    return ["sh", "-c", loop], (lambda so, se: zonix_lp_answers(files)), None
+
+
+def peer_command(tools, peer, case):
+    g = case.group
+    if peer == "lrs":
+        return ["lrs", str(case.input)], (lambda so, se: lrs_totals(so))
+    if peer == "redund":
+        return ["redund", str(case.input)], (lambda so, se: redund_kept(so))
+    if peer == "PPL":
+        if not tools.ppl.exists():
+            return None, "ppl_driver not built"
+        flag = {ADJ: ["--adjacency"], RED: ["--reduce"]}.get(g, [])
+        if g == RED:
+            parse = (lambda so, se: {"kept": sum(ppl_counts(so).get(k, 0)
+                                                 for k in ("facets", "equations"))})
+        else:
+            parse = (lambda so, se: ppl_counts(so))
+        return [str(tools.ppl)] + flag + [str(case.input)], parse
+    if peer == "qhalf":
+        if case.qhull is None:
+            return None, "no qhull input"
+        return ["qhalf", "s", "Fp", "TI", str(case.qhull)], \
+            (lambda so, se: {"vertices": qhull_count(se, "intersection points")})
+    if peer == "qconvex":
+        if case.qhull is None:
+            return None, "no qhull input"
+        return ["qconvex", "s", "n", "TI", str(case.qhull)], \
+            (lambda so, se: {"facets": qhull_count(se, "facets")})
+    if peer == "glpsol":
+        files = lp_files(case)
+        loop = "for f in %s/lp*.lp; do glpsol --lp \"$f\" -w \"$f.sol\" >/dev/null || exit 1; done" % (
+            shlex.quote(str(case.input)))
+        return ["sh", "-c", loop], (lambda so, se: glpsol_answers(files))
+    raise ValueError(peer)
+
+
+# ---- the run -------------------------------------------------------------------------
+
+
+def log(msg):
+    print(msg, flush=True)
+
+
+def fmt_s(x):
+    if x is None:
+        return "–"
+    if x >= 100:
+        return "%.0f" % x
+    if x >= 10:
+        return "%.1f" % x
+    if x >= 1:
+        return "%.2f" % x
+    return "%.3f" % x
+
+
+def fmt_ratio(r):
+    if r is None:
+        return ""
+    if r >= 10:
+        return "%.0f×" % r
+    if r >= 1:
+        return "%.1f×" % r
+    return "%.2f×" % r
+
+
+def fmt_mib(kib):
+    return "–" if kib is None else "%.1f" % (kib / 1024.0)
+
+
+def run_case(tools, case, work, opts, timed_out):
+    outdir = work / "out"
+    argv, parse, before = zonix_command(tools, case, outdir / "zonix")
+    z = measure("zonix", argv, outdir / "zonix", case.key + "-" + slug(case.group), opts.runs,
+                opts.timeout, parse, before)
+    z.argv = argv
+    case.results["zonix"] = z
+    zmed = z.median if z.status == "ok" else None
+    size = case.params[:2]
+    for peer in PEERS[case.group]:
+        series = (case.group, case.family, peer)
+        if any(all(a >= b for a, b in zip(size, small)) for small in timed_out.get(series, [])):
+            r = Result(peer)
+            r.status, r.detail = "skipped", "timed out on a smaller instance"
+            case.results[peer] = r
+            continue
+        argv, parse = peer_command(tools, peer, case)
+        if argv is None:
+            r = Result(peer)
+            r.status, r.detail = "n/a", parse
+            case.results[peer] = r
+            continue
+        # A peer gets at most factor times zonix's time, within bounds.
+        limit = opts.peer_timeout / 2
+        if zmed is not None:
+            limit = min(opts.peer_timeout, max(opts.min_timeout, opts.factor * zmed))
+        r = measure(peer, argv, outdir / slug(peer), case.key + "-" + slug(case.group), opts.runs,
+                    limit, parse)
+        if r.status == "timeout":
+            timed_out.setdefault(series, []).append(size)
+        case.results[peer] = r
+    check_answers(case)
+
+
+def slug(s):
+    return re.sub(r"[^a-z0-9]+", "-", s.lower()).strip("-")
+
+
+def check_answers(case):
+    z = case.results["zonix"]
+    ref, ref_tool = None, None
+    if z.status == "ok":
+        ref, ref_tool = z.answer, "zonix"
+    else:
+        for p in PEERS[case.group]:
+            r = case.results.get(p)
+            if r and r.status == "ok" and p in EXACT_PEERS:
+                ref, ref_tool = r.answer, p
+                break
+    case.ref_tool = ref_tool
+    for p in PEERS[case.group]:
+        r = case.results[p]
+        if r.status != "ok" or ref is None or p == ref_tool:
+            continue
+        ok, why = agrees(case.group, r.answer, ref)
+        r.reference = ref_tool
+        if not ok:
+            r.status, r.detail = "disagrees", why
+        elif case.group == LP:
+            r.detail = why
+        if r.status == "ok" and z.status == "ok":
+            r.ratio = r.median / z.median if z.median > 0 else None
+    # zonix against the exact peers when these agree with each other.
+    if z.status == "ok":
+        exact = [case.results[p] for p in PEERS[case.group]
+                 if p in EXACT_PEERS and case.results[p].answer is not None]
+        if exact and all(agrees(case.group, e.answer, exact[0].answer)[0] for e in exact) \
+                and not agrees(case.group, z.answer, exact[0].answer)[0]:
+            z.detail = "≠ %s: %s" % (
+                ", ".join(e.tool for e in exact), show_answer(case.group, exact[0].answer))
+
+
+def cell(r):
+    """The time column of a result."""
+    if r.status == "ok":
+        return "%s (%s)" % (fmt_s(r.median), fmt_ratio(r.ratio)) if r.ratio else fmt_s(r.median)
+    if r.status == "disagrees":
+        return "**≠ %s** (%s; %s s)" % (r.reference, r.detail, fmt_s(r.median))
+    if r.status == "timeout":
+        return "%s" % r.detail
+    if r.status == "failed":
+        return "failed (%s)" % r.detail.replace("|", "/")
+    if r.status == "skipped":
+        return "skipped"
+    return "n/a"
+
+
+def machine_facts():
+    facts = {}
+    try:
+        for line in Path("/proc/cpuinfo").read_text().splitlines():
+            if line.startswith("model name"):
+                facts["CPU"] = line.split(":", 1)[1].strip()
+                break
+    except OSError:
+        pass
+    facts["cores"] = str(os.cpu_count())
+    try:
+        kb = int(re.search(r"MemTotal:\s+(\d+)", Path("/proc/meminfo").read_text()).group(1))
+        facts["memory"] = "%.1f GiB" % (kb / 1024 / 1024)
+    except (OSError, AttributeError):
+        pass
+    try:
+        facts["OS"] = re.search(r'PRETTY_NAME="([^"]*)"', Path("/etc/os-release").read_text()).group(1)
+    except (OSError, AttributeError):
+        pass
+    facts["kernel"] = platform.release()
+    return facts
+
+
+def first_line(argv, pattern=None):
+    try:
+        p = subprocess.run(argv, capture_output=True, text=True, timeout=20,
+                           stdin=subprocess.DEVNULL)
+    except (OSError, subprocess.TimeoutExpired):
+        return "?"
+    text = p.stdout + p.stderr
+    if pattern:
+        m = re.search(pattern, text)
+        return m.group(0).strip() if m else "?"
+    return text.strip().splitlines()[0] if text.strip() else "?"
+
+
+def deb_version(pkg):
+    return first_line(["dpkg-query", "-W", "-f=${Version}", pkg])
+
+
+def versions(tools, work):
+    tiny = work / "tiny.ine"
+    tiny.write_text("H-representation\nbegin\n1 2 integer\n1 1\nend\n")
+    return [
+        ("zonix", first_line([str(tools.zonix), "--version"])),
+        ("lrs, redund", first_line(["lrs", str(tiny)], r"lrslib v\.[^)]*\)") +
+         " (Debian lrslib %s)" % deb_version("lrslib")),
+        ("PPL", first_line([str(tools.ppl), "--version"]) +
+         " (Debian libppl-dev %s)" % deb_version("libppl-dev")),
+        ("qhull", first_line(["qconvex", "-V"]) + " (Debian qhull-bin %s)" % deb_version("qhull-bin")),
+        ("glpsol", first_line(["glpsol", "--version"]) + " (Debian glpk-utils %s)" %
+         deb_version("glpk-utils")),
+        ("compiler", first_line(["c++", "--version"])),
+    ]
+
+
+def furthest_behind(cases, n):
+    """The n (case, peer, ratio) with the smallest peer/zonix time ratios,
+    one for each workload (group and family)."""
+    worst = {}
+    for c in cases:
+        for p in PEERS[c.group]:
+            r = c.results.get(p)
+            key = (c.group, c.family)
+            if r and r.status == "ok" and r.ratio is not None:
+                if key not in worst or r.ratio < worst[key][2]:
+                    worst[key] = (c, p, r.ratio)
+    return sorted(worst.values(), key=lambda t: t[2])[:n]
+
+
+def profile(case, work):
+    """zonix under callgrind: its instructions by function, inlined parts folded in."""
+    z = case.results["zonix"]
+    out = work / "profiles" / ("callgrind-%s-%s.out" % (slug(case.group), case.key))
+    out.parent.mkdir(parents=True, exist_ok=True)
+    argv = ["valgrind", "--tool=callgrind", "--callgrind-out-file=%s" % out] + list(z.argv)
+    subprocess.run(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if not out.exists():
+        return "callgrind did not run"
+    text = subprocess.run(["callgrind_annotate", "--inclusive=no", "--threshold=100", "--auto=no",
+                           str(out)], capture_output=True, text=True).stdout
+    total, by_function = None, {}
+    for line in text.splitlines():
+        m = re.match(r"^\s*([\d,]+)\s+\(\s*[\d.]+%\)\s+(.*)$", line)
+        if not m:
+            continue
+        count, where = int(m.group(1).replace(",", "")), m.group(2)
+        if where.strip() == "PROGRAM TOTALS":
+            total = count
+            continue
+        # "file:function [object]"; a function inlined elsewhere shows once
+        # per file it came from.
+        where = re.sub(r"\s+\[[^\]]*\]$", "", where)
+        fn = where.split(":", 1)[1] if ":" in where else where
+        fn = fn.replace("(anonymous namespace)::", "")
+        fn = re.sub(r"\(.*$", "", fn).strip() or where
+        by_function[fn] = by_function.get(fn, 0) + count
+    if not total:
+        return "no profile data"
+    lines = ["%s instructions (%s s without callgrind)" % ("{:,}".format(total),
+                                                           fmt_s(z.median))]
+    for fn, count in sorted(by_function.items(), key=lambda kv: -kv[1])[:12]:
+        lines.append("%5.1f%%  %s" % (100.0 * count / total, fn))
+    return "\n".join(lines)
+
+
+def write_results(cases, opts, facts, vers, started, finished, load, outdir, profiles):
+    outdir.mkdir(parents=True, exist_ok=True)
+    md = []
+    md.append("# zonix beside lrs, PPL, qhull and GLPK")
+    md.append("")
+    md.append("Written by `make bench` (bench/run_bench.py%s) on %s, %.0f minutes in all." % (
+        " --quick" if opts.quick else "", started.strftime("%Y-%m-%d %H:%M"),
+        (finished - started).total_seconds() / 60))
+    md.append("")
+    md.append("Every tool runs as a whole process (start, read the file, compute, write the "
+              "result) on the same input. Time: the median wall time of %d runs in seconds, "
+              "measured around `/usr/bin/time` (which adds about a millisecond); the ratio is the "
+              "peer's time over zonix's, so above 1× zonix is faster. Memory: the largest peak "
+              "resident size in MiB. A peer gets at most %g× zonix's time (between %g s and %g s; "
+              "%g s where zonix fails) and is not run on larger instances of a family after a "
+              "timeout. Every answer is checked against zonix's counts (against an exact tool's "
+              "where zonix fails): **≠ zonix** marks a peer that disagrees, and **≠ lrs** or "
+              "**≠ PPL** beside zonix's answer marks where the exact tools agree with each other "
+              "and not with zonix." % (opts.runs, opts.factor, opts.min_timeout,
+                                      opts.peer_timeout, opts.peer_timeout / 2))
+    md.append("")
+    md.append("Machine: " + "; ".join("%s %s" % (k, v) for k, v in facts.items()) +
+              ". Load average at the start %s, at the end %s." % (load[0], load[1]))
+    md.append("")
+    md.append("Versions: " + "; ".join("%s: %s" % (k, v) for k, v in vers) + ".")
+    md.append("")
+    md.append("Peers: lrs computes exactly by reverse search (`lrs FILE`, `redund FILE`); PPL "
+              "by the exact double description method through bench/ppl_driver (C_Polyhedron, "
+              "minimized_generators/minimized_constraints; PPL has no vertex adjacency, so the "
+              "driver derives it from PPL's incidences by the combinatorial test); qhull in "
+              "floating point (`qhalf s Fp` about an interior point, `qconvex s n`); glpsol "
+              "(`glpsol --lp FILE -w SOL`, one process per LP, as zonix's `zonix lp`).")
+    for g in GROUPS:
+        cs = [c for c in cases if c.group == g]
+        if not cs:
+            continue
+        md.append("")
+        md.append("## " + g)
+        md.append("")
+        head = ["Instance", "Input", "Answer (zonix)", "zonix s", "MiB"]
+        for p in PEERS[g]:
+            head += ["%s s (×)" % p, "MiB"]
+        md.append("| " + " | ".join(head) + " |")
+        md.append("|" + "|".join(["---"] * 3 + ["---:"] * (len(head) - 3)) + "|")
+        for c in cs:
+            z = c.results["zonix"]
+            ans = show_answer(g, z.answer) if z.status == "ok" else ""
+            if z.detail and z.status == "ok":
+                ans += " (**%s**)" % z.detail
+            if z.status != "ok" and getattr(c, "ref_tool", None):
+                ans = "(%s: %s)" % (c.ref_tool, show_answer(g, c.results[c.ref_tool].answer))
+            row = [c.name, c.size, ans, cell(z), fmt_mib(z.kib)]
+            for p in PEERS[g]:
+                r = c.results[p]
+                row += [cell(r), fmt_mib(r.kib)]
+            md.append("| " + " | ".join(row) + " |")
+    behind = furthest_behind(cases, 3)
+    if behind:
+        md.append("")
+        md.append("## Where zonix is furthest behind")
+        md.append("")
+        for c, p, ratio in behind:
+            md.append("- %s, %s: %s takes %s of zonix's time (%s s against %s s)." % (
+                c.group, c.name, p, fmt_ratio(ratio), fmt_s(c.results[p].median),
+                fmt_s(c.results["zonix"].median)))
+    if profiles:
+        md.append("")
+        md.append("## Profiles (callgrind, zonix's own instructions by function)")
+        for title, text in profiles:
+            md.append("")
+            md.append("### " + title)
+            md.append("")
+            md.append("```")
+            md.append(text)
+            md.append("```")
+    md_path = outdir / ("results-quick.md" if opts.quick else "results.md")
+    md_path.write_text("\n".join(md) + "\n")
+
+    csv_path = md_path.with_suffix(".csv")
+    with open(csv_path, "w", newline="") as f:
+        w = csv.writer(f)
+        w.writerow(["group", "instance", "input", "tool", "status", "median_s", "runs_s",
+                    "peak_kib", "answer", "ratio_to_zonix", "detail"])
+        for c in cases:
+            for tool, r in c.results.items():
+                w.writerow([c.group, c.name, c.size, tool, r.status,
+                            "" if r.median is None else "%.4f" % r.median,
+                            ";".join("%.4f" % t for t in r.times if t is not None),
+                            "" if r.kib is None else r.kib, show_answer(c.group, r.answer),
+                            "" if r.ratio is None else "%.3f" % r.ratio, r.detail])
+    return md_path, csv_path
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("--build", default=str(ROOT / "build"), help="the CMake build directory")
+    ap.add_argument("--quick", action="store_true", help="small instances: a check of the pipeline")
+    ap.add_argument("--only", action="append", choices=GROUPS, help="run only this group")
+    ap.add_argument("--runs", type=int, default=3, help="runs per tool and instance (median)")
+    ap.add_argument("--profile", type=int, default=0, metavar="N",
+                    help="callgrind profiles of zonix on the N instances where it is furthest behind")
+    ap.add_argument("--out", help="where results.md and results.csv go "
+                    "(default: bench/, or the build directory with --quick)")
+    opts = ap.parse_args()
+    opts.timeout = 20.0 if opts.quick else 60.0  # zonix
+    opts.peer_timeout = 10.0 if opts.quick else 45.0
+    opts.min_timeout = 5.0 if opts.quick else 10.0
+    opts.factor = 20.0
+
+    build = Path(opts.build).resolve()
+    tools = Tools(build)
+    missing = tools.missing()
+    if missing:
+        sys.exit("run_bench: missing: %s (build the targets zonix, bench_gen and ppl_driver, "
+                 "and run scripts/setup)" % ", ".join(missing))
+    work = build / ("bench-work-quick" if opts.quick else "bench-work")
+    data = work / "data"
+    data.mkdir(parents=True, exist_ok=True)
+    outdir = Path(opts.out) if opts.out else (build if opts.quick else HERE)
+
+    sizes = QUICK if opts.quick else FULL
+    cases = [Case(g, f, p) for g in GROUPS if not opts.only or g in opts.only
+             for f, p in sizes[g]]
+    started = datetime.datetime.now()
+    load0 = "%.2f" % os.getloadavg()[0]
+    log("run_bench: %d instances, %d runs each%s; results in %s" % (
+        len(cases), opts.runs, " (quick)" if opts.quick else "", outdir))
+    done = {}
+    for c in cases:
+        if c.key in done:
+            src = done[c.key]
+            c.name, c.size, c.input, c.qhull = src.name, src.size, src.input, src.qhull
+        else:
+            generate(tools, c, data)
+            done[c.key] = c
+    timed_out = {}
+    for c in cases:
+        t0 = time.perf_counter()
+        run_case(tools, c, work, opts, timed_out)
+        z = c.results["zonix"]
+        peers = "  ".join("%s %s" % (p, cell(c.results[p])) for p in PEERS[c.group])
+        log("  %-18s %-28s zonix %-14s %s  [%.0f s]" % (c.group, c.name, cell(z), peers,
+                                                         time.perf_counter() - t0))
+    profiles = []
+    if opts.profile:
+        for c, p, ratio in furthest_behind([c for c in cases if c.group != LP], opts.profile):
+            log("  profiling zonix on %s (%s)" % (c.name, c.group))
+            profiles.append(("%s, %s (%s takes %s of zonix's time)" % (
+                c.group, c.name, p, fmt_ratio(ratio)), profile(c, work)))
+    finished = datetime.datetime.now()
+    load1 = "%.2f" % os.getloadavg()[0]
+    md, csvp = write_results(cases, opts, machine_facts(), versions(tools, work), started, finished,
+                             (load0, load1), outdir, profiles)
+    log("run_bench: wrote %s and %s (%.1f minutes)" % (md, csvp,
+                                                      (finished - started).total_seconds() / 60))
+    bad = [(c, t) for c in cases for t, r in c.results.items() if r.status == "disagrees"]
+    for c, t in bad:
+        log("run_bench: %s disagrees with %s on %s (%s): %s" % (
+            t, c.results[t].reference, c.name, c.group, c.results[t].detail))
+    for c in cases:
+        if c.results["zonix"].detail and c.results["zonix"].status == "ok":
+            log("run_bench: zonix on %s (%s) %s" % (c.name, c.group, c.results["zonix"].detail))
+
+
+if __name__ == "__main__":
+    main()

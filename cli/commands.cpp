@@ -1,0 +1,576 @@
+// The subcommands of the zonix tool.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "cli.hpp"
+
+namespace zonix::cli {
+
+namespace {
+
+// ---- shared helpers ---------------------------------------------------------
+
+int usage_error(std::string_view command, std::string_view text)
+{
+  std::fprintf(stderr, "zonix %.*s: %.*s\nTry 'zonix %.*s --help'.\n",
+               static_cast<int>(command.size()), command.data(),
+               static_cast<int>(text.size()), text.data(),
+               static_cast<int>(command.size()), command.data());
+  return kExitUsage;
+}
+
+int computation_error(const Args &args, dd_ErrorType err)
+{
+  complain(display_name(args.file), error_text(err));
+  return kExitComputation;
+}
+
+// Writes "* TITLE (k): i1 i2 ..." for the members of s among 1..m.
+void write_row_list(FILE *f, const char *title, set_type s, dd_rowrange m)
+{
+  long k = 0;
+  for (dd_rowrange i = 1; i <= m; ++i)
+    if (set_member(i, s)) ++k;
+  std::fprintf(f, "* %s (%ld):", title, k);
+  for (dd_rowrange i = 1; i <= m; ++i)
+    if (set_member(i, s)) std::fprintf(f, " %ld", i);
+  std::fputc('\n', f);
+}
+
+// The input's name for a comment line of an output file.  Quoted, with
+// blanks replaced, so that no word of it can read as a keyword ("begin",
+// "linearity", ...) when the file is read back.
+std::string comment_name(const std::string &file)
+{
+  if (file == "-") return "(standard input)";
+  std::string s = "'";
+  for (char c : file) s.push_back(c == ' ' || c == '\t' || c == '\n' || c == '\r' ? '?' : c);
+  return s + "'";
+}
+
+const char *representation_name(dd_RepresentationType rep)
+{
+  return rep == dd_Generator ? "V-representation" : "H-representation";
+}
+
+// ---- convert ----------------------------------------------------------------------
+
+struct OrderChoice {
+  dd_RowOrderType order = dd_LexMin;
+  bool seeded = false;
+  unsigned int seed = 1;
+};
+
+std::optional<OrderChoice> parse_order(std::string_view text)
+{
+  static constexpr std::pair<std::string_view, dd_RowOrderType> kNames[] = {
+      {"lexmin", dd_LexMin},       {"lexmax", dd_LexMax},
+      {"minindex", dd_MinIndex},   {"maxindex", dd_MaxIndex},
+      {"mincutoff", dd_MinCutoff}, {"maxcutoff", dd_MaxCutoff},
+      {"mixcutoff", dd_MixCutoff}, {"random", dd_RandomRow},
+  };
+  OrderChoice c;
+  std::string_view name = text;
+  std::string_view seed;
+  if (const auto colon = text.find(':'); colon != std::string_view::npos) {
+    name = text.substr(0, colon);
+    seed = text.substr(colon + 1);
+  }
+  bool known = false;
+  for (const auto &[n, o] : kNames)
+    if (n == name) {
+      c.order = o;
+      known = true;
+    }
+  if (!known) return std::nullopt;
+  if (!seed.empty() || text.find(':') != std::string_view::npos) {
+    if (c.order != dd_RandomRow || seed.empty() || seed.size() > 10) return std::nullopt;
+    unsigned long v = 0;
+    for (char ch : seed) {
+      if (ch < '0' || ch > '9') return std::nullopt;
+      v = v * 10 + static_cast<unsigned long>(ch - '0');
+    }
+    if (v > 0xffffffffUL) return std::nullopt;
+    c.seeded = true;
+    c.seed = static_cast<unsigned int>(v);
+  }
+  return c;
+}
+
+// The double description run with a chosen seed for the random order.  The
+// library's drivers always seed with 1, so this one loads the cone itself
+// and sets the seed before the row order is computed, following the steps
+// of dd_DDMatrix2Poly2.
+Polyhedra convert_seeded(dd_MatrixPtr M, unsigned int seed, dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  const dd_rowrange m = M->rowsize;
+  const dd_colrange d = M->colsize;
+  Polyhedra poly(dd_CreatePolyhedraData(m, d));
+  poly->representation = M->representation;
+  poly->homogeneous = dd_TRUE;
+  for (dd_rowrange i = 1; i <= m; ++i) {
+    if (set_member(i, M->linset)) poly->EqualityIndex[i] = 1;
+    for (dd_colrange j = 1; j <= d; ++j) {
+      ddd_set(poly->A[i - 1][j - 1], M->matrix[i - 1][j - 1]);
+      if (j == 1 && dd_Nonzero(M->matrix[i - 1][0])) poly->homogeneous = dd_FALSE;
+    }
+  }
+  dd_ConePtr cone = dd_ConeDataLoad(poly.get());
+  cone->HalfspaceOrder = dd_RandomRow;
+  cone->rseed = seed;
+  std::time(&cone->starttime);
+  if (d < 1) {
+    cone->Error = *err = dd_ImproperInputFormat;
+  } else {
+    dd_DDInit(cone);
+    if (poly->representation == dd_Generator && m <= 0) {
+      cone->Error = *err = dd_EmptyVrepresentation;
+    } else {
+      dd_boolean found = dd_FALSE;
+      dd_FindInitialRays(cone, &found);
+      if (found) {
+        dd_InitialDataSetup(cone);
+        dd_DDMain(cone);
+      }
+    }
+  }
+  std::time(&cone->endtime);
+  return poly;
+}
+
+struct ExtraFile {
+  const char *flag;
+  char code;
+  void (*write)(FILE *, dd_PolyhedraPtr);
+};
+
+constexpr ExtraFile kExtraFiles[] = {
+    {"--adjacency", 'a', dd_WriteAdjacency},
+    {"--incidence", 'i', dd_WriteIncidence},
+    {"--input-adjacency", 'j', dd_WriteInputAdjacency},
+    {"--input-incidence", 'n', dd_WriteInputIncidence},
+};
+
+int run_convert(const Args &args)
+{
+  OrderChoice order;
+  if (auto o = args.value("--order")) {
+    auto c = parse_order(*o);
+    if (!c) return usage_error("convert", "unknown row order '" + *o + "'");
+    order = *c;
+  }
+  Matrix M = read_input(args.file);
+  if (!M) return kExitUsage;
+
+  dd_ErrorType err = dd_NoError;
+  Polyhedra poly;
+  {
+    ProgressLine progress(progress_wanted(args));
+    if (order.seeded)
+      poly = convert_seeded(M.get(), order.seed, &err);
+    else
+      poly = Polyhedra(dd_DDMatrix2Poly2(M.get(), order.order, &err));
+  }
+  if (err != dd_NoError) return computation_error(args, err);
+  Matrix result(poly->representation == dd_Inequality ? dd_CopyGenerators(poly.get())
+                                                       : dd_CopyInequalities(poly.get()));
+  if (!result) {
+    complain(display_name(args.file), "the conversion did not complete");
+    return kExitComputation;
+  }
+
+  const bool quiet = args.has("--quiet");
+  const std::string out_name = output_name(args, 'o', poly->representation);
+  {
+    Output out(out_name);
+    if (!out.ok()) return kExitUsage;
+    FILE *f = out.get();
+    dd_WriteProgramDescription(f);
+    std::fprintf(f, "* input: %s, %ld rows of %ld columns (%s)\n",
+                 comment_name(args.file).c_str(), M->rowsize, M->colsize,
+                 representation_name(M->representation));
+    dd_WriteRunningMode(f, poly.get());
+    dd_WriteMatrix(f, result.get());
+    dd_WriteCompletionStatus(f, poly->child);
+    dd_WriteDDTimes(f, poly.get());
+    if (!out.finish(quiet)) return kExitUsage;
+  }
+
+  // The extra files are named after the input, or after the output when
+  // the input is standard input; with neither they follow on standard
+  // output.
+  std::string base = args.file != "-" ? args.file : out_name;
+  for (const ExtraFile &x : kExtraFiles) {
+    if (!args.has(x.flag)) continue;
+    std::string name = "-";
+    if (base != "-") {
+      dd_DataFileType in{};
+      dd_DataFileType derived{};
+      std::strncpy(in, base.c_str(), sizeof in - 1);
+      dd_SetWriteFileName(in, derived, x.code, poly->representation);
+      name = derived;
+    }
+    Output extra(name);
+    if (!extra.ok()) return kExitUsage;
+    x.write(extra.get(), poly.get());
+    if (!extra.finish(quiet)) return kExitUsage;
+  }
+  return kExitOk;
+}
+
+// ---- lp ------------------------------------------------------------------------------
+
+int run_lp(const Args &args)
+{
+  dd_LPSolverType solver = dd_DualSimplex;
+  if (auto m = args.value("--method")) {
+    if (*m == "dual-simplex")
+      solver = dd_DualSimplex;
+    else if (*m == "criss-cross")
+      solver = dd_CrissCross;
+    else
+      return usage_error("lp", "unknown method '" + *m + "'");
+  }
+  Matrix M = read_input(args.file);
+  if (!M) return kExitUsage;
+  if (M->representation == dd_Generator) {
+    complain(display_name(args.file), "an LP needs an H-representation");
+    return kExitUsage;
+  }
+  dd_ErrorType err = dd_NoError;
+  LP lp(dd_Matrix2LP(M.get(), &err));
+  if (err == dd_NoError) dd_LPSolve(lp.get(), solver, &err);
+  Output out(output_name(args, 's', M->representation));
+  if (!out.ok()) return kExitUsage;
+  dd_WriteLPResult(out.get(), lp.get(), err);
+  if (!out.finish(args.has("--quiet"))) return kExitUsage;
+  if (err != dd_NoError) return computation_error(args, err);
+  return kExitOk;
+}
+
+// ---- reduce --------------------------------------------------------------------------
+
+int run_reduce(const Args &args)
+{
+  const bool strong = args.has("--strong");
+  const bool shooting = args.has("--shooting");
+  if (strong && shooting)
+    return usage_error("reduce", "--strong and --shooting exclude each other");
+  Matrix M = read_input(args.file);
+  if (!M) return kExitUsage;
+  if (shooting && M->representation == dd_Generator) {
+    complain(display_name(args.file), "--shooting needs an H-representation");
+    return kExitUsage;
+  }
+  dd_ErrorType err = dd_NoError;
+  Set red(strong     ? dd_SRedundantRows(M.get(), &err)
+          : shooting ? dd_RedundantRowsViaShooting(M.get(), &err)
+                     : dd_RedundantRows(M.get(), &err));
+  if (err != dd_NoError || !red) return computation_error(args, err);
+  Matrix reduced(dd_MatrixSubmatrix(M.get(), red.get()));
+  Output out(output_name(args, 'v', M->representation));
+  if (!out.ok()) return kExitUsage;
+  FILE *f = out.get();
+  std::fprintf(f, "* %s of %s with its %s rows removed\n",
+               representation_name(M->representation), comment_name(args.file).c_str(),
+               strong ? "strongly redundant" : "redundant");
+  write_row_list(f, strong ? "strongly redundant rows" : "redundant rows", red.get(),
+                 M->rowsize);
+  dd_WriteMatrix(f, reduced.get());
+  return out.finish(args.has("--quiet")) ? kExitOk : kExitUsage;
+}
+
+// ---- interior ------------------------------------------------------------------------
+
+int run_interior(const Args &args)
+{
+  Matrix M = read_input(args.file);
+  if (!M) return kExitUsage;
+  if (M->representation == dd_Generator) {
+    complain(display_name(args.file), "an interior point is sought for an H-representation");
+    return kExitUsage;
+  }
+  dd_ErrorType err = dd_NoError;
+  LP lp(dd_Matrix2LP(M.get(), &err));
+  LP ilp;
+  if (err == dd_NoError) {
+    ilp = LP(dd_MakeLPforInteriorFinding(lp.get()));
+    dd_LPSolve(ilp.get(), dd_DualSimplex, &err);
+  }
+  Output out(output_name(args, 's', M->representation));
+  if (!out.ok()) return kExitUsage;
+  FILE *f = out.get();
+  dd_WriteLPResult(f, ilp.get(), err);
+  if (err == dd_NoError) {
+    // The LP maximises the common slack t of every row at x: t > 0 makes x
+    // an interior point.
+    const bool found = ilp->LPS == dd_Optimal && dd_Positive(ilp->optvalue);
+    if (found) {
+      std::fputs("* an interior point (every inequality holds strictly):\n*", f);
+      for (dd_colrange j = 1; j < M->colsize; ++j) dd_WriteNumber(f, ilp->sol[j]);
+      std::fputc('\n', f);
+    } else {
+      std::fputs("* there is no interior point.\n", f);
+    }
+  }
+  if (!out.finish(args.has("--quiet"))) return kExitUsage;
+  if (err != dd_NoError) return computation_error(args, err);
+  return kExitOk;
+}
+
+// ---- linearity -----------------------------------------------------------------------
+
+int run_linearity(const Args &args)
+{
+  Matrix M = read_input(args.file);
+  if (!M) return kExitUsage;
+  dd_ErrorType err = dd_NoError;
+  Set lin(dd_ImplicitLinearityRows(M.get(), &err));
+  if (err != dd_NoError || !lin) return computation_error(args, err);
+  // The input again, with the implicit linearities declared.
+  Matrix marked(dd_MatrixCopy(M.get()));
+  for (dd_rowrange i = 1; i <= M->rowsize; ++i)
+    if (set_member(i, lin.get())) set_addelem(marked->linset, i);
+  Output out(output_name(args, 'l', M->representation));
+  if (!out.ok()) return kExitUsage;
+  FILE *f = out.get();
+  std::fprintf(f, "* %s of %s with its implicit linearities declared\n",
+               representation_name(M->representation), comment_name(args.file).c_str());
+  write_row_list(f, "implicit linearity rows", lin.get(), M->rowsize);
+  dd_WriteMatrix(f, marked.get());
+  return out.finish(args.has("--quiet")) ? kExitOk : kExitUsage;
+}
+
+// ---- adjacency -----------------------------------------------------------------------
+
+int run_adjacency(const Args &args)
+{
+  Matrix M = read_input(args.file);
+  if (!M) return kExitUsage;
+  dd_ErrorType err = dd_NoError;
+  SetFamily F(dd_Matrix2Adjacency(M.get(), &err));
+  if (err != dd_NoError || !F) return computation_error(args, err != dd_NoError ? err : dd_EmptyRepresentation);
+  Output out(output_name(args, 'j', M->representation));
+  if (!out.ok()) return kExitUsage;
+  FILE *f = out.get();
+  std::fputs(M->representation == dd_Generator ? "ead_file: Adjacency of generators\n"
+                                               : "iad_file: Adjacency of inequalities\n",
+             f);
+  dd_WriteSetFamilyCompressed(f, F.get());
+  return out.finish(args.has("--quiet")) ? kExitOk : kExitUsage;
+}
+
+// ---- project -------------------------------------------------------------------------
+
+// "2,4-6" as variable numbers 1..nvars; an error text otherwise.
+std::optional<std::string> parse_variables(std::string_view text, long nvars,
+                                           std::vector<bool> *chosen)
+{
+  chosen->assign(static_cast<std::size_t>(nvars + 1), false);
+  auto number = [](std::string_view s, long *v) {
+    if (s.empty() || s.size() > 9) return false;
+    long x = 0;
+    for (char c : s) {
+      if (c < '0' || c > '9') return false;
+      x = x * 10 + (c - '0');
+    }
+    *v = x;
+    return true;
+  };
+  std::size_t pos = 0;
+  while (pos <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', pos), text.size());
+    const std::string_view item = text.substr(pos, comma - pos);
+    long lo = 0, hi = 0;
+    if (const auto dash = item.find('-'); dash != std::string_view::npos) {
+      if (!number(item.substr(0, dash), &lo) || !number(item.substr(dash + 1), &hi) || lo > hi)
+        return "bad variable range '" + std::string(item) + "'";
+    } else if (number(item, &lo)) {
+      hi = lo;
+    } else {
+      return "bad variable number '" + std::string(item) + "'";
+    }
+    if (lo < 1 || hi > nvars)
+      return "variable " + std::to_string(lo < 1 ? lo : hi) + " out of range 1.." +
+             std::to_string(nvars);
+    for (long v = lo; v <= hi; ++v) (*chosen)[static_cast<std::size_t>(v)] = true;
+    pos = comma + 1;
+  }
+  return std::nullopt;
+}
+
+// M with its columns in the order keep (1-based column numbers).
+Matrix select_columns(dd_MatrixPtr M, const std::vector<dd_colrange> &keep)
+{
+  Matrix R(dd_CreateMatrix(M->rowsize, static_cast<dd_colrange>(keep.size())));
+  R->representation = M->representation;
+  R->numbtype = M->numbtype;
+  for (dd_rowrange i = 0; i < M->rowsize; ++i) {
+    if (set_member(i + 1, M->linset)) set_addelem(R->linset, i + 1);
+    for (std::size_t c = 0; c < keep.size(); ++c)
+      ddd_set(R->matrix[i][c], M->matrix[i][keep[c] - 1]);
+  }
+  return R;
+}
+
+int run_project(const Args &args)
+{
+  const auto spec = args.value("--eliminate");
+  if (!spec) return usage_error("project", "--eliminate COLS is required");
+  Matrix M = read_input(args.file);
+  if (!M) return kExitUsage;
+  const dd_colrange d = M->colsize;
+  std::vector<bool> chosen;
+  if (auto e = parse_variables(*spec, d - 1, &chosen)) {
+    complain(display_name(args.file), "--eliminate: " + *e);
+    return kExitUsage;
+  }
+  std::vector<dd_colrange> kept, eliminated;
+  for (dd_colrange j = 1; j <= d; ++j)
+    (j >= 2 && chosen[static_cast<std::size_t>(j - 1)] ? eliminated : kept).push_back(j);
+
+  Matrix R;
+  dd_ErrorType err = dd_NoError;
+  if (M->representation == dd_Generator) {
+    // Generators project by dropping their coordinates.
+    R = select_columns(M.get(), kept);
+  } else if (args.has("--fourier")) {
+    // Fourier elimination removes the last column, so the eliminated
+    // columns go last and leave one at a time.
+    std::vector<dd_colrange> order = kept;
+    order.insert(order.end(), eliminated.begin(), eliminated.end());
+    R = select_columns(M.get(), order);
+    for (std::size_t k = 0; k < eliminated.size(); ++k) {
+      R = Matrix(dd_FourierElimination(R.get(), &err));
+      if (err != dd_NoError) return computation_error(args, err);
+    }
+  } else {
+    Set delset = make_set(d);
+    for (dd_colrange j : eliminated) set_addelem(delset.get(), j);
+    R = Matrix(dd_BlockElimination(M.get(), delset.get(), &err));
+    if (err != dd_NoError) return computation_error(args, err);
+    if (!R) {
+      complain(display_name(args.file), "the elimination did not complete");
+      return kExitComputation;
+    }
+  }
+  Output out(output_name(args, 'p', M->representation));
+  if (!out.ok()) return kExitUsage;
+  FILE *f = out.get();
+  std::fprintf(f, "* projection of %s (%s elimination), variables eliminated:",
+               comment_name(args.file).c_str(),
+               M->representation == dd_Generator ? "coordinate"
+               : args.has("--fourier")           ? "Fourier-Motzkin"
+                                                 : "block");
+  for (dd_colrange j : eliminated) std::fprintf(f, " %ld", j - 1);
+  std::fputc('\n', f);
+  dd_WriteMatrix(f, R.get());
+  return out.finish(args.has("--quiet")) ? kExitOk : kExitUsage;
+}
+
+// ---- the table -----------------------------------------------------------------------
+
+constexpr OptionSpec kConvertOptions[] = {
+    {"--adjacency", false}, {"--incidence", false},
+    {"--input-adjacency", false}, {"--input-incidence", false},
+    {"--order", true},
+};
+constexpr OptionSpec kLpOptions[] = {{"--method", true}};
+constexpr OptionSpec kReduceOptions[] = {{"--strong", false}, {"--shooting", false}};
+constexpr OptionSpec kProjectOptions[] = {{"--eliminate", true}, {"--fourier", false}};
+
+constexpr std::string_view kCommonHelp =
+    "\n"
+    "FILE is a representation file (H-representation: rows b -A for b - A x >= 0;\n"
+    "V-representation: rows 1 v for a point, 0 r for a ray), or - for standard input.\n"
+    "The result goes to a file named after FILE (shown on standard error), to\n"
+    "standard output when FILE is -, or where -o says.\n"
+    "\n"
+    "Common options:\n"
+    "  -o, --output FILE  write the result to FILE (- for standard output)\n"
+    "  --quiet            no progress line, no notice of the files written\n"
+    "  -h, --help         this text\n";
+
+const Command kCommands[] = {
+    {"convert", "compute the other representation (vertices and rays, or facets)",
+     "Usage: zonix convert FILE [options]\n"
+     "\n"
+     "Computes the other representation of the polyhedron in FILE by the double\n"
+     "description method: the generators of an H-representation (FILE.ext), or the\n"
+     "inequalities of a V-representation (FILE.ine), with a run report.\n"
+     "\n"
+     "Options:\n"
+     "  --adjacency        also write the adjacency of the output rows (.ead/.iad)\n"
+     "  --incidence        also write the incidence of the output rows (.ecd/.icd)\n"
+     "  --input-adjacency  also write the adjacency of the input rows (.iad/.ead)\n"
+     "  --input-incidence  also write the incidence of the input rows (.icd/.ecd)\n"
+     "  --order ORDER      the order of adding rows: lexmin (default), lexmax,\n"
+     "                     minindex, maxindex, mincutoff, maxcutoff, mixcutoff,\n"
+     "                     random or random:SEED\n"
+     "  --progress         show the progress line even when standard error is no terminal\n",
+     kConvertOptions, run_convert},
+    {"lp", "solve the LP of the file's maximize/minimize line",
+     "Usage: zonix lp FILE [--method dual-simplex|criss-cross] [options]\n"
+     "\n"
+     "Solves the LP whose constraints are the H-representation in FILE and whose\n"
+     "objective follows \"maximize\" or \"minimize\" after its end line, and writes\n"
+     "the LP report (FILE.lps).  The default method is the dual simplex method.\n",
+     kLpOptions, run_lp},
+    {"reduce", "remove redundant rows",
+     "Usage: zonix reduce FILE [--strong | --shooting] [options]\n"
+     "\n"
+     "Removes the redundant rows of FILE (FILE.solved): inequalities implied by\n"
+     "the others, or generators that the others generate.\n"
+     "\n"
+     "Options:\n"
+     "  --strong    remove the strongly redundant rows only: inequalities whose\n"
+     "              hyperplane misses the polyhedron, generators in the relative\n"
+     "              interior of the others\n"
+     "  --shooting  find the essential inequalities by ray shooting first\n"
+     "              (H-representations)\n",
+     kReduceOptions, run_reduce},
+    {"interior", "find an interior point",
+     "Usage: zonix interior FILE [options]\n"
+     "\n"
+     "Finds a point of the H-representation in FILE at which every inequality\n"
+     "holds strictly, by an LP that maximises the smallest slack (FILE.lps).\n",
+     {}, run_interior},
+    {"linearity", "find the implicit linearities",
+     "Usage: zonix linearity FILE [options]\n"
+     "\n"
+     "Finds the rows of FILE that hold with equality on the whole polyhedron\n"
+     "(inequalities) or whose negatives are generated too (generators), and\n"
+     "writes the input with them declared as linearity (FILE.ddl).\n",
+     {}, run_linearity},
+    {"adjacency", "adjacency of the input rows",
+     "Usage: zonix adjacency FILE [options]\n"
+     "\n"
+     "Writes for every row of FILE the rows adjacent to it (FILE.iad for\n"
+     "inequalities, FILE.ead for generators), computed by LPs.\n",
+     {}, run_adjacency},
+    {"project", "eliminate variables",
+     "Usage: zonix project FILE --eliminate COLS [--fourier] [options]\n"
+     "\n"
+     "Projects the polyhedron of FILE by eliminating variables (FILEsub.ine).\n"
+     "COLS lists variable numbers 1..d-1 (variable j is column j+1 of the file),\n"
+     "separated by commas, with ranges such as 2-4.  No redundant row is removed.\n"
+     "\n"
+     "Options:\n"
+     "  --eliminate COLS  the variables to eliminate\n"
+     "  --fourier         Fourier-Motzkin elimination one variable at a time\n"
+     "                    (no linearity allowed) instead of block elimination\n",
+     kProjectOptions, run_project},
+};
+
+}  // namespace
+
+std::span<const Command> commands() { return kCommands; }
+
+std::string_view common_help() { return kCommonHelp; }
+
+}  // namespace zonix::cli

@@ -1,0 +1,366 @@
+// Redundancy by linear programming: one LP per row decides whether the row
+// can go (implied inequality, or generator inside the hull of the others),
+// whether it can go without touching the polyhedron (strong redundancy), or
+// whether it holds with equality everywhere (implicit linearity).  The row
+// loops and the face-by-face adjacency are built on these single tests.
+#include <cstdio>
+
+#include "zonixcore.h"
+#include "zonixio.h"
+#include "zonixlp.h"
+#include "zonix.hpp"
+
+namespace {
+
+// Flip to print one line per row decided by the row loops.
+constexpr bool kTraceRows = false;
+
+bool is_generator(const dd_matrixdata *M)
+{
+  return M->representation == dd_Generator;
+}
+
+bool row_in_range(const dd_matrixdata *M, dd_rowrange i)
+{
+  return M != nullptr && i >= 1 && i <= M->rowsize;
+}
+
+// Numbers a certificate row holds: the LP's column count.
+dd_colrange certificate_size(const dd_matrixdata *M)
+{
+  return is_generator(M) ? M->colsize + 1 : M->colsize;
+}
+
+// A certificate row owned by this scope; at least one number, so that a
+// matrix without columns still gets a row to pass around.
+class CertificateRow {
+ public:
+  explicit CertificateRow(dd_colrange d) : d_(d > 0 ? d : 1)
+  {
+    dd_InitializeArow(d_, &row_);
+  }
+  ~CertificateRow() { dd_FreeArow(d_, row_); }
+  CertificateRow(const CertificateRow &) = delete;
+  CertificateRow &operator=(const CertificateRow &) = delete;
+  dd_Arow get() const { return row_; }
+
+ private:
+  dd_colrange d_;
+  dd_Arow row_ = nullptr;
+};
+
+// What every single-row test checks first.  Returns false, with *error set
+// where the row cannot be tested at all; a linset row is simply "no".
+bool testable(dd_MatrixPtr M, dd_rowrange itest, dd_ErrorType *error)
+{
+  *error = dd_NoError;
+  if (M == nullptr) {
+    *error = dd_EmptyRepresentation;
+    return false;
+  }
+  if (!row_in_range(M, itest)) {
+    *error = dd_RowIndexOutOfRange;
+    return false;
+  }
+  return !set_member(itest, M->linset);
+}
+
+dd_LPPtr redundancy_lp(dd_MatrixPtr M, dd_rowrange itest)
+{
+  return is_generator(M) ? dd_CreateLP_V_Redundancy(M, itest)
+                         : dd_CreateLP_H_Redundancy(M, itest);
+}
+
+void copy_certificate(dd_Arow certificate, dd_LPPtr lp)
+{
+  if (certificate == nullptr) return;
+  for (dd_colrange j = 0; j < lp->d; ++j) ddd_set(certificate[j], lp->sol[j]);
+}
+
+// Copies row i of M, or its negation, into LP row r starting at column
+// `offset` (0 for H, 1 for the generator LPs with their own constant).
+void put_row(dd_LPPtr lp, dd_rowrange r, dd_colrange offset, dd_MatrixPtr M,
+             dd_rowrange i, bool negate)
+{
+  for (dd_colrange j = 0; j < M->colsize; ++j) {
+    if (negate)
+      ddd_neg(lp->A[r - 1][j + offset], M->matrix[i - 1][j]);
+    else
+      ddd_set(lp->A[r - 1][j + offset], M->matrix[i - 1][j]);
+  }
+}
+
+// The common frame of the two plain redundancy LPs: rows 1..m of M, then a
+// negated copy of each linset row in increasing order, then the objective
+// row itest.
+dd_LPPtr frame_lp(dd_MatrixPtr M, dd_rowrange itest, dd_colrange offset)
+{
+  const dd_rowrange m = M->rowsize;
+  const dd_rowrange linc = set_card(M->linset);
+  dd_LPPtr lp = dd_CreateLPData(dd_LPmin, M->numbtype, m + linc + 1,
+                                M->colsize + offset);
+  if (lp == nullptr) return nullptr;
+  lp->eqnumber = linc;
+  dd_rowrange irev = m;
+  for (dd_rowrange i = 1; i <= m; ++i) {
+    put_row(lp, i, offset, M, i, false);
+    if (set_member(i, M->linset)) {
+      set_addelem(lp->equalityset, i);
+      put_row(lp, ++irev, offset, M, i, true);
+    }
+  }
+  put_row(lp, m + linc + 1, offset, M, itest, false);
+  return lp;
+}
+
+// The row loop shared by dd_RedundantRows and dd_SRedundantRows.  Rows go
+// from the last to the first and leave the working copy as soon as they
+// are found, so rows redundant only through each other are not all
+// dropped; rows 1..i-1 keep their numbers while row i is tested.
+using RowTest = dd_boolean (*)(dd_MatrixPtr, dd_rowrange, dd_Arow,
+                               dd_ErrorType *);
+
+dd_rowset remove_rows_by(RowTest test, dd_MatrixPtr M, dd_ErrorType *error)
+{
+  dd_ErrorType local = dd_NoError;
+  if (error == nullptr) error = &local;
+  *error = dd_NoError;
+  if (M == nullptr) {
+    *error = dd_EmptyRepresentation;
+    return nullptr;
+  }
+  const dd_rowrange m = M->rowsize;
+  dd_rowset redset = nullptr;
+  set_initialize(&redset, m);
+  // Without columns every row reads 0 >= 0 and no LP can be formed.
+  if (m <= 0 || M->colsize <= 0) return redset;
+
+  dd_MatrixPtr Mcopy = dd_MatrixCopy(M);
+  CertificateRow cvec(certificate_size(M));
+  for (dd_rowrange i = m; i >= 1; --i) {
+    const dd_boolean found = test(Mcopy, i, cvec.get(), error);
+    if (found) {
+      set_addelem(redset, i);
+      dd_MatrixRowRemove(&Mcopy, i);
+    }
+    if constexpr (kTraceRows)
+      std::fprintf(stderr, "row %ld is %s\n", i, found ? "redundant" : "essential");
+    if (*error != dd_NoError) break;
+  }
+  dd_FreeMatrix(Mcopy);
+  return redset;
+}
+
+// Face by face: row i forced to equality, and the rows still essential on
+// that face are its neighbours.
+dd_SetFamilyPtr adjacency_by(RowTest test, dd_MatrixPtr M, dd_ErrorType *error)
+{
+  dd_ErrorType local = dd_NoError;
+  if (error == nullptr) error = &local;
+  if (M == nullptr || M->rowsize <= 0 || M->colsize <= 0) {
+    *error = dd_EmptyRepresentation;
+    return nullptr;
+  }
+  *error = dd_NoError;
+  const dd_rowrange m = M->rowsize;
+  dd_MatrixPtr Mcopy = dd_MatrixCopy(M);
+  dd_SetFamilyPtr F = dd_CreateSetFamily(m, m);
+  for (dd_rowrange i = 1; i <= m; ++i) {
+    if (set_member(i, M->linset)) continue;
+    set_addelem(Mcopy->linset, i);
+    dd_rowset red = remove_rows_by(test, Mcopy, error);
+    set_uni(red, red, Mcopy->linset);
+    set_compl(F->set[i - 1], red);
+    set_delelem(Mcopy->linset, i);
+    set_free(red);
+    if (*error != dd_NoError) break;
+  }
+  dd_FreeMatrix(Mcopy);
+  return F;
+}
+
+}  // namespace
+
+extern "C" {
+
+dd_LPPtr dd_CreateLP_H_Redundancy(dd_MatrixPtr M, dd_rowrange itest)
+{
+  if (!row_in_range(M, itest)) return nullptr;
+  dd_LPPtr lp = frame_lp(M, itest, 0);
+  if (lp == nullptr) return nullptr;
+  const dd_rowrange m = M->rowsize;
+  // The Homogeneous flag follows the rule of dd_Matrix2LP, last row unread.
+  lp->Homogeneous = dd_TRUE;
+  for (dd_rowrange i = 1; i < m; ++i)
+    if (M->colsize > 0 && dd_Nonzero(M->matrix[i - 1][0]))
+      lp->Homogeneous = dd_FALSE;
+  // Relaxing row itest by 1 keeps the minimum at -1 or above: the LP stays
+  // bounded whether or not the row is implied.
+  if (M->colsize > 0)
+    ddd_add(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);
+  return lp;
+}
+
+dd_LPPtr dd_CreateLP_V_Redundancy(dd_MatrixPtr M, dd_rowrange itest)
+{
+  if (!row_in_range(M, itest)) return nullptr;
+  dd_LPPtr lp = frame_lp(M, itest, 1);
+  if (lp == nullptr) return nullptr;
+  lp->Homogeneous = dd_FALSE;
+  // The new constant column carries only the relaxation g_itest.z >= -1.
+  ddd_set(lp->A[itest - 1][0], dd_one);
+  return lp;
+}
+
+dd_LPPtr dd_CreateLP_V_SRedundancy(dd_MatrixPtr M, dd_rowrange itest)
+{
+  if (!row_in_range(M, itest)) return nullptr;
+  const dd_rowrange m = M->rowsize;
+  const dd_colrange c = M->colsize;
+  const dd_rowrange linc = set_card(M->linset);
+  dd_LPPtr lp = dd_CreateLPData(dd_LPmax, M->numbtype, m + linc + 3, c + 1);
+  if (lp == nullptr) return nullptr;
+  lp->Homogeneous = dd_FALSE;
+  // The tested row joins the equations without being counted in eqnumber.
+  lp->eqnumber = linc;
+  dd_rowrange irev = m;
+  for (dd_rowrange i = 1; i <= m; ++i) {
+    put_row(lp, i, 1, M, i, false);
+    if (set_member(i, M->linset) || i == itest) {
+      set_addelem(lp->equalityset, i);
+      put_row(lp, ++irev, 1, M, i, true);
+    }
+  }
+  // s = sum of all generators: row m+linc+2 is 1 - s.z >= 0, the objective
+  // s.z.
+  const dd_rowrange cap = m + linc + 2;
+  const dd_rowrange obj = m + linc + 3;
+  for (dd_colrange j = 0; j < c; ++j) {
+    mytype s;
+    ddd_init(s);
+    for (dd_rowrange i = 1; i <= m; ++i) ddd_add(s, s, M->matrix[i - 1][j]);
+    ddd_neg(lp->A[cap - 1][j + 1], s);
+    ddd_set(lp->A[obj - 1][j + 1], s);
+    ddd_clear(s);
+  }
+  ddd_set(lp->A[cap - 1][0], dd_one);
+  return lp;
+}
+
+dd_boolean dd_Redundant(dd_MatrixPtr M, dd_rowrange itest, dd_Arow certificate,
+                        dd_ErrorType *error)
+{
+  dd_ErrorType local = dd_NoError;
+  if (error == nullptr) error = &local;
+  if (!testable(M, itest, error)) return dd_FALSE;
+  zonix::LP lp(redundancy_lp(M, itest));
+  dd_ErrorType err = dd_NoError;
+  dd_LPSolve(lp.get(), dd_DualSimplex, &err);
+  if (err != dd_NoError) {
+    *error = err;
+    return dd_FALSE;
+  }
+  copy_certificate(certificate, lp.get());
+  // Only the value decides: the relaxation keeps the LP bounded, and the
+  // minimum is nonnegative exactly when the others imply row itest.
+  return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;
+}
+
+dd_rowset dd_RedundantRows(dd_MatrixPtr M, dd_ErrorType *error)
+{
+  return remove_rows_by(dd_Redundant, M, error);
+}
+
+dd_boolean dd_SRedundant(dd_MatrixPtr M, dd_rowrange itest,
+                         dd_Arow certificate, dd_ErrorType *error)
+{
+  dd_ErrorType local = dd_NoError;
+  if (error == nullptr) error = &local;
+  if (!testable(M, itest, error)) return dd_FALSE;
+  dd_ErrorType err = dd_NoError;
+  {
+    zonix::LP lp(redundancy_lp(M, itest));
+    dd_LPSolve(lp.get(), dd_DualSimplex, &err);
+    if (err != dd_NoError) {
+      *error = err;
+      return dd_FALSE;
+    }
+    copy_certificate(certificate, lp.get());
+    // An inequality whose minimum stays positive never reaches its
+    // hyperplane on the polyhedron.  Any matrix not marked as generators
+    // is read as inequalities here, as by every other test.
+    if (!is_generator(M)) return dd_Positive(lp->optvalue);
+    if (dd_Negative(lp->optvalue)) return dd_FALSE;
+  }
+  // A redundant generator is strongly redundant when no valid z that
+  // vanishes on it is positive on any generator.
+  zonix::LP lp2(dd_CreateLP_V_SRedundancy(M, itest));
+  dd_LPSolve(lp2.get(), dd_DualSimplex, &err);
+  if (err != dd_NoError) {
+    *error = err;
+    return dd_FALSE;
+  }
+  return dd_Positive(lp2->optvalue) ? dd_FALSE : dd_TRUE;
+}
+
+dd_rowset dd_SRedundantRows(dd_MatrixPtr M, dd_ErrorType *error)
+{
+  return remove_rows_by(dd_SRedundant, M, error);
+}
+
+dd_boolean dd_ImplicitLinearity(dd_MatrixPtr M, dd_rowrange itest,
+                                dd_Arow certificate, dd_ErrorType *error)
+{
+  dd_ErrorType local = dd_NoError;
+  if (error == nullptr) error = &local;
+  if (!testable(M, itest, error)) return dd_FALSE;
+  zonix::LP lp(redundancy_lp(M, itest));
+  // The largest value of row itest, rather than the smallest: 0 means the
+  // row is tight wherever the others hold.
+  lp->objective = dd_LPmax;
+  dd_ErrorType err = dd_NoError;
+  dd_LPSolve(lp.get(), dd_DualSimplex, &err);
+  if (err != dd_NoError) {
+    *error = err;
+    return dd_FALSE;
+  }
+  copy_certificate(certificate, lp.get());
+  return lp->LPS == dd_Optimal && dd_EqualToZero(lp->optvalue)
+             ? dd_TRUE
+             : dd_FALSE;
+}
+
+dd_rowset dd_ImplicitLinearityRows(dd_MatrixPtr M, dd_ErrorType *error)
+{
+  dd_ErrorType local = dd_NoError;
+  if (error == nullptr) error = &local;
+  *error = dd_NoError;
+  if (M == nullptr) {
+    *error = dd_EmptyRepresentation;
+    return nullptr;
+  }
+  const dd_rowrange m = M->rowsize;
+  dd_rowset set = nullptr;
+  set_initialize(&set, m);
+  if (m <= 0 || M->colsize <= 0) return set;
+  CertificateRow cvec(certificate_size(M));
+  // Each row against all the others: nothing leaves the matrix, since a
+  // pair x <= c, x >= c must be found on both sides.
+  for (dd_rowrange i = m; i >= 1; --i) {
+    if (dd_ImplicitLinearity(M, i, cvec.get(), error)) set_addelem(set, i);
+    if (*error != dd_NoError) break;
+  }
+  return set;
+}
+
+dd_SetFamilyPtr dd_Matrix2Adjacency(dd_MatrixPtr M, dd_ErrorType *error)
+{
+  return adjacency_by(dd_Redundant, M, error);
+}
+
+dd_SetFamilyPtr dd_Matrix2WeakAdjacency(dd_MatrixPtr M, dd_ErrorType *error)
+{
+  return adjacency_by(dd_SRedundant, M, error);
+}
+
+}  // extern "C"

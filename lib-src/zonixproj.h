@@ -1,0 +1,39 @@
+/* zonix projection: eliminating variables from an H-representation.
+ *
+ * Both functions take an H-representation M whose rows (b, -A) read
+ * b - A x >= 0 (= 0 for rows in linset) and return a new H-representation
+ * of the projection, which the caller frees with dd_FreeMatrix, or null on
+ * error.  Neither removes redundant rows.
+ */
+#ifndef ZONIX_PROJ_H
+#define ZONIX_PROJ_H
+
+#include "zonixtypes.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Fourier-Motzkin elimination of the variable of the last column d: the
+ * rows with a zero last entry, then one combination for every pair of a
+ * row with a positive and a row with a negative last entry (positive row
+ * major), each normalised.  Null with *error dd_ColIndexOutOfRange when
+ * d <= 1, dd_NotAvailForV for a V-representation, dd_CannotHandleLinearity
+ * when linset is not empty (tested in that order). */
+dd_MatrixPtr dd_FourierElimination(dd_MatrixPtr M, dd_ErrorType *error);
+
+/* Eliminates the variables of the columns in delset (2..d) at once: the
+ * rows are y^T M over the kept columns for the extreme rays y of the cone
+ * of multipliers {y : y^T M vanishes on the deleted columns, y_j >= 0 for
+ * inequality rows}, lines of that cone giving equations.  *error is the
+ * error of that cone's conversion; null when it gives no generators.
+ * Refuses a V-representation (dd_NotAvailForV) and a delset with column
+ * 1 or a column beyond d (dd_ColIndexOutOfRange). */
+dd_MatrixPtr dd_BlockElimination(dd_MatrixPtr M, dd_colset delset,
+                                 dd_ErrorType *error);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZONIX_PROJ_H */
