@@ -2,8 +2,9 @@
 #   make demo    build the MEX module and the CLI, then show both at work
 #   make check   build and run every test, then the unit tests again under
 #                AddressSanitizer and UndefinedBehaviorSanitizer
+#   make bench   time zonix beside lrs, PPL, qhull and GLPK (bench/results.md)
 .POSIX:
-.PHONY: all setup configure build demo check check-asan clean
+.PHONY: all setup configure build demo check check-asan bench clean
 
 BUILD      = build
 ASAN_BUILD = build-asan
@@ -43,6 +44,10 @@ check-asan: setup
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j$(JOBS) -L 'unit|capi|example|cli|fuzz'
+
+# zonix beside lrs, PPL, qhull and GLPK; writes bench/results.md and .csv.
+bench: build
+	@python3 bench/run_bench.py --build $(BUILD) --profile 3
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
