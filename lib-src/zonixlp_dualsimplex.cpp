@@ -394,42 +394,14 @@ void dd_DualSimplexMinimize(dd_rowrange m_size, dd_colrange d_size,
                             dd_rowrange *re, dd_colrange *se, long *pivots,
                             dd_ErrorType *err)
 {
-  *err = dd_NoError;
-  for (dd_colrange j = 1; j <= d_size; ++j)
-    ddd_neg(A[objrow - 1][j - 1], A[objrow - 1][j - 1]);
-  dd_DualSimplexMaximize(m_size, d_size, A, T, equalityset, objrow, rhscol,
-                         LPS, optvalue, sol, dsol, nbindex, re, se, pivots,
-                         err);
-  ddd_neg(*optvalue, *optvalue);
-  for (dd_colrange j = 1; j <= d_size; ++j) {
-    ddd_neg(dsol[j - 1], dsol[j - 1]);
-    ddd_neg(A[objrow - 1][j - 1], A[objrow - 1][j - 1]);
-  }
+  zonix::lp::minimize_by(dd_DualSimplexMaximize, m_size, d_size, A, T, equalityset, objrow,
+                         rhscol, LPS, optvalue, sol, dsol, nbindex, re, se,
+                         pivots, err);
 }
 
 void dd_DualSimplexSolve(dd_LPPtr lp, dd_ErrorType *err)
 {
-  if (lp == nullptr) {
-    *err = dd_EmptyRepresentation;
-    return;
-  }
-  switch (lp->objective) {
-    case dd_LPmax:
-      dd_DualSimplexMaximize(lp->m, lp->d, lp->A, lp->B, lp->equalityset,
-                             lp->objrow, lp->rhscol, &lp->LPS, &lp->optvalue,
-                             lp->sol, lp->dsol, lp->nbindex, &lp->re, &lp->se,
-                             lp->pivots, err);
-      break;
-    case dd_LPmin:
-      dd_DualSimplexMinimize(lp->m, lp->d, lp->A, lp->B, lp->equalityset,
-                             lp->objrow, lp->rhscol, &lp->LPS, &lp->optvalue,
-                             lp->sol, lp->dsol, lp->nbindex, &lp->re, &lp->se,
-                             lp->pivots, err);
-      break;
-    default:
-      *err = dd_NoLPObjective;
-      break;
-  }
+  zonix::lp::solve_by(lp, dd_DualSimplexMaximize, dd_DualSimplexMinimize, err);
 }
 
 }  // extern "C"

@@ -66,6 +66,59 @@ class LocalSet {
   set_type s_ = nullptr;
 };
 
+// The signature both methods share for maximising (and minimising) an LP.
+using MaximizeFn = void (*)(dd_rowrange, dd_colrange, dd_Amatrix, dd_Bmatrix,
+                            dd_rowset, dd_rowrange, dd_colrange,
+                            dd_LPStatusType *, mytype *, dd_Arow, dd_Arow,
+                            dd_colindex, dd_rowrange *, dd_colrange *, long *,
+                            dd_ErrorType *);
+
+inline void negate_objective(dd_Amatrix A, dd_rowrange objrow,
+                             dd_colrange d_size)
+{
+  for (dd_colrange j = 1; j <= d_size; ++j)
+    ddd_neg(A[objrow - 1][j - 1], A[objrow - 1][j - 1]);
+}
+
+// min c.x is -max (-c).x: maximise the negated objective row, then negate
+// the value and the dual solution and put the objective row back.
+inline void minimize_by(MaximizeFn maximize, dd_rowrange m_size,
+                        dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
+                        dd_rowset equalityset, dd_rowrange objrow,
+                        dd_colrange rhscol, dd_LPStatusType *LPS,
+                        mytype *optvalue, dd_Arow sol, dd_Arow dsol,
+                        dd_colindex nbindex, dd_rowrange *re, dd_colrange *se,
+                        long *pivots, dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  negate_objective(A, objrow, d_size);
+  maximize(m_size, d_size, A, T, equalityset, objrow, rhscol, LPS, optvalue,
+           sol, dsol, nbindex, re, se, pivots, err);
+  ddd_neg(*optvalue, *optvalue);
+  for (dd_colrange j = 1; j <= d_size; ++j) ddd_neg(dsol[j - 1], dsol[j - 1]);
+  negate_objective(A, objrow, d_size);
+}
+
+// Runs the method's maximiser or minimiser on the record by its objective.
+inline void solve_by(dd_LPPtr lp, MaximizeFn maximize, MaximizeFn minimize,
+                     dd_ErrorType *err)
+{
+  if (lp == nullptr) {
+    *err = dd_EmptyRepresentation;
+    return;
+  }
+  MaximizeFn run = lp->objective == dd_LPmax   ? maximize
+                   : lp->objective == dd_LPmin ? minimize
+                                               : nullptr;
+  if (run == nullptr) {
+    *err = dd_NoLPObjective;
+    return;
+  }
+  run(lp->m, lp->d, lp->A, lp->B, lp->equalityset, lp->objrow, lp->rhscol,
+      &lp->LPS, &lp->optvalue, lp->sol, lp->dsol, lp->nbindex, &lp->re,
+      &lp->se, lp->pivots, err);
+}
+
 }  // namespace zonix::lp
 
 #endif  // ZONIX_LP_INTERNAL_HPP
