@@ -304,6 +304,12 @@ class PackedZeroRays {
   // Whether a packed ray other than i and j lies on every row of face.
   bool third_ray_found(const set_word *face, long i, long j)
   {
+    if (count() <= third_ray_index_threshold) {
+      // Few candidates: walked faster than indexed.
+      for (long t = 0; t < count(); ++t)
+        if (t != i && t != j && within(face, zero(t))) return true;
+      return false;
+    }
     if (!indexed_) {
       index(index_added_);
       indexed_ = true;
@@ -713,6 +719,40 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   const float totalpairs = static_cast<float>(Z - 1) * static_cast<float>(Z - 2) + 1.0f;
   float prevworkleft = 110.0f;
   long pos1 = 1;
+
+  // A short run is walked pair by pair: packing costs time in the number
+  // of rows, which may be far more than the run has pairs.
+  long candidates = 0;
+  for (dd_RayPtr t = RRbegin; t != nullptr && candidates <= third_ray_index_threshold;
+       t = t->Next)
+    ++candidates;
+  if (candidates <= third_ray_index_threshold) {
+    const EdgeFiling filing = begin_filing(cone, RRbegin);
+    dd_RayPtr prevP1 = nullptr;
+    dd_RayPtr Ptr2begin = nullptr;
+    for (dd_RayPtr P1 = RRbegin; P1 != nullptr && P1 != RRend; P1 = P1->Next) {
+      const dd_rowrange fii1 = P1->FirstInfeasIndex;
+      if (prevP1 == nullptr || prevP1->FirstInfeasIndex != fii1 ||
+          (Ptr2begin != nullptr && Ptr2begin == P1)) {
+        Ptr2begin = nullptr;
+        for (dd_RayPtr q = P1->Next; q != nullptr; q = q->Next) {
+          if (q->FirstInfeasIndex > fii1) {
+            Ptr2begin = q;
+            break;
+          }
+          if (q == RRend) break;
+        }
+      }
+      if (Ptr2begin != nullptr) {
+        for (dd_RayPtr P2 = Ptr2begin; P2 != nullptr; P2 = P2->Next) {
+          conditional_add_edge(cone, P1, P2, RRbegin, filing);
+          if (P2 == RRend) break;
+        }
+      }
+      prevP1 = P1;
+    }
+    return;
+  }
 
   // Every pair of the run is met here: the zero sets are read from one
   // packed array, the last-chance rows from a mask per position.  Pairs

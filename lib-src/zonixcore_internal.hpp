@@ -16,9 +16,9 @@ namespace zonix::core {
 
 using set_word = std::remove_pointer_t<set_type>;
 
-// Lists of third-ray candidates longer than this are indexed by row
-// before edges are filed; shorter ones are walked.  Per thread, so that
-// tests can compare both ways.
+// Lists of third-ray candidates longer than this are indexed by row when
+// edges are filed; shorter ones are walked.  Per thread, so that tests can
+// compare both ways.
 inline thread_local long third_ray_index_threshold = 32;
 
 // Number of data words (word 0 excluded) of a set of ground size n.
@@ -144,71 +144,82 @@ struct RowValue {
   mytype norm;  // sum of |row_j|
 };
 
-// v := the value of row at p (summed as row_dot does).
-inline void row_eval(RowValue &v, const mytype *row, const mytype *p,
-                     dd_colrange d)
-{
-  mytype x, ax;
-  ddd_init(x);
-  ddd_init(ax);
-  ddd_set(v.val, dd_purezero);
-  ddd_set(v.mag, dd_purezero);
-  ddd_set(v.norm, dd_purezero);
-  for (dd_colrange j = 0; j < d; ++j) {
-    ddd_mul(x, row[j], p[j]);
-    ddd_add(v.val, v.val, x);
-    exact_abs(ax, x);
-    ddd_add(v.mag, v.mag, ax);
-    exact_abs(ax, row[j]);
-    ddd_add(v.norm, v.norm, ax);
-  }
-  ddd_clear(x);
-  ddd_clear(ax);
-}
-
-// v[q] := the value of rows[q] at p, q < N, each summed exactly as
-// row_eval sums it.  The N sums are interleaved: each is a chain of
+// v[q] := the value of rows[q] at p, q < N, each summed as row_dot sums
+// it (from exact zero in increasing column order).  The N sums are interleaved: each is a chain of
 // dependent additions, and N chains side by side run in the time of one.
 template <int N>
 inline void rows_eval(RowValue *v, const mytype *const *rows, const mytype *p,
                       dd_colrange d)
 {
-  mytype x, ax;
+  mytype x, ax, val[N], mag[N], norm[N];
   ddd_init(x);
   ddd_init(ax);
   for (int q = 0; q < N; ++q) {
-    ddd_set(v[q].val, dd_purezero);
-    ddd_set(v[q].mag, dd_purezero);
-    ddd_set(v[q].norm, dd_purezero);
+    ddd_set(val[q], dd_purezero);
+    ddd_set(mag[q], dd_purezero);
+    ddd_set(norm[q], dd_purezero);
   }
   for (dd_colrange j = 0; j < d; ++j) {
     for (int q = 0; q < N; ++q) {
       ddd_mul(x, rows[q][j], p[j]);
-      ddd_add(v[q].val, v[q].val, x);
+      ddd_add(val[q], val[q], x);
       exact_abs(ax, x);
-      ddd_add(v[q].mag, v[q].mag, ax);
+      ddd_add(mag[q], mag[q], ax);
       exact_abs(ax, rows[q][j]);
-      ddd_add(v[q].norm, v[q].norm, ax);
+      ddd_add(norm[q], norm[q], ax);
     }
+  }
+  for (int q = 0; q < N; ++q) {
+    ddd_set(v[q].val, val[q]);
+    ddd_set(v[q].mag, mag[q]);
+    ddd_set(v[q].norm, norm[q]);
   }
   ddd_clear(x);
   ddd_clear(ax);
 }
 
-// val[q] := the value of rows[q] at p alone, summed as row_eval sums it.
+// v := the value of row at p (summed as row_dot does).
+inline void row_eval(RowValue &v, const mytype *row, const mytype *p,
+                     dd_colrange d)
+{
+  rows_eval<1>(&v, &row, p, d);
+}
+
+// val[q] := the value of rows[q] at p alone (q < N <= 4), summed as
+// row_dot sums it.  The sums run in four named locals: kept in an array,
+// or in val (which may alias the rows for all the compiler knows), they
+// are stored and reloaded at every step.
 template <int N>
 inline void rows_value(mytype *val, const mytype *const *rows, const mytype *p,
                        dd_colrange d)
 {
-  mytype x;
+  static_assert(N >= 1 && N <= 4);
+  mytype x, a0, a1, a2, a3;
   ddd_init(x);
-  for (int q = 0; q < N; ++q) ddd_set(val[q], dd_purezero);
+  ddd_set(a0, dd_purezero);
+  ddd_set(a1, dd_purezero);
+  ddd_set(a2, dd_purezero);
+  ddd_set(a3, dd_purezero);
   for (dd_colrange j = 0; j < d; ++j) {
-    for (int q = 0; q < N; ++q) {
-      ddd_mul(x, rows[q][j], p[j]);
-      ddd_add(val[q], val[q], x);
+    ddd_mul(x, rows[0][j], p[j]);
+    ddd_add(a0, a0, x);
+    if constexpr (N > 1) {
+      ddd_mul(x, rows[1][j], p[j]);
+      ddd_add(a1, a1, x);
+    }
+    if constexpr (N > 2) {
+      ddd_mul(x, rows[2][j], p[j]);
+      ddd_add(a2, a2, x);
+    }
+    if constexpr (N > 3) {
+      ddd_mul(x, rows[3][j], p[j]);
+      ddd_add(a3, a3, x);
     }
   }
+  ddd_set(val[0], a0);
+  if constexpr (N > 1) ddd_set(val[1], a1);
+  if constexpr (N > 2) ddd_set(val[2], a2);
+  if constexpr (N > 3) ddd_set(val[3], a3);
   ddd_clear(x);
 }
 
@@ -217,15 +228,33 @@ template <int N>
 inline void points_value(mytype *val, const mytype *row,
                          const mytype *const *points, dd_colrange d)
 {
-  mytype x;
+  static_assert(N >= 1 && N <= 4);
+  mytype x, a0, a1, a2, a3;
   ddd_init(x);
-  for (int q = 0; q < N; ++q) ddd_set(val[q], dd_purezero);
+  ddd_set(a0, dd_purezero);
+  ddd_set(a1, dd_purezero);
+  ddd_set(a2, dd_purezero);
+  ddd_set(a3, dd_purezero);
   for (dd_colrange j = 0; j < d; ++j) {
-    for (int q = 0; q < N; ++q) {
-      ddd_mul(x, row[j], points[q][j]);
-      ddd_add(val[q], val[q], x);
+    ddd_mul(x, row[j], points[0][j]);
+    ddd_add(a0, a0, x);
+    if constexpr (N > 1) {
+      ddd_mul(x, row[j], points[1][j]);
+      ddd_add(a1, a1, x);
+    }
+    if constexpr (N > 2) {
+      ddd_mul(x, row[j], points[2][j]);
+      ddd_add(a2, a2, x);
+    }
+    if constexpr (N > 3) {
+      ddd_mul(x, row[j], points[3][j]);
+      ddd_add(a3, a3, x);
     }
   }
+  ddd_set(val[0], a0);
+  if constexpr (N > 1) ddd_set(val[1], a1);
+  if constexpr (N > 2) ddd_set(val[2], a2);
+  if constexpr (N > 3) ddd_set(val[3], a3);
   ddd_clear(x);
 }
 
@@ -284,6 +313,7 @@ class RowNorms {
   std::vector<double> norms_;
 };
 inline thread_local RowNorms row_norms;
+
 
 // An upper bound of value_bound for a row of 1-norm `norm` at a point whose
 // largest entry is pmax (the sum of |terms| is at most norm * pmax; the

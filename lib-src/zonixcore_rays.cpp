@@ -53,7 +53,8 @@ void ordered_row_values(dd_ConePtr cone, mytype *p, std::vector<double> &vals)
   const dd_colrange d = cone->d;
   vals.resize(static_cast<size_t>(m) + 1);
   const double *norm = row_norms.get(cone);
-  const double pmax = max_abs(p, d);
+  // value_bound_above is the row's 1-norm times this.
+  const double per_norm = value_bound_above(1.0, max_abs(p, d), storing_accuracy, d);
   mytype val[4];
   const mytype *rows[4];
   // Only a value outside the tolerance and within a cheap bound of the
@@ -63,7 +64,7 @@ void ordered_row_values(dd_ConePtr cone, mytype *p, std::vector<double> &vals)
     if (!dd_EqualToZero(v)) {
       mytype a;
       exact_abs(a, v);
-      if (ddd_get_d(a) <= value_bound_above(norm[k], pmax, storing_accuracy, d)) {
+      if (ddd_get_d(a) <= norm[k] * per_norm) {
         RowValue rv;
         row_eval(rv, cone->A[k - 1], p, d);
         snap_residue(rv.val, value_bound(rv, storing_accuracy, d));
@@ -366,8 +367,8 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   // and on the rows both rays lie on.
   double acc = 0.0;
   {
+    const double *norms = row_norms.get(cone);
     // Four rows at a time; residue_accuracy is |value| / |row|_1.
-    const double *norm = row_norms.get(cone);
     dd_rowrange rows[4];
     int n = 0;
     auto flush = [&]() {
@@ -380,7 +381,7 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
         for (int q = 0; q < n; ++q) rows_value<1>(val + q, a + q, NewRay, d);
       }
       for (int q = 0; q < n; ++q) {
-        const double nk = norm[rows[q]];
+        const double nk = norms[rows[q]];
         exact_abs(t1, val[q]);
         if (nk > 0.0 && ddd_get_d(t1) / nk > acc) acc = ddd_get_d(t1) / nk;
       }

@@ -355,18 +355,18 @@ project)
   ;;
 
 progress)
-  # A conversion of a few seconds: the 12-cube's 4096 vertices.
-  awk 'BEGIN { d = 12; n = 2 ^ d; print "V-representation"; print "begin"; print n, d + 1, "integer";
+  # A conversion of a few seconds: the 13-cube's 8192 vertices.
+  awk 'BEGIN { d = 13; n = 2 ^ d; print "V-representation"; print "begin"; print n, d + 1, "integer";
                for (k = 0; k < n; k++) { s = "1"; x = k; for (j = 0; j < d; j++) { s = s " " (x % 2); x = int(x / 2) } print s }
-               print "end" }' >cube12.ext
+               print "end" }' >cube13.ext
   # Two runs at a time keep the group short under the sanitizers.  Not a
   # terminal: a line only when forced.
-  "$Z" convert cube12.ext -o /dev/null 2>plain-err &
+  "$Z" convert cube13.ext -o /dev/null 2>plain-err &
   plain=$!
-  run "forced progress" 0 "$Z" convert cube12.ext --progress -o cube12.ine
+  run "forced progress" 0 "$Z" convert cube13.ext --progress -o cube13.ine
   has "progress line" err "zonix: iteration "
   has "rays kept" err " rays kept"
-  count "the 24 facets" cube12.ine '^  [01] ' 24
+  count "the 26 facets" cube13.ine '^  [01] ' 26
   if wait $plain; then ok "no terminal: exit 0"; else bad "no terminal: exit status"; fi
   lacks "no terminal: no line" plain-err "iteration"
   # A quick conversion never shows one.
@@ -374,9 +374,9 @@ progress)
   lacks "quick: no line" err "iteration"
   if command -v script >/dev/null 2>&1; then
     # On a terminal the line appears, and --quiet silences it.
-    script -qec "'$Z' convert cube12.ext -o /dev/null --quiet" /dev/null >tty-quiet.txt 2>&1 &
+    script -qec "'$Z' convert cube13.ext -o /dev/null --quiet" /dev/null >tty-quiet.txt 2>&1 &
     quiet=$!
-    script -qec "'$Z' convert cube12.ext -o /dev/null" /dev/null >tty.txt 2>&1
+    script -qec "'$Z' convert cube13.ext -o /dev/null" /dev/null >tty.txt 2>&1
     has "terminal: progress line" tty.txt "zonix: iteration "
     wait $quiet
     lacks "terminal and --quiet: no line" tty-quiet.txt "iteration"
