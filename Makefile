@@ -46,7 +46,8 @@ check-asan: setup
 	  ctest --output-on-failure -j$(JOBS) -L 'unit|capi|example|cli|fuzz'
 
 # zonix beside lrs, PPL, qhull and GLPK; writes bench/results.md and .csv.
-bench: build
+bench: configure
+	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonix bench_gen ppl_driver
 	@python3 bench/run_bench.py --build $(BUILD) --profile 3
 
 clean:
