@@ -15,24 +15,13 @@
 #include "dovavozu.h"
 #include "zonix.hpp"
 
+#include "capture.hpp"
+
 namespace {
 
 using Rows = std::vector<std::vector<double>>;
 
-template <class F>
-std::string capture(F write)
-{
-  FILE *f = std::tmpfile();
-  EXPECT_NE(f, nullptr);
-  write(f);
-  std::fflush(f);
-  std::rewind(f);
-  std::string out;
-  int c;
-  while ((c = std::fgetc(f)) != EOF) out.push_back(static_cast<char>(c));
-  std::fclose(f);
-  return out;
-}
+using zonix_test::capture;
 
 zonix::Matrix make(const Rows &rows, dd_RepresentationType rep, std::vector<long> lin = {})
 {

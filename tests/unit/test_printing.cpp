@@ -8,22 +8,11 @@
 #include "dovavozu.h"
 #include "zonix.hpp"
 
+#include "capture.hpp"
+
 namespace {
 
-template <class F>
-std::string capture(F write)
-{
-  FILE *f = std::tmpfile();
-  EXPECT_NE(f, nullptr);
-  write(f);
-  std::fflush(f);
-  std::rewind(f);
-  std::string out;
-  int c;
-  while ((c = std::fgetc(f)) != EOF) out.push_back(static_cast<char>(c));
-  std::fclose(f);
-  return out;
-}
+using zonix_test::capture;
 
 std::string number(double v)
 {

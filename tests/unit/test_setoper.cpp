@@ -10,23 +10,11 @@
 #include "setoper.h"
 #include "zonix.hpp"
 
+#include "capture.hpp"
+
 namespace {
 
-// Runs write(f) on a temporary stream and returns what it wrote.
-template <class F>
-std::string capture(F write)
-{
-  FILE *f = std::tmpfile();
-  EXPECT_NE(f, nullptr);
-  write(f);
-  std::fflush(f);
-  std::rewind(f);
-  std::string out;
-  int c;
-  while ((c = std::fgetc(f)) != EOF) out.push_back(static_cast<char>(c));
-  std::fclose(f);
-  return out;
-}
+using zonix_test::capture;
 
 zonix::Set set_of(long n, std::initializer_list<long> elems)
 {
