@@ -27,7 +27,7 @@ build: configure
 # Only what the demo needs: the library, the module and the CLI.
 demo: configure
 	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonixmex zonix
-	@$(OCTAVE) --eval "addpath('$(BUILD)/gateway'); run('examples/demo.m')"
+	@$(OCTAVE) --eval "addpath('$(CURDIR)/$(BUILD)/gateway'); run('$(CURDIR)/examples/demo.m')"
 	@printf '\n== zonix convert examples/cube.ine: the 3-cube from its facets to its vertices\n'
 	@$(BUILD)/cli/zonix convert examples/cube.ine -o - --quiet
 	@printf '\n== zonix lp examples/cube.ine: the LP in the same file\n'
