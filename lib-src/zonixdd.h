@@ -253,6 +253,17 @@ typedef void (*dd_ProgressHook)(void *user, dd_rowrange iteration,
  * null hook turns reporting off, the default. */
 void dd_SetProgressHook(dd_ProgressHook hook, void *user);
 
+/* Asked by the engine and LP loops several times a second of work; a
+ * nonzero answer stops the run, which then reports dd_Interrupted and
+ * frees what it made.  Per thread, like the progress hook; null (the
+ * default) never interrupts. */
+typedef int (*dd_CancelHook)(void *user);
+void dd_SetCancelHook(dd_CancelHook hook, void *user);
+
+/* Whether the calling thread's cancel hook asks to stop.  Cheap: the hook
+ * itself is consulted at most about every millisecond of wall time. */
+dd_boolean dd_CancelRequested(void);
+
 /* Runs the double description method on poly's rows (lexicographic row
  * order).  Returns whether initial rays were found; *err is
  * dd_EmptyVrepresentation for a V-representation without rows,

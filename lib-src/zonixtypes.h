@@ -81,7 +81,11 @@ typedef enum {
   dd_ColIndexOutOfRange = 14,
   dd_LPCycling = 15,
   dd_NumericallyInconsistent = 16,
-  dd_NoError = 17
+  dd_NoError = 17,
+  /* Beyond the classic codes, so that every value above keeps its number:
+   * the caller's cancel hook asked the run to stop, or memory ran out. */
+  dd_Interrupted = 18,
+  dd_OutOfMemory = 19
 } dd_ErrorType;
 
 typedef enum {

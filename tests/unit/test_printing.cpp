@@ -113,7 +113,7 @@ TEST(PrintingError, EveryMessageExactly)
 
 TEST(PrintingError, UnknownCodesWriteNothing)
 {
-  EXPECT_EQ(message(18), "");
+  EXPECT_EQ(message(20), "");
   EXPECT_EQ(message(1000), "");
   EXPECT_EQ(message(-1), "");
 }
