@@ -15,11 +15,6 @@ namespace {
 // Per thread, so that concurrent runs report to their own callers.
 thread_local dd_ProgressHook progress_hook = nullptr;
 thread_local void *progress_user = nullptr;
-thread_local dd_CancelHook cancel_hook = nullptr;
-thread_local void *cancel_user = nullptr;
-thread_local unsigned cancel_polls = 0;
-thread_local std::clock_t cancel_last = 0;
-thread_local bool cancel_seen = false;
 
 // Whether the homogenising column itself was removed by column reduction;
 // then its lineality direction is not part of the output.
@@ -359,26 +354,3 @@ dd_boolean dd_DDInputAppend(dd_PolyhedraPtr *poly, dd_MatrixPtr M,
 }
 
 }  // extern "C"
-
-void dd_SetCancelHook(dd_CancelHook hook, void *user)
-{
-  cancel_hook = hook;
-  cancel_user = user;
-  cancel_polls = 0;
-  cancel_last = 0;
-  cancel_seen = false;
-}
-
-dd_boolean dd_CancelRequested(void)
-{
-  if (cancel_hook == nullptr) return 0;
-  if (cancel_seen) return 1;
-  // Polls are cheap and frequent; the hook (and the clock) only every 64th
-  // poll, and the hook at most once per millisecond of processor time.
-  if ((++cancel_polls & 63u) != 0) return 0;
-  const std::clock_t now = std::clock();
-  if (now - cancel_last < CLOCKS_PER_SEC / 1000) return 0;
-  cancel_last = now;
-  cancel_seen = cancel_hook(cancel_user) != 0;
-  return cancel_seen ? 1 : 0;
-}

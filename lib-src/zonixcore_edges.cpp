@@ -864,8 +864,8 @@ void dd_AddNewHalfspace1(dd_ConePtr cone, dd_rowrange hnew)
   dd_boolean equal = dd_FALSE, adjacent = dd_FALSE;
 
   while (RayPtr1 != RayPtr2s && !completed) {
-    const double *value1 = RayPtr1->ARay;
-    const double *value2 = RayPtr2->ARay;
+    const auto *value1 = RayPtr1->ARay;
+    const auto *value2 = RayPtr2->ARay;
     dd_CheckEquality(cone->d, &RayPtr1, &RayPtr2, &equal);
     if ((dd_Positive(value1) && dd_Negative(value2)) ||
         (dd_Negative(value1) && dd_Positive(value2))) {

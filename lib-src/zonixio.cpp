@@ -1,13 +1,10 @@
 // Matrix records and text output: error messages and the number notation.
 #include "zonixio.h"
 
-#include <atomic>
 #include <cmath>
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "zonixcore.h"
 
@@ -183,51 +180,6 @@ void dd_MatrixIntegerFilter(dd_MatrixPtr M)
       ddd_set(M->matrix[i][j], x);
     }
   ddd_clear(x);
-}
-
-/* ==== the output hook ================================================== */
-
-namespace {
-// Set once by a host before its calls; two atomics suffice, since a host
-// that changes its hook mid-run accepts either pairing for that run.
-std::atomic<dd_OutputHook> output_hook{nullptr};
-std::atomic<void *> output_user{nullptr};
-}  // namespace
-
-void dd_SetOutputHook(dd_OutputHook hook, void *user)
-{
-  output_user.store(user);
-  output_hook.store(hook);
-}
-
-void dd_Printf(FILE *f, const char *format, ...)
-{
-  va_list ap;
-  va_start(ap, format);
-  const dd_OutputHook hook = output_hook.load();
-  if (hook == nullptr || (f != stdout && f != stderr)) {
-    std::vfprintf(f, format, ap);
-    va_end(ap);
-    return;
-  }
-  char small[512];
-  va_list again;
-  va_copy(again, ap);
-  const int n = std::vsnprintf(small, sizeof small, format, ap);
-  va_end(ap);
-  if (n < 0) {
-    va_end(again);
-    return;
-  }
-  if (static_cast<size_t>(n) < sizeof small) {
-    va_end(again);
-    hook(output_user.load(), f, small);
-    return;
-  }
-  std::string big(static_cast<size_t>(n) + 1, '\0');
-  std::vsnprintf(big.data(), big.size(), format, again);
-  va_end(again);
-  hook(output_user.load(), f, big.c_str());
 }
 
 /* ==== error messages and numbers ======================================= */

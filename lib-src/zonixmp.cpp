@@ -1,5 +1,40 @@
-// Global numbers of the double build.
+// Global numbers: the tolerance of the sign tests, one and zero.
 #include "zonixmp.h"
+
+#ifdef ZONIX_EXACT
+
+extern "C" {
+mytype dd_zero;
+mytype dd_minuszero;
+mytype dd_one;
+mytype dd_purezero;
+int dd_debug = 0;
+
+// Exact sign tests need no tolerance: every comparison is against 0.
+void dd_set_global_constants(void)
+{
+  mpq_set_ui(dd_zero, 0, 1);
+  mpq_set_ui(dd_minuszero, 0, 1);
+  mpq_set_ui(dd_one, 1, 1);
+  mpq_set_ui(dd_purezero, 0, 1);
+}
+}  // extern "C"
+
+namespace {
+// GMP numbers cannot be statically initialised; this runs before main.
+struct Constants {
+  Constants()
+  {
+    mpq_init(dd_zero);
+    mpq_init(dd_minuszero);
+    mpq_init(dd_one);
+    mpq_init(dd_purezero);
+    dd_set_global_constants();
+  }
+} const constants;
+}  // namespace
+
+#else
 
 extern "C" {
 
@@ -21,3 +56,5 @@ void dd_set_global_constants(void)
 }
 
 }  // extern "C"
+
+#endif

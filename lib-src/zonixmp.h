@@ -9,11 +9,19 @@
 #ifndef ZONIX_MP_H
 #define ZONIX_MP_H
 
+#ifdef ZONIX_EXACT
+#include <gmp.h>
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
+#ifdef ZONIX_EXACT
+typedef mpq_t mytype;
+#else
 typedef double mytype[1];
+#endif
 
 /* The tolerance 1e-07, its negation, 1.0 and an exact 0.0.  They hold these
  * values from program start; dd_set_global_constants sets them again. */
@@ -29,6 +37,29 @@ extern int dd_debug;
 /* Sets dd_zero, dd_minuszero, dd_one and dd_purezero. */
 void dd_set_global_constants(void);
 
+#ifdef ZONIX_EXACT
+/* Exact rationals: every primitive is GMP's; sign tests are exact. */
+static inline void ddd_init(mytype a) { mpq_init(a); }
+static inline void ddd_clear(mytype a) { mpq_clear(a); }
+static inline void ddd_set(mytype a, const mytype b) { mpq_set(a, b); }
+static inline void ddd_set_d(mytype a, double b) { mpq_set_d(a, b); }
+static inline void ddd_set_si(mytype a, long b) { mpq_set_si(a, b, 1); }
+static inline void ddd_set_si2(mytype a, long b, unsigned long c)
+{
+  mpq_set_si(a, b, c);
+  mpq_canonicalize(a);
+}
+static inline void ddd_add(mytype a, const mytype b, const mytype c) { mpq_add(a, b, c); }
+static inline void ddd_sub(mytype a, const mytype b, const mytype c) { mpq_sub(a, b, c); }
+static inline void ddd_mul(mytype a, const mytype b, const mytype c) { mpq_mul(a, b, c); }
+static inline void ddd_div(mytype a, const mytype b, const mytype c) { mpq_div(a, b, c); }
+static inline void ddd_neg(mytype a, const mytype b) { mpq_neg(a, b); }
+static inline void ddd_inv(mytype a, const mytype b) { mpq_inv(a, b); }
+static inline int ddd_cmp(const mytype a, const mytype b) { return mpq_cmp(a, b); }
+static inline int ddd_sgn(const mytype a) { return mpq_sgn(a); }
+static inline double ddd_get_d(const mytype a) { return mpq_get_d(a); }
+
+#else
 static inline void ddd_init(mytype a) { a[0] = 0.0; }
 static inline void ddd_clear(mytype a) { (void)a; }
 static inline void ddd_set(mytype a, const mytype b) { a[0] = b[0]; }
@@ -76,6 +107,8 @@ static inline int ddd_sgn(const mytype a)
 }
 
 static inline double ddd_get_d(const mytype a) { return a[0]; }
+
+#endif
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,10 @@
+#!/bin/sh
+# exact_symbols.sh IN OUT: gives every symbol that IN defines a prefix of its
+# own, but the door zonix_exact_run, so that the exact build of the library
+# can sit beside the double build without a clash.  Undefined symbols (GMP,
+# the C and C++ runtimes, the hooks and bit sets shared with the double
+# build) keep their names.
+set -eu
+map="$2.syms"
+nm --defined-only --extern-only "$1" | awk '$3 != "" && $3 != "zonix_exact_run" { print $3 " zx_" $3 }' | sort -u > "$map"
+objcopy --redefine-syms="$map" "$1" "$2"

@@ -1,0 +1,252 @@
+// Double, exact and auto runs, on the double side of the library.
+#include "zonixarith.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <new>
+
+#include "setoper.h"
+#include "zonixcore.h"
+#include "zonixio.h"
+#include "zonixlp_exact.hpp"
+
+namespace zonix {
+namespace {
+
+// Errors that say the double run could not stand behind its answer; auto
+// then computes exactly.  Others (bad input, no memory, interrupted) are
+// the same in any arithmetic.
+bool uncertified(dd_ErrorType e)
+{
+  return e == dd_NumericallyInconsistent || e == dd_LPCycling;
+}
+
+ExactResult run_exact(const ExactRequest &rq)
+{
+  ExactResult res;
+  zonix_exact_run(&rq, &res);
+  return res;
+}
+
+}  // namespace
+
+bool parse_arithmetic(const std::string &word, Arithmetic *out)
+{
+  if (word == "double") *out = Arithmetic::Double;
+  else if (word == "exact") *out = Arithmetic::Exact;
+  else if (word == "auto") *out = Arithmetic::Auto;
+  else return false;
+  return true;
+}
+
+double nearest_double(const mpq_class &q)
+{
+  // mpq_get_d truncates; the nearest double is it or its neighbour away
+  // from zero.
+  const double t = mpq_get_d(q.get_mpq_t());
+  if (!std::isfinite(t)) return t;
+  const double away = std::nextafter(t, sgn(q) >= 0 ? INFINITY : -INFINITY);
+  if (!std::isfinite(away)) return t;
+  const mpq_class dt = abs(q - mpq_class(t)), da = abs(mpq_class(away) - q);
+  if (da < dt) return away;
+  if (da == dt) {
+    // Ties to the even significand.
+    int e;
+    const double m = std::frexp(away, &e);
+    return std::fmod(std::ldexp(m, 53), 2.0) == 0.0 ? away : t;
+  }
+  return t;
+}
+
+QMatrix to_rational(dd_MatrixPtr M)
+{
+  QMatrix q;
+  q.rows = M->rowsize;
+  q.cols = M->colsize;
+  q.representation = M->representation;
+  q.entries.resize(static_cast<size_t>(q.rows * q.cols));
+  for (long i = 0; i < q.rows; ++i)
+    for (long j = 0; j < q.cols; ++j) q.at(i, j) = ddd_get_d(M->matrix[i][j]);
+  for (long i = 1; i <= q.rows; ++i)
+    if (set_member(i, M->linset)) q.linearity.push_back(i);
+  q.objective = M->objective;
+  if (M->objective != dd_LPnone && M->rowvec != nullptr)
+    for (long j = 0; j < q.cols; ++j) q.rowvec.emplace_back(ddd_get_d(M->rowvec[j]));
+  return q;
+}
+
+dd_MatrixPtr to_double(const QMatrix &q)
+{
+  dd_MatrixPtr M = dd_CreateMatrix(q.rows, q.cols);
+  if (M == nullptr) return nullptr;
+  M->representation = q.representation;
+  M->numbtype = dd_Real;
+  for (long i = 0; i < q.rows; ++i)
+    for (long j = 0; j < q.cols; ++j) ddd_set_d(M->matrix[i][j], nearest_double(q.at(i, j)));
+  for (long r : q.linearity) set_addelem(M->linset, r);
+  return M;
+}
+
+dd_SetFamilyPtr to_family(const QFamily &f, long ground)
+{
+  dd_SetFamilyPtr F = dd_CreateSetFamily(static_cast<long>(f.size()), ground);
+  if (F == nullptr) return nullptr;
+  for (size_t k = 0; k < f.size(); ++k)
+    for (long e : f[k]) set_addelem(F->set[k], e);
+  return F;
+}
+
+void write_rational(FILE *f, const QMatrix &q)
+{
+  dd_Printf(f, "%s\n", q.representation == dd_Generator ? "V-representation" : "H-representation");
+  if (!q.linearity.empty()) {
+    dd_Printf(f, "linearity %zu", q.linearity.size());
+    for (long r : q.linearity) dd_Printf(f, " %ld", r);
+    dd_Printf(f, "\n");
+  }
+  dd_Printf(f, "begin\n %ld %ld rational\n", q.rows, q.cols);
+  for (long i = 0; i < q.rows; ++i) {
+    for (long j = 0; j < q.cols; ++j) dd_Printf(f, " %s", q.at(i, j).get_str().c_str());
+    dd_Printf(f, "\n");
+  }
+  dd_Printf(f, "end\n");
+}
+
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &o)
+{
+  Conversion c;
+  if (M == nullptr) {
+    c.error = dd_ImproperInputFormat;
+    return c;
+  }
+  if (o.arithmetic != Arithmetic::Exact) {
+    const Polyhedra owner(dd_DDMatrix2Poly2(M, o.order, &c.error));
+    dd_PolyhedraPtr poly = owner.get();
+    if (c.error == dd_NoError && poly != nullptr) {
+      c.output.reset(M->representation == dd_Generator ? dd_CopyInequalities(poly)
+                                                       : dd_CopyGenerators(poly));
+      if (o.adjacency) c.adjacency.reset(dd_CopyAdjacency(poly));
+      if (o.incidence) c.incidence.reset(dd_CopyIncidence(poly));
+      if (o.input_adjacency) c.input_adjacency.reset(dd_CopyInputAdjacency(poly));
+      if (o.input_incidence) c.input_incidence.reset(dd_CopyInputIncidence(poly));
+      if (c.output == nullptr) c.error = dd_NumericallyInconsistent;
+    }
+    if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
+  }
+  const QMatrix in = to_rational(M);
+  ExactRequest rq;
+  rq.job = ExactJob::Convert;
+  rq.input = &in;
+  rq.order = o.order;
+  rq.adjacency = o.adjacency;
+  rq.incidence = o.incidence;
+  rq.input_adjacency = o.input_adjacency;
+  rq.input_incidence = o.input_incidence;
+  ExactResult res = run_exact(rq);
+  Conversion e;
+  e.exact = true;
+  e.error = res.error;
+  if (res.error != dd_NoError) return e;
+  e.rational = std::move(res.output);
+  e.output.reset(to_double(e.rational));
+  // Ground sets as the double run makes them: output rows, or input rows
+  // with the added row of a non-homogeneous H-representation.
+  const long n = e.rational.rows;
+  const long m1 = static_cast<long>(res.input_incidence.size());
+  if (o.adjacency) e.adjacency.reset(to_family(res.adjacency, n));
+  if (o.incidence) {
+    long ground = 0;
+    for (const auto &s : res.incidence)
+      for (long x : s) ground = std::max(ground, x);
+    e.incidence.reset(to_family(res.incidence, std::max(ground, M->rowsize)));
+  }
+  if (o.input_incidence) e.input_incidence.reset(to_family(res.input_incidence, n));
+  if (o.input_adjacency)
+    e.input_adjacency.reset(to_family(res.input_adjacency,
+                                      std::max<long>(m1, static_cast<long>(res.input_adjacency.size()))));
+  if (e.output == nullptr) e.error = dd_OutOfMemory;
+  return e;
+}
+
+set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
+                   bool *exact)
+{
+  *exact = false;
+  if (arithmetic != Arithmetic::Exact) {
+    set_type s = nullptr;
+    switch (query) {
+      case RowQuery::Redundant: s = dd_RedundantRows(M, err); break;
+      case RowQuery::StronglyRedundant: s = dd_SRedundantRows(M, err); break;
+      case RowQuery::ImplicitLinearity: s = dd_ImplicitLinearityRows(M, err); break;
+    }
+    if (arithmetic == Arithmetic::Double || !uncertified(*err)) return s;
+    if (s != nullptr) set_free(s);
+  }
+  const QMatrix in = to_rational(M);
+  ExactRequest rq;
+  rq.job = query == RowQuery::Redundant           ? ExactJob::RedundantRows
+           : query == RowQuery::StronglyRedundant ? ExactJob::StronglyRedundant
+                                                  : ExactJob::ImplicitLinearity;
+  rq.input = &in;
+  const ExactResult res = run_exact(rq);
+  *exact = true;
+  *err = res.error;
+  if (res.error != dd_NoError) return nullptr;
+  set_type s;
+  set_initialize(&s, M->rowsize);
+  for (long r : res.rows) set_addelem(s, r);
+  return s;
+}
+
+dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
+                    dd_ErrorType *err, bool *exact)
+{
+  *exact = false;
+  if (arithmetic != Arithmetic::Exact) {
+    const dd_boolean found = dd_LPSolve(lp, solver, err);
+    if (arithmetic == Arithmetic::Double) return found;
+    if (*err == dd_NoError || uncertified(*err)) {
+      const dd_LPStatusType before = lp->LPS;
+      if (*err == dd_NoError && lp::certify_exactly(lp, false) == lp::Verdict::Certified)
+        return found;
+      *exact = true;
+      if (lp::settle_exactly(lp)) {
+        *err = dd_NoError;
+        return dd_TRUE;
+      }
+      lp->LPS = before;
+    }
+    if (*err != dd_NoError && !uncertified(*err)) return found;
+  }
+  // From the start in rationals: the LP's own rows, copies of equations
+  // included, with its objective.
+  QMatrix in;
+  in.rows = lp->m - 1;
+  in.cols = lp->d;
+  in.entries.resize(static_cast<size_t>(in.rows * in.cols));
+  for (long i = 0; i < in.rows; ++i)
+    for (long j = 0; j < in.cols; ++j) in.at(i, j) = ddd_get_d(lp->A[i][j]);
+  in.objective = lp->objective;
+  for (long j = 0; j < in.cols; ++j) in.rowvec.emplace_back(ddd_get_d(lp->A[lp->objrow - 1][j]));
+  ExactRequest rq;
+  rq.job = ExactJob::SolveLP;
+  rq.input = &in;
+  rq.solver = solver;
+  const ExactResult res = run_exact(rq);
+  *exact = true;
+  *err = res.error;
+  if (res.error != dd_NoError) return dd_FALSE;
+  lp->LPS = res.status;
+  ddd_set_d(lp->optvalue, nearest_double(res.optvalue));
+  for (size_t j = 0; j < res.sol.size() && j < static_cast<size_t>(lp->d); ++j) {
+    ddd_set_d(lp->sol[j], nearest_double(res.sol[j]));
+    ddd_set_d(lp->dsol[j], nearest_double(res.dsol[j]));
+  }
+  for (size_t j = 0; j < res.nbindex.size() && j <= static_cast<size_t>(lp->d); ++j)
+    lp->nbindex[j] = res.nbindex[j];
+  lp->re = res.re;
+  lp->se = res.se;
+  return dd_TRUE;
+}
+
+}  // namespace zonix

@@ -1,0 +1,83 @@
+// The arithmetic of a run: double, exact, or auto (double when its answer
+// is certified, else exact).  For C++ callers: the CLI, the MEX gateway and
+// users of zonix.hpp.
+#ifndef ZONIX_ARITH_HPP
+#define ZONIX_ARITH_HPP
+
+#include <memory>
+#include <string>
+
+#include "zonix.hpp"
+#include "zonixexact.hpp"
+
+namespace zonix {
+
+enum class Arithmetic { Double, Exact, Auto };
+
+// "double", "exact" or "auto"; false for anything else.
+bool parse_arithmetic(const std::string &word, Arithmetic *out);
+
+// The double nearest q (ties to even); infinities beyond the range.
+double nearest_double(const mpq_class &q);
+
+// Exact copy of M's rows, linearity and objective: every double is a
+// dyadic rational.
+QMatrix to_rational(dd_MatrixPtr M);
+
+// New matrix record of the nearest doubles of q; the caller frees it with
+// dd_FreeMatrix.  Null when memory runs out.
+dd_MatrixPtr to_double(const QMatrix &q);
+
+// New set family of the lists in f over 1..ground; free with
+// dd_FreeSetFamily.
+dd_SetFamilyPtr to_family(const QFamily &f, long ground);
+
+// Writes q in the text format, numbers as integers and fractions under the
+// number type "rational".
+void write_rational(FILE *f, const QMatrix &q);
+
+struct ConvertOptions {
+  Arithmetic arithmetic = Arithmetic::Auto;
+  dd_RowOrderType order = dd_LexMin;
+  bool adjacency = false, incidence = false;
+  bool input_adjacency = false, input_incidence = false;
+};
+
+// The result of a conversion in whichever arithmetic gave it.  With
+// `exact` set the rational output is in `rational`; `output` always holds
+// the (nearest) doubles, and the families are set when asked for.
+struct Conversion {
+  dd_ErrorType error = dd_NoError;
+  bool exact = false;
+  QMatrix rational;
+  Matrix output;
+  SetFamily adjacency, incidence, input_adjacency, input_incidence;
+};
+
+// Converts M to the other representation.  Double runs the library's
+// double description method; Exact runs it over rationals; Auto runs in
+// double and keeps that answer unless the run reports that it could not
+// certify it, and then runs exactly.
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &options);
+
+enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };
+
+// The rows of M that the query names, as a new set over 1..rowsize (free
+// with set_free); *err as from the library, *exact whether exact
+// arithmetic gave them.
+set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
+                   bool *exact);
+
+// Solves lp (built by dd_Matrix2LP or dd_MakeLPforInteriorFinding) and
+// leaves the result in it as dd_LPSolve does.  Double: dd_LPSolve.  Auto:
+// dd_LPSolve, then the result is certified from its final basis in exact
+// arithmetic, continued exactly from that basis where it does not prove
+// its status.  Exact: solved over rationals from the start.  Results are
+// the nearest doubles of exact values whenever exact arithmetic was used;
+// *exact tells whether it was.
+dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
+                    dd_ErrorType *err, bool *exact);
+
+}  // namespace zonix
+
+#endif

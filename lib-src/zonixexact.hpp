@@ -1,0 +1,77 @@
+// Exact runs: the library's algorithms over GMP rationals.
+//
+// The library is compiled twice from the same sources: once with double
+// numbers (the C interface of every other header) and once with exact
+// rationals (ZONIX_EXACT).  The exact build keeps every symbol to itself
+// but one, zonix_exact_run, which takes and returns the plain types below;
+// they hold no library record, so they mean the same on both sides.
+#ifndef ZONIX_EXACT_HPP
+#define ZONIX_EXACT_HPP
+
+#include <gmpxx.h>
+
+#include <vector>
+
+#include "zonixtypes.h"
+
+namespace zonix {
+
+// A matrix record's content with rational entries, row-major.
+struct QMatrix {
+  long rows = 0;
+  long cols = 0;
+  dd_RepresentationType representation = dd_Inequality;
+  std::vector<mpq_class> entries;
+  std::vector<long> linearity;  // 1-based, increasing
+  dd_LPObjectiveType objective = dd_LPnone;
+  std::vector<mpq_class> rowvec;  // cols numbers, or none
+
+  mpq_class &at(long i, long j) { return entries[static_cast<size_t>(i * cols + j)]; }
+  const mpq_class &at(long i, long j) const
+  {
+    return entries[static_cast<size_t>(i * cols + j)];
+  }
+};
+
+// A set family: set k lists its 1-based members in increasing order.
+using QFamily = std::vector<std::vector<long>>;
+
+enum class ExactJob {
+  Convert,            // the other representation, with the families asked for
+  RedundantRows,      // rows: the redundant rows
+  StronglyRedundant,  // rows: the strongly redundant rows
+  ImplicitLinearity,  // rows: the implicit linearities
+  SolveLP             // the LP of the matrix and its objective
+};
+
+struct ExactRequest {
+  ExactJob job = ExactJob::Convert;
+  const QMatrix *input = nullptr;
+  dd_RowOrderType order = dd_LexMin;
+  unsigned seed = 1;
+  bool adjacency = false, incidence = false;
+  bool input_adjacency = false, input_incidence = false;
+  dd_LPSolverType solver = dd_DualSimplex;
+};
+
+struct ExactResult {
+  dd_ErrorType error = dd_NoError;
+  QMatrix output;  // Convert
+  QFamily adjacency, incidence, input_adjacency, input_incidence;
+  std::vector<long> rows;  // the row queries
+  // SolveLP:
+  dd_LPStatusType status = dd_LPSundecided;
+  mpq_class optvalue;
+  std::vector<mpq_class> sol, dsol;
+  std::vector<long> nbindex;
+  long re = 0, se = 0;
+};
+
+}  // namespace zonix
+
+// Runs one job in exact arithmetic on the calling thread (the cancel hook
+// of zonixdd.h is honoured).  Never throws; out of memory becomes
+// dd_OutOfMemory.
+extern "C" void zonix_exact_run(const zonix::ExactRequest *request, zonix::ExactResult *result);
+
+#endif

@@ -1,0 +1,172 @@
+// The one door into the exact build of the library: plain rational data in,
+// plain rational data out, the library's own functions in between.
+#ifndef ZONIX_EXACT
+#error "this file belongs to the exact build only"
+#endif
+
+#include <new>
+
+#include "zonix.hpp"
+#include "zonixexact.hpp"
+
+namespace {
+
+using zonix::ExactJob;
+using zonix::ExactRequest;
+using zonix::ExactResult;
+using zonix::QFamily;
+using zonix::QMatrix;
+using zonix::Matrix;
+using zonix::Polyhedra;
+using zonix::SetFamily;
+using zonix::Set;
+using zonix::LP;
+
+dd_MatrixPtr to_record(const QMatrix &q)
+{
+  dd_MatrixPtr M = dd_CreateMatrix(q.rows, q.cols);
+  if (M == nullptr) return nullptr;
+  M->representation = q.representation;
+  M->numbtype = dd_Rational;
+  for (long i = 0; i < q.rows; ++i)
+    for (long j = 0; j < q.cols; ++j) mpq_set(M->matrix[i][j], q.at(i, j).get_mpq_t());
+  for (long r : q.linearity) set_addelem(M->linset, r);
+  M->objective = q.objective;
+  if (!q.rowvec.empty())
+    for (long j = 0; j < q.cols; ++j) mpq_set(M->rowvec[j], q.rowvec[static_cast<size_t>(j)].get_mpq_t());
+  return M;
+}
+
+QMatrix from_record(dd_MatrixPtr M)
+{
+  QMatrix q;
+  q.rows = M->rowsize;
+  q.cols = M->colsize;
+  q.representation = M->representation;
+  q.entries.resize(static_cast<size_t>(q.rows * q.cols));
+  for (long i = 0; i < q.rows; ++i)
+    for (long j = 0; j < q.cols; ++j) q.at(i, j) = mpq_class(M->matrix[i][j]);
+  for (long i = 1; i <= q.rows; ++i)
+    if (set_member(i, M->linset)) q.linearity.push_back(i);
+  return q;
+}
+
+std::vector<long> members(set_type s)
+{
+  std::vector<long> out;
+  if (s == nullptr) return out;
+  for (long k = 1; k <= set_groundsize(s); ++k)
+    if (set_member(k, s)) out.push_back(k);
+  return out;
+}
+
+QFamily from_family(dd_SetFamilyPtr F)
+{
+  QFamily out;
+  if (F == nullptr) return out;
+  for (long k = 0; k < F->famsize; ++k) out.push_back(members(F->set[k]));
+  return out;
+}
+
+void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
+{
+  const Matrix M(to_record(in));
+  if (M.get() == nullptr) {
+    res.error = dd_OutOfMemory;
+    return;
+  }
+  const Polyhedra poly(dd_DDMatrix2Poly2(M.get(), rq.order, &res.error));
+  if (res.error != dd_NoError) return;
+  if (poly.get() == nullptr) {
+    res.error = dd_OutOfMemory;
+    return;
+  }
+  const Matrix out(in.representation == dd_Generator ? dd_CopyInequalities(poly.get())
+                                                     : dd_CopyGenerators(poly.get()));
+  if (out.get() == nullptr) {
+    res.error = dd_NumericallyInconsistent;
+    return;
+  }
+  res.output = from_record(out.get());
+  auto family = [&](bool want, dd_SetFamilyPtr (*copy)(dd_PolyhedraPtr), QFamily &to) {
+    if (!want) return;
+    const SetFamily f(copy(poly.get()));
+    to = from_family(f.get());
+  };
+  family(rq.adjacency, dd_CopyAdjacency, res.adjacency);
+  family(rq.incidence, dd_CopyIncidence, res.incidence);
+  family(rq.input_adjacency, dd_CopyInputAdjacency, res.input_adjacency);
+  family(rq.input_incidence, dd_CopyInputIncidence, res.input_incidence);
+}
+
+void row_query(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
+{
+  const Matrix M(to_record(in));
+  if (M.get() == nullptr) {
+    res.error = dd_OutOfMemory;
+    return;
+  }
+  Set rows;
+  switch (rq.job) {
+    case ExactJob::RedundantRows: rows.reset(dd_RedundantRows(M.get(), &res.error)); break;
+    case ExactJob::StronglyRedundant: rows.reset(dd_SRedundantRows(M.get(), &res.error)); break;
+    default: rows.reset(dd_ImplicitLinearityRows(M.get(), &res.error)); break;
+  }
+  if (res.error == dd_NoError) res.rows = members(rows.get());
+}
+
+void solve_lp(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
+{
+  const Matrix M(to_record(in));
+  if (M.get() == nullptr) {
+    res.error = dd_OutOfMemory;
+    return;
+  }
+  const LP lp(dd_Matrix2LP(M.get(), &res.error));
+  if (res.error != dd_NoError) return;
+  dd_LPPtr solved = lp.get();
+  if (solved == nullptr) {
+    res.error = dd_OutOfMemory;
+    return;
+  }
+  dd_LPSolve(solved, rq.solver, &res.error);
+  if (res.error != dd_NoError) return;
+  res.status = solved->LPS;
+  res.optvalue = mpq_class(solved->optvalue);
+  for (long j = 0; j < solved->d; ++j) {
+    res.sol.emplace_back(solved->sol[j]);
+    res.dsol.emplace_back(solved->dsol[j]);
+  }
+  for (long j = 0; j <= solved->d; ++j) res.nbindex.push_back(solved->nbindex[j]);
+  res.re = solved->re;
+  res.se = solved->se;
+}
+
+}  // namespace
+
+extern "C" void zonix_exact_run(const zonix::ExactRequest *request, zonix::ExactResult *result)
+{
+  if (request == nullptr || result == nullptr) return;
+  ExactResult &res = *result;
+  res = ExactResult{};
+  if (request->input == nullptr) {
+    res.error = dd_ImproperInputFormat;
+    return;
+  }
+  try {
+    dd_set_global_constants();
+    switch (request->job) {
+      case ExactJob::Convert: convert(*request, *request->input, res); break;
+      case ExactJob::RedundantRows:
+      case ExactJob::StronglyRedundant:
+      case ExactJob::ImplicitLinearity: row_query(*request, *request->input, res); break;
+      case ExactJob::SolveLP: solve_lp(*request, *request->input, res); break;
+    }
+  } catch (const std::bad_alloc &) {
+    res = ExactResult{};
+    res.error = dd_OutOfMemory;
+  } catch (...) {
+    res = ExactResult{};
+    res.error = dd_NumericallyInconsistent;
+  }
+}

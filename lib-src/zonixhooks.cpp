@@ -1,0 +1,86 @@
+// The hooks through which a host hears from the library and stops it.
+// Compiled once, with no number in sight: the exact build of the library
+// calls these same functions, so one hook serves both arithmetics.
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "zonixdd.h"
+#include "zonixio.h"
+
+namespace {
+
+// Per thread, so that concurrent runs answer to their own callers.
+thread_local dd_CancelHook cancel_hook = nullptr;
+thread_local void *cancel_user = nullptr;
+thread_local unsigned cancel_polls = 0;
+thread_local std::clock_t cancel_last = 0;
+thread_local bool cancel_seen = false;
+
+// Set once by a host before its calls; two atomics suffice, since a host
+// that changes its hook mid-run accepts either pairing for that run.
+std::atomic<dd_OutputHook> output_hook{nullptr};
+std::atomic<void *> output_user{nullptr};
+
+}  // namespace
+
+void dd_SetCancelHook(dd_CancelHook hook, void *user)
+{
+  cancel_hook = hook;
+  cancel_user = user;
+  cancel_polls = 0;
+  cancel_last = 0;
+  cancel_seen = false;
+}
+
+dd_boolean dd_CancelRequested(void)
+{
+  if (cancel_hook == nullptr) return 0;
+  if (cancel_seen) return 1;
+  // Polls are cheap and frequent; the hook (and the clock) only every 64th
+  // poll, and the hook at most once per millisecond of processor time.
+  if ((++cancel_polls & 63u) != 0) return 0;
+  const std::clock_t now = std::clock();
+  if (now - cancel_last < CLOCKS_PER_SEC / 1000) return 0;
+  cancel_last = now;
+  cancel_seen = cancel_hook(cancel_user) != 0;
+  return cancel_seen ? 1 : 0;
+}
+
+void dd_SetOutputHook(dd_OutputHook hook, void *user)
+{
+  output_user.store(user);
+  output_hook.store(hook);
+}
+
+void dd_Printf(FILE *f, const char *format, ...)
+{
+  va_list ap;
+  va_start(ap, format);
+  const dd_OutputHook hook = output_hook.load();
+  if (hook == nullptr || (f != stdout && f != stderr)) {
+    std::vfprintf(f, format, ap);
+    va_end(ap);
+    return;
+  }
+  char small[512];
+  va_list again;
+  va_copy(again, ap);
+  const int n = std::vsnprintf(small, sizeof small, format, ap);
+  va_end(ap);
+  if (n < 0) {
+    va_end(again);
+    return;
+  }
+  if (static_cast<size_t>(n) < sizeof small) {
+    va_end(again);
+    hook(output_user.load(), f, small);
+    return;
+  }
+  std::string big(static_cast<size_t>(n) + 1, '\0');
+  std::vsnprintf(big.data(), big.size(), format, again);
+  va_end(again);
+  hook(output_user.load(), f, big.c_str());
+}
