@@ -48,6 +48,9 @@ function h = zonixplot(P, varargin)
   [box, props] = options(varargin);
   if isfield(P, 'V')
     d = size(P.V, 2);
+    if d == 0 && isfield(P, 'R')   % V = [] beside rays: a cone
+      d = size(P.R, 2);
+    end
   else
     d = size(P.A, 2);
   end
@@ -55,8 +58,13 @@ function h = zonixplot(P, varargin)
     error('zonix:plot:dimension', 'zonixplot draws 2-D and 3-D polyhedra, not %d-D', d);
   end
 
+  % A cone comes and goes as rays alone (B = 0, or V without points): its
+  % apex is the origin.
   if isfield(P, 'V')
     [pts, dirs] = generators(P);
+    if isempty(pts) && ~isempty(dirs)
+      pts = zeros(1, d);
+    end
     if isempty(pts)
       error('zonix:plot:empty', 'the polyhedron is empty: V has no point');
     end
@@ -64,6 +72,9 @@ function h = zonixplot(P, varargin)
   else
     H = P;
     [pts, dirs] = generators(zonixmex('extreme', P));
+    if isempty(pts) && isnumeric(P.B) && all(P.B(:) == 0)
+      pts = zeros(1, d);
+    end
     if isempty(pts)
       error('zonix:plot:empty', 'the polyhedron is empty: no x satisfies A*x <= B');
     end
@@ -96,10 +107,11 @@ function h = zonixplot(P, varargin)
     end
   end
 
+  face_color = [0.35 0.55 0.85];   % light enough for the edges to show
   hh = zeros(numel(faces), 1);
   ax = newplot();
   % gnuplot fills 3-D polygons only as triangles: there a facet is a fan
-  % of triangles without edges, and its outline a line of its own.
+  % of triangles without edges, and its outline a line in the edge colour.
   fan = d == 3 && exist('OCTAVE_VERSION', 'builtin') && ...
         strcmp(get(ancestor(ax, 'figure'), '__graphics_toolkit__'), 'gnuplot');
   for k = 1:numel(faces)
@@ -108,11 +120,16 @@ function h = zonixplot(P, varargin)
     if fan && n > 3
       hh(k) = patch('Parent', ax, 'Vertices', Y, ...
                     'Faces', [ones(n - 2, 1), (2:n - 1)', (3:n)'], ...
-                    'FaceColor', [0.35 0.55 0.85], 'EdgeColor', 'none', props{:});
-      line(Y([1:n 1], 1), Y([1:n 1], 2), Y([1:n 1], 3), 'Parent', ax, 'Color', 'k');
+                    'FaceColor', face_color, props{:});
+      edge = get(hh(k), 'EdgeColor');
+      set(hh(k), 'EdgeColor', 'none');
+      if isnumeric(edge)
+        line(Y([1:n 1], 1), Y([1:n 1], 2), Y([1:n 1], 3), 'Parent', ax, ...
+             'Color', edge, 'LineWidth', get(hh(k), 'LineWidth'));
+      end
     else
       hh(k) = patch('Parent', ax, 'Vertices', Y, 'Faces', 1:n, ...
-                    'FaceColor', [0.35 0.55 0.85], props{:});
+                    'FaceColor', face_color, props{:});
     end
   end
   if d == 3 && ~ishold(ax)
@@ -175,6 +192,7 @@ function box = check_box(box, pts, dirs, d)
     end
     lo = min(ends, [], 1);
     hi = max(ends, [], 1);
+    % A tenth of the widest side; a point gets a small box of its own.
     margin = 0.1 * max([hi - lo, 1e-3 * max(abs([lo hi])), 1e-3]);
     box = [lo' - margin, hi' + margin];
     return
