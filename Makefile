@@ -3,6 +3,7 @@
 #   make check   build and run every test, then the unit tests again under
 #                AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench   time zonix beside lrs, PPL, qhull and GLPK (bench/results.md)
+#   make package the Octave package build/zonix-<version>.tar.gz
 .POSIX:
 .PHONY: all setup configure build demo check check-asan bench clean
 
@@ -49,6 +50,13 @@ check-asan: setup
 bench: configure
 	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonix bench_gen ppl_driver
 	@python3 bench/run_bench.py --build $(BUILD) --profile 3
+
+# The Octave package $(BUILD)/zonix-<version>.tar.gz, built from the sources
+# as they stand; `pkg install` compiles it with mkoctfile.
+.PHONY: package
+package:
+	@mkdir -p $(BUILD)
+	@package/make-tarball $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

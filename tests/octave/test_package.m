@@ -1,0 +1,24 @@
+function test_package()
+  % `make package`'s tarball installs with pkg into a scratch prefix, built
+  % there from source; pkg load then puts its zonixmex and zonixplot, with
+  % their help, in place of the build tree's.
+  root = fileparts(fileparts(fileparts(mfilename('fullpath'))));
+  tmp = tempname();
+  mkdir(tmp);
+  cleanup = onCleanup(@() rmdir(tmp, 's'));
+  [~, tarball] = system(sprintf('"%s/package/make-tarball" "%s"', root, tmp));
+  if system('command -v ccache >/dev/null') == 0   % unchanged sources compile once
+    setenv('CXX', ['ccache ' strtrim(mkoctfile('-p', 'CXX'))]);
+  end
+  pkg('prefix', fullfile(tmp, 'share'), fullfile(tmp, 'arch'));
+  pkg('local_list', fullfile(tmp, 'local_list'));
+  pkg('global_list', fullfile(tmp, 'global_list'));
+  rmpath(fileparts(which('zonixmex')));
+  pkg('install', strtrim(tarball));
+  pkg('load', 'zonix');
+  found = cellfun(@which, {'zonixmex', 'zonixplot'}, 'UniformOutput', false);
+  assert(all(strncmp(found, tmp, numel(tmp))), 'not the installed ones: %s %s', found{:});
+  assert(any(strfind(evalc('help zonixmex'), 'H struct')) && any(strfind(evalc('help zonixplot'), 'box')));
+  P = zonixmex('extreme', struct('A', [eye(3); -eye(3)], 'B', ones(6, 1)));
+  assert(isequal(sortrows(P.V), dec2bin(0:7) * 2 - 97));
+end

@@ -1,0 +1,39 @@
+function test_plot()
+  % zonixplot: one patch per facet in 3-D with the vertices in cyclic order,
+  % one polygon in 2-D cut to the box; the figures print headless to PNG.
+  warning('off', 'Octave:gnuplot-graphics');
+  graphics_toolkit('gnuplot');
+  fig = figure('visible', 'off');
+  tmp = tempname();
+  cleanup = onCleanup(@() delete([tmp '*']));
+
+  % Unit cube from its vertices: 6 squares whose consecutive corners differ
+  % in one coordinate.  Octahedron |x| + |y| + |z| <= 1: 8 triangles.
+  h = zonixplot(struct('V', dec2bin(0:7) - '0'));
+  square = @(Y) isequal(sum(abs(diff(Y([1:end 1], :))), 2), ones(4, 1));
+  assert(numel(h) == 6 && all(cellfun(square, get(h, 'Vertices'))));
+  h = zonixplot(struct('A', dec2bin(0:7) * 2 - 97, 'B', ones(8, 1)), 'FaceAlpha', 0.5);
+  assert(numel(h) == 8 && all(cellfun(@rows, get(h, 'Vertices')) == 3));
+  print(fig, [tmp '3d.png'], '-dpng');
+
+  % Unbounded, cut to the box: x, y >= 0, x + y >= 1 to a pentagon; the
+  % strip 0 <= y <= 1 (a line along x) and the cone x, y >= 0 to squares.
+  cases = {struct('A', [-1 0; 0 -1; -1 -1], 'B', [0; 0; -1]), [0 3], [1 0; 3 0; 3 3; 0 3; 0 1]
+           struct('V', [0 0; 0 1], 'R', [1 0], 'lin', 3), [-1 1; -1 1], [-1 0; 1 0; 1 1; -1 1]
+           struct('A', -eye(2), 'B', [0; 0]), [-1 2], [0 0; 2 0; 2 2; 0 2]};
+  for k = 1:rows(cases)
+    h = zonixplot(cases{k, 1}, struct('box', cases{k, 2}, 'EdgeColor', 'r'));
+    assert(isscalar(h) && isequal(sortrows(round(get(h, 'Vertices') * 1e6) / 1e6), sortrows(cases{k, 3})), 'case %d', k);
+  end
+  print(fig, [tmp '2d.png'], '-dpng');
+  info = dir([tmp '*.png']);
+  assert(numel(info) == 2 && all([info.bytes] > 1000), 'PNG files missing or empty');
+
+  bad = {{struct('A', ones(1, 4), 'B', 1)}, 'dimension'; {[1 2]}, 'usage'
+         {struct('A', [1 0; -1 0], 'B', [0; -1])}, 'empty'; {struct('V', [0 0]), 'box', [2 3]}, 'outsideBox'
+         {struct('V', [0 0]), 'box', [1 0]}, 'badBox'; {struct('V', [0 0]), 'box'}, 'badOption'};
+  for k = 1:rows(bad)
+    try, zonixplot(bad{k, 1}{:}); id = 'none'; catch err, id = err.identifier; end
+    assert(strcmp(id, ['zonix:plot:' bad{k, 2}]), 'case %d: error %s', k, id);
+  end
+end
