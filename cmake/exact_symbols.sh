@@ -7,4 +7,6 @@
 set -eu
 map="$2.syms"
 nm --defined-only --extern-only "$1" | awk '$3 != "" && $3 != "zonix_exact_run" { print $3 " zx_" $3 }' | sort -u > "$map"
-objcopy --redefine-syms="$map" "$1" "$2"
+# The groups go too: a group of the double build with the same signature
+# would otherwise make the linker drop the renamed copy.
+objcopy --redefine-syms="$map" --remove-section=.group "$1" "$2"

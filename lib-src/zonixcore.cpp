@@ -5,12 +5,37 @@
 
 namespace {
 
+#ifdef ZONIX_EXACT
+// Rationals must be initialised and cleared one by one; the count sits in
+// a slot before the numbers, so that freeing needs no size from the caller.
+mytype *alloc_numbers(long count)
+{
+  auto *block = static_cast<mytype *>(
+      std::malloc(static_cast<size_t>(count + 1) * sizeof(mytype)));
+  if (block == nullptr) return nullptr;
+  *reinterpret_cast<long *>(block) = count;
+  for (long j = 1; j <= count; ++j) ddd_init(block[j]);
+  return block + 1;
+}
+
+void free_numbers(mytype *a)
+{
+  if (a == nullptr) return;
+  mytype *block = a - 1;
+  const long count = *reinterpret_cast<long *>(block);
+  for (long j = 0; j < count; ++j) ddd_clear(a[j]);
+  std::free(block);
+}
+#else
 mytype *alloc_numbers(long count)
 {
   // calloc gives all-zero bits, which is 0.0 for IEEE doubles.
   return static_cast<mytype *>(
       std::calloc(static_cast<size_t>(count), sizeof(mytype)));
 }
+
+void free_numbers(mytype *a) { std::free(a); }
+#endif
 
 }  // namespace
 
@@ -126,7 +151,7 @@ void dd_InitializeBmatrix(dd_colrange d, dd_Bmatrix *B)
 void dd_FreeArow(dd_colrange d, dd_Arow a)
 {
   (void)d;  // every entry is released with the block
-  std::free(a);
+  free_numbers(a);
 }
 
 void dd_FreeAmatrix(dd_rowrange m, dd_colrange d, dd_Amatrix A)

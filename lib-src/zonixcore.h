@@ -56,8 +56,11 @@ static inline dd_boolean dd_Nonzero(const mytype a)
 static inline dd_boolean dd_Larger(const mytype a, const mytype b)
 {
   mytype temp;
+  ddd_init(temp);
   ddd_sub(temp, a, b);
-  return dd_Positive(temp);
+  const dd_boolean larger = dd_Positive(temp);
+  ddd_clear(temp);
+  return larger;
 }
 
 static inline dd_boolean dd_Smaller(const mytype a, const mytype b)

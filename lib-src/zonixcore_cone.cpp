@@ -74,9 +74,7 @@ dd_PolyhedraPtr dd_CreatePolyhedraData(dd_rowrange m, dd_colrange d)
   poly->ldim = 0;
   poly->numbtype = dd_Real;
   dd_InitializeAmatrix(poly->m_alloc, poly->d_alloc, &poly->A);
-  poly->c = static_cast<dd_Arow>(std::calloc(
-      static_cast<size_t>(poly->d_alloc > 0 ? poly->d_alloc : 1),
-      sizeof(mytype)));
+  dd_InitializeArow(poly->d_alloc > 0 ? poly->d_alloc : 1, &poly->c);
   poly->EqualityIndex = static_cast<dd_rowflag>(std::calloc(
       static_cast<size_t>(poly->m_alloc > 0 ? poly->m_alloc : 1),
       sizeof(int)));

@@ -46,17 +46,23 @@ class ScratchSet {
 // the requested length changes.
 class ScratchRow {
  public:
+  ScratchRow() = default;
+  ScratchRow(const ScratchRow &) = delete;
+  ScratchRow &operator=(const ScratchRow &) = delete;
+  ~ScratchRow() { dd_FreeArow(len_, row_); }
   mytype *get(long d)
   {
-    if (!row_ || d != len_) {
-      row_ = std::make_unique<mytype[]>(static_cast<size_t>(d > 0 ? d : 1));
+    if (row_ == nullptr || d != len_) {
+      dd_FreeArow(len_, row_);
+      row_ = nullptr;
+      dd_InitializeArow(d > 0 ? d : 1, &row_);
       len_ = d;
     }
-    return row_.get();
+    return row_;
   }
 
  private:
-  std::unique_ptr<mytype[]> row_;
+  dd_Arow row_ = nullptr;
   long len_ = -1;
 };
 
@@ -66,8 +72,7 @@ class ScratchRow {
 inline dd_RayPtr new_ray(dd_colrange d)
 {
   auto *r = static_cast<dd_RayPtr>(std::calloc(1, sizeof(dd_RayType)));
-  r->Ray = static_cast<dd_Arow>(
-      std::calloc(static_cast<size_t>(d > 0 ? d : 1) + 1, sizeof(mytype)));
+  dd_InitializeArow((d > 0 ? d : 1) + 1, &r->Ray);
   ddd_init(r->ARay);
   return r;
 }
@@ -106,8 +111,13 @@ inline void row_dot(mytype val, const mytype *row, const mytype *p,
 // tolerance: for exact rays and small terms it decides as the absolute
 // test does.
 
-// Unit roundoff of the number type.
+// Unit roundoff of the number type; rationals round nothing, and every
+// bound built on it vanishes.
+#ifdef ZONIX_EXACT
+inline constexpr double unit_roundoff = 0.0;
+#else
 inline constexpr double unit_roundoff = 0x1p-53;
+#endif
 
 // Safety factor over the bounds: the rows a ray is measured on are a
 // sample of its errors, not their maximum, and first-order bounds leave
@@ -397,9 +407,8 @@ inline constexpr double lost_accuracy = 0x1p-17;
 inline void free_ray(dd_colrange d, dd_RayPtr r)
 {
   if (r == nullptr) return;
-  for (dd_colrange j = 0; j < d; ++j) ddd_clear(r->Ray[j]);
   ddd_clear(r->ARay);
-  std::free(r->Ray);
+  dd_FreeArow(d + 1, r->Ray);
   set_free(r->ZeroSet);
   std::free(r);
 }

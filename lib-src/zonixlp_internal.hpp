@@ -38,18 +38,24 @@ class ScratchIndex {
 // Numbers kept between calls on one thread, re-made when more are needed.
 class ScratchNumbers {
  public:
+  ScratchNumbers() = default;
+  ScratchNumbers(const ScratchNumbers &) = delete;
+  ScratchNumbers &operator=(const ScratchNumbers &) = delete;
+  ~ScratchNumbers() { dd_FreeArow(len_, v_); }
   mytype *get(long n)
   {
     const long want = n > 0 ? n : 1;
-    if (!v_ || want > len_) {
-      v_ = std::make_unique<mytype[]>(static_cast<std::size_t>(want));
+    if (v_ == nullptr || want > len_) {
+      dd_FreeArow(len_, v_);
+      v_ = nullptr;
+      dd_InitializeArow(want, &v_);
       len_ = want;
     }
-    return v_.get();
+    return v_;
   }
 
  private:
-  std::unique_ptr<mytype[]> v_;
+  dd_Arow v_ = nullptr;
   long len_ = 0;
 };
 
