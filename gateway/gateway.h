@@ -82,9 +82,6 @@ const char *current_command();
 // Raises the error "zonix:<current command>:<what>" with the given text.
 [[noreturn]] void fail(const char *what, std::string message);
 
-// Shows the warning "zonix:<current command>:<what>" and returns.
-void warn(const char *what, const char *message);
-
 // The options struct a computing command may take as its last argument.
 struct Options {
   bool progress = false;  // iteration lines through mexPrintf

@@ -251,15 +251,6 @@ void fail(const char *what, std::string message)
                 std::move(message)};
 }
 
-void warn(const char *what, const char *message)
-{
-  // A stack buffer: nothing to free should the host turn the warning into
-  // an error and leave the module.
-  char id[160];
-  std::snprintf(id, sizeof id, "zonix:%s:%s", running, what);
-  mexWarnMsgIdAndTxt(id, "%s", message);
-}
-
 void check_call(int nlhs, int nrhs, const mxArray *prhs[], int inputs,
                 int min_out, int max_out, const char *usage, int structs)
 {
