@@ -111,6 +111,8 @@ zonix::Matrix reduced(zonix::Matrix M)
 
 zonix::Matrix block(dd_MatrixPtr M, const std::vector<dd_colrange> &del)
 {
+  // The multipliers' system has a row per eliminated column and per row.
+  gw::require_room(static_cast<double>(del.size()) + M->rowsize, M->rowsize + 1.0);
   zonix::Set delset = zonix::make_set(M->colsize);
   for (dd_colrange c : del) set_addelem(delset.get(), c);
   dd_ErrorType err = dd_NoError;

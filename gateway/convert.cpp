@@ -28,6 +28,12 @@ double least_storage(double rows, double cols)
   return 2.0 * sizeof(double) * ((cols + 2) * (cols + 2) + (rows + 2) * (cols + 2));
 }
 
+// Bytes of a library matrix of rows x cols (one row at least, as made).
+double matrix_bytes(double rows, double cols)
+{
+  return sizeof(double) * (rows + 1) * (cols + 1);
+}
+
 // Bytes this process may still take: the physical memory, and under an
 // address-space limit what is left of it.
 double room_left()
@@ -99,7 +105,11 @@ void require_finite(const mxArray *a, const char *name)
 
 void require_room(double rows, double cols)
 {
-  const double need = least_storage(rows, cols);
+  require_bytes(least_storage(rows, cols), rows, cols);
+}
+
+void require_bytes(double need, double rows, double cols)
+{
   const double room = room_left();
   if (need <= room) return;
   char text[200];
@@ -236,6 +246,7 @@ dd_MatrixPtr PY_get_H_MatrixPtr(const mxArray *s)
 
   const mwSize m = mxGetM(A);
   const mwSize d = mxGetN(A);
+  gw::require_bytes(matrix_bytes(m, d + 1), m, d + 1);
   zonix::Matrix M = zonix::make_matrix(static_cast<dd_rowrange>(m),
                                        static_cast<dd_colrange>(d + 1));
   const double *a = mxGetPr(A);
@@ -282,6 +293,7 @@ dd_MatrixPtr PY_get_V_MatrixPtr(const mxArray *s)
   gw::require_finite(V, "V");
   if (q > 0) gw::require_finite(R, "R");
 
+  gw::require_bytes(matrix_bytes(p + q, d + 1), p + q, d + 1);
   zonix::Matrix M = zonix::make_matrix(static_cast<dd_rowrange>(p + q),
                                        static_cast<dd_colrange>(d + 1));
   const double *v = mxGetPr(V);

@@ -112,6 +112,8 @@ zonix::Matrix read(const mxArray *s, Kind kind, const char *usage);
 // Raises outOfMemory unless storage for a rows x cols system and its
 // square basis (the least any computing command allocates) can fit.
 void require_room(double rows, double cols);
+// Raises outOfMemory unless `need` bytes (for a rows x cols system) fit.
+void require_bytes(double need, double rows, double cols);
 
 // The named field of a 1x1 struct; null when the field is missing.  A
 // struct array of another size is an error: which element was meant?
