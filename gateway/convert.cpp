@@ -21,11 +21,17 @@ bool two_dimensional(const mxArray *a)
   return mxGetNumberOfDimensions(a) <= 2;
 }
 
+// The engine and the LPs keep a working copy beside each matrix they make.
+inline constexpr double kCopies = 2.0;
+// Rows and columns an LP adds to its system (objective, bound, slack).
+inline constexpr double kLPExtra = 2.0;
+
 // Bytes a computing command holds at least for a rows x cols system: the
-// matrix and a square basis, each about twice over (working copies).
+// matrix and a square basis, with their working copies.
 double least_storage(double rows, double cols)
 {
-  return 2.0 * sizeof(double) * ((cols + 2) * (cols + 2) + (rows + 2) * (cols + 2));
+  const double c = cols + kLPExtra;
+  return kCopies * sizeof(double) * (c * c + (rows + kLPExtra) * c);
 }
 
 // Bytes of a library matrix of rows x cols (one row at least, as made).

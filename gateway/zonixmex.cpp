@@ -208,7 +208,8 @@ void dispatch(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
   auto *name = static_cast<char *>(mxCalloc(n + 1, 1));
   mxGetString(prhs[0], name, n + 1);
   // An embedded NUL would make a prefix of the string look like a name.
-  if (std::strlen(name) != static_cast<size_t>(n)) gw::fail("unknownFunction", "Unknown function");
+  if (std::strlen(name) != static_cast<size_t>(n))
+    gw::fail("unknownFunction", "Unknown function");
 
   for (const Command &c : commands) {
     if (std::strcmp(name, c.name) != 0) continue;
