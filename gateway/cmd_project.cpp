@@ -92,9 +92,16 @@ zonix::Matrix substitute(dd_MatrixPtr M, const std::vector<dd_colrange> &del)
     }
   }
   ddd_clear(f);
+  // A repeated equation is left as 0 = 0, which says nothing.
+  auto void_equation = [&](dd_rowrange i) {
+    if (!set_member(i + 1, M->linset)) return false;
+    for (dd_colrange j = 0; j < M->colsize; ++j)
+      if (dd_Nonzero(M->matrix[i][j])) return false;
+    return true;
+  };
   std::vector<dd_rowrange> keep;
   for (dd_rowrange i = 0; i < M->rowsize; ++i)
-    if (!used[i]) keep.push_back(i);
+    if (!used[i] && !void_equation(i)) keep.push_back(i);
   std::vector<dd_colrange> cols(static_cast<size_t>(M->colsize));
   for (dd_colrange j = 0; j < M->colsize; ++j) cols[j] = j;
   return take(M, keep, cols);

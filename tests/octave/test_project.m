@@ -12,9 +12,9 @@ function test_project()
     cross = struct('A', 1 - 2 * S, 'B', ones(16, 1));
     P = zonixmex('project', cross, [3 1], opt{1});
     assert(isequal(facets(P), facets(struct('A', 1 - 2 * S(1:4, 3:4), 'B', ones(4, 1)))));
-    % x + y + z = 1 (given last), x, y, z >= 0: z goes by substitution
-    % and leaves the triangle; y too leaves the segment 0 <= x <= 1.
-    simplex = struct('A', [-eye(3); 1 1 1], 'B', [0; 0; 0; 1], 'lin', 4);
+    % x + y + z = 1 (given last, twice), x, y, z >= 0: z goes by
+    % substitution and leaves the triangle; y too leaves 0 <= x <= 1.
+    simplex = struct('A', [-eye(3); 1 1 1; 2 2 2], 'B', [0; 0; 0; 1; 2], 'lin', [4 5]);
     P = zonixmex('project', simplex, 3, opt{1});
     assert(isempty(P.lin) && isequal(facets(P), facets(struct('A', [-eye(2); 1 1], 'B', [0; 0; 1]))));
     assert(isequal(facets(zonixmex('project', simplex, [2 3], opt{1})), [-1 0; 1 1]));
