@@ -1,43 +1,16 @@
 // The double description commands: "hull", "extreme", "v_hull_extreme",
 // "adj_extreme" and "adjacency".
-#include <cstdio>
-
 #include "gateway.h"
 
 namespace {
 
-constexpr char library_error[] =
-    "ZONIX returned an error, see above(!) for details";
-
-// Raises the usage text unless there is exactly one struct input and the
-// number of outputs is `outputs`.
-void check_call(int nlhs, int nrhs, const mxArray *prhs[], int outputs,
-                const char *usage)
-{
-  if (nrhs != 1) gw::fail("usage", usage);
-  if (nlhs != outputs) gw::fail("usage", usage);
-  if (!mxIsStruct(prhs[0])) gw::fail("usage", usage);
-}
-
-// A struct the conversion could not read must not reach the engine.
-zonix::Matrix require(dd_MatrixPtr M, const char *usage)
-{
-  if (!M) gw::fail("usage", usage);
-  return zonix::Matrix(M);
-}
-
-// Runs the conversion; on a library error the message goes to standard
-// output, as the library writes it, and the command fails.  Records the
-// caller holds are released by their handles while the failure unwinds.
+// Runs the conversion; a library error fails the command (records the
+// caller holds are released by their handles while the failure unwinds).
 zonix::Polyhedra convert(dd_MatrixPtr M)
 {
   dd_ErrorType err = dd_NoError;
   zonix::Polyhedra poly(dd_DDMatrix2Poly(M, &err));
-  if (err != dd_NoError) {
-    dd_WriteErrorMessages(stdout, err);
-    std::fflush(stdout);
-    gw::fail("library", library_error);
-  }
+  gw::check(err);
   return poly;
 }
 
@@ -56,9 +29,8 @@ void hull(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "hull expects a V input struct and produces an H output struct";
-  check_call(nlhs, nrhs, prhs, 1, usage);
-  dd_set_global_constants();
-  zonix::Matrix M = require(PY_get_V_MatrixPtr(prhs[0]), usage);
+  gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
+  zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
   zonix::Polyhedra poly = convert(M.get());
   zonix::Matrix H = complete(zonix::Matrix(dd_CopyInequalities(poly.get())));
   plhs[0] = PY_set_H_MatrixPtr(H.get());
@@ -68,9 +40,8 @@ void extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "extreme expects an H input struct and produces a V output struct";
-  check_call(nlhs, nrhs, prhs, 1, usage);
-  dd_set_global_constants();
-  zonix::Matrix M = require(PY_get_H_MatrixPtr(prhs[0]), usage);
+  gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
+  zonix::Matrix M = gw::read(prhs[0], gw::Kind::H, usage);
   zonix::Polyhedra poly = convert(M.get());
   zonix::Matrix G = complete(zonix::Matrix(dd_CopyGenerators(poly.get())));
   plhs[0] = PY_set_V_MatrixPtr(G.get());
@@ -80,9 +51,8 @@ void v_hull_extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "v_hull_extreme expects a V input struct and produces a V output struct";
-  check_call(nlhs, nrhs, prhs, 1, usage);
-  dd_set_global_constants();
-  zonix::Matrix M = require(PY_get_V_MatrixPtr(prhs[0]), usage);
+  gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
+  zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
   zonix::Polyhedra poly = convert(M.get());
   zonix::Matrix H = complete(zonix::Matrix(dd_CopyInequalities(poly.get())));
   zonix::Polyhedra poly2 = convert(H.get());
@@ -95,9 +65,8 @@ void adj_extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
   static constexpr char usage[] =
       "adj_extreme expects an H input struct and produces a V output struct "
       "and the adjacency struct";
-  check_call(nlhs, nrhs, prhs, 2, usage);
-  dd_set_global_constants();
-  zonix::Matrix M = require(PY_get_H_MatrixPtr(prhs[0]), usage);
+  gw::check_call(nlhs, nrhs, prhs, 1, 2, 2, usage);
+  zonix::Matrix M = gw::read(prhs[0], gw::Kind::H, usage);
   zonix::Polyhedra poly = convert(M.get());
   zonix::Matrix G = complete(zonix::Matrix(dd_CopyGenerators(poly.get())));
   zonix::SetFamily F =
@@ -111,9 +80,8 @@ void adjacency(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
   static constexpr char usage[] =
       "adjacency expects a V input struct and produces the adjacency cell "
       "array of its rows";
-  check_call(nlhs, nrhs, prhs, 1, usage);
-  dd_set_global_constants();
-  zonix::Matrix M = require(PY_get_V_MatrixPtr(prhs[0]), usage);
+  gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
+  zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
   zonix::Polyhedra poly = convert(M.get());
   zonix::SetFamily F =
       complete(zonix::SetFamily(dd_CopyInputAdjacency(poly.get())));

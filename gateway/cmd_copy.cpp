@@ -5,10 +5,9 @@ void copy_v(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "copy_v expects a V input struct and produces a V output struct";
-  if (nrhs != 1 || nlhs != 1 || !mxIsStruct(prhs[0])) gw::fail("usage", usage);
-  dd_set_global_constants();
-  zonix::Matrix M(PY_get_V_MatrixPtr(prhs[0]));
+  gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   // A struct that is no V struct gets the usage text, not a missing output.
+  zonix::Matrix M(PY_get_V_MatrixPtr(prhs[0]));
   if (!M) gw::fail("usage", usage);
   plhs[0] = PY_set_V_MatrixPtr(M.get());
 }
@@ -17,8 +16,7 @@ void copy_h(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "copy_h expects a H input struct and produces a H output struct";
-  if (nrhs != 1 || nlhs != 1 || !mxIsStruct(prhs[0])) gw::fail("usage", usage);
-  dd_set_global_constants();
+  gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M(PY_get_H_MatrixPtr(prhs[0]));
   if (!M) gw::fail("usage", usage);
   plhs[0] = PY_set_H_MatrixPtr(M.get());

@@ -1,8 +1,6 @@
 // "solve_lp" and "solve_lp_DS": an LP struct (A, B, optional lin, obj) is
 // minimised by the criss-cross or the dual simplex method, and the record's
 // solution comes back as an LP result struct.
-#include <cstdio>
-
 #include "gateway.h"
 
 // LP struct -> new LP record (minimise obj*x subject to A*x <= B, the lin
@@ -11,9 +9,9 @@
 dd_LPPtr WQ_get_LP_MatrixPtr(const mxArray *s)
 {
   static constexpr char bad_objective[] = "Error in the setting of LP objective.";
-  dd_set_global_constants();
   zonix::Matrix M(PY_get_H_MatrixPtr(s));
   if (!M) gw::fail("lpMatrix", "Error in the setting of LP matrix.");
+  gw::require_room(M->rowsize, M->colsize);
 
   const mxArray *obj = gw::field(s, "obj");
   if (!obj) gw::fail("lpObjective", bad_objective);
@@ -31,7 +29,9 @@ dd_LPPtr WQ_get_LP_MatrixPtr(const mxArray *s)
   ddd_set_d(M->rowvec[0], 0.0);
   for (size_t j = 0; j < d; ++j) ddd_set_d(M->rowvec[j + 1], c[j]);
   dd_ErrorType err = dd_NoError;
-  return dd_Matrix2LP(M.get(), &err);
+  zonix::LP lp(dd_Matrix2LP(M.get(), &err));
+  gw::check(err);
+  return lp.release();
 }
 
 // Solved LP record -> new 1x1 struct xopt, lambda, how, objlp, active; null
@@ -77,35 +77,31 @@ mxArray *WQ_set_LPsol_MatrixPtr(dd_LPPtr lp)
 
 namespace {
 
-void solve(dd_LPSolverType solver, int nrhs, mxArray *plhs[],
+void solve(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
            const mxArray *prhs[])
 {
-  // Without an input there is nothing to read; stop before trying.
-  if (nrhs < 1)
-    gw::fail("usage", std::string(gw::current_command()) +
-                          " expects an LP struct with fields A, B, obj and "
-                          "optional lin");
+  const std::string usage = std::string(gw::current_command()) +
+                            " expects an LP struct with fields A, B, obj and "
+                            "optional lin and produces an LP result struct";
+  // A non-struct input is left to the LP matrix check.
+  gw::check_call(nlhs, nrhs, prhs, 1, 0, 1, usage.c_str(), 0);
   dd_ErrorType err = dd_NoError;
-  dd_set_global_constants();
   zonix::LP lp(WQ_get_LP_MatrixPtr(prhs[0]));
   dd_LPSolve(lp.get(), solver, &err);
   // A solver error is reported, not raised: the result struct still comes
   // back with the status the record holds.
-  if (err != dd_NoError) {
-    dd_WriteErrorMessages(stdout, err);
-    std::fflush(stdout);
-  }
+  gw::check(err, false);
   plhs[0] = WQ_set_LPsol_MatrixPtr(lp.get());
 }
 
 }  // namespace
 
-void solve_lp(int, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void solve_lp(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
-  solve(dd_CrissCross, nrhs, plhs, prhs);
+  solve(dd_CrissCross, nlhs, plhs, nrhs, prhs);
 }
 
-void solve_lp_DS(int, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void solve_lp_DS(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
-  solve(dd_DualSimplex, nrhs, plhs, prhs);
+  solve(dd_DualSimplex, nlhs, plhs, nrhs, prhs);
 }

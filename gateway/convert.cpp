@@ -1,47 +1,83 @@
 // zonix MEX gateway: MATLAB structs to library matrices and back, and the
 // input checks that keep every read inside the arrays MATLAB gave us.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
+#include <vector>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include "gateway.h"
 
 namespace {
-
-const char *running = "zonixmex";
 
 bool two_dimensional(const mxArray *a)
 {
   return mxGetNumberOfDimensions(a) <= 2;
 }
 
+// The engine and the LPs keep a working copy beside each matrix they make.
+inline constexpr double kCopies = 2.0;
+// Rows and columns an LP adds to its system (objective, bound, slack).
+inline constexpr double kLPExtra = 2.0;
+
+// Bytes a computing command holds at least for a rows x cols system: the
+// matrix and a square basis, with their working copies.
+double least_storage(double rows, double cols)
+{
+  const double c = cols + kLPExtra;
+  return kCopies * sizeof(double) * (c * c + (rows + kLPExtra) * c);
+}
+
+// Bytes of a library matrix of rows x cols (one row at least, as made).
+double matrix_bytes(double rows, double cols)
+{
+  return sizeof(double) * (rows + 1) * (cols + 1);
+}
+
+// Bytes this process may still take: the physical memory, and under an
+// address-space limit what is left of it.
+double room_left()
+{
+  double room = std::numeric_limits<double>::infinity();
+#if defined(__unix__) || defined(__APPLE__)
+  const double page = static_cast<double>(sysconf(_SC_PAGESIZE));
+  room = page * static_cast<double>(sysconf(_SC_PHYS_PAGES));
+  rlimit limit{};
+  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    double used = 0;
+#if defined(__linux__)
+    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
+      unsigned long pages = 0;
+      if (std::fscanf(f, "%lu", &pages) == 1) used = page * static_cast<double>(pages);
+      std::fclose(f);
+    }
+#endif
+    room = std::min(room, static_cast<double>(limit.rlim_cur) - used);
+  }
+#endif
+  return room;
+}
+
 }  // namespace
 
 namespace gw {
 
-const char *current_command() { return running; }
-void set_current_command(const char *name) { running = name; }
-
-void fail(const char *what, std::string message)
-{
-  throw Failure{std::string("zonix:") + running + ":" + what,
-                std::move(message)};
-}
-
-void warn(const char *what, const char *message)
-{
-  // A stack buffer: nothing to free should the host turn the warning into
-  // an error and leave the module.
-  char id[160];
-  std::snprintf(id, sizeof id, "zonix:%s:%s", running, what);
-  mexWarnMsgIdAndTxt(id, "%s", message);
-}
-
 const mxArray *field(const mxArray *s, const char *name)
 {
-  // mxGetField does not check the element index: an empty struct array
-  // would hand back garbage.
-  if (!s || !mxIsStruct(s) || mxGetNumberOfElements(s) == 0) return nullptr;
+  if (!s || !mxIsStruct(s)) return nullptr;
+  if (mxGetNumberOfElements(s) != 1) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "the struct must be 1x1, not a %zux%zu struct array",
+                  static_cast<size_t>(mxGetM(s)), static_cast<size_t>(mxGetN(s)));
+    fail("structArray", text);
+  }
   return mxGetField(s, 0, name);
 }
 
@@ -73,6 +109,37 @@ void require_finite(const mxArray *a, const char *name)
   }
 }
 
+void require_room(double rows, double cols)
+{
+  require_bytes(least_storage(rows, cols), rows, cols);
+}
+
+void require_bytes(double need, double rows, double cols)
+{
+  const double room = room_left();
+  if (need <= room) return;
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "out of memory: a %.0f x %.0f system needs at least %.3g GB, "
+                "%.3g GB can be had", rows, cols, need / 1e9,
+                std::max(room, 0.0) / 1e9);
+  fail("outOfMemory", text);
+}
+
+zonix::Matrix read(const mxArray *s, Kind kind, const char *usage)
+{
+  if (kind == Kind::Either) {
+    const bool h = field(s, "A") || field(s, "B");
+    const bool v = field(s, "V") != nullptr;
+    if (h == v) fail("usage", usage);
+    kind = h ? Kind::H : Kind::V;
+  }
+  zonix::Matrix M(kind == Kind::H ? PY_get_H_MatrixPtr(s) : PY_get_V_MatrixPtr(s));
+  if (!M) fail("usage", usage);
+  require_room(M->rowsize, M->colsize);
+  return M;
+}
+
 }  // namespace gw
 
 namespace {
@@ -90,23 +157,83 @@ mxArray *member_row(set_type S, long limit)
   return row;
 }
 
-// Accepted lin entries go into M's linset.  A missing lin, or one that is
-// not a single row, means no equations.
-void read_lin(const mxArray *s, dd_MatrixPtr M, mwSize m)
+[[noreturn]] void bad_lin(const std::string &why)
+{
+  gw::fail("badLin", "Error in the lineality vector: " + why);
+}
+
+// lin names rows of the struct; row[r] is the library row that row r of
+// the struct became (1..n), or 0 for a row that cannot be a linearity (a
+// point of a V struct).  A missing or empty lin means none; a row or a
+// column of valid row numbers is read, repeats allowed; anything else is
+// an error, so a typo never silently changes the polyhedron.
+void read_lin(const mxArray *s, dd_MatrixPtr M, const std::vector<long> &row)
 {
   const mxArray *lin = gw::field(s, "lin");
-  if (!lin || !two_dimensional(lin) || mxGetM(lin) != 1) return;
-  gw::require_real_double(lin, "lin");
+  if (!lin || mxIsEmpty(lin)) return;
+  if (!mxIsDouble(lin) || mxIsComplex(lin) || mxIsSparse(lin))
+    bad_lin(std::string("lin must hold real row numbers (double), not ") +
+            (mxIsComplex(lin) ? "complex " : "") + (mxIsSparse(lin) ? "sparse " : "") +
+            mxGetClassName(lin));
+  if (!two_dimensional(lin) || (mxGetM(lin) != 1 && mxGetN(lin) != 1))
+    bad_lin("lin must be a vector of row numbers, not a matrix");
   const double *v = mxGetPr(lin);
-  const mwSize k = mxGetN(lin);
-  for (mwSize i = 0; i < k; ++i) {
-    // Compared before truncation, so 3.5 with three rows is out of range.
-    // Written as !(v <= m) so that NaN is out of range too.
-    if (!(v[i] <= static_cast<double>(m)))
-      gw::warn("linOutOfRange", "Error in the lineality vector ");
-    else if (v[i] >= 1.0)
-      set_addelem(M->linset, static_cast<long>(v[i]));
+  const size_t n = row.size() - 1;
+  for (size_t i = 0; i < mxGetNumberOfElements(lin); ++i) {
+    char text[200];
+    if (!(v[i] >= 1 && v[i] <= static_cast<double>(n) && v[i] == std::floor(v[i]))) {
+      std::snprintf(text, sizeof text, "lin(%zu) = %g is not a row number 1..%zu",
+                    i + 1, v[i], n);
+      bad_lin(text);
+    }
+    const long r = row[static_cast<size_t>(v[i])];
+    if (r == 0) {
+      std::snprintf(text, sizeof text,
+                    "lin(%zu) = %g is a point; only rays can be lines", i + 1, v[i]);
+      bad_lin(text);
+    }
+    set_addelem(M->linset, r);
   }
+}
+
+// Whether a is a real double vector of n entries.
+bool positions(const mxArray *a, size_t n)
+{
+  return a && mxIsDouble(a) && !mxIsComplex(a) && !mxIsSparse(a) &&
+         mxGetNumberOfElements(a) == n;
+}
+
+// Rows of a V struct as lin numbers them: the module's own output numbers
+// them by vpos and rpos, which then must be a permutation of 1..p+q;
+// otherwise the points come first (1..p), then the rays.
+std::vector<long> v_rows(const mxArray *s, size_t p, size_t q)
+{
+  std::vector<long> row(p + q + 1, 0);
+  const mxArray *vpos = gw::field(s, "vpos");
+  const mxArray *rpos = gw::field(s, "rpos");
+  if (positions(vpos, p) && positions(rpos, q)) {
+    std::vector<bool> seen(p + q + 1, false);
+    bool permutation = true;
+    auto take = [&](const mxArray *pos, size_t k) {
+      const double x = mxGetPr(pos)[k];
+      if (!(x >= 1 && x <= static_cast<double>(p + q) && x == std::floor(x)) ||
+          seen[static_cast<size_t>(x)]) {
+        permutation = false;
+        return size_t{0};
+      }
+      seen[static_cast<size_t>(x)] = true;
+      return static_cast<size_t>(x);
+    };
+    for (size_t k = 0; k < p; ++k) take(vpos, k);
+    for (size_t k = 0; k < q && permutation; ++k) {
+      const size_t x = take(rpos, k);
+      if (permutation) row[x] = static_cast<long>(p + k + 1);
+    }
+    if (permutation) return row;
+    std::fill(row.begin(), row.end(), 0);
+  }
+  for (size_t k = p + 1; k <= p + q; ++k) row[k] = static_cast<long>(k);
+  return row;
 }
 
 }  // namespace
@@ -125,6 +252,7 @@ dd_MatrixPtr PY_get_H_MatrixPtr(const mxArray *s)
 
   const mwSize m = mxGetM(A);
   const mwSize d = mxGetN(A);
+  gw::require_bytes(matrix_bytes(m, d + 1), m, d + 1);
   zonix::Matrix M = zonix::make_matrix(static_cast<dd_rowrange>(m),
                                        static_cast<dd_colrange>(d + 1));
   const double *a = mxGetPr(A);
@@ -136,7 +264,9 @@ dd_MatrixPtr PY_get_H_MatrixPtr(const mxArray *s)
   }
   M->representation = dd_Inequality;
   M->numbtype = dd_Real;
-  read_lin(s, M.get(), m);
+  std::vector<long> rows(m + 1);
+  for (mwSize i = 0; i <= m; ++i) rows[i] = static_cast<long>(i);
+  read_lin(s, M.get(), rows);
   return M.release();
 }
 
@@ -153,7 +283,9 @@ dd_MatrixPtr PY_get_V_MatrixPtr(const mxArray *s)
   mwSize q = 0;
   if (R) {
     gw::require_real_double(R, "R");
-    if (two_dimensional(R)) q = mxGetM(R);
+    // Rays spread over further dimensions are not rays of V's space.
+    if (!two_dimensional(R)) return nullptr;
+    q = mxGetM(R);
   }
   if (q > 0 && static_cast<mwSize>(mxGetN(R)) != d) {
     char text[200];
@@ -167,6 +299,7 @@ dd_MatrixPtr PY_get_V_MatrixPtr(const mxArray *s)
   gw::require_finite(V, "V");
   if (q > 0) gw::require_finite(R, "R");
 
+  gw::require_bytes(matrix_bytes(p + q, d + 1), p + q, d + 1);
   zonix::Matrix M = zonix::make_matrix(static_cast<dd_rowrange>(p + q),
                                        static_cast<dd_colrange>(d + 1));
   const double *v = mxGetPr(V);
@@ -184,6 +317,7 @@ dd_MatrixPtr PY_get_V_MatrixPtr(const mxArray *s)
   }
   M->representation = dd_Generator;
   M->numbtype = dd_Real;
+  read_lin(s, M.get(), v_rows(s, p, q));
   return M.release();
 }
 

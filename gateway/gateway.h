@@ -12,13 +12,12 @@
 #include "mex.h"
 #include "zonix.hpp"
 
-// Every command handler: outputs as received, inputs without the command name.
+// Every command handler: outputs as received, inputs without the command
+// name (and without the options struct, which the dispatcher has read).
 using Handler = void (*)(int nlhs, mxArray *plhs[], int nrhs,
                          const mxArray *prhs[]);
 
 // Command handlers, one per command name; each lives in a gateway/cmd_*.cpp.
-// Declared here together so that adding a command to the dispatch table in
-// zonixmex.cpp is a one-line change.
 void hull(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
 void extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
 void reduce_h(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
@@ -33,19 +32,25 @@ void solve_lp_DS(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
 void find_interior(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
 void find_interior_DS(int nlhs, mxArray *plhs[], int nrhs,
                       const mxArray *prhs[]);
+void project(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void linearity(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void strong_redundancy(int nlhs, mxArray *plhs[], int nrhs,
+                       const mxArray *prhs[]);
 
 // ---- conversions between MATLAB structs and library records -------------
 //
 // The PY_get_ conversions return a new matrix the caller frees with
 // dd_FreeMatrix, or null when a required field is missing or has the wrong
-// shape.  Input that would be unsafe to read (a field that is not a real,
-// full double array, non-finite numbers, R narrower or wider than V) raises
-// a MATLAB error through gw::fail instead.  The PY_set_ conversions never
-// free their argument and return null for a null argument.
+// shape.  Input that would be unsafe or misleading to read (a field that is
+// not a real, full double array, non-finite numbers, R of another width
+// than V, a struct array, a malformed lin) raises a MATLAB error through
+// gw::fail instead.  The PY_set_ conversions never free their argument and
+// return null for a null argument.
 
 // H struct (A, B, optional lin) -> inequality matrix, rows (B(i), -A(i,:)).
 dd_MatrixPtr PY_get_H_MatrixPtr(const mxArray *s);
-// V struct (V, optional R) -> generator matrix, rows (1, V(i,:)), (0, R(i,:)).
+// V struct (V, optional R and lin) -> generator matrix, rows (1, V(i,:)),
+// (0, R(i,:)); lin names rays that are lines.
 dd_MatrixPtr PY_get_V_MatrixPtr(const mxArray *s);
 // Inequality matrix -> new 1x1 struct with fields A, B, lin.
 mxArray *PY_set_H_MatrixPtr(dd_MatrixPtr M);
@@ -72,18 +77,46 @@ struct Failure {
 };
 
 // The command being run, used in error identifiers ("zonix:<command>:...").
-// Set by mexFunction before it calls a handler.
 const char *current_command();
-void set_current_command(const char *name);
 
 // Raises the error "zonix:<current command>:<what>" with the given text.
 [[noreturn]] void fail(const char *what, std::string message);
 
-// Shows the warning "zonix:<current command>:<what>" and returns.
-void warn(const char *what, const char *message);
+// The options struct a computing command may take as its last argument.
+struct Options {
+  bool progress = false;  // iteration lines through mexPrintf
+  bool fourier = false;   // project: Fourier-Motzkin instead of block
+  bool reduce = true;     // project: drop redundant rows of the result
+};
+const Options &options();
 
-// The named field of the struct's first element; null when the field is
-// missing or the struct array has no elements.
+// Raises the usage text unless there are exactly `inputs` inputs, of which
+// the first `structs` are structs, and between min_out and max_out outputs.
+void check_call(int nlhs, int nrhs, const mxArray *prhs[], int inputs,
+                int min_out, int max_out, const char *usage, int structs = 1);
+
+// After a library call: raises interrupted, outOfMemory, or (after the
+// library's message) the library error; also interrupted when the host
+// has an interrupt pending.  With `fatal` false, other errors are only
+// printed and the call goes on (the LP commands return their status).
+void check(dd_ErrorType err, bool fatal = true);
+
+// What a struct is read as.
+enum class Kind { H, V, Either };
+
+// The struct read as `kind` (Either: by its fields, A/B or V), ready for
+// the library: the usage text when it does not read, outOfMemory when the
+// library's working storage for it could not fit.
+zonix::Matrix read(const mxArray *s, Kind kind, const char *usage);
+
+// Raises outOfMemory unless storage for a rows x cols system and its
+// square basis (the least any computing command allocates) can fit.
+void require_room(double rows, double cols);
+// Raises outOfMemory unless `need` bytes (for a rows x cols system) fit.
+void require_bytes(double need, double rows, double cols);
+
+// The named field of a 1x1 struct; null when the field is missing.  A
+// struct array of another size is an error: which element was meant?
 const mxArray *field(const mxArray *s, const char *name);
 
 // Raises "fieldType" unless the field is a real, full double array, the only

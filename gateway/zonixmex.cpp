@@ -1,10 +1,100 @@
-// zonix MEX module: the two exports and the command dispatch.
+// zonix MEX module: the two exports, the command dispatch, the options of
+// the computing commands, and the hooks that connect the library to the
+// host (its output, its interrupt key, a progress line).
+#include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "gateway.h"
+#include "zonixdd.h"
+#include "zonixio.h"
+
+// The host's pending-interrupt state: Octave's flag lives in liboctave,
+// MATLAB's in libut.  Weak, so that one build loads in either host.
+#if defined(__GNUC__) && !defined(_WIN32)
+extern "C" {
+extern sig_atomic_t octave_interrupt_state __attribute__((weak));
+bool utIsInterruptPending() __attribute__((weak));
+bool utSetInterruptPending(bool) __attribute__((weak));
+}
+#define ZONIX_HOST_INTERRUPTS 1
+#endif
 
 namespace {
+
+const char *running = "zonixmex";
+gw::Options current_options;
+
+constexpr char library_error[] =
+    "ZONIX returned an error, see above(!) for details";
+
+bool host_interrupt_pending()
+{
+#ifdef ZONIX_HOST_INTERRUPTS
+  if (&octave_interrupt_state != nullptr && octave_interrupt_state > 0)
+    return true;
+  if (utIsInterruptPending != nullptr && utIsInterruptPending()) return true;
+#endif
+  return false;
+}
+
+// The interrupt has been answered with an error; the host need not raise
+// a second one once the call is over.
+void host_interrupt_clear()
+{
+#ifdef ZONIX_HOST_INTERRUPTS
+  if (&octave_interrupt_state != nullptr) octave_interrupt_state = 0;
+  if (utSetInterruptPending != nullptr) utSetInterruptPending(false);
+#endif
+}
+
+int cancel_hook(void *) { return host_interrupt_pending() ? 1 : 0; }
+
+void output_hook(void *, FILE *, const char *text) { mexPrintf("%s", text); }
+
+// A few lines a second at most: the first iteration, then one each time
+// this much time has passed, and the last.
+constexpr auto progress_interval = std::chrono::milliseconds(250);
+
+struct Progress {
+  std::chrono::steady_clock::time_point last{};
+};
+
+void progress_hook(void *user, dd_rowrange iteration, dd_rowrange total,
+                   long raycount)
+{
+  auto *p = static_cast<Progress *>(user);
+  const auto now = std::chrono::steady_clock::now();
+  if (iteration < total && p->last != decltype(p->last){} &&
+      now - p->last < progress_interval)
+    return;
+  p->last = now;
+  mexPrintf("%s: iteration %ld of %ld, %ld rays\n", running,
+            static_cast<long>(iteration), static_cast<long>(total), raycount);
+}
+
+// The hooks of one computing call: installed for its length only.
+class Session {
+ public:
+  Session()
+  {
+    dd_SetCancelHook(cancel_hook, nullptr);
+    if (current_options.progress) dd_SetProgressHook(progress_hook, &progress_);
+  }
+  ~Session()
+  {
+    dd_SetCancelHook(nullptr, nullptr);
+    dd_SetProgressHook(nullptr, nullptr);
+  }
+  Session(const Session &) = delete;
+  Session &operator=(const Session &) = delete;
+
+ private:
+  Progress progress_;
+};
 
 // "version" takes any inputs and assigns no output.
 void version(int, mxArray *[], int, const mxArray *[])
@@ -15,28 +105,130 @@ void version(int, mxArray *[], int, const mxArray *[])
 struct Command {
   const char *name;
   Handler handler;
+  int inputs;     // inputs before the optional options struct
+  bool computes;  // takes options, runs under the hooks
 };
 
-// Searched in this order, first match wins.  The full list, in order:
-// hull, extreme, reduce_h, reduce_v, copy_v, copy_h, v_hull_extreme,
-// adj_extreme, solve_lp, solve_lp_DS, find_interior, find_interior_DS,
-// version.  A name not (yet) listed here is an unknown function.
+// Searched in this order, first match wins.
 constexpr Command commands[] = {
-    {"hull", hull},
-    {"extreme", extreme},
-    {"reduce_h", reduce_h},
-    {"reduce_v", reduce_v},
-    {"copy_v", copy_v},
-    {"copy_h", copy_h},
-    {"v_hull_extreme", v_hull_extreme},
-    {"adj_extreme", adj_extreme},
-    {"solve_lp", solve_lp},
-    {"solve_lp_DS", solve_lp_DS},
-    {"find_interior", find_interior},
-    {"find_interior_DS", find_interior_DS},
-    {"version", version},
-    {"adjacency", adjacency},
+    {"hull", hull, 1, true},
+    {"extreme", extreme, 1, true},
+    {"reduce_h", reduce_h, 1, true},
+    {"reduce_v", reduce_v, 1, true},
+    {"copy_v", copy_v, 1, false},
+    {"copy_h", copy_h, 1, false},
+    {"v_hull_extreme", v_hull_extreme, 1, true},
+    {"adj_extreme", adj_extreme, 1, true},
+    {"solve_lp", solve_lp, 1, true},
+    {"solve_lp_DS", solve_lp_DS, 1, true},
+    {"find_interior", find_interior, 1, true},
+    {"find_interior_DS", find_interior_DS, 1, true},
+    {"version", version, 0, false},
+    {"adjacency", adjacency, 1, true},
+    {"project", project, 2, true},
+    {"linearity", linearity, 1, true},
+    {"strong_redundancy", strong_redundancy, 1, true},
 };
+
+// A scalar true/false, as logical or as the double 0 or 1.
+bool flag_value(const mxArray *v, const char *name)
+{
+  if (mxGetNumberOfElements(v) == 1 && !mxIsComplex(v) && !mxIsSparse(v)) {
+    if (mxIsLogical(v)) return mxIsLogicalScalarTrue(v);
+    if (mxIsDouble(v)) {
+      const double x = mxGetScalar(v);
+      if (x == 0.0 || x == 1.0) return x == 1.0;
+    }
+  }
+  gw::fail("badOption", std::string("option ") + name +
+                            " must be true or false");
+}
+
+// A one-row character value of the named option.
+std::string text_value(const mxArray *v, const char *name)
+{
+  if (!mxIsChar(v) || mxGetM(v) != 1 || mxGetNumberOfDimensions(v) != 2)
+    gw::fail("badOption", std::string("option ") + name + " must be a string");
+  const size_t n = mxGetN(v);
+  std::string s(n + 1, '\0');
+  mxGetString(v, s.data(), n + 1);
+  s.resize(std::strlen(s.c_str()));
+  return s;
+}
+
+gw::Options read_options(const mxArray *o)
+{
+  const bool projecting = std::strcmp(running, "project") == 0;
+  const char *known = projecting ? "progress, arithmetic, method, reduce"
+                                 : "progress, arithmetic";
+  if (!mxIsStruct(o) || mxGetNumberOfElements(o) != 1)
+    gw::fail("badOption", "the options must be a 1x1 struct");
+  gw::Options opt;
+  for (int k = 0; k < mxGetNumberOfFields(o); ++k) {
+    const std::string name = mxGetFieldNameByNumber(o, k);
+    const mxArray *v = mxGetFieldByNumber(o, 0, k);
+    if (!v) v = mxCreateDoubleMatrix(0, 0, mxREAL);  // an unset field: []
+    if (name == "progress") {
+      opt.progress = flag_value(v, "progress");
+    } else if (name == "arithmetic") {
+      const std::string a = text_value(v, "arithmetic");
+      if (a == "exact")
+        gw::fail("badOption",
+                 "exact arithmetic is not available in this build; "
+                 "arithmetic can be 'double' or 'auto'");
+      if (a != "double" && a != "auto")
+        gw::fail("badOption", "option arithmetic must be 'double' or 'auto', "
+                              "not '" + a + "'");
+    } else if (projecting && name == "method") {
+      const std::string m = text_value(v, "method");
+      if (m != "block" && m != "fourier")
+        gw::fail("badOption", "option method must be 'block' or 'fourier', "
+                              "not '" + m + "'");
+      opt.fourier = m == "fourier";
+    } else if (projecting && name == "reduce") {
+      opt.reduce = flag_value(v, "reduce");
+    } else {
+      gw::fail("badOption", "unknown option '" + name + "'; " + running +
+                                " takes " + known);
+    }
+  }
+  return opt;
+}
+
+void dispatch(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+{
+  static constexpr char not_string[] = "Input 1 must be a row vector string";
+  running = "zonixmex";
+  current_options = gw::Options{};
+  if (nrhs < 1 || !mxIsChar(prhs[0]) || mxGetM(prhs[0]) != 1 ||
+      mxGetNumberOfDimensions(prhs[0]) != 2)
+    gw::fail("notRowString", not_string);
+
+  const mwSize n = mxGetN(prhs[0]);
+  auto *name = static_cast<char *>(mxCalloc(n + 1, 1));
+  mxGetString(prhs[0], name, n + 1);
+  // An embedded NUL would make a prefix of the string look like a name.
+  if (std::strlen(name) != static_cast<size_t>(n))
+    gw::fail("unknownFunction", "Unknown function");
+
+  for (const Command &c : commands) {
+    if (std::strcmp(name, c.name) != 0) continue;
+    running = c.name;
+    dd_set_global_constants();
+    nrhs -= 1;
+    prhs += 1;
+    if (!c.computes) {
+      c.handler(nlhs, plhs, nrhs, prhs);
+      return;
+    }
+    if (nrhs == c.inputs + 1 && mxIsStruct(prhs[nrhs - 1]))
+      current_options = read_options(prhs[--nrhs]);
+    Session session;
+    c.handler(nlhs, plhs, nrhs, prhs);
+    return;
+  }
+  gw::fail("unknownFunction", "Unknown function");
+}
 
 // Copies text into memory the host reclaims after the call, so nothing of
 // ours is left to free when the host's error call leaves the module.
@@ -47,33 +239,51 @@ char *host_copy(const std::string &text)
   return out;
 }
 
-void dispatch(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+}  // namespace
+
+namespace gw {
+
+const char *current_command() { return running; }
+const Options &options() { return current_options; }
+
+void fail(const char *what, std::string message)
 {
-  static constexpr char not_string[] = "Input 1 must be a row vector string";
-  gw::set_current_command("zonixmex");
-  if (nrhs < 1 || !mxIsChar(prhs[0]) || mxGetM(prhs[0]) != 1)
-    gw::fail("notRowString", not_string);
-
-  const mwSize n = mxGetN(prhs[0]);
-  auto *name = static_cast<char *>(mxCalloc(n + 1, 1));
-  mxGetString(prhs[0], name, n + 1);
-
-  // Comparing the terminating NUL as well makes this an exact match.
-  for (const Command &c : commands) {
-    if (std::strncmp(name, c.name, std::strlen(c.name) + 1) == 0) {
-      gw::set_current_command(c.name);
-      c.handler(nlhs, plhs, nrhs - 1, prhs + 1);
-      return;
-    }
-  }
-  gw::fail("unknownFunction", "Unknown function");
+  throw Failure{std::string("zonix:") + running + ":" + what,
+                std::move(message)};
 }
 
-}  // namespace
+void check_call(int nlhs, int nrhs, const mxArray *prhs[], int inputs,
+                int min_out, int max_out, const char *usage, int structs)
+{
+  if (nrhs != inputs || nlhs < min_out || nlhs > max_out) fail("usage", usage);
+  for (int k = 0; k < structs; ++k)
+    if (!mxIsStruct(prhs[k])) fail("usage", usage);
+}
+
+void check(dd_ErrorType err, bool fatal)
+{
+  if (err == dd_Interrupted || host_interrupt_pending()) {
+    host_interrupt_clear();
+    fail("interrupted", "interrupted; the call was abandoned");
+  }
+  if (err == dd_OutOfMemory)
+    fail("outOfMemory", "out of memory; the call was abandoned");
+  if (err == dd_NoError) return;
+  dd_WriteErrorMessages(stdout, err);
+  if (fatal) fail("library", library_error);
+}
+
+}  // namespace gw
 
 extern "C" void mexFunction(int nlhs, mxArray *plhs[], int nrhs,
                             const mxArray *prhs[])
 {
+  static bool hooked = false;
+  if (!hooked) {
+    // The library's text then reaches the command window, and evalc.
+    dd_SetOutputHook(output_hook, nullptr);
+    hooked = true;
+  }
   const char *id = nullptr;
   const char *message = nullptr;
   try {
@@ -82,9 +292,14 @@ extern "C" void mexFunction(int nlhs, mxArray *plhs[], int nrhs,
     id = host_copy(f.id);
     message = host_copy(f.message);
   } catch (const std::bad_alloc &) {
-    id = host_copy(std::string("zonix:") + gw::current_command() +
-                   ":outOfMemory");
-    message = "out of memory";
+    id = host_copy(std::string("zonix:") + running + ":outOfMemory");
+    message = "out of memory; the call was abandoned";
+  } catch (const std::exception &e) {
+    id = host_copy(std::string("zonix:") + running + ":internal");
+    message = host_copy(std::string("internal error: ") + e.what());
+  } catch (...) {
+    id = host_copy(std::string("zonix:") + running + ":internal");
+    message = "internal error";
   }
   // Raised here, after every handler scope has released its records.
   if (id) mexErrMsgIdAndTxt(id, "%s", message);

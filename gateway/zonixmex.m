@@ -10,11 +10,24 @@
 %   V struct: the convex hull of the rows of V plus the cone of the rows of R.
 %     V    p x d double (points)
 %     R    q x d double, optional (rays, same width as V)
+%     lin  optional: the rays that are lines (both directions), numbered
+%          after the points (p+1..p+q), or as vpos and rpos number them
 %   A V struct returned by the module also carries
-%     vpos, rpos  row numbers of each point and ray (points come first)
-%     lin         row numbers of the rows that are lines (both directions)
+%     vpos, rpos  row numbers of each point and ray
+%     lin         row numbers of the rows that are lines, so that the
+%                 struct can be given back as it is
 %
-%   All numbers must be finite, in real full double arrays.
+%   All numbers must be finite, in real full double arrays, and structs
+%   1x1.  lin is a row or column of valid row numbers; anything else is
+%   the error zonix:<command>:badLin.
+%
+%   Options: every command that computes takes a struct as an optional
+%   last argument, for example zonixmex('extreme', H, struct('progress', true)).
+%     progress    true: print an iteration line a few times a second
+%                 (default false)
+%     arithmetic  'double' or 'auto' (the default, double here); 'exact'
+%                 is not available in this build
+%   Ctrl-C ends a computing call with the error zonix:<command>:interrupted.
 %
 %   Commands
 %
@@ -24,14 +37,13 @@
 %
 %   H2 = zonixmex('copy_h', H)
 %     H struct in, the same H struct out after a trip through the library:
-%     lin sorted, repeats dropped, entries above the row count skipped with
-%     the warning "Error in the lineality vector ".
+%     lin sorted, repeats dropped.
 %       H  = struct('A', [1 0; -1 0; 0 1; 0 -1], 'B', [1; 0; 1; 0]);
 %       H2 = zonixmex('copy_h', H)     % H2.A, H2.B as given, H2.lin = []
 %
 %   P2 = zonixmex('copy_v', P)
 %     V struct in, V struct out: points in V with their row numbers vpos
-%     (1..p), rays in R with rpos (p+1..p+q), lin empty.
+%     (1..p), rays in R with rpos (p+1..p+q), lines in lin.
 %       P  = struct('V', [1 2; 3 4], 'R', [0 1]);
 %       P2 = zonixmex('copy_v', P)     % P2.vpos = [1; 2], P2.rpos = 3
 %
@@ -92,6 +104,32 @@
 %       H = struct('A', [1 0; 0 1; -1 0; 0 -1], 'B', [1; 1; 0; 0]);
 %       S = zonixmex('find_interior', H)  % S.xopt = [0.5; 0.5; 0.5]
 %
+%   P2 = zonixmex('project', H, cols)
+%   P2 = zonixmex('project', H, cols, struct('method', 'fourier'))
+%     H struct in, H struct out over the variables not listed in cols
+%     (1-based, any order, no repeats), in their original order: the
+%     projection of H onto them.  Variables that occur in an equation of
+%     H.lin are eliminated by substituting the equation.  Options: method
+%     'block' (default) or 'fourier' (Fourier-Motzkin, one variable at a
+%     time); reduce true (default: redundant rows removed) or false.
+%       C  = struct('A', [eye(3); -eye(3)], 'B', [1; 1; 1; 0; 0; 0]);
+%       P2 = zonixmex('project', C, 3)   % the unit square, 4 rows
+%
+%   L = zonixmex('linearity', P)
+%     H or V struct in, the sorted row of its implicit linearities: for H
+%     the inequalities that hold with equality on the whole polyhedron
+%     (rows already in lin are not listed), for V the generators whose
+%     negatives are generated.
+%       L = zonixmex('linearity', struct('A', [1; -1], 'B', [0; 0]))  % [1 2]
+%
+%   S = zonixmex('strong_redundancy', P)
+%   [S, W] = zonixmex('strong_redundancy', P)
+%     H or V struct in, the sorted row of its strongly redundant rows: for
+%     H the inequalities whose hyperplane misses the polyhedron, for V the
+%     generators in the relative interior of the others.  W{k} lists the
+%     rows weakly adjacent to row k (like the cells of 'adjacency').
+%       S = zonixmex('strong_redundancy', struct('A', [1; 1; -1], 'B', [1; 2; 0]))  % 2
+%
 %   When the library reports an error, its message is printed on standard
 %   output and the command fails with "ZONIX returned an error, see
 %   above(!) for details" (identifier zonix:<command>:library).
@@ -116,9 +154,9 @@
 %       LP = struct('A', [-1 0; 0 -1; 1 1], 'B', [0; 0; 1], 'obj', [1 2]);
 %       S  = zonixmex('solve_lp', LP)    % S.xopt = [0; 0], S.objlp = 0
 %
-%   Errors carry identifiers zonix:<command>:<what>, for example
-%   zonix:copy_h:usage for wrong argument counts or a struct of the wrong
-%   kind, zonix:copy_h:fieldType for a field that is not a real full double
-%   array, zonix:copy_v:columnMismatch when R and V differ in width,
-%   zonix:solve_lp:lpMatrix and zonix:solve_lp:lpObjective for an LP struct
-%   without usable A, B or obj.
+%   Errors carry identifiers zonix:<command>:<what>: usage (argument counts,
+%   a struct of the wrong kind), fieldType (not a real full double array),
+%   nonFinite, structArray, columnMismatch (R and V differ in width),
+%   badLin, badCols, badOption, lpMatrix, lpObjective, library,
+%   interrupted, outOfMemory (also before starting, when the storage a
+%   call needs cannot fit).

@@ -1,5 +1,6 @@
 // Projection of H-representations: Fourier-Motzkin elimination of the last
 // variable, and block elimination through the cone of multipliers.
+#include <limits>
 #include <vector>
 
 #include "zonixcore.h"
@@ -55,8 +56,18 @@ dd_MatrixPtr dd_FourierElimination(dd_MatrixPtr M, dd_ErrorType *error)
     else
       zero.push_back(i);
   }
-  const auto count = static_cast<dd_rowrange>(zero.size() + pos.size() * neg.size());
-  dd_MatrixPtr R = dd_CreateMatrix(count, d - 1);
+  // Row counts are 32-bit: more combinations than that cannot be stored.
+  const double rows = static_cast<double>(zero.size()) +
+                      static_cast<double>(pos.size()) * static_cast<double>(neg.size());
+  if (rows > static_cast<double>(std::numeric_limits<dd_rowrange>::max())) {
+    *error = dd_OutOfMemory;
+    return nullptr;
+  }
+  dd_MatrixPtr R = dd_CreateMatrix(static_cast<dd_rowrange>(rows), d - 1);
+  if (R == nullptr) {
+    *error = dd_OutOfMemory;
+    return nullptr;
+  }
   R->representation = M->representation;
   R->numbtype = M->numbtype;
   R->objective = M->objective;
@@ -66,7 +77,13 @@ dd_MatrixPtr dd_FourierElimination(dd_MatrixPtr M, dd_ErrorType *error)
   for (dd_rowrange i : zero) dd_CopyArow(R->matrix[r++], M->matrix[i], d - 1);
   mytype t;
   ddd_init(t);
-  for (dd_rowrange p : pos)
+  for (dd_rowrange p : pos) {
+    if (dd_CancelRequested()) {
+      ddd_clear(t);
+      dd_FreeMatrix(R);
+      *error = dd_Interrupted;
+      return nullptr;
+    }
     for (dd_rowrange n : neg) {
       // Multipliers -a_n and a_p cancel the last entry; both positive.
       ddd_neg(t, M->matrix[n][d - 1]);
@@ -76,6 +93,7 @@ dd_MatrixPtr dd_FourierElimination(dd_MatrixPtr M, dd_ErrorType *error)
                       M->matrix[p][d - 1]);
       dd_Normalize(d - 1, row);
     }
+  }
   ddd_clear(t);
   return R;
 }

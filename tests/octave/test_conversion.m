@@ -1,151 +1,82 @@
 function test_conversion()
-  % The double description commands on small polytopes whose answers are
-  % known by hand.
-  square_to_corners();
-  corners_to_square();
-  centre_is_dropped();
-  corner_adjacency();
-  input_adjacency();
-  unbounded_and_lines();
-  argument_checks();
-  library_errors();
-end
-
-function S = unit_square()
+  % The double description commands and the copies on polyhedra whose
+  % answers are known by hand; lines and equations both ways; the text
+  % the module and the library print, and the options.
   S = struct('A', [1 0; 0 1; -1 0; 0 -1], 'B', [1; 1; 0; 0]);
-end
-
-function rows = sortrows_tol(X)
-  rows = sortrows(round(X * 1e9) / 1e9);
-end
-
-function square_to_corners()
-  P = zonixmex('extreme', unit_square());
+  corners = [0 0; 0 1; 1 0; 1 1];
+  P = zonixmex('extreme', S);
   assert(isequal(fieldnames(P), {'V'; 'R'; 'rpos'; 'vpos'; 'lin'}));
-  assert(isequal(sortrows_tol(P.V), [0 0; 0 1; 1 0; 1 1]));
-  assert(isempty(P.R) && isempty(P.rpos) && isempty(P.lin));
-  assert(isequal(P.vpos, (1:4)'));
-end
+  assert(isequal(snap(P.V), corners) && isempty(P.R) && isequal(P.vpos, (1:4)'));
+  H = zonixmex('hull', struct('V', corners));
+  assert(isequal(fieldnames(H), {'A'; 'B'; 'lin'}) && isequal(facets(H), facets(S)));
+  P = zonixmex('v_hull_extreme', struct('V', [corners; 0.5 0.5]));
+  assert(isequal(snap(P.V), corners) && isequal(P.vpos, (1:4)') && isempty(P.rpos));
 
-% Each row of A*x <= B scaled so that its largest |entry| is 1.
-function rows = facets(H)
-  F = [H.A H.B];
-  F = F ./ max(abs(F), [], 2);
-  rows = sortrows_tol(F);
-end
-
-function corners_to_square()
-  H = zonixmex('hull', struct('V', [0 0; 1 0; 0 1; 1 1]));
-  assert(isequal(fieldnames(H), {'A'; 'B'; 'lin'}));
-  assert(isequal(facets(H), facets(unit_square())));
-  assert(isempty(H.lin));
-  % A lin field of a V struct is not read.
-  H2 = zonixmex('hull', struct('V', [0 0; 1 0; 0 1; 1 1], 'lin', [1 2]));
-  assert(isequal(facets(H2), facets(H)) && isempty(H2.lin));
-end
-
-function centre_is_dropped()
-  P = zonixmex('v_hull_extreme', struct('V', [0 0; 1 0; 0 1; 1 1; 0.5 0.5]));
-  assert(isequal(sortrows_tol(P.V), [0 0; 0 1; 1 0; 1 1]));
-  assert(isequal(P.vpos, (1:4)') && isempty(P.rpos));
-  % The hull of the five points has the square's four facets.
-  H = zonixmex('hull', struct('V', [0 0; 1 0; 0 1; 1 1; 0.5 0.5]));
-  assert(isequal(facets(H), facets(unit_square())));
-end
-
-function corner_adjacency()
-  [P, adj] = zonixmex('adj_extreme', unit_square());
-  assert(iscell(adj) && isequal(size(adj), [4 1]));
-  for k = 1:4
-    assert(numel(adj{k}) == 2 && ~any(adj{k} == k));
-    % Neighbours of a corner differ from it in exactly one coordinate.
-    for j = adj{k}
-      assert(sum(abs(P.V(k, :) - P.V(j, :)) > 0.5) == 1);
-    end
-  end
-  % 3-cube: every vertex has three neighbours.
+  % 3-cube: eight vertices, each adjacent to the three that differ in one
+  % coordinate; square corners in cyclic order are a 4-cycle.
   C = struct('A', [eye(3); -eye(3)], 'B', [ones(3, 1); zeros(3, 1)]);
   [P, adj] = zonixmex('adj_extreme', C);
-  assert(size(P.V, 1) == 8 && all(cellfun(@numel, adj) == 3));
-end
+  assert(size(P.V, 1) == 8 && isequal(size(adj), [8 1]));
+  for k = 1:8
+    assert(isequal(sort(adj{k}), find(sum(abs(P.V - P.V(k, :)), 2) == 1)'));
+  end
+  adj = zonixmex('adjacency', struct('V', [0 0; 1 0; 1 1; 0 1; 0.5 0.5]));
+  assert(isequal(adj, {[2 4]; [1 3]; [2 4]; [1 3]; zeros(1, 0)}));
 
-function input_adjacency()
-  % Square corners in the order (0,0), (1,0), (1,1), (0,1): a 4-cycle.
-  adj = zonixmex('adjacency', struct('V', [0 0; 1 0; 1 1; 0 1]));
-  assert(isequal(adj, {[2 4]; [1 3]; [2 4]; [1 3]}));
-  % Triangle plus an interior point: the interior point is adjacent to none
-  % of the others and the triangle's corners are pairwise adjacent.
-  adj = zonixmex('adjacency', struct('V', [0 0; 4 0; 0 4; 1 1]));
-  assert(isequal(adj(1:3), {[2 3]; [1 3]; [1 2]}) && isempty(adj{4}));
-end
-
-function unbounded_and_lines()
-  % The quadrant x, y >= 0 has B = 0, so it is taken as a cone: no point,
-  % the two axis rays.
+  % Unbounded: the quadrant is a cone (B = 0); moved, it has a vertex.
   P = zonixmex('extreme', struct('A', -eye(2), 'B', [0; 0]));
-  assert(isempty(P.V) && isempty(P.vpos));
-  R = P.R ./ max(abs(P.R), [], 2);
-  assert(isequal(sortrows_tol(R), [0 1; 1 0]));
-  % The same quadrant moved to (1, 2): one vertex and the two rays.
+  assert(isempty(P.V) && isequal(snap(P.R ./ max(abs(P.R), [], 2)), [0 1; 1 0]));
   P = zonixmex('extreme', struct('A', -eye(2), 'B', [-1; -2]));
   assert(isequal(P.V, [1 2]) && size(P.R, 1) == 2);
-  % The half-plane x <= 1: a point on x = 1, the ray -x, and the line y.
-  P = zonixmex('extreme', struct('A', [1 0], 'B', 1));
-  assert(size(P.V, 1) == 1 && abs(P.V(1) - 1) < 1e-9);
-  assert(numel(P.lin) == 1);
-  k = find(P.rpos == P.lin);
-  assert(numel(k) == 1);
-  line = P.R(k, :);
-  assert(abs(line(1)) < 1e-9 && abs(line(2)) > 0);
-  other = P.R(setdiff(1:2, k), :);
-  assert(other(1) < 0 && abs(other(2)) < 1e-9);
-  % An equation: the segment {x + y = 1, x, y >= 0}.
+  % The half-plane x <= 1 has a line; it survives the way back and forth.
+  w = zonixmex('extreme', struct('A', [1 0], 'B', 1));
+  k = find(w.rpos == w.lin);
+  assert(numel(w.lin) == 1 && numel(k) == 1 && w.R(k, 1) == 0);
+  H = zonixmex('hull', w);
+  keep = any(H.A ~= 0, 2);  % rows 0 <= b (b >= 0) say nothing
+  assert(all(H.B(~keep) >= 0) && isempty(H.lin));
+  assert(isequal(facets(struct('A', H.A(keep, :), 'B', H.B(keep))), [1 0 1]));
+  % Rays given as lines by row number (points first) also make the plane.
+  H = zonixmex('hull', struct('V', [0 0], 'R', [1 0; 0 1], 'lin', [2 3]));
+  assert(all(H.A(:) == 0) && all(H.B >= 0) && isempty(H.lin));
+  % An equation: the segment x + y = 1, x, y >= 0, given as a column lin.
   P = zonixmex('extreme', struct('A', [1 1; -1 0; 0 -1], 'B', [1; 0; 0], 'lin', 1));
-  assert(isequal(sortrows_tol(P.V), [0 1; 1 0]) && isempty(P.R));
-end
+  assert(isequal(snap(P.V), [0 1; 1 0]) && isempty(P.R));
 
-function argument_checks()
-  H = unit_square();
-  V = struct('V', [0 0; 1 0; 0 1]);
-  cases = { ...
-    'hull', 'hull expects a V input struct and produces an H output struct', V; ...
-    'extreme', 'extreme expects an H input struct and produces a V output struct', H; ...
-    'v_hull_extreme', 'v_hull_extreme expects a V input struct and produces a V output struct', V; ...
-    'adjacency', 'adjacency expects a V input struct and produces the adjacency cell array of its rows', V};
-  for k = 1:rows(cases)
-    [cmd, msg, arg] = cases{k, :};
-    id = ['zonix:' cmd ':usage'];
-    expect_zonix_error(id, msg, 0, cmd, arg);          % no output
-    expect_zonix_error(id, msg, 2, cmd, arg);          % two outputs
-    expect_zonix_error(id, msg, 1, cmd);               % no input
-    expect_zonix_error(id, msg, 1, cmd, arg, arg);     % two inputs
-    expect_zonix_error(id, msg, 1, cmd, [1 2 3]);      % not a struct
-    expect_zonix_error(id, msg, 1, cmd, struct('x', 1));  % converts to nothing
+  % Copies: numbers bit for bit, lin sorted without repeats (a column is
+  % read as the rows it names), lines of V structs kept.
+  A = [0.1 -2.5e-300; 1e300 -7; 1/3 0];
+  H = zonixmex('copy_h', struct('A', A, 'B', [-0.3; 4e-20; 1], 'lin', [3; 1; 3]));
+  assert(isequal(H.A, A) && isequal(H.B, [-0.3; 4e-20; 1]) && isequal(H.lin, [1 3]));
+  assert(~any(1 ./ H.A(:) == -Inf), 'a zero came back as -0');
+  H = zonixmex('copy_h', struct('A', zeros(0, 3), 'B', zeros(0, 1), 'lin', []));
+  assert(isequal(size(H.A), [0 3]) && isempty(H.lin));
+  P = zonixmex('copy_v', struct('V', [1 2; 3 4], 'R', [0 1; 2 2], 'lin', 4));
+  assert(isequal(P.V, [1 2; 3 4]) && isequal(P.R, [0 1; 2 2]));
+  assert(isequal(P.vpos, [1; 2]) && isequal(P.rpos, [3; 4]) && isequal(P.lin, 4));
+  P = zonixmex('copy_v', struct('V', [], 'R', zeros(0, 5)));
+  assert(isempty(P.V) && isempty(P.R));
+
+  % Text: "version"; the library's error message reaches evalc.
+  assert(strcmp(evalc('zonixmex(''version'', 1, {})'), sprintf('Version 1.0\n')));
+  out = evalc('try, x = zonixmex(''hull'', struct(''V'', zeros(0, 2))); catch, end');
+  assert(~isempty(strfind(out, 'V-representation is empty')), 'evalc saw "%s"', out);
+  % Options: progress lines, and the arithmetic that this build has.
+  out = evalc('P = zonixmex(''extreme'', C, struct(''progress'', true));');
+  assert(~isempty(regexp(out, 'extreme: iteration \d+ of \d+, \d+ rays', 'once')), out);
+  assert(isempty(evalc('P = zonixmex(''extreme'', C, struct(''progress'', false));')));
+  for a = {'double', 'auto'}
+    Q = zonixmex('extreme', C, struct('arithmetic', a{1}, 'progress', 0));
+    assert(isequal(Q, P));
   end
-  msg = ['adj_extreme expects an H input struct and produces a V output ' ...
-         'struct and the adjacency struct'];
-  expect_zonix_error('zonix:adj_extreme:usage', msg, 1, 'adj_extreme', H);
-  expect_zonix_error('zonix:adj_extreme:usage', msg, 2, 'adj_extreme', V);
-  % The input checks of the struct conversions apply here too.
-  expect_zonix_error('zonix:extreme:nonFinite', ...
-      zonix_error_text_of('extreme', struct('A', [1 NaN], 'B', 1)), 1, ...
-      'extreme', struct('A', [1 NaN], 'B', 1));
 end
 
-function text = zonix_error_text_of(cmd, arg)
-  try
-    out = zonixmex(cmd, arg);
-    text = '';
-  catch err
-    text = zonix_error_text(err.message);
-  end
-  assert(~isempty(strfind(text, 'A')), 'the message names the field');
+function X = snap(X)
+  X = sortrows(round(X * 1e9) / 1e9);
 end
 
-function library_errors()
-  msg = 'ZONIX returned an error, see above(!) for details';
-  % No points at all: the library refuses an empty V-representation.
-  expect_zonix_error('zonix:hull:library', msg, 1, 'hull', struct('V', zeros(0, 2)));
-  expect_zonix_error('zonix:v_hull_extreme:library', msg, 1, 'v_hull_extreme', ...
-                     struct('V', zeros(0, 2)));
+% The rows of [A B], each scaled to largest |entry| 1, sorted.
+function F = facets(H)
+  F = [H.A H.B];
+  F = snap(F ./ max(abs(F), [], 2));
 end
