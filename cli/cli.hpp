@@ -19,6 +19,22 @@ namespace zonix::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitComputation = 1;  // the library reported an error
 inline constexpr int kExitUsage = 2;        // bad command line or input file
+inline constexpr int kExitInterrupted = 130;  // 128 + SIGINT, as shells report it
+
+// Thrown when SIGINT has asked the run to stop; main reports it.  Files
+// being written are removed on the way, so their previous contents stay.
+struct Interrupted {};
+
+// Thrown, once the message is out, to end the command with status.
+struct Failed {
+  int status;
+};
+
+// SIGINT asks the library's loops to stop (through its cancel hook) and
+// makes stop_if_interrupted throw; a second SIGINT ends the process at
+// once, removing the file being written.
+void install_interrupt_handler();
+void stop_if_interrupted();
 
 // ---- command lines ------------------------------------------------------
 
@@ -56,8 +72,9 @@ void complain(std::string_view what, std::string_view text);
 // The name under which the input is mentioned in messages.
 std::string display_name(const std::string &file);
 
-// Reads the representation in file; on failure says why (naming the file)
-// and returns null.
+// Reads the representation in file; on failure says why (naming the file
+// and the line) and returns null.  Throws Failed{kExitComputation}, having
+// said so, for a matrix whose computations cannot fit in memory here.
 Matrix read_input(const std::string &file);
 
 // Where a subcommand writes: -o FILE, "-" for standard output, otherwise
@@ -65,7 +82,10 @@ Matrix read_input(const std::string &file);
 // dd_SetWriteFileName derives from the input name with code.
 std::string output_name(const Args &args, char code, dd_RepresentationType rep);
 
-// An output stream opened for name ("-" is standard output).
+// An output stream opened for name ("-" is standard output).  A regular
+// file is written under a temporary name in its folder and renamed over
+// name only when complete, so an error or an interrupt leaves the previous
+// file as it was.
 class Output {
  public:
   // Opens name; on failure says why and stays closed.
@@ -75,11 +95,15 @@ class Output {
   Output &operator=(const Output &) = delete;
   FILE *get() const { return f_; }
   bool ok() const { return f_ != nullptr; }
-  // Closes the stream; false (and a message) when writing failed.
+  // Closes the stream and puts the file in place; false (and a message)
+  // when writing failed.  Throws Interrupted after SIGINT.
   bool finish(bool quiet);
 
  private:
+  void discard();
   std::string name_;
+  std::string target_;  // the file replaced: name_, or where its link points
+  std::string temp_;    // empty when writing to name_ directly
   FILE *f_ = nullptr;
 };
 

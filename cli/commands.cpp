@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,7 @@ int usage_error(std::string_view command, std::string_view text)
 
 int computation_error(const Args &args, dd_ErrorType err)
 {
+  if (err == dd_Interrupted) throw Interrupted{};
   complain(display_name(args.file), error_text(err));
   return kExitComputation;
 }
@@ -101,48 +101,6 @@ std::optional<OrderChoice> parse_order(std::string_view text)
   return c;
 }
 
-// The double description run with a chosen seed for the random order.  The
-// library's drivers always seed with 1, so this one loads the cone itself
-// and sets the seed before the row order is computed, following the steps
-// of dd_DDMatrix2Poly2.
-Polyhedra convert_seeded(dd_MatrixPtr M, unsigned int seed, dd_ErrorType *err)
-{
-  *err = dd_NoError;
-  const dd_rowrange m = M->rowsize;
-  const dd_colrange d = M->colsize;
-  Polyhedra poly(dd_CreatePolyhedraData(m, d));
-  poly->representation = M->representation;
-  poly->homogeneous = dd_TRUE;
-  for (dd_rowrange i = 1; i <= m; ++i) {
-    if (set_member(i, M->linset)) poly->EqualityIndex[i] = 1;
-    for (dd_colrange j = 1; j <= d; ++j) {
-      ddd_set(poly->A[i - 1][j - 1], M->matrix[i - 1][j - 1]);
-      if (j == 1 && dd_Nonzero(M->matrix[i - 1][0])) poly->homogeneous = dd_FALSE;
-    }
-  }
-  dd_ConePtr cone = dd_ConeDataLoad(poly.get());
-  cone->HalfspaceOrder = dd_RandomRow;
-  cone->rseed = seed;
-  std::time(&cone->starttime);
-  if (d < 1) {
-    cone->Error = *err = dd_ImproperInputFormat;
-  } else {
-    dd_DDInit(cone);
-    if (poly->representation == dd_Generator && m <= 0) {
-      cone->Error = *err = dd_EmptyVrepresentation;
-    } else {
-      dd_boolean found = dd_FALSE;
-      dd_FindInitialRays(cone, &found);
-      if (found) {
-        dd_InitialDataSetup(cone);
-        dd_DDMain(cone);
-      }
-    }
-  }
-  std::time(&cone->endtime);
-  return poly;
-}
-
 struct ExtraFile {
   const char *flag;
   char code;
@@ -171,10 +129,8 @@ int run_convert(const Args &args)
   Polyhedra poly;
   {
     ProgressLine progress(progress_wanted(args));
-    if (order.seeded)
-      poly = convert_seeded(M.get(), order.seed, &err);
-    else
-      poly = Polyhedra(dd_DDMatrix2Poly2(M.get(), order.order, &err));
+    poly = Polyhedra(order.seeded ? dd_DDMatrix2PolySeeded(M.get(), order.order, order.seed, &err)
+                                  : dd_DDMatrix2Poly2(M.get(), order.order, &err));
   }
   if (err != dd_NoError) return computation_error(args, err);
   Matrix result(poly->representation == dd_Inequality ? dd_CopyGenerators(poly.get())
@@ -225,6 +181,27 @@ int run_convert(const Args &args)
 
 // ---- lp ------------------------------------------------------------------------------
 
+// Whether the LP of M, solved as lp, has no feasible point.  A dual
+// inconsistent answer proves an unbounded objective only on a feasible
+// set, so then the constraints alone are tried (objective 0); when they
+// are inconsistent, lp takes that verdict and its certificate, which
+// involves the constraint rows only.
+bool no_feasible_point(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
+{
+  if (lp->LPS == dd_Inconsistent || lp->LPS == dd_StrucInconsistent) return true;
+  if (lp->LPS != dd_DualInconsistent && lp->LPS != dd_StrucDualInconsistent) return false;
+  Matrix F(dd_MatrixCopy(M));
+  for (dd_colrange j = 0; j < F->colsize; ++j) ddd_set_d(F->rowvec[j], 0.0);
+  LP flp(dd_Matrix2LP(F.get(), err));
+  if (*err == dd_NoError) dd_LPSolve(flp.get(), solver, err);
+  if (*err != dd_NoError || flp->LPS != dd_Inconsistent) return false;
+  lp->LPS = dd_Inconsistent;
+  lp->re = flp->re;
+  for (dd_colrange j = 0; j <= lp->d; ++j) lp->nbindex[j] = flp->nbindex[j];
+  for (dd_colrange j = 0; j < lp->d; ++j) ddd_set(lp->dsol[j], flp->dsol[j]);
+  return true;
+}
+
 int run_lp(const Args &args)
 {
   dd_LPSolverType solver = dd_DualSimplex;
@@ -245,9 +222,11 @@ int run_lp(const Args &args)
   dd_ErrorType err = dd_NoError;
   LP lp(dd_Matrix2LP(M.get(), &err));
   if (err == dd_NoError) dd_LPSolve(lp.get(), solver, &err);
+  const bool infeasible = err == dd_NoError && no_feasible_point(M.get(), lp.get(), solver, &err);
   Output out(output_name(args, 's', M->representation));
   if (!out.ok()) return kExitUsage;
   dd_WriteLPResult(out.get(), lp.get(), err);
+  if (infeasible) std::fputs("* no feasible solution: the constraints are inconsistent.\n", out.get());
   if (!out.finish(args.has("--quiet"))) return kExitUsage;
   if (err != dd_NoError) return computation_error(args, err);
   return kExitOk;

@@ -2,6 +2,7 @@
 // subcommands; each reads a representation file and writes its result.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "cli.hpp"
@@ -31,8 +32,9 @@ void print_help()
   std::printf("%.*s", static_cast<int>(common.size()), common.data());
   std::printf(
       "\n"
-      "Exit status: 0 on success, 1 when the computation reports an error,\n"
-      "2 for a bad command line or input file.\n");
+      "Exit status: 0 on success, 1 when the computation reports an error or\n"
+      "runs out of memory, 2 for a bad command line or input file, 130 when\n"
+      "interrupted (SIGINT; the files being written are left as they were).\n");
 }
 
 void print_version()
@@ -78,7 +80,20 @@ int main(int argc, char **argv)
                    "Try 'zonix %s --help'.\n", argv[1], argv[1]);
       return kExitUsage;
     }
-    const int status = c.run(args);
+    install_interrupt_handler();
+    int status = kExitOk;
+    try {
+      status = c.run(args);
+    } catch (const Interrupted &) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "zonix %s: interrupted (no partial file written).\n", argv[1]);
+      return kExitInterrupted;
+    } catch (const Failed &f) {
+      return f.status;
+    } catch (const std::bad_alloc &) {
+      complain(args.file == "-" ? "(standard input)" : args.file, error_text(dd_OutOfMemory));
+      return kExitComputation;
+    }
     std::fflush(stdout);
     return status;
   }

@@ -1,11 +1,16 @@
-// Command lines, files and the progress line of the zonix tool.
+// Command lines, files, interrupts and the progress line of the zonix tool.
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "cli.hpp"
 
@@ -46,7 +51,81 @@ double seconds_now()
 constexpr double kProgressDelay = 1.0;
 constexpr double kProgressInterval = 0.25;
 
+// SIGINTs received, and the temporary file being written, which a second
+// SIGINT removes before ending the process.
+volatile std::sig_atomic_t g_interrupts = 0;
+char g_pending[PATH_MAX];
+volatile std::sig_atomic_t g_pending_set = 0;
+
+extern "C" void on_sigint(int)
+{
+  if (g_interrupts != 0) {
+    if (g_pending_set != 0) unlink(g_pending);
+    _exit(kExitInterrupted);
+  }
+  g_interrupts = 1;
+}
+
+int cancel_requested(void *) { return g_interrupts != 0 ? 1 : 0; }
+
+void set_pending(const std::string &temp)
+{
+  g_pending_set = 0;
+  if (temp.empty() || temp.size() >= sizeof g_pending) return;
+  std::memcpy(g_pending, temp.c_str(), temp.size() + 1);
+  g_pending_set = 1;
+}
+
+// The least memory a conversion, LP or query of an m x d matrix takes:
+// the basis and its saved copy (d x d each) beside two copies of the rows.
+double bytes_needed(double m, double d)
+{
+  return static_cast<double>(sizeof(mytype)) * (2.0 * d * d + 2.0 * (m + 2.0) * d);
+}
+
+// Physical memory, or the address-space limit when that is lower.
+double bytes_available()
+{
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page = sysconf(_SC_PAGE_SIZE);
+  double bytes = pages > 0 && page > 0 ? static_cast<double>(pages) * static_cast<double>(page)
+                                       : 1e300;
+  rlimit rl{};
+  if (getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
+    bytes = std::min(bytes, static_cast<double>(rl.rlim_cur));
+  return bytes;
+}
+
+// name itself, or the file a symbolic link name points at; the temporary
+// file must be made beside what is finally replaced.
+std::string write_target(const std::string &name)
+{
+  struct stat st {};
+  if (lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return name;
+  char *real = realpath(name.c_str(), nullptr);
+  if (real == nullptr) return name;
+  std::string target(real);
+  std::free(real);
+  return target;
+}
+
 }  // namespace
+
+void install_interrupt_handler()
+{
+  struct sigaction sa {};
+  sa.sa_handler = on_sigint;
+  sigemptyset(&sa.sa_mask);
+  // Writes in progress go on; the interrupt is honoured between steps.
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &sa, nullptr);
+  dd_SetCancelHook(cancel_requested, nullptr);
+}
+
+void stop_if_interrupted()
+{
+  if (g_interrupts != 0) throw Interrupted{};
+}
 
 bool Args::has(std::string_view flag) const
 {
@@ -127,7 +206,8 @@ Matrix read_input(const std::string &file)
     return nullptr;
   }
   dd_ErrorType err = dd_NoError;
-  Matrix M(dd_PolyFile2Matrix(f, &err));
+  char why[256] = "";
+  Matrix M(dd_PolyFile2Matrix2(f, &err, why, sizeof why));
   const bool read_error = std::ferror(f) != 0;
   if (f != stdin) std::fclose(f);
   if (read_error) {
@@ -135,8 +215,23 @@ Matrix read_input(const std::string &file)
     return nullptr;
   }
   if (err != dd_NoError || M == nullptr) {
-    complain(display_name(file), error_text(err != dd_NoError ? err : dd_ImproperInputFormat));
+    // The first line of the library's message, then where and why.
+    std::string text = error_text(err != dd_NoError ? err : dd_ImproperInputFormat);
+    text = text.substr(0, text.find('\n'));
+    complain(display_name(file), text);
+    if (why[0] != '\0') complain(display_name(file), why);
     return nullptr;
+  }
+  const double need = bytes_needed(static_cast<double>(M->rowsize), static_cast<double>(M->colsize));
+  if (const double have = bytes_available(); need > have) {
+    constexpr double kGiB = 1024.0 * 1024.0 * 1024.0;
+    complain(display_name(file), error_text(dd_OutOfMemory));
+    char detail[160];
+    std::snprintf(detail, sizeof detail,
+                  "a %ld x %ld matrix needs at least %.1f GiB, more than the %.1f GiB here",
+                  M->rowsize, M->colsize, need / kGiB, have / kGiB);
+    complain(display_name(file), detail);
+    throw Failed{kExitComputation};
   }
   return M;
 }
@@ -154,17 +249,54 @@ std::string output_name(const Args &args, char code, dd_RepresentationType rep)
 
 Output::Output(const std::string &name) : name_(name)
 {
+  // Nothing is written once the run has been asked to stop.
+  stop_if_interrupted();
   if (name == "-") {
     f_ = stdout;
     return;
   }
-  f_ = std::fopen(name.c_str(), "w");
+  const std::string target = write_target(name);
+  struct stat st {};
+  if (stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    // A device or a pipe (/dev/null, say) is written as it is.
+    f_ = std::fopen(target.c_str(), "w");
+  } else {
+    const auto slash = target.rfind('/');
+    std::string temp = slash == std::string::npos
+                           ? "." + target
+                           : target.substr(0, slash + 1) + "." + target.substr(slash + 1);
+    temp += ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd >= 0) {
+      // The permissions a file made by fopen would have.
+      const mode_t mask = umask(0);
+      umask(mask);
+      fchmod(fd, 0666 & ~mask);
+      f_ = fdopen(fd, "w");
+      if (f_ == nullptr) {
+        close(fd);
+        unlink(temp.c_str());
+      } else {
+        temp_ = temp;
+        target_ = target;
+        set_pending(temp_);
+      }
+    }
+  }
   if (f_ == nullptr) complain(name, std::string("cannot open for writing: ") + std::strerror(errno));
 }
 
-Output::~Output()
+Output::~Output() { discard(); }
+
+void Output::discard()
 {
   if (f_ != nullptr && f_ != stdout) std::fclose(f_);
+  f_ = nullptr;
+  if (!temp_.empty()) {
+    g_pending_set = 0;
+    unlink(temp_.c_str());
+    temp_.clear();
+  }
 }
 
 bool Output::finish(bool quiet)
@@ -174,8 +306,19 @@ bool Output::finish(bool quiet)
   if (f_ != stdout) ok = std::fclose(f_) == 0 && ok;
   f_ = nullptr;
   if (!ok) {
+    discard();
     complain(name_ == "-" ? std::string("(standard output)") : name_, "write error");
     return false;
+  }
+  stop_if_interrupted();
+  if (!temp_.empty()) {
+    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+      complain(name_, std::string("cannot replace: ") + std::strerror(errno));
+      discard();
+      return false;
+    }
+    g_pending_set = 0;
+    temp_.clear();
   }
   if (!quiet && name_ != "-") std::fprintf(stderr, "zonix: wrote %s\n", name_.c_str());
   return true;

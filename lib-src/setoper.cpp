@@ -1,13 +1,15 @@
-// Bit sets: word 0 is the ground size, then 32 elements per word.
+// Bit sets: word 0 is the ground size, then set_word_bits elements per word.
 #include "setoper.h"
 
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
 
+#include "zonixio.h"
+
 namespace {
 
-constexpr unsigned kWordBits = 32;
+constexpr unsigned long kWordBits = set_word_bits;
 
 // Data words 1..B-1 of a set, B from its own ground size.
 inline long blocks_of(const uint32_t *set)
@@ -18,11 +20,11 @@ inline long blocks_of(const uint32_t *set)
 // Element e as (word index, mask); e must already be known to lie in 1..n.
 inline long word_of(long elem)
 {
-  return static_cast<long>((static_cast<unsigned long>(elem) - 1) >> 5) + 1;
+  return static_cast<long>((static_cast<unsigned long>(elem) - 1) / kWordBits) + 1;
 }
 inline uint32_t mask_of(long elem)
 {
-  return uint32_t{1} << ((static_cast<unsigned long>(elem) - 1) & 31u);
+  return uint32_t{1} << ((static_cast<unsigned long>(elem) - 1) % kWordBits);
 }
 
 // Element 0 and negatives wrap to huge unsigned values, hence "elem - 1".
@@ -36,8 +38,8 @@ void write_members(FILE *f, set_type set, bool members)
 {
   const long n = static_cast<long>(set[0]);
   for (long e = 1; e <= n; ++e)
-    if ((set_member(e, set) != 0) == members) std::fprintf(f, "%ld ", e);
-  std::fputc('\n', f);
+    if ((set_member(e, set) != 0) == members) dd_Printf(f, "%ld ", e);
+  dd_Printf(f, "\n");
 }
 
 }  // namespace
@@ -66,7 +68,7 @@ const set_card_lut_t set_card_lut = {
 long set_blocks(long len)
 {
   if (len < 1) return 1;
-  return (len - 1) / static_cast<long>(kWordBits) + 2;
+  return (len - 1) / set_word_bits + 2;
 }
 
 void set_initialize(set_type *setp, long length)
@@ -125,7 +127,7 @@ void set_compl(set_type set, set_type set1)
   const long B = blocks_of(set);
   for (long i = 1; i < B; ++i) set[i] = ~set1[i];
   // Keep the invariant set_card relies on: no bits above n.
-  const unsigned used = ((set[0] - 1) % kWordBits) + 1;
+  const unsigned long used = ((set[0] - 1) % kWordBits) + 1;
   if (used < kWordBits) set[B - 1] &= (uint32_t{1} << used) - 1;
 }
 
@@ -162,14 +164,17 @@ void set_fwrite_compl(FILE *f, set_type set) { write_members(f, set, false); }
 
 void set_fbinwrite(FILE *f, set_type set)
 {
-  std::fprintf(f, "max element = %ld,\n", static_cast<long>(set[0]));
+  dd_Printf(f, "max element = %ld,\n", static_cast<long>(set[0]));
   for (long i = blocks_of(set) - 1; i >= 1; --i) {
     const uint32_t w = set[i];
-    for (int j = kWordBits - 1; j >= 0; --j)
-      std::fprintf(f, "%1ld", static_cast<long>((w >> j) & 1u));
-    std::fputc(' ', f);
+    char bits[kWordBits + 2];
+    for (unsigned long j = 0; j < kWordBits; ++j)
+      bits[j] = ((w >> (kWordBits - 1 - j)) & 1u) != 0u ? '1' : '0';
+    bits[kWordBits] = ' ';
+    bits[kWordBits + 1] = '\0';
+    dd_Printf(f, "%s", bits);
   }
-  std::fputc('\n', f);
+  dd_Printf(f, "\n");
 }
 
 void set_binwrite(set_type set) { set_fbinwrite(stdout, set); }

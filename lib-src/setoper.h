@@ -1,8 +1,8 @@
 /* zonix bit sets over a ground set {1, ..., n} fixed at creation.
  *
  * A set is one heap block of 32-bit words: word 0 holds n, words 1..B-1 the
- * membership bits (element e is bit (e-1)%32 of word (e-1)/32 + 1), where
- * B = set_blocks(n).  Bits above n in the last word are always 0.
+ * membership bits (element e is bit (e-1)%W of word (e-1)/W + 1, with W =
+ * set_word_bits = 32), where B = set_blocks(n).  Bits above n in the last word are always 0.
  *
  * Elements are `long` at the interface and compared with n as unsigned, so
  * 0, negative elements and elements above n are ignored and never members.
@@ -18,17 +18,27 @@
 #include <stdint.h>
 #include <stdio.h>
 
+typedef uint32_t *set_type;
+
+#ifdef __cplusplus
+/* Elements per data word: the width of set_type's words, for code that
+ * walks the words of a set itself. */
+inline constexpr long set_word_bits = 32;
+static_assert(set_word_bits == sizeof(uint32_t) * 8, "one bit per element");
+#else
+enum { set_word_bits = 32 };
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
-typedef uint32_t *set_type;
 typedef unsigned char set_card_lut_t[256];
 
 /* Entry k is the number of 1 bits of the byte value k. */
 extern const set_card_lut_t set_card_lut;
 
-/* Words of a set of ground size len: 1 if len < 1, else (len-1)/32 + 2. */
+/* Words of a set of ground size len: 1 if len < 1, else (len-1)/W + 2. */
 long set_blocks(long len);
 
 /* Allocates a zero-filled set of ground size max(length, 1) and stores it

@@ -109,20 +109,28 @@ void dd_SnapToInteger(mytype y, const mytype x);
 
 /* Reads one representation file.  *Error is dd_NoError, or
  * dd_ImproperInputFormat for a malformed file: no "begin", a size that is
- * negative, not a number or too large to allocate, an unknown number
- * type, a number that does not parse, or a body cut short (all these
- * return null); a missing "end" returns the matrix read (the caller frees
- * it).  Writes "size = m x d" and the number type to stderr. */
+ * negative, not a number, without columns or too large to allocate, an
+ * unknown number type, a number that does not parse (or is no whole
+ * number in an integer file), a body cut short (all these return null);
+ * a missing "end", a bad linearity line or an unknown trailer command
+ * return the matrix read (the caller frees it).  "begin" and "end" are
+ * whole words; lines of the trailer beginning with "*" are comments.
+ * Quiet unless dd_debug is set. */
 dd_MatrixPtr dd_PolyFile2Matrix(FILE *f, dd_ErrorType *Error);
+
+/* The same, and for a malformed file why receives "line N: REASON" (cut
+ * to whysize characters with its NUL); "" when the file was read. */
+dd_MatrixPtr dd_PolyFile2Matrix2(FILE *f, dd_ErrorType *Error, char *why,
+                                 size_t whysize);
 
 /* Applies one trailer command whose first word is line, reading the rest
  * of its arguments from f (see above).  Unknown words do nothing. */
 void dd_ProcessCommandLine(FILE *f, dd_MatrixPtr M, char *line);
 
 /* line holds "k i1 ... ik", separated by blanks or commas; adds the rows
- * i1..ik to M->linset.  Too few indices, a negative or unreadable count,
- * or an index outside 1..rowsize (ignored) writes the inconsistency
- * warning to stderr.  line is not modified. */
+ * i1..ik to M->linset.  Too few or too many indices, a negative or
+ * unreadable count, a repeated index or one outside 1..rowsize (ignored)
+ * writes the inconsistency warning to stderr.  line is not modified. */
 void dd_SetLinearity(dd_MatrixPtr M, char *line);
 
 /* dd_Integer, dd_Rational or dd_Real for a word beginning with "integer",
@@ -184,6 +192,13 @@ void dd_SetWriteFileName(dd_DataFileType inputfile, dd_DataFileType outfile,
  * when a file does not open; *err tells every failure, whose message goes
  * to stderr.  Standard streams are flushed, not closed. */
 dd_boolean dd_DDFile2File(char *ifile, char *ofile, dd_ErrorType *err);
+
+/* dd_DDMatrix2Poly2 (zonixdd.h) with seed for the random row order
+ * dd_RandomRow, which those drivers always seed with 1; other orders
+ * ignore it.  *err as from dd_DDMatrix2Poly2, the run's own error
+ * included. */
+dd_PolyhedraPtr dd_DDMatrix2PolySeeded(dd_MatrixPtr M, dd_RowOrderType horder,
+                                       unsigned int seed, dd_ErrorType *err);
 
 /* Report lines, each beginning with "*". */
 void dd_WriteProgramDescription(FILE *f);

@@ -6,7 +6,8 @@
 // bounded buffers, so no input (overlong words or lines, binary data, NUL
 // bytes) can overrun anything; it allocates the matrix only once the whole
 // body has been read, so a size line cannot make it allocate more than the
-// file backs.
+// file backs.  It refuses whatever it cannot read with certainty, and says
+// on which line and why.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -30,11 +31,13 @@ constexpr std::size_t kWordMax = 1024;
 // Characters kept of one linearity line: room for the indices of millions
 // of rows.
 constexpr std::size_t kLineMax = std::size_t{64} << 20;
+// Characters of a word quoted in a message; the rest is elided.
+constexpr std::size_t kQuoteMax = 24;
 // Bounds of the size line.  The numbers of the body are read before the
 // matrix is allocated, so a file must hold m*d numbers before m*d entries
 // are allocated; kMaxEntries only keeps the product meaningful.  A matrix
-// without rows or columns allocates max(m,1)*max(d,1) entries all the
-// same, which no number in the file backs: kMaxEmptyExtent bounds that.
+// without rows allocates max(m,1)*d entries all the same, which no number
+// in the file backs: kMaxEmptyExtent bounds that.
 constexpr long kMaxEntries = 1L << 31;
 constexpr long kMaxEmptyExtent = 1L << 20;
 
@@ -44,53 +47,80 @@ bool is_space(int c)
          c == '\f';
 }
 
+// The stream with the number of the line being read.
+struct Source {
+  FILE *f;
+  long line = 1;
+  bool line_start = true;
+  int get()
+  {
+    const int c = std::getc(f);
+    if (c != EOF) line_start = c == '\n';
+    if (c == '\n') ++line;
+    return c;
+  }
+  void unget(int c)
+  {
+    if (c == EOF) return;
+    std::ungetc(c, f);
+    if (c == '\n') --line;
+  }
+  // The last line of the file, once it has been read to its end.
+  long last_line() const { return line_start && line > 1 ? line - 1 : line; }
+};
+
 struct Word {
   std::string text;
   bool cut = false;
+  long line = 0;
 };
 
 // Reads the next whitespace-separated word; false at end of file before
 // any character.  The character ending the word is pushed back, so that
 // the caller can still see the end of its line.
-bool read_word(FILE *f, Word &w)
+bool read_word(Source &s, Word &w)
 {
   w.text.clear();
   w.cut = false;
   int c;
   do {
-    c = std::getc(f);
+    c = s.get();
   } while (c != EOF && is_space(c));
+  w.line = c == EOF ? s.last_line() : s.line;
   if (c == EOF) return false;
   while (c != EOF && !is_space(c)) {
     if (w.text.size() < kWordMax)
       w.text.push_back(static_cast<char>(c));
     else
       w.cut = true;
-    c = std::getc(f);
+    c = s.get();
   }
-  if (c != EOF) std::ungetc(c, f);
+  s.unget(c);
   return true;
 }
 
 // The rest of the current line (its newline consumed, not stored), at most
 // cap characters kept.
-void read_rest_of_line(FILE *f, std::string &line, std::size_t cap)
+void read_rest_of_line(Source &s, std::string &line, std::size_t cap)
 {
   line.clear();
   int c;
-  while ((c = std::getc(f)) != EOF && c != '\n')
+  while ((c = s.get()) != EOF && c != '\n')
     if (line.size() < cap) line.push_back(static_cast<char>(c));
 }
 
-void discard_line(FILE *f)
+// A word as messages quote it: printable, and short.
+std::string quoted(std::string_view w)
 {
-  int c;
-  while ((c = std::getc(f)) != EOF && c != '\n') {
-  }
+  std::string q = "'";
+  for (char c : w.substr(0, kQuoteMax))
+    q.push_back(c >= ' ' && c < 127 ? c : '?');
+  if (w.size() > kQuoteMax) q += "...";
+  return q + "'";
 }
 
-// Prefix comparison over the keyword's length, as every keyword of the
-// format is matched.
+// Prefix comparison over the keyword's length, as the format's keywords
+// are matched ("begin" and "end", which frame the numbers, excepted).
 bool begins_with(std::string_view word, std::string_view key)
 {
   return word.size() >= key.size() && word.compare(0, key.size(), key) == 0;
@@ -105,38 +135,51 @@ bool is_linearity_keyword(std::string_view w)
 // A whole word as a decimal integer (optional sign, digits, nothing else).
 bool parse_long(std::string_view s, long *out)
 {
-  if (s.empty() || s.size() > 64) return false;
-  char buf[72];
-  std::memcpy(buf, s.data(), s.size());
-  buf[s.size()] = '\0';
-  if (std::strlen(buf) != s.size() || is_space(static_cast<unsigned char>(buf[0])))
-    return false;
-  char *end = nullptr;
+  std::size_t i = s.size() > 0 && (s[0] == '+' || s[0] == '-') ? 1 : 0;
+  if (i == s.size() || s.size() > 20) return false;
+  for (std::size_t k = i; k < s.size(); ++k)
+    if (s[k] < '0' || s[k] > '9') return false;
+  const std::string buf(s);
   errno = 0;
-  const long v = std::strtol(buf, &end, 10);
-  if (errno != 0 || end != buf + s.size()) return false;
+  const long v = std::strtol(buf.c_str(), nullptr, 10);
+  if (errno != 0) return false;
   *out = v;
   return true;
 }
 
-// A whole word as a finite decimal number.
+// A whole word in decimal notation: sign, digits with at most one point,
+// an exponent; no hexadecimal, no infinity, no NaN.
+bool decimal_syntax(std::string_view s)
+{
+  std::size_t i = 0, digits = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) ++digits;
+  if (i < s.size() && s[i] == '.')
+    for (++i; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) ++digits;
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t e = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) ++e;
+    if (e == 0) return false;
+  }
+  return i == s.size();
+}
+
 bool parse_decimal(std::string_view s, double *out)
 {
-  if (s.empty() || s.size() > kWordMax) return false;
-  std::string buf(s);
-  // An embedded NUL, leading blanks (skipped by strtod) or a trailing
-  // remainder all fail the length check below.
-  if (is_space(static_cast<unsigned char>(buf[0]))) return false;
-  char *end = nullptr;
-  const double v = std::strtod(buf.c_str(), &end);
-  if (end != buf.c_str() + buf.size() || !std::isfinite(v)) return false;
+  if (!decimal_syntax(s)) return false;
+  const std::string buf(s);
+  const double v = std::strtod(buf.c_str(), nullptr);
+  if (!std::isfinite(v)) return false;
   *out = v;
   return true;
 }
 
-// A number word: "[sign]p" or "[sign]p/q" with decimal p and q, q nonzero.
-// Decimal digits of p and q are kept (1.5 is one and a half), and the
-// result must be finite.
+// A number word: "[sign]p" or "[sign]p/q" with decimal p and q, q nonzero,
+// and a finite result.  Decimal digits of p and q are kept (1.5 is one and
+// a half).
 bool parse_number(std::string_view s, double *out)
 {
   const auto slash = s.find('/');
@@ -154,60 +197,256 @@ bool parse_number(std::string_view s, double *out)
   return true;
 }
 
-bool read_number(FILE *f, double *out)
+// Why w is no number of a file of type t, or "" when it is one.
+std::string number_problem(const Word &w, dd_NumberType t, double *out)
 {
-  Word w;
-  if (!read_word(f, w) || w.cut) return false;
-  return parse_number(w.text, out);
+  long whole = 0;
+  if (w.cut) return quoted(w.text) + " is too long for a number";
+  if (!parse_number(w.text, out)) return quoted(w.text) + " is not a number";
+  if (t == dd_Integer && !parse_long(w.text, &whole))
+    return w.text + " in an integer file";
+  return {};
+}
+
+// Where reading stopped and why; line 0 until a problem is found.
+struct Problem {
+  long line = 0;
+  std::string why;
+  bool set(long at, std::string text)
+  {
+    if (line == 0) {
+      line = at;
+      why = std::move(text);
+    }
+    return false;
+  }
+};
+
+// The linearity line "k i1 ... ik" (blanks or commas between): the rows it
+// names, 1..m, each once.  False with the problem otherwise; the rows that
+// were valid are in *rows all the same.
+bool parse_linearity(std::string_view text, long m, long line,
+                     std::vector<long> *rows, Problem *p)
+{
+  std::size_t pos = 0;
+  auto next_token = [&](std::string_view *tok) {
+    constexpr std::string_view seps = " ,\t\n\r\v\f";
+    pos = text.find_first_not_of(seps, pos);
+    if (pos == std::string_view::npos) return false;
+    const std::size_t end = std::min(text.find_first_of(seps, pos), text.size());
+    *tok = text.substr(pos, end - pos);
+    pos = end;
+    return true;
+  };
+  std::string_view tok;
+  long k = 0;
+  if (!next_token(&tok)) return p->set(line, "linearity without a count");
+  if (!parse_long(tok, &k) || k < 0)
+    return p->set(line, "linearity count " + quoted(tok) + " is not a count");
+  bool ok = true;
+  long i = 0;
+  for (; i < k && next_token(&tok); ++i) {
+    long row = 0;
+    if (!parse_long(tok, &row))
+      ok = p->set(line, "linearity index " + quoted(tok) + " is not a row number");
+    else if (row < 1 || row > m)
+      ok = p->set(line, "linearity index " + std::to_string(row) + " is not a row (1.." +
+                            std::to_string(m) + ")");
+    else if (std::find(rows->begin(), rows->end(), row) != rows->end())
+      ok = p->set(line, "linearity index " + std::to_string(row) + " given twice");
+    else
+      rows->push_back(row);
+  }
+  if (i < k)
+    return p->set(line, "linearity count " + std::to_string(k) + " but " +
+                            std::to_string(i) + " indices");
+  if (next_token(&tok))
+    return p->set(line, "linearity line goes on after its " + std::to_string(k) +
+                            " indices: " + quoted(tok));
+  return ok;
 }
 
 void trace_number(const char *label, long a, long b, bool two,
                   const mytype x)
 {
   if (two)
-    std::fprintf(stderr, label, a, b);
+    dd_Printf(stderr, label, a, b);
   else
-    std::fprintf(stderr, label, a);
+    dd_Printf(stderr, label, a);
   dd_WriteNumber(stderr, x);
-  std::fputc('\n', stderr);
+  dd_Printf(stderr, "\n");
 }
 
-enum class Command { Done, LineConsumed, BadNumber };
-
-// One trailer command; tells whether it read its line to the end and
-// whether its numbers parsed.
-Command process_command(FILE *f, dd_MatrixPtr M, std::string_view word)
+// Applies the linearity line text (read on line) to M.
+bool apply_linearity(dd_MatrixPtr M, std::string_view text, long line,
+                     Problem *p)
 {
-  if (begins_with(word, "hull")) {
+  std::vector<long> rows;
+  const bool ok = parse_linearity(text, M->rowsize, line, &rows, p);
+  for (long r : rows) set_addelem(M->linset, r);
+  return ok;
+}
+
+// Nothing but blanks up to the end of the line, which is consumed.
+bool line_ends(Source &s, const char *after, Problem *p)
+{
+  int c;
+  while ((c = s.get()) != EOF && c != '\n') {
+    if (is_space(c)) continue;
+    s.unget(c);
+    Word w;
+    read_word(s, w);
+    return p->set(w.line, quoted(w.text) + " after " + after);
+  }
+  return true;
+}
+
+// One trailer command, its line read to the end; false with the problem
+// for a command that is not one or whose arguments do not read.
+bool process_command(Source &s, dd_MatrixPtr M, const Word &word, Problem *p)
+{
+  const std::string_view w = word.text;
+  if (begins_with(w, "*")) {
+    // A comment line, as the run reports write after "end".
+    std::string rest;
+    read_rest_of_line(s, rest, 0);
+    return true;
+  }
+  if (w == "hull") {
     M->representation = dd_Generator;
-  } else if (begins_with(word, "debug")) {
+  } else if (w == "debug") {
     dd_debug = dd_TRUE;
-  } else if (is_linearity_keyword(word)) {
+  } else if (is_linearity_keyword(w)) {
     std::string line;
-    read_rest_of_line(f, line, kLineMax);
-    dd_SetLinearity(M, line.data());
-    return Command::LineConsumed;
-  } else if (begins_with(word, "maximize") || begins_with(word, "minimize")) {
-    M->objective = begins_with(word, "maximize") ? dd_LPmax : dd_LPmin;
+    read_rest_of_line(s, line, kLineMax);
+    return apply_linearity(M, line, word.line, p);
+  } else if (w == "maximize" || w == "minimize") {
+    M->objective = w == "maximize" ? dd_LPmax : dd_LPmin;
     for (dd_colrange j = 0; j < M->colsize; ++j) {
+      Word n;
       double v = 0.0;
-      if (!read_number(f, &v)) return Command::BadNumber;
+      if (!read_word(s, n))
+        return p->set(n.line, "the file ends after " + std::to_string(j) + " of the " +
+                                  std::to_string(M->colsize) + " numbers of " + word.text);
+      std::string why = number_problem(n, M->numbtype, &v);
+      if (!why.empty()) return p->set(n.line, why);
       ddd_set_d(M->rowvec[j], v);
       if (dd_debug) trace_number("cost(%5ld) =", j + 1, 0, false, M->rowvec[j]);
     }
+  } else {
+    return p->set(word.line, "unknown command " + quoted(w) + " after end");
   }
-  return Command::Done;
+  return line_ends(s, word.text.c_str(), p);
 }
 
-bool size_acceptable(long m, long d)
+// Why m x d is no size to read, or "".
+std::string size_problem(long m, long d)
 {
-  if (m < 0 || d < 0) return false;
+  if (m < 0 || d < 0) return "negative size " + std::to_string(m) + " x " + std::to_string(d);
+  if (d < 1) return "no columns: the first column holds b, or 1 for a point and 0 for a ray";
   long entries = 0;
-  if (__builtin_mul_overflow(m, d, &entries) || entries > kMaxEntries)
-    return false;
-  if (entries == 0 && (m > kMaxEmptyExtent || d > kMaxEmptyExtent))
-    return false;
-  return true;
+  if (__builtin_mul_overflow(m, d, &entries) || entries > kMaxEntries ||
+      (m == 0 && d > kMaxEmptyExtent))
+    return "size " + std::to_string(m) + " x " + std::to_string(d) + " is too large";
+  return {};
+}
+
+// The reader; *p names the problem when the result is an error.
+dd_MatrixPtr read_matrix(FILE *f, dd_ErrorType *Error, Problem *p)
+{
+  *Error = dd_ImproperInputFormat;
+  Source s{f};
+  // Preamble.
+  dd_RepresentationType rep = dd_Inequality;
+  bool has_linearity = false;
+  long linearity_at = 0;
+  std::string linearity_line;
+  Word w;
+  for (;;) {
+    if (!read_word(s, w)) {
+      p->set(s.last_line(), "the file ends without a line \"begin\"");
+      return nullptr;
+    }
+    if (w.text == "begin") break;
+    if (begins_with(w.text, "V-representation")) {
+      rep = dd_Generator;
+    } else if (begins_with(w.text, "H-representation")) {
+      rep = dd_Inequality;
+    } else if (is_linearity_keyword(w.text)) {
+      has_linearity = true;
+      linearity_at = w.line;
+      read_rest_of_line(s, linearity_line, kLineMax);
+    }
+  }
+
+  // Size line.
+  Word wm, wd, wt;
+  long m = 0, d = 0;
+  if (!read_word(s, wm) || !read_word(s, wd) || !read_word(s, wt)) {
+    p->set(s.last_line(), "the file ends before the size line \"m d type\"");
+    return nullptr;
+  }
+  if (!parse_long(wm.text, &m) || !parse_long(wd.text, &d)) {
+    p->set(wm.line, "size line " + quoted(wm.text + " " + wd.text) + " is not two whole numbers");
+    return nullptr;
+  }
+  if (dd_debug)
+    dd_Printf(stderr, "size = %ld x %ld\nNumber Type = %s\n", m, d, wt.text.c_str());
+  const dd_NumberType numbtype = dd_GetNumberType(wt.text.data());
+  if (numbtype == dd_Unknown) {
+    p->set(wt.line, "number type " + quoted(wt.text) + " is not integer, rational or real");
+    return nullptr;
+  }
+  if (std::string why = size_problem(m, d); !why.empty()) {
+    p->set(wm.line, why);
+    return nullptr;
+  }
+
+  // Body, read in full before anything is allocated for it.
+  std::vector<double> values;
+  values.reserve(static_cast<std::size_t>(std::min(m * d, 1L << 16)));
+  for (long k = 0; k < m * d; ++k) {
+    double v = 0.0;
+    const std::string where = "row " + std::to_string(k / d + 1) + " of " + std::to_string(m);
+    if (!read_word(s, w)) {
+      p->set(s.last_line(), "the file ends in " + where + " (" + std::to_string(k) + " of " +
+                         std::to_string(m * d) + " numbers read)");
+      return nullptr;
+    }
+    if (std::string why = number_problem(w, numbtype, &v); !why.empty()) {
+      p->set(w.line, why + (w.text == "end" ? " (" + where + " is not complete)" : ""));
+      return nullptr;
+    }
+    values.push_back(v);
+  }
+  dd_MatrixPtr M = dd_CreateMatrix(m, d);
+  M->representation = rep;
+  M->numbtype = numbtype;
+  for (long i = 0; i < m; ++i)
+    for (long j = 0; j < d; ++j) {
+      ddd_set_d(M->matrix[i][j], values[static_cast<std::size_t>(i * d + j)]);
+      if (dd_debug)
+        trace_number("a(%3ld,%5ld) = ", i + 1, j + 1, true, M->matrix[i][j]);
+    }
+  values = {};
+
+  if (!read_word(s, w)) {
+    p->set(s.last_line(), "\"end\" missing after the " + std::to_string(m) + " rows");
+    return M;
+  }
+  if (w.text != "end") {
+    p->set(w.line, quoted(w.text) + " where \"end\" should follow the " + std::to_string(m) +
+                       " rows of " + std::to_string(d));
+    return M;
+  }
+  if (!line_ends(s, "end", p)) return M;
+  if (has_linearity && !apply_linearity(M, linearity_line, linearity_at, p)) return M;
+
+  // Trailer: one command per line.
+  while (read_word(s, w))
+    if (!process_command(s, M, w, p)) return M;
+  *Error = dd_NoError;
+  return M;
 }
 
 // Writes one family of F->famsize sets; compressed writes a set whose
@@ -215,22 +454,21 @@ bool size_acceptable(long m, long d)
 void write_family(FILE *f, dd_SetFamilyPtr F, bool compressed)
 {
   if (F == nullptr) {
-    std::fputs("WriteSetFamily: The requested family is empty\n", f);
+    dd_Printf(f, "WriteSetFamily: The requested family is empty\n");
     return;
   }
-  std::fputs("begin\n", f);
-  std::fprintf(f, "  %ld    %ld\n", F->famsize, F->setsize);
+  dd_Printf(f, "begin\n  %ld    %ld\n", F->famsize, F->setsize);
   for (dd_bigrange i = 0; i < F->famsize; ++i) {
     const long card = set_card(F->set[i]);
     if (compressed && F->setsize - card < card) {
-      std::fprintf(f, " %ld %ld : ", i + 1, -card);
+      dd_Printf(f, " %ld %ld : ", i + 1, -card);
       set_fwrite_compl(f, F->set[i]);
     } else {
-      std::fprintf(f, " %ld %ld : ", i + 1, card);
+      dd_Printf(f, " %ld %ld : ", i + 1, card);
       set_fwrite(f, F->set[i]);
     }
   }
-  std::fputs("end\n", f);
+  dd_Printf(f, "end\n");
 }
 
 enum class Kind { Incidence, Adjacency, InputIncidence, InputAdjacency };
@@ -272,18 +510,10 @@ void write_poly_family(FILE *f, dd_PolyhedraPtr poly, Kind kind)
       F = dd_CopyInputAdjacency(poly);
       break;
   }
-  if (h || v) std::fputs(header, f);
+  if (h || v) dd_Printf(f, "%s", header);
   write_family(f, F, true);
   dd_FreeSetFamily(F);
 }
-
-// The row buffer of dd_WriteRay, kept per thread between calls.
-struct RayBuffer {
-  dd_Arow row = nullptr;
-  dd_colrange size = 0;
-  ~RayBuffer() { dd_FreeArow(size, row); }
-};
-thread_local RayBuffer ray_buffer;
 
 }  // namespace
 
@@ -309,173 +539,95 @@ void dd_sread_rational_value(char *s, mytype value)
   }
   ddd_set_d(value, v);
   if (dd_debug) {
-    std::fputs("rational_read: ", stderr);
+    dd_Printf(stderr, "rational_read: ");
     dd_WriteNumber(stderr, value);
-    std::fputc('\n', stderr);
+    dd_Printf(stderr, "\n");
   }
 }
 
 void dd_fread_rational_value(FILE *f, mytype value)
 {
   Word w;
-  if (f == nullptr || !read_word(f, w) || w.cut) w.text.clear();
-  // "%s " also takes the blanks after the word.
-  if (f != nullptr) {
-    int c;
-    while ((c = std::getc(f)) != EOF && is_space(c)) {
-    }
-    if (c != EOF) std::ungetc(c, f);
+  if (f == nullptr) {
+    dd_sread_rational_value(w.text.data(), value);
+    return;
   }
+  Source s{f};
+  if (!read_word(s, w) || w.cut) w.text.clear();
+  // "%s " also takes the blanks after the word.
+  int c;
+  while ((c = s.get()) != EOF && is_space(c)) {
+  }
+  s.unget(c);
   dd_sread_rational_value(w.text.data(), value);
 }
 
 void dd_SetLinearity(dd_MatrixPtr M, char *line)
 {
   if (M == nullptr || line == nullptr) return;
-  const std::string_view text(line);
-  std::size_t pos = 0;
-  auto next_token = [&](std::string_view *tok) {
-    constexpr std::string_view seps = " ,\t\n\r\v\f";
-    pos = text.find_first_not_of(seps, pos);
-    if (pos == std::string_view::npos) return false;
-    const std::size_t end = std::min(text.find_first_of(seps, pos), text.size());
-    *tok = text.substr(pos, end - pos);
-    pos = end;
-    return true;
-  };
-  std::string_view tok;
-  long k = 0;
-  bool consistent = next_token(&tok) && parse_long(tok, &k) && k >= 0;
-  if (consistent) {
-    long i = 0;
-    for (; i < k; ++i) {
-      if (!next_token(&tok)) break;
-      long row = 0;
-      if (parse_long(tok, &row) && row >= 1 && row <= M->rowsize)
-        set_addelem(M->linset, row);
-      else
-        consistent = false;
-    }
-    if (i != k) consistent = false;
-  }
-  if (!consistent)
-    std::fputs("* Warning: there are inconsistencies in linearity setting.\n",
-               stderr);
+  Problem p;
+  if (!apply_linearity(M, line, 0, &p))
+    dd_Printf(stderr, "* Warning: there are inconsistencies in linearity setting.\n");
 }
 
 void dd_ProcessCommandLine(FILE *f, dd_MatrixPtr M, char *line)
 {
   if (f == nullptr || M == nullptr || line == nullptr) return;
-  process_command(f, M, line);
+  Source s{f};
+  Word w;
+  w.text = line;
+  Problem p;
+  process_command(s, M, w, &p);
+}
+
+dd_MatrixPtr dd_PolyFile2Matrix2(FILE *f, dd_ErrorType *Error, char *why,
+                                 size_t whysize)
+{
+  dd_ErrorType local = dd_NoError;
+  if (Error == nullptr) Error = &local;
+  Problem p;
+  dd_MatrixPtr M = nullptr;
+  if (f == nullptr) {
+    *Error = dd_ImproperInputFormat;
+    p.set(0, "no file");
+  } else {
+    M = read_matrix(f, Error, &p);
+  }
+  if (why != nullptr && whysize > 0) {
+    const std::string text =
+        *Error == dd_NoError ? std::string()
+                             : "line " + std::to_string(p.line) + ": " + p.why;
+    std::snprintf(why, whysize, "%s", text.c_str());
+  }
+  return M;
 }
 
 dd_MatrixPtr dd_PolyFile2Matrix(FILE *f, dd_ErrorType *Error)
 {
-  dd_ErrorType local = dd_NoError;
-  if (Error == nullptr) Error = &local;
-  *Error = dd_NoError;
-  if (f == nullptr) {
-    *Error = dd_ImproperInputFormat;
-    return nullptr;
-  }
-  auto fail = [&]() -> dd_MatrixPtr {
-    *Error = dd_ImproperInputFormat;
-    return nullptr;
-  };
-
-  // Preamble.
-  dd_RepresentationType rep = dd_Inequality;
-  bool has_linearity = false;
-  std::string linearity_line;
-  Word w;
-  for (;;) {
-    if (!read_word(f, w)) return fail();
-    if (begins_with(w.text, "begin")) break;
-    if (begins_with(w.text, "V-representation")) {
-      rep = dd_Generator;
-    } else if (begins_with(w.text, "H-representation")) {
-      rep = dd_Inequality;
-    } else if (is_linearity_keyword(w.text)) {
-      has_linearity = true;
-      read_rest_of_line(f, linearity_line, kLineMax);
-    }
-  }
-
-  // Size line.
-  Word wm, wd, wt;
-  long m = 0, d = 0;
-  if (!read_word(f, wm) || !read_word(f, wd) || !read_word(f, wt)) return fail();
-  if (!parse_long(wm.text, &m) || !parse_long(wd.text, &d)) return fail();
-  std::fprintf(stderr, "size = %ld x %ld\nNumber Type = %s\n", m, d,
-               wt.text.c_str());
-  const dd_NumberType numbtype = dd_GetNumberType(wt.text.data());
-  if (numbtype == dd_Unknown || !size_acceptable(m, d)) return fail();
-
-  // Body, read in full before anything is allocated for it.
-  std::vector<double> values;
-  values.reserve(static_cast<std::size_t>(std::min(m * d, 1L << 16)));
-  for (long k = 0; k < m * d; ++k) {
-    double v = 0.0;
-    if (!read_number(f, &v)) return fail();
-    values.push_back(v);
-  }
-  dd_MatrixPtr M = dd_CreateMatrix(m, d);
-  M->representation = rep;
-  M->numbtype = numbtype;
-  for (long i = 0; i < m; ++i)
-    for (long j = 0; j < d; ++j) {
-      ddd_set_d(M->matrix[i][j], values[static_cast<std::size_t>(i * d + j)]);
-      if (dd_debug)
-        trace_number("a(%3ld,%5ld) = ", i + 1, j + 1, true, M->matrix[i][j]);
-    }
-  values = {};
-
-  if (!read_word(f, w) || !begins_with(w.text, "end")) {
-    if (dd_debug && !w.text.empty())
-      std::fprintf(stderr, "'end' missing or illegal extra data: %s\n",
-                   w.text.c_str());
-    *Error = dd_ImproperInputFormat;
-    return M;
-  }
-  if (has_linearity) dd_SetLinearity(M, linearity_line.data());
-
-  // Trailer: one command per line.
-  while (read_word(f, w)) {
-    switch (process_command(f, M, w.text)) {
-      case Command::Done:
-        discard_line(f);
-        break;
-      case Command::LineConsumed:
-        break;
-      case Command::BadNumber:
-        *Error = dd_ImproperInputFormat;
-        return M;
-    }
-  }
-  return M;
+  return dd_PolyFile2Matrix2(f, Error, nullptr, 0);
 }
 
 void dd_WriteMatrix(FILE *f, dd_MatrixPtr M)
 {
   if (M == nullptr) {
-    std::fputs("WriteMatrix: The requested matrix is empty\n", f);
+    dd_Printf(f, "WriteMatrix: The requested matrix is empty\n");
     return;
   }
-  if (M->representation == dd_Inequality) std::fputs("H-representation\n", f);
-  if (M->representation == dd_Generator) std::fputs("V-representation\n", f);
+  if (M->representation == dd_Inequality) dd_Printf(f, "H-representation\n");
+  if (M->representation == dd_Generator) dd_Printf(f, "V-representation\n");
   // Only rows that exist are named, so the line always reads back.
   long card = 0;
   for (dd_rowrange i = 1; i <= M->rowsize; ++i)
     if (set_member(i, M->linset)) ++card;
   if (card > 0) {
-    std::fprintf(f, "linearity %ld ", card);
+    dd_Printf(f, "linearity %ld ", card);
     for (dd_rowrange i = 1; i <= M->rowsize; ++i)
-      if (set_member(i, M->linset)) std::fprintf(f, " %ld", i);
-    std::fputc('\n', f);
+      if (set_member(i, M->linset)) dd_Printf(f, " %ld", i);
+    dd_Printf(f, "\n");
   }
   dd_WriteAmatrix(f, M->matrix, M->rowsize, M->colsize);
   if (M->objective != dd_LPnone) {
-    std::fputs(M->objective == dd_LPmax ? "maximize\n" : "minimize\n", f);
+    dd_Printf(f, M->objective == dd_LPmax ? "maximize\n" : "minimize\n");
     dd_WriteArow(f, M->rowvec, M->colsize);
   }
 }
@@ -511,15 +663,12 @@ void dd_WriteRay(FILE *f, dd_colrange d_origsize, dd_RayPtr RR,
                  dd_RepresentationType rep, dd_colindex reducedcol)
 {
   if (RR == nullptr || reducedcol == nullptr || d_origsize < 0) return;
-  RayBuffer &buf = ray_buffer;
-  if (buf.size < d_origsize + 1) {
-    dd_FreeArow(buf.size, buf.row);
-    buf.row = nullptr;
-    buf.size = d_origsize + 1;
-    dd_InitializeArow(buf.size, &buf.row);
-  }
-  dd_CopyRay(buf.row, d_origsize, RR, rep, reducedcol);
-  dd_WriteArow(f, buf.row, d_origsize);
+  // A row of its own per call: nothing is kept between calls.
+  dd_Arow row = nullptr;
+  dd_InitializeArow(d_origsize + 1, &row);
+  dd_CopyRay(row, d_origsize, RR, rep, reducedcol);
+  dd_WriteArow(f, row, d_origsize);
+  dd_FreeArow(d_origsize + 1, row);
 }
 
 }  // extern "C"

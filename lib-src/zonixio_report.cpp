@@ -51,30 +51,30 @@ void write_local_time(FILE *f, time_t t)
   std::tm tm{};
   char text[64];
   if (localtime_r(&t, &tm) != nullptr && asctime_r(&tm, text) != nullptr)
-    std::fputs(text, f);
+    dd_Printf(f, "%s", text);
   else
-    std::fputs("(unknown)\n", f);
+    dd_Printf(f, "(unknown)\n");
 }
 
 void write_indexed(FILE *f, long index, const mytype x)
 {
-  std::fprintf(f, "  %3ld : ", index);
+  dd_Printf(f, "  %3ld : ", index);
   dd_WriteNumber(f, x);
-  std::fputc('\n', f);
+  dd_Printf(f, "\n");
 }
 
 void write_objective(FILE *f, dd_LPPtr lp)
 {
   const dd_Arow c = lp->A[lp->objrow - 1];
-  std::fputs("* Objective function is\n", f);
+  dd_Printf(f, "* Objective function is\n");
   dd_WriteNumber(f, c[0]);
   for (dd_colrange j = 1; j < lp->d; ++j) {
-    if (dd_Nonnegative(c[j])) std::fputs(" +", f);
-    if (j % 5 == 0) std::fputc('\n', f);
+    if (dd_Nonnegative(c[j])) dd_Printf(f, " +");
+    if (j % 5 == 0) dd_Printf(f, "\n");
     dd_WriteNumber(f, c[j]);
-    std::fprintf(f, " X[%3ld]", j);
+    dd_Printf(f, " X[%3ld]", j);
   }
-  std::fputc('\n', f);
+  dd_Printf(f, "\n");
 }
 
 // The dual values of the rows nonbasic at the end, by row number.
@@ -95,7 +95,7 @@ void dd_SetInputFile(FILE **f, dd_DataFileType inputfile, dd_ErrorType *Error)
   *Error = dd_IFileNotFound;
   if (f == nullptr || inputfile == nullptr) return;
   for (int attempt = 0; attempt < 6; ++attempt) {
-    std::fputs("\n>> Input file: ", stderr);
+    dd_Printf(stderr, "\n>> Input file: ");
     std::fflush(stderr);
     // One word, kept to the buffer's size; the rest of it is dropped.
     int c;
@@ -114,11 +114,11 @@ void dd_SetInputFile(FILE **f, dd_DataFileType inputfile, dd_ErrorType *Error)
     while (c != EOF && c != '\n') c = std::getchar();
     if (FILE *in = std::fopen(inputfile, "r")) {
       *f = in;
-      std::fprintf(stderr, "input file %s is open\n", inputfile);
+      dd_Printf(stderr, "input file %s is open\n", inputfile);
       *Error = dd_NoError;
       return;
     }
-    std::fprintf(stderr, "The file %s not found\n", inputfile);
+    dd_Printf(stderr, "The file %s not found\n", inputfile);
   }
 }
 
@@ -152,18 +152,18 @@ dd_boolean dd_DDFile2File(char *ifile, char *ofile, dd_ErrorType *err)
   if (ifile != nullptr && std::strcmp(ifile, "**stdin") == 0) {
     in = stdin;
   } else if (ifile != nullptr && (in = std::fopen(ifile, "r")) != nullptr) {
-    std::fprintf(stderr, "input file %s is open\n", ifile);
+    dd_Printf(stderr, "input file %s is open\n", ifile);
   } else {
-    std::fprintf(stderr, "The input file %s not found\n", ifile ? ifile : "(null)");
+    dd_Printf(stderr, "The input file %s not found\n", ifile ? ifile : "(null)");
     *err = dd_IFileNotFound;
   }
   if (in != nullptr) {
     if (ofile != nullptr && std::strcmp(ofile, "**stdout") == 0) {
       out = stdout;
     } else if (ofile != nullptr && (out = std::fopen(ofile, "w")) != nullptr) {
-      std::fprintf(stderr, "output file %s is open\n", ofile);
+      dd_Printf(stderr, "output file %s is open\n", ofile);
     } else {
-      std::fprintf(stderr, "The output file %s cannot be opened\n",
+      dd_Printf(stderr, "The output file %s cannot be opened\n",
                    ofile ? ofile : "(null)");
       *err = dd_OFileNotOpen;
     }
@@ -197,28 +197,28 @@ dd_boolean dd_DDFile2File(char *ifile, char *ofile, dd_ErrorType *err)
 
 void dd_WriteProgramDescription(FILE *f)
 {
-  std::fprintf(f, "* dovavozu: a double description library:%s\n", kVersion);
-  std::fprintf(f, "* compiled for %s arithmetic.\n", kArithmetic);
-  std::fprintf(f, "* %s\n", kAuthors);
+  dd_Printf(f, "* dovavozu: a double description library:%s\n", kVersion);
+  dd_Printf(f, "* compiled for %s arithmetic.\n", kArithmetic);
+  dd_Printf(f, "* %s\n", kAuthors);
 }
 
 void dd_WriteRunningMode(FILE *f, dd_PolyhedraPtr poly)
 {
   if (poly == nullptr || poly->child == nullptr) return;
   const dd_ConePtr cone = poly->child;
-  std::fputs("* roworder: ", f);
+  dd_Printf(f, "* roworder: ");
   switch (cone->HalfspaceOrder) {
-    case dd_MaxIndex: std::fputs("maxindex\n", f); break;
-    case dd_MinIndex: std::fputs("minindex\n", f); break;
-    case dd_MinCutoff: std::fputs("mincutoff\n", f); break;
-    case dd_MaxCutoff: std::fputs("maxcutoff\n", f); break;
-    case dd_MixCutoff: std::fputs("mixcutoff\n", f); break;
-    case dd_LexMin: std::fputs("lexmin\n", f); break;
-    case dd_LexMax: std::fputs("lexmax\n", f); break;
+    case dd_MaxIndex: dd_Printf(f, "maxindex\n"); break;
+    case dd_MinIndex: dd_Printf(f, "minindex\n"); break;
+    case dd_MinCutoff: dd_Printf(f, "mincutoff\n"); break;
+    case dd_MaxCutoff: dd_Printf(f, "maxcutoff\n"); break;
+    case dd_MixCutoff: dd_Printf(f, "mixcutoff\n"); break;
+    case dd_LexMin: dd_Printf(f, "lexmin\n"); break;
+    case dd_LexMax: dd_Printf(f, "lexmax\n"); break;
     case dd_RandomRow:
-      std::fprintf(f, "random  %d\n", static_cast<int>(cone->rseed));
+      dd_Printf(f, "random  %d\n", static_cast<int>(cone->rseed));
       break;
-    default: std::fputc('\n', f); break;
+    default: dd_Printf(f, "\n"); break;
   }
 }
 
@@ -226,10 +226,10 @@ void dd_WriteCompletionStatus(FILE *f, dd_ConePtr cone)
 {
   if (cone == nullptr) return;
   if (cone->Iteration < cone->m && cone->CompStatus == dd_AllFound)
-    std::fprintf(f, "*Computation completed at Iteration %4ld.\n",
+    dd_Printf(f, "*Computation completed at Iteration %4ld.\n",
                  cone->Iteration);
   if (cone->CompStatus == dd_RegionEmpty)
-    std::fprintf(f,
+    dd_Printf(f,
                  "*Computation completed at Iteration %4ld because the "
                  "region found empty.\n",
                  cone->Iteration);
@@ -238,12 +238,12 @@ void dd_WriteCompletionStatus(FILE *f, dd_ConePtr cone)
 void dd_WriteTimes(FILE *f, time_t starttime, time_t endtime)
 {
   const long t = static_cast<long>(endtime - starttime);
-  std::fputs("*Computation starts     at ", f);
+  dd_Printf(f, "*Computation starts     at ");
   write_local_time(f, starttime);
-  std::fputs("*            terminates at ", f);
+  dd_Printf(f, "*            terminates at ");
   write_local_time(f, endtime);
-  std::fprintf(f, "*Total processor time = %ld seconds\n", t);
-  std::fprintf(f, "*                     = %ld h %ld m %ld s\n", t / 3600,
+  dd_Printf(f, "*Total processor time = %ld seconds\n", t);
+  dd_Printf(f, "*                     = %ld h %ld m %ld s\n", t / 3600,
                (t % 3600) / 60, t % 60);
 }
 
@@ -270,63 +270,63 @@ void dd_WritePolyFile(FILE *f, dd_PolyhedraPtr poly)
 
 void dd_WriteLPResult(FILE *f, dd_LPPtr lp, dd_ErrorType err)
 {
-  std::fputs("* zonix LP solver result\n", f);
+  dd_Printf(f, "* zonix LP solver result\n");
   if (err != dd_NoError) {
     dd_WriteErrorMessages(f, err);
     return;
   }
   if (lp == nullptr) return;
   dd_WriteProgramDescription(f);
-  std::fprintf(f, "* #constraints = %ld\n", lp->m - 1);
-  std::fprintf(f, "* #variables   = %ld\n", lp->d - 1);
+  dd_Printf(f, "* #constraints = %ld\n", lp->m - 1);
+  dd_Printf(f, "* #variables   = %ld\n", lp->d - 1);
   if (lp->solver == dd_CrissCross)
-    std::fputs("* Algorithm: criss-cross method\n", f);
+    dd_Printf(f, "* Algorithm: criss-cross method\n");
   else if (lp->solver == dd_DualSimplex)
-    std::fputs("* Algorithm: dual simplex algorithm\n", f);
+    dd_Printf(f, "* Algorithm: dual simplex algorithm\n");
   switch (lp->objective) {
-    case dd_LPmax: std::fputs("* maximization is chosen\n", f); break;
-    case dd_LPmin: std::fputs("* minimization is chosen\n", f); break;
-    default: std::fputs("* no objective type (max or min) is chosen\n", f); break;
+    case dd_LPmax: dd_Printf(f, "* maximization is chosen\n"); break;
+    case dd_LPmin: dd_Printf(f, "* minimization is chosen\n"); break;
+    default: dd_Printf(f, "* no objective type (max or min) is chosen\n"); break;
   }
   if (lp->objective == dd_LPmax || lp->objective == dd_LPmin) write_objective(f, lp);
 
   switch (lp->LPS) {
     case dd_Optimal:
-      std::fputs("* LP status: a dual pair (x,y) of optimal solutions found.\n", f);
-      std::fputs("begin\n", f);
-      std::fputs("  primal_solution\n", f);
+      dd_Printf(f, "* LP status: a dual pair (x,y) of optimal solutions found.\n");
+      dd_Printf(f, "begin\n");
+      dd_Printf(f, "  primal_solution\n");
       for (dd_colrange j = 1; j < lp->d; ++j) write_indexed(f, j, lp->sol[j]);
-      std::fputs("  dual_solution\n", f);
+      dd_Printf(f, "  dual_solution\n");
       write_dual_rows(f, lp);
-      std::fputs("  optimal_value : ", f);
+      dd_Printf(f, "  optimal_value : ");
       dd_WriteNumber(f, lp->optvalue);
-      std::fputs("\nend\n", f);
+      dd_Printf(f, "\nend\n");
       break;
     case dd_Inconsistent:
-      std::fputs("* LP status: LP is inconsistent.\n", f);
-      std::fputs("* The positive combination of original inequalities with\n", f);
-      std::fputs("* the following coefficients will prove the inconsistency.\n", f);
-      std::fputs("begin\n", f);
-      std::fputs("  dual_direction\n", f);
+      dd_Printf(f, "* LP status: LP is inconsistent.\n");
+      dd_Printf(f, "* The positive combination of original inequalities with\n");
+      dd_Printf(f, "* the following coefficients will prove the inconsistency.\n");
+      dd_Printf(f, "begin\n");
+      dd_Printf(f, "  dual_direction\n");
       write_indexed(f, lp->re, dd_one);
       write_dual_rows(f, lp);
-      std::fputs("end\n", f);
+      dd_Printf(f, "end\n");
       break;
     case dd_DualInconsistent:
     case dd_StrucDualInconsistent:
-      std::fputs("* LP status: LP is dual inconsistent.\n", f);
-      std::fputs("* The linear combination of columns with\n", f);
-      std::fputs("* the following coefficients will prove the dual inconsistency.\n", f);
-      std::fputs("* (It is also an unbounded direction for the primal LP.)\n", f);
-      std::fputs("begin\n", f);
-      std::fputs("  primal_direction\n", f);
+      dd_Printf(f, "* LP status: LP is dual inconsistent.\n");
+      dd_Printf(f, "* The linear combination of columns with\n");
+      dd_Printf(f, "* the following coefficients will prove the dual inconsistency.\n");
+      dd_Printf(f, "* (It is also an unbounded direction for the primal LP.)\n");
+      dd_Printf(f, "begin\n");
+      dd_Printf(f, "  primal_direction\n");
       for (dd_colrange j = 1; j < lp->d; ++j) write_indexed(f, j, lp->sol[j]);
-      std::fputs("end\n", f);
+      dd_Printf(f, "end\n");
       break;
     default:
       break;
   }
-  std::fprintf(f,
+  dd_Printf(f,
                "* number of pivot operations = %ld (ph0 = %ld, ph1 = %ld, "
                "ph2 = %ld, ph3 = %ld, ph4 = %ld)\n",
                lp->total_pivots, lp->pivots[0], lp->pivots[1], lp->pivots[2],
