@@ -1,6 +1,9 @@
 // The double description run: from a matrix record to a polyhedron whose
 // cone holds the other representation, one row per iteration.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <vector>
@@ -41,14 +44,139 @@ void record_dynamic_choice(dd_ConePtr cone, dd_rowrange hh)
   }
 }
 
+// Items (rays with the rows they lie on, or rows with the rays on them),
+// each a sorted list of elements.  A ridge of an item with exactly `need`
+// elements is the item less one element that is not `fixed`.  True when
+// every such ridge lies in another item of at least `need` elements: in
+// exactly one when `exact`, in one with another set of elements otherwise
+// (rows may repeat).  Ridges are matched by additive hashes of their
+// elements, sorted, and checked element by element.
+bool ridges_closed(const std::vector<std::vector<int>> &items, long ground,
+                   long need, const std::vector<char> &fixed, bool exact)
+{
+  if (need < 1) return true;
+  std::vector<std::uint64_t> key(static_cast<size_t>(ground) + 1);
+  std::uint64_t x = 0x9e3779b97f4a7c15u;
+  for (auto &k : key) {  // splitmix64
+    std::uint64_t z = (x += 0x9e3779b97f4a7c15u);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    k = z ^ (z >> 31);
+  }
+  struct Ridge {
+    std::uint64_t h;
+    int item, drop;
+  };
+  std::vector<Ridge> ridges;
+  std::vector<std::uint64_t> whole(items.size(), 0);
+  std::vector<std::vector<int>> wider(static_cast<size_t>(ground) + 1);
+  for (size_t i = 0; i < items.size(); ++i) {
+    const auto &e = items[i];
+    if (static_cast<long>(e.size()) < need) continue;
+    for (int el : e) whole[i] += key[static_cast<size_t>(el)];
+    if (static_cast<long>(e.size()) > need) {
+      for (int el : e) wider[static_cast<size_t>(el)].push_back(static_cast<int>(i));
+      continue;
+    }
+    for (int el : e)
+      if (!fixed[static_cast<size_t>(el)])
+        ridges.push_back({whole[i] - key[static_cast<size_t>(el)], static_cast<int>(i), el});
+  }
+  if (ridges.empty()) return true;
+  std::sort(ridges.begin(), ridges.end(),
+            [](const Ridge &a, const Ridge &b) { return a.h < b.h; });
+  // Whether item `it` holds every element of ridge r.
+  auto holds = [&](int it, const Ridge &r) {
+    const auto &big = items[static_cast<size_t>(it)];
+    for (int el : items[static_cast<size_t>(r.item)])
+      if (el != r.drop && !std::binary_search(big.begin(), big.end(), el)) return false;
+    return true;
+  };
+  for (size_t a = 0; a < ridges.size();) {
+    size_t b = a + 1;
+    while (b < ridges.size() && ridges[b].h == ridges[a].h) ++b;
+    const Ridge &r = ridges[a];
+    long others = 0;
+    for (size_t c = a + 1; c < b; ++c) {
+      if (!holds(ridges[c].item, r)) return false;  // a hash collision
+      if (!exact && whole[static_cast<size_t>(ridges[c].item)] == whole[static_cast<size_t>(r.item)])
+        continue;
+      ++others;
+    }
+    if (exact ? others > 1 : others == 0) {
+      if (exact) return false;
+      // The other item may be wider than `need`; found through the
+      // ridge's rarest element.
+      int rare = -1;
+      for (int el : items[static_cast<size_t>(r.item)])
+        if (el != r.drop && (rare < 0 || wider[static_cast<size_t>(el)].size() <
+                                             wider[static_cast<size_t>(rare)].size()))
+          rare = el;
+      for (int it : rare < 0 ? std::vector<int>{} : wider[static_cast<size_t>(rare)])
+        if (holds(it, r)) ++others;
+      if (others == 0) return false;
+    } else if (exact && others == 0) {
+      int rare = -1;
+      for (int el : items[static_cast<size_t>(r.item)])
+        if (el != r.drop && (rare < 0 || wider[static_cast<size_t>(el)].size() <
+                                             wider[static_cast<size_t>(rare)].size()))
+          rare = el;
+      if (rare >= 0)
+        for (int it : wider[static_cast<size_t>(rare)])
+          if (holds(it, r)) ++others;
+      if (others != 1) return false;
+    }
+    a = b;
+  }
+  return true;
+}
+
+// The ridge tests of a complete run with every ray feasible.  On the
+// rays: a ray on exactly d-1 rows spans an edge of the cone with each of
+// them left out, and every edge of a pointed cone holds exactly two rays.
+// On the rows, when the cone is full-dimensional: a facet row with exactly
+// d-1 rays has ridges of d-2 rays, each shared with another facet.  A
+// lost or extra ray breaks one of them; rounding that kept the counts
+// consistent cannot be seen here.
+bool ridges_inconsistent(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays)
+{
+  const dd_rowrange m = cone->m;
+  const long need = cone->d - 1;
+  const long nw = set_data_words(m);
+  std::vector<std::vector<int>> zeros(rays.size()), on_row(static_cast<size_t>(m) + 1);
+  std::vector<set_word> everywhere(cone->AddedHalfspaces + 1, cone->AddedHalfspaces + 1 + nw);
+  for (auto &w : everywhere) w = ~set_word{0};
+  for (size_t k = 0; k < rays.size(); ++k) {
+    const set_word *z = rays[k]->ZeroSet;
+    for (long w = 1; w <= nw; ++w) {
+      everywhere[static_cast<size_t>(w - 1)] &= z[w];
+      for (set_word b = z[w]; b != 0u; b &= b - 1u) {
+        const int row = static_cast<int>((w - 1) * 32 + std::countr_zero(b) + 1);
+        zeros[k].push_back(row);
+        on_row[static_cast<size_t>(row)].push_back(static_cast<int>(k));
+      }
+    }
+  }
+  std::vector<char> fixed(static_cast<size_t>(m) + 1, 0);
+  for (dd_rowrange i = 1; i <= m; ++i)
+    fixed[static_cast<size_t>(i)] = set_member(i, cone->EqualitySet) ? 1 : 0;
+  if (!ridges_closed(zeros, m, need, fixed, true)) return true;
+  bool full = set_card(cone->EqualitySet) == 0 && !rays.empty();
+  for (auto w : everywhere) full = full && w == 0u;
+  if (!full) return false;
+  std::vector<char> none(rays.size() + 1, 0);
+  return !ridges_closed(on_row, static_cast<long>(rays.size()), need, none, false);
+}
+
 // Whether the finished ray list contradicts exact arithmetic, which it
 // cannot do unless rounding decided a sign wrongly; the result would then
 // be wrong without notice.  Checked: no ray was combined from two rays
 // that were both on the new row; a run that took every row is complete
 // unless rows were skipped; and in a complete result every ray satisfies
-// every row within a bound scaled to its terms, lies on at least d-1 rows
-// (the least an extreme ray of a pointed cone does), and no two rays lie
-// on the same rows (an extreme ray is fixed by its zero set).
+// every row within a bound scaled to its terms and meets the rows it counts
+// as tight, lies on at least d-1 rows (the least an extreme ray of a
+// pointed cone does), no two rays lie on the same rows (an extreme ray is
+// fixed by its zero set), and the ridges close up (ridges_inconsistent).
 bool numerically_inconsistent(dd_ConePtr cone)
 {
   if (numerical_alarm_raised(cone)) return true;
@@ -116,8 +244,9 @@ bool numerically_inconsistent(dd_ConePtr cone)
             ddd_get_d(dd_zero) + lost_accuracy * ddd_get_d(v[q].mag);
         const double val = ddd_get_d(v[q].val);
         if (val < -bound) return true;
-        if (val > bound &&
-            set_member(rows[k + static_cast<size_t>(q)], cone->EqualitySet))
+        // A row the ray counts as tight, or an equation, must be met.
+        const dd_rowrange row = rows[k + static_cast<size_t>(q)];
+        if (val > bound && (set_member(row, cone->EqualitySet) || in_set(r->ZeroSet, row)))
           return true;
       }
     }
@@ -126,12 +255,77 @@ bool numerically_inconsistent(dd_ConePtr cone)
     return std::lexicographical_compare(a->ZeroSet + 1, a->ZeroSet + 1 + nw,
                                         b->ZeroSet + 1, b->ZeroSet + 1 + nw);
   };
-  std::sort(rays.begin(), rays.end(), zero_less);
-  for (size_t k = 1; k < rays.size(); ++k)
-    if (std::equal(rays[k]->ZeroSet + 1, rays[k]->ZeroSet + 1 + nw,
-                   rays[k - 1]->ZeroSet + 1))
+  std::vector<dd_RayPtr> sorted = rays;
+  std::sort(sorted.begin(), sorted.end(), zero_less);
+  for (size_t k = 1; k < sorted.size(); ++k)
+    if (std::equal(sorted[k]->ZeroSet + 1, sorted[k]->ZeroSet + 1 + nw,
+                   sorted[k - 1]->ZeroSet + 1))
       return true;
+  if (set_card(cone->NonequalitySet) == 0 &&
+      static_cast<long>(rays.size()) == cone->RayCount &&
+      ridges_inconsistent(cone, rays))
+    return true;
   return false;
+}
+
+// The power of two that brings the largest |entry| of a row into [1, 2)
+// (0 for a zero row), as an exponent.
+int row_exponent(const mytype *row, dd_colrange d)
+{
+  double big = 0.0;
+  for (dd_colrange j = 0; j < d; ++j) big = std::max(big, std::fabs(ddd_get_d(row[j])));
+  if (!(big > 0.0) || !std::isfinite(big)) return 0;
+  int e = 0;
+  std::frexp(big, &e);  // big = f 2^e, f in [1/2, 1)
+  return 1 - e;
+}
+
+// Whether the first entry of a row is nonzero at the row's own scale, as
+// the run sees it after normalise_rows.
+bool first_entry_nonzero(const mytype *row, dd_colrange d)
+{
+  mytype v;
+  ddd_set_d(v, std::ldexp(ddd_get_d(row[0]), row_exponent(row, d)));
+  return dd_Nonzero(v) != 0;
+}
+
+// Scales every row of the cone by a power of two so that its largest
+// entry lies in [1, 2): a row and any positive multiple of it then give the
+// same row, and the absolute tolerance meets every row at one scale.  No
+// rounding is added; the caller's rows stay in the polyhedron.
+void normalise_rows(dd_ConePtr cone)
+{
+  for (dd_rowrange i = 0; i < cone->m; ++i) {
+    const int e = row_exponent(cone->A[i], cone->d);
+    if (e == 0) continue;
+    for (dd_colrange j = 0; j < cone->d; ++j)
+      ddd_set_d(cone->A[i][j], std::ldexp(ddd_get_d(cone->A[i][j]), e));
+  }
+  row_norms.forget(cone);
+}
+
+// An H-representation whose cone has no ray off the row x0 >= 0 describes
+// the empty set: what is left are directions of the recession cone, which
+// an empty polyhedron does not have.  The result is then empty.
+void drop_recession_of_empty(dd_ConePtr cone)
+{
+  dd_PolyhedraPtr poly = cone->parent;
+  if (poly == nullptr || poly->representation != dd_Inequality ||
+      poly->m1 != poly->m + 1 || cone->CompStatus != dd_AllFound)
+    return;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next)
+    if (r->feasible && !set_member(cone->m, r->ZeroSet)) return;
+  dd_RayPtr r = cone->FirstRay;
+  while (r != nullptr) {
+    dd_RayPtr next = r->Next;
+    free_ray(cone->d, r);
+    r = next;
+  }
+  cone->FirstRay = nullptr;
+  if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = nullptr;
+  cone->LastRay = cone->ArtificialRay;
+  cone->RayCount = cone->FeasibleRayCount = cone->WeaklyFeasibleRayCount = 0;
+  cone->LinearityDim = 0;
 }
 
 dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
@@ -147,6 +341,9 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
     // An unfinished earlier run is discarded instead of being orphaned.
     dd_FreeDDMemory(poly);
   }
+  // No rows: the whole space, a point (the origin) with lines, not a cone.
+  if (poly->representation == dd_Inequality && poly->m == 0)
+    poly->homogeneous = dd_FALSE;
   dd_ConePtr cone = dd_ConeDataLoad(poly);
   if (set_order) cone->HalfspaceOrder = horder;
   std::time(&cone->starttime);
@@ -160,6 +357,7 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
     return dd_FALSE;
   }
   dd_DDInit(cone);
+  normalise_rows(cone);
   if (poly->representation == dd_Generator && poly->m <= 0) {
     *err = dd_EmptyVrepresentation;
     cone->Error = dd_EmptyVrepresentation;
@@ -196,11 +394,10 @@ dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
   poly->homogeneous = dd_TRUE;
   for (dd_rowrange i = 1; i <= m; ++i) {
     if (set_member(i, M->linset)) poly->EqualityIndex[i] = 1;
-    for (dd_colrange j = 1; j <= d; ++j) {
+    for (dd_colrange j = 1; j <= d; ++j)
       ddd_set(poly->A[i - 1][j - 1], M->matrix[i - 1][j - 1]);
-      if (j == 1 && dd_Nonzero(M->matrix[i - 1][0]))
-        poly->homogeneous = dd_FALSE;
-    }
+    if (d >= 1 && first_entry_nonzero(M->matrix[i - 1], d))
+      poly->homogeneous = dd_FALSE;
   }
   run(poly, set_order, horder, err);
   return poly;
@@ -297,6 +494,7 @@ void dd_DDMain(dd_ConePtr cone)
       ++cone->Iteration;
     }
   }
+  if (cone->d > 0) drop_recession_of_empty(cone);
   if (cone->d > 0 && numerically_inconsistent(cone)) {
     // No result rather than a wrong one.
     cone->Error = dd_NumericallyInconsistent;

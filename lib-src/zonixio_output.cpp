@@ -334,8 +334,6 @@ void compute_ainc(dd_PolyhedraPtr poly)
   dd_MatrixPtr M = out.get();
   const dd_bigrange n = M->rowsize;
   const dd_rowrange m1 = poly->m1;
-  const dd_rowrange m = poly->m;
-  const dd_colrange d = poly->d;
   poly->n = n;
 
   poly->Ainc = static_cast<dd_Aincidence>(std::calloc(
@@ -344,20 +342,21 @@ void compute_ainc(dd_PolyhedraPtr poly)
   set_initialize(&poly->Ared, m1);
   set_initialize(&poly->Adom, m1);
 
-  // The extra row x0 >= 0 exists only for a non-homogeneous H input.
-  const bool extra_row = m1 == m + 1 && !poly->homogeneous &&
-                         poly->representation == dd_Inequality;
-  mytype sum;
-  ddd_init(sum);
-  for (dd_bigrange k = 1; k <= n; ++k) {
-    for (dd_rowrange i = 1; i <= m; ++i) {
-      dd_InnerProduct(sum, d, poly->A[i - 1], M->matrix[k - 1]);
-      if (dd_EqualToZero(sum)) set_addelem(poly->Ainc[i - 1], k);
-    }
-    if (extra_row && d > 0 && dd_EqualToZero(M->matrix[k - 1][0]))
-      set_addelem(poly->Ainc[m1 - 1], k);
+  // Incidence as the run decided it: the zero set of each ray, over the
+  // cone's rows (the extra row x0 >= 0 included).  Evaluating the rows
+  // again with the absolute tolerance would lose incidences of rows with
+  // large terms.  Rows past the rays (lines, or the origin) lie on every
+  // input row.
+  dd_ConePtr cone = poly->child;
+  dd_bigrange k = 0;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr && k < n; r = r->Next) {
+    if (!r->feasible) continue;
+    ++k;
+    for (dd_rowrange i = 1; i <= m1 && i <= cone->m; ++i)
+      if (set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);
   }
-  ddd_clear(sum);
+  for (++k; k <= n; ++k)
+    for (dd_rowrange i = 1; i <= m1; ++i) set_addelem(poly->Ainc[i - 1], k);
 
   std::vector<long> card(static_cast<size_t>(m1 + 1), 0);
   for (dd_rowrange i = 1; i <= m1; ++i) {
