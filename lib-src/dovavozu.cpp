@@ -44,128 +44,206 @@ void record_dynamic_choice(dd_ConePtr cone, dd_rowrange hh)
   }
 }
 
-// Items (rays with the rows they lie on, or rows with the rays on them),
-// each a sorted list of elements.  A ridge of an item with exactly `need`
-// elements is the item less one element that is not `fixed`.  True when
-// every such ridge lies in another item of at least `need` elements: in
-// exactly one when `exact`, in one with another set of elements otherwise
-// (rows may repeat).  Ridges are matched by additive hashes of their
-// elements, sorted, and checked element by element.
-bool ridges_closed(const std::vector<std::vector<int>> &items, long ground,
-                   long need, const std::vector<char> &fixed, bool exact)
+// Random keys of ground elements; a set is keyed by the mixed sum of the
+// keys of its members, so that the key of a set less one member is one
+// subtraction away.
+std::uint64_t mix(std::uint64_t z)
 {
-  if (need < 1) return true;
-  std::vector<std::uint64_t> key(static_cast<size_t>(ground) + 1);
-  std::uint64_t x = 0x9e3779b97f4a7c15u;
-  for (auto &k : key) {  // splitmix64
-    std::uint64_t z = (x += 0x9e3779b97f4a7c15u);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
-    k = z ^ (z >> 31);
-  }
-  struct Ridge {
-    std::uint64_t h;
-    int item, drop;
-  };
-  std::vector<Ridge> ridges;
-  std::vector<std::uint64_t> whole(items.size(), 0);
-  std::vector<std::vector<int>> wider(static_cast<size_t>(ground) + 1);
-  for (size_t i = 0; i < items.size(); ++i) {
-    const auto &e = items[i];
-    if (static_cast<long>(e.size()) < need) continue;
-    for (int el : e) whole[i] += key[static_cast<size_t>(el)];
-    if (static_cast<long>(e.size()) > need) {
-      for (int el : e) wider[static_cast<size_t>(el)].push_back(static_cast<int>(i));
-      continue;
-    }
-    for (int el : e)
-      if (!fixed[static_cast<size_t>(el)])
-        ridges.push_back({whole[i] - key[static_cast<size_t>(el)], static_cast<int>(i), el});
-  }
-  if (ridges.empty()) return true;
-  std::sort(ridges.begin(), ridges.end(),
-            [](const Ridge &a, const Ridge &b) { return a.h < b.h; });
-  // Whether item `it` holds every element of ridge r.
-  auto holds = [&](int it, const Ridge &r) {
-    const auto &big = items[static_cast<size_t>(it)];
-    for (int el : items[static_cast<size_t>(r.item)])
-      if (el != r.drop && !std::binary_search(big.begin(), big.end(), el)) return false;
-    return true;
-  };
-  for (size_t a = 0; a < ridges.size();) {
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+  return z ^ (z >> 31);
+}
+inline constexpr std::uint64_t golden = 0x9e3779b97f4a7c15u;  // splitmix step
+std::uint64_t element_key(long e) { return mix(golden * static_cast<std::uint64_t>(e + 1)); }
+
+// Edges are matched when at most one ray in this many is wide: the
+// search among wide rays is what costs, and results with many wide rays
+// (degenerate ones) are not those that rounding thins out.
+inline constexpr size_t wide_share = 8;
+
+// A ridge: an item (a ray or a row) less one of its elements, keyed.
+struct Ridge {
+  std::uint64_t key;
+  long facet;
+  int drop;
+};
+
+// The edges of rays on exactly d-1 rows when others lie on more: each is
+// shared by exactly two rays, the other one found among the edges or, when
+// alone there, exactly one of the wider rays.
+bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
+                  const std::vector<long> &wide, std::vector<Ridge> &edges)
+{
+  const long nw = set_data_words(cone->m);
+  std::vector<std::vector<long>> wide_on(static_cast<size_t>(cone->m) + 1);
+  for (long t : wide)
+    for (long w = 1; w <= nw; ++w)
+      for (set_word b = rays[static_cast<size_t>(t)]->ZeroSet[w]; b != 0u; b &= b - 1u)
+        wide_on[static_cast<size_t>((w - 1) * 32 + std::countr_zero(b) + 1)].push_back(t);
+  std::sort(edges.begin(), edges.end(),
+            [](const Ridge &a, const Ridge &b) { return a.key < b.key; });
+  for (size_t a = 0; a < edges.size();) {
     size_t b = a + 1;
-    while (b < ridges.size() && ridges[b].h == ridges[a].h) ++b;
-    const Ridge &r = ridges[a];
-    long others = 0;
-    for (size_t c = a + 1; c < b; ++c) {
-      if (!holds(ridges[c].item, r)) return false;  // a hash collision
-      if (!exact && whole[static_cast<size_t>(ridges[c].item)] == whole[static_cast<size_t>(r.item)])
-        continue;
-      ++others;
-    }
-    if (exact ? others > 1 : others == 0) {
-      if (exact) return false;
-      // The other item may be wider than `need`; found through the
-      // ridge's rarest element.
-      int rare = -1;
-      for (int el : items[static_cast<size_t>(r.item)])
-        if (el != r.drop && (rare < 0 || wider[static_cast<size_t>(el)].size() <
-                                             wider[static_cast<size_t>(rare)].size()))
-          rare = el;
-      for (int it : rare < 0 ? std::vector<int>{} : wider[static_cast<size_t>(rare)])
-        if (holds(it, r)) ++others;
-      if (others == 0) return false;
-    } else if (exact && others == 0) {
-      int rare = -1;
-      for (int el : items[static_cast<size_t>(r.item)])
-        if (el != r.drop && (rare < 0 || wider[static_cast<size_t>(el)].size() <
-                                             wider[static_cast<size_t>(rare)].size()))
-          rare = el;
-      if (rare >= 0)
-        for (int it : wider[static_cast<size_t>(rare)])
-          if (holds(it, r)) ++others;
-      if (others != 1) return false;
+    while (b < edges.size() && edges[b].key == edges[a].key) ++b;
+    if (b - a > 2) return false;
+    if (b - a == 1) {
+      const Ridge &r = edges[a];
+      const set_word *z = rays[static_cast<size_t>(r.facet)]->ZeroSet;
+      long rare = 0;
+      for (long w = 1; w <= nw; ++w)
+        for (set_word bits = z[w]; bits != 0u; bits &= bits - 1u) {
+          const long row = (w - 1) * 32 + std::countr_zero(bits) + 1;
+          if (row != r.drop && (rare == 0 || wide_on[static_cast<size_t>(row)].size() <
+                                                 wide_on[static_cast<size_t>(rare)].size()))
+            rare = row;
+        }
+      long partners = 0;
+      for (long t : wide_on[static_cast<size_t>(rare)]) {
+        const set_word *zt = rays[static_cast<size_t>(t)]->ZeroSet;
+        bool within = true;
+        for (long w = 1; w <= nw && within; ++w) {
+          set_word rest = z[w] & ~zt[w];
+          if (w == (r.drop - 1) / 32 + 1) rest &= ~(set_word{1} << ((r.drop - 1) % 32));
+          within = rest == 0u;
+        }
+        if (within) ++partners;
+      }
+      if (partners != 1) return false;
     }
     a = b;
   }
   return true;
 }
 
-// The ridge tests of a complete run with every ray feasible.  On the
-// rays: a ray on exactly d-1 rows spans an edge of the cone with each of
-// them left out, and every edge of a pointed cone holds exactly two rays.
-// On the rows, when the cone is full-dimensional: a facet row with exactly
-// d-1 rays has ridges of d-2 rays, each shared with another facet.  A
-// lost or extra ray breaks one of them; rounding that kept the counts
+// The ridge tests of a complete run with every ray feasible.
+//
+// On the rays: for a ray on exactly d-1 rows, each row left out (not an
+// equation) gives an edge of the cone, and an edge of a pointed cone holds
+// exactly two rays.  When every ray is such, every edge occurs exactly
+// twice and their keys cancel under exclusive or; otherwise edges_closed
+// matches them.
+//
+// On the rows, when the cone is full-dimensional (no equation, no row on
+// every ray): a row with exactly d-1 rays that is a facet has ridges of
+// d-2 rays, each in another row with at least d-1 rays and other rays.
+// A row with d-1 rays that is no facet lies in two facets, which pass the
+// same test.
+//
+// A lost or extra ray breaks one of them; rounding that kept the counts
 // consistent cannot be seen here.
 bool ridges_inconsistent(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays)
 {
   const dd_rowrange m = cone->m;
   const long need = cone->d - 1;
   const long nw = set_data_words(m);
-  std::vector<std::vector<int>> zeros(rays.size()), on_row(static_cast<size_t>(m) + 1);
-  std::vector<set_word> everywhere(cone->AddedHalfspaces + 1, cone->AddedHalfspaces + 1 + nw);
-  for (auto &w : everywhere) w = ~set_word{0};
+  if (need < 1 || rays.empty()) return false;
+  std::vector<std::uint64_t> row_key(static_cast<size_t>(m) + 1);
+  for (dd_rowrange i = 1; i <= m; ++i) row_key[static_cast<size_t>(i)] = element_key(i);
+  std::vector<long> count(static_cast<size_t>(m) + 1, 0);
+  std::vector<std::uint64_t> row_sum(static_cast<size_t>(m) + 1, 0);
+  std::vector<set_word> everywhere(static_cast<size_t>(nw), ~set_word{0});
+  const set_word *eq = cone->EqualitySet;
+  // Counted first, so that edges are listed only when some ray is wider.
+  bool simple = true;
+  for (size_t k = 0; k < rays.size() && simple; ++k) {
+    long card = 0;
+    for (long w = 1; w <= nw; ++w) card += bit_count(rays[k]->ZeroSet[w]);
+    simple = card == need;
+  }
+  std::uint64_t ridges = 0;
+  std::vector<long> wide;  // rays on more than d-1 rows
+  std::vector<Ridge> edges;
+  if (!simple) edges.reserve(rays.size() * static_cast<size_t>(need));
   for (size_t k = 0; k < rays.size(); ++k) {
     const set_word *z = rays[k]->ZeroSet;
+    const std::uint64_t ray_key = element_key(static_cast<long>(k));
+    std::uint64_t sum = 0;
+    long card = 0;
     for (long w = 1; w <= nw; ++w) {
       everywhere[static_cast<size_t>(w - 1)] &= z[w];
       for (set_word b = z[w]; b != 0u; b &= b - 1u) {
-        const int row = static_cast<int>((w - 1) * 32 + std::countr_zero(b) + 1);
-        zeros[k].push_back(row);
-        on_row[static_cast<size_t>(row)].push_back(static_cast<int>(k));
+        const size_t row = static_cast<size_t>((w - 1) * 32 + std::countr_zero(b) + 1);
+        sum += row_key[row];
+        ++card;
+        ++count[row];
+        row_sum[row] += ray_key;
       }
     }
+    if (card != need) {
+      wide.push_back(static_cast<long>(k));
+      continue;
+    }
+    for (long w = 1; w <= nw; ++w)
+      for (set_word b = z[w] & ~eq[w]; b != 0u; b &= b - 1u) {
+        const int row = static_cast<int>((w - 1) * 32 + std::countr_zero(b) + 1);
+        const std::uint64_t key = mix(sum - row_key[static_cast<size_t>(row)]);
+        ridges ^= key;
+        if (!simple) edges.push_back({key, static_cast<long>(k), row});
+      }
   }
-  std::vector<char> fixed(static_cast<size_t>(m) + 1, 0);
-  for (dd_rowrange i = 1; i <= m; ++i)
-    fixed[static_cast<size_t>(i)] = set_member(i, cone->EqualitySet) ? 1 : 0;
-  if (!ridges_closed(zeros, m, need, fixed, true)) return true;
-  bool full = set_card(cone->EqualitySet) == 0 && !rays.empty();
+  if (simple) {
+    if (ridges != 0) return true;
+  } else if (wide.size() * wide_share <= rays.size() &&
+             !edges_closed(cone, rays, wide, edges)) {
+    return true;
+  }
+
+  bool full = need >= 2 && set_card(cone->EqualitySet) == 0;
   for (auto w : everywhere) full = full && w == 0u;
   if (!full) return false;
-  std::vector<char> none(rays.size() + 1, 0);
-  return !ridges_closed(on_row, static_cast<long>(rays.size()), need, none, false);
+  // The rows with exactly d-1 rays, with their rays.
+  std::vector<dd_rowrange> facets;
+  for (dd_rowrange i = 1; i <= m; ++i)
+    if (count[static_cast<size_t>(i)] == need) facets.push_back(i);
+  if (facets.empty()) return false;
+  std::vector<long> slot(static_cast<size_t>(m) + 1, -1);
+  for (size_t f = 0; f < facets.size(); ++f) slot[static_cast<size_t>(facets[f])] = static_cast<long>(f);
+  std::vector<int> members(facets.size() * static_cast<size_t>(need));
+  std::vector<long> filled(facets.size(), 0);
+  for (size_t k = 0; k < rays.size(); ++k)
+    for (long w = 1; w <= nw; ++w)
+      for (set_word b = rays[k]->ZeroSet[w]; b != 0u; b &= b - 1u) {
+        const long f = slot[static_cast<size_t>((w - 1) * 32 + std::countr_zero(b) + 1)];
+        if (f >= 0) members[static_cast<size_t>(f * need + filled[static_cast<size_t>(f)]++)] = static_cast<int>(k);
+      }
+  std::vector<Ridge> list;
+  for (size_t f = 0; f < facets.size(); ++f) {
+    const std::uint64_t sum = row_sum[static_cast<size_t>(facets[f])];
+    for (long q = 0; q < need; ++q) {
+      const int k = members[f * static_cast<size_t>(need) + static_cast<size_t>(q)];
+      list.push_back({mix(sum - element_key(k)), static_cast<long>(f), k});
+    }
+  }
+  std::sort(list.begin(), list.end(), [](const Ridge &a, const Ridge &b) { return a.key < b.key; });
+  // Whether row i (other rays than facet f) holds the ridge r.
+  auto holds = [&](dd_rowrange i, const Ridge &r) {
+    if (count[static_cast<size_t>(i)] < need ||
+        row_sum[static_cast<size_t>(i)] == row_sum[static_cast<size_t>(facets[static_cast<size_t>(r.facet)])])
+      return false;
+    for (long q = 0; q < need; ++q) {
+      const int k = members[static_cast<size_t>(r.facet * need + q)];
+      if (k != r.drop && !in_set(rays[static_cast<size_t>(k)]->ZeroSet, i)) return false;
+    }
+    return true;
+  };
+  for (size_t a = 0; a < list.size();) {
+    size_t b = a + 1;
+    while (b < list.size() && list[b].key == list[a].key) ++b;
+    bool found = false;
+    for (size_t c = a + 1; c < b && !found; ++c) found = holds(facets[static_cast<size_t>(list[c].facet)], list[a]);
+    if (!found) {
+      // A wider row: one of the rows on a ray of the ridge.
+      const Ridge &r = list[a];
+      const int k = members[static_cast<size_t>(r.facet * need + (members[static_cast<size_t>(r.facet * need)] == r.drop ? 1 : 0))];
+      const set_word *z = rays[static_cast<size_t>(k)]->ZeroSet;
+      for (long w = 1; w <= nw && !found; ++w)
+        for (set_word bits = z[w]; bits != 0u && !found; bits &= bits - 1u)
+          found = holds((w - 1) * 32 + std::countr_zero(bits) + 1, r);
+    }
+    if (!found) return true;
+    a = b;
+  }
+  return false;
 }
 
 // Whether the finished ray list contradicts exact arithmetic, which it
