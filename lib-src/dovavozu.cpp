@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <new>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -10,6 +11,7 @@
 
 #include "zonixcore_internal.hpp"
 #include "zonixio.h"
+#include "zonix.hpp"
 
 using namespace zonix::core;
 
@@ -257,7 +259,7 @@ bool ridges_inconsistent(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays)
 // fixed by its zero set), and the ridges close up (ridges_inconsistent).
 bool numerically_inconsistent(dd_ConePtr cone)
 {
-  if (numerical_alarm_raised(cone)) return true;
+  if (workspace(cone).numerical_alarms > 0) return true;
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
   if (cone->CompStatus == dd_RegionEmpty) return false;
@@ -379,7 +381,7 @@ void normalise_rows(dd_ConePtr cone)
     for (dd_colrange j = 0; j < cone->d; ++j)
       ddd_set_d(cone->A[i][j], std::ldexp(ddd_get_d(cone->A[i][j]), e));
   }
-  row_norms.forget(cone);
+  workspace(cone).row_norms.forget(cone);
 }
 
 // An H-representation whose cone has no ray off the row x0 >= 0 describes
@@ -440,12 +442,16 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
     *err = dd_EmptyVrepresentation;
     cone->Error = dd_EmptyVrepresentation;
   } else {
-    dd_FindInitialRays(cone, &found);
-    if (found) {
-      dd_InitialDataSetup(cone);
-      dd_DDMain(cone);
-      *err = cone->Error;
+    try {
+      dd_FindInitialRays(cone, &found);
+      if (found) dd_InitialDataSetup(cone);
+    } catch (const std::bad_alloc &) {
+      found = dd_FALSE;
+      cone->Error = dd_OutOfMemory;
+      cone->CompStatus = dd_InProgress;
     }
+    if (found) dd_DDMain(cone);
+    *err = cone->Error;
   }
   std::time(&cone->endtime);
   return found;
@@ -489,21 +495,56 @@ bool append_and_run(dd_PolyhedraPtr *poly, dd_MatrixPtr M, dd_ErrorType *err)
   dd_PolyhedraPtr old = *poly;
   if (old->m < 0 || old->d < 0 || old->d != M->colsize || M->rowsize < 1)
     return false;
-  dd_MatrixPtr Mcopy = dd_CopyInput(old);
-  dd_MatrixPtr Mnew = dd_AppendMatrix(Mcopy, M);
-  if (Mnew == nullptr) {
-    dd_FreeMatrix(Mcopy);
-    return false;
-  }
+  const zonix::Matrix Mcopy(dd_CopyInput(old));
+  const zonix::Matrix Mnew(dd_AppendMatrix(Mcopy.get(), M));
+  if (Mnew == nullptr) return false;
   // The append leaves the representation unspecified; the rows keep the
   // meaning they had, or an H-representation would lose its
   // homogenising row.
   Mnew->representation = Mcopy->representation;
   dd_FreePolyhedra(old);
-  *poly = dd_DDMatrix2Poly(Mnew, err);
-  dd_FreeMatrix(Mcopy);
-  dd_FreeMatrix(Mnew);
+  *poly = dd_DDMatrix2Poly(Mnew.get(), err);
   return true;
+}
+
+// The iterations of dd_DDMain: one row each, until every row is taken or
+// the result is complete.  A cancel request ends them between rows (or,
+// seen inside an iteration, right after it).
+void main_loop(dd_ConePtr cone)
+{
+  dd_workspace &ws = workspace(cone);
+  while (cone->Iteration <= cone->m) {
+    if (dd_CancelRequested()) ws.interrupted = true;
+    if (ws.interrupted) return;
+    dd_rowrange hh = 0;
+    dd_SelectNextHalfspace(cone, cone->WeaklyAddedHalfspaces, &hh);
+    // Every row is taken by now; guards a selection rule that finds none.
+    if (hh < 1 || hh > cone->m) break;
+    if (set_member(hh, cone->NonequalitySet)) {
+      if (dd_debug)
+        dd_Printf(stderr,
+                     "*The row # %3ld should be inactive and thus "
+                     "skipped.\n",
+                     hh);
+    } else {
+      if (cone->PreOrderedRun)
+        dd_AddNewHalfspace2(cone, hh);
+      else
+        dd_AddNewHalfspace1(cone, hh);
+      set_addelem(cone->AddedHalfspaces, hh);
+    }
+    set_addelem(cone->WeaklyAddedHalfspaces, hh);
+    if (!cone->PreOrderedRun) record_dynamic_choice(cone, hh);
+    if (progress_hook != nullptr)
+      progress_hook(progress_user, cone->Iteration, cone->m,
+                    cone->RayCount);
+    if (cone->CompStatus == dd_AllFound ||
+        cone->CompStatus == dd_RegionEmpty) {
+      set_addelem(cone->AddedHalfspaces, hh);
+      break;
+    }
+    ++cone->Iteration;
+  }
 }
 
 }  // namespace
@@ -526,8 +567,10 @@ void dd_DDInit(dd_ConePtr cone)
   cone->WeaklyFeasibleRayCount = 0;
   cone->EdgeCount = 0;
   cone->TotalEdgeCount = 0;
-  clear_numerical_alarm(cone);
-  row_norms.forget(cone);
+  dd_workspace &ws = workspace(cone);
+  ws.numerical_alarms = 0;
+  ws.interrupted = false;
+  ws.row_norms.forget(cone);
   dd_SetInequalitySets(cone);
   dd_ComputeRowOrderVector(cone);
   cone->RecomputeRowOrder = dd_FALSE;
@@ -540,43 +583,24 @@ void dd_DDMain(dd_ConePtr cone)
     cone->FeasibleRayCount = 0;
     cone->Iteration = cone->m;
     cone->CompStatus = dd_AllFound;
-  } else {
-    while (cone->Iteration <= cone->m) {
-      dd_rowrange hh = 0;
-      dd_SelectNextHalfspace(cone, cone->WeaklyAddedHalfspaces, &hh);
-      // Every row is taken by now; guards a selection rule that finds none.
-      if (hh < 1 || hh > cone->m) break;
-      if (set_member(hh, cone->NonequalitySet)) {
-        if (dd_debug)
-          std::fprintf(stderr,
-                       "*The row # %3ld should be inactive and thus "
-                       "skipped.\n",
-                       hh);
-      } else {
-        if (cone->PreOrderedRun)
-          dd_AddNewHalfspace2(cone, hh);
-        else
-          dd_AddNewHalfspace1(cone, hh);
-        set_addelem(cone->AddedHalfspaces, hh);
-      }
-      set_addelem(cone->WeaklyAddedHalfspaces, hh);
-      if (!cone->PreOrderedRun) record_dynamic_choice(cone, hh);
-      if (progress_hook != nullptr)
-        progress_hook(progress_user, cone->Iteration, cone->m,
-                      cone->RayCount);
-      if (cone->CompStatus == dd_AllFound ||
-          cone->CompStatus == dd_RegionEmpty) {
-        set_addelem(cone->AddedHalfspaces, hh);
-        break;
-      }
-      ++cone->Iteration;
-    }
   }
-  if (cone->d > 0) drop_recession_of_empty(cone);
-  if (cone->d > 0 && numerically_inconsistent(cone)) {
-    // No result rather than a wrong one.
-    cone->Error = dd_NumericallyInconsistent;
-    if (cone->CompStatus == dd_AllFound) cone->CompStatus = dd_InProgress;
+  try {
+    if (cone->d > 0) main_loop(cone);
+    if (workspace(cone).interrupted) {
+      cone->Error = dd_Interrupted;
+      cone->CompStatus = dd_InProgress;
+      return;
+    }
+    if (cone->d > 0) drop_recession_of_empty(cone);
+    if (cone->d > 0 && numerically_inconsistent(cone)) {
+      // No result rather than a wrong one.
+      cone->Error = dd_NumericallyInconsistent;
+      if (cone->CompStatus == dd_AllFound) cone->CompStatus = dd_InProgress;
+    }
+  } catch (const std::bad_alloc &) {
+    cone->Error = dd_OutOfMemory;
+    cone->CompStatus = dd_InProgress;
+    return;
   }
   if (poly == nullptr) return;
   dd_bigrange n = cone->LinearityDim + cone->FeasibleRayCount;
