@@ -62,6 +62,8 @@ std::uint64_t element_key(long e) { return mix(golden * static_cast<std::uint64_
 // search among wide rays is what costs, and results with many wide rays
 // (degenerate ones) are not those that rounding thins out.
 inline constexpr size_t wide_share = 8;
+// Small results are matched whatever their share of wide rays.
+inline constexpr size_t few_rays = 64;
 
 // A ridge: an item (a ray or a row) less one of its elements, keyed.
 struct Ridge {
@@ -185,7 +187,7 @@ bool ridges_inconsistent(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays)
   }
   if (simple) {
     if (ridges != 0) return true;
-  } else if (wide.size() * wide_share <= rays.size() &&
+  } else if ((wide.size() * wide_share <= rays.size() || rays.size() <= few_rays) &&
              !edges_closed(cone, rays, wide, edges)) {
     return true;
   }
@@ -283,6 +285,17 @@ bool numerically_inconsistent(dd_ConePtr cone)
     long zeros = 0;
     for (long k = 1; k <= nw; ++k) zeros += bit_count(r->ZeroSet[k]);
     if (zeros < d - 1) return true;
+    // The basis rows have full rank: only 0 lies on all of them.
+    if (set_subset(cone->InitialHalfspaces, r->ZeroSet)) return true;
+  }
+  // Generators with no negative first entry: (1, 0, ..., 0) meets every
+  // row, so the cone is not {0} and has a ray or a line.
+  if (cone->representation == dd_Generator && rays.empty() && cone->LinearityDim == 0 &&
+      cone->d_orig >= 1 && cone->newcol[1] > 0) {
+    bool e0_inside = true;
+    for (dd_rowrange i = 0; i < m && e0_inside; ++i)
+      e0_inside = ddd_get_d(cone->A[i][cone->newcol[1] - 1]) >= 0.0;
+    if (e0_inside) return true;
   }
   // Ray by ray, four rows at a time.  A ray was stored feasible on a row
   // within residue_factor (e |A_i|_1 + (d+1) u mag); when that cannot
