@@ -1,11 +1,9 @@
-// Facets of cyclic polytopes, the hardest family we know for doubles,
-// checked against their mathematics instead of another program: the
-// facets of C(n, d) are the d-subsets of its points that satisfy Gale's
-// evenness condition, each the polynomial prod (t - t_s) up to sign, and
-// their number has a closed form.  Every conversion must be right or end
-// in an error; a wrong answer fails the test.  Also: vertex adjacency of
-// these 2-neighbourly polytopes is complete, and the vertices of C(n, d)
-// come back from its facets.
+// Facets of cyclic polytopes, the hardest family we know for doubles, checked
+// by their mathematics: the facets of C(n, d) are the Gale-even d-subsets of
+// its points, each the polynomial prod (t - t_s) up to sign, counted by
+// McMullen's formula.  Each conversion is right or an error; wrong fails.
+// Also: vertex adjacency of these 2-neighbourly polytopes is complete, and
+// the vertices of C(n, d) come back from its facets.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -25,70 +23,50 @@ namespace fam = zonix::families;
 using Params = std::vector<long double>;
 
 enum Outcome { Right, Error, Wrong };
-struct Verdict {
-  Outcome outcome = Right;
-  std::string why;
-};
+struct Verdict { Outcome outcome = Right; std::string why; };
 Verdict wrong(std::string why) { return {Wrong, std::move(why)}; }
-
-long binom(long n, long k)
-{
-  long r = 1;
-  for (long i = 1; i <= k; ++i) r = r * (n - k + i) / i;
-  return r;
-}
+long binom(long n, long k) { return k == 0 ? 1 : binom(n - 1, k - 1) * n / k; }
 
 // McMullen's count of the facets of C(n, d).
 long facet_count(long n, long d)
 {
-  if (d % 2 == 0) return n * binom(n - d / 2, d / 2) / (n - d / 2);
-  return 2 * binom(n - (d + 1) / 2, (d - 1) / 2);
+  return d % 2 == 0 ? n * binom(n - d / 2, d / 2) / (n - d / 2) : 2 * binom(n - (d + 1) / 2, (d - 1) / 2);
 }
 
 // Between any two points not in s, an even number of points of s.
 bool gale_even(std::uint32_t s, int n)
 {
-  int run = 0;
-  bool outside_seen = false;
-  for (int j = 0; j < n; ++j) {
-    if (s >> j & 1u) {
-      ++run;
-    } else {
-      if (outside_seen && run % 2 != 0) return false;
-      outside_seen = true;
-      run = 0;
+  int run = 0, outside = 0;
+  for (int j = 0; j < n; ++j, ++run)
+    if (!(s >> j & 1u)) {
+      if (outside++ > 0 && run % 2 != 0) return false;
+      run = -1;
     }
-  }
   return true;
 }
 
 zonix::Matrix moment_points(const Params &t, int d)
 {
   zonix::Matrix M(dd_CreateMatrix(static_cast<long>(t.size()), d + 1));
-  for (size_t i = 0; i < t.size(); ++i) {
-    long double p = 1;
-    for (int k = 0; k <= d; ++k, p *= t[i]) M->matrix[i][k][0] = static_cast<double>(p);
-  }
+  for (size_t i = 0; i < t.size(); ++i)
+    for (long double k = 0, p = 1; k <= d; ++k, p *= t[i]) M->matrix[i][static_cast<int>(k)][0] = static_cast<double>(p);
   M->representation = dd_Generator;
   return M;
 }
 
-// Each row (c_0, ..., c_d) must be prod (t - t_s) over a Gale-even set S,
-// up to a positive factor, nonnegative on the points; the sets distinct
-// and as many as McMullen counts.
+// Each row (c_0, ..., c_d) must be prod (t - t_s) over a Gale-even set S up to a
+// positive factor, nonnegative on the points; sets distinct, as many as McMullen counts.
 Verdict check_facets(const Params &t, int d, dd_MatrixPtr H)
 {
   const int n = static_cast<int>(t.size());
   if (H->rowsize != facet_count(n, d) || set_card(H->linset) != 0)
-    return wrong(std::to_string(H->rowsize) + " facets (" + std::to_string(set_card(H->linset)) +
-                 " equations), expected " + std::to_string(facet_count(n, d)));
+    return wrong(std::to_string(H->rowsize) + " rows, expected " + std::to_string(facet_count(n, d)) + " facets");
   std::set<std::uint32_t> seen;
   for (long r = 0; r < H->rowsize; ++r) {
     const auto row = [&](int k) { return static_cast<long double>(H->matrix[r][k][0]); };
     std::vector<std::pair<long double, int>> rel;
     for (int i = 0; i < n; ++i) {
-      // Measured against |row| times the point's size: a point at t = 0
-      // has no terms but the constant.
+      // Against |row| times the point's size (t = 0 has only a constant).
       long double v = 0, mag = 0, p = 1, q = 1;
       for (int k = 0; k <= d; ++k, p *= t[i], q *= std::max(1.0L, std::fabs(t[i])))
         v += row(k) * p, mag += std::fabs(row(k)) * q;
@@ -98,18 +76,17 @@ Verdict check_facets(const Params &t, int d, dd_MatrixPtr H)
     std::uint32_t s = 0;
     for (int q = 0; q < d; ++q) s |= 1u << rel[q].second;
     if (!gale_even(s, n)) return wrong("row " + std::to_string(r + 1) + " is tight on a non-facet");
+    // prod (t - t_s), negated when negative on the other points.
     std::vector<long double> c(d + 1, 0);
-    c[0] = 1;
-    for (int q = 0, k = 1; q < d; ++q, ++k) {
+    long double sign = c[0] = 1;
+    for (int q = 0; q < d; ++q) {
       const long double ts = t[rel[q].second];
-      for (int j = k; j >= 1; --j) c[j] = c[j - 1] - ts * c[j];
+      for (int j = q + 1; j >= 1; --j) c[j] = c[j - 1] - ts * c[j];
       c[0] = -ts * c[0];
+      sign *= t[rel[d].second] - ts;
     }
-    long double sign = 1;
-    for (int q = 0; q < d; ++q) sign *= t[rel[d].second] - t[rel[q].second];
     int big = 0;
-    for (int k = 0; k <= d; ++k)
-      if (std::fabs(c[k]) > std::fabs(c[big])) big = k;
+    for (int k = 0; k <= d; ++k) big = std::fabs(c[k]) > std::fabs(c[big]) ? k : big;
     const long double scale = row(big) / (sign < 0 ? -c[big] : c[big]);
     bool close = scale > 0;
     for (int k = 0; k <= d && close; ++k)
@@ -129,34 +106,29 @@ Verdict check_vertices(const Params &t, int d, dd_MatrixPtr V)
     size_t hit = t.size();
     for (size_t i = 0; i < t.size(); ++i) {
       bool same = V->matrix[r][0][0] == 1.0;
-      long double p = 1;
-      for (int k = 0; k <= d && same; ++k, p *= t[i])
-        same = std::fabs(V->matrix[r][k][0] - p) <= 1e-6L * (1 + std::fabs(p));
-      if (same) hit = i;
+      for (long double k = 0, p = 1; k <= d && same; ++k, p *= t[i])
+        same = std::fabs(V->matrix[r][static_cast<int>(k)][0] - p) <= 1e-6L * (1 + std::fabs(p));
+      hit = same ? i : hit;
     }
     if (hit == t.size() || !seen.insert(hit).second) return wrong("row " + std::to_string(r + 1) + " is no vertex");
   }
   return {};
 }
 
-// Every two vertices are adjacent (cyclic polytopes of d >= 4 are
-// 2-neighbourly).
+// Every two vertices are adjacent (C(n, d), d >= 4, is 2-neighbourly).
 Verdict check_complete(dd_PolyhedraPtr poly, long n)
 {
   zonix::SetFamily adj(dd_CopyInputAdjacency(poly));
-  if (!adj) return {Error, "no input adjacency"};
   long pairs = 0;
-  for (long i = 0; i < adj->famsize; ++i) pairs += set_card(adj->set[i]);
-  if (pairs != n * (n - 1)) return wrong(std::to_string(pairs) + " of " + std::to_string(n * (n - 1)) + " pairs");
-  return {};
+  for (long i = 0; adj && i < adj->famsize; ++i) pairs += set_card(adj->set[i]);
+  return pairs == n * (n - 1) ? Verdict{} : wrong(std::to_string(pairs) + " of " + std::to_string(n * (n - 1)) + " pairs");
 }
 
 struct Tally {
   int count[3] = {0, 0, 0};
   void add(const std::string &name, const Verdict &v, double seconds)
   {
-    ++count[v.outcome];
-    if (v.outcome != Right || seconds > 1.0)
+    if (++count[v.outcome]; v.outcome != Right || seconds > 1.0)
       std::printf("%s %s (%.2f s) %s\n", v.outcome == Right ? "ok" : v.outcome == Error ? "error" : "WRONG",
                   name.c_str(), seconds, v.why.c_str());
   }
@@ -164,32 +136,18 @@ struct Tally {
 
 enum class Check { Facets, Vertices, Adjacency };
 
-// One conversion of the points t (V) or of C(n, d)'s facets from the
-// families (H), judged by `what`.
+// One conversion of M, judged by `what` against the parameters t.
 void run_case(Tally &tally, const std::string &name, const Params &t, int d, zonix::Matrix M, Check what)
 {
   const auto start = std::chrono::steady_clock::now();
   dd_ErrorType err = dd_NoError;
   zonix::Polyhedra poly(dd_DDMatrix2Poly(M.get(), &err));
-  Verdict v;
-  if (err != dd_NoError) {
-    v = {Error, "error " + std::to_string(err)};
-    if (err != dd_NumericallyInconsistent) v.outcome = Wrong;
-  } else if (what == Check::Adjacency) {
-    v = check_complete(poly.get(), static_cast<long>(t.size()));
-  } else {
-    zonix::Matrix out(what == Check::Facets ? dd_CopyInequalities(poly.get()) : dd_CopyGenerators(poly.get()));
+  Verdict v{err == dd_NumericallyInconsistent ? Error : Wrong, "error " + std::to_string(err)};
+  zonix::Matrix out(what == Check::Facets ? dd_CopyInequalities(poly.get()) : dd_CopyGenerators(poly.get()));
+  if (err == dd_NoError && what == Check::Adjacency) v = check_complete(poly.get(), static_cast<long>(t.size()));
+  if (err == dd_NoError && what != Check::Adjacency)
     v = !out ? wrong("no output") : what == Check::Facets ? check_facets(t, d, out.get()) : check_vertices(t, d, out.get());
-  }
   tally.add(name, v, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-}
-
-// The parameters the families use: (i - n/2) / den, i = 0..n-1.
-Params family_params(int n, int den)
-{
-  Params t;
-  for (int i = 0; i < n; ++i) t.push_back(static_cast<long double>(i - n / 2) / den);
-  return t;
 }
 
 }  // namespace
@@ -210,12 +168,7 @@ int main()
   std::printf("cyclic V->H: %d right, %d errors, %d wrong (%.1f s)\n", suite.count[Right], suite.count[Error],
               suite.count[Wrong], std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 
-  // Instances that failed before, from the families' own generator.
-  struct Known {
-    fam::Rep rep;
-    int n, d, den;
-    Check what;
-  };
+  struct Known { fam::Rep rep; int n, d, den; Check what; };  // failed before; the families' own
   const Known known[] = {
       {fam::Rep::H, 14, 7, 1, Check::Vertices},  {fam::Rep::H, 12, 6, 7, Check::Vertices},
       {fam::Rep::V, 20, 9, 1, Check::Facets},    {fam::Rep::V, 22, 8, 1, Check::Facets},
@@ -224,10 +177,11 @@ int main()
   Tally cases;
   for (const Known &k : known) {
     const fam::Instance inst = fam::cyclic_polytope(k.rep, k.n, k.d, k.den);
-    run_case(cases, inst.name + (k.what == Check::Adjacency ? " adjacency" : ""), family_params(k.n, k.den), k.d,
+    Params t;  // the families' parameters
+    for (int i = 0; i < k.n; ++i) t.push_back(static_cast<long double>(i - k.n / 2) / k.den);
+    run_case(cases, inst.name + (k.what == Check::Adjacency ? " adjacency" : ""), t, k.d,
              zonix::Matrix(fam::to_matrix(inst)), k.what);
   }
-  std::printf("known cases: %d right, %d errors, %d wrong\n", cases.count[Right], cases.count[Error],
-              cases.count[Wrong]);
+  std::printf("known cases: %d right, %d errors, %d wrong\n", cases.count[Right], cases.count[Error], cases.count[Wrong]);
   return suite.count[Wrong] + cases.count[Wrong] == 0 ? 0 : 1;
 }
