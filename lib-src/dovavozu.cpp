@@ -1,12 +1,17 @@
 // The double description run: from a matrix record to a polyhedron whose
 // cone holds the other representation, one row per iteration.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <new>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <vector>
 
 #include "zonixcore_internal.hpp"
 #include "zonixio.h"
+#include "zonix.hpp"
 
 using namespace zonix::core;
 
@@ -36,17 +41,222 @@ void record_dynamic_choice(dd_ConePtr cone, dd_rowrange hh)
   }
 }
 
+// Random keys of ground elements; a set is keyed by the mixed sum of the
+// keys of its members, so that the key of a set less one member is one
+// subtraction away.
+std::uint64_t mix(std::uint64_t z)
+{
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+  return z ^ (z >> 31);
+}
+inline constexpr std::uint64_t golden = 0x9e3779b97f4a7c15u;  // splitmix step
+std::uint64_t element_key(long e) { return mix(golden * static_cast<std::uint64_t>(e + 1)); }
+
+// Edges are matched when at most one ray in this many is wide: the
+// search among wide rays is what costs, and results with many wide rays
+// (degenerate ones) are not those that rounding thins out.
+inline constexpr size_t wide_share = 8;
+// Small results are matched whatever their share of wide rays.
+inline constexpr size_t few_rays = 64;
+
+// A ridge: an item (a ray or a row) less one of its elements, keyed.
+struct Ridge {
+  std::uint64_t key;
+  long facet;
+  int drop;
+};
+
+// The edges of rays on exactly d-1 rows when others lie on more: each is
+// shared by exactly two rays, the other one found among the edges or, when
+// alone there, exactly one of the wider rays.
+bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
+                  const std::vector<long> &wide, std::vector<Ridge> &edges)
+{
+  const long nw = set_data_words(cone->m);
+  std::vector<std::vector<long>> wide_on(static_cast<size_t>(cone->m) + 1);
+  for (long t : wide)
+    for (long w = 1; w <= nw; ++w)
+      for (set_word b = rays[static_cast<size_t>(t)]->ZeroSet[w]; b != 0u; b &= b - 1u)
+        wide_on[static_cast<size_t>((w - 1) * 32 + std::countr_zero(b) + 1)].push_back(t);
+  std::sort(edges.begin(), edges.end(),
+            [](const Ridge &a, const Ridge &b) { return a.key < b.key; });
+  for (size_t a = 0; a < edges.size();) {
+    size_t b = a + 1;
+    while (b < edges.size() && edges[b].key == edges[a].key) ++b;
+    if (b - a > 2) return false;
+    if (b - a == 1) {
+      const Ridge &r = edges[a];
+      const set_word *z = rays[static_cast<size_t>(r.facet)]->ZeroSet;
+      long rare = 0;
+      for (long w = 1; w <= nw; ++w)
+        for (set_word bits = z[w]; bits != 0u; bits &= bits - 1u) {
+          const long row = (w - 1) * 32 + std::countr_zero(bits) + 1;
+          if (row != r.drop && (rare == 0 || wide_on[static_cast<size_t>(row)].size() <
+                                                 wide_on[static_cast<size_t>(rare)].size()))
+            rare = row;
+        }
+      long partners = 0;
+      for (long t : wide_on[static_cast<size_t>(rare)]) {
+        const set_word *zt = rays[static_cast<size_t>(t)]->ZeroSet;
+        bool within = true;
+        for (long w = 1; w <= nw && within; ++w) {
+          set_word rest = z[w] & ~zt[w];
+          if (w == (r.drop - 1) / 32 + 1) rest &= ~(set_word{1} << ((r.drop - 1) % 32));
+          within = rest == 0u;
+        }
+        if (within) ++partners;
+      }
+      if (partners != 1) return false;
+    }
+    a = b;
+  }
+  return true;
+}
+
+// The ridge tests of a complete run with every ray feasible.
+//
+// On the rays: for a ray on exactly d-1 rows, each row left out (not an
+// equation) gives an edge of the cone, and an edge of a pointed cone holds
+// exactly two rays.  When every ray is such, every edge occurs exactly
+// twice and their keys cancel under exclusive or; otherwise edges_closed
+// matches them.
+//
+// On the rows, when the cone is full-dimensional (no equation, no row on
+// every ray): a row with exactly d-1 rays that is a facet has ridges of
+// d-2 rays, each in another row with at least d-1 rays and other rays.
+// A row with d-1 rays that is no facet lies in two facets, which pass the
+// same test.
+//
+// A lost or extra ray breaks one of them; rounding that kept the counts
+// consistent cannot be seen here.
+bool ridges_inconsistent(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays)
+{
+  const dd_rowrange m = cone->m;
+  const long need = cone->d - 1;
+  const long nw = set_data_words(m);
+  if (need < 1 || rays.empty()) return false;
+  std::vector<std::uint64_t> row_key(static_cast<size_t>(m) + 1);
+  for (dd_rowrange i = 1; i <= m; ++i) row_key[static_cast<size_t>(i)] = element_key(i);
+  std::vector<long> count(static_cast<size_t>(m) + 1, 0);
+  std::vector<std::uint64_t> row_sum(static_cast<size_t>(m) + 1, 0);
+  std::vector<set_word> everywhere(static_cast<size_t>(nw), ~set_word{0});
+  const set_word *eq = cone->EqualitySet;
+  // Counted first, so that edges are listed only when some ray is wider.
+  bool simple = true;
+  for (size_t k = 0; k < rays.size() && simple; ++k) {
+    long card = 0;
+    for (long w = 1; w <= nw; ++w) card += bit_count(rays[k]->ZeroSet[w]);
+    simple = card == need;
+  }
+  std::uint64_t ridges = 0;
+  std::vector<long> wide;  // rays on more than d-1 rows
+  std::vector<Ridge> edges;
+  if (!simple) edges.reserve(rays.size() * static_cast<size_t>(need));
+  for (size_t k = 0; k < rays.size(); ++k) {
+    const set_word *z = rays[k]->ZeroSet;
+    const std::uint64_t ray_key = element_key(static_cast<long>(k));
+    std::uint64_t sum = 0;
+    long card = 0;
+    for (long w = 1; w <= nw; ++w) {
+      everywhere[static_cast<size_t>(w - 1)] &= z[w];
+      for (set_word b = z[w]; b != 0u; b &= b - 1u) {
+        const size_t row = static_cast<size_t>((w - 1) * 32 + std::countr_zero(b) + 1);
+        sum += row_key[row];
+        ++card;
+        ++count[row];
+        row_sum[row] += ray_key;
+      }
+    }
+    if (card != need) {
+      wide.push_back(static_cast<long>(k));
+      continue;
+    }
+    for (long w = 1; w <= nw; ++w)
+      for (set_word b = z[w] & ~eq[w]; b != 0u; b &= b - 1u) {
+        const int row = static_cast<int>((w - 1) * 32 + std::countr_zero(b) + 1);
+        const std::uint64_t key = mix(sum - row_key[static_cast<size_t>(row)]);
+        ridges ^= key;
+        if (!simple) edges.push_back({key, static_cast<long>(k), row});
+      }
+  }
+  if (simple) {
+    if (ridges != 0) return true;
+  } else if ((wide.size() * wide_share <= rays.size() || rays.size() <= few_rays) &&
+             !edges_closed(cone, rays, wide, edges)) {
+    return true;
+  }
+
+  bool full = need >= 2 && set_card(cone->EqualitySet) == 0;
+  for (auto w : everywhere) full = full && w == 0u;
+  if (!full) return false;
+  // The rows with exactly d-1 rays, with their rays.
+  std::vector<dd_rowrange> facets;
+  for (dd_rowrange i = 1; i <= m; ++i)
+    if (count[static_cast<size_t>(i)] == need) facets.push_back(i);
+  if (facets.empty()) return false;
+  std::vector<long> slot(static_cast<size_t>(m) + 1, -1);
+  for (size_t f = 0; f < facets.size(); ++f) slot[static_cast<size_t>(facets[f])] = static_cast<long>(f);
+  std::vector<int> members(facets.size() * static_cast<size_t>(need));
+  std::vector<long> filled(facets.size(), 0);
+  for (size_t k = 0; k < rays.size(); ++k)
+    for (long w = 1; w <= nw; ++w)
+      for (set_word b = rays[k]->ZeroSet[w]; b != 0u; b &= b - 1u) {
+        const long f = slot[static_cast<size_t>((w - 1) * 32 + std::countr_zero(b) + 1)];
+        if (f >= 0) members[static_cast<size_t>(f * need + filled[static_cast<size_t>(f)]++)] = static_cast<int>(k);
+      }
+  std::vector<Ridge> list;
+  for (size_t f = 0; f < facets.size(); ++f) {
+    const std::uint64_t sum = row_sum[static_cast<size_t>(facets[f])];
+    for (long q = 0; q < need; ++q) {
+      const int k = members[f * static_cast<size_t>(need) + static_cast<size_t>(q)];
+      list.push_back({mix(sum - element_key(k)), static_cast<long>(f), k});
+    }
+  }
+  std::sort(list.begin(), list.end(), [](const Ridge &a, const Ridge &b) { return a.key < b.key; });
+  // Whether row i (other rays than facet f) holds the ridge r.
+  auto holds = [&](dd_rowrange i, const Ridge &r) {
+    if (count[static_cast<size_t>(i)] < need ||
+        row_sum[static_cast<size_t>(i)] == row_sum[static_cast<size_t>(facets[static_cast<size_t>(r.facet)])])
+      return false;
+    for (long q = 0; q < need; ++q) {
+      const int k = members[static_cast<size_t>(r.facet * need + q)];
+      if (k != r.drop && !in_set(rays[static_cast<size_t>(k)]->ZeroSet, i)) return false;
+    }
+    return true;
+  };
+  for (size_t a = 0; a < list.size();) {
+    size_t b = a + 1;
+    while (b < list.size() && list[b].key == list[a].key) ++b;
+    bool found = false;
+    for (size_t c = a + 1; c < b && !found; ++c) found = holds(facets[static_cast<size_t>(list[c].facet)], list[a]);
+    if (!found) {
+      // A wider row: one of the rows on a ray of the ridge.
+      const Ridge &r = list[a];
+      const int k = members[static_cast<size_t>(r.facet * need + (members[static_cast<size_t>(r.facet * need)] == r.drop ? 1 : 0))];
+      const set_word *z = rays[static_cast<size_t>(k)]->ZeroSet;
+      for (long w = 1; w <= nw && !found; ++w)
+        for (set_word bits = z[w]; bits != 0u && !found; bits &= bits - 1u)
+          found = holds((w - 1) * 32 + std::countr_zero(bits) + 1, r);
+    }
+    if (!found) return true;
+    a = b;
+  }
+  return false;
+}
+
 // Whether the finished ray list contradicts exact arithmetic, which it
 // cannot do unless rounding decided a sign wrongly; the result would then
 // be wrong without notice.  Checked: no ray was combined from two rays
 // that were both on the new row; a run that took every row is complete
 // unless rows were skipped; and in a complete result every ray satisfies
-// every row within a bound scaled to its terms, lies on at least d-1 rows
-// (the least an extreme ray of a pointed cone does), and no two rays lie
-// on the same rows (an extreme ray is fixed by its zero set).
+// every row within a bound scaled to its terms and meets the rows it counts
+// as tight, lies on at least d-1 rows (the least an extreme ray of a
+// pointed cone does), no two rays lie on the same rows (an extreme ray is
+// fixed by its zero set), and the ridges close up (ridges_inconsistent).
 bool numerically_inconsistent(dd_ConePtr cone)
 {
-  if (numerical_alarm_raised(cone)) return true;
+  if (workspace(cone).numerical_alarms > 0) return true;
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
   if (cone->CompStatus == dd_RegionEmpty) return false;
@@ -70,6 +280,17 @@ bool numerically_inconsistent(dd_ConePtr cone)
     long zeros = 0;
     for (long k = 1; k <= nw; ++k) zeros += bit_count(r->ZeroSet[k]);
     if (zeros < d - 1) return true;
+    // The basis rows have full rank: only 0 lies on all of them.
+    if (set_subset(cone->InitialHalfspaces, r->ZeroSet)) return true;
+  }
+  // Generators with no negative first entry: (1, 0, ..., 0) meets every
+  // row, so the cone is not {0} and has a ray or a line.
+  if (cone->representation == dd_Generator && rays.empty() && cone->LinearityDim == 0 &&
+      cone->d_orig >= 1 && cone->newcol[1] > 0) {
+    bool e0_inside = true;
+    for (dd_rowrange i = 0; i < m && e0_inside; ++i)
+      e0_inside = ddd_get_d(cone->A[i][cone->newcol[1] - 1]) >= 0.0;
+    if (e0_inside) return true;
   }
   // Ray by ray, four rows at a time.  A ray was stored feasible on a row
   // within residue_factor (e |A_i|_1 + (d+1) u mag); when that cannot
@@ -111,8 +332,9 @@ bool numerically_inconsistent(dd_ConePtr cone)
             ddd_get_d(dd_zero) + lost_accuracy * ddd_get_d(v[q].mag);
         const double val = ddd_get_d(v[q].val);
         if (val < -bound) return true;
-        if (val > bound &&
-            set_member(rows[k + static_cast<size_t>(q)], cone->EqualitySet))
+        // A row the ray counts as tight, or an equation, must be met.
+        const dd_rowrange row = rows[k + static_cast<size_t>(q)];
+        if (val > bound && (set_member(row, cone->EqualitySet) || in_set(r->ZeroSet, row)))
           return true;
       }
     }
@@ -121,12 +343,77 @@ bool numerically_inconsistent(dd_ConePtr cone)
     return std::lexicographical_compare(a->ZeroSet + 1, a->ZeroSet + 1 + nw,
                                         b->ZeroSet + 1, b->ZeroSet + 1 + nw);
   };
-  std::sort(rays.begin(), rays.end(), zero_less);
-  for (size_t k = 1; k < rays.size(); ++k)
-    if (std::equal(rays[k]->ZeroSet + 1, rays[k]->ZeroSet + 1 + nw,
-                   rays[k - 1]->ZeroSet + 1))
+  std::vector<dd_RayPtr> sorted = rays;
+  std::sort(sorted.begin(), sorted.end(), zero_less);
+  for (size_t k = 1; k < sorted.size(); ++k)
+    if (std::equal(sorted[k]->ZeroSet + 1, sorted[k]->ZeroSet + 1 + nw,
+                   sorted[k - 1]->ZeroSet + 1))
       return true;
+  if (set_card(cone->NonequalitySet) == 0 &&
+      static_cast<long>(rays.size()) == cone->RayCount &&
+      ridges_inconsistent(cone, rays))
+    return true;
   return false;
+}
+
+// The power of two that brings the largest |entry| of a row into [1, 2)
+// (0 for a zero row), as an exponent.
+int row_exponent(const mytype *row, dd_colrange d)
+{
+  double big = 0.0;
+  for (dd_colrange j = 0; j < d; ++j) big = std::max(big, std::fabs(ddd_get_d(row[j])));
+  if (!(big > 0.0) || !std::isfinite(big)) return 0;
+  int e = 0;
+  std::frexp(big, &e);  // big = f 2^e, f in [1/2, 1)
+  return 1 - e;
+}
+
+// Whether the first entry of a row is nonzero at the row's own scale, as
+// the run sees it after normalise_rows.
+bool first_entry_nonzero(const mytype *row, dd_colrange d)
+{
+  mytype v;
+  ddd_set_d(v, std::ldexp(ddd_get_d(row[0]), row_exponent(row, d)));
+  return dd_Nonzero(v) != 0;
+}
+
+// Scales every row of the cone by a power of two so that its largest
+// entry lies in [1, 2): a row and any positive multiple of it then give the
+// same row, and the absolute tolerance meets every row at one scale.  No
+// rounding is added; the caller's rows stay in the polyhedron.
+void normalise_rows(dd_ConePtr cone)
+{
+  for (dd_rowrange i = 0; i < cone->m; ++i) {
+    const int e = row_exponent(cone->A[i], cone->d);
+    if (e == 0) continue;
+    for (dd_colrange j = 0; j < cone->d; ++j)
+      ddd_set_d(cone->A[i][j], std::ldexp(ddd_get_d(cone->A[i][j]), e));
+  }
+  workspace(cone).row_norms.forget(cone);
+}
+
+// An H-representation whose cone has no ray off the row x0 >= 0 describes
+// the empty set: what is left are directions of the recession cone, which
+// an empty polyhedron does not have.  The result is then empty.
+void drop_recession_of_empty(dd_ConePtr cone)
+{
+  dd_PolyhedraPtr poly = cone->parent;
+  if (poly == nullptr || poly->representation != dd_Inequality ||
+      poly->m1 != poly->m + 1 || cone->CompStatus != dd_AllFound)
+    return;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next)
+    if (r->feasible && !set_member(cone->m, r->ZeroSet)) return;
+  dd_RayPtr r = cone->FirstRay;
+  while (r != nullptr) {
+    dd_RayPtr next = r->Next;
+    free_ray(cone->d, r);
+    r = next;
+  }
+  cone->FirstRay = nullptr;
+  if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = nullptr;
+  cone->LastRay = cone->ArtificialRay;
+  cone->RayCount = cone->FeasibleRayCount = cone->WeaklyFeasibleRayCount = 0;
+  cone->LinearityDim = 0;
 }
 
 dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
@@ -142,6 +429,9 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
     // An unfinished earlier run is discarded instead of being orphaned.
     dd_FreeDDMemory(poly);
   }
+  // No rows: the whole space, a point (the origin) with lines, not a cone.
+  if (poly->representation == dd_Inequality && poly->m == 0)
+    poly->homogeneous = dd_FALSE;
   dd_ConePtr cone = dd_ConeDataLoad(poly);
   if (set_order) cone->HalfspaceOrder = horder;
   std::time(&cone->starttime);
@@ -155,16 +445,21 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
     return dd_FALSE;
   }
   dd_DDInit(cone);
+  normalise_rows(cone);
   if (poly->representation == dd_Generator && poly->m <= 0) {
     *err = dd_EmptyVrepresentation;
     cone->Error = dd_EmptyVrepresentation;
   } else {
-    dd_FindInitialRays(cone, &found);
-    if (found) {
-      dd_InitialDataSetup(cone);
-      dd_DDMain(cone);
-      *err = cone->Error;
+    try {
+      dd_FindInitialRays(cone, &found);
+      if (found) dd_InitialDataSetup(cone);
+    } catch (const std::bad_alloc &) {
+      found = dd_FALSE;
+      cone->Error = dd_OutOfMemory;
+      cone->CompStatus = dd_InProgress;
     }
+    if (found) dd_DDMain(cone);
+    *err = cone->Error;
   }
   std::time(&cone->endtime);
   return found;
@@ -191,11 +486,10 @@ dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
   poly->homogeneous = dd_TRUE;
   for (dd_rowrange i = 1; i <= m; ++i) {
     if (set_member(i, M->linset)) poly->EqualityIndex[i] = 1;
-    for (dd_colrange j = 1; j <= d; ++j) {
+    for (dd_colrange j = 1; j <= d; ++j)
       ddd_set(poly->A[i - 1][j - 1], M->matrix[i - 1][j - 1]);
-      if (j == 1 && dd_Nonzero(M->matrix[i - 1][0]))
-        poly->homogeneous = dd_FALSE;
-    }
+    if (d >= 1 && first_entry_nonzero(M->matrix[i - 1], d))
+      poly->homogeneous = dd_FALSE;
   }
   run(poly, set_order, horder, err);
   return poly;
@@ -209,21 +503,56 @@ bool append_and_run(dd_PolyhedraPtr *poly, dd_MatrixPtr M, dd_ErrorType *err)
   dd_PolyhedraPtr old = *poly;
   if (old->m < 0 || old->d < 0 || old->d != M->colsize || M->rowsize < 1)
     return false;
-  dd_MatrixPtr Mcopy = dd_CopyInput(old);
-  dd_MatrixPtr Mnew = dd_AppendMatrix(Mcopy, M);
-  if (Mnew == nullptr) {
-    dd_FreeMatrix(Mcopy);
-    return false;
-  }
+  const zonix::Matrix Mcopy(dd_CopyInput(old));
+  const zonix::Matrix Mnew(dd_AppendMatrix(Mcopy.get(), M));
+  if (Mnew == nullptr) return false;
   // The append leaves the representation unspecified; the rows keep the
   // meaning they had, or an H-representation would lose its
   // homogenising row.
   Mnew->representation = Mcopy->representation;
   dd_FreePolyhedra(old);
-  *poly = dd_DDMatrix2Poly(Mnew, err);
-  dd_FreeMatrix(Mcopy);
-  dd_FreeMatrix(Mnew);
+  *poly = dd_DDMatrix2Poly(Mnew.get(), err);
   return true;
+}
+
+// The iterations of dd_DDMain: one row each, until every row is taken or
+// the result is complete.  A cancel request ends them between rows (or,
+// seen inside an iteration, right after it).
+void main_loop(dd_ConePtr cone)
+{
+  dd_workspace &ws = workspace(cone);
+  while (cone->Iteration <= cone->m) {
+    if (dd_CancelRequested()) ws.interrupted = true;
+    if (ws.interrupted) return;
+    dd_rowrange hh = 0;
+    dd_SelectNextHalfspace(cone, cone->WeaklyAddedHalfspaces, &hh);
+    // Every row is taken by now; guards a selection rule that finds none.
+    if (hh < 1 || hh > cone->m) break;
+    if (set_member(hh, cone->NonequalitySet)) {
+      if (dd_debug)
+        dd_Printf(stderr,
+                     "*The row # %3ld should be inactive and thus "
+                     "skipped.\n",
+                     hh);
+    } else {
+      if (cone->PreOrderedRun)
+        dd_AddNewHalfspace2(cone, hh);
+      else
+        dd_AddNewHalfspace1(cone, hh);
+      set_addelem(cone->AddedHalfspaces, hh);
+    }
+    set_addelem(cone->WeaklyAddedHalfspaces, hh);
+    if (!cone->PreOrderedRun) record_dynamic_choice(cone, hh);
+    if (progress_hook != nullptr)
+      progress_hook(progress_user, cone->Iteration, cone->m,
+                    cone->RayCount);
+    if (cone->CompStatus == dd_AllFound ||
+        cone->CompStatus == dd_RegionEmpty) {
+      set_addelem(cone->AddedHalfspaces, hh);
+      break;
+    }
+    ++cone->Iteration;
+  }
 }
 
 }  // namespace
@@ -246,8 +575,10 @@ void dd_DDInit(dd_ConePtr cone)
   cone->WeaklyFeasibleRayCount = 0;
   cone->EdgeCount = 0;
   cone->TotalEdgeCount = 0;
-  clear_numerical_alarm(cone);
-  row_norms.forget(cone);
+  dd_workspace &ws = workspace(cone);
+  ws.numerical_alarms = 0;
+  ws.interrupted = false;
+  ws.row_norms.forget(cone);
   dd_SetInequalitySets(cone);
   dd_ComputeRowOrderVector(cone);
   cone->RecomputeRowOrder = dd_FALSE;
@@ -260,42 +591,24 @@ void dd_DDMain(dd_ConePtr cone)
     cone->FeasibleRayCount = 0;
     cone->Iteration = cone->m;
     cone->CompStatus = dd_AllFound;
-  } else {
-    while (cone->Iteration <= cone->m) {
-      dd_rowrange hh = 0;
-      dd_SelectNextHalfspace(cone, cone->WeaklyAddedHalfspaces, &hh);
-      // Every row is taken by now; guards a selection rule that finds none.
-      if (hh < 1 || hh > cone->m) break;
-      if (set_member(hh, cone->NonequalitySet)) {
-        if (dd_debug)
-          std::fprintf(stderr,
-                       "*The row # %3ld should be inactive and thus "
-                       "skipped.\n",
-                       hh);
-      } else {
-        if (cone->PreOrderedRun)
-          dd_AddNewHalfspace2(cone, hh);
-        else
-          dd_AddNewHalfspace1(cone, hh);
-        set_addelem(cone->AddedHalfspaces, hh);
-      }
-      set_addelem(cone->WeaklyAddedHalfspaces, hh);
-      if (!cone->PreOrderedRun) record_dynamic_choice(cone, hh);
-      if (progress_hook != nullptr)
-        progress_hook(progress_user, cone->Iteration, cone->m,
-                      cone->RayCount);
-      if (cone->CompStatus == dd_AllFound ||
-          cone->CompStatus == dd_RegionEmpty) {
-        set_addelem(cone->AddedHalfspaces, hh);
-        break;
-      }
-      ++cone->Iteration;
-    }
   }
-  if (cone->d > 0 && numerically_inconsistent(cone)) {
-    // No result rather than a wrong one.
-    cone->Error = dd_NumericallyInconsistent;
-    if (cone->CompStatus == dd_AllFound) cone->CompStatus = dd_InProgress;
+  try {
+    if (cone->d > 0) main_loop(cone);
+    if (workspace(cone).interrupted) {
+      cone->Error = dd_Interrupted;
+      cone->CompStatus = dd_InProgress;
+      return;
+    }
+    if (cone->d > 0) drop_recession_of_empty(cone);
+    if (cone->d > 0 && numerically_inconsistent(cone)) {
+      // No result rather than a wrong one.
+      cone->Error = dd_NumericallyInconsistent;
+      if (cone->CompStatus == dd_AllFound) cone->CompStatus = dd_InProgress;
+    }
+  } catch (const std::bad_alloc &) {
+    cone->Error = dd_OutOfMemory;
+    cone->CompStatus = dd_InProgress;
+    return;
   }
   if (poly == nullptr) return;
   dd_bigrange n = cone->LinearityDim + cone->FeasibleRayCount;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "zonixcore.h"
 #include "zonixcore_internal.hpp"
@@ -12,13 +13,9 @@
 
 namespace {
 
-using zonix::core::ScratchRow;
-
-// Work rows of the column pivot and of the initial-ray setup, kept per
-// thread so that a run does not allocate them again.
-thread_local ScratchRow pivot_row;
-thread_local ScratchRow initial_vector1;
-thread_local ScratchRow initial_vector2;
+// Rows up to this length live on the stack in the column pivot, which the
+// LP solver calls at every step.
+inline constexpr dd_colrange stack_row = 64;
 
 // A bit set owned by a scope.
 class LocalSet {
@@ -64,7 +61,7 @@ dd_colrange nonzero_column(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
 
 void trace_basis(dd_ConePtr cone, long rank)
 {
-  std::fprintf(stderr, "dd_FindBasis: rank %ld, basis inverse:\n", rank);
+  dd_Printf(stderr, "dd_FindBasis: rank %ld, basis inverse:\n", rank);
   dd_WriteBmatrix(stderr, cone->d, cone->B);
 }
 
@@ -95,7 +92,10 @@ void dd_GaussianColumnPivot(dd_rowrange m_size, dd_colrange d_size,
                             dd_colrange s)
 {
   if (d_size <= 0) return;
-  mytype *Rtemp = pivot_row.get(d_size);
+  mytype on_stack[stack_row];
+  std::unique_ptr<mytype[]> on_heap;
+  if (d_size > stack_row) on_heap = std::make_unique<mytype[]>(static_cast<size_t>(d_size));
+  mytype *Rtemp = on_heap ? on_heap.get() : on_stack;
   for (dd_colrange j = 1; j <= d_size; ++j)
     dd_TableauEntry(&Rtemp[j - 1], m_size, d_size, X, T, r, j);
 
@@ -166,7 +166,7 @@ void dd_SelectPivot2(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
   for (dd_rowrange i = 1; i <= limit; ++i) {
     if (!is_equation(i) || excluded(i)) continue;
     if (dd_debug)
-      std::fprintf(stderr, "marked set %ld chosen as a candidate\n", i);
+      dd_Printf(stderr, "marked set %ld chosen as a candidate\n", i);
     const dd_colrange col = nonzero_column(d_size, A, T, m_size, i,
                                            NopivotCol);
     if (col > 0) {
@@ -214,7 +214,7 @@ void dd_FindBasis(dd_ConePtr cone, long *rank)
                     cone->OrderVector, cone->EqualitySet, m, NopivotRow.get(),
                     ColSelected.get(), &r, &s, &chosen);
     if (!chosen) break;
-    if (dd_debug) std::fprintf(stderr, "Pivot on (%ld, %ld)\n", r, s);
+    if (dd_debug) dd_Printf(stderr, "Pivot on (%ld, %ld)\n", r, s);
     set_addelem(cone->InitialHalfspaces, r);
     set_addelem(NopivotRow.get(), r);
     set_addelem(ColSelected.get(), s);
@@ -248,10 +248,10 @@ void dd_ColumnReduce(dd_ConePtr cone)
   dd_CopyBmatrix(cone->d_orig, cone->B, cone->Bsave);
   cone->ColReduced = dd_TRUE;
   if (dd_debug) {
-    std::fprintf(stderr, "dd_ColumnReduce: new column numbers:");
+    dd_Printf(stderr, "dd_ColumnReduce: new column numbers:");
     for (dd_colrange j = 1; j <= cone->d_orig; ++j)
-      std::fprintf(stderr, " %ld", cone->newcol[j]);
-    std::fprintf(stderr, "\n");
+      dd_Printf(stderr, " %ld", cone->newcol[j]);
+    dd_Printf(stderr, "\n");
   }
 }
 
@@ -262,13 +262,13 @@ void dd_FindInitialRays(dd_ConePtr cone, dd_boolean *found)
   dd_FindBasis(cone, &rank);
   cone->LinearityDim = cone->d - rank;
   if (dd_debug)
-    std::fprintf(stderr, "Linearity Dimension = %ld\n", cone->LinearityDim);
+    dd_Printf(stderr, "Linearity Dimension = %ld\n", cone->LinearityDim);
   if (cone->LinearityDim > 0) {
     dd_ColumnReduce(cone);
     dd_FindBasis(cone, &rank);
   }
   if (dd_debug && !set_subset(cone->EqualitySet, cone->InitialHalfspaces)) {
-    std::fprintf(stderr, "Equality set is dependent. Equality Set and an "
+    dd_Printf(stderr, "Equality set is dependent. Equality Set and an "
                          "initial basis:\n");
     set_fwrite(stderr, cone->EqualitySet);
     set_fwrite(stderr, cone->InitialHalfspaces);
@@ -291,7 +291,7 @@ void dd_FindInitialRays(dd_ConePtr cone, dd_boolean *found)
 void dd_AddArtificialRay(dd_ConePtr cone)
 {
   if (cone->ArtificialRay != nullptr) {
-    std::fprintf(stderr, "Warning !!!  FirstRay in not nil.  Illegal Call\n");
+    dd_Printf(stderr, "Warning !!!  FirstRay in not nil.  Illegal Call\n");
     return;
   }
   const dd_colrange d1 = cone->d > 0 ? cone->d : 1;
@@ -310,12 +310,13 @@ void dd_InitialDataSetup(dd_ConePtr cone)
 {
   const dd_colrange d = cone->d;
   const dd_rowrange m = cone->m;
-  mytype *Vector1 = initial_vector1.get(d);
-  mytype *Vector2 = initial_vector2.get(d);
+  const size_t d1 = static_cast<size_t>(d > 0 ? d : 1);
+  const auto Vector1 = std::make_unique<mytype[]>(d1);
+  const auto Vector2 = std::make_unique<mytype[]>(d1);
 
   cone->RecomputeRowOrder = dd_FALSE;
   // Column reduction may have rewritten the rows.
-  zonix::core::row_norms.forget(cone);
+  zonix::core::workspace(cone).row_norms.forget(cone);
   cone->ArtificialRay = nullptr;
   cone->FirstRay = nullptr;
   cone->LastRay = nullptr;
@@ -332,15 +333,15 @@ void dd_InitialDataSetup(dd_ConePtr cone)
       ddd_set(Vector1[j], cone->B[j][r - 1]);
       ddd_neg(Vector2[j], cone->B[j][r - 1]);
     }
-    dd_Normalize(d, Vector1);
-    dd_Normalize(d, Vector2);
+    dd_Normalize(d, Vector1.get());
+    dd_Normalize(d, Vector2.get());
     // The ray of a basis row is nonzero there and zero on the others.  A
     // value on its own row that is rounding noise against its terms means
     // the basis is singular within rounding and its rays are not
     // independent: the run cannot be trusted.
     if (const dd_rowrange own = cone->InitialRayIndex[r]; own > 0) {
       zonix::core::RowValue v;
-      zonix::core::row_eval(v, cone->A[own - 1], Vector1, d);
+      zonix::core::row_eval(v, cone->A[own - 1], Vector1.get(), d);
       mytype a;
       ddd_init(a);
       zonix::core::exact_abs(a, v.val);
@@ -348,18 +349,18 @@ void dd_InitialDataSetup(dd_ConePtr cone)
         zonix::core::raise_numerical_alarm(cone);
       ddd_clear(a);
     }
-    dd_ZeroIndexSet(m, d, cone->A, Vector1, ZSet.get());
+    dd_ZeroIndexSet(m, d, cone->A, Vector1.get(), ZSet.get());
     if (set_subset(cone->EqualitySet, ZSet.get())) {
       if (dd_debug) {
-        std::fprintf(stderr, "add an initial ray with zero set:");
+        dd_Printf(stderr, "add an initial ray with zero set:");
         set_fwrite(stderr, ZSet.get());
       }
-      dd_AddRay(cone, Vector1);
+      dd_AddRay(cone, Vector1.get());
       // A direction without a basis row is a line of the cone.
       if (cone->InitialRayIndex[r] == 0) {
         if (dd_debug)
-          std::fprintf(stderr, "and its negative is also added\n");
-        dd_AddRay(cone, Vector2);
+          dd_Printf(stderr, "and its negative is also added\n");
+        dd_AddRay(cone, Vector2.get());
       }
     }
   }

@@ -129,9 +129,7 @@ dd_boolean dd_InitializeConeData(dd_rowrange m, dd_colrange d,
   c->OrderVector = static_cast<dd_rowindex>(new_index(c->m_alloc + 1));
   c->newcol = new_index(d + 1);
   for (dd_colrange j = 0; j <= d; ++j) c->newcol[j] = j;
-  // A cone made where a freed one was must not inherit its alarm.
-  clear_numerical_alarm(c);
-  row_norms.forget(c);
+  c->workspace = new dd_workspace;
   *cone = c;
   return dd_TRUE;
 }
@@ -177,8 +175,6 @@ dd_MatrixPtr dd_CopyInput(dd_PolyhedraPtr poly)
 void dd_FreeDDMemory0(dd_ConePtr cone)
 {
   if (cone == nullptr) return;
-  clear_numerical_alarm(cone);
-  row_norms.forget(cone);
   free_rays(cone);
   free_edges(cone);
   std::free(cone->Edges);
@@ -197,6 +193,7 @@ void dd_FreeDDMemory0(dd_ConePtr cone)
   dd_FreeBmatrix(cone->d_alloc, cone->B);
   dd_FreeBmatrix(cone->d_alloc, cone->Bsave);
   dd_FreeAmatrix(cone->m_alloc, cone->d_alloc, cone->A);
+  delete cone->workspace;
   std::free(cone);
 }
 

@@ -6,18 +6,36 @@
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "zonixcore_internal.hpp"
+#include "zonixio.h"
 
 using namespace zonix::core;
 
 namespace {
 
-// Face of the pair under test; one per operation and thread, re-made when
-// the cone's row count changes.
-thread_local ScratchSet adjacency_face;
-thread_local ScratchSet edge_face;
+// Whether the caller asked to stop; the run ends after this iteration.
+bool cancelled(dd_ConePtr cone)
+{
+  if (!dd_CancelRequested()) return false;
+  workspace(cone).interrupted = true;
+  return true;
+}
+
+// Files the edge (ray1, ray2) under the iteration fmin that separates it.
+void file_edge(dd_ConePtr cone, dd_RayPtr ray1, dd_RayPtr ray2, dd_rowrange fmin)
+{
+  auto *node = static_cast<dd_AdjacencyPtr>(std::malloc(sizeof(dd_AdjacencyType)));
+  if (node == nullptr) throw std::bad_alloc();
+  node->Ray1 = ray1;
+  node->Ray2 = ray2;
+  node->Next = cone->Edges[fmin];
+  cone->Edges[fmin] = node;
+  cone->EdgeCount++;
+  cone->TotalEdgeCount++;
+}
 
 // The candidates for a third ray (the list from a fixed ray on), indexed
 // by the added rows they lie on.  A third ray lies on every row of the
@@ -104,8 +122,9 @@ struct EdgeFiling {
   mutable bool index_pending = false;
 };
 
-thread_local ThirdRayIndex third_rays;
-thread_local std::vector<long> row_position;
+// The cone's scratch of edge filing (in its workspace).
+ThirdRayIndex &third_rays_of(dd_ConePtr cone);
+std::vector<long> &row_position_of(dd_ConePtr cone);
 
 // Prepares a run of edge filings on the cone: face buffer, row positions,
 // and the third-ray index over the list from `from` when it is not null.
@@ -113,14 +132,15 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
 {
   EdgeFiling f;
   f.nw = set_data_words(cone->m);
-  f.face = edge_face.get(cone->m);
+  f.face = workspace(cone).edge_face.get(cone->m);
   // Short lists are walked faster than indexed.
-  const long threshold = third_ray_index_threshold;
+  const long threshold = workspace(cone).third_ray_index_threshold;
   long candidates = 0;
   for (dd_RayPtr t = from; t != nullptr && candidates <= threshold;
        t = t->Next)
     ++candidates;
   if (candidates <= threshold) return f;
+  std::vector<long> &row_position = row_position_of(cone);
   row_position.assign(static_cast<size_t>(cone->m) + 2, 0);
   for (dd_rowrange i = 1; i <= cone->m; ++i) {
     const dd_rowrange r = cone->OrderVector[i];
@@ -198,23 +218,15 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
     adjacent = true;
   else if (f.index_pending || f.index != nullptr) {
     if (f.index_pending) {
-      third_rays.build(f.cone, f.from, f.nw);
-      f.index = &third_rays;
+      f.index = &third_rays_of(f.cone);
+      f.index->build(f.cone, f.from, f.nw);
       f.index_pending = false;
     }
     adjacent = !f.index->third_ray_found(face, f.nw, Ray1, Ray2);
   } else
     adjacent = !third_ray_found(ValidFirstRay, Ray1, Ray2, face, f.nw);
   if (!adjacent) return;
-
-  auto *node =
-      static_cast<dd_AdjacencyPtr>(std::malloc(sizeof(dd_AdjacencyType)));
-  node->Ray1 = Rmax;
-  node->Ray2 = Rmin;
-  node->Next = cone->Edges[fmin];
-  cone->Edges[fmin] = node;
-  cone->EdgeCount++;
-  cone->TotalEdgeCount++;
+  file_edge(cone, Rmax, Rmin, fmin);
 }
 
 // The rays of dd_UpdateEdges packed side by side: their zero sets in one
@@ -228,6 +240,7 @@ class PackedZeroRays {
   long pack(dd_ConePtr cone, dd_RayPtr from, dd_RayPtr last)
   {
     nw_ = set_data_words(cone->m);
+    threshold_ = workspace(cone).third_ray_index_threshold;
     words_.clear();
     fii_.clear();
     rays_.clear();
@@ -304,7 +317,7 @@ class PackedZeroRays {
   // Whether a packed ray other than i and j lies on every row of face.
   bool third_ray_found(const set_word *face, long i, long j)
   {
-    if (count() <= third_ray_index_threshold) {
+    if (count() <= threshold_) {
       // Few candidates: walked faster than indexed.
       for (long t = 0; t < count(); ++t)
         if (t != i && t != j && within(face, zero(t))) return true;
@@ -372,9 +385,10 @@ class PackedZeroRays {
   std::vector<int> on_row_;
   const set_word *index_added_ = nullptr;
   bool indexed_ = true;
+  long threshold_ = 0;
 };
 
-thread_local PackedZeroRays packed_rays;
+PackedZeroRays &packed_rays_of(dd_ConePtr cone);
 
 // The last-chance rows of a separating iteration f: the rows at positions
 // Iteration+1 .. f-1 of OrderVector that are not strict.  A pair with
@@ -427,7 +441,9 @@ class LaterRows {
   std::vector<set_word> masks_;
 };
 
-thread_local LaterRows later_rows;
+LaterRows &later_rows_of(dd_ConePtr cone);
+struct PartnerScratch;
+PartnerScratch &partner_scratch_of(dd_ConePtr cone);
 
 // What the pairs of one dd_UpdateEdges share.
 struct PairFiling {
@@ -439,6 +455,8 @@ struct PairFiling {
   set_word *face = nullptr;         // data words
   long need = 0;  // d - 2: the least face of an edge
   bool search = true;
+  const LaterRows *later = nullptr;
+  PartnerScratch *partners = nullptr;
   // For file_partners_by_rows: the added rows every ray of the run lies on
   // (the new row at least), which tell no pair apart, and what is left of
   // `need` after them.
@@ -478,7 +496,7 @@ template <class Count>
       if (!(cut >= 1 && cut <= nw * 32 &&
             ((zmax[(cut - 1) >> 5] >> ((cut - 1) & 31)) & 1u) != 0u)) {
         cone->count_int++;
-        const set_word *later = later_rows.of(fmin);
+        const set_word *later = pf.later->of(fmin);
         set_word deferred = 0u;
         long card = 0;
         for (long k = 0; k < nw; ++k) {
@@ -493,16 +511,8 @@ template <class Count>
           if (card >= pf.need) {
             for (long k = 0; k < nw; ++k)
               pf.face[k] = zi[k] & zj[k] & pf.added[k];
-            if (!pf.search || !P.third_ray_found(pf.face, i, j)) {
-              auto *node = static_cast<dd_AdjacencyPtr>(
-                  std::malloc(sizeof(dd_AdjacencyType)));
-              node->Ray1 = P.ray(imax);
-              node->Ray2 = P.ray(imin);
-              node->Next = cone->Edges[fmin];
-              cone->Edges[fmin] = node;
-              cone->EdgeCount++;
-              cone->TotalEdgeCount++;
-            }
+            if (!pf.search || !P.third_ray_found(pf.face, i, j))
+              file_edge(cone, P.ray(imax), P.ray(imin), fmin);
           }
         }
       }
@@ -524,7 +534,32 @@ struct PartnerScratch {
     deferred_for.assign(static_cast<size_t>(n), -1);
   }
 };
-thread_local PartnerScratch partner_scratch;
+}  // namespace
+
+// The scratch of edge filing, kept in the cone's workspace.
+struct zonix::core::EdgeScratch {
+  ThirdRayIndex third_rays;
+  std::vector<long> row_position;
+  PackedZeroRays packed_rays;
+  LaterRows later_rows;
+  PartnerScratch partner_scratch;
+};
+
+dd_workspace::~dd_workspace() { delete edges; }
+
+namespace {
+
+EdgeScratch &edge_scratch(dd_ConePtr cone)
+{
+  dd_workspace &ws = workspace(cone);
+  if (ws.edges == nullptr) ws.edges = new EdgeScratch;
+  return *ws.edges;
+}
+ThirdRayIndex &third_rays_of(dd_ConePtr cone) { return edge_scratch(cone).third_rays; }
+std::vector<long> &row_position_of(dd_ConePtr cone) { return edge_scratch(cone).row_position; }
+PackedZeroRays &packed_rays_of(dd_ConePtr cone) { return edge_scratch(cone).packed_rays; }
+LaterRows &later_rows_of(dd_ConePtr cone) { return edge_scratch(cone).later_rows; }
+PartnerScratch &partner_scratch_of(dd_ConePtr cone) { return edge_scratch(cone).partner_scratch; }
 
 // What file_partners_with does for ray i, for a run sorted by
 // FirstInfeasIndex (every partner has a larger index): without meeting
@@ -537,14 +572,14 @@ thread_local PartnerScratch partner_scratch;
 void file_partners_by_rows(const PairFiling &pf, long i, long begin2)
 {
   PackedZeroRays &P = *pf.packed;
-  PartnerScratch &S = partner_scratch;
+  PartnerScratch &S = *pf.partners;
   dd_ConePtr cone = pf.cone;
   const long nw = pf.nw;
   const long n = P.count();
   const long last = pf.end >= begin2 && pf.end < n ? pf.end : n - 1;
   const dd_rowrange fmin = P.fii(i);
   const set_word *zi = P.zero(i);
-  const set_word *later = later_rows.of(fmin);
+  const set_word *later = pf.later->of(fmin);
   const dd_rowrange cut = cone->OrderVector[fmin];
   const bool cut_valid = cut >= 1 && cut <= nw * 32;
   auto on_cut = [&](long j) {
@@ -596,14 +631,7 @@ void file_partners_by_rows(const PairFiling &pf, long i, long begin2)
     const set_word *zj = P.zero(j);
     for (long k = 0; k < nw; ++k) pf.face[k] = zi[k] & zj[k] & pf.added[k];
     if (pf.search && P.third_ray_found(pf.face, i, j)) continue;
-    auto *node =
-        static_cast<dd_AdjacencyPtr>(std::malloc(sizeof(dd_AdjacencyType)));
-    node->Ray1 = P.ray(j);
-    node->Ray2 = P.ray(i);
-    node->Next = cone->Edges[fmin];
-    cone->Edges[fmin] = node;
-    cone->EdgeCount++;
-    cone->TotalEdgeCount++;
+    file_edge(cone, P.ray(j), P.ray(i), fmin);
   }
 }
 
@@ -667,14 +695,14 @@ void dd_CheckAdjacency(dd_ConePtr cone, dd_RayPtr *RP1, dd_RayPtr *RP2,
                        dd_boolean *adjacent)
 {
   const long nw = set_data_words(cone->m);
-  set_word *face = adjacency_face.get(cone->m);
+  set_word *face = workspace(cone).adjacency_face.get(cone->m);
   const set_word *added = cone->AddedHalfspaces;
   *adjacent = dd_TRUE;
   const long card =
       make_face(face, (*RP1)->ZeroSet, (*RP2)->ZeroSet, added, nw);
   if (card < cone->d - 2) {
     if (dd_debug)
-      std::fprintf(stderr,
+      dd_Printf(stderr,
                    "non adjacent: set_card(face) %ld < %ld = cone->d.\n",
                    card, cone->d);
     *adjacent = dd_FALSE;
@@ -690,7 +718,7 @@ void dd_ConditionalAddEdge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
 {
   EdgeFiling f;
   f.nw = set_data_words(cone->m);
-  f.face = edge_face.get(cone->m);
+  f.face = workspace(cone).edge_face.get(cone->m);
   conditional_add_edge(cone, Ray1, Ray2, ValidFirstRay, f);
 }
 
@@ -712,7 +740,7 @@ void dd_CreateInitialEdges(dd_ConePtr cone)
 void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
 {
   if (RRbegin == nullptr || RRend == nullptr) {
-    std::fprintf(stderr, "Warning: dd_UpdateEdges called with NULL pointer(s)\n");
+    dd_Printf(stderr, "Warning: dd_UpdateEdges called with NULL pointer(s)\n");
     return;
   }
   const long Z = cone->ZeroRayCount;
@@ -722,15 +750,16 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
 
   // A short run is walked pair by pair: packing costs time in the number
   // of rows, which may be far more than the run has pairs.
+  const long threshold = workspace(cone).third_ray_index_threshold;
   long candidates = 0;
-  for (dd_RayPtr t = RRbegin; t != nullptr && candidates <= third_ray_index_threshold;
-       t = t->Next)
+  for (dd_RayPtr t = RRbegin; t != nullptr && candidates <= threshold; t = t->Next)
     ++candidates;
-  if (candidates <= third_ray_index_threshold) {
+  if (candidates <= threshold) {
     const EdgeFiling filing = begin_filing(cone, RRbegin);
     dd_RayPtr prevP1 = nullptr;
     dd_RayPtr Ptr2begin = nullptr;
     for (dd_RayPtr P1 = RRbegin; P1 != nullptr && P1 != RRend; P1 = P1->Next) {
+      if (cancelled(cone)) return;
       const dd_rowrange fii1 = P1->FirstInfeasIndex;
       if (prevP1 == nullptr || prevP1->FirstInfeasIndex != fii1 ||
           (Ptr2begin != nullptr && Ptr2begin == P1)) {
@@ -757,7 +786,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   // Every pair of the run is met here: the zero sets are read from one
   // packed array, the last-chance rows from a mask per position.  Pairs
   // are taken, and edges filed, in the order of a walk along the list.
-  PackedZeroRays &P = packed_rays;
+  PackedZeroRays &P = packed_rays_of(cone);
   PairFiling pf;
   pf.cone = cone;
   pf.packed = &P;
@@ -766,8 +795,10 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   pf.added = cone->AddedHalfspaces + 1;
   pf.search = !cone->parent->NondegAssumed;
   if (pf.search) P.index_later(cone->AddedHalfspaces);
-  later_rows.build(cone, P);
-  pf.face = edge_face.get(cone->m) + 1;
+  pf.later = &later_rows_of(cone);
+  later_rows_of(cone).build(cone, P);
+  pf.partners = &partner_scratch_of(cone);
+  pf.face = workspace(cone).edge_face.get(cone->m) + 1;
   pf.need = cone->d - 2;
   const long n = P.count();
   // Counting shared rows needs something to count: when the rows every
@@ -798,7 +829,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   }
   if (by_rows) {
     P.list_rows();
-    partner_scratch.reset(n);
+    pf.partners->reset(n);
   }
   const auto file = by_rows ? file_partners_by_rows : partner_filer();
 
@@ -806,6 +837,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   // the start of their partner range.
   long begin2 = -1;
   for (long i = 0; i < n && i != pf.end; ++i) {
+    if (cancelled(cone)) return;
     const dd_rowrange fii1 = P.fii(i);
     if (i == 0 || P.fii(i - 1) != fii1 || begin2 == i) {
       begin2 = -1;
@@ -823,7 +855,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
       const float workleft = 100.0f * static_cast<float>(Z - pos1) *
                              static_cast<float>(Z - pos1 - 1) / totalpairs;
       if (pos1 % 10 == 0 && prevworkleft - workleft >= 10.0f) {
-        std::fprintf(stderr,
+        dd_Printf(stderr,
                      "*Work of iteration %5ld(/%ld): %4ld/%4ld => %4.1f%% left\n",
                      cone->Iteration, cone->m, pos1, Z, workleft);
         prevworkleft = workleft;
@@ -864,6 +896,7 @@ void dd_AddNewHalfspace1(dd_ConePtr cone, dd_rowrange hnew)
   dd_boolean equal = dd_FALSE, adjacent = dd_FALSE;
 
   while (RayPtr1 != RayPtr2s && !completed) {
+    if (cancelled(cone)) return;
     const auto *value1 = RayPtr1->ARay;
     const auto *value2 = RayPtr2->ARay;
     dd_CheckEquality(cone->d, &RayPtr1, &RayPtr2, &equal);
@@ -887,7 +920,7 @@ void dd_AddNewHalfspace1(dd_ConePtr cone, dd_rowrange hnew)
     const double progress = 100.0 * (static_cast<double>(pos1) / pos2) *
                             (2.0 * pos2 - pos1) / pos2;
     if (dd_debug && progress - prevprogress >= 10.0 && pos1 % 10 == 0) {
-      std::fprintf(stderr,
+      dd_Printf(stderr,
                    "*Progress of iteration %5ld(/%ld):   %4ld/%4ld => %4.1f%% done\n",
                    cone->Iteration, cone->m, pos1, pos2, progress);
       prevprogress = progress;
@@ -915,6 +948,16 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   const EdgeFiling filing =
       begin_filing(cone, e != nullptr ? cone->PosHead : nullptr);
   while (e != nullptr) {
+    if (cancelled(cone)) {
+      // The pairs not consumed go with the run.
+      while (e != nullptr) {
+        dd_AdjacencyPtr next = e->Next;
+        std::free(e);
+        cone->EdgeCount--;
+        e = next;
+      }
+      return;
+    }
     dd_AdjacencyPtr next = e->Next;
     dd_RayPtr R1 = e->Ray1;
     const dd_rowrange fii1 = R1->FirstInfeasIndex;
@@ -932,7 +975,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   if (cone->Iteration < cone->m && cone->ZeroHead != nullptr &&
       cone->ZeroHead != cone->LastRay) {
     if (dd_debug && cone->ZeroRayCount > 200)
-      std::fprintf(stderr, "*New edges being scanned...\n");
+      dd_Printf(stderr, "*New edges being scanned...\n");
     dd_UpdateEdges(cone, cone->ZeroHead, cone->LastRay);
   }
   if (cone->RayCount == cone->WeaklyFeasibleRayCount)

@@ -1,5 +1,5 @@
-// Internal helpers of the double description engine: per-thread scratch
-// storage, ray records and word-wise face tests.  Not a public header.
+// Internal helpers of the double description engine: the per-cone
+// workspace, ray records and word-wise face tests.  Not a public header.
 #ifndef ZONIX_CORE_INTERNAL_HPP
 #define ZONIX_CORE_INTERNAL_HPP
 
@@ -16,16 +16,11 @@ namespace zonix::core {
 
 using set_word = std::remove_pointer_t<set_type>;
 
-// Lists of third-ray candidates longer than this are indexed by row when
-// edges are filed; shorter ones are walked.  Per thread, so that tests can
-// compare both ways.
-inline thread_local long third_ray_index_threshold = 32;
-
 // Number of data words (word 0 excluded) of a set of ground size n.
 inline long set_data_words(long n) { return set_blocks(n) - 1; }
 
-// A bit set kept between calls on one thread.  It is re-made, empty, when
-// the requested ground size changes; the vector releases it at thread exit.
+// A bit set kept between calls within a workspace.  It is re-made, empty,
+// when the requested ground size changes.
 class ScratchSet {
  public:
   set_type get(long n)
@@ -42,8 +37,8 @@ class ScratchSet {
   std::vector<set_word> words_;
 };
 
-// A row of numbers kept between calls on one thread, re-made (zeroed) when
-// the requested length changes.
+// A row of numbers kept between calls within a workspace, re-made
+// (zeroed) when the requested length changes.
 class ScratchRow {
  public:
   ScratchRow() = default;
@@ -282,10 +277,9 @@ inline double max_abs(const mytype *p, dd_colrange d)
   return r;
 }
 
-// The 1-norms of a cone's rows (as row_eval sums them), kept between
-// calls on one thread for the cone they were made for.  The engine
-// forgets them whenever a cone's rows may have changed (a new run, a new
-// cone, a released one).
+// The 1-norms of a cone's rows (as row_eval sums them), kept in the
+// cone's workspace.  The engine forgets them whenever the rows may have
+// changed (a new run, scaling, column reduction).
 class RowNorms {
  public:
   const double *get(dd_ConePtr cone)
@@ -322,7 +316,19 @@ class RowNorms {
   dd_colrange d_ = -1;
   std::vector<double> norms_;
 };
-inline thread_local RowNorms row_norms;
+
+// Bucket heads and tails for sorting the zero rays by FirstInfeasIndex.
+struct ZeroBuckets {
+  std::vector<dd_RayPtr> head, tail;
+  void reset(long n)
+  {
+    head.assign(static_cast<size_t>(n), nullptr);
+    tail.assign(static_cast<size_t>(n), nullptr);
+  }
+};
+
+// The scratch of edge filing (zonixcore_edges.cpp).
+struct EdgeScratch;
 
 
 // An upper bound of value_bound for a row of 1-norm `norm` at a point whose
@@ -368,34 +374,54 @@ inline double residue_accuracy(const RowValue &v)
   return (a < 0 ? -a : a) / n;
 }
 
-// Signs that rounding has already decided something wrongly in the run of
-// one cone: a new ray whose residues on the rows it must lie on are far
-// beyond rounding (the two rays combined were in truth both on the new
-// row, so a ray was lost), or an initial basis that is singular within
-// rounding (its rays are not independent).  dd_DDMain turns an alarm for
-// its cone into an error.  Per thread, as a run is.
-struct NumericalAlarm {
-  dd_ConePtr cone = nullptr;
-  long count = 0;
-};
-inline thread_local NumericalAlarm numerical_alarm;
+}  // namespace zonix::core
 
-inline void raise_numerical_alarm(dd_ConePtr cone)
+// What the runs of one cone keep between calls: scratch storage, the
+// accuracy handed from a new ray to its storing, and the run's alarms.
+// Owned by the cone (made with it, released with it), so that nothing of
+// a run is shared with another.
+struct dd_workspace {
+  dd_workspace() = default;
+  dd_workspace(const dd_workspace &) = delete;
+  dd_workspace &operator=(const dd_workspace &) = delete;
+  ~dd_workspace();
+
+  // Lists of third-ray candidates longer than this are indexed by row when
+  // edges are filed; shorter ones are walked, which is faster for them.
+  // Either way gives the same run, so tests may move it to compare.
+  long third_ray_index_threshold = 32;
+  // Signs that rounding has already decided something wrongly in this
+  // run: a new ray whose residues on the rows it must lie on are far
+  // beyond rounding (the two rays combined were in truth both on the new
+  // row, so a ray was lost), or an initial basis singular within rounding.
+  // dd_DDMain turns them into an error.
+  long numerical_alarms = 0;
+  // A cancel request seen inside an iteration; dd_DDMain ends the run.
+  bool interrupted = false;
+  // The accuracy of the ray dd_AddRay is storing, for the zero tests of
+  // dd_StoreRay1/2 (0 when they are called directly).
+  double storing_accuracy = 0.0;
+  // The accuracy dd_CreateNewRay found for the ray it hands to dd_AddRay;
+  // negative for every other caller, whose rays are measured on the rows.
+  double pending_accuracy = -1.0;
+  zonix::core::RowNorms row_norms;
+  zonix::core::ScratchRow new_ray_row;
+  zonix::core::ScratchSet adjacency_face, edge_face;
+  std::vector<double> stored_values;
+  zonix::core::ZeroBuckets zero_buckets;
+  zonix::core::EdgeScratch *edges = nullptr;  // made at first use
+};
+
+namespace zonix::core {
+
+// The workspace of a cone, made if a cone was built without one.
+inline dd_workspace &workspace(dd_ConePtr cone)
 {
-  if (numerical_alarm.cone != cone) {
-    numerical_alarm.cone = cone;
-    numerical_alarm.count = 0;
-  }
-  ++numerical_alarm.count;
+  if (cone->workspace == nullptr) cone->workspace = new dd_workspace;
+  return *cone->workspace;
 }
-inline bool numerical_alarm_raised(dd_ConePtr cone)
-{
-  return numerical_alarm.cone == cone && numerical_alarm.count > 0;
-}
-inline void clear_numerical_alarm(dd_ConePtr cone)
-{
-  if (numerical_alarm.cone == cone) numerical_alarm.count = 0;
-}
+
+inline void raise_numerical_alarm(dd_ConePtr cone) { ++workspace(cone).numerical_alarms; }
 
 // Relative size of a residue that no longer comes from rounding: two
 // thirds of the digits of a double are gone (the rays of correct results

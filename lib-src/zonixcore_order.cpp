@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "zonixcore_internal.hpp"
+#include "zonixio.h"
 #include "zonixrandom.hpp"
 
 using namespace zonix::core;
@@ -109,7 +110,7 @@ void dd_UpdateRowOrderVector(dd_ConePtr cone, dd_rowset PriorityRows)
   const dd_rowrange m1 = set_card(PriorityRows);
   dd_rowindex OV = cone->OrderVector;
   if (dd_debug) {
-    std::fprintf(stderr, "dd_UpdateRowOrderVector: priority rows ");
+    dd_Printf(stderr, "dd_UpdateRowOrderVector: priority rows ");
     set_fwrite(stderr, PriorityRows);
   }
   for (dd_rowrange i = 1; i <= m1; ++i) {
@@ -121,7 +122,7 @@ void dd_UpdateRowOrderVector(dd_ConePtr cone, dd_rowset PriorityRows)
       }
     }
     if (j1 == 0) {
-      std::fprintf(stderr, "UpdateRowOrder: Error.\n");
+      dd_Printf(stderr, "UpdateRowOrder: Error.\n");
       return;
     }
     if (j1 > i) {
@@ -131,9 +132,9 @@ void dd_UpdateRowOrderVector(dd_ConePtr cone, dd_rowset PriorityRows)
     }
   }
   if (dd_debug) {
-    std::fprintf(stderr, "new row order:");
-    for (dd_rowrange i = 1; i <= m; ++i) std::fprintf(stderr, " %ld", OV[i]);
-    std::fprintf(stderr, "\n");
+    dd_Printf(stderr, "new row order:");
+    for (dd_rowrange i = 1; i <= m; ++i) dd_Printf(stderr, " %ld", OV[i]);
+    dd_Printf(stderr, "\n");
   }
 }
 
@@ -188,7 +189,7 @@ void dd_SelectNextHalfspace2(dd_ConePtr cone, dd_rowset excluded,
     }
   }
   if (dd_debug)
-    std::fprintf(stderr, "*infeasible rays (min) =%5ld, #feas rays =%5ld\n",
+    dd_Printf(stderr, "*infeasible rays (min) =%5ld, #feas rays =%5ld\n",
                  infmin, fi);
 }
 
@@ -208,7 +209,7 @@ void dd_SelectNextHalfspace3(dd_ConePtr cone, dd_rowset excluded,
     }
   }
   if (dd_debug)
-    std::fprintf(stderr, "*infeasible rays (max) =%5ld, #feas rays =%5ld\n",
+    dd_Printf(stderr, "*infeasible rays (max) =%5ld, #feas rays =%5ld\n",
                  infmax, fi);
 }
 
@@ -230,7 +231,7 @@ void dd_SelectNextHalfspace4(dd_ConePtr cone, dd_rowset excluded,
     }
   }
   if (dd_debug)
-    std::fprintf(stderr, "*infeasible rays =%5ld, #feas rays =%5ld\n", infi,
+    dd_Printf(stderr, "*infeasible rays =%5ld, #feas rays =%5ld\n", infi,
                  fi);
 }
 
@@ -260,12 +261,12 @@ void dd_SelectNextHalfspace(dd_ConePtr cone, dd_rowset excluded,
                             dd_rowrange *hh)
 {
   if (cone->PreOrderedRun) {
-    if (dd_debug) std::fprintf(stderr, "dd_SelectNextHalfspace: preordered\n");
+    if (dd_debug) dd_Printf(stderr, "dd_SelectNextHalfspace: preordered\n");
     dd_SelectPreorderedNext(cone, excluded, hh);
     return;
   }
   if (dd_debug)
-    std::fprintf(stderr, "dd_SelectNextHalfspace: dynamic rule %d\n",
+    dd_Printf(stderr, "dd_SelectNextHalfspace: dynamic rule %d\n",
                  static_cast<int>(cone->HalfspaceOrder));
   switch (cone->HalfspaceOrder) {
     case dd_MinIndex:

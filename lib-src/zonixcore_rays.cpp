@@ -7,33 +7,11 @@
 #include <vector>
 
 #include "zonixcore_internal.hpp"
+#include "zonixio.h"
 
 using namespace zonix::core;
 
 namespace {
-
-// The combination row of dd_CreateNewRay, kept per thread between calls.
-thread_local ScratchRow new_ray_row;
-
-// Bucket heads and tails for sorting the zero rays by FirstInfeasIndex.
-struct ZeroBuckets {
-  std::vector<dd_RayPtr> head, tail;
-  void reset(long n)
-  {
-    head.assign(static_cast<size_t>(n), nullptr);
-    tail.assign(static_cast<size_t>(n), nullptr);
-  }
-};
-thread_local ZeroBuckets zero_buckets;
-
-// The accuracy of the ray dd_AddRay is storing, for the zero tests of
-// dd_StoreRay1/2 (0 when they are called directly).
-thread_local double storing_accuracy = 0.0;
-
-// The accuracy dd_CreateNewRay found for the ray it hands to dd_AddRay;
-// negative for every other caller, whose rays are measured on the rows
-// within the absolute tolerance.
-thread_local double pending_accuracy = -1.0;
 
 // The value of row k of the cone at p, exact zero when it is within the
 // residue bound at the accuracy of the ray being stored.
@@ -41,7 +19,7 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
 {
   RowValue v;
   row_eval(v, cone->A[k - 1], p, cone->d);
-  snap_residue(v.val, value_bound(v, storing_accuracy, cone->d));
+  snap_residue(v.val, value_bound(v, workspace(cone).storing_accuracy, cone->d));
   ddd_set(*val, v.val);
 }
 
@@ -52,7 +30,8 @@ void ordered_row_values(dd_ConePtr cone, mytype *p, std::vector<double> &vals)
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
   vals.resize(static_cast<size_t>(m) + 1);
-  const double *norm = row_norms.get(cone);
+  const double storing_accuracy = workspace(cone).storing_accuracy;
+  const double *norm = workspace(cone).row_norms.get(cone);
   // value_bound_above is the row's 1-norm times this.
   const double per_norm = value_bound_above(1.0, max_abs(p, d), storing_accuracy, d);
   mytype val[4];
@@ -85,9 +64,6 @@ void ordered_row_values(dd_ConePtr cone, mytype *p, std::vector<double> &vals)
     settle(i, val[0]);
   }
 }
-
-// The values dd_StoreRay1 files, per thread.
-thread_local std::vector<double> stored_values;
 
 // The 1-norm of row, summed as row_eval sums it.
 double row_norm(const mytype *row, dd_colrange d)
@@ -205,20 +181,21 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
 
   mytype temp;
   ddd_init(temp);
+  std::vector<double> &stored_values = workspace(cone).stored_values;
   ordered_row_values(cone, p, stored_values);
   for (dd_rowrange i = 1; i <= m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
     ddd_set_d(temp, stored_values[static_cast<size_t>(i)]);
     if (dd_debug) {
-      std::fprintf(stderr, "dd_StoreRay1: row %ld value ", k);
-      std::fprintf(stderr, "%g\n", ddd_get_d(temp));
+      dd_Printf(stderr, "dd_StoreRay1: row %ld value ", k);
+      dd_Printf(stderr, "%g\n", ddd_get_d(temp));
     }
     if (dd_EqualToZero(temp)) {
       set_addelem(RR->ZeroSet, k);
-      if (dd_debug) std::fprintf(stderr, "recorded as zero: row %ld\n", k);
+      if (dd_debug) dd_Printf(stderr, "recorded as zero: row %ld\n", k);
     }
     if (dd_Negative(temp)) {
-      if (dd_debug) std::fprintf(stderr, "recorded as negative: row %ld\n", k);
+      if (dd_debug) dd_Printf(stderr, "recorded as negative: row %ld\n", k);
       *feasible = dd_FALSE;
       if (fii > m) fii = i;
     }
@@ -273,11 +250,11 @@ void dd_AddRay(dd_ConePtr cone, mytype *p)
   dd_boolean feasible = dd_FALSE, weaklyfeasible = dd_FALSE;
   dd_RayPtr r = new_ray(cone->d);
   if (cone->FirstRay == nullptr) {
-    if (dd_debug) std::fprintf(stderr, "Create the first ray pointer\n");
+    if (dd_debug) dd_Printf(stderr, "Create the first ray pointer\n");
     cone->FirstRay = r;
     if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = r;
   } else {
-    if (dd_debug) std::fprintf(stderr, "Create a new ray pointer\n");
+    if (dd_debug) dd_Printf(stderr, "Create a new ray pointer\n");
     cone->LastRay->Next = r;
   }
   cone->LastRay = r;
@@ -285,14 +262,15 @@ void dd_AddRay(dd_ConePtr cone, mytype *p)
   cone->RayCount++;
   cone->TotalRayCount++;
   if (dd_debug && cone->TotalRayCount % 100 == 0)
-    std::fprintf(stderr,
+    dd_Printf(stderr,
                  "*Rays (Total, Currently Active, Feasible) =%8ld%8ld%8ld\n",
                  cone->TotalRayCount, cone->RayCount, cone->FeasibleRayCount);
+  dd_workspace &ws = workspace(cone);
   const double e =
-      pending_accuracy >= 0.0 ? pending_accuracy : measured_accuracy(cone, p);
-  pending_accuracy = -1.0;
+      ws.pending_accuracy >= 0.0 ? ws.pending_accuracy : measured_accuracy(cone, p);
+  ws.pending_accuracy = -1.0;
   set_ray_accuracy(r, cone->d, e);
-  storing_accuracy = e;
+  ws.storing_accuracy = e;
   if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) {
     dd_StoreRay2(cone, p, &feasible, &weaklyfeasible);
     if (weaklyfeasible) cone->WeaklyFeasibleRayCount++;
@@ -300,7 +278,7 @@ void dd_AddRay(dd_ConePtr cone, mytype *p)
     dd_StoreRay1(cone, p, &feasible);
     if (feasible) cone->WeaklyFeasibleRayCount++;
   }
-  storing_accuracy = 0.0;
+  ws.storing_accuracy = 0.0;
   if (feasible) cone->FeasibleRayCount++;
 }
 
@@ -308,7 +286,8 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
                      dd_rowrange ii)
 {
   const dd_colrange d = cone->d;
-  mytype *NewRay = new_ray_row.get(d);
+  dd_workspace &ws = workspace(cone);
+  mytype *NewRay = ws.new_ray_row.get(d);
   mytype v1, v2, t1, t2;
   ddd_init(v1);
   ddd_init(v2);
@@ -323,7 +302,7 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   dd_abs(v1, a1.val);
   dd_abs(v2, a2.val);
   if (dd_debug) {
-    std::fprintf(stderr, "dd_CreateNewRay: values on row %ld: %g %g\n", ii,
+    dd_Printf(stderr, "dd_CreateNewRay: values on row %ld: %g %g\n", ii,
                  ddd_get_d(a1.val), ddd_get_d(a2.val));
   }
   // Each ray weighted by the other's value: the sum lies on row ii.
@@ -351,23 +330,23 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
                                    dv1 * ddd_get_d(t2)));
   }
   if (dd_debug) {
-    std::fprintf(stderr, "new ray before normalisation:");
+    dd_Printf(stderr, "new ray before normalisation:");
     for (dd_colrange j = 0; j < d; ++j)
-      std::fprintf(stderr, " %g", ddd_get_d(NewRay[j]));
-    std::fprintf(stderr, "\n");
+      dd_Printf(stderr, " %g", ddd_get_d(NewRay[j]));
+    dd_Printf(stderr, "\n");
   }
   dd_Normalize(d, NewRay);
   if (dd_debug) {
-    std::fprintf(stderr, "new ray after normalisation:");
+    dd_Printf(stderr, "new ray after normalisation:");
     for (dd_colrange j = 0; j < d; ++j)
-      std::fprintf(stderr, " %g", ddd_get_d(NewRay[j]));
-    std::fprintf(stderr, "\n");
+      dd_Printf(stderr, " %g", ddd_get_d(NewRay[j]));
+    dd_Printf(stderr, "\n");
   }
   // The accuracy of the new ray, measured where it must be zero: on row ii
   // and on the rows both rays lie on.
   double acc = 0.0;
   {
-    const double *norms = row_norms.get(cone);
+    const double *norms = ws.row_norms.get(cone);
     // Four rows at a time; residue_accuracy is |value| / |row|_1.
     dd_rowrange rows[4];
     int n = 0;
@@ -402,7 +381,7 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   // Residues far beyond rounding: both rays were on row ii in truth, and
   // their combination is noise.
   if (acc > lost_accuracy * size) raise_numerical_alarm(cone);
-  pending_accuracy = acc;
+  ws.pending_accuracy = acc;
   dd_AddRay(cone, NewRay);
   ddd_clear(v1);
   ddd_clear(v2);
@@ -425,7 +404,7 @@ void dd_EvaluateARay1(dd_rowrange i, dd_ConePtr cone)
 {
   if (cone->ArtificialRay == nullptr ||
       cone->ArtificialRay->Next != cone->FirstRay)
-    std::fprintf(stderr, "Error.  Artificial Ray does not point to FirstRay!!!\n");
+    dd_Printf(stderr, "Error.  Artificial Ray does not point to FirstRay!!!\n");
   set_all_values(cone, cone->A[i - 1]);
   dd_RayPtr prev = cone->ArtificialRay;
   dd_RayPtr r = cone->FirstRay;
@@ -506,7 +485,7 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
   if (cone->ArtificialRay == nullptr ||
       cone->ArtificialRay->Next != cone->FirstRay)
-    std::fprintf(stderr,
+    dd_Printf(stderr,
                  "Error at dd_DeleteNegativeRays: ArtificialRay does not "
                  "point the FirstRay.\n");
   dd_RayPtr sentinel = cone->ArtificialRay;
@@ -523,7 +502,7 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
   // each bucket pushed at the front: a later-visited ray stands before an
   // earlier one with the same index, and the pass is linear.
   const long nb = cone->m + 2;
-  ZeroBuckets &zb = zero_buckets;
+  ZeroBuckets &zb = workspace(cone).zero_buckets;
   zb.reset(nb);
   long lo = nb, hi = -1;
   cone->ZeroRayCount = 0;
@@ -533,7 +512,7 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
     dd_RayPtr next = r->Next;
     if (dd_Negative(r->ARay)) {
       if (!reported) {
-        std::fprintf(stderr, "Error: An infeasible ray found after their removal\n");
+        dd_Printf(stderr, "Error: An infeasible ray found after their removal\n");
         reported = true;
       }
       // Out of every sub-list; kept aside so that it is released, not lost.
@@ -597,11 +576,11 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
 void dd_CheckEquality(dd_colrange d_size, dd_RayPtr *RP1, dd_RayPtr *RP2,
                       dd_boolean *equal)
 {
-  if (dd_debug) std::fprintf(stderr, "Check equality of two rays\n");
+  if (dd_debug) dd_Printf(stderr, "Check equality of two rays\n");
   *equal = dd_TRUE;
   for (dd_colrange j = 1; j <= d_size && *equal; ++j)
     if (!dd_Equal((*RP1)->Ray[j - 1], (*RP2)->Ray[j - 1])) *equal = dd_FALSE;
-  if (*equal) std::fprintf(stderr, "Equal records found !!!!\n");
+  if (*equal) dd_Printf(stderr, "Equal records found !!!!\n");
 }
 
 void dd_FeasibilityIndices(long *fnum, long *infnum, dd_rowrange i,

@@ -15,7 +15,6 @@
 
 namespace {
 
-using zonix::core::ScratchSet;
 using set_word = std::remove_pointer_t<set_type>;
 
 long set_data_words(long n) { return set_blocks(n) - 1; }
@@ -126,8 +125,6 @@ bool dominated(dd_PolyhedraPtr poly, set_type common, long skip1, long skip2,
   return false;
 }
 
-thread_local ScratchSet adjacency_face;
-thread_local ScratchSet input_common;
 
 }  // namespace
 
@@ -226,7 +223,8 @@ zonix::SetFamily copy_adjacency(dd_PolyhedraPtr poly)
   // face's rarest row holds every candidate.
   const auto rays_on =
       transpose(zero_sets.data(), static_cast<long>(zero_sets.size()), m);
-  set_type face = adjacency_face.get(m);
+  const zonix::Set face_set = zonix::make_set(m);
+  set_type face = face_set.get();
   const set_word *added = cone->AddedHalfspaces;
   const long rays = static_cast<long>(all.size());
   const long nf = static_cast<long>(feasible.size());
@@ -334,8 +332,6 @@ void compute_ainc(dd_PolyhedraPtr poly)
   dd_MatrixPtr M = out.get();
   const dd_bigrange n = M->rowsize;
   const dd_rowrange m1 = poly->m1;
-  const dd_rowrange m = poly->m;
-  const dd_colrange d = poly->d;
   poly->n = n;
 
   poly->Ainc = static_cast<dd_Aincidence>(std::calloc(
@@ -344,20 +340,21 @@ void compute_ainc(dd_PolyhedraPtr poly)
   set_initialize(&poly->Ared, m1);
   set_initialize(&poly->Adom, m1);
 
-  // The extra row x0 >= 0 exists only for a non-homogeneous H input.
-  const bool extra_row = m1 == m + 1 && !poly->homogeneous &&
-                         poly->representation == dd_Inequality;
-  mytype sum;
-  ddd_init(sum);
-  for (dd_bigrange k = 1; k <= n; ++k) {
-    for (dd_rowrange i = 1; i <= m; ++i) {
-      dd_InnerProduct(sum, d, poly->A[i - 1], M->matrix[k - 1]);
-      if (dd_EqualToZero(sum)) set_addelem(poly->Ainc[i - 1], k);
-    }
-    if (extra_row && d > 0 && dd_EqualToZero(M->matrix[k - 1][0]))
-      set_addelem(poly->Ainc[m1 - 1], k);
+  // Incidence as the run decided it: the zero set of each ray, over the
+  // cone's rows (the extra row x0 >= 0 included).  Evaluating the rows
+  // again with the absolute tolerance would lose incidences of rows with
+  // large terms.  Rows past the rays (lines, or the origin) lie on every
+  // input row.
+  dd_ConePtr cone = poly->child;
+  dd_bigrange k = 0;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr && k < n; r = r->Next) {
+    if (!r->feasible) continue;
+    ++k;
+    for (dd_rowrange i = 1; i <= m1 && i <= cone->m; ++i)
+      if (set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);
   }
-  ddd_clear(sum);
+  for (++k; k <= n; ++k)
+    for (dd_rowrange i = 1; i <= m1; ++i) set_addelem(poly->Ainc[i - 1], k);
 
   std::vector<long> card(static_cast<size_t>(m1 + 1), 0);
   for (dd_rowrange i = 1; i <= m1; ++i) {
@@ -396,7 +393,8 @@ zonix::SetFamily copy_input_adjacency(dd_PolyhedraPtr poly)
   const dd_rowrange m1 = poly->m1;
   auto F = zonix::make_set_family(m1, m1);
   const auto rows_of_output = transpose(poly->Ainc, m1, poly->n);
-  set_type common = input_common.get(poly->n);
+  const zonix::Set common_set = zonix::make_set(poly->n);
+  set_type common = common_set.get();
   // The same decision as dd_InputAdjacentQ, once per unordered pair.
   for (dd_rowrange i1 = 1; i1 <= m1; ++i1) {
     if (set_member(i1, poly->Ared)) continue;
@@ -456,7 +454,8 @@ dd_boolean dd_InputAdjacentQ(dd_PolyhedraPtr poly, dd_rowrange i1,
     return dd_FALSE;
   if (set_member(i1, poly->Adom) || set_member(i2, poly->Adom))
     return dd_TRUE;
-  set_type common = input_common.get(poly->n);
+  const zonix::Set common_set = zonix::make_set(poly->n);
+  set_type common = common_set.get();
   set_int(common, poly->Ainc[i1 - 1], poly->Ainc[i2 - 1]);
   for (dd_rowrange i = 1; i <= poly->m1; ++i) {
     if (i == i1 || i == i2 || set_member(i, poly->Ared) ||

@@ -139,6 +139,8 @@ typedef struct dd_adjacencydata {
 
 typedef struct dd_polyhedradata *dd_PolyhedraPtr;
 typedef struct dd_conedata *dd_ConePtr;
+/* The scratch of a cone's runs, owned by the cone (engine-internal). */
+struct dd_workspace;
 
 typedef struct dd_polyhedradata {
   dd_RepresentationType representation;
@@ -199,6 +201,7 @@ typedef struct dd_conedata {
   dd_ErrorType Error;
   dd_CompStatusType CompStatus;
   time_t starttime, endtime;
+  struct dd_workspace *workspace;
 } dd_ConeType;
 
 /* ---- LP records -------------------------------------------------------- */

@@ -581,8 +581,8 @@ TEST(DriverErrors, MatrixWithoutColumnsIsImproper)
 
 TEST(DriverErrors, NoRowsAndZeroRows)
 {
-  // No inequality at all in the plane: both coordinate lines, and (the
-  // system being homogeneous) no point.
+  // No inequality at all in the plane: the whole plane, the origin with
+  // both coordinate lines.
   auto M = make({}, dd_Inequality, {}, 3);
   dd_ErrorType err = dd_ImproperInputFormat;
   zonix::Polyhedra Q(dd_DDMatrix2Poly(M.get(), &err));
@@ -590,7 +590,7 @@ TEST(DriverErrors, NoRowsAndZeroRows)
   zonix::Matrix G(dd_CopyGenerators(Q.get()));
   ASSERT_NE(G, nullptr);
   EXPECT_EQ(canonical_set(rows_of(G.get()), false),
-            (std::set<Row>{{0, 1, 0}, {0, 0, 1}}));
+            (std::set<Row>{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}));
   EXPECT_EQ(set_card(G->linset), 2);
 
   // A single column: 2 >= 0 holds (the point of R^0), -1 >= 0 does not.

@@ -324,16 +324,22 @@ TEST(IterationsAgree, IndexedEdgeFilingMatchesWalking)
     PointSet points;
     bool operator==(const Counts &) const = default;
   };
-  auto run_counts = [](const HRows &rows, dd_RowOrderType order) {
+  auto run_counts = [](const HRows &rows, dd_RowOrderType order, long threshold) {
     const long m = static_cast<long>(rows.size());
     const long d = static_cast<long>(rows[0].size());
     dd_MatrixPtr M = dd_CreateMatrix(m, d);
-    M->representation = dd_Inequality;
+    // The run's steps one by one, to set the threshold of its workspace.
+    dd_PolyhedraPtr poly = dd_CreatePolyhedraData(m, d);
     for (long i = 0; i < m; ++i)
-      for (long j = 0; j < d; ++j) M->matrix[i][j][0] = rows[i][j];
-    dd_ErrorType err = dd_NoError;
-    dd_PolyhedraPtr poly = dd_DDMatrix2Poly2(M, order, &err);
-    dd_ConePtr c = poly->child;
+      for (long j = 0; j < d; ++j) poly->A[i][j][0] = rows[i][j];
+    dd_ConePtr c = dd_ConeDataLoad(poly);
+    c->HalfspaceOrder = order;
+    zonix::core::workspace(c).third_ray_index_threshold = threshold;
+    dd_DDInit(c);
+    dd_boolean found = dd_FALSE;
+    dd_FindInitialRays(c, &found);
+    dd_InitialDataSetup(c);
+    dd_DDMain(c);
     Counts k{c->TotalRayCount, c->TotalEdgeCount, c->count_int,
              c->count_int_good, c->count_int_bad, {}};
     for (dd_RayPtr r = c->FirstRay; r != nullptr; r = r->Next) {
@@ -357,11 +363,8 @@ TEST(IterationsAgree, IndexedEdgeFilingMatchesWalking)
       rows.push_back(r);
     }
     for (dd_RowOrderType order : {dd_LexMin, dd_RandomRow}) {
-      zonix::core::third_ray_index_threshold = 32;
-      const Counts indexed = run_counts(rows, order);
-      zonix::core::third_ray_index_threshold = 1L << 40;
-      const Counts walked = run_counts(rows, order);
-      zonix::core::third_ray_index_threshold = 32;
+      const Counts indexed = run_counts(rows, order, 32);
+      const Counts walked = run_counts(rows, order, 1L << 40);
       EXPECT_TRUE(indexed == walked) << "trial " << trial << " order " << order;
       deferred += indexed.bad;
     }
