@@ -25,6 +25,8 @@ namespace fs = std::filesystem;
 using Row = std::vector<double>;
 using Rows = std::vector<Row>;
 using Members = std::vector<long>;
+using zonix::LP, zonix::LPSolution, zonix::Matrix, zonix::Polyhedra, zonix::Set, zonix::SetFamily;
+using zonix::make_matrix, zonix::make_polyhedra, zonix::make_set;
 
 // ---- records ----------------------------------------------------------------
 
