@@ -5,7 +5,7 @@ fragment that must occur exactly once, its replacement), so the list keeps
 applying after moderate edits and says "does not apply" once it no longer
 does.  The tree is restored after each fault.
 
-    tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [IDS...]
+    tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [--unit-only] [IDS...]
 
 Results go to FILE (default DIR/build-faults/faults.tsv) one line a fault,
 so an interrupted run resumes where it stopped.
@@ -133,7 +133,8 @@ def main():
     if os.path.exists(out) and not a.list:
         for line in open(out):
             done[line.split("\t")[0]] = line
-    for fid, rel, frag, repl in F:
+    order = {fid: k for k, fid in enumerate(a.ids)}
+    for fid, rel, frag, repl in sorted(F, key=lambda f: order.get(f[0], len(order))):
         if a.ids and fid not in a.ids:
             continue
         if fid in done and (a.unit_only or "not caught by the unit" not in done[fid]):

@@ -301,6 +301,11 @@ TEST(Projection, CubeAndTriangleLoseAVariable)
   EXPECT_EQ(vertices(T.get()), (std::set<Row>{{1, 0, 0}, {1, 1, 0}, {1, 0, 1}}));
   EXPECT_EQ(dd_FourierElimination(tri.get(), &err), nullptr);
   EXPECT_EQ(err, dd_CannotHandleLinearity);
+  // x1 >= 0 stays; x2 >= 0 pairs with each of two upper bounds: 3 rows.
+  Matrix W = matrix({{0, 1, 0}, {0, 0, 1}, {1, -1, -1}, {2, 0, -1}});
+  Matrix FW(dd_FourierElimination(W.get(), &err));
+  ASSERT_NE(FW, nullptr);
+  EXPECT_EQ(FW->rowsize, 3);
 }
 
 }  // namespace
