@@ -1,11 +1,12 @@
 # zonix: the commands the README promises.
 #   make demo    build the MEX module and the CLI, then show both at work
-#   make check   build and run every test, then the unit tests again under
+#   make check   build and run every test, count the test lines, run
+#                clang-tidy over the library, then the unit tests again under
 #                AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench   time zonix beside lrs, PPL, qhull and GLPK (bench/results.md)
 #   make package the Octave package build/zonix-<version>.tar.gz
 .POSIX:
-.PHONY: all setup configure build demo check check-asan bench clean
+.PHONY: all setup configure build demo check check-asan tidy bench clean
 
 BUILD      = build
 ASAN_BUILD = build-asan
@@ -37,7 +38,15 @@ demo: configure
 # The sanitizer pass comes last so that CTest's summary closes the output.
 check: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	@tests/count_lines.sh
+	@$(MAKE) --no-print-directory tidy
 	@$(MAKE) --no-print-directory check-asan
+
+# clang-tidy over the library, with the checks in .clang-tidy.
+tidy: configure
+	@run-clang-tidy -quiet -p $(BUILD) -j $(JOBS) '$(CURDIR)/lib-src/.*\.cpp$$' > $(BUILD)/tidy.log 2>&1 \
+	  && echo "clang-tidy: lib-src clean" \
+	  || { grep -E 'warning:|error:' $(BUILD)/tidy.log | sort -u; echo "clang-tidy: see $(BUILD)/tidy.log"; exit 1; }
 
 check-asan: setup
 	@$(CMAKE) -S . -B $(ASAN_BUILD) -DZONIX_SANITIZE=ON >/dev/null

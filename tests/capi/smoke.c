@@ -15,27 +15,15 @@ static void check(int ok, const char *what)
   }
 }
 
-/* A conversion through the C interface: the unit square from its
- * inequalities to its four vertices, then everything released. */
-static void check_conversion(void)
+/* The unit square H from its inequalities to its four vertices. */
+static void check_conversion(dd_MatrixPtr H)
 {
-  dd_MatrixPtr H, G;
+  dd_MatrixPtr G;
   dd_PolyhedraPtr poly;
   dd_SetFamilyPtr adj;
   dd_ErrorType err = dd_ImproperInputFormat;
   long i, points = 0;
-
-  H = dd_CreateMatrix(4, 3);
-  H->representation = dd_Inequality;
-  ddd_set_si(H->matrix[0][1], 1);  /* x1 >= 0 */
-  ddd_set_si(H->matrix[1][2], 1);  /* x2 >= 0 */
-  ddd_set_si(H->matrix[2][0], 1);  /* 1 - x1 >= 0 */
-  ddd_set_si(H->matrix[2][1], -1);
-  ddd_set_si(H->matrix[3][0], 1);  /* 1 - x2 >= 0 */
-  ddd_set_si(H->matrix[3][2], -1);
-
   poly = dd_DDMatrix2Poly(H, &err);
-  dd_FreeMatrix(H); /* the polyhedron keeps its own copy */
   check(poly != NULL && err == dd_NoError, "conversion");
   if (poly == NULL) return;
   G = dd_CopyGenerators(poly);
@@ -75,6 +63,7 @@ int main(void)
   ddd_set_si(M->matrix[2][1], -1);
   ddd_set_si(M->matrix[3][0], 1);  /* 1 - x2 >= 0 */
   ddd_set_si(M->matrix[3][2], -1);
+  check_conversion(M);
   set_addelem(M->linset, 4);
 
   C = dd_MatrixCopy(M);
@@ -125,6 +114,5 @@ int main(void)
   dd_FreeMatrix(NULL);
   dd_FreeSetFamily(NULL);
   set_free(NULL);
-  check_conversion();
   return failures == 0 ? 0 : 1;
 }

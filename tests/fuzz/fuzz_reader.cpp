@@ -1,20 +1,28 @@
-// Fuzz target for the representation file reader.  Any input must be read
-// without a fault, and every matrix it yields must survive the round trip
+// Fuzz target for the representation file reader: any input is read
+// without a fault, and every matrix it yields survives the round trip
 // through dd_WriteMatrix and the reader to the printed precision.  Built
-// with libFuzzer (tests/fuzz/run_libfuzzer.sh) or driven by the bounded
-// random mutations of mutate_main.cpp inside the test suite.
+// with libFuzzer by run_libfuzzer.sh (-DZONIX_LIBFUZZER); otherwise main
+// below drives it with a fixed number of seeded mutations of the seed files
+// (byte flips, format words from reader.dict, long and binary words,
+// extreme numbers, splices, truncations), the same inputs on every run:
+//   fuzz_reader_mutate [--runs N] --dict reader.dict SEED_FILE...
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
+#include <random>
 
-#include "dovavozu.h"
+#include "../support/support.hpp"
 
 namespace {
 
-// The value x has after printing: within 0.00005 of a (small) integer it
-// is that integer, otherwise ten significant digits.
+[[noreturn]] void finding(const char *what)
+{
+  std::printf("fuzz_reader: %s\n", what);
+  std::fflush(stdout);
+  std::abort();
+}
+
+// Within 0.00005 of a (small) integer a number prints as that integer,
+// otherwise with ten significant digits.
 bool printed_equal(double x, double y)
 {
   const double r = std::round(x);
@@ -22,81 +30,85 @@ bool printed_equal(double x, double y)
   return std::fabs(y - x) <= 5.1e-10 * std::fabs(x) + 1e-300;
 }
 
-[[noreturn]] void finding(const char *what)
+dd_MatrixPtr read(const char *data, std::size_t size, dd_ErrorType *err)
 {
-  std::fprintf(stdout, "fuzz_reader: %s\n", what);
-  std::fflush(stdout);
-  std::abort();
-}
-
-// Magnitudes whose ten-digit rounding exceeds the largest double do not
-// read back; the round trip is checked below them.
-bool within_range(dd_MatrixPtr M)
-{
-  auto ok = [](const mytype x) { return std::fabs(ddd_get_d(x)) < 1e308; };
-  for (dd_rowrange i = 0; i < M->rowsize; ++i)
-    for (dd_colrange j = 0; j < M->colsize; ++j)
-      if (!ok(M->matrix[i][j])) return false;
-  for (dd_colrange j = 0; j < M->colsize; ++j)
-    if (!ok(M->rowvec[j])) return false;
-  return true;
-}
-
-void check_round_trip(dd_MatrixPtr M)
-{
-  char *text = nullptr;
-  std::size_t len = 0;
-  FILE *w = open_memstream(&text, &len);
-  dd_WriteMatrix(w, M);
-  std::fclose(w);
-  FILE *r = fmemopen(text, len, "r");
-  dd_ErrorType err = dd_ImproperInputFormat;
-  dd_MatrixPtr R = dd_PolyFile2Matrix(r, &err);
-  dd_debug = 0;
-  std::fclose(r);
-  if (R == nullptr || err != dd_NoError) finding("a written matrix does not read back");
-  if (R->rowsize != M->rowsize || R->colsize != M->colsize) finding("sizes differ");
-  if (R->representation != M->representation) finding("representation differs");
-  if (R->objective != M->objective) finding("objective differs");
-  for (dd_rowrange i = 1; i <= M->rowsize; ++i)
-    if (set_member(i, R->linset) != set_member(i, M->linset)) finding("linearity differs");
-  for (dd_rowrange i = 0; i < M->rowsize; ++i)
-    for (dd_colrange j = 0; j < M->colsize; ++j)
-      if (!printed_equal(ddd_get_d(M->matrix[i][j]), ddd_get_d(R->matrix[i][j])))
-        finding("an entry differs");
-  if (M->objective != dd_LPnone)
-    for (dd_colrange j = 0; j < M->colsize; ++j)
-      if (!printed_equal(ddd_get_d(M->rowvec[j]), ddd_get_d(R->rowvec[j])))
-        finding("an objective entry differs");
-  dd_FreeMatrix(R);
-  std::free(text);
+  std::vector<char> buf(data, data + size);  // fmemopen wants a writable byte
+  buf.push_back('\0');
+  FILE *f = fmemopen(buf.data(), size == 0 ? 1 : size, "r");
+  if (size == 0) std::fgetc(f);
+  dd_MatrixPtr M = dd_PolyFile2Matrix(f, err);
+  dd_debug = 0;  // a "debug" command turns tracing on for the process
+  std::fclose(f);
+  return M;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-  static const bool ready = [] {
-    dd_set_global_constants();
-    // The reader's notices and warnings would drown the fuzzer's own
-    // output; sanitizer reports go to the file descriptor, not to this
-    // stream.
-    if (FILE *null = std::fopen("/dev/null", "w")) stderr = null;
-    return true;
-  }();
+  static const bool ready = (dd_set_global_constants(), stderr = std::fopen("/dev/null", "w"), true);
   (void)ready;
-  // fmemopen wants a writable buffer of at least one byte.
-  std::vector<char> buf(data, data + size);
-  buf.push_back('\0');
-  FILE *f = fmemopen(buf.data(), size == 0 ? 1 : size, "r");
-  if (f == nullptr) return 0;
-  if (size == 0) std::fgetc(f);  // an empty stream
   dd_ErrorType err = dd_NoError;
-  dd_MatrixPtr M = dd_PolyFile2Matrix(f, &err);
-  // A "debug" command in the input turns tracing on for the process.
-  dd_debug = 0;
-  std::fclose(f);
-  if (M != nullptr && err == dd_NoError && within_range(M)) check_round_trip(M);
-  dd_FreeMatrix(M);
+  zonix::Matrix M(read(reinterpret_cast<const char *>(data), size, &err));
+  // Ten-digit roundings of magnitudes near the largest double do not read back.
+  const auto rows = zonix::test::rows_of(M.get());
+  for (const auto &r : rows)
+    for (double x : r) if (!(std::fabs(x) < 1e308)) return 0;
+  if (M == nullptr || err != dd_NoError) return 0;
+  for (dd_colrange j = 0; j < M->colsize; ++j) if (!(std::fabs(ddd_get_d(M->rowvec[j])) < 1e308)) return 0;
+  const std::string text = zonix::test::capture([&](FILE *f) { dd_WriteMatrix(f, M.get()); });
+  zonix::Matrix R(read(text.data(), text.size(), &err));
+  if (R == nullptr || err != dd_NoError) finding("a written matrix does not read back");
+  if (R->rowsize != M->rowsize || R->colsize != M->colsize || R->representation != M->representation ||
+      R->objective != M->objective || zonix::test::members(R->linset) != zonix::test::members(M->linset))
+    finding("sizes, representation, objective or linearity differ");
+  const auto back = zonix::test::rows_of(R.get());
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    for (std::size_t j = 0; j < rows[i].size(); ++j) if (!printed_equal(rows[i][j], back[i][j])) finding("an entry differs");
+  for (dd_colrange j = 0; j < M->colsize && M->objective != dd_LPnone; ++j)
+    if (!printed_equal(ddd_get_d(M->rowvec[j]), ddd_get_d(R->rowvec[j]))) finding("an objective entry differs");
   return 0;
 }
+
+#ifndef ZONIX_LIBFUZZER
+int main(int argc, char **argv)
+{
+  long runs = 20000;
+  std::vector<std::string> words = {"1/0", "0/0", "1e-320", "-inf", "-9223372036854775808", "\n", " ", "\t", "\r"};
+  std::vector<std::string> seeds = {
+      "H-representation\nlinearity 2 1 3\nbegin\n3 3 rational\n1 1/2 -3/4\n0 +5 2/4\n2 0 1\nend\n"
+      "maximize\n0 1 1\nlinearity 1 2\nminimize 1 2 3\nhull\n",
+      "V-representation\nbegin\n2 3 real\n1 0.5 -2e-3\n0 1 1\nend\ndebug\n", "begin 0 3 real end\n",
+      "begin 2 0 integer end\nmaximize\n", "* comment\nequality 1,1\npartial_enum 2 1 2\nbegin\n2 2 integer\n1 1\n1 -1\nend\n"};
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i], text = i + 1 < argc ? zonix::test::read_file(argv[i + 1]) : "";
+    if (a == "--runs" && i + 1 < argc) runs = std::atol(argv[++i]);
+    else if (a == "--dict" && i + 1 < argc && ++i)
+      for (std::size_t p = 0; (p = text.find('"', p)) != std::string::npos; p = text.find('"', p + 1) + 1)
+        words.push_back(text.substr(p + 1, text.find('"', p + 1) - p - 1));
+    else seeds.push_back(zonix::test::read_file(a));
+  }
+  std::mt19937_64 rng(1);
+  for (long r = -static_cast<long>(seeds.size()); r < runs; ++r) {  // every seed as it is first
+    std::string s = seeds[r < 0 ? r + static_cast<long>(seeds.size()) : rng() % seeds.size()];
+    for (int k = 0, steps = r < 0 ? 0 : 1 + static_cast<int>(rng() % 5); k < steps; ++k) {
+      const std::size_t pos = s.empty() ? 0 : rng() % (s.size() + 1);
+      const std::string &w = words[rng() % words.size()], &t = seeds[rng() % seeds.size()];
+      switch (rng() % 9) {
+        case 0: if (!s.empty()) s[pos % s.size()] = static_cast<char>(rng() & 0xff); break;
+        case 1: s.insert(pos, w); break;
+        case 2: s.replace(pos, rng() % 12, w); break;
+        case 3: s.erase(pos, rng() % 40); break;
+        case 4: if (!s.empty()) s.insert(pos, s.substr(rng() % s.size(), rng() % 60)); break;
+        case 5: s.resize(pos); break;
+        case 6: s.insert(pos, rng() % 2 ? std::string(200 + rng() % 5800, '7') : std::string(1 + rng() % 8, '\0')); break;
+        case 7: s = s.substr(0, pos) + t.substr(t.empty() ? 0 : rng() % t.size()); break;
+        default: s.insert(pos, " " + std::to_string(static_cast<long>(rng() % 2001) - 1000) + " ");
+      }
+    }
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(s.data()), s.size());
+  }
+  std::printf("fuzz_reader: %zu seeds and %ld mutated inputs read without a finding\n", seeds.size(), runs);
+  return 0;
+}
+#endif

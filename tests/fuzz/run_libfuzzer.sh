@@ -19,7 +19,7 @@ for src in "$root"/lib-src/*.cpp; do
   clang++ $flags -fsanitize=fuzzer-no-link -I"$root/lib-src" -c "$src" -o "$obj"
 done
 # shellcheck disable=SC2086
-clang++ $flags -fsanitize=fuzzer -I"$root/lib-src" "$root/tests/fuzz/fuzz_reader.cpp" \
+clang++ $flags -fsanitize=fuzzer -DZONIX_LIBFUZZER -I"$root/lib-src" "$root/tests/fuzz/fuzz_reader.cpp" \
   "$work"/obj/*.o -o "$work/fuzz_reader"
 
 "$work/fuzz_reader" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=1024 \

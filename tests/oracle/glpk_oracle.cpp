@@ -4,22 +4,13 @@
 // that checks out on its own (primal and dual feasibility with
 // complementary slackness, a Farkas combination, an improving ray).
 //
-// Prints one line per failing LP and a summary; exits nonzero on any
-// disagreement.
+// Usage: glpk_oracle [seed [times]].
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <map>
-#include <sstream>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
-#include "dovavozu.h"
-#include "zonix.hpp"
+#include "../support/support.hpp"
+#include "families.h"
 
 namespace {
 
@@ -58,26 +49,8 @@ struct Problem {
   }
 };
 
-// splitmix64.
-class Prng {
- public:
-  explicit Prng(std::uint64_t seed) : s_(seed) {}
-  std::uint64_t next()
-  {
-    std::uint64_t z = (s_ += 0x9e3779b97f4a7c15ull);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-    return z ^ (z >> 31);
-  }
-  long uniform(long lo, long hi)  // inclusive
-  {
-    return lo + static_cast<long>(next() % static_cast<std::uint64_t>(hi - lo + 1));
-  }
-  bool chance(double p) { return static_cast<double>(next() >> 11) < p * 9007199254740992.0; }
-
- private:
-  std::uint64_t s_;
-};
+using Prng = zonix::families::Prng;
+bool chance(Prng &g, double p) { return static_cast<double>(g.next() >> 11) < p * 9007199254740992.0; }
 
 std::vector<double> random_vector(Prng &g, long n, long lo, long hi)
 {
@@ -86,14 +59,11 @@ std::vector<double> random_vector(Prng &g, long n, long lo, long hi)
   return v;
 }
 
-// Constraint coefficients in [-9, 9].  Up to 15 variables every entry is
-// drawn; beyond that a row has two to five nonzeros, as LPs of that size
-// usually have; --dense draws every entry there too.
-bool g_dense = false;
-
+// Constraint coefficients in [-9, 9]: every entry up to 15 variables,
+// two to five nonzeros a row beyond, as LPs of that size usually have.
 std::vector<double> coefficients(Prng &g, long n)
 {
-  if (g_dense || n <= 15) return random_vector(g, n, -9, 9);
+  if (n <= 15) return random_vector(g, n, -9, 9);
   std::vector<double> a(n, 0.0);
   const long want = g.uniform(2, 5);
   for (long t = 0; t < want; ++t) {
@@ -104,18 +74,10 @@ std::vector<double> coefficients(Prng &g, long n)
   return a;
 }
 
-// Row counts: up to 200 with at most 15 variables, up to 60 beyond, unless
-// --large.  Past that both methods meet the limits of double precision
-// with the absolute tolerance 1e-07: the least-index rule may need tens of
-// thousands of pivots (more than its 1000 per column), and after hundreds
-// of pivots through ill-conditioned bases a degenerate row (exactly 0) can
-// read -1.1e-07 and flip the verdict.  Soak runs of 8000 LPs measured no
-// failure inside these bounds and about 4% with 21-30 variables and more
-// than 80 rows; --large reproduces that.
-bool g_large = false;
-
-long max_rows(long n) { return g_large || n <= 15 ? 200 : 60; }
-
+// Up to 200 rows with at most 15 variables, 60 beyond: past that both
+// methods meet the limits of double precision at the absolute tolerance
+// 1e-07 (soak runs of 8000 LPs: no failure inside, 4% outside).
+long max_rows(long n) { return n <= 15 ? 200 : 60; }
 double dot(const std::vector<double> &a, const std::vector<double> &x)
 {
   double s = 0;
@@ -148,7 +110,7 @@ std::vector<double> cone_objective(Prng &g, const Problem &p,
 
 void set_sense(Prng &g, Problem &p, std::vector<double> c_max)
 {
-  if (g.chance(0.5)) {
+  if (chance(g, 0.5)) {
     p.sense = dd_LPmax;
     p.obj = std::move(c_max);
   } else {
@@ -168,13 +130,13 @@ Problem feasible_bounded(Prng &g, long m, long n, double tight)
   std::vector<double> x0 = random_vector(g, n, -5, 5);
   for (long i = 0; i < m; ++i) {
     std::vector<double> a = coefficients(g, n);
-    const double slack = g.chance(tight) ? 0.0 : static_cast<double>(g.uniform(1, 20));
+    const double slack = chance(g, tight) ? 0.0 : static_cast<double>(g.uniform(1, 20));
     p.rows.push_back(row_at(a, x0, slack));
     p.eq.push_back(false);
   }
   std::vector<long> use;
   for (long i = 0; i < m; ++i)
-    if (g.chance(std::min(1.0, 2.0 * static_cast<double>(n) / m))) use.push_back(i);
+    if (chance(g, std::min(1.0, 2.0 * static_cast<double>(n) / m))) use.push_back(i);
   if (use.empty()) use.push_back(0);
   set_sense(g, p, cone_objective(g, p, use));
   p.expect = Status::Optimal;
@@ -227,7 +189,7 @@ Problem make_unbounded(Prng &g)
   r[key] = 1;  // r is never zero
   for (long i = 0; i < m; ++i) {
     std::vector<double> a = coefficients(g, p.n);
-    const bool equation = g.chance(0.1);
+    const bool equation = chance(g, 0.1);
     if (equation) {
       // Zero the key entry's share: a.r = 0 by solving for a[key].
       double s = 0;
@@ -278,7 +240,7 @@ Problem make_equations(Prng &g)
   }
   std::vector<long> use;
   for (long i = 0; i < m; ++i)
-    if (!p.eq[i] && g.chance(std::min(1.0, 2.0 * static_cast<double>(n) / m))) use.push_back(i);
+    if (!p.eq[i] && chance(g, std::min(1.0, 2.0 * static_cast<double>(n) / m))) use.push_back(i);
   std::vector<double> c = cone_objective(g, p, use);
   for (long i = 0; i < m; ++i) {
     if (!p.eq[i]) continue;
@@ -302,7 +264,7 @@ Problem make_degenerate(Prng &g)
   std::vector<double> x0 = random_vector(g, p.n, -5, 5);
   std::vector<long> tight;
   for (long i = 0; i < m; ++i) {
-    if (i > 0 && g.chance(0.2)) {
+    if (i > 0 && chance(g, 0.2)) {
       // A repeat of an earlier row, sometimes scaled.
       std::vector<double> r = p.rows[g.uniform(0, i - 1)];
       const double f = static_cast<double>(g.uniform(1, 3));
@@ -310,7 +272,7 @@ Problem make_degenerate(Prng &g)
       p.rows.push_back(r);
     } else {
       std::vector<double> a = coefficients(g, p.n);
-      p.rows.push_back(row_at(a, x0, g.chance(0.6) ? 0.0 : static_cast<double>(g.uniform(1, 10))));
+      p.rows.push_back(row_at(a, x0, chance(g, 0.6) ? 0.0 : static_cast<double>(g.uniform(1, 10))));
     }
     p.eq.push_back(false);
     if (std::fabs(p.rows.back()[0] + dot(p.rows.back(), x0)) == 0) tight.push_back(i);
@@ -337,7 +299,7 @@ Problem make_free_variable(Prng &g, bool in_objective)
   p.family = in_objective ? "free-used" : "free-unused";
   const long col = g.uniform(1, n + 1);  // the new variable's column
   for (auto &r : p.rows) r.insert(r.begin() + col, 0.0);
-  p.obj.insert(p.obj.begin() + col, in_objective ? static_cast<double>(g.uniform(1, 4)) * (g.chance(0.5) ? 1 : -1) : 0.0);
+  p.obj.insert(p.obj.begin() + col, in_objective ? static_cast<double>(g.uniform(1, 4)) * (chance(g, 0.5) ? 1 : -1) : 0.0);
   p.n = n + 1;
   p.expect = in_objective ? Status::Unbounded : Status::Optimal;
   return p;
@@ -354,7 +316,7 @@ Problem make_mixed(Prng &g)
     std::vector<double> r = random_vector(g, p.n + 1, -9, 9);
     r[0] = static_cast<double>(g.uniform(-6, 12));
     p.rows.push_back(r);
-    p.eq.push_back(g.chance(0.05));
+    p.eq.push_back(chance(g, 0.05));
   }
   std::vector<double> c = random_vector(g, p.n + 1, -5, 5);
   set_sense(g, p, c);
@@ -381,18 +343,15 @@ std::string linear(const std::vector<double> &coef, long n)
   return s.empty() ? " 0 x1" : s;
 }
 
-void write_cplex_lp(const Problem &p, const std::string &path)
+std::string cplex_lp(const Problem &p)
 {
-  std::ofstream f(path);
-  f << (p.sense == dd_LPmax ? "Maximize\n" : "Minimize\n");
-  f << " obj:" << linear(p.obj, p.n) << "\n";
-  f << "Subject To\n";
+  std::ostringstream f;
+  f << (p.sense == dd_LPmax ? "Maximize\n" : "Minimize\n") << " obj:" << linear(p.obj, p.n) << "\nSubject To\n";
   for (size_t i = 0; i < p.rows.size(); ++i)
-    f << " c" << i + 1 << ":" << linear(p.rows[i], p.n)
-      << (p.eq[i] ? " = " : " >= ") << number(-p.rows[i][0]) << "\n";
+    f << " c" << i + 1 << ":" << linear(p.rows[i], p.n) << (p.eq[i] ? " = " : " >= ") << number(-p.rows[i][0]) << "\n";
   f << "Bounds\n";
   for (long k = 1; k <= p.n; ++k) f << " x" << k << " free\n";
-  f << "End\n";
+  return f.str() + "End\n";
 }
 
 struct GlpkResult {
@@ -401,33 +360,22 @@ struct GlpkResult {
   std::string raw;
 };
 
-// Reads the status line "s bas m n primal dual obj" of glpsol's raw
-// solution file.
-GlpkResult run_glpsol(const Problem &p, const std::string &dir, bool exact)
+// The status line "s bas m n primal dual obj" of glpsol's raw solution.
+GlpkResult run_glpsol(const Problem &p, const zonix::test::Scratch &dir, bool exact)
 {
-  const std::string lp = dir + "/p.lp", sol = dir + "/p.sol";
-  write_cplex_lp(p, lp);
-  std::remove(sol.c_str());
-  const std::string cmd = std::string("glpsol --nopresol ") +
-                          (exact ? "--exact " : "") + "--lp " + lp + " -w " +
-                          sol + " > /dev/null 2>&1";
   GlpkResult r;
-  if (std::system(cmd.c_str()) != 0) return r;
-  std::ifstream in(sol);
-  std::string line;
-  while (std::getline(in, line)) {
+  const std::string args = std::string("--nopresol ") + (exact ? "--exact " : "") + "-w " + (dir / "p.sol").string() + " --lp";
+  if (!zonix::test::run_tool(dir, "glpsol", args, cplex_lp(p), "p.lp", false)) return r;
+  std::istringstream in(zonix::test::read_file(dir / "p.sol"));
+  for (std::string line; std::getline(in, line);) {
     if (line.rfind("s bas", 0) != 0) continue;
     std::istringstream ss(line.substr(5));
     long rows, cols;
     char prim, dual;
     ss >> rows >> cols >> prim >> dual >> r.value;
     r.raw = line;
-    if (prim == 'f' && dual == 'f')
-      r.status = Status::Optimal;
-    else if (prim == 'n')
-      r.status = Status::Infeasible;
-    else if (prim == 'f' && dual == 'n')
-      r.status = Status::Unbounded;
+    r.status = prim == 'f' && dual == 'f' ? Status::Optimal : prim == 'n' ? Status::Infeasible
+               : prim == 'f' && dual == 'n' ? Status::Unbounded : Status::Unknown;
   }
   return r;
 }
@@ -602,35 +550,17 @@ bool close(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::max(1.0,
 
 int main(int argc, char **argv)
 {
-  // Optional: a seed, a count multiplier, --large, --dense (soak runs).
-  std::uint64_t seed = 20240611;
-  int times = 1;
-  if (argc > 1) seed = std::strtoull(argv[1], nullptr, 10);
-  if (argc > 2) times = std::max(1, std::atoi(argv[2]));
-  for (int k = 3; k < argc; ++k) {
-    if (std::string(argv[k]) == "--dense") g_dense = true;
-    if (std::string(argv[k]) == "--large") g_large = true;
-  }
+  const std::uint64_t seed = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 20240611;
+  const int times = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
   dd_set_global_constants();
-  if (std::system("glpsol --version > /dev/null 2>&1") != 0) {
-    std::printf("glpk_oracle: glpsol not found (Debian package glpk-utils)\n");
-    return 2;
-  }
-  char tmpl[] = "/tmp/zonix-glpk-XXXXXX";
-  const char *dir = mkdtemp(tmpl);
-  if (dir == nullptr) {
-    std::printf("glpk_oracle: cannot make a scratch directory\n");
-    return 2;
-  }
-
+  zonix::test::Tally tally;
+  zonix::test::Scratch dir("glpk_oracle");
+  if (zonix::test::find_tool("glpsol").empty() || !dir.ok())
+    return tally.fail("setup", "no glpsol (package glpk-utils) or no scratch folder"), tally.finish(argv[0]);
   Prng g(seed);
   std::vector<Problem> problems;
   auto add = [&](int count, auto make) {
-    for (int k = 0; k < count * times; ++k) {
-      Problem p = make();
-      p.index = k;
-      problems.push_back(std::move(p));
-    }
+    for (int k = 0; k < count * times; ++k) problems.push_back(make()), problems.back().index = k;
   };
   add(45, [&] { return make_bounded(g); });
   add(35, [&] { return make_infeasible(g); });
@@ -640,61 +570,36 @@ int main(int argc, char **argv)
   add(15, [&] { return make_free_variable(g, true); });
   add(10, [&] { return make_free_variable(g, false); });
   add(40, [&] { return make_mixed(g); });
-
-  // ZONIX_ORACLE_CSV=path lists every LP: family, rows, variables, verdict.
-  FILE *csv = nullptr;
-  if (const char *path = std::getenv("ZONIX_ORACLE_CSV")) csv = std::fopen(path, "w");
-  int failures = 0, doubly = 0;
+  int doubly = 0;
   std::map<std::string, int> per_status;
   for (const Problem &p : problems) {
     GlpkResult ref = run_glpsol(p, dir, false);
     if (ref.status == Status::Unknown) ref = run_glpsol(p, dir, true);
-    std::string fault;
-    if (ref.status == Status::Unknown)
-      fault = "glpsol gave no verdict (" + ref.raw + ")";
+    zonix::test::Verdict v;
+    if (ref.status == Status::Unknown) v.fail("glpsol gave no verdict (" + ref.raw + ")");
     else if (p.expect != Status::Unknown && ref.status != p.expect)
-      fault = std::string("generator expected ") + name_of(p.expect) + ", glpsol says " + name_of(ref.status);
+      v.fail(std::string("generator expected ") + name_of(p.expect) + ", glpsol says " + name_of(ref.status));
     else if (p.has_known_value && !close(ref.value, p.known_value))
-      fault = "glpsol value " + number(ref.value) + " misses the known " + number(p.known_value);
+      v.fail("glpsol value " + number(ref.value) + " misses the known " + number(p.known_value));
     for (dd_LPSolverType how : {dd_CrissCross, dd_DualSimplex}) {
-      if (!fault.empty()) break;
-      const char *method = how == dd_CrissCross ? "criss-cross" : "dual simplex";
-      Ours o = solve_ours(p, how);
-      if (!o.problem.empty()) {
-        fault = std::string(method) + ": " + o.problem;
-      } else if (o.status != ref.status) {
-        // An LP that is infeasible and dual infeasible has two right
-        // answers; the ray certificate above proved the second.
-        if (o.status == Status::Unbounded && ref.status == Status::Infeasible) {
-          ++doubly;
-          continue;
-        }
-        fault = std::string(method) + " says " + name_of(o.status) + ", glpsol " + name_of(ref.status);
-      } else if (p.family == "free-used" && o.lps != dd_StrucDualInconsistent) {
-        fault = std::string(method) + " missed the structural dual inconsistency";
-      } else if (o.status == Status::Optimal && !close(o.value, ref.value)) {
-        fault = std::string(method) + " value " + number(o.value) + ", glpsol " + number(ref.value);
-      }
-    }
-    if (!fault.empty()) {
-      ++failures;
-      std::printf("FAIL %s: %s\n", p.label().c_str(), fault.c_str());
-      // ZONIX_ORACLE_KEEP=dir keeps each failing LP as a CPLEX LP file.
-      if (const char *keep = std::getenv("ZONIX_ORACLE_KEEP"))
-        write_cplex_lp(p, std::string(keep) + "/" + p.family + "-" + std::to_string(p.index) + ".lp");
+      if (!v.ok) break;
+      const std::string method = how == dd_CrissCross ? "criss-cross" : "dual simplex";
+      const Ours o = solve_ours(p, how);
+      // An LP both infeasible and dual infeasible has two right answers;
+      // the ray certificate proved the second.
+      if (o.problem.empty() && o.status == Status::Unbounded && ref.status == Status::Infeasible) ++doubly;
+      else if (!o.problem.empty()) v.fail(method + ": " + o.problem);
+      else if (o.status != ref.status) v.fail(method + " says " + name_of(o.status) + ", glpsol " + name_of(ref.status));
+      else if (p.family == "free-used" && o.lps != dd_StrucDualInconsistent)
+        v.fail(method + " missed the structural dual inconsistency");
+      else if (o.status == Status::Optimal && !close(o.value, ref.value))
+        v.fail(method + " value " + number(o.value) + ", glpsol " + number(ref.value));
     }
     ++per_status[name_of(ref.status)];
-    if (csv != nullptr)
-      std::fprintf(csv, "%s,%zu,%ld,%s,%s\n", p.family.c_str(), p.rows.size(), p.n,
-                   name_of(ref.status), fault.empty() ? "ok" : fault.c_str());
+    if (!v.ok) tally.report(p.label(), v);
+    else ++tally.passed;
   }
-  if (csv != nullptr) std::fclose(csv);
-  std::string counts;
-  for (const auto &[k, v] : per_status) counts += " " + k + "=" + std::to_string(v);
-  std::printf("glpk_oracle: %zu LPs x 2 methods,%s; %d doubly infeasible named unbounded; %d failed\n",
-              problems.size(), counts.c_str(), doubly, failures);
-  std::remove((std::string(dir) + "/p.lp").c_str());
-  std::remove((std::string(dir) + "/p.sol").c_str());
-  rmdir(dir);
-  return failures == 0 ? 0 : 1;
+  for (const auto &[k, n] : per_status) std::printf("%s: %d LPs\n", k.c_str(), n);
+  std::printf("%d doubly infeasible LPs named unbounded\n", doubly);
+  return tally.finish("glpk_oracle");
 }

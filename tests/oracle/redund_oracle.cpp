@@ -18,25 +18,13 @@
 // redund is missing.
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <numeric>
-#include <optional>
 #include <set>
-#include <sstream>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
-#include "dovavozu.h"
+#include "../support/support.hpp"
 #include "families.h"
-#include "zonix.hpp"
 
 namespace fam = zonix::families;
-namespace fs = std::filesystem;
 using fam::Instance;
 using fam::Rational;
 using fam::Rep;
@@ -45,7 +33,7 @@ namespace {
 
 using Real = long double;
 using Vec = std::vector<Real>;
-using Members = std::vector<long>;
+using zonix::test::Members, zonix::test::members;
 
 // ---- instances -------------------------------------------------------------------
 
@@ -109,25 +97,12 @@ void add_redundant_rows(Instance &inst, long base, int count, fam::Prng &g)
 
 // ---- lrs ---------------------------------------------------------------------------
 
-std::string g_dir;
+const zonix::test::Scratch *g_dir = nullptr;
 
-std::string read_file(const std::string &path)
-{
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-// Runs `tool in out` on text; the output file's content, or nothing.
+// Runs `tool in out` on text: the output file's content, or nothing.
 std::optional<std::string> run_tool(const char *tool, const std::string &text)
 {
-  const std::string in = g_dir + "/in.txt", out = g_dir + "/out.txt";
-  std::ofstream(in) << text;
-  std::remove(out.c_str());
-  const std::string cmd = std::string(tool) + " " + in + " " + out + " > /dev/null 2>&1";
-  if (std::system(cmd.c_str()) != 0) return std::nullopt;
-  return read_file(out);
+  return zonix::test::run_tool(*g_dir, tool, "", text);
 }
 
 Real parse_number(const std::string &tok)
@@ -273,15 +248,6 @@ long rank_of(std::vector<Vec> a)
 
 // ---- our side --------------------------------------------------------------------------
 
-Members members(set_type s)
-{
-  Members v;
-  if (s == nullptr) return v;
-  for (long e = 1; e <= set_groundsize(s); ++e)
-    if (set_member(e, s)) v.push_back(e);
-  return v;
-}
-
 using RowsFunction = dd_rowset (*)(dd_MatrixPtr, dd_ErrorType *);
 
 std::optional<Members> ours(RowsFunction f, const Instance &inst, std::string *why)
@@ -305,6 +271,7 @@ std::string list(const Members &v)
 
 // ---- the checks --------------------------------------------------------------------------
 
+// Checks of one kind: how many ran, how many failed.
 struct Tally {
   int run = 0;
   int failed = 0;
@@ -312,8 +279,6 @@ struct Tally {
   {
     ++failed;
     std::printf("FAIL %s: %s\n", inst.name.c_str(), what.c_str());
-    // ZONIX_ORACLE_SHOW=1 prints the failing instance in lrs's notation.
-    if (std::getenv("ZONIX_ORACLE_SHOW") != nullptr) std::printf("%s", fam::lrs_text(inst).c_str());
   }
 };
 
@@ -490,9 +455,7 @@ std::optional<std::vector<Members>> adjacency(dd_SetFamilyPtr (*f)(dd_MatrixPtr,
     *why = "library error " + std::to_string(err);
     return std::nullopt;
   }
-  std::vector<Members> v;
-  for (long k = 0; k < F->famsize; ++k) v.push_back(members(F->set[k]));
-  return v;
+  return members(F.get());
 }
 
 // want[i]: the rows adjacent to row i+1.
@@ -585,16 +548,12 @@ int main(int argc, char **argv)
   if (argc > 1) seed = std::strtoull(argv[1], nullptr, 10);
   if (argc > 2) times = std::max(1, std::atoi(argv[2]));
   dd_set_global_constants();
-  if (std::system("command -v lrs > /dev/null 2>&1 && command -v redund > /dev/null 2>&1") != 0) {
-    std::printf("redund_oracle: lrs or redund not found (Debian package lrslib)\n");
-    return 2;
+  zonix::test::Scratch dir("redund_oracle");
+  g_dir = &dir;
+  if (zonix::test::find_tool("lrs").empty() || zonix::test::find_tool("redund").empty() || !dir.ok()) {
+    std::printf("redund_oracle: no lrs or redund (package lrslib) or no scratch folder\n");
+    return 1;
   }
-  char tmpl[] = "/tmp/zonix-redund-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) {
-    std::printf("redund_oracle: cannot make a scratch directory\n");
-    return 2;
-  }
-  g_dir = tmpl;
   fam::Prng g(seed);
   Tally th, tv, ti, ts, ta;
 
@@ -795,9 +754,6 @@ int main(int argc, char **argv)
     }
   }
 
-  std::remove((g_dir + "/in.txt").c_str());
-  std::remove((g_dir + "/out.txt").c_str());
-  rmdir(g_dir.c_str());
   const int failed = th.failed + tv.failed + ti.failed + ts.failed + ta.failed;
   std::printf("redund_oracle: H %d/%d, V %d/%d, implicit linearity %d/%d, strong %d/%d, "
               "adjacency %d/%d agree\n",

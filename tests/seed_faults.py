@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""Seeds one fault at a time into lib-src/ and gateway/, rebuilds, runs the
+tests, and records whether they notice.  Every fault is (file, a line
+fragment that must occur exactly once, its replacement), so the list keeps
+applying after moderate edits and says "does not apply" once it no longer
+does.  The tree is restored after each fault.
+
+    tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [--unit-only] [IDS...]
+
+Results go to FILE (default DIR/build-faults/faults.tsv) one line a fault,
+so an interrupted run resumes where it stopped.
+"""
+import argparse, os, subprocess, sys
+
+F = [  # id, file, fragment, replacement
+    ("set-blocks", "lib-src/setoper.cpp", "/ static_cast<long>(kWordBits) + 2;", "/ static_cast<long>(kWordBits) + 1;"),
+    ("set-diff", "lib-src/setoper.cpp", "set[i] = set1[i] & ~set2[i];", "set[i] = set1[i] & set2[i];"),
+    ("set-subset", "lib-src/setoper.cpp", "if ((set1[i] | set2[i]) != set2[i])", "if ((set1[i] & set2[i]) != set2[i])"),
+    ("set-compl-mask", "lib-src/setoper.cpp", "if (used < kWordBits) set[B - 1]", "if (used > kWordBits) set[B - 1]"),
+    ("lp-eq-neg", "lib-src/zonixlp.cpp", "ddd_neg(lp->A[irev - 1][j], M->matrix[i - 1][j]);", "ddd_set(lp->A[irev - 1][j], M->matrix[i - 1][j]);"),
+    ("lp-pivot-total", "lib-src/zonixlp.cpp", "for (int k = 0; k < 5; ++k) lp->total_pivots", "for (int k = 0; k < 4; ++k) lp->total_pivots"),
+    ("cc-inconsistent", "lib-src/zonixlp_crisscross.cpp", "if (!*selected) *lps = dd_Inconsistent;", "if (!*selected) *lps = dd_DualInconsistent;"),
+    ("cc-bflag", "lib-src/zonixlp_crisscross.cpp", "if (bflag[i] <= 0) continue;", "if (bflag[i] < 0) continue;"),
+    ("ds-dual-feasible", "lib-src/zonixlp_dualsimplex.cpp", "if (dd_Positive(rcost[j - 1])) dual_feasible = false;", "if (dd_Negative(rcost[j - 1])) dual_feasible = false;"),
+    ("ds-ratio-min", "lib-src/zonixlp_dualsimplex.cpp", "if (*s == 0 || dd_Smaller(rat, minrat)) {", "if (*s == 0 || dd_Larger(rat, minrat)) {"),
+    ("ds-ratio-max", "lib-src/zonixlp_dualsimplex.cpp", "if (dd_Larger(ratio, maxratio)) {", "if (dd_Smaller(ratio, maxratio)) {"),
+    ("ds-bflag", "lib-src/zonixlp_dualsimplex.cpp", "if (bflag[i] >= 0) continue;", "if (bflag[i] > 0) continue;"),
+    ("dict-entering", "lib-src/zonixlp_dict.cpp", "if (entering > 0) bflag[entering] = -1;", "if (entering < 0) bflag[entering] = -1;"),
+    ("dict-rank", "lib-src/zonixlp_dict.cpp", "if (rank >= d_size - 1) {", "if (rank >= d_size - 2) {"),
+    ("red-sign", "lib-src/zonixlp_redundancy.cpp", "return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp->optvalue) ? dd_FALSE : dd_TRUE;"),
+    ("red-strong-swap", "lib-src/zonixlp_redundancy.cpp", "return dd_Positive(lp2->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp2->optvalue) ? dd_TRUE : dd_FALSE;"),
+    ("red-relax", "lib-src/zonixlp_redundancy.cpp", "ddd_add(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);", "ddd_sub(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);"),
+    ("red-implicit", "lib-src/zonixlp_redundancy.cpp", "if (dd_ImplicitLinearity(M, i, cvec.get(), error)) set_addelem(set, i);", "if (!dd_ImplicitLinearity(M, i, cvec.get(), error)) set_addelem(set, i);"),
+    ("red-skip-free", "lib-src/zonixlp_redundancy.cpp", "    set_free(red);", "    (void)red;"),
+    ("proj-positive", "lib-src/zonixproj.cpp", "if (dd_Positive(last))", "if (dd_Nonnegative(last))"),
+    ("proj-dual-lin", "lib-src/zonixproj.cpp", "if (!set_member(j + 1, M->linset)) ddd_set(Mdual", "if (set_member(j + 1, M->linset)) ddd_set(Mdual"),
+    ("shoot-min", "lib-src/zonixlp_shooting.cpp", "if (dd_Smaller(alpha, min)) {", "if (dd_Larger(alpha, min)) {"),
+    ("shoot-dir", "lib-src/zonixlp_shooting.cpp", "ddd_set_si(shootdir[j - 1], sign);", "ddd_set_si(shootdir[j - 1], -sign);"),
+    ("interior-neg", "lib-src/zonixlp_interior.cpp", "ddd_neg(lpnew->A[i - 1][d], dd_one);", "ddd_set(lpnew->A[i - 1][d], dd_one);"),
+    ("interior-bmax", "lib-src/zonixlp_interior.cpp", "if (dd_Larger(lp->A[i - 1][rhs - 1], bmax))", "if (dd_Smaller(lp->A[i - 1][rhs - 1], bmax))"),
+    ("order-mininf", "lib-src/zonixcore_order.cpp", "if (inf < infmin) {", "if (inf > infmin) {"),
+    ("order-lexmin", "lib-src/zonixcore_order.cpp", "if (*hh == 0 || dd_LexSmaller(cone->A[i - 1]", "if (*hh == 0 || dd_LexLarger(cone->A[i - 1]"),
+    ("order-maxindex", "lib-src/zonixcore_order.cpp", "for (dd_rowrange i = 1; i <= m; ++i) OV[i] = m - i + 1;", "for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;"),
+    ("rays-snap", "lib-src/zonixcore_rays.cpp", "if (ddd_get_d(a) <= norm[k] * per_norm) {", "if (ddd_get_d(a) >= norm[k] * per_norm) {"),
+    ("rays-equal", "lib-src/zonixcore_rays.cpp", "if (!dd_Equal((*RP1)->Ray[j - 1], (*RP2)->Ray[j - 1])) *equal", "if (dd_Equal((*RP1)->Ray[j - 1], (*RP2)->Ray[j - 1])) *equal"),
+    ("rays-lex", "lib-src/zonixcore_rays.cpp", "return dd_Smaller(v1[j - 1], v2[j - 1]);", "return dd_Larger(v1[j - 1], v2[j - 1]);"),
+    ("rays-normalize", "lib-src/zonixcore_rays.cpp", "for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(", "for (dd_colrange j = 2; j < d_origsize; ++j) ddd_div("),
+    ("basis-bound", "lib-src/zonixcore_basis.cpp", "if (ddd_get_d(a) <= zonix::core::value_bound(v, 0.0, d))", "if (ddd_get_d(a) >= zonix::core::value_bound(v, 0.0, d))"),
+    ("basis-iteration", "lib-src/zonixcore_basis.cpp", "cone->Iteration = d + 1;", "cone->Iteration = d + 2;"),
+    ("basis-pivot", "lib-src/zonixcore_basis.cpp", "ddd_mul(temp, Rtemp[j], Tk[s - 1]);", "ddd_mul(temp, Rtemp[j], Tk[s]);"),
+    ("edges-card", "lib-src/zonixcore_edges.cpp", "if (card >= pf.need) {", "if (card > pf.need) {"),
+    ("edges-range", "lib-src/zonixcore_edges.cpp", "if (pos > it0 && pos < fmin && eqidx[r] >= 0) {", "if (pos >= it0 && pos < fmin && eqidx[r] >= 0) {"),
+    ("driver-zeros", "lib-src/dovavozu.cpp", "if (zeros < d - 1) return true;", "if (zeros < d - 2) return true;"),
+    ("driver-bound", "lib-src/dovavozu.cpp", "if (val < -bound) return true;", "if (val < bound) return true;"),
+    ("io-submatrix-lin", "lib-src/zonixio.cpp", "set_addelem(S->linset, i - skipped);", "set_addelem(S->linset, i);"),
+    ("io-remove-row", "lib-src/zonixio.cpp", "for (dd_rowrange i = r + 1; i <= m; ++i) {", "for (dd_rowrange i = r + 1; i < m; ++i) {"),
+    ("io-append-lin", "lib-src/zonixio.cpp", "if (set_member(i, src)) set_addelem(dst, i + offset);", "if (set_member(i, src)) set_addelem(dst, i);"),
+    ("read-zero-den", "lib-src/zonixio_file.cpp", "&den) || den == 0.0) return false;", "&den)) return false;"),
+    ("read-lin-range", "lib-src/zonixio_file.cpp", "row >= 1 && row <= M->rowsize)", "row >= 1 && row < M->rowsize)"),
+    ("out-adj-need", "lib-src/zonixio_output.cpp", "if (shared[static_cast<size_t>(b)] >= need) decide(a, b);", "if (shared[static_cast<size_t>(b)] > need) decide(a, b);"),
+    ("out-ainc", "lib-src/zonixio_output.cpp", "if (dd_EqualToZero(sum)) set_addelem(poly->Ainc[i - 1], k);", "if (!dd_EqualToZero(sum)) set_addelem(poly->Ainc[i - 1], k);"),
+    ("out-face", "lib-src/zonixio_output.cpp", "if ((face[k] & ~z[k]) != 0u) return false;", "if ((face[k] & z[k]) != 0u) return false;"),
+    ("gw-h-sign", "gateway/convert.cpp", "ddd_set_d(M->matrix[i][j + 1], -a[i + j * m]);", "ddd_set_d(M->matrix[i][j + 1], a[i + j * m]);"),
+    ("gw-h-out-sign", "gateway/convert.cpp", "= 0.0 - ddd_get_d(M->matrix[i][j + 1]);", "= 0.0 + ddd_get_d(M->matrix[i][j + 1]);"),
+    ("gw-lin-range", "gateway/convert.cpp", "if (!(v[i] <= static_cast<double>(m)))", "if (!(v[i] < static_cast<double>(m)))"),
+    ("gw-ray-index", "gateway/convert.cpp", "rp[ir++] = static_cast<double>(i + 1);", "rp[ir++] = static_cast<double>(i);"),
+    ("gw-r-cols", "gateway/convert.cpp", "if (q > 0 && static_cast<mwSize>(mxGetN(R)) != d) {", "if (q > 1 && static_cast<mwSize>(mxGetN(R)) != d) {"),
+    ("gw-dual-sign", "gateway/cmd_lp.cpp", "l[r - 1] = ddd_get_d(lp->dsol[j - 1]);", "l[r - 1] = -ddd_get_d(lp->dsol[j - 1]);"),
+    ("gw-reduce-nlhs", "gateway/cmd_reduce.cpp", "if (nlhs > 2) gw::fail(\"usage\", usage);", "if (nlhs > 3) gw::fail(\"usage\", usage);"),
+]
+
+UNIT_TIMEOUT = 600   # the whole unit binary; a fault may make a loop endless
+CTEST_TIMEOUT = 300  # one CTest test
+
+
+def run(cmd, cwd, timeout=None):
+    try:
+        return subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        return -1
+
+
+def build(bdir, targets=None):
+    cmd = ["nice", "cmake", "--build", bdir, "-j2"]
+    if targets:
+        cmd += ["--target"] + targets
+    return run(cmd, bdir) == 0
+
+
+def suite(bdir, gateway, unit_only=False):
+    """Returns the first stage that fails, or '' when everything passes."""
+    if gateway and unit_only:
+        return "skipped"
+    if not gateway:
+        if not build(bdir, ["unit_tests"]):
+            return "build"
+        if run(["nice", "./unit_tests", "--gtest_fail_fast", "--gtest_brief=1"],
+               bdir, UNIT_TIMEOUT) != 0:
+            return "unit"
+        if unit_only:
+            return "skipped"
+    if not build(bdir):
+        return "build"
+    stages = ["octave", "oracle", "cli", "capi|example|fuzz"] if gateway else \
+             ["oracle", "cli", "capi|example|fuzz", "octave"]
+    for label in stages:
+        if run(["nice", "ctest", "-L", label, "-LE", "^unit$", "--stop-on-failure",
+                "-j2", "--timeout", str(CTEST_TIMEOUT)], bdir) != 0:
+            return label.split("|")[0]
+    return ""
+
+
+def main():
+    here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--tree", default=here)
+    ap.add_argument("--build")
+    ap.add_argument("--out")
+    ap.add_argument("--list", action="store_true", help="only check which faults apply")
+    ap.add_argument("--unit-only", action="store_true",
+                    help="a quick first pass: the unit tests only; a later full run "
+                         "completes the faults they miss")
+    ap.add_argument("ids", nargs="*")
+    a = ap.parse_args()
+    tree = os.path.abspath(a.tree)
+    bdir = os.path.abspath(a.build or os.path.join(tree, "build-faults"))
+    out = a.out or os.path.join(bdir, "faults.tsv")
+    if not a.list and not os.path.exists(os.path.join(bdir, "CMakeCache.txt")):
+        subprocess.run(["cmake", "-S", tree, "-B", bdir, "-DCMAKE_BUILD_TYPE=Release"],
+                       check=True, stdout=subprocess.DEVNULL)
+    done = {}
+    if os.path.exists(out) and not a.list:
+        for line in open(out):
+            done[line.split("\t")[0]] = line
+    order = {fid: k for k, fid in enumerate(a.ids)}
+    for fid, rel, frag, repl in sorted(F, key=lambda f: order.get(f[0], len(order))):
+        if a.ids and fid not in a.ids:
+            continue
+        if fid in done and (a.unit_only or "not caught by the unit" not in done[fid]):
+            print(done[fid], end="")
+            continue
+        path = os.path.join(tree, rel)
+        text = open(path).read()
+        n = text.count(frag)
+        if n != 1:
+            result = "does not apply" + (" (ambiguous)" if n > 1 else "")
+        elif a.list:
+            result = "applies"
+        else:
+            try:
+                open(path, "w").write(text.replace(frag, repl))
+                stage = suite(bdir, rel.startswith("gateway/"), a.unit_only)
+                result = ("does not build" if stage == "build" else
+                          "not caught by the unit tests" if stage == "skipped" else
+                          f"caught ({stage})" if stage else "not caught")
+            finally:
+                open(path, "w").write(text)
+        line = f"{fid}\t{rel}\t{result}\n"
+        print(line, end="", flush=True)
+        if not a.list:
+            with open(out, "a") as f:
+                f.write(line)
+    if not a.list:
+        build(bdir)  # leave the build matching the restored tree
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,210 @@
+// The text notation (reader and writer), the error messages, and the
+// matrix record operations.  Expected rows are written out by hand from
+// the texts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "support.hpp"
+
+using namespace zonix::test;
+
+namespace {
+
+Matrix read_text(const std::string &text, dd_ErrorType *err, std::string *notice = nullptr)
+{
+  dd_set_global_constants();
+  FILE *f = std::tmpfile();
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::rewind(f);
+  Matrix M;
+  const std::string said = capture_stream(stderr, [&] { M.reset(dd_PolyFile2Matrix(f, err)); });
+  if (notice != nullptr) *notice = said;
+  std::fclose(f);
+  return M;
+}
+
+struct ReadCase {
+  const char *text;
+  dd_ErrorType err;
+  Rows rows;
+  Members lin;
+  dd_RepresentationType rep;
+  dd_NumberType type;
+};
+
+std::ostream &operator<<(std::ostream &o, const ReadCase &c) { return o << '"' << c.text << '"'; }
+
+const ReadCase kReads[] = {
+    {"begin\n2 3 rational\n1 1/2 -3/4\n0 +5 2/4\nend\n", dd_NoError, {{1, 0.5, -0.75}, {0, 5, 0.5}}, {},
+     dd_Inequality, dd_Rational},
+    {"  V-representation begin 2\n2\ninteger 1 7\n\n 0\t-3 end", dd_NoError, {{1, 7}, {0, -3}}, {},
+     dd_Generator, dd_Integer},
+    {"V-representation\n* H-representation in a comment\nH-representation\nbegin 1 1 realistic 4.25 end",
+     dd_NoError, {{4.25}}, {}, dd_Inequality, dd_Real},
+    {"linearity 2 1 3\nbegin\n3 2 real\n1 0\n2 0\n3 0\nend\n", dd_NoError, {{1, 0}, {2, 0}, {3, 0}}, {1, 3},
+     dd_Inequality, dd_Real},
+    {"equality 2,2, 3 1\nbegin\n3 2 real\n1 0\n2 0\n3 0\nend\n", dd_NoError, {{1, 0}, {2, 0}, {3, 0}}, {2, 3},
+     dd_Inequality, dd_Real},
+    {"begin\n1 2 real\n1.5e1 -2E-1\nend\n", dd_NoError, {{15, -0.2}}, {}, dd_Inequality, dd_Real},
+    {"", dd_ImproperInputFormat, {}, {}, dd_Unspecified, dd_Unknown},
+    {"3 3 real\n1 2 3\nend\n", dd_ImproperInputFormat, {}, {}, dd_Unspecified, dd_Unknown},
+    {"begin 1 1 float 4.25 end", dd_ImproperInputFormat, {}, {}, dd_Unspecified, dd_Unknown},
+    {"begin 1 2 rational 1 1/0 end", dd_ImproperInputFormat, {}, {}, dd_Unspecified, dd_Unknown},
+    {"begin 2 2 real 1 2 3 end", dd_ImproperInputFormat, {}, {}, dd_Unspecified, dd_Unknown},
+    {"begin 1 2 real 1 x end", dd_ImproperInputFormat, {}, {}, dd_Unspecified, dd_Unknown},
+};
+
+class Read : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(Read, RowsLinearityAndTypes)
+{
+  const ReadCase &c = GetParam();
+  dd_ErrorType err = dd_NoError;
+  Matrix M = read_text(c.text, &err);
+  EXPECT_EQ(err, c.err);
+  if (c.err != dd_NoError) {
+    EXPECT_EQ(M, nullptr);
+    return;
+  }
+  ASSERT_NE(M, nullptr);
+  EXPECT_EQ(rows_of(M.get()), c.rows);
+  EXPECT_EQ(members(M->linset), c.lin);
+  EXPECT_EQ(M->representation, c.rep);
+  EXPECT_EQ(M->numbtype, c.type);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, Read, ::testing::ValuesIn(kReads));
+
+TEST(ReadTrailer, ObjectiveAndLinearityChecks)
+{
+  dd_ErrorType err;
+  Matrix M = read_text("begin\n2 3 real\n1 0 0\n0 1 1\nend\nminimize\n5 -1 2\n", &err);
+  ASSERT_NE(M, nullptr);
+  EXPECT_EQ(M->objective, dd_LPmin);
+  EXPECT_EQ(Row({ddd_get_d(M->rowvec[0]), ddd_get_d(M->rowvec[1]), ddd_get_d(M->rowvec[2])}),
+            (Row{5, -1, 2}));
+  // The last row may be linear; a count that does not match is warned of.
+  std::string notice;
+  M = read_text("linearity 3 3 1\nbegin 3 1 real 1 2 3 end", &err, &notice);
+  ASSERT_NE(M, nullptr);
+  EXPECT_EQ(members(M->linset), (Members{1, 3}));
+  EXPECT_NE(notice.find("* Warning: there are inconsistencies in linearity setting.\n"), std::string::npos);
+}
+
+// ---- writing -----------------------------------------------------------------
+
+TEST(Write, MatrixNotation)
+{
+  Matrix M = matrix({{1, 2.5}, {0, -1}, {3, 0}}, dd_Inequality, {1, 3});
+  M->objective = dd_LPmax;
+  ddd_set_d(M->rowvec[1], 1);
+  EXPECT_EQ(capture([&](FILE *f) { dd_WriteMatrix(f, M.get()); }),
+            "H-representation\nlinearity 2  1 3\nbegin\n 3 2 real\n  1  2.500000000E+00\n"
+            "  0 -1\n  3  0\nend\nmaximize\n  0  1\n");
+}
+
+TEST(Write, RoundTripOfRandomValues)
+{
+  // Within 0.00005 of an integer a number is written as that integer,
+  // otherwise with ten significant digits.
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> unit(-1, 1);
+  std::uniform_int_distribution<int> exponent(-9, 9), small(-20, 20);
+  Rows rows(6, Row(5));
+  for (Row &r : rows)
+    for (double &x : r) x = rng() % 2 ? small(rng) : unit(rng) * std::pow(10.0, exponent(rng));
+  Matrix M = matrix(rows, dd_Generator, {2, 6});
+  const std::string text = capture([&](FILE *f) { dd_WriteMatrix(f, M.get()); });
+  dd_ErrorType err;
+  Matrix R = read_text(text, &err);
+  ASSERT_NE(R, nullptr) << text;
+  EXPECT_EQ(R->representation, dd_Generator);
+  EXPECT_EQ(members(R->linset), (Members{2, 6}));
+  const Rows back = rows_of(R.get());
+  for (size_t i = 0; i < rows.size(); ++i)
+    for (size_t j = 0; j < rows[i].size(); ++j) {
+      const double w = rows[i][j], r = std::round(w);
+      if (std::fabs(w - r) < 0.00005) EXPECT_EQ(back[i][j], r);
+      else EXPECT_NEAR(back[i][j], w, 5.1e-10 * std::fabs(w));
+    }
+}
+
+TEST(Write, ErrorMessagesOfEveryCode)
+{
+  const char *kText[] = {
+      "*Input Error: Input matrix is too large:\n*Please increase MMAX and/or NMAX in the source code and recompile.\n",
+      "*Input Error: Input format is not correct.\n*Format:\n begin\n   m   n  NumberType(real, rational or integer)\n"
+      "   b  -A\n end\n",
+      "*Input Error: Input matrix has a negative size:\n*Please check rowsize or colsize.\n",
+      "*Input Error: V-representation is empty:\n*dovavozu does not accept this trivial case for which output can be "
+      "any inconsistent system.\n",
+      "*Input Error: H-representation is empty.\n",
+      "*Input Error: Representation is empty.\n",
+      "*Input Error: Specified input file does not exist.\n",
+      "*Output Error: Specified output file cannot be opened.\n",
+      "*LP Error: No LP objective (max or min) is set.\n",
+      "*LP Error: The binary (with GMP Rational) does not support Real number input.\n"
+      "         : Use a binary compiled without -DGMPRATIONAL option.\n",
+      "*Error: A function is called with H-rep which does not support an H-representation.\n",
+      "*Error: A function is called with V-rep which does not support an V-representation.\n",
+      "*Error: The function called cannot handle linearity.\n",
+      "*Error: Specified row index is out of range\n",
+      "*Error: Specified column index is out of range\n",
+      "*Error: Possibly an LP cycling occurs.  Use the Criss-Cross method.\n",
+      "*Error: Numerical inconsistency is found.  Use the GMP exact arithmetic.\n",
+      "*No Error found.\n",
+  };
+  for (int k = 0; k <= dd_NoError; ++k)
+    EXPECT_EQ(capture([&](FILE *f) { dd_WriteErrorMessages(f, static_cast<dd_ErrorType>(k)); }), kText[k]);
+}
+
+// ---- matrix records --------------------------------------------------------------
+
+TEST(MatrixRecord, AppendRemoveAndSubmatrixRenumberTheLinearity)
+{
+  Matrix A = matrix({{1, 0}, {2, 0}, {3, 0}}, dd_Inequality, {2});
+  Matrix B = matrix({{4, 0}, {5, 0}}, dd_Inequality, {1});
+  Matrix C(dd_MatrixAppend(A.get(), B.get()));
+  EXPECT_EQ(rows_of(C.get()), (Rows{{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}}));
+  EXPECT_EQ(members(C->linset), (Members{2, 4}));
+  // Removing row 1 moves everything up by one.
+  dd_MatrixPtr raw = C.release();
+  EXPECT_TRUE(dd_MatrixRowRemove(&raw, 1));
+  C.reset(raw);
+  EXPECT_EQ(rows_of(C.get()), (Rows{{2, 0}, {3, 0}, {4, 0}, {5, 0}}));
+  EXPECT_EQ(members(C->linset), (Members{1, 3}));
+  EXPECT_FALSE(dd_MatrixRowRemove(&raw, 5));
+  // Deleting rows 1 and 3 of the four.
+  Set del = set_of(4, {1, 3});
+  Matrix S(dd_MatrixSubmatrix(C.get(), del.get()));
+  EXPECT_EQ(rows_of(S.get()), (Rows{{3, 0}, {5, 0}}));
+  EXPECT_EQ(members(S->linset), Members{});
+  Set del2 = set_of(4, {2});
+  Matrix S2(dd_MatrixSubmatrix(C.get(), del2.get()));
+  EXPECT_EQ(members(S2->linset), (Members{1, 2}));
+  Matrix copy(dd_CopyMatrix(S2.get()));
+  EXPECT_EQ(rows_of(copy.get()), rows_of(S2.get()));
+  EXPECT_EQ(members(copy->linset), (Members{1, 2}));
+}
+
+TEST(MatrixRecord, RankIgnoresTheGivenRowsAndColumns)
+{
+  Matrix M = matrix({{1, 2, 3}, {2, 4, 6}, {0, 1, 1}, {1, 3, 4}});
+  auto rank = [&](set_type rows, set_type cols) {
+    set_type rb = nullptr, cb = nullptr;
+    const long r = dd_MatrixRank(M.get(), rows, cols, &rb, &cb);
+    EXPECT_EQ(set_card(rb), r);
+    EXPECT_EQ(set_card(cb), r);
+    set_free(rb);
+    set_free(cb);
+    return r;
+  };
+  EXPECT_EQ(rank(nullptr, nullptr), 2);
+  Set col1 = set_of(3, {1}), rows = set_of(4, {1, 2, 4});
+  EXPECT_EQ(rank(nullptr, col1.get()), 2);
+  EXPECT_EQ(rank(rows.get(), nullptr), 1);
+}
+
+}  // namespace

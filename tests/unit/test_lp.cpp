@@ -1,0 +1,311 @@
+// The LP solvers and the queries built on them, on small problems whose
+// answers follow from the geometry of squares, cubes and triangles.
+// glpk_oracle, redund_oracle and interior_oracle compare the same code on
+// hundreds of generated problems; these cases pin the conventions.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support.hpp"
+
+using namespace zonix::test;
+
+namespace {
+
+const Rows kSquare = {{0, 1, 0}, {1, -1, 0}, {0, 0, 1}, {1, 0, -1}};  // [0,1]^2
+const Rows kCube = {{0, 1, 0, 0}, {1, -1, 0, 0}, {0, 0, 1, 0},
+                    {1, 0, -1, 0}, {0, 0, 0, 1}, {1, 0, 0, -1}};
+
+struct LPCase {
+  const char *name;
+  Rows rows;
+  Members lin;
+  Row obj;
+  dd_LPObjectiveType sense;
+  dd_LPStatusType status;
+  double value;
+  Row x;  // the optimal point when unique
+};
+
+std::ostream &operator<<(std::ostream &o, const LPCase &c) { return o << c.name; }
+
+const LPCase kLPs[] = {
+    {"max-square", kSquare, {}, {0, 1, 1}, dd_LPmax, dd_Optimal, 2, {1, 1}},
+    {"min-square", kSquare, {}, {0, 1, 1}, dd_LPmin, dd_Optimal, 0, {0, 0}},
+    {"min-mixed-signs", kSquare, {}, {3, 1, -1}, dd_LPmin, dd_Optimal, 2, {0, 1}},
+    {"max-on-equation", {{-1, 1, 1}, {0, 1, 0}, {0, 0, 1}}, {1}, {0, 1, 0}, dd_LPmax, dd_Optimal, 1, {1, 0}},
+    {"max-triangle", {{0, 1, 0}, {0, 0, 1}, {1, -1, -1}}, {}, {0, 2, 1}, dd_LPmax, dd_Optimal, 2, {1, 0}},
+    {"degenerate-octahedron",
+     {{1, 1, 1, 1}, {1, -1, 1, 1}, {1, 1, -1, 1}, {1, 1, 1, -1}, {1, -1, -1, 1},
+      {1, -1, 1, -1}, {1, 1, -1, -1}, {1, -1, -1, -1}},
+     {}, {0, 1, 1, 0}, dd_LPmax, dd_Optimal, 1, {}},
+    {"infeasible", {{-1, 1, 0}, {0, -1, 0}, {0, 0, 1}}, {}, {0, 1, 1}, dd_LPmin, dd_Inconsistent, 0, {}},
+    {"infeasible-equations", {{-1, 1, 1}, {-3, 1, 1}, {0, 1, 0}}, {1, 2}, {0, 1, 0}, dd_LPmin, dd_Inconsistent, 0, {}},
+    {"unbounded", {{0, 1, 0}, {0, 0, 1}, {2, -1, 1}}, {}, {0, 0, 1}, dd_LPmax, dd_DualInconsistent, 0, {}},
+    {"free-variable", {{0, 1, 0}, {1, -1, 0}}, {}, {0, 0, -1}, dd_LPmin, dd_StrucDualInconsistent, 0, {}},
+};
+
+double row_value(const Row &r, const double *x, long n)
+{
+  double s = r[0];
+  for (long j = 1; j <= n; ++j) s += r[j] * x[j - 1];
+  return s;
+}
+
+class Solve : public ::testing::TestWithParam<std::tuple<LPCase, dd_LPSolverType>> {};
+
+TEST_P(Solve, StatusValuePointAndCertificate)
+{
+  const auto &[c, how] = GetParam();
+  Matrix M = matrix(c.rows, dd_Inequality, c.lin);
+  for (size_t j = 0; j < c.obj.size(); ++j) ddd_set_d(M->rowvec[j], c.obj[j]);
+  M->objective = c.sense;
+  dd_ErrorType err = dd_ImproperInputFormat;
+  LP lp(dd_Matrix2LP(M.get(), &err));
+  ASSERT_EQ(err, dd_NoError);
+  // Equations come back negated below the rows, the objective last.
+  const long m = static_cast<long>(c.rows.size() + c.lin.size()) + 1, n = static_cast<long>(c.obj.size()) - 1;
+  ASSERT_EQ(lp->m, m);
+  ASSERT_EQ(lp->d, n + 1);
+  for (size_t k = 0; k < c.lin.size(); ++k)
+    for (long j = 0; j <= n; ++j)
+      EXPECT_EQ(ddd_get_d(lp->A[c.rows.size() + k][j]), -c.rows[c.lin[k] - 1][j]);
+  EXPECT_EQ(ddd_get_d(lp->A[m - 1][1]), c.obj[1]);
+  EXPECT_TRUE(dd_LPSolve(lp.get(), how, &err));
+  EXPECT_EQ(err, dd_NoError);
+  ASSERT_EQ(lp->LPS, c.status);
+  long sum = 0;
+  for (long k = 0; k < 5; ++k) sum += lp->pivots[k];
+  EXPECT_EQ(sum, lp->total_pivots);
+  std::vector<double> x(static_cast<size_t>(n)), y;
+  for (long j = 1; j <= n; ++j) x[j - 1] = ddd_get_d(lp->sol[j]);
+  if (c.status == dd_Optimal) {
+    EXPECT_NEAR(ddd_get_d(lp->optvalue), c.value, 1e-9);
+    EXPECT_NEAR(ddd_get_d(lp->sol[0]), 1, 1e-9);
+    for (long j = 0; j < n && !c.x.empty(); ++j) EXPECT_NEAR(x[j], c.x[j], 1e-9);
+    for (const Row &r : c.rows) EXPECT_GE(row_value(r, x.data(), n), -1e-9);
+    // Dual certificate: objective + sum of dsol_j times the row nonbasic in
+    // column j is the optimal value times e_1, with weights of the sense's
+    // sign on inequality rows.
+    const double sense = c.sense == dd_LPmax ? 1 : -1;
+    std::vector<double> combo(c.obj);
+    for (long j = 2; j <= lp->d; ++j) {
+      const long r = lp->nbindex[j];
+      const double w = ddd_get_d(lp->dsol[j - 1]);
+      if (r <= 0) continue;
+      if (r <= static_cast<long>(c.rows.size()) && !std::count(c.lin.begin(), c.lin.end(), r)) {
+        EXPECT_GE(sense * w, -1e-9) << "row " << r;
+      }
+      for (long k = 0; k <= n; ++k) combo[k] += w * ddd_get_d(lp->A[r - 1][k]);
+    }
+    EXPECT_NEAR(combo[0], c.value, 1e-9);
+    for (long k = 1; k <= n; ++k) EXPECT_NEAR(combo[k], 0, 1e-9);
+  } else if (c.status == dd_Inconsistent) {
+    EXPECT_GE(lp->re, 1);
+    EXPECT_LT(lp->re, m);
+  } else {
+    // An improving direction kept by every row.
+    double gain = 0;
+    for (long j = 1; j <= n; ++j) gain += c.obj[j] * x[j - 1];
+    EXPECT_GT(c.sense == dd_LPmax ? gain : -gain, 1e-9);
+    for (const Row &r : c.rows) EXPECT_GE(row_value(r, x.data(), n) - r[0], -1e-9);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Known, Solve,
+                         ::testing::Combine(::testing::ValuesIn(kLPs),
+                                            ::testing::Values(dd_CrissCross, dd_DualSimplex)));
+
+TEST(LPRecords, SolutionCopyAndErrors)
+{
+  Matrix M = matrix(kSquare);
+  ddd_set_d(M->rowvec[1], 1);
+  M->objective = dd_LPmax;
+  dd_ErrorType err;
+  LP lp(dd_Matrix2LP(M.get(), &err));
+  dd_LPSolve(lp.get(), dd_DualSimplex, &err);
+  LPSolution s(dd_CopyLPSolution(lp.get()));
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->LPS, dd_Optimal);
+  EXPECT_EQ(ddd_get_d(s->optvalue), 1);
+  EXPECT_EQ(ddd_get_d(s->sol[1]), 1);
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(s->pivots[k], lp->pivots[k]);
+  EXPECT_EQ(dd_Matrix2LP(nullptr, &err), nullptr);
+  EXPECT_EQ(err, dd_EmptyRepresentation);
+  M->objective = dd_LPnone;
+  LP none(dd_Matrix2LP(M.get(), &err));
+  EXPECT_FALSE(dd_LPSolve(none.get(), dd_CrissCross, &err));
+  EXPECT_EQ(err, dd_NoLPObjective);
+}
+
+TEST(LPInterior, SlackOfTheSquareAndOfAnEquation)
+{
+  struct Case {
+    Rows rows;
+    Members lin;
+    double t;
+    Row x;
+  };
+  for (const Case &c : {Case{kSquare, {}, 0.5, {0.5, 0.5}},
+                        Case{{{-1, 1, 1}, {0, 1, 0}, {0, 0, 1}}, {1}, 0, {}},
+                        Case{{{-3, 1, 0}, {0, 0, 1}}, {}, 2, {}}}) {
+    Matrix M = matrix(c.rows, dd_Inequality, c.lin);
+    M->objective = dd_LPmin;
+    dd_ErrorType err;
+    LP lp(dd_Matrix2LP(M.get(), &err));
+    for (dd_LPSolverType how : {dd_CrissCross, dd_DualSimplex}) {
+      LP in(dd_MakeLPforInteriorFinding(lp.get()));
+      ASSERT_TRUE(dd_LPSolve(in.get(), how, &err));
+      ASSERT_EQ(in->LPS, dd_Optimal);
+      EXPECT_NEAR(ddd_get_d(in->optvalue), c.t, 1e-9);
+      for (size_t j = 0; j < c.x.size(); ++j) EXPECT_NEAR(ddd_get_d(in->sol[j + 1]), c.x[j], 1e-9);
+    }
+  }
+}
+
+// ---- redundancy and its relatives -----------------------------------------
+
+Members rows_by(dd_rowset (*f)(dd_MatrixPtr, dd_ErrorType *), const Rows &rows,
+                dd_RepresentationType rep = dd_Inequality, const Members &lin = {})
+{
+  Matrix M = matrix(rows, rep, lin);
+  dd_ErrorType err = dd_ImproperInputFormat;
+  Set s(f(M.get(), &err));
+  EXPECT_EQ(err, dd_NoError);
+  return members(s.get());
+}
+
+TEST(Redundancy, ImpliedRowsOfTheCube)
+{
+  // 2 - x1, a copy of row 1, 3 - x1 - x2 - x3 (touching a vertex) and 1.
+  Rows rows = kCube;
+  rows.insert(rows.end(), {{2, -1, 0, 0}, {0, 1, 0, 0}, {3, -1, -1, -1}, {1, 0, 0, 0}});
+  EXPECT_EQ(rows_by(dd_RedundantRows, rows), (Members{7, 8, 9, 10}));
+  EXPECT_EQ(rows_by(dd_RedundantRowsViaShooting, rows), (Members{7, 8, 9, 10}));
+  // Strongly redundant: the hyperplane misses the cube.
+  EXPECT_EQ(rows_by(dd_SRedundantRows, rows), (Members{7, 10}));
+  // An equation is never redundant; a row it makes tight stays.
+  EXPECT_EQ(rows_by(dd_RedundantRows, {{-1, 1, 1}, {0, 1, 0}, {0, 0, 1}, {1, -1, 0}}, dd_Inequality, {1}),
+            (Members{4}));
+}
+
+TEST(Redundancy, InnerAndRepeatedPoints)
+{
+  Rows pts = {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}, {1, 0.5, 0.5}, {1, 1, 0}, {1, 1, 0.5}};
+  EXPECT_EQ(rows_by(dd_RedundantRows, pts, dd_Generator), (Members{5, 6, 7}));
+  EXPECT_EQ(rows_by(dd_SRedundantRows, pts, dd_Generator), (Members{5}));
+  // A ray makes the points behind it redundant.
+  EXPECT_EQ(rows_by(dd_RedundantRows, {{1, 0, 0}, {1, 2, 0}, {0, 1, 0}}, dd_Generator), (Members{2}));
+}
+
+TEST(Redundancy, CertificatesSeparate)
+{
+  Matrix M = matrix({{0, 1, 0}, {1, -1, 0}, {0, 0, 1}, {1, 0, -1}, {2, -1, 0}});
+  dd_ErrorType err;
+  std::vector<mytype> cert(4);
+  for (auto &x : cert) ddd_init(x);
+  // Row 2 is essential: the certificate violates it alone.
+  EXPECT_FALSE(dd_Redundant(M.get(), 2, cert.data(), &err));
+  std::vector<double> p{ddd_get_d(cert[1]), ddd_get_d(cert[2])};
+  const Rows rows = rows_of(M.get());
+  for (long i = 1; i <= 4; ++i) {
+    if (i == 2) EXPECT_LT(row_value(rows[1], p.data(), 2), 0);
+    else EXPECT_GE(row_value(rows[i - 1], p.data(), 2), 0);
+  }
+  EXPECT_TRUE(dd_Redundant(M.get(), 5, cert.data(), &err));
+}
+
+TEST(Redundancy, ImplicitLinearity)
+{
+  // x1 >= 0 and -x1 >= 0 force x1 = 0; x2 stays free in [0, 1].
+  EXPECT_EQ(rows_by(dd_ImplicitLinearityRows, {{0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {1, 0, -1}}),
+            (Members{1, 2}));
+  EXPECT_EQ(rows_by(dd_ImplicitLinearityRows, kSquare), Members{});
+  // Generators: a ray and its opposite span a line.
+  EXPECT_EQ(rows_by(dd_ImplicitLinearityRows, {{1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}}, dd_Generator),
+            (Members{2, 3}));
+}
+
+TEST(Redundancy, RayShootingHitsTheFirstFacet)
+{
+  Matrix M = matrix(kSquare);
+  struct Shot {
+    Row p, r;
+    long row;
+  };
+  for (const Shot &s : {Shot{{1, 0.5, 0.5}, {0, 1, 0}, 2}, Shot{{1, 0.5, 0.5}, {0, 0, -1}, 3},
+                        Shot{{1, 0.25, 0.5}, {0, -1, 0.1}, 1}, Shot{{1, 0.5, 0.5}, {0, 1, 1}, 2}}) {
+    std::vector<mytype> p(3), r(3);
+    for (int j = 0; j < 3; ++j) {
+      ddd_init(p[j]);
+      ddd_init(r[j]);
+      ddd_set_d(p[j], s.p[j]);
+      ddd_set_d(r[j], s.r[j]);
+    }
+    EXPECT_EQ(dd_RayShooting(M.get(), p.data(), r.data()), s.row) << s.p[1] << " " << s.r[1];
+  }
+}
+
+TEST(Redundancy, RowAdjacency)
+{
+  // Facets of the cube meet all but the opposite one; a touching row 7
+  // (x1 + x2 <= 2 meets the edge x1 = x2 = 1) is nobody's neighbour.
+  Rows rows = kCube;
+  rows.push_back({2, -1, -1, 0});
+  Matrix M = matrix(rows);
+  dd_ErrorType err;
+  SetFamily A(dd_Matrix2Adjacency(M.get(), &err));
+  ASSERT_EQ(err, dd_NoError);
+  const auto got = members(A.get());
+  for (long i = 1; i <= 6; ++i) {
+    Members want;
+    for (long j = 1; j <= 6; ++j)
+      if (j != i && (j + 1) / 2 != (i + 1) / 2) want.push_back(j);
+    EXPECT_EQ(got[i - 1], want) << "facet " << i;
+  }
+  SetFamily W(dd_Matrix2WeakAdjacency(M.get(), &err));
+  EXPECT_EQ(members(W->set[1]).size(), 5u);  // 1 - x1 touches row 7 too
+}
+
+// ---- projection --------------------------------------------------------------
+
+std::set<Row> vertices(dd_MatrixPtr H)
+{
+  dd_ErrorType err;
+  Polyhedra P = zonix::make_polyhedra(H, &err);
+  Matrix G(dd_CopyGenerators(P.get()));
+  std::set<Row> s;
+  for (Row r : rows_of(G.get())) {
+    for (double &x : r) x = std::round(x / r[0] * 1e9) / 1e9 + 0.0;
+    s.insert(r);
+  }
+  return s;
+}
+
+TEST(Projection, CubeAndTriangleLoseAVariable)
+{
+  const std::set<Row> square = {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}};
+  dd_ErrorType err = dd_ImproperInputFormat;
+  Matrix cube = matrix(kCube);
+  Matrix F(dd_FourierElimination(cube.get(), &err));
+  ASSERT_EQ(err, dd_NoError);
+  EXPECT_EQ(vertices(F.get()), square);
+  Set last = set_of(4, {4});
+  Matrix B(dd_BlockElimination(cube.get(), last.get(), &err));
+  ASSERT_EQ(err, dd_NoError);
+  EXPECT_EQ(vertices(B.get()), square);
+  // x1 + x2 + x3 = 1, x >= 0, without x3: the triangle x1 + x2 <= 1.
+  Matrix tri = matrix({{-1, 1, 1, 1}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, dd_Inequality, {1});
+  Matrix T(dd_BlockElimination(tri.get(), last.get(), &err));
+  ASSERT_EQ(err, dd_NoError);
+  EXPECT_EQ(vertices(T.get()), (std::set<Row>{{1, 0, 0}, {1, 1, 0}, {1, 0, 1}}));
+  EXPECT_EQ(dd_FourierElimination(tri.get(), &err), nullptr);
+  EXPECT_EQ(err, dd_CannotHandleLinearity);
+  // x1 >= 0 stays; x2 >= 0 pairs with each of two upper bounds: 3 rows.
+  Matrix W = matrix({{0, 1, 0}, {0, 0, 1}, {1, -1, -1}, {2, 0, -1}});
+  Matrix FW(dd_FourierElimination(W.get(), &err));
+  ASSERT_NE(FW, nullptr);
+  EXPECT_EQ(FW->rowsize, 3);
+}
+
+}  // namespace
