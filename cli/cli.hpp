@@ -109,11 +109,12 @@ class Output {
 
 // ---- progress ---------------------------------------------------------------
 
-// Shows "iteration k of m, n rays" on stderr while a conversion runs longer
-// than about a second, when enabled; removes the hook on destruction.
+// Shows "iteration k of m, n rays" on stderr while a conversion runs, when
+// enabled: at once when asked for, else (a terminal) once the run has taken
+// about a second; removes the hook on destruction.
 class ProgressLine {
  public:
-  explicit ProgressLine(bool enabled);
+  ProgressLine(bool enabled, bool at_once);
   ~ProgressLine();
   ProgressLine(const ProgressLine &) = delete;
   ProgressLine &operator=(const ProgressLine &) = delete;
@@ -122,6 +123,7 @@ class ProgressLine {
   static void hook(void *user, dd_rowrange iteration, dd_rowrange total,
                    long raycount);
   double start_ = 0.0;
+  double delay_ = 0.0;
   double last_ = 0.0;
   bool shown_ = false;
 };

@@ -128,7 +128,7 @@ int run_convert(const Args &args)
   dd_ErrorType err = dd_NoError;
   Polyhedra poly;
   {
-    ProgressLine progress(progress_wanted(args));
+    ProgressLine progress(progress_wanted(args), args.has("--progress"));
     poly = Polyhedra(order.seeded ? dd_DDMatrix2PolySeeded(M.get(), order.order, order.seed, &err)
                                   : dd_DDMatrix2Poly2(M.get(), order.order, &err));
   }

@@ -47,7 +47,7 @@ double seconds_now()
   return std::chrono::duration<double>(clock::now().time_since_epoch()).count();
 }
 
-// Conversions quicker than this never show a line.
+// Conversions quicker than this show no line unless one was asked for.
 constexpr double kProgressDelay = 1.0;
 constexpr double kProgressInterval = 0.25;
 
@@ -324,10 +324,11 @@ bool Output::finish(bool quiet)
   return true;
 }
 
-ProgressLine::ProgressLine(bool enabled)
+ProgressLine::ProgressLine(bool enabled, bool at_once)
 {
   if (!enabled) return;
   start_ = seconds_now();
+  delay_ = at_once ? 0.0 : kProgressDelay;
   dd_SetProgressHook(&ProgressLine::hook, this);
 }
 
@@ -342,7 +343,7 @@ void ProgressLine::hook(void *user, dd_rowrange iteration, dd_rowrange total,
 {
   auto *self = static_cast<ProgressLine *>(user);
   const double now = seconds_now();
-  if (now - self->start_ < kProgressDelay) return;
+  if (now - self->start_ < self->delay_) return;
   if (self->shown_ && now - self->last_ < kProgressInterval) return;
   self->last_ = now;
   self->shown_ = true;

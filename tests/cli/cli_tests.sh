@@ -42,8 +42,8 @@ cases() {
 same() { if cmp -s "$2" "$3"; then ok "$1"; else bad "$1: $2 and $3 differ"; diff "$2" "$3" | head; fi; }
 # The rows between begin and end of a representation file, sorted.
 body() { awk '/^begin/{b=1; getline; next} /^end/{b=0} b' "$1" | sort; }
-cube13() {  # the 13-cube's 8192 vertices: some seconds of conversion
-  awk 'BEGIN { d = 13; print "V-representation\nbegin"; print 2 ^ d, d + 1, "integer"
+cube() {  # the d-cube's 2^d vertices: the 13-cube takes about a second
+  awk -v d="$1" 'BEGIN { print "V-representation\nbegin"; print 2 ^ d, d + 1, "integer"
     for (k = 0; k < 2 ^ d; k++) { s = "1"; x = k; for (j = 0; j < d; j++) { s = s " " (x % 2); x = int(x / 2) } print s }
     print "end" }'
 }
@@ -147,7 +147,7 @@ convert)
 signal)
   # SIGINT during a long conversion: exit 130 with a message, the previous
   # output intact.  The progress line shows the run is under way.
-  cube13 >cube13.ext
+  cube 13 >cube13.ext
   echo "previous contents" >cube13.ine
   "$Z" convert cube13.ext -o cube13.ine --progress 2>err &
   pid=$!
@@ -237,11 +237,12 @@ project)
   ;;
 
 progress)
-  cube13 >cube13.ext
+  cube 13 >cube13.ext
   run "forced progress" 0 "$Z" convert cube13.ext --progress -o /dev/null
   has "progress line" err "zonix: iteration "
   # On a terminal without --progress too.
-  script -qec "'$Z' convert cube13.ext -o /dev/null" /dev/null >tty.txt 2>&1 && has "terminal: progress line" tty.txt "zonix: iteration "
+  cube 14 >cube14.ext
+  script -qec "'$Z' convert cube14.ext -o /dev/null" /dev/null >tty.txt 2>&1 && has "terminal: progress line" tty.txt "zonix: iteration "
   ;;
 
 lrs)
