@@ -2,13 +2,18 @@
 // the driver that dispatches a solve to one of the two methods.
 #include "zonixlp.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
+#include <vector>
 
 #include "zonixcore.h"
+#include "zonix.hpp"
 #include "zonixio.h"
+#include "zonixlp_internal.hpp"
 
 namespace {
 
@@ -21,6 +26,274 @@ long *new_longs(long n)
 bool row_in_range(const dd_LPType *lp, dd_rowrange i)
 {
   return lp != nullptr && i >= 1 && i <= lp->m;
+}
+
+// An answer is checked against the caller's own rows with this tolerance,
+// relative to the size of the terms that make up each tested quantity: far
+// above the rounding of a sound solve, far below what a wrong basis leaves.
+inline constexpr double kCheckRel = 1e-7;
+
+using zonix::lp::normaliser;
+
+double get(const mytype x) { return x[0]; }
+
+// The LP solved in place of the caller's: row i times row[i], column j
+// times col[j] (the constant column stays), the objective times row[objrow].
+// So x = col * x'' and a row variable y_i = y''_i / row[i].
+struct Scaling {
+  std::vector<double> row, col;
+};
+
+zonix::LP scaled_copy(const dd_LPType &lp, Scaling &sc)
+{
+  const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
+  const size_t rhs = static_cast<size_t>(lp.rhscol - 1), obj = static_cast<size_t>(lp.objrow - 1);
+  sc.row.assign(m, 1.0);
+  sc.col.assign(d, 1.0);
+  auto row_max = [&](size_t i, bool with_col) {
+    double mx = 0;
+    for (size_t j = 0; j < d; ++j)
+      if (j != rhs) mx = std::fmax(mx, std::fabs(get(lp.A[i][j])) * (with_col ? sc.col[j] : 1.0));
+    // A row without variables is judged by its constant.
+    return mx > 0 ? mx : std::fabs(get(lp.A[i][rhs]));
+  };
+  for (size_t i = 0; i < m; ++i)
+    if (i != obj) sc.row[i] = normaliser(row_max(i, false));
+  for (size_t j = 0; j < d; ++j) {
+    if (j == rhs) continue;
+    double mx = 0;
+    for (size_t i = 0; i < m; ++i)
+      if (i != obj) mx = std::fmax(mx, std::fabs(get(lp.A[i][j])) * sc.row[i]);
+    sc.col[j] = normaliser(mx);
+  }
+  if (obj < m) sc.row[obj] = normaliser(row_max(obj, true));
+  zonix::LP s(dd_CreateLPData(lp.objective, lp.numbtype, lp.m, lp.d));
+  if (!s) throw std::bad_alloc();
+  s->Homogeneous = lp.Homogeneous;
+  s->eqnumber = lp.eqnumber;
+  s->objrow = lp.objrow;
+  s->rhscol = lp.rhscol;
+  set_copy(s->equalityset, lp.equalityset);
+  for (size_t i = 0; i < m; ++i)
+    for (size_t j = 0; j < d; ++j) s->A[i][j][0] = get(lp.A[i][j]) * sc.row[i] * sc.col[j];
+  return s;
+}
+
+// One answer in the caller's scale, not yet handed over.
+struct Answer {
+  dd_LPStatusType lps = dd_LPSundecided;
+  double optvalue = 0;
+  std::vector<double> sol, dsol, gain;  // gain[j]: n''_j = gain[j] n_j
+  std::vector<long> nbindex;
+};
+
+Answer map_back(const dd_LPType &s, const Scaling &sc)
+{
+  const auto d = static_cast<size_t>(s.d);
+  const double obj = sc.row[static_cast<size_t>(s.objrow - 1)];
+  Answer a;
+  a.lps = s.LPS;
+  a.sol.assign(d, 0);
+  a.dsol.assign(d, 0);
+  a.gain.assign(d + 1, 1.0);
+  a.nbindex.assign(s.nbindex, s.nbindex + d + 1);
+  for (size_t j = 1; j <= d; ++j) {
+    const long nb = s.nbindex[j];
+    a.gain[j] = nb > 0 ? sc.row[static_cast<size_t>(nb - 1)] : nb < 0 ? 1.0 / sc.col[static_cast<size_t>(-nb - 1)] : 1.0;
+  }
+  // Dual values are dictionary entries of the objective row, or of row re
+  // for an infeasibility certificate.
+  const double by = s.LPS == dd_Inconsistent ? sc.row[static_cast<size_t>(s.re - 1)] : obj;
+  const double dir = s.LPS == dd_DualInconsistent || s.LPS == dd_StrucDualInconsistent
+                         ? a.gain[static_cast<size_t>(s.se)] : 1.0;
+  for (size_t j = 0; j < d; ++j) {
+    a.sol[j] = get(s.sol[j]) * sc.col[j] * dir;
+    a.dsol[j] = get(s.dsol[j]) * a.gain[j + 1] / by;
+  }
+  a.optvalue = get(s.optvalue) / obj;
+  return a;
+}
+
+// Whether the answer holds for the caller's rows: an optimum by primal and
+// dual feasibility and complementary slackness, infeasibility by its
+// Farkas combination, unboundedness by its improving direction.
+class Check {
+ public:
+  Check(const dd_LPType &lp, const Answer &a)
+      : lp_(lp), a_(a), d_(static_cast<size_t>(lp.d)),
+        rhs_(static_cast<size_t>(lp.rhscol - 1)), obj_(static_cast<size_t>(lp.objrow - 1))
+  {
+  }
+
+  bool holds() const
+  {
+    const double sense = lp_.objective == dd_LPmin ? -1.0 : 1.0;
+    std::vector<double> r, mag;
+    switch (a_.lps) {
+      case dd_Optimal: {
+        if (a_.sol[rhs_] != 1.0 || !feasible(a_.sol, false)) return false;
+        for (size_t j = 1; j <= d_; ++j) {
+          const long nb = a_.nbindex[j];
+          double tol = 0;
+          if (nb > 0 && !(std::fabs(value(static_cast<size_t>(nb - 1), a_.sol, &tol)) <= tol)) return false;
+        }
+        // c + sum_j dsol_j N_j leaves the optimal value as its constant.
+        if (!combine(obj_, sense, &r, &mag)) return false;
+        double tol = 0;
+        const double cx = value(obj_, a_.sol, &tol);
+        return std::fabs(r[rhs_] - a_.optvalue) <= kCheckRel * mag[rhs_] &&
+               std::fabs(cx - a_.optvalue) <= tol + kCheckRel * std::fabs(a_.optvalue);
+      }
+      case dd_Inconsistent:
+        // Row re plus nonnegative multiples of the nonbasic rows: a
+        // negative constant and nothing else, which no x satisfies.
+        if (lp_.re < 1 || lp_.re > lp_.m || !combine(static_cast<size_t>(lp_.re - 1), 1.0, &r, &mag))
+          return false;
+        return r[rhs_] < -kCheckRel * mag[rhs_];
+      case dd_DualInconsistent:
+      case dd_StrucDualInconsistent: {
+        // A direction that keeps every row and improves the objective.
+        if (a_.sol[rhs_] != 0.0 || !feasible(a_.sol, true)) return false;
+        double gain = 0, size = 0;
+        for (size_t k = 0; k < d_; ++k) {
+          gain += A(obj_, k) * a_.sol[k];
+          size += std::fabs(A(obj_, k) * a_.sol[k]);
+        }
+        return sense * gain > kCheckRel * size;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  double A(size_t i, size_t k) const { return get(lp_.A[i][k]); }
+
+  // Row i at v, and in *tol the allowance for its rounding (for a
+  // direction v only relative to its terms, since its length is arbitrary).
+  double value(size_t i, const std::vector<double> &v, double *tol, bool direction = false) const
+  {
+    double sum = 0, mag = 0, mx = 0;
+    for (size_t k = 0; k < d_; ++k) {
+      sum += A(i, k) * v[k];
+      mag += std::fabs(A(i, k) * v[k]);
+      if (k != rhs_) mx = std::fmax(mx, std::fabs(A(i, k)));
+    }
+    *tol = kCheckRel * (mag + (direction ? 0.0 : mx));
+    return sum;
+  }
+
+  bool feasible(const std::vector<double> &v, bool direction) const
+  {
+    for (size_t i = 0; i < static_cast<size_t>(lp_.m); ++i) {
+      double tol = 0;
+      if (i != obj_ && !(value(i, v, &tol, direction) >= -tol)) return false;
+    }
+    return true;
+  }
+
+  // *r := row `base` + sum over the nonbasic columns of dsol_j N_j, where
+  // N_j is row nbindex[j] and the dual values must have the sign `sense`
+  // (those wrong only by rounding count as 0); a column variable never
+  // entered must have no dual value at all.  The constant column of r
+  // leaves out the constant column's own entry.  False when r is not zero
+  // in every variable column.
+  bool combine(size_t base, double sense, std::vector<double> *r, std::vector<double> *mag) const
+  {
+    r->assign(d_, 0);
+    mag->assign(d_, 0);
+    double wmax = 0, bmax = 0;
+    for (size_t k = 0; k < d_; ++k) {
+      (*r)[k] = A(base, k);
+      (*mag)[k] = std::fabs(A(base, k));
+      bmax = std::fmax(bmax, (*mag)[k]);
+      if (k != rhs_) wmax = std::fmax(wmax, std::fabs(a_.dsol[k]));
+    }
+    if (!std::isfinite(wmax)) return false;
+    for (size_t j = 1; j <= d_; ++j) {
+      const long nb = a_.nbindex[j];
+      double w = a_.dsol[j - 1];
+      if (j - 1 == rhs_) continue;
+      if (nb <= 0) {
+        if (!(std::fabs(w) <= kCheckRel * (wmax + bmax))) return false;
+        continue;
+      }
+      if (sense * w < 0) {
+        if (sense * w < -kCheckRel * wmax) return false;
+        w = 0;
+      }
+      for (size_t k = 0; k < d_; ++k) {
+        (*r)[k] += w * A(static_cast<size_t>(nb - 1), k);
+        (*mag)[k] += std::fabs(w * A(static_cast<size_t>(nb - 1), k));
+      }
+    }
+    for (size_t k = 0; k < d_; ++k)
+      if (k != rhs_ && !(std::fabs((*r)[k]) <= kCheckRel * (*mag)[k])) return false;
+    return true;
+  }
+
+  const dd_LPType &lp_;
+  const Answer &a_;
+  size_t d_, rhs_, obj_;
+};
+
+// Solves the scaled copy of lp by `solver`, then by the other method when
+// that fails or its answer does not hold; hands lp only a checked answer.
+void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
+{
+  if (lp->objective != dd_LPmax && lp->objective != dd_LPmin) {
+    *err = dd_NoLPObjective;
+    return;
+  }
+  Scaling sc;
+  zonix::LP s = scaled_copy(*lp, sc);
+  for (int k = 0; k < 5; ++k) lp->pivots[k] = 0;
+  bool unchecked = false;
+  dd_ErrorType last = dd_NoError;
+  const dd_LPSolverType other = solver == dd_CrissCross ? dd_DualSimplex : dd_CrissCross;
+  for (dd_LPSolverType method : {solver, other}) {
+    dd_ErrorType e = dd_NoError;
+    if (method == dd_CrissCross)
+      dd_CrissCrossSolve(s.get(), &e);
+    else
+      dd_DualSimplexSolve(s.get(), &e);
+    for (int k = 0; k < 5; ++k) lp->pivots[k] += s->pivots[k];
+    if (e == dd_Interrupted || e == dd_OutOfMemory) {
+      *err = e;
+      lp->LPS = dd_LPSundecided;
+      return;
+    }
+    if (e != dd_NoError) {
+      last = e;
+      continue;
+    }
+    // The check reads re from the record it judges.
+    const dd_rowrange keep_re = lp->re;
+    lp->re = s->re;
+    Answer a = map_back(*s, sc);
+    const bool ok = Check(*lp, a).holds();
+    lp->re = keep_re;
+    if (!ok) {
+      unchecked = true;
+      continue;
+    }
+    lp->LPS = a.lps;
+    lp->re = s->re;
+    lp->se = s->se;
+    ddd_set_d(lp->optvalue, a.optvalue);
+    for (size_t j = 0; j < static_cast<size_t>(lp->d); ++j) {
+      ddd_set_d(lp->sol[j], a.sol[j]);
+      ddd_set_d(lp->dsol[j], a.dsol[j]);
+      lp->nbindex[j + 1] = a.nbindex[j + 1];
+      // The basis inverse of the caller's rows: x = col T'' gain n.
+      for (size_t k = 0; k < static_cast<size_t>(lp->d); ++k)
+        ddd_set_d(lp->B[k][j], get(s->B[k][j]) * sc.col[k] * a.gain[j + 1]);
+    }
+    return;
+  }
+  // Neither method gave an answer that holds.
+  lp->LPS = dd_LPSundecided;
+  *err = unchecked ? dd_NumericallyInconsistent : last;
 }
 
 }  // namespace
@@ -190,13 +463,13 @@ void dd_SetNumberType(char *line, dd_NumberType *number, dd_ErrorType *Error)
 void dd_WriteLP(FILE *f, dd_LPPtr lp)
 {
   if (lp == nullptr) {
-    std::fprintf(f, "WriteLP: The requested lp is empty\n");
+    dd_Printf(f, "WriteLP: The requested lp is empty\n");
     return;
   }
-  std::fprintf(f, "H-representation\n");
+  dd_Printf(f, "H-representation\n");
   dd_WriteAmatrix(f, lp->A, lp->m - 1, lp->d);
   if (lp->objective != dd_LPnone) {
-    std::fprintf(f, lp->objective == dd_LPmax ? "maximize\n" : "minimize\n");
+    dd_Printf(f, lp->objective == dd_LPmax ? "maximize\n" : "minimize\n");
     dd_WriteArow(f, lp->A[lp->objrow - 1], lp->d);
   }
 }
@@ -212,15 +485,13 @@ dd_boolean dd_LPSolve(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
   }
   lp->solver = solver;
   lp->starttime = std::time(nullptr);
-  switch (solver) {
-    case dd_CrissCross:
-      dd_CrissCrossSolve(lp, err);
-      break;
-    case dd_DualSimplex:
-      dd_DualSimplexSolve(lp, err);
-      break;
-    default:
-      break;
+  if (solver == dd_CrissCross || solver == dd_DualSimplex) {
+    try {
+      solve_checked(lp, solver, err);
+    } catch (const std::bad_alloc &) {
+      *err = dd_OutOfMemory;
+      lp->LPS = dd_LPSundecided;
+    }
   }
   lp->endtime = std::time(nullptr);
   lp->total_pivots = 0;
