@@ -170,16 +170,19 @@ class Check {
   double A(size_t i, size_t k) const { return get(lp_.A[i][k]); }
 
   // Row i at v, and in *tol the allowance for its rounding (for a
-  // direction v only relative to its terms, since its length is arbitrary).
+  // direction v relative to its length, which is arbitrary).
   double value(size_t i, const std::vector<double> &v, double *tol, bool direction = false) const
   {
-    double sum = 0, mag = 0, mx = 0;
+    double sum = 0, mag = 0, mx = 0, vmax = 0;
     for (size_t k = 0; k < d_; ++k) {
       sum += A(i, k) * v[k];
       mag += std::fabs(A(i, k) * v[k]);
-      if (k != rhs_) mx = std::fmax(mx, std::fabs(A(i, k)));
+      if (k != rhs_) {
+        mx = std::fmax(mx, std::fabs(A(i, k)));
+        vmax = std::fmax(vmax, std::fabs(v[k]));
+      }
     }
-    *tol = kCheckRel * (mag + (direction ? 0.0 : mx));
+    *tol = kCheckRel * (mag + mx * (direction ? vmax : 1.0));
     return sum;
   }
 
@@ -227,8 +230,12 @@ class Check {
         (*mag)[k] += std::fabs(w * A(static_cast<size_t>(nb - 1), k));
       }
     }
+    // Norm-wise: a column whose terms are all tiny is judged by the largest.
+    double overall = 0;
     for (size_t k = 0; k < d_; ++k)
-      if (k != rhs_ && !(std::fabs((*r)[k]) <= kCheckRel * (*mag)[k])) return false;
+      if (k != rhs_) overall = std::fmax(overall, (*mag)[k]);
+    for (size_t k = 0; k < d_; ++k)
+      if (k != rhs_ && !(std::fabs((*r)[k]) <= kCheckRel * overall)) return false;
     return true;
   }
 
@@ -274,6 +281,7 @@ void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
     const bool ok = Check(*lp, a).holds();
     lp->re = keep_re;
     if (!ok) {
+      if (std::getenv("ZDEBUG")) { dd_Printf(stderr, "check failed: method %d status %d m %ld d %ld opt %g\n", method, a.lps, lp->m, lp->d, a.optvalue); dd_WriteLP(stderr, lp); for (double v : a.sol) dd_Printf(stderr, " %g", v); dd_Printf(stderr, "\n"); for (double v : a.dsol) dd_Printf(stderr, " %g", v); dd_Printf(stderr, "\n"); for (long v : a.nbindex) dd_Printf(stderr, " %ld", v); dd_Printf(stderr, "\n");}
       unchecked = true;
       continue;
     }

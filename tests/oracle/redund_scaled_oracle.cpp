@@ -107,17 +107,17 @@ Case cube_case(double first_row, double others)
   return c;
 }
 
-// 2,000 rows in 10 variables: integer normals, constants at random
-// distances, so that some rows are facets and the rest redundant.
-Case big_case()
+// m rows in n variables: integer normals, constants at random distances,
+// so that some rows are facets and the rest redundant.
+Case big_case(int m, int n)
 {
   fam::Instance inst;
-  inst.name = "integer-2000x10";
-  inst.cols = 11;
-  for (int i = 0; i < 2000; ++i) {
-    std::vector<fam::Rational> r(11);
+  inst.name = "integer-" + std::to_string(m) + "x" + std::to_string(n);
+  inst.cols = n + 1;
+  for (int i = 0; i < m; ++i) {
+    std::vector<fam::Rational> r(static_cast<size_t>(n) + 1);
     double norm = 0;
-    for (int j = 1; j <= 10; ++j) {
+    for (int j = 1; j <= n; ++j) {
       const std::int64_t a = rng.uniform(-1000, 1000) + rng.uniform(-1000, 1000);
       r[static_cast<size_t>(j)] = fam::rat(a);
       norm += static_cast<double>(a * a);
@@ -125,7 +125,7 @@ Case big_case()
     r[0] = fam::rat(static_cast<std::int64_t>(std::sqrt(norm) * (1000 + static_cast<double>(rng.uniform(0, 300)))));
     inst.rows.push_back(r);
   }
-  return {inst, std::vector<double>(2000, 1.0)};
+  return {inst, std::vector<double>(static_cast<size_t>(m), 1.0)};
 }
 
 }  // namespace
@@ -141,7 +141,7 @@ int main()
   std::vector<Case> cases = {cube_case(1e6, 1), cube_case(1, 1), cube_case(1e-8, 1e-8)};
   cases[1].factor[1] = 1e6;  // x1 <= 1 times 1e6
   for (int t = 0; t < 26; ++t) cases.push_back(random_case(t));
-  cases.push_back(big_case());
+  cases.push_back(big_case(400, 8));
   int right = 0, error = 0, wrong = 0;
   for (size_t n = 0; n < cases.size(); ++n) {
     const std::set<long> truth = redund_rows(cases[n].inst, dir);
