@@ -76,6 +76,9 @@ zonix::LP scaled_copy(const dd_LPType &lp, Scaling &sc)
   set_copy(s->equalityset, lp.equalityset);
   for (size_t i = 0; i < m; ++i)
     for (size_t j = 0; j < d; ++j) s->A[i][j][0] = get(lp.A[i][j]) * sc.row[i] * sc.col[j];
+  // Phase I's scratch row goes along, so that it comes back as it was when
+  // no phase I writes it.
+  for (size_t j = 0; j < d; ++j) s->A[m][j][0] = get(lp.A[m][j]) * sc.col[j];
   return s;
 }
 
@@ -138,7 +141,7 @@ class Check {
           if (nb > 0 && !(std::fabs(value(static_cast<size_t>(nb - 1), a_.sol, &tol)) <= tol)) return false;
         }
         // c + sum_j dsol_j N_j leaves the optimal value as its constant.
-        if (!combine(obj_, sense, &r, &mag)) return false;
+        if (!combine(obj_, 1.0, sense, &r, &mag)) return false;
         double tol = 0;
         const double cx = value(obj_, a_.sol, &tol);
         return std::fabs(r[rhs_] - a_.optvalue) <= kCheckRel * mag[rhs_] &&
@@ -146,8 +149,9 @@ class Check {
       }
       case dd_Inconsistent:
         // Row re plus nonnegative multiples of the nonbasic rows: a
-        // negative constant and nothing else, which no x satisfies.
-        if (lp_.re < 1 || lp_.re > lp_.m || !combine(static_cast<size_t>(lp_.re - 1), 1.0, &r, &mag))
+        // negative constant and nothing else, which no x satisfies.  (A
+        // minimisation hands its dual values negated, certificate included.)
+        if (lp_.re < 1 || lp_.re > lp_.m || !combine(static_cast<size_t>(lp_.re - 1), sense, 1.0, &r, &mag))
           return false;
         return r[rhs_] < -kCheckRel * mag[rhs_];
       case dd_DualInconsistent:
@@ -195,13 +199,13 @@ class Check {
     return true;
   }
 
-  // *r := row `base` + sum over the nonbasic columns of dsol_j N_j, where
-  // N_j is row nbindex[j] and the dual values must have the sign `sense`
-  // (those wrong only by rounding count as 0); a column variable never
-  // entered must have no dual value at all.  The constant column of r
+  // *r := row `base` + sum over the nonbasic columns of w_j N_j, where
+  // w_j = flip dsol_j, N_j is row nbindex[j] and w must have the sign
+  // `sense` (those wrong only by rounding count as 0); a column variable
+  // never entered must have no dual value at all.  The constant column of r
   // leaves out the constant column's own entry.  False when r is not zero
   // in every variable column.
-  bool combine(size_t base, double sense, std::vector<double> *r, std::vector<double> *mag) const
+  bool combine(size_t base, double flip, double sense, std::vector<double> *r, std::vector<double> *mag) const
   {
     r->assign(d_, 0);
     mag->assign(d_, 0);
@@ -215,7 +219,7 @@ class Check {
     if (!std::isfinite(wmax)) return false;
     for (size_t j = 1; j <= d_; ++j) {
       const long nb = a_.nbindex[j];
-      double w = a_.dsol[j - 1];
+      double w = flip * a_.dsol[j - 1];
       if (j - 1 == rhs_) continue;
       if (nb <= 0) {
         if (!(std::fabs(w) <= kCheckRel * (wmax + bmax))) return false;
@@ -285,6 +289,9 @@ void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
       unchecked = true;
       continue;
     }
+    // Phase I's bounding row, where callers may look for it.
+    for (size_t j = 0; j < static_cast<size_t>(lp->d); ++j)
+      ddd_set_d(lp->A[lp->m][j], get(s->A[s->m][j]) / sc.col[j]);
     lp->LPS = a.lps;
     lp->re = s->re;
     lp->se = s->se;
