@@ -3,9 +3,8 @@
 // 10^k, k in -6..6.  glpsol --exact gives the truth; both LP methods and
 // plain glpsol are tallied right / error / wrong.  Fails on any silently
 // wrong answer, or when a method gets fewer right than glpsol in double.
-// Then rows of a few family instances are multiplied by random powers of
-// ten: the status and the optimal value (up to the objective's scale) must
-// stay as they were.
+// Then the rows of a few family instances are multiplied by random powers
+// of ten: status and optimal value (up to the objective's scale) stay.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -39,21 +38,18 @@ Answer zonix_solve(const Lp &p, dd_LPSolverType solver)
 {
   const long m = static_cast<long>(p.rows.size()), d = static_cast<long>(p.obj.size());
   zonix::Matrix M = zonix::make_matrix(m, d);
-  for (long i = 0; i < m; ++i)
-    for (long j = 0; j < d; ++j) M->matrix[i][j][0] = p.rows[i][j];
-  for (long j = 0; j < d; ++j) M->rowvec[j][0] = p.obj[j];
+  for (long j = 0; j < d; ++j) {
+    M->rowvec[j][0] = p.obj[j];
+    for (long i = 0; i < m; ++i) M->matrix[i][j][0] = p.rows[i][j];
+  }
   M->representation = dd_Inequality;
   M->objective = p.max ? dd_LPmax : dd_LPmin;
   dd_ErrorType err = dd_NoError;
   zonix::LP lp(dd_Matrix2LP(M.get(), &err));
   if (!dd_LPSolve(lp.get(), solver, &err)) return {};
-  switch (lp->LPS) {
-    case dd_Optimal: return {Optimal, lp->optvalue[0]};
-    case dd_Inconsistent: return {Infeasible, 0};
-    case dd_DualInconsistent:
-    case dd_StrucDualInconsistent: return {Unbounded, 0};
-    default: return {};
-  }
+  if (lp->LPS == dd_Optimal) return {Optimal, lp->optvalue[0]};
+  if (lp->LPS == dd_Inconsistent) return {Infeasible, 0};
+  return {lp->LPS == dd_DualInconsistent || lp->LPS == dd_StrucDualInconsistent ? Unbounded : Failed, 0};
 }
 
 std::string num(double v)
@@ -63,65 +59,76 @@ std::string num(double v)
   return b;
 }
 
-// glpsol's verdict from the status line "s bas m n prim dual obj" of its
-// raw solution file.
+// glpsol's verdict from the line "s bas m n prim dual obj" of its raw
+// solution file.
 Answer glpsol(const Lp &p, bool exact, const std::string &dir)
 {
-  const std::string lpf = dir + "/p.lp", solf = dir + "/p.sol";
-  std::ofstream f(lpf);
   auto lin = [&](const Row &r) {
     std::string s;
     for (size_t k = 1; k < r.size(); ++k)
       if (r[k] != 0) s += (r[k] < 0 ? " - " : " + ") + num(std::fabs(r[k])) + " x" + std::to_string(k);
     return s.empty() ? " 0 x1" : s;
   };
+  std::ofstream f(dir + "/p.lp");
   f << (p.max ? "Maximize\n obj:" : "Minimize\n obj:") << lin(p.obj) << "\nSubject To\n";
-  for (size_t i = 0; i < p.rows.size(); ++i)
-    f << " c" << i << ":" << lin(p.rows[i]) << " >= " << num(-p.rows[i][0]) << "\n";
+  for (size_t i = 0; i < p.rows.size(); ++i) f << " c" << i << ":" << lin(p.rows[i]) << " >= " << num(-p.rows[i][0]) << "\n";
   f << "Bounds\n";
   for (size_t k = 1; k < p.obj.size(); ++k) f << " x" << k << " free\n";
   f << "End\n";
   f.close();
-  std::remove(solf.c_str());
-  const std::string cmd = "glpsol --nopresol " + std::string(exact ? "--exact " : "") +
-                          "--lp " + lpf + " -w " + solf + " > /dev/null 2>&1";
+  std::remove((dir + "/p.sol").c_str());
   Answer a;
-  if (std::system(cmd.c_str()) != 0) return a;
-  std::ifstream in(solf);
+  if (std::system(("glpsol --nopresol " + std::string(exact ? "--exact " : "") + "--lp " + dir + "/p.lp -w " + dir +
+                   "/p.sol > /dev/null 2>&1").c_str()) != 0)
+    return a;
+  std::ifstream in(dir + "/p.sol");
   for (std::string line; std::getline(in, line);) {
     if (line.rfind("s bas", 0) != 0) continue;
     std::istringstream ss(line.substr(5));
     long rows, cols;
     char prim, dual;
     ss >> rows >> cols >> prim >> dual >> a.value;
-    a.v = prim == 'f' && dual == 'f' ? Optimal : prim == 'n' ? Infeasible
-          : prim == 'f' && dual == 'n' ? Unbounded : Failed;
+    a.v = prim == 'f' && dual == 'f' ? Optimal : prim == 'n' ? Infeasible : prim == 'f' && dual == 'n' ? Unbounded : Failed;
   }
   return a;
 }
 
 bool same(const Answer &a, const Answer &truth)
 {
-  return a.v == truth.v &&
-         (a.v != Optimal || std::fabs(a.value - truth.value) <= 1e-6 * std::fmax(1, std::fabs(truth.value)));
+  return a.v == truth.v && (a.v != Optimal || std::fabs(a.value - truth.value) <= 1e-6 * std::fmax(1, std::fabs(truth.value)));
 }
 
 fam::Prng rng(20261206);
 double pow10_in(int lo, int hi) { return std::pow(10.0, static_cast<double>(rng.uniform(lo, hi))); }
 
-// Row i of the n x n Hilbert matrix times the lcm of its denominators.
-Row hilbert_row(int i, int n)
+// t = 0..29: -H.1 <= H x <= H.1 + s for the Hilbert matrix H of order 4..9
+// times the lcm of each row's denominators.  t = 30..59: random rows with
+// the origin inside, every row then times 10^k.  Both boxed.
+Lp generated(int t)
 {
-  long l = 1;
-  for (int j = 0; j < n; ++j) l = std::lcm(l, static_cast<long>(i + j + 1));
-  Row r(static_cast<size_t>(n) + 1, 0);
-  for (int j = 0; j < n; ++j) r[j + 1] = static_cast<double>(l / (i + j + 1));
-  return r;
-}
-
-// |x_k| <= bound, as 2n rows.
-void box(Lp &p, int n, double bound)
-{
+  Lp p;
+  const int n = 4 + t % 6;
+  p.max = t % 2 == 0;
+  p.obj.assign(static_cast<size_t>(n) + 1, 0);
+  for (int k = 1; k <= n; ++k) p.obj[k] = static_cast<double>(rng.uniform(-9, 9));
+  for (int i = 0; i < (t < 30 ? n : 3 * n); ++i) {
+    Row r(static_cast<size_t>(n) + 1, 0);
+    long l = 1;
+    for (int j = 0; j < n; ++j) l = std::lcm(l, static_cast<long>(i + j + 1));
+    for (int k = 1; k <= n; ++k)
+      r[k] = t < 30 ? static_cast<double>(l / (i + k)) : static_cast<double>(rng.uniform(-9, 9));
+    if (t < 30) {
+      Row up = r;
+      r[0] = std::accumulate(r.begin() + 1, r.end(), 0.0);
+      for (size_t k = 1; k < r.size(); ++k) up[k] = -r[k];
+      up[0] = r[0] + static_cast<double>(rng.uniform(0, 3));
+      p.rows.push_back(up);
+    } else {
+      r[0] = static_cast<double>(rng.uniform(1, 20));
+    }
+    p.rows.push_back(r);
+  }
+  const double bound = t < 30 ? static_cast<double>(rng.uniform(1, 1000)) : 100;
   for (int k = 1; k <= n; ++k)
     for (double s : {-1.0, 1.0}) {
       Row r(static_cast<size_t>(n) + 1, 0);
@@ -129,61 +136,10 @@ void box(Lp &p, int n, double bound)
       r[k] = s;
       p.rows.push_back(r);
     }
-}
-
-Row random_objective(int n)
-{
-  Row c(static_cast<size_t>(n) + 1, 0);
-  for (int k = 1; k <= n; ++k) c[k] = static_cast<double>(rng.uniform(-9, 9));
-  return c;
-}
-
-// t = 0..29: H x <= H.1 + s and H x >= -H.1 for the Hilbert matrix of
-// order 4..9, boxed.  t = 30..59: random rows with the origin inside,
-// boxed, every row times 10^k.
-Lp generated(int t)
-{
-  Lp p;
-  const int n = 4 + t % 6;
-  p.max = t % 2 == 0;
-  p.obj = random_objective(n);
-  if (t < 30) {
-    for (int i = 0; i < n; ++i) {
-      Row h = hilbert_row(i, n), lo = h;
-      const double sum = std::accumulate(h.begin() + 1, h.end(), 0.0);
-      for (size_t k = 1; k < h.size(); ++k) h[k] = -h[k];
-      h[0] = sum + static_cast<double>(rng.uniform(0, 3));
-      lo[0] = sum;
-      p.rows.push_back(h);
-      p.rows.push_back(lo);
-    }
-    box(p, n, static_cast<double>(rng.uniform(1, 1000)));
-  } else {
-    for (int i = 0; i < 3 * n; ++i) {
-      Row r(static_cast<size_t>(n) + 1, 0);
-      r[0] = static_cast<double>(rng.uniform(1, 20));
-      for (int k = 1; k <= n; ++k) r[k] = static_cast<double>(rng.uniform(-9, 9));
-      p.rows.push_back(r);
-    }
-    box(p, n, 100);
-    for (Row &r : p.rows) {
-      const double s = pow10_in(-6, 6);
-      for (double &x : r) x *= s;
-    }
+  for (Row &r : p.rows) {
+    const double s = t < 30 ? 1.0 : pow10_in(-6, 6);
+    for (double &x : r) x *= s;
   }
-  return p;
-}
-
-Lp from_instance(const fam::Instance &inst)
-{
-  Lp p;
-  for (const auto &r : inst.rows) {
-    Row row;
-    for (const auto &q : r) row.push_back(fam::to_double(q));
-    p.rows.push_back(row);
-  }
-  p.obj.assign(static_cast<size_t>(inst.cols), 0);
-  for (long k = 1; k < inst.cols; ++k) p.obj[k] = static_cast<double>((k % 3) + 1) * (k % 2 ? 1 : -1);
   return p;
 }
 
@@ -191,49 +147,52 @@ Lp from_instance(const fam::Instance &inst)
 
 int main()
 {
-  if (std::system("glpsol --version > /dev/null 2>&1") != 0) {
-    std::printf("lp_scaled_oracle: glpsol not found\n");
-    return 1;
-  }
   char tmpl[] = "/tmp/lp_scaled_XXXXXX";
   const std::string dir = mkdtemp(tmpl);
   const dd_LPSolverType solvers[] = {dd_CrissCross, dd_DualSimplex};
+  const char *names[] = {"criss-cross", "dual simplex", "glpsol (double)"};
   int right[3] = {0, 0, 0}, error[3] = {0, 0, 0}, wrong[3] = {0, 0, 0};
   for (int t = 0; t < 60; ++t) {
     const Lp p = generated(t);
     const Answer truth = glpsol(p, true, dir);
     if (truth.v != Optimal) {
-      std::printf("LP %d: glpsol --exact finds no optimum (the LPs are bounded)\n", t);
+      std::printf("LP %d: glpsol --exact finds no optimum (is glpsol installed?)\n", t);
       return 1;
     }
     for (int s = 0; s < 3; ++s) {
       const Answer a = s < 2 ? zonix_solve(p, solvers[s]) : glpsol(p, false, dir);
-      if (same(a, truth))
+      if (same(a, truth)) {
         ++right[s];
-      else if (a.v == Failed && s < 2)
+      } else if (a.v == Failed && s < 2) {
         ++error[s];
-      else {
+      } else {
         ++wrong[s];
-        std::printf("LP %d: %s gives status %d value %.12g, exact optimum %.12g\n", t,
-                    s == 0 ? "criss-cross" : s == 1 ? "dual simplex" : "glpsol", a.v, a.value, truth.value);
+        std::printf("LP %d: %s gives verdict %d value %.12g, exact optimum %.12g\n", t, names[s], a.v, a.value, truth.value);
       }
     }
   }
   bool ok = true;
-  const char *names[] = {"criss-cross", "dual simplex", "glpsol (double)"};
-  for (int s = 0; s < 3; ++s)
+  for (int s = 0; s < 3; ++s) {
     std::printf("%-16s right %2d  error %2d  wrong %2d\n", names[s], right[s], error[s], wrong[s]);
-  for (int s = 0; s < 2; ++s) ok = ok && wrong[s] == 0 && right[s] >= right[2];
+    if (s < 2) ok = ok && wrong[s] == 0 && right[s] >= right[2];
+  }
 
   // Row scaling must not change an answer.
-  auto infeasible = fam::append_rows(fam::hypercube(fam::Rep::H, 4), {{fam::rat(-2), fam::rat(1), fam::rat(0), fam::rat(0), fam::rat(0)}});
-  const std::vector<fam::Instance> insts = {
-      fam::hypercube(fam::Rep::H, 5), fam::cross_polytope(fam::Rep::H, 4), fam::simplex(fam::Rep::H, 6),
-      fam::random_inequalities(60, 7, 3), fam::random_cone(15, 5, 4), infeasible};
+  const auto cube = fam::hypercube(fam::Rep::H, 4);
+  auto cut = cube.rows[0];
+  cut[0] = fam::rat(-2);  // x1 >= 2: empty
+  const std::vector<fam::Instance> insts = {fam::hypercube(fam::Rep::H, 5), fam::cross_polytope(fam::Rep::H, 4),
+                                            fam::simplex(fam::Rep::H, 6), fam::random_inequalities(60, 7, 3),
+                                            fam::random_cone(15, 5, 4), fam::append_rows(cube, {cut})};
   int mismatches = 0;
-  for (const auto &inst : insts)
+  for (const auto &inst : insts) {
+    Lp base;
+    for (const auto &r : inst.rows) {
+      base.rows.emplace_back();
+      for (const auto &q : r) base.rows.back().push_back(fam::to_double(q));
+    }
+    for (long k = 0; k < inst.cols; ++k) base.obj.push_back(k == 0 ? 0 : static_cast<double>(k % 3 + 1) * (k % 2 ? 1 : -1));
     for (dd_LPSolverType solver : solvers) {
-      const Lp base = from_instance(inst);
       const Answer a0 = zonix_solve(base, solver);
       for (int trial = 0; trial < 4; ++trial) {
         Lp p = base;
@@ -247,12 +206,12 @@ int main()
         a.value /= so;
         if (a0.v == Failed || !same(a, a0)) {
           ++mismatches;
-          std::printf("%s scaled (%s): status %d value %.12g, unscaled status %d value %.12g\n",
-                      inst.name.c_str(), solver == dd_CrissCross ? "criss-cross" : "dual simplex", a.v, a.value,
-                      a0.v, a0.value);
+          std::printf("%s scaled (%s): verdict %d value %.12g, unscaled %d value %.12g\n", inst.name.c_str(),
+                      names[solver == dd_CrissCross ? 0 : 1], a.v, a.value, a0.v, a0.value);
         }
       }
     }
+  }
   std::printf("scaled family LPs: %d mismatches\n", mismatches);
   std::system(("rm -rf " + dir).c_str());
   ok = ok && mismatches == 0;
