@@ -2,6 +2,7 @@
 // the driver that dispatches a solve to one of the two methods.
 #include "zonixlp.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -144,7 +145,8 @@ class Check {
         if (!combine(obj_, 1.0, sense, &r, &mag)) return false;
         double tol = 0;
         const double cx = value(obj_, a_.sol, &tol);
-        return std::fabs(r[rhs_] - a_.optvalue) <= kCheckRel * mag[rhs_] &&
+        const double size = *std::max_element(mag.begin(), mag.end());
+        return std::fabs(r[rhs_] - a_.optvalue) <= kCheckRel * size &&
                std::fabs(cx - a_.optvalue) <= tol + kCheckRel * std::fabs(a_.optvalue);
       }
       case dd_Inconsistent:
@@ -285,7 +287,6 @@ void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
     const bool ok = Check(*lp, a).holds();
     lp->re = keep_re;
     if (!ok) {
-      if (std::getenv("ZDEBUG")) { dd_Printf(stderr, "check failed: method %d status %d m %ld d %ld opt %g\n", method, a.lps, lp->m, lp->d, a.optvalue); dd_WriteLP(stderr, lp); for (double v : a.sol) dd_Printf(stderr, " %g", v); dd_Printf(stderr, "\n"); for (double v : a.dsol) dd_Printf(stderr, " %g", v); dd_Printf(stderr, "\n"); for (long v : a.nbindex) dd_Printf(stderr, " %ld", v); dd_Printf(stderr, "\n");}
       unchecked = true;
       continue;
     }
