@@ -123,6 +123,7 @@ dd_rowset remove_rows_by(RowTest test, dd_MatrixPtr M, dd_ErrorType *error)
   zonix::Set result(redset);
   zonix::Matrix Mcopy = zonix::lp::normalised(M);
   zonix::Arow cvec = zonix::make_arow(certificate_size(M));
+  if (!cvec) throw std::bad_alloc();
   for (dd_rowrange i = m; i >= 1; --i) {
     const dd_boolean found = test(Mcopy.get(), i, cvec.get(), error);
     if (found) {
@@ -324,6 +325,7 @@ dd_rowset implicit_rows(dd_MatrixPtr M, dd_ErrorType *error)
   if (m <= 0 || M->colsize <= 0) return set.release();
   zonix::Matrix N = zonix::lp::normalised(M);
   zonix::Arow cvec = zonix::make_arow(certificate_size(M));
+  if (!cvec) throw std::bad_alloc();
   // Each row against all the others: nothing leaves the matrix, since a
   // pair x <= c, x >= c must be found on both sides.
   for (dd_rowrange i = m; i >= 1; --i) {

@@ -127,6 +127,7 @@ zonix::Set shoot_redundant_rows(dd_MatrixPtr Min, dd_ErrorType *error)
 
   // An interior point p: the optimum of the interior-point LP.
   Row p = zonix::make_arow(c);
+  if (!p) throw std::bad_alloc();
   {
     dd_ErrorType err = dd_NoError;
     zonix::LP lp;
@@ -148,6 +149,7 @@ zonix::Set shoot_redundant_rows(dd_MatrixPtr Min, dd_ErrorType *error)
   zonix::Set redset = zonix::make_set(m);
   Row shootdir = zonix::make_arow(c);
   Row cvec = zonix::make_arow(c);
+  if (!shootdir || !cvec) throw std::bad_alloc();
   // rowflag[i]: 0 unclassified, -1 redundant, k > 0 essential as row k of M1.
   std::vector<long> rowflag(static_cast<size_t>(m) + 1, 0);
   dd_rowrange used = 0;
@@ -261,6 +263,7 @@ dd_rowrange dd_RayShooting(dd_MatrixPtr M, dd_Arow p, dd_Arow r)
 
   Row vec = zonix::make_arow(c);
   Row vecmin = zonix::make_arow(c);
+  if (!vec || !vecmin) return -1;
   mytype t1, t2, alpha, min, t1min;
   ddd_init(t1);
   ddd_init(t2);
