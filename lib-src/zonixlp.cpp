@@ -38,19 +38,19 @@ using zonix::lp::normaliser;
 
 double get(const mytype x) { return x[0]; }
 
-// The LP solved in place of the caller's: row i times row[i], column j
-// times col[j] (the constant column stays), the objective times row[objrow].
-// So x = col * x'' and a row variable y_i = y''_i / row[i].
+// The LP is solved with row i multiplied by row[i] and column j by col[j]
+// (the constant column stays), the objective by row[objrow], all powers of
+// two, and is then put back bit for bit.  So x = col * x'' and a row
+// variable y_i = y''_i / row[i].
 struct Scaling {
   std::vector<double> row, col;
 };
 
-zonix::LP scaled_copy(const dd_LPType &lp, Scaling &sc)
+Scaling scaling_of(const dd_LPType &lp)
 {
   const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
   const size_t rhs = static_cast<size_t>(lp.rhscol - 1), obj = static_cast<size_t>(lp.objrow - 1);
-  sc.row.assign(m, 1.0);
-  sc.col.assign(d, 1.0);
+  Scaling sc{std::vector<double>(m, 1.0), std::vector<double>(d, 1.0)};
   auto row_max = [&](size_t i, bool with_col) {
     double mx = 0;
     for (size_t j = 0; j < d; ++j)
@@ -68,19 +68,30 @@ zonix::LP scaled_copy(const dd_LPType &lp, Scaling &sc)
     sc.col[j] = normaliser(mx);
   }
   if (obj < m) sc.row[obj] = normaliser(row_max(obj, true));
-  zonix::LP s(dd_CreateLPData(lp.objective, lp.numbtype, lp.m, lp.d));
-  if (!s) throw std::bad_alloc();
-  s->Homogeneous = lp.Homogeneous;
-  s->eqnumber = lp.eqnumber;
-  s->objrow = lp.objrow;
-  s->rhscol = lp.rhscol;
-  set_copy(s->equalityset, lp.equalityset);
-  for (size_t i = 0; i < m; ++i)
-    for (size_t j = 0; j < d; ++j) s->A[i][j][0] = get(lp.A[i][j]) * sc.row[i] * sc.col[j];
-  // Phase I's scratch row goes along, so that it comes back as it was when
-  // no phase I writes it.
-  for (size_t j = 0; j < d; ++j) s->A[m][j][0] = get(lp.A[m][j]) * sc.col[j];
-  return s;
+  // Entries near the ends of the double range would not come back exactly:
+  // then the LP is solved as it stands (and still checked).
+  for (size_t i = 0; i <= m; ++i) {
+    const double r = i < m ? sc.row[i] : 1.0;  // row m: phase I's scratch
+    for (size_t j = 0; j < d; ++j) {
+      const double v = get(lp.A[i][j]);
+      if ((v * r * sc.col[j]) / sc.col[j] / r != v) return {std::vector<double>(m, 1.0), std::vector<double>(d, 1.0)};
+    }
+  }
+  return sc;
+}
+
+// Scales lp's rows (forward) or puts them back; row m, phase I's scratch,
+// goes along so that it comes back as it was when no phase I writes it.
+void rescale(dd_LPType &lp, const Scaling &sc, bool forward)
+{
+  const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
+  for (size_t i = 0; i <= m; ++i) {
+    const double r = i < m ? sc.row[i] : 1.0;
+    for (size_t j = 0; j < d; ++j) {
+      double &v = lp.A[i][j][0];
+      v = forward ? v * r * sc.col[j] : v / sc.col[j] / r;
+    }
+  }
 }
 
 // One answer in the caller's scale, not yet handed over.
@@ -250,66 +261,68 @@ class Check {
   size_t d_, rhs_, obj_;
 };
 
-// Solves the scaled copy of lp by `solver`, then by the other method when
-// that fails or its answer does not hold; hands lp only a checked answer.
+// Solves lp, scaled, by `solver`, then by the other method when that
+// fails or its answer does not hold; lp receives only a checked answer.
 void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
 {
   if (lp->objective != dd_LPmax && lp->objective != dd_LPmin) {
     *err = dd_NoLPObjective;
     return;
   }
-  Scaling sc;
-  zonix::LP s = scaled_copy(*lp, sc);
-  for (int k = 0; k < 5; ++k) lp->pivots[k] = 0;
+  const auto d = static_cast<size_t>(lp->d);
+  const Scaling sc = scaling_of(*lp);
+  // What a failed solve leaves in place of an answer.
+  std::vector<double> stale(2 * d + 1);
+  for (size_t j = 0; j < d; ++j) {
+    stale[j] = get(lp->sol[j]);
+    stale[d + j] = get(lp->dsol[j]);
+  }
+  stale[2 * d] = get(lp->optvalue);
+  long pivots[5] = {0, 0, 0, 0, 0};
   bool unchecked = false;
   dd_ErrorType last = dd_NoError;
   const dd_LPSolverType other = solver == dd_CrissCross ? dd_DualSimplex : dd_CrissCross;
   for (dd_LPSolverType method : {solver, other}) {
     dd_ErrorType e = dd_NoError;
+    rescale(*lp, sc, true);
     if (method == dd_CrissCross)
-      dd_CrissCrossSolve(s.get(), &e);
+      dd_CrissCrossSolve(lp, &e);
     else
-      dd_DualSimplexSolve(s.get(), &e);
-    for (int k = 0; k < 5; ++k) lp->pivots[k] += s->pivots[k];
+      dd_DualSimplexSolve(lp, &e);
+    rescale(*lp, sc, false);
+    for (int k = 0; k < 5; ++k) pivots[k] += lp->pivots[k];
     if (e == dd_Interrupted || e == dd_OutOfMemory) {
-      *err = e;
-      lp->LPS = dd_LPSundecided;
-      return;
+      last = e;
+      break;
     }
     if (e != dd_NoError) {
       last = e;
       continue;
     }
-    // The check reads re from the record it judges.
-    const dd_rowrange keep_re = lp->re;
-    lp->re = s->re;
-    Answer a = map_back(*s, sc);
-    const bool ok = Check(*lp, a).holds();
-    lp->re = keep_re;
-    if (!ok) {
+    const Answer a = map_back(*lp, sc);
+    if (!Check(*lp, a).holds()) {
       unchecked = true;
       continue;
     }
-    // Phase I's bounding row, where callers may look for it.
-    for (size_t j = 0; j < static_cast<size_t>(lp->d); ++j)
-      ddd_set_d(lp->A[lp->m][j], get(s->A[s->m][j]) / sc.col[j]);
-    lp->LPS = a.lps;
-    lp->re = s->re;
-    lp->se = s->se;
     ddd_set_d(lp->optvalue, a.optvalue);
-    for (size_t j = 0; j < static_cast<size_t>(lp->d); ++j) {
+    for (size_t j = 0; j < d; ++j) {
       ddd_set_d(lp->sol[j], a.sol[j]);
       ddd_set_d(lp->dsol[j], a.dsol[j]);
-      lp->nbindex[j + 1] = a.nbindex[j + 1];
-      // The basis inverse of the caller's rows: x = col T'' gain n.
-      for (size_t k = 0; k < static_cast<size_t>(lp->d); ++k)
-        ddd_set_d(lp->B[k][j], get(s->B[k][j]) * sc.col[k] * a.gain[j + 1]);
+      // The basis inverse for the caller's rows: x = col T'' gain n.
+      for (size_t k = 0; k < d; ++k) lp->B[k][j][0] *= sc.col[k] * a.gain[j + 1];
     }
+    for (int k = 0; k < 5; ++k) lp->pivots[k] = pivots[k];
     return;
   }
-  // Neither method gave an answer that holds.
+  // No answer that holds.
+  for (int k = 0; k < 5; ++k) lp->pivots[k] = pivots[k];
   lp->LPS = dd_LPSundecided;
-  *err = unchecked ? dd_NumericallyInconsistent : last;
+  for (size_t j = 0; j < d; ++j) {
+    ddd_set_d(lp->sol[j], stale[j]);
+    ddd_set_d(lp->dsol[j], stale[d + j]);
+  }
+  ddd_set_d(lp->optvalue, stale[2 * d]);
+  *err = unchecked && last != dd_Interrupted && last != dd_OutOfMemory ? dd_NumericallyInconsistent : last;
 }
 
 }  // namespace
