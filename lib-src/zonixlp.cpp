@@ -51,10 +51,17 @@ Scaling scaling_of(const dd_LPType &lp)
   const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
   const size_t rhs = static_cast<size_t>(lp.rhscol - 1), obj = static_cast<size_t>(lp.objrow - 1);
   Scaling sc{std::vector<double>(m, 1.0), std::vector<double>(d, 1.0)};
+  // Largest and smallest nonzero magnitudes of each row, row m (phase I's
+  // scratch) included.
+  std::vector<double> hi(m + 1, 0), lo(m + 1, HUGE_VAL);
   auto row_max = [&](size_t i, bool with_col) {
     double mx = 0;
-    for (size_t j = 0; j < d; ++j)
-      if (j != rhs) mx = std::fmax(mx, std::fabs(get(lp.A[i][j])) * (with_col ? sc.col[j] : 1.0));
+    for (size_t j = 0; j < d; ++j) {
+      const double v = std::fabs(get(lp.A[i][j]));
+      if (j != rhs) mx = std::fmax(mx, v * (with_col ? sc.col[j] : 1.0));
+      hi[i] = std::fmax(hi[i], v);
+      if (v > 0) lo[i] = std::fmin(lo[i], v);
+    }
     // A row without variables is judged by its constant.
     return mx > 0 ? mx : std::fabs(get(lp.A[i][rhs]));
   };
@@ -68,14 +75,19 @@ Scaling scaling_of(const dd_LPType &lp)
     sc.col[j] = normaliser(mx);
   }
   if (obj < m) sc.row[obj] = normaliser(row_max(obj, true));
-  // Entries near the ends of the double range would not come back exactly:
-  // then the LP is solved as it stands (and still checked).
+  row_max(m, false);
+  // Scaling is exact while no entry, halfway or scaled, leaves the normal
+  // doubles; near the ends of the range the LP is solved as it stands (and
+  // still checked).
+  double cmin = 1, cmax = 1;
+  for (double c : sc.col) {
+    cmin = std::fmin(cmin, c);
+    cmax = std::fmax(cmax, c);
+  }
   for (size_t i = 0; i <= m; ++i) {
-    const double r = i < m ? sc.row[i] : 1.0;  // row m: phase I's scratch
-    for (size_t j = 0; j < d; ++j) {
-      const double v = get(lp.A[i][j]);
-      if ((v * r * sc.col[j]) / sc.col[j] / r != v) return {std::vector<double>(m, 1.0), std::vector<double>(d, 1.0)};
-    }
+    const double r = i < m ? sc.row[i] : 1.0;
+    if (hi[i] > 0 && !(lo[i] * r * cmin >= 0x1p-1000 && hi[i] * r * cmax <= 0x1p1000))
+      return {std::vector<double>(m, 1.0), std::vector<double>(d, 1.0)};
   }
   return sc;
 }
@@ -85,12 +97,13 @@ Scaling scaling_of(const dd_LPType &lp)
 void rescale(dd_LPType &lp, const Scaling &sc, bool forward)
 {
   const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
+  // Inverses of powers of two are exact.
+  std::vector<double> col(sc.col);
+  if (!forward)
+    for (double &c : col) c = 1.0 / c;
   for (size_t i = 0; i <= m; ++i) {
-    const double r = i < m ? sc.row[i] : 1.0;
-    for (size_t j = 0; j < d; ++j) {
-      double &v = lp.A[i][j][0];
-      v = forward ? v * r * sc.col[j] : v / sc.col[j] / r;
-    }
+    const double r = i == m ? 1.0 : forward ? sc.row[i] : 1.0 / sc.row[i];
+    for (size_t j = 0; j < d; ++j) lp.A[i][j][0] = forward ? lp.A[i][j][0] * r * col[j] : lp.A[i][j][0] * col[j] * r;
   }
 }
 
