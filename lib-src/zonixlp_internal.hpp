@@ -94,6 +94,10 @@ void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
                        dd_rowrange *r, dd_colrange *s, int *selected,
                        dd_LPStatusType *lps);
 
+// dd_Redundant on an M whose rows are normalised already.
+dd_boolean redundant_row(dd_MatrixPtr M, dd_rowrange itest,
+                         dd_Arow certificate, dd_ErrorType *error);
+
 // The signature both methods share for maximising (and minimising) an LP.
 using MaximizeFn = void (*)(dd_rowrange, dd_colrange, dd_Amatrix, dd_Bmatrix,
                             dd_rowset, dd_rowrange, dd_colrange,

@@ -236,10 +236,8 @@ dd_LPPtr dd_CreateLP_V_SRedundancy(dd_MatrixPtr M, dd_rowrange itest)
 
 }  // extern "C"
 
-namespace {
-
-dd_boolean redundant_row(dd_MatrixPtr M, dd_rowrange itest, dd_Arow certificate,
-                         dd_ErrorType *error)
+dd_boolean zonix::lp::redundant_row(dd_MatrixPtr M, dd_rowrange itest,
+                                   dd_Arow certificate, dd_ErrorType *error)
 {
   dd_ErrorType local = dd_NoError;
   if (error == nullptr) error = &local;
@@ -256,6 +254,10 @@ dd_boolean redundant_row(dd_MatrixPtr M, dd_rowrange itest, dd_Arow certificate,
   // minimum is nonnegative exactly when the others imply row itest.
   return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;
 }
+
+namespace {
+
+using zonix::lp::redundant_row;
 
 dd_boolean sredundant_row(dd_MatrixPtr M, dd_rowrange itest,
                           dd_Arow certificate, dd_ErrorType *error)

@@ -186,7 +186,8 @@ zonix::Set shoot_redundant_rows(dd_MatrixPtr Min, dd_ErrorType *error)
     M1.put(k, M, i);
     M1.get()->rowsize = k;
     dd_ErrorType err = dd_NoError;
-    if (dd_Redundant(M1.get(), k, cvec.get(), &err)) {
+    // M1 holds rows of the normalised M.
+    if (zonix::lp::redundant_row(M1.get(), k, cvec.get(), &err)) {
       // Implied by rows of M, so redundant in M; it stays in M1 as row k,
       // where it changes nothing.
       rowflag[static_cast<size_t>(i)] = -1;
