@@ -1,10 +1,7 @@
-// Ill-conditioned and badly scaled LPs, all bounded: Hilbert-matrix rows
-// scaled to integers, and boxed random LPs whose rows are multiplied by
-// 10^k, k in -6..6.  glpsol --exact gives the truth; both LP methods and
-// plain glpsol are tallied right / error / wrong.  Fails on any silently
-// wrong answer, or when a method gets fewer right than glpsol in double.
-// Then the rows of a few family instances are multiplied by random powers
-// of ten: status and optimal value (up to the objective's scale) stay.
+// Bounded LPs (Hilbert rows scaled to integers; boxed rows times 10^k,
+// |k| <= 6) against glpsol --exact: no method may be silently wrong or get
+// fewer right than plain glpsol.  Family LPs with rows times random powers
+// of ten keep status and value (up to the objective's scale).
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,17 +19,9 @@ namespace {
 namespace fam = zonix::families;
 using Row = std::vector<double>;  // (b, a): b + a.x >= 0
 
-struct Lp {
-  std::vector<Row> rows;
-  Row obj;  // (0, c)
-  bool max = true;
-};
-
+struct Lp { std::vector<Row> rows; Row obj; bool max = true; };  // obj (0, c)
 enum Verdict { Optimal, Infeasible, Unbounded, Failed };
-struct Answer {
-  Verdict v = Failed;
-  double value = 0;
-};
+struct Answer { Verdict v = Failed; double value = 0; };
 
 Answer zonix_solve(const Lp &p, dd_LPSolverType solver)
 {
@@ -52,15 +41,9 @@ Answer zonix_solve(const Lp &p, dd_LPSolverType solver)
   return {lp->LPS == dd_DualInconsistent || lp->LPS == dd_StrucDualInconsistent ? Unbounded : Failed, 0};
 }
 
-std::string num(double v)
-{
-  char b[40];
-  std::snprintf(b, sizeof b, "%.17g", v);
-  return b;
-}
+std::string num(double v) { char b[40]; std::snprintf(b, sizeof b, "%.17g", v); return b; }
 
-// glpsol's verdict from the line "s bas m n prim dual obj" of its raw
-// solution file.
+// glpsol's verdict: the line "s bas m n prim dual obj" of its solution.
 Answer glpsol(const Lp &p, bool exact, const std::string &dir)
 {
   auto lin = [&](const Row &r) {
@@ -74,8 +57,7 @@ Answer glpsol(const Lp &p, bool exact, const std::string &dir)
   for (size_t i = 0; i < p.rows.size(); ++i) f << " c" << i << ":" << lin(p.rows[i]) << " >= " << num(-p.rows[i][0]) << "\n";
   f << "Bounds\n";
   for (size_t k = 1; k < p.obj.size(); ++k) f << " x" << k << " free\n";
-  f << "End\n";
-  f.close();
+  f << "End\n" << std::flush;
   std::remove((dir + "/p.sol").c_str());
   Answer a;
   if (std::system(("glpsol --nopresol " + std::string(exact ? "--exact " : "") + "--lp " + dir + "/p.lp -w " + dir +
@@ -100,6 +82,7 @@ bool same(const Answer &a, const Answer &truth)
 
 fam::Prng rng(20261206);
 double pow10_in(int lo, int hi) { return std::pow(10.0, static_cast<double>(rng.uniform(lo, hi))); }
+void scale_rows(std::vector<Row> &rows) { for (Row &r : rows) for (double s = pow10_in(-6, 6); double &x : r) x *= s; }
 
 // t = 0..29: -H.1 <= H x <= H.1 + s for the Hilbert matrix H of order 4..9
 // times the lcm of each row's denominators.  t = 30..59: random rows with
@@ -129,17 +112,11 @@ Lp generated(int t)
     p.rows.push_back(r);
   }
   const double bound = t < 30 ? static_cast<double>(rng.uniform(1, 1000)) : 100;
-  for (int k = 1; k <= n; ++k)
-    for (double s : {-1.0, 1.0}) {
-      Row r(static_cast<size_t>(n) + 1, 0);
-      r[0] = bound;
-      r[k] = s;
-      p.rows.push_back(r);
-    }
-  for (Row &r : p.rows) {
-    const double s = t < 30 ? 1.0 : pow10_in(-6, 6);
-    for (double &x : r) x *= s;
+  for (int k = 1; k <= 2 * n; ++k) {  // the box
+    p.rows.emplace_back(static_cast<size_t>(n) + 1, 0);
+    p.rows.back()[0] = bound, p.rows.back()[(k + 1) / 2] = k % 2 ? -1.0 : 1.0;
   }
+  if (t >= 30) scale_rows(p.rows);
   return p;
 }
 
@@ -161,21 +138,17 @@ int main()
     }
     for (int s = 0; s < 3; ++s) {
       const Answer a = s < 2 ? zonix_solve(p, solvers[s]) : glpsol(p, false, dir);
-      if (same(a, truth)) {
-        ++right[s];
-      } else if (a.v == Failed && s < 2) {
-        ++error[s];
-      } else {
-        ++wrong[s];
-        std::printf("LP %d: %s gives verdict %d value %.12g, exact optimum %.12g\n", t, names[s], a.v, a.value, truth.value);
+      if (same(a, truth) || (a.v == Failed && s < 2)) {
+        ++(same(a, truth) ? right : error)[s];
+        continue;
       }
+      ++wrong[s];
+      std::printf("LP %d: %s gives verdict %d value %.12g, exact optimum %.12g\n", t, names[s], a.v, a.value, truth.value);
     }
   }
   bool ok = true;
-  for (int s = 0; s < 3; ++s) {
-    std::printf("%-16s right %2d  error %2d  wrong %2d\n", names[s], right[s], error[s], wrong[s]);
-    if (s < 2) ok = ok && wrong[s] == 0 && right[s] >= right[2];
-  }
+  for (int s = 0; s < 3; ++s) std::printf("%-16s right %2d  error %2d  wrong %2d\n", names[s], right[s], error[s], wrong[s]);
+  for (int s = 0; s < 2; ++s) ok = ok && wrong[s] == 0 && right[s] >= right[2];
 
   // Row scaling must not change an answer.
   const auto cube = fam::hypercube(fam::Rep::H, 4);
@@ -187,19 +160,14 @@ int main()
   int mismatches = 0;
   for (const auto &inst : insts) {
     Lp base;
-    for (const auto &r : inst.rows) {
-      base.rows.emplace_back();
-      for (const auto &q : r) base.rows.back().push_back(fam::to_double(q));
-    }
+    for (const auto &r : inst.rows)
+      for (base.rows.emplace_back(); const auto &q : r) base.rows.back().push_back(fam::to_double(q));
     for (long k = 0; k < inst.cols; ++k) base.obj.push_back(k == 0 ? 0 : static_cast<double>(k % 3 + 1) * (k % 2 ? 1 : -1));
     for (dd_LPSolverType solver : solvers) {
       const Answer a0 = zonix_solve(base, solver);
       for (int trial = 0; trial < 4; ++trial) {
         Lp p = base;
-        for (Row &r : p.rows) {
-          const double s = pow10_in(-6, 6);
-          for (double &x : r) x *= s;
-        }
+        scale_rows(p.rows);
         const double so = pow10_in(-6, 6);
         for (double &x : p.obj) x *= so;
         Answer a = zonix_solve(p, solver);
@@ -214,7 +182,7 @@ int main()
   }
   std::printf("scaled family LPs: %d mismatches\n", mismatches);
   std::system(("rm -rf " + dir).c_str());
-  ok = ok && mismatches == 0;
+  ok &= mismatches == 0;
   std::printf("lp_scaled_oracle: %s\n", ok ? "passed" : "FAILED");
   return ok ? 0 : 1;
 }

@@ -1,11 +1,11 @@
-// Redundancy removal on badly scaled rows: random polytopes plus strictly
-// redundant rows, every row times 10^k, k in -5..5; the unit cube with one
-// row times 1e6 and with all rows times 1e-8; 400 integer rows in 8
-// variables.  lrs's redund on the unscaled rows gives the truth: the plain
-// LP test and the ray-shooting one must both find exactly its rows.
+// Redundancy removal, plain and by ray shooting, must find exactly the rows
+// redund finds on the unscaled rows: random polytopes plus strictly
+// redundant rows, each row times 10^k, |k| <= 5; the unit cube with a row
+// times 1e6 or all times 1e-8; 400 integer rows in 8 variables.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -20,10 +20,7 @@ namespace {
 namespace fam = zonix::families;
 using Rows = std::vector<std::vector<fam::Rational>>;
 
-struct Case {
-  fam::Instance inst;          // exact rows, for redund
-  std::vector<double> factor;  // zonix gets row i times factor[i]
-};
+struct Case { fam::Instance inst; std::vector<double> factor; };  // zonix gets row i times factor[i]
 
 // The row numbers redund lists after "redundant row(s) found:".
 std::set<long> redund_rows(const fam::Instance &inst, const std::string &dir)
@@ -34,17 +31,17 @@ std::set<long> redund_rows(const fam::Instance &inst, const std::string &dir)
   const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
   const size_t at = text.find("redundant row(s) found:");
   std::set<long> rows;
-  if (at == std::string::npos) return rows;
-  const char *p = text.c_str() + text.find('\n', at);
-  for (char *end = nullptr;; p = end) {
+  // The numbers up to the next blank line.
+  const char *p = at == std::string::npos ? "" : text.c_str() + text.find('\n', at);
+  for (char *end = nullptr; *p && std::strncmp(p, "\n\n", 2) != 0; p = end) {
     const long r = std::strtol(p, &end, 10);
-    if (end == p || std::string(p, static_cast<size_t>(end - p)).find("\n\n") != std::string::npos) break;
+    if (end == p) break;
     rows.insert(r);
   }
   return rows;
 }
 
-// False on an error; else *rows gets the redundant rows.
+// False on an error.
 bool zonix_rows(const Case &c, bool shooting, std::set<long> *rows)
 {
   zonix::Matrix M(fam::to_matrix(c.inst));
@@ -62,9 +59,9 @@ fam::Rational irand(long lo, long hi) { return fam::rat(rng.uniform(lo, hi)); }
 
 Case with_factors(fam::Instance inst, int lo, int hi)
 {
-  Case c{std::move(inst), {}};
-  for (size_t i = 0; i < c.inst.rows.size(); ++i) c.factor.push_back(std::pow(10.0, static_cast<double>(rng.uniform(lo, hi))));
-  return c;
+  std::vector<double> f(inst.rows.size());
+  for (double &x : f) x = std::pow(10.0, static_cast<double>(rng.uniform(lo, hi)));
+  return {std::move(inst), f};
 }
 
 // A random polytope and positive combinations of two or three of its rows
@@ -93,9 +90,8 @@ Case cube_case(std::vector<double> factor)
 {
   Case c{{"unit-cube", fam::Rep::H, 4, {}, {}}, std::move(factor)};
   for (int k = 1; k <= 6; ++k) {
-    c.inst.rows.emplace_back(4, fam::rat(0));
-    c.inst.rows.back()[0] = fam::rat(k % 2 ? 0 : 1);
-    c.inst.rows.back()[static_cast<size_t>((k + 1) / 2)] = fam::rat(k % 2 ? 1 : -1);
+    auto &r = c.inst.rows.emplace_back(4, fam::rat(0));
+    r[0] = fam::rat(k % 2 ? 0 : 1), r[static_cast<size_t>((k + 1) / 2)] = fam::rat(k % 2 ? 1 : -1);
   }
   return c;
 }
@@ -105,13 +101,10 @@ Case integer_case(int m, int n)
 {
   fam::Instance inst{"integer-" + std::to_string(m) + "x" + std::to_string(n), fam::Rep::H, n + 1, {}, {}};
   for (int i = 0; i < m; ++i) {
-    inst.rows.emplace_back(1, fam::rat(0));
+    auto &r = inst.rows.emplace_back(1, fam::rat(0));
     double norm = 0;
-    for (int j = 1; j <= n; ++j) {
-      inst.rows.back().push_back(irand(-2000, 2000));
-      norm += std::pow(static_cast<double>(inst.rows.back().back().num), 2);
-    }
-    inst.rows.back()[0] = fam::rat(static_cast<std::int64_t>(std::sqrt(norm) * (1000 + static_cast<double>(rng.uniform(0, 300)))));
+    for (int j = 1; j <= n; ++j) norm += std::pow(static_cast<double>(r.emplace_back(irand(-2000, 2000)).num), 2);
+    r[0] = fam::rat(static_cast<std::int64_t>(std::sqrt(norm) * (1000 + static_cast<double>(rng.uniform(0, 300)))));
   }
   return with_factors(inst, 0, 0);
 }
@@ -131,14 +124,10 @@ int main()
     for (bool shooting : {false, true}) {
       std::set<long> got;
       const bool ok = zonix_rows(cases[n], shooting, &got);
-      if (ok && got == truth) {
-        ++right;
-        continue;
-      }
+      if (ok && got == truth && ++right) continue;
       ok ? ++wrong : ++error;
-      std::printf("case %zu (%s, %ld rows, %s): %s; redund finds %zu redundant rows, zonix %zu\n", n,
-                  cases[n].inst.name.c_str(), cases[n].inst.rowcount(), shooting ? "shooting" : "plain",
-                  ok ? "WRONG" : "error", truth.size(), got.size());
+      std::printf("case %zu (%s, %s): %s; redund finds %zu redundant rows, zonix %zu\n", n, cases[n].inst.name.c_str(),
+                  shooting ? "shooting" : "plain", ok ? "WRONG" : "error", truth.size(), got.size());
     }
   }
   std::system(("rm -rf " + dir).c_str());
