@@ -36,6 +36,26 @@ inline constexpr double kCheckRel = 1e-7;
 
 using zonix::lp::normaliser;
 
+#ifdef ZONIX_EXACT
+// In rationals no scaling changes a decision and no answer needs checking:
+// the method asked for, and the other one should it give up.
+void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
+{
+  if (lp->objective != dd_LPmax && lp->objective != dd_LPmin) {
+    *err = dd_NoLPObjective;
+    return;
+  }
+  const dd_LPSolverType other = solver == dd_CrissCross ? dd_DualSimplex : dd_CrissCross;
+  for (dd_LPSolverType method : {solver, other}) {
+    *err = dd_NoError;
+    if (method == dd_CrissCross)
+      dd_CrissCrossSolve(lp, err);
+    else
+      dd_DualSimplexSolve(lp, err);
+    if (*err == dd_NoError || *err == dd_Interrupted || *err == dd_OutOfMemory) return;
+  }
+}
+#else
 double get(const mytype x) { return x[0]; }
 
 // The LP is solved with row i multiplied by row[i] and column j by col[j]
@@ -337,6 +357,8 @@ void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
   ddd_set_d(lp->optvalue, stale[2 * d]);
   *err = unchecked && last != dd_Interrupted && last != dd_OutOfMemory ? dd_NumericallyInconsistent : last;
 }
+
+#endif
 
 }  // namespace
 

@@ -41,6 +41,7 @@ inline double normaliser(double v)
 
 // The normaliser of row a (c entries): by its largest coefficient, for
 // inequalities by the constant only when it has no other entry.
+#ifndef ZONIX_EXACT
 inline double row_normaliser(const mytype *a, dd_colrange c, bool generator)
 {
   double mx = 0;
@@ -48,6 +49,7 @@ inline double row_normaliser(const mytype *a, dd_colrange c, bool generator)
   if (mx == 0 && c > 0) mx = std::fabs(a[0][0]);
   return normaliser(mx);
 }
+#endif
 
 // A copy of M with every row multiplied by its normaliser.  No query
 // changes its answer when a row is multiplied by a positive number, and
@@ -56,10 +58,12 @@ inline zonix::Matrix normalised(dd_MatrixPtr M)
 {
   zonix::Matrix N(dd_MatrixCopy(M));
   if (!N) throw std::bad_alloc();
+#ifndef ZONIX_EXACT  // rationals decide alike at any scale
   for (dd_rowrange i = 0; i < N->rowsize; ++i) {
     const double f = row_normaliser(N->matrix[i], N->colsize, N->representation == dd_Generator);
     for (dd_colrange j = 0; j < N->colsize; ++j) N->matrix[i][j][0] *= f;
   }
+#endif
   return N;
 }
 

@@ -55,12 +55,16 @@ class WorkMatrix {
 bool strictly_inside(dd_MatrixPtr M, dd_rowrange i, dd_Arow p, mytype t1)
 {
   dd_InnerProduct(t1, M->colsize, M->matrix[i - 1], p);
+#ifdef ZONIX_EXACT
+  return dd_Positive(t1);
+#else
   mytype t;
   ddd_init(t);
   ddd_set_d(t, ddd_get_d(t1) * zonix::lp::row_normaliser(M->matrix[i - 1], M->colsize, false));
   const bool inside = dd_Positive(t);
   ddd_clear(t);
   return inside;
+#endif
 }
 
 // True when the ray p + lambda r really meets row `hit` first and alone:
