@@ -139,6 +139,10 @@ convert)
   "$Z" convert cyclic.ext --order random:3 -o cyclic.ine 2>err
   case "$?:$(grep -cF "zonix: cyclic.ext: *Error: Numerical inconsistency is found." err):$(body cyclic.ine 2>/dev/null | wc -l)" in
     1:1:0 | 0:0:2275) ok "random:3: the library's error or the right answer" ;; *) bad "random:3" err ;; esac
+  # Exact arithmetic: the cube's rows times 1e-8 give its vertices as integers.
+  printf 'begin\n6 4 real\n1e-8 -1e-8 0 0\n1e-8 0 -1e-8 0\n1e-8 0 0 -1e-8\n0 1e-8 0 0\n0 0 1e-8 0\n0 0 0 1e-8\nend\n' >tiny.ine
+  run "exact" 0 "$Z" convert tiny.ine --arithmetic exact -o tiny.ext
+  count "exact: the eight vertices, rational" tiny.ext '^ 1( [01]){3}$|rational$' 9
   printf 'V-representation\nbegin\n0 3 real\nend\n' >empty.ext
   run "empty V-representation" 1 "$Z" convert empty.ext --order random:5
   has "its message" err "zonix: empty.ext: *Input Error: V-representation is empty"
