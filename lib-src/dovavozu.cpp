@@ -416,8 +416,9 @@ void drop_recession_of_empty(dd_ConePtr cone)
   cone->LinearityDim = 0;
 }
 
+// The seed is that of the random row order; 1 unless a caller picks one.
 dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
-               dd_ErrorType *err)
+               dd_ErrorType *err, unsigned int seed = 1)
 {
   dd_ErrorType local = dd_NoError;
   if (err == nullptr) err = &local;
@@ -434,6 +435,7 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
     poly->homogeneous = dd_FALSE;
   dd_ConePtr cone = dd_ConeDataLoad(poly);
   if (set_order) cone->HalfspaceOrder = horder;
+  cone->rseed = seed;
   std::time(&cone->starttime);
   if (poly->d < 1) {
     // Without the homogenising column the rows describe nothing, and the
@@ -466,7 +468,8 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
 }
 
 dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
-                               dd_RowOrderType horder, dd_ErrorType *err)
+                               dd_RowOrderType horder, dd_ErrorType *err,
+                               unsigned int seed = 1)
 {
   dd_ErrorType local = dd_NoError;
   if (err == nullptr) err = &local;
@@ -491,7 +494,7 @@ dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
     if (d >= 1 && first_entry_nonzero(M->matrix[i - 1], d))
       poly->homogeneous = dd_FALSE;
   }
-  run(poly, set_order, horder, err);
+  run(poly, set_order, horder, err, seed);
   return poly;
 }
 
@@ -642,6 +645,12 @@ dd_PolyhedraPtr dd_DDMatrix2Poly2(dd_MatrixPtr M, dd_RowOrderType horder,
                                   dd_ErrorType *err)
 {
   return matrix_to_poly(M, true, horder, err);
+}
+
+dd_PolyhedraPtr dd_DDMatrix2PolySeeded(dd_MatrixPtr M, dd_RowOrderType horder,
+                                       unsigned int seed, dd_ErrorType *err)
+{
+  return matrix_to_poly(M, true, horder, err, seed);
 }
 
 dd_boolean dd_AppendMatrix2Poly(dd_PolyhedraPtr *poly, dd_MatrixPtr M)

@@ -29,12 +29,6 @@ bool row_in_range(const dd_LPType *lp, dd_rowrange i)
   return lp != nullptr && i >= 1 && i <= lp->m;
 }
 
-// An answer is checked against the caller's own rows with this tolerance,
-// relative to the size of the terms that make up each tested quantity: far
-// above the rounding of a sound solve, far below what a wrong basis leaves.
-inline constexpr double kCheckRel = 1e-7;
-
-using zonix::lp::normaliser;
 
 #ifdef ZONIX_EXACT
 // In rationals no scaling changes a decision and no answer needs checking:
@@ -56,6 +50,13 @@ void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
   }
 }
 #else
+// An answer is checked against the caller's own rows with this tolerance,
+// relative to the size of the terms that make up each tested quantity: far
+// above the rounding of a sound solve, far below what a wrong basis leaves.
+inline constexpr double kCheckRel = 1e-7;
+
+using zonix::lp::normaliser;
+
 double get(const mytype x) { return x[0]; }
 
 // The LP is solved with row i multiplied by row[i] and column j by col[j]
