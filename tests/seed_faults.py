@@ -54,7 +54,7 @@ F = [  # id, file, fragment, replacement
     ("driver-bound", "lib-src/dovavozu.cpp", "if (val < -bound) return true;", "if (val < bound) return true;"),
     ("io-submatrix-lin", "lib-src/zonixio.cpp", "set_addelem(S->linset, i - skipped);", "set_addelem(S->linset, i);"),
     ("io-remove-row", "lib-src/zonixio.cpp", "for (dd_rowrange i = r + 1; i <= m; ++i) {", "for (dd_rowrange i = r + 1; i < m; ++i) {"),
-    ("io-append-lin", "lib-src/zonixio.cpp", "if (set_member(i, src)) set_addelem(dst, i + offset);", "if (set_member(i, src)) set_addelem(dst, i);"),
+    ("io-append-lin", "lib-src/zonixio.cpp", "if (set_member(i, src)) set_addelem(dst, i + offset);", "if (set_member(i, src)) set_addelem(dst, i + 0 * offset);"),
     ("read-zero-den", "lib-src/zonixio_file.cpp", "&den) || den == 0.0) return false;", "&den)) return false;"),
     ("read-lin-range", "lib-src/zonixio_file.cpp", "row >= 1 && row <= M->rowsize)", "row >= 1 && row < M->rowsize)"),
     ("out-adj-need", "lib-src/zonixio_output.cpp", "if (shared[static_cast<size_t>(b)] >= need) decide(a, b);", "if (shared[static_cast<size_t>(b)] > need) decide(a, b);"),
