@@ -9,8 +9,7 @@
 #include <cmath>
 #include <map>
 
-#include "../support/support.hpp"
-#include "families.h"
+#include "../support/oracle.hpp"
 
 namespace {
 
@@ -323,59 +322,21 @@ Problem make_mixed(Prng &g)
   return p;
 }
 
-// ---- GLPK ------------------------------------------------------------------
-
-std::string number(double v)
-{
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
-  return buf;
-}
-
-std::string linear(const std::vector<double> &coef, long n)
-{
-  std::string s;
-  for (long k = 1; k <= n; ++k) {
-    if (coef[k] == 0) continue;
-    s += coef[k] < 0 ? " - " : " + ";
-    s += number(std::fabs(coef[k])) + " x" + std::to_string(k);
-  }
-  return s.empty() ? " 0 x1" : s;
-}
-
-std::string cplex_lp(const Problem &p)
-{
-  std::ostringstream f;
-  f << (p.sense == dd_LPmax ? "Maximize\n" : "Minimize\n") << " obj:" << linear(p.obj, p.n) << "\nSubject To\n";
-  for (size_t i = 0; i < p.rows.size(); ++i)
-    f << " c" << i + 1 << ":" << linear(p.rows[i], p.n) << (p.eq[i] ? " = " : " >= ") << number(-p.rows[i][0]) << "\n";
-  f << "Bounds\n";
-  for (long k = 1; k <= p.n; ++k) f << " x" << k << " free\n";
-  return f.str() + "End\n";
-}
-
+// glpsol's verdict, from the exact solver when the simplex gives none.
 struct GlpkResult {
   Status status = Status::Unknown;
   double value = 0;
   std::string raw;
 };
-
-// The status line "s bas m n primal dual obj" of glpsol's raw solution.
-GlpkResult run_glpsol(const Problem &p, const zonix::test::Scratch &dir, bool exact)
+GlpkResult run_glpsol(const Problem &p, const zonix::test::Scratch &dir)
 {
+  const std::string lp = zonix::test::cplex_lp(p.rows, p.eq, p.obj, p.sense == dd_LPmax);
   GlpkResult r;
-  const std::string args = std::string("--nopresol ") + (exact ? "--exact " : "") + "-w " + (dir / "p.sol").string() + " --lp";
-  if (!zonix::test::run_tool(dir, "glpsol", args, cplex_lp(p), "p.lp", false)) return r;
-  std::istringstream in(zonix::test::read_file(dir / "p.sol"));
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("s bas", 0) != 0) continue;
-    std::istringstream ss(line.substr(5));
-    long rows, cols;
-    char prim, dual;
-    ss >> rows >> cols >> prim >> dual >> r.value;
-    r.raw = line;
-    r.status = prim == 'f' && dual == 'f' ? Status::Optimal : prim == 'n' ? Status::Infeasible
-               : prim == 'f' && dual == 'n' ? Status::Unbounded : Status::Unknown;
+  for (const char *options : {"--nopresol ", "--nopresol --exact "}) {
+    const auto a = zonix::test::run_glpsol(dir, lp, options);
+    r = {a.primal == 'f' && a.dual == 'f' ? Status::Optimal : a.primal == 'n' ? Status::Infeasible
+         : a.primal == 'f' && a.dual == 'n' ? Status::Unbounded : Status::Unknown, a.value, a.raw};
+    if (r.status != Status::Unknown) break;
   }
   return r;
 }
@@ -391,16 +352,12 @@ struct Ours {
 
 zonix::LP build_lp(const Problem &p)
 {
-  const long m = static_cast<long>(p.rows.size());
-  zonix::Matrix M = zonix::make_matrix(m, p.n + 1);
-  for (long i = 0; i < m; ++i) {
-    for (long j = 0; j <= p.n; ++j) M->matrix[i][j][0] = p.rows[i][j];
-    if (p.eq[i]) set_addelem(M->linset, i + 1);
-  }
+  zonix::test::Members lin;
+  for (size_t i = 0; i < p.eq.size(); ++i)
+    if (p.eq[i]) lin.push_back(static_cast<long>(i + 1));
+  zonix::Matrix M = zonix::test::matrix(p.rows, dd_Inequality, lin);
   for (long j = 0; j <= p.n; ++j) M->rowvec[j][0] = p.obj[j];
   M->objective = p.sense;
-  M->numbtype = dd_Real;
-  M->representation = dd_Inequality;
   dd_ErrorType err;
   return zonix::LP(dd_Matrix2LP(M.get(), &err));
 }
@@ -573,14 +530,13 @@ int main(int argc, char **argv)
   int doubly = 0;
   std::map<std::string, int> per_status;
   for (const Problem &p : problems) {
-    GlpkResult ref = run_glpsol(p, dir, false);
-    if (ref.status == Status::Unknown) ref = run_glpsol(p, dir, true);
+    const GlpkResult ref = run_glpsol(p, dir);
     zonix::test::Verdict v;
     if (ref.status == Status::Unknown) v.fail("glpsol gave no verdict (" + ref.raw + ")");
     else if (p.expect != Status::Unknown && ref.status != p.expect)
       v.fail(std::string("generator expected ") + name_of(p.expect) + ", glpsol says " + name_of(ref.status));
     else if (p.has_known_value && !close(ref.value, p.known_value))
-      v.fail("glpsol value " + number(ref.value) + " misses the known " + number(p.known_value));
+      v.fail("glpsol value " + zonix::test::number(ref.value) + " misses the known " + zonix::test::number(p.known_value));
     for (dd_LPSolverType how : {dd_CrissCross, dd_DualSimplex}) {
       if (!v.ok) break;
       const std::string method = how == dd_CrissCross ? "criss-cross" : "dual simplex";
@@ -593,7 +549,7 @@ int main(int argc, char **argv)
       else if (p.family == "free-used" && o.lps != dd_StrucDualInconsistent)
         v.fail(method + " missed the structural dual inconsistency");
       else if (o.status == Status::Optimal && !close(o.value, ref.value))
-        v.fail(method + " value " + number(o.value) + ", glpsol " + number(ref.value));
+        v.fail(method + " value " + zonix::test::number(o.value) + ", glpsol " + zonix::test::number(ref.value));
     }
     ++per_status[name_of(ref.status)];
     if (!v.ok) tally.report(p.label(), v);

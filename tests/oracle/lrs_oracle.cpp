@@ -10,8 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "../support/support.hpp"
-#include "families.h"
+#include "../support/oracle.hpp"
 
 namespace fam = zonix::families;
 using fam::Instance;
@@ -22,25 +21,13 @@ using zonix::test::Tally, zonix::test::Verdict;
 
 namespace {
 
-using Real = long double;
-using Vec = std::vector<Real>;
+using zonix::test::Real, zonix::test::Vec, zonix::test::dot, zonix::test::maxabs;
+using Output = zonix::test::LrsBlock;
 
 constexpr Real kMatchTol = 1e-6L;  // the engine's doubles against exact rows
 constexpr Real kSameTol = 1e-9L;   // closer than this, two rows repeat
 constexpr std::size_t kMaxAdjacencyRows = 1500;  // the graph check is cubic
 
-Real dot(const Vec &a, const Vec &b)
-{
-  Real s = 0;
-  for (std::size_t j = 0; j < a.size(); ++j) s += a[j] * b[j];
-  return s;
-}
-Real maxabs(const Vec &a)
-{
-  Real m = 0;
-  for (Real x : a) m = std::max(m, std::fabs(x));
-  return m;
-}
 // v minus its projection on the orthonormal rows q (twice, for stability).
 Vec residual(Vec r, const std::vector<Vec> &q)
 {
@@ -84,11 +71,6 @@ std::string show(const Vec &v)
   return s + ")";
 }
 
-struct Output {
-  bool inequalities = false, infeasible = false;
-  std::vector<Vec> rows;
-  std::vector<bool> lin;
-};
 struct ZonixResult {
   Output out;
   bool has_adjacency = false;
@@ -98,96 +80,7 @@ struct ZonixResult {
 
 // ---- lrs -------------------------------------------------------------------------
 
-std::string g_lrs;
-fs::path g_workdir;
-std::string find_lrs() { return zonix::test::find_tool("lrs"); }
-
-std::string file_stem(std::string s)
-{
-  for (char &c : s)
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') c = '_';
-  return s;
-}
-
-Real parse_rational(const std::string &tok, bool *ok)
-{
-  const auto slash = tok.find('/');
-  char *end = nullptr;
-  Real v = std::strtold(tok.substr(0, slash).c_str(), &end);
-  *ok = *end == '\0' && slash != 0;
-  if (slash != std::string::npos) {
-    const Real d = std::strtold(tok.substr(slash + 1).c_str(), &end);
-    *ok = *ok && *end == '\0' && d != 0;
-    v /= d;
-  }
-  return v;
-}
-
-// lrs's output: comments start with '*', "linearity k i..." names output
-// rows, the block runs from begin to end; "No feasible solution" anywhere.
-std::optional<Output> parse_lrs(const std::string &content, long cols, std::string *err)
-{
-  Output out;
-  std::istringstream in(content);
-  std::vector<long> linrows;
-  bool body = false, done = false, seen = false;
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream ls(line);
-    std::string first;
-    if (!(ls >> first)) continue;
-    if (line.find("No feasible solution") != std::string::npos) out.infeasible = true;
-    if (body) {
-      if (first == "end") body = false, done = true;
-      if (first[0] == '*' || first == "end") continue;
-      Vec v;
-      for (std::string t = first;; ) {
-        bool ok = false;
-        v.push_back(parse_rational(t, &ok));
-        if (!ok) return *err = "unreadable lrs number " + t, std::nullopt;
-        if (!(ls >> t)) break;
-      }
-      if (static_cast<long>(v.size()) != cols) return *err = "lrs row of another length: " + line, std::nullopt;
-      out.rows.push_back(v);
-    } else if (first[0] == '*' || done) {
-      continue;
-    } else if (first == "H-representation" || first == "V-representation") {
-      if (seen) return *err = "lrs output has two representation blocks", std::nullopt;
-      seen = true;
-      out.inequalities = first[0] == 'H';
-    } else if (first == "linearity") {
-      long k = 0;
-      ls >> k;
-      for (long r; ls >> r;) linrows.push_back(r);
-      if (static_cast<long>(linrows.size()) != k) return *err = "bad lrs linearity line", std::nullopt;
-    } else if (first == "begin") {
-      body = true;
-    }
-  }
-  if (out.infeasible) {
-    if (!out.rows.empty()) return *err = "lrs printed rows and 'No feasible solution'", std::nullopt;
-    return out;
-  }
-  if (!seen || !done) return *err = "lrs output without a complete block", std::nullopt;
-  out.lin.assign(out.rows.size(), false);
-  for (long r : linrows) {
-    if (r < 1 || r > static_cast<long>(out.rows.size())) return *err = "lrs linearity out of range", std::nullopt;
-    out.lin[r - 1] = true;
-  }
-  return out;
-}
-
-std::optional<Output> run_lrs_text(const std::string &text, const std::string &stem, long cols,
-                                   std::string *err)
-{
-  const bool v = text.find("V-representation") != std::string::npos;
-  const fs::path in = g_workdir / (stem + (v ? ".ext" : ".ine")), out = g_workdir / (stem + ".out");
-  std::ofstream(in) << text;
-  fs::remove(out);
-  const std::string cmd = zonix::test::quoted(g_lrs) + " " + zonix::test::quoted(in.string()) + " " +
-                          zonix::test::quoted(out.string()) + " >/dev/null 2>&1";
-  if (std::system(cmd.c_str()) != 0) return *err = "lrs failed on " + in.string(), std::nullopt;
-  return parse_lrs(zonix::test::read_file(out), cols, err);
-}
+const zonix::test::Scratch *g_dir = nullptr;
 
 bool has_point(const Instance &inst)
 {
@@ -203,7 +96,7 @@ std::optional<Output> run_lrs(Instance inst, std::string *err)
     inst.rows.push_back(std::vector<Rational>(static_cast<std::size_t>(inst.cols), fam::rat(0)));
     inst.rows.back()[0] = fam::rat(1);
   }
-  return run_lrs_text(fam::lrs_text(inst), file_stem(inst.name), inst.cols, err);
+  return zonix::test::run_lrs(*g_dir, inst, err);
 }
 
 // ---- the library -------------------------------------------------------------------
@@ -556,9 +449,8 @@ int main(int argc, char **argv)
   const std::string only = argc > 2 && std::string(argv[1]) == "--only" ? argv[2] : "";  // --only TEXT
   Tally tally;
   zonix::test::Scratch dir("lrs_oracle");
-  g_lrs = find_lrs();
-  g_workdir = dir.path();
-  if (g_lrs.empty() || !dir.ok()) return tally.fail("setup", "no lrs (package lrslib) or no scratch folder"), tally.finish(argv[0]);
+  g_dir = &dir;
+  if (zonix::test::find_tool("lrs").empty() || !dir.ok()) return tally.fail("setup", "no lrs (package lrslib) or no scratch folder"), tally.finish(argv[0]);
   for (bool known : {false, true})
     for (const Instance &inst : known ? known_numerical_failures() : suite())
       if (inst.name.find(only) != std::string::npos) check_with_zonix(inst, &tally, known);
