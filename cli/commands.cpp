@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli.hpp"
+#include "zonixarith.hpp"
 
 namespace zonix::cli {
 
@@ -27,6 +28,27 @@ int computation_error(const Args &args, dd_ErrorType err)
   if (err == dd_Interrupted) throw Interrupted{};
   complain(display_name(args.file), error_text(err));
   return kExitComputation;
+}
+
+// The arithmetic asked for with --arithmetic (auto when not); false with a
+// usage message for anything else.
+bool arithmetic_of(const Args &args, std::string_view command, Arithmetic *a)
+{
+  *a = Arithmetic::Auto;
+  const auto v = args.value("--arithmetic");
+  if (!v || parse_arithmetic(*v, a)) return true;
+  usage_error(command, "unknown arithmetic '" + *v + "' (double, exact or auto)");
+  return false;
+}
+
+// Auto computed again in exact arithmetic: said once, unless quiet.
+void note_exact(const Args &args, std::string_view command, Arithmetic a)
+{
+  if (a == Arithmetic::Auto && !args.has("--quiet"))
+    std::fprintf(stderr,
+                 "zonix %.*s: double precision could not certify the result; "
+                 "computed in exact arithmetic\n",
+                 static_cast<int>(command.size()), command.data());
 }
 
 // Writes "* TITLE (k): i1 i2 ..." for the members of s among 1..m.
@@ -114,6 +136,56 @@ constexpr ExtraFile kExtraFiles[] = {
     {"--input-incidence", 'n', dd_WriteInputIncidence},
 };
 
+// The conversion in exact arithmetic: the result as integers and fractions
+// under the number type "rational", the extra files from the exact run.
+int run_convert_exactly(const Args &args, dd_MatrixPtr M, const OrderChoice &order,
+                        Arithmetic asked)
+{
+  ConvertOptions o;
+  o.arithmetic = Arithmetic::Exact;
+  o.order = order.order;
+  o.adjacency = args.has("--adjacency");
+  o.incidence = args.has("--incidence");
+  o.input_adjacency = args.has("--input-adjacency");
+  o.input_incidence = args.has("--input-incidence");
+  const Conversion c = convert(M, o);
+  if (c.error != dd_NoError) return computation_error(args, c.error);
+  note_exact(args, "convert", asked);
+  const bool quiet = args.has("--quiet");
+  const std::string out_name = output_name(args, 'o', M->representation);
+  {
+    Output out(out_name);
+    if (!out.ok()) return kExitUsage;
+    FILE *f = out.get();
+    std::fprintf(f, "* zonix %s, computed in exact arithmetic\n", "1.0");
+    std::fprintf(f, "* input: %s, %ld rows of %ld columns (%s)\n",
+                 comment_name(args.file).c_str(), M->rowsize, M->colsize,
+                 representation_name(M->representation));
+    write_rational(f, c.rational);
+    if (!out.finish(quiet)) return kExitUsage;
+  }
+  const std::string base = args.file != "-" ? args.file : out_name;
+  const dd_SetFamilyPtr families[] = {c.adjacency.get(), c.incidence.get(),
+                                      c.input_adjacency.get(), c.input_incidence.get()};
+  for (size_t k = 0; k < std::size(kExtraFiles); ++k) {
+    const ExtraFile &x = kExtraFiles[k];
+    if (!args.has(x.flag)) continue;
+    std::string name = "-";
+    if (base != "-") {
+      dd_DataFileType in{};
+      dd_DataFileType derived{};
+      std::strncpy(in, base.c_str(), sizeof in - 1);
+      dd_SetWriteFileName(in, derived, x.code, M->representation);
+      name = derived;
+    }
+    Output extra(name);
+    if (!extra.ok()) return kExitUsage;
+    dd_WriteSetFamily(extra.get(), families[k]);
+    if (!extra.finish(quiet)) return kExitUsage;
+  }
+  return kExitOk;
+}
+
 int run_convert(const Args &args)
 {
   OrderChoice order;
@@ -122,16 +194,22 @@ int run_convert(const Args &args)
     if (!c) return usage_error("convert", "unknown row order '" + *o + "'");
     order = *c;
   }
+  Arithmetic arithmetic;
+  if (!arithmetic_of(args, "convert", &arithmetic)) return kExitUsage;
   Matrix M = read_input(args.file);
   if (!M) return kExitUsage;
 
   dd_ErrorType err = dd_NoError;
   Polyhedra poly;
-  {
+  if (arithmetic != Arithmetic::Exact) {
     ProgressLine progress(progress_wanted(args), args.has("--progress"));
     poly = Polyhedra(order.seeded ? dd_DDMatrix2PolySeeded(M.get(), order.order, order.seed, &err)
                                   : dd_DDMatrix2Poly2(M.get(), order.order, &err));
   }
+  if (arithmetic == Arithmetic::Exact ||
+      (arithmetic == Arithmetic::Auto &&
+       (err == dd_NumericallyInconsistent || err == dd_LPCycling)))
+    return run_convert_exactly(args, M.get(), order, arithmetic);
   if (err != dd_NoError) return computation_error(args, err);
   Matrix result(poly->representation == dd_Inequality ? dd_CopyGenerators(poly.get())
                                                        : dd_CopyInequalities(poly.get()));
@@ -213,6 +291,8 @@ int run_lp(const Args &args)
     else
       return usage_error("lp", "unknown method '" + *m + "'");
   }
+  Arithmetic arithmetic;
+  if (!arithmetic_of(args, "lp", &arithmetic)) return kExitUsage;
   Matrix M = read_input(args.file);
   if (!M) return kExitUsage;
   if (M->representation == dd_Generator) {
@@ -221,7 +301,9 @@ int run_lp(const Args &args)
   }
   dd_ErrorType err = dd_NoError;
   LP lp(dd_Matrix2LP(M.get(), &err));
-  if (err == dd_NoError) dd_LPSolve(lp.get(), solver, &err);
+  bool exact = false;
+  if (err == dd_NoError) solve_lp(lp.get(), solver, arithmetic, &err, &exact);
+  if (exact && err == dd_NoError) note_exact(args, "lp", arithmetic);
   const bool infeasible = err == dd_NoError && no_feasible_point(M.get(), lp.get(), solver, &err);
   Output out(output_name(args, 's', M->representation));
   if (!out.ok()) return kExitUsage;
@@ -240,6 +322,8 @@ int run_reduce(const Args &args)
   const bool shooting = args.has("--shooting");
   if (strong && shooting)
     return usage_error("reduce", "--strong and --shooting exclude each other");
+  Arithmetic arithmetic;
+  if (!arithmetic_of(args, "reduce", &arithmetic)) return kExitUsage;
   Matrix M = read_input(args.file);
   if (!M) return kExitUsage;
   if (shooting && M->representation == dd_Generator) {
@@ -247,10 +331,23 @@ int run_reduce(const Args &args)
     return kExitUsage;
   }
   dd_ErrorType err = dd_NoError;
-  Set red(strong     ? dd_SRedundantRows(M.get(), &err)
-          : shooting ? dd_RedundantRowsViaShooting(M.get(), &err)
-                     : dd_RedundantRows(M.get(), &err));
+  bool exact = false;
+  Set red;
+  if (shooting && arithmetic != Arithmetic::Exact) {
+    // Shooting is a double-precision shortcut; its exact stand-in is the
+    // plain test of every row.
+    red.reset(dd_RedundantRowsViaShooting(M.get(), &err));
+    if (arithmetic == Arithmetic::Auto &&
+        (err == dd_NumericallyInconsistent || err == dd_LPCycling)) {
+      err = dd_NoError;
+      red.reset(row_query(M.get(), RowQuery::Redundant, Arithmetic::Exact, &err, &exact));
+    }
+  } else {
+    red.reset(row_query(M.get(), strong ? RowQuery::StronglyRedundant : RowQuery::Redundant,
+                        arithmetic, &err, &exact));
+  }
   if (err != dd_NoError || !red) return computation_error(args, err);
+  if (exact) note_exact(args, "reduce", arithmetic);
   Matrix reduced(dd_MatrixSubmatrix(M.get(), red.get()));
   Output out(output_name(args, 'v', M->representation));
   if (!out.ok()) return kExitUsage;
@@ -274,12 +371,16 @@ int run_interior(const Args &args)
     complain(display_name(args.file), "an interior point is sought for an H-representation");
     return kExitUsage;
   }
+  Arithmetic arithmetic;
+  if (!arithmetic_of(args, "interior", &arithmetic)) return kExitUsage;
   dd_ErrorType err = dd_NoError;
   LP lp(dd_Matrix2LP(M.get(), &err));
   LP ilp;
   if (err == dd_NoError) {
     ilp = LP(dd_MakeLPforInteriorFinding(lp.get()));
-    dd_LPSolve(ilp.get(), dd_DualSimplex, &err);
+    bool exact = false;
+    solve_lp(ilp.get(), dd_DualSimplex, arithmetic, &err, &exact);
+    if (exact && err == dd_NoError) note_exact(args, "interior", arithmetic);
   }
   Output out(output_name(args, 's', M->representation));
   if (!out.ok()) return kExitUsage;
@@ -308,9 +409,13 @@ int run_linearity(const Args &args)
 {
   Matrix M = read_input(args.file);
   if (!M) return kExitUsage;
+  Arithmetic arithmetic;
+  if (!arithmetic_of(args, "linearity", &arithmetic)) return kExitUsage;
   dd_ErrorType err = dd_NoError;
-  Set lin(dd_ImplicitLinearityRows(M.get(), &err));
+  bool exact = false;
+  Set lin(row_query(M.get(), RowQuery::ImplicitLinearity, arithmetic, &err, &exact));
   if (err != dd_NoError || !lin) return computation_error(args, err);
+  if (exact) note_exact(args, "linearity", arithmetic);
   // The input again, with the implicit linearities declared.
   Matrix marked(dd_MatrixCopy(M.get()));
   for (dd_rowrange i = 1; i <= M->rowsize; ++i)
@@ -472,6 +577,10 @@ constexpr std::string_view kCommonHelp =
     "\n"
     "Common options:\n"
     "  -o, --output FILE  write the result to FILE (- for standard output)\n"
+    "  --arithmetic A     double, exact or auto (the default: double precision when\n"
+    "                     its answer is certified, else exact rationals); convert,\n"
+    "                     lp, reduce, interior and linearity honour it, adjacency and\n"
+    "                     project compute in double precision\n"
     "  --quiet            no progress line, no notice of the files written\n"
     "  -h, --help         this text\n";
 

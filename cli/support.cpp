@@ -19,7 +19,7 @@ namespace zonix::cli {
 namespace {
 
 constexpr OptionSpec kCommonOptions[] = {
-    {"-o", true}, {"--output", true}, {"--quiet", false},
+    {"-o", true}, {"--output", true}, {"--quiet", false}, {"--arithmetic", true},
     {"--progress", false}, {"-h", false}, {"--help", false},
 };
 

@@ -28,6 +28,12 @@ struct PolyhedraDeleter {
   void operator()(dd_polyhedradata *p) const noexcept { dd_FreePolyhedra(p); }
 };
 
+struct ArowDeleter {
+  dd_colrange d = 1;
+  void operator()(mytype *a) const noexcept { dd_FreeArow(d, a); }
+};
+
+using Arow = std::unique_ptr<mytype[], ArowDeleter>;
 using Matrix = std::unique_ptr<dd_matrixdata, MatrixDeleter>;
 using SetFamily = std::unique_ptr<dd_setfamily, SetFamilyDeleter>;
 using Set = std::unique_ptr<uint32_t[], SetDeleter>;
@@ -39,6 +45,16 @@ using Polyhedra = std::unique_ptr<dd_polyhedradata, PolyhedraDeleter>;
 inline Matrix make_matrix(dd_rowrange m, dd_colrange d)
 {
   return Matrix(dd_CreateMatrix(m, d));
+}
+
+// A row of d numbers, all 0 (see dd_InitializeArow); at least one number,
+// so that a record without columns still gets a row to pass around.
+inline Arow make_arow(dd_colrange d)
+{
+  const dd_colrange n = d > 0 ? d : 1;
+  dd_Arow a = nullptr;
+  dd_InitializeArow(n, &a);
+  return Arow(a, ArowDeleter{n});
 }
 
 // A family of fsize empty sets over 1..ssize (see dd_CreateSetFamily).

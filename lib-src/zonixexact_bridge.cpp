@@ -29,11 +29,11 @@ dd_MatrixPtr to_record(const QMatrix &q)
   M->representation = q.representation;
   M->numbtype = dd_Rational;
   for (long i = 0; i < q.rows; ++i)
-    for (long j = 0; j < q.cols; ++j) mpq_set(M->matrix[i][j], q.at(i, j).get_mpq_t());
+    for (long j = 0; j < q.cols; ++j) mpq_set(ddd_q(M->matrix[i][j]), q.at(i, j).get_mpq_t());
   for (long r : q.linearity) set_addelem(M->linset, r);
   M->objective = q.objective;
   if (!q.rowvec.empty())
-    for (long j = 0; j < q.cols; ++j) mpq_set(M->rowvec[j], q.rowvec[static_cast<size_t>(j)].get_mpq_t());
+    for (long j = 0; j < q.cols; ++j) mpq_set(ddd_q(M->rowvec[j]), q.rowvec[static_cast<size_t>(j)].get_mpq_t());
   return M;
 }
 
@@ -45,7 +45,7 @@ QMatrix from_record(dd_MatrixPtr M)
   q.representation = M->representation;
   q.entries.resize(static_cast<size_t>(q.rows * q.cols));
   for (long i = 0; i < q.rows; ++i)
-    for (long j = 0; j < q.cols; ++j) q.at(i, j) = mpq_class(M->matrix[i][j]);
+    for (long j = 0; j < q.cols; ++j) q.at(i, j) = mpq_class(ddd_cq(M->matrix[i][j]));
   for (long i = 1; i <= q.rows; ++i)
     if (set_member(i, M->linset)) q.linearity.push_back(i);
   return q;
@@ -132,10 +132,10 @@ void solve_lp(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
   dd_LPSolve(solved, rq.solver, &res.error);
   if (res.error != dd_NoError) return;
   res.status = solved->LPS;
-  res.optvalue = mpq_class(solved->optvalue);
+  res.optvalue = mpq_class(ddd_cq(solved->optvalue));
   for (long j = 0; j < solved->d; ++j) {
-    res.sol.emplace_back(solved->sol[j]);
-    res.dsol.emplace_back(solved->dsol[j]);
+    res.sol.emplace_back(ddd_cq(solved->sol[j]));
+    res.dsol.emplace_back(ddd_cq(solved->dsol[j]));
   }
   for (long j = 0; j <= solved->d; ++j) res.nbindex.push_back(solved->nbindex[j]);
   res.re = solved->re;

@@ -2,13 +2,19 @@
 // the driver that dispatches a solve to one of the two methods.
 #include "zonixlp.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
+#include <vector>
 
 #include "zonixcore.h"
+#include "zonix.hpp"
 #include "zonixio.h"
+#include "zonixlp_internal.hpp"
 
 namespace {
 
@@ -22,6 +28,337 @@ bool row_in_range(const dd_LPType *lp, dd_rowrange i)
 {
   return lp != nullptr && i >= 1 && i <= lp->m;
 }
+
+// An answer is checked against the caller's own rows with this tolerance,
+// relative to the size of the terms that make up each tested quantity: far
+// above the rounding of a sound solve, far below what a wrong basis leaves.
+inline constexpr double kCheckRel = 1e-7;
+
+using zonix::lp::normaliser;
+
+#ifdef ZONIX_EXACT
+// In rationals no scaling changes a decision and no answer needs checking:
+// the method asked for, and the other one should it give up.
+void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
+{
+  if (lp->objective != dd_LPmax && lp->objective != dd_LPmin) {
+    *err = dd_NoLPObjective;
+    return;
+  }
+  const dd_LPSolverType other = solver == dd_CrissCross ? dd_DualSimplex : dd_CrissCross;
+  for (dd_LPSolverType method : {solver, other}) {
+    *err = dd_NoError;
+    if (method == dd_CrissCross)
+      dd_CrissCrossSolve(lp, err);
+    else
+      dd_DualSimplexSolve(lp, err);
+    if (*err == dd_NoError || *err == dd_Interrupted || *err == dd_OutOfMemory) return;
+  }
+}
+#else
+double get(const mytype x) { return x[0]; }
+
+// The LP is solved with row i multiplied by row[i] and column j by col[j]
+// (the constant column stays), the objective by row[objrow], all powers of
+// two, and is then put back bit for bit.  So x = col * x'' and a row
+// variable y_i = y''_i / row[i].
+struct Scaling {
+  std::vector<double> row, col;
+};
+
+Scaling scaling_of(const dd_LPType &lp)
+{
+  const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
+  const size_t rhs = static_cast<size_t>(lp.rhscol - 1), obj = static_cast<size_t>(lp.objrow - 1);
+  Scaling sc{std::vector<double>(m, 1.0), std::vector<double>(d, 1.0)};
+  // Largest and smallest nonzero magnitudes of each row, row m (phase I's
+  // scratch) included.
+  std::vector<double> hi(m + 1, 0), lo(m + 1, HUGE_VAL);
+  auto row_max = [&](size_t i, bool with_col) {
+    double mx = 0;
+    for (size_t j = 0; j < d; ++j) {
+      const double v = std::fabs(get(lp.A[i][j]));
+      if (j != rhs) mx = std::fmax(mx, v * (with_col ? sc.col[j] : 1.0));
+      hi[i] = std::fmax(hi[i], v);
+      if (v > 0) lo[i] = std::fmin(lo[i], v);
+    }
+    // A row without variables is judged by its constant.
+    return mx > 0 ? mx : std::fabs(get(lp.A[i][rhs]));
+  };
+  for (size_t i = 0; i < m; ++i)
+    if (i != obj) sc.row[i] = normaliser(row_max(i, false));
+  for (size_t j = 0; j < d; ++j) {
+    if (j == rhs) continue;
+    double mx = 0;
+    for (size_t i = 0; i < m; ++i)
+      if (i != obj) mx = std::fmax(mx, std::fabs(get(lp.A[i][j])) * sc.row[i]);
+    sc.col[j] = normaliser(mx);
+  }
+  if (obj < m) sc.row[obj] = normaliser(row_max(obj, true));
+  row_max(m, false);
+  // Scaling is exact while no entry, halfway or scaled, leaves the normal
+  // doubles; near the ends of the range the LP is solved as it stands (and
+  // still checked).
+  double cmin = 1, cmax = 1;
+  for (double c : sc.col) {
+    cmin = std::fmin(cmin, c);
+    cmax = std::fmax(cmax, c);
+  }
+  for (size_t i = 0; i <= m; ++i) {
+    const double r = i < m ? sc.row[i] : 1.0;
+    if (hi[i] > 0 && !(lo[i] * r * cmin >= 0x1p-1000 && hi[i] * r * cmax <= 0x1p1000))
+      return {std::vector<double>(m, 1.0), std::vector<double>(d, 1.0)};
+  }
+  return sc;
+}
+
+// Scales lp's rows (forward) or puts them back; row m, phase I's scratch,
+// goes along so that it comes back as it was when no phase I writes it.
+void rescale(dd_LPType &lp, const Scaling &sc, bool forward)
+{
+  const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
+  // Inverses of powers of two are exact.
+  std::vector<double> col(sc.col);
+  if (!forward)
+    for (double &c : col) c = 1.0 / c;
+  for (size_t i = 0; i <= m; ++i) {
+    const double r = i == m ? 1.0 : forward ? sc.row[i] : 1.0 / sc.row[i];
+    for (size_t j = 0; j < d; ++j) lp.A[i][j][0] = forward ? lp.A[i][j][0] * r * col[j] : lp.A[i][j][0] * col[j] * r;
+  }
+}
+
+// One answer in the caller's scale, not yet handed over.
+struct Answer {
+  dd_LPStatusType lps = dd_LPSundecided;
+  double optvalue = 0;
+  std::vector<double> sol, dsol, gain;  // gain[j]: n''_j = gain[j] n_j
+  std::vector<long> nbindex;
+};
+
+Answer map_back(const dd_LPType &s, const Scaling &sc)
+{
+  const auto d = static_cast<size_t>(s.d);
+  const double obj = sc.row[static_cast<size_t>(s.objrow - 1)];
+  Answer a;
+  a.lps = s.LPS;
+  a.sol.assign(d, 0);
+  a.dsol.assign(d, 0);
+  a.gain.assign(d + 1, 1.0);
+  a.nbindex.assign(s.nbindex, s.nbindex + d + 1);
+  for (size_t j = 1; j <= d; ++j) {
+    const long nb = s.nbindex[j];
+    a.gain[j] = nb > 0 ? sc.row[static_cast<size_t>(nb - 1)] : nb < 0 ? 1.0 / sc.col[static_cast<size_t>(-nb - 1)] : 1.0;
+  }
+  // Dual values are dictionary entries of the objective row, or of row re
+  // for an infeasibility certificate.
+  const double by = s.LPS == dd_Inconsistent ? sc.row[static_cast<size_t>(s.re - 1)] : obj;
+  const double dir = s.LPS == dd_DualInconsistent || s.LPS == dd_StrucDualInconsistent
+                         ? a.gain[static_cast<size_t>(s.se)] : 1.0;
+  for (size_t j = 0; j < d; ++j) {
+    a.sol[j] = get(s.sol[j]) * sc.col[j] * dir;
+    a.dsol[j] = get(s.dsol[j]) * a.gain[j + 1] / by;
+  }
+  a.optvalue = get(s.optvalue) / obj;
+  return a;
+}
+
+// Whether the answer holds for the caller's rows: an optimum by primal and
+// dual feasibility and complementary slackness, infeasibility by its
+// Farkas combination, unboundedness by its improving direction.
+class Check {
+ public:
+  Check(const dd_LPType &lp, const Answer &a)
+      : lp_(lp), a_(a), d_(static_cast<size_t>(lp.d)),
+        rhs_(static_cast<size_t>(lp.rhscol - 1)), obj_(static_cast<size_t>(lp.objrow - 1))
+  {
+  }
+
+  bool holds() const
+  {
+    const double sense = lp_.objective == dd_LPmin ? -1.0 : 1.0;
+    std::vector<double> r, mag;
+    switch (a_.lps) {
+      case dd_Optimal: {
+        if (a_.sol[rhs_] != 1.0 || !feasible(a_.sol, false)) return false;
+        for (size_t j = 1; j <= d_; ++j) {
+          const long nb = a_.nbindex[j];
+          double tol = 0;
+          if (nb > 0 && !(std::fabs(value(static_cast<size_t>(nb - 1), a_.sol, &tol)) <= tol)) return false;
+        }
+        // c + sum_j dsol_j N_j leaves the optimal value as its constant.
+        if (!combine(obj_, 1.0, sense, &r, &mag)) return false;
+        double tol = 0;
+        const double cx = value(obj_, a_.sol, &tol);
+        const double size = *std::max_element(mag.begin(), mag.end());
+        return std::fabs(r[rhs_] - a_.optvalue) <= kCheckRel * size &&
+               std::fabs(cx - a_.optvalue) <= tol + kCheckRel * std::fabs(a_.optvalue);
+      }
+      case dd_Inconsistent:
+        // Row re plus nonnegative multiples of the nonbasic rows: a
+        // negative constant and nothing else, which no x satisfies.  (A
+        // minimisation hands its dual values negated, certificate included.)
+        if (lp_.re < 1 || lp_.re > lp_.m || !combine(static_cast<size_t>(lp_.re - 1), sense, 1.0, &r, &mag))
+          return false;
+        return r[rhs_] < -kCheckRel * mag[rhs_];
+      case dd_DualInconsistent:
+      case dd_StrucDualInconsistent: {
+        // A direction that keeps every row and improves the objective.
+        if (a_.sol[rhs_] != 0.0 || !feasible(a_.sol, true)) return false;
+        double gain = 0, size = 0;
+        for (size_t k = 0; k < d_; ++k) {
+          gain += A(obj_, k) * a_.sol[k];
+          size += std::fabs(A(obj_, k) * a_.sol[k]);
+        }
+        return sense * gain > kCheckRel * size;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  double A(size_t i, size_t k) const { return get(lp_.A[i][k]); }
+
+  // Row i at v, and in *tol the allowance for its rounding (for a
+  // direction v relative to its length, which is arbitrary).
+  double value(size_t i, const std::vector<double> &v, double *tol, bool direction = false) const
+  {
+    double sum = 0, mag = 0, mx = 0, vmax = 0;
+    for (size_t k = 0; k < d_; ++k) {
+      sum += A(i, k) * v[k];
+      mag += std::fabs(A(i, k) * v[k]);
+      if (k != rhs_) {
+        mx = std::fmax(mx, std::fabs(A(i, k)));
+        vmax = std::fmax(vmax, std::fabs(v[k]));
+      }
+    }
+    *tol = kCheckRel * (mag + mx * (direction ? vmax : 1.0));
+    return sum;
+  }
+
+  bool feasible(const std::vector<double> &v, bool direction) const
+  {
+    for (size_t i = 0; i < static_cast<size_t>(lp_.m); ++i) {
+      double tol = 0;
+      if (i != obj_ && !(value(i, v, &tol, direction) >= -tol)) return false;
+    }
+    return true;
+  }
+
+  // *r := row `base` + sum over the nonbasic columns of w_j N_j, where
+  // w_j = flip dsol_j, N_j is row nbindex[j] and w must have the sign
+  // `sense` (those wrong only by rounding count as 0); a column variable
+  // never entered must have no dual value at all.  The constant column of r
+  // leaves out the constant column's own entry.  False when r is not zero
+  // in every variable column.
+  bool combine(size_t base, double flip, double sense, std::vector<double> *r, std::vector<double> *mag) const
+  {
+    r->assign(d_, 0);
+    mag->assign(d_, 0);
+    double wmax = 0, bmax = 0;
+    for (size_t k = 0; k < d_; ++k) {
+      (*r)[k] = A(base, k);
+      (*mag)[k] = std::fabs(A(base, k));
+      bmax = std::fmax(bmax, (*mag)[k]);
+      if (k != rhs_) wmax = std::fmax(wmax, std::fabs(a_.dsol[k]));
+    }
+    if (!std::isfinite(wmax)) return false;
+    for (size_t j = 1; j <= d_; ++j) {
+      const long nb = a_.nbindex[j];
+      double w = flip * a_.dsol[j - 1];
+      if (j - 1 == rhs_) continue;
+      if (nb <= 0) {
+        if (!(std::fabs(w) <= kCheckRel * (wmax + bmax))) return false;
+        continue;
+      }
+      if (sense * w < 0) {
+        if (sense * w < -kCheckRel * wmax) return false;
+        w = 0;
+      }
+      for (size_t k = 0; k < d_; ++k) {
+        (*r)[k] += w * A(static_cast<size_t>(nb - 1), k);
+        (*mag)[k] += std::fabs(w * A(static_cast<size_t>(nb - 1), k));
+      }
+    }
+    // Norm-wise: a column whose terms are all tiny is judged by the largest.
+    double overall = 0;
+    for (size_t k = 0; k < d_; ++k)
+      if (k != rhs_) overall = std::fmax(overall, (*mag)[k]);
+    for (size_t k = 0; k < d_; ++k)
+      if (k != rhs_ && !(std::fabs((*r)[k]) <= kCheckRel * overall)) return false;
+    return true;
+  }
+
+  const dd_LPType &lp_;
+  const Answer &a_;
+  size_t d_, rhs_, obj_;
+};
+
+// Solves lp, scaled, by `solver`, then by the other method when that
+// fails or its answer does not hold; lp receives only a checked answer.
+void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
+{
+  if (lp->objective != dd_LPmax && lp->objective != dd_LPmin) {
+    *err = dd_NoLPObjective;
+    return;
+  }
+  const auto d = static_cast<size_t>(lp->d);
+  const Scaling sc = scaling_of(*lp);
+  // What a failed solve leaves in place of an answer.
+  std::vector<double> stale(2 * d + 1);
+  for (size_t j = 0; j < d; ++j) {
+    stale[j] = get(lp->sol[j]);
+    stale[d + j] = get(lp->dsol[j]);
+  }
+  stale[2 * d] = get(lp->optvalue);
+  long pivots[5] = {0, 0, 0, 0, 0};
+  bool unchecked = false;
+  dd_ErrorType last = dd_NoError;
+  const dd_LPSolverType other = solver == dd_CrissCross ? dd_DualSimplex : dd_CrissCross;
+  for (dd_LPSolverType method : {solver, other}) {
+    dd_ErrorType e = dd_NoError;
+    rescale(*lp, sc, true);
+    if (method == dd_CrissCross)
+      dd_CrissCrossSolve(lp, &e);
+    else
+      dd_DualSimplexSolve(lp, &e);
+    rescale(*lp, sc, false);
+    for (int k = 0; k < 5; ++k) pivots[k] += lp->pivots[k];
+    if (e == dd_Interrupted || e == dd_OutOfMemory) {
+      last = e;
+      break;
+    }
+    if (e != dd_NoError) {
+      last = e;
+      continue;
+    }
+    const Answer a = map_back(*lp, sc);
+    if (!Check(*lp, a).holds()) {
+      unchecked = true;
+      continue;
+    }
+    ddd_set_d(lp->optvalue, a.optvalue);
+    for (size_t j = 0; j < d; ++j) {
+      ddd_set_d(lp->sol[j], a.sol[j]);
+      ddd_set_d(lp->dsol[j], a.dsol[j]);
+      // The basis inverse for the caller's rows: x = col T'' gain n.
+      for (size_t k = 0; k < d; ++k) lp->B[k][j][0] *= sc.col[k] * a.gain[j + 1];
+    }
+    for (int k = 0; k < 5; ++k) lp->pivots[k] = pivots[k];
+    return;
+  }
+  // No answer that holds.
+  for (int k = 0; k < 5; ++k) lp->pivots[k] = pivots[k];
+  lp->LPS = dd_LPSundecided;
+  for (size_t j = 0; j < d; ++j) {
+    ddd_set_d(lp->sol[j], stale[j]);
+    ddd_set_d(lp->dsol[j], stale[d + j]);
+  }
+  ddd_set_d(lp->optvalue, stale[2 * d]);
+  *err = unchecked && last != dd_Interrupted && last != dd_OutOfMemory ? dd_NumericallyInconsistent : last;
+}
+
+#endif
 
 }  // namespace
 
@@ -190,13 +527,13 @@ void dd_SetNumberType(char *line, dd_NumberType *number, dd_ErrorType *Error)
 void dd_WriteLP(FILE *f, dd_LPPtr lp)
 {
   if (lp == nullptr) {
-    std::fprintf(f, "WriteLP: The requested lp is empty\n");
+    dd_Printf(f, "WriteLP: The requested lp is empty\n");
     return;
   }
-  std::fprintf(f, "H-representation\n");
+  dd_Printf(f, "H-representation\n");
   dd_WriteAmatrix(f, lp->A, lp->m - 1, lp->d);
   if (lp->objective != dd_LPnone) {
-    std::fprintf(f, lp->objective == dd_LPmax ? "maximize\n" : "minimize\n");
+    dd_Printf(f, lp->objective == dd_LPmax ? "maximize\n" : "minimize\n");
     dd_WriteArow(f, lp->A[lp->objrow - 1], lp->d);
   }
 }
@@ -212,15 +549,13 @@ dd_boolean dd_LPSolve(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
   }
   lp->solver = solver;
   lp->starttime = std::time(nullptr);
-  switch (solver) {
-    case dd_CrissCross:
-      dd_CrissCrossSolve(lp, err);
-      break;
-    case dd_DualSimplex:
-      dd_DualSimplexSolve(lp, err);
-      break;
-    default:
-      break;
+  if (solver == dd_CrissCross || solver == dd_DualSimplex) {
+    try {
+      solve_checked(lp, solver, err);
+    } catch (const std::bad_alloc &) {
+      *err = dd_OutOfMemory;
+      lp->LPS = dd_LPSundecided;
+    }
   }
   lp->endtime = std::time(nullptr);
   lp->total_pivots = 0;

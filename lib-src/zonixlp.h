@@ -17,8 +17,8 @@
  *
  * Ownership: records from dd_CreateLPData / dd_Matrix2LP are freed with
  * dd_FreeLPData, those from dd_CopyLPSolution with dd_FreeLPSolution;
- * both free functions accept null.  Solving keeps scratch storage per
- * thread between calls; one thread may not run two solves at once.
+ * both free functions accept null.  A solve keeps its scratch storage to
+ * itself; different records may be solved on different threads at once.
  */
 #ifndef ZONIX_LP_H
 #define ZONIX_LP_H
@@ -237,11 +237,20 @@ void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
 /* ==== driver =========================================================== */
 
 /* Solves lp with solver, records the method and the times, totals the
- * pivot counters.  Returns 1 exactly when *err is dd_NoError; an
- * infeasible or unbounded LP is no error (lp->LPS tells).  Errors:
- * dd_NoLPObjective (nothing solved), dd_LPCycling (a pivot limit).  A null
- * lp returns 0 with dd_EmptyRepresentation.  An unknown solver solves
- * nothing and returns 1. */
+ * pivot counters.  The rows and columns are multiplied by powers of two
+ * for the solve and put back exactly, so the answer does not depend on the
+ * scale of a row; the answer is then checked against lp's own rows (an
+ * optimum by primal and dual feasibility and complementary slackness,
+ * infeasibility by its Farkas combination, unboundedness by its improving
+ * direction, each with a tolerance relative to the terms involved).  When
+ * the method fails or its answer does not hold, the other method is tried.
+ * Returns 1 exactly when *err is dd_NoError; an infeasible or unbounded LP
+ * is no error (lp->LPS tells).  Errors: dd_NoLPObjective (nothing solved),
+ * dd_NumericallyInconsistent (no answer held), dd_LPCycling (both methods
+ * passed their pivot limits), dd_Interrupted (the cancel hook asked),
+ * dd_OutOfMemory; with an error lp->LPS is dd_LPSundecided and sol, dsol
+ * and optvalue keep what they held.  A null lp returns 0 with
+ * dd_EmptyRepresentation.  An unknown solver solves nothing and returns 1. */
 dd_boolean dd_LPSolve(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err);
 dd_boolean dd_LPSolve0(dd_LPPtr lp, dd_LPSolverType solver,
                        dd_ErrorType *err);
@@ -277,7 +286,10 @@ dd_LPPtr dd_CreateLP_V_Redundancy(dd_MatrixPtr M, dd_rowrange itest);
 dd_LPPtr dd_CreateLP_V_SRedundancy(dd_MatrixPtr M, dd_rowrange itest);
 
 /* TRUE when row itest is redundant (never for a linset row, for which
- * nothing is computed and certificate is untouched).  certificate holds
+ * nothing is computed and certificate is untouched).  The tests here work
+ * on rows brought to a common size by powers of two, so multiplying a row
+ * by a positive number changes no answer; an LP whose answer cannot be
+ * checked ends the test with FALSE and its error.  certificate holds
  * colsize numbers for H, colsize+1 for V: the LP solution; when FALSE it is
  * the evidence (a point violating only row itest, or a separating z). */
 dd_boolean dd_Redundant(dd_MatrixPtr M, dd_rowrange itest,

@@ -1,19 +1,12 @@
 // The criss-cross method: a least-index rule that needs neither a primal
 // nor a dual feasible start.
 #include <cstdio>
+#include <new>
 
+#include "zonixio.h"
 #include "zonixlp_internal.hpp"
 
 using zonix::lp::entry;
-
-namespace {
-
-// Separate from the dual simplex method's vectors: that method restarts
-// through this one and borrows its pivot rule.
-thread_local zonix::lp::ScratchIndex cc_bflag;
-thread_local zonix::lp::ScratchIndex cc_order;
-
-}  // namespace
 
 extern "C" {
 
@@ -78,21 +71,21 @@ void dd_SelectCrissCrossPivot(dd_rowrange m_size, dd_colrange d_size,
   ddd_clear(val);
 }
 
-void dd_CrissCrossMaximize(dd_rowrange m_size, dd_colrange d_size,
-                           dd_Amatrix A, dd_Bmatrix T, dd_rowset equalityset,
-                           dd_rowrange objrow, dd_colrange rhscol,
-                           dd_LPStatusType *LPS, mytype *optvalue,
-                           dd_Arow sol, dd_Arow dsol, dd_colindex nbindex,
-                           dd_rowrange *re, dd_colrange *se, long *pivots,
-                           dd_ErrorType *err)
+}  // extern "C"
+
+namespace {
+
+void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+              dd_Bmatrix T, dd_rowset equalityset, dd_rowrange objrow,
+              dd_colrange rhscol, dd_LPStatusType *LPS, mytype *optvalue,
+              dd_Arow sol, dd_Arow dsol, dd_colindex nbindex, dd_rowrange *re,
+              dd_colrange *se, long *pivots, dd_ErrorType *err)
 {
-  *err = dd_NoError;
   for (int k = 0; k < 5; ++k) pivots[k] = 0;
-  // The least-index rule cannot cycle in exact arithmetic; the bound only
-  // catches rounding trouble.
-  const long maxpivots = 1000 * d_size;
-  dd_rowindex bflag = cc_bflag.get(m_size + 1);
-  dd_rowindex order = cc_order.get(m_size + 1);
+  const long maxpivots = zonix::lp::kCrissCrossPivotsPerColumn * d_size;
+  zonix::lp::Workspace ws(m_size, d_size);
+  dd_rowindex bflag = ws.bflag.data();
+  dd_rowindex order = ws.order.data();
 
   dd_ComputeRowOrderVector2(m_size, d_size, A, order, dd_MinIndex, 1);
   *re = 0;
@@ -111,11 +104,16 @@ void dd_CrissCrossMaximize(dd_rowrange m_size, dd_colrange d_size,
     for (;;) {
       if (pivots1 > maxpivots) {
         *err = dd_LPCycling;
-        std::fprintf(stderr,
+        dd_Printf(stderr,
                      "max number %ld of pivots performed by the criss-cross "
                      "method. Most likely due to the floating-point "
                      "arithmetics error.\n",
                      maxpivots);
+        break;
+      }
+      if (dd_CancelRequested()) {
+        *err = dd_Interrupted;
+        *LPS = dd_LPSundecided;
         break;
       }
       dd_rowrange r = 0;
@@ -135,6 +133,28 @@ void dd_CrissCrossMaximize(dd_rowrange m_size, dd_colrange d_size,
   pivots[1] = pivots1;
   dd_SetSolutions(m_size, d_size, A, T, objrow, rhscol, *LPS, optvalue, sol,
                   dsol, nbindex, *re, *se);
+}
+
+}  // namespace
+
+extern "C" {
+
+void dd_CrissCrossMaximize(dd_rowrange m_size, dd_colrange d_size,
+                           dd_Amatrix A, dd_Bmatrix T, dd_rowset equalityset,
+                           dd_rowrange objrow, dd_colrange rhscol,
+                           dd_LPStatusType *LPS, mytype *optvalue,
+                           dd_Arow sol, dd_Arow dsol, dd_colindex nbindex,
+                           dd_rowrange *re, dd_colrange *se, long *pivots,
+                           dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  try {
+    maximize(m_size, d_size, A, T, equalityset, objrow, rhscol, LPS, optvalue,
+             sol, dsol, nbindex, re, se, pivots, err);
+  } catch (const std::bad_alloc &) {
+    *err = dd_OutOfMemory;
+    *LPS = dd_LPSundecided;
+  }
 }
 
 void dd_CrissCrossMinimize(dd_rowrange m_size, dd_colrange d_size,

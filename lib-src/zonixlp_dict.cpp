@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "zonixio.h"
+#include "zonix.hpp"
 #include "zonixlp_internal.hpp"
 #include "zonixrandom.hpp"
 
 using zonix::lp::entry;
-using zonix::lp::LocalSet;
 
 extern "C" {
 
@@ -23,10 +23,10 @@ void dd_GaussianColumnPivot2(dd_rowrange m_size, dd_colrange d_size,
   // A column variable x_j entering has no row to flag.
   if (entering > 0) bflag[entering] = -1;
   if (dd_debug) {
-    std::fprintf(stderr, "dd_GaussianColumnPivot2\n");
-    std::fprintf(stderr, " pivot: (leaving, entering) = (%ld, %ld)\n", r,
+    dd_Printf(stderr, "dd_GaussianColumnPivot2\n");
+    dd_Printf(stderr, " pivot: (leaving, entering) = (%ld, %ld)\n", r,
                  entering);
-    std::fprintf(stderr, " bflag[%ld] is set to %ld\n", r, s);
+    dd_Printf(stderr, " bflag[%ld] is set to %ld\n", r, s);
     if (m_size <= 201 && d_size <= 31)
       dd_WriteSignTableau(stderr, m_size, d_size, A, T, nbindex, bflag);
   }
@@ -56,20 +56,20 @@ void dd_FindLPBasis(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
   *lps = dd_LPSundecided;
   long rank = 0;
   long pivots = 0;
-  LocalSet row_selected(m_size);
-  LocalSet col_selected(d_size);
-  set_addelem(row_selected, objrow);
-  set_addelem(col_selected, rhscol);
+  zonix::Set row_selected = zonix::make_set(m_size);
+  zonix::Set col_selected = zonix::make_set(d_size);
+  set_addelem(row_selected.get(), objrow);
+  set_addelem(col_selected.get(), rhscol);
 
   for (;;) {
     dd_rowrange r = 0;
     dd_colrange s = 0;
     dd_boolean chosen = dd_FALSE;
     dd_SelectPivot2(m_size, d_size, A, T, dd_MinIndex, OV, equalityset,
-                    m_size, row_selected, col_selected, &r, &s, &chosen);
+                    m_size, row_selected.get(), col_selected.get(), &r, &s, &chosen);
     if (chosen) {
-      set_addelem(row_selected, r);
-      set_addelem(col_selected, s);
+      set_addelem(row_selected.get(), r);
+      set_addelem(col_selected.get(), s);
       dd_GaussianColumnPivot2(m_size, d_size, A, T, nbindex, bflag, r, s);
       ++pivots;
       ++rank;
@@ -112,36 +112,36 @@ void dd_FindLPBasis2(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
   long rank = 0;
   long pivots = 0;
   long negcount = 0;
-  LocalSet row_selected(m_size);
-  LocalSet col_selected(d_size);
-  LocalSet dependent_cols(d_size);
-  LocalSet nopivot_row(m_size);
-  set_addelem(row_selected, objrow);
-  set_addelem(col_selected, rhscol);
-  set_compl(nopivot_row, nopivot_row);
+  zonix::Set row_selected = zonix::make_set(m_size);
+  zonix::Set col_selected = zonix::make_set(d_size);
+  zonix::Set dependent_cols = zonix::make_set(d_size);
+  zonix::Set nopivot_row = zonix::make_set(m_size);
+  set_addelem(row_selected.get(), objrow);
+  set_addelem(col_selected.get(), rhscol);
+  set_compl(nopivot_row.get(), nopivot_row.get());
   for (dd_colrange j = 2; j <= d_size; ++j) {
     if (nbindex[j] > 0) {
-      set_delelem(nopivot_row, nbindex[j]);
+      set_delelem(nopivot_row.get(), nbindex[j]);
     } else if (nbindex[j] < 0) {
       ++negcount;
-      set_addelem(dependent_cols, -nbindex[j]);
-      set_addelem(col_selected, -nbindex[j]);
+      set_addelem(dependent_cols.get(), -nbindex[j]);
+      set_addelem(col_selected.get(), -nbindex[j]);
     }
   }
-  set_uni(row_selected, row_selected, nopivot_row);
+  set_uni(row_selected.get(), row_selected.get(), nopivot_row.get());
 
   for (;;) {
     dd_rowrange r = 0;
     dd_colrange s = 0;
     dd_boolean chosen = dd_FALSE;
     dd_SelectPivot2(m_size, d_size, A, T, dd_MinIndex, OV, equalityset,
-                    m_size, row_selected, col_selected, &r, &s, &chosen);
+                    m_size, row_selected.get(), col_selected.get(), &r, &s, &chosen);
     if (!chosen) {
       *found = dd_FALSE;
       break;
     }
-    set_addelem(row_selected, r);
-    set_addelem(col_selected, s);
+    set_addelem(row_selected.get(), r);
+    set_addelem(col_selected.get(), s);
     // Only T is rebuilt: nbindex already names the basis.
     dd_GaussianColumnPivot(m_size, d_size, A, T, r, s);
     ++pivots;
@@ -151,9 +151,9 @@ void dd_FindLPBasis2(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
         *found = dd_TRUE;
       } else {
         // The columns named dependent must admit no further pivot.
-        set_diff(col_selected, col_selected, dependent_cols);
+        set_diff(col_selected.get(), col_selected.get(), dependent_cols.get());
         dd_SelectPivot2(m_size, d_size, A, T, dd_MinIndex, OV, equalityset,
-                        m_size, row_selected, col_selected, &r, &s, &chosen);
+                        m_size, row_selected.get(), col_selected.get(), &r, &s, &chosen);
         *found = chosen ? dd_FALSE : dd_TRUE;
       }
       break;
@@ -264,28 +264,28 @@ void write_tableau(FILE *f, dd_rowrange m_size, dd_colrange d_size,
                    dd_Amatrix A, dd_Bmatrix T, dd_colindex nbindex,
                    dd_rowindex bflag, bool signs)
 {
-  std::fprintf(f, " %ld  %ld  real\n", m_size, d_size);
-  std::fprintf(f, "          |");
-  for (dd_colrange j = 1; j <= d_size; ++j) std::fprintf(f, " %3ld", nbindex[j]);
-  std::fprintf(f, "\n");
+  dd_Printf(f, " %ld  %ld  real\n", m_size, d_size);
+  dd_Printf(f, "          |");
+  for (dd_colrange j = 1; j <= d_size; ++j) dd_Printf(f, " %3ld", nbindex[j]);
+  dd_Printf(f, "\n");
   mytype x;
   ddd_init(x);
   for (dd_rowrange i = 1; i <= m_size; ++i) {
-    std::fprintf(f, " %3ld(%3ld) |", i, bflag[i]);
+    dd_Printf(f, " %3ld(%3ld) |", i, bflag[i]);
     for (dd_colrange j = 1; j <= d_size; ++j) {
       entry(x, m_size, d_size, A, T, i, j);
       if (!signs)
         dd_WriteNumber(f, x);
       else if (dd_Positive(x))
-        std::fprintf(f, "  +");
+        dd_Printf(f, "  +");
       else if (dd_Negative(x))
-        std::fprintf(f, "  -");
+        dd_Printf(f, "  -");
       else
-        std::fprintf(f, "  0");
+        dd_Printf(f, "  0");
     }
-    std::fprintf(f, "\n");
+    dd_Printf(f, "\n");
   }
-  std::fprintf(f, "end\n");
+  dd_Printf(f, "end\n");
   ddd_clear(x);
 }
 

@@ -1,38 +1,28 @@
 // The dual simplex method: first basis, phase I with one artificial
 // bounding row, phase II with criss-cross pivots as the safety net.
 #include <cstdio>
+#include <new>
+#include <vector>
 
 #include "zonixio.h"
 #include "zonixlp_internal.hpp"
 
 using zonix::lp::entry;
 
-namespace {
+namespace zonix::lp {
 
-thread_local zonix::lp::ScratchIndex ds_bflag;
-thread_local zonix::lp::ScratchIndex ds_order;
-thread_local zonix::lp::ScratchNumbers ds_rcost;
-thread_local zonix::lp::ScratchNumbers phase1_rcost;
-
-}  // namespace
-
-extern "C" {
-
-void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
-                               int Phase1, dd_Amatrix A, dd_Bmatrix T,
-                               dd_rowindex OV, dd_colindex nbindex,
-                               dd_rowindex bflag, dd_rowrange objrow,
-                               dd_colrange rhscol, dd_rowrange *r,
-                               dd_colrange *s, int *selected,
-                               dd_LPStatusType *lps)
+void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
+                       bool bland, dd_Amatrix A, dd_Bmatrix T,
+                       dd_colindex nbindex, dd_rowindex bflag,
+                       dd_rowrange objrow, dd_colrange rhscol, double *rcostd,
+                       dd_rowrange *r, dd_colrange *s, int *selected,
+                       dd_LPStatusType *lps)
 {
-  (void)OV;
-  (void)nbindex;
   *r = 0;
   *s = 0;
   *selected = dd_FALSE;
   *lps = dd_LPSundecided;
-  mytype *rcost = ds_rcost.get(d_size);
+  auto *rcost = reinterpret_cast<mytype *>(rcostd);
 
   bool dual_feasible = true;
   for (dd_colrange j = 1; j <= d_size; ++j) {
@@ -48,7 +38,7 @@ void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
   ddd_set(minval, dd_purezero);
   for (dd_rowrange i = 1; i <= m_size; ++i) {
     if (i == objrow || bflag[i] != -1) continue;
-    if (Phase1) {
+    if (phase1) {
       // Phase I keeps the auxiliary variable nonbasic in column
       // bflag[m_size] and judges rows on that column.
       entry(val, m_size, d_size, A, T, i, bflag[m_size]);
@@ -59,6 +49,7 @@ void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
     if (dd_Smaller(val, minval)) {
       ddd_set(minval, val);
       *r = i;
+      if (bland) break;  // the first infeasible row, not the worst
     }
   }
 
@@ -74,7 +65,12 @@ void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
       if (!dd_Positive(val)) continue;
       ddd_neg(rat, rcost[j - 1]);
       ddd_div(rat, rat, val);
-      if (*s == 0 || dd_Smaller(rat, minrat)) {
+      // Bland: of the ties, the variable with the least index enters
+      // (column variables, numbered -j, before every row).
+      const bool better = *s == 0 || dd_Smaller(rat, minrat) ||
+                          (bland && !dd_Larger(rat, minrat) &&
+                           nbindex[j] < nbindex[*s]);
+      if (better) {
         ddd_set(minrat, rat);
         *s = j;
       }
@@ -90,20 +86,25 @@ void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
   ddd_clear(minval);
 }
 
-void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
-                              dd_Amatrix A, dd_Bmatrix T, dd_rowindex OV,
-                              dd_colindex nbindex, dd_rowindex bflag,
-                              dd_rowrange objrow, dd_colrange rhscol,
-                              dd_colrange *s, dd_ErrorType *err,
-                              dd_LPStatusType *lps, long *pivot_no,
-                              long maxpivots)
+}  // namespace zonix::lp
+
+namespace {
+
+// Phase I: maxpivots pivots by the largest-infeasibility rule, then up to
+// blandpivots more by Bland's rule before it gives up.
+void phase_one(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+               dd_Bmatrix T, dd_colindex nbindex, dd_rowindex bflag,
+               dd_rowrange objrow, dd_colrange rhscol, dd_colrange *s,
+               dd_ErrorType *err, dd_LPStatusType *lps, long *pivot_no,
+               long maxpivots, long blandpivots, double *rcostd,
+               double *scratch)
 {
   *err = dd_NoError;
   *lps = dd_LPSundecided;
   *s = 0;
   long pivots = 0;
   const dd_rowrange mm = m_size + 1;  // the auxiliary row
-  mytype *rcost = phase1_rcost.get(d_size);
+  auto *rcost = reinterpret_cast<mytype *>(rcostd);
   mytype maxcost, ax, ratio, maxratio, val, minval, w, t;
   ddd_init(maxcost);
   ddd_init(ax);
@@ -134,24 +135,24 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
       ddd_set(val, dd_purezero);
       for (dd_colrange l = 1; l <= d_size; ++l) {
         if (nbindex[l] <= 0) continue;
-        ddd_set_si(w, l + 10);
+        ddd_set_si(w, l + zonix::lp::kAuxWeightOffset);
         ddd_mul(t, w, A[nbindex[l] - 1][j - 1]);
         ddd_add(val, val, t);
       }
       ddd_neg(A[mm - 1][j - 1], val);
     }
     if (dd_debug) {
-      std::fprintf(stderr,
+      dd_Printf(stderr,
                    "\ndd_FindDualFeasibleBasis: curruent basis is not dual "
                    "feasible.\n");
-      std::fprintf(stderr,
+      dd_Printf(stderr,
                    "because of the column %ld assoc. with var %ld   dual "
                    "cost =",
                    maxcol, nbindex[maxcol]);
       dd_WriteNumber(stderr, maxcost);
-      std::fprintf(stderr, "\n");
+      dd_Printf(stderr, "\n");
       if (m_size <= 100 && d_size <= 30) {
-        std::printf("\ndd_FindDualFeasibleBasis: the starting dictionary.");
+        dd_Printf(stdout, "\ndd_FindDualFeasibleBasis: the starting dictionary.");
         dd_WriteSignTableau(stdout, mm, d_size, A, T, nbindex, bflag);
       }
     }
@@ -165,7 +166,7 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
       if (dd_Nonnegative(ax)) {
         *err = dd_NumericallyInconsistent;
         if (dd_debug)
-          std::fprintf(stderr,
+          dd_Printf(stderr,
                        "dd_FindDualFeasibleBasis: Numerical Inconsistency "
                        "detected.\n");
         goto done;
@@ -180,7 +181,7 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
     if (ms == 0) {
       *err = dd_NumericallyInconsistent;
       if (dd_debug)
-        std::fprintf(stderr,
+        dd_Printf(stderr,
                      "dd_FindDualFeasibleBasis: Numerical Inconsistency "
                      "detected.\n");
       goto done;
@@ -188,35 +189,40 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
     dd_GaussianColumnPivot2(mm, d_size, A, T, nbindex, bflag, mm, ms);
     pivots = 1;
     if (dd_debug)
-      std::fprintf(stderr, "\ndd_FindDualFeasibleBasis: Pivot on %ld %ld.\n",
+      dd_Printf(stderr, "\ndd_FindDualFeasibleBasis: Pivot on %ld %ld.\n",
                    mm, ms);
 
     for (;;) {
-      if (pivots > maxpivots) {
+      if (pivots > maxpivots + blandpivots) {
         *err = dd_LPCycling;
-        std::fprintf(stderr,
-                     "max number %ld of pivots performed in Phase I. Switch "
-                     "to the anticycling phase.\n",
-                     maxpivots);
+        dd_Printf(stderr,
+                  "max number %ld of pivots performed in Phase I. Switch "
+                  "to the anticycling phase.\n",
+                  maxpivots + blandpivots);
+        goto done;
+      }
+      if (dd_CancelRequested()) {
+        *err = dd_Interrupted;
         goto done;
       }
       dd_rowrange r = 0;
       dd_colrange c = 0;
       int chosen = dd_FALSE;
       dd_LPStatusType status = dd_LPSundecided;
-      dd_SelectDualSimplexPivot(mm, d_size, dd_TRUE, A, T, OV, nbindex, bflag,
-                                objrow, rhscol, &r, &c, &chosen, &status);
+      zonix::lp::select_dual_pivot(mm, d_size, true, pivots > maxpivots, A, T,
+                                   nbindex, bflag, objrow, rhscol, scratch, &r,
+                                   &c, &chosen, &status);
       if (!chosen) break;
       dd_GaussianColumnPivot2(mm, d_size, A, T, nbindex, bflag, r, c);
       ++pivots;
       if (dd_debug)
-        std::fprintf(stderr,
+        dd_Printf(stderr,
                      "\ndd_FindDualFeasibleBasis: make a %ld-th pivot on %ld  "
                      "%ld\n",
                      pivots, r, c);
       if (bflag[mm] < 0) {
         if (dd_debug)
-          std::fprintf(stderr,
+          dd_Printf(stderr,
                        "\nDualSimplex Phase I: the auxiliary variable entered "
                        "the basis (# pivots = %ld).\nGo to phase II\n",
                        pivots);
@@ -240,13 +246,13 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
       if (r == 0) {
         *err = dd_NumericallyInconsistent;
         if (dd_debug)
-          std::fprintf(stderr,
+          dd_Printf(stderr,
                        "dd_FindDualFeasibleBasis: Numerical Inconsistency "
                        "detected (r_val is 0).\n");
         goto done;
       }
       if (dd_debug)
-        std::fprintf(stderr,
+        dd_Printf(stderr,
                      "\ndd_FindDualFeasibleBasis: make the %ld-th pivot on "
                      "%ld  %ld to force the auxiliary variable to enter the "
                      "basis.\n",
@@ -254,7 +260,7 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
       dd_GaussianColumnPivot2(mm, d_size, A, T, nbindex, bflag, r, ms);
       ++pivots;
       if (dd_debug)
-        std::fprintf(stderr,
+        dd_Printf(stderr,
                      "\ndd_FindDualFeasibleBasis: the auxiliary variable was "
                      "forced to enter the basis (# pivots = %ld).\n",
                      pivots);
@@ -266,9 +272,9 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
         *lps = dd_DualInconsistent;
         *s = ms;
         if (dd_debug)
-          std::fprintf(stderr, "->The basis is dual inconsistent. Terminate.\n");
+          dd_Printf(stderr, "->The basis is dual inconsistent. Terminate.\n");
       } else if (dd_debug) {
-        std::fprintf(stderr, "->The basis is feasible. Go to phase II.\n");
+        dd_Printf(stderr, "->The basis is feasible. Go to phase II.\n");
       }
     }
   }
@@ -285,20 +291,67 @@ done:
   ddd_clear(t);
 }
 
-void dd_DualSimplexMaximize(dd_rowrange m_size, dd_colrange d_size,
-                            dd_Amatrix A, dd_Bmatrix T, dd_rowset equalityset,
-                            dd_rowrange objrow, dd_colrange rhscol,
-                            dd_LPStatusType *LPS, mytype *optvalue,
-                            dd_Arow sol, dd_Arow dsol, dd_colindex nbindex,
-                            dd_rowrange *re, dd_colrange *se, long *pivots,
-                            dd_ErrorType *err)
+}  // namespace
+
+extern "C" {
+
+void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
+                               int Phase1, dd_Amatrix A, dd_Bmatrix T,
+                               dd_rowindex OV, dd_colindex nbindex,
+                               dd_rowindex bflag, dd_rowrange objrow,
+                               dd_colrange rhscol, dd_rowrange *r,
+                               dd_colrange *s, int *selected,
+                               dd_LPStatusType *lps)
 {
-  *err = dd_NoError;
+  (void)OV;
+  try {
+    std::vector<double> rcost(static_cast<size_t>(d_size > 0 ? d_size : 1));
+    zonix::lp::select_dual_pivot(m_size, d_size, Phase1 != 0, false, A, T,
+                                 nbindex, bflag, objrow, rhscol, rcost.data(),
+                                 r, s, selected, lps);
+  } catch (const std::bad_alloc &) {
+    *selected = dd_FALSE;
+    *lps = dd_LPSundecided;
+  }
+}
+
+void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
+                              dd_Amatrix A, dd_Bmatrix T, dd_rowindex OV,
+                              dd_colindex nbindex, dd_rowindex bflag,
+                              dd_rowrange objrow, dd_colrange rhscol,
+                              dd_colrange *s, dd_ErrorType *err,
+                              dd_LPStatusType *lps, long *pivot_no,
+                              long maxpivots)
+{
+  (void)OV;
+  try {
+    const auto n = static_cast<size_t>(d_size > 0 ? d_size : 1);
+    std::vector<double> rcost(n), scratch(n);
+    phase_one(m_size, d_size, A, T, nbindex, bflag, objrow, rhscol, s, err,
+              lps, pivot_no, maxpivots, 0, rcost.data(), scratch.data());
+  } catch (const std::bad_alloc &) {
+    *err = dd_OutOfMemory;
+  }
+}
+
+}  // extern "C"
+
+namespace {
+
+void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+              dd_Bmatrix T, dd_rowset equalityset, dd_rowrange objrow,
+              dd_colrange rhscol, dd_LPStatusType *LPS, mytype *optvalue,
+              dd_Arow sol, dd_Arow dsol, dd_colindex nbindex, dd_rowrange *re,
+              dd_colrange *se, long *pivots, dd_ErrorType *err)
+{
   for (int k = 0; k < 5; ++k) pivots[k] = 0;
-  const long maxpivots = 40 * d_size;      // each of phase I and phase II
-  const long maxccpivots = 1000 * d_size;  // emergency criss-cross pivots
-  dd_rowindex bflag = ds_bflag.get(m_size + 2);
-  dd_rowindex order = ds_order.get(m_size + 1);
+  const long maxpivots = zonix::lp::kDualSimplexPivotsPerColumn * d_size;
+  const long blandpivots = zonix::lp::kBlandPivotsPerColumn * d_size;
+  const long maxccpivots = zonix::lp::kCrissCrossPivotsPerColumn * d_size;
+  zonix::lp::Workspace ws(m_size, d_size);
+  std::vector<double> scratch(ws.rcost.size());
+  dd_rowindex bflag = ws.bflag.data();
+  dd_rowindex order = ws.order.data();
 
   dd_ComputeRowOrderVector2(m_size, d_size, A, order, dd_MinIndex, 1);
   *re = 0;
@@ -316,12 +369,15 @@ void dd_DualSimplexMaximize(dd_rowrange m_size, dd_colrange d_size,
     *se = s;
   } else {
     long p1 = 0;
-    dd_FindDualFeasibleBasis(m_size, d_size, A, T, order, nbindex, bflag,
-                             objrow, rhscol, &s, err, LPS, &p1, maxpivots);
+    phase_one(m_size, d_size, A, T, nbindex, bflag, objrow, rhscol, &s, err,
+              LPS, &p1, maxpivots, blandpivots, ws.rcost.data(),
+              scratch.data());
     pivots[1] = p1;
-    if (*err == dd_LPCycling || *err == dd_NumericallyInconsistent) {
+    if (*err == dd_Interrupted) {
+      *LPS = dd_LPSundecided;
+    } else if (*err == dd_LPCycling || *err == dd_NumericallyInconsistent) {
       if (dd_debug)
-        std::fprintf(stderr,
+        dd_Printf(stderr,
                      "Phase I failed and thus switch to the Criss-Cross "
                      "method\n");
       dd_CrissCrossMaximize(m_size, d_size, A, T, equalityset, objrow, rhscol,
@@ -331,19 +387,23 @@ void dd_DualSimplexMaximize(dd_rowrange m_size, dd_colrange d_size,
     }
     if (*LPS == dd_DualInconsistent) {
       *se = s;
-    } else {
+    } else if (*err == dd_NoError) {
       for (;;) {
         *LPS = dd_LPSundecided;
+        if (dd_CancelRequested()) {
+          *err = dd_Interrupted;
+          break;
+        }
         int chosen = dd_FALSE;
         dd_rowrange r = 0;
-        if (ds < maxpivots) {
-          dd_SelectDualSimplexPivot(m_size, d_size, dd_FALSE, A, T, order,
-                                    nbindex, bflag, objrow, rhscol, &r, &s,
-                                    &chosen, LPS);
+        if (ds < maxpivots + blandpivots) {
+          zonix::lp::select_dual_pivot(m_size, d_size, false, ds >= maxpivots,
+                                       A, T, nbindex, bflag, objrow, rhscol,
+                                       ws.rcost.data(), &r, &s, &chosen, LPS);
           if (chosen) {
             ++ds;
             if (dd_debug)
-              std::fprintf(stderr,
+              dd_Printf(stderr,
                            "\ndd_DualSimplexMaximize: Phase II pivot %ld on "
                            "(%ld, %ld).\n",
                            ds, r, s);
@@ -352,11 +412,11 @@ void dd_DualSimplexMaximize(dd_rowrange m_size, dd_colrange d_size,
         if (!chosen && *LPS == dd_LPSundecided) {
           // Not dual feasible through rounding, or the budget is spent.
           if (dd_debug) {
-            std::fprintf(stderr,
+            dd_Printf(stderr,
                          "Warning: an emergency CC pivot in Phase II is "
                          "performed\n");
             if (m_size <= 100 && d_size <= 30) {
-              std::fprintf(stderr,
+              dd_Printf(stderr,
                            "\ndd_DualSimplexMaximize: The current "
                            "dictionary.\n");
               dd_WriteTableau(stdout, m_size, d_size, A, T, nbindex, bflag);
@@ -384,6 +444,28 @@ void dd_DualSimplexMaximize(dd_rowrange m_size, dd_colrange d_size,
   pivots[3] = pc;
   dd_SetSolutions(m_size, d_size, A, T, objrow, rhscol, *LPS, optvalue, sol,
                   dsol, nbindex, *re, *se);
+}
+
+}  // namespace
+
+extern "C" {
+
+void dd_DualSimplexMaximize(dd_rowrange m_size, dd_colrange d_size,
+                            dd_Amatrix A, dd_Bmatrix T, dd_rowset equalityset,
+                            dd_rowrange objrow, dd_colrange rhscol,
+                            dd_LPStatusType *LPS, mytype *optvalue,
+                            dd_Arow sol, dd_Arow dsol, dd_colindex nbindex,
+                            dd_rowrange *re, dd_colrange *se, long *pivots,
+                            dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  try {
+    maximize(m_size, d_size, A, T, equalityset, objrow, rhscol, LPS, optvalue,
+             sol, dsol, nbindex, re, se, pivots, err);
+  } catch (const std::bad_alloc &) {
+    *err = dd_OutOfMemory;
+    *LPS = dd_LPSundecided;
+  }
 }
 
 void dd_DualSimplexMinimize(dd_rowrange m_size, dd_colrange d_size,

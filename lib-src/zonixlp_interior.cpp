@@ -52,9 +52,9 @@ dd_LPPtr dd_MakeLPforInteriorFinding(dd_LPPtr lp)
   ddd_set(lpnew->A[m][d], dd_one);
 
   if constexpr (kTraceInterior) {
-    std::fprintf(stderr, "MakeLPforInteriorFinding: bceil =");
+    dd_Printf(stderr, "MakeLPforInteriorFinding: bceil =");
     dd_WriteNumber(stderr, bceil);
-    std::fprintf(stderr, "\n");
+    dd_Printf(stderr, "\n");
     dd_WriteAmatrix(stderr, lp->A, lp->m, lp->d);
     dd_WriteAmatrix(stderr, lpnew->A, lpnew->m, lpnew->d);
   }

@@ -3,12 +3,15 @@
 // whether it can go without touching the polyhedron (strong redundancy), or
 // whether it holds with equality everywhere (implicit linearity).  The row
 // loops and the face-by-face adjacency are built on these single tests.
+#include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "zonixcore.h"
 #include "zonixio.h"
 #include "zonixlp.h"
 #include "zonix.hpp"
+#include "zonixlp_internal.hpp"
 
 namespace {
 
@@ -30,24 +33,6 @@ dd_colrange certificate_size(const dd_matrixdata *M)
 {
   return is_generator(M) ? M->colsize + 1 : M->colsize;
 }
-
-// A certificate row owned by this scope; at least one number, so that a
-// matrix without columns still gets a row to pass around.
-class CertificateRow {
- public:
-  explicit CertificateRow(dd_colrange d) : d_(d > 0 ? d : 1)
-  {
-    dd_InitializeArow(d_, &row_);
-  }
-  ~CertificateRow() { dd_FreeArow(d_, row_); }
-  CertificateRow(const CertificateRow &) = delete;
-  CertificateRow &operator=(const CertificateRow &) = delete;
-  dd_Arow get() const { return row_; }
-
- private:
-  dd_colrange d_;
-  dd_Arow row_ = nullptr;
-};
 
 // What every single-row test checks first.  Returns false, with *error set
 // where the row cannot be tested at all; a linset row is simply "no".
@@ -135,20 +120,23 @@ dd_rowset remove_rows_by(RowTest test, dd_MatrixPtr M, dd_ErrorType *error)
   // Without columns every row reads 0 >= 0 and no LP can be formed.
   if (m <= 0 || M->colsize <= 0) return redset;
 
-  dd_MatrixPtr Mcopy = dd_MatrixCopy(M);
-  CertificateRow cvec(certificate_size(M));
+  zonix::Set result(redset);
+  zonix::Matrix Mcopy = zonix::lp::normalised(M);
+  zonix::Arow cvec = zonix::make_arow(certificate_size(M));
+  if (!cvec) throw std::bad_alloc();
   for (dd_rowrange i = m; i >= 1; --i) {
-    const dd_boolean found = test(Mcopy, i, cvec.get(), error);
+    const dd_boolean found = test(Mcopy.get(), i, cvec.get(), error);
     if (found) {
       set_addelem(redset, i);
-      dd_MatrixRowRemove(&Mcopy, i);
+      dd_matrixdata *raw = Mcopy.release();
+      dd_MatrixRowRemove(&raw, i);
+      Mcopy.reset(raw);
     }
     if constexpr (kTraceRows)
-      std::fprintf(stderr, "row %ld is %s\n", i, found ? "redundant" : "essential");
+      dd_Printf(stderr, "row %ld is %s\n", i, found ? "redundant" : "essential");
     if (*error != dd_NoError) break;
   }
-  dd_FreeMatrix(Mcopy);
-  return redset;
+  return result.release();
 }
 
 // Face by face: row i forced to equality, and the rows still essential on
@@ -163,20 +151,19 @@ dd_SetFamilyPtr adjacency_by(RowTest test, dd_MatrixPtr M, dd_ErrorType *error)
   }
   *error = dd_NoError;
   const dd_rowrange m = M->rowsize;
-  dd_MatrixPtr Mcopy = dd_MatrixCopy(M);
-  dd_SetFamilyPtr F = dd_CreateSetFamily(m, m);
+  zonix::Matrix Mcopy = zonix::lp::normalised(M);
+  zonix::SetFamily F = zonix::make_set_family(m, m);
   for (dd_rowrange i = 1; i <= m; ++i) {
     if (set_member(i, M->linset)) continue;
     set_addelem(Mcopy->linset, i);
-    dd_rowset red = remove_rows_by(test, Mcopy, error);
-    set_uni(red, red, Mcopy->linset);
-    set_compl(F->set[i - 1], red);
+    zonix::Set red(remove_rows_by(test, Mcopy.get(), error));
+    if (!red) throw std::bad_alloc();
+    set_uni(red.get(), red.get(), Mcopy->linset);
+    set_compl(F->set[i - 1], red.get());
     set_delelem(Mcopy->linset, i);
-    set_free(red);
     if (*error != dd_NoError) break;
   }
-  dd_FreeMatrix(Mcopy);
-  return F;
+  return F.release();
 }
 
 }  // namespace
@@ -247,8 +234,10 @@ dd_LPPtr dd_CreateLP_V_SRedundancy(dd_MatrixPtr M, dd_rowrange itest)
   return lp;
 }
 
-dd_boolean dd_Redundant(dd_MatrixPtr M, dd_rowrange itest, dd_Arow certificate,
-                        dd_ErrorType *error)
+}  // extern "C"
+
+dd_boolean zonix::lp::redundant_row(dd_MatrixPtr M, dd_rowrange itest,
+                                   dd_Arow certificate, dd_ErrorType *error)
 {
   dd_ErrorType local = dd_NoError;
   if (error == nullptr) error = &local;
@@ -266,13 +255,12 @@ dd_boolean dd_Redundant(dd_MatrixPtr M, dd_rowrange itest, dd_Arow certificate,
   return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;
 }
 
-dd_rowset dd_RedundantRows(dd_MatrixPtr M, dd_ErrorType *error)
-{
-  return remove_rows_by(dd_Redundant, M, error);
-}
+namespace {
 
-dd_boolean dd_SRedundant(dd_MatrixPtr M, dd_rowrange itest,
-                         dd_Arow certificate, dd_ErrorType *error)
+using zonix::lp::redundant_row;
+
+dd_boolean sredundant_row(dd_MatrixPtr M, dd_rowrange itest,
+                          dd_Arow certificate, dd_ErrorType *error)
 {
   dd_ErrorType local = dd_NoError;
   if (error == nullptr) error = &local;
@@ -303,13 +291,8 @@ dd_boolean dd_SRedundant(dd_MatrixPtr M, dd_rowrange itest,
   return dd_Positive(lp2->optvalue) ? dd_FALSE : dd_TRUE;
 }
 
-dd_rowset dd_SRedundantRows(dd_MatrixPtr M, dd_ErrorType *error)
-{
-  return remove_rows_by(dd_SRedundant, M, error);
-}
-
-dd_boolean dd_ImplicitLinearity(dd_MatrixPtr M, dd_rowrange itest,
-                                dd_Arow certificate, dd_ErrorType *error)
+dd_boolean implicit_row(dd_MatrixPtr M, dd_rowrange itest,
+                        dd_Arow certificate, dd_ErrorType *error)
 {
   dd_ErrorType local = dd_NoError;
   if (error == nullptr) error = &local;
@@ -330,7 +313,7 @@ dd_boolean dd_ImplicitLinearity(dd_MatrixPtr M, dd_rowrange itest,
              : dd_FALSE;
 }
 
-dd_rowset dd_ImplicitLinearityRows(dd_MatrixPtr M, dd_ErrorType *error)
+dd_rowset implicit_rows(dd_MatrixPtr M, dd_ErrorType *error)
 {
   dd_ErrorType local = dd_NoError;
   if (error == nullptr) error = &local;
@@ -340,27 +323,89 @@ dd_rowset dd_ImplicitLinearityRows(dd_MatrixPtr M, dd_ErrorType *error)
     return nullptr;
   }
   const dd_rowrange m = M->rowsize;
-  dd_rowset set = nullptr;
-  set_initialize(&set, m);
-  if (m <= 0 || M->colsize <= 0) return set;
-  CertificateRow cvec(certificate_size(M));
+  zonix::Set set = zonix::make_set(m);
+  if (m <= 0 || M->colsize <= 0) return set.release();
+  zonix::Matrix N = zonix::lp::normalised(M);
+  zonix::Arow cvec = zonix::make_arow(certificate_size(M));
+  if (!cvec) throw std::bad_alloc();
   // Each row against all the others: nothing leaves the matrix, since a
   // pair x <= c, x >= c must be found on both sides.
   for (dd_rowrange i = m; i >= 1; --i) {
-    if (dd_ImplicitLinearity(M, i, cvec.get(), error)) set_addelem(set, i);
+    if (implicit_row(N.get(), i, cvec.get(), error)) set_addelem(set.get(), i);
     if (*error != dd_NoError) break;
   }
-  return set;
+  return set.release();
+}
+
+// Runs f, turning an allocation failure into dd_OutOfMemory and `failed`.
+template <class F, class R>
+R guarded(dd_ErrorType *error, R failed, F f)
+{
+  dd_ErrorType local = dd_NoError;
+  if (error == nullptr) error = &local;
+  try {
+    return f(error);
+  } catch (const std::bad_alloc &) {
+    *error = dd_OutOfMemory;
+    return failed;
+  }
+}
+
+// A single test on a normalised copy of M.
+dd_boolean single(RowTest test, dd_MatrixPtr M, dd_rowrange itest, dd_Arow certificate, dd_ErrorType *error)
+{
+  return guarded(error, dd_boolean(dd_FALSE), [&](dd_ErrorType *e) -> dd_boolean {
+    if (!testable(M, itest, e)) return dd_FALSE;
+    zonix::Matrix N = zonix::lp::normalised(M);
+    return test(N.get(), itest, certificate, e);
+  });
+}
+
+}  // namespace
+
+extern "C" {
+
+dd_boolean dd_Redundant(dd_MatrixPtr M, dd_rowrange itest, dd_Arow certificate,
+                        dd_ErrorType *error)
+{
+  return single(redundant_row, M, itest, certificate, error);
+}
+
+dd_rowset dd_RedundantRows(dd_MatrixPtr M, dd_ErrorType *error)
+{
+  return guarded(error, dd_rowset(nullptr), [&](dd_ErrorType *e) { return remove_rows_by(redundant_row, M, e); });
+}
+
+dd_boolean dd_SRedundant(dd_MatrixPtr M, dd_rowrange itest,
+                         dd_Arow certificate, dd_ErrorType *error)
+{
+  return single(sredundant_row, M, itest, certificate, error);
+}
+
+dd_rowset dd_SRedundantRows(dd_MatrixPtr M, dd_ErrorType *error)
+{
+  return guarded(error, dd_rowset(nullptr), [&](dd_ErrorType *e) { return remove_rows_by(sredundant_row, M, e); });
+}
+
+dd_boolean dd_ImplicitLinearity(dd_MatrixPtr M, dd_rowrange itest,
+                                dd_Arow certificate, dd_ErrorType *error)
+{
+  return single(implicit_row, M, itest, certificate, error);
+}
+
+dd_rowset dd_ImplicitLinearityRows(dd_MatrixPtr M, dd_ErrorType *error)
+{
+  return guarded(error, dd_rowset(nullptr), [&](dd_ErrorType *e) { return implicit_rows(M, e); });
 }
 
 dd_SetFamilyPtr dd_Matrix2Adjacency(dd_MatrixPtr M, dd_ErrorType *error)
 {
-  return adjacency_by(dd_Redundant, M, error);
+  return guarded(error, dd_SetFamilyPtr(nullptr), [&](dd_ErrorType *e) { return adjacency_by(redundant_row, M, e); });
 }
 
 dd_SetFamilyPtr dd_Matrix2WeakAdjacency(dd_MatrixPtr M, dd_ErrorType *error)
 {
-  return adjacency_by(dd_SRedundant, M, error);
+  return guarded(error, dd_SetFamilyPtr(nullptr), [&](dd_ErrorType *e) { return adjacency_by(sredundant_row, M, e); });
 }
 
 }  // extern "C"

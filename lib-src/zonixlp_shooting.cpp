@@ -4,6 +4,7 @@
 // set of rows known to be essential instead of the whole matrix.
 #include <cmath>
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "zonixcore.h"
@@ -12,42 +13,30 @@
 #include "zonixlp.h"
 #include "zonixrandom.hpp"
 #include "zonix.hpp"
+#include "zonixlp_internal.hpp"
 
 namespace {
 
-// Owns a row of numbers for the length of a call.
-class Row {
- public:
-  explicit Row(dd_colrange d) : d_(d > 0 ? d : 1) { dd_InitializeArow(d_, &a_); }
-  ~Row() { dd_FreeArow(d_, a_); }
-  Row(const Row &) = delete;
-  Row &operator=(const Row &) = delete;
-  dd_Arow get() const { return a_; }
-  mytype &operator[](dd_colrange j) const { return a_[j]; }
-
- private:
-  dd_colrange d_;
-  dd_Arow a_ = nullptr;
-};
+using Row = zonix::Arow;
 
 // The work matrix of essential rows.  It is allocated for all m rows of M
 // and its rowsize counts the rows in use; the destructor restores the
 // allocated sizes so that every row is released.
 class WorkMatrix {
  public:
-  WorkMatrix(dd_rowrange m, dd_colrange c) : m_(m), c_(c), M_(dd_CreateMatrix(m, c))
+  WorkMatrix(dd_rowrange m, dd_colrange c) : m_(m), c_(c), M_(zonix::make_matrix(m, c))
   {
+    if (!M_) throw std::bad_alloc();
     M_->rowsize = 0;
   }
   ~WorkMatrix()
   {
     M_->rowsize = m_;
     M_->colsize = c_;
-    dd_FreeMatrix(M_);
   }
   WorkMatrix(const WorkMatrix &) = delete;
   WorkMatrix &operator=(const WorkMatrix &) = delete;
-  dd_MatrixPtr get() const { return M_; }
+  dd_MatrixPtr get() const { return M_.get(); }
 
   // Writes row i of source into row k (1-based, k <= m).
   void put(dd_rowrange k, dd_MatrixPtr source, dd_rowrange i) const
@@ -58,8 +47,25 @@ class WorkMatrix {
  private:
   dd_rowrange m_;
   dd_colrange c_;
-  dd_MatrixPtr M_;
+  zonix::Matrix M_;
 };
+
+// Sets t1 to row i at p; true when p lies strictly inside that row, judged
+// on the row brought to a common size so that scaling a row changes nothing.
+bool strictly_inside(dd_MatrixPtr M, dd_rowrange i, dd_Arow p, mytype t1)
+{
+  dd_InnerProduct(t1, M->colsize, M->matrix[i - 1], p);
+#ifdef ZONIX_EXACT
+  return dd_Positive(t1);
+#else
+  mytype t;
+  ddd_init(t);
+  ddd_set_d(t, ddd_get_d(t1) * zonix::lp::row_normaliser(M->matrix[i - 1], M->colsize, false));
+  const bool inside = dd_Positive(t);
+  ddd_clear(t);
+  return inside;
+#endif
+}
 
 // True when the ray p + lambda r really meets row `hit` first and alone:
 // it is met at all (alpha < 0), and no other row is met at the same point
@@ -85,8 +91,7 @@ bool clear_hit(dd_MatrixPtr M, dd_Arow p, dd_Arow r, dd_rowrange hit)
   bool clear = dd_Negative(best);
   for (dd_rowrange i = 1; clear && i <= M->rowsize; ++i) {
     if (i == hit) continue;
-    dd_InnerProduct(t1, c, M->matrix[i - 1], p);
-    if (!dd_Positive(t1)) continue;
+    if (!strictly_inside(M, i, p, t1)) continue;
     dd_InnerProduct(t2, c, M->matrix[i - 1], r);
     ddd_div(alpha, t2, t1);
     if (!dd_Equal(alpha, best)) continue;
@@ -115,15 +120,18 @@ constexpr int kShootRetries = 8;
 constexpr double kShootJitter = 1e-4;
 
 // dd_RedundantRowsViaShooting without its argument checks.
-zonix::Set shoot_redundant_rows(dd_MatrixPtr M, dd_ErrorType *error)
+zonix::Set shoot_redundant_rows(dd_MatrixPtr Min, dd_ErrorType *error)
 {
-  auto plain = [&] { return zonix::Set(dd_RedundantRows(M, error)); };
+  auto plain = [&] { return zonix::Set(dd_RedundantRows(Min, error)); };
+  const zonix::Matrix N = zonix::lp::normalised(Min);
+  const dd_MatrixPtr M = N.get();
   const dd_rowrange m = M->rowsize;
   const dd_colrange c = M->colsize;
   if (m <= 0 || c <= 0) return plain();
 
   // An interior point p: the optimum of the interior-point LP.
-  Row p(c);
+  Row p = zonix::make_arow(c);
+  if (!p) throw std::bad_alloc();
   {
     dd_ErrorType err = dd_NoError;
     zonix::LP lp;
@@ -143,8 +151,9 @@ zonix::Set shoot_redundant_rows(dd_MatrixPtr M, dd_ErrorType *error)
 
   WorkMatrix M1(m, c);
   zonix::Set redset = zonix::make_set(m);
-  Row shootdir(c);
-  Row cvec(c);
+  Row shootdir = zonix::make_arow(c);
+  Row cvec = zonix::make_arow(c);
+  if (!shootdir || !cvec) throw std::bad_alloc();
   // rowflag[i]: 0 unclassified, -1 redundant, k > 0 essential as row k of M1.
   std::vector<long> rowflag(static_cast<size_t>(m) + 1, 0);
   dd_rowrange used = 0;
@@ -181,7 +190,8 @@ zonix::Set shoot_redundant_rows(dd_MatrixPtr M, dd_ErrorType *error)
     M1.put(k, M, i);
     M1.get()->rowsize = k;
     dd_ErrorType err = dd_NoError;
-    if (dd_Redundant(M1.get(), k, cvec.get(), &err)) {
+    // M1 holds rows of the normalised M.
+    if (zonix::lp::redundant_row(M1.get(), k, cvec.get(), &err)) {
       // Implied by rows of M, so redundant in M; it stays in M1 as row k,
       // where it changes nothing.
       rowflag[static_cast<size_t>(i)] = -1;
@@ -244,20 +254,21 @@ dd_rowrange dd_RayShooting(dd_MatrixPtr M, dd_Arow p, dd_Arow r)
   const dd_colrange c = M->colsize;
 
   if (!dd_Equal(p[0], dd_one)) {
-    std::fprintf(stderr,
+    dd_Printf(stderr,
                  "Warning: RayShooting is called with a point with first "
                  "coordinate not 1.\n");
     ddd_set(p[0], dd_one);
   }
   if (!dd_EqualToZero(r[0])) {
-    std::fprintf(stderr,
+    dd_Printf(stderr,
                  "Warning: RayShooting is called with a direction with first "
                  "coordinate not 0.\n");
     ddd_set(r[0], dd_purezero);
   }
 
-  Row vec(c);
-  Row vecmin(c);
+  Row vec = zonix::make_arow(c);
+  Row vecmin = zonix::make_arow(c);
+  if (!vec || !vecmin) return -1;
   mytype t1, t2, alpha, min, t1min;
   ddd_init(t1);
   ddd_init(t2);
@@ -266,9 +277,8 @@ dd_rowrange dd_RayShooting(dd_MatrixPtr M, dd_Arow p, dd_Arow r)
   ddd_init(t1min);
   dd_rowrange imin = -1;
   for (dd_rowrange i = 1; i <= m; ++i) {
-    dd_InnerProduct(t1, c, M->matrix[i - 1], p);
     // Rows tight at p (or violated) would be met at once or never.
-    if (!dd_Positive(t1)) continue;
+    if (!strictly_inside(M, i, p, t1)) continue;
     dd_InnerProduct(t2, c, M->matrix[i - 1], r);
     // The row is met at lambda = -t1/t2 when t2 < 0; the smallest
     // alpha = t2/t1 is the earliest meeting.
@@ -319,7 +329,8 @@ dd_rowset dd_RedundantRowsViaShooting(dd_MatrixPtr M, dd_ErrorType *error)
   // result.
   try {
     return shoot_redundant_rows(M, error).release();
-  } catch (...) {
+  } catch (const std::bad_alloc &) {
+    *error = dd_OutOfMemory;
     return nullptr;
   }
 }

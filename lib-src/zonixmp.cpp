@@ -13,24 +13,17 @@ int dd_debug = 0;
 // Exact sign tests need no tolerance: every comparison is against 0.
 void dd_set_global_constants(void)
 {
-  mpq_set_ui(dd_zero, 0, 1);
-  mpq_set_ui(dd_minuszero, 0, 1);
-  mpq_set_ui(dd_one, 1, 1);
-  mpq_set_ui(dd_purezero, 0, 1);
+  ddd_set_si(dd_zero, 0);
+  ddd_set_si(dd_minuszero, 0);
+  ddd_set_si(dd_one, 1);
+  ddd_set_si(dd_purezero, 0);
 }
 }  // extern "C"
 
 namespace {
-// GMP numbers cannot be statically initialised; this runs before main.
+// One must be 1 before the first dd_set_global_constants too.
 struct Constants {
-  Constants()
-  {
-    mpq_init(dd_zero);
-    mpq_init(dd_minuszero);
-    mpq_init(dd_one);
-    mpq_init(dd_purezero);
-    dd_set_global_constants();
-  }
+  Constants() { dd_set_global_constants(); }
 } const constants;
 }  // namespace
 

@@ -18,7 +18,23 @@ extern "C" {
 #endif
 
 #ifdef ZONIX_EXACT
-typedef mpq_t mytype;
+/* A GMP rational that zeroed storage already holds as 0: it takes GMP's
+ * memory on first use, and locals release it on leaving their scope, so a
+ * temporary needs no init/clear pair to be safe. */
+struct zonix_rational {
+  __mpq_struct q[1];
+  int live;
+#ifdef __cplusplus
+  zonix_rational() : live(0) {}
+  ~zonix_rational()
+  {
+    if (live) mpq_clear(q);
+  }
+  zonix_rational(const zonix_rational &) = delete;
+  zonix_rational &operator=(const zonix_rational &) = delete;
+#endif
+};
+typedef struct zonix_rational mytype[1];
 #else
 typedef double mytype[1];
 #endif
@@ -39,25 +55,53 @@ void dd_set_global_constants(void);
 
 #ifdef ZONIX_EXACT
 /* Exact rationals: every primitive is GMP's; sign tests are exact. */
-static inline void ddd_init(mytype a) { mpq_init(a); }
-static inline void ddd_clear(mytype a) { mpq_clear(a); }
-static inline void ddd_set(mytype a, const mytype b) { mpq_set(a, b); }
-static inline void ddd_set_d(mytype a, double b) { mpq_set_d(a, b); }
-static inline void ddd_set_si(mytype a, long b) { mpq_set_si(a, b, 1); }
+static inline mpq_ptr ddd_q(struct zonix_rational *a)
+{
+  if (!a->live) {
+    mpq_init(a->q);
+    a->live = 1;
+  }
+  return a->q;
+}
+static inline mpq_srcptr ddd_cq(const struct zonix_rational *a)
+{
+  return ddd_q((struct zonix_rational *)a);
+}
+static inline void ddd_init(mytype a) { a->live = 0; }
+static inline void ddd_clear(mytype a)
+{
+  if (a->live) mpq_clear(a->q);
+  a->live = 0;
+}
+static inline void ddd_set(mytype a, const mytype b) { mpq_set(ddd_q(a), ddd_cq(b)); }
+static inline void ddd_set_d(mytype a, double b) { mpq_set_d(ddd_q(a), b); }
+static inline void ddd_set_si(mytype a, long b) { mpq_set_si(ddd_q(a), b, 1); }
 static inline void ddd_set_si2(mytype a, long b, unsigned long c)
 {
-  mpq_set_si(a, b, c);
-  mpq_canonicalize(a);
+  mpq_set_si(ddd_q(a), b, c);
+  mpq_canonicalize(a->q);
 }
-static inline void ddd_add(mytype a, const mytype b, const mytype c) { mpq_add(a, b, c); }
-static inline void ddd_sub(mytype a, const mytype b, const mytype c) { mpq_sub(a, b, c); }
-static inline void ddd_mul(mytype a, const mytype b, const mytype c) { mpq_mul(a, b, c); }
-static inline void ddd_div(mytype a, const mytype b, const mytype c) { mpq_div(a, b, c); }
-static inline void ddd_neg(mytype a, const mytype b) { mpq_neg(a, b); }
-static inline void ddd_inv(mytype a, const mytype b) { mpq_inv(a, b); }
-static inline int ddd_cmp(const mytype a, const mytype b) { return mpq_cmp(a, b); }
-static inline int ddd_sgn(const mytype a) { return mpq_sgn(a); }
-static inline double ddd_get_d(const mytype a) { return mpq_get_d(a); }
+static inline void ddd_add(mytype a, const mytype b, const mytype c)
+{
+  mpq_add(ddd_q(a), ddd_cq(b), ddd_cq(c));
+}
+static inline void ddd_sub(mytype a, const mytype b, const mytype c)
+{
+  mpq_sub(ddd_q(a), ddd_cq(b), ddd_cq(c));
+}
+static inline void ddd_mul(mytype a, const mytype b, const mytype c)
+{
+  mpq_mul(ddd_q(a), ddd_cq(b), ddd_cq(c));
+}
+static inline void ddd_div(mytype a, const mytype b, const mytype c)
+{
+  mpq_div(ddd_q(a), ddd_cq(b), ddd_cq(c));
+}
+static inline void ddd_neg(mytype a, const mytype b) { mpq_neg(ddd_q(a), ddd_cq(b)); }
+static inline void ddd_inv(mytype a, const mytype b) { mpq_inv(ddd_q(a), ddd_cq(b)); }
+static inline int ddd_cmp(const mytype a, const mytype b) { return mpq_cmp(ddd_cq(a), ddd_cq(b)); }
+static inline int ddd_sgn(const mytype a) { return a->live ? mpq_sgn(a->q) : 0; }
+static inline double ddd_get_d(const mytype a) { return a->live ? mpq_get_d(a->q) : 0.0; }
 
 #else
 static inline void ddd_init(mytype a) { a[0] = 0.0; }

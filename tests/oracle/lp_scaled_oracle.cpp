@@ -1,0 +1,188 @@
+// Bounded LPs (Hilbert rows scaled to integers; boxed rows times 10^k,
+// |k| <= 6) against glpsol --exact: no method may be silently wrong or get
+// fewer right than plain glpsol.  Family LPs with rows times random powers
+// of ten keep status and value (up to the objective's scale).
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <numeric>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "families.h"
+#include "zonix.hpp"
+
+namespace {
+
+namespace fam = zonix::families;
+using Row = std::vector<double>;  // (b, a): b + a.x >= 0
+
+struct Lp { std::vector<Row> rows; Row obj; bool max = true; };  // obj (0, c)
+enum Verdict { Optimal, Infeasible, Unbounded, Failed };
+struct Answer { Verdict v = Failed; double value = 0; };
+
+Answer zonix_solve(const Lp &p, dd_LPSolverType solver)
+{
+  const long m = static_cast<long>(p.rows.size()), d = static_cast<long>(p.obj.size());
+  zonix::Matrix M = zonix::make_matrix(m, d);
+  for (long j = 0; j < d; ++j) {
+    M->rowvec[j][0] = p.obj[j];
+    for (long i = 0; i < m; ++i) M->matrix[i][j][0] = p.rows[i][j];
+  }
+  M->representation = dd_Inequality;
+  M->objective = p.max ? dd_LPmax : dd_LPmin;
+  dd_ErrorType err = dd_NoError;
+  zonix::LP lp(dd_Matrix2LP(M.get(), &err));
+  if (!dd_LPSolve(lp.get(), solver, &err)) return {};
+  if (lp->LPS == dd_Optimal) return {Optimal, lp->optvalue[0]};
+  if (lp->LPS == dd_Inconsistent) return {Infeasible, 0};
+  return {lp->LPS == dd_DualInconsistent || lp->LPS == dd_StrucDualInconsistent ? Unbounded : Failed, 0};
+}
+
+std::string num(double v) { char b[40]; std::snprintf(b, sizeof b, "%.17g", v); return b; }
+
+// glpsol's verdict: the line "s bas m n prim dual obj" of its solution.
+Answer glpsol(const Lp &p, bool exact, const std::string &dir)
+{
+  auto lin = [&](const Row &r) {
+    std::string s;
+    for (size_t k = 1; k < r.size(); ++k)
+      if (r[k] != 0) s += (r[k] < 0 ? " - " : " + ") + num(std::fabs(r[k])) + " x" + std::to_string(k);
+    return s.empty() ? " 0 x1" : s;
+  };
+  std::ofstream f(dir + "/p.lp");
+  f << (p.max ? "Maximize\n obj:" : "Minimize\n obj:") << lin(p.obj) << "\nSubject To\n";
+  for (size_t i = 0; i < p.rows.size(); ++i) f << " c" << i << ":" << lin(p.rows[i]) << " >= " << num(-p.rows[i][0]) << "\n";
+  f << "Bounds\n";
+  for (size_t k = 1; k < p.obj.size(); ++k) f << " x" << k << " free\n";
+  f << "End\n" << std::flush;
+  std::remove((dir + "/p.sol").c_str());
+  Answer a;
+  if (std::system(("glpsol --nopresol " + std::string(exact ? "--exact " : "") + "--lp " + dir + "/p.lp -w " + dir +
+                   "/p.sol > /dev/null 2>&1").c_str()) != 0)
+    return a;
+  std::ifstream in(dir + "/p.sol");
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("s bas", 0) != 0) continue;
+    std::istringstream ss(line.substr(5));
+    long rows, cols;
+    char prim, dual;
+    ss >> rows >> cols >> prim >> dual >> a.value;
+    a.v = prim == 'f' && dual == 'f' ? Optimal : prim == 'n' ? Infeasible : prim == 'f' && dual == 'n' ? Unbounded : Failed;
+  }
+  return a;
+}
+
+bool same(const Answer &a, const Answer &truth)
+{
+  return a.v == truth.v && (a.v != Optimal || std::fabs(a.value - truth.value) <= 1e-6 * std::fmax(1, std::fabs(truth.value)));
+}
+
+fam::Prng rng(20261206);
+double pow10_in(int lo, int hi) { return std::pow(10.0, static_cast<double>(rng.uniform(lo, hi))); }
+void scale_rows(std::vector<Row> &rows) { for (Row &r : rows) for (double s = pow10_in(-6, 6); double &x : r) x *= s; }
+
+// t = 0..29: -H.1 <= H x <= H.1 + s for the Hilbert matrix H of order 4..9
+// times the lcm of each row's denominators.  t = 30..59: random rows with
+// the origin inside, every row then times 10^k.  Both boxed.
+Lp generated(int t)
+{
+  Lp p;
+  const int n = 4 + t % 6;
+  p.max = t % 2 == 0;
+  p.obj.assign(static_cast<size_t>(n) + 1, 0);
+  for (int k = 1; k <= n; ++k) p.obj[k] = static_cast<double>(rng.uniform(-9, 9));
+  for (int i = 0; i < (t < 30 ? n : 3 * n); ++i) {
+    Row r(static_cast<size_t>(n) + 1, 0);
+    long l = 1;
+    for (int j = 0; j < n; ++j) l = std::lcm(l, static_cast<long>(i + j + 1));
+    for (int k = 1; k <= n; ++k)
+      r[k] = t < 30 ? static_cast<double>(l / (i + k)) : static_cast<double>(rng.uniform(-9, 9));
+    if (t < 30) {
+      Row up = r;
+      r[0] = std::accumulate(r.begin() + 1, r.end(), 0.0);
+      for (size_t k = 1; k < r.size(); ++k) up[k] = -r[k];
+      up[0] = r[0] + static_cast<double>(rng.uniform(0, 3));
+      p.rows.push_back(up);
+    } else {
+      r[0] = static_cast<double>(rng.uniform(1, 20));
+    }
+    p.rows.push_back(r);
+  }
+  const double bound = t < 30 ? static_cast<double>(rng.uniform(1, 1000)) : 100;
+  for (int k = 1; k <= 2 * n; ++k) {  // the box
+    p.rows.emplace_back(static_cast<size_t>(n) + 1, 0);
+    p.rows.back()[0] = bound, p.rows.back()[(k + 1) / 2] = k % 2 ? -1.0 : 1.0;
+  }
+  if (t >= 30) scale_rows(p.rows);
+  return p;
+}
+
+}  // namespace
+
+int main()
+{
+  char tmpl[] = "/tmp/lp_scaled_XXXXXX";
+  const std::string dir = mkdtemp(tmpl);
+  const dd_LPSolverType solvers[] = {dd_CrissCross, dd_DualSimplex};
+  const char *names[] = {"criss-cross", "dual simplex", "glpsol (double)"};
+  int right[3] = {0, 0, 0}, error[3] = {0, 0, 0}, wrong[3] = {0, 0, 0};
+  for (int t = 0; t < 60; ++t) {
+    const Lp p = generated(t);
+    const Answer truth = glpsol(p, true, dir);
+    if (truth.v != Optimal) {
+      std::printf("LP %d: glpsol --exact finds no optimum (is glpsol installed?)\n", t);
+      return 1;
+    }
+    for (int s = 0; s < 3; ++s) {
+      const Answer a = s < 2 ? zonix_solve(p, solvers[s]) : glpsol(p, false, dir);
+      if (same(a, truth) || (a.v == Failed && s < 2)) {
+        ++(same(a, truth) ? right : error)[s];
+        continue;
+      }
+      ++wrong[s];
+      std::printf("LP %d: %s gives verdict %d value %.12g, exact optimum %.12g\n", t, names[s], a.v, a.value, truth.value);
+    }
+  }
+  bool ok = true;
+  for (int s = 0; s < 3; ++s) std::printf("%-16s right %2d  error %2d  wrong %2d\n", names[s], right[s], error[s], wrong[s]);
+  for (int s = 0; s < 2; ++s) ok = ok && wrong[s] == 0 && right[s] >= right[2];
+
+  // Row scaling must not change an answer.
+  const auto cube = fam::hypercube(fam::Rep::H, 4);
+  auto cut = cube.rows[0];
+  cut[0] = fam::rat(-2);  // x1 >= 2: empty
+  const std::vector<fam::Instance> insts = {fam::hypercube(fam::Rep::H, 5), fam::cross_polytope(fam::Rep::H, 4),
+                                            fam::simplex(fam::Rep::H, 6), fam::random_inequalities(60, 7, 3),
+                                            fam::random_cone(15, 5, 4), fam::append_rows(cube, {cut})};
+  int mismatches = 0;
+  for (const auto &inst : insts) {
+    Lp base;
+    for (const auto &r : inst.rows)
+      for (base.rows.emplace_back(); const auto &q : r) base.rows.back().push_back(fam::to_double(q));
+    for (long k = 0; k < inst.cols; ++k) base.obj.push_back(k == 0 ? 0 : static_cast<double>(k % 3 + 1) * (k % 2 ? 1 : -1));
+    for (dd_LPSolverType solver : solvers) {
+      const Answer a0 = zonix_solve(base, solver);
+      for (int trial = 0; trial < 4; ++trial) {
+        Lp p = base;
+        scale_rows(p.rows);
+        const double so = pow10_in(-6, 6);
+        for (double &x : p.obj) x *= so;
+        Answer a = zonix_solve(p, solver);
+        a.value /= so;
+        if (a0.v == Failed || !same(a, a0)) {
+          ++mismatches;
+          std::printf("%s scaled (%s): verdict %d value %.12g, unscaled %d value %.12g\n", inst.name.c_str(),
+                      names[solver == dd_CrissCross ? 0 : 1], a.v, a.value, a0.v, a0.value);
+        }
+      }
+    }
+  }
+  std::printf("scaled family LPs: %d mismatches\n", mismatches);
+  std::system(("rm -rf " + dir).c_str());
+  ok &= mismatches == 0;
+  std::printf("lp_scaled_oracle: %s\n", ok ? "passed" : "FAILED");
+  return ok ? 0 : 1;
+}

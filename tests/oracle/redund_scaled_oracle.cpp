@@ -1,0 +1,137 @@
+// Redundancy removal, plain and by ray shooting, must find exactly the rows
+// redund finds on the unscaled rows: random polytopes plus strictly
+// redundant rows, each row times 10^k, |k| <= 5; the unit cube with a row
+// times 1e6 or all times 1e-8; 400 integer rows in 8 variables.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "families.h"
+#include "zonix.hpp"
+
+namespace {
+
+namespace fam = zonix::families;
+using Rows = std::vector<std::vector<fam::Rational>>;
+
+struct Case { fam::Instance inst; std::vector<double> factor; };  // zonix gets row i times factor[i]
+
+// The row numbers redund lists after "redundant row(s) found:".
+std::set<long> redund_rows(const fam::Instance &inst, const std::string &dir)
+{
+  std::ofstream(dir + "/r.ine") << fam::lrs_text(inst);
+  if (std::system(("redund " + dir + "/r.ine > " + dir + "/r.out 2>&1").c_str()) != 0) return {-1};
+  std::ifstream f(dir + "/r.out");
+  const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const size_t at = text.find("redundant row(s) found:");
+  std::set<long> rows;
+  // The numbers up to the next blank line.
+  const char *p = at == std::string::npos ? "" : text.c_str() + text.find('\n', at);
+  for (char *end = nullptr; *p && std::strncmp(p, "\n\n", 2) != 0; p = end) {
+    const long r = std::strtol(p, &end, 10);
+    if (end == p) break;
+    rows.insert(r);
+  }
+  return rows;
+}
+
+// False on an error.
+bool zonix_rows(const Case &c, bool shooting, std::set<long> *rows)
+{
+  zonix::Matrix M(fam::to_matrix(c.inst));
+  for (long i = 0; i < M->rowsize; ++i)
+    for (long j = 0; j < M->colsize; ++j) M->matrix[i][j][0] *= c.factor[static_cast<size_t>(i)];
+  dd_ErrorType err = dd_NoError;
+  zonix::Set red(shooting ? dd_RedundantRowsViaShooting(M.get(), &err) : dd_RedundantRows(M.get(), &err));
+  for (long i = 1; red && i <= M->rowsize; ++i)
+    if (set_member(i, red.get())) rows->insert(i);
+  return err == dd_NoError && red;
+}
+
+fam::Prng rng(5150);
+fam::Rational irand(long lo, long hi) { return fam::rat(rng.uniform(lo, hi)); }
+
+Case with_factors(fam::Instance inst, int lo, int hi)
+{
+  std::vector<double> f(inst.rows.size());
+  for (double &x : f) x = std::pow(10.0, static_cast<double>(rng.uniform(lo, hi)));
+  return {std::move(inst), f};
+}
+
+// A random polytope and positive combinations of two or three of its rows
+// with the constant raised, so that they never touch it.
+Case random_case(int t)
+{
+  const int d = 3 + t % 4, m = 10 + 3 * t;
+  fam::Instance inst = fam::random_inequalities(m, d, static_cast<std::uint64_t>(100 + t));
+  Rows extra;
+  for (int e = 0; e < 4 + t % 5; ++e) {
+    std::vector<std::int64_t> row(static_cast<size_t>(d) + 1, 0);
+    for (int k = 0; k < 2 + e % 2; ++k) {
+      const auto &src = inst.rows[static_cast<size_t>(rng.uniform(0, m - 1))];
+      const std::int64_t w = rng.uniform(1, 4);
+      for (int j = 0; j <= d; ++j) row[static_cast<size_t>(j)] += w * src[static_cast<size_t>(j)].num;
+    }
+    row[0] += rng.uniform(1, 9);
+    extra.emplace_back();
+    for (auto x : row) extra.back().push_back(fam::rat(x));
+  }
+  return with_factors(fam::append_rows(inst, extra), -5, 5);
+}
+
+// The unit cube [0, 1]^3 (rows x_k >= 0, 1 - x_k >= 0), rows scaled.
+Case cube_case(std::vector<double> factor)
+{
+  Case c{{"unit-cube", fam::Rep::H, 4, {}, {}}, std::move(factor)};
+  for (int k = 1; k <= 6; ++k) {
+    auto &r = c.inst.rows.emplace_back(4, fam::rat(0));
+    r[0] = fam::rat(k % 2 ? 0 : 1), r[static_cast<size_t>((k + 1) / 2)] = fam::rat(k % 2 ? 1 : -1);
+  }
+  return c;
+}
+
+// m integer rows in n variables at random distances from the origin.
+Case integer_case(int m, int n)
+{
+  fam::Instance inst{"integer-" + std::to_string(m) + "x" + std::to_string(n), fam::Rep::H, n + 1, {}, {}};
+  for (int i = 0; i < m; ++i) {
+    auto &r = inst.rows.emplace_back(1, fam::rat(0));
+    double norm = 0;
+    for (int j = 1; j <= n; ++j) norm += std::pow(static_cast<double>(r.emplace_back(irand(-2000, 2000)).num), 2);
+    r[0] = fam::rat(static_cast<std::int64_t>(std::sqrt(norm) * (1000 + static_cast<double>(rng.uniform(0, 300)))));
+  }
+  return with_factors(inst, 0, 0);
+}
+
+}  // namespace
+
+int main()
+{
+  char tmpl[] = "/tmp/redund_scaled_XXXXXX";
+  const std::string dir = mkdtemp(tmpl);
+  std::vector<Case> cases = {cube_case({1e6, 1, 1, 1, 1, 1}), cube_case({1, 1e6, 1, 1, 1, 1}),
+                             cube_case(std::vector<double>(6, 1e-8)), integer_case(400, 8)};
+  for (int t = 0; t < 26; ++t) cases.push_back(random_case(t));
+  int right = 0, error = 0, wrong = 0;
+  for (size_t n = 0; n < cases.size(); ++n) {
+    const std::set<long> truth = redund_rows(cases[n].inst, dir);
+    for (bool shooting : {false, true}) {
+      std::set<long> got;
+      const bool ok = zonix_rows(cases[n], shooting, &got);
+      if (ok && got == truth && ++right) continue;
+      ok ? ++wrong : ++error;
+      std::printf("case %zu (%s, %s): %s; redund finds %zu redundant rows, zonix %zu\n", n, cases[n].inst.name.c_str(),
+                  shooting ? "shooting" : "plain", ok ? "WRONG" : "error", truth.size(), got.size());
+    }
+  }
+  std::system(("rm -rf " + dir).c_str());
+  std::printf("scaled redundancy removal: right %d  error %d  wrong %d\n", right, error, wrong);
+  std::printf("redund_scaled_oracle: %s\n", error + wrong == 0 ? "passed" : "FAILED");
+  return error + wrong == 0 ? 0 : 1;
+}
