@@ -22,7 +22,7 @@ F = [  # id, file, fragment, replacement
     ("cc-inconsistent", "lib-src/zonixlp_crisscross.cpp", "if (!*selected) *lps = dd_Inconsistent;", "if (!*selected) *lps = dd_DualInconsistent;"),
     ("cc-bflag", "lib-src/zonixlp_crisscross.cpp", "if (bflag[i] <= 0) continue;", "if (bflag[i] < 0) continue;"),
     ("ds-dual-feasible", "lib-src/zonixlp_dualsimplex.cpp", "if (dd_Positive(rcost[j - 1])) dual_feasible = false;", "if (dd_Negative(rcost[j - 1])) dual_feasible = false;"),
-    ("ds-ratio-min", "lib-src/zonixlp_dualsimplex.cpp", "if (*s == 0 || dd_Smaller(rat, minrat)) {", "if (*s == 0 || dd_Larger(rat, minrat)) {"),
+    ("ds-ratio-min", "lib-src/zonixlp_dualsimplex.cpp", "const bool better = *s == 0 || dd_Smaller(rat, minrat) ||", "const bool better = *s == 0 || dd_Larger(rat, minrat) ||"),
     ("ds-ratio-max", "lib-src/zonixlp_dualsimplex.cpp", "if (dd_Larger(ratio, maxratio)) {", "if (dd_Smaller(ratio, maxratio)) {"),
     ("ds-bflag", "lib-src/zonixlp_dualsimplex.cpp", "if (bflag[i] >= 0) continue;", "if (bflag[i] > 0) continue;"),
     ("dict-entering", "lib-src/zonixlp_dict.cpp", "if (entering > 0) bflag[entering] = -1;", "if (entering < 0) bflag[entering] = -1;"),

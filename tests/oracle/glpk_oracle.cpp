@@ -7,6 +7,7 @@
 // Usage: glpk_oracle [seed [times]].
 #include <algorithm>
 #include <cmath>
+#include <array>
 #include <map>
 
 #include "../support/oracle.hpp"
@@ -17,15 +18,7 @@ namespace {
 
 enum class Status { Optimal, Infeasible, Unbounded, Unknown };
 
-const char *name_of(Status s)
-{
-  switch (s) {
-    case Status::Optimal: return "optimal";
-    case Status::Infeasible: return "infeasible";
-    case Status::Unbounded: return "unbounded";
-    default: return "unknown";
-  }
-}
+const char *name_of(Status s) { return std::array{"optimal", "infeasible", "unbounded", "unknown"}[static_cast<int>(s)]; }
 
 // Rows (b, a) state b + a.x >= 0, or = 0 when marked as equations; the
 // objective row is (0, c).
@@ -41,11 +34,7 @@ struct Problem {
   bool has_known_value = false;
   double known_value = 0;
 
-  std::string label() const
-  {
-    return family + "#" + std::to_string(index) + " (m=" +
-           std::to_string(rows.size()) + ", n=" + std::to_string(n) + ")";
-  }
+  std::string label() const { return family + "#" + std::to_string(index) + " (m=" + std::to_string(rows.size()) + ", n=" + std::to_string(n) + ")"; }
 };
 
 using Prng = zonix::families::Prng;
@@ -232,10 +221,7 @@ Problem make_equations(Prng &g)
   // Shuffle, so that the equations are not always on top.
   for (long i = m - 1; i > 0; --i) {
     const long k = g.uniform(0, i);
-    std::swap(p.rows[i], p.rows[k]);
-    const bool t = p.eq[i];
-    p.eq[i] = p.eq[k];
-    p.eq[k] = t;
+    std::swap(p.rows[i], p.rows[k]), p.eq.swap(p.eq[i], p.eq[k]);
   }
   std::vector<long> use;
   for (long i = 0; i < m; ++i)
@@ -475,28 +461,13 @@ Ours solve_ours(const Problem &p, dd_LPSolverType how)
   long sum = 0;
   for (long k = 0; k < 5; ++k) sum += lp->pivots[k];
   if (sum != lp->total_pivots) o.problem = "total_pivots is not the sum";
-  std::string why;
-  switch (lp->LPS) {
-    case dd_Optimal:
-      o.status = Status::Optimal;
-      o.value = lp->optvalue[0];
-      why = check_optimal(*lp);
-      break;
-    case dd_Inconsistent:
-      o.status = Status::Infeasible;
-      why = check_infeasible(*lp);
-      break;
-    case dd_DualInconsistent:
-      o.status = Status::Unbounded;
-      why = check_ray(*lp, false);
-      break;
-    case dd_StrucDualInconsistent:
-      o.status = Status::Unbounded;
-      why = check_ray(*lp, true);
-      break;
-    default:
-      why = "undecided status " + std::to_string(lp->LPS);
-  }
+  const dd_LPStatusType s = lp->LPS;
+  o.status = s == dd_Optimal ? Status::Optimal : s == dd_Inconsistent ? Status::Infeasible
+             : s == dd_DualInconsistent || s == dd_StrucDualInconsistent ? Status::Unbounded : Status::Unknown;
+  o.value = lp->optvalue[0];
+  const std::string why = o.status == Status::Optimal ? check_optimal(*lp) : o.status == Status::Infeasible
+                          ? check_infeasible(*lp) : o.status == Status::Unbounded ? check_ray(*lp, s == dd_StrucDualInconsistent)
+                          : "undecided status " + std::to_string(s);
   if (!why.empty()) o.problem = why;
   return o;
 }
