@@ -16,7 +16,6 @@ namespace fam = zonix::families;
 using fam::Instance;
 using fam::Rational;
 using fam::Rep;
-namespace fs = std::filesystem;
 using zonix::test::Tally, zonix::test::Verdict;
 
 namespace {
@@ -355,20 +354,16 @@ std::vector<Instance> suite()
   for (auto [n, d] : {std::pair{8, 3}, {10, 4}, {19, 4}, {12, 5}, {11, 6}}) s.push_back(fam::cyclic_polytope(Rep::V, n, d));
   for (auto [n, d] : {std::pair{8, 3}, {10, 4}, {11, 5}, {11, 6}}) s.push_back(fam::cyclic_polytope(Rep::H, n, d));
   s.push_back(fam::cyclic_polytope(Rep::V, 13, 6, 4));
-  s.push_back(fam::simplex_product(Rep::H, 2, 3));
-  s.push_back(fam::simplex_product(Rep::V, 2, 3));
-  s.push_back(fam::simplex_product(Rep::H, 1, 4));
-  s.push_back(fam::simplex_product(Rep::V, 3, 3));
+  for (auto [r, a, b] : {std::tuple{Rep::H, 2, 3}, {Rep::V, 2, 3}, {Rep::H, 1, 4}, {Rep::V, 3, 3}})
+    s.push_back(fam::simplex_product(r, a, b));
   for (auto [n, d, seed] : {std::tuple{20, 3, 1}, {30, 4, 2}, {25, 5, 3}}) s.push_back(fam::sphere_points(n, d, seed));
   for (auto [m, d, seed] : {std::tuple{20, 3, 1}, {30, 4, 2}, {40, 5, 3}}) s.push_back(fam::random_inequalities(m, d, seed));
   // Unbounded: cones, half-spaces, cylinders with lines, shifted cones.
   s.push_back(hand("halfspace-h-3", Rep::H, {{2, 1, -1, 3}}));
   s.push_back(hand("orthant-shifted-h-3", Rep::H, {{-1, 1, 0, 0}, {-1, 0, 1, 0}, {-1, 0, 0, 1}}));
-  s.push_back(fam::cylinder(fam::hypercube(Rep::H, 2)));
-  s.push_back(fam::cylinder(fam::hypercube(Rep::V, 2)));
+  for (Rep r : {Rep::H, Rep::V}) s.push_back(fam::cylinder(fam::hypercube(r, 2)));
   s.push_back(fam::cylinder(fam::cylinder(fam::cross_polytope(Rep::H, 2))));
-  s.push_back(fam::random_cone(8, 3, 4));
-  s.push_back(fam::random_cone(12, 4, 5));
+  for (auto [m, d, seed] : {std::tuple{8, 3, 4}, {12, 4, 5}}) s.push_back(fam::random_cone(m, d, seed));
   s.push_back(fam::translate(fam::random_cone(10, 4, 6), {1, -2, 3, 0}));
   s.push_back(hand("point-rays-v-3", Rep::V, {{1, 1, 1, 1}, {0, 1, 0, 0}, {0, 1, 1, 0}, {0, 0, 0, 1}, {0, 1, 1, 1}}));
   s.push_back(hand("point-ray-line-v-3", Rep::V, {{1, 0, 2, 0}, {0, 1, 0, 0}, {0, 0, 0, 1}}, {3}));
@@ -379,8 +374,7 @@ std::vector<Instance> suite()
   s.push_back(hand("wedge-h-3", Rep::H, {{0, 1, 0, 0}, {0, 0, 1, 0}}));
   s.push_back(hand("cone-lines-v-3", Rep::V, {{0, 1, 1, 0}, {0, 1, -1, 0}, {0, 0, 0, 1}}, {3}));
   // Lower-dimensional inputs.
-  s.push_back(fam::on_hyperplane(fam::hypercube(Rep::H, 3), 7));
-  s.push_back(fam::on_hyperplane(fam::hypercube(Rep::V, 3), 7));
+  for (Rep r : {Rep::H, Rep::V}) s.push_back(fam::on_hyperplane(fam::hypercube(r, 3), 7));
   s.push_back(fam::on_hyperplane(fam::cross_polytope(Rep::V, 3), 8));
   s.push_back(fam::on_hyperplane(fam::on_hyperplane(fam::simplex(Rep::V, 3), 9), 10));
   s.push_back(hand("simplex-eq-h-4", Rep::H,
@@ -392,9 +386,8 @@ std::vector<Instance> suite()
   s.push_back(fam::repeat_rows(fam::hypercube(Rep::H, 3), 1));
   s.push_back(fam::scaled_copies(fam::cross_polytope(Rep::H, 3), fam::rat(5, 2), 2));
   s.push_back(fam::append_rows(fam::hypercube(Rep::H, 3), int_rows({{2, -1, 0, 0}, {3, 1, 1, 0}, {5, 1, 1, 1}})));
-  s.push_back(fam::pyramid(fam::hypercube(Rep::H, 3)));
-  s.push_back(fam::pyramid(fam::hypercube(Rep::V, 3)));
-  s.push_back(fam::pyramid(fam::cross_polytope(Rep::H, 3)));
+  for (const Instance &base : {fam::hypercube(Rep::H, 3), fam::hypercube(Rep::V, 3), fam::cross_polytope(Rep::H, 3)})
+    s.push_back(fam::pyramid(base));
   s.push_back(fam::with_combinations(fam::hypercube(Rep::V, 3), 6, 12));
   s.push_back(fam::repeat_rows(fam::hypercube(Rep::V, 4), 3));
   s.push_back(fam::scaled_copies(fam::cone_over(fam::simplex(Rep::V, 2)), fam::rat(3), 1));
