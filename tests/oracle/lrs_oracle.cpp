@@ -354,6 +354,7 @@ std::vector<Instance> suite()
   for (auto [n, d] : {std::pair{8, 3}, {10, 4}, {19, 4}, {12, 5}, {11, 6}}) s.push_back(fam::cyclic_polytope(Rep::V, n, d));
   for (auto [n, d] : {std::pair{8, 3}, {10, 4}, {11, 5}, {11, 6}}) s.push_back(fam::cyclic_polytope(Rep::H, n, d));
   s.push_back(fam::cyclic_polytope(Rep::V, 13, 6, 4));
+  s.push_back(fam::cyclic_polytope(Rep::H, 12, 6, 7));  // once a listed numerical failure
   for (auto [r, a, b] : {std::tuple{Rep::H, 2, 3}, {Rep::V, 2, 3}, {Rep::H, 1, 4}, {Rep::V, 3, 3}})
     s.push_back(fam::simplex_product(r, a, b));
   for (auto [n, d, seed] : {std::tuple{20, 3, 1}, {30, 4, 2}, {25, 5, 3}}) s.push_back(fam::sphere_points(n, d, seed));
