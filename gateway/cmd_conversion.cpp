@@ -4,23 +4,27 @@
 
 namespace {
 
-// Runs the conversion; a library error fails the command (records the
-// caller holds are released by their handles while the failure unwinds).
-zonix::Polyhedra convert(dd_MatrixPtr M)
+// Runs the conversion in the arithmetic of the options, with the families
+// asked for; a library error fails the command (records the caller holds
+// are released by their handles while the failure unwinds).
+zonix::Conversion convert(dd_MatrixPtr M, bool adjacency = false, bool input_adjacency = false)
 {
-  dd_ErrorType err = dd_NoError;
-  zonix::Polyhedra poly(dd_DDMatrix2Poly(M, &err));
-  gw::check(err);
-  return poly;
+  zonix::ConvertOptions o;
+  o.arithmetic = gw::options().arithmetic;
+  o.adjacency = adjacency;
+  o.input_adjacency = input_adjacency;
+  zonix::Conversion c = zonix::convert(M, o);
+  gw::check(c.error);
+  return c;
 }
 
-// A copy that comes back null means the run did not finish; say so rather
-// than leave the output unassigned.
+// A result that comes back null means the run did not finish; say so
+// rather than leave the output unassigned.
 template <class Handle>
-Handle complete(Handle h)
+Handle complete(Handle &h)
 {
   if (!h) gw::fail("incomplete", "the conversion did not complete");
-  return h;
+  return std::move(h);
 }
 
 }  // namespace
@@ -31,8 +35,8 @@ void hull(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
       "hull expects a V input struct and produces an H output struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
-  zonix::Polyhedra poly = convert(M.get());
-  zonix::Matrix H = complete(zonix::Matrix(dd_CopyInequalities(poly.get())));
+  zonix::Conversion c = convert(M.get());
+  zonix::Matrix H = complete(c.output);
   plhs[0] = PY_set_H_MatrixPtr(H.get());
 }
 
@@ -42,8 +46,8 @@ void extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
       "extreme expects an H input struct and produces a V output struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::H, usage);
-  zonix::Polyhedra poly = convert(M.get());
-  zonix::Matrix G = complete(zonix::Matrix(dd_CopyGenerators(poly.get())));
+  zonix::Conversion c = convert(M.get());
+  zonix::Matrix G = complete(c.output);
   plhs[0] = PY_set_V_MatrixPtr(G.get());
 }
 
@@ -53,10 +57,10 @@ void v_hull_extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
       "v_hull_extreme expects a V input struct and produces a V output struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
-  zonix::Polyhedra poly = convert(M.get());
-  zonix::Matrix H = complete(zonix::Matrix(dd_CopyInequalities(poly.get())));
-  zonix::Polyhedra poly2 = convert(H.get());
-  zonix::Matrix G = complete(zonix::Matrix(dd_CopyGenerators(poly2.get())));
+  zonix::Conversion c = convert(M.get());
+  zonix::Matrix H = complete(c.output);
+  zonix::Conversion c2 = convert(H.get());
+  zonix::Matrix G = complete(c2.output);
   plhs[0] = PY_set_V_MatrixPtr(G.get());
 }
 
@@ -67,10 +71,9 @@ void adj_extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
       "and the adjacency struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 2, 2, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::H, usage);
-  zonix::Polyhedra poly = convert(M.get());
-  zonix::Matrix G = complete(zonix::Matrix(dd_CopyGenerators(poly.get())));
-  zonix::SetFamily F =
-      complete(zonix::SetFamily(dd_CopyAdjacency(poly.get())));
+  zonix::Conversion c = convert(M.get(), true);
+  zonix::Matrix G = complete(c.output);
+  zonix::SetFamily F = complete(c.adjacency);
   plhs[0] = PY_set_V_MatrixPtr(G.get());
   plhs[1] = PY_set_SetFamilyPtr(F.get());
 }
@@ -82,8 +85,7 @@ void adjacency(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
       "array of its rows";
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
-  zonix::Polyhedra poly = convert(M.get());
-  zonix::SetFamily F =
-      complete(zonix::SetFamily(dd_CopyInputAdjacency(poly.get())));
+  zonix::Conversion c = convert(M.get(), false, true);
+  zonix::SetFamily F = complete(c.input_adjacency);
   plhs[0] = PY_set_SetFamilyPtr(F.get());
 }

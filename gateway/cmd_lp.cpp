@@ -87,7 +87,8 @@ void solve(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
   gw::check_call(nlhs, nrhs, prhs, 1, 0, 1, usage.c_str(), 0);
   dd_ErrorType err = dd_NoError;
   zonix::LP lp(WQ_get_LP_MatrixPtr(prhs[0]));
-  dd_LPSolve(lp.get(), solver, &err);
+  bool exact = false;
+  zonix::solve_lp(lp.get(), solver, gw::options().arithmetic, &err, &exact);
   // A solver error is reported, not raised: the result struct still comes
   // back with the status the record holds.
   gw::check(err, false);

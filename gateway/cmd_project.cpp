@@ -195,7 +195,9 @@ void linearity(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
   gw::check_call(nlhs, nrhs, prhs, 1, 0, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::Either, usage);
   dd_ErrorType err = dd_NoError;
-  zonix::Set L(dd_ImplicitLinearityRows(M.get(), &err));
+  bool exact = false;
+  zonix::Set L(zonix::row_query(M.get(), zonix::RowQuery::ImplicitLinearity,
+                                gw::options().arithmetic, &err, &exact));
   gw::check(err);
   plhs[0] = PY_set_Set(L.get());
 }
@@ -209,7 +211,9 @@ void strong_redundancy(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[
   gw::check_call(nlhs, nrhs, prhs, 1, 0, 2, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::Either, usage);
   dd_ErrorType err = dd_NoError;
-  zonix::Set S(dd_SRedundantRows(M.get(), &err));
+  bool exact = false;
+  zonix::Set S(zonix::row_query(M.get(), zonix::RowQuery::StronglyRedundant,
+                                gw::options().arithmetic, &err, &exact));
   gw::check(err);
   zonix::SetFamily W;
   if (nlhs == 2) {

@@ -13,7 +13,9 @@ void reduce(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[],
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 2, usage);
   zonix::Matrix M = gw::read(prhs[0], kind, usage);
   dd_ErrorType err = dd_NoError;
-  zonix::Set red(dd_RedundantRows(M.get(), &err));
+  bool exact = false;
+  zonix::Set red(zonix::row_query(M.get(), zonix::RowQuery::Redundant, gw::options().arithmetic,
+                                  &err, &exact));
   gw::check(err);
   zonix::Matrix reduced(dd_MatrixSubmatrix(M.get(), red.get()));
   plhs[0] = write(reduced.get());
@@ -39,7 +41,8 @@ void interior(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
     gw::check(err);
   }
   zonix::LP lp2(dd_MakeLPforInteriorFinding(lp.get()));
-  dd_LPSolve(lp2.get(), solver, &err);
+  bool exact = false;
+  zonix::solve_lp(lp2.get(), solver, gw::options().arithmetic, &err, &exact);
   // As with "solve_lp": reported, and the result struct still returned.
   gw::check(err, false);
   plhs[0] = WQ_set_LPsol_MatrixPtr(lp2.get());

@@ -11,6 +11,7 @@
 
 #include "mex.h"
 #include "zonix.hpp"
+#include "zonixarith.hpp"
 
 // Every command handler: outputs as received, inputs without the command
 // name (and without the options struct, which the dispatcher has read).
@@ -84,6 +85,7 @@ const char *current_command();
 
 // The options struct a computing command may take as its last argument.
 struct Options {
+  zonix::Arithmetic arithmetic = zonix::Arithmetic::Auto;
   bool progress = false;  // iteration lines through mexPrintf
   bool fourier = false;   // project: Fourier-Motzkin instead of block
   bool reduce = true;     // project: drop redundant rows of the result

@@ -172,13 +172,9 @@ gw::Options read_options(const mxArray *o)
       opt.progress = flag_value(v, "progress");
     } else if (name == "arithmetic") {
       const std::string a = text_value(v, "arithmetic");
-      if (a == "exact")
-        gw::fail("badOption",
-                 "exact arithmetic is not available in this build; "
-                 "arithmetic can be 'double' or 'auto'");
-      if (a != "double" && a != "auto")
-        gw::fail("badOption", "option arithmetic must be 'double' or 'auto', "
-                              "not '" + a + "'");
+      if (!zonix::parse_arithmetic(a, &opt.arithmetic))
+        gw::fail("badOption", "option arithmetic must be 'double', 'exact' or "
+                              "'auto', not '" + a + "'");
     } else if (projecting && name == "method") {
       const std::string m = text_value(v, "method");
       if (m != "block" && m != "fourier")

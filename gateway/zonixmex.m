@@ -25,8 +25,9 @@
 %   last argument, for example zonixmex('extreme', H, struct('progress', true)).
 %     progress    true: print an iteration line a few times a second
 %                 (default false)
-%     arithmetic  'double' or 'auto' (the default, double here); 'exact'
-%                 is not available in this build
+%     arithmetic  'auto' (the default: double precision when its answer
+%                 is certified, else exact rationals), 'double' or 'exact';
+%                 results come back as the nearest doubles
 %   Ctrl-C ends a computing call with the error zonix:<command>:interrupted.
 %
 %   Commands

@@ -203,20 +203,18 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
 {
   *exact = false;
   if (arithmetic != Arithmetic::Exact) {
+    // dd_LPSolve hands out only answers it has checked against the
+    // caller's rows; what it cannot stand behind is settled exactly,
+    // first from the basis it ended with.
     const dd_boolean found = dd_LPSolve(lp, solver, err);
-    if (arithmetic == Arithmetic::Double) return found;
-    if (*err == dd_NoError || uncertified(*err)) {
-      const dd_LPStatusType before = lp->LPS;
-      if (*err == dd_NoError && lp::certify_exactly(lp, false) == lp::Verdict::Certified)
-        return found;
-      *exact = true;
-      if (lp::settle_exactly(lp)) {
-        *err = dd_NoError;
-        return dd_TRUE;
-      }
-      lp->LPS = before;
+    if (arithmetic == Arithmetic::Double || !uncertified(*err)) return found;
+    *exact = true;
+    const dd_LPStatusType before = lp->LPS;
+    if (lp::settle_exactly(lp)) {
+      *err = dd_NoError;
+      return dd_TRUE;
     }
-    if (*err != dd_NoError && !uncertified(*err)) return found;
+    lp->LPS = before;
   }
   // From the start in rationals: the LP's own rows, copies of equations
   // included, with its objective.

@@ -69,10 +69,12 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
                    bool *exact);
 
 // Solves lp (built by dd_Matrix2LP or dd_MakeLPforInteriorFinding) and
-// leaves the result in it as dd_LPSolve does.  Double: dd_LPSolve.  Auto:
-// dd_LPSolve, then the result is certified from its final basis in exact
-// arithmetic, continued exactly from that basis where it does not prove
-// its status.  Exact: solved over rationals from the start.  Results are
+// leaves the result in it as dd_LPSolve does.  Double: dd_LPSolve, whose
+// answers are checked against the caller's rows.  Auto: the same, and an
+// answer dd_LPSolve cannot stand behind is settled in exact arithmetic:
+// from the basis it ended with (certified, or continued by exact pivots),
+// else solved over rationals from the start.  Exact: over rationals from
+// the start.  Results are
 // the nearest doubles of exact values whenever exact arithmetic was used;
 // *exact tells whether it was.
 dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,

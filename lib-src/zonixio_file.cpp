@@ -407,14 +407,15 @@ dd_MatrixPtr read_matrix(FILE *f, dd_ErrorType *Error, Problem *p)
   values.reserve(static_cast<std::size_t>(std::min(m * d, 1L << 16)));
   for (long k = 0; k < m * d; ++k) {
     double v = 0.0;
-    const std::string where = "row " + std::to_string(k / d + 1) + " of " + std::to_string(m);
+    // Built only for a message: the body is the bulk of every read.
+    const auto where = [&] { return "row " + std::to_string(k / d + 1) + " of " + std::to_string(m); };
     if (!read_word(s, w)) {
-      p->set(s.last_line(), "the file ends in " + where + " (" + std::to_string(k) + " of " +
+      p->set(s.last_line(), "the file ends in " + where() + " (" + std::to_string(k) + " of " +
                          std::to_string(m * d) + " numbers read)");
       return nullptr;
     }
     if (std::string why = number_problem(w, numbtype, &v); !why.empty()) {
-      p->set(w.line, why + (w.text == "end" ? " (" + where + " is not complete)" : ""));
+      p->set(w.line, why + (w.text == "end" ? " (" + where() + " is not complete)" : ""));
       return nullptr;
     }
     values.push_back(v);

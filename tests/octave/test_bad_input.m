@@ -44,7 +44,7 @@ function test_bad_input()
     'find_interior:usage', '', 1, {'find_interior', H, 5};
     % options
     'extreme:badOption', 'unknown option ''method''; extreme takes progress, arithmetic', 1, {'extreme', H, struct('method', 'block')};
-    'extreme:badOption', 'exact arithmetic is not available in this build; arithmetic can be ''double'' or ''auto''', 1, {'extreme', H, struct('arithmetic', 'exact')};
+    'extreme:badOption', 'option arithmetic must be ''double'', ''exact'' or ''auto'', not ''rational''', 1, {'extreme', H, struct('arithmetic', 'rational')};
     'hull:badOption', '', 1, {'hull', V, struct('arithmetic', 'quad')};
     'reduce_h:badOption', '', 1, {'reduce_h', H, struct('arithmetic', 5)};
     'solve_lp:badOption', '', 1, {'solve_lp', LP, struct('progress', 'yes')};

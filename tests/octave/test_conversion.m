@@ -61,13 +61,19 @@ function test_conversion()
   assert(strcmp(evalc('zonixmex(''version'', 1, {})'), sprintf('Version 1.0\n')));
   out = evalc('try, x = zonixmex(''hull'', struct(''V'', zeros(0, 2))); catch, end');
   assert(~isempty(strfind(out, 'V-representation is empty')), 'evalc saw "%s"', out);
-  % Options: progress lines, and the arithmetic that this build has.
+  % Options: progress lines, and the three arithmetics.
   out = evalc('P = zonixmex(''extreme'', C, struct(''progress'', true));');
   assert(~isempty(regexp(out, 'extreme: iteration \d+ of \d+, \d+ rays', 'once')), out);
   assert(isempty(evalc('P = zonixmex(''extreme'', C, struct(''progress'', false));')));
-  for a = {'double', 'auto'}
+  for a = {'double', 'auto', 'exact'}
     Q = zonixmex('extreme', C, struct('arithmetic', a{1}, 'progress', 0));
-    assert(isequal(Q, P));
+    assert(isequal(snap(Q.V), snap(P.V)));
+  end
+  % The cube scaled by 1e-8: exact gives its 8 vertices, auto the same.
+  S = struct('A', 1e-8 * [eye(3); -eye(3)], 'B', 1e-8 * [ones(3, 1); zeros(3, 1)]);
+  for a = {'exact', 'auto'}
+    Q = zonixmex('extreme', S, struct('arithmetic', a{1}));
+    assert(isequal(snap(Q.V), snap(dec2bin(0:7) - '0')));
   end
 end
 
