@@ -7,10 +7,10 @@
 // Usage: glpk_oracle [seed [times]].
 #include <algorithm>
 #include <cmath>
+#include <array>
 #include <map>
 
-#include "../support/support.hpp"
-#include "families.h"
+#include "../support/oracle.hpp"
 
 namespace {
 
@@ -18,15 +18,7 @@ namespace {
 
 enum class Status { Optimal, Infeasible, Unbounded, Unknown };
 
-const char *name_of(Status s)
-{
-  switch (s) {
-    case Status::Optimal: return "optimal";
-    case Status::Infeasible: return "infeasible";
-    case Status::Unbounded: return "unbounded";
-    default: return "unknown";
-  }
-}
+const char *name_of(Status s) { return std::array{"optimal", "infeasible", "unbounded", "unknown"}[static_cast<int>(s)]; }
 
 // Rows (b, a) state b + a.x >= 0, or = 0 when marked as equations; the
 // objective row is (0, c).
@@ -39,343 +31,202 @@ struct Problem {
   std::vector<double> obj;
   dd_LPObjectiveType sense = dd_LPmax;
   Status expect = Status::Unknown;
-  bool has_known_value = false;
-  double known_value = 0;
+  std::optional<double> known;  // the optimal value
 
-  std::string label() const
-  {
-    return family + "#" + std::to_string(index) + " (m=" +
-           std::to_string(rows.size()) + ", n=" + std::to_string(n) + ")";
-  }
+  std::string label() const { return family + "#" + std::to_string(index) + " (m=" + std::to_string(rows.size()) + ", n=" + std::to_string(n) + ")"; }
 };
 
 using Prng = zonix::families::Prng;
+using Vec = std::vector<double>;
 bool chance(Prng &g, double p) { return static_cast<double>(g.next() >> 11) < p * 9007199254740992.0; }
-
-std::vector<double> random_vector(Prng &g, long n, long lo, long hi)
+Vec random_vector(Prng &g, long n, long lo, long hi)
 {
-  std::vector<double> v(n);
+  Vec v(static_cast<size_t>(n));
   for (auto &x : v) x = static_cast<double>(g.uniform(lo, hi));
   return v;
 }
-
-// Constraint coefficients in [-9, 9]: every entry up to 15 variables,
-// two to five nonzeros a row beyond, as LPs of that size usually have.
-std::vector<double> coefficients(Prng &g, long n)
+// Constraint coefficients in [-9, 9]: every entry up to 15 variables, two
+// to five nonzeros a row beyond, as LPs of that size usually have.
+Vec coefficients(Prng &g, long n)
 {
   if (n <= 15) return random_vector(g, n, -9, 9);
-  std::vector<double> a(n, 0.0);
-  const long want = g.uniform(2, 5);
-  for (long t = 0; t < want; ++t) {
+  Vec a(static_cast<size_t>(n), 0.0);
+  for (long t = g.uniform(2, 5); t > 0; --t) {
     long v = 0;
     while (v == 0) v = g.uniform(-9, 9);
     a[g.uniform(0, n - 1)] = static_cast<double>(v);
   }
   return a;
 }
-
 // Up to 200 rows with at most 15 variables, 60 beyond: past that both
 // methods meet the limits of double precision at the absolute tolerance
 // 1e-07 (soak runs of 8000 LPs: no failure inside, 4% outside).
 long max_rows(long n) { return n <= 15 ? 200 : 60; }
-double dot(const std::vector<double> &a, const std::vector<double> &x)
+double dot(const Vec &r, const Vec &x)  // the variable part of row r at x
 {
   double s = 0;
-  for (size_t k = 0; k < x.size(); ++k) s += a[k + 1] * x[k];
+  for (size_t k = 0; k < x.size(); ++k) s += r[k + 1] * x[k];
   return s;
 }
-
-// A row (b, a) through x0 with the given slack: b + a.x0 = slack.
-std::vector<double> row_at(const std::vector<double> &a,
-                           const std::vector<double> &x0, double slack)
+// Appends the row a through x0 with the given slack: b + a.x0 = slack.
+void add_row(Problem &p, const Vec &a, const Vec &x0, double slack, bool equation = false)
 {
-  std::vector<double> r(a.size() + 1);
-  for (size_t k = 0; k < a.size(); ++k) r[k + 1] = a[k];
+  Vec r{0.0};
+  r.insert(r.end(), a.begin(), a.end());
   r[0] = slack - dot(r, x0);
-  return r;
+  p.rows.push_back(r), p.eq.push_back(equation);
 }
-
-// The objective sum of lambda_i * (-a_i): bounded above on the rows used,
-// so maximising it (or minimising its negation) is bounded.
-std::vector<double> cone_objective(Prng &g, const Problem &p,
-                                   const std::vector<long> &use)
+// c plus sum lambda_i (-a_i) over the rows used (each inequality, tight at
+// *x0 when given, with probability 2n/m) is bounded above on them; max it
+// or min its negation.
+void set_objective(Prng &g, Problem &p, Vec c = {}, const Vec *x0 = nullptr)
 {
-  std::vector<double> c(p.n + 1, 0.0);
-  for (long i : use) {
-    const double lam = static_cast<double>(g.uniform(1, 4));
-    for (long k = 1; k <= p.n; ++k) c[k] -= lam * p.rows[i][k];
-  }
-  return c;
+  c.resize(static_cast<size_t>(p.n) + 1, 0.0);
+  const double share = std::min(1.0, 2.0 * static_cast<double>(p.n) / static_cast<double>(p.rows.size()));
+  for (size_t i = 0; i < p.rows.size(); ++i)
+    if (!p.eq[i] && (x0 == nullptr || p.rows[i][0] + dot(p.rows[i], *x0) == 0) && chance(g, share)) {
+      const double lam = static_cast<double>(g.uniform(1, 4));
+      for (long k = 1; k <= p.n; ++k) c[k] -= lam * p.rows[i][k];
+    }
+  const bool max = chance(g, 0.5);
+  p.sense = max ? dd_LPmax : dd_LPmin;
+  for (auto &x : c) x = max ? x : -x;
+  p.obj = c, p.obj[0] = 0;
 }
-
-void set_sense(Prng &g, Problem &p, std::vector<double> c_max)
+// m rows through an integer point x0, a share of them tight; optimal.
+Problem feasible(Prng &g, const char *family, long n, long m, double tight, Vec *x0 = nullptr)
 {
-  if (chance(g, 0.5)) {
-    p.sense = dd_LPmax;
-    p.obj = std::move(c_max);
-  } else {
-    p.sense = dd_LPmin;
-    for (auto &x : c_max) x = -x;
-    p.obj = std::move(c_max);
-  }
-  p.obj[0] = 0;
-}
-
-// Feasible at an integer x0; the objective lies in the cone of the
-// constraint normals, so the LP has an optimum.
-Problem feasible_bounded(Prng &g, long m, long n, double tight)
-{
-  Problem p;
-  p.n = n;
-  std::vector<double> x0 = random_vector(g, n, -5, 5);
-  for (long i = 0; i < m; ++i) {
-    std::vector<double> a = coefficients(g, n);
-    const double slack = chance(g, tight) ? 0.0 : static_cast<double>(g.uniform(1, 20));
-    p.rows.push_back(row_at(a, x0, slack));
-    p.eq.push_back(false);
-  }
-  std::vector<long> use;
-  for (long i = 0; i < m; ++i)
-    if (chance(g, std::min(1.0, 2.0 * static_cast<double>(n) / m))) use.push_back(i);
-  if (use.empty()) use.push_back(0);
-  set_sense(g, p, cone_objective(g, p, use));
-  p.expect = Status::Optimal;
+  Problem p{family, 0, n, {}, {}, {}, dd_LPmax, Status::Optimal, {}};
+  const Vec x = random_vector(g, n, -5, 5);
+  for (long i = 0; i < m; ++i) add_row(p, coefficients(g, n), x, chance(g, tight) ? 0.0 : static_cast<double>(g.uniform(1, 20)));
+  if (x0) *x0 = x;
   return p;
 }
-
-Problem make_bounded(Prng &g)
+Problem make_bounded(Prng &g, const char *family = "bounded")
 {
   const long n = g.uniform(2, 30);
-  const long m = g.uniform(n + 1, max_rows(n));
-  Problem p = feasible_bounded(g, m, n, 0.1);
-  p.family = "bounded";
-  return p;
+  Problem p = feasible(g, family, n, g.uniform(n + 1, max_rows(n)), 0.1);
+  return set_objective(g, p), p;
 }
-
-// A feasible system plus the negation of a sum of its rows, lowered by a
-// positive constant: the rows then add up to a negative constant.  The
-// objective stays dual feasible, so no solver may call it unbounded.
+// Also the negation of a sum of rows lowered by a positive constant: the
+// rows add up to a negative constant.  The objective stays dual feasible,
+// so no solver may call it unbounded.
 Problem make_infeasible(Prng &g)
 {
-  const long n = g.uniform(2, 30);
-  const long m = g.uniform(n + 1, max_rows(n));
-  Problem p = feasible_bounded(g, m, n, 0.1);
-  p.family = "infeasible";
-  const long k = g.uniform(2, 4);
-  std::vector<double> bad(n + 1, 0.0);
-  for (long t = 0; t < k; ++t) {
-    const long i = g.uniform(0, m - 1);
-    for (long j = 0; j <= n; ++j) bad[j] -= p.rows[i][j];
+  Problem p = make_bounded(g, "infeasible");
+  Vec bad(static_cast<size_t>(p.n) + 1, 0.0);
+  for (long t = g.uniform(2, 4); t > 0; --t) {
+    const Vec &r = p.rows[g.uniform(0, static_cast<long>(p.rows.size()) - 1)];
+    for (long j = 0; j <= p.n; ++j) bad[j] -= r[j];
   }
   bad[0] -= static_cast<double>(g.uniform(1, 3));
-  const long at = g.uniform(0, m);
-  p.rows.insert(p.rows.begin() + at, bad);
-  p.eq.insert(p.eq.begin() + at, false);
-  p.expect = Status::Infeasible;
-  return p;
+  const long at = g.uniform(0, static_cast<long>(p.rows.size()));
+  p.rows.insert(p.rows.begin() + at, bad), p.eq.insert(p.eq.begin() + at, false);
+  return p.expect = Status::Infeasible, p;
 }
-
-// Every row satisfies a.r >= 0 for a direction r with c.r > 0 (max) and
-// equations have a.r = 0: feasible at x0 and unbounded along r.
+// Every row keeps a.r >= 0 for a direction r with c.r > 0 (max), equations
+// a.r = 0: feasible at x0 and unbounded along r.
 Problem make_unbounded(Prng &g)
 {
-  Problem p;
-  p.family = "unbounded";
-  p.n = g.uniform(2, 30);
-  const long m = g.uniform(1, max_rows(p.n));
-  std::vector<double> x0 = random_vector(g, p.n, -5, 5);
-  std::vector<double> r = random_vector(g, p.n, -2, 2);
-  const long key = g.uniform(0, p.n - 1);
-  r[key] = 1;  // r is never zero
-  for (long i = 0; i < m; ++i) {
-    std::vector<double> a = coefficients(g, p.n);
+  const long n = g.uniform(2, 30), key = g.uniform(0, n - 1);
+  Problem p{"unbounded", 0, n, {}, {}, {}, dd_LPmax, Status::Unbounded, {}};
+  const Vec x0 = random_vector(g, n, -5, 5);
+  Vec r = random_vector(g, n, -2, 2);
+  r[key] = 1;  // never zero
+  for (long i = g.uniform(1, max_rows(n)); i > 0; --i) {
+    Vec a = coefficients(g, n);
     const bool equation = chance(g, 0.1);
-    if (equation) {
-      // Zero the key entry's share: a.r = 0 by solving for a[key].
-      double s = 0;
-      for (long k = 0; k < p.n; ++k)
-        if (k != key) s += a[k] * r[k];
-      a[key] = -s;
-    } else {
-      double s = 0;
-      for (long k = 0; k < p.n; ++k) s += a[k] * r[k];
-      if (s < 0)
-        for (auto &x : a) x = -x;
-    }
-    p.rows.push_back(row_at(a, x0, equation ? 0.0 : static_cast<double>(g.uniform(0, 15))));
-    p.eq.push_back(equation);
+    double s = 0;
+    for (long k = 0; k < n; ++k) s += a[k] * r[k] * (equation && k == key ? 0 : 1);
+    if (equation) a[key] = -s;  // a.r = 0
+    else if (s < 0) for (auto &x : a) x = -x;
+    add_row(p, a, x0, equation ? 0.0 : static_cast<double>(g.uniform(0, 15)), equation);
   }
-  std::vector<double> c(p.n + 1, 0.0);
-  do {
-    for (long k = 1; k <= p.n; ++k) c[k] = static_cast<double>(g.uniform(-5, 5));
-  } while (dot(c, r) <= 0);
-  set_sense(g, p, c);
-  p.expect = Status::Unbounded;
-  return p;
+  Vec c(static_cast<size_t>(n) + 1, 0.0);
+  do
+    for (long k = 1; k <= n; ++k) c[k] = static_cast<double>(g.uniform(-5, 5));
+  while (dot(c, r) <= 0);
+  const bool max = chance(g, 0.5);
+  for (auto &x : c) x = max ? x : -x;
+  return p.sense = max ? dd_LPmax : dd_LPmin, p.obj = c, p;
 }
-
-// Equation rows through x0; the objective adds any multiples of them.
+// Equations through x0, shuffled in; the objective adds multiples of them.
 Problem make_equations(Prng &g)
 {
-  Problem p;
-  p.family = "equations";
-  p.n = g.uniform(2, 30);
-  const long n = p.n;
-  const long m = g.uniform(n + 1, max_rows(n));
-  const long neq = g.uniform(1, std::max(1L, n / 2));
-  std::vector<double> x0 = random_vector(g, n, -5, 5);
-  for (long i = 0; i < m; ++i) {
-    std::vector<double> a = coefficients(g, n);
-    const bool equation = i < neq;
-    p.rows.push_back(row_at(a, x0, equation ? 0.0 : static_cast<double>(g.uniform(1, 20))));
-    p.eq.push_back(equation);
-  }
-  // Shuffle, so that the equations are not always on top.
+  const long n = g.uniform(2, 30), m = g.uniform(n + 1, max_rows(n)), neq = g.uniform(1, std::max(1L, n / 2));
+  Problem p{"equations", 0, n, {}, {}, {}, dd_LPmax, Status::Optimal, {}};
+  const Vec x0 = random_vector(g, n, -5, 5);
+  for (long i = 0; i < m; ++i) add_row(p, coefficients(g, n), x0, i < neq ? 0.0 : static_cast<double>(g.uniform(1, 20)), i < neq);
   for (long i = m - 1; i > 0; --i) {
     const long k = g.uniform(0, i);
-    std::swap(p.rows[i], p.rows[k]);
-    const bool t = p.eq[i];
-    p.eq[i] = p.eq[k];
-    p.eq[k] = t;
+    std::swap(p.rows[i], p.rows[k]), p.eq.swap(p.eq[i], p.eq[k]);
   }
-  std::vector<long> use;
+  Vec c(static_cast<size_t>(n) + 1, 0.0);
   for (long i = 0; i < m; ++i)
-    if (!p.eq[i] && chance(g, std::min(1.0, 2.0 * static_cast<double>(n) / m))) use.push_back(i);
-  std::vector<double> c = cone_objective(g, p, use);
-  for (long i = 0; i < m; ++i) {
-    if (!p.eq[i]) continue;
-    const double mu = static_cast<double>(g.uniform(-3, 3));
-    for (long k = 1; k <= n; ++k) c[k] += mu * p.rows[i][k];
-  }
-  set_sense(g, p, c);
-  p.expect = Status::Optimal;
-  return p;
+    for (long k = 1, mu = p.eq[i] ? g.uniform(-3, 3) : 0; k <= n && mu != 0; ++k) c[k] += static_cast<double>(mu) * p.rows[i][k];
+  return set_objective(g, p, c), p;
 }
-
 // Many rows tight at x0, repeated and scaled rows, and an objective in the
-// cone of the tight normals: x0 is a degenerate optimal vertex, so the
-// optimal value is known exactly.
+// cone of the tight normals: x0 is a degenerate optimal vertex, of known value.
 Problem make_degenerate(Prng &g)
 {
-  Problem p;
-  p.family = "degenerate";
-  p.n = g.uniform(2, 30);
-  const long m = g.uniform(p.n + 1, max_rows(p.n));
-  std::vector<double> x0 = random_vector(g, p.n, -5, 5);
-  std::vector<long> tight;
-  for (long i = 0; i < m; ++i) {
-    if (i > 0 && chance(g, 0.2)) {
-      // A repeat of an earlier row, sometimes scaled.
-      std::vector<double> r = p.rows[g.uniform(0, i - 1)];
+  const long n = g.uniform(2, 30);
+  Vec x0;
+  Problem p = feasible(g, "degenerate", n, g.uniform(n + 1, max_rows(n)), 0.6, &x0);
+  for (size_t i = 1; i < p.rows.size(); ++i)
+    if (chance(g, 0.2)) {  // a repeat of an earlier row, sometimes scaled
+      p.rows[i] = p.rows[g.uniform(0, static_cast<long>(i) - 1)];
       const double f = static_cast<double>(g.uniform(1, 3));
-      for (auto &x : r) x *= f;
-      p.rows.push_back(r);
-    } else {
-      std::vector<double> a = coefficients(g, p.n);
-      p.rows.push_back(row_at(a, x0, chance(g, 0.6) ? 0.0 : static_cast<double>(g.uniform(1, 10))));
+      for (auto &x : p.rows[i]) x *= f;
     }
-    p.eq.push_back(false);
-    if (std::fabs(p.rows.back()[0] + dot(p.rows.back(), x0)) == 0) tight.push_back(i);
-  }
-  if (tight.empty()) {
-    p.rows[0] = row_at(coefficients(g, p.n), x0, 0.0);
-    tight.push_back(0);
-  }
-  std::vector<double> c = cone_objective(g, p, tight);
-  set_sense(g, p, c);
-  p.expect = Status::Optimal;
-  p.has_known_value = true;
-  p.known_value = dot(p.obj, x0);
+  set_objective(g, p, {}, &x0);
+  p.known = dot(p.obj, x0);
   return p;
 }
-
-// One variable that no row mentions.  With an objective coefficient the
-// LP is unbounded (found while building the first basis); without one it
-// keeps its optimum.
+// A variable no row mentions: with an objective coefficient the LP is
+// unbounded (found while building the first basis); without, optimal.
 Problem make_free_variable(Prng &g, bool in_objective)
 {
   const long n = g.uniform(2, 29);
-  Problem p = feasible_bounded(g, g.uniform(n + 1, max_rows(n + 1)), n, 0.1);
-  p.family = in_objective ? "free-used" : "free-unused";
-  const long col = g.uniform(1, n + 1);  // the new variable's column
+  Problem p = feasible(g, in_objective ? "free-used" : "free-unused", n, g.uniform(n + 1, max_rows(n + 1)), 0.1);
+  set_objective(g, p);
+  const long col = g.uniform(1, n + 1);
   for (auto &r : p.rows) r.insert(r.begin() + col, 0.0);
-  p.obj.insert(p.obj.begin() + col, in_objective ? static_cast<double>(g.uniform(1, 4)) * (chance(g, 0.5) ? 1 : -1) : 0.0);
+  p.obj.insert(p.obj.begin() + col, in_objective ? static_cast<double>(g.uniform(1, 4) * (chance(g, 0.5) ? 1 : -1)) : 0.0);
   p.n = n + 1;
   p.expect = in_objective ? Status::Unbounded : Status::Optimal;
   return p;
 }
-
-// Random rows and objective, status decided by GLPK alone.
+// Random rows and objective, the status decided by GLPK alone.
 Problem make_mixed(Prng &g)
 {
-  Problem p;
-  p.family = "mixed";
-  p.n = g.uniform(2, 15);
-  const long m = g.uniform(1, 60);
-  for (long i = 0; i < m; ++i) {
-    std::vector<double> r = random_vector(g, p.n + 1, -9, 9);
-    r[0] = static_cast<double>(g.uniform(-6, 12));
-    p.rows.push_back(r);
-    p.eq.push_back(chance(g, 0.05));
+  const long n = g.uniform(2, 15);
+  Problem p{"mixed", 0, n, {}, {}, {}, dd_LPmax, Status::Unknown, {}};
+  for (long i = g.uniform(1, 60); i > 0; --i) {
+    p.rows.push_back(random_vector(g, n + 1, -9, 9)), p.eq.push_back(chance(g, 0.05));
+    p.rows.back()[0] = static_cast<double>(g.uniform(-6, 12));
   }
-  std::vector<double> c = random_vector(g, p.n + 1, -5, 5);
-  set_sense(g, p, c);
-  return p;
+  const bool max = chance(g, 0.5);
+  p.obj = random_vector(g, n + 1, -5, 5);
+  for (auto &x : p.obj) x = max ? x : -x;
+  return p.sense = max ? dd_LPmax : dd_LPmin, p.obj[0] = 0, p;
 }
 
-// ---- GLPK ------------------------------------------------------------------
-
-std::string number(double v)
-{
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
-  return buf;
-}
-
-std::string linear(const std::vector<double> &coef, long n)
-{
-  std::string s;
-  for (long k = 1; k <= n; ++k) {
-    if (coef[k] == 0) continue;
-    s += coef[k] < 0 ? " - " : " + ";
-    s += number(std::fabs(coef[k])) + " x" + std::to_string(k);
-  }
-  return s.empty() ? " 0 x1" : s;
-}
-
-std::string cplex_lp(const Problem &p)
-{
-  std::ostringstream f;
-  f << (p.sense == dd_LPmax ? "Maximize\n" : "Minimize\n") << " obj:" << linear(p.obj, p.n) << "\nSubject To\n";
-  for (size_t i = 0; i < p.rows.size(); ++i)
-    f << " c" << i + 1 << ":" << linear(p.rows[i], p.n) << (p.eq[i] ? " = " : " >= ") << number(-p.rows[i][0]) << "\n";
-  f << "Bounds\n";
-  for (long k = 1; k <= p.n; ++k) f << " x" << k << " free\n";
-  return f.str() + "End\n";
-}
-
+// glpsol's verdict, from the exact solver when the simplex gives none.
 struct GlpkResult {
   Status status = Status::Unknown;
   double value = 0;
   std::string raw;
 };
-
-// The status line "s bas m n primal dual obj" of glpsol's raw solution.
-GlpkResult run_glpsol(const Problem &p, const zonix::test::Scratch &dir, bool exact)
+GlpkResult run_glpsol(const Problem &p, const zonix::test::Scratch &dir)
 {
+  const std::string lp = zonix::test::cplex_lp(p.rows, p.eq, p.obj, p.sense == dd_LPmax);
   GlpkResult r;
-  const std::string args = std::string("--nopresol ") + (exact ? "--exact " : "") + "-w " + (dir / "p.sol").string() + " --lp";
-  if (!zonix::test::run_tool(dir, "glpsol", args, cplex_lp(p), "p.lp", false)) return r;
-  std::istringstream in(zonix::test::read_file(dir / "p.sol"));
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("s bas", 0) != 0) continue;
-    std::istringstream ss(line.substr(5));
-    long rows, cols;
-    char prim, dual;
-    ss >> rows >> cols >> prim >> dual >> r.value;
-    r.raw = line;
-    r.status = prim == 'f' && dual == 'f' ? Status::Optimal : prim == 'n' ? Status::Infeasible
-               : prim == 'f' && dual == 'n' ? Status::Unbounded : Status::Unknown;
+  for (const char *options : {"--nopresol ", "--nopresol --exact "}) {
+    const auto a = zonix::test::run_glpsol(dir, lp, options);
+    r = {a.primal == 'f' && a.dual == 'f' ? Status::Optimal : a.primal == 'n' ? Status::Infeasible
+         : a.primal == 'f' && a.dual == 'n' ? Status::Unbounded : Status::Unknown, a.value, a.raw};
+    if (r.status != Status::Unknown) break;
   }
   return r;
 }
@@ -391,16 +242,12 @@ struct Ours {
 
 zonix::LP build_lp(const Problem &p)
 {
-  const long m = static_cast<long>(p.rows.size());
-  zonix::Matrix M = zonix::make_matrix(m, p.n + 1);
-  for (long i = 0; i < m; ++i) {
-    for (long j = 0; j <= p.n; ++j) M->matrix[i][j][0] = p.rows[i][j];
-    if (p.eq[i]) set_addelem(M->linset, i + 1);
-  }
+  zonix::test::Members lin;
+  for (size_t i = 0; i < p.eq.size(); ++i)
+    if (p.eq[i]) lin.push_back(static_cast<long>(i + 1));
+  zonix::Matrix M = zonix::test::matrix(p.rows, dd_Inequality, lin);
   for (long j = 0; j <= p.n; ++j) M->rowvec[j][0] = p.obj[j];
   M->objective = p.sense;
-  M->numbtype = dd_Real;
-  M->representation = dd_Inequality;
   dd_ErrorType err;
   return zonix::LP(dd_Matrix2LP(M.get(), &err));
 }
@@ -518,28 +365,13 @@ Ours solve_ours(const Problem &p, dd_LPSolverType how)
   long sum = 0;
   for (long k = 0; k < 5; ++k) sum += lp->pivots[k];
   if (sum != lp->total_pivots) o.problem = "total_pivots is not the sum";
-  std::string why;
-  switch (lp->LPS) {
-    case dd_Optimal:
-      o.status = Status::Optimal;
-      o.value = lp->optvalue[0];
-      why = check_optimal(*lp);
-      break;
-    case dd_Inconsistent:
-      o.status = Status::Infeasible;
-      why = check_infeasible(*lp);
-      break;
-    case dd_DualInconsistent:
-      o.status = Status::Unbounded;
-      why = check_ray(*lp, false);
-      break;
-    case dd_StrucDualInconsistent:
-      o.status = Status::Unbounded;
-      why = check_ray(*lp, true);
-      break;
-    default:
-      why = "undecided status " + std::to_string(lp->LPS);
-  }
+  const dd_LPStatusType s = lp->LPS;
+  o.status = s == dd_Optimal ? Status::Optimal : s == dd_Inconsistent ? Status::Infeasible
+             : s == dd_DualInconsistent || s == dd_StrucDualInconsistent ? Status::Unbounded : Status::Unknown;
+  o.value = lp->optvalue[0];
+  const std::string why = o.status == Status::Optimal ? check_optimal(*lp) : o.status == Status::Infeasible
+                          ? check_infeasible(*lp) : o.status == Status::Unbounded ? check_ray(*lp, s == dd_StrucDualInconsistent)
+                          : "undecided status " + std::to_string(s);
   if (!why.empty()) o.problem = why;
   return o;
 }
@@ -573,14 +405,13 @@ int main(int argc, char **argv)
   int doubly = 0;
   std::map<std::string, int> per_status;
   for (const Problem &p : problems) {
-    GlpkResult ref = run_glpsol(p, dir, false);
-    if (ref.status == Status::Unknown) ref = run_glpsol(p, dir, true);
+    const GlpkResult ref = run_glpsol(p, dir);
     zonix::test::Verdict v;
     if (ref.status == Status::Unknown) v.fail("glpsol gave no verdict (" + ref.raw + ")");
     else if (p.expect != Status::Unknown && ref.status != p.expect)
       v.fail(std::string("generator expected ") + name_of(p.expect) + ", glpsol says " + name_of(ref.status));
-    else if (p.has_known_value && !close(ref.value, p.known_value))
-      v.fail("glpsol value " + number(ref.value) + " misses the known " + number(p.known_value));
+    else if (p.known && !close(ref.value, *p.known))
+      v.fail("glpsol value " + zonix::test::number(ref.value) + " misses the known " + zonix::test::number(*p.known));
     for (dd_LPSolverType how : {dd_CrissCross, dd_DualSimplex}) {
       if (!v.ok) break;
       const std::string method = how == dd_CrissCross ? "criss-cross" : "dual simplex";
@@ -593,7 +424,7 @@ int main(int argc, char **argv)
       else if (p.family == "free-used" && o.lps != dd_StrucDualInconsistent)
         v.fail(method + " missed the structural dual inconsistency");
       else if (o.status == Status::Optimal && !close(o.value, ref.value))
-        v.fail(method + " value " + number(o.value) + ", glpsol " + number(ref.value));
+        v.fail(method + " value " + zonix::test::number(o.value) + ", glpsol " + zonix::test::number(ref.value));
     }
     ++per_status[name_of(ref.status)];
     if (!v.ok) tally.report(p.label(), v);

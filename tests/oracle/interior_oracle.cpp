@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "../support/support.hpp"
-#include "families.h"
+#include "../support/oracle.hpp"
 
 namespace fam = zonix::families;
 using zonix::test::Tally;
@@ -96,40 +95,20 @@ double ceiling(const Problem &p)
   return 2 * bmax;
 }
 
-std::string number(double v)
-{
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
-  return buf;
-}
+using zonix::test::number;
 
-// maximise t subject to b + a.x - t >= 0 for every LP row, t <= ceiling;
-// the optimum from glpsol's raw line "s bas m n p d obj".
+// maximise t subject to b + a.x - t >= 0 for every LP row, t <= ceiling.
 bool run_glpsol(const Problem &p, const zonix::test::Scratch &dir, double *value)
 {
-  std::ostringstream f;
-  f << "Maximize\n obj: t\nSubject To\n";
-  int k = 0;
-  for (const auto &r : lp_rows(p)) {
-    f << " c" << ++k << ":";
-    for (long j = 1; j <= p.n; ++j)
-      if (r[j] != 0) f << (r[j] < 0 ? " - " : " + ") << number(std::fabs(r[j])) << " x" << j;
-    f << " - t >= " << number(-r[0]) << "\n";
-  }
-  f << " cap: t <= " << number(ceiling(p)) << "\nBounds\n";
-  for (long j = 1; j <= p.n; ++j) f << " x" << j << " free\n";
-  f << " t free\nEnd\n";
-  const auto sol = zonix::test::run_tool(dir, "glpsol", "-w " + (dir / "p.sol").string() + " --lp", f.str(), "p.lp", false);
-  std::istringstream in(sol ? zonix::test::read_file(dir / "p.sol") : "");
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("s bas", 0) != 0) continue;
-    std::istringstream ss(line.substr(5));
-    long rows, cols;
-    char prim, dual;
-    ss >> rows >> cols >> prim >> dual >> *value;
-    return prim == 'f' && dual == 'f';
-  }
-  return false;
+  auto rows = lp_rows(p);
+  for (auto &r : rows) r.push_back(-1);
+  std::vector<double> obj(static_cast<size_t>(p.n) + 2, 0.0);
+  obj.back() = 1;
+  const auto a = zonix::test::run_glpsol(
+      dir, zonix::test::cplex_lp(rows, std::vector<bool>(rows.size(), false), obj, true,
+                                 " cap: x" + std::to_string(p.n + 1) + " <= " + number(ceiling(p)) + "\n"));
+  *value = a.value;
+  return a.primal == 'f' && a.dual == 'f';
 }
 
 std::string check(const Problem &p, dd_LPSolverType how, double reference)

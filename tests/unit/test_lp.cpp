@@ -25,24 +25,27 @@ struct LPCase {
   dd_LPStatusType status;
   double value;
   Row x;  // the optimal point when unique
+  // Dual simplex phase I pivots: the auxiliary pivot enters at the column
+  // of largest ratio, which makes every reduced cost nonpositive at once.
+  long phase1;
 };
 
 std::ostream &operator<<(std::ostream &o, const LPCase &c) { return o << c.name; }
 
 const LPCase kLPs[] = {
-    {"max-square", kSquare, {}, {0, 1, 1}, dd_LPmax, dd_Optimal, 2, {1, 1}},
-    {"min-square", kSquare, {}, {0, 1, 1}, dd_LPmin, dd_Optimal, 0, {0, 0}},
-    {"min-mixed-signs", kSquare, {}, {3, 1, -1}, dd_LPmin, dd_Optimal, 2, {0, 1}},
-    {"max-on-equation", {{-1, 1, 1}, {0, 1, 0}, {0, 0, 1}}, {1}, {0, 1, 0}, dd_LPmax, dd_Optimal, 1, {1, 0}},
-    {"max-triangle", {{0, 1, 0}, {0, 0, 1}, {1, -1, -1}}, {}, {0, 2, 1}, dd_LPmax, dd_Optimal, 2, {1, 0}},
+    {"max-square", kSquare, {}, {0, 1, 1}, dd_LPmax, dd_Optimal, 2, {1, 1}, 3},
+    {"min-square", kSquare, {}, {0, 1, 1}, dd_LPmin, dd_Optimal, 0, {0, 0}, 0},
+    {"min-mixed-signs", kSquare, {}, {3, 1, -1}, dd_LPmin, dd_Optimal, 2, {0, 1}, 2},
+    {"max-on-equation", {{-1, 1, 1}, {0, 1, 0}, {0, 0, 1}}, {1}, {0, 1, 0}, dd_LPmax, dd_Optimal, 1, {1, 0}, 3},
+    {"max-triangle", {{0, 1, 0}, {0, 0, 1}, {1, -1, -1}}, {}, {0, 2, 1}, dd_LPmax, dd_Optimal, 2, {1, 0}, 2},
     {"degenerate-octahedron",
      {{1, 1, 1, 1}, {1, -1, 1, 1}, {1, 1, -1, 1}, {1, 1, 1, -1}, {1, -1, -1, 1},
       {1, -1, 1, -1}, {1, 1, -1, -1}, {1, -1, -1, -1}},
-     {}, {0, 1, 1, 0}, dd_LPmax, dd_Optimal, 1, {}},
-    {"infeasible", {{-1, 1, 0}, {0, -1, 0}, {0, 0, 1}}, {}, {0, 1, 1}, dd_LPmin, dd_Inconsistent, 0, {}},
-    {"infeasible-equations", {{-1, 1, 1}, {-3, 1, 1}, {0, 1, 0}}, {1, 2}, {0, 1, 0}, dd_LPmin, dd_Inconsistent, 0, {}},
-    {"unbounded", {{0, 1, 0}, {0, 0, 1}, {2, -1, 1}}, {}, {0, 0, 1}, dd_LPmax, dd_DualInconsistent, 0, {}},
-    {"free-variable", {{0, 1, 0}, {1, -1, 0}}, {}, {0, 0, -1}, dd_LPmin, dd_StrucDualInconsistent, 0, {}},
+     {}, {0, 1, 1, 0}, dd_LPmax, dd_Optimal, 1, {}, 4},
+    {"infeasible", {{-1, 1, 0}, {0, -1, 0}, {0, 0, 1}}, {}, {0, 1, 1}, dd_LPmin, dd_Inconsistent, 0, {}, 0},
+    {"infeasible-equations", {{-1, 1, 1}, {-3, 1, 1}, {0, 1, 0}}, {1, 2}, {0, 1, 0}, dd_LPmin, dd_Inconsistent, 0, {}, 0},
+    {"unbounded", {{0, 1, 0}, {0, 0, 1}, {2, -1, 1}}, {}, {0, 0, 1}, dd_LPmax, dd_DualInconsistent, 0, {}, 2},
+    {"free-variable", {{0, 1, 0}, {1, -1, 0}}, {}, {0, 0, -1}, dd_LPmin, dd_StrucDualInconsistent, 0, {}, 0},
 };
 
 double row_value(const Row &r, const double *x, long n)
@@ -74,6 +77,9 @@ TEST_P(Solve, StatusValuePointAndCertificate)
   EXPECT_TRUE(dd_LPSolve(lp.get(), how, &err));
   EXPECT_EQ(err, dd_NoError);
   ASSERT_EQ(lp->LPS, c.status);
+  if (how == dd_DualSimplex) {
+    EXPECT_EQ(lp->pivots[1], c.phase1);
+  }
   long sum = 0;
   for (long k = 0; k < 5; ++k) sum += lp->pivots[k];
   EXPECT_EQ(sum, lp->total_pivots);

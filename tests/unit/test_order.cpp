@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "support.hpp"
@@ -48,22 +49,22 @@ TEST(RowOrder, EveryRuleOnFiveRows)
   EXPECT_EQ(r, (Members{1, 2, 3, 4, 5}));
 }
 
-// Six rows and the rays (1,0), (0,1), (1,2), (-1,3): rays violating each
-// row 1, 0, 3, 1, 2, 3; satisfying it 3, 4, 1, 3, 2, 1.
-struct CutoffCone : Cone {
-  CutoffCone() : Cone({{1, 0}, {0, 1}, {1, -1}, {-1, 1}, {-1, 0}, {0, -1}})
+// A cone of the rows with the rays stored after the sentinel.
+struct RayCone : Cone {
+  RayCone(const Rows &rows, const Rows &rays) : Cone(rows)
   {
     for (long i = 0; i <= cone->m; ++i) cone->OrderVector[i] = i;
     // The sentinel ray in front of the list, as the initial setup puts it.
     auto *r = static_cast<dd_RayPtr>(std::calloc(1, sizeof(dd_RayType)));
-    r->Ray = static_cast<dd_Arow>(std::calloc(2, sizeof(mytype)));
+    const size_t d = rows[0].size();
+    r->Ray = static_cast<dd_Arow>(std::calloc(d, sizeof(mytype)));
     cone->ArtificialRay = cone->LastRay = r;
-    std::vector<mytype> v(2);
+    std::vector<mytype> v(d);
     dd_boolean feasible = dd_FALSE;
     dd_StoreRay1(cone, v.data(), &feasible);
     r->Next = nullptr;
-    for (Row ray : Rows{{1, 0}, {0, 1}, {1, 2}, {-1, 3}}) {
-      for (int j = 0; j < 2; ++j) ddd_set_d(v[j], ray[j]);
+    for (const Row &ray : rays) {
+      for (size_t j = 0; j < d; ++j) ddd_set_d(v[j], ray[j]);
       dd_AddRay(cone, v.data());
     }
   }
@@ -77,9 +78,11 @@ struct CutoffCone : Cone {
   }
 };
 
+// Six rows and the rays (1,0), (0,1), (1,2), (-1,3): rays violating each
+// row 1, 0, 3, 1, 2, 3; satisfying it 3, 4, 1, 3, 2, 1.
 TEST(RowOrder, DynamicRulesPickByViolationCounts)
 {
-  CutoffCone c;
+  RayCone c({{1, 0}, {0, 1}, {1, -1}, {-1, 1}, {-1, 0}, {0, -1}}, {{1, 0}, {0, 1}, {1, 2}, {-1, 3}});
   for (long i = 1; i <= 6; ++i) {
     const long inf[] = {1, 0, 3, 1, 2, 3};
     long f = -1, n = -1;
@@ -109,6 +112,29 @@ TEST(RowOrder, DynamicRulesPickByViolationCounts)
     EXPECT_EQ(c.pick(r, {1, 2, 3, 4, 5, 6}, 42), 42);
   for (Rule r : {dd_SelectNextHalfspace0, dd_SelectNextHalfspace1, dd_SelectNextHalfspace5, dd_SelectNextHalfspace6})
     EXPECT_EQ(c.pick(r, {1, 2, 3, 4, 5, 6}, 42), 0);
+}
+
+// A stored ray's zero set: a value within the rounding of large terms is
+// zero, a small value of small terms is not.
+TEST(RayRecords, ZeroSetSnapsOnlyRoundingResidues)
+{
+  // 1e12 x rounds, so row 1 at (7x, 7) is -2^-10 in doubles, far past the
+  // absolute tolerance but rounding against terms of 7e12.
+  const double x = 1 + std::ldexp(1.0, -40);
+  const struct {
+    Rows rows;
+    Row ray;
+    Members zeros;
+    bool feasible;
+  } cases[] = {
+      {{{1e12, -1e12 * x}, {1, -1}, {0, 1}}, {7 * x, 7}, {1, 2}, true},
+      {{{1, -1}, {0, 1}}, {1, 1 + 1e-4}, {}, false},
+  };
+  for (const auto &c : cases) {
+    RayCone k(c.rows, {c.ray});
+    EXPECT_EQ(members(k.cone->LastRay->ZeroSet), c.zeros) << c.rows[0][0];
+    EXPECT_EQ(k.cone->LastRay->feasible != 0, c.feasible) << c.rows[0][0];
+  }
 }
 
 TEST(RayRecords, EqualityIsEntryByEntry)
