@@ -136,6 +136,18 @@ constexpr ExtraFile kExtraFiles[] = {
     {"--input-incidence", 'n', dd_WriteInputIncidence},
 };
 
+// The name of an extra file (code as dd_SetWriteFileName takes it) made
+// from base, or standard output when base is.
+std::string extra_file_name(const std::string &base, char code, dd_RepresentationType rep)
+{
+  if (base == "-") return "-";
+  dd_DataFileType in{};
+  dd_DataFileType derived{};
+  std::strncpy(in, base.c_str(), sizeof in - 1);
+  dd_SetWriteFileName(in, derived, code, rep);
+  return derived;
+}
+
 // The conversion in exact arithmetic: the result as integers and fractions
 // under the number type "rational", the extra files from the exact run.
 int run_convert_exactly(const Args &args, dd_MatrixPtr M, const OrderChoice &order,
@@ -170,15 +182,7 @@ int run_convert_exactly(const Args &args, dd_MatrixPtr M, const OrderChoice &ord
   for (size_t k = 0; k < std::size(kExtraFiles); ++k) {
     const ExtraFile &x = kExtraFiles[k];
     if (!args.has(x.flag)) continue;
-    std::string name = "-";
-    if (base != "-") {
-      dd_DataFileType in{};
-      dd_DataFileType derived{};
-      std::strncpy(in, base.c_str(), sizeof in - 1);
-      dd_SetWriteFileName(in, derived, x.code, M->representation);
-      name = derived;
-    }
-    Output extra(name);
+    Output extra(extra_file_name(base, x.code, M->representation));
     if (!extra.ok()) return kExitUsage;
     dd_WriteSetFamily(extra.get(), families[k]);
     if (!extra.finish(quiet)) return kExitUsage;
@@ -241,15 +245,7 @@ int run_convert(const Args &args)
   std::string base = args.file != "-" ? args.file : out_name;
   for (const ExtraFile &x : kExtraFiles) {
     if (!args.has(x.flag)) continue;
-    std::string name = "-";
-    if (base != "-") {
-      dd_DataFileType in{};
-      dd_DataFileType derived{};
-      std::strncpy(in, base.c_str(), sizeof in - 1);
-      dd_SetWriteFileName(in, derived, x.code, poly->representation);
-      name = derived;
-    }
-    Output extra(name);
+    Output extra(extra_file_name(base, x.code, poly->representation));
     if (!extra.ok()) return kExitUsage;
     x.write(extra.get(), poly.get());
     if (!extra.finish(quiet)) return kExitUsage;

@@ -403,16 +403,8 @@ void drop_recession_of_empty(dd_ConePtr cone)
     return;
   for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next)
     if (r->feasible && !set_member(cone->m, r->ZeroSet)) return;
-  dd_RayPtr r = cone->FirstRay;
-  while (r != nullptr) {
-    dd_RayPtr next = r->Next;
-    free_ray(cone->d, r);
-    r = next;
-  }
-  cone->FirstRay = nullptr;
-  if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = nullptr;
-  cone->LastRay = cone->ArtificialRay;
-  cone->RayCount = cone->FeasibleRayCount = cone->WeaklyFeasibleRayCount = 0;
+  cut_all_rays(cone);
+  cone->FeasibleRayCount = cone->WeaklyFeasibleRayCount = 0;
   cone->LinearityDim = 0;
 }
 

@@ -668,6 +668,10 @@ using PartnerFiler = void (*)(const PairFiling &, long, long);
 PartnerFiler partner_filer() { return file_partners; }
 #endif
 
+}  // namespace
+
+namespace zonix::core {
+
 // Releases the rays of a list in which every ray was cut off, leaving the
 // empty list: sentinel -> null, LastRay the sentinel.
 void cut_all_rays(dd_ConePtr cone)
@@ -687,7 +691,7 @@ void cut_all_rays(dd_ConePtr cone)
   cone->CompStatus = dd_AllFound;
 }
 
-}  // namespace
+}  // namespace zonix::core
 
 extern "C" {
 

@@ -429,6 +429,10 @@ inline void raise_numerical_alarm(dd_ConePtr cone) { ++workspace(cone).numerical
 // 1e-4 and more).
 inline constexpr double lost_accuracy = 0x1p-17;
 
+// Releases every ray of the cone's list, leaving the empty list (sentinel
+// -> null) with the run complete.
+void cut_all_rays(dd_ConePtr cone);
+
 // Releases a ray record with its coordinates and zero set.
 inline void free_ray(dd_colrange d, dd_RayPtr r)
 {
