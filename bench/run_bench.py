@@ -21,6 +21,7 @@ that take its time to the table.
 import argparse
 import csv
 import datetime
+import math
 import os
 import platform
 import re
@@ -61,6 +62,8 @@ FULL = {
         ("cyclic-v", (30, 7, 3)), ("cyclic-v", (24, 8, 3)),
         # Beyond what double precision resolves: shown so that the limit is seen.
         ("cyclic-v", (50, 6, 4)),
+        # C(30,15) from its 30 points: 341,088 facets, a benchmark for exact tools.
+        ("cyclic-v", (30, 15)),
         ("sphere-v", (1000, 4, 1)), ("sphere-v", (300, 5, 1)), ("sphere-v", (150, 6, 1)),
         ("sphere-v", (60, 7, 1)), ("sphere-v", (40, 8, 1)),
         ("zeroone-v", (40, 9, 1)), ("zeroone-v", (60, 9, 1)), ("zeroone-v", (40, 10, 1)),
@@ -95,6 +98,8 @@ PEERS = {
     LP: ["glpsol"],
 }
 EXACT_PEERS = ("lrs", "redund", "PPL")
+# zonix's other arithmetics, timed against its double precision run.
+VARIANTS = ["exact", "auto"]
 
 # ---- running one command -------------------------------------------------------------
 
@@ -427,26 +432,27 @@ def lp_files(case):
     return sorted(Path(case.input).glob("lp*.ine"))
 
 
-def zonix_command(tools, case, outdir):
+def zonix_command(tools, case, outdir, arith="double"):
     """argv, answer parser, and a cleanup to run before each run."""
     out = outdir / (case.key + ".out")
     g = case.group
+    ar = ["--arithmetic", arith]
     if g in (H_TO_V, V_TO_H):
-        argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet"]
+        argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet"] + ar
         reader = zonix_generators if case.h else zonix_inequalities
         return argv, (lambda so, se: reader(out.read_text())), None
     if g == ADJ:
         flag = "--adjacency" if case.h else "--input-adjacency"
-        argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet", flag]
+        argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet", flag] + ar
         ead = Path(case.input).with_suffix(".ead")
         return argv, (lambda so, se: {"adjacency": adjacency_entries(ead.read_text())}), \
             (lambda: ead.unlink(missing_ok=True))
     if g == RED:
-        argv = [str(tools.zonix), "reduce", str(case.input), "-o", str(out), "--quiet"]
+        argv = [str(tools.zonix), "reduce", str(case.input), "-o", str(out), "--quiet"] + ar
         return argv, (lambda so, se: {"kept": len(read_matrix(out.read_text())[0])}), None
     files = lp_files(case)
-    loop = "for f in %s/lp*.ine; do %s lp \"$f\" -o \"$f.zsol\" --quiet || exit 1; done" % (
-        shlex.quote(str(case.input)), shlex.quote(str(tools.zonix)))
+    loop = "for f in %s/lp*.ine; do %s lp \"$f\" -o \"$f.zsol\" --quiet %s || exit 1; done" % (
+        shlex.quote(str(case.input)), shlex.quote(str(tools.zonix)), " ".join(ar))
     return ["sh", "-c", loop], (lambda so, se: zonix_lp_answers(files)), None
 
 
@@ -528,6 +534,24 @@ def run_case(tools, case, work, opts, timed_out):
     case.results["zonix"] = z
     zmed = z.median if z.status == "ok" else None
     size = case.params[:2]
+    for v in VARIANTS:
+        series = (case.group, case.family, v)
+        if any(all(a >= b for a, b in zip(size, small)) for small in timed_out.get(series, [])):
+            r = Result(v)
+            r.status, r.detail = "skipped", "timed out on a smaller instance"
+            case.results[v] = r
+            continue
+        argv, parse, before = zonix_command(tools, case, outdir / slug(v), v)
+        limit = opts.peer_timeout if zmed is None else \
+            min(opts.peer_timeout, max(opts.min_timeout, opts.exact_factor * zmed))
+        r = measure(v, argv, outdir / slug(v), case.key + "-" + slug(case.group), opts.runs,
+                    limit, parse, before)
+        if r.status == "timeout":
+            timed_out.setdefault(series, []).append(size)
+        case.results[v] = r
+    # Where double precision fails, peers are held to exact arithmetic's time.
+    ex = case.results.get("exact")
+    zref = zmed if zmed is not None else (ex.median if ex and ex.status == "ok" else None)
     for peer in PEERS[case.group]:
         series = (case.group, case.family, peer)
         if any(all(a >= b for a, b in zip(size, small)) for small in timed_out.get(series, [])):
@@ -543,8 +567,8 @@ def run_case(tools, case, work, opts, timed_out):
             continue
         # A peer gets at most factor times zonix's time, within bounds.
         limit = opts.peer_timeout / 2
-        if zmed is not None:
-            limit = min(opts.peer_timeout, max(opts.min_timeout, opts.factor * zmed))
+        if zref is not None:
+            limit = min(opts.peer_timeout, max(opts.min_timeout, opts.factor * zref))
         r = measure(peer, argv, outdir / slug(peer), case.key + "-" + slug(case.group), opts.runs,
                     limit, parse)
         if r.status == "timeout":
@@ -569,7 +593,7 @@ def check_answers(case):
                 ref, ref_tool = r.answer, p
                 break
     case.ref_tool = ref_tool
-    for p in PEERS[case.group]:
+    for p in VARIANTS + PEERS[case.group]:
         r = case.results[p]
         if r.status != "ok" or ref is None or p == ref_tool:
             continue
@@ -676,6 +700,38 @@ def furthest_behind(cases, n):
     return sorted(worst.values(), key=lambda t: t[2])[:n]
 
 
+def exactness_section(cases):
+    """Per family: exact and auto over double, and the exact peers over exact."""
+    def ratio(a, b):
+        return a.median / b.median if a and b and a.status == "ok" and b.status == "ok" \
+            and b.median else None
+
+    def gmean(xs):
+        xs = [x for x in xs if x is not None]
+        return math.exp(sum(math.log(x) for x in xs) / len(xs)) if xs else None
+
+    fams = {}
+    for c in cases:
+        r = c.results
+        f = fams.setdefault((c.group, c.family), {"n": 0, "e": [], "a": [], "p": [], "l": []})
+        f["n"] += 1
+        f["e"].append(ratio(r.get("exact"), r["zonix"]))
+        f["a"].append(ratio(r.get("auto"), r["zonix"]))
+        f["p"].append(ratio(r.get("PPL"), r.get("exact")))
+        f["l"].append(ratio(r.get("lrs") or r.get("redund"), r.get("exact")))
+    out = ["", "## The cost of exactness", "",
+           "Geometric means over a family's instances (those where both runs ended): "
+           "exact and auto are over zonix's double precision time (below 1.1× for auto, "
+           "below 3× for exact are the goals); PPL and lrs/redund are over zonix exact's time "
+           "(above 1× zonix exact is faster).", "",
+           "| Group | Family | instances | exact / double | auto / double | PPL / exact | "
+           "lrs or redund / exact |", "|---|---|---:|---:|---:|---:|---:|"]
+    for (g, fam), f in fams.items():
+        out.append("| %s | %s | %d | %s |" % (g, fam, f["n"], " | ".join(
+            fmt_ratio(gmean(f[k])) or "–" for k in "eapl")))
+    return out
+
+
 def profile(case, work):
     """zonix under callgrind: its instructions by function, inlined parts folded in."""
     z = case.results["zonix"]
@@ -732,7 +788,10 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
               "timeout. Every answer is checked against zonix's counts (against an exact tool's "
               "where zonix fails): **≠ zonix** marks a peer that disagrees, and **≠ lrs** or "
               "**≠ PPL** beside zonix's answer marks where the exact tools agree with each other "
-              "and not with zonix." % (opts.runs, opts.factor, opts.min_timeout,
+              "and not with zonix. zonix runs in double precision (`--arithmetic double`); the "
+              "columns exact and auto are the same command with `--arithmetic exact` and with "
+              "`--arithmetic auto` (the default), their ratio their time over double's, so "
+              "there above 1× is the cost of exactness." % (opts.runs, opts.factor, opts.min_timeout,
                                       opts.peer_timeout, opts.peer_timeout / 2))
     md.append("")
     md.append("Machine: " + "; ".join("%s %s" % (k, v) for k, v in facts.items()) +
@@ -754,6 +813,7 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
         md.append("## " + g)
         md.append("")
         head = ["Instance", "Input", "Answer (zonix)", "zonix s", "MiB"]
+        head += ["%s s (×)" % v for v in VARIANTS]
         for p in PEERS[g]:
             head += ["%s s (×)" % p, "MiB"]
         md.append("| " + " | ".join(head) + " |")
@@ -766,10 +826,12 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
             if z.status != "ok" and getattr(c, "ref_tool", None):
                 ans = "(%s: %s)" % (c.ref_tool, show_answer(g, c.results[c.ref_tool].answer))
             row = [c.name, c.size, ans, cell(z), fmt_mib(z.kib)]
+            row += [cell(c.results[v]) for v in VARIANTS]
             for p in PEERS[g]:
                 r = c.results[p]
                 row += [cell(r), fmt_mib(r.kib)]
             md.append("| " + " | ".join(row) + " |")
+    md += exactness_section(cases)
     behind = furthest_behind(cases, 3)
     if behind:
         md.append("")
@@ -822,6 +884,7 @@ def main():
     opts.peer_timeout = 10.0 if opts.quick else 30.0
     opts.min_timeout = 5.0 if opts.quick else 10.0
     opts.factor = 10.0
+    opts.exact_factor = 200.0  # exact may cost this much before it counts as a timeout
 
     build = Path(opts.build).resolve()
     tools = Tools(build)
@@ -854,7 +917,7 @@ def main():
         t0 = time.perf_counter()
         run_case(tools, c, work, opts, timed_out)
         z = c.results["zonix"]
-        peers = "  ".join("%s %s" % (p, cell(c.results[p])) for p in PEERS[c.group])
+        peers = "  ".join("%s %s" % (p, cell(c.results[p])) for p in VARIANTS + PEERS[c.group])
         log("  %-18s %-28s zonix %-14s %s  [%.0f s]" % (c.group, c.name, cell(z), peers,
                                                          time.perf_counter() - t0))
     profiles = []

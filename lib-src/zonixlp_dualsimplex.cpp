@@ -14,7 +14,7 @@ namespace zonix::lp {
 void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
                        bool bland, dd_Amatrix A, dd_Bmatrix T,
                        dd_colindex nbindex, dd_rowindex bflag,
-                       dd_rowrange objrow, dd_colrange rhscol, double *rcostd,
+                       dd_rowrange objrow, dd_colrange rhscol, mytype *rcost,
                        dd_rowrange *r, dd_colrange *s, int *selected,
                        dd_LPStatusType *lps)
 {
@@ -22,7 +22,6 @@ void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
   *s = 0;
   *selected = dd_FALSE;
   *lps = dd_LPSundecided;
-  auto *rcost = reinterpret_cast<mytype *>(rcostd);
 
   bool dual_feasible = true;
   for (dd_colrange j = 1; j <= d_size; ++j) {
@@ -96,15 +95,14 @@ void phase_one(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
                dd_Bmatrix T, dd_colindex nbindex, dd_rowindex bflag,
                dd_rowrange objrow, dd_colrange rhscol, dd_colrange *s,
                dd_ErrorType *err, dd_LPStatusType *lps, long *pivot_no,
-               long maxpivots, long blandpivots, double *rcostd,
-               double *scratch)
+               long maxpivots, long blandpivots, mytype *rcost,
+               mytype *scratch)
 {
   *err = dd_NoError;
   *lps = dd_LPSundecided;
   *s = 0;
   long pivots = 0;
   const dd_rowrange mm = m_size + 1;  // the auxiliary row
-  auto *rcost = reinterpret_cast<mytype *>(rcostd);
   mytype maxcost, ax, ratio, maxratio, val, minval, w, t;
   ddd_init(maxcost);
   ddd_init(ax);
@@ -305,9 +303,9 @@ void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
 {
   (void)OV;
   try {
-    std::vector<double> rcost(static_cast<size_t>(d_size > 0 ? d_size : 1));
+    const zonix::Arow rcost = zonix::make_arow(d_size);
     zonix::lp::select_dual_pivot(m_size, d_size, Phase1 != 0, false, A, T,
-                                 nbindex, bflag, objrow, rhscol, rcost.data(),
+                                 nbindex, bflag, objrow, rhscol, rcost.get(),
                                  r, s, selected, lps);
   } catch (const std::bad_alloc &) {
     *selected = dd_FALSE;
@@ -325,10 +323,9 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
 {
   (void)OV;
   try {
-    const auto n = static_cast<size_t>(d_size > 0 ? d_size : 1);
-    std::vector<double> rcost(n), scratch(n);
+    const zonix::Arow rcost = zonix::make_arow(d_size), scratch = zonix::make_arow(d_size);
     phase_one(m_size, d_size, A, T, nbindex, bflag, objrow, rhscol, s, err,
-              lps, pivot_no, maxpivots, 0, rcost.data(), scratch.data());
+              lps, pivot_no, maxpivots, 0, rcost.get(), scratch.get());
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
   }
@@ -349,7 +346,7 @@ void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
   const long blandpivots = zonix::lp::kBlandPivotsPerColumn * d_size;
   const long maxccpivots = zonix::lp::kCrissCrossPivotsPerColumn * d_size;
   zonix::lp::Workspace ws(m_size, d_size);
-  std::vector<double> scratch(ws.rcost.size());
+  const zonix::Arow scratch = zonix::make_arow(d_size);
   dd_rowindex bflag = ws.bflag.data();
   dd_rowindex order = ws.order.data();
 
@@ -370,8 +367,8 @@ void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
   } else {
     long p1 = 0;
     phase_one(m_size, d_size, A, T, nbindex, bflag, objrow, rhscol, &s, err,
-              LPS, &p1, maxpivots, blandpivots, ws.rcost.data(),
-              scratch.data());
+              LPS, &p1, maxpivots, blandpivots, ws.rcost.get(),
+              scratch.get());
     pivots[1] = p1;
     if (*err == dd_Interrupted) {
       *LPS = dd_LPSundecided;
@@ -399,7 +396,7 @@ void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
         if (ds < maxpivots + blandpivots) {
           zonix::lp::select_dual_pivot(m_size, d_size, false, ds >= maxpivots,
                                        A, T, nbindex, bflag, objrow, rhscol,
-                                       ws.rcost.data(), &r, &s, &chosen, LPS);
+                                       ws.rcost.get(), &r, &s, &chosen, LPS);
           if (chosen) {
             ++ds;
             if (dd_debug)

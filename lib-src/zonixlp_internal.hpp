@@ -80,12 +80,12 @@ struct Workspace {
   explicit Workspace(dd_rowrange m_size, dd_colrange d_size)
       : bflag(static_cast<std::size_t>(m_size + 2), 0),
         order(static_cast<std::size_t>(m_size + 2), 0),
-        rcost(static_cast<std::size_t>(d_size > 0 ? d_size : 1), 0.0)
+        rcost(zonix::make_arow(d_size))
   {
   }
   std::vector<long> bflag;   // one slot more for phase I's auxiliary row
   std::vector<long> order;
-  std::vector<double> rcost;
+  zonix::Arow rcost;
 };
 
 // The dual simplex pivot choice; `bland` takes the least-index rule for the
@@ -94,7 +94,7 @@ struct Workspace {
 void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
                        bool bland, dd_Amatrix A, dd_Bmatrix T,
                        dd_colindex nbindex, dd_rowindex bflag,
-                       dd_rowrange objrow, dd_colrange rhscol, double *rcost,
+                       dd_rowrange objrow, dd_colrange rhscol, mytype *rcost,
                        dd_rowrange *r, dd_colrange *s, int *selected,
                        dd_LPStatusType *lps);
 
