@@ -1,5 +1,6 @@
 // zonix from C++: the facets of the square with corners (0,0), (2,0), (0,2),
-// (2,2).  The handles of zonix.hpp free every record when they go.
+// (2,2), in double and in exact arithmetic.  The handles of zonix.hpp free
+// every record when they go.
 #include <cstdio>
 
 #include "zonix.hpp"
@@ -28,5 +29,14 @@ int main()
   // Each row (b, -a1, -a2) is a facet b - a.x >= 0.
   std::printf("facets of the square [0,2] x [0,2]:\n");
   dd_WriteAmatrix(stdout, H->matrix, H->rowsize, H->colsize);
-  return H->rowsize == 4 ? 0 : 1;
+  if (H->rowsize != 4) return 1;
+
+  // The same in exact arithmetic: rational facets, owned by the result.
+  zonix::ConvertOptions exact;
+  exact.arithmetic = zonix::Arithmetic::Exact;
+  const zonix::Conversion c = zonix::convert(V.get(), exact);
+  if (c.error != dd_NoError || !c.exact) return 1;
+  std::printf("the same in exact arithmetic:\n");
+  zonix::write_rational(stdout, c.rational);
+  return c.rational.rows == 4 ? 0 : 1;
 }

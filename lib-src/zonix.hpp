@@ -80,4 +80,11 @@ inline Polyhedra make_polyhedra(dd_MatrixPtr M, dd_ErrorType *err)
 
 }  // namespace zonix
 
+// Double, exact and auto arithmetic for C++ callers: convert(), row_query()
+// and solve_lp(), exact results as mpq_class.  Not in the library's own
+// exact objects, whose records are rational.
+#ifndef ZONIX_EXACT
+#include "zonixarith.hpp"
+#endif
+
 #endif  // ZONIX_HPP
