@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <new>
 
 #include "setoper.h"
@@ -238,7 +239,10 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
   rq.input = rational != nullptr ? rational : &in;
   rq.interior = rational != nullptr && interior;
   rq.solver = solver;
+  // A run in double has already started the clock.
+  if (arithmetic == Arithmetic::Exact || rational != nullptr) lp->starttime = std::time(nullptr);
   const ExactResult res = run_exact(rq);
+  lp->endtime = std::time(nullptr);
   *exact = true;
   *err = res.error;
   if (res.error != dd_NoError) return dd_FALSE;
