@@ -620,9 +620,11 @@ constexpr std::string_view kCommonHelp =
     "Common options:\n"
     "  -o, --output FILE  write the result to FILE (- for standard output)\n"
     "  --arithmetic A     double, exact or auto (the default: double precision when\n"
-    "                     its answer is certified, else exact rationals); convert,\n"
-    "                     lp, reduce, interior and linearity honour it, adjacency and\n"
-    "                     project compute in double precision\n"
+    "                     its answer is certified, else exact rationals; exact at\n"
+    "                     once for an integer or rational file with numbers that no\n"
+    "                     double holds, such as 1/3); convert, lp, reduce, interior\n"
+    "                     and linearity honour it and read such numbers exactly,\n"
+    "                     adjacency and project compute in double precision\n"
     "  --quiet            no progress line, no notice of the files written\n"
     "  -h, --help         this text\n";
 
