@@ -7,7 +7,9 @@
 // bytes) can overrun anything; it allocates the matrix only once the whole
 // body has been read, so a size line cannot make it allocate more than the
 // file backs.  It refuses whatever it cannot read with certainty, and says
-// on which line and why.
+// on which line and why.  Each number word is scanned once; for C++ callers
+// the numbers of an integer or rational file that no double holds are kept
+// exact beside the doubles.
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -275,8 +277,9 @@ bool read_number(const Word &w, dd_NumberType t, Number *n, std::string *why)
 }
 
 // The decimal exponents an exact reading takes: every double written out
-// in full stays within them, and 10^4096 is a number of 1.7 kB.
-constexpr long kMaxExactExponent = 4096;
+// in full (2^-1074 has 1074 decimals) stays within them, and 10^1100 is a
+// number of 460 bytes, so a short word cannot make a large number.
+constexpr long kMaxExactExponent = 1100;
 
 // A decimal (as scan_decimal accepts it) as an exact rational; false when
 // its exponent is beyond kMaxExactExponent.
