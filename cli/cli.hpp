@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "dovavozu.h"
 #include "zonix.hpp"
+#include "zonixarith.hpp"
 
 namespace zonix::cli {
 
@@ -75,7 +77,9 @@ std::string display_name(const std::string &file);
 // Reads the representation in file; on failure says why (naming the file
 // and the line) and returns null.  Throws Failed{kExitComputation}, having
 // said so, for a matrix whose computations cannot fit in memory here.
-Matrix read_input(const std::string &file);
+// With rational, the exact rows of a file whose numbers are not all
+// doubles go there (null otherwise).
+Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational = nullptr);
 
 // Where a subcommand writes: -o FILE, "-" for standard output, otherwise
 // standard output for standard input, otherwise the name that

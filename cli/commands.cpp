@@ -41,14 +41,36 @@ bool arithmetic_of(const Args &args, std::string_view command, Arithmetic *a)
   return false;
 }
 
-// Auto computed again in exact arithmetic: said once, unless quiet.
-void note_exact(const Args &args, std::string_view command, Arithmetic a)
+// Auto computed in exact arithmetic: said once, unless quiet.  Either the
+// input's numbers are not all doubles, or the double run could not certify
+// its answer.
+void note_exact(const Args &args, std::string_view command, Arithmetic a, const QMatrix *rational)
 {
   if (a == Arithmetic::Auto && !args.has("--quiet"))
-    std::fprintf(stderr,
-                 "zonix %.*s: double precision could not certify the result; "
-                 "computed in exact arithmetic\n",
-                 static_cast<int>(command.size()), command.data());
+    std::fprintf(stderr, "zonix %.*s: %s; computed in exact arithmetic\n",
+                 static_cast<int>(command.size()), command.data(),
+                 rational != nullptr ? "the input has numbers that no double holds"
+                                     : "double precision could not certify the result");
+}
+
+// q without the rows in del, and with the rows in lin (numbered as in q)
+// declared linearity too.
+QMatrix rational_rows(const QMatrix &q, set_type del, set_type lin)
+{
+  QMatrix r = q;
+  r.entries.clear();
+  r.linearity.clear();
+  long kept = 0;
+  for (long i = 1; i <= q.rows; ++i) {
+    if (del != nullptr && set_member(i, del)) continue;
+    ++kept;
+    for (long j = 0; j < q.cols; ++j) r.entries.push_back(q.at(i - 1, j));
+    if (std::binary_search(q.linearity.begin(), q.linearity.end(), i) ||
+        (lin != nullptr && set_member(i, lin)))
+      r.linearity.push_back(kept);
+  }
+  r.rows = kept;
+  return r;
 }
 
 // Writes "* TITLE (k): i1 i2 ..." for the members of s among 1..m.
@@ -150,8 +172,8 @@ std::string extra_file_name(const std::string &base, char code, dd_Representatio
 
 // The conversion in exact arithmetic: the result as integers and fractions
 // under the number type "rational", the extra files from the exact run.
-int run_convert_exactly(const Args &args, dd_MatrixPtr M, const OrderChoice &order,
-                        Arithmetic asked)
+int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rational,
+                        const OrderChoice &order, Arithmetic asked)
 {
   ConvertOptions o;
   o.arithmetic = Arithmetic::Exact;
@@ -160,9 +182,9 @@ int run_convert_exactly(const Args &args, dd_MatrixPtr M, const OrderChoice &ord
   o.incidence = args.has("--incidence");
   o.input_adjacency = args.has("--input-adjacency");
   o.input_incidence = args.has("--input-incidence");
-  const Conversion c = convert(M, o);
+  const Conversion c = convert(M, o, rational);
   if (c.error != dd_NoError) return computation_error(args, c.error);
-  note_exact(args, "convert", asked);
+  note_exact(args, "convert", asked, rational);
   const bool quiet = args.has("--quiet");
   const std::string out_name = output_name(args, 'o', M->representation);
   {
@@ -200,8 +222,11 @@ int run_convert(const Args &args)
   }
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "convert", &arithmetic)) return kExitUsage;
-  Matrix M = read_input(args.file);
+  std::unique_ptr<QMatrix> rational;
+  Matrix M = read_input(args.file, &rational);
   if (!M) return kExitUsage;
+  if (rational != nullptr && arithmetic != Arithmetic::Double)
+    return run_convert_exactly(args, M.get(), rational.get(), order, arithmetic);
 
   dd_ErrorType err = dd_NoError;
   Polyhedra poly;
@@ -213,7 +238,7 @@ int run_convert(const Args &args)
   if (arithmetic == Arithmetic::Exact ||
       (arithmetic == Arithmetic::Auto &&
        (err == dd_NumericallyInconsistent || err == dd_LPCycling)))
-    return run_convert_exactly(args, M.get(), order, arithmetic);
+    return run_convert_exactly(args, M.get(), nullptr, order, arithmetic);
   if (err != dd_NoError) return computation_error(args, err);
   Matrix result(poly->representation == dd_Inequality ? dd_CopyGenerators(poly.get())
                                                        : dd_CopyInequalities(poly.get()));
@@ -260,14 +285,21 @@ int run_convert(const Args &args)
 // set, so then the constraints alone are tried (objective 0); when they
 // are inconsistent, lp takes that verdict and its certificate, which
 // involves the constraint rows only.
-bool no_feasible_point(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
+bool no_feasible_point(dd_MatrixPtr M, const QMatrix *rational, dd_LPPtr lp,
+                       dd_LPSolverType solver, Arithmetic arithmetic, dd_ErrorType *err)
 {
   if (lp->LPS == dd_Inconsistent || lp->LPS == dd_StrucInconsistent) return true;
   if (lp->LPS != dd_DualInconsistent && lp->LPS != dd_StrucDualInconsistent) return false;
   Matrix F(dd_MatrixCopy(M));
   for (dd_colrange j = 0; j < F->colsize; ++j) ddd_set_d(F->rowvec[j], 0.0);
+  std::unique_ptr<QMatrix> rf;
+  if (rational != nullptr) {
+    rf = std::make_unique<QMatrix>(*rational);
+    for (mpq_class &c : rf->rowvec) c = 0;
+  }
   LP flp(dd_Matrix2LP(F.get(), err));
-  if (*err == dd_NoError) dd_LPSolve(flp.get(), solver, err);
+  bool exact = false;
+  if (*err == dd_NoError) solve_lp(flp.get(), solver, arithmetic, err, &exact, rf.get());
   if (*err != dd_NoError || flp->LPS != dd_Inconsistent) return false;
   lp->LPS = dd_Inconsistent;
   lp->re = flp->re;
@@ -289,7 +321,8 @@ int run_lp(const Args &args)
   }
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "lp", &arithmetic)) return kExitUsage;
-  Matrix M = read_input(args.file);
+  std::unique_ptr<QMatrix> rational;
+  Matrix M = read_input(args.file, &rational);
   if (!M) return kExitUsage;
   if (M->representation == dd_Generator) {
     complain(display_name(args.file), "an LP needs an H-representation");
@@ -298,9 +331,10 @@ int run_lp(const Args &args)
   dd_ErrorType err = dd_NoError;
   LP lp(dd_Matrix2LP(M.get(), &err));
   bool exact = false;
-  if (err == dd_NoError) solve_lp(lp.get(), solver, arithmetic, &err, &exact);
-  if (exact && err == dd_NoError) note_exact(args, "lp", arithmetic);
-  const bool infeasible = err == dd_NoError && no_feasible_point(M.get(), lp.get(), solver, &err);
+  if (err == dd_NoError) solve_lp(lp.get(), solver, arithmetic, &err, &exact, rational.get());
+  if (exact && err == dd_NoError) note_exact(args, "lp", arithmetic, rational.get());
+  const bool infeasible = err == dd_NoError && no_feasible_point(M.get(), rational.get(), lp.get(),
+                                                                 solver, arithmetic, &err);
   Output out(output_name(args, 's', M->representation));
   if (!out.ok()) return kExitUsage;
   dd_WriteLPResult(out.get(), lp.get(), err);
@@ -320,8 +354,11 @@ int run_reduce(const Args &args)
     return usage_error("reduce", "--strong and --shooting exclude each other");
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "reduce", &arithmetic)) return kExitUsage;
-  Matrix M = read_input(args.file);
+  std::unique_ptr<QMatrix> rational;
+  Matrix M = read_input(args.file, &rational);
   if (!M) return kExitUsage;
+  // Exact rows leave nothing to the double shortcut.
+  const bool exact_rows = rational != nullptr && arithmetic != Arithmetic::Double;
   if (shooting && M->representation == dd_Generator) {
     complain(display_name(args.file), "--shooting needs an H-representation");
     return kExitUsage;
@@ -329,7 +366,7 @@ int run_reduce(const Args &args)
   dd_ErrorType err = dd_NoError;
   bool exact = false;
   Set red;
-  if (shooting && arithmetic != Arithmetic::Exact) {
+  if (shooting && arithmetic != Arithmetic::Exact && !exact_rows) {
     // Shooting is a double-precision shortcut; its exact stand-in is the
     // plain test of every row.
     red.reset(dd_RedundantRowsViaShooting(M.get(), &err));
@@ -340,10 +377,10 @@ int run_reduce(const Args &args)
     }
   } else {
     red.reset(row_query(M.get(), strong ? RowQuery::StronglyRedundant : RowQuery::Redundant,
-                        arithmetic, &err, &exact));
+                        arithmetic, &err, &exact, rational.get()));
   }
   if (err != dd_NoError || !red) return computation_error(args, err);
-  if (exact) note_exact(args, "reduce", arithmetic);
+  if (exact) note_exact(args, "reduce", arithmetic, exact_rows ? rational.get() : nullptr);
   Matrix reduced(dd_MatrixSubmatrix(M.get(), red.get()));
   Output out(output_name(args, 'v', M->representation));
   if (!out.ok()) return kExitUsage;
@@ -353,7 +390,10 @@ int run_reduce(const Args &args)
                strong ? "strongly redundant" : "redundant");
   write_row_list(f, strong ? "strongly redundant rows" : "redundant rows", red.get(),
                  M->rowsize);
-  dd_WriteMatrix(f, reduced.get());
+  if (rational != nullptr)
+    write_rational(f, rational_rows(*rational, red.get(), nullptr));
+  else
+    dd_WriteMatrix(f, reduced.get());
   return out.finish(args.has("--quiet")) ? kExitOk : kExitUsage;
 }
 
@@ -361,7 +401,8 @@ int run_reduce(const Args &args)
 
 int run_interior(const Args &args)
 {
-  Matrix M = read_input(args.file);
+  std::unique_ptr<QMatrix> rational;
+  Matrix M = read_input(args.file, &rational);
   if (!M) return kExitUsage;
   if (M->representation == dd_Generator) {
     complain(display_name(args.file), "an interior point is sought for an H-representation");
@@ -375,8 +416,8 @@ int run_interior(const Args &args)
   if (err == dd_NoError) {
     ilp = LP(dd_MakeLPforInteriorFinding(lp.get()));
     bool exact = false;
-    solve_lp(ilp.get(), dd_DualSimplex, arithmetic, &err, &exact);
-    if (exact && err == dd_NoError) note_exact(args, "interior", arithmetic);
+    solve_lp(ilp.get(), dd_DualSimplex, arithmetic, &err, &exact, rational.get(), true);
+    if (exact && err == dd_NoError) note_exact(args, "interior", arithmetic, rational.get());
   }
   Output out(output_name(args, 's', M->representation));
   if (!out.ok()) return kExitUsage;
@@ -403,15 +444,17 @@ int run_interior(const Args &args)
 
 int run_linearity(const Args &args)
 {
-  Matrix M = read_input(args.file);
+  std::unique_ptr<QMatrix> rational;
+  Matrix M = read_input(args.file, &rational);
   if (!M) return kExitUsage;
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "linearity", &arithmetic)) return kExitUsage;
   dd_ErrorType err = dd_NoError;
   bool exact = false;
-  Set lin(row_query(M.get(), RowQuery::ImplicitLinearity, arithmetic, &err, &exact));
+  Set lin(row_query(M.get(), RowQuery::ImplicitLinearity, arithmetic, &err, &exact,
+                    rational.get()));
   if (err != dd_NoError || !lin) return computation_error(args, err);
-  if (exact) note_exact(args, "linearity", arithmetic);
+  if (exact) note_exact(args, "linearity", arithmetic, rational.get());
   // The input again, with the implicit linearities declared.
   Matrix marked(dd_MatrixCopy(M.get()));
   for (dd_rowrange i = 1; i <= M->rowsize; ++i)
@@ -422,7 +465,10 @@ int run_linearity(const Args &args)
   std::fprintf(f, "* %s of %s with its implicit linearities declared\n",
                representation_name(M->representation), comment_name(args.file).c_str());
   write_row_list(f, "implicit linearity rows", lin.get(), M->rowsize);
-  dd_WriteMatrix(f, marked.get());
+  if (rational != nullptr)
+    write_rational(f, rational_rows(*rational, nullptr, lin.get()));
+  else
+    dd_WriteMatrix(f, marked.get());
   return out.finish(args.has("--quiet")) ? kExitOk : kExitUsage;
 }
 
@@ -574,9 +620,11 @@ constexpr std::string_view kCommonHelp =
     "Common options:\n"
     "  -o, --output FILE  write the result to FILE (- for standard output)\n"
     "  --arithmetic A     double, exact or auto (the default: double precision when\n"
-    "                     its answer is certified, else exact rationals); convert,\n"
-    "                     lp, reduce, interior and linearity honour it, adjacency and\n"
-    "                     project compute in double precision\n"
+    "                     its answer is certified, else exact rationals; exact at\n"
+    "                     once for an integer or rational file with numbers that no\n"
+    "                     double holds, such as 1/3); convert, lp, reduce, interior\n"
+    "                     and linearity honour it and read such numbers exactly,\n"
+    "                     adjacency and project compute in double precision\n"
     "  --quiet            no progress line, no notice of the files written\n"
     "  -h, --help         this text\n";
 

@@ -198,7 +198,7 @@ std::string display_name(const std::string &file)
   return file == "-" ? std::string("(standard input)") : file;
 }
 
-Matrix read_input(const std::string &file)
+Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational)
 {
   FILE *f = file == "-" ? stdin : std::fopen(file.c_str(), "r");
   if (f == nullptr) {
@@ -206,8 +206,10 @@ Matrix read_input(const std::string &file)
     return nullptr;
   }
   dd_ErrorType err = dd_NoError;
-  char why[256] = "";
-  Matrix M(dd_PolyFile2Matrix2(f, &err, why, sizeof why));
+  std::string why;
+  Input in = read_representation(f, &err, &why);
+  Matrix M = std::move(in.doubles);
+  if (rational != nullptr) *rational = std::move(in.rational);
   const bool read_error = std::ferror(f) != 0;
   if (f != stdin) std::fclose(f);
   if (read_error) {
@@ -219,7 +221,7 @@ Matrix read_input(const std::string &file)
     std::string text = error_text(err != dd_NoError ? err : dd_ImproperInputFormat);
     text = text.substr(0, text.find('\n'));
     complain(display_name(file), text);
-    if (why[0] != '\0') complain(display_name(file), why);
+    if (!why.empty()) complain(display_name(file), why);
     return nullptr;
   }
   const double need = bytes_needed(static_cast<double>(M->rowsize), static_cast<double>(M->colsize));

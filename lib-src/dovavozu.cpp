@@ -373,8 +373,11 @@ int row_exponent(const mytype *row, dd_colrange d)
 bool first_entry_nonzero(const mytype *row, dd_colrange d)
 {
   mytype v;
+  ddd_init(v);
   ddd_set_d(v, std::ldexp(ddd_get_d(row[0]), row_exponent(row, d)));
-  return dd_Nonzero(v) != 0;
+  const bool nonzero = dd_Nonzero(v) != 0;
+  ddd_clear(v);
+  return nonzero;
 }
 
 // Scales every row of the cone by a power of two so that its largest
@@ -386,8 +389,18 @@ void normalise_rows(dd_ConePtr cone)
   for (dd_rowrange i = 0; i < cone->m; ++i) {
     const int e = row_exponent(cone->A[i], cone->d);
     if (e == 0) continue;
-    for (dd_colrange j = 0; j < cone->d; ++j)
+    for (dd_colrange j = 0; j < cone->d; ++j) {
+#ifdef ZONIX_EXACT
+      // Through a double, a rational such as 1/3 would be rounded.
+      mpq_ptr q = ddd_q(cone->A[i][j]);
+      if (e > 0)
+        mpq_mul_2exp(q, q, static_cast<mp_bitcnt_t>(e));
+      else
+        mpq_div_2exp(q, q, static_cast<mp_bitcnt_t>(-e));
+#else
       ddd_set_d(cone->A[i][j], std::ldexp(ddd_get_d(cone->A[i][j]), e));
+#endif
+    }
   }
   workspace(cone).row_norms.forget(cone);
 }

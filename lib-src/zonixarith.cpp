@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <new>
 
 #include "setoper.h"
@@ -110,16 +111,21 @@ void write_rational(FILE *f, const QMatrix &q)
     dd_Printf(f, "\n");
   }
   dd_Printf(f, "end\n");
+  if (q.objective != dd_LPnone && !q.rowvec.empty()) {
+    dd_Printf(f, q.objective == dd_LPmax ? "maximize\n" : "minimize\n");
+    for (const mpq_class &c : q.rowvec) dd_Printf(f, " %s", c.get_str().c_str());
+    dd_Printf(f, "\n");
+  }
 }
 
-Conversion convert(dd_MatrixPtr M, const ConvertOptions &o)
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational)
 {
   Conversion c;
   if (M == nullptr) {
     c.error = dd_ImproperInputFormat;
     return c;
   }
-  if (o.arithmetic != Arithmetic::Exact) {
+  if (o.arithmetic == Arithmetic::Double || (o.arithmetic == Arithmetic::Auto && rational == nullptr)) {
     const Polyhedra owner(dd_DDMatrix2Poly2(M, o.order, &c.error));
     dd_PolyhedraPtr poly = owner.get();
     if (c.error == dd_NoError && poly != nullptr) {
@@ -133,10 +139,10 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o)
     }
     if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
   }
-  const QMatrix in = to_rational(M);
+  const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactRequest rq;
   rq.job = ExactJob::Convert;
-  rq.input = &in;
+  rq.input = rational != nullptr ? rational : &in;
   rq.order = o.order;
   rq.adjacency = o.adjacency;
   rq.incidence = o.incidence;
@@ -169,10 +175,10 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o)
 }
 
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
-                   bool *exact)
+                   bool *exact, const QMatrix *rational)
 {
   *exact = false;
-  if (arithmetic != Arithmetic::Exact) {
+  if (arithmetic == Arithmetic::Double || (arithmetic == Arithmetic::Auto && rational == nullptr)) {
     set_type s = nullptr;
     switch (query) {
       case RowQuery::Redundant: s = dd_RedundantRows(M, err); break;
@@ -182,12 +188,12 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     if (arithmetic == Arithmetic::Double || !uncertified(*err)) return s;
     if (s != nullptr) set_free(s);
   }
-  const QMatrix in = to_rational(M);
+  const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactRequest rq;
   rq.job = query == RowQuery::Redundant           ? ExactJob::RedundantRows
            : query == RowQuery::StronglyRedundant ? ExactJob::StronglyRedundant
                                                   : ExactJob::ImplicitLinearity;
-  rq.input = &in;
+  rq.input = rational != nullptr ? rational : &in;
   const ExactResult res = run_exact(rq);
   *exact = true;
   *err = res.error;
@@ -199,10 +205,10 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
 }
 
 dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
-                    dd_ErrorType *err, bool *exact)
+                    dd_ErrorType *err, bool *exact, const QMatrix *rational, bool interior)
 {
   *exact = false;
-  if (arithmetic != Arithmetic::Exact) {
+  if (arithmetic == Arithmetic::Double || (arithmetic == Arithmetic::Auto && rational == nullptr)) {
     // dd_LPSolve hands out only answers it has checked against the
     // caller's rows; what it cannot stand behind is settled exactly,
     // first from the basis it ended with.
@@ -216,21 +222,27 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
     }
     lp->LPS = before;
   }
-  // From the start in rationals: the LP's own rows, copies of equations
-  // included, with its objective.
+  // From the start in rationals: the caller's exact rows, or the LP's own
+  // rows, copies of equations included, with its objective.
   QMatrix in;
-  in.rows = lp->m - 1;
-  in.cols = lp->d;
-  in.entries.resize(static_cast<size_t>(in.rows * in.cols));
-  for (long i = 0; i < in.rows; ++i)
-    for (long j = 0; j < in.cols; ++j) in.at(i, j) = ddd_get_d(lp->A[i][j]);
-  in.objective = lp->objective;
-  for (long j = 0; j < in.cols; ++j) in.rowvec.emplace_back(ddd_get_d(lp->A[lp->objrow - 1][j]));
+  if (rational == nullptr) {
+    in.rows = lp->m - 1;
+    in.cols = lp->d;
+    in.entries.resize(static_cast<size_t>(in.rows * in.cols));
+    for (long i = 0; i < in.rows; ++i)
+      for (long j = 0; j < in.cols; ++j) in.at(i, j) = ddd_get_d(lp->A[i][j]);
+    in.objective = lp->objective;
+    for (long j = 0; j < in.cols; ++j) in.rowvec.emplace_back(ddd_get_d(lp->A[lp->objrow - 1][j]));
+  }
   ExactRequest rq;
   rq.job = ExactJob::SolveLP;
-  rq.input = &in;
+  rq.input = rational != nullptr ? rational : &in;
+  rq.interior = rational != nullptr && interior;
   rq.solver = solver;
+  // A run in double has already started the clock.
+  if (arithmetic == Arithmetic::Exact || rational != nullptr) lp->starttime = std::time(nullptr);
   const ExactResult res = run_exact(rq);
+  lp->endtime = std::time(nullptr);
   *exact = true;
   *err = res.error;
   if (res.error != dd_NoError) return dd_FALSE;

@@ -33,8 +33,22 @@ dd_MatrixPtr to_double(const QMatrix &q);
 dd_SetFamilyPtr to_family(const QFamily &f, long ground);
 
 // Writes q in the text format, numbers as integers and fractions under the
-// number type "rational".
+// number type "rational", with its objective when it has one.
 void write_rational(FILE *f, const QMatrix &q);
+
+// A representation file read for runs in any arithmetic.
+struct Input {
+  Matrix doubles;  // as dd_PolyFile2Matrix2 reads it
+  // The exact rows, linearity and objective of an integer or rational file
+  // some of whose numbers no double holds (1/3, 0.1, 2^53 + 1); null when
+  // the doubles are the file's numbers.
+  std::unique_ptr<QMatrix> rational;
+};
+
+// Reads a representation file as dd_PolyFile2Matrix2 does, in one pass,
+// and keeps exact what the doubles do not hold.  On failure *err is the
+// error and *why "line N: reason".
+Input read_representation(FILE *f, dd_ErrorType *err, std::string *why);
 
 struct ConvertOptions {
   Arithmetic arithmetic = Arithmetic::Auto;
@@ -57,16 +71,19 @@ struct Conversion {
 // Converts M to the other representation.  Double runs the library's
 // double description method; Exact runs it over rationals; Auto runs in
 // double and keeps that answer unless the run reports that it could not
-// certify it, and then runs exactly.
-Conversion convert(dd_MatrixPtr M, const ConvertOptions &options);
+// certify it, and then runs exactly.  With rational (M's exact rows, as
+// Input has them) Exact and Auto run exactly on those rows: the doubles
+// would be another polyhedron.
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &options,
+                   const QMatrix *rational = nullptr);
 
 enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };
 
 // The rows of M that the query names, as a new set over 1..rowsize (free
 // with set_free); *err as from the library, *exact whether exact
-// arithmetic gave them.
+// arithmetic gave them.  rational as for convert.
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
-                   bool *exact);
+                   bool *exact, const QMatrix *rational = nullptr);
 
 // Solves lp (built by dd_Matrix2LP or dd_MakeLPforInteriorFinding) and
 // leaves the result in it as dd_LPSolve does.  Double: dd_LPSolve, whose
@@ -76,9 +93,12 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
 // else solved over rationals from the start.  Exact: over rationals from
 // the start.  Results are
 // the nearest doubles of exact values whenever exact arithmetic was used;
-// *exact tells whether it was.
+// *exact tells whether it was.  With rational (the exact rows and objective
+// lp was made from, as Input has them) Exact and Auto solve the LP of
+// those rows, or with interior the LP of dd_MakeLPforInteriorFinding.
 dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
-                    dd_ErrorType *err, bool *exact);
+                    dd_ErrorType *err, bool *exact, const QMatrix *rational = nullptr,
+                    bool interior = false);
 
 }  // namespace zonix
 

@@ -52,6 +52,7 @@ struct ExactRequest {
   bool adjacency = false, incidence = false;
   bool input_adjacency = false, input_incidence = false;
   dd_LPSolverType solver = dd_DualSimplex;
+  bool interior = false;  // SolveLP: the LP of dd_MakeLPforInteriorFinding instead
 };
 
 struct ExactResult {

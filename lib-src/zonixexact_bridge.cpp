@@ -124,7 +124,9 @@ void solve_lp(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
   }
   const LP lp(dd_Matrix2LP(M.get(), &res.error));
   if (res.error != dd_NoError) return;
-  dd_LPPtr solved = lp.get();
+  const LP interior(rq.interior && lp.get() != nullptr ? dd_MakeLPforInteriorFinding(lp.get())
+                                                       : nullptr);
+  dd_LPPtr solved = rq.interior ? interior.get() : lp.get();
   if (solved == nullptr) {
     res.error = dd_OutOfMemory;
     return;

@@ -7,10 +7,14 @@
 // bytes) can overrun anything; it allocates the matrix only once the whole
 // body has been read, so a size line cannot make it allocate more than the
 // file backs.  It refuses whatever it cannot read with certainty, and says
-// on which line and why.
+// on which line and why.  Each number word is scanned once; for C++ callers
+// the numbers of an integer or rational file that no double holds are kept
+// exact beside the doubles.
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +24,7 @@
 
 #include "zonixcore.h"
 #include "zonixdd.h"
+#include "zonixarith.hpp"
 #include "zonixio.h"
 
 namespace {
@@ -40,6 +45,8 @@ constexpr std::size_t kQuoteMax = 24;
 // in the file backs: kMaxEmptyExtent bounds that.
 constexpr long kMaxEntries = 1L << 31;
 constexpr long kMaxEmptyExtent = 1L << 20;
+// Whole numbers up to 2^53 in magnitude are doubles exactly.
+constexpr std::uint64_t kExactInDouble = std::uint64_t{1} << 53;
 
 bool is_space(int c)
 {
@@ -47,14 +54,26 @@ bool is_space(int c)
          c == '\f';
 }
 
-// The stream with the number of the line being read.
+// The stream with the number of the line being read.  The reader is the
+// stream's only user while it reads, so characters come unlocked, and the
+// one character read too far waits here rather than back in the stream
+// until the reading ends.
 struct Source {
   FILE *f;
   long line = 1;
   bool line_start = true;
+  int pending = EOF;
+  ~Source()
+  {
+    if (pending != EOF) std::ungetc(pending, f);
+  }
   int get()
   {
-    const int c = std::getc(f);
+    int c = pending;
+    if (c != EOF)
+      pending = EOF;
+    else
+      c = getc_unlocked(f);
     if (c != EOF) line_start = c == '\n';
     if (c == '\n') ++line;
     return c;
@@ -62,7 +81,7 @@ struct Source {
   void unget(int c)
   {
     if (c == EOF) return;
-    std::ungetc(c, f);
+    pending = c;
     if (c == '\n') --line;
   }
   // The last line of the file, once it has been read to its end.
@@ -147,71 +166,187 @@ bool parse_long(std::string_view s, long *out)
   return true;
 }
 
-// A whole word in decimal notation: sign, digits with at most one point,
-// an exponent; no hexadecimal, no infinity, no NaN.
-bool decimal_syntax(std::string_view s)
+// One decimal in a number word: [sign] digits [. digits] [e [sign] digits].
+struct Decimal {
+  std::size_t end = 0;       // where it stops in the word
+  bool plain = false;        // sign and digits only
+  bool fits = false;         // plain, and its magnitude is `magnitude`
+  bool negative = false;
+  std::uint64_t magnitude = 0;
+};
+
+// Scans a decimal from pos; false when none starts there.
+bool scan_decimal(std::string_view s, std::size_t pos, Decimal *d)
 {
-  std::size_t i = 0, digits = 0;
+  std::size_t i = pos, digits = 0;
+  d->negative = i < s.size() && s[i] == '-';
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) ++digits;
-  if (i < s.size() && s[i] == '.')
+  std::uint64_t v = 0;
+  bool fits = true;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++digits)
+    fits = fits && !__builtin_mul_overflow(v, 10U, &v) &&
+           !__builtin_add_overflow(v, static_cast<std::uint64_t>(s[i] - '0'), &v);
+  d->plain = true;
+  if (i < s.size() && s[i] == '.') {
+    d->plain = false;
     for (++i; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) ++digits;
+  }
   if (digits == 0) return false;
   if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    d->plain = false;
     ++i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     std::size_t e = 0;
     for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) ++e;
     if (e == 0) return false;
   }
-  return i == s.size();
-}
-
-bool parse_decimal(std::string_view s, double *out)
-{
-  if (!decimal_syntax(s)) return false;
-  const std::string buf(s);
-  const double v = std::strtod(buf.c_str(), nullptr);
-  if (!std::isfinite(v)) return false;
-  *out = v;
+  d->end = i;
+  d->fits = d->plain && fits;
+  d->magnitude = v;
   return true;
 }
+
+// The double nearest the decimal at s[pos..d.end), as strtod rounds it.
+double decimal_value(std::string_view s, std::size_t pos, const Decimal &d)
+{
+  if (d.fits) {
+    // Integer to double conversion rounds to nearest as strtod does.
+    const double v = static_cast<double>(d.magnitude);
+    return d.negative ? -v : v;
+  }
+  // The word is NUL-terminated, and the scan has checked everything
+  // strtod will read: it stops where the decimal does.
+  return std::strtod(s.data() + pos, nullptr);
+}
+
+// A number word read: its double, whether it is a whole number that fits
+// a long (no point, no exponent, no fraction), and whether the double is
+// known to be its exact value without further work.
+struct Number {
+  double value = 0.0;
+  bool whole = false;
+  bool in_double = false;
+};
 
 // A number word: "[sign]p" or "[sign]p/q" with decimal p and q, q nonzero,
 // and a finite result.  Decimal digits of p and q are kept (1.5 is one and
-// a half).
-bool parse_number(std::string_view s, double *out)
+// a half).  s must be NUL-terminated after its end.
+bool scan_number(std::string_view s, Number *out)
 {
-  const auto slash = s.find('/');
-  double num = 0.0;
-  if (!parse_decimal(s.substr(0, slash), &num)) return false;
-  if (slash == std::string_view::npos) {
-    *out = num;
+  Decimal p;
+  if (!scan_decimal(s, 0, &p)) return false;
+  double v = decimal_value(s, 0, p);
+  if (!std::isfinite(v)) return false;
+  if (p.end == s.size()) {
+    // A long as strtol reads it: 20 characters at most, within range.
+    constexpr std::uint64_t kLongMax = static_cast<std::uint64_t>(LONG_MAX);
+    out->whole = p.fits && s.size() <= 20 && p.magnitude <= kLongMax + (p.negative ? 1 : 0);
+    out->in_double = p.fits && p.magnitude <= kExactInDouble;
+    out->value = v;
     return true;
   }
-  double den = 0.0;
-  if (!parse_decimal(s.substr(slash + 1), &den) || den == 0.0) return false;
-  const double v = num / den;
+  if (s[p.end] != '/') return false;
+  Decimal q;
+  if (!scan_decimal(s, p.end + 1, &q) || q.end != s.size()) return false;
+  const double den = decimal_value(s, p.end + 1, q);
+  if (den == 0.0 || !std::isfinite(den)) return false;
+  v /= den;
   if (!std::isfinite(v)) return false;
-  *out = v;
+  out->value = v;
+  out->whole = false;
+  out->in_double = false;
   return true;
 }
 
-// Why w is no number of a file of type t, or "" when it is one.
-std::string number_problem(const Word &w, dd_NumberType t, double *out)
+// Whether w is a number of a file of type t; *why says why not.
+bool read_number(const Word &w, dd_NumberType t, Number *n, std::string *why)
 {
-  long whole = 0;
-  if (w.cut) return quoted(w.text) + " is too long for a number";
-  if (!parse_number(w.text, out)) return quoted(w.text) + " is not a number";
-  if (t == dd_Integer && !parse_long(w.text, &whole))
-    return w.text + " in an integer file";
-  return {};
+  if (w.cut) {
+    *why = quoted(w.text) + " is too long for a number";
+    return false;
+  }
+  if (!scan_number(w.text, n)) {
+    *why = quoted(w.text) + " is not a number";
+    return false;
+  }
+  if (t == dd_Integer && !n->whole) {
+    *why = w.text + " in an integer file";
+    return false;
+  }
+  return true;
+}
+
+// The decimal exponents an exact reading takes: every double written out
+// in full (2^-1074 has 1074 decimals) stays within them, and 10^1100 is a
+// number of 460 bytes, so a short word cannot make a large number.
+constexpr long kMaxExactExponent = 1100;
+
+// A decimal (as scan_decimal accepts it) as an exact rational; false when
+// its exponent is beyond kMaxExactExponent.
+bool exact_decimal(std::string_view s, mpq_class *out)
+{
+  std::size_t i = 0;
+  const bool negative = s[0] == '-';
+  if (s[0] == '+' || s[0] == '-') ++i;
+  std::string digits;
+  long scale = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) digits.push_back(s[i]);
+  if (i < s.size() && s[i] == '.')
+    for (++i; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, --scale) digits.push_back(s[i]);
+  if (i < s.size()) {
+    ++i;  // the exponent's e
+    const bool down = s[i] == '-';
+    if (s[i] == '+' || s[i] == '-') ++i;
+    long e = 0;
+    for (; i < s.size(); ++i) e = std::min(e * 10 + (s[i] - '0'), 2 * kMaxExactExponent);
+    scale += down ? -e : e;
+  }
+  if (scale > kMaxExactExponent || scale < -kMaxExactExponent) return false;
+  mpz_class power;
+  mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(scale < 0 ? -scale : scale));
+  const mpz_class n(digits, 10);
+  *out = scale < 0 ? mpq_class(n, power) : mpq_class(n * power);
+  out->canonicalize();
+  if (negative) *out = -*out;
+  return true;
+}
+
+// The numbers of an integer or rational file that their doubles do not
+// hold (1/3, 0.1, 2^53 + 1), by position: body entries row-major, and the
+// objective.
+struct Inexact {
+  std::vector<std::pair<long, mpq_class>> body, objective;
+};
+
+// Notes the exact value of the number word w, read as n, at position k of
+// *to when n's double is not that value; false with *why when the value is
+// beyond an exact reading.
+bool note_exact(const Word &w, const Number &n, long k,
+                std::vector<std::pair<long, mpq_class>> *to, std::string *why)
+{
+  if (n.in_double) return true;
+  const std::string_view s = w.text;
+  const auto slash = s.find('/');
+  mpq_class q, den;
+  if (!exact_decimal(s.substr(0, slash), &q) ||
+      (slash != std::string_view::npos && !exact_decimal(s.substr(slash + 1), &den))) {
+    *why = quoted(w.text) + " has an exponent too large to read exactly";
+    return false;
+  }
+  if (slash != std::string_view::npos) q /= den;
+  if (cmp(q, mpq_class(n.value)) != 0) to->emplace_back(k, std::move(q));
+  return true;
 }
 
 // Where reading stopped and why; line 0 until a problem is found.
 struct Problem {
   long line = 0;
   std::string why;
+  // "line N: why", or "" without an error.
+  std::string text(dd_ErrorType e) const
+  {
+    return e == dd_NoError ? std::string() : "line " + std::to_string(line) + ": " + why;
+  }
   bool set(long at, std::string text)
   {
     if (line == 0) {
@@ -303,7 +438,8 @@ bool line_ends(Source &s, const char *after, Problem *p)
 
 // One trailer command, its line read to the end; false with the problem
 // for a command that is not one or whose arguments do not read.
-bool process_command(Source &s, dd_MatrixPtr M, const Word &word, Problem *p)
+bool process_command(Source &s, dd_MatrixPtr M, const Word &word, Problem *p,
+                     Inexact *inexact = nullptr)
 {
   const std::string_view w = word.text;
   if (begins_with(w, "*")) {
@@ -322,15 +458,19 @@ bool process_command(Source &s, dd_MatrixPtr M, const Word &word, Problem *p)
     return apply_linearity(M, line, word.line, p);
   } else if (w == "maximize" || w == "minimize") {
     M->objective = w == "maximize" ? dd_LPmax : dd_LPmin;
+    if (inexact != nullptr) inexact->objective.clear();
     for (dd_colrange j = 0; j < M->colsize; ++j) {
       Word n;
-      double v = 0.0;
+      Number v;
+      std::string why;
       if (!read_word(s, n))
         return p->set(n.line, "the file ends after " + std::to_string(j) + " of the " +
                                   std::to_string(M->colsize) + " numbers of " + word.text);
-      std::string why = number_problem(n, M->numbtype, &v);
-      if (!why.empty()) return p->set(n.line, why);
-      ddd_set_d(M->rowvec[j], v);
+      if (!read_number(n, M->numbtype, &v, &why) ||
+          (inexact != nullptr && M->numbtype != dd_Real &&
+           !note_exact(n, v, j, &inexact->objective, &why)))
+        return p->set(n.line, why);
+      ddd_set_d(M->rowvec[j], v.value);
       if (dd_debug) trace_number("cost(%5ld) =", j + 1, 0, false, M->rowvec[j]);
     }
   } else {
@@ -351,8 +491,10 @@ std::string size_problem(long m, long d)
   return {};
 }
 
-// The reader; *p names the problem when the result is an error.
-dd_MatrixPtr read_matrix(FILE *f, dd_ErrorType *Error, Problem *p)
+// The reader; *p names the problem when the result is an error.  With
+// inexact, the numbers of an integer or rational file that their doubles
+// do not hold are noted there too.
+dd_MatrixPtr read_matrix(FILE *f, dd_ErrorType *Error, Problem *p, Inexact *inexact = nullptr)
 {
   *Error = dd_ImproperInputFormat;
   Source s{f};
@@ -406,7 +548,7 @@ dd_MatrixPtr read_matrix(FILE *f, dd_ErrorType *Error, Problem *p)
   std::vector<double> values;
   values.reserve(static_cast<std::size_t>(std::min(m * d, 1L << 16)));
   for (long k = 0; k < m * d; ++k) {
-    double v = 0.0;
+    Number v;
     // Built only for a message: the body is the bulk of every read.
     const auto where = [&] { return "row " + std::to_string(k / d + 1) + " of " + std::to_string(m); };
     if (!read_word(s, w)) {
@@ -414,11 +556,13 @@ dd_MatrixPtr read_matrix(FILE *f, dd_ErrorType *Error, Problem *p)
                          std::to_string(m * d) + " numbers read)");
       return nullptr;
     }
-    if (std::string why = number_problem(w, numbtype, &v); !why.empty()) {
+    if (std::string why; !read_number(w, numbtype, &v, &why) ||
+                         (inexact != nullptr && numbtype != dd_Real &&
+                          !note_exact(w, v, k, &inexact->body, &why))) {
       p->set(w.line, why + (w.text == "end" ? " (" + where() + " is not complete)" : ""));
       return nullptr;
     }
-    values.push_back(v);
+    values.push_back(v.value);
   }
   dd_MatrixPtr M = dd_CreateMatrix(m, d);
   M->representation = rep;
@@ -445,7 +589,7 @@ dd_MatrixPtr read_matrix(FILE *f, dd_ErrorType *Error, Problem *p)
 
   // Trailer: one command per line.
   while (read_word(s, w))
-    if (!process_command(s, M, w, p)) return M;
+    if (!process_command(s, M, w, p, inexact)) return M;
   *Error = dd_NoError;
   return M;
 }
@@ -534,8 +678,8 @@ void dd_sread_rational_value(char *s, mytype value)
 {
   double v = 0.0;
   if (s != nullptr) {
-    const std::string word(s);
-    if (!parse_number(word, &v)) v = 0.0;
+    Number n;
+    if (scan_number(s, &n)) v = n.value;
     if (char *slash = std::strchr(s, '/')) *slash = '\0';
   }
   ddd_set_d(value, v);
@@ -594,12 +738,7 @@ dd_MatrixPtr dd_PolyFile2Matrix2(FILE *f, dd_ErrorType *Error, char *why,
   } else {
     M = read_matrix(f, Error, &p);
   }
-  if (why != nullptr && whysize > 0) {
-    const std::string text =
-        *Error == dd_NoError ? std::string()
-                             : "line " + std::to_string(p.line) + ": " + p.why;
-    std::snprintf(why, whysize, "%s", text.c_str());
-  }
+  if (why != nullptr && whysize > 0) std::snprintf(why, whysize, "%s", p.text(*Error).c_str());
   return M;
 }
 
@@ -673,3 +812,25 @@ void dd_WriteRay(FILE *f, dd_colrange d_origsize, dd_RayPtr RR,
 }
 
 }  // extern "C"
+
+#ifndef ZONIX_EXACT
+namespace zonix {
+
+Input read_representation(FILE *f, dd_ErrorType *err, std::string *why)
+{
+  Input in;
+  Problem p;
+  Inexact inexact;
+  in.doubles.reset(read_matrix(f, err, &p, &inexact));
+  *why = p.text(*err);
+  if (*err != dd_NoError || (inexact.body.empty() && inexact.objective.empty())) return in;
+  const dd_MatrixPtr M = in.doubles.get();
+  in.rational = std::make_unique<QMatrix>(to_rational(M));
+  QMatrix &q = *in.rational;
+  for (auto &[k, v] : inexact.body) q.entries[static_cast<std::size_t>(k)] = std::move(v);
+  for (auto &[j, v] : inexact.objective) q.rowvec[static_cast<std::size_t>(j)] = std::move(v);
+  return in;
+}
+
+}  // namespace zonix
+#endif

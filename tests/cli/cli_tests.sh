@@ -281,6 +281,24 @@ lrs)
     lrs $k.in 2>/dev/null | norm $out /dev/stdin >l
     if [ -s l ] && cmp -s z l; then ok "lrs $k: the same $(wc -l <l) rows"; else bad "lrs $k"; diff z l | head; fi
   done
+  # Fractions read exactly.  A simplex with vertices in thirds, sevenths and
+  # fifths to its facets (auto: no double holds 1/3) and back through lrs.
+  # The rows 1/3 -+ x1/2 -+ x2/5 -+ x3/7 >= 0 are the cross-polytope with
+  # vertices +-2/3 e1, +-5/3 e2, +-7/3 e3.  rows: the last block, blanks
+  # squeezed (lrs may restart with wider integers), sorted.
+  rows() { awk '/^begin/ { k = 0; b = 1; getline; next } /^end/ { b = 0 } b && !/^\*/ { $1 = $1; r[k++] = $0 }
+    END { for (i = 0; i < k; i++) print r[i] }' "$1" | sort; }
+  printf 'V-representation\nbegin\n4 4 rational\n1 1/3 2/7 0\n1 -2/7 1/3 0\n1 0 0 1/5\n1 1/3 1/3 -2/7\nend\n' >simplex.ext
+  run "exact V: convert" 0 "$Z" convert simplex.ext -o simplex.ine
+  has "exact V: in fractions" simplex.ine " 4 4 rational"
+  lrs simplex.ine >back.ext 2>/dev/null
+  rows simplex.ext >want && rows back.ext >got && same "exact V: lrs gives the four vertices back" got want
+  awk 'BEGIN { print "H-representation\nbegin\n8 4 rational"
+    for (s = 0; s < 8; s++) print "1/3", (s % 2 ? "" : "-") "1/2", (s % 4 > 1 ? "" : "-") "1/5", (s > 3 ? "" : "-") "1/7"; print "end" }' >cross.ine
+  run "exact H: convert" 0 "$Z" convert cross.ine --arithmetic exact -o cross.ext
+  printf '1 %s 0 0\n1 0 %s 0\n1 0 0 %s\n' 2/3 5/3 7/3 -2/3 -5/3 -7/3 | sort >want
+  rows cross.ext >got && same "exact H: the six vertices" got want
+  lrs cross.ine 2>/dev/null >l && rows l >got && same "exact H: lrs agrees" got want
   ;;
 
 *)
