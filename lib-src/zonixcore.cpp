@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "zonixcore_internal.hpp"
+
 namespace {
 
 #ifdef ZONIX_EXACT
@@ -38,6 +40,67 @@ void free_numbers(mytype *a) { std::free(a); }
 #endif
 
 }  // namespace
+
+namespace zonix::core {
+
+#ifdef ZONIX_EXACT
+void make_primitive(dd_colrange d, mytype *v)
+{
+  bool fractions = false;
+  for (dd_colrange j = 0; j < d && !fractions; ++j)
+    fractions = v[j]->live && !ddd_q_integral(v[j]->q);
+  mpz_t g;
+  mpz_init(g);
+  if (fractions) {
+    mpz_set_ui(g, 1);
+    for (dd_colrange j = 0; j < d; ++j)
+      if (v[j]->live) mpz_lcm(g, g, mpq_denref(v[j]->q));
+    for (dd_colrange j = 0; j < d; ++j) {
+      if (!v[j]->live) continue;
+      mpq_ptr q = v[j]->q;
+      mpz_divexact(mpq_denref(q), g, mpq_denref(q));
+      mpz_mul(mpq_numref(q), mpq_numref(q), mpq_denref(q));
+      mpz_set_ui(mpq_denref(q), 1);
+    }
+    mpz_set_ui(g, 0);
+  }
+  for (dd_colrange j = 0; j < d; ++j) {
+    if (!v[j]->live) continue;
+    mpz_gcd(g, g, mpq_numref(v[j]->q));
+    if (mpz_cmp_ui(g, 1) == 0) break;
+  }
+  if (mpz_cmp_ui(g, 1) > 0)
+    for (dd_colrange j = 0; j < d; ++j)
+      if (v[j]->live) mpz_divexact(mpq_numref(v[j]->q), mpq_numref(v[j]->q), g);
+  mpz_clear(g);
+}
+
+void scale_ray(dd_colrange d, mytype *v) { make_primitive(d, v); }
+
+void reduce_weights(mytype a, mytype b)
+{
+  if (ddd_sgn(a) == 0 || ddd_sgn(b) == 0 || !ddd_q_integral(a->q) || !ddd_q_integral(b->q))
+    return;
+  mpz_t g;
+  mpz_init(g);
+  mpz_gcd(g, mpq_numref(a->q), mpq_numref(b->q));
+  if (mpz_cmp_ui(g, 1) > 0) {
+    mpz_divexact(mpq_numref(a->q), mpq_numref(a->q), g);
+    mpz_divexact(mpq_numref(b->q), mpq_numref(b->q), g);
+  }
+  mpz_clear(g);
+}
+#else
+void scale_ray(dd_colrange d, mytype *v) { dd_Normalize(d, v); }
+
+void reduce_weights(mytype a, mytype b)
+{
+  (void)a;
+  (void)b;
+}
+#endif
+
+}  // namespace zonix::core
 
 extern "C" {
 
