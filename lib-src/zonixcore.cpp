@@ -127,14 +127,8 @@ void dd_LinearComb(mytype lc, const mytype v1, const mytype c1,
 
 void dd_InnerProduct(mytype prod, dd_colrange d, dd_Arow v1, dd_Arow v2)
 {
-  mytype temp;
-  ddd_init(temp);
   ddd_set(prod, dd_purezero);
-  for (dd_colrange j = 0; j < d; ++j) {
-    ddd_mul(temp, v1[j], v2[j]);
-    ddd_add(prod, prod, temp);
-  }
-  ddd_clear(temp);
+  for (dd_colrange j = 0; j < d; ++j) ddd_addmul(prod, v1[j], v2[j]);
 }
 
 void dd_Normalize(dd_colrange d_size, dd_Arow V)
@@ -162,15 +156,9 @@ void dd_Normalize(dd_colrange d_size, dd_Arow V)
 void dd_AValue(mytype *val, dd_colrange d_size, dd_Amatrix A, mytype *p,
                dd_rowrange i)
 {
-  mytype x;
-  ddd_init(x);
   ddd_set(*val, dd_purezero);
   const dd_Arow row = A[i - 1];
-  for (dd_colrange j = 0; j < d_size; ++j) {
-    ddd_mul(x, row[j], p[j]);
-    ddd_add(*val, *val, x);
-  }
-  ddd_clear(x);
+  for (dd_colrange j = 0; j < d_size; ++j) ddd_addmul(*val, row[j], p[j]);
 }
 
 void dd_ZeroIndexSet(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,

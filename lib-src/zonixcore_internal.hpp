@@ -153,6 +153,12 @@ template <int N>
 inline void rows_eval(RowValue *v, const mytype *const *rows, const mytype *p,
                       dd_colrange d)
 {
+  if constexpr (!numbers_round) {
+    // Exact sums need no bounds; summed in place, as a temporary costs
+    // an allocation.
+    for (int q = 0; q < N; ++q) row_dot(v[q].val, rows[q], p, d);
+    return;
+  }
   mytype x, ax, val[N], mag[N], norm[N];
   ddd_init(x);
   ddd_init(ax);
@@ -163,16 +169,12 @@ inline void rows_eval(RowValue *v, const mytype *const *rows, const mytype *p,
   }
   for (dd_colrange j = 0; j < d; ++j) {
     for (int q = 0; q < N; ++q) {
-      if constexpr (numbers_round) {
-        ddd_mul(x, rows[q][j], p[j]);
-        ddd_add(val[q], val[q], x);
-        exact_abs(ax, x);
-        ddd_add(mag[q], mag[q], ax);
-        exact_abs(ax, rows[q][j]);
-        ddd_add(norm[q], norm[q], ax);
-      } else {
-        ddd_addmul(val[q], rows[q][j], p[j]);
-      }
+      ddd_mul(x, rows[q][j], p[j]);
+      ddd_add(val[q], val[q], x);
+      exact_abs(ax, x);
+      ddd_add(mag[q], mag[q], ax);
+      exact_abs(ax, rows[q][j]);
+      ddd_add(norm[q], norm[q], ax);
     }
   }
   for (int q = 0; q < N; ++q) {
@@ -200,6 +202,10 @@ inline void rows_value(mytype *val, const mytype *const *rows, const mytype *p,
                        dd_colrange d)
 {
   static_assert(N >= 1 && N <= 4);
+  if constexpr (!numbers_round) {
+    for (int q = 0; q < N; ++q) row_dot(val[q], rows[q], p, d);
+    return;
+  }
   mytype a0, a1, a2, a3;
   ddd_set(a0, dd_purezero);
   if constexpr (N > 1) ddd_set(a1, dd_purezero);
@@ -223,6 +229,10 @@ inline void points_value(mytype *val, const mytype *row,
                          const mytype *const *points, dd_colrange d)
 {
   static_assert(N >= 1 && N <= 4);
+  if constexpr (!numbers_round) {
+    for (int q = 0; q < N; ++q) row_dot(val[q], row, points[q], d);
+    return;
+  }
   mytype a0, a1, a2, a3;
   ddd_set(a0, dd_purezero);
   if constexpr (N > 1) ddd_set(a1, dd_purezero);
@@ -474,6 +484,10 @@ struct dd_workspace {
   // The rays dd_CreateNewRay combined and the row it combined them on:
   // rows where both rays vanish, and that row, vanish at the new ray
   // (exact runs read this; null for every other caller).
+  // The values of the two rays dd_CreateNewRay combines and their
+  // weights, kept so that exact runs allocate them once.
+  zonix::core::RowValue combined[2];
+  mytype weights[2];
   const zonix::core::set_word *pending_zero1 = nullptr;
   const zonix::core::set_word *pending_zero2 = nullptr;
   dd_rowrange pending_row = 0;
@@ -482,6 +496,11 @@ struct dd_workspace {
   zonix::core::ScratchSet adjacency_face, edge_face;
   std::vector<signed char> stored_signs;
   std::vector<double> ray_approx;
+  // Records of removed rays of spare_d coordinates, reused by dd_AddRay
+  // with their numbers and zero set still allocated: allocating them is
+  // much of what a ray costs in exact runs.
+  std::vector<dd_RayPtr> spare_rays;
+  dd_colrange spare_d = -1;
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
 };
@@ -515,6 +534,51 @@ inline void free_ray(dd_colrange d, dd_RayPtr r)
   dd_FreeArow(d + 1, r->Ray);
   set_free(r->ZeroSet);
   std::free(r);
+}
+
+// Spare ray records kept at most: this many beyond half the rays in the
+// list, so that they add at most half to the memory of the list.
+inline constexpr size_t spare_rays_beyond = 256;
+
+// Releases the spare ray records of a workspace.
+inline void release_spare_rays(dd_workspace &ws)
+{
+  for (dd_RayPtr r : ws.spare_rays) free_ray(ws.spare_d, r);
+  ws.spare_rays.clear();
+}
+
+// Removes a ray record of the cone, keeping it for reuse while there are
+// not too many spares.
+inline void recycle_ray(dd_ConePtr cone, dd_RayPtr r)
+{
+  dd_workspace &ws = workspace(cone);
+  if (ws.spare_d != cone->d) {
+    release_spare_rays(ws);
+    ws.spare_d = cone->d;
+  }
+  const size_t limit = static_cast<size_t>(cone->RayCount > 0 ? cone->RayCount : 0) / 2 +
+                       spare_rays_beyond;
+  if (ws.spare_rays.size() >= limit) {
+    free_ray(cone->d, r);
+    return;
+  }
+  ws.spare_rays.push_back(r);
+}
+
+// A ray record for the cone as new_ray makes it, a spare one if there is:
+// its coordinates and zero set then hold old values, which storing the
+// ray overwrites.
+inline dd_RayPtr reuse_ray(dd_ConePtr cone)
+{
+  dd_workspace &ws = workspace(cone);
+  if (ws.spare_d != cone->d || ws.spare_rays.empty()) return new_ray(cone->d);
+  dd_RayPtr r = ws.spare_rays.back();
+  ws.spare_rays.pop_back();
+  r->Next = nullptr;
+  r->FirstInfeasIndex = 0;
+  r->feasible = dd_FALSE;
+  ddd_set(r->ARay, dd_purezero);
+  return r;
 }
 
 // Whether e (1-based) belongs to s; elements outside 1..n never do.

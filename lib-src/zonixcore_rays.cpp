@@ -124,6 +124,11 @@ double row_norm(const mytype *row, dd_colrange d)
 void set_values(const mytype *row, double norm, dd_RayPtr *r, int n,
                 dd_colrange d)
 {
+  if constexpr (!numbers_round) {
+    // Exact values need no snapping; summed in place.
+    for (int q = 0; q < n; ++q) row_dot(r[q]->ARay, row, r[q]->Ray, d);
+    return;
+  }
   mytype val[4];
   const mytype *pts[4];
   for (int q = 0; q < n; ++q) pts[q] = r[q]->Ray;
@@ -153,7 +158,7 @@ void set_values(const mytype *row, double norm, dd_RayPtr *r, int n,
 void set_all_values(dd_ConePtr cone, const mytype *row)
 {
   const dd_colrange d = cone->d;
-  const double norm = row_norm(row, d);
+  const double norm = numbers_round ? row_norm(row, d) : 0.0;
   dd_RayPtr r[4];
   dd_RayPtr t = cone->FirstRay;
   while (t != nullptr) {
@@ -280,7 +285,7 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
 void dd_AddRay(dd_ConePtr cone, mytype *p)
 {
   dd_boolean feasible = dd_FALSE, weaklyfeasible = dd_FALSE;
-  dd_RayPtr r = new_ray(cone->d);
+  dd_RayPtr r = reuse_ray(cone);
   if (cone->FirstRay == nullptr) {
     if (dd_debug) dd_Printf(stderr, "Create the first ray pointer\n");
     cone->FirstRay = r;
@@ -322,15 +327,16 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   const dd_colrange d = cone->d;
   dd_workspace &ws = workspace(cone);
   mytype *NewRay = ws.new_ray_row.get(d);
-  mytype v1, v2, t1, t2;
-  ddd_init(v1);
-  ddd_init(v2);
+  auto &v1 = ws.weights[0];
+  auto &v2 = ws.weights[1];
+  mytype t1, t2;
   ddd_init(t1);
   ddd_init(t2);
   // Recomputed rather than read from ARay: the callers may pass rays whose
   // ARay belongs to another row.
   const mytype *row = cone->A[ii - 1];
-  RowValue a1, a2;
+  RowValue &a1 = ws.combined[0];
+  RowValue &a2 = ws.combined[1];
   row_eval(a1, row, Ptr1->Ray, d);
   row_eval(a2, row, Ptr2->Ray, d);
   dd_abs(v1, a1.val);
@@ -428,8 +434,6 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   }
   ws.pending_accuracy = acc;
   dd_AddRay(cone, NewRay);
-  ddd_clear(v1);
-  ddd_clear(v2);
   ddd_clear(t1);
   ddd_clear(t2);
 }
@@ -441,8 +445,8 @@ void dd_Eliminate(dd_ConePtr cone, dd_RayPtr *Ptr)
   (*Ptr)->Next = T->Next;
   if (T == cone->FirstRay) cone->FirstRay = (*Ptr)->Next;
   if (T == cone->LastRay) cone->LastRay = *Ptr;
-  free_ray(cone->d, T);
   cone->RayCount--;
+  recycle_ray(cone, T);
 }
 
 void dd_EvaluateARay1(dd_rowrange i, dd_ConePtr cone)
@@ -475,7 +479,7 @@ void dd_EvaluateARay2(dd_rowrange i, dd_ConePtr cone)
   cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
   const dd_Arow row = cone->A[i - 1];
-  const double norm = row_norm(row, cone->d);
+  const double norm = numbers_round ? row_norm(row, cone->d) : 0.0;
   dd_RayPtr block[4];
   dd_RayPtr t = cone->FirstRay;
   while (t != nullptr) {

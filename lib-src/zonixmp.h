@@ -143,7 +143,16 @@ static inline void ddd_addmul(mytype a, const mytype b, const mytype c)
 }
 static inline void ddd_div(mytype a, const mytype b, const mytype c)
 {
-  mpq_div(ddd_q(a), ddd_cq(b), ddd_cq(c));
+  mpq_ptr r = ddd_q(a);
+  mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
+  /* Points are written divided by a first entry that is often 1. */
+  if (ddd_q_integral(x) && ddd_q_integral(y) && y->_mp_num._mp_size == 1 &&
+      y->_mp_num._mp_d[0] == 1) {
+    mpz_set(mpq_numref(r), mpq_numref(x));
+    ddd_q_make_integral(r);
+  } else {
+    mpq_div(r, x, y);
+  }
 }
 static inline void ddd_neg(mytype a, const mytype b) { mpq_neg(ddd_q(a), ddd_cq(b)); }
 static inline void ddd_inv(mytype a, const mytype b) { mpq_inv(ddd_q(a), ddd_cq(b)); }
