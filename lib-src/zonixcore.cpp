@@ -64,11 +64,17 @@ void make_primitive(dd_colrange d, mytype *v)
     }
     mpz_set_ui(g, 0);
   }
+  // Started from the shortest entry, every later gcd is of a short number
+  // and a long one: one division, then short work.
+  dd_colrange shortest = -1;
   for (dd_colrange j = 0; j < d; ++j) {
-    if (!v[j]->live) continue;
-    mpz_gcd(g, g, mpq_numref(v[j]->q));
-    if (mpz_cmp_ui(g, 1) == 0) break;
+    if (ddd_sgn(v[j]) == 0) continue;
+    if (shortest < 0 || mpz_size(mpq_numref(v[j]->q)) < mpz_size(mpq_numref(v[shortest]->q)))
+      shortest = j;
   }
+  if (shortest >= 0) mpz_abs(g, mpq_numref(v[shortest]->q));
+  for (dd_colrange j = 0; j < d && mpz_cmp_ui(g, 1) > 0; ++j)
+    if (j != shortest && ddd_sgn(v[j]) != 0) mpz_gcd(g, g, mpq_numref(v[j]->q));
   if (mpz_cmp_ui(g, 1) > 0)
     for (dd_colrange j = 0; j < d; ++j)
       if (v[j]->live) mpz_divexact(mpq_numref(v[j]->q), mpq_numref(v[j]->q), g);

@@ -354,7 +354,9 @@ class RowNorms {
   void forget(dd_ConePtr cone)
   {
     if (cone == cone_) cone_ = nullptr;
+#ifdef ZONIX_EXACT
     if (cone == approx_cone_) approx_cone_ = nullptr;
+#endif
   }
 
 #ifdef ZONIX_EXACT
@@ -386,12 +388,14 @@ class RowNorms {
   dd_rowrange m_ = -1;
   dd_colrange d_ = -1;
   std::vector<double> norms_;
+#ifdef ZONIX_EXACT
   dd_ConePtr approx_cone_ = nullptr;
   dd_Amatrix approx_rows_ = nullptr;
   dd_rowrange approx_m_ = -1;
   dd_colrange approx_d_ = -1;
   std::vector<double> approx_;
   std::vector<unsigned char> approx_ok_;
+#endif
 };
 
 // Bucket heads and tails for sorting the zero rays by FirstInfeasIndex.
@@ -494,7 +498,7 @@ struct dd_workspace {
   zonix::core::RowNorms row_norms;
   zonix::core::ScratchRow new_ray_row;
   zonix::core::ScratchSet adjacency_face, edge_face;
-  std::vector<signed char> stored_signs;
+  std::vector<int> stored_signs;
   std::vector<double> ray_approx;
   // Records of removed rays of spare_d coordinates, reused by dd_AddRay
   // with their numbers and zero set still allocated: allocating them is

@@ -25,7 +25,7 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
 
 // The sign of a value by the tolerance tests: -1 negative (so also a NaN),
 // 0 within the tolerance, 1 positive.
-inline signed char tolerance_sign(const mytype v)
+[[maybe_unused]] inline int tolerance_sign(const mytype v)
 {
   if (dd_Negative(v)) return -1;
   return dd_EqualToZero(v) ? 0 : 1;
@@ -33,7 +33,7 @@ inline signed char tolerance_sign(const mytype v)
 
 // signs[i] := the sign of the snapped value (as row_value) of row
 // OrderVector[i] at p, i = 1..m, four rows at a time.
-void ordered_row_signs(dd_ConePtr cone, mytype *p, std::vector<signed char> &signs)
+void ordered_row_signs(dd_ConePtr cone, mytype *p, std::vector<int> &signs)
 {
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
@@ -54,7 +54,7 @@ void ordered_row_signs(dd_ConePtr cone, mytype *p, std::vector<signed char> &sig
   mytype val;
   for (dd_rowrange i = 1; i <= m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
-    signed char &sign = signs[static_cast<size_t>(i)];
+    int &sign = signs[static_cast<size_t>(i)];
     if (k == ws.pending_row || (z1 != nullptr && in_both(z1, z2, k))) {
       sign = 0;
       continue;
@@ -62,12 +62,12 @@ void ordered_row_signs(dd_ConePtr cone, mytype *p, std::vector<signed char> &sig
     if (ray_ok && row_ok[k] != 0) {
       const int f = filtered_sign(row_approx + static_cast<size_t>(k) * static_cast<size_t>(d), pa, d);
       if (f != 2) {
-        sign = static_cast<signed char>(f);
+        sign = f;
         continue;
       }
     }
     row_dot(val, cone->A[k - 1], p, d);
-    sign = static_cast<signed char>(ddd_sgn(val));
+    sign = ddd_sgn(val);
   }
 #else
   const double storing_accuracy = workspace(cone).storing_accuracy;
@@ -226,7 +226,7 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   }
   for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
 
-  std::vector<signed char> &signs = workspace(cone).stored_signs;
+  std::vector<int> &signs = workspace(cone).stored_signs;
   ordered_row_signs(cone, p, signs);
   for (dd_rowrange i = 1; i <= m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
