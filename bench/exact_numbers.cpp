@@ -9,16 +9,25 @@
 // 64-bit integers with overflow checks falling back to mpz, FLINT's fmpz.
 //
 //   exact_numbers [n d] ...      (default: 16 8, 24 12, 30 15, 40 6)
+//   exact_numbers --convert n d  the library's exact conversion of the
+//                                cyclic polytope's n points (t, ..., t^d),
+//                                t = -n/2 ..., to its facets: exact data,
+//                                which a file read in doubles is not for
+//                                large t^d; prints facets and CPU seconds
 #include <flint/fmpz.h>
 #include <flint/fmpz_vec.h>
 #include <gmpxx.h>
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <numeric>
 #include <random>
+#include <string>
 #include <vector>
+
+#include "zonixexact.hpp"
 
 namespace {
 
@@ -299,8 +308,38 @@ struct Flint {
 
 }  // namespace
 
+namespace {
+
+// The whole exact conversion of a cyclic polytope, as processor time.
+int convert_cyclic(int n, int d)
+{
+  zonix::QMatrix in;
+  in.rows = n;
+  in.cols = d + 1;
+  in.representation = dd_Generator;
+  in.entries.resize(static_cast<size_t>(n * (d + 1)));
+  for (int i = 0; i < n; ++i) {
+    const mpz_class t = i - n / 2;
+    mpz_class p = 1;
+    for (int k = 0; k <= d; ++k, p *= t) in.at(i, k) = p;
+  }
+  zonix::ExactRequest rq;
+  rq.input = &in;
+  zonix::ExactResult res;
+  const std::clock_t start = std::clock();
+  zonix_exact_run(&rq, &res);
+  const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  std::printf("cyclic (%d, %d): error %d, %ld facets, %.2f s\n", n, d, static_cast<int>(res.error),
+              res.output.rows, seconds);
+  return res.error == dd_NoError ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char **argv)
 {
+  if (argc == 4 && std::string(argv[1]) == "--convert")
+    return convert_cyclic(std::atoi(argv[2]), std::atoi(argv[3]));
   std::vector<std::pair<int, int>> cases;
   for (int i = 1; i + 1 < argc; i += 2) cases.emplace_back(std::atoi(argv[i]), std::atoi(argv[i + 1]));
   if (cases.empty()) cases = {{16, 8}, {24, 12}, {30, 15}, {40, 6}};

@@ -372,6 +372,7 @@ int row_exponent(const mytype *row, dd_colrange d)
 // the run sees it after normalise_rows.
 bool first_entry_nonzero(const mytype *row, dd_colrange d)
 {
+  if constexpr (!numbers_round) return ddd_sgn(row[0]) != 0;
   mytype v;
   ddd_init(v);
   ddd_set_d(v, std::ldexp(ddd_get_d(row[0]), row_exponent(row, d)));
@@ -383,9 +384,13 @@ bool first_entry_nonzero(const mytype *row, dd_colrange d)
 // Scales every row of the cone by a power of two so that its largest
 // entry lies in [1, 2): a row and any positive multiple of it then give the
 // same row, and the absolute tolerance meets every row at one scale.  No
-// rounding is added; the caller's rows stay in the polyhedron.
+// rounding is added; the caller's rows stay in the polyhedron.  Exact rows
+// become primitive integer vectors instead, for the integer paths.
 void normalise_rows(dd_ConePtr cone)
 {
+#ifdef ZONIX_EXACT
+  for (dd_rowrange i = 0; i < cone->m; ++i) make_primitive(cone->d, cone->A[i]);
+#else
   for (dd_rowrange i = 0; i < cone->m; ++i) {
     const int e = row_exponent(cone->A[i], cone->d);
     if (e == 0) continue;
@@ -402,6 +407,7 @@ void normalise_rows(dd_ConePtr cone)
 #endif
     }
   }
+#endif
   workspace(cone).row_norms.forget(cone);
 }
 

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "zonixcore_internal.hpp"
+
 namespace {
 
 #ifdef ZONIX_EXACT
@@ -39,6 +41,73 @@ void free_numbers(mytype *a) { std::free(a); }
 
 }  // namespace
 
+namespace zonix::core {
+
+#ifdef ZONIX_EXACT
+void make_primitive(dd_colrange d, mytype *v)
+{
+  bool fractions = false;
+  for (dd_colrange j = 0; j < d && !fractions; ++j)
+    fractions = v[j]->live && !ddd_q_integral(v[j]->q);
+  mpz_t g;
+  mpz_init(g);
+  if (fractions) {
+    mpz_set_ui(g, 1);
+    for (dd_colrange j = 0; j < d; ++j)
+      if (v[j]->live) mpz_lcm(g, g, mpq_denref(v[j]->q));
+    for (dd_colrange j = 0; j < d; ++j) {
+      if (!v[j]->live) continue;
+      mpq_ptr q = v[j]->q;
+      mpz_divexact(mpq_denref(q), g, mpq_denref(q));
+      mpz_mul(mpq_numref(q), mpq_numref(q), mpq_denref(q));
+      mpz_set_ui(mpq_denref(q), 1);
+    }
+    mpz_set_ui(g, 0);
+  }
+  // Started from the shortest entry, every later gcd is of a short number
+  // and a long one: one division, then short work.
+  dd_colrange shortest = -1;
+  for (dd_colrange j = 0; j < d; ++j) {
+    if (ddd_sgn(v[j]) == 0) continue;
+    if (shortest < 0 || mpz_size(mpq_numref(v[j]->q)) < mpz_size(mpq_numref(v[shortest]->q)))
+      shortest = j;
+  }
+  if (shortest >= 0) mpz_abs(g, mpq_numref(v[shortest]->q));
+  for (dd_colrange j = 0; j < d && mpz_cmp_ui(g, 1) > 0; ++j)
+    if (j != shortest && ddd_sgn(v[j]) != 0) mpz_gcd(g, g, mpq_numref(v[j]->q));
+  if (mpz_cmp_ui(g, 1) > 0)
+    for (dd_colrange j = 0; j < d; ++j)
+      if (v[j]->live) mpz_divexact(mpq_numref(v[j]->q), mpq_numref(v[j]->q), g);
+  mpz_clear(g);
+}
+
+void scale_ray(dd_colrange d, mytype *v) { make_primitive(d, v); }
+
+void reduce_weights(mytype a, mytype b)
+{
+  if (ddd_sgn(a) == 0 || ddd_sgn(b) == 0 || !ddd_q_integral(a->q) || !ddd_q_integral(b->q))
+    return;
+  mpz_t g;
+  mpz_init(g);
+  mpz_gcd(g, mpq_numref(a->q), mpq_numref(b->q));
+  if (mpz_cmp_ui(g, 1) > 0) {
+    mpz_divexact(mpq_numref(a->q), mpq_numref(a->q), g);
+    mpz_divexact(mpq_numref(b->q), mpq_numref(b->q), g);
+  }
+  mpz_clear(g);
+}
+#else
+void scale_ray(dd_colrange d, mytype *v) { dd_Normalize(d, v); }
+
+void reduce_weights(mytype a, mytype b)
+{
+  (void)a;
+  (void)b;
+}
+#endif
+
+}  // namespace zonix::core
+
 extern "C" {
 
 /* ==== arithmetic on numbers and rows =================================== */
@@ -64,14 +133,8 @@ void dd_LinearComb(mytype lc, const mytype v1, const mytype c1,
 
 void dd_InnerProduct(mytype prod, dd_colrange d, dd_Arow v1, dd_Arow v2)
 {
-  mytype temp;
-  ddd_init(temp);
   ddd_set(prod, dd_purezero);
-  for (dd_colrange j = 0; j < d; ++j) {
-    ddd_mul(temp, v1[j], v2[j]);
-    ddd_add(prod, prod, temp);
-  }
-  ddd_clear(temp);
+  for (dd_colrange j = 0; j < d; ++j) ddd_addmul(prod, v1[j], v2[j]);
 }
 
 void dd_Normalize(dd_colrange d_size, dd_Arow V)
@@ -99,15 +162,9 @@ void dd_Normalize(dd_colrange d_size, dd_Arow V)
 void dd_AValue(mytype *val, dd_colrange d_size, dd_Amatrix A, mytype *p,
                dd_rowrange i)
 {
-  mytype x;
-  ddd_init(x);
   ddd_set(*val, dd_purezero);
   const dd_Arow row = A[i - 1];
-  for (dd_colrange j = 0; j < d_size; ++j) {
-    ddd_mul(x, row[j], p[j]);
-    ddd_add(*val, *val, x);
-  }
-  ddd_clear(x);
+  for (dd_colrange j = 0; j < d_size; ++j) ddd_addmul(*val, row[j], p[j]);
 }
 
 void dd_ZeroIndexSet(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,

@@ -55,6 +55,10 @@ static inline dd_boolean dd_Nonzero(const mytype a)
 /* a - b > 1e-07, the difference formed in double arithmetic. */
 static inline dd_boolean dd_Larger(const mytype a, const mytype b)
 {
+#ifdef ZONIX_EXACT
+  /* With a zero tolerance the difference need not be formed. */
+  if (ddd_sgn(dd_zero) == 0) return ddd_cmp(a, b) > 0;
+#endif
   mytype temp;
   ddd_init(temp);
   ddd_sub(temp, a, b);

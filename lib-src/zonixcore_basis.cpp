@@ -76,15 +76,9 @@ void dd_TableauEntry(mytype *x, dd_rowrange m_size, dd_colrange d_size,
                      dd_colrange s)
 {
   (void)m_size;
-  mytype temp;
-  ddd_init(temp);
   ddd_set(*x, dd_purezero);
   const dd_Arow row = X[r - 1];
-  for (dd_colrange j = 0; j < d_size; ++j) {
-    ddd_mul(temp, row[j], T[j][s - 1]);
-    ddd_add(*x, *x, temp);
-  }
-  ddd_clear(temp);
+  for (dd_colrange j = 0; j < d_size; ++j) ddd_addmul(*x, row[j], T[j][s - 1]);
 }
 
 void dd_GaussianColumnPivot(dd_rowrange m_size, dd_colrange d_size,

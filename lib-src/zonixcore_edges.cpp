@@ -545,7 +545,11 @@ struct zonix::core::EdgeScratch {
   PartnerScratch partner_scratch;
 };
 
-dd_workspace::~dd_workspace() { delete edges; }
+dd_workspace::~dd_workspace()
+{
+  delete edges;
+  release_spare_rays(*this);
+}
 
 namespace {
 

@@ -77,14 +77,8 @@ inline dd_RayPtr new_ray(dd_colrange d)
 inline void row_dot(mytype val, const mytype *row, const mytype *p,
                     dd_colrange d)
 {
-  mytype x;
-  ddd_init(x);
   ddd_set(val, dd_purezero);
-  for (dd_colrange j = 0; j < d; ++j) {
-    ddd_mul(x, row[j], p[j]);
-    ddd_add(val, val, x);
-  }
-  ddd_clear(x);
+  for (dd_colrange j = 0; j < d; ++j) ddd_addmul(val, row[j], p[j]);
 }
 
 // ---- rounding residues ------------------------------------------------------
@@ -113,6 +107,9 @@ inline constexpr double unit_roundoff = 0.0;
 #else
 inline constexpr double unit_roundoff = 0x1p-53;
 #endif
+// Whether numbers round at all.  Exact runs skip the residue bounds, which
+// are 0 for them, and keep rows and rays as primitive integer vectors.
+inline constexpr bool numbers_round = unit_roundoff > 0.0;
 
 // Safety factor over the bounds: the rows a ray is measured on are a
 // sample of its errors, not their maximum, and first-order bounds leave
@@ -156,6 +153,12 @@ template <int N>
 inline void rows_eval(RowValue *v, const mytype *const *rows, const mytype *p,
                       dd_colrange d)
 {
+  if constexpr (!numbers_round) {
+    // Exact sums need no bounds; summed in place, as a temporary costs
+    // an allocation.
+    for (int q = 0; q < N; ++q) row_dot(v[q].val, rows[q], p, d);
+    return;
+  }
   mytype x, ax, val[N], mag[N], norm[N];
   ddd_init(x);
   ddd_init(ax);
@@ -199,33 +202,25 @@ inline void rows_value(mytype *val, const mytype *const *rows, const mytype *p,
                        dd_colrange d)
 {
   static_assert(N >= 1 && N <= 4);
-  mytype x, a0, a1, a2, a3;
-  ddd_init(x);
+  if constexpr (!numbers_round) {
+    for (int q = 0; q < N; ++q) row_dot(val[q], rows[q], p, d);
+    return;
+  }
+  mytype a0, a1, a2, a3;
   ddd_set(a0, dd_purezero);
-  ddd_set(a1, dd_purezero);
-  ddd_set(a2, dd_purezero);
-  ddd_set(a3, dd_purezero);
+  if constexpr (N > 1) ddd_set(a1, dd_purezero);
+  if constexpr (N > 2) ddd_set(a2, dd_purezero);
+  if constexpr (N > 3) ddd_set(a3, dd_purezero);
   for (dd_colrange j = 0; j < d; ++j) {
-    ddd_mul(x, rows[0][j], p[j]);
-    ddd_add(a0, a0, x);
-    if constexpr (N > 1) {
-      ddd_mul(x, rows[1][j], p[j]);
-      ddd_add(a1, a1, x);
-    }
-    if constexpr (N > 2) {
-      ddd_mul(x, rows[2][j], p[j]);
-      ddd_add(a2, a2, x);
-    }
-    if constexpr (N > 3) {
-      ddd_mul(x, rows[3][j], p[j]);
-      ddd_add(a3, a3, x);
-    }
+    ddd_addmul(a0, rows[0][j], p[j]);
+    if constexpr (N > 1) ddd_addmul(a1, rows[1][j], p[j]);
+    if constexpr (N > 2) ddd_addmul(a2, rows[2][j], p[j]);
+    if constexpr (N > 3) ddd_addmul(a3, rows[3][j], p[j]);
   }
   ddd_set(val[0], a0);
   if constexpr (N > 1) ddd_set(val[1], a1);
   if constexpr (N > 2) ddd_set(val[2], a2);
   if constexpr (N > 3) ddd_set(val[3], a3);
-  ddd_clear(x);
 }
 
 // val[q] := the value of row at points[q] alone, likewise.
@@ -234,33 +229,25 @@ inline void points_value(mytype *val, const mytype *row,
                          const mytype *const *points, dd_colrange d)
 {
   static_assert(N >= 1 && N <= 4);
-  mytype x, a0, a1, a2, a3;
-  ddd_init(x);
+  if constexpr (!numbers_round) {
+    for (int q = 0; q < N; ++q) row_dot(val[q], row, points[q], d);
+    return;
+  }
+  mytype a0, a1, a2, a3;
   ddd_set(a0, dd_purezero);
-  ddd_set(a1, dd_purezero);
-  ddd_set(a2, dd_purezero);
-  ddd_set(a3, dd_purezero);
+  if constexpr (N > 1) ddd_set(a1, dd_purezero);
+  if constexpr (N > 2) ddd_set(a2, dd_purezero);
+  if constexpr (N > 3) ddd_set(a3, dd_purezero);
   for (dd_colrange j = 0; j < d; ++j) {
-    ddd_mul(x, row[j], points[0][j]);
-    ddd_add(a0, a0, x);
-    if constexpr (N > 1) {
-      ddd_mul(x, row[j], points[1][j]);
-      ddd_add(a1, a1, x);
-    }
-    if constexpr (N > 2) {
-      ddd_mul(x, row[j], points[2][j]);
-      ddd_add(a2, a2, x);
-    }
-    if constexpr (N > 3) {
-      ddd_mul(x, row[j], points[3][j]);
-      ddd_add(a3, a3, x);
-    }
+    ddd_addmul(a0, row[j], points[0][j]);
+    if constexpr (N > 1) ddd_addmul(a1, row[j], points[1][j]);
+    if constexpr (N > 2) ddd_addmul(a2, row[j], points[2][j]);
+    if constexpr (N > 3) ddd_addmul(a3, row[j], points[3][j]);
   }
   ddd_set(val[0], a0);
   if constexpr (N > 1) ddd_set(val[1], a1);
   if constexpr (N > 2) ddd_set(val[2], a2);
   if constexpr (N > 3) ddd_set(val[3], a3);
-  ddd_clear(x);
 }
 
 // The largest |p_j|.
@@ -276,6 +263,66 @@ inline double max_abs(const mytype *p, dd_colrange d)
   ddd_clear(a);
   return r;
 }
+
+// Brings a ray to the scale it is stored at.  Doubles are divided by
+// their smallest entry beyond the tolerance (dd_Normalize); rationals
+// become the primitive integer vector of the same direction, on which the
+// integer paths of the number primitives run.  Positive factors only.
+void scale_ray(dd_colrange d, mytype *v);
+
+// Divides the weights of a combination by their common factor: for
+// integers their gcd, for doubles nothing.
+void reduce_weights(mytype a, mytype b);
+
+#ifdef ZONIX_EXACT
+// Makes v the primitive integer vector of its direction: clears the
+// denominators, then divides by the gcd of the entries.
+void make_primitive(dd_colrange d, mytype *v);
+
+// Entries beyond this many limbs are not approximated: the products of two
+// approximations must stay far from overflow (6 limbs: below 2^384).
+inline constexpr int approx_limbs = 6;
+
+// out[j] := a double near v[j] (within a relative 2^-52: GMP truncates),
+// for the sign filter.  False when some entry is not an integer or is
+// too large.
+inline bool approximate(const mytype *v, dd_colrange d, double *out)
+{
+  for (dd_colrange j = 0; j < d; ++j) {
+    if (!v[j]->live) {
+      out[j] = 0.0;
+      continue;
+    }
+    mpq_srcptr q = v[j]->q;
+    if (!ddd_q_integral(q)) return false;
+    const int size = q->_mp_num._mp_size;
+    if (size > approx_limbs || size < -approx_limbs) return false;
+    out[j] = mpz_get_d(mpq_numref(q));
+  }
+  return true;
+}
+
+// The sign of the product of two integer vectors from their
+// approximations, or 2 when the rounding bound cannot tell it from 0.
+// Each term is off by at most 5 units of roundoff (two truncations and a
+// product), the sum adds d - 1 more; twice that is the bound.
+inline int filtered_sign(const double *a, const double *b, dd_colrange d)
+{
+  double s = 0.0, mag = 0.0;
+  for (dd_colrange j = 0; j < d; ++j) {
+    const double t = a[j] * b[j];
+    s += t;
+    mag += t < 0.0 ? -t : t;
+  }
+  // Nonzero integers approximate to nonzero doubles: all terms vanish
+  // only when the exact ones do.
+  if (mag == 0.0) return 0;
+  const double bound = mag * (2.0 * static_cast<double>(d) + 16.0) * 0x1p-53;
+  if (s > bound) return 1;
+  if (s < -bound) return -1;
+  return 2;
+}
+#endif
 
 // The 1-norms of a cone's rows (as row_eval sums them), kept in the
 // cone's workspace.  The engine forgets them whenever the rows may have
@@ -307,7 +354,33 @@ class RowNorms {
   void forget(dd_ConePtr cone)
   {
     if (cone == cone_) cone_ = nullptr;
+#ifdef ZONIX_EXACT
+    if (cone == approx_cone_) approx_cone_ = nullptr;
+#endif
   }
+
+#ifdef ZONIX_EXACT
+  // Doubles near the rows' entries, d per row (see approximate); a row
+  // that has none is marked in approx_ok with 0.
+  const double *approx(dd_ConePtr cone, const unsigned char **ok)
+  {
+    if (cone != approx_cone_ || cone->A != approx_rows_ || cone->m != approx_m_ ||
+        cone->d != approx_d_) {
+      approx_cone_ = cone;
+      approx_rows_ = cone->A;
+      approx_m_ = cone->m;
+      approx_d_ = cone->d;
+      const size_t m = static_cast<size_t>(approx_m_ > 0 ? approx_m_ : 0);
+      const size_t d = static_cast<size_t>(approx_d_ > 0 ? approx_d_ : 0);
+      approx_.assign((m + 1) * d, 0.0);
+      approx_ok_.assign(m + 1, 0);
+      for (size_t k = 1; k <= m; ++k)
+        approx_ok_[k] = approximate(cone->A[k - 1], approx_d_, approx_.data() + k * d) ? 1 : 0;
+    }
+    *ok = approx_ok_.data();
+    return approx_.data();
+  }
+#endif
 
  private:
   dd_ConePtr cone_ = nullptr;
@@ -315,6 +388,14 @@ class RowNorms {
   dd_rowrange m_ = -1;
   dd_colrange d_ = -1;
   std::vector<double> norms_;
+#ifdef ZONIX_EXACT
+  dd_ConePtr approx_cone_ = nullptr;
+  dd_Amatrix approx_rows_ = nullptr;
+  dd_rowrange approx_m_ = -1;
+  dd_colrange approx_d_ = -1;
+  std::vector<double> approx_;
+  std::vector<unsigned char> approx_ok_;
+#endif
 };
 
 // Bucket heads and tails for sorting the zero rays by FirstInfeasIndex.
@@ -404,10 +485,26 @@ struct dd_workspace {
   // The accuracy dd_CreateNewRay found for the ray it hands to dd_AddRay;
   // negative for every other caller, whose rays are measured on the rows.
   double pending_accuracy = -1.0;
+  // The rays dd_CreateNewRay combined and the row it combined them on:
+  // rows where both rays vanish, and that row, vanish at the new ray
+  // (exact runs read this; null for every other caller).
+  // The values of the two rays dd_CreateNewRay combines and their
+  // weights, kept so that exact runs allocate them once.
+  zonix::core::RowValue combined[2];
+  mytype weights[2];
+  const zonix::core::set_word *pending_zero1 = nullptr;
+  const zonix::core::set_word *pending_zero2 = nullptr;
+  dd_rowrange pending_row = 0;
   zonix::core::RowNorms row_norms;
   zonix::core::ScratchRow new_ray_row;
   zonix::core::ScratchSet adjacency_face, edge_face;
-  std::vector<double> stored_values;
+  std::vector<int> stored_signs;
+  std::vector<double> ray_approx;
+  // Records of removed rays of spare_d coordinates, reused by dd_AddRay
+  // with their numbers and zero set still allocated: allocating them is
+  // much of what a ray costs in exact runs.
+  std::vector<dd_RayPtr> spare_rays;
+  dd_colrange spare_d = -1;
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
 };
@@ -441,6 +538,51 @@ inline void free_ray(dd_colrange d, dd_RayPtr r)
   dd_FreeArow(d + 1, r->Ray);
   set_free(r->ZeroSet);
   std::free(r);
+}
+
+// Spare ray records kept at most: this many beyond half the rays in the
+// list, so that they add at most half to the memory of the list.
+inline constexpr size_t spare_rays_beyond = 256;
+
+// Releases the spare ray records of a workspace.
+inline void release_spare_rays(dd_workspace &ws)
+{
+  for (dd_RayPtr r : ws.spare_rays) free_ray(ws.spare_d, r);
+  ws.spare_rays.clear();
+}
+
+// Removes a ray record of the cone, keeping it for reuse while there are
+// not too many spares.
+inline void recycle_ray(dd_ConePtr cone, dd_RayPtr r)
+{
+  dd_workspace &ws = workspace(cone);
+  if (ws.spare_d != cone->d) {
+    release_spare_rays(ws);
+    ws.spare_d = cone->d;
+  }
+  const size_t limit = static_cast<size_t>(cone->RayCount > 0 ? cone->RayCount : 0) / 2 +
+                       spare_rays_beyond;
+  if (ws.spare_rays.size() >= limit) {
+    free_ray(cone->d, r);
+    return;
+  }
+  ws.spare_rays.push_back(r);
+}
+
+// A ray record for the cone as new_ray makes it, a spare one if there is:
+// its coordinates and zero set then hold old values, which storing the
+// ray overwrites.
+inline dd_RayPtr reuse_ray(dd_ConePtr cone)
+{
+  dd_workspace &ws = workspace(cone);
+  if (ws.spare_d != cone->d || ws.spare_rays.empty()) return new_ray(cone->d);
+  dd_RayPtr r = ws.spare_rays.back();
+  ws.spare_rays.pop_back();
+  r->Next = nullptr;
+  r->FirstInfeasIndex = 0;
+  r->feasible = dd_FALSE;
+  ddd_set(r->ARay, dd_purezero);
+  return r;
 }
 
 // Whether e (1-based) belongs to s; elements outside 1..n never do.

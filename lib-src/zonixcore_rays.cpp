@@ -23,13 +23,53 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
   ddd_set(*val, v.val);
 }
 
-// vals[i] := the snapped value (as row_value) of row OrderVector[i] at p,
-// i = 1..m, four rows at a time.
-void ordered_row_values(dd_ConePtr cone, mytype *p, std::vector<double> &vals)
+// The sign of a value by the tolerance tests: -1 negative (so also a NaN),
+// 0 within the tolerance, 1 positive.
+[[maybe_unused]] inline int tolerance_sign(const mytype v)
+{
+  if (dd_Negative(v)) return -1;
+  return dd_EqualToZero(v) ? 0 : 1;
+}
+
+// signs[i] := the sign of the snapped value (as row_value) of row
+// OrderVector[i] at p, i = 1..m, four rows at a time.
+void ordered_row_signs(dd_ConePtr cone, mytype *p, std::vector<int> &signs)
 {
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
-  vals.resize(static_cast<size_t>(m) + 1);
+  signs.resize(static_cast<size_t>(m) + 1);
+#ifdef ZONIX_EXACT
+  // Integer rows and rays: a sign is read from doubles where their
+  // rounding bound tells it, from integers where not.  The rows both
+  // combined rays vanish on, and the row they were combined on, vanish at
+  // the new ray without being evaluated.
+  dd_workspace &ws = workspace(cone);
+  const unsigned char *row_ok = nullptr;
+  const double *row_approx = ws.row_norms.approx(cone, &row_ok);
+  ws.ray_approx.resize(static_cast<size_t>(d > 0 ? d : 1));
+  double *pa = ws.ray_approx.data();
+  const bool ray_ok = approximate(p, d, pa);
+  const set_word *z1 = ws.pending_zero1;
+  const set_word *z2 = ws.pending_zero2;
+  mytype val;
+  for (dd_rowrange i = 1; i <= m; ++i) {
+    const dd_rowrange k = cone->OrderVector[i];
+    int &sign = signs[static_cast<size_t>(i)];
+    if (k == ws.pending_row || (z1 != nullptr && in_both(z1, z2, k))) {
+      sign = 0;
+      continue;
+    }
+    if (ray_ok && row_ok[k] != 0) {
+      const int f = filtered_sign(row_approx + static_cast<size_t>(k) * static_cast<size_t>(d), pa, d);
+      if (f != 2) {
+        sign = f;
+        continue;
+      }
+    }
+    row_dot(val, cone->A[k - 1], p, d);
+    sign = ddd_sgn(val);
+  }
+#else
   const double storing_accuracy = workspace(cone).storing_accuracy;
   const double *norm = workspace(cone).row_norms.get(cone);
   // value_bound_above is the row's 1-norm times this.
@@ -50,7 +90,7 @@ void ordered_row_values(dd_ConePtr cone, mytype *p, std::vector<double> &vals)
         ddd_set(v, rv.val);
       }
     }
-    vals[static_cast<size_t>(i)] = ddd_get_d(v);
+    signs[static_cast<size_t>(i)] = tolerance_sign(v);
   };
   dd_rowrange i = 1;
   for (; i + 3 <= m; i += 4) {
@@ -63,6 +103,7 @@ void ordered_row_values(dd_ConePtr cone, mytype *p, std::vector<double> &vals)
     rows_value<1>(val, rows, p, d);
     settle(i, val[0]);
   }
+#endif
 }
 
 // The 1-norm of row, summed as row_eval sums it.
@@ -83,6 +124,11 @@ double row_norm(const mytype *row, dd_colrange d)
 void set_values(const mytype *row, double norm, dd_RayPtr *r, int n,
                 dd_colrange d)
 {
+  if constexpr (!numbers_round) {
+    // Exact values need no snapping; summed in place.
+    for (int q = 0; q < n; ++q) row_dot(r[q]->ARay, row, r[q]->Ray, d);
+    return;
+  }
   mytype val[4];
   const mytype *pts[4];
   for (int q = 0; q < n; ++q) pts[q] = r[q]->Ray;
@@ -92,7 +138,7 @@ void set_values(const mytype *row, double norm, dd_RayPtr *r, int n,
     for (int q = 0; q < n; ++q) points_value<1>(val + q, row, pts + q, d);
   }
   for (int q = 0; q < n; ++q) {
-    if (!dd_EqualToZero(val[q])) {
+    if (numbers_round && !dd_EqualToZero(val[q])) {
       const double e = ray_accuracy(r[q], d);
       mytype a;
       exact_abs(a, val[q]);
@@ -112,7 +158,7 @@ void set_values(const mytype *row, double norm, dd_RayPtr *r, int n,
 void set_all_values(dd_ConePtr cone, const mytype *row)
 {
   const dd_colrange d = cone->d;
-  const double norm = row_norm(row, d);
+  const double norm = numbers_round ? row_norm(row, d) : 0.0;
   dd_RayPtr r[4];
   dd_RayPtr t = cone->FirstRay;
   while (t != nullptr) {
@@ -137,6 +183,7 @@ inline void ray_value(mytype val, const mytype *row, dd_RayPtr r,
 double measured_accuracy(dd_ConePtr cone, mytype *p)
 {
   double e = 0.0;
+  if constexpr (!numbers_round) return e;
   RowValue v;
   for (dd_rowrange k = 1; k <= cone->m; ++k) {
     row_eval(v, cone->A[k - 1], p, cone->d);
@@ -179,30 +226,20 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   }
   for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
 
-  mytype temp;
-  ddd_init(temp);
-  std::vector<double> &stored_values = workspace(cone).stored_values;
-  ordered_row_values(cone, p, stored_values);
+  std::vector<int> &signs = workspace(cone).stored_signs;
+  ordered_row_signs(cone, p, signs);
   for (dd_rowrange i = 1; i <= m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
-    ddd_set_d(temp, stored_values[static_cast<size_t>(i)]);
-    if (dd_debug) {
-      dd_Printf(stderr, "dd_StoreRay1: row %ld value ", k);
-      dd_Printf(stderr, "%g\n", ddd_get_d(temp));
-    }
-    if (dd_EqualToZero(temp)) {
-      set_addelem(RR->ZeroSet, k);
-      if (dd_debug) dd_Printf(stderr, "recorded as zero: row %ld\n", k);
-    }
-    if (dd_Negative(temp)) {
-      if (dd_debug) dd_Printf(stderr, "recorded as negative: row %ld\n", k);
+    const int sign = signs[static_cast<size_t>(i)];
+    if (dd_debug) dd_Printf(stderr, "dd_StoreRay1: row %ld sign %d\n", k, sign);
+    if (sign == 0) set_addelem(RR->ZeroSet, k);
+    if (sign < 0) {
       *feasible = dd_FALSE;
       if (fii > m) fii = i;
     }
   }
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
-  ddd_clear(temp);
 }
 
 void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
@@ -248,7 +285,7 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
 void dd_AddRay(dd_ConePtr cone, mytype *p)
 {
   dd_boolean feasible = dd_FALSE, weaklyfeasible = dd_FALSE;
-  dd_RayPtr r = new_ray(cone->d);
+  dd_RayPtr r = reuse_ray(cone);
   if (cone->FirstRay == nullptr) {
     if (dd_debug) dd_Printf(stderr, "Create the first ray pointer\n");
     cone->FirstRay = r;
@@ -279,6 +316,8 @@ void dd_AddRay(dd_ConePtr cone, mytype *p)
     if (feasible) cone->WeaklyFeasibleRayCount++;
   }
   ws.storing_accuracy = 0.0;
+  ws.pending_zero1 = ws.pending_zero2 = nullptr;
+  ws.pending_row = 0;
   if (feasible) cone->FeasibleRayCount++;
 }
 
@@ -288,15 +327,16 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   const dd_colrange d = cone->d;
   dd_workspace &ws = workspace(cone);
   mytype *NewRay = ws.new_ray_row.get(d);
-  mytype v1, v2, t1, t2;
-  ddd_init(v1);
-  ddd_init(v2);
+  auto &v1 = ws.weights[0];
+  auto &v2 = ws.weights[1];
+  mytype t1, t2;
   ddd_init(t1);
   ddd_init(t2);
   // Recomputed rather than read from ARay: the callers may pass rays whose
   // ARay belongs to another row.
   const mytype *row = cone->A[ii - 1];
-  RowValue a1, a2;
+  RowValue &a1 = ws.combined[0];
+  RowValue &a2 = ws.combined[1];
   row_eval(a1, row, Ptr1->Ray, d);
   row_eval(a2, row, Ptr2->Ray, d);
   dd_abs(v1, a1.val);
@@ -305,6 +345,7 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
     dd_Printf(stderr, "dd_CreateNewRay: values on row %ld: %g %g\n", ii,
                  ddd_get_d(a1.val), ddd_get_d(a2.val));
   }
+  reduce_weights(v1, v2);
   // Each ray weighted by the other's value: the sum lies on row ii.
   //
   // Where the two terms cancel, the entry is what the errors leave.  With
@@ -322,12 +363,16 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   const double dv2 = e2 * norm + rnd * ddd_get_d(a2.mag);
   const double own = ddd_get_d(v2) * e1 + ddd_get_d(v1) * e2;
   for (dd_colrange j = 0; j < d; ++j) {
-    dd_LinearComb(NewRay[j], Ptr1->Ray[j], v2, Ptr2->Ray[j], v1);
-    exact_abs(t1, Ptr1->Ray[j]);
-    exact_abs(t2, Ptr2->Ray[j]);
-    snap_residue(NewRay[j],
-                 residue_factor * (own + dv2 * ddd_get_d(t1) +
-                                   dv1 * ddd_get_d(t2)));
+    // dd_LinearComb's arithmetic, without its temporary.
+    ddd_mul(NewRay[j], Ptr1->Ray[j], v2);
+    ddd_addmul(NewRay[j], Ptr2->Ray[j], v1);
+    if constexpr (numbers_round) {
+      exact_abs(t1, Ptr1->Ray[j]);
+      exact_abs(t2, Ptr2->Ray[j]);
+      snap_residue(NewRay[j],
+                   residue_factor * (own + dv2 * ddd_get_d(t1) +
+                                     dv1 * ddd_get_d(t2)));
+    }
   }
   if (dd_debug) {
     dd_Printf(stderr, "new ray before normalisation:");
@@ -335,7 +380,7 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
       dd_Printf(stderr, " %g", ddd_get_d(NewRay[j]));
     dd_Printf(stderr, "\n");
   }
-  dd_Normalize(d, NewRay);
+  scale_ray(d, NewRay);
   if (dd_debug) {
     dd_Printf(stderr, "new ray after normalisation:");
     for (dd_colrange j = 0; j < d; ++j)
@@ -343,9 +388,9 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
     dd_Printf(stderr, "\n");
   }
   // The accuracy of the new ray, measured where it must be zero: on row ii
-  // and on the rows both rays lie on.
+  // and on the rows both rays lie on.  Exact rays have no error to measure.
   double acc = 0.0;
-  {
+  if constexpr (numbers_round) {
     const double *norms = ws.row_norms.get(cone);
     // Four rows at a time; residue_accuracy is |value| / |row|_1.
     dd_rowrange rows[4];
@@ -376,15 +421,19 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
         if (n == 4) flush();
       }
     if (n > 0) flush();
+    const double size = max_abs(NewRay, d);
+    // Residues far beyond rounding: both rays were on row ii in truth, and
+    // their combination is noise.
+    if (acc > lost_accuracy * size) raise_numerical_alarm(cone);
+  } else {
+    // Exactly: the new ray vanishes wherever both rays do, and on row ii
+    // when their values there have opposite signs.
+    ws.pending_zero1 = Ptr1->ZeroSet;
+    ws.pending_zero2 = Ptr2->ZeroSet;
+    if (ddd_sgn(a1.val) * ddd_sgn(a2.val) < 0) ws.pending_row = ii;
   }
-  const double size = max_abs(NewRay, d);
-  // Residues far beyond rounding: both rays were on row ii in truth, and
-  // their combination is noise.
-  if (acc > lost_accuracy * size) raise_numerical_alarm(cone);
   ws.pending_accuracy = acc;
   dd_AddRay(cone, NewRay);
-  ddd_clear(v1);
-  ddd_clear(v2);
   ddd_clear(t1);
   ddd_clear(t2);
 }
@@ -396,8 +445,8 @@ void dd_Eliminate(dd_ConePtr cone, dd_RayPtr *Ptr)
   (*Ptr)->Next = T->Next;
   if (T == cone->FirstRay) cone->FirstRay = (*Ptr)->Next;
   if (T == cone->LastRay) cone->LastRay = *Ptr;
-  free_ray(cone->d, T);
   cone->RayCount--;
+  recycle_ray(cone, T);
 }
 
 void dd_EvaluateARay1(dd_rowrange i, dd_ConePtr cone)
@@ -430,7 +479,7 @@ void dd_EvaluateARay2(dd_rowrange i, dd_ConePtr cone)
   cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
   const dd_Arow row = cone->A[i - 1];
-  const double norm = row_norm(row, cone->d);
+  const double norm = numbers_round ? row_norm(row, cone->d) : 0.0;
   dd_RayPtr block[4];
   dd_RayPtr t = cone->FirstRay;
   while (t != nullptr) {
@@ -636,6 +685,10 @@ void dd_CopyRay(mytype *a, dd_colrange d_origsize, dd_RayPtr RR,
   if (rep == dd_Generator && dd_Nonzero(b)) {
     ddd_set(a[0], dd_one);
     for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(a[j - 1], a[j - 1], b);
+  } else if constexpr (!numbers_round) {
+    // Exact rays are stored primitive; they are written at the scale of
+    // dd_Normalize all the same.
+    dd_Normalize(d_origsize, a);
   }
   ddd_clear(b);
 }

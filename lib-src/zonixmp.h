@@ -81,25 +81,89 @@ static inline void ddd_set_si2(mytype a, long b, unsigned long c)
   mpq_set_si(ddd_q(a), b, c);
   mpq_canonicalize(a->q);
 }
+/* Whether q is an integer.  The engine keeps its rows and rays integral,
+ * and integers go through GMP's integer operations on the numerators:
+ * the gcds that keep fractions canonical are most of the cost otherwise. */
+static inline int ddd_q_integral(mpq_srcptr q)
+{
+  return q->_mp_den._mp_size == 1 && q->_mp_den._mp_d[0] == 1;
+}
+/* Makes r's denominator 1 after an integer result went to its numerator. */
+static inline void ddd_q_make_integral(mpq_ptr r)
+{
+  if (!ddd_q_integral(r)) mpz_set_ui(mpq_denref(r), 1);
+}
 static inline void ddd_add(mytype a, const mytype b, const mytype c)
 {
-  mpq_add(ddd_q(a), ddd_cq(b), ddd_cq(c));
+  mpq_ptr r = ddd_q(a);
+  mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
+  if (ddd_q_integral(x) && ddd_q_integral(y)) {
+    mpz_add(mpq_numref(r), mpq_numref(x), mpq_numref(y));
+    ddd_q_make_integral(r);
+  } else {
+    mpq_add(r, x, y);
+  }
 }
 static inline void ddd_sub(mytype a, const mytype b, const mytype c)
 {
-  mpq_sub(ddd_q(a), ddd_cq(b), ddd_cq(c));
+  mpq_ptr r = ddd_q(a);
+  mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
+  if (ddd_q_integral(x) && ddd_q_integral(y)) {
+    mpz_sub(mpq_numref(r), mpq_numref(x), mpq_numref(y));
+    ddd_q_make_integral(r);
+  } else {
+    mpq_sub(r, x, y);
+  }
 }
 static inline void ddd_mul(mytype a, const mytype b, const mytype c)
 {
-  mpq_mul(ddd_q(a), ddd_cq(b), ddd_cq(c));
+  mpq_ptr r = ddd_q(a);
+  mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
+  if (ddd_q_integral(x) && ddd_q_integral(y)) {
+    mpz_mul(mpq_numref(r), mpq_numref(x), mpq_numref(y));
+    ddd_q_make_integral(r);
+  } else {
+    mpq_mul(r, x, y);
+  }
+}
+/* a := a + b c. */
+static inline void ddd_addmul(mytype a, const mytype b, const mytype c)
+{
+  if (!b->live || !c->live) return; /* a zero term */
+  mpq_ptr r = ddd_q(a);
+  if (ddd_q_integral(r) && ddd_q_integral(b->q) && ddd_q_integral(c->q)) {
+    mpz_addmul(mpq_numref(r), mpq_numref(b->q), mpq_numref(c->q));
+  } else {
+    mpq_t t;
+    mpq_init(t);
+    mpq_mul(t, b->q, c->q);
+    mpq_add(r, r, t);
+    mpq_clear(t);
+  }
 }
 static inline void ddd_div(mytype a, const mytype b, const mytype c)
 {
-  mpq_div(ddd_q(a), ddd_cq(b), ddd_cq(c));
+  mpq_ptr r = ddd_q(a);
+  mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
+  /* Points are written divided by a first entry that is often 1. */
+  if (ddd_q_integral(x) && ddd_q_integral(y) && y->_mp_num._mp_size == 1 &&
+      y->_mp_num._mp_d[0] == 1) {
+    mpz_set(mpq_numref(r), mpq_numref(x));
+    ddd_q_make_integral(r);
+  } else {
+    mpq_div(r, x, y);
+  }
 }
 static inline void ddd_neg(mytype a, const mytype b) { mpq_neg(ddd_q(a), ddd_cq(b)); }
 static inline void ddd_inv(mytype a, const mytype b) { mpq_inv(ddd_q(a), ddd_cq(b)); }
-static inline int ddd_cmp(const mytype a, const mytype b) { return mpq_cmp(ddd_cq(a), ddd_cq(b)); }
+static inline int ddd_cmp(const mytype a, const mytype b)
+{
+  mpq_srcptr x = ddd_cq(a), y = ddd_cq(b);
+  const int c = ddd_q_integral(x) && ddd_q_integral(y)
+                    ? mpz_cmp(mpq_numref(x), mpq_numref(y))
+                    : mpq_cmp(x, y);
+  return (c > 0) - (c < 0);
+}
 static inline int ddd_sgn(const mytype a) { return a->live ? mpq_sgn(a->q) : 0; }
 static inline double ddd_get_d(const mytype a) { return a->live ? mpq_get_d(a->q) : 0.0; }
 
@@ -125,6 +189,11 @@ static inline void ddd_sub(mytype a, const mytype b, const mytype c)
 static inline void ddd_mul(mytype a, const mytype b, const mytype c)
 {
   a[0] = b[0] * c[0];
+}
+/* a := a + b c, rounded twice (no fused multiply-add). */
+static inline void ddd_addmul(mytype a, const mytype b, const mytype c)
+{
+  a[0] = a[0] + b[0] * c[0];
 }
 static inline void ddd_div(mytype a, const mytype b, const mytype c)
 {
