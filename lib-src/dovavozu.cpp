@@ -394,18 +394,8 @@ void normalise_rows(dd_ConePtr cone)
   for (dd_rowrange i = 0; i < cone->m; ++i) {
     const int e = row_exponent(cone->A[i], cone->d);
     if (e == 0) continue;
-    for (dd_colrange j = 0; j < cone->d; ++j) {
-#ifdef ZONIX_EXACT
-      // Through a double, a rational such as 1/3 would be rounded.
-      mpq_ptr q = ddd_q(cone->A[i][j]);
-      if (e > 0)
-        mpq_mul_2exp(q, q, static_cast<mp_bitcnt_t>(e));
-      else
-        mpq_div_2exp(q, q, static_cast<mp_bitcnt_t>(-e));
-#else
+    for (dd_colrange j = 0; j < cone->d; ++j)
       ddd_set_d(cone->A[i][j], std::ldexp(ddd_get_d(cone->A[i][j]), e));
-#endif
-    }
   }
 #endif
   workspace(cone).row_norms.forget(cone);
