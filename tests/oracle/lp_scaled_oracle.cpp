@@ -3,94 +3,56 @@
 // wrong or get fewer right than plain glpsol; in auto and exact arithmetic
 // every answer is right.  Family LPs with rows times random powers of ten
 // keep status and value (up to the objective's scale) in every arithmetic.
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <numeric>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "../support/oracle.hpp"
 
 namespace {
 
 namespace fam = zonix::families;
-using Row = std::vector<double>;  // (b, a): b + a.x >= 0
+using zonix::Arithmetic, zonix::test::Row;  // rows (b, a): b + a.x >= 0
 
 struct Lp { std::vector<Row> rows; Row obj; bool max = true; };  // obj (0, c)
 enum Verdict { Optimal, Infeasible, Unbounded, Failed, Crashed };
 struct Answer { Verdict v = Failed; double value = 0; };
 
-Answer zonix_solve(const Lp &p, dd_LPSolverType solver, zonix::Arithmetic a)
+Answer zonix_solve(const Lp &p, dd_LPSolverType solver, Arithmetic a)
 {
-  const long m = static_cast<long>(p.rows.size()), d = static_cast<long>(p.obj.size());
-  zonix::Matrix M = zonix::make_matrix(m, d);
-  for (long j = 0; j < d; ++j) {
-    M->rowvec[j][0] = p.obj[j];
-    for (long i = 0; i < m; ++i) M->matrix[i][j][0] = p.rows[i][j];
-  }
-  M->representation = dd_Inequality;
+  zonix::Matrix M = zonix::test::matrix(p.rows);
+  for (size_t j = 0; j < p.obj.size(); ++j) M->rowvec[j][0] = p.obj[j];
   M->objective = p.max ? dd_LPmax : dd_LPmin;
   dd_ErrorType err = dd_NoError;
   zonix::LP lp(dd_Matrix2LP(M.get(), &err));
   bool exact = false;
-  if (!zonix::solve_lp(lp.get(), solver, a, &err, &exact) || (a != zonix::Arithmetic::Auto && exact != (a == zonix::Arithmetic::Exact)))
+  if (!zonix::solve_lp(lp.get(), solver, a, &err, &exact) || (a != Arithmetic::Auto && exact != (a == Arithmetic::Exact)))
     return {};
   if (lp->LPS == dd_Optimal) return {Optimal, lp->optvalue[0]};
   if (lp->LPS == dd_Inconsistent) return {Infeasible, 0};
   return {lp->LPS == dd_DualInconsistent || lp->LPS == dd_StrucDualInconsistent ? Unbounded : Failed, 0};
 }
 
-std::string num(double v) { char b[40]; std::snprintf(b, sizeof b, "%.17g", v); return b; }
-
 // Auto and exact runs go to a child process, where the exact dual simplex
 // may die (criss-cross hands it the LPs it gives up on): the listed fault,
 // counted apart.
-Answer solve(const Lp &p, dd_LPSolverType solver, zonix::Arithmetic a)
+Answer solve(const Lp &p, dd_LPSolverType solver, Arithmetic a)
 {
-  if (a == zonix::Arithmetic::Double) return zonix_solve(p, solver, a);
+  if (a == Arithmetic::Double) return zonix_solve(p, solver, a);
   int signal = 0, v = Failed;
   const auto text = zonix::test::in_child([&] {
     const Answer r = zonix_solve(p, solver, a);
-    return std::to_string(r.v) + " " + num(r.value);
+    return std::to_string(r.v) + " " + zonix::test::number(r.value);
   }, &signal);
   Answer r{signal != 0 ? Crashed : Failed, 0};
   if (std::istringstream in(text.value_or("")); in >> v >> r.value) r.v = static_cast<Verdict>(v);
   return r;
 }
 
-// glpsol's verdict: the line "s bas m n prim dual obj" of its solution.
-Answer glpsol(const Lp &p, bool exact, const std::string &dir)
+Answer glpsol(const Lp &p, bool exact, const zonix::test::Scratch &dir)
 {
-  auto lin = [&](const Row &r) {
-    std::string s;
-    for (size_t k = 1; k < r.size(); ++k)
-      if (r[k] != 0) s += (r[k] < 0 ? " - " : " + ") + num(std::fabs(r[k])) + " x" + std::to_string(k);
-    return s.empty() ? " 0 x1" : s;
-  };
-  std::ofstream f(dir + "/p.lp");
-  f << (p.max ? "Maximize\n obj:" : "Minimize\n obj:") << lin(p.obj) << "\nSubject To\n";
-  for (size_t i = 0; i < p.rows.size(); ++i) f << " c" << i << ":" << lin(p.rows[i]) << " >= " << num(-p.rows[i][0]) << "\n";
-  f << "Bounds\n";
-  for (size_t k = 1; k < p.obj.size(); ++k) f << " x" << k << " free\n";
-  f << "End\n" << std::flush;
-  std::remove((dir + "/p.sol").c_str());
-  Answer a;
-  if (std::system(("glpsol --nopresol " + std::string(exact ? "--exact " : "") + "--lp " + dir + "/p.lp -w " + dir +
-                   "/p.sol > /dev/null 2>&1").c_str()) != 0)
-    return a;
-  std::ifstream in(dir + "/p.sol");
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("s bas", 0) != 0) continue;
-    std::istringstream ss(line.substr(5));
-    long rows, cols;
-    char prim, dual;
-    ss >> rows >> cols >> prim >> dual >> a.value;
-    a.v = prim == 'f' && dual == 'f' ? Optimal : prim == 'n' ? Infeasible : prim == 'f' && dual == 'n' ? Unbounded : Failed;
-  }
-  return a;
+  const auto a = zonix::test::run_glpsol(dir, zonix::test::cplex_lp(p.rows, std::vector<bool>(p.rows.size()), p.obj, p.max),
+                                         exact ? "--nopresol --exact " : "--nopresol ");
+  return {a.primal == 'f' && a.dual == 'f' ? Optimal : a.primal == 'n' ? Infeasible
+          : a.primal == 'f' && a.dual == 'n' ? Unbounded : Failed, a.value};
 }
 
 // Exact answers against glpsol --exact, which prints 15 digits: 1e-14.
@@ -143,9 +105,7 @@ Lp generated(int t)
 
 int main()
 {
-  using zonix::Arithmetic;
-  char tmpl[] = "/tmp/lp_scaled_XXXXXX";
-  const std::string dir = mkdtemp(tmpl);
+  const zonix::test::Scratch dir("lp_scaled");
   const dd_LPSolverType solvers[] = {dd_CrissCross, dd_DualSimplex};
   const Arithmetic arithmetics[] = {Arithmetic::Double, Arithmetic::Auto, Arithmetic::Exact};
   const char *names[] = {"criss-cross", "dual simplex", "glpsol (double)"}, *arith[] = {"double", "auto", "exact"};
@@ -210,7 +170,6 @@ int main()
       }
   }
   for (int k = 0; k < 3; ++k) std::printf("scaled family LPs, %s: %d mismatches, %d crashed\n", arith[k], mismatches[k], died[k]);
-  std::system(("rm -rf " + dir).c_str());
   ok &= mismatches[0] + mismatches[1] + mismatches[2] == 0;
   std::printf("%s\nlp_scaled_oracle: %s\n", zonix::test::kExactFault, ok ? "passed" : "FAILED");
   return ok ? 0 : 1;

@@ -75,21 +75,6 @@ void add_redundant_rows(Instance &inst, long base, int count, fam::Prng &g)
 
 // ---- the answers -------------------------------------------------------------------
 
-std::optional<Members> parse_redund(const std::string &out)
-{
-  if (out.find("No redundant rows found") != std::string::npos) return Members{};
-  const auto at = out.find("redundant row(s) found:");
-  if (at == std::string::npos) return std::nullopt;
-  std::istringstream in(out.substr(out.find('\n', at) + 1));
-  Members rows;
-  for (std::string line; std::getline(in, line) && !line.empty() && line[0] != '*';) {
-    std::istringstream ls(line);
-    for (long r; ls >> r;) rows.push_back(r);
-  }
-  std::sort(rows.begin(), rows.end());
-  return rows;
-}
-
 template <class R>
 R ours(R (*f)(dd_MatrixPtr, dd_ErrorType *), const Instance &inst, std::string *why)
 {
@@ -108,11 +93,6 @@ std::optional<Members> ours_rows(zonix::RowQuery q, Arithmetic a, const Instance
   auto rows = members_of(zonix::row_query(M.get(), q, a, &err, &exact));
   if (err != dd_NoError || !rows || exact != (a == Arithmetic::Exact)) return *why = "library error " + std::to_string(err), std::nullopt;
   return rows;
-}
-std::optional<Members> redund(const Instance &inst, Arithmetic a)
-{
-  const auto out = run_tool(*g_dir, "redund", "", tool_text(inst, a == Arithmetic::Exact));
-  return out ? parse_redund(*out) : std::nullopt;
 }
 
 Real relative_value(const Vec &row, const Vec &gen)
@@ -185,7 +165,7 @@ std::string check_h(const Case &c, Arithmetic a)
   std::string why;
   auto mine = ours_rows(zonix::RowQuery::Redundant, a, inst, &why);
   if (!mine) return why;
-  auto theirs = redund(inst, a);
+  auto theirs = run_redund(*g_dir, inst, a == Arithmetic::Exact);
   auto gens = run_lrs(*g_dir, inst, &why);
   if (!theirs || !gens) return "no answer from redund or lrs: " + why;
   for (long r : *mine)
@@ -212,7 +192,7 @@ std::string check_v(const Case &c, Arithmetic a)
   std::string why;
   auto mine = ours_rows(zonix::RowQuery::Redundant, a, c.inst, &why);
   if (!mine) return why;
-  auto theirs = redund(c.inst, a);
+  auto theirs = run_redund(*g_dir, c.inst, a == Arithmetic::Exact);
   if (!theirs) return "no answer from redund";
   const Members kz = kept_rows(c.inst, *mine), kl = kept_rows(c.inst, *theirs);
   if (c.expect >= 0 && static_cast<long>(kz.size()) != c.expect)

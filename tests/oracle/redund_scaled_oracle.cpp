@@ -3,15 +3,7 @@
 // finds on the unscaled rows: random polytopes plus strictly redundant
 // rows, each row times 10^k, |k| <= 5; the unit cube with a row times 1e6
 // or all times 1e-8; 400 integer rows in 8 variables.
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "../support/oracle.hpp"
 
@@ -21,25 +13,6 @@ namespace fam = zonix::families;
 using Rows = std::vector<std::vector<fam::Rational>>;
 
 struct Case { fam::Instance inst; std::vector<double> factor; };  // zonix gets row i times factor[i]
-
-// The row numbers redund lists after "redundant row(s) found:".
-std::set<long> redund_rows(const fam::Instance &inst, const std::string &dir)
-{
-  std::ofstream(dir + "/r.ine") << fam::lrs_text(inst);
-  if (std::system(("redund " + dir + "/r.ine > " + dir + "/r.out 2>&1").c_str()) != 0) return {-1};
-  std::ifstream f(dir + "/r.out");
-  const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  const size_t at = text.find("redundant row(s) found:");
-  std::set<long> rows;
-  // The numbers up to the next blank line.
-  const char *p = at == std::string::npos ? "" : text.c_str() + text.find('\n', at);
-  for (char *end = nullptr; *p && std::strncmp(p, "\n\n", 2) != 0; p = end) {
-    const long r = std::strtol(p, &end, 10);
-    if (end == p) break;
-    rows.insert(r);
-  }
-  return rows;
-}
 
 // False on an error.  Shooting runs in double.
 bool zonix_rows(const Case &c, bool shooting, zonix::Arithmetic a, std::set<long> *rows)
@@ -116,8 +89,7 @@ Case integer_case(int m, int n)
 
 int main()
 {
-  char tmpl[] = "/tmp/redund_scaled_XXXXXX";
-  const std::string dir = mkdtemp(tmpl);
+  const zonix::test::Scratch dir("redund_scaled");
   std::vector<Case> cases = {cube_case({1e6, 1, 1, 1, 1, 1}), cube_case({1, 1e6, 1, 1, 1, 1}),
                              cube_case(std::vector<double>(6, 1e-8)), integer_case(400, 8)};
   for (int t = 0; t < 26; ++t) cases.push_back(random_case(t));
@@ -125,7 +97,8 @@ int main()
   const zonix::Arithmetic arith[] = {zonix::Arithmetic::Double, zonix::Arithmetic::Auto, zonix::Arithmetic::Exact};
   int right[3] = {}, error[3] = {}, wrong[3] = {}, crashed[3] = {};
   for (size_t n = 0; n < cases.size(); ++n) {
-    const std::set<long> truth = redund_rows(cases[n].inst, dir);
+    const auto listed = zonix::test::run_redund(dir, cases[n].inst).value_or(zonix::test::Members{-1});
+    const std::set<long> truth(listed.begin(), listed.end());
     for (int k = 0; k < 4; ++k) {  // double plain, double shooting, auto, exact
       const int ar = k < 2 ? 0 : k - 1;
       std::set<long> got;
@@ -146,7 +119,6 @@ int main()
                   names[ar], k == 1 ? ", shooting" : "", ok ? "WRONG" : "error", truth.size(), got.size());
     }
   }
-  std::system(("rm -rf " + dir).c_str());
   int bad = 0;
   for (int k = 0; k < 3; ++k) {
     std::printf("scaled redundancy removal, %s: right %d  error %d  wrong %d  crashed %d\n", names[k], right[k], error[k],

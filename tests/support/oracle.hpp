@@ -190,6 +190,27 @@ inline std::optional<LrsBlock> run_lrs(const Scratch &dir, const fam::Instance &
   return parse_lrs(*out, err);
 }
 
+// The rows redund lists as redundant.
+inline std::optional<Members> parse_redund(const std::string &out)
+{
+  if (out.find("No redundant rows found") != std::string::npos) return Members{};
+  const auto at = out.find("redundant row(s) found:");
+  if (at == std::string::npos) return std::nullopt;
+  std::istringstream in(out.substr(out.find('\n', at) + 1));
+  Members rows;
+  for (std::string line; std::getline(in, line) && !line.empty() && line[0] != '*';) {
+    std::istringstream ls(line);
+    for (long r; ls >> r;) rows.push_back(r);
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+inline std::optional<Members> run_redund(const Scratch &dir, const fam::Instance &inst, bool exact = false)
+{
+  const auto out = run_tool(dir, "redund", "", tool_text(inst, exact));
+  return out ? parse_redund(*out) : std::nullopt;
+}
+
 // An LP for glpsol: maximise or minimise obj.x over rows b + a.x >= 0 (= 0
 // for equations), every variable free, plus any extra lines of constraints.
 inline std::string cplex_lp(const std::vector<Row> &rows, const std::vector<bool> &eq, const Row &obj,
