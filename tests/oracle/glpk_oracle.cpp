@@ -249,14 +249,6 @@ struct Solved {
 bool beyond(double x, double scale) { return x > 1e-6 * scale; }
 bool beyond(const mpq_class &x, const mpq_class &) { return sgn(x) > 0; }
 
-struct Ours {
-  dd_LPStatusType lps = dd_LPSundecided;
-  Status status = Status::Unknown;
-  double value = 0;
-  mpq_class exact_value;
-  std::string problem;  // empty when every check passed
-};
-
 zonix::LP build_lp(const Problem &p)
 {
   zonix::test::Members lin;
@@ -356,78 +348,61 @@ std::string certify(const Solved<N> &s, dd_LPStatusType lps)
                                                                          : "undecided status " + std::to_string(lps);
 }
 
-// Double: dd_LPSolve's answer.  Exact: solve_lp's, and the same LP solved
-// over the rationals, whose answer must certify itself with no tolerance.
-Ours solve_ours(const Problem &p, dd_LPSolverType how, zonix::Arithmetic a)
+// glpsol prints 15 significant digits of the double of its optimum.
+constexpr double kPrinted = 1e-14;
+bool close(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::max(1.0, std::fabs(b)); }
+
+// One method against glpsol's verdict: "" when they agree, "*" when the
+// LP is infeasible and the method proved it unbounded as well.  Double:
+// dd_LPSolve's answer.  Exact: solve_lp's, and the same LP solved over the
+// rationals, whose answer must certify itself with no tolerance.
+std::string judge(const Problem &p, const GlpkResult &ref, dd_LPSolverType how, zonix::Arithmetic a)
 {
-  Ours o;
+  const std::string method = how == dd_CrissCross ? "criss-cross: " : "dual simplex: ";
   zonix::LP lp = build_lp(p);
   dd_ErrorType err = dd_NoError;
   bool exact = false;
-  const dd_boolean ok = zonix::solve_lp(lp.get(), how, a, &err, &exact);
-  o.lps = lp->LPS;
-  if (!ok || err != dd_NoError || exact != (a == zonix::Arithmetic::Exact)) {
-    o.problem = "solver error " + std::to_string(err);
-    return o;
-  }
+  if (!zonix::solve_lp(lp.get(), how, a, &err, &exact) || err != dd_NoError || exact != (a == zonix::Arithmetic::Exact))
+    return method + "solver error " + std::to_string(err);
   long sum = 0;
   for (long k = 0; k < 5; ++k) sum += lp->pivots[k];
-  if (sum != lp->total_pivots && !exact) o.problem = "total_pivots is not the sum";
+  if (sum != lp->total_pivots && !exact) return method + "total_pivots is not the sum";
   const dd_LPStatusType s = lp->LPS;
-  o.status = s == dd_Optimal ? Status::Optimal : s == dd_Inconsistent ? Status::Infeasible
-             : s == dd_DualInconsistent || s == dd_StrucDualInconsistent ? Status::Unbounded : Status::Unknown;
-  o.value = lp->optvalue[0];
+  const Status status = s == dd_Optimal ? Status::Optimal : s == dd_Inconsistent ? Status::Infeasible
+                        : s == dd_DualInconsistent || s == dd_StrucDualInconsistent ? Status::Unbounded : Status::Unknown;
   Solved<double> dbl{{}, {}, {}, {lp->nbindex, lp->nbindex + lp->d + 1}, lp->re, lp->optvalue[0], lp->objective};
+  Solved<mpq_class> q;
   zonix::QMatrix in;  // the LP's rows as solve_lp hands them on
   in.rows = lp->m - 1, in.cols = lp->d, in.objective = lp->objective;
   for (long i = 0; i < lp->m; ++i) {
-    dbl.A.emplace_back();
+    dbl.A.emplace_back(), q.A.emplace_back();
     for (long j = 0; j < lp->d; ++j) {
-      dbl.A.back().push_back(lp->A[i][j][0]);
+      dbl.A.back().push_back(lp->A[i][j][0]), q.A.back().emplace_back(lp->A[i][j][0]);
       (i + 1 < lp->m ? in.entries : in.rowvec).emplace_back(lp->A[i][j][0]);
     }
   }
   for (long j = 0; j < lp->d; ++j) dbl.sol.push_back(lp->sol[j][0]), dbl.dsol.push_back(lp->dsol[j][0]);
-  if (const std::string why = certify(dbl, s); !why.empty()) o.problem = why;
-  if (!exact) return o;
-  zonix::ExactRequest rq;
-  rq.job = zonix::ExactJob::SolveLP, rq.input = &in, rq.solver = how;
-  zonix::ExactResult res;
-  zonix_exact_run(&rq, &res);
-  Solved<mpq_class> q{{}, res.sol, res.dsol, res.nbindex, res.re, res.optvalue, lp->objective};
-  for (long i = 0; i < lp->m; ++i)
-    q.A.emplace_back(i + 1 < lp->m ? in.entries.begin() + i * in.cols : in.rowvec.begin(),
-                     i + 1 < lp->m ? in.entries.begin() + (i + 1) * in.cols : in.rowvec.end());
-  o.exact_value = res.optvalue;
-  if (res.error != dd_NoError || res.status != s || zonix::nearest_double(res.optvalue) != o.value)
-    o.problem = "the rational run differs from solve_lp's";
-  else if (const std::string why = certify(q, s); !why.empty())
-    o.problem = "exactly: " + why;
-  return o;
-}
-
-// glpsol prints 15 significant digits of the double of its optimum.
-constexpr double kPrinted = 1e-14;
-
-bool close(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::max(1.0, std::fabs(b)); }
-
-// One method against glpsol's verdict: "" when they agree, "*" when the
-// LP is infeasible and the method proved it unbounded as well.
-std::string judge(const Problem &p, const GlpkResult &ref, dd_LPSolverType how, zonix::Arithmetic a)
-{
-  const std::string method = how == dd_CrissCross ? "criss-cross" : "dual simplex";
-  const Ours o = solve_ours(p, how, a);
+  if (const std::string why = certify(dbl, s); !why.empty()) return method + why;
+  if (exact) {
+    zonix::ExactRequest rq;
+    rq.job = zonix::ExactJob::SolveLP, rq.input = &in, rq.solver = how;
+    zonix::ExactResult res;
+    zonix_exact_run(&rq, &res);
+    q.sol = res.sol, q.dsol = res.dsol, q.nbindex = res.nbindex, q.re = res.re, q.optvalue = res.optvalue;
+    q.objective = lp->objective;
+    if (res.error != dd_NoError || res.status != s || zonix::nearest_double(res.optvalue) != lp->optvalue[0])
+      return method + "the rational run differs from solve_lp's";
+    if (const std::string why = certify(q, s); !why.empty()) return method + "exactly: " + why;
+  }
   // An LP both infeasible and dual infeasible has two right answers; the
   // ray certificate proved the second.
-  if (o.problem.empty() && o.status == Status::Unbounded && ref.status == Status::Infeasible) return "*";
-  if (!o.problem.empty()) return method + ": " + o.problem;
-  if (o.status != ref.status) return method + " says " + name_of(o.status) + ", glpsol " + name_of(ref.status);
-  if (p.family == "free-used" && o.lps != dd_StrucDualInconsistent) return method + " missed the structural dual inconsistency";
-  if (o.status == Status::Optimal && !close(o.value, ref.value))
-    return method + " value " + zonix::test::number(o.value) + ", glpsol " + zonix::test::number(ref.value);
-  if (o.status == Status::Optimal && a == zonix::Arithmetic::Exact &&
-      abs(o.exact_value - ref.value) > mpq_class(kPrinted) * abs(mpq_class(ref.value)))
-    return method + " value " + o.exact_value.get_str() + ", glpsol --exact prints " + zonix::test::number(ref.value);
+  if (status == Status::Unbounded && ref.status == Status::Infeasible) return "*";
+  if (status != ref.status) return method + "says " + name_of(status) + ", glpsol " + name_of(ref.status);
+  if (p.family == "free-used" && s != dd_StrucDualInconsistent) return method + "missed the structural dual inconsistency";
+  if (status == Status::Optimal && !close(lp->optvalue[0], ref.value))
+    return method + "value " + zonix::test::number(lp->optvalue[0]) + ", glpsol " + zonix::test::number(ref.value);
+  if (status == Status::Optimal && exact && abs(q.optvalue - ref.value) > mpq_class(kPrinted) * abs(mpq_class(ref.value)))
+    return method + "value " + q.optvalue.get_str() + ", glpsol --exact prints " + zonix::test::number(ref.value);
   return "";
 }
 

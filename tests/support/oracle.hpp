@@ -27,10 +27,7 @@ N dot(const std::vector<N> &a, const std::vector<N> &b)
   return s;
 }
 template <class N>
-N mag(const N &x)
-{
-  return x < 0 ? N(-x) : x;
-}
+N mag(const N &x) { return x < 0 ? N(-x) : x; }
 template <class N>
 N maxabs(const std::vector<N> &a)
 {
@@ -40,10 +37,7 @@ N maxabs(const std::vector<N> &a)
 }
 inline double as_double(Real x) { return static_cast<double>(x); }
 inline double as_double(const mpq_class &x) { return x.get_d(); }
-inline const char *name_of(Arithmetic a)
-{
-  return a == Arithmetic::Double ? "double" : a == Arithmetic::Exact ? "exact" : "auto";
-}
+inline const char *name_of(Arithmetic a) { return a == Arithmetic::Double ? "double" : a == Arithmetic::Exact ? "exact" : "auto"; }
 // The library's doubles hold these numbers exactly.
 inline bool exact_in_doubles(const fam::Instance &inst)
 {
@@ -84,8 +78,8 @@ inline std::string number(double v)
 // segmentation fault, a corrupt heap, or a hang on garbage numbers), e.g.
 // maximising x + y on the unit square; so do the exact LPs by
 // dd_DualSimplex (and by criss-cross where it gives up and hands over) and
-// the exact row queries.  Such runs go to a child
-// process: its death is the listed failure, anything else must be right.
+// the exact row queries.  Such runs go to a child process: its death is
+// the listed failure, anything else must be right.
 constexpr const char *kExactFault = "known exact fault: the exact dual simplex crashes";
 constexpr unsigned kChildSeconds = 60;  // a hang on garbage ends as a death
 
@@ -94,31 +88,23 @@ constexpr unsigned kChildSeconds = 60;  // a hang on garbage ends as a death
 template <class F>
 std::optional<std::string> in_child(F f, int *signal)
 {
-  int fd[2];
   *signal = 0;
-  if (pipe(fd) != 0) return f();
-  std::fflush(stdout);
-  const pid_t pid = fork();
-  if (pid < 0) return close(fd[0]), close(fd[1]), f();
+  FILE *tmp = std::tmpfile();
+  std::fflush(nullptr);
+  const pid_t pid = tmp != nullptr ? fork() : -1;
+  if (pid < 0) return tmp != nullptr && std::fclose(tmp), f();
   if (pid == 0) {
-    close(fd[0]);
     alarm(kChildSeconds);
     const std::string s = f();
-    for (std::size_t at = 0; at < s.size();) {
-      const ssize_t n = write(fd[1], s.data() + at, s.size() - at);
-      if (n <= 0) _exit(1);
-      at += static_cast<std::size_t>(n);
-    }
-    _exit(0);
+    _exit(std::fwrite(s.data(), 1, s.size(), tmp) == s.size() && std::fflush(tmp) == 0 ? 0 : 1);
   }
-  close(fd[1]);
-  std::string out;
-  char buf[4096];
-  for (ssize_t n; (n = read(fd[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
-  close(fd[0]);
   int status = 0;
   waitpid(pid, &status, 0);
   if (WIFSIGNALED(status)) *signal = WTERMSIG(status);
+  std::string out;
+  std::rewind(tmp);
+  for (int c; (c = std::fgetc(tmp)) != EOF;) out.push_back(static_cast<char>(c));
+  std::fclose(tmp);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? std::optional(out) : std::nullopt;
 }
 
