@@ -238,14 +238,7 @@ GlpkResult run_glpsol(const Problem &p, const zonix::test::Scratch &dir, bool ex
 // An LP's rows (its objective row last) and a solver's answer, as doubles
 // checked to a tolerance or as rationals checked exactly.
 template <class N>
-struct Solved {
-  std::vector<std::vector<N>> A;
-  std::vector<N> sol, dsol;
-  std::vector<long> nbindex;
-  long re = 0;
-  N optvalue = 0;
-  dd_LPObjectiveType objective = dd_LPmax;
-};
+struct Solved { std::vector<std::vector<N>> A; std::vector<N> sol, dsol; std::vector<long> nbindex; long re = 0; N optvalue = 0; };
 bool beyond(double x, double scale) { return x > 1e-6 * scale; }
 bool beyond(const mpq_class &x, const mpq_class &) { return sgn(x) > 0; }
 
@@ -264,10 +257,10 @@ zonix::LP build_lp(const Problem &p)
 using zonix::test::dot, zonix::test::mag, zonix::test::maxabs;
 
 template <class N>
-std::string check_optimal(const Solved<N> &s)
+std::string check_optimal(const Solved<N> &s, const N &sense)
 {
   const long m = static_cast<long>(s.A.size()), d = static_cast<long>(s.sol.size());
-  const N sense = s.objective == dd_LPmin ? -1 : 1, xscale = std::max<N>(1, maxabs(s.sol));
+  const N xscale = std::max<N>(1, maxabs(s.sol));
   auto norm = [&](long i) { return maxabs(s.A[i - 1]); };
   if (beyond(mag(N(s.sol[0] - 1)), N(1))) return "sol[0] is not 1";
   for (long i = 1; i < m; ++i)
@@ -300,12 +293,11 @@ std::string check_optimal(const Solved<N> &s)
 // gives nonnegative weights whose combination of rows is a negative
 // constant, which no x can satisfy.
 template <class N>
-std::string check_infeasible(const Solved<N> &s)
+std::string check_infeasible(const Solved<N> &s, const N &sense)
 {
   const long m = static_cast<long>(s.A.size()), d = static_cast<long>(s.sol.size());
   if (s.re < 1 || s.re >= m) return "no evidence row";
   // A minimisation hands dsol back negated, whatever the status.
-  const N sense = s.objective == dd_LPmin ? -1 : 1;
   std::vector<N> combo = s.A[s.re - 1];
   N scale = maxabs(combo);
   for (long j = 2; j <= d; ++j) {
@@ -325,10 +317,10 @@ std::string check_infeasible(const Solved<N> &s)
 // sol must be a direction (sol[0] = 0) kept by every row, along which the
 // objective improves; a structural one leaves every row unchanged.
 template <class N>
-std::string check_ray(const Solved<N> &s, bool structural)
+std::string check_ray(const Solved<N> &s, const N &sense, bool structural)
 {
   const long m = static_cast<long>(s.A.size());
-  const N big = maxabs(s.sol), sense = s.objective == dd_LPmin ? -1 : 1;
+  const N big = maxabs(s.sol);
   if (big == 0) return "zero direction";
   if (beyond(mag(s.sol[0]), big)) return "direction has a constant part";
   for (long i = 1; i < m; ++i) {
@@ -340,11 +332,12 @@ std::string check_ray(const Solved<N> &s, bool structural)
   return "";
 }
 
+// The status's certificate; sense -1 for a minimisation.
 template <class N>
-std::string certify(const Solved<N> &s, dd_LPStatusType lps)
+std::string certify(const Solved<N> &s, dd_LPStatusType lps, int sense)
 {
-  return lps == dd_Optimal ? check_optimal(s) : lps == dd_Inconsistent ? check_infeasible(s)
-         : lps == dd_DualInconsistent || lps == dd_StrucDualInconsistent ? check_ray(s, lps == dd_StrucDualInconsistent)
+  return lps == dd_Optimal ? check_optimal(s, N(sense)) : lps == dd_Inconsistent ? check_infeasible(s, N(sense))
+         : lps == dd_DualInconsistent || lps == dd_StrucDualInconsistent ? check_ray(s, N(sense), lps == dd_StrucDualInconsistent)
                                                                          : "undecided status " + std::to_string(lps);
 }
 
@@ -368,9 +361,10 @@ std::string judge(const Problem &p, const GlpkResult &ref, dd_LPSolverType how, 
   for (long k = 0; k < 5; ++k) sum += lp->pivots[k];
   if (sum != lp->total_pivots && !exact) return method + "total_pivots is not the sum";
   const dd_LPStatusType s = lp->LPS;
+  const int sense = lp->objective == dd_LPmin ? -1 : 1;
   const Status status = s == dd_Optimal ? Status::Optimal : s == dd_Inconsistent ? Status::Infeasible
                         : s == dd_DualInconsistent || s == dd_StrucDualInconsistent ? Status::Unbounded : Status::Unknown;
-  Solved<double> dbl{{}, {}, {}, {lp->nbindex, lp->nbindex + lp->d + 1}, lp->re, lp->optvalue[0], lp->objective};
+  Solved<double> dbl{{}, {}, {}, {lp->nbindex, lp->nbindex + lp->d + 1}, lp->re, lp->optvalue[0]};
   Solved<mpq_class> q;
   zonix::QMatrix in;  // the LP's rows as solve_lp hands them on
   in.rows = lp->m - 1, in.cols = lp->d, in.objective = lp->objective;
@@ -382,17 +376,16 @@ std::string judge(const Problem &p, const GlpkResult &ref, dd_LPSolverType how, 
     }
   }
   for (long j = 0; j < lp->d; ++j) dbl.sol.push_back(lp->sol[j][0]), dbl.dsol.push_back(lp->dsol[j][0]);
-  if (const std::string why = certify(dbl, s); !why.empty()) return method + why;
+  if (const std::string why = certify(dbl, s, sense); !why.empty()) return method + why;
   if (exact) {
     zonix::ExactRequest rq;
     rq.job = zonix::ExactJob::SolveLP, rq.input = &in, rq.solver = how;
     zonix::ExactResult res;
     zonix_exact_run(&rq, &res);
     q.sol = res.sol, q.dsol = res.dsol, q.nbindex = res.nbindex, q.re = res.re, q.optvalue = res.optvalue;
-    q.objective = lp->objective;
     if (res.error != dd_NoError || res.status != s || zonix::nearest_double(res.optvalue) != lp->optvalue[0])
       return method + "the rational run differs from solve_lp's";
-    if (const std::string why = certify(q, s); !why.empty()) return method + "exactly: " + why;
+    if (const std::string why = certify(q, s, sense); !why.empty()) return method + "exactly: " + why;
   }
   // An LP both infeasible and dual infeasible has two right answers; the
   // ray certificate proved the second.

@@ -30,12 +30,6 @@ constexpr std::size_t kMaxAdjacencyRows = 1500;  // the graph check is cubic
 bool negligible(Real x, Real scale, Real tol) { return std::fabs(x) <= tol * scale; }
 bool negligible(const mpq_class &x, const mpq_class &, Real) { return sgn(x) == 0; }
 template <class N>
-N tolerance(Real t)
-{
-  if constexpr (std::is_same_v<N, Real>) return t;
-  else return N(0);
-}
-template <class N>
 const Rows<N> &rows_in(const Output &o)
 {
   if constexpr (std::is_same_v<N, Real>) return o.rows;
@@ -54,10 +48,7 @@ std::vector<N> residual(std::vector<N> r, const Rows<N> &q)
   return r;
 }
 template <class N>
-bool small(const std::vector<N> &r, const std::vector<N> &of, Real tol)
-{
-  return negligible(maxabs(r), maxabs(of), tol);
-}
+bool small(const std::vector<N> &r, const std::vector<N> &of, Real tol) { return negligible(maxabs(r), maxabs(of), tol); }
 template <class N>
 Rows<N> orthogonal_basis(const Rows<N> &rows)
 {
@@ -96,17 +87,13 @@ long nearest(const Rows<N> &rows, const std::vector<N> &c, Real tol, const std::
 {
   long best = -1;
   for (std::size_t k = 0; k < rows.size(); ++k)
-    if ((used.empty() || !used[k]) && distance(rows[k], c) <= tolerance<N>(tol) &&
+    if ((used.empty() || !used[k]) && negligible(distance(rows[k], c), N(1), tol) &&
         (best < 0 || distance(rows[k], c) < distance(rows[best], c)))
       best = static_cast<long>(k);
   return best;
 }
 
-struct ZonixResult {
-  Output out;
-  std::vector<Members> adjacency;
-  long ground = -1;  // no adjacency family
-};
+struct ZonixResult { Output out; std::vector<Members> adjacency; long ground = -1; };  // -1: no adjacency family
 
 // ---- the two sides ---------------------------------------------------------------
 
@@ -154,11 +141,9 @@ std::optional<ZonixResult> run_zonix(const Instance &inst, Arithmetic a, std::st
 
 // ---- comparison ---------------------------------------------------------------------
 
-struct Context {
-  bool h_input = true;
-  bool homogeneous_h = false;  // zero first column: the apex is implied
-  bool v_cone = false;         // V input without a point: lrs got the origin
-};
+// An H input with a zero first column implies the apex; a V input without
+// a point got the origin for lrs.
+struct Context { bool h_input = true, homogeneous_h = false, v_cone = false; };
 Context context_of(const Instance &inst)
 {
   const bool h = inst.rep == Rep::H;
