@@ -62,7 +62,7 @@ Vec coefficients(Prng &g, long n)
 // methods meet the limits of double precision at the absolute tolerance
 // 1e-07 (soak runs of 8000 LPs: no failure inside, 4% outside).
 long max_rows(long n) { return n <= 15 ? 200 : 60; }
-double dot(const Vec &r, const Vec &x)  // the variable part of row r at x
+double part(const Vec &r, const Vec &x)  // the variable part of row r at x
 {
   double s = 0;
   for (size_t k = 0; k < x.size(); ++k) s += r[k + 1] * x[k];
@@ -73,7 +73,7 @@ void add_row(Problem &p, const Vec &a, const Vec &x0, double slack, bool equatio
 {
   Vec r{0.0};
   r.insert(r.end(), a.begin(), a.end());
-  r[0] = slack - dot(r, x0);
+  r[0] = slack - part(r, x0);
   p.rows.push_back(r), p.eq.push_back(equation);
 }
 // c plus sum lambda_i (-a_i) over the rows used (each inequality, tight at
@@ -84,7 +84,7 @@ void set_objective(Prng &g, Problem &p, Vec c = {}, const Vec *x0 = nullptr)
   c.resize(static_cast<size_t>(p.n) + 1, 0.0);
   const double share = std::min(1.0, 2.0 * static_cast<double>(p.n) / static_cast<double>(p.rows.size()));
   for (size_t i = 0; i < p.rows.size(); ++i)
-    if (!p.eq[i] && (x0 == nullptr || p.rows[i][0] + dot(p.rows[i], *x0) == 0) && chance(g, share)) {
+    if (!p.eq[i] && (x0 == nullptr || p.rows[i][0] + part(p.rows[i], *x0) == 0) && chance(g, share)) {
       const double lam = static_cast<double>(g.uniform(1, 4));
       for (long k = 1; k <= p.n; ++k) c[k] -= lam * p.rows[i][k];
     }
@@ -145,7 +145,7 @@ Problem make_unbounded(Prng &g)
   Vec c(static_cast<size_t>(n) + 1, 0.0);
   do
     for (long k = 1; k <= n; ++k) c[k] = static_cast<double>(g.uniform(-5, 5));
-  while (dot(c, r) <= 0);
+  while (part(c, r) <= 0);
   const bool max = chance(g, 0.5);
   for (auto &x : c) x = max ? x : -x;
   return p.sense = max ? dd_LPmax : dd_LPmin, p.obj = c, p;
@@ -180,7 +180,7 @@ Problem make_degenerate(Prng &g)
       for (auto &x : p.rows[i]) x *= f;
     }
   set_objective(g, p, {}, &x0);
-  p.known = dot(p.obj, x0);
+  p.known = part(p.obj, x0);
   return p;
 }
 // A variable no row mentions: with an objective coefficient the LP is
@@ -212,17 +212,19 @@ Problem make_mixed(Prng &g)
   return p.sense = max ? dd_LPmax : dd_LPmin, p.obj[0] = 0, p;
 }
 
-// glpsol's verdict, from the exact solver when the simplex gives none.
+// glpsol's verdict, from the exact solver when the simplex gives none or
+// when only the exact one is asked for.
 struct GlpkResult {
   Status status = Status::Unknown;
   double value = 0;
   std::string raw;
 };
-GlpkResult run_glpsol(const Problem &p, const zonix::test::Scratch &dir)
+GlpkResult run_glpsol(const Problem &p, const zonix::test::Scratch &dir, bool exact)
 {
   const std::string lp = zonix::test::cplex_lp(p.rows, p.eq, p.obj, p.sense == dd_LPmax);
   GlpkResult r;
   for (const char *options : {"--nopresol ", "--nopresol --exact "}) {
+    if (exact && options[11] == '\0') continue;
     const auto a = zonix::test::run_glpsol(dir, lp, options);
     r = {a.primal == 'f' && a.dual == 'f' ? Status::Optimal : a.primal == 'n' ? Status::Infeasible
          : a.primal == 'f' && a.dual == 'n' ? Status::Unbounded : Status::Unknown, a.value, a.raw};
@@ -233,12 +235,12 @@ GlpkResult run_glpsol(const Problem &p, const zonix::test::Scratch &dir)
 
 // ---- our solve and its certificates ---------------------------------------
 
-struct Ours {
-  dd_LPStatusType lps = dd_LPSundecided;
-  Status status = Status::Unknown;
-  double value = 0;
-  std::string problem;  // empty when every check passed
-};
+// An LP's rows (its objective row last) and a solver's answer, as doubles
+// checked to a tolerance or as rationals checked exactly.
+template <class N>
+struct Solved { std::vector<std::vector<N>> A; std::vector<N> sol, dsol; std::vector<long> nbindex; long re = 0; N optvalue = 0; };
+bool beyond(double x, double scale) { return x > 1e-6 * scale; }
+bool beyond(const mpq_class &x, const mpq_class &) { return sgn(x) > 0; }
 
 zonix::LP build_lp(const Problem &p)
 {
@@ -252,131 +254,150 @@ zonix::LP build_lp(const Problem &p)
   return zonix::LP(dd_Matrix2LP(M.get(), &err));
 }
 
-double row_at_point(const dd_lpdata &lp, long i, const dd_Arow x)
-{
-  double s = 0;
-  for (long j = 0; j < lp.d; ++j) s += lp.A[i - 1][j][0] * x[j][0];
-  return s;
-}
+using zonix::test::dot, zonix::test::mag, zonix::test::maxabs;
 
-double row_norm(const dd_lpdata &lp, long i)
+template <class N>
+std::string check_optimal(const Solved<N> &s, const N &sense)
 {
-  double s = 0;
-  for (long j = 0; j < lp.d; ++j) s = std::max(s, std::fabs(lp.A[i - 1][j][0]));
-  return s;
-}
-
-std::string check_optimal(const dd_lpdata &lp)
-{
-  const double tol = 1e-6;
-  const double sense = lp.objective == dd_LPmin ? -1.0 : 1.0;
-  double xscale = 1;
-  for (long j = 0; j < lp.d; ++j) xscale = std::max(xscale, std::fabs(lp.sol[j][0]));
-  if (std::fabs(lp.sol[0][0] - 1) > tol) return "sol[0] is not 1";
-  for (long i = 1; i < lp.m; ++i)
-    if (row_at_point(lp, i, lp.sol) < -tol * row_norm(lp, i) * xscale)
-      return "row " + std::to_string(i) + " violated at sol";
-  const double at = row_at_point(lp, lp.m, lp.sol);
-  if (std::fabs(at - lp.optvalue[0]) > tol * std::max(1.0, std::fabs(at)))
-    return "objective at sol differs from optvalue";
+  const long m = static_cast<long>(s.A.size()), d = static_cast<long>(s.sol.size());
+  const N xscale = std::max<N>(1, maxabs(s.sol));
+  auto norm = [&](long i) { return maxabs(s.A[i - 1]); };
+  if (beyond(mag(N(s.sol[0] - 1)), N(1))) return "sol[0] is not 1";
+  for (long i = 1; i < m; ++i)
+    if (beyond(N(-dot(s.A[i - 1], s.sol)), N(norm(i) * xscale))) return "row " + std::to_string(i) + " violated at sol";
+  const N at = dot(s.A[m - 1], s.sol);
+  if (beyond(mag(N(at - s.optvalue)), std::max<N>(1, mag(at)))) return "objective at sol differs from optvalue";
   // c + sum dsol_j A_{r_j} must be optvalue * e_1 with dual values of the
   // right sign, and the rows used must be tight at sol.
-  std::vector<double> combo(lp.d);
-  double yscale = 1;
-  for (long j = 0; j < lp.d; ++j) combo[j] = lp.A[lp.m - 1][j][0];
-  for (long j = 2; j <= lp.d; ++j) {
-    const long r = lp.nbindex[j];
-    const double y = lp.dsol[j - 1][0];
-    yscale = std::max(yscale, std::fabs(y) * row_norm(lp, r > 0 ? r : lp.m));
+  std::vector<N> combo = s.A[m - 1];
+  N yscale = 1;
+  for (long j = 2; j <= d; ++j) {
+    const long r = s.nbindex[j];
+    const N &y = s.dsol[j - 1];
+    yscale = std::max<N>(yscale, mag(y) * norm(r > 0 ? r : m));
     if (r > 0) {
-      if (sense * y < -tol) return "dual value of wrong sign on row " + std::to_string(r);
-      if (std::fabs(row_at_point(lp, r, lp.sol)) > tol * row_norm(lp, r) * xscale)
-        return "row " + std::to_string(r) + " in the basis is not tight";
-      for (long k = 0; k < lp.d; ++k) combo[k] += y * lp.A[r - 1][k][0];
-    } else if (std::fabs(y) > tol) {
+      if (beyond(N(-sense * y), N(1))) return "dual value of wrong sign on row " + std::to_string(r);
+      if (beyond(mag(dot(s.A[r - 1], s.sol)), N(norm(r) * xscale))) return "row " + std::to_string(r) + " in the basis is not tight";
+      for (long k = 0; k < d; ++k) combo[k] += y * s.A[r - 1][k];
+    } else if (beyond(mag(y), N(1))) {
       return "free column with a nonzero dual value";
     }
   }
-  if (std::fabs(combo[0] - lp.optvalue[0]) > tol * yscale)
-    return "dual combination misses the optimal value";
-  for (long k = 1; k < lp.d; ++k)
-    if (std::fabs(combo[k]) > tol * yscale) return "dual combination is not the objective";
+  if (beyond(mag(N(combo[0] - s.optvalue)), yscale)) return "dual combination misses the optimal value";
+  for (long k = 1; k < d; ++k)
+    if (beyond(mag(combo[k]), yscale)) return "dual combination is not the objective";
   return "";
 }
 
 // Farkas: weight 1 on row re and dsol_j on the row nonbasic in column j
 // gives nonnegative weights whose combination of rows is a negative
 // constant, which no x can satisfy.
-std::string check_infeasible(const dd_lpdata &lp)
+template <class N>
+std::string check_infeasible(const Solved<N> &s, const N &sense)
 {
-  const double tol = 1e-6;
-  if (lp.re < 1 || lp.re >= lp.m) return "no evidence row";
+  const long m = static_cast<long>(s.A.size()), d = static_cast<long>(s.sol.size());
+  if (s.re < 1 || s.re >= m) return "no evidence row";
   // A minimisation hands dsol back negated, whatever the status.
-  const double sense = lp.objective == dd_LPmin ? -1.0 : 1.0;
-  std::vector<double> combo(lp.d);
-  double scale = row_norm(lp, lp.re);
-  for (long k = 0; k < lp.d; ++k) combo[k] = lp.A[lp.re - 1][k][0];
-  for (long j = 2; j <= lp.d; ++j) {
-    const long r = lp.nbindex[j];
-    const double y = sense * lp.dsol[j - 1][0];
+  std::vector<N> combo = s.A[s.re - 1];
+  N scale = maxabs(combo);
+  for (long j = 2; j <= d; ++j) {
+    const long r = s.nbindex[j];
+    const N y = sense * s.dsol[j - 1];
     if (r <= 0) continue;
-    if (y < -tol) return "negative Farkas weight on row " + std::to_string(r);
-    scale = std::max(scale, std::fabs(y) * row_norm(lp, r));
-    for (long k = 0; k < lp.d; ++k) combo[k] += y * lp.A[r - 1][k][0];
+    if (beyond(N(-y), N(1))) return "negative Farkas weight on row " + std::to_string(r);
+    scale = std::max<N>(scale, mag(y) * maxabs(s.A[r - 1]));
+    for (long k = 0; k < d; ++k) combo[k] += y * s.A[r - 1][k];
   }
-  for (long k = 1; k < lp.d; ++k)
-    if (std::fabs(combo[k]) > tol * scale) return "Farkas combination has a variable part";
-  if (combo[0] >= -tol * scale) return "Farkas combination is not negative";
+  for (long k = 1; k < d; ++k)
+    if (beyond(mag(combo[k]), scale)) return "Farkas combination has a variable part";
+  if (!beyond(N(-combo[0]), scale)) return "Farkas combination is not negative";
   return "";
 }
 
 // sol must be a direction (sol[0] = 0) kept by every row, along which the
 // objective improves; a structural one leaves every row unchanged.
-std::string check_ray(const dd_lpdata &lp, bool structural)
+template <class N>
+std::string check_ray(const Solved<N> &s, const N &sense, bool structural)
 {
-  const double tol = 1e-6;
-  double s = 0;
-  for (long j = 0; j < lp.d; ++j) s = std::max(s, std::fabs(lp.sol[j][0]));
-  if (s == 0) return "zero direction";
-  if (std::fabs(lp.sol[0][0]) > tol * s) return "direction has a constant part";
-  for (long i = 1; i < lp.m; ++i) {
-    const double v = row_at_point(lp, i, lp.sol) / s;
-    if (v < -tol * row_norm(lp, i)) return "row " + std::to_string(i) + " decreases along sol";
-    if (structural && std::fabs(v) > tol * row_norm(lp, i))
-      return "row " + std::to_string(i) + " changes along a structural ray";
+  const long m = static_cast<long>(s.A.size());
+  const N big = maxabs(s.sol);
+  if (big == 0) return "zero direction";
+  if (beyond(mag(s.sol[0]), big)) return "direction has a constant part";
+  for (long i = 1; i < m; ++i) {
+    const N v = dot(s.A[i - 1], s.sol) / big;
+    if (beyond(N(-v), maxabs(s.A[i - 1]))) return "row " + std::to_string(i) + " decreases along sol";
+    if (structural && beyond(mag(v), maxabs(s.A[i - 1]))) return "row " + std::to_string(i) + " changes along a structural ray";
   }
-  const double gain = row_at_point(lp, lp.m, lp.sol) / s;
-  const double sense = lp.objective == dd_LPmin ? -1.0 : 1.0;
-  if (sense * gain <= tol * row_norm(lp, lp.m)) return "objective does not improve along sol";
+  if (!beyond(N(sense * dot(s.A[m - 1], s.sol) / big), maxabs(s.A[m - 1]))) return "objective does not improve along sol";
   return "";
 }
 
-Ours solve_ours(const Problem &p, dd_LPSolverType how)
+// The status's certificate; sense -1 for a minimisation.
+template <class N>
+std::string certify(const Solved<N> &s, dd_LPStatusType lps, int sense)
 {
-  Ours o;
-  zonix::LP lp = build_lp(p);
-  dd_ErrorType err = dd_NoError;
-  const dd_boolean ok = dd_LPSolve(lp.get(), how, &err);
-  o.lps = lp->LPS;
-  if (!ok || err != dd_NoError) {
-    o.problem = "solver error " + std::to_string(err);
-    return o;
-  }
-  long sum = 0;
-  for (long k = 0; k < 5; ++k) sum += lp->pivots[k];
-  if (sum != lp->total_pivots) o.problem = "total_pivots is not the sum";
-  const dd_LPStatusType s = lp->LPS;
-  o.status = s == dd_Optimal ? Status::Optimal : s == dd_Inconsistent ? Status::Infeasible
-             : s == dd_DualInconsistent || s == dd_StrucDualInconsistent ? Status::Unbounded : Status::Unknown;
-  o.value = lp->optvalue[0];
-  const std::string why = o.status == Status::Optimal ? check_optimal(*lp) : o.status == Status::Infeasible
-                          ? check_infeasible(*lp) : o.status == Status::Unbounded ? check_ray(*lp, s == dd_StrucDualInconsistent)
-                          : "undecided status " + std::to_string(s);
-  if (!why.empty()) o.problem = why;
-  return o;
+  return lps == dd_Optimal ? check_optimal(s, N(sense)) : lps == dd_Inconsistent ? check_infeasible(s, N(sense))
+         : lps == dd_DualInconsistent || lps == dd_StrucDualInconsistent ? check_ray(s, N(sense), lps == dd_StrucDualInconsistent)
+                                                                         : "undecided status " + std::to_string(lps);
 }
 
+// glpsol prints 15 significant digits of the double of its optimum.
+constexpr double kPrinted = 1e-14;
 bool close(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::max(1.0, std::fabs(b)); }
+
+// One method against glpsol's verdict: "" when they agree, "*" when the
+// LP is infeasible and the method proved it unbounded as well.  Double:
+// dd_LPSolve's answer.  Exact: solve_lp's, and the same LP solved over the
+// rationals, whose answer must certify itself with no tolerance.
+std::string judge(const Problem &p, const GlpkResult &ref, dd_LPSolverType how, zonix::Arithmetic a)
+{
+  const std::string method = how == dd_CrissCross ? "criss-cross: " : "dual simplex: ";
+  zonix::LP lp = build_lp(p);
+  dd_ErrorType err = dd_NoError;
+  bool exact = false;
+  if (!zonix::solve_lp(lp.get(), how, a, &err, &exact) || err != dd_NoError || exact != (a == zonix::Arithmetic::Exact))
+    return method + "solver error " + std::to_string(err);
+  long sum = 0;
+  for (long k = 0; k < 5; ++k) sum += lp->pivots[k];
+  if (sum != lp->total_pivots && !exact) return method + "total_pivots is not the sum";
+  const dd_LPStatusType s = lp->LPS;
+  const int sense = lp->objective == dd_LPmin ? -1 : 1;
+  const Status status = s == dd_Optimal ? Status::Optimal : s == dd_Inconsistent ? Status::Infeasible
+                        : s == dd_DualInconsistent || s == dd_StrucDualInconsistent ? Status::Unbounded : Status::Unknown;
+  Solved<double> dbl{{}, {}, {}, {lp->nbindex, lp->nbindex + lp->d + 1}, lp->re, lp->optvalue[0]};
+  Solved<mpq_class> q;
+  zonix::QMatrix in;  // the LP's rows as solve_lp hands them on
+  in.rows = lp->m - 1, in.cols = lp->d, in.objective = lp->objective;
+  for (long i = 0; i < lp->m; ++i) {
+    dbl.A.emplace_back(), q.A.emplace_back();
+    for (long j = 0; j < lp->d; ++j) {
+      dbl.A.back().push_back(lp->A[i][j][0]), q.A.back().emplace_back(lp->A[i][j][0]);
+      (i + 1 < lp->m ? in.entries : in.rowvec).emplace_back(lp->A[i][j][0]);
+    }
+  }
+  for (long j = 0; j < lp->d; ++j) dbl.sol.push_back(lp->sol[j][0]), dbl.dsol.push_back(lp->dsol[j][0]);
+  if (const std::string why = certify(dbl, s, sense); !why.empty()) return method + why;
+  if (exact) {
+    zonix::ExactRequest rq;
+    rq.job = zonix::ExactJob::SolveLP, rq.input = &in, rq.solver = how;
+    zonix::ExactResult res;
+    zonix_exact_run(&rq, &res);
+    q.sol = res.sol, q.dsol = res.dsol, q.nbindex = res.nbindex, q.re = res.re, q.optvalue = res.optvalue;
+    if (res.error != dd_NoError || res.status != s || zonix::nearest_double(res.optvalue) != lp->optvalue[0])
+      return method + "the rational run differs from solve_lp's";
+    if (const std::string why = certify(q, s, sense); !why.empty()) return method + "exactly: " + why;
+  }
+  // An LP both infeasible and dual infeasible has two right answers; the
+  // ray certificate proved the second.
+  if (status == Status::Unbounded && ref.status == Status::Infeasible) return "*";
+  if (status != ref.status) return method + "says " + name_of(status) + ", glpsol " + name_of(ref.status);
+  if (p.family == "free-used" && s != dd_StrucDualInconsistent) return method + "missed the structural dual inconsistency";
+  if (status == Status::Optimal && !close(lp->optvalue[0], ref.value))
+    return method + "value " + zonix::test::number(lp->optvalue[0]) + ", glpsol " + zonix::test::number(ref.value);
+  if (status == Status::Optimal && exact && abs(q.optvalue - ref.value) > mpq_class(kPrinted) * abs(mpq_class(ref.value)))
+    return method + "value " + q.optvalue.get_str() + ", glpsol --exact prints " + zonix::test::number(ref.value);
+  return "";
+}
 
 }  // namespace
 
@@ -402,35 +423,33 @@ int main(int argc, char **argv)
   add(15, [&] { return make_free_variable(g, true); });
   add(10, [&] { return make_free_variable(g, false); });
   add(40, [&] { return make_mixed(g); });
-  int doubly = 0;
+  int doubly = 0, crashed = 0;
   std::map<std::string, int> per_status;
-  for (const Problem &p : problems) {
-    const GlpkResult ref = run_glpsol(p, dir);
-    zonix::test::Verdict v;
-    if (ref.status == Status::Unknown) v.fail("glpsol gave no verdict (" + ref.raw + ")");
-    else if (p.expect != Status::Unknown && ref.status != p.expect)
-      v.fail(std::string("generator expected ") + name_of(p.expect) + ", glpsol says " + name_of(ref.status));
-    else if (p.known && !close(ref.value, *p.known))
-      v.fail("glpsol value " + zonix::test::number(ref.value) + " misses the known " + zonix::test::number(*p.known));
-    for (dd_LPSolverType how : {dd_CrissCross, dd_DualSimplex}) {
-      if (!v.ok) break;
-      const std::string method = how == dd_CrissCross ? "criss-cross" : "dual simplex";
-      const Ours o = solve_ours(p, how);
-      // An LP both infeasible and dual infeasible has two right answers;
-      // the ray certificate proved the second.
-      if (o.problem.empty() && o.status == Status::Unbounded && ref.status == Status::Infeasible) ++doubly;
-      else if (!o.problem.empty()) v.fail(method + ": " + o.problem);
-      else if (o.status != ref.status) v.fail(method + " says " + name_of(o.status) + ", glpsol " + name_of(ref.status));
-      else if (p.family == "free-used" && o.lps != dd_StrucDualInconsistent)
-        v.fail(method + " missed the structural dual inconsistency");
-      else if (o.status == Status::Optimal && !close(o.value, ref.value))
-        v.fail(method + " value " + zonix::test::number(o.value) + ", glpsol " + zonix::test::number(ref.value));
+  for (const Problem &p : problems)
+    for (zonix::Arithmetic a : {zonix::Arithmetic::Double, zonix::Arithmetic::Exact}) {
+      const bool exact = a == zonix::Arithmetic::Exact;
+      const GlpkResult ref = run_glpsol(p, dir, exact);
+      zonix::test::Verdict v;
+      if (ref.status == Status::Unknown) v.fail("glpsol gave no verdict (" + ref.raw + ")");
+      else if (p.expect != Status::Unknown && ref.status != p.expect)
+        v.fail(std::string("generator expected ") + name_of(p.expect) + ", glpsol says " + name_of(ref.status));
+      else if (p.known && !close(ref.value, *p.known))
+        v.fail("glpsol value " + zonix::test::number(ref.value) + " misses the known " + zonix::test::number(*p.known));
+      for (dd_LPSolverType how : {dd_CrissCross, dd_DualSimplex}) {
+        if (!v.ok) break;
+        int signal = 0;
+        const auto why = exact ? zonix::test::in_child([&] { return judge(p, ref, how, a); }, &signal) : judge(p, ref, how, a);
+        if (signal != 0) ++crashed;  // the listed fault
+        else if (!why) v.fail(std::string(how == dd_CrissCross ? "criss-cross" : "dual simplex") + " ended abnormally");
+        else if (*why == "*") doubly += !exact;
+        else if (!why->empty()) v.fail(*why);
+      }
+      ++per_status[name_of(ref.status) + std::string(exact ? ", exact" : ", double")];
+      if (!v.ok) tally.report(p.label() + (exact ? " [exact]" : " [double]"), v);
+      else ++tally.passed;
     }
-    ++per_status[name_of(ref.status)];
-    if (!v.ok) tally.report(p.label(), v);
-    else ++tally.passed;
-  }
   for (const auto &[k, n] : per_status) std::printf("%s: %d LPs\n", k.c_str(), n);
-  std::printf("%d doubly infeasible LPs named unbounded\n", doubly);
+  std::printf("%d doubly infeasible LPs named unbounded; %d exact runs crashed (%s)\n", doubly, crashed,
+              zonix::test::kExactFault);
   return tally.finish("glpk_oracle");
 }

@@ -1,83 +1,64 @@
 // Bounded LPs (Hilbert rows scaled to integers; boxed rows times 10^k,
-// |k| <= 6) against glpsol --exact: no method may be silently wrong or get
-// fewer right than plain glpsol.  Family LPs with rows times random powers
-// of ten keep status and value (up to the objective's scale).
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
+// |k| <= 6) against glpsol --exact: in double no method may be silently
+// wrong or get fewer right than plain glpsol; in auto and exact arithmetic
+// every answer is right.  Family LPs with rows times random powers of ten
+// keep status and value (up to the objective's scale) in every arithmetic.
 #include <numeric>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "families.h"
-#include "zonix.hpp"
+#include "../support/oracle.hpp"
 
 namespace {
 
 namespace fam = zonix::families;
-using Row = std::vector<double>;  // (b, a): b + a.x >= 0
+using zonix::Arithmetic, zonix::test::Row;  // rows (b, a): b + a.x >= 0
 
 struct Lp { std::vector<Row> rows; Row obj; bool max = true; };  // obj (0, c)
-enum Verdict { Optimal, Infeasible, Unbounded, Failed };
+enum Verdict { Optimal, Infeasible, Unbounded, Failed, Crashed };
 struct Answer { Verdict v = Failed; double value = 0; };
 
-Answer zonix_solve(const Lp &p, dd_LPSolverType solver)
+Answer zonix_solve(const Lp &p, dd_LPSolverType solver, Arithmetic a)
 {
-  const long m = static_cast<long>(p.rows.size()), d = static_cast<long>(p.obj.size());
-  zonix::Matrix M = zonix::make_matrix(m, d);
-  for (long j = 0; j < d; ++j) {
-    M->rowvec[j][0] = p.obj[j];
-    for (long i = 0; i < m; ++i) M->matrix[i][j][0] = p.rows[i][j];
-  }
-  M->representation = dd_Inequality;
+  zonix::Matrix M = zonix::test::matrix(p.rows);
+  for (size_t j = 0; j < p.obj.size(); ++j) M->rowvec[j][0] = p.obj[j];
   M->objective = p.max ? dd_LPmax : dd_LPmin;
   dd_ErrorType err = dd_NoError;
   zonix::LP lp(dd_Matrix2LP(M.get(), &err));
-  if (!dd_LPSolve(lp.get(), solver, &err)) return {};
+  bool exact = false;
+  if (!zonix::solve_lp(lp.get(), solver, a, &err, &exact) || (a != Arithmetic::Auto && exact != (a == Arithmetic::Exact)))
+    return {};
   if (lp->LPS == dd_Optimal) return {Optimal, lp->optvalue[0]};
   if (lp->LPS == dd_Inconsistent) return {Infeasible, 0};
   return {lp->LPS == dd_DualInconsistent || lp->LPS == dd_StrucDualInconsistent ? Unbounded : Failed, 0};
 }
 
-std::string num(double v) { char b[40]; std::snprintf(b, sizeof b, "%.17g", v); return b; }
-
-// glpsol's verdict: the line "s bas m n prim dual obj" of its solution.
-Answer glpsol(const Lp &p, bool exact, const std::string &dir)
+// Auto and exact runs go to a child process, where the exact dual simplex
+// may die (criss-cross hands it the LPs it gives up on): the listed fault,
+// counted apart.
+Answer solve(const Lp &p, dd_LPSolverType solver, Arithmetic a)
 {
-  auto lin = [&](const Row &r) {
-    std::string s;
-    for (size_t k = 1; k < r.size(); ++k)
-      if (r[k] != 0) s += (r[k] < 0 ? " - " : " + ") + num(std::fabs(r[k])) + " x" + std::to_string(k);
-    return s.empty() ? " 0 x1" : s;
-  };
-  std::ofstream f(dir + "/p.lp");
-  f << (p.max ? "Maximize\n obj:" : "Minimize\n obj:") << lin(p.obj) << "\nSubject To\n";
-  for (size_t i = 0; i < p.rows.size(); ++i) f << " c" << i << ":" << lin(p.rows[i]) << " >= " << num(-p.rows[i][0]) << "\n";
-  f << "Bounds\n";
-  for (size_t k = 1; k < p.obj.size(); ++k) f << " x" << k << " free\n";
-  f << "End\n" << std::flush;
-  std::remove((dir + "/p.sol").c_str());
-  Answer a;
-  if (std::system(("glpsol --nopresol " + std::string(exact ? "--exact " : "") + "--lp " + dir + "/p.lp -w " + dir +
-                   "/p.sol > /dev/null 2>&1").c_str()) != 0)
-    return a;
-  std::ifstream in(dir + "/p.sol");
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("s bas", 0) != 0) continue;
-    std::istringstream ss(line.substr(5));
-    long rows, cols;
-    char prim, dual;
-    ss >> rows >> cols >> prim >> dual >> a.value;
-    a.v = prim == 'f' && dual == 'f' ? Optimal : prim == 'n' ? Infeasible : prim == 'f' && dual == 'n' ? Unbounded : Failed;
-  }
-  return a;
+  if (a == Arithmetic::Double) return zonix_solve(p, solver, a);
+  int signal = 0, v = Failed;
+  const auto text = zonix::test::in_child([&] {
+    const Answer r = zonix_solve(p, solver, a);
+    return std::to_string(r.v) + " " + zonix::test::number(r.value);
+  }, &signal);
+  Answer r{signal != 0 ? Crashed : Failed, 0};
+  if (std::istringstream in(text.value_or("")); in >> v >> r.value) r.v = static_cast<Verdict>(v);
+  return r;
 }
 
-bool same(const Answer &a, const Answer &truth)
+Answer glpsol(const Lp &p, bool exact, const zonix::test::Scratch &dir)
 {
-  return a.v == truth.v && (a.v != Optimal || std::fabs(a.value - truth.value) <= 1e-6 * std::fmax(1, std::fabs(truth.value)));
+  const auto a = zonix::test::run_glpsol(dir, zonix::test::cplex_lp(p.rows, std::vector<bool>(p.rows.size()), p.obj, p.max),
+                                         exact ? "--nopresol --exact " : "--nopresol ");
+  return {a.primal == 'f' && a.dual == 'f' ? Optimal : a.primal == 'n' ? Infeasible
+          : a.primal == 'f' && a.dual == 'n' ? Unbounded : Failed, a.value};
+}
+
+// Exact answers against glpsol --exact, which prints 15 digits: 1e-14.
+bool same(const Answer &a, const Answer &truth, double tol = 1e-6)
+{
+  return a.v == truth.v && (a.v != Optimal || std::fabs(a.value - truth.value) <= tol * std::fmax(1, std::fabs(truth.value)));
 }
 
 fam::Prng rng(20261206);
@@ -124,11 +105,11 @@ Lp generated(int t)
 
 int main()
 {
-  char tmpl[] = "/tmp/lp_scaled_XXXXXX";
-  const std::string dir = mkdtemp(tmpl);
+  const zonix::test::Scratch dir("lp_scaled");
   const dd_LPSolverType solvers[] = {dd_CrissCross, dd_DualSimplex};
-  const char *names[] = {"criss-cross", "dual simplex", "glpsol (double)"};
-  int right[3] = {0, 0, 0}, error[3] = {0, 0, 0}, wrong[3] = {0, 0, 0};
+  const Arithmetic arithmetics[] = {Arithmetic::Double, Arithmetic::Auto, Arithmetic::Exact};
+  const char *names[] = {"criss-cross", "dual simplex", "glpsol (double)"}, *arith[] = {"double", "auto", "exact"};
+  int right[3][3] = {}, error[3][3] = {}, wrong[3][3] = {}, crashed[3][3] = {};  // [arithmetic][method]
   for (int t = 0; t < 60; ++t) {
     const Lp p = generated(t);
     const Answer truth = glpsol(p, true, dir);
@@ -136,19 +117,25 @@ int main()
       std::printf("LP %d: glpsol --exact finds no optimum (is glpsol installed?)\n", t);
       return 1;
     }
-    for (int s = 0; s < 3; ++s) {
-      const Answer a = s < 2 ? zonix_solve(p, solvers[s]) : glpsol(p, false, dir);
-      if (same(a, truth) || (a.v == Failed && s < 2)) {
-        ++(same(a, truth) ? right : error)[s];
-        continue;
+    for (int k = 0; k < 3; ++k)
+      for (int s = 0; s < 3 - (k > 0); ++s) {
+        const Answer a = s < 2 ? solve(p, solvers[s], arithmetics[k]) : glpsol(p, false, dir);
+        if (same(a, truth, k == 2 ? 1e-14 : 1e-6) || (a.v >= Failed && s < 2)) {
+          ++(a.v == Crashed ? crashed : a.v == Failed ? error : right)[k][s];
+          continue;
+        }
+        ++wrong[k][s];
+        std::printf("LP %d: %s (%s) gives verdict %d value %.17g, exact optimum %.17g\n", t, names[s], arith[k], a.v,
+                    a.value, truth.value);
       }
-      ++wrong[s];
-      std::printf("LP %d: %s gives verdict %d value %.12g, exact optimum %.12g\n", t, names[s], a.v, a.value, truth.value);
-    }
   }
   bool ok = true;
-  for (int s = 0; s < 3; ++s) std::printf("%-16s right %2d  error %2d  wrong %2d\n", names[s], right[s], error[s], wrong[s]);
-  for (int s = 0; s < 2; ++s) ok = ok && wrong[s] == 0 && right[s] >= right[2];
+  for (int k = 0; k < 3; ++k)
+    for (int s = 0; s < 3 - (k > 0); ++s) {
+      std::printf("%-16s %-7s right %2d  error %2d  wrong %2d  crashed %2d\n", names[s], arith[k], right[k][s], error[k][s],
+                  wrong[k][s], crashed[k][s]);
+      if (s < 2) ok = ok && wrong[k][s] == 0 && (k == 0 ? right[k][s] >= right[0][2] : error[k][s] == 0);
+    }
 
   // Row scaling must not change an answer.
   const auto cube = fam::hypercube(fam::Rep::H, 4);
@@ -157,32 +144,33 @@ int main()
   const std::vector<fam::Instance> insts = {fam::hypercube(fam::Rep::H, 5), fam::cross_polytope(fam::Rep::H, 4),
                                             fam::simplex(fam::Rep::H, 6), fam::random_inequalities(60, 7, 3),
                                             fam::random_cone(15, 5, 4), fam::append_rows(cube, {cut})};
-  int mismatches = 0;
+  int mismatches[3] = {}, died[3] = {};
   for (const auto &inst : insts) {
     Lp base;
     for (const auto &r : inst.rows)
       for (base.rows.emplace_back(); const auto &q : r) base.rows.back().push_back(fam::to_double(q));
     for (long k = 0; k < inst.cols; ++k) base.obj.push_back(k == 0 ? 0 : static_cast<double>(k % 3 + 1) * (k % 2 ? 1 : -1));
-    for (dd_LPSolverType solver : solvers) {
-      const Answer a0 = zonix_solve(base, solver);
+    for (dd_LPSolverType solver : solvers)
       for (int trial = 0; trial < 4; ++trial) {
         Lp p = base;
         scale_rows(p.rows);
         const double so = pow10_in(-6, 6);
         for (double &x : p.obj) x *= so;
-        Answer a = zonix_solve(p, solver);
-        a.value /= so;
-        if (a0.v == Failed || !same(a, a0)) {
-          ++mismatches;
-          std::printf("%s scaled (%s): verdict %d value %.12g, unscaled %d value %.12g\n", inst.name.c_str(),
-                      names[solver == dd_CrissCross ? 0 : 1], a.v, a.value, a0.v, a0.value);
+        for (int k = 0; k < 3; ++k) {
+          const Answer a0 = solve(base, solver, arithmetics[k]);
+          Answer a = solve(p, solver, arithmetics[k]);
+          a.value /= so;
+          if (a0.v == Crashed || a.v == Crashed) ++died[k];
+          else if (a0.v == Failed || !same(a, a0)) {
+            ++mismatches[k];
+            std::printf("%s scaled (%s, %s): verdict %d value %.12g, unscaled %d value %.12g\n", inst.name.c_str(),
+                        names[solver == dd_CrissCross ? 0 : 1], arith[k], a.v, a.value, a0.v, a0.value);
+          }
         }
       }
-    }
   }
-  std::printf("scaled family LPs: %d mismatches\n", mismatches);
-  std::system(("rm -rf " + dir).c_str());
-  ok &= mismatches == 0;
-  std::printf("lp_scaled_oracle: %s\n", ok ? "passed" : "FAILED");
+  for (int k = 0; k < 3; ++k) std::printf("scaled family LPs, %s: %d mismatches, %d crashed\n", arith[k], mismatches[k], died[k]);
+  ok &= mismatches[0] + mismatches[1] + mismatches[2] == 0;
+  std::printf("%s\nlp_scaled_oracle: %s\n", zonix::test::kExactFault, ok ? "passed" : "FAILED");
   return ok ? 0 : 1;
 }

@@ -1,85 +1,103 @@
 // The double description engine against lrs, an exact vertex/facet
-// enumerator.  Each instance of suite() is converted by the library and by
-// lrs; the answers are compared as sets of rows: linearity rows as
-// subspaces, the others projected off that subspace and scaled to largest
-// entry 1.  The library's adjacency is compared with the graph that lrs's
-// rows give by incidence with the input.  Instances past the engine's
-// double arithmetic run as known failures ("xfail").
+// enumerator.  Each instance of suite() is converted by the library, in
+// double and in exact arithmetic, and by lrs; the answers are compared as
+// sets of rows: linearity rows as subspaces, the others projected off that
+// subspace and scaled to largest entry 1, to a tolerance in double and as
+// equal rationals in exact.  The library's adjacency is compared with the
+// graph that lrs's rows give by incidence with the input.  Instances past
+// the engine's double arithmetic are known failures there ("xfail"); exact
+// arithmetic must get every instance right.
 //
 //   lrs_oracle [--only TEXT]
-#include <algorithm>
-#include <cmath>
+#include <type_traits>
 
 #include "../support/oracle.hpp"
 
-namespace fam = zonix::families;
-using fam::Instance;
-using fam::Rational;
-using fam::Rep;
-using zonix::test::Tally, zonix::test::Verdict;
+using namespace zonix::test;
+using fam::Instance, fam::Rational, fam::Rep;
 
 namespace {
 
-using zonix::test::Real, zonix::test::Vec, zonix::test::dot, zonix::test::maxabs;
-using Output = zonix::test::LrsBlock;
+using Output = LrsBlock;
+template <class N>
+using Rows = std::vector<std::vector<N>>;
 
 constexpr Real kMatchTol = 1e-6L;  // the engine's doubles against exact rows
 constexpr Real kSameTol = 1e-9L;   // closer than this, two rows repeat
 constexpr std::size_t kMaxAdjacencyRows = 1500;  // the graph check is cubic
 
-// v minus its projection on the orthonormal rows q (twice, for stability).
-Vec residual(Vec r, const std::vector<Vec> &q)
+// Rationals are compared exactly, long doubles to tol times scale.
+bool negligible(Real x, Real scale, Real tol) { return std::fabs(x) <= tol * scale; }
+bool negligible(const mpq_class &x, const mpq_class &, Real) { return sgn(x) == 0; }
+template <class N>
+const Rows<N> &rows_in(const Output &o)
+{
+  if constexpr (std::is_same_v<N, Real>) return o.rows;
+  else return o.exact;
+}
+
+// r minus its projection on the orthogonal rows q (twice, for stability).
+template <class N>
+std::vector<N> residual(std::vector<N> r, const Rows<N> &q)
 {
   for (int pass = 0; pass < 2; ++pass)
-    for (const Vec &b : q) {
-      const Real c = dot(r, b);
+    for (const auto &b : q) {
+      const N c = dot(r, b) / dot(b, b);
       for (std::size_t j = 0; j < r.size(); ++j) r[j] -= c * b[j];
     }
   return r;
 }
-std::vector<Vec> orthonormal_basis(const std::vector<Vec> &rows)
+template <class N>
+bool small(const std::vector<N> &r, const std::vector<N> &of, Real tol) { return negligible(maxabs(r), maxabs(of), tol); }
+template <class N>
+Rows<N> orthogonal_basis(const Rows<N> &rows)
 {
-  std::vector<Vec> q;
-  for (const Vec &v : rows) {
-    Vec r = residual(v, q);
-    const Real n = std::sqrt(dot(r, r)), n0 = std::sqrt(dot(v, v));
-    if (n0 == 0 || n <= 1e-9L * n0) continue;
-    for (Real &x : r) x /= n;
-    q.push_back(r);
-  }
+  Rows<N> q;
+  for (const auto &v : rows)
+    if (auto r = residual(v, q); !small(r, v, 1e-9L)) q.push_back(r);
   return q;
 }
-bool in_span(const Vec &v, const std::vector<Vec> &q)
+template <class N>
+bool is_point(const std::vector<N> &v) { return !negligible(v[0], N(1), 1e-9L); }
+template <class N>
+bool is_origin(const std::vector<N> &v)
 {
-  const Vec r = residual(v, q);
-  return std::sqrt(dot(r, r)) <= 1e-7L * std::sqrt(dot(v, v));
-}
-bool is_point(const Vec &v) { return std::fabs(v[0]) > 1e-9L; }
-bool is_origin(const Vec &v)
-{
-  if (!is_point(v)) return false;
   for (std::size_t j = 1; j < v.size(); ++j)
-    if (std::fabs(v[j] / v[0]) > 1e-9L) return false;
-  return true;
+    if (!negligible(v[j], mag(v[0]), 1e-9L)) return false;
+  return is_point(v);
 }
-std::string show(const Vec &v)
+template <class N>
+std::string show(const std::vector<N> &v)
 {
   std::string s = "(";
   for (std::size_t j = 0; j < v.size(); ++j)
-    s += (j ? ", " : "") + std::to_string(static_cast<double>(is_point(v) ? v[j] / v[0] : v[j]));
+    s += (j ? ", " : "") + std::to_string(as_double(is_point(v) ? N(v[j] / v[0]) : v[j]));
   return s + ")";
 }
+template <class N>
+N distance(const std::vector<N> &a, const std::vector<N> &b)  // max norm
+{
+  N d = 0;
+  for (std::size_t j = 0; j < a.size(); ++j) d = std::max<N>(d, mag(N(a[j] - b[j])));
+  return d;
+}
+// The row of rows nearest to c within tol, or -1.
+template <class N>
+long nearest(const Rows<N> &rows, const std::vector<N> &c, Real tol, const std::vector<bool> &used = {})
+{
+  long best = -1;
+  for (std::size_t k = 0; k < rows.size(); ++k)
+    if ((used.empty() || !used[k]) && negligible(distance(rows[k], c), N(1), tol) &&
+        (best < 0 || distance(rows[k], c) < distance(rows[best], c)))
+      best = static_cast<long>(k);
+  return best;
+}
 
-struct ZonixResult {
-  Output out;
-  bool has_adjacency = false;
-  std::vector<std::vector<long>> adjacency;
-  long adjacency_ground = 0;
-};
+struct ZonixResult { Output out; std::vector<Members> adjacency; long ground = -1; };  // -1: no adjacency family
 
-// ---- lrs -------------------------------------------------------------------------
+// ---- the two sides ---------------------------------------------------------------
 
-const zonix::test::Scratch *g_dir = nullptr;
+const Scratch *g_dir = nullptr;
 
 bool has_point(const Instance &inst)
 {
@@ -89,90 +107,79 @@ bool has_point(const Instance &inst)
 }
 
 // lrs reads a V-representation only with a point: a cone gets its apex.
-std::optional<Output> run_lrs(Instance inst, std::string *err)
+std::optional<Output> lrs_of(Instance inst, bool exact, std::string *err)
 {
   if (inst.rep == Rep::V && !has_point(inst)) {
     inst.rows.push_back(std::vector<Rational>(static_cast<std::size_t>(inst.cols), fam::rat(0)));
     inst.rows.back()[0] = fam::rat(1);
   }
-  return zonix::test::run_lrs(*g_dir, inst, err);
+  return run_lrs(*g_dir, inst, err, exact);
 }
 
-// ---- the library -------------------------------------------------------------------
-
-std::optional<ZonixResult> run_zonix(const Instance &inst, std::string *err, dd_ErrorType *code)
+std::optional<ZonixResult> run_zonix(const Instance &inst, Arithmetic a, std::string *err, dd_ErrorType *code)
 {
-  dd_set_global_constants();
   zonix::Matrix M(fam::to_matrix(inst));
-  dd_ErrorType &e = *code = dd_NoError;
-  zonix::Polyhedra poly(dd_DDMatrix2Poly(M.get(), &e));
-  if (poly == nullptr || e != dd_NoError) return *err = "error " + std::to_string(e), std::nullopt;
+  zonix::ConvertOptions o;
+  o.arithmetic = a, o.adjacency = true;
+  const zonix::Conversion c = zonix::convert(M.get(), o);
   const bool h = inst.rep == Rep::H;
-  zonix::Matrix R(h ? dd_CopyGenerators(poly.get()) : dd_CopyInequalities(poly.get()));
-  zonix::SetFamily A(dd_CopyAdjacency(poly.get()));
-  if (R == nullptr || R->colsize != inst.cols || R->representation != (h ? dd_Generator : dd_Inequality))
+  const dd_MatrixPtr R = c.output.get();
+  if ((*code = c.error) != dd_NoError) return *err = "error " + std::to_string(c.error), std::nullopt;
+  if (R == nullptr || R->colsize != inst.cols || R->representation != (h ? dd_Generator : dd_Inequality) ||
+      c.exact != (a == Arithmetic::Exact) || (c.exact && c.rational.rows != R->rowsize))
     return *err = "no output matrix of the right kind", std::nullopt;
   ZonixResult z;
   z.out.inequalities = !h;
-  for (const auto &r : zonix::test::rows_of(R.get())) z.out.rows.emplace_back(r.begin(), r.end());
+  for (const auto &r : rows_of(R)) z.out.rows.emplace_back(r.begin(), r.end());
+  for (long i = 0; c.exact && i < R->rowsize; ++i)
+    z.out.exact.emplace_back(c.rational.entries.begin() + i * R->colsize, c.rational.entries.begin() + (i + 1) * R->colsize);
   for (long i = 1; i <= R->rowsize; ++i) z.out.lin.push_back(set_member(i, R->linset) != 0);
-  z.has_adjacency = A != nullptr;
-  z.adjacency = zonix::test::members(A.get());
-  z.adjacency_ground = A ? A->setsize : 0;
+  z.adjacency = members(c.adjacency.get());
+  z.ground = c.adjacency ? c.adjacency->setsize : -1;
   return z;
 }
 
 // ---- comparison ---------------------------------------------------------------------
 
-struct Context {
-  bool h_input = true;
-  bool homogeneous_h = false;  // zero first column: the apex is implied
-  bool v_cone = false;         // V input without a point: lrs got the origin
-};
+// An H input with a zero first column implies the apex; a V input without
+// a point got the origin for lrs.
+struct Context { bool h_input = true, homogeneous_h = false, v_cone = false; };
 Context context_of(const Instance &inst)
 {
   const bool h = inst.rep == Rep::H;
   return {h, h && !inst.has_nonzero_first_column(), !h && !has_point(inst)};
 }
-struct Match {
-  std::vector<long> cand_to_lrs;  // -1 for linearity rows
-};
 
-// Max-norm distance.
-Real distance(const Vec &a, const Vec &b)
+// The candidate (the library's answer) against lrs's; match maps the
+// candidate's rows to lrs's (-1 for linearity rows).
+template <class N>
+Verdict compare(const Context &ctx, const Output &cand, const Output &lrs, std::vector<long> *match, std::string *summary)
 {
-  Real d = 0;
-  for (std::size_t j = 0; j < a.size(); ++j) d = std::max(d, std::fabs(a[j] - b[j]));
-  return d;
-}
-
-// The candidate (the library's answer) against lrs's.
-Verdict compare(const Context &ctx, const Output &cand, const Output &lrs, Match *match, std::string *summary)
-{
+  using V = std::vector<N>;
   Verdict v;
-  match->cand_to_lrs.assign(cand.rows.size(), -1);
+  match->assign(cand.rows.size(), -1);
   if (cand.inequalities != lrs.inequalities) return v.fail("representation differs"), v;
   if (lrs.infeasible) {
-    for (const Vec &r : cand.rows)
+    for (const V &r : rows_in<N>(cand))
       if (is_point(r)) return v.fail("lrs finds no feasible point, zonix has " + show(r)), v;
     *summary = "infeasible, " + std::to_string(cand.rows.size()) + " rows without a point";
     return v;
   }
-  std::vector<Vec> clin, llin, crest, lrest;
+  Rows<N> clin, llin, crest, lrest;
   std::vector<long> cidx, lidx;
   for (std::size_t i = 0; i < cand.rows.size(); ++i) {
-    Vec r = cand.rows[i];
+    V r = rows_in<N>(cand)[i];
     if (ctx.homogeneous_h && cand.lin[i]) r[0] = 0;  // x0 is free here
     if (cand.lin[i]) clin.push_back(r);
     else crest.push_back(r), cidx.push_back(static_cast<long>(i));
   }
   for (std::size_t i = 0; i < lrs.rows.size(); ++i)
-    if (lrs.lin[i]) llin.push_back(lrs.rows[i]);
-    else lrest.push_back(lrs.rows[i]), lidx.push_back(static_cast<long>(i));
+    if (lrs.lin[i]) llin.push_back(rows_in<N>(lrs)[i]);
+    else lrest.push_back(rows_in<N>(lrs)[i]), lidx.push_back(static_cast<long>(i));
   bool origin_only = false;
   if (ctx.homogeneous_h) {
     // lrs prints the apex as a vertex; the library only when nothing else is.
-    auto drop_points = [&](std::vector<Vec> &rows, std::vector<long> &idx, const char *who) {
+    auto drop_points = [&](Rows<N> &rows, std::vector<long> &idx, const char *who) {
       long n = 0;
       for (std::size_t i = rows.size(); i-- > 0;)
         if (is_point(rows[i])) {
@@ -189,56 +196,46 @@ Verdict compare(const Context &ctx, const Output &cand, const Output &lrs, Match
     if (c > 1 || (c == 1 && !origin_only)) v.fail("zonix lists the origin beside other rows");
     if (!v.ok) return v;
   }
-  const auto qc = orthonormal_basis(clin), ql = orthonormal_basis(llin);
+  const auto qc = orthogonal_basis(clin), ql = orthogonal_basis(llin);
   if (qc.size() != ql.size())
     v.fail("linearity dimension " + std::to_string(qc.size()) + ", lrs " + std::to_string(ql.size()));
-  for (const Vec &r : clin)
-    if (!in_span(r, ql)) v.fail("zonix linearity row " + show(r) + " not in lrs's");
-  for (const Vec &r : llin)
-    if (!in_span(r, qc)) v.fail("lrs linearity row " + show(r) + " not in zonix's");
+  for (const V &r : clin)
+    if (!small(residual(r, ql), r, 1e-7L)) v.fail("zonix linearity row " + show(r) + " not in lrs's");
+  for (const V &r : llin)
+    if (!small(residual(r, qc), r, 1e-7L)) v.fail("lrs linearity row " + show(r) + " not in zonix's");
   if (!v.ok) return v;
   // Unique forms: off the linearity space, largest entry 1.
-  auto canon = [&](const Vec &r) {
-    Vec p = residual(r, ql);
-    const Real m = maxabs(p);
-    if (m > 1e-9L * std::max<Real>(maxabs(r), 1e-300L))
-      for (Real &x : p) x /= m;
-    else p.clear();
+  auto canon = [&](const V &r) {
+    V p = residual(r, ql);
+    const N m = maxabs(p);
+    if (small(p, r, 1e-9L)) return V();
+    for (N &x : p) x /= m;
     return p;
   };
-  std::vector<Vec> lc, cc;
+  Rows<N> lc, cc;
   std::vector<long> lc_index;
-  auto near = [](const std::vector<Vec> &rows, const Vec &c, Real tol) {
-    long best = -1;
-    for (std::size_t k = 0; k < rows.size(); ++k)
-      if (distance(rows[k], c) <= tol && (best < 0 || distance(rows[k], c) < distance(rows[best], c))) best = static_cast<long>(k);
-    return best;
-  };
   for (std::size_t i = 0; i < lrest.size(); ++i) {
-    const Vec c = canon(lrest[i]);
-    if (c.empty() || (ctx.v_cone && is_origin(c)) || near(lc, c, 1e-12L) >= 0) continue;
+    const V c = canon(lrest[i]);
+    if (c.empty() || (ctx.v_cone && is_origin(c)) || nearest(lc, c, 1e-12L) >= 0) continue;
     lc.push_back(c), lc_index.push_back(lidx[i]);
   }
   for (std::size_t a = 0; a < crest.size(); ++a) {
-    const Vec c = canon(crest[a]);
+    const V c = canon(crest[a]);
     if (c.empty()) return v.fail("zonix row " + show(crest[a]) + " lies in the linearity space"), v;
-    if (near(cc, c, kSameTol) >= 0) v.fail("zonix repeats " + show(crest[a]));
+    if (nearest(cc, c, kSameTol) >= 0) v.fail("zonix repeats " + show(crest[a]));
     cc.push_back(c);
   }
   std::vector<bool> used(lc.size(), false);
   long extra = 0, points = 0;
   for (std::size_t a = 0; a < cc.size(); ++a) {
     points += is_point(crest[a]);
-    long found = -1;
-    for (std::size_t b = 0; b < lc.size(); ++b)
-      if (!used[b] && distance(lc[b], cc[a]) <= kMatchTol && (found < 0 || distance(lc[b], cc[a]) < distance(lc[found], cc[a])))
-        found = static_cast<long>(b);
+    const long found = nearest(lc, cc[a], kMatchTol, used);
     if (found < 0) {
       if (extra++ == 0) v.fail("not in lrs: " + show(crest[a]));
       continue;
     }
     used[found] = true;
-    match->cand_to_lrs[cidx[a]] = lc_index[found];
+    (*match)[cidx[a]] = lc_index[found];
   }
   for (std::size_t b = 0; b < used.size(); ++b)
     if (!used[b]) return v.fail("missing: " + show(lrs.rows[lc_index[b]])), v;
@@ -252,29 +249,34 @@ Verdict compare(const Context &ctx, const Output &cand, const Output &lrs, Match
 
 // ---- adjacency ------------------------------------------------------------------------
 
-// The input rows (and x0 >= 0 for an inhomogeneous H input) or generators.
-std::vector<Vec> incidence_rows(const Instance &inst, const Context &ctx)
+// The input rows (and x0 >= 0 for an inhomogeneous H input) or generators:
+// the instance's, or in exact runs those of the library's doubles.
+template <class N>
+Rows<N> incidence_rows(const Instance &inst, const Context &ctx)
 {
-  std::vector<Vec> rows;
+  Rows<N> rows;
   for (const auto &r : inst.rows) {
     rows.emplace_back();
-    for (const auto &x : r) rows.back().push_back(fam::to_long_double(x));
+    for (const auto &x : r)
+      if constexpr (std::is_same_v<N, Real>) rows.back().push_back(fam::to_long_double(x));
+      else rows.back().emplace_back(fam::to_double(x));
   }
-  if (ctx.h_input && !ctx.homogeneous_h) rows.push_back(Vec(static_cast<std::size_t>(inst.cols), 0)), rows.back()[0] = 1;
+  if (ctx.h_input && !ctx.homogeneous_h) rows.push_back(std::vector<N>(static_cast<std::size_t>(inst.cols), 0)), rows.back()[0] = 1;
   return rows;
 }
 
 // Two extreme rays are adjacent iff no third lies on every constraint both
 // lie on.
-std::vector<std::vector<bool>> graph_by_incidence(const std::vector<Vec> &rays, const std::vector<Vec> &cons)
+template <class N>
+std::vector<std::vector<bool>> graph_by_incidence(const Rows<N> &rays, const Rows<N> &cons)
 {
   const std::size_t n = rays.size(), m = cons.size();
   std::vector<std::vector<bool>> z(n, std::vector<bool>(m)), adj(n, std::vector<bool>(n, false));
   for (std::size_t k = 0; k < n; ++k)
     for (std::size_t i = 0; i < m; ++i) {
-      Real s = 0, mag = 0;
-      for (std::size_t j = 0; j < cons[i].size(); ++j) s += cons[i][j] * rays[k][j], mag += std::fabs(cons[i][j] * rays[k][j]);
-      z[k][i] = std::fabs(s) <= 1e-12L * std::max<Real>(mag, 1);
+      N s = 0, size = 1;
+      for (std::size_t j = 0; j < cons[i].size(); ++j) s += cons[i][j] * rays[k][j], size += mag(N(cons[i][j] * rays[k][j]));
+      z[k][i] = negligible(s, size, 1e-12L);
     }
   for (std::size_t a = 0; a < n; ++a)
     for (std::size_t b = a + 1; b < n; ++b) {
@@ -292,19 +294,20 @@ std::vector<std::vector<bool>> graph_by_incidence(const std::vector<Vec> &rays, 
 
 // The library's adjacency family against lrs's graph; linearity rows are
 // adjacent to every row, themselves included.
+template <class N>
 void check_adjacency(const Instance &inst, const Context &ctx, const Output &cand, const ZonixResult &z,
-                     const Output &lrs, const Match &match, Verdict *v, std::string *summary)
+                     const Output &lrs, const std::vector<long> &match, Verdict *v, std::string *summary)
 {
   const std::size_t n = cand.rows.size();
   if (n > kMaxAdjacencyRows) return void(*summary += ", adjacency not checked");
-  if (!z.has_adjacency || z.adjacency.size() != n || z.adjacency_ground != static_cast<long>(n))
+  if (z.adjacency.size() != n || z.ground != static_cast<long>(n))
     return v->fail("no adjacency family of " + std::to_string(n) + " sets");
   std::vector<long> nonlin;
-  std::vector<Vec> lrows;
+  Rows<N> lrows;
   for (std::size_t k = 0; k < n; ++k)
-    if (!cand.lin[k] && match.cand_to_lrs[k] >= 0)
-      nonlin.push_back(static_cast<long>(k)), lrows.push_back(lrs.rows[match.cand_to_lrs[k]]);
-  const auto graph = graph_by_incidence(lrows, incidence_rows(inst, ctx));
+    if (!cand.lin[k] && match[k] >= 0)
+      nonlin.push_back(static_cast<long>(k)), lrows.push_back(rows_in<N>(lrs)[match[k]]);
+  const auto graph = graph_by_incidence(lrows, incidence_rows<N>(inst, ctx));
   std::vector<std::vector<bool>> want(n, std::vector<bool>(n, false));
   for (std::size_t a = 0; a < nonlin.size(); ++a)
     for (std::size_t b = 0; b < nonlin.size(); ++b) want[nonlin[a]][nonlin[b]] = graph[a][b];
@@ -323,8 +326,6 @@ void check_adjacency(const Instance &inst, const Context &ctx, const Output &can
   }
   *summary += ", " + std::to_string(edges) + " edges";
 }
-
-// ---- the suite --------------------------------------------------------------------------
 
 std::vector<std::vector<Rational>> int_rows(std::initializer_list<std::initializer_list<long>> rows)
 {
@@ -417,23 +418,26 @@ std::string input_summary(const Instance &inst)
   return " (from " + std::to_string(inst.rowcount()) + (inst.rep == Rep::H ? " inequalities)" : " generators)");
 }
 
-void check_with_zonix(const Instance &inst, Tally *tally, bool known_failure)
+// Double: known failures must end in dd_NumericallyInconsistent; exact
+// must be right everywhere.
+void check_with_zonix(const Instance &inst, Arithmetic a, const Output &lrs, Tally *tally, bool known_failure)
 {
   std::string err, summary;
   Verdict v;
   dd_ErrorType code = dd_NoError;
-  const auto lrs = run_lrs(inst, &err);
-  if (!lrs) return v.fail("lrs: " + err), tally->report(inst.name, v);
-  const auto z = run_zonix(inst, &err, &code);
+  const std::string name = inst.name + " [" + name_of(a) + "]";
+  const auto z = run_zonix(inst, a, &err, &code);
   if (known_failure && code == dd_NumericallyInconsistent)
-    return tally->report(inst.name, v, "ends in dd_NumericallyInconsistent, as listed");
-  if (!z) return v.fail(err), tally->report(inst.name, v);
+    return tally->report(name, v, "ends in dd_NumericallyInconsistent, as listed");
+  if (!z) return v.fail(err), tally->report(name, v);
   const Context ctx = context_of(inst);
-  Match match;
-  v = compare(ctx, z->out, *lrs, &match, &summary);
-  if (v.ok && !lrs->infeasible) check_adjacency(inst, ctx, z->out, *z, *lrs, match, &v, &summary);
+  std::vector<long> match;
+  v = a == Arithmetic::Exact ? compare<mpq_class>(ctx, z->out, lrs, &match, &summary)
+                             : compare<Real>(ctx, z->out, lrs, &match, &summary);
+  if (v.ok && !lrs.infeasible)
+    (a == Arithmetic::Exact ? check_adjacency<mpq_class> : check_adjacency<Real>)(inst, ctx, z->out, *z, lrs, match, &v, &summary);
   if (known_failure && v.ok) summary += "; listed to fail, now agrees with lrs: take it off the list";
-  tally->report(inst.name, v, summary + input_summary(inst));
+  tally->report(name, v, summary + input_summary(inst));
 }
 
 }  // namespace
@@ -442,11 +446,19 @@ int main(int argc, char **argv)
 {
   const std::string only = argc > 2 && std::string(argv[1]) == "--only" ? argv[2] : "";  // --only TEXT
   Tally tally;
-  zonix::test::Scratch dir("lrs_oracle");
+  Scratch dir("lrs_oracle");
   g_dir = &dir;
-  if (zonix::test::find_tool("lrs").empty() || !dir.ok()) return tally.fail("setup", "no lrs (package lrslib) or no scratch folder"), tally.finish(argv[0]);
+  if (find_tool("lrs").empty() || !dir.ok()) return tally.fail("setup", "no lrs (package lrslib) or no scratch folder"), tally.finish(argv[0]);
+  dd_set_global_constants();
   for (bool known : {false, true})
-    for (const Instance &inst : known ? known_numerical_failures() : suite())
-      if (inst.name.find(only) != std::string::npos) check_with_zonix(inst, &tally, known);
+    for (const Instance &inst : known ? known_numerical_failures() : suite()) {
+      if (inst.name.find(only) == std::string::npos) continue;
+      std::string err;
+      auto lrs = lrs_of(inst, false, &err);
+      if (lrs) check_with_zonix(inst, Arithmetic::Double, *lrs, &tally, known);
+      if (lrs && !exact_in_doubles(inst)) lrs = lrs_of(inst, true, &err);
+      if (lrs) check_with_zonix(inst, Arithmetic::Exact, *lrs, &tally, false);
+      else tally.fail(inst.name, "lrs: " + err);
+    }
   return tally.finish("lrs_oracle");
 }

@@ -75,21 +75,6 @@ void add_redundant_rows(Instance &inst, long base, int count, fam::Prng &g)
 
 // ---- the answers -------------------------------------------------------------------
 
-std::optional<Members> parse_redund(const std::string &out)
-{
-  if (out.find("No redundant rows found") != std::string::npos) return Members{};
-  const auto at = out.find("redundant row(s) found:");
-  if (at == std::string::npos) return std::nullopt;
-  std::istringstream in(out.substr(out.find('\n', at) + 1));
-  Members rows;
-  for (std::string line; std::getline(in, line) && !line.empty() && line[0] != '*';) {
-    std::istringstream ls(line);
-    for (long r; ls >> r;) rows.push_back(r);
-  }
-  std::sort(rows.begin(), rows.end());
-  return rows;
-}
-
 template <class R>
 R ours(R (*f)(dd_MatrixPtr, dd_ErrorType *), const Instance &inst, std::string *why)
 {
@@ -99,10 +84,15 @@ R ours(R (*f)(dd_MatrixPtr, dd_ErrorType *), const Instance &inst, std::string *
   if (err != dd_NoError || s == nullptr) *why = "library error " + std::to_string(err);
   return s;
 }
-std::optional<Members> ours_rows(dd_rowset (*f)(dd_MatrixPtr, dd_ErrorType *), const Instance &inst, std::string *why)
+std::optional<Members> members_of(dd_rowset s) { return s ? std::optional(members(zonix::Set(s).get())) : std::nullopt; }
+std::optional<Members> ours_rows(zonix::RowQuery q, Arithmetic a, const Instance &inst, std::string *why)
 {
-  zonix::Set s(ours(f, inst, why));
-  return s ? std::optional(members(s.get())) : std::nullopt;
+  zonix::Matrix M(fam::to_matrix(inst));
+  dd_ErrorType err = dd_NoError;
+  bool exact = false;
+  auto rows = members_of(zonix::row_query(M.get(), q, a, &err, &exact));
+  if (err != dd_NoError || !rows || exact != (a == Arithmetic::Exact)) return *why = "library error " + std::to_string(err), std::nullopt;
+  return rows;
 }
 
 Real relative_value(const Vec &row, const Vec &gen)
@@ -167,16 +157,15 @@ struct Case {
   Case(Instance i, long e = -1, std::vector<Members> w = {}, bool wk = false)
       : inst(std::move(i)), expect(e), want(std::move(w)), weak(wk) {}
 };
-using Check = std::string (*)(const Case &);
+using Check = std::string (*)(const Case &, Arithmetic);
 
-std::string check_h(const Case &c)
+std::string check_h(const Case &c, Arithmetic a)
 {
   const Instance &inst = c.inst;
   std::string why;
-  auto mine = ours_rows(dd_RedundantRows, inst, &why);
+  auto mine = ours_rows(zonix::RowQuery::Redundant, a, inst, &why);
   if (!mine) return why;
-  auto red = run_tool(*g_dir, "redund", "", fam::lrs_text(inst));
-  auto theirs = red ? parse_redund(*red) : std::nullopt;
+  auto theirs = run_redund(*g_dir, inst, a == Arithmetic::Exact);
   auto gens = run_lrs(*g_dir, inst, &why);
   if (!theirs || !gens) return "no answer from redund or lrs: " + why;
   for (long r : *mine)
@@ -192,18 +181,18 @@ std::string check_h(const Case &c)
     for (long j = 1; j < i; ++j)
       if (!inst.is_linearity(j) && inc[j - 1] == inc[i - 1])
         return "kept row " + std::to_string(i) + " but row " + std::to_string(j) + " defines the same facet";
-  auto shot = ours_rows(dd_RedundantRowsViaShooting, inst, &why);
+  if (a == Arithmetic::Exact) return "";
+  auto shot = members_of(ours(dd_RedundantRowsViaShooting, inst, &why));
   if (!shot) return "shooting: " + why;
   return *shot == *mine ? "" : "shooting removes " + show(*shot) + ", the LP loop " + show(*mine);
 }
 
-std::string check_v(const Case &c)
+std::string check_v(const Case &c, Arithmetic a)
 {
   std::string why;
-  auto mine = ours_rows(dd_RedundantRows, c.inst, &why);
+  auto mine = ours_rows(zonix::RowQuery::Redundant, a, c.inst, &why);
   if (!mine) return why;
-  auto red = run_tool(*g_dir, "redund", "", fam::lrs_text(c.inst));
-  auto theirs = red ? parse_redund(*red) : std::nullopt;
+  auto theirs = run_redund(*g_dir, c.inst, a == Arithmetic::Exact);
   if (!theirs) return "no answer from redund";
   const Members kz = kept_rows(c.inst, *mine), kl = kept_rows(c.inst, *theirs);
   if (c.expect >= 0 && static_cast<long>(kz.size()) != c.expect)
@@ -223,13 +212,13 @@ std::string check_v(const Case &c)
 }
 
 // Rows of lrs's answer by a rule on its generators (H) or facets (V).
-std::string check_rows_by(const Case &c, dd_rowset (*f)(dd_MatrixPtr, dd_ErrorType *),
+std::string check_rows_by(const Case &c, zonix::RowQuery q, Arithmetic a,
                           const std::function<bool(long, const LrsBlock &)> &rule)
 {
   std::string why;
-  auto mine = ours_rows(f, c.inst, &why);
+  auto mine = ours_rows(q, a, c.inst, &why);
   if (!mine) return why;
-  auto gens = run_lrs(*g_dir, c.inst, &why);
+  auto gens = run_lrs(*g_dir, c.inst, &why, a == Arithmetic::Exact);
   if (!gens || gens->rows.empty()) return "no rows from lrs";
   Members want;
   for (long i = 1; i <= c.inst.rowcount(); ++i)
@@ -239,18 +228,18 @@ std::string check_rows_by(const Case &c, dd_rowset (*f)(dd_MatrixPtr, dd_ErrorTy
   return *mine == want ? "" : "found " + show(*mine) + ", lrs says " + show(want);
 }
 // Implicit linearities: tight at every generator.
-std::string check_implicit(const Case &c)
+std::string check_implicit(const Case &c, Arithmetic a)
 {
-  return check_rows_by(c, dd_ImplicitLinearityRows, [&](long i, const LrsBlock &gens) {
+  return check_rows_by(c, zonix::RowQuery::ImplicitLinearity, a, [&](long i, const LrsBlock &gens) {
     const auto inc = incidence(c.inst, gens)[i - 1];
     return !c.inst.is_linearity(i) && std::all_of(inc.begin(), inc.end(), [](bool b) { return b; });
   });
 }
 // Strongly redundant: positive at every vertex (H), strictly inside every
 // facet (V).
-std::string check_strong(const Case &c)
+std::string check_strong(const Case &c, Arithmetic a)
 {
-  return check_rows_by(c, dd_SRedundantRows, [&](long i, const LrsBlock &b) {
+  return check_rows_by(c, zonix::RowQuery::StronglyRedundant, a, [&](long i, const LrsBlock &b) {
     const Vec r = to_vec(c.inst.rows[i - 1]);
     if (c.inst.rep == Rep::V)
       return std::none_of(b.rows.begin(), b.rows.end(), [&](const Vec &f) {
@@ -294,7 +283,7 @@ std::optional<std::vector<Members>> adjacency_from_lrs(const Instance &inst, Mem
   return adj;
 }
 
-std::string check_adjacency(const Case &c)
+std::string check_adjacency(const Case &c, Arithmetic)
 {
   std::string why;
   zonix::SetFamily F(ours(c.weak ? dd_Matrix2WeakAdjacency : dd_Matrix2Adjacency, c.inst, &why));
@@ -504,15 +493,24 @@ int main(int argc, char **argv)
     return tally.fail("setup", "no lrs or redund (package lrslib) or no scratch folder"), tally.finish(argv[0]);
   fam::Prng g(seed);
   std::map<std::string, std::pair<int, int>> per_kind;  // agreeing, run
+  int crashed = 0;
   for (const Family &f : families())
     for (int k = 0; k < (f.count > 0 ? f.count * times : -f.count); ++k)
-      for (const Case &c : f.make(g, k)) {
-        Verdict v;
-        if (const std::string why = f.check(c); !why.empty()) v.fail(why);
-        per_kind[f.kind].first += v.ok, ++per_kind[f.kind].second;
-        if (!v.ok) tally.report(c.inst.name, v);
-        else ++tally.passed;
-      }
+      for (const Case &c : f.make(g, k))
+        for (Arithmetic a : {Arithmetic::Double, Arithmetic::Exact}) {
+          if (a == Arithmetic::Exact && f.check == check_adjacency) continue;  // double only
+          Verdict v;
+          int signal = 0;
+          const auto why = a == Arithmetic::Exact ? in_child([&] { return f.check(c, a); }, &signal) : f.check(c, a);
+          if (signal != 0) ++crashed;  // the listed fault
+          else if (!why) v.fail("the check ended abnormally");
+          else if (!why->empty()) v.fail(*why);
+          const std::string kind = std::string(f.kind) + ", " + name_of(a);
+          per_kind[kind].first += v.ok, ++per_kind[kind].second;
+          if (!v.ok) tally.report(c.inst.name + " [" + name_of(a) + "]", v);
+          else ++tally.passed;
+        }
   for (const auto &[kind, n] : per_kind) std::printf("%s: %d of %d agree\n", kind.c_str(), n.first, n.second);
+  std::printf("%d exact runs crashed (%s)\n", crashed, kExactFault);
   return tally.finish("redund_oracle");
 }

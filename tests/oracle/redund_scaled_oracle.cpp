@@ -1,19 +1,11 @@
-// Redundancy removal, plain and by ray shooting, must find exactly the rows
-// redund finds on the unscaled rows: random polytopes plus strictly
-// redundant rows, each row times 10^k, |k| <= 5; the unit cube with a row
-// times 1e6 or all times 1e-8; 400 integer rows in 8 variables.
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+// Redundancy removal (in double also by ray shooting; in auto and exact
+// arithmetic the redundant-rows query) must find exactly the rows redund
+// finds on the unscaled rows: random polytopes plus strictly redundant
+// rows, each row times 10^k, |k| <= 5; the unit cube with a row times 1e6
+// or all times 1e-8; 400 integer rows in 8 variables.
 #include <set>
-#include <string>
-#include <vector>
 
-#include "families.h"
-#include "zonix.hpp"
+#include "../support/oracle.hpp"
 
 namespace {
 
@@ -22,33 +14,17 @@ using Rows = std::vector<std::vector<fam::Rational>>;
 
 struct Case { fam::Instance inst; std::vector<double> factor; };  // zonix gets row i times factor[i]
 
-// The row numbers redund lists after "redundant row(s) found:".
-std::set<long> redund_rows(const fam::Instance &inst, const std::string &dir)
-{
-  std::ofstream(dir + "/r.ine") << fam::lrs_text(inst);
-  if (std::system(("redund " + dir + "/r.ine > " + dir + "/r.out 2>&1").c_str()) != 0) return {-1};
-  std::ifstream f(dir + "/r.out");
-  const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  const size_t at = text.find("redundant row(s) found:");
-  std::set<long> rows;
-  // The numbers up to the next blank line.
-  const char *p = at == std::string::npos ? "" : text.c_str() + text.find('\n', at);
-  for (char *end = nullptr; *p && std::strncmp(p, "\n\n", 2) != 0; p = end) {
-    const long r = std::strtol(p, &end, 10);
-    if (end == p) break;
-    rows.insert(r);
-  }
-  return rows;
-}
-
-// False on an error.
-bool zonix_rows(const Case &c, bool shooting, std::set<long> *rows)
+// False on an error.  Shooting runs in double.
+bool zonix_rows(const Case &c, bool shooting, zonix::Arithmetic a, std::set<long> *rows)
 {
   zonix::Matrix M(fam::to_matrix(c.inst));
   for (long i = 0; i < M->rowsize; ++i)
     for (long j = 0; j < M->colsize; ++j) M->matrix[i][j][0] *= c.factor[static_cast<size_t>(i)];
   dd_ErrorType err = dd_NoError;
-  zonix::Set red(shooting ? dd_RedundantRowsViaShooting(M.get(), &err) : dd_RedundantRows(M.get(), &err));
+  bool exact = false;
+  zonix::Set red(shooting ? dd_RedundantRowsViaShooting(M.get(), &err)
+                          : zonix::row_query(M.get(), zonix::RowQuery::Redundant, a, &err, &exact));
+  if (a != zonix::Arithmetic::Auto && exact != (a == zonix::Arithmetic::Exact)) return false;
   for (long i = 1; red && i <= M->rowsize; ++i)
     if (set_member(i, red.get())) rows->insert(i);
   return err == dd_NoError && red;
@@ -113,25 +89,42 @@ Case integer_case(int m, int n)
 
 int main()
 {
-  char tmpl[] = "/tmp/redund_scaled_XXXXXX";
-  const std::string dir = mkdtemp(tmpl);
+  const zonix::test::Scratch dir("redund_scaled");
   std::vector<Case> cases = {cube_case({1e6, 1, 1, 1, 1, 1}), cube_case({1, 1e6, 1, 1, 1, 1}),
                              cube_case(std::vector<double>(6, 1e-8)), integer_case(400, 8)};
   for (int t = 0; t < 26; ++t) cases.push_back(random_case(t));
-  int right = 0, error = 0, wrong = 0;
+  const char *names[] = {"double", "auto", "exact"};
+  const zonix::Arithmetic arith[] = {zonix::Arithmetic::Double, zonix::Arithmetic::Auto, zonix::Arithmetic::Exact};
+  int right[3] = {}, error[3] = {}, wrong[3] = {}, crashed[3] = {};
   for (size_t n = 0; n < cases.size(); ++n) {
-    const std::set<long> truth = redund_rows(cases[n].inst, dir);
-    for (bool shooting : {false, true}) {
+    const auto listed = zonix::test::run_redund(dir, cases[n].inst).value_or(zonix::test::Members{-1});
+    const std::set<long> truth(listed.begin(), listed.end());
+    for (int k = 0; k < 4; ++k) {  // double plain, double shooting, auto, exact
+      const int ar = k < 2 ? 0 : k - 1;
       std::set<long> got;
-      const bool ok = zonix_rows(cases[n], shooting, &got);
-      if (ok && got == truth && ++right) continue;
-      ok ? ++wrong : ++error;
-      std::printf("case %zu (%s, %s): %s; redund finds %zu redundant rows, zonix %zu\n", n, cases[n].inst.name.c_str(),
-                  shooting ? "shooting" : "plain", ok ? "WRONG" : "error", truth.size(), got.size());
+      int signal = 0;  // auto and exact in a child, where the listed fault may end it
+      auto run = [&] {
+        std::string s = zonix_rows(cases[n], k == 1, arith[ar], &got) ? "" : "error";
+        for (long r : got) s += " " + std::to_string(r);
+        return s;
+      };
+      const auto text = ar == 0 ? std::optional(run()) : zonix::test::in_child(run, &signal);
+      if (signal != 0 && ++crashed[ar]) continue;
+      std::istringstream in(text.value_or("error"));
+      for (long r; in >> r;) got.insert(r);
+      const bool ok = text && text->rfind("error", 0) != 0;
+      if (ok && got == truth && ++right[ar]) continue;
+      ok ? ++wrong[ar] : ++error[ar];
+      std::printf("case %zu (%s, %s%s): %s; redund finds %zu redundant rows, zonix %zu\n", n, cases[n].inst.name.c_str(),
+                  names[ar], k == 1 ? ", shooting" : "", ok ? "WRONG" : "error", truth.size(), got.size());
     }
   }
-  std::system(("rm -rf " + dir).c_str());
-  std::printf("scaled redundancy removal: right %d  error %d  wrong %d\n", right, error, wrong);
-  std::printf("redund_scaled_oracle: %s\n", error + wrong == 0 ? "passed" : "FAILED");
-  return error + wrong == 0 ? 0 : 1;
+  int bad = 0;
+  for (int k = 0; k < 3; ++k) {
+    std::printf("scaled redundancy removal, %s: right %d  error %d  wrong %d  crashed %d\n", names[k], right[k], error[k],
+                wrong[k], crashed[k]);
+    bad += error[k] + wrong[k];
+  }
+  std::printf("%s\nredund_scaled_oracle: %s\n", zonix::test::kExactFault, bad == 0 ? "passed" : "FAILED");
+  return bad == 0 ? 0 : 1;
 }

@@ -1,29 +1,58 @@
-// What the oracle programs share beyond support.hpp: long double rows,
-// reading lrs's output, and glpsol's verdict on an LP in CPLEX format.
+// What the oracle programs share beyond support.hpp: rows of long doubles
+// or rationals, the tools' input in either arithmetic, reading lrs's
+// output, and glpsol's verdict on an LP in CPLEX format.
 #ifndef ZONIX_TEST_ORACLE_HPP
 #define ZONIX_TEST_ORACLE_HPP
 #include <algorithm>
 #include <cmath>
 
+#include <sys/wait.h>
+
 #include "families.h"
 #include "support.hpp"
+#include "zonixarith.hpp"
 
 namespace zonix::test {
 namespace fam = zonix::families;
 using Real = long double;
 using Vec = std::vector<Real>;
+using QVec = std::vector<mpq_class>;
+using zonix::Arithmetic;
 
-inline Real dot(const Vec &a, const Vec &b)
+template <class N>
+N dot(const std::vector<N> &a, const std::vector<N> &b)
 {
-  Real s = 0;
+  N s = 0;
   for (std::size_t j = 0; j < a.size(); ++j) s += a[j] * b[j];
   return s;
 }
-inline Real maxabs(const Vec &a)
+template <class N>
+N mag(const N &x) { return x < 0 ? N(-x) : x; }
+template <class N>
+N maxabs(const std::vector<N> &a)
 {
-  Real m = 0;
-  for (Real x : a) m = std::max(m, std::fabs(x));
+  N m = 0;
+  for (const N &x : a) m = std::max<N>(m, mag(x));
   return m;
+}
+inline double as_double(Real x) { return static_cast<double>(x); }
+inline double as_double(const mpq_class &x) { return x.get_d(); }
+inline const char *name_of(Arithmetic a) { return a == Arithmetic::Double ? "double" : a == Arithmetic::Exact ? "exact" : "auto"; }
+// The library's doubles hold these numbers exactly.
+inline bool exact_in_doubles(const fam::Instance &inst)
+{
+  for (const auto &r : inst.rows)
+    for (const auto &x : r)
+      if ((x.den & (x.den - 1)) != 0 || x.num > (1LL << 53) || -x.num > (1LL << 53)) return false;
+  return true;
+}
+// The tools' input: the instance, or for an exact run the exact values of
+// the doubles the library reads, so that both solve the same problem.
+inline std::string tool_text(const fam::Instance &inst, bool exact)
+{
+  if (!exact || exact_in_doubles(inst)) return fam::lrs_text(inst);
+  const Matrix M(fam::to_matrix(inst));
+  return capture([&](FILE *f) { zonix::write_rational(f, zonix::to_rational(M.get())); });
 }
 inline Vec to_vec(const std::vector<fam::Rational> &r)
 {
@@ -44,11 +73,47 @@ inline std::string number(double v)
   return buf;
 }
 
-// lrs's answer: the rows of its begin..end block, those on its linearity
-// line, or "No feasible solution".
+// Known exact fault (reported, not ours to fix): phase one of the dual
+// simplex over rationals reads a row past its tableau and dies (a
+// segmentation fault, a corrupt heap, or a hang on garbage numbers), e.g.
+// maximising x + y on the unit square; so do the exact LPs by
+// dd_DualSimplex (and by criss-cross where it gives up and hands over) and
+// the exact row queries.  Such runs go to a child process: its death is
+// the listed failure, anything else must be right.
+constexpr const char *kExactFault = "known exact fault: the exact dual simplex crashes";
+constexpr unsigned kChildSeconds = 60;  // a hang on garbage ends as a death
+
+// f() run in a child process: the text it returns, or nothing when the
+// child dies (*signal then names the signal).
+template <class F>
+std::optional<std::string> in_child(F f, int *signal)
+{
+  *signal = 0;
+  FILE *tmp = std::tmpfile();
+  std::fflush(nullptr);
+  const pid_t pid = tmp != nullptr ? fork() : -1;
+  if (pid < 0) return tmp != nullptr && std::fclose(tmp), f();
+  if (pid == 0) {
+    alarm(kChildSeconds);
+    const std::string s = f();
+    _exit(std::fwrite(s.data(), 1, s.size(), tmp) == s.size() && std::fflush(tmp) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFSIGNALED(status)) *signal = WTERMSIG(status);
+  std::string out;
+  std::rewind(tmp);
+  for (int c; (c = std::fgetc(tmp)) != EOF;) out.push_back(static_cast<char>(c));
+  std::fclose(tmp);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? std::optional(out) : std::nullopt;
+}
+
+// lrs's answer: the rows of its begin..end block (as long doubles and as
+// rationals), those on its linearity line, or "No feasible solution".
 struct LrsBlock {
   bool inequalities = false, infeasible = false;
   std::vector<Vec> rows;
+  std::vector<QVec> exact;
   std::vector<bool> lin;
 };
 inline std::optional<LrsBlock> parse_lrs(const std::string &text, std::string *err)
@@ -69,17 +134,16 @@ inline std::optional<LrsBlock> parse_lrs(const std::string &text, std::string *e
       if (first == "end") body = false, done = true;
       if (first[0] == '*' || first == "end") continue;
       Vec v;
+      QVec e;
       for (std::string t = first;;) {
-        const auto slash = t.find('/');
-        const std::string num = t.substr(0, slash), den = slash == std::string::npos ? "1" : t.substr(slash + 1);
-        char *e1 = nullptr, *e2 = nullptr;
-        const Real x = std::strtold(num.c_str(), &e1), q = std::strtold(den.c_str(), &e2);
-        if (num.empty() || *e1 != '\0' || *e2 != '\0' || q == 0) return bad("unreadable lrs number " + t);
-        v.push_back(x / q);
+        mpq_class q;
+        if (q.set_str(t, 10) != 0 || q.get_den() == 0) return bad("unreadable lrs number " + t);
+        q.canonicalize();
+        e.push_back(q), v.push_back(q.get_d());
         if (!(ls >> t)) break;
       }
       if (!out.rows.empty() && v.size() != out.rows[0].size()) return bad("lrs rows of two lengths");
-      out.rows.push_back(v);
+      out.rows.push_back(v), out.exact.push_back(e);
     } else if (first[0] == '*' || done) {
       continue;
     } else if (first == "H-representation" || first == "V-representation") {
@@ -104,11 +168,33 @@ inline std::optional<LrsBlock> parse_lrs(const std::string &text, std::string *e
   }
   return out;
 }
-inline std::optional<LrsBlock> run_lrs(const Scratch &dir, const fam::Instance &inst, std::string *err)
+inline std::optional<LrsBlock> run_lrs(const Scratch &dir, const fam::Instance &inst, std::string *err,
+                                       bool exact = false)
 {
-  const auto out = run_tool(dir, "lrs", "", fam::lrs_text(inst), inst.rep == fam::Rep::V ? "in.ext" : "in.ine");
+  const auto out = run_tool(dir, "lrs", "", tool_text(inst, exact), inst.rep == fam::Rep::V ? "in.ext" : "in.ine");
   if (!out) return *err = "lrs failed", std::nullopt;
   return parse_lrs(*out, err);
+}
+
+// The rows redund lists as redundant.
+inline std::optional<Members> parse_redund(const std::string &out)
+{
+  if (out.find("No redundant rows found") != std::string::npos) return Members{};
+  const auto at = out.find("redundant row(s) found:");
+  if (at == std::string::npos) return std::nullopt;
+  std::istringstream in(out.substr(out.find('\n', at) + 1));
+  Members rows;
+  for (std::string line; std::getline(in, line) && !line.empty() && line[0] != '*';) {
+    std::istringstream ls(line);
+    for (long r; ls >> r;) rows.push_back(r);
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+inline std::optional<Members> run_redund(const Scratch &dir, const fam::Instance &inst, bool exact = false)
+{
+  const auto out = run_tool(dir, "redund", "", tool_text(inst, exact));
+  return out ? parse_redund(*out) : std::nullopt;
 }
 
 // An LP for glpsol: maximise or minimise obj.x over rows b + a.x >= 0 (= 0
