@@ -107,13 +107,13 @@ bool has_point(const Instance &inst)
 }
 
 // lrs reads a V-representation only with a point: a cone gets its apex.
-std::optional<Output> lrs_of(Instance inst, bool exact, std::string *err)
+std::optional<Output> lrs_of(Instance inst, std::string *err)
 {
   if (inst.rep == Rep::V && !has_point(inst)) {
     inst.rows.push_back(std::vector<Rational>(static_cast<std::size_t>(inst.cols), fam::rat(0)));
     inst.rows.back()[0] = fam::rat(1);
   }
-  return run_lrs(*g_dir, inst, err, exact);
+  return run_lrs(*g_dir, inst, err);
 }
 
 std::optional<ZonixResult> run_zonix(const Instance &inst, Arithmetic a, std::string *err, dd_ErrorType *code)
@@ -121,7 +121,8 @@ std::optional<ZonixResult> run_zonix(const Instance &inst, Arithmetic a, std::st
   zonix::Matrix M(fam::to_matrix(inst));
   zonix::ConvertOptions o;
   o.arithmetic = a, o.adjacency = true;
-  const zonix::Conversion c = zonix::convert(M.get(), o);
+  const zonix::QMatrix Q = to_qmatrix(inst);
+  const zonix::Conversion c = zonix::convert(M.get(), o, a == Arithmetic::Exact ? &Q : nullptr);
   const bool h = inst.rep == Rep::H;
   const dd_MatrixPtr R = c.output.get();
   if ((*code = c.error) != dd_NoError) return *err = "error " + std::to_string(c.error), std::nullopt;
@@ -259,7 +260,7 @@ Rows<N> incidence_rows(const Instance &inst, const Context &ctx)
     rows.emplace_back();
     for (const auto &x : r)
       if constexpr (std::is_same_v<N, Real>) rows.back().push_back(fam::to_long_double(x));
-      else rows.back().emplace_back(fam::to_double(x));
+      else rows.back().push_back(mpq_class(mpz_class(static_cast<long>(x.num)), mpz_class(static_cast<long>(x.den))));
   }
   if (ctx.h_input && !ctx.homogeneous_h) rows.push_back(std::vector<N>(static_cast<std::size_t>(inst.cols), 0)), rows.back()[0] = 1;
   return rows;
@@ -454,9 +455,8 @@ int main(int argc, char **argv)
     for (const Instance &inst : known ? known_numerical_failures() : suite()) {
       if (inst.name.find(only) == std::string::npos) continue;
       std::string err;
-      auto lrs = lrs_of(inst, false, &err);
+      const auto lrs = lrs_of(inst, &err);
       if (lrs) check_with_zonix(inst, Arithmetic::Double, *lrs, &tally, known);
-      if (lrs && !exact_in_doubles(inst)) lrs = lrs_of(inst, true, &err);
       if (lrs) check_with_zonix(inst, Arithmetic::Exact, *lrs, &tally, false);
       else tally.fail(inst.name, "lrs: " + err);
     }

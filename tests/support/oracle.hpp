@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include <sys/wait.h>
-
 #include "families.h"
 #include "support.hpp"
 #include "zonixarith.hpp"
@@ -38,21 +36,21 @@ N maxabs(const std::vector<N> &a)
 inline double as_double(Real x) { return static_cast<double>(x); }
 inline double as_double(const mpq_class &x) { return x.get_d(); }
 inline const char *name_of(Arithmetic a) { return a == Arithmetic::Double ? "double" : a == Arithmetic::Exact ? "exact" : "auto"; }
-// The library's doubles hold these numbers exactly.
-inline bool exact_in_doubles(const fam::Instance &inst)
+// The instance's own rationals, for exact runs: its doubles may be
+// another polyhedron.
+inline zonix::QMatrix to_qmatrix(const fam::Instance &inst)
 {
+  zonix::QMatrix q;
+  q.rows = inst.rowcount(), q.cols = inst.cols;
+  q.representation = inst.rep == fam::Rep::V ? dd_Generator : dd_Inequality;
   for (const auto &r : inst.rows)
-    for (const auto &x : r)
-      if ((x.den & (x.den - 1)) != 0 || x.num > (1LL << 53) || -x.num > (1LL << 53)) return false;
-  return true;
-}
-// The tools' input: the instance, or for an exact run the exact values of
-// the doubles the library reads, so that both solve the same problem.
-inline std::string tool_text(const fam::Instance &inst, bool exact)
-{
-  if (!exact || exact_in_doubles(inst)) return fam::lrs_text(inst);
-  const Matrix M(fam::to_matrix(inst));
-  return capture([&](FILE *f) { zonix::write_rational(f, zonix::to_rational(M.get())); });
+    for (const auto &x : r) {
+      q.entries.emplace_back(mpz_class(static_cast<long>(x.num)), mpz_class(static_cast<long>(x.den)));
+      q.entries.back().canonicalize();
+    }
+  for (long i = 1; i <= q.rows; ++i)
+    if (inst.is_linearity(i)) q.linearity.push_back(i);
+  return q;
 }
 inline Vec to_vec(const std::vector<fam::Rational> &r)
 {
@@ -71,41 +69,6 @@ inline std::string number(double v)
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.17g", v);
   return buf;
-}
-
-// Known exact fault (reported, not ours to fix): phase one of the dual
-// simplex over rationals reads a row past its tableau and dies (a
-// segmentation fault, a corrupt heap, or a hang on garbage numbers), e.g.
-// maximising x + y on the unit square; so do the exact LPs by
-// dd_DualSimplex (and by criss-cross where it gives up and hands over) and
-// the exact row queries.  Such runs go to a child process: its death is
-// the listed failure, anything else must be right.
-constexpr const char *kExactFault = "known exact fault: the exact dual simplex crashes";
-constexpr unsigned kChildSeconds = 60;  // a hang on garbage ends as a death
-
-// f() run in a child process: the text it returns, or nothing when the
-// child dies (*signal then names the signal).
-template <class F>
-std::optional<std::string> in_child(F f, int *signal)
-{
-  *signal = 0;
-  FILE *tmp = std::tmpfile();
-  std::fflush(nullptr);
-  const pid_t pid = tmp != nullptr ? fork() : -1;
-  if (pid < 0) return tmp != nullptr && std::fclose(tmp), f();
-  if (pid == 0) {
-    alarm(kChildSeconds);
-    const std::string s = f();
-    _exit(std::fwrite(s.data(), 1, s.size(), tmp) == s.size() && std::fflush(tmp) == 0 ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (WIFSIGNALED(status)) *signal = WTERMSIG(status);
-  std::string out;
-  std::rewind(tmp);
-  for (int c; (c = std::fgetc(tmp)) != EOF;) out.push_back(static_cast<char>(c));
-  std::fclose(tmp);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? std::optional(out) : std::nullopt;
 }
 
 // lrs's answer: the rows of its begin..end block (as long doubles and as
@@ -168,10 +131,9 @@ inline std::optional<LrsBlock> parse_lrs(const std::string &text, std::string *e
   }
   return out;
 }
-inline std::optional<LrsBlock> run_lrs(const Scratch &dir, const fam::Instance &inst, std::string *err,
-                                       bool exact = false)
+inline std::optional<LrsBlock> run_lrs(const Scratch &dir, const fam::Instance &inst, std::string *err)
 {
-  const auto out = run_tool(dir, "lrs", "", tool_text(inst, exact), inst.rep == fam::Rep::V ? "in.ext" : "in.ine");
+  const auto out = run_tool(dir, "lrs", "", fam::lrs_text(inst), inst.rep == fam::Rep::V ? "in.ext" : "in.ine");
   if (!out) return *err = "lrs failed", std::nullopt;
   return parse_lrs(*out, err);
 }
@@ -191,9 +153,9 @@ inline std::optional<Members> parse_redund(const std::string &out)
   std::sort(rows.begin(), rows.end());
   return rows;
 }
-inline std::optional<Members> run_redund(const Scratch &dir, const fam::Instance &inst, bool exact = false)
+inline std::optional<Members> run_redund(const Scratch &dir, const fam::Instance &inst)
 {
-  const auto out = run_tool(dir, "redund", "", tool_text(inst, exact));
+  const auto out = run_tool(dir, "redund", "", fam::lrs_text(inst));
   return out ? parse_redund(*out) : std::nullopt;
 }
 
