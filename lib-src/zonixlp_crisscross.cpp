@@ -6,7 +6,66 @@
 #include "zonixio.h"
 #include "zonixlp_internal.hpp"
 
-using zonix::lp::entry;
+namespace {
+
+// The least-index rule: of the basic rows with a negative value and the
+// nonbasic rows whose column has a positive reduced cost, the lowest row
+// decides which kind of pivot follows.
+void select_pivot(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+                  dd_Bmatrix T, dd_rowindex bflag, dd_rowrange objrow,
+                  dd_colrange rhscol, zonix::lp::Workspace &ws,
+                  dd_rowrange *r, dd_colrange *s, int *selected,
+                  dd_LPStatusType *lps)
+{
+  using zonix::lp::scan_column;
+  *selected = dd_FALSE;
+  *lps = dd_LPSundecided;
+  mytype *cost = ws.rcost.get();
+  zonix::lp::dict_row(d_size, A, T, objrow, cost);
+  dd_rowrange col_row = m_size + 1;  // the first nonbasic row with a positive cost
+  dd_colrange ss = 0;
+  for (dd_rowrange i = 1; i <= m_size; ++i) {
+    if (bflag[i] > 0 && dd_Positive(cost[bflag[i] - 1])) {
+      col_row = i;
+      ss = bflag[i];
+      break;
+    }
+  }
+  long *rows = ws.rows.data();
+  long n = 0;
+  for (dd_rowrange i = 1; i < col_row; ++i)
+    if (i != objrow && bflag[i] == -1) rows[n++] = i;
+  auto negative = [](long, mytype &v) { return dd_Negative(v) != 0; };
+  const long p = scan_column(d_size, A, T, rhscol, rows, n, ws.col.data(), negative);
+  if (p < n) {
+    const dd_rowrange rr = rows[p];
+    *r = rr;
+    mytype *row = ws.row.get();
+    zonix::lp::dict_row(d_size, A, T, rr, row);
+    for (dd_rowrange i = 1; i <= m_size; ++i) {
+      if (bflag[i] > 0 && dd_Positive(row[bflag[i] - 1])) {
+        *s = bflag[i];
+        *selected = dd_TRUE;
+        break;
+      }
+    }
+    if (!*selected) *lps = dd_Inconsistent;
+  } else if (ss > 0) {
+    *s = ss;
+    n = zonix::lp::basic_rows(m_size, bflag, objrow, rows);
+    const long q = scan_column(d_size, A, T, ss, rows, n, ws.col.data(), negative);
+    if (q < n) {
+      *r = rows[q];
+      *selected = dd_TRUE;
+    } else {
+      *lps = dd_DualInconsistent;
+    }
+  } else {
+    *lps = dd_Optimal;
+  }
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -16,59 +75,14 @@ void dd_SelectCrissCrossPivot(dd_rowrange m_size, dd_colrange d_size,
                               dd_rowrange *r, dd_colrange *s, int *selected,
                               dd_LPStatusType *lps)
 {
-  *selected = dd_FALSE;
-  *lps = dd_LPSundecided;
-  mytype val;
-  ddd_init(val);
-  bool row_candidate = false;
-  bool col_candidate = false;
-  dd_rowrange rr = 0;
-  dd_colrange ss = 0;
-  for (dd_rowrange i = 1; i <= m_size; ++i) {
-    if (i != objrow && bflag[i] == -1) {
-      entry(val, m_size, d_size, A, T, i, rhscol);
-      if (dd_Negative(val)) {
-        rr = i;
-        row_candidate = true;
-        break;
-      }
-    } else if (bflag[i] > 0) {
-      entry(val, m_size, d_size, A, T, objrow, bflag[i]);
-      if (dd_Positive(val)) {
-        ss = bflag[i];
-        col_candidate = true;
-        break;
-      }
-    }
+  try {
+    zonix::lp::Workspace ws(m_size, d_size);
+    select_pivot(m_size, d_size, A, T, bflag, objrow, rhscol, ws, r, s,
+                 selected, lps);
+  } catch (const std::bad_alloc &) {
+    *selected = dd_FALSE;
+    *lps = dd_LPSundecided;
   }
-  if (row_candidate) {
-    *r = rr;
-    for (dd_rowrange i = 1; i <= m_size; ++i) {
-      if (bflag[i] <= 0) continue;
-      entry(val, m_size, d_size, A, T, rr, bflag[i]);
-      if (dd_Positive(val)) {
-        *s = bflag[i];
-        *selected = dd_TRUE;
-        break;
-      }
-    }
-    if (!*selected) *lps = dd_Inconsistent;
-  } else if (col_candidate) {
-    *s = ss;
-    for (dd_rowrange i = 1; i <= m_size; ++i) {
-      if (i == objrow || bflag[i] != -1) continue;
-      entry(val, m_size, d_size, A, T, i, ss);
-      if (dd_Negative(val)) {
-        *r = i;
-        *selected = dd_TRUE;
-        break;
-      }
-    }
-    if (!*selected) *lps = dd_DualInconsistent;
-  } else {
-    *lps = dd_Optimal;
-  }
-  ddd_clear(val);
 }
 
 }  // extern "C"
@@ -118,8 +132,8 @@ void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
       }
       dd_rowrange r = 0;
       int chosen = dd_FALSE;
-      dd_SelectCrissCrossPivot(m_size, d_size, A, T, bflag, objrow, rhscol,
-                               &r, &s, &chosen, LPS);
+      select_pivot(m_size, d_size, A, T, bflag, objrow, rhscol, ws, &r, &s,
+                   &chosen, LPS);
       if (chosen) {
         dd_GaussianColumnPivot2(m_size, d_size, A, T, nbindex, bflag, r, s);
         ++pivots1;
