@@ -91,17 +91,29 @@ Scaling scaling_of(const dd_LPType &lp)
   const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
   const size_t rhs = static_cast<size_t>(lp.rhscol - 1), obj = static_cast<size_t>(lp.objrow - 1);
   Scaling sc{std::vector<double>(m, 1.0), std::vector<double>(d, 1.0), std::vector<double>(m, 0.0)};
+  // One pass takes the row norms and, for rows of factor 1 (most often
+  // all), the column norms; rows of another factor are taken again.
   std::vector<double> colmax(d, 0.0);
+  bool rows_one = true;
   for (size_t i = 0; i < m; ++i) {
+    if (i == obj) continue;
     const mytype *a = lp.A[i];
     double mx = 0;
-    for (size_t j = 0; j < d; ++j)
-      if (j != rhs) mx = bigger(mx, std::fabs(get(a[j])));
+    for (size_t j = 0; j < d; ++j) {
+      const double v = std::fabs(get(a[j]));
+      if (j != rhs) mx = bigger(mx, v);
+      colmax[j] = bigger(colmax[j], v);
+    }
     sc.rowmax[i] = mx;
-    if (i == obj) continue;
     // A row without variables is judged by its constant.
-    const double r = sc.row[i] = factor(mx > 0 ? mx : std::fabs(get(a[rhs])));
-    for (size_t j = 0; j < d; ++j) colmax[j] = bigger(colmax[j], std::fabs(get(a[j])) * r);
+    sc.row[i] = factor(mx > 0 ? mx : std::fabs(get(a[rhs])));
+    rows_one = rows_one && sc.row[i] == 1.0;
+  }
+  if (!rows_one) {
+    std::fill(colmax.begin(), colmax.end(), 0.0);
+    for (size_t i = 0; i < m; ++i)
+      if (i != obj)
+        for (size_t j = 0; j < d; ++j) colmax[j] = bigger(colmax[j], std::fabs(get(lp.A[i][j])) * sc.row[i]);
   }
   for (size_t j = 0; j < d; ++j) {
     if (j == rhs) continue;
@@ -109,10 +121,15 @@ Scaling scaling_of(const dd_LPType &lp)
     sc.cols_one = sc.cols_one && sc.col[j] == 1.0;
   }
   if (obj < m) {
-    double mx = 0;
-    for (size_t j = 0; j < d; ++j)
-      if (j != rhs) mx = bigger(mx, std::fabs(get(lp.A[obj][j])) * sc.col[j]);
-    sc.row[obj] = factor(mx > 0 ? mx : std::fabs(get(lp.A[obj][rhs])));
+    double mx = 0, scaled = 0;
+    for (size_t j = 0; j < d; ++j) {
+      if (j == rhs) continue;
+      const double v = std::fabs(get(lp.A[obj][j]));
+      mx = bigger(mx, v);
+      scaled = bigger(scaled, v * sc.col[j]);
+    }
+    sc.rowmax[obj] = mx;
+    sc.row[obj] = factor(scaled > 0 ? scaled : std::fabs(get(lp.A[obj][rhs])));
   }
   if (sc.identity()) return sc;
   // Scaling is exact while no entry, halfway or scaled, leaves the normal
