@@ -6,44 +6,51 @@
 #include "zonixio.h"
 #include "zonixlp_internal.hpp"
 
+using zonix::lp::entry;
+
 namespace {
 
-// The least-index rule: of the basic rows with a negative value and the
-// nonbasic rows whose column has a positive reduced cost, the lowest row
-// decides which kind of pivot follows.
+// The least-index rule: the lowest row that is basic with a negative
+// value or nonbasic with a positive reduced cost decides which kind of
+// pivot follows.  Entries are taken as the rows come, since that row is
+// often among the first; basic rows' values kBlock at a time.
 void select_pivot(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
                   dd_Bmatrix T, dd_rowindex bflag, dd_rowrange objrow,
                   dd_colrange rhscol, zonix::lp::Workspace &ws,
                   dd_rowrange *r, dd_colrange *s, int *selected,
                   dd_LPStatusType *lps)
 {
-  using zonix::lp::scan_column;
+  using zonix::lp::kBlock;
   *selected = dd_FALSE;
   *lps = dd_LPSundecided;
-  mytype *cost = ws.rcost.get();
-  zonix::lp::dict_row(d_size, A, T, objrow, cost);
-  dd_rowrange col_row = m_size + 1;  // the first nonbasic row with a positive cost
+  long *rows = ws.rows.data();
+  double *col = ws.col.data();
+  const long n = zonix::lp::basic_rows(m_size, bflag, objrow, rows);
+  zonix::lp::gather_column(d_size, T, rhscol, col);
+  mytype vals[kBlock], val;
+  long p = 0, base = 0, have = 0;  // vals hold the values of rows[base..base+have)
+  dd_rowrange rr = 0;
   dd_colrange ss = 0;
-  for (dd_rowrange i = 1; i <= m_size; ++i) {
-    if (bflag[i] > 0 && dd_Positive(cost[bflag[i] - 1])) {
-      col_row = i;
-      ss = bflag[i];
-      break;
+  for (dd_rowrange i = 1; i <= m_size && rr == 0 && ss == 0; ++i) {
+    if (i != objrow && bflag[i] == -1) {  // i is rows[p]
+      if (p >= base + have) {
+        base = p;
+        have = n - p < kBlock ? n - p : kBlock;
+        zonix::lp::column_block(d_size, A, T, rhscol, rows + p, have, col, vals);
+      }
+      if (dd_Negative(vals[p - base])) rr = i;
+      ++p;
+    } else if (bflag[i] > 0) {
+      entry(val, m_size, d_size, A, T, objrow, bflag[i]);
+      if (dd_Positive(val)) ss = bflag[i];
     }
   }
-  long *rows = ws.rows.data();
-  long n = 0;
-  for (dd_rowrange i = 1; i < col_row; ++i)
-    if (i != objrow && bflag[i] == -1) rows[n++] = i;
-  auto negative = [](long, mytype &v) { return dd_Negative(v) != 0; };
-  const long p = scan_column(d_size, A, T, rhscol, rows, n, ws.col.data(), negative);
-  if (p < n) {
-    const dd_rowrange rr = rows[p];
+  if (rr > 0) {
     *r = rr;
-    mytype *row = ws.row.get();
-    zonix::lp::dict_row(d_size, A, T, rr, row);
     for (dd_rowrange i = 1; i <= m_size; ++i) {
-      if (bflag[i] > 0 && dd_Positive(row[bflag[i] - 1])) {
+      if (bflag[i] <= 0) continue;
+      entry(val, m_size, d_size, A, T, rr, bflag[i]);
+      if (dd_Positive(val)) {
         *s = bflag[i];
         *selected = dd_TRUE;
         break;
@@ -52,8 +59,8 @@ void select_pivot(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
     if (!*selected) *lps = dd_Inconsistent;
   } else if (ss > 0) {
     *s = ss;
-    n = zonix::lp::basic_rows(m_size, bflag, objrow, rows);
-    const long q = scan_column(d_size, A, T, ss, rows, n, ws.col.data(), negative);
+    const long q = zonix::lp::scan_column(d_size, A, T, ss, rows, n, col,
+                                          [](long, mytype &v) { return dd_Negative(v) != 0; });
     if (q < n) {
       *r = rows[q];
       *selected = dd_TRUE;

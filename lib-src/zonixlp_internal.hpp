@@ -119,28 +119,37 @@ inline void dict_row(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
 #endif
 }
 
-// Dictionary column s on the rows rows[0..n), in that order: calls
-// stop(p, v) with v = (A T)[rows[p]][s] until it returns true, and returns
-// that p, or n.  col is scratch of d_size doubles.
-template <class Stop>
-long scan_column(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
-                 dd_colrange s, const long *rows, long n, double *col,
-                 Stop &&stop)
+// Column s of the dictionary is read from a copy of column s of T, col
+// (d_size doubles), taken by gather_column; in rationals entries are taken
+// one by one and col is not used.
+#ifdef ZONIX_EXACT
+inline constexpr long kBlock = 1;
+#else
+inline constexpr long kBlock = 4;
+#endif
+
+inline void gather_column(dd_colrange d_size, dd_Bmatrix T, dd_colrange s, double *col)
+{
+#ifdef ZONIX_EXACT
+  (void)d_size, (void)T, (void)s, (void)col;
+#else
+  for (dd_colrange k = 0; k < d_size; ++k) col[k] = T[k][s - 1][0];
+#endif
+}
+
+// out[q] := (A T)[rows[q]][s] for q < cnt <= kBlock, col from gather_column.
+inline void column_block(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
+                         dd_colrange s, const long *rows, long cnt,
+                         const double *col, mytype *out)
 {
 #ifdef ZONIX_EXACT
   (void)col;
-  mytype v;
-  for (long p = 0; p < n; ++p) {
-    entry(v, 0, d_size, A, T, rows[p], s);
-    if (stop(p, v)) return p;
-  }
-  return n;
+  for (long q = 0; q < cnt; ++q) entry(out[q], 0, d_size, A, T, rows[q], s);
 #else
-  for (dd_colrange k = 0; k < d_size; ++k) col[k] = T[k][s - 1][0];
-  long p = 0;
-  for (; p + 4 <= n; p += 4) {
-    const mytype *a0 = A[rows[p] - 1], *a1 = A[rows[p + 1] - 1];
-    const mytype *a2 = A[rows[p + 2] - 1], *a3 = A[rows[p + 3] - 1];
+  (void)T, (void)s;
+  if (cnt == 4) {
+    const mytype *a0 = A[rows[0] - 1], *a1 = A[rows[1] - 1];
+    const mytype *a2 = A[rows[2] - 1], *a3 = A[rows[3] - 1];
     double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
     for (dd_colrange k = 0; k < d_size; ++k) {
       const double c = col[k];
@@ -149,18 +158,38 @@ long scan_column(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
       s2 += a2[k][0] * c;
       s3 += a3[k][0] * c;
     }
-    mytype v[4] = {{s0}, {s1}, {s2}, {s3}};
-    for (long q = 0; q < 4; ++q)
+    out[0][0] = s0;
+    out[1][0] = s1;
+    out[2][0] = s2;
+    out[3][0] = s3;
+    return;
+  }
+  for (long q = 0; q < cnt; ++q) {
+    const mytype *a = A[rows[q] - 1];
+    double v = 0;
+    for (dd_colrange k = 0; k < d_size; ++k) v += a[k][0] * col[k];
+    out[q][0] = v;
+  }
+#endif
+}
+
+// Dictionary column s on the rows rows[0..n), in that order: calls
+// stop(p, v) with v = (A T)[rows[p]][s] until it returns true, and returns
+// that p, or n.  col is scratch of d_size doubles.
+template <class Stop>
+long scan_column(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
+                 dd_colrange s, const long *rows, long n, double *col,
+                 Stop &&stop)
+{
+  gather_column(d_size, T, s, col);
+  mytype v[kBlock];
+  for (long p = 0; p < n; p += kBlock) {
+    const long cnt = n - p < kBlock ? n - p : kBlock;
+    column_block(d_size, A, T, s, rows + p, cnt, col, v);
+    for (long q = 0; q < cnt; ++q)
       if (stop(p + q, v[q])) return p + q;
   }
-  for (; p < n; ++p) {
-    const mytype *a = A[rows[p] - 1];
-    mytype v = {0};
-    for (dd_colrange k = 0; k < d_size; ++k) v[0] += a[k][0] * col[k];
-    if (stop(p, v)) return p;
-  }
   return n;
-#endif
 }
 
 // The basic rows of a dictionary (bflag -1) but objrow, in order, into
