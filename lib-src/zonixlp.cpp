@@ -59,47 +59,82 @@ using zonix::lp::normaliser;
 
 double get(const mytype x) { return x[0]; }
 
+// max without libm's call; a NaN v leaves m as it was, as fmax would.
+double bigger(double m, double v) { return v > m ? v : m; }
+
+// Rows and columns whose largest entry lies within this factor of 1 are
+// solved as they stand: the tolerance means nearly the same for them, and
+// most LPs then need no pass that scales and restores them.
+inline constexpr double kScaleBand = 16;
+
+double factor(double v)
+{
+  return v >= 1 / kScaleBand && v <= kScaleBand ? 1.0 : normaliser(v);
+}
+
 // The LP is solved with row i multiplied by row[i] and column j by col[j]
 // (the constant column stays), the objective by row[objrow], all powers of
 // two, and is then put back bit for bit.  So x = col * x'' and a row
-// variable y_i = y''_i / row[i].
+// variable y_i = y''_i / row[i].  rowmax[i] is the largest |a_ik| of the
+// caller's row i over the variable columns, which the checks use too.
 struct Scaling {
-  std::vector<double> row, col;
+  std::vector<double> row, col, rowmax;
+  bool cols_one = true;  // every col[j] is 1
+  bool identity() const
+  {
+    return cols_one && std::all_of(row.begin(), row.end(), [](double r) { return r == 1.0; });
+  }
 };
 
 Scaling scaling_of(const dd_LPType &lp)
 {
   const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
   const size_t rhs = static_cast<size_t>(lp.rhscol - 1), obj = static_cast<size_t>(lp.objrow - 1);
-  Scaling sc{std::vector<double>(m, 1.0), std::vector<double>(d, 1.0)};
-  // Largest and smallest nonzero magnitudes of each row, row m (phase I's
-  // scratch) included.
-  std::vector<double> hi(m + 1, 0), lo(m + 1, HUGE_VAL);
-  auto row_max = [&](size_t i, bool with_col) {
+  Scaling sc{std::vector<double>(m, 1.0), std::vector<double>(d, 1.0), std::vector<double>(m, 0.0)};
+  // One pass takes the row norms and, for rows of factor 1 (most often
+  // all), the column norms; rows of another factor are taken again.
+  std::vector<double> colmax(d, 0.0);
+  bool rows_one = true;
+  for (size_t i = 0; i < m; ++i) {
+    if (i == obj) continue;
+    const mytype *a = lp.A[i];
     double mx = 0;
     for (size_t j = 0; j < d; ++j) {
-      const double v = std::fabs(get(lp.A[i][j]));
-      if (j != rhs) mx = std::fmax(mx, v * (with_col ? sc.col[j] : 1.0));
-      hi[i] = std::fmax(hi[i], v);
-      if (v > 0) lo[i] = std::fmin(lo[i], v);
+      const double v = std::fabs(get(a[j]));
+      if (j != rhs) mx = bigger(mx, v);
+      colmax[j] = bigger(colmax[j], v);
     }
+    sc.rowmax[i] = mx;
     // A row without variables is judged by its constant.
-    return mx > 0 ? mx : std::fabs(get(lp.A[i][rhs]));
-  };
-  for (size_t i = 0; i < m; ++i)
-    if (i != obj) sc.row[i] = normaliser(row_max(i, false));
+    sc.row[i] = factor(mx > 0 ? mx : std::fabs(get(a[rhs])));
+    rows_one = rows_one && sc.row[i] == 1.0;
+  }
+  if (!rows_one) {
+    std::fill(colmax.begin(), colmax.end(), 0.0);
+    for (size_t i = 0; i < m; ++i)
+      if (i != obj)
+        for (size_t j = 0; j < d; ++j) colmax[j] = bigger(colmax[j], std::fabs(get(lp.A[i][j])) * sc.row[i]);
+  }
   for (size_t j = 0; j < d; ++j) {
     if (j == rhs) continue;
-    double mx = 0;
-    for (size_t i = 0; i < m; ++i)
-      if (i != obj) mx = std::fmax(mx, std::fabs(get(lp.A[i][j])) * sc.row[i]);
-    sc.col[j] = normaliser(mx);
+    sc.col[j] = factor(colmax[j]);
+    sc.cols_one = sc.cols_one && sc.col[j] == 1.0;
   }
-  if (obj < m) sc.row[obj] = normaliser(row_max(obj, true));
-  row_max(m, false);
+  if (obj < m) {
+    double mx = 0, scaled = 0;
+    for (size_t j = 0; j < d; ++j) {
+      if (j == rhs) continue;
+      const double v = std::fabs(get(lp.A[obj][j]));
+      mx = bigger(mx, v);
+      scaled = bigger(scaled, v * sc.col[j]);
+    }
+    sc.rowmax[obj] = mx;
+    sc.row[obj] = factor(scaled > 0 ? scaled : std::fabs(get(lp.A[obj][rhs])));
+  }
+  if (sc.identity()) return sc;
   // Scaling is exact while no entry, halfway or scaled, leaves the normal
   // doubles; near the ends of the range the LP is solved as it stands (and
-  // still checked).
+  // still checked).  Row m is phase I's scratch, scaled with the columns.
   double cmin = 1, cmax = 1;
   for (double c : sc.col) {
     cmin = std::fmin(cmin, c);
@@ -107,14 +142,27 @@ Scaling scaling_of(const dd_LPType &lp)
   }
   for (size_t i = 0; i <= m; ++i) {
     const double r = i < m ? sc.row[i] : 1.0;
-    if (hi[i] > 0 && !(lo[i] * r * cmin >= 0x1p-1000 && hi[i] * r * cmax <= 0x1p1000))
-      return {std::vector<double>(m, 1.0), std::vector<double>(d, 1.0)};
+    if (r == 1.0 && sc.cols_one) continue;
+    double hi = 0, lo = HUGE_VAL;
+    for (size_t j = 0; j < d; ++j) {
+      const double v = std::fabs(get(lp.A[i][j]));
+      hi = bigger(hi, v);
+      if (v > 0 && v < lo) lo = v;
+    }
+    if (hi > 0 && !(lo * r * cmin >= 0x1p-1000 && hi * r * cmax <= 0x1p1000)) {
+      std::fill(sc.row.begin(), sc.row.end(), 1.0);
+      std::fill(sc.col.begin(), sc.col.end(), 1.0);
+      sc.cols_one = true;
+      return sc;
+    }
   }
   return sc;
 }
 
 // Scales lp's rows (forward) or puts them back; row m, phase I's scratch,
-// goes along so that it comes back as it was when no phase I writes it.
+// goes along with the columns so that it comes back as it was when no
+// phase I writes it.  Rows of factor 1 are left alone while the columns
+// are.
 void rescale(dd_LPType &lp, const Scaling &sc, bool forward)
 {
   const auto m = static_cast<size_t>(lp.m), d = static_cast<size_t>(lp.d);
@@ -124,7 +172,12 @@ void rescale(dd_LPType &lp, const Scaling &sc, bool forward)
     for (double &c : col) c = 1.0 / c;
   for (size_t i = 0; i <= m; ++i) {
     const double r = i == m ? 1.0 : forward ? sc.row[i] : 1.0 / sc.row[i];
-    for (size_t j = 0; j < d; ++j) lp.A[i][j][0] = forward ? lp.A[i][j][0] * r * col[j] : lp.A[i][j][0] * col[j] * r;
+    if (r == 1.0 && sc.cols_one) continue;
+    mytype *a = lp.A[i];
+    if (forward)
+      for (size_t j = 0; j < d; ++j) a[j][0] = a[j][0] * r * col[j];
+    else
+      for (size_t j = 0; j < d; ++j) a[j][0] = a[j][0] * col[j] * r;
   }
 }
 
@@ -168,8 +221,8 @@ Answer map_back(const dd_LPType &s, const Scaling &sc)
 // Farkas combination, unboundedness by its improving direction.
 class Check {
  public:
-  Check(const dd_LPType &lp, const Answer &a)
-      : lp_(lp), a_(a), d_(static_cast<size_t>(lp.d)),
+  Check(const dd_LPType &lp, const Answer &a, const std::vector<double> &rowmax)
+      : lp_(lp), a_(a), rowmax_(rowmax), d_(static_cast<size_t>(lp.d)),
         rhs_(static_cast<size_t>(lp.rhscol - 1)), obj_(static_cast<size_t>(lp.objrow - 1))
   {
   }
@@ -220,28 +273,39 @@ class Check {
  private:
   double A(size_t i, size_t k) const { return get(lp_.A[i][k]); }
 
-  // Row i at v, and in *tol the allowance for its rounding (for a
-  // direction v relative to its length, which is arbitrary).
-  double value(size_t i, const std::vector<double> &v, double *tol, bool direction = false) const
+  // The largest |v_k| over the variable columns for a direction v, whose
+  // length is arbitrary; 1 for a point.
+  double reach(const std::vector<double> &v, bool direction) const
   {
-    double sum = 0, mag = 0, mx = 0, vmax = 0;
+    double vmax = 0;
+    if (direction)
+      for (size_t k = 0; k < d_; ++k)
+        if (k != rhs_) vmax = bigger(vmax, std::fabs(v[k]));
+    return direction ? vmax : 1.0;
+  }
+
+  // Row i at v, and in *tol the allowance for its rounding; `reach` as
+  // above.
+  double value(size_t i, const std::vector<double> &v, double *tol, double reach = 1.0) const
+  {
+    const mytype *a = lp_.A[i];
+    const double *x = v.data();
+    double sum = 0, mag = 0;
     for (size_t k = 0; k < d_; ++k) {
-      sum += A(i, k) * v[k];
-      mag += std::fabs(A(i, k) * v[k]);
-      if (k != rhs_) {
-        mx = std::fmax(mx, std::fabs(A(i, k)));
-        vmax = std::fmax(vmax, std::fabs(v[k]));
-      }
+      const double t = a[k][0] * x[k];
+      sum += t;
+      mag += std::fabs(t);
     }
-    *tol = kCheckRel * (mag + mx * (direction ? vmax : 1.0));
+    *tol = kCheckRel * (mag + rowmax_[i] * reach);
     return sum;
   }
 
   bool feasible(const std::vector<double> &v, bool direction) const
   {
+    const double r = reach(v, direction);
     for (size_t i = 0; i < static_cast<size_t>(lp_.m); ++i) {
       double tol = 0;
-      if (i != obj_ && !(value(i, v, &tol, direction) >= -tol)) return false;
+      if (i != obj_ && !(value(i, v, &tol, r) >= -tol)) return false;
     }
     return true;
   }
@@ -260,8 +324,8 @@ class Check {
     for (size_t k = 0; k < d_; ++k) {
       (*r)[k] = A(base, k);
       (*mag)[k] = std::fabs(A(base, k));
-      bmax = std::fmax(bmax, (*mag)[k]);
-      if (k != rhs_) wmax = std::fmax(wmax, std::fabs(a_.dsol[k]));
+      bmax = bigger(bmax, (*mag)[k]);
+      if (k != rhs_) wmax = bigger(wmax, std::fabs(a_.dsol[k]));
     }
     if (!std::isfinite(wmax)) return false;
     for (size_t j = 1; j <= d_; ++j) {
@@ -284,7 +348,7 @@ class Check {
     // Norm-wise: a column whose terms are all tiny is judged by the largest.
     double overall = 0;
     for (size_t k = 0; k < d_; ++k)
-      if (k != rhs_) overall = std::fmax(overall, (*mag)[k]);
+      if (k != rhs_) overall = bigger(overall, (*mag)[k]);
     for (size_t k = 0; k < d_; ++k)
       if (k != rhs_ && !(std::fabs((*r)[k]) <= kCheckRel * overall)) return false;
     return true;
@@ -292,6 +356,7 @@ class Check {
 
   const dd_LPType &lp_;
   const Answer &a_;
+  const std::vector<double> &rowmax_;
   size_t d_, rhs_, obj_;
 };
 
@@ -334,7 +399,7 @@ void solve_checked(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err)
       continue;
     }
     const Answer a = map_back(*lp, sc);
-    if (!Check(*lp, a).holds()) {
+    if (!Check(*lp, a, sc.rowmax).holds()) {
       unchecked = true;
       continue;
     }

@@ -237,9 +237,10 @@ void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
 /* ==== driver =========================================================== */
 
 /* Solves lp with solver, records the method and the times, totals the
- * pivot counters.  The rows and columns are multiplied by powers of two
- * for the solve and put back exactly, so the answer does not depend on the
- * scale of a row; the answer is then checked against lp's own rows (an
+ * pivot counters.  Rows and columns whose largest entry lies more than a
+ * factor 16 from 1 are multiplied by powers of two for the solve and put
+ * back exactly, so the tolerance means nearly the same for every row
+ * whatever its scale; the answer is then checked against lp's own rows (an
  * optimum by primal and dual feasibility and complementary slackness,
  * infeasibility by its Farkas combination, unboundedness by its improving
  * direction, each with a tolerance relative to the terms involved).  When

@@ -8,40 +8,44 @@
 
 using zonix::lp::entry;
 
-extern "C" {
+namespace {
 
-void dd_SelectCrissCrossPivot(dd_rowrange m_size, dd_colrange d_size,
-                              dd_Amatrix A, dd_Bmatrix T, dd_rowindex bflag,
-                              dd_rowrange objrow, dd_colrange rhscol,
-                              dd_rowrange *r, dd_colrange *s, int *selected,
-                              dd_LPStatusType *lps)
+// The least-index rule: the lowest row that is basic with a negative
+// value or nonbasic with a positive reduced cost decides which kind of
+// pivot follows.  Entries are taken as the rows come, since that row is
+// often among the first; basic rows' values kBlock at a time.
+void select_pivot(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+                  dd_Bmatrix T, dd_rowindex bflag, dd_rowrange objrow,
+                  dd_colrange rhscol, zonix::lp::Workspace &ws,
+                  dd_rowrange *r, dd_colrange *s, int *selected,
+                  dd_LPStatusType *lps)
 {
+  using zonix::lp::kBlock;
   *selected = dd_FALSE;
   *lps = dd_LPSundecided;
-  mytype val;
-  ddd_init(val);
-  bool row_candidate = false;
-  bool col_candidate = false;
+  long *rows = ws.rows.data();
+  double *col = ws.col.data();
+  const long n = zonix::lp::basic_rows(m_size, bflag, objrow, rows);
+  zonix::lp::gather_column(d_size, T, rhscol, col);
+  mytype vals[kBlock], val;
+  long p = 0, base = 0, have = 0;  // vals hold the values of rows[base..base+have)
   dd_rowrange rr = 0;
   dd_colrange ss = 0;
-  for (dd_rowrange i = 1; i <= m_size; ++i) {
-    if (i != objrow && bflag[i] == -1) {
-      entry(val, m_size, d_size, A, T, i, rhscol);
-      if (dd_Negative(val)) {
-        rr = i;
-        row_candidate = true;
-        break;
+  for (dd_rowrange i = 1; i <= m_size && rr == 0 && ss == 0; ++i) {
+    if (i != objrow && bflag[i] == -1) {  // i is rows[p]
+      if (p >= base + have) {
+        base = p;
+        have = n - p < kBlock ? n - p : kBlock;
+        zonix::lp::column_block(d_size, A, T, rhscol, rows + p, have, col, vals);
       }
+      if (dd_Negative(vals[p - base])) rr = i;
+      ++p;
     } else if (bflag[i] > 0) {
       entry(val, m_size, d_size, A, T, objrow, bflag[i]);
-      if (dd_Positive(val)) {
-        ss = bflag[i];
-        col_candidate = true;
-        break;
-      }
+      if (dd_Positive(val)) ss = bflag[i];
     }
   }
-  if (row_candidate) {
+  if (rr > 0) {
     *r = rr;
     for (dd_rowrange i = 1; i <= m_size; ++i) {
       if (bflag[i] <= 0) continue;
@@ -53,22 +57,39 @@ void dd_SelectCrissCrossPivot(dd_rowrange m_size, dd_colrange d_size,
       }
     }
     if (!*selected) *lps = dd_Inconsistent;
-  } else if (col_candidate) {
+  } else if (ss > 0) {
     *s = ss;
-    for (dd_rowrange i = 1; i <= m_size; ++i) {
-      if (i == objrow || bflag[i] != -1) continue;
-      entry(val, m_size, d_size, A, T, i, ss);
-      if (dd_Negative(val)) {
-        *r = i;
-        *selected = dd_TRUE;
-        break;
-      }
+    const long q = zonix::lp::scan_column(d_size, A, T, ss, rows, n, col,
+                                          [](long, mytype &v) { return dd_Negative(v) != 0; });
+    if (q < n) {
+      *r = rows[q];
+      *selected = dd_TRUE;
+    } else {
+      *lps = dd_DualInconsistent;
     }
-    if (!*selected) *lps = dd_DualInconsistent;
   } else {
     *lps = dd_Optimal;
   }
-  ddd_clear(val);
+}
+
+}  // namespace
+
+extern "C" {
+
+void dd_SelectCrissCrossPivot(dd_rowrange m_size, dd_colrange d_size,
+                              dd_Amatrix A, dd_Bmatrix T, dd_rowindex bflag,
+                              dd_rowrange objrow, dd_colrange rhscol,
+                              dd_rowrange *r, dd_colrange *s, int *selected,
+                              dd_LPStatusType *lps)
+{
+  try {
+    zonix::lp::Workspace ws(m_size, d_size);
+    select_pivot(m_size, d_size, A, T, bflag, objrow, rhscol, ws, r, s,
+                 selected, lps);
+  } catch (const std::bad_alloc &) {
+    *selected = dd_FALSE;
+    *lps = dd_LPSundecided;
+  }
 }
 
 }  // extern "C"
@@ -118,8 +139,8 @@ void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
       }
       dd_rowrange r = 0;
       int chosen = dd_FALSE;
-      dd_SelectCrissCrossPivot(m_size, d_size, A, T, bflag, objrow, rhscol,
-                               &r, &s, &chosen, LPS);
+      select_pivot(m_size, d_size, A, T, bflag, objrow, rhscol, ws, &r, &s,
+                   &chosen, LPS);
       if (chosen) {
         dd_GaussianColumnPivot2(m_size, d_size, A, T, nbindex, bflag, r, s);
         ++pivots1;

@@ -10,13 +10,51 @@
 
 using zonix::lp::entry;
 
+namespace {
+
+#ifndef ZONIX_EXACT
+// Rows up to this length live on the stack in the pivot, made at every step.
+inline constexpr dd_colrange kStackRow = 64;
+#endif
+
+// dd_GaussianColumnPivot with the same arithmetic, its pivot row taken as
+// one batch.
+void column_pivot(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
+                  dd_Bmatrix T, dd_rowrange r, dd_colrange s)
+{
+#ifdef ZONIX_EXACT
+  dd_GaussianColumnPivot(m_size, d_size, A, T, r, s);
+#else
+  (void)m_size;
+  if (d_size <= 0) return;
+  mytype on_stack[kStackRow];
+  zonix::lp::Numbers on_heap;
+  if (d_size > kStackRow) on_heap = zonix::lp::make_numbers(d_size);
+  mytype *R = on_heap ? on_heap.get() : on_stack;
+  zonix::lp::dict_row(d_size, A, T, r, R);
+  const dd_colrange c = s - 1;
+  const double p = R[c][0];
+  for (dd_colrange j = 0; j < d_size; ++j)
+    if (j != c) R[j][0] /= p;
+  for (dd_colrange k = 0; k < d_size; ++k) {
+    mytype *Tk = T[k];
+    const double t = Tk[c][0];
+    for (dd_colrange j = 0; j < c; ++j) Tk[j][0] -= R[j][0] * t;
+    for (dd_colrange j = c + 1; j < d_size; ++j) Tk[j][0] -= R[j][0] * t;
+    Tk[c][0] /= p;
+  }
+#endif
+}
+
+}  // namespace
+
 extern "C" {
 
 void dd_GaussianColumnPivot2(dd_rowrange m_size, dd_colrange d_size,
                              dd_Amatrix A, dd_Bmatrix T, dd_colindex nbindex,
                              dd_rowindex bflag, dd_rowrange r, dd_colrange s)
 {
-  dd_GaussianColumnPivot(m_size, d_size, A, T, r, s);
+  column_pivot(m_size, d_size, A, T, r, s);
   const long entering = nbindex[s];
   bflag[r] = s;
   nbindex[s] = r;
@@ -143,7 +181,7 @@ void dd_FindLPBasis2(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
     set_addelem(row_selected.get(), r);
     set_addelem(col_selected.get(), s);
     // Only T is rebuilt: nbindex already names the basis.
-    dd_GaussianColumnPivot(m_size, d_size, A, T, r, s);
+    column_pivot(m_size, d_size, A, T, r, s);
     ++pivots;
     ++rank;
     if (rank >= d_size - 1 - negcount) {
@@ -212,50 +250,43 @@ void dd_SetSolutions(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
                      dd_Arow dsol, dd_colindex nbindex, dd_rowrange re,
                      dd_colrange se)
 {
+  (void)m_size;
   (void)nbindex;
-  mytype x;
-  ddd_init(x);
+  // dsol takes the negated dictionary row of objrow, or of re for an
+  // infeasibility certificate.
+  auto negate = [&] {
+    for (dd_colrange j = 1; j <= d_size; ++j) ddd_neg(dsol[j - 1], dsol[j - 1]);
+  };
   switch (LPS) {
     case dd_Optimal:
-      for (dd_colrange j = 1; j <= d_size; ++j) {
-        ddd_set(sol[j - 1], T[j - 1][rhscol - 1]);
-        entry(x, m_size, d_size, A, T, objrow, j);
-        ddd_neg(dsol[j - 1], x);
-      }
-      entry(x, m_size, d_size, A, T, objrow, rhscol);
-      ddd_set(*optvalue, x);
+      for (dd_colrange j = 1; j <= d_size; ++j) ddd_set(sol[j - 1], T[j - 1][rhscol - 1]);
+      zonix::lp::dict_row(d_size, A, T, objrow, dsol);
+      ddd_set(*optvalue, dsol[rhscol - 1]);
+      negate();
       break;
     case dd_Inconsistent:
-      for (dd_colrange j = 1; j <= d_size; ++j) {
-        ddd_set(sol[j - 1], T[j - 1][rhscol - 1]);
-        entry(x, m_size, d_size, A, T, re, j);
-        ddd_neg(dsol[j - 1], x);
-      }
+      for (dd_colrange j = 1; j <= d_size; ++j) ddd_set(sol[j - 1], T[j - 1][rhscol - 1]);
+      zonix::lp::dict_row(d_size, A, T, re, dsol);
+      negate();
       break;
     case dd_DualInconsistent:
-      for (dd_colrange j = 1; j <= d_size; ++j) {
-        ddd_set(sol[j - 1], T[j - 1][se - 1]);
-        entry(x, m_size, d_size, A, T, objrow, j);
-        ddd_neg(dsol[j - 1], x);
-      }
+      for (dd_colrange j = 1; j <= d_size; ++j) ddd_set(sol[j - 1], T[j - 1][se - 1]);
+      zonix::lp::dict_row(d_size, A, T, objrow, dsol);
+      negate();
       break;
     case dd_StrucDualInconsistent: {
-      entry(x, m_size, d_size, A, T, objrow, se);
+      zonix::lp::dict_row(d_size, A, T, objrow, dsol);
       mytype sw;
       ddd_init(sw);
-      ddd_set_si(sw, dd_Positive(x) ? 1 : -1);
-      for (dd_colrange j = 1; j <= d_size; ++j) {
-        ddd_mul(sol[j - 1], sw, T[j - 1][se - 1]);
-        entry(x, m_size, d_size, A, T, objrow, j);
-        ddd_neg(dsol[j - 1], x);
-      }
+      ddd_set_si(sw, dd_Positive(dsol[se - 1]) ? 1 : -1);
+      for (dd_colrange j = 1; j <= d_size; ++j) ddd_mul(sol[j - 1], sw, T[j - 1][se - 1]);
       ddd_clear(sw);
+      negate();
       break;
     }
     default:
       break;
   }
-  ddd_clear(x);
 }
 
 namespace {

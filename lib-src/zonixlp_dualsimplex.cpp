@@ -15,42 +15,33 @@ void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
                        bool bland, dd_Amatrix A, dd_Bmatrix T,
                        dd_colindex nbindex, dd_rowindex bflag,
                        dd_rowrange objrow, dd_colrange rhscol, mytype *rcost,
-                       dd_rowrange *r, dd_colrange *s, int *selected,
-                       dd_LPStatusType *lps)
+                       Workspace &ws, dd_rowrange *r, dd_colrange *s,
+                       int *selected, dd_LPStatusType *lps)
 {
   *r = 0;
   *s = 0;
   *selected = dd_FALSE;
   *lps = dd_LPSundecided;
 
-  bool dual_feasible = true;
-  for (dd_colrange j = 1; j <= d_size; ++j) {
-    if (j == rhscol) continue;
-    entry(rcost[j - 1], m_size, d_size, A, T, objrow, j);
-    if (dd_Positive(rcost[j - 1])) dual_feasible = false;
-  }
-  if (!dual_feasible) return;
+  dict_row(d_size, A, T, objrow, rcost);
+  for (dd_colrange j = 1; j <= d_size; ++j)
+    if (j != rhscol && dd_Positive(rcost[j - 1])) return;  // not dual feasible
 
-  mytype val, minval;
-  ddd_init(val);
+  mytype minval;
   ddd_init(minval);
   ddd_set(minval, dd_purezero);
-  for (dd_rowrange i = 1; i <= m_size; ++i) {
-    if (i == objrow || bflag[i] != -1) continue;
-    if (phase1) {
-      // Phase I keeps the auxiliary variable nonbasic in column
-      // bflag[m_size] and judges rows on that column.
-      entry(val, m_size, d_size, A, T, i, bflag[m_size]);
-      ddd_neg(val, val);
-    } else {
-      entry(val, m_size, d_size, A, T, i, rhscol);
-    }
-    if (dd_Smaller(val, minval)) {
-      ddd_set(minval, val);
-      *r = i;
-      if (bland) break;  // the first infeasible row, not the worst
-    }
-  }
+  // Phase I keeps the auxiliary variable nonbasic in column bflag[m_size]
+  // and judges rows on that column, negated.
+  const long *rows = ws.rows.data();
+  const long n = basic_rows(m_size, bflag, objrow, ws.rows.data());
+  scan_column(d_size, A, T, phase1 ? bflag[m_size] : rhscol, rows, n,
+              ws.col.data(), [&](long p, mytype &val) {
+                if (phase1) ddd_neg(val, val);
+                if (!dd_Smaller(val, minval)) return false;
+                ddd_set(minval, val);
+                *r = rows[p];
+                return bland;  // the first infeasible row, not the worst
+              });
 
   if (*r == 0) {
     *lps = dd_Optimal;
@@ -58,12 +49,12 @@ void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
     mytype rat, minrat;
     ddd_init(rat);
     ddd_init(minrat);
+    mytype *row = ws.row.get();
+    dict_row(d_size, A, T, *r, row);
     for (dd_colrange j = 1; j <= d_size; ++j) {
-      if (j == rhscol) continue;
-      entry(val, m_size, d_size, A, T, *r, j);
-      if (!dd_Positive(val)) continue;
+      if (j == rhscol || !dd_Positive(row[j - 1])) continue;
       ddd_neg(rat, rcost[j - 1]);
-      ddd_div(rat, rat, val);
+      ddd_div(rat, rat, row[j - 1]);
       // Bland: of the ties, the variable with the least index enters
       // (column variables, numbered -j, before every row).
       const bool better = *s == 0 || dd_Smaller(rat, minrat) ||
@@ -81,7 +72,6 @@ void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
     ddd_clear(rat);
     ddd_clear(minrat);
   }
-  ddd_clear(val);
   ddd_clear(minval);
 }
 
@@ -95,14 +85,14 @@ void phase_one(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
                dd_Bmatrix T, dd_colindex nbindex, dd_rowindex bflag,
                dd_rowrange objrow, dd_colrange rhscol, dd_colrange *s,
                dd_ErrorType *err, dd_LPStatusType *lps, long *pivot_no,
-               long maxpivots, long blandpivots, mytype *rcost,
-               mytype *scratch)
+               long maxpivots, long blandpivots, zonix::lp::Workspace &ws)
 {
   *err = dd_NoError;
   *lps = dd_LPSundecided;
   *s = 0;
   long pivots = 0;
   const dd_rowrange mm = m_size + 1;  // the auxiliary row
+  mytype *rcost = ws.rcost.get();
   mytype maxcost, ax, ratio, maxratio, val, minval, w, t;
   ddd_init(maxcost);
   ddd_init(ax);
@@ -115,9 +105,9 @@ void phase_one(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
 
   dd_colrange maxcol = 0;
   ddd_set(maxcost, dd_minuszero);
+  zonix::lp::dict_row(d_size, A, T, objrow, rcost);
   for (dd_colrange j = 1; j <= d_size; ++j) {
     if (j == rhscol) continue;
-    entry(rcost[j - 1], m_size, d_size, A, T, objrow, j);
     if (dd_Larger(rcost[j - 1], maxcost)) {
       ddd_set(maxcost, rcost[j - 1]);
       maxcol = j;
@@ -158,9 +148,10 @@ void phase_one(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
     // Entering column of the auxiliary pivot: the largest ratio makes
     // every reduced cost nonpositive at once.
     ddd_set(maxratio, dd_minuszero);
+    zonix::lp::dict_row(d_size, A, T, mm, ws.row.get());
     for (dd_colrange j = 1; j <= d_size; ++j) {
       if (j == rhscol || !dd_Positive(rcost[j - 1])) continue;
-      entry(ax, mm, d_size, A, T, mm, j);
+      ddd_set(ax, ws.row[j - 1]);
       if (dd_Nonnegative(ax)) {
         *err = dd_NumericallyInconsistent;
         if (dd_debug)
@@ -208,8 +199,8 @@ void phase_one(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
       int chosen = dd_FALSE;
       dd_LPStatusType status = dd_LPSundecided;
       zonix::lp::select_dual_pivot(mm, d_size, true, pivots > maxpivots, A, T,
-                                   nbindex, bflag, objrow, rhscol, scratch, &r,
-                                   &c, &chosen, &status);
+                                   nbindex, bflag, objrow, rhscol, rcost, ws,
+                                   &r, &c, &chosen, &status);
       if (!chosen) break;
       dd_GaussianColumnPivot2(mm, d_size, A, T, nbindex, bflag, r, c);
       ++pivots;
@@ -233,14 +224,16 @@ void phase_one(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
     {
       dd_rowrange r = 0;
       ddd_set(minval, dd_purezero);
-      for (dd_rowrange i = 1; i <= mm; ++i) {
-        if (bflag[i] >= 0) continue;
-        entry(val, mm, d_size, A, T, i, ms);
-        if (dd_Smaller(val, minval)) {
-          ddd_set(minval, val);
-          r = i;
-        }
-      }
+      const long *rows = ws.rows.data();
+      const long n = zonix::lp::basic_rows(mm, bflag, objrow, ws.rows.data());
+      zonix::lp::scan_column(d_size, A, T, ms, rows, n, ws.col.data(),
+                             [&](long p, mytype &v) {
+                               if (dd_Smaller(v, minval)) {
+                                 ddd_set(minval, v);
+                                 r = rows[p];
+                               }
+                               return false;
+                             });
       if (r == 0) {
         *err = dd_NumericallyInconsistent;
         if (dd_debug)
@@ -303,10 +296,10 @@ void dd_SelectDualSimplexPivot(dd_rowrange m_size, dd_colrange d_size,
 {
   (void)OV;
   try {
-    const zonix::Arow rcost = zonix::make_arow(d_size);
+    zonix::lp::Workspace ws(m_size, d_size);
     zonix::lp::select_dual_pivot(m_size, d_size, Phase1 != 0, false, A, T,
-                                 nbindex, bflag, objrow, rhscol, rcost.get(),
-                                 r, s, selected, lps);
+                                 nbindex, bflag, objrow, rhscol,
+                                 ws.rcost.get(), ws, r, s, selected, lps);
   } catch (const std::bad_alloc &) {
     *selected = dd_FALSE;
     *lps = dd_LPSundecided;
@@ -323,9 +316,9 @@ void dd_FindDualFeasibleBasis(dd_rowrange m_size, dd_colrange d_size,
 {
   (void)OV;
   try {
-    const zonix::Arow rcost = zonix::make_arow(d_size), scratch = zonix::make_arow(d_size);
+    zonix::lp::Workspace ws(m_size, d_size);
     phase_one(m_size, d_size, A, T, nbindex, bflag, objrow, rhscol, s, err,
-              lps, pivot_no, maxpivots, 0, rcost.get(), scratch.get());
+              lps, pivot_no, maxpivots, 0, ws);
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
   }
@@ -346,7 +339,6 @@ void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
   const long blandpivots = zonix::lp::kBlandPivotsPerColumn * d_size;
   const long maxccpivots = zonix::lp::kCrissCrossPivotsPerColumn * d_size;
   zonix::lp::Workspace ws(m_size, d_size);
-  const zonix::Arow scratch = zonix::make_arow(d_size);
   dd_rowindex bflag = ws.bflag.data();
   dd_rowindex order = ws.order.data();
 
@@ -367,8 +359,7 @@ void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
   } else {
     long p1 = 0;
     phase_one(m_size, d_size, A, T, nbindex, bflag, objrow, rhscol, &s, err,
-              LPS, &p1, maxpivots, blandpivots, ws.rcost.get(),
-              scratch.get());
+              LPS, &p1, maxpivots, blandpivots, ws);
     pivots[1] = p1;
     if (*err == dd_Interrupted) {
       *LPS = dd_LPSundecided;
@@ -396,7 +387,8 @@ void maximize(dd_rowrange m_size, dd_colrange d_size, dd_Amatrix A,
         if (ds < maxpivots + blandpivots) {
           zonix::lp::select_dual_pivot(m_size, d_size, false, ds >= maxpivots,
                                        A, T, nbindex, bflag, objrow, rhscol,
-                                       ws.rcost.get(), &r, &s, &chosen, LPS);
+                                       ws.rcost.get(), ws, &r, &s, &chosen,
+                                       LPS);
           if (chosen) {
             ++ds;
             if (dd_debug)

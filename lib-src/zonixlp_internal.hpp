@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -74,29 +75,189 @@ inline void entry(mytype x, dd_rowrange m_size, dd_colrange d_size,
   dd_TableauEntry(reinterpret_cast<mytype *>(x), m_size, d_size, A, T, i, j);
 }
 
-// Index vectors and numbers of one solve; made by the solve that needs
-// them and released when it returns.
+// Numbers of the library's type, zero, as scratch rows.
+using Numbers = std::unique_ptr<mytype[]>;
+inline Numbers make_numbers(long n)
+{
+  return Numbers(new mytype[static_cast<std::size_t>(n > 0 ? n : 1)]());
+}
+
+// The batch forms below compute each dictionary entry as entry() does,
+// summing over k in the same order, so they give the same numbers bit for
+// bit; in doubles they run four entries at a time, reading each row of A
+// or T once for the four.
+
+// Dictionary row i: out[j-1] := (A T)[i][j] for j = 1..d_size.
+inline void dict_row(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
+                     dd_rowrange i, mytype *out)
+{
+#ifdef ZONIX_EXACT
+  for (dd_colrange j = 1; j <= d_size; ++j) entry(out[j - 1], 0, d_size, A, T, i, j);
+#else
+  const mytype *a = A[i - 1];
+  dd_colrange j = 0;
+  for (; j + 4 <= d_size; j += 4) {
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (dd_colrange k = 0; k < d_size; ++k) {
+      const double ak = a[k][0];
+      const mytype *t = T[k] + j;
+      s0 += ak * t[0][0];
+      s1 += ak * t[1][0];
+      s2 += ak * t[2][0];
+      s3 += ak * t[3][0];
+    }
+    out[j][0] = s0;
+    out[j + 1][0] = s1;
+    out[j + 2][0] = s2;
+    out[j + 3][0] = s3;
+  }
+  for (; j < d_size; ++j) {
+    double s = 0;
+    for (dd_colrange k = 0; k < d_size; ++k) s += a[k][0] * T[k][j][0];
+    out[j][0] = s;
+  }
+#endif
+}
+
+// Column s of the dictionary is read from a copy of column s of T, col
+// (d_size doubles), taken by gather_column; in rationals entries are taken
+// one by one and col is not used.
+#ifdef ZONIX_EXACT
+inline constexpr long kBlock = 1;
+#else
+inline constexpr long kBlock = 4;
+#endif
+
+inline void gather_column(dd_colrange d_size, dd_Bmatrix T, dd_colrange s, double *col)
+{
+#ifdef ZONIX_EXACT
+  (void)d_size, (void)T, (void)s, (void)col;
+#else
+  for (dd_colrange k = 0; k < d_size; ++k) col[k] = T[k][s - 1][0];
+#endif
+}
+
+// out[q] := (A T)[rows[q]][s] for q < cnt <= kBlock, col from gather_column.
+inline void column_block(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
+                         dd_colrange s, const long *rows, long cnt,
+                         const double *col, mytype *out)
+{
+#ifdef ZONIX_EXACT
+  (void)col;
+  for (long q = 0; q < cnt; ++q) entry(out[q], 0, d_size, A, T, rows[q], s);
+#else
+  (void)T, (void)s;
+  if (cnt == 4) {
+    const mytype *a0 = A[rows[0] - 1], *a1 = A[rows[1] - 1];
+    const mytype *a2 = A[rows[2] - 1], *a3 = A[rows[3] - 1];
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (dd_colrange k = 0; k < d_size; ++k) {
+      const double c = col[k];
+      s0 += a0[k][0] * c;
+      s1 += a1[k][0] * c;
+      s2 += a2[k][0] * c;
+      s3 += a3[k][0] * c;
+    }
+    out[0][0] = s0;
+    out[1][0] = s1;
+    out[2][0] = s2;
+    out[3][0] = s3;
+    return;
+  }
+  for (long q = 0; q < cnt; ++q) {
+    const mytype *a = A[rows[q] - 1];
+    double v = 0;
+    for (dd_colrange k = 0; k < d_size; ++k) v += a[k][0] * col[k];
+    out[q][0] = v;
+  }
+#endif
+}
+
+// Dictionary column s on the rows rows[0..n), in that order: calls
+// stop(p, v) with v = (A T)[rows[p]][s] until it returns true, and returns
+// that p, or n.  col is scratch of d_size doubles.
+template <class Stop>
+long scan_column(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
+                 dd_colrange s, const long *rows, long n, double *col,
+                 Stop &&stop)
+{
+#ifdef ZONIX_EXACT
+  (void)col;
+  mytype v;
+  for (long p = 0; p < n; ++p) {
+    entry(v, 0, d_size, A, T, rows[p], s);
+    if (stop(p, v)) return p;
+  }
+  return n;
+#else
+  // column_block's arithmetic, kept in this loop's registers.
+  gather_column(d_size, T, s, col);
+  long p = 0;
+  for (; p + 4 <= n; p += 4) {
+    const mytype *a0 = A[rows[p] - 1], *a1 = A[rows[p + 1] - 1];
+    const mytype *a2 = A[rows[p + 2] - 1], *a3 = A[rows[p + 3] - 1];
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (dd_colrange k = 0; k < d_size; ++k) {
+      const double c = col[k];
+      s0 += a0[k][0] * c;
+      s1 += a1[k][0] * c;
+      s2 += a2[k][0] * c;
+      s3 += a3[k][0] * c;
+    }
+    mytype v[4] = {{s0}, {s1}, {s2}, {s3}};
+    for (long q = 0; q < 4; ++q)
+      if (stop(p + q, v[q])) return p + q;
+  }
+  for (; p < n; ++p) {
+    const mytype *a = A[rows[p] - 1];
+    mytype v = {0};
+    for (dd_colrange k = 0; k < d_size; ++k) v[0] += a[k][0] * col[k];
+    if (stop(p, v)) return p;
+  }
+  return n;
+#endif
+}
+
+// The basic rows of a dictionary (bflag -1) but objrow, in order, into
+// rows; returns their number.
+inline long basic_rows(dd_rowrange m_size, dd_rowindex bflag,
+                       dd_rowrange objrow, long *rows)
+{
+  long n = 0;
+  for (dd_rowrange i = 1; i <= m_size; ++i)
+    if (i != objrow && bflag[i] == -1) rows[n++] = i;
+  return n;
+}
+
+// Index vectors and scratch numbers of one solve; made by the solve that
+// needs them and released when it returns.
 struct Workspace {
   explicit Workspace(dd_rowrange m_size, dd_colrange d_size)
       : bflag(static_cast<std::size_t>(m_size + 2), 0),
         order(static_cast<std::size_t>(m_size + 2), 0),
-        rcost(zonix::make_arow(d_size))
+        rows(static_cast<std::size_t>(m_size + 2), 0),
+        col(static_cast<std::size_t>(d_size > 0 ? d_size : 1), 0.0),
+        rcost(make_numbers(d_size)),
+        row(make_numbers(d_size))
   {
   }
   std::vector<long> bflag;   // one slot more for phase I's auxiliary row
   std::vector<long> order;
-  zonix::Arow rcost;
+  std::vector<long> rows;    // for basic_rows
+  std::vector<double> col;   // for scan_column
+  Numbers rcost;             // reduced costs
+  Numbers row;               // one dictionary row
 };
 
 // The dual simplex pivot choice; `bland` takes the least-index rule for the
 // leaving row and for ties of the ratio test instead of the most negative
-// row.  rcost holds d_size numbers.
+// row.  rcost holds d_size numbers; ws gives the other scratch.
 void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
                        bool bland, dd_Amatrix A, dd_Bmatrix T,
                        dd_colindex nbindex, dd_rowindex bflag,
                        dd_rowrange objrow, dd_colrange rhscol, mytype *rcost,
-                       dd_rowrange *r, dd_colrange *s, int *selected,
-                       dd_LPStatusType *lps);
+                       Workspace &ws, dd_rowrange *r, dd_colrange *s,
+                       int *selected, dd_LPStatusType *lps);
 
 // dd_Redundant on an M whose rows are normalised already.
 dd_boolean redundant_row(dd_MatrixPtr M, dd_rowrange itest,
