@@ -13,7 +13,7 @@ so an interrupted run resumes where it stopped.
 import argparse, os, subprocess, sys
 
 F = [  # id, file, fragment, replacement
-    ("set-blocks", "lib-src/setoper.cpp", "/ static_cast<long>(kWordBits) + 2;", "/ static_cast<long>(kWordBits) + 1;"),
+    ("set-blocks", "lib-src/setoper.cpp", "/ set_word_bits + 2;", "/ set_word_bits + 1;"),
     ("set-diff", "lib-src/setoper.cpp", "set[i] = set1[i] & ~set2[i];", "set[i] = set1[i] & set2[i];"),
     ("set-subset", "lib-src/setoper.cpp", "if ((set1[i] | set2[i]) != set2[i])", "if ((set1[i] & set2[i]) != set2[i])"),
     ("set-compl-mask", "lib-src/setoper.cpp", "if (used < kWordBits) set[B - 1]", "if (used > kWordBits) set[B - 1]"),
@@ -30,8 +30,8 @@ F = [  # id, file, fragment, replacement
     ("red-sign", "lib-src/zonixlp_redundancy.cpp", "return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp->optvalue) ? dd_FALSE : dd_TRUE;"),
     ("red-strong-swap", "lib-src/zonixlp_redundancy.cpp", "return dd_Positive(lp2->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp2->optvalue) ? dd_TRUE : dd_FALSE;"),
     ("red-relax", "lib-src/zonixlp_redundancy.cpp", "ddd_add(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);", "ddd_sub(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);"),
-    ("red-implicit", "lib-src/zonixlp_redundancy.cpp", "if (dd_ImplicitLinearity(M, i, cvec.get(), error)) set_addelem(set, i);", "if (!dd_ImplicitLinearity(M, i, cvec.get(), error)) set_addelem(set, i);"),
-    ("red-skip-free", "lib-src/zonixlp_redundancy.cpp", "    set_free(red);", "    (void)red;"),
+    ("red-implicit", "lib-src/zonixlp_redundancy.cpp", "if (implicit_row(N.get(), i, cvec.get(), error)) set_addelem(", "if (!implicit_row(N.get(), i, cvec.get(), error)) set_addelem("),
+    ("red-skip-free", "lib-src/zonixlp_redundancy.cpp", "    set_delelem(Mcopy->linset, i);", "    set_delelem(Mcopy->linset, i);\n    (void)red.release();"),
     ("proj-positive", "lib-src/zonixproj.cpp", "if (dd_Positive(last))", "if (dd_Nonnegative(last))"),
     ("proj-dual-lin", "lib-src/zonixproj.cpp", "if (!set_member(j + 1, M->linset)) ddd_set(Mdual", "if (set_member(j + 1, M->linset)) ddd_set(Mdual"),
     ("shoot-min", "lib-src/zonixlp_shooting.cpp", "if (dd_Smaller(alpha, min)) {", "if (dd_Larger(alpha, min)) {"),
@@ -56,17 +56,17 @@ F = [  # id, file, fragment, replacement
     ("io-remove-row", "lib-src/zonixio.cpp", "for (dd_rowrange i = r + 1; i <= m; ++i) {", "for (dd_rowrange i = r + 1; i < m; ++i) {"),
     ("io-append-lin", "lib-src/zonixio.cpp", "if (set_member(i, src)) set_addelem(dst, i + offset);", "if (set_member(i, src)) set_addelem(dst, i + 0 * offset);"),
     ("read-zero-den", "lib-src/zonixio_file.cpp", "&den) || den == 0.0) return false;", "&den)) return false;"),
-    ("read-lin-range", "lib-src/zonixio_file.cpp", "row >= 1 && row <= M->rowsize)", "row >= 1 && row < M->rowsize)"),
+    ("read-lin-range", "lib-src/zonixio_file.cpp", "else if (row < 1 || row > m)", "else if (row < 1 || row >= m)"),
     ("out-adj-need", "lib-src/zonixio_output.cpp", "if (shared[static_cast<size_t>(b)] >= need) decide(a, b);", "if (shared[static_cast<size_t>(b)] > need) decide(a, b);"),
-    ("out-ainc", "lib-src/zonixio_output.cpp", "if (dd_EqualToZero(sum)) set_addelem(poly->Ainc[i - 1], k);", "if (!dd_EqualToZero(sum)) set_addelem(poly->Ainc[i - 1], k);"),
+    ("out-ainc", "lib-src/zonixio_output.cpp", "if (set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);", "if (!set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);"),
     ("out-face", "lib-src/zonixio_output.cpp", "if ((face[k] & ~z[k]) != 0u) return false;", "if ((face[k] & z[k]) != 0u) return false;"),
     ("gw-h-sign", "gateway/convert.cpp", "ddd_set_d(M->matrix[i][j + 1], -a[i + j * m]);", "ddd_set_d(M->matrix[i][j + 1], a[i + j * m]);"),
     ("gw-h-out-sign", "gateway/convert.cpp", "= 0.0 - ddd_get_d(M->matrix[i][j + 1]);", "= 0.0 + ddd_get_d(M->matrix[i][j + 1]);"),
-    ("gw-lin-range", "gateway/convert.cpp", "if (!(v[i] <= static_cast<double>(m)))", "if (!(v[i] < static_cast<double>(m)))"),
+    ("gw-lin-range", "gateway/convert.cpp", "v[i] <= static_cast<double>(n) &&", "v[i] < static_cast<double>(n) &&"),
     ("gw-ray-index", "gateway/convert.cpp", "rp[ir++] = static_cast<double>(i + 1);", "rp[ir++] = static_cast<double>(i);"),
     ("gw-r-cols", "gateway/convert.cpp", "if (q > 0 && static_cast<mwSize>(mxGetN(R)) != d) {", "if (q > 1 && static_cast<mwSize>(mxGetN(R)) != d) {"),
     ("gw-dual-sign", "gateway/cmd_lp.cpp", "l[r - 1] = ddd_get_d(lp->dsol[j - 1]);", "l[r - 1] = -ddd_get_d(lp->dsol[j - 1]);"),
-    ("gw-reduce-nlhs", "gateway/cmd_reduce.cpp", "if (nlhs > 2) gw::fail(\"usage\", usage);", "if (nlhs > 3) gw::fail(\"usage\", usage);"),
+    ("gw-reduce-nlhs", "gateway/cmd_reduce.cpp", "check_call(nlhs, nrhs, prhs, 1, 1, 2, usage);", "check_call(nlhs, nrhs, prhs, 1, 1, 3, usage);"),
 ]
 
 UNIT_TIMEOUT = 600   # the whole unit binary; a fault may make a loop endless
