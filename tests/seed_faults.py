@@ -1,13 +1,12 @@
 #!/usr/bin/env python3
 """Seeds one fault at a time into lib-src/ and gateway/, rebuilds, runs the
-tests, and records whether they notice.  Every fault is (file, a line
-fragment that must occur exactly once, its replacement), so the list keeps
-applying after moderate edits and says "does not apply" once it no longer
-does.  The tree is restored after each fault.
+tests, and records whether they notice.  A fault is (file, a line fragment
+that must occur exactly once, its replacement): it says "does not apply"
+once the code has moved.  The tree is restored after each fault.
 
-    tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [--unit-only] [IDS...]
+    tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [--unit-only] [--list] [IDS...]
 
-Results go to FILE (default DIR/build-faults/faults.tsv) one line a fault,
+Results go to FILE (default DIR/build-faults/faults.tsv), one line a fault,
 so an interrupted run resumes where it stopped.
 """
 import argparse, os, subprocess, sys
@@ -81,11 +80,8 @@ def run(cmd, cwd, timeout=None):
         return -1
 
 
-def build(bdir, targets=None):
-    cmd = ["nice", "cmake", "--build", bdir, "-j2"]
-    if targets:
-        cmd += ["--target"] + targets
-    return run(cmd, bdir) == 0
+def build(bdir, targets=()):
+    return run(["nice", "cmake", "--build", bdir, "-j2"] + (["--target", *targets] if targets else []), bdir) == 0
 
 
 def suite(bdir, gateway, unit_only=False):
@@ -95,8 +91,7 @@ def suite(bdir, gateway, unit_only=False):
     if not gateway:
         if not build(bdir, ["unit_tests"]):
             return "build"
-        if run(["nice", "./unit_tests", "--gtest_fail_fast", "--gtest_brief=1"],
-               bdir, UNIT_TIMEOUT) != 0:
+        if run(["nice", "./unit_tests", "--gtest_fail_fast", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
             return "unit"
         if unit_only:
             return "skipped"
@@ -105,8 +100,8 @@ def suite(bdir, gateway, unit_only=False):
     stages = ["octave", "oracle", "cli", "capi|example|fuzz"] if gateway else \
              ["oracle", "cli", "capi|example|fuzz", "octave"]
     for label in stages:
-        if run(["nice", "ctest", "-L", label, "-LE", "^unit$", "--stop-on-failure",
-                "-j2", "--timeout", str(CTEST_TIMEOUT)], bdir) != 0:
+        if run(["nice", "ctest", "-L", label, "-LE", "^unit$", "--stop-on-failure", "-j2",
+                "--timeout", str(CTEST_TIMEOUT)], bdir):
             return label.split("|")[0]
     return ""
 
@@ -129,10 +124,7 @@ def main():
     if not a.list and not os.path.exists(os.path.join(bdir, "CMakeCache.txt")):
         subprocess.run(["cmake", "-S", tree, "-B", bdir, "-DCMAKE_BUILD_TYPE=Release"],
                        check=True, stdout=subprocess.DEVNULL)
-    done = {}
-    if os.path.exists(out) and not a.list:
-        for line in open(out):
-            done[line.split("\t")[0]] = line
+    done = {line.split("\t")[0]: line for line in open(out)} if os.path.exists(out) and not a.list else {}
     order = {fid: k for k, fid in enumerate(a.ids)}
     for fid, rel, frag, repl in sorted(F, key=lambda f: order.get(f[0], len(order))):
         if a.ids and fid not in a.ids:
@@ -159,8 +151,7 @@ def main():
         line = f"{fid}\t{rel}\t{result}\n"
         print(line, end="", flush=True)
         if not a.list:
-            with open(out, "a") as f:
-                f.write(line)
+            open(out, "a").write(line)
     if not a.list:
         build(bdir)  # leave the build matching the restored tree
     return 0

@@ -137,20 +137,4 @@ TEST(RayRecords, ZeroSetSnapsOnlyRoundingResidues)
   }
 }
 
-TEST(RayRecords, EqualityIsEntryByEntry)
-{
-  mytype a[3], b[3];
-  for (int j = 0; j < 3; ++j) ddd_set_d(a[j], j), ddd_set_d(b[j], j);
-  dd_RayType ra{}, rb{};
-  ra.Ray = a;
-  rb.Ray = b;
-  dd_RayPtr pa = &ra, pb = &rb;
-  dd_boolean equal = dd_FALSE;
-  capture_stream(stderr, [&] { dd_CheckEquality(3, &pa, &pb, &equal); });
-  EXPECT_TRUE(equal);
-  ddd_set_d(b[2], 3);
-  dd_CheckEquality(3, &pa, &pb, &equal);
-  EXPECT_FALSE(equal);
-}
-
 }  // namespace
