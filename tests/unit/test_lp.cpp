@@ -83,7 +83,9 @@ TEST_P(Solve, StatusValuePointAndCertificate)
   EXPECT_TRUE(dd_LPSolve(lp.get(), how, &err));
   EXPECT_EQ(err, dd_NoError);
   ASSERT_EQ(lp->LPS, c.status);
-  if (how == dd_DualSimplex) EXPECT_EQ(lp->pivots[1], c.phase1);
+  if (how == dd_DualSimplex) {
+    EXPECT_EQ(lp->pivots[1], c.phase1);
+  }
   EXPECT_EQ(std::accumulate(lp->pivots, lp->pivots + 5, 0L), lp->total_pivots);
   std::vector<double> x(static_cast<size_t>(n)), y;
   for (long j = 1; j <= n; ++j) x[j - 1] = ddd_get_d(lp->sol[j]);
