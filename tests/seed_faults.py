@@ -97,8 +97,9 @@ def suite(bdir, gateway, unit_only=False):
             return "skipped"
     if not build(bdir):
         return "build"
-    stages = ["octave", "oracle", "cli", "capi|example|fuzz"] if gateway else \
-             ["oracle", "cli", "capi|example|fuzz", "octave"]
+    # Quick stages first: the oracles take minutes.
+    stages = ["octave", "cli", "capi|example|fuzz", "oracle"] if gateway else \
+             ["cli", "capi|example|fuzz", "octave", "oracle"]
     for label in stages:
         if run(["nice", "ctest", "-L", label, "-LE", "^unit$", "--stop-on-failure", "-j2",
                 "--timeout", str(CTEST_TIMEOUT)], bdir):
