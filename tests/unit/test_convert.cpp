@@ -46,6 +46,9 @@ Rows of(const fam::Instance &inst)
   return rows_of(M.get());
 }
 
+// [0, 2]^d: facets through the origin as well, unlike the centred cube.
+Rows cube(Rep r, int d) { return of(fam::translate(fam::hypercube(r, d), std::vector<std::int64_t>(d, 1))); }
+
 struct Case {
   const char *name;
   dd_RepresentationType rep;
@@ -59,20 +62,18 @@ struct Case {
 std::ostream &operator<<(std::ostream &o, const Case &c) { return o << c.name; }
 
 const Case kCases[] = {
-    {"cube-h-3", dd_Inequality, of(fam::hypercube(Rep::H, 3)), {}, of(fam::hypercube(Rep::V, 3)), 0, 12},
-    {"cube-h-4", dd_Inequality, of(fam::hypercube(Rep::H, 4)), {}, of(fam::hypercube(Rep::V, 4)), 0, 32},
+    {"cube-h-3", dd_Inequality, cube(Rep::H, 3), {}, cube(Rep::V, 3), 0, 12},
+    {"cube-h-4", dd_Inequality, cube(Rep::H, 4), {}, cube(Rep::V, 4), 0, 32},
     {"cross-h-3", dd_Inequality, of(fam::cross_polytope(Rep::H, 3)), {}, of(fam::cross_polytope(Rep::V, 3)), 0, 12},
     {"simplex-h-4", dd_Inequality, of(fam::simplex(Rep::H, 4)), {}, of(fam::simplex(Rep::V, 4)), 0, 10},
-    {"cube-v-3", dd_Generator, of(fam::hypercube(Rep::V, 3)), {}, of(fam::hypercube(Rep::H, 3)), 0, 12},
+    {"cube-v-3", dd_Generator, cube(Rep::V, 3), {}, cube(Rep::H, 3), 0, 12},
     {"cross-v-3", dd_Generator, of(fam::cross_polytope(Rep::V, 3)), {}, of(fam::cross_polytope(Rep::H, 3)), 0, 12},
     {"simplex-v-3", dd_Generator, of(fam::simplex(Rep::V, 3)), {}, of(fam::simplex(Rep::H, 3)), 0, 6},
-    // Implied rows change nothing: x1 <= 2, x1 + x2 + x3 <= 3 (touching a
+    // Implied rows change nothing: x1 <= 3, x1 + x2 + x3 <= 6 (touching a
     // vertex), a facet times 3; the centre and a point of an edge.
-    {"cube-h-3-redundant", dd_Inequality,
-     of(fam::hypercube(Rep::H, 3)) + Rows{{2, -1, 0, 0}, {3, -1, -1, -1}, {3, 0, 0, -3}}, {},
-     of(fam::hypercube(Rep::V, 3)), 0, 12},
-    {"cube-v-2-inner", dd_Generator, of(fam::hypercube(Rep::V, 2)) + Rows{{1, 0, 0}, {1, 0.5, 1}}, {},
-     of(fam::hypercube(Rep::H, 2)), 0, 4},
+    {"cube-h-3-redundant", dd_Inequality, cube(Rep::H, 3) + Rows{{3, -1, 0, 0}, {6, -1, -1, -1}, {6, 0, 0, -3}},
+     {}, cube(Rep::V, 3), 0, 12},
+    {"cube-v-2-inner", dd_Generator, cube(Rep::V, 2) + Rows{{1, 1, 1}, {1, 1, 2}}, {}, cube(Rep::H, 2), 0, 4},
     // x >= 1 (shifted orthant): one vertex and three rays.
     {"orthant-shifted", dd_Inequality, {{-1, 1, 0, 0}, {-1, 0, 1, 0}, {-1, 0, 0, 1}}, {},
      {{1, 1, 1, 1}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, 0, 6},
@@ -183,7 +184,7 @@ TEST(ConvertFacets, InputAdjacencyOfTheCube)
 {
   // Facets 2k-1 and 2k of the d-cube are opposite; each meets all others.
   for (int d : {2, 3, 5}) {
-    Matrix M = matrix(of(fam::hypercube(Rep::H, d)));
+    Matrix M = matrix(cube(Rep::H, d));
     dd_ErrorType err;
     Polyhedra P = zonix::make_polyhedra(M.get(), &err);
     SetFamily A(dd_CopyInputAdjacency(P.get()));
@@ -199,7 +200,7 @@ TEST(ConvertFacets, InputAdjacencyOfTheCube)
 
 TEST(ConvertAppend, RowsAddedLaterGiveTheSameVertices)
 {
-  const Rows all = of(fam::hypercube(Rep::H, 3));
+  const Rows all = cube(Rep::H, 3);
   Matrix first = matrix(Rows(all.begin(), all.end() - 2));
   Matrix later = matrix(Rows(all.end() - 2, all.end()));
   dd_ErrorType err = dd_ImproperInputFormat;
@@ -209,7 +210,7 @@ TEST(ConvertAppend, RowsAddedLaterGiveTheSameVertices)
   Polyhedra owner(P);
   EXPECT_EQ(err, dd_NoError);
   Matrix G(dd_CopyGenerators(P));
-  EXPECT_EQ(canonical(rows_of(G.get()), true), canonical(of(fam::hypercube(Rep::V, 3)), true));
+  EXPECT_EQ(canonical(rows_of(G.get()), true), canonical(cube(Rep::V, 3), true));
   EXPECT_EQ(P->m, 6);
 }
 
