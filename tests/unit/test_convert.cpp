@@ -70,10 +70,11 @@ const Case kCases[] = {
     {"cross-v-3", dd_Generator, of(fam::cross_polytope(Rep::V, 3)), {}, of(fam::cross_polytope(Rep::H, 3)), 0, 12},
     {"simplex-v-3", dd_Generator, of(fam::simplex(Rep::V, 3)), {}, of(fam::simplex(Rep::H, 3)), 0, 6},
     // Implied rows change nothing: x1 <= 3, x1 + x2 + x3 <= 6 (touching a
-    // vertex), a facet times 3; the centre and a point of an edge.
-    {"cube-h-3-redundant", dd_Inequality, cube(Rep::H, 3) + Rows{{3, -1, 0, 0}, {6, -1, -1, -1}, {6, 0, 0, -3}},
-     {}, cube(Rep::V, 3), 0, 12},
-    {"cube-v-2-inner", dd_Generator, cube(Rep::V, 2) + Rows{{1, 1, 1}, {1, 1, 2}}, {}, cube(Rep::H, 2), 0, 4},
+    // vertex), a facet times 3 and a copy of one; the centre, a point of an
+    // edge and a copy of a vertex.
+    {"cube-h-3-redundant", dd_Inequality,
+     cube(Rep::H, 3) + Rows{{3, -1, 0, 0}, {6, -1, -1, -1}, {6, 0, 0, -3}, {0, 1, 0, 0}}, {}, cube(Rep::V, 3), 0, 12},
+    {"cube-v-2-inner", dd_Generator, cube(Rep::V, 2) + Rows{{1, 1, 1}, {1, 1, 2}, {1, 2, 0}}, {}, cube(Rep::H, 2), 0, 4},
     // x >= 1 (shifted orthant): one vertex and three rays.
     {"orthant-shifted", dd_Inequality, {{-1, 1, 0, 0}, {-1, 0, 1, 0}, {-1, 0, 0, 1}}, {},
      {{1, 1, 1, 1}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, 0, 6},
