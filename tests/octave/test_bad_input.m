@@ -18,10 +18,8 @@ function test_bad_input()
     'hull:library', 'ZONIX returned an error, see above(!) for details', 1, {'hull', struct('V', zeros(0, 2))};
     % malformed lin, in an H struct and in a V struct (only rays are lines)
     'copy_h:structArray', 'the struct must be 1x1, not a 1x2 struct array', 1, {'copy_h', [H H]};
-    'extreme:structArray', '', 1, {'extreme', struct('A', {}, 'B', {})};
     'hull:usage', '', 1, {'hull', struct('V', [0 0], 'R', ones(1, 2, 2))};
     'copy_h:usage', '', 1, {'copy_h', struct('A', ones(2, 2, 2), 'B', [1; 1])};
-    'copy_h:usage', '', 1, {'copy_h', struct('A', [1 0; 0 1], 'B', [1 1])};
     'copy_v:columnMismatch', '', 1, {'copy_v', struct('V', [1 2], 'R', [1 0 0])};
     'copy_h:fieldType', 'field A must be a real, full (non-sparse) double array, not int32', 1, {'copy_h', struct('A', int32(1), 'B', 1)};
     'solve_lp:fieldType', '', 1, {'solve_lp', setfield(LP, 'obj', [1 1i])};
@@ -29,7 +27,6 @@ function test_bad_input()
     'hull:nonFinite', '', 1, {'hull', setfield(V, 'R', [Inf 0])};
     'solve_lp:lpMatrix', 'Error in the setting of LP matrix.', 1, {'solve_lp', rmfield(LP, 'A')};
     'solve_lp:lpObjective', 'Error in the setting of LP objective.', 1, {'solve_lp', H};
-    'solve_lp_DS:lpObjective', '', 1, {'solve_lp_DS', setfield(LP, 'obj', [1; 1])};
     'solve_lp:usage', '', 2, {'solve_lp', LP};
     'find_interior:usage', '', 1, {'find_interior', H, 5};
     % options

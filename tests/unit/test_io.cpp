@@ -1,6 +1,5 @@
 // The text notation (reader and writer), the error messages, and the
-// matrix record operations.  Expected rows are written out by hand from
-// the texts.
+// matrix record operations; expected rows written out by hand.
 #include <gtest/gtest.h>
 
 #include "support.hpp"
@@ -66,24 +65,19 @@ TEST_P(Read, RowsLinearityAndTypes)
 
 INSTANTIATE_TEST_SUITE_P(Texts, Read, ::testing::ValuesIn(kReads));
 
-TEST(ReadTrailer, Objective)
-{
-  dd_ErrorType err;
-  Matrix M = read_text("begin\n2 3 real\n1 0 0\n0 1 1\nend\nminimize\n5 -1 2\n", &err);
-  ASSERT_NE(M, nullptr);
-  EXPECT_EQ(M->objective, dd_LPmin);
-  EXPECT_EQ(Row({ddd_get_d(M->rowvec[0]), ddd_get_d(M->rowvec[1]), ddd_get_d(M->rowvec[2])}),
-            (Row{5, -1, 2}));
-}
-
-TEST(Write, MatrixNotation)
+TEST(Write, MatrixNotationAndBack)
 {
   Matrix M = matrix({{1, 2.5}, {0, -1}, {3, 0}}, dd_Inequality, {1, 3});
   M->objective = dd_LPmax;
   ddd_set_d(M->rowvec[1], 1);
-  EXPECT_EQ(capture([&](FILE *f) { dd_WriteMatrix(f, M.get()); }),
-            "H-representation\nlinearity 2  1 3\nbegin\n 3 2 real\n  1  2.500000000E+00\n"
-            "  0 -1\n  3  0\nend\nmaximize\n  0  1\n");
+  const std::string text = capture([&](FILE *f) { dd_WriteMatrix(f, M.get()); });
+  EXPECT_EQ(text, "H-representation\nlinearity 2  1 3\nbegin\n 3 2 real\n  1  2.500000000E+00\n"
+                  "  0 -1\n  3  0\nend\nmaximize\n  0  1\n");
+  dd_ErrorType err;
+  Matrix R = read_text(std::string(text).replace(text.find("maximize"), 8, "minimize"), &err);
+  ASSERT_NE(R, nullptr);
+  EXPECT_EQ(R->objective, dd_LPmin);
+  EXPECT_EQ(std::make_pair(ddd_get_d(R->rowvec[0]), ddd_get_d(R->rowvec[1])), std::make_pair(0.0, 1.0));
 }
 
 TEST(Write, ErrorMessagesOfEveryCode)

@@ -1,8 +1,7 @@
-// The LP solvers and the queries built on them, on small problems whose
-// answers follow from the geometry of squares, cubes and triangles.
-// glpk_oracle, redund_oracle and interior_oracle compare the same code on
-// hundreds of generated problems, and the Octave tests the projections;
-// these cases pin the conventions.
+// The LP solvers and the queries built on them on squares, cubes and
+// triangles.  glpk_oracle, redund_oracle and interior_oracle compare the
+// same code on hundreds of generated problems, the Octave tests the
+// projections; these cases pin the conventions.
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -14,8 +13,6 @@ using namespace zonix::test;
 namespace {
 
 const Rows kSquare = {{0, 1, 0}, {1, -1, 0}, {0, 0, 1}, {1, 0, -1}};  // [0,1]^2
-const Rows kCube = {{0, 1, 0, 0}, {1, -1, 0, 0}, {0, 0, 1, 0},
-                    {1, 0, -1, 0}, {0, 0, 0, 1}, {1, 0, 0, -1}};
 
 struct LPCase {
   const char *name;
@@ -154,7 +151,8 @@ TEST(Redundancy, RowsOfTheCubeTheSquareAndALine)
   // the centre, a repeated corner and a point of an edge go; a ray makes
   // the points behind it redundant.  x1 >= 0, -x1 >= 0 force x1 = 0; a
   // ray and its opposite span a line.
-  const Rows cube = kCube + Rows{{2, -1, 0, 0}, {0, 1, 0, 0}, {3, -1, -1, -1}, {1, 0, 0, 0}};
+  const Rows cube = {{0, 1, 0, 0}, {1, -1, 0, 0}, {0, 0, 1, 0}, {1, 0, -1, 0}, {0, 0, 0, 1},
+                     {1, 0, 0, -1}, {2, -1, 0, 0}, {0, 1, 0, 0}, {3, -1, -1, -1}, {1, 0, 0, 0}};
   const Rows pts = {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}, {1, 0.5, 0.5}, {1, 1, 0}, {1, 1, 0.5}};
   using F = dd_rowset (*)(dd_MatrixPtr, dd_ErrorType *);
   const struct {

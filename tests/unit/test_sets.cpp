@@ -74,7 +74,6 @@ INSTANTIATE_TEST_SUITE_P(Grounds, Sets, ::testing::Values(1L, 5L, 31L, 32L, 33L,
 
 TEST(SetsLayout, BlocksHoldTheGroundSize)
 {
-  // A header word for the ground size, then 32 members a word.
   for (auto [n, blocks] : {std::pair{0L, 1L}, {1L, 2L}, {32L, 2L}, {33L, 3L}, {64L, 3L}})
     EXPECT_EQ(set_blocks(n), blocks) << n;
 }
