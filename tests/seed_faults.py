@@ -1,19 +1,18 @@
 #!/usr/bin/env python3
 """Seeds one fault at a time into lib-src/ and gateway/, rebuilds, runs the
-tests, and records whether they notice.  Every fault is (file, a line
-fragment that must occur exactly once, its replacement), so the list keeps
-applying after moderate edits and says "does not apply" once it no longer
-does.  The tree is restored after each fault.
+tests, and records whether they notice.  A fault is (file, a line fragment
+that must occur exactly once, its replacement): it says "does not apply"
+once the code has moved.  The tree is restored after each fault.
 
-    tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [--unit-only] [IDS...]
+    tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [--unit-only] [--list] [IDS...]
 
-Results go to FILE (default DIR/build-faults/faults.tsv) one line a fault,
+Results go to FILE (default DIR/build-faults/faults.tsv), one line a fault,
 so an interrupted run resumes where it stopped.
 """
 import argparse, os, subprocess, sys
 
 F = [  # id, file, fragment, replacement
-    ("set-blocks", "lib-src/setoper.cpp", "/ static_cast<long>(kWordBits) + 2;", "/ static_cast<long>(kWordBits) + 1;"),
+    ("set-blocks", "lib-src/setoper.cpp", "/ set_word_bits + 2;", "/ set_word_bits + 1;"),
     ("set-diff", "lib-src/setoper.cpp", "set[i] = set1[i] & ~set2[i];", "set[i] = set1[i] & set2[i];"),
     ("set-subset", "lib-src/setoper.cpp", "if ((set1[i] | set2[i]) != set2[i])", "if ((set1[i] & set2[i]) != set2[i])"),
     ("set-compl-mask", "lib-src/setoper.cpp", "if (used < kWordBits) set[B - 1]", "if (used > kWordBits) set[B - 1]"),
@@ -30,8 +29,8 @@ F = [  # id, file, fragment, replacement
     ("red-sign", "lib-src/zonixlp_redundancy.cpp", "return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp->optvalue) ? dd_FALSE : dd_TRUE;"),
     ("red-strong-swap", "lib-src/zonixlp_redundancy.cpp", "return dd_Positive(lp2->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp2->optvalue) ? dd_TRUE : dd_FALSE;"),
     ("red-relax", "lib-src/zonixlp_redundancy.cpp", "ddd_add(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);", "ddd_sub(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);"),
-    ("red-implicit", "lib-src/zonixlp_redundancy.cpp", "if (dd_ImplicitLinearity(M, i, cvec.get(), error)) set_addelem(set, i);", "if (!dd_ImplicitLinearity(M, i, cvec.get(), error)) set_addelem(set, i);"),
-    ("red-skip-free", "lib-src/zonixlp_redundancy.cpp", "    set_free(red);", "    (void)red;"),
+    ("red-implicit", "lib-src/zonixlp_redundancy.cpp", "if (implicit_row(N.get(), i, cvec.get(), error)) set_addelem(", "if (!implicit_row(N.get(), i, cvec.get(), error)) set_addelem("),
+    ("red-skip-free", "lib-src/zonixlp_redundancy.cpp", "    set_delelem(Mcopy->linset, i);", "    set_delelem(Mcopy->linset, i);\n    (void)red.release();"),
     ("proj-positive", "lib-src/zonixproj.cpp", "if (dd_Positive(last))", "if (dd_Nonnegative(last))"),
     ("proj-dual-lin", "lib-src/zonixproj.cpp", "if (!set_member(j + 1, M->linset)) ddd_set(Mdual", "if (set_member(j + 1, M->linset)) ddd_set(Mdual"),
     ("shoot-min", "lib-src/zonixlp_shooting.cpp", "if (dd_Smaller(alpha, min)) {", "if (dd_Larger(alpha, min)) {"),
@@ -56,17 +55,17 @@ F = [  # id, file, fragment, replacement
     ("io-remove-row", "lib-src/zonixio.cpp", "for (dd_rowrange i = r + 1; i <= m; ++i) {", "for (dd_rowrange i = r + 1; i < m; ++i) {"),
     ("io-append-lin", "lib-src/zonixio.cpp", "if (set_member(i, src)) set_addelem(dst, i + offset);", "if (set_member(i, src)) set_addelem(dst, i + 0 * offset);"),
     ("read-zero-den", "lib-src/zonixio_file.cpp", "&den) || den == 0.0) return false;", "&den)) return false;"),
-    ("read-lin-range", "lib-src/zonixio_file.cpp", "row >= 1 && row <= M->rowsize)", "row >= 1 && row < M->rowsize)"),
+    ("read-lin-range", "lib-src/zonixio_file.cpp", "else if (row < 1 || row > m)", "else if (row < 1 || row >= m)"),
     ("out-adj-need", "lib-src/zonixio_output.cpp", "if (shared[static_cast<size_t>(b)] >= need) decide(a, b);", "if (shared[static_cast<size_t>(b)] > need) decide(a, b);"),
-    ("out-ainc", "lib-src/zonixio_output.cpp", "if (dd_EqualToZero(sum)) set_addelem(poly->Ainc[i - 1], k);", "if (!dd_EqualToZero(sum)) set_addelem(poly->Ainc[i - 1], k);"),
+    ("out-ainc", "lib-src/zonixio_output.cpp", "if (set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);", "if (!set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);"),
     ("out-face", "lib-src/zonixio_output.cpp", "if ((face[k] & ~z[k]) != 0u) return false;", "if ((face[k] & z[k]) != 0u) return false;"),
     ("gw-h-sign", "gateway/convert.cpp", "ddd_set_d(M->matrix[i][j + 1], -a[i + j * m]);", "ddd_set_d(M->matrix[i][j + 1], a[i + j * m]);"),
     ("gw-h-out-sign", "gateway/convert.cpp", "= 0.0 - ddd_get_d(M->matrix[i][j + 1]);", "= 0.0 + ddd_get_d(M->matrix[i][j + 1]);"),
-    ("gw-lin-range", "gateway/convert.cpp", "if (!(v[i] <= static_cast<double>(m)))", "if (!(v[i] < static_cast<double>(m)))"),
+    ("gw-lin-range", "gateway/convert.cpp", "v[i] <= static_cast<double>(n) &&", "v[i] < static_cast<double>(n) &&"),
     ("gw-ray-index", "gateway/convert.cpp", "rp[ir++] = static_cast<double>(i + 1);", "rp[ir++] = static_cast<double>(i);"),
     ("gw-r-cols", "gateway/convert.cpp", "if (q > 0 && static_cast<mwSize>(mxGetN(R)) != d) {", "if (q > 1 && static_cast<mwSize>(mxGetN(R)) != d) {"),
     ("gw-dual-sign", "gateway/cmd_lp.cpp", "l[r - 1] = ddd_get_d(lp->dsol[j - 1]);", "l[r - 1] = -ddd_get_d(lp->dsol[j - 1]);"),
-    ("gw-reduce-nlhs", "gateway/cmd_reduce.cpp", "if (nlhs > 2) gw::fail(\"usage\", usage);", "if (nlhs > 3) gw::fail(\"usage\", usage);"),
+    ("gw-reduce-nlhs", "gateway/cmd_reduce.cpp", "check_call(nlhs, nrhs, prhs, 1, 1, 2, usage);", "check_call(nlhs, nrhs, prhs, 1, 1, 3, usage);"),
 ]
 
 UNIT_TIMEOUT = 600   # the whole unit binary; a fault may make a loop endless
@@ -81,11 +80,8 @@ def run(cmd, cwd, timeout=None):
         return -1
 
 
-def build(bdir, targets=None):
-    cmd = ["nice", "cmake", "--build", bdir, "-j2"]
-    if targets:
-        cmd += ["--target"] + targets
-    return run(cmd, bdir) == 0
+def build(bdir, targets=()):
+    return run(["nice", "cmake", "--build", bdir, "-j2"] + (["--target", *targets] if targets else []), bdir) == 0
 
 
 def suite(bdir, gateway, unit_only=False):
@@ -95,18 +91,18 @@ def suite(bdir, gateway, unit_only=False):
     if not gateway:
         if not build(bdir, ["unit_tests"]):
             return "build"
-        if run(["nice", "./unit_tests", "--gtest_fail_fast", "--gtest_brief=1"],
-               bdir, UNIT_TIMEOUT) != 0:
+        if run(["nice", "./unit_tests", "--gtest_fail_fast", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
             return "unit"
         if unit_only:
             return "skipped"
     if not build(bdir):
         return "build"
-    stages = ["octave", "oracle", "cli", "capi|example|fuzz"] if gateway else \
-             ["oracle", "cli", "capi|example|fuzz", "octave"]
+    # Quick stages first: the oracles take minutes.
+    stages = ["octave", "cli", "capi|example|fuzz", "oracle"] if gateway else \
+             ["cli", "capi|example|fuzz", "octave", "oracle"]
     for label in stages:
-        if run(["nice", "ctest", "-L", label, "-LE", "^unit$", "--stop-on-failure",
-                "-j2", "--timeout", str(CTEST_TIMEOUT)], bdir) != 0:
+        if run(["nice", "ctest", "-L", label, "-LE", "^unit$", "--stop-on-failure", "-j2",
+                "--timeout", str(CTEST_TIMEOUT)], bdir):
             return label.split("|")[0]
     return ""
 
@@ -129,10 +125,7 @@ def main():
     if not a.list and not os.path.exists(os.path.join(bdir, "CMakeCache.txt")):
         subprocess.run(["cmake", "-S", tree, "-B", bdir, "-DCMAKE_BUILD_TYPE=Release"],
                        check=True, stdout=subprocess.DEVNULL)
-    done = {}
-    if os.path.exists(out) and not a.list:
-        for line in open(out):
-            done[line.split("\t")[0]] = line
+    done = {line.split("\t")[0]: line for line in open(out)} if os.path.exists(out) and not a.list else {}
     order = {fid: k for k, fid in enumerate(a.ids)}
     for fid, rel, frag, repl in sorted(F, key=lambda f: order.get(f[0], len(order))):
         if a.ids and fid not in a.ids:
@@ -159,8 +152,7 @@ def main():
         line = f"{fid}\t{rel}\t{result}\n"
         print(line, end="", flush=True)
         if not a.list:
-            with open(out, "a") as f:
-                f.write(line)
+            open(out, "a").write(line)
     if not a.list:
         build(bdir)  # leave the build matching the restored tree
     return 0

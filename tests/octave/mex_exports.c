@@ -8,33 +8,17 @@
 
 int main(int argc, char **argv)
 {
-  void *module;
+  void *module = argc == 2 ? dlopen(argv[1], RTLD_LAZY | RTLD_LOCAL) : NULL;
   const char *(*version)(void);
-  const char *text;
-
-  if (argc != 2) {
-    fprintf(stderr, "usage: mex_exports MODULE\n");
-    return 2;
-  }
-  module = dlopen(argv[1], RTLD_LAZY | RTLD_LOCAL);
   if (!module) {
-    fprintf(stderr, "cannot load %s: %s\n", argv[1], dlerror());
-    return 1;
-  }
-  if (!dlsym(module, "mexFunction")) {
-    fprintf(stderr, "mexFunction is not exported\n");
+    fprintf(stderr, "usage: mex_exports MODULE (%s)\n", dlerror());
     return 1;
   }
   *(void **)&version = dlsym(module, "mexVersion");
-  if (!version) {
-    fprintf(stderr, "mexVersion is not exported\n");
+  if (!dlsym(module, "mexFunction") || !version || strcmp(version(), "MATLAB R13 native") != 0) {
+    fprintf(stderr, "mexFunction, or mexVersion returning \"MATLAB R13 native\", is missing\n");
     return 1;
   }
-  text = version();
-  if (strcmp(text, "MATLAB R13 native") != 0) {
-    fprintf(stderr, "mexVersion returned \"%s\"\n", text);
-    return 1;
-  }
-  printf("mexVersion: %s\n", text);
+  printf("mexVersion: %s\n", version());
   return 0;
 }

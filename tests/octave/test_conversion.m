@@ -8,7 +8,7 @@ function test_conversion()
   assert(isequal(fieldnames(P), {'V'; 'R'; 'rpos'; 'vpos'; 'lin'}));
   assert(isequal(snap(P.V), corners) && isempty(P.R) && isequal(P.vpos, (1:4)'));
   H = zonixmex('hull', struct('V', corners));
-  assert(isequal(fieldnames(H), {'A'; 'B'; 'lin'}) && isequal(facets(H), facets(S)));
+  assert(isequal(fieldnames(H), {'A'; 'B'; 'lin'}) && isequal(zonix_facets(H), zonix_facets(S)));
   P = zonixmex('v_hull_extreme', struct('V', [corners; 0.5 0.5]));
   assert(isequal(snap(P.V), corners) && isequal(P.vpos, (1:4)') && isempty(P.rpos));
 
@@ -35,7 +35,7 @@ function test_conversion()
   H = zonixmex('hull', w);
   keep = any(H.A ~= 0, 2);  % rows 0 <= b (b >= 0) say nothing
   assert(all(H.B(~keep) >= 0) && isempty(H.lin));
-  assert(isequal(facets(struct('A', H.A(keep, :), 'B', H.B(keep))), [1 0 1]));
+  assert(isequal(zonix_facets(struct('A', H.A(keep, :), 'B', H.B(keep))), [1 0 1]));
   % Rays given as lines by row number (points first) also make the plane.
   H = zonixmex('hull', struct('V', [0 0], 'R', [1 0; 0 1], 'lin', [2 3]));
   assert(all(H.A(:) == 0) && all(H.B >= 0) && isempty(H.lin));
@@ -52,8 +52,7 @@ function test_conversion()
   H = zonixmex('copy_h', struct('A', zeros(0, 3), 'B', zeros(0, 1), 'lin', []));
   assert(isequal(size(H.A), [0 3]) && isempty(H.lin));
   P = zonixmex('copy_v', struct('V', [1 2; 3 4], 'R', [0 1; 2 2], 'lin', 4));
-  assert(isequal(P.V, [1 2; 3 4]) && isequal(P.R, [0 1; 2 2]));
-  assert(isequal(P.vpos, [1; 2]) && isequal(P.rpos, [3; 4]) && isequal(P.lin, 4));
+  assert(isequal({P.V, P.R, P.vpos, P.rpos, P.lin}, {[1 2; 3 4], [0 1; 2 2], [1; 2], [3; 4], 4}));
   P = zonixmex('copy_v', struct('V', [], 'R', zeros(0, 5)));
   assert(isempty(P.V) && isempty(P.R));
 
@@ -79,10 +78,4 @@ end
 
 function X = snap(X)
   X = sortrows(round(X * 1e9) / 1e9);
-end
-
-% The rows of [A B], each scaled to largest |entry| 1, sorted.
-function F = facets(H)
-  F = [H.A H.B];
-  F = snap(F ./ max(abs(F), [], 2));
 end

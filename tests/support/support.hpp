@@ -28,8 +28,6 @@ using Members = std::vector<long>;
 using zonix::LP, zonix::LPSolution, zonix::Matrix, zonix::Polyhedra, zonix::Set, zonix::SetFamily;
 using zonix::make_matrix, zonix::make_polyhedra, zonix::make_set;
 
-// ---- records ----------------------------------------------------------------
-
 // A matrix record holding rows (all of one length), lin its linearity rows.
 inline Matrix matrix(const Rows &rows, dd_RepresentationType rep = dd_Inequality,
                      const Members &lin = {}, dd_NumberType type = dd_Real)
@@ -44,6 +42,12 @@ inline Matrix matrix(const Rows &rows, dd_RepresentationType rep = dd_Inequality
   M->representation = rep;
   M->numbtype = type;
   return M;
+}
+
+inline Rows operator+(Rows a, const Rows &b)
+{
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
 inline Rows rows_of(dd_MatrixPtr M)
@@ -79,14 +83,23 @@ inline Set set_of(long ground, std::initializer_list<long> elems)
   return s;
 }
 
-// ---- text -------------------------------------------------------------------
-
 inline std::string read_file(const fs::path &p)
 {
   std::ifstream in(p);
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+// What is on f from its start; f is closed.
+inline std::string slurp(FILE *f)
+{
+  std::fflush(f);
+  std::rewind(f);
+  std::string out;
+  for (int c; (c = std::fgetc(f)) != EOF;) out.push_back(static_cast<char>(c));
+  std::fclose(f);
+  return out;
 }
 
 // What write(f) puts on a temporary stream.
@@ -96,12 +109,7 @@ std::string capture(F write)
   FILE *f = std::tmpfile();
   if (f == nullptr) return "<no temporary file>";
   write(f);
-  std::fflush(f);
-  std::rewind(f);
-  std::string out;
-  for (int c; (c = std::fgetc(f)) != EOF;) out.push_back(static_cast<char>(c));
-  std::fclose(f);
-  return out;
+  return slurp(f);
 }
 
 // What body() writes to stream (stdout or stderr), at the descriptor, so
@@ -117,14 +125,8 @@ std::string capture_stream(FILE *stream, F body)
   std::fflush(stream);
   dup2(saved, fd);
   close(saved);
-  std::rewind(tmp);
-  std::string out;
-  for (int c; (c = std::fgetc(tmp)) != EOF;) out.push_back(static_cast<char>(c));
-  std::fclose(tmp);
-  return out;
+  return slurp(tmp);
 }
-
-// ---- oracles ----------------------------------------------------------------
 
 // The tool's path: $NAME (upper case) when set, else the first on PATH.
 inline std::string find_tool(const std::string &name)
@@ -140,35 +142,26 @@ inline std::string find_tool(const std::string &name)
   return {};
 }
 
-// A fresh folder under the temporary directory, removed with the object
-// unless kept.
+// A fresh folder under the temporary directory, removed with the object.
 class Scratch {
  public:
-  explicit Scratch(const std::string &stem, const std::string &keep = {})
+  explicit Scratch(const std::string &stem)
   {
-    if (!keep.empty()) {
-      dir_ = keep;
-      keep_ = true;
-      fs::create_directories(dir_);
-      return;
-    }
     std::string t = (fs::temp_directory_path() / (stem + ".XXXXXX")).string();
     if (mkdtemp(t.data()) != nullptr) dir_ = t;
   }
   ~Scratch()
   {
     std::error_code ec;
-    if (!keep_ && !dir_.empty()) fs::remove_all(dir_, ec);
+    if (!dir_.empty()) fs::remove_all(dir_, ec);
   }
   Scratch(const Scratch &) = delete;
   Scratch &operator=(const Scratch &) = delete;
   bool ok() const { return !dir_.empty(); }
   fs::path operator/(const std::string &name) const { return dir_ / name; }
-  const fs::path &path() const { return dir_; }
 
  private:
   fs::path dir_;
-  bool keep_ = false;
 };
 
 inline std::string quoted(const std::string &s) { return "'" + s + "'"; }
@@ -195,11 +188,7 @@ inline std::optional<std::string> run_tool(const Scratch &dir, const std::string
 struct Verdict {
   bool ok = true;
   std::string message;
-  void fail(const std::string &why)
-  {
-    message += (ok ? "" : "; ") + why;
-    ok = false;
-  }
+  void fail(const std::string &why) { message += (ok ? "" : "; ") + why, ok = false; }
 };
 
 // One line a check ("ok" or "FAIL") and a closing count.
@@ -211,12 +200,7 @@ struct Tally {
     std::printf("%s %s: %s\n", v.ok ? "ok" : "FAIL", name.c_str(), v.ok ? summary.c_str() : v.message.c_str());
     std::fflush(stdout);
   }
-  void fail(const std::string &name, const std::string &why)
-  {
-    Verdict v;
-    v.fail(why);
-    report(name, v);
-  }
+  void fail(const std::string &name, const std::string &why) { report(name, Verdict{false, why}); }
   // Prints the count and gives the exit status.
   int finish(const char *program) const
   {

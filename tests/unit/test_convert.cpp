@@ -1,35 +1,35 @@
 // The double description conversion from the outside: polytopes, cones and
 // polyhedra with lines whose other representation is known by geometry,
 // under every row order; adjacency and incidence against their definitions;
-// appended rows, empty inputs, errors and the progress hook.
+// appended rows, errors.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
 
+#include "families.h"
 #include "support.hpp"
 
 using namespace zonix::test;
+namespace fam = zonix::families;
+using fam::Rep;
 
 namespace {
 
 // Scaled to first entry 1 (a point) or largest magnitude 1, then rounded,
 // so that equal rows compare equal.
-Row canonical(Row r, bool point_form)
-{
-  double s = 0;
-  if (point_form && std::fabs(r[0]) > 1e-9) s = r[0];
-  else
-    for (double x : r) s = std::max(s, std::fabs(x));
-  for (double &x : r) x = std::round(x / (s == 0 ? 1 : s) * 1e6) / 1e6 + 0.0;
-  return r;
-}
-
 std::set<Row> canonical(const Rows &rows, bool point_form)
 {
-  std::set<Row> s;
-  for (const Row &r : rows) s.insert(canonical(r, point_form));
-  return s;
+  std::set<Row> out;
+  for (Row r : rows) {
+    double s = 0;
+    if (point_form && std::fabs(r[0]) > 1e-9) s = r[0];
+    else
+      for (double x : r) s = std::max(s, std::fabs(x));
+    for (double &x : r) x = std::round(x / (s == 0 ? 1 : s) * 1e6) / 1e6 + 0.0;
+    out.insert(r);
+  }
+  return out;
 }
 
 double dot(const Row &a, const Row &b)
@@ -39,84 +39,15 @@ double dot(const Row &a, const Row &b)
   return s;
 }
 
-Rows cube_v(int d)
+Rows of(const fam::Instance &inst)
 {
-  Rows v;
-  for (int mask = 0; mask < (1 << d); ++mask) {
-    Row r{1};
-    for (int k = 0; k < d; ++k) r.push_back((mask >> k) & 1);
-    v.push_back(r);
-  }
-  return v;
+  dd_set_global_constants();
+  Matrix M(fam::to_matrix(inst));
+  return rows_of(M.get());
 }
 
-Rows cube_h(int d)  // x_k >= 0, 1 - x_k >= 0
-{
-  Rows f;
-  for (int k = 1; k <= d; ++k) {
-    Row lo(d + 1, 0.0), hi(d + 1, 0.0);
-    lo[k] = 1;
-    hi[0] = 1;
-    hi[k] = -1;
-    f.push_back(lo);
-    f.push_back(hi);
-  }
-  return f;
-}
-
-Rows cross_v(int d)  // +-e_k
-{
-  Rows v;
-  for (int k = 1; k <= d; ++k)
-    for (double s : {1.0, -1.0}) {
-      Row r(d + 1, 0.0);
-      r[0] = 1;
-      r[k] = s;
-      v.push_back(r);
-    }
-  return v;
-}
-
-Rows cross_h(int d)  // 1 - s.x >= 0 for every sign vector s
-{
-  Rows f;
-  for (int mask = 0; mask < (1 << d); ++mask) {
-    Row r{1};
-    for (int k = 0; k < d; ++k) r.push_back((mask >> k) & 1 ? 1.0 : -1.0);
-    f.push_back(r);
-  }
-  return f;
-}
-
-Rows simplex_v(int d)  // 0 and e_k
-{
-  Rows v{Row(d + 1, 0.0)};
-  v[0][0] = 1;
-  for (int k = 1; k <= d; ++k) {
-    v.push_back(Row(d + 1, 0.0));
-    v.back()[0] = 1;
-    v.back()[k] = 1;
-  }
-  return v;
-}
-
-Rows simplex_h(int d)  // x_k >= 0, 1 - sum x >= 0
-{
-  Rows f;
-  for (int k = 1; k <= d; ++k) {
-    f.push_back(Row(d + 1, 0.0));
-    f.back()[k] = 1;
-  }
-  f.push_back(Row(d + 1, -1.0));
-  f.back()[0] = 1;
-  return f;
-}
-
-Rows operator+(Rows a, const Rows &b)
-{
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+// [0, 2]^d: facets through the origin as well, unlike the centred cube.
+Rows cube(Rep r, int d) { return of(fam::translate(fam::hypercube(r, d), std::vector<std::int64_t>(d, 1))); }
 
 struct Case {
   const char *name;
@@ -131,17 +62,19 @@ struct Case {
 std::ostream &operator<<(std::ostream &o, const Case &c) { return o << c.name; }
 
 const Case kCases[] = {
-    {"cube-h-3", dd_Inequality, cube_h(3), {}, cube_v(3), 0, 12},
-    {"cube-h-4", dd_Inequality, cube_h(4), {}, cube_v(4), 0, 32},
-    {"cross-h-3", dd_Inequality, cross_h(3), {}, cross_v(3), 0, 12},
-    {"simplex-h-4", dd_Inequality, simplex_h(4), {}, simplex_v(4), 0, 10},
-    {"cube-v-3", dd_Generator, cube_v(3), {}, cube_h(3), 0, 12},
-    {"cross-v-3", dd_Generator, cross_v(3), {}, cross_h(3), 0, 12},
-    {"simplex-v-3", dd_Generator, simplex_v(3), {}, simplex_h(3), 0, 6},
-    // Repeated, scaled and implied rows change nothing.
+    {"cube-h-3", dd_Inequality, cube(Rep::H, 3), {}, cube(Rep::V, 3), 0, 12},
+    {"cube-h-4", dd_Inequality, cube(Rep::H, 4), {}, cube(Rep::V, 4), 0, 32},
+    {"cross-h-3", dd_Inequality, of(fam::cross_polytope(Rep::H, 3)), {}, of(fam::cross_polytope(Rep::V, 3)), 0, 12},
+    {"simplex-h-4", dd_Inequality, of(fam::simplex(Rep::H, 4)), {}, of(fam::simplex(Rep::V, 4)), 0, 10},
+    {"cube-v-3", dd_Generator, cube(Rep::V, 3), {}, cube(Rep::H, 3), 0, 12},
+    {"cross-v-3", dd_Generator, of(fam::cross_polytope(Rep::V, 3)), {}, of(fam::cross_polytope(Rep::H, 3)), 0, 12},
+    {"simplex-v-3", dd_Generator, of(fam::simplex(Rep::V, 3)), {}, of(fam::simplex(Rep::H, 3)), 0, 6},
+    // Implied rows change nothing: x1 <= 3, x1 + x2 + x3 <= 6 (touching a
+    // vertex), a facet times 3 and a copy of one; the centre, a point of an
+    // edge and a copy of a vertex.
     {"cube-h-3-redundant", dd_Inequality,
-     cube_h(3) + Rows{{0, 2, 0, 0}, {3, -1, -1, -1}, {1, 0, 0, -1}}, {}, cube_v(3), 0, 12},
-    {"cube-v-2-inner", dd_Generator, cube_v(2) + Rows{{1, 0.5, 0.5}, {1, 1, 0}}, {}, cube_h(2), 0, 4},
+     cube(Rep::H, 3) + Rows{{3, -1, 0, 0}, {6, -1, -1, -1}, {6, 0, 0, -3}, {0, 1, 0, 0}}, {}, cube(Rep::V, 3), 0, 12},
+    {"cube-v-2-inner", dd_Generator, cube(Rep::V, 2) + Rows{{1, 1, 1}, {1, 1, 2}, {1, 2, 0}}, {}, cube(Rep::H, 2), 0, 4},
     // x >= 1 (shifted orthant): one vertex and three rays.
     {"orthant-shifted", dd_Inequality, {{-1, 1, 0, 0}, {-1, 0, 1, 0}, {-1, 0, 0, 1}}, {},
      {{1, 1, 1, 1}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, 0, 6},
@@ -186,6 +119,8 @@ std::set<std::pair<long, long>> edges_by_incidence(const Rows &out, const std::v
   return e;
 }
 
+bool has(const Members &v, long x) { return std::count(v.begin(), v.end(), x) > 0; }
+
 class Convert : public ::testing::TestWithParam<std::tuple<Case, dd_RowOrderType>> {};
 
 TEST_P(Convert, KnownAnswerUnderEveryRowOrder)
@@ -197,8 +132,7 @@ TEST_P(Convert, KnownAnswerUnderEveryRowOrder)
   ASSERT_EQ(err, dd_NoError);
   const bool h = c.rep == dd_Inequality;
   Matrix G(h ? dd_CopyGenerators(P.get()) : dd_CopyInequalities(P.get()));
-  ASSERT_NE(G, nullptr);
-  EXPECT_EQ(G->representation, h ? dd_Generator : dd_Inequality);
+  ASSERT_TRUE(G != nullptr && G->representation == (h ? dd_Generator : dd_Inequality));
   const Rows out = rows_of(G.get());
   Rows rest;
   std::vector<bool> lin;
@@ -213,41 +147,34 @@ TEST_P(Convert, KnownAnswerUnderEveryRowOrder)
   for (size_t i = 0; i < c.in.size(); ++i)
     for (size_t k = 0; k < out.size(); ++k) {
       const double v = dot(c.in[i], out[k]);
-      const bool eq = lin[k] || std::count(c.lin.begin(), c.lin.end(), long(i + 1)) > 0;
-      if (eq) EXPECT_NEAR(v, 0, 1e-9) << "input " << i + 1 << ", output " << k + 1;
+      if (lin[k] || has(c.lin, long(i + 1))) EXPECT_NEAR(v, 0, 1e-9) << "input " << i + 1 << ", output " << k + 1;
       else EXPECT_GE(v, -1e-9) << "input " << i + 1 << ", output " << k + 1;
     }
-  // Adjacency against the definition (linearity rows meet every row).
+  // Adjacency against the definition (linearity rows meet every row); an
+  // H input's cone is bounded by x0 >= 0 too.
   SetFamily A(dd_CopyAdjacency(P.get()));
-  ASSERT_NE(A, nullptr);
-  ASSERT_EQ(A->famsize, G->rowsize);
-  const Rows against = h ? c.in + Rows{Row(c.in[0].size(), 0.0)} : c.in;
-  Rows constraints = against;
-  if (h) constraints.back()[0] = 1;  // x0 >= 0 bounds the cone of an H input
-  std::vector<bool> lin_or_skip = lin;
-  const auto want = edges_by_incidence(out, lin_or_skip, constraints);
+  ASSERT_TRUE(A != nullptr && A->famsize == G->rowsize);
+  Rows constraints = c.in;
+  if (h) constraints.push_back(Row(c.in[0].size(), 0.0)), constraints.back()[0] = 1;
   std::set<std::pair<long, long>> got;
   const auto adj = members(A.get());
   for (long k = 1; k <= G->rowsize; ++k)
     for (long x : adj[k - 1]) {
-      EXPECT_TRUE(std::count(adj[x - 1].begin(), adj[x - 1].end(), k)) << "not symmetric";
+      EXPECT_TRUE(has(adj[x - 1], k)) << "not symmetric";
       if (k < x && !lin[k - 1] && !lin[x - 1]) got.insert({k, x});
     }
-  EXPECT_EQ(got, want);
+  EXPECT_EQ(got, edges_by_incidence(out, lin, constraints));
   EXPECT_EQ(static_cast<long>(got.size()), c.edges);
   // Incidence: output row k lies on input row i exactly when their product
   // vanishes; the input incidence is its transpose.
   SetFamily I(dd_CopyIncidence(P.get())), II(dd_CopyInputIncidence(P.get()));
-  ASSERT_NE(I, nullptr);
-  ASSERT_NE(II, nullptr);
+  ASSERT_TRUE(I != nullptr && II != nullptr);
   const auto inc = members(I.get()), input_inc = members(II.get());
   for (size_t k = 0; k < out.size(); ++k)
     for (size_t i = 0; i < c.in.size(); ++i) {
       const bool on = std::fabs(dot(out[k], c.in[i])) < 1e-9;
-      EXPECT_EQ(std::count(inc[k].begin(), inc[k].end(), long(i + 1)) > 0, on)
-          << "output " << k + 1 << ", input " << i + 1;
-      EXPECT_EQ(std::count(input_inc[i].begin(), input_inc[i].end(), long(k + 1)) > 0, on)
-          << "input " << i + 1 << ", output " << k + 1;
+      EXPECT_EQ(has(inc[k], long(i + 1)), on) << "output " << k + 1 << ", input " << i + 1;
+      EXPECT_EQ(has(input_inc[i], long(k + 1)), on) << "input " << i + 1 << ", output " << k + 1;
     }
 }
 
@@ -256,9 +183,9 @@ INSTANTIATE_TEST_SUITE_P(Known, Convert,
 
 TEST(ConvertFacets, InputAdjacencyOfTheCube)
 {
-  // Facets of the d-cube meet all others but the opposite one.
+  // Facets 2k-1 and 2k of the d-cube are opposite; each meets all others.
   for (int d : {2, 3, 5}) {
-    Matrix M = matrix(cube_h(d));
+    Matrix M = matrix(cube(Rep::H, d));
     dd_ErrorType err;
     Polyhedra P = zonix::make_polyhedra(M.get(), &err);
     SetFamily A(dd_CopyInputAdjacency(P.get()));
@@ -272,22 +199,9 @@ TEST(ConvertFacets, InputAdjacencyOfTheCube)
   }
 }
 
-TEST(ConvertEmpty, InfeasibleSystemsHaveNoPoint)
-{
-  for (const Rows &rows : {Rows{{-1, 1}, {0, -1}}, cube_h(3) + Rows{{-2, 1, 0, 0}}}) {
-    Matrix M = matrix(rows);
-    dd_ErrorType err = dd_ImproperInputFormat;
-    Polyhedra P = zonix::make_polyhedra(M.get(), &err);
-    EXPECT_EQ(err, dd_NoError);
-    Matrix G(dd_CopyGenerators(P.get()));
-    ASSERT_NE(G, nullptr);
-    for (const Row &r : rows_of(G.get())) EXPECT_EQ(r[0], 0.0);
-  }
-}
-
 TEST(ConvertAppend, RowsAddedLaterGiveTheSameVertices)
 {
-  const Rows all = cube_h(3);
+  const Rows all = cube(Rep::H, 3);
   Matrix first = matrix(Rows(all.begin(), all.end() - 2));
   Matrix later = matrix(Rows(all.end() - 2, all.end()));
   dd_ErrorType err = dd_ImproperInputFormat;
@@ -297,7 +211,7 @@ TEST(ConvertAppend, RowsAddedLaterGiveTheSameVertices)
   Polyhedra owner(P);
   EXPECT_EQ(err, dd_NoError);
   Matrix G(dd_CopyGenerators(P));
-  EXPECT_EQ(canonical(rows_of(G.get()), true), canonical(cube_v(3), true));
+  EXPECT_EQ(canonical(rows_of(G.get()), true), canonical(cube(Rep::V, 3), true));
   EXPECT_EQ(P->m, 6);
 }
 
@@ -315,32 +229,6 @@ TEST(ConvertErrors, BadInputsAreNamed)
   EXPECT_EQ(zonix::make_polyhedra(bad.get(), &err), nullptr);
   EXPECT_EQ(err, dd_NegativeMatrixSize);
   bad->rowsize = 1;
-}
-
-// ---- the host hooks --------------------------------------------------------
-
-TEST(ConvertHooks, ProgressIsReportedPerIteration)
-{
-  struct Seen {
-    long calls = 0, last = 0, total = 0;
-  } seen;
-  dd_SetProgressHook(
-      [](void *u, dd_rowrange it, dd_rowrange total, long) {
-        auto *s = static_cast<Seen *>(u);
-        EXPECT_GT(it, s->last);
-        s->last = it;
-        s->total = total;
-        ++s->calls;
-      },
-      &seen);
-  Matrix M = matrix(cube_h(4));
-  dd_ErrorType err;
-  Polyhedra P = zonix::make_polyhedra(M.get(), &err);
-  dd_SetProgressHook(nullptr, nullptr);
-  EXPECT_EQ(err, dd_NoError);
-  EXPECT_GT(seen.calls, 0);
-  EXPECT_GE(seen.total, 8);
-  EXPECT_LE(seen.last, seen.total);
 }
 
 }  // namespace
