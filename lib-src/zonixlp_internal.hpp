@@ -184,34 +184,27 @@ long scan_column(dd_colrange d_size, dd_Amatrix A, dd_Bmatrix T,
 #ifdef ZONIX_EXACT
   (void)col;
   mytype v;
-  for (long p = 0; p < n; ++p) {
+  ddd_init(v);
+  long p = 0;
+  while (p < n) {
     entry(v, 0, d_size, A, T, rows[p], s);
-    if (stop(p, v)) return p;
+    if (stop(p, v)) break;
+    ++p;
   }
-  return n;
+  ddd_clear(v);
+  return p;
 #else
-  // column_block's arithmetic, kept in this loop's registers.
   gather_column(d_size, T, s, col);
   long p = 0;
-  for (; p + 4 <= n; p += 4) {
-    const mytype *a0 = A[rows[p] - 1], *a1 = A[rows[p + 1] - 1];
-    const mytype *a2 = A[rows[p + 2] - 1], *a3 = A[rows[p + 3] - 1];
-    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-    for (dd_colrange k = 0; k < d_size; ++k) {
-      const double c = col[k];
-      s0 += a0[k][0] * c;
-      s1 += a1[k][0] * c;
-      s2 += a2[k][0] * c;
-      s3 += a3[k][0] * c;
-    }
-    mytype v[4] = {{s0}, {s1}, {s2}, {s3}};
-    for (long q = 0; q < 4; ++q)
+  for (; p + kBlock <= n; p += kBlock) {
+    mytype v[kBlock];
+    column_block(d_size, A, T, s, rows + p, kBlock, col, v);
+    for (long q = 0; q < kBlock; ++q)
       if (stop(p + q, v[q])) return p + q;
   }
   for (; p < n; ++p) {
-    const mytype *a = A[rows[p] - 1];
-    mytype v = {0};
-    for (dd_colrange k = 0; k < d_size; ++k) v[0] += a[k][0] * col[k];
+    mytype v;
+    column_block(d_size, A, T, s, rows + p, 1, col, &v);
     if (stop(p, v)) return p;
   }
   return n;
