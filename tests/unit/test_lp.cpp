@@ -179,6 +179,12 @@ TEST(Redundancy, RowsOfTheCubeTheSquareAndALine)
     EXPECT_EQ(err, dd_NoError);
     EXPECT_EQ(members(s.get()), c.want) << &c - cases;
   }
+  // Each side of the square meets the two sides across the other axis.
+  Matrix S = matrix(kSquare);
+  dd_ErrorType err = dd_ImproperInputFormat;
+  SetFamily adj(dd_Matrix2Adjacency(S.get(), &err));
+  ASSERT_EQ(err, dd_NoError);
+  for (long i = 0; i < 4; ++i) EXPECT_EQ(members(adj->set[i]), (i < 2 ? Members{3, 4} : Members{1, 2}));
 }
 
 TEST(Redundancy, CertificatesSeparate)
