@@ -23,7 +23,7 @@ F = [  # id, file, fragment, replacement
     ("ds-dual-feasible", "lib-src/zonixlp_dualsimplex.cpp", "if (j != rhscol && dd_Positive(rcost[j - 1])) return;", "if (j != rhscol && dd_Negative(rcost[j - 1])) return;"),
     ("ds-ratio-min", "lib-src/zonixlp_dualsimplex.cpp", "const bool better = *s == 0 || dd_Smaller(rat, minrat) ||", "const bool better = *s == 0 || dd_Larger(rat, minrat) ||"),
     ("ds-ratio-max", "lib-src/zonixlp_dualsimplex.cpp", "if (dd_Larger(ratio, maxratio)) {", "if (dd_Smaller(ratio, maxratio)) {"),
-    ("ds-bflag", "lib-src/zonixlp_internal.hpp", "if (i != objrow && bflag[i] == -1) rows[n++] = i;", "if (bflag[i] == -1) rows[n++] = i;"),
+    ("ds-bflag", "lib-src/zonixlp_internal.hpp", "if (i != objrow && bflag[i] == -1) rows[n++] = i;", "if (i != objrow - 1 && bflag[i] == -1) rows[n++] = i;"),
     ("dict-entering", "lib-src/zonixlp_dict.cpp", "if (entering > 0) bflag[entering] = -1;", "if (entering < 0) bflag[entering] = -1;"),
     ("dict-rank", "lib-src/zonixlp_dict.cpp", "if (rank >= d_size - 1) {", "if (rank >= d_size - 2) {"),
     ("red-sign", "lib-src/zonixlp_redundancy.cpp", "return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp->optvalue) ? dd_FALSE : dd_TRUE;"),
