@@ -63,7 +63,7 @@ def main():
                 for _ in range(opts.runs):
                     for which, exe in (("before", opts.before), ("after", opts.after)):
                         tools.zonix = Path(exe).resolve()
-                        argv, _, cleanup = rb.zonix_command(tools, case, work)
+                        argv, _, cleanup = rb.zonix_command(tools, case, work, None)
                         if cleanup:
                             cleanup()
                         t, ok = cpu_seconds(argv)
