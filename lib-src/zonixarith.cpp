@@ -1,8 +1,10 @@
 // Double, exact and auto runs, on the double side of the library.
 #include "zonixarith.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <new>
 
@@ -40,8 +42,16 @@ bool parse_arithmetic(const std::string &word, Arithmetic *out)
   return true;
 }
 
+// Bits of a double's significand: integers up to 2^53 are exact.
+inline constexpr size_t kDoubleBits = 53;
+
 double nearest_double(const mpq_class &q)
 {
+  // Most results are integers or halves that a double holds: no rounding.
+  const mpz_srcptr num = q.get_num_mpz_t(), den = q.get_den_mpz_t();
+  const size_t den_bits = mpz_sizeinbase(den, 2);
+  if (mpz_sizeinbase(num, 2) <= kDoubleBits && mpz_scan1(den, 0) == den_bits - 1)
+    return std::ldexp(mpz_get_d(num), -static_cast<int>(den_bits - 1));
   // mpq_get_d truncates; the nearest double is it or its neighbour away
   // from zero.
   const double t = mpq_get_d(q.get_mpq_t());
@@ -97,6 +107,28 @@ dd_SetFamilyPtr to_family(const QFamily &f, long ground)
   return F;
 }
 
+namespace {
+
+// " x" for one number: integers that fit a long without GMP's conversion
+// to text, which is most of the time of writing a large result.
+void append_number(std::string &out, const mpq_class &x)
+{
+  out += ' ';
+  const mpz_srcptr num = x.get_num_mpz_t(), den = x.get_den_mpz_t();
+  if (mpz_cmp_ui(den, 1) == 0 && mpz_fits_slong_p(num)) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, mpz_get_si(num));
+    out.append(buf, r.ptr);
+    return;
+  }
+  const size_t at = out.size();
+  out.resize(at + mpz_sizeinbase(num, 10) + mpz_sizeinbase(den, 10) + 3);
+  mpq_get_str(&out[at], 10, x.get_mpq_t());
+  out.resize(at + std::strlen(&out[at]));
+}
+
+}  // namespace
+
 void write_rational(FILE *f, const QMatrix &q)
 {
   dd_Printf(f, "%s\n", q.representation == dd_Generator ? "V-representation" : "H-representation");
@@ -106,9 +138,12 @@ void write_rational(FILE *f, const QMatrix &q)
     dd_Printf(f, "\n");
   }
   dd_Printf(f, "begin\n %ld %ld rational\n", q.rows, q.cols);
+  std::string line;
   for (long i = 0; i < q.rows; ++i) {
-    for (long j = 0; j < q.cols; ++j) dd_Printf(f, " %s", q.at(i, j).get_str().c_str());
-    dd_Printf(f, "\n");
+    line.clear();
+    for (long j = 0; j < q.cols; ++j) append_number(line, q.at(i, j));
+    line += '\n';
+    dd_Printf(f, "%s", line.c_str());
   }
   dd_Printf(f, "end\n");
   if (q.objective != dd_LPnone && !q.rowvec.empty()) {
