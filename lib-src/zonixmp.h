@@ -93,39 +93,24 @@ static inline void ddd_q_make_integral(mpq_ptr r)
 {
   if (!ddd_q_integral(r)) mpz_set_ui(mpq_denref(r), 1);
 }
-static inline void ddd_add(mytype a, const mytype b, const mytype c)
+/* a := b op c: on the numerators when both are integers, else on the
+ * fractions.  The operations are constants where it is inlined. */
+static inline void ddd_q_apply(mytype a, const mytype b, const mytype c,
+                               void (*zop)(mpz_ptr, mpz_srcptr, mpz_srcptr),
+                               void (*qop)(mpq_ptr, mpq_srcptr, mpq_srcptr))
 {
   mpq_ptr r = ddd_q(a);
   mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
   if (ddd_q_integral(x) && ddd_q_integral(y)) {
-    mpz_add(mpq_numref(r), mpq_numref(x), mpq_numref(y));
+    zop(mpq_numref(r), mpq_numref(x), mpq_numref(y));
     ddd_q_make_integral(r);
   } else {
-    mpq_add(r, x, y);
+    qop(r, x, y);
   }
 }
-static inline void ddd_sub(mytype a, const mytype b, const mytype c)
-{
-  mpq_ptr r = ddd_q(a);
-  mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
-  if (ddd_q_integral(x) && ddd_q_integral(y)) {
-    mpz_sub(mpq_numref(r), mpq_numref(x), mpq_numref(y));
-    ddd_q_make_integral(r);
-  } else {
-    mpq_sub(r, x, y);
-  }
-}
-static inline void ddd_mul(mytype a, const mytype b, const mytype c)
-{
-  mpq_ptr r = ddd_q(a);
-  mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
-  if (ddd_q_integral(x) && ddd_q_integral(y)) {
-    mpz_mul(mpq_numref(r), mpq_numref(x), mpq_numref(y));
-    ddd_q_make_integral(r);
-  } else {
-    mpq_mul(r, x, y);
-  }
-}
+static inline void ddd_add(mytype a, const mytype b, const mytype c) { ddd_q_apply(a, b, c, mpz_add, mpq_add); }
+static inline void ddd_sub(mytype a, const mytype b, const mytype c) { ddd_q_apply(a, b, c, mpz_sub, mpq_sub); }
+static inline void ddd_mul(mytype a, const mytype b, const mytype c) { ddd_q_apply(a, b, c, mpz_mul, mpq_mul); }
 /* a := a + b c. */
 static inline void ddd_addmul(mytype a, const mytype b, const mytype c)
 {
