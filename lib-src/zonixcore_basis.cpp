@@ -86,7 +86,7 @@ void dd_GaussianColumnPivot(dd_rowrange m_size, dd_colrange d_size,
                             dd_colrange s)
 {
   if (d_size <= 0) return;
-  mytype on_stack[stack_row];
+  mytype on_stack[stack_row] = {};  // zeroed: a rational's "not yet made"
   std::unique_ptr<mytype[]> on_heap;
   if (d_size > stack_row) on_heap = std::make_unique<mytype[]>(static_cast<size_t>(d_size));
   mytype *Rtemp = on_heap ? on_heap.get() : on_stack;
@@ -116,6 +116,7 @@ void dd_GaussianColumnPivot(dd_rowrange m_size, dd_colrange d_size,
   }
   ddd_clear(temp);
   ddd_clear(p);
+  for (dd_colrange j = 0; j < d_size; ++j) ddd_clear(Rtemp[j]);
 }
 
 void dd_SelectPreorderedNext2(dd_rowrange m_size, dd_colrange d_size,
