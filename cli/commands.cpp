@@ -1,5 +1,6 @@
 // The subcommands of the zonix tool.
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -109,6 +110,16 @@ struct OrderChoice {
   unsigned int seed = 1;
 };
 
+// A thread count from 1 to 64.
+std::optional<int> parse_count(std::string_view text)
+{
+  int n = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 64)
+    return std::nullopt;
+  return n;
+}
+
 std::optional<OrderChoice> parse_order(std::string_view text)
 {
   static constexpr std::pair<std::string_view, dd_RowOrderType> kNames[] = {
@@ -173,11 +184,13 @@ std::string extra_file_name(const std::string &base, char code, dd_Representatio
 // The conversion in exact arithmetic: the result as integers and fractions
 // under the number type "rational", the extra files from the exact run.
 int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rational,
-                        const OrderChoice &order, Arithmetic asked)
+                        const OrderChoice &order, int threads, Arithmetic asked)
 {
   ConvertOptions o;
   o.arithmetic = Arithmetic::Exact;
   o.order = order.order;
+  o.seed = order.seeded ? order.seed : 1;
+  o.threads = threads;
   o.adjacency = args.has("--adjacency");
   o.incidence = args.has("--incidence");
   o.input_adjacency = args.has("--input-adjacency");
@@ -220,25 +233,31 @@ int run_convert(const Args &args)
     if (!c) return usage_error("convert", "unknown row order '" + *o + "'");
     order = *c;
   }
+  int threads = 0;
+  if (auto t = args.value("--threads")) {
+    const auto n = parse_count(*t);
+    if (!n) return usage_error("convert", "--threads needs a count from 1 to 64, not '" + *t + "'");
+    threads = *n;
+  }
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "convert", &arithmetic)) return kExitUsage;
   std::unique_ptr<QMatrix> rational;
   Matrix M = read_input(args.file, &rational);
   if (!M) return kExitUsage;
   if (rational != nullptr && arithmetic != Arithmetic::Double)
-    return run_convert_exactly(args, M.get(), rational.get(), order, arithmetic);
+    return run_convert_exactly(args, M.get(), rational.get(), order, threads, arithmetic);
 
   dd_ErrorType err = dd_NoError;
   Polyhedra poly;
   if (arithmetic != Arithmetic::Exact) {
     ProgressLine progress(progress_wanted(args), args.has("--progress"));
-    poly = Polyhedra(order.seeded ? dd_DDMatrix2PolySeeded(M.get(), order.order, order.seed, &err)
-                                  : dd_DDMatrix2Poly2(M.get(), order.order, &err));
+    const dd_RunOptions run{order.order, order.seeded ? order.seed : 1, threads};
+    poly = Polyhedra(dd_DDMatrix2PolyWith(M.get(), &run, &err));
   }
   if (arithmetic == Arithmetic::Exact ||
       (arithmetic == Arithmetic::Auto &&
        (err == dd_NumericallyInconsistent || err == dd_LPCycling)))
-    return run_convert_exactly(args, M.get(), nullptr, order, arithmetic);
+    return run_convert_exactly(args, M.get(), nullptr, order, threads, arithmetic);
   if (err != dd_NoError) return computation_error(args, err);
   Matrix result(poly->representation == dd_Inequality ? dd_CopyGenerators(poly.get())
                                                        : dd_CopyInequalities(poly.get()));
@@ -604,7 +623,7 @@ int run_project(const Args &args)
 constexpr OptionSpec kConvertOptions[] = {
     {"--adjacency", false}, {"--incidence", false},
     {"--input-adjacency", false}, {"--input-incidence", false},
-    {"--order", true},
+    {"--order", true}, {"--threads", true},
 };
 constexpr OptionSpec kLpOptions[] = {{"--method", true}};
 constexpr OptionSpec kReduceOptions[] = {{"--strong", false}, {"--shooting", false}};
@@ -644,6 +663,8 @@ const Command kCommands[] = {
      "  --order ORDER      the order of adding rows: lexmin (default), lexmax,\n"
      "                     minindex, maxindex, mincutoff, maxcutoff, mixcutoff,\n"
      "                     random or random:SEED\n"
+     "  --threads N        the threads to use, 1 to 64 (default: one per core); the\n"
+     "                     result is the same for any N\n"
      "  --progress         show the progress line even when standard error is no terminal\n",
      kConvertOptions, run_convert},
     {"lp", "solve the LP of the file's maximize/minimize line",

@@ -11,6 +11,7 @@ zonix::Conversion convert(dd_MatrixPtr M, bool adjacency = false, bool input_adj
 {
   zonix::ConvertOptions o;
   o.arithmetic = gw::options().arithmetic;
+  o.threads = gw::options().threads;
   o.adjacency = adjacency;
   o.input_adjacency = input_adjacency;
   zonix::Conversion c = zonix::convert(M, o);

@@ -87,6 +87,7 @@ const char *current_command();
 struct Options {
   zonix::Arithmetic arithmetic = zonix::Arithmetic::Auto;
   bool progress = false;  // iteration lines through mexPrintf
+  int threads = 0;        // of a conversion; 0: one per core
   bool fourier = false;   // project: Fourier-Motzkin instead of block
   bool reduce = true;     // project: drop redundant rows of the result
 };

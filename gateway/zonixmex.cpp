@@ -159,8 +159,8 @@ std::string text_value(const mxArray *v, const char *name)
 gw::Options read_options(const mxArray *o)
 {
   const bool projecting = std::strcmp(running, "project") == 0;
-  const char *known = projecting ? "progress, arithmetic, method, reduce"
-                                 : "progress, arithmetic";
+  const char *known = projecting ? "progress, arithmetic, threads, method, reduce"
+                                 : "progress, arithmetic, threads";
   if (!mxIsStruct(o) || mxGetNumberOfElements(o) != 1)
     gw::fail("badOption", "the options must be a 1x1 struct");
   gw::Options opt;
@@ -175,6 +175,12 @@ gw::Options read_options(const mxArray *o)
       if (!zonix::parse_arithmetic(a, &opt.arithmetic))
         gw::fail("badOption", "option arithmetic must be 'double', 'exact' or "
                               "'auto', not '" + a + "'");
+    } else if (name == "threads") {
+      if (!mxIsNumeric(v) || mxIsComplex(v) || mxGetNumberOfElements(v) != 1 ||
+          !(mxGetScalar(v) >= 1 && mxGetScalar(v) <= 64) ||
+          mxGetScalar(v) != static_cast<double>(static_cast<int>(mxGetScalar(v))))
+        gw::fail("badOption", "option threads must be a whole number from 1 to 64");
+      opt.threads = static_cast<int>(mxGetScalar(v));
     } else if (projecting && name == "method") {
       const std::string m = text_value(v, "method");
       if (m != "block" && m != "fourier")

@@ -28,6 +28,8 @@
 %     arithmetic  'auto' (the default: double precision when its answer
 %                 is certified, else exact rationals), 'double' or 'exact';
 %                 results come back as the nearest doubles
+%     threads     the threads a conversion may use, 1 to 64 (default: one
+%                 per core); the result is the same for any count
 %   Ctrl-C ends a computing call with the error zonix:<command>:interrupted.
 %
 %   Commands

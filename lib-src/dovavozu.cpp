@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <thread>
 #include <vector>
 
 #include "zonixcore_internal.hpp"
@@ -419,7 +420,7 @@ void drop_recession_of_empty(dd_ConePtr cone)
 
 // The seed is that of the random row order; 1 unless a caller picks one.
 dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
-               dd_ErrorType *err, unsigned int seed = 1)
+               dd_ErrorType *err, unsigned int seed = 1, int threads = 1)
 {
   dd_ErrorType local = dd_NoError;
   if (err == nullptr) err = &local;
@@ -437,6 +438,7 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
   dd_ConePtr cone = dd_ConeDataLoad(poly);
   if (set_order) cone->HalfspaceOrder = horder;
   cone->rseed = seed;
+  zonix::core::workspace(cone).threads = dd_ThreadCount(threads);
   std::time(&cone->starttime);
   if (poly->d < 1) {
     // Without the homogenising column the rows describe nothing, and the
@@ -470,7 +472,7 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
 
 dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
                                dd_RowOrderType horder, dd_ErrorType *err,
-                               unsigned int seed = 1)
+                               unsigned int seed = 1, int threads = 1)
 {
   dd_ErrorType local = dd_NoError;
   if (err == nullptr) err = &local;
@@ -495,7 +497,7 @@ dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
     if (d >= 1 && first_entry_nonzero(M->matrix[i - 1], d))
       poly->homogeneous = dd_FALSE;
   }
-  run(poly, set_order, horder, err, seed);
+  run(poly, set_order, horder, err, seed, threads);
   return poly;
 }
 
@@ -652,6 +654,22 @@ dd_PolyhedraPtr dd_DDMatrix2PolySeeded(dd_MatrixPtr M, dd_RowOrderType horder,
                                        unsigned int seed, dd_ErrorType *err)
 {
   return matrix_to_poly(M, true, horder, err, seed);
+}
+
+dd_PolyhedraPtr dd_DDMatrix2PolyWith(dd_MatrixPtr M, const dd_RunOptions *opt,
+                                     dd_ErrorType *err)
+{
+  if (opt == nullptr) return matrix_to_poly(M, false, dd_LexMin, err);
+  return matrix_to_poly(M, true, opt->order, err, opt->seed, opt->threads);
+}
+
+int dd_ThreadCount(int threads)
+{
+  // More threads than this only add scheduling: the work of one
+  // iteration is split in blocks of pairs, a few per thread.
+  constexpr int most = 64;
+  if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(threads, 1, most);
 }
 
 dd_boolean dd_AppendMatrix2Poly(dd_PolyhedraPtr *poly, dd_MatrixPtr M)

@@ -161,7 +161,8 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
     return c;
   }
   if (o.arithmetic == Arithmetic::Double || (o.arithmetic == Arithmetic::Auto && rational == nullptr)) {
-    const Polyhedra owner(dd_DDMatrix2Poly2(M, o.order, &c.error));
+    const dd_RunOptions run{o.order, o.seed, o.threads};
+    const Polyhedra owner(dd_DDMatrix2PolyWith(M, &run, &c.error));
     dd_PolyhedraPtr poly = owner.get();
     if (c.error == dd_NoError && poly != nullptr) {
       c.output.reset(M->representation == dd_Generator ? dd_CopyInequalities(poly)
@@ -179,6 +180,8 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   rq.job = ExactJob::Convert;
   rq.input = rational != nullptr ? rational : &in;
   rq.order = o.order;
+  rq.seed = o.seed;
+  rq.threads = o.threads;
   rq.adjacency = o.adjacency;
   rq.incidence = o.incidence;
   rq.input_adjacency = o.input_adjacency;

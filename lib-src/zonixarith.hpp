@@ -53,8 +53,10 @@ Input read_representation(FILE *f, dd_ErrorType *err, std::string *why);
 struct ConvertOptions {
   Arithmetic arithmetic = Arithmetic::Auto;
   dd_RowOrderType order = dd_LexMin;
+  unsigned seed = 1;  // of the random order
   bool adjacency = false, incidence = false;
   bool input_adjacency = false, input_incidence = false;
+  int threads = 0;  // 0: one per core; the result does not depend on it
 };
 
 // The result of a conversion in whichever arithmetic gave it.  With

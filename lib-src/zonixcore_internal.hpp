@@ -471,6 +471,8 @@ struct dd_workspace {
   // edges are filed; shorter ones are walked, which is faster for them.
   // Either way gives the same run, so tests may move it to compare.
   long third_ray_index_threshold = 32;
+  // Threads the run may use (at least 1); results do not depend on it.
+  int threads = 1;
   // Signs that rounding has already decided something wrongly in this
   // run: a new ray whose residues on the rows it must lie on are far
   // beyond rounding (the two rays combined were in truth both on the new

@@ -49,6 +49,7 @@ struct ExactRequest {
   const QMatrix *input = nullptr;
   dd_RowOrderType order = dd_LexMin;
   unsigned seed = 1;
+  int threads = 1;  // as dd_RunOptions
   bool adjacency = false, incidence = false;
   bool input_adjacency = false, input_incidence = false;
   dd_LPSolverType solver = dd_DualSimplex;

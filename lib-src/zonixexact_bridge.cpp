@@ -75,7 +75,8 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     res.error = dd_OutOfMemory;
     return;
   }
-  const Polyhedra poly(dd_DDMatrix2Poly2(M.get(), rq.order, &res.error));
+  const dd_RunOptions run{rq.order, rq.seed, rq.threads};
+  const Polyhedra poly(dd_DDMatrix2PolyWith(M.get(), &run, &res.error));
   if (res.error != dd_NoError) return;
   if (poly.get() == nullptr) {
     res.error = dd_OutOfMemory;

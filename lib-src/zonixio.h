@@ -200,6 +200,24 @@ dd_boolean dd_DDFile2File(char *ifile, char *ofile, dd_ErrorType *err);
 dd_PolyhedraPtr dd_DDMatrix2PolySeeded(dd_MatrixPtr M, dd_RowOrderType horder,
                                        unsigned int seed, dd_ErrorType *err);
 
+/* How one conversion runs: its row order, the seed of the random order,
+ * and the threads it may use (0: one per core; 1: the calling thread
+ * only, as every other entry point runs).  The result does not depend on
+ * the thread count. */
+typedef struct dd_RunOptions {
+  dd_RowOrderType order;
+  unsigned int seed;
+  int threads;
+} dd_RunOptions;
+
+/* dd_DDMatrix2Poly2 with the options of *opt (null: lexmin, seed 1, one
+ * thread). */
+dd_PolyhedraPtr dd_DDMatrix2PolyWith(dd_MatrixPtr M, const dd_RunOptions *opt,
+                                     dd_ErrorType *err);
+
+/* The thread count a run is given for `threads` (0: the cores). */
+int dd_ThreadCount(int threads);
+
 /* Report lines, each beginning with "*". */
 void dd_WriteProgramDescription(FILE *f);
 void dd_WriteRunningMode(FILE *f, dd_PolyhedraPtr poly);

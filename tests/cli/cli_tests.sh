@@ -73,6 +73,7 @@ general)
 2|err|zonix: .: read error|convert .
 2|err|zonix: nodir/x.ext: cannot open for writing|convert cube.ine -o nodir/x.ext
 2|err|unknown row order 'random:x'|convert cube.ine --order random:x
+2|err|--threads needs a count from 1 to 64, not '65'|convert cube.ine --threads 65
 2|err|unknown method 'simplex'|lp cube.ine --method simplex
 2|err|an LP needs an H-representation|lp cube.ext
 2|err|exclude each other|reduce flat.ine --strong --shooting
