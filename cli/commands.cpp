@@ -495,11 +495,16 @@ int run_linearity(const Args &args)
 
 int run_adjacency(const Args &args)
 {
-  Matrix M = read_input(args.file);
+  Arithmetic arithmetic;
+  if (!arithmetic_of(args, "adjacency", &arithmetic)) return kExitUsage;
+  std::unique_ptr<QMatrix> rational;
+  Matrix M = read_input(args.file, &rational);
   if (!M) return kExitUsage;
   dd_ErrorType err = dd_NoError;
-  SetFamily F(dd_Matrix2Adjacency(M.get(), &err));
+  bool exact = false;
+  SetFamily F(row_adjacency(M.get(), arithmetic, &err, &exact, rational.get()));
   if (err != dd_NoError || !F) return computation_error(args, err != dd_NoError ? err : dd_EmptyRepresentation);
+  if (exact) note_exact(args, "adjacency", arithmetic, rational.get());
   Output out(output_name(args, 'j', M->representation));
   if (!out.ok()) return kExitUsage;
   FILE *f = out.get();
@@ -641,9 +646,9 @@ constexpr std::string_view kCommonHelp =
     "  --arithmetic A     double, exact or auto (the default: double precision when\n"
     "                     its answer is certified, else exact rationals; exact at\n"
     "                     once for an integer or rational file with numbers that no\n"
-    "                     double holds, such as 1/3); convert, lp, reduce, interior\n"
-    "                     and linearity honour it and read such numbers exactly,\n"
-    "                     adjacency and project compute in double precision\n"
+    "                     double holds, such as 1/3); convert, lp, reduce, interior,\n"
+    "                     linearity and adjacency honour it and read such numbers\n"
+    "                     exactly; project computes in double precision\n"
     "  --quiet            no progress line, no notice of the files written\n"
     "  -h, --help         this text\n";
 

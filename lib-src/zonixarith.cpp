@@ -212,6 +212,26 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   return e;
 }
 
+dd_SetFamilyPtr row_adjacency(dd_MatrixPtr M, Arithmetic arithmetic, dd_ErrorType *err,
+                              bool *exact, const QMatrix *rational)
+{
+  *exact = false;
+  if (arithmetic == Arithmetic::Double || (arithmetic == Arithmetic::Auto && rational == nullptr)) {
+    dd_SetFamilyPtr F = dd_Matrix2Adjacency(M, err);
+    if (arithmetic == Arithmetic::Double || !uncertified(*err)) return F;
+    dd_FreeSetFamily(F);
+  }
+  const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
+  ExactRequest rq;
+  rq.job = ExactJob::RowAdjacency;
+  rq.input = rational != nullptr ? rational : &in;
+  const ExactResult res = run_exact(rq);
+  *exact = true;
+  *err = res.error;
+  if (res.error != dd_NoError) return nullptr;
+  return to_family(res.adjacency, M->rowsize);
+}
+
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
                    bool *exact, const QMatrix *rational)
 {

@@ -79,6 +79,11 @@ struct Conversion {
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &options,
                    const QMatrix *rational = nullptr);
 
+// The adjacency of M's rows (dd_Matrix2Adjacency), as a new family (free
+// with dd_FreeSetFamily); err, exact and rational as for row_query.
+dd_SetFamilyPtr row_adjacency(dd_MatrixPtr M, Arithmetic arithmetic, dd_ErrorType *err,
+                              bool *exact, const QMatrix *rational = nullptr);
+
 enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };
 
 // The rows of M that the query names, as a new set over 1..rowsize (free

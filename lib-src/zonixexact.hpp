@@ -41,7 +41,8 @@ enum class ExactJob {
   RedundantRows,      // rows: the redundant rows
   StronglyRedundant,  // rows: the strongly redundant rows
   ImplicitLinearity,  // rows: the implicit linearities
-  SolveLP             // the LP of the matrix and its objective
+  SolveLP,            // the LP of the matrix and its objective
+  RowAdjacency        // adjacency: the adjacency of the rows, by LPs
 };
 
 struct ExactRequest {

@@ -145,6 +145,17 @@ void solve_lp(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
   res.se = solved->se;
 }
 
+void row_adjacency(const QMatrix &in, ExactResult &res)
+{
+  const Matrix M(to_record(in));
+  if (M.get() == nullptr) {
+    res.error = dd_OutOfMemory;
+    return;
+  }
+  const SetFamily F(dd_Matrix2Adjacency(M.get(), &res.error));
+  if (res.error == dd_NoError) res.adjacency = from_family(F.get());
+}
+
 }  // namespace
 
 extern "C" void zonix_exact_run(const zonix::ExactRequest *request, zonix::ExactResult *result)
@@ -164,6 +175,7 @@ extern "C" void zonix_exact_run(const zonix::ExactRequest *request, zonix::Exact
       case ExactJob::StronglyRedundant:
       case ExactJob::ImplicitLinearity: row_query(*request, *request->input, res); break;
       case ExactJob::SolveLP: solve_lp(*request, *request->input, res); break;
+      case ExactJob::RowAdjacency: row_adjacency(*request->input, res); break;
     }
   } catch (const std::bad_alloc &) {
     res = ExactResult{};

@@ -257,6 +257,9 @@ fractions)
   printf '1 %s 0 0\n1 0 %s 0\n1 0 0 %s\n' 2/3 5/3 7/3 -2/3 -5/3 -7/3 | sort >want
   rows cross.ext >got && same "exact H: the six vertices" got want
   lrs cross.ine 2>/dev/null >l && rows l >got && same "exact H: lrs agrees" got want
+  # Its facets meet as the cube's vertices do: three neighbours each.
+  run "exact H: adjacency" 0 "$Z" adjacency cross.ine -o cross.iad
+  count "exact H: facet graph of the octahedron" cross.iad '^ *[1-8] 3 : [1-8] [1-8] [1-8] *$' 8
   ;;
 
 *)
