@@ -572,7 +572,10 @@ int run_project(const Args &args)
 {
   const auto spec = args.value("--eliminate");
   if (!spec) return usage_error("project", "--eliminate COLS is required");
-  Matrix M = read_input(args.file);
+  Arithmetic arithmetic;
+  if (!arithmetic_of(args, "project", &arithmetic)) return kExitUsage;
+  std::unique_ptr<QMatrix> rational;
+  Matrix M = read_input(args.file, &rational);
   if (!M) return kExitUsage;
   const dd_colrange d = M->colsize;
   std::vector<bool> chosen;
@@ -584,30 +587,26 @@ int run_project(const Args &args)
   for (dd_colrange j = 1; j <= d; ++j)
     (j >= 2 && chosen[static_cast<std::size_t>(j - 1)] ? eliminated : kept).push_back(j);
 
-  Matrix R;
-  dd_ErrorType err = dd_NoError;
+  Projection p;
   if (M->representation == dd_Generator) {
     // Generators project by dropping their coordinates.
-    R = select_columns(M.get(), kept);
-  } else if (args.has("--fourier")) {
-    // Fourier elimination removes the last column, so the eliminated
-    // columns go last and leave one at a time.
-    std::vector<dd_colrange> order = kept;
-    order.insert(order.end(), eliminated.begin(), eliminated.end());
-    R = select_columns(M.get(), order);
-    for (std::size_t k = 0; k < eliminated.size(); ++k) {
-      R = Matrix(dd_FourierElimination(R.get(), &err));
-      if (err != dd_NoError) return computation_error(args, err);
+    if (rational != nullptr && arithmetic != Arithmetic::Double) {
+      p.exact = true;
+      p.rational = *rational;
+      p.rational.cols = static_cast<long>(kept.size());
+      p.rational.entries.clear();
+      for (long i = 0; i < rational->rows; ++i)
+        for (dd_colrange c : kept) p.rational.entries.push_back(rational->at(i, c - 1));
     }
+    p.output = select_columns(M.get(), kept);
   } else {
-    Set delset = make_set(d);
-    for (dd_colrange j : eliminated) set_addelem(delset.get(), j);
-    R = Matrix(dd_BlockElimination(M.get(), delset.get(), &err));
-    if (err != dd_NoError) return computation_error(args, err);
-    if (!R) {
+    p = eliminate(M.get(), eliminated, args.has("--fourier"), false, arithmetic, rational.get());
+    if (p.error != dd_NoError) return computation_error(args, p.error);
+    if (!p.output) {
       complain(display_name(args.file), "the elimination did not complete");
       return kExitComputation;
     }
+    if (p.exact) note_exact(args, "project", arithmetic, rational.get());
   }
   Output out(output_name(args, 'p', M->representation));
   if (!out.ok()) return kExitUsage;
@@ -619,7 +618,10 @@ int run_project(const Args &args)
                                                  : "block");
   for (dd_colrange j : eliminated) std::fprintf(f, " %ld", j - 1);
   std::fputc('\n', f);
-  dd_WriteMatrix(f, R.get());
+  if (p.exact)
+    write_rational(f, p.rational);
+  else
+    dd_WriteMatrix(f, p.output.get());
   return out.finish(args.has("--quiet")) ? kExitOk : kExitUsage;
 }
 
@@ -647,8 +649,8 @@ constexpr std::string_view kCommonHelp =
     "                     its answer is certified, else exact rationals; exact at\n"
     "                     once for an integer or rational file with numbers that no\n"
     "                     double holds, such as 1/3); convert, lp, reduce, interior,\n"
-    "                     linearity and adjacency honour it and read such numbers\n"
-    "                     exactly; project computes in double precision\n"
+    "                     linearity, adjacency and project honour it and read such\n"
+    "                     numbers exactly\n"
     "  --quiet            no progress line, no notice of the files written\n"
     "  -h, --help         this text\n";
 

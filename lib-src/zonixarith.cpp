@@ -1,6 +1,8 @@
 // Double, exact and auto runs, on the double side of the library.
 #include "zonixarith.hpp"
+#include "zonixproj.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -208,6 +210,74 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   if (o.input_adjacency)
     e.input_adjacency.reset(to_family(res.input_adjacency,
                                       std::max<long>(m1, static_cast<long>(res.input_adjacency.size()))));
+  if (e.output == nullptr) e.error = dd_OutOfMemory;
+  return e;
+}
+
+namespace {
+
+// Whether the rows of d are those of q up to positive factors and
+// rounding: each row compared at the scale of its largest entry.
+bool same_rows(dd_MatrixPtr d, const QMatrix &q)
+{
+  // Far above the rounding of the few operations per entry, far below
+  // any difference an elimination makes.
+  constexpr double agree = 1e-12;
+  if (d == nullptr || d->rowsize != q.rows || d->colsize != q.cols) return false;
+  std::vector<double> e(static_cast<size_t>(q.cols));
+  for (long i = 0; i < q.rows; ++i) {
+    if ((set_member(i + 1, d->linset) != 0) !=
+        std::binary_search(q.linearity.begin(), q.linearity.end(), i + 1))
+      return false;
+    double sd = 0.0, sq = 0.0;
+    for (long j = 0; j < q.cols; ++j) {
+      e[static_cast<size_t>(j)] = nearest_double(q.at(i, j));
+      sd = std::max(sd, std::fabs(ddd_get_d(d->matrix[i][j])));
+      sq = std::max(sq, std::fabs(e[static_cast<size_t>(j)]));
+    }
+    if ((sd == 0.0) != (sq == 0.0)) return false;
+    for (long j = 0; j < q.cols && sd > 0.0; ++j)
+      if (std::fabs(ddd_get_d(d->matrix[i][j]) / sd - e[static_cast<size_t>(j)] / sq) > agree)
+        return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool fourier,
+                     bool reduce, Arithmetic arithmetic, const QMatrix *rational)
+{
+  Projection p;
+  if (M == nullptr) {
+    p.error = dd_ImproperInputFormat;
+    return p;
+  }
+  const bool in_double = arithmetic == Arithmetic::Double ||
+                         (arithmetic == Arithmetic::Auto && rational == nullptr);
+  if (in_double) {
+    p.output.reset(proj::project_h(M, cols, fourier, true, reduce, &p.error));
+    if (arithmetic == Arithmetic::Double || (!fourier && !uncertified(p.error))) return p;
+  }
+  const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
+  ExactRequest rq;
+  rq.job = ExactJob::Eliminate;
+  rq.input = rational != nullptr ? rational : &in;
+  rq.fourier = fourier;
+  rq.reduce = reduce;
+  rq.eliminate.assign(cols.begin(), cols.end());
+  ExactResult res = run_exact(rq);
+  // Nothing certifies Fourier-Motzkin's sums in double: auto keeps the
+  // double rows only where the exact ones confirm them.
+  if (in_double && p.error == dd_NoError && res.error == dd_NoError &&
+      same_rows(p.output.get(), res.output))
+    return p;
+  Projection e;
+  e.exact = true;
+  e.error = res.error;
+  if (res.error != dd_NoError) return e;
+  e.rational = std::move(res.output);
+  e.output.reset(to_double(e.rational));
   if (e.output == nullptr) e.error = dd_OutOfMemory;
   return e;
 }

@@ -84,6 +84,25 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &options,
 dd_SetFamilyPtr row_adjacency(dd_MatrixPtr M, Arithmetic arithmetic, dd_ErrorType *err,
                               bool *exact, const QMatrix *rational = nullptr);
 
+// A projection in whichever arithmetic gave it, as Conversion holds a
+// conversion.
+struct Projection {
+  dd_ErrorType error = dd_NoError;
+  bool exact = false;
+  QMatrix rational;
+  Matrix output;
+};
+
+// Eliminates the columns cols (2..d) of the H-representation M as
+// zonix::proj::project_h does (equations substituted first), by block
+// elimination or by Fourier-Motzkin one column at a time, with reduce
+// without redundant rows.  Auto runs block elimination
+// as convert runs a conversion (its cone's conversion is certified); for
+// Fourier-Motzkin, whose sums nothing certifies in double, it keeps the
+// double rows only when an exact run confirms them.
+Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool fourier,
+                     bool reduce, Arithmetic arithmetic, const QMatrix *rational = nullptr);
+
 enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };
 
 // The rows of M that the query names, as a new set over 1..rowsize (free

@@ -42,7 +42,8 @@ enum class ExactJob {
   StronglyRedundant,  // rows: the strongly redundant rows
   ImplicitLinearity,  // rows: the implicit linearities
   SolveLP,            // the LP of the matrix and its objective
-  RowAdjacency        // adjacency: the adjacency of the rows, by LPs
+  RowAdjacency,       // adjacency: the adjacency of the rows, by LPs
+  Eliminate           // output: the projection (block or Fourier-Motzkin)
 };
 
 struct ExactRequest {
@@ -55,6 +56,9 @@ struct ExactRequest {
   bool input_adjacency = false, input_incidence = false;
   dd_LPSolverType solver = dd_DualSimplex;
   bool interior = false;  // SolveLP: the LP of dd_MakeLPforInteriorFinding instead
+  // Eliminate: zonix::proj::project_h of these columns (1-based).
+  std::vector<long> eliminate;
+  bool fourier = false, reduce = false;
 };
 
 struct ExactResult {

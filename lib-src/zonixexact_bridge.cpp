@@ -8,6 +8,7 @@
 
 #include "zonix.hpp"
 #include "zonixexact.hpp"
+#include "zonixproj.h"
 
 namespace {
 
@@ -156,6 +157,18 @@ void row_adjacency(const QMatrix &in, ExactResult &res)
   if (res.error == dd_NoError) res.adjacency = from_family(F.get());
 }
 
+void eliminate(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
+{
+  const Matrix M(to_record(in));
+  if (M.get() == nullptr) {
+    res.error = dd_OutOfMemory;
+    return;
+  }
+  const std::vector<dd_colrange> del(rq.eliminate.begin(), rq.eliminate.end());
+  const Matrix R(zonix::proj::project_h(M.get(), del, rq.fourier, true, rq.reduce, &res.error));
+  if (res.error == dd_NoError) res.output = from_record(R.get());
+}
+
 }  // namespace
 
 extern "C" void zonix_exact_run(const zonix::ExactRequest *request, zonix::ExactResult *result)
@@ -176,6 +189,7 @@ extern "C" void zonix_exact_run(const zonix::ExactRequest *request, zonix::Exact
       case ExactJob::ImplicitLinearity: row_query(*request, *request->input, res); break;
       case ExactJob::SolveLP: solve_lp(*request, *request->input, res); break;
       case ExactJob::RowAdjacency: row_adjacency(*request->input, res); break;
+      case ExactJob::Eliminate: eliminate(*request, *request->input, res); break;
     }
   } catch (const std::bad_alloc &) {
     res = ExactResult{};

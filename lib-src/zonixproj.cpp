@@ -1,5 +1,6 @@
 // Projection of H-representations: Fourier-Motzkin elimination of the last
 // variable, and block elimination through the cone of multipliers.
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "zonixdd.h"
 #include "zonixio.h"
 #include "zonixproj.h"
+#include "zonix.hpp"
 
 namespace {
 
@@ -177,3 +179,170 @@ dd_MatrixPtr dd_BlockElimination(dd_MatrixPtr M, dd_colset delset,
 }
 
 }  // extern "C"
+
+namespace zonix::proj {
+namespace {
+
+// The given rows and columns (0-based) of M, in the given order, with
+// their equation marks.
+Matrix take(dd_MatrixPtr M, const std::vector<dd_rowrange> &rows,
+            const std::vector<dd_colrange> &cols)
+{
+  Matrix R(dd_CreateMatrix(static_cast<dd_rowrange>(rows.size()),
+                           static_cast<dd_colrange>(cols.size())));
+  if (R == nullptr) return R;
+  R->representation = dd_Inequality;
+  R->numbtype = M->numbtype;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (set_member(rows[i] + 1, M->linset)) set_addelem(R->linset, static_cast<long>(i + 1));
+    for (size_t j = 0; j < cols.size(); ++j) ddd_set(R->matrix[i][j], M->matrix[rows[i]][cols[j]]);
+  }
+  return R;
+}
+
+std::vector<dd_rowrange> all_rows(dd_MatrixPtr M)
+{
+  std::vector<dd_rowrange> rows(static_cast<size_t>(M->rowsize));
+  for (dd_rowrange i = 0; i < M->rowsize; ++i) rows[i] = i;
+  return rows;
+}
+
+std::vector<dd_colrange> all_columns(dd_MatrixPtr M)
+{
+  std::vector<dd_colrange> cols(static_cast<size_t>(M->colsize));
+  for (dd_colrange j = 0; j < M->colsize; ++j) cols[j] = j;
+  return cols;
+}
+
+// r := |x| exactly.
+void magnitude(mytype r, const mytype x)
+{
+  if (ddd_sgn(x) < 0)
+    ddd_neg(r, x);
+  else
+    ddd_set(r, x);
+}
+
+// Each eliminated variable that occurs in an equation is solved from it
+// and substituted into every other row; that equation is dropped, and the
+// variable's column is left all zero.
+Matrix substituted(dd_MatrixPtr M0, const std::vector<dd_colrange> &del)
+{
+  Matrix M = take(M0, all_rows(M0), all_columns(M0));
+  if (M == nullptr) return M;
+  std::vector<bool> used(static_cast<size_t>(M->rowsize), false);
+  mytype f, a, b;
+  ddd_init(f);
+  ddd_init(a);
+  ddd_init(b);
+  for (dd_colrange c : del) {
+    dd_rowrange e = -1;  // the equation with the largest coefficient
+    for (dd_rowrange i = 0; i < M->rowsize; ++i) {
+      if (used[i] || !set_member(i + 1, M->linset) || !dd_Nonzero(M->matrix[i][c - 1])) continue;
+      if (e >= 0) {
+        magnitude(a, M->matrix[i][c - 1]);
+        magnitude(b, M->matrix[e][c - 1]);
+      }
+      if (e < 0 || ddd_cmp(a, b) > 0) e = i;
+    }
+    if (e < 0) continue;
+    used[e] = true;
+    for (dd_rowrange i = 0; i < M->rowsize; ++i) {
+      if (i == e) continue;
+      ddd_div(f, M->matrix[i][c - 1], M->matrix[e][c - 1]);
+      ddd_neg(f, f);
+      for (dd_colrange j = 0; j < M->colsize; ++j)
+        dd_LinearComb(M->matrix[i][j], M->matrix[i][j], dd_one, M->matrix[e][j], f);
+      ddd_set_si(M->matrix[i][c - 1], 0);
+    }
+  }
+  ddd_clear(f);
+  ddd_clear(a);
+  ddd_clear(b);
+  // A repeated equation is left as 0 = 0, which says nothing.
+  auto void_equation = [&](dd_rowrange i) {
+    if (!set_member(i + 1, M->linset)) return false;
+    for (dd_colrange j = 0; j < M->colsize; ++j)
+      if (dd_Nonzero(M->matrix[i][j])) return false;
+    return true;
+  };
+  std::vector<dd_rowrange> keep;
+  for (dd_rowrange i = 0; i < M->rowsize; ++i)
+    if (!used[i] && !void_equation(i)) keep.push_back(i);
+  return take(M.get(), keep, all_columns(M.get()));
+}
+
+// M without its redundant rows (equations always stay).
+Matrix reduced(Matrix M, dd_ErrorType *err)
+{
+  const Set red(dd_RedundantRows(M.get(), err));
+  if (*err != dd_NoError) return Matrix();
+  return Matrix(dd_MatrixSubmatrix(M.get(), red.get()));
+}
+
+// Fourier-Motzkin takes no equations and only the last column: the
+// equations (which no longer hold an eliminated variable) are set aside
+// and each eliminated column is moved last in turn.
+Matrix fourier(dd_MatrixPtr M, const std::vector<dd_colrange> &del, bool reduce,
+               dd_ErrorType *err)
+{
+  std::vector<dd_rowrange> ineq, eq;
+  for (dd_rowrange i = 0; i < M->rowsize; ++i)
+    (set_member(i + 1, M->linset) ? eq : ineq).push_back(i);
+  std::vector<dd_colrange> ids(static_cast<size_t>(M->colsize));  // columns of M
+  for (dd_colrange j = 0; j < M->colsize; ++j) ids[j] = j + 1;
+  Matrix P = take(M, ineq, all_columns(M));
+  for (dd_colrange c : del) {
+    if (P == nullptr) break;
+    std::vector<dd_colrange> perm, left;
+    for (size_t j = 0; j < ids.size(); ++j)
+      if (ids[j] != c) {
+        perm.push_back(static_cast<dd_colrange>(j));
+        left.push_back(ids[j]);
+      }
+    for (size_t j = 0; j < ids.size(); ++j)
+      if (ids[j] == c) perm.push_back(static_cast<dd_colrange>(j));
+    const Matrix moved = take(P.get(), all_rows(P.get()), perm);
+    if (moved == nullptr) return Matrix();
+    P.reset(dd_FourierElimination(moved.get(), err));
+    if (*err != dd_NoError) return Matrix();
+    // Reduced at every step: unreduced, the rows multiply with each one.
+    if (reduce && P != nullptr) P = reduced(std::move(P), err);
+    if (*err != dd_NoError) return Matrix();
+    ids = left;
+  }
+  std::vector<dd_colrange> kept;
+  for (dd_colrange j = 0; j < M->colsize; ++j)
+    if (std::find(del.begin(), del.end(), j + 1) == del.end()) kept.push_back(j);
+  const Matrix E = take(M, eq, kept);
+  if (P == nullptr || E == nullptr) return Matrix();
+  Matrix R(dd_MatrixAppend(P.get(), E.get()));
+  if (R != nullptr) R->representation = dd_Inequality;
+  return R;
+}
+
+}  // namespace
+
+dd_MatrixPtr project_h(dd_MatrixPtr M, const std::vector<dd_colrange> &del, bool use_fourier,
+                       bool substitute, bool reduce, dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  Matrix S = substitute ? substituted(M, del) : take(M, all_rows(M), all_columns(M));
+  if (S == nullptr) {
+    *err = dd_OutOfMemory;
+    return nullptr;
+  }
+  Matrix R;
+  if (use_fourier) {
+    R = fourier(S.get(), del, reduce, err);
+  } else {
+    const Set delset(make_set(S->colsize));
+    for (dd_colrange c : del) set_addelem(delset.get(), c);
+    R.reset(dd_BlockElimination(S.get(), delset.get(), err));
+  }
+  if (*err == dd_NoError && R != nullptr && reduce) R = reduced(std::move(R), err);
+  if (*err == dd_NoError && R == nullptr) *err = dd_OutOfMemory;
+  return *err == dd_NoError ? R.release() : nullptr;
+}
+
+}  // namespace zonix::proj

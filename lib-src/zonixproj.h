@@ -34,6 +34,23 @@ dd_MatrixPtr dd_BlockElimination(dd_MatrixPtr M, dd_colset delset,
 
 #ifdef __cplusplus
 }
+
+#include <vector>
+
+namespace zonix::proj {
+
+/* Eliminates the columns del (2..d) of the H-representation M into a new
+ * matrix over the other columns, in order.  With substitute, each
+ * eliminated variable found in an equation is first solved from it and
+ * substituted into the other rows (the equation dropped).  Then block
+ * elimination, or Fourier-Motzkin one column at a time (equations, free of
+ * eliminated variables by then, set aside and appended); with reduce,
+ * redundant rows are dropped after every step and at the end.  Null with
+ * *err on failure. */
+dd_MatrixPtr project_h(dd_MatrixPtr M, const std::vector<dd_colrange> &del, bool fourier,
+                       bool substitute, bool reduce, dd_ErrorType *err);
+
+}  // namespace zonix::proj
 #endif
 
 #endif /* ZONIX_PROJ_H */

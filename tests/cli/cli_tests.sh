@@ -260,6 +260,13 @@ fractions)
   # Its facets meet as the cube's vertices do: three neighbours each.
   run "exact H: adjacency" 0 "$Z" adjacency cross.ine -o cross.iad
   count "exact H: facet graph of the octahedron" cross.iad '^ *[1-8] 3 : [1-8] [1-8] [1-8] *$' 8
+  # Its shadow on the first two axes, by either elimination: a rhombus.
+  printf '1 %s 0\n1 0 %s\n' 2/3 5/3 -2/3 -5/3 | sort >want
+  for how in block fourier; do
+    run "exact H: project ($how)" 0 "$Z" project cross.ine --eliminate 3 $([ $how = fourier ] && echo --fourier) -o "p-$how.ine"
+    "$Z" convert "p-$how.ine" -o "p-$how.ext" 2>/dev/null
+    rows "p-$how.ext" >got && same "exact H: the projection's four vertices ($how)" got want
+  done
   ;;
 
 *)
