@@ -134,13 +134,11 @@ std::string lrs_text(const Instance& inst)
     for (long r : inst.linearity) out << ' ' << r;
     out << '\n';
   }
-  const bool integer = inst.integer_type && std::all_of(inst.rows.begin(), inst.rows.end(),
-                                                        [](const Row& r) {
-                                                          return std::all_of(
-                                                              r.begin(), r.end(),
-                                                              [](Rational x) { return x.den == 1; });
-                                                        });
-  out << "begin\n" << inst.rowcount() << ' ' << inst.cols << (integer ? " integer\n" : " rational\n");
+  bool integer = inst.integer_type;
+  for (const Row& r : inst.rows)
+    for (Rational x : r) integer = integer && x.den == 1;
+  out << "begin\n" << inst.rowcount() << ' ' << inst.cols
+      << (integer ? " integer\n" : " rational\n");
   for (const Row& r : inst.rows) {
     for (std::size_t j = 0; j < r.size(); ++j) out << (j ? " " : "") << to_string(r[j]);
     out << '\n';

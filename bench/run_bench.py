@@ -698,8 +698,10 @@ def run_hard_case(tools, case, work, opts, timed_out, clock):
             limit = min(limit_full, left)
             r = measure(tool, argv, outdir / slug(tool), case.key + "-hard", opts.runs, limit,
                         parse, before, enough=HARD_REPEAT_BELOW)
-            if r.status == "timeout" and limit == limit_full:
-                timed_out.setdefault(series, []).append(case.params[0])
+            if r.status == "timeout":
+                r.detail = "> %.0f s" % limit
+                if limit == limit_full:
+                    timed_out.setdefault(series, []).append(case.params[0])
         case.results[tool] = r
     check_hard_answers(case)
 
@@ -938,7 +940,7 @@ def hard_label(c):
 
 def hard_section(cases, opts, facts, threads, load):
     """The hard families' table with the words that say how it was run."""
-    lim = fmt_s(opts.hard_limit)
+    lim = "%.0f" % opts.hard_limit
     zcols = (["zonix 1 thread s", "MiB", "zonix 2 threads s (×)", "MiB"] if threads
              else ["zonix s (1 thread)", "MiB"])
     md = ["", "## " + HARD, "",
@@ -955,8 +957,9 @@ def hard_section(cases, opts, facts, threads, load):
           "load average %s at the group's start, %s at its end; the machine is shared, so "
           "times vary). Each tool gets at most %s s on an instance (> %s s: stopped there), "
           "one run, repeated up to %d runs (median) while its runs take under %g s in all; a "
-          "tool is not run on a larger instance of a family after a timeout, and no run starts "
-          "after the group has taken %g minutes. Memory: peak resident size in MiB. (×): the time "
+          "tool is not run on a larger instance of a family after a timeout, and the group "
+          "stops within %g minutes (a run gets at most the time left, and none starts in the "
+          "last seconds). Memory: peak resident size in MiB. (×): the time "
           "over zonix's with 1 thread. Answers are vertex counts, checked against the known "
           "count (n! for B(n) and P(n), 2^(n-1) for CUT(n), 32 and 544 for MET(5) and MET(6)) and elsewhere "
           "against lrs or PPL: **≠** marks a disagreement." % (
@@ -974,7 +977,7 @@ def hard_section(cases, opts, facts, threads, load):
     for c in cases:
         answered = [c.results[t] for t in ["zonix", ZONIX_2T] + PEERS[HARD]
                     if c.results[t].status == "ok"]
-        ans = ""
+        ans = "–"
         if answered:
             ans = "%s (%s)" % (show_answer(HARD, answered[0].answer), answered[0].tool.replace(
                 ZONIX_2T, "zonix"))
