@@ -134,7 +134,11 @@ std::string lrs_text(const Instance& inst)
     for (long r : inst.linearity) out << ' ' << r;
     out << '\n';
   }
-  out << "begin\n" << inst.rowcount() << ' ' << inst.cols << " rational\n";
+  bool integer = inst.integer_type;
+  for (const Row& r : inst.rows)
+    for (Rational x : r) integer = integer && x.den == 1;
+  out << "begin\n" << inst.rowcount() << ' ' << inst.cols
+      << (integer ? " integer\n" : " rational\n");
   for (const Row& r : inst.rows) {
     for (std::size_t j = 0; j < r.size(); ++j) out << (j ? " " : "") << to_string(r[j]);
     out << '\n';
@@ -406,6 +410,124 @@ Instance random_cone(int m, int d, std::uint64_t seed, int k)
   return inst;
 }
 
+// ---- combinatorial polytopes ---------------------------------------------------
+// Their rows are integers and written with the number type "integer".
+
+namespace {
+
+// Beyond this the families' rows or vertices (2^n, n!) outgrow any run.
+constexpr int kMaxCombinatorialN = 20;
+
+void check_n(int n, int lo)
+{
+  if (n < lo || n > kMaxCombinatorialN) throw std::invalid_argument("n out of range");
+}
+
+// Column of x_ij (1 <= i < j <= n) in the pairs' lexicographic order, 1-based
+// since column 0 is the homogenising one.
+long pair_column(int n, int i, int j)
+{
+  // pairs before row i: (i-1) n - i (i-1) / 2
+  return static_cast<long>(i - 1) * n - static_cast<long>(i) * (i - 1) / 2 + (j - i);
+}
+
+}  // namespace
+
+Instance metric_polytope(int n)
+{
+  check_n(n, 3);
+  const long pairs = static_cast<long>(n) * (n - 1) / 2;
+  Instance inst = make("metric-h-" + std::to_string(n), Rep::H, pairs + 1);
+  inst.integer_type = true;
+  for (int i = 1; i <= n; ++i)
+    for (int j = i + 1; j <= n; ++j)
+      for (int k = j + 1; k <= n; ++k) {
+        const long c[3] = {pair_column(n, i, j), pair_column(n, i, k), pair_column(n, j, k)};
+        // Triangles: x_c[s] <= the other two, i.e. 0 - x_c[s] + others >= 0.
+        for (int s = 0; s < 3; ++s) {
+          Row r = zero_row(inst.cols);
+          for (int t = 0; t < 3; ++t) r[c[t]] = rat(t == s ? -1 : 1);
+          inst.rows.push_back(r);
+        }
+        // Perimeter: 2 - x_ij - x_ik - x_jk >= 0.
+        Row r = zero_row(inst.cols);
+        r[0] = rat(2);
+        for (long col : c) r[col] = rat(-1);
+        inst.rows.push_back(r);
+      }
+  return inst;
+}
+
+Instance birkhoff_polytope(int n)
+{
+  check_n(n, 2);
+  const long vars = static_cast<long>(n) * n;
+  Instance inst = make("birkhoff-h-" + std::to_string(n), Rep::H, vars + 1);
+  inst.integer_type = true;
+  auto col = [n](int i, int j) { return static_cast<long>(i) * n + j + 1; };
+  // Row sums and column sums equal to 1; the last column sum follows from
+  // the others, so it is left out and the equations are independent.
+  for (int i = 0; i < n; ++i) {
+    Row r = zero_row(inst.cols);
+    r[0] = rat(1);
+    for (int j = 0; j < n; ++j) r[col(i, j)] = rat(-1);
+    inst.rows.push_back(r);
+  }
+  for (int j = 0; j + 1 < n; ++j) {
+    Row r = zero_row(inst.cols);
+    r[0] = rat(1);
+    for (int i = 0; i < n; ++i) r[col(i, j)] = rat(-1);
+    inst.rows.push_back(r);
+  }
+  for (long e = 1; e <= inst.rowcount(); ++e) inst.linearity.push_back(e);
+  for (long v = 1; v <= vars; ++v) {
+    Row r = zero_row(inst.cols);
+    r[v] = rat(1);
+    inst.rows.push_back(r);
+  }
+  return inst;
+}
+
+Instance permutahedron(int n)
+{
+  check_n(n, 2);
+  Instance inst = make("permutahedron-h-" + std::to_string(n), Rep::H, n + 1);
+  inst.integer_type = true;
+  Row sum = zero_row(inst.cols);
+  sum[0] = rat(static_cast<std::int64_t>(n) * (n + 1) / 2);
+  for (int i = 1; i <= n; ++i) sum[i] = rat(-1);
+  inst.rows.push_back(sum);
+  inst.linearity.push_back(1);
+  // Every nonempty proper subset S: sum over S of x_i >= |S| (|S| + 1) / 2.
+  for (long mask = 1; mask + 1 < (1L << n); ++mask) {
+    Row r = zero_row(inst.cols);
+    const std::int64_t size = __builtin_popcountl(static_cast<unsigned long>(mask));
+    r[0] = rat(-size * (size + 1) / 2);
+    for (int i = 0; i < n; ++i)
+      if ((mask >> i) & 1) r[i + 1] = rat(1);
+    inst.rows.push_back(r);
+  }
+  return inst;
+}
+
+Instance cut_polytope(int n)
+{
+  check_n(n, 2);
+  const long pairs = static_cast<long>(n) * (n - 1) / 2;
+  Instance inst = make("cut-v-" + std::to_string(n), Rep::V, pairs + 1);
+  inst.integer_type = true;
+  // Node 1 stays on side 0, so each cut is listed once.
+  for (long side = 0; side < (1L << (n - 1)); ++side) {
+    Row r = zero_row(inst.cols);
+    r[0] = rat(1);
+    auto on = [side](int v) { return v > 1 && ((side >> (v - 2)) & 1); };
+    for (int i = 1; i <= n; ++i)
+      for (int j = i + 1; j <= n; ++j) r[pair_column(n, i, j)] = rat(on(i) != on(j) ? 1 : 0);
+    inst.rows.push_back(r);
+  }
+  return inst;
+}
+
 // ---- transformations -----------------------------------------------------------
 
 Instance repeat_rows(const Instance& inst, int step)
@@ -605,6 +727,11 @@ const FamilyEntry kFamilies[] = {
      [](std::span<const long> p) {
        return random_cone(int(p[0]), int(p[1]), p.size() > 2 ? std::uint64_t(p[2]) : 1);
      }},
+    {"metric-h", "n", 1, 1, [](std::span<const long> p) { return metric_polytope(int(p[0])); }},
+    {"birkhoff-h", "n", 1, 1,
+     [](std::span<const long> p) { return birkhoff_polytope(int(p[0])); }},
+    {"permutahedron-h", "n", 1, 1, [](std::span<const long> p) { return permutahedron(int(p[0])); }},
+    {"cut-v", "n", 1, 1, [](std::span<const long> p) { return cut_polytope(int(p[0])); }},
 };
 
 }  // namespace

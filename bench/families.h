@@ -45,6 +45,9 @@ struct Instance {
   long cols = 0;
   std::vector<std::vector<Rational>> rows;
   std::vector<long> linearity;
+  // Written with the number type "integer" (when every entry is one)
+  // rather than "rational".
+  bool integer_type = false;
 
   long rowcount() const { return static_cast<long>(rows.size()); }
   bool is_linearity(long row) const;  // row is 1-based
@@ -100,6 +103,22 @@ Instance random_inequalities(int m, int d, std::uint64_t seed, int k = 10);
 // m homogeneous inequalities a.x >= 0 with a in [-k, k]^d and a positive
 // sum of entries: a full-dimensional cone around (1, ..., 1).
 Instance random_cone(int m, int d, std::uint64_t seed, int k = 5);
+
+// ---- combinatorial polytopes (H or V as named; x_ij for i < j in the pairs'
+// lexicographic order) ----------------------------------------------------------
+
+// MET(n): for every triple the three triangle inequalities
+// x_ij <= x_ik + x_jk and the perimeter x_ij + x_ik + x_jk <= 2.
+Instance metric_polytope(int n);
+// B(n): x_ij >= 0 (n^2 variables, row-major), row and column sums 1 as
+// equations (one redundant column sum left out); n! vertices.
+Instance birkhoff_polytope(int n);
+// P(n): sum x_i = n(n+1)/2, and sum over S of x_i >= |S|(|S|+1)/2 for every
+// nonempty proper subset S; n! vertices.
+Instance permutahedron(int n);
+// CUT(n) of K_n by its 2^(n-1) cut vectors (x_ij = 1 iff i and j are on
+// different sides).  V only.
+Instance cut_polytope(int n);
 
 // ---- transformations (each returns a new instance with its own name) ---------
 

@@ -12,7 +12,10 @@ disagreement is marked where its time would stand.
 
 --quick runs small instances (a check of the pipeline, in a minute or two)
 and writes its table into the build directory; the full run writes
-bench/results.md and bench/results.csv.  --profile N runs zonix under
+bench/results.md and bench/results.csv.  --only GROUP (a group's heading, or
+a short name such as "hard" or "lp"; may be repeated) runs those groups and
+replaces only their tables in the existing results, keeping the rest.  A full
+run keeps the sections that were added to results.md by hand.  --profile N runs zonix under
 callgrind on the N workloads (families) where it is furthest behind a peer,
 each on its quickest instance where it is behind, and adds the functions
 that take its time to the table.
@@ -46,7 +49,10 @@ V_TO_H = "V to H"
 ADJ = "Adjacency"
 RED = "Redundancy removal"
 LP = "LP"
-GROUPS = [H_TO_V, V_TO_H, ADJ, RED, LP]
+HARD = "Hard families"
+GROUPS = [H_TO_V, V_TO_H, ADJ, RED, LP, HARD]
+# Short names for --only.
+GROUP_NAMES = {"hard": HARD, "htov": H_TO_V, "vtoh": V_TO_H, "adj": ADJ, "red": RED}
 
 FULL = {
     H_TO_V: [
@@ -78,6 +84,11 @@ FULL = {
         ("redundant-h", (1000, 15, 50, 1)), ("redundant-h", (5000, 6, 90, 1)),
     ],
     LP: [("lp", (50, 10, 100, 1)), ("lp", (200, 20, 100, 1)), ("lp", (500, 50, 100, 1))],
+    # Degenerate polytopes, from H to V.  CUT(6) comes before the large ones
+    # so that the group's time limit does not fall on it.
+    HARD: [("metric-h", (6,)), ("birkhoff-h", (6,)), ("permutahedron-h", (8,)),
+           ("cut-h", (6,)), ("permutahedron-h", (9,)), ("birkhoff-h", (7,)),
+           ("metric-h", (7,))],
 }
 
 QUICK = {
@@ -87,6 +98,8 @@ QUICK = {
     ADJ: [("cube-h", (6,)), ("cyclic-v", (20, 4)), ("sphere-v", (60, 4, 1))],
     RED: [("redundant-h", (200, 5, 80, 1)), ("redundant-h", (300, 8, 60, 1))],
     LP: [("lp", (50, 10, 20, 1)), ("lp", (100, 20, 20, 1))],
+    HARD: [("metric-h", (5,)), ("birkhoff-h", (4,)), ("permutahedron-h", (5,)),
+           ("cut-h", (5,))],
 }
 
 # Peers per group, in table order.
@@ -96,10 +109,35 @@ PEERS = {
     ADJ: ["PPL"],
     RED: ["redund", "PPL"],
     LP: ["glpsol"],
+    HARD: ["lrs", "PPL"],
 }
 EXACT_PEERS = ("lrs", "redund", "PPL")
 # zonix's other arithmetics, timed against its double precision run.
 VARIANTS = ["exact", "auto"]
+
+# The hard families: every tool gets the same time on every instance, and
+# the group as a whole a bound, so that a slow tool cannot hold the machine.
+HARD_LIMIT = 60.0
+HARD_BUDGET = 12 * 60.0
+HARD_REPEAT_BELOW = 2.0  # seconds a tool has spent on an instance before its runs stop
+ZONIX_2T = "zonix-2t"  # the result key of zonix with two threads
+HARD_LABEL = {"metric-h": "MET", "birkhoff-h": "B", "permutahedron-h": "P", "cut-h": "CUT"}
+# Facets of CUT(n), to check what lrs gives when the H form is made
+# (Deza and Laurent, Geometry of Cuts and Metrics).
+CUT_FACETS = {3: 4, 4: 16, 5: 56, 6: 368, 7: 116764}
+
+
+def expected_vertices(family, n):
+    """The vertex count where the mathematics gives it."""
+    if family in ("birkhoff-h", "permutahedron-h"):
+        return math.factorial(n)
+    if family == "cut-h":
+        return 2 ** (n - 1)
+    # MET(n) = CUT(n) for n <= 4; MET(5): the 16 cuts and 16 fractional
+    # vertices; MET(6): 544 (Avis, Laurent).
+    if family == "metric-h":
+        return {3: 4, 4: 8, 5: 32, 6: 544}.get(n)
+    return None
 
 # ---- running one command -------------------------------------------------------------
 
@@ -180,12 +218,15 @@ class Result:
         return statistics.median(self.times) if self.times else None
 
 
-def measure(tool, argv, outdir, stem, runs, timeout, parse, before=None):
+def measure(tool, argv, outdir, stem, runs, timeout, parse, before=None, enough=None):
+    """runs runs, fewer once they have taken enough seconds in all."""
     res = Result(tool)
     outdir.mkdir(parents=True, exist_ok=True)
     stdout_path = outdir / (stem + ".stdout")
     stderr_path = outdir / (stem + ".stderr")
     for _ in range(runs):
+        if enough is not None and res.times and sum(res.times) >= enough:
+            break
         if before:
             before()
         r = run_once(argv, stdout_path, stderr_path, timeout)
@@ -376,6 +417,18 @@ class Tools:
         self.zonix = build / "cli" / "zonix"
         self.gen = build / "bench" / "bench_gen"
         self.ppl = build / "bench" / "ppl_driver"
+        self._threads = None
+
+    def threads(self):
+        """Whether this zonix takes --threads (older builds run one thread)."""
+        if self._threads is None:
+            try:
+                p = subprocess.run([str(self.zonix), "convert", "--help"], capture_output=True,
+                                   text=True, timeout=20, stdin=subprocess.DEVNULL)
+                self._threads = "--threads" in p.stdout + p.stderr
+            except (OSError, subprocess.TimeoutExpired):
+                self._threads = False
+        return self._threads
 
     def missing(self):
         out = []
@@ -410,8 +463,39 @@ class Case:
         self.results = {}
 
 
+def cut_facets(tools, case, base):
+    """CUT(n) by its facets: lrs finds them from the cut vectors, and their
+    number is checked, so the instance does not rest on zonix."""
+    n = case.params[0]
+    if n not in CUT_FACETS:
+        raise ValueError("CUT(%d): facet count unknown, no check possible" % n)
+    vbase = base.parent / ("cut-v-%d" % n)
+    subprocess.run([str(tools.gen), "cut-v", str(n), "--out", str(vbase)], capture_output=True,
+                   text=True, check=True)
+    text = subprocess.run(["lrs", str(vbase.with_suffix(".ext"))], capture_output=True, text=True,
+                          check=True, timeout=600).stdout
+    lines = text.splitlines()
+    start = lines.index("begin") + 2
+    rows = [ln.split() for ln in lines[start:lines.index("end")]]
+    if len(rows) != CUT_FACETS[n]:
+        raise ValueError("CUT(%d): lrs found %d facets, not %d" % (n, len(rows), CUT_FACETS[n]))
+    cols = len(rows[0])
+    integer = all("/" not in x for r in rows for x in r)
+    name = "cut-h-%d" % n
+    base.with_suffix(".ine").write_text(
+        "%s\nH-representation\nbegin\n%d %d %s\n%s\nend\n" % (
+            name, len(rows), cols, "integer" if integer else "rational",
+            "\n".join(" ".join(r) for r in rows)))
+    return name, len(rows), cols
+
+
 def generate(tools, case, data):
     base = data / case.key
+    if case.family == "cut-h":
+        case.name, m, cols = cut_facets(tools, case, base)
+        case.size = "%d × %d" % (m, cols)
+        case.input = base.with_suffix(".ine")
+        return
     if case.family == "lp":
         m, d, count, seed = case.params
         argv = [str(tools.gen), "lp", str(m), str(d), str(count), str(seed), "--out", str(base)]
@@ -433,12 +517,14 @@ def lp_files(case):
     return sorted(Path(case.input).glob("lp*.ine"))
 
 
-def zonix_command(tools, case, outdir, arith="double"):
+def zonix_command(tools, case, outdir, arith="double", threads=None):
     """argv, answer parser, and a cleanup to run before each run."""
     out = outdir / (case.key + ".out")
     g = case.group
     ar = ["--arithmetic", arith] if arith else []  # none: a build without the option
-    if g in (H_TO_V, V_TO_H):
+    if threads is not None and tools.threads():
+        ar += ["--threads", str(threads)]
+    if g in (H_TO_V, V_TO_H, HARD):
         argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet"] + ar
         reader = zonix_generators if case.h else zonix_inequalities
         return argv, (lambda so, se: reader(out.read_text())), None
@@ -578,6 +664,77 @@ def run_case(tools, case, work, opts, timed_out):
     check_answers(case)
 
 
+def hard_tools(tools):
+    """(result key, threads) for zonix, then the peers with no thread count."""
+    zs = [("zonix", 1), (ZONIX_2T, 2)]
+    return zs + [(p, None) for p in PEERS[HARD]]
+
+
+def run_hard_case(tools, case, work, opts, timed_out, clock):
+    """Every tool under the same limit; clock["end"] is when the group stops
+    starting runs (a run is never given more than what is left)."""
+    outdir = work / "out"
+    limit_full = opts.hard_limit
+    for tool, threads in hard_tools(tools):
+        r = None
+        series = (case.group, case.family, tool)
+        left = clock["end"] - time.perf_counter()
+        if any(case.params[0] >= small for small in timed_out.get(series, [])):
+            r = Result(tool)
+            r.status, r.detail = "skipped", "timed out on a smaller instance"
+        elif tool == ZONIX_2T and not tools.threads():
+            r = Result(tool)
+            r.status, r.detail = "n/a", "no --threads option"
+        elif left < min(5.0, limit_full):
+            r = Result(tool)
+            r.status, r.detail = "skipped", "the group's time was up"
+        if r is None:
+            if tool in ("zonix", ZONIX_2T):
+                argv, parse, before = zonix_command(tools, case, outdir / slug(tool), "double",
+                                                    threads)
+            else:
+                argv, parse = peer_command(tools, tool, case)
+                before = None
+            limit = min(limit_full, left)
+            r = measure(tool, argv, outdir / slug(tool), case.key + "-hard", opts.runs, limit,
+                        parse, before, enough=HARD_REPEAT_BELOW)
+            if r.status == "timeout":
+                r.detail = "> %.0f s" % limit
+                if limit == limit_full:
+                    timed_out.setdefault(series, []).append(case.params[0])
+        case.results[tool] = r
+    check_hard_answers(case)
+
+
+def check_hard_answers(case):
+    """Vertex counts against the known count, else against an exact peer's
+    (zonix's when no peer finished)."""
+    case.expected = expected_vertices(case.family, case.params[0])
+    order = PEERS[HARD] + ["zonix", ZONIX_2T]
+    if case.expected is not None:
+        ref, ref_tool = {"vertices": case.expected, "rays": 0, "lines": 0}, "expected"
+    else:
+        ok = [t for t in order if case.results[t].status == "ok"]
+        ref_tool = ok[0] if ok else None
+        ref = case.results[ref_tool].answer if ref_tool else None
+    case.ref_tool = ref_tool
+    z = case.results["zonix"]
+    for t in order:
+        r = case.results[t]
+        if r.status != "ok" or ref is None or t == ref_tool:
+            continue
+        good, why = agrees(HARD, r.answer, ref)
+        r.reference = ref_tool
+        if not good:
+            r.status, r.detail = "disagrees", why
+    # Times compare whatever the answers.
+    for t in order:
+        r = case.results[t]
+        if t != "zonix" and r.status in ("ok", "disagrees") and r.median and \
+                z.status in ("ok", "disagrees") and z.median:
+            r.ratio = r.median / z.median
+
+
 def slug(s):
     return re.sub(r"[^a-z0-9]+", "-", s.lower()).strip("-")
 
@@ -692,6 +849,8 @@ def furthest_behind(cases, n):
     one for each workload (group and family)."""
     worst = {}
     for c in cases:
+        if c.group == HARD:  # its own table; too slow to profile
+            continue
         for p in PEERS[c.group]:
             r = c.results.get(p)
             key = (c.group, c.family)
@@ -713,6 +872,8 @@ def exactness_section(cases):
 
     fams = {}
     for c in cases:
+        if c.group == HARD:  # no exact and auto runs there
+            continue
         r = c.results
         f = fams.setdefault((c.group, c.family), {"n": 0, "e": [], "a": [], "p": [], "l": []})
         f["n"] += 1
@@ -720,6 +881,8 @@ def exactness_section(cases):
         f["a"].append(ratio(r.get("auto"), r["zonix"]))
         f["p"].append(ratio(r.get("PPL"), r.get("exact")))
         f["l"].append(ratio(r.get("lrs") or r.get("redund"), r.get("exact")))
+    if not fams:
+        return []
     out = ["", "## The cost of exactness", "",
            "Geometric means over a family's instances (those where both runs ended): "
            "exact and auto are over zonix's double precision time (below 1.1× for auto, "
@@ -771,7 +934,121 @@ def profile(case, work):
     return "\n".join(lines)
 
 
-def write_results(cases, opts, facts, vers, started, finished, load, outdir, profiles):
+def hard_label(c):
+    return "%s(%d)" % (HARD_LABEL[c.family], c.params[0])
+
+
+def hard_section(cases, opts, facts, threads, load):
+    """The hard families' table with the words that say how it was run."""
+    lim = "%.0f" % opts.hard_limit
+    zcols = (["zonix 1 thread s", "MiB", "zonix 2 threads s (×)", "MiB"] if threads
+             else ["zonix s (1 thread)", "MiB"])
+    md = ["", "## " + HARD, "",
+          "Written by `%s` on %s. H to V on degenerate polytopes, each made "
+          "from its definition by bench/families.cpp: MET(n), the metric polytope (x_ij for "
+          "i < j; for every triple the three triangle inequalities and x_ij + x_ik + x_jk ≤ 2); "
+          "B(n), the Birkhoff polytope (x_ij ≥ 0, row and column sums 1 as equations); P(n), the "
+          "permutahedron (Σ x_i = n(n+1)/2, and Σ_S x_i ≥ |S|(|S|+1)/2 for every nonempty proper "
+          "subset S); CUT(n), the cut polytope of K_n by its facets, which lrs computes from the "
+          "2^(n-1) cut vectors when the input is made (the facet count is checked: 368 for "
+          "CUT(6))." % (opts.command, datetime.datetime.now().strftime("%Y-%m-%d %H:%M")),
+          "",
+          "zonix: `zonix convert --arithmetic double%s`, %s, on a machine with %s cores (%s; "
+          "load average %s at the group's start, %s at its end; the machine is shared, so "
+          "times vary). Each tool gets at most %s s on an instance (> %s s: stopped there), "
+          "one run, repeated up to %d runs (median) while its runs take under %g s in all; a "
+          "tool is not run on a larger instance of a family after a timeout, and the group "
+          "stops within %g minutes (a run gets at most the time left, and none starts in the "
+          "last seconds). Memory: peak resident size in MiB. (×): the time "
+          "over zonix's with 1 thread. Answers are vertex counts, checked against the known "
+          "count (n! for B(n) and P(n), 2^(n-1) for CUT(n), 32 and 544 for MET(5) and MET(6)) and elsewhere "
+          "against lrs or PPL: **≠** marks a disagreement." % (
+              " --threads N" if threads else "",
+              "with 1 thread and with 2 threads" if threads else
+              "one thread (this build has no --threads option)",
+              facts.get("cores", "?"), facts.get("CPU", "?"), load[0], load[1], lim, lim,
+              opts.runs, HARD_REPEAT_BELOW, HARD_BUDGET / 60),
+          ""]
+    head = ["Instance", "Input", "Vertices (known)", "Answer"] + zcols
+    for p in PEERS[HARD]:
+        head += ["%s s (×)" % p, "MiB"]
+    md.append("| " + " | ".join(head) + " |")
+    md.append("|" + "|".join(["---"] * 4 + ["---:"] * (len(head) - 4)) + "|")
+    for c in cases:
+        answered = [c.results[t] for t in ["zonix", ZONIX_2T] + PEERS[HARD]
+                    if c.results[t].status == "ok"]
+        ans = "–"
+        if answered:
+            ans = "%s (%s)" % (show_answer(HARD, answered[0].answer), answered[0].tool.replace(
+                ZONIX_2T, "zonix"))
+        row = [hard_label(c), c.size, "–" if c.expected is None else str(c.expected), ans]
+        for t in (["zonix", ZONIX_2T] if threads else ["zonix"]) + PEERS[HARD]:
+            r = c.results[t]
+            shown = "skipped (%s)" % r.detail if r.status == "skipped" and r.detail else cell(r)
+            row += [shown, fmt_mib(r.kib)]
+        md.append("| " + " | ".join(row) + " |")
+    return md
+
+
+def split_sections(lines):
+    """[(heading or None for the top, lines)] split at the "## " headings."""
+    out = [(None, [])]
+    for line in lines:
+        if line.startswith("## "):
+            out.append((line[3:].strip(), []))
+        out[-1][1].append(line)
+    return out
+
+
+def generated_heading(h):
+    return h in GROUPS or h in ("The cost of exactness", "Where zonix is furthest behind") or \
+        h.startswith("Profiles")
+
+
+def merge_results(old_text, new_lines, partial):
+    """The new sections in place of the old ones of the same heading.  A
+    partial run keeps every other old section and the old top; a full run
+    keeps only the sections that no run writes (notes added by hand)."""
+    old = split_sections(old_text.splitlines())
+    new = split_sections(new_lines)
+    if not old_text.strip():
+        old, partial = [(None, [])], False
+    fresh = {h: body for h, body in new if h is not None and (not partial or h in GROUPS)}
+    out, placed = [], set()
+    for h, body in old:
+        if h is None:
+            out.append((None, body if partial else new[0][1]))
+        elif h in fresh:
+            out.append((h, fresh[h]))
+            placed.add(h)
+        elif partial or not generated_heading(h):
+            out.append((h, body))
+    # A section new to the file goes after the last one that comes before it
+    # in a run's order, else before the first that comes after it.
+    order = [h for h, _ in new if h is not None and h in fresh]
+    for k, h in enumerate(order):
+        if h in placed:
+            continue
+        earlier = GROUPS[:GROUPS.index(h)] if h in GROUPS else order[:k]
+        before = [i for i, (oh, _) in enumerate(out) if oh in earlier]
+        after = [i for i, (oh, _) in enumerate(out)
+                 if oh is not None and oh not in earlier and generated_heading(oh)]
+        at = before[-1] + 1 if before else (after[0] if after else len(out))
+        out.insert(at, (h, fresh[h]))
+        placed.add(h)
+    text = []
+    for _, body in out:
+        # Sections end with one blank line before the next heading.
+        while body and not body[-1].strip():
+            body = body[:-1]
+        if text:
+            text.append("")
+        text += body
+    return "\n".join(text) + "\n"
+
+
+def write_results(cases, opts, facts, vers, started, finished, load, outdir, profiles,
+                  tools_threads=False, hard_load=("?", "?")):
     outdir.mkdir(parents=True, exist_ok=True)
     md = []
     md.append("# zonix beside lrs, PPL, qhull and GLPK")
@@ -809,6 +1086,9 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
     for g in GROUPS:
         cs = [c for c in cases if c.group == g]
         if not cs:
+            continue
+        if g == HARD:
+            md += hard_section(cs, opts, facts, tools_threads, hard_load)
             continue
         md.append("")
         md.append("## " + g)
@@ -853,13 +1133,19 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
             md.append(text)
             md.append("```")
     md_path = outdir / ("results-quick.md" if opts.quick else "results.md")
-    md_path.write_text("\n".join(md) + "\n")
+    old = md_path.read_text() if md_path.exists() else ""
+    md_path.write_text(merge_results(old, md, bool(opts.only)))
 
     csv_path = md_path.with_suffix(".csv")
+    kept = []
+    if opts.only and csv_path.exists():
+        with open(csv_path, newline="") as f:
+            kept = [row for row in list(csv.reader(f))[1:] if row and row[0] not in opts.only]
     with open(csv_path, "w", newline="") as f:
         w = csv.writer(f)
         w.writerow(["group", "instance", "input", "tool", "status", "median_s", "runs_s",
                     "peak_kib", "answer", "ratio_to_zonix", "detail"])
+        w.writerows(kept)
         for c in cases:
             for tool, r in c.results.items():
                 w.writerow([c.group, c.name, c.size, tool, r.status,
@@ -870,17 +1156,31 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
     return md_path, csv_path
 
 
+def group_name(s):
+    for g in GROUPS:
+        if s.lower() in (g.lower(), slug(g)):
+            return g
+    if s.lower() in GROUP_NAMES:
+        return GROUP_NAMES[s.lower()]
+    raise argparse.ArgumentTypeError("no group %r (%s)" % (s, ", ".join(
+        list(GROUP_NAMES) + [slug(g) for g in GROUPS])))
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--build", default=str(ROOT / "build"), help="the CMake build directory")
     ap.add_argument("--quick", action="store_true", help="small instances: a check of the pipeline")
-    ap.add_argument("--only", action="append", choices=GROUPS, help="run only this group")
+    ap.add_argument("--only", action="append", type=group_name, metavar="GROUP",
+                    help="run only this group (%s, or its heading)" % ", ".join(GROUP_NAMES))
     ap.add_argument("--runs", type=int, default=3, help="runs per tool and instance (median)")
     ap.add_argument("--profile", type=int, default=0, metavar="N",
                     help="callgrind profiles of zonix on the N instances where it is furthest behind")
     ap.add_argument("--out", help="where results.md and results.csv go "
                     "(default: bench/, or the build directory with --quick)")
     opts = ap.parse_args()
+    opts.command = "make bench" if not opts.only and not opts.quick else \
+        " ".join(["bench/run_bench.py"] + sys.argv[1:])
+    opts.hard_limit = HARD_LIMIT if not opts.quick else 20.0
     opts.timeout = 20.0 if opts.quick else 60.0  # zonix
     opts.peer_timeout = 10.0 if opts.quick else 30.0
     opts.min_timeout = 5.0 if opts.quick else 10.0
@@ -914,8 +1214,19 @@ def main():
             generate(tools, c, data)
             done[c.key] = c
     timed_out = {}
+    clock, hard_load = None, ["?", "?"]
     for c in cases:
         t0 = time.perf_counter()
+        if c.group == HARD:
+            if clock is None:
+                clock = {"end": t0 + HARD_BUDGET}
+                hard_load[0] = "%.2f" % os.getloadavg()[0]
+            run_hard_case(tools, c, work, opts, timed_out, clock)
+            hard_load[1] = "%.2f" % os.getloadavg()[0]
+            log("  %-18s %-28s %s  [%.0f s]" % (c.group, hard_label(c), "  ".join(
+                "%s %s %s MiB" % (t, cell(c.results[t]), fmt_mib(c.results[t].kib))
+                for t, _ in hard_tools(tools)), time.perf_counter() - t0))
+            continue
         run_case(tools, c, work, opts, timed_out)
         z = c.results["zonix"]
         peers = "  ".join("%s %s" % (p, cell(c.results[p])) for p in VARIANTS + PEERS[c.group])
@@ -925,7 +1236,8 @@ def main():
     if opts.profile:
         # callgrind is some fifty times slower: each workload is profiled on
         # its quickest instance where zonix is behind the same peer.
-        for c, p, ratio in furthest_behind([c for c in cases if c.group != LP], opts.profile):
+        for c, p, ratio in furthest_behind([c for c in cases if c.group not in (LP, HARD)],
+                                           opts.profile):
             same = [o for o in cases if o.group == c.group and o.family == c.family
                     and o.results[p].ratio is not None and o.results[p].ratio < 1]
             c = min(same, key=lambda o: o.results["zonix"].median)
@@ -935,7 +1247,7 @@ def main():
     finished = datetime.datetime.now()
     load1 = "%.2f" % os.getloadavg()[0]
     md, csvp = write_results(cases, opts, machine_facts(), versions(tools, work), started, finished,
-                             (load0, load1), outdir, profiles)
+                             (load0, load1), outdir, profiles, tools.threads(), hard_load)
     log("run_bench: wrote %s and %s (%.1f minutes)" % (md, csvp,
                                                       (finished - started).total_seconds() / 60))
     bad = [(c, t) for c in cases for t, r in c.results.items() if r.status == "disagrees"]
@@ -943,7 +1255,7 @@ def main():
         log("run_bench: %s disagrees with %s on %s (%s): %s" % (
             t, c.results[t].reference, c.name, c.group, c.results[t].detail))
     for c in cases:
-        if c.results["zonix"].detail and c.results["zonix"].status == "ok":
+        if c.group != HARD and c.results["zonix"].detail and c.results["zonix"].status == "ok":
             log("run_bench: zonix on %s (%s) %s" % (c.name, c.group, c.results["zonix"].detail))
 
 
