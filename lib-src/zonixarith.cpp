@@ -34,8 +34,8 @@ ExactResult run_exact(const ExactRequest &rq)
   return res;
 }
 
-// Solves lp in double, then settles its result on the exact rows: the
-// rows of rational as dd_Matrix2LP lays them out, or lp's own.  The
+// Solves lp in double, then settles its result on the exact rows: those
+// of rational as dd_Matrix2LP lays them out, or lp's own.  The
 // record then holds the nearest doubles of the exact result; its pivot
 // counts stay as they were, as after a run over rationals.  False, with
 // *err dd_NoError, when the basis led to no proved result.
@@ -56,15 +56,7 @@ bool from_double_basis(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err,
   *err = dd_NoError;
   lp::ExactSolution s;
   try {
-    std::vector<mpq_class> rows;
-    if (rational != nullptr) {
-      rows = lp::lp_rows(*rational);
-    } else {
-      rows.reserve(static_cast<size_t>(lp->m * lp->d));
-      for (long i = 0; i < lp->m; ++i)
-        for (long j = 0; j < lp->d; ++j) rows.emplace_back(ddd_get_d(lp->A[i][j]));
-    }
-    if (!lp::settle_exactly(lp, rows, &s)) return false;
+    if (!lp::settle_exactly(lp, rational, &s)) return false;
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
     return false;

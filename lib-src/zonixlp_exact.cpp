@@ -34,7 +34,23 @@ struct Table {
   const double *approx(size_t i) const { return a.data() + i * static_cast<size_t>(d); }
 };
 
-// An LP's rows: row r (1-based, the objective row last) at r - 1.
+// The rational a double is, without GMP's general conversion for the
+// integers most rows hold.
+Q exactly(double v)
+{
+  // Integers below this fit a long.
+  constexpr double kSmallInteger = 0x1p62;
+  Q x;
+  if (std::fabs(v) < kSmallInteger && v == std::trunc(v))
+    mpq_set_si(x.get_mpq_t(), static_cast<long>(v), 1);
+  else
+    x = v;
+  return x;
+}
+
+// An LP's rows: row r (1-based, the objective row last) at r - 1, as
+// rationals with doubles near them, or as doubles only where those are
+// the row (q null).
 struct Rows {
   std::vector<const Q *> q;
   std::vector<const double *> a;
@@ -44,24 +60,50 @@ struct Rows {
     q.push_back(t.row(i));
     a.push_back(t.approx(i));
   }
-  const Q &at(dd_rowrange r, dd_colrange j) const { return q[r - 1][j]; }
+  Q at(dd_rowrange r, dd_colrange j) const
+  {
+    return q[r - 1] != nullptr ? q[r - 1][j] : exactly(a[r - 1][j]);
+  }
 };
 
-Rows all_rows(const Table &t)
+// The record's own rows, objective included: doubles are rationals.
+Rows record_rows(const dd_lpdata &lp)
 {
   Rows r;
-  for (size_t i = 0; i < t.q.size() / static_cast<size_t>(t.d); ++i) r.add(t, i);
+  for (dd_rowrange i = 0; i < lp.m; ++i) {
+    r.q.push_back(nullptr);
+    r.a.push_back(&lp.A[i][0][0]);
+  }
   return r;
 }
 
-// The record's own rows, objective included: doubles are rationals.
-Table record_rows(const dd_lpdata &lp)
-{
-  Vec q(static_cast<size_t>(lp.m * lp.d));
-  for (dd_rowrange i = 0; i < lp.m; ++i)
-    for (dd_colrange j = 0; j < lp.d; ++j) q[i * lp.d + j] = lp.A[i][j][0];
-  return Table(std::move(q), lp.d);
-}
+// The rows dd_Matrix2LP makes of q: q's own (not copied), the negated
+// copies of its equations, its objective last.
+struct QRows {
+  Table extra;  // the negated equations and the objective
+  std::vector<double> approx;
+  Rows rows;
+
+  explicit QRows(const QMatrix &q) : extra(extra_rows(q), q.cols), approx(q.entries.size())
+  {
+    for (size_t k = 0; k < approx.size(); ++k) approx[k] = q.entries[k].get_d();
+    for (long i = 0; i < q.rows; ++i) {
+      rows.q.push_back(q.entries.data() + i * q.cols);
+      rows.a.push_back(approx.data() + i * q.cols);
+    }
+    for (size_t k = 0; k <= q.linearity.size(); ++k) rows.add(extra, k);
+  }
+  static Vec extra_rows(const QMatrix &q)
+  {
+    const auto linc = static_cast<long>(q.linearity.size());
+    Vec e(static_cast<size_t>((linc + 1) * q.cols));
+    for (long k = 0; k < linc; ++k)
+      for (long j = 0; j < q.cols; ++j) e[k * q.cols + j] = -q.at(q.linearity[static_cast<size_t>(k)] - 1, j);
+    if (!q.rowvec.empty())
+      for (long j = 0; j < q.cols; ++j) e[linc * q.cols + j] = q.rowvec[static_cast<size_t>(j)];
+    return e;
+  }
+};
 
 // What row r of the LP is to the solution: sign-constrained, or held at
 // zero (an equation, or the reversed copy of one).
@@ -170,13 +212,15 @@ int dot_sign(const Rows &rows, dd_rowrange r, const Vec &y, const std::vector<do
     return s > 0 ? 1 : -1;
   Q e = 0;
   for (size_t j = 0; j < n; ++j)
-    if (sgn(rows.at(r, j)) != 0) e += rows.at(r, j) * y[j];
+    if (a[j] != 0.0 || rows.q[r - 1] != nullptr) e += rows.at(r, j) * y[j];
   return sgn(e);
 }
 
 Vec row_of(const Rows &rows, dd_rowrange r, dd_colrange d)
 {
-  return Vec(rows.q[r - 1], rows.q[r - 1] + d);
+  Vec v(static_cast<size_t>(d));
+  for (dd_colrange j = 0; j < d; ++j) v[j] = rows.at(r, j);
+  return v;
 }
 
 // The basis matrix N: row j expresses the nonbasic variable of column j in
@@ -218,11 +262,18 @@ Vec unit(dd_colrange d, dd_colrange j)
   return e;
 }
 
-// Whether every constraint row holds at y (A_i y >= 0, equations = 0).
+// Whether every constraint row holds at y (A_i y >= 0, equations = 0),
+// y a column of N^-1: the rows of the basis are then 0 or 1 there by
+// construction (1 only at a sign-constrained row), and only the others
+// need a look.
 bool rows_hold(const dd_lpdata &lp, const Rows &rows, const std::vector<char> &eq, const Vec &y)
 {
   const auto yd = to_doubles(y);
+  std::vector<char> in_basis(static_cast<size_t>(lp.objrow), 0);
+  for (dd_colrange j = 1; j <= lp.d; ++j)
+    if (lp.nbindex[j] > 0 && lp.nbindex[j] < lp.objrow) in_basis[lp.nbindex[j]] = 1;
   for (dd_rowrange i = 1; i < lp.objrow; ++i) {
+    if (in_basis[i]) continue;
     const int s = dot_sign(rows, i, y, yd);
     if (s < 0 || (eq[i] && s != 0)) return false;
   }
@@ -495,8 +546,7 @@ void put_doubles(dd_LPPtr lp, const ExactSolution &s, bool always)
 Verdict certify_exactly(dd_LPPtr lp, bool repair)
 {
   if (!well_formed(lp)) return Verdict::Unknown;
-  const Table t = record_rows(*lp);
-  const Rows rows = all_rows(t);
+  const Rows rows = record_rows(*lp);
   ExactSolution s;
   const Verdict v = check(*lp, rows, equation_rows(*lp, rows), &s);
   if (v == Verdict::Certified && repair && lp->LPS == dd_Optimal) put_doubles(lp, s, false);
@@ -507,33 +557,21 @@ bool settle_exactly(dd_LPPtr lp)
 {
   if (!well_formed(lp)) return false;
   const dd_LPStatusType before = lp->LPS;
-  const Table t = record_rows(*lp);
   ExactSolution s;
-  if (!settle(lp, all_rows(t), &s)) return false;
+  if (!settle(lp, record_rows(*lp), &s)) return false;
   put_doubles(lp, s, lp->LPS != before || lp->LPS != dd_Optimal);
   return true;
 }
 
-std::vector<mpq_class> lp_rows(const QMatrix &q)
+bool settle_exactly(dd_LPPtr lp, const QMatrix *rational, ExactSolution *out)
 {
-  const long linc = static_cast<long>(q.linearity.size());
-  const long m = q.rows + linc + 1;
-  Vec rows(static_cast<size_t>(m * q.cols));
-  for (long i = 0; i < q.rows; ++i)
-    for (long j = 0; j < q.cols; ++j) rows[i * q.cols + j] = q.at(i, j);
-  for (long k = 0; k < linc; ++k)
-    for (long j = 0; j < q.cols; ++j)
-      rows[(q.rows + k) * q.cols + j] = -q.at(q.linearity[static_cast<size_t>(k)] - 1, j);
-  if (!q.rowvec.empty())
-    for (long j = 0; j < q.cols; ++j) rows[(m - 1) * q.cols + j] = q.rowvec[static_cast<size_t>(j)];
-  return rows;
-}
-
-bool settle_exactly(dd_LPPtr lp, const std::vector<mpq_class> &entries, ExactSolution *out)
-{
-  if (!well_formed(lp) || entries.size() != static_cast<size_t>(lp->m * lp->d)) return false;
-  const Table t(entries, lp->d);
-  return settle(lp, all_rows(t), out);
+  if (!well_formed(lp)) return false;
+  if (rational == nullptr) return settle(lp, record_rows(*lp), out);
+  if (rational->rows + static_cast<long>(rational->linearity.size()) + 1 != lp->m ||
+      rational->cols != lp->d)
+    return false;
+  const QRows q(*rational);
+  return settle(lp, q.rows, out);
 }
 
 std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q, RowTest test,

@@ -48,16 +48,13 @@ struct ExactSolution {
   std::vector<mpq_class> sol, dsol;
 };
 
-// The rows of the LP dd_Matrix2LP makes of q: its rows, the negated copies
-// of its equations, its objective last; lp->m x lp->d, row-major.
-std::vector<mpq_class> lp_rows(const QMatrix &q);
-
-// settle_exactly for the LP whose exact rows are `rows` (lp->m x lp->d,
-// row-major, the objective row last) and of which lp holds doubles near
-// them, solved: its basis is certified on the exact rows or continued
-// from.  On success lp's status, nbindex, re and se are those of the
-// proved result and *out its exact values; lp's numbers are not touched.
-bool settle_exactly(dd_LPPtr lp, const std::vector<mpq_class> &rows, ExactSolution *out);
+// settle_exactly for the LP dd_Matrix2LP makes of `rational` (equations
+// as negated copies, the objective last), of which lp, solved, holds
+// doubles near it; or with rational null, for lp's own rows.  Its basis is
+// certified on the exact rows or continued from.  On success lp's status,
+// nbindex, re and se are those of the proved result and *out its exact
+// values; lp's numbers are not touched.
+bool settle_exactly(dd_LPPtr lp, const QMatrix *rational, ExactSolution *out);
 
 enum class RowTest { Redundant, StronglyRedundant, ImplicitLinearity };
 
