@@ -261,28 +261,30 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     if (arithmetic == Arithmetic::Double || !uncertified(*err)) return s;
     if (s != nullptr) set_free(s);
   }
+  if (M == nullptr) {
+    *err = dd_EmptyRepresentation;
+    return nullptr;
+  }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   const QMatrix &q = rational != nullptr ? *rational : in;
   // Each row's LP in double, its answer proved exactly from its basis; only
   // when some answer cannot be proved do exact LPs decide every row.
-  if (M->representation != dd_Generator) {
-    std::optional<std::vector<long>> rows;
-    try {
-      rows = lp::certified_rows(M, q, query == RowQuery::Redundant           ? lp::RowTest::Redundant
-                                      : query == RowQuery::StronglyRedundant ? lp::RowTest::StronglyRedundant
-                                                                             : lp::RowTest::ImplicitLinearity,
-                                err);
-    } catch (const std::bad_alloc &) {
-      *err = dd_OutOfMemory;
-    }
-    if (rows || *err != dd_NoError) {
-      *exact = rows.has_value();
-      if (!rows) return nullptr;
-      set_type s;
-      set_initialize(&s, M->rowsize);
-      for (long r : *rows) set_addelem(s, r);
-      return s;
-    }
+  const lp::RowTest test = query == RowQuery::Redundant           ? lp::RowTest::Redundant
+                           : query == RowQuery::StronglyRedundant ? lp::RowTest::StronglyRedundant
+                                                                  : lp::RowTest::ImplicitLinearity;
+  std::optional<std::vector<long>> proved;
+  try {
+    proved = lp::certified_rows(M, q, test, err);
+  } catch (const std::bad_alloc &) {
+    *err = dd_OutOfMemory;
+  }
+  if (*err != dd_NoError) return nullptr;
+  if (proved) {
+    *exact = true;
+    set_type s;
+    set_initialize(&s, M->rowsize);
+    for (long r : *proved) set_addelem(s, r);
+    return s;
   }
   ExactRequest rq;
   rq.job = query == RowQuery::Redundant           ? ExactJob::RedundantRows

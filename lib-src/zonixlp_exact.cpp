@@ -578,22 +578,26 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
                                                 dd_ErrorType *err)
 {
   *err = dd_NoError;
-  if (M == nullptr || M->representation == dd_Generator || q.rows != M->rowsize ||
-      q.cols != M->colsize)
+  const bool generator = M != nullptr && M->representation == dd_Generator;
+  // A generator's strong redundancy takes a second LP.
+  if (M == nullptr || (generator && test == RowTest::StronglyRedundant) ||
+      q.rows != M->rowsize || q.cols != M->colsize)
     return std::nullopt;
   const dd_rowrange m = M->rowsize;
-  const dd_colrange d = M->colsize;
+  const dd_colrange c = M->colsize;
   std::vector<long> named;
-  if (m <= 0 || d <= 0) return named;
+  if (m <= 0 || c <= 0) return named;
   // The rows as the double loop sees them, normalised by powers of two,
-  // and their negated copies for the equations.
+  // and their negated copies for the equations; the generators' LPs put a
+  // column of their own in front.
+  const dd_colrange offset = generator ? 1 : 0, d = c + offset;
   Matrix Mcopy = normalised(M);
   Vec scaled(static_cast<size_t>(m * d)), minus(scaled.size());
   for (dd_rowrange i = 0; i < m; ++i) {
-    const double f = row_normaliser(M->matrix[i], d, false);
-    for (dd_colrange j = 0; j < d; ++j) {
-      scaled[i * d + j] = q.at(i, j) * Q(f);
-      minus[i * d + j] = -scaled[i * d + j];
+    const Q f = row_normaliser(M->matrix[i], c, generator);
+    for (dd_colrange j = 0; j < c; ++j) {
+      scaled[i * d + j + offset] = q.at(i, j) * f;
+      minus[i * d + j + offset] = -scaled[i * d + j + offset];
     }
   }
   const Table rows_of(std::move(scaled), d), minus_of(std::move(minus), d);
@@ -602,7 +606,7 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
   const bool removing = test != RowTest::ImplicitLinearity;
   for (dd_rowrange i = m; i >= 1; --i) {
     if (set_member(i, Mcopy->linset)) continue;
-    LP lp(dd_CreateLP_H_Redundancy(Mcopy.get(), i));
+    LP lp(generator ? dd_CreateLP_V_Redundancy(Mcopy.get(), i) : dd_CreateLP_H_Redundancy(Mcopy.get(), i));
     if (!lp) throw std::bad_alloc();
     if (test == RowTest::ImplicitLinearity) lp->objective = dd_LPmax;
     dd_ErrorType e = dd_NoError;

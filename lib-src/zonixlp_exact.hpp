@@ -58,11 +58,12 @@ bool settle_exactly(dd_LPPtr lp, const QMatrix *rational, ExactSolution *out);
 
 enum class RowTest { Redundant, StronglyRedundant, ImplicitLinearity };
 
-// The rows of M, an H-representation whose exact rows are q, that the
-// test names, as the row loops of zonixlp_redundancy.cpp find them: each
-// row's LP solved in double on M's rows, its answer proved from the final
-// basis on q's.  Nothing when a decision could not be proved (*err then
-// says whether the run failed, or is dd_NoError and exact LPs must decide).
+// The rows of M, whose exact rows are q, that the test names, as the row
+// loops of zonixlp_redundancy.cpp find them: each row's LP solved in
+// double on M's rows, its answer proved from the final basis on q's.
+// Nothing when a decision could not be proved (*err then says whether the
+// run failed, or is dd_NoError and exact LPs must decide), and for the
+// strong redundancy of generators, which takes a second LP.
 std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q, RowTest test,
                                                 dd_ErrorType *err);
 
