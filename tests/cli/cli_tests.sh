@@ -256,6 +256,17 @@ fractions)
   printf '1 %s 0 0\n1 0 %s 0\n1 0 0 %s\n' 2/3 5/3 7/3 -2/3 -5/3 -7/3 | sort >want
   rows cross.ext >got && same "exact H: the six vertices" got want
   lrs cross.ine 2>/dev/null >l && rows l >got && same "exact H: lrs agrees" got want
+  # x1 <= 1 + 10^-20 and x1 <= 1 are one row to a double: the basis of the
+  # double run may name the first.  Exactly, the maximum of x1 is 1 on row
+  # 2 alone, and row 1 is the redundant one.
+  printf 'H-representation\nbegin\n3 2 rational\n%s -1\n1 -1\n5 1\nend\nmaximize\n0 1\n' \
+    100000000000000000001/100000000000000000000 >near.ine
+  for m in dual-simplex criss-cross; do
+    run "near rows: lp $m" 0 "$Z" lp near.ine --arithmetic exact --method "$m" -o -
+    grep -A1 dual_solution out >dual && has "near rows: $m: the dual is row 2" dual "    2 :   1"
+  done
+  run "near rows: reduce" 0 "$Z" reduce near.ine --arithmetic exact -o -
+  has "near rows: row 1 is redundant" out "* redundant rows (1): 1"
   ;;
 
 *)
