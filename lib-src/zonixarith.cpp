@@ -1,12 +1,12 @@
 // Double, exact and auto runs, on the double side of the library.
 #include "zonixarith.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <algorithm>
 #include <new>
 #include <optional>
 #include <vector>
