@@ -9,6 +9,8 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <optional>
+#include <vector>
 
 #include "setoper.h"
 #include "zonixcore.h"
@@ -31,6 +33,41 @@ ExactResult run_exact(const ExactRequest &rq)
   ExactResult res;
   zonix_exact_run(&rq, &res);
   return res;
+}
+
+// Solves lp in double, then settles its result on the exact rows: those
+// of rational as dd_Matrix2LP lays them out, or lp's own.  The
+// record then holds the nearest doubles of the exact result; its pivot
+// counts stay as they were, as after a run over rationals.  False, with
+// *err dd_NoError, when the basis led to no proved result.
+bool from_double_basis(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err,
+                       const QMatrix *rational)
+{
+  long pivots[5];
+  std::copy(lp->pivots, lp->pivots + 5, pivots);
+  const long total = lp->total_pivots;
+  dd_ErrorType e = dd_NoError;
+  dd_LPSolve(lp, solver, &e);
+  std::copy(pivots, pivots + 5, lp->pivots);
+  lp->total_pivots = total;
+  if (e == dd_Interrupted || e == dd_OutOfMemory) {
+    *err = e;
+    return false;
+  }
+  *err = dd_NoError;
+  lp::ExactSolution s;
+  try {
+    if (!lp::settle_exactly(lp, rational, &s)) return false;
+  } catch (const std::bad_alloc &) {
+    *err = dd_OutOfMemory;
+    return false;
+  }
+  ddd_set_d(lp->optvalue, nearest_double(s.optvalue));
+  for (long j = 0; j < lp->d; ++j) {
+    ddd_set_d(lp->sol[j], nearest_double(s.sol[static_cast<size_t>(j)]));
+    ddd_set_d(lp->dsol[j], nearest_double(s.dsol[static_cast<size_t>(j)]));
+  }
+  return true;
 }
 
 }  // namespace
@@ -316,12 +353,36 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     if (arithmetic == Arithmetic::Double || !uncertified(*err)) return s;
     if (s != nullptr) set_free(s);
   }
+  if (M == nullptr) {
+    *err = dd_EmptyRepresentation;
+    return nullptr;
+  }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
+  const QMatrix &q = rational != nullptr ? *rational : in;
+  // Each row's LP in double, its answer proved exactly from its basis; only
+  // when some answer cannot be proved do exact LPs decide every row.
+  const lp::RowTest test = query == RowQuery::Redundant           ? lp::RowTest::Redundant
+                           : query == RowQuery::StronglyRedundant ? lp::RowTest::StronglyRedundant
+                                                                  : lp::RowTest::ImplicitLinearity;
+  std::optional<std::vector<long>> proved;
+  try {
+    proved = lp::certified_rows(M, q, test, err);
+  } catch (const std::bad_alloc &) {
+    *err = dd_OutOfMemory;
+  }
+  if (*err != dd_NoError) return nullptr;
+  if (proved) {
+    *exact = true;
+    set_type s;
+    set_initialize(&s, M->rowsize);
+    for (long r : *proved) set_addelem(s, r);
+    return s;
+  }
   ExactRequest rq;
   rq.job = query == RowQuery::Redundant           ? ExactJob::RedundantRows
            : query == RowQuery::StronglyRedundant ? ExactJob::StronglyRedundant
                                                   : ExactJob::ImplicitLinearity;
-  rq.input = rational != nullptr ? rational : &in;
+  rq.input = &q;
   const ExactResult res = run_exact(rq);
   *exact = true;
   *err = res.error;
@@ -349,6 +410,14 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
       return dd_TRUE;
     }
     lp->LPS = before;
+  } else if (rational == nullptr || !interior) {
+    // The double run's basis, proved or continued from on the exact rows,
+    // mostly saves solving over rationals from the start.
+    if (from_double_basis(lp, solver, err, rational)) {
+      *exact = true;
+      return dd_TRUE;
+    }
+    if (*err != dd_NoError) return dd_FALSE;
   }
   // From the start in rationals: the caller's exact rows, or the LP's own
   // rows, copies of equations included, with its objective.

@@ -116,8 +116,9 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
 // answers are checked against the caller's rows.  Auto: the same, and an
 // answer dd_LPSolve cannot stand behind is settled in exact arithmetic:
 // from the basis it ended with (certified, or continued by exact pivots),
-// else solved over rationals from the start.  Exact: over rationals from
-// the start.  Results are
+// else solved over rationals from the start.  Exact: in double, then the
+// result proved (or continued from) on the exact rows in the same way;
+// over rationals from the start only when that fails.  Results are
 // the nearest doubles of exact values whenever exact arithmetic was used;
 // *exact tells whether it was.  With rational (the exact rows and objective
 // lp was made from, as Input has them) Exact and Auto solve the LP of

@@ -1,15 +1,17 @@
 // Exact certificates for LP results, from the final basis in rationals.
 #include "zonixlp_exact.hpp"
 
-#include <gmpxx.h>
-
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <optional>
 #include <vector>
 
 #include "setoper.h"
+#include "zonix.hpp"
 #include "zonixdd.h"
+#include "zonixlp_internal.hpp"
 
 namespace zonix::lp {
 namespace {
@@ -17,11 +19,95 @@ namespace {
 using Q = mpq_class;
 using Vec = std::vector<Q>;
 
-inline double value(const mytype x) { return x[0]; }
+// Rows in rationals with doubles near them (for quick signs), laid out as
+// one matrix of d columns.
+struct Table {
+  dd_colrange d = 0;
+  Vec q;
+  std::vector<double> a;
+
+  Table(Vec entries, dd_colrange cols) : d(cols), q(std::move(entries)), a(q.size())
+  {
+    for (size_t k = 0; k < q.size(); ++k) a[k] = q[k].get_d();
+  }
+  const Q *row(size_t i) const { return q.data() + i * static_cast<size_t>(d); }
+  const double *approx(size_t i) const { return a.data() + i * static_cast<size_t>(d); }
+};
+
+// The rational a double is, without GMP's general conversion for the
+// integers most rows hold.
+Q exactly(double v)
+{
+  // Integers below this fit a long.
+  constexpr double kSmallInteger = 0x1p62;
+  Q x;
+  if (std::fabs(v) < kSmallInteger && v == std::trunc(v))
+    mpq_set_si(x.get_mpq_t(), static_cast<long>(v), 1);
+  else
+    x = v;
+  return x;
+}
+
+// An LP's rows: row r (1-based, the objective row last) at r - 1, as
+// rationals with doubles near them, or as doubles only where those are
+// the row (q null).
+struct Rows {
+  std::vector<const Q *> q;
+  std::vector<const double *> a;
+
+  void add(const Table &t, size_t i)
+  {
+    q.push_back(t.row(i));
+    a.push_back(t.approx(i));
+  }
+  Q at(dd_rowrange r, dd_colrange j) const
+  {
+    return q[r - 1] != nullptr ? q[r - 1][j] : exactly(a[r - 1][j]);
+  }
+};
+
+// The record's own rows, objective included: doubles are rationals.
+Rows record_rows(const dd_lpdata &lp)
+{
+  Rows r;
+  for (dd_rowrange i = 0; i < lp.m; ++i) {
+    r.q.push_back(nullptr);
+    r.a.push_back(&lp.A[i][0][0]);
+  }
+  return r;
+}
+
+// The rows dd_Matrix2LP makes of q: q's own (not copied), the negated
+// copies of its equations, its objective last.
+struct QRows {
+  Table extra;  // the negated equations and the objective
+  std::vector<double> approx;
+  Rows rows;
+
+  explicit QRows(const QMatrix &q) : extra(extra_rows(q), q.cols), approx(q.entries.size())
+  {
+    for (size_t k = 0; k < approx.size(); ++k) approx[k] = q.entries[k].get_d();
+    for (long i = 0; i < q.rows; ++i) {
+      rows.q.push_back(q.entries.data() + i * q.cols);
+      rows.a.push_back(approx.data() + i * q.cols);
+    }
+    for (size_t k = 0; k <= q.linearity.size(); ++k) rows.add(extra, k);
+  }
+  static Vec extra_rows(const QMatrix &q)
+  {
+    const auto linc = static_cast<long>(q.linearity.size());
+    Vec e(static_cast<size_t>((linc + 1) * q.cols));
+    for (long k = 0; k < linc; ++k)
+      for (long j = 0; j < q.cols; ++j) e[k * q.cols + j] = -q.at(q.linearity[static_cast<size_t>(k)] - 1, j);
+    if (!q.rowvec.empty())
+      for (long j = 0; j < q.cols; ++j) e[linc * q.cols + j] = q.rowvec[static_cast<size_t>(j)];
+    return e;
+  }
+};
 
 // What row r of the LP is to the solution: sign-constrained, or held at
 // zero (an equation, or the reversed copy of one).
-std::vector<char> equation_rows(const dd_lpdata &lp)
+std::vector<char> equation_rows(const dd_lpdata &lp, const Rows &rows)
 {
   const dd_rowrange m = lp.m;
   const dd_colrange d = lp.d;
@@ -33,64 +119,67 @@ std::vector<char> equation_rows(const dd_lpdata &lp)
       if (r == q || eq[r]) continue;
       bool opposite = true;
       for (dd_colrange j = 0; j < d && opposite; ++j)
-        opposite = value(lp.A[r - 1][j]) == -value(lp.A[q - 1][j]);
+        opposite = rows.a[r - 1][j] == -rows.a[q - 1][j] && cmp(rows.at(r, j), -rows.at(q, j)) == 0;
       if (opposite) eq[r] = 1;
     }
   }
   return eq;
 }
 
-// Solves M y = b (n x n, row-major) by Gaussian elimination; nothing when
-// M is singular.
-std::optional<Vec> solve(std::vector<Q> M, Vec b)
+// Solves M y = b (n x n, row-major) without fractions: each row scaled to
+// integers, then Bareiss's elimination, whose every division is exact;
+// nothing when M is singular.
+std::optional<Vec> solve(const Vec &M, const Vec &b)
 {
-  const size_t n = b.size();
+  const size_t n = b.size(), w = n + 1;
+  std::vector<mpz_class> A(n * w);
+  mpz_class l, t;
+  for (size_t i = 0; i < n; ++i) {
+    l = 1;
+    auto den = [&](size_t j) { return j < n ? M[i * n + j].get_den_mpz_t() : b[i].get_den_mpz_t(); };
+    auto num = [&](size_t j) { return j < n ? M[i * n + j].get_num_mpz_t() : b[i].get_num_mpz_t(); };
+    for (size_t j = 0; j < w; ++j)
+      if (mpz_cmp_ui(den(j), 1) != 0) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), den(j));
+    for (size_t j = 0; j < w; ++j) {
+      mpz_divexact(t.get_mpz_t(), l.get_mpz_t(), den(j));
+      mpz_mul(A[i * w + j].get_mpz_t(), num(j), t.get_mpz_t());
+    }
+  }
+  mpz_class prev = 1;
   for (size_t c = 0; c < n; ++c) {
     size_t p = c;
-    while (p < n && sgn(M[p * n + c]) == 0) ++p;
+    while (p < n && sgn(A[p * w + c]) == 0) ++p;
     if (p == n) return std::nullopt;
-    if (p != c) {
-      for (size_t j = c; j < n; ++j) std::swap(M[p * n + j], M[c * n + j]);
-      std::swap(b[p], b[c]);
-    }
-    const Q inv = 1 / M[c * n + c];
+    if (p != c)
+      for (size_t j = c; j < w; ++j) mpz_swap(A[p * w + j].get_mpz_t(), A[c * w + j].get_mpz_t());
+    const mpz_srcptr piv = A[c * w + c].get_mpz_t();
     for (size_t r = c + 1; r < n; ++r) {
-      if (sgn(M[r * n + c]) == 0) continue;
-      const Q f = M[r * n + c] * inv;
-      for (size_t j = c + 1; j < n; ++j) M[r * n + j] -= f * M[c * n + j];
-      b[r] -= f * b[c];
+      const mpz_srcptr f = A[r * w + c].get_mpz_t();
+      for (size_t j = c + 1; j < w; ++j) {
+        mpz_ptr e = A[r * w + j].get_mpz_t();
+        mpz_mul(t.get_mpz_t(), piv, e);
+        mpz_submul(t.get_mpz_t(), f, A[c * w + j].get_mpz_t());
+        mpz_divexact(e, t.get_mpz_t(), prev.get_mpz_t());
+      }
     }
+    prev = A[c * w + c];
   }
-  Vec y(n);
+  // y = det x is integral (Cramer), so back substitution divides exactly.
+  const mpz_class &det = prev;
+  std::vector<mpz_class> y(n);
   for (size_t c = n; c-- > 0;) {
-    Q s = b[c];
-    for (size_t j = c + 1; j < n; ++j) s -= M[c * n + j] * y[j];
-    y[c] = s / M[c * n + c];
+    mpz_mul(t.get_mpz_t(), det.get_mpz_t(), A[c * w + n].get_mpz_t());
+    for (size_t j = c + 1; j < n; ++j)
+      mpz_submul(t.get_mpz_t(), A[c * w + j].get_mpz_t(), y[j].get_mpz_t());
+    mpz_divexact(y[c].get_mpz_t(), t.get_mpz_t(), A[c * w + c].get_mpz_t());
   }
-  return y;
-}
-
-// Sign of row a (doubles) times y, exact.  A floating-point evaluation
-// with a bound on its error decides most rows; only those it leaves in
-// doubt are summed in rationals.
-int dot_sign(const dd_Arow a, const Vec &y, const std::vector<double> &yd)
-{
-  const size_t n = y.size();
-  double s = 0.0, mag = 0.0;
-  for (size_t j = 0; j < n; ++j) {
-    const double t = value(a[j]) * yd[j];
-    s += t;
-    mag += std::fabs(t);
+  Vec x(n);
+  for (size_t c = 0; c < n; ++c) {
+    mpq_set_num(x[c].get_mpq_t(), y[c].get_mpz_t());
+    mpq_set_den(x[c].get_mpq_t(), det.get_mpz_t());
+    x[c].canonicalize();
   }
-  // Each yd[j] is within a relative 2^-53 of y[j]; the sum adds n roundings.
-  constexpr double kUnit = std::numeric_limits<double>::epsilon();
-  const double bound = mag * kUnit * static_cast<double>(n + 2);
-  if (std::isfinite(s) && std::isfinite(mag) && std::fabs(s) > bound && mag > 0.0)
-    return s > 0 ? 1 : -1;
-  Q e = 0;
-  for (size_t j = 0; j < n; ++j)
-    if (value(a[j]) != 0.0) e += Q(value(a[j])) * y[j];
-  return sgn(e);
+  return x;
 }
 
 std::vector<double> to_doubles(const Vec &y)
@@ -100,13 +189,47 @@ std::vector<double> to_doubles(const Vec &y)
   return out;
 }
 
+// Sign of row r times y, exact.  A floating-point evaluation with a bound
+// on its error decides most rows; only those it leaves in doubt are summed
+// in rationals.
+int dot_sign(const Rows &rows, dd_rowrange r, const Vec &y, const std::vector<double> &yd)
+{
+  const size_t n = y.size();
+  const double *a = rows.a[r - 1];
+  double s = 0.0, mag = 0.0;
+  for (size_t j = 0; j < n; ++j) {
+    const double t = a[j] * yd[j];
+    s += t;
+    mag += std::fabs(t);
+  }
+  // a[j] and yd[j] are each within a relative 2^-52 of the rationals (or
+  // zero with them); the sum adds n roundings.  Below kTiny underflow could
+  // break that.
+  constexpr double kUnit = std::numeric_limits<double>::epsilon();
+  constexpr double kTiny = 1e-250;  // far above the subnormal range
+  const double bound = mag * kUnit * static_cast<double>(n + 4);
+  if (std::isfinite(s) && std::isfinite(mag) && std::fabs(s) > bound && mag > kTiny)
+    return s > 0 ? 1 : -1;
+  Q e = 0;
+  for (size_t j = 0; j < n; ++j)
+    if (a[j] != 0.0 || rows.q[r - 1] != nullptr) e += rows.at(r, j) * y[j];
+  return sgn(e);
+}
+
+Vec row_of(const Rows &rows, dd_rowrange r, dd_colrange d)
+{
+  Vec v(static_cast<size_t>(d));
+  for (dd_colrange j = 0; j < d; ++j) v[j] = rows.at(r, j);
+  return v;
+}
+
 // The basis matrix N: row j expresses the nonbasic variable of column j in
 // terms of x, so that x = N^-1 n.  Empty when nbindex names a row the
 // certificate cannot use (the phase I auxiliary row, say).
-std::vector<Q> basis_matrix(const dd_lpdata &lp)
+Vec basis_matrix(const dd_lpdata &lp, const Rows &rows)
 {
   const dd_colrange d = lp.d;
-  std::vector<Q> N(static_cast<size_t>(d * d));
+  Vec N(static_cast<size_t>(d * d));
   for (dd_colrange j = 1; j <= d; ++j) {
     const long k = lp.nbindex[j];
     if (j == lp.rhscol) {
@@ -116,7 +239,7 @@ std::vector<Q> basis_matrix(const dd_lpdata &lp)
       if (-k > d) return {};
       N[(j - 1) * d + (-k - 1)] = 1;
     } else if (k > 0 && k < lp.objrow) {
-      for (dd_colrange c = 0; c < d; ++c) N[(j - 1) * d + c] = value(lp.A[k - 1][c]);
+      for (dd_colrange c = 0; c < d; ++c) N[(j - 1) * d + c] = rows.at(k, c);
     } else {
       return {};
     }
@@ -124,30 +247,41 @@ std::vector<Q> basis_matrix(const dd_lpdata &lp)
   return N;
 }
 
-std::vector<Q> transposed(const std::vector<Q> &N, dd_colrange d)
+Vec transposed(const Vec &N, dd_colrange d)
 {
-  std::vector<Q> T(N.size());
+  Vec T(N.size());
   for (dd_colrange i = 0; i < d; ++i)
     for (dd_colrange j = 0; j < d; ++j) T[j * d + i] = N[i * d + j];
   return T;
 }
 
-// Whether every constraint row holds at y (A_i y >= 0, equations = 0);
-// `direction` is only for messages of the caller, the test is the same.
-bool rows_hold(const dd_lpdata &lp, const std::vector<char> &eq, const Vec &y)
+Vec unit(dd_colrange d, dd_colrange j)
+{
+  Vec e(static_cast<size_t>(d));
+  e[j - 1] = 1;
+  return e;
+}
+
+// Whether every constraint row holds at y (A_i y >= 0, equations = 0),
+// y a column of N^-1: the rows of the basis are then 0 or 1 there by
+// construction (1 only at a sign-constrained row), and only the others
+// need a look.
+bool rows_hold(const dd_lpdata &lp, const Rows &rows, const std::vector<char> &eq, const Vec &y)
 {
   const auto yd = to_doubles(y);
+  std::vector<char> in_basis(static_cast<size_t>(lp.objrow), 0);
+  for (dd_colrange j = 1; j <= lp.d; ++j)
+    if (lp.nbindex[j] > 0 && lp.nbindex[j] < lp.objrow) in_basis[lp.nbindex[j]] = 1;
   for (dd_rowrange i = 1; i < lp.objrow; ++i) {
-    const int s = dot_sign(lp.A[i - 1], y, yd);
+    if (in_basis[i]) continue;
+    const int s = dot_sign(rows, i, y, yd);
     if (s < 0 || (eq[i] && s != 0)) return false;
   }
   return true;
 }
 
-// The kind of the nonbasic variable of column j: 0 free (a column variable
-// or an equation row: any sign of its coefficient is harmless or forced),
-// 1 a sign-constrained row variable.  A free column variable must have a
-// zero coefficient, an equation row may have any.
+// The kind of the nonbasic variable of column j.  A free column variable
+// must have a zero coefficient, an equation row may have any.
 enum class Kind { Constant, FreeColumn, EquationRow, SignedRow };
 
 Kind kind_of(const dd_lpdata &lp, const std::vector<char> &eq, dd_colrange j)
@@ -179,95 +313,100 @@ bool coefficients_bounded(const dd_lpdata &lp, const std::vector<char> &eq,
   return true;
 }
 
-bool near(double got, double want)
+Vec negated(Vec v)
 {
-  // Rounding of a well-conditioned basis stays far inside this.
-  constexpr double kRelative = 1e-9;
-  return std::fabs(got - want) <= kRelative * (1.0 + std::fabs(want));
+  for (auto &x : v) x = -x;
+  return v;
 }
 
-Verdict certify_optimal(dd_LPPtr lp, const std::vector<Q> &N,
-                        const std::vector<char> &eq, bool repair)
+// Each certificate fills *out, when given, with the result as
+// dd_SetSolutions and the minimising frame leave it for that basis: the
+// dual vector is the negated dictionary row of the objective (of the
+// maximised one, negated back for a minimum), or of row re; the value is
+// untouched (0 in a new record) but for an optimum.
+Verdict certify_optimal(const dd_lpdata &lp, const Rows &rows, const Vec &N,
+                        const std::vector<char> &eq, ExactSolution *out)
 {
-  const dd_colrange d = lp->d;
-  Vec e1(static_cast<size_t>(d));
-  e1[lp->rhscol - 1] = 1;
-  const auto x = solve(N, e1);
-  if (!x || !rows_hold(*lp, eq, *x)) return Verdict::Refuted;
-  Vec c(static_cast<size_t>(d));
-  for (dd_colrange j = 0; j < d; ++j) c[j] = value(lp->A[lp->objrow - 1][j]);
+  const dd_colrange d = lp.d;
+  auto x = solve(N, unit(d, lp.rhscol));
+  if (!x || !rows_hold(lp, rows, eq, *x)) return Verdict::Refuted;
   // Reduced costs: the objective row times N^-1, column by column.
-  const auto z = solve(transposed(N, d), c);
+  auto z = solve(transposed(N, d), row_of(rows, lp.objrow, d));
   if (!z) return Verdict::Refuted;
-  const int sign = lp->objective == dd_LPmin ? -1 : 1;
-  if (!coefficients_bounded(*lp, eq, *z, sign)) return Verdict::Refuted;
-  if (!repair) return Verdict::Certified;
-  Q opt = 0;
-  for (dd_colrange j = 0; j < d; ++j) opt += c[j] * (*x)[j];
-  bool off = !near(value(lp->optvalue), opt.get_d());
-  for (dd_colrange j = 0; j < d && !off; ++j)
-    off = !near(value(lp->sol[j]), (*x)[j].get_d()) ||
-          !near(value(lp->dsol[j]), j == lp->rhscol - 1 ? -opt.get_d() : -(*z)[j].get_d());
-  if (off) {
-    lp->optvalue[0] = opt.get_d();
-    for (dd_colrange j = 0; j < d; ++j) {
-      lp->sol[j][0] = (*x)[j].get_d();
-      lp->dsol[j][0] = j == lp->rhscol - 1 ? -opt.get_d() : Q(-(*z)[j]).get_d();
-    }
+  const int sign = lp.objective == dd_LPmin ? -1 : 1;
+  if (!coefficients_bounded(lp, eq, *z, sign)) return Verdict::Refuted;
+  if (out != nullptr) {
+    out->optvalue = (*z)[lp.rhscol - 1];
+    out->sol = std::move(*x);
+    out->dsol = negated(std::move(*z));
   }
   return Verdict::Certified;
 }
 
-Verdict certify_inconsistent(const dd_lpdata &lp, const std::vector<Q> &N,
-                             const std::vector<char> &eq)
+Verdict certify_inconsistent(const dd_lpdata &lp, const Rows &rows, const Vec &N,
+                             const std::vector<char> &eq, ExactSolution *out)
 {
   const dd_colrange d = lp.d;
   if (lp.re < 1 || lp.re >= lp.objrow) return Verdict::Unknown;
-  Vec a(static_cast<size_t>(d));
-  for (dd_colrange j = 0; j < d; ++j) a[j] = value(lp.A[lp.re - 1][j]);
   // Row re of the final dictionary: y_re = w_1 + sum w_j n_j.
-  const auto w = solve(transposed(N, d), a);
+  auto w = solve(transposed(N, d), row_of(rows, lp.re, d));
   if (!w) return Verdict::Refuted;
   const int constant = sgn((*w)[lp.rhscol - 1]);
   // y_re >= 0 is impossible when its constant is negative and no nonbasic
   // variable can raise it; an equation row can be made infeasible either way.
-  if (eq[lp.re]) {
-    bool others_zero = coefficients_bounded(lp, eq, *w, 1) &&
-                       coefficients_bounded(lp, eq, *w, -1);
-    if (constant != 0 && others_zero) return Verdict::Certified;
+  bool proved = constant < 0 && coefficients_bounded(lp, eq, *w, 1);
+  if (eq[lp.re] && constant != 0 && coefficients_bounded(lp, eq, *w, 1) &&
+      coefficients_bounded(lp, eq, *w, -1))
+    proved = true;
+  if (!proved) return Verdict::Refuted;
+  if (out != nullptr) {
+    auto x = solve(N, unit(d, lp.rhscol));
+    if (!x) return Verdict::Refuted;
+    out->optvalue = 0;
+    out->sol = std::move(*x);
+    out->dsol = lp.objective == dd_LPmin ? std::move(*w) : negated(std::move(*w));
   }
-  if (constant < 0 && coefficients_bounded(lp, eq, *w, 1)) return Verdict::Certified;
-  return Verdict::Refuted;
+  return Verdict::Certified;
 }
 
-Verdict certify_unbounded_direction(const dd_lpdata &lp, const std::vector<Q> &N,
-                                    const std::vector<char> &eq)
+Verdict certify_unbounded_direction(const dd_lpdata &lp, const Rows &rows, const Vec &N,
+                                    const std::vector<char> &eq, ExactSolution *out)
 {
   const dd_colrange d = lp.d;
   if (lp.se < 1 || lp.se > d || lp.se == lp.rhscol) return Verdict::Unknown;
   const Kind k = kind_of(lp, eq, lp.se);
   if (k == Kind::EquationRow) return Verdict::Refuted;
-  Vec e(static_cast<size_t>(d));
-  e[lp.se - 1] = 1;
-  auto r = solve(N, e);
+  auto r = solve(N, unit(d, lp.se));
   if (!r) return Verdict::Refuted;
   Q gain = 0;
-  for (dd_colrange j = 0; j < d; ++j) gain += Q(value(lp.A[lp.objrow - 1][j])) * (*r)[j];
+  for (dd_colrange j = 0; j < d; ++j) gain += rows.at(lp.objrow, j) * (*r)[j];
   const int want = lp.objective == dd_LPmin ? -1 : 1;
+  Vec dir = *r;
   if (sgn(gain) == -want && k == Kind::FreeColumn)
-    for (auto &v : *r) v = -v;
+    dir = negated(std::move(dir));
   else if (sgn(gain) != want)
     return Verdict::Refuted;
-  // Along r every constraint keeps holding, so the dual has no solution.
-  return rows_hold(lp, eq, *r) ? Verdict::Certified : Verdict::Refuted;
+  // Along the direction every constraint keeps holding, so the dual has no
+  // solution.
+  if (!rows_hold(lp, rows, eq, dir)) return Verdict::Refuted;
+  if (out != nullptr) {
+    auto z = solve(transposed(N, d), row_of(rows, lp.objrow, d));
+    if (!z) return Verdict::Refuted;
+    out->optvalue = 0;
+    // The structural case orients the column by the maximised reduced cost.
+    if (lp.LPS == dd_StrucDualInconsistent && want * sgn((*z)[lp.se - 1]) <= 0)
+      *r = negated(std::move(*r));
+    out->sol = std::move(*r);
+    out->dsol = negated(std::move(*z));
+  }
+  return Verdict::Certified;
 }
-
 
 // One least-index criss-cross step after another on the exact dictionary
 // of the basis in nbindex, until the basis proves a status.  Finite by the
 // least-index rule; the budget only guards against a basis that cannot be
 // handled (a free column variable with a nonzero reduced cost).
-bool continue_exactly(dd_LPPtr lp)
+bool continue_exactly(dd_LPPtr lp, const Rows &rows)
 {
   const dd_colrange d = lp->d;
   const dd_rowrange m = lp->m;
@@ -275,25 +414,22 @@ bool continue_exactly(dd_LPPtr lp)
   // Far more than the least-index rule needs in practice: it moves from a
   // basis the double run left nearly right.
   const long budget = 20L * (m + d) + 100;
-  Vec c(static_cast<size_t>(d));
-  for (dd_colrange j = 0; j < d; ++j) c[j] = value(lp->A[lp->objrow - 1][j]);
+  const Vec c = row_of(rows, lp->objrow, d);
   std::vector<dd_colrange> column_of(static_cast<size_t>(m + 1), 0);
   for (long step = 0; step < budget; ++step) {
     if (dd_CancelRequested()) return false;
-    auto N = basis_matrix(*lp);
+    const auto N = basis_matrix(*lp, rows);
     if (N.empty()) return false;
     std::fill(column_of.begin(), column_of.end(), 0);
     for (dd_colrange j = 1; j <= d; ++j)
       if (lp->nbindex[j] > 0) column_of[lp->nbindex[j]] = j;
-    Vec e1(static_cast<size_t>(d));
-    e1[lp->rhscol - 1] = 1;
-    const auto x = solve(N, e1);
+    const auto x = solve(N, unit(d, lp->rhscol));
     const auto z = solve(transposed(N, d), c);
     if (!x || !z) return false;
     const auto xd = to_doubles(*x);
     dd_rowrange infeasible = 0;  // least basic row with a negative value
     for (dd_rowrange i = 1; i < lp->objrow && infeasible == 0; ++i)
-      if (column_of[i] == 0 && dot_sign(lp->A[i - 1], *x, xd) < 0) infeasible = i;
+      if (column_of[i] == 0 && dot_sign(rows, i, *x, xd) < 0) infeasible = i;
     dd_rowrange improving = 0;  // least nonbasic row whose increase pays
     dd_colrange improving_col = 0;
     for (dd_colrange j = 1; j <= d; ++j) {
@@ -313,9 +449,7 @@ bool continue_exactly(dd_LPPtr lp)
       return true;
     }
     if (infeasible != 0 && (improving == 0 || infeasible < improving)) {
-      Vec a(static_cast<size_t>(d));
-      for (dd_colrange j = 0; j < d; ++j) a[j] = value(lp->A[infeasible - 1][j]);
-      const auto w = solve(transposed(N, d), a);
+      const auto w = solve(transposed(N, d), row_of(rows, infeasible, d));
       if (!w) return false;
       dd_colrange enter = 0;
       for (dd_colrange j = 1; j <= d; ++j) {
@@ -326,30 +460,20 @@ bool continue_exactly(dd_LPPtr lp)
       if (enter == 0) {
         lp->LPS = dd_Inconsistent;
         lp->re = infeasible;
-        for (dd_colrange j = 0; j < d; ++j) {
-          lp->sol[j][0] = xd[j];
-          lp->dsol[j][0] = Q(-(*w)[j]).get_d();
-        }
         return true;
       }
       lp->nbindex[enter] = infeasible;
       continue;
     }
-    Vec e(static_cast<size_t>(d));
-    e[improving_col - 1] = 1;
-    const auto col = solve(N, e);
+    const auto col = solve(N, unit(d, improving_col));
     if (!col) return false;
     const auto cold = to_doubles(*col);
     dd_rowrange leave = 0;
     for (dd_rowrange i = 1; i < lp->objrow && leave == 0; ++i)
-      if (column_of[i] == 0 && dot_sign(lp->A[i - 1], *col, cold) < 0) leave = i;
+      if (column_of[i] == 0 && dot_sign(rows, i, *col, cold) < 0) leave = i;
     if (leave == 0) {
       lp->LPS = dd_DualInconsistent;
       lp->se = improving_col;
-      for (dd_colrange j = 0; j < d; ++j) {
-        lp->sol[j][0] = cold[j];
-        lp->dsol[j][0] = Q(-(*z)[j]).get_d();
-      }
       return true;
     }
     lp->nbindex[improving_col] = leave;
@@ -357,20 +481,63 @@ bool continue_exactly(dd_LPPtr lp)
   return false;
 }
 
-}  // namespace
-
-namespace {
-
-Verdict check(dd_LPPtr lp, const std::vector<char> &eq, bool repair)
+Verdict check(const dd_lpdata &lp, const Rows &rows, const std::vector<char> &eq,
+              ExactSolution *out)
 {
-  const auto N = basis_matrix(*lp);
+  const auto N = basis_matrix(lp, rows);
   if (N.empty()) return Verdict::Unknown;
-  switch (lp->LPS) {
-    case dd_Optimal: return certify_optimal(lp, N, eq, repair);
-    case dd_Inconsistent: return certify_inconsistent(*lp, N, eq);
+  switch (lp.LPS) {
+    case dd_Optimal: return certify_optimal(lp, rows, N, eq, out);
+    case dd_Inconsistent: return certify_inconsistent(lp, rows, N, eq, out);
     case dd_DualInconsistent:
-    case dd_StrucDualInconsistent: return certify_unbounded_direction(*lp, N, eq);
+    case dd_StrucDualInconsistent: return certify_unbounded_direction(lp, rows, N, eq, out);
     default: return Verdict::Unknown;
+  }
+}
+
+bool well_formed(const dd_lpdata *lp)
+{
+  return lp != nullptr && lp->d >= 1 && lp->m >= 1 && lp->objrow == lp->m;
+}
+
+// Certified as it stands, or continued from its basis and then certified;
+// lp's status, basis and evidence row/column are restored on failure.
+bool settle(dd_LPPtr lp, const Rows &rows, ExactSolution *out)
+{
+  const auto eq = equation_rows(*lp, rows);
+  if (check(*lp, rows, eq, out) == Verdict::Certified) return true;
+  if (basis_matrix(*lp, rows).empty()) return false;
+  const dd_LPStatusType status = lp->LPS;
+  const std::vector<long> basis(lp->nbindex, lp->nbindex + lp->d + 1);
+  const dd_rowrange re = lp->re;
+  const dd_colrange se = lp->se;
+  if (continue_exactly(lp, rows) && check(*lp, rows, eq, out) == Verdict::Certified) return true;
+  lp->LPS = status;
+  std::copy(basis.begin(), basis.end(), lp->nbindex);
+  lp->re = re;
+  lp->se = se;
+  return false;
+}
+
+bool near(double got, double want)
+{
+  // Rounding of a well-conditioned basis stays far inside this.
+  constexpr double kRelative = 1e-9;
+  return std::fabs(got - want) <= kRelative * (1.0 + std::fabs(want));
+}
+
+// Puts the doubles of s into lp where they stray from it by more than
+// rounding, or always.
+void put_doubles(dd_LPPtr lp, const ExactSolution &s, bool always)
+{
+  bool off = always || !near(lp->optvalue[0], s.optvalue.get_d());
+  for (dd_colrange j = 0; j < lp->d && !off; ++j)
+    off = !near(lp->sol[j][0], s.sol[j].get_d()) || !near(lp->dsol[j][0], s.dsol[j].get_d());
+  if (!off) return;
+  lp->optvalue[0] = s.optvalue.get_d();
+  for (dd_colrange j = 0; j < lp->d; ++j) {
+    lp->sol[j][0] = s.sol[j].get_d();
+    lp->dsol[j][0] = s.dsol[j].get_d();
   }
 }
 
@@ -378,23 +545,110 @@ Verdict check(dd_LPPtr lp, const std::vector<char> &eq, bool repair)
 
 Verdict certify_exactly(dd_LPPtr lp, bool repair)
 {
-  if (lp == nullptr || lp->d < 1 || lp->m < 1 || lp->objrow != lp->m) return Verdict::Unknown;
-  return check(lp, equation_rows(*lp), repair);
+  if (!well_formed(lp)) return Verdict::Unknown;
+  const Rows rows = record_rows(*lp);
+  ExactSolution s;
+  const Verdict v = check(*lp, rows, equation_rows(*lp, rows), &s);
+  if (v == Verdict::Certified && repair && lp->LPS == dd_Optimal) put_doubles(lp, s, false);
+  return v;
 }
 
 bool settle_exactly(dd_LPPtr lp)
 {
-  if (lp == nullptr || lp->d < 1 || lp->m < 1 || lp->objrow != lp->m) return false;
-  const auto eq = equation_rows(*lp);
-  if (check(lp, eq, true) == Verdict::Certified) return true;
-  // A basis the status names but does not prove: continue from it.
-  if (basis_matrix(*lp).empty()) return false;
+  if (!well_formed(lp)) return false;
   const dd_LPStatusType before = lp->LPS;
-  if (!continue_exactly(lp)) {
-    lp->LPS = before;
+  ExactSolution s;
+  if (!settle(lp, record_rows(*lp), &s)) return false;
+  put_doubles(lp, s, lp->LPS != before || lp->LPS != dd_Optimal);
+  return true;
+}
+
+bool settle_exactly(dd_LPPtr lp, const QMatrix *rational, ExactSolution *out)
+{
+  if (!well_formed(lp)) return false;
+  if (rational == nullptr) return settle(lp, record_rows(*lp), out);
+  if (rational->rows + static_cast<long>(rational->linearity.size()) + 1 != lp->m ||
+      rational->cols != lp->d)
     return false;
+  const QRows q(*rational);
+  return settle(lp, q.rows, out);
+}
+
+std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q, RowTest test,
+                                                dd_ErrorType *err)
+{
+  *err = dd_NoError;
+  const bool generator = M != nullptr && M->representation == dd_Generator;
+  // A generator's strong redundancy takes a second LP.
+  if (M == nullptr || (generator && test == RowTest::StronglyRedundant) ||
+      q.rows != M->rowsize || q.cols != M->colsize)
+    return std::nullopt;
+  const dd_rowrange m = M->rowsize;
+  const dd_colrange c = M->colsize;
+  std::vector<long> named;
+  if (m <= 0 || c <= 0) return named;
+  // The rows as the double loop sees them, normalised by powers of two,
+  // and their negated copies for the equations; the generators' LPs put a
+  // column of their own in front.
+  const dd_colrange offset = generator ? 1 : 0, d = c + offset;
+  Matrix Mcopy = normalised(M);
+  Vec scaled(static_cast<size_t>(m * d)), minus(scaled.size());
+  for (dd_rowrange i = 0; i < m; ++i) {
+    const Q f = row_normaliser(M->matrix[i], c, generator);
+    for (dd_colrange j = 0; j < c; ++j) {
+      scaled[i * d + j + offset] = q.at(i, j) * f;
+      minus[i * d + j + offset] = -scaled[i * d + j + offset];
+    }
   }
-  return check(lp, eq, true) == Verdict::Certified;
+  const Table rows_of(std::move(scaled), d), minus_of(std::move(minus), d);
+  std::vector<long> current(static_cast<size_t>(m));  // original row of each row of Mcopy
+  for (dd_rowrange i = 0; i < m; ++i) current[i] = i + 1;
+  const bool removing = test != RowTest::ImplicitLinearity;
+  for (dd_rowrange i = m; i >= 1; --i) {
+    if (set_member(i, Mcopy->linset)) continue;
+    LP lp(generator ? dd_CreateLP_V_Redundancy(Mcopy.get(), i) : dd_CreateLP_H_Redundancy(Mcopy.get(), i));
+    if (!lp) throw std::bad_alloc();
+    if (test == RowTest::ImplicitLinearity) lp->objective = dd_LPmax;
+    dd_ErrorType e = dd_NoError;
+    dd_LPSolve(lp.get(), dd_DualSimplex, &e);
+    if (e == dd_Interrupted || e == dd_OutOfMemory) {
+      *err = e;
+      return std::nullopt;
+    }
+    // The same LP on the exact rows: rows of Mcopy, the negated equations,
+    // the objective row i; row i relaxed by 1 as the double LP has it.
+    const size_t rest = static_cast<size_t>(i - 1);
+    Rows rows;
+    for (const long r : current) rows.add(rows_of, static_cast<size_t>(r - 1));
+    for (const long r : current)
+      if (set_member(r, M->linset)) rows.add(minus_of, static_cast<size_t>(r - 1));
+    rows.add(rows_of, rest);
+    Vec relaxed_row(rows_of.row(rest), rows_of.row(rest) + d);
+    relaxed_row[0] += 1;
+    const Table relaxed(std::move(relaxed_row), d);
+    rows.q[rest] = relaxed.row(0);
+    rows.a[rest] = relaxed.approx(0);
+    ExactSolution s;
+    if (!settle(lp.get(), rows, &s)) return std::nullopt;
+    bool found = false;
+    if (test == RowTest::ImplicitLinearity) {
+      found = lp->LPS == dd_Optimal && sgn(s.optvalue) == 0;
+    } else {
+      // A relaxed minimum is finite whenever the other rows leave points.
+      if (lp->LPS != dd_Optimal) return std::nullopt;
+      found = test == RowTest::Redundant ? sgn(s.optvalue) >= 0 : sgn(s.optvalue) > 0;
+    }
+    if (!found) continue;
+    named.push_back(i);
+    if (removing) {
+      dd_matrixdata *raw = Mcopy.release();
+      dd_MatrixRowRemove(&raw, i);
+      Mcopy.reset(raw);
+      current.erase(current.begin() + (i - 1));
+    }
+  }
+  std::reverse(named.begin(), named.end());
+  return named;
 }
 
 }  // namespace zonix::lp

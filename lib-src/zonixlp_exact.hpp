@@ -2,12 +2,18 @@
 //
 // A solved LP record names its final basis in `nbindex`.  Everything the
 // status claims follows from that basis and the data alone, so it can be
-// checked in rational arithmetic: the rows and objective are doubles, and
-// every double is a dyadic rational, so the check is of the problem the
-// caller actually gave, free of rounding.
+// checked in rational arithmetic: either the record's own rows (doubles
+// are dyadic rationals, so the check is of the problem the caller gave,
+// free of rounding), or exact rows the record's doubles only approximate.
 #ifndef ZONIX_LP_EXACT_HPP
 #define ZONIX_LP_EXACT_HPP
 
+#include <gmpxx.h>
+
+#include <optional>
+#include <vector>
+
+#include "zonixexact.hpp"
 #include "zonixlp.h"
 
 namespace zonix::lp {
@@ -35,6 +41,31 @@ Verdict certify_exactly(dd_LPPtr lp, bool repair);
 // doubles).  False when no status could be proved (the basis names rows
 // it cannot use, the run was interrupted); lp's status is then unchanged.
 bool settle_exactly(dd_LPPtr lp);
+
+// The result of an LP as dd_SetSolutions gives it, in rationals.
+struct ExactSolution {
+  mpq_class optvalue;
+  std::vector<mpq_class> sol, dsol;
+};
+
+// settle_exactly for the LP dd_Matrix2LP makes of `rational` (equations
+// as negated copies, the objective last), of which lp, solved, holds
+// doubles near it; or with rational null, for lp's own rows.  Its basis is
+// certified on the exact rows or continued from.  On success lp's status,
+// nbindex, re and se are those of the proved result and *out its exact
+// values; lp's numbers are not touched.
+bool settle_exactly(dd_LPPtr lp, const QMatrix *rational, ExactSolution *out);
+
+enum class RowTest { Redundant, StronglyRedundant, ImplicitLinearity };
+
+// The rows of M, whose exact rows are q, that the test names, as the row
+// loops of zonixlp_redundancy.cpp find them: each row's LP solved in
+// double on M's rows, its answer proved from the final basis on q's.
+// Nothing when a decision could not be proved (*err then says whether the
+// run failed, or is dd_NoError and exact LPs must decide), and for the
+// strong redundancy of generators, which takes a second LP.
+std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q, RowTest test,
+                                                dd_ErrorType *err);
 
 }  // namespace zonix::lp
 

@@ -267,6 +267,17 @@ fractions)
     "$Z" convert "p-$how.ine" -o "p-$how.ext" 2>/dev/null
     rows "p-$how.ext" >got && same "exact H: the projection's four vertices ($how)" got want
   done
+  # x1 <= 1 + 10^-20 and x1 <= 1 are one row to a double: the basis of the
+  # double run may name the first.  Exactly, the maximum of x1 is 1 on row
+  # 2 alone, and row 1 is the redundant one.
+  printf 'H-representation\nbegin\n3 2 rational\n%s -1\n1 -1\n5 1\nend\nmaximize\n0 1\n' \
+    100000000000000000001/100000000000000000000 >near.ine
+  for m in dual-simplex criss-cross; do
+    run "near rows: lp $m" 0 "$Z" lp near.ine --arithmetic exact --method "$m" -o -
+    grep -A1 dual_solution out >dual && has "near rows: $m: the dual is row 2" dual "    2 :   1"
+  done
+  run "near rows: reduce" 0 "$Z" reduce near.ine --arithmetic exact -o -
+  has "near rows: row 1 is redundant" out "* redundant rows (1): 1"
   ;;
 
 *)
