@@ -38,6 +38,7 @@ dd_MatrixPtr to_record(const QMatrix &q)
   return M;
 }
 
+// The content of M, whose numbers it takes: M's entries are left 0.
 QMatrix from_record(dd_MatrixPtr M)
 {
   QMatrix q;
@@ -46,7 +47,8 @@ QMatrix from_record(dd_MatrixPtr M)
   q.representation = M->representation;
   q.entries.resize(static_cast<size_t>(q.rows * q.cols));
   for (long i = 0; i < q.rows; ++i)
-    for (long j = 0; j < q.cols; ++j) q.at(i, j) = mpq_class(ddd_cq(M->matrix[i][j]));
+    for (long j = 0; j < q.cols; ++j)
+      if (M->matrix[i][j]->live) mpq_swap(q.at(i, j).get_mpq_t(), M->matrix[i][j]->q);
   for (long i = 1; i <= q.rows; ++i)
     if (set_member(i, M->linset)) q.linearity.push_back(i);
   return q;

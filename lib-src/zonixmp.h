@@ -63,9 +63,15 @@ static inline mpq_ptr ddd_q(struct zonix_rational *a)
   }
   return a->q;
 }
+/* The 0 that a number without storage reads as; GMP only reads it.  Most
+ * coordinates of rays and rows are 0, and storage for each would be most
+ * of an exact run's allocations. */
+static const mp_limb_t ddd_zero_limbs[2] = {0, 1};
+static const __mpq_struct ddd_zero_q = {{0, 0, (mp_limb_t *)&ddd_zero_limbs[0]},
+                                        {0, 1, (mp_limb_t *)&ddd_zero_limbs[1]}};
 static inline mpq_srcptr ddd_cq(const struct zonix_rational *a)
 {
-  return ddd_q((struct zonix_rational *)a);
+  return a->live ? a->q : &ddd_zero_q;
 }
 static inline void ddd_init(mytype a) { a->live = 0; }
 static inline void ddd_clear(mytype a)
@@ -73,9 +79,32 @@ static inline void ddd_clear(mytype a)
   if (a->live) mpq_clear(a->q);
   a->live = 0;
 }
-static inline void ddd_set(mytype a, const mytype b) { mpq_set(ddd_q(a), ddd_cq(b)); }
-static inline void ddd_set_d(mytype a, double b) { mpq_set_d(ddd_q(a), b); }
-static inline void ddd_set_si(mytype a, long b) { mpq_set_si(ddd_q(a), b, 1); }
+/* a := 0, taking no storage when it has none. */
+static inline void ddd_set_zero(mytype a)
+{
+  if (a->live) mpq_set_ui(a->q, 0, 1);
+}
+static inline void ddd_set(mytype a, const mytype b)
+{
+  if (!b->live || mpq_sgn(b->q) == 0)
+    ddd_set_zero(a);
+  else if (a != b)
+    mpq_set(ddd_q(a), b->q);
+}
+static inline void ddd_set_d(mytype a, double b)
+{
+  if (b == 0.0)
+    ddd_set_zero(a);
+  else
+    mpq_set_d(ddd_q(a), b);
+}
+static inline void ddd_set_si(mytype a, long b)
+{
+  if (b == 0)
+    ddd_set_zero(a);
+  else
+    mpq_set_si(ddd_q(a), b, 1);
+}
 static inline void ddd_set_si2(mytype a, long b, unsigned long c)
 {
   mpq_set_si(ddd_q(a), b, c);
@@ -139,7 +168,13 @@ static inline void ddd_div(mytype a, const mytype b, const mytype c)
     mpq_div(r, x, y);
   }
 }
-static inline void ddd_neg(mytype a, const mytype b) { mpq_neg(ddd_q(a), ddd_cq(b)); }
+static inline void ddd_neg(mytype a, const mytype b)
+{
+  if (!b->live)
+    ddd_set_zero(a);
+  else
+    mpq_neg(ddd_q(a), b->q);
+}
 static inline void ddd_inv(mytype a, const mytype b) { mpq_inv(ddd_q(a), ddd_cq(b)); }
 static inline int ddd_cmp(const mytype a, const mytype b)
 {
