@@ -107,8 +107,12 @@ void dd_GaussianColumnPivot(dd_rowrange m_size, dd_colrange d_size,
   ddd_init(temp);
   for (dd_colrange k = 0; k < d_size; ++k) {
     dd_Arow Tk = T[k];
+    // Exact zeros change nothing; doubles keep every operation, which
+    // fixes the signs of their zeros.
+    if (!zonix::core::numbers_round && ddd_sgn(Tk[s - 1]) == 0) continue;
     for (dd_colrange j = 0; j < d_size; ++j) {
       if (j == s - 1) continue;
+      if (!zonix::core::numbers_round && ddd_sgn(Rtemp[j]) == 0) continue;
       ddd_mul(temp, Rtemp[j], Tk[s - 1]);
       ddd_sub(Tk[j], Tk[j], temp);
     }
