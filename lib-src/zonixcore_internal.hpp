@@ -509,6 +509,18 @@ struct dd_workspace {
   dd_colrange spare_d = -1;
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
+
+  // ---- ray evaluation ----
+  // Set for the consuming loop of an edge-list iteration whose rows are
+  // taken in OrderVector order with no strict row: every ray then knows
+  // its sign on every row from its zero set and conflict set, and a new
+  // ray is evaluated only where a parent's conflicts say it must be.
+  bool conflict_lists = false;
+  // The conflict sets of the rays dd_CreateNewRay combined.
+  const zonix::core::set_word *pending_conflict1 = nullptr;
+  const zonix::core::set_word *pending_conflict2 = nullptr;
+  std::vector<dd_rowrange> eval_positions;
+  std::vector<dd_rowrange> row_positions;  // row k at OrderVector[row_positions[k]]
 };
 
 namespace zonix::core {
@@ -528,9 +540,31 @@ inline void raise_numerical_alarm(dd_ConePtr cone) { ++workspace(cone).numerical
 // 1e-4 and more).
 inline constexpr double lost_accuracy = 0x1p-17;
 
+// dd_EvaluateARay2 on row hnew, the row at position Iteration, for an
+// edge-list iteration.  Where every ray knows its signs (conflict sets),
+// the rays are sorted by them without evaluation, ARay holding -1, 0 or
+// 1, and the new rays of the iteration are evaluated only on the rows
+// their parents violate, until the iteration clears conflict_lists.
+void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew);
+
 // Releases every ray of the cone's list, leaving the empty list (sentinel
 // -> null) with the run complete.
 void cut_all_rays(dd_ConePtr cone);
+
+// A ray's zero set is followed, in the same block, by its conflict set:
+// the positions i (1..m of OrderVector, not rows) whose row the ray
+// violates, each a set of ground size m.  Both are written together when
+// the ray is stored.
+inline set_type new_ray_sets(long m)
+{
+  const long g = m > 0 ? m : 1;
+  const long b = set_blocks(g);
+  auto *s = static_cast<set_type>(std::calloc(static_cast<size_t>(2 * b), sizeof(set_word)));
+  s[0] = static_cast<set_word>(g);
+  s[b] = static_cast<set_word>(g);
+  return s;
+}
+inline set_word *conflict_set(dd_RayPtr r) { return r->ZeroSet + set_blocks(static_cast<long>(r->ZeroSet[0])); }
 
 // Releases a ray record with its coordinates and zero set.
 inline void free_ray(dd_colrange d, dd_RayPtr r)
