@@ -104,19 +104,6 @@ void row_signs(dd_ConePtr cone, mytype *p, const dd_rowrange *pos, long n, int *
 #endif
 }
 
-// The zero set and conflict set of RR, emptied (made when RR has none of
-// ground size m).
-void clear_ray_sets(dd_RayPtr RR, dd_rowrange m)
-{
-  if (RR->ZeroSet == nullptr || set_groundsize(RR->ZeroSet) != (m > 0 ? m : 1)) {
-    set_free(RR->ZeroSet);
-    RR->ZeroSet = new_ray_sets(m);
-  } else {
-    set_emptyset(RR->ZeroSet);
-    set_emptyset(conflict_set(RR));
-  }
-}
-
 // Stores the facts of LastRay at p, the combination dd_CreateNewRay made
 // on row OrderVector[Iteration]: only the unprocessed rows that a parent
 // violates are evaluated.  A positive combination is negative only where
@@ -130,8 +117,9 @@ void store_from_parents(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   dd_workspace &ws = workspace(cone);
   dd_RayPtr RR = cone->LastRay;
   const dd_rowrange m = cone->m;
-  clear_ray_sets(RR, m);
-  for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
+  const dd_colrange d = cone->d;
+  reset_zero_set(RR, d, m);
+  for (dd_colrange j = 0; j < d; ++j) ddd_set(RR->Ray[j], p[j]);
   const long nw = set_data_words(m);
   set_word *z = RR->ZeroSet;
   const set_word *z1 = ws.pending_zero1;
@@ -140,8 +128,8 @@ void store_from_parents(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   set_addelem(z, ws.pending_row);
 
   // Positions after Iteration in either parent's conflict set.
-  const set_word *c1 = ws.pending_conflict1;
-  const set_word *c2 = ws.pending_conflict2;
+  const set_word *c1 = ws.pending_conflict1 != nullptr ? ws.pending_conflict1 : ws.no_conflicts.get(m);
+  const set_word *c2 = ws.pending_conflict2 != nullptr ? ws.pending_conflict2 : ws.no_conflicts.get(m);
   std::vector<dd_rowrange> &pos = ws.eval_positions;
   pos.clear();
   const long it = cone->Iteration;  // positions 1..it are processed
@@ -159,14 +147,16 @@ void store_from_parents(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   std::vector<int> &signs = ws.stored_signs;
   signs.resize(pos.size() + 1);
   row_signs(cone, p, pos.data(), static_cast<long>(pos.size()), signs.data());
-  set_word *c = conflict_set(RR);
+  bool violates = false;
+  for (size_t q = 0; q < pos.size(); ++q) violates = violates || signs[q] < 0;
+  set_word *c = reset_conflict_set(RR, d, m, violates);
   dd_rowrange fii = m + 1;
   for (size_t q = 0; q < pos.size(); ++q) {
     const dd_rowrange i = pos[q];
     if (signs[q] == 0) set_addelem(z, cone->OrderVector[i]);
     if (signs[q] < 0) {
       set_addelem(c, i);
-      if (fii > m) fii = i;
+      if (i < fii) fii = i;
     }
   }
   *feasible = fii > m ? dd_TRUE : dd_FALSE;
@@ -286,7 +276,7 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   const dd_rowrange m = cone->m;
   dd_rowrange fii = m + 1;
   *feasible = dd_TRUE;
-  clear_ray_sets(RR, m);
+  reset_zero_set(RR, cone->d, m);
   for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
 
   dd_workspace &ws = workspace(cone);
@@ -296,7 +286,9 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   std::vector<int> &signs = ws.stored_signs;
   signs.resize(static_cast<size_t>(m) + 1);
   row_signs(cone, p, pos.data(), m, signs.data());
-  set_word *c = conflict_set(RR);
+  bool violates = false;
+  for (dd_rowrange i = 0; i < m; ++i) violates = violates || signs[static_cast<size_t>(i)] < 0;
+  set_word *c = reset_conflict_set(RR, cone->d, m, violates);
   for (dd_rowrange i = 1; i <= m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
     const int sign = signs[static_cast<size_t>(i - 1)];
@@ -321,10 +313,11 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
   dd_rowrange fii = m + 1;
   *feasible = dd_TRUE;
   *weaklyfeasible = dd_TRUE;
-  clear_ray_sets(RR, m);
+  reset_zero_set(RR, cone->d, m);
   for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
 
-  set_word *c = conflict_set(RR);
+  // Rare enough to keep a conflict set whether needed or not.
+  set_word *c = reset_conflict_set(RR, cone->d, m, true);
   mytype temp;
   ddd_init(temp);
   for (dd_rowrange i = 1; i <= m; ++i) {
@@ -375,7 +368,7 @@ void dd_AddRay(dd_ConePtr cone, mytype *p)
   ws.pending_accuracy = -1.0;
   set_ray_accuracy(r, cone->d, e);
   ws.storing_accuracy = e;
-  if (ws.conflict_lists && ws.pending_conflict1 != nullptr) {
+  if (ws.conflict_lists && ws.pending_zero1 != nullptr) {
     store_from_parents(cone, p, &feasible);
     if (feasible) cone->WeaklyFeasibleRayCount++;
   } else if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) {
@@ -509,8 +502,8 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
     if (ddd_sgn(a1.val) * ddd_sgn(a2.val) < 0) ws.pending_row = ii;
   }
   if (ws.conflict_lists) {
-    ws.pending_conflict1 = conflict_set(Ptr1);
-    ws.pending_conflict2 = conflict_set(Ptr2);
+    ws.pending_conflict1 = conflict_set(Ptr1, d);
+    ws.pending_conflict2 = conflict_set(Ptr2, d);
   }
   ws.pending_accuracy = acc;
   dd_AddRay(cone, NewRay);
@@ -637,7 +630,8 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     t = t->Next;
     r->Next = nullptr;
     dd_RayPtr *head, *last;
-    if (in_set(conflict_set(r), it)) {
+    const set_word *c = conflict_set(r, cone->d);
+    if (c != nullptr && in_set(c, it)) {
       ddd_neg(r->ARay, dd_one);
       head = &cone->NegHead;
       last = &cone->NegLast;
