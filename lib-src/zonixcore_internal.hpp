@@ -696,6 +696,13 @@ inline bool in_set(const set_word *s, long e)
   return ((s[(u >> 5) + 1] >> (u & 31u)) & 1u) != 0u;
 }
 
+// Adds e (1-based, within 1..n) to s without a call.
+inline void add_elem(set_word *s, long e)
+{
+  const auto u = static_cast<unsigned long>(e - 1);
+  s[(u >> 5) + 1] |= set_word{1} << (u & 31u);
+}
+
 // Whether e (1-based) belongs to both sets; elements outside 1..n are in
 // neither.
 inline bool in_both(const set_word *s1, const set_word *s2, long e)

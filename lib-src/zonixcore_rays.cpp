@@ -153,9 +153,9 @@ void store_from_parents(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   dd_rowrange fii = m + 1;
   for (size_t q = 0; q < pos.size(); ++q) {
     const dd_rowrange i = pos[q];
-    if (signs[q] == 0) set_addelem(z, cone->OrderVector[i]);
+    if (signs[q] == 0) add_elem(z, cone->OrderVector[i]);
     if (signs[q] < 0) {
-      set_addelem(c, i);
+      add_elem(c, i);
       if (i < fii) fii = i;
     }
   }
@@ -293,10 +293,10 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
     const dd_rowrange k = cone->OrderVector[i];
     const int sign = signs[static_cast<size_t>(i - 1)];
     if (dd_debug) dd_Printf(stderr, "dd_StoreRay1: row %ld sign %d\n", k, sign);
-    if (sign == 0) set_addelem(RR->ZeroSet, k);
+    if (sign == 0) add_elem(RR->ZeroSet, k);
     if (sign < 0) {
       *feasible = dd_FALSE;
-      set_addelem(c, i);
+      add_elem(c, i);
       if (fii > m) fii = i;
     }
   }
