@@ -991,6 +991,10 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   if (cone->RayCount == cone->WeaklyFeasibleRayCount)
     cone->CompStatus = dd_AllFound;
+  // No ray is made after the last iteration: the spares would only stand
+  // beside the output.
+  if (cone->CompStatus == dd_AllFound || cone->Iteration >= cone->m)
+    release_spare_rays(workspace(cone));
 }
 
 }  // extern "C"
