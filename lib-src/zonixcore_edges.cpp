@@ -940,8 +940,9 @@ void dd_AddNewHalfspace1(dd_ConePtr cone, dd_rowrange hnew)
 
 void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
 {
-  dd_EvaluateARay2(hnew, cone);
+  split_on_new_row(cone, hnew);
   if (cone->PosHead == nullptr && cone->ZeroHead == nullptr) {
+    workspace(cone).conflict_lists = false;
     cut_all_rays(cone);
     return;
   }
@@ -964,6 +965,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
         cone->EdgeCount--;
         e = next;
       }
+      workspace(cone).conflict_lists = false;
       return;
     }
     dd_AdjacencyPtr next = e->Next;
@@ -976,6 +978,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
     cone->EdgeCount--;
     e = next;
   }
+  workspace(cone).conflict_lists = false;
 
   dd_DeleteNegativeRays(cone);
   set_addelem(cone->AddedHalfspaces, hnew);
@@ -988,6 +991,10 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   if (cone->RayCount == cone->WeaklyFeasibleRayCount)
     cone->CompStatus = dd_AllFound;
+  // No ray is made after the last iteration: the spares would only stand
+  // beside the output.
+  if (cone->CompStatus == dd_AllFound || cone->Iteration >= cone->m)
+    release_spare_rays(workspace(cone));
 }
 
 }  // extern "C"

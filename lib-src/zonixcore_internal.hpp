@@ -61,14 +61,46 @@ class ScratchRow {
   long len_ = -1;
 };
 
-// A new ray record with d zero coordinates (at least one is allocated)
-// and the accuracy slot after them (0: exact), no zero set, ARay 0 and no
-// successor.
-inline dd_RayPtr new_ray(dd_colrange d)
+// A ray record is one block: the record, its coordinates with the
+// accuracy slot after them (d + 1 numbers, d at least 1), a tag word, and
+// the zero set when the row count was known at creation.  The tag holds
+// the ray's conflict set (allocated apart, only for rays that violate a
+// row) and, in bit 0, whether the zero set is the one in the block.
+inline dd_colrange ray_numbers(dd_colrange d) { return (d > 0 ? d : 1) + 1; }
+inline size_t ray_tag_offset(dd_colrange d)
 {
-  auto *r = static_cast<dd_RayPtr>(std::calloc(1, sizeof(dd_RayType)));
-  dd_InitializeArow((d > 0 ? d : 1) + 1, &r->Ray);
+  constexpr size_t a = alignof(mytype) > alignof(std::uintptr_t) ? alignof(mytype) : alignof(std::uintptr_t);
+  const size_t n = (sizeof(dd_RayType) + a - 1) / a * a +
+                   static_cast<size_t>(ray_numbers(d)) * sizeof(mytype);
+  return (n + a - 1) / a * a;
+}
+inline std::uintptr_t &ray_tag(dd_RayPtr r, dd_colrange d)
+{
+  return *reinterpret_cast<std::uintptr_t *>(reinterpret_cast<char *>(r) + ray_tag_offset(d));
+}
+inline constexpr std::uintptr_t zero_set_inline = 1;
+
+// A new ray record with d zero coordinates and accuracy 0 (exact), an
+// empty zero set of ground size m when m > 0 (none otherwise), no
+// conflicts, ARay 0 and no successor.
+inline dd_RayPtr new_ray(dd_colrange d, long m = 0)
+{
+  const size_t sets = m > 0 ? static_cast<size_t>(set_blocks(m)) * sizeof(set_word) : 0;
+  const size_t size = ray_tag_offset(d) + sizeof(std::uintptr_t) + sets;
+  auto *block = static_cast<char *>(std::calloc(1, size));
+  auto *r = reinterpret_cast<dd_RayPtr>(block);
+  constexpr size_t a = alignof(mytype) > alignof(std::uintptr_t) ? alignof(mytype) : alignof(std::uintptr_t);
+  r->Ray = reinterpret_cast<mytype *>(block + (sizeof(dd_RayType) + a - 1) / a * a);
+  // calloc's zero bits are 0.0; rationals need their own start.
+#ifdef ZONIX_EXACT
+  for (dd_colrange j = 0; j < ray_numbers(d); ++j) ddd_init(r->Ray[j]);
+#endif
   ddd_init(r->ARay);
+  if (m > 0) {
+    r->ZeroSet = reinterpret_cast<set_type>(block + ray_tag_offset(d) + sizeof(std::uintptr_t));
+    r->ZeroSet[0] = static_cast<set_word>(m);
+    ray_tag(r, d) = zero_set_inline;
+  }
   return r;
 }
 
@@ -509,6 +541,20 @@ struct dd_workspace {
   dd_colrange spare_d = -1;
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
+
+  // ---- ray evaluation ----
+  // Set for the consuming loop of an edge-list iteration whose rows are
+  // taken in OrderVector order with no strict row: every ray then knows
+  // its sign on every row from its zero set and conflict set, and a new
+  // ray is evaluated only where a parent's conflicts say it must be.
+  bool conflict_lists = false;
+  // The conflict sets of the rays dd_CreateNewRay combined.
+  const zonix::core::set_word *pending_conflict1 = nullptr;
+  const zonix::core::set_word *pending_conflict2 = nullptr;
+  std::vector<dd_rowrange> eval_positions;
+  std::vector<dd_rowrange> row_positions;  // row k at OrderVector[row_positions[k]]
+  dd_rowrange spare_m = -1;  // the zero set size of the spare rays
+  zonix::core::ScratchSet no_conflicts;  // the conflict set of a ray without one
 };
 
 namespace zonix::core {
@@ -528,17 +574,69 @@ inline void raise_numerical_alarm(dd_ConePtr cone) { ++workspace(cone).numerical
 // 1e-4 and more).
 inline constexpr double lost_accuracy = 0x1p-17;
 
+// dd_EvaluateARay2 on row hnew, the row at position Iteration, for an
+// edge-list iteration.  Where every ray knows its signs (conflict sets),
+// the rays are sorted by them without evaluation, ARay holding -1, 0 or
+// 1, and the new rays of the iteration are evaluated only on the rows
+// their parents violate, until the iteration clears conflict_lists.
+void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew);
+
 // Releases every ray of the cone's list, leaving the empty list (sentinel
 // -> null) with the run complete.
 void cut_all_rays(dd_ConePtr cone);
 
-// Releases a ray record with its coordinates and zero set.
+// The conflict set of a ray: the positions i (1..m of OrderVector, not
+// rows) whose row the ray violates, written when the ray is stored; null
+// when it violates none.
+inline const set_word *conflict_set(dd_RayPtr r, dd_colrange d)
+{
+  return reinterpret_cast<const set_word *>(ray_tag(r, d) & ~zero_set_inline);
+}
+
+// An empty conflict set of ground size m for r to fill, or none.
+inline set_word *reset_conflict_set(dd_RayPtr r, dd_colrange d, long m, bool needed)
+{
+  std::uintptr_t &tag = ray_tag(r, d);
+  auto *c = reinterpret_cast<set_word *>(tag & ~zero_set_inline);
+  const long g = m > 0 ? m : 1;
+  if (c != nullptr && (!needed || static_cast<long>(c[0]) != g)) {
+    std::free(c);
+    c = nullptr;
+  }
+  if (needed && c == nullptr) {
+    set_initialize(&c, g);
+  } else if (c != nullptr) {
+    set_emptyset(c);
+  }
+  tag = (tag & zero_set_inline) | reinterpret_cast<std::uintptr_t>(c);
+  return c;
+}
+
+// An empty zero set of ground size m for r (its own if it fits).
+inline void reset_zero_set(dd_RayPtr r, dd_colrange d, long m)
+{
+  const long g = m > 0 ? m : 1;
+  if (r->ZeroSet != nullptr && static_cast<long>(r->ZeroSet[0]) == g) {
+    set_emptyset(r->ZeroSet);
+    return;
+  }
+  std::uintptr_t &tag = ray_tag(r, d);
+  if ((tag & zero_set_inline) == 0u) set_free(r->ZeroSet);
+  tag &= ~zero_set_inline;
+  set_initialize(&r->ZeroSet, g);
+}
+
+// Releases a ray record with its coordinates and sets.
 inline void free_ray(dd_colrange d, dd_RayPtr r)
 {
   if (r == nullptr) return;
   ddd_clear(r->ARay);
-  dd_FreeArow(d + 1, r->Ray);
-  set_free(r->ZeroSet);
+#ifdef ZONIX_EXACT
+  for (dd_colrange j = 0; j < ray_numbers(d); ++j) ddd_clear(r->Ray[j]);
+#endif
+  const std::uintptr_t tag = ray_tag(r, d);
+  std::free(reinterpret_cast<set_word *>(tag & ~zero_set_inline));
+  if ((tag & zero_set_inline) == 0u) set_free(r->ZeroSet);
   std::free(r);
 }
 
@@ -551,6 +649,7 @@ inline void release_spare_rays(dd_workspace &ws)
 {
   for (dd_RayPtr r : ws.spare_rays) free_ray(ws.spare_d, r);
   ws.spare_rays.clear();
+  ws.spare_m = -1;
 }
 
 // Removes a ray record of the cone, keeping it for reuse while there are
@@ -558,9 +657,10 @@ inline void release_spare_rays(dd_workspace &ws)
 inline void recycle_ray(dd_ConePtr cone, dd_RayPtr r)
 {
   dd_workspace &ws = workspace(cone);
-  if (ws.spare_d != cone->d) {
+  if (ws.spare_d != cone->d || ws.spare_m != cone->m) {
     release_spare_rays(ws);
     ws.spare_d = cone->d;
+    ws.spare_m = cone->m;
   }
   const size_t limit = static_cast<size_t>(cone->RayCount > 0 ? cone->RayCount : 0) / 2 +
                        spare_rays_beyond;
@@ -577,7 +677,8 @@ inline void recycle_ray(dd_ConePtr cone, dd_RayPtr r)
 inline dd_RayPtr reuse_ray(dd_ConePtr cone)
 {
   dd_workspace &ws = workspace(cone);
-  if (ws.spare_d != cone->d || ws.spare_rays.empty()) return new_ray(cone->d);
+  if (ws.spare_d != cone->d || ws.spare_m != cone->m || ws.spare_rays.empty())
+    return new_ray(cone->d, cone->m);
   dd_RayPtr r = ws.spare_rays.back();
   ws.spare_rays.pop_back();
   r->Next = nullptr;
@@ -593,6 +694,13 @@ inline bool in_set(const set_word *s, long e)
   const auto u = static_cast<unsigned long>(e - 1);
   if (e < 1 || u >= s[0]) return false;
   return ((s[(u >> 5) + 1] >> (u & 31u)) & 1u) != 0u;
+}
+
+// Adds e (1-based, within 1..n) to s without a call.
+inline void add_elem(set_word *s, long e)
+{
+  const auto u = static_cast<unsigned long>(e - 1);
+  s[(u >> 5) + 1] |= set_word{1} << (u & 31u);
 }
 
 // Whether e (1-based) belongs to both sets; elements outside 1..n are in

@@ -31,13 +31,11 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
   return dd_EqualToZero(v) ? 0 : 1;
 }
 
-// signs[i] := the sign of the snapped value (as row_value) of row
-// OrderVector[i] at p, i = 1..m, four rows at a time.
-void ordered_row_signs(dd_ConePtr cone, mytype *p, std::vector<int> &signs)
+// signs[q] := the sign of the snapped value (as row_value) of row
+// OrderVector[pos[q]] at p, q < n, four rows at a time.
+void row_signs(dd_ConePtr cone, mytype *p, const dd_rowrange *pos, long n, int *signs)
 {
-  const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
-  signs.resize(static_cast<size_t>(m) + 1);
 #ifdef ZONIX_EXACT
   // Integer rows and rays: a sign is read from doubles where their
   // rounding bound tells it, from integers where not.  The rows both
@@ -52,9 +50,9 @@ void ordered_row_signs(dd_ConePtr cone, mytype *p, std::vector<int> &signs)
   const set_word *z1 = ws.pending_zero1;
   const set_word *z2 = ws.pending_zero2;
   mytype val;
-  for (dd_rowrange i = 1; i <= m; ++i) {
-    const dd_rowrange k = cone->OrderVector[i];
-    int &sign = signs[static_cast<size_t>(i)];
+  for (long q = 0; q < n; ++q) {
+    const dd_rowrange k = cone->OrderVector[pos[q]];
+    int &sign = signs[q];
     if (k == ws.pending_row || (z1 != nullptr && in_both(z1, z2, k))) {
       sign = 0;
       continue;
@@ -78,8 +76,8 @@ void ordered_row_signs(dd_ConePtr cone, mytype *p, std::vector<int> &signs)
   const mytype *rows[4];
   // Only a value outside the tolerance and within a cheap bound of the
   // residue bound needs the exact bound.
-  auto settle = [&](dd_rowrange i, mytype v) {
-    const dd_rowrange k = cone->OrderVector[i];
+  auto settle = [&](long q, mytype v) {
+    const dd_rowrange k = cone->OrderVector[pos[q]];
     if (!dd_EqualToZero(v)) {
       mytype a;
       exact_abs(a, v);
@@ -90,20 +88,80 @@ void ordered_row_signs(dd_ConePtr cone, mytype *p, std::vector<int> &signs)
         ddd_set(v, rv.val);
       }
     }
-    signs[static_cast<size_t>(i)] = tolerance_sign(v);
+    signs[q] = tolerance_sign(v);
   };
-  dd_rowrange i = 1;
-  for (; i + 3 <= m; i += 4) {
-    for (int q = 0; q < 4; ++q) rows[q] = cone->A[cone->OrderVector[i + q] - 1];
+  long q = 0;
+  for (; q + 3 < n; q += 4) {
+    for (int t = 0; t < 4; ++t) rows[t] = cone->A[cone->OrderVector[pos[q + t]] - 1];
     rows_value<4>(val, rows, p, d);
-    for (int q = 0; q < 4; ++q) settle(i + q, val[q]);
+    for (int t = 0; t < 4; ++t) settle(q + t, val[t]);
   }
-  for (; i <= m; ++i) {
-    rows[0] = cone->A[cone->OrderVector[i] - 1];
+  for (; q < n; ++q) {
+    rows[0] = cone->A[cone->OrderVector[pos[q]] - 1];
     rows_value<1>(val, rows, p, d);
-    settle(i, val[0]);
+    settle(q, val[0]);
   }
 #endif
+}
+
+// Stores the facts of LastRay at p, the combination dd_CreateNewRay made
+// on row OrderVector[Iteration]: only the unprocessed rows that a parent
+// violates are evaluated.  A positive combination is negative only where
+// a parent is, and zero elsewhere only where both parents are; on the
+// processed rows both parents are nonnegative.  Rounding breaks that only
+// where one parent counts as zero within the tolerance, so those rows are
+// evaluated too: a ray found violating a processed row stays infeasible to
+// the end of the run, which then reports the inconsistency.
+void store_from_parents(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
+{
+  dd_workspace &ws = workspace(cone);
+  dd_RayPtr RR = cone->LastRay;
+  const dd_rowrange m = cone->m;
+  const dd_colrange d = cone->d;
+  reset_zero_set(RR, d, m);
+  for (dd_colrange j = 0; j < d; ++j) ddd_set(RR->Ray[j], p[j]);
+  const long nw = set_data_words(m);
+  set_word *z = RR->ZeroSet;
+  const set_word *z1 = ws.pending_zero1;
+  const set_word *z2 = ws.pending_zero2;
+  for (long w = 1; w <= nw; ++w) z[w] = z1[w] & z2[w];
+  set_addelem(z, ws.pending_row);
+
+  // Positions after Iteration in either parent's conflict set.
+  const set_word *c1 = ws.pending_conflict1 != nullptr ? ws.pending_conflict1 : ws.no_conflicts.get(m);
+  const set_word *c2 = ws.pending_conflict2 != nullptr ? ws.pending_conflict2 : ws.no_conflicts.get(m);
+  std::vector<dd_rowrange> &pos = ws.eval_positions;
+  pos.clear();
+  const long it = cone->Iteration;  // positions 1..it are processed
+  for (long w = (it >> 5) + 1; w <= nw; ++w) {
+    set_word x = c1[w] | c2[w];
+    if (w == (it >> 5) + 1) x &= ~set_word{0} << (it & 31);
+    for (; x != 0u; x &= x - 1u) pos.push_back((w - 1) * 32 + std::countr_zero(x) + 1);
+  }
+  const dd_rowrange *row_pos = ws.row_positions.data();
+  for (long w = 1; w <= nw; ++w)
+    for (set_word x = z1[w] ^ z2[w]; x != 0u; x &= x - 1u) {
+      const dd_rowrange i = row_pos[(w - 1) * 32 + std::countr_zero(x) + 1];
+      if (i <= it || (!in_set(c1, i) && !in_set(c2, i))) pos.push_back(i);
+    }
+  std::vector<int> &signs = ws.stored_signs;
+  signs.resize(pos.size() + 1);
+  row_signs(cone, p, pos.data(), static_cast<long>(pos.size()), signs.data());
+  bool violates = false;
+  for (size_t q = 0; q < pos.size(); ++q) violates = violates || signs[q] < 0;
+  set_word *c = reset_conflict_set(RR, d, m, violates);
+  dd_rowrange fii = m + 1;
+  for (size_t q = 0; q < pos.size(); ++q) {
+    const dd_rowrange i = pos[q];
+    if (signs[q] == 0) add_elem(z, cone->OrderVector[i]);
+    if (signs[q] < 0) {
+      add_elem(c, i);
+      if (i < fii) fii = i;
+    }
+  }
+  *feasible = fii > m ? dd_TRUE : dd_FALSE;
+  RR->FirstInfeasIndex = fii;
+  RR->feasible = *feasible;
 }
 
 // The 1-norm of row, summed as row_eval sums it.
@@ -218,23 +276,27 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   const dd_rowrange m = cone->m;
   dd_rowrange fii = m + 1;
   *feasible = dd_TRUE;
-  if (RR->ZeroSet == nullptr || set_groundsize(RR->ZeroSet) != (m > 0 ? m : 1)) {
-    set_free(RR->ZeroSet);
-    set_initialize(&RR->ZeroSet, m);
-  } else {
-    set_emptyset(RR->ZeroSet);
-  }
+  reset_zero_set(RR, cone->d, m);
   for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
 
-  std::vector<int> &signs = workspace(cone).stored_signs;
-  ordered_row_signs(cone, p, signs);
+  dd_workspace &ws = workspace(cone);
+  std::vector<dd_rowrange> &pos = ws.eval_positions;
+  pos.resize(static_cast<size_t>(m > 0 ? m : 0));
+  for (dd_rowrange i = 1; i <= m; ++i) pos[static_cast<size_t>(i - 1)] = i;
+  std::vector<int> &signs = ws.stored_signs;
+  signs.resize(static_cast<size_t>(m) + 1);
+  row_signs(cone, p, pos.data(), m, signs.data());
+  bool violates = false;
+  for (dd_rowrange i = 0; i < m; ++i) violates = violates || signs[static_cast<size_t>(i)] < 0;
+  set_word *c = reset_conflict_set(RR, cone->d, m, violates);
   for (dd_rowrange i = 1; i <= m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
-    const int sign = signs[static_cast<size_t>(i)];
+    const int sign = signs[static_cast<size_t>(i - 1)];
     if (dd_debug) dd_Printf(stderr, "dd_StoreRay1: row %ld sign %d\n", k, sign);
-    if (sign == 0) set_addelem(RR->ZeroSet, k);
+    if (sign == 0) add_elem(RR->ZeroSet, k);
     if (sign < 0) {
       *feasible = dd_FALSE;
+      add_elem(c, i);
       if (fii > m) fii = i;
     }
   }
@@ -251,14 +313,11 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
   dd_rowrange fii = m + 1;
   *feasible = dd_TRUE;
   *weaklyfeasible = dd_TRUE;
-  if (RR->ZeroSet == nullptr || set_groundsize(RR->ZeroSet) != (m > 0 ? m : 1)) {
-    set_free(RR->ZeroSet);
-    set_initialize(&RR->ZeroSet, m);
-  } else {
-    set_emptyset(RR->ZeroSet);
-  }
+  reset_zero_set(RR, cone->d, m);
   for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
 
+  // Rare enough to keep a conflict set whether needed or not.
+  set_word *c = reset_conflict_set(RR, cone->d, m, true);
   mytype temp;
   ddd_init(temp);
   for (dd_rowrange i = 1; i <= m; ++i) {
@@ -271,6 +330,7 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
     }
     if (dd_Negative(temp)) {
       *feasible = dd_FALSE;
+      set_addelem(c, i);
       if (fii > m && eqidx[k] >= 0) {
         fii = i;
         *weaklyfeasible = dd_FALSE;
@@ -308,7 +368,10 @@ void dd_AddRay(dd_ConePtr cone, mytype *p)
   ws.pending_accuracy = -1.0;
   set_ray_accuracy(r, cone->d, e);
   ws.storing_accuracy = e;
-  if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) {
+  if (ws.conflict_lists && ws.pending_zero1 != nullptr) {
+    store_from_parents(cone, p, &feasible);
+    if (feasible) cone->WeaklyFeasibleRayCount++;
+  } else if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) {
     dd_StoreRay2(cone, p, &feasible, &weaklyfeasible);
     if (weaklyfeasible) cone->WeaklyFeasibleRayCount++;
   } else {
@@ -317,6 +380,7 @@ void dd_AddRay(dd_ConePtr cone, mytype *p)
   }
   ws.storing_accuracy = 0.0;
   ws.pending_zero1 = ws.pending_zero2 = nullptr;
+  ws.pending_conflict1 = ws.pending_conflict2 = nullptr;
   ws.pending_row = 0;
   if (feasible) cone->FeasibleRayCount++;
 }
@@ -425,12 +489,21 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
     // Residues far beyond rounding: both rays were on row ii in truth, and
     // their combination is noise.
     if (acc > lost_accuracy * size) raise_numerical_alarm(cone);
+    if (ws.conflict_lists) {
+      ws.pending_zero1 = Ptr1->ZeroSet;
+      ws.pending_zero2 = Ptr2->ZeroSet;
+      ws.pending_row = ii;
+    }
   } else {
     // Exactly: the new ray vanishes wherever both rays do, and on row ii
     // when their values there have opposite signs.
     ws.pending_zero1 = Ptr1->ZeroSet;
     ws.pending_zero2 = Ptr2->ZeroSet;
     if (ddd_sgn(a1.val) * ddd_sgn(a2.val) < 0) ws.pending_row = ii;
+  }
+  if (ws.conflict_lists) {
+    ws.pending_conflict1 = conflict_set(Ptr1, d);
+    ws.pending_conflict2 = conflict_set(Ptr2, d);
   }
   ws.pending_accuracy = acc;
   dd_AddRay(cone, NewRay);
@@ -527,6 +600,78 @@ void dd_EvaluateARay2(dd_rowrange i, dd_ConePtr cone)
   }
   if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = cone->FirstRay;
 }
+
+}  // extern "C"
+
+namespace zonix::core {
+
+void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
+{
+  dd_workspace &ws = workspace(cone);
+  const dd_rowrange it = cone->Iteration;
+  ws.conflict_lists = cone->PreOrderedRun && it >= 1 && it <= cone->m &&
+                      cone->OrderVector[it] == hnew &&
+                      (cone->parent == nullptr || !cone->parent->RelaxedEnumeration) &&
+                      set_card(cone->NonequalitySet) == 0;
+  if (!ws.conflict_lists || cone->TotalRayCount < 1) {
+    dd_EvaluateARay2(hnew, cone);
+    return;
+  }
+  ws.row_positions.resize(static_cast<size_t>(cone->m) + 1);
+  for (dd_rowrange i = 1; i <= cone->m; ++i)
+    ws.row_positions[static_cast<size_t>(cone->OrderVector[i])] = i;
+  // The signs on hnew are known: negative where it is a conflict, zero
+  // where it is in the zero set.  ARay holds the sign alone.
+  cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
+  cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
+  dd_RayPtr t = cone->FirstRay;
+  while (t != nullptr) {
+    dd_RayPtr r = t;
+    t = t->Next;
+    r->Next = nullptr;
+    dd_RayPtr *head, *last;
+    const set_word *c = conflict_set(r, cone->d);
+    if (c != nullptr && in_set(c, it)) {
+      ddd_neg(r->ARay, dd_one);
+      head = &cone->NegHead;
+      last = &cone->NegLast;
+    } else if (in_set(r->ZeroSet, hnew)) {
+      ddd_set(r->ARay, dd_purezero);
+      head = &cone->ZeroHead;
+      last = &cone->ZeroLast;
+    } else {
+      ddd_set(r->ARay, dd_one);
+      head = &cone->PosHead;
+      last = &cone->PosLast;
+    }
+    if (*head == nullptr) *last = r;
+    r->Next = *head;
+    *head = r;
+  }
+  cone->FirstRay = nullptr;
+  dd_RayPtr last = nullptr;
+  const dd_RayPtr heads[3] = {cone->NegHead, cone->PosHead, cone->ZeroHead};
+  const dd_RayPtr lasts[3] = {cone->NegLast, cone->PosLast, cone->ZeroLast};
+  for (int k = 0; k < 3; ++k) {
+    if (heads[k] == nullptr) continue;
+    if (last == nullptr)
+      cone->FirstRay = heads[k];
+    else
+      last->Next = heads[k];
+    last = lasts[k];
+  }
+  if (last != nullptr) {
+    cone->LastRay = last;
+    last->Next = nullptr;
+  } else if (cone->ArtificialRay != nullptr) {
+    cone->LastRay = cone->ArtificialRay;
+  }
+  if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = cone->FirstRay;
+}
+
+}  // namespace zonix::core
+
+extern "C" {
 
 void dd_DeleteNegativeRays(dd_ConePtr cone)
 {

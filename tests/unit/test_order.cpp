@@ -54,15 +54,9 @@ struct RayCone : Cone {
   RayCone(const Rows &rows, const Rows &rays) : Cone(rows)
   {
     for (long i = 0; i <= cone->m; ++i) cone->OrderVector[i] = i;
-    // The sentinel ray in front of the list, as the initial setup puts it.
-    auto *r = static_cast<dd_RayPtr>(std::calloc(1, sizeof(dd_RayType)));
+    dd_AddArtificialRay(cone);  // the sentinel in front of the list
     const size_t d = rows[0].size();
-    r->Ray = static_cast<dd_Arow>(std::calloc(d, sizeof(mytype)));
-    cone->ArtificialRay = cone->LastRay = r;
     std::vector<mytype> v(d);
-    dd_boolean feasible = dd_FALSE;
-    dd_StoreRay1(cone, v.data(), &feasible);
-    r->Next = nullptr;
     for (const Row &ray : rays) {
       for (size_t j = 0; j < d; ++j) ddd_set_d(v[j], ray[j]);
       dd_AddRay(cone, v.data());
@@ -150,6 +144,35 @@ TEST(RayRecords, EqualityIsEntryByEntry)
   EXPECT_FALSE(equal);
   capture_stream(stderr, [&] { dd_CheckEquality(2, &pa, &pb, &equal); });  // it says so
   EXPECT_TRUE(equal);
+}
+
+// New rays are evaluated only on the rows their parents violate; on random
+// integer cones (degenerate: many rows meet at a ray) every finished ray
+// must still lie on exactly the rows of its zero set and violate none.
+TEST(RayRecords, ZeroSetsOfCombinedRaysMatchTheRowValues)
+{
+  std::srand(11);
+  for (int trial = 0; trial < 30; ++trial) {
+    const long m = 10 + trial, d = 4 + trial % 3;
+    Matrix M(dd_CreateMatrix(m, d));
+    for (long i = 0; i < m; ++i)
+      for (long j = 0; j < d; ++j) ddd_set_d(M->matrix[i][j], j == 0 ? 2 + std::rand() % 3 : std::rand() % 5 - 2);
+    M->representation = dd_Inequality;
+    dd_ErrorType err = dd_NoError;
+    Polyhedra P(dd_DDMatrix2Poly(M.get(), &err));
+    ASSERT_EQ(err, dd_NoError);
+    const dd_ConePtr c = P->child;
+    long rays = 0;
+    for (dd_RayPtr r = c->FirstRay; r != nullptr; r = r->Next, ++rays) {
+      for (long k = 1; k <= c->m; ++k) {
+        long double v = 0;
+        for (long j = 0; j < c->d; ++j) v += static_cast<long double>(c->A[k - 1][j][0]) * r->Ray[j][0];
+        EXPECT_EQ(std::fabs(v) <= 1e-7L, set_member(k, r->ZeroSet) != 0) << "trial " << trial << " row " << k;
+        EXPECT_GE(v, -1e-7L) << "trial " << trial << " row " << k;
+      }
+    }
+    EXPECT_GT(rays, 0) << trial;
+  }
 }
 
 }  // namespace
