@@ -465,13 +465,8 @@ struct PartnerScratch {
   }
 };
 
-// Pairs of one dd_UpdateEdges worth more threads: below, starting them
-// costs about what the pairs do (some 100 us against 10-50 ns a pair).
-inline constexpr double parallel_pairs = 1 << 15;
-// Pairs a block of the pair loop holds at least, and blocks at most:
-// enough blocks that threads finish close together, few enough that their
-// bookkeeping stays small.
-inline constexpr double min_block_pairs = 1 << 12;
+// Blocks of the pair loop at most: enough that the threads finish close
+// together, few enough that their bookkeeping stays small.
 inline constexpr double max_blocks = 1 << 14;
 
 // An edge found among the packed rays, filed after the pair loop.
@@ -897,7 +892,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   // Blocks of consecutive rays, of about equal numbers of pairs, taken by
   // the threads in turn; the edges of each block are filed afterwards in
   // block order, as one thread walking the list would file them.
-  const double block_pairs = std::max(min_block_pairs, pairs / max_blocks);
+  const double block_pairs = std::max(workspace(cone).block_pairs, pairs / max_blocks);
   std::vector<long> block_first{0};
   double held = 0.0;
   for (long i = 0; i < firsts; ++i) {
@@ -910,7 +905,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   }
   block_first.push_back(firsts);
   const long blocks = static_cast<long>(block_first.size()) - 1;
-  const int wanted = pairs >= parallel_pairs ? workspace(cone).threads : 1;
+  const int wanted = pairs >= workspace(cone).parallel_pairs ? workspace(cone).threads : 1;
   const int threads = static_cast<int>(std::clamp<long>(wanted, 1, blocks > 0 ? blocks : 1));
   if (es.lanes.size() < static_cast<size_t>(threads)) es.lanes.resize(static_cast<size_t>(threads));
   for (int t = 0; t < threads; ++t) {

@@ -509,6 +509,15 @@ struct dd_workspace {
   dd_colrange spare_d = -1;
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
+
+  // ---- the pair tests of dd_UpdateEdges ----
+  // Pairs worth more threads: below, starting them costs about what the
+  // pairs do (some 100 us against 10-50 ns a pair).  And the least pairs
+  // a block holds, so that the blocks' bookkeeping stays small.  Results
+  // do not depend on either: tests may move them to run small cones on
+  // several threads.
+  double parallel_pairs = 1 << 15;
+  double block_pairs = 1 << 12;
 };
 
 namespace zonix::core {

@@ -133,6 +133,21 @@ convert)
     same "order $o: the vertices" got want
   done
   has "random seed named" order-random:7.ext "* roworder: random  7"
+  # The permutahedron P(7) (sum x = 28, each subset S of the coordinates
+  # sums to at least |S|(|S|+1)/2) has the 5040 permutations of 1..7 as
+  # vertices; its pair tests are many enough to share out, and the file
+  # is the same, run times aside, for any thread count.
+  awk 'BEGIN { print "linearity 1 1\nbegin\n127 8 integer\n-28 1 1 1 1 1 1 1"
+    for (k = 1; k < 127; k++) { c = 0; r = ""; x = k
+      for (j = 0; j < 7; j++) { c += x % 2; r = r " " x % 2; x = int(x / 2) }
+      print -c * (c + 1) / 2 r }
+    print "end" }' >perm7.ine
+  for t in 1 4; do
+    run "threads $t" 0 "$Z" convert perm7.ine --threads "$t" -o "perm7-$t.ext"
+    grep -v '^\*Computation\|^\*  *terminates' "perm7-$t.ext" >"perm7-$t"
+  done
+  same "threads 1 and 4: the same file" perm7-1 perm7-4
+  count "the 5040 permutations" perm7-4 '^  1 ' 5040
   # Exact arithmetic: the cube's rows times 1e-8 give its vertices as integers.
   printf 'begin\n6 4 real\n1e-8 -1e-8 0 0\n1e-8 0 -1e-8 0\n1e-8 0 0 -1e-8\n0 1e-8 0 0\n0 0 1e-8 0\n0 0 0 1e-8\nend\n' >tiny.ine
   run "exact" 0 "$Z" convert tiny.ine --arithmetic exact -o tiny.ext
