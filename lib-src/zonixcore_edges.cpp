@@ -238,6 +238,9 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
 // array, so that the pair loop, which meets every pair of zero rays, reads
 // memory in order instead of chasing a pointer per pair.  Third rays are
 // indexed by row as in ThirdRayIndex, by position in the packed array.
+// Third rays remembered by each thread of the pair loop.
+inline constexpr int recent_witnesses = 16;
+
 class PackedZeroRays {
  public:
   // Packs the rays from `from` to the end of the list; returns the
@@ -321,13 +324,31 @@ class PackedZeroRays {
 
   // Whether a packed ray other than i and j lies on every row of face.
   // Threads may ask at once: the first to need the index builds it.
-  bool third_ray_found(const set_word *face, long i, long j) const
+  // `recent` holds the last rays found as third rays by the caller
+  // (recent_witnesses of them, -1 for none), tried first: a ray that
+  // spoils one pair of ray i often spoils the next.
+  [[gnu::noinline]] bool third_ray_found(const set_word *face, long i, long j,
+                                         long *recent) const
+  {
+    for (int q = 0; q < recent_witnesses; ++q) {
+      const long t = recent[q];
+      if (t >= 0 && t != i && t != j && t < count() && within(face, zero(t))) return true;
+    }
+    const long t = search_third_ray(face, i, j);
+    if (t < 0) return false;
+    for (int q = recent_witnesses - 1; q > 0; --q) recent[q] = recent[q - 1];
+    recent[0] = t;
+    return true;
+  }
+
+  // The first packed ray other than i and j on every row of face, or -1.
+  long search_third_ray(const set_word *face, long i, long j) const
   {
     if (count() <= threshold_) {
       // Few candidates: walked faster than indexed.
       for (long t = 0; t < count(); ++t)
-        if (t != i && t != j && within(face, zero(t))) return true;
-      return false;
+        if (t != i && t != j && within(face, zero(t))) return t;
+      return -1;
     }
     if (!indexed_.load(std::memory_order_acquire)) {
       const std::lock_guard<std::mutex> hold(index_mutex_);
@@ -349,13 +370,17 @@ class PackedZeroRays {
       }
     }
     // An empty face lies on every ray.
-    if (best == 0) return count() > 2;
+    if (best == 0) {
+      for (long t = 0; t < count(); ++t)
+        if (t != i && t != j) return t;
+      return -1;
+    }
     for (long q = start_[best]; q < start_[best + 1]; ++q) {
       const long t = members_[static_cast<size_t>(q)];
       if (t == i || t == j) continue;
-      if (within(face, zero(t))) return true;
+      if (within(face, zero(t))) return t;
     }
-    return false;
+    return -1;
   }
 
   long count() const { return static_cast<long>(rays_.size()); }
@@ -483,6 +508,7 @@ struct PairLane {
   PartnerScratch partners;
   long count_int = 0, count_int_bad = 0, count_int_good = 0;
   std::vector<FoundEdge> *out = nullptr;
+  long recent[recent_witnesses];  // see PackedZeroRays::third_ray_found
 };
 
 // What the pairs of one dd_UpdateEdges share, read-only while they are
@@ -552,7 +578,7 @@ template <class Count>
           if (card >= pf.need) {
             for (long k = 0; k < nw; ++k)
               face[k] = zi[k] & zj[k] & pf.added[k];
-            if (!pf.search || !P.third_ray_found(face, i, j))
+            if (!pf.search || !P.third_ray_found(face, i, j, lane.recent))
               lane.out->push_back({static_cast<int>(imax), static_cast<int>(imin), fmin});
           }
         }
@@ -663,7 +689,7 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
     if (on_cut(j) || S.deferred_for[static_cast<size_t>(j)] == i) continue;
     const set_word *zj = P.zero(j);
     for (long k = 0; k < nw; ++k) face[k] = zi[k] & zj[k] & pf.added[k];
-    if (pf.search && P.third_ray_found(face, i, j)) continue;
+    if (pf.search && P.third_ray_found(face, i, j, lane.recent)) continue;
     lane.out->push_back({static_cast<int>(j), static_cast<int>(i), fmin});
   }
 }
@@ -913,6 +939,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     lane.face.assign(static_cast<size_t>(pf.nw), 0u);
     if (by_rows) lane.partners.reset(n);
     lane.count_int = lane.count_int_bad = lane.count_int_good = 0;
+    std::fill_n(lane.recent, recent_witnesses, -1L);
   }
   es.found.resize(static_cast<size_t>(blocks));
   for (auto &f : es.found) f.clear();
