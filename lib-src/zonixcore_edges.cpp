@@ -55,6 +55,8 @@ class ThirdRayIndex {
   {
     from_ = from;
     last_ = nullptr;
+    count_ = 0;
+    threshold_ = workspace(cone).third_ray_index_threshold;
     added_ = cone->AddedHalfspaces;
     nw_ = nw;
     const size_t rows = static_cast<size_t>(cone->m) + 2;
@@ -68,6 +70,8 @@ class ThirdRayIndex {
   {
     if (last_ == nullptr) extend_from(from_);
     else if (last_->Next != nullptr) extend_from(last_->Next);
+    // Few candidates: walked faster than through the lists.
+    if (count_ <= threshold_) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
     long best = 0;
     size_t best_count = 0;
     bool any = false;
@@ -102,11 +106,13 @@ class ThirdRayIndex {
           lists_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)]
               .push_back(t);
       last_ = t;
+      ++count_;
     }
   }
 
   dd_RayPtr from_ = nullptr;
   dd_RayPtr last_ = nullptr;
+  long count_ = 0, threshold_ = 0;  // rays indexed; walked up to threshold_
   const set_word *added_ = nullptr;
   long nw_ = 0;
   std::vector<std::vector<dd_RayPtr>> lists_;
@@ -138,7 +144,13 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   EdgeFiling f;
   f.nw = set_data_words(cone->m);
   f.face = workspace(cone).edge_face.get(cone->m);
-  // Short lists are walked faster than indexed.
+  if (from == nullptr) return f;
+  // The index walks short lists itself; it is there for the new rays that
+  // an iteration appends, which may make a short list long.
+  f.cone = cone;
+  f.from = from;
+  f.index_pending = true;
+  // Short lists need no positions either.
   const long threshold = workspace(cone).third_ray_index_threshold;
   long candidates = 0;
   for (dd_RayPtr t = from; t != nullptr && candidates <= threshold;
@@ -152,9 +164,6 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
     if (r >= 1 && r <= cone->m + 1) row_position[static_cast<size_t>(r)] = i;
   }
   f.position = row_position.data();
-  f.cone = cone;
-  f.from = from;
-  f.index_pending = true;
   return f;
 }
 
