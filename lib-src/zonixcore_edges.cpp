@@ -3,10 +3,15 @@
 // iterations (pairing all negative with all non-negative rays, or
 // consuming the pairs filed for this iteration).
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "zonixcore_internal.hpp"
@@ -50,6 +55,8 @@ class ThirdRayIndex {
   {
     from_ = from;
     last_ = nullptr;
+    count_ = 0;
+    threshold_ = workspace(cone).third_ray_index_threshold;
     added_ = cone->AddedHalfspaces;
     nw_ = nw;
     const size_t rows = static_cast<size_t>(cone->m) + 2;
@@ -63,6 +70,8 @@ class ThirdRayIndex {
   {
     if (last_ == nullptr) extend_from(from_);
     else if (last_->Next != nullptr) extend_from(last_->Next);
+    // Few candidates: walked faster than through the lists.
+    if (count_ <= threshold_) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
     long best = 0;
     size_t best_count = 0;
     bool any = false;
@@ -97,11 +106,13 @@ class ThirdRayIndex {
           lists_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)]
               .push_back(t);
       last_ = t;
+      ++count_;
     }
   }
 
   dd_RayPtr from_ = nullptr;
   dd_RayPtr last_ = nullptr;
+  long count_ = 0, threshold_ = 0;  // rays indexed; walked up to threshold_
   const set_word *added_ = nullptr;
   long nw_ = 0;
   std::vector<std::vector<dd_RayPtr>> lists_;
@@ -133,7 +144,13 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   EdgeFiling f;
   f.nw = set_data_words(cone->m);
   f.face = workspace(cone).edge_face.get(cone->m);
-  // Short lists are walked faster than indexed.
+  if (from == nullptr) return f;
+  // The index walks short lists itself; it is there for the new rays that
+  // an iteration appends, which may make a short list long.
+  f.cone = cone;
+  f.from = from;
+  f.index_pending = true;
+  // Short lists need no positions either.
   const long threshold = workspace(cone).third_ray_index_threshold;
   long candidates = 0;
   for (dd_RayPtr t = from; t != nullptr && candidates <= threshold;
@@ -147,9 +164,6 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
     if (r >= 1 && r <= cone->m + 1) row_position[static_cast<size_t>(r)] = i;
   }
   f.position = row_position.data();
-  f.cone = cone;
-  f.from = from;
-  f.index_pending = true;
   return f;
 }
 
@@ -233,6 +247,9 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
 // array, so that the pair loop, which meets every pair of zero rays, reads
 // memory in order instead of chasing a pointer per pair.  Third rays are
 // indexed by row as in ThirdRayIndex, by position in the packed array.
+// Third rays remembered by each thread of the pair loop.
+inline constexpr int recent_witnesses = 16;
+
 class PackedZeroRays {
  public:
   // Packs the rays from `from` to the end of the list; returns the
@@ -311,21 +328,43 @@ class PackedZeroRays {
   void index_later(const set_word *added)
   {
     index_added_ = added;
-    indexed_ = false;
+    indexed_.store(false, std::memory_order_relaxed);
   }
 
   // Whether a packed ray other than i and j lies on every row of face.
-  bool third_ray_found(const set_word *face, long i, long j)
+  // Threads may ask at once: the first to need the index builds it.
+  // `recent` holds the last rays found as third rays by the caller
+  // (recent_witnesses of them, -1 for none), tried first: a ray that
+  // spoils one pair of ray i often spoils the next.
+  [[gnu::noinline]] bool third_ray_found(const set_word *face, long i, long j,
+                                         long *recent) const
+  {
+    for (int q = 0; q < recent_witnesses; ++q) {
+      const long t = recent[q];
+      if (t >= 0 && t != i && t != j && t < count() && within(face, zero(t))) return true;
+    }
+    const long t = search_third_ray(face, i, j);
+    if (t < 0) return false;
+    for (int q = recent_witnesses - 1; q > 0; --q) recent[q] = recent[q - 1];
+    recent[0] = t;
+    return true;
+  }
+
+  // The first packed ray other than i and j on every row of face, or -1.
+  long search_third_ray(const set_word *face, long i, long j) const
   {
     if (count() <= threshold_) {
       // Few candidates: walked faster than indexed.
       for (long t = 0; t < count(); ++t)
-        if (t != i && t != j && within(face, zero(t))) return true;
-      return false;
+        if (t != i && t != j && within(face, zero(t))) return t;
+      return -1;
     }
-    if (!indexed_) {
-      index(index_added_);
-      indexed_ = true;
+    if (!indexed_.load(std::memory_order_acquire)) {
+      const std::lock_guard<std::mutex> hold(index_mutex_);
+      if (!indexed_.load(std::memory_order_relaxed)) {
+        const_cast<PackedZeroRays *>(this)->index(index_added_);
+        indexed_.store(true, std::memory_order_release);
+      }
     }
     long best = 0, best_count = -1;
     for (long k = 0; k < nw_ && best_count != 0; ++k) {
@@ -340,13 +379,17 @@ class PackedZeroRays {
       }
     }
     // An empty face lies on every ray.
-    if (best == 0) return count() > 2;
+    if (best == 0) {
+      for (long t = 0; t < count(); ++t)
+        if (t != i && t != j) return t;
+      return -1;
+    }
     for (long q = start_[best]; q < start_[best + 1]; ++q) {
       const long t = members_[static_cast<size_t>(q)];
       if (t == i || t == j) continue;
-      if (within(face, zero(t))) return true;
+      if (within(face, zero(t))) return t;
     }
-    return false;
+    return -1;
   }
 
   long count() const { return static_cast<long>(rays_.size()); }
@@ -384,11 +427,11 @@ class PackedZeroRays {
   std::vector<long> row_start_;
   std::vector<int> on_row_;
   const set_word *index_added_ = nullptr;
-  bool indexed_ = true;
+  mutable std::atomic<bool> indexed_{true};
+  mutable std::mutex index_mutex_;
   long threshold_ = 0;
 };
 
-PackedZeroRays &packed_rays_of(dd_ConePtr cone);
 
 // The last-chance rows of a separating iteration f: the rows at positions
 // Iteration+1 .. f-1 of OrderVector that are not strict.  A pair with
@@ -441,22 +484,53 @@ class LaterRows {
   std::vector<set_word> masks_;
 };
 
-LaterRows &later_rows_of(dd_ConePtr cone);
-struct PartnerScratch;
-PartnerScratch &partner_scratch_of(dd_ConePtr cone);
 
-// What the pairs of one dd_UpdateEdges share.
+// Scratch of file_partners_by_rows, per packed position: the ray i whose
+// partners were last counted there, the count of shared added rows, and
+// the ray i for which the pair was deferred.
+struct PartnerScratch {
+  std::vector<long> counted_for, count, deferred_for;
+  std::vector<long> candidates;
+  void reset(long n)
+  {
+    counted_for.assign(static_cast<size_t>(n), -1);
+    count.assign(static_cast<size_t>(n), 0);
+    deferred_for.assign(static_cast<size_t>(n), -1);
+  }
+};
+
+// Blocks of the pair loop at most: enough that the threads finish close
+// together, few enough that their bookkeeping stays small.
+inline constexpr double max_blocks = 1 << 14;
+
+// An edge found among the packed rays, filed after the pair loop.
+struct FoundEdge {
+  int imax, imin;  // packed positions: the ray cut later, the one cut first
+  dd_rowrange fmin;
+};
+
+// What one thread of the pair loop writes: its own scratch, its counts,
+// and the edges of the block it works on.  Nothing of the cone is written
+// during the loop, so lanes run side by side.
+struct PairLane {
+  std::vector<set_word> face;  // data words
+  PartnerScratch partners;
+  long count_int = 0, count_int_bad = 0, count_int_good = 0;
+  std::vector<FoundEdge> *out = nullptr;
+  long recent[recent_witnesses];  // see PackedZeroRays::third_ray_found
+};
+
+// What the pairs of one dd_UpdateEdges share, read-only while they are
+// tested.
 struct PairFiling {
   dd_ConePtr cone = nullptr;
-  PackedZeroRays *packed = nullptr;
+  const PackedZeroRays *packed = nullptr;
   long end = 0;   // position of the last ray of the run
   long nw = 0;
   const set_word *added = nullptr;  // data words
-  set_word *face = nullptr;         // data words
   long need = 0;  // d - 2: the least face of an edge
   bool search = true;
   const LaterRows *later = nullptr;
-  PartnerScratch *partners = nullptr;
   // For file_partners_by_rows: the added rows every ray of the run lies on
   // (the new row at least), which tell no pair apart, and what is left of
   // `need` after them.
@@ -471,10 +545,12 @@ struct PairFiling {
 // times faster than counting in software.
 template <class Count>
 [[gnu::always_inline]] inline void file_partners_with(const PairFiling &pf,
-                                                      long i, long begin2)
+                                                      PairLane &lane, long i,
+                                                      long begin2)
 {
-  PackedZeroRays &P = *pf.packed;
-  dd_ConePtr cone = pf.cone;
+  const PackedZeroRays &P = *pf.packed;
+  const dd_ConePtr cone = pf.cone;
+  set_word *const face = lane.face.data();
   const long nw = pf.nw;
   const dd_rowrange fii1 = P.fii(i);
   const set_word *zi = P.zero(i);
@@ -495,7 +571,7 @@ template <class Count>
       const set_word *zmax = imax == j ? zj : zi;
       if (!(cut >= 1 && cut <= nw * 32 &&
             ((zmax[(cut - 1) >> 5] >> ((cut - 1) & 31)) & 1u) != 0u)) {
-        cone->count_int++;
+        lane.count_int++;
         const set_word *later = pf.later->of(fmin);
         set_word deferred = 0u;
         long card = 0;
@@ -505,14 +581,14 @@ template <class Count>
           card += Count::of(common & pf.added[k]);
         }
         if (deferred != 0u) {
-          cone->count_int_bad++;
+          lane.count_int_bad++;
         } else {
-          cone->count_int_good++;
+          lane.count_int_good++;
           if (card >= pf.need) {
             for (long k = 0; k < nw; ++k)
-              pf.face[k] = zi[k] & zj[k] & pf.added[k];
-            if (!pf.search || !P.third_ray_found(pf.face, i, j))
-              file_edge(cone, P.ray(imax), P.ray(imin), fmin);
+              face[k] = zi[k] & zj[k] & pf.added[k];
+            if (!pf.search || !P.third_ray_found(face, i, j, lane.recent))
+              lane.out->push_back({static_cast<int>(imax), static_cast<int>(imin), fmin});
           }
         }
       }
@@ -521,19 +597,6 @@ template <class Count>
   }
 }
 
-// Scratch of file_partners_by_rows, per packed position: the ray i whose
-// partners were last counted there, the count of shared added rows, and
-// the ray i for which the pair was deferred.
-struct PartnerScratch {
-  std::vector<long> counted_for, count, deferred_for;
-  std::vector<long> candidates;
-  void reset(long n)
-  {
-    counted_for.assign(static_cast<size_t>(n), -1);
-    count.assign(static_cast<size_t>(n), 0);
-    deferred_for.assign(static_cast<size_t>(n), -1);
-  }
-};
 }  // namespace
 
 // The scratch of edge filing, kept in the cone's workspace.
@@ -542,7 +605,9 @@ struct zonix::core::EdgeScratch {
   std::vector<long> row_position;
   PackedZeroRays packed_rays;
   LaterRows later_rows;
-  PartnerScratch partner_scratch;
+  std::vector<PairLane> lanes;  // one per thread of the pair loop
+  std::vector<std::vector<FoundEdge>> found;  // per block of the pair loop
+  std::vector<long> partner_start;  // per packed ray, -1 for none
 };
 
 dd_workspace::~dd_workspace()
@@ -561,9 +626,6 @@ EdgeScratch &edge_scratch(dd_ConePtr cone)
 }
 ThirdRayIndex &third_rays_of(dd_ConePtr cone) { return edge_scratch(cone).third_rays; }
 std::vector<long> &row_position_of(dd_ConePtr cone) { return edge_scratch(cone).row_position; }
-PackedZeroRays &packed_rays_of(dd_ConePtr cone) { return edge_scratch(cone).packed_rays; }
-LaterRows &later_rows_of(dd_ConePtr cone) { return edge_scratch(cone).later_rows; }
-PartnerScratch &partner_scratch_of(dd_ConePtr cone) { return edge_scratch(cone).partner_scratch; }
 
 // What file_partners_with does for ray i, for a run sorted by
 // FirstInfeasIndex (every partner has a larger index): without meeting
@@ -573,11 +635,13 @@ PartnerScratch &partner_scratch_of(dd_ConePtr cone) { return edge_scratch(cone).
 // last-chance row are deferred; an edge needs d - 2 shared added rows,
 // so only partners met that often on i's added rows are candidates, taken
 // in the order of the list as the walk would.
-void file_partners_by_rows(const PairFiling &pf, long i, long begin2)
+void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
+                           long begin2)
 {
-  PackedZeroRays &P = *pf.packed;
-  PartnerScratch &S = *pf.partners;
-  dd_ConePtr cone = pf.cone;
+  const PackedZeroRays &P = *pf.packed;
+  PartnerScratch &S = lane.partners;
+  const dd_ConePtr cone = pf.cone;
+  set_word *const face = lane.face.data();
   const long nw = pf.nw;
   const long n = P.count();
   const long last = pf.end >= begin2 && pf.end < n ? pf.end : n - 1;
@@ -608,9 +672,9 @@ void file_partners_by_rows(const PairFiling &pf, long i, long begin2)
       }
     }
   }
-  cone->count_int += separated;
-  cone->count_int_bad += deferred;
-  cone->count_int_good += separated - deferred;
+  lane.count_int += separated;
+  lane.count_int_bad += deferred;
+  lane.count_int_good += separated - deferred;
 
   S.candidates.clear();
   long *const counted_for = S.counted_for.data();
@@ -633,9 +697,9 @@ void file_partners_by_rows(const PairFiling &pf, long i, long begin2)
   for (long j : S.candidates) {
     if (on_cut(j) || S.deferred_for[static_cast<size_t>(j)] == i) continue;
     const set_word *zj = P.zero(j);
-    for (long k = 0; k < nw; ++k) pf.face[k] = zi[k] & zj[k] & pf.added[k];
-    if (pf.search && P.third_ray_found(pf.face, i, j)) continue;
-    file_edge(cone, P.ray(j), P.ray(i), fmin);
+    for (long k = 0; k < nw; ++k) face[k] = zi[k] & zj[k] & pf.added[k];
+    if (pf.search && P.third_ray_found(face, i, j, lane.recent)) continue;
+    lane.out->push_back({static_cast<int>(j), static_cast<int>(i), fmin});
   }
 }
 
@@ -643,9 +707,9 @@ struct SoftwareCount {
   static long of(set_word w) { return bit_count(w); }
 };
 
-void file_partners(const PairFiling &pf, long i, long begin2)
+void file_partners(const PairFiling &pf, PairLane &lane, long i, long begin2)
 {
-  file_partners_with<SoftwareCount>(pf, i, begin2);
+  file_partners_with<SoftwareCount>(pf, lane, i, begin2);
 }
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -654,12 +718,13 @@ struct HardwareCount {
 };
 
 [[gnu::target("popcnt")]] void file_partners_popcnt(const PairFiling &pf,
-                                                    long i, long begin2)
+                                                    PairLane &lane, long i,
+                                                    long begin2)
 {
-  file_partners_with<HardwareCount>(pf, i, begin2);
+  file_partners_with<HardwareCount>(pf, lane, i, begin2);
 }
 
-using PartnerFiler = void (*)(const PairFiling &, long, long);
+using PartnerFiler = void (*)(const PairFiling &, PairLane &, long, long);
 PartnerFiler partner_filer()
 {
   static const PartnerFiler chosen = __builtin_cpu_supports("popcnt")
@@ -668,7 +733,7 @@ PartnerFiler partner_filer()
   return chosen;
 }
 #else
-using PartnerFiler = void (*)(const PairFiling &, long, long);
+using PartnerFiler = void (*)(const PairFiling &, PairLane &, long, long);
 PartnerFiler partner_filer() { return file_partners; }
 #endif
 
@@ -792,9 +857,9 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   }
 
   // Every pair of the run is met here: the zero sets are read from one
-  // packed array, the last-chance rows from a mask per position.  Pairs
-  // are taken, and edges filed, in the order of a walk along the list.
-  PackedZeroRays &P = packed_rays_of(cone);
+  // packed array, the last-chance rows from a mask per position.
+  EdgeScratch &es = edge_scratch(cone);
+  PackedZeroRays &P = es.packed_rays;
   PairFiling pf;
   pf.cone = cone;
   pf.packed = &P;
@@ -803,10 +868,8 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   pf.added = cone->AddedHalfspaces + 1;
   pf.search = !cone->parent->NondegAssumed;
   if (pf.search) P.index_later(cone->AddedHalfspaces);
-  pf.later = &later_rows_of(cone);
-  later_rows_of(cone).build(cone, P);
-  pf.partners = &partner_scratch_of(cone);
-  pf.face = workspace(cone).edge_face.get(cone->m) + 1;
+  pf.later = &es.later_rows;
+  es.later_rows.build(cone, P);
   pf.need = cone->d - 2;
   const long n = P.count();
   // Counting shared rows needs something to count: when the rows every
@@ -835,17 +898,17 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     by_rows = pf.need_elsewhere >= 1 &&
               4.0 * a * a <= static_cast<double>(added_rows - shared) * (pf.nw + 2);
   }
-  if (by_rows) {
-    P.list_rows();
-    pf.partners->reset(n);
-  }
+  if (by_rows) P.list_rows();
   const auto file = by_rows ? file_partners_by_rows : partner_filer();
 
-  // The run is sorted by FirstInfeasIndex, so rays with equal index share
-  // the start of their partner range.
+  // The partner range of every ray.  The run is sorted by
+  // FirstInfeasIndex, so rays with equal index share its start.
+  const long firsts = pf.end < n ? pf.end : n;
+  std::vector<long> &start = es.partner_start;
+  start.assign(static_cast<size_t>(firsts), -1);
+  double pairs = 0.0;
   long begin2 = -1;
-  for (long i = 0; i < n && i != pf.end; ++i) {
-    if (cancelled(cone)) return;
+  for (long i = 0; i < firsts; ++i) {
     const dd_rowrange fii1 = P.fii(i);
     if (i == 0 || P.fii(i - 1) != fii1 || begin2 == i) {
       begin2 = -1;
@@ -857,19 +920,107 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
         if (q == pf.end) break;
       }
     }
-    if (begin2 >= 0) file(pf, i, begin2);
-    ++pos1;
-    if (dd_debug && Z >= 500) {
-      const float workleft = 100.0f * static_cast<float>(Z - pos1) *
-                             static_cast<float>(Z - pos1 - 1) / totalpairs;
-      if (pos1 % 10 == 0 && prevworkleft - workleft >= 10.0f) {
-        dd_Printf(stderr,
-                     "*Work of iteration %5ld(/%ld): %4ld/%4ld => %4.1f%% left\n",
-                     cone->Iteration, cone->m, pos1, Z, workleft);
-        prevworkleft = workleft;
-      }
+    start[static_cast<size_t>(i)] = begin2;
+    if (begin2 >= 0) pairs += static_cast<double>((pf.end < n ? pf.end : n - 1) - begin2 + 1);
+  }
+
+  // Blocks of consecutive rays, of about equal numbers of pairs, taken by
+  // the threads in turn; the edges of each block are filed afterwards in
+  // block order, as one thread walking the list would file them.
+  const double block_pairs = std::max(workspace(cone).block_pairs, pairs / max_blocks);
+  std::vector<long> block_first{0};
+  double held = 0.0;
+  for (long i = 0; i < firsts; ++i) {
+    const long b2 = start[static_cast<size_t>(i)];
+    if (b2 >= 0) held += static_cast<double>((pf.end < n ? pf.end : n - 1) - b2 + 1);
+    if (held >= block_pairs && i + 1 < firsts) {
+      block_first.push_back(i + 1);
+      held = 0.0;
     }
   }
+  block_first.push_back(firsts);
+  const long blocks = static_cast<long>(block_first.size()) - 1;
+  const int wanted = pairs >= workspace(cone).parallel_pairs ? workspace(cone).threads : 1;
+  const int threads = static_cast<int>(std::clamp<long>(wanted, 1, blocks > 0 ? blocks : 1));
+  if (es.lanes.size() < static_cast<size_t>(threads)) es.lanes.resize(static_cast<size_t>(threads));
+  for (int t = 0; t < threads; ++t) {
+    PairLane &lane = es.lanes[static_cast<size_t>(t)];
+    lane.face.assign(static_cast<size_t>(pf.nw), 0u);
+    if (by_rows) lane.partners.reset(n);
+    lane.count_int = lane.count_int_bad = lane.count_int_good = 0;
+    std::fill_n(lane.recent, recent_witnesses, -1L);
+  }
+  es.found.resize(static_cast<size_t>(blocks));
+  for (auto &f : es.found) f.clear();
+
+  std::atomic<long> next_block{0};
+  std::atomic<bool> stop{false};
+  std::mutex failure_mutex;
+  std::exception_ptr failure;
+  // The calling thread polls the cancel hook (a hook of this thread) and
+  // reports progress; the others only see `stop`.
+  auto work = [&](int t) {
+    PairLane &lane = es.lanes[static_cast<size_t>(t)];
+    try {
+      for (;;) {
+        if (stop.load(std::memory_order_relaxed)) return;
+        const long b = next_block.fetch_add(1, std::memory_order_relaxed);
+        if (b >= blocks) return;
+        lane.out = &es.found[static_cast<size_t>(b)];
+        for (long i = block_first[static_cast<size_t>(b)];
+             i < block_first[static_cast<size_t>(b) + 1]; ++i) {
+          if (t == 0) {
+            if (cancelled(cone)) {
+              stop.store(true);
+              return;
+            }
+            ++pos1;
+            if (dd_debug && Z >= 500) {
+              const float workleft = 100.0f * static_cast<float>(Z - pos1) *
+                                     static_cast<float>(Z - pos1 - 1) / totalpairs;
+              if (pos1 % 10 == 0 && prevworkleft - workleft >= 10.0f) {
+                dd_Printf(stderr,
+                          "*Work of iteration %5ld(/%ld): %4ld/%4ld => %4.1f%% left\n",
+                          cone->Iteration, cone->m, pos1, Z, workleft);
+                prevworkleft = workleft;
+              }
+            }
+          }
+          const long b2 = start[static_cast<size_t>(i)];
+          if (b2 >= 0) file(pf, lane, i, b2);
+        }
+      }
+    } catch (...) {
+      const std::lock_guard<std::mutex> hold(failure_mutex);
+      if (!failure) failure = std::current_exception();
+      stop.store(true);
+    }
+  };
+  {
+    std::vector<std::jthread> helpers;
+    for (int t = 1; t < threads; ++t) {
+      try {
+        helpers.emplace_back(work, t);
+      } catch (const std::system_error &) {
+        break;  // fewer threads: the blocks get done all the same
+      }
+    }
+    work(0);
+  }  // the helpers are joined here
+  if (failure) std::rethrow_exception(failure);
+  if (workspace(cone).interrupted) return;
+
+  for (int t = 0; t < threads; ++t) {
+    const PairLane &lane = es.lanes[static_cast<size_t>(t)];
+    cone->count_int += lane.count_int;
+    cone->count_int_bad += lane.count_int_bad;
+    cone->count_int_good += lane.count_int_good;
+  }
+  for (const auto &found : es.found)
+    for (const FoundEdge &e : found)
+      file_edge(cone, P.ray(e.imax), P.ray(e.imin), e.fmin);
+  // The edges of a large iteration are many: not kept for the next one.
+  es.found.clear();
 }
 
 void dd_AddNewHalfspace1(dd_ConePtr cone, dd_rowrange hnew)

@@ -555,6 +555,15 @@ struct dd_workspace {
   std::vector<dd_rowrange> row_positions;  // row k at OrderVector[row_positions[k]]
   dd_rowrange spare_m = -1;  // the zero set size of the spare rays
   zonix::core::ScratchSet no_conflicts;  // the conflict set of a ray without one
+
+  // ---- the pair tests of dd_UpdateEdges ----
+  // Pairs worth more threads: below, starting them costs about what the
+  // pairs do (some 100 us against 10-50 ns a pair).  And the least pairs
+  // a block holds, so that the blocks' bookkeeping stays small.  Results
+  // do not depend on either: tests may move them to run small cones on
+  // several threads.
+  double parallel_pairs = 1 << 15;
+  double block_pairs = 1 << 12;
 };
 
 namespace zonix::core {

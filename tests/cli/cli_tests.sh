@@ -133,6 +133,16 @@ convert)
     same "order $o: the vertices" got want
   done
   has "random seed named" order-random:7.ext "* roworder: random  7"
+  # The permutahedron P(7) (x sums to 28, x over each set S of coordinates to at least
+  # |S|(|S|+1)/2): 5040 vertices, pair tests enough for threads; the same file on 1 or 4.
+  awk 'BEGIN { print "linearity 1 1\nbegin\n127 8 integer\n-28 1 1 1 1 1 1 1"; for (k = 1; k < 127; k++) {
+    c = 0; r = ""; for (j = 0; j < 7; j++) { b = int(k / 2 ^ j) % 2; c += b; r = r " " b }; print -c * (c + 1) / 2 r }; print "end" }' >perm7.ine
+  for t in 1 4; do
+    run "threads $t" 0 "$Z" convert perm7.ine --threads "$t" -o "perm7-$t.ext"
+    grep -v '^\*Computation\|^\*  *terminates\|^\*Total\|^\*  *=' "perm7-$t.ext" >"perm7-$t"  # times aside
+  done
+  same "threads 1 and 4: the same file" perm7-1 perm7-4
+  count "the 5040 permutations" perm7-4 '^  1 ' 5040
   # Exact arithmetic: the cube's rows times 1e-8 give its vertices as integers.
   printf 'begin\n6 4 real\n1e-8 -1e-8 0 0\n1e-8 0 -1e-8 0\n1e-8 0 0 -1e-8\n0 1e-8 0 0\n0 0 1e-8 0\n0 0 0 1e-8\nend\n' >tiny.ine
   run "exact" 0 "$Z" convert tiny.ine --arithmetic exact -o tiny.ext

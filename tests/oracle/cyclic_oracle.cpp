@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -136,6 +137,7 @@ struct Tally {
 };
 
 enum class Check { Facets, Vertices, Adjacency };
+int g_threads = 0;  // --threads N; 0: one per core
 
 // One conversion of M in arithmetic a, judged by `what` against the
 // parameters t.
@@ -145,6 +147,7 @@ void run_case(Tally &tally, const std::string &name, const Params &t, int d, zon
   const auto start = std::chrono::steady_clock::now();
   zonix::ConvertOptions o;
   o.arithmetic = a;
+  o.threads = g_threads;
   o.input_adjacency = what == Check::Adjacency;
   const zonix::Conversion c = zonix::convert(M.get(), o);
   const dd_ErrorType err = c.error;
@@ -163,6 +166,7 @@ void run_case(Tally &tally, const std::string &name, const Params &t, int d, zon
 int main(int argc, char **argv)
 {
   const bool all = argc > 1 && std::string(argv[1]) == "--all";
+  if (argc > 2 && std::string(argv[argc - 2]) == "--threads") g_threads = std::atoi(argv[argc - 1]);
   dd_set_global_constants();
   int wrong_answers = 0;
   // Double precision: right or an error, never wrong.  Auto: always right,

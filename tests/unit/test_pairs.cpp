@@ -1,0 +1,54 @@
+// Walked pair by pair, through the row indexes, or on several threads, the
+// pair tests file the same edges: the same rays in the same order, the same counts.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "support.hpp"
+#include "zonixcore_internal.hpp"
+
+using namespace zonix::test;
+
+namespace {
+
+struct Way { int threads; long index_threshold; double parallel_pairs; };
+
+// The rays of the cone {x : rows x >= 0}, and the run's counts of pairs.
+Rows rays_of(const Rows &rows, Way w, std::vector<long> *counts)
+{
+  Polyhedra poly(dd_CreatePolyhedraData(static_cast<long>(rows.size()), static_cast<long>(rows[0].size())));
+  for (size_t i = 0; i < rows.size(); ++i)
+    for (size_t j = 0; j < rows[0].size(); ++j) ddd_set_d(poly->A[i][j], rows[i][j]);
+  dd_ConePtr cone = dd_ConeDataLoad(poly.get());
+  dd_workspace &ws = zonix::core::workspace(cone);
+  ws.threads = w.threads, ws.third_ray_index_threshold = w.index_threshold;
+  ws.parallel_pairs = ws.block_pairs = w.parallel_pairs;
+  dd_boolean found = dd_FALSE;
+  dd_DDInit(cone), dd_FindInitialRays(cone, &found), dd_InitialDataSetup(cone), dd_DDMain(cone);
+  *counts = {cone->TotalEdgeCount, cone->count_int, cone->count_int_bad, cone->count_int_good, cone->RayCount};
+  Rows rays;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next)
+    for (long j = 0; j < cone->d; ++j) (j == 0 ? rays.emplace_back() : rays.back()).push_back(ddd_get_d(r->Ray[j]));
+  return rays;
+}
+
+TEST(PairTests, IndexesAndThreadsFileThePairsThePlainWalkFiles)
+{
+  dd_set_global_constants();
+  std::mt19937 gen(7);
+  std::uniform_int_distribution<int> entry(-1, 1);  // small entries: many rays on each row
+  for (int trial = 0; trial < 12; ++trial) {
+    Rows rows(static_cast<size_t>(24 + 2 * trial), std::vector<double>(7 + trial % 3));
+    for (auto &r : rows)
+      for (size_t j = 0; j < r.size(); ++j) r[j] = j == 0 ? 1 + trial % 2 : entry(gen);
+    std::vector<long> plain_counts, counts;
+    const Rows plain = rays_of(rows, {1, 1L << 40, 1e300}, &plain_counts);
+    EXPECT_GT(plain_counts[0], 0) << trial;
+    for (const Way w : {Way{1, 0, 1e300}, Way{2, 0, 1}, Way{4, 0, 1}, Way{4, 32, 1}}) {
+      EXPECT_EQ(rays_of(rows, w, &counts), plain) << trial << " threads " << w.threads;
+      EXPECT_EQ(counts, plain_counts) << trial << " threads " << w.threads;
+    }
+  }
+}
+
+}  // namespace
