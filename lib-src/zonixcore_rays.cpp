@@ -13,6 +13,32 @@ using namespace zonix::core;
 
 namespace {
 
+// Makes the ray list the non-empty sign lists joined: negatives,
+// positives, zeros.
+void join_sign_lists(dd_ConePtr cone)
+{
+  cone->FirstRay = nullptr;
+  dd_RayPtr last = nullptr;
+  const dd_RayPtr heads[3] = {cone->NegHead, cone->PosHead, cone->ZeroHead};
+  const dd_RayPtr lasts[3] = {cone->NegLast, cone->PosLast, cone->ZeroLast};
+  for (int k = 0; k < 3; ++k) {
+    if (heads[k] == nullptr) continue;
+    if (last == nullptr)
+      cone->FirstRay = heads[k];
+    else
+      last->Next = heads[k];
+    last = lasts[k];
+  }
+  if (last != nullptr) {
+    cone->LastRay = last;
+    last->Next = nullptr;
+  } else if (cone->ArtificialRay != nullptr) {
+    cone->LastRay = cone->ArtificialRay;
+  }
+  if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = cone->FirstRay;
+}
+
+
 // The value of row k of the cone at p, exact zero when it is within the
 // residue bound at the accuracy of the ray being stored.
 inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
@@ -579,26 +605,7 @@ void dd_EvaluateARay2(dd_rowrange i, dd_ConePtr cone)
     }
   }
 
-  // Join the non-empty sub-lists: negatives, positives, zeros.
-  cone->FirstRay = nullptr;
-  dd_RayPtr last = nullptr;
-  const dd_RayPtr heads[3] = {cone->NegHead, cone->PosHead, cone->ZeroHead};
-  const dd_RayPtr lasts[3] = {cone->NegLast, cone->PosLast, cone->ZeroLast};
-  for (int s = 0; s < 3; ++s) {
-    if (heads[s] == nullptr) continue;
-    if (last == nullptr)
-      cone->FirstRay = heads[s];
-    else
-      last->Next = heads[s];
-    last = lasts[s];
-  }
-  if (last != nullptr) {
-    cone->LastRay = last;
-    last->Next = nullptr;
-  } else if (cone->ArtificialRay != nullptr) {
-    cone->LastRay = cone->ArtificialRay;
-  }
-  if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = cone->FirstRay;
+  join_sign_lists(cone);
 }
 
 }  // extern "C"
@@ -648,25 +655,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     r->Next = *head;
     *head = r;
   }
-  cone->FirstRay = nullptr;
-  dd_RayPtr last = nullptr;
-  const dd_RayPtr heads[3] = {cone->NegHead, cone->PosHead, cone->ZeroHead};
-  const dd_RayPtr lasts[3] = {cone->NegLast, cone->PosLast, cone->ZeroLast};
-  for (int k = 0; k < 3; ++k) {
-    if (heads[k] == nullptr) continue;
-    if (last == nullptr)
-      cone->FirstRay = heads[k];
-    else
-      last->Next = heads[k];
-    last = lasts[k];
-  }
-  if (last != nullptr) {
-    cone->LastRay = last;
-    last->Next = nullptr;
-  } else if (cone->ArtificialRay != nullptr) {
-    cone->LastRay = cone->ArtificialRay;
-  }
-  if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = cone->FirstRay;
+  join_sign_lists(cone);
 }
 
 }  // namespace zonix::core
