@@ -131,6 +131,7 @@ struct EdgeFiling {
   dd_RayPtr from = nullptr;
   mutable ThirdRayIndex *index = nullptr;
   mutable bool index_pending = false;
+  dd_rowrange current_row = 0;  // the row being added, not yet in added
 };
 
 // The cone's scratch of edge filing (in its workspace).
@@ -228,7 +229,10 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
   bool adjacent;
   if (card < cone->d - 2)
     adjacent = false;
-  else if (cone->parent->NondegAssumed || ValidFirstRay == nullptr)
+  else if (cone->parent->NondegAssumed || ValidFirstRay == nullptr ||
+           (simple_rays_trusted(cone) &&
+            (simple_ray(Rmax, added, f.nw, f.current_row, cone->d) ||
+             simple_ray(Rmin, added, f.nw, f.current_row, cone->d))))
     adjacent = true;
   else if (f.index_pending || f.index != nullptr) {
     if (f.index_pending) {
@@ -530,6 +534,7 @@ struct PairFiling {
   const set_word *added = nullptr;  // data words
   long need = 0;  // d - 2: the least face of an edge
   bool search = true;
+  const unsigned char *simple = nullptr;  // per packed ray: see simple_ray
   const LaterRows *later = nullptr;
   // For file_partners_by_rows: the added rows every ray of the run lies on
   // (the new row at least), which tell no pair apart, and what is left of
@@ -537,6 +542,58 @@ struct PairFiling {
   std::vector<set_word> everywhere;
   long need_elsewhere = 0;
 };
+
+// Files the edge of packed rays i and j (j after i in the run) as
+// dd_ConditionalAddEdge does.
+template <class Count>
+[[gnu::always_inline]] inline void judge_pair(const PairFiling &pf, PairLane &lane,
+                                              long i, long j)
+{
+  const PackedZeroRays &P = *pf.packed;
+  const dd_ConePtr cone = pf.cone;
+  set_word *const face = lane.face.data();
+  const long nw = pf.nw;
+  const dd_rowrange fii1 = P.fii(i);
+  const set_word *zi = P.zero(i);
+  const dd_rowrange fii2 = P.fii(j);
+  const set_word *zj = P.zero(j);
+  // The separating iteration fmin, and Rmax the ray cut later.
+  long imax = j, imin = i;
+  dd_rowrange fmin = fii1;
+  if (fii1 >= fii2) {
+    imax = i;
+    imin = j;
+    fmin = fii2;
+  }
+  if (fii1 != fii2) {
+    const dd_rowrange cut = cone->OrderVector[fmin];
+    const set_word *zmax = imax == j ? zj : zi;
+    if (!(cut >= 1 && cut <= nw * 32 &&
+          ((zmax[(cut - 1) >> 5] >> ((cut - 1) & 31)) & 1u) != 0u)) {
+      lane.count_int++;
+      const set_word *later = pf.later->of(fmin);
+      set_word deferred = 0u;
+      long card = 0;
+      for (long k = 0; k < nw; ++k) {
+        const set_word common = zi[k] & zj[k];
+        deferred |= common & later[k];
+        card += Count::of(common & pf.added[k]);
+      }
+      if (deferred != 0u) {
+        lane.count_int_bad++;
+      } else {
+        lane.count_int_good++;
+        if (card >= pf.need) {
+          for (long k = 0; k < nw; ++k)
+            face[k] = zi[k] & zj[k] & pf.added[k];
+          if (!pf.search || pf.simple[i] != 0 || pf.simple[j] != 0 ||
+              !P.third_ray_found(face, i, j, lane.recent))
+            lane.out->push_back({static_cast<int>(imax), static_cast<int>(imin), fmin});
+        }
+      }
+    }
+  }
+}
 
 // Files the edges of packed ray i with its partners begin2, begin2 + 1,
 // ... up to the end of the run, as dd_ConditionalAddEdge does pair by
@@ -548,53 +605,69 @@ template <class Count>
                                                       PairLane &lane, long i,
                                                       long begin2)
 {
-  const PackedZeroRays &P = *pf.packed;
-  const dd_ConePtr cone = pf.cone;
-  set_word *const face = lane.face.data();
-  const long nw = pf.nw;
-  const dd_rowrange fii1 = P.fii(i);
-  const set_word *zi = P.zero(i);
-  const long n = P.count();
+  const long n = pf.packed->count();
   for (long j = begin2; j < n; ++j) {
-    const dd_rowrange fii2 = P.fii(j);
-    const set_word *zj = P.zero(j);
-    // The separating iteration fmin, and Rmax the ray cut later.
-    long imax = j, imin = i;
-    dd_rowrange fmin = fii1;
-    if (fii1 >= fii2) {
-      imax = i;
-      imin = j;
-      fmin = fii2;
-    }
-    if (fii1 != fii2) {
-      const dd_rowrange cut = cone->OrderVector[fmin];
-      const set_word *zmax = imax == j ? zj : zi;
-      if (!(cut >= 1 && cut <= nw * 32 &&
-            ((zmax[(cut - 1) >> 5] >> ((cut - 1) & 31)) & 1u) != 0u)) {
-        lane.count_int++;
-        const set_word *later = pf.later->of(fmin);
-        set_word deferred = 0u;
-        long card = 0;
-        for (long k = 0; k < nw; ++k) {
-          const set_word common = zi[k] & zj[k];
-          deferred |= common & later[k];
-          card += Count::of(common & pf.added[k]);
-        }
-        if (deferred != 0u) {
-          lane.count_int_bad++;
-        } else {
-          lane.count_int_good++;
-          if (card >= pf.need) {
-            for (long k = 0; k < nw; ++k)
-              face[k] = zi[k] & zj[k] & pf.added[k];
-            if (!pf.search || !P.third_ray_found(face, i, j, lane.recent))
-              lane.out->push_back({static_cast<int>(imax), static_cast<int>(imin), fmin});
-          }
-        }
-      }
-    }
+    judge_pair<Count>(pf, lane, i, j);
     if (j == pf.end) break;
   }
+}
+
+// The pairs of packed rays that can be edges when every ray is simple: an
+// edge's face is d - 2 of each ray's d - 1 added rows, so the rays of an
+// edge meet under the key of one of their rows left out.  Keys hash the
+// rows (a sum of random words, the left-out row's taken away); rays under
+// one key are compared to throw out collisions.  About n d keys instead of
+// n^2 / 2 pairs.  Returns the pairs (i, j), i < j, in increasing order.
+void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pairs)
+{
+  const PackedZeroRays &P = *pf.packed;
+  const long n = P.count();
+  const long nw = pf.nw;
+  std::vector<std::uint64_t> row_key(static_cast<size_t>(nw) * 32 + 1);
+  std::uint64_t x = 0x9e3779b97f4a7c15u;
+  for (auto &k : row_key) {  // splitmix64: fixed, so runs repeat
+    x += 0x9e3779b97f4a7c15u;
+    std::uint64_t z = x;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    k = z ^ (z >> 31);
+  }
+  struct Key { std::uint64_t key; int ray; };
+  std::vector<Key> keys;
+  keys.reserve(static_cast<size_t>(n) * static_cast<size_t>(pf.need + 1));
+  std::vector<long> rows;
+  for (long k = 0; k < n; ++k) {
+    const set_word *z = P.zero(k);
+    rows.clear();
+    std::uint64_t all = 0;
+    for (long w = 0; w < nw; ++w)
+      for (set_word b = z[w] & pf.added[w]; b != 0u; b &= b - 1u) {
+        const long r = w * 32 + std::countr_zero(b) + 1;
+        rows.push_back(r);
+        all += row_key[static_cast<size_t>(r)];
+      }
+    for (long r : rows) keys.push_back({all - row_key[static_cast<size_t>(r)], static_cast<int>(k)});
+  }
+  std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
+    return a.key != b.key ? a.key < b.key : a.ray < b.ray;
+  });
+  pairs.clear();
+  for (size_t a = 0; a < keys.size();) {
+    size_t b = a + 1;
+    while (b < keys.size() && keys[b].key == keys[a].key) ++b;
+    for (size_t p = a; p < b; ++p)
+      for (size_t q = p + 1; q < b; ++q) {
+        const int i = keys[p].ray, j = keys[q].ray;
+        if (i == j) continue;
+        long card = 0;
+        const set_word *zi = P.zero(i), *zj = P.zero(j);
+        for (long w = 0; w < nw; ++w) card += bit_count(zi[w] & zj[w] & pf.added[w]);
+        if (card == pf.need) pairs.emplace_back(i, j);
+      }
+    a = b;
+  }
+  std::sort(pairs.begin(), pairs.end());
+  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
 }
 
 }  // namespace
@@ -608,6 +681,8 @@ struct zonix::core::EdgeScratch {
   std::vector<PairLane> lanes;  // one per thread of the pair loop
   std::vector<std::vector<FoundEdge>> found;  // per block of the pair loop
   std::vector<long> partner_start;  // per packed ray, -1 for none
+  std::vector<unsigned char> simple;  // per packed ray
+  std::vector<std::pair<int, int>> ridge_pairs;
 };
 
 dd_workspace::~dd_workspace()
@@ -698,7 +773,9 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
     if (on_cut(j) || S.deferred_for[static_cast<size_t>(j)] == i) continue;
     const set_word *zj = P.zero(j);
     for (long k = 0; k < nw; ++k) face[k] = zi[k] & zj[k] & pf.added[k];
-    if (pf.search && P.third_ray_found(face, i, j, lane.recent)) continue;
+    if (pf.search && pf.simple[i] == 0 && pf.simple[j] == 0 &&
+        P.third_ray_found(face, i, j, lane.recent))
+      continue;
     lane.out->push_back({static_cast<int>(j), static_cast<int>(i), fmin});
   }
 }
@@ -782,6 +859,10 @@ void dd_CheckAdjacency(dd_ConePtr cone, dd_RayPtr *RP1, dd_RayPtr *RP2,
     return;
   }
   if (cone->parent != nullptr && cone->parent->NondegAssumed) return;
+  if (simple_rays_trusted(cone) &&
+      (simple_ray(*RP1, added, nw, 0, cone->d) ||
+       simple_ray(*RP2, added, nw, 0, cone->d)))
+    return;
   if (third_ray_found(cone->FirstRay, *RP1, *RP2, face, nw))
     *adjacent = dd_FALSE;
 }
@@ -872,13 +953,23 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   es.later_rows.build(cone, P);
   pf.need = cone->d - 2;
   const long n = P.count();
+  std::vector<unsigned char> &simple = es.simple;
+  simple.assign(static_cast<size_t>(n), 0);
+  bool all_simple = pf.search && simple_rays_trusted(cone);
+  if (all_simple)
+    for (long k = 0; k < n; ++k) {
+      simple[static_cast<size_t>(k)] =
+          simple_ray(P.ray(k), cone->AddedHalfspaces, pf.nw, 0, cone->d) ? 1 : 0;
+      all_simple = all_simple && simple[static_cast<size_t>(k)] != 0;
+    }
+  pf.simple = simple.data();
   // Counting shared rows needs something to count: when the rows every
   // ray lies on make up d - 2 already, every pair is a candidate; and an
   // unsorted run has no fixed cutting row.  It pays when rays lie on few
   // of the other added rows (a of them on average): a partner range of
   // length L costs about L a^2 / |added| list entries by rows, against L
   // times a pass over the words when walked.
-  bool by_rows = n > 0 && P.sorted();
+  bool by_rows = !all_simple && n > 0 && P.sorted();
   if (by_rows) {
     pf.everywhere.assign(pf.added, pf.added + pf.nw);
     for (long k = 0; k < n; ++k)
@@ -922,6 +1013,30 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     }
     start[static_cast<size_t>(i)] = begin2;
     if (begin2 >= 0) pairs += static_cast<double>((pf.end < n ? pf.end : n - 1) - begin2 + 1);
+  }
+
+  if (all_simple && pf.need >= 1) {
+    // Candidates by their faces; each judged as the walk judges it, in the
+    // walk's order.
+    if (es.lanes.empty()) es.lanes.resize(1);
+    PairLane &lane = es.lanes[0];
+    lane.face.assign(static_cast<size_t>(pf.nw), 0u);
+    lane.count_int = lane.count_int_bad = lane.count_int_good = 0;
+    es.found.assign(1, {});
+    lane.out = &es.found[0];
+    pairs_by_ridges(pf, es.ridge_pairs);
+    const long last = pf.end < n ? pf.end : n - 1;
+    for (const auto &[i, j] : es.ridge_pairs) {
+      if (i >= firsts) continue;
+      const long b2 = start[static_cast<size_t>(i)];
+      if (b2 >= 0 && j >= b2 && j <= last) judge_pair<SoftwareCount>(pf, lane, i, j);
+    }
+    cone->count_int += lane.count_int;
+    cone->count_int_bad += lane.count_int_bad;
+    cone->count_int_good += lane.count_int_good;
+    for (const FoundEdge &e : es.found[0]) file_edge(cone, P.ray(e.imax), P.ray(e.imin), e.fmin);
+    es.found.clear();
+    return;
   }
 
   // Blocks of consecutive rays, of about equal numbers of pairs, taken by
@@ -1105,8 +1220,8 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   cone->Edges[cone->Iteration] = nullptr;
   // Third rays come from PosHead on: the positives and zeros indexed, the
   // new rays of this loop walked.
-  const EdgeFiling filing =
-      begin_filing(cone, e != nullptr ? cone->PosHead : nullptr);
+  EdgeFiling filing = begin_filing(cone, e != nullptr ? cone->PosHead : nullptr);
+  filing.current_row = hnew;
   while (e != nullptr) {
     if (cancelled(cone)) {
       // The pairs not consumed go with the run.
