@@ -88,6 +88,11 @@ double nearest_double(const mpq_class &q)
 {
   // Most results are integers or halves that a double holds: no rounding.
   const mpz_srcptr num = q.get_num_mpz_t(), den = q.get_den_mpz_t();
+  // An integer of one limb: the conversion rounds to nearest, ties to even.
+  if (mpz_cmp_ui(den, 1) == 0 && mpz_size(num) <= 1) {
+    const auto m = static_cast<double>(mpz_getlimbn(num, 0));
+    return mpz_sgn(num) < 0 ? -m : m;
+  }
   const size_t den_bits = mpz_sizeinbase(den, 2);
   if (mpz_sizeinbase(num, 2) <= kDoubleBits && mpz_scan1(den, 0) == den_bits - 1)
     return std::ldexp(mpz_get_d(num), -static_cast<int>(den_bits - 1));

@@ -1,7 +1,9 @@
 // Row arithmetic, arrays of numbers and set families.
 #include "zonixcore.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <numeric>
 
 #include "zonixcore_internal.hpp"
 
@@ -44,19 +46,34 @@ void free_numbers(mytype *a) { std::free(a); }
 namespace zonix::core {
 
 #ifdef ZONIX_EXACT
-void make_primitive(dd_colrange d, mytype *v)
+namespace {
+inline uint64_t magnitude(int64_t v)
+{
+  return v < 0 ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+}
+
+// v / g for g > 1 dividing v: the quotient fits even for v = -2^63.
+inline int64_t divide(int64_t v, uint64_t g)
+{
+  const auto q = static_cast<int64_t>(magnitude(v) / g);
+  return v < 0 ? -q : q;
+}
+
+// make_primitive when some entry is beyond 64 bits or a fraction: on GMP
+// integers, the small entries promoted.
+void make_primitive_gmp(dd_colrange d, mytype *v)
 {
   bool fractions = false;
-  for (dd_colrange j = 0; j < d && !fractions; ++j)
-    fractions = v[j]->live && !ddd_q_integral(v[j]->q);
+  for (dd_colrange j = 0; j < d; ++j)
+    if (ddd_sgn(v[j]) != 0) fractions = !ddd_q_integral(ddd_q(v[j])) || fractions;
   mpz_t g;
   mpz_init(g);
   if (fractions) {
     mpz_set_ui(g, 1);
     for (dd_colrange j = 0; j < d; ++j)
-      if (v[j]->live) mpz_lcm(g, g, mpq_denref(v[j]->q));
+      if (v[j]->big) mpz_lcm(g, g, mpq_denref(v[j]->q));
     for (dd_colrange j = 0; j < d; ++j) {
-      if (!v[j]->live) continue;
+      if (!v[j]->big) continue;
       mpq_ptr q = v[j]->q;
       mpz_divexact(mpq_denref(q), g, mpq_denref(q));
       mpz_mul(mpq_numref(q), mpq_numref(q), mpq_denref(q));
@@ -68,33 +85,60 @@ void make_primitive(dd_colrange d, mytype *v)
   // and a long one: one division, then short work.
   dd_colrange shortest = -1;
   for (dd_colrange j = 0; j < d; ++j) {
-    if (ddd_sgn(v[j]) == 0) continue;
+    if (!v[j]->big || mpq_sgn(v[j]->q) == 0) continue;
     if (shortest < 0 || mpz_size(mpq_numref(v[j]->q)) < mpz_size(mpq_numref(v[shortest]->q)))
       shortest = j;
   }
   if (shortest >= 0) mpz_abs(g, mpq_numref(v[shortest]->q));
   for (dd_colrange j = 0; j < d && mpz_cmp_ui(g, 1) > 0; ++j)
-    if (j != shortest && ddd_sgn(v[j]) != 0) mpz_gcd(g, g, mpq_numref(v[j]->q));
+    if (j != shortest && v[j]->big && mpq_sgn(v[j]->q) != 0) mpz_gcd(g, g, mpq_numref(v[j]->q));
   if (mpz_cmp_ui(g, 1) > 0)
     for (dd_colrange j = 0; j < d; ++j)
-      if (v[j]->live) mpz_divexact(mpq_numref(v[j]->q), mpq_numref(v[j]->q), g);
+      if (v[j]->big) mpz_divexact(mpq_numref(v[j]->q), mpq_numref(v[j]->q), g);
   mpz_clear(g);
+  for (dd_colrange j = 0; j < d; ++j) ddd_q_fit(v[j]);
+}
+}  // namespace
+
+void make_primitive(dd_colrange d, mytype *v)
+{
+  uint64_t g = 0;
+  for (dd_colrange j = 0; j < d; ++j) {
+    if (v[j]->big) {
+      make_primitive_gmp(d, v);
+      return;
+    }
+    if (g != 1 && v[j]->v != 0) g = std::gcd(g, magnitude(v[j]->v));
+  }
+  if (g > 1)
+    for (dd_colrange j = 0; j < d; ++j) v[j]->v = divide(v[j]->v, g);
 }
 
 void scale_ray(dd_colrange d, mytype *v) { make_primitive(d, v); }
 
 void reduce_weights(mytype a, mytype b)
 {
-  if (ddd_sgn(a) == 0 || ddd_sgn(b) == 0 || !ddd_q_integral(a->q) || !ddd_q_integral(b->q))
+  if (ddd_sgn(a) == 0 || ddd_sgn(b) == 0) return;
+  if (!a->big && !b->big) {
+    const uint64_t g = std::gcd(magnitude(a->v), magnitude(b->v));
+    if (g > 1) {
+      a->v = divide(a->v, g);
+      b->v = divide(b->v, g);
+    }
     return;
+  }
+  mpq_ptr x = ddd_q(a), y = ddd_q(b);
+  if (!ddd_q_integral(x) || !ddd_q_integral(y)) return;
   mpz_t g;
   mpz_init(g);
-  mpz_gcd(g, mpq_numref(a->q), mpq_numref(b->q));
+  mpz_gcd(g, mpq_numref(x), mpq_numref(y));
   if (mpz_cmp_ui(g, 1) > 0) {
-    mpz_divexact(mpq_numref(a->q), mpq_numref(a->q), g);
-    mpz_divexact(mpq_numref(b->q), mpq_numref(b->q), g);
+    mpz_divexact(mpq_numref(x), mpq_numref(x), g);
+    mpz_divexact(mpq_numref(y), mpq_numref(y), g);
   }
   mpz_clear(g);
+  ddd_q_fit(a);
+  ddd_q_fit(b);
 }
 #else
 void scale_ray(dd_colrange d, mytype *v) { dd_Normalize(d, v); }

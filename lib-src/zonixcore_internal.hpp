@@ -321,8 +321,8 @@ inline constexpr int approx_limbs = 6;
 inline bool approximate(const mytype *v, dd_colrange d, double *out)
 {
   for (dd_colrange j = 0; j < d; ++j) {
-    if (!v[j]->live) {
-      out[j] = 0.0;
+    if (!v[j]->big) {
+      out[j] = static_cast<double>(v[j]->v);
       continue;
     }
     mpq_srcptr q = v[j]->q;

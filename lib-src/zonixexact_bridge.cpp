@@ -4,6 +4,8 @@
 #error "this file belongs to the exact build only"
 #endif
 
+#include <bit>
+#include <cstdint>
 #include <new>
 
 #include "zonix.hpp"
@@ -30,12 +32,22 @@ dd_MatrixPtr to_record(const QMatrix &q)
   M->representation = q.representation;
   M->numbtype = dd_Rational;
   for (long i = 0; i < q.rows; ++i)
-    for (long j = 0; j < q.cols; ++j) mpq_set(ddd_q(M->matrix[i][j]), q.at(i, j).get_mpq_t());
+    for (long j = 0; j < q.cols; ++j) ddd_set_q(M->matrix[i][j], q.at(i, j).get_mpq_t());
   for (long r : q.linearity) set_addelem(M->linset, r);
   M->objective = q.objective;
   if (!q.rowvec.empty())
-    for (long j = 0; j < q.cols; ++j) mpq_set(ddd_q(M->rowvec[j]), q.rowvec[static_cast<size_t>(j)].get_mpq_t());
+    for (long j = 0; j < q.cols; ++j) ddd_set_q(M->rowvec[j], q.rowvec[static_cast<size_t>(j)].get_mpq_t());
   return M;
+}
+
+// to := a, whose GMP storage it takes when it has some; a is left 0.
+void take(mpq_class &to, mytype a)
+{
+  if (a->big)
+    mpq_swap(to.get_mpq_t(), a->q);
+  else if (a->v != 0)
+    to = static_cast<long>(a->v);
+  ddd_set_zero(a);
 }
 
 // The content of M, whose numbers it takes: M's entries are left 0.
@@ -48,7 +60,7 @@ QMatrix from_record(dd_MatrixPtr M)
   q.entries.resize(static_cast<size_t>(q.rows * q.cols));
   for (long i = 0; i < q.rows; ++i)
     for (long j = 0; j < q.cols; ++j)
-      if (M->matrix[i][j]->live) mpq_swap(q.at(i, j).get_mpq_t(), M->matrix[i][j]->q);
+      take(q.at(i, j), M->matrix[i][j]);
   for (long i = 1; i <= q.rows; ++i)
     if (set_member(i, M->linset)) q.linearity.push_back(i);
   return q;
@@ -58,8 +70,11 @@ std::vector<long> members(set_type s)
 {
   std::vector<long> out;
   if (s == nullptr) return out;
-  for (long k = 1; k <= set_groundsize(s); ++k)
-    if (set_member(k, s)) out.push_back(k);
+  // Word by word: adjacency sets are sparse over thousands of rays.
+  const long words = set_blocks(set_groundsize(s));
+  for (long w = 1; w < words; ++w)
+    for (uint32_t b = s[w]; b != 0; b &= b - 1)
+      out.push_back((w - 1) * set_word_bits + std::countr_zero(b) + 1);
   return out;
 }
 
@@ -138,10 +153,12 @@ void solve_lp(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
   dd_LPSolve(solved, rq.solver, &res.error);
   if (res.error != dd_NoError) return;
   res.status = solved->LPS;
-  res.optvalue = mpq_class(ddd_cq(solved->optvalue));
+  ddd_get_q(res.optvalue.get_mpq_t(), solved->optvalue);
+  res.sol.resize(static_cast<size_t>(solved->d));
+  res.dsol.resize(static_cast<size_t>(solved->d));
   for (long j = 0; j < solved->d; ++j) {
-    res.sol.emplace_back(ddd_cq(solved->sol[j]));
-    res.dsol.emplace_back(ddd_cq(solved->dsol[j]));
+    ddd_get_q(res.sol[static_cast<size_t>(j)].get_mpq_t(), solved->sol[j]);
+    ddd_get_q(res.dsol[static_cast<size_t>(j)].get_mpq_t(), solved->dsol[j]);
   }
   for (long j = 0; j <= solved->d; ++j) res.nbindex.push_back(solved->nbindex[j]);
   res.re = solved->re;

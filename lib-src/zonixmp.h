@@ -11,6 +11,7 @@
 
 #ifdef ZONIX_EXACT
 #include <gmp.h>
+#include <stdint.h>
 #endif
 
 #ifdef __cplusplus
@@ -18,17 +19,22 @@ extern "C" {
 #endif
 
 #ifdef ZONIX_EXACT
-/* A GMP rational that zeroed storage already holds as 0: it takes GMP's
- * memory on first use, and locals release it on leaving their scope, so a
- * temporary needs no init/clear pair to be safe. */
+/* An integer that fits in 64 bits is held inline; other values (fractions
+ * and large integers) in a GMP rational.  Almost all numbers of an exact
+ * run are small integers, and GMP storage for each would be most of the
+ * run's allocations.  Zeroed storage holds 0, and locals release their GMP
+ * storage on leaving their scope, so a temporary needs no init/clear pair
+ * to be safe. */
 struct zonix_rational {
-  __mpq_struct q[1];
-  int live;
+  __mpq_struct q[1]; /* initialised when alloc; kept for reuse */
+  int64_t v;         /* the value unless big */
+  int big;           /* the value is q's */
+  int alloc;
 #ifdef __cplusplus
-  zonix_rational() : live(0) {}
+  zonix_rational() : v(0), big(0), alloc(0) {}
   ~zonix_rational()
   {
-    if (live) mpq_clear(q);
+    if (alloc) mpq_clear(q);
   }
   zonix_rational(const zonix_rational &) = delete;
   zonix_rational &operator=(const zonix_rational &) = delete;
@@ -54,65 +60,53 @@ extern int dd_debug;
 void dd_set_global_constants(void);
 
 #ifdef ZONIX_EXACT
-/* Exact rationals: every primitive is GMP's; sign tests are exact. */
+/* Exact rationals.  Both operands small: 64-bit arithmetic with overflow
+ * checks, widened to 128 bits where it overflows; else GMP's, on integers
+ * alone when both are integers (the gcds that keep fractions canonical
+ * would be most of the cost).  Results that fit return inline. */
+#if GMP_LIMB_BITS != 64
+#error "a small number is one GMP limb"
+#endif
+#define DDD_SLOW static inline __attribute__((noinline))
+
+/* A read-only GMP view of a small value, on the caller's storage. */
+typedef struct {
+  __mpq_struct q;
+  mp_limb_t num, den;
+} ddd_qview;
+static inline mpq_srcptr ddd_cq(const struct zonix_rational *a, ddd_qview *t)
+{
+  if (a->big) return a->q;
+  const int64_t v = a->v;
+  t->num = v < 0 ? (mp_limb_t)0 - (mp_limb_t)v : (mp_limb_t)v;
+  t->den = 1;
+  t->q._mp_num._mp_alloc = 1;
+  t->q._mp_num._mp_size = (v > 0) - (v < 0);
+  t->q._mp_num._mp_d = &t->num;
+  t->q._mp_den._mp_alloc = 1;
+  t->q._mp_den._mp_size = 1;
+  t->q._mp_den._mp_d = &t->den;
+  return &t->q;
+}
+/* a's GMP storage, its value about to be overwritten. */
+static inline mpq_ptr ddd_q_out(struct zonix_rational *a)
+{
+  if (!a->alloc) {
+    mpq_init(a->q);
+    a->alloc = 1;
+  }
+  a->big = 1;
+  return a->q;
+}
+/* a as a GMP rational that the caller may change; ddd_q_fit after. */
 static inline mpq_ptr ddd_q(struct zonix_rational *a)
 {
-  if (!a->live) {
-    mpq_init(a->q);
-    a->live = 1;
+  if (!a->big) {
+    const int64_t v = a->v;
+    mpq_set_si(ddd_q_out(a), v, 1);
   }
   return a->q;
 }
-/* The 0 that a number without storage reads as; GMP only reads it.  Most
- * coordinates of rays and rows are 0, and storage for each would be most
- * of an exact run's allocations. */
-static const mp_limb_t ddd_zero_limbs[2] = {0, 1};
-static const __mpq_struct ddd_zero_q = {{0, 0, (mp_limb_t *)&ddd_zero_limbs[0]},
-                                        {0, 1, (mp_limb_t *)&ddd_zero_limbs[1]}};
-static inline mpq_srcptr ddd_cq(const struct zonix_rational *a)
-{
-  return a->live ? a->q : &ddd_zero_q;
-}
-static inline void ddd_init(mytype a) { a->live = 0; }
-static inline void ddd_clear(mytype a)
-{
-  if (a->live) mpq_clear(a->q);
-  a->live = 0;
-}
-/* a := 0, taking no storage when it has none. */
-static inline void ddd_set_zero(mytype a)
-{
-  if (a->live) mpq_set_ui(a->q, 0, 1);
-}
-static inline void ddd_set(mytype a, const mytype b)
-{
-  if (!b->live || mpq_sgn(b->q) == 0)
-    ddd_set_zero(a);
-  else if (a != b)
-    mpq_set(ddd_q(a), b->q);
-}
-static inline void ddd_set_d(mytype a, double b)
-{
-  if (b == 0.0)
-    ddd_set_zero(a);
-  else
-    mpq_set_d(ddd_q(a), b);
-}
-static inline void ddd_set_si(mytype a, long b)
-{
-  if (b == 0)
-    ddd_set_zero(a);
-  else
-    mpq_set_si(ddd_q(a), b, 1);
-}
-static inline void ddd_set_si2(mytype a, long b, unsigned long c)
-{
-  mpq_set_si(ddd_q(a), b, c);
-  mpq_canonicalize(a->q);
-}
-/* Whether q is an integer.  The engine keeps its rows and rays integral,
- * and integers go through GMP's integer operations on the numerators:
- * the gcds that keep fractions canonical are most of the cost otherwise. */
 static inline int ddd_q_integral(mpq_srcptr q)
 {
   return q->_mp_den._mp_size == 1 && q->_mp_den._mp_d[0] == 1;
@@ -122,70 +116,259 @@ static inline void ddd_q_make_integral(mpq_ptr r)
 {
   if (!ddd_q_integral(r)) mpz_set_ui(mpq_denref(r), 1);
 }
-/* a := b op c: on the numerators when both are integers, else on the
- * fractions.  The operations are constants where it is inlined. */
-static inline void ddd_q_apply(mytype a, const mytype b, const mytype c,
-                               void (*zop)(mpz_ptr, mpz_srcptr, mpz_srcptr),
-                               void (*qop)(mpq_ptr, mpq_srcptr, mpq_srcptr))
+/* Brings a value written to a's GMP storage inline when it fits. */
+static inline void ddd_q_fit(struct zonix_rational *a)
 {
-  mpq_ptr r = ddd_q(a);
-  mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
-  if (ddd_q_integral(x) && ddd_q_integral(y)) {
-    zop(mpq_numref(r), mpq_numref(x), mpq_numref(y));
-    ddd_q_make_integral(r);
-  } else {
-    qop(r, x, y);
+  if (!a->big || !ddd_q_integral(a->q)) return;
+  const int n = a->q->_mp_num._mp_size;
+  if (n == 0) {
+    a->v = 0;
+    a->big = 0;
+    return;
+  }
+  if (n != 1 && n != -1) return;
+  const mp_limb_t l = a->q->_mp_num._mp_d[0];
+  if (n == 1 && l <= (mp_limb_t)INT64_MAX) {
+    a->v = (int64_t)l;
+    a->big = 0;
+  } else if (n == -1 && l - 1 <= (mp_limb_t)INT64_MAX) {
+    a->v = -(int64_t)(l - 1) - 1;
+    a->big = 0;
   }
 }
-static inline void ddd_add(mytype a, const mytype b, const mytype c) { ddd_q_apply(a, b, c, mpz_add, mpq_add); }
-static inline void ddd_sub(mytype a, const mytype b, const mytype c) { ddd_q_apply(a, b, c, mpz_sub, mpq_sub); }
-static inline void ddd_mul(mytype a, const mytype b, const mytype c) { ddd_q_apply(a, b, c, mpz_mul, mpq_mul); }
-/* a := a + b c. */
-static inline void ddd_addmul(mytype a, const mytype b, const mytype c)
+/* a := x, an integer of at most 127 bits. */
+static inline void ddd_set_i128(struct zonix_rational *a, __int128 x)
 {
-  if (!b->live || !c->live) return; /* a zero term */
+  if (x >= INT64_MIN && x <= INT64_MAX) {
+    a->v = (int64_t)x;
+    a->big = 0;
+    return;
+  }
+  mpq_ptr r = ddd_q_out(a);
+  const unsigned __int128 m = x < 0 ? -(unsigned __int128)x : (unsigned __int128)x;
+  mp_limb_t *p = mpz_limbs_write(mpq_numref(r), 2);
+  p[0] = (mp_limb_t)m;
+  p[1] = (mp_limb_t)(m >> 64);
+  mpz_limbs_finish(mpq_numref(r), x < 0 ? -2 : 2);
+  ddd_q_make_integral(r);
+}
+static inline void ddd_init(mytype a)
+{
+  a->v = 0;
+  a->big = 0;
+  a->alloc = 0;
+}
+static inline void ddd_clear(mytype a)
+{
+  if (a->alloc) mpq_clear(a->q);
+  ddd_init(a);
+}
+static inline void ddd_set_zero(mytype a)
+{
+  a->v = 0;
+  a->big = 0;
+}
+static inline void ddd_set(mytype a, const mytype b)
+{
+  if (a == b) return;
+  if (!b->big) {
+    a->v = b->v;
+    a->big = 0;
+  } else {
+    mpq_set(ddd_q_out(a), b->q);
+  }
+}
+/* a := q, inline when it fits. */
+static inline void ddd_set_q(mytype a, mpq_srcptr q)
+{
+  mpq_set(ddd_q_out(a), q);
+  ddd_q_fit(a);
+}
+/* out := a. */
+static inline void ddd_get_q(mpq_ptr out, const mytype a)
+{
+  ddd_qview t;
+  mpq_set(out, ddd_cq(a, &t));
+}
+static inline void ddd_set_d(mytype a, double b)
+{
+  /* 2^63 bounds int64; NaN fails every comparison and goes to GMP. */
+  if (b >= -0x1p63 && b < 0x1p63 && b == (double)(int64_t)b) {
+    a->v = (int64_t)b;
+    a->big = 0;
+  } else {
+    mpq_set_d(ddd_q_out(a), b);
+    ddd_q_fit(a);
+  }
+}
+static inline void ddd_set_si(mytype a, long b)
+{
+  a->v = b;
+  a->big = 0;
+}
+static inline void ddd_set_si2(mytype a, long b, unsigned long c)
+{
+  if (c == 1) {
+    ddd_set_si(a, b);
+    return;
+  }
+  mpq_ptr r = ddd_q_out(a);
+  mpq_set_si(r, b, c);
+  mpq_canonicalize(r);
+  ddd_q_fit(a);
+}
+enum { ddd_op_add, ddd_op_sub, ddd_op_mul };
+DDD_SLOW void ddd_apply_slow(mytype a, const mytype b, const mytype c, int op)
+{
+  ddd_qview tb, tc;
+  mpq_srcptr x = ddd_cq(b, &tb), y = ddd_cq(c, &tc);
+  mpq_ptr r = ddd_q_out(a);
+  if (ddd_q_integral(x) && ddd_q_integral(y)) {
+    if (op == ddd_op_add)
+      mpz_add(mpq_numref(r), mpq_numref(x), mpq_numref(y));
+    else if (op == ddd_op_sub)
+      mpz_sub(mpq_numref(r), mpq_numref(x), mpq_numref(y));
+    else
+      mpz_mul(mpq_numref(r), mpq_numref(x), mpq_numref(y));
+    ddd_q_make_integral(r);
+  } else if (op == ddd_op_add) {
+    mpq_add(r, x, y);
+  } else if (op == ddd_op_sub) {
+    mpq_sub(r, x, y);
+  } else {
+    mpq_mul(r, x, y);
+  }
+  ddd_q_fit(a);
+}
+static inline void ddd_add(mytype a, const mytype b, const mytype c)
+{
+  int64_t r;
+  if (b->big || c->big)
+    ddd_apply_slow(a, b, c, ddd_op_add);
+  else if (!__builtin_add_overflow(b->v, c->v, &r))
+    ddd_set_si(a, r);
+  else
+    ddd_set_i128(a, (__int128)b->v + c->v);
+}
+static inline void ddd_sub(mytype a, const mytype b, const mytype c)
+{
+  int64_t r;
+  if (b->big || c->big)
+    ddd_apply_slow(a, b, c, ddd_op_sub);
+  else if (!__builtin_sub_overflow(b->v, c->v, &r))
+    ddd_set_si(a, r);
+  else
+    ddd_set_i128(a, (__int128)b->v - c->v);
+}
+static inline void ddd_mul(mytype a, const mytype b, const mytype c)
+{
+  int64_t r;
+  if (b->big || c->big)
+    ddd_apply_slow(a, b, c, ddd_op_mul);
+  else if (!__builtin_mul_overflow(b->v, c->v, &r))
+    ddd_set_si(a, r);
+  else
+    ddd_set_i128(a, (__int128)b->v * c->v);
+}
+DDD_SLOW void ddd_addmul_slow(mytype a, const mytype b, const mytype c)
+{
+  ddd_qview tb, tc;
+  mpq_srcptr x = ddd_cq(b, &tb), y = ddd_cq(c, &tc);
   mpq_ptr r = ddd_q(a);
-  if (ddd_q_integral(r) && ddd_q_integral(b->q) && ddd_q_integral(c->q)) {
-    mpz_addmul(mpq_numref(r), mpq_numref(b->q), mpq_numref(c->q));
+  if (ddd_q_integral(r) && ddd_q_integral(x) && ddd_q_integral(y)) {
+    mpz_addmul(mpq_numref(r), mpq_numref(x), mpq_numref(y));
   } else {
     mpq_t t;
     mpq_init(t);
-    mpq_mul(t, b->q, c->q);
+    mpq_mul(t, x, y);
     mpq_add(r, r, t);
     mpq_clear(t);
   }
+  ddd_q_fit(a);
+}
+/* a := a + b c. */
+static inline void ddd_addmul(mytype a, const mytype b, const mytype c)
+{
+  if (a->big || b->big || c->big)
+    ddd_addmul_slow(a, b, c);
+  else /* |b c| <= 2^126: the sum stays within 127 bits */
+    ddd_set_i128(a, (__int128)a->v + (__int128)b->v * c->v);
+}
+DDD_SLOW void ddd_div_slow(mytype a, const mytype b, const mytype c)
+{
+  ddd_qview tb, tc;
+  mpq_srcptr x = ddd_cq(b, &tb), y = ddd_cq(c, &tc);
+  mpq_div(ddd_q_out(a), x, y);
+  ddd_q_fit(a);
 }
 static inline void ddd_div(mytype a, const mytype b, const mytype c)
 {
-  mpq_ptr r = ddd_q(a);
-  mpq_srcptr x = ddd_cq(b), y = ddd_cq(c);
   /* Points are written divided by a first entry that is often 1. */
-  if (ddd_q_integral(x) && ddd_q_integral(y) && y->_mp_num._mp_size == 1 &&
-      y->_mp_num._mp_d[0] == 1) {
-    mpz_set(mpq_numref(r), mpq_numref(x));
-    ddd_q_make_integral(r);
-  } else {
-    mpq_div(r, x, y);
-  }
+  if (!b->big && !c->big && c->v != 0 && !(c->v == -1 && b->v == INT64_MIN) &&
+      b->v % c->v == 0)
+    ddd_set_si(a, b->v / c->v);
+  else
+    ddd_div_slow(a, b, c);
+}
+DDD_SLOW void ddd_neg_slow(mytype a, const mytype b)
+{
+  ddd_qview t;
+  mpq_srcptr x = ddd_cq(b, &t);
+  mpq_neg(ddd_q_out(a), x);
+  ddd_q_fit(a);
 }
 static inline void ddd_neg(mytype a, const mytype b)
 {
-  if (!b->live)
-    ddd_set_zero(a);
+  if (!b->big && b->v != INT64_MIN)
+    ddd_set_si(a, -b->v);
   else
-    mpq_neg(ddd_q(a), b->q);
+    ddd_neg_slow(a, b);
 }
-static inline void ddd_inv(mytype a, const mytype b) { mpq_inv(ddd_q(a), ddd_cq(b)); }
-static inline int ddd_cmp(const mytype a, const mytype b)
+DDD_SLOW void ddd_inv_slow(mytype a, const mytype b)
 {
-  mpq_srcptr x = ddd_cq(a), y = ddd_cq(b);
+  ddd_qview t;
+  mpq_srcptr x = ddd_cq(b, &t);
+  mpq_inv(ddd_q_out(a), x);
+  ddd_q_fit(a);
+}
+static inline void ddd_inv(mytype a, const mytype b)
+{
+  if (!b->big && (b->v == 1 || b->v == -1))
+    ddd_set_si(a, b->v);
+  else
+    ddd_inv_slow(a, b);
+}
+DDD_SLOW int ddd_cmp_slow(const mytype a, const mytype b)
+{
+  ddd_qview ta, tb;
+  mpq_srcptr x = ddd_cq(a, &ta), y = ddd_cq(b, &tb);
   const int c = ddd_q_integral(x) && ddd_q_integral(y)
                     ? mpz_cmp(mpq_numref(x), mpq_numref(y))
                     : mpq_cmp(x, y);
   return (c > 0) - (c < 0);
 }
-static inline int ddd_sgn(const mytype a) { return a->live ? mpq_sgn(a->q) : 0; }
-static inline double ddd_get_d(const mytype a) { return a->live ? mpq_get_d(a->q) : 0.0; }
+static inline int ddd_cmp(const mytype a, const mytype b)
+{
+  if (a->big || b->big) return ddd_cmp_slow(a, b);
+  return (a->v > b->v) - (a->v < b->v);
+}
+static inline int ddd_sgn(const mytype a)
+{
+  if (a->big) return mpq_sgn(a->q);
+  return (a->v > 0) - (a->v < 0);
+}
+/* Truncated as GMP truncates: beyond 2^53 a conversion would round. */
+DDD_SLOW double ddd_get_d_slow(const mytype a)
+{
+  ddd_qview t;
+  return mpq_get_d(ddd_cq(a, &t));
+}
+static inline double ddd_get_d(const mytype a)
+{
+  if (!a->big && a->v <= (INT64_C(1) << 53) && a->v >= -(INT64_C(1) << 53)) return (double)a->v;
+  return ddd_get_d_slow(a);
+}
+#undef DDD_SLOW
 
 #else
 static inline void ddd_init(mytype a) { a[0] = 0.0; }
