@@ -131,6 +131,7 @@ struct EdgeFiling {
   dd_RayPtr from = nullptr;
   mutable ThirdRayIndex *index = nullptr;
   mutable bool index_pending = false;
+  dd_rowrange current_row = 0;  // the row being added, not yet in added
 };
 
 // The cone's scratch of edge filing (in its workspace).
@@ -228,7 +229,10 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
   bool adjacent;
   if (card < cone->d - 2)
     adjacent = false;
-  else if (cone->parent->NondegAssumed || ValidFirstRay == nullptr)
+  else if (cone->parent->NondegAssumed || ValidFirstRay == nullptr ||
+           (simple_rays_trusted(cone) &&
+            (simple_ray(Rmax, added, f.nw, f.current_row, cone->d) ||
+             simple_ray(Rmin, added, f.nw, f.current_row, cone->d))))
     adjacent = true;
   else if (f.index_pending || f.index != nullptr) {
     if (f.index_pending) {
@@ -530,6 +534,7 @@ struct PairFiling {
   const set_word *added = nullptr;  // data words
   long need = 0;  // d - 2: the least face of an edge
   bool search = true;
+  const unsigned char *simple = nullptr;  // per packed ray: see simple_ray
   const LaterRows *later = nullptr;
   // For file_partners_by_rows: the added rows every ray of the run lies on
   // (the new row at least), which tell no pair apart, and what is left of
@@ -587,7 +592,8 @@ template <class Count>
           if (card >= pf.need) {
             for (long k = 0; k < nw; ++k)
               face[k] = zi[k] & zj[k] & pf.added[k];
-            if (!pf.search || !P.third_ray_found(face, i, j, lane.recent))
+            if (!pf.search || pf.simple[i] != 0 || pf.simple[j] != 0 ||
+                !P.third_ray_found(face, i, j, lane.recent))
               lane.out->push_back({static_cast<int>(imax), static_cast<int>(imin), fmin});
           }
         }
@@ -608,6 +614,7 @@ struct zonix::core::EdgeScratch {
   std::vector<PairLane> lanes;  // one per thread of the pair loop
   std::vector<std::vector<FoundEdge>> found;  // per block of the pair loop
   std::vector<long> partner_start;  // per packed ray, -1 for none
+  std::vector<unsigned char> simple;  // per packed ray
 };
 
 dd_workspace::~dd_workspace()
@@ -698,7 +705,9 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
     if (on_cut(j) || S.deferred_for[static_cast<size_t>(j)] == i) continue;
     const set_word *zj = P.zero(j);
     for (long k = 0; k < nw; ++k) face[k] = zi[k] & zj[k] & pf.added[k];
-    if (pf.search && P.third_ray_found(face, i, j, lane.recent)) continue;
+    if (pf.search && pf.simple[i] == 0 && pf.simple[j] == 0 &&
+        P.third_ray_found(face, i, j, lane.recent))
+      continue;
     lane.out->push_back({static_cast<int>(j), static_cast<int>(i), fmin});
   }
 }
@@ -782,6 +791,10 @@ void dd_CheckAdjacency(dd_ConePtr cone, dd_RayPtr *RP1, dd_RayPtr *RP2,
     return;
   }
   if (cone->parent != nullptr && cone->parent->NondegAssumed) return;
+  if (simple_rays_trusted(cone) &&
+      (simple_ray(*RP1, added, nw, 0, cone->d) ||
+       simple_ray(*RP2, added, nw, 0, cone->d)))
+    return;
   if (third_ray_found(cone->FirstRay, *RP1, *RP2, face, nw))
     *adjacent = dd_FALSE;
 }
@@ -872,6 +885,13 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   es.later_rows.build(cone, P);
   pf.need = cone->d - 2;
   const long n = P.count();
+  std::vector<unsigned char> &simple = es.simple;
+  simple.assign(static_cast<size_t>(n), 0);
+  if (pf.search && simple_rays_trusted(cone))
+    for (long k = 0; k < n; ++k)
+      simple[static_cast<size_t>(k)] =
+          simple_ray(P.ray(k), cone->AddedHalfspaces, pf.nw, 0, cone->d) ? 1 : 0;
+  pf.simple = simple.data();
   // Counting shared rows needs something to count: when the rows every
   // ray lies on make up d - 2 already, every pair is a candidate; and an
   // unsorted run has no fixed cutting row.  It pays when rays lie on few
@@ -1105,8 +1125,8 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   cone->Edges[cone->Iteration] = nullptr;
   // Third rays come from PosHead on: the positives and zeros indexed, the
   // new rays of this loop walked.
-  const EdgeFiling filing =
-      begin_filing(cone, e != nullptr ? cone->PosHead : nullptr);
+  EdgeFiling filing = begin_filing(cone, e != nullptr ? cone->PosHead : nullptr);
+  filing.current_row = hnew;
   while (e != nullptr) {
     if (cancelled(cone)) {
       // The pairs not consumed go with the run.

@@ -577,6 +577,12 @@ inline dd_workspace &workspace(dd_ConePtr cone)
 
 inline void raise_numerical_alarm(dd_ConePtr cone) { ++workspace(cone).numerical_alarms; }
 
+// Whether zero sets may be trusted as exact ones (see simple_ray): once a
+// residue shows lost digits, a ray's zero set may miss rows, and pairs are
+// judged by the third-ray search alone, which never makes a pair adjacent
+// that another ray's zero set contradicts.
+inline bool simple_rays_trusted(dd_ConePtr cone) { return workspace(cone).numerical_alarms == 0; }
+
 // Relative size of a residue that no longer comes from rounding: two
 // thirds of the digits of a double are gone (the rays of correct results
 // on cyclic polytopes stay below 1e-7, those of the wrong ones reach
@@ -752,6 +758,30 @@ inline bool face_within(const set_word *face, const set_word *z, long nw)
   for (long k = 1; k <= nw; ++k)
     if ((face[k] & ~z[k]) != 0u) return false;
   return true;
+}
+
+// Accuracy (see ray_accuracy; rays are normalised, so it is relative) up to
+// which a double ray's zero set is taken as exact by simple_ray.  Above it
+// a zero set may miss a row the ray lies on in truth, and a pair judged
+// adjacent by the count alone makes a ray of noise, which makes more: on
+// C(26,12) with centred parameters such runs grew past 12 GB.
+inline constexpr double simple_ray_accuracy = 0x1p-40;
+
+// Whether ray r lies on exactly d - 1 of the added rows (plus `extra`, a
+// row about to be added, 0 for none).  An extreme ray's zero rows have rank
+// d - 1, so these are independent, and any d - 2 of them that it shares
+// with another ray make an edge: the face is two-dimensional, and no third
+// ray can lie on it.  In general position every ray is so, and no pair
+// needs a third-ray search.
+inline bool simple_ray(dd_RayPtr r, const set_word *added, long nw, long extra,
+                       dd_colrange d)
+{
+  if (numbers_round && !(ray_accuracy(r, d) <= simple_ray_accuracy)) return false;
+  const set_word *z = r->ZeroSet;
+  long on = 0;
+  for (long k = 1; k <= nw; ++k) on += bit_count(z[k] & added[k]);
+  if (extra > 0 && in_set(z, extra) && !in_set(added, extra)) ++on;
+  return on == d - 1;
 }
 
 // Whether some ray of the list from `from`, other than r1 and r2, lies on
