@@ -612,7 +612,7 @@ struct NewRayJob {
   dd_RayPtr ray1, ray2, made;
   bool feasible;
   // Whether the new ray and ray1 lie on the same added rows as ray1 and
-  // ray2: see consume_edges.
+  // ray2: see same_edge_face.
   bool edge_face;
 };
 
@@ -644,6 +644,7 @@ EdgeScratch &edge_scratch(dd_ConePtr cone)
   return *ws.edges;
 }
 ThirdRayIndex &third_rays_of(dd_ConePtr cone) { return edge_scratch(cone).third_rays; }
+std::vector<long> &row_position_of(dd_ConePtr cone) { return edge_scratch(cone).row_position; }
 
 // Whether ray1 lies on the same added rows with the new ray as with ray2.
 // The pair (ray1, ray2) was filed as an edge: the rays of the cone on
@@ -730,7 +731,6 @@ bool make_new_rays(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hn
   if (failure) std::rethrow_exception(failure);
   return !ws.interrupted;
 }
-std::vector<long> &row_position_of(dd_ConePtr cone) { return edge_scratch(cone).row_position; }
 
 // Makes and appends the new rays of the jobs; false when the caller asked
 // to stop.  (Releasing each negative ray as soon as its new rays are made

@@ -129,7 +129,8 @@ bool dominated(dd_PolyhedraPtr poly, set_type common, long skip1, long skip2,
 // The size and kind of the output matrix of a finished run.
 struct OutputShape {
   dd_bigrange total = 0;      // rows
-  dd_bigrange lineality = 0;  // of them the last ones, the lineality rows
+  dd_bigrange lineality = 0;  // lineality rows, after the rays
+  dd_bigrange rays = 0;       // rows of rays
   bool origin = false;        // the single row (1, 0, ..., 0)
   dd_RepresentationType rep = dd_Unspecified;
 };
@@ -152,6 +153,7 @@ bool output_shape(dd_PolyhedraPtr poly, OutputShape *shape)
   if (cone->ColReduced)
     for (dd_colrange j = 2; j <= poly->d && rays + lines < total; ++j)
       if (cone->newcol[j] == 0) ++lines;
+  shape->rays = rays;
   shape->lineality = shape->origin ? 0 : lines;
   return true;
 }
@@ -231,7 +233,7 @@ void dd_WriteOutputMatrix(FILE *f, dd_PolyhedraPtr poly)
   dd_Printf(f, shape.rep == dd_Inequality ? "H-representation\n" : "V-representation\n");
   if (shape.lineality > 0) {
     dd_Printf(f, "linearity %ld ", shape.lineality);
-    for (dd_rowrange i = shape.total - shape.lineality + 1; i <= shape.total; ++i)
+    for (dd_rowrange i = shape.rays + 1; i <= shape.rays + shape.lineality; ++i)
       dd_Printf(f, " %ld", i);
     dd_Printf(f, "\n");
   }
@@ -242,13 +244,18 @@ void dd_WriteOutputMatrix(FILE *f, dd_PolyhedraPtr poly)
   dd_InitializeArow(d > 0 ? d : 1, &row);
   mytype x;
   ddd_init(x);
+  dd_bigrange written = 0;
   output_rows(poly, shape, [&](dd_rowrange, bool) { return row; }, [&](mytype *r) {
     for (dd_colrange j = 0; j < d; ++j) {
       dd_SnapToInteger(x, r[j]);
       ddd_set(r[j], x);
     }
     dd_WriteArow(f, r, d);
+    ++written;
   });
+  // Rows the run did not fill stay zero, as in the copy.
+  for (dd_colrange j = 0; j < d; ++j) ddd_set(row[j], dd_purezero);
+  for (; written < shape.total; ++written) dd_WriteArow(f, row, d);
   ddd_clear(x);
   dd_FreeArow(d > 0 ? d : 1, row);
   dd_Printf(f, "end\n");
