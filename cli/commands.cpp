@@ -259,9 +259,9 @@ int run_convert(const Args &args)
        (err == dd_NumericallyInconsistent || err == dd_LPCycling)))
     return run_convert_exactly(args, M.get(), nullptr, order, threads, arithmetic);
   if (err != dd_NoError) return computation_error(args, err);
-  Matrix result(poly->representation == dd_Inequality ? dd_CopyGenerators(poly.get())
-                                                       : dd_CopyInequalities(poly.get()));
-  if (!result) {
+  // The output is written from the run itself: a copy would double what
+  // the largest runs hold.
+  if (poly->child == nullptr || poly->child->CompStatus != dd_AllFound) {
     complain(display_name(args.file), "the conversion did not complete");
     return kExitComputation;
   }
@@ -277,7 +277,7 @@ int run_convert(const Args &args)
                  comment_name(args.file).c_str(), M->rowsize, M->colsize,
                  representation_name(M->representation));
     dd_WriteRunningMode(f, poly.get());
-    dd_WriteMatrix(f, result.get());
+    dd_WriteOutputMatrix(f, poly.get());
     dd_WriteCompletionStatus(f, poly->child);
     dd_WriteDDTimes(f, poly.get());
     if (!out.finish(quiet)) return kExitUsage;

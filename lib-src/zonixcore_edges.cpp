@@ -170,7 +170,8 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
 
 // dd_ConditionalAddEdge with shared work prepared in f.
 void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
-                          dd_RayPtr ValidFirstRay, const EdgeFiling &f)
+                          dd_RayPtr ValidFirstRay, const EdgeFiling &f,
+                          bool edge_face = false)
 {
   const dd_rowrange fii1 = Ray1->FirstInfeasIndex;
   const dd_rowrange fii2 = Ray2->FirstInfeasIndex;
@@ -231,7 +232,7 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
     adjacent = false;
   else if (cone->parent->NondegAssumed || ValidFirstRay == nullptr ||
            (simple_rays_trusted(cone) &&
-            (simple_ray(Rmax, added, f.nw, f.current_row, cone->d) ||
+            (edge_face || simple_ray(Rmax, added, f.nw, f.current_row, cone->d) ||
              simple_ray(Rmin, added, f.nw, f.current_row, cone->d))))
     adjacent = true;
   else if (f.index_pending || f.index != nullptr) {
@@ -672,8 +673,19 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
 
 }  // namespace
 
+// A new ray of the consuming loop: the filed pair, the record made for
+// it, and what making it found.
+struct NewRayJob {
+  dd_RayPtr ray1, ray2, made;
+  bool feasible;
+  // Whether the new ray and ray1 lie on the same added rows as ray1 and
+  // ray2: see same_edge_face.
+  bool edge_face;
+};
+
 // The scratch of edge filing, kept in the cone's workspace.
 struct zonix::core::EdgeScratch {
+  std::vector<NewRayJob> new_rays;  // of the consuming loop
   ThirdRayIndex third_rays;
   std::vector<long> row_position;
   PackedZeroRays packed_rays;
@@ -701,6 +713,116 @@ EdgeScratch &edge_scratch(dd_ConePtr cone)
 }
 ThirdRayIndex &third_rays_of(dd_ConePtr cone) { return edge_scratch(cone).third_rays; }
 std::vector<long> &row_position_of(dd_ConePtr cone) { return edge_scratch(cone).row_position; }
+
+// Whether ray1 lies on the same added rows with the new ray as with ray2.
+// The pair (ray1, ray2) was filed as an edge: the rays of the cone on
+// those rows span only cone(ray1, ray2), which the new row cuts down to
+// cone(ray1, new ray).  So no third ray lies on them, and (ray1, new ray)
+// is an edge without a search, unless rounding put the new ray on more
+// of ray1's rows.
+bool same_edge_face(dd_RayPtr ray1, dd_RayPtr ray2, dd_RayPtr made,
+                    const set_word *added, long nw, dd_colrange d)
+{
+  // Zero sets taken as exact ones only (see simple_ray).
+  if (numbers_round && !(ray_accuracy(ray1, d) <= simple_ray_accuracy &&
+                         ray_accuracy(ray2, d) <= simple_ray_accuracy &&
+                         ray_accuracy(made, d) <= simple_ray_accuracy))
+    return false;
+  const set_word *z1 = ray1->ZeroSet, *z2 = ray2->ZeroSet, *zn = made->ZeroSet;
+  for (long k = 1; k <= nw; ++k)
+    if ((z1[k] & zn[k] & added[k]) != (z1[k] & z2[k] & added[k])) return false;
+  return true;
+}
+
+// Makes the new rays of the jobs (records allocated) on row hnew, on the
+// run's threads when they are many; false when the caller asked to stop.
+// Each ray depends on its two parents alone, so the threads only share
+// what they read.
+bool make_new_rays(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hnew)
+{
+  dd_workspace &ws = workspace(cone);
+  prepare_new_rays(cone);
+  const long n = static_cast<long>(jobs.size());
+  const long nw = set_data_words(cone->m);
+  const set_word *added = cone->AddedHalfspaces;
+  const long block = std::max<long>(1, ws.block_rays);
+  const long blocks = (n + block - 1) / block;
+  const int wanted = n >= ws.parallel_rays ? ws.threads : 1;
+  const int threads = static_cast<int>(std::clamp<long>(wanted, 1, blocks > 0 ? blocks : 1));
+  while (ws.ray_lanes.size() + 1 < static_cast<size_t>(threads))
+    ws.ray_lanes.push_back(std::make_unique<RayScratch>());
+  std::atomic<long> next_block{0};
+  std::atomic<bool> stop{false};
+  std::mutex failure_mutex;
+  std::exception_ptr failure;
+  auto work = [&](int t) {
+    RayScratch &S = t == 0 ? ws.scratch : *ws.ray_lanes[static_cast<size_t>(t - 1)];
+    try {
+      for (;;) {
+        if (stop.load(std::memory_order_relaxed)) return;
+        const long blk = next_block.fetch_add(1, std::memory_order_relaxed);
+        if (blk >= blocks) return;
+        // The cancel hook belongs to the calling thread.
+        if (t == 0 && cancelled(cone)) {
+          stop.store(true);
+          return;
+        }
+        for (long k = blk * block; k < std::min(n, (blk + 1) * block); ++k) {
+          NewRayJob &j = jobs[static_cast<size_t>(k)];
+          j.feasible = make_new_ray(cone, S, j.made, j.ray1, j.ray2, hnew);
+          j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, added, nw, cone->d);
+        }
+      }
+    } catch (...) {
+      const std::lock_guard<std::mutex> hold(failure_mutex);
+      if (!failure) failure = std::current_exception();
+      stop.store(true);
+    }
+  };
+  {
+    std::vector<std::jthread> helpers;
+    for (int t = 1; t < threads; ++t) {
+      try {
+        helpers.emplace_back(work, t);
+      } catch (const std::system_error &) {
+        break;  // fewer threads: the blocks get done all the same
+      }
+    }
+    work(0);
+  }  // the helpers are joined here
+  ws.numerical_alarms += ws.scratch.alarms;
+  ws.scratch.alarms = 0;
+  for (auto &lane : ws.ray_lanes) {
+    ws.numerical_alarms += lane->alarms;
+    lane->alarms = 0;
+  }
+  if (failure) std::rethrow_exception(failure);
+  return !ws.interrupted;
+}
+
+// Makes and appends the new rays of the jobs; false when the caller asked
+// to stop.  (Releasing each negative ray as soon as its new rays are made
+// holds fewer records at once, some 6 % on P(9), but the records then
+// stand scattered and the list walks of the next iterations cost half as
+// much again.)
+bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hnew)
+{
+  bool made = false;
+  try {
+    for (NewRayJob &j : jobs) j.made = reuse_ray(cone);
+    made = make_new_rays(cone, jobs, hnew);
+  } catch (...) {
+    for (NewRayJob &j : jobs)
+      if (j.made != nullptr) recycle_ray(cone, j.made);
+    throw;
+  }
+  if (!made) {
+    for (NewRayJob &j : jobs) recycle_ray(cone, j.made);
+    return false;
+  }
+  for (const NewRayJob &j : jobs) link_ray(cone, j.made, j.feasible);
+  return true;
+}
 
 // What file_partners_with does for ray i, for a run sorted by
 // FirstInfeasIndex (every partner has a larger index): without meeting
@@ -1216,35 +1338,47 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   // Taken off the array first: a pair filed while consuming (numerically
   // possible under the same index) then waits in the array, to be released
   // with the cone, instead of being lost.
-  dd_AdjacencyPtr e = cone->Edges[cone->Iteration];
-  cone->Edges[cone->Iteration] = nullptr;
-  // Third rays come from PosHead on: the positives and zeros indexed, the
-  // new rays of this loop walked.
-  EdgeFiling filing = begin_filing(cone, e != nullptr ? cone->PosHead : nullptr);
-  filing.current_row = hnew;
-  while (e != nullptr) {
-    if (cancelled(cone)) {
-      // The pairs not consumed go with the run.
-      while (e != nullptr) {
-        dd_AdjacencyPtr next = e->Next;
-        std::free(e);
-        cone->EdgeCount--;
-        e = next;
-      }
-      workspace(cone).conflict_lists = false;
-      return;
-    }
+  dd_workspace &ws = workspace(cone);
+  std::vector<NewRayJob> &jobs = edge_scratch(cone).new_rays;
+  jobs.clear();
+  for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
-    dd_RayPtr R1 = e->Ray1;
-    const dd_rowrange fii1 = R1->FirstInfeasIndex;
-    dd_CreateNewRay(cone, R1, e->Ray2, hnew);
-    if (fii1 != cone->LastRay->FirstInfeasIndex)
-      conditional_add_edge(cone, R1, cone->LastRay, cone->PosHead, filing);
+    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false});
     std::free(e);
     cone->EdgeCount--;
     e = next;
   }
-  workspace(cone).conflict_lists = false;
+  cone->Edges[cone->Iteration] = nullptr;
+
+  // Every new ray is made and appended before any is filed, so that the
+  // rays can be made on threads; they stand in the list, and their edges
+  // are filed, in the order of the pairs.
+  if (ws.conflict_lists) {
+    if (!make_new_rays_of(cone, jobs, hnew)) {
+      jobs.clear();
+      ws.conflict_lists = false;
+      return;
+    }
+  } else {
+    const long nw = set_data_words(cone->m);
+    for (NewRayJob &j : jobs) {
+      if (cancelled(cone)) {
+        jobs.clear();
+        return;
+      }
+      dd_CreateNewRay(cone, j.ray1, j.ray2, hnew);
+      j.made = cone->LastRay;
+      j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, cone->AddedHalfspaces, nw, cone->d);
+    }
+  }
+  ws.conflict_lists = false;
+  // Third rays come from PosHead on: the positives, zeros and new rays.
+  EdgeFiling filing = begin_filing(cone, jobs.empty() ? nullptr : cone->PosHead);
+  filing.current_row = hnew;
+  for (const NewRayJob &j : jobs)
+    if (j.ray1->FirstInfeasIndex != j.made->FirstInfeasIndex)
+      conditional_add_edge(cone, j.ray1, j.made, cone->PosHead, filing, j.edge_face);
+  jobs.clear();
 
   dd_DeleteNegativeRays(cone);
   set_addelem(cone->AddedHalfspaces, hnew);
@@ -1257,10 +1391,15 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   if (cone->RayCount == cone->WeaklyFeasibleRayCount)
     cone->CompStatus = dd_AllFound;
-  // No ray is made after the last iteration: the spares would only stand
-  // beside the output.
-  if (cone->CompStatus == dd_AllFound || cone->Iteration >= cone->m)
-    release_spare_rays(workspace(cone));
+  // No ray is made or filed after the last iteration: the spares and the
+  // scratch of filing would only stand beside the output.
+  if (cone->CompStatus == dd_AllFound || cone->Iteration >= cone->m) {
+    release_spare_rays(ws);
+    delete ws.edges;
+    ws.edges = nullptr;
+    ws.ray_lanes.clear();
+    ws.zero_buckets = ZeroBuckets();
+  }
 }
 
 }  // extern "C"

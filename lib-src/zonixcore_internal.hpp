@@ -430,6 +430,41 @@ class RowNorms {
 #endif
 };
 
+// What making and storing one ray uses: the combination row, the values
+// and weights of the two rays combined, what the combination hands to the
+// storing, and the rows to evaluate with their signs.
+struct RayScratch {
+  ScratchRow new_ray_row;
+  RowValue combined[2];
+  mytype weights[2];
+  // The accuracy of the ray being stored, for its zero tests (0 when the
+  // storing functions are called directly).
+  double storing_accuracy = 0.0;
+  // The accuracy the combination found for the ray it hands on; negative
+  // for every other caller, whose rays are measured on the rows.
+  double pending_accuracy = -1.0;
+  // The rays combined and the row they were combined on: rows where both
+  // vanish, and that row, vanish at the new ray (null for other callers).
+  const set_word *pending_zero1 = nullptr;
+  const set_word *pending_zero2 = nullptr;
+  dd_rowrange pending_row = 0;
+  // Their conflict sets, where the run keeps them.
+  const set_word *pending_conflict1 = nullptr;
+  const set_word *pending_conflict2 = nullptr;
+  std::vector<dd_rowrange> eval_positions;
+  std::vector<int> stored_signs;
+  std::vector<double> ray_approx;
+  ScratchSet no_conflicts;  // the conflict set of a ray without one
+  long alarms = 0;          // numerical alarms not yet handed to the run
+  void clear_pending()
+  {
+    storing_accuracy = 0.0;
+    pending_zero1 = pending_zero2 = nullptr;
+    pending_conflict1 = pending_conflict2 = nullptr;
+    pending_row = 0;
+  }
+};
+
 // Bucket heads and tails for sorting the zero rays by FirstInfeasIndex.
 struct ZeroBuckets {
   std::vector<dd_RayPtr> head, tail;
@@ -516,27 +551,12 @@ struct dd_workspace {
   long numerical_alarms = 0;
   // A cancel request seen inside an iteration; dd_DDMain ends the run.
   bool interrupted = false;
-  // The accuracy of the ray dd_AddRay is storing, for the zero tests of
-  // dd_StoreRay1/2 (0 when they are called directly).
-  double storing_accuracy = 0.0;
-  // The accuracy dd_CreateNewRay found for the ray it hands to dd_AddRay;
-  // negative for every other caller, whose rays are measured on the rows.
-  double pending_accuracy = -1.0;
-  // The rays dd_CreateNewRay combined and the row it combined them on:
-  // rows where both rays vanish, and that row, vanish at the new ray
-  // (exact runs read this; null for every other caller).
-  // The values of the two rays dd_CreateNewRay combines and their
-  // weights, kept so that exact runs allocate them once.
-  zonix::core::RowValue combined[2];
-  mytype weights[2];
-  const zonix::core::set_word *pending_zero1 = nullptr;
-  const zonix::core::set_word *pending_zero2 = nullptr;
-  dd_rowrange pending_row = 0;
+  // What storing a ray needs; the new rays of an iteration made on
+  // several threads each have their own (ray_lanes).
+  zonix::core::RayScratch scratch;
+  std::vector<std::unique_ptr<zonix::core::RayScratch>> ray_lanes;
   zonix::core::RowNorms row_norms;
-  zonix::core::ScratchRow new_ray_row;
   zonix::core::ScratchSet adjacency_face, edge_face;
-  std::vector<int> stored_signs;
-  std::vector<double> ray_approx;
   // Records of removed rays of spare_d coordinates, reused by dd_AddRay
   // with their numbers and zero set still allocated: allocating them is
   // much of what a ray costs in exact runs.
@@ -551,13 +571,8 @@ struct dd_workspace {
   // its sign on every row from its zero set and conflict set, and a new
   // ray is evaluated only where a parent's conflicts say it must be.
   bool conflict_lists = false;
-  // The conflict sets of the rays dd_CreateNewRay combined.
-  const zonix::core::set_word *pending_conflict1 = nullptr;
-  const zonix::core::set_word *pending_conflict2 = nullptr;
-  std::vector<dd_rowrange> eval_positions;
   std::vector<dd_rowrange> row_positions;  // row k at OrderVector[row_positions[k]]
   dd_rowrange spare_m = -1;  // the zero set size of the spare rays
-  zonix::core::ScratchSet no_conflicts;  // the conflict set of a ray without one
 
   // ---- the pair tests of dd_UpdateEdges ----
   // Pairs worth more threads: below, starting them costs about what the
@@ -567,6 +582,10 @@ struct dd_workspace {
   // several threads.
   double parallel_pairs = 1 << 15;
   double block_pairs = 1 << 12;
+  // New rays of an iteration worth more threads (some 1-3 us a ray), and
+  // the rays a thread takes at a time.  Tests may move them as well.
+  long parallel_rays = 1 << 10;
+  long block_rays = 1 << 7;
 };
 
 namespace zonix::core {
@@ -601,6 +620,17 @@ inline constexpr double lost_accuracy = 0x1p-17;
 // 1, and the new rays of the iteration are evaluated only on the rows
 // their parents violate, until the iteration clears conflict_lists.
 void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew);
+
+// The new rays of an edge-list iteration with conflict lists, made apart
+// from the list so that threads may make them side by side: prepare once
+// (sequentially), then make_new_ray fills a record from reuse_ray as
+// dd_CreateNewRay would store the combination of p1 and p2 on row ii,
+// returning whether it is feasible; link_ray appends it to the list, in
+// the order the rays are to stand there.  Alarms stay in the scratch.
+void prepare_new_rays(dd_ConePtr cone);
+bool make_new_ray(dd_ConePtr cone, RayScratch &S, dd_RayPtr rec, dd_RayPtr p1,
+                  dd_RayPtr p2, dd_rowrange ii);
+void link_ray(dd_ConePtr cone, dd_RayPtr r, bool feasible);
 
 // Releases every ray of the cone's list, leaving the empty list (sentinel
 // -> null) with the run complete.

@@ -45,7 +45,7 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
 {
   RowValue v;
   row_eval(v, cone->A[k - 1], p, cone->d);
-  snap_residue(v.val, value_bound(v, workspace(cone).storing_accuracy, cone->d));
+  snap_residue(v.val, value_bound(v, workspace(cone).scratch.storing_accuracy, cone->d));
   ddd_set(*val, v.val);
 }
 
@@ -59,7 +59,8 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
 
 // signs[q] := the sign of the snapped value (as row_value) of row
 // OrderVector[pos[q]] at p, q < n, four rows at a time.
-void row_signs(dd_ConePtr cone, mytype *p, const dd_rowrange *pos, long n, int *signs)
+void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos,
+               long n, int *signs)
 {
   const dd_colrange d = cone->d;
 #ifdef ZONIX_EXACT
@@ -70,16 +71,16 @@ void row_signs(dd_ConePtr cone, mytype *p, const dd_rowrange *pos, long n, int *
   dd_workspace &ws = workspace(cone);
   const unsigned char *row_ok = nullptr;
   const double *row_approx = ws.row_norms.approx(cone, &row_ok);
-  ws.ray_approx.resize(static_cast<size_t>(d > 0 ? d : 1));
-  double *pa = ws.ray_approx.data();
+  S.ray_approx.resize(static_cast<size_t>(d > 0 ? d : 1));
+  double *pa = S.ray_approx.data();
   const bool ray_ok = approximate(p, d, pa);
-  const set_word *z1 = ws.pending_zero1;
-  const set_word *z2 = ws.pending_zero2;
+  const set_word *z1 = S.pending_zero1;
+  const set_word *z2 = S.pending_zero2;
   mytype val;
   for (long q = 0; q < n; ++q) {
     const dd_rowrange k = cone->OrderVector[pos[q]];
     int &sign = signs[q];
-    if (k == ws.pending_row || (z1 != nullptr && in_both(z1, z2, k))) {
+    if (k == S.pending_row || (z1 != nullptr && in_both(z1, z2, k))) {
       sign = 0;
       continue;
     }
@@ -94,7 +95,7 @@ void row_signs(dd_ConePtr cone, mytype *p, const dd_rowrange *pos, long n, int *
     sign = ddd_sgn(val);
   }
 #else
-  const double storing_accuracy = workspace(cone).storing_accuracy;
+  const double storing_accuracy = S.storing_accuracy;
   const double *norm = workspace(cone).row_norms.get(cone);
   // value_bound_above is the row's 1-norm times this.
   const double per_norm = value_bound_above(1.0, max_abs(p, d), storing_accuracy, d);
@@ -138,25 +139,25 @@ void row_signs(dd_ConePtr cone, mytype *p, const dd_rowrange *pos, long n, int *
 // where one parent counts as zero within the tolerance, so those rows are
 // evaluated too: a ray found violating a processed row stays infeasible to
 // the end of the run, which then reports the inconsistency.
-void store_from_parents(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
+void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
+                        dd_boolean *feasible)
 {
   dd_workspace &ws = workspace(cone);
-  dd_RayPtr RR = cone->LastRay;
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
   reset_zero_set(RR, d, m);
   for (dd_colrange j = 0; j < d; ++j) ddd_set(RR->Ray[j], p[j]);
   const long nw = set_data_words(m);
   set_word *z = RR->ZeroSet;
-  const set_word *z1 = ws.pending_zero1;
-  const set_word *z2 = ws.pending_zero2;
+  const set_word *z1 = S.pending_zero1;
+  const set_word *z2 = S.pending_zero2;
   for (long w = 1; w <= nw; ++w) z[w] = z1[w] & z2[w];
-  set_addelem(z, ws.pending_row);
+  set_addelem(z, S.pending_row);
 
   // Positions after Iteration in either parent's conflict set.
-  const set_word *c1 = ws.pending_conflict1 != nullptr ? ws.pending_conflict1 : ws.no_conflicts.get(m);
-  const set_word *c2 = ws.pending_conflict2 != nullptr ? ws.pending_conflict2 : ws.no_conflicts.get(m);
-  std::vector<dd_rowrange> &pos = ws.eval_positions;
+  const set_word *c1 = S.pending_conflict1 != nullptr ? S.pending_conflict1 : S.no_conflicts.get(m);
+  const set_word *c2 = S.pending_conflict2 != nullptr ? S.pending_conflict2 : S.no_conflicts.get(m);
+  std::vector<dd_rowrange> &pos = S.eval_positions;
   pos.clear();
   const long it = cone->Iteration;  // positions 1..it are processed
   for (long w = (it >> 5) + 1; w <= nw; ++w) {
@@ -170,9 +171,9 @@ void store_from_parents(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
       const dd_rowrange i = row_pos[(w - 1) * 32 + std::countr_zero(x) + 1];
       if (i <= it || (!in_set(c1, i) && !in_set(c2, i))) pos.push_back(i);
     }
-  std::vector<int> &signs = ws.stored_signs;
+  std::vector<int> &signs = S.stored_signs;
   signs.resize(pos.size() + 1);
-  row_signs(cone, p, pos.data(), static_cast<long>(pos.size()), signs.data());
+  row_signs(cone, S, p, pos.data(), static_cast<long>(pos.size()), signs.data());
   bool violates = false;
   for (size_t q = 0; q < pos.size(); ++q) violates = violates || signs[q] < 0;
   set_word *c = reset_conflict_set(RR, d, m, violates);
@@ -279,154 +280,24 @@ double measured_accuracy(dd_ConePtr cone, mytype *p)
   return e;
 }
 
-}  // namespace
-
-extern "C" {
-
-void dd_SetInequalitySets(dd_ConePtr cone)
-{
-  dd_PolyhedraPtr poly = cone->parent;
-  set_emptyset(cone->GroundSet);
-  set_emptyset(cone->EqualitySet);
-  set_emptyset(cone->NonequalitySet);
-  for (dd_rowrange i = 1; i <= poly->m; ++i) {
-    set_addelem(cone->GroundSet, i);
-    if (poly->EqualityIndex[i] == 1) set_addelem(cone->EqualitySet, i);
-    if (poly->EqualityIndex[i] == -1) set_addelem(cone->NonequalitySet, i);
-  }
-}
-
-void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
-{
-  dd_RayPtr RR = cone->LastRay;
-  const dd_rowrange m = cone->m;
-  dd_rowrange fii = m + 1;
-  *feasible = dd_TRUE;
-  reset_zero_set(RR, cone->d, m);
-  for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
-
-  dd_workspace &ws = workspace(cone);
-  std::vector<dd_rowrange> &pos = ws.eval_positions;
-  pos.resize(static_cast<size_t>(m > 0 ? m : 0));
-  for (dd_rowrange i = 1; i <= m; ++i) pos[static_cast<size_t>(i - 1)] = i;
-  std::vector<int> &signs = ws.stored_signs;
-  signs.resize(static_cast<size_t>(m) + 1);
-  row_signs(cone, p, pos.data(), m, signs.data());
-  bool violates = false;
-  for (dd_rowrange i = 0; i < m; ++i) violates = violates || signs[static_cast<size_t>(i)] < 0;
-  set_word *c = reset_conflict_set(RR, cone->d, m, violates);
-  for (dd_rowrange i = 1; i <= m; ++i) {
-    const dd_rowrange k = cone->OrderVector[i];
-    const int sign = signs[static_cast<size_t>(i - 1)];
-    if (dd_debug) dd_Printf(stderr, "dd_StoreRay1: row %ld sign %d\n", k, sign);
-    if (sign == 0) add_elem(RR->ZeroSet, k);
-    if (sign < 0) {
-      *feasible = dd_FALSE;
-      add_elem(c, i);
-      if (fii > m) fii = i;
-    }
-  }
-  RR->FirstInfeasIndex = fii;
-  RR->feasible = *feasible;
-}
-
-void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
-                  dd_boolean *weaklyfeasible)
-{
-  dd_RayPtr RR = cone->LastRay;
-  const dd_rowrange m = cone->m;
-  const dd_rowflag eqidx = cone->parent->EqualityIndex;
-  dd_rowrange fii = m + 1;
-  *feasible = dd_TRUE;
-  *weaklyfeasible = dd_TRUE;
-  reset_zero_set(RR, cone->d, m);
-  for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
-
-  // Rare enough to keep a conflict set whether needed or not.
-  set_word *c = reset_conflict_set(RR, cone->d, m, true);
-  mytype temp;
-  ddd_init(temp);
-  for (dd_rowrange i = 1; i <= m; ++i) {
-    const dd_rowrange k = cone->OrderVector[i];
-    row_value(&temp, cone, p, k);
-    if (dd_EqualToZero(temp)) {
-      set_addelem(RR->ZeroSet, k);
-      // Lying on a strict inequality is not a solution of it.
-      if (eqidx[k] == -1) *feasible = dd_FALSE;
-    }
-    if (dd_Negative(temp)) {
-      *feasible = dd_FALSE;
-      set_addelem(c, i);
-      if (fii > m && eqidx[k] >= 0) {
-        fii = i;
-        *weaklyfeasible = dd_FALSE;
-      }
-    }
-  }
-  RR->FirstInfeasIndex = fii;
-  RR->feasible = *feasible;
-  ddd_clear(temp);
-}
-
-void dd_AddRay(dd_ConePtr cone, mytype *p)
-{
-  dd_boolean feasible = dd_FALSE, weaklyfeasible = dd_FALSE;
-  dd_RayPtr r = reuse_ray(cone);
-  if (cone->FirstRay == nullptr) {
-    if (dd_debug) dd_Printf(stderr, "Create the first ray pointer\n");
-    cone->FirstRay = r;
-    if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = r;
-  } else {
-    if (dd_debug) dd_Printf(stderr, "Create a new ray pointer\n");
-    cone->LastRay->Next = r;
-  }
-  cone->LastRay = r;
-  r->Next = nullptr;
-  cone->RayCount++;
-  cone->TotalRayCount++;
-  if (dd_debug && cone->TotalRayCount % 100 == 0)
-    dd_Printf(stderr,
-                 "*Rays (Total, Currently Active, Feasible) =%8ld%8ld%8ld\n",
-                 cone->TotalRayCount, cone->RayCount, cone->FeasibleRayCount);
-  dd_workspace &ws = workspace(cone);
-  const double e =
-      ws.pending_accuracy >= 0.0 ? ws.pending_accuracy : measured_accuracy(cone, p);
-  ws.pending_accuracy = -1.0;
-  set_ray_accuracy(r, cone->d, e);
-  ws.storing_accuracy = e;
-  if (ws.conflict_lists && ws.pending_zero1 != nullptr) {
-    store_from_parents(cone, p, &feasible);
-    if (feasible) cone->WeaklyFeasibleRayCount++;
-  } else if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) {
-    dd_StoreRay2(cone, p, &feasible, &weaklyfeasible);
-    if (weaklyfeasible) cone->WeaklyFeasibleRayCount++;
-  } else {
-    dd_StoreRay1(cone, p, &feasible);
-    if (feasible) cone->WeaklyFeasibleRayCount++;
-  }
-  ws.storing_accuracy = 0.0;
-  ws.pending_zero1 = ws.pending_zero2 = nullptr;
-  ws.pending_conflict1 = ws.pending_conflict2 = nullptr;
-  ws.pending_row = 0;
-  if (feasible) cone->FeasibleRayCount++;
-}
-
-void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
-                     dd_rowrange ii)
+// The combination dd_CreateNewRay stores: Ptr1 and Ptr2 weighted to lie
+// on row ii, in S's combination row, with what storing it needs left in S.
+mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
+                dd_rowrange ii)
 {
   const dd_colrange d = cone->d;
   dd_workspace &ws = workspace(cone);
-  mytype *NewRay = ws.new_ray_row.get(d);
-  auto &v1 = ws.weights[0];
-  auto &v2 = ws.weights[1];
+  mytype *NewRay = S.new_ray_row.get(d);
+  auto &v1 = S.weights[0];
+  auto &v2 = S.weights[1];
   mytype t1, t2;
   ddd_init(t1);
   ddd_init(t2);
   // Recomputed rather than read from ARay: the callers may pass rays whose
   // ARay belongs to another row.
   const mytype *row = cone->A[ii - 1];
-  RowValue &a1 = ws.combined[0];
-  RowValue &a2 = ws.combined[1];
+  RowValue &a1 = S.combined[0];
+  RowValue &a2 = S.combined[1];
   row_eval(a1, row, Ptr1->Ray, d);
   row_eval(a2, row, Ptr2->Ray, d);
   dd_abs(v1, a1.val);
@@ -514,27 +385,174 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
     const double size = max_abs(NewRay, d);
     // Residues far beyond rounding: both rays were on row ii in truth, and
     // their combination is noise.
-    if (acc > lost_accuracy * size) raise_numerical_alarm(cone);
+    if (acc > lost_accuracy * size) ++S.alarms;
     if (ws.conflict_lists) {
-      ws.pending_zero1 = Ptr1->ZeroSet;
-      ws.pending_zero2 = Ptr2->ZeroSet;
-      ws.pending_row = ii;
+      S.pending_zero1 = Ptr1->ZeroSet;
+      S.pending_zero2 = Ptr2->ZeroSet;
+      S.pending_row = ii;
     }
   } else {
     // Exactly: the new ray vanishes wherever both rays do, and on row ii
     // when their values there have opposite signs.
-    ws.pending_zero1 = Ptr1->ZeroSet;
-    ws.pending_zero2 = Ptr2->ZeroSet;
-    if (ddd_sgn(a1.val) * ddd_sgn(a2.val) < 0) ws.pending_row = ii;
+    S.pending_zero1 = Ptr1->ZeroSet;
+    S.pending_zero2 = Ptr2->ZeroSet;
+    if (ddd_sgn(a1.val) * ddd_sgn(a2.val) < 0) S.pending_row = ii;
   }
   if (ws.conflict_lists) {
-    ws.pending_conflict1 = conflict_set(Ptr1, d);
-    ws.pending_conflict2 = conflict_set(Ptr2, d);
+    S.pending_conflict1 = conflict_set(Ptr1, d);
+    S.pending_conflict2 = conflict_set(Ptr2, d);
   }
-  ws.pending_accuracy = acc;
-  dd_AddRay(cone, NewRay);
+  S.pending_accuracy = acc;
   ddd_clear(t1);
   ddd_clear(t2);
+  return NewRay;
+}
+
+
+// Appends r to the list and counts it.
+void append_ray(dd_ConePtr cone, dd_RayPtr r)
+{
+  if (cone->FirstRay == nullptr) {
+    if (dd_debug) dd_Printf(stderr, "Create the first ray pointer\n");
+    cone->FirstRay = r;
+    if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = r;
+  } else {
+    if (dd_debug) dd_Printf(stderr, "Create a new ray pointer\n");
+    cone->LastRay->Next = r;
+  }
+  cone->LastRay = r;
+  r->Next = nullptr;
+  cone->RayCount++;
+  cone->TotalRayCount++;
+  if (dd_debug && cone->TotalRayCount % 100 == 0)
+    dd_Printf(stderr,
+                 "*Rays (Total, Currently Active, Feasible) =%8ld%8ld%8ld\n",
+                 cone->TotalRayCount, cone->RayCount, cone->FeasibleRayCount);
+}
+
+}  // namespace
+
+extern "C" {
+
+void dd_SetInequalitySets(dd_ConePtr cone)
+{
+  dd_PolyhedraPtr poly = cone->parent;
+  set_emptyset(cone->GroundSet);
+  set_emptyset(cone->EqualitySet);
+  set_emptyset(cone->NonequalitySet);
+  for (dd_rowrange i = 1; i <= poly->m; ++i) {
+    set_addelem(cone->GroundSet, i);
+    if (poly->EqualityIndex[i] == 1) set_addelem(cone->EqualitySet, i);
+    if (poly->EqualityIndex[i] == -1) set_addelem(cone->NonequalitySet, i);
+  }
+}
+
+void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
+{
+  dd_RayPtr RR = cone->LastRay;
+  const dd_rowrange m = cone->m;
+  dd_rowrange fii = m + 1;
+  *feasible = dd_TRUE;
+  reset_zero_set(RR, cone->d, m);
+  for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
+
+  RayScratch &S = workspace(cone).scratch;
+  std::vector<dd_rowrange> &pos = S.eval_positions;
+  pos.resize(static_cast<size_t>(m > 0 ? m : 0));
+  for (dd_rowrange i = 1; i <= m; ++i) pos[static_cast<size_t>(i - 1)] = i;
+  std::vector<int> &signs = S.stored_signs;
+  signs.resize(static_cast<size_t>(m) + 1);
+  row_signs(cone, S, p, pos.data(), m, signs.data());
+  bool violates = false;
+  for (dd_rowrange i = 0; i < m; ++i) violates = violates || signs[static_cast<size_t>(i)] < 0;
+  set_word *c = reset_conflict_set(RR, cone->d, m, violates);
+  for (dd_rowrange i = 1; i <= m; ++i) {
+    const dd_rowrange k = cone->OrderVector[i];
+    const int sign = signs[static_cast<size_t>(i - 1)];
+    if (dd_debug) dd_Printf(stderr, "dd_StoreRay1: row %ld sign %d\n", k, sign);
+    if (sign == 0) add_elem(RR->ZeroSet, k);
+    if (sign < 0) {
+      *feasible = dd_FALSE;
+      add_elem(c, i);
+      if (fii > m) fii = i;
+    }
+  }
+  RR->FirstInfeasIndex = fii;
+  RR->feasible = *feasible;
+}
+
+void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
+                  dd_boolean *weaklyfeasible)
+{
+  dd_RayPtr RR = cone->LastRay;
+  const dd_rowrange m = cone->m;
+  const dd_rowflag eqidx = cone->parent->EqualityIndex;
+  dd_rowrange fii = m + 1;
+  *feasible = dd_TRUE;
+  *weaklyfeasible = dd_TRUE;
+  reset_zero_set(RR, cone->d, m);
+  for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
+
+  // Rare enough to keep a conflict set whether needed or not.
+  set_word *c = reset_conflict_set(RR, cone->d, m, true);
+  mytype temp;
+  ddd_init(temp);
+  for (dd_rowrange i = 1; i <= m; ++i) {
+    const dd_rowrange k = cone->OrderVector[i];
+    row_value(&temp, cone, p, k);
+    if (dd_EqualToZero(temp)) {
+      set_addelem(RR->ZeroSet, k);
+      // Lying on a strict inequality is not a solution of it.
+      if (eqidx[k] == -1) *feasible = dd_FALSE;
+    }
+    if (dd_Negative(temp)) {
+      *feasible = dd_FALSE;
+      set_addelem(c, i);
+      if (fii > m && eqidx[k] >= 0) {
+        fii = i;
+        *weaklyfeasible = dd_FALSE;
+      }
+    }
+  }
+  RR->FirstInfeasIndex = fii;
+  RR->feasible = *feasible;
+  ddd_clear(temp);
+}
+
+void dd_AddRay(dd_ConePtr cone, mytype *p)
+{
+  dd_boolean feasible = dd_FALSE, weaklyfeasible = dd_FALSE;
+  dd_RayPtr r = reuse_ray(cone);
+  append_ray(cone, r);
+  dd_workspace &ws = workspace(cone);
+  RayScratch &S = ws.scratch;
+  const double e =
+      S.pending_accuracy >= 0.0 ? S.pending_accuracy : measured_accuracy(cone, p);
+  S.pending_accuracy = -1.0;
+  set_ray_accuracy(r, cone->d, e);
+  S.storing_accuracy = e;
+  if (ws.conflict_lists && S.pending_zero1 != nullptr) {
+    store_from_parents(cone, S, r, p, &feasible);
+    if (feasible) cone->WeaklyFeasibleRayCount++;
+  } else if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) {
+    dd_StoreRay2(cone, p, &feasible, &weaklyfeasible);
+    if (weaklyfeasible) cone->WeaklyFeasibleRayCount++;
+  } else {
+    dd_StoreRay1(cone, p, &feasible);
+    if (feasible) cone->WeaklyFeasibleRayCount++;
+  }
+  S.clear_pending();
+  if (feasible) cone->FeasibleRayCount++;
+}
+
+void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
+                     dd_rowrange ii)
+{
+  dd_workspace &ws = workspace(cone);
+  mytype *p = combine(cone, ws.scratch, Ptr1, Ptr2, ii);
+  ws.numerical_alarms += ws.scratch.alarms;
+  ws.scratch.alarms = 0;
+  dd_AddRay(cone, p);
 }
 
 void dd_Eliminate(dd_ConePtr cone, dd_RayPtr *Ptr)
@@ -611,6 +629,38 @@ void dd_EvaluateARay2(dd_rowrange i, dd_ConePtr cone)
 }  // extern "C"
 
 namespace zonix::core {
+
+void prepare_new_rays(dd_ConePtr cone)
+{
+  dd_workspace &ws = workspace(cone);
+  ws.row_norms.get(cone);
+#ifdef ZONIX_EXACT
+  const unsigned char *ok = nullptr;
+  ws.row_norms.approx(cone, &ok);
+#endif
+}
+
+bool make_new_ray(dd_ConePtr cone, RayScratch &S, dd_RayPtr rec, dd_RayPtr p1,
+                  dd_RayPtr p2, dd_rowrange ii)
+{
+  mytype *p = combine(cone, S, p1, p2, ii);
+  set_ray_accuracy(rec, cone->d, S.pending_accuracy);
+  S.storing_accuracy = S.pending_accuracy;
+  S.pending_accuracy = -1.0;
+  dd_boolean feasible = dd_FALSE;
+  store_from_parents(cone, S, rec, p, &feasible);
+  S.clear_pending();
+  return feasible != dd_FALSE;
+}
+
+void link_ray(dd_ConePtr cone, dd_RayPtr r, bool feasible)
+{
+  append_ray(cone, r);
+  if (feasible) {
+    cone->WeaklyFeasibleRayCount++;
+    cone->FeasibleRayCount++;
+  }
+}
 
 void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
 {

@@ -151,6 +151,10 @@ void dd_fread_rational_value(FILE *f, mytype value);
  * precision.  A null M writes a notice. */
 void dd_WriteMatrix(FILE *f, dd_MatrixPtr M);
 
+/* Writes what dd_WriteMatrix writes of dd_CopyOutput(poly), a row at a
+ * time instead of from a copy of the whole output. */
+void dd_WriteOutputMatrix(FILE *f, dd_PolyhedraPtr poly);
+
 /* "begin", "famsize setsize", one line "i card : members" per set, "end".
  * The compressed form writes a set whose complement is smaller as -card
  * and the complement.  A null family writes a notice. */

@@ -126,56 +126,139 @@ bool dominated(dd_PolyhedraPtr poly, set_type common, long skip1, long skip2,
 }
 
 
+// The size and kind of the output matrix of a finished run.
+struct OutputShape {
+  dd_bigrange total = 0;      // rows
+  dd_bigrange lineality = 0;  // lineality rows, after the rays
+  dd_bigrange rays = 0;       // rows of rays
+  bool origin = false;        // the single row (1, 0, ..., 0)
+  dd_RepresentationType rep = dd_Unspecified;
+};
+
+bool output_shape(dd_PolyhedraPtr poly, OutputShape *shape)
+{
+  if (!result_available(poly)) return false;
+  dd_ConePtr cone = poly->child;
+  dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount;
+  if (homogenising_column_removed(cone)) --total;
+  if (total < 0) total = 0;
+  shape->origin = origin_case(poly, total);
+  if (shape->origin) total = 1;
+  shape->total = total;
+  shape->rep = poly->representation == dd_Inequality ? dd_Generator : dd_Inequality;
+  dd_bigrange rays = 0;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr && rays < total; r = r->Next)
+    if (r->feasible) ++rays;
+  dd_bigrange lines = 0;
+  if (cone->ColReduced)
+    for (dd_colrange j = 2; j <= poly->d && rays + lines < total; ++j)
+      if (cone->newcol[j] == 0) ++lines;
+  shape->rays = rays;
+  shape->lineality = shape->origin ? 0 : lines;
+  return true;
+}
+
+// Writes the output rows in order: row(i, lineality) gives the storage of
+// row i (0-based), done(storage) follows each row once it is complete.
+// The origin row is left to the caller.
+template <class Row, class Done = void (*)(mytype *)>
+void output_rows(dd_PolyhedraPtr poly, const OutputShape &shape, Row row,
+                 Done done = [](mytype *) {})
+{
+  dd_ConePtr cone = poly->child;
+  const dd_colrange d = poly->d;
+  const dd_bigrange total = shape.total;
+  const dd_RepresentationType rep = shape.rep;
+  dd_rowrange i = 0;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr && i < total; r = r->Next) {
+    if (!r->feasible) continue;
+    mytype *a = row(i, false);
+    dd_CopyRay(a, d, r, rep, cone->newcol);
+    done(a);
+    ++i;
+  }
+  if (!cone->ColReduced) return;
+  mytype b;
+  ddd_init(b);
+  for (dd_colrange j = 2; j <= d && i < total; ++j) {
+    if (cone->newcol[j] != 0) continue;
+    mytype *a = row(i, true);
+    ddd_set(b, cone->Bsave[0][j - 1]);
+    const bool scale = rep == dd_Generator && dd_Positive(b);
+    for (dd_colrange k = 0; k < d; ++k) {
+      if (scale)
+        ddd_div(a[k], cone->Bsave[k][j - 1], b);
+      else
+        ddd_set(a[k], cone->Bsave[k][j - 1]);
+    }
+    if (scale) ddd_set(a[0], dd_one);
+    done(a);
+    ++i;
+  }
+  ddd_clear(b);
+}
+
 }  // namespace
 
 extern "C" {
 
 dd_MatrixPtr dd_CopyOutput(dd_PolyhedraPtr poly)
 {
-  if (!result_available(poly)) return nullptr;
-  dd_ConePtr cone = poly->child;
-  const dd_colrange d = poly->d;
-  dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount;
-  if (homogenising_column_removed(cone)) --total;
-  if (total < 0) total = 0;
-  const bool origin = origin_case(poly, total);
-  if (origin) total = 1;
-
-  dd_MatrixPtr M = dd_CreateMatrix(total, d);
-  const dd_RepresentationType rep =
-      poly->representation == dd_Inequality ? dd_Generator : dd_Inequality;
-  dd_rowrange i = 0;
-  for (dd_RayPtr r = cone->FirstRay; r != nullptr && i < total; r = r->Next) {
-    if (!r->feasible) continue;
-    dd_CopyRay(M->matrix[i], d, r, rep, cone->newcol);
-    ++i;
-  }
-  if (cone->ColReduced) {
-    mytype b;
-    ddd_init(b);
-    for (dd_colrange j = 2; j <= d && i < total; ++j) {
-      if (cone->newcol[j] != 0) continue;
-      ddd_set(b, cone->Bsave[0][j - 1]);
-      const bool scale = rep == dd_Generator && dd_Positive(b);
-      for (dd_colrange k = 0; k < d; ++k) {
-        if (scale)
-          ddd_div(M->matrix[i][k], cone->Bsave[k][j - 1], b);
-        else
-          ddd_set(M->matrix[i][k], cone->Bsave[k][j - 1]);
-      }
-      if (scale) ddd_set(M->matrix[i][0], dd_one);
-      set_addelem(M->linset, i + 1);
-      ++i;
-    }
-    ddd_clear(b);
-  }
-  if (origin && d > 0) {
+  OutputShape shape;
+  if (!output_shape(poly, &shape)) return nullptr;
+  dd_MatrixPtr M = dd_CreateMatrix(shape.total, poly->d);
+  output_rows(poly, shape, [&](dd_rowrange i, bool lineality) {
+    if (lineality) set_addelem(M->linset, i + 1);
+    return M->matrix[i];
+  });
+  if (shape.origin && poly->d > 0) {
     ddd_set(M->matrix[0][0], dd_one);
-    for (dd_colrange k = 1; k < d; ++k) ddd_set(M->matrix[0][k], dd_purezero);
+    for (dd_colrange k = 1; k < poly->d; ++k) ddd_set(M->matrix[0][k], dd_purezero);
   }
   dd_MatrixIntegerFilter(M);
-  M->representation = rep;
+  M->representation = shape.rep;
   return M;
+}
+
+void dd_WriteOutputMatrix(FILE *f, dd_PolyhedraPtr poly)
+{
+  OutputShape shape;
+  if (!output_shape(poly, &shape) || shape.total == 0 || shape.origin) {
+    // Nothing large to hold: written from the copy.
+    const zonix::Matrix M(dd_CopyOutput(poly));
+    dd_WriteMatrix(f, M.get());
+    return;
+  }
+  const dd_colrange d = poly->d;
+  dd_Printf(f, shape.rep == dd_Inequality ? "H-representation\n" : "V-representation\n");
+  if (shape.lineality > 0) {
+    dd_Printf(f, "linearity %ld ", shape.lineality);
+    for (dd_rowrange i = shape.rays + 1; i <= shape.rays + shape.lineality; ++i)
+      dd_Printf(f, " %ld", i);
+    dd_Printf(f, "\n");
+  }
+  dd_Printf(f, "begin\n");
+  dd_Printf(f, " %ld %ld real\n", shape.total, d);
+  // One row at a time, filtered as dd_CopyOutput filters its matrix.
+  dd_Arow row = nullptr;
+  dd_InitializeArow(d > 0 ? d : 1, &row);
+  mytype x;
+  ddd_init(x);
+  dd_bigrange written = 0;
+  output_rows(poly, shape, [&](dd_rowrange, bool) { return row; }, [&](mytype *r) {
+    for (dd_colrange j = 0; j < d; ++j) {
+      dd_SnapToInteger(x, r[j]);
+      ddd_set(r[j], x);
+    }
+    dd_WriteArow(f, r, d);
+    ++written;
+  });
+  // Rows the run did not fill stay zero, as in the copy.
+  for (dd_colrange j = 0; j < d; ++j) ddd_set(row[j], dd_purezero);
+  for (; written < shape.total; ++written) dd_WriteArow(f, row, d);
+  ddd_clear(x);
+  dd_FreeArow(d > 0 ? d : 1, row);
+  dd_Printf(f, "end\n");
 }
 
 dd_MatrixPtr dd_CopyGenerators(dd_PolyhedraPtr poly)

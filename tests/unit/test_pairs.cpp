@@ -1,8 +1,9 @@
 // Walked pair by pair, through the row indexes, on several threads, or found
-// by the faces of simple rays, the pair tests file the same edges: the same
-// rays in the same order.
+// by the faces of simple rays, the pair tests file the same edges, and the
+// new rays come out the same: the same rays in the same order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "support.hpp"
@@ -25,6 +26,7 @@ Rows rays_of(const Rows &rows, Way w, std::vector<long> *counts)
   ws.threads = w.threads, ws.third_ray_index_threshold = w.index_threshold;
   ws.parallel_pairs = ws.block_pairs = w.parallel_pairs;
   ws.simple_rays = w.simple;
+  ws.parallel_rays = ws.block_rays = static_cast<long>(std::min(w.parallel_pairs, 1e9));  // new rays too
   dd_boolean found = dd_FALSE;
   dd_DDInit(cone), dd_FindInitialRays(cone, &found), dd_InitialDataSetup(cone), dd_DDMain(cone);
   *counts = {cone->TotalEdgeCount, cone->count_int, cone->count_int_bad, cone->count_int_good, cone->RayCount};
