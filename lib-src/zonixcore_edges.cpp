@@ -613,6 +613,46 @@ template <class Count>
   }
 }
 
+// Runs body(t, b) once for every block b < blocks on `threads` threads,
+// t = 0 being the caller; the blocks are taken in turn through a counter.
+// A body that returns false stops them all, as does an exception, which
+// is returned for the caller to rethrow.
+template <class Body>
+std::exception_ptr run_blocks(int threads, long blocks, Body body)
+{
+  std::atomic<long> next_block{0};
+  std::atomic<bool> stop{false};
+  std::mutex failure_mutex;
+  std::exception_ptr failure;
+  auto work = [&](int t) {
+    try {
+      while (!stop.load(std::memory_order_relaxed)) {
+        const long b = next_block.fetch_add(1, std::memory_order_relaxed);
+        if (b >= blocks) return;
+        if (!body(t, b)) {
+          stop.store(true);
+          return;
+        }
+      }
+    } catch (...) {
+      const std::lock_guard<std::mutex> hold(failure_mutex);
+      if (!failure) failure = std::current_exception();
+      stop.store(true);
+    }
+  };
+  std::vector<std::jthread> helpers;
+  for (int t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work, t);
+    } catch (const std::system_error &) {
+      break;  // fewer threads: the blocks get done all the same
+    }
+  }
+  work(0);
+  for (auto &h : helpers) h.join();
+  return failure;
+}
+
 // The pairs of packed rays that can be edges when every ray is simple: an
 // edge's face is d - 2 of each ray's d - 1 added rows, so the rays of an
 // edge meet under the key of one of their rows left out.  Keys hash the
@@ -751,45 +791,17 @@ bool make_new_rays(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hn
   const int threads = static_cast<int>(std::clamp<long>(wanted, 1, blocks > 0 ? blocks : 1));
   while (ws.ray_lanes.size() + 1 < static_cast<size_t>(threads))
     ws.ray_lanes.push_back(std::make_unique<RayScratch>());
-  std::atomic<long> next_block{0};
-  std::atomic<bool> stop{false};
-  std::mutex failure_mutex;
-  std::exception_ptr failure;
-  auto work = [&](int t) {
+  const std::exception_ptr failure = run_blocks(threads, blocks, [&](int t, long blk) {
+    // The cancel hook belongs to the calling thread.
+    if (t == 0 && cancelled(cone)) return false;
     RayScratch &S = t == 0 ? ws.scratch : *ws.ray_lanes[static_cast<size_t>(t - 1)];
-    try {
-      for (;;) {
-        if (stop.load(std::memory_order_relaxed)) return;
-        const long blk = next_block.fetch_add(1, std::memory_order_relaxed);
-        if (blk >= blocks) return;
-        // The cancel hook belongs to the calling thread.
-        if (t == 0 && cancelled(cone)) {
-          stop.store(true);
-          return;
-        }
-        for (long k = blk * block; k < std::min(n, (blk + 1) * block); ++k) {
-          NewRayJob &j = jobs[static_cast<size_t>(k)];
-          j.feasible = make_new_ray(cone, S, j.made, j.ray1, j.ray2, hnew);
-          j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, added, nw, cone->d);
-        }
-      }
-    } catch (...) {
-      const std::lock_guard<std::mutex> hold(failure_mutex);
-      if (!failure) failure = std::current_exception();
-      stop.store(true);
+    for (long k = blk * block; k < std::min(n, (blk + 1) * block); ++k) {
+      NewRayJob &j = jobs[static_cast<size_t>(k)];
+      j.feasible = make_new_ray(cone, S, j.made, j.ray1, j.ray2, hnew);
+      j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, added, nw, cone->d);
     }
-  };
-  {
-    std::vector<std::jthread> helpers;
-    for (int t = 1; t < threads; ++t) {
-      try {
-        helpers.emplace_back(work, t);
-      } catch (const std::system_error &) {
-        break;  // fewer threads: the blocks get done all the same
-      }
-    }
-    work(0);
-  }  // the helpers are joined here
+    return true;
+  });
   ws.numerical_alarms += ws.scratch.alarms;
   ws.scratch.alarms = 0;
   for (auto &lane : ws.ray_lanes) {
@@ -1190,60 +1202,32 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   es.found.resize(static_cast<size_t>(blocks));
   for (auto &f : es.found) f.clear();
 
-  std::atomic<long> next_block{0};
-  std::atomic<bool> stop{false};
-  std::mutex failure_mutex;
-  std::exception_ptr failure;
   // The calling thread polls the cancel hook (a hook of this thread) and
-  // reports progress; the others only see `stop`.
-  auto work = [&](int t) {
+  // reports progress; the others only see the stop.
+  const std::exception_ptr failure = run_blocks(threads, blocks, [&](int t, long b) {
     PairLane &lane = es.lanes[static_cast<size_t>(t)];
-    try {
-      for (;;) {
-        if (stop.load(std::memory_order_relaxed)) return;
-        const long b = next_block.fetch_add(1, std::memory_order_relaxed);
-        if (b >= blocks) return;
-        lane.out = &es.found[static_cast<size_t>(b)];
-        for (long i = block_first[static_cast<size_t>(b)];
-             i < block_first[static_cast<size_t>(b) + 1]; ++i) {
-          if (t == 0) {
-            if (cancelled(cone)) {
-              stop.store(true);
-              return;
-            }
-            ++pos1;
-            if (dd_debug && Z >= 500) {
-              const float workleft = 100.0f * static_cast<float>(Z - pos1) *
-                                     static_cast<float>(Z - pos1 - 1) / totalpairs;
-              if (pos1 % 10 == 0 && prevworkleft - workleft >= 10.0f) {
-                dd_Printf(stderr,
-                          "*Work of iteration %5ld(/%ld): %4ld/%4ld => %4.1f%% left\n",
-                          cone->Iteration, cone->m, pos1, Z, workleft);
-                prevworkleft = workleft;
-              }
-            }
+    lane.out = &es.found[static_cast<size_t>(b)];
+    for (long i = block_first[static_cast<size_t>(b)];
+         i < block_first[static_cast<size_t>(b) + 1]; ++i) {
+      if (t == 0) {
+        if (cancelled(cone)) return false;
+        ++pos1;
+        if (dd_debug && Z >= 500) {
+          const float workleft = 100.0f * static_cast<float>(Z - pos1) *
+                                 static_cast<float>(Z - pos1 - 1) / totalpairs;
+          if (pos1 % 10 == 0 && prevworkleft - workleft >= 10.0f) {
+            dd_Printf(stderr,
+                      "*Work of iteration %5ld(/%ld): %4ld/%4ld => %4.1f%% left\n",
+                      cone->Iteration, cone->m, pos1, Z, workleft);
+            prevworkleft = workleft;
           }
-          const long b2 = start[static_cast<size_t>(i)];
-          if (b2 >= 0) file(pf, lane, i, b2);
         }
       }
-    } catch (...) {
-      const std::lock_guard<std::mutex> hold(failure_mutex);
-      if (!failure) failure = std::current_exception();
-      stop.store(true);
+      const long b2 = start[static_cast<size_t>(i)];
+      if (b2 >= 0) file(pf, lane, i, b2);
     }
-  };
-  {
-    std::vector<std::jthread> helpers;
-    for (int t = 1; t < threads; ++t) {
-      try {
-        helpers.emplace_back(work, t);
-      } catch (const std::system_error &) {
-        break;  // fewer threads: the blocks get done all the same
-      }
-    }
-    work(0);
-  }  // the helpers are joined here
+    return true;
+  });
   if (failure) std::rethrow_exception(failure);
   if (workspace(cone).interrupted) return;
 
