@@ -764,10 +764,7 @@ std::vector<long> &row_position_of(dd_ConePtr cone) { return edge_scratch(cone).
 bool same_edge_face(dd_RayPtr ray1, dd_RayPtr ray2, dd_RayPtr made,
                     const set_word *added, long nw, dd_colrange d)
 {
-  // Zero sets taken as exact ones only (see simple_ray).
-  if (numbers_round && !(ray_accuracy(ray1, d) <= simple_ray_accuracy &&
-                         ray_accuracy(ray2, d) <= simple_ray_accuracy &&
-                         ray_accuracy(made, d) <= simple_ray_accuracy))
+  if (!zero_set_exact(ray1, d) || !zero_set_exact(ray2, d) || !zero_set_exact(made, d))
     return false;
   const set_word *z1 = ray1->ZeroSet, *z2 = ray2->ZeroSet, *zn = made->ZeroSet;
   for (long k = 1; k <= nw; ++k)

@@ -803,6 +803,13 @@ inline bool face_within(const set_word *face, const set_word *z, long nw)
 // C(26,12) with centred parameters such runs grew past 12 GB.
 inline constexpr double simple_ray_accuracy = 0x1p-40;
 
+// Whether r's zero set may be taken as the exact one (always for exact
+// rays; for doubles by their accuracy).
+inline bool zero_set_exact(dd_RayPtr r, dd_colrange d)
+{
+  return !numbers_round || ray_accuracy(r, d) <= simple_ray_accuracy;
+}
+
 // Whether ray r lies on exactly d - 1 of the added rows (plus `extra`, a
 // row about to be added, 0 for none).  An extreme ray's zero rows have rank
 // d - 1, so these are independent, and any d - 2 of them that it shares
@@ -812,7 +819,7 @@ inline constexpr double simple_ray_accuracy = 0x1p-40;
 inline bool simple_ray(dd_RayPtr r, const set_word *added, long nw, long extra,
                        dd_colrange d)
 {
-  if (numbers_round && !(ray_accuracy(r, d) <= simple_ray_accuracy)) return false;
+  if (!zero_set_exact(r, d)) return false;
   const set_word *z = r->ZeroSet;
   long on = 0;
   for (long k = 1; k <= nw; ++k) on += bit_count(z[k] & added[k]);
