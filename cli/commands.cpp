@@ -187,7 +187,8 @@ int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rationa
                         const OrderChoice &order, int threads, Arithmetic asked)
 {
   ConvertOptions o;
-  o.arithmetic = Arithmetic::Exact;
+  // Auto on exact rows may settle them from a double run.
+  o.arithmetic = rational != nullptr ? asked : Arithmetic::Exact;
   o.order = order.order;
   o.seed = order.seeded ? order.seed : 1;
   o.threads = threads;
@@ -197,7 +198,7 @@ int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rationa
   o.input_incidence = args.has("--input-incidence");
   const Conversion c = convert(M, o, rational);
   if (c.error != dd_NoError) return computation_error(args, c.error);
-  note_exact(args, "convert", asked, rational);
+  if (!c.settled) note_exact(args, "convert", asked, rational);
   const bool quiet = args.has("--quiet");
   const std::string out_name = output_name(args, 'o', M->representation);
   {

@@ -94,6 +94,9 @@ double nearest_double(const mpq_class &q)
     return mpz_sgn(num) < 0 ? -m : m;
   }
   const size_t den_bits = mpz_sizeinbase(den, 2);
+  // Both parts doubles: one division, rounded to nearest as IEEE rounds.
+  if (mpz_sizeinbase(num, 2) <= kDoubleBits && den_bits <= kDoubleBits)
+    return mpz_get_d(num) / mpz_get_d(den);
   if (mpz_sizeinbase(num, 2) <= kDoubleBits && mpz_scan1(den, 0) == den_bits - 1)
     return std::ldexp(mpz_get_d(num), -static_cast<int>(den_bits - 1));
   // mpq_get_d truncates; the nearest double is it or its neighbour away
@@ -218,6 +221,9 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
       if (c.output == nullptr) c.error = dd_NumericallyInconsistent;
     }
     if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
+  } else if (o.arithmetic == Arithmetic::Auto) {
+    Conversion s = settle_from_double(M, o, *rational);
+    if (s.error != dd_NumericallyInconsistent) return s;
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactRequest rq;

@@ -65,6 +65,7 @@ struct ConvertOptions {
 struct Conversion {
   dd_ErrorType error = dd_NoError;
   bool exact = false;
+  bool settled = false;  // exact rows settled from a double run, not an exact run
   QMatrix rational;
   Matrix output;
   SetFamily adjacency, incidence, input_adjacency, input_incidence;
@@ -74,10 +75,18 @@ struct Conversion {
 // double description method; Exact runs it over rationals; Auto runs in
 // double and keeps that answer unless the run reports that it could not
 // certify it, and then runs exactly.  With rational (M's exact rows, as
-// Input has them) Exact and Auto run exactly on those rows: the doubles
-// would be another polyhedron.
+// Input has them) Exact runs exactly on those rows: the doubles would be
+// another polyhedron.  Auto first tries settle_from_double on them.
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &options,
                    const QMatrix *rational = nullptr);
+
+// The conversion of the polyhedron of q (M's exact rows) with its rows
+// scaled to integers that doubles hold: a double run, whose output rows
+// are then solved exactly from the input rows they lie on and checked
+// exactly on every input row.  Error dd_NumericallyInconsistent when
+// something does not hold (the rows do not fit, the run or a check
+// fails): then only an exact run can tell.
+Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &options, const QMatrix &q);
 
 // The adjacency of M's rows (dd_Matrix2Adjacency), as a new family (free
 // with dd_FreeSetFamily); err, exact and rational as for row_query.

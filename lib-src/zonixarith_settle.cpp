@@ -1,0 +1,334 @@
+// Exact conversions of rational inputs at the speed of a double run.  A
+// row of integers and fractions, times the positive integer that clears
+// its denominators, is the same halfspace (or, homogenised, the same
+// generator) and often fits doubles exactly.  The double run on those
+// rows then tells which input rows each output row lies on; the output
+// row is solved exactly from them and checked exactly on every input row.
+// Anything that does not hold leaves the work to the exact run.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+#include "setoper.h"
+#include "zonixarith.hpp"
+#include "zonixio.h"
+
+namespace zonix {
+namespace {
+
+using i128 = __int128;
+
+// Integers up to 2^53 are doubles exactly.
+inline constexpr int kDoubleBits = 53;
+// Beyond this many columns the bounds below lose their meaning (127-bit
+// sums of products below 2^116 among them).
+inline constexpr long kMaxColumns = 1024;
+// A value this small against its terms' scale marks a row the double
+// output row lies on; far above double rounding, far below any gap a
+// double run resolves.
+inline constexpr double kOnRow = 1e-9;
+
+// Row i of q as the primitive integer row of the same direction; false
+// when an entry needs more than 53 bits.
+bool integer_row(const QMatrix &q, long i, std::vector<std::int64_t> &out)
+{
+  mpz_class l = 1, g = 0, v;
+  for (long j = 0; j < q.cols; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q.at(i, j).get_den_mpz_t());
+  std::vector<mpz_class> row(static_cast<size_t>(q.cols));
+  for (long j = 0; j < q.cols; ++j) {
+    mpz_divexact(v.get_mpz_t(), l.get_mpz_t(), q.at(i, j).get_den_mpz_t());
+    row[static_cast<size_t>(j)] = v * q.at(i, j).get_num();
+    mpz_gcd(g.get_mpz_t(), g.get_mpz_t(), row[static_cast<size_t>(j)].get_mpz_t());
+  }
+  for (long j = 0; j < q.cols; ++j) {
+    mpz_class &x = row[static_cast<size_t>(j)];
+    if (g > 1) mpz_divexact(x.get_mpz_t(), x.get_mpz_t(), g.get_mpz_t());
+    if (mpz_sizeinbase(x.get_mpz_t(), 2) > kDoubleBits) return false;
+    out[static_cast<size_t>(j)] = mpz_get_si(x.get_mpz_t());
+  }
+  return true;
+}
+
+// Exact integers of the elimination: 64 bits, then 128, with overflow
+// checks; GMP's when both overflow.
+template <class I>
+struct Fixed {
+  using T = I;
+  static bool mul_sub(T a, T b, T c, T e, T div, T *out)
+  {
+    T s, t;
+    if (__builtin_mul_overflow(a, b, &s) || __builtin_mul_overflow(c, e, &t) ||
+        __builtin_sub_overflow(s, t, &s))
+      return false;
+    *out = div == 1 ? s : s / div;
+    return true;
+  }
+  static T gcd(T a, T b)
+  {
+    a = a < 0 ? -a : a;
+    b = b < 0 ? -b : b;
+    while (b != 0) a = std::exchange(b, a % b);
+    return a;
+  }
+};
+using Narrow = Fixed<std::int64_t>;
+using Wide = Fixed<i128>;
+struct Big {
+  using T = mpz_class;
+  static bool mul_sub(const T &a, const T &b, const T &c, const T &e, const T &div, T *out)
+  {
+    *out = a * b - c * e;
+    mpz_divexact(out->get_mpz_t(), out->get_mpz_t(), div.get_mpz_t());
+    return true;
+  }
+  static T gcd(const T &a, const T &b) { return ::gcd(a, b); }
+};
+
+// The direction x with rows . x = 0 when the r rows (of d entries,
+// row-major in a, overwritten) have rank d - 1, primitive; false when the
+// rank is another or the numbers overflow.  Gauss-Jordan without
+// fractions: after each pivot every entry is a minor of the rows, so the
+// division by the previous pivot is exact, and at the end every pivot row
+// holds the last pivot D on its pivot column.
+template <class A>
+bool null_direction(std::vector<typename A::T> &a, long r, long d, std::vector<typename A::T> &x)
+{
+  using T = typename A::T;
+  std::vector<long> pivot_col;
+  T prev = 1;
+  long row = 0;
+  auto at = [&](long i, long j) -> T & { return a[static_cast<size_t>(i * d + j)]; };
+  for (long c = 0; c < d && row < r; ++c) {
+    long p = row;
+    while (p < r && at(p, c) == 0) ++p;
+    if (p == r) continue;
+    if (p != row)
+      std::swap_ranges(a.begin() + p * d, a.begin() + (p + 1) * d, a.begin() + row * d);
+    const T piv = at(row, c);
+    for (long i = 0; i < r; ++i) {
+      if (i == row) continue;
+      const T f = at(i, c);
+      for (long j = 0; j < d; ++j)
+        if (!A::mul_sub(piv, at(i, j), f, at(row, j), prev, &at(i, j))) return false;
+    }
+    prev = piv;
+    pivot_col.push_back(c);
+    ++row;
+  }
+  if (row != d - 1) return false;
+  long free_col = 0;
+  while (std::find(pivot_col.begin(), pivot_col.end(), free_col) != pivot_col.end()) ++free_col;
+  x.assign(static_cast<size_t>(d), T(0));
+  x[static_cast<size_t>(free_col)] = prev;
+  for (long k = 0; k < row; ++k)
+    x[static_cast<size_t>(pivot_col[static_cast<size_t>(k)])] = -at(k, free_col);
+  T g = 0;
+  for (const T &v : x) g = A::gcd(g, v);
+  for (T &v : x) v /= g;
+  return true;
+}
+
+// x from the rows of `in` listed in zero, as GMP integers.
+bool solve_direction(const std::vector<std::int64_t> &in, const std::vector<long> &zero, long d,
+                     std::vector<mpz_class> &x)
+{
+  const size_t n = zero.size() * static_cast<size_t>(d);
+  x.resize(static_cast<size_t>(d));
+  std::vector<std::int64_t> a8(n), x8;
+  for (size_t t = 0; t < zero.size(); ++t)
+    std::copy_n(in.begin() + zero[t] * d, d, a8.begin() + static_cast<long>(t) * d);
+  if (null_direction<Narrow>(a8, static_cast<long>(zero.size()), d, x8)) {
+    for (long j = 0; j < d; ++j) mpz_set_si(x[static_cast<size_t>(j)].get_mpz_t(), x8[static_cast<size_t>(j)]);
+    return true;
+  }
+  std::vector<i128> a(n), xw;
+  for (size_t t = 0; t < zero.size(); ++t)
+    std::copy_n(in.begin() + zero[t] * d, d, a.begin() + static_cast<long>(t) * d);
+  if (null_direction<Wide>(a, static_cast<long>(zero.size()), d, xw)) {
+    for (long j = 0; j < d; ++j) {
+      const i128 v = xw[static_cast<size_t>(j)];
+      const auto hi = static_cast<std::int64_t>(v >> 64);
+      x[static_cast<size_t>(j)] = mpz_class(hi);
+      x[static_cast<size_t>(j)] <<= 64;
+      x[static_cast<size_t>(j)] += mpz_class(static_cast<unsigned long>(static_cast<std::uint64_t>(v)));
+    }
+    return true;
+  }
+  std::vector<mpz_class> b(n);
+  for (size_t t = 0; t < zero.size(); ++t)
+    for (long j = 0; j < d; ++j)
+      b[t * static_cast<size_t>(d) + static_cast<size_t>(j)] = static_cast<long>(in[static_cast<size_t>(zero[t] * d + j)]);
+  return null_direction<Big>(b, static_cast<long>(zero.size()), d, x);
+}
+
+// v[i] := row i of the rows (m of d entries, row-major) at c, and a[i]
+// the sum of the absolute terms.
+void values(const std::vector<double> &rows, long m, long d, const double *c, std::vector<double> &v,
+            std::vector<double> &a)
+{
+  v.resize(static_cast<size_t>(m));
+  a.resize(static_cast<size_t>(m));
+  const double *r = rows.data();
+  for (long i = 0; i < m; ++i, r += d) {
+    double s = 0.0, t = 0.0;
+    for (long j = 0; j < d; ++j) {
+      const double p = c[j] * r[j];
+      s += p;
+      t += std::fabs(p);
+    }
+    v[static_cast<size_t>(i)] = s;
+    a[static_cast<size_t>(i)] = t;
+  }
+}
+
+}  // namespace
+
+Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix &q)
+{
+  Conversion fail;
+  fail.error = dd_NumericallyInconsistent;
+  const long m = q.rows, d = q.cols;
+  if (M == nullptr || m != M->rowsize || d != M->colsize || d < 1 || d > kMaxColumns) return fail;
+  const Matrix S(dd_CopyMatrix(M));
+  if (S.get() == nullptr) return fail;
+  // The rows to check: the input's, and x0 >= 0 under an H-representation,
+  // which every point and ray satisfies.
+  const long rows = m + (q.representation == dd_Inequality ? 1 : 0);
+  std::vector<std::int64_t> in(static_cast<size_t>(rows * d), 0), row(static_cast<size_t>(d));
+  for (long i = 0; i < m; ++i) {
+    if (!integer_row(q, i, row)) return fail;
+    for (long j = 0; j < d; ++j) {
+      in[static_cast<size_t>(i * d + j)] = row[static_cast<size_t>(j)];
+      ddd_set_d(S->matrix[i][j], static_cast<double>(row[static_cast<size_t>(j)]));
+    }
+  }
+  if (rows > m) in[static_cast<size_t>(m * d)] = 1;
+  ConvertOptions od = o;
+  od.arithmetic = Arithmetic::Double;
+  Conversion c = convert(S.get(), od);
+  if (c.error != dd_NoError || c.output == nullptr) return fail;
+  dd_MatrixPtr O = c.output.get();
+  const long n = O->rowsize;
+  if (n == 0 || O->colsize != d || set_card(O->linset) != 0) return fail;
+
+  // The rows as doubles, and each row's largest entry.
+  const std::vector<double> ind(in.begin(), in.end());
+  std::vector<double> big(static_cast<size_t>(rows), 0.0);
+  for (long i = 0; i < rows; ++i)
+    for (long j = 0; j < d; ++j)
+      big[static_cast<size_t>(i)] = std::max(big[static_cast<size_t>(i)], std::fabs(ind[static_cast<size_t>(i * d + j)]));
+  std::vector<bool> equation(static_cast<size_t>(rows), false);
+  for (long r : q.linearity) equation[static_cast<size_t>(r - 1)] = true;
+
+  std::vector<mpz_class> outs(static_cast<size_t>(n * d)), x;
+  std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v, a;
+  std::vector<long> zero;
+  std::vector<long> xs(static_cast<size_t>(d));
+  mpz_class dot, t;
+  for (long k = 0; k < n; ++k) {
+    // The rows the double row lies on, by a loose relative test: a row
+    // taken wrongly makes the rank d and one left out costs nothing, as
+    // the check below settles every row exactly.
+    double cmax = 0.0;
+    for (long j = 0; j < d; ++j) {
+      c_row[static_cast<size_t>(j)] = ddd_get_d(O->matrix[k][j]);
+      cmax = std::max(cmax, std::fabs(c_row[static_cast<size_t>(j)]));
+    }
+    values(ind, rows, d, c_row.data(), v, a);
+    zero.clear();
+    for (long i = 0; i < rows; ++i)
+      if (std::fabs(v[static_cast<size_t>(i)]) <= kOnRow * cmax * big[static_cast<size_t>(i)]) zero.push_back(i);
+    if (!solve_direction(in, zero, d, x)) return fail;
+    double side = 0.0;
+    for (long j = 0; j < d; ++j) {
+      xd[static_cast<size_t>(j)] = x[static_cast<size_t>(j)].get_d();
+      side += xd[static_cast<size_t>(j)] * c_row[static_cast<size_t>(j)];
+    }
+    if (side == 0.0) return fail;
+    if (side < 0.0)
+      for (long j = 0; j < d; ++j) {
+        x[static_cast<size_t>(j)] = -x[static_cast<size_t>(j)];
+        xd[static_cast<size_t>(j)] = -xd[static_cast<size_t>(j)];
+      }
+    // Zero or positive on every row, zero on equations and lines: from
+    // doubles where their rounding bound (of x to doubles, of each product
+    // and of the sums: below d + 3 units of the last place of the absolute
+    // sum) tells the sign, else exactly.
+    values(ind, rows, d, xd.data(), v, a);
+    bool small = true;
+    for (long j = 0; j < d; ++j) {
+      small = small && x[static_cast<size_t>(j)].fits_slong_p();
+      if (small) xs[static_cast<size_t>(j)] = x[static_cast<size_t>(j)].get_si();
+    }
+    for (long i = 0; i < rows; ++i) {
+      const double bound = a[static_cast<size_t>(i)] * static_cast<double>(d + 3) * std::ldexp(1.0, 1 - kDoubleBits);
+      int sign = v[static_cast<size_t>(i)] > bound ? 1 : v[static_cast<size_t>(i)] < -bound ? -1 : 2;
+      if (sign == 2 && small) {
+        // Products below 2^116, d of them below 2^127.
+        i128 w = 0;
+        for (long j = 0; j < d; ++j)
+          w += static_cast<i128>(in[static_cast<size_t>(i * d + j)]) * xs[static_cast<size_t>(j)];
+        sign = (w > 0) - (w < 0);
+      } else if (sign == 2) {
+        dot = 0;
+        for (long j = 0; j < d; ++j) {
+          t = static_cast<long>(in[static_cast<size_t>(i * d + j)]);
+          dot += t * x[static_cast<size_t>(j)];
+        }
+        sign = sgn(dot);
+      }
+      if (sign < 0 || (sign > 0 && equation[static_cast<size_t>(i)])) return fail;
+    }
+    std::move(x.begin(), x.end(), outs.begin() + k * d);
+  }
+  // Two output rows alike would be one face found twice.
+  std::vector<long> order(static_cast<size_t>(n));
+  std::iota(order.begin(), order.end(), 0L);
+  auto at = [&](long k) { return outs.begin() + k * d; };
+  std::sort(order.begin(), order.end(),
+            [&](long u, long w) { return std::lexicographical_compare(at(u), at(u) + d, at(w), at(w) + d); });
+  for (long k = 1; k < n; ++k)
+    if (std::equal(at(order[static_cast<size_t>(k - 1)]), at(order[static_cast<size_t>(k - 1)]) + d,
+                   at(order[static_cast<size_t>(k)])))
+      return fail;
+
+  // Written at the scale of the exact run: points with first entry 1,
+  // other rows divided by their smallest entry in absolute value.
+  Conversion e;
+  e.exact = true;
+  e.settled = true;
+  e.rational.rows = n;
+  e.rational.cols = d;
+  e.rational.representation = O->representation;
+  e.rational.entries.resize(static_cast<size_t>(n * d));
+  mpz_class scale;
+  for (long k = 0; k < n; ++k) {
+    const auto r = at(k);
+    if (O->representation == dd_Generator && sgn(r[0]) != 0) {
+      if (sgn(r[0]) < 0) return fail;
+      scale = r[0];
+    } else {
+      scale = 0;
+      for (long j = 0; j < d; ++j)
+        if (sgn(r[j]) != 0 && (scale == 0 || mpz_cmpabs(r[j].get_mpz_t(), scale.get_mpz_t()) < 0)) scale = abs(r[j]);
+    }
+    for (long j = 0; j < d; ++j) {
+      mpq_class &w = e.rational.at(k, j);
+      w.get_num() = r[j];
+      w.get_den() = scale;
+      w.canonicalize();
+    }
+  }
+  e.output.reset(to_double(e.rational));
+  if (e.output == nullptr) return fail;
+  e.adjacency = std::move(c.adjacency);
+  e.incidence = std::move(c.incidence);
+  e.input_adjacency = std::move(c.input_adjacency);
+  e.input_incidence = std::move(c.input_incidence);
+  return e;
+}
+
+}  // namespace zonix
