@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -26,8 +27,13 @@ inline constexpr int kDoubleBits = 53;
 // Beyond this many columns the bounds below lose their meaning (127-bit
 // sums of products below 2^116 among them).
 inline constexpr long kMaxColumns = 1024;
-// A value this small against its terms' scale marks a row the double
-// output row lies on; far above double rounding, far below any gap a
+// See the Hadamard bound below: twice what 128-bit integers hold.
+inline constexpr double kMostMinorBits = 252.0;
+// Output rows solved in GMP integers before the exact run is left to
+// finish the work: it keeps its integers smaller.
+inline constexpr long kMostBig = 16;
+// A value this small against the sum of its absolute terms marks a row
+// the double output row lies on; far above double rounding, far below any gap a
 // double run resolves.
 inline constexpr double kOnRow = 1e-9;
 
@@ -78,9 +84,12 @@ using Narrow = Fixed<std::int64_t>;
 using Wide = Fixed<i128>;
 struct Big {
   using T = mpz_class;
-  static bool mul_sub(const T &a, const T &b, const T &c, const T &e, const T &div, T *out)
+  mpz_class t;  // scratch, so that a step allocates nothing
+  bool mul_sub(const T &a, const T &b, const T &c, const T &e, const T &div, T *out)
   {
-    *out = a * b - c * e;
+    mpz_mul(t.get_mpz_t(), c.get_mpz_t(), e.get_mpz_t());
+    mpz_mul(out->get_mpz_t(), a.get_mpz_t(), b.get_mpz_t());
+    mpz_sub(out->get_mpz_t(), out->get_mpz_t(), t.get_mpz_t());
     mpz_divexact(out->get_mpz_t(), out->get_mpz_t(), div.get_mpz_t());
     return true;
   }
@@ -94,7 +103,7 @@ struct Big {
 // division by the previous pivot is exact, and at the end every pivot row
 // holds the last pivot D on its pivot column.
 template <class A>
-bool null_direction(std::vector<typename A::T> &a, long r, long d, std::vector<typename A::T> &x)
+bool null_direction(A &ops, std::vector<typename A::T> &a, long r, long d, std::vector<typename A::T> &x)
 {
   using T = typename A::T;
   std::vector<long> pivot_col;
@@ -112,7 +121,7 @@ bool null_direction(std::vector<typename A::T> &a, long r, long d, std::vector<t
       if (i == row) continue;
       const T f = at(i, c);
       for (long j = 0; j < d; ++j)
-        if (!A::mul_sub(piv, at(i, j), f, at(row, j), prev, &at(i, j))) return false;
+        if (!ops.mul_sub(piv, at(i, j), f, at(row, j), prev, &at(i, j))) return false;
     }
     prev = piv;
     pivot_col.push_back(c);
@@ -131,37 +140,54 @@ bool null_direction(std::vector<typename A::T> &a, long r, long d, std::vector<t
   return true;
 }
 
+// Where solve_direction starts and how often it needed GMP: integers that
+// outgrow 64 bits on one output row mostly do on the next.
+struct SolveLevel {
+  int start = 0;  // 0: 64 bits, 1: 128 bits, 2: GMP
+  long big = 0;
+};
+
 // x from the rows of `in` listed in zero, as GMP integers.
 bool solve_direction(const std::vector<std::int64_t> &in, const std::vector<long> &zero, long d,
-                     std::vector<mpz_class> &x)
+                     std::vector<mpz_class> &x, SolveLevel &level)
 {
   const size_t n = zero.size() * static_cast<size_t>(d);
+  const long r = static_cast<long>(zero.size());
   x.resize(static_cast<size_t>(d));
-  std::vector<std::int64_t> a8(n), x8;
-  for (size_t t = 0; t < zero.size(); ++t)
-    std::copy_n(in.begin() + zero[t] * d, d, a8.begin() + static_cast<long>(t) * d);
-  if (null_direction<Narrow>(a8, static_cast<long>(zero.size()), d, x8)) {
-    for (long j = 0; j < d; ++j) mpz_set_si(x[static_cast<size_t>(j)].get_mpz_t(), x8[static_cast<size_t>(j)]);
-    return true;
-  }
-  std::vector<i128> a(n), xw;
-  for (size_t t = 0; t < zero.size(); ++t)
-    std::copy_n(in.begin() + zero[t] * d, d, a.begin() + static_cast<long>(t) * d);
-  if (null_direction<Wide>(a, static_cast<long>(zero.size()), d, xw)) {
-    for (long j = 0; j < d; ++j) {
-      const i128 v = xw[static_cast<size_t>(j)];
-      const auto hi = static_cast<std::int64_t>(v >> 64);
-      x[static_cast<size_t>(j)] = mpz_class(hi);
-      x[static_cast<size_t>(j)] <<= 64;
-      x[static_cast<size_t>(j)] += mpz_class(static_cast<unsigned long>(static_cast<std::uint64_t>(v)));
+  auto rows_to = [&](auto &a) {
+    for (size_t t = 0; t < zero.size(); ++t)
+      for (long j = 0; j < d; ++j) a[t * static_cast<size_t>(d) + static_cast<size_t>(j)] = in[static_cast<size_t>(zero[t] * d + j)];
+  };
+  if (level.start == 0) {
+    std::vector<std::int64_t> a(n), xn;
+    rows_to(a);
+    Narrow narrow;
+    if (null_direction(narrow, a, r, d, xn)) {
+      for (long j = 0; j < d; ++j) mpz_set_si(x[static_cast<size_t>(j)].get_mpz_t(), xn[static_cast<size_t>(j)]);
+      return true;
     }
-    return true;
+    level.start = 1;
   }
-  std::vector<mpz_class> b(n);
-  for (size_t t = 0; t < zero.size(); ++t)
-    for (long j = 0; j < d; ++j)
-      b[t * static_cast<size_t>(d) + static_cast<size_t>(j)] = static_cast<long>(in[static_cast<size_t>(zero[t] * d + j)]);
-  return null_direction<Big>(b, static_cast<long>(zero.size()), d, x);
+  if (level.start == 1) {
+    std::vector<i128> a(n), xw;
+    rows_to(a);
+    Wide wide;
+    if (null_direction(wide, a, r, d, xw)) {
+      for (long j = 0; j < d; ++j) {
+        const i128 v = xw[static_cast<size_t>(j)];
+        x[static_cast<size_t>(j)] = mpz_class(static_cast<long>(v >> 64));
+        x[static_cast<size_t>(j)] <<= 64;
+        x[static_cast<size_t>(j)] += mpz_class(static_cast<unsigned long>(static_cast<std::uint64_t>(v)));
+      }
+      return true;
+    }
+    level.start = 2;
+  }
+  ++level.big;
+  std::vector<mpz_class> a(n);
+  rows_to(a);
+  Big big;
+  return null_direction(big, a, r, d, x);
 }
 
 // v[i] := row i of the rows (m of d entries, row-major) at c, and a[i]
@@ -206,6 +232,17 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     }
   }
   if (rows > m) in[static_cast<size_t>(m * d)] = 1;
+  // Hadamard's bound on the minors the solving meets: far beyond 128 bits
+  // the exact run is quicker than solving output rows in GMP.
+  std::vector<double> norm_bits(static_cast<size_t>(rows));
+  for (long i = 0; i < rows; ++i) {
+    double sq = 0.0;
+    for (long j = 0; j < d; ++j) sq += std::pow(static_cast<double>(in[static_cast<size_t>(i * d + j)]), 2);
+    norm_bits[static_cast<size_t>(i)] = 0.5 * std::log2(std::max(sq, 1.0));
+  }
+  const auto top = norm_bits.begin() + std::min(rows, d - 1);
+  std::partial_sort(norm_bits.begin(), top, norm_bits.end(), std::greater<>());
+  if (std::accumulate(norm_bits.begin(), top, 0.0) > kMostMinorBits) return fail;
   ConvertOptions od = o;
   od.arithmetic = Arithmetic::Double;
   Conversion c = convert(S.get(), od);
@@ -214,12 +251,7 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   const long n = O->rowsize;
   if (n == 0 || O->colsize != d || set_card(O->linset) != 0) return fail;
 
-  // The rows as doubles, and each row's largest entry.
   const std::vector<double> ind(in.begin(), in.end());
-  std::vector<double> big(static_cast<size_t>(rows), 0.0);
-  for (long i = 0; i < rows; ++i)
-    for (long j = 0; j < d; ++j)
-      big[static_cast<size_t>(i)] = std::max(big[static_cast<size_t>(i)], std::fabs(ind[static_cast<size_t>(i * d + j)]));
   std::vector<bool> equation(static_cast<size_t>(rows), false);
   for (long r : q.linearity) equation[static_cast<size_t>(r - 1)] = true;
 
@@ -227,21 +259,18 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v, a;
   std::vector<long> zero;
   std::vector<long> xs(static_cast<size_t>(d));
+  SolveLevel level;
   mpz_class dot, t;
   for (long k = 0; k < n; ++k) {
     // The rows the double row lies on, by a loose relative test: a row
     // taken wrongly makes the rank d and one left out costs nothing, as
     // the check below settles every row exactly.
-    double cmax = 0.0;
-    for (long j = 0; j < d; ++j) {
-      c_row[static_cast<size_t>(j)] = ddd_get_d(O->matrix[k][j]);
-      cmax = std::max(cmax, std::fabs(c_row[static_cast<size_t>(j)]));
-    }
+    for (long j = 0; j < d; ++j) c_row[static_cast<size_t>(j)] = ddd_get_d(O->matrix[k][j]);
     values(ind, rows, d, c_row.data(), v, a);
     zero.clear();
     for (long i = 0; i < rows; ++i)
-      if (std::fabs(v[static_cast<size_t>(i)]) <= kOnRow * cmax * big[static_cast<size_t>(i)]) zero.push_back(i);
-    if (!solve_direction(in, zero, d, x)) return fail;
+      if (std::fabs(v[static_cast<size_t>(i)]) <= kOnRow * a[static_cast<size_t>(i)]) zero.push_back(i);
+    if (!solve_direction(in, zero, d, x, level) || level.big > kMostBig) return fail;
     double side = 0.0;
     for (long j = 0; j < d; ++j) {
       xd[static_cast<size_t>(j)] = x[static_cast<size_t>(j)].get_d();
