@@ -13,6 +13,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "zonixcore_internal.hpp"
@@ -719,6 +720,7 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
 struct NewRayJob {
   dd_RayPtr ray1, ray2, made;
   bool feasible;
+  bool made_linked;
   // Whether the new ray and ray1 lie on the same added rows as ray1 and
   // ray2: see same_edge_face.
   bool edge_face;
@@ -738,11 +740,7 @@ struct zonix::core::EdgeScratch {
   std::vector<std::pair<int, int>> ridge_pairs;
 };
 
-dd_workspace::~dd_workspace()
-{
-  delete edges;
-  release_spare_rays(*this);
-}
+dd_workspace::~dd_workspace() { delete edges; }
 
 namespace {
 
@@ -772,15 +770,14 @@ bool same_edge_face(dd_RayPtr ray1, dd_RayPtr ray2, dd_RayPtr made,
   return true;
 }
 
-// Makes the new rays of the jobs (records allocated) on row hnew, on the
-// run's threads when they are many; false when the caller asked to stop.
-// Each ray depends on its two parents alone, so the threads only share
-// what they read.
-bool make_new_rays(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hnew)
+// Makes the new rays of jobs[0..n) (records allocated) on row hnew, on
+// the run's threads when they are many; false when the caller asked to
+// stop.  Each ray depends on its two parents alone, so the threads only
+// share what they read.
+bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
 {
   dd_workspace &ws = workspace(cone);
   prepare_new_rays(cone);
-  const long n = static_cast<long>(jobs.size());
   const long nw = set_data_words(cone->m);
   const set_word *added = cone->AddedHalfspaces;
   const long block = std::max<long>(1, ws.block_rays);
@@ -794,7 +791,7 @@ bool make_new_rays(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hn
     if (t == 0 && cancelled(cone)) return false;
     RayScratch &S = t == 0 ? ws.scratch : *ws.ray_lanes[static_cast<size_t>(t - 1)];
     for (long k = blk * block; k < std::min(n, (blk + 1) * block); ++k) {
-      NewRayJob &j = jobs[static_cast<size_t>(k)];
+      NewRayJob &j = jobs[k];
       j.feasible = make_new_ray(cone, S, j.made, j.ray1, j.ray2, hnew);
       j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, added, nw, cone->d);
     }
@@ -810,28 +807,76 @@ bool make_new_rays(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hn
   return !ws.interrupted;
 }
 
-// Makes and appends the new rays of the jobs; false when the caller asked
-// to stop.  (Releasing each negative ray as soon as its new rays are made
-// holds fewer records at once, some 6 % on P(9), but the records then
-// stand scattered and the list walks of the next iterations cost half as
-// much again.)
+// Makes and appends the new rays of the jobs, in their order; false when
+// the caller asked to stop.  The negative rays leave the list first and
+// each is released once the last of its new rays is made, a chunk of
+// rays at a time: its record then serves a later new ray, and the rays
+// of an iteration are not all held at once.  (Releasing each at once
+// scatters the records, and the list walks of later iterations pay.)
 bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hnew)
 {
-  bool made = false;
+  dd_workspace &ws = workspace(cone);
+  std::unordered_map<dd_RayPtr, long> last_job;  // of each negative ray
+  if (cone->NegHead != nullptr) {
+    for (dd_RayPtr r = cone->NegHead;; r = r->Next) {
+      last_job.emplace(r, -1);
+      if (r == cone->NegLast) break;
+    }
+    cone->FirstRay = cone->NegLast->Next;
+    if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = cone->FirstRay;
+    cone->NegLast->Next = nullptr;
+    cone->NegHead = cone->NegLast = nullptr;
+  }
+  const long n = static_cast<long>(jobs.size());
+  for (long k = 0; k < n; ++k)
+    for (dd_RayPtr r : {jobs[static_cast<size_t>(k)].ray1, jobs[static_cast<size_t>(k)].ray2}) {
+      auto it = last_job.find(r);
+      if (it != last_job.end()) it->second = k;
+    }
+  auto release = [&](dd_RayPtr r) {
+    cone->RayCount--;
+    recycle_ray(cone, r);
+  };
+  for (const auto &[r, k] : last_job)
+    if (k < 0) release(r);
+  const long chunk = std::max<long>(4 * ws.parallel_rays, 1);
+  long done = 0;  // jobs made and linked
+  bool made = true;
+  std::exception_ptr failure;
   try {
-    for (NewRayJob &j : jobs) j.made = reuse_ray(cone);
-    made = make_new_rays(cone, jobs, hnew);
+    while (made && done < n) {
+      const long end = std::min(n, done + chunk);
+      for (long k = done; k < end; ++k) jobs[static_cast<size_t>(k)].made = reuse_ray(cone);
+      made = make_new_rays(cone, jobs.data() + done, end - done, hnew);
+      if (!made) break;
+      for (long k = done; k < end; ++k) {
+        NewRayJob &j = jobs[static_cast<size_t>(k)];
+        link_ray(cone, j.made, j.feasible);
+        j.made_linked = true;
+        for (dd_RayPtr r : {j.ray1, j.ray2}) {
+          auto it = last_job.find(r);
+          if (it != last_job.end() && it->second == k) release(r);
+        }
+      }
+      done = end;
+    }
   } catch (...) {
-    for (NewRayJob &j : jobs)
-      if (j.made != nullptr) recycle_ray(cone, j.made);
-    throw;
+    failure = std::current_exception();
+    made = false;
   }
-  if (!made) {
-    for (NewRayJob &j : jobs) recycle_ray(cone, j.made);
-    return false;
+  if (done < n) {
+    // Stopped: the records of the chunk in hand and the negative rays
+    // still held are released; the list holds what was linked.
+    for (long k = done; k < n; ++k) {
+      NewRayJob &j = jobs[static_cast<size_t>(k)];
+      if (j.made != nullptr && !j.made_linked) recycle_ray(cone, j.made);
+      j.made = nullptr;
+    }
+    for (const auto &[r, k] : last_job)
+      if (k >= done) release(r);
+    if (failure) std::rethrow_exception(failure);
   }
-  for (const NewRayJob &j : jobs) link_ray(cone, j.made, j.feasible);
-  return true;
+  return made;
 }
 
 // What file_partners_with does for ray i, for a run sorted by
@@ -957,7 +1002,7 @@ void cut_all_rays(dd_ConePtr cone)
   dd_RayPtr r = cone->FirstRay;
   while (r != nullptr) {
     dd_RayPtr next = r->Next;
-    free_ray(cone->d, r);
+    recycle_ray(cone, r);
     r = next;
   }
   cone->FirstRay = nullptr;
@@ -1329,7 +1374,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   jobs.clear();
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
-    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false});
+    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, false});
     std::free(e);
     cone->EdgeCount--;
     e = next;
@@ -1377,10 +1422,9 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   if (cone->RayCount == cone->WeaklyFeasibleRayCount)
     cone->CompStatus = dd_AllFound;
-  // No ray is made or filed after the last iteration: the spares and the
-  // scratch of filing would only stand beside the output.
+  // No ray is made or filed after the last iteration: the scratch of
+  // filing would only stand beside the output.
   if (cone->CompStatus == dd_AllFound || cone->Iteration >= cone->m) {
-    release_spare_rays(ws);
     delete ws.edges;
     ws.edges = nullptr;
     ws.ray_lanes.clear();

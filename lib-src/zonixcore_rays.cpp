@@ -155,13 +155,13 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   set_addelem(z, S.pending_row);
 
   // Positions after Iteration in either parent's conflict set.
-  const set_word *c1 = S.pending_conflict1 != nullptr ? S.pending_conflict1 : S.no_conflicts.get(m);
-  const set_word *c2 = S.pending_conflict2 != nullptr ? S.pending_conflict2 : S.no_conflicts.get(m);
+  const Conflicts &c1 = S.pending_conflict1;
+  const Conflicts &c2 = S.pending_conflict2;
   std::vector<dd_rowrange> &pos = S.eval_positions;
   pos.clear();
   const long it = cone->Iteration;  // positions 1..it are processed
   for (long w = (it >> 5) + 1; w <= nw; ++w) {
-    set_word x = c1[w] | c2[w];
+    set_word x = c1.word(w) | c2.word(w);
     if (w == (it >> 5) + 1) x &= ~set_word{0} << (it & 31);
     for (; x != 0u; x &= x - 1u) pos.push_back((w - 1) * 32 + std::countr_zero(x) + 1);
   }
@@ -169,14 +169,15 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   for (long w = 1; w <= nw; ++w)
     for (set_word x = z1[w] ^ z2[w]; x != 0u; x &= x - 1u) {
       const dd_rowrange i = row_pos[(w - 1) * 32 + std::countr_zero(x) + 1];
-      if (i <= it || (!in_set(c1, i) && !in_set(c2, i))) pos.push_back(i);
+      if (i <= it || (!c1.has(i) && !c2.has(i))) pos.push_back(i);
     }
   std::vector<int> &signs = S.stored_signs;
   signs.resize(pos.size() + 1);
   row_signs(cone, S, p, pos.data(), static_cast<long>(pos.size()), signs.data());
   bool violates = false;
   for (size_t q = 0; q < pos.size(); ++q) violates = violates || signs[q] < 0;
-  set_word *c = reset_conflict_set(RR, d, m, violates);
+  set_word *c = S.conflict_build.get(m);
+  if (violates) set_emptyset(c);
   dd_rowrange fii = m + 1;
   for (size_t q = 0; q < pos.size(); ++q) {
     const dd_rowrange i = pos[q];
@@ -186,6 +187,7 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
       if (i < fii) fii = i;
     }
   }
+  set_conflicts(RR, d, violates ? c : nullptr, nw);
   *feasible = fii > m ? dd_TRUE : dd_FALSE;
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
@@ -399,8 +401,8 @@ mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
     if (ddd_sgn(a1.val) * ddd_sgn(a2.val) < 0) S.pending_row = ii;
   }
   if (ws.conflict_lists) {
-    S.pending_conflict1 = conflict_set(Ptr1, d);
-    S.pending_conflict2 = conflict_set(Ptr2, d);
+    S.pending_conflict1 = conflicts_of(Ptr1, d);
+    S.pending_conflict2 = conflicts_of(Ptr2, d);
   }
   S.pending_accuracy = acc;
   ddd_clear(t1);
@@ -465,7 +467,8 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   row_signs(cone, S, p, pos.data(), m, signs.data());
   bool violates = false;
   for (dd_rowrange i = 0; i < m; ++i) violates = violates || signs[static_cast<size_t>(i)] < 0;
-  set_word *c = reset_conflict_set(RR, cone->d, m, violates);
+  set_word *c = S.conflict_build.get(m);
+  if (violates) set_emptyset(c);
   for (dd_rowrange i = 1; i <= m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
     const int sign = signs[static_cast<size_t>(i - 1)];
@@ -477,6 +480,7 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
       if (fii > m) fii = i;
     }
   }
+  set_conflicts(RR, cone->d, violates ? c : nullptr, set_data_words(m));
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
 }
@@ -493,8 +497,8 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
   reset_zero_set(RR, cone->d, m);
   for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
 
-  // Rare enough to keep a conflict set whether needed or not.
-  set_word *c = reset_conflict_set(RR, cone->d, m, true);
+  set_word *c = workspace(cone).scratch.conflict_build.get(m);
+  set_emptyset(c);
   mytype temp;
   ddd_init(temp);
   for (dd_rowrange i = 1; i <= m; ++i) {
@@ -514,6 +518,7 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
       }
     }
   }
+  set_conflicts(RR, cone->d, c, set_data_words(m));
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
   ddd_clear(temp);
@@ -687,8 +692,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     t = t->Next;
     r->Next = nullptr;
     dd_RayPtr *head, *last;
-    const set_word *c = conflict_set(r, cone->d);
-    if (c != nullptr && in_set(c, it)) {
+    if (conflicts_of(r, cone->d).has(it)) {
       ddd_neg(r->ARay, dd_one);
       head = &cone->NegHead;
       last = &cone->NegLast;
@@ -800,7 +804,7 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
 
   while (strays != nullptr) {
     dd_RayPtr next = strays->Next;
-    free_ray(cone->d, strays);
+    recycle_ray(cone, strays);
     cone->RayCount--;
     strays = next;
   }
