@@ -13,7 +13,6 @@
 #include <new>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 #include "zonixcore_internal.hpp"
@@ -729,6 +728,7 @@ struct NewRayJob {
 // The scratch of edge filing, kept in the cone's workspace.
 struct zonix::core::EdgeScratch {
   std::vector<NewRayJob> new_rays;  // of the consuming loop
+  std::vector<dd_RayPtr> negatives;  // of the consuming loop
   ThirdRayIndex third_rays;
   std::vector<long> row_position;
   PackedZeroRays packed_rays;
@@ -741,6 +741,7 @@ struct zonix::core::EdgeScratch {
 };
 
 dd_workspace::~dd_workspace() { delete edges; }
+
 
 namespace {
 
@@ -816,10 +817,13 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
 bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hnew)
 {
   dd_workspace &ws = workspace(cone);
-  std::unordered_map<dd_RayPtr, long> last_job;  // of each negative ray
+  // A negative ray's ARay (-1 from split_on_new_row) becomes -(k + 2), k
+  // its last job; it stays negative for every other reader.
+  std::vector<dd_RayPtr> &negs = edge_scratch(cone).negatives;
+  negs.clear();
   if (cone->NegHead != nullptr) {
     for (dd_RayPtr r = cone->NegHead;; r = r->Next) {
-      last_job.emplace(r, -1);
+      negs.push_back(r);
       if (r == cone->NegLast) break;
     }
     cone->FirstRay = cone->NegLast->Next;
@@ -829,16 +833,15 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
   }
   const long n = static_cast<long>(jobs.size());
   for (long k = 0; k < n; ++k)
-    for (dd_RayPtr r : {jobs[static_cast<size_t>(k)].ray1, jobs[static_cast<size_t>(k)].ray2}) {
-      auto it = last_job.find(r);
-      if (it != last_job.end()) it->second = k;
-    }
+    for (dd_RayPtr r : {jobs[static_cast<size_t>(k)].ray1, jobs[static_cast<size_t>(k)].ray2})
+      if (dd_Negative(r->ARay)) ddd_set_d(r->ARay, -static_cast<double>(k + 2));
+  auto last_job = [](dd_RayPtr r) { return dd_Negative(r->ARay) ? -static_cast<long>(ddd_get_d(r->ARay)) - 2 : -2L; };
   auto release = [&](dd_RayPtr r) {
     cone->RayCount--;
     recycle_ray(cone, r);
   };
-  for (const auto &[r, k] : last_job)
-    if (k < 0) release(r);
+  for (dd_RayPtr r : negs)
+    if (last_job(r) == -1) release(r);
   const long chunk = std::max<long>(4 * ws.parallel_rays, 1);
   long done = 0;  // jobs made and linked
   bool made = true;
@@ -853,10 +856,8 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
         NewRayJob &j = jobs[static_cast<size_t>(k)];
         link_ray(cone, j.made, j.feasible);
         j.made_linked = true;
-        for (dd_RayPtr r : {j.ray1, j.ray2}) {
-          auto it = last_job.find(r);
-          if (it != last_job.end() && it->second == k) release(r);
-        }
+        for (dd_RayPtr r : {j.ray1, j.ray2})
+          if (last_job(r) == k) release(r);
       }
       done = end;
     }
@@ -872,8 +873,10 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
       if (j.made != nullptr && !j.made_linked) recycle_ray(cone, j.made);
       j.made = nullptr;
     }
-    for (const auto &[r, k] : last_job)
-      if (k >= done) release(r);
+    // Records released already may serve new rays by now (ARay 0): the
+    // pool keeps its blocks to the end of the run, so reading them is safe.
+    for (dd_RayPtr r : negs)
+      if (last_job(r) >= done) release(r);
     if (failure) std::rethrow_exception(failure);
   }
   return made;
@@ -1370,6 +1373,12 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   // possible under the same index) then waits in the array, to be released
   // with the cone, instead of being lost.
   dd_workspace &ws = workspace(cone);
+  if (cone->Iteration >= cone->m) {
+    // The last iteration runs no pair tests: their scratch goes before its
+    // new rays, the most of the run, are made.
+    delete ws.edges;
+    ws.edges = nullptr;
+  }
   std::vector<NewRayJob> &jobs = edge_scratch(cone).new_rays;
   jobs.clear();
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
