@@ -1393,7 +1393,8 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   // Every new ray is made and appended before any is filed, so that the
   // rays can be made on threads; they stand in the list, and their edges
   // are filed, in the order of the pairs.
-  if (ws.conflict_lists) {
+  const bool by_conflicts = ws.conflict_lists;
+  if (by_conflicts) {
     if (!make_new_rays_of(cone, jobs, hnew)) {
       jobs.clear();
       ws.conflict_lists = false;
@@ -1420,7 +1421,12 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
       conditional_add_edge(cone, j.ray1, j.made, cone->PosHead, filing, j.edge_face);
   jobs.clear();
 
-  dd_DeleteNegativeRays(cone);
+  // Made by their conflicts, the rays left are the positive run PosHead..
+  // PosLast, then the zero rays, then the new ones: the run stays.
+  if (by_conflicts && cone->PosHead != nullptr && cone->FirstRay == cone->PosHead)
+    delete_negatives_after_positives(cone);
+  else
+    dd_DeleteNegativeRays(cone);
   set_addelem(cone->AddedHalfspaces, hnew);
 
   if (cone->Iteration < cone->m && cone->ZeroHead != nullptr &&

@@ -63,26 +63,27 @@ class ScratchRow {
   long len_ = -1;
 };
 
-// A ray record is one block: the record, its coordinates with the
-// accuracy slot after them (d + 1 numbers, d at least 1), a tag word, and
-// the zero set when the row count was known at creation.  The tag holds
-// flags in its low bits (below) and the ray's conflicts (see Conflicts).
+// A ray record is one block: the record, a tag word, the zero set when
+// the row count was known at creation, and the coordinates with the
+// accuracy slot after them (d + 1 numbers, d at least 1).  The list walks
+// read the record, the tag and the zero set: they stand together.  The
+// tag holds flags in its low bits (below) and the ray's conflicts (see
+// Conflicts).
 inline dd_colrange ray_numbers(dd_colrange d) { return (d > 0 ? d : 1) + 1; }
 inline constexpr size_t ray_align = alignof(mytype) > alignof(std::uintptr_t) ? alignof(mytype) : alignof(std::uintptr_t);
-inline size_t ray_tag_offset(dd_colrange d)
-{
-  constexpr size_t a = ray_align;
-  const size_t n = (sizeof(dd_RayType) + a - 1) / a * a +
-                   static_cast<size_t>(ray_numbers(d)) * sizeof(mytype);
-  return (n + a - 1) / a * a;
-}
-// Bytes of a record with the zero set of ground size m inside (m > 0),
-// rounded so that records may stand side by side.
-inline size_t ray_block_size(dd_colrange d, long m)
+inline constexpr size_t round_to_ray_align(size_t n) { return (n + ray_align - 1) / ray_align * ray_align; }
+inline size_t ray_tag_offset(dd_colrange) { return round_to_ray_align(sizeof(dd_RayType)); }
+inline size_t ray_zero_set_offset() { return round_to_ray_align(sizeof(dd_RayType)) + sizeof(std::uintptr_t); }
+// Where the coordinates start, after a zero set over 1..m (none for m <= 0).
+inline size_t ray_numbers_offset(long m)
 {
   const size_t sets = m > 0 ? static_cast<size_t>(set_blocks(m)) * sizeof(set_word) : 0;
-  const size_t n = ray_tag_offset(d) + sizeof(std::uintptr_t) + sets;
-  return (n + ray_align - 1) / ray_align * ray_align;
+  return round_to_ray_align(ray_zero_set_offset() + sets);
+}
+// Bytes of a record with the zero set over 1..m inside (none for m <= 0).
+inline size_t ray_block_size(dd_colrange d, long m)
+{
+  return ray_numbers_offset(m) + static_cast<size_t>(ray_numbers(d)) * sizeof(mytype);
 }
 inline std::uintptr_t &ray_tag(dd_RayPtr r, dd_colrange d)
 {
@@ -100,14 +101,14 @@ inline constexpr std::uintptr_t tag_flags = 7;
 inline dd_RayPtr init_ray(char *block, dd_colrange d, long m)
 {
   auto *r = reinterpret_cast<dd_RayPtr>(block);
-  r->Ray = reinterpret_cast<mytype *>(block + (sizeof(dd_RayType) + ray_align - 1) / ray_align * ray_align);
+  r->Ray = reinterpret_cast<mytype *>(block + ray_numbers_offset(m));
   // Zero bits are 0.0; rationals need their own start.
 #ifdef ZONIX_EXACT
   for (dd_colrange j = 0; j < ray_numbers(d); ++j) ddd_init(r->Ray[j]);
 #endif
   ddd_init(r->ARay);
   if (m > 0) {
-    r->ZeroSet = reinterpret_cast<set_type>(block + ray_tag_offset(d) + sizeof(std::uintptr_t));
+    r->ZeroSet = reinterpret_cast<set_type>(block + ray_zero_set_offset());
     r->ZeroSet[0] = static_cast<set_word>(m);
     ray_tag(r, d) = zero_set_inline;
   }
@@ -117,8 +118,7 @@ inline dd_RayPtr init_ray(char *block, dd_colrange d, long m)
 // A new ray record as init_ray makes it, allocated alone.
 inline dd_RayPtr new_ray(dd_colrange d, long m = 0)
 {
-  const size_t size = m > 0 ? ray_block_size(d, m) : ray_tag_offset(d) + sizeof(std::uintptr_t);
-  return init_ray(static_cast<char *>(std::calloc(1, size)), d, m);
+  return init_ray(static_cast<char *>(std::calloc(1, ray_block_size(d, m))), d, m);
 }
 
 // The rows a ray violates, as positions of OrderVector: the words lo..hi
@@ -803,6 +803,11 @@ inline constexpr double lost_accuracy = 0x1p-17;
 // 1, and the new rays of the iteration are evaluated only on the rows
 // their parents violate, until the iteration clears conflict_lists.
 void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew);
+
+// dd_DeleteNegativeRays for a list that starts with the run of positive
+// rays from PosHead to PosLast, the negative rays gone: the run stays as
+// it is, and only the rays after it are walked.
+void delete_negatives_after_positives(dd_ConePtr cone);
 
 // The new rays of an edge-list iteration with conflict lists, made apart
 // from the list so that threads may make them side by side: prepare once

@@ -714,27 +714,12 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
 
 }  // namespace zonix::core
 
-extern "C" {
+namespace {
 
-void dd_DeleteNegativeRays(dd_ConePtr cone)
+// The walk of dd_DeleteNegativeRays from `from` on, the negative rays at
+// the front gone and PosHead..PosLast the positive rays before `from`.
+void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
 {
-  cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
-  cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
-  if (cone->ArtificialRay == nullptr ||
-      cone->ArtificialRay->Next != cone->FirstRay)
-    dd_Printf(stderr,
-                 "Error at dd_DeleteNegativeRays: ArtificialRay does not "
-                 "point the FirstRay.\n");
-  dd_RayPtr sentinel = cone->ArtificialRay;
-  {
-    // A list without its sentinel is served through a stand-in one.
-    dd_RayType standin{};
-    dd_RayPtr pred = sentinel != nullptr ? sentinel : &standin;
-    pred->Next = cone->FirstRay;
-    while (cone->FirstRay != nullptr && dd_Negative(cone->FirstRay->ARay))
-      dd_Eliminate(cone, &pred);
-  }
-
   // Zero rays are sorted by FirstInfeasIndex (values 1..m+1) in buckets,
   // each bucket pushed at the front: a later-visited ray stands before an
   // earlier one with the same index, and the pass is linear.
@@ -745,7 +730,7 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
   cone->ZeroRayCount = 0;
   bool reported = false;
   dd_RayPtr strays = nullptr;  // negative rays met past the front
-  for (dd_RayPtr r = cone->FirstRay; r != nullptr;) {
+  for (dd_RayPtr r = from; r != nullptr;) {
     dd_RayPtr next = r->Next;
     if (dd_Negative(r->ARay)) {
       if (!reported) {
@@ -798,6 +783,7 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
     cone->FirstRay = cone->ZeroHead;
     cone->LastRay = cone->ZeroLast;
   }
+  dd_RayPtr sentinel = cone->ArtificialRay;
   if (cone->LastRay == nullptr) cone->LastRay = sentinel;
   if (sentinel != nullptr) sentinel->Next = cone->FirstRay;
   if (cone->LastRay != nullptr) cone->LastRay->Next = nullptr;
@@ -809,6 +795,45 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
     strays = next;
   }
 }
+
+}  // namespace
+
+extern "C" {
+
+void dd_DeleteNegativeRays(dd_ConePtr cone)
+{
+  cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
+  cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
+  if (cone->ArtificialRay == nullptr ||
+      cone->ArtificialRay->Next != cone->FirstRay)
+    dd_Printf(stderr,
+                 "Error at dd_DeleteNegativeRays: ArtificialRay does not "
+                 "point the FirstRay.\n");
+  {
+    // A list without its sentinel is served through a stand-in one.
+    dd_RayType standin{};
+    dd_RayPtr pred = cone->ArtificialRay != nullptr ? cone->ArtificialRay : &standin;
+    pred->Next = cone->FirstRay;
+    while (cone->FirstRay != nullptr && dd_Negative(cone->FirstRay->ARay))
+      dd_Eliminate(cone, &pred);
+  }
+  sort_after_positives(cone, cone->FirstRay);
+}
+
+}  // extern "C"
+
+namespace zonix::core {
+
+void delete_negatives_after_positives(dd_ConePtr cone)
+{
+  cone->ZeroHead = cone->NegHead = nullptr;
+  cone->ZeroLast = cone->NegLast = nullptr;
+  sort_after_positives(cone, cone->PosLast->Next);
+}
+
+}  // namespace zonix::core
+
+extern "C" {
 
 void dd_CheckEquality(dd_colrange d_size, dd_RayPtr *RP1, dd_RayPtr *RP2,
                       dd_boolean *equal)
