@@ -614,46 +614,6 @@ template <class Count>
   }
 }
 
-// Runs body(t, b) once for every block b < blocks on `threads` threads,
-// t = 0 being the caller; the blocks are taken in turn through a counter.
-// A body that returns false stops them all, as does an exception, which
-// is returned for the caller to rethrow.
-template <class Body>
-std::exception_ptr run_blocks(int threads, long blocks, Body body)
-{
-  std::atomic<long> next_block{0};
-  std::atomic<bool> stop{false};
-  std::mutex failure_mutex;
-  std::exception_ptr failure;
-  auto work = [&](int t) {
-    try {
-      while (!stop.load(std::memory_order_relaxed)) {
-        const long b = next_block.fetch_add(1, std::memory_order_relaxed);
-        if (b >= blocks) return;
-        if (!body(t, b)) {
-          stop.store(true);
-          return;
-        }
-      }
-    } catch (...) {
-      const std::lock_guard<std::mutex> hold(failure_mutex);
-      if (!failure) failure = std::current_exception();
-      stop.store(true);
-    }
-  };
-  std::vector<std::jthread> helpers;
-  for (int t = 1; t < threads; ++t) {
-    try {
-      helpers.emplace_back(work, t);
-    } catch (const std::system_error &) {
-      break;  // fewer threads: the blocks get done all the same
-    }
-  }
-  work(0);
-  for (auto &h : helpers) h.join();
-  return failure;
-}
-
 // The pairs of packed rays that can be edges when every ray is simple: an
 // edge's face is d - 2 of each ray's d - 1 added rows, so the rays of an
 // edge meet under the key of one of their rows left out.  Keys hash the

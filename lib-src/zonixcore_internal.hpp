@@ -3,11 +3,16 @@
 #ifndef ZONIX_CORE_INTERNAL_HPP
 #define ZONIX_CORE_INTERNAL_HPP
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -769,6 +774,14 @@ struct dd_workspace {
   // the rays a thread takes at a time.  Tests may move them as well.
   long parallel_rays = 1 << 10;
   long block_rays = 1 << 7;
+  // The list of an edge-list iteration with conflict lists as an array,
+  // so that its split on the next row reads the rays side by side (on
+  // threads where they are many, parallel_rays times this): 2 when it
+  // holds the whole list, 1 when only the positive run of a split.
+  std::vector<dd_RayPtr> list_order;
+  int list_order_state = 0;
+  std::vector<signed char> split_signs;
+  static constexpr long split_rays_per_ray = 16;
 };
 
 namespace zonix::core {
@@ -796,6 +809,46 @@ inline bool simple_rays_trusted(dd_ConePtr cone)
 // on cyclic polytopes stay below 1e-7, those of the wrong ones reach
 // 1e-4 and more).
 inline constexpr double lost_accuracy = 0x1p-17;
+
+// Runs body(t, b) once for every block b < blocks on `threads` threads,
+// t = 0 being the caller; the blocks are taken in turn through a counter.
+// A body that returns false stops them all, as does an exception, which
+// is returned for the caller to rethrow.
+template <class Body>
+std::exception_ptr run_blocks(int threads, long blocks, Body body)
+{
+  std::atomic<long> next_block{0};
+  std::atomic<bool> stop{false};
+  std::mutex failure_mutex;
+  std::exception_ptr failure;
+  auto work = [&](int t) {
+    try {
+      while (!stop.load(std::memory_order_relaxed)) {
+        const long b = next_block.fetch_add(1, std::memory_order_relaxed);
+        if (b >= blocks) return;
+        if (!body(t, b)) {
+          stop.store(true);
+          return;
+        }
+      }
+    } catch (...) {
+      const std::lock_guard<std::mutex> hold(failure_mutex);
+      if (!failure) failure = std::current_exception();
+      stop.store(true);
+    }
+  };
+  std::vector<std::jthread> helpers;
+  for (int t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work, t);
+    } catch (const std::system_error &) {
+      break;  // fewer threads: the blocks get done all the same
+    }
+  }
+  work(0);
+  for (auto &h : helpers) h.join();
+  return failure;
+}
 
 // dd_EvaluateARay2 on row hnew, the row at position Iteration, for an
 // edge-list iteration.  Where every ray knows its signs (conflict sets),

@@ -2,6 +2,7 @@
 // and first violated position, combining two rays on a hyperplane,
 // evaluating the list on a new row and sorting it by sign, removal, and the
 // comparisons used by the row orders.
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <vector>
@@ -12,6 +13,8 @@
 using namespace zonix::core;
 
 namespace {
+
+void sort_after_positives(dd_ConePtr cone, dd_RayPtr from);
 
 // Makes the ray list the non-empty sign lists joined: negatives,
 // positives, zeros.
@@ -675,6 +678,11 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                       cone->OrderVector[it] == hnew &&
                       (cone->parent == nullptr || !cone->parent->RelaxedEnumeration) &&
                       set_card(cone->NonequalitySet) == 0;
+  std::vector<dd_RayPtr> &order = ws.list_order;
+  const bool known = ws.list_order_state == 2 && !order.empty() &&
+                     static_cast<long>(order.size()) == cone->RayCount &&
+                     order.front() == cone->FirstRay && order.back() == cone->LastRay;
+  ws.list_order_state = 0;
   if (!ws.conflict_lists || cone->TotalRayCount < 1) {
     dd_EvaluateARay2(hnew, cone);
     return;
@@ -682,34 +690,83 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   ws.row_positions.resize(static_cast<size_t>(cone->m) + 1);
   for (dd_rowrange i = 1; i <= cone->m; ++i)
     ws.row_positions[static_cast<size_t>(cone->OrderVector[i])] = i;
+  if (!known) {
+    order.clear();
+    for (dd_RayPtr t = cone->FirstRay; t != nullptr; t = t->Next) order.push_back(t);
+  }
   // The signs on hnew are known: negative where it is a conflict, zero
   // where it is in the zero set.  ARay holds the sign alone.
+  const long n = static_cast<long>(order.size());
+  std::vector<signed char> &signs = ws.split_signs;
+  signs.resize(static_cast<size_t>(n));
+  const dd_colrange d = cone->d;
+  auto classify = [&](long from, long to) {
+    for (long k = from; k < to; ++k) {
+      dd_RayPtr r = order[static_cast<size_t>(k)];
+      signed char sg = 1;
+      if (conflicts_of(r, d).has(it))
+        sg = -1;
+      else if (in_set(r->ZeroSet, hnew))
+        sg = 0;
+      ddd_set_d(r->ARay, sg);
+      signs[static_cast<size_t>(k)] = sg;
+    }
+  };
+  const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  const long blocks = (n + block - 1) / block;
+  if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray && blocks > 1) {
+    const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
+    const std::exception_ptr failure = run_blocks(threads, blocks, [&](int, long b) {
+      classify(b * block, std::min(n, (b + 1) * block));
+      return true;
+    });
+    if (failure) std::rethrow_exception(failure);
+  } else {
+    classify(0, n);
+  }
+  // Each sub-list in the reverse of the list's order, as dd_EvaluateARay2
+  // makes them; the positive run is kept in its new order for the next
+  // split.
   cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
-  dd_RayPtr t = cone->FirstRay;
-  while (t != nullptr) {
-    dd_RayPtr r = t;
-    t = t->Next;
-    r->Next = nullptr;
-    dd_RayPtr *head, *last;
-    if (conflicts_of(r, cone->d).has(it)) {
-      ddd_neg(r->ARay, dd_one);
-      head = &cone->NegHead;
-      last = &cone->NegLast;
-    } else if (in_set(r->ZeroSet, hnew)) {
-      ddd_set(r->ARay, dd_purezero);
-      head = &cone->ZeroHead;
-      last = &cone->ZeroLast;
-    } else {
-      ddd_set(r->ARay, dd_one);
-      head = &cone->PosHead;
-      last = &cone->PosLast;
-    }
-    if (*head == nullptr) *last = r;
-    r->Next = *head;
-    *head = r;
+  dd_RayPtr *heads[3] = {&cone->NegHead, &cone->ZeroHead, &cone->PosHead};
+  dd_RayPtr *lasts[3] = {&cone->NegLast, &cone->ZeroLast, &cone->PosLast};
+  constexpr long ahead = 16;  // records whose links are fetched early
+  for (long k = 0; k < n; ++k) {
+#if defined(__GNUC__)
+    if (k + ahead < n) __builtin_prefetch(order[static_cast<size_t>(k + ahead)], 1);
+#endif
+    dd_RayPtr r = order[static_cast<size_t>(k)];
+    const int q = signs[static_cast<size_t>(k)] + 1;
+    if (*heads[q] == nullptr) *lasts[q] = r;
+    r->Next = *heads[q];
+    *heads[q] = r;
   }
   join_sign_lists(cone);
+  if (it >= cone->m) {
+    // No split follows: the array would only add to the largest list.
+    order = {};
+    signs = {};
+    return;
+  }
+  long kept = 0;
+  for (long k = 0; k < n; ++k)
+    if (signs[static_cast<size_t>(k)] > 0) order[static_cast<size_t>(kept++)] = order[static_cast<size_t>(k)];
+  order.resize(static_cast<size_t>(kept));
+  std::reverse(order.begin(), order.end());
+  ws.list_order_state = 1;
+}
+
+void delete_negatives_after_positives(dd_ConePtr cone)
+{
+  cone->ZeroHead = cone->NegHead = nullptr;
+  cone->ZeroLast = cone->NegLast = nullptr;
+  sort_after_positives(cone, cone->PosLast->Next);
+  dd_workspace &ws = workspace(cone);
+  if (ws.list_order_state != 1) return;
+  // The positive run stands in list_order: the rays after it join it.
+  for (dd_RayPtr r = cone->PosLast->Next; r != nullptr; r = r->Next) ws.list_order.push_back(r);
+  ws.list_order_state = 2;
 }
 
 }  // namespace zonix::core
@@ -802,6 +859,7 @@ extern "C" {
 
 void dd_DeleteNegativeRays(dd_ConePtr cone)
 {
+  workspace(cone).list_order_state = 0;
   cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
   if (cone->ArtificialRay == nullptr ||
@@ -822,16 +880,6 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
 
 }  // extern "C"
 
-namespace zonix::core {
-
-void delete_negatives_after_positives(dd_ConePtr cone)
-{
-  cone->ZeroHead = cone->NegHead = nullptr;
-  cone->ZeroLast = cone->NegLast = nullptr;
-  sort_after_positives(cone, cone->PosLast->Next);
-}
-
-}  // namespace zonix::core
 
 extern "C" {
 
