@@ -614,46 +614,6 @@ template <class Count>
   }
 }
 
-// Runs body(t, b) once for every block b < blocks on `threads` threads,
-// t = 0 being the caller; the blocks are taken in turn through a counter.
-// A body that returns false stops them all, as does an exception, which
-// is returned for the caller to rethrow.
-template <class Body>
-std::exception_ptr run_blocks(int threads, long blocks, Body body)
-{
-  std::atomic<long> next_block{0};
-  std::atomic<bool> stop{false};
-  std::mutex failure_mutex;
-  std::exception_ptr failure;
-  auto work = [&](int t) {
-    try {
-      while (!stop.load(std::memory_order_relaxed)) {
-        const long b = next_block.fetch_add(1, std::memory_order_relaxed);
-        if (b >= blocks) return;
-        if (!body(t, b)) {
-          stop.store(true);
-          return;
-        }
-      }
-    } catch (...) {
-      const std::lock_guard<std::mutex> hold(failure_mutex);
-      if (!failure) failure = std::current_exception();
-      stop.store(true);
-    }
-  };
-  std::vector<std::jthread> helpers;
-  for (int t = 1; t < threads; ++t) {
-    try {
-      helpers.emplace_back(work, t);
-    } catch (const std::system_error &) {
-      break;  // fewer threads: the blocks get done all the same
-    }
-  }
-  work(0);
-  for (auto &h : helpers) h.join();
-  return failure;
-}
-
 // The pairs of packed rays that can be edges when every ray is simple: an
 // edge's face is d - 2 of each ray's d - 1 added rows, so the rays of an
 // edge meet under the key of one of their rows left out.  Keys hash the
@@ -719,6 +679,7 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
 struct NewRayJob {
   dd_RayPtr ray1, ray2, made;
   bool feasible;
+  bool made_linked;
   // Whether the new ray and ray1 lie on the same added rows as ray1 and
   // ray2: see same_edge_face.
   bool edge_face;
@@ -727,6 +688,7 @@ struct NewRayJob {
 // The scratch of edge filing, kept in the cone's workspace.
 struct zonix::core::EdgeScratch {
   std::vector<NewRayJob> new_rays;  // of the consuming loop
+  std::vector<dd_RayPtr> negatives;  // of the consuming loop
   ThirdRayIndex third_rays;
   std::vector<long> row_position;
   PackedZeroRays packed_rays;
@@ -738,11 +700,8 @@ struct zonix::core::EdgeScratch {
   std::vector<std::pair<int, int>> ridge_pairs;
 };
 
-dd_workspace::~dd_workspace()
-{
-  delete edges;
-  release_spare_rays(*this);
-}
+dd_workspace::~dd_workspace() { delete edges; }
+
 
 namespace {
 
@@ -772,15 +731,14 @@ bool same_edge_face(dd_RayPtr ray1, dd_RayPtr ray2, dd_RayPtr made,
   return true;
 }
 
-// Makes the new rays of the jobs (records allocated) on row hnew, on the
-// run's threads when they are many; false when the caller asked to stop.
-// Each ray depends on its two parents alone, so the threads only share
-// what they read.
-bool make_new_rays(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hnew)
+// Makes the new rays of jobs[0..n) (records allocated) on row hnew, on
+// the run's threads when they are many; false when the caller asked to
+// stop.  Each ray depends on its two parents alone, so the threads only
+// share what they read.
+bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
 {
   dd_workspace &ws = workspace(cone);
   prepare_new_rays(cone);
-  const long n = static_cast<long>(jobs.size());
   const long nw = set_data_words(cone->m);
   const set_word *added = cone->AddedHalfspaces;
   const long block = std::max<long>(1, ws.block_rays);
@@ -794,7 +752,7 @@ bool make_new_rays(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hn
     if (t == 0 && cancelled(cone)) return false;
     RayScratch &S = t == 0 ? ws.scratch : *ws.ray_lanes[static_cast<size_t>(t - 1)];
     for (long k = blk * block; k < std::min(n, (blk + 1) * block); ++k) {
-      NewRayJob &j = jobs[static_cast<size_t>(k)];
+      NewRayJob &j = jobs[k];
       j.feasible = make_new_ray(cone, S, j.made, j.ray1, j.ray2, hnew);
       j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, added, nw, cone->d);
     }
@@ -810,28 +768,78 @@ bool make_new_rays(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hn
   return !ws.interrupted;
 }
 
-// Makes and appends the new rays of the jobs; false when the caller asked
-// to stop.  (Releasing each negative ray as soon as its new rays are made
-// holds fewer records at once, some 6 % on P(9), but the records then
-// stand scattered and the list walks of the next iterations cost half as
-// much again.)
+// Makes and appends the new rays of the jobs, in their order; false when
+// the caller asked to stop.  The negative rays leave the list first and
+// each is released once the last of its new rays is made, a chunk of
+// rays at a time: its record then serves a later new ray, and the rays
+// of an iteration are not all held at once.  (Releasing each at once
+// scatters the records, and the list walks of later iterations pay.)
 bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange hnew)
 {
-  bool made = false;
+  dd_workspace &ws = workspace(cone);
+  // A negative ray's ARay (-1 from split_on_new_row) becomes -(k + 2), k
+  // its last job; it stays negative for every other reader.
+  std::vector<dd_RayPtr> &negs = edge_scratch(cone).negatives;
+  negs.clear();
+  if (cone->NegHead != nullptr) {
+    for (dd_RayPtr r = cone->NegHead;; r = r->Next) {
+      negs.push_back(r);
+      if (r == cone->NegLast) break;
+    }
+    cone->FirstRay = cone->NegLast->Next;
+    if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = cone->FirstRay;
+    cone->NegLast->Next = nullptr;
+    cone->NegHead = cone->NegLast = nullptr;
+  }
+  const long n = static_cast<long>(jobs.size());
+  for (long k = 0; k < n; ++k)
+    for (dd_RayPtr r : {jobs[static_cast<size_t>(k)].ray1, jobs[static_cast<size_t>(k)].ray2})
+      if (dd_Negative(r->ARay)) ddd_set_d(r->ARay, -static_cast<double>(k + 2));
+  auto last_job = [](dd_RayPtr r) { return dd_Negative(r->ARay) ? -static_cast<long>(ddd_get_d(r->ARay)) - 2 : -2L; };
+  auto release = [&](dd_RayPtr r) {
+    cone->RayCount--;
+    recycle_ray(cone, r);
+  };
+  for (dd_RayPtr r : negs)
+    if (last_job(r) == -1) release(r);
+  const long chunk = std::max<long>(4 * ws.parallel_rays, 1);
+  long done = 0;  // jobs made and linked
+  bool made = true;
+  std::exception_ptr failure;
   try {
-    for (NewRayJob &j : jobs) j.made = reuse_ray(cone);
-    made = make_new_rays(cone, jobs, hnew);
+    while (made && done < n) {
+      const long end = std::min(n, done + chunk);
+      for (long k = done; k < end; ++k) jobs[static_cast<size_t>(k)].made = reuse_ray(cone);
+      made = make_new_rays(cone, jobs.data() + done, end - done, hnew);
+      if (!made) break;
+      for (long k = done; k < end; ++k) {
+        NewRayJob &j = jobs[static_cast<size_t>(k)];
+        link_ray(cone, j.made, j.feasible);
+        j.made_linked = true;
+        for (dd_RayPtr r : {j.ray1, j.ray2})
+          if (last_job(r) == k) release(r);
+      }
+      done = end;
+    }
   } catch (...) {
-    for (NewRayJob &j : jobs)
-      if (j.made != nullptr) recycle_ray(cone, j.made);
-    throw;
+    failure = std::current_exception();
+    made = false;
   }
-  if (!made) {
-    for (NewRayJob &j : jobs) recycle_ray(cone, j.made);
-    return false;
+  if (done < n) {
+    // Stopped: the records of the chunk in hand and the negative rays
+    // still held are released; the list holds what was linked.
+    for (long k = done; k < n; ++k) {
+      NewRayJob &j = jobs[static_cast<size_t>(k)];
+      if (j.made != nullptr && !j.made_linked) recycle_ray(cone, j.made);
+      j.made = nullptr;
+    }
+    // Records released already may serve new rays by now (ARay 0): the
+    // pool keeps its blocks to the end of the run, so reading them is safe.
+    for (dd_RayPtr r : negs)
+      if (last_job(r) >= done) release(r);
+    if (failure) std::rethrow_exception(failure);
   }
-  for (const NewRayJob &j : jobs) link_ray(cone, j.made, j.feasible);
-  return true;
+  return made;
 }
 
 // What file_partners_with does for ray i, for a run sorted by
@@ -957,7 +965,7 @@ void cut_all_rays(dd_ConePtr cone)
   dd_RayPtr r = cone->FirstRay;
   while (r != nullptr) {
     dd_RayPtr next = r->Next;
-    free_ray(cone->d, r);
+    recycle_ray(cone, r);
     r = next;
   }
   cone->FirstRay = nullptr;
@@ -1325,11 +1333,17 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   // possible under the same index) then waits in the array, to be released
   // with the cone, instead of being lost.
   dd_workspace &ws = workspace(cone);
+  if (cone->Iteration >= cone->m) {
+    // The last iteration runs no pair tests: their scratch goes before its
+    // new rays, the most of the run, are made.
+    delete ws.edges;
+    ws.edges = nullptr;
+  }
   std::vector<NewRayJob> &jobs = edge_scratch(cone).new_rays;
   jobs.clear();
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
-    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false});
+    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, false});
     std::free(e);
     cone->EdgeCount--;
     e = next;
@@ -1339,7 +1353,8 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   // Every new ray is made and appended before any is filed, so that the
   // rays can be made on threads; they stand in the list, and their edges
   // are filed, in the order of the pairs.
-  if (ws.conflict_lists) {
+  const bool by_conflicts = ws.conflict_lists;
+  if (by_conflicts) {
     if (!make_new_rays_of(cone, jobs, hnew)) {
       jobs.clear();
       ws.conflict_lists = false;
@@ -1366,7 +1381,12 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
       conditional_add_edge(cone, j.ray1, j.made, cone->PosHead, filing, j.edge_face);
   jobs.clear();
 
-  dd_DeleteNegativeRays(cone);
+  // Made by their conflicts, the rays left are the positive run PosHead..
+  // PosLast, then the zero rays, then the new ones: the run stays.
+  if (by_conflicts && cone->PosHead != nullptr && cone->FirstRay == cone->PosHead)
+    delete_negatives_after_positives(cone);
+  else
+    dd_DeleteNegativeRays(cone);
   set_addelem(cone->AddedHalfspaces, hnew);
 
   if (cone->Iteration < cone->m && cone->ZeroHead != nullptr &&
@@ -1377,10 +1397,9 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   if (cone->RayCount == cone->WeaklyFeasibleRayCount)
     cone->CompStatus = dd_AllFound;
-  // No ray is made or filed after the last iteration: the spares and the
-  // scratch of filing would only stand beside the output.
+  // No ray is made or filed after the last iteration: the scratch of
+  // filing would only stand beside the output.
   if (cone->CompStatus == dd_AllFound || cone->Iteration >= cone->m) {
-    release_spare_rays(ws);
     delete ws.edges;
     ws.edges = nullptr;
     ws.ray_lanes.clear();

@@ -3,9 +3,16 @@
 #ifndef ZONIX_CORE_INTERNAL_HPP
 #define ZONIX_CORE_INTERNAL_HPP
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -61,48 +68,233 @@ class ScratchRow {
   long len_ = -1;
 };
 
-// A ray record is one block: the record, its coordinates with the
-// accuracy slot after them (d + 1 numbers, d at least 1), a tag word, and
-// the zero set when the row count was known at creation.  The tag holds
-// the ray's conflict set (allocated apart, only for rays that violate a
-// row) and, in bit 0, whether the zero set is the one in the block.
+// A ray record is one block: the record, a tag word, the zero set when
+// the row count was known at creation, and the coordinates with the
+// accuracy slot after them (d + 1 numbers, d at least 1).  The list walks
+// read the record, the tag and the zero set: they stand together.  The
+// tag holds flags in its low bits (below) and the ray's conflicts (see
+// Conflicts).
 inline dd_colrange ray_numbers(dd_colrange d) { return (d > 0 ? d : 1) + 1; }
-inline size_t ray_tag_offset(dd_colrange d)
+inline constexpr size_t ray_align = alignof(mytype) > alignof(std::uintptr_t) ? alignof(mytype) : alignof(std::uintptr_t);
+inline constexpr size_t round_to_ray_align(size_t n) { return (n + ray_align - 1) / ray_align * ray_align; }
+inline size_t ray_tag_offset(dd_colrange) { return round_to_ray_align(sizeof(dd_RayType)); }
+inline size_t ray_zero_set_offset() { return round_to_ray_align(sizeof(dd_RayType)) + sizeof(std::uintptr_t); }
+// Where the coordinates start, after a zero set over 1..m (none for m <= 0).
+inline size_t ray_numbers_offset(long m)
 {
-  constexpr size_t a = alignof(mytype) > alignof(std::uintptr_t) ? alignof(mytype) : alignof(std::uintptr_t);
-  const size_t n = (sizeof(dd_RayType) + a - 1) / a * a +
-                   static_cast<size_t>(ray_numbers(d)) * sizeof(mytype);
-  return (n + a - 1) / a * a;
+  const size_t sets = m > 0 ? static_cast<size_t>(set_blocks(m)) * sizeof(set_word) : 0;
+  return round_to_ray_align(ray_zero_set_offset() + sets);
+}
+// Bytes of a record with the zero set over 1..m inside (none for m <= 0).
+inline size_t ray_block_size(dd_colrange d, long m)
+{
+  return ray_numbers_offset(m) + static_cast<size_t>(ray_numbers(d)) * sizeof(mytype);
 }
 inline std::uintptr_t &ray_tag(dd_RayPtr r, dd_colrange d)
 {
   return *reinterpret_cast<std::uintptr_t *>(reinterpret_cast<char *>(r) + ray_tag_offset(d));
 }
 inline constexpr std::uintptr_t zero_set_inline = 1;
+inline constexpr std::uintptr_t ray_pooled = 2;      // the block belongs to a RayPool
+inline constexpr std::uintptr_t conflict_inline = 4;  // one conflict word in the tag
+inline constexpr std::uintptr_t tag_flags = 7;
 
-// A new ray record with d zero coordinates and accuracy 0 (exact), an
-// empty zero set of ground size m when m > 0 (none otherwise), no
-// conflicts, ARay 0 and no successor.
-inline dd_RayPtr new_ray(dd_colrange d, long m = 0)
+// Sets up a zeroed block of ray_block_size(d, m) bytes (m > 0) or of the
+// record without zero set (m <= 0) as a record with d zero coordinates
+// and accuracy 0 (exact), an empty zero set of ground size m when m > 0,
+// no conflicts, ARay 0 and no successor.
+inline dd_RayPtr init_ray(char *block, dd_colrange d, long m)
 {
-  const size_t sets = m > 0 ? static_cast<size_t>(set_blocks(m)) * sizeof(set_word) : 0;
-  const size_t size = ray_tag_offset(d) + sizeof(std::uintptr_t) + sets;
-  auto *block = static_cast<char *>(std::calloc(1, size));
   auto *r = reinterpret_cast<dd_RayPtr>(block);
-  constexpr size_t a = alignof(mytype) > alignof(std::uintptr_t) ? alignof(mytype) : alignof(std::uintptr_t);
-  r->Ray = reinterpret_cast<mytype *>(block + (sizeof(dd_RayType) + a - 1) / a * a);
-  // calloc's zero bits are 0.0; rationals need their own start.
+  r->Ray = reinterpret_cast<mytype *>(block + ray_numbers_offset(m));
+  // Zero bits are 0.0; rationals need their own start.
 #ifdef ZONIX_EXACT
   for (dd_colrange j = 0; j < ray_numbers(d); ++j) ddd_init(r->Ray[j]);
 #endif
   ddd_init(r->ARay);
   if (m > 0) {
-    r->ZeroSet = reinterpret_cast<set_type>(block + ray_tag_offset(d) + sizeof(std::uintptr_t));
+    r->ZeroSet = reinterpret_cast<set_type>(block + ray_zero_set_offset());
     r->ZeroSet[0] = static_cast<set_word>(m);
     ray_tag(r, d) = zero_set_inline;
   }
   return r;
 }
+
+// A new ray record as init_ray makes it, allocated alone.
+inline dd_RayPtr new_ray(dd_colrange d, long m = 0)
+{
+  return init_ray(static_cast<char *>(std::calloc(1, ray_block_size(d, m))), d, m);
+}
+
+// The rows a ray violates, as positions of OrderVector: the words lo..hi
+// of a set over 1..m (the others empty).  Most rays of a run violate only
+// rows late in the order, so a ray keeps just the words that hold
+// conflicts, one word in its tag, more in a block apart [lo, hi, words].
+struct Conflicts {
+  long lo = 1, hi = 0;
+  const set_word *w = nullptr;  // words lo..hi, or null when one is in `one`
+  set_word one = 0;
+  set_word word(long k) const
+  {
+    if (k < lo || k > hi) return 0u;
+    return w != nullptr ? w[k - lo] : one;
+  }
+  // Whether position i (1-based) is a conflict.
+  bool has(long i) const
+  {
+    if (i < 1) return false;
+    const auto u = static_cast<unsigned long>(i - 1);
+    return ((word(static_cast<long>(u >> 5) + 1) >> (u & 31u)) & 1u) != 0u;
+  }
+};
+
+inline Conflicts conflicts_of(dd_RayPtr r, dd_colrange d)
+{
+  Conflicts c;
+  const std::uintptr_t tag = ray_tag(r, d);
+  if constexpr (sizeof(std::uintptr_t) >= 8) {
+    if ((tag & conflict_inline) != 0u) {
+      c.lo = c.hi = static_cast<long>((tag & 0xffffffffu) >> 3);
+      c.one = static_cast<set_word>(tag >> 32);
+      return c;
+    }
+  }
+  const auto *b = reinterpret_cast<const set_word *>(tag & ~tag_flags);
+  if (b != nullptr) {
+    c.lo = static_cast<long>(b[0]);
+    c.hi = static_cast<long>(b[1]);
+    c.w = b + 2;
+  }
+  return c;
+}
+
+// Makes the conflicts of r those of the set c over nw data words (none
+// when c is null or empty).
+inline void set_conflicts(dd_RayPtr r, dd_colrange d, const set_word *c, long nw)
+{
+  std::uintptr_t &tag = ray_tag(r, d);
+  if ((tag & conflict_inline) == 0u) std::free(reinterpret_cast<set_word *>(tag & ~tag_flags));
+  tag &= zero_set_inline | ray_pooled;
+  if (c == nullptr) return;
+  long lo = 1, hi = nw;
+  while (lo <= nw && c[lo] == 0u) ++lo;
+  if (lo > nw) return;
+  while (c[hi] == 0u) --hi;
+  if constexpr (sizeof(std::uintptr_t) >= 8) {
+    if (lo == hi && lo < (1L << 28)) {
+      tag |= conflict_inline | (static_cast<std::uintptr_t>(lo) << 3) |
+             (static_cast<std::uintptr_t>(c[lo]) << 32);
+      return;
+    }
+  }
+  auto *b = static_cast<set_word *>(std::malloc(static_cast<size_t>(hi - lo + 3) * sizeof(set_word)));
+  if (b == nullptr) throw std::bad_alloc();
+  b[0] = static_cast<set_word>(lo);
+  b[1] = static_cast<set_word>(hi);
+  for (long k = lo; k <= hi; ++k) b[k - lo + 2] = c[k];
+  tag |= reinterpret_cast<std::uintptr_t>(b);
+}
+
+// Releases what a record holds apart from its block: numbers of exact
+// runs, a zero set or conflicts allocated apart.
+inline void release_ray_parts(dd_colrange d, dd_RayPtr r)
+{
+  ddd_clear(r->ARay);
+#ifdef ZONIX_EXACT
+  for (dd_colrange j = 0; j < ray_numbers(d); ++j) ddd_clear(r->Ray[j]);
+#endif
+  set_conflicts(r, d, nullptr, 0);
+  if ((ray_tag(r, d) & zero_set_inline) == 0u) set_free(r->ZeroSet);
+}
+
+// Releases a ray record with its coordinates and sets.  A record of a
+// pool only gives up its parts; the pool keeps the block.
+inline void free_ray(dd_colrange d, dd_RayPtr r)
+{
+  if (r == nullptr) return;
+  release_ray_parts(d, r);
+  if ((ray_tag(r, d) & ray_pooled) == 0u) std::free(r);
+}
+
+// The ray records of a run, side by side in slabs: no allocation per ray
+// and none of its overhead, which at a few hundred bytes a ray is a tenth
+// of the list.  Released records are reused, last released first.
+class RayPool {
+ public:
+  RayPool() = default;
+  RayPool(const RayPool &) = delete;
+  RayPool &operator=(const RayPool &) = delete;
+  ~RayPool()
+  {
+    drop_free();
+    for (char *s : slabs_) std::free(s);
+  }
+
+  // A record for d coordinates and zero sets over 1..m (m > 0) as
+  // init_ray sets it up; a reused one holds old coordinates and zero set,
+  // which storing the ray overwrites.
+  dd_RayPtr get(dd_colrange d, long m)
+  {
+    if (d != d_ || m != m_) {
+      // Blocks of the old size may still be in use: only their reuse ends.
+      drop_free();
+      d_ = d;
+      m_ = m;
+      size_ = ray_block_size(d, m);
+      next_ = end_ = nullptr;
+    }
+    if (!free_.empty()) {
+      dd_RayPtr r = free_.back();
+      free_.pop_back();
+      r->Next = nullptr;
+      r->FirstInfeasIndex = 0;
+      r->feasible = dd_FALSE;
+      ddd_set(r->ARay, dd_purezero);
+      return r;
+    }
+    if (next_ == end_) {
+      auto *s = static_cast<char *>(std::malloc(size_ * slab_slots_));
+      if (s == nullptr) throw std::bad_alloc();
+      slabs_.push_back(s);
+      next_ = s;
+      end_ = s + size_ * slab_slots_;
+      if (slab_slots_ < max_slab_slots) slab_slots_ *= 2;
+    }
+    char *b = next_;
+    next_ += size_;
+    std::memset(b, 0, size_);
+    dd_RayPtr r = init_ray(b, d, m);
+    ray_tag(r, d) |= ray_pooled;
+    return r;
+  }
+
+  // Takes back a record of d coordinates (from get or new_ray).
+  void put(dd_RayPtr r, dd_colrange d)
+  {
+    if ((ray_tag(r, d) & ray_pooled) == 0u || d != d_) {
+      free_ray(d, r);
+      return;
+    }
+    set_conflicts(r, d, nullptr, 0);
+    free_.push_back(r);
+  }
+
+ private:
+  // Slabs grow to this many records (about 1 MB for P(9)'s rays).
+  static constexpr size_t max_slab_slots = 4096;
+  void drop_free()
+  {
+    for (dd_RayPtr r : free_) release_ray_parts(d_, r);
+    free_.clear();
+  }
+  dd_colrange d_ = -1;
+  long m_ = -1;
+  size_t size_ = 0;
+  size_t slab_slots_ = 64;
+  char *next_ = nullptr, *end_ = nullptr;
+  std::vector<char *> slabs_;
+  std::vector<dd_RayPtr> free_;
+};
 
 // *val := row . p over d entries, summed from exact zero in increasing
 // column order (the value dd_AValue gives, without the call).
@@ -449,18 +641,17 @@ struct RayScratch {
   const set_word *pending_zero2 = nullptr;
   dd_rowrange pending_row = 0;
   // Their conflict sets, where the run keeps them.
-  const set_word *pending_conflict1 = nullptr;
-  const set_word *pending_conflict2 = nullptr;
+  Conflicts pending_conflict1, pending_conflict2;
+  ScratchSet conflict_build;  // the conflicts of the ray being stored
   std::vector<dd_rowrange> eval_positions;
   std::vector<int> stored_signs;
   std::vector<double> ray_approx;
-  ScratchSet no_conflicts;  // the conflict set of a ray without one
   long alarms = 0;          // numerical alarms not yet handed to the run
   void clear_pending()
   {
     storing_accuracy = 0.0;
     pending_zero1 = pending_zero2 = nullptr;
-    pending_conflict1 = pending_conflict2 = nullptr;
+    pending_conflict1 = pending_conflict2 = Conflicts();
     pending_row = 0;
   }
 };
@@ -557,11 +748,9 @@ struct dd_workspace {
   std::vector<std::unique_ptr<zonix::core::RayScratch>> ray_lanes;
   zonix::core::RowNorms row_norms;
   zonix::core::ScratchSet adjacency_face, edge_face;
-  // Records of removed rays of spare_d coordinates, reused by dd_AddRay
-  // with their numbers and zero set still allocated: allocating them is
-  // much of what a ray costs in exact runs.
-  std::vector<dd_RayPtr> spare_rays;
-  dd_colrange spare_d = -1;
+  // The run's ray records; removed ones are reused with their numbers
+  // still allocated, which is much of what a ray costs in exact runs.
+  zonix::core::RayPool rays;
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
 
@@ -572,7 +761,6 @@ struct dd_workspace {
   // ray is evaluated only where a parent's conflicts say it must be.
   bool conflict_lists = false;
   std::vector<dd_rowrange> row_positions;  // row k at OrderVector[row_positions[k]]
-  dd_rowrange spare_m = -1;  // the zero set size of the spare rays
 
   // ---- the pair tests of dd_UpdateEdges ----
   // Pairs worth more threads: below, starting them costs about what the
@@ -586,6 +774,14 @@ struct dd_workspace {
   // the rays a thread takes at a time.  Tests may move them as well.
   long parallel_rays = 1 << 10;
   long block_rays = 1 << 7;
+  // The list of an edge-list iteration with conflict lists as an array,
+  // so that its split on the next row reads the rays side by side (on
+  // threads where they are many, parallel_rays times this): 2 when it
+  // holds the whole list, 1 when only the positive run of a split.
+  std::vector<dd_RayPtr> list_order;
+  int list_order_state = 0;
+  std::vector<signed char> split_signs;
+  static constexpr long split_rays_per_ray = 16;
 };
 
 namespace zonix::core {
@@ -614,12 +810,57 @@ inline bool simple_rays_trusted(dd_ConePtr cone)
 // 1e-4 and more).
 inline constexpr double lost_accuracy = 0x1p-17;
 
+// Runs body(t, b) once for every block b < blocks on `threads` threads,
+// t = 0 being the caller; the blocks are taken in turn through a counter.
+// A body that returns false stops them all, as does an exception, which
+// is returned for the caller to rethrow.
+template <class Body>
+std::exception_ptr run_blocks(int threads, long blocks, Body body)
+{
+  std::atomic<long> next_block{0};
+  std::atomic<bool> stop{false};
+  std::mutex failure_mutex;
+  std::exception_ptr failure;
+  auto work = [&](int t) {
+    try {
+      while (!stop.load(std::memory_order_relaxed)) {
+        const long b = next_block.fetch_add(1, std::memory_order_relaxed);
+        if (b >= blocks) return;
+        if (!body(t, b)) {
+          stop.store(true);
+          return;
+        }
+      }
+    } catch (...) {
+      const std::lock_guard<std::mutex> hold(failure_mutex);
+      if (!failure) failure = std::current_exception();
+      stop.store(true);
+    }
+  };
+  std::vector<std::jthread> helpers;
+  for (int t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work, t);
+    } catch (const std::system_error &) {
+      break;  // fewer threads: the blocks get done all the same
+    }
+  }
+  work(0);
+  for (auto &h : helpers) h.join();
+  return failure;
+}
+
 // dd_EvaluateARay2 on row hnew, the row at position Iteration, for an
 // edge-list iteration.  Where every ray knows its signs (conflict sets),
 // the rays are sorted by them without evaluation, ARay holding -1, 0 or
 // 1, and the new rays of the iteration are evaluated only on the rows
 // their parents violate, until the iteration clears conflict_lists.
 void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew);
+
+// dd_DeleteNegativeRays for a list that starts with the run of positive
+// rays from PosHead to PosLast, the negative rays gone: the run stays as
+// it is, and only the rays after it are walked.
+void delete_negatives_after_positives(dd_ConePtr cone);
 
 // The new rays of an edge-list iteration with conflict lists, made apart
 // from the list so that threads may make them side by side: prepare once
@@ -636,33 +877,6 @@ void link_ray(dd_ConePtr cone, dd_RayPtr r, bool feasible);
 // -> null) with the run complete.
 void cut_all_rays(dd_ConePtr cone);
 
-// The conflict set of a ray: the positions i (1..m of OrderVector, not
-// rows) whose row the ray violates, written when the ray is stored; null
-// when it violates none.
-inline const set_word *conflict_set(dd_RayPtr r, dd_colrange d)
-{
-  return reinterpret_cast<const set_word *>(ray_tag(r, d) & ~zero_set_inline);
-}
-
-// An empty conflict set of ground size m for r to fill, or none.
-inline set_word *reset_conflict_set(dd_RayPtr r, dd_colrange d, long m, bool needed)
-{
-  std::uintptr_t &tag = ray_tag(r, d);
-  auto *c = reinterpret_cast<set_word *>(tag & ~zero_set_inline);
-  const long g = m > 0 ? m : 1;
-  if (c != nullptr && (!needed || static_cast<long>(c[0]) != g)) {
-    std::free(c);
-    c = nullptr;
-  }
-  if (needed && c == nullptr) {
-    set_initialize(&c, g);
-  } else if (c != nullptr) {
-    set_emptyset(c);
-  }
-  tag = (tag & zero_set_inline) | reinterpret_cast<std::uintptr_t>(c);
-  return c;
-}
-
 // An empty zero set of ground size m for r (its own if it fits).
 inline void reset_zero_set(dd_RayPtr r, dd_colrange d, long m)
 {
@@ -677,66 +891,16 @@ inline void reset_zero_set(dd_RayPtr r, dd_colrange d, long m)
   set_initialize(&r->ZeroSet, g);
 }
 
-// Releases a ray record with its coordinates and sets.
-inline void free_ray(dd_colrange d, dd_RayPtr r)
-{
-  if (r == nullptr) return;
-  ddd_clear(r->ARay);
-#ifdef ZONIX_EXACT
-  for (dd_colrange j = 0; j < ray_numbers(d); ++j) ddd_clear(r->Ray[j]);
-#endif
-  const std::uintptr_t tag = ray_tag(r, d);
-  std::free(reinterpret_cast<set_word *>(tag & ~zero_set_inline));
-  if ((tag & zero_set_inline) == 0u) set_free(r->ZeroSet);
-  std::free(r);
-}
+// Removes a ray record of the cone, keeping it for reuse.
+inline void recycle_ray(dd_ConePtr cone, dd_RayPtr r) { workspace(cone).rays.put(r, cone->d); }
 
-// Spare ray records kept at most: this many beyond half the rays in the
-// list, so that they add at most half to the memory of the list.
-inline constexpr size_t spare_rays_beyond = 256;
-
-// Releases the spare ray records of a workspace.
-inline void release_spare_rays(dd_workspace &ws)
-{
-  for (dd_RayPtr r : ws.spare_rays) free_ray(ws.spare_d, r);
-  ws.spare_rays.clear();
-  ws.spare_m = -1;
-}
-
-// Removes a ray record of the cone, keeping it for reuse while there are
-// not too many spares.
-inline void recycle_ray(dd_ConePtr cone, dd_RayPtr r)
-{
-  dd_workspace &ws = workspace(cone);
-  if (ws.spare_d != cone->d || ws.spare_m != cone->m) {
-    release_spare_rays(ws);
-    ws.spare_d = cone->d;
-    ws.spare_m = cone->m;
-  }
-  const size_t limit = static_cast<size_t>(cone->RayCount > 0 ? cone->RayCount : 0) / 2 +
-                       spare_rays_beyond;
-  if (ws.spare_rays.size() >= limit) {
-    free_ray(cone->d, r);
-    return;
-  }
-  ws.spare_rays.push_back(r);
-}
-
-// A ray record for the cone as new_ray makes it, a spare one if there is:
-// its coordinates and zero set then hold old values, which storing the
-// ray overwrites.
+// A ray record for the cone as new_ray makes it, a reused one if there
+// is: its coordinates and zero set then hold old values, which storing
+// the ray overwrites.
 inline dd_RayPtr reuse_ray(dd_ConePtr cone)
 {
-  dd_workspace &ws = workspace(cone);
-  if (ws.spare_d != cone->d || ws.spare_m != cone->m || ws.spare_rays.empty())
-    return new_ray(cone->d, cone->m);
-  dd_RayPtr r = ws.spare_rays.back();
-  ws.spare_rays.pop_back();
-  r->Next = nullptr;
-  r->FirstInfeasIndex = 0;
-  r->feasible = dd_FALSE;
-  ddd_set(r->ARay, dd_purezero);
-  return r;
+  if (cone->m <= 0) return new_ray(cone->d, cone->m);
+  return workspace(cone).rays.get(cone->d, cone->m);
 }
 
 // Whether e (1-based) belongs to s; elements outside 1..n never do.

@@ -2,6 +2,7 @@
 // and first violated position, combining two rays on a hyperplane,
 // evaluating the list on a new row and sorting it by sign, removal, and the
 // comparisons used by the row orders.
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <vector>
@@ -12,6 +13,8 @@
 using namespace zonix::core;
 
 namespace {
+
+void sort_after_positives(dd_ConePtr cone, dd_RayPtr from);
 
 // Makes the ray list the non-empty sign lists joined: negatives,
 // positives, zeros.
@@ -155,13 +158,13 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   set_addelem(z, S.pending_row);
 
   // Positions after Iteration in either parent's conflict set.
-  const set_word *c1 = S.pending_conflict1 != nullptr ? S.pending_conflict1 : S.no_conflicts.get(m);
-  const set_word *c2 = S.pending_conflict2 != nullptr ? S.pending_conflict2 : S.no_conflicts.get(m);
+  const Conflicts &c1 = S.pending_conflict1;
+  const Conflicts &c2 = S.pending_conflict2;
   std::vector<dd_rowrange> &pos = S.eval_positions;
   pos.clear();
   const long it = cone->Iteration;  // positions 1..it are processed
   for (long w = (it >> 5) + 1; w <= nw; ++w) {
-    set_word x = c1[w] | c2[w];
+    set_word x = c1.word(w) | c2.word(w);
     if (w == (it >> 5) + 1) x &= ~set_word{0} << (it & 31);
     for (; x != 0u; x &= x - 1u) pos.push_back((w - 1) * 32 + std::countr_zero(x) + 1);
   }
@@ -169,14 +172,15 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   for (long w = 1; w <= nw; ++w)
     for (set_word x = z1[w] ^ z2[w]; x != 0u; x &= x - 1u) {
       const dd_rowrange i = row_pos[(w - 1) * 32 + std::countr_zero(x) + 1];
-      if (i <= it || (!in_set(c1, i) && !in_set(c2, i))) pos.push_back(i);
+      if (i <= it || (!c1.has(i) && !c2.has(i))) pos.push_back(i);
     }
   std::vector<int> &signs = S.stored_signs;
   signs.resize(pos.size() + 1);
   row_signs(cone, S, p, pos.data(), static_cast<long>(pos.size()), signs.data());
   bool violates = false;
   for (size_t q = 0; q < pos.size(); ++q) violates = violates || signs[q] < 0;
-  set_word *c = reset_conflict_set(RR, d, m, violates);
+  set_word *c = S.conflict_build.get(m);
+  if (violates) set_emptyset(c);
   dd_rowrange fii = m + 1;
   for (size_t q = 0; q < pos.size(); ++q) {
     const dd_rowrange i = pos[q];
@@ -186,6 +190,7 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
       if (i < fii) fii = i;
     }
   }
+  set_conflicts(RR, d, violates ? c : nullptr, nw);
   *feasible = fii > m ? dd_TRUE : dd_FALSE;
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
@@ -399,8 +404,8 @@ mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
     if (ddd_sgn(a1.val) * ddd_sgn(a2.val) < 0) S.pending_row = ii;
   }
   if (ws.conflict_lists) {
-    S.pending_conflict1 = conflict_set(Ptr1, d);
-    S.pending_conflict2 = conflict_set(Ptr2, d);
+    S.pending_conflict1 = conflicts_of(Ptr1, d);
+    S.pending_conflict2 = conflicts_of(Ptr2, d);
   }
   S.pending_accuracy = acc;
   ddd_clear(t1);
@@ -465,7 +470,8 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
   row_signs(cone, S, p, pos.data(), m, signs.data());
   bool violates = false;
   for (dd_rowrange i = 0; i < m; ++i) violates = violates || signs[static_cast<size_t>(i)] < 0;
-  set_word *c = reset_conflict_set(RR, cone->d, m, violates);
+  set_word *c = S.conflict_build.get(m);
+  if (violates) set_emptyset(c);
   for (dd_rowrange i = 1; i <= m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
     const int sign = signs[static_cast<size_t>(i - 1)];
@@ -477,6 +483,7 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
       if (fii > m) fii = i;
     }
   }
+  set_conflicts(RR, cone->d, violates ? c : nullptr, set_data_words(m));
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
 }
@@ -493,8 +500,8 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
   reset_zero_set(RR, cone->d, m);
   for (dd_colrange j = 0; j < cone->d; ++j) ddd_set(RR->Ray[j], p[j]);
 
-  // Rare enough to keep a conflict set whether needed or not.
-  set_word *c = reset_conflict_set(RR, cone->d, m, true);
+  set_word *c = workspace(cone).scratch.conflict_build.get(m);
+  set_emptyset(c);
   mytype temp;
   ddd_init(temp);
   for (dd_rowrange i = 1; i <= m; ++i) {
@@ -514,6 +521,7 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
       }
     }
   }
+  set_conflicts(RR, cone->d, c, set_data_words(m));
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
   ddd_clear(temp);
@@ -670,6 +678,11 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                       cone->OrderVector[it] == hnew &&
                       (cone->parent == nullptr || !cone->parent->RelaxedEnumeration) &&
                       set_card(cone->NonequalitySet) == 0;
+  std::vector<dd_RayPtr> &order = ws.list_order;
+  const bool known = ws.list_order_state == 2 && !order.empty() &&
+                     static_cast<long>(order.size()) == cone->RayCount &&
+                     order.front() == cone->FirstRay && order.back() == cone->LastRay;
+  ws.list_order_state = 0;
   if (!ws.conflict_lists || cone->TotalRayCount < 1) {
     dd_EvaluateARay2(hnew, cone);
     return;
@@ -677,60 +690,93 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   ws.row_positions.resize(static_cast<size_t>(cone->m) + 1);
   for (dd_rowrange i = 1; i <= cone->m; ++i)
     ws.row_positions[static_cast<size_t>(cone->OrderVector[i])] = i;
+  if (!known) {
+    order.clear();
+    for (dd_RayPtr t = cone->FirstRay; t != nullptr; t = t->Next) order.push_back(t);
+  }
   // The signs on hnew are known: negative where it is a conflict, zero
   // where it is in the zero set.  ARay holds the sign alone.
+  const long n = static_cast<long>(order.size());
+  std::vector<signed char> &signs = ws.split_signs;
+  signs.resize(static_cast<size_t>(n));
+  const dd_colrange d = cone->d;
+  auto classify = [&](long from, long to) {
+    for (long k = from; k < to; ++k) {
+      dd_RayPtr r = order[static_cast<size_t>(k)];
+      signed char sg = 1;
+      if (conflicts_of(r, d).has(it))
+        sg = -1;
+      else if (in_set(r->ZeroSet, hnew))
+        sg = 0;
+      ddd_set_d(r->ARay, sg);
+      signs[static_cast<size_t>(k)] = sg;
+    }
+  };
+  const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  const long blocks = (n + block - 1) / block;
+  if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray && blocks > 1) {
+    const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
+    const std::exception_ptr failure = run_blocks(threads, blocks, [&](int, long b) {
+      classify(b * block, std::min(n, (b + 1) * block));
+      return true;
+    });
+    if (failure) std::rethrow_exception(failure);
+  } else {
+    classify(0, n);
+  }
+  // Each sub-list in the reverse of the list's order, as dd_EvaluateARay2
+  // makes them; the positive run is kept in its new order for the next
+  // split.
   cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
-  dd_RayPtr t = cone->FirstRay;
-  while (t != nullptr) {
-    dd_RayPtr r = t;
-    t = t->Next;
-    r->Next = nullptr;
-    dd_RayPtr *head, *last;
-    const set_word *c = conflict_set(r, cone->d);
-    if (c != nullptr && in_set(c, it)) {
-      ddd_neg(r->ARay, dd_one);
-      head = &cone->NegHead;
-      last = &cone->NegLast;
-    } else if (in_set(r->ZeroSet, hnew)) {
-      ddd_set(r->ARay, dd_purezero);
-      head = &cone->ZeroHead;
-      last = &cone->ZeroLast;
-    } else {
-      ddd_set(r->ARay, dd_one);
-      head = &cone->PosHead;
-      last = &cone->PosLast;
-    }
-    if (*head == nullptr) *last = r;
-    r->Next = *head;
-    *head = r;
+  dd_RayPtr *heads[3] = {&cone->NegHead, &cone->ZeroHead, &cone->PosHead};
+  dd_RayPtr *lasts[3] = {&cone->NegLast, &cone->ZeroLast, &cone->PosLast};
+  constexpr long ahead = 16;  // records whose links are fetched early
+  for (long k = 0; k < n; ++k) {
+#if defined(__GNUC__)
+    if (k + ahead < n) __builtin_prefetch(order[static_cast<size_t>(k + ahead)], 1);
+#endif
+    dd_RayPtr r = order[static_cast<size_t>(k)];
+    const int q = signs[static_cast<size_t>(k)] + 1;
+    if (*heads[q] == nullptr) *lasts[q] = r;
+    r->Next = *heads[q];
+    *heads[q] = r;
   }
   join_sign_lists(cone);
+  if (it >= cone->m) {
+    // No split follows: the array would only add to the largest list.
+    order = {};
+    signs = {};
+    return;
+  }
+  long kept = 0;
+  for (long k = 0; k < n; ++k)
+    if (signs[static_cast<size_t>(k)] > 0) order[static_cast<size_t>(kept++)] = order[static_cast<size_t>(k)];
+  order.resize(static_cast<size_t>(kept));
+  std::reverse(order.begin(), order.end());
+  ws.list_order_state = 1;
+}
+
+void delete_negatives_after_positives(dd_ConePtr cone)
+{
+  cone->ZeroHead = cone->NegHead = nullptr;
+  cone->ZeroLast = cone->NegLast = nullptr;
+  sort_after_positives(cone, cone->PosLast->Next);
+  dd_workspace &ws = workspace(cone);
+  if (ws.list_order_state != 1) return;
+  // The positive run stands in list_order: the rays after it join it.
+  for (dd_RayPtr r = cone->PosLast->Next; r != nullptr; r = r->Next) ws.list_order.push_back(r);
+  ws.list_order_state = 2;
 }
 
 }  // namespace zonix::core
 
-extern "C" {
+namespace {
 
-void dd_DeleteNegativeRays(dd_ConePtr cone)
+// The walk of dd_DeleteNegativeRays from `from` on, the negative rays at
+// the front gone and PosHead..PosLast the positive rays before `from`.
+void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
 {
-  cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
-  cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
-  if (cone->ArtificialRay == nullptr ||
-      cone->ArtificialRay->Next != cone->FirstRay)
-    dd_Printf(stderr,
-                 "Error at dd_DeleteNegativeRays: ArtificialRay does not "
-                 "point the FirstRay.\n");
-  dd_RayPtr sentinel = cone->ArtificialRay;
-  {
-    // A list without its sentinel is served through a stand-in one.
-    dd_RayType standin{};
-    dd_RayPtr pred = sentinel != nullptr ? sentinel : &standin;
-    pred->Next = cone->FirstRay;
-    while (cone->FirstRay != nullptr && dd_Negative(cone->FirstRay->ARay))
-      dd_Eliminate(cone, &pred);
-  }
-
   // Zero rays are sorted by FirstInfeasIndex (values 1..m+1) in buckets,
   // each bucket pushed at the front: a later-visited ray stands before an
   // earlier one with the same index, and the pass is linear.
@@ -741,7 +787,7 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
   cone->ZeroRayCount = 0;
   bool reported = false;
   dd_RayPtr strays = nullptr;  // negative rays met past the front
-  for (dd_RayPtr r = cone->FirstRay; r != nullptr;) {
+  for (dd_RayPtr r = from; r != nullptr;) {
     dd_RayPtr next = r->Next;
     if (dd_Negative(r->ARay)) {
       if (!reported) {
@@ -794,17 +840,48 @@ void dd_DeleteNegativeRays(dd_ConePtr cone)
     cone->FirstRay = cone->ZeroHead;
     cone->LastRay = cone->ZeroLast;
   }
+  dd_RayPtr sentinel = cone->ArtificialRay;
   if (cone->LastRay == nullptr) cone->LastRay = sentinel;
   if (sentinel != nullptr) sentinel->Next = cone->FirstRay;
   if (cone->LastRay != nullptr) cone->LastRay->Next = nullptr;
 
   while (strays != nullptr) {
     dd_RayPtr next = strays->Next;
-    free_ray(cone->d, strays);
+    recycle_ray(cone, strays);
     cone->RayCount--;
     strays = next;
   }
 }
+
+}  // namespace
+
+extern "C" {
+
+void dd_DeleteNegativeRays(dd_ConePtr cone)
+{
+  workspace(cone).list_order_state = 0;
+  cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
+  cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
+  if (cone->ArtificialRay == nullptr ||
+      cone->ArtificialRay->Next != cone->FirstRay)
+    dd_Printf(stderr,
+                 "Error at dd_DeleteNegativeRays: ArtificialRay does not "
+                 "point the FirstRay.\n");
+  {
+    // A list without its sentinel is served through a stand-in one.
+    dd_RayType standin{};
+    dd_RayPtr pred = cone->ArtificialRay != nullptr ? cone->ArtificialRay : &standin;
+    pred->Next = cone->FirstRay;
+    while (cone->FirstRay != nullptr && dd_Negative(cone->FirstRay->ARay))
+      dd_Eliminate(cone, &pred);
+  }
+  sort_after_positives(cone, cone->FirstRay);
+}
+
+}  // extern "C"
+
+
+extern "C" {
 
 void dd_CheckEquality(dd_colrange d_size, dd_RayPtr *RP1, dd_RayPtr *RP2,
                       dd_boolean *equal)
