@@ -321,11 +321,11 @@ inline constexpr int approx_limbs = 6;
 inline bool approximate(const mytype *v, dd_colrange d, double *out)
 {
   for (dd_colrange j = 0; j < d; ++j) {
-    if (!v[j]->big) {
+    if (!ddd_big(v[j])) {
       out[j] = static_cast<double>(v[j]->v);
       continue;
     }
-    mpq_srcptr q = v[j]->q;
+    mpq_srcptr q = ddd_bigq(v[j]);
     if (!ddd_q_integral(q)) return false;
     const int size = q->_mp_num._mp_size;
     if (size > approx_limbs || size < -approx_limbs) return false;

@@ -43,8 +43,8 @@ dd_MatrixPtr to_record(const QMatrix &q)
 // to := a, whose GMP storage it takes when it has some; a is left 0.
 void take(mpq_class &to, mytype a)
 {
-  if (a->big)
-    mpq_swap(to.get_mpq_t(), a->q);
+  if (ddd_big(a))
+    mpq_swap(to.get_mpq_t(), ddd_bigq(a));
   else if (a->v != 0)
     to = static_cast<long>(a->v);
   ddd_set_zero(a);
