@@ -202,6 +202,20 @@ void write_tail(FILE *f, const QMatrix &q)
 
 }  // namespace
 
+namespace {
+
+// Moves c's rational entries into c.rows as text (ConvertOptions::text).
+void as_text(Conversion &c)
+{
+  for (long i = 0; i < c.rational.rows; ++i) {
+    for (long j = 0; j < c.rational.cols; ++j) append_number(c.rows, c.rational.at(i, j));
+    c.rows += '\n';
+  }
+  std::vector<mpq_class>().swap(c.rational.entries);
+}
+
+}  // namespace
+
 void write_rational(FILE *f, const QMatrix &q)
 {
   write_head(f, q);
@@ -245,7 +259,10 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
     if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
   } else if (o.arithmetic == Arithmetic::Auto) {
     Conversion s = settle_from_double(M, o, *rational);
-    if (s.error != dd_NumericallyInconsistent) return s;
+    if (s.error != dd_NumericallyInconsistent) {
+      if (o.text) as_text(s);
+      return s;
+    }
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactRequest rq;

@@ -70,7 +70,7 @@ struct ConvertOptions {
 // `exact` set the rational output is in `rational`; `output` always holds
 // the (nearest) doubles, and the families are set when asked for; with
 // ConvertOptions::text, `rational` has no entries, `rows` holds them as
-// text and `output` is null.
+// text and `output` is null unless a double run made it.
 struct Conversion {
   dd_ErrorType error = dd_NoError;
   bool exact = false;
