@@ -83,18 +83,18 @@ void make_primitive_gmp(dd_colrange d, mytype *v)
   }
   // Started from the shortest entry, every later gcd is of a short number
   // and a long one: one division, then short work.
+  auto num = [&](dd_colrange j) { return mpq_numref(ddd_bigq(v[j])); };
+  auto big_nonzero = [&](dd_colrange j) { return ddd_big(v[j]) && mpz_sgn(num(j)) != 0; };
   dd_colrange shortest = -1;
-  for (dd_colrange j = 0; j < d; ++j) {
-    if (!ddd_big(v[j]) || mpq_sgn(ddd_bigq(v[j])) == 0) continue;
-    if (shortest < 0 || mpz_size(mpq_numref(ddd_bigq(v[j]))) < mpz_size(mpq_numref(ddd_bigq(v[shortest]))))
+  for (dd_colrange j = 0; j < d; ++j)
+    if (big_nonzero(j) && (shortest < 0 || mpz_size(num(j)) < mpz_size(num(shortest))))
       shortest = j;
-  }
-  if (shortest >= 0) mpz_abs(g, mpq_numref(ddd_bigq(v[shortest])));
+  if (shortest >= 0) mpz_abs(g, num(shortest));
   for (dd_colrange j = 0; j < d && mpz_cmp_ui(g, 1) > 0; ++j)
-    if (j != shortest && ddd_big(v[j]) && mpq_sgn(ddd_bigq(v[j])) != 0) mpz_gcd(g, g, mpq_numref(ddd_bigq(v[j])));
+    if (j != shortest && big_nonzero(j)) mpz_gcd(g, g, num(j));
   if (mpz_cmp_ui(g, 1) > 0)
     for (dd_colrange j = 0; j < d; ++j)
-      if (ddd_big(v[j])) mpz_divexact(mpq_numref(ddd_bigq(v[j])), mpq_numref(ddd_bigq(v[j])), g);
+      if (ddd_big(v[j])) mpz_divexact(num(j), num(j), g);
   mpz_clear(g);
   for (dd_colrange j = 0; j < d; ++j) ddd_q_fit(v[j]);
 }
