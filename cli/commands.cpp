@@ -196,6 +196,7 @@ int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rationa
   o.incidence = args.has("--incidence");
   o.input_adjacency = args.has("--input-adjacency");
   o.input_incidence = args.has("--input-incidence");
+  o.text = true;
   const Conversion c = convert(M, o, rational);
   if (c.error != dd_NoError) return computation_error(args, c.error);
   if (!c.settled) note_exact(args, "convert", asked, rational);
@@ -209,7 +210,7 @@ int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rationa
     std::fprintf(f, "* input: %s, %ld rows of %ld columns (%s)\n",
                  comment_name(args.file).c_str(), M->rowsize, M->colsize,
                  representation_name(M->representation));
-    write_rational(f, c.rational);
+    write_rational(f, c.rational, c.rows);
     if (!out.finish(quiet)) return kExitUsage;
   }
   const std::string base = args.file != "-" ? args.file : out_name;

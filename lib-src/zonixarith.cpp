@@ -176,7 +176,10 @@ void append_number(std::string &out, const mpq_class &x)
 
 }  // namespace
 
-void write_rational(FILE *f, const QMatrix &q)
+namespace {
+
+// The text format around the rows, as write_rational writes it.
+void write_head(FILE *f, const QMatrix &q)
 {
   dd_Printf(f, "%s\n", q.representation == dd_Generator ? "V-representation" : "H-representation");
   if (!q.linearity.empty()) {
@@ -185,6 +188,37 @@ void write_rational(FILE *f, const QMatrix &q)
     dd_Printf(f, "\n");
   }
   dd_Printf(f, "begin\n %ld %ld rational\n", q.rows, q.cols);
+}
+
+void write_tail(FILE *f, const QMatrix &q)
+{
+  dd_Printf(f, "end\n");
+  if (q.objective != dd_LPnone && !q.rowvec.empty()) {
+    dd_Printf(f, q.objective == dd_LPmax ? "maximize\n" : "minimize\n");
+    for (const mpq_class &c : q.rowvec) dd_Printf(f, " %s", c.get_str().c_str());
+    dd_Printf(f, "\n");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Moves c's rational entries into c.rows as text (ConvertOptions::text).
+void as_text(Conversion &c)
+{
+  for (long i = 0; i < c.rational.rows; ++i) {
+    for (long j = 0; j < c.rational.cols; ++j) append_number(c.rows, c.rational.at(i, j));
+    c.rows += '\n';
+  }
+  std::vector<mpq_class>().swap(c.rational.entries);
+}
+
+}  // namespace
+
+void write_rational(FILE *f, const QMatrix &q)
+{
+  write_head(f, q);
   std::string line;
   for (long i = 0; i < q.rows; ++i) {
     line.clear();
@@ -192,12 +226,14 @@ void write_rational(FILE *f, const QMatrix &q)
     line += '\n';
     dd_Printf(f, "%s", line.c_str());
   }
-  dd_Printf(f, "end\n");
-  if (q.objective != dd_LPnone && !q.rowvec.empty()) {
-    dd_Printf(f, q.objective == dd_LPmax ? "maximize\n" : "minimize\n");
-    for (const mpq_class &c : q.rowvec) dd_Printf(f, " %s", c.get_str().c_str());
-    dd_Printf(f, "\n");
-  }
+  write_tail(f, q);
+}
+
+void write_rational(FILE *f, const QMatrix &q, const std::string &rows)
+{
+  write_head(f, q);
+  dd_Printf(f, "%s", rows.c_str());
+  write_tail(f, q);
 }
 
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational)
@@ -223,7 +259,10 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
     if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
   } else if (o.arithmetic == Arithmetic::Auto) {
     Conversion s = settle_from_double(M, o, *rational);
-    if (s.error != dd_NumericallyInconsistent) return s;
+    if (s.error != dd_NumericallyInconsistent) {
+      if (o.text) as_text(s);
+      return s;
+    }
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactRequest rq;
@@ -236,13 +275,15 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   rq.incidence = o.incidence;
   rq.input_adjacency = o.input_adjacency;
   rq.input_incidence = o.input_incidence;
+  rq.text = o.text;
   ExactResult res = run_exact(rq);
   Conversion e;
   e.exact = true;
   e.error = res.error;
   if (res.error != dd_NoError) return e;
   e.rational = std::move(res.output);
-  e.output.reset(to_double(e.rational));
+  e.rows = std::move(res.text);
+  if (!o.text) e.output.reset(to_double(e.rational));
   // Ground sets as the double run makes them: output rows, or input rows
   // with the added row of a non-homogeneous H-representation.
   const long n = e.rational.rows;
@@ -258,7 +299,7 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   if (o.input_adjacency)
     e.input_adjacency.reset(to_family(res.input_adjacency,
                                       std::max<long>(m1, static_cast<long>(res.input_adjacency.size()))));
-  if (e.output == nullptr) e.error = dd_OutOfMemory;
+  if (e.output == nullptr && !o.text) e.error = dd_OutOfMemory;
   return e;
 }
 

@@ -36,6 +36,10 @@ dd_SetFamilyPtr to_family(const QFamily &f, long ground);
 // number type "rational", with its objective when it has one.
 void write_rational(FILE *f, const QMatrix &q);
 
+// The same with the rows given as text (ExactResult::text) and q's entries
+// not used.
+void write_rational(FILE *f, const QMatrix &q, const std::string &rows);
+
 // A representation file read for runs in any arithmetic.
 struct Input {
   Matrix doubles;  // as dd_PolyFile2Matrix2 reads it
@@ -57,16 +61,22 @@ struct ConvertOptions {
   bool adjacency = false, incidence = false;
   bool input_adjacency = false, input_incidence = false;
   int threads = 0;  // 0: one per core; the result does not depend on it
+  // An exact result only for writing: its rows as text, no entries and no
+  // doubles (a copy of each would hold more than the text).
+  bool text = false;
 };
 
 // The result of a conversion in whichever arithmetic gave it.  With
 // `exact` set the rational output is in `rational`; `output` always holds
-// the (nearest) doubles, and the families are set when asked for.
+// the (nearest) doubles, and the families are set when asked for; with
+// ConvertOptions::text, `rational` has no entries, `rows` holds them as
+// text and `output` is null unless a double run made it.
 struct Conversion {
   dd_ErrorType error = dd_NoError;
   bool exact = false;
   bool settled = false;  // exact rows settled from a double run, not an exact run
   QMatrix rational;
+  std::string rows;
   Matrix output;
   SetFamily adjacency, incidence, input_adjacency, input_incidence;
 };

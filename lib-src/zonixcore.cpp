@@ -10,15 +10,15 @@
 namespace {
 
 #ifdef ZONIX_EXACT
-// Rationals must be initialised and cleared one by one; the count sits in
-// a slot before the numbers, so that freeing needs no size from the caller.
+// Rationals must be cleared one by one; the count sits in a slot before
+// the numbers, so that freeing needs no size from the caller.  Zero bits
+// are the number 0.
 mytype *alloc_numbers(long count)
 {
   auto *block = static_cast<mytype *>(
-      std::malloc(static_cast<size_t>(count + 1) * sizeof(mytype)));
+      std::calloc(static_cast<size_t>(count + 1), sizeof(mytype)));
   if (block == nullptr) return nullptr;
   *reinterpret_cast<long *>(block) = count;
-  for (long j = 1; j <= count; ++j) ddd_init(block[j]);
   return block + 1;
 }
 
@@ -71,10 +71,10 @@ void make_primitive_gmp(dd_colrange d, mytype *v)
   if (fractions) {
     mpz_set_ui(g, 1);
     for (dd_colrange j = 0; j < d; ++j)
-      if (v[j]->big) mpz_lcm(g, g, mpq_denref(v[j]->q));
+      if (ddd_big(v[j])) mpz_lcm(g, g, mpq_denref(ddd_bigq(v[j])));
     for (dd_colrange j = 0; j < d; ++j) {
-      if (!v[j]->big) continue;
-      mpq_ptr q = v[j]->q;
+      if (!ddd_big(v[j])) continue;
+      mpq_ptr q = ddd_bigq(v[j]);
       mpz_divexact(mpq_denref(q), g, mpq_denref(q));
       mpz_mul(mpq_numref(q), mpq_numref(q), mpq_denref(q));
       mpz_set_ui(mpq_denref(q), 1);
@@ -83,18 +83,18 @@ void make_primitive_gmp(dd_colrange d, mytype *v)
   }
   // Started from the shortest entry, every later gcd is of a short number
   // and a long one: one division, then short work.
+  auto num = [&](dd_colrange j) { return mpq_numref(ddd_bigq(v[j])); };
+  auto big_nonzero = [&](dd_colrange j) { return ddd_big(v[j]) && mpz_sgn(num(j)) != 0; };
   dd_colrange shortest = -1;
-  for (dd_colrange j = 0; j < d; ++j) {
-    if (!v[j]->big || mpq_sgn(v[j]->q) == 0) continue;
-    if (shortest < 0 || mpz_size(mpq_numref(v[j]->q)) < mpz_size(mpq_numref(v[shortest]->q)))
+  for (dd_colrange j = 0; j < d; ++j)
+    if (big_nonzero(j) && (shortest < 0 || mpz_size(num(j)) < mpz_size(num(shortest))))
       shortest = j;
-  }
-  if (shortest >= 0) mpz_abs(g, mpq_numref(v[shortest]->q));
+  if (shortest >= 0) mpz_abs(g, num(shortest));
   for (dd_colrange j = 0; j < d && mpz_cmp_ui(g, 1) > 0; ++j)
-    if (j != shortest && v[j]->big && mpq_sgn(v[j]->q) != 0) mpz_gcd(g, g, mpq_numref(v[j]->q));
+    if (j != shortest && big_nonzero(j)) mpz_gcd(g, g, num(j));
   if (mpz_cmp_ui(g, 1) > 0)
     for (dd_colrange j = 0; j < d; ++j)
-      if (v[j]->big) mpz_divexact(mpq_numref(v[j]->q), mpq_numref(v[j]->q), g);
+      if (ddd_big(v[j])) mpz_divexact(num(j), num(j), g);
   mpz_clear(g);
   for (dd_colrange j = 0; j < d; ++j) ddd_q_fit(v[j]);
 }
@@ -104,7 +104,7 @@ void make_primitive(dd_colrange d, mytype *v)
 {
   uint64_t g = 0;
   for (dd_colrange j = 0; j < d; ++j) {
-    if (v[j]->big) {
+    if (ddd_big(v[j])) {
       make_primitive_gmp(d, v);
       return;
     }
@@ -119,7 +119,7 @@ void scale_ray(dd_colrange d, mytype *v) { make_primitive(d, v); }
 void reduce_weights(mytype a, mytype b)
 {
   if (ddd_sgn(a) == 0 || ddd_sgn(b) == 0) return;
-  if (!a->big && !b->big) {
+  if (!ddd_big(a) && !ddd_big(b)) {
     const uint64_t g = std::gcd(magnitude(a->v), magnitude(b->v));
     if (g > 1) {
       a->v = divide(a->v, g);

@@ -4,6 +4,7 @@
 #define ZONIX_CORE_INTERNAL_HPP
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -513,11 +514,11 @@ inline constexpr int approx_limbs = 6;
 inline bool approximate(const mytype *v, dd_colrange d, double *out)
 {
   for (dd_colrange j = 0; j < d; ++j) {
-    if (!v[j]->big) {
+    if (!ddd_big(v[j])) {
       out[j] = static_cast<double>(v[j]->v);
       continue;
     }
-    mpq_srcptr q = v[j]->q;
+    mpq_srcptr q = ddd_bigq(v[j]);
     if (!ddd_q_integral(q)) return false;
     const int size = q->_mp_num._mp_size;
     if (size > approx_limbs || size < -approx_limbs) return false;
@@ -536,11 +537,15 @@ inline int filtered_sign(const double *a, const double *b, dd_colrange d)
   for (dd_colrange j = 0; j < d; ++j) {
     const double t = a[j] * b[j];
     s += t;
-    mag += t < 0.0 ? -t : t;
+    mag += std::fabs(t);  // no branch on the sign
   }
   // Nonzero integers approximate to nonzero doubles: all terms vanish
   // only when the exact ones do.
   if (mag == 0.0) return 0;
+  // Below 2^53 every factor, product and partial sum is an integer a
+  // double holds (an entry beyond 2^53 would make its term that large):
+  // s is exact.  Rows of small integers mostly vanish here.
+  if (mag < 0x1p53) return (s > 0.0) - (s < 0.0);
   const double bound = mag * (2.0 * static_cast<double>(d) + 16.0) * 0x1p-53;
   if (s > bound) return 1;
   if (s < -bound) return -1;

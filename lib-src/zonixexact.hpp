@@ -10,6 +10,7 @@
 
 #include <gmpxx.h>
 
+#include <string>
 #include <vector>
 
 #include "zonixtypes.h"
@@ -54,6 +55,9 @@ struct ExactRequest {
   int threads = 1;  // as dd_RunOptions
   bool adjacency = false, incidence = false;
   bool input_adjacency = false, input_incidence = false;
+  // Convert: the output's rows as text (ExactResult::text) instead of
+  // entries, which would take GMP storage per number.
+  bool text = false;
   dd_LPSolverType solver = dd_DualSimplex;
   bool interior = false;  // SolveLP: the LP of dd_MakeLPforInteriorFinding instead
   // Eliminate: zonix::proj::project_h of these columns (1-based).
@@ -63,7 +67,8 @@ struct ExactRequest {
 
 struct ExactResult {
   dd_ErrorType error = dd_NoError;
-  QMatrix output;  // Convert
+  QMatrix output;  // Convert; without entries when the request asked for text
+  std::string text;  // each row as " x x ... x\n", integers and fractions
   QFamily adjacency, incidence, input_adjacency, input_incidence;
   std::vector<long> rows;  // the row queries
   // SolveLP:

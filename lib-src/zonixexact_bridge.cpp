@@ -5,7 +5,9 @@
 #endif
 
 #include <bit>
+#include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "zonix.hpp"
@@ -43,27 +45,59 @@ dd_MatrixPtr to_record(const QMatrix &q)
 // to := a, whose GMP storage it takes when it has some; a is left 0.
 void take(mpq_class &to, mytype a)
 {
-  if (a->big)
-    mpq_swap(to.get_mpq_t(), a->q);
+  if (ddd_big(a))
+    mpq_swap(to.get_mpq_t(), ddd_bigq(a));
   else if (a->v != 0)
     to = static_cast<long>(a->v);
   ddd_set_zero(a);
 }
 
-// The content of M, whose numbers it takes: M's entries are left 0.
-QMatrix from_record(dd_MatrixPtr M)
+// M's sizes, representation and linearity, without entries.
+QMatrix head_of(dd_MatrixPtr M)
 {
   QMatrix q;
   q.rows = M->rowsize;
   q.cols = M->colsize;
   q.representation = M->representation;
+  for (long i = 1; i <= q.rows; ++i)
+    if (set_member(i, M->linset)) q.linearity.push_back(i);
+  return q;
+}
+
+// The content of M, whose numbers it takes: M's entries are left 0.
+QMatrix from_record(dd_MatrixPtr M)
+{
+  QMatrix q = head_of(M);
   q.entries.resize(static_cast<size_t>(q.rows * q.cols));
   for (long i = 0; i < q.rows; ++i)
     for (long j = 0; j < q.cols; ++j)
       take(q.at(i, j), M->matrix[i][j]);
-  for (long i = 1; i <= q.rows; ++i)
-    if (set_member(i, M->linset)) q.linearity.push_back(i);
   return q;
+}
+
+// M's rows as text, " x" per number: inline integers straight from 64
+// bits, the rest by GMP.
+std::string rows_text(dd_MatrixPtr M)
+{
+  std::string out;
+  char buf[24];  // an int64 with its sign
+  for (long i = 0; i < M->rowsize; ++i) {
+    for (long j = 0; j < M->colsize; ++j) {
+      const mytype &x = M->matrix[i][j];
+      out += ' ';
+      if (!ddd_big(x)) {
+        out.append(buf, std::to_chars(buf, buf + sizeof buf, x->v).ptr);
+        continue;
+      }
+      mpq_srcptr q = ddd_bigq(x);
+      const size_t at = out.size();
+      out.resize(at + mpz_sizeinbase(mpq_numref(q), 10) + mpz_sizeinbase(mpq_denref(q), 10) + 3);
+      mpq_get_str(&out[at], 10, q);
+      out.resize(at + std::strlen(&out[at]));
+    }
+    out += '\n';
+  }
+  return out;
 }
 
 std::vector<long> members(set_type s)
@@ -94,7 +128,7 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     return;
   }
   const dd_RunOptions run{rq.order, rq.seed, rq.threads};
-  const Polyhedra poly(dd_DDMatrix2PolyWith(M.get(), &run, &res.error));
+  Polyhedra poly(dd_DDMatrix2PolyWith(M.get(), &run, &res.error));
   if (res.error != dd_NoError) return;
   if (poly.get() == nullptr) {
     res.error = dd_OutOfMemory;
@@ -106,7 +140,6 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     res.error = dd_NumericallyInconsistent;
     return;
   }
-  res.output = from_record(out.get());
   auto family = [&](bool want, dd_SetFamilyPtr (*copy)(dd_PolyhedraPtr), QFamily &to) {
     if (!want) return;
     const SetFamily f(copy(poly.get()));
@@ -116,6 +149,14 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
   family(rq.incidence, dd_CopyIncidence, res.incidence);
   family(rq.input_adjacency, dd_CopyInputAdjacency, res.input_adjacency);
   family(rq.input_incidence, dd_CopyInputIncidence, res.input_incidence);
+  // The run's records go before the result is laid out again.
+  poly.reset();
+  if (rq.text) {
+    res.output = head_of(out.get());
+    res.text = rows_text(out.get());
+  } else {
+    res.output = from_record(out.get());
+  }
 }
 
 void row_query(const ExactRequest &rq, const QMatrix &in, ExactResult &res)

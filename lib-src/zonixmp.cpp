@@ -3,6 +3,9 @@
 
 #ifdef ZONIX_EXACT
 
+// Rays and rows hold d of these: twice a double's size, no more.
+static_assert(sizeof(mytype) == 16, "an exact number is an int64 and an address");
+
 extern "C" {
 mytype dd_zero;
 mytype dd_minuszero;

@@ -12,6 +12,10 @@
 #ifdef ZONIX_EXACT
 #include <gmp.h>
 #include <stdint.h>
+#include <stdlib.h>
+#ifdef __cplusplus
+#include <new>
+#endif
 #endif
 
 #ifdef __cplusplus
@@ -20,21 +24,24 @@ extern "C" {
 
 #ifdef ZONIX_EXACT
 /* An integer that fits in 64 bits is held inline; other values (fractions
- * and large integers) in a GMP rational.  Almost all numbers of an exact
- * run are small integers, and GMP storage for each would be most of the
- * run's allocations.  Zeroed storage holds 0, and locals release their GMP
- * storage on leaving their scope, so a temporary needs no init/clear pair
- * to be safe. */
+ * and large integers) in a GMP rational on the heap.  Almost all numbers of
+ * an exact run are small integers: 16 bytes each keeps rays and rows near
+ * the size of doubles, and GMP storage for each would be most of the run's
+ * allocations.  Once taken, the GMP rational is kept for reuse; bit 0 of
+ * its address (malloc aligns it) tells whether the value is its.  Zeroed
+ * storage holds 0, and locals release their GMP storage on leaving their
+ * scope, so a temporary needs no init/clear pair to be safe. */
 struct zonix_rational {
-  __mpq_struct q[1]; /* initialised when alloc; kept for reuse */
-  int64_t v;         /* the value unless big */
-  int big;           /* the value is q's */
-  int alloc;
+  int64_t v;    /* the value unless big */
+  uintptr_t qp; /* the GMP rational's address, or 0; bit 0: the value is its */
 #ifdef __cplusplus
-  zonix_rational() : v(0), big(0), alloc(0) {}
+  zonix_rational() : v(0), qp(0) {}
   ~zonix_rational()
   {
-    if (alloc) mpq_clear(q);
+    if (qp) {
+      mpq_clear((mpq_ptr)(qp & ~(uintptr_t)1));
+      free((void *)(qp & ~(uintptr_t)1));
+    }
   }
   zonix_rational(const zonix_rational &) = delete;
   zonix_rational &operator=(const zonix_rational &) = delete;
@@ -69,6 +76,30 @@ void dd_set_global_constants(void);
 #endif
 #define DDD_SLOW static inline __attribute__((noinline))
 
+/* Whether a's value is in its GMP storage, and that storage. */
+static inline int ddd_big(const struct zonix_rational *a) { return (int)(a->qp & 1); }
+static inline mpq_ptr ddd_bigq(const struct zonix_rational *a)
+{
+  return (mpq_ptr)(a->qp & ~(uintptr_t)1);
+}
+/* a := v, inline; GMP storage is kept. */
+static inline void ddd_small(struct zonix_rational *a, int64_t v)
+{
+  a->v = v;
+  a->qp &= ~(uintptr_t)1;
+}
+/* Heap storage for one GMP rational, on first need of a number. */
+DDD_SLOW mpq_ptr ddd_q_new(void)
+{
+  mpq_ptr q = (mpq_ptr)malloc(sizeof(__mpq_struct));
+#ifdef __cplusplus
+  if (q == NULL) throw std::bad_alloc();
+#else
+  if (q == NULL) abort();
+#endif
+  mpq_init(q);
+  return q;
+}
 /* A read-only GMP view of a small value, on the caller's storage. */
 typedef struct {
   __mpq_struct q;
@@ -76,7 +107,7 @@ typedef struct {
 } ddd_qview;
 static inline mpq_srcptr ddd_cq(const struct zonix_rational *a, ddd_qview *t)
 {
-  if (a->big) return a->q;
+  if (ddd_big(a)) return ddd_bigq(a);
   const int64_t v = a->v;
   t->num = v < 0 ? (mp_limb_t)0 - (mp_limb_t)v : (mp_limb_t)v;
   t->den = 1;
@@ -91,21 +122,18 @@ static inline mpq_srcptr ddd_cq(const struct zonix_rational *a, ddd_qview *t)
 /* a's GMP storage, its value about to be overwritten. */
 static inline mpq_ptr ddd_q_out(struct zonix_rational *a)
 {
-  if (!a->alloc) {
-    mpq_init(a->q);
-    a->alloc = 1;
-  }
-  a->big = 1;
-  return a->q;
+  if (!a->qp) a->qp = (uintptr_t)ddd_q_new();
+  a->qp |= 1;
+  return ddd_bigq(a);
 }
 /* a as a GMP rational that the caller may change; ddd_q_fit after. */
 static inline mpq_ptr ddd_q(struct zonix_rational *a)
 {
-  if (!a->big) {
+  if (!ddd_big(a)) {
     const int64_t v = a->v;
     mpq_set_si(ddd_q_out(a), v, 1);
   }
-  return a->q;
+  return ddd_bigq(a);
 }
 static inline int ddd_q_integral(mpq_srcptr q)
 {
@@ -119,29 +147,26 @@ static inline void ddd_q_make_integral(mpq_ptr r)
 /* Brings a value written to a's GMP storage inline when it fits. */
 static inline void ddd_q_fit(struct zonix_rational *a)
 {
-  if (!a->big || !ddd_q_integral(a->q)) return;
-  const int n = a->q->_mp_num._mp_size;
+  if (!ddd_big(a)) return;
+  mpq_srcptr q = ddd_bigq(a);
+  if (!ddd_q_integral(q)) return;
+  const int n = q->_mp_num._mp_size;
   if (n == 0) {
-    a->v = 0;
-    a->big = 0;
+    ddd_small(a, 0);
     return;
   }
   if (n != 1 && n != -1) return;
-  const mp_limb_t l = a->q->_mp_num._mp_d[0];
-  if (n == 1 && l <= (mp_limb_t)INT64_MAX) {
-    a->v = (int64_t)l;
-    a->big = 0;
-  } else if (n == -1 && l - 1 <= (mp_limb_t)INT64_MAX) {
-    a->v = -(int64_t)(l - 1) - 1;
-    a->big = 0;
-  }
+  const mp_limb_t l = q->_mp_num._mp_d[0];
+  if (n == 1 && l <= (mp_limb_t)INT64_MAX)
+    ddd_small(a, (int64_t)l);
+  else if (n == -1 && l - 1 <= (mp_limb_t)INT64_MAX)
+    ddd_small(a, -(int64_t)(l - 1) - 1);
 }
 /* a := x, an integer of at most 127 bits. */
 static inline void ddd_set_i128(struct zonix_rational *a, __int128 x)
 {
   if (x >= INT64_MIN && x <= INT64_MAX) {
-    a->v = (int64_t)x;
-    a->big = 0;
+    ddd_small(a, (int64_t)x);
     return;
   }
   mpq_ptr r = ddd_q_out(a);
@@ -155,28 +180,24 @@ static inline void ddd_set_i128(struct zonix_rational *a, __int128 x)
 static inline void ddd_init(mytype a)
 {
   a->v = 0;
-  a->big = 0;
-  a->alloc = 0;
+  a->qp = 0;
 }
 static inline void ddd_clear(mytype a)
 {
-  if (a->alloc) mpq_clear(a->q);
+  if (a->qp) {
+    mpq_clear(ddd_bigq(a));
+    free(ddd_bigq(a));
+  }
   ddd_init(a);
 }
-static inline void ddd_set_zero(mytype a)
-{
-  a->v = 0;
-  a->big = 0;
-}
+static inline void ddd_set_zero(mytype a) { ddd_small(a, 0); }
 static inline void ddd_set(mytype a, const mytype b)
 {
   if (a == b) return;
-  if (!b->big) {
-    a->v = b->v;
-    a->big = 0;
-  } else {
-    mpq_set(ddd_q_out(a), b->q);
-  }
+  if (!ddd_big(b))
+    ddd_small(a, b->v);
+  else
+    mpq_set(ddd_q_out(a), ddd_bigq(b));
 }
 /* a := q, inline when it fits. */
 static inline void ddd_set_q(mytype a, mpq_srcptr q)
@@ -194,18 +215,13 @@ static inline void ddd_set_d(mytype a, double b)
 {
   /* 2^63 bounds int64; NaN fails every comparison and goes to GMP. */
   if (b >= -0x1p63 && b < 0x1p63 && b == (double)(int64_t)b) {
-    a->v = (int64_t)b;
-    a->big = 0;
+    ddd_small(a, (int64_t)b);
   } else {
     mpq_set_d(ddd_q_out(a), b);
     ddd_q_fit(a);
   }
 }
-static inline void ddd_set_si(mytype a, long b)
-{
-  a->v = b;
-  a->big = 0;
-}
+static inline void ddd_set_si(mytype a, long b) { ddd_small(a, b); }
 static inline void ddd_set_si2(mytype a, long b, unsigned long c)
 {
   if (c == 1) {
@@ -243,7 +259,7 @@ DDD_SLOW void ddd_apply_slow(mytype a, const mytype b, const mytype c, int op)
 static inline void ddd_add(mytype a, const mytype b, const mytype c)
 {
   int64_t r;
-  if (b->big || c->big)
+  if (ddd_big(b) | ddd_big(c))
     ddd_apply_slow(a, b, c, ddd_op_add);
   else if (!__builtin_add_overflow(b->v, c->v, &r))
     ddd_set_si(a, r);
@@ -253,7 +269,7 @@ static inline void ddd_add(mytype a, const mytype b, const mytype c)
 static inline void ddd_sub(mytype a, const mytype b, const mytype c)
 {
   int64_t r;
-  if (b->big || c->big)
+  if (ddd_big(b) | ddd_big(c))
     ddd_apply_slow(a, b, c, ddd_op_sub);
   else if (!__builtin_sub_overflow(b->v, c->v, &r))
     ddd_set_si(a, r);
@@ -263,7 +279,7 @@ static inline void ddd_sub(mytype a, const mytype b, const mytype c)
 static inline void ddd_mul(mytype a, const mytype b, const mytype c)
 {
   int64_t r;
-  if (b->big || c->big)
+  if (ddd_big(b) | ddd_big(c))
     ddd_apply_slow(a, b, c, ddd_op_mul);
   else if (!__builtin_mul_overflow(b->v, c->v, &r))
     ddd_set_si(a, r);
@@ -289,7 +305,7 @@ DDD_SLOW void ddd_addmul_slow(mytype a, const mytype b, const mytype c)
 /* a := a + b c. */
 static inline void ddd_addmul(mytype a, const mytype b, const mytype c)
 {
-  if (a->big || b->big || c->big)
+  if (ddd_big(a) | ddd_big(b) | ddd_big(c))
     ddd_addmul_slow(a, b, c);
   else /* |b c| <= 2^126: the sum stays within 127 bits */
     ddd_set_i128(a, (__int128)a->v + (__int128)b->v * c->v);
@@ -304,7 +320,7 @@ DDD_SLOW void ddd_div_slow(mytype a, const mytype b, const mytype c)
 static inline void ddd_div(mytype a, const mytype b, const mytype c)
 {
   /* Points are written divided by a first entry that is often 1. */
-  if (!b->big && !c->big && c->v != 0 && !(c->v == -1 && b->v == INT64_MIN) &&
+  if (!(ddd_big(b) | ddd_big(c)) && c->v != 0 && !(c->v == -1 && b->v == INT64_MIN) &&
       b->v % c->v == 0)
     ddd_set_si(a, b->v / c->v);
   else
@@ -319,7 +335,7 @@ DDD_SLOW void ddd_neg_slow(mytype a, const mytype b)
 }
 static inline void ddd_neg(mytype a, const mytype b)
 {
-  if (!b->big && b->v != INT64_MIN)
+  if (!ddd_big(b) && b->v != INT64_MIN)
     ddd_set_si(a, -b->v);
   else
     ddd_neg_slow(a, b);
@@ -333,7 +349,7 @@ DDD_SLOW void ddd_inv_slow(mytype a, const mytype b)
 }
 static inline void ddd_inv(mytype a, const mytype b)
 {
-  if (!b->big && (b->v == 1 || b->v == -1))
+  if (!ddd_big(b) && (b->v == 1 || b->v == -1))
     ddd_set_si(a, b->v);
   else
     ddd_inv_slow(a, b);
@@ -349,12 +365,12 @@ DDD_SLOW int ddd_cmp_slow(const mytype a, const mytype b)
 }
 static inline int ddd_cmp(const mytype a, const mytype b)
 {
-  if (a->big || b->big) return ddd_cmp_slow(a, b);
+  if (ddd_big(a) | ddd_big(b)) return ddd_cmp_slow(a, b);
   return (a->v > b->v) - (a->v < b->v);
 }
 static inline int ddd_sgn(const mytype a)
 {
-  if (a->big) return mpq_sgn(a->q);
+  if (ddd_big(a)) return mpq_sgn(ddd_bigq(a));
   return (a->v > 0) - (a->v < 0);
 }
 /* Truncated as GMP truncates: beyond 2^53 a conversion would round. */
@@ -365,7 +381,7 @@ DDD_SLOW double ddd_get_d_slow(const mytype a)
 }
 static inline double ddd_get_d(const mytype a)
 {
-  if (!a->big && a->v <= (INT64_C(1) << 53) && a->v >= -(INT64_C(1) << 53)) return (double)a->v;
+  if (!ddd_big(a) && a->v <= (INT64_C(1) << 53) && a->v >= -(INT64_C(1) << 53)) return (double)a->v;
   return ddd_get_d_slow(a);
 }
 #undef DDD_SLOW

@@ -4,11 +4,14 @@
 // appended rows, errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
+#include <sstream>
 
 #include "families.h"
 #include "support.hpp"
+#include "zonixarith.hpp"
 
 using namespace zonix::test;
 namespace fam = zonix::families;
@@ -229,6 +232,29 @@ TEST(ConvertErrors, BadInputsAreNamed)
   EXPECT_EQ(zonix::make_polyhedra(bad.get(), &err), nullptr);
   EXPECT_EQ(err, dd_NegativeMatrixSize);
   bad->rowsize = 1;
+}
+
+// Exact vertices as text straight from the run: a box whose corners hold
+// 2^70, 1/3 and -2^63 (the least int64).
+TEST(ConvertExact, VerticesAsTextAreTheRationalCorners)
+{
+  const std::string x = "1180591620717411303424", z = "-9223372036854775808";
+  zonix::QMatrix q;
+  q.rows = 6, q.cols = 4;
+  std::istringstream in(x + " -1 0 0  0 1 0 0  1 0 -3 0  0 0 1 0  " + z.substr(1) + " 0 0 1  0 0 0 -1");
+  for (mpq_class v; in >> v;) q.entries.push_back(v);
+  const zonix::Matrix M(zonix::to_double(q));
+  zonix::ConvertOptions o;
+  o.arithmetic = zonix::Arithmetic::Exact, o.text = true;
+  const zonix::Conversion conv = zonix::convert(M.get(), o, &q);
+  ASSERT_EQ(conv.error, dd_NoError);
+  EXPECT_EQ(conv.rational.rows, 8);
+  EXPECT_EQ(std::count(conv.rows.begin(), conv.rows.end(), '\n'), 8);
+  for (const std::string &a : {std::string("0"), x})
+    for (const char *b : {"0", "1/3"})
+      for (const std::string &c : {std::string("0"), z})
+        EXPECT_NE(("\n" + conv.rows).find("\n 1 " + a + " " + b + " " + c + "\n"), std::string::npos)
+            << a << " " << b << " " << c;
 }
 
 }  // namespace

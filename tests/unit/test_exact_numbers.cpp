@@ -13,7 +13,7 @@ void expect(const mytype a, const mpq_class &e, const char *op, const mpq_class 
   mpq_class got;
   ddd_get_q(got.get_mpq_t(), a);
   EXPECT_EQ(got, e) << op << " " << x << " " << y;
-  EXPECT_EQ(a->big != 0, e.get_den() != 1 || !mpz_class(e.get_num()).fits_slong_p()) << op << " " << e;
+  EXPECT_EQ(ddd_big(a) != 0, e.get_den() != 1 || !mpz_class(e.get_num()).fits_slong_p()) << op << " " << e;
 }
 }  // namespace
 
