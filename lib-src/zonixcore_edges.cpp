@@ -507,9 +507,12 @@ inline constexpr long forest_leaf = 8;
 // every pair: per index a binary tree over the rays' zero sets, each node
 // splitting its rays by one added row and holding the union of their
 // added zero rows and the intersection of their zero sets.  A subtree
-// whose union shares fewer than d - 2 rows with ray i holds no ray that
-// makes a face with it; one whose intersection holds a row that rules
-// the pair out (the cutting row, a last-chance row of i) holds no edge.
+// holds no ray that makes a face of d - 2 rows with ray i when its union
+// shares fewer rows with i, or when its intersection has more added rows
+// outside i's than its fullest ray can spare; none that makes an edge
+// when its intersection holds a row that rules the pair out (the cutting
+// row, a last-chance row of i).  A subtree whose union misses a row of a
+// face holds no third ray on it.
 class ZeroSetForest {
  public:
   // Builds a tree for every index among the packed rays.
