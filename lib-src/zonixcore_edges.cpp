@@ -345,11 +345,19 @@ class PackedZeroRays {
   [[gnu::noinline]] bool third_ray_found(const set_word *face, long i, long j,
                                          long *recent) const
   {
+    return third_ray_found(face, i, j, recent, [&] { return search_third_ray(face, i, j); });
+  }
+
+  // The same, the search after the recent rays made by search().
+  template <class Search>
+  bool third_ray_found(const set_word *face, long i, long j, long *recent,
+                       Search search) const
+  {
     for (int q = 0; q < recent_witnesses; ++q) {
       const long t = recent[q];
       if (t >= 0 && t != i && t != j && t < count() && within(face, zero(t))) return true;
     }
-    const long t = search_third_ray(face, i, j);
+    const long t = search();
     if (t < 0) return false;
     for (int q = recent_witnesses - 1; q > 0; --q) recent[q] = recent[q - 1];
     recent[0] = t;
@@ -491,6 +499,202 @@ class LaterRows {
 };
 
 
+// Rays at most in a leaf of ZeroSetForest: scanned word by word, which for
+// so few costs less than testing more nodes.
+inline constexpr long forest_leaf = 8;
+
+// The partners of a run sorted by FirstInfeasIndex, found without meeting
+// every pair: per index a binary tree over the rays' zero sets, each node
+// splitting its rays by one added row and holding the union of their
+// added zero rows and the intersection of their zero sets.  A subtree
+// holds no ray that makes a face of d - 2 rows with ray i when its union
+// shares fewer rows with i, or when its intersection has more added rows
+// outside i's than its fullest ray can spare; none that makes an edge
+// when its intersection holds a row that rules the pair out (the cutting
+// row, a last-chance row of i).  A subtree whose union misses a row of a
+// face holds no third ray on it.
+class ZeroSetForest {
+ public:
+  // Builds a tree for every index among the packed rays.
+  void build(const PackedZeroRays &P, const set_word *added)
+  {
+    nw_ = P.words();
+    added_ = added;
+    nodes_.clear();
+    uni_.clear();
+    inter_.clear();
+    roots_.clear();
+    const long n = P.count();
+    items_.resize(static_cast<size_t>(std::max(n, 0L)));
+    for (long k = 0; k < n; ++k) items_[static_cast<size_t>(k)] = static_cast<int>(k);
+    counts_.assign(static_cast<size_t>(nw_) * 32, 0);
+    for (long g = 0; g < n;) {
+      long e = g + 1;
+      while (e < n && P.fii(e) == P.fii(g)) ++e;
+      roots_.push_back({g, static_cast<int>(nodes_.size())});
+      grow(P, added, g, e);
+      g = e;
+    }
+    keys_.resize(static_cast<size_t>(std::max(n, 0L) * nw_));
+    for (long q = 0; q < n; ++q) {
+      const set_word *z = P.zero(items_[static_cast<size_t>(q)]);
+      for (long k = 0; k < nw_; ++k)
+        keys_[static_cast<size_t>(q * nw_ + k)] = z[k] & added[k];
+    }
+  }
+
+  // Calls found(j) for every ray j of the trees of the indices starting
+  // at `from` or later that shares `need` rows of zi (added rows only)
+  // and is not ruled out by its intersection with skip; more rays may be
+  // passed than that, each at most once.
+  template <class Count, class F>
+  void partners(const set_word *zi, const set_word *skip, long need, long from,
+                std::vector<int> &stack, F found) const
+  {
+    const long nw = nw_;
+    for (const auto &[first, root] : roots_) {
+      if (first < from) continue;
+      stack.assign(1, root);
+      while (!stack.empty()) {
+        const Node &node = nodes_[static_cast<size_t>(stack.back())];
+        const size_t at = static_cast<size_t>(stack.back()) * static_cast<size_t>(nw);
+        stack.pop_back();
+        const set_word *u = uni_.data() + at, *x = inter_.data() + at;
+        long card = 0, outside = 0;
+        set_word ruled_out = 0u;
+        for (long k = 0; k < nw; ++k) {
+          card += Count::of(zi[k] & u[k]);
+          outside += Count::of(x[k] & added_[k] & ~zi[k]);
+          ruled_out |= x[k] & skip[k];
+        }
+        if (card < need || outside > node.most - need || ruled_out != 0u) continue;
+        if (node.left >= 0) {
+          stack.push_back(node.left + 1);
+          stack.push_back(node.left);
+          continue;
+        }
+        for (long q = node.begin; q < node.end; ++q) {
+          const set_word *key = keys_.data() + static_cast<size_t>(q * nw);
+          long c = 0;
+          for (long k = 0; k < nw; ++k) c += Count::of(zi[k] & key[k]);
+          if (c >= need) found(items_[static_cast<size_t>(q)]);
+        }
+      }
+    }
+  }
+
+  // A ray other than i and j whose added zero rows hold face, or -1.
+  long superset(const set_word *face, long i, long j, std::vector<int> &stack) const
+  {
+    const long nw = nw_;
+    for (const auto &root : roots_) {
+      stack.assign(1, root.second);
+      while (!stack.empty()) {
+        const Node &node = nodes_[static_cast<size_t>(stack.back())];
+        const set_word *u = uni_.data() + static_cast<size_t>(stack.back()) * static_cast<size_t>(nw);
+        stack.pop_back();
+        set_word missing = 0u;
+        for (long k = 0; k < nw; ++k) missing |= face[k] & ~u[k];
+        if (missing != 0u) continue;
+        if (node.left >= 0) {
+          stack.push_back(node.left + 1);
+          stack.push_back(node.left);
+          continue;
+        }
+        for (long q = node.begin; q < node.end; ++q) {
+          const set_word *key = keys_.data() + static_cast<size_t>(q * nw);
+          set_word miss = 0u;
+          for (long k = 0; k < nw; ++k) miss |= face[k] & ~key[k];
+          const long t = items_[static_cast<size_t>(q)];
+          if (miss == 0u && t != i && t != j) return t;
+        }
+      }
+    }
+    return -1;
+  }
+
+ private:
+  struct Node {
+    long begin, end;  // items_[begin, end)
+    int left;         // children left and left + 1; -1 for a leaf
+    long most;        // the most added zero rows of one of its rays
+  };
+
+  // The tree over the positions [b, e) of items_, splitting each node by
+  // the added row nearest to half of its rays.
+  void grow(const PackedZeroRays &P, const set_word *added, long b, long e)
+  {
+    std::vector<int> todo{new_node(P, added, b, e)};
+    while (!todo.empty()) {
+      const int at = todo.back();
+      todo.pop_back();
+      const long nb = nodes_[static_cast<size_t>(at)].begin;
+      const long ne = nodes_[static_cast<size_t>(at)].end;
+      const long size = ne - nb;
+      if (size <= forest_leaf) continue;
+      std::fill(counts_.begin(), counts_.end(), 0);
+      for (long q = nb; q < ne; ++q) {
+        const set_word *z = P.zero(items_[static_cast<size_t>(q)]);
+        for (long k = 0; k < nw_; ++k)
+          for (set_word w = z[k] & added[k]; w != 0u; w &= w - 1u)
+            ++counts_[static_cast<size_t>(k * 32 + std::countr_zero(w))];
+      }
+      long row = -1, best = size;
+      for (long r = 0; r < nw_ * 32; ++r) {
+        const long c = counts_[static_cast<size_t>(r)];
+        if (c == 0 || c == size) continue;
+        const long off = std::abs(2 * c - size);
+        if (off < best) {
+          best = off;
+          row = r;
+        }
+      }
+      if (row < 0) continue;  // the rays agree on every added row
+      const long word = row >> 5;
+      const set_word bit = set_word{1} << (row & 31);
+      const auto mid = std::partition(
+          items_.begin() + nb, items_.begin() + ne,
+          [&](int t) { return (P.zero(t)[word] & bit) != 0u; });
+      const long split = mid - items_.begin();
+      const int left = new_node(P, added, nb, split);
+      new_node(P, added, split, ne);
+      nodes_[static_cast<size_t>(at)].left = left;
+      todo.push_back(left + 1);
+      todo.push_back(left);
+    }
+  }
+
+  int new_node(const PackedZeroRays &P, const set_word *added, long b, long e)
+  {
+    const int at = static_cast<int>(nodes_.size());
+    const size_t base = uni_.size();
+    uni_.resize(base + static_cast<size_t>(nw_), 0u);
+    inter_.resize(base + static_cast<size_t>(nw_), ~set_word{0});
+    long most = 0;
+    for (long q = b; q < e; ++q) {
+      const set_word *z = P.zero(items_[static_cast<size_t>(q)]);
+      long on = 0;
+      for (long k = 0; k < nw_; ++k) {
+        uni_[base + static_cast<size_t>(k)] |= z[k] & added[k];
+        inter_[base + static_cast<size_t>(k)] &= z[k];
+        on += bit_count(z[k] & added[k]);
+      }
+      most = std::max(most, on);
+    }
+    nodes_.push_back({b, e, -1, most});
+    return at;
+  }
+
+  long nw_ = 0;
+  const set_word *added_ = nullptr;  // data words
+  std::vector<Node> nodes_;
+  std::vector<set_word> uni_, inter_;  // per node, nw words each
+  std::vector<int> items_;             // packed positions, in leaf order
+  std::vector<set_word> keys_;         // added zero rows of items_
+  std::vector<std::pair<long, int>> roots_;  // first position, root node
+  std::vector<long> counts_;
+};
+
 // Scratch of file_partners_by_rows, per packed position: the ray i whose
 // partners were last counted there, the count of shared added rows, and
 // the ray i for which the pair was deferred.
@@ -524,6 +728,8 @@ struct PairLane {
   long count_int = 0, count_int_bad = 0, count_int_good = 0;
   std::vector<FoundEdge> *out = nullptr;
   long recent[recent_witnesses];  // see PackedZeroRays::third_ray_found
+  std::vector<set_word> probe, skip;  // of file_partners_by_tree
+  std::vector<int> stack;
 };
 
 // What the pairs of one dd_UpdateEdges share, read-only while they are
@@ -538,6 +744,7 @@ struct PairFiling {
   bool search = true;
   const unsigned char *simple = nullptr;  // per packed ray: see simple_ray
   const LaterRows *later = nullptr;
+  const ZeroSetForest *forest = nullptr;
   // For file_partners_by_rows: the added rows every ray of the run lies on
   // (the new row at least), which tell no pair apart, and what is left of
   // `need` after them.
@@ -698,6 +905,7 @@ struct zonix::core::EdgeScratch {
   std::vector<long> partner_start;  // per packed ray, -1 for none
   std::vector<unsigned char> simple;  // per packed ray
   std::vector<std::pair<int, int>> ridge_pairs;
+  ZeroSetForest forest;
 };
 
 dd_workspace::~dd_workspace() { delete edges; }
@@ -924,6 +1132,63 @@ struct SoftwareCount {
   static long of(set_word w) { return bit_count(w); }
 };
 
+// What file_partners_with does for ray i, for a run sorted by
+// FirstInfeasIndex: the partners that share d - 2 added rows with i, found
+// through the forest and judged in the order of the list as the walk
+// judges them.  Counts only the pairs it meets, as pairs_by_ridges does.
+template <class Count>
+[[gnu::always_inline]] inline void file_partners_by_tree_with(const PairFiling &pf, PairLane &lane,
+                                                              long i, long begin2)
+{
+  const PackedZeroRays &P = *pf.packed;
+  const dd_ConePtr cone = pf.cone;
+  const long nw = pf.nw;
+  const long n = P.count();
+  const long last = pf.end >= begin2 && pf.end < n ? pf.end : n - 1;
+  const dd_rowrange fmin = P.fii(i);
+  const set_word *zi = P.zero(i);
+  const set_word *later = pf.later->of(fmin);
+  const dd_rowrange cut = cone->OrderVector[fmin];
+  const bool cut_valid = cut >= 1 && cut <= nw * 32;
+  set_word *const probe = lane.probe.data();
+  set_word *const skip = lane.skip.data();
+  for (long k = 0; k < nw; ++k) {
+    probe[k] = zi[k] & pf.added[k];
+    skip[k] = zi[k] & later[k];
+  }
+  if (cut_valid) skip[(cut - 1) >> 5] |= set_word{1} << ((cut - 1) & 31);
+  std::vector<long> &candidates = lane.partners.candidates;
+  candidates.clear();
+  pf.forest->partners<Count>(probe, skip, pf.need, begin2, lane.stack, [&](int j) {
+    if (j <= last) candidates.push_back(j);
+  });
+  std::sort(candidates.begin(), candidates.end());
+  set_word *const face = lane.face.data();
+  for (long j : candidates) {
+    const set_word *zj = P.zero(j);
+    if (cut_valid && ((zj[(cut - 1) >> 5] >> ((cut - 1) & 31)) & 1u) != 0u) continue;
+    lane.count_int++;
+    set_word deferred = 0u;
+    for (long k = 0; k < nw; ++k) deferred |= zi[k] & zj[k] & later[k];
+    if (deferred != 0u) {
+      lane.count_int_bad++;
+      continue;
+    }
+    lane.count_int_good++;
+    for (long k = 0; k < nw; ++k) face[k] = zi[k] & zj[k] & pf.added[k];
+    if (pf.search && pf.simple[i] == 0 && pf.simple[j] == 0 &&
+        P.third_ray_found(face, i, j, lane.recent,
+                          [&] { return pf.forest->superset(face, i, j, lane.stack); }))
+      continue;
+    lane.out->push_back({static_cast<int>(j), static_cast<int>(i), fmin});
+  }
+}
+
+void file_partners_by_tree(const PairFiling &pf, PairLane &lane, long i, long begin2)
+{
+  file_partners_by_tree_with<SoftwareCount>(pf, lane, i, begin2);
+}
+
 void file_partners(const PairFiling &pf, PairLane &lane, long i, long begin2)
 {
   file_partners_with<SoftwareCount>(pf, lane, i, begin2);
@@ -941,6 +1206,13 @@ struct HardwareCount {
   file_partners_with<HardwareCount>(pf, lane, i, begin2);
 }
 
+[[gnu::target("popcnt")]] void file_partners_by_tree_popcnt(const PairFiling &pf,
+                                                            PairLane &lane, long i,
+                                                            long begin2)
+{
+  file_partners_by_tree_with<HardwareCount>(pf, lane, i, begin2);
+}
+
 using PartnerFiler = void (*)(const PairFiling &, PairLane &, long, long);
 PartnerFiler partner_filer()
 {
@@ -949,9 +1221,17 @@ PartnerFiler partner_filer()
                                          : file_partners;
   return chosen;
 }
+PartnerFiler tree_filer()
+{
+  static const PartnerFiler chosen = __builtin_cpu_supports("popcnt")
+                                         ? file_partners_by_tree_popcnt
+                                         : file_partners_by_tree;
+  return chosen;
+}
 #else
 using PartnerFiler = void (*)(const PairFiling &, PairLane &, long, long);
 PartnerFiler partner_filer() { return file_partners; }
+PartnerFiler tree_filer() { return file_partners_by_tree; }
 #endif
 
 }  // namespace
@@ -1130,7 +1410,6 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
               4.0 * a * a <= static_cast<double>(added_rows - shared) * (pf.nw + 2);
   }
   if (by_rows) P.list_rows();
-  const auto file = by_rows ? file_partners_by_rows : partner_filer();
 
   // The partner range of every ray.  The run is sorted by
   // FirstInfeasIndex, so rays with equal index share its start.
@@ -1183,6 +1462,15 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     return;
   }
 
+  // Trees of zero sets: for many pairs of rays that share few rows.
+  const bool by_tree = !by_rows && P.sorted() && pf.need >= 1 &&
+                       pairs >= workspace(cone).forest_pairs * static_cast<double>(n);
+  if (by_tree) {
+    es.forest.build(P, pf.added);
+    pf.forest = &es.forest;
+  }
+  const auto file = by_rows ? file_partners_by_rows : by_tree ? tree_filer() : partner_filer();
+
   // Blocks of consecutive rays, of about equal numbers of pairs, taken by
   // the threads in turn; the edges of each block are filed afterwards in
   // block order, as one thread walking the list would file them.
@@ -1205,6 +1493,8 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   for (int t = 0; t < threads; ++t) {
     PairLane &lane = es.lanes[static_cast<size_t>(t)];
     lane.face.assign(static_cast<size_t>(pf.nw), 0u);
+    lane.probe.assign(static_cast<size_t>(pf.nw), 0u);
+    lane.skip.assign(static_cast<size_t>(pf.nw), 0u);
     if (by_rows) lane.partners.reset(n);
     lane.count_int = lane.count_int_bad = lane.count_int_good = 0;
     std::fill_n(lane.recent, recent_witnesses, -1L);

@@ -775,6 +775,9 @@ struct dd_workspace {
   // several threads.
   double parallel_pairs = 1 << 15;
   double block_pairs = 1 << 12;
+  // Partners per ray, on average, from which they are searched through
+  // trees of zero sets instead of walked; the same edges either way.
+  double forest_pairs = 64;
   // New rays of an iteration worth more threads (some 1-3 us a ray), and
   // the rays a thread takes at a time.  Tests may move them as well.
   long parallel_rays = 1 << 10;

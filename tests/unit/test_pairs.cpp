@@ -1,6 +1,7 @@
-// Walked pair by pair, through the row indexes, on several threads, or found
-// by the faces of simple rays, the pair tests file the same edges, and the
-// new rays come out the same: the same rays in the same order.
+// Walked pair by pair, through the row indexes or trees of zero sets, on
+// several threads, or found by the faces of simple rays, the pair tests file
+// the same edges, and the new rays come out the same: the same rays in the
+// same order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +14,7 @@ using namespace zonix::test;
 
 namespace {
 
-struct Way { int threads; long index_threshold; double parallel_pairs; bool simple = true; };
+struct Way { int threads; long index_threshold; double parallel_pairs; bool simple = true; double forest = 1e300; };
 
 // The rays of the cone {x : rows x >= 0}, and the run's counts of pairs.
 Rows rays_of(const Rows &rows, Way w, std::vector<long> *counts)
@@ -26,6 +27,7 @@ Rows rays_of(const Rows &rows, Way w, std::vector<long> *counts)
   ws.threads = w.threads, ws.third_ray_index_threshold = w.index_threshold;
   ws.parallel_pairs = ws.block_pairs = w.parallel_pairs;
   ws.simple_rays = w.simple;
+  ws.forest_pairs = w.forest;
   ws.parallel_rays = ws.block_rays = static_cast<long>(std::min(w.parallel_pairs, 1e9));  // new rays too
   dd_boolean found = dd_FALSE;
   dd_DDInit(cone), dd_FindInitialRays(cone, &found), dd_InitialDataSetup(cone), dd_DDMain(cone);
@@ -50,7 +52,8 @@ TEST(PairTests, IndexesAndThreadsFileThePairsThePlainWalkFiles)
     std::vector<long> plain_counts, counts;
     const Rows plain = rays_of(rows, {1, 1L << 40, 1e300, false}, &plain_counts);
     EXPECT_GT(plain_counts[0], 0) << trial;
-    for (const Way w : {Way{1, 1L << 40, 1e300}, Way{1, 0, 1e300}, Way{2, 0, 1}, Way{4, 0, 1}, Way{4, 32, 1}}) {
+    for (const Way w : {Way{1, 1L << 40, 1e300}, Way{1, 0, 1e300}, Way{2, 0, 1}, Way{4, 0, 1}, Way{4, 32, 1},
+                        Way{1, 0, 1e300, false, 0}, Way{1, 0, 1e300, true, 0}, Way{3, 0, 1, false, 0}}) {
       EXPECT_EQ(rays_of(rows, w, &counts), plain) << trial << " threads " << w.threads;
       // Found by faces, fewer pairs are tested; the same edges are filed.
       EXPECT_EQ(counts[0], plain_counts[0]) << trial << " threads " << w.threads;
