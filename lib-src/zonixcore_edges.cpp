@@ -841,8 +841,12 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
     k = z ^ (z >> 31);
   }
-  struct Key { std::uint64_t key; int ray; };
-  std::vector<Key> keys;
+  // One word a key: the hash above the ray's index, so that one sort
+  // groups them.  Hashes equal in their high bits only add candidates,
+  // which the count below throws out.
+  const int ray_bits = std::bit_width(static_cast<std::uint64_t>(n));
+  const std::uint64_t ray_mask = (std::uint64_t{1} << ray_bits) - 1u;
+  std::vector<std::uint64_t> keys;
   keys.reserve(static_cast<size_t>(n) * static_cast<size_t>(pf.need + 1));
   std::vector<long> rows;
   for (long k = 0; k < n; ++k) {
@@ -855,18 +859,17 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
         rows.push_back(r);
         all += row_key[static_cast<size_t>(r)];
       }
-    for (long r : rows) keys.push_back({all - row_key[static_cast<size_t>(r)], static_cast<int>(k)});
+    for (long r : rows)
+      keys.push_back(((all - row_key[static_cast<size_t>(r)]) & ~ray_mask) | static_cast<std::uint64_t>(k));
   }
-  std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
-    return a.key != b.key ? a.key < b.key : a.ray < b.ray;
-  });
+  std::sort(keys.begin(), keys.end());
   pairs.clear();
   for (size_t a = 0; a < keys.size();) {
     size_t b = a + 1;
-    while (b < keys.size() && keys[b].key == keys[a].key) ++b;
+    while (b < keys.size() && (keys[b] & ~ray_mask) == (keys[a] & ~ray_mask)) ++b;
     for (size_t p = a; p < b; ++p)
       for (size_t q = p + 1; q < b; ++q) {
-        const int i = keys[p].ray, j = keys[q].ray;
+        const auto i = static_cast<int>(keys[p] & ray_mask), j = static_cast<int>(keys[q] & ray_mask);
         if (i == j) continue;
         long card = 0;
         const set_word *zi = P.zero(i), *zj = P.zero(j);
@@ -875,6 +878,7 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
       }
     a = b;
   }
+  std::vector<std::uint64_t>().swap(keys);
   std::sort(pairs.begin(), pairs.end());
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
 }
@@ -1459,6 +1463,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     cone->count_int_good += lane.count_int_good;
     for (const FoundEdge &e : es.found[0]) file_edge(cone, P.ray(e.imax), P.ray(e.imin), e.fmin);
     es.found.clear();
+    std::vector<std::pair<int, int>>().swap(es.ridge_pairs);  // large, and rarely needed again soon
     return;
   }
 
