@@ -1054,6 +1054,24 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
   return made;
 }
 
+// Where a search for the partners of packed ray i from begin2 on starts:
+// the last partner, i's separating iteration, zero set and last-chance
+// rows, and the row that cuts i.
+struct PartnerSearch {
+  const PackedZeroRays &P;
+  long nw, n, last;
+  dd_rowrange fmin;
+  const set_word *zi, *later;
+  dd_rowrange cut;
+  bool cut_valid;
+  PartnerSearch(const PairFiling &pf, long i, long begin2)
+      : P(*pf.packed), nw(pf.nw), n(P.count()), last(pf.end >= begin2 && pf.end < n ? pf.end : n - 1),
+        fmin(P.fii(i)), zi(P.zero(i)), later(pf.later->of(fmin)), cut(pf.cone->OrderVector[fmin]),
+        cut_valid(cut >= 1 && cut <= nw * 32)
+  {
+  }
+};
+
 // What file_partners_with does for ray i, for a run sorted by
 // FirstInfeasIndex (every partner has a larger index): without meeting
 // every partner.  Then the separating iteration is i's own, and with it
@@ -1065,18 +1083,10 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
 void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
                            long begin2)
 {
-  const PackedZeroRays &P = *pf.packed;
   PartnerScratch &S = lane.partners;
-  const dd_ConePtr cone = pf.cone;
   set_word *const face = lane.face.data();
-  const long nw = pf.nw;
-  const long n = P.count();
-  const long last = pf.end >= begin2 && pf.end < n ? pf.end : n - 1;
-  const dd_rowrange fmin = P.fii(i);
-  const set_word *zi = P.zero(i);
-  const set_word *later = pf.later->of(fmin);
-  const dd_rowrange cut = cone->OrderVector[fmin];
-  const bool cut_valid = cut >= 1 && cut <= nw * 32;
+  const PartnerSearch search(pf, i, begin2);
+  const auto &[P, nw, n, last, fmin, zi, later, cut, cut_valid] = search;
   auto on_cut = [&](long j) {
     const set_word *zj = P.zero(j);
     return cut_valid && ((zj[(cut - 1) >> 5] >> ((cut - 1) & 31)) & 1u) != 0u;
@@ -1144,16 +1154,8 @@ template <class Count>
 [[gnu::always_inline]] inline void file_partners_by_tree_with(const PairFiling &pf, PairLane &lane,
                                                               long i, long begin2)
 {
-  const PackedZeroRays &P = *pf.packed;
-  const dd_ConePtr cone = pf.cone;
-  const long nw = pf.nw;
-  const long n = P.count();
-  const long last = pf.end >= begin2 && pf.end < n ? pf.end : n - 1;
-  const dd_rowrange fmin = P.fii(i);
-  const set_word *zi = P.zero(i);
-  const set_word *later = pf.later->of(fmin);
-  const dd_rowrange cut = cone->OrderVector[fmin];
-  const bool cut_valid = cut >= 1 && cut <= nw * 32;
+  const PartnerSearch search(pf, i, begin2);
+  const auto &[P, nw, n, last, fmin, zi, later, cut, cut_valid] = search;
   set_word *const probe = lane.probe.data();
   set_word *const skip = lane.skip.data();
   for (long k = 0; k < nw; ++k) {
