@@ -16,7 +16,7 @@ function zonix_limits(what)
     end
   else
     randn('seed', 1);
-    H = struct('A', randn(60, 9), 'B', ones(60, 1));  % about half a minute
+    H = struct('A', randn(100, 10), 'B', ones(100, 1));  % some seconds at least
     printf('running\n');
     fflush(stdout);
     try
