@@ -1087,9 +1087,11 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
   set_word *const face = lane.face.data();
   const PartnerSearch search(pf, i, begin2);
   const auto &[P, nw, n, last, fmin, zi, later, cut, cut_valid] = search;
+  // Lambdas name the search's fields: clang 14 cannot capture bindings.
   auto on_cut = [&](long j) {
-    const set_word *zj = P.zero(j);
-    return cut_valid && ((zj[(cut - 1) >> 5] >> ((cut - 1) & 31)) & 1u) != 0u;
+    const set_word *zj = search.P.zero(j);
+    const dd_rowrange c = search.cut;
+    return search.cut_valid && ((zj[(c - 1) >> 5] >> ((c - 1) & 31)) & 1u) != 0u;
   };
 
   long separated = last - begin2 + 1;
@@ -1166,7 +1168,7 @@ template <class Count>
   std::vector<long> &candidates = lane.partners.candidates;
   candidates.clear();
   pf.forest->partners<Count>(probe, skip, pf.need, begin2, lane.stack, [&](int j) {
-    if (j <= last) candidates.push_back(j);
+    if (j <= search.last) candidates.push_back(j);
   });
   std::sort(candidates.begin(), candidates.end());
   set_word *const face = lane.face.data();
