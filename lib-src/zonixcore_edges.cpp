@@ -543,6 +543,30 @@ class ZeroSetForest {
     }
   }
 
+  // Walks the tree under root depth first: a node whose pruned(node, at)
+  // holds is skipped with its subtree (at: the offset of its sets), and
+  // leaf(q) is called for each ray position q of the leaves reached, until
+  // it returns true; then so does the walk.
+  template <class Pruned, class Leaf>
+  bool walk(int root, std::vector<int> &stack, Pruned pruned, Leaf leaf) const
+  {
+    stack.assign(1, root);
+    while (!stack.empty()) {
+      const Node &node = nodes_[static_cast<size_t>(stack.back())];
+      const size_t at = static_cast<size_t>(stack.back()) * static_cast<size_t>(nw_);
+      stack.pop_back();
+      if (pruned(node, at)) continue;
+      if (node.left >= 0) {
+        stack.push_back(node.left + 1);
+        stack.push_back(node.left);
+        continue;
+      }
+      for (long q = node.begin; q < node.end; ++q)
+        if (leaf(q, keys_.data() + static_cast<size_t>(q * nw_))) return true;
+    }
+    return false;
+  }
+
   // Calls found(j) for every ray j of the trees of the indices starting
   // at `from` or later that shares `need` rows of zi (added rows only)
   // and is not ruled out by its intersection with skip; more rays may be
@@ -554,32 +578,24 @@ class ZeroSetForest {
     const long nw = nw_;
     for (const auto &[first, root] : roots_) {
       if (first < from) continue;
-      stack.assign(1, root);
-      while (!stack.empty()) {
-        const Node &node = nodes_[static_cast<size_t>(stack.back())];
-        const size_t at = static_cast<size_t>(stack.back()) * static_cast<size_t>(nw);
-        stack.pop_back();
-        const set_word *u = uni_.data() + at, *x = inter_.data() + at;
-        long card = 0, outside = 0;
-        set_word ruled_out = 0u;
-        for (long k = 0; k < nw; ++k) {
-          card += Count::of(zi[k] & u[k]);
-          outside += Count::of(x[k] & added_[k] & ~zi[k]);
-          ruled_out |= x[k] & skip[k];
-        }
-        if (card < need || outside > node.most - need || ruled_out != 0u) continue;
-        if (node.left >= 0) {
-          stack.push_back(node.left + 1);
-          stack.push_back(node.left);
-          continue;
-        }
-        for (long q = node.begin; q < node.end; ++q) {
-          const set_word *key = keys_.data() + static_cast<size_t>(q * nw);
-          long c = 0;
-          for (long k = 0; k < nw; ++k) c += Count::of(zi[k] & key[k]);
-          if (c >= need) found(items_[static_cast<size_t>(q)]);
-        }
-      }
+      walk(root, stack,
+           [&](const Node &node, size_t at) {
+             const set_word *u = uni_.data() + at, *x = inter_.data() + at;
+             long card = 0, outside = 0;
+             set_word ruled_out = 0u;
+             for (long k = 0; k < nw; ++k) {
+               card += Count::of(zi[k] & u[k]);
+               outside += Count::of(x[k] & added_[k] & ~zi[k]);
+               ruled_out |= x[k] & skip[k];
+             }
+             return card < need || outside > node.most - need || ruled_out != 0u;
+           },
+           [&](long q, const set_word *key) {
+             long c = 0;
+             for (long k = 0; k < nw; ++k) c += Count::of(zi[k] & key[k]);
+             if (c >= need) found(items_[static_cast<size_t>(q)]);
+             return false;
+           });
     }
   }
 
@@ -587,28 +603,23 @@ class ZeroSetForest {
   long superset(const set_word *face, long i, long j, std::vector<int> &stack) const
   {
     const long nw = nw_;
+    long t = -1;
     for (const auto &root : roots_) {
-      stack.assign(1, root.second);
-      while (!stack.empty()) {
-        const Node &node = nodes_[static_cast<size_t>(stack.back())];
-        const set_word *u = uni_.data() + static_cast<size_t>(stack.back()) * static_cast<size_t>(nw);
-        stack.pop_back();
-        set_word missing = 0u;
-        for (long k = 0; k < nw; ++k) missing |= face[k] & ~u[k];
-        if (missing != 0u) continue;
-        if (node.left >= 0) {
-          stack.push_back(node.left + 1);
-          stack.push_back(node.left);
-          continue;
-        }
-        for (long q = node.begin; q < node.end; ++q) {
-          const set_word *key = keys_.data() + static_cast<size_t>(q * nw);
-          set_word miss = 0u;
-          for (long k = 0; k < nw; ++k) miss |= face[k] & ~key[k];
-          const long t = items_[static_cast<size_t>(q)];
-          if (miss == 0u && t != i && t != j) return t;
-        }
-      }
+      const bool found = walk(
+          root.second, stack,
+          [&](const Node &, size_t at) {
+            const set_word *u = uni_.data() + at;
+            set_word missing = 0u;
+            for (long k = 0; k < nw; ++k) missing |= face[k] & ~u[k];
+            return missing != 0u;
+          },
+          [&](long q, const set_word *key) {
+            set_word miss = 0u;
+            for (long k = 0; k < nw; ++k) miss |= face[k] & ~key[k];
+            t = items_[static_cast<size_t>(q)];
+            return miss == 0u && t != i && t != j;
+          });
+      if (found) return t;
     }
     return -1;
   }
