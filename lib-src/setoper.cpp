@@ -34,11 +34,17 @@ inline bool in_ground(long elem, const uint32_t *set)
          static_cast<unsigned long>(set[0]);
 }
 
+// A word at a time: the sets of an adjacency family are mostly empty words.
 void write_members(FILE *f, set_type set, bool members)
 {
   const long n = static_cast<long>(set[0]);
-  for (long e = 1; e <= n; ++e)
-    if ((set_member(e, set) != 0) == members) dd_Printf(f, "%ld ", e);
+  const long B = blocks_of(set);
+  for (long i = 1; i < B; ++i)
+    for (uint32_t w = members ? set[i] : ~set[i]; w != 0u; w &= w - 1u) {
+      const long e = (i - 1) * static_cast<long>(kWordBits) + std::countr_zero(w) + 1;
+      if (e > n) break;
+      dd_Printf(f, "%ld ", e);
+    }
   dd_Printf(f, "\n");
 }
 

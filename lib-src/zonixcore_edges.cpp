@@ -832,17 +832,26 @@ template <class Count>
   }
 }
 
-// The pairs of packed rays that can be edges when every ray is simple: an
-// edge's face is d - 2 of each ray's d - 1 added rows, so the rays of an
-// edge meet under the key of one of their rows left out.  Keys hash the
-// rows (a sum of random words, the left-out row's taken away); rays under
-// one key are compared to throw out collisions.  About n d keys instead of
-// n^2 / 2 pairs.  Returns the pairs (i, j), i < j, in increasing order.
+// The pairs of packed rays that can be edges when every ray is simple.
 void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pairs)
 {
   const PackedZeroRays &P = *pf.packed;
-  const long n = P.count();
-  const long nw = pf.nw;
+  std::vector<const set_word *> zero(static_cast<size_t>(P.count()));
+  for (long k = 0; k < P.count(); ++k) zero[static_cast<size_t>(k)] = P.zero(k);
+  zonix::core::ridge_pairs(zero, pf.added, pf.nw, pf.need, pairs);
+}
+
+}  // namespace
+
+// An edge's face is d - 2 of each simple ray's d - 1 added rows, so the
+// rays of an edge meet under the key of one of their rows left out.  Keys
+// hash the rows (a sum of random words, the left-out row's taken away);
+// rays under one key are compared to throw out collisions.  About n d keys
+// instead of n^2 / 2 pairs.
+void zonix::core::ridge_pairs(std::span<const set_word *const> zero, const set_word *added, long nw,
+                              long need, std::vector<std::pair<int, int>> &pairs)
+{
+  const long n = static_cast<long>(zero.size());
   std::vector<std::uint64_t> row_key(static_cast<size_t>(nw) * 32 + 1);
   std::uint64_t x = 0x9e3779b97f4a7c15u;
   for (auto &k : row_key) {  // splitmix64: fixed, so runs repeat
@@ -858,14 +867,14 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
   const int ray_bits = std::bit_width(static_cast<std::uint64_t>(n));
   const std::uint64_t ray_mask = (std::uint64_t{1} << ray_bits) - 1u;
   std::vector<std::uint64_t> keys;
-  keys.reserve(static_cast<size_t>(n) * static_cast<size_t>(pf.need + 1));
+  keys.reserve(static_cast<size_t>(n) * static_cast<size_t>(need + 1));
   std::vector<long> rows;
   for (long k = 0; k < n; ++k) {
-    const set_word *z = P.zero(k);
+    const set_word *z = zero[static_cast<size_t>(k)];
     rows.clear();
     std::uint64_t all = 0;
     for (long w = 0; w < nw; ++w)
-      for (set_word b = z[w] & pf.added[w]; b != 0u; b &= b - 1u) {
+      for (set_word b = z[w] & added[w]; b != 0u; b &= b - 1u) {
         const long r = w * 32 + std::countr_zero(b) + 1;
         rows.push_back(r);
         all += row_key[static_cast<size_t>(r)];
@@ -883,9 +892,9 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
         const auto i = static_cast<int>(keys[p] & ray_mask), j = static_cast<int>(keys[q] & ray_mask);
         if (i == j) continue;
         long card = 0;
-        const set_word *zi = P.zero(i), *zj = P.zero(j);
-        for (long w = 0; w < nw; ++w) card += bit_count(zi[w] & zj[w] & pf.added[w]);
-        if (card == pf.need) pairs.emplace_back(i, j);
+        const set_word *zi = zero[static_cast<size_t>(i)], *zj = zero[static_cast<size_t>(j)];
+        for (long w = 0; w < nw; ++w) card += bit_count(zi[w] & zj[w] & added[w]);
+        if (card == need) pairs.emplace_back(i, j);
       }
     a = b;
   }
@@ -894,7 +903,6 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
 }
 
-}  // namespace
 
 // A new ray of the consuming loop: the filed pair, the record made for
 // it, and what making it found.

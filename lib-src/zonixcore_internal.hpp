@@ -13,8 +13,10 @@
 #include <mutex>
 #include <new>
 #include <system_error>
+#include <span>
 #include <thread>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "zonixcore.h"
@@ -998,6 +1000,13 @@ inline bool simple_ray(dd_RayPtr r, const set_word *added, long nw, long extra,
   if (extra > 0 && in_set(z, extra) && !in_set(added, extra)) ++on;
   return on == d - 1;
 }
+
+// The pairs (i, j), i < j, in increasing order, of rays that lie on
+// exactly `need` common added rows, given that every ray lies on exactly
+// need + 1 (simple rays: see simple_ray).  zero[k] points at the data words
+// (nw of them) of ray k's zero set; added likewise.
+void ridge_pairs(std::span<const set_word *const> zero, const set_word *added, long nw, long need,
+                 std::vector<std::pair<int, int>> &pairs);
 
 // Whether some ray of the list from `from`, other than r1 and r2, lies on
 // every row of face (a face from make_face): then r1 and r2 are not

@@ -316,6 +316,17 @@ zonix::SetFamily copy_adjacency(dd_PolyhedraPtr poly)
   const long nshown = std::min(nf, limit);
   const bool nondeg = poly->NondegAssumed != 0;
   const long need = cone->d - 2;
+  // A pair with a simple ray in it needs no third-ray search (simple_ray).
+  std::vector<char> simple(static_cast<size_t>(std::max(nshown, 0L)), 0);
+  bool all_simple = need > 0 && !nondeg && zonix::core::simple_rays_trusted(cone);
+  if (all_simple)
+    for (long a = 0; a < nshown; ++a) {
+      simple[static_cast<size_t>(a)] =
+          zonix::core::simple_ray(all[static_cast<size_t>(feasible[static_cast<size_t>(a)])], added, nw, 0, cone->d)
+              ? 1
+              : 0;
+      all_simple = all_simple && simple[static_cast<size_t>(a)] != 0;
+    }
 
   // Rays a and b (positions among the shown feasible rays) are adjacent
   // when their common added zero rows number at least d - 2 and no third
@@ -327,7 +338,7 @@ zonix::SetFamily copy_adjacency(dd_PolyhedraPtr poly)
     const long card = make_face(face, zero_sets[static_cast<size_t>(ia)],
                                 zero_sets[static_cast<size_t>(ib)], added, nw);
     bool adjacent = card >= need;
-    if (adjacent && !nondeg) {
+    if (adjacent && !nondeg && simple[static_cast<size_t>(a)] == 0 && simple[static_cast<size_t>(b)] == 0) {
       const long row = rarest_member(face, rays_on);
       if (row == 0) {
         adjacent = rays <= 2;
@@ -348,7 +359,18 @@ zonix::SetFamily copy_adjacency(dd_PolyhedraPtr poly)
     }
   };
 
-  if (need <= 0) {
+  if (all_simple) {
+    // Every edge is found under the key of its face, with no walk at all.
+    std::vector<const set_word *> z(static_cast<size_t>(nshown));
+    for (long a = 0; a < nshown; ++a)
+      z[static_cast<size_t>(a)] = zero_sets[static_cast<size_t>(feasible[static_cast<size_t>(a)])] + 1;
+    std::vector<std::pair<int, int>> pairs;
+    zonix::core::ridge_pairs(z, added + 1, nw, need, pairs);
+    for (const auto &[a, b] : pairs) {
+      set_addelem(F->set[a], b + 1);
+      set_addelem(F->set[b], a + 1);
+    }
+  } else if (need <= 0) {
     for (long a = 0; a < nshown; ++a)
       for (long b = a + 1; b < nshown; ++b) decide(a, b);
   } else {
