@@ -29,6 +29,9 @@ inline constexpr int kDoubleBits = 53;
 inline constexpr long kMaxColumns = 1024;
 // See the Hadamard bound below: twice what 128-bit integers hold.
 inline constexpr double kMostMinorBits = 252.0;
+// Minors below 2^62 leave the 64-bit elimination (Mid) two bits of room,
+// far more than the rounding of the bound.
+inline constexpr double kMidBits = 62.0;
 // Output rows solved in GMP integers before the exact run is left to
 // finish the work: it keeps its integers smaller.
 inline constexpr long kMostBig = 16;
@@ -80,8 +83,32 @@ struct Fixed {
     return a;
   }
 };
-using Narrow = Fixed<std::int64_t>;
 using Wide = Fixed<i128>;
+
+// 64-bit minors with 128-bit products, for rows whose Hadamard bound keeps
+// every minor below 2^kMidBits: nothing overflows, and the exact division
+// by the previous pivot is a multiplication by its inverse modulo 2^64
+// (after its factors 2 are shifted out), which no hardware division beats.
+struct Mid {
+  using T = std::int64_t;
+  T div = 1;
+  int shift = 0;
+  std::uint64_t inverse = 1;
+  bool mul_sub(T a, T b, T c, T e, T d, T *out)
+  {
+    const i128 s = static_cast<i128>(a) * b - static_cast<i128>(c) * e;
+    if (d != div) {
+      div = d;
+      shift = std::countr_zero(static_cast<std::uint64_t>(d));
+      const auto odd = static_cast<std::uint64_t>(d >> shift);
+      inverse = odd;  // right to 3 bits; each step doubles them
+      for (int k = 0; k < 5; ++k) inverse *= 2u - odd * inverse;
+    }
+    *out = static_cast<T>(static_cast<std::uint64_t>(s >> shift) * inverse);
+    return true;
+  }
+  static T gcd(T a, T b) { return Fixed<T>::gcd(a, b); }
+};
 struct Big {
   using T = mpz_class;
   mpz_class t;  // scratch, so that a step allocates nothing
@@ -141,9 +168,9 @@ bool null_direction(A &ops, std::vector<typename A::T> &a, long r, long d, std::
 }
 
 // Where solve_direction starts and how often it needed GMP: integers that
-// outgrow 64 bits on one output row mostly do on the next.
+// outgrow 128 bits on one output row mostly do on the next.
 struct SolveLevel {
-  int start = 0;  // 0: 64 bits, 1: 128 bits, 2: GMP
+  int start = 0;  // 0: 64 bits (Mid), 1: 128 bits, 2: GMP
   long big = 0;
 };
 
@@ -161,8 +188,8 @@ bool solve_direction(const std::vector<std::int64_t> &in, const std::vector<long
   if (level.start == 0) {
     std::vector<std::int64_t> a(n), xn;
     rows_to(a);
-    Narrow narrow;
-    if (null_direction(narrow, a, r, d, xn)) {
+    Mid mid;
+    if (null_direction(mid, a, r, d, xn)) {
       for (long j = 0; j < d; ++j) mpz_set_si(x[static_cast<size_t>(j)].get_mpz_t(), xn[static_cast<size_t>(j)]);
       return true;
     }
@@ -240,9 +267,14 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     for (long j = 0; j < d; ++j) sq += std::pow(static_cast<double>(in[static_cast<size_t>(i * d + j)]), 2);
     norm_bits[static_cast<size_t>(i)] = 0.5 * std::log2(std::max(sq, 1.0));
   }
-  const auto top = norm_bits.begin() + std::min(rows, d - 1);
-  std::partial_sort(norm_bits.begin(), top, norm_bits.end(), std::greater<>());
-  if (std::accumulate(norm_bits.begin(), top, 0.0) > kMostMinorBits) return fail;
+  // Sorted down to the d largest: d - 1 of them bound the minors of an
+  // output row, d those the elimination meets when its rows have rank d.
+  const long most = std::min(rows, d);
+  std::partial_sort(norm_bits.begin(), norm_bits.begin() + most, norm_bits.end(), std::greater<>());
+  const double minor_bits = std::accumulate(norm_bits.begin(), norm_bits.begin() + std::min(rows, d - 1), 0.0);
+  if (minor_bits > kMostMinorBits) return fail;
+  SolveLevel level;
+  if (std::accumulate(norm_bits.begin(), norm_bits.begin() + most, 0.0) > kMidBits) level.start = 1;
   ConvertOptions od = o;
   od.arithmetic = Arithmetic::Double;
   Conversion c = convert(S.get(), od);
@@ -259,7 +291,6 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v, a;
   std::vector<long> zero;
   std::vector<long> xs(static_cast<size_t>(d));
-  SolveLevel level;
   mpz_class dot, t;
   for (long k = 0; k < n; ++k) {
     // The rows the double row lies on, by a loose relative test: a row
