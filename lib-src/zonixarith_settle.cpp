@@ -217,23 +217,35 @@ bool solve_direction(const std::vector<std::int64_t> &in, const std::vector<long
   return null_direction(big, a, r, d, x);
 }
 
-// v[i] := row i of the rows (m of d entries, row-major) at c, and a[i]
-// the sum of the absolute terms.
-void values(const std::vector<double> &rows, long m, long d, const double *c, std::vector<double> &v,
+// Rows taken together by values(), and the padding of its columns.
+inline constexpr long kRowBlock = 4;
+
+// v[i] := row i . c and a[i] := the sum of the absolute terms, for the rows
+// of `cols`, stored by columns of m entries (m a multiple of kRowBlock):
+// rows innermost, where they vectorise; each sum runs over j in order.
+void values(const std::vector<double> &cols, long m, long d, const double *c, std::vector<double> &v,
             std::vector<double> &a)
 {
   v.resize(static_cast<size_t>(m));
   a.resize(static_cast<size_t>(m));
-  const double *r = rows.data();
-  for (long i = 0; i < m; ++i, r += d) {
-    double s = 0.0, t = 0.0;
-    for (long j = 0; j < d; ++j) {
-      const double p = c[j] * r[j];
-      s += p;
-      t += std::fabs(p);
+  double *__restrict vv = v.data();
+  double *__restrict aa = a.data();
+  const double *__restrict col = cols.data();
+  const double c0 = c[0];
+#pragma omp simd
+  for (long i = 0; i < m; ++i) {
+    vv[i] = c0 * col[i];
+    aa[i] = std::fabs(vv[i]);
+  }
+  for (long j = 1; j < d; ++j) {
+    const double cj = c[j];
+    col = cols.data() + j * m;
+#pragma omp simd
+    for (long i = 0; i < m; ++i) {
+      const double p = cj * col[i];
+      vv[i] += p;
+      aa[i] += std::fabs(p);
     }
-    v[static_cast<size_t>(i)] = s;
-    a[static_cast<size_t>(i)] = t;
   }
 }
 
@@ -283,49 +295,79 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   const long n = O->rowsize;
   if (n == 0 || O->colsize != d || set_card(O->linset) != 0) return fail;
 
-  const std::vector<double> ind(in.begin(), in.end());
-  std::vector<bool> equation(static_cast<size_t>(rows), false);
-  for (long r : q.linearity) equation[static_cast<size_t>(r - 1)] = true;
+  const long padded = (rows + kRowBlock - 1) / kRowBlock * kRowBlock;
+  std::vector<double> ind(static_cast<size_t>(padded * d), 0.0), norm1(static_cast<size_t>(rows), 0.0);
+  for (long i = 0; i < rows; ++i)
+    for (long j = 0; j < d; ++j) {
+      const auto e = static_cast<double>(in[static_cast<size_t>(i * d + j)]);
+      ind[static_cast<size_t>(j * padded + i)] = e;
+      norm1[static_cast<size_t>(i)] += std::fabs(e);
+    }
+  std::vector<char> equation(static_cast<size_t>(rows), 0);
+  for (long r : q.linearity) equation[static_cast<size_t>(r - 1)] = 1;
 
   std::vector<mpz_class> outs(static_cast<size_t>(n * d)), x;
   std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v, a;
   std::vector<long> zero;
   std::vector<long> xs(static_cast<size_t>(d));
   mpz_class dot, t;
+  const double unit = std::ldexp(1.0, -kDoubleBits);
   for (long k = 0; k < n; ++k) {
     // The rows the double row lies on, by a loose relative test: a row
     // taken wrongly makes the rank d and one left out costs nothing, as
     // the check below settles every row exactly.
     for (long j = 0; j < d; ++j) c_row[static_cast<size_t>(j)] = ddd_get_d(O->matrix[k][j]);
-    values(ind, rows, d, c_row.data(), v, a);
+    values(ind, padded, d, c_row.data(), v, a);
     zero.clear();
     for (long i = 0; i < rows; ++i)
       if (std::fabs(v[static_cast<size_t>(i)]) <= kOnRow * a[static_cast<size_t>(i)]) zero.push_back(i);
     if (!solve_direction(in, zero, d, x, level) || level.big > kMostBig) return fail;
-    double side = 0.0;
+    double side = 0.0, xx = 0.0;
     for (long j = 0; j < d; ++j) {
       xd[static_cast<size_t>(j)] = x[static_cast<size_t>(j)].get_d();
       side += xd[static_cast<size_t>(j)] * c_row[static_cast<size_t>(j)];
+      xx += xd[static_cast<size_t>(j)] * xd[static_cast<size_t>(j)];
     }
-    if (side == 0.0) return fail;
+    if (side == 0.0 || !std::isfinite(xx)) return fail;
     if (side < 0.0)
       for (long j = 0; j < d; ++j) {
         x[static_cast<size_t>(j)] = -x[static_cast<size_t>(j)];
         xd[static_cast<size_t>(j)] = -xd[static_cast<size_t>(j)];
       }
-    // Zero or positive on every row, zero on equations and lines: from
-    // doubles where their rounding bound (of x to doubles, of each product
-    // and of the sums: below d + 3 units of the last place of the absolute
-    // sum) tells the sign, else exactly.
-    values(ind, rows, d, xd.data(), v, a);
+    // x is zero on the rows it was solved from.  On the others, y = s x
+    // (s > 0) differs from the double row c by at most delta an entry, so
+    // y . row and the double value c . row (off by at most d + 1 units of
+    // the last place of the absolute sum) differ by at most
+    // delta |row|_1 + (d + 1) u |c||row|: where the value is further from
+    // zero (twice, for the roundings of these bounds), its sign is x's.
+    // Elsewhere the sign is computed exactly.
+    const double scale = std::fabs(side) / xx;
+    double delta = 0.0;
+    for (long j = 0; j < d; ++j) {
+      const double y = scale * xd[static_cast<size_t>(j)], cj = c_row[static_cast<size_t>(j)];
+      delta = std::max(delta, std::fabs(y - cj) + 4.0 * unit * (std::fabs(y) + std::fabs(cj)));
+    }
     bool small = true;
     for (long j = 0; j < d; ++j) {
       small = small && x[static_cast<size_t>(j)].fits_slong_p();
       if (small) xs[static_cast<size_t>(j)] = x[static_cast<size_t>(j)].get_si();
     }
-    for (long i = 0; i < rows; ++i) {
-      const double bound = a[static_cast<size_t>(i)] * static_cast<double>(d + 3) * std::ldexp(1.0, 1 - kDoubleBits);
-      int sign = v[static_cast<size_t>(i)] > bound ? 1 : v[static_cast<size_t>(i)] < -bound ? -1 : 2;
+    // Mostly every other row is plainly positive: one vector pass tells.
+    for (long i : zero) v[static_cast<size_t>(i)] = HUGE_VAL;
+    const double per_norm = 2.0 * delta, per_sum = 2.0 * static_cast<double>(d + 3) * unit;
+    double least = HUGE_VAL;
+    const double *__restrict vv = v.data(), *__restrict aa = a.data(), *__restrict nn = norm1.data();
+#pragma omp simd reduction(min : least)
+    for (long i = 0; i < rows; ++i) least = std::min(least, vv[i] - (per_norm * nn[i] + per_sum * aa[i]));
+    auto z = zero.begin();
+    for (long i = 0; i < rows && !(least > 0.0); ++i) {
+      if (z != zero.end() && *z == i) {
+        ++z;
+        continue;
+      }
+      const double vi = v[static_cast<size_t>(i)];
+      const double bound = per_norm * norm1[static_cast<size_t>(i)] + per_sum * a[static_cast<size_t>(i)];
+      int sign = vi > bound ? 1 : vi < -bound ? -1 : 2;
       if (sign == 2 && small) {
         // Products below 2^116, d of them below 2^127.
         i128 w = 0;
@@ -340,7 +382,7 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
         }
         sign = sgn(dot);
       }
-      if (sign < 0 || (sign > 0 && equation[static_cast<size_t>(i)])) return fail;
+      if (sign < 0 || (sign > 0 && equation[static_cast<size_t>(i)] != 0)) return fail;
     }
     std::move(x.begin(), x.end(), outs.begin() + k * d);
   }
