@@ -5,10 +5,12 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -70,12 +72,24 @@ class ScratchRow {
 };
 
 // A ray record is one block: the record, a tag word, the zero set when
-// the row count was known at creation, and the coordinates with the
-// accuracy slot after them (d + 1 numbers, d at least 1).  The list walks
-// read the record, the tag and the zero set: they stand together.  The
-// tag holds flags in its low bits (below) and the ray's conflicts (see
-// Conflicts).
-inline dd_colrange ray_numbers(dd_colrange d) { return (d > 0 ? d : 1) + 1; }
+// the row count was known at creation, and the coordinates (d numbers, d
+// at least 1).  The list walks read the record, the tag and the zero set:
+// they stand together.  The tag holds flags in its low bits (below) and
+// the ray's conflicts (see Conflicts).
+//
+// The accuracy of a double ray (see ray_accuracy) is a float, rounded up,
+// in the four bytes the record leaves between `feasible` and `ARay`: at a
+// few hundred thousand rays a slot of its own is megabytes.  A record
+// without that gap gives it a slot past the coordinates; exact rays have
+// no accuracy to keep.
+inline constexpr size_t ray_gap = offsetof(dd_RayType, feasible) + sizeof(dd_boolean);
+inline constexpr bool accuracy_in_gap = offsetof(dd_RayType, ARay) >= ray_gap + sizeof(float);
+#ifdef ZONIX_EXACT
+inline constexpr bool accuracy_slot = false;
+#else
+inline constexpr bool accuracy_slot = !accuracy_in_gap;
+#endif
+inline dd_colrange ray_numbers(dd_colrange d) { return (d > 0 ? d : 1) + (accuracy_slot ? 1 : 0); }
 inline constexpr size_t ray_align = alignof(mytype) > alignof(std::uintptr_t) ? alignof(mytype) : alignof(std::uintptr_t);
 inline constexpr size_t round_to_ray_align(size_t n) { return (n + ray_align - 1) / ray_align * ray_align; }
 inline size_t ray_tag_offset(dd_colrange) { return round_to_ray_align(sizeof(dd_RayType)); }
@@ -344,15 +358,32 @@ inline constexpr bool numbers_round = unit_roundoff > 0.0;
 // start to be taken as zeros.
 inline constexpr double residue_factor = 128.0;
 
-// The accuracy of a ray lives in one slot past its coordinates (new_ray
-// allocates it).  Only rays made by new_ray have it.
+// The accuracy of a ray (see ray_numbers for where it is kept).  Only
+// rays made by new_ray have it.
 inline double ray_accuracy(dd_RayPtr r, dd_colrange d)
 {
-  return ddd_get_d(r->Ray[d > 0 ? d : 1]);
+  if constexpr (!numbers_round) {
+    return 0.0;
+  } else if constexpr (accuracy_in_gap) {
+    float e;
+    std::memcpy(&e, reinterpret_cast<const char *>(r) + ray_gap, sizeof e);
+    return e;
+  } else {
+    return ddd_get_d(r->Ray[d > 0 ? d : 1]);
+  }
 }
 inline void set_ray_accuracy(dd_RayPtr r, dd_colrange d, double e)
 {
-  ddd_set_d(r->Ray[d > 0 ? d : 1], e);
+  if constexpr (!numbers_round) {
+    return;
+  } else if constexpr (accuracy_in_gap) {
+    // Rounded up: a bound must not shrink.
+    auto f = static_cast<float>(e);
+    if (static_cast<double>(f) < e) f = std::nextafter(f, std::numeric_limits<float>::infinity());
+    std::memcpy(reinterpret_cast<char *>(r) + ray_gap, &f, sizeof f);
+  } else {
+    ddd_set_d(r->Ray[d > 0 ? d : 1], e);
+  }
 }
 
 // |a| exactly (dd_abs keeps values within the tolerance as they are).

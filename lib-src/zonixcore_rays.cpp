@@ -745,8 +745,8 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   join_sign_lists(cone);
   if (it >= cone->m) {
     // No split follows: the array would only add to the largest list.
-    order = {};
-    signs = {};
+    std::vector<dd_RayPtr>().swap(order);
+    std::vector<signed char>().swap(signs);
     return;
   }
   long kept = 0;
