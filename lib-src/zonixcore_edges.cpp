@@ -33,8 +33,7 @@ bool cancelled(dd_ConePtr cone)
 // Files the edge (ray1, ray2) under the iteration fmin that separates it.
 void file_edge(dd_ConePtr cone, dd_RayPtr ray1, dd_RayPtr ray2, dd_rowrange fmin)
 {
-  auto *node = static_cast<dd_AdjacencyPtr>(std::malloc(sizeof(dd_AdjacencyType)));
-  if (node == nullptr) throw std::bad_alloc();
+  dd_AdjacencyPtr node = workspace(cone).edge_nodes.get();
   node->Ray1 = ray1;
   node->Ray2 = ray2;
   node->Next = cone->Edges[fmin];
@@ -1654,7 +1653,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
     jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, false});
-    std::free(e);
+    ws.edge_nodes.put(e);
     cone->EdgeCount--;
     e = next;
   }

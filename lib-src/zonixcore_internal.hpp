@@ -311,6 +311,71 @@ class RayPool {
   std::vector<dd_RayPtr> free_;
 };
 
+// The edge nodes of a run, side by side in chunks: a node costs its 24
+// bytes instead of a heap block of 32, and at P(9)'s end, where the last
+// edges are consumed as the most rays are made, the nodes go back as a
+// few large blocks that the ray slabs can take over.  Released nodes are
+// reused, last released first; the chunks go when no node is in use.
+class EdgePool {
+ public:
+  EdgePool() = default;
+  EdgePool(const EdgePool &) = delete;
+  EdgePool &operator=(const EdgePool &) = delete;
+  ~EdgePool() { release(); }
+
+  dd_AdjacencyPtr get()
+  {
+    ++live_;
+    if (free_ != nullptr) {
+      dd_AdjacencyPtr e = free_;
+      free_ = e->Next;
+      return e;
+    }
+    if (next_ == end_) {
+      auto *c = static_cast<dd_AdjacencyPtr>(std::malloc(chunk_nodes_ * sizeof(dd_AdjacencyType)));
+      if (c == nullptr) {
+        --live_;
+        throw std::bad_alloc();
+      }
+      try {
+        chunks_.push_back(c);
+      } catch (...) {
+        std::free(c);
+        --live_;
+        throw;
+      }
+      next_ = c;
+      end_ = c + chunk_nodes_;
+      if (chunk_nodes_ < max_chunk_nodes) chunk_nodes_ *= 2;
+    }
+    return next_++;
+  }
+
+  void put(dd_AdjacencyPtr e)
+  {
+    e->Next = free_;
+    free_ = e;
+    if (--live_ == 0) release();
+  }
+
+ private:
+  // Chunks grow to this many nodes (about 1 MB, the size of a ray slab).
+  static constexpr size_t max_chunk_nodes = 1 << 15;
+  void release()
+  {
+    for (dd_AdjacencyPtr c : chunks_) std::free(c);
+    chunks_.clear();
+    free_ = next_ = end_ = nullptr;
+    live_ = 0;
+    chunk_nodes_ = first_chunk_nodes;
+  }
+  static constexpr size_t first_chunk_nodes = 64;
+  size_t chunk_nodes_ = first_chunk_nodes;
+  long live_ = 0;
+  dd_AdjacencyPtr free_ = nullptr, next_ = nullptr, end_ = nullptr;
+  std::vector<dd_AdjacencyPtr> chunks_;
+};
+
 // *val := row . p over d entries, summed from exact zero in increasing
 // column order (the value dd_AValue gives, without the call).
 inline void row_dot(mytype val, const mytype *row, const mytype *p,
@@ -705,6 +770,12 @@ struct ZeroBuckets {
 // The scratch of edge filing (zonixcore_edges.cpp).
 struct EdgeScratch;
 
+// The first and last ray of each sign (negative, zero, positive) in a
+// block of the split on a new row.
+struct SplitEnds {
+  dd_RayPtr first[3], last[3];
+};
+
 
 // An upper bound of value_bound for a row of 1-norm `norm` at a point whose
 // largest entry is pmax (the sum of |terms| is at most norm * pmax; the
@@ -787,6 +858,7 @@ struct dd_workspace {
   // The run's ray records; removed ones are reused with their numbers
   // still allocated, which is much of what a ray costs in exact runs.
   zonix::core::RayPool rays;
+  zonix::core::EdgePool edge_nodes;  // of cone->Edges
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
 
@@ -820,6 +892,7 @@ struct dd_workspace {
   std::vector<dd_RayPtr> list_order;
   int list_order_state = 0;
   std::vector<signed char> split_signs;
+  std::vector<zonix::core::SplitEnds> split_ends;
   static constexpr long split_rays_per_ray = 16;
 };
 
