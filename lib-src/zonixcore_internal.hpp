@@ -246,8 +246,8 @@ class RayPool {
   }
 
   // A record for d coordinates and zero sets over 1..m (m > 0) as
-  // init_ray sets it up; a reused one holds old coordinates and zero set,
-  // which storing the ray overwrites.
+  // init_ray sets it up, but for its coordinates and zero set: they hold
+  // old values (or none), which storing the ray overwrites.
   dd_RayPtr get(dd_colrange d, long m)
   {
     if (d != d_ || m != m_) {
@@ -277,7 +277,10 @@ class RayPool {
     }
     char *b = next_;
     next_ += size_;
-    std::memset(b, 0, size_);
+    // The record and its tag only: the zero set and the coordinates are
+    // written when the ray is stored, as for a reused record, and left
+    // alone they are first touched by the thread that stores the ray.
+    std::memset(b, 0, ray_zero_set_offset());
     dd_RayPtr r = init_ray(b, d, m);
     ray_tag(r, d) |= ray_pooled;
     return r;
@@ -1006,9 +1009,9 @@ inline void reset_zero_set(dd_RayPtr r, dd_colrange d, long m)
 // Removes a ray record of the cone, keeping it for reuse.
 inline void recycle_ray(dd_ConePtr cone, dd_RayPtr r) { workspace(cone).rays.put(r, cone->d); }
 
-// A ray record for the cone as new_ray makes it, a reused one if there
-// is: its coordinates and zero set then hold old values, which storing
-// the ray overwrites.
+// A ray record for the cone as new_ray makes it, from the pool when the
+// cone has rows: its coordinates and zero set then hold old values (or
+// none), which storing the ray overwrites.
 inline dd_RayPtr reuse_ray(dd_ConePtr cone)
 {
   if (cone->m <= 0) return new_ray(cone->d, cone->m);
