@@ -1458,7 +1458,8 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     pf.everywhere.assign(pf.added, pf.added + pf.nw);
     long on_added = 0;
     for (const RaySurvey &v : surveys) {
-      for (long w = 0; w < pf.nw; ++w) pf.everywhere[static_cast<size_t>(w)] &= v.everywhere[static_cast<size_t>(w)];
+      for (long w = 0; w < pf.nw; ++w)
+        pf.everywhere[static_cast<size_t>(w)] &= v.everywhere[static_cast<size_t>(w)];
       on_added += v.on_added;
     }
     long shared = 0, added_rows = 0;
