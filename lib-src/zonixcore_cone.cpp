@@ -10,20 +10,13 @@ using namespace zonix::core;
 
 namespace {
 
-// Releases every edge node still filed in the cone's lists; nodes filed
-// under an iteration the run never reached are left over otherwise.
+// Empties the cone's edge lists; nodes filed under an iteration the run
+// never reached are left over otherwise.  The nodes belong to the
+// workspace's pool, which releases them with it.
 void free_edges(dd_ConePtr cone)
 {
   if (cone->Edges == nullptr) return;
-  for (dd_rowrange k = 0; k < cone->m_alloc; ++k) {
-    dd_AdjacencyPtr e = cone->Edges[k];
-    while (e != nullptr) {
-      dd_AdjacencyPtr next = e->Next;
-      std::free(e);
-      e = next;
-    }
-    cone->Edges[k] = nullptr;
-  }
+  for (dd_rowrange k = 0; k < cone->m_alloc; ++k) cone->Edges[k] = nullptr;
 }
 
 // Releases the ray list, sentinel included.  The walk follows the links to

@@ -33,8 +33,7 @@ bool cancelled(dd_ConePtr cone)
 // Files the edge (ray1, ray2) under the iteration fmin that separates it.
 void file_edge(dd_ConePtr cone, dd_RayPtr ray1, dd_RayPtr ray2, dd_rowrange fmin)
 {
-  auto *node = static_cast<dd_AdjacencyPtr>(std::malloc(sizeof(dd_AdjacencyType)));
-  if (node == nullptr) throw std::bad_alloc();
+  dd_AdjacencyPtr node = workspace(cone).edge_nodes.get();
   node->Ray1 = ray1;
   node->Ray2 = ray2;
   node->Next = cone->Edges[fmin];
@@ -904,6 +903,15 @@ void zonix::core::ridge_pairs(std::span<const set_word *const> zero, const set_w
 }
 
 
+// What a block of the rays of dd_UpdateEdges holds in common: the added
+// rows all its rays lie on, the added rows they lie on counted, and
+// whether every one is simple.
+struct RaySurvey {
+  std::vector<set_word> everywhere;
+  long on_added = 0;
+  bool all_simple = true;
+};
+
 // A new ray of the consuming loop: the filed pair, the record made for
 // it, and what making it found.
 struct NewRayJob {
@@ -927,6 +935,8 @@ struct zonix::core::EdgeScratch {
   std::vector<std::vector<FoundEdge>> found;  // per block of the pair loop
   std::vector<long> partner_start;  // per packed ray, -1 for none
   std::vector<unsigned char> simple;  // per packed ray
+  std::vector<RaySurvey> surveys;  // per block of packed rays
+  std::vector<unsigned char> lane_ready;  // per thread of the pair loop
   std::vector<std::pair<int, int>> ridge_pairs;
   ZeroSetForest forest;
 };
@@ -1400,15 +1410,51 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   es.later_rows.build(cone, P);
   pf.need = cone->d - 2;
   const long n = P.count();
+  // Per ray whether it is simple, and over the run the added rows every
+  // ray lies on and how many added rows the rays lie on: in blocks of
+  // rays, on the run's threads when the rays are many.
+  dd_workspace &ws = workspace(cone);
   std::vector<unsigned char> &simple = es.simple;
   simple.assign(static_cast<size_t>(n), 0);
-  bool all_simple = pf.search && simple_rays_trusted(cone);
-  if (all_simple)
-    for (long k = 0; k < n; ++k) {
-      simple[static_cast<size_t>(k)] =
-          simple_ray(P.ray(k), cone->AddedHalfspaces, pf.nw, 0, cone->d) ? 1 : 0;
-      all_simple = all_simple && simple[static_cast<size_t>(k)] != 0;
+  const bool trusted = pf.search && simple_rays_trusted(cone);
+  bool by_rows = n > 0 && P.sorted();
+  const long survey_block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  const long survey_blocks = std::max<long>(1, (n + survey_block - 1) / survey_block);
+  std::vector<RaySurvey> &surveys = es.surveys;
+  surveys.resize(static_cast<size_t>(survey_blocks));
+  auto survey = [&](long b) {
+    RaySurvey &v = surveys[static_cast<size_t>(b)];
+    v.everywhere.assign(pf.added, pf.added + pf.nw);
+    v.on_added = 0;
+    v.all_simple = true;
+    for (long k = b * survey_block; k < std::min(n, (b + 1) * survey_block); ++k) {
+      if (trusted) {
+        const bool s1 = simple_ray(P.ray(k), cone->AddedHalfspaces, pf.nw, 0, cone->d);
+        simple[static_cast<size_t>(k)] = s1 ? 1 : 0;
+        v.all_simple = v.all_simple && s1;
+      }
+      if (by_rows) {
+        const set_word *z = P.zero(k);
+        for (long w = 0; w < pf.nw; ++w) {
+          v.everywhere[static_cast<size_t>(w)] &= z[w];
+          v.on_added += bit_count(z[w] & pf.added[w]);
+        }
+      }
     }
+  };
+  if (ws.threads > 1 && survey_blocks > 1 &&
+      n >= ws.parallel_rays * dd_workspace::split_rays_per_ray) {
+    const int threads = static_cast<int>(std::min<long>(ws.threads, survey_blocks));
+    const std::exception_ptr failure = run_blocks(threads, survey_blocks, [&](int, long b) {
+      survey(b);
+      return true;
+    });
+    if (failure) std::rethrow_exception(failure);
+  } else {
+    for (long b = 0; b < survey_blocks; ++b) survey(b);
+  }
+  bool all_simple = trusted;
+  for (const RaySurvey &v : surveys) all_simple = all_simple && v.all_simple;
   pf.simple = simple.data();
   // Counting shared rows needs something to count: when the rows every
   // ray lies on make up d - 2 already, every pair is a candidate; and an
@@ -1416,21 +1462,20 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   // of the other added rows (a of them on average): a partner range of
   // length L costs about L a^2 / |added| list entries by rows, against L
   // times a pass over the words when walked.
-  bool by_rows = n > 0 && P.sorted();
   if (by_rows) {
     pf.everywhere.assign(pf.added, pf.added + pf.nw);
-    for (long k = 0; k < n; ++k)
+    long on_added = 0;
+    for (const RaySurvey &v : surveys) {
       for (long w = 0; w < pf.nw; ++w)
-        pf.everywhere[static_cast<size_t>(w)] &= P.zero(k)[w];
-    long shared = 0, on_added = 0, added_rows = 0;
+        pf.everywhere[static_cast<size_t>(w)] &= v.everywhere[static_cast<size_t>(w)];
+      on_added += v.on_added;
+    }
+    long shared = 0, added_rows = 0;
     for (long w = 0; w < pf.nw; ++w) {
       shared += bit_count(pf.everywhere[static_cast<size_t>(w)]);
       added_rows += bit_count(pf.added[w]);
     }
     pf.need_elsewhere = pf.need - shared;
-    for (long k = 0; k < n; ++k)
-      for (long w = 0; w < pf.nw; ++w)
-        on_added += bit_count(P.zero(k)[w] & pf.added[w]);
     const double a = static_cast<double>(on_added) / static_cast<double>(n) -
                      static_cast<double>(shared);
     by_rows = pf.need_elsewhere >= 1 &&
@@ -1518,15 +1563,20 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   const int wanted = pairs >= workspace(cone).parallel_pairs ? workspace(cone).threads : 1;
   const int threads = static_cast<int>(std::clamp<long>(wanted, 1, blocks > 0 ? blocks : 1));
   if (es.lanes.size() < static_cast<size_t>(threads)) es.lanes.resize(static_cast<size_t>(threads));
+  // A lane's scratch is set up by its own thread, at its first block.
+  std::vector<unsigned char> &lane_ready = es.lane_ready;
+  lane_ready.assign(static_cast<size_t>(threads), 0);
   for (int t = 0; t < threads; ++t) {
     PairLane &lane = es.lanes[static_cast<size_t>(t)];
+    lane.count_int = lane.count_int_bad = lane.count_int_good = 0;
+    std::fill_n(lane.recent, recent_witnesses, -1L);
+  }
+  auto set_up = [&](PairLane &lane) {
     lane.face.assign(static_cast<size_t>(pf.nw), 0u);
     lane.probe.assign(static_cast<size_t>(pf.nw), 0u);
     lane.skip.assign(static_cast<size_t>(pf.nw), 0u);
     if (by_rows) lane.partners.reset(n);
-    lane.count_int = lane.count_int_bad = lane.count_int_good = 0;
-    std::fill_n(lane.recent, recent_witnesses, -1L);
-  }
+  };
   es.found.resize(static_cast<size_t>(blocks));
   for (auto &f : es.found) f.clear();
 
@@ -1534,6 +1584,10 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   // reports progress; the others only see the stop.
   const std::exception_ptr failure = run_blocks(threads, blocks, [&](int t, long b) {
     PairLane &lane = es.lanes[static_cast<size_t>(t)];
+    if (lane_ready[static_cast<size_t>(t)] == 0) {
+      set_up(lane);
+      lane_ready[static_cast<size_t>(t)] = 1;
+    }
     lane.out = &es.found[static_cast<size_t>(b)];
     for (long i = block_first[static_cast<size_t>(b)];
          i < block_first[static_cast<size_t>(b) + 1]; ++i) {
@@ -1662,7 +1716,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
     jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, false});
-    std::free(e);
+    ws.edge_nodes.put(e);
     cone->EdgeCount--;
     e = next;
   }

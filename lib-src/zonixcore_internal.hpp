@@ -5,10 +5,12 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -72,12 +74,24 @@ class ScratchRow {
 };
 
 // A ray record is one block: the record, a tag word, the zero set when
-// the row count was known at creation, and the coordinates with the
-// accuracy slot after them (d + 1 numbers, d at least 1).  The list walks
-// read the record, the tag and the zero set: they stand together.  The
-// tag holds flags in its low bits (below) and the ray's conflicts (see
-// Conflicts).
-inline dd_colrange ray_numbers(dd_colrange d) { return (d > 0 ? d : 1) + 1; }
+// the row count was known at creation, and the coordinates (d numbers, d
+// at least 1).  The list walks read the record, the tag and the zero set:
+// they stand together.  The tag holds flags in its low bits (below) and
+// the ray's conflicts (see Conflicts).
+//
+// The accuracy of a double ray (see ray_accuracy) is a float, rounded up,
+// in the four bytes the record leaves between `feasible` and `ARay`: at a
+// few hundred thousand rays a slot of its own is megabytes.  A record
+// without that gap gives it a slot past the coordinates; exact rays have
+// no accuracy to keep.
+inline constexpr size_t ray_gap = offsetof(dd_RayType, feasible) + sizeof(dd_boolean);
+inline constexpr bool accuracy_in_gap = offsetof(dd_RayType, ARay) >= ray_gap + sizeof(float);
+#ifdef ZONIX_EXACT
+inline constexpr bool accuracy_slot = false;
+#else
+inline constexpr bool accuracy_slot = !accuracy_in_gap;
+#endif
+inline dd_colrange ray_numbers(dd_colrange d) { return (d > 0 ? d : 1) + (accuracy_slot ? 1 : 0); }
 inline constexpr size_t ray_align = alignof(mytype) > alignof(std::uintptr_t) ? alignof(mytype) : alignof(std::uintptr_t);
 inline constexpr size_t round_to_ray_align(size_t n) { return (n + ray_align - 1) / ray_align * ray_align; }
 inline size_t ray_tag_offset(dd_colrange) { return round_to_ray_align(sizeof(dd_RayType)); }
@@ -234,8 +248,8 @@ class RayPool {
   }
 
   // A record for d coordinates and zero sets over 1..m (m > 0) as
-  // init_ray sets it up; a reused one holds old coordinates and zero set,
-  // which storing the ray overwrites.
+  // init_ray sets it up, but for its coordinates and zero set: they hold
+  // old values (or none), which storing the ray overwrites.
   dd_RayPtr get(dd_colrange d, long m)
   {
     if (d != d_ || m != m_) {
@@ -265,7 +279,10 @@ class RayPool {
     }
     char *b = next_;
     next_ += size_;
-    std::memset(b, 0, size_);
+    // The record and its tag only: the zero set and the coordinates are
+    // written when the ray is stored, as for a reused record, and left
+    // alone they are first touched by the thread that stores the ray.
+    std::memset(b, 0, ray_zero_set_offset());
     dd_RayPtr r = init_ray(b, d, m);
     ray_tag(r, d) |= ray_pooled;
     return r;
@@ -297,6 +314,71 @@ class RayPool {
   char *next_ = nullptr, *end_ = nullptr;
   std::vector<char *> slabs_;
   std::vector<dd_RayPtr> free_;
+};
+
+// The edge nodes of a run, side by side in chunks: a node costs its 24
+// bytes instead of a heap block of 32, and at P(9)'s end, where the last
+// edges are consumed as the most rays are made, the nodes go back as a
+// few large blocks that the ray slabs can take over.  Released nodes are
+// reused, last released first; the chunks go when no node is in use.
+class EdgePool {
+ public:
+  EdgePool() = default;
+  EdgePool(const EdgePool &) = delete;
+  EdgePool &operator=(const EdgePool &) = delete;
+  ~EdgePool() { release(); }
+
+  dd_AdjacencyPtr get()
+  {
+    ++live_;
+    if (free_ != nullptr) {
+      dd_AdjacencyPtr e = free_;
+      free_ = e->Next;
+      return e;
+    }
+    if (next_ == end_) {
+      auto *c = static_cast<dd_AdjacencyPtr>(std::malloc(chunk_nodes_ * sizeof(dd_AdjacencyType)));
+      if (c == nullptr) {
+        --live_;
+        throw std::bad_alloc();
+      }
+      try {
+        chunks_.push_back(c);
+      } catch (...) {
+        std::free(c);
+        --live_;
+        throw;
+      }
+      next_ = c;
+      end_ = c + chunk_nodes_;
+      if (chunk_nodes_ < max_chunk_nodes) chunk_nodes_ *= 2;
+    }
+    return next_++;
+  }
+
+  void put(dd_AdjacencyPtr e)
+  {
+    e->Next = free_;
+    free_ = e;
+    if (--live_ == 0) release();
+  }
+
+ private:
+  // Chunks grow to this many nodes (about 1 MB, the size of a ray slab).
+  static constexpr size_t max_chunk_nodes = 1 << 15;
+  void release()
+  {
+    for (dd_AdjacencyPtr c : chunks_) std::free(c);
+    chunks_.clear();
+    free_ = next_ = end_ = nullptr;
+    live_ = 0;
+    chunk_nodes_ = first_chunk_nodes;
+  }
+  static constexpr size_t first_chunk_nodes = 64;
+  size_t chunk_nodes_ = first_chunk_nodes;
+  long live_ = 0;
+  dd_AdjacencyPtr free_ = nullptr, next_ = nullptr, end_ = nullptr;
+  std::vector<dd_AdjacencyPtr> chunks_;
 };
 
 // *val := row . p over d entries, summed from exact zero in increasing
@@ -346,15 +428,32 @@ inline constexpr bool numbers_round = unit_roundoff > 0.0;
 // start to be taken as zeros.
 inline constexpr double residue_factor = 128.0;
 
-// The accuracy of a ray lives in one slot past its coordinates (new_ray
-// allocates it).  Only rays made by new_ray have it.
+// The accuracy of a ray (see ray_numbers for where it is kept).  Only
+// rays made by new_ray have it.
 inline double ray_accuracy(dd_RayPtr r, dd_colrange d)
 {
-  return ddd_get_d(r->Ray[d > 0 ? d : 1]);
+  if constexpr (!numbers_round) {
+    return 0.0;
+  } else if constexpr (accuracy_in_gap) {
+    float e;
+    std::memcpy(&e, reinterpret_cast<const char *>(r) + ray_gap, sizeof e);
+    return e;
+  } else {
+    return ddd_get_d(r->Ray[d > 0 ? d : 1]);
+  }
 }
 inline void set_ray_accuracy(dd_RayPtr r, dd_colrange d, double e)
 {
-  ddd_set_d(r->Ray[d > 0 ? d : 1], e);
+  if constexpr (!numbers_round) {
+    return;
+  } else if constexpr (accuracy_in_gap) {
+    // Rounded up: a bound must not shrink.
+    auto f = static_cast<float>(e);
+    if (static_cast<double>(f) < e) f = std::nextafter(f, std::numeric_limits<float>::infinity());
+    std::memcpy(reinterpret_cast<char *>(r) + ray_gap, &f, sizeof f);
+  } else {
+    ddd_set_d(r->Ray[d > 0 ? d : 1], e);
+  }
 }
 
 // |a| exactly (dd_abs keeps values within the tolerance as they are).
@@ -676,6 +775,12 @@ struct ZeroBuckets {
 // The scratch of edge filing (zonixcore_edges.cpp).
 struct EdgeScratch;
 
+// The first and last ray of each sign (negative, zero, positive) in a
+// block of the split on a new row.
+struct SplitEnds {
+  dd_RayPtr first[3], last[3];
+};
+
 
 // An upper bound of value_bound for a row of 1-norm `norm` at a point whose
 // largest entry is pmax (the sum of |terms| is at most norm * pmax; the
@@ -758,6 +863,7 @@ struct dd_workspace {
   // The run's ray records; removed ones are reused with their numbers
   // still allocated, which is much of what a ray costs in exact runs.
   zonix::core::RayPool rays;
+  zonix::core::EdgePool edge_nodes;  // of cone->Edges
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
 
@@ -791,6 +897,7 @@ struct dd_workspace {
   std::vector<dd_RayPtr> list_order;
   int list_order_state = 0;
   std::vector<signed char> split_signs;
+  std::vector<zonix::core::SplitEnds> split_ends;
   static constexpr long split_rays_per_ray = 16;
 };
 
@@ -904,9 +1011,9 @@ inline void reset_zero_set(dd_RayPtr r, dd_colrange d, long m)
 // Removes a ray record of the cone, keeping it for reuse.
 inline void recycle_ray(dd_ConePtr cone, dd_RayPtr r) { workspace(cone).rays.put(r, cone->d); }
 
-// A ray record for the cone as new_ray makes it, a reused one if there
-// is: its coordinates and zero set then hold old values, which storing
-// the ray overwrites.
+// A ray record for the cone as new_ray makes it, from the pool when the
+// cone has rows: its coordinates and zero set then hold old values (or
+// none), which storing the ray overwrites.
 inline dd_RayPtr reuse_ray(dd_ConePtr cone)
 {
   if (cone->m <= 0) return new_ray(cone->d, cone->m);

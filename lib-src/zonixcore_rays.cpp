@@ -700,8 +700,19 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   std::vector<signed char> &signs = ws.split_signs;
   signs.resize(static_cast<size_t>(n));
   const dd_colrange d = cone->d;
-  auto classify = [&](long from, long to) {
+  // A block of rays is sorted by sign and linked within itself: each ray
+  // to the one before it of its sign, as pushing them on the front of the
+  // sign lists in turn would; the first ray of each sign in a block is
+  // linked to the last one of the blocks before it afterwards.  ARay
+  // holds the sign alone.
+  using Ends = SplitEnds;
+  auto classify = [&](long from, long to, Ends &e) {
+    constexpr long ahead = 16;  // records fetched early
+    for (int q = 0; q < 3; ++q) e.first[q] = e.last[q] = nullptr;
     for (long k = from; k < to; ++k) {
+#if defined(__GNUC__)
+      if (k + ahead < to) __builtin_prefetch(order[static_cast<size_t>(k + ahead)], 1);
+#endif
       dd_RayPtr r = order[static_cast<size_t>(k)];
       signed char sg = 1;
       if (conflicts_of(r, d).has(it))
@@ -710,19 +721,26 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
         sg = 0;
       ddd_set_d(r->ARay, sg);
       signs[static_cast<size_t>(k)] = sg;
+      const int q = sg + 1;
+      if (e.first[q] == nullptr) e.first[q] = r;
+      r->Next = e.last[q];
+      e.last[q] = r;
     }
   };
   const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
-  const long blocks = (n + block - 1) / block;
+  const long blocks = std::max<long>(1, (n + block - 1) / block);
+  std::vector<Ends> &ends = ws.split_ends;
+  ends.resize(static_cast<size_t>(blocks));
   if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray && blocks > 1) {
     const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
     const std::exception_ptr failure = run_blocks(threads, blocks, [&](int, long b) {
-      classify(b * block, std::min(n, (b + 1) * block));
+      classify(b * block, std::min(n, (b + 1) * block), ends[static_cast<size_t>(b)]);
       return true;
     });
     if (failure) std::rethrow_exception(failure);
   } else {
-    classify(0, n);
+    for (long b = 0; b < blocks; ++b)
+      classify(b * block, std::min(n, (b + 1) * block), ends[static_cast<size_t>(b)]);
   }
   // Each sub-list in the reverse of the list's order, as dd_EvaluateARay2
   // makes them; the positive run is kept in its new order for the next
@@ -731,22 +749,18 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
   dd_RayPtr *heads[3] = {&cone->NegHead, &cone->ZeroHead, &cone->PosHead};
   dd_RayPtr *lasts[3] = {&cone->NegLast, &cone->ZeroLast, &cone->PosLast};
-  constexpr long ahead = 16;  // records whose links are fetched early
-  for (long k = 0; k < n; ++k) {
-#if defined(__GNUC__)
-    if (k + ahead < n) __builtin_prefetch(order[static_cast<size_t>(k + ahead)], 1);
-#endif
-    dd_RayPtr r = order[static_cast<size_t>(k)];
-    const int q = signs[static_cast<size_t>(k)] + 1;
-    if (*heads[q] == nullptr) *lasts[q] = r;
-    r->Next = *heads[q];
-    *heads[q] = r;
-  }
+  for (const Ends &e : ends)
+    for (int q = 0; q < 3; ++q) {
+      if (e.first[q] == nullptr) continue;
+      if (*heads[q] == nullptr) *lasts[q] = e.first[q];
+      e.first[q]->Next = *heads[q];
+      *heads[q] = e.last[q];
+    }
   join_sign_lists(cone);
   if (it >= cone->m) {
     // No split follows: the array would only add to the largest list.
-    order = {};
-    signs = {};
+    std::vector<dd_RayPtr>().swap(order);
+    std::vector<signed char>().swap(signs);
     return;
   }
   long kept = 0;

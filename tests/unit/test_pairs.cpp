@@ -62,3 +62,17 @@ TEST(PairTests, IndexesAndThreadsFileThePairsThePlainWalkFiles)
 }
 
 }  // namespace
+
+// A ray's accuracy is kept in less room than a double: never below the
+// value stored, and within a float's rounding of it.
+TEST(PairTests, RayAccuracyIsKeptRoundedUp)
+{
+  for (const double e : {0.0, 1e-300, 0x1p-40, 1e-17, 1.0 / 3.0, 0.1, 1e30}) {
+    dd_RayPtr r = zonix::core::new_ray(10, 511);
+    zonix::core::set_ray_accuracy(r, 10, e);
+    const double kept = zonix::core::ray_accuracy(r, 10);
+    EXPECT_GE(kept, e);
+    EXPECT_LE(kept, e == 0.0 ? 0.0 : e <= 1e-38 ? 2e-38 : e * (1.0 + 0x1p-23)) << e;
+    zonix::core::free_ray(10, r);
+  }
+}
