@@ -127,6 +127,7 @@ std::optional<OrderChoice> parse_order(std::string_view text)
       {"minindex", dd_MinIndex},   {"maxindex", dd_MaxIndex},
       {"mincutoff", dd_MinCutoff}, {"maxcutoff", dd_MaxCutoff},
       {"mixcutoff", dd_MixCutoff}, {"random", dd_RandomRow},
+      {"columns", dd_ColumnGreedy},
   };
   OrderChoice c;
   std::string_view name = text;
@@ -671,7 +672,8 @@ const Command kCommands[] = {
      "  --input-incidence  also write the incidence of the input rows (.icd/.ecd)\n"
      "  --order ORDER      the order of adding rows: lexmin (default), lexmax,\n"
      "                     minindex, maxindex, mincutoff, maxcutoff, mixcutoff,\n"
-     "                     random or random:SEED\n"
+     "                     random, random:SEED or columns (rows as their columns\n"
+     "                     come in, columns taken to complete the most rows)\n"
      "  --threads N        the threads to use, 1 to 64 (default: one per core); the\n"
      "                     result is the same for any N\n"
      "  --progress         show the progress line even when standard error is no terminal\n",

@@ -1,8 +1,10 @@
 // The order in which rows are added: precomputed orders (by index,
 // lexicographic, pseudo-random) and the dynamic rules that count, for each
 // candidate row, the rays it would cut off.
+#include <algorithm>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "zonixcore_internal.hpp"
 #include "zonixio.h"
@@ -16,6 +18,8 @@ bool excluded_row(dd_rowset excluded, dd_rowrange i)
 {
   return set_member(i, excluded) != 0;
 }
+
+void order_by_columns(dd_ConePtr cone);
 
 }  // namespace
 
@@ -89,6 +93,9 @@ void dd_ComputeRowOrderVector(dd_ConePtr cone)
     case dd_RandomRow:
       for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
       dd_RandomPermutation(OV, m, cone->rseed);
+      break;
+    case dd_ColumnGreedy:
+      order_by_columns(cone);
       break;
     case dd_MinCutoff:
     case dd_MaxCutoff:
@@ -289,3 +296,61 @@ void dd_SelectNextHalfspace(dd_ConePtr cone, dd_rowset excluded,
 }
 
 }  // extern "C"
+
+namespace {
+
+// Rows in the order their columns come in.  Columns are taken one at a
+// time, each time the one that completes the most rows (the lowest among
+// equal ones), and a row comes when the last of its columns does; rows
+// completed together keep the lexicographic order.  A system built from
+// small blocks of variables (the metric polytope's triangles, a product)
+// is then solved block by block, and its intermediate cones stay small.
+void order_by_columns(dd_ConePtr cone)
+{
+  const dd_rowrange m = cone->m;
+  const dd_colrange d = cone->d;
+  dd_rowindex OV = cone->OrderVector;
+  for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
+  dd_RandomPermutation(OV, m, cone->rseed);
+  dd_QuickSort(OV, 1, m, cone->A, d);
+
+  // Column 1 is the homogenising one: every row may use it.
+  std::vector<std::vector<dd_rowrange>> rows_of(static_cast<size_t>(d) + 1);
+  std::vector<long> missing(static_cast<size_t>(m) + 1, 0);
+  for (dd_rowrange i = 1; i <= m; ++i)
+    for (dd_colrange j = 2; j <= d; ++j)
+      if (dd_Nonzero(cone->A[i - 1][j - 1])) {
+        rows_of[static_cast<size_t>(j)].push_back(i);
+        ++missing[static_cast<size_t>(i)];
+      }
+  std::vector<char> taken(static_cast<size_t>(d) + 1, 0);
+  std::vector<long> gain(static_cast<size_t>(d) + 1, 0);  // rows j completes
+  std::vector<long> step(static_cast<size_t>(m) + 1, 0);  // when a row completes
+  auto count_last_column = [&](dd_rowrange i) {
+    for (dd_colrange j = 2; j <= d; ++j)
+      if (taken[static_cast<size_t>(j)] == 0 && dd_Nonzero(cone->A[i - 1][j - 1])) {
+        ++gain[static_cast<size_t>(j)];
+        return;
+      }
+  };
+  for (dd_rowrange i = 1; i <= m; ++i)
+    if (missing[static_cast<size_t>(i)] == 1) count_last_column(i);
+  for (long s = 1; s < d; ++s) {
+    dd_colrange best = 0;
+    for (dd_colrange j = 2; j <= d; ++j)
+      if (taken[static_cast<size_t>(j)] == 0 &&
+          (best == 0 || gain[static_cast<size_t>(j)] > gain[static_cast<size_t>(best)]))
+        best = j;
+    taken[static_cast<size_t>(best)] = 1;
+    for (const dd_rowrange i : rows_of[static_cast<size_t>(best)]) {
+      const long left = --missing[static_cast<size_t>(i)];
+      if (left == 0) step[static_cast<size_t>(i)] = s;
+      if (left == 1) count_last_column(i);
+    }
+  }
+  std::stable_sort(OV + 1, OV + m + 1, [&](dd_rowrange a, dd_rowrange b) {
+    return step[static_cast<size_t>(a)] < step[static_cast<size_t>(b)];
+  });
+}
+
+}  // namespace

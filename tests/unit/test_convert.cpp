@@ -97,7 +97,7 @@ const Case kCases[] = {
 };
 
 const dd_RowOrderType kOrders[] = {dd_MaxIndex, dd_MinIndex, dd_MinCutoff, dd_MaxCutoff,
-                                   dd_MixCutoff, dd_LexMin, dd_LexMax, dd_RandomRow};
+                                   dd_MixCutoff, dd_LexMin, dd_LexMax, dd_RandomRow, dd_ColumnGreedy};
 
 // Adjacency by definition: two extreme rows are adjacent when no third one
 // is tight on every input row that both are tight on.

@@ -49,6 +49,16 @@ TEST(RowOrder, EveryRuleOnFiveRows)
   EXPECT_EQ(r, (Members{1, 2, 3, 4, 5}));
 }
 
+TEST(RowOrder, ColumnsTakenToCompleteTheMostRows)
+{
+  // Columns by hand: x2 and x3 complete one row each (the lower wins), then
+  // x3 completes two, then none completes any until x1 (the lowest) lets x4
+  // complete two.  Rows completed together stay lexicographic.
+  Cone c({{0, 1, 0, 0, 1}, {0, 0, 1, 1, 0}, {0, 0, 0, 1, 0}, {0, 0, 1, 0, 0}, {1, 0, 0, 0, 0}, {0, 1, 1, 1, 1}});
+  EXPECT_EQ(c.order(dd_ColumnGreedy), (Members{5, 4, 3, 2, 1, 6}));
+  EXPECT_EQ(c.order(dd_LexMin), (Members{3, 4, 2, 1, 6, 5}));
+}
+
 // A cone of the rows with the rays stored after the sentinel.
 struct RayCone : Cone {
   RayCone(const Rows &rows, const Rows &rays) : Cone(rows)
