@@ -105,7 +105,7 @@ const char *representation_name(dd_RepresentationType rep)
 // ---- convert ----------------------------------------------------------------------
 
 struct OrderChoice {
-  dd_RowOrderType order = dd_LexMin;
+  dd_RowOrderType order = dd_LexMinSpread;
   bool seeded = false;
   unsigned int seed = 1;
 };
@@ -127,6 +127,7 @@ std::optional<OrderChoice> parse_order(std::string_view text)
       {"minindex", dd_MinIndex},   {"maxindex", dd_MaxIndex},
       {"mincutoff", dd_MinCutoff}, {"maxcutoff", dd_MaxCutoff},
       {"mixcutoff", dd_MixCutoff}, {"random", dd_RandomRow},
+      {"spread", dd_LexMinSpread},
   };
   OrderChoice c;
   std::string_view name = text;
@@ -669,9 +670,10 @@ const Command kCommands[] = {
      "  --incidence        also write the incidence of the output rows (.ecd/.icd)\n"
      "  --input-adjacency  also write the adjacency of the input rows (.iad/.ead)\n"
      "  --input-incidence  also write the incidence of the input rows (.icd/.ecd)\n"
-     "  --order ORDER      the order of adding rows: lexmin (default), lexmax,\n"
-     "                     minindex, maxindex, mincutoff, maxcutoff, mixcutoff,\n"
-     "                     random or random:SEED\n"
+     "  --order ORDER      the order of adding rows: spread (default: lexmin, but\n"
+     "                     farthest-first where lexmin would sweep the points along\n"
+     "                     one coordinate), lexmin, lexmax, minindex, maxindex,\n"
+     "                     mincutoff, maxcutoff, mixcutoff, random or random:SEED\n"
      "  --threads N        the threads to use, 1 to 64 (default: one per core); the\n"
      "                     result is the same for any N\n"
      "  --progress         show the progress line even when standard error is no terminal\n",

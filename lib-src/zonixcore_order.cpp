@@ -1,8 +1,11 @@
 // The order in which rows are added: precomputed orders (by index,
-// lexicographic, pseudo-random) and the dynamic rules that count, for each
-// candidate row, the rays it would cut off.
+// lexicographic, spread, pseudo-random) and the dynamic rules that count,
+// for each candidate row, the rays it would cut off.
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <utility>
+#include <vector>
 
 #include "zonixcore_internal.hpp"
 #include "zonixio.h"
@@ -15,6 +18,86 @@ namespace {
 bool excluded_row(dd_rowset excluded, dd_rowrange i)
 {
   return set_member(i, excluded) != 0;
+}
+
+// Farthest-first costs m^2 d / 2 multiply-adds; above this many the
+// spread is bit reversal, linear, and nearly as good.
+inline constexpr double farthest_first_work = 1 << 25;
+// A column with fewer distinct values than one in this many rows (or
+// than four) does not sweep: it splits the rows into a few slabs (0/1
+// data, cubes, cross-polytopes), and there lexmin is the better order.
+inline constexpr long rows_per_value = 8;
+inline constexpr long fewest_values = 4;
+
+// Whether OV[1..m], sorted lexicographically, is a sweep: the rows' first
+// entries equal (points, or inequalities of one right-hand side), and the
+// first column that differs taking many values.  Points then enter along
+// a line, and each one sees the whole front of the hull so far: most rays
+// are cut and remade at every step.
+bool lexicographic_sweep(dd_ConePtr cone, const dd_rowindex OV)
+{
+  const dd_rowrange m = cone->m;
+  if (m < 3) return false;
+  for (dd_colrange j = 0; j < cone->d; ++j) {
+    long values = 1;
+    for (dd_rowrange i = 1; i < m; ++i)
+      values += dd_Equal(cone->A[OV[i] - 1][j], cone->A[OV[i + 1] - 1][j]) ? 0 : 1;
+    if (values == 1) continue;  // a constant column: the next one decides
+    return j > 0 && values >= fewest_values && values * rows_per_value > m;
+  }
+  return false;
+}
+
+// Rewrites the sweep OV[1..m] farthest-first: from the first row, each
+// next row the one farthest (Euclidean) from those taken, the earlier in
+// the sweep among equals.  The hull then grows by points far outside it,
+// seeing few of its facets, and new points stay at its rim, where their
+// values on the facets are large: the doubles keep their accuracy, which
+// a random order of points on a curve loses.
+void spread_rows(dd_ConePtr cone, dd_rowindex OV)
+{
+  const dd_rowrange m = cone->m;
+  const dd_colrange d = cone->d;
+  std::vector<dd_rowrange> out;
+  out.reserve(static_cast<size_t>(m));
+  if (static_cast<double>(m) * static_cast<double>(m) * static_cast<double>(d) / 2 > farthest_first_work) {
+    // Positions in bit-reversed order: every prefix spread along the sweep.
+    int bits = 0;
+    while ((1L << bits) < m) ++bits;
+    for (long i = 0; i < (1L << bits); ++i) {
+      long r = 0;
+      for (int t = 0; t < bits; ++t) r |= ((i >> t) & 1L) << (bits - 1 - t);
+      if (r < m) out.push_back(OV[r + 1]);
+    }
+  } else {
+    std::vector<double> x(static_cast<size_t>(m) * static_cast<size_t>(d));
+    for (dd_rowrange i = 0; i < m; ++i)
+      for (dd_colrange j = 0; j < d; ++j)
+        x[static_cast<size_t>(i * d + j)] = ddd_get_d(cone->A[OV[i + 1] - 1][j]);
+    std::vector<double> dist(static_cast<size_t>(m), std::numeric_limits<double>::infinity());
+    std::vector<char> taken(static_cast<size_t>(m), 0);
+    for (long cur = 0; cur >= 0;) {
+      taken[static_cast<size_t>(cur)] = 1;
+      out.push_back(OV[cur + 1]);
+      const double *c = &x[static_cast<size_t>(cur * d)];
+      long next = -1;
+      double far = -1.0;
+      for (dd_rowrange i = 0; i < m; ++i) {
+        if (taken[static_cast<size_t>(i)] != 0) continue;
+        const double *p = &x[static_cast<size_t>(i * d)];
+        double s = 0.0;
+        for (dd_colrange j = 0; j < d; ++j) s += (p[j] - c[j]) * (p[j] - c[j]);
+        double &di = dist[static_cast<size_t>(i)];
+        di = std::min(di, s);
+        if (di > far) {
+          far = di;
+          next = i;
+        }
+      }
+      cur = next;
+    }
+  }
+  std::copy(out.begin(), out.end(), OV + 1);
 }
 
 }  // namespace
@@ -89,6 +172,12 @@ void dd_ComputeRowOrderVector(dd_ConePtr cone)
     case dd_RandomRow:
       for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
       dd_RandomPermutation(OV, m, cone->rseed);
+      break;
+    case dd_LexMinSpread:
+      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
+      dd_RandomPermutation(OV, m, cone->rseed);
+      dd_QuickSort(OV, 1, m, cone->A, cone->d);
+      if (lexicographic_sweep(cone, OV)) spread_rows(cone, OV);
       break;
     case dd_MinCutoff:
     case dd_MaxCutoff:

@@ -215,6 +215,7 @@ void dd_WriteRunningMode(FILE *f, dd_PolyhedraPtr poly)
     case dd_MixCutoff: dd_Printf(f, "mixcutoff\n"); break;
     case dd_LexMin: dd_Printf(f, "lexmin\n"); break;
     case dd_LexMax: dd_Printf(f, "lexmax\n"); break;
+    case dd_LexMinSpread: dd_Printf(f, "spread\n"); break;
     case dd_RandomRow:
       dd_Printf(f, "random  %d\n", static_cast<int>(cone->rseed));
       break;

@@ -56,7 +56,8 @@ typedef enum {
 
 typedef enum {
   dd_MaxIndex = 0, dd_MinIndex = 1, dd_MinCutoff = 2, dd_MaxCutoff = 3,
-  dd_MixCutoff = 4, dd_LexMin = 5, dd_LexMax = 6, dd_RandomRow = 7
+  dd_MixCutoff = 4, dd_LexMin = 5, dd_LexMax = 6, dd_RandomRow = 7,
+  dd_LexMinSpread = 8  /* lexmin, farthest-first where lexmin sweeps */
 } dd_RowOrderType;
 
 typedef enum {
