@@ -2,6 +2,7 @@
 // lexicographic, spread, pseudo-random) and the dynamic rules that count,
 // for each candidate row, the rays it would cut off.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <utility>
@@ -28,6 +29,10 @@ inline constexpr double farthest_first_work = 1 << 25;
 // data, cubes, cross-polytopes), and there lexmin is the better order.
 inline constexpr long rows_per_value = 8;
 inline constexpr long fewest_values = 4;
+// Columns whose largest entries differ by more than this factor (powers
+// of a moment curve) keep lexmin: other orders lose the accuracy there
+// that the checks of the run cannot always see.
+inline constexpr double column_scale_spread = 1024.0;
 
 // Whether OV[1..m], sorted lexicographically, is a sweep: the rows' first
 // entries equal (points, or inequalities of one right-hand side), and the
@@ -43,7 +48,16 @@ bool lexicographic_sweep(dd_ConePtr cone, const dd_rowindex OV)
     for (dd_rowrange i = 1; i < m; ++i)
       values += dd_Equal(cone->A[OV[i] - 1][j], cone->A[OV[i + 1] - 1][j]) ? 0 : 1;
     if (values == 1) continue;  // a constant column: the next one decides
-    return j > 0 && values >= fewest_values && values * rows_per_value > m;
+    if (j == 0 || values < fewest_values || values * rows_per_value <= m) return false;
+    double lo = std::numeric_limits<double>::infinity(), hi = 0.0;
+    for (dd_colrange k = j; k < cone->d; ++k) {
+      double big = 0.0;
+      for (dd_rowrange i = 0; i < m; ++i) big = std::max(big, std::fabs(ddd_get_d(cone->A[i][k])));
+      if (big == 0.0) continue;
+      lo = std::min(lo, big);
+      hi = std::max(hi, big);
+    }
+    return hi <= lo * column_scale_spread;
   }
   return false;
 }
@@ -70,10 +84,20 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
       if (r < m) out.push_back(OV[r + 1]);
     }
   } else {
+    // Each column scaled to the range of its entries, so that no one
+    // coordinate (the highest power of a moment curve) decides alone.
     std::vector<double> x(static_cast<size_t>(m) * static_cast<size_t>(d));
-    for (dd_rowrange i = 0; i < m; ++i)
-      for (dd_colrange j = 0; j < d; ++j)
-        x[static_cast<size_t>(i * d + j)] = ddd_get_d(cone->A[OV[i + 1] - 1][j]);
+    for (dd_colrange j = 0; j < d; ++j) {
+      double lo = ddd_get_d(cone->A[OV[1] - 1][j]), hi = lo;
+      for (dd_rowrange i = 0; i < m; ++i) {
+        const double v = ddd_get_d(cone->A[OV[i + 1] - 1][j]);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+      }
+      const double scale = hi > lo ? 1.0 / (hi - lo) : 0.0;
+      for (dd_rowrange i = 0; i < m; ++i)
+        x[static_cast<size_t>(i * d + j)] = ddd_get_d(cone->A[OV[i + 1] - 1][j]) * scale;
+    }
     std::vector<double> dist(static_cast<size_t>(m), std::numeric_limits<double>::infinity());
     std::vector<char> taken(static_cast<size_t>(m), 0);
     for (long cur = 0; cur >= 0;) {
