@@ -18,7 +18,7 @@ namespace {
 
 bool excluded_row(dd_rowset excluded, dd_rowrange i)
 {
-  return set_member(i, excluded) != 0;
+  return in_set(excluded, i);
 }
 
 // Farthest-first costs m^2 d / 2 multiply-adds; above this many the
