@@ -65,9 +65,8 @@ bool lexicographic_sweep(dd_ConePtr cone, const dd_rowindex OV)
 // Rewrites the sweep OV[1..m] farthest-first: from the first row, each
 // next row the one farthest (Euclidean) from those taken, the earlier in
 // the sweep among equals.  The hull then grows by points far outside it,
-// seeing few of its facets, and new points stay at its rim, where their
-// values on the facets are large: the doubles keep their accuracy, which
-// a random order of points on a curve loses.
+// each seeing few of its facets, and the first rows, which make the
+// initial basis, span the points well.
 void spread_rows(dd_ConePtr cone, dd_rowindex OV)
 {
   const dd_rowrange m = cone->m;
