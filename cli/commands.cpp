@@ -105,7 +105,7 @@ const char *representation_name(dd_RepresentationType rep)
 // ---- convert ----------------------------------------------------------------------
 
 struct OrderChoice {
-  dd_RowOrderType order = dd_LexMin;
+  dd_RowOrderType order = dd_LexMinSpread;
   bool seeded = false;
   unsigned int seed = 1;
 };
@@ -128,6 +128,7 @@ std::optional<OrderChoice> parse_order(std::string_view text)
       {"mincutoff", dd_MinCutoff}, {"maxcutoff", dd_MaxCutoff},
       {"mixcutoff", dd_MixCutoff}, {"random", dd_RandomRow},
       {"columns", dd_ColumnGreedy},
+      {"spread", dd_LexMinSpread},
   };
   OrderChoice c;
   std::string_view name = text;
@@ -670,11 +671,12 @@ const Command kCommands[] = {
      "  --incidence        also write the incidence of the output rows (.ecd/.icd)\n"
      "  --input-adjacency  also write the adjacency of the input rows (.iad/.ead)\n"
      "  --input-incidence  also write the incidence of the input rows (.icd/.ecd)\n"
-     "  --order ORDER      the order of adding rows: lexmin (default), lexmax,\n"
-     "                     minindex, maxindex, mincutoff, maxcutoff, mixcutoff,\n"
-     "                     random, random:SEED or columns (rows as their columns\n"
-     "                     come in, columns taken to complete the most rows)\n"
-     "  --threads N        the threads to use, 1 to 64 (default: one per core); the\n"
+     "  --order ORDER      the order of adding rows: spread (default: farthest-first\n"
+     "                     where lexmin would sweep the points along one coordinate,\n"
+     "                     else columns), lexmin, lexmax, minindex, maxindex,\n"
+     "                     mincutoff, maxcutoff, mixcutoff, random, random:SEED or\n"
+     "                     columns (rows as their columns come in, columns taken to\n"
+     "                     complete the most rows; lexmin where rows use every column)\n"     "  --threads N        the threads to use, 1 to 64 (default: one per core); the\n"
      "                     result is the same for any N\n"
      "  --progress         show the progress line even when standard error is no terminal\n",
      kConvertOptions, run_convert},

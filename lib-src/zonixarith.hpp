@@ -56,7 +56,7 @@ Input read_representation(FILE *f, dd_ErrorType *err, std::string *why);
 
 struct ConvertOptions {
   Arithmetic arithmetic = Arithmetic::Auto;
-  dd_RowOrderType order = dd_LexMin;
+  dd_RowOrderType order = dd_LexMinSpread;
   unsigned seed = 1;  // of the random order
   bool adjacency = false, incidence = false;
   bool input_adjacency = false, input_incidence = false;

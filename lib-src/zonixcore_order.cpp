@@ -1,8 +1,10 @@
 // The order in which rows are added: precomputed orders (by index,
-// lexicographic, pseudo-random) and the dynamic rules that count, for each
-// candidate row, the rays it would cut off.
+// lexicographic, spread, pseudo-random) and the dynamic rules that count,
+// for each candidate row, the rays it would cut off.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -16,7 +18,109 @@ namespace {
 
 bool excluded_row(dd_rowset excluded, dd_rowrange i)
 {
-  return set_member(i, excluded) != 0;
+  return in_set(excluded, i);
+}
+
+// Farthest-first costs m^2 d / 2 multiply-adds; above this many the
+// spread is bit reversal, linear, and nearly as good.
+inline constexpr double farthest_first_work = 1 << 25;
+// A column with fewer distinct values than one in this many rows (or
+// than four) does not sweep: it splits the rows into a few slabs (0/1
+// data, cubes, cross-polytopes), and there lexmin is the better order.
+inline constexpr long rows_per_value = 8;
+inline constexpr long fewest_values = 4;
+// Columns whose largest entries differ by more than this factor (powers
+// of a moment curve) keep lexmin: other orders lose the accuracy there
+// that the checks of the run cannot always see.
+inline constexpr double column_scale_spread = 1024.0;
+
+// Whether OV[1..m], sorted lexicographically, is a sweep: the rows' first
+// entries equal (points, or inequalities of one right-hand side), and the
+// first column that differs taking many values.  Points then enter along
+// a line, and each one sees the whole front of the hull so far: most rays
+// are cut and remade at every step.
+bool lexicographic_sweep(dd_ConePtr cone, const dd_rowindex OV)
+{
+  const dd_rowrange m = cone->m;
+  if (m < 3) return false;
+  for (dd_colrange j = 0; j < cone->d; ++j) {
+    long values = 1;
+    for (dd_rowrange i = 1; i < m; ++i)
+      values += dd_Equal(cone->A[OV[i] - 1][j], cone->A[OV[i + 1] - 1][j]) ? 0 : 1;
+    if (values == 1) continue;  // a constant column: the next one decides
+    if (j == 0 || values < fewest_values || values * rows_per_value <= m) return false;
+    double lo = std::numeric_limits<double>::infinity(), hi = 0.0;
+    for (dd_colrange k = j; k < cone->d; ++k) {
+      double big = 0.0;
+      for (dd_rowrange i = 0; i < m; ++i) big = std::max(big, std::fabs(ddd_get_d(cone->A[i][k])));
+      if (big == 0.0) continue;
+      lo = std::min(lo, big);
+      hi = std::max(hi, big);
+    }
+    return hi <= lo * column_scale_spread;
+  }
+  return false;
+}
+
+// Rewrites the sweep OV[1..m] farthest-first: from the first row, each
+// next row the one farthest (Euclidean) from those taken, the earlier in
+// the sweep among equals.  The hull then grows by points far outside it,
+// each seeing few of its facets, and the first rows, which make the
+// initial basis, span the points well.
+void spread_rows(dd_ConePtr cone, dd_rowindex OV)
+{
+  const dd_rowrange m = cone->m;
+  const dd_colrange d = cone->d;
+  std::vector<dd_rowrange> out;
+  out.reserve(static_cast<size_t>(m));
+  if (static_cast<double>(m) * static_cast<double>(m) * static_cast<double>(d) / 2 > farthest_first_work) {
+    // Positions in bit-reversed order: every prefix spread along the sweep.
+    int bits = 0;
+    while ((1L << bits) < m) ++bits;
+    for (long i = 0; i < (1L << bits); ++i) {
+      long r = 0;
+      for (int t = 0; t < bits; ++t) r |= ((i >> t) & 1L) << (bits - 1 - t);
+      if (r < m) out.push_back(OV[r + 1]);
+    }
+  } else {
+    // Each column scaled to the range of its entries, so that no one
+    // coordinate (the highest power of a moment curve) decides alone.
+    std::vector<double> x(static_cast<size_t>(m) * static_cast<size_t>(d));
+    for (dd_colrange j = 0; j < d; ++j) {
+      double lo = ddd_get_d(cone->A[OV[1] - 1][j]), hi = lo;
+      for (dd_rowrange i = 0; i < m; ++i) {
+        const double v = ddd_get_d(cone->A[OV[i + 1] - 1][j]);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+      }
+      const double scale = hi > lo ? 1.0 / (hi - lo) : 0.0;
+      for (dd_rowrange i = 0; i < m; ++i)
+        x[static_cast<size_t>(i * d + j)] = ddd_get_d(cone->A[OV[i + 1] - 1][j]) * scale;
+    }
+    std::vector<double> dist(static_cast<size_t>(m), std::numeric_limits<double>::infinity());
+    std::vector<char> taken(static_cast<size_t>(m), 0);
+    for (long cur = 0; cur >= 0;) {
+      taken[static_cast<size_t>(cur)] = 1;
+      out.push_back(OV[cur + 1]);
+      const double *c = &x[static_cast<size_t>(cur * d)];
+      long next = -1;
+      double far = -1.0;
+      for (dd_rowrange i = 0; i < m; ++i) {
+        if (taken[static_cast<size_t>(i)] != 0) continue;
+        const double *p = &x[static_cast<size_t>(i * d)];
+        double s = 0.0;
+        for (dd_colrange j = 0; j < d; ++j) s += (p[j] - c[j]) * (p[j] - c[j]);
+        double &di = dist[static_cast<size_t>(i)];
+        di = std::min(di, s);
+        if (di > far) {
+          far = di;
+          next = i;
+        }
+      }
+      cur = next;
+    }
+  }
+  std::copy(out.begin(), out.end(), OV + 1);
 }
 
 void order_by_columns(dd_ConePtr cone);
@@ -96,6 +200,17 @@ void dd_ComputeRowOrderVector(dd_ConePtr cone)
       break;
     case dd_ColumnGreedy:
       order_by_columns(cone);
+      break;
+    case dd_LexMinSpread:
+      // The default: points that lexmin sweeps are spread, other rows go
+      // by their columns (lexmin where every row uses every column).
+      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
+      dd_RandomPermutation(OV, m, cone->rseed);
+      dd_QuickSort(OV, 1, m, cone->A, cone->d);
+      if (lexicographic_sweep(cone, OV))
+        spread_rows(cone, OV);
+      else
+        order_by_columns(cone);
       break;
     case dd_MinCutoff:
     case dd_MaxCutoff:

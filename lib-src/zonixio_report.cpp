@@ -216,6 +216,7 @@ void dd_WriteRunningMode(FILE *f, dd_PolyhedraPtr poly)
     case dd_LexMin: dd_Printf(f, "lexmin\n"); break;
     case dd_LexMax: dd_Printf(f, "lexmax\n"); break;
     case dd_ColumnGreedy: dd_Printf(f, "columns\n"); break;
+    case dd_LexMinSpread: dd_Printf(f, "spread\n"); break;
     case dd_RandomRow:
       dd_Printf(f, "random  %d\n", static_cast<int>(cone->rseed));
       break;

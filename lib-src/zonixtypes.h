@@ -57,7 +57,8 @@ typedef enum {
 typedef enum {
   dd_MaxIndex = 0, dd_MinIndex = 1, dd_MinCutoff = 2, dd_MaxCutoff = 3,
   dd_MixCutoff = 4, dd_LexMin = 5, dd_LexMax = 6, dd_RandomRow = 7,
-  dd_ColumnGreedy = 8
+  dd_ColumnGreedy = 8,
+  dd_LexMinSpread = 9  /* farthest-first where lexmin sweeps, else columns */
 } dd_RowOrderType;
 
 typedef enum {

@@ -107,7 +107,7 @@ badfiles)
 convert)
   run "cube" 0 "$Z" convert cube.ine --adjacency --incidence --input-adjacency --input-incidence
   has "notice of the file" err "zonix: wrote cube.ext"
-  has "run report" cube.ext "* roworder: lexmin"
+  has "run report" cube.ext "* roworder: spread"
   body cube.ext | uniq >want
   count "the eight vertices" want '^  1( +[01]){3}$' 8
   # Each vertex has three neighbours, each facet four.
@@ -127,7 +127,7 @@ convert)
   "$Z" convert "begin linearity 1.ine" -o - 2>/dev/null | "$Z" convert - -o - >back 2>/dev/null
   count "keyword file name: six facets" back '^  [01] ' 6
   # Every row order gives the same vertices.
-  for o in lexmin lexmax minindex maxindex mincutoff maxcutoff mixcutoff random random:7 columns; do
+  for o in spread lexmin lexmax minindex maxindex mincutoff maxcutoff mixcutoff random random:7 columns; do
     run "order $o" 0 "$Z" convert cube.ine --order "$o" -o "order-$o.ext"
     body "order-$o.ext" >got
     same "order $o: the vertices" got want
