@@ -32,6 +32,9 @@ inline constexpr double kMostMinorBits = 252.0;
 // Minors below 2^62 leave the 64-bit elimination (Mid) two bits of room,
 // far more than the rounding of the bound.
 inline constexpr double kMidBits = 62.0;
+// Columns whose largest entries differ by more than this factor run as
+// integer rows (see run_as_given).
+inline constexpr double kColumnScales = 1024.0;
 // Output rows solved in GMP integers before the exact run is left to
 // finish the work: it keeps its integers smaller.
 inline constexpr long kMostBig = 16;
@@ -249,6 +252,28 @@ void values(const std::vector<double> &cols, long m, long d, const double *c, st
   }
 }
 
+// Whether the double run takes the rows as given (nearest doubles) rather
+// than as integer rows: for points (first entries 1) of well-scaled
+// columns, which the default order spreads only when it sees them as
+// points.  The check is exact whichever rows the run took; on columns of
+// very different scales (powers of a curve) the exact integer rows keep
+// the run accurate.
+bool run_as_given(dd_MatrixPtr M, const QMatrix &q)
+{
+  if (q.representation != dd_Generator || q.cols < 2) return false;
+  for (long i = 0; i < q.rows; ++i)
+    if (q.at(i, 0) != 1) return false;
+  double lo = HUGE_VAL, hi = 0.0;
+  for (long j = 1; j < q.cols; ++j) {
+    double big = 0.0;
+    for (long i = 0; i < q.rows; ++i) big = std::max(big, std::fabs(ddd_get_d(M->matrix[i][j])));
+    if (big == 0.0) continue;
+    lo = std::min(lo, big);
+    hi = std::max(hi, big);
+  }
+  return hi <= lo * kColumnScales;
+}
+
 }  // namespace
 
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix &q)
@@ -289,7 +314,7 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   if (std::accumulate(norm_bits.begin(), norm_bits.begin() + most, 0.0) > kMidBits) level.start = 1;
   ConvertOptions od = o;
   od.arithmetic = Arithmetic::Double;
-  Conversion c = convert(S.get(), od);
+  Conversion c = convert(run_as_given(M, q) ? M : S.get(), od);
   if (c.error != dd_NoError || c.output == nullptr) return fail;
   dd_MatrixPtr O = c.output.get();
   const long n = O->rowsize;
