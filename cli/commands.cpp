@@ -258,6 +258,8 @@ int run_convert(const Args &args)
     const dd_RunOptions run{order.order, order.seeded ? order.seed : 1, threads};
     poly = Polyhedra(dd_DDMatrix2PolyWith(M.get(), &run, &err));
   }
+  if (arithmetic == Arithmetic::Auto && err == dd_NoError && !double_answer_certain(poly.get()))
+    err = dd_NumericallyInconsistent;
   if (arithmetic == Arithmetic::Exact ||
       (arithmetic == Arithmetic::Auto &&
        (err == dd_NumericallyInconsistent || err == dd_LPCycling)))

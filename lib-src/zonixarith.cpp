@@ -1,5 +1,6 @@
 // Double, exact and auto runs, on the double side of the library.
 #include "zonixarith.hpp"
+#include "zonixcore_internal.hpp"
 #include "zonixproj.h"
 
 #include <algorithm>
@@ -236,6 +237,11 @@ void write_rational(FILE *f, const QMatrix &q, const std::string &rows)
   write_tail(f, q);
 }
 
+bool double_answer_certain(dd_PolyhedraPtr poly)
+{
+  return poly == nullptr || poly->child == nullptr || core::rank_certain(poly->child);
+}
+
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational)
 {
   Conversion c;
@@ -256,6 +262,8 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
       if (o.input_incidence) c.input_incidence.reset(dd_CopyInputIncidence(poly));
       if (c.output == nullptr) c.error = dd_NumericallyInconsistent;
     }
+    if (o.arithmetic == Arithmetic::Auto && c.error == dd_NoError && !double_answer_certain(poly))
+      c.error = dd_NumericallyInconsistent;
     if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
   } else if (o.arithmetic == Arithmetic::Auto) {
     Conversion s = settle_from_double(M, o, *rational);

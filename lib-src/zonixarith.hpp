@@ -90,6 +90,10 @@ struct Conversion {
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &options,
                    const QMatrix *rational = nullptr);
 
+// Whether auto may keep the answer of a finished double run of poly: the
+// run decided no rank in double (a lineality).
+bool double_answer_certain(dd_PolyhedraPtr poly);
+
 // The conversion of the polyhedron of q (M's exact rows) with its rows
 // scaled to integers that doubles hold: a double run, whose output rows
 // are then solved exactly from the input rows they lie on and checked

@@ -1115,6 +1115,10 @@ inline bool simple_ray(dd_RayPtr r, const set_word *added, long nw, long extra,
 void ridge_pairs(std::span<const set_word *const> zero, const set_word *added, long nw, long need,
                  std::vector<std::pair<int, int>> &pairs);
 
+// Whether auto may keep a finished run's answer (always for exact runs):
+// see its definition.
+bool rank_certain(dd_ConePtr cone);
+
 // Whether some ray of the list from `from`, other than r1 and r2, lies on
 // every row of face (a face from make_face): then r1 and r2 are not
 // adjacent.

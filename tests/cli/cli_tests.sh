@@ -300,6 +300,16 @@ fractions)
   done
   run "near rows: reduce" 0 "$Z" reduce near.ine --arithmetic exact -o -
   has "near rows: row 1 is redundant" out "* redundant rows (1): 1"
+  # C(13,10): 13 points (t^0..t^10) of the moment curve, a simplicial
+  # polytope with C(13,10)'s 91 facets (Gale's evenness condition).  The
+  # random order makes a double run take a pivot for zero and find an
+  # equation: auto must not keep that answer.
+  awk 'BEGIN { print "V-representation\nbegin\n13 11 integer"
+    for (t = 1; t <= 13; t++) { r = "1"; for (k = 1; k <= 10; k++) r = r sprintf(" %.0f", t^k); print r }
+    print "end" }' >c13.ext
+  run "C(13,10), auto" 0 "$Z" convert c13.ext --order random -o c13.ine
+  has "C(13,10): auto went exact" err "computed in exact arithmetic"
+  has "C(13,10): 91 facets" c13.ine " 91 11 rational"
   ;;
 
 *)
