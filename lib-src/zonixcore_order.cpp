@@ -26,11 +26,11 @@ bool excluded_row(dd_rowset excluded, dd_rowrange i)
 inline constexpr double farthest_first_work = 1 << 25;
 // A column with fewer distinct values than one in this many rows (or
 // than four) does not sweep: it splits the rows into a few slabs (0/1
-// data, cubes, cross-polytopes), and there lexmin is the better order.
+// data, cubes, cross-polytopes), which are not spread.
 inline constexpr long rows_per_value = 8;
 inline constexpr long fewest_values = 4;
 // Columns whose largest entries differ by more than this factor (powers
-// of a moment curve) keep lexmin: other orders lose the accuracy there
+// of a moment curve) are not spread: a spread order loses accuracy there
 // that the checks of the run cannot always see.
 inline constexpr double column_scale_spread = 1024.0;
 
