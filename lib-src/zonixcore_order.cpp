@@ -181,6 +181,12 @@ void dd_ComputeRowOrderVector(dd_ConePtr cone)
   const dd_rowrange m = cone->m;
   dd_rowindex OV = cone->OrderVector;
   OV[0] = 0;
+  // The lexicographic order; the shuffle settles rows that compare equal.
+  auto lexmin = [&] {
+    for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
+    dd_RandomPermutation(OV, m, cone->rseed);
+    dd_QuickSort(OV, 1, m, cone->A, cone->d);
+  };
   switch (cone->HalfspaceOrder) {
     case dd_MaxIndex:
       for (dd_rowrange i = 1; i <= m; ++i) OV[i] = m - i + 1;
@@ -189,9 +195,7 @@ void dd_ComputeRowOrderVector(dd_ConePtr cone)
       for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
       break;
     case dd_LexMax:
-      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
-      dd_RandomPermutation(OV, m, cone->rseed);
-      dd_QuickSort(OV, 1, m, cone->A, cone->d);
+      lexmin();
       for (dd_rowrange j = 1; j <= m / 2; ++j) std::swap(OV[j], OV[m - j + 1]);
       break;
     case dd_RandomRow:
@@ -199,14 +203,13 @@ void dd_ComputeRowOrderVector(dd_ConePtr cone)
       dd_RandomPermutation(OV, m, cone->rseed);
       break;
     case dd_ColumnGreedy:
+      lexmin();
       order_by_columns(cone);
       break;
     case dd_LexMinSpread:
       // The default: points that lexmin sweeps are spread, other rows go
       // by their columns (lexmin where every row uses every column).
-      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
-      dd_RandomPermutation(OV, m, cone->rseed);
-      dd_QuickSort(OV, 1, m, cone->A, cone->d);
+      lexmin();
       if (lexicographic_sweep(cone, OV))
         spread_rows(cone, OV);
       else
@@ -218,10 +221,8 @@ void dd_ComputeRowOrderVector(dd_ConePtr cone)
     case dd_LexMin:
     default:
       // The cutoff rules take this order too: it ranks the candidates for
-      // the initial basis.  The shuffle settles rows that compare equal.
-      for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
-      dd_RandomPermutation(OV, m, cone->rseed);
-      dd_QuickSort(OV, 1, m, cone->A, cone->d);
+      // the initial basis.
+      lexmin();
       break;
   }
 }
@@ -417,17 +418,15 @@ namespace {
 // Rows in the order their columns come in.  Columns are taken one at a
 // time, each time the one that completes the most rows (the lowest among
 // equal ones), and a row comes when the last of its columns does; rows
-// completed together keep the lexicographic order.  A system built from
-// small blocks of variables (the metric polytope's triangles, a product)
-// is then solved block by block, and its intermediate cones stay small.
+// completed together keep the lexicographic order OV[1..m] has on entry.
+// A system built from small blocks of variables (the metric polytope's
+// triangles, a product) is then solved block by block, and its
+// intermediate cones stay small.
 void order_by_columns(dd_ConePtr cone)
 {
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
-  dd_rowindex OV = cone->OrderVector;
-  for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
-  dd_RandomPermutation(OV, m, cone->rseed);
-  dd_QuickSort(OV, 1, m, cone->A, d);
+  dd_rowindex OV = cone->OrderVector;  // in lexicographic order
 
   // Column 1 is the homogenising one: every row may use it.
   std::vector<std::vector<dd_rowrange>> rows_of(static_cast<size_t>(d) + 1);
