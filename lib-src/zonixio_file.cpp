@@ -12,6 +12,7 @@
 // exact beside the doubles.
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -321,12 +322,34 @@ struct Inexact {
 // Notes the exact value of the number word w, read as n, at position k of
 // *to when n's double is not that value; false with *why when the value is
 // beyond an exact reading.
+// A plain integer of at most 18 digits (a sign allowed): most words of an
+// integer or rational file, read without GMP's parsing.
+bool small_integer(std::string_view s, long *out)
+{
+  if (s.empty() || s.size() > 19) return false;
+  const char *b = s.data();
+  const char *e = b + s.size();
+  if (*b == '+') ++b;
+  const auto r = std::from_chars(b, e, *out);
+  return r.ec == std::errc() && r.ptr == e && b != e;
+}
+
 bool note_exact(const Word &w, const Number &n, long k,
                 std::vector<std::pair<long, mpq_class>> *to, std::string *why)
 {
   if (n.in_double) return true;
   const std::string_view s = w.text;
   const auto slash = s.find('/');
+  if (long num = 0, dn = 1;
+      small_integer(s.substr(0, slash), &num) &&
+      (slash == std::string_view::npos || small_integer(s.substr(slash + 1), &dn)) && dn != 0 &&
+      num != LONG_MIN && dn != LONG_MIN) {
+    mpq_class q;
+    mpq_set_si(q.get_mpq_t(), dn < 0 ? -num : num, static_cast<unsigned long>(dn < 0 ? -dn : dn));
+    q.canonicalize();
+    if (cmp(q, mpq_class(n.value)) != 0) to->emplace_back(k, std::move(q));
+    return true;
+  }
   mpq_class q, den;
   if (!exact_decimal(s.substr(0, slash), &q) ||
       (slash != std::string_view::npos && !exact_decimal(s.substr(slash + 1), &den))) {
