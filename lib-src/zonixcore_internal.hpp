@@ -763,12 +763,15 @@ struct RayScratch {
 };
 
 // Bucket heads and tails for sorting the zero rays by FirstInfeasIndex.
+// Every head is null between uses, so that a pass clears only the buckets
+// it filled, not all m of them on every iteration.
 struct ZeroBuckets {
   std::vector<dd_RayPtr> head, tail;
   void reset(long n)
   {
-    head.assign(static_cast<size_t>(n), nullptr);
-    tail.assign(static_cast<size_t>(n), nullptr);
+    if (head.size() >= static_cast<size_t>(n)) return;
+    head.resize(static_cast<size_t>(n), nullptr);
+    tail.resize(static_cast<size_t>(n), nullptr);
   }
 };
 

@@ -839,6 +839,7 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
     else
       cone->ZeroLast->Next = zb.head[b];
     cone->ZeroLast = zb.tail[b];
+    zb.head[b] = nullptr;
   }
   if (cone->ZeroLast != nullptr) cone->ZeroLast->Next = nullptr;
 
