@@ -899,6 +899,12 @@ struct dd_workspace {
   // holds the whole list, 1 when only the positive run of a split.
   std::vector<dd_RayPtr> list_order;
   int list_order_state = 0;
+  // Beside list_order, per ray: the first unprocessed position where it
+  // is negative and where it is zero (m + 1: none), and whether its ARay
+  // may be other than +1.  With them a split touches only the rays that
+  // leave the positive run, not every ray of the list.
+  std::vector<int32_t> order_negative_at, order_zero_at;
+  std::vector<unsigned char> order_fresh;
   std::vector<signed char> split_signs;
   std::vector<zonix::core::SplitEnds> split_ends;
   static constexpr long split_rays_per_ray = 16;

@@ -670,6 +670,128 @@ void link_ray(dd_ConePtr cone, dd_RayPtr r, bool feasible)
   }
 }
 
+}  // namespace zonix::core
+
+namespace {
+
+// The first position after `it` of a conflict of r, m + 1 if none.
+long first_conflict_after(dd_RayPtr r, dd_colrange d, long it, long m)
+{
+  const Conflicts c = conflicts_of(r, d);
+  const long w0 = (it >> 5) + 1;
+  for (long w = std::max(c.lo, w0); w <= c.hi; ++w) {
+    set_word x = c.word(w);
+    if (w == w0) x &= ~set_word{0} << (it & 31);
+    if (x != 0u) return std::min(m + 1, (w - 1) * 32 + std::countr_zero(x) + 1);
+  }
+  return m + 1;
+}
+
+// Positions looked at one by one before the zero set is read whole: a
+// degenerate ray, whose zero set is long, lies on one of the next rows.
+inline constexpr long zero_lookahead = 32;
+
+// The first position after `it` of a row r lies on, m + 1 if none.
+long first_zero_after(dd_ConePtr cone, const dd_rowrange *row_pos, dd_RayPtr r, long it)
+{
+  const long m = cone->m;
+  const long stop = std::min(m, it + zero_lookahead);
+  for (long p = it + 1; p <= stop; ++p)
+    if (in_set(r->ZeroSet, cone->OrderVector[p])) return p;
+  const long nw = set_data_words(m);
+  long first = m + 1;
+  for (long w = 1; w <= nw; ++w)
+    for (set_word x = r->ZeroSet[w]; x != 0u; x &= x - 1u) {
+      const long p = row_pos[(w - 1) * 32 + std::countr_zero(x) + 1];
+      if (p > stop && p < first) first = p;
+    }
+  return first;
+}
+
+// Appends r to the side arrays of list_order, at iteration it.
+void note_order_ray(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it, bool fresh)
+{
+  ws.order_negative_at.push_back(static_cast<int32_t>(first_conflict_after(r, cone->d, it, cone->m)));
+  ws.order_zero_at.push_back(static_cast<int32_t>(first_zero_after(cone, ws.row_positions.data(), r, it)));
+  ws.order_fresh.push_back(fresh ? 1 : 0);
+}
+
+void release_order(dd_workspace &ws)
+{
+  std::vector<dd_RayPtr>().swap(ws.list_order);
+  std::vector<signed char>().swap(ws.split_signs);
+  std::vector<int32_t>().swap(ws.order_negative_at);
+  std::vector<int32_t>().swap(ws.order_zero_at);
+  std::vector<unsigned char>().swap(ws.order_fresh);
+}
+
+// The split of a list known whole, by the side arrays: the positive run
+// keeps its order and its links, except where a ray left it between two
+// of its rays; the negative and zero rays form their lists in the reverse
+// of the list's order, as dd_EvaluateARay2 makes them.
+void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long it)
+{
+  std::vector<dd_RayPtr> &order = ws.list_order;
+  std::vector<int32_t> &neg_at = ws.order_negative_at;
+  std::vector<int32_t> &zero_at = ws.order_zero_at;
+  std::vector<unsigned char> &fresh = ws.order_fresh;
+  const dd_colrange d = cone->d;
+  const long m = cone->m;
+  const size_t n = order.size();
+  dd_RayPtr head[2] = {nullptr, nullptr}, last[2] = {nullptr, nullptr};  // negative, zero
+  dd_RayPtr pos_head = nullptr, pos_last = nullptr;
+  bool gap = false;
+  size_t kept = 0;
+  for (size_t k = 0; k < n; ++k) {
+    dd_RayPtr r = order[k];
+    long na = neg_at[k], za = zero_at[k];
+    // A position passed without a split of its own: read from the record.
+    if (na < it) na = conflicts_of(r, d).has(it) ? it : first_conflict_after(r, d, it, m);
+    if (za < it) za = in_set(r->ZeroSet, hnew) ? it : first_zero_after(cone, ws.row_positions.data(), r, it);
+    if (na != it && za != it) {
+      if (fresh[k] != 0) ddd_set_d(r->ARay, 1);
+      if (pos_head == nullptr)
+        pos_head = r;
+      else if (gap)
+        pos_last->Next = r;
+      gap = false;
+      pos_last = r;
+      order[kept] = r;
+      neg_at[kept] = static_cast<int32_t>(na);
+      zero_at[kept] = static_cast<int32_t>(za);
+      fresh[kept] = 0;
+      ++kept;
+      continue;
+    }
+    gap = true;
+    const int q = na == it ? 0 : 1;
+    ddd_set_d(r->ARay, q - 1);
+    if (head[q] == nullptr) last[q] = r;
+    r->Next = head[q];
+    head[q] = r;
+  }
+  cone->NegHead = head[0];
+  cone->NegLast = last[0];
+  cone->ZeroHead = head[1];
+  cone->ZeroLast = last[1];
+  cone->PosHead = pos_head;
+  cone->PosLast = pos_last;
+  join_sign_lists(cone);
+  if (it >= m) {
+    release_order(ws);
+    return;
+  }
+  order.resize(kept);
+  neg_at.resize(kept);
+  zero_at.resize(kept);
+  fresh.resize(kept);
+  ws.list_order_state = 1;
+}
+
+}  // namespace
+
+namespace zonix::core {
+
 void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
 {
   dd_workspace &ws = workspace(cone);
@@ -690,6 +812,11 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   ws.row_positions.resize(static_cast<size_t>(cone->m) + 1);
   for (dd_rowrange i = 1; i <= cone->m; ++i)
     ws.row_positions[static_cast<size_t>(cone->OrderVector[i])] = i;
+  if (known && ws.order_negative_at.size() == order.size() &&
+      ws.order_zero_at.size() == order.size() && ws.order_fresh.size() == order.size()) {
+    split_known_list(cone, ws, hnew, it);
+    return;
+  }
   if (!known) {
     order.clear();
     for (dd_RayPtr t = cone->FirstRay; t != nullptr; t = t->Next) order.push_back(t);
@@ -758,9 +885,8 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     }
   join_sign_lists(cone);
   if (it >= cone->m) {
-    // No split follows: the array would only add to the largest list.
-    std::vector<dd_RayPtr>().swap(order);
-    std::vector<signed char>().swap(signs);
+    // No split follows: the arrays would only add to the largest list.
+    release_order(ws);
     return;
   }
   long kept = 0;
@@ -768,6 +894,10 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     if (signs[static_cast<size_t>(k)] > 0) order[static_cast<size_t>(kept++)] = order[static_cast<size_t>(k)];
   order.resize(static_cast<size_t>(kept));
   std::reverse(order.begin(), order.end());
+  ws.order_negative_at.clear();
+  ws.order_zero_at.clear();
+  ws.order_fresh.clear();
+  for (dd_RayPtr r : order) note_order_ray(cone, ws, r, it, false);
   ws.list_order_state = 1;
 }
 
@@ -779,7 +909,11 @@ void delete_negatives_after_positives(dd_ConePtr cone)
   dd_workspace &ws = workspace(cone);
   if (ws.list_order_state != 1) return;
   // The positive run stands in list_order: the rays after it join it.
-  for (dd_RayPtr r = cone->PosLast->Next; r != nullptr; r = r->Next) ws.list_order.push_back(r);
+  const long it = cone->Iteration;
+  for (dd_RayPtr r = cone->PosLast->Next; r != nullptr; r = r->Next) {
+    ws.list_order.push_back(r);
+    note_order_ray(cone, ws, r, it, true);
+  }
   ws.list_order_state = 2;
 }
 
