@@ -144,7 +144,12 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
 {
   EdgeFiling f;
   f.nw = set_data_words(cone->m);
-  f.face = workspace(cone).edge_face.get(cone->m);
+  dd_workspace &ws = workspace(cone);
+  f.face = ws.edge_face.get(cone->m);
+  // The split of this iteration left the positions: the last-chance test
+  // then reads a ray pair's common rows instead of walking positions.
+  if (ws.row_positions_at == cone->Iteration && ws.row_positions.size() == static_cast<size_t>(cone->m) + 1)
+    f.position = ws.row_positions.data();
   if (from == nullptr) return f;
   // The index walks short lists itself; it is there for the new rays that
   // an iteration appends, which may make a short list long.
@@ -157,7 +162,7 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   for (dd_RayPtr t = from; t != nullptr && candidates <= threshold;
        t = t->Next)
     ++candidates;
-  if (candidates <= threshold) return f;
+  if (candidates <= threshold || f.position != nullptr) return f;
   std::vector<long> &row_position = row_position_of(cone);
   row_position.assign(static_cast<size_t>(cone->m) + 2, 0);
   for (dd_rowrange i = 1; i <= cone->m; ++i) {
@@ -200,14 +205,18 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
   long card = 0;
   bool later = false;
   const dd_rowrange it0 = cone->Iteration;
+  // Positions walked one by one up to this many; beyond, the common rows
+  // are looked up instead.
+  constexpr long walk_limit = 16;
+  const long *position = fmin - it0 - 1 > walk_limit ? f.position : nullptr;
   for (long k = 1; k <= f.nw; ++k) {
     const set_word common = z1[k] & z2[k];
     face[k] = common & added[k];
-    card += bit_count(face[k]);
-    if (f.position != nullptr && !later) {
+    if (face[k] != 0u) card += bit_count(face[k]);
+    if (position != nullptr && !later) {
       for (set_word w = common; w != 0u; w &= w - 1u) {
         const long r = (k - 1) * 32 + std::countr_zero(w) + 1;
-        const long pos = f.position[r];
+        const long pos = position[r];
         if (pos > it0 && pos < fmin && eqidx[r] >= 0) {
           later = true;
           break;
@@ -215,7 +224,7 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
       }
     }
   }
-  if (f.position == nullptr) {
+  if (position == nullptr) {
     for (dd_rowrange it = it0 + 1; it < fmin && !later; ++it) {
       const dd_rowrange r = cone->OrderVector[it];
       later = eqidx[r] >= 0 && in_both(z1, z2, r);

@@ -877,6 +877,7 @@ struct dd_workspace {
   // ray is evaluated only where a parent's conflicts say it must be.
   bool conflict_lists = false;
   std::vector<dd_rowrange> row_positions;  // row k at OrderVector[row_positions[k]]
+  long row_positions_at = -1;  // the iteration whose split filled them
 
   // ---- the pair tests of dd_UpdateEdges ----
   // Pairs worth more threads: below, starting them costs about what the

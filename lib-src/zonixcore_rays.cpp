@@ -806,12 +806,14 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                      order.front() == cone->FirstRay && order.back() == cone->LastRay;
   ws.list_order_state = 0;
   if (!ws.conflict_lists || cone->TotalRayCount < 1) {
+    ws.row_positions_at = -1;
     dd_EvaluateARay2(hnew, cone);
     return;
   }
   ws.row_positions.resize(static_cast<size_t>(cone->m) + 1);
   for (dd_rowrange i = 1; i <= cone->m; ++i)
     ws.row_positions[static_cast<size_t>(cone->OrderVector[i])] = i;
+  ws.row_positions_at = it;
   if (known && ws.order_negative_at.size() == order.size() &&
       ws.order_zero_at.size() == order.size() && ws.order_fresh.size() == order.size()) {
     split_known_list(cone, ws, hnew, it);
