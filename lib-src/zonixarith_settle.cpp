@@ -3,8 +3,10 @@
 // its denominators, is the same halfspace (or, homogenised, the same
 // generator) and often fits doubles exactly.  The double run on those
 // rows then tells which input rows each output row lies on; the output
-// row is solved exactly from them and checked exactly on every input row.
-// Anything that does not hold leaves the work to the exact run.
+// row is solved exactly from them (fraction-free while the minors fit 64
+// bits, else modulo a prime and checked) and its sign on every other input
+// row proved by a bound on the double values, or exactly where the bound
+// leaves doubt.  Anything that does not hold leaves the work to the exact run.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -569,8 +571,7 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     }
   }
   if (rows > m) in[static_cast<size_t>(m * d)] = 1;
-  // Hadamard's bound on the minors the solving meets: far beyond 128 bits
-  // the exact run is quicker than solving output rows in GMP.
+  // Hadamard's bound on the minors the solving meets.
   std::vector<double> norm_bits(static_cast<size_t>(rows));
   for (long i = 0; i < rows; ++i) {
     double sq = 0.0;
