@@ -268,7 +268,8 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   } else if (o.arithmetic == Arithmetic::Auto) {
     Conversion s = settle_from_double(M, o, *rational);
     if (s.error != dd_NumericallyInconsistent) {
-      if (o.text) as_text(s);
+      // Settled rows of small integers come as text already.
+      if (o.text && !s.rational.entries.empty()) as_text(s);
       return s;
     }
   }

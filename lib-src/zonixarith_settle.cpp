@@ -3,13 +3,18 @@
 // its denominators, is the same halfspace (or, homogenised, the same
 // generator) and often fits doubles exactly.  The double run on those
 // rows then tells which input rows each output row lies on; the output
-// row is solved exactly from them and checked exactly on every input row.
-// Anything that does not hold leaves the work to the exact run.
+// row is solved exactly from them (fraction-free while the minors fit 64
+// bits, else modulo a prime and checked) and its sign on every other input
+// row proved by a bound on the double values, or exactly where the bound
+// leaves doubt.  Anything that does not hold leaves the work to the exact run.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <numeric>
+#include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -21,6 +26,7 @@ namespace zonix {
 namespace {
 
 using i128 = __int128;
+using u128 = unsigned __int128;
 
 // Integers up to 2^53 are doubles exactly.
 inline constexpr int kDoubleBits = 53;
@@ -38,6 +44,12 @@ inline constexpr double kColumnScales = 1024.0;
 // Output rows solved in GMP integers before the exact run is left to
 // finish the work: it keeps its integers smaller.
 inline constexpr long kMostBig = 16;
+// A prime below 2^62 for solving modulo p: products of two residues fit
+// 124 bits.
+inline constexpr std::uint64_t kPrime = (std::uint64_t{1} << 62) - 57;
+// Numerators and denominators recovered from residues modulo kPrime:
+// 2 kRecovered^2 < kPrime makes the recovery unique.
+inline constexpr std::int64_t kRecovered = std::int64_t{1} << 30;
 // A value this small against the sum of its absolute terms marks a row
 // the double output row lies on; far above double rounding, far below any gap a
 // double run resolves.
@@ -133,10 +145,11 @@ struct Big {
 // division by the previous pivot is exact, and at the end every pivot row
 // holds the last pivot D on its pivot column.
 template <class A>
-bool null_direction(A &ops, std::vector<typename A::T> &a, long r, long d, std::vector<typename A::T> &x)
+bool null_direction(A &ops, std::vector<typename A::T> &a, long r, long d, std::vector<typename A::T> &x,
+                    std::vector<long> &pivot_col)
 {
   using T = typename A::T;
-  std::vector<long> pivot_col;
+  pivot_col.clear();
   T prev = 1;
   long row = 0;
   auto at = [&](long i, long j) -> T & { return a[static_cast<size_t>(i * d + j)]; };
@@ -170,86 +183,265 @@ bool null_direction(A &ops, std::vector<typename A::T> &a, long r, long d, std::
   return true;
 }
 
+// Arithmetic modulo kPrime with Montgomery products: mul(a, b) is
+// a b 2^-64, which scales a row update uniformly and so leaves the null
+// space alone; plain(a, b) is a b.
+struct Modular {
+  std::uint64_t p = kPrime, neg_inverse = 0, r2 = 0;
+  Modular()
+  {
+    std::uint64_t inv = p;  // right to 3 bits; each step doubles them
+    for (int k = 0; k < 5; ++k) inv *= 2u - p * inv;
+    neg_inverse = 0u - inv;
+    const auto r = static_cast<std::uint64_t>((static_cast<u128>(1) << 64) % p);
+    r2 = static_cast<std::uint64_t>(static_cast<u128>(r) * r % p);
+  }
+  std::uint64_t mul(std::uint64_t a, std::uint64_t b) const
+  {
+    const u128 t = static_cast<u128>(a) * b;
+    const std::uint64_t m = static_cast<std::uint64_t>(t) * neg_inverse;
+    const auto u = static_cast<std::uint64_t>((t + static_cast<u128>(m) * p) >> 64);
+    return u >= p ? u - p : u;
+  }
+  std::uint64_t plain(std::uint64_t a, std::uint64_t b) const { return mul(mul(a, b), r2); }
+  std::uint64_t sub(std::uint64_t a, std::uint64_t b) const { return a >= b ? a - b : a + p - b; }
+  std::uint64_t of(std::int64_t v) const
+  {
+    const std::int64_t m = v % static_cast<std::int64_t>(p);
+    return static_cast<std::uint64_t>(m < 0 ? m + static_cast<std::int64_t>(p) : m);
+  }
+  std::int64_t symmetric(std::uint64_t v) const
+  {
+    return v > p / 2 ? static_cast<std::int64_t>(v) - static_cast<std::int64_t>(p) : static_cast<std::int64_t>(v);
+  }
+  // a^-1 for a in 1..p-1, by Euclid: |t| stays below p.
+  std::uint64_t inverse(std::uint64_t a) const
+  {
+    std::int64_t r0 = static_cast<std::int64_t>(p), r1 = static_cast<std::int64_t>(a), t0 = 0, t1 = 1;
+    while (r1 != 0) {
+      const std::int64_t q = r0 / r1;
+      r0 = std::exchange(r1, r0 - q * r1);
+      t0 = std::exchange(t1, t0 - q * t1);
+    }
+    return static_cast<std::uint64_t>(t0 < 0 ? t0 + static_cast<std::int64_t>(p) : t0);
+  }
+  // n / e = u with |n|, e <= kRecovered (unique when it exists: 2
+  // kRecovered^2 < p); false when there is none.
+  bool recover(std::uint64_t u, std::int64_t *n, std::int64_t *e) const
+  {
+    std::int64_t r0 = static_cast<std::int64_t>(p), r1 = static_cast<std::int64_t>(u), t0 = 0, t1 = 1;
+    while (r1 > kRecovered) {
+      const std::int64_t q = r0 / r1;
+      r0 = std::exchange(r1, r0 - q * r1);
+      t0 = std::exchange(t1, t0 - q * t1);
+    }
+    if (t1 == 0 || t1 > kRecovered || t1 < -kRecovered) return false;
+    *n = t1 < 0 ? -r1 : r1;
+    *e = t1 < 0 ? -t1 : t1;
+    return true;
+  }
+};
+
+// x from the rows of `in` listed in zero, through their null space modulo
+// kPrime, its ratios recovered as small fractions: a guess, kept only when
+// x is zero on every one of those rows exactly.  With the rank d - 1
+// modulo p (so at least d - 1 over the rationals) that makes x the
+// direction.  False when the guess does not hold.
+bool solve_modular(const Modular &mod, const std::vector<std::uint64_t> &residues,
+                   const std::vector<std::int64_t> &in, const std::vector<long> &zero, long d,
+                   std::vector<std::uint64_t> &a, std::vector<long> &pivot_col,
+                   std::vector<std::uint64_t> &ratio, std::vector<std::int64_t> &x)
+{
+  const long r = static_cast<long>(zero.size());
+  a.resize(zero.size() * static_cast<size_t>(d));
+  for (long t = 0; t < r; ++t)
+    std::copy_n(residues.begin() + zero[static_cast<size_t>(t)] * d, d, a.begin() + t * d);
+  auto at = [&](long i, long j) -> std::uint64_t & { return a[static_cast<size_t>(i * d + j)]; };
+  pivot_col.clear();
+  long row = 0;
+  for (long c = 0; c < d && row < r; ++c) {
+    long p = row;
+    while (p < r && at(p, c) == 0) ++p;
+    if (p == r) continue;
+    if (p != row)
+      std::swap_ranges(a.begin() + p * d, a.begin() + (p + 1) * d, a.begin() + row * d);
+    const std::uint64_t piv = at(row, c);
+    for (long i = 0; i < r; ++i) {
+      const std::uint64_t f = at(i, c);
+      if (i == row || f == 0) continue;
+      for (long j = 0; j < d; ++j) at(i, j) = mod.sub(mod.mul(piv, at(i, j)), mod.mul(f, at(row, j)));
+    }
+    pivot_col.push_back(c);
+    ++row;
+  }
+  if (row != d - 1) return false;
+  long free_col = 0;
+  while (std::find(pivot_col.begin(), pivot_col.end(), free_col) != pivot_col.end()) ++free_col;
+  // x / x[free_col], whose value there is not 0 modulo p (the null space
+  // is a line, and a primitive x is not 0 modulo p).
+  ratio.assign(static_cast<size_t>(d), 0);
+  ratio[static_cast<size_t>(free_col)] = 1;
+  for (long k = 0; k < row; ++k)
+    ratio[static_cast<size_t>(pivot_col[static_cast<size_t>(k)])] =
+        mod.plain(mod.sub(0, at(k, free_col)), mod.inverse(at(k, pivot_col[static_cast<size_t>(k)])));
+  // The least common denominator, grown where a ratio times it is not
+  // yet small.
+  std::int64_t l = 1;
+  for (long j = 0; j < d; ++j) {
+    const std::uint64_t w = mod.plain(static_cast<std::uint64_t>(l), ratio[static_cast<size_t>(j)]);
+    const std::int64_t s = mod.symmetric(w);
+    if (s <= kRecovered && s >= -kRecovered) continue;
+    std::int64_t n, e;
+    if (!mod.recover(w, &n, &e)) return false;
+    l *= e;
+    if (l > kRecovered) return false;
+  }
+  x.resize(static_cast<size_t>(d));
+  std::int64_t g = 0;
+  for (long j = 0; j < d; ++j) {
+    x[static_cast<size_t>(j)] = mod.symmetric(mod.plain(static_cast<std::uint64_t>(l), ratio[static_cast<size_t>(j)]));
+    g = Fixed<std::int64_t>::gcd(g, x[static_cast<size_t>(j)]);
+  }
+  for (std::int64_t &v : x) v /= g;
+  // Products below 2^115, d of them below 2^125.
+  for (const long t : zero) {
+    i128 s = 0;
+    for (long j = 0; j < d; ++j)
+      s += static_cast<i128>(in[static_cast<size_t>(t * d + j)]) * x[static_cast<size_t>(j)];
+    if (s != 0) return false;
+  }
+  return true;
+}
+
 // Where solve_direction starts and how often it needed GMP: integers that
 // outgrow 128 bits on one output row mostly do on the next.
 struct SolveLevel {
-  int start = 0;  // 0: 64 bits (Mid), 1: 128 bits, 2: GMP
+  int start = 0;  // 0: 64 bits (Mid), 1: modulo p, then 128 bits, 2: GMP
   long big = 0;
+  bool gmp = true;  // whether GMP may solve at all
 };
 
-// x from the rows of `in` listed in zero, as GMP integers.
-bool solve_direction(const std::vector<std::int64_t> &in, const std::vector<long> &zero, long d,
-                     std::vector<mpz_class> &x, SolveLevel &level)
+// Entries below this leave products with rows of 53 bits, d of them,
+// inside 128 bits.
+inline constexpr std::int64_t kSmall = std::int64_t{1} << 62;
+
+// An output row's direction: in `small` while its entries are below
+// kSmall, else in `big`.
+struct Direction {
+  bool is_small = true;
+  std::vector<std::int64_t> small;
+  std::vector<mpz_class> big;
+};
+
+// The scratch of solving, kept from one output row to the next.
+struct Solver {
+  Modular mod;
+  std::vector<std::uint64_t> residues;  // the input rows modulo p
+  std::vector<std::int64_t> a64;
+  std::vector<i128> a128, x128;
+  std::vector<std::uint64_t> amod, ratio;
+  std::vector<long> pivots;
+};
+
+// x from the rows of `in` listed in zero.
+bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std::vector<long> &zero, long d,
+                     Direction &x, SolveLevel &level)
 {
   const size_t n = zero.size() * static_cast<size_t>(d);
   const long r = static_cast<long>(zero.size());
-  x.resize(static_cast<size_t>(d));
   auto rows_to = [&](auto &a) {
     for (size_t t = 0; t < zero.size(); ++t)
       for (long j = 0; j < d; ++j) a[t * static_cast<size_t>(d) + static_cast<size_t>(j)] = in[static_cast<size_t>(zero[t] * d + j)];
   };
+  x.is_small = true;
   if (level.start == 0) {
-    std::vector<std::int64_t> a(n), xn;
-    rows_to(a);
+    sv.a64.resize(n);
+    rows_to(sv.a64);
     Mid mid;
-    if (null_direction(mid, a, r, d, xn)) {
-      for (long j = 0; j < d; ++j) mpz_set_si(x[static_cast<size_t>(j)].get_mpz_t(), xn[static_cast<size_t>(j)]);
-      return true;
-    }
+    if (null_direction(mid, sv.a64, r, d, x.small, sv.pivots)) return true;
     level.start = 1;
   }
   if (level.start == 1) {
-    std::vector<i128> a(n), xw;
-    rows_to(a);
+    if (solve_modular(sv.mod, sv.residues, in, zero, d, sv.amod, sv.pivots, sv.ratio, x.small)) return true;
+    sv.a128.resize(n);
+    rows_to(sv.a128);
     Wide wide;
-    if (null_direction(wide, a, r, d, xw)) {
+    if (null_direction(wide, sv.a128, r, d, sv.x128, sv.pivots)) {
+      bool fits = true;
+      for (const i128 v : sv.x128) fits = fits && v < kSmall && v > -kSmall;
+      if (fits) {
+        x.small.assign(sv.x128.begin(), sv.x128.end());
+        return true;
+      }
+      x.is_small = false;
+      x.big.resize(static_cast<size_t>(d));
       for (long j = 0; j < d; ++j) {
-        const i128 v = xw[static_cast<size_t>(j)];
-        x[static_cast<size_t>(j)] = mpz_class(static_cast<long>(v >> 64));
-        x[static_cast<size_t>(j)] <<= 64;
-        x[static_cast<size_t>(j)] += mpz_class(static_cast<unsigned long>(static_cast<std::uint64_t>(v)));
+        const i128 v = sv.x128[static_cast<size_t>(j)];
+        mpz_class &e = x.big[static_cast<size_t>(j)];
+        e = mpz_class(static_cast<long>(v >> 64));
+        e <<= 64;
+        e += mpz_class(static_cast<unsigned long>(static_cast<std::uint64_t>(v)));
       }
       return true;
     }
-    level.start = 2;
+    // The modular guess is tried on every row: it does not depend on the
+    // size of the minors.
   }
+  if (!level.gmp) return false;
   ++level.big;
   std::vector<mpz_class> a(n);
   rows_to(a);
   Big big;
-  return null_direction(big, a, r, d, x);
+  x.is_small = false;
+  return null_direction(big, a, r, d, x.big, sv.pivots);
 }
 
-// Rows taken together by values(), and the padding of its columns.
+// Rows taken together by scan(), and the padding of its columns.
 inline constexpr long kRowBlock = 4;
 
-// v[i] := row i . c and a[i] := the sum of the absolute terms, for the rows
-// of `cols`, stored by columns of m entries (m a multiple of kRowBlock):
-// rows innermost, where they vectorise; each sum runs over j in order.
-void values(const std::vector<double> &cols, long m, long d, const double *c, std::vector<double> &v,
-            std::vector<double> &a)
+// v[i] := row i . c for the rows of `cols`, stored by columns of m entries
+// (m a multiple of kRowBlock, rows of which are read): rows innermost,
+// where they vectorise; each sum runs over j in order.  Returns the least
+// value beyond `near` from zero, and lists the rows within it in
+// `candidates`, which has room for every row.  Cloned for AVX2, which
+// takes four rows at a time.
+__attribute__((target_clones("avx2", "default"))) double scan(const std::vector<double> &cols, long rows,
+                                                               long m, long d, const double *c, double near,
+                                                               std::vector<double> &v,
+                                                               std::vector<long> &candidates, long *count)
 {
   v.resize(static_cast<size_t>(m));
-  a.resize(static_cast<size_t>(m));
   double *__restrict vv = v.data();
-  double *__restrict aa = a.data();
   const double *__restrict col = cols.data();
   const double c0 = c[0];
 #pragma omp simd
-  for (long i = 0; i < m; ++i) {
-    vv[i] = c0 * col[i];
-    aa[i] = std::fabs(vv[i]);
-  }
-  for (long j = 1; j < d; ++j) {
+  for (long i = 0; i < m; ++i) vv[i] = c0 * col[i];
+  for (long j = 1; j < d - 1; ++j) {
     const double cj = c[j];
     col = cols.data() + j * m;
 #pragma omp simd
-    for (long i = 0; i < m; ++i) {
-      const double p = cj * col[i];
-      vv[i] += p;
-      aa[i] += std::fabs(p);
-    }
+    for (long i = 0; i < m; ++i) vv[i] += cj * col[i];
   }
+  double least = HUGE_VAL;
+  const double cl = d > 1 ? c[d - 1] : 0.0;
+  col = cols.data() + (d > 1 ? d - 1 : 0) * m;
+#pragma omp simd reduction(min : least)
+  for (long i = 0; i < m; ++i) {
+    const double s = vv[i] + cl * col[i];
+    vv[i] = s;
+    least = std::min(least, std::fabs(s) <= near ? HUGE_VAL : s);
+  }
+  // Mostly no row of a block is near: one test for four.
+  long k = 0;
+  for (long i = 0; i < m; i += kRowBlock) {
+    const double low = std::min(std::min(std::fabs(vv[i]), std::fabs(vv[i + 1])),
+                                std::min(std::fabs(vv[i + 2]), std::fabs(vv[i + 3])));
+    if (low > near) continue;
+    for (long t = i; t < i + kRowBlock && t < rows; ++t)
+      if (std::fabs(vv[t]) <= near) candidates[static_cast<size_t>(k++)] = t;
+  }
+  *count = k;
+  return least;
 }
 
 // Whether the double run takes the rows as given (nearest doubles) rather
@@ -274,6 +466,89 @@ bool run_as_given(dd_MatrixPtr M, const QMatrix &q)
   return hi <= lo * kColumnScales;
 }
 
+int sign_of(std::int64_t v) { return (v > 0) - (v < 0); }
+int sign_of(const mpz_class &v) { return sgn(v); }
+std::int64_t abs_of(std::int64_t v) { return v < 0 ? -v : v; }
+mpz_class abs_of(const mpz_class &v) { return abs(v); }
+bool smaller(std::int64_t a, std::int64_t b) { return abs_of(a) < abs_of(b); }
+bool smaller(const mpz_class &a, const mpz_class &b) { return mpz_cmpabs(a.get_mpz_t(), b.get_mpz_t()) < 0; }
+
+// " n" or " n/e" for n / e in lowest terms, e > 0, as the exact run
+// writes it.
+void append_fraction(std::string &out, std::int64_t n, std::int64_t e)
+{
+  const std::int64_t g = Fixed<std::int64_t>::gcd(n, e);
+  // Room for two 64-bit integers with their signs.
+  char buf[48];
+  buf[0] = ' ';
+  char *p = std::to_chars(buf + 1, buf + 24, n / g).ptr;
+  if (e != g) {
+    *p = '/';
+    p = std::to_chars(p + 1, buf + sizeof buf, e / g).ptr;
+  }
+  out.append(buf, p);
+}
+
+// The settled rows outs (n rows of d), each primitive and oriented, as the
+// conversion's result; error dd_NumericallyInconsistent when two rows are
+// alike (one face found twice) or a point has a negative first entry.
+// Written at the scale of the exact run: points with first entry 1, other
+// rows divided by their smallest entry in absolute value; with text, as
+// text only.
+template <class T>
+Conversion finish(const std::vector<T> &outs, long n, long d, dd_RepresentationType representation, bool text)
+{
+  Conversion e;
+  e.error = dd_NumericallyInconsistent;
+  std::vector<long> order(static_cast<size_t>(n));
+  std::iota(order.begin(), order.end(), 0L);
+  auto at = [&](long k) { return outs.begin() + k * d; };
+  std::sort(order.begin(), order.end(),
+            [&](long u, long w) { return std::lexicographical_compare(at(u), at(u) + d, at(w), at(w) + d); });
+  for (long k = 1; k < n; ++k)
+    if (std::equal(at(order[static_cast<size_t>(k - 1)]), at(order[static_cast<size_t>(k - 1)]) + d,
+                   at(order[static_cast<size_t>(k)])))
+      return e;
+  e.exact = true;
+  e.settled = true;
+  e.rational.rows = n;
+  e.rational.cols = d;
+  e.rational.representation = representation;
+  const bool as_text = text && std::is_same_v<T, std::int64_t>;
+  if (!as_text) e.rational.entries.resize(static_cast<size_t>(n * d));
+  T scale;
+  for (long k = 0; k < n; ++k) {
+    const auto r = at(k);
+    if (representation == dd_Generator && sign_of(r[0]) != 0) {
+      if (sign_of(r[0]) < 0) return e;
+      scale = r[0];
+    } else {
+      scale = 0;
+      for (long j = 0; j < d; ++j)
+        if (sign_of(r[j]) != 0 && (sign_of(scale) == 0 || smaller(r[j], scale))) scale = abs_of(r[j]);
+    }
+    for (long j = 0; j < d; ++j) {
+      if constexpr (std::is_same_v<T, std::int64_t>) {
+        if (as_text) {
+          append_fraction(e.rows, r[j], scale);
+          continue;
+        }
+      }
+      mpq_class &w = e.rational.at(k, j);
+      w.get_num() = r[j];
+      w.get_den() = scale;
+      w.canonicalize();
+    }
+    if (as_text) e.rows += '\n';
+  }
+  if (!text) {
+    e.output.reset(to_double(e.rational));
+    if (e.output == nullptr) return e;
+  }
+  e.error = dd_NoError;
+  return e;
+}
+
 }  // namespace
 
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix &q)
@@ -296,8 +571,7 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     }
   }
   if (rows > m) in[static_cast<size_t>(m * d)] = 1;
-  // Hadamard's bound on the minors the solving meets: far beyond 128 bits
-  // the exact run is quicker than solving output rows in GMP.
+  // Hadamard's bound on the minors the solving meets.
   std::vector<double> norm_bits(static_cast<size_t>(rows));
   for (long i = 0; i < rows; ++i) {
     double sq = 0.0;
@@ -309,8 +583,10 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   const long most = std::min(rows, d);
   std::partial_sort(norm_bits.begin(), norm_bits.begin() + most, norm_bits.end(), std::greater<>());
   const double minor_bits = std::accumulate(norm_bits.begin(), norm_bits.begin() + std::min(rows, d - 1), 0.0);
-  if (minor_bits > kMostMinorBits) return fail;
   SolveLevel level;
+  // Far beyond 128 bits the exact run is quicker than solving output rows
+  // in GMP; the modular guess does not mind.
+  level.gmp = minor_bits <= kMostMinorBits;
   if (std::accumulate(norm_bits.begin(), norm_bits.begin() + most, 0.0) > kMidBits) level.start = 1;
   ConvertOptions od = o;
   od.arithmetic = Arithmetic::Double;
@@ -320,137 +596,137 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   const long n = O->rowsize;
   if (n == 0 || O->colsize != d || set_card(O->linset) != 0) return fail;
 
+  // The rows divided by their sums of absolute entries, by columns: a
+  // value then compares with the largest entry of the output row.
   const long padded = (rows + kRowBlock - 1) / kRowBlock * kRowBlock;
-  std::vector<double> ind(static_cast<size_t>(padded * d), 0.0), norm1(static_cast<size_t>(rows), 0.0);
-  for (long i = 0; i < rows; ++i)
-    for (long j = 0; j < d; ++j) {
-      const auto e = static_cast<double>(in[static_cast<size_t>(i * d + j)]);
-      ind[static_cast<size_t>(j * padded + i)] = e;
-      norm1[static_cast<size_t>(i)] += std::fabs(e);
-    }
-  std::vector<char> equation(static_cast<size_t>(rows), 0);
+  std::vector<double> ind(static_cast<size_t>(padded * d), 0.0);
+  for (long i = 0; i < rows; ++i) {
+    double norm1 = 0.0;
+    for (long j = 0; j < d; ++j) norm1 += std::fabs(static_cast<double>(in[static_cast<size_t>(i * d + j)]));
+    for (long j = 0; j < d && norm1 > 0.0; ++j)
+      ind[static_cast<size_t>(j * padded + i)] = static_cast<double>(in[static_cast<size_t>(i * d + j)]) / norm1;
+  }
+  std::vector<char> equation(static_cast<size_t>(rows), 0), on(static_cast<size_t>(rows), 0);
   for (long r : q.linearity) equation[static_cast<size_t>(r - 1)] = 1;
+  Solver sv;
+  sv.residues.resize(in.size());
+  for (size_t k = 0; k < in.size(); ++k) sv.residues[k] = sv.mod.of(in[k]);
 
-  std::vector<mpz_class> outs(static_cast<size_t>(n * d)), x;
-  std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v, a;
-  std::vector<long> zero;
-  std::vector<long> xs(static_cast<size_t>(d));
+  std::vector<std::int64_t> small_outs(static_cast<size_t>(n * d));
+  std::vector<mpz_class> big_outs;
+  std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v;
+  std::vector<long> candidates(static_cast<size_t>(rows)), zero, doubt;
+  Direction x;
   mpz_class dot, t;
   const double unit = std::ldexp(1.0, -kDoubleBits);
   for (long k = 0; k < n; ++k) {
+    // Scaled by a power of 2 to a largest entry in [1/2, 1).
+    double cmax = 0.0;
+    bool finite = true;
+    for (long j = 0; j < d; ++j) {
+      c_row[static_cast<size_t>(j)] = ddd_get_d(O->matrix[k][j]);
+      finite = finite && std::isfinite(c_row[static_cast<size_t>(j)]);
+      cmax = std::max(cmax, std::fabs(c_row[static_cast<size_t>(j)]));
+    }
+    if (!finite || cmax == 0.0) return fail;
+    int ex;
+    std::frexp(cmax, &ex);
+    for (double &cj : c_row) cj = std::ldexp(cj, -ex);
+    cmax = std::ldexp(cmax, -ex);
     // The rows the double row lies on, by a loose relative test: a row
     // taken wrongly makes the rank d and one left out costs nothing, as
-    // the check below settles every row exactly.
-    for (long j = 0; j < d; ++j) c_row[static_cast<size_t>(j)] = ddd_get_d(O->matrix[k][j]);
-    values(ind, padded, d, c_row.data(), v, a);
+    // the check below settles every row exactly.  Candidates first, at the
+    // scale of the row's norm, then each against its own absolute terms.
+    const double near = kOnRow * cmax;
+    long count = 0;
+    const double least = scan(ind, rows, padded, d, c_row.data(), near, v, candidates, &count);
     zero.clear();
-    for (long i = 0; i < rows; ++i)
-      if (std::fabs(v[static_cast<size_t>(i)]) <= kOnRow * a[static_cast<size_t>(i)]) zero.push_back(i);
-    if (!solve_direction(in, zero, d, x, level) || level.big > kMostBig) return fail;
+    doubt.clear();
+    for (long u = 0; u < count; ++u) {
+      const long i = candidates[static_cast<size_t>(u)];
+      double sum = 0.0, abs_sum = 0.0;
+      for (long j = 0; j < d; ++j) {
+        const double p = c_row[static_cast<size_t>(j)] * static_cast<double>(in[static_cast<size_t>(i * d + j)]);
+        sum += p;
+        abs_sum += std::fabs(p);
+      }
+      (std::fabs(sum) <= kOnRow * abs_sum ? zero : doubt).push_back(i);
+    }
+    if (!solve_direction(sv, in, zero, d, x, level) || level.big > kMostBig) return fail;
     double side = 0.0, xx = 0.0;
     for (long j = 0; j < d; ++j) {
-      xd[static_cast<size_t>(j)] = x[static_cast<size_t>(j)].get_d();
+      xd[static_cast<size_t>(j)] =
+          x.is_small ? static_cast<double>(x.small[static_cast<size_t>(j)]) : x.big[static_cast<size_t>(j)].get_d();
       side += xd[static_cast<size_t>(j)] * c_row[static_cast<size_t>(j)];
       xx += xd[static_cast<size_t>(j)] * xd[static_cast<size_t>(j)];
     }
-    if (side == 0.0 || !std::isfinite(xx)) return fail;
-    if (side < 0.0)
-      for (long j = 0; j < d; ++j) {
-        x[static_cast<size_t>(j)] = -x[static_cast<size_t>(j)];
-        xd[static_cast<size_t>(j)] = -xd[static_cast<size_t>(j)];
-      }
+    if (side == 0.0 || !std::isfinite(xx) || !std::isfinite(side)) return fail;
+    if (side < 0.0) {
+      for (double &e : xd) e = -e;
+      for (std::int64_t &e : x.small) e = -e;
+      for (mpz_class &e : x.big) e = -e;
+    }
     // x is zero on the rows it was solved from.  On the others, y = s x
     // (s > 0) differs from the double row c by at most delta an entry, so
-    // y . row and the double value c . row (off by at most d + 1 units of
-    // the last place of the absolute sum) differ by at most
-    // delta |row|_1 + (d + 1) u |c||row|: where the value is further from
-    // zero (twice, for the roundings of these bounds), its sign is x's.
-    // Elsewhere the sign is computed exactly.
+    // y . row / |row|_1 and the value v (off by at most d + 2 units of the
+    // last place times c's largest entry) differ by at most
+    // delta + (d + 2) u max|c|: where v is further from zero (twice, for
+    // the roundings of these bounds), its sign is x's.  Elsewhere the sign
+    // is computed exactly.
     const double scale = std::fabs(side) / xx;
     double delta = 0.0;
     for (long j = 0; j < d; ++j) {
       const double y = scale * xd[static_cast<size_t>(j)], cj = c_row[static_cast<size_t>(j)];
       delta = std::max(delta, std::fabs(y - cj) + 4.0 * unit * (std::fabs(y) + std::fabs(cj)));
     }
-    bool small = true;
-    for (long j = 0; j < d; ++j) {
-      small = small && x[static_cast<size_t>(j)].fits_slong_p();
-      if (small) xs[static_cast<size_t>(j)] = x[static_cast<size_t>(j)].get_si();
-    }
-    // Mostly every other row is plainly positive: one vector pass tells.
-    for (long i : zero) v[static_cast<size_t>(i)] = HUGE_VAL;
-    const double per_norm = 2.0 * delta, per_sum = 2.0 * static_cast<double>(d + 3) * unit;
-    double least = HUGE_VAL;
-    const double *__restrict vv = v.data(), *__restrict aa = a.data(), *__restrict nn = norm1.data();
-#pragma omp simd reduction(min : least)
-    for (long i = 0; i < rows; ++i) least = std::min(least, vv[i] - (per_norm * nn[i] + per_sum * aa[i]));
-    auto z = zero.begin();
-    for (long i = 0; i < rows && !(least > 0.0); ++i) {
-      if (z != zero.end() && *z == i) {
-        ++z;
-        continue;
-      }
+    const double bound = 2.0 * (delta + static_cast<double>(d + 4) * unit * cmax);
+    auto holds = [&](long i) {
       const double vi = v[static_cast<size_t>(i)];
-      const double bound = per_norm * norm1[static_cast<size_t>(i)] + per_sum * a[static_cast<size_t>(i)];
       int sign = vi > bound ? 1 : vi < -bound ? -1 : 2;
-      if (sign == 2 && small) {
-        // Products below 2^116, d of them below 2^127.
+      if (sign == 2 && x.is_small) {
+        // Products below 2^115, d of them below 2^125.
         i128 w = 0;
         for (long j = 0; j < d; ++j)
-          w += static_cast<i128>(in[static_cast<size_t>(i * d + j)]) * xs[static_cast<size_t>(j)];
+          w += static_cast<i128>(in[static_cast<size_t>(i * d + j)]) * x.small[static_cast<size_t>(j)];
         sign = (w > 0) - (w < 0);
       } else if (sign == 2) {
         dot = 0;
         for (long j = 0; j < d; ++j) {
           t = static_cast<long>(in[static_cast<size_t>(i * d + j)]);
-          dot += t * x[static_cast<size_t>(j)];
+          dot += t * x.big[static_cast<size_t>(j)];
         }
         sign = sgn(dot);
       }
-      if (sign < 0 || (sign > 0 && equation[static_cast<size_t>(i)] != 0)) return fail;
-    }
-    std::move(x.begin(), x.end(), outs.begin() + k * d);
-  }
-  // Two output rows alike would be one face found twice.
-  std::vector<long> order(static_cast<size_t>(n));
-  std::iota(order.begin(), order.end(), 0L);
-  auto at = [&](long k) { return outs.begin() + k * d; };
-  std::sort(order.begin(), order.end(),
-            [&](long u, long w) { return std::lexicographical_compare(at(u), at(u) + d, at(w), at(w) + d); });
-  for (long k = 1; k < n; ++k)
-    if (std::equal(at(order[static_cast<size_t>(k - 1)]), at(order[static_cast<size_t>(k - 1)]) + d,
-                   at(order[static_cast<size_t>(k)])))
-      return fail;
-
-  // Written at the scale of the exact run: points with first entry 1,
-  // other rows divided by their smallest entry in absolute value.
-  Conversion e;
-  e.exact = true;
-  e.settled = true;
-  e.rational.rows = n;
-  e.rational.cols = d;
-  e.rational.representation = O->representation;
-  e.rational.entries.resize(static_cast<size_t>(n * d));
-  mpz_class scale;
-  for (long k = 0; k < n; ++k) {
-    const auto r = at(k);
-    if (O->representation == dd_Generator && sgn(r[0]) != 0) {
-      if (sgn(r[0]) < 0) return fail;
-      scale = r[0];
+      return sign >= 0 && (sign == 0 || equation[static_cast<size_t>(i)] == 0);
+    };
+    for (long i : zero) on[static_cast<size_t>(i)] = 1;
+    bool ok = true;
+    if (least > bound) {
+      // Every row but the candidates is plainly positive.
+      for (long i : doubt) ok = ok && holds(i);
+      for (long r : q.linearity) ok = ok && (on[static_cast<size_t>(r - 1)] != 0 || holds(r - 1));
     } else {
-      scale = 0;
-      for (long j = 0; j < d; ++j)
-        if (sgn(r[j]) != 0 && (scale == 0 || mpz_cmpabs(r[j].get_mpz_t(), scale.get_mpz_t()) < 0)) scale = abs(r[j]);
+      for (long i = 0; i < rows && ok; ++i) ok = on[static_cast<size_t>(i)] != 0 || holds(i);
+    }
+    for (long i : zero) on[static_cast<size_t>(i)] = 0;
+    if (!ok) return fail;
+    if (x.is_small && big_outs.empty()) {
+      std::copy(x.small.begin(), x.small.end(), small_outs.begin() + k * d);
+      continue;
+    }
+    if (big_outs.empty()) {
+      big_outs.resize(static_cast<size_t>(n * d));
+      for (long u = 0; u < k * d; ++u) mpz_set_si(big_outs[static_cast<size_t>(u)].get_mpz_t(), small_outs[static_cast<size_t>(u)]);
     }
     for (long j = 0; j < d; ++j) {
-      mpq_class &w = e.rational.at(k, j);
-      w.get_num() = r[j];
-      w.get_den() = scale;
-      w.canonicalize();
+      mpz_class &e = big_outs[static_cast<size_t>(k * d + j)];
+      if (x.is_small) mpz_set_si(e.get_mpz_t(), x.small[static_cast<size_t>(j)]);
+      else e = std::move(x.big[static_cast<size_t>(j)]);
     }
   }
-  e.output.reset(to_double(e.rational));
-  if (e.output == nullptr) return fail;
+  Conversion e = big_outs.empty() ? finish(small_outs, n, d, O->representation, o.text)
+                                  : finish(big_outs, n, d, O->representation, o.text);
+  if (e.error != dd_NoError) return fail;
   e.adjacency = std::move(c.adjacency);
   e.incidence = std::move(c.incidence);
   e.input_adjacency = std::move(c.input_adjacency);

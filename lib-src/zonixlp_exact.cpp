@@ -319,6 +319,144 @@ Vec negated(Vec v)
   return v;
 }
 
+// The sign of the optimum of lp, proved in floating point: the basic
+// solution x and the reduced costs z of the final basis, computed with an
+// approximate inverse R of the basis matrix, whose distance from the exact
+// values follows from |I - R N| < 1/2 (N the exact basis matrix: the
+// doubles within 2u of each entry).  Every row's sign at x and every
+// reduced cost's sign must be clear of those bounds, and so must the
+// optimum; nothing when one is not (degenerate bases, equations, free
+// columns), and the exact check decides.  With `relaxed`, the LP row
+// that is the objective plus the unit of the constant column: when it is
+// in the basis, the reduced costs are exactly 1 on it and -1 on the
+// constant, and only x needs a look.
+std::optional<int> optimum_sign(const dd_lpdata &lp, const Rows &rows, dd_rowrange relaxed = 0)
+{
+  const dd_colrange d = lp.d;
+  const auto n = static_cast<size_t>(d);
+  if (lp.LPS != dd_Optimal || set_card(lp.equalityset) != 0) return std::nullopt;
+  // Unit roundoff; entries within 2u of the exact rationals; a margin on
+  // every bound far above the relative rounding of its sums.
+  constexpr double kUnit = std::numeric_limits<double>::epsilon() / 2;
+  constexpr double kEntry = 2 * kUnit;
+  constexpr double kSafe = 1 + 1e-10;
+  constexpr double kTiny = 1e-250;  // far above the subnormal range
+  const double gamma = static_cast<double>(d + 3) * kUnit + kEntry;
+  std::vector<double> N(n * n, 0.0), R(n * n, 0.0), W(n * 2 * n, 0.0);
+  std::vector<char> in_basis(static_cast<size_t>(lp.objrow), 0);
+  for (dd_colrange j = 1; j <= d; ++j) {
+    const long k = lp.nbindex[j];
+    double *row = N.data() + (j - 1) * n;
+    if (j == lp.rhscol && k == 0) {
+      row[j - 1] = 1;
+    } else if (j != lp.rhscol && k > 0 && k < lp.objrow) {
+      std::copy_n(rows.a[k - 1], n, row);
+      in_basis[k] = 1;
+    } else {
+      return std::nullopt;  // free columns, or rows the certificate cannot use
+    }
+  }
+  // R by Gauss-Jordan on [N | I] with partial pivoting.
+  for (size_t i = 0; i < n; ++i) {
+    std::copy_n(N.data() + i * n, n, W.data() + i * 2 * n);
+    W[i * 2 * n + n + i] = 1;
+  }
+  for (size_t c = 0; c < n; ++c) {
+    size_t p = c;
+    for (size_t i = c + 1; i < n; ++i)
+      if (std::fabs(W[i * 2 * n + c]) > std::fabs(W[p * 2 * n + c])) p = i;
+    if (W[p * 2 * n + c] == 0.0) return std::nullopt;
+    if (p != c) std::swap_ranges(W.begin() + p * 2 * n, W.begin() + (p + 1) * 2 * n, W.begin() + c * 2 * n);
+    const double inv = 1.0 / W[c * 2 * n + c];
+    for (size_t j = 0; j < 2 * n; ++j) W[c * 2 * n + j] *= inv;
+    for (size_t i = 0; i < n; ++i) {
+      const double f = W[i * 2 * n + c];
+      if (i == c || f == 0.0) continue;
+      for (size_t j = 0; j < 2 * n; ++j) W[i * 2 * n + j] -= f * W[c * 2 * n + j];
+    }
+  }
+  for (size_t i = 0; i < n; ++i) std::copy_n(W.data() + i * 2 * n + n, n, R.data() + i * n);
+  // B >= |I - R N| entrywise: the computed I - R N plus its rounding and
+  // the distance of N from the doubles; its largest row and column sums.
+  std::vector<double> row_sum(n, 0.0), col_sum(n, 0.0), abs_col(n, 0.0);
+  for (size_t i = 0; i < n; ++i)
+    for (size_t j = 0; j < n; ++j) {
+      double g = i == j ? 1.0 : 0.0, a = g;
+      for (size_t k = 0; k < n; ++k) {
+        g -= R[i * n + k] * N[k * n + j];
+        a += std::fabs(R[i * n + k] * N[k * n + j]);
+      }
+      const double b = std::fabs(g) + gamma * a;
+      row_sum[i] += b;
+      col_sum[j] += b;
+      abs_col[j] += std::fabs(R[i * n + j]);
+    }
+  const double a_inf = *std::max_element(row_sum.begin(), row_sum.end()) * kSafe;
+  const double a_one = *std::max_element(col_sum.begin(), col_sum.end()) * kSafe;
+  if (!(a_inf < 0.5) || !(a_one < 0.5)) return std::nullopt;
+  // x - x~ = (R N)^-1 R (e - N x~): its largest entry is below the largest
+  // of |R| rho over 1 - a_inf, rho bounding the residual.
+  const size_t rhs = static_cast<size_t>(lp.rhscol - 1);
+  std::vector<double> x(n), rho(n), z(n, 0.0);
+  for (size_t i = 0; i < n; ++i) x[i] = R[i * n + rhs];
+  for (size_t i = 0; i < n; ++i) {
+    double r = i == rhs ? 1.0 : 0.0, a = std::fabs(r);
+    for (size_t k = 0; k < n; ++k) {
+      r -= N[i * n + k] * x[k];
+      a += std::fabs(N[i * n + k] * x[k]);
+    }
+    rho[i] = std::fabs(r) + gamma * a;
+  }
+  double dx = 0.0;
+  for (size_t i = 0; i < n; ++i) {
+    double t = 0.0;
+    for (size_t k = 0; k < n; ++k) t += std::fabs(R[i * n + k]) * rho[k];
+    dx = std::max(dx, t);
+  }
+  dx = dx * kSafe / (1.0 - a_inf);
+  auto clear = [&](double v, double err) { return std::fabs(v) > err * kSafe && std::fabs(v) > kTiny; };
+  // Every row not in the basis positive at x.
+  for (dd_rowrange i = 1; i < lp.objrow; ++i) {
+    if (in_basis[i]) continue;
+    const double *a = rows.a[i - 1];
+    double v = 0.0, mag = 0.0, norm = 0.0;
+    for (size_t k = 0; k < n; ++k) {
+      v += a[k] * x[k];
+      mag += std::fabs(a[k] * x[k]);
+      norm += std::fabs(a[k]);
+    }
+    if (!(v > 0.0) || !clear(v, (1.0 + kEntry) * norm * dx + gamma * mag)) return std::nullopt;
+  }
+  const int sense = lp.objective == dd_LPmin ? -1 : 1;
+  // A minimum there: the reduced cost 1 on a signed row lets nothing pay.
+  if (relaxed > 0 && relaxed < lp.objrow && in_basis[relaxed] && lp.rhscol == 1 && sense < 0) return -1;
+  // z - z~ = R^T (N^T R^T)^-1 (c - z~ N)^T: entry j within the sum of
+  // column j of |R| times the largest of sigma over 1 - a_one.
+  const double *c = rows.a[lp.objrow - 1];
+  for (size_t j = 0; j < n; ++j)
+    for (size_t k = 0; k < n; ++k) z[j] += c[k] * R[k * n + j];
+  double worst = 0.0;
+  for (size_t j = 0; j < n; ++j) {
+    double r = c[j], a = std::fabs(c[j]);
+    for (size_t k = 0; k < n; ++k) {
+      r -= z[k] * N[k * n + j];
+      a += std::fabs(z[k] * N[k * n + j]);
+    }
+    worst = std::max(worst, std::fabs(r) + gamma * a);
+  }
+  const double dz = worst * kSafe / (1.0 - a_one);
+  if (!std::isfinite(dx) || !std::isfinite(dz)) return std::nullopt;
+  // Reduced costs: no signed row may raise the objective.
+  for (dd_colrange j = 1; j <= d; ++j) {
+    if (j == lp.rhscol) continue;
+    const double zj = z[static_cast<size_t>(j - 1)];
+    if (!clear(zj, abs_col[static_cast<size_t>(j - 1)] * dz * kSafe) || sense * zj > 0) return std::nullopt;
+  }
+  const double opt = z[rhs];
+  if (!clear(opt, abs_col[rhs] * dz * kSafe)) return std::nullopt;
+  return opt > 0 ? 1 : -1;
+}
+
 // Each certificate fills *out, when given, with the result as
 // dd_SetSolutions and the minimising frame leave it for that basis: the
 // dual vector is the negated dictionary row of the objective (of the
@@ -603,6 +741,11 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
   const Table rows_of(std::move(scaled), d), minus_of(std::move(minus), d);
   std::vector<long> current(static_cast<size_t>(m));  // original row of each row of Mcopy
   for (dd_rowrange i = 0; i < m; ++i) current[i] = i + 1;
+  // The rows of Mcopy and the negated equations, kept as rows leave.
+  Rows base;
+  for (const long r : current) base.add(rows_of, static_cast<size_t>(r - 1));
+  for (const long r : current)
+    if (set_member(r, M->linset)) base.add(minus_of, static_cast<size_t>(r - 1));
   const bool removing = test != RowTest::ImplicitLinearity;
   for (dd_rowrange i = m; i >= 1; --i) {
     if (set_member(i, Mcopy->linset)) continue;
@@ -618,25 +761,27 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
     // The same LP on the exact rows: rows of Mcopy, the negated equations,
     // the objective row i; row i relaxed by 1 as the double LP has it.
     const size_t rest = static_cast<size_t>(i - 1);
-    Rows rows;
-    for (const long r : current) rows.add(rows_of, static_cast<size_t>(r - 1));
-    for (const long r : current)
-      if (set_member(r, M->linset)) rows.add(minus_of, static_cast<size_t>(r - 1));
+    Rows rows = base;
     rows.add(rows_of, rest);
     Vec relaxed_row(rows_of.row(rest), rows_of.row(rest) + d);
     relaxed_row[0] += 1;
     const Table relaxed(std::move(relaxed_row), d);
     rows.q[rest] = relaxed.row(0);
     rows.a[rest] = relaxed.approx(0);
-    ExactSolution s;
-    if (!settle(lp.get(), rows, &s)) return std::nullopt;
+    // Mostly the optimum's sign is clear in floating point already.
+    std::optional<int> sign = optimum_sign(*lp, rows, i);
+    if (!sign) {
+      ExactSolution s;
+      if (!settle(lp.get(), rows, &s)) return std::nullopt;
+      sign = sgn(s.optvalue);
+    }
     bool found = false;
     if (test == RowTest::ImplicitLinearity) {
-      found = lp->LPS == dd_Optimal && sgn(s.optvalue) == 0;
+      found = lp->LPS == dd_Optimal && *sign == 0;
     } else {
       // A relaxed minimum is finite whenever the other rows leave points.
       if (lp->LPS != dd_Optimal) return std::nullopt;
-      found = test == RowTest::Redundant ? sgn(s.optvalue) >= 0 : sgn(s.optvalue) > 0;
+      found = test == RowTest::Redundant ? *sign >= 0 : *sign > 0;
     }
     if (!found) continue;
     named.push_back(i);
@@ -645,6 +790,8 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
       dd_MatrixRowRemove(&raw, i);
       Mcopy.reset(raw);
       current.erase(current.begin() + (i - 1));
+      base.q.erase(base.q.begin() + (i - 1));
+      base.a.erase(base.a.begin() + (i - 1));
     }
   }
   std::reverse(named.begin(), named.end());

@@ -142,14 +142,14 @@ int g_threads = 0;  // --threads N; 0: one per core
 // One conversion of M in arithmetic a, judged by `what` against the
 // parameters t.
 void run_case(Tally &tally, const std::string &name, const Params &t, int d, zonix::Matrix M, Check what,
-              zonix::Arithmetic a)
+              zonix::Arithmetic a, const zonix::QMatrix *exact_rows = nullptr)
 {
   const auto start = std::chrono::steady_clock::now();
   zonix::ConvertOptions o;
   o.arithmetic = a;
   o.threads = g_threads;
   o.input_adjacency = what == Check::Adjacency;
-  const zonix::Conversion c = zonix::convert(M.get(), o);
+  const zonix::Conversion c = zonix::convert(M.get(), o, exact_rows);
   const dd_ErrorType err = c.error;
   Verdict v{err == dd_NumericallyInconsistent ? Error : Wrong, "error " + std::to_string(err)};
   dd_MatrixPtr out = c.output.get();
@@ -188,19 +188,29 @@ int main(int argc, char **argv)
                 suite.count[Error], suite.count[Wrong],
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 
-    struct Known { fam::Rep rep; int n, d, den; Check what; };  // failed before; the families' own
+    // exact: read from the text with its fractions, as the command line
+    // reads it (auto settles a double run on it).
+    struct Known { fam::Rep rep; int n, d, den; Check what; bool exact = false; };  // failed before; the families' own
     const Known known[] = {
         {fam::Rep::H, 14, 7, 1, Check::Vertices},  {fam::Rep::H, 12, 6, 7, Check::Vertices},
         {fam::Rep::V, 20, 9, 1, Check::Facets},    {fam::Rep::V, 22, 8, 1, Check::Facets},
         {fam::Rep::V, 40, 6, 1, Check::Adjacency}, {fam::Rep::V, 30, 4, 1, Check::Adjacency},
+        {fam::Rep::V, 30, 7, 3, Check::Facets, true}, {fam::Rep::V, 20, 6, 5, Check::Facets, true},
     };
     Tally cases;
     for (const Known &k : known) {
       const fam::Instance inst = fam::cyclic_polytope(k.rep, k.n, k.d, k.den);
       Params t;  // the families' parameters
       for (int i = 0; i < k.n; ++i) t.push_back(static_cast<long double>(i - k.n / 2) / k.den);
+      const std::string text = fam::lrs_text(inst);
+      FILE *f = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
+      dd_ErrorType err = dd_NoError;
+      std::string why;
+      zonix::Input in = zonix::read_representation(f, &err, &why);
+      std::fclose(f);
       run_case(cases, inst.name + (k.what == Check::Adjacency ? " adjacency" : ""), t, k.d,
-               zonix::Matrix(fam::to_matrix(inst)), k.what, a);
+               k.exact ? std::move(in.doubles) : zonix::Matrix(fam::to_matrix(inst)), k.what, a,
+               k.exact ? in.rational.get() : nullptr);
     }
     std::printf("known cases, %s: %d right, %d errors, %d wrong\n", label, cases.count[Right], cases.count[Error],
                 cases.count[Wrong]);
