@@ -134,6 +134,73 @@ void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos
 #endif
 }
 
+// store_from_parents for exact rays combined with positive weights on
+// row OrderVector[Iteration] (pending_row): the new ray's sign on a row
+// follows from its parents' wherever they are not of opposite strict
+// signs.  Both negative, or one negative and one zero: negative; both
+// zero: zero; otherwise positive.  Only rows where one parent is negative
+// and the other positive are evaluated, which on polytopes with many more
+// facets than vertices is a few of the rows the parents violate.  The
+// zero set holds the rows both parents lie on and row pending_row already.
+void store_exactly_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
+                                dd_boolean *feasible)
+{
+  const dd_rowrange m = cone->m;
+  const long nw = set_data_words(m);
+  const long it = cone->Iteration;
+  const dd_rowrange *order = cone->OrderVector;
+  set_word *z = RR->ZeroSet;
+  const set_word *z1 = S.pending_zero1;
+  const set_word *z2 = S.pending_zero2;
+  const Conflicts &c1 = S.pending_conflict1;
+  const Conflicts &c2 = S.pending_conflict2;
+  std::vector<dd_rowrange> &pos = S.eval_positions;
+  pos.clear();
+  set_word *c = S.conflict_build.get(m);
+  set_emptyset(c);
+  // Parents violate no position up to Iteration.
+  const long first = (it >> 5) + 1;
+  const long lo = std::max(first, std::min(c1.lo, c2.lo));
+  const long hi = std::min(nw, std::max(c1.hi, c2.hi));
+  for (long w = lo; w <= hi; ++w) {
+    set_word x1 = c1.word(w), x2 = c2.word(w);
+    if (w == first) {
+      const set_word later = ~set_word{0} << (it & 31);
+      x1 &= later;
+      x2 &= later;
+    }
+    set_word neg = x1 & x2;
+    for (set_word x = x1 ^ x2; x != 0u; x &= x - 1u) {
+      const int b = std::countr_zero(x);
+      const dd_rowrange i = (w - 1) * 32 + b + 1;
+      const set_word *other = ((x1 >> b) & 1u) != 0u ? z2 : z1;
+      if (in_set(other, order[i]))
+        neg |= set_word{1} << b;
+      else
+        pos.push_back(i);
+    }
+    c[w] = neg;
+  }
+  std::vector<int> &signs = S.stored_signs;
+  signs.resize(pos.size() + 1);
+  row_signs(cone, S, p, pos.data(), static_cast<long>(pos.size()), signs.data());
+  for (size_t q = 0; q < pos.size(); ++q) {
+    const dd_rowrange i = pos[q];
+    if (signs[q] == 0) add_elem(z, order[i]);
+    if (signs[q] < 0) add_elem(c, i);
+  }
+  dd_rowrange fii = m + 1;
+  for (long w = lo; w <= hi; ++w)
+    if (c[w] != 0u) {
+      fii = (w - 1) * 32 + std::countr_zero(c[w]) + 1;
+      break;
+    }
+  set_conflicts(RR, cone->d, fii <= m ? c : nullptr, nw);
+  *feasible = fii > m ? dd_TRUE : dd_FALSE;
+  RR->FirstInfeasIndex = fii;
+  RR->feasible = *feasible;
+}
+
 // Stores the facts of LastRay at p, the combination dd_CreateNewRay made
 // on row OrderVector[Iteration]: only the unprocessed rows that a parent
 // violates are evaluated.  A positive combination is negative only where
@@ -157,12 +224,16 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   for (long w = 1; w <= nw; ++w) z[w] = z1[w] & z2[w];
   set_addelem(z, S.pending_row);
 
-  // Positions after Iteration in either parent's conflict set.
   const Conflicts &c1 = S.pending_conflict1;
   const Conflicts &c2 = S.pending_conflict2;
   std::vector<dd_rowrange> &pos = S.eval_positions;
   pos.clear();
   const long it = cone->Iteration;  // positions 1..it are processed
+  if (!numbers_round && S.pending_row != 0) {
+    store_exactly_from_parents(cone, S, RR, p, feasible);
+    return;
+  }
+  // Positions after Iteration in either parent's conflict set.
   for (long w = (it >> 5) + 1; w <= nw; ++w) {
     set_word x = c1.word(w) | c2.word(w);
     if (w == (it >> 5) + 1) x &= ~set_word{0} << (it & 31);
