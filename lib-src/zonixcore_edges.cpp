@@ -50,28 +50,26 @@ void file_edge(dd_ConePtr cone, dd_RayPtr ray1, dd_RayPtr ray2, dd_rowrange fmin
 // answer is the one a walk over the whole list gives.
 class ThirdRayIndex {
  public:
-  // Indexes the rays from `from` to the current end of the list.
+  // Takes the rays from `from` to the end of the list as candidates.  They
+  // are indexed only once they are more than the threshold: few are
+  // walked faster than indexed.
   void build(dd_ConePtr cone, dd_RayPtr from, long nw)
   {
     from_ = from;
     last_ = nullptr;
     count_ = 0;
+    indexed_ = false;
     threshold_ = workspace(cone).third_ray_index_threshold;
     added_ = cone->AddedHalfspaces;
     nw_ = nw;
-    const size_t rows = static_cast<size_t>(cone->m) + 2;
-    if (lists_.size() < rows) lists_.resize(rows);
-    for (auto &l : lists_) l.clear();
-    extend_from(from);
+    rows_ = static_cast<size_t>(cone->m) + 2;
   }
 
   bool third_ray_found(const set_word *face, long nw, dd_RayPtr r1,
                        dd_RayPtr r2)
   {
-    if (last_ == nullptr) extend_from(from_);
-    else if (last_->Next != nullptr) extend_from(last_->Next);
-    // Few candidates: walked faster than through the lists.
-    if (count_ <= threshold_) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
+    catch_up();
+    if (!indexed_) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
     long best = 0;
     size_t best_count = 0;
     bool any = false;
@@ -97,24 +95,40 @@ class ThirdRayIndex {
   }
 
  private:
-  void extend_from(dd_RayPtr first)
+  // Counts (and once indexed, indexes) the rays appended since the last
+  // search; indexes them all when they become too many to walk.
+  void catch_up()
   {
-    for (dd_RayPtr t = first; t != nullptr; t = t->Next) {
-      const set_word *z = t->ZeroSet;
-      for (long k = 1; k <= nw_; ++k)
-        for (set_word w = z[k] & added_[k]; w != 0u; w &= w - 1u)
-          lists_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)]
-              .push_back(t);
+    for (dd_RayPtr t = last_ == nullptr ? from_ : last_->Next; t != nullptr; t = t->Next) {
+      if (indexed_) index(t);
       last_ = t;
       ++count_;
     }
+    if (indexed_ || count_ <= threshold_) return;
+    if (lists_.size() < rows_) lists_.resize(rows_);
+    for (auto &l : lists_) l.clear();
+    for (dd_RayPtr t = from_; t != nullptr; t = t->Next) {
+      index(t);
+      if (t == last_) break;
+    }
+    indexed_ = true;
+  }
+
+  void index(dd_RayPtr t)
+  {
+    const set_word *z = t->ZeroSet;
+    for (long k = 1; k <= nw_; ++k)
+      for (set_word w = z[k] & added_[k]; w != 0u; w &= w - 1u)
+        lists_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)].push_back(t);
   }
 
   dd_RayPtr from_ = nullptr;
   dd_RayPtr last_ = nullptr;
-  long count_ = 0, threshold_ = 0;  // rays indexed; walked up to threshold_
+  long count_ = 0, threshold_ = 0;  // rays met; walked up to threshold_
+  bool indexed_ = false;
   const set_word *added_ = nullptr;
   long nw_ = 0;
+  size_t rows_ = 0;
   std::vector<std::vector<dd_RayPtr>> lists_;
 };
 

@@ -866,8 +866,10 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
   // each bucket pushed at the front: a later-visited ray stands before an
   // earlier one with the same index, and the pass is linear.
   const long nb = cone->m + 2;
+  // The buckets are left empty after each use: clearing all m of them at
+  // every iteration costs more than the sort where rays are few.
   ZeroBuckets &zb = workspace(cone).zero_buckets;
-  zb.reset(nb);
+  if (zb.head.size() != static_cast<size_t>(nb)) zb.reset(nb);
   long lo = nb, hi = -1;
   cone->ZeroRayCount = 0;
   bool reported = false;
@@ -910,6 +912,7 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
     else
       cone->ZeroLast->Next = zb.head[b];
     cone->ZeroLast = zb.tail[b];
+    zb.head[b] = nullptr;
   }
   if (cone->ZeroLast != nullptr) cone->ZeroLast->Next = nullptr;
 
