@@ -182,6 +182,11 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   return f;
 }
 
+// Positions per word of a zero set up to which the last-chance rows of a
+// pair are found by walking OrderVector rather than the rows both rays lie
+// on (a word of those costs about as much as a few positions).
+inline constexpr long later_walk_words = 4;
+
 // dd_ConditionalAddEdge with shared work prepared in f.
 void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
                           dd_RayPtr ValidFirstRay, const EdgeFiling &f,
@@ -209,17 +214,20 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
 
   // Last chance: a common zero row at a position after this iteration and
   // before fmin makes both rays zero rays there, where the pair is met
-  // again.  Strict rows are never processed, so they give no chance.
-  set_word *face = f.face;
-  long card = 0;
-  bool later = false;
+  // again.  Strict rows are never processed, so they give no chance.  Most
+  // pairs end here, so the face is made only for those that pass.  The
+  // positions are walked when they are fewer than the rows the rays share
+  // would cost to look up.
   const dd_rowrange it0 = cone->Iteration;
-  for (long k = 1; k <= f.nw; ++k) {
-    const set_word common = z1[k] & z2[k];
-    face[k] = common & added[k];
-    card += bit_count(face[k]);
-    if (f.position != nullptr && !later) {
-      for (set_word w = common; w != 0u; w &= w - 1u) {
+  bool later = false;
+  if (f.position == nullptr || fmin - it0 <= later_walk_words * f.nw) {
+    for (dd_rowrange it = it0 + 1; it < fmin && !later; ++it) {
+      const dd_rowrange r = cone->OrderVector[it];
+      later = eqidx[r] >= 0 && in_both(z1, z2, r);
+    }
+  } else {
+    for (long k = 1; k <= f.nw && !later; ++k) {
+      for (set_word w = z1[k] & z2[k]; w != 0u; w &= w - 1u) {
         const long r = (k - 1) * 32 + std::countr_zero(w) + 1;
         const long pos = f.position[r];
         if (pos > it0 && pos < fmin && eqidx[r] >= 0) {
@@ -229,17 +237,13 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
       }
     }
   }
-  if (f.position == nullptr) {
-    for (dd_rowrange it = it0 + 1; it < fmin && !later; ++it) {
-      const dd_rowrange r = cone->OrderVector[it];
-      later = eqidx[r] >= 0 && in_both(z1, z2, r);
-    }
-  }
   if (later) {
     cone->count_int_bad++;
     return;
   }
   cone->count_int_good++;
+  set_word *face = f.face;
+  const long card = make_face(face, z1, z2, added, f.nw);
 
   bool adjacent;
   if (card < cone->d - 2)
