@@ -854,6 +854,10 @@ struct dd_workspace {
   long numerical_alarms = 0;
   // A cancel request seen inside an iteration; dd_DDMain ends the run.
   bool interrupted = false;
+  // dd_SelectPreorderedNext's last answer: every row before position
+  // preorder_from was in the excluded set preorder_seen (its data words).
+  std::vector<zonix::core::set_word> preorder_seen;
+  long preorder_from = 1;
   // What storing a ray needs; the new rays of an iteration made on
   // several threads each have their own (ray_lanes).
   zonix::core::RayScratch scratch;
