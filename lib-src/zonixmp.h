@@ -199,9 +199,21 @@ static inline void ddd_set(mytype a, const mytype b)
   else
     mpq_set(ddd_q_out(a), ddd_bigq(b));
 }
-/* a := q, inline when it fits. */
+/* a := q, inline when it fits: input integers then take no GMP storage. */
 static inline void ddd_set_q(mytype a, mpq_srcptr q)
 {
+  const int n = q->_mp_num._mp_size;
+  if (ddd_q_integral(q) && n >= -1 && n <= 1) {
+    const mp_limb_t l = n == 0 ? 0 : q->_mp_num._mp_d[0];
+    if (n >= 0 && l <= (mp_limb_t)INT64_MAX) {
+      ddd_small(a, (int64_t)l);
+      return;
+    }
+    if (n < 0 && l - 1 <= (mp_limb_t)INT64_MAX) {
+      ddd_small(a, -(int64_t)(l - 1) - 1);
+      return;
+    }
+  }
   mpq_set(ddd_q_out(a), q);
   ddd_q_fit(a);
 }
