@@ -3,6 +3,7 @@
 #ifndef ZONIX_CORE_INTERNAL_HPP
 #define ZONIX_CORE_INTERNAL_HPP
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
@@ -691,8 +692,10 @@ class RowNorms {
 
 #ifdef ZONIX_EXACT
   // Doubles near the rows' entries, d per row (see approximate); a row
-  // that has none is marked in approx_ok with 0.
-  const double *approx(dd_ConePtr cone, const unsigned char **ok)
+  // that has none is marked in approx_ok with 0.  With `largest`, the
+  // largest |entry| of each row as well.
+  const double *approx(dd_ConePtr cone, const unsigned char **ok,
+                       const double **largest = nullptr)
   {
     if (cone != approx_cone_ || cone->A != approx_rows_ || cone->m != approx_m_ ||
         cone->d != approx_d_) {
@@ -704,10 +707,15 @@ class RowNorms {
       const size_t d = static_cast<size_t>(approx_d_ > 0 ? approx_d_ : 0);
       approx_.assign((m + 1) * d, 0.0);
       approx_ok_.assign(m + 1, 0);
-      for (size_t k = 1; k <= m; ++k)
+      approx_max_.assign(m + 1, 0.0);
+      for (size_t k = 1; k <= m; ++k) {
         approx_ok_[k] = approximate(cone->A[k - 1], approx_d_, approx_.data() + k * d) ? 1 : 0;
+        for (size_t j = 0; j < d; ++j)
+          approx_max_[k] = std::max(approx_max_[k], std::fabs(approx_[k * d + j]));
+      }
     }
     *ok = approx_ok_.data();
+    if (largest != nullptr) *largest = approx_max_.data();
     return approx_.data();
   }
 #endif
@@ -725,6 +733,7 @@ class RowNorms {
   dd_colrange approx_d_ = -1;
   std::vector<double> approx_;
   std::vector<unsigned char> approx_ok_;
+  std::vector<double> approx_max_;
 #endif
 };
 
@@ -765,6 +774,7 @@ struct RayScratch {
 // Bucket heads and tails for sorting the zero rays by FirstInfeasIndex.
 struct ZeroBuckets {
   std::vector<dd_RayPtr> head, tail;
+  std::vector<long> used;  // the buckets a sort filled
   void reset(long n)
   {
     head.assign(static_cast<size_t>(n), nullptr);

@@ -4,6 +4,7 @@
 // comparisons used by the row orders.
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -60,6 +61,26 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
   return dd_EqualToZero(v) ? 0 : 1;
 }
 
+#ifdef ZONIX_EXACT
+// The sign of a . b for vectors of integers whose products and partial
+// sums are integers below 2^53: the doubles then hold them exactly, and
+// four sums side by side run in the time of one.
+inline int exact_small_sign(const double *a, const double *b, dd_colrange d)
+{
+  double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+  dd_colrange j = 0;
+  for (; j + 3 < d; j += 4) {
+    s0 += a[j] * b[j];
+    s1 += a[j + 1] * b[j + 1];
+    s2 += a[j + 2] * b[j + 2];
+    s3 += a[j + 3] * b[j + 3];
+  }
+  for (; j < d; ++j) s0 += a[j] * b[j];
+  const double s = (s0 + s1) + (s2 + s3);
+  return (s > 0.0) - (s < 0.0);
+}
+#endif
+
 // signs[q] := the sign of the snapped value (as row_value) of row
 // OrderVector[pos[q]] at p, q < n, four rows at a time.
 void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos,
@@ -73,10 +94,13 @@ void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos
   // the new ray without being evaluated.
   dd_workspace &ws = workspace(cone);
   const unsigned char *row_ok = nullptr;
-  const double *row_approx = ws.row_norms.approx(cone, &row_ok);
+  const double *row_max = nullptr;
+  const double *row_approx = ws.row_norms.approx(cone, &row_ok, &row_max);
   S.ray_approx.resize(static_cast<size_t>(d > 0 ? d : 1));
   double *pa = S.ray_approx.data();
   const bool ray_ok = approximate(p, d, pa);
+  double ray_norm = 0.0;  // |p|_1, exact while below 2^53
+  for (dd_colrange j = 0; j < d; ++j) ray_norm += std::fabs(pa[j]);
   const set_word *z1 = S.pending_zero1;
   const set_word *z2 = S.pending_zero2;
   mytype val;
@@ -88,7 +112,15 @@ void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos
       continue;
     }
     if (ray_ok && row_ok[k] != 0) {
-      const int f = filtered_sign(row_approx + static_cast<size_t>(k) * static_cast<size_t>(d), pa, d);
+      const double *a = row_approx + static_cast<size_t>(k) * static_cast<size_t>(d);
+      // Every term and partial sum is an integer below max|a| |p|_1 < 2^53
+      // (half of it, against the rounding of the bound): each is exact,
+      // in any order.
+      if (row_max[k] * ray_norm < 0x1p52) {
+        sign = exact_small_sign(a, pa, d);
+        continue;
+      }
+      const int f = filtered_sign(a, pa, d);
       if (f != 2) {
         sign = f;
         continue;
@@ -858,6 +890,10 @@ void delete_negatives_after_positives(dd_ConePtr cone)
 
 namespace {
 
+// Empty buckets walked over that cost about what sorting one filled
+// bucket among the others does.
+inline constexpr long buckets_per_sorted = 16;
+
 // The walk of dd_DeleteNegativeRays from `from` on, the negative rays at
 // the front gone and PosHead..PosLast the positive rays before `from`.
 void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
@@ -897,7 +933,10 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
       long b = r->FirstInfeasIndex;
       if (b < 0) b = 0;
       if (b >= nb) b = nb - 1;
-      if (zb.head[b] == nullptr) zb.tail[b] = r;
+      if (zb.head[b] == nullptr) {
+        zb.tail[b] = r;
+        zb.used.push_back(b);
+      }
       r->Next = zb.head[b];
       zb.head[b] = r;
       if (b < lo) lo = b;
@@ -905,15 +944,24 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
     }
     r = next;
   }
-  for (long b = lo; b <= hi; ++b) {
-    if (zb.head[b] == nullptr) continue;
+  auto link_bucket = [&](long b) {
     if (cone->ZeroHead == nullptr)
       cone->ZeroHead = zb.head[b];
     else
       cone->ZeroLast->Next = zb.head[b];
     cone->ZeroLast = zb.tail[b];
     zb.head[b] = nullptr;
+  };
+  // Few buckets filled over a wide range (few rays, many rows): the
+  // filled ones sorted cost less than a walk over the range.
+  if (static_cast<long>(zb.used.size()) * buckets_per_sorted < hi - lo) {
+    std::sort(zb.used.begin(), zb.used.end());
+    for (long b : zb.used) link_bucket(b);
+  } else {
+    for (long b = lo; b <= hi; ++b)
+      if (zb.head[b] != nullptr) link_bucket(b);
   }
+  zb.used.clear();
   if (cone->ZeroLast != nullptr) cone->ZeroLast->Next = nullptr;
 
   if (cone->PosHead != nullptr) {
