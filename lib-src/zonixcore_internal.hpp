@@ -387,6 +387,21 @@ class EdgePool {
 inline void row_dot(mytype val, const mytype *row, const mytype *p,
                     dd_colrange d)
 {
+#ifdef ZONIX_EXACT
+  // Inline integers summed in a local 128-bit register; GMP takes over
+  // from the start at the first large number or overflow.
+  __int128 acc = 0;
+  dd_colrange j = 0;
+  for (; j < d; ++j) {
+    if ((ddd_big(row[j]) | ddd_big(p[j])) != 0 ||
+        __builtin_add_overflow(acc, static_cast<__int128>(row[j]->v) * p[j]->v, &acc))
+      break;
+  }
+  if (j == d) {
+    ddd_set_i128(val, acc);
+    return;
+  }
+#endif
   ddd_set(val, dd_purezero);
   for (dd_colrange j = 0; j < d; ++j) ddd_addmul(val, row[j], p[j]);
 }

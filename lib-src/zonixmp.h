@@ -317,8 +317,11 @@ DDD_SLOW void ddd_addmul_slow(mytype a, const mytype b, const mytype c)
 /* a := a + b c. */
 static inline void ddd_addmul(mytype a, const mytype b, const mytype c)
 {
+  int64_t p, r;
   if (ddd_big(a) | ddd_big(b) | ddd_big(c))
     ddd_addmul_slow(a, b, c);
+  else if (!__builtin_mul_overflow(b->v, c->v, &p) && !__builtin_add_overflow(a->v, p, &r))
+    a->v = r; /* a is inline already */
   else /* |b c| <= 2^126: the sum stays within 127 bits */
     ddd_set_i128(a, (__int128)a->v + (__int128)b->v * c->v);
 }
