@@ -50,26 +50,28 @@ void file_edge(dd_ConePtr cone, dd_RayPtr ray1, dd_RayPtr ray2, dd_rowrange fmin
 // answer is the one a walk over the whole list gives.
 class ThirdRayIndex {
  public:
-  // Takes the rays from `from` to the end of the list as candidates.  They
-  // are indexed only once they are more than the threshold: few are
-  // walked faster than indexed.
+  // Indexes the rays from `from` to the current end of the list.
   void build(dd_ConePtr cone, dd_RayPtr from, long nw)
   {
     from_ = from;
     last_ = nullptr;
     count_ = 0;
-    indexed_ = false;
     threshold_ = workspace(cone).third_ray_index_threshold;
     added_ = cone->AddedHalfspaces;
     nw_ = nw;
-    rows_ = static_cast<size_t>(cone->m) + 2;
+    const size_t rows = static_cast<size_t>(cone->m) + 2;
+    if (lists_.size() < rows) lists_.resize(rows);
+    for (auto &l : lists_) l.clear();
+    extend_from(from);
   }
 
   bool third_ray_found(const set_word *face, long nw, dd_RayPtr r1,
                        dd_RayPtr r2)
   {
-    catch_up();
-    if (!indexed_) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
+    if (last_ == nullptr) extend_from(from_);
+    else if (last_->Next != nullptr) extend_from(last_->Next);
+    // Few candidates: walked faster than through the lists.
+    if (count_ <= threshold_) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
     long best = 0;
     size_t best_count = 0;
     bool any = false;
@@ -95,40 +97,24 @@ class ThirdRayIndex {
   }
 
  private:
-  // Counts (and once indexed, indexes) the rays appended since the last
-  // search; indexes them all when they become too many to walk.
-  void catch_up()
+  void extend_from(dd_RayPtr first)
   {
-    for (dd_RayPtr t = last_ == nullptr ? from_ : last_->Next; t != nullptr; t = t->Next) {
-      if (indexed_) index(t);
+    for (dd_RayPtr t = first; t != nullptr; t = t->Next) {
+      const set_word *z = t->ZeroSet;
+      for (long k = 1; k <= nw_; ++k)
+        for (set_word w = z[k] & added_[k]; w != 0u; w &= w - 1u)
+          lists_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)]
+              .push_back(t);
       last_ = t;
       ++count_;
     }
-    if (indexed_ || count_ <= threshold_) return;
-    if (lists_.size() < rows_) lists_.resize(rows_);
-    for (auto &l : lists_) l.clear();
-    for (dd_RayPtr t = from_; t != nullptr; t = t->Next) {
-      index(t);
-      if (t == last_) break;
-    }
-    indexed_ = true;
-  }
-
-  void index(dd_RayPtr t)
-  {
-    const set_word *z = t->ZeroSet;
-    for (long k = 1; k <= nw_; ++k)
-      for (set_word w = z[k] & added_[k]; w != 0u; w &= w - 1u)
-        lists_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)].push_back(t);
   }
 
   dd_RayPtr from_ = nullptr;
   dd_RayPtr last_ = nullptr;
-  long count_ = 0, threshold_ = 0;  // rays met; walked up to threshold_
-  bool indexed_ = false;
+  long count_ = 0, threshold_ = 0;  // rays indexed; walked up to threshold_
   const set_word *added_ = nullptr;
   long nw_ = 0;
-  size_t rows_ = 0;
   std::vector<std::vector<dd_RayPtr>> lists_;
 };
 
@@ -160,18 +146,18 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   f.nw = set_data_words(cone->m);
   f.face = workspace(cone).edge_face.get(cone->m);
   if (from == nullptr) return f;
-  // The index walks short lists itself; it is there for the new rays that
-  // an iteration appends, which may make a short list long.
-  f.cone = cone;
-  f.from = from;
-  f.index_pending = true;
-  // Short lists need no positions either.
+  // A short list is walked from ValidFirstRay, which is `from`: its rays
+  // are all in place before the filings start.  It needs no positions
+  // either.
   const long threshold = workspace(cone).third_ray_index_threshold;
   long candidates = 0;
   for (dd_RayPtr t = from; t != nullptr && candidates <= threshold;
        t = t->Next)
     ++candidates;
   if (candidates <= threshold) return f;
+  f.cone = cone;
+  f.from = from;
+  f.index_pending = true;
   std::vector<long> &row_position = row_position_of(cone);
   row_position.assign(static_cast<size_t>(cone->m) + 2, 0);
   for (dd_rowrange i = 1; i <= cone->m; ++i) {
@@ -181,11 +167,6 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   f.position = row_position.data();
   return f;
 }
-
-// Positions per word of a zero set up to which the last-chance rows of a
-// pair are found by walking OrderVector rather than the rows both rays lie
-// on (a word of those costs about as much as a few positions).
-inline constexpr long later_walk_words = 4;
 
 // dd_ConditionalAddEdge with shared work prepared in f.
 void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
@@ -214,20 +195,26 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
 
   // Last chance: a common zero row at a position after this iteration and
   // before fmin makes both rays zero rays there, where the pair is met
-  // again.  Strict rows are never processed, so they give no chance.  Most
-  // pairs end here, so the face is made only for those that pass.  The
-  // positions are walked when they are fewer than the rows the rays share
-  // would cost to look up.
+  // again.  Strict rows are never processed, so they give no chance.
+  // Without row positions the rows are walked in order, which for most
+  // pairs ends here: the face is made only for the pairs that pass.
   const dd_rowrange it0 = cone->Iteration;
+  set_word *face = f.face;
+  long card = 0;
   bool later = false;
-  if (f.position == nullptr || fmin - it0 <= later_walk_words * f.nw) {
+  if (f.position == nullptr) {
     for (dd_rowrange it = it0 + 1; it < fmin && !later; ++it) {
       const dd_rowrange r = cone->OrderVector[it];
       later = eqidx[r] >= 0 && in_both(z1, z2, r);
     }
+    if (!later) card = make_face(face, z1, z2, added, f.nw);
   } else {
-    for (long k = 1; k <= f.nw && !later; ++k) {
-      for (set_word w = z1[k] & z2[k]; w != 0u; w &= w - 1u) {
+    for (long k = 1; k <= f.nw; ++k) {
+      const set_word common = z1[k] & z2[k];
+      face[k] = common & added[k];
+      card += bit_count(face[k]);
+      if (later) continue;
+      for (set_word w = common; w != 0u; w &= w - 1u) {
         const long r = (k - 1) * 32 + std::countr_zero(w) + 1;
         const long pos = f.position[r];
         if (pos > it0 && pos < fmin && eqidx[r] >= 0) {
@@ -242,8 +229,6 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
     return;
   }
   cone->count_int_good++;
-  set_word *face = f.face;
-  const long card = make_face(face, z1, z2, added, f.nw);
 
   bool adjacent;
   if (card < cone->d - 2)
@@ -1384,7 +1369,8 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   for (dd_RayPtr t = RRbegin; t != nullptr && candidates <= threshold; t = t->Next)
     ++candidates;
   if (candidates <= threshold) {
-    const EdgeFiling filing = begin_filing(cone, RRbegin);
+    // No ray joins the run while it is filed: its third rays are walked.
+    const EdgeFiling filing = begin_filing(cone, nullptr);
     dd_RayPtr prevP1 = nullptr;
     dd_RayPtr Ptr2begin = nullptr;
     for (dd_RayPtr P1 = RRbegin; P1 != nullptr && P1 != RRend; P1 = P1->Next) {
