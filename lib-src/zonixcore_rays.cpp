@@ -1050,6 +1050,18 @@ void dd_FeasibilityIndices(long *fnum, long *infnum, dd_rowrange i,
 
 dd_boolean dd_LexSmaller(mytype *v1, mytype *v2, long dmax)
 {
+#ifdef ZONIX_EXACT
+  // With a zero tolerance one comparison per entry decides.
+  if (ddd_sgn(dd_zero) == 0) {
+    long j = 1;
+    do {
+      const int c = ddd_cmp(v1[j - 1], v2[j - 1]);
+      if (c != 0) return c < 0 ? dd_TRUE : dd_FALSE;
+      ++j;
+    } while (j <= dmax);
+    return dd_FALSE;
+  }
+#endif
   long j = 1;
   do {
     if (!dd_Equal(v1[j - 1], v2[j - 1])) return dd_Smaller(v1[j - 1], v2[j - 1]);
@@ -1081,7 +1093,9 @@ void dd_CopyRay(mytype *a, dd_colrange d_origsize, dd_RayPtr RR,
   // keeps the scale it was stored with.
   if (rep == dd_Generator && dd_Nonzero(b)) {
     ddd_set(a[0], dd_one);
-    for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(a[j - 1], a[j - 1], b);
+    // Dividing by 1 changes nothing, in either number type.
+    if (ddd_cmp(b, dd_one) != 0)
+      for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(a[j - 1], a[j - 1], b);
   } else if constexpr (!numbers_round) {
     // Exact rays are stored primitive; they are written at the scale of
     // dd_Normalize all the same.
