@@ -391,13 +391,13 @@ inline void row_dot(mytype val, const mytype *row, const mytype *p,
   // Inline integers summed in a local 128-bit register; GMP takes over
   // from the start at the first large number or overflow.
   __int128 acc = 0;
-  dd_colrange j = 0;
-  for (; j < d; ++j) {
-    if ((ddd_big(row[j]) | ddd_big(p[j])) != 0 ||
-        __builtin_add_overflow(acc, static_cast<__int128>(row[j]->v) * p[j]->v, &acc))
+  dd_colrange k = 0;
+  for (; k < d; ++k) {
+    if ((ddd_big(row[k]) | ddd_big(p[k])) != 0 ||
+        __builtin_add_overflow(acc, static_cast<__int128>(row[k]->v) * p[k]->v, &acc))
       break;
   }
-  if (j == d) {
+  if (k == d) {
     ddd_set_i128(val, acc);
     return;
   }
