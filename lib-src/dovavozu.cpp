@@ -38,6 +38,7 @@ void record_dynamic_choice(dd_ConePtr cone, dd_rowrange hh)
     const dd_rowrange it = cone->Iteration;
     cone->OrderVector[p] = cone->OrderVector[it];
     cone->OrderVector[it] = hh;
+    ++workspace(cone).order_stamp;
     return;
   }
 }

@@ -151,18 +151,19 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   if (ws.row_positions_at == cone->Iteration && ws.row_positions.size() == static_cast<size_t>(cone->m) + 1)
     f.position = ws.row_positions.data();
   if (from == nullptr) return f;
-  // The index walks short lists itself; it is there for the new rays that
-  // an iteration appends, which may make a short list long.
-  f.cone = cone;
-  f.from = from;
-  f.index_pending = true;
-  // Short lists need no positions either.
+  // A short list is walked from ValidFirstRay, which is `from`: its rays
+  // are all in place before the filings start.  It needs no positions
+  // either.
   const long threshold = workspace(cone).third_ray_index_threshold;
   long candidates = 0;
   for (dd_RayPtr t = from; t != nullptr && candidates <= threshold;
        t = t->Next)
     ++candidates;
-  if (candidates <= threshold || f.position != nullptr) return f;
+  if (candidates <= threshold) return f;
+  f.cone = cone;
+  f.from = from;
+  f.index_pending = true;
+  if (f.position != nullptr) return f;
   std::vector<long> &row_position = row_position_of(cone);
   row_position.assign(static_cast<size_t>(cone->m) + 2, 0);
   for (dd_rowrange i = 1; i <= cone->m; ++i) {
@@ -201,34 +202,38 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
   // Last chance: a common zero row at a position after this iteration and
   // before fmin makes both rays zero rays there, where the pair is met
   // again.  Strict rows are never processed, so they give no chance.
+  // Without row positions the rows are walked in order, which for most
+  // pairs ends here: the face is made only for the pairs that pass.
+  const dd_rowrange it0 = cone->Iteration;
   set_word *face = f.face;
   long card = 0;
   bool later = false;
-  const dd_rowrange it0 = cone->Iteration;
-  // Positions walked one by one up to this many; beyond, the common rows
-  // are looked up instead.
-  constexpr long walk_limit = 16;
-  const long *position = fmin - it0 - 1 > walk_limit ? f.position : nullptr;
-  for (long k = 1; k <= f.nw; ++k) {
-    const set_word common = z1[k] & z2[k];
-    face[k] = common & added[k];
-    if (face[k] != 0u) card += bit_count(face[k]);
-    if (position != nullptr && !later) {
+  // The first positions are walked one by one (a degenerate pair meets a
+  // common row soon); beyond them the common rows are looked up, where
+  // the split left their positions.
+  constexpr long walk_limit = 4;
+  const dd_rowrange walk_end = f.position != nullptr ? std::min<dd_rowrange>(fmin, it0 + 1 + walk_limit) : fmin;
+  for (dd_rowrange it = it0 + 1; it < walk_end && !later; ++it) {
+    const dd_rowrange r = cone->OrderVector[it];
+    later = eqidx[r] >= 0 && in_both(z1, z2, r);
+  }
+  if (!later && walk_end < fmin) {
+    for (long k = 1; k <= f.nw; ++k) {
+      const set_word common = z1[k] & z2[k];
+      face[k] = common & added[k];
+      if (face[k] != 0u) card += bit_count(face[k]);
+      if (later) continue;
       for (set_word w = common; w != 0u; w &= w - 1u) {
         const long r = (k - 1) * 32 + std::countr_zero(w) + 1;
-        const long pos = position[r];
-        if (pos > it0 && pos < fmin && eqidx[r] >= 0) {
+        const long pos = f.position[r];
+        if (pos >= walk_end && pos < fmin && eqidx[r] >= 0) {
           later = true;
           break;
         }
       }
     }
-  }
-  if (position == nullptr) {
-    for (dd_rowrange it = it0 + 1; it < fmin && !later; ++it) {
-      const dd_rowrange r = cone->OrderVector[it];
-      later = eqidx[r] >= 0 && in_both(z1, z2, r);
-    }
+  } else if (!later) {
+    card = make_face(face, z1, z2, added, f.nw);
   }
   if (later) {
     cone->count_int_bad++;
@@ -1375,7 +1380,8 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   for (dd_RayPtr t = RRbegin; t != nullptr && candidates <= threshold; t = t->Next)
     ++candidates;
   if (candidates <= threshold) {
-    const EdgeFiling filing = begin_filing(cone, RRbegin);
+    // No ray joins the run while it is filed: its third rays are walked.
+    const EdgeFiling filing = begin_filing(cone, nullptr);
     dd_RayPtr prevP1 = nullptr;
     dd_RayPtr Ptr2begin = nullptr;
     for (dd_RayPtr P1 = RRbegin; P1 != nullptr && P1 != RRend; P1 = P1->Next) {

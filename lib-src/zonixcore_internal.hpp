@@ -3,6 +3,7 @@
 #ifndef ZONIX_CORE_INTERNAL_HPP
 #define ZONIX_CORE_INTERNAL_HPP
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
@@ -386,6 +387,21 @@ class EdgePool {
 inline void row_dot(mytype val, const mytype *row, const mytype *p,
                     dd_colrange d)
 {
+#ifdef ZONIX_EXACT
+  // Inline integers summed in a local 128-bit register; GMP takes over
+  // from the start at the first large number or overflow.
+  __int128 acc = 0;
+  dd_colrange k = 0;
+  for (; k < d; ++k) {
+    if ((ddd_big(row[k]) | ddd_big(p[k])) != 0 ||
+        __builtin_add_overflow(acc, static_cast<__int128>(row[k]->v) * p[k]->v, &acc))
+      break;
+  }
+  if (k == d) {
+    ddd_set_i128(val, acc);
+    return;
+  }
+#endif
   ddd_set(val, dd_purezero);
   for (dd_colrange j = 0; j < d; ++j) ddd_addmul(val, row[j], p[j]);
 }
@@ -691,8 +707,10 @@ class RowNorms {
 
 #ifdef ZONIX_EXACT
   // Doubles near the rows' entries, d per row (see approximate); a row
-  // that has none is marked in approx_ok with 0.
-  const double *approx(dd_ConePtr cone, const unsigned char **ok)
+  // that has none is marked in approx_ok with 0.  With `largest`, the
+  // largest |entry| of each row as well.
+  const double *approx(dd_ConePtr cone, const unsigned char **ok,
+                       const double **largest = nullptr)
   {
     if (cone != approx_cone_ || cone->A != approx_rows_ || cone->m != approx_m_ ||
         cone->d != approx_d_) {
@@ -704,10 +722,15 @@ class RowNorms {
       const size_t d = static_cast<size_t>(approx_d_ > 0 ? approx_d_ : 0);
       approx_.assign((m + 1) * d, 0.0);
       approx_ok_.assign(m + 1, 0);
-      for (size_t k = 1; k <= m; ++k)
+      approx_max_.assign(m + 1, 0.0);
+      for (size_t k = 1; k <= m; ++k) {
         approx_ok_[k] = approximate(cone->A[k - 1], approx_d_, approx_.data() + k * d) ? 1 : 0;
+        for (size_t j = 0; j < d; ++j)
+          approx_max_[k] = std::max(approx_max_[k], std::fabs(approx_[k * d + j]));
+      }
     }
     *ok = approx_ok_.data();
+    if (largest != nullptr) *largest = approx_max_.data();
     return approx_.data();
   }
 #endif
@@ -725,6 +748,7 @@ class RowNorms {
   dd_colrange approx_d_ = -1;
   std::vector<double> approx_;
   std::vector<unsigned char> approx_ok_;
+  std::vector<double> approx_max_;
 #endif
 };
 
@@ -767,6 +791,7 @@ struct RayScratch {
 // it filled, not all m of them on every iteration.
 struct ZeroBuckets {
   std::vector<dd_RayPtr> head, tail;
+  std::vector<long> used;  // the buckets a sort filled
   void reset(long n)
   {
     if (head.size() >= static_cast<size_t>(n)) return;
@@ -857,6 +882,10 @@ struct dd_workspace {
   long numerical_alarms = 0;
   // A cancel request seen inside an iteration; dd_DDMain ends the run.
   bool interrupted = false;
+  // dd_SelectPreorderedNext's last answer: every row before position
+  // preorder_from was in the excluded set preorder_seen (its data words).
+  std::vector<zonix::core::set_word> preorder_seen;
+  long preorder_from = 1;
   // What storing a ray needs; the new rays of an iteration made on
   // several threads each have their own (ray_lanes).
   zonix::core::RayScratch scratch;
@@ -878,6 +907,9 @@ struct dd_workspace {
   bool conflict_lists = false;
   std::vector<dd_rowrange> row_positions;  // row k at OrderVector[row_positions[k]]
   long row_positions_at = -1;  // the iteration whose split filled them
+  // Counts the changes of OrderVector; row_positions were found at
+  // row_positions_stamp.
+  long order_stamp = 0, row_positions_stamp = -1;
 
   // ---- the pair tests of dd_UpdateEdges ----
   // Pairs worth more threads: below, starting them costs about what the

@@ -125,6 +125,14 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
 
 void order_by_columns(dd_ConePtr cone);
 
+// A new order: dd_SelectPreorderedNext scans it from the start, and the
+// positions of the rows are found again.
+void forget_preordered_scan(dd_ConePtr cone)
+{
+  workspace(cone).preorder_seen.clear();
+  ++workspace(cone).order_stamp;
+}
+
 }  // namespace
 
 extern "C" {
@@ -181,6 +189,7 @@ void dd_ComputeRowOrderVector(dd_ConePtr cone)
   const dd_rowrange m = cone->m;
   dd_rowindex OV = cone->OrderVector;
   OV[0] = 0;
+  forget_preordered_scan(cone);
   // The lexicographic order; the shuffle settles rows that compare equal.
   auto lexmin = [&] {
     for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;
@@ -232,6 +241,7 @@ void dd_UpdateRowOrderVector(dd_ConePtr cone, dd_rowset PriorityRows)
   const dd_rowrange m = cone->m;
   const dd_rowrange m1 = set_card(PriorityRows);
   dd_rowindex OV = cone->OrderVector;
+  forget_preordered_scan(cone);
   if (dd_debug) {
     dd_Printf(stderr, "dd_UpdateRowOrderVector: priority rows ");
     set_fwrite(stderr, PriorityRows);
@@ -265,13 +275,28 @@ void dd_SelectPreorderedNext(dd_ConePtr cone, dd_rowset excluded,
                              dd_rowrange *hh)
 {
   *hh = 0;
-  for (dd_rowrange i = 1; i <= cone->m; ++i) {
+  // A run excludes the rows it takes one by one: while the excluded set
+  // holds the one of the last call, the rows before that answer are still
+  // excluded, and the scan starts there instead of going over them again.
+  dd_workspace &ws = workspace(cone);
+  const long nw = set_data_words(static_cast<long>(excluded[0]));
+  std::vector<set_word> &seen = ws.preorder_seen;
+  dd_rowrange from = 1;
+  if (seen.size() == static_cast<size_t>(nw)) {
+    bool within = true;
+    for (long k = 0; k < nw && within; ++k) within = (seen[static_cast<size_t>(k)] & ~excluded[k + 1]) == 0u;
+    if (within) from = std::min<dd_rowrange>(ws.preorder_from, cone->m + 1);
+  }
+  dd_rowrange i = from;
+  for (; i <= cone->m; ++i) {
     const dd_rowrange k = cone->OrderVector[i];
     if (!excluded_row(excluded, k)) {
       *hh = k;
-      return;
+      break;
     }
   }
+  seen.assign(excluded + 1, excluded + 1 + nw);
+  ws.preorder_from = i;
 }
 
 void dd_SelectNextHalfspace0(dd_ConePtr cone, dd_rowset excluded,

@@ -4,6 +4,7 @@
 // comparisons used by the row orders.
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -60,6 +61,26 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
   return dd_EqualToZero(v) ? 0 : 1;
 }
 
+#ifdef ZONIX_EXACT
+// The sign of a . b for vectors of integers whose products and partial
+// sums are integers below 2^53: the doubles then hold them exactly, and
+// four sums side by side run in the time of one.
+inline int exact_small_sign(const double *a, const double *b, dd_colrange d)
+{
+  double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+  dd_colrange j = 0;
+  for (; j + 3 < d; j += 4) {
+    s0 += a[j] * b[j];
+    s1 += a[j + 1] * b[j + 1];
+    s2 += a[j + 2] * b[j + 2];
+    s3 += a[j + 3] * b[j + 3];
+  }
+  for (; j < d; ++j) s0 += a[j] * b[j];
+  const double s = (s0 + s1) + (s2 + s3);
+  return (s > 0.0) - (s < 0.0);
+}
+#endif
+
 // signs[q] := the sign of the snapped value (as row_value) of row
 // OrderVector[pos[q]] at p, q < n, four rows at a time.
 void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos,
@@ -73,10 +94,13 @@ void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos
   // the new ray without being evaluated.
   dd_workspace &ws = workspace(cone);
   const unsigned char *row_ok = nullptr;
-  const double *row_approx = ws.row_norms.approx(cone, &row_ok);
+  const double *row_max = nullptr;
+  const double *row_approx = ws.row_norms.approx(cone, &row_ok, &row_max);
   S.ray_approx.resize(static_cast<size_t>(d > 0 ? d : 1));
   double *pa = S.ray_approx.data();
   const bool ray_ok = approximate(p, d, pa);
+  double ray_norm = 0.0;  // |p|_1, exact while below 2^53
+  for (dd_colrange j = 0; j < d; ++j) ray_norm += std::fabs(pa[j]);
   const set_word *z1 = S.pending_zero1;
   const set_word *z2 = S.pending_zero2;
   mytype val;
@@ -88,7 +112,15 @@ void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos
       continue;
     }
     if (ray_ok && row_ok[k] != 0) {
-      const int f = filtered_sign(row_approx + static_cast<size_t>(k) * static_cast<size_t>(d), pa, d);
+      const double *a = row_approx + static_cast<size_t>(k) * static_cast<size_t>(d);
+      // Every term and partial sum is an integer below max|a| |p|_1 < 2^53
+      // (half of it, against the rounding of the bound): each is exact,
+      // in any order.
+      if (row_max[k] * ray_norm < 0x1p52) {
+        sign = exact_small_sign(a, pa, d);
+        continue;
+      }
+      const int f = filtered_sign(a, pa, d);
       if (f != 2) {
         sign = f;
         continue;
@@ -134,6 +166,73 @@ void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos
 #endif
 }
 
+// store_from_parents for exact rays combined with positive weights on
+// row OrderVector[Iteration] (pending_row): the new ray's sign on a row
+// follows from its parents' wherever they are not of opposite strict
+// signs.  Both negative, or one negative and one zero: negative; both
+// zero: zero; otherwise positive.  Only rows where one parent is negative
+// and the other positive are evaluated, which on polytopes with many more
+// facets than vertices is a few of the rows the parents violate.  The
+// zero set holds the rows both parents lie on and row pending_row already.
+void store_exactly_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
+                                dd_boolean *feasible)
+{
+  const dd_rowrange m = cone->m;
+  const long nw = set_data_words(m);
+  const long it = cone->Iteration;
+  const dd_rowrange *order = cone->OrderVector;
+  set_word *z = RR->ZeroSet;
+  const set_word *z1 = S.pending_zero1;
+  const set_word *z2 = S.pending_zero2;
+  const Conflicts &c1 = S.pending_conflict1;
+  const Conflicts &c2 = S.pending_conflict2;
+  std::vector<dd_rowrange> &pos = S.eval_positions;
+  pos.clear();
+  set_word *c = S.conflict_build.get(m);
+  set_emptyset(c);
+  // Parents violate no position up to Iteration.
+  const long first = (it >> 5) + 1;
+  const long lo = std::max(first, std::min(c1.lo, c2.lo));
+  const long hi = std::min(nw, std::max(c1.hi, c2.hi));
+  for (long w = lo; w <= hi; ++w) {
+    set_word x1 = c1.word(w), x2 = c2.word(w);
+    if (w == first) {
+      const set_word later = ~set_word{0} << (it & 31);
+      x1 &= later;
+      x2 &= later;
+    }
+    set_word neg = x1 & x2;
+    for (set_word x = x1 ^ x2; x != 0u; x &= x - 1u) {
+      const int b = std::countr_zero(x);
+      const dd_rowrange i = (w - 1) * 32 + b + 1;
+      const set_word *other = ((x1 >> b) & 1u) != 0u ? z2 : z1;
+      if (in_set(other, order[i]))
+        neg |= set_word{1} << b;
+      else
+        pos.push_back(i);
+    }
+    c[w] = neg;
+  }
+  std::vector<int> &signs = S.stored_signs;
+  signs.resize(pos.size() + 1);
+  row_signs(cone, S, p, pos.data(), static_cast<long>(pos.size()), signs.data());
+  for (size_t q = 0; q < pos.size(); ++q) {
+    const dd_rowrange i = pos[q];
+    if (signs[q] == 0) add_elem(z, order[i]);
+    if (signs[q] < 0) add_elem(c, i);
+  }
+  dd_rowrange fii = m + 1;
+  for (long w = lo; w <= hi; ++w)
+    if (c[w] != 0u) {
+      fii = (w - 1) * 32 + std::countr_zero(c[w]) + 1;
+      break;
+    }
+  set_conflicts(RR, cone->d, fii <= m ? c : nullptr, nw);
+  *feasible = fii > m ? dd_TRUE : dd_FALSE;
+  RR->FirstInfeasIndex = fii;
+  RR->feasible = *feasible;
+}
+
 // Stores the facts of LastRay at p, the combination dd_CreateNewRay made
 // on row OrderVector[Iteration]: only the unprocessed rows that a parent
 // violates are evaluated.  A positive combination is negative only where
@@ -157,12 +256,16 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   for (long w = 1; w <= nw; ++w) z[w] = z1[w] & z2[w];
   set_addelem(z, S.pending_row);
 
-  // Positions after Iteration in either parent's conflict set.
   const Conflicts &c1 = S.pending_conflict1;
   const Conflicts &c2 = S.pending_conflict2;
   std::vector<dd_rowrange> &pos = S.eval_positions;
   pos.clear();
   const long it = cone->Iteration;  // positions 1..it are processed
+  if (!numbers_round && S.pending_row != 0) {
+    store_exactly_from_parents(cone, S, RR, p, feasible);
+    return;
+  }
+  // Positions after Iteration in either parent's conflict set.
   for (long w = (it >> 5) + 1; w <= nw; ++w) {
     set_word x = c1.word(w) | c2.word(w);
     if (w == (it >> 5) + 1) x &= ~set_word{0} << (it & 31);
@@ -810,9 +913,15 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     dd_EvaluateARay2(hnew, cone);
     return;
   }
-  ws.row_positions.resize(static_cast<size_t>(cone->m) + 1);
-  for (dd_rowrange i = 1; i <= cone->m; ++i)
-    ws.row_positions[static_cast<size_t>(cone->OrderVector[i])] = i;
+  // Found again only for a new order (the current row checks the stamp).
+  if (ws.row_positions_stamp != ws.order_stamp ||
+      ws.row_positions.size() != static_cast<size_t>(cone->m) + 1 ||
+      ws.row_positions[static_cast<size_t>(hnew)] != it) {
+    ws.row_positions.resize(static_cast<size_t>(cone->m) + 1);
+    for (dd_rowrange i = 1; i <= cone->m; ++i)
+      ws.row_positions[static_cast<size_t>(cone->OrderVector[i])] = i;
+    ws.row_positions_stamp = ws.order_stamp;
+  }
   ws.row_positions_at = it;
   if (known && ws.order_negative_at.size() == order.size() &&
       ws.order_zero_at.size() == order.size() && ws.order_fresh.size() == order.size()) {
@@ -923,6 +1032,10 @@ void delete_negatives_after_positives(dd_ConePtr cone)
 
 namespace {
 
+// Empty buckets walked over that cost about what sorting one filled
+// bucket among the others does.
+inline constexpr long buckets_per_sorted = 16;
+
 // The walk of dd_DeleteNegativeRays from `from` on, the negative rays at
 // the front gone and PosHead..PosLast the positive rays before `from`.
 void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
@@ -931,8 +1044,10 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
   // each bucket pushed at the front: a later-visited ray stands before an
   // earlier one with the same index, and the pass is linear.
   const long nb = cone->m + 2;
+  // The buckets are left empty after each use: clearing all m of them at
+  // every iteration costs more than the sort where rays are few.
   ZeroBuckets &zb = workspace(cone).zero_buckets;
-  zb.reset(nb);
+  if (zb.head.size() != static_cast<size_t>(nb)) zb.reset(nb);
   long lo = nb, hi = -1;
   cone->ZeroRayCount = 0;
   bool reported = false;
@@ -960,7 +1075,10 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
       long b = r->FirstInfeasIndex;
       if (b < 0) b = 0;
       if (b >= nb) b = nb - 1;
-      if (zb.head[b] == nullptr) zb.tail[b] = r;
+      if (zb.head[b] == nullptr) {
+        zb.tail[b] = r;
+        zb.used.push_back(b);
+      }
       r->Next = zb.head[b];
       zb.head[b] = r;
       if (b < lo) lo = b;
@@ -968,15 +1086,24 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
     }
     r = next;
   }
-  for (long b = lo; b <= hi; ++b) {
-    if (zb.head[b] == nullptr) continue;
+  auto link_bucket = [&](long b) {
     if (cone->ZeroHead == nullptr)
       cone->ZeroHead = zb.head[b];
     else
       cone->ZeroLast->Next = zb.head[b];
     cone->ZeroLast = zb.tail[b];
     zb.head[b] = nullptr;
+  };
+  // Few buckets filled over a wide range (few rays, many rows): the
+  // filled ones sorted cost less than a walk over the range.
+  if (static_cast<long>(zb.used.size()) * buckets_per_sorted < hi - lo) {
+    std::sort(zb.used.begin(), zb.used.end());
+    for (long b : zb.used) link_bucket(b);
+  } else {
+    for (long b = lo; b <= hi; ++b)
+      if (zb.head[b] != nullptr) link_bucket(b);
   }
+  zb.used.clear();
   if (cone->ZeroLast != nullptr) cone->ZeroLast->Next = nullptr;
 
   if (cone->PosHead != nullptr) {
@@ -1065,6 +1192,18 @@ void dd_FeasibilityIndices(long *fnum, long *infnum, dd_rowrange i,
 
 dd_boolean dd_LexSmaller(mytype *v1, mytype *v2, long dmax)
 {
+#ifdef ZONIX_EXACT
+  // With a zero tolerance one comparison per entry decides.
+  if (ddd_sgn(dd_zero) == 0) {
+    long j = 1;
+    do {
+      const int c = ddd_cmp(v1[j - 1], v2[j - 1]);
+      if (c != 0) return c < 0 ? dd_TRUE : dd_FALSE;
+      ++j;
+    } while (j <= dmax);
+    return dd_FALSE;
+  }
+#endif
   long j = 1;
   do {
     if (!dd_Equal(v1[j - 1], v2[j - 1])) return dd_Smaller(v1[j - 1], v2[j - 1]);
@@ -1096,7 +1235,9 @@ void dd_CopyRay(mytype *a, dd_colrange d_origsize, dd_RayPtr RR,
   // keeps the scale it was stored with.
   if (rep == dd_Generator && dd_Nonzero(b)) {
     ddd_set(a[0], dd_one);
-    for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(a[j - 1], a[j - 1], b);
+    // Dividing by 1 changes nothing, in either number type.
+    if (ddd_cmp(b, dd_one) != 0)
+      for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(a[j - 1], a[j - 1], b);
   } else if constexpr (!numbers_round) {
     // Exact rays are stored primitive; they are written at the scale of
     // dd_Normalize all the same.

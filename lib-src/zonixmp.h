@@ -199,9 +199,21 @@ static inline void ddd_set(mytype a, const mytype b)
   else
     mpq_set(ddd_q_out(a), ddd_bigq(b));
 }
-/* a := q, inline when it fits. */
+/* a := q, inline when it fits: input integers then take no GMP storage. */
 static inline void ddd_set_q(mytype a, mpq_srcptr q)
 {
+  const int n = q->_mp_num._mp_size;
+  if (ddd_q_integral(q) && n >= -1 && n <= 1) {
+    const mp_limb_t l = n == 0 ? 0 : q->_mp_num._mp_d[0];
+    if (n >= 0 && l <= (mp_limb_t)INT64_MAX) {
+      ddd_small(a, (int64_t)l);
+      return;
+    }
+    if (n < 0 && l - 1 <= (mp_limb_t)INT64_MAX) {
+      ddd_small(a, -(int64_t)(l - 1) - 1);
+      return;
+    }
+  }
   mpq_set(ddd_q_out(a), q);
   ddd_q_fit(a);
 }
@@ -305,8 +317,11 @@ DDD_SLOW void ddd_addmul_slow(mytype a, const mytype b, const mytype c)
 /* a := a + b c. */
 static inline void ddd_addmul(mytype a, const mytype b, const mytype c)
 {
+  int64_t p, r;
   if (ddd_big(a) | ddd_big(b) | ddd_big(c))
     ddd_addmul_slow(a, b, c);
+  else if (!__builtin_mul_overflow(b->v, c->v, &p) && !__builtin_add_overflow(a->v, p, &r))
+    a->v = r; /* a is inline already */
   else /* |b c| <= 2^126: the sum stays within 127 bits */
     ddd_set_i128(a, (__int128)a->v + (__int128)b->v * c->v);
 }
