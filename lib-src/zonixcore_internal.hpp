@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -893,8 +894,9 @@ struct dd_workspace {
   // The list of an edge-list iteration with conflict lists as an array,
   // so that its split on the next row reads the rays side by side (on
   // threads where they are many, parallel_rays times this): 2 when it
-  // holds the whole list, 1 when only the positive run of a split.
-  std::vector<dd_RayPtr> list_order;
+  // holds the whole list, 1 when only the positive run of a split.  In
+  // pieces, so that it grows without a second copy beside the rays.
+  std::deque<dd_RayPtr> list_order;
   int list_order_state = 0;
   std::vector<signed char> split_signs;
   std::vector<zonix::core::SplitEnds> split_ends;

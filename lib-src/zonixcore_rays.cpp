@@ -678,7 +678,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                       cone->OrderVector[it] == hnew &&
                       (cone->parent == nullptr || !cone->parent->RelaxedEnumeration) &&
                       set_card(cone->NonequalitySet) == 0;
-  std::vector<dd_RayPtr> &order = ws.list_order;
+  std::deque<dd_RayPtr> &order = ws.list_order;
   const bool known = ws.list_order_state == 2 && !order.empty() &&
                      static_cast<long>(order.size()) == cone->RayCount &&
                      order.front() == cone->FirstRay && order.back() == cone->LastRay;
@@ -690,15 +690,30 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   ws.row_positions.resize(static_cast<size_t>(cone->m) + 1);
   for (dd_rowrange i = 1; i <= cone->m; ++i)
     ws.row_positions[static_cast<size_t>(cone->OrderVector[i])] = i;
-  if (!known) {
+  // The last two splits keep no array: it would stand beside the largest
+  // lists of the run.  The last one walks the list in runs from their
+  // first rays instead.
+  const bool last = it >= cone->m;
+  const bool keep = it + 1 < cone->m;
+  const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  std::vector<dd_RayPtr> run_first;
+  long n = 0;
+  if (known) {
+    n = static_cast<long>(order.size());
+  } else {
     order.clear();
-    for (dd_RayPtr t = cone->FirstRay; t != nullptr; t = t->Next) order.push_back(t);
+    if (last) std::deque<dd_RayPtr>().swap(order);
+    for (dd_RayPtr t = cone->FirstRay; t != nullptr; t = t->Next, ++n) {
+      if (!last)
+        order.push_back(t);
+      else if (n % block == 0)
+        run_first.push_back(t);
+    }
   }
   // The signs on hnew are known: negative where it is a conflict, zero
   // where it is in the zero set.  ARay holds the sign alone.
-  const long n = static_cast<long>(order.size());
   std::vector<signed char> &signs = ws.split_signs;
-  signs.resize(static_cast<size_t>(n));
+  signs.resize(keep ? static_cast<size_t>(n) : 0);
   const dd_colrange d = cone->d;
   // A block of rays is sorted by sign and linked within itself: each ray
   // to the one before it of its sign, as pushing them on the front of the
@@ -706,41 +721,50 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   // linked to the last one of the blocks before it afterwards.  ARay
   // holds the sign alone.
   using Ends = SplitEnds;
-  auto classify = [&](long from, long to, Ends &e) {
+  auto classify = [&](long from, long to, Ends &e, dd_RayPtr r) {
     constexpr long ahead = 16;  // records fetched early
     for (int q = 0; q < 3; ++q) e.first[q] = e.last[q] = nullptr;
     for (long k = from; k < to; ++k) {
+      dd_RayPtr next = nullptr;
+      if (run_first.empty()) {
 #if defined(__GNUC__)
-      if (k + ahead < to) __builtin_prefetch(order[static_cast<size_t>(k + ahead)], 1);
+        if (k + ahead < to) __builtin_prefetch(order[static_cast<size_t>(k + ahead)], 1);
 #endif
-      dd_RayPtr r = order[static_cast<size_t>(k)];
+        r = order[static_cast<size_t>(k)];
+      } else {
+        next = r->Next;
+      }
       signed char sg = 1;
       if (conflicts_of(r, d).has(it))
         sg = -1;
       else if (in_set(r->ZeroSet, hnew))
         sg = 0;
       ddd_set_d(r->ARay, sg);
-      signs[static_cast<size_t>(k)] = sg;
+      if (keep) signs[static_cast<size_t>(k)] = sg;
       const int q = sg + 1;
       if (e.first[q] == nullptr) e.first[q] = r;
       r->Next = e.last[q];
       e.last[q] = r;
+      r = next;
     }
   };
-  const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
   const long blocks = std::max<long>(1, (n + block - 1) / block);
+  auto classify_block = [&](long b) {
+    classify(b * block, std::min(n, (b + 1) * block), ws.split_ends[static_cast<size_t>(b)],
+             run_first.empty() ? nullptr : run_first[static_cast<size_t>(b)]);
+  };
   std::vector<Ends> &ends = ws.split_ends;
   ends.resize(static_cast<size_t>(blocks));
+  if (n == 0) ends[0] = Ends{};
   if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray && blocks > 1) {
     const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
     const std::exception_ptr failure = run_blocks(threads, blocks, [&](int, long b) {
-      classify(b * block, std::min(n, (b + 1) * block), ends[static_cast<size_t>(b)]);
+      classify_block(b);
       return true;
     });
     if (failure) std::rethrow_exception(failure);
   } else {
-    for (long b = 0; b < blocks; ++b)
-      classify(b * block, std::min(n, (b + 1) * block), ends[static_cast<size_t>(b)]);
+    for (long b = 0; b < blocks && n > 0; ++b) classify_block(b);
   }
   // Each sub-list in the reverse of the list's order, as dd_EvaluateARay2
   // makes them; the positive run is kept in its new order for the next
@@ -757,9 +781,8 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
       *heads[q] = e.last[q];
     }
   join_sign_lists(cone);
-  if (it >= cone->m) {
-    // No split follows: the array would only add to the largest list.
-    std::vector<dd_RayPtr>().swap(order);
+  if (!keep) {
+    std::deque<dd_RayPtr>().swap(order);
     std::vector<signed char>().swap(signs);
     return;
   }
