@@ -972,6 +972,31 @@ bool same_edge_face(dd_RayPtr ray1, dd_RayPtr ray2, dd_RayPtr made,
   return true;
 }
 
+// Moves the edges still filed to fresh nodes, in their order, once most
+// nodes of the pool are free: a free node amid used ones is never given
+// back, and late in a run, where the most rays are held, the edges are
+// fewer than they were.
+void compact_edges(dd_ConePtr cone)
+{
+  dd_workspace &ws = workspace(cone);
+  if (!ws.edge_nodes.sparse() || cone->Edges == nullptr) return;
+  // The lists change only once every copy is made: should a chunk not
+  // be had, they stay as they were.
+  zonix::core::EdgePool fresh;
+  std::vector<dd_AdjacencyPtr> heads(static_cast<size_t>(cone->m_alloc), nullptr);
+  for (dd_rowrange k = 0; k < cone->m_alloc; ++k) {
+    dd_AdjacencyPtr *link = &heads[static_cast<size_t>(k)];
+    for (dd_AdjacencyPtr e = cone->Edges[k]; e != nullptr; e = e->Next) {
+      dd_AdjacencyPtr node = fresh.get();
+      *node = *e;
+      *link = node;
+      link = &node->Next;
+    }
+  }
+  std::copy(heads.begin(), heads.end(), cone->Edges);
+  ws.edge_nodes.swap(fresh);
+}
+
 // Makes the new rays of jobs[0..n) (records allocated) on row hnew, on
 // the run's threads when they are many; false when the caller asked to
 // stop.  Each ray depends on its two parents alone, so the threads only
@@ -1721,6 +1746,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
     e = next;
   }
   cone->Edges[cone->Iteration] = nullptr;
+  compact_edges(cone);
 
   // Every new ray is made and appended before any is filed, so that the
   // rays can be made on threads; they stand in the list, and their edges

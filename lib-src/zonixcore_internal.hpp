@@ -276,7 +276,7 @@ class RayPool {
       slabs_.push_back(s);
       next_ = s;
       end_ = s + size_ * slab_slots_;
-      if (slab_slots_ < max_slab_slots) slab_slots_ *= 2;
+      if (size_ * slab_slots_ < max_slab_bytes) slab_slots_ *= 2;
     }
     char *b = next_;
     next_ += size_;
@@ -301,8 +301,11 @@ class RayPool {
   }
 
  private:
-  // Slabs grow to this many records (about 1 MB for P(9)'s rays).
-  static constexpr size_t max_slab_slots = 4096;
+  // Slabs double up to this size.  Blocks this large the C library maps
+  // apart instead of carving them from its heap, whatever it was tuned to
+  // by earlier releases, and their pages count only once records are
+  // handed out: no slab then sits in a heap that keeps released scratch.
+  static constexpr size_t max_slab_bytes = size_t{32} << 20;
   void drop_free()
   {
     for (dd_RayPtr r : free_) release_ray_parts(d_, r);
@@ -321,7 +324,8 @@ class RayPool {
 // bytes instead of a heap block of 32, and at P(9)'s end, where the last
 // edges are consumed as the most rays are made, the nodes go back as a
 // few large blocks that the ray slabs can take over.  Released nodes are
-// reused, last released first; the chunks go when no node is in use.
+// reused, last released first; the chunks go when no node is in use, or
+// when most are free and the nodes in use move to fresh ones.
 class EdgePool {
  public:
   EdgePool() = default;
@@ -354,7 +358,23 @@ class EdgePool {
       end_ = c + chunk_nodes_;
       if (chunk_nodes_ < max_chunk_nodes) chunk_nodes_ *= 2;
     }
+    ++made_;
     return next_++;
+  }
+
+  // Whether most nodes made are free again, and enough of them that
+  // moving the rest to fresh chunks (see compact_edges) pays.
+  bool sparse() const { return made_ >= min_sparse_nodes && made_ > 2 * live_; }
+
+  void swap(EdgePool &o) noexcept
+  {
+    std::swap(chunk_nodes_, o.chunk_nodes_);
+    std::swap(live_, o.live_);
+    std::swap(made_, o.made_);
+    std::swap(free_, o.free_);
+    std::swap(next_, o.next_);
+    std::swap(end_, o.end_);
+    chunks_.swap(o.chunks_);
   }
 
   void put(dd_AdjacencyPtr e)
@@ -372,12 +392,14 @@ class EdgePool {
     for (dd_AdjacencyPtr c : chunks_) std::free(c);
     chunks_.clear();
     free_ = next_ = end_ = nullptr;
-    live_ = 0;
+    live_ = made_ = 0;
     chunk_nodes_ = first_chunk_nodes;
   }
   static constexpr size_t first_chunk_nodes = 64;
+  // Below this many nodes made (under a megabyte) the chunks stay.
+  static constexpr long min_sparse_nodes = 1 << 15;
   size_t chunk_nodes_ = first_chunk_nodes;
-  long live_ = 0;
+  long live_ = 0, made_ = 0;  // nodes in use, nodes taken from chunks
   dd_AdjacencyPtr free_ = nullptr, next_ = nullptr, end_ = nullptr;
   std::vector<dd_AdjacencyPtr> chunks_;
 };
