@@ -918,6 +918,10 @@ struct NewRayJob {
   dd_RayPtr ray1, ray2, made;
   bool feasible;
   bool made_linked;
+  // Whether `made` is a record already, and if not whether its block is
+  // fresh (see RayPool::take).
+  bool made_ready;
+  bool made_fresh;
   // Whether the new ray and ray1 lie on the same added rows as ray1 and
   // ray2: see same_edge_face.
   bool edge_face;
@@ -997,7 +1001,15 @@ void compact_edges(dd_ConePtr cone)
   ws.edge_nodes.swap(fresh);
 }
 
-// Makes the new rays of jobs[0..n) (records allocated) on row hnew, on
+// Makes the job's record from its block, if that is not done yet.
+void set_up_record(dd_ConePtr cone, NewRayJob &j)
+{
+  if (j.made_ready) return;
+  j.made = RayPool::ready(reinterpret_cast<char *>(j.made), cone->d, cone->m, j.made_fresh);
+  j.made_ready = true;
+}
+
+// Makes the new rays of jobs[0..n) (blocks or records allocated) on row hnew, on
 // the run's threads when they are many; false when the caller asked to
 // stop.  Each ray depends on its two parents alone, so the threads only
 // share what they read.
@@ -1019,6 +1031,7 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
     RayScratch &S = t == 0 ? ws.scratch : *ws.ray_lanes[static_cast<size_t>(t - 1)];
     for (long k = blk * block; k < std::min(n, (blk + 1) * block); ++k) {
       NewRayJob &j = jobs[k];
+      set_up_record(cone, j);
       j.feasible = make_new_ray(cone, S, j.made, j.ray1, j.ray2, hnew);
       j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, added, nw, cone->d);
     }
@@ -1075,7 +1088,12 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
   try {
     while (made && done < n) {
       const long end = std::min(n, done + chunk);
-      for (long k = done; k < end; ++k) jobs[static_cast<size_t>(k)].made = reuse_ray(cone);
+      for (long k = done; k < end; ++k) {
+        NewRayJob &j = jobs[static_cast<size_t>(k)];
+        j.made_ready = cone->m <= 0;
+        j.made = j.made_ready ? reuse_ray(cone)
+                              : reinterpret_cast<dd_RayPtr>(ws.rays.take(cone->d, cone->m, &j.made_fresh));
+      }
       made = make_new_rays(cone, jobs.data() + done, end - done, hnew);
       if (!made) break;
       for (long k = done; k < end; ++k) {
@@ -1096,7 +1114,10 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
     // still held are released; the list holds what was linked.
     for (long k = done; k < n; ++k) {
       NewRayJob &j = jobs[static_cast<size_t>(k)];
-      if (j.made != nullptr && !j.made_linked) recycle_ray(cone, j.made);
+      if (j.made != nullptr && !j.made_linked) {
+        set_up_record(cone, j);
+        recycle_ray(cone, j.made);
+      }
       j.made = nullptr;
     }
     // Records released already may serve new rays by now (ARay 0): the
@@ -1740,7 +1761,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   jobs.clear();
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
-    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, false});
+    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, true, false, false});
     ws.edge_nodes.put(e);
     cone->EdgeCount--;
     e = next;

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -253,6 +252,16 @@ class RayPool {
   // old values (or none), which storing the ray overwrites.
   dd_RayPtr get(dd_colrange d, long m)
   {
+    bool fresh = false;
+    char *b = take(d, m, &fresh);
+    return ready(b, d, m, fresh);
+  }
+
+  // get in two steps: the block, untouched, then (on any thread) the
+  // record set up in it.  Fresh blocks were never used: their pages are
+  // first touched, and the cost of that paid, where the record is set up.
+  char *take(dd_colrange d, long m, bool *fresh)
+  {
     if (d != d_ || m != m_) {
       // Blocks of the old size may still be in use: only their reuse ends.
       drop_free();
@@ -261,14 +270,11 @@ class RayPool {
       size_ = ray_block_size(d, m);
       next_ = end_ = nullptr;
     }
-    if (!free_.empty()) {
+    *fresh = free_.empty();
+    if (!*fresh) {
       dd_RayPtr r = free_.back();
       free_.pop_back();
-      r->Next = nullptr;
-      r->FirstInfeasIndex = 0;
-      r->feasible = dd_FALSE;
-      ddd_set(r->ARay, dd_purezero);
-      return r;
+      return reinterpret_cast<char *>(r);
     }
     if (next_ == end_) {
       auto *s = static_cast<char *>(std::malloc(size_ * slab_slots_));
@@ -280,9 +286,20 @@ class RayPool {
     }
     char *b = next_;
     next_ += size_;
+    return b;
+  }
+  static dd_RayPtr ready(char *b, dd_colrange d, long m, bool fresh)
+  {
+    if (!fresh) {
+      auto *r = reinterpret_cast<dd_RayPtr>(b);
+      r->Next = nullptr;
+      r->FirstInfeasIndex = 0;
+      r->feasible = dd_FALSE;
+      ddd_set(r->ARay, dd_purezero);
+      return r;
+    }
     // The record and its tag only: the zero set and the coordinates are
-    // written when the ray is stored, as for a reused record, and left
-    // alone they are first touched by the thread that stores the ray.
+    // written when the ray is stored, as for a reused record.
     std::memset(b, 0, ray_zero_set_offset());
     dd_RayPtr r = init_ray(b, d, m);
     ray_tag(r, d) |= ray_pooled;
@@ -785,6 +802,41 @@ struct RayScratch {
   }
 };
 
+// An array of rays in chunks of a fixed size: it grows without a second
+// copy beside the rays, which late in a run would be megabytes, and gives
+// chunks back as it shrinks.
+class RayArray {
+ public:
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  dd_RayPtr &operator[](size_t k) { return chunks_[k >> shift][k & mask]; }
+  dd_RayPtr front() const { return chunks_[0][0]; }
+  dd_RayPtr back() const { return chunks_[(size_ - 1) >> shift][(size_ - 1) & mask]; }
+  void push_back(dd_RayPtr r)
+  {
+    if ((size_ >> shift) == chunks_.size()) chunks_.emplace_back(new dd_RayPtr[chunk]);
+    (*this)[size_++] = r;
+  }
+  // Keeps the first n (n <= size()).
+  void shrink(size_t n)
+  {
+    size_ = n;
+    chunks_.resize((n + mask) >> shift);
+  }
+  void clear() { shrink(0); }
+  void reverse()
+  {
+    if (size_ < 2) return;
+    for (size_t i = 0, j = size_ - 1; i < j; ++i, --j) std::swap((*this)[i], (*this)[j]);
+  }
+
+ private:
+  static constexpr int shift = 15;  // chunks of 256 KB
+  static constexpr size_t chunk = size_t{1} << shift, mask = chunk - 1;
+  std::vector<std::unique_ptr<dd_RayPtr[]>> chunks_;
+  size_t size_ = 0;
+};
+
 // Bucket heads and tails for sorting the zero rays by FirstInfeasIndex.
 struct ZeroBuckets {
   std::vector<dd_RayPtr> head, tail;
@@ -916,9 +968,8 @@ struct dd_workspace {
   // The list of an edge-list iteration with conflict lists as an array,
   // so that its split on the next row reads the rays side by side (on
   // threads where they are many, parallel_rays times this): 2 when it
-  // holds the whole list, 1 when only the positive run of a split.  In
-  // pieces, so that it grows without a second copy beside the rays.
-  std::deque<dd_RayPtr> list_order;
+  // holds the whole list, 1 when only the positive run of a split.
+  zonix::core::RayArray list_order;
   int list_order_state = 0;
   std::vector<signed char> split_signs;
   std::vector<zonix::core::SplitEnds> split_ends;

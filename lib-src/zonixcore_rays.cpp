@@ -678,7 +678,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                       cone->OrderVector[it] == hnew &&
                       (cone->parent == nullptr || !cone->parent->RelaxedEnumeration) &&
                       set_card(cone->NonequalitySet) == 0;
-  std::deque<dd_RayPtr> &order = ws.list_order;
+  RayArray &order = ws.list_order;
   const bool known = ws.list_order_state == 2 && !order.empty() &&
                      static_cast<long>(order.size()) == cone->RayCount &&
                      order.front() == cone->FirstRay && order.back() == cone->LastRay;
@@ -702,7 +702,6 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     n = static_cast<long>(order.size());
   } else {
     order.clear();
-    if (last) std::deque<dd_RayPtr>().swap(order);
     for (dd_RayPtr t = cone->FirstRay; t != nullptr; t = t->Next, ++n) {
       if (!last)
         order.push_back(t);
@@ -782,15 +781,15 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     }
   join_sign_lists(cone);
   if (!keep) {
-    std::deque<dd_RayPtr>().swap(order);
+    order.clear();
     std::vector<signed char>().swap(signs);
     return;
   }
   long kept = 0;
   for (long k = 0; k < n; ++k)
     if (signs[static_cast<size_t>(k)] > 0) order[static_cast<size_t>(kept++)] = order[static_cast<size_t>(k)];
-  order.resize(static_cast<size_t>(kept));
-  std::reverse(order.begin(), order.end());
+  order.shrink(static_cast<size_t>(kept));
+  order.reverse();
   ws.list_order_state = 1;
 }
 
