@@ -974,6 +974,9 @@ struct dd_workspace {
   std::vector<signed char> split_signs;
   std::vector<zonix::core::SplitEnds> split_ends;
   static constexpr long split_rays_per_ray = 16;
+  // Splits run on threads from this many times parallel_rays *
+  // split_rays_per_ray rays: a ray of a split is cheaper still.
+  static constexpr long split_threads_from = 4;
 };
 
 namespace zonix::core {

@@ -755,7 +755,10 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   std::vector<Ends> &ends = ws.split_ends;
   ends.resize(static_cast<size_t>(blocks));
   if (n == 0) ends[0] = Ends{};
-  if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray && blocks > 1) {
+  // A ray costs a few nanoseconds here: below some ten thousand rays a
+  // thread costs more to start than it takes over (P(8)'s splits).
+  if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray * dd_workspace::split_threads_from &&
+      blocks > 1) {
     const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
     const std::exception_ptr failure = run_blocks(threads, blocks, [&](int, long b) {
       classify_block(b);
