@@ -1768,6 +1768,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   cone->Edges[cone->Iteration] = nullptr;
   compact_edges(cone);
+  return_free_pages();
 
   // Every new ray is made and appended before any is filed, so that the
   // rays can be made on threads; they stand in the list, and their edges

@@ -24,6 +24,10 @@
 #include "zonixcore.h"
 #include "zonixdd.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace zonix::core {
 
 using set_word = std::remove_pointer_t<set_type>;
@@ -379,9 +383,9 @@ class EdgePool {
     return next_++;
   }
 
-  // Whether most nodes made are free again, and enough of them that
+  // Whether a third of the nodes made are free again, and enough that
   // moving the rest to fresh chunks (see compact_edges) pays.
-  bool sparse() const { return made_ >= min_sparse_nodes && made_ > 2 * live_; }
+  bool sparse() const { return made_ >= min_sparse_nodes && 2 * made_ > 3 * live_; }
 
   void swap(EdgePool &o) noexcept
   {
@@ -977,6 +981,9 @@ struct dd_workspace {
   // Splits run on threads from this many times parallel_rays *
   // split_rays_per_ray rays: a ray of a split is cheaper still.
   static constexpr long split_threads_from = 4;
+  // The splits of the last iterations that walk the list instead of
+  // keeping it as an array (see split_on_new_row).
+  static constexpr long walked_splits = 6;
 };
 
 namespace zonix::core {
@@ -1004,6 +1011,17 @@ inline bool simple_rays_trusted(dd_ConePtr cone)
 // on cyclic polytopes stay below 1e-7, those of the wrong ones reach
 // 1e-4 and more).
 inline constexpr double lost_accuracy = 0x1p-17;
+
+// Gives the free pages amid the C library's heap back to the system,
+// where the library allows it (glibc keeps them otherwise): done before
+// a run makes its largest list, the scratch released earlier then does
+// not stand beside it.
+inline void return_free_pages()
+{
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}
 
 // Runs body(t, b) once for every block b < blocks on `threads` threads,
 // t = 0 being the caller; the blocks are taken in turn through a counter.
