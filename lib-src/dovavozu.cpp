@@ -247,6 +247,51 @@ bool ridges_inconsistent(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays)
   return false;
 }
 
+// A key of a ray's zero set, for finding equal zero sets without a copy
+// of the list: equal sets have equal keys, and equal keys are compared.
+std::uint32_t zero_set_key(const set_word *z, long nw)
+{
+  std::uint64_t h = golden;
+  for (long k = 1; k <= nw; ++k) h = mix(h + z[k]);
+  return static_cast<std::uint32_t>(h >> 32);
+}
+
+// Whether two feasible rays of the list lie on the same rows: the keys
+// first, sorted, then the rays of keys met twice (a few, by chance or by
+// an equal pair) compared word by word.
+bool zero_sets_repeat(dd_ConePtr cone, std::vector<std::uint32_t> &keys)
+{
+  const long nw = set_data_words(cone->m);
+  std::sort(keys.begin(), keys.end());
+  std::vector<std::uint32_t> twice;
+  for (size_t k = 1; k < keys.size(); ++k)
+    if (keys[k] == keys[k - 1] && (twice.empty() || twice.back() != keys[k])) twice.push_back(keys[k]);
+  std::vector<std::uint32_t>().swap(keys);
+  if (twice.empty()) return false;
+  std::vector<std::pair<std::uint32_t, dd_RayPtr>> met;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next) {
+    if (!r->feasible) continue;
+    const std::uint32_t key = zero_set_key(r->ZeroSet, nw);
+    if (std::binary_search(twice.begin(), twice.end(), key)) met.emplace_back(key, r);
+  }
+  for (size_t a = 0; a < met.size(); ++a)
+    for (size_t b = a + 1; b < met.size(); ++b)
+      if (met[a].first == met[b].first &&
+          std::equal(met[a].second->ZeroSet + 1, met[a].second->ZeroSet + 1 + nw,
+                     met[b].second->ZeroSet + 1))
+        return true;
+  return false;
+}
+
+// What the checks of numerically_inconsistent find in one run of
+// consecutive feasible rays.
+struct RunCheck {
+  bool bad = false;     // a ray fails a check of its own
+  bool simple = true;   // every ray lies on exactly d-1 rows
+  std::uint64_t ridges = 0;
+  std::vector<set_word> everywhere;  // rows every ray lies on
+};
+
 // Whether the finished ray list contradicts exact arithmetic, which it
 // cannot do unless rounding decided a sign wrongly; the result would then
 // be wrong without notice.  Checked: no ray was combined from two rays
@@ -256,9 +301,13 @@ bool ridges_inconsistent(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays)
 // as tight, lies on at least d-1 rows (the least an extreme ray of a
 // pointed cone does), no two rays lie on the same rows (an extreme ray is
 // fixed by its zero set), and the ridges close up (ridges_inconsistent).
+//
+// The list is checked in place, in runs of consecutive rays on the run's
+// threads: at its largest it is most of what the run holds.
 bool numerically_inconsistent(dd_ConePtr cone)
 {
-  if (workspace(cone).numerical_alarms > 0) return true;
+  dd_workspace &ws = workspace(cone);
+  if (ws.numerical_alarms > 0) return true;
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
   if (cone->CompStatus == dd_RegionEmpty) return false;
@@ -275,19 +324,17 @@ bool numerically_inconsistent(dd_ConePtr cone)
   }
   if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) return false;
   const long nw = set_data_words(m);
-  std::vector<dd_RayPtr> rays;
+  const long per_run = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  std::vector<dd_RayPtr> run_first;
+  long n = 0;
   for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next) {
     if (!r->feasible) continue;
-    rays.push_back(r);
-    long zeros = 0;
-    for (long k = 1; k <= nw; ++k) zeros += bit_count(r->ZeroSet[k]);
-    if (zeros < d - 1) return true;
-    // The basis rows have full rank: only 0 lies on all of them.
-    if (set_subset(cone->InitialHalfspaces, r->ZeroSet)) return true;
+    if (n % per_run == 0) run_first.push_back(r);
+    ++n;
   }
   // Generators with no negative first entry: (1, 0, ..., 0) meets every
   // row, so the cone is not {0} and has a ray or a line.
-  if (cone->representation == dd_Generator && rays.empty() && cone->LinearityDim == 0 &&
+  if (cone->representation == dd_Generator && n == 0 && cone->LinearityDim == 0 &&
       cone->d_orig >= 1 && cone->newcol[1] > 0) {
     bool e0_inside = true;
     for (dd_rowrange i = 0; i < m && e0_inside; ++i)
@@ -312,15 +359,15 @@ bool numerically_inconsistent(dd_ConePtr cone)
     if (norm > widest) widest = norm;
   }
   const size_t nr = rows.size();
-  RowValue v[4];
-  const mytype *a[4];
   const bool rounding_within =
       static_cast<double>(d + 1) * unit_roundoff * residue_factor <=
       lost_accuracy;
-  for (dd_RayPtr r : rays) {
+  auto off_rows = [&](dd_RayPtr r) {
     if (rounding_within &&
         residue_factor * ray_accuracy(r, d) * widest <= ddd_get_d(dd_zero))
-      continue;
+      return false;
+    RowValue v[4];
+    const mytype *a[4];
     for (size_t k = 0; k < nr; k += 4) {
       const int c = nr - k >= 4 ? 4 : static_cast<int>(nr - k);
       for (int q = 0; q < c; ++q) a[q] = cone->A[rows[k + static_cast<size_t>(q)] - 1];
@@ -340,22 +387,72 @@ bool numerically_inconsistent(dd_ConePtr cone)
           return true;
       }
     }
-  }
-  auto zero_less = [nw](dd_RayPtr a, dd_RayPtr b) {
-    return std::lexicographical_compare(a->ZeroSet + 1, a->ZeroSet + 1 + nw,
-                                        b->ZeroSet + 1, b->ZeroSet + 1 + nw);
+    return false;
   };
-  std::vector<dd_RayPtr> sorted = rays;
-  std::sort(sorted.begin(), sorted.end(), zero_less);
-  for (size_t k = 1; k < sorted.size(); ++k)
-    if (std::equal(sorted[k]->ZeroSet + 1, sorted[k]->ZeroSet + 1 + nw,
-                   sorted[k - 1]->ZeroSet + 1))
-      return true;
-  if (set_card(cone->NonequalitySet) == 0 &&
-      static_cast<long>(rays.size()) == cone->RayCount &&
-      ridges_inconsistent(cone, rays))
+  // The ridges of rays on exactly d-1 rows, keyed as ridges_inconsistent
+  // keys them: in a simple result their keys cancel.
+  const long need = d - 1;
+  std::vector<std::uint64_t> row_key(static_cast<size_t>(m) + 1);
+  for (dd_rowrange i = 1; i <= m; ++i) row_key[static_cast<size_t>(i)] = element_key(i);
+  const set_word *eq = cone->EqualitySet;
+  std::vector<std::uint32_t> keys(static_cast<size_t>(n));
+  const long runs = static_cast<long>(run_first.size());
+  std::vector<RunCheck> checks(static_cast<size_t>(runs));
+  const int threads =
+      n >= ws.parallel_rays * dd_workspace::split_rays_per_ray ? static_cast<int>(std::min<long>(ws.threads, runs)) : 1;
+  const std::exception_ptr failure = run_blocks(threads, runs, [&](int, long b) {
+    RunCheck &c = checks[static_cast<size_t>(b)];
+    c.everywhere.assign(static_cast<size_t>(nw), ~set_word{0});
+    long k = b * per_run;
+    const long end = std::min(n, k + per_run);
+    for (dd_RayPtr r = run_first[static_cast<size_t>(b)]; k < end; r = r->Next) {
+      if (!r->feasible) continue;
+      const set_word *z = r->ZeroSet;
+      keys[static_cast<size_t>(k++)] = zero_set_key(z, nw);
+      long zeros = 0;
+      std::uint64_t sum = 0;
+      for (long w = 1; w <= nw; ++w) {
+        zeros += bit_count(z[w]);
+        c.everywhere[static_cast<size_t>(w - 1)] &= z[w];
+        for (set_word bits = z[w]; bits != 0u; bits &= bits - 1u)
+          sum += row_key[static_cast<size_t>((w - 1) * 32 + std::countr_zero(bits) + 1)];
+      }
+      // The basis rows have full rank: only 0 lies on all of them.
+      if (zeros < d - 1 || set_subset(cone->InitialHalfspaces, r->ZeroSet) || off_rows(r)) {
+        c.bad = true;
+        return false;
+      }
+      c.simple = c.simple && zeros == need;
+      if (!c.simple) continue;
+      for (long w = 1; w <= nw; ++w)
+        for (set_word bits = z[w] & ~eq[w]; bits != 0u; bits &= bits - 1u)
+          c.ridges ^= mix(sum - row_key[static_cast<size_t>((w - 1) * 32 + std::countr_zero(bits) + 1)]);
+    }
     return true;
-  return false;
+  });
+  if (failure) std::rethrow_exception(failure);
+  bool simple = true, full = need >= 2 && set_card(cone->EqualitySet) == 0;
+  std::uint64_t ridges = 0;
+  std::vector<set_word> everywhere(static_cast<size_t>(nw), ~set_word{0});
+  for (const RunCheck &c : checks) {
+    if (c.bad) return true;
+    simple = simple && c.simple;
+    ridges ^= c.ridges;
+    for (size_t w = 0; w < everywhere.size(); ++w) everywhere[w] &= c.everywhere[w];
+  }
+  std::vector<RunCheck>().swap(checks);
+  if (zero_sets_repeat(cone, keys)) return true;
+  if (set_card(cone->NonequalitySet) != 0 || n != cone->RayCount || need < 1 || n == 0)
+    return false;
+  if (simple && ridges != 0) return true;
+  for (auto w : everywhere) full = full && w == 0u;
+  if (simple && !full) return false;
+  // The rest needs the rays by their place in the list.
+  std::vector<dd_RayPtr> rays;
+  rays.reserve(static_cast<size_t>(n));
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next)
+    if (r->feasible) rays.push_back(r);
+  return ridges_inconsistent(cone, rays);
 }
 
 // The power of two that brings the largest |entry| of a row into [1, 2)

@@ -932,6 +932,10 @@ struct NewRayJob {
   dd_RayPtr ray1, ray2, made;
   bool feasible;
   bool made_linked;
+  // Whether `made` is a record already, and if not whether its block is
+  // fresh (see RayPool::take).
+  bool made_ready;
+  bool made_fresh;
   // Whether the new ray and ray1 lie on the same added rows as ray1 and
   // ray2: see same_edge_face.
   bool edge_face;
@@ -986,7 +990,40 @@ bool same_edge_face(dd_RayPtr ray1, dd_RayPtr ray2, dd_RayPtr made,
   return true;
 }
 
-// Makes the new rays of jobs[0..n) (records allocated) on row hnew, on
+// Moves the edges still filed to fresh nodes, in their order, once most
+// nodes of the pool are free: a free node amid used ones is never given
+// back, and late in a run, where the most rays are held, the edges are
+// fewer than they were.
+void compact_edges(dd_ConePtr cone)
+{
+  dd_workspace &ws = workspace(cone);
+  if (!ws.edge_nodes.sparse() || cone->Edges == nullptr) return;
+  // The lists change only once every copy is made: should a chunk not
+  // be had, they stay as they were.
+  zonix::core::EdgePool fresh;
+  std::vector<dd_AdjacencyPtr> heads(static_cast<size_t>(cone->m_alloc), nullptr);
+  for (dd_rowrange k = 0; k < cone->m_alloc; ++k) {
+    dd_AdjacencyPtr *link = &heads[static_cast<size_t>(k)];
+    for (dd_AdjacencyPtr e = cone->Edges[k]; e != nullptr; e = e->Next) {
+      dd_AdjacencyPtr node = fresh.get();
+      *node = *e;
+      *link = node;
+      link = &node->Next;
+    }
+  }
+  std::copy(heads.begin(), heads.end(), cone->Edges);
+  ws.edge_nodes.swap(fresh);
+}
+
+// Makes the job's record from its block, if that is not done yet.
+void set_up_record(dd_ConePtr cone, NewRayJob &j)
+{
+  if (j.made_ready) return;
+  j.made = RayPool::ready(reinterpret_cast<char *>(j.made), cone->d, cone->m, j.made_fresh);
+  j.made_ready = true;
+}
+
+// Makes the new rays of jobs[0..n) (blocks or records allocated) on row hnew, on
 // the run's threads when they are many; false when the caller asked to
 // stop.  Each ray depends on its two parents alone, so the threads only
 // share what they read.
@@ -1008,6 +1045,7 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
     RayScratch &S = t == 0 ? ws.scratch : *ws.ray_lanes[static_cast<size_t>(t - 1)];
     for (long k = blk * block; k < std::min(n, (blk + 1) * block); ++k) {
       NewRayJob &j = jobs[k];
+      set_up_record(cone, j);
       j.feasible = make_new_ray(cone, S, j.made, j.ray1, j.ray2, hnew);
       j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, added, nw, cone->d);
     }
@@ -1064,7 +1102,12 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
   try {
     while (made && done < n) {
       const long end = std::min(n, done + chunk);
-      for (long k = done; k < end; ++k) jobs[static_cast<size_t>(k)].made = reuse_ray(cone);
+      for (long k = done; k < end; ++k) {
+        NewRayJob &j = jobs[static_cast<size_t>(k)];
+        j.made_ready = cone->m <= 0;
+        j.made = j.made_ready ? reuse_ray(cone)
+                              : reinterpret_cast<dd_RayPtr>(ws.rays.take(cone->d, cone->m, &j.made_fresh));
+      }
       made = make_new_rays(cone, jobs.data() + done, end - done, hnew);
       if (!made) break;
       for (long k = done; k < end; ++k) {
@@ -1085,7 +1128,10 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
     // still held are released; the list holds what was linked.
     for (long k = done; k < n; ++k) {
       NewRayJob &j = jobs[static_cast<size_t>(k)];
-      if (j.made != nullptr && !j.made_linked) recycle_ray(cone, j.made);
+      if (j.made != nullptr && !j.made_linked) {
+        set_up_record(cone, j);
+        recycle_ray(cone, j.made);
+      }
       j.made = nullptr;
     }
     // Records released already may serve new rays by now (ARay 0): the
@@ -1730,12 +1776,14 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   jobs.clear();
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
-    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, false});
+    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, true, false, false});
     ws.edge_nodes.put(e);
     cone->EdgeCount--;
     e = next;
   }
   cone->Edges[cone->Iteration] = nullptr;
+  compact_edges(cone);
+  return_free_pages();
 
   // Every new ray is made and appended before any is filed, so that the
   // rays can be made on threads; they stand in the list, and their edges

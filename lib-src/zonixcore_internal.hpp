@@ -25,6 +25,10 @@
 #include "zonixcore.h"
 #include "zonixdd.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace zonix::core {
 
 using set_word = std::remove_pointer_t<set_type>;
@@ -253,6 +257,16 @@ class RayPool {
   // old values (or none), which storing the ray overwrites.
   dd_RayPtr get(dd_colrange d, long m)
   {
+    bool fresh = false;
+    char *b = take(d, m, &fresh);
+    return ready(b, d, m, fresh);
+  }
+
+  // get in two steps: the block, untouched, then (on any thread) the
+  // record set up in it.  Fresh blocks were never used: their pages are
+  // first touched, and the cost of that paid, where the record is set up.
+  char *take(dd_colrange d, long m, bool *fresh)
+  {
     if (d != d_ || m != m_) {
       // Blocks of the old size may still be in use: only their reuse ends.
       drop_free();
@@ -261,14 +275,11 @@ class RayPool {
       size_ = ray_block_size(d, m);
       next_ = end_ = nullptr;
     }
-    if (!free_.empty()) {
+    *fresh = free_.empty();
+    if (!*fresh) {
       dd_RayPtr r = free_.back();
       free_.pop_back();
-      r->Next = nullptr;
-      r->FirstInfeasIndex = 0;
-      r->feasible = dd_FALSE;
-      ddd_set(r->ARay, dd_purezero);
-      return r;
+      return reinterpret_cast<char *>(r);
     }
     if (next_ == end_) {
       auto *s = static_cast<char *>(std::malloc(size_ * slab_slots_));
@@ -276,13 +287,24 @@ class RayPool {
       slabs_.push_back(s);
       next_ = s;
       end_ = s + size_ * slab_slots_;
-      if (slab_slots_ < max_slab_slots) slab_slots_ *= 2;
+      if (size_ * slab_slots_ < max_slab_bytes) slab_slots_ *= 2;
     }
     char *b = next_;
     next_ += size_;
+    return b;
+  }
+  static dd_RayPtr ready(char *b, dd_colrange d, long m, bool fresh)
+  {
+    if (!fresh) {
+      auto *r = reinterpret_cast<dd_RayPtr>(b);
+      r->Next = nullptr;
+      r->FirstInfeasIndex = 0;
+      r->feasible = dd_FALSE;
+      ddd_set(r->ARay, dd_purezero);
+      return r;
+    }
     // The record and its tag only: the zero set and the coordinates are
-    // written when the ray is stored, as for a reused record, and left
-    // alone they are first touched by the thread that stores the ray.
+    // written when the ray is stored, as for a reused record.
     std::memset(b, 0, ray_zero_set_offset());
     dd_RayPtr r = init_ray(b, d, m);
     ray_tag(r, d) |= ray_pooled;
@@ -301,8 +323,11 @@ class RayPool {
   }
 
  private:
-  // Slabs grow to this many records (about 1 MB for P(9)'s rays).
-  static constexpr size_t max_slab_slots = 4096;
+  // Slabs double up to this size.  Blocks this large the C library maps
+  // apart instead of carving them from its heap, whatever it was tuned to
+  // by earlier releases, and their pages count only once records are
+  // handed out: no slab then sits in a heap that keeps released scratch.
+  static constexpr size_t max_slab_bytes = size_t{32} << 20;
   void drop_free()
   {
     for (dd_RayPtr r : free_) release_ray_parts(d_, r);
@@ -321,7 +346,8 @@ class RayPool {
 // bytes instead of a heap block of 32, and at P(9)'s end, where the last
 // edges are consumed as the most rays are made, the nodes go back as a
 // few large blocks that the ray slabs can take over.  Released nodes are
-// reused, last released first; the chunks go when no node is in use.
+// reused, last released first; the chunks go when no node is in use, or
+// when most are free and the nodes in use move to fresh ones.
 class EdgePool {
  public:
   EdgePool() = default;
@@ -354,7 +380,23 @@ class EdgePool {
       end_ = c + chunk_nodes_;
       if (chunk_nodes_ < max_chunk_nodes) chunk_nodes_ *= 2;
     }
+    ++made_;
     return next_++;
+  }
+
+  // Whether a third of the nodes made are free again, and enough that
+  // moving the rest to fresh chunks (see compact_edges) pays.
+  bool sparse() const { return made_ >= min_sparse_nodes && 2 * made_ > 3 * live_; }
+
+  void swap(EdgePool &o) noexcept
+  {
+    std::swap(chunk_nodes_, o.chunk_nodes_);
+    std::swap(live_, o.live_);
+    std::swap(made_, o.made_);
+    std::swap(free_, o.free_);
+    std::swap(next_, o.next_);
+    std::swap(end_, o.end_);
+    chunks_.swap(o.chunks_);
   }
 
   void put(dd_AdjacencyPtr e)
@@ -372,12 +414,14 @@ class EdgePool {
     for (dd_AdjacencyPtr c : chunks_) std::free(c);
     chunks_.clear();
     free_ = next_ = end_ = nullptr;
-    live_ = 0;
+    live_ = made_ = 0;
     chunk_nodes_ = first_chunk_nodes;
   }
   static constexpr size_t first_chunk_nodes = 64;
+  // Below this many nodes made (under a megabyte) the chunks stay.
+  static constexpr long min_sparse_nodes = 1 << 15;
   size_t chunk_nodes_ = first_chunk_nodes;
-  long live_ = 0;
+  long live_ = 0, made_ = 0;  // nodes in use, nodes taken from chunks
   dd_AdjacencyPtr free_ = nullptr, next_ = nullptr, end_ = nullptr;
   std::vector<dd_AdjacencyPtr> chunks_;
 };
@@ -786,6 +830,41 @@ struct RayScratch {
   }
 };
 
+// An array of rays in chunks of a fixed size: it grows without a second
+// copy beside the rays, which late in a run would be megabytes, and gives
+// chunks back as it shrinks.
+class RayArray {
+ public:
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  dd_RayPtr &operator[](size_t k) { return chunks_[k >> shift][k & mask]; }
+  dd_RayPtr front() const { return chunks_[0][0]; }
+  dd_RayPtr back() const { return chunks_[(size_ - 1) >> shift][(size_ - 1) & mask]; }
+  void push_back(dd_RayPtr r)
+  {
+    if ((size_ >> shift) == chunks_.size()) chunks_.emplace_back(new dd_RayPtr[chunk]);
+    (*this)[size_++] = r;
+  }
+  // Keeps the first n (n <= size()).
+  void shrink(size_t n)
+  {
+    size_ = n;
+    chunks_.resize((n + mask) >> shift);
+  }
+  void clear() { shrink(0); }
+  void reverse()
+  {
+    if (size_ < 2) return;
+    for (size_t i = 0, j = size_ - 1; i < j; ++i, --j) std::swap((*this)[i], (*this)[j]);
+  }
+
+ private:
+  static constexpr int shift = 15;  // chunks of 256 KB
+  static constexpr size_t chunk = size_t{1} << shift, mask = chunk - 1;
+  std::vector<std::unique_ptr<dd_RayPtr[]>> chunks_;
+  size_t size_ = 0;
+};
+
 // Bucket heads and tails for sorting the zero rays by FirstInfeasIndex.
 // Every head is null between uses, so that a pass clears only the buckets
 // it filled, not all m of them on every iteration.
@@ -930,7 +1009,7 @@ struct dd_workspace {
   // so that its split on the next row reads the rays side by side (on
   // threads where they are many, parallel_rays times this): 2 when it
   // holds the whole list, 1 when only the positive run of a split.
-  std::vector<dd_RayPtr> list_order;
+  zonix::core::RayArray list_order;
   int list_order_state = 0;
   // Beside list_order, per ray: the first unprocessed position where it
   // is negative and where it is zero (m + 1: none), and whether its ARay
@@ -941,6 +1020,12 @@ struct dd_workspace {
   std::vector<signed char> split_signs;
   std::vector<zonix::core::SplitEnds> split_ends;
   static constexpr long split_rays_per_ray = 16;
+  // Splits run on threads from this many times parallel_rays *
+  // split_rays_per_ray rays: a ray of a split is cheaper still.
+  static constexpr long split_threads_from = 4;
+  // The splits of the last iterations that walk the list instead of
+  // keeping it as an array (see split_on_new_row).
+  static constexpr long walked_splits = 6;
 };
 
 namespace zonix::core {
@@ -968,6 +1053,17 @@ inline bool simple_rays_trusted(dd_ConePtr cone)
 // on cyclic polytopes stay below 1e-7, those of the wrong ones reach
 // 1e-4 and more).
 inline constexpr double lost_accuracy = 0x1p-17;
+
+// Gives the free pages amid the C library's heap back to the system,
+// where the library allows it (glibc keeps them otherwise): done before
+// a run makes its largest list, the scratch released earlier then does
+// not stand beside it.
+inline void return_free_pages()
+{
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}
 
 // Runs body(t, b) once for every block b < blocks on `threads` threads,
 // t = 0 being the caller; the blocks are taken in turn through a counter.

@@ -821,7 +821,7 @@ void note_order_ray(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it, boo
 
 void release_order(dd_workspace &ws)
 {
-  std::vector<dd_RayPtr>().swap(ws.list_order);
+  ws.list_order.clear();
   std::vector<signed char>().swap(ws.split_signs);
   std::vector<int32_t>().swap(ws.order_negative_at);
   std::vector<int32_t>().swap(ws.order_zero_at);
@@ -834,7 +834,7 @@ void release_order(dd_workspace &ws)
 // of the list's order, as dd_EvaluateARay2 makes them.
 void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long it)
 {
-  std::vector<dd_RayPtr> &order = ws.list_order;
+  RayArray &order = ws.list_order;
   std::vector<int32_t> &neg_at = ws.order_negative_at;
   std::vector<int32_t> &zero_at = ws.order_zero_at;
   std::vector<unsigned char> &fresh = ws.order_fresh;
@@ -880,11 +880,7 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
   cone->PosHead = pos_head;
   cone->PosLast = pos_last;
   join_sign_lists(cone);
-  if (it >= m) {
-    release_order(ws);
-    return;
-  }
-  order.resize(kept);
+  order.shrink(kept);
   neg_at.resize(kept);
   zero_at.resize(kept);
   fresh.resize(kept);
@@ -903,7 +899,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                       cone->OrderVector[it] == hnew &&
                       (cone->parent == nullptr || !cone->parent->RelaxedEnumeration) &&
                       set_card(cone->NonequalitySet) == 0;
-  std::vector<dd_RayPtr> &order = ws.list_order;
+  RayArray &order = ws.list_order;
   const bool known = ws.list_order_state == 2 && !order.empty() &&
                      static_cast<long>(order.size()) == cone->RayCount &&
                      order.front() == cone->FirstRay && order.back() == cone->LastRay;
@@ -923,20 +919,34 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     ws.row_positions_stamp = ws.order_stamp;
   }
   ws.row_positions_at = it;
-  if (known && ws.order_negative_at.size() == order.size() &&
+  // The last splits keep no array: it would stand beside the largest
+  // lists of the run.  They walk the list in runs from their first rays
+  // instead, which costs a few milliseconds more on P(9)'s lists.
+  const bool last = cone->m - it < dd_workspace::walked_splits;
+  const bool keep = cone->m - it > dd_workspace::walked_splits;
+  if (keep && known && ws.order_negative_at.size() == order.size() &&
       ws.order_zero_at.size() == order.size() && ws.order_fresh.size() == order.size()) {
     split_known_list(cone, ws, hnew, it);
     return;
   }
-  if (!known) {
+  const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  std::vector<dd_RayPtr> run_first;
+  long n = 0;
+  if (known) {
+    n = static_cast<long>(order.size());
+  } else {
     order.clear();
-    for (dd_RayPtr t = cone->FirstRay; t != nullptr; t = t->Next) order.push_back(t);
+    for (dd_RayPtr t = cone->FirstRay; t != nullptr; t = t->Next, ++n) {
+      if (!last)
+        order.push_back(t);
+      else if (n % block == 0)
+        run_first.push_back(t);
+    }
   }
   // The signs on hnew are known: negative where it is a conflict, zero
   // where it is in the zero set.  ARay holds the sign alone.
-  const long n = static_cast<long>(order.size());
   std::vector<signed char> &signs = ws.split_signs;
-  signs.resize(static_cast<size_t>(n));
+  signs.resize(keep ? static_cast<size_t>(n) : 0);
   const dd_colrange d = cone->d;
   // A block of rays is sorted by sign and linked within itself: each ray
   // to the one before it of its sign, as pushing them on the front of the
@@ -944,41 +954,53 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   // linked to the last one of the blocks before it afterwards.  ARay
   // holds the sign alone.
   using Ends = SplitEnds;
-  auto classify = [&](long from, long to, Ends &e) {
+  auto classify = [&](long from, long to, Ends &e, dd_RayPtr r) {
     constexpr long ahead = 16;  // records fetched early
     for (int q = 0; q < 3; ++q) e.first[q] = e.last[q] = nullptr;
     for (long k = from; k < to; ++k) {
+      dd_RayPtr next = nullptr;
+      if (run_first.empty()) {
 #if defined(__GNUC__)
-      if (k + ahead < to) __builtin_prefetch(order[static_cast<size_t>(k + ahead)], 1);
+        if (k + ahead < to) __builtin_prefetch(order[static_cast<size_t>(k + ahead)], 1);
 #endif
-      dd_RayPtr r = order[static_cast<size_t>(k)];
+        r = order[static_cast<size_t>(k)];
+      } else {
+        next = r->Next;
+      }
       signed char sg = 1;
       if (conflicts_of(r, d).has(it))
         sg = -1;
       else if (in_set(r->ZeroSet, hnew))
         sg = 0;
       ddd_set_d(r->ARay, sg);
-      signs[static_cast<size_t>(k)] = sg;
+      if (keep) signs[static_cast<size_t>(k)] = sg;
       const int q = sg + 1;
       if (e.first[q] == nullptr) e.first[q] = r;
       r->Next = e.last[q];
       e.last[q] = r;
+      r = next;
     }
   };
-  const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
   const long blocks = std::max<long>(1, (n + block - 1) / block);
+  auto classify_block = [&](long b) {
+    classify(b * block, std::min(n, (b + 1) * block), ws.split_ends[static_cast<size_t>(b)],
+             run_first.empty() ? nullptr : run_first[static_cast<size_t>(b)]);
+  };
   std::vector<Ends> &ends = ws.split_ends;
   ends.resize(static_cast<size_t>(blocks));
-  if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray && blocks > 1) {
+  if (n == 0) ends[0] = Ends{};
+  // A ray costs a few nanoseconds here: below some ten thousand rays a
+  // thread costs more to start than it takes over (P(8)'s splits).
+  if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray * dd_workspace::split_threads_from &&
+      blocks > 1) {
     const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
     const std::exception_ptr failure = run_blocks(threads, blocks, [&](int, long b) {
-      classify(b * block, std::min(n, (b + 1) * block), ends[static_cast<size_t>(b)]);
+      classify_block(b);
       return true;
     });
     if (failure) std::rethrow_exception(failure);
   } else {
-    for (long b = 0; b < blocks; ++b)
-      classify(b * block, std::min(n, (b + 1) * block), ends[static_cast<size_t>(b)]);
+    for (long b = 0; b < blocks && n > 0; ++b) classify_block(b);
   }
   // Each sub-list in the reverse of the list's order, as dd_EvaluateARay2
   // makes them; the positive run is kept in its new order for the next
@@ -995,20 +1017,19 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
       *heads[q] = e.last[q];
     }
   join_sign_lists(cone);
-  if (it >= cone->m) {
-    // No split follows: the arrays would only add to the largest list.
+  if (!keep) {
     release_order(ws);
     return;
   }
   long kept = 0;
   for (long k = 0; k < n; ++k)
     if (signs[static_cast<size_t>(k)] > 0) order[static_cast<size_t>(kept++)] = order[static_cast<size_t>(k)];
-  order.resize(static_cast<size_t>(kept));
-  std::reverse(order.begin(), order.end());
+  order.shrink(static_cast<size_t>(kept));
+  order.reverse();
   ws.order_negative_at.clear();
   ws.order_zero_at.clear();
   ws.order_fresh.clear();
-  for (dd_RayPtr r : order) note_order_ray(cone, ws, r, it, false);
+  for (size_t k = 0; k < order.size(); ++k) note_order_ray(cone, ws, order[k], it, false);
   ws.list_order_state = 1;
 }
 
