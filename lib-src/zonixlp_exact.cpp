@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <limits>
 #include <new>
 #include <optional>
@@ -319,6 +321,78 @@ Vec negated(Vec v)
   return v;
 }
 
+// Whether the exact basis matrix with row `replaced` swapped for the
+// objective is singular, i.e. the reduced cost of that column is exactly
+// zero (Cramer).  Row scalings keep singularity, so each row counts as its
+// integer multiple; its determinant is zero when it is zero modulo primes
+// whose product passes Hadamard's bound.  False when that is not proven.
+bool replaced_singular(const dd_lpdata &lp, const Rows &rows, dd_colrange replaced)
+{
+  // Primes just below 2^62: products of two fit unsigned 128 bits.
+  static constexpr uint64_t kPrimes[] = {0x3fffffffffffffc7, 0x3fffffffffffffa9, 0x3fffffffffffff8b,
+                                         0x3fffffffffffff71, 0x3fffffffffffff67, 0x3fffffffffffff59,
+                                         0x3fffffffffffff55, 0x3fffffffffffff3d};
+  constexpr double kPrimeBits = 61;  // each prime exceeds 2^61
+  const auto n = static_cast<size_t>(lp.d);
+  // The integer rows (unit rows for the constant column) and the log2 of
+  // Hadamard's bound, with a bit of margin per row.
+  std::vector<mpz_class> Z(n * n);
+  double bits = 1;
+  mpz_class lcm;
+  for (size_t r = 0; r < n; ++r) {
+    const auto j = static_cast<dd_colrange>(r + 1);
+    const dd_rowrange k = j == replaced ? lp.objrow : lp.nbindex[j];
+    if (k <= 0) {
+      Z[r * n + r] = 1;
+      continue;
+    }
+    const Q *q = rows.q[k - 1];
+    if (q == nullptr) return false;
+    lcm = 1;
+    for (size_t c = 0; c < n; ++c) mpz_lcm(lcm.get_mpz_t(), lcm.get_mpz_t(), q[c].get_den_mpz_t());
+    double norm = 0;
+    for (size_t c = 0; c < n; ++c) {
+      mpz_class &e = Z[r * n + c];
+      mpz_divexact(e.get_mpz_t(), lcm.get_mpz_t(), q[c].get_den_mpz_t());
+      mpz_mul(e.get_mpz_t(), e.get_mpz_t(), q[c].get_num_mpz_t());
+      const double v = e.get_d();
+      norm += v * v;
+    }
+    bits += std::log2(std::sqrt(norm) + 1) + 1;
+  }
+  const auto primes = static_cast<size_t>(std::ceil(bits / kPrimeBits));
+  if (!std::isfinite(bits) || primes > std::size(kPrimes)) return false;
+  std::vector<uint64_t> A(n * n);
+  for (size_t t = 0; t < primes; ++t) {
+    const uint64_t p = kPrimes[t];
+    auto mul = [p](uint64_t x, uint64_t y) {
+      return static_cast<uint64_t>(static_cast<unsigned __int128>(x) * y % p);
+    };
+    for (size_t k = 0; k < n * n; ++k) A[k] = mpz_fdiv_ui(Z[k].get_mpz_t(), p);
+    // Elimination without division: row i becomes piv * row i - f * row c,
+    // which scales the determinant by a unit only.
+    bool singular = false;
+    for (size_t c = 0; c < n && !singular; ++c) {
+      size_t piv = c;
+      while (piv < n && A[piv * n + c] == 0) ++piv;
+      if (piv == n) {
+        singular = true;
+        break;
+      }
+      if (piv != c) std::swap_ranges(A.begin() + piv * n, A.begin() + (piv + 1) * n, A.begin() + c * n);
+      const uint64_t a = A[c * n + c];
+      for (size_t i = c + 1; i < n; ++i) {
+        const uint64_t f = A[i * n + c];
+        if (f == 0) continue;
+        for (size_t j = c; j < n; ++j)
+          A[i * n + j] = (mul(a, A[i * n + j]) + p - mul(f, A[c * n + j])) % p;
+      }
+    }
+    if (!singular) return false;
+  }
+  return true;
+}
+
 // The sign of the optimum of lp, proved in floating point: the basic
 // solution x and the reduced costs z of the final basis, computed with an
 // approximate inverse R of the basis matrix, whose distance from the exact
@@ -446,14 +520,23 @@ std::optional<int> optimum_sign(const dd_lpdata &lp, const Rows &rows, dd_rowran
   }
   const double dz = worst * kSafe / (1.0 - a_one);
   if (!std::isfinite(dx) || !std::isfinite(dz)) return std::nullopt;
-  // Reduced costs: no signed row may raise the objective.
+  const double opt = z[rhs];
+  if (!clear(opt, abs_col[rhs] * dz * kSafe)) return std::nullopt;
+  // Reduced costs: no signed row may raise the objective.  One too close
+  // to call must be exactly zero (dual degeneracy), proved last as the
+  // dearest step.
+  std::vector<dd_colrange> zero;
   for (dd_colrange j = 1; j <= d; ++j) {
     if (j == lp.rhscol) continue;
     const double zj = z[static_cast<size_t>(j - 1)];
-    if (!clear(zj, abs_col[static_cast<size_t>(j - 1)] * dz * kSafe) || sense * zj > 0) return std::nullopt;
+    if (!clear(zj, abs_col[static_cast<size_t>(j - 1)] * dz * kSafe)) {
+      zero.push_back(j);
+    } else if (sense * zj > 0) {
+      return std::nullopt;
+    }
   }
-  const double opt = z[rhs];
-  if (!clear(opt, abs_col[rhs] * dz * kSafe)) return std::nullopt;
+  for (const dd_colrange j : zero)
+    if (!replaced_singular(lp, rows, j)) return std::nullopt;
   return opt > 0 ? 1 : -1;
 }
 
