@@ -813,23 +813,30 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
   // column of their own in front.
   const dd_colrange offset = generator ? 1 : 0, d = c + offset;
   Matrix Mcopy = normalised(M);
-  Vec scaled(static_cast<size_t>(m * d)), minus(scaled.size());
+  // Negated copies only with equations: each rational is a heap block.
+  const bool equations = set_card(M->linset) > 0;
+  Vec scaled(static_cast<size_t>(m * d)), minus(equations ? scaled.size() : 0);
   for (dd_rowrange i = 0; i < m; ++i) {
     const Q f = row_normaliser(M->matrix[i], c, generator);
     for (dd_colrange j = 0; j < c; ++j) {
       scaled[i * d + j + offset] = q.at(i, j) * f;
-      minus[i * d + j + offset] = -scaled[i * d + j + offset];
+      if (equations) minus[i * d + j + offset] = -scaled[i * d + j + offset];
     }
   }
   const Table rows_of(std::move(scaled), d), minus_of(std::move(minus), d);
   std::vector<long> current(static_cast<size_t>(m));  // original row of each row of Mcopy
   for (dd_rowrange i = 0; i < m; ++i) current[i] = i + 1;
   // The rows of Mcopy and the negated equations, kept as rows leave.
-  Rows base;
-  for (const long r : current) base.add(rows_of, static_cast<size_t>(r - 1));
+  Rows rows;
+  for (const long r : current) rows.add(rows_of, static_cast<size_t>(r - 1));
   for (const long r : current)
-    if (set_member(r, M->linset)) base.add(minus_of, static_cast<size_t>(r - 1));
+    if (set_member(r, M->linset)) rows.add(minus_of, static_cast<size_t>(r - 1));
   const bool removing = test != RowTest::ImplicitLinearity;
+  // One set of exact rows for all the LPs, the objective slot last and row
+  // i swapped for its relaxed copy while its LP runs: allocating them anew
+  // for each LP fragments the heap the LPs themselves are built in.
+  rows.add(rows_of, 0);
+  Table relaxed(Vec(static_cast<size_t>(d)), d);
   for (dd_rowrange i = m; i >= 1; --i) {
     if (set_member(i, Mcopy->linset)) continue;
     LP lp(generator ? dd_CreateLP_V_Redundancy(Mcopy.get(), i) : dd_CreateLP_H_Redundancy(Mcopy.get(), i));
@@ -844,11 +851,11 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
     // The same LP on the exact rows: rows of Mcopy, the negated equations,
     // the objective row i; row i relaxed by 1 as the double LP has it.
     const size_t rest = static_cast<size_t>(i - 1);
-    Rows rows = base;
-    rows.add(rows_of, rest);
-    Vec relaxed_row(rows_of.row(rest), rows_of.row(rest) + d);
-    relaxed_row[0] += 1;
-    const Table relaxed(std::move(relaxed_row), d);
+    for (dd_colrange j = 0; j < d; ++j) relaxed.q[j] = rows_of.row(rest)[j];
+    relaxed.q[0] += 1;
+    for (dd_colrange j = 0; j < d; ++j) relaxed.a[j] = relaxed.q[j].get_d();
+    rows.q.back() = rows_of.row(rest);
+    rows.a.back() = rows_of.approx(rest);
     rows.q[rest] = relaxed.row(0);
     rows.a[rest] = relaxed.approx(0);
     // Mostly the optimum's sign is clear in floating point already.
@@ -858,6 +865,8 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
       if (!settle(lp.get(), rows, &s)) return std::nullopt;
       sign = sgn(s.optvalue);
     }
+    rows.q[rest] = rows_of.row(rest);
+    rows.a[rest] = rows_of.approx(rest);
     bool found = false;
     if (test == RowTest::ImplicitLinearity) {
       found = lp->LPS == dd_Optimal && *sign == 0;
@@ -873,8 +882,8 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
       dd_MatrixRowRemove(&raw, i);
       Mcopy.reset(raw);
       current.erase(current.begin() + (i - 1));
-      base.q.erase(base.q.begin() + (i - 1));
-      base.a.erase(base.a.begin() + (i - 1));
+      rows.q.erase(rows.q.begin() + (i - 1));
+      rows.a.erase(rows.a.begin() + (i - 1));
     }
   }
   std::reverse(named.begin(), named.end());
