@@ -334,29 +334,24 @@ bool replaced_singular(const dd_lpdata &lp, const Rows &rows, dd_colrange replac
                                          0x3fffffffffffff55, 0x3fffffffffffff3d};
   constexpr double kPrimeBits = 61;  // each prime exceeds 2^61
   const auto n = static_cast<size_t>(lp.d);
-  // The integer rows (unit rows for the constant column) and the log2 of
-  // Hadamard's bound, with a bit of margin per row.
-  std::vector<mpz_class> Z(n * n);
+  std::vector<const Q *> src(n, nullptr);  // null: the unit row of the constant column
+  // log2 of Hadamard's bound for the rows times their common denominators
+  // (at most the product of the distinct ones), the norms from the doubles
+  // with a bit of margin per row.
   double bits = 1;
-  mpz_class lcm;
   for (size_t r = 0; r < n; ++r) {
     const auto j = static_cast<dd_colrange>(r + 1);
     const dd_rowrange k = j == replaced ? lp.objrow : lp.nbindex[j];
-    if (k <= 0) {
-      Z[r * n + r] = 1;
-      continue;
-    }
-    const Q *q = rows.q[k - 1];
-    if (q == nullptr) return false;
-    lcm = 1;
-    for (size_t c = 0; c < n; ++c) mpz_lcm(lcm.get_mpz_t(), lcm.get_mpz_t(), q[c].get_den_mpz_t());
+    if (k <= 0) continue;
+    src[r] = rows.q[k - 1];
+    if (src[r] == nullptr) return false;
+    const double *a = rows.a[k - 1];
     double norm = 0;
     for (size_t c = 0; c < n; ++c) {
-      mpz_class &e = Z[r * n + c];
-      mpz_divexact(e.get_mpz_t(), lcm.get_mpz_t(), q[c].get_den_mpz_t());
-      mpz_mul(e.get_mpz_t(), e.get_mpz_t(), q[c].get_num_mpz_t());
-      const double v = e.get_d();
-      norm += v * v;
+      norm += a[c] * a[c];
+      bool seen = false;
+      for (size_t e = 0; e < c && !seen; ++e) seen = mpz_cmp(src[r][e].get_den_mpz_t(), src[r][c].get_den_mpz_t()) == 0;
+      if (!seen) bits += static_cast<double>(mpz_sizeinbase(src[r][c].get_den_mpz_t(), 2));
     }
     bits += std::log2(std::sqrt(norm) + 1) + 1;
   }
@@ -368,7 +363,31 @@ bool replaced_singular(const dd_lpdata &lp, const Rows &rows, dd_colrange replac
     auto mul = [p](uint64_t x, uint64_t y) {
       return static_cast<uint64_t>(static_cast<unsigned __int128>(x) * y % p);
     };
-    for (size_t k = 0; k < n * n; ++k) A[k] = mpz_fdiv_ui(Z[k].get_mpz_t(), p);
+    auto inverse = [p](uint64_t x) {  // extended Euclid; x is a unit
+      int64_t r0 = static_cast<int64_t>(p), r1 = static_cast<int64_t>(x), s0 = 0, s1 = 1;
+      while (r1 != 0) {
+        const int64_t q = r0 / r1;
+        std::swap(r0 -= q * r1, r1);
+        std::swap(s0 -= q * s1, s1);
+      }
+      return static_cast<uint64_t>(s0 < 0 ? s0 + static_cast<int64_t>(p) : s0);
+    };
+    // The rational rows modulo p: a row's scale is a unit there.
+    for (size_t r = 0; r < n; ++r) {
+      uint64_t den = 0, inv = 0;
+      for (size_t c = 0; c < n; ++c) {
+        uint64_t &e = A[r * n + c];
+        if (src[r] == nullptr) {
+          e = c == r ? 1 : 0;
+          continue;
+        }
+        const Q &v = src[r][c];
+        const uint64_t dv = mpz_fdiv_ui(v.get_den_mpz_t(), p);
+        if (dv == 0) return false;
+        if (dv != den) den = dv, inv = inverse(dv);
+        e = mul(mpz_fdiv_ui(v.get_num_mpz_t(), p), inv);
+      }
+    }
     // Elimination without division: row i becomes piv * row i - f * row c,
     // which scales the determinant by a unit only.
     bool singular = false;
