@@ -321,12 +321,12 @@ Vec negated(Vec v)
   return v;
 }
 
-// Whether the exact basis matrix with row `replaced` swapped for the
-// objective is singular, i.e. the reduced cost of that column is exactly
-// zero (Cramer).  Row scalings keep singularity, so each row counts as its
-// integer multiple; its determinant is zero when it is zero modulo primes
-// whose product passes Hadamard's bound.  False when that is not proven.
-bool replaced_singular(const dd_lpdata &lp, const Rows &rows, dd_colrange replaced)
+// Whether the reduced costs of columns `zero` are exactly zero.  Row
+// scalings keep that, so each row of the basis and the objective counts as
+// its integer multiple; z N = c is solved modulo primes whose product
+// passes Hadamard's bound on every numerator det(N with row j swapped for
+// c) (Cramer).  False when that is not proven.
+bool costs_zero(const dd_lpdata &lp, const Rows &rows, const std::vector<dd_colrange> &zero)
 {
   // Primes just below 2^62: products of two fit unsigned 128 bits.
   static constexpr uint64_t kPrimes[] = {0x3fffffffffffffc7, 0x3fffffffffffffa9, 0x3fffffffffffff8b,
@@ -334,14 +334,14 @@ bool replaced_singular(const dd_lpdata &lp, const Rows &rows, dd_colrange replac
                                          0x3fffffffffffff55, 0x3fffffffffffff3d};
   constexpr double kPrimeBits = 61;  // each prime exceeds 2^61
   const auto n = static_cast<size_t>(lp.d);
-  std::vector<const Q *> src(n, nullptr);  // null: the unit row of the constant column
-  // log2 of Hadamard's bound for the rows times their common denominators
-  // (at most the product of the distinct ones), the norms from the doubles
-  // with a bit of margin per row.
+  // Rows 0..n-1 of N, row n the objective; null: the constant's unit row.
+  std::vector<const Q *> src(n + 1, nullptr);
+  // log2 of the product of all their integer norms (each at least 1):
+  // common denominators at most the product of the distinct ones, norms
+  // from the doubles with a bit of margin per row.
   double bits = 1;
-  for (size_t r = 0; r < n; ++r) {
-    const auto j = static_cast<dd_colrange>(r + 1);
-    const dd_rowrange k = j == replaced ? lp.objrow : lp.nbindex[j];
+  for (size_t r = 0; r <= n; ++r) {
+    const dd_rowrange k = r == n ? lp.objrow : lp.nbindex[r + 1];
     if (k <= 0) continue;
     src[r] = rows.q[k - 1];
     if (src[r] == nullptr) return false;
@@ -357,7 +357,8 @@ bool replaced_singular(const dd_lpdata &lp, const Rows &rows, dd_colrange replac
   }
   const auto primes = static_cast<size_t>(std::ceil(bits / kPrimeBits));
   if (!std::isfinite(bits) || primes > std::size(kPrimes)) return false;
-  std::vector<uint64_t> A(n * n);
+  const size_t w = n + 1;
+  std::vector<uint64_t> A(n * w);  // [N^T | c^T] modulo p
   for (size_t t = 0; t < primes; ++t) {
     const uint64_t p = kPrimes[t];
     auto mul = [p](uint64_t x, uint64_t y) {
@@ -373,10 +374,10 @@ bool replaced_singular(const dd_lpdata &lp, const Rows &rows, dd_colrange replac
       return static_cast<uint64_t>(s0 < 0 ? s0 + static_cast<int64_t>(p) : s0);
     };
     // The rational rows modulo p: a row's scale is a unit there.
-    for (size_t r = 0; r < n; ++r) {
+    for (size_t r = 0; r <= n; ++r) {
       uint64_t den = 0, inv = 0;
       for (size_t c = 0; c < n; ++c) {
-        uint64_t &e = A[r * n + c];
+        uint64_t &e = A[c * w + r];
         if (src[r] == nullptr) {
           e = c == r ? 1 : 0;
           continue;
@@ -388,26 +389,22 @@ bool replaced_singular(const dd_lpdata &lp, const Rows &rows, dd_colrange replac
         e = mul(mpz_fdiv_ui(v.get_num_mpz_t(), p), inv);
       }
     }
-    // Elimination without division: row i becomes piv * row i - f * row c,
-    // which scales the determinant by a unit only.
-    bool singular = false;
-    for (size_t c = 0; c < n && !singular; ++c) {
+    // Gauss-Jordan; N singular modulo p proves nothing.
+    for (size_t c = 0; c < n; ++c) {
       size_t piv = c;
-      while (piv < n && A[piv * n + c] == 0) ++piv;
-      if (piv == n) {
-        singular = true;
-        break;
-      }
-      if (piv != c) std::swap_ranges(A.begin() + piv * n, A.begin() + (piv + 1) * n, A.begin() + c * n);
-      const uint64_t a = A[c * n + c];
-      for (size_t i = c + 1; i < n; ++i) {
-        const uint64_t f = A[i * n + c];
-        if (f == 0) continue;
-        for (size_t j = c; j < n; ++j)
-          A[i * n + j] = (mul(a, A[i * n + j]) + p - mul(f, A[c * n + j])) % p;
+      while (piv < n && A[piv * w + c] == 0) ++piv;
+      if (piv == n) return false;
+      if (piv != c) std::swap_ranges(A.begin() + piv * w, A.begin() + (piv + 1) * w, A.begin() + c * w);
+      const uint64_t inv = inverse(A[c * w + c]);
+      for (size_t j = c; j < w; ++j) A[c * w + j] = mul(A[c * w + j], inv);
+      for (size_t i = 0; i < n; ++i) {
+        const uint64_t f = A[i * w + c];
+        if (i == c || f == 0) continue;
+        for (size_t j = c; j < w; ++j) A[i * w + j] = (A[i * w + j] + p - mul(f, A[c * w + j])) % p;
       }
     }
-    if (!singular) return false;
+    for (const dd_colrange j : zero)
+      if (A[static_cast<size_t>(j - 1) * w + n] != 0) return false;
   }
   return true;
 }
@@ -554,8 +551,7 @@ std::optional<int> optimum_sign(const dd_lpdata &lp, const Rows &rows, dd_rowran
       return std::nullopt;
     }
   }
-  for (const dd_colrange j : zero)
-    if (!replaced_singular(lp, rows, j)) return std::nullopt;
+  if (!zero.empty() && !costs_zero(lp, rows, zero)) return std::nullopt;
   return opt > 0 ? 1 : -1;
 }
 
