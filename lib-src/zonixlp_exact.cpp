@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <limits>
 #include <new>
 #include <optional>
@@ -319,6 +321,94 @@ Vec negated(Vec v)
   return v;
 }
 
+// Whether the reduced costs of columns `zero` are exactly zero.  Row
+// scalings keep that, so each row of the basis and the objective counts as
+// its integer multiple; z N = c is solved modulo primes whose product
+// passes Hadamard's bound on every numerator det(N with row j swapped for
+// c) (Cramer).  False when that is not proven.
+bool costs_zero(const dd_lpdata &lp, const Rows &rows, const std::vector<dd_colrange> &zero)
+{
+  // Primes just below 2^62: products of two fit unsigned 128 bits.
+  static constexpr uint64_t kPrimes[] = {0x3fffffffffffffc7, 0x3fffffffffffffa9, 0x3fffffffffffff8b,
+                                         0x3fffffffffffff71, 0x3fffffffffffff67, 0x3fffffffffffff59,
+                                         0x3fffffffffffff55, 0x3fffffffffffff3d};
+  constexpr double kPrimeBits = 61;  // each prime exceeds 2^61
+  const auto n = static_cast<size_t>(lp.d);
+  // Rows 0..n-1 of N, row n the objective; null: the constant's unit row.
+  std::vector<const Q *> src(n + 1, nullptr);
+  // log2 of the product of all their integer norms (each at least 1):
+  // common denominators at most the product of the distinct ones, norms
+  // from the doubles with a bit of margin per row.
+  double bits = 1;
+  for (size_t r = 0; r <= n; ++r) {
+    const dd_rowrange k = r == n ? lp.objrow : lp.nbindex[r + 1];
+    if (k <= 0) continue;
+    src[r] = rows.q[k - 1];
+    if (src[r] == nullptr) return false;
+    const double *a = rows.a[k - 1];
+    double norm = 0;
+    for (size_t c = 0; c < n; ++c) {
+      norm += a[c] * a[c];
+      bool seen = false;
+      for (size_t e = 0; e < c && !seen; ++e) seen = mpz_cmp(src[r][e].get_den_mpz_t(), src[r][c].get_den_mpz_t()) == 0;
+      if (!seen) bits += static_cast<double>(mpz_sizeinbase(src[r][c].get_den_mpz_t(), 2));
+    }
+    bits += std::log2(std::sqrt(norm) + 1) + 1;
+  }
+  const auto primes = static_cast<size_t>(std::ceil(bits / kPrimeBits));
+  if (!std::isfinite(bits) || primes > std::size(kPrimes)) return false;
+  const size_t w = n + 1;
+  std::vector<uint64_t> A(n * w);  // [N^T | c^T] modulo p
+  for (size_t t = 0; t < primes; ++t) {
+    const uint64_t p = kPrimes[t];
+    auto mul = [p](uint64_t x, uint64_t y) {
+      return static_cast<uint64_t>(static_cast<unsigned __int128>(x) * y % p);
+    };
+    auto inverse = [p](uint64_t x) {  // extended Euclid; x is a unit
+      int64_t r0 = static_cast<int64_t>(p), r1 = static_cast<int64_t>(x), s0 = 0, s1 = 1;
+      while (r1 != 0) {
+        const int64_t q = r0 / r1;
+        std::swap(r0 -= q * r1, r1);
+        std::swap(s0 -= q * s1, s1);
+      }
+      return static_cast<uint64_t>(s0 < 0 ? s0 + static_cast<int64_t>(p) : s0);
+    };
+    // The rational rows modulo p: a row's scale is a unit there.
+    for (size_t r = 0; r <= n; ++r) {
+      uint64_t den = 0, inv = 0;
+      for (size_t c = 0; c < n; ++c) {
+        uint64_t &e = A[c * w + r];
+        if (src[r] == nullptr) {
+          e = c == r ? 1 : 0;
+          continue;
+        }
+        const Q &v = src[r][c];
+        const uint64_t dv = mpz_fdiv_ui(v.get_den_mpz_t(), p);
+        if (dv == 0) return false;
+        if (dv != den) den = dv, inv = inverse(dv);
+        e = mul(mpz_fdiv_ui(v.get_num_mpz_t(), p), inv);
+      }
+    }
+    // Gauss-Jordan; N singular modulo p proves nothing.
+    for (size_t c = 0; c < n; ++c) {
+      size_t piv = c;
+      while (piv < n && A[piv * w + c] == 0) ++piv;
+      if (piv == n) return false;
+      if (piv != c) std::swap_ranges(A.begin() + piv * w, A.begin() + (piv + 1) * w, A.begin() + c * w);
+      const uint64_t inv = inverse(A[c * w + c]);
+      for (size_t j = c; j < w; ++j) A[c * w + j] = mul(A[c * w + j], inv);
+      for (size_t i = 0; i < n; ++i) {
+        const uint64_t f = A[i * w + c];
+        if (i == c || f == 0) continue;
+        for (size_t j = c; j < w; ++j) A[i * w + j] = (A[i * w + j] + p - mul(f, A[c * w + j])) % p;
+      }
+    }
+    for (const dd_colrange j : zero)
+      if (A[static_cast<size_t>(j - 1) * w + n] != 0) return false;
+  }
+  return true;
+}
+
 // The sign of the optimum of lp, proved in floating point: the basic
 // solution x and the reduced costs z of the final basis, computed with an
 // approximate inverse R of the basis matrix, whose distance from the exact
@@ -446,14 +536,22 @@ std::optional<int> optimum_sign(const dd_lpdata &lp, const Rows &rows, dd_rowran
   }
   const double dz = worst * kSafe / (1.0 - a_one);
   if (!std::isfinite(dx) || !std::isfinite(dz)) return std::nullopt;
-  // Reduced costs: no signed row may raise the objective.
+  const double opt = z[rhs];
+  if (!clear(opt, abs_col[rhs] * dz * kSafe)) return std::nullopt;
+  // Reduced costs: no signed row may raise the objective.  One too close
+  // to call must be exactly zero (dual degeneracy), proved last as the
+  // dearest step.
+  std::vector<dd_colrange> zero;
   for (dd_colrange j = 1; j <= d; ++j) {
     if (j == lp.rhscol) continue;
     const double zj = z[static_cast<size_t>(j - 1)];
-    if (!clear(zj, abs_col[static_cast<size_t>(j - 1)] * dz * kSafe) || sense * zj > 0) return std::nullopt;
+    if (!clear(zj, abs_col[static_cast<size_t>(j - 1)] * dz * kSafe)) {
+      zero.push_back(j);
+    } else if (sense * zj > 0) {
+      return std::nullopt;
+    }
   }
-  const double opt = z[rhs];
-  if (!clear(opt, abs_col[rhs] * dz * kSafe)) return std::nullopt;
+  if (!zero.empty() && !costs_zero(lp, rows, zero)) return std::nullopt;
   return opt > 0 ? 1 : -1;
 }
 
@@ -730,23 +828,30 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
   // column of their own in front.
   const dd_colrange offset = generator ? 1 : 0, d = c + offset;
   Matrix Mcopy = normalised(M);
-  Vec scaled(static_cast<size_t>(m * d)), minus(scaled.size());
+  // Negated copies only with equations: each rational is a heap block.
+  const bool equations = set_card(M->linset) > 0;
+  Vec scaled(static_cast<size_t>(m * d)), minus(equations ? scaled.size() : 0);
   for (dd_rowrange i = 0; i < m; ++i) {
     const Q f = row_normaliser(M->matrix[i], c, generator);
     for (dd_colrange j = 0; j < c; ++j) {
       scaled[i * d + j + offset] = q.at(i, j) * f;
-      minus[i * d + j + offset] = -scaled[i * d + j + offset];
+      if (equations) minus[i * d + j + offset] = -scaled[i * d + j + offset];
     }
   }
   const Table rows_of(std::move(scaled), d), minus_of(std::move(minus), d);
   std::vector<long> current(static_cast<size_t>(m));  // original row of each row of Mcopy
   for (dd_rowrange i = 0; i < m; ++i) current[i] = i + 1;
   // The rows of Mcopy and the negated equations, kept as rows leave.
-  Rows base;
-  for (const long r : current) base.add(rows_of, static_cast<size_t>(r - 1));
+  Rows rows;
+  for (const long r : current) rows.add(rows_of, static_cast<size_t>(r - 1));
   for (const long r : current)
-    if (set_member(r, M->linset)) base.add(minus_of, static_cast<size_t>(r - 1));
+    if (set_member(r, M->linset)) rows.add(minus_of, static_cast<size_t>(r - 1));
   const bool removing = test != RowTest::ImplicitLinearity;
+  // One set of exact rows for all the LPs, the objective slot last and row
+  // i swapped for its relaxed copy while its LP runs: allocating them anew
+  // for each LP fragments the heap the LPs themselves are built in.
+  rows.add(rows_of, 0);
+  Table relaxed(Vec(static_cast<size_t>(d)), d);
   for (dd_rowrange i = m; i >= 1; --i) {
     if (set_member(i, Mcopy->linset)) continue;
     LP lp(generator ? dd_CreateLP_V_Redundancy(Mcopy.get(), i) : dd_CreateLP_H_Redundancy(Mcopy.get(), i));
@@ -761,11 +866,11 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
     // The same LP on the exact rows: rows of Mcopy, the negated equations,
     // the objective row i; row i relaxed by 1 as the double LP has it.
     const size_t rest = static_cast<size_t>(i - 1);
-    Rows rows = base;
-    rows.add(rows_of, rest);
-    Vec relaxed_row(rows_of.row(rest), rows_of.row(rest) + d);
-    relaxed_row[0] += 1;
-    const Table relaxed(std::move(relaxed_row), d);
+    for (dd_colrange j = 0; j < d; ++j) relaxed.q[j] = rows_of.row(rest)[j];
+    relaxed.q[0] += 1;
+    for (dd_colrange j = 0; j < d; ++j) relaxed.a[j] = relaxed.q[j].get_d();
+    rows.q.back() = rows_of.row(rest);
+    rows.a.back() = rows_of.approx(rest);
     rows.q[rest] = relaxed.row(0);
     rows.a[rest] = relaxed.approx(0);
     // Mostly the optimum's sign is clear in floating point already.
@@ -775,6 +880,8 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
       if (!settle(lp.get(), rows, &s)) return std::nullopt;
       sign = sgn(s.optvalue);
     }
+    rows.q[rest] = rows_of.row(rest);
+    rows.a[rest] = rows_of.approx(rest);
     bool found = false;
     if (test == RowTest::ImplicitLinearity) {
       found = lp->LPS == dd_Optimal && *sign == 0;
@@ -790,8 +897,8 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
       dd_MatrixRowRemove(&raw, i);
       Mcopy.reset(raw);
       current.erase(current.begin() + (i - 1));
-      base.q.erase(base.q.begin() + (i - 1));
-      base.a.erase(base.a.begin() + (i - 1));
+      rows.q.erase(rows.q.begin() + (i - 1));
+      rows.a.erase(rows.a.begin() + (i - 1));
     }
   }
   std::reverse(named.begin(), named.end());

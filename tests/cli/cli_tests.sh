@@ -300,6 +300,14 @@ fractions)
   done
   run "near rows: reduce" 0 "$Z" reduce near.ine --arithmetic exact -o -
   has "near rows: row 1 is redundant" out "* redundant rows (1): 1"
+  # 2 - x1 - 10^-15 x2 >= 0 on the strip 0 <= x1 <= 1, x2 >= 0 is met at
+  # x2 = 10^15: a double sees a row parallel to x1 <= 1, with a reduced
+  # cost of zero that is not zero exactly.
+  printf 'H-representation\nbegin\n4 3 rational\n0 1 0\n1 -1 0\n0 0 1\n2 -1 %s\nend\n' -1/1000000000000000 >tilt.ine
+  for a in auto exact; do
+    run "tilted row: reduce ($a)" 0 "$Z" reduce tilt.ine --arithmetic $a -o -
+    has "tilted row: nothing is redundant ($a)" out "* redundant rows (0):"
+  done
   # C(13,10): 13 points (t^0..t^10) of the moment curve, a simplicial
   # polytope with C(13,10)'s 91 facets (Gale's evenness condition).  The
   # random order makes a double run take a pivot for zero and find an
