@@ -1783,7 +1783,9 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   cone->Edges[cone->Iteration] = nullptr;
   compact_edges(cone);
-  return_free_pages();
+  // Only a large list makes the pages worth returning: each trim walks the
+  // heap, and the pages returned fault back in when a small run reuses them.
+  if (cone->RayCount >= trim_from_rays) return_free_pages();
 
   // Every new ray is made and appended before any is filed, so that the
   // rays can be made on threads; they stand in the list, and their edges

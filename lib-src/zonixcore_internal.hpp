@@ -1058,6 +1058,7 @@ inline constexpr double lost_accuracy = 0x1p-17;
 // where the library allows it (glibc keeps them otherwise): done before
 // a run makes its largest list, the scratch released earlier then does
 // not stand beside it.
+inline constexpr long trim_from_rays = 1L << 16;  // some 13 MB of records
 inline void return_free_pages()
 {
 #if defined(__GLIBC__)
