@@ -138,6 +138,18 @@ struct Big {
   static T gcd(const T &a, const T &b) { return ::gcd(a, b); }
 };
 
+// Brings the first row from `row` on that has a nonzero entry in column c
+// to position row; false when there is none.
+template <class T>
+bool bring_pivot(std::vector<T> &a, long r, long d, long row, long c)
+{
+  long p = row;
+  while (p < r && a[static_cast<size_t>(p * d + c)] == 0) ++p;
+  if (p == r) return false;
+  if (p != row) std::swap_ranges(a.begin() + p * d, a.begin() + (p + 1) * d, a.begin() + row * d);
+  return true;
+}
+
 // The direction x with rows . x = 0 when the r rows (of d entries,
 // row-major in a, overwritten) have rank d - 1, primitive; false when the
 // rank is another or the numbers overflow.  Gauss-Jordan without
@@ -154,11 +166,7 @@ bool null_direction(A &ops, std::vector<typename A::T> &a, long r, long d, std::
   long row = 0;
   auto at = [&](long i, long j) -> T & { return a[static_cast<size_t>(i * d + j)]; };
   for (long c = 0; c < d && row < r; ++c) {
-    long p = row;
-    while (p < r && at(p, c) == 0) ++p;
-    if (p == r) continue;
-    if (p != row)
-      std::swap_ranges(a.begin() + p * d, a.begin() + (p + 1) * d, a.begin() + row * d);
+    if (!bring_pivot(a, r, d, row, c)) continue;
     const T piv = at(row, c);
     for (long i = 0; i < r; ++i) {
       if (i == row) continue;
@@ -260,11 +268,7 @@ bool solve_modular(const Modular &mod, const std::vector<std::uint64_t> &residue
   pivot_col.clear();
   long row = 0;
   for (long c = 0; c < d && row < r; ++c) {
-    long p = row;
-    while (p < r && at(p, c) == 0) ++p;
-    if (p == r) continue;
-    if (p != row)
-      std::swap_ranges(a.begin() + p * d, a.begin() + (p + 1) * d, a.begin() + row * d);
+    if (!bring_pivot(a, r, d, row, c)) continue;
     const std::uint64_t piv = at(row, c);
     for (long i = 0; i < r; ++i) {
       const std::uint64_t f = at(i, c);
