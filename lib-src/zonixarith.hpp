@@ -4,8 +4,11 @@
 #ifndef ZONIX_ARITH_HPP
 #define ZONIX_ARITH_HPP
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "zonix.hpp"
 #include "zonixexact.hpp"
@@ -101,6 +104,16 @@ bool double_answer_certain(dd_PolyhedraPtr poly);
 // something does not hold (the rows do not fit, the run or a check
 // fails): then only an exact run can tell.
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &options, const QMatrix &q);
+
+// Whether the n distinct extreme rays `rays` (n × d, primitive) of the
+// pointed cone {x : row . x >= 0 for the rows of `in` (rows × d), = 0 on
+// the rows flagged in `equation`} are all its extreme rays; zero[k] lists
+// the rows ray k lies on, ascending.  False also when telling would cost
+// far more than the run did.
+bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::span<const char> equation,
+                    const std::vector<std::vector<int>> &zero, const std::vector<std::int64_t> &rays);
+bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::span<const char> equation,
+                    const std::vector<std::vector<int>> &zero, const std::vector<mpz_class> &rays);
 
 // The adjacency of M's rows (dd_Matrix2Adjacency), as a new family (free
 // with dd_FreeSetFamily); err, exact and rational as for row_query.

@@ -619,7 +619,9 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   std::vector<std::int64_t> small_outs(static_cast<size_t>(n * d));
   std::vector<mpz_class> big_outs;
   std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v;
-  std::vector<long> candidates(static_cast<size_t>(rows)), zero, doubt;
+  std::vector<long> candidates(static_cast<size_t>(rows)), zero, doubt, tight;
+  // The rows each output row lies on, for the check that none is missing.
+  std::vector<std::vector<int>> zero_sets(static_cast<size_t>(n));
   Direction x;
   mpz_class dot, t;
   const double unit = std::ldexp(1.0, -kDoubleBits);
@@ -701,9 +703,11 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
         }
         sign = sgn(dot);
       }
+      if (sign == 0) tight.push_back(i);
       return sign >= 0 && (sign == 0 || equation[static_cast<size_t>(i)] == 0);
     };
     for (long i : zero) on[static_cast<size_t>(i)] = 1;
+    tight.clear();
     bool ok = true;
     if (least > bound) {
       // Every row but the candidates is plainly positive.
@@ -714,6 +718,11 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     }
     for (long i : zero) on[static_cast<size_t>(i)] = 0;
     if (!ok) return fail;
+    auto &zs = zero_sets[static_cast<size_t>(k)];
+    zs.assign(zero.begin(), zero.end());
+    zs.insert(zs.end(), tight.begin(), tight.end());
+    std::sort(zs.begin(), zs.end());
+    zs.erase(std::unique(zs.begin(), zs.end()), zs.end());
     if (x.is_small && big_outs.empty()) {
       std::copy(x.small.begin(), x.small.end(), small_outs.begin() + k * d);
       continue;
@@ -728,6 +737,9 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
       else e = std::move(x.big[static_cast<size_t>(j)]);
     }
   }
+  if (!(big_outs.empty() ? all_rays_found(in, rows, d, equation, zero_sets, small_outs)
+                         : all_rays_found(in, rows, d, equation, zero_sets, big_outs)))
+    return fail;
   Conversion e = big_outs.empty() ? finish(small_outs, n, d, O->representation, o.text)
                                   : finish(big_outs, n, d, O->representation, o.text);
   if (e.error != dd_NoError) return fail;
