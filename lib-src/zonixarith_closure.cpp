@@ -59,7 +59,8 @@ struct Rows {
   std::vector<std::uint64_t> res;  // rows × d residues
   long d = 0;
   std::vector<int> id;
-  std::vector<char> fixed;  // by id: an equation
+  std::vector<char> fixed;           // by id: an equation
+  std::vector<std::uint64_t> mix;    // by id: a random word, summed to hash sets
 };
 
 // Sets of ids, each ascending, one after another.
@@ -97,6 +98,13 @@ std::uint64_t mix(int v)
   z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
   z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
   return z ^ (z >> 31);
+}
+
+std::vector<std::uint64_t> mixes(long count)
+{
+  std::vector<std::uint64_t> out(static_cast<size_t>(count));
+  for (long i = 0; i < count; ++i) out[static_cast<size_t>(i)] = mix(static_cast<int>(i));
+  return out;
 }
 
 class Closure {
@@ -152,6 +160,7 @@ class Closure {
       long face, skip;
     };
     std::vector<Key> keys;
+    keys.reserve(g.ids.size());
     std::vector<long> degenerate;
     for (long k = 0; k < g.size(); ++k) {
       const auto z = g.at(k);
@@ -160,9 +169,10 @@ class Closure {
         continue;
       }
       std::uint64_t h = 0;
-      for (int i : z) h += mix(i);
+      for (int i : z) h += rows_.mix[static_cast<size_t>(i)];
       for (size_t s = 0; s < z.size(); ++s)
-        if (rows_.fixed[static_cast<size_t>(z[s])] == 0) keys.push_back({h - mix(z[s]), k, static_cast<long>(s)});
+        if (rows_.fixed[static_cast<size_t>(z[s])] == 0)
+          keys.push_back({h - rows_.mix[static_cast<size_t>(z[s])], k, static_cast<long>(s)});
     }
     // The other face of each 2-face at a simple face: one whose zero set
     // holds the same rows less one, found by hashing them.
@@ -293,9 +303,8 @@ class Closure {
     const auto z = g.at(k);
     // One figure is open at each depth at a time: its scratch is kept.
     Figure &f = depth_[static_cast<size_t>(rho)];
-    Family &near = f.near, &sub = f.sub;
+    Family &sub = f.sub;
     std::vector<int> &cut = f.cut;
-    near.clear();
     sub.clear();
     for (long o : others) {
       const auto y = g.at(o);
@@ -303,19 +312,11 @@ class Closure {
       cut.clear();
       std::set_intersection(z.begin(), z.end(), y.begin(), y.end(), std::back_inserter(cut));
       if (static_cast<long>(cut.size()) < rho - 1) continue;
-      near.ids.insert(near.ids.end(), cut.begin(), cut.end());
-      near.close();
-    }
-    // A face shared with a third is no 2-face; the rest are when their
-    // rows have rank rho - 1 (at most that, as two faces lie on them).
-    for (long a = 0; a < near.size(); ++a) {
-      bool shared = false;
-      for (long b = 0; b < near.size() && !shared; ++b) {
-        if (!spend(static_cast<long>(near.at(a).size()))) return false;
-        shared = b != a && inside(near.at(a), -1, near.at(b));
-      }
-      if (shared || rank(near.at(a), rho - 1) != rho - 1) continue;
-      sub.ids.insert(sub.ids.end(), near.at(a).begin(), near.at(a).end());
+      // The rows k and o share make a 2-face when their rank is rho - 1
+      // (at most that, as two faces lie on them); rows of a simple face
+      // are independent, so for a simple o they have it.
+      if (static_cast<long>(y.size()) > rho && rank(cut, rho - 1) != rho - 1) continue;
+      sub.ids.insert(sub.ids.end(), cut.begin(), cut.end());
       sub.close();
     }
     return complete(sub, rho - 1, low);
@@ -330,7 +331,7 @@ class Closure {
   long work_;
   std::vector<std::uint64_t> basis_, row_;
   struct Figure {
-    Family near, sub;
+    Family sub;
     std::vector<int> cut;
     std::vector<long> others;
   };
@@ -370,6 +371,7 @@ bool all_found(std::span<const std::int64_t> in, long rows, long d, std::span<co
   input.res.resize(static_cast<size_t>(rows * d));
   for (size_t k = 0; k < input.res.size(); ++k) input.res[k] = residue(in[k]);
   input.id = ids_of(input.res, rows, d);
+  input.mix = mixes(rows);
   input.fixed.assign(static_cast<size_t>(rows), 0);
   std::vector<int> eqs;
   for (long i = 0; i < rows; ++i)
@@ -405,6 +407,7 @@ bool all_found(std::span<const std::int64_t> in, long rows, long d, std::span<co
   found.id.resize(static_cast<size_t>(n));
   for (long k = 0; k < n; ++k) found.id[static_cast<size_t>(k)] = static_cast<int>(k);
   found.fixed.assign(static_cast<size_t>(n), 0);
+  found.mix = mixes(n);
   std::vector<std::vector<int>> on(static_cast<size_t>(rows));
   for (long k = 0; k < n; ++k)
     for (int i : zero[static_cast<size_t>(k)])
