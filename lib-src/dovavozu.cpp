@@ -661,14 +661,15 @@ void main_loop(dd_ConePtr cone)
 
 }  // namespace
 
-// Auto keeps a double answer only if the run found no lineality: a
-// lineality is a rank decision made in double, which no later check
-// revisits (a random order on C(13,10) took one pivot for zero and gave
-// 141 "facets" and an equation where there are 91 facets).  The exact run
-// decides the rank exactly.
+// Auto keeps a double answer only if the run found no lineality and
+// snapped no value to zero.  A lineality is a rank decision made in
+// double, which no later check revisits (a random order on C(13,10) took
+// one pivot for zero and gave 141 "facets" and an equation where there
+// are 91 facets); a snapped value is a zero the error bounds make likely,
+// not certain.  The exact run decides both exactly.
 bool zonix::core::rank_certain(dd_ConePtr cone)
 {
-  return !numbers_round || cone == nullptr || cone->LinearityDim == 0;
+  return !numbers_round || cone == nullptr || (cone->LinearityDim == 0 && workspace(cone).snapped == 0);
 }
 
 extern "C" {
@@ -691,6 +692,7 @@ void dd_DDInit(dd_ConePtr cone)
   cone->TotalEdgeCount = 0;
   dd_workspace &ws = workspace(cone);
   ws.numerical_alarms = 0;
+  ws.snapped = 0;
   ws.interrupted = false;
   ws.row_norms.forget(cone);
   dd_SetInequalitySets(cone);

@@ -1053,9 +1053,13 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
   });
   ws.numerical_alarms += ws.scratch.alarms;
   ws.scratch.alarms = 0;
+  ws.snapped += ws.scratch.snapped;
+  ws.scratch.snapped = 0;
   for (auto &lane : ws.ray_lanes) {
     ws.numerical_alarms += lane->alarms;
     lane->alarms = 0;
+    ws.snapped += lane->snapped;
+    lane->snapped = 0;
   }
   if (failure) std::rethrow_exception(failure);
   return !ws.interrupted;

@@ -821,6 +821,7 @@ struct RayScratch {
   std::vector<int> stored_signs;
   std::vector<double> ray_approx;
   long alarms = 0;          // numerical alarms not yet handed to the run
+  long snapped = 0;         // values snapped to zero, not yet handed on
   void clear_pending()
   {
     storing_accuracy = 0.0;
@@ -903,15 +904,18 @@ inline double value_bound_above(double norm, double pmax, double e,
 // Sets val to exact zero when |val| <= bound but val is outside the
 // absolute tolerance, so that every later sign test (all of them
 // absolute) sees a zero.  Values the absolute test takes as zero already
-// are left as they are.
-inline void snap_residue(mytype val, double bound)
+// are left as they are.  True when it snapped: a zero the error bounds
+// make likely, not certain.
+inline bool snap_residue(mytype val, double bound)
 {
-  if (dd_EqualToZero(val)) return;
+  if (dd_EqualToZero(val)) return false;
   mytype a;
   ddd_init(a);
   exact_abs(a, val);
-  if (ddd_get_d(a) <= bound) ddd_set(val, dd_purezero);
+  const bool snapped = ddd_get_d(a) <= bound;
+  if (snapped) ddd_set(val, dd_purezero);
   ddd_clear(a);
+  return snapped;
 }
 
 // The bound of a row value v at a ray of accuracy e in d coordinates.
@@ -959,6 +963,9 @@ struct dd_workspace {
   // row, so a ray was lost), or an initial basis singular within rounding.
   // dd_DDMain turns them into an error.
   long numerical_alarms = 0;
+  // Values and coordinates the error bounds snapped to zero: decided by
+  // likelihood, so auto does not keep the run's answer.
+  long snapped = 0;
   // A cancel request seen inside an iteration; dd_DDMain ends the run.
   bool interrupted = false;
   // dd_SelectPreorderedNext's last answer: every row before position

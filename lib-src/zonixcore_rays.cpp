@@ -49,7 +49,8 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
 {
   RowValue v;
   row_eval(v, cone->A[k - 1], p, cone->d);
-  snap_residue(v.val, value_bound(v, workspace(cone).scratch.storing_accuracy, cone->d));
+  dd_workspace &ws = workspace(cone);
+  if (snap_residue(v.val, value_bound(v, ws.scratch.storing_accuracy, cone->d))) ++ws.scratch.snapped;
   ddd_set(*val, v.val);
 }
 
@@ -146,7 +147,7 @@ void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos
       if (ddd_get_d(a) <= norm[k] * per_norm) {
         RowValue rv;
         row_eval(rv, cone->A[k - 1], p, d);
-        snap_residue(rv.val, value_bound(rv, storing_accuracy, d));
+        if (snap_residue(rv.val, value_bound(rv, storing_accuracy, d))) ++S.snapped;
         ddd_set(v, rv.val);
       }
     }
@@ -313,9 +314,10 @@ double row_norm(const mytype *row, dd_colrange d)
   return norm;
 }
 
-// ARay := the snapped value of row (of 1-norm norm) at r[q], q < n <= 4.
+// ARay := the snapped value of row (of 1-norm norm) at r[q], q < n <= 4;
+// *snapped counts the snaps.
 void set_values(const mytype *row, double norm, dd_RayPtr *r, int n,
-                dd_colrange d)
+                dd_colrange d, long *snapped)
 {
   if constexpr (!numbers_round) {
     // Exact values need no snapping; summed in place.
@@ -338,7 +340,7 @@ void set_values(const mytype *row, double norm, dd_RayPtr *r, int n,
       if (ddd_get_d(a) <= value_bound_above(norm, max_abs(pts[q], d), e, d)) {
         RowValue rv;
         row_eval(rv, row, pts[q], d);
-        snap_residue(rv.val, value_bound(rv, e, d));
+        if (snap_residue(rv.val, value_bound(rv, e, d))) ++*snapped;
         ddd_set(val[q], rv.val);
       }
     }
@@ -357,7 +359,7 @@ void set_all_values(dd_ConePtr cone, const mytype *row)
   while (t != nullptr) {
     int n = 0;
     for (; n < 4 && t != nullptr; ++n, t = t->Next) r[n] = t;
-    set_values(row, norm, r, n, d);
+    set_values(row, norm, r, n, d, &workspace(cone).snapped);
   }
 }
 
@@ -438,9 +440,8 @@ mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
     if constexpr (numbers_round) {
       exact_abs(t1, Ptr1->Ray[j]);
       exact_abs(t2, Ptr2->Ray[j]);
-      snap_residue(NewRay[j],
-                   residue_factor * (own + dv2 * ddd_get_d(t1) +
-                                     dv1 * ddd_get_d(t2)));
+      if (snap_residue(NewRay[j], residue_factor * (own + dv2 * ddd_get_d(t1) + dv1 * ddd_get_d(t2))))
+        ++S.snapped;
     }
   }
   if (dd_debug) {
@@ -663,6 +664,8 @@ void dd_CreateNewRay(dd_ConePtr cone, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   mytype *p = combine(cone, ws.scratch, Ptr1, Ptr2, ii);
   ws.numerical_alarms += ws.scratch.alarms;
   ws.scratch.alarms = 0;
+  ws.snapped += ws.scratch.snapped;
+  ws.scratch.snapped = 0;
   dd_AddRay(cone, p);
 }
 
@@ -714,7 +717,7 @@ void dd_EvaluateARay2(dd_rowrange i, dd_ConePtr cone)
     // Four rays evaluated together, then filed one by one in list order.
     int n = 0;
     for (; n < 4 && t != nullptr; ++n, t = t->Next) block[n] = t;
-    set_values(row, norm, block, n, cone->d);
+    set_values(row, norm, block, n, cone->d, &workspace(cone).snapped);
     for (int q = 0; q < n; ++q) {
       dd_RayPtr r = block[q];
       r->Next = nullptr;
