@@ -79,6 +79,14 @@ struct ExactResult {
   long re = 0, se = 0;
 };
 
+#ifdef ZONIX_EXACT
+// The output of a finished exact run as ExactResult::text has it, written
+// straight from the rays (no matrix of fractions); its row count and
+// linearity as the output matrix has them.  False when there is none or
+// only the origin.
+bool output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity);
+#endif
+
 }  // namespace zonix
 
 // Runs one job in exact arithmetic on the calling thread (the cancel hook

@@ -134,6 +134,13 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     res.error = dd_OutOfMemory;
     return;
   }
+  // Text without families: written from the run, no fractions made.
+  if (rq.text && !rq.adjacency && !rq.incidence && !rq.input_adjacency && !rq.input_incidence &&
+      zonix::output_text(poly.get(), res.text, &res.output.rows, res.output.linearity)) {
+    res.output.cols = in.cols;
+    res.output.representation = in.representation == dd_Generator ? dd_Inequality : dd_Generator;
+    return;
+  }
   const Matrix out(in.representation == dd_Generator ? dd_CopyInequalities(poly.get())
                                                      : dd_CopyGenerators(poly.get()));
   if (out.get() == nullptr) {

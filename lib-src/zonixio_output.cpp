@@ -3,6 +3,10 @@
 // output rows.
 #include <algorithm>
 #include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <string>
 #include <cstdlib>
 #include <type_traits>
 #include <vector>
@@ -12,6 +16,7 @@
 #include "zonixdd.h"
 #include "zonixio.h"
 #include "zonix.hpp"
+#include "zonixexact.hpp"
 
 namespace {
 
@@ -198,7 +203,132 @@ void output_rows(dd_PolyhedraPtr poly, const OutputShape &shape, Row row,
   ddd_clear(b);
 }
 
+#ifdef ZONIX_EXACT
+// Writes numbers as mpq_get_str does, " n" or " n/e" in lowest terms with
+// e > 0, from ray entries: 64-bit integers by a binary gcd and to_chars,
+// the rest by GMP in storage kept from row to row.
+class FractionText {
+ public:
+  // n / e, e nonzero.
+  void put(std::string &out, const mytype n, const mytype e)
+  {
+    if (!ddd_big(n) && !ddd_big(e) && n->v != INT64_MIN && e->v != INT64_MIN) {
+      small(out, n->v, e->v);
+      return;
+    }
+    mpq_set(a_.get_mpq_t(), ddd_cq(n, &view_));
+    mpq_set(b_.get_mpq_t(), ddd_cq(e, &view_));
+    a_ /= b_;
+    out += ' ';
+    const size_t at = out.size();
+    out.resize(at + mpz_sizeinbase(a_.get_num_mpz_t(), 10) + mpz_sizeinbase(a_.get_den_mpz_t(), 10) + 3);
+    mpq_get_str(&out[at], 10, a_.get_mpq_t());
+    out.resize(at + std::strlen(&out[at]));
+  }
+
+ private:
+  static std::uint64_t gcd(std::uint64_t a, std::uint64_t b)
+  {
+    if (a == 0) return b;
+    if (b == 0) return a;
+    const int k = std::countr_zero(a | b);
+    a >>= std::countr_zero(a);
+    while (b != 0) {
+      b >>= std::countr_zero(b);
+      if (a > b) std::swap(a, b);
+      b -= a;
+    }
+    return a << k;
+  }
+  static void small(std::string &out, std::int64_t n, std::int64_t e)
+  {
+    const bool negative = (n < 0) != (e < 0) && n != 0;
+    std::uint64_t un = n < 0 ? 0u - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
+    std::uint64_t ue = e < 0 ? 0u - static_cast<std::uint64_t>(e) : static_cast<std::uint64_t>(e);
+    const std::uint64_t g = gcd(un, ue);
+    un /= g;
+    ue /= g;
+    // Room for two 64-bit magnitudes, a sign, a slash and the space.
+    char buf[48];
+    char *p = buf;
+    *p++ = ' ';
+    if (negative) *p++ = '-';
+    p = std::to_chars(p, buf + sizeof buf, un).ptr;
+    if (ue != 1) {
+      *p++ = '/';
+      p = std::to_chars(p, buf + sizeof buf, ue).ptr;
+    }
+    out.append(buf, p);
+  }
+  mpq_class a_, b_;
+  ddd_qview view_;
+};
+#endif
+
 }  // namespace
+
+#ifdef ZONIX_EXACT
+bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity)
+{
+  OutputShape shape;
+  if (!output_shape(poly, &shape) || shape.origin) return false;
+  dd_ConePtr cone = poly->child;
+  const dd_colrange d = poly->d;
+  FractionText w;
+  mytype zero, scale, t;
+  ddd_init(zero);
+  ddd_init(scale);
+  ddd_init(t);
+  std::vector<const struct zonix_rational *> a(static_cast<size_t>(d));
+  dd_bigrange i = 0;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr && i < shape.total; r = r->Next) {
+    if (!r->feasible) continue;
+    for (dd_colrange j = 0; j < d; ++j) {
+      const dd_colrange j1 = cone->newcol[j + 1];
+      a[static_cast<size_t>(j)] = j1 > 0 ? r->Ray[j1 - 1] : zero;
+    }
+    // The scale dd_CopyRay writes at: a point's first entry, else the
+    // least magnitude of a nonzero entry (dd_Normalize), else 1.
+    if (shape.rep == dd_Generator && ddd_sgn(a[0]) != 0) {
+      ddd_set(scale, a[0]);
+    } else {
+      ddd_set(scale, dd_one);
+      bool found = false;
+      for (const auto *x : a) {
+        if (ddd_sgn(x) == 0) continue;
+        dd_abs(t, x);
+        if (!found || ddd_cmp(t, scale) < 0) ddd_set(scale, t);
+        found = true;
+      }
+    }
+    for (const auto *x : a) w.put(text, x, scale);
+    text += '\n';
+    ++i;
+  }
+  if (cone->ColReduced) {
+    for (dd_colrange j = 2; j <= d && i < shape.total; ++j) {
+      if (cone->newcol[j] != 0) continue;
+      ddd_set(scale, cone->Bsave[0][j - 1]);
+      if (!(shape.rep == dd_Generator && ddd_sgn(scale) > 0)) ddd_set(scale, dd_one);
+      for (dd_colrange k = 0; k < d; ++k) w.put(text, cone->Bsave[k][j - 1], scale);
+      text += '\n';
+      ++i;
+    }
+  }
+  // Rows the run did not fill stay zero, as in the copy.
+  for (; i < shape.total; ++i) {
+    for (dd_colrange j = 0; j < d; ++j) text += " 0";
+    text += '\n';
+  }
+  *rows = static_cast<long>(shape.total);
+  linearity.clear();
+  for (dd_bigrange k = shape.rays + 1; k <= shape.rays + shape.lineality; ++k) linearity.push_back(static_cast<long>(k));
+  ddd_clear(zero);
+  ddd_clear(scale);
+  ddd_clear(t);
+  return true;
+}
+#endif
 
 extern "C" {
 
