@@ -237,6 +237,34 @@ void write_rational(FILE *f, const QMatrix &q, const std::string &rows)
   write_tail(f, q);
 }
 
+// " x" for each entry of the settled row r of d integers over its scale,
+// and a newline.
+void append_settled_row(std::string &out, const std::int64_t *r, long d, dd_RepresentationType representation);
+
+void write_rational(FILE *f, const Conversion &c)
+{
+  if (c.integers.empty()) {
+    write_rational(f, c.rational, c.rows);
+    return;
+  }
+  write_head(f, c.rational);
+  // In pieces through one buffer: a text copy of a large answer would
+  // cost more in fresh pages than the writing.
+  constexpr size_t kPiece = size_t{1} << 16;  // well inside the caches
+  std::string piece;
+  piece.reserve(kPiece + 1024);
+  const long d = c.rational.cols;
+  for (long k = 0; k < c.rational.rows; ++k) {
+    append_settled_row(piece, c.integers.data() + k * d, d, c.rational.representation);
+    if (piece.size() >= kPiece) {
+      dd_Printf(f, "%s", piece.c_str());
+      piece.clear();
+    }
+  }
+  dd_Printf(f, "%s", piece.c_str());
+  write_tail(f, c.rational);
+}
+
 bool double_answer_certain(dd_PolyhedraPtr poly)
 {
   return poly == nullptr || poly->child == nullptr || core::rank_certain(poly->child);

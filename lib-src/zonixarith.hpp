@@ -4,8 +4,10 @@
 #ifndef ZONIX_ARITH_HPP
 #define ZONIX_ARITH_HPP
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "zonix.hpp"
 #include "zonixexact.hpp"
@@ -77,9 +79,17 @@ struct Conversion {
   bool settled = false;  // exact rows settled from a double run, not an exact run
   QMatrix rational;
   std::string rows;
+  // With ConvertOptions::text and `rows` empty, settled rows may come as
+  // 64-bit integers, rational.rows of rational.cols, each row standing
+  // for itself over its scale (write_rational divides).
+  std::vector<std::int64_t> integers;
   Matrix output;
   SetFamily adjacency, incidence, input_adjacency, input_incidence;
 };
+
+// Writes the result of a conversion with ConvertOptions::text, as
+// write_rational(f, c.rational, c.rows) writes text rows.
+void write_rational(FILE *f, const Conversion &c);
 
 // Converts M to the other representation.  Double runs the library's
 // double description method; Exact runs it over rationals; Auto runs in

@@ -8,10 +8,12 @@
 // row proved by a bound on the double values, or exactly where the bound
 // leaves doubt.  Anything that does not hold leaves the work to the exact run.
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <numeric>
 #include <string>
 #include <type_traits>
@@ -50,6 +52,8 @@ inline constexpr std::uint64_t kPrime = (std::uint64_t{1} << 62) - 57;
 // Numerators and denominators recovered from residues modulo kPrime:
 // 2 kRecovered^2 < kPrime makes the recovery unique.
 inline constexpr std::int64_t kRecovered = std::int64_t{1} << 30;
+// Exponents whose powers of 2 are normal doubles, with room to spare.
+inline constexpr int kPowerRange = 1000;
 // A value this small against the sum of its absolute terms marks a row
 // the double output row lies on; far above double rounding, far below any gap a
 // double run resolves.
@@ -74,6 +78,30 @@ bool integer_row(const QMatrix &q, long i, std::vector<std::int64_t> &out)
     out[static_cast<size_t>(j)] = mpz_get_si(x.get_mpz_t());
   }
   return true;
+}
+
+std::uint64_t magnitude(std::int64_t v)
+{
+  return v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+}
+
+// Binary, without divisions and without branches on the values, which
+// no predictor guesses: the least and the distance from the sign mask of
+// the difference.  a, b below 2^63.
+std::uint64_t gcd64(std::uint64_t a, std::uint64_t b)
+{
+  if (a == 0) return b;
+  if (b == 0) return a;
+  const int k = std::countr_zero(a | b);
+  b >>= std::countr_zero(b);
+  while (a != 0) {
+    a >>= std::countr_zero(a);
+    const auto diff = static_cast<std::int64_t>(a - b);
+    const auto below = static_cast<std::uint64_t>(diff >> 63);  // all ones when a < b
+    b += static_cast<std::uint64_t>(diff) & below;
+    a = (static_cast<std::uint64_t>(diff) ^ below) - below;
+  }
+  return b << k;
 }
 
 // Exact integers of the elimination: 64 bits, then 128, with overflow
@@ -320,10 +348,88 @@ bool solve_modular(const Modular &mod, const std::vector<std::uint64_t> &residue
 // Where solve_direction starts and how often it needed GMP: integers that
 // outgrow 128 bits on one output row mostly do on the next.
 struct SolveLevel {
-  int start = 0;  // 0: 64 bits (Mid), 1: modulo p, then 128 bits, 2: GMP
+  int start = 0;  // 0: 64 bits (Wrapped, else Mid), 1: modulo p, then 128 bits, 2: GMP
   long big = 0;
   bool gmp = true;  // whether GMP may solve at all
+  double minor_bits = 0.0;  // every minor of up to d rows is below 2^minor_bits
+  const std::vector<double> *row_bits = nullptr;  // each row's share of Hadamard's bound
 };
+
+// Exact division by an integer known to divide: by the inverse of its odd
+// part modulo 2^64 after its factors 2 are shifted out.
+struct Divisor {
+  int shift = 0;
+  std::uint64_t inverse = 1;
+  explicit Divisor(std::uint64_t v = 1)
+  {
+    shift = std::countr_zero(v);
+    const std::uint64_t odd = v >> shift;
+    inverse = odd;  // right to 3 bits; each step doubles them
+    for (int k = 0; k < 5; ++k) inverse *= 2u - odd * inverse;
+  }
+  // q = s / v from s modulo 2^64 alone: the low 64 - shift bits of q come
+  // out right, which is all of q when |q| < 2^(63 - shift).
+  std::int64_t quotient(std::uint64_t s) const
+  {
+    return static_cast<std::int64_t>(((s >> shift) * inverse) << shift) >> shift;
+  }
+};
+
+// The direction x with rows . x = 0 when the r rows (of d entries,
+// row-major in a, overwritten) have rank d - 1, primitive.  Fraction-free
+// elimination to echelon form, then back substitution from the free
+// column, which takes the last pivot: every entry met is a minor of the
+// rows, below 2^bits, and every division exact, so all of it runs modulo
+// 2^64 (Divisor::quotient).  False when the rank is another, or when a
+// pivot's factors 2 leave a quotient too little room (Mid then solves).
+bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, double bits,
+                            std::vector<std::int64_t> &x, std::vector<long> &pivot_col,
+                            std::vector<Divisor> &pivots)
+{
+  // Quotients below 2^bits need 63 - shift bits; one more for the rounding
+  // of the bound.
+  auto fits = [&](const Divisor &v) { return static_cast<double>(v.shift) + bits <= 62.0; };
+  auto *a = reinterpret_cast<std::uint64_t *>(a64.data());
+  auto at = [&](long i, long j) -> std::uint64_t & { return a[i * d + j]; };
+  pivot_col.clear();
+  pivots.clear();
+  Divisor prev;
+  long row = 0;
+  for (long c = 0; c < d && row < r; ++c) {
+    if (!bring_pivot(a64, r, d, row, c)) continue;
+    const std::uint64_t piv = at(row, c);
+    const std::uint64_t *top = &at(row, 0);
+    for (long i = row + 1; i < r; ++i) {
+      std::uint64_t *ri = &at(i, 0);
+      const std::uint64_t f = ri[c];
+      ri[c] = 0;
+      for (long j = c + 1; j < d; ++j)
+        ri[j] = static_cast<std::uint64_t>(prev.quotient(piv * ri[j] - f * top[j]));
+    }
+    prev = Divisor(piv);
+    if (!fits(prev)) return false;
+    pivots.push_back(prev);
+    pivot_col.push_back(c);
+    ++row;
+  }
+  if (row != d - 1) return false;
+  long free_col = 0;
+  while (free_col < row && pivot_col[static_cast<size_t>(free_col)] == free_col) ++free_col;
+  x.assign(static_cast<size_t>(d), 0);
+  auto *xu = reinterpret_cast<std::uint64_t *>(x.data());
+  xu[free_col] = at(row - 1, pivot_col[static_cast<size_t>(row - 1)]);
+  for (long k = row - 1; k >= 0; --k) {
+    const long p = pivot_col[static_cast<size_t>(k)];
+    std::uint64_t s = 0;
+    for (long j = p + 1; j < d; ++j) s += at(k, j) * xu[j];
+    x[static_cast<size_t>(p)] = pivots[static_cast<size_t>(k)].quotient(0u - s);
+  }
+  std::uint64_t g = 0;
+  for (size_t j = 0; j < x.size() && g != 1; ++j) g = gcd64(g, magnitude(x[j]));
+  if (g > 1)
+    for (std::int64_t &v : x) v /= static_cast<std::int64_t>(g);
+  return true;
+}
 
 // Entries below this leave products with rows of 53 bits, d of them,
 // inside 128 bits.
@@ -345,6 +451,7 @@ struct Solver {
   std::vector<i128> a128, x128;
   std::vector<std::uint64_t> amod, ratio;
   std::vector<long> pivots;
+  std::vector<Divisor> divisors;
 };
 
 // x from the rows of `in` listed in zero.
@@ -360,6 +467,13 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
   x.is_small = true;
   if (level.start == 0) {
     sv.a64.resize(n);
+    rows_to(sv.a64);
+    // The minors of these rows alone: mostly far below those of any d rows.
+    double bits = 0.0;
+    for (const long i : zero) bits += (*level.row_bits)[static_cast<size_t>(i)];
+    if (null_direction_wrapped(sv.a64, r, d, std::min(bits, level.minor_bits), x.small, sv.pivots,
+                               sv.divisors))
+      return true;
     rows_to(sv.a64);
     Mid mid;
     if (null_direction(mid, sv.a64, r, d, x.small, sv.pivots)) return true;
@@ -477,73 +591,83 @@ mpz_class abs_of(const mpz_class &v) { return abs(v); }
 bool smaller(std::int64_t a, std::int64_t b) { return abs_of(a) < abs_of(b); }
 bool smaller(const mpz_class &a, const mpz_class &b) { return mpz_cmpabs(a.get_mpz_t(), b.get_mpz_t()) < 0; }
 
-// " n" or " n/e" for n / e in lowest terms, e > 0, as the exact run
-// writes it.
-void append_fraction(std::string &out, std::int64_t n, std::int64_t e)
+// Whether the n rows of d in outs are pairwise different, each row
+// compared by its hash first.
+template <class T>
+bool distinct_rows(const std::vector<T> &outs, long n, long d)
 {
-  const std::int64_t g = Fixed<std::int64_t>::gcd(n, e);
-  // Room for two 64-bit integers with their signs.
-  char buf[48];
-  buf[0] = ' ';
-  char *p = std::to_chars(buf + 1, buf + 24, n / g).ptr;
-  if (e != g) {
-    *p = '/';
-    p = std::to_chars(p + 1, buf + sizeof buf, e / g).ptr;
+  auto at = [&](long k) { return outs.begin() + k * d; };
+  std::vector<std::pair<std::uint64_t, long>> keys(static_cast<size_t>(n));
+  for (long k = 0; k < n; ++k) {
+    std::uint64_t h = 0;
+    for (long j = 0; j < d; ++j) {
+      std::uint64_t v;
+      if constexpr (std::is_same_v<T, std::int64_t>) v = static_cast<std::uint64_t>(at(k)[j]);
+      else v = mpz_getlimbn(at(k)[j].get_mpz_t(), 0) ^ static_cast<std::uint64_t>(mpz_sgn(at(k)[j].get_mpz_t()));
+      // An odd multiplier of 64 bits (from the golden ratio) spreads the bits.
+      h = (h ^ v) * 0x9e3779b97f4a7c15u;
+      h ^= h >> 29;
+    }
+    keys[static_cast<size_t>(k)] = {h, k};
   }
-  out.append(buf, p);
+  std::sort(keys.begin(), keys.end());
+  for (size_t u = 0; u < keys.size(); ++u)
+    for (size_t w = u + 1; w < keys.size() && keys[w].first == keys[u].first; ++w)
+      if (std::equal(at(keys[u].second), at(keys[u].second) + d, at(keys[w].second))) return false;
+  return true;
+}
+
+// The positive integer a settled row is divided by when written, as the
+// exact run writes it: a point's first entry (1 after the division), else
+// the smallest nonzero entry in absolute value; 0 for a point with a
+// negative first entry, which no valid answer has.
+template <class T>
+T row_scale(const T *r, long d, dd_RepresentationType representation)
+{
+  if (representation == dd_Generator && sign_of(r[0]) != 0) return sign_of(r[0]) < 0 ? T(0) : r[0];
+  T scale = 0;
+  for (long j = 0; j < d; ++j)
+    if (sign_of(r[j]) != 0 && (sign_of(scale) == 0 || smaller(r[j], scale))) scale = abs_of(r[j]);
+  return scale;
 }
 
 // The settled rows outs (n rows of d), each primitive and oriented, as the
 // conversion's result; error dd_NumericallyInconsistent when two rows are
 // alike (one face found twice) or a point has a negative first entry.
-// Written at the scale of the exact run: points with first entry 1, other
-// rows divided by their smallest entry in absolute value; with text, as
-// text only.
+// Written at the scale of the exact run (row_scale); with text, rows of
+// 64-bit integers stay as they are (Conversion::integers) for
+// write_rational to write.
 template <class T>
-Conversion finish(const std::vector<T> &outs, long n, long d, dd_RepresentationType representation, bool text)
+Conversion finish(std::vector<T> &outs, long n, long d, dd_RepresentationType representation, bool text)
 {
   Conversion e;
   e.error = dd_NumericallyInconsistent;
-  std::vector<long> order(static_cast<size_t>(n));
-  std::iota(order.begin(), order.end(), 0L);
-  auto at = [&](long k) { return outs.begin() + k * d; };
-  std::sort(order.begin(), order.end(),
-            [&](long u, long w) { return std::lexicographical_compare(at(u), at(u) + d, at(w), at(w) + d); });
-  for (long k = 1; k < n; ++k)
-    if (std::equal(at(order[static_cast<size_t>(k - 1)]), at(order[static_cast<size_t>(k - 1)]) + d,
-                   at(order[static_cast<size_t>(k)])))
-      return e;
+  if (!distinct_rows(outs, n, d)) return e;
   e.exact = true;
   e.settled = true;
   e.rational.rows = n;
   e.rational.cols = d;
   e.rational.representation = representation;
-  const bool as_text = text && std::is_same_v<T, std::int64_t>;
-  if (!as_text) e.rational.entries.resize(static_cast<size_t>(n * d));
-  T scale;
-  for (long k = 0; k < n; ++k) {
-    const auto r = at(k);
-    if (representation == dd_Generator && sign_of(r[0]) != 0) {
-      if (sign_of(r[0]) < 0) return e;
-      scale = r[0];
-    } else {
-      scale = 0;
-      for (long j = 0; j < d; ++j)
-        if (sign_of(r[j]) != 0 && (sign_of(scale) == 0 || smaller(r[j], scale))) scale = abs_of(r[j]);
+  if constexpr (std::is_same_v<T, std::int64_t>) {
+    if (text) {
+      for (long k = 0; k < n; ++k)
+        if (row_scale(outs.data() + k * d, d, representation) == 0) return e;
+      e.integers = std::move(outs);
+      e.error = dd_NoError;
+      return e;
     }
+  }
+  e.rational.entries.resize(static_cast<size_t>(n * d));
+  for (long k = 0; k < n; ++k) {
+    const T *r = outs.data() + k * d;
+    const T scale = row_scale(r, d, representation);
+    if (sign_of(scale) == 0) return e;
     for (long j = 0; j < d; ++j) {
-      if constexpr (std::is_same_v<T, std::int64_t>) {
-        if (as_text) {
-          append_fraction(e.rows, r[j], scale);
-          continue;
-        }
-      }
       mpq_class &w = e.rational.at(k, j);
       w.get_num() = r[j];
       w.get_den() = scale;
       w.canonicalize();
     }
-    if (as_text) e.rows += '\n';
   }
   if (!text) {
     e.output.reset(to_double(e.rational));
@@ -555,12 +679,32 @@ Conversion finish(const std::vector<T> &outs, long n, long d, dd_RepresentationT
 
 }  // namespace
 
+void append_settled_row(std::string &out, const std::int64_t *r, long d, dd_RepresentationType representation)
+{
+  const std::uint64_t scale = magnitude(row_scale(r, d, representation));
+  // Room for two 64-bit integers with their signs.
+  char buf[48];
+  buf[0] = ' ';
+  for (long j = 0; j < d; ++j) {
+    const std::uint64_t g = gcd64(magnitude(r[j]), scale);
+    char *p = std::to_chars(buf + 1, buf + 24, g == 1 ? r[j] : r[j] / static_cast<std::int64_t>(g)).ptr;
+    if (scale != g) {
+      *p = '/';
+      p = std::to_chars(p + 1, buf + sizeof buf, g == 1 ? scale : scale / g).ptr;
+    }
+    out.append(buf, p);
+  }
+  out += '\n';
+}
+
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix &q)
 {
   Conversion fail;
   fail.error = dd_NumericallyInconsistent;
   const long m = q.rows, d = q.cols;
-  if (M == nullptr || m != M->rowsize || d != M->colsize || d < 1 || d > kMaxColumns) return fail;
+  if (M == nullptr || m != M->rowsize || d != M->colsize || d < 1 || d > kMaxColumns ||
+      m >= std::numeric_limits<std::int32_t>::max())
+    return fail;
   const Matrix S(dd_CopyMatrix(M));
   if (S.get() == nullptr) return fail;
   // The rows to check: the input's, and x0 >= 0 under an H-representation,
@@ -582,6 +726,7 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     for (long j = 0; j < d; ++j) sq += std::pow(static_cast<double>(in[static_cast<size_t>(i * d + j)]), 2);
     norm_bits[static_cast<size_t>(i)] = 0.5 * std::log2(std::max(sq, 1.0));
   }
+  const std::vector<double> row_bits = norm_bits;
   // Sorted down to the d largest: d - 1 of them bound the minors of an
   // output row, d those the elimination meets when its rows have rank d.
   const long most = std::min(rows, d);
@@ -591,7 +736,9 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   // Far beyond 128 bits the exact run is quicker than solving output rows
   // in GMP; the modular guess does not mind.
   level.gmp = minor_bits <= kMostMinorBits;
-  if (std::accumulate(norm_bits.begin(), norm_bits.begin() + most, 0.0) > kMidBits) level.start = 1;
+  level.row_bits = &row_bits;
+  level.minor_bits = std::accumulate(norm_bits.begin(), norm_bits.begin() + most, 0.0);
+  if (level.minor_bits > kMidBits) level.start = 1;
   ConvertOptions od = o;
   od.arithmetic = Arithmetic::Double;
   Conversion c = convert(run_as_given(M, q) ? M : S.get(), od);
@@ -617,6 +764,10 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   for (size_t k = 0; k < in.size(); ++k) sv.residues[k] = sv.mod.of(in[k]);
 
   std::vector<std::int64_t> small_outs(static_cast<size_t>(n * d));
+  std::vector<std::int32_t> lies_on;
+  std::vector<size_t> lies_from{0};
+  lies_on.reserve(static_cast<size_t>(n * (d - 1)));
+  lies_from.reserve(static_cast<size_t>(n + 1));
   std::vector<mpz_class> big_outs;
   std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v;
   std::vector<long> candidates(static_cast<size_t>(rows)), zero, doubt;
@@ -635,8 +786,16 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     if (!finite || cmax == 0.0) return fail;
     int ex;
     std::frexp(cmax, &ex);
-    for (double &cj : c_row) cj = std::ldexp(cj, -ex);
-    cmax = std::ldexp(cmax, -ex);
+    // A product with a power of 2 rounds as ldexp does, for a fraction of
+    // its cost; ldexp only where the power itself is out of range.
+    if (ex > -kPowerRange && ex < kPowerRange) {
+      const double by = std::ldexp(1.0, -ex);
+      for (double &cj : c_row) cj *= by;
+      cmax *= by;
+    } else {
+      for (double &cj : c_row) cj = std::ldexp(cj, -ex);
+      cmax = std::ldexp(cmax, -ex);
+    }
     // The rows the double row lies on, by a loose relative test: a row
     // taken wrongly makes the rank d and one left out costs nothing, as
     // the check below settles every row exactly.  Candidates first, at the
@@ -701,9 +860,16 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
         }
         sign = sgn(dot);
       }
+      if (sign == 0) {
+        on[static_cast<size_t>(i)] = 1;
+        lies_on.push_back(static_cast<std::int32_t>(i));
+      }
       return sign >= 0 && (sign == 0 || equation[static_cast<size_t>(i)] == 0);
     };
-    for (long i : zero) on[static_cast<size_t>(i)] = 1;
+    for (long i : zero) {
+      on[static_cast<size_t>(i)] = 1;
+      lies_on.push_back(static_cast<std::int32_t>(i));
+    }
     bool ok = true;
     if (least > bound) {
       // Every row but the candidates is plainly positive.
@@ -712,7 +878,8 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     } else {
       for (long i = 0; i < rows && ok; ++i) ok = on[static_cast<size_t>(i)] != 0 || holds(i);
     }
-    for (long i : zero) on[static_cast<size_t>(i)] = 0;
+    for (size_t u = lies_from.back(); u < lies_on.size(); ++u) on[static_cast<size_t>(lies_on[u])] = 0;
+    lies_from.push_back(lies_on.size());
     if (!ok) return fail;
     if (x.is_small && big_outs.empty()) {
       std::copy(x.small.begin(), x.small.end(), small_outs.begin() + k * d);
@@ -728,6 +895,10 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
       else e = std::move(x.big[static_cast<size_t>(j)]);
     }
   }
+  // Proved: output row k is row k of small_outs (or big_outs), with
+  // exactly the input rows lies_on[lies_from[k] .. lies_from[k + 1]) on it
+  // (0-based; row m is x0 >= 0 under an H-representation), and every
+  // other input row on its side.
   Conversion e = big_outs.empty() ? finish(small_outs, n, d, O->representation, o.text)
                                   : finish(big_outs, n, d, O->representation, o.text);
   if (e.error != dd_NoError) return fail;
