@@ -238,8 +238,11 @@ void write_rational(FILE *f, const QMatrix &q, const std::string &rows)
 }
 
 // " x" for each entry of the settled row r of d integers over its scale,
-// and a newline.
-void append_settled_row(std::string &out, const std::int64_t *r, long d, dd_RepresentationType representation);
+// and a newline, from p on, which has room for kSettledEntry chars an
+// entry and one more; returns the end.
+char *put_settled_row(char *p, const std::int64_t *r, long d, dd_RepresentationType representation);
+// " n/e" with two 64-bit integers and their signs.
+inline constexpr long kSettledEntry = 48;
 
 void write_rational(FILE *f, const Conversion &c)
 {
@@ -250,18 +253,18 @@ void write_rational(FILE *f, const Conversion &c)
   write_head(f, c.rational);
   // In pieces through one buffer: a text copy of a large answer would
   // cost more in fresh pages than the writing.
-  constexpr size_t kPiece = size_t{1} << 16;  // well inside the caches
-  std::string piece;
-  piece.reserve(kPiece + 1024);
+  constexpr long kPiece = long{1} << 16;  // well inside the caches
   const long d = c.rational.cols;
+  std::vector<char> piece(static_cast<size_t>(kPiece + d * kSettledEntry + 1));
+  char *const begin = piece.data();
+  char *p = begin;
   for (long k = 0; k < c.rational.rows; ++k) {
-    append_settled_row(piece, c.integers.data() + k * d, d, c.rational.representation);
-    if (piece.size() >= kPiece) {
-      dd_Printf(f, "%s", piece.c_str());
-      piece.clear();
+    p = put_settled_row(p, c.integers.data() + k * d, d, c.rational.representation);
+    if (p - begin >= kPiece || k + 1 == c.rational.rows) {
+      dd_Printf(f, "%.*s", static_cast<int>(p - begin), begin);
+      p = begin;
     }
   }
-  dd_Printf(f, "%s", piece.c_str());
   write_tail(f, c.rational);
 }
 

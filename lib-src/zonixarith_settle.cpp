@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <numeric>
@@ -86,20 +87,22 @@ std::uint64_t magnitude(std::int64_t v)
 }
 
 // Binary, without divisions and without branches on the values, which
-// no predictor guesses: the least and the distance from the sign mask of
-// the difference.  a, b below 2^63.
+// no predictor guesses; the count of trailing zeros is taken from the
+// difference, beside its absolute value, to keep the chain of dependent
+// steps short.  a, b below 2^63.
 std::uint64_t gcd64(std::uint64_t a, std::uint64_t b)
 {
   if (a == 0) return b;
   if (b == 0) return a;
-  const int k = std::countr_zero(a | b);
+  int az = std::countr_zero(a);
+  const int k = std::min(az, std::countr_zero(b));
   b >>= std::countr_zero(b);
   while (a != 0) {
-    a >>= std::countr_zero(a);
-    const auto diff = static_cast<std::int64_t>(a - b);
-    const auto below = static_cast<std::uint64_t>(diff >> 63);  // all ones when a < b
-    b += static_cast<std::uint64_t>(diff) & below;
-    a = (static_cast<std::uint64_t>(diff) ^ below) - below;
+    a >>= az;
+    const auto diff = static_cast<std::int64_t>(b - a);
+    az = std::countr_zero(static_cast<std::uint64_t>(diff));
+    b = std::min(a, b);
+    a = static_cast<std::uint64_t>(diff < 0 ? -diff : diff);
   }
   return b << k;
 }
@@ -424,7 +427,16 @@ bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, doub
     for (long j = p + 1; j < d; ++j) s += at(k, j) * xu[j];
     x[static_cast<size_t>(p)] = pivots[static_cast<size_t>(k)].quotient(0u - s);
   }
-  std::uint64_t g = 0;
+  // Mostly the two smallest entries are coprime already, and the fewer
+  // their bits, the fewer the steps.
+  std::uint64_t lo = ~std::uint64_t{0}, next = ~std::uint64_t{0};
+  for (const std::int64_t v : x) {
+    const std::uint64_t u = magnitude(v);
+    if (u == 0) continue;
+    next = std::min(next, std::max(lo, u));
+    lo = std::min(lo, u);
+  }
+  std::uint64_t g = next == ~std::uint64_t{0} ? lo : gcd64(lo, next);
   for (size_t j = 0; j < x.size() && g != 1; ++j) g = gcd64(g, magnitude(x[j]));
   if (g > 1)
     for (std::int64_t &v : x) v /= static_cast<std::int64_t>(g);
@@ -514,8 +526,9 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
   return null_direction(big, a, r, d, x.big, sv.pivots);
 }
 
-// Rows taken together by scan(), and the padding of its columns.
-inline constexpr long kRowBlock = 4;
+// Rows taken together by scan(), and the padding of its columns: four
+// vectors of AVX2.
+inline constexpr long kRowBlock = 16;
 
 // v[i] := row i . c for the rows of `cols`, stored by columns of m entries
 // (m a multiple of kRowBlock, rows of which are read): rows innermost,
@@ -549,12 +562,14 @@ __attribute__((target_clones("avx2", "default"))) double scan(const std::vector<
     vv[i] = s;
     least = std::min(least, std::fabs(s) <= near ? HUGE_VAL : s);
   }
-  // Mostly no row of a block is near: one test for four.
+  // Mostly no row of a block is near: one vector test for the block, no
+  // branch on each row, which the predictor would miss.
   long k = 0;
   for (long i = 0; i < m; i += kRowBlock) {
-    const double low = std::min(std::min(std::fabs(vv[i]), std::fabs(vv[i + 1])),
-                                std::min(std::fabs(vv[i + 2]), std::fabs(vv[i + 3])));
-    if (low > near) continue;
+    int any = 0;
+#pragma omp simd reduction(| : any)
+    for (long t = i; t < i + kRowBlock; ++t) any |= static_cast<int>(std::fabs(vv[t]) <= near);
+    if (any == 0) continue;
     for (long t = i; t < i + kRowBlock && t < rows; ++t)
       if (std::fabs(vv[t]) <= near) candidates[static_cast<size_t>(k++)] = t;
   }
@@ -679,22 +694,33 @@ Conversion finish(std::vector<T> &outs, long n, long d, dd_RepresentationType re
 
 }  // namespace
 
-void append_settled_row(std::string &out, const std::int64_t *r, long d, dd_RepresentationType representation)
+char *put_settled_row(char *p, const std::int64_t *r, long d, dd_RepresentationType representation)
 {
   const std::uint64_t scale = magnitude(row_scale(r, d, representation));
-  // Room for two 64-bit integers with their signs.
-  char buf[48];
-  buf[0] = ' ';
+  // The denominators of a row repeat: the last one is kept as text.
+  std::uint64_t last = 0;
+  char den[24];
+  long den_len = 0;
   for (long j = 0; j < d; ++j) {
+    *p++ = ' ';
     const std::uint64_t g = gcd64(magnitude(r[j]), scale);
-    char *p = std::to_chars(buf + 1, buf + 24, g == 1 ? r[j] : r[j] / static_cast<std::int64_t>(g)).ptr;
-    if (scale != g) {
-      *p = '/';
-      p = std::to_chars(p + 1, buf + sizeof buf, g == 1 ? scale : scale / g).ptr;
+    if (g == 1) {
+      p = std::to_chars(p, p + 24, r[j]).ptr;
+    } else {
+      p = std::to_chars(p, p + 24, r[j] / static_cast<std::int64_t>(g)).ptr;
     }
-    out.append(buf, p);
+    if (scale == g) continue;
+    *p++ = '/';
+    const std::uint64_t e = g == 1 ? scale : scale / g;
+    if (e != last) {
+      last = e;
+      den_len = std::to_chars(den, den + sizeof den, e).ptr - den;
+    }
+    std::memcpy(p, den, static_cast<size_t>(den_len));
+    p += den_len;
   }
-  out += '\n';
+  *p++ = '\n';
+  return p;
 }
 
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix &q)
