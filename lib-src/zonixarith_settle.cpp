@@ -383,8 +383,9 @@ struct Divisor {
 // elimination to echelon form, then back substitution from the free
 // column, which takes the last pivot: every entry met is a minor of the
 // rows, below 2^bits, and every division exact, so all of it runs modulo
-// 2^64 (Divisor::quotient).  False when the rank is another, or when a
-// pivot's factors 2 leave a quotient too little room (Mid then solves).
+// 2^64 (Divisor::quotient).  x need not be primitive.  False when the rank
+// is another, or when a pivot's factors 2 leave a quotient too little room
+// (Mid then solves).
 bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, double bits,
                             std::vector<std::int64_t> &x, std::vector<long> &pivot_col,
                             std::vector<Divisor> &pivots)
@@ -427,19 +428,8 @@ bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, doub
     for (long j = p + 1; j < d; ++j) s += at(k, j) * xu[j];
     x[static_cast<size_t>(p)] = pivots[static_cast<size_t>(k)].quotient(0u - s);
   }
-  // Mostly the two smallest entries are coprime already, and the fewer
-  // their bits, the fewer the steps.
-  std::uint64_t lo = ~std::uint64_t{0}, next = ~std::uint64_t{0};
-  for (const std::int64_t v : x) {
-    const std::uint64_t u = magnitude(v);
-    if (u == 0) continue;
-    next = std::min(next, std::max(lo, u));
-    lo = std::min(lo, u);
-  }
-  std::uint64_t g = next == ~std::uint64_t{0} ? lo : gcd64(lo, next);
-  for (size_t j = 0; j < x.size() && g != 1; ++j) g = gcd64(g, magnitude(x[j]));
-  if (g > 1)
-    for (std::int64_t &v : x) v /= static_cast<std::int64_t>(g);
+  // Not made primitive here: the text divides each entry by its gcd with
+  // the row's scale anyway, and rows are compared as directions.
   return true;
 }
 
@@ -606,29 +596,74 @@ mpz_class abs_of(const mpz_class &v) { return abs(v); }
 bool smaller(std::int64_t a, std::int64_t b) { return abs_of(a) < abs_of(b); }
 bool smaller(const mpz_class &a, const mpz_class &b) { return mpz_cmpabs(a.get_mpz_t(), b.get_mpz_t()) < 0; }
 
-// Whether the n rows of d in outs are pairwise different, each row
-// compared by its hash first.
-template <class T>
-bool distinct_rows(const std::vector<T> &outs, long n, long d)
+// Divides the d entries of r by their gcd.
+void make_primitive(std::int64_t *r, long d)
 {
-  auto at = [&](long k) { return outs.begin() + k * d; };
-  std::vector<std::pair<std::uint64_t, long>> keys(static_cast<size_t>(n));
+  std::uint64_t g = 0;
+  for (long j = 0; j < d && g != 1; ++j) g = gcd64(g, magnitude(r[j]));
+  if (g > 1)
+    for (long j = 0; j < d; ++j) r[j] /= static_cast<std::int64_t>(g);
+}
+
+template <class T>
+T row_scale(const T *r, long d, dd_RepresentationType representation);
+
+// Whether the n rows of d in outs are pairwise different directions, each
+// row compared by a hash first: of its entries over its scale as doubles,
+// which are the same for rows of one direction while the entries are
+// doubles exactly (rows with larger ones are made primitive first), or of
+// its entries, which in GMP integers are primitive.
+template <class T>
+bool distinct_rows(std::vector<T> &outs, long n, long d, dd_RepresentationType representation)
+{
+  auto at = [&](long k) { return outs.data() + k * d; };
+  // Row numbers fill the low bits of a key, the hash the others.
+  const int index_bits = std::bit_width(static_cast<std::uint64_t>(n));
+  std::vector<std::uint64_t> keys(static_cast<size_t>(n));
   for (long k = 0; k < n; ++k) {
+    T *r = at(k);
     std::uint64_t h = 0;
-    for (long j = 0; j < d; ++j) {
-      std::uint64_t v;
-      if constexpr (std::is_same_v<T, std::int64_t>) v = static_cast<std::uint64_t>(at(k)[j]);
-      else v = mpz_getlimbn(at(k)[j].get_mpz_t(), 0) ^ static_cast<std::uint64_t>(mpz_sgn(at(k)[j].get_mpz_t()));
-      // An odd multiplier of 64 bits (from the golden ratio) spreads the bits.
-      h = (h ^ v) * 0x9e3779b97f4a7c15u;
-      h ^= h >> 29;
+    if constexpr (std::is_same_v<T, std::int64_t>) {
+      for (long j = 0; j < d; ++j)
+        if (magnitude(r[j]) >> kDoubleBits != 0) {
+          make_primitive(r, d);
+          break;
+        }
+      const double scale = static_cast<double>(magnitude(row_scale(r, d, representation)));
+      for (long j = 0; j < d; ++j) {
+        const auto v = std::bit_cast<std::uint64_t>(static_cast<double>(r[j]) / scale + 0.0);
+        // An odd multiplier of 64 bits (from the golden ratio) spreads the bits.
+        h = (h ^ v) * 0x9e3779b97f4a7c15u;
+        h ^= h >> 29;
+      }
+    } else {
+      for (long j = 0; j < d; ++j) {
+        const std::uint64_t v =
+            mpz_getlimbn(r[j].get_mpz_t(), 0) ^ static_cast<std::uint64_t>(mpz_sgn(r[j].get_mpz_t()));
+        h = (h ^ v) * 0x9e3779b97f4a7c15u;
+        h ^= h >> 29;
+      }
     }
-    keys[static_cast<size_t>(k)] = {h, k};
+    keys[static_cast<size_t>(k)] = (index_bits < 64 ? h << index_bits : 0) | static_cast<std::uint64_t>(k);
   }
   std::sort(keys.begin(), keys.end());
+  const std::uint64_t index_mask = (std::uint64_t{1} << index_bits) - 1;
+  auto same = [&](const T *u, const T *w) {
+    if constexpr (std::is_same_v<T, std::int64_t>) {
+      // u = c w with c > 0: cross products with the scales agree.
+      const i128 su = static_cast<i128>(magnitude(row_scale(u, d, representation)));
+      const i128 sw = static_cast<i128>(magnitude(row_scale(w, d, representation)));
+      for (long j = 0; j < d; ++j)
+        if (static_cast<i128>(u[j]) * sw != static_cast<i128>(w[j]) * su) return false;
+      return true;
+    } else {
+      return std::equal(u, u + d, w);
+    }
+  };
   for (size_t u = 0; u < keys.size(); ++u)
-    for (size_t w = u + 1; w < keys.size() && keys[w].first == keys[u].first; ++w)
-      if (std::equal(at(keys[u].second), at(keys[u].second) + d, at(keys[w].second))) return false;
+    for (size_t w = u + 1; w < keys.size() && (keys[w] >> index_bits) == (keys[u] >> index_bits); ++w)
+      if (same(at(static_cast<long>(keys[u] & index_mask)), at(static_cast<long>(keys[w] & index_mask))))
+        return false;
   return true;
 }
 
@@ -657,7 +692,7 @@ Conversion finish(std::vector<T> &outs, long n, long d, dd_RepresentationType re
 {
   Conversion e;
   e.error = dd_NumericallyInconsistent;
-  if (!distinct_rows(outs, n, d)) return e;
+  if (!distinct_rows(outs, n, d, representation)) return e;
   e.exact = true;
   e.settled = true;
   e.rational.rows = n;
@@ -911,10 +946,13 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
       std::copy(x.small.begin(), x.small.end(), small_outs.begin() + k * d);
       continue;
     }
+    // GMP rows are compared entry by entry (distinct_rows): all primitive.
     if (big_outs.empty()) {
       big_outs.resize(static_cast<size_t>(n * d));
+      for (long u = 0; u < k; ++u) make_primitive(small_outs.data() + u * d, d);
       for (long u = 0; u < k * d; ++u) mpz_set_si(big_outs[static_cast<size_t>(u)].get_mpz_t(), small_outs[static_cast<size_t>(u)]);
     }
+    if (x.is_small) make_primitive(x.small.data(), d);
     for (long j = 0; j < d; ++j) {
       mpz_class &e = big_outs[static_cast<size_t>(k * d + j)];
       if (x.is_small) mpz_set_si(e.get_mpz_t(), x.small[static_cast<size_t>(j)]);
