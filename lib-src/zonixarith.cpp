@@ -237,10 +237,11 @@ void write_rational(FILE *f, const QMatrix &q, const std::string &rows)
   write_tail(f, q);
 }
 
-// " x" for each entry of the settled row r of d integers over its scale,
-// and a newline, from p on, which has room for kSettledEntry chars an
-// entry and one more; returns the end.
-char *put_settled_row(char *p, const std::int64_t *r, long d, dd_RepresentationType representation);
+// " x" for each entry of the `rows` settled rows r of d integers over
+// their scales, and a newline after each, from p on, which has room for
+// kSettledEntry chars an entry and one more a row; returns the end.
+char *put_settled_rows(char *p, const std::int64_t *r, long rows, long d,
+                       dd_RepresentationType representation);
 // " n/e" with two 64-bit integers and their signs.
 inline constexpr long kSettledEntry = 48;
 
@@ -253,17 +254,14 @@ void write_rational(FILE *f, const Conversion &c)
   write_head(f, c.rational);
   // In pieces through one buffer: a text copy of a large answer would
   // cost more in fresh pages than the writing.
-  constexpr long kPiece = long{1} << 16;  // well inside the caches
-  const long d = c.rational.cols;
-  std::vector<char> piece(static_cast<size_t>(kPiece + d * kSettledEntry + 1));
-  char *const begin = piece.data();
-  char *p = begin;
-  for (long k = 0; k < c.rational.rows; ++k) {
-    p = put_settled_row(p, c.integers.data() + k * d, d, c.rational.representation);
-    if (p - begin >= kPiece || k + 1 == c.rational.rows) {
-      dd_Printf(f, "%.*s", static_cast<int>(p - begin), begin);
-      p = begin;
-    }
+  constexpr long kPieceEntries = 1024;  // some 48 KiB of text, well inside the caches
+  const long d = c.rational.cols, n = c.rational.rows;
+  const long block = std::max(1L, kPieceEntries / std::max(1L, d));
+  std::vector<char> piece(static_cast<size_t>(block * (d * kSettledEntry + 1)));
+  for (long k = 0; k < n; k += block) {
+    const long rows = std::min(block, n - k);
+    char *end = put_settled_rows(piece.data(), c.integers.data() + k * d, rows, d, c.rational.representation);
+    dd_Printf(f, "%.*s", static_cast<int>(end - piece.data()), piece.data());
   }
   write_tail(f, c.rational);
 }
