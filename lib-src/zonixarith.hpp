@@ -68,6 +68,17 @@ struct ConvertOptions {
   bool text = false;
 };
 
+// Rows of 64-bit integers kept in the number storage of a matrix record,
+// 8 bytes an entry, moved in and out with memcpy: settled rows take the
+// place of the double rows they come from, and no fresh memory, whose
+// first touch costs more than computing them.
+struct IntegerRows {
+  Matrix store;  // null: no rows
+  long rows = 0, cols = 0;
+  void get(long k, std::int64_t *out) const;
+  void put(long k, const std::int64_t *in);
+};
+
 // The result of a conversion in whichever arithmetic gave it.  With
 // `exact` set the rational output is in `rational`; `output` always holds
 // the (nearest) doubles, and the families are set when asked for; with
@@ -80,9 +91,9 @@ struct Conversion {
   QMatrix rational;
   std::string rows;
   // With ConvertOptions::text and `rows` empty, settled rows may come as
-  // 64-bit integers, rational.rows of rational.cols, each row standing
-  // for itself over its scale (write_rational divides).
-  std::vector<std::int64_t> integers;
+  // 64-bit integers, each row standing for itself over its scale
+  // (write_rational divides).
+  IntegerRows integers;
   Matrix output;
   SetFamily adjacency, incidence, input_adjacency, input_incidence;
 };

@@ -647,62 +647,64 @@ void make_primitive(std::int64_t *r, long d)
 template <class T>
 T row_scale(const T *r, long d, dd_RepresentationType representation);
 
-// Whether the n rows of d in outs are pairwise different directions, each
-// row compared by a hash first: of its entries over its scale as doubles,
-// which are the same for rows of one direction while the entries are
-// doubles exactly (rows with larger ones are made primitive first), or of
-// its entries, which in GMP integers are primitive.
-template <class T>
-bool distinct_rows(std::vector<T> &outs, long n, long d, dd_RepresentationType representation)
+// Whether the rows are pairwise different directions, each row compared
+// by a hash first: of its entries over its scale as doubles, which are
+// the same for rows of one direction while the entries are doubles
+// exactly (rows with larger ones are made primitive first).
+bool distinct_rows(IntegerRows &outs, dd_RepresentationType representation)
 {
-  auto at = [&](long k) { return outs.data() + k * d; };
+  const long n = outs.rows, d = outs.cols;
   // Row numbers fill the low bits of a key, the hash the others.
   const int index_bits = std::bit_width(static_cast<std::uint64_t>(n));
   std::vector<std::uint64_t> keys(static_cast<size_t>(n));
+  std::vector<std::int64_t> r(static_cast<size_t>(d)), w(static_cast<size_t>(d));
   for (long k = 0; k < n; ++k) {
-    T *r = at(k);
+    outs.get(k, r.data());
+    for (long j = 0; j < d; ++j)
+      if (magnitude(r[static_cast<size_t>(j)]) >> kDoubleBits != 0) {
+        make_primitive(r.data(), d);
+        outs.put(k, r.data());
+        break;
+      }
+    const double scale = static_cast<double>(magnitude(row_scale(r.data(), d, representation)));
     std::uint64_t h = 0;
-    if constexpr (std::is_same_v<T, std::int64_t>) {
-      for (long j = 0; j < d; ++j)
-        if (magnitude(r[j]) >> kDoubleBits != 0) {
-          make_primitive(r, d);
-          break;
-        }
-      const double scale = static_cast<double>(magnitude(row_scale(r, d, representation)));
-      for (long j = 0; j < d; ++j) {
-        const auto v = std::bit_cast<std::uint64_t>(static_cast<double>(r[j]) / scale + 0.0);
-        // An odd multiplier of 64 bits (from the golden ratio) spreads the bits.
-        h = (h ^ v) * 0x9e3779b97f4a7c15u;
-        h ^= h >> 29;
-      }
-    } else {
-      for (long j = 0; j < d; ++j) {
-        const std::uint64_t v =
-            mpz_getlimbn(r[j].get_mpz_t(), 0) ^ static_cast<std::uint64_t>(mpz_sgn(r[j].get_mpz_t()));
-        h = (h ^ v) * 0x9e3779b97f4a7c15u;
-        h ^= h >> 29;
-      }
+    for (long j = 0; j < d; ++j) {
+      const auto v = std::bit_cast<std::uint64_t>(static_cast<double>(r[static_cast<size_t>(j)]) / scale + 0.0);
+      // An odd multiplier of 64 bits (from the golden ratio) spreads the bits.
+      h = (h ^ v) * 0x9e3779b97f4a7c15u;
+      h ^= h >> 29;
     }
     keys[static_cast<size_t>(k)] = (index_bits < 64 ? h << index_bits : 0) | static_cast<std::uint64_t>(k);
   }
   std::sort(keys.begin(), keys.end());
   const std::uint64_t index_mask = (std::uint64_t{1} << index_bits) - 1;
-  auto same = [&](const T *u, const T *w) {
-    if constexpr (std::is_same_v<T, std::int64_t>) {
-      // u = c w with c > 0: cross products with the scales agree.
-      const i128 su = static_cast<i128>(magnitude(row_scale(u, d, representation)));
-      const i128 sw = static_cast<i128>(magnitude(row_scale(w, d, representation)));
-      for (long j = 0; j < d; ++j)
-        if (static_cast<i128>(u[j]) * sw != static_cast<i128>(w[j]) * su) return false;
-      return true;
-    } else {
-      return std::equal(u, u + d, w);
-    }
-  };
   for (size_t u = 0; u < keys.size(); ++u)
-    for (size_t w = u + 1; w < keys.size() && (keys[w] >> index_bits) == (keys[u] >> index_bits); ++w)
-      if (same(at(static_cast<long>(keys[u] & index_mask)), at(static_cast<long>(keys[w] & index_mask))))
-        return false;
+    for (size_t v = u + 1; v < keys.size() && (keys[v] >> index_bits) == (keys[u] >> index_bits); ++v) {
+      outs.get(static_cast<long>(keys[u] & index_mask), r.data());
+      outs.get(static_cast<long>(keys[v] & index_mask), w.data());
+      // r = c w with c > 0: cross products with the scales agree.
+      const auto sr = static_cast<i128>(magnitude(row_scale(r.data(), d, representation)));
+      const auto sw = static_cast<i128>(magnitude(row_scale(w.data(), d, representation)));
+      bool same = true;
+      for (long j = 0; j < d && same; ++j)
+        same = static_cast<i128>(r[static_cast<size_t>(j)]) * sw == static_cast<i128>(w[static_cast<size_t>(j)]) * sr;
+      if (same) return false;
+    }
+  return true;
+}
+
+// The same for primitive rows of GMP integers: equal entries.
+bool distinct_rows(const std::vector<mpz_class> &outs, long n, long d)
+{
+  std::vector<long> order(static_cast<size_t>(n));
+  std::iota(order.begin(), order.end(), 0L);
+  auto at = [&](long k) { return outs.begin() + k * d; };
+  std::sort(order.begin(), order.end(),
+            [&](long u, long w) { return std::lexicographical_compare(at(u), at(u) + d, at(w), at(w) + d); });
+  for (long k = 1; k < n; ++k)
+    if (std::equal(at(order[static_cast<size_t>(k - 1)]), at(order[static_cast<size_t>(k - 1)]) + d,
+                   at(order[static_cast<size_t>(k)])))
+      return false;
   return true;
 }
 
@@ -720,43 +722,47 @@ T row_scale(const T *r, long d, dd_RepresentationType representation)
   return scale;
 }
 
-// The settled rows outs (n rows of d), each primitive and oriented, as the
-// conversion's result; error dd_NumericallyInconsistent when two rows are
-// alike (one face found twice) or a point has a negative first entry.
-// Written at the scale of the exact run (row_scale); with text, rows of
-// 64-bit integers stay as they are (Conversion::integers) for
-// write_rational to write.
-template <class T>
-Conversion finish(std::vector<T> &outs, long n, long d, dd_RepresentationType representation, bool text)
+// The settled rows (n rows of d, oriented) as the conversion's result;
+// error dd_NumericallyInconsistent when two rows are alike (one face found
+// twice) or a point has a negative first entry.  Written at the scale of
+// the exact run (row_scale); with text, rows of 64-bit integers stay as
+// they are (Conversion::integers) for write_rational to write.
+Conversion finish(IntegerRows *small, const std::vector<mpz_class> *big, long n, long d,
+                  dd_RepresentationType representation, bool text)
 {
   Conversion e;
   e.error = dd_NumericallyInconsistent;
-  if (!distinct_rows(outs, n, d, representation)) return e;
+  if (small != nullptr ? !distinct_rows(*small, representation) : !distinct_rows(*big, n, d)) return e;
   e.exact = true;
   e.settled = true;
   e.rational.rows = n;
   e.rational.cols = d;
   e.rational.representation = representation;
-  if constexpr (std::is_same_v<T, std::int64_t>) {
-    if (text) {
-      for (long k = 0; k < n; ++k)
-        if (row_scale(outs.data() + k * d, d, representation) == 0) return e;
-      e.integers = std::move(outs);
-      e.error = dd_NoError;
-      return e;
+  std::vector<std::int64_t> r(static_cast<size_t>(d));
+  if (small != nullptr && text) {
+    for (long k = 0; k < n; ++k) {
+      small->get(k, r.data());
+      if (row_scale(r.data(), d, representation) == 0) return e;
     }
+    e.integers = std::move(*small);
+    e.error = dd_NoError;
+    return e;
   }
   e.rational.entries.resize(static_cast<size_t>(n * d));
-  for (long k = 0; k < n; ++k) {
-    const T *r = outs.data() + k * d;
-    const T scale = row_scale(r, d, representation);
-    if (sign_of(scale) == 0) return e;
+  auto fill = [&](long k, const auto *row) {
+    const auto scale = row_scale(row, d, representation);
+    if (sign_of(scale) == 0) return false;
     for (long j = 0; j < d; ++j) {
       mpq_class &w = e.rational.at(k, j);
-      w.get_num() = r[j];
+      w.get_num() = row[j];
       w.get_den() = scale;
       w.canonicalize();
     }
+    return true;
+  };
+  for (long k = 0; k < n; ++k) {
+    if (small != nullptr) small->get(k, r.data());
+    if (!(small != nullptr ? fill(k, r.data()) : fill(k, big->data() + k * d))) return e;
   }
   if (!text) {
     e.output.reset(to_double(e.rational));
@@ -919,7 +925,12 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   sv.residues.resize(in.size());
   for (size_t k = 0; k < in.size(); ++k) sv.residues[k] = sv.mod.of(in[k]);
 
-  std::vector<std::int64_t> small_outs(static_cast<size_t>(n * d));
+  // Each settled row takes the place of the double row it comes from.
+  IntegerRows small_outs;
+  small_outs.rows = n;
+  small_outs.cols = d;
+  small_outs.store = std::move(c.output);
+  std::vector<std::int64_t> row_ints(static_cast<size_t>(d));
   std::vector<std::int32_t> lies_on;
   std::vector<size_t> lies_from{0};
   lies_on.reserve(static_cast<size_t>(n * (d - 1)));
@@ -1038,14 +1049,18 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     lies_from.push_back(lies_on.size());
     if (!ok) return fail;
     if (x.is_small && big_outs.empty()) {
-      std::copy(x.small.begin(), x.small.end(), small_outs.begin() + k * d);
+      small_outs.put(k, x.small.data());
       continue;
     }
     // GMP rows are compared entry by entry (distinct_rows): all primitive.
     if (big_outs.empty()) {
       big_outs.resize(static_cast<size_t>(n * d));
-      for (long u = 0; u < k; ++u) make_primitive(small_outs.data() + u * d, d);
-      for (long u = 0; u < k * d; ++u) mpz_set_si(big_outs[static_cast<size_t>(u)].get_mpz_t(), small_outs[static_cast<size_t>(u)]);
+      for (long u = 0; u < k; ++u) {
+        small_outs.get(u, row_ints.data());
+        make_primitive(row_ints.data(), d);
+        for (long j = 0; j < d; ++j)
+          mpz_set_si(big_outs[static_cast<size_t>(u * d + j)].get_mpz_t(), row_ints[static_cast<size_t>(j)]);
+      }
     }
     if (x.is_small) make_primitive(x.small.data(), d);
     for (long j = 0; j < d; ++j) {
@@ -1058,8 +1073,9 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   // exactly the input rows lies_on[lies_from[k] .. lies_from[k + 1]) on it
   // (0-based; row m is x0 >= 0 under an H-representation), and every
   // other input row on its side.
-  Conversion e = big_outs.empty() ? finish(small_outs, n, d, O->representation, o.text)
-                                  : finish(big_outs, n, d, O->representation, o.text);
+  const dd_RepresentationType representation = O->representation;
+  Conversion e = big_outs.empty() ? finish(&small_outs, nullptr, n, d, representation, o.text)
+                                  : finish(nullptr, &big_outs, n, d, representation, o.text);
   if (e.error != dd_NoError) return fail;
   e.adjacency = std::move(c.adjacency);
   e.incidence = std::move(c.incidence);
