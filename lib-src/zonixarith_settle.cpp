@@ -421,14 +421,14 @@ __attribute__((target("avx512f,avx512dq"))) void eliminate_below_avx512(std::uin
   }
 }
 
-// The direction x with rows . x = 0 when the r rows (of d entries,
-// row-major in a, overwritten) have rank d - 1, primitive.  Fraction-free
-// elimination to echelon form, then back substitution from the free
-// column, which takes the last pivot: every entry met is a minor of the
-// rows, below 2^bits, and every division exact, so all of it runs modulo
-// 2^64 (Divisor::quotient).  x need not be primitive.  False when the rank
-// is another, or when a pivot's factors 2 leave a quotient too little room
-// (Mid then solves).
+// A direction x with rows . x = 0 when the r rows (of d entries,
+// row-major in a, overwritten) have rank d - 1, not always primitive.
+// Fraction-free elimination to echelon form, then back substitution from
+// the free column, which takes the last pivot: every entry met is a minor
+// of the rows, below 2^bits, and every division exact, so all of it runs
+// modulo 2^64 (Divisor::quotient).  False when the rank is another, or
+// when a pivot's factors 2 leave a quotient too little room (Mid then
+// solves).
 bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, double bits,
                             std::vector<std::int64_t> &x, std::vector<long> &pivot_col,
                             std::vector<Divisor> &pivots)
