@@ -212,7 +212,7 @@ int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rationa
     std::fprintf(f, "* input: %s, %ld rows of %ld columns (%s)\n",
                  comment_name(args.file).c_str(), M->rowsize, M->colsize,
                  representation_name(M->representation));
-    write_rational(f, c.rational, c.rows);
+    write_rational(f, c);
     if (!out.finish(quiet)) return kExitUsage;
   }
   const std::string base = args.file != "-" ? args.file : out_name;

@@ -117,6 +117,18 @@ double nearest_double(const mpq_class &q)
   return t;
 }
 
+static_assert(sizeof(mytype) == sizeof(std::int64_t), "an integer in the place of a number");
+
+void IntegerRows::get(long k, std::int64_t *out) const
+{
+  std::memcpy(out, store->matrix[k], static_cast<size_t>(cols) * sizeof(std::int64_t));
+}
+
+void IntegerRows::put(long k, const std::int64_t *in)
+{
+  std::memcpy(store->matrix[k], in, static_cast<size_t>(cols) * sizeof(std::int64_t));
+}
+
 QMatrix to_rational(dd_MatrixPtr M)
 {
   QMatrix q;
@@ -235,6 +247,37 @@ void write_rational(FILE *f, const QMatrix &q, const std::string &rows)
   write_head(f, q);
   dd_Printf(f, "%s", rows.c_str());
   write_tail(f, q);
+}
+
+// " x" for each entry of the `rows` settled rows r of d integers over
+// their scales, and a newline after each, from p on, which has room for
+// kSettledEntry chars an entry and one more a row; returns the end.
+char *put_settled_rows(char *p, const std::int64_t *r, long rows, long d,
+                       dd_RepresentationType representation);
+// " n/e" with two 64-bit integers and their signs.
+inline constexpr long kSettledEntry = 48;
+
+void write_rational(FILE *f, const Conversion &c)
+{
+  if (c.integers.store == nullptr) {
+    write_rational(f, c.rational, c.rows);
+    return;
+  }
+  write_head(f, c.rational);
+  // In pieces through one buffer: a text copy of a large answer would
+  // cost more in fresh pages than the writing.
+  constexpr long kPieceEntries = 1024;  // some 48 KiB of text, well inside the caches
+  const long d = c.integers.cols, n = c.integers.rows;
+  const long block = std::max(1L, kPieceEntries / std::max(1L, d));
+  std::vector<char> piece(static_cast<size_t>(block * (d * kSettledEntry + 1)));
+  std::vector<std::int64_t> ints(static_cast<size_t>(block * d));
+  for (long k = 0; k < n; k += block) {
+    const long rows = std::min(block, n - k);
+    for (long u = 0; u < rows; ++u) c.integers.get(k + u, ints.data() + u * d);
+    char *end = put_settled_rows(piece.data(), ints.data(), rows, d, c.rational.representation);
+    dd_Printf(f, "%.*s", static_cast<int>(end - piece.data()), piece.data());
+  }
+  write_tail(f, c.rational);
 }
 
 bool double_answer_certain(dd_PolyhedraPtr poly)

@@ -5,6 +5,7 @@
 #define ZONIX_ARITH_HPP
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -69,6 +70,17 @@ struct ConvertOptions {
   bool text = false;
 };
 
+// Rows of 64-bit integers kept in the number storage of a matrix record,
+// 8 bytes an entry, moved in and out with memcpy: settled rows take the
+// place of the double rows they come from, and no fresh memory, whose
+// first touch costs more than computing them.
+struct IntegerRows {
+  Matrix store;  // null: no rows
+  long rows = 0, cols = 0;
+  void get(long k, std::int64_t *out) const;
+  void put(long k, const std::int64_t *in);
+};
+
 // The result of a conversion in whichever arithmetic gave it.  With
 // `exact` set the rational output is in `rational`; `output` always holds
 // the (nearest) doubles, and the families are set when asked for; with
@@ -80,9 +92,17 @@ struct Conversion {
   bool settled = false;  // exact rows settled from a double run, not an exact run
   QMatrix rational;
   std::string rows;
+  // With ConvertOptions::text and `rows` empty, settled rows may come as
+  // 64-bit integers, each row standing for itself over its scale
+  // (write_rational divides).
+  IntegerRows integers;
   Matrix output;
   SetFamily adjacency, incidence, input_adjacency, input_incidence;
 };
+
+// Writes the result of a conversion with ConvertOptions::text, as
+// write_rational(f, c.rational, c.rows) writes text rows.
+void write_rational(FILE *f, const Conversion &c);
 
 // Converts M to the other representation.  Double runs the library's
 // double description method; Exact runs it over rationals; Auto runs in
@@ -105,15 +125,18 @@ bool double_answer_certain(dd_PolyhedraPtr poly);
 // fails): then only an exact run can tell.
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &options, const QMatrix &q);
 
-// Whether the n distinct extreme rays `rays` (n × d, primitive) of the
-// pointed cone {x : row . x >= 0 for the rows of `in` (rows × d), = 0 on
-// the rows flagged in `equation`} are all its extreme rays; zero[k] lists
-// the rows ray k lies on, ascending.  False also when telling would cost
-// far more than the run did.
+// Ray k's d entries modulo the prime p, into out.
+using RayResidues = std::function<void(long k, std::uint64_t p, std::uint64_t *out)>;
+
+// Whether n distinct extreme rays of the pointed cone {x : row . x >= 0
+// for the rows of `in` (rows × d), = 0 on the rows flagged in `equation`}
+// are all its extreme rays: ray k lies exactly on the rows
+// lies_on[lies_from[k] .. lies_from[k + 1]) (0-based, any order), and
+// `rays` gives its entries.  False also when telling would cost far more
+// than the run did.
 bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::span<const char> equation,
-                    const std::vector<std::vector<int>> &zero, const std::vector<std::int64_t> &rays);
-bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::span<const char> equation,
-                    const std::vector<std::vector<int>> &zero, const std::vector<mpz_class> &rays);
+                    std::span<const std::int32_t> lies_on, std::span<const size_t> lies_from,
+                    const RayResidues &rays);
 
 // The adjacency of M's rows (dd_Matrix2Adjacency), as a new family (free
 // with dd_FreeSetFamily); err, exact and rational as for row_query.

@@ -42,8 +42,6 @@ std::uint64_t residue(std::int64_t v)
   return static_cast<std::uint64_t>(r < 0 ? r + static_cast<std::int64_t>(kP) : r);
 }
 
-std::uint64_t residue(const mpz_class &v) { return mpz_fdiv_ui(v.get_mpz_t(), kP); }
-
 // a b mod kP, reduced as 2^61 = 1.
 std::uint64_t mul(std::uint64_t a, std::uint64_t b)
 {
@@ -355,15 +353,19 @@ std::vector<int> ids_of(const std::vector<std::uint64_t> &res, long rows, long d
   return id;
 }
 
-template <class T>
-bool all_found(std::span<const std::int64_t> in, long rows, long d, std::span<const char> equation,
-               const std::vector<std::vector<int>> &zero, const std::vector<T> &rays)
+}  // namespace
+
+bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::span<const char> equation,
+                    std::span<const std::int32_t> lies_on, std::span<const size_t> lies_from,
+                    const RayResidues &rays)
 {
-  const long n = static_cast<long>(zero.size());
-  if (n == 0 || d < 1) return false;
-  long entries = 0;
-  for (const auto &z : zero) entries += static_cast<long>(z.size());
-  const long work = kLeastWork + kWorkPerEntry * entries;
+  const long n = static_cast<long>(lies_from.size()) - 1;
+  if (n <= 0 || d < 1) return false;
+  auto zero = [&](long k) {
+    return lies_on.subspan(lies_from[static_cast<size_t>(k)],
+                           lies_from[static_cast<size_t>(k + 1)] - lies_from[static_cast<size_t>(k)]);
+  };
+  const long work = kLeastWork + kWorkPerEntry * static_cast<long>(lies_on.size());
 
   // The found rays against the input rows.
   Rows input;
@@ -381,9 +383,9 @@ bool all_found(std::span<const std::int64_t> in, long rows, long d, std::span<co
     }
   Family g;
   std::vector<int> z;
-  for (const auto &zk : zero) {
+  for (long k = 0; k < n; ++k) {
     z.clear();
-    for (int i : zk) z.push_back(input.id[static_cast<size_t>(i)]);
+    for (int i : zero(k)) z.push_back(input.id[static_cast<size_t>(i)]);
     std::sort(z.begin(), z.end());
     z.erase(std::unique(z.begin(), z.end()), z.end());
     g.ids.insert(g.ids.end(), z.begin(), z.end());
@@ -403,14 +405,14 @@ bool all_found(std::span<const std::int64_t> in, long rows, long d, std::span<co
   Rows found;
   found.d = d;
   found.res.resize(static_cast<size_t>(n * d));
-  for (size_t k = 0; k < found.res.size(); ++k) found.res[k] = residue(rays[k]);
+  for (long k = 0; k < n; ++k) rays(k, kP, found.res.data() + k * d);
   found.id.resize(static_cast<size_t>(n));
   for (long k = 0; k < n; ++k) found.id[static_cast<size_t>(k)] = static_cast<int>(k);
   found.fixed.assign(static_cast<size_t>(n), 0);
   found.mix = mixes(n);
   std::vector<std::vector<int>> on(static_cast<size_t>(rows));
   for (long k = 0; k < n; ++k)
-    for (int i : zero[static_cast<size_t>(k)])
+    for (int i : zero(k))
       if (input.id[static_cast<size_t>(i)] == i) on[static_cast<size_t>(i)].push_back(static_cast<int>(k));
   Closure c(found, work);
   std::vector<int> all(static_cast<size_t>(n));
@@ -425,20 +427,6 @@ bool all_found(std::span<const std::int64_t> in, long rows, long d, std::span<co
     h.close();
   }
   return c.complete(h, d - 1, 0);
-}
-
-}  // namespace
-
-bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::span<const char> equation,
-                    const std::vector<std::vector<int>> &zero, const std::vector<std::int64_t> &rays)
-{
-  return all_found(in, rows, d, equation, zero, rays);
-}
-
-bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::span<const char> equation,
-                    const std::vector<std::vector<int>> &zero, const std::vector<mpz_class> &rays)
-{
-  return all_found(in, rows, d, equation, zero, rays);
 }
 
 }  // namespace zonix

@@ -8,10 +8,14 @@
 // row proved by a bound on the double values, or exactly where the bound
 // leaves doubt.  Anything that does not hold leaves the work to the exact run.
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <immintrin.h>
+#include <limits>
 #include <numeric>
 #include <string>
 #include <type_traits>
@@ -50,6 +54,8 @@ inline constexpr std::uint64_t kPrime = (std::uint64_t{1} << 62) - 57;
 // Numerators and denominators recovered from residues modulo kPrime:
 // 2 kRecovered^2 < kPrime makes the recovery unique.
 inline constexpr std::int64_t kRecovered = std::int64_t{1} << 30;
+// Exponents whose powers of 2 are normal doubles, with room to spare.
+inline constexpr int kPowerRange = 1000;
 // A value this small against the sum of its absolute terms marks a row
 // the double output row lies on; far above double rounding, far below any gap a
 // double run resolves.
@@ -74,6 +80,32 @@ bool integer_row(const QMatrix &q, long i, std::vector<std::int64_t> &out)
     out[static_cast<size_t>(j)] = mpz_get_si(x.get_mpz_t());
   }
   return true;
+}
+
+std::uint64_t magnitude(std::int64_t v)
+{
+  return v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+}
+
+// Binary, without divisions and without branches on the values, which
+// no predictor guesses; the count of trailing zeros is taken from the
+// difference, beside its absolute value, to keep the chain of dependent
+// steps short.  a, b below 2^63.
+std::uint64_t gcd64(std::uint64_t a, std::uint64_t b)
+{
+  if (a == 0) return b;
+  if (b == 0) return a;
+  int az = std::countr_zero(a);
+  const int k = std::min(az, std::countr_zero(b));
+  b >>= std::countr_zero(b);
+  while (a != 0) {
+    a >>= az;
+    const auto diff = static_cast<std::int64_t>(b - a);
+    az = std::countr_zero(static_cast<std::uint64_t>(diff));
+    b = std::min(a, b);
+    a = static_cast<std::uint64_t>(diff < 0 ? -diff : diff);
+  }
+  return b << k;
 }
 
 // Exact integers of the elimination: 64 bits, then 128, with overflow
@@ -320,10 +352,125 @@ bool solve_modular(const Modular &mod, const std::vector<std::uint64_t> &residue
 // Where solve_direction starts and how often it needed GMP: integers that
 // outgrow 128 bits on one output row mostly do on the next.
 struct SolveLevel {
-  int start = 0;  // 0: 64 bits (Mid), 1: modulo p, then 128 bits, 2: GMP
+  int start = 0;  // 0: 64 bits (Wrapped, else Mid), 1: modulo p, then 128 bits, 2: GMP
   long big = 0;
   bool gmp = true;  // whether GMP may solve at all
+  double minor_bits = 0.0;  // every minor of up to d rows is below 2^minor_bits
+  const std::vector<double> *row_bits = nullptr;  // each row's share of Hadamard's bound
 };
+
+// Exact division by an integer known to divide: by the inverse of its odd
+// part modulo 2^64 after its factors 2 are shifted out.
+struct Divisor {
+  int shift = 0;
+  std::uint64_t inverse = 1;
+  explicit Divisor(std::uint64_t v = 1)
+  {
+    shift = std::countr_zero(v);
+    const std::uint64_t odd = v >> shift;
+    inverse = odd;  // right to 3 bits; each step doubles them
+    for (int k = 0; k < 5; ++k) inverse *= 2u - odd * inverse;
+  }
+  // q = s / v from s modulo 2^64 alone: the low 64 - shift bits of q come
+  // out right, which is all of q when |q| < 2^(63 - shift).
+  std::int64_t quotient(std::uint64_t s) const
+  {
+    return static_cast<std::int64_t>(((s >> shift) * inverse) << shift) >> shift;
+  }
+};
+
+// All eight lanes: the masked forms of the variable shifts, whose plain
+// forms start from an undefined vector that GCC 12 warns of.
+inline constexpr __mmask8 kAll = 0xff;
+
+// One step of null_direction_wrapped: column c cleared below the pivot
+// of row `row`, the rows below updated as piv a - f top over the last
+// pivot.
+void eliminate_below(std::uint64_t *a, long r, long d, long row, long c, const Divisor &prev)
+{
+  const std::uint64_t *top = a + row * d;
+  const std::uint64_t piv = top[c];
+  for (long i = row + 1; i < r; ++i) {
+    std::uint64_t *ri = a + i * d;
+    const std::uint64_t f = ri[c];
+    ri[c] = 0;
+    for (long j = c + 1; j < d; ++j)
+      ri[j] = static_cast<std::uint64_t>(prev.quotient(piv * ri[j] - f * top[j]));
+  }
+}
+
+// The same eight entries at a time with AVX-512.
+__attribute__((target("avx512f,avx512dq"))) void eliminate_below_avx512(std::uint64_t *a, long r, long d,
+                                                                        long row, long c, const Divisor &prev)
+{
+  const std::uint64_t *top = a + row * d;
+  const __m512i piv = _mm512_set1_epi64(static_cast<long long>(top[c]));
+  const __m512i inverse = _mm512_set1_epi64(static_cast<long long>(prev.inverse));
+  const __m512i shift = _mm512_set1_epi64(prev.shift);
+  for (long i = row + 1; i < r; ++i) {
+    std::uint64_t *ri = a + i * d;
+    const __m512i f = _mm512_set1_epi64(static_cast<long long>(ri[c]));
+    ri[c] = 0;
+    for (long j = c + 1; j < d; j += 8) {
+      const __mmask8 in = d - j >= 8 ? __mmask8(0xff) : static_cast<__mmask8>((1u << (d - j)) - 1u);
+      const __m512i x = _mm512_maskz_loadu_epi64(in, ri + j), t = _mm512_maskz_loadu_epi64(in, top + j);
+      const __m512i s = _mm512_sub_epi64(_mm512_mullo_epi64(piv, x), _mm512_mullo_epi64(f, t));
+      const __m512i q = _mm512_mullo_epi64(_mm512_maskz_srlv_epi64(kAll, s, shift), inverse);
+      _mm512_mask_storeu_epi64(ri + j, in, _mm512_maskz_srav_epi64(kAll, _mm512_maskz_sllv_epi64(kAll, q, shift), shift));
+    }
+  }
+}
+
+// A direction x with rows . x = 0 when the r rows (of d entries,
+// row-major in a, overwritten) have rank d - 1, not always primitive.
+// Fraction-free elimination to echelon form, then back substitution from
+// the free column, which takes the last pivot: every entry met is a minor
+// of the rows, below 2^bits, and every division exact, so all of it runs
+// modulo 2^64 (Divisor::quotient).  False when the rank is another, or
+// when a pivot's factors 2 leave a quotient too little room (Mid then
+// solves).
+bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, double bits,
+                            std::vector<std::int64_t> &x, std::vector<long> &pivot_col,
+                            std::vector<Divisor> &pivots)
+{
+  // Quotients below 2^bits need 63 - shift bits; one more for the rounding
+  // of the bound.
+  auto fits = [&](const Divisor &v) { return static_cast<double>(v.shift) + bits <= 62.0; };
+  static const auto eliminate = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")
+                                    ? eliminate_below_avx512
+                                    : eliminate_below;
+  auto *a = reinterpret_cast<std::uint64_t *>(a64.data());
+  auto at = [&](long i, long j) -> std::uint64_t & { return a[i * d + j]; };
+  pivot_col.clear();
+  pivots.clear();
+  Divisor prev;
+  long row = 0;
+  for (long c = 0; c < d && row < r; ++c) {
+    if (!bring_pivot(a64, r, d, row, c)) continue;
+    const std::uint64_t piv = at(row, c);
+    eliminate(a, r, d, row, c, prev);
+    prev = Divisor(piv);
+    if (!fits(prev)) return false;
+    pivots.push_back(prev);
+    pivot_col.push_back(c);
+    ++row;
+  }
+  if (row != d - 1) return false;
+  long free_col = 0;
+  while (free_col < row && pivot_col[static_cast<size_t>(free_col)] == free_col) ++free_col;
+  x.assign(static_cast<size_t>(d), 0);
+  auto *xu = reinterpret_cast<std::uint64_t *>(x.data());
+  xu[free_col] = at(row - 1, pivot_col[static_cast<size_t>(row - 1)]);
+  for (long k = row - 1; k >= 0; --k) {
+    const long p = pivot_col[static_cast<size_t>(k)];
+    std::uint64_t s = 0;
+    for (long j = p + 1; j < d; ++j) s += at(k, j) * xu[j];
+    x[static_cast<size_t>(p)] = pivots[static_cast<size_t>(k)].quotient(0u - s);
+  }
+  // Not made primitive here: the text divides each entry by its gcd with
+  // the row's scale anyway, and rows are compared as directions.
+  return true;
+}
 
 // Entries below this leave products with rows of 53 bits, d of them,
 // inside 128 bits.
@@ -345,6 +492,7 @@ struct Solver {
   std::vector<i128> a128, x128;
   std::vector<std::uint64_t> amod, ratio;
   std::vector<long> pivots;
+  std::vector<Divisor> divisors;
 };
 
 // x from the rows of `in` listed in zero.
@@ -360,6 +508,13 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
   x.is_small = true;
   if (level.start == 0) {
     sv.a64.resize(n);
+    rows_to(sv.a64);
+    // The minors of these rows alone: mostly far below those of any d rows.
+    double bits = 0.0;
+    for (const long i : zero) bits += (*level.row_bits)[static_cast<size_t>(i)];
+    if (null_direction_wrapped(sv.a64, r, d, std::min(bits, level.minor_bits), x.small, sv.pivots,
+                               sv.divisors))
+      return true;
     rows_to(sv.a64);
     Mid mid;
     if (null_direction(mid, sv.a64, r, d, x.small, sv.pivots)) return true;
@@ -400,8 +555,9 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
   return null_direction(big, a, r, d, x.big, sv.pivots);
 }
 
-// Rows taken together by scan(), and the padding of its columns.
-inline constexpr long kRowBlock = 4;
+// Rows taken together by scan(), and the padding of its columns: four
+// vectors of AVX2.
+inline constexpr long kRowBlock = 16;
 
 // v[i] := row i . c for the rows of `cols`, stored by columns of m entries
 // (m a multiple of kRowBlock, rows of which are read): rows innermost,
@@ -435,12 +591,14 @@ __attribute__((target_clones("avx2", "default"))) double scan(const std::vector<
     vv[i] = s;
     least = std::min(least, std::fabs(s) <= near ? HUGE_VAL : s);
   }
-  // Mostly no row of a block is near: one test for four.
+  // Mostly no row of a block is near: one vector test for the block, no
+  // branch on each row, which the predictor would miss.
   long k = 0;
   for (long i = 0; i < m; i += kRowBlock) {
-    const double low = std::min(std::min(std::fabs(vv[i]), std::fabs(vv[i + 1])),
-                                std::min(std::fabs(vv[i + 2]), std::fabs(vv[i + 3])));
-    if (low > near) continue;
+    int any = 0;
+#pragma omp simd reduction(| : any)
+    for (long t = i; t < i + kRowBlock; ++t) any |= static_cast<int>(std::fabs(vv[t]) <= near);
+    if (any == 0) continue;
     for (long t = i; t < i + kRowBlock && t < rows; ++t)
       if (std::fabs(vv[t]) <= near) candidates[static_cast<size_t>(k++)] = t;
   }
@@ -477,33 +635,67 @@ mpz_class abs_of(const mpz_class &v) { return abs(v); }
 bool smaller(std::int64_t a, std::int64_t b) { return abs_of(a) < abs_of(b); }
 bool smaller(const mpz_class &a, const mpz_class &b) { return mpz_cmpabs(a.get_mpz_t(), b.get_mpz_t()) < 0; }
 
-// " n" or " n/e" for n / e in lowest terms, e > 0, as the exact run
-// writes it.
-void append_fraction(std::string &out, std::int64_t n, std::int64_t e)
+// Divides the d entries of r by their gcd.
+void make_primitive(std::int64_t *r, long d)
 {
-  const std::int64_t g = Fixed<std::int64_t>::gcd(n, e);
-  // Room for two 64-bit integers with their signs.
-  char buf[48];
-  buf[0] = ' ';
-  char *p = std::to_chars(buf + 1, buf + 24, n / g).ptr;
-  if (e != g) {
-    *p = '/';
-    p = std::to_chars(p + 1, buf + sizeof buf, e / g).ptr;
-  }
-  out.append(buf, p);
+  std::uint64_t g = 0;
+  for (long j = 0; j < d && g != 1; ++j) g = gcd64(g, magnitude(r[j]));
+  if (g > 1)
+    for (long j = 0; j < d; ++j) r[j] /= static_cast<std::int64_t>(g);
 }
 
-// The settled rows outs (n rows of d), each primitive and oriented, as the
-// conversion's result; error dd_NumericallyInconsistent when two rows are
-// alike (one face found twice) or a point has a negative first entry.
-// Written at the scale of the exact run: points with first entry 1, other
-// rows divided by their smallest entry in absolute value; with text, as
-// text only.
 template <class T>
-Conversion finish(const std::vector<T> &outs, long n, long d, dd_RepresentationType representation, bool text)
+T row_scale(const T *r, long d, dd_RepresentationType representation);
+
+// Whether the rows are pairwise different directions, each row compared
+// by a hash first: of its entries over its scale as doubles, which are
+// the same for rows of one direction while the entries are doubles
+// exactly (rows with larger ones are made primitive first).
+bool distinct_rows(IntegerRows &outs, dd_RepresentationType representation)
 {
-  Conversion e;
-  e.error = dd_NumericallyInconsistent;
+  const long n = outs.rows, d = outs.cols;
+  // Row numbers fill the low bits of a key, the hash the others.
+  const int index_bits = std::bit_width(static_cast<std::uint64_t>(n));
+  std::vector<std::uint64_t> keys(static_cast<size_t>(n));
+  std::vector<std::int64_t> r(static_cast<size_t>(d)), w(static_cast<size_t>(d));
+  for (long k = 0; k < n; ++k) {
+    outs.get(k, r.data());
+    for (long j = 0; j < d; ++j)
+      if (magnitude(r[static_cast<size_t>(j)]) >> kDoubleBits != 0) {
+        make_primitive(r.data(), d);
+        outs.put(k, r.data());
+        break;
+      }
+    const double scale = static_cast<double>(magnitude(row_scale(r.data(), d, representation)));
+    std::uint64_t h = 0;
+    for (long j = 0; j < d; ++j) {
+      const auto v = std::bit_cast<std::uint64_t>(static_cast<double>(r[static_cast<size_t>(j)]) / scale + 0.0);
+      // An odd multiplier of 64 bits (from the golden ratio) spreads the bits.
+      h = (h ^ v) * 0x9e3779b97f4a7c15u;
+      h ^= h >> 29;
+    }
+    keys[static_cast<size_t>(k)] = (index_bits < 64 ? h << index_bits : 0) | static_cast<std::uint64_t>(k);
+  }
+  std::sort(keys.begin(), keys.end());
+  const std::uint64_t index_mask = (std::uint64_t{1} << index_bits) - 1;
+  for (size_t u = 0; u < keys.size(); ++u)
+    for (size_t v = u + 1; v < keys.size() && (keys[v] >> index_bits) == (keys[u] >> index_bits); ++v) {
+      outs.get(static_cast<long>(keys[u] & index_mask), r.data());
+      outs.get(static_cast<long>(keys[v] & index_mask), w.data());
+      // r = c w with c > 0: cross products with the scales agree.
+      const auto sr = static_cast<i128>(magnitude(row_scale(r.data(), d, representation)));
+      const auto sw = static_cast<i128>(magnitude(row_scale(w.data(), d, representation)));
+      bool same = true;
+      for (long j = 0; j < d && same; ++j)
+        same = static_cast<i128>(r[static_cast<size_t>(j)]) * sw == static_cast<i128>(w[static_cast<size_t>(j)]) * sr;
+      if (same) return false;
+    }
+  return true;
+}
+
+// The same for primitive rows of GMP integers: equal entries.
+bool distinct_rows(const std::vector<mpz_class> &outs, long n, long d)
+{
   std::vector<long> order(static_cast<size_t>(n));
   std::iota(order.begin(), order.end(), 0L);
   auto at = [&](long k) { return outs.begin() + k * d; };
@@ -512,38 +704,65 @@ Conversion finish(const std::vector<T> &outs, long n, long d, dd_RepresentationT
   for (long k = 1; k < n; ++k)
     if (std::equal(at(order[static_cast<size_t>(k - 1)]), at(order[static_cast<size_t>(k - 1)]) + d,
                    at(order[static_cast<size_t>(k)])))
-      return e;
+      return false;
+  return true;
+}
+
+// The positive integer a settled row is divided by when written, as the
+// exact run writes it: a point's first entry (1 after the division), else
+// the smallest nonzero entry in absolute value; 0 for a point with a
+// negative first entry, which no valid answer has.
+template <class T>
+T row_scale(const T *r, long d, dd_RepresentationType representation)
+{
+  if (representation == dd_Generator && sign_of(r[0]) != 0) return sign_of(r[0]) < 0 ? T(0) : r[0];
+  T scale = 0;
+  for (long j = 0; j < d; ++j)
+    if (sign_of(r[j]) != 0 && (sign_of(scale) == 0 || smaller(r[j], scale))) scale = abs_of(r[j]);
+  return scale;
+}
+
+// The settled rows (n rows of d, oriented) as the conversion's result;
+// error dd_NumericallyInconsistent when two rows are alike (one face found
+// twice) or a point has a negative first entry.  Written at the scale of
+// the exact run (row_scale); with text, rows of 64-bit integers stay as
+// they are (Conversion::integers) for write_rational to write.
+Conversion finish(IntegerRows *small, const std::vector<mpz_class> *big, long n, long d,
+                  dd_RepresentationType representation, bool text)
+{
+  Conversion e;
+  e.error = dd_NumericallyInconsistent;
+  if (small != nullptr ? !distinct_rows(*small, representation) : !distinct_rows(*big, n, d)) return e;
   e.exact = true;
   e.settled = true;
   e.rational.rows = n;
   e.rational.cols = d;
   e.rational.representation = representation;
-  const bool as_text = text && std::is_same_v<T, std::int64_t>;
-  if (!as_text) e.rational.entries.resize(static_cast<size_t>(n * d));
-  T scale;
-  for (long k = 0; k < n; ++k) {
-    const auto r = at(k);
-    if (representation == dd_Generator && sign_of(r[0]) != 0) {
-      if (sign_of(r[0]) < 0) return e;
-      scale = r[0];
-    } else {
-      scale = 0;
-      for (long j = 0; j < d; ++j)
-        if (sign_of(r[j]) != 0 && (sign_of(scale) == 0 || smaller(r[j], scale))) scale = abs_of(r[j]);
+  std::vector<std::int64_t> r(static_cast<size_t>(d));
+  if (small != nullptr && text) {
+    for (long k = 0; k < n; ++k) {
+      small->get(k, r.data());
+      if (row_scale(r.data(), d, representation) == 0) return e;
     }
+    e.integers = std::move(*small);
+    e.error = dd_NoError;
+    return e;
+  }
+  e.rational.entries.resize(static_cast<size_t>(n * d));
+  auto fill = [&](long k, const auto *row) {
+    const auto scale = row_scale(row, d, representation);
+    if (sign_of(scale) == 0) return false;
     for (long j = 0; j < d; ++j) {
-      if constexpr (std::is_same_v<T, std::int64_t>) {
-        if (as_text) {
-          append_fraction(e.rows, r[j], scale);
-          continue;
-        }
-      }
       mpq_class &w = e.rational.at(k, j);
-      w.get_num() = r[j];
+      w.get_num() = row[j];
       w.get_den() = scale;
       w.canonicalize();
     }
-    if (as_text) e.rows += '\n';
+    return true;
+  };
+  for (long k = 0; k < n; ++k) {
+    if (small != nullptr) small->get(k, r.data());
+    if (!(small != nullptr ? fill(k, r.data()) : fill(k, big->data() + k * d))) return e;
   }
   if (!text) {
     e.output.reset(to_double(e.rational));
@@ -555,12 +774,99 @@ Conversion finish(const std::vector<T> &outs, long n, long d, dd_RepresentationT
 
 }  // namespace
 
+namespace {
+
+// g[t] := gcd(a[t], b[t]) for t < n, all below 2^63 and b[t] > 0.
+void gcd_all(const std::uint64_t *a, const std::uint64_t *b, std::uint64_t *g, size_t n)
+{
+  for (size_t t = 0; t < n; ++t) g[t] = gcd64(a[t], b[t]);
+}
+
+// The same eight at a time with AVX-512: the steps of gcd64 side by side,
+// a lane that is done (a = 0) masked out.  Trailing zeros are 63 less the
+// leading zeros of the lowest set bit; shifts by 64 or more give 0.
+__attribute__((target("avx512f,avx512cd"))) inline __m512i ctz_avx512(__m512i x)
+{
+  const __m512i low = _mm512_and_si512(x, _mm512_sub_epi64(_mm512_setzero_si512(), x));
+  return _mm512_sub_epi64(_mm512_set1_epi64(63), _mm512_lzcnt_epi64(low));
+}
+
+__attribute__((target("avx512f,avx512cd"))) void gcd_all_avx512(const std::uint64_t *a,
+                                                                 const std::uint64_t *b,
+                                                                 std::uint64_t *g, size_t n)
+{
+  for (size_t t = 0; t < n; t += 8) {
+    const __mmask8 in = n - t >= 8 ? __mmask8(0xff) : static_cast<__mmask8>((1u << (n - t)) - 1u);
+    __m512i x = _mm512_maskz_loadu_epi64(in, a + t);
+    __m512i y = _mm512_mask_loadu_epi64(_mm512_set1_epi64(1), in, b + t);
+    const __m512i k = ctz_avx512(_mm512_or_si512(x, y));
+    y = _mm512_maskz_srlv_epi64(kAll, y, ctz_avx512(y));
+    // gcd(0, y) = y: such lanes start done.
+    __mmask8 on = _mm512_test_epi64_mask(x, x);
+    __m512i shift = ctz_avx512(x);
+    while (on != 0) {
+      x = _mm512_maskz_srlv_epi64(kAll, x, shift);
+      const __m512i diff = _mm512_sub_epi64(y, x);
+      shift = ctz_avx512(diff);
+      y = _mm512_mask_min_epu64(y, on, x, y);
+      x = _mm512_maskz_abs_epi64(on, diff);
+      on = _mm512_test_epi64_mask(x, x);
+    }
+    _mm512_mask_storeu_epi64(g + t, in, _mm512_maskz_sllv_epi64(kAll, y, k));
+  }
+}
+
+}  // namespace
+
+char *put_settled_rows(char *p, const std::int64_t *r, long rows, long d, dd_RepresentationType representation)
+{
+  static const auto gcds = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512cd")
+                               ? gcd_all_avx512
+                               : gcd_all;
+  const size_t n = static_cast<size_t>(rows * d);
+  std::vector<std::uint64_t> a(n), b(n), g(n);
+  for (long k = 0; k < rows; ++k) {
+    const std::uint64_t scale = magnitude(row_scale(r + k * d, d, representation));
+    for (long j = 0; j < d; ++j) {
+      a[static_cast<size_t>(k * d + j)] = magnitude(r[k * d + j]);
+      b[static_cast<size_t>(k * d + j)] = scale;
+    }
+  }
+  gcds(a.data(), b.data(), g.data(), n);
+  for (long k = 0; k < rows; ++k) {
+    // The denominators of a row repeat: the last one is kept as text.
+    std::uint64_t last = 0;
+    char den[24];
+    long den_len = 0;
+    for (long j = 0; j < d; ++j) {
+      const size_t at = static_cast<size_t>(k * d + j);
+      const std::uint64_t gj = g[at], scale = b[at];
+      const std::int64_t v = r[at];
+      *p++ = ' ';
+      p = std::to_chars(p, p + 24, gj == 1 ? v : v / static_cast<std::int64_t>(gj)).ptr;
+      if (scale == gj) continue;
+      *p++ = '/';
+      const std::uint64_t e = gj == 1 ? scale : scale / gj;
+      if (e != last) {
+        last = e;
+        den_len = std::to_chars(den, den + sizeof den, e).ptr - den;
+      }
+      std::memcpy(p, den, static_cast<size_t>(den_len));
+      p += den_len;
+    }
+    *p++ = '\n';
+  }
+  return p;
+}
+
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix &q)
 {
   Conversion fail;
   fail.error = dd_NumericallyInconsistent;
   const long m = q.rows, d = q.cols;
-  if (M == nullptr || m != M->rowsize || d != M->colsize || d < 1 || d > kMaxColumns) return fail;
+  if (M == nullptr || m != M->rowsize || d != M->colsize || d < 1 || d > kMaxColumns ||
+      m >= std::numeric_limits<std::int32_t>::max())
+    return fail;
   const Matrix S(dd_CopyMatrix(M));
   if (S.get() == nullptr) return fail;
   // The rows to check: the input's, and x0 >= 0 under an H-representation,
@@ -582,6 +888,7 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     for (long j = 0; j < d; ++j) sq += std::pow(static_cast<double>(in[static_cast<size_t>(i * d + j)]), 2);
     norm_bits[static_cast<size_t>(i)] = 0.5 * std::log2(std::max(sq, 1.0));
   }
+  const std::vector<double> row_bits = norm_bits;
   // Sorted down to the d largest: d - 1 of them bound the minors of an
   // output row, d those the elimination meets when its rows have rank d.
   const long most = std::min(rows, d);
@@ -591,7 +898,9 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   // Far beyond 128 bits the exact run is quicker than solving output rows
   // in GMP; the modular guess does not mind.
   level.gmp = minor_bits <= kMostMinorBits;
-  if (std::accumulate(norm_bits.begin(), norm_bits.begin() + most, 0.0) > kMidBits) level.start = 1;
+  level.row_bits = &row_bits;
+  level.minor_bits = std::accumulate(norm_bits.begin(), norm_bits.begin() + most, 0.0);
+  if (level.minor_bits > kMidBits) level.start = 1;
   ConvertOptions od = o;
   od.arithmetic = Arithmetic::Double;
   Conversion c = convert(run_as_given(M, q) ? M : S.get(), od);
@@ -616,12 +925,19 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   sv.residues.resize(in.size());
   for (size_t k = 0; k < in.size(); ++k) sv.residues[k] = sv.mod.of(in[k]);
 
-  std::vector<std::int64_t> small_outs(static_cast<size_t>(n * d));
+  // Each settled row takes the place of the double row it comes from.
+  IntegerRows small_outs;
+  small_outs.rows = n;
+  small_outs.cols = d;
+  small_outs.store = std::move(c.output);
+  std::vector<std::int64_t> row_ints(static_cast<size_t>(d));
+  std::vector<std::int32_t> lies_on;
+  std::vector<size_t> lies_from{0};
+  lies_on.reserve(static_cast<size_t>(n * (d - 1)));
+  lies_from.reserve(static_cast<size_t>(n + 1));
   std::vector<mpz_class> big_outs;
   std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v;
-  std::vector<long> candidates(static_cast<size_t>(rows)), zero, doubt, tight;
-  // The rows each output row lies on, for the check that none is missing.
-  std::vector<std::vector<int>> zero_sets(static_cast<size_t>(n));
+  std::vector<long> candidates(static_cast<size_t>(rows)), zero, doubt;
   Direction x;
   mpz_class dot, t;
   const double unit = std::ldexp(1.0, -kDoubleBits);
@@ -637,8 +953,16 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     if (!finite || cmax == 0.0) return fail;
     int ex;
     std::frexp(cmax, &ex);
-    for (double &cj : c_row) cj = std::ldexp(cj, -ex);
-    cmax = std::ldexp(cmax, -ex);
+    // A product with a power of 2 rounds as ldexp does, for a fraction of
+    // its cost; ldexp only where the power itself is out of range.
+    if (ex > -kPowerRange && ex < kPowerRange) {
+      const double by = std::ldexp(1.0, -ex);
+      for (double &cj : c_row) cj *= by;
+      cmax *= by;
+    } else {
+      for (double &cj : c_row) cj = std::ldexp(cj, -ex);
+      cmax = std::ldexp(cmax, -ex);
+    }
     // The rows the double row lies on, by a loose relative test: a row
     // taken wrongly makes the rank d and one left out costs nothing, as
     // the check below settles every row exactly.  Candidates first, at the
@@ -703,11 +1027,16 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
         }
         sign = sgn(dot);
       }
-      if (sign == 0) tight.push_back(i);
+      if (sign == 0) {
+        on[static_cast<size_t>(i)] = 1;
+        lies_on.push_back(static_cast<std::int32_t>(i));
+      }
       return sign >= 0 && (sign == 0 || equation[static_cast<size_t>(i)] == 0);
     };
-    for (long i : zero) on[static_cast<size_t>(i)] = 1;
-    tight.clear();
+    for (long i : zero) {
+      on[static_cast<size_t>(i)] = 1;
+      lies_on.push_back(static_cast<std::int32_t>(i));
+    }
     bool ok = true;
     if (least > bound) {
       // Every row but the candidates is plainly positive.
@@ -716,32 +1045,49 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
     } else {
       for (long i = 0; i < rows && ok; ++i) ok = on[static_cast<size_t>(i)] != 0 || holds(i);
     }
-    for (long i : zero) on[static_cast<size_t>(i)] = 0;
+    for (size_t u = lies_from.back(); u < lies_on.size(); ++u) on[static_cast<size_t>(lies_on[u])] = 0;
+    lies_from.push_back(lies_on.size());
     if (!ok) return fail;
-    auto &zs = zero_sets[static_cast<size_t>(k)];
-    zs.assign(zero.begin(), zero.end());
-    zs.insert(zs.end(), tight.begin(), tight.end());
-    std::sort(zs.begin(), zs.end());
-    zs.erase(std::unique(zs.begin(), zs.end()), zs.end());
     if (x.is_small && big_outs.empty()) {
-      std::copy(x.small.begin(), x.small.end(), small_outs.begin() + k * d);
+      small_outs.put(k, x.small.data());
       continue;
     }
+    // GMP rows are compared entry by entry (distinct_rows): all primitive.
     if (big_outs.empty()) {
       big_outs.resize(static_cast<size_t>(n * d));
-      for (long u = 0; u < k * d; ++u) mpz_set_si(big_outs[static_cast<size_t>(u)].get_mpz_t(), small_outs[static_cast<size_t>(u)]);
+      for (long u = 0; u < k; ++u) {
+        small_outs.get(u, row_ints.data());
+        make_primitive(row_ints.data(), d);
+        for (long j = 0; j < d; ++j)
+          mpz_set_si(big_outs[static_cast<size_t>(u * d + j)].get_mpz_t(), row_ints[static_cast<size_t>(j)]);
+      }
     }
+    if (x.is_small) make_primitive(x.small.data(), d);
     for (long j = 0; j < d; ++j) {
       mpz_class &e = big_outs[static_cast<size_t>(k * d + j)];
       if (x.is_small) mpz_set_si(e.get_mpz_t(), x.small[static_cast<size_t>(j)]);
       else e = std::move(x.big[static_cast<size_t>(j)]);
     }
   }
-  if (!(big_outs.empty() ? all_rays_found(in, rows, d, equation, zero_sets, small_outs)
-                         : all_rays_found(in, rows, d, equation, zero_sets, big_outs)))
-    return fail;
-  Conversion e = big_outs.empty() ? finish(small_outs, n, d, O->representation, o.text)
-                                  : finish(big_outs, n, d, O->representation, o.text);
+  // Proved: output row k is row k of small_outs (or big_outs), with
+  // exactly the input rows lies_on[lies_from[k] .. lies_from[k + 1]) on it
+  // (0-based; row m is x0 >= 0 under an H-representation), and every
+  // other input row on its side.  Left: that no row is missing.
+  auto residues = [&](long k, std::uint64_t p, std::uint64_t *out) {
+    if (!big_outs.empty()) {
+      for (long j = 0; j < d; ++j) out[j] = mpz_fdiv_ui(big_outs[static_cast<size_t>(k * d + j)].get_mpz_t(), p);
+      return;
+    }
+    small_outs.get(k, row_ints.data());
+    for (long j = 0; j < d; ++j) {
+      const std::int64_t r = row_ints[static_cast<size_t>(j)] % static_cast<std::int64_t>(p);
+      out[j] = static_cast<std::uint64_t>(r < 0 ? r + static_cast<std::int64_t>(p) : r);
+    }
+  };
+  if (!all_rays_found(in, rows, d, equation, lies_on, lies_from, residues)) return fail;
+  const dd_RepresentationType representation = O->representation;
+  Conversion e = big_outs.empty() ? finish(&small_outs, nullptr, n, d, representation, o.text)
+                                  : finish(nullptr, &big_outs, n, d, representation, o.text);
   if (e.error != dd_NoError) return fail;
   e.adjacency = std::move(c.adjacency);
   e.incidence = std::move(c.incidence);

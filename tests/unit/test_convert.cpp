@@ -259,6 +259,22 @@ TEST(ConvertExact, VerticesAsTextAreTheRationalCorners)
             << a << " " << b << " " << c;
 }
 
+// Auto settles points of the 4-sphere (stereographic images of (a, b, e, ab)) as an exact run writes them.
+TEST(ConvertExact, SettledRowsAreTheExactRows)
+{
+  zonix::QMatrix q;
+  q.cols = 6, q.representation = dd_Generator;
+  for (long a = -2; a <= 2; ++a)
+    for (long b = -1, s; b <= 1; ++b)
+      for (long e = 1; e <= 3 && (s = a * a + b * b + e * e + a * b * a * b + 1); ++e, ++q.rows)
+        for (const long t : {s, 2 * a, 2 * b, 2 * e, 2 * a * b, s - 2}) q.entries.emplace_back(mpz_class(t), mpz_class(s)).canonicalize();
+  const zonix::Matrix M(zonix::to_double(q));
+  zonix::ConvertOptions o[2];
+  o[0].arithmetic = zonix::Arithmetic::Exact, o[0].text = o[1].text = true;
+  const zonix::Conversion c[2] = {zonix::convert(M.get(), o[0], &q), zonix::convert(M.get(), o[1], &q)};
+  EXPECT_EQ(capture([&](FILE *f) { zonix::write_rational(f, c[1]); }) + (c[1].settled ? "settled" : ""), capture([&](FILE *f) { zonix::write_rational(f, c[0]); }) + "settled");
+}
+
 }  // namespace
 
 // The check that a double run missed no vertex or facet, on polytopes known
@@ -296,16 +312,20 @@ TEST(ConvertClosure, EveryMissingVertexOrFacetIsNoticed)
       for (long r : in.linearity) equation[static_cast<size_t>(r - 1)] = 1;
       for (long skip = -1; skip < n; ++skip) {
         Ints kept;
-        std::vector<std::vector<int>> zero;
+        std::vector<std::int32_t> on;
+        std::vector<size_t> from{0};
         for (long k = 0; k < n; ++k) {
           if (k == skip) continue;
           kept.insert(kept.end(), rays.begin() + k * d, rays.begin() + (k + 1) * d);
-          zero.emplace_back();
           for (long i = 0; i < m; ++i)
             if (std::inner_product(rays.begin() + k * d, rays.begin() + (k + 1) * d, rows.begin() + i * d, 0L) == 0)
-              zero.back().push_back(static_cast<int>(i));
+              on.push_back(static_cast<std::int32_t>(i));
+          from.push_back(on.size());
         }
-        EXPECT_EQ(zonix::all_rays_found(rows, m, d, equation, zero, kept), skip < 0)
+        auto residues = [&](long k, std::uint64_t p, std::uint64_t *out) {
+          for (long j = 0; j < d; ++j) out[j] = static_cast<std::uint64_t>((kept[k * d + j] % long(p) + long(p)) % long(p));
+        };
+        EXPECT_EQ(zonix::all_rays_found(rows, m, d, equation, on, from, residues), skip < 0)
             << in.name << " without its ray " << skip;
       }
     }
