@@ -7,6 +7,7 @@
 #include <atomic>
 #include <bit>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <mutex>
@@ -89,22 +90,58 @@ class ThirdRayIndex {
     }
     // An empty face lies on every ray: walk the candidates themselves.
     if (!any) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
-    for (dd_RayPtr t : lists_[static_cast<size_t>(best)]) {
-      if (t == r1 || t == r2) continue;
-      if (face_within(face, t->ZeroSet, nw)) return true;
+    const std::uint64_t fd = digest(face, nw);
+    auto found = [&](const Candidate &c) {
+      return (fd & ~c.digest) == 0u && c.ray != r1 && c.ray != r2 &&
+             face_within(face, c.ray->ZeroSet, nw);
+    };
+    const std::vector<Candidate> &list = lists_[static_cast<size_t>(best)];
+    const Candidate *c = list.data();
+    const Candidate *const end = c + list.size();
+    // Four folds tested with one branch: most candidates miss.
+    for (; end - c >= 4; c += 4) {
+      const bool maybe = ((fd & ~c[0].digest) == 0u) | ((fd & ~c[1].digest) == 0u) |
+                         ((fd & ~c[2].digest) == 0u) | ((fd & ~c[3].digest) == 0u);
+      if (maybe && (found(c[0]) || found(c[1]) || found(c[2]) || found(c[3]))) return true;
     }
+    for (; c != end; ++c)
+      if (found(*c)) return true;
     return false;
   }
 
  private:
+  // A candidate with its added zero rows folded onto 64 bits (row r on
+  // bit (r - 1) mod 64): a face whose fold is not within a candidate's
+  // is not within its zero rows, and the zero set is read only where it
+  // may be.  Below 65 rows the fold is the set itself.
+  struct Candidate {
+    std::uint64_t digest;
+    dd_RayPtr ray;
+  };
+
+  static std::uint64_t digest(const set_word *s, const set_word *added, long nw)
+  {
+    std::uint64_t f = 0;
+    for (long k = 1; k <= nw; ++k)
+      f |= static_cast<std::uint64_t>(s[k] & added[k]) << (32 * ((k - 1) & 1));
+    return f;
+  }
+  static std::uint64_t digest(const set_word *s, long nw)
+  {
+    std::uint64_t f = 0;
+    for (long k = 1; k <= nw; ++k) f |= static_cast<std::uint64_t>(s[k]) << (32 * ((k - 1) & 1));
+    return f;
+  }
+
   void extend_from(dd_RayPtr first)
   {
     for (dd_RayPtr t = first; t != nullptr; t = t->Next) {
       const set_word *z = t->ZeroSet;
+      const Candidate c{digest(z, added_, nw_), t};
       for (long k = 1; k <= nw_; ++k)
         for (set_word w = z[k] & added_[k]; w != 0u; w &= w - 1u)
           lists_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)]
-              .push_back(t);
+              .push_back(c);
       last_ = t;
       ++count_;
     }
@@ -115,7 +152,7 @@ class ThirdRayIndex {
   long count_ = 0, threshold_ = 0;  // rays indexed; walked up to threshold_
   const set_word *added_ = nullptr;
   long nw_ = 0;
-  std::vector<std::vector<dd_RayPtr>> lists_;
+  std::vector<std::vector<Candidate>> lists_;
 };
 
 // What filing many edges in a row shares: the face buffer, and optionally
