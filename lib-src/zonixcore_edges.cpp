@@ -254,23 +254,26 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
     const dd_rowrange r = cone->OrderVector[it];
     later = eqidx[r] >= 0 && in_both(z1, z2, r);
   }
+  bool face_made = false;
   if (!later && walk_end < fmin) {
+    // Zero sets are sparse: most words have no common row, and the face
+    // is made only for the few pairs that need a third-ray search.
     for (long k = 1; k <= f.nw; ++k) {
       const set_word common = z1[k] & z2[k];
-      face[k] = common & added[k];
-      if (face[k] != 0u) card += bit_count(face[k]);
-      if (later) continue;
+      if (common == 0u) continue;
+      card += bit_count(common & added[k]);
       for (set_word w = common; w != 0u; w &= w - 1u) {
         const long r = (k - 1) * 32 + std::countr_zero(w) + 1;
         const long pos = f.position[r];
         if (pos >= walk_end && pos < fmin && eqidx[r] >= 0) {
-          later = true;
-          break;
+          cone->count_int_bad++;
+          return;
         }
       }
     }
   } else if (!later) {
     card = make_face(face, z1, z2, added, f.nw);
+    face_made = true;
   }
   if (later) {
     cone->count_int_bad++;
@@ -287,14 +290,17 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
              simple_ray(Rmin, added, f.nw, f.current_row, cone->d))))
     adjacent = true;
   else if (f.index_pending || f.index != nullptr) {
+    if (!face_made) make_face(face, z1, z2, added, f.nw);
     if (f.index_pending) {
       f.index = &third_rays_of(f.cone);
       f.index->build(f.cone, f.from, f.nw);
       f.index_pending = false;
     }
     adjacent = !f.index->third_ray_found(face, f.nw, Ray1, Ray2);
-  } else
+  } else {
+    if (!face_made) make_face(face, z1, z2, added, f.nw);
     adjacent = !third_ray_found(ValidFirstRay, Ray1, Ray2, face, f.nw);
+  }
   if (!adjacent) return;
   file_edge(cone, Rmax, Rmin, fmin);
 }
