@@ -155,6 +155,12 @@ class ThirdRayIndex {
   std::vector<std::vector<Candidate>> lists_;
 };
 
+// Third-ray searches walked before the index is built: a walk reads a
+// few words per ray, building the index some two hundred instructions
+// per ray (sphere-v-150-6 has 51 searches over 15 lists of thousands of
+// rays; cyclic-v-30-7 thousands per list).
+inline constexpr long walks_before_index = 4;
+
 // What filing many edges in a row shares: the face buffer, and optionally
 // the third-ray index and the position of every row in OrderVector.
 struct EdgeFiling {
@@ -168,6 +174,7 @@ struct EdgeFiling {
   dd_RayPtr from = nullptr;
   mutable ThirdRayIndex *index = nullptr;
   mutable bool index_pending = false;
+  mutable long walks = 0;  // searches that walked the list while the index waited
   dd_rowrange current_row = 0;  // the row being added, not yet in added
 };
 
@@ -289,7 +296,12 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
             (edge_face || simple_ray(Rmax, added, f.nw, f.current_row, cone->d) ||
              simple_ray(Rmin, added, f.nw, f.current_row, cone->d))))
     adjacent = true;
-  else if (f.index_pending || f.index != nullptr) {
+  else if (f.index_pending && f.walks < walks_before_index) {
+    // Few searches cost less walked than the index costs to build.
+    if (!face_made) make_face(face, z1, z2, added, f.nw);
+    ++f.walks;
+    adjacent = !third_ray_found(f.from, Ray1, Ray2, face, f.nw);
+  } else if (f.index_pending || f.index != nullptr) {
     if (!face_made) make_face(face, z1, z2, added, f.nw);
     if (f.index_pending) {
       f.index = &third_rays_of(f.cone);
