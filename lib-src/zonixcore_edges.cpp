@@ -176,6 +176,29 @@ struct EdgeFiling {
   mutable bool index_pending = false;
   mutable long walks = 0;  // searches that walked the list while the index waited
   dd_rowrange current_row = 0;  // the row being added, not yet in added
+  // Which words of a ray's zero set hold a row (word k on bit (k - 1) mod
+  // 64), kept for the few rays of a short run, whose pairs are all met:
+  // two zero sets of a few rows each share a row in few words.
+  struct WordMask {
+    dd_RayPtr ray;
+    std::uint64_t words;
+  };
+  static constexpr int mask_slots = 64;  // twice the rays of a short run
+  bool word_masks = false;
+  mutable WordMask masks[mask_slots];
+
+  std::uint64_t words_of(dd_RayPtr r) const
+  {
+    const auto h = static_cast<size_t>((reinterpret_cast<std::uintptr_t>(r) * 0x9e3779b97f4a7c15u) >> 58);
+    WordMask &slot = masks[h];
+    if (slot.ray != r) {
+      std::uint64_t w = 0;
+      for (long k = 1; k <= nw; ++k)
+        if (r->ZeroSet[k] != 0u) w |= std::uint64_t{1} << ((k - 1) & 63);
+      slot = {r, w};
+    }
+    return slot.words;
+  }
 };
 
 // The cone's scratch of edge filing (in its workspace).
@@ -194,7 +217,11 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   // then reads a ray pair's common rows instead of walking positions.
   if (ws.row_positions_at == cone->Iteration && ws.row_positions.size() == static_cast<size_t>(cone->m) + 1)
     f.position = ws.row_positions.data();
-  if (from == nullptr) return f;
+  if (from == nullptr) {
+    f.word_masks = true;
+    for (auto &slot : f.masks) slot.ray = nullptr;
+    return f;
+  }
   // A short list is walked from ValidFirstRay, which is `from`: its rays
   // are all in place before the filings start.  It needs no positions
   // either.
@@ -265,18 +292,32 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
   if (!later && walk_end < fmin) {
     // Zero sets are sparse: most words have no common row, and the face
     // is made only for the few pairs that need a third-ray search.
-    for (long k = 1; k <= f.nw; ++k) {
+    // Whether the common rows of word k make the pair meet again at a
+    // later iteration; counts the added ones.
+    auto deferred = [&](long k) {
       const set_word common = z1[k] & z2[k];
-      if (common == 0u) continue;
+      if (common == 0u) return false;
       card += bit_count(common & added[k]);
       for (set_word w = common; w != 0u; w &= w - 1u) {
         const long r = (k - 1) * 32 + std::countr_zero(w) + 1;
         const long pos = f.position[r];
-        if (pos >= walk_end && pos < fmin && eqidx[r] >= 0) {
+        if (pos >= walk_end && pos < fmin && eqidx[r] >= 0) return true;
+      }
+      return false;
+    };
+    if (f.word_masks) {
+      for (std::uint64_t b = f.words_of(Rmax) & f.words_of(Rmin); b != 0u; b &= b - 1u)
+        for (long k = std::countr_zero(b) + 1; k <= f.nw; k += 64)
+          if (deferred(k)) {
+            cone->count_int_bad++;
+            return;
+          }
+    } else {
+      for (long k = 1; k <= f.nw; ++k)
+        if (deferred(k)) {
           cone->count_int_bad++;
           return;
         }
-      }
     }
   } else if (!later) {
     card = make_face(face, z1, z2, added, f.nw);
