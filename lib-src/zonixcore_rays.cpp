@@ -388,6 +388,65 @@ double measured_accuracy(dd_ConePtr cone, mytype *p)
   return e;
 }
 
+// a1 and a2 := the values of row at p1 and p2, each as row_eval makes it,
+// in one pass: two chains side by side, and the row's norm summed once.
+inline void row_eval_pair(RowValue &a1, RowValue &a2, const mytype *row, const mytype *p1,
+                          const mytype *p2, dd_colrange d)
+{
+  if constexpr (!numbers_round) {
+    row_eval(a1, row, p1, d);
+    row_eval(a2, row, p2, d);
+  } else {
+    double v1 = 0.0, v2 = 0.0, m1 = 0.0, m2 = 0.0, n = 0.0;
+    for (dd_colrange j = 0; j < d; ++j) {
+      const double r = ddd_get_d(row[j]);
+      const double x1 = r * ddd_get_d(p1[j]);
+      const double x2 = r * ddd_get_d(p2[j]);
+      v1 += x1;
+      v2 += x2;
+      // As exact_abs, but for the sign of a NaN, which no test reads.
+      m1 += x1 < 0.0 ? -x1 : x1;
+      m2 += x2 < 0.0 ? -x2 : x2;
+      n += r < 0.0 ? -r : r;
+    }
+    ddd_set_d(a1.val, v1);
+    ddd_set_d(a2.val, v2);
+    ddd_set_d(a1.mag, m1);
+    ddd_set_d(a2.mag, m2);
+    ddd_set_d(a1.norm, n);
+    ddd_set_d(a2.norm, n);
+  }
+}
+
+// dd_Normalize, with its absolute values taken inline.
+inline void normalize_ray(dd_colrange d, mytype *v)
+{
+  if constexpr (!numbers_round) {
+    scale_ray(d, v);
+  } else {
+    if (d <= 0) return;
+    auto tol_abs = [](mytype r, const mytype a) {
+      if (dd_Negative(a))
+        ddd_neg(r, a);
+      else
+        ddd_set(r, a);
+    };
+    mytype least, t;
+    tol_abs(least, v[0]);
+    bool found = dd_Positive(least);
+    for (dd_colrange j = 1; j < d; ++j) {
+      tol_abs(t, v[j]);
+      // Strictly smaller beyond the tolerance: near-ties keep the first.
+      if (dd_Positive(t) && (!found || dd_Smaller(t, least))) {
+        ddd_set(least, t);
+        found = true;
+      }
+    }
+    if (dd_Positive(least))
+      for (dd_colrange j = 0; j < d; ++j) ddd_div(v[j], v[j], least);
+  }
+}
+
 // The combination dd_CreateNewRay stores: Ptr1 and Ptr2 weighted to lie
 // on row ii, in S's combination row, with what storing it needs left in S.
 mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
@@ -406,8 +465,7 @@ mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   const mytype *row = cone->A[ii - 1];
   RowValue &a1 = S.combined[0];
   RowValue &a2 = S.combined[1];
-  row_eval(a1, row, Ptr1->Ray, d);
-  row_eval(a2, row, Ptr2->Ray, d);
+  row_eval_pair(a1, a2, row, Ptr1->Ray, Ptr2->Ray, d);
   dd_abs(v1, a1.val);
   dd_abs(v2, a2.val);
   if (dd_debug) {
@@ -449,7 +507,7 @@ mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
       dd_Printf(stderr, " %g", ddd_get_d(NewRay[j]));
     dd_Printf(stderr, "\n");
   }
-  scale_ray(d, NewRay);
+  normalize_ray(d, NewRay);
   if (dd_debug) {
     dd_Printf(stderr, "new ray after normalisation:");
     for (dd_colrange j = 0; j < d; ++j)
