@@ -199,6 +199,20 @@ struct EdgeFiling {
     }
     return slot.words;
   }
+
+  // simple_ray, reading only the words that hold zero rows where they
+  // are kept.
+  bool simple(dd_RayPtr r, const set_word *added, dd_colrange d) const
+  {
+    if (!word_masks) return simple_ray(r, added, nw, current_row, d);
+    if (!zero_set_exact(r, d)) return false;
+    const set_word *z = r->ZeroSet;
+    long on = 0;
+    for (std::uint64_t b = words_of(r); b != 0u; b &= b - 1u)
+      for (long k = std::countr_zero(b) + 1; k <= nw; k += 64) on += bit_count(z[k] & added[k]);
+    if (current_row > 0 && in_set(z, current_row) && !in_set(added, current_row)) ++on;
+    return on == d - 1;
+  }
 };
 
 // The cone's scratch of edge filing (in its workspace).
@@ -334,8 +348,7 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
     adjacent = false;
   else if (cone->parent->NondegAssumed || ValidFirstRay == nullptr ||
            (simple_rays_trusted(cone) &&
-            (edge_face || simple_ray(Rmax, added, f.nw, f.current_row, cone->d) ||
-             simple_ray(Rmin, added, f.nw, f.current_row, cone->d))))
+            (edge_face || f.simple(Rmax, added, cone->d) || f.simple(Rmin, added, cone->d))))
     adjacent = true;
   else if (f.index_pending && f.walks < walks_before_index) {
     // Few searches cost less walked than the index costs to build.
