@@ -176,9 +176,9 @@ struct EdgeFiling {
   mutable bool index_pending = false;
   mutable long walks = 0;  // searches that walked the list while the index waited
   dd_rowrange current_row = 0;  // the row being added, not yet in added
-  // Which words of a ray's zero set hold a row (word k on bit (k - 1) mod
-  // 64), kept for the few rays of a short run, whose pairs are all met:
-  // two zero sets of a few rows each share a row in few words.
+  // Which words of a ray's zero set hold a row (word k on bit k - 1), kept
+  // for the few rays of a short run, whose pairs are all met: two zero
+  // sets of a few rows each share a row in few words.
   struct WordMask {
     dd_RayPtr ray;
     std::uint64_t words;
@@ -194,7 +194,7 @@ struct EdgeFiling {
     if (slot.ray != r) {
       std::uint64_t w = 0;
       for (long k = 1; k <= nw; ++k)
-        if (r->ZeroSet[k] != 0u) w |= std::uint64_t{1} << ((k - 1) & 63);
+        if (r->ZeroSet[k] != 0u) w |= std::uint64_t{1} << (k - 1);
       slot = {r, w};
     }
     return slot.words;
@@ -208,8 +208,10 @@ struct EdgeFiling {
     if (!zero_set_exact(r, d)) return false;
     const set_word *z = r->ZeroSet;
     long on = 0;
-    for (std::uint64_t b = words_of(r); b != 0u; b &= b - 1u)
-      for (long k = std::countr_zero(b) + 1; k <= nw; k += 64) on += bit_count(z[k] & added[k]);
+    for (std::uint64_t b = words_of(r); b != 0u; b &= b - 1u) {
+      const long k = std::countr_zero(b) + 1;
+      on += bit_count(z[k] & added[k]);
+    }
     if (current_row > 0 && in_set(z, current_row) && !in_set(added, current_row)) ++on;
     return on == d - 1;
   }
@@ -232,8 +234,11 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   if (ws.row_positions_at == cone->Iteration && ws.row_positions.size() == static_cast<size_t>(cone->m) + 1)
     f.position = ws.row_positions.data();
   if (from == nullptr) {
-    f.word_masks = true;
-    for (auto &slot : f.masks) slot.ray = nullptr;
+    // Beyond 64 words a bit stands for several, and reading them costs
+    // more than it saves.
+    f.word_masks = f.nw <= 64;
+    if (f.word_masks)
+      for (auto &slot : f.masks) slot.ray = nullptr;
     return f;
   }
   // A short list is walked from ValidFirstRay, which is `from`: its rays
@@ -321,17 +326,21 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
     };
     if (f.word_masks) {
       for (std::uint64_t b = f.words_of(Rmax) & f.words_of(Rmin); b != 0u; b &= b - 1u)
-        for (long k = std::countr_zero(b) + 1; k <= f.nw; k += 64)
-          if (deferred(k)) {
-            cone->count_int_bad++;
-            return;
-          }
+        if (deferred(std::countr_zero(b) + 1)) {
+          cone->count_int_bad++;
+          return;
+        }
     } else {
-      for (long k = 1; k <= f.nw; ++k)
+      // The face made on the way: the pairs of long lists (degenerate
+      // ones) often need a third-ray search.
+      for (long k = 1; k <= f.nw; ++k) {
+        face[k] = z1[k] & z2[k] & added[k];
         if (deferred(k)) {
           cone->count_int_bad++;
           return;
         }
+      }
+      face_made = true;
     }
   } else if (!later) {
     card = make_face(face, z1, z2, added, f.nw);
