@@ -183,13 +183,13 @@ struct EdgeFiling {
     dd_RayPtr ray;
     std::uint64_t words;
   };
-  static constexpr int mask_slots = 64;  // twice the rays of a short run
+  static constexpr int mask_slots = 128;  // four times the rays of a short run
   bool word_masks = false;
   mutable WordMask masks[mask_slots];
 
   std::uint64_t words_of(dd_RayPtr r) const
   {
-    const auto h = static_cast<size_t>((reinterpret_cast<std::uintptr_t>(r) * 0x9e3779b97f4a7c15u) >> 58);
+    const auto h = static_cast<size_t>((reinterpret_cast<std::uintptr_t>(r) * 0x9e3779b97f4a7c15u) >> 57);
     WordMask &slot = masks[h];
     if (slot.ray != r) {
       std::uint64_t w = 0;
