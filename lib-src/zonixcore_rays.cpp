@@ -247,7 +247,10 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   dd_workspace &ws = workspace(cone);
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
-  reset_zero_set(RR, d, m);
+  // Every data word is written below: a set of the right size need not
+  // be emptied first.
+  if (RR->ZeroSet == nullptr || static_cast<long>(RR->ZeroSet[0]) != (m > 0 ? m : 1))
+    reset_zero_set(RR, d, m);
   for (dd_colrange j = 0; j < d; ++j) ddd_set(RR->Ray[j], p[j]);
   const long nw = set_data_words(m);
   set_word *z = RR->ZeroSet;
@@ -259,33 +262,38 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   const Conflicts &c1 = S.pending_conflict1;
   const Conflicts &c2 = S.pending_conflict2;
   std::vector<dd_rowrange> &pos = S.eval_positions;
-  pos.clear();
   const long it = cone->Iteration;  // positions 1..it are processed
   if (!numbers_round && S.pending_row != 0) {
     store_exactly_from_parents(cone, S, RR, p, feasible);
     return;
   }
+  // Written through a pointer into room for every position twice over:
+  // the array keeps its size from ray to ray.
+  const size_t room = 2 * static_cast<size_t>(nw) * 32;
+  if (pos.size() < room) pos.resize(room);
+  dd_rowrange *at = pos.data();
   // Positions after Iteration in either parent's conflict set.
   for (long w = (it >> 5) + 1; w <= nw; ++w) {
     set_word x = c1.word(w) | c2.word(w);
     if (w == (it >> 5) + 1) x &= ~set_word{0} << (it & 31);
-    for (; x != 0u; x &= x - 1u) pos.push_back((w - 1) * 32 + std::countr_zero(x) + 1);
+    for (; x != 0u; x &= x - 1u) *at++ = (w - 1) * 32 + std::countr_zero(x) + 1;
   }
   const dd_rowrange *row_pos = ws.row_positions.data();
   for (long w = 1; w <= nw; ++w)
     for (set_word x = z1[w] ^ z2[w]; x != 0u; x &= x - 1u) {
       const dd_rowrange i = row_pos[(w - 1) * 32 + std::countr_zero(x) + 1];
-      if (i <= it || (!c1.has(i) && !c2.has(i))) pos.push_back(i);
+      if (i <= it || (!c1.has(i) && !c2.has(i))) *at++ = i;
     }
+  const size_t n = static_cast<size_t>(at - pos.data());
   std::vector<int> &signs = S.stored_signs;
-  signs.resize(pos.size() + 1);
-  row_signs(cone, S, p, pos.data(), static_cast<long>(pos.size()), signs.data());
+  if (signs.size() < n + 1) signs.resize(n + 1);
+  row_signs(cone, S, p, pos.data(), static_cast<long>(n), signs.data());
   bool violates = false;
-  for (size_t q = 0; q < pos.size(); ++q) violates = violates || signs[q] < 0;
+  for (size_t q = 0; q < n; ++q) violates = violates || signs[q] < 0;
   set_word *c = S.conflict_build.get(m);
   if (violates) set_emptyset(c);
   dd_rowrange fii = m + 1;
-  for (size_t q = 0; q < pos.size(); ++q) {
+  for (size_t q = 0; q < n; ++q) {
     const dd_rowrange i = pos[q];
     if (signs[q] == 0) add_elem(z, cone->OrderVector[i]);
     if (signs[q] < 0) {
