@@ -864,10 +864,11 @@ inline constexpr long zero_lookahead = 32;
 long first_zero_after(dd_ConePtr cone, const dd_rowrange *row_pos, dd_RayPtr r, long it)
 {
   const long m = cone->m;
-  const long stop = std::min(m, it + zero_lookahead);
+  const long nw = set_data_words(m);
+  // No longer than reading the whole set takes.
+  const long stop = std::min(m, it + std::min(zero_lookahead, nw));
   for (long p = it + 1; p <= stop; ++p)
     if (in_set(r->ZeroSet, cone->OrderVector[p])) return p;
-  const long nw = set_data_words(m);
   long first = m + 1;
   for (long w = 1; w <= nw; ++w)
     for (set_word x = r->ZeroSet[w]; x != 0u; x &= x - 1u) {
