@@ -61,8 +61,15 @@ class ThirdRayIndex {
     added_ = cone->AddedHalfspaces;
     nw_ = nw;
     const size_t rows = static_cast<size_t>(cone->m) + 2;
-    if (lists_.size() < rows) lists_.resize(rows);
-    for (auto &l : lists_) l.clear();
+    by_bits_ = cone->m <= bitset_rows;
+    if (by_bits_) {
+      if (bits_.size() < rows) bits_.resize(rows);
+      for (auto &b : bits_) b.clear();
+      rays_.clear();
+    } else {
+      if (lists_.size() < rows) lists_.resize(rows);
+      for (auto &l : lists_) l.clear();
+    }
     extend_from(from);
   }
 
@@ -73,6 +80,7 @@ class ThirdRayIndex {
     else if (last_->Next != nullptr) extend_from(last_->Next);
     // Few candidates: walked faster than through the lists.
     if (count_ <= threshold_) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
+    if (by_bits_) return found_by_bits(face, nw, r1, r2);
     long best = 0;
     size_t best_count = 0;
     bool any = false;
@@ -110,6 +118,35 @@ class ThirdRayIndex {
   }
 
  private:
+  // Up to this many rows each row keeps its candidates as a bit set over
+  // their order of indexing: a search ANDs the sets of the face's rows, 64
+  // candidates a word (cyclic-v-30-7/3 searches lists of hundreds), in no
+  // more memory than the lists (m / 8 bytes a candidate).
+  static constexpr long bitset_rows = 128;
+
+  bool found_by_bits(const set_word *face, long nw, dd_RayPtr r1, dd_RayPtr r2)
+  {
+    face_rows_.clear();
+    size_t words = 0;
+    for (long k = 1; k <= nw; ++k)
+      for (set_word w = face[k]; w != 0u; w &= w - 1u) {
+        const std::vector<std::uint64_t> &b = bits_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)];
+        if (face_rows_.empty() || b.size() < words) words = b.size();
+        face_rows_.push_back(b.data());
+      }
+    // An empty face lies on every ray: walk the candidates themselves.
+    if (face_rows_.empty()) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
+    for (size_t w = 0; w < words; ++w) {
+      std::uint64_t on = ~std::uint64_t{0};
+      for (const std::uint64_t *b : face_rows_) on &= b[w];
+      for (; on != 0u; on &= on - 1u) {
+        const dd_RayPtr t = rays_[w * 64 + static_cast<size_t>(std::countr_zero(on))];
+        if (t != r1 && t != r2) return true;
+      }
+    }
+    return false;
+  }
+
   // A candidate with its added zero rows folded onto 64 bits (row r on
   // bit (r - 1) mod 64): a face whose fold is not within a candidate's
   // is not within its zero rows, and the zero set is read only where it
@@ -135,6 +172,23 @@ class ThirdRayIndex {
 
   void extend_from(dd_RayPtr first)
   {
+    if (by_bits_) {
+      for (dd_RayPtr t = first; t != nullptr; t = t->Next) {
+        const size_t word = rays_.size() / 64;
+        const std::uint64_t bit = std::uint64_t{1} << (rays_.size() % 64);
+        rays_.push_back(t);
+        const set_word *z = t->ZeroSet;
+        for (long k = 1; k <= nw_; ++k)
+          for (set_word w = z[k] & added_[k]; w != 0u; w &= w - 1u) {
+            std::vector<std::uint64_t> &b = bits_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)];
+            if (b.size() <= word) b.resize(word + 1, 0);
+            b[word] |= bit;
+          }
+        last_ = t;
+        ++count_;
+      }
+      return;
+    }
     for (dd_RayPtr t = first; t != nullptr; t = t->Next) {
       const set_word *z = t->ZeroSet;
       const Candidate c{digest(z, added_, nw_), t};
@@ -153,6 +207,10 @@ class ThirdRayIndex {
   const set_word *added_ = nullptr;
   long nw_ = 0;
   std::vector<std::vector<Candidate>> lists_;
+  bool by_bits_ = false;
+  std::vector<std::vector<std::uint64_t>> bits_;  // per row, by candidate
+  std::vector<dd_RayPtr> rays_;  // the candidates in their order of indexing
+  std::vector<const std::uint64_t *> face_rows_;
 };
 
 // Third-ray searches walked before the index is built: a walk reads a
