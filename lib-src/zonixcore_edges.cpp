@@ -43,6 +43,13 @@ void file_edge(dd_ConePtr cone, dd_RayPtr ray1, dd_RayPtr ray2, dd_rowrange fmin
   cone->TotalEdgeCount++;
 }
 
+// Up to this many rows the third-ray index keeps, for each row, its
+// candidates as a bit set over their order of indexing: a search ANDs the
+// sets of the face's rows, 64 candidates a word (cyclic-v-30-7/3 searches
+// lists of hundreds), in no more memory than lists (m / 8 bytes a
+// candidate).
+inline constexpr long bitset_rows = 128;
+
 // The candidates for a third ray (the list from a fixed ray on), indexed
 // by the added rows they lie on.  A third ray lies on every row of the
 // face, so the candidates on the face's rarest row are all that need
@@ -118,12 +125,6 @@ class ThirdRayIndex {
   }
 
  private:
-  // Up to this many rows each row keeps its candidates as a bit set over
-  // their order of indexing: a search ANDs the sets of the face's rows, 64
-  // candidates a word (cyclic-v-30-7/3 searches lists of hundreds), in no
-  // more memory than the lists (m / 8 bytes a candidate).
-  static constexpr long bitset_rows = 128;
-
   bool found_by_bits(const set_word *face, long nw, dd_RayPtr r1, dd_RayPtr r2)
   {
     face_rows_.clear();
@@ -218,6 +219,8 @@ class ThirdRayIndex {
 // per ray (sphere-v-150-6 has 51 searches over 15 lists of thousands of
 // rays; cyclic-v-30-7 thousands per list).
 inline constexpr long walks_before_index = 4;
+// The same for the bit sets, which cost far less to build.
+inline constexpr long walks_before_bits = 1;
 
 // What filing many edges in a row shares: the face buffer, and optionally
 // the third-ray index and the position of every row in OrderVector.
@@ -417,7 +420,7 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
            (simple_rays_trusted(cone) &&
             (edge_face || f.simple(Rmax, added, cone->d) || f.simple(Rmin, added, cone->d))))
     adjacent = true;
-  else if (f.index_pending && f.walks < walks_before_index) {
+  else if (f.index_pending && f.walks < (cone->m <= bitset_rows ? walks_before_bits : walks_before_index)) {
     // Few searches cost less walked than the index costs to build.
     if (!face_made) make_face(face, z1, z2, added, f.nw);
     ++f.walks;
