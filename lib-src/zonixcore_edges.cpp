@@ -7,6 +7,7 @@
 #include <atomic>
 #include <bit>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <mutex>
@@ -42,6 +43,13 @@ void file_edge(dd_ConePtr cone, dd_RayPtr ray1, dd_RayPtr ray2, dd_rowrange fmin
   cone->TotalEdgeCount++;
 }
 
+// Up to this many rows the third-ray index keeps, for each row, its
+// candidates as a bit set over their order of indexing: a search ANDs the
+// sets of the face's rows, 64 candidates a word (cyclic-v-30-7/3 searches
+// lists of hundreds), in no more memory than lists (m / 8 bytes a
+// candidate).
+inline constexpr long bitset_rows = 128;
+
 // The candidates for a third ray (the list from a fixed ray on), indexed
 // by the added rows they lie on.  A third ray lies on every row of the
 // face, so the candidates on the face's rarest row are all that need
@@ -60,8 +68,15 @@ class ThirdRayIndex {
     added_ = cone->AddedHalfspaces;
     nw_ = nw;
     const size_t rows = static_cast<size_t>(cone->m) + 2;
-    if (lists_.size() < rows) lists_.resize(rows);
-    for (auto &l : lists_) l.clear();
+    by_bits_ = cone->m <= bitset_rows;
+    if (by_bits_) {
+      if (bits_.size() < rows) bits_.resize(rows);
+      for (auto &b : bits_) b.clear();
+      rays_.clear();
+    } else {
+      if (lists_.size() < rows) lists_.resize(rows);
+      for (auto &l : lists_) l.clear();
+    }
     extend_from(from);
   }
 
@@ -72,6 +87,7 @@ class ThirdRayIndex {
     else if (last_->Next != nullptr) extend_from(last_->Next);
     // Few candidates: walked faster than through the lists.
     if (count_ <= threshold_) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
+    if (by_bits_) return found_by_bits(face, nw, r1, r2);
     long best = 0;
     size_t best_count = 0;
     bool any = false;
@@ -89,22 +105,98 @@ class ThirdRayIndex {
     }
     // An empty face lies on every ray: walk the candidates themselves.
     if (!any) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
-    for (dd_RayPtr t : lists_[static_cast<size_t>(best)]) {
-      if (t == r1 || t == r2) continue;
-      if (face_within(face, t->ZeroSet, nw)) return true;
+    const std::uint64_t fd = digest(face, nw);
+    auto found = [&](const Candidate &c) {
+      return (fd & ~c.digest) == 0u && c.ray != r1 && c.ray != r2 &&
+             face_within(face, c.ray->ZeroSet, nw);
+    };
+    const std::vector<Candidate> &list = lists_[static_cast<size_t>(best)];
+    const Candidate *c = list.data();
+    const Candidate *const end = c + list.size();
+    // Four folds tested with one branch: most candidates miss.
+    for (; end - c >= 4; c += 4) {
+      const bool maybe = ((fd & ~c[0].digest) == 0u) | ((fd & ~c[1].digest) == 0u) |
+                         ((fd & ~c[2].digest) == 0u) | ((fd & ~c[3].digest) == 0u);
+      if (maybe && (found(c[0]) || found(c[1]) || found(c[2]) || found(c[3]))) return true;
     }
+    for (; c != end; ++c)
+      if (found(*c)) return true;
     return false;
   }
 
  private:
+  bool found_by_bits(const set_word *face, long nw, dd_RayPtr r1, dd_RayPtr r2)
+  {
+    face_rows_.clear();
+    size_t words = 0;
+    for (long k = 1; k <= nw; ++k)
+      for (set_word w = face[k]; w != 0u; w &= w - 1u) {
+        const std::vector<std::uint64_t> &b = bits_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)];
+        if (face_rows_.empty() || b.size() < words) words = b.size();
+        face_rows_.push_back(b.data());
+      }
+    // An empty face lies on every ray: walk the candidates themselves.
+    if (face_rows_.empty()) return zonix::core::third_ray_found(from_, r1, r2, face, nw);
+    for (size_t w = 0; w < words; ++w) {
+      std::uint64_t on = ~std::uint64_t{0};
+      for (const std::uint64_t *b : face_rows_) on &= b[w];
+      for (; on != 0u; on &= on - 1u) {
+        const dd_RayPtr t = rays_[w * 64 + static_cast<size_t>(std::countr_zero(on))];
+        if (t != r1 && t != r2) return true;
+      }
+    }
+    return false;
+  }
+
+  // A candidate with its added zero rows folded onto 64 bits (row r on
+  // bit (r - 1) mod 64): a face whose fold is not within a candidate's
+  // is not within its zero rows, and the zero set is read only where it
+  // may be.  Below 65 rows the fold is the set itself.
+  struct Candidate {
+    std::uint64_t digest;
+    dd_RayPtr ray;
+  };
+
+  static std::uint64_t digest(const set_word *s, const set_word *added, long nw)
+  {
+    std::uint64_t f = 0;
+    for (long k = 1; k <= nw; ++k)
+      f |= static_cast<std::uint64_t>(s[k] & added[k]) << (32 * ((k - 1) & 1));
+    return f;
+  }
+  static std::uint64_t digest(const set_word *s, long nw)
+  {
+    std::uint64_t f = 0;
+    for (long k = 1; k <= nw; ++k) f |= static_cast<std::uint64_t>(s[k]) << (32 * ((k - 1) & 1));
+    return f;
+  }
+
   void extend_from(dd_RayPtr first)
   {
+    if (by_bits_) {
+      for (dd_RayPtr t = first; t != nullptr; t = t->Next) {
+        const size_t word = rays_.size() / 64;
+        const std::uint64_t bit = std::uint64_t{1} << (rays_.size() % 64);
+        rays_.push_back(t);
+        const set_word *z = t->ZeroSet;
+        for (long k = 1; k <= nw_; ++k)
+          for (set_word w = z[k] & added_[k]; w != 0u; w &= w - 1u) {
+            std::vector<std::uint64_t> &b = bits_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)];
+            if (b.size() <= word) b.resize(word + 1, 0);
+            b[word] |= bit;
+          }
+        last_ = t;
+        ++count_;
+      }
+      return;
+    }
     for (dd_RayPtr t = first; t != nullptr; t = t->Next) {
       const set_word *z = t->ZeroSet;
+      const Candidate c{digest(z, added_, nw_), t};
       for (long k = 1; k <= nw_; ++k)
         for (set_word w = z[k] & added_[k]; w != 0u; w &= w - 1u)
           lists_[static_cast<size_t>((k - 1) * 32 + std::countr_zero(w) + 1)]
-              .push_back(t);
+              .push_back(c);
       last_ = t;
       ++count_;
     }
@@ -115,8 +207,20 @@ class ThirdRayIndex {
   long count_ = 0, threshold_ = 0;  // rays indexed; walked up to threshold_
   const set_word *added_ = nullptr;
   long nw_ = 0;
-  std::vector<std::vector<dd_RayPtr>> lists_;
+  std::vector<std::vector<Candidate>> lists_;
+  bool by_bits_ = false;
+  std::vector<std::vector<std::uint64_t>> bits_;  // per row, by candidate
+  std::vector<dd_RayPtr> rays_;  // the candidates in their order of indexing
+  std::vector<const std::uint64_t *> face_rows_;
 };
+
+// Third-ray searches walked before the index is built: a walk reads a
+// few words per ray, building the index some two hundred instructions
+// per ray (sphere-v-150-6 has 51 searches over 15 lists of thousands of
+// rays; cyclic-v-30-7 thousands per list).
+inline constexpr long walks_before_index = 4;
+// The same for the bit sets, which cost far less to build.
+inline constexpr long walks_before_bits = 1;
 
 // What filing many edges in a row shares: the face buffer, and optionally
 // the third-ray index and the position of every row in OrderVector.
@@ -131,7 +235,47 @@ struct EdgeFiling {
   dd_RayPtr from = nullptr;
   mutable ThirdRayIndex *index = nullptr;
   mutable bool index_pending = false;
+  mutable long walks = 0;  // searches that walked the list while the index waited
   dd_rowrange current_row = 0;  // the row being added, not yet in added
+  // Which words of a ray's zero set hold a row (word k on bit k - 1), kept
+  // for the few rays of a short run, whose pairs are all met: two zero
+  // sets of a few rows each share a row in few words.
+  struct WordMask {
+    dd_RayPtr ray;
+    std::uint64_t words;
+  };
+  static constexpr int mask_slots = 128;  // four times the rays of a short run
+  bool word_masks = false;
+  mutable WordMask masks[mask_slots];
+
+  std::uint64_t words_of(dd_RayPtr r) const
+  {
+    const auto h = static_cast<size_t>((reinterpret_cast<std::uintptr_t>(r) * 0x9e3779b97f4a7c15u) >> 57);
+    WordMask &slot = masks[h];
+    if (slot.ray != r) {
+      std::uint64_t w = 0;
+      for (long k = 1; k <= nw; ++k)
+        if (r->ZeroSet[k] != 0u) w |= std::uint64_t{1} << (k - 1);
+      slot = {r, w};
+    }
+    return slot.words;
+  }
+
+  // simple_ray, reading only the words that hold zero rows where they
+  // are kept.
+  bool simple(dd_RayPtr r, const set_word *added, dd_colrange d) const
+  {
+    if (!word_masks) return simple_ray(r, added, nw, current_row, d);
+    if (!zero_set_exact(r, d)) return false;
+    const set_word *z = r->ZeroSet;
+    long on = 0;
+    for (std::uint64_t b = words_of(r); b != 0u; b &= b - 1u) {
+      const long k = std::countr_zero(b) + 1;
+      on += bit_count(z[k] & added[k]);
+    }
+    if (current_row > 0 && in_set(z, current_row) && !in_set(added, current_row)) ++on;
+    return on == d - 1;
+  }
 };
 
 // The cone's scratch of edge filing (in its workspace).
@@ -150,7 +294,14 @@ EdgeFiling begin_filing(dd_ConePtr cone, dd_RayPtr from)
   // then reads a ray pair's common rows instead of walking positions.
   if (ws.row_positions_at == cone->Iteration && ws.row_positions.size() == static_cast<size_t>(cone->m) + 1)
     f.position = ws.row_positions.data();
-  if (from == nullptr) return f;
+  if (from == nullptr) {
+    // Beyond 64 words a bit stands for several, and reading them costs
+    // more than it saves.
+    f.word_masks = f.nw <= 64;
+    if (f.word_masks)
+      for (auto &slot : f.masks) slot.ray = nullptr;
+    return f;
+  }
   // A short list is walked from ValidFirstRay, which is `from`: its rays
   // are all in place before the filings start.  It needs no positions
   // either.
@@ -217,23 +368,44 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
     const dd_rowrange r = cone->OrderVector[it];
     later = eqidx[r] >= 0 && in_both(z1, z2, r);
   }
+  bool face_made = false;
   if (!later && walk_end < fmin) {
-    for (long k = 1; k <= f.nw; ++k) {
+    // Zero sets are sparse: most words have no common row, and the face
+    // is made only for the few pairs that need a third-ray search.
+    // Whether the common rows of word k make the pair meet again at a
+    // later iteration; counts the added ones.
+    auto deferred = [&](long k) {
       const set_word common = z1[k] & z2[k];
-      face[k] = common & added[k];
-      if (face[k] != 0u) card += bit_count(face[k]);
-      if (later) continue;
+      if (common == 0u) return false;
+      card += bit_count(common & added[k]);
       for (set_word w = common; w != 0u; w &= w - 1u) {
         const long r = (k - 1) * 32 + std::countr_zero(w) + 1;
         const long pos = f.position[r];
-        if (pos >= walk_end && pos < fmin && eqidx[r] >= 0) {
-          later = true;
-          break;
+        if (pos >= walk_end && pos < fmin && eqidx[r] >= 0) return true;
+      }
+      return false;
+    };
+    if (f.word_masks) {
+      for (std::uint64_t b = f.words_of(Rmax) & f.words_of(Rmin); b != 0u; b &= b - 1u)
+        if (deferred(std::countr_zero(b) + 1)) {
+          cone->count_int_bad++;
+          return;
+        }
+    } else {
+      // The face made on the way: the pairs of long lists (degenerate
+      // ones) often need a third-ray search.
+      for (long k = 1; k <= f.nw; ++k) {
+        face[k] = z1[k] & z2[k] & added[k];
+        if (deferred(k)) {
+          cone->count_int_bad++;
+          return;
         }
       }
+      face_made = true;
     }
   } else if (!later) {
     card = make_face(face, z1, z2, added, f.nw);
+    face_made = true;
   }
   if (later) {
     cone->count_int_bad++;
@@ -246,18 +418,25 @@ void conditional_add_edge(dd_ConePtr cone, dd_RayPtr Ray1, dd_RayPtr Ray2,
     adjacent = false;
   else if (cone->parent->NondegAssumed || ValidFirstRay == nullptr ||
            (simple_rays_trusted(cone) &&
-            (edge_face || simple_ray(Rmax, added, f.nw, f.current_row, cone->d) ||
-             simple_ray(Rmin, added, f.nw, f.current_row, cone->d))))
+            (edge_face || f.simple(Rmax, added, cone->d) || f.simple(Rmin, added, cone->d))))
     adjacent = true;
-  else if (f.index_pending || f.index != nullptr) {
+  else if (f.index_pending && f.walks < (cone->m <= bitset_rows ? walks_before_bits : walks_before_index)) {
+    // Few searches cost less walked than the index costs to build.
+    if (!face_made) make_face(face, z1, z2, added, f.nw);
+    ++f.walks;
+    adjacent = !third_ray_found(f.from, Ray1, Ray2, face, f.nw);
+  } else if (f.index_pending || f.index != nullptr) {
+    if (!face_made) make_face(face, z1, z2, added, f.nw);
     if (f.index_pending) {
       f.index = &third_rays_of(f.cone);
       f.index->build(f.cone, f.from, f.nw);
       f.index_pending = false;
     }
     adjacent = !f.index->third_ray_found(face, f.nw, Ray1, Ray2);
-  } else
+  } else {
+    if (!face_made) make_face(face, z1, z2, added, f.nw);
     adjacent = !third_ray_found(ValidFirstRay, Ray1, Ray2, face, f.nw);
+  }
   if (!adjacent) return;
   file_edge(cone, Rmax, Rmin, fmin);
 }

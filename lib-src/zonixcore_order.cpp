@@ -85,7 +85,10 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
   } else {
     // Each column scaled to the range of its entries, so that no one
     // coordinate (the highest power of a moment curve) decides alone.
-    std::vector<double> x(static_cast<size_t>(m) * static_cast<size_t>(d));
+    // Stored by column over the rows not yet taken, which are moved to the
+    // front: every distance then runs down contiguous columns.
+    const size_t mm = static_cast<size_t>(m);
+    std::vector<double> x(mm * static_cast<size_t>(d));
     for (dd_colrange j = 0; j < d; ++j) {
       double lo = ddd_get_d(cone->A[OV[1] - 1][j]), hi = lo;
       for (dd_rowrange i = 0; i < m; ++i) {
@@ -95,24 +98,40 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
       }
       const double scale = hi > lo ? 1.0 / (hi - lo) : 0.0;
       for (dd_rowrange i = 0; i < m; ++i)
-        x[static_cast<size_t>(i * d + j)] = ddd_get_d(cone->A[OV[i + 1] - 1][j]) * scale;
+        x[static_cast<size_t>(j) * mm + static_cast<size_t>(i)] =
+            ddd_get_d(cone->A[OV[i + 1] - 1][j]) * scale;
     }
-    std::vector<double> dist(static_cast<size_t>(m), std::numeric_limits<double>::infinity());
-    std::vector<char> taken(static_cast<size_t>(m), 0);
-    for (long cur = 0; cur >= 0;) {
-      taken[static_cast<size_t>(cur)] = 1;
-      out.push_back(OV[cur + 1]);
-      const double *c = &x[static_cast<size_t>(cur * d)];
-      long next = -1;
+    std::vector<double> dist(mm, std::numeric_limits<double>::infinity());
+      std::vector<dd_rowrange> sweep(mm);  // the sweep position of each slot
+    for (size_t i = 0; i < mm; ++i) sweep[i] = static_cast<dd_rowrange>(i);
+    std::vector<double> s(mm);
+    std::vector<double> c(static_cast<size_t>(d));
+    size_t left = mm;
+    for (size_t cur = 0; left > 0;) {
+      out.push_back(OV[sweep[cur] + 1]);
+      for (dd_colrange j = 0; j < d; ++j) c[static_cast<size_t>(j)] = x[static_cast<size_t>(j) * mm + cur];
+      // The last slot fills the taken one.
+      --left;
+      sweep[cur] = sweep[left];
+      dist[cur] = dist[left];
+      for (dd_colrange j = 0; j < d; ++j) x[static_cast<size_t>(j) * mm + cur] = x[static_cast<size_t>(j) * mm + left];
+      if (left == 0) break;
+      // Summed column by column, in the order of a row's own sum.
+      std::fill(s.begin(), s.begin() + static_cast<long>(left), 0.0);
+      double *sp = s.data();
+      for (dd_colrange j = 0; j < d; ++j) {
+        const double *col = &x[static_cast<size_t>(j) * mm];
+        const double cj = c[static_cast<size_t>(j)];
+#pragma omp simd
+        for (size_t i = 0; i < left; ++i) sp[i] += (col[i] - cj) * (col[i] - cj);
+      }
+      size_t next = 0;
       double far = -1.0;
-      for (dd_rowrange i = 0; i < m; ++i) {
-        if (taken[static_cast<size_t>(i)] != 0) continue;
-        const double *p = &x[static_cast<size_t>(i * d)];
-        double s = 0.0;
-        for (dd_colrange j = 0; j < d; ++j) s += (p[j] - c[j]) * (p[j] - c[j]);
-        double &di = dist[static_cast<size_t>(i)];
-        di = std::min(di, s);
-        if (di > far) {
+      for (size_t i = 0; i < left; ++i) {
+        double &di = dist[i];
+        di = std::min(di, sp[i]);
+        // The earlier in the sweep among equals.
+        if (di > far || (di == far && sweep[i] < sweep[next])) {
           far = di;
           next = i;
         }

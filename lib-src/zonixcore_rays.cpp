@@ -248,7 +248,10 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   dd_workspace &ws = workspace(cone);
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
-  reset_zero_set(RR, d, m);
+  // Every data word is written below: a set of the right size need not
+  // be emptied first.
+  if (RR->ZeroSet == nullptr || static_cast<long>(RR->ZeroSet[0]) != (m > 0 ? m : 1))
+    reset_zero_set(RR, d, m);
   for (dd_colrange j = 0; j < d; ++j) ddd_set(RR->Ray[j], p[j]);
   const long nw = set_data_words(m);
   set_word *z = RR->ZeroSet;
@@ -260,33 +263,38 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   const Conflicts &c1 = S.pending_conflict1;
   const Conflicts &c2 = S.pending_conflict2;
   std::vector<dd_rowrange> &pos = S.eval_positions;
-  pos.clear();
   const long it = cone->Iteration;  // positions 1..it are processed
   if (!numbers_round && S.pending_row != 0) {
     store_exactly_from_parents(cone, S, RR, p, feasible);
     return;
   }
+  // Written through a pointer into room for every position twice over:
+  // the array keeps its size from ray to ray.
+  const size_t room = 2 * static_cast<size_t>(nw) * 32;
+  if (pos.size() < room) pos.resize(room);
+  dd_rowrange *at = pos.data();
   // Positions after Iteration in either parent's conflict set.
   for (long w = (it >> 5) + 1; w <= nw; ++w) {
     set_word x = c1.word(w) | c2.word(w);
     if (w == (it >> 5) + 1) x &= ~set_word{0} << (it & 31);
-    for (; x != 0u; x &= x - 1u) pos.push_back((w - 1) * 32 + std::countr_zero(x) + 1);
+    for (; x != 0u; x &= x - 1u) *at++ = (w - 1) * 32 + std::countr_zero(x) + 1;
   }
   const dd_rowrange *row_pos = ws.row_positions.data();
   for (long w = 1; w <= nw; ++w)
     for (set_word x = z1[w] ^ z2[w]; x != 0u; x &= x - 1u) {
       const dd_rowrange i = row_pos[(w - 1) * 32 + std::countr_zero(x) + 1];
-      if (i <= it || (!c1.has(i) && !c2.has(i))) pos.push_back(i);
+      if (i <= it || (!c1.has(i) && !c2.has(i))) *at++ = i;
     }
+  const size_t n = static_cast<size_t>(at - pos.data());
   std::vector<int> &signs = S.stored_signs;
-  signs.resize(pos.size() + 1);
-  row_signs(cone, S, p, pos.data(), static_cast<long>(pos.size()), signs.data());
+  if (signs.size() < n + 1) signs.resize(n + 1);
+  row_signs(cone, S, p, pos.data(), static_cast<long>(n), signs.data());
   bool violates = false;
-  for (size_t q = 0; q < pos.size(); ++q) violates = violates || signs[q] < 0;
+  for (size_t q = 0; q < n; ++q) violates = violates || signs[q] < 0;
   set_word *c = S.conflict_build.get(m);
   if (violates) set_emptyset(c);
   dd_rowrange fii = m + 1;
-  for (size_t q = 0; q < pos.size(); ++q) {
+  for (size_t q = 0; q < n; ++q) {
     const dd_rowrange i = pos[q];
     if (signs[q] == 0) add_elem(z, cone->OrderVector[i]);
     if (signs[q] < 0) {
@@ -390,6 +398,65 @@ double measured_accuracy(dd_ConePtr cone, mytype *p)
   return e;
 }
 
+// a1 and a2 := the values of row at p1 and p2, each as row_eval makes it,
+// in one pass: two chains side by side, and the row's norm summed once.
+inline void row_eval_pair(RowValue &a1, RowValue &a2, const mytype *row, const mytype *p1,
+                          const mytype *p2, dd_colrange d)
+{
+  if constexpr (!numbers_round) {
+    row_eval(a1, row, p1, d);
+    row_eval(a2, row, p2, d);
+  } else {
+    double v1 = 0.0, v2 = 0.0, m1 = 0.0, m2 = 0.0, n = 0.0;
+    for (dd_colrange j = 0; j < d; ++j) {
+      const double r = ddd_get_d(row[j]);
+      const double x1 = r * ddd_get_d(p1[j]);
+      const double x2 = r * ddd_get_d(p2[j]);
+      v1 += x1;
+      v2 += x2;
+      // As exact_abs, but for the sign of a NaN, which no test reads.
+      m1 += x1 < 0.0 ? -x1 : x1;
+      m2 += x2 < 0.0 ? -x2 : x2;
+      n += r < 0.0 ? -r : r;
+    }
+    ddd_set_d(a1.val, v1);
+    ddd_set_d(a2.val, v2);
+    ddd_set_d(a1.mag, m1);
+    ddd_set_d(a2.mag, m2);
+    ddd_set_d(a1.norm, n);
+    ddd_set_d(a2.norm, n);
+  }
+}
+
+// dd_Normalize, with its absolute values taken inline.
+inline void normalize_ray(dd_colrange d, mytype *v)
+{
+  if constexpr (!numbers_round) {
+    scale_ray(d, v);
+  } else {
+    if (d <= 0) return;
+    auto tol_abs = [](mytype r, const mytype a) {
+      if (dd_Negative(a))
+        ddd_neg(r, a);
+      else
+        ddd_set(r, a);
+    };
+    mytype least, t;
+    tol_abs(least, v[0]);
+    bool found = dd_Positive(least);
+    for (dd_colrange j = 1; j < d; ++j) {
+      tol_abs(t, v[j]);
+      // Strictly smaller beyond the tolerance: near-ties keep the first.
+      if (dd_Positive(t) && (!found || dd_Smaller(t, least))) {
+        ddd_set(least, t);
+        found = true;
+      }
+    }
+    if (dd_Positive(least))
+      for (dd_colrange j = 0; j < d; ++j) ddd_div(v[j], v[j], least);
+  }
+}
+
 // The combination dd_CreateNewRay stores: Ptr1 and Ptr2 weighted to lie
 // on row ii, in S's combination row, with what storing it needs left in S.
 mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
@@ -408,8 +475,7 @@ mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
   const mytype *row = cone->A[ii - 1];
   RowValue &a1 = S.combined[0];
   RowValue &a2 = S.combined[1];
-  row_eval(a1, row, Ptr1->Ray, d);
-  row_eval(a2, row, Ptr2->Ray, d);
+  row_eval_pair(a1, a2, row, Ptr1->Ray, Ptr2->Ray, d);
   dd_abs(v1, a1.val);
   dd_abs(v2, a2.val);
   if (dd_debug) {
@@ -450,7 +516,7 @@ mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
       dd_Printf(stderr, " %g", ddd_get_d(NewRay[j]));
     dd_Printf(stderr, "\n");
   }
-  scale_ray(d, NewRay);
+  normalize_ray(d, NewRay);
   if (dd_debug) {
     dd_Printf(stderr, "new ray after normalisation:");
     for (dd_colrange j = 0; j < d; ++j)
@@ -801,10 +867,11 @@ inline constexpr long zero_lookahead = 32;
 long first_zero_after(dd_ConePtr cone, const dd_rowrange *row_pos, dd_RayPtr r, long it)
 {
   const long m = cone->m;
-  const long stop = std::min(m, it + zero_lookahead);
+  const long nw = set_data_words(m);
+  // No longer than reading the whole set takes.
+  const long stop = std::min(m, it + std::min(zero_lookahead, nw));
   for (long p = it + 1; p <= stop; ++p)
     if (in_set(r->ZeroSet, cone->OrderVector[p])) return p;
-  const long nw = set_data_words(m);
   long first = m + 1;
   for (long w = 1; w <= nw; ++w)
     for (set_word x = r->ZeroSet[w]; x != 0u; x &= x - 1u) {
