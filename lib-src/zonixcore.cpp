@@ -181,27 +181,7 @@ void dd_InnerProduct(mytype prod, dd_colrange d, dd_Arow v1, dd_Arow v2)
   for (dd_colrange j = 0; j < d; ++j) ddd_addmul(prod, v1[j], v2[j]);
 }
 
-void dd_Normalize(dd_colrange d_size, dd_Arow V)
-{
-  if (d_size <= 0) return;
-  mytype min, temp;
-  ddd_init(min);
-  ddd_init(temp);
-  dd_abs(min, V[0]);
-  bool nonzerofound = dd_Positive(min);
-  for (dd_colrange j = 1; j < d_size; ++j) {
-    dd_abs(temp, V[j]);
-    // Strictly smaller beyond the tolerance: near-ties keep the first found.
-    if (dd_Positive(temp) && (!nonzerofound || dd_Smaller(temp, min))) {
-      ddd_set(min, temp);
-      nonzerofound = true;
-    }
-  }
-  if (dd_Positive(min))
-    for (dd_colrange j = 0; j < d_size; ++j) ddd_div(V[j], V[j], min);
-  ddd_clear(min);
-  ddd_clear(temp);
-}
+void dd_Normalize(dd_colrange d_size, dd_Arow V) { zonix::core::divide_by_least(d_size, V); }
 
 void dd_AValue(mytype *val, dd_colrange d_size, dd_Amatrix A, mytype *p,
                dd_rowrange i)

@@ -516,6 +516,35 @@ inline void set_ray_accuracy(dd_RayPtr r, dd_colrange d, double e)
   }
 }
 
+// v divided by its entry of least magnitude beyond the tolerance (near
+// ties keep the first found); v as it is when every entry is within it.
+inline void divide_by_least(dd_colrange d, mytype *v)
+{
+  if (d <= 0) return;
+  auto tol_abs = [](mytype r, const mytype a) {
+    if (dd_Negative(a))
+      ddd_neg(r, a);
+    else
+      ddd_set(r, a);
+  };
+  mytype least, t;
+  ddd_init(least);
+  ddd_init(t);
+  tol_abs(least, v[0]);
+  bool found = dd_Positive(least);
+  for (dd_colrange j = 1; j < d; ++j) {
+    tol_abs(t, v[j]);
+    if (dd_Positive(t) && (!found || dd_Smaller(t, least))) {
+      ddd_set(least, t);
+      found = true;
+    }
+  }
+  if (dd_Positive(least))
+    for (dd_colrange j = 0; j < d; ++j) ddd_div(v[j], v[j], least);
+  ddd_clear(least);
+  ddd_clear(t);
+}
+
 // |a| exactly (dd_abs keeps values within the tolerance as they are).
 inline void exact_abs(mytype r, const mytype a)
 {

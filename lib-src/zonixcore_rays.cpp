@@ -428,33 +428,13 @@ inline void row_eval_pair(RowValue &a1, RowValue &a2, const mytype *row, const m
   }
 }
 
-// dd_Normalize, with its absolute values taken inline.
+// dd_Normalize, inline for doubles.
 inline void normalize_ray(dd_colrange d, mytype *v)
 {
-  if constexpr (!numbers_round) {
+  if constexpr (!numbers_round)
     scale_ray(d, v);
-  } else {
-    if (d <= 0) return;
-    auto tol_abs = [](mytype r, const mytype a) {
-      if (dd_Negative(a))
-        ddd_neg(r, a);
-      else
-        ddd_set(r, a);
-    };
-    mytype least, t;
-    tol_abs(least, v[0]);
-    bool found = dd_Positive(least);
-    for (dd_colrange j = 1; j < d; ++j) {
-      tol_abs(t, v[j]);
-      // Strictly smaller beyond the tolerance: near-ties keep the first.
-      if (dd_Positive(t) && (!found || dd_Smaller(t, least))) {
-        ddd_set(least, t);
-        found = true;
-      }
-    }
-    if (dd_Positive(least))
-      for (dd_colrange j = 0; j < d; ++j) ddd_div(v[j], v[j], least);
-  }
+  else
+    divide_by_least(d, v);
 }
 
 // The combination dd_CreateNewRay stores: Ptr1 and Ptr2 weighted to lie
