@@ -70,7 +70,11 @@ struct Family {
   {
     return {ids.data() + start[static_cast<size_t>(k)], ids.data() + start[static_cast<size_t>(k + 1)]};
   }
-  void close() { start.push_back(ids.size()); }
+  void add(std::span<const int> set)
+  {
+    ids.insert(ids.end(), set.begin(), set.end());
+    start.push_back(ids.size());
+  }
   void clear()
   {
     ids.clear();
@@ -314,8 +318,7 @@ class Closure {
       // (at most that, as two faces lie on them); rows of a simple face
       // are independent, so for a simple o they have it.
       if (static_cast<long>(y.size()) > rho && rank(cut, rho - 1) != rho - 1) continue;
-      sub.ids.insert(sub.ids.end(), cut.begin(), cut.end());
-      sub.close();
+      sub.add(cut);
     }
     return complete(sub, rho - 1, low);
   }
@@ -388,8 +391,7 @@ bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::sp
     for (int i : zero(k)) z.push_back(input.id[static_cast<size_t>(i)]);
     std::sort(z.begin(), z.end());
     z.erase(std::unique(z.begin(), z.end()), z.end());
-    g.ids.insert(g.ids.end(), z.begin(), z.end());
-    g.close();
+    g.add(z);
   }
   {
     Closure c(input, work);
@@ -423,8 +425,7 @@ bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::sp
   for (long i = 0; i < rows; ++i) {
     const auto &s = on[static_cast<size_t>(i)];
     if (static_cast<long>(s.size()) < d - 1 || c.rank(s, d - 1) != d - 1) continue;
-    h.ids.insert(h.ids.end(), s.begin(), s.end());
-    h.close();
+    h.add(s);
   }
   return c.complete(h, d - 1, 0);
 }
