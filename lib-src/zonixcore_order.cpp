@@ -481,6 +481,7 @@ void order_by_columns(dd_ConePtr cone)
         rows_of[static_cast<size_t>(j)].push_back(i);
         ++missing[static_cast<size_t>(i)];
       }
+  const std::vector<long> support = missing;
   std::vector<char> taken(static_cast<size_t>(d) + 1, 0);
   std::vector<long> gain(static_cast<size_t>(d) + 1, 0);  // rows j completes
   std::vector<long> step(static_cast<size_t>(m) + 1, 0);  // when a row completes
@@ -506,8 +507,14 @@ void order_by_columns(dd_ConePtr cone)
       if (left == 1) count_last_column(i);
     }
   }
+  // The last column completes the rows that use every column together
+  // with the last rows of the blocks; those go first.  Dense rows taken
+  // among them (the cut polytope's, lexicographically first) cut every
+  // block at once, and its cones grew past a hundred thousand rays.
   std::stable_sort(OV + 1, OV + m + 1, [&](dd_rowrange a, dd_rowrange b) {
-    return step[static_cast<size_t>(a)] < step[static_cast<size_t>(b)];
+    if (step[static_cast<size_t>(a)] != step[static_cast<size_t>(b)])
+      return step[static_cast<size_t>(a)] < step[static_cast<size_t>(b)];
+    return support[static_cast<size_t>(a)] < d - 1 && support[static_cast<size_t>(b)] == d - 1;
   });
 }
 
