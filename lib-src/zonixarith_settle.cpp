@@ -17,6 +17,7 @@
 #include <immintrin.h>
 #include <limits>
 #include <numeric>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -45,6 +46,10 @@ inline constexpr double kMidBits = 62.0;
 // Columns whose largest entries differ by more than this factor run as
 // integer rows (see run_as_given).
 inline constexpr double kColumnScales = 1024.0;
+// Integer columns whose largest entries differ by more than this (powers
+// of a curve from the sixth on) go to the exact run at once: double runs
+// on them snap values or fail, and exact ones cost about as much.
+inline constexpr double kExactScales = 1e6;
 // Output rows solved in GMP integers before the exact run is left to
 // finish the work: it keeps its integers smaller.
 inline constexpr long kMostBig = 16;
@@ -628,6 +633,29 @@ bool run_as_given(dd_MatrixPtr M, const QMatrix &q)
   return hi <= lo * kColumnScales;
 }
 
+}  // namespace
+
+bool exact_first(dd_MatrixPtr M)
+{
+  if (M == nullptr || M->colsize < 2) return false;
+  double lo = HUGE_VAL, hi = 0.0;
+  for (long j = 1; j < M->colsize; ++j) {
+    double big = 0.0;
+    for (long i = 0; i < M->rowsize; ++i) {
+      const double v = ddd_get_d(M->matrix[i][j]);
+      // Integers only: the exact run's numbers stay as small as the input's.
+      if (v != std::nearbyint(v) || std::fabs(v) > 0x1p53) return false;
+      big = std::max(big, std::fabs(v));
+    }
+    if (big == 0.0) continue;
+    lo = std::min(lo, big);
+    hi = std::max(hi, big);
+  }
+  return hi > lo * kExactScales;
+}
+
+namespace {
+
 int sign_of(std::int64_t v) { return (v > 0) - (v < 0); }
 int sign_of(const mpz_class &v) { return sgn(v); }
 std::int64_t abs_of(std::int64_t v) { return v < 0 ? -v : v; }
@@ -859,28 +887,97 @@ char *put_settled_rows(char *p, const std::int64_t *r, long rows, long d, dd_Rep
   return p;
 }
 
+namespace {
+
+// Rows of q as primitive integer rows into in (rows × d, row m x0 >= 0
+// under an H-representation), and the same into S when it is given;
+// false when an entry does not fit.
+bool integer_rows(const QMatrix &q, long rows, std::vector<std::int64_t> &in, dd_MatrixPtr S)
+{
+  const long m = q.rows, d = q.cols;
+  in.assign(static_cast<size_t>(rows * d), 0);
+  std::vector<std::int64_t> row(static_cast<size_t>(d));
+  for (long i = 0; i < m; ++i) {
+    if (!integer_row(q, i, row)) return false;
+    std::copy(row.begin(), row.end(), in.begin() + i * d);
+    if (S != nullptr)
+      for (long j = 0; j < d; ++j) ddd_set_d(S->matrix[i][j], static_cast<double>(row[static_cast<size_t>(j)]));
+  }
+  if (rows > m) in[static_cast<size_t>(m * d)] = 1;
+  return true;
+}
+
+bool fits_settling(dd_MatrixPtr M, const QMatrix &q)
+{
+  return M != nullptr && q.rows == M->rowsize && q.cols == M->colsize && q.cols >= 1 &&
+         q.cols <= kMaxColumns && q.rows < std::numeric_limits<std::int32_t>::max();
+}
+
+// Whether the run's incidence (poly's, output row k on cone row i + 1) is
+// the proved one: the families are drawn from it.
+bool incidence_proved(dd_PolyhedraPtr poly, long n, long rows, std::span<const std::int32_t> lies_on,
+                      std::span<const size_t> lies_from)
+{
+  dd_ComputeAinc(poly);
+  if (!poly->AincGenerated || poly->n != n) return false;
+  const long m1 = std::min<long>(poly->m1, rows);
+  long pairs = 0;
+  for (long k = 0; k < n; ++k)
+    for (size_t u = lies_from[static_cast<size_t>(k)]; u < lies_from[static_cast<size_t>(k + 1)]; ++u) {
+      const long i = lies_on[u];
+      if (i >= m1) continue;
+      if (!set_member(k + 1, poly->Ainc[i])) return false;
+      ++pairs;
+    }
+  for (long i = 0; i < m1; ++i) pairs -= set_card(poly->Ainc[i]);
+  return pairs == 0;
+}
+
+Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions &o, const QMatrix &q,
+                       const std::vector<std::int64_t> &in);
+
+}  // namespace
+
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix &q)
 {
   Conversion fail;
   fail.error = dd_NumericallyInconsistent;
-  const long m = q.rows, d = q.cols;
-  if (M == nullptr || m != M->rowsize || d != M->colsize || d < 1 || d > kMaxColumns ||
-      m >= std::numeric_limits<std::int32_t>::max())
-    return fail;
+  if (!fits_settling(M, q)) return fail;
   const Matrix S(dd_CopyMatrix(M));
   if (S.get() == nullptr) return fail;
   // The rows to check: the input's, and x0 >= 0 under an H-representation,
   // which every point and ray satisfies.
+  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
+  std::vector<std::int64_t> in;
+  if (!integer_rows(q, rows, in, S.get())) return fail;
+  ConvertOptions od = o;
+  od.arithmetic = Arithmetic::Double;
+  Polyhedra poly;
+  Conversion c = run_double(run_as_given(M, q) ? M : S.get(), od, &poly);
+  return settle_rows(std::move(c), poly.get(), o, q, in);
+}
+
+Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &o,
+                      const QMatrix &q)
+{
+  Conversion fail;
+  fail.error = dd_NumericallyInconsistent;
+  if (!fits_settling(M, q)) return fail;
+  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
+  std::vector<std::int64_t> in;
+  if (!integer_rows(q, rows, in, nullptr)) return fail;
+  return settle_rows(std::move(c), poly, o, q, in);
+}
+
+namespace {
+
+Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions &o, const QMatrix &q,
+                       const std::vector<std::int64_t> &in)
+{
+  Conversion fail;
+  fail.error = dd_NumericallyInconsistent;
+  const long m = q.rows, d = q.cols;
   const long rows = m + (q.representation == dd_Inequality ? 1 : 0);
-  std::vector<std::int64_t> in(static_cast<size_t>(rows * d), 0), row(static_cast<size_t>(d));
-  for (long i = 0; i < m; ++i) {
-    if (!integer_row(q, i, row)) return fail;
-    for (long j = 0; j < d; ++j) {
-      in[static_cast<size_t>(i * d + j)] = row[static_cast<size_t>(j)];
-      ddd_set_d(S->matrix[i][j], static_cast<double>(row[static_cast<size_t>(j)]));
-    }
-  }
-  if (rows > m) in[static_cast<size_t>(m * d)] = 1;
   // Hadamard's bound on the minors the solving meets.
   std::vector<double> norm_bits(static_cast<size_t>(rows));
   for (long i = 0; i < rows; ++i) {
@@ -901,10 +998,7 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   level.row_bits = &row_bits;
   level.minor_bits = std::accumulate(norm_bits.begin(), norm_bits.begin() + most, 0.0);
   if (level.minor_bits > kMidBits) level.start = 1;
-  ConvertOptions od = o;
-  od.arithmetic = Arithmetic::Double;
-  Conversion c = convert(run_as_given(M, q) ? M : S.get(), od);
-  if (c.error != dd_NoError || c.output == nullptr) return fail;
+  if (c.error != dd_NoError || c.output == nullptr || poly == nullptr) return fail;
   dd_MatrixPtr O = c.output.get();
   const long n = O->rowsize;
   if (n == 0 || O->colsize != d || set_card(O->linset) != 0) return fail;
@@ -1089,11 +1183,16 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   Conversion e = big_outs.empty() ? finish(&small_outs, nullptr, n, d, representation, o.text)
                                   : finish(nullptr, &big_outs, n, d, representation, o.text);
   if (e.error != dd_NoError) return fail;
+  const bool families = c.adjacency != nullptr || c.incidence != nullptr || c.input_adjacency != nullptr ||
+                        c.input_incidence != nullptr;
+  if (families && !incidence_proved(poly, n, rows, lies_on, lies_from)) return fail;
   e.adjacency = std::move(c.adjacency);
   e.incidence = std::move(c.incidence);
   e.input_adjacency = std::move(c.input_adjacency);
   e.input_incidence = std::move(c.input_incidence);
   return e;
 }
+
+}  // namespace
 
 }  // namespace zonix
