@@ -275,6 +275,23 @@ TEST(ConvertExact, SettledRowsAreTheExactRows)
   EXPECT_EQ(capture([&](FILE *f) { zonix::write_rational(f, c[1]); }) + (c[1].settled ? "settled" : ""), capture([&](FILE *f) { zonix::write_rational(f, c[0]); }) + "settled");
 }
 
+// A finished double run settled on its integers gives C(8,4)'s exact facets;
+// its families only while the run's incidence is the proved one.
+TEST(ConvertExact, FinishedRunSettlesOnItsProvedIncidence)
+{
+  Rows pts;
+  for (double t = -3; t <= 4; ++t) pts.push_back({1, t, t * t, t * t * t, t * t * t * t});
+  const Matrix M = matrix(pts, dd_Generator);
+  zonix::ConvertOptions o[3];
+  o[0].arithmetic = zonix::Arithmetic::Exact, o[1].input_adjacency = true;
+  dd_ErrorType err;
+  const zonix::Polyhedra poly(dd_DDMatrix2Poly(M.get(), &err));
+  for (long i = 1; i <= 8; ++i) set_addelem(poly->child->FirstRay->ZeroSet, i);
+  EXPECT_EQ(zonix::settle_finished(poly.get(), M.get(), o[1]).error, dd_NumericallyInconsistent);
+  const zonix::Conversion s = zonix::settle_finished(poly.get(), M.get(), o[2]), e = zonix::convert(M.get(), o[0]);
+  EXPECT_EQ(canonical(rows_of(s.output.get()), false), canonical(rows_of(e.output.get()), false));
+}
+
 }  // namespace
 
 // The check that a double run missed no vertex or facet, on polytopes known
