@@ -275,8 +275,7 @@ TEST(ConvertExact, SettledRowsAreTheExactRows)
   EXPECT_EQ(capture([&](FILE *f) { zonix::write_rational(f, c[1]); }) + (c[1].settled ? "settled" : ""), capture([&](FILE *f) { zonix::write_rational(f, c[0]); }) + "settled");
 }
 
-// A finished double run settled on its integers gives C(8,4)'s exact facets;
-// its families only while the run's incidence is the proved one.
+// A finished double run settled: C(8,4)'s exact facets, families only on a proved incidence.
 TEST(ConvertExact, FinishedRunSettlesOnItsProvedIncidence)
 {
   Rows pts;
