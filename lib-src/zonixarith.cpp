@@ -346,7 +346,7 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
       c.error = dd_NumericallyInconsistent;
     }
     if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
-  } else if (o.arithmetic == Arithmetic::Auto && rational != nullptr) {
+  } else if (o.arithmetic == Arithmetic::Auto && rational != nullptr && settling_pays(M, *rational, o)) {
     Conversion s = settle_from_double(M, o, *rational);
     if (s.error != dd_NumericallyInconsistent) {
       if (o.text && !s.rational.entries.empty()) as_text(s);

@@ -142,6 +142,11 @@ Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const 
 // dd_NumericallyInconsistent when that proves nothing.
 Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &options);
 
+// Whether auto settles the conversion of M (exact rows q) from a double
+// run rather than run it exactly: by the input's shape, where measured
+// cheaper.
+bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &options);
+
 // Whether auto converts M (integers, no exact rows beside) in exact
 // arithmetic from the start: its columns differ so much in scale that
 // double runs rarely certify an answer, and exact runs on such small

@@ -269,14 +269,15 @@ fractions)
   lrs cross.ine 2>/dev/null >l && rows l >got && same "exact H: lrs agrees" got want
   # Auto settles such rows from a double run on them scaled to integers:
   # no exact run, the same rows.  49 rational points on the unit sphere
-  # (stereographic images of a grid; many of them on one circle) both ways.
+  # (stereographic images of a grid; many of them on one circle) run
+  # exactly, which costs less there, with the same rows.
   awk 'BEGIN { print "V-representation\nbegin\n49 4 rational"
     for (a = -3; a <= 3; a++) for (b = -3; b <= 3; b++) { q = a * a + b * b + 1
       print 1, 2 * a "/" q, 2 * b "/" q, (q - 2) "/" q }; print "end" }' >ball.ext
   for f in cross.ine ball.ext; do
     "$Z" convert $f --arithmetic exact -o exact.out 2>/dev/null
     run "auto $f: convert" 0 "$Z" convert $f -o auto.out
-    lacks "auto $f: no exact run" err "exact arithmetic"
+    [ $f = ball.ext ] || lacks "auto $f: no exact run" err "exact arithmetic"
     body auto.out >got && body exact.out >want && same "auto $f: the exact rows" got want
   done
   # Its facets meet as the cube's vertices do: three neighbours each.
