@@ -147,9 +147,9 @@ Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOp
 // cheaper.
 bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &options);
 
-// Whether auto converts M (integers, no exact rows beside) in exact
-// arithmetic from the start: its columns differ so much in scale that
-// double runs rarely certify an answer, and exact runs on such small
+// Whether auto converts M (integer generators, no exact rows beside) in
+// exact arithmetic from the start: its columns differ so much in scale
+// that double runs rarely certify an answer, and exact runs on such small
 // integers cost what double ones do.
 bool exact_first(dd_MatrixPtr M);
 

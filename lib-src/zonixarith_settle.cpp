@@ -648,9 +648,9 @@ bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &o)
 
 bool exact_first(dd_MatrixPtr M)
 {
-  if (M == nullptr || M->colsize < 2) return false;
+  if (M == nullptr || M->colsize < 2 || M->representation != dd_Generator) return false;
   double lo = HUGE_VAL, hi = 0.0;
-  for (long j = 1; j < M->colsize; ++j) {
+  for (long j = 0; j < M->colsize; ++j) {
     double big = 0.0;
     for (long i = 0; i < M->rowsize; ++i) {
       const double v = ddd_get_d(M->matrix[i][j]);
@@ -658,7 +658,7 @@ bool exact_first(dd_MatrixPtr M)
       if (v != std::nearbyint(v) || std::fabs(v) > 0x1p53) return false;
       big = std::max(big, std::fabs(v));
     }
-    if (big == 0.0) continue;
+    if (big == 0.0 || j == 0) continue;
     lo = std::min(lo, big);
     hi = std::max(hi, big);
   }
