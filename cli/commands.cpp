@@ -677,11 +677,12 @@ constexpr std::string_view kCommonHelp =
     "Common options:\n"
     "  -o, --output FILE  write the result to FILE (- for standard output)\n"
     "  --arithmetic A     double, exact or auto (the default: double precision when\n"
-    "                     its answer is certified, else exact rationals; for a file\n"
-    "                     with numbers that no double holds, such as 1/3, a double\n"
-    "                     answer only once proved on those numbers); convert, lp,\n"
-    "                     reduce, interior, linearity, adjacency and project honour\n"
-    "                     it and read such numbers exactly\n"
+    "                     its answer is certified, else exact rationals, at once\n"
+    "                     where they cost less; for a file with numbers that no\n"
+    "                     double holds, such as 1/3, a double answer only once\n"
+    "                     proved on those numbers); convert, lp, reduce, interior,\n"
+    "                     linearity, adjacency and project honour it and read such\n"
+    "                     numbers exactly\n"
     "  --quiet            no progress line, no notice of the files written\n"
     "  -h, --help         this text\n";
 
