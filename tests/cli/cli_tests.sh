@@ -267,10 +267,8 @@ fractions)
   printf '1 %s 0 0\n1 0 %s 0\n1 0 0 %s\n' 2/3 5/3 7/3 -2/3 -5/3 -7/3 | sort >want
   rows cross.ext >got && same "exact H: the six vertices" got want
   lrs cross.ine 2>/dev/null >l && rows l >got && same "exact H: lrs agrees" got want
-  # Auto settles such rows from a double run on them scaled to integers:
-  # no exact run, the same rows.  49 rational points on the unit sphere
-  # (stereographic images of a grid; many of them on one circle) run
-  # exactly, which costs less there, with the same rows.
+  # Auto settles such rows from a double run on them scaled to integers: no exact run, the same
+  # rows; 49 rational points on the unit sphere (a grid's stereographic images) run exactly.
   awk 'BEGIN { print "V-representation\nbegin\n49 4 rational"
     for (a = -3; a <= 3; a++) for (b = -3; b <= 3; b++) { q = a * a + b * b + 1
       print 1, 2 * a "/" q, 2 * b "/" q, (q - 2) "/" q }; print "end" }' >ball.ext
