@@ -250,6 +250,7 @@ struct Modular {
   }
   std::uint64_t plain(std::uint64_t a, std::uint64_t b) const { return mul(mul(a, b), r2); }
   std::uint64_t sub(std::uint64_t a, std::uint64_t b) const { return a >= b ? a - b : a + p - b; }
+  std::uint64_t add(std::uint64_t a, std::uint64_t b) const { return sub(a, p - b); }
   std::uint64_t of(std::int64_t v) const
   {
     const std::int64_t m = v % static_cast<std::int64_t>(p);
@@ -307,24 +308,34 @@ bool solve_modular(const Modular &mod, const std::vector<std::uint64_t> &residue
   for (long c = 0; c < d && row < r; ++c) {
     if (!bring_pivot(a, r, d, row, c)) continue;
     const std::uint64_t piv = at(row, c);
-    for (long i = 0; i < r; ++i) {
+    // Echelon form: the rows below only, from column c on.
+    for (long i = row + 1; i < r; ++i) {
       const std::uint64_t f = at(i, c);
-      if (i == row || f == 0) continue;
-      for (long j = 0; j < d; ++j) at(i, j) = mod.sub(mod.mul(piv, at(i, j)), mod.mul(f, at(row, j)));
+      if (f == 0) continue;
+      for (long j = c; j < d; ++j) at(i, j) = mod.sub(mod.mul(piv, at(i, j)), mod.mul(f, at(row, j)));
     }
     pivot_col.push_back(c);
     ++row;
   }
   if (row != d - 1) return false;
   long free_col = 0;
-  while (std::find(pivot_col.begin(), pivot_col.end(), free_col) != pivot_col.end()) ++free_col;
-  // x / x[free_col], whose value there is not 0 modulo p (the null space
-  // is a line, and a primitive x is not 0 modulo p).
+  while (free_col < row && pivot_col[static_cast<size_t>(free_col)] == free_col) ++free_col;
+  // Back substitution without inverses: before pivot row k sets its
+  // column, the entries found so far are scaled by its pivot, which keeps
+  // them a null direction of the rows below up to a common factor.
   ratio.assign(static_cast<size_t>(d), 0);
   ratio[static_cast<size_t>(free_col)] = 1;
-  for (long k = 0; k < row; ++k)
-    ratio[static_cast<size_t>(pivot_col[static_cast<size_t>(k)])] =
-        mod.plain(mod.sub(0, at(k, free_col)), mod.inverse(at(k, pivot_col[static_cast<size_t>(k)])));
+  for (long k = row - 1; k >= 0; --k) {
+    const long pc = pivot_col[static_cast<size_t>(k)];
+    std::uint64_t sum = 0;
+    for (long j = pc + 1; j < d; ++j) sum = mod.add(sum, mod.mul(at(k, j), ratio[static_cast<size_t>(j)]));
+    for (long j = 0; j < d; ++j) ratio[static_cast<size_t>(j)] = mod.mul(at(k, pc), ratio[static_cast<size_t>(j)]);
+    ratio[static_cast<size_t>(pc)] = mod.sub(0, sum);
+  }
+  // x / x[free_col], whose value there is not 0 modulo p (a product of
+  // pivots; the null space is a line, and a primitive x is not 0 modulo p).
+  const std::uint64_t unit = mod.inverse(ratio[static_cast<size_t>(free_col)]);
+  for (long j = 0; j < d; ++j) ratio[static_cast<size_t>(j)] = mod.plain(ratio[static_cast<size_t>(j)], unit);
   // The least common denominator, grown where a ratio times it is not
   // yet small.
   std::int64_t l = 1;
