@@ -185,12 +185,10 @@ std::string extra_file_name(const std::string &base, char code, dd_Representatio
 
 // The conversion in exact arithmetic: the result as integers and fractions
 // under the number type "rational", the extra files from the exact run.
-int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rational,
-                        const OrderChoice &order, int threads, Arithmetic asked)
+ConvertOptions exact_options(const Args &args, const OrderChoice &order, int threads, Arithmetic arithmetic)
 {
   ConvertOptions o;
-  // Auto on exact rows may settle them from a double run.
-  o.arithmetic = rational != nullptr ? asked : Arithmetic::Exact;
+  o.arithmetic = arithmetic;
   o.order = order.order;
   o.seed = order.seeded ? order.seed : 1;
   o.threads = threads;
@@ -199,9 +197,26 @@ int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rationa
   o.input_adjacency = args.has("--input-adjacency");
   o.input_incidence = args.has("--input-incidence");
   o.text = true;
+  return o;
+}
+
+int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c);
+
+int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rational,
+                        const OrderChoice &order, int threads, Arithmetic asked)
+{
+  // Auto on exact rows may settle them from a double run.
+  const ConvertOptions o =
+      exact_options(args, order, threads, rational != nullptr ? asked : Arithmetic::Exact);
   const Conversion c = convert(M, o, rational);
   if (c.error != dd_NoError) return computation_error(args, c.error);
   if (!c.settled) note_exact(args, "convert", asked, rational);
+  return write_exactly(args, M, c);
+}
+
+// Writes an exact result c of converting M, with the extra files asked for.
+int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c)
+{
   const bool quiet = args.has("--quiet");
   const std::string out_name = output_name(args, 'o', M->representation);
   {
@@ -250,6 +265,11 @@ int run_convert(const Args &args)
   if (!M) return kExitUsage;
   if (rational != nullptr && arithmetic != Arithmetic::Double)
     return run_convert_exactly(args, M.get(), rational.get(), order, threads, arithmetic);
+  if (arithmetic == Arithmetic::Auto && exact_first(M.get())) {
+    if (!args.has("--quiet"))
+      std::fprintf(stderr, "zonix convert: the input's columns differ widely in scale; computed in exact arithmetic\n");
+    return run_convert_exactly(args, M.get(), nullptr, order, threads, Arithmetic::Exact);
+  }
 
   dd_ErrorType err = dd_NoError;
   Polyhedra poly;
@@ -258,8 +278,13 @@ int run_convert(const Args &args)
     const dd_RunOptions run{order.order, order.seeded ? order.seed : 1, threads};
     poly = Polyhedra(dd_DDMatrix2PolyWith(M.get(), &run, &err));
   }
-  if (arithmetic == Arithmetic::Auto && err == dd_NoError && !double_answer_certain(poly.get()))
+  if (arithmetic == Arithmetic::Auto && err == dd_NoError && !double_answer_certain(poly.get())) {
+    // The finished run settled on the input's integers, else a run from
+    // the start in exact arithmetic.
+    const Conversion c = settle_finished(poly.get(), M.get(), exact_options(args, order, threads, arithmetic));
+    if (c.error == dd_NoError) return write_exactly(args, M.get(), c);
     err = dd_NumericallyInconsistent;
+  }
   if (arithmetic == Arithmetic::Exact ||
       (arithmetic == Arithmetic::Auto &&
        (err == dd_NumericallyInconsistent || err == dd_LPCycling)))
@@ -652,11 +677,12 @@ constexpr std::string_view kCommonHelp =
     "Common options:\n"
     "  -o, --output FILE  write the result to FILE (- for standard output)\n"
     "  --arithmetic A     double, exact or auto (the default: double precision when\n"
-    "                     its answer is certified, else exact rationals; for a file\n"
-    "                     with numbers that no double holds, such as 1/3, a double\n"
-    "                     answer only once proved on those numbers); convert, lp,\n"
-    "                     reduce, interior, linearity, adjacency and project honour\n"
-    "                     it and read such numbers exactly\n"
+    "                     its answer is certified, else exact rationals, at once\n"
+    "                     where they cost less; for a file with numbers that no\n"
+    "                     double holds, such as 1/3, a double answer only once\n"
+    "                     proved on those numbers); convert, lp, reduce, interior,\n"
+    "                     linearity, adjacency and project honour it and read such\n"
+    "                     numbers exactly\n"
     "  --quiet            no progress line, no notice of the files written\n"
     "  -h, --help         this text\n";
 

@@ -285,6 +285,47 @@ bool double_answer_certain(dd_PolyhedraPtr poly)
   return poly == nullptr || poly->child == nullptr || core::rank_certain(poly->child);
 }
 
+namespace {
+
+// The results of a finished double run of M as convert hands them out.
+Conversion results_of(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &o, dd_ErrorType error)
+{
+  Conversion c;
+  c.error = error;
+  if (c.error == dd_NoError && poly != nullptr) {
+    c.output.reset(M->representation == dd_Generator ? dd_CopyInequalities(poly) : dd_CopyGenerators(poly));
+    if (o.adjacency) c.adjacency.reset(dd_CopyAdjacency(poly));
+    if (o.incidence) c.incidence.reset(dd_CopyIncidence(poly));
+    if (o.input_adjacency) c.input_adjacency.reset(dd_CopyInputAdjacency(poly));
+    if (o.input_incidence) c.input_incidence.reset(dd_CopyInputIncidence(poly));
+    if (c.output == nullptr) c.error = dd_NumericallyInconsistent;
+  }
+  return c;
+}
+
+}  // namespace
+
+Conversion run_double(dd_MatrixPtr M, const ConvertOptions &o, Polyhedra *owner)
+{
+  dd_ErrorType error = dd_NoError;
+  const dd_RunOptions run{o.order, o.seed, o.threads};
+  owner->reset(dd_DDMatrix2PolyWith(M, &run, &error));
+  return results_of(owner->get(), M, o, error);
+}
+
+Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &o)
+{
+  Conversion fail;
+  fail.error = dd_NumericallyInconsistent;
+  // A lineality is a rank the run decided in double; settling proves rays
+  // of a pointed cone only.
+  if (poly == nullptr || poly->child == nullptr || poly->child->LinearityDim != 0) return fail;
+  Conversion s = settle_run(results_of(poly, M, o, dd_NoError), poly, M, o, to_rational(M));
+  // Settled rows of small integers come as text already.
+  if (s.error == dd_NoError && o.text && !s.rational.entries.empty()) as_text(s);
+  return s;
+}
+
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational)
 {
   Conversion c;
@@ -292,26 +333,22 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
     c.error = dd_ImproperInputFormat;
     return c;
   }
-  if (o.arithmetic == Arithmetic::Double || (o.arithmetic == Arithmetic::Auto && rational == nullptr)) {
-    const dd_RunOptions run{o.order, o.seed, o.threads};
-    const Polyhedra owner(dd_DDMatrix2PolyWith(M, &run, &c.error));
-    dd_PolyhedraPtr poly = owner.get();
-    if (c.error == dd_NoError && poly != nullptr) {
-      c.output.reset(M->representation == dd_Generator ? dd_CopyInequalities(poly)
-                                                       : dd_CopyGenerators(poly));
-      if (o.adjacency) c.adjacency.reset(dd_CopyAdjacency(poly));
-      if (o.incidence) c.incidence.reset(dd_CopyIncidence(poly));
-      if (o.input_adjacency) c.input_adjacency.reset(dd_CopyInputAdjacency(poly));
-      if (o.input_incidence) c.input_incidence.reset(dd_CopyInputIncidence(poly));
-      if (c.output == nullptr) c.error = dd_NumericallyInconsistent;
-    }
-    if (o.arithmetic == Arithmetic::Auto && c.error == dd_NoError && !double_answer_certain(poly))
+  const bool in_double = o.arithmetic == Arithmetic::Double ||
+                         (o.arithmetic == Arithmetic::Auto && rational == nullptr && !exact_first(M));
+  if (in_double) {
+    Polyhedra owner;
+    c = run_double(M, o, &owner);
+    if (o.arithmetic == Arithmetic::Auto && c.error == dd_NoError && !double_answer_certain(owner.get())) {
+      // Values snapped to zero: the finished run's rows are settled on the
+      // input's integers rather than run again from the start.
+      Conversion s = settle_finished(owner.get(), M, o);
+      if (s.error != dd_NumericallyInconsistent) return s;
       c.error = dd_NumericallyInconsistent;
+    }
     if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
-  } else if (o.arithmetic == Arithmetic::Auto) {
+  } else if (o.arithmetic == Arithmetic::Auto && rational != nullptr && settling_pays(M, *rational, o)) {
     Conversion s = settle_from_double(M, o, *rational);
     if (s.error != dd_NumericallyInconsistent) {
-      // Settled rows of small integers come as text already.
       if (o.text && !s.rational.entries.empty()) as_text(s);
       return s;
     }

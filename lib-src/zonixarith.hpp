@@ -125,6 +125,34 @@ bool double_answer_certain(dd_PolyhedraPtr poly);
 // fails): then only an exact run can tell.
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &options, const QMatrix &q);
 
+// A double run of M as convert runs one, its polyhedron kept in *poly:
+// the run's own decisions (its incidence) for settle_run to check.
+Conversion run_double(dd_MatrixPtr M, const ConvertOptions &options, Polyhedra *poly);
+
+// settle_from_double on a finished double run c (of poly, made by
+// run_double) of the rows of M, whose exact rows are q: nothing is run
+// again.  Its families are kept only when the run's incidence is the
+// proved one.
+Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &options,
+                      const QMatrix &q);
+
+// settle_run on a finished double run of M (poly, as dd_DDMatrix2PolyWith
+// made it; options as for convert), M's doubles taken as its exact rows:
+// what auto does when the run snapped values to zero.  Error
+// dd_NumericallyInconsistent when that proves nothing.
+Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &options);
+
+// Whether auto settles the conversion of M (exact rows q) from a double
+// run rather than run it exactly: by the input's shape, where measured
+// cheaper.
+bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &options);
+
+// Whether auto converts M (integer generators, no exact rows beside) in
+// exact arithmetic from the start: its columns differ so much in scale
+// that double runs rarely certify an answer, and exact runs on such small
+// integers cost what double ones do.
+bool exact_first(dd_MatrixPtr M);
+
 // Ray k's d entries modulo the prime p, into out.
 using RayResidues = std::function<void(long k, std::uint64_t p, std::uint64_t *out)>;
 

@@ -17,6 +17,7 @@
 #include <immintrin.h>
 #include <limits>
 #include <numeric>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -45,6 +46,10 @@ inline constexpr double kMidBits = 62.0;
 // Columns whose largest entries differ by more than this factor run as
 // integer rows (see run_as_given).
 inline constexpr double kColumnScales = 1024.0;
+// Integer columns whose largest entries differ by more than this (powers
+// of a curve from the sixth on) go to the exact run at once: double runs
+// on them snap values or fail, and exact ones cost about as much.
+inline constexpr double kExactScales = 1e6;
 // Output rows solved in GMP integers before the exact run is left to
 // finish the work: it keeps its integers smaller.
 inline constexpr long kMostBig = 16;
@@ -245,6 +250,7 @@ struct Modular {
   }
   std::uint64_t plain(std::uint64_t a, std::uint64_t b) const { return mul(mul(a, b), r2); }
   std::uint64_t sub(std::uint64_t a, std::uint64_t b) const { return a >= b ? a - b : a + p - b; }
+  std::uint64_t add(std::uint64_t a, std::uint64_t b) const { return sub(a, p - b); }
   std::uint64_t of(std::int64_t v) const
   {
     const std::int64_t m = v % static_cast<std::int64_t>(p);
@@ -302,24 +308,34 @@ bool solve_modular(const Modular &mod, const std::vector<std::uint64_t> &residue
   for (long c = 0; c < d && row < r; ++c) {
     if (!bring_pivot(a, r, d, row, c)) continue;
     const std::uint64_t piv = at(row, c);
-    for (long i = 0; i < r; ++i) {
+    // Echelon form: the rows below only, from column c on.
+    for (long i = row + 1; i < r; ++i) {
       const std::uint64_t f = at(i, c);
-      if (i == row || f == 0) continue;
-      for (long j = 0; j < d; ++j) at(i, j) = mod.sub(mod.mul(piv, at(i, j)), mod.mul(f, at(row, j)));
+      if (f == 0) continue;
+      for (long j = c; j < d; ++j) at(i, j) = mod.sub(mod.mul(piv, at(i, j)), mod.mul(f, at(row, j)));
     }
     pivot_col.push_back(c);
     ++row;
   }
   if (row != d - 1) return false;
   long free_col = 0;
-  while (std::find(pivot_col.begin(), pivot_col.end(), free_col) != pivot_col.end()) ++free_col;
-  // x / x[free_col], whose value there is not 0 modulo p (the null space
-  // is a line, and a primitive x is not 0 modulo p).
+  while (free_col < row && pivot_col[static_cast<size_t>(free_col)] == free_col) ++free_col;
+  // Back substitution without inverses: before pivot row k sets its
+  // column, the entries found so far are scaled by its pivot, which keeps
+  // them a null direction of the rows below up to a common factor.
   ratio.assign(static_cast<size_t>(d), 0);
   ratio[static_cast<size_t>(free_col)] = 1;
-  for (long k = 0; k < row; ++k)
-    ratio[static_cast<size_t>(pivot_col[static_cast<size_t>(k)])] =
-        mod.plain(mod.sub(0, at(k, free_col)), mod.inverse(at(k, pivot_col[static_cast<size_t>(k)])));
+  for (long k = row - 1; k >= 0; --k) {
+    const long pc = pivot_col[static_cast<size_t>(k)];
+    std::uint64_t sum = 0;
+    for (long j = pc + 1; j < d; ++j) sum = mod.add(sum, mod.mul(at(k, j), ratio[static_cast<size_t>(j)]));
+    for (long j = 0; j < d; ++j) ratio[static_cast<size_t>(j)] = mod.mul(at(k, pc), ratio[static_cast<size_t>(j)]);
+    ratio[static_cast<size_t>(pc)] = mod.sub(0, sum);
+  }
+  // x / x[free_col], whose value there is not 0 modulo p (a product of
+  // pivots; the null space is a line, and a primitive x is not 0 modulo p).
+  const std::uint64_t unit = mod.inverse(ratio[static_cast<size_t>(free_col)]);
+  for (long j = 0; j < d; ++j) ratio[static_cast<size_t>(j)] = mod.plain(ratio[static_cast<size_t>(j)], unit);
   // The least common denominator, grown where a ratio times it is not
   // yet small.
   std::int64_t l = 1;
@@ -556,16 +572,16 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
 }
 
 // Rows taken together by scan(), and the padding of its columns: four
-// vectors of AVX2.
+// vectors of AVX2, two of AVX-512.
 inline constexpr long kRowBlock = 16;
 
 // v[i] := row i . c for the rows of `cols`, stored by columns of m entries
 // (m a multiple of kRowBlock, rows of which are read): rows innermost,
 // where they vectorise; each sum runs over j in order.  Returns the least
 // value beyond `near` from zero, and lists the rows within it in
-// `candidates`, which has room for every row.  Cloned for AVX2, which
-// takes four rows at a time.
-__attribute__((target_clones("avx2", "default"))) double scan(const std::vector<double> &cols, long rows,
+// `candidates`, which has room for every row.  Cloned for AVX-512 and
+// AVX2, which take eight and four rows at a time.
+__attribute__((target_clones("avx512f", "avx2", "default"))) double scan(const std::vector<double> &cols, long rows,
                                                                long m, long d, const double *c, double near,
                                                                std::vector<double> &v,
                                                                std::vector<long> &candidates, long *count)
@@ -627,6 +643,40 @@ bool run_as_given(dd_MatrixPtr M, const QMatrix &q)
   }
   return hi <= lo * kColumnScales;
 }
+
+}  // namespace
+
+bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &o)
+{
+  // Points of well-scaled columns clear their denominators to small
+  // integers, on which the exact run costs less than a double run and
+  // settling together (0.8x-1.2x of a double run's instructions against
+  // 1.2x-1.3x on points of a sphere); not so when families are asked
+  // for, whose exact making costs more.
+  return M == nullptr || o.adjacency || o.incidence || o.input_adjacency || o.input_incidence ||
+         !run_as_given(M, q);
+}
+
+bool exact_first(dd_MatrixPtr M)
+{
+  if (M == nullptr || M->colsize < 2 || M->representation != dd_Generator) return false;
+  double lo = HUGE_VAL, hi = 0.0;
+  for (long j = 0; j < M->colsize; ++j) {
+    double big = 0.0;
+    for (long i = 0; i < M->rowsize; ++i) {
+      const double v = ddd_get_d(M->matrix[i][j]);
+      // Integers only: the exact run's numbers stay as small as the input's.
+      if (v != std::nearbyint(v) || std::fabs(v) > 0x1p53) return false;
+      big = std::max(big, std::fabs(v));
+    }
+    if (big == 0.0 || j == 0) continue;
+    lo = std::min(lo, big);
+    hi = std::max(hi, big);
+  }
+  return hi > lo * kExactScales;
+}
+
+namespace {
 
 int sign_of(std::int64_t v) { return (v > 0) - (v < 0); }
 int sign_of(const mpz_class &v) { return sgn(v); }
@@ -859,28 +909,100 @@ char *put_settled_rows(char *p, const std::int64_t *r, long rows, long d, dd_Rep
   return p;
 }
 
+namespace {
+
+// Rows of q as primitive integer rows into in (rows × d, row m x0 >= 0
+// under an H-representation), and the same into S when it is given;
+// false when an entry does not fit.
+bool integer_rows(const QMatrix &q, long rows, std::vector<std::int64_t> &in, dd_MatrixPtr S)
+{
+  const long m = q.rows, d = q.cols;
+  in.assign(static_cast<size_t>(rows * d), 0);
+  std::vector<std::int64_t> row(static_cast<size_t>(d));
+  for (long i = 0; i < m; ++i) {
+    if (!integer_row(q, i, row)) return false;
+    std::copy(row.begin(), row.end(), in.begin() + i * d);
+    if (S != nullptr)
+      for (long j = 0; j < d; ++j) ddd_set_d(S->matrix[i][j], static_cast<double>(row[static_cast<size_t>(j)]));
+  }
+  if (rows > m) in[static_cast<size_t>(m * d)] = 1;
+  return true;
+}
+
+bool fits_settling(dd_MatrixPtr M, const QMatrix &q)
+{
+  return M != nullptr && q.rows == M->rowsize && q.cols == M->colsize && q.cols >= 1 &&
+         q.cols <= kMaxColumns && q.rows < std::numeric_limits<std::int32_t>::max();
+}
+
+// Whether the run's incidence (poly's, output row k on cone row i + 1) is
+// the proved one: the families are drawn from it.
+bool incidence_proved(dd_PolyhedraPtr poly, long n, long rows, std::span<const std::int32_t> lies_on,
+                      std::span<const size_t> lies_from)
+{
+  dd_ComputeAinc(poly);
+  if (!poly->AincGenerated || poly->n != n) return false;
+  const long m1 = std::min<long>(poly->m1, rows);
+  long pairs = 0;
+  for (long k = 0; k < n; ++k)
+    for (size_t u = lies_from[static_cast<size_t>(k)]; u < lies_from[static_cast<size_t>(k + 1)]; ++u) {
+      const long i = lies_on[u];
+      if (i >= m1) continue;
+      if (!set_member(k + 1, poly->Ainc[i])) return false;
+      ++pairs;
+    }
+  for (long i = 0; i < m1; ++i) pairs -= set_card(poly->Ainc[i]);
+  return pairs == 0;
+}
+
+Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions &o, const QMatrix &q,
+                       const std::vector<std::int64_t> &in);
+
+}  // namespace
+
 Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix &q)
 {
   Conversion fail;
   fail.error = dd_NumericallyInconsistent;
-  const long m = q.rows, d = q.cols;
-  if (M == nullptr || m != M->rowsize || d != M->colsize || d < 1 || d > kMaxColumns ||
-      m >= std::numeric_limits<std::int32_t>::max())
-    return fail;
+  if (!fits_settling(M, q)) return fail;
   const Matrix S(dd_CopyMatrix(M));
   if (S.get() == nullptr) return fail;
   // The rows to check: the input's, and x0 >= 0 under an H-representation,
   // which every point and ray satisfies.
+  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
+  std::vector<std::int64_t> in;
+  if (!integer_rows(q, rows, in, S.get())) return fail;
+  ConvertOptions od = o;
+  od.arithmetic = Arithmetic::Double;
+  Polyhedra poly;
+  Conversion c = run_double(run_as_given(M, q) ? M : S.get(), od, &poly);
+  // The run's records are needed only to check the families: freed now,
+  // their pages serve the settling.
+  if (!o.adjacency && !o.incidence && !o.input_adjacency && !o.input_incidence) poly.reset();
+  return settle_rows(std::move(c), poly.get(), o, q, in);
+}
+
+Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &o,
+                      const QMatrix &q)
+{
+  Conversion fail;
+  fail.error = dd_NumericallyInconsistent;
+  if (!fits_settling(M, q)) return fail;
+  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
+  std::vector<std::int64_t> in;
+  if (!integer_rows(q, rows, in, nullptr)) return fail;
+  return settle_rows(std::move(c), poly, o, q, in);
+}
+
+namespace {
+
+Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions &o, const QMatrix &q,
+                       const std::vector<std::int64_t> &in)
+{
+  Conversion fail;
+  fail.error = dd_NumericallyInconsistent;
+  const long m = q.rows, d = q.cols;
   const long rows = m + (q.representation == dd_Inequality ? 1 : 0);
-  std::vector<std::int64_t> in(static_cast<size_t>(rows * d), 0), row(static_cast<size_t>(d));
-  for (long i = 0; i < m; ++i) {
-    if (!integer_row(q, i, row)) return fail;
-    for (long j = 0; j < d; ++j) {
-      in[static_cast<size_t>(i * d + j)] = row[static_cast<size_t>(j)];
-      ddd_set_d(S->matrix[i][j], static_cast<double>(row[static_cast<size_t>(j)]));
-    }
-  }
-  if (rows > m) in[static_cast<size_t>(m * d)] = 1;
   // Hadamard's bound on the minors the solving meets.
   std::vector<double> norm_bits(static_cast<size_t>(rows));
   for (long i = 0; i < rows; ++i) {
@@ -901,9 +1023,6 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   level.row_bits = &row_bits;
   level.minor_bits = std::accumulate(norm_bits.begin(), norm_bits.begin() + most, 0.0);
   if (level.minor_bits > kMidBits) level.start = 1;
-  ConvertOptions od = o;
-  od.arithmetic = Arithmetic::Double;
-  Conversion c = convert(run_as_given(M, q) ? M : S.get(), od);
   if (c.error != dd_NoError || c.output == nullptr) return fail;
   dd_MatrixPtr O = c.output.get();
   const long n = O->rowsize;
@@ -1089,11 +1208,16 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   Conversion e = big_outs.empty() ? finish(&small_outs, nullptr, n, d, representation, o.text)
                                   : finish(nullptr, &big_outs, n, d, representation, o.text);
   if (e.error != dd_NoError) return fail;
+  const bool families = c.adjacency != nullptr || c.incidence != nullptr || c.input_adjacency != nullptr ||
+                        c.input_incidence != nullptr;
+  if (families && (poly == nullptr || !incidence_proved(poly, n, rows, lies_on, lies_from))) return fail;
   e.adjacency = std::move(c.adjacency);
   e.incidence = std::move(c.incidence);
   e.input_adjacency = std::move(c.input_adjacency);
   e.input_incidence = std::move(c.input_incidence);
   return e;
 }
+
+}  // namespace
 
 }  // namespace zonix

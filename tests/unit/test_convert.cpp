@@ -259,7 +259,7 @@ TEST(ConvertExact, VerticesAsTextAreTheRationalCorners)
             << a << " " << b << " " << c;
 }
 
-// Auto settles points of the 4-sphere (stereographic images of (a, b, e, ab)) as an exact run writes them.
+// Auto asked for a family settles points of the 4-sphere (stereographic images of (a, b, e, ab)) as an exact run writes them.
 TEST(ConvertExact, SettledRowsAreTheExactRows)
 {
   zonix::QMatrix q;
@@ -270,9 +270,25 @@ TEST(ConvertExact, SettledRowsAreTheExactRows)
         for (const long t : {s, 2 * a, 2 * b, 2 * e, 2 * a * b, s - 2}) q.entries.emplace_back(mpz_class(t), mpz_class(s)).canonicalize();
   const zonix::Matrix M(zonix::to_double(q));
   zonix::ConvertOptions o[2];
-  o[0].arithmetic = zonix::Arithmetic::Exact, o[0].text = o[1].text = true;
+  o[0].arithmetic = zonix::Arithmetic::Exact, o[0].text = o[1].text = o[1].input_incidence = true;
   const zonix::Conversion c[2] = {zonix::convert(M.get(), o[0], &q), zonix::convert(M.get(), o[1], &q)};
   EXPECT_EQ(capture([&](FILE *f) { zonix::write_rational(f, c[1]); }) + (c[1].settled ? "settled" : ""), capture([&](FILE *f) { zonix::write_rational(f, c[0]); }) + "settled");
+}
+
+// A finished double run settled: C(8,4)'s exact facets, families only on a proved incidence.
+TEST(ConvertExact, FinishedRunSettlesOnItsProvedIncidence)
+{
+  Rows pts;
+  for (double t = -3; t <= 4; ++t) pts.push_back({1, t, t * t, t * t * t, t * t * t * t});
+  const Matrix M = matrix(pts, dd_Generator);
+  zonix::ConvertOptions o[3];
+  o[0].arithmetic = zonix::Arithmetic::Exact, o[1].input_adjacency = true;
+  dd_ErrorType err;
+  const zonix::Polyhedra poly(dd_DDMatrix2Poly(M.get(), &err));
+  for (long i = 1; i <= 8; ++i) set_addelem(poly->child->FirstRay->ZeroSet, i);
+  EXPECT_EQ(zonix::settle_finished(poly.get(), M.get(), o[1]).error, dd_NumericallyInconsistent);
+  const zonix::Conversion s = zonix::settle_finished(poly.get(), M.get(), o[2]), e = zonix::convert(M.get(), o[0]);
+  EXPECT_EQ(canonical(rows_of(s.output.get()), false), canonical(rows_of(e.output.get()), false));
 }
 
 }  // namespace
