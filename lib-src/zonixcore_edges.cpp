@@ -1957,6 +1957,11 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   std::vector<NewRayJob> &jobs = edge_scratch(cone).new_rays;
   jobs.clear();
+  // Counted first: grown by doubling, the list would leave its old copies
+  // in the heap beside the largest lists of the run.
+  size_t edges = 0;
+  for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr; e = e->Next) ++edges;
+  jobs.reserve(edges);
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
     jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, true, false, false});
@@ -2024,6 +2029,9 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
     ws.edges = nullptr;
     ws.ray_lanes.clear();
     ws.zero_buckets = ZeroBuckets();
+    // The checks of the answer and its output stand beside the largest
+    // list: the heap's free pages go first.
+    if (cone->RayCount >= trim_from_rays) return_free_pages();
   }
 }
 

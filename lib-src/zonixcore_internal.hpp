@@ -1145,8 +1145,15 @@ struct dd_workspace {
   // split_rays_per_ray rays: a ray of a split is cheaper still.
   static constexpr long split_threads_from = 4;
   // The splits of the last iterations that walk the list instead of
-  // keeping it as an array (see split_on_new_row).
-  static constexpr long walked_splits = 6;
+  // keeping it as an array (see split_on_new_row): from P(9)'s 505th row
+  // on, the arrays would stand beside lists of 320,000 rays and more.
+  static constexpr long walked_splits = 8;
+  // The last splits, which reverse the positive run of the list; those
+  // before them keep its order.
+  static constexpr long reversing_splits = 6;
+  // Whether the list is a split's positive run followed by the rays
+  // after it, as delete_negatives_after_positives leaves it.
+  bool list_whole = false;
 };
 
 namespace zonix::core {

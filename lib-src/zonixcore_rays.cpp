@@ -955,6 +955,8 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                      static_cast<long>(order.size()) == cone->RayCount &&
                      order.front() == cone->FirstRay && order.back() == cone->LastRay;
   ws.list_order_state = 0;
+  const bool whole = ws.list_whole;
+  ws.list_whole = false;
   if (!ws.conflict_lists || cone->TotalRayCount < 1) {
     ws.row_positions_at = -1;
     dd_EvaluateARay2(hnew, cone);
@@ -975,6 +977,10 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   // instead, which costs a few milliseconds more on P(9)'s lists.
   const bool last = cone->m - it < dd_workspace::walked_splits;
   const bool keep = cone->m - it > dd_workspace::walked_splits;
+  // Where the side arrays would have split a list known whole, its
+  // positive run keeps its order, as they keep it: the answers keep
+  // theirs.
+  const bool forward = whole && !keep && cone->m - it > dd_workspace::reversing_splits;
   if (keep && known && ws.order_negative_at.size() == order.size() &&
       ws.order_zero_at.size() == order.size() && ws.order_fresh.size() == order.size()) {
     split_known_list(cone, ws, hnew, it);
@@ -1026,8 +1032,12 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
       ddd_set_d(r->ARay, sg);
       if (keep) signs[static_cast<size_t>(k)] = sg;
       const int q = sg + 1;
+      if (q == 2 && forward) {
+        if (e.first[q] != nullptr) e.last[q]->Next = r;
+      } else {
+        r->Next = e.last[q];
+      }
       if (e.first[q] == nullptr) e.first[q] = r;
-      r->Next = e.last[q];
       e.last[q] = r;
       r = next;
     }
@@ -1063,6 +1073,14 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   for (const Ends &e : ends)
     for (int q = 0; q < 3; ++q) {
       if (e.first[q] == nullptr) continue;
+      if (q == 2 && forward) {
+        if (*heads[q] == nullptr)
+          *heads[q] = e.first[q];
+        else
+          (*lasts[q])->Next = e.first[q];
+        *lasts[q] = e.last[q];
+        continue;
+      }
       if (*heads[q] == nullptr) *lasts[q] = e.first[q];
       e.first[q]->Next = *heads[q];
       *heads[q] = e.last[q];
@@ -1090,6 +1108,7 @@ void delete_negatives_after_positives(dd_ConePtr cone)
   cone->ZeroLast = cone->NegLast = nullptr;
   sort_after_positives(cone, cone->PosLast->Next);
   dd_workspace &ws = workspace(cone);
+  ws.list_whole = true;
   if (ws.list_order_state != 1) return;
   // The positive run stands in list_order: the rays after it join it.
   const long it = cone->Iteration;
@@ -1210,6 +1229,7 @@ extern "C" {
 void dd_DeleteNegativeRays(dd_ConePtr cone)
 {
   workspace(cone).list_order_state = 0;
+  workspace(cone).list_whole = false;
   cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
   if (cone->ArtificialRay == nullptr ||
