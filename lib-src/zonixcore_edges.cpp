@@ -900,9 +900,10 @@ class ZeroSetForest {
 
 // Scratch of file_partners_by_rows, per packed position: the ray i whose
 // partners were last counted there, the count of shared added rows, and
-// the ray i for which the pair was deferred.
+// the ray i for which the pair was deferred.  Positions are ints, as in
+// the row lists: one of these per thread stands beside the largest lists.
 struct PartnerScratch {
-  std::vector<long> counted_for, count, deferred_for;
+  std::vector<int> counted_for, count, deferred_for;
   std::vector<long> candidates;
   void reset(long n)
   {
@@ -1378,7 +1379,7 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
       for (const int *q = b; q != e; ++q) {
         const long j = *q;
         if (S.deferred_for[static_cast<size_t>(j)] == i) continue;
-        S.deferred_for[static_cast<size_t>(j)] = i;
+        S.deferred_for[static_cast<size_t>(j)] = static_cast<int>(i);
         if (!on_cut(j)) ++deferred;
       }
     }
@@ -1388,8 +1389,8 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
   lane.count_int_good += separated - deferred;
 
   S.candidates.clear();
-  long *const counted_for = S.counted_for.data();
-  long *const count = S.count.data();
+  int *const counted_for = S.counted_for.data();
+  int *const count = S.count.data();
   const long need = pf.need_elsewhere;
   for (long k = 0; k < nw; ++k) {
     for (set_word w = zi[k] & pf.added[k] & ~pf.everywhere[static_cast<size_t>(k)];
@@ -1397,8 +1398,8 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
       const auto [b, e] = P.on_row(k * 32 + std::countr_zero(w) + 1, begin2, last);
       for (const int *q = b; q != e; ++q) {
         const long j = *q;
-        const long c = counted_for[j] == i ? count[j] + 1 : 1;
-        counted_for[j] = i;
+        const int c = counted_for[j] == i ? count[j] + 1 : 1;
+        counted_for[j] = static_cast<int>(i);
         count[j] = c;
         if (c == need) S.candidates.push_back(j);
       }
@@ -2004,7 +2005,13 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   for (const NewRayJob &j : jobs)
     if (j.ray1->FirstInfeasIndex != j.made->FirstInfeasIndex)
       conditional_add_edge(cone, j.ray1, j.made, cone->PosHead, filing, j.edge_face);
-  jobs.clear();
+  // The last iterations hold the largest lists: what they no longer need
+  // leaves the heap before their pair tests.
+  const bool late = cone->m - cone->Iteration < dd_workspace::walked_splits && cone->RayCount >= trim_from_rays;
+  if (late)
+    std::vector<NewRayJob>().swap(jobs);
+  else
+    jobs.clear();
 
   // Made by their conflicts, the rays left are the positive run PosHead..
   // PosLast, then the zero rays, then the new ones: the run stays.
@@ -2018,6 +2025,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
       cone->ZeroHead != cone->LastRay) {
     if (dd_debug && cone->ZeroRayCount > 200)
       dd_Printf(stderr, "*New edges being scanned...\n");
+    if (late) return_free_pages();
     dd_UpdateEdges(cone, cone->ZeroHead, cone->LastRay);
   }
   if (cone->RayCount == cone->WeaklyFeasibleRayCount)
