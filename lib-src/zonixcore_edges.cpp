@@ -1219,6 +1219,7 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
   const int threads = static_cast<int>(std::clamp<long>(wanted, 1, blocks > 0 ? blocks : 1));
   while (ws.ray_lanes.size() + 1 < static_cast<size_t>(threads))
     ws.ray_lanes.push_back(std::make_unique<RayScratch>());
+  ws.rays.conflicts().share(threads > 1);
   const std::exception_ptr failure = run_blocks(threads, blocks, [&](int t, long blk) {
     // The cancel hook belongs to the calling thread.
     if (t == 0 && cancelled(cone)) return false;
@@ -1231,6 +1232,7 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
     }
     return true;
   });
+  ws.rays.conflicts().share(false);
   ws.numerical_alarms += ws.scratch.alarms;
   ws.scratch.alarms = 0;
   ws.snapped += ws.scratch.snapped;
@@ -1958,11 +1960,13 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   std::vector<NewRayJob> &jobs = edge_scratch(cone).new_rays;
   jobs.clear();
-  // Counted first: grown by doubling, the list would leave its old copies
-  // in the heap beside the largest lists of the run.
-  size_t edges = 0;
-  for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr; e = e->Next) ++edges;
-  jobs.reserve(edges);
+  // Counted first for a large list: grown by doubling, the job list would
+  // leave its old copies in the heap beside it.
+  if (cone->RayCount >= trim_from_rays) {
+    size_t edges = 0;
+    for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr; e = e->Next) ++edges;
+    jobs.reserve(edges);
+  }
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
     jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, true, false, false});

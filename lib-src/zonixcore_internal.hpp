@@ -182,7 +182,7 @@ struct Conflicts {
 // more than this table.  An entry holds one conflict word inline or points
 // to a block [lo, hi, words].  Entries stand in chunks that never move,
 // each twice the one before, so that threads read entries while others
-// are added; adding and releasing take a lock.
+// are added; while the table is shared, adding and releasing take a lock.
 class ConflictTable {
  public:
   ConflictTable() = default;
@@ -233,7 +233,8 @@ class ConflictTable {
       for (long k = lo; k <= hi; ++k) b[k - lo + 2] = c[k];
       e = reinterpret_cast<std::uintptr_t>(b);
     }
-    const std::lock_guard<std::mutex> hold(mutex_);
+    std::unique_lock<std::mutex> hold(mutex_, std::defer_lock);
+    if (shared_) hold.lock();
     std::uint32_t i = free_;
     if (i != 0) {
       --i;
@@ -252,6 +253,10 @@ class ConflictTable {
     return i + 1;
   }
 
+  // Whether threads may add or release entries at once (set and cleared
+  // while no other thread runs): a run on one thread takes no lock.
+  void share(bool shared) { shared_ = shared; }
+
   // Gives back the entry of a ray with this tag, if it has one.
   void release(ray_tag_word tag)
   {
@@ -259,7 +264,8 @@ class ConflictTable {
     if (s == 0) return;
     std::uint64_t &e = entry(s - 1);
     if ((e & 1u) == 0u) std::free(block_of(e));
-    const std::lock_guard<std::mutex> hold(mutex_);
+    std::unique_lock<std::mutex> hold(mutex_, std::defer_lock);
+    if (shared_) hold.lock();
     e = (static_cast<std::uint64_t>(free_) << 2) | 2u;  // a free entry: bit 1
     free_ = s;
   }
@@ -280,6 +286,7 @@ class ConflictTable {
   std::uint64_t *chunks_[max_chunks] = {};
   std::uint32_t top_ = 0;   // entries handed out so far
   std::uint32_t free_ = 0;  // the number of the first free entry (0: none)
+  bool shared_ = false;
   std::mutex mutex_;
 };
 
