@@ -24,6 +24,8 @@ void free_edges(dd_ConePtr cone)
 // LastRay lag behind the list.
 void free_rays(dd_ConePtr cone)
 {
+  // Conflicts are kept only where a workspace is.
+  ConflictTable *conflicts = cone->workspace != nullptr ? &cone->workspace->rays.conflicts() : nullptr;
   dd_RayPtr sentinel = cone->ArtificialRay;
   if (sentinel != nullptr && sentinel->Next != cone->FirstRay) {
     // A broken sentinel link (reported by the list operations): release
@@ -33,12 +35,12 @@ void free_rays(dd_ConePtr cone)
       r = r->Next;
     for (dd_RayPtr r = cone->FirstRay; r != nullptr && rays.insert(r).second;)
       r = r->Next;
-    for (dd_RayPtr r : rays) free_ray(cone->d, r);
+    for (dd_RayPtr r : rays) free_ray(cone->d, r, conflicts);
   } else {
     dd_RayPtr r = sentinel != nullptr ? sentinel : cone->FirstRay;
     while (r != nullptr) {
       dd_RayPtr next = r->Next;
-      free_ray(cone->d, r);
+      free_ray(cone->d, r, conflicts);
       r = next;
     }
   }

@@ -900,9 +900,10 @@ class ZeroSetForest {
 
 // Scratch of file_partners_by_rows, per packed position: the ray i whose
 // partners were last counted there, the count of shared added rows, and
-// the ray i for which the pair was deferred.
+// the ray i for which the pair was deferred.  Positions are ints, as in
+// the row lists: one of these per thread stands beside the largest lists.
 struct PartnerScratch {
-  std::vector<long> counted_for, count, deferred_for;
+  std::vector<int> counted_for, count, deferred_for;
   std::vector<long> candidates;
   void reset(long n)
   {
@@ -1218,6 +1219,7 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
   const int threads = static_cast<int>(std::clamp<long>(wanted, 1, blocks > 0 ? blocks : 1));
   while (ws.ray_lanes.size() + 1 < static_cast<size_t>(threads))
     ws.ray_lanes.push_back(std::make_unique<RayScratch>());
+  ws.rays.conflicts().share(threads > 1);
   const std::exception_ptr failure = run_blocks(threads, blocks, [&](int t, long blk) {
     // The cancel hook belongs to the calling thread.
     if (t == 0 && cancelled(cone)) return false;
@@ -1230,6 +1232,7 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
     }
     return true;
   });
+  ws.rays.conflicts().share(false);
   ws.numerical_alarms += ws.scratch.alarms;
   ws.scratch.alarms = 0;
   ws.snapped += ws.scratch.snapped;
@@ -1378,7 +1381,7 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
       for (const int *q = b; q != e; ++q) {
         const long j = *q;
         if (S.deferred_for[static_cast<size_t>(j)] == i) continue;
-        S.deferred_for[static_cast<size_t>(j)] = i;
+        S.deferred_for[static_cast<size_t>(j)] = static_cast<int>(i);
         if (!on_cut(j)) ++deferred;
       }
     }
@@ -1388,8 +1391,8 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
   lane.count_int_good += separated - deferred;
 
   S.candidates.clear();
-  long *const counted_for = S.counted_for.data();
-  long *const count = S.count.data();
+  int *const counted_for = S.counted_for.data();
+  int *const count = S.count.data();
   const long need = pf.need_elsewhere;
   for (long k = 0; k < nw; ++k) {
     for (set_word w = zi[k] & pf.added[k] & ~pf.everywhere[static_cast<size_t>(k)];
@@ -1397,8 +1400,8 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
       const auto [b, e] = P.on_row(k * 32 + std::countr_zero(w) + 1, begin2, last);
       for (const int *q = b; q != e; ++q) {
         const long j = *q;
-        const long c = counted_for[j] == i ? count[j] + 1 : 1;
-        counted_for[j] = i;
+        const int c = counted_for[j] == i ? count[j] + 1 : 1;
+        counted_for[j] = static_cast<int>(i);
         count[j] = c;
         if (c == need) S.candidates.push_back(j);
       }
@@ -1957,6 +1960,13 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   std::vector<NewRayJob> &jobs = edge_scratch(cone).new_rays;
   jobs.clear();
+  // Counted first for a large list: grown by doubling, the job list would
+  // leave its old copies in the heap beside it.
+  if (cone->RayCount >= trim_from_rays) {
+    size_t edges = 0;
+    for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr; e = e->Next) ++edges;
+    jobs.reserve(edges);
+  }
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
     jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, true, false, false});
@@ -1999,7 +2009,13 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   for (const NewRayJob &j : jobs)
     if (j.ray1->FirstInfeasIndex != j.made->FirstInfeasIndex)
       conditional_add_edge(cone, j.ray1, j.made, cone->PosHead, filing, j.edge_face);
-  jobs.clear();
+  // The last iterations hold the largest lists: what they no longer need
+  // leaves the heap before their pair tests.
+  const bool late = cone->m - cone->Iteration < dd_workspace::walked_splits && cone->RayCount >= trim_from_rays;
+  if (late)
+    std::vector<NewRayJob>().swap(jobs);
+  else
+    jobs.clear();
 
   // Made by their conflicts, the rays left are the positive run PosHead..
   // PosLast, then the zero rays, then the new ones: the run stays.
@@ -2013,6 +2029,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
       cone->ZeroHead != cone->LastRay) {
     if (dd_debug && cone->ZeroRayCount > 200)
       dd_Printf(stderr, "*New edges being scanned...\n");
+    if (late) return_free_pages();
     dd_UpdateEdges(cone, cone->ZeroHead, cone->LastRay);
   }
   if (cone->RayCount == cone->WeaklyFeasibleRayCount)
@@ -2024,6 +2041,9 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
     ws.edges = nullptr;
     ws.ray_lanes.clear();
     ws.zero_buckets = ZeroBuckets();
+    // The checks of the answer and its output stand beside the largest
+    // list: the heap's free pages go first.
+    if (cone->RayCount >= trim_from_rays) return_free_pages();
   }
 }
 

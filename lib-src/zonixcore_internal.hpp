@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -78,11 +79,13 @@ class ScratchRow {
   long len_ = -1;
 };
 
-// A ray record is one block: the record, a tag word, the zero set when
+// A ray record is one block: the record, a 4-byte tag, the zero set when
 // the row count was known at creation, and the coordinates (d numbers, d
 // at least 1).  The list walks read the record, the tag and the zero set:
 // they stand together.  The tag holds flags in its low bits (below) and
-// the ray's conflicts (see Conflicts).
+// the number of the ray's entry in the ConflictTable of its run (0: no
+// conflicts).  With a tag of 4 bytes, a zero set over 480 to 511 rows
+// ends where the coordinates start: P(9)'s records are 200 bytes, not 208.
 //
 // The accuracy of a double ray (see ray_accuracy) is a float, rounded up,
 // in the four bytes the record leaves between `feasible` and `ARay`: at a
@@ -96,30 +99,32 @@ inline constexpr bool accuracy_slot = false;
 #else
 inline constexpr bool accuracy_slot = !accuracy_in_gap;
 #endif
+using ray_tag_word = std::uint32_t;
+static_assert(sizeof(dd_RayType) % alignof(ray_tag_word) == 0 && alignof(set_word) <= alignof(ray_tag_word));
 inline dd_colrange ray_numbers(dd_colrange d) { return (d > 0 ? d : 1) + (accuracy_slot ? 1 : 0); }
 inline constexpr size_t ray_align = alignof(mytype) > alignof(std::uintptr_t) ? alignof(mytype) : alignof(std::uintptr_t);
 inline constexpr size_t round_to_ray_align(size_t n) { return (n + ray_align - 1) / ray_align * ray_align; }
-inline size_t ray_tag_offset(dd_colrange) { return round_to_ray_align(sizeof(dd_RayType)); }
-inline size_t ray_zero_set_offset() { return round_to_ray_align(sizeof(dd_RayType)) + sizeof(std::uintptr_t); }
+inline constexpr size_t ray_tag_offset = sizeof(dd_RayType);
+inline constexpr size_t ray_zero_set_offset = ray_tag_offset + sizeof(ray_tag_word);
 // Where the coordinates start, after a zero set over 1..m (none for m <= 0).
 inline size_t ray_numbers_offset(long m)
 {
   const size_t sets = m > 0 ? static_cast<size_t>(set_blocks(m)) * sizeof(set_word) : 0;
-  return round_to_ray_align(ray_zero_set_offset() + sets);
+  return round_to_ray_align(ray_zero_set_offset + sets);
 }
 // Bytes of a record with the zero set over 1..m inside (none for m <= 0).
 inline size_t ray_block_size(dd_colrange d, long m)
 {
   return ray_numbers_offset(m) + static_cast<size_t>(ray_numbers(d)) * sizeof(mytype);
 }
-inline std::uintptr_t &ray_tag(dd_RayPtr r, dd_colrange d)
+inline ray_tag_word &ray_tag(dd_RayPtr r)
 {
-  return *reinterpret_cast<std::uintptr_t *>(reinterpret_cast<char *>(r) + ray_tag_offset(d));
+  return *reinterpret_cast<ray_tag_word *>(reinterpret_cast<char *>(r) + ray_tag_offset);
 }
-inline constexpr std::uintptr_t zero_set_inline = 1;
-inline constexpr std::uintptr_t ray_pooled = 2;      // the block belongs to a RayPool
-inline constexpr std::uintptr_t conflict_inline = 4;  // one conflict word in the tag
-inline constexpr std::uintptr_t tag_flags = 7;
+inline constexpr ray_tag_word zero_set_inline = 1;
+inline constexpr ray_tag_word ray_pooled = 2;  // the block belongs to a RayPool
+inline constexpr ray_tag_word tag_flags = 3;
+inline constexpr int conflict_shift = 2;  // the entry number stands above the flags
 
 // Sets up a zeroed block of ray_block_size(d, m) bytes (m > 0) or of the
 // record without zero set (m <= 0) as a record with d zero coordinates
@@ -132,12 +137,14 @@ inline dd_RayPtr init_ray(char *block, dd_colrange d, long m)
   // Zero bits are 0.0; rationals need their own start.
 #ifdef ZONIX_EXACT
   for (dd_colrange j = 0; j < ray_numbers(d); ++j) ddd_init(r->Ray[j]);
+#else
+  (void)d;
 #endif
   ddd_init(r->ARay);
   if (m > 0) {
-    r->ZeroSet = reinterpret_cast<set_type>(block + ray_zero_set_offset());
+    r->ZeroSet = reinterpret_cast<set_type>(block + ray_zero_set_offset);
     r->ZeroSet[0] = static_cast<set_word>(m);
-    ray_tag(r, d) = zero_set_inline;
+    ray_tag(r) = zero_set_inline;
   }
   return r;
 }
@@ -151,7 +158,7 @@ inline dd_RayPtr new_ray(dd_colrange d, long m = 0)
 // The rows a ray violates, as positions of OrderVector: the words lo..hi
 // of a set over 1..m (the others empty).  Most rays of a run violate only
 // rows late in the order, so a ray keeps just the words that hold
-// conflicts, one word in its tag, more in a block apart [lo, hi, words].
+// conflicts (see ConflictTable).
 struct Conflicts {
   long lo = 1, hi = 0;
   const set_word *w = nullptr;  // words lo..hi, or null when one is in `one`
@@ -170,77 +177,159 @@ struct Conflicts {
   }
 };
 
-inline Conflicts conflicts_of(dd_RayPtr r, dd_colrange d)
-{
-  Conflicts c;
-  const std::uintptr_t tag = ray_tag(r, d);
-  if constexpr (sizeof(std::uintptr_t) >= 8) {
-    if ((tag & conflict_inline) != 0u) {
-      c.lo = c.hi = static_cast<long>((tag & 0xffffffffu) >> 3);
-      c.one = static_cast<set_word>(tag >> 32);
-      return c;
+// The conflicts of a run's rays, apart from the records: late in P(9) a
+// tenth of the rays have any, and room for them in every record costs
+// more than this table.  An entry holds one conflict word inline or points
+// to a block [lo, hi, words].  Entries stand in chunks that never move,
+// each twice the one before, so that threads read entries while others
+// are added; while the table is shared, adding and releasing take a lock.
+class ConflictTable {
+ public:
+  ConflictTable() = default;
+  ConflictTable(const ConflictTable &) = delete;
+  ConflictTable &operator=(const ConflictTable &) = delete;
+  ~ConflictTable()
+  {
+    for (std::uint32_t i = 0; i < top_; ++i)
+      if ((entry(i) & 3u) == 0u) std::free(block_of(entry(i)));
+    for (std::uint64_t *c : chunks_) std::free(c);
+  }
+
+  // The conflicts of a ray with this tag.
+  Conflicts get(ray_tag_word tag) const
+  {
+    Conflicts c;
+    const ray_tag_word s = tag >> conflict_shift;
+    if (s == 0) return c;
+    const std::uint64_t e = entry(s - 1);
+    if ((e & 1u) != 0u) {
+      c.lo = c.hi = static_cast<long>((e & 0xffffffffu) >> 1);
+      c.one = static_cast<set_word>(e >> 32);
+    } else {
+      const set_word *b = block_of(e);
+      c.lo = static_cast<long>(b[0]);
+      c.hi = static_cast<long>(b[1]);
+      c.w = b + 2;
     }
+    return c;
   }
-  const auto *b = reinterpret_cast<const set_word *>(tag & ~tag_flags);
-  if (b != nullptr) {
-    c.lo = static_cast<long>(b[0]);
-    c.hi = static_cast<long>(b[1]);
-    c.w = b + 2;
+
+  // A new entry for the set c over nw data words: its number (from 1),
+  // or 0 when c is empty.
+  ray_tag_word add(const set_word *c, long nw)
+  {
+    long lo = 1, hi = nw;
+    while (lo <= nw && c[lo] == 0u) ++lo;
+    if (lo > nw) return 0;
+    while (c[hi] == 0u) --hi;
+    std::uint64_t e;
+    if (lo == hi && lo < (1L << 31)) {
+      e = (static_cast<std::uint64_t>(c[lo]) << 32) | (static_cast<std::uint64_t>(lo) << 1) | 1u;
+    } else {
+      auto *b = static_cast<set_word *>(std::malloc(static_cast<size_t>(hi - lo + 3) * sizeof(set_word)));
+      if (b == nullptr) throw std::bad_alloc();
+      b[0] = static_cast<set_word>(lo);
+      b[1] = static_cast<set_word>(hi);
+      for (long k = lo; k <= hi; ++k) b[k - lo + 2] = c[k];
+      e = reinterpret_cast<std::uintptr_t>(b);
+    }
+    std::unique_lock<std::mutex> hold(mutex_, std::defer_lock);
+    if (shared_) hold.lock();
+    std::uint32_t i = free_;
+    if (i != 0) {
+      --i;
+      free_ = static_cast<std::uint32_t>(entry(i) >> 2);
+    } else {
+      i = top_;
+      std::uint64_t *&chunk = chunks_[i < max_entries ? chunk_of(i) : 0];
+      if (i == max_entries || (chunk == nullptr && (chunk = static_cast<std::uint64_t *>(std::malloc(
+                                                        (first_entries << chunk_of(i)) * sizeof(std::uint64_t)))) == nullptr)) {
+        if ((e & 1u) == 0u) std::free(block_of(e));
+        throw std::bad_alloc();
+      }
+      ++top_;
+    }
+    entry(i) = e;
+    return i + 1;
   }
-  return c;
-}
+
+  // Whether threads may add or release entries at once (set and cleared
+  // while no other thread runs): a run on one thread takes no lock.
+  void share(bool shared) { shared_ = shared; }
+
+  // Gives back the entry of a ray with this tag, if it has one.
+  void release(ray_tag_word tag)
+  {
+    const ray_tag_word s = tag >> conflict_shift;
+    if (s == 0) return;
+    std::uint64_t &e = entry(s - 1);
+    if ((e & 1u) == 0u) std::free(block_of(e));
+    std::unique_lock<std::mutex> hold(mutex_, std::defer_lock);
+    if (shared_) hold.lock();
+    e = (static_cast<std::uint64_t>(free_) << 2) | 2u;  // a free entry: bit 1
+    free_ = s;
+  }
+
+ private:
+  static constexpr int first_bits = 8;
+  static constexpr std::uint32_t first_entries = 1u << first_bits;  // in chunk 0
+  // Chunks enough for every number a tag holds.
+  static constexpr int max_chunks = 32 - conflict_shift - first_bits;
+  static constexpr std::uint32_t max_entries = first_entries * ((1u << max_chunks) - 1u);
+  static int chunk_of(std::uint32_t i) { return std::bit_width(i + first_entries) - 1 - first_bits; }
+  std::uint64_t &entry(std::uint32_t i) const
+  {
+    const int k = chunk_of(i);
+    return chunks_[k][i + first_entries - (first_entries << k)];
+  }
+  static set_word *block_of(std::uint64_t e) { return reinterpret_cast<set_word *>(static_cast<std::uintptr_t>(e)); }
+  std::uint64_t *chunks_[max_chunks] = {};
+  std::uint32_t top_ = 0;   // entries handed out so far
+  std::uint32_t free_ = 0;  // the number of the first free entry (0: none)
+  bool shared_ = false;
+  std::mutex mutex_;
+};
+
+inline Conflicts conflicts_of(const ConflictTable &t, dd_RayPtr r) { return t.get(ray_tag(r)); }
 
 // Makes the conflicts of r those of the set c over nw data words (none
 // when c is null or empty).
-inline void set_conflicts(dd_RayPtr r, dd_colrange d, const set_word *c, long nw)
+inline void set_conflicts(ConflictTable &t, dd_RayPtr r, const set_word *c, long nw)
 {
-  std::uintptr_t &tag = ray_tag(r, d);
-  if ((tag & conflict_inline) == 0u) std::free(reinterpret_cast<set_word *>(tag & ~tag_flags));
-  tag &= zero_set_inline | ray_pooled;
-  if (c == nullptr) return;
-  long lo = 1, hi = nw;
-  while (lo <= nw && c[lo] == 0u) ++lo;
-  if (lo > nw) return;
-  while (c[hi] == 0u) --hi;
-  if constexpr (sizeof(std::uintptr_t) >= 8) {
-    if (lo == hi && lo < (1L << 28)) {
-      tag |= conflict_inline | (static_cast<std::uintptr_t>(lo) << 3) |
-             (static_cast<std::uintptr_t>(c[lo]) << 32);
-      return;
-    }
-  }
-  auto *b = static_cast<set_word *>(std::malloc(static_cast<size_t>(hi - lo + 3) * sizeof(set_word)));
-  if (b == nullptr) throw std::bad_alloc();
-  b[0] = static_cast<set_word>(lo);
-  b[1] = static_cast<set_word>(hi);
-  for (long k = lo; k <= hi; ++k) b[k - lo + 2] = c[k];
-  tag |= reinterpret_cast<std::uintptr_t>(b);
+  ray_tag_word &tag = ray_tag(r);
+  t.release(tag);
+  tag &= tag_flags;
+  if (c != nullptr) tag |= t.add(c, nw) << conflict_shift;
 }
 
 // Releases what a record holds apart from its block: numbers of exact
-// runs, a zero set or conflicts allocated apart.
-inline void release_ray_parts(dd_colrange d, dd_RayPtr r)
+// runs, a zero set allocated apart, and its conflicts in t.
+inline void release_ray_parts(dd_colrange d, dd_RayPtr r, ConflictTable *t)
 {
   ddd_clear(r->ARay);
 #ifdef ZONIX_EXACT
   for (dd_colrange j = 0; j < ray_numbers(d); ++j) ddd_clear(r->Ray[j]);
+#else
+  (void)d;
 #endif
-  set_conflicts(r, d, nullptr, 0);
-  if ((ray_tag(r, d) & zero_set_inline) == 0u) set_free(r->ZeroSet);
+  if (t != nullptr) set_conflicts(*t, r, nullptr, 0);
+  if ((ray_tag(r) & zero_set_inline) == 0u) set_free(r->ZeroSet);
 }
 
 // Releases a ray record with its coordinates and sets.  A record of a
-// pool only gives up its parts; the pool keeps the block.
-inline void free_ray(dd_colrange d, dd_RayPtr r)
+// pool only gives up its parts; the pool keeps the block.  A record with
+// conflicts gives them back to t, the table they are in.
+inline void free_ray(dd_colrange d, dd_RayPtr r, ConflictTable *t = nullptr)
 {
   if (r == nullptr) return;
-  release_ray_parts(d, r);
-  if ((ray_tag(r, d) & ray_pooled) == 0u) std::free(r);
+  release_ray_parts(d, r, t);
+  if ((ray_tag(r) & ray_pooled) == 0u) std::free(r);
 }
 
 // The ray records of a run, side by side in slabs: no allocation per ray
 // and none of its overhead, which at a few hundred bytes a ray is a tenth
-// of the list.  Released records are reused, last released first.
+// of the list.  Released records are reused, last released first.  The
+// pool keeps the conflicts of the run's rays as well.
 class RayPool {
  public:
   RayPool() = default;
@@ -251,6 +340,8 @@ class RayPool {
     drop_free();
     for (char *s : slabs_) std::free(s);
   }
+
+  ConflictTable &conflicts() { return conflicts_; }
 
   // A record for d coordinates and zero sets over 1..m (m > 0) as
   // init_ray sets it up, but for its coordinates and zero set: they hold
@@ -305,20 +396,20 @@ class RayPool {
     }
     // The record and its tag only: the zero set and the coordinates are
     // written when the ray is stored, as for a reused record.
-    std::memset(b, 0, ray_zero_set_offset());
+    std::memset(b, 0, ray_zero_set_offset);
     dd_RayPtr r = init_ray(b, d, m);
-    ray_tag(r, d) |= ray_pooled;
+    ray_tag(r) |= ray_pooled;
     return r;
   }
 
   // Takes back a record of d coordinates (from get or new_ray).
   void put(dd_RayPtr r, dd_colrange d)
   {
-    if ((ray_tag(r, d) & ray_pooled) == 0u || d != d_) {
-      free_ray(d, r);
+    if ((ray_tag(r) & ray_pooled) == 0u || d != d_) {
+      free_ray(d, r, &conflicts_);
       return;
     }
-    set_conflicts(r, d, nullptr, 0);
+    set_conflicts(conflicts_, r, nullptr, 0);
     free_.push_back(r);
   }
 
@@ -330,9 +421,10 @@ class RayPool {
   static constexpr size_t max_slab_bytes = size_t{32} << 20;
   void drop_free()
   {
-    for (dd_RayPtr r : free_) release_ray_parts(d_, r);
+    for (dd_RayPtr r : free_) release_ray_parts(d_, r, &conflicts_);
     free_.clear();
   }
+  ConflictTable conflicts_;  // outlives the records' release in ~RayPool
   dd_colrange d_ = -1;
   long m_ = -1;
   size_t size_ = 0;
@@ -1060,8 +1152,15 @@ struct dd_workspace {
   // split_rays_per_ray rays: a ray of a split is cheaper still.
   static constexpr long split_threads_from = 4;
   // The splits of the last iterations that walk the list instead of
-  // keeping it as an array (see split_on_new_row).
-  static constexpr long walked_splits = 6;
+  // keeping it as an array (see split_on_new_row): from P(9)'s 505th row
+  // on, the arrays would stand beside lists of 320,000 rays and more.
+  static constexpr long walked_splits = 8;
+  // The last splits, which reverse the positive run of the list; those
+  // before them keep its order.
+  static constexpr long reversing_splits = 6;
+  // Whether the list is a split's positive run followed by the rays
+  // after it, as delete_negatives_after_positives leaves it.
+  bool list_whole = false;
 };
 
 namespace zonix::core {
@@ -1170,14 +1269,14 @@ void link_ray(dd_ConePtr cone, dd_RayPtr r, bool feasible);
 void cut_all_rays(dd_ConePtr cone);
 
 // An empty zero set of ground size m for r (its own if it fits).
-inline void reset_zero_set(dd_RayPtr r, dd_colrange d, long m)
+inline void reset_zero_set(dd_RayPtr r, dd_colrange, long m)
 {
   const long g = m > 0 ? m : 1;
   if (r->ZeroSet != nullptr && static_cast<long>(r->ZeroSet[0]) == g) {
     set_emptyset(r->ZeroSet);
     return;
   }
-  std::uintptr_t &tag = ray_tag(r, d);
+  ray_tag_word &tag = ray_tag(r);
   if ((tag & zero_set_inline) == 0u) set_free(r->ZeroSet);
   tag &= ~zero_set_inline;
   set_initialize(&r->ZeroSet, g);

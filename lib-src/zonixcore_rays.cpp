@@ -228,7 +228,7 @@ void store_exactly_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, my
       fii = (w - 1) * 32 + std::countr_zero(c[w]) + 1;
       break;
     }
-  set_conflicts(RR, cone->d, fii <= m ? c : nullptr, nw);
+  set_conflicts(workspace(cone).rays.conflicts(), RR, fii <= m ? c : nullptr, nw);
   *feasible = fii > m ? dd_TRUE : dd_FALSE;
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
@@ -302,7 +302,7 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
       if (i < fii) fii = i;
     }
   }
-  set_conflicts(RR, d, violates ? c : nullptr, nw);
+  set_conflicts(ws.rays.conflicts(), RR, violates ? c : nullptr, nw);
   *feasible = fii > m ? dd_TRUE : dd_FALSE;
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
@@ -554,8 +554,9 @@ mytype *combine(dd_ConePtr cone, RayScratch &S, dd_RayPtr Ptr1, dd_RayPtr Ptr2,
     if (ddd_sgn(a1.val) * ddd_sgn(a2.val) < 0) S.pending_row = ii;
   }
   if (ws.conflict_lists) {
-    S.pending_conflict1 = conflicts_of(Ptr1, d);
-    S.pending_conflict2 = conflicts_of(Ptr2, d);
+    const ConflictTable &conflicts = ws.rays.conflicts();
+    S.pending_conflict1 = conflicts_of(conflicts, Ptr1);
+    S.pending_conflict2 = conflicts_of(conflicts, Ptr2);
   }
   S.pending_accuracy = acc;
   ddd_clear(t1);
@@ -633,7 +634,7 @@ void dd_StoreRay1(dd_ConePtr cone, mytype *p, dd_boolean *feasible)
       if (fii > m) fii = i;
     }
   }
-  set_conflicts(RR, cone->d, violates ? c : nullptr, set_data_words(m));
+  set_conflicts(workspace(cone).rays.conflicts(), RR, violates ? c : nullptr, set_data_words(m));
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
 }
@@ -671,7 +672,7 @@ void dd_StoreRay2(dd_ConePtr cone, mytype *p, dd_boolean *feasible,
       }
     }
   }
-  set_conflicts(RR, cone->d, c, set_data_words(m));
+  set_conflicts(workspace(cone).rays.conflicts(), RR, c, set_data_words(m));
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
   ddd_clear(temp);
@@ -827,9 +828,9 @@ void link_ray(dd_ConePtr cone, dd_RayPtr r, bool feasible)
 namespace {
 
 // The first position after `it` of a conflict of r, m + 1 if none.
-long first_conflict_after(dd_RayPtr r, dd_colrange d, long it, long m)
+long first_conflict_after(const ConflictTable &t, dd_RayPtr r, long it, long m)
 {
-  const Conflicts c = conflicts_of(r, d);
+  const Conflicts c = conflicts_of(t, r);
   const long w0 = (it >> 5) + 1;
   for (long w = std::max(c.lo, w0); w <= c.hi; ++w) {
     set_word x = c.word(w);
@@ -864,7 +865,7 @@ long first_zero_after(dd_ConePtr cone, const dd_rowrange *row_pos, dd_RayPtr r, 
 // Appends r to the side arrays of list_order, at iteration it.
 void note_order_ray(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it, bool fresh)
 {
-  ws.order_negative_at.push_back(static_cast<int32_t>(first_conflict_after(r, cone->d, it, cone->m)));
+  ws.order_negative_at.push_back(static_cast<int32_t>(first_conflict_after(ws.rays.conflicts(), r, it, cone->m)));
   ws.order_zero_at.push_back(static_cast<int32_t>(first_zero_after(cone, ws.row_positions.data(), r, it)));
   ws.order_fresh.push_back(fresh ? 1 : 0);
 }
@@ -888,7 +889,7 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
   std::vector<int32_t> &neg_at = ws.order_negative_at;
   std::vector<int32_t> &zero_at = ws.order_zero_at;
   std::vector<unsigned char> &fresh = ws.order_fresh;
-  const dd_colrange d = cone->d;
+  const ConflictTable &conflicts = ws.rays.conflicts();
   const long m = cone->m;
   const size_t n = order.size();
   dd_RayPtr head[2] = {nullptr, nullptr}, last[2] = {nullptr, nullptr};  // negative, zero
@@ -899,7 +900,7 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
     dd_RayPtr r = order[k];
     long na = neg_at[k], za = zero_at[k];
     // A position passed without a split of its own: read from the record.
-    if (na < it) na = conflicts_of(r, d).has(it) ? it : first_conflict_after(r, d, it, m);
+    if (na < it) na = conflicts_of(conflicts, r).has(it) ? it : first_conflict_after(conflicts, r, it, m);
     if (za < it) za = in_set(r->ZeroSet, hnew) ? it : first_zero_after(cone, ws.row_positions.data(), r, it);
     if (na != it && za != it) {
       if (fresh[k] != 0) ddd_set_d(r->ARay, 1);
@@ -954,6 +955,8 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                      static_cast<long>(order.size()) == cone->RayCount &&
                      order.front() == cone->FirstRay && order.back() == cone->LastRay;
   ws.list_order_state = 0;
+  const bool whole = ws.list_whole;
+  ws.list_whole = false;
   if (!ws.conflict_lists || cone->TotalRayCount < 1) {
     ws.row_positions_at = -1;
     dd_EvaluateARay2(hnew, cone);
@@ -974,6 +977,10 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   // instead, which costs a few milliseconds more on P(9)'s lists.
   const bool last = cone->m - it < dd_workspace::walked_splits;
   const bool keep = cone->m - it > dd_workspace::walked_splits;
+  // Where the side arrays would have split a list known whole, its
+  // positive run keeps its order, as they keep it: the answers keep
+  // theirs.
+  const bool forward = whole && !keep && cone->m - it > dd_workspace::reversing_splits;
   if (keep && known && ws.order_negative_at.size() == order.size() &&
       ws.order_zero_at.size() == order.size() && ws.order_fresh.size() == order.size()) {
     split_known_list(cone, ws, hnew, it);
@@ -997,7 +1004,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   // where it is in the zero set.  ARay holds the sign alone.
   std::vector<signed char> &signs = ws.split_signs;
   signs.resize(keep ? static_cast<size_t>(n) : 0);
-  const dd_colrange d = cone->d;
+  const ConflictTable &conflicts = ws.rays.conflicts();
   // A block of rays is sorted by sign and linked within itself: each ray
   // to the one before it of its sign, as pushing them on the front of the
   // sign lists in turn would; the first ray of each sign in a block is
@@ -1018,15 +1025,19 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
         next = r->Next;
       }
       signed char sg = 1;
-      if (conflicts_of(r, d).has(it))
+      if (conflicts_of(conflicts, r).has(it))
         sg = -1;
       else if (in_set(r->ZeroSet, hnew))
         sg = 0;
       ddd_set_d(r->ARay, sg);
       if (keep) signs[static_cast<size_t>(k)] = sg;
       const int q = sg + 1;
+      if (q == 2 && forward) {
+        if (e.first[q] != nullptr) e.last[q]->Next = r;
+      } else {
+        r->Next = e.last[q];
+      }
       if (e.first[q] == nullptr) e.first[q] = r;
-      r->Next = e.last[q];
       e.last[q] = r;
       r = next;
     }
@@ -1062,6 +1073,14 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   for (const Ends &e : ends)
     for (int q = 0; q < 3; ++q) {
       if (e.first[q] == nullptr) continue;
+      if (q == 2 && forward) {
+        if (*heads[q] == nullptr)
+          *heads[q] = e.first[q];
+        else
+          (*lasts[q])->Next = e.first[q];
+        *lasts[q] = e.last[q];
+        continue;
+      }
       if (*heads[q] == nullptr) *lasts[q] = e.first[q];
       e.first[q]->Next = *heads[q];
       *heads[q] = e.last[q];
@@ -1089,6 +1108,7 @@ void delete_negatives_after_positives(dd_ConePtr cone)
   cone->ZeroLast = cone->NegLast = nullptr;
   sort_after_positives(cone, cone->PosLast->Next);
   dd_workspace &ws = workspace(cone);
+  ws.list_whole = true;
   if (ws.list_order_state != 1) return;
   // The positive run stands in list_order: the rays after it join it.
   const long it = cone->Iteration;
@@ -1209,6 +1229,7 @@ extern "C" {
 void dd_DeleteNegativeRays(dd_ConePtr cone)
 {
   workspace(cone).list_order_state = 0;
+  workspace(cone).list_whole = false;
   cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
   if (cone->ArtificialRay == nullptr ||

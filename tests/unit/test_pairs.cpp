@@ -76,3 +76,14 @@ TEST(PairTests, RayAccuracyIsKeptRoundedUp)
     zonix::core::free_ray(10, r);
   }
 }
+
+TEST(PairTests, ConflictTableReadsBackEachSetUntilReleased)
+{
+  zonix::core::ConflictTable t;
+  std::vector<std::uint32_t> tags(5001, 0);
+  for (std::uint32_t k = 1, o = 1; k <= 5000; ++k, o = k / 3 + 1) {
+    tags[k] = t.add(std::vector<std::uint32_t>{128, 0, k, k % 3 != 0 ? ~k : 0u, 0}.data(), 4) << zonix::core::conflict_shift;
+    if (k % 7 == 0) t.release(std::exchange(tags[k / 2], 0));
+    EXPECT_EQ(std::pair(t.get(tags[o]).word(2), t.get(tags[o]).word(3)), std::pair(tags[o] != 0 ? o : 0u, tags[o] != 0 && o % 3 != 0 ? ~o : 0u)) << o;
+  }
+}
