@@ -233,8 +233,7 @@ class ConflictTable {
       for (long k = lo; k <= hi; ++k) b[k - lo + 2] = c[k];
       e = reinterpret_cast<std::uintptr_t>(b);
     }
-    std::unique_lock<std::mutex> hold(mutex_, std::defer_lock);
-    if (shared_) hold.lock();
+    const Hold hold(shared_ ? &busy_ : nullptr);
     std::uint32_t i = free_;
     if (i != 0) {
       --i;
@@ -264,8 +263,7 @@ class ConflictTable {
     if (s == 0) return;
     std::uint64_t &e = entry(s - 1);
     if ((e & 1u) == 0u) std::free(block_of(e));
-    std::unique_lock<std::mutex> hold(mutex_, std::defer_lock);
-    if (shared_) hold.lock();
+    const Hold hold(shared_ ? &busy_ : nullptr);
     e = (static_cast<std::uint64_t>(free_) << 2) | 2u;  // a free entry: bit 1
     free_ = s;
   }
@@ -287,7 +285,25 @@ class ConflictTable {
   std::uint32_t top_ = 0;   // entries handed out so far
   std::uint32_t free_ = 0;  // the number of the first free entry (0: none)
   bool shared_ = false;
-  std::mutex mutex_;
+  // A spin lock: it is held for a few instructions, and a mutex made
+  // the threads of P(9) sleep and wake on each other.
+  std::atomic<bool> busy_{false};
+  struct Hold {
+    std::atomic<bool> *b;
+    explicit Hold(std::atomic<bool> *busy) : b(busy)
+    {
+      if (b == nullptr) return;
+      while (b->exchange(true, std::memory_order_acquire))
+        while (b->load(std::memory_order_relaxed)) {
+        }
+    }
+    ~Hold()
+    {
+      if (b != nullptr) b->store(false, std::memory_order_release);
+    }
+    Hold(const Hold &) = delete;
+    Hold &operator=(const Hold &) = delete;
+  };
 };
 
 inline Conflicts conflicts_of(const ConflictTable &t, dd_RayPtr r) { return t.get(ray_tag(r)); }
