@@ -466,6 +466,9 @@ namespace {
 // A system built from small blocks of variables (the metric polytope's
 // triangles, a product) is then solved block by block, and its
 // intermediate cones stay small.
+// One row in this many completed before the last column shows blocks.
+inline constexpr long kBlockRowsShare = 8;
+
 void order_by_columns(dd_ConePtr cone)
 {
   const dd_rowrange m = cone->m;
@@ -507,14 +510,20 @@ void order_by_columns(dd_ConePtr cone)
       if (left == 1) count_last_column(i);
     }
   }
-  // The last column completes the rows that use every column together
-  // with the last rows of the blocks; those go first.  Dense rows taken
-  // among them (the cut polytope's, lexicographically first) cut every
-  // block at once, and its cones grew past a hundred thousand rays.
+  // Where blocks complete rows before the last column (an eighth of the
+  // rows or more), the last column completes the rows that use every
+  // column together with the last rows of the blocks; those go first.
+  // Dense rows taken among them (the cut polytope's, lexicographically
+  // first) cut every block at once, and its cones grew past a hundred
+  // thousand rays.  Rows with a few zeros by chance keep their order.
+  const long early = std::count_if(OV + 1, OV + m + 1, [&](dd_rowrange i) {
+    return step[static_cast<size_t>(i)] < d - 1;
+  });
+  const bool blocks = early * kBlockRowsShare >= m;
   std::stable_sort(OV + 1, OV + m + 1, [&](dd_rowrange a, dd_rowrange b) {
     if (step[static_cast<size_t>(a)] != step[static_cast<size_t>(b)])
       return step[static_cast<size_t>(a)] < step[static_cast<size_t>(b)];
-    return support[static_cast<size_t>(a)] < d - 1 && support[static_cast<size_t>(b)] == d - 1;
+    return blocks && support[static_cast<size_t>(a)] < d - 1 && support[static_cast<size_t>(b)] == d - 1;
   });
 }
 

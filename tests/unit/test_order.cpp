@@ -57,9 +57,9 @@ TEST(RowOrder, ColumnsTakenToCompleteTheMostRows)
   Cone c({{0, 1, 0, 0, 1}, {0, 0, 1, 1, 0}, {0, 0, 0, 1, 0}, {0, 0, 1, 0, 0}, {1, 0, 0, 0, 0}, {0, 1, 1, 1, 1}});
   EXPECT_EQ(c.order(dd_ColumnGreedy), (Members{5, 4, 3, 2, 1, 6}));
   EXPECT_EQ(c.order(dd_LexMin), (Members{3, 4, 2, 1, 6, 5}));
-  // x4 completes both rows; the one using every column, lexicographically
-  // first, goes after the other.
-  EXPECT_EQ(Cone({{0, -1, -1, -1}, {0, 0, 1, 1}}).order(dd_ColumnGreedy), (Members{2, 1}));
+  // x3 completes row 3 early; x4 completes rows 1 and 2, and row 1, using
+  // every column and lexicographically first, goes after row 2.
+  EXPECT_EQ(Cone({{0, -1, -1, -1}, {0, 1, 0, 1}, {0, 0, 1, 0}}).order(dd_ColumnGreedy), (Members{3, 2, 1}));
 }
 
 // Points (u, u^2), u = 7/7 .. 0/7 in rows 1..8, are swept by lexmin; the
