@@ -68,6 +68,7 @@ struct ConvertOptions {
   // An exact result only for writing: its rows as text, no entries and no
   // doubles (a copy of each would hold more than the text).
   bool text = false;
+  bool families() const { return adjacency || incidence || input_adjacency || input_incidence; }
 };
 
 // Rows of 64-bit integers kept in the number storage of a matrix record,

@@ -653,8 +653,7 @@ bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &o)
   // settling together (0.8x-1.2x of a double run's instructions against
   // 1.2x-1.3x on points of a sphere); not so when families are asked
   // for, whose exact making costs more.
-  return M == nullptr || o.adjacency || o.incidence || o.input_adjacency || o.input_incidence ||
-         !run_as_given(M, q);
+  return M == nullptr || o.families() || !run_as_given(M, q);
 }
 
 bool exact_first(dd_MatrixPtr M)
@@ -911,12 +910,13 @@ char *put_settled_rows(char *p, const std::int64_t *r, long rows, long d, dd_Rep
 
 namespace {
 
-// Rows of q as primitive integer rows into in (rows × d, row m x0 >= 0
-// under an H-representation), and the same into S when it is given;
-// false when an entry does not fit.
-bool integer_rows(const QMatrix &q, long rows, std::vector<std::int64_t> &in, dd_MatrixPtr S)
+// Rows of q as primitive integer rows into in (and a row x0 >= 0 under
+// an H-representation, which every point and ray satisfies), and the
+// same into S when it is given; false when an entry does not fit.
+bool integer_rows(const QMatrix &q, std::vector<std::int64_t> &in, dd_MatrixPtr S)
 {
   const long m = q.rows, d = q.cols;
+  const long rows = m + (q.representation == dd_Inequality ? 1 : 0);
   in.assign(static_cast<size_t>(rows * d), 0);
   std::vector<std::int64_t> row(static_cast<size_t>(d));
   for (long i = 0; i < m; ++i) {
@@ -967,18 +967,15 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   if (!fits_settling(M, q)) return fail;
   const Matrix S(dd_CopyMatrix(M));
   if (S.get() == nullptr) return fail;
-  // The rows to check: the input's, and x0 >= 0 under an H-representation,
-  // which every point and ray satisfies.
-  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
   std::vector<std::int64_t> in;
-  if (!integer_rows(q, rows, in, S.get())) return fail;
+  if (!integer_rows(q, in, S.get())) return fail;
   ConvertOptions od = o;
   od.arithmetic = Arithmetic::Double;
   Polyhedra poly;
   Conversion c = run_double(run_as_given(M, q) ? M : S.get(), od, &poly);
   // The run's records are needed only to check the families: freed now,
   // their pages serve the settling.
-  if (!o.adjacency && !o.incidence && !o.input_adjacency && !o.input_incidence) poly.reset();
+  if (!o.families()) poly.reset();
   return settle_rows(std::move(c), poly.get(), o, q, in);
 }
 
@@ -988,9 +985,8 @@ Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const 
   Conversion fail;
   fail.error = dd_NumericallyInconsistent;
   if (!fits_settling(M, q)) return fail;
-  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
   std::vector<std::int64_t> in;
-  if (!integer_rows(q, rows, in, nullptr)) return fail;
+  if (!integer_rows(q, in, nullptr)) return fail;
   return settle_rows(std::move(c), poly, o, q, in);
 }
 
@@ -1208,9 +1204,7 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
   Conversion e = big_outs.empty() ? finish(&small_outs, nullptr, n, d, representation, o.text)
                                   : finish(nullptr, &big_outs, n, d, representation, o.text);
   if (e.error != dd_NoError) return fail;
-  const bool families = c.adjacency != nullptr || c.incidence != nullptr || c.input_adjacency != nullptr ||
-                        c.input_incidence != nullptr;
-  if (families && (poly == nullptr || !incidence_proved(poly, n, rows, lies_on, lies_from))) return fail;
+  if (o.families() && (poly == nullptr || !incidence_proved(poly, n, rows, lies_on, lies_from))) return fail;
   e.adjacency = std::move(c.adjacency);
   e.incidence = std::move(c.incidence);
   e.input_adjacency = std::move(c.input_adjacency);
