@@ -990,6 +990,17 @@ class RayArray {
     chunks_.resize((n + mask) >> shift);
   }
   void clear() { shrink(0); }
+  // Moves the n entries from `from` on to `to` on (to < from).
+  void move_down(size_t to, size_t from, size_t n)
+  {
+    while (n > 0) {
+      const size_t a = std::min({n, chunk - (to & mask), chunk - (from & mask)});
+      std::memmove(&(*this)[to], &(*this)[from], a * sizeof(dd_RayPtr));
+      to += a;
+      from += a;
+      n -= a;
+    }
+  }
   void reverse()
   {
     if (size_ < 2) return;

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "zonixcore_internal.hpp"
@@ -896,7 +897,29 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
   dd_RayPtr pos_head = nullptr, pos_last = nullptr;
   bool gap = false;
   size_t kept = 0;
+  const int32_t now = static_cast<int32_t>(it);
   for (size_t k = 0; k < n; ++k) {
+    // Most rays stay: a run of them that leave later, known as of this
+    // split, moves down whole, its links as they are.
+    size_t e = k;
+    while (e < n && neg_at[e] > now && zero_at[e] > now && fresh[e] == 0) ++e;
+    if (e > k) {
+      if (pos_head == nullptr)
+        pos_head = order[k];
+      else if (gap)
+        pos_last->Next = order[k];
+      gap = false;
+      pos_last = order[e - 1];
+      if (kept != k) {
+        order.move_down(kept, k, e - k);
+        std::memmove(&neg_at[kept], &neg_at[k], (e - k) * sizeof(int32_t));
+        std::memmove(&zero_at[kept], &zero_at[k], (e - k) * sizeof(int32_t));
+        std::memset(&fresh[kept], 0, e - k);
+      }
+      kept += e - k;
+      k = e;
+      if (k == n) break;
+    }
     dd_RayPtr r = order[k];
     long na = neg_at[k], za = zero_at[k];
     // A position passed without a split of its own: read from the record.
