@@ -46,13 +46,94 @@ void put_text(FILE *f, const char *s, size_t n)
     std::fwrite(s, 1, n, f);
 }
 
+// Powers of ten that doubles hold exactly.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The ten significant digits of a > 0 rounded as printf rounds them, and
+// the decimal exponent of the first: false where a is out of reach of
+// the exact powers or within far more than the error of a tie, which are
+// left to to_chars.  a 10^k is held as an unevaluated sum, exact but for
+// one rounding of a far smaller part.
+bool ten_digits(double a, uint64_t *digits, int *exponent)
+{
+  int e2 = 0;
+  std::frexp(a, &e2);
+  // 10^e10 <= a < 10^(e10 + 1), or one below.
+  int e10 = static_cast<int>(std::floor((e2 - 1) * 0.30102999566398120));
+  for (int tries = 0; tries < 2; ++tries) {
+    const int k = 9 - e10;
+    if (k < -22 || k > 22) return false;
+    double hi = 0.0, lo = 0.0;
+    if (k >= 0) {
+      const double p = kExactPowers[k];
+      hi = a * p;
+      lo = std::fma(a, p, -hi);
+    } else {
+      const double p = kExactPowers[-k];
+      hi = a / p;
+      lo = std::fma(-hi, p, a) / p;
+    }
+    double whole = std::floor(hi);
+    double frac = (hi - whole) + lo;
+    if (frac < 0.0) {
+      whole -= 1.0;
+      frac += 1.0;
+    } else if (frac >= 1.0) {
+      whole += 1.0;
+      frac -= 1.0;
+    }
+    if (whole >= 1e10) {
+      ++e10;
+      continue;
+    }
+    if (whole < 1e9) {
+      --e10;
+      continue;
+    }
+    if (std::fabs(frac - 0.5) < 1e-6) return false;
+    uint64_t n = static_cast<uint64_t>(whole) + (frac > 0.5 ? 1u : 0u);
+    if (n == 10000000000u) {
+      n = 1000000000u;
+      ++e10;
+    }
+    *digits = n;
+    *exponent = e10;
+    return true;
+  }
+  return false;
+}
+
 // " % .9E" of a finite x.  to_chars with a precision rounds as printf does
 // and is several times faster than printf, which dominates writing large
-// answers.
+// answers; ten_digits is faster again where it can tell the digits.
 void put_exponent_form(FILE *f, double x)
 {
   char buf[40] = {' ', ' '};
   char *first = buf + (std::signbit(x) ? 1 : 2);
+  uint64_t n = 0;
+  int e10 = 0;
+  if (x != 0.0 && ten_digits(std::fabs(x), &n, &e10)) {
+    if (std::signbit(x)) buf[1] = '-';
+    char *c = buf + 2;
+    // The last nine digits after the point, the first before it.
+    for (int j = 10; j >= 2; --j) {
+      c[j] = static_cast<char>('0' + n % 10);
+      n /= 10;
+    }
+    c[0] = static_cast<char>('0' + n);
+    c[1] = '.';
+    c += 11;
+    *c++ = 'E';
+    *c++ = e10 < 0 ? '-' : '+';
+    const int ae = e10 < 0 ? -e10 : e10;
+    if (ae >= 100) *c++ = static_cast<char>('0' + ae / 100);
+    *c++ = static_cast<char>('0' + ae / 10 % 10);
+    *c++ = static_cast<char>('0' + ae % 10);
+    put_text(f, buf, static_cast<size_t>(c - buf));
+    return;
+  }
   const auto res = std::to_chars(first, buf + sizeof buf, x, std::chars_format::scientific, 9);
   for (char *c = first; c != res.ptr; ++c)
     if (*c == 'e') *c = 'E';
