@@ -63,6 +63,32 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
   return dd_EqualToZero(v) ? 0 : 1;
 }
 
+#ifndef ZONIX_EXACT
+// The sign of v, the value of row at p, snapped first where it lies
+// outside the tolerance but within the residue bound.  Only a value within
+// `near`, a cheap bound of the residue bound, needs the exact bound.
+[[gnu::noinline]] int snapped_sign(mytype v, const mytype *row, mytype *p, dd_colrange d,
+                                   double accuracy, long *snapped)
+{
+  RowValue rv;
+  row_eval(rv, row, p, d);
+  if (snap_residue(rv.val, value_bound(rv, accuracy, d))) ++*snapped;
+  ddd_set(v, rv.val);
+  return tolerance_sign(v);
+}
+
+[[gnu::always_inline]] inline int settled_sign(mytype v, double near, const mytype *row, mytype *p,
+                                               dd_colrange d, double accuracy, long *snapped)
+{
+  if (!dd_EqualToZero(v)) {
+    mytype a;
+    exact_abs(a, v);
+    if (ddd_get_d(a) <= near) return snapped_sign(v, row, p, d, accuracy, snapped);
+  }
+  return tolerance_sign(v);
+}
+#endif
+
 #ifdef ZONIX_EXACT
 // The sign of a . b for vectors of integers whose products and partial
 // sums are integers below 2^53: the doubles then hold them exactly, and
@@ -136,34 +162,26 @@ void row_signs(dd_ConePtr cone, RayScratch &S, mytype *p, const dd_rowrange *pos
   const double *norm = workspace(cone).row_norms.get(cone);
   // value_bound_above is the row's 1-norm times this.
   const double per_norm = value_bound_above(1.0, max_abs(p, d), storing_accuracy, d);
+  const dd_rowrange *order = cone->OrderVector;
+  const dd_Amatrix A = cone->A;
   mytype val[4];
   const mytype *rows[4];
-  // Only a value outside the tolerance and within a cheap bound of the
-  // residue bound needs the exact bound.
-  auto settle = [&](long q, mytype v) {
-    const dd_rowrange k = cone->OrderVector[pos[q]];
-    if (!dd_EqualToZero(v)) {
-      mytype a;
-      exact_abs(a, v);
-      if (ddd_get_d(a) <= norm[k] * per_norm) {
-        RowValue rv;
-        row_eval(rv, cone->A[k - 1], p, d);
-        if (snap_residue(rv.val, value_bound(rv, storing_accuracy, d))) ++S.snapped;
-        ddd_set(v, rv.val);
-      }
-    }
-    signs[q] = tolerance_sign(v);
-  };
+  dd_rowrange k[4];
   long q = 0;
   for (; q + 3 < n; q += 4) {
-    for (int t = 0; t < 4; ++t) rows[t] = cone->A[cone->OrderVector[pos[q + t]] - 1];
+    for (int t = 0; t < 4; ++t) {
+      k[t] = order[pos[q + t]];
+      rows[t] = A[k[t] - 1];
+    }
     rows_value<4>(val, rows, p, d);
-    for (int t = 0; t < 4; ++t) settle(q + t, val[t]);
+    for (int t = 0; t < 4; ++t)
+      signs[q + t] = settled_sign(val[t], norm[k[t]] * per_norm, rows[t], p, d, storing_accuracy, &S.snapped);
   }
   for (; q < n; ++q) {
-    rows[0] = cone->A[cone->OrderVector[pos[q]] - 1];
+    k[0] = order[pos[q]];
+    rows[0] = A[k[0] - 1];
     rows_value<1>(val, rows, p, d);
-    settle(q, val[0]);
+    signs[q] = settled_sign(val[0], norm[k[0]] * per_norm, rows[0], p, d, storing_accuracy, &S.snapped);
   }
 #endif
 }
