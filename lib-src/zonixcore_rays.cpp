@@ -9,6 +9,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "zonixcore_internal.hpp"
 #include "zonixio.h"
 
@@ -920,6 +924,18 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
     // Most rays stay: a run of them that leave later, known as of this
     // split, moves down whole, its links as they are.
     size_t e = k;
+#if defined(__SSE2__)
+    // Four at a time: most runs are long.
+    const __m128i lim = _mm_set1_epi32(now);
+    for (; e + 4 <= n; e += 4) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(&neg_at[e]));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(&zero_at[e]));
+      uint32_t f = 0;
+      std::memcpy(&f, &fresh[e], sizeof f);
+      const __m128i later = _mm_and_si128(_mm_cmpgt_epi32(a, lim), _mm_cmpgt_epi32(b, lim));
+      if (_mm_movemask_epi8(later) != 0xffff || f != 0u) break;
+    }
+#endif
     while (e < n && neg_at[e] > now && zero_at[e] > now && fresh[e] == 0) ++e;
     if (e > k) {
       if (pos_head == nullptr)
