@@ -1144,6 +1144,12 @@ struct dd_workspace {
   // Counts the changes of OrderVector; row_positions were found at
   // row_positions_stamp.
   long order_stamp = 0, row_positions_stamp = -1;
+  // Counts the fillings of row_positions.  later_rows (a set's data words
+  // after its size word) holds the rows at positions after later_rows_at,
+  // as of filling later_rows_filling.
+  long row_positions_filling = 0;
+  std::vector<zonix::core::set_word> later_rows;
+  long later_rows_at = -1, later_rows_filling = -1;
 
   // ---- the pair tests of dd_UpdateEdges ----
   // Pairs worth more threads: below, starting them costs about what the

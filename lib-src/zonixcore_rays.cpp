@@ -863,24 +863,41 @@ long first_conflict_after(const ConflictTable &t, dd_RayPtr r, long it, long m)
   return m + 1;
 }
 
-// Positions looked at one by one before the zero set is read whole: a
-// degenerate ray, whose zero set is long, lies on one of the next rows.
-inline constexpr long zero_lookahead = 32;
+// The rows at positions after `it`, as a set's words: kept from call to
+// call, the rows passed since taken out.
+const set_word *later_rows(dd_ConePtr cone, dd_workspace &ws, long it)
+{
+  const long m = cone->m;
+  const size_t words = static_cast<size_t>(set_data_words(m)) + 1;
+  std::vector<set_word> &later = ws.later_rows;
+  const dd_rowrange *order = cone->OrderVector;
+  long from = ws.later_rows_at;
+  if (ws.later_rows_filling != ws.row_positions_filling || later.size() != words || from < 0 || from > it) {
+    later.assign(words, 0u);
+    for (long p = it + 1; p <= m; ++p) add_elem(later.data(), order[p]);
+  } else {
+    for (long p = from + 1; p <= std::min(it, m); ++p) {
+      const long r = order[p] - 1;
+      later[static_cast<size_t>(r >> 5) + 1] &= ~(set_word{1} << (r & 31));
+    }
+  }
+  ws.later_rows_at = it;
+  ws.later_rows_filling = ws.row_positions_filling;
+  return later.data();
+}
 
 // The first position after `it` of a row r lies on, m + 1 if none.
-long first_zero_after(dd_ConePtr cone, const dd_rowrange *row_pos, dd_RayPtr r, long it)
+long first_zero_after(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it)
 {
   const long m = cone->m;
   const long nw = set_data_words(m);
-  // No longer than reading the whole set takes.
-  const long stop = std::min(m, it + std::min(zero_lookahead, nw));
-  for (long p = it + 1; p <= stop; ++p)
-    if (in_set(r->ZeroSet, cone->OrderVector[p])) return p;
+  const set_word *later = later_rows(cone, ws, it);
+  const dd_rowrange *row_pos = ws.row_positions.data();
   long first = m + 1;
   for (long w = 1; w <= nw; ++w)
-    for (set_word x = r->ZeroSet[w]; x != 0u; x &= x - 1u) {
+    for (set_word x = r->ZeroSet[w] & later[w]; x != 0u; x &= x - 1u) {
       const long p = row_pos[(w - 1) * 32 + std::countr_zero(x) + 1];
-      if (p > stop && p < first) first = p;
+      if (p < first) first = p;
     }
   return first;
 }
@@ -889,7 +906,7 @@ long first_zero_after(dd_ConePtr cone, const dd_rowrange *row_pos, dd_RayPtr r, 
 void note_order_ray(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it, bool fresh)
 {
   ws.order_negative_at.push_back(static_cast<int32_t>(first_conflict_after(ws.rays.conflicts(), r, it, cone->m)));
-  ws.order_zero_at.push_back(static_cast<int32_t>(first_zero_after(cone, ws.row_positions.data(), r, it)));
+  ws.order_zero_at.push_back(static_cast<int32_t>(first_zero_after(cone, ws, r, it)));
   ws.order_fresh.push_back(fresh ? 1 : 0);
 }
 
@@ -958,7 +975,7 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
     long na = neg_at[k], za = zero_at[k];
     // A position passed without a split of its own: read from the record.
     if (na < it) na = conflicts_of(conflicts, r).has(it) ? it : first_conflict_after(conflicts, r, it, m);
-    if (za < it) za = in_set(r->ZeroSet, hnew) ? it : first_zero_after(cone, ws.row_positions.data(), r, it);
+    if (za < it) za = in_set(r->ZeroSet, hnew) ? it : first_zero_after(cone, ws, r, it);
     if (na != it && za != it) {
       if (fresh[k] != 0) ddd_set_d(r->ARay, 1);
       if (pos_head == nullptr)
@@ -1027,6 +1044,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     for (dd_rowrange i = 1; i <= cone->m; ++i)
       ws.row_positions[static_cast<size_t>(cone->OrderVector[i])] = i;
     ws.row_positions_stamp = ws.order_stamp;
+    ++ws.row_positions_filling;
   }
   ws.row_positions_at = it;
   // The last splits keep no array: it would stand beside the largest
