@@ -858,25 +858,28 @@ class RowNorms {
  public:
   const double *get(dd_ConePtr cone)
   {
-    if (cone != cone_ || cone->A != rows_ || cone->m != m_ || cone->d != d_) {
-      cone_ = cone;
-      rows_ = cone->A;
-      m_ = cone->m;
-      d_ = cone->d;
-      norms_.assign(static_cast<size_t>(m_ > 0 ? m_ : 0) + 1, 0.0);
-      mytype a;
-      ddd_init(a);
-      for (dd_rowrange k = 1; k <= m_; ++k) {
-        double n = 0.0;
-        for (dd_colrange j = 0; j < d_; ++j) {
-          exact_abs(a, cone->A[k - 1][j]);
-          n += ddd_get_d(a);
-        }
-        norms_[static_cast<size_t>(k)] = n;
-      }
-      ddd_clear(a);
-    }
+    if (cone != cone_ || cone->A != rows_ || cone->m != m_ || cone->d != d_) refill(cone);
     return norms_.data();
+  }
+  // Apart, so that get's test is inlined where rays are stored.
+  [[gnu::noinline]] void refill(dd_ConePtr cone)
+  {
+    cone_ = cone;
+    rows_ = cone->A;
+    m_ = cone->m;
+    d_ = cone->d;
+    norms_.assign(static_cast<size_t>(m_ > 0 ? m_ : 0) + 1, 0.0);
+    mytype a;
+    ddd_init(a);
+    for (dd_rowrange k = 1; k <= m_; ++k) {
+      double n = 0.0;
+      for (dd_colrange j = 0; j < d_; ++j) {
+        exact_abs(a, cone->A[k - 1][j]);
+        n += ddd_get_d(a);
+      }
+      norms_[static_cast<size_t>(k)] = n;
+    }
+    ddd_clear(a);
   }
   void forget(dd_ConePtr cone)
   {
