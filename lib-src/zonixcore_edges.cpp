@@ -899,16 +899,17 @@ class ZeroSetForest {
 };
 
 // Scratch of file_partners_by_rows, per packed position: the ray i whose
-// partners were last counted there, the count of shared added rows, and
-// the ray i for which the pair was deferred.  Positions are ints, as in
-// the row lists: one of these per thread stands beside the largest lists.
+// partners were last counted there (high half) with the count of shared
+// added rows (low half), one word read and written per meeting; and the
+// ray i for which the pair was deferred.  Positions are ints, as in the
+// row lists: one of these per thread stands beside the largest lists.
 struct PartnerScratch {
-  std::vector<int> counted_for, count, deferred_for;
+  std::vector<std::uint64_t> tally;
+  std::vector<int> deferred_for;
   std::vector<long> candidates;
   void reset(long n)
   {
-    counted_for.assign(static_cast<size_t>(n), -1);
-    count.assign(static_cast<size_t>(n), 0);
+    tally.assign(static_cast<size_t>(n), ~std::uint64_t{0});
     deferred_for.assign(static_cast<size_t>(n), -1);
   }
 };
@@ -1391,19 +1392,19 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
   lane.count_int_good += separated - deferred;
 
   S.candidates.clear();
-  int *const counted_for = S.counted_for.data();
-  int *const count = S.count.data();
-  const long need = pf.need_elsewhere;
+  std::uint64_t *const tally = S.tally.data();
+  const std::uint64_t mine = static_cast<std::uint64_t>(i) << 32;
+  const std::uint64_t met_enough = mine + static_cast<std::uint64_t>(pf.need_elsewhere);
   for (long k = 0; k < nw; ++k) {
     for (set_word w = zi[k] & pf.added[k] & ~pf.everywhere[static_cast<size_t>(k)];
          w != 0u; w &= w - 1u) {
       const auto [b, e] = P.on_row(k * 32 + std::countr_zero(w) + 1, begin2, last);
       for (const int *q = b; q != e; ++q) {
         const long j = *q;
-        const int c = counted_for[j] == i ? count[j] + 1 : 1;
-        counted_for[j] = static_cast<int>(i);
-        count[j] = c;
-        if (c == need) S.candidates.push_back(j);
+        const std::uint64_t t = tally[j];
+        const std::uint64_t c = (t >> 32) == static_cast<std::uint64_t>(i) ? t + 1 : mine + 1;
+        tally[j] = c;
+        if (c == met_enough) S.candidates.push_back(j);
       }
     }
   }
