@@ -1,11 +1,13 @@
 // Matrix records and text output: error messages and the number notation.
 #include "zonixio.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "zonixcore.h"
 
@@ -105,18 +107,20 @@ bool ten_digits(double a, uint64_t *digits, int *exponent)
   return false;
 }
 
-// " % .9E" of a finite x.  to_chars with a precision rounds as printf does
-// and is several times faster than printf, which dominates writing large
-// answers; ten_digits is faster again where it can tell the digits.
-void put_exponent_form(FILE *f, double x)
+// " % .9E" of a finite x at out (room for 40 chars); returns its length.
+// to_chars with a precision rounds as printf does and is several times
+// faster than printf, which dominates writing large answers; ten_digits is
+// faster again where it can tell the digits.
+size_t exponent_text(char *out, double x)
 {
-  char buf[40] = {' ', ' '};
-  char *first = buf + (std::signbit(x) ? 1 : 2);
+  out[0] = ' ';
+  out[1] = ' ';
+  char *first = out + (std::signbit(x) ? 1 : 2);
   uint64_t n = 0;
   int e10 = 0;
   if (x != 0.0 && ten_digits(std::fabs(x), &n, &e10)) {
-    if (std::signbit(x)) buf[1] = '-';
-    char *c = buf + 2;
+    if (std::signbit(x)) out[1] = '-';
+    char *c = out + 2;
     // The last nine digits after the point, the first before it.
     for (int j = 10; j >= 2; --j) {
       c[j] = static_cast<char>('0' + n % 10);
@@ -131,22 +135,50 @@ void put_exponent_form(FILE *f, double x)
     if (ae >= 100) *c++ = static_cast<char>('0' + ae / 100);
     *c++ = static_cast<char>('0' + ae / 10 % 10);
     *c++ = static_cast<char>('0' + ae % 10);
-    put_text(f, buf, static_cast<size_t>(c - buf));
-    return;
+    return static_cast<size_t>(c - out);
   }
-  const auto res = std::to_chars(first, buf + sizeof buf, x, std::chars_format::scientific, 9);
+  const auto res = std::to_chars(first, out + 40, x, std::chars_format::scientific, 9);
   for (char *c = first; c != res.ptr; ++c)
     if (*c == 'e') *c = 'E';
-  put_text(f, buf, static_cast<size_t>(res.ptr - buf));
+  return static_cast<size_t>(res.ptr - out);
 }
 
-// " %2ld" of v.
-void put_integer_form(FILE *f, long v)
+// " %2ld" of v at out (room for 32 chars); returns its length.
+size_t integer_text(char *out, long v)
 {
   char buf[32] = {' ', ' '};
   const auto res = std::to_chars(buf + 2, buf + sizeof buf, v);
   const char *from = res.ptr - buf >= 4 ? buf + 1 : res.ptr - 3;  // width 2 after the space
-  put_text(f, from, static_cast<size_t>(res.ptr - from));
+  const auto n = static_cast<size_t>(res.ptr - from);
+  std::memcpy(out, from, n);
+  return n;
+}
+
+// Room for the text of any number dd_WriteReal writes.
+constexpr size_t kNumberRoom = 48;
+
+// The text dd_WriteReal writes for x at out; returns its length.
+size_t real_text(char *out, const mytype x)
+{
+  const double ax = ddd_get_d(x);
+  const double a = std::fabs(ax);
+  // Beyond the limit (and for inf and NaN) the near-integer test would
+  // compare saturated values, so such numbers always take exponent form.
+  if (!(a < kIntegerNotationLimit)) {
+    if (std::isfinite(ax)) return exponent_text(out, ax);
+    const int n = std::snprintf(out, kNumberRoom, " % .9E", ax);
+    return n > 0 ? std::min(static_cast<size_t>(n), kNumberRoom - 1) : 0;
+  }
+  // One fused multiply-add, so the rounding at the fourth decimal is the
+  // same on every platform.
+  const int64_t ix1 = trunc_saturated32(std::fma(a, 10000.0, 0.5));
+  const int64_t ix2 = trunc_saturated32(a + 0.5);
+  if (ix1 == ix2 * 10000) {
+    const long ix = dd_Positive(x) ? static_cast<long>(ax + 0.5)
+                                   : -static_cast<long>(0.5 - ax);
+    return integer_text(out, ix);
+  }
+  return exponent_text(out, ax);
 }
 
 }  // namespace
@@ -363,35 +395,25 @@ void dd_WriteErrorMessages(FILE *f, dd_ErrorType Error)
 
 void dd_WriteReal(FILE *f, const mytype x)
 {
-  const double ax = ddd_get_d(x);
-  const double a = std::fabs(ax);
-  // Beyond the limit (and for inf and NaN) the near-integer test would
-  // compare saturated values, so such numbers always take exponent form.
-  if (!(a < kIntegerNotationLimit)) {
-    if (std::isfinite(ax))
-      put_exponent_form(f, ax);
-    else
-      dd_Printf(f, " % .9E", ax);
-    return;
-  }
-  // One fused multiply-add, so the rounding at the fourth decimal is the
-  // same on every platform.
-  const int64_t ix1 = trunc_saturated32(std::fma(a, 10000.0, 0.5));
-  const int64_t ix2 = trunc_saturated32(a + 0.5);
-  if (ix1 == ix2 * 10000) {
-    const long ix = dd_Positive(x) ? static_cast<long>(ax + 0.5)
-                                   : -static_cast<long>(0.5 - ax);
-    put_integer_form(f, ix);
-  } else {
-    put_exponent_form(f, ax);
-  }
+  char buf[kNumberRoom];
+  put_text(f, buf, real_text(buf, x));
 }
 
 void dd_WriteNumber(FILE *f, const mytype x) { dd_WriteReal(f, x); }
 
 void dd_WriteArow(FILE *f, dd_Arow a, dd_colrange d)
 {
-  for (dd_colrange j = 0; j < d; ++j) dd_WriteNumber(f, a[j]);
+  // A row goes out in one piece (or a few, for long rows).
+  char buf[1024];
+  size_t n = 0;
+  for (dd_colrange j = 0; j < d; ++j) {
+    if (n + kNumberRoom > sizeof buf) {
+      put_text(f, buf, n);
+      n = 0;
+    }
+    n += real_text(buf + n, a[j]);
+  }
+  if (n > 0) put_text(f, buf, n);
   std::fputc('\n', f);
 }
 
