@@ -48,6 +48,11 @@ void put_text(FILE *f, const char *s, size_t n)
     std::fwrite(s, 1, n, f);
 }
 
+// "00" to "99".
+constexpr char kDigitPairs[] =
+    "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
+    "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
+
 // Powers of ten that doubles hold exactly.
 constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -60,10 +65,16 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 // one rounding of a far smaller part.
 bool ten_digits(double a, uint64_t *digits, int *exponent)
 {
-  int e2 = 0;
-  std::frexp(a, &e2);
+  // a = m 2^e2 with 1/2 <= m < 1, read from the bits where a is normal.
+  uint64_t bits = 0;
+  std::memcpy(&bits, &a, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7ffu);
+  int e2 = biased - 1022;
+  if (biased == 0) std::frexp(a, &e2);
   // 10^e10 <= a < 10^(e10 + 1), or one below.
-  int e10 = static_cast<int>(std::floor((e2 - 1) * 0.30102999566398120));
+  const double guess = (e2 - 1) * 0.30102999566398120;
+  int e10 = static_cast<int>(guess);
+  if (e10 > guess) --e10;
   for (int tries = 0; tries < 2; ++tries) {
     const int k = 9 - e10;
     if (k < -22 || k > 22) return false;
@@ -77,7 +88,8 @@ bool ten_digits(double a, uint64_t *digits, int *exponent)
       hi = a / p;
       lo = std::fma(-hi, p, a) / p;
     }
-    double whole = std::floor(hi);
+    // hi is positive and below 2^53: truncation is its floor.
+    double whole = static_cast<double>(static_cast<int64_t>(hi));
     double frac = (hi - whole) + lo;
     if (frac < 0.0) {
       whole -= 1.0;
@@ -121,13 +133,18 @@ size_t exponent_text(char *out, double x)
   if (x != 0.0 && ten_digits(std::fabs(x), &n, &e10)) {
     if (std::signbit(x)) out[1] = '-';
     char *c = out + 2;
-    // The last nine digits after the point, the first before it.
-    for (int j = 10; j >= 2; --j) {
-      c[j] = static_cast<char>('0' + n % 10);
-      n /= 10;
-    }
-    c[0] = static_cast<char>('0' + n);
+    // The first digit before the point, the last nine after it, two at a
+    // time from the end.
+    c[0] = static_cast<char>('0' + n / 1000000000u);
     c[1] = '.';
+    auto r = static_cast<uint32_t>(n % 1000000000u);
+    for (int j = 9; j > 2; j -= 2) {
+      const uint32_t q = r % 100u;
+      r /= 100u;
+      c[j] = kDigitPairs[2 * q];
+      c[j + 1] = kDigitPairs[2 * q + 1];
+    }
+    c[2] = static_cast<char>('0' + r);
     c += 11;
     *c++ = 'E';
     *c++ = e10 < 0 ? '-' : '+';
