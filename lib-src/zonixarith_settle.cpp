@@ -972,7 +972,9 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   ConvertOptions od = o;
   od.arithmetic = Arithmetic::Double;
   Polyhedra poly;
-  Conversion c = run_double(run_as_given(M, q) ? M : S.get(), od, &poly);
+  // Every row is proved below and the list proved complete: the run's
+  // own checks would only repeat that in double.
+  Conversion c = run_double(run_as_given(M, q) ? M : S.get(), od, &poly, false);
   // The run's records are needed only to check the families: freed now,
   // their pages serve the settling.
   if (!o.families()) poly.reset();
