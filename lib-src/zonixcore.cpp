@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "zonixcore_internal.hpp"
+#include "zonixgcd.hpp"
 
 namespace {
 

@@ -802,27 +802,6 @@ void reduce_weights(mytype a, mytype b);
 // denominators, then divides by the gcd of the entries.
 void make_primitive(dd_colrange d, mytype *v);
 
-// gcd(a, b), binary, for magnitudes of 64-bit integers (at most 2^63:
-// odd, they are below it).  No branch on the values in the
-// loop: on the entries of rays, whose gcds take tens of steps, a branch
-// per step is missed half the time.
-inline std::uint64_t binary_gcd(std::uint64_t a, std::uint64_t b)
-{
-  if (a == 0) return b;
-  if (b == 0) return a;
-  int az = std::countr_zero(a);
-  const int k = std::min(az, std::countr_zero(b));
-  b >>= std::countr_zero(b);
-  while (a != 0) {
-    a >>= az;
-    const auto diff = static_cast<std::int64_t>(b - a);
-    az = std::countr_zero(static_cast<std::uint64_t>(diff));
-    b = std::min(a, b);
-    a = static_cast<std::uint64_t>(diff < 0 ? -diff : diff);
-  }
-  return b << k;
-}
-
 // Entries beyond this many limbs are not approximated: the products of two
 // approximations must stay far from overflow (6 limbs: below 2^384).
 inline constexpr int approx_limbs = 6;

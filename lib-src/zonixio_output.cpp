@@ -13,6 +13,7 @@
 
 #include "zonixcore.h"
 #include "zonixcore_internal.hpp"
+#include "zonixgcd.hpp"
 #include "zonixdd.h"
 #include "zonixio.h"
 #include "zonix.hpp"
@@ -232,7 +233,7 @@ class FractionText {
     const bool negative = (n < 0) != (e < 0) && n != 0;
     std::uint64_t un = n < 0 ? 0u - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
     std::uint64_t ue = e < 0 ? 0u - static_cast<std::uint64_t>(e) : static_cast<std::uint64_t>(e);
-    const std::uint64_t g = zonix::core::binary_gcd(un, ue);
+    const std::uint64_t g = zonix::binary_gcd(un, ue);
     if (g != 1) {
       un /= g;
       ue /= g;
