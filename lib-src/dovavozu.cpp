@@ -518,7 +518,7 @@ void drop_recession_of_empty(dd_ConePtr cone)
 
 // The seed is that of the random row order; 1 unless a caller picks one.
 dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
-               dd_ErrorType *err, unsigned int seed = 1, int threads = 1)
+               dd_ErrorType *err, unsigned int seed = 1, int threads = 1, bool final_checks = true)
 {
   dd_ErrorType local = dd_NoError;
   if (err == nullptr) err = &local;
@@ -537,6 +537,7 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
   if (set_order) cone->HalfspaceOrder = horder;
   cone->rseed = seed;
   zonix::core::workspace(cone).threads = dd_ThreadCount(threads);
+  zonix::core::workspace(cone).final_checks = final_checks;
   std::time(&cone->starttime);
   if (poly->d < 1) {
     // Without the homogenising column the rows describe nothing, and the
@@ -570,7 +571,7 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
 
 dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
                                dd_RowOrderType horder, dd_ErrorType *err,
-                               unsigned int seed = 1, int threads = 1)
+                               unsigned int seed = 1, int threads = 1, bool final_checks = true)
 {
   dd_ErrorType local = dd_NoError;
   if (err == nullptr) err = &local;
@@ -595,7 +596,7 @@ dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
     if (d >= 1 && first_entry_nonzero(M->matrix[i - 1], d))
       poly->homogeneous = dd_FALSE;
   }
-  run(poly, set_order, horder, err, seed, threads);
+  run(poly, set_order, horder, err, seed, threads, final_checks);
   return poly;
 }
 
@@ -716,7 +717,8 @@ void dd_DDMain(dd_ConePtr cone)
       return;
     }
     if (cone->d > 0) drop_recession_of_empty(cone);
-    if (cone->d > 0 && numerically_inconsistent(cone)) {
+    const dd_workspace &ws = workspace(cone);
+    if (cone->d > 0 && (ws.final_checks ? numerically_inconsistent(cone) : ws.numerical_alarms > 0)) {
       // No result rather than a wrong one.
       cone->Error = dd_NumericallyInconsistent;
       if (cone->CompStatus == dd_AllFound) cone->CompStatus = dd_InProgress;
@@ -805,3 +807,9 @@ dd_boolean dd_DDInputAppend(dd_PolyhedraPtr *poly, dd_MatrixPtr M,
 }
 
 }  // extern "C"
+
+dd_PolyhedraPtr zonix::core::matrix_to_poly_unchecked(dd_MatrixPtr M, dd_RowOrderType order, unsigned int seed,
+                                                      int threads, dd_ErrorType *err)
+{
+  return matrix_to_poly(M, true, order, err, seed, threads, false);
+}

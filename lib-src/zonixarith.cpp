@@ -305,11 +305,12 @@ Conversion results_of(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions
 
 }  // namespace
 
-Conversion run_double(dd_MatrixPtr M, const ConvertOptions &o, Polyhedra *owner)
+Conversion run_double(dd_MatrixPtr M, const ConvertOptions &o, Polyhedra *owner, bool checked)
 {
   dd_ErrorType error = dd_NoError;
   const dd_RunOptions run{o.order, o.seed, o.threads};
-  owner->reset(dd_DDMatrix2PolyWith(M, &run, &error));
+  owner->reset(checked ? dd_DDMatrix2PolyWith(M, &run, &error)
+                       : core::matrix_to_poly_unchecked(M, o.order, o.seed, o.threads, &error));
   return results_of(owner->get(), M, o, error);
 }
 

@@ -128,7 +128,9 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &options, con
 
 // A double run of M as convert runs one, its polyhedron kept in *poly:
 // the run's own decisions (its incidence) for settle_run to check.
-Conversion run_double(dd_MatrixPtr M, const ConvertOptions &options, Polyhedra *poly);
+// Unchecked, the run leaves out its final checks of the list, which a
+// caller proving every row and the list complete has no need of.
+Conversion run_double(dd_MatrixPtr M, const ConvertOptions &options, Polyhedra *poly, bool checked = true);
 
 // settle_from_double on a finished double run c (of poly, made by
 // run_double) of the rows of M, whose exact rows are q: nothing is run

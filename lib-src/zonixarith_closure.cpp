@@ -12,6 +12,7 @@
 // input rows, that cone holds the input's and nothing is missing.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 #include <span>
 #include <vector>
@@ -157,9 +158,12 @@ class Closure {
     if (g.size() == 0 || !spend(static_cast<long>(g.ids.size()))) return false;
     if (rho <= low) return true;
     if (g.size() <= kFewFaces) return few_complete(g, rho, low);
+    // Faces and keys are counted in 32 bits: these tables are most of the
+    // check's fresh memory, whose pages cost more than the work on them.
+    if (g.ids.size() >= static_cast<size_t>(std::numeric_limits<std::int32_t>::max())) return false;
     struct Key {
       std::uint64_t hash;
-      long face, skip;
+      std::int32_t face, skip;
     };
     std::vector<Key> keys;
     keys.reserve(g.ids.size());
@@ -174,7 +178,8 @@ class Closure {
       for (int i : z) h += rows_.mix[static_cast<size_t>(i)];
       for (size_t s = 0; s < z.size(); ++s)
         if (rows_.fixed[static_cast<size_t>(z[s])] == 0)
-          keys.push_back({h - rows_.mix[static_cast<size_t>(z[s])], k, static_cast<long>(s)});
+          keys.push_back({h - rows_.mix[static_cast<size_t>(z[s])], static_cast<std::int32_t>(k),
+                          static_cast<std::int32_t>(s)});
     }
     // The other face of each 2-face at a simple face: one whose zero set
     // holds the same rows less one, found by hashing them.
@@ -191,7 +196,7 @@ class Closure {
     if (!spend(static_cast<long>(keys.size() + g.ids.size()) * 4)) return false;
     size_t mask = 1;
     while (mask < 2 * keys.size()) mask <<= 1;
-    std::vector<long> slot(mask--, -1);
+    std::vector<std::int32_t> slot(mask--, -1);
     std::vector<char> matched(keys.size(), 0);
     for (size_t t = 0; t < keys.size(); ++t) {
       size_t p = keys[t].hash & mask;
@@ -202,7 +207,7 @@ class Closure {
           break;
         }
       }
-      if (slot[p] < 0) slot[p] = static_cast<long>(t);
+      if (slot[p] < 0) slot[p] = static_cast<std::int32_t>(t);
     }
     // The faces on each row, for the degenerate ones: grouped by row
     // (counted out over all rows for many faces, sorted for few).

@@ -25,6 +25,7 @@
 
 #include "setoper.h"
 #include "zonixarith.hpp"
+#include "zonixgcd.hpp"
 #include "zonixio.h"
 
 namespace zonix {
@@ -90,27 +91,6 @@ bool integer_row(const QMatrix &q, long i, std::vector<std::int64_t> &out)
 std::uint64_t magnitude(std::int64_t v)
 {
   return v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-}
-
-// Binary, without divisions and without branches on the values, which
-// no predictor guesses; the count of trailing zeros is taken from the
-// difference, beside its absolute value, to keep the chain of dependent
-// steps short.  a, b below 2^63.
-std::uint64_t gcd64(std::uint64_t a, std::uint64_t b)
-{
-  if (a == 0) return b;
-  if (b == 0) return a;
-  int az = std::countr_zero(a);
-  const int k = std::min(az, std::countr_zero(b));
-  b >>= std::countr_zero(b);
-  while (a != 0) {
-    a >>= az;
-    const auto diff = static_cast<std::int64_t>(b - a);
-    az = std::countr_zero(static_cast<std::uint64_t>(diff));
-    b = std::min(a, b);
-    a = static_cast<std::uint64_t>(diff < 0 ? -diff : diff);
-  }
-  return b << k;
 }
 
 // Exact integers of the elimination: 64 bits, then 128, with overflow
@@ -688,7 +668,7 @@ bool smaller(const mpz_class &a, const mpz_class &b) { return mpz_cmpabs(a.get_m
 void make_primitive(std::int64_t *r, long d)
 {
   std::uint64_t g = 0;
-  for (long j = 0; j < d && g != 1; ++j) g = gcd64(g, magnitude(r[j]));
+  for (long j = 0; j < d && g != 1; ++j) g = binary_gcd(g, magnitude(r[j]));
   if (g > 1)
     for (long j = 0; j < d; ++j) r[j] /= static_cast<std::int64_t>(g);
 }
@@ -828,7 +808,7 @@ namespace {
 // g[t] := gcd(a[t], b[t]) for t < n, all below 2^63 and b[t] > 0.
 void gcd_all(const std::uint64_t *a, const std::uint64_t *b, std::uint64_t *g, size_t n)
 {
-  for (size_t t = 0; t < n; ++t) g[t] = gcd64(a[t], b[t]);
+  for (size_t t = 0; t < n; ++t) g[t] = binary_gcd(a[t], b[t]);
 }
 
 // The same eight at a time with AVX-512: the steps of gcd64 side by side,
@@ -972,7 +952,9 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   ConvertOptions od = o;
   od.arithmetic = Arithmetic::Double;
   Polyhedra poly;
-  Conversion c = run_double(run_as_given(M, q) ? M : S.get(), od, &poly);
+  // Every row is proved below and the list proved complete: the run's
+  // own checks would only repeat that in double.
+  Conversion c = run_double(run_as_given(M, q) ? M : S.get(), od, &poly, false);
   // The run's records are needed only to check the families: freed now,
   // their pages serve the settling.
   if (!o.families()) poly.reset();

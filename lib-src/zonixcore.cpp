@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "zonixcore_internal.hpp"
+#include "zonixgcd.hpp"
 
 namespace {
 
@@ -108,7 +109,7 @@ void make_primitive(dd_colrange d, mytype *v)
       make_primitive_gmp(d, v);
       return;
     }
-    if (g != 1 && v[j]->v != 0) g = std::gcd(g, magnitude(v[j]->v));
+    if (g != 1 && v[j]->v != 0) g = binary_gcd(g, magnitude(v[j]->v));
   }
   if (g > 1)
     for (dd_colrange j = 0; j < d; ++j) v[j]->v = divide(v[j]->v, g);
@@ -120,7 +121,7 @@ void reduce_weights(mytype a, mytype b)
 {
   if (ddd_sgn(a) == 0 || ddd_sgn(b) == 0) return;
   if (!ddd_big(a) && !ddd_big(b)) {
-    const uint64_t g = std::gcd(magnitude(a->v), magnitude(b->v));
+    const uint64_t g = binary_gcd(magnitude(a->v), magnitude(b->v));
     if (g > 1) {
       a->v = divide(a->v, g);
       b->v = divide(b->v, g);

@@ -332,8 +332,10 @@ void dd_InitialDataSetup(dd_ConePtr cone)
       ddd_set(Vector1[j], cone->B[j][r - 1]);
       ddd_neg(Vector2[j], cone->B[j][r - 1]);
     }
-    dd_Normalize(d, Vector1.get());
-    dd_Normalize(d, Vector2.get());
+    // At the scale of the rays made later: exact rays as primitive
+    // integers, which keeps their values on the rows in 64 bits.
+    zonix::core::scale_ray(d, Vector1.get());
+    zonix::core::scale_ray(d, Vector2.get());
     // The ray of a basis row is nonzero there and zero on the others.  A
     // value on its own row that is rounding noise against its terms means
     // the basis is singular within rounding and its rays are not

@@ -1037,6 +1037,32 @@ void pairs_by_ridges(const PairFiling &pf, std::vector<std::pair<int, int>> &pai
 
 }  // namespace
 
+namespace {
+
+// Sorts v ascending on its low `bits` bits (the others zero) through tmp,
+// 11 bits a pass from the lowest; a pass whose digit is the same in every
+// key is skipped.  The keys are hashes, on which a comparison sort's
+// branches are missed half the time.
+void radix_sort(std::vector<std::uint64_t> &v, std::vector<std::uint64_t> &tmp, int bits)
+{
+  constexpr int kDigit = 11;
+  constexpr size_t kBuckets = size_t{1} << kDigit;
+  if (v.size() < 2) return;
+  tmp.resize(v.size());
+  std::vector<size_t> count(kBuckets);
+  for (int shift = 0; shift < bits; shift += kDigit) {
+    std::fill(count.begin(), count.end(), 0);
+    for (const std::uint64_t x : v) ++count[(x >> shift) & (kBuckets - 1)];
+    if (count[(v[0] >> shift) & (kBuckets - 1)] == v.size()) continue;
+    size_t sum = 0;
+    for (size_t &c : count) sum += std::exchange(c, sum);
+    for (const std::uint64_t x : v) tmp[count[(x >> shift) & (kBuckets - 1)]++] = x;
+    v.swap(tmp);
+  }
+}
+
+}  // namespace
+
 // An edge's face is d - 2 of each simple ray's d - 1 added rows, so the
 // rays of an edge meet under the key of one of their rows left out.  Keys
 // hash the rows (a sum of random words, the left-out row's taken away);
@@ -1055,12 +1081,13 @@ void zonix::core::ridge_pairs(std::span<const set_word *const> zero, const set_w
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
     k = z ^ (z >> 31);
   }
-  // One word a key: the hash above the ray's index, so that one sort
-  // groups them.  Hashes equal in their high bits only add candidates,
+  // One word a key: 32 bits of the hash above the ray's index, so that one
+  // sort groups them.  Hashes equal in those bits only add candidates,
   // which the count below throws out.
+  constexpr int kHashBits = 32;
   const int ray_bits = std::bit_width(static_cast<std::uint64_t>(n));
   const std::uint64_t ray_mask = (std::uint64_t{1} << ray_bits) - 1u;
-  std::vector<std::uint64_t> keys;
+  std::vector<std::uint64_t> keys, tmp;
   keys.reserve(static_cast<size_t>(n) * static_cast<size_t>(need + 1));
   std::vector<long> rows;
   for (long k = 0; k < n; ++k) {
@@ -1074,27 +1101,32 @@ void zonix::core::ridge_pairs(std::span<const set_word *const> zero, const set_w
         all += row_key[static_cast<size_t>(r)];
       }
     for (long r : rows)
-      keys.push_back(((all - row_key[static_cast<size_t>(r)]) & ~ray_mask) | static_cast<std::uint64_t>(k));
+      keys.push_back(((all - row_key[static_cast<size_t>(r)]) >> (64 - kHashBits) << ray_bits) |
+                     static_cast<std::uint64_t>(k));
   }
-  std::sort(keys.begin(), keys.end());
-  pairs.clear();
+  radix_sort(keys, tmp, kHashBits + ray_bits);
+  // The pairs as words too, i above j, for the same sort.
+  std::vector<std::uint64_t> &found = tmp;
+  found.clear();
   for (size_t a = 0; a < keys.size();) {
     size_t b = a + 1;
     while (b < keys.size() && (keys[b] & ~ray_mask) == (keys[a] & ~ray_mask)) ++b;
     for (size_t p = a; p < b; ++p)
       for (size_t q = p + 1; q < b; ++q) {
-        const auto i = static_cast<int>(keys[p] & ray_mask), j = static_cast<int>(keys[q] & ray_mask);
+        const std::uint64_t i = keys[p] & ray_mask, j = keys[q] & ray_mask;
         if (i == j) continue;
         long card = 0;
         const set_word *zi = zero[static_cast<size_t>(i)], *zj = zero[static_cast<size_t>(j)];
         for (long w = 0; w < nw; ++w) card += bit_count(zi[w] & zj[w] & added[w]);
-        if (card == need) pairs.emplace_back(i, j);
+        if (card == need) found.push_back(i << ray_bits | j);
       }
     a = b;
   }
-  std::vector<std::uint64_t>().swap(keys);
-  std::sort(pairs.begin(), pairs.end());
-  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+  radix_sort(found, keys, 2 * ray_bits);
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  pairs.resize(found.size());
+  for (size_t t = 0; t < found.size(); ++t)
+    pairs[t] = {static_cast<int>(found[t] >> ray_bits), static_cast<int>(found[t] & ray_mask)};
 }
 
 

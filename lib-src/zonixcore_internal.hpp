@@ -1114,6 +1114,10 @@ struct dd_workspace {
   // row, so a ray was lost), or an initial basis singular within rounding.
   // dd_DDMain turns them into an error.
   long numerical_alarms = 0;
+  // Whether dd_DDMain checks the finished list (numerically_inconsistent);
+  // off for a caller that proves every output row and finds no ray
+  // missing on its own (settle_from_double), alarms still counting.
+  bool final_checks = true;
   // Values and coordinates the error bounds snapped to zero: decided by
   // likelihood, so auto does not keep the run's answer.
   long snapped = 0;
@@ -1417,6 +1421,11 @@ inline bool simple_ray(dd_RayPtr r, const set_word *added, long nw, long extra,
   if (extra > 0 && in_set(z, extra) && !in_set(added, extra)) ++on;
   return on == d - 1;
 }
+
+// dd_DDMatrix2PolyWith without the final checks of the list (see
+// dd_workspace::final_checks), for callers that prove the result.
+dd_PolyhedraPtr matrix_to_poly_unchecked(dd_MatrixPtr M, dd_RowOrderType order, unsigned int seed, int threads,
+                                         dd_ErrorType *err);
 
 // The pairs (i, j), i < j, in increasing order, of rays that lie on
 // exactly `need` common added rows, given that every ray lies on exactly

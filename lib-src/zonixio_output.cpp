@@ -13,6 +13,7 @@
 
 #include "zonixcore.h"
 #include "zonixcore_internal.hpp"
+#include "zonixgcd.hpp"
 #include "zonixdd.h"
 #include "zonixio.h"
 #include "zonix.hpp"
@@ -227,27 +228,16 @@ class FractionText {
   }
 
  private:
-  static std::uint64_t gcd(std::uint64_t a, std::uint64_t b)
-  {
-    if (a == 0) return b;
-    if (b == 0) return a;
-    const int k = std::countr_zero(a | b);
-    a >>= std::countr_zero(a);
-    while (b != 0) {
-      b >>= std::countr_zero(b);
-      if (a > b) std::swap(a, b);
-      b -= a;
-    }
-    return a << k;
-  }
   static void small(std::string &out, std::int64_t n, std::int64_t e)
   {
     const bool negative = (n < 0) != (e < 0) && n != 0;
     std::uint64_t un = n < 0 ? 0u - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
     std::uint64_t ue = e < 0 ? 0u - static_cast<std::uint64_t>(e) : static_cast<std::uint64_t>(e);
-    const std::uint64_t g = gcd(un, ue);
-    un /= g;
-    ue /= g;
+    const std::uint64_t g = zonix::binary_gcd(un, ue);
+    if (g != 1) {
+      un /= g;
+      ue /= g;
+    }
     // Room for two 64-bit magnitudes, a sign, a slash and the space.
     char buf[48];
     char *p = buf;
@@ -268,6 +258,23 @@ class FractionText {
 }  // namespace
 
 #ifdef ZONIX_EXACT
+namespace {
+
+// Rows written before the text's length is estimated.
+inline constexpr dd_bigrange kSampleRows = 64;
+
+// Room for `total` rows like the `done` rows of text, and a quarter more.
+// Grown by doubling, a large text would fill two or three times its
+// length in fresh pages, and copy itself each time; pages reserved beyond
+// the text are never touched.
+void reserve_like_sample(std::string &text, dd_bigrange done, dd_bigrange total)
+{
+  const double per_row = static_cast<double>(text.size()) / static_cast<double>(done);
+  text.reserve(static_cast<size_t>(per_row * static_cast<double>(total) * 1.25) + 64);
+}
+
+}  // namespace
+
 bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity)
 {
   OutputShape shape;
@@ -304,6 +311,7 @@ bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std
     for (const auto *x : a) w.put(text, x, scale);
     text += '\n';
     ++i;
+    if (i == kSampleRows) reserve_like_sample(text, i, shape.total);
   }
   if (cone->ColReduced) {
     for (dd_colrange j = 2; j <= d && i < shape.total; ++j) {
