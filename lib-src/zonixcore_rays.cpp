@@ -1114,7 +1114,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     release_order(ws);
     // The positive run by blocks, in its order, for the runs of the list
     // this iteration leaves.
-    if (!run_first.empty() && n > 0) {
+    if (n > 0) {
       const auto nb = static_cast<long>(ends.size());
       for (long k = 0; k < nb; ++k) {
         const Ends &e = ends[static_cast<size_t>(forward ? k : nb - 1 - k)];
