@@ -287,6 +287,7 @@ bool zero_sets_repeat(dd_ConePtr cone, std::vector<std::uint32_t> &keys)
 // consecutive feasible rays.
 struct RunCheck {
   bool bad = false;     // a ray fails a check of its own
+  long feasible = 0;    // feasible rays in the run
   bool simple = true;   // every ray lies on exactly d-1 rows
   std::uint64_t ridges = 0;
   std::vector<set_word> everywhere;  // rows every ray lies on
@@ -324,23 +325,27 @@ bool numerically_inconsistent(dd_ConePtr cone)
   }
   if (cone->parent != nullptr && cone->parent->RelaxedEnumeration) return false;
   const long nw = set_data_words(m);
+  // Runs of consecutive rays, feasible or not: the first ray of each and
+  // its place in the list.  Where the list's runs are known it is not
+  // walked for them.
   const long per_run = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
   std::vector<dd_RayPtr> run_first;
-  long n = 0;
-  for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next) {
-    if (!r->feasible) continue;
-    if (n % per_run == 0) run_first.push_back(r);
-    ++n;
+  std::vector<long> run_begin;
+  long total = 0;
+  if (const std::vector<ListRun> *known = list_runs_of(cone)) {
+    for (const ListRun &r : *known) {
+      run_first.push_back(r.first);
+      run_begin.push_back(total);
+      total += r.count;
+    }
+  } else {
+    for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next, ++total)
+      if (total % per_run == 0) {
+        run_first.push_back(r);
+        run_begin.push_back(total);
+      }
   }
-  // Generators with no negative first entry: (1, 0, ..., 0) meets every
-  // row, so the cone is not {0} and has a ray or a line.
-  if (cone->representation == dd_Generator && n == 0 && cone->LinearityDim == 0 &&
-      cone->d_orig >= 1 && cone->newcol[1] > 0) {
-    bool e0_inside = true;
-    for (dd_rowrange i = 0; i < m && e0_inside; ++i)
-      e0_inside = ddd_get_d(cone->A[i][cone->newcol[1] - 1]) >= 0.0;
-    if (e0_inside) return true;
-  }
+  run_begin.push_back(total);
   // Ray by ray, four rows at a time.  A ray was stored feasible on a row
   // within residue_factor (e |A_i|_1 + (d+1) u mag); when that cannot
   // exceed the bound here for any row, the check cannot fail and is
@@ -395,17 +400,21 @@ bool numerically_inconsistent(dd_ConePtr cone)
   std::vector<std::uint64_t> row_key(static_cast<size_t>(m) + 1);
   for (dd_rowrange i = 1; i <= m; ++i) row_key[static_cast<size_t>(i)] = element_key(i);
   const set_word *eq = cone->EqualitySet;
-  std::vector<std::uint32_t> keys(static_cast<size_t>(n));
+  // The keys of the feasible rays, each run's from its place in the list,
+  // closed up after.
+  std::vector<std::uint32_t> keys(static_cast<size_t>(total));
   const long runs = static_cast<long>(run_first.size());
   std::vector<RunCheck> checks(static_cast<size_t>(runs));
   const int threads =
-      n >= ws.parallel_rays * dd_workspace::split_rays_per_ray ? static_cast<int>(std::min<long>(ws.threads, runs)) : 1;
+      total >= ws.parallel_rays * dd_workspace::split_rays_per_ray ? static_cast<int>(std::min<long>(ws.threads, runs)) : 1;
   const std::exception_ptr failure = run_blocks(threads, runs, [&](int, long b) {
     RunCheck &c = checks[static_cast<size_t>(b)];
     c.everywhere.assign(static_cast<size_t>(nw), ~set_word{0});
-    long k = b * per_run;
-    const long end = std::min(n, k + per_run);
-    for (dd_RayPtr r = run_first[static_cast<size_t>(b)]; k < end; r = r->Next) {
+    const long begin = run_begin[static_cast<size_t>(b)];
+    const long end = run_begin[static_cast<size_t>(b) + 1];
+    long k = begin;
+    dd_RayPtr r = run_first[static_cast<size_t>(b)];
+    for (long walked = begin; walked < end; ++walked, r = r->Next) {
       if (!r->feasible) continue;
       const set_word *z = r->ZeroSet;
       keys[static_cast<size_t>(k++)] = zero_set_key(z, nw);
@@ -428,9 +437,28 @@ bool numerically_inconsistent(dd_ConePtr cone)
         for (set_word bits = z[w] & ~eq[w]; bits != 0u; bits &= bits - 1u)
           c.ridges ^= mix(sum - row_key[static_cast<size_t>((w - 1) * 32 + std::countr_zero(bits) + 1)]);
     }
+    c.feasible = k - begin;
     return true;
   });
   if (failure) std::rethrow_exception(failure);
+  long n = 0;
+  for (long b = 0; b < runs; ++b) {
+    const RunCheck &c = checks[static_cast<size_t>(b)];
+    if (c.bad) break;
+    const auto from = keys.begin() + run_begin[static_cast<size_t>(b)];
+    std::copy(from, from + c.feasible, keys.begin() + n);
+    n += c.feasible;
+  }
+  keys.resize(static_cast<size_t>(n));
+  // Generators with no negative first entry: (1, 0, ..., 0) meets every
+  // row, so the cone is not {0} and has a ray or a line.
+  if (cone->representation == dd_Generator && n == 0 && cone->LinearityDim == 0 &&
+      cone->d_orig >= 1 && cone->newcol[1] > 0) {
+    bool e0_inside = true;
+    for (dd_rowrange i = 0; i < m && e0_inside; ++i)
+      e0_inside = ddd_get_d(cone->A[i][cone->newcol[1] - 1]) >= 0.0;
+    if (e0_inside) return true;
+  }
   bool simple = true, full = need >= 2 && set_card(cone->EqualitySet) == 0;
   std::uint64_t ridges = 0;
   std::vector<set_word> everywhere(static_cast<size_t>(nw), ~set_word{0});

@@ -20,7 +20,7 @@ using namespace zonix::core;
 
 namespace {
 
-void sort_after_positives(dd_ConePtr cone, dd_RayPtr from);
+void sort_after_positives(dd_ConePtr cone, dd_RayPtr from, std::vector<ListRun> *zero_runs = nullptr);
 
 // Makes the ray list the non-empty sign lists joined: negatives,
 // positives, zeros.
@@ -1029,6 +1029,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                      static_cast<long>(order.size()) == cone->RayCount &&
                      order.front() == cone->FirstRay && order.back() == cone->LastRay;
   ws.list_order_state = 0;
+  ws.split_runs.clear();
   const bool whole = ws.list_whole;
   ws.list_whole = false;
   if (!ws.conflict_lists || cone->TotalRayCount < 1) {
@@ -1062,19 +1063,34 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
     return;
   }
   const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  // Where the list is walked, its blocks start at run_first[b], the
+  // run_begin[b]-th ray.
   std::vector<dd_RayPtr> run_first;
+  std::vector<long> run_begin;
   long n = 0;
+  const std::vector<ListRun> *runs = last && !known ? list_runs_of(cone) : nullptr;
   if (known) {
     n = static_cast<long>(order.size());
+  } else if (runs != nullptr) {
+    order.clear();
+    for (const ListRun &r : *runs) {
+      run_first.push_back(r.first);
+      run_begin.push_back(n);
+      n += r.count;
+    }
   } else {
     order.clear();
     for (dd_RayPtr t = cone->FirstRay; t != nullptr; t = t->Next, ++n) {
-      if (!last)
+      if (!last) {
         order.push_back(t);
-      else if (n % block == 0)
+      } else if (n % block == 0) {
         run_first.push_back(t);
+        run_begin.push_back(n);
+      }
     }
   }
+  ws.list_runs.clear();
+  if (!run_first.empty()) run_begin.push_back(n);
   // The signs on hnew are known: negative where it is a conflict, zero
   // where it is in the zero set.  ARay holds the sign alone.
   std::vector<signed char> &signs = ws.split_signs;
@@ -1088,7 +1104,10 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   using Ends = SplitEnds;
   auto classify = [&](long from, long to, Ends &e, dd_RayPtr r) {
     constexpr long ahead = 16;  // records fetched early
-    for (int q = 0; q < 3; ++q) e.first[q] = e.last[q] = nullptr;
+    for (int q = 0; q < 3; ++q) {
+      e.first[q] = e.last[q] = nullptr;
+      e.count[q] = 0;
+    }
     for (long k = from; k < to; ++k) {
       dd_RayPtr next = nullptr;
       if (run_first.empty()) {
@@ -1114,13 +1133,18 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
       }
       if (e.first[q] == nullptr) e.first[q] = r;
       e.last[q] = r;
+      ++e.count[q];
       r = next;
     }
   };
-  const long blocks = std::max<long>(1, (n + block - 1) / block);
+  const long blocks = run_first.empty() ? std::max<long>(1, (n + block - 1) / block)
+                                        : static_cast<long>(run_first.size());
   auto classify_block = [&](long b) {
-    classify(b * block, std::min(n, (b + 1) * block), ws.split_ends[static_cast<size_t>(b)],
-             run_first.empty() ? nullptr : run_first[static_cast<size_t>(b)]);
+    const auto u = static_cast<size_t>(b);
+    if (run_first.empty())
+      classify(b * block, std::min(n, (b + 1) * block), ws.split_ends[u], nullptr);
+    else
+      classify(run_begin[u], run_begin[u + 1], ws.split_ends[u], run_first[u]);
   };
   std::vector<Ends> &ends = ws.split_ends;
   ends.resize(static_cast<size_t>(blocks));
@@ -1163,6 +1187,18 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   join_sign_lists(cone);
   if (!keep) {
     release_order(ws);
+    // The positive run by blocks, in its order, for the runs of the list
+    // this iteration leaves.
+    if (n > 0) {
+      const auto nb = static_cast<long>(ends.size());
+      for (long k = 0; k < nb; ++k) {
+        const Ends &e = ends[static_cast<size_t>(forward ? k : nb - 1 - k)];
+        if (e.first[2] == nullptr) continue;
+        add_run(ws.split_runs,
+                forward ? ListRun{e.first[2], e.last[2], e.count[2]} : ListRun{e.last[2], e.first[2], e.count[2]},
+                block);
+      }
+    }
     return;
   }
   long kept = 0;
@@ -1181,8 +1217,19 @@ void delete_negatives_after_positives(dd_ConePtr cone)
 {
   cone->ZeroHead = cone->NegHead = nullptr;
   cone->ZeroLast = cone->NegLast = nullptr;
-  sort_after_positives(cone, cone->PosLast->Next);
   dd_workspace &ws = workspace(cone);
+  // The split's runs hold the positive run as long as no ray joins it.
+  std::vector<ListRun> &runs = ws.list_runs;
+  runs.clear();
+  const dd_RayPtr pos_last = cone->PosLast;
+  const bool by_runs = !ws.split_runs.empty() && ws.split_runs.front().first == cone->PosHead &&
+                       ws.split_runs.back().last == pos_last;
+  if (by_runs) runs.swap(ws.split_runs);
+  ws.split_runs.clear();
+  sort_after_positives(cone, cone->PosLast->Next, by_runs ? &runs : nullptr);
+  ws.list_runs_at = cone->Iteration;
+  ws.list_runs_rays = cone->RayCount;
+  if (!by_runs || cone->PosLast != pos_last) runs.clear();
   ws.list_whole = true;
   if (ws.list_order_state != 1) return;
   // The positive run stands in list_order: the rays after it join it.
@@ -1204,7 +1251,7 @@ inline constexpr long buckets_per_sorted = 16;
 
 // The walk of dd_DeleteNegativeRays from `from` on, the negative rays at
 // the front gone and PosHead..PosLast the positive rays before `from`.
-void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
+void sort_after_positives(dd_ConePtr cone, dd_RayPtr from, std::vector<ListRun> *zero_runs)
 {
   // Zero rays are sorted by FirstInfeasIndex (values 1..m+1) in buckets,
   // each bucket pushed at the front: a later-visited ray stands before an
@@ -1214,6 +1261,7 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
   // every iteration costs more than the sort where rays are few.
   ZeroBuckets &zb = workspace(cone).zero_buckets;
   if (zb.head.size() != static_cast<size_t>(nb)) zb.reset(nb);
+  const long least_run = std::max<long>(1, workspace(cone).block_rays * dd_workspace::split_rays_per_ray);
   long lo = nb, hi = -1;
   cone->ZeroRayCount = 0;
   bool reported = false;
@@ -1247,6 +1295,7 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
       }
       r->Next = zb.head[b];
       zb.head[b] = r;
+      ++zb.count[b];
       if (b < lo) lo = b;
       if (b > hi) hi = b;
     }
@@ -1258,7 +1307,9 @@ void sort_after_positives(dd_ConePtr cone, dd_RayPtr from)
     else
       cone->ZeroLast->Next = zb.head[b];
     cone->ZeroLast = zb.tail[b];
+    if (zero_runs != nullptr) add_run(*zero_runs, {zb.head[b], zb.tail[b], zb.count[b]}, least_run);
     zb.head[b] = nullptr;
+    zb.count[b] = 0;
   };
   // Few buckets filled over a wide range (few rays, many rows): the
   // filled ones sorted cost less than a walk over the range.
@@ -1304,6 +1355,8 @@ extern "C" {
 void dd_DeleteNegativeRays(dd_ConePtr cone)
 {
   workspace(cone).list_order_state = 0;
+  workspace(cone).list_runs.clear();
+  workspace(cone).split_runs.clear();
   workspace(cone).list_whole = false;
   cone->PosHead = cone->ZeroHead = cone->NegHead = nullptr;
   cone->PosLast = cone->ZeroLast = cone->NegLast = nullptr;
