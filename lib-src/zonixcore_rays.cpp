@@ -886,11 +886,19 @@ const set_word *later_rows(dd_ConePtr cone, dd_workspace &ws, long it)
   return later.data();
 }
 
+// Positions looked at one by one before the zero set is read whole: a
+// degenerate ray, whose zero set is long (the cross-polytope's), lies on
+// one of the next rows, and reading its set bit by bit costs far more.
+inline constexpr long zero_lookahead = 32;
+
 // The first position after `it` of a row r lies on, m + 1 if none.
 long first_zero_after(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it)
 {
   const long m = cone->m;
   const long nw = set_data_words(m);
+  const long stop = std::min(m, it + std::min(zero_lookahead, nw));
+  for (long p = it + 1; p <= stop; ++p)
+    if (in_set(r->ZeroSet, cone->OrderVector[p])) return p;
   const set_word *later = later_rows(cone, ws, it);
   const dd_rowrange *row_pos = ws.row_positions.data();
   long first = m + 1;
