@@ -114,6 +114,8 @@ PEERS = {
 EXACT_PEERS = ("lrs", "redund", "PPL")
 # zonix's other arithmetics, timed against its double precision run.
 VARIANTS = ["exact", "auto"]
+SHORT_RUN = 0.5  # seconds: zonix runs shorter than this are repeated SHORT_RUNS times
+SHORT_RUNS = 7
 
 # The hard families: every tool gets the same time on every instance, and
 # the group as a whole a bound, so that a slow tool cannot hold the machine.
@@ -218,33 +220,58 @@ class Result:
         return statistics.median(self.times) if self.times else None
 
 
-def measure(tool, argv, outdir, stem, runs, timeout, parse, before=None, enough=None):
-    """runs runs, fewer once they have taken enough seconds in all."""
-    res = Result(tool)
-    outdir.mkdir(parents=True, exist_ok=True)
-    stdout_path = outdir / (stem + ".stdout")
-    stderr_path = outdir / (stem + ".stderr")
-    for _ in range(runs):
-        if enough is not None and res.times and sum(res.times) >= enough:
-            break
-        if before:
-            before()
-        r = run_once(argv, stdout_path, stderr_path, timeout)
+class Timed:
+    """A tool's runs on an instance, taken one at a time so that the runs of
+    several tools can alternate and share the machine's drifts of load."""
+
+    def __init__(self, tool, argv, outdir, stem, timeout, parse, before=None):
+        self.res = Result(tool)
+        self.argv, self.timeout, self.parse, self.before = argv, timeout, parse, before
+        outdir.mkdir(parents=True, exist_ok=True)
+        self.stdout_path = outdir / (stem + ".stdout")
+        self.stderr_path = outdir / (stem + ".stderr")
+        self.stopped = False  # a run failed or timed out
+
+    def step(self, last=False):
+        """One run; the answer is read after the last (the files may be shared
+        with another tool's runs, such as an adjacency file beside the input)."""
+        if self.before:
+            self.before()
+        r = run_once(self.argv, self.stdout_path, self.stderr_path, self.timeout)
+        res = self.res
         if r.kib is not None:
             res.kib = max(res.kib or 0, r.kib)
         if r.status != "ok":
             res.status, res.detail = r.status, r.detail
             if r.status == "failed":
                 res.times.append(r.seconds)
-            return res
+            self.stopped = True
+            return
         res.times.append(r.seconds)
-    try:
-        res.answer = parse(stdout_path.read_text(errors="replace"),
-                           stderr_path.read_text(errors="replace"))
-        res.status = "ok"
-    except (OSError, ValueError, KeyError, IndexError) as e:
-        res.status, res.detail = "failed", "unreadable answer: %s" % e
-    return res
+        if last:
+            self.read_answer()
+
+    def read_answer(self):
+        res = self.res
+        try:
+            res.answer = self.parse(self.stdout_path.read_text(errors="replace"),
+                                    self.stderr_path.read_text(errors="replace"))
+            res.status = "ok"
+        except (OSError, ValueError, KeyError, IndexError) as e:
+            res.status, res.detail = "failed", "unreadable answer: %s" % e
+
+
+def measure(tool, argv, outdir, stem, runs, timeout, parse, before=None, enough=None):
+    """runs runs, fewer once they have taken enough seconds in all."""
+    t = Timed(tool, argv, outdir, stem, timeout, parse, before)
+    for _ in range(runs):
+        if enough is not None and t.res.times and sum(t.res.times) >= enough:
+            break
+        t.step()
+        if t.stopped:
+            return t.res
+    t.read_answer()
+    return t.res
 
 
 # ---- reading answers -----------------------------------------------------------------
@@ -615,12 +642,13 @@ def fmt_mib(kib):
 def run_case(tools, case, work, opts, timed_out):
     outdir = work / "out"
     argv, parse, before = zonix_command(tools, case, outdir / "zonix")
-    z = measure("zonix", argv, outdir / "zonix", case.key + "-" + slug(case.group), opts.runs,
-                opts.timeout, parse, before)
-    z.argv = argv
-    case.results["zonix"] = z
-    zmed = z.median if z.status == "ok" else None
+    z = Timed("zonix", argv, outdir / "zonix", case.key + "-" + slug(case.group), opts.timeout,
+              parse, before)
+    z.res.argv = argv
+    z.step(last=opts.runs == 1)
+    first = None if z.stopped else z.res.times[0]
     size = case.params[:2]
+    timed = [z]
     for v in VARIANTS:
         series = (case.group, case.family, v)
         if any(all(a >= b for a, b in zip(size, small)) for small in timed_out.get(series, [])):
@@ -629,13 +657,22 @@ def run_case(tools, case, work, opts, timed_out):
             case.results[v] = r
             continue
         argv, parse, before = zonix_command(tools, case, outdir / slug(v), v)
-        limit = opts.peer_timeout if zmed is None else \
-            min(opts.peer_timeout, max(opts.min_timeout, opts.exact_factor * zmed))
-        r = measure(v, argv, outdir / slug(v), case.key + "-" + slug(case.group), opts.runs,
-                    limit, parse, before)
-        if r.status == "timeout":
-            timed_out.setdefault(series, []).append(size)
-        case.results[v] = r
+        limit = opts.peer_timeout if first is None else \
+            min(opts.peer_timeout, max(opts.min_timeout, opts.exact_factor * first))
+        timed.append(Timed(v, argv, outdir / slug(v), case.key + "-" + slug(case.group), limit,
+                           parse, before))
+    # The arithmetics take turns, run by run, so that their ratios are not
+    # a drift of the machine's load; short runs are noisy, so they run more.
+    runs = opts.runs if first is None or first >= SHORT_RUN else max(opts.runs, SHORT_RUNS)
+    for i in range(runs):
+        for t in timed:
+            if not t.stopped and not (t is z and i == 0):
+                t.step(last=i == runs - 1)
+    for t in timed:
+        case.results[t.res.tool] = t.res
+        if t is not z and t.res.status == "timeout":
+            timed_out.setdefault((case.group, case.family, t.res.tool), []).append(size)
+    zmed = z.res.median if z.res.status == "ok" else None
     # Where double precision fails, peers are held to exact arithmetic's time.
     ex = case.results.get("exact")
     zref = zmed if zmed is not None else (ex.median if ex and ex.status == "ok" else None)
@@ -1058,8 +1095,9 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
         (finished - started).total_seconds() / 60))
     md.append("")
     md.append("Every tool runs as a whole process (start, read the file, compute, write the "
-              "result) on the same input. Time: the median wall time of %d runs in seconds, "
-              "measured around `/usr/bin/time` (which adds about a millisecond); the ratio is the "
+              "result) on the same input. Time: the median wall time of %d runs in seconds (%d "
+              "where zonix's first run took under %g s; zonix's three arithmetics take turns, run "
+              "by run), measured around `/usr/bin/time` (which adds about a millisecond); the ratio is the "
               "peer's time over zonix's, so above 1× zonix is faster. Memory: the largest peak "
               "resident size in MiB. A peer gets at most %g× zonix's time (between %g s and %g s; "
               "%g s where zonix fails) and is not run on larger instances of a family after a "
@@ -1069,7 +1107,7 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
               "and not with zonix. zonix runs in double precision (`--arithmetic double`); the "
               "columns exact and auto are the same command with `--arithmetic exact` and with "
               "`--arithmetic auto` (the default), their ratio their time over double's, so "
-              "there above 1× is the cost of exactness." % (opts.runs, opts.factor, opts.min_timeout,
+              "there above 1× is the cost of exactness." % (opts.runs, max(opts.runs, SHORT_RUNS), SHORT_RUN, opts.factor, opts.min_timeout,
                                       opts.peer_timeout, opts.peer_timeout / 2))
     md.append("")
     md.append("Machine: " + "; ".join("%s %s" % (k, v) for k, v in facts.items()) +
