@@ -889,14 +889,17 @@ const set_word *later_rows(dd_ConePtr cone, dd_workspace &ws, long it)
 // Positions looked at one by one before the zero set is read whole: a
 // degenerate ray, whose zero set is long (the cross-polytope's), lies on
 // one of the next rows, and reading its set bit by bit costs far more.
+// At most one position per this many words of the set: a ray in general
+// position lies on none of them, and a position costs more than a word.
 inline constexpr long zero_lookahead = 32;
+inline constexpr long words_per_lookahead = 4;
 
 // The first position after `it` of a row r lies on, m + 1 if none.
 long first_zero_after(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it)
 {
   const long m = cone->m;
   const long nw = set_data_words(m);
-  const long stop = std::min(m, it + std::min(zero_lookahead, nw));
+  const long stop = std::min(m, it + std::min(zero_lookahead, std::max(nw / words_per_lookahead, 1L)));
   for (long p = it + 1; p <= stop; ++p)
     if (in_set(r->ZeroSet, cone->OrderVector[p])) return p;
   const set_word *later = later_rows(cone, ws, it);
