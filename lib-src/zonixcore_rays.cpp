@@ -313,14 +313,15 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   if (signs.size() < n + 1) signs.resize(n + 1);
   row_signs(cone, S, p, pos.data(), static_cast<long>(n), signs.data());
   bool violates = false;
-  for (size_t q = 0; q < n; ++q) violates = violates || signs[q] < 0;
   set_word *c = S.conflict_build.get(m);
-  if (violates) set_emptyset(c);
   dd_rowrange fii = m + 1;
   for (size_t q = 0; q < n; ++q) {
     const dd_rowrange i = pos[q];
     if (signs[q] == 0) add_elem(z, cone->OrderVector[i]);
     if (signs[q] < 0) {
+      // Emptied at the first violated row, so the signs are read once.
+      if (!violates) set_emptyset(c);
+      violates = true;
       add_elem(c, i);
       if (i < fii) fii = i;
     }
