@@ -78,7 +78,7 @@ std::string display_name(const std::string &file);
 // and the line) and returns null.  Throws Failed{kExitComputation}, having
 // said so, for a matrix whose computations cannot fit in memory here.
 // With rational, the exact rows of a file whose numbers are not all
-// doubles go there (null otherwise).
+// doubles go there (null otherwise); without it they are not made.
 Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational = nullptr);
 
 // Where a subcommand writes: -o FILE, "-" for standard output, otherwise

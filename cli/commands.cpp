@@ -261,9 +261,10 @@ int run_convert(const Args &args)
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "convert", &arithmetic)) return kExitUsage;
   std::unique_ptr<QMatrix> rational;
-  Matrix M = read_input(args.file, &rational);
+  // A run in double has no use for the exact rows.
+  Matrix M = read_input(args.file, arithmetic != Arithmetic::Double ? &rational : nullptr);
   if (!M) return kExitUsage;
-  if (rational != nullptr && arithmetic != Arithmetic::Double)
+  if (rational != nullptr)
     return run_convert_exactly(args, M.get(), rational.get(), order, threads, arithmetic);
   if (arithmetic == Arithmetic::Auto && exact_first(M.get())) {
     if (!args.has("--quiet"))

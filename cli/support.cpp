@@ -207,7 +207,7 @@ Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational)
   }
   dd_ErrorType err = dd_NoError;
   std::string why;
-  Input in = read_representation(f, &err, &why);
+  Input in = read_representation(f, &err, &why, rational != nullptr);
   Matrix M = std::move(in.doubles);
   if (rational != nullptr) *rational = std::move(in.rational);
   const bool read_error = std::ferror(f) != 0;

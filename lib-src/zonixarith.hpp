@@ -55,8 +55,9 @@ struct Input {
 
 // Reads a representation file as dd_PolyFile2Matrix2 does, in one pass,
 // and keeps exact what the doubles do not hold.  On failure *err is the
-// error and *why "line N: reason".
-Input read_representation(FILE *f, dd_ErrorType *err, std::string *why);
+// error and *why "line N: reason".  Without exact, the words are checked
+// as they are with it, and rational stays null.
+Input read_representation(FILE *f, dd_ErrorType *err, std::string *why, bool exact = true);
 
 struct ConvertOptions {
   Arithmetic arithmetic = Arithmetic::Auto;

@@ -901,15 +901,18 @@ class ZeroSetForest {
 // Scratch of file_partners_by_rows, per packed position: the ray i whose
 // partners were last counted there (high half) with the count of shared
 // added rows (low half), one word read and written per meeting; and the
-// ray i for which the pair was deferred.  Positions are ints, as in the
-// row lists: one of these per thread stands beside the largest lists.
+// ray i for which the pair was deferred.  A lane takes its rays i in
+// increasing order, so the word of an earlier ray is below i's own count
+// of 0, and counting is a maximum and an increment.  Positions are ints,
+// as in the row lists: one of these per thread stands beside the largest
+// lists.
 struct PartnerScratch {
   std::vector<std::uint64_t> tally;
   std::vector<int> deferred_for;
   std::vector<long> candidates;
   void reset(long n)
   {
-    tally.assign(static_cast<size_t>(n), ~std::uint64_t{0});
+    tally.assign(static_cast<size_t>(n), 0u);
     deferred_for.assign(static_cast<size_t>(n), -1);
   }
 };
@@ -1433,8 +1436,7 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
       const auto [b, e] = P.on_row(k * 32 + std::countr_zero(w) + 1, begin2, last);
       for (const int *q = b; q != e; ++q) {
         const long j = *q;
-        const std::uint64_t t = tally[j];
-        const std::uint64_t c = (t >> 32) == static_cast<std::uint64_t>(i) ? t + 1 : mine + 1;
+        const std::uint64_t c = std::max(tally[j], mine) + 1;
         tally[j] = c;
         if (c == met_enough) S.candidates.push_back(j);
       }

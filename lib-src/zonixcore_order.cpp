@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -33,6 +34,8 @@ inline constexpr long fewest_values = 4;
 // of a moment curve) are not spread: a spread order loses accuracy there
 // that the checks of the run cannot always see.
 inline constexpr double column_scale_spread = 1024.0;
+// Two doubles side by side.
+typedef double Pair __attribute__((vector_size(16)));
 
 // Whether OV[1..m], sorted lexicographically, is a sweep: the rows' first
 // entries equal (points, or inequalities of one right-hand side), and the
@@ -116,14 +119,41 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
       dist[cur] = dist[left];
       for (dd_colrange j = 0; j < d; ++j) x[static_cast<size_t>(j) * mm + cur] = x[static_cast<size_t>(j) * mm + left];
       if (left == 0) break;
-      // Summed column by column, in the order of a row's own sum.
-      std::fill(s.begin(), s.begin() + static_cast<long>(left), 0.0);
+      // Summed column by column, in the order of a row's own sum; a block
+      // of rows at a time, whose sums stay in registers across the columns.
       double *sp = s.data();
-      for (dd_colrange j = 0; j < d; ++j) {
-        const double *col = &x[static_cast<size_t>(j) * mm];
-        const double cj = c[static_cast<size_t>(j)];
-#pragma omp simd
-        for (size_t i = 0; i < left; ++i) sp[i] += (col[i] - cj) * (col[i] - cj);
+      size_t i0 = 0;
+      for (; i0 + 8 <= left; i0 += 8) {
+        Pair a0 = {}, a1 = {}, a2 = {}, a3 = {};
+        for (dd_colrange j = 0; j < d; ++j) {
+          const double *col = &x[static_cast<size_t>(j) * mm + i0];
+          const Pair cj = {c[static_cast<size_t>(j)], c[static_cast<size_t>(j)]};
+          Pair v0, v1, v2, v3;
+          std::memcpy(&v0, col, sizeof v0);
+          std::memcpy(&v1, col + 2, sizeof v1);
+          std::memcpy(&v2, col + 4, sizeof v2);
+          std::memcpy(&v3, col + 6, sizeof v3);
+          v0 -= cj;
+          v1 -= cj;
+          v2 -= cj;
+          v3 -= cj;
+          a0 += v0 * v0;
+          a1 += v1 * v1;
+          a2 += v2 * v2;
+          a3 += v3 * v3;
+        }
+        std::memcpy(sp + i0, &a0, sizeof a0);
+        std::memcpy(sp + i0 + 2, &a1, sizeof a1);
+        std::memcpy(sp + i0 + 4, &a2, sizeof a2);
+        std::memcpy(sp + i0 + 6, &a3, sizeof a3);
+      }
+      for (size_t i = i0; i < left; ++i) {
+        double acc = 0.0;
+        for (dd_colrange j = 0; j < d; ++j) {
+          const double v = x[static_cast<size_t>(j) * mm + i] - c[static_cast<size_t>(j)];
+          acc += v * v;
+        }
+        sp[i] = acc;
       }
       size_t next = 0;
       double far = -1.0;

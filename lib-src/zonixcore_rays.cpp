@@ -313,14 +313,15 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   if (signs.size() < n + 1) signs.resize(n + 1);
   row_signs(cone, S, p, pos.data(), static_cast<long>(n), signs.data());
   bool violates = false;
-  for (size_t q = 0; q < n; ++q) violates = violates || signs[q] < 0;
   set_word *c = S.conflict_build.get(m);
-  if (violates) set_emptyset(c);
   dd_rowrange fii = m + 1;
   for (size_t q = 0; q < n; ++q) {
     const dd_rowrange i = pos[q];
     if (signs[q] == 0) add_elem(z, cone->OrderVector[i]);
     if (signs[q] < 0) {
+      // Emptied at the first violated row, so the signs are read once.
+      if (!violates) set_emptyset(c);
+      violates = true;
       add_elem(c, i);
       if (i < fii) fii = i;
     }
@@ -889,14 +890,17 @@ const set_word *later_rows(dd_ConePtr cone, dd_workspace &ws, long it)
 // Positions looked at one by one before the zero set is read whole: a
 // degenerate ray, whose zero set is long (the cross-polytope's), lies on
 // one of the next rows, and reading its set bit by bit costs far more.
+// At most one position per this many words of the set: a ray in general
+// position lies on none of them, and a position costs more than a word.
 inline constexpr long zero_lookahead = 32;
+inline constexpr long words_per_lookahead = 4;
 
 // The first position after `it` of a row r lies on, m + 1 if none.
 long first_zero_after(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it)
 {
   const long m = cone->m;
   const long nw = set_data_words(m);
-  const long stop = std::min(m, it + std::min(zero_lookahead, nw));
+  const long stop = std::min(m, it + std::min(zero_lookahead, std::max(nw / words_per_lookahead, 1L)));
   for (long p = it + 1; p <= stop; ++p)
     if (in_set(r->ZeroSet, cone->OrderVector[p])) return p;
   const set_word *later = later_rows(cone, ws, it);

@@ -317,11 +317,14 @@ bool exact_decimal(std::string_view s, mpq_class *out)
 // objective.
 struct Inexact {
   std::vector<std::pair<long, mpq_class>> body, objective;
+  // False: the words are only checked for being readable exactly, as a
+  // run in double does not use the exact values.
+  bool keep = true;
 };
 
 // Notes the exact value of the number word w, read as n, at position k of
-// *to when n's double is not that value; false with *why when the value is
-// beyond an exact reading.
+// *to when n's double is not that value (without keep, only checks it);
+// false with *why when the value is beyond an exact reading.
 // A plain integer of at most 18 digits (a sign allowed): most words of an
 // integer or rational file, read without GMP's parsing.
 bool small_integer(std::string_view s, long *out)
@@ -335,7 +338,7 @@ bool small_integer(std::string_view s, long *out)
 }
 
 bool note_exact(const Word &w, const Number &n, long k,
-                std::vector<std::pair<long, mpq_class>> *to, std::string *why)
+                std::vector<std::pair<long, mpq_class>> *to, std::string *why, bool keep)
 {
   if (n.in_double) return true;
   const std::string_view s = w.text;
@@ -344,6 +347,7 @@ bool note_exact(const Word &w, const Number &n, long k,
       small_integer(s.substr(0, slash), &num) &&
       (slash == std::string_view::npos || small_integer(s.substr(slash + 1), &dn)) && dn != 0 &&
       num != LONG_MIN && dn != LONG_MIN) {
+    if (!keep) return true;
     mpq_class q;
     mpq_set_si(q.get_mpq_t(), dn < 0 ? -num : num, static_cast<unsigned long>(dn < 0 ? -dn : dn));
     q.canonicalize();
@@ -356,6 +360,7 @@ bool note_exact(const Word &w, const Number &n, long k,
     *why = quoted(w.text) + " has an exponent too large to read exactly";
     return false;
   }
+  if (!keep) return true;
   if (slash != std::string_view::npos) q /= den;
   if (cmp(q, mpq_class(n.value)) != 0) to->emplace_back(k, std::move(q));
   return true;
@@ -491,7 +496,7 @@ bool process_command(Source &s, dd_MatrixPtr M, const Word &word, Problem *p,
                                   std::to_string(M->colsize) + " numbers of " + word.text);
       if (!read_number(n, M->numbtype, &v, &why) ||
           (inexact != nullptr && M->numbtype != dd_Real &&
-           !note_exact(n, v, j, &inexact->objective, &why)))
+           !note_exact(n, v, j, &inexact->objective, &why, inexact->keep)))
         return p->set(n.line, why);
       ddd_set_d(M->rowvec[j], v.value);
       if (dd_debug) trace_number("cost(%5ld) =", j + 1, 0, false, M->rowvec[j]);
@@ -581,7 +586,7 @@ dd_MatrixPtr read_matrix(FILE *f, dd_ErrorType *Error, Problem *p, Inexact *inex
     }
     if (std::string why; !read_number(w, numbtype, &v, &why) ||
                          (inexact != nullptr && numbtype != dd_Real &&
-                          !note_exact(w, v, k, &inexact->body, &why))) {
+                          !note_exact(w, v, k, &inexact->body, &why, inexact->keep))) {
       p->set(w.line, why + (w.text == "end" ? " (" + where() + " is not complete)" : ""));
       return nullptr;
     }
@@ -839,11 +844,12 @@ void dd_WriteRay(FILE *f, dd_colrange d_origsize, dd_RayPtr RR,
 #ifndef ZONIX_EXACT
 namespace zonix {
 
-Input read_representation(FILE *f, dd_ErrorType *err, std::string *why)
+Input read_representation(FILE *f, dd_ErrorType *err, std::string *why, bool exact)
 {
   Input in;
   Problem p;
   Inexact inexact;
+  inexact.keep = exact;
   in.doubles.reset(read_matrix(f, err, &p, &inexact));
   *why = p.text(*err);
   if (*err != dd_NoError || (inexact.body.empty() && inexact.objective.empty())) return in;
