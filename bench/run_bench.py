@@ -549,8 +549,8 @@ def zonix_command(tools, case, outdir, arith="double", threads=None):
     out = outdir / (case.key + ".out")
     g = case.group
     ar = ["--arithmetic", arith] if arith else []  # none: a build without the option
-    if threads is not None and tools.threads():
-        ar += ["--threads", str(threads)]
+    if threads is not None and tools.threads() and case.group in (H_TO_V, V_TO_H, HARD, ADJ):
+        ar += ["--threads", str(threads)]  # reduce and lp have one thread
     if g in (H_TO_V, V_TO_H, HARD):
         argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet"] + ar
         reader = zonix_generators if case.h else zonix_inequalities
@@ -641,7 +641,8 @@ def fmt_mib(kib):
 
 def run_case(tools, case, work, opts, timed_out):
     outdir = work / "out"
-    argv, parse, before = zonix_command(tools, case, outdir / "zonix")
+    # One thread, as every peer here: the hard families show two.
+    argv, parse, before = zonix_command(tools, case, outdir / "zonix", threads=1)
     z = Timed("zonix", argv, outdir / "zonix", case.key + "-" + slug(case.group), opts.timeout,
               parse, before)
     z.res.argv = argv
@@ -656,7 +657,7 @@ def run_case(tools, case, work, opts, timed_out):
             r.status, r.detail = "skipped", "timed out on a smaller instance"
             case.results[v] = r
             continue
-        argv, parse, before = zonix_command(tools, case, outdir / slug(v), v)
+        argv, parse, before = zonix_command(tools, case, outdir / slug(v), v, threads=1)
         limit = opts.peer_timeout if first is None else \
             min(opts.peer_timeout, max(opts.min_timeout, opts.exact_factor * first))
         timed.append(Timed(v, argv, outdir / slug(v), case.key + "-" + slug(case.group), limit,
@@ -1104,7 +1105,8 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
               "timeout. Every answer is checked against zonix's counts (against an exact tool's "
               "where zonix fails): **≠ zonix** marks a peer that disagrees, and **≠ lrs** or "
               "**≠ PPL** beside zonix's answer marks where the exact tools agree with each other "
-              "and not with zonix. zonix runs in double precision (`--arithmetic double`); the "
+              "and not with zonix. zonix runs in double precision (`--arithmetic double`) on one thread (`--threads 1`), "
+              "as its peers do; the "
               "columns exact and auto are the same command with `--arithmetic exact` and with "
               "`--arithmetic auto` (the default), their ratio their time over double's, so "
               "there above 1× is the cost of exactness." % (opts.runs, max(opts.runs, SHORT_RUNS), SHORT_RUN, opts.factor, opts.min_timeout,
