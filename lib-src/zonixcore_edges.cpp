@@ -470,12 +470,49 @@ class PackedZeroRays {
   }
 
   // Lists, for every row, the positions of the packed rays on it (in
-  // increasing order).
-  void list_rows()
+  // increasing order).  Many rays are listed in blocks on the run's
+  // threads: each block counts its rays on every row, then writes them
+  // from its own place in each row's list.
+  void list_rows(dd_workspace &ws)
   {
     const long n = count();
     const long rows = nw_ * 32;
     const set_word *all = nullptr;
+    const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+    const long blocks = (n + block - 1) / block;
+    // Places in the lists are counted in 32 bits there.
+    const bool fits = static_cast<double>(n) * static_cast<double>(rows) < 0x1p31;
+    if (ws.threads > 1 && blocks > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray && fits) {
+      const auto width = static_cast<size_t>(rows) + 1;
+      std::vector<std::int32_t> at(static_cast<size_t>(blocks) * width, 0);
+      auto in_blocks = [&](auto body) {
+        const std::exception_ptr failure = run_blocks(ws.pool, static_cast<int>(std::min<long>(ws.threads, blocks)),
+                                                      blocks, [&](int, long b) {
+          std::int32_t *mine = at.data() + static_cast<size_t>(b) * width;
+          for (long k = b * block; k < std::min(n, (b + 1) * block); ++k) body(mine, k);
+          return true;
+        });
+        if (failure) std::rethrow_exception(failure);
+      };
+      in_blocks([&](std::int32_t *mine, long k) { for_each_row(zero(k), all, [&](long row) { ++mine[row]; }); });
+      row_start_.assign(static_cast<size_t>(rows) + 2, 0);
+      long total = 0;
+      for (long row = 0; row <= rows; ++row) {
+        row_start_[static_cast<size_t>(row)] = total;
+        for (long b = 0; b < blocks; ++b) {
+          std::int32_t &c = at[static_cast<size_t>(b) * width + static_cast<size_t>(row)];
+          const long here = c;
+          c = static_cast<std::int32_t>(total);
+          total += here;
+        }
+      }
+      row_start_[static_cast<size_t>(rows) + 1] = total;
+      on_row_.resize(static_cast<size_t>(total));
+      in_blocks([&](std::int32_t *mine, long k) {
+        for_each_row(zero(k), all, [&](long row) { on_row_[static_cast<size_t>(mine[row]++)] = static_cast<int>(k); });
+      });
+      return;
+    }
     row_start_.assign(static_cast<size_t>(rows) + 2, 0);
     for (long k = 0; k < n; ++k)
       for_each_row(zero(k), all, [&](long row) { ++row_start_[row + 1]; });
@@ -1803,7 +1840,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     by_rows = pf.need_elsewhere >= 1 &&
               4.0 * a * a <= static_cast<double>(added_rows - shared) * (pf.nw + 2);
   }
-  if (by_rows) P.list_rows();
+  if (by_rows) P.list_rows(ws);
 
   // The partner range of every ray.  The run is sorted by
   // FirstInfeasIndex, so rays with equal index share its start.
