@@ -370,9 +370,9 @@ dd_MatrixPtr dd_CopyOutput(dd_PolyhedraPtr poly)
 
 namespace {
 
-// Rays a block of the threaded writing holds (some 120 KB of text for
+// Rays a block of the threaded writing holds (some 60 KB of text for
 // P(9)), and the least output rows for which threads pay.
-inline constexpr long write_block = 1 << 12;
+inline constexpr long write_block = 1 << 11;
 inline constexpr long threaded_write_from = 1 << 14;
 
 #ifndef ZONIX_EXACT
