@@ -407,7 +407,7 @@ bool numerically_inconsistent(dd_ConePtr cone)
   std::vector<RunCheck> checks(static_cast<size_t>(runs));
   const int threads =
       total >= ws.parallel_rays * dd_workspace::split_rays_per_ray ? static_cast<int>(std::min<long>(ws.threads, runs)) : 1;
-  const std::exception_ptr failure = run_blocks(threads, runs, [&](int, long b) {
+  const std::exception_ptr failure = run_blocks(ws.pool, threads, runs, [&](int, long b) {
     RunCheck &c = checks[static_cast<size_t>(b)];
     c.everywhere.assign(static_cast<size_t>(nw), ~set_word{0});
     const long begin = run_begin[static_cast<size_t>(b)];
@@ -731,6 +731,11 @@ void dd_DDInit(dd_ConePtr cone)
 
 void dd_DDMain(dd_ConePtr cone)
 {
+  // The run's threads end with it: a polyhedron kept holds none.
+  struct EndThreads {
+    dd_ConePtr cone;
+    ~EndThreads() { workspace(cone).pool.release(); }
+  } end_threads{cone};
   dd_PolyhedraPtr poly = cone->parent;
   if (cone->d <= 0) {
     cone->FeasibleRayCount = 0;

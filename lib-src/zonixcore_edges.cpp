@@ -470,12 +470,49 @@ class PackedZeroRays {
   }
 
   // Lists, for every row, the positions of the packed rays on it (in
-  // increasing order).
-  void list_rows()
+  // increasing order).  Many rays are listed in blocks on the run's
+  // threads: each block counts its rays on every row, then writes them
+  // from its own place in each row's list.
+  void list_rows(dd_workspace &ws)
   {
     const long n = count();
     const long rows = nw_ * 32;
     const set_word *all = nullptr;
+    const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+    const long blocks = (n + block - 1) / block;
+    // Places in the lists are counted in 32 bits there.
+    const bool fits = static_cast<double>(n) * static_cast<double>(rows) < 0x1p31;
+    if (ws.threads > 1 && blocks > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray && fits) {
+      const auto width = static_cast<size_t>(rows) + 1;
+      std::vector<std::int32_t> at(static_cast<size_t>(blocks) * width, 0);
+      auto in_blocks = [&](auto body) {
+        const std::exception_ptr failure = run_blocks(ws.pool, static_cast<int>(std::min<long>(ws.threads, blocks)),
+                                                      blocks, [&](int, long b) {
+          std::int32_t *mine = at.data() + static_cast<size_t>(b) * width;
+          for (long k = b * block; k < std::min(n, (b + 1) * block); ++k) body(mine, k);
+          return true;
+        });
+        if (failure) std::rethrow_exception(failure);
+      };
+      in_blocks([&](std::int32_t *mine, long k) { for_each_row(zero(k), all, [&](long row) { ++mine[row]; }); });
+      row_start_.assign(static_cast<size_t>(rows) + 2, 0);
+      long total = 0;
+      for (long row = 0; row <= rows; ++row) {
+        row_start_[static_cast<size_t>(row)] = total;
+        for (long b = 0; b < blocks; ++b) {
+          std::int32_t &c = at[static_cast<size_t>(b) * width + static_cast<size_t>(row)];
+          const long here = c;
+          c = static_cast<std::int32_t>(total);
+          total += here;
+        }
+      }
+      row_start_[static_cast<size_t>(rows) + 1] = total;
+      on_row_.resize(static_cast<size_t>(total));
+      in_blocks([&](std::int32_t *mine, long k) {
+        for_each_row(zero(k), all, [&](long row) { on_row_[static_cast<size_t>(mine[row]++)] = static_cast<int>(k); });
+      });
+      return;
+    }
     row_start_.assign(static_cast<size_t>(rows) + 2, 0);
     for (long k = 0; k < n; ++k)
       for_each_row(zero(k), all, [&](long row) { ++row_start_[row + 1]; });
@@ -1161,6 +1198,9 @@ struct NewRayJob {
 struct zonix::core::EdgeScratch {
   std::vector<NewRayJob> new_rays;  // of the consuming loop
   std::vector<dd_RayPtr> negatives;  // of the consuming loop
+  // Of those, the ones left after the jobs by their last job k: 2k + 1 when
+  // the job's ray2, else 2k; in increasing order.
+  std::vector<long> leaving;
   ThirdRayIndex third_rays;
   std::vector<long> row_position;
   PackedZeroRays packed_rays;
@@ -1256,7 +1296,7 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
   while (ws.ray_lanes.size() + 1 < static_cast<size_t>(threads))
     ws.ray_lanes.push_back(std::make_unique<RayScratch>());
   ws.rays.conflicts().share(threads > 1);
-  const std::exception_ptr failure = run_blocks(threads, blocks, [&](int t, long blk) {
+  const std::exception_ptr failure = run_blocks(ws.pool, threads, blocks, [&](int t, long blk) {
     // The cancel hook belongs to the calling thread.
     if (t == 0 && cancelled(cone)) return false;
     RayScratch &S = t == 0 ? ws.scratch : *ws.ray_lanes[static_cast<size_t>(t - 1)];
@@ -1265,6 +1305,8 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
       set_up_record(cone, j);
       j.feasible = make_new_ray(cone, S, j.made, j.ray1, j.ray2, hnew);
       j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, added, nw, cone->d);
+      // Linked in job order here, while the record is at hand.
+      j.made->Next = k + 1 < n ? jobs[k + 1].made : nullptr;
     }
     return true;
   });
@@ -1281,6 +1323,24 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
   }
   if (failure) std::rethrow_exception(failure);
   return !ws.interrupted;
+}
+
+// Appends the count rays linked from first to last, `feasible` of them
+// feasible, as link_ray appends them one by one.
+void join_rays(dd_ConePtr cone, dd_RayPtr first, dd_RayPtr last, long count, long feasible)
+{
+  if (cone->FirstRay == nullptr) {
+    cone->FirstRay = first;
+    if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = first;
+  } else {
+    cone->LastRay->Next = first;
+  }
+  cone->LastRay = last;
+  last->Next = nullptr;
+  cone->RayCount += count;
+  cone->TotalRayCount += count;
+  cone->FeasibleRayCount += feasible;
+  cone->WeaklyFeasibleRayCount += feasible;
 }
 
 // Makes and appends the new rays of the jobs, in their order; false when
@@ -1315,8 +1375,19 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
     cone->RayCount--;
     recycle_ray(cone, r);
   };
-  for (dd_RayPtr r : negs)
-    if (last_job(r) == -1) release(r);
+  // The rays a job leaves are released in job order after its chunk,
+  // found here once instead of reading both parents of every job again.
+  std::vector<long> &leaving = edge_scratch(cone).leaving;
+  leaving.clear();
+  for (dd_RayPtr r : negs) {
+    const long k = last_job(r);
+    if (k == -1)
+      release(r);
+    else if (k >= 0)
+      leaving.push_back(2 * k + (jobs[static_cast<size_t>(k)].ray1 == r ? 0 : 1));
+  }
+  std::sort(leaving.begin(), leaving.end());
+  size_t left = 0;  // entries of leaving released
   const long chunk = std::max<long>(4 * ws.parallel_rays, 1);
   long done = 0;  // jobs made and linked
   bool made = true;
@@ -1332,12 +1403,20 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
       }
       made = make_new_rays(cone, jobs.data() + done, end - done, hnew);
       if (!made) break;
+      // The chunk, linked already, joins the list whole; one by one when
+      // tracing, which reports each ray.
+      long feasible = 0;
       for (long k = done; k < end; ++k) {
         NewRayJob &j = jobs[static_cast<size_t>(k)];
-        link_ray(cone, j.made, j.feasible);
         j.made_linked = true;
-        for (dd_RayPtr r : {j.ray1, j.ray2})
-          if (last_job(r) == k) release(r);
+        if (dd_debug) link_ray(cone, j.made, j.feasible);
+        if (j.feasible) ++feasible;
+      }
+      if (!dd_debug) join_rays(cone, jobs[static_cast<size_t>(done)].made, jobs[static_cast<size_t>(end - 1)].made,
+                               end - done, feasible);
+      for (; left < leaving.size() && leaving[left] / 2 < end; ++left) {
+        const NewRayJob &j = jobs[static_cast<size_t>(leaving[left] / 2)];
+        release(leaving[left] % 2 == 0 ? j.ray1 : j.ray2);
       }
       done = end;
     }
@@ -1727,7 +1806,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   if (ws.threads > 1 && survey_blocks > 1 &&
       n >= ws.parallel_rays * dd_workspace::split_rays_per_ray) {
     const int threads = static_cast<int>(std::min<long>(ws.threads, survey_blocks));
-    const std::exception_ptr failure = run_blocks(threads, survey_blocks, [&](int, long b) {
+    const std::exception_ptr failure = run_blocks(ws.pool, threads, survey_blocks, [&](int, long b) {
       survey(b);
       return true;
     });
@@ -1763,7 +1842,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     by_rows = pf.need_elsewhere >= 1 &&
               4.0 * a * a <= static_cast<double>(added_rows - shared) * (pf.nw + 2);
   }
-  if (by_rows) P.list_rows();
+  if (by_rows) P.list_rows(ws);
 
   // The partner range of every ray.  The run is sorted by
   // FirstInfeasIndex, so rays with equal index share its start.
@@ -1864,7 +1943,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
 
   // The calling thread polls the cancel hook (a hook of this thread) and
   // reports progress; the others only see the stop.
-  const std::exception_ptr failure = run_blocks(threads, blocks, [&](int t, long b) {
+  const std::exception_ptr failure = run_blocks(ws.pool, threads, blocks, [&](int t, long b) {
     PairLane &lane = es.lanes[static_cast<size_t>(t)];
     if (lane_ready[static_cast<size_t>(t)] == 0) {
       set_up(lane);

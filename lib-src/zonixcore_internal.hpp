@@ -7,6 +7,7 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <new>
 #include <system_error>
 #include <span>
+#include <string>
 #include <thread>
 #include <type_traits>
 #include <utility>
@@ -936,6 +938,89 @@ class RowNorms {
 #endif
 };
 
+// The helper threads of a run, parked between its parallel passes: a
+// pass then costs a wake-up instead of a thread start and join, which on
+// a busy machine is 0.1-0.4 ms, and P(9) has some 700 passes.
+class ThreadPool {
+ public:
+  ThreadPool() = default;
+  ThreadPool(const ThreadPool &) = delete;
+  ThreadPool &operator=(const ThreadPool &) = delete;
+  ~ThreadPool() { release(); }
+
+  // Runs job(t) for t = 1..threads-1 on the pool's threads and job(0) on
+  // the caller, and returns once every one has returned; with fewer
+  // threads where no more can be started.  job must not throw.
+  template <class Job>
+  void run(int threads, Job &job)
+  {
+    while (static_cast<int>(workers_.size()) < threads - 1) {
+      try {
+        workers_.emplace_back([this, t = static_cast<int>(workers_.size()) + 1, seen = generation_] { serve(t, seen); });
+      } catch (const std::system_error &) {
+        break;  // fewer threads: the caller's blocks get done all the same
+      }
+    }
+    const int helpers = std::min(threads - 1, static_cast<int>(workers_.size()));
+    if (helpers > 0) {
+      {
+        const std::lock_guard<std::mutex> hold(mutex_);
+        call_ = [](void *j, int t) { (*static_cast<Job *>(j))(t); };
+        job_ = &job;
+        active_ = pending_ = helpers;
+        ++generation_;
+      }
+      work_.notify_all();
+    }
+    job(0);
+    if (helpers > 0) {
+      std::unique_lock<std::mutex> hold(mutex_);
+      done_.wait(hold, [&] { return pending_ == 0; });
+    }
+  }
+
+  // Ends the threads (the next run starts them again).
+  void release()
+  {
+    if (workers_.empty()) return;
+    {
+      const std::lock_guard<std::mutex> hold(mutex_);
+      stopping_ = true;
+    }
+    work_.notify_all();
+    workers_.clear();  // joins
+    stopping_ = false;
+  }
+
+ private:
+  // Thread t's loop; `seen` is the last pass it was started after.
+  void serve(int t, long seen)
+  {
+    std::unique_lock<std::mutex> hold(mutex_);
+    for (;;) {
+      work_.wait(hold, [&] { return stopping_ || generation_ != seen; });
+      if (stopping_) return;
+      seen = generation_;
+      if (t > active_) continue;
+      void (*call)(void *, int) = call_;
+      void *job = job_;
+      hold.unlock();
+      call(job, t);
+      hold.lock();
+      if (--pending_ == 0) done_.notify_one();
+    }
+  }
+  std::mutex mutex_;
+  std::condition_variable work_, done_;
+  void (*call_)(void *, int) = nullptr;
+  void *job_ = nullptr;
+  long generation_ = 0;  // passes begun
+  int active_ = 0;       // the threads of the current pass
+  int pending_ = 0;      // of them, those still working
+  bool stopping_ = false;
+  std::vector<std::jthread> workers_;  // last: they go before what they use
+};
+
 // What making and storing one ray uses: the combination row, the values
 // and weights of the two rays combined, what the combination hands to the
 // storing, and the rows to evaluate with their signs.
@@ -1141,6 +1226,7 @@ struct dd_workspace {
   zonix::core::RayScratch scratch;
   std::vector<std::unique_ptr<zonix::core::RayScratch>> ray_lanes;
   zonix::core::RowNorms row_norms;
+  zonix::core::ThreadPool pool;  // the threads beside the caller's
   zonix::core::ScratchSet adjacency_face, edge_face;
   // The run's ray records; removed ones are reused with their numbers
   // still allocated, which is much of what a ray costs in exact runs.
@@ -1284,12 +1370,12 @@ inline void return_free_pages()
 #endif
 }
 
-// Runs body(t, b) once for every block b < blocks on `threads` threads,
-// t = 0 being the caller; the blocks are taken in turn through a counter.
-// A body that returns false stops them all, as does an exception, which
-// is returned for the caller to rethrow.
+// Runs body(t, b) once for every block b < blocks on `threads` threads
+// (the caller, t = 0, and those of pool); the blocks are taken in turn
+// through a counter.  A body that returns false stops them all, as does
+// an exception, which is returned for the caller to rethrow.
 template <class Body>
-std::exception_ptr run_blocks(int threads, long blocks, Body body)
+std::exception_ptr run_blocks(ThreadPool &pool, int threads, long blocks, Body body)
 {
   std::atomic<long> next_block{0};
   std::atomic<bool> stop{false};
@@ -1311,16 +1397,10 @@ std::exception_ptr run_blocks(int threads, long blocks, Body body)
       stop.store(true);
     }
   };
-  std::vector<std::jthread> helpers;
-  for (int t = 1; t < threads; ++t) {
-    try {
-      helpers.emplace_back(work, t);
-    } catch (const std::system_error &) {
-      break;  // fewer threads: the blocks get done all the same
-    }
-  }
-  work(0);
-  for (auto &h : helpers) h.join();
+  if (threads > 1 && blocks > 1)
+    pool.run(threads, work);
+  else
+    work(0);
   return failure;
 }
 
@@ -1476,6 +1556,11 @@ dd_PolyhedraPtr matrix_to_poly_unchecked(dd_MatrixPtr M, dd_RowOrderType order, 
 // (nw of them) of ray k's zero set; added likewise.
 void ridge_pairs(std::span<const set_word *const> zero, const set_word *added, long nw, long need,
                  std::vector<std::pair<int, int>> &pairs);
+
+// The text dd_WriteArow writes for the d numbers of a, appended to out;
+// and n characters written as dd_WriteArow writes them to f.
+void append_row_text(std::string &out, const mytype *a, dd_colrange d);
+void write_text(FILE *f, const char *s, size_t n);
 
 // Whether auto may keep a finished run's answer (always for exact runs):
 // see its definition.

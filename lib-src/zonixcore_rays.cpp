@@ -895,15 +895,17 @@ const set_word *later_rows(dd_ConePtr cone, dd_workspace &ws, long it)
 inline constexpr long zero_lookahead = 32;
 inline constexpr long words_per_lookahead = 4;
 
-// The first position after `it` of a row r lies on, m + 1 if none.
-long first_zero_after(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it)
+// The first position after `it` of a row r lies on, m + 1 if none; the
+// rows after `it` from later_rows, or found here when null.
+long first_zero_after(dd_ConePtr cone, dd_workspace &ws, dd_RayPtr r, long it,
+                      const set_word *later = nullptr)
 {
   const long m = cone->m;
   const long nw = set_data_words(m);
   const long stop = std::min(m, it + std::min(zero_lookahead, std::max(nw / words_per_lookahead, 1L)));
   for (long p = it + 1; p <= stop; ++p)
     if (in_set(r->ZeroSet, cone->OrderVector[p])) return p;
-  const set_word *later = later_rows(cone, ws, it);
+  if (later == nullptr) later = later_rows(cone, ws, it);
   const dd_rowrange *row_pos = ws.row_positions.data();
   long first = m + 1;
   for (long w = 1; w <= nw; ++w)
@@ -1166,7 +1168,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray * dd_workspace::split_threads_from &&
       blocks > 1) {
     const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
-    const std::exception_ptr failure = run_blocks(threads, blocks, [&](int, long b) {
+    const std::exception_ptr failure = run_blocks(ws.pool, threads, blocks, [&](int, long b) {
       classify_block(b);
       return true;
     });
@@ -1244,11 +1246,37 @@ void delete_negatives_after_positives(dd_ConePtr cone)
   if (!by_runs || cone->PosLast != pos_last) runs.clear();
   ws.list_whole = true;
   if (ws.list_order_state != 1) return;
-  // The positive run stands in list_order: the rays after it join it.
+  // The positive run stands in list_order: the rays after it join it,
+  // their side entries found in blocks, on the run's threads when they
+  // are many.
   const long it = cone->Iteration;
-  for (dd_RayPtr r = cone->PosLast->Next; r != nullptr; r = r->Next) {
-    ws.list_order.push_back(r);
-    note_order_ray(cone, ws, r, it, true);
+  const size_t from = ws.list_order.size();
+  for (dd_RayPtr r = cone->PosLast->Next; r != nullptr; r = r->Next) ws.list_order.push_back(r);
+  const long n = static_cast<long>(ws.list_order.size() - from);
+  ws.order_negative_at.resize(from + static_cast<size_t>(n));
+  ws.order_zero_at.resize(from + static_cast<size_t>(n));
+  ws.order_fresh.resize(from + static_cast<size_t>(n), 1);
+  const set_word *later = later_rows(cone, ws, it);
+  const ConflictTable &conflicts = ws.rays.conflicts();
+  const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  const long blocks = (n + block - 1) / block;
+  auto note = [&](long b) {
+    for (long k = b * block; k < std::min(n, (b + 1) * block); ++k) {
+      const size_t u = from + static_cast<size_t>(k);
+      dd_RayPtr r = ws.list_order[u];
+      ws.order_negative_at[u] = static_cast<int32_t>(first_conflict_after(conflicts, r, it, cone->m));
+      ws.order_zero_at[u] = static_cast<int32_t>(first_zero_after(cone, ws, r, it, later));
+    }
+  };
+  if (ws.threads > 1 && blocks > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray) {
+    const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
+    const std::exception_ptr failure = run_blocks(ws.pool, threads, blocks, [&](int, long b) {
+      note(b);
+      return true;
+    });
+    if (failure) std::rethrow_exception(failure);
+  } else {
+    for (long b = 0; b < blocks; ++b) note(b);
   }
   ws.list_order_state = 2;
 }

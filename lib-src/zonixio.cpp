@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "zonixcore.h"
+#include "zonixcore_internal.hpp"
 
 namespace {
 
@@ -417,6 +418,19 @@ void dd_WriteReal(FILE *f, const mytype x)
 }
 
 void dd_WriteNumber(FILE *f, const mytype x) { dd_WriteReal(f, x); }
+
+}  // extern "C"
+
+void zonix::core::append_row_text(std::string &out, const mytype *a, dd_colrange d)
+{
+  char buf[kNumberRoom];
+  for (dd_colrange j = 0; j < d; ++j) out.append(buf, real_text(buf, a[j]));
+  out += '\n';
+}
+
+void zonix::core::write_text(FILE *f, const char *s, size_t n) { put_text(f, s, n); }
+
+extern "C" {
 
 void dd_WriteArow(FILE *f, dd_Arow a, dd_colrange d)
 {

@@ -141,7 +141,10 @@ struct OutputShape {
   dd_RepresentationType rep = dd_Unspecified;
 };
 
-bool output_shape(dd_PolyhedraPtr poly, OutputShape *shape)
+// With `starts`, every block-th ray of the list up to the last output
+// row goes there.
+bool output_shape(dd_PolyhedraPtr poly, OutputShape *shape, std::vector<dd_RayPtr> *starts = nullptr,
+                  long block = 1)
 {
   if (!result_available(poly)) return false;
   dd_ConePtr cone = poly->child;
@@ -153,8 +156,11 @@ bool output_shape(dd_PolyhedraPtr poly, OutputShape *shape)
   shape->total = total;
   shape->rep = poly->representation == dd_Inequality ? dd_Generator : dd_Inequality;
   dd_bigrange rays = 0;
-  for (dd_RayPtr r = cone->FirstRay; r != nullptr && rays < total; r = r->Next)
+  long walked = 0;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr && rays < total; r = r->Next, ++walked) {
+    if (starts != nullptr && walked % block == 0) starts->push_back(r);
     if (r->feasible) ++rays;
+  }
   dd_bigrange lines = 0;
   if (cone->ColReduced)
     for (dd_colrange j = 2; j <= poly->d && rays + lines < total; ++j)
@@ -167,16 +173,18 @@ bool output_shape(dd_PolyhedraPtr poly, OutputShape *shape)
 // Writes the output rows in order: row(i, lineality) gives the storage of
 // row i (0-based), done(storage) follows each row once it is complete.
 // The origin row is left to the caller.
+// With rays_done, the rows of the rays are written already: only those
+// after them are.
 template <class Row, class Done = void (*)(mytype *)>
-void output_rows(dd_PolyhedraPtr poly, const OutputShape &shape, Row row,
+void output_rows(dd_PolyhedraPtr poly, const OutputShape &shape, bool rays_done, Row row,
                  Done done = [](mytype *) {})
 {
   dd_ConePtr cone = poly->child;
   const dd_colrange d = poly->d;
   const dd_bigrange total = shape.total;
   const dd_RepresentationType rep = shape.rep;
-  dd_rowrange i = 0;
-  for (dd_RayPtr r = cone->FirstRay; r != nullptr && i < total; r = r->Next) {
+  dd_rowrange i = rays_done ? shape.rays : 0;
+  for (dd_RayPtr r = rays_done ? nullptr : cone->FirstRay; r != nullptr && i < total; r = r->Next) {
     if (!r->feasible) continue;
     mytype *a = row(i, false);
     dd_CopyRay(a, d, r, rep, cone->newcol);
@@ -345,7 +353,7 @@ dd_MatrixPtr dd_CopyOutput(dd_PolyhedraPtr poly)
   OutputShape shape;
   if (!output_shape(poly, &shape)) return nullptr;
   dd_MatrixPtr M = dd_CreateMatrix(shape.total, poly->d);
-  output_rows(poly, shape, [&](dd_rowrange i, bool lineality) {
+  output_rows(poly, shape, false, [&](dd_rowrange i, bool lineality) {
     if (lineality) set_addelem(M->linset, i + 1);
     return M->matrix[i];
   });
@@ -358,10 +366,98 @@ dd_MatrixPtr dd_CopyOutput(dd_PolyhedraPtr poly)
   return M;
 }
 
+}  // extern "C"
+
+namespace {
+
+// Rays a block of the threaded writing holds (some 60 KB of text for
+// P(9)), and the least output rows for which threads pay.
+inline constexpr long write_block = 1 << 11;
+inline constexpr long threaded_write_from = 1 << 14;
+
+#ifndef ZONIX_EXACT
+
+// Writes the rays' rows of the output, the blocks of rays from `starts`
+// formatted on the run's threads a few at a time and written in their
+// order: the text of P(9)'s 362,880 vertices costs more to format than
+// the run's last iterations take.  Returns the rows written.
+dd_bigrange write_rays_threaded(FILE *f, dd_PolyhedraPtr poly, const OutputShape &shape,
+                                const std::vector<dd_RayPtr> &starts, int threads)
+{
+  dd_ConePtr cone = poly->child;
+  const dd_colrange d = poly->d;
+  const long window = 2L * threads;  // blocks formatted at once
+  struct Text {
+    std::string text;
+    std::vector<size_t> row_ends;
+  };
+  std::vector<Text> texts(static_cast<size_t>(window));
+  std::vector<dd_Arow> rows(static_cast<size_t>(threads), nullptr);
+  for (dd_Arow &a : rows) dd_InitializeArow(d > 0 ? d : 1, &a);
+  zonix::core::ThreadPool pool;
+  const long blocks = static_cast<long>(starts.size());
+  dd_bigrange written = 0;
+  // Rows of a block written one by one, as a fallback without allocation.
+  auto write_directly = [&](long b) {
+    mytype *a = rows[0];
+    dd_RayPtr r = starts[static_cast<size_t>(b)];
+    for (long k = 0; k < write_block && r != nullptr && written < shape.rays; ++k, r = r->Next) {
+      if (!r->feasible) continue;
+      dd_CopyRay(a, d, r, shape.rep, cone->newcol);
+      for (dd_colrange j = 0; j < d; ++j) dd_SnapToInteger(a[j], a[j]);
+      dd_WriteArow(f, a, d);
+      ++written;
+    }
+  };
+  for (long from = 0; from < blocks && written < shape.rays; from += window) {
+    const long count = std::min(window, blocks - from);
+    const std::exception_ptr failure = zonix::core::run_blocks(pool, threads, count, [&](int t, long b) {
+      Text &x = texts[static_cast<size_t>(b)];
+      x.text.clear();
+      x.row_ends.clear();
+      mytype *a = rows[static_cast<size_t>(t)];
+      dd_RayPtr r = starts[static_cast<size_t>(from + b)];
+      for (long k = 0; k < write_block && r != nullptr; ++k, r = r->Next) {
+        if (!r->feasible) continue;
+        dd_CopyRay(a, d, r, shape.rep, cone->newcol);
+        for (dd_colrange j = 0; j < d; ++j) dd_SnapToInteger(a[j], a[j]);
+        zonix::core::append_row_text(x.text, a, d);
+        x.row_ends.push_back(x.text.size());
+      }
+      return true;
+    });
+    if (failure) {
+      for (long b = 0; b < count; ++b) write_directly(from + b);
+      continue;
+    }
+    for (long b = 0; b < count && written < shape.rays; ++b) {
+      const Text &x = texts[static_cast<size_t>(b)];
+      const auto take = static_cast<size_t>(std::min<dd_bigrange>(static_cast<dd_bigrange>(x.row_ends.size()),
+                                                                   shape.rays - written));
+      if (take > 0) zonix::core::write_text(f, x.text.data(), x.row_ends[take - 1]);
+      written += static_cast<dd_bigrange>(take);
+    }
+  }
+  for (dd_Arow &a : rows) dd_FreeArow(d > 0 ? d : 1, a);
+  return written;
+}
+#endif
+
+}  // namespace
+
+extern "C" {
+
 void dd_WriteOutputMatrix(FILE *f, dd_PolyhedraPtr poly)
 {
   OutputShape shape;
-  if (!output_shape(poly, &shape) || shape.total == 0 || shape.origin) {
+  std::vector<dd_RayPtr> starts;
+  int threads = 1;
+#ifndef ZONIX_EXACT
+  if (poly != nullptr && poly->child != nullptr && poly->child->workspace != nullptr)
+    threads = zonix::core::workspace(poly->child).threads;
+#endif
+  if (!output_shape(poly, &shape, threads > 1 ? &starts : nullptr, write_block) || shape.total == 0 ||
+      shape.origin) {
     // Nothing large to hold: written from the copy.
     const zonix::Matrix M(dd_CopyOutput(poly));
     dd_WriteMatrix(f, M.get());
@@ -383,7 +479,14 @@ void dd_WriteOutputMatrix(FILE *f, dd_PolyhedraPtr poly)
   mytype x;
   ddd_init(x);
   dd_bigrange written = 0;
-  output_rows(poly, shape, [&](dd_rowrange, bool) { return row; }, [&](mytype *r) {
+  bool rays_written = false;
+#ifndef ZONIX_EXACT
+  if (threads > 1 && shape.rays >= threaded_write_from) {
+    written = write_rays_threaded(f, poly, shape, starts, threads);
+    rays_written = true;
+  }
+#endif
+  output_rows(poly, shape, rays_written, [&](dd_rowrange, bool) { return row; }, [&](mytype *r) {
     for (dd_colrange j = 0; j < d; ++j) {
       dd_SnapToInteger(x, r[j]);
       ddd_set(r[j], x);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <set>
+#include <sstream>
 #include <vector>
 
 #include "support.hpp"
@@ -189,6 +191,51 @@ TEST(MatrixRecord, RankIgnoresTheGivenRowsAndColumns)
   Set col1 = set_of(3, {1}), rows = set_of(4, {1, 2, 4});
   EXPECT_EQ(rank(nullptr, col1.get()), 2);
   EXPECT_EQ(rank(rows.get(), nullptr), 1);
+}
+
+// Formatted in blocks on threads, a large output is written as one thread
+// writes it; and it is the 2^14 vertices of the cube [0, 1]^14, each once.
+TEST(Write, OutputOnThreadsIsTheOutputOfOneThread)
+{
+  const int n = 14;
+  Rows rows;
+  for (int i = 1; i <= n; ++i) {
+    Row lower(n + 1, 0.0), upper(n + 1, 0.0);
+    lower[static_cast<size_t>(i)] = 1;  // x_i >= 0
+    upper[0] = 1;                       // x_i <= 1
+    upper[static_cast<size_t>(i)] = -1;
+    rows.push_back(lower);
+    rows.push_back(upper);
+  }
+  const Matrix M = matrix(rows);
+  std::string text[2];
+  for (int threads : {1, 2}) {
+    const dd_RunOptions run{dd_LexMin, 1, threads};
+    dd_ErrorType err = dd_NoError;
+    const Polyhedra poly(dd_DDMatrix2PolyWith(M.get(), &run, &err));
+    ASSERT_EQ(err, dd_NoError);
+    text[threads - 1] = capture([&](FILE *f) { dd_WriteOutputMatrix(f, poly.get()); });
+  }
+  EXPECT_EQ(text[1], text[0]);
+  std::istringstream in(text[1]);
+  std::string line;
+  while (std::getline(in, line) && line != "begin") {
+  }
+  long count = 0, d = 0;
+  in >> count >> d >> line;
+  ASSERT_EQ(count, 1L << n);
+  ASSERT_EQ(d, n + 1);
+  std::set<Row> vertices;
+  for (long k = 0; k < count; ++k) {
+    Row v(static_cast<size_t>(d));
+    for (double &x : v) in >> x;
+    EXPECT_EQ(v[0], 1.0);
+    for (double x : v) EXPECT_TRUE(x == 0.0 || x == 1.0);
+    vertices.insert(v);
+  }
+  EXPECT_EQ(vertices.size(), static_cast<size_t>(count));
+  in >> line;
+  EXPECT_EQ(line, "end");
 }
 
 }  // namespace
