@@ -16,6 +16,7 @@
 #include <functional>
 #include <immintrin.h>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <span>
 #include <string>
@@ -551,55 +552,75 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
   return null_direction(big, a, r, d, x.big, sv.pivots);
 }
 
-// Rows taken together by scan(), and the padding of its columns: four
-// vectors of AVX2, two of AVX-512.
+// Rows taken together by below(), and the padding of its columns: four
+// vectors of four.
 inline constexpr long kRowBlock = 16;
 
-// v[i] := row i . c for the rows of `cols`, stored by columns of m entries
-// (m a multiple of kRowBlock, rows of which are read): rows innermost,
-// where they vectorise; each sum runs over j in order.  Returns the least
-// value beyond `near` from zero, and lists the rows within it in
-// `candidates`, which has room for every row.  Cloned for AVX-512 and
-// AVX2, which take eight and four rows at a time.
-__attribute__((target_clones("avx512f", "avx2", "default"))) double scan(const std::vector<double> &cols, long rows,
-                                                               long m, long d, const double *c, double near,
-                                                               std::vector<double> &v,
-                                                               std::vector<long> &candidates, long *count)
+using Four = double __attribute__((vector_size(4 * sizeof(double))));
+using FourMask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t))));
+// Four doubles read in place, at any double's alignment.
+using FourAt = double __attribute__((vector_size(4 * sizeof(double)), aligned(alignof(double)), may_alias));
+
+// Lists the rows i < rows whose value v_i := row i . c is not above t,
+// i into `listed` and v_i into `values` (both with room for every row),
+// and returns their count.  `cols` holds the rows by columns of m entries
+// (m a multiple of kRowBlock, rows of which are read); each sum runs over
+// j in order.  A block's sums stay in registers and are tested at once:
+// mostly no row of it is listed, and nothing is stored.
+[[gnu::always_inline]] inline long below_of(const std::vector<double> &cols, long rows, long m, long d,
+                                            const double *c, double t, std::vector<long> &listed,
+                                            std::vector<double> &values)
 {
-  v.resize(static_cast<size_t>(m));
-  double *__restrict vv = v.data();
-  const double *__restrict col = cols.data();
-  const double c0 = c[0];
-#pragma omp simd
-  for (long i = 0; i < m; ++i) vv[i] = c0 * col[i];
-  for (long j = 1; j < d - 1; ++j) {
-    const double cj = c[j];
-    col = cols.data() + j * m;
-#pragma omp simd
-    for (long i = 0; i < m; ++i) vv[i] += cj * col[i];
-  }
-  double least = HUGE_VAL;
-  const double cl = d > 1 ? c[d - 1] : 0.0;
-  col = cols.data() + (d > 1 ? d - 1 : 0) * m;
-#pragma omp simd reduction(min : least)
-  for (long i = 0; i < m; ++i) {
-    const double s = vv[i] + cl * col[i];
-    vv[i] = s;
-    least = std::min(least, std::fabs(s) <= near ? HUGE_VAL : s);
-  }
-  // Mostly no row of a block is near: one vector test for the block, no
-  // branch on each row, which the predictor would miss.
+  const Four tt = {t, t, t, t};
   long k = 0;
   for (long i = 0; i < m; i += kRowBlock) {
-    int any = 0;
-#pragma omp simd reduction(| : any)
-    for (long t = i; t < i + kRowBlock; ++t) any |= static_cast<int>(std::fabs(vv[t]) <= near);
-    if (any == 0) continue;
-    for (long t = i; t < i + kRowBlock && t < rows; ++t)
-      if (std::fabs(vv[t]) <= near) candidates[static_cast<size_t>(k++)] = t;
+    const auto *col = reinterpret_cast<const FourAt *>(cols.data() + i);
+    const Four c0 = {c[0], c[0], c[0], c[0]};
+    Four s0 = c0 * col[0], s1 = c0 * col[1], s2 = c0 * col[2], s3 = c0 * col[3];
+    for (long j = 1; j < d; ++j) {
+      const auto *cl = reinterpret_cast<const FourAt *>(cols.data() + i + j * m);
+      const Four cj = {c[j], c[j], c[j], c[j]};
+      s0 += cj * cl[0];
+      s1 += cj * cl[1];
+      s2 += cj * cl[2];
+      s3 += cj * cl[3];
+    }
+    const FourMask above = (s0 > tt) & (s1 > tt) & (s2 > tt) & (s3 > tt);
+    if ((above[0] & above[1] & above[2] & above[3]) != 0) continue;
+    const Four s[4] = {s0, s1, s2, s3};
+    for (int q = 0; q < 4; ++q) {
+      const FourMask low = !(s[q] > tt);
+      if ((low[0] | low[1] | low[2] | low[3]) == 0) continue;
+      for (long u = 0; u < 4 && i + 4 * q + u < rows; ++u)
+        if (low[u] != 0) {
+          listed[static_cast<size_t>(k)] = i + 4 * q + u;
+          values[static_cast<size_t>(k++)] = s[q][u];
+        }
+    }
   }
-  *count = k;
-  return least;
+  return k;
+}
+
+long below_plain(const std::vector<double> &cols, long rows, long m, long d, const double *c, double t,
+                 std::vector<long> &listed, std::vector<double> &values)
+{
+  return below_of(cols, rows, m, d, c, t, listed, values);
+}
+
+// With fused products and sums, whose single rounding keeps the values
+// within the same bound.
+__attribute__((target("avx2,fma"))) long below_fma(const std::vector<double> &cols, long rows, long m, long d,
+                                                   const double *c, double t, std::vector<long> &listed,
+                                                   std::vector<double> &values)
+{
+  return below_of(cols, rows, m, d, c, t, listed, values);
+}
+
+long below(const std::vector<double> &cols, long rows, long m, long d, const double *c, double t,
+           std::vector<long> &listed, std::vector<double> &values)
+{
+  static const auto run = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? below_fma : below_plain;
+  return run(cols, rows, m, d, c, t, listed, values);
 }
 
 // Whether the double run takes the rows as given (nearest doubles) rather
@@ -935,8 +956,40 @@ bool incidence_proved(dd_PolyhedraPtr poly, long n, long rows, std::span<const s
   return pairs == 0;
 }
 
-Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions &o, const QMatrix &q,
-                       const std::vector<std::int64_t> &in);
+// The input rows each of the first n feasible rays of a finished run (the
+// output rows, in order) lies on by the run's own decisions, 0-based and
+// below `rows`: ray k's are on[from[k] .. from[k + 1]).
+struct RunZeros {
+  std::vector<std::int32_t> on;
+  std::vector<size_t> from{0};
+};
+
+// Null when the run has fewer than n feasible rays.
+std::unique_ptr<RunZeros> run_zeros(dd_PolyhedraPtr poly, long n, long rows)
+{
+  if (poly == nullptr || poly->child == nullptr) return nullptr;
+  auto z = std::make_unique<RunZeros>();
+  z->on.reserve(static_cast<size_t>(n * 8));
+  z->from.reserve(static_cast<size_t>(n + 1));
+  long k = 0;
+  for (dd_RayPtr r = poly->child->FirstRay; r != nullptr && k < n; r = r->Next) {
+    if (!r->feasible) continue;
+    const set_type s = r->ZeroSet;
+    const long words = set_blocks(set_groundsize(s)) - 1;
+    for (long w = 1; w <= words; ++w)
+      for (std::uint32_t bits = s[w]; bits != 0; bits &= bits - 1) {
+        const long i = (w - 1) * set_word_bits + std::countr_zero(bits);
+        if (i < rows) z->on.push_back(static_cast<std::int32_t>(i));
+      }
+    z->from.push_back(z->on.size());
+    ++k;
+  }
+  if (k < n) return nullptr;
+  return z;
+}
+
+Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr poly, const ConvertOptions &o,
+                       const QMatrix &q, const std::vector<std::int64_t> &in);
 
 }  // namespace
 
@@ -957,8 +1010,10 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   Conversion c = run_double(run_as_given(M, q) ? M : S.get(), od, &poly, false);
   // The run's records are needed only to check the families: freed now,
   // their pages serve the settling.
+  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
+  const auto zeros = c.output == nullptr ? nullptr : run_zeros(poly.get(), c.output->rowsize, rows);
   if (!o.families()) poly.reset();
-  return settle_rows(std::move(c), poly.get(), o, q, in);
+  return settle_rows(std::move(c), zeros.get(), poly.get(), o, q, in);
 }
 
 Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &o,
@@ -969,13 +1024,15 @@ Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const 
   if (!fits_settling(M, q)) return fail;
   std::vector<std::int64_t> in;
   if (!integer_rows(q, in, nullptr)) return fail;
-  return settle_rows(std::move(c), poly, o, q, in);
+  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
+  const auto zeros = c.output == nullptr ? nullptr : run_zeros(poly, c.output->rowsize, rows);
+  return settle_rows(std::move(c), zeros.get(), poly, o, q, in);
 }
 
 namespace {
 
-Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions &o, const QMatrix &q,
-                       const std::vector<std::int64_t> &in)
+Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr poly, const ConvertOptions &o,
+                       const QMatrix &q, const std::vector<std::int64_t> &in)
 {
   Conversion fail;
   fail.error = dd_NumericallyInconsistent;
@@ -1033,8 +1090,8 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
   lies_on.reserve(static_cast<size_t>(n * (d - 1)));
   lies_from.reserve(static_cast<size_t>(n + 1));
   std::vector<mpz_class> big_outs;
-  std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v;
-  std::vector<long> candidates(static_cast<size_t>(rows)), zero, doubt;
+  std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), values(static_cast<size_t>(rows));
+  std::vector<long> listed(static_cast<size_t>(rows)), zero;
   Direction x;
   mpz_class dot, t;
   const double unit = std::ldexp(1.0, -kDoubleBits);
@@ -1062,24 +1119,38 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
     }
     // The rows the double row lies on, by a loose relative test: a row
     // taken wrongly makes the rank d and one left out costs nothing, as
-    // the check below settles every row exactly.  Candidates first, at the
-    // scale of the row's norm, then each against its own absolute terms.
-    const double near = kOnRow * cmax;
-    long count = 0;
-    const double least = scan(ind, rows, padded, d, c_row.data(), near, v, candidates, &count);
-    zero.clear();
-    doubt.clear();
-    for (long u = 0; u < count; ++u) {
-      const long i = candidates[static_cast<size_t>(u)];
+    // the check below settles every row exactly.  The candidates are
+    // those the run found the row on, else those near it at the scale of
+    // the row's norm; each is then tested against its own absolute terms.
+    auto on_row = [&](long i) {
       double sum = 0.0, abs_sum = 0.0;
       for (long j = 0; j < d; ++j) {
         const double p = c_row[static_cast<size_t>(j)] * static_cast<double>(in[static_cast<size_t>(i * d + j)]);
         sum += p;
         abs_sum += std::fabs(p);
       }
-      (std::fabs(sum) <= kOnRow * abs_sum ? zero : doubt).push_back(i);
+      if (std::fabs(sum) <= kOnRow * abs_sum) zero.push_back(i);
+    };
+    zero.clear();
+    bool solved = false;
+    if (run_zeros != nullptr) {
+      for (size_t u = run_zeros->from[static_cast<size_t>(k)]; u < run_zeros->from[static_cast<size_t>(k + 1)]; ++u)
+        on_row(run_zeros->on[u]);
+      // A failure here (the run's zero set short of the rank) must not
+      // leave the solving at a costlier level for the rows after.
+      const SolveLevel before = level;
+      solved = solve_direction(sv, in, zero, d, x, level);
+      if (!solved) level = before;
     }
-    if (!solve_direction(sv, in, zero, d, x, level) || level.big > kMostBig) return fail;
+    if (!solved) {
+      const double near = kOnRow * cmax;
+      const long count = below(ind, rows, padded, d, c_row.data(), near, listed, values);
+      zero.clear();
+      for (long u = 0; u < count; ++u)
+        if (values[static_cast<size_t>(u)] >= -near) on_row(listed[static_cast<size_t>(u)]);
+      solved = solve_direction(sv, in, zero, d, x, level);
+    }
+    if (!solved || level.big > kMostBig) return fail;
     double side = 0.0, xx = 0.0;
     for (long j = 0; j < d; ++j) {
       xd[static_cast<size_t>(j)] =
@@ -1107,8 +1178,9 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
       delta = std::max(delta, std::fabs(y - cj) + 4.0 * unit * (std::fabs(y) + std::fabs(cj)));
     }
     const double bound = 2.0 * (delta + static_cast<double>(d + 4) * unit * cmax);
-    auto holds = [&](long i) {
-      const double vi = v[static_cast<size_t>(i)];
+    // The sign of x on row i, whose value is vi: from vi where the bound
+    // decides, else exact.
+    auto holds = [&](long i, double vi) {
       int sign = vi > bound ? 1 : vi < -bound ? -1 : 2;
       if (sign == 2 && x.is_small) {
         // Products below 2^115, d of them below 2^125.
@@ -1134,14 +1206,15 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
       on[static_cast<size_t>(i)] = 1;
       lies_on.push_back(static_cast<std::int32_t>(i));
     }
+    // Every row not listed is plainly positive, which an equation must
+    // not be.
+    const long count = below(ind, rows, padded, d, c_row.data(), bound, listed, values);
     bool ok = true;
-    if (least > bound) {
-      // Every row but the candidates is plainly positive.
-      for (long i : doubt) ok = ok && holds(i);
-      for (long r : q.linearity) ok = ok && (on[static_cast<size_t>(r - 1)] != 0 || holds(r - 1));
-    } else {
-      for (long i = 0; i < rows && ok; ++i) ok = on[static_cast<size_t>(i)] != 0 || holds(i);
+    for (long u = 0; u < count && ok; ++u) {
+      const long i = listed[static_cast<size_t>(u)];
+      ok = on[static_cast<size_t>(i)] != 0 || holds(i, values[static_cast<size_t>(u)]);
     }
+    for (long r : q.linearity) ok = ok && on[static_cast<size_t>(r - 1)] != 0;
     for (size_t u = lies_from.back(); u < lies_on.size(); ++u) on[static_cast<size_t>(lies_on[u])] = 0;
     lies_from.push_back(lies_on.size());
     if (!ok) return fail;
