@@ -555,37 +555,54 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
 // Rows taken together by below(), and the padding of its columns: four
 // vectors of four.
 inline constexpr long kRowBlock = 16;
+// The weight of a mark (see settle_rows): values without it are at most 1
+// in absolute value.
+inline constexpr double kMarked = 4.0;
 
 using Four = double __attribute__((vector_size(4 * sizeof(double))));
 using FourMask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t))));
 // Four doubles read in place, at any double's alignment.
 using FourAt = double __attribute__((vector_size(4 * sizeof(double)), aligned(alignof(double)), may_alias));
 
-// Lists the rows i < rows whose value v_i := row i . c is not above t,
-// i into `listed` and v_i into `values` (both with room for every row),
-// and returns their count.  `cols` holds the rows by columns of m entries
-// (m a multiple of kRowBlock, rows of which are read); each sum runs over
-// j in order.  A block's sums stay in registers and are tested at once:
-// mostly no row of it is listed, and nothing is stored.
+// With List false, whether every value v_i := row i . c (i < m) is above
+// t, returned as 0 when so; with List true, lists the rows i < rows whose
+// value is not, i into `listed` and v_i into `values` (both with room for
+// every row), and returns their count.  `cols` holds the rows by columns
+// of m entries (m a multiple of kRowBlock); each sum runs over j in order.
+// A block's sums stay in registers, tested at once.  D is d when it is
+// fixed at compile time (the products then unrolled, c's entries kept in
+// registers), else 0.
+template <long D, bool List>
 [[gnu::always_inline]] inline long below_of(const std::vector<double> &cols, long rows, long m, long d,
                                             const double *c, double t, std::vector<long> &listed,
                                             std::vector<double> &values)
 {
+  const long dd = D > 0 ? D : d;
+  Four cv[D > 0 ? D : 1];
+  if constexpr (D > 0)
+    for (long j = 0; j < D; ++j) cv[j] = Four{c[j], c[j], c[j], c[j]};
   const Four tt = {t, t, t, t};
+  FourMask all = {-1, -1, -1, -1};
   long k = 0;
   for (long i = 0; i < m; i += kRowBlock) {
     const auto *col = reinterpret_cast<const FourAt *>(cols.data() + i);
-    const Four c0 = {c[0], c[0], c[0], c[0]};
+    const Four c0 = D > 0 ? cv[0] : Four{c[0], c[0], c[0], c[0]};
     Four s0 = c0 * col[0], s1 = c0 * col[1], s2 = c0 * col[2], s3 = c0 * col[3];
-    for (long j = 1; j < d; ++j) {
+#pragma GCC unroll 16
+    for (long j = 1; j < dd; ++j) {
       const auto *cl = reinterpret_cast<const FourAt *>(cols.data() + i + j * m);
-      const Four cj = {c[j], c[j], c[j], c[j]};
+      const Four cj = D > 0 ? cv[j] : Four{c[j], c[j], c[j], c[j]};
       s0 += cj * cl[0];
       s1 += cj * cl[1];
       s2 += cj * cl[2];
       s3 += cj * cl[3];
     }
+    // Not !(s <= t): a value that is not a number is listed.
     const FourMask above = (s0 > tt) & (s1 > tt) & (s2 > tt) & (s3 > tt);
+    if constexpr (!List) {
+      all &= above;
+      continue;
+    }
     if ((above[0] & above[1] & above[2] & above[3]) != 0) continue;
     const Four s[4] = {s0, s1, s2, s3};
     for (int q = 0; q < 4; ++q) {
@@ -598,13 +615,33 @@ using FourAt = double __attribute__((vector_size(4 * sizeof(double)), aligned(al
         }
     }
   }
+  if constexpr (!List) return (all[0] & all[1] & all[2] & all[3]) != 0 ? 0 : 1;
   return k;
+}
+
+// below_of for the common widths unrolled, others as they come.
+template <bool List>
+[[gnu::always_inline]] inline long below_any(const std::vector<double> &cols, long rows, long m, long d,
+                                             const double *c, double t, std::vector<long> &listed,
+                                             std::vector<double> &values)
+{
+  switch (d) {
+    case 4: return below_of<4, List>(cols, rows, m, d, c, t, listed, values);
+    case 5: return below_of<5, List>(cols, rows, m, d, c, t, listed, values);
+    case 6: return below_of<6, List>(cols, rows, m, d, c, t, listed, values);
+    case 7: return below_of<7, List>(cols, rows, m, d, c, t, listed, values);
+    case 8: return below_of<8, List>(cols, rows, m, d, c, t, listed, values);
+    case 9: return below_of<9, List>(cols, rows, m, d, c, t, listed, values);
+    case 10: return below_of<10, List>(cols, rows, m, d, c, t, listed, values);
+    default: return below_of<0, List>(cols, rows, m, d, c, t, listed, values);
+  }
 }
 
 long below_plain(const std::vector<double> &cols, long rows, long m, long d, const double *c, double t,
                  std::vector<long> &listed, std::vector<double> &values)
 {
-  return below_of(cols, rows, m, d, c, t, listed, values);
+  if (below_any<false>(cols, rows, m, d, c, t, listed, values) == 0) return 0;
+  return below_any<true>(cols, rows, m, d, c, t, listed, values);
 }
 
 // With fused products and sums, whose single rounding keeps the values
@@ -613,9 +650,12 @@ __attribute__((target("avx2,fma"))) long below_fma(const std::vector<double> &co
                                                    const double *c, double t, std::vector<long> &listed,
                                                    std::vector<double> &values)
 {
-  return below_of(cols, rows, m, d, c, t, listed, values);
+  if (below_any<false>(cols, rows, m, d, c, t, listed, values) == 0) return 0;
+  return below_any<true>(cols, rows, m, d, c, t, listed, values);
 }
 
+// The rows i < rows whose value row i . c is not above t, as below_of
+// lists them: mostly there is none, which one pass without branches tells.
 long below(const std::vector<double> &cols, long rows, long m, long d, const double *c, double t,
            std::vector<long> &listed, std::vector<double> &values)
 {
@@ -1066,7 +1106,12 @@ Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr 
   // The rows divided by their sums of absolute entries, by columns: a
   // value then compares with the largest entry of the output row.
   const long padded = (rows + kRowBlock - 1) / kRowBlock * kRowBlock;
-  std::vector<double> ind(static_cast<size_t>(padded * d), 0.0);
+  // A column more marks the rows whose sign is known (those an output row
+  // is solved from, and the padding): its weight kMarked lifts their
+  // values above any bound, so that mostly no row is left to list.
+  std::vector<double> ind(static_cast<size_t>(padded * (d + 1)), 0.0);
+  double *marks = ind.data() + d * padded;
+  for (long i = rows; i < padded; ++i) marks[i] = 1.0;
   for (long i = 0; i < rows; ++i) {
     double norm1 = 0.0;
     for (long j = 0; j < d; ++j) norm1 += std::fabs(static_cast<double>(in[static_cast<size_t>(i * d + j)]));
@@ -1090,7 +1135,9 @@ Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr 
   lies_on.reserve(static_cast<size_t>(n * (d - 1)));
   lies_from.reserve(static_cast<size_t>(n + 1));
   std::vector<mpz_class> big_outs;
-  std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), values(static_cast<size_t>(rows));
+  // c_row[d] weighs the marks.
+  std::vector<double> c_row(static_cast<size_t>(d + 1), kMarked), xd(static_cast<size_t>(d)),
+      values(static_cast<size_t>(rows));
   std::vector<long> listed(static_cast<size_t>(rows)), zero;
   Direction x;
   mpz_class dot, t;
@@ -1111,10 +1158,10 @@ Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr 
     // its cost; ldexp only where the power itself is out of range.
     if (ex > -kPowerRange && ex < kPowerRange) {
       const double by = std::ldexp(1.0, -ex);
-      for (double &cj : c_row) cj *= by;
+      for (long j = 0; j < d; ++j) c_row[static_cast<size_t>(j)] *= by;
       cmax *= by;
     } else {
-      for (double &cj : c_row) cj = std::ldexp(cj, -ex);
+      for (long j = 0; j < d; ++j) c_row[static_cast<size_t>(j)] = std::ldexp(c_row[static_cast<size_t>(j)], -ex);
       cmax = std::ldexp(cmax, -ex);
     }
     // The rows the double row lies on, by a loose relative test: a row
@@ -1144,7 +1191,7 @@ Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr 
     }
     if (!solved) {
       const double near = kOnRow * cmax;
-      const long count = below(ind, rows, padded, d, c_row.data(), near, listed, values);
+      const long count = below(ind, rows, padded, d + 1, c_row.data(), near, listed, values);
       zero.clear();
       for (long u = 0; u < count; ++u)
         if (values[static_cast<size_t>(u)] >= -near) on_row(listed[static_cast<size_t>(u)]);
@@ -1205,10 +1252,12 @@ Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr 
     for (long i : zero) {
       on[static_cast<size_t>(i)] = 1;
       lies_on.push_back(static_cast<std::int32_t>(i));
+      marks[i] = 1.0;
     }
     // Every row not listed is plainly positive, which an equation must
     // not be.
-    const long count = below(ind, rows, padded, d, c_row.data(), bound, listed, values);
+    const long count = below(ind, rows, padded, d + 1, c_row.data(), bound, listed, values);
+    for (long i : zero) marks[i] = 0.0;
     bool ok = true;
     for (long u = 0; u < count && ok; ++u) {
       const long i = listed[static_cast<size_t>(u)];
