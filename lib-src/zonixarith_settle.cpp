@@ -365,8 +365,8 @@ struct Divisor {
   {
     shift = std::countr_zero(v);
     const std::uint64_t odd = v >> shift;
-    inverse = odd;  // right to 3 bits; each step doubles them
-    for (int k = 0; k < 5; ++k) inverse *= 2u - odd * inverse;
+    inverse = (3 * odd) ^ 2;  // right to 5 bits; each step doubles them
+    for (int k = 0; k < 4; ++k) inverse *= 2u - odd * inverse;
   }
   // q = s / v from s modulo 2^64 alone: the low 64 - shift bits of q come
   // out right, which is all of q when |q| < 2^(63 - shift).
@@ -382,17 +382,23 @@ inline constexpr __mmask8 kAll = 0xff;
 
 // One step of null_direction_wrapped: column c cleared below the pivot
 // of row `row`, the rows below updated as piv a - f top over the last
-// pivot.
-void eliminate_below(std::uint64_t *a, long r, long d, long row, long c, const Divisor &prev)
+// pivot.  D is d when fixed at compile time, else 0.
+template <long D>
+[[gnu::always_inline]] inline void eliminate_below_of(std::uint64_t *a, long r, long d, long row, long c,
+                                                      const Divisor &prev)
 {
-  const std::uint64_t *top = a + row * d;
+  const long dd = D > 0 ? D : d;
+  const std::uint64_t *top = a + row * dd;
   const std::uint64_t piv = top[c];
   for (long i = row + 1; i < r; ++i) {
-    std::uint64_t *ri = a + i * d;
+    std::uint64_t *ri = a + i * dd;
     const std::uint64_t f = ri[c];
     ri[c] = 0;
-    for (long j = c + 1; j < d; ++j)
-      ri[j] = static_cast<std::uint64_t>(prev.quotient(piv * ri[j] - f * top[j]));
+    // An odd divisor (the first pivot, 1, among them) needs no shifts.
+    if (prev.shift == 0)
+      for (long j = c + 1; j < dd; ++j) ri[j] = (piv * ri[j] - f * top[j]) * prev.inverse;
+    else
+      for (long j = c + 1; j < dd; ++j) ri[j] = static_cast<std::uint64_t>(prev.quotient(piv * ri[j] - f * top[j]));
   }
 }
 
@@ -418,6 +424,52 @@ __attribute__((target("avx512f,avx512dq"))) void eliminate_below_avx512(std::uin
   }
 }
 
+// D is d when fixed at compile time, else 0; Wide the elimination step of
+// AVX-512, else the one inlined.
+template <long D, bool Wide>
+bool null_direction_wrapped_of(std::vector<std::int64_t> &a64, long r, long d, double bits,
+                               std::vector<std::int64_t> &x, std::vector<long> &pivot_col,
+                               std::vector<Divisor> &pivots)
+{
+  const long dd = D > 0 ? D : d;
+  // Quotients below 2^bits need 63 - shift bits; one more for the rounding
+  // of the bound.
+  auto fits = [&](const Divisor &v) { return static_cast<double>(v.shift) + bits <= 62.0; };
+  auto *a = reinterpret_cast<std::uint64_t *>(a64.data());
+  auto at = [&](long i, long j) -> std::uint64_t & { return a[i * dd + j]; };
+  // Sized once: a row's pivots are written in place.
+  pivot_col.resize(static_cast<size_t>(dd));
+  pivots.resize(static_cast<size_t>(dd));
+  Divisor prev;
+  long row = 0;
+  for (long c = 0; c < dd && row < r; ++c) {
+    if (!bring_pivot(a64, r, dd, row, c)) continue;
+    const std::uint64_t piv = at(row, c);
+    if constexpr (Wide) eliminate_below_avx512(a, r, dd, row, c, prev);
+    else eliminate_below_of<D>(a, r, dd, row, c, prev);
+    prev = Divisor(piv);
+    if (!fits(prev)) return false;
+    pivots[static_cast<size_t>(row)] = prev;
+    pivot_col[static_cast<size_t>(row)] = c;
+    ++row;
+  }
+  if (row != dd - 1) return false;
+  long free_col = 0;
+  while (free_col < row && pivot_col[static_cast<size_t>(free_col)] == free_col) ++free_col;
+  x.assign(static_cast<size_t>(dd), 0);
+  auto *xu = reinterpret_cast<std::uint64_t *>(x.data());
+  xu[free_col] = at(row - 1, pivot_col[static_cast<size_t>(row - 1)]);
+  for (long k = row - 1; k >= 0; --k) {
+    const long p = pivot_col[static_cast<size_t>(k)];
+    std::uint64_t s = 0;
+    for (long j = p + 1; j < dd; ++j) s += at(k, j) * xu[j];
+    x[static_cast<size_t>(p)] = pivots[static_cast<size_t>(k)].quotient(0u - s);
+  }
+  // Not made primitive here: the text divides each entry by its gcd with
+  // the row's scale anyway, and rows are compared as directions.
+  return true;
+}
+
 // A direction x with rows . x = 0 when the r rows (of d entries,
 // row-major in a, overwritten) have rank d - 1, not always primitive.
 // Fraction-free elimination to echelon form, then back substitution from
@@ -430,43 +482,17 @@ bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, doub
                             std::vector<std::int64_t> &x, std::vector<long> &pivot_col,
                             std::vector<Divisor> &pivots)
 {
-  // Quotients below 2^bits need 63 - shift bits; one more for the rounding
-  // of the bound.
-  auto fits = [&](const Divisor &v) { return static_cast<double>(v.shift) + bits <= 62.0; };
-  static const auto eliminate = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")
-                                    ? eliminate_below_avx512
-                                    : eliminate_below;
-  auto *a = reinterpret_cast<std::uint64_t *>(a64.data());
-  auto at = [&](long i, long j) -> std::uint64_t & { return a[i * d + j]; };
-  pivot_col.clear();
-  pivots.clear();
-  Divisor prev;
-  long row = 0;
-  for (long c = 0; c < d && row < r; ++c) {
-    if (!bring_pivot(a64, r, d, row, c)) continue;
-    const std::uint64_t piv = at(row, c);
-    eliminate(a, r, d, row, c, prev);
-    prev = Divisor(piv);
-    if (!fits(prev)) return false;
-    pivots.push_back(prev);
-    pivot_col.push_back(c);
-    ++row;
+  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+  if (wide) return null_direction_wrapped_of<0, true>(a64, r, d, bits, x, pivot_col, pivots);
+  switch (d) {
+    case 4: return null_direction_wrapped_of<4, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 5: return null_direction_wrapped_of<5, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 6: return null_direction_wrapped_of<6, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 7: return null_direction_wrapped_of<7, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 8: return null_direction_wrapped_of<8, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 9: return null_direction_wrapped_of<9, false>(a64, r, d, bits, x, pivot_col, pivots);
+    default: return null_direction_wrapped_of<0, false>(a64, r, d, bits, x, pivot_col, pivots);
   }
-  if (row != d - 1) return false;
-  long free_col = 0;
-  while (free_col < row && pivot_col[static_cast<size_t>(free_col)] == free_col) ++free_col;
-  x.assign(static_cast<size_t>(d), 0);
-  auto *xu = reinterpret_cast<std::uint64_t *>(x.data());
-  xu[free_col] = at(row - 1, pivot_col[static_cast<size_t>(row - 1)]);
-  for (long k = row - 1; k >= 0; --k) {
-    const long p = pivot_col[static_cast<size_t>(k)];
-    std::uint64_t s = 0;
-    for (long j = p + 1; j < d; ++j) s += at(k, j) * xu[j];
-    x[static_cast<size_t>(p)] = pivots[static_cast<size_t>(k)].quotient(0u - s);
-  }
-  // Not made primitive here: the text divides each entry by its gcd with
-  // the row's scale anyway, and rows are compared as directions.
-  return true;
 }
 
 // Entries below this leave products with rows of 53 bits, d of them,
@@ -500,7 +526,7 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
   const long r = static_cast<long>(zero.size());
   auto rows_to = [&](auto &a) {
     for (size_t t = 0; t < zero.size(); ++t)
-      for (long j = 0; j < d; ++j) a[t * static_cast<size_t>(d) + static_cast<size_t>(j)] = in[static_cast<size_t>(zero[t] * d + j)];
+      std::copy_n(in.begin() + zero[t] * d, d, a.begin() + static_cast<long>(t) * d);
   };
   x.is_small = true;
   if (level.start == 0) {
@@ -1164,11 +1190,11 @@ Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr 
       for (long j = 0; j < d; ++j) c_row[static_cast<size_t>(j)] = std::ldexp(c_row[static_cast<size_t>(j)], -ex);
       cmax = std::ldexp(cmax, -ex);
     }
-    // The rows the double row lies on, by a loose relative test: a row
-    // taken wrongly makes the rank d and one left out costs nothing, as
-    // the check below settles every row exactly.  The candidates are
-    // those the run found the row on, else those near it at the scale of
-    // the row's norm; each is then tested against its own absolute terms.
+    // The rows the double row lies on: those the run found it on, which
+    // mostly give the direction.  A row taken wrongly makes the rank d
+    // and one left out costs nothing, as the check below settles every
+    // row exactly.  Else those near the row at the scale of its norm, each
+    // then tested against its own absolute terms.
     auto on_row = [&](long i) {
       double sum = 0.0, abs_sum = 0.0;
       for (long j = 0; j < d; ++j) {
@@ -1178,16 +1204,19 @@ Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr 
       }
       if (std::fabs(sum) <= kOnRow * abs_sum) zero.push_back(i);
     };
-    zero.clear();
     bool solved = false;
     if (run_zeros != nullptr) {
-      for (size_t u = run_zeros->from[static_cast<size_t>(k)]; u < run_zeros->from[static_cast<size_t>(k + 1)]; ++u)
-        on_row(run_zeros->on[u]);
-      // A failure here (the run's zero set short of the rank) must not
-      // leave the solving at a costlier level for the rows after.
-      const SolveLevel before = level;
-      solved = solve_direction(sv, in, zero, d, x, level);
-      if (!solved) level = before;
+      zero.assign(run_zeros->on.begin() + static_cast<long>(run_zeros->from[static_cast<size_t>(k)]),
+                  run_zeros->on.begin() + static_cast<long>(run_zeros->from[static_cast<size_t>(k + 1)]));
+      // A failure here (a row taken wrongly) must not leave the solving
+      // at a costlier level for the rows after, nor try GMP.
+      SolveLevel trial = level;
+      trial.gmp = false;
+      solved = solve_direction(sv, in, zero, d, x, trial);
+      if (solved) {
+        trial.gmp = level.gmp;
+        level = trial;
+      }
     }
     if (!solved) {
       const double near = kOnRow * cmax;
