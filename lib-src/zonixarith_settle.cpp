@@ -746,9 +746,7 @@ namespace {
 
 int sign_of(std::int64_t v) { return (v > 0) - (v < 0); }
 int sign_of(const mpz_class &v) { return sgn(v); }
-std::int64_t abs_of(std::int64_t v) { return v < 0 ? -v : v; }
 mpz_class abs_of(const mpz_class &v) { return abs(v); }
-bool smaller(std::int64_t a, std::int64_t b) { return abs_of(a) < abs_of(b); }
 bool smaller(const mpz_class &a, const mpz_class &b) { return mpz_cmpabs(a.get_mpz_t(), b.get_mpz_t()) < 0; }
 
 // Divides the d entries of r by their gcd.
@@ -832,10 +830,17 @@ template <class T>
 T row_scale(const T *r, long d, dd_RepresentationType representation)
 {
   if (representation == dd_Generator && sign_of(r[0]) != 0) return sign_of(r[0]) < 0 ? T(0) : r[0];
-  T scale = 0;
-  for (long j = 0; j < d; ++j)
-    if (sign_of(r[j]) != 0 && (sign_of(scale) == 0 || smaller(r[j], scale))) scale = abs_of(r[j]);
-  return scale;
+  if constexpr (std::is_same_v<T, std::int64_t>) {
+    // The least magnitude but 0, as 0 - 1 wraps to the largest.
+    std::uint64_t least = 0;
+    for (long j = 0; j < d; ++j) least = std::min(least - 1, magnitude(r[j]) - 1) + 1;
+    return static_cast<T>(least);
+  } else {
+    T scale = 0;
+    for (long j = 0; j < d; ++j)
+      if (sign_of(r[j]) != 0 && (sign_of(scale) == 0 || smaller(r[j], scale))) scale = abs_of(r[j]);
+    return scale;
+  }
 }
 
 // The settled rows (n rows of d, oriented) as the conversion's result;
