@@ -16,6 +16,7 @@
 #include <functional>
 #include <immintrin.h>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <span>
 #include <string>
@@ -364,8 +365,8 @@ struct Divisor {
   {
     shift = std::countr_zero(v);
     const std::uint64_t odd = v >> shift;
-    inverse = odd;  // right to 3 bits; each step doubles them
-    for (int k = 0; k < 5; ++k) inverse *= 2u - odd * inverse;
+    inverse = (3 * odd) ^ 2;  // right to 5 bits; each step doubles them
+    for (int k = 0; k < 4; ++k) inverse *= 2u - odd * inverse;
   }
   // q = s / v from s modulo 2^64 alone: the low 64 - shift bits of q come
   // out right, which is all of q when |q| < 2^(63 - shift).
@@ -381,17 +382,23 @@ inline constexpr __mmask8 kAll = 0xff;
 
 // One step of null_direction_wrapped: column c cleared below the pivot
 // of row `row`, the rows below updated as piv a - f top over the last
-// pivot.
-void eliminate_below(std::uint64_t *a, long r, long d, long row, long c, const Divisor &prev)
+// pivot.  D is d when fixed at compile time, else 0.
+template <long D>
+[[gnu::always_inline]] inline void eliminate_below_of(std::uint64_t *a, long r, long d, long row, long c,
+                                                      const Divisor &prev)
 {
-  const std::uint64_t *top = a + row * d;
+  const long dd = D > 0 ? D : d;
+  const std::uint64_t *top = a + row * dd;
   const std::uint64_t piv = top[c];
   for (long i = row + 1; i < r; ++i) {
-    std::uint64_t *ri = a + i * d;
+    std::uint64_t *ri = a + i * dd;
     const std::uint64_t f = ri[c];
     ri[c] = 0;
-    for (long j = c + 1; j < d; ++j)
-      ri[j] = static_cast<std::uint64_t>(prev.quotient(piv * ri[j] - f * top[j]));
+    // An odd divisor (the first pivot, 1, among them) needs no shifts.
+    if (prev.shift == 0)
+      for (long j = c + 1; j < dd; ++j) ri[j] = (piv * ri[j] - f * top[j]) * prev.inverse;
+    else
+      for (long j = c + 1; j < dd; ++j) ri[j] = static_cast<std::uint64_t>(prev.quotient(piv * ri[j] - f * top[j]));
   }
 }
 
@@ -417,6 +424,52 @@ __attribute__((target("avx512f,avx512dq"))) void eliminate_below_avx512(std::uin
   }
 }
 
+// D is d when fixed at compile time, else 0; Wide the elimination step of
+// AVX-512, else the one inlined.
+template <long D, bool Wide>
+bool null_direction_wrapped_of(std::vector<std::int64_t> &a64, long r, long d, double bits,
+                               std::vector<std::int64_t> &x, std::vector<long> &pivot_col,
+                               std::vector<Divisor> &pivots)
+{
+  const long dd = D > 0 ? D : d;
+  // Quotients below 2^bits need 63 - shift bits; one more for the rounding
+  // of the bound.
+  auto fits = [&](const Divisor &v) { return static_cast<double>(v.shift) + bits <= 62.0; };
+  auto *a = reinterpret_cast<std::uint64_t *>(a64.data());
+  auto at = [&](long i, long j) -> std::uint64_t & { return a[i * dd + j]; };
+  // Sized once: a row's pivots are written in place.
+  pivot_col.resize(static_cast<size_t>(dd));
+  pivots.resize(static_cast<size_t>(dd));
+  Divisor prev;
+  long row = 0;
+  for (long c = 0; c < dd && row < r; ++c) {
+    if (!bring_pivot(a64, r, dd, row, c)) continue;
+    const std::uint64_t piv = at(row, c);
+    if constexpr (Wide) eliminate_below_avx512(a, r, dd, row, c, prev);
+    else eliminate_below_of<D>(a, r, dd, row, c, prev);
+    prev = Divisor(piv);
+    if (!fits(prev)) return false;
+    pivots[static_cast<size_t>(row)] = prev;
+    pivot_col[static_cast<size_t>(row)] = c;
+    ++row;
+  }
+  if (row != dd - 1) return false;
+  long free_col = 0;
+  while (free_col < row && pivot_col[static_cast<size_t>(free_col)] == free_col) ++free_col;
+  x.assign(static_cast<size_t>(dd), 0);
+  auto *xu = reinterpret_cast<std::uint64_t *>(x.data());
+  xu[free_col] = at(row - 1, pivot_col[static_cast<size_t>(row - 1)]);
+  for (long k = row - 1; k >= 0; --k) {
+    const long p = pivot_col[static_cast<size_t>(k)];
+    std::uint64_t s = 0;
+    for (long j = p + 1; j < dd; ++j) s += at(k, j) * xu[j];
+    x[static_cast<size_t>(p)] = pivots[static_cast<size_t>(k)].quotient(0u - s);
+  }
+  // Not made primitive here: the text divides each entry by its gcd with
+  // the row's scale anyway, and rows are compared as directions.
+  return true;
+}
+
 // A direction x with rows . x = 0 when the r rows (of d entries,
 // row-major in a, overwritten) have rank d - 1, not always primitive.
 // Fraction-free elimination to echelon form, then back substitution from
@@ -429,43 +482,17 @@ bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, doub
                             std::vector<std::int64_t> &x, std::vector<long> &pivot_col,
                             std::vector<Divisor> &pivots)
 {
-  // Quotients below 2^bits need 63 - shift bits; one more for the rounding
-  // of the bound.
-  auto fits = [&](const Divisor &v) { return static_cast<double>(v.shift) + bits <= 62.0; };
-  static const auto eliminate = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")
-                                    ? eliminate_below_avx512
-                                    : eliminate_below;
-  auto *a = reinterpret_cast<std::uint64_t *>(a64.data());
-  auto at = [&](long i, long j) -> std::uint64_t & { return a[i * d + j]; };
-  pivot_col.clear();
-  pivots.clear();
-  Divisor prev;
-  long row = 0;
-  for (long c = 0; c < d && row < r; ++c) {
-    if (!bring_pivot(a64, r, d, row, c)) continue;
-    const std::uint64_t piv = at(row, c);
-    eliminate(a, r, d, row, c, prev);
-    prev = Divisor(piv);
-    if (!fits(prev)) return false;
-    pivots.push_back(prev);
-    pivot_col.push_back(c);
-    ++row;
+  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+  if (wide) return null_direction_wrapped_of<0, true>(a64, r, d, bits, x, pivot_col, pivots);
+  switch (d) {
+    case 4: return null_direction_wrapped_of<4, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 5: return null_direction_wrapped_of<5, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 6: return null_direction_wrapped_of<6, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 7: return null_direction_wrapped_of<7, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 8: return null_direction_wrapped_of<8, false>(a64, r, d, bits, x, pivot_col, pivots);
+    case 9: return null_direction_wrapped_of<9, false>(a64, r, d, bits, x, pivot_col, pivots);
+    default: return null_direction_wrapped_of<0, false>(a64, r, d, bits, x, pivot_col, pivots);
   }
-  if (row != d - 1) return false;
-  long free_col = 0;
-  while (free_col < row && pivot_col[static_cast<size_t>(free_col)] == free_col) ++free_col;
-  x.assign(static_cast<size_t>(d), 0);
-  auto *xu = reinterpret_cast<std::uint64_t *>(x.data());
-  xu[free_col] = at(row - 1, pivot_col[static_cast<size_t>(row - 1)]);
-  for (long k = row - 1; k >= 0; --k) {
-    const long p = pivot_col[static_cast<size_t>(k)];
-    std::uint64_t s = 0;
-    for (long j = p + 1; j < d; ++j) s += at(k, j) * xu[j];
-    x[static_cast<size_t>(p)] = pivots[static_cast<size_t>(k)].quotient(0u - s);
-  }
-  // Not made primitive here: the text divides each entry by its gcd with
-  // the row's scale anyway, and rows are compared as directions.
-  return true;
 }
 
 // Entries below this leave products with rows of 53 bits, d of them,
@@ -499,7 +526,7 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
   const long r = static_cast<long>(zero.size());
   auto rows_to = [&](auto &a) {
     for (size_t t = 0; t < zero.size(); ++t)
-      for (long j = 0; j < d; ++j) a[t * static_cast<size_t>(d) + static_cast<size_t>(j)] = in[static_cast<size_t>(zero[t] * d + j)];
+      std::copy_n(in.begin() + zero[t] * d, d, a.begin() + static_cast<long>(t) * d);
   };
   x.is_small = true;
   if (level.start == 0) {
@@ -551,55 +578,115 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
   return null_direction(big, a, r, d, x.big, sv.pivots);
 }
 
-// Rows taken together by scan(), and the padding of its columns: four
-// vectors of AVX2, two of AVX-512.
+// Rows taken together by below(), and the padding of its columns: four
+// vectors of four.
 inline constexpr long kRowBlock = 16;
+// The weight of a mark (see settle_rows): values without it are at most 1
+// in absolute value.
+inline constexpr double kMarked = 4.0;
 
-// v[i] := row i . c for the rows of `cols`, stored by columns of m entries
-// (m a multiple of kRowBlock, rows of which are read): rows innermost,
-// where they vectorise; each sum runs over j in order.  Returns the least
-// value beyond `near` from zero, and lists the rows within it in
-// `candidates`, which has room for every row.  Cloned for AVX-512 and
-// AVX2, which take eight and four rows at a time.
-__attribute__((target_clones("avx512f", "avx2", "default"))) double scan(const std::vector<double> &cols, long rows,
-                                                               long m, long d, const double *c, double near,
-                                                               std::vector<double> &v,
-                                                               std::vector<long> &candidates, long *count)
+using Four = double __attribute__((vector_size(4 * sizeof(double))));
+using FourMask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t))));
+// Four doubles read in place, at any double's alignment.
+using FourAt = double __attribute__((vector_size(4 * sizeof(double)), aligned(alignof(double)), may_alias));
+
+// With List false, whether every value v_i := row i . c (i < m) is above
+// t, returned as 0 when so; with List true, lists the rows i < rows whose
+// value is not, i into `listed` and v_i into `values` (both with room for
+// every row), and returns their count.  `cols` holds the rows by columns
+// of m entries (m a multiple of kRowBlock); each sum runs over j in order.
+// A block's sums stay in registers, tested at once.  D is d when it is
+// fixed at compile time (the products then unrolled, c's entries kept in
+// registers), else 0.
+template <long D, bool List>
+[[gnu::always_inline]] inline long below_of(const std::vector<double> &cols, long rows, long m, long d,
+                                            const double *c, double t, std::vector<long> &listed,
+                                            std::vector<double> &values)
 {
-  v.resize(static_cast<size_t>(m));
-  double *__restrict vv = v.data();
-  const double *__restrict col = cols.data();
-  const double c0 = c[0];
-#pragma omp simd
-  for (long i = 0; i < m; ++i) vv[i] = c0 * col[i];
-  for (long j = 1; j < d - 1; ++j) {
-    const double cj = c[j];
-    col = cols.data() + j * m;
-#pragma omp simd
-    for (long i = 0; i < m; ++i) vv[i] += cj * col[i];
-  }
-  double least = HUGE_VAL;
-  const double cl = d > 1 ? c[d - 1] : 0.0;
-  col = cols.data() + (d > 1 ? d - 1 : 0) * m;
-#pragma omp simd reduction(min : least)
-  for (long i = 0; i < m; ++i) {
-    const double s = vv[i] + cl * col[i];
-    vv[i] = s;
-    least = std::min(least, std::fabs(s) <= near ? HUGE_VAL : s);
-  }
-  // Mostly no row of a block is near: one vector test for the block, no
-  // branch on each row, which the predictor would miss.
+  const long dd = D > 0 ? D : d;
+  Four cv[D > 0 ? D : 1];
+  if constexpr (D > 0)
+    for (long j = 0; j < D; ++j) cv[j] = Four{c[j], c[j], c[j], c[j]};
+  const Four tt = {t, t, t, t};
+  FourMask all = {-1, -1, -1, -1};
   long k = 0;
   for (long i = 0; i < m; i += kRowBlock) {
-    int any = 0;
-#pragma omp simd reduction(| : any)
-    for (long t = i; t < i + kRowBlock; ++t) any |= static_cast<int>(std::fabs(vv[t]) <= near);
-    if (any == 0) continue;
-    for (long t = i; t < i + kRowBlock && t < rows; ++t)
-      if (std::fabs(vv[t]) <= near) candidates[static_cast<size_t>(k++)] = t;
+    const auto *col = reinterpret_cast<const FourAt *>(cols.data() + i);
+    const Four c0 = D > 0 ? cv[0] : Four{c[0], c[0], c[0], c[0]};
+    Four s0 = c0 * col[0], s1 = c0 * col[1], s2 = c0 * col[2], s3 = c0 * col[3];
+#pragma GCC unroll 16
+    for (long j = 1; j < dd; ++j) {
+      const auto *cl = reinterpret_cast<const FourAt *>(cols.data() + i + j * m);
+      const Four cj = D > 0 ? cv[j] : Four{c[j], c[j], c[j], c[j]};
+      s0 += cj * cl[0];
+      s1 += cj * cl[1];
+      s2 += cj * cl[2];
+      s3 += cj * cl[3];
+    }
+    // Not !(s <= t): a value that is not a number is listed.
+    const FourMask above = (s0 > tt) & (s1 > tt) & (s2 > tt) & (s3 > tt);
+    if constexpr (!List) {
+      all &= above;
+      continue;
+    }
+    if ((above[0] & above[1] & above[2] & above[3]) != 0) continue;
+    const Four s[4] = {s0, s1, s2, s3};
+    for (int q = 0; q < 4; ++q) {
+      const FourMask low = !(s[q] > tt);
+      if ((low[0] | low[1] | low[2] | low[3]) == 0) continue;
+      for (long u = 0; u < 4 && i + 4 * q + u < rows; ++u)
+        if (low[u] != 0) {
+          listed[static_cast<size_t>(k)] = i + 4 * q + u;
+          values[static_cast<size_t>(k++)] = s[q][u];
+        }
+    }
   }
-  *count = k;
-  return least;
+  if constexpr (!List) return (all[0] & all[1] & all[2] & all[3]) != 0 ? 0 : 1;
+  return k;
+}
+
+// below_of for the common widths unrolled, others as they come.
+template <bool List>
+[[gnu::always_inline]] inline long below_any(const std::vector<double> &cols, long rows, long m, long d,
+                                             const double *c, double t, std::vector<long> &listed,
+                                             std::vector<double> &values)
+{
+  switch (d) {
+    case 4: return below_of<4, List>(cols, rows, m, d, c, t, listed, values);
+    case 5: return below_of<5, List>(cols, rows, m, d, c, t, listed, values);
+    case 6: return below_of<6, List>(cols, rows, m, d, c, t, listed, values);
+    case 7: return below_of<7, List>(cols, rows, m, d, c, t, listed, values);
+    case 8: return below_of<8, List>(cols, rows, m, d, c, t, listed, values);
+    case 9: return below_of<9, List>(cols, rows, m, d, c, t, listed, values);
+    case 10: return below_of<10, List>(cols, rows, m, d, c, t, listed, values);
+    default: return below_of<0, List>(cols, rows, m, d, c, t, listed, values);
+  }
+}
+
+long below_plain(const std::vector<double> &cols, long rows, long m, long d, const double *c, double t,
+                 std::vector<long> &listed, std::vector<double> &values)
+{
+  if (below_any<false>(cols, rows, m, d, c, t, listed, values) == 0) return 0;
+  return below_any<true>(cols, rows, m, d, c, t, listed, values);
+}
+
+// With fused products and sums, whose single rounding keeps the values
+// within the same bound.
+__attribute__((target("avx2,fma"))) long below_fma(const std::vector<double> &cols, long rows, long m, long d,
+                                                   const double *c, double t, std::vector<long> &listed,
+                                                   std::vector<double> &values)
+{
+  if (below_any<false>(cols, rows, m, d, c, t, listed, values) == 0) return 0;
+  return below_any<true>(cols, rows, m, d, c, t, listed, values);
+}
+
+// The rows i < rows whose value row i . c is not above t, as below_of
+// lists them: mostly there is none, which one pass without branches tells.
+long below(const std::vector<double> &cols, long rows, long m, long d, const double *c, double t,
+           std::vector<long> &listed, std::vector<double> &values)
+{
+  static const auto run = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? below_fma : below_plain;
+  return run(cols, rows, m, d, c, t, listed, values);
 }
 
 // Whether the double run takes the rows as given (nearest doubles) rather
@@ -659,9 +746,7 @@ namespace {
 
 int sign_of(std::int64_t v) { return (v > 0) - (v < 0); }
 int sign_of(const mpz_class &v) { return sgn(v); }
-std::int64_t abs_of(std::int64_t v) { return v < 0 ? -v : v; }
 mpz_class abs_of(const mpz_class &v) { return abs(v); }
-bool smaller(std::int64_t a, std::int64_t b) { return abs_of(a) < abs_of(b); }
 bool smaller(const mpz_class &a, const mpz_class &b) { return mpz_cmpabs(a.get_mpz_t(), b.get_mpz_t()) < 0; }
 
 // Divides the d entries of r by their gcd.
@@ -745,10 +830,17 @@ template <class T>
 T row_scale(const T *r, long d, dd_RepresentationType representation)
 {
   if (representation == dd_Generator && sign_of(r[0]) != 0) return sign_of(r[0]) < 0 ? T(0) : r[0];
-  T scale = 0;
-  for (long j = 0; j < d; ++j)
-    if (sign_of(r[j]) != 0 && (sign_of(scale) == 0 || smaller(r[j], scale))) scale = abs_of(r[j]);
-  return scale;
+  if constexpr (std::is_same_v<T, std::int64_t>) {
+    // The least magnitude but 0, as 0 - 1 wraps to the largest.
+    std::uint64_t least = 0;
+    for (long j = 0; j < d; ++j) least = std::min(least - 1, magnitude(r[j]) - 1) + 1;
+    return static_cast<T>(least);
+  } else {
+    T scale = 0;
+    for (long j = 0; j < d; ++j)
+      if (sign_of(r[j]) != 0 && (sign_of(scale) == 0 || smaller(r[j], scale))) scale = abs_of(r[j]);
+    return scale;
+  }
 }
 
 // The settled rows (n rows of d, oriented) as the conversion's result;
@@ -935,8 +1027,40 @@ bool incidence_proved(dd_PolyhedraPtr poly, long n, long rows, std::span<const s
   return pairs == 0;
 }
 
-Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions &o, const QMatrix &q,
-                       const std::vector<std::int64_t> &in);
+// The input rows each of the first n feasible rays of a finished run (the
+// output rows, in order) lies on by the run's own decisions, 0-based and
+// below `rows`: ray k's are on[from[k] .. from[k + 1]).
+struct RunZeros {
+  std::vector<std::int32_t> on;
+  std::vector<size_t> from{0};
+};
+
+// Null when the run has fewer than n feasible rays.
+std::unique_ptr<RunZeros> run_zeros(dd_PolyhedraPtr poly, long n, long rows)
+{
+  if (poly == nullptr || poly->child == nullptr) return nullptr;
+  auto z = std::make_unique<RunZeros>();
+  z->on.reserve(static_cast<size_t>(n * 8));
+  z->from.reserve(static_cast<size_t>(n + 1));
+  long k = 0;
+  for (dd_RayPtr r = poly->child->FirstRay; r != nullptr && k < n; r = r->Next) {
+    if (!r->feasible) continue;
+    const set_type s = r->ZeroSet;
+    const long words = set_blocks(set_groundsize(s)) - 1;
+    for (long w = 1; w <= words; ++w)
+      for (std::uint32_t bits = s[w]; bits != 0; bits &= bits - 1) {
+        const long i = (w - 1) * set_word_bits + std::countr_zero(bits);
+        if (i < rows) z->on.push_back(static_cast<std::int32_t>(i));
+      }
+    z->from.push_back(z->on.size());
+    ++k;
+  }
+  if (k < n) return nullptr;
+  return z;
+}
+
+Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr poly, const ConvertOptions &o,
+                       const QMatrix &q, const std::vector<std::int64_t> &in);
 
 }  // namespace
 
@@ -957,8 +1081,10 @@ Conversion settle_from_double(dd_MatrixPtr M, const ConvertOptions &o, const QMa
   Conversion c = run_double(run_as_given(M, q) ? M : S.get(), od, &poly, false);
   // The run's records are needed only to check the families: freed now,
   // their pages serve the settling.
+  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
+  const auto zeros = c.output == nullptr ? nullptr : run_zeros(poly.get(), c.output->rowsize, rows);
   if (!o.families()) poly.reset();
-  return settle_rows(std::move(c), poly.get(), o, q, in);
+  return settle_rows(std::move(c), zeros.get(), poly.get(), o, q, in);
 }
 
 Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &o,
@@ -969,13 +1095,15 @@ Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const 
   if (!fits_settling(M, q)) return fail;
   std::vector<std::int64_t> in;
   if (!integer_rows(q, in, nullptr)) return fail;
-  return settle_rows(std::move(c), poly, o, q, in);
+  const long rows = q.rows + (q.representation == dd_Inequality ? 1 : 0);
+  const auto zeros = c.output == nullptr ? nullptr : run_zeros(poly, c.output->rowsize, rows);
+  return settle_rows(std::move(c), zeros.get(), poly, o, q, in);
 }
 
 namespace {
 
-Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions &o, const QMatrix &q,
-                       const std::vector<std::int64_t> &in)
+Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr poly, const ConvertOptions &o,
+                       const QMatrix &q, const std::vector<std::int64_t> &in)
 {
   Conversion fail;
   fail.error = dd_NumericallyInconsistent;
@@ -1009,7 +1137,12 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
   // The rows divided by their sums of absolute entries, by columns: a
   // value then compares with the largest entry of the output row.
   const long padded = (rows + kRowBlock - 1) / kRowBlock * kRowBlock;
-  std::vector<double> ind(static_cast<size_t>(padded * d), 0.0);
+  // A column more marks the rows whose sign is known (those an output row
+  // is solved from, and the padding): its weight kMarked lifts their
+  // values above any bound, so that mostly no row is left to list.
+  std::vector<double> ind(static_cast<size_t>(padded * (d + 1)), 0.0);
+  double *marks = ind.data() + d * padded;
+  for (long i = rows; i < padded; ++i) marks[i] = 1.0;
   for (long i = 0; i < rows; ++i) {
     double norm1 = 0.0;
     for (long j = 0; j < d; ++j) norm1 += std::fabs(static_cast<double>(in[static_cast<size_t>(i * d + j)]));
@@ -1033,8 +1166,10 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
   lies_on.reserve(static_cast<size_t>(n * (d - 1)));
   lies_from.reserve(static_cast<size_t>(n + 1));
   std::vector<mpz_class> big_outs;
-  std::vector<double> c_row(static_cast<size_t>(d)), xd(static_cast<size_t>(d)), v;
-  std::vector<long> candidates(static_cast<size_t>(rows)), zero, doubt;
+  // c_row[d] weighs the marks.
+  std::vector<double> c_row(static_cast<size_t>(d + 1), kMarked), xd(static_cast<size_t>(d)),
+      values(static_cast<size_t>(rows));
+  std::vector<long> listed(static_cast<size_t>(rows)), zero;
   Direction x;
   mpz_class dot, t;
   const double unit = std::ldexp(1.0, -kDoubleBits);
@@ -1054,32 +1189,49 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
     // its cost; ldexp only where the power itself is out of range.
     if (ex > -kPowerRange && ex < kPowerRange) {
       const double by = std::ldexp(1.0, -ex);
-      for (double &cj : c_row) cj *= by;
+      for (long j = 0; j < d; ++j) c_row[static_cast<size_t>(j)] *= by;
       cmax *= by;
     } else {
-      for (double &cj : c_row) cj = std::ldexp(cj, -ex);
+      for (long j = 0; j < d; ++j) c_row[static_cast<size_t>(j)] = std::ldexp(c_row[static_cast<size_t>(j)], -ex);
       cmax = std::ldexp(cmax, -ex);
     }
-    // The rows the double row lies on, by a loose relative test: a row
-    // taken wrongly makes the rank d and one left out costs nothing, as
-    // the check below settles every row exactly.  Candidates first, at the
-    // scale of the row's norm, then each against its own absolute terms.
-    const double near = kOnRow * cmax;
-    long count = 0;
-    const double least = scan(ind, rows, padded, d, c_row.data(), near, v, candidates, &count);
-    zero.clear();
-    doubt.clear();
-    for (long u = 0; u < count; ++u) {
-      const long i = candidates[static_cast<size_t>(u)];
+    // The rows the double row lies on: those the run found it on, which
+    // mostly give the direction.  A row taken wrongly makes the rank d
+    // and one left out costs nothing, as the check below settles every
+    // row exactly.  Else those near the row at the scale of its norm, each
+    // then tested against its own absolute terms.
+    auto on_row = [&](long i) {
       double sum = 0.0, abs_sum = 0.0;
       for (long j = 0; j < d; ++j) {
         const double p = c_row[static_cast<size_t>(j)] * static_cast<double>(in[static_cast<size_t>(i * d + j)]);
         sum += p;
         abs_sum += std::fabs(p);
       }
-      (std::fabs(sum) <= kOnRow * abs_sum ? zero : doubt).push_back(i);
+      if (std::fabs(sum) <= kOnRow * abs_sum) zero.push_back(i);
+    };
+    bool solved = false;
+    if (run_zeros != nullptr) {
+      zero.assign(run_zeros->on.begin() + static_cast<long>(run_zeros->from[static_cast<size_t>(k)]),
+                  run_zeros->on.begin() + static_cast<long>(run_zeros->from[static_cast<size_t>(k + 1)]));
+      // A failure here (a row taken wrongly) must not leave the solving
+      // at a costlier level for the rows after, nor try GMP.
+      SolveLevel trial = level;
+      trial.gmp = false;
+      solved = solve_direction(sv, in, zero, d, x, trial);
+      if (solved) {
+        trial.gmp = level.gmp;
+        level = trial;
+      }
     }
-    if (!solve_direction(sv, in, zero, d, x, level) || level.big > kMostBig) return fail;
+    if (!solved) {
+      const double near = kOnRow * cmax;
+      const long count = below(ind, rows, padded, d + 1, c_row.data(), near, listed, values);
+      zero.clear();
+      for (long u = 0; u < count; ++u)
+        if (values[static_cast<size_t>(u)] >= -near) on_row(listed[static_cast<size_t>(u)]);
+      solved = solve_direction(sv, in, zero, d, x, level);
+    }
+    if (!solved || level.big > kMostBig) return fail;
     double side = 0.0, xx = 0.0;
     for (long j = 0; j < d; ++j) {
       xd[static_cast<size_t>(j)] =
@@ -1107,8 +1259,9 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
       delta = std::max(delta, std::fabs(y - cj) + 4.0 * unit * (std::fabs(y) + std::fabs(cj)));
     }
     const double bound = 2.0 * (delta + static_cast<double>(d + 4) * unit * cmax);
-    auto holds = [&](long i) {
-      const double vi = v[static_cast<size_t>(i)];
+    // The sign of x on row i, whose value is vi: from vi where the bound
+    // decides, else exact.
+    auto holds = [&](long i, double vi) {
       int sign = vi > bound ? 1 : vi < -bound ? -1 : 2;
       if (sign == 2 && x.is_small) {
         // Products below 2^115, d of them below 2^125.
@@ -1133,15 +1286,18 @@ Conversion settle_rows(Conversion c, dd_PolyhedraPtr poly, const ConvertOptions 
     for (long i : zero) {
       on[static_cast<size_t>(i)] = 1;
       lies_on.push_back(static_cast<std::int32_t>(i));
+      marks[i] = 1.0;
     }
+    // Every row not listed is plainly positive, which an equation must
+    // not be.
+    const long count = below(ind, rows, padded, d + 1, c_row.data(), bound, listed, values);
+    for (long i : zero) marks[i] = 0.0;
     bool ok = true;
-    if (least > bound) {
-      // Every row but the candidates is plainly positive.
-      for (long i : doubt) ok = ok && holds(i);
-      for (long r : q.linearity) ok = ok && (on[static_cast<size_t>(r - 1)] != 0 || holds(r - 1));
-    } else {
-      for (long i = 0; i < rows && ok; ++i) ok = on[static_cast<size_t>(i)] != 0 || holds(i);
+    for (long u = 0; u < count && ok; ++u) {
+      const long i = listed[static_cast<size_t>(u)];
+      ok = on[static_cast<size_t>(i)] != 0 || holds(i, values[static_cast<size_t>(u)]);
     }
+    for (long r : q.linearity) ok = ok && on[static_cast<size_t>(r - 1)] != 0;
     for (size_t u = lies_from.back(); u < lies_on.size(); ++u) on[static_cast<size_t>(lies_on[u])] = 0;
     lies_from.push_back(lies_on.size());
     if (!ok) return fail;

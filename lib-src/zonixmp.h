@@ -373,6 +373,16 @@ DDD_SLOW int ddd_cmp_slow(const mytype a, const mytype b)
 {
   ddd_qview ta, tb;
   mpq_srcptr x = ddd_cq(a, &ta), y = ddd_cq(b, &tb);
+  /* Numerators and denominators of one limb (the fractions of most
+   * rational input): the cross products in 128 bits, not GMP's. */
+  const int sx = x->_mp_num._mp_size, sy = y->_mp_num._mp_size;
+  if (sx >= -1 && sx <= 1 && sy >= -1 && sy <= 1 && x->_mp_den._mp_size == 1 && y->_mp_den._mp_size == 1) {
+    if (sx != sy || sx == 0) return (sx > sy) - (sx < sy);
+    const unsigned __int128 l = (unsigned __int128)x->_mp_num._mp_d[0] * y->_mp_den._mp_d[0];
+    const unsigned __int128 r = (unsigned __int128)y->_mp_num._mp_d[0] * x->_mp_den._mp_d[0];
+    const int c = (l > r) - (l < r);
+    return sx > 0 ? c : -c;
+  }
   const int c = ddd_q_integral(x) && ddd_q_integral(y)
                     ? mpz_cmp(mpq_numref(x), mpq_numref(y))
                     : mpq_cmp(x, y);
@@ -392,7 +402,19 @@ static inline int ddd_sgn(const mytype a)
 DDD_SLOW double ddd_get_d_slow(const mytype a)
 {
   ddd_qview t;
-  return mpq_get_d(ddd_cq(a, &t));
+  mpq_srcptr q = ddd_cq(a, &t);
+  /* Numerator and denominator doubles: their quotient rounded to nearest,
+   * one step towards 0 where that went beyond the value (the exact sign
+   * of q d - n, which one fused operation gives). */
+  const int s = q->_mp_num._mp_size;
+  if ((s == 1 || s == -1) && q->_mp_den._mp_size == 1 && q->_mp_num._mp_d[0] <= ((mp_limb_t)1 << 53) &&
+      q->_mp_den._mp_d[0] <= ((mp_limb_t)1 << 53)) {
+    const double n = (double)q->_mp_num._mp_d[0], d = (double)q->_mp_den._mp_d[0];
+    double r = n / d;
+    if (__builtin_fma(r, d, -n) > 0.0) r = __builtin_nextafter(r, 0.0);
+    return s < 0 ? -r : r;
+  }
+  return mpq_get_d(q);
 }
 static inline double ddd_get_d(const mytype a)
 {

@@ -21,7 +21,7 @@ TEST(ExactNumbers, PrimitivesAgreeWithGmpAtTheInt64Edges)
 {
   const mpq_class m("9223372036854775808"), big("36893488147419103235");  // 2^63, 2^65 + 3
   const mpq_class vals[] = {0, 1, -1, 3037000499, -3037000500, m - 1, m - 2, -m, 1 - m, m,
-                            -m - 1, big, -big, mpq_class(1, 3), mpq_class(-7, 2), m / 5};
+                            -m - 1, big, -big, mpq_class(1, 3), mpq_class(-7, 2), m / 5, mpq_class(-1, 10)};
   for (const mpq_class &x : vals)
     for (const mpq_class &y : vals) {
       mytype a, b, c;
