@@ -373,9 +373,10 @@ namespace {
 // Rays a block of the threaded writing holds (some 60 KB of text for
 // P(9)), and the least output rows for which threads pay.
 inline constexpr long write_block = 1 << 11;
-inline constexpr long threaded_write_from = 1 << 14;
 
 #ifndef ZONIX_EXACT
+
+inline constexpr long threaded_write_from = 1 << 14;
 
 // Writes the rays' rows of the output, the blocks of rays from `starts`
 // formatted on the run's threads a few at a time and written in their
