@@ -1803,17 +1803,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
       }
     }
   };
-  if (ws.threads > 1 && survey_blocks > 1 &&
-      n >= ws.parallel_rays * dd_workspace::split_rays_per_ray) {
-    const int threads = static_cast<int>(std::min<long>(ws.threads, survey_blocks));
-    const std::exception_ptr failure = run_blocks(ws.pool, threads, survey_blocks, [&](int, long b) {
-      survey(b);
-      return true;
-    });
-    if (failure) std::rethrow_exception(failure);
-  } else {
-    for (long b = 0; b < survey_blocks; ++b) survey(b);
-  }
+  for_blocks(ws.pool, ws.threads, n >= ws.parallel_rays * dd_workspace::split_rays_per_ray, survey_blocks, survey);
   bool all_simple = trusted;
   for (const RaySurvey &v : surveys) all_simple = all_simple && v.all_simple;
   pf.simple = simple.data();

@@ -1404,6 +1404,19 @@ std::exception_ptr run_blocks(ThreadPool &pool, int threads, long blocks, Body b
   return failure;
 }
 
+// body(b) for every block b < blocks: on up to `threads` threads of pool
+// when `parallel`, else in order on the caller.  An exception passes on.
+template <class Body>
+void for_blocks(ThreadPool &pool, int threads, bool parallel, long blocks, Body body)
+{
+  const int use = parallel ? static_cast<int>(std::min<long>(threads, blocks)) : 1;
+  const std::exception_ptr failure = run_blocks(pool, use, blocks, [&](int, long b) {
+    body(b);
+    return true;
+  });
+  if (failure) std::rethrow_exception(failure);
+}
+
 // dd_EvaluateARay2 on row hnew, the row at position Iteration, for an
 // edge-list iteration.  Where every ray knows its signs (conflict sets),
 // the rays are sorted by them without evaluation, ARay holding -1, 0 or

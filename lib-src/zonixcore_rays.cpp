@@ -1165,17 +1165,9 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   if (n == 0) ends[0] = Ends{};
   // A ray costs a few nanoseconds here: below some ten thousand rays a
   // thread costs more to start than it takes over (P(8)'s splits).
-  if (ws.threads > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray * dd_workspace::split_threads_from &&
-      blocks > 1) {
-    const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
-    const std::exception_ptr failure = run_blocks(ws.pool, threads, blocks, [&](int, long b) {
-      classify_block(b);
-      return true;
-    });
-    if (failure) std::rethrow_exception(failure);
-  } else {
-    for (long b = 0; b < blocks && n > 0; ++b) classify_block(b);
-  }
+  for_blocks(ws.pool, ws.threads,
+             n >= ws.parallel_rays * dd_workspace::split_rays_per_ray * dd_workspace::split_threads_from,
+             n > 0 ? blocks : 0, classify_block);
   // Each sub-list in the reverse of the list's order, as dd_EvaluateARay2
   // makes them; the positive run is kept in its new order for the next
   // split.
@@ -1268,16 +1260,7 @@ void delete_negatives_after_positives(dd_ConePtr cone)
       ws.order_zero_at[u] = static_cast<int32_t>(first_zero_after(cone, ws, r, it, later));
     }
   };
-  if (ws.threads > 1 && blocks > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray) {
-    const int threads = static_cast<int>(std::min<long>(ws.threads, blocks));
-    const std::exception_ptr failure = run_blocks(ws.pool, threads, blocks, [&](int, long b) {
-      note(b);
-      return true;
-    });
-    if (failure) std::rethrow_exception(failure);
-  } else {
-    for (long b = 0; b < blocks; ++b) note(b);
-  }
+  for_blocks(ws.pool, ws.threads, n >= ws.parallel_rays * dd_workspace::split_rays_per_ray, blocks, note);
   ws.list_order_state = 2;
 }
 
