@@ -107,7 +107,6 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
     std::vector<double> dist(mm, std::numeric_limits<double>::infinity());
       std::vector<dd_rowrange> sweep(mm);  // the sweep position of each slot
     for (size_t i = 0; i < mm; ++i) sweep[i] = static_cast<dd_rowrange>(i);
-    std::vector<double> s(mm);
     std::vector<double> c(static_cast<size_t>(d));
     size_t left = mm;
     for (size_t cur = 0; left > 0;) {
@@ -120,8 +119,19 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
       for (dd_colrange j = 0; j < d; ++j) x[static_cast<size_t>(j) * mm + cur] = x[static_cast<size_t>(j) * mm + left];
       if (left == 0) break;
       // Summed column by column, in the order of a row's own sum; a block
-      // of rows at a time, whose sums stay in registers across the columns.
-      double *sp = s.data();
+      // of rows at a time, whose sums stay in registers across the columns
+      // and are taken into the distances while still in the cache.
+      size_t next = 0;
+      double far = -1.0;
+      auto take = [&](size_t i, double sum) {
+        double &di = dist[i];
+        di = std::min(di, sum);
+        // The earlier in the sweep among equals.
+        if (di > far || (di == far && sweep[i] < sweep[next])) {
+          far = di;
+          next = i;
+        }
+      };
       size_t i0 = 0;
       for (; i0 + 8 <= left; i0 += 8) {
         Pair a0 = {}, a1 = {}, a2 = {}, a3 = {};
@@ -142,10 +152,14 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
           a2 += v2 * v2;
           a3 += v3 * v3;
         }
-        std::memcpy(sp + i0, &a0, sizeof a0);
-        std::memcpy(sp + i0 + 2, &a1, sizeof a1);
-        std::memcpy(sp + i0 + 4, &a2, sizeof a2);
-        std::memcpy(sp + i0 + 6, &a3, sizeof a3);
+        take(i0, a0[0]);
+        take(i0 + 1, a0[1]);
+        take(i0 + 2, a1[0]);
+        take(i0 + 3, a1[1]);
+        take(i0 + 4, a2[0]);
+        take(i0 + 5, a2[1]);
+        take(i0 + 6, a3[0]);
+        take(i0 + 7, a3[1]);
       }
       for (size_t i = i0; i < left; ++i) {
         double acc = 0.0;
@@ -153,18 +167,7 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
           const double v = x[static_cast<size_t>(j) * mm + i] - c[static_cast<size_t>(j)];
           acc += v * v;
         }
-        sp[i] = acc;
-      }
-      size_t next = 0;
-      double far = -1.0;
-      for (size_t i = 0; i < left; ++i) {
-        double &di = dist[i];
-        di = std::min(di, sp[i]);
-        // The earlier in the sweep among equals.
-        if (di > far || (di == far && sweep[i] < sweep[next])) {
-          far = di;
-          next = i;
-        }
+        take(i, acc);
       }
       cur = next;
     }
