@@ -734,8 +734,8 @@ inline constexpr long forest_leaf = 8;
 
 // The partners of a run sorted by FirstInfeasIndex, found without meeting
 // every pair: per index a binary tree over the rays' zero sets, each node
-// splitting its rays by one added row and holding the union of their
-// added zero rows and the intersection of their zero sets.  A subtree
+// splitting its rays by one row and holding the union of their added zero
+// rows and the intersection of their zero sets.  A subtree
 // holds no ray that makes a face of d - 2 rows with ray i when its union
 // shares fewer rows with i, or when its intersection has more added rows
 // outside i's than its fullest ray can spare; none that makes an edge
@@ -745,7 +745,7 @@ inline constexpr long forest_leaf = 8;
 class ZeroSetForest {
  public:
   // Builds a tree for every index among the packed rays.
-  void build(const PackedZeroRays &P, const set_word *added)
+  void build(const PackedZeroRays &P, const set_word *added, const dd_rowrange *order)
   {
     nw_ = P.words();
     added_ = added;
@@ -757,18 +757,30 @@ class ZeroSetForest {
     items_.resize(static_cast<size_t>(std::max(n, 0L)));
     for (long k = 0; k < n; ++k) items_[static_cast<size_t>(k)] = static_cast<int>(k);
     counts_.assign(static_cast<size_t>(nw_) * 32, 0);
+    // Most partners that share enough rows with a ray of an earlier index
+    // lie on the row that cuts it (in MET(7) four in five): a tree split
+    // first by those rows, the row of the most rays first, drops them at a
+    // node near its root.
+    cut_rows_.clear();
     for (long g = 0; g < n;) {
       long e = g + 1;
       while (e < n && P.fii(e) == P.fii(g)) ++e;
       roots_.push_back({g, static_cast<int>(nodes_.size())});
       grow(P, added, g, e);
+      // The last index has no trees after it (and may be past the order).
+      const dd_rowrange cut = e < n ? order[P.fii(g)] : 0;
+      if (cut >= 1 && cut <= nw_ * 32) {
+        const auto at = std::find_if(cut_rows_.begin(), cut_rows_.end(),
+                                     [&](const auto &c) { return c.first < e - g; });
+        cut_rows_.insert(at, {e - g, cut - 1});
+      }
       g = e;
     }
     keys_.resize(static_cast<size_t>(std::max(n, 0L) * nw_));
     for (long q = 0; q < n; ++q) {
       const set_word *z = P.zero(items_[static_cast<size_t>(q)]);
       for (long k = 0; k < nw_; ++k)
-        keys_[static_cast<size_t>(q * nw_ + k)] = z[k] & added[k];
+        keys_[static_cast<size_t>(q * nw_ + k)] = z[k];
     }
   }
 
@@ -798,8 +810,7 @@ class ZeroSetForest {
 
   // Calls found(j) for every ray j of the trees of the indices starting
   // at `from` or later that shares `need` rows of zi (added rows only)
-  // and is not ruled out by its intersection with skip; more rays may be
-  // passed than that, each at most once.
+  // and meets no row of skip.
   template <class Count, class F>
   void partners(const set_word *zi, const set_word *skip, long need, long from,
                 std::vector<int> &stack, F found) const
@@ -821,8 +832,12 @@ class ZeroSetForest {
            },
            [&](long q, const set_word *key) {
              long c = 0;
-             for (long k = 0; k < nw; ++k) c += Count::of(zi[k] & key[k]);
-             if (c >= need) found(items_[static_cast<size_t>(q)]);
+             set_word ruled_out = 0u;
+             for (long k = 0; k < nw; ++k) {
+               c += Count::of(zi[k] & key[k]);
+               ruled_out |= key[k] & skip[k];
+             }
+             if (c >= need && ruled_out == 0u) found(items_[static_cast<size_t>(q)]);
              return false;
            });
     }
@@ -861,34 +876,28 @@ class ZeroSetForest {
   };
 
   // The tree over the positions [b, e) of items_, splitting each node by
-  // the added row nearest to half of its rays.
+  // the first of cut_rows_ that splits it, else by the added row nearest
+  // to half of its rays.  A cut row that splits no node splits none of
+  // its subtrees: a node's search starts where its parent's ended.
   void grow(const PackedZeroRays &P, const set_word *added, long b, long e)
   {
-    std::vector<int> todo{new_node(P, added, b, e)};
+    std::vector<std::pair<int, size_t>> todo{{new_node(P, added, b, e), 0}};
     while (!todo.empty()) {
-      const int at = todo.back();
+      const auto [at, first_cut] = todo.back();
       todo.pop_back();
       const long nb = nodes_[static_cast<size_t>(at)].begin;
       const long ne = nodes_[static_cast<size_t>(at)].end;
       const long size = ne - nb;
       if (size <= forest_leaf) continue;
-      std::fill(counts_.begin(), counts_.end(), 0);
-      for (long q = nb; q < ne; ++q) {
-        const set_word *z = P.zero(items_[static_cast<size_t>(q)]);
-        for (long k = 0; k < nw_; ++k)
-          for (set_word w = z[k] & added[k]; w != 0u; w &= w - 1u)
-            ++counts_[static_cast<size_t>(k * 32 + std::countr_zero(w))];
+      long row = -1;
+      size_t next_cut = first_cut;
+      for (; next_cut < cut_rows_.size() && row < 0; ++next_cut) {
+        const long r = cut_rows_[next_cut].second;
+        long c = 0;
+        for (long q = nb; q < ne; ++q) c += (P.zero(items_[static_cast<size_t>(q)])[r >> 5] >> (r & 31)) & 1u;
+        if (c != 0 && c != size) row = r;
       }
-      long row = -1, best = size;
-      for (long r = 0; r < nw_ * 32; ++r) {
-        const long c = counts_[static_cast<size_t>(r)];
-        if (c == 0 || c == size) continue;
-        const long off = std::abs(2 * c - size);
-        if (off < best) {
-          best = off;
-          row = r;
-        }
-      }
+      if (row < 0) row = balanced_row(P, added, nb, ne);
       if (row < 0) continue;  // the rays agree on every added row
       const long word = row >> 5;
       const set_word bit = set_word{1} << (row & 31);
@@ -899,9 +908,34 @@ class ZeroSetForest {
       const int left = new_node(P, added, nb, split);
       new_node(P, added, split, ne);
       nodes_[static_cast<size_t>(at)].left = left;
-      todo.push_back(left + 1);
-      todo.push_back(left);
+      todo.emplace_back(left + 1, next_cut);
+      todo.emplace_back(left, next_cut);
     }
+  }
+
+  // The added row on which the rays of items_[nb, ne) are nearest to
+  // half, or -1 when they agree on every added row.
+  long balanced_row(const PackedZeroRays &P, const set_word *added, long nb, long ne)
+  {
+    const long size = ne - nb;
+    std::fill(counts_.begin(), counts_.end(), 0);
+    for (long q = nb; q < ne; ++q) {
+      const set_word *z = P.zero(items_[static_cast<size_t>(q)]);
+      for (long k = 0; k < nw_; ++k)
+        for (set_word w = z[k] & added[k]; w != 0u; w &= w - 1u)
+          ++counts_[static_cast<size_t>(k * 32 + std::countr_zero(w))];
+    }
+    long row = -1, best = size;
+    for (long r = 0; r < nw_ * 32; ++r) {
+      const long c = counts_[static_cast<size_t>(r)];
+      if (c == 0 || c == size) continue;
+      const long off = std::abs(2 * c - size);
+      if (off < best) {
+        best = off;
+        row = r;
+      }
+    }
+    return row;
   }
 
   int new_node(const PackedZeroRays &P, const set_word *added, long b, long e)
@@ -930,9 +964,10 @@ class ZeroSetForest {
   std::vector<Node> nodes_;
   std::vector<set_word> uni_, inter_;  // per node, nw words each
   std::vector<int> items_;             // packed positions, in leaf order
-  std::vector<set_word> keys_;         // added zero rows of items_
+  std::vector<set_word> keys_;         // zero sets of items_
   std::vector<std::pair<long, int>> roots_;  // first position, root node
   std::vector<long> counts_;
+  std::vector<std::pair<long, long>> cut_rows_;  // rays of the index, its cut row (from 0)
 };
 
 // Scratch of file_partners_by_rows, per packed position: the ray i whose
@@ -1898,7 +1933,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   const bool by_tree = !by_rows && P.sorted() && pf.need >= 1 &&
                        pairs >= workspace(cone).forest_pairs * static_cast<double>(n);
   if (by_tree) {
-    es.forest.build(P, pf.added);
+    es.forest.build(P, pf.added, cone->OrderVector);
     pf.forest = &es.forest;
   }
   const auto file = by_rows ? file_partners_by_rows : by_tree ? tree_filer() : partner_filer();
