@@ -478,11 +478,11 @@ class PackedZeroRays {
     const long n = count();
     const long rows = nw_ * 32;
     const set_word *all = nullptr;
-    const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+    const long block = ws.zero_pass_block(n);
     const long blocks = (n + block - 1) / block;
     // Places in the lists are counted in 32 bits there.
     const bool fits = static_cast<double>(n) * static_cast<double>(rows) < 0x1p31;
-    if (ws.threads > 1 && blocks > 1 && n >= ws.parallel_rays * dd_workspace::split_rays_per_ray && fits) {
+    if (blocks > 1 && ws.zero_pass_threads(n) && fits) {
       const auto width = static_cast<size_t>(rows) + 1;
       std::vector<std::int32_t> at(static_cast<size_t>(blocks) * width, 0);
       auto in_blocks = [&](auto body) {
@@ -1392,9 +1392,17 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
   std::vector<dd_RayPtr> &negs = edge_scratch(cone).negatives;
   negs.clear();
   if (cone->NegHead != nullptr) {
-    for (dd_RayPtr r = cone->NegHead;; r = r->Next) {
-      negs.push_back(r);
-      if (r == cone->NegLast) break;
+    // The split met them in the reverse of their order: read from its
+    // array, they cost no walk of dependent loads.
+    const std::vector<dd_RayPtr> &met = ws.split_negatives;
+    if (ws.split_negatives_at == cone->Iteration && !met.empty() && met.back() == cone->NegHead &&
+        met.front() == cone->NegLast) {
+      negs.assign(met.rbegin(), met.rend());
+    } else {
+      for (dd_RayPtr r = cone->NegHead;; r = r->Next) {
+        negs.push_back(r);
+        if (r == cone->NegLast) break;
+      }
     }
     cone->FirstRay = cone->NegLast->Next;
     if (cone->ArtificialRay != nullptr) cone->ArtificialRay->Next = cone->FirstRay;
@@ -1423,7 +1431,7 @@ bool make_new_rays_of(dd_ConePtr cone, std::vector<NewRayJob> &jobs, dd_rowrange
   }
   std::sort(leaving.begin(), leaving.end());
   size_t left = 0;  // entries of leaving released
-  const long chunk = std::max<long>(4 * ws.parallel_rays, 1);
+  const long chunk = std::max<long>(16 * ws.parallel_rays, 1);
   long done = 0;  // jobs made and linked
   bool made = true;
   std::exception_ptr failure;
@@ -1814,7 +1822,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
   simple.assign(static_cast<size_t>(n), 0);
   const bool trusted = pf.search && simple_rays_trusted(cone);
   bool by_rows = n > 0 && P.sorted();
-  const long survey_block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  const long survey_block = ws.zero_pass_block(n);
   const long survey_blocks = std::max<long>(1, (n + survey_block - 1) / survey_block);
   std::vector<RaySurvey> &surveys = es.surveys;
   surveys.resize(static_cast<size_t>(survey_blocks));
@@ -1838,7 +1846,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
       }
     }
   };
-  for_blocks(ws.pool, ws.threads, n >= ws.parallel_rays * dd_workspace::split_rays_per_ray, survey_blocks, survey);
+  for_blocks(ws.pool, ws.threads, ws.zero_pass_threads(n), survey_blocks, survey);
   bool all_simple = trusted;
   for (const RaySurvey &v : surveys) all_simple = all_simple && v.all_simple;
   pf.simple = simple.data();

@@ -949,8 +949,11 @@ class ThreadPool {
   ~ThreadPool() { release(); }
 
   // Runs job(t) for t = 1..threads-1 on the pool's threads and job(0) on
-  // the caller, and returns once every one has returned; with fewer
-  // threads where no more can be started.  job must not throw.
+  // the caller, and returns once every one that started has returned: a
+  // thread not yet awake when the caller's job(t) is done skips the pass,
+  // which holds for jobs that share out their work (run_blocks), since
+  // the caller's job returns only when none is left.  With fewer threads
+  // where no more can be started.  job must not throw.
   template <class Job>
   void run(int threads, Job &job)
   {
@@ -967,15 +970,19 @@ class ThreadPool {
         const std::lock_guard<std::mutex> hold(mutex_);
         call_ = [](void *j, int t) { (*static_cast<Job *>(j))(t); };
         job_ = &job;
-        active_ = pending_ = helpers;
+        active_ = helpers;
+        running_ = 0;
         ++generation_;
       }
       work_.notify_all();
     }
     job(0);
     if (helpers > 0) {
+      // Waking a thread costs tens of microseconds, more on a busy
+      // machine: one that wakes after this skips the pass.
       std::unique_lock<std::mutex> hold(mutex_);
-      done_.wait(hold, [&] { return pending_ == 0; });
+      active_ = 0;
+      done_.wait(hold, [&] { return running_ == 0; });
     }
   }
 
@@ -1002,12 +1009,13 @@ class ThreadPool {
       if (stopping_) return;
       seen = generation_;
       if (t > active_) continue;
+      ++running_;
       void (*call)(void *, int) = call_;
       void *job = job_;
       hold.unlock();
       call(job, t);
       hold.lock();
-      if (--pending_ == 0) done_.notify_one();
+      if (--running_ == 0 && active_ == 0) done_.notify_one();
     }
   }
   std::mutex mutex_;
@@ -1015,8 +1023,8 @@ class ThreadPool {
   void (*call_)(void *, int) = nullptr;
   void *job_ = nullptr;
   long generation_ = 0;  // passes begun
-  int active_ = 0;       // the threads of the current pass
-  int pending_ = 0;      // of them, those still working
+  int active_ = 0;       // the threads that may still join the pass
+  int running_ = 0;      // of them, those working on it
   bool stopping_ = false;
   std::vector<std::jthread> workers_;  // last: they go before what they use
 };
@@ -1132,6 +1140,17 @@ struct EdgeScratch;
 struct SplitEnds {
   dd_RayPtr first[3], last[3];
   long count[3];
+};
+
+// What a block of the split of a list known whole leaves: its kept rays
+// at the front of its range [begin, end) of the list's array, the first
+// and last of them, and its negative and zero rays linked as their lists
+// (head the last met).
+struct KnownSplitBlock {
+  size_t begin = 0, end = 0, kept = 0;
+  dd_RayPtr pos_head = nullptr, pos_last = nullptr;
+  dd_RayPtr head[2] = {nullptr, nullptr}, last[2] = {nullptr, nullptr};  // negative, zero
+  std::vector<dd_RayPtr> negatives;  // in the order met
 };
 
 
@@ -1264,9 +1283,10 @@ struct dd_workspace {
   // Partners per ray, on average, from which they are searched through
   // trees of zero sets instead of walked; the same edges either way.
   double forest_pairs = 64;
-  // New rays of an iteration worth more threads (some 1-3 us a ray), and
-  // the rays a thread takes at a time.  Tests may move them as well.
-  long parallel_rays = 1 << 10;
+  // New rays of an iteration worth more threads (some 1-3 us a ray, where
+  // a pass costs a wake-up of tens of us), and the rays a thread takes at
+  // a time.  Tests may move them as well.
+  long parallel_rays = 1 << 8;
   long block_rays = 1 << 7;
   // The list of an edge-list iteration with conflict lists as an array,
   // so that its split on the next row reads the rays side by side (on
@@ -1282,10 +1302,30 @@ struct dd_workspace {
   std::vector<unsigned char> order_fresh;
   std::vector<signed char> split_signs;
   std::vector<zonix::core::SplitEnds> split_ends;
+  // The negative rays of the last split by the side arrays, in the order
+  // it met them (NegLast first), for the iteration split_negatives_at:
+  // the new rays' parents are then found without walking the list.
+  std::vector<dd_RayPtr> split_negatives;
+  long split_negatives_at = -1;
+  std::vector<zonix::core::KnownSplitBlock> known_split_blocks;
   static constexpr long split_rays_per_ray = 16;
   // Splits run on threads from this many times parallel_rays *
   // split_rays_per_ray rays: a ray of a split is cheaper still.
-  static constexpr long split_threads_from = 4;
+  static constexpr long split_threads_from = 16;
+  // The passes over the zero rays of an iteration before its pair tests
+  // (some 100 ns a ray) take threads from this many times parallel_rays
+  // rays, in blocks of at least block_rays: a pass costs a wake-up, and
+  // most of P(9)'s iterations have 1,000 to 15,000 zero rays.
+  static constexpr long zero_pass_rays_per_ray = 8;
+  bool zero_pass_threads(long n) const { return threads > 1 && n >= parallel_rays * zero_pass_rays_per_ray; }
+  // Rays a block of such a pass takes: enough blocks for the threads to
+  // finish together, no more than the split's.
+  long zero_pass_block(long n) const
+  {
+    const long most = std::max<long>(1, block_rays * split_rays_per_ray);
+    const long share = (n + 4 * threads - 1) / (4 * threads);
+    return std::clamp<long>(share, std::max<long>(1, block_rays), most);
+  }
   // The list as runs of consecutive rays, in its order, where the passes
   // that linked it last knew them: the positive run of a walked split by
   // its blocks (split_runs, until the negative rays are gone), then the

@@ -931,13 +931,13 @@ void release_order(dd_workspace &ws)
   std::vector<int32_t>().swap(ws.order_negative_at);
   std::vector<int32_t>().swap(ws.order_zero_at);
   std::vector<unsigned char>().swap(ws.order_fresh);
+  std::vector<KnownSplitBlock>().swap(ws.known_split_blocks);
 }
 
-// The split of a list known whole, by the side arrays: the positive run
-// keeps its order and its links, except where a ray left it between two
-// of its rays; the negative and zero rays form their lists in the reverse
-// of the list's order, as dd_EvaluateARay2 makes them.
-void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long it)
+// The split of order[b.begin .. b.end) by the side arrays, kept rays moved
+// down to b.begin on.  `later` holds the rows after position it.
+void split_known_block(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long it,
+                       const set_word *later, KnownSplitBlock &b)
 {
   RayArray &order = ws.list_order;
   std::vector<int32_t> &neg_at = ws.order_negative_at;
@@ -945,13 +945,15 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
   std::vector<unsigned char> &fresh = ws.order_fresh;
   const ConflictTable &conflicts = ws.rays.conflicts();
   const long m = cone->m;
-  const size_t n = order.size();
-  dd_RayPtr head[2] = {nullptr, nullptr}, last[2] = {nullptr, nullptr};  // negative, zero
+  const size_t n = b.end;
+  dd_RayPtr *head = b.head, *last = b.last;
+  head[0] = head[1] = last[0] = last[1] = nullptr;
   dd_RayPtr pos_head = nullptr, pos_last = nullptr;
+  b.negatives.clear();
   bool gap = false;
-  size_t kept = 0;
+  size_t kept = b.begin;
   const int32_t now = static_cast<int32_t>(it);
-  for (size_t k = 0; k < n; ++k) {
+  for (size_t k = b.begin; k < n; ++k) {
     // Most rays stay: a run of them that leave later, known as of this
     // split, moves down whole, its links as they are.
     size_t e = k;
@@ -960,11 +962,11 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
     const __m128i lim = _mm_set1_epi32(now);
     for (; e + 4 <= n; e += 4) {
       const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(&neg_at[e]));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(&zero_at[e]));
+      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(&zero_at[e]));
       uint32_t f = 0;
       std::memcpy(&f, &fresh[e], sizeof f);
-      const __m128i later = _mm_and_si128(_mm_cmpgt_epi32(a, lim), _mm_cmpgt_epi32(b, lim));
-      if (_mm_movemask_epi8(later) != 0xffff || f != 0u) break;
+      const __m128i stays = _mm_and_si128(_mm_cmpgt_epi32(a, lim), _mm_cmpgt_epi32(c, lim));
+      if (_mm_movemask_epi8(stays) != 0xffff || f != 0u) break;
     }
 #endif
     while (e < n && neg_at[e] > now && zero_at[e] > now && fresh[e] == 0) ++e;
@@ -989,7 +991,7 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
     long na = neg_at[k], za = zero_at[k];
     // A position passed without a split of its own: read from the record.
     if (na < it) na = conflicts_of(conflicts, r).has(it) ? it : first_conflict_after(conflicts, r, it, m);
-    if (za < it) za = in_set(r->ZeroSet, hnew) ? it : first_zero_after(cone, ws, r, it);
+    if (za < it) za = in_set(r->ZeroSet, hnew) ? it : first_zero_after(cone, ws, r, it, later);
     if (na != it && za != it) {
       if (fresh[k] != 0) ddd_set_d(r->ARay, 1);
       if (pos_head == nullptr)
@@ -1008,9 +1010,72 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
     gap = true;
     const int q = na == it ? 0 : 1;
     ddd_set_d(r->ARay, q - 1);
+    if (q == 0) b.negatives.push_back(r);
     if (head[q] == nullptr) last[q] = r;
     r->Next = head[q];
     head[q] = r;
+  }
+  b.pos_head = pos_head;
+  b.pos_last = pos_last;
+  b.kept = kept - b.begin;
+}
+
+// The split of a list known whole, by the side arrays: the positive run
+// keeps its order and its links, except where a ray left it between two
+// of its rays; the negative and zero rays form their lists in the reverse
+// of the list's order, as dd_EvaluateARay2 makes them.  A long list is
+// split in blocks on the run's threads, then joined as one pass would
+// have left it.
+void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long it)
+{
+  RayArray &order = ws.list_order;
+  std::vector<int32_t> &neg_at = ws.order_negative_at;
+  std::vector<int32_t> &zero_at = ws.order_zero_at;
+  std::vector<unsigned char> &fresh = ws.order_fresh;
+  const size_t n = order.size();
+  const set_word *later = later_rows(cone, ws, it);
+  const bool parallel =
+      static_cast<long>(n) >= ws.parallel_rays * dd_workspace::split_rays_per_ray * dd_workspace::split_threads_from;
+  const size_t blocks = parallel ? static_cast<size_t>(4 * ws.threads) : 1;
+  std::vector<KnownSplitBlock> &parts = ws.known_split_blocks;
+  if (parts.size() < blocks) parts.resize(blocks);
+  for (size_t b = 0; b < blocks; ++b) {
+    parts[b].begin = n * b / blocks;
+    parts[b].end = n * (b + 1) / blocks;
+  }
+  for_blocks(ws.pool, ws.threads, parallel, static_cast<long>(blocks),
+             [&](long b) { split_known_block(cone, ws, hnew, it, later, parts[static_cast<size_t>(b)]); });
+  // The kept rays of each block join those before; the positive run is
+  // linked across blocks (a link already in place is written again), the
+  // negative and zero lists of later blocks go in front.
+  dd_RayPtr head[2] = {nullptr, nullptr}, last[2] = {nullptr, nullptr};
+  dd_RayPtr pos_head = nullptr, pos_last = nullptr;
+  std::vector<dd_RayPtr> &negatives = ws.split_negatives;
+  negatives.clear();
+  size_t kept = 0;
+  for (size_t b = 0; b < blocks; ++b) {
+    const KnownSplitBlock &p = parts[b];
+    if (p.kept > 0 && kept != p.begin) {
+      order.move_down(kept, p.begin, p.kept);
+      std::memmove(&neg_at[kept], &neg_at[p.begin], p.kept * sizeof(int32_t));
+      std::memmove(&zero_at[kept], &zero_at[p.begin], p.kept * sizeof(int32_t));
+      std::memmove(&fresh[kept], &fresh[p.begin], p.kept);
+    }
+    kept += p.kept;
+    if (p.pos_head != nullptr) {
+      if (pos_head == nullptr)
+        pos_head = p.pos_head;
+      else
+        pos_last->Next = p.pos_head;
+      pos_last = p.pos_last;
+    }
+    for (int q = 0; q < 2; ++q) {
+      if (p.head[q] == nullptr) continue;
+      if (head[q] == nullptr) last[q] = p.last[q];
+      p.last[q]->Next = head[q];
+      head[q] = p.head[q];
+    }
+    negatives.insert(negatives.end(), p.negatives.begin(), p.negatives.end());
   }
   cone->NegHead = head[0];
   cone->NegLast = last[0];
@@ -1024,6 +1089,7 @@ void split_known_list(dd_ConePtr cone, dd_workspace &ws, dd_rowrange hnew, long 
   zero_at.resize(kept);
   fresh.resize(kept);
   ws.list_order_state = 1;
+  ws.split_negatives_at = it;
 }
 
 }  // namespace
@@ -1044,6 +1110,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
                      order.front() == cone->FirstRay && order.back() == cone->LastRay;
   ws.list_order_state = 0;
   ws.split_runs.clear();
+  ws.split_negatives_at = -1;
   const bool whole = ws.list_whole;
   ws.list_whole = false;
   if (!ws.conflict_lists || cone->TotalRayCount < 1) {
