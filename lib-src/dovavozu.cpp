@@ -283,6 +283,34 @@ bool zero_sets_repeat(dd_ConePtr cone, std::vector<std::uint32_t> &keys)
   return false;
 }
 
+// Whether a line of the result, a column of the basis inverse that no
+// row took, leaves some row of the input beyond rounding.  The rank was
+// decided by pivots taken as zero; one that was not makes a false
+// equation, and the rays of the reduced cone pass their own checks.
+bool lines_off_rows(dd_ConePtr cone)
+{
+  dd_PolyhedraPtr poly = cone->parent;
+  if (!numbers_round || !cone->ColReduced || poly == nullptr) return false;
+  const dd_colrange d = cone->d_orig;
+  dd_Arow line = nullptr;
+  dd_InitializeArow(d, &line);
+  RowValue v;
+  bool off = false;
+  for (dd_colrange j = 1; j <= d && !off; ++j) {
+    if (cone->newcol[j] != 0) continue;
+    for (dd_colrange i = 0; i < d; ++i) ddd_set(line[i], cone->Bsave[i][j - 1]);
+    // The row x0 >= 0 the cone adds to an H-representation is met by
+    // line[0] alone.
+    off = cone->m > poly->m && std::fabs(ddd_get_d(line[0])) > ddd_get_d(dd_zero);
+    for (dd_rowrange i = 0; i < poly->m && !off; ++i) {
+      row_eval(v, poly->A[i], line, d);
+      off = std::fabs(ddd_get_d(v.val)) > ddd_get_d(dd_zero) + lost_accuracy * ddd_get_d(v.mag);
+    }
+  }
+  dd_FreeArow(d, line);
+  return off;
+}
+
 // What the checks of numerically_inconsistent find in one run of
 // consecutive feasible rays.
 struct RunCheck {
@@ -308,7 +336,7 @@ struct RunCheck {
 bool numerically_inconsistent(dd_ConePtr cone)
 {
   dd_workspace &ws = workspace(cone);
-  if (ws.numerical_alarms > 0) return true;
+  if (ws.numerical_alarms > 0 || lines_off_rows(cone)) return true;
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
   if (cone->CompStatus == dd_RegionEmpty) return false;
