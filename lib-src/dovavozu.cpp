@@ -445,6 +445,7 @@ struct RunCheck {
 // as tight, lies on at least d-1 rows (the least an extreme ray of a
 // pointed cone does), no two rays lie on the same rows (an extreme ray is
 // fixed by its zero set), and the ridges close up (ridges_inconsistent).
+// Every line of the result lies on every row (lines_off_rows).
 //
 // The list is checked in place, in runs of consecutive rays on the run's
 // threads: at its largest it is most of what the run holds.
