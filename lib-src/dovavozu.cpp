@@ -69,13 +69,94 @@ struct Ridge {
   int drop;
 };
 
+// Ranks modulo the prime 2^61 - 1: rank d there means rank d over the
+// rationals, so that no ray lies on all of the rows.  A double is an
+// integer times a power of two, and 2^61 is 1 modulo the prime.
+inline constexpr std::uint64_t rank_prime = (std::uint64_t{1} << 61) - 1;
+
+std::uint64_t mul_mod(std::uint64_t a, std::uint64_t b)
+{
+  return static_cast<std::uint64_t>(static_cast<unsigned __int128>(a) * b % rank_prime);
+}
+
+std::uint64_t residue(double x)
+{
+  if (x == 0.0) return 0;
+  int e = 0;
+  const double f = std::frexp(std::fabs(x), &e);
+  const auto m = static_cast<std::uint64_t>(std::ldexp(f, 53));
+  const std::uint64_t r = mul_mod(m, std::uint64_t{1} << (((e - 53) % 61 + 61) % 61));
+  return x < 0.0 && r != 0 ? rank_prime - r : r;
+}
+
+std::uint64_t inverse_mod(std::uint64_t a)
+{
+  std::uint64_t r = 1;
+  for (std::uint64_t e = rank_prime - 2; e != 0; e >>= 1, a = mul_mod(a, a))
+    if (e & 1u) r = mul_mod(r, a);
+  return r;
+}
+
+// Whether the rows of zero set z have full rank d: a wide ray claims they
+// do not, and only rounding can have made it.  work holds the rows.
+bool rows_full_rank(dd_ConePtr cone, const set_word *z, std::vector<std::uint64_t> &work)
+{
+  const long d = cone->d;
+  const long nw = set_data_words(cone->m);
+  work.clear();
+  for (long w = 1; w <= nw; ++w)
+    for (set_word b = z[w]; b != 0u; b &= b - 1u) {
+      const mytype *a = cone->A[(w - 1) * 32 + std::countr_zero(b)];
+      for (long j = 0; j < d; ++j) work.push_back(residue(ddd_get_d(a[j])));
+    }
+  const long rows = static_cast<long>(work.size()) / d;
+  auto at = [&](long i, long j) -> std::uint64_t & { return work[static_cast<size_t>(i * d + j)]; };
+  for (long c = 0; c < d; ++c) {
+    long p = c;
+    while (p < rows && at(p, c) == 0) ++p;
+    if (p == rows) return false;
+    for (long j = c; j < d; ++j) std::swap(at(p, j), at(c, j));
+    const std::uint64_t inv = inverse_mod(at(c, c));
+    for (long i = c + 1; i < rows; ++i) {
+      if (at(i, c) == 0) continue;
+      const std::uint64_t f = rank_prime - mul_mod(at(i, c), inv);
+      for (long j = c; j < d; ++j) at(i, j) = (at(i, j) + mul_mod(f, at(c, j))) % rank_prime;
+    }
+  }
+  return true;
+}
+
+// Whether the rows of a zero set are all integer rows of the input, which
+// doubles hold exactly: then their rank is that of the caller's rows.
+// Other rows may be a decimal rounded, whose rank says nothing.
+std::vector<char> exact_rows(dd_ConePtr cone)
+{
+  std::vector<char> exact(static_cast<size_t>(cone->m) + 1, 0);
+  dd_PolyhedraPtr poly = cone->parent;
+  if (!numbers_round || poly == nullptr) return exact;
+  for (dd_rowrange i = 1; i <= cone->m; ++i) {
+    bool whole = true;
+    if (i <= poly->m)
+      for (dd_colrange j = 0; j < poly->d && whole; ++j) {
+        const double x = ddd_get_d(poly->A[i - 1][j]);
+        whole = std::fabs(x) < 0x1p53 && std::nearbyint(x) == x;
+      }
+    exact[static_cast<size_t>(i)] = whole;
+  }
+  return exact;
+}
+
 // The edges of rays on exactly d-1 rows when others lie on more: each is
 // shared by exactly two rays, the other one found among the edges or, when
 // alone there, exactly one of the wider rays.
 bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
-                  const std::vector<long> &wide, std::vector<Ridge> &edges)
+                  const std::vector<long> &wide, std::vector<Ridge> &edges,
+                  std::vector<std::vector<set_word>> &closes)
 {
   const long nw = set_data_words(cone->m);
+  std::vector<long> slot(rays.size(), -1);
+  for (size_t s = 0; s < wide.size(); ++s) slot[static_cast<size_t>(wide[s])] = static_cast<long>(s);
+  closes.assign(wide.size(), std::vector<set_word>(static_cast<size_t>(nw) + 1, 0u));
   std::vector<std::vector<long>> wide_on(static_cast<size_t>(cone->m) + 1);
   for (long t : wide)
     for (long w = 1; w <= nw; ++w)
@@ -98,7 +179,7 @@ bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
                                                  wide_on[static_cast<size_t>(rare)].size()))
             rare = row;
         }
-      long partners = 0;
+      long partners = 0, partner = 0;
       for (long t : wide_on[static_cast<size_t>(rare)]) {
         const set_word *zt = rays[static_cast<size_t>(t)]->ZeroSet;
         bool within = true;
@@ -107,13 +188,47 @@ bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
           if (w == (r.drop - 1) / 32 + 1) rest &= ~(set_word{1} << ((r.drop - 1) % 32));
           within = rest == 0u;
         }
-        if (within) ++partners;
+        if (within) {
+          ++partners;
+          partner = t;
+        }
       }
       if (partners != 1) return false;
+      std::vector<set_word> &u = closes[static_cast<size_t>(slot[static_cast<size_t>(partner)])];
+      for (long w = 1; w <= nw; ++w) u[static_cast<size_t>(w)] |= z[w];
+      u[static_cast<size_t>((r.drop - 1) / 32 + 1)] &= ~(set_word{1} << ((r.drop - 1) % 32));
     }
     a = b;
   }
   return true;
+}
+
+// Whether a ray on more than d-1 rows is none of the facets it claims.
+// When the rows are the caller's integers and have rank d, no ray lies on
+// all of them: rounding took a row as tight.  The result is still right
+// when the ray is a facet with extra rows, all of its ridges on that
+// facet; a ray that stands for several facets in truth (their common
+// rows tight within rounding) closes ridges that have rank d together, or
+// none.
+bool wide_unexplained(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays, const std::vector<long> &wide,
+                      const std::vector<std::vector<set_word>> &closes)
+{
+  if (!numbers_round || wide.empty()) return false;
+  const std::vector<char> exact = exact_rows(cone);
+  const long nw = set_data_words(cone->m);
+  std::vector<std::uint64_t> work;
+  for (size_t s = 0; s < wide.size(); ++s) {
+    const set_word *z = rays[static_cast<size_t>(wide[s])]->ZeroSet;
+    bool whole = true;
+    for (long w = 1; w <= nw && whole; ++w)
+      for (set_word bits = z[w]; bits != 0u && whole; bits &= bits - 1u)
+        whole = exact[static_cast<size_t>((w - 1) * 32 + std::countr_zero(bits) + 1)] != 0;
+    if (!whole || !rows_full_rank(cone, z, work)) continue;
+    bool none = true;
+    for (long w = 1; w <= nw; ++w) none = none && closes[s][static_cast<size_t>(w)] == 0u;
+    if (none || rows_full_rank(cone, closes[s].data(), work)) return true;
+  }
+  return false;
 }
 
 // The ridge tests of a complete run with every ray feasible.
@@ -184,9 +299,9 @@ bool ridges_inconsistent(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays)
   }
   if (simple) {
     if (ridges != 0) return true;
-  } else if ((wide.size() * wide_share <= rays.size() || rays.size() <= few_rays) &&
-             !edges_closed(cone, rays, wide, edges)) {
-    return true;
+  } else if (wide.size() * wide_share <= rays.size() || rays.size() <= few_rays) {
+    std::vector<std::vector<set_word>> closes;
+    if (!edges_closed(cone, rays, wide, edges, closes) || wide_unexplained(cone, rays, wide, closes)) return true;
   }
 
   bool full = need >= 2 && set_card(cone->EqualitySet) == 0;
@@ -283,6 +398,34 @@ bool zero_sets_repeat(dd_ConePtr cone, std::vector<std::uint32_t> &keys)
   return false;
 }
 
+// Whether a line of the result, a column of the basis inverse that no
+// row took, leaves some row of the input beyond rounding.  The rank was
+// decided by pivots taken as zero; one that was not makes a false
+// equation, and the rays of the reduced cone pass their own checks.
+bool lines_off_rows(dd_ConePtr cone)
+{
+  dd_PolyhedraPtr poly = cone->parent;
+  if (!numbers_round || !cone->ColReduced || poly == nullptr) return false;
+  const dd_colrange d = cone->d_orig;
+  dd_Arow line = nullptr;
+  dd_InitializeArow(d, &line);
+  RowValue v;
+  bool off = false;
+  for (dd_colrange j = 1; j <= d && !off; ++j) {
+    if (cone->newcol[j] != 0) continue;
+    for (dd_colrange i = 0; i < d; ++i) ddd_set(line[i], cone->Bsave[i][j - 1]);
+    // The row x0 >= 0 the cone adds to an H-representation is met by
+    // line[0] alone.
+    off = cone->m > poly->m && std::fabs(ddd_get_d(line[0])) > ddd_get_d(dd_zero);
+    for (dd_rowrange i = 0; i < poly->m && !off; ++i) {
+      row_eval(v, poly->A[i], line, d);
+      off = std::fabs(ddd_get_d(v.val)) > ddd_get_d(dd_zero) + lost_accuracy * ddd_get_d(v.mag);
+    }
+  }
+  dd_FreeArow(d, line);
+  return off;
+}
+
 // What the checks of numerically_inconsistent find in one run of
 // consecutive feasible rays.
 struct RunCheck {
@@ -302,13 +445,14 @@ struct RunCheck {
 // as tight, lies on at least d-1 rows (the least an extreme ray of a
 // pointed cone does), no two rays lie on the same rows (an extreme ray is
 // fixed by its zero set), and the ridges close up (ridges_inconsistent).
+// Every line of the result lies on every row (lines_off_rows).
 //
 // The list is checked in place, in runs of consecutive rays on the run's
 // threads: at its largest it is most of what the run holds.
 bool numerically_inconsistent(dd_ConePtr cone)
 {
   dd_workspace &ws = workspace(cone);
-  if (ws.numerical_alarms > 0) return true;
+  if (ws.numerical_alarms > 0 || lines_off_rows(cone)) return true;
   const dd_rowrange m = cone->m;
   const dd_colrange d = cone->d;
   if (cone->CompStatus == dd_RegionEmpty) return false;
