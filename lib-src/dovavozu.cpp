@@ -196,7 +196,8 @@ bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
       if (partners != 1) return false;
       std::vector<set_word> &u = closes[static_cast<size_t>(slot[static_cast<size_t>(partner)])];
       for (long w = 1; w <= nw; ++w) u[static_cast<size_t>(w)] |= z[w];
-      u[static_cast<size_t>((r.drop - 1) / 32 + 1)] &= ~(set_word{1} << ((r.drop - 1) % 32));
+      const long drop = r.drop - 1;
+      u[static_cast<size_t>(drop / 32 + 1)] &= ~(set_word{1} << (drop % 32));
     }
     a = b;
   }
