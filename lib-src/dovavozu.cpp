@@ -82,6 +82,11 @@ std::uint64_t mul_mod(std::uint64_t a, std::uint64_t b)
 std::uint64_t residue(double x)
 {
   if (x == 0.0) return 0;
+  // The caller's integers, the common case, without taking them apart.
+  if (std::fabs(x) < 0x1p53 && std::nearbyint(x) == x) {
+    const auto r = static_cast<std::uint64_t>(std::fabs(x));
+    return x < 0.0 ? rank_prime - r : r;
+  }
   int e = 0;
   const double f = std::frexp(std::fabs(x), &e);
   const auto m = static_cast<std::uint64_t>(std::ldexp(f, 53));
