@@ -79,11 +79,17 @@ std::uint64_t mul_mod(std::uint64_t a, std::uint64_t b)
   return static_cast<std::uint64_t>(static_cast<unsigned __int128>(a) * b % rank_prime);
 }
 
+// An integer that a double holds exactly, as the caller's integers are.
+bool exact_integer(double x)
+{
+  return std::fabs(x) < 0x1p53 && std::nearbyint(x) == x;
+}
+
 std::uint64_t residue(double x)
 {
   if (x == 0.0) return 0;
   // The caller's integers, the common case, without taking them apart.
-  if (std::fabs(x) < 0x1p53 && std::nearbyint(x) == x) {
+  if (exact_integer(x)) {
     const auto r = static_cast<std::uint64_t>(std::fabs(x));
     return x < 0.0 ? rank_prime - r : r;
   }
@@ -143,8 +149,7 @@ std::vector<char> exact_rows(dd_ConePtr cone)
     bool whole = true;
     if (i <= poly->m)
       for (dd_colrange j = 0; j < poly->d && whole; ++j) {
-        const double x = ddd_get_d(poly->A[i - 1][j]);
-        whole = std::fabs(x) < 0x1p53 && std::nearbyint(x) == x;
+        whole = exact_integer(ddd_get_d(poly->A[i - 1][j]));
       }
     exact[static_cast<size_t>(i)] = whole;
   }
