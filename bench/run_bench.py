@@ -122,6 +122,7 @@ SHORT_RUNS = 7
 HARD_LIMIT = 60.0
 HARD_BUDGET = 12 * 60.0
 HARD_REPEAT_BELOW = 2.0  # seconds a tool has spent on an instance before its runs stop
+HARD_TURNS_BELOW = 15.0  # the same for zonix's turns of 1 and 2 threads together
 ZONIX_2T = "zonix-2t"  # the result key of zonix with two threads
 HARD_LABEL = {"metric-h": "MET", "birkhoff-h": "B", "permutahedron-h": "P", "cut-h": "CUT"}
 # Facets of CUT(n), to check what lrs gives when the H form is made
@@ -713,7 +714,11 @@ def run_hard_case(tools, case, work, opts, timed_out, clock):
     starting runs (a run is never given more than what is left)."""
     outdir = work / "out"
     limit_full = opts.hard_limit
+    zonix_runs = []  # zonix's thread counts, timed in turns
     for tool, threads in hard_tools(tools):
+        if tool not in ("zonix", ZONIX_2T) and zonix_runs:
+            time_zonix_in_turns(case, zonix_runs, opts, timed_out, limit_full)
+            zonix_runs = []
         r = None
         series = (case.group, case.family, tool)
         left = clock["end"] - time.perf_counter()
@@ -726,22 +731,49 @@ def run_hard_case(tools, case, work, opts, timed_out, clock):
         elif left < min(5.0, limit_full):
             r = Result(tool)
             r.status, r.detail = "skipped", "the group's time was up"
+        if r is None and tool in ("zonix", ZONIX_2T):
+            argv, parse, before = zonix_command(tools, case, outdir / slug(tool), "double",
+                                                threads)
+            zonix_runs.append(Timed(tool, argv, outdir / slug(tool), case.key + "-hard",
+                                    min(limit_full, left), parse, before))
+            continue
         if r is None:
-            if tool in ("zonix", ZONIX_2T):
-                argv, parse, before = zonix_command(tools, case, outdir / slug(tool), "double",
-                                                    threads)
-            else:
-                argv, parse = peer_command(tools, tool, case)
-                before = None
+            argv, parse = peer_command(tools, tool, case)
             limit = min(limit_full, left)
             r = measure(tool, argv, outdir / slug(tool), case.key + "-hard", opts.runs, limit,
-                        parse, before, enough=HARD_REPEAT_BELOW)
+                        parse, None, enough=HARD_REPEAT_BELOW)
             if r.status == "timeout":
                 r.detail = "> %.0f s" % limit
                 if limit == limit_full:
                     timed_out.setdefault(series, []).append(case.params[0])
         case.results[tool] = r
+    if zonix_runs:
+        time_zonix_in_turns(case, zonix_runs, opts, timed_out, limit_full)
     check_hard_answers(case)
+
+
+def time_zonix_in_turns(case, timed, opts, timed_out, limit_full):
+    """The thread counts take turns, run by run, so that the speed-up is not
+    a drift of the machine's speed, which on a shared machine can move by
+    a third within minutes; a turn is repeated while they take under
+    HARD_TURNS_BELOW seconds in all."""
+    for i in range(opts.runs):
+        spent = sum(sum(t.res.times) for t in timed)
+        if i > 0 and spent >= HARD_TURNS_BELOW:
+            break
+        for t in timed:
+            if not t.stopped:
+                t.step()
+    for t in timed:
+        r = t.res
+        if not t.stopped:
+            t.read_answer()
+        case.results[r.tool] = r
+        if r.status == "timeout":
+            r.detail = "> %.0f s" % t.timeout
+            if t.timeout == limit_full:
+                timed_out.setdefault((case.group, case.family, r.tool), []).append(
+                    case.params[0])
 
 
 def check_hard_answers(case):
@@ -994,7 +1026,9 @@ def hard_section(cases, opts, facts, threads, load):
           "zonix: `zonix convert --arithmetic double%s`, %s, on a machine with %s cores (%s; "
           "load average %s at the group's start, %s at its end; the machine is shared, so "
           "times vary). Each tool gets at most %s s on an instance (> %s s: stopped there), "
-          "one run, repeated up to %d runs (median) while its runs take under %g s in all; a "
+          "one run, repeated up to %d runs (median) while its runs take under %g s in all "
+          "(zonix's thread counts take turns, run by run, so that the speed-up is not a drift "
+          "of the machine's speed, while their runs take under %g s in all); a "
           "tool is not run on a larger instance of a family after a timeout, and the group "
           "stops within %g minutes (a run gets at most the time left, and none starts in the "
           "last seconds). Memory: peak resident size in MiB. (×): the time "
@@ -1005,7 +1039,7 @@ def hard_section(cases, opts, facts, threads, load):
               "with 1 thread and with 2 threads" if threads else
               "one thread (this build has no --threads option)",
               facts.get("cores", "?"), facts.get("CPU", "?"), load[0], load[1], lim, lim,
-              opts.runs, HARD_REPEAT_BELOW, HARD_BUDGET / 60),
+              opts.runs, HARD_REPEAT_BELOW, HARD_TURNS_BELOW, HARD_BUDGET / 60),
           ""]
     head = ["Instance", "Input", "Vertices (known)", "Answer"] + zcols
     for p in PEERS[HARD]:
