@@ -47,7 +47,7 @@ inline constexpr double kMostMinorBits = 252.0;
 inline constexpr double kMidBits = 62.0;
 // Columns whose largest entries differ by more than this factor run as
 // integer rows (see run_as_given).
-inline constexpr double kColumnScales = 1024.0;
+inline constexpr double kColumnScales = 2e4;
 // Integer columns whose largest entries differ by more than this (powers
 // of a curve from the sixth on) go to the exact run at once: double runs
 // on them snap values or fail, and exact ones cost about as much.

@@ -208,6 +208,8 @@ int main(int argc, char **argv)
         {fam::Rep::V, 20, 9, 1, Check::Facets},    {fam::Rep::V, 22, 8, 1, Check::Facets},
         {fam::Rep::V, 40, 6, 1, Check::Adjacency}, {fam::Rep::V, 30, 4, 1, Check::Adjacency},
         {fam::Rep::V, 30, 7, 3, Check::Facets, true}, {fam::Rep::V, 20, 6, 5, Check::Facets, true},
+        // Spread in double though their columns' scales differ 4096 and 16384 times.
+        {fam::Rep::V, 32, 5, 2, Check::Facets, true}, {fam::Rep::V, 24, 8, 3, Check::Facets, true},
     };
     Tally cases;
     for (const Known &k : known) {

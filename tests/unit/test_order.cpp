@@ -66,7 +66,7 @@ TEST(RowOrder, ColumnsTakenToCompleteTheMostRows)
 // spread order starts where lexmin does (u = 0), then takes the farthest
 // point (u = 1), then the one farthest from both (u = 4/7, by hand).  Few
 // values in a column (0/1 points) or columns of very different scales
-// (powers 1 and 5 of 1..8) go by columns instead.
+// (powers 1 and 6 of 1..8) go by columns instead.
 TEST(RowOrder, SpreadOnlyWhereLexminSweeps)
 {
   Rows curve;
@@ -76,7 +76,7 @@ TEST(RowOrder, SpreadOnlyWhereLexminSweeps)
   EXPECT_EQ(Members(spread.begin(), spread.begin() + 3), (Members{8, 1, 4}));
   EXPECT_EQ(c.order(dd_LexMin), (Members{8, 7, 6, 5, 4, 3, 2, 1}));
   Rows powers;
-  for (int t = 1; t <= 8; ++t) powers.push_back({1, double(t), std::pow(t, 5.0)});
+  for (int t = 1; t <= 8; ++t) powers.push_back({1, double(t), std::pow(t, 6.0)});
   for (const Rows &rows : {Rows{{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}}, powers}) {
     Cone k(rows);
     EXPECT_EQ(k.order(dd_LexMinSpread), k.order(dd_ColumnGreedy));
