@@ -2125,7 +2125,15 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   compact_edges(cone);
   // Only a large list makes the pages worth returning: each trim walks the
   // heap, and the pages returned fault back in when a small run reuses them.
-  if (cone->RayCount >= trim_from_rays) return_free_pages();
+  // So it waits until the list has grown by a quarter, but for the last
+  // iterations, the largest: P(9) trims 23 times instead of 258, same peak.
+  long &trimmed = ws.trimmed_at_rays;
+  trimmed = std::min(trimmed, cone->RayCount);
+  if (cone->RayCount >= trim_from_rays &&
+      (cone->m - cone->Iteration < dd_workspace::walked_splits || cone->RayCount - trimmed >= trimmed / 4)) {
+    trimmed = cone->RayCount;
+    return_free_pages();
+  }
 
   // Every new ray is made and appended before any is filed, so that the
   // rays can be made on threads; they stand in the list, and their edges

@@ -1277,6 +1277,7 @@ struct dd_workspace {
   zonix::core::EdgePool edge_nodes;  // of cone->Edges
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
+  long trimmed_at_rays = 0;  // the list's size at the last return of free pages
 
   // ---- ray evaluation ----
   // Set for the consuming loop of an edge-list iteration whose rows are
