@@ -1278,6 +1278,9 @@ struct dd_workspace {
   zonix::core::ZeroBuckets zero_buckets;
   zonix::core::EdgeScratch *edges = nullptr;  // made at first use
   long trimmed_at_rays = 0;  // the list's size at the last return of free pages
+  // Edges filed under each iteration since its list was last taken: the
+  // length of the list, but for lists emptied otherwise.
+  std::vector<long> edges_filed;
 
   // ---- ray evaluation ----
   // Set for the consuming loop of an edge-list iteration whose rows are
