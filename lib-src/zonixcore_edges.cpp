@@ -1313,11 +1313,13 @@ void compact_edges(dd_ConePtr cone)
   ws.edge_nodes.swap(fresh);
 }
 
-// Makes the job's record from its block, if that is not done yet.
+// Makes the job's record from its block, if that is not done yet.  The
+// record stands at the block's address: `made` is not written, as the
+// thread of the job before reads it to link its ray.
 void set_up_record(dd_ConePtr cone, NewRayJob &j)
 {
   if (j.made_ready) return;
-  j.made = RayPool::ready(reinterpret_cast<char *>(j.made), cone->d, cone->m, j.made_fresh);
+  RayPool::ready(reinterpret_cast<char *>(j.made), cone->d, cone->m, j.made_fresh);
   j.made_ready = true;
 }
 
