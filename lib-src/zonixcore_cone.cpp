@@ -17,6 +17,7 @@ void free_edges(dd_ConePtr cone)
 {
   if (cone->Edges == nullptr) return;
   for (dd_rowrange k = 0; k < cone->m_alloc; ++k) cone->Edges[k] = nullptr;
+  if (cone->workspace != nullptr) cone->workspace->edges_filed.clear();
 }
 
 // Releases the ray list, sentinel included.  The walk follows the links to

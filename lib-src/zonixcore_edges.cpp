@@ -34,7 +34,11 @@ bool cancelled(dd_ConePtr cone)
 // Files the edge (ray1, ray2) under the iteration fmin that separates it.
 void file_edge(dd_ConePtr cone, dd_RayPtr ray1, dd_RayPtr ray2, dd_rowrange fmin)
 {
-  dd_AdjacencyPtr node = workspace(cone).edge_nodes.get();
+  dd_workspace &ws = workspace(cone);
+  dd_AdjacencyPtr node = ws.edge_nodes.get();
+  if (static_cast<size_t>(fmin) >= ws.edges_filed.size())
+    ws.edges_filed.resize(static_cast<size_t>(std::max<long>(fmin, cone->m_alloc)) + 1, 0);
+  ++ws.edges_filed[static_cast<size_t>(fmin)];
   node->Ray1 = ray1;
   node->Ray2 = ray2;
   node->Next = cone->Edges[fmin];
@@ -1227,6 +1231,9 @@ struct NewRayJob {
   // Whether the new ray and ray1 lie on the same added rows as ray1 and
   // ray2: see same_edge_face.
   bool edge_face;
+  // Whether the new ray and ray1 leave at different iterations, which
+  // makes them a candidate edge: found where both are at hand.
+  bool separate;
 };
 
 // The scratch of edge filing, kept in the cone's workspace.
@@ -1306,11 +1313,13 @@ void compact_edges(dd_ConePtr cone)
   ws.edge_nodes.swap(fresh);
 }
 
-// Makes the job's record from its block, if that is not done yet.
+// Makes the job's record from its block, if that is not done yet.  The
+// record stands at the block's address: `made` is not written, as the
+// thread of the job before reads it to link its ray.
 void set_up_record(dd_ConePtr cone, NewRayJob &j)
 {
   if (j.made_ready) return;
-  j.made = RayPool::ready(reinterpret_cast<char *>(j.made), cone->d, cone->m, j.made_fresh);
+  RayPool::ready(reinterpret_cast<char *>(j.made), cone->d, cone->m, j.made_fresh);
   j.made_ready = true;
 }
 
@@ -1340,6 +1349,7 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
       set_up_record(cone, j);
       j.feasible = make_new_ray(cone, S, j.made, j.ray1, j.ray2, hnew);
       j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, added, nw, cone->d);
+      j.separate = j.ray1->FirstInfeasIndex != j.made->FirstInfeasIndex;
       // Linked in job order here, while the record is at hand.
       j.made->Next = k + 1 < n ? jobs[k + 1].made : nullptr;
     }
@@ -2107,16 +2117,19 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   }
   std::vector<NewRayJob> &jobs = edge_scratch(cone).new_rays;
   jobs.clear();
-  // Counted first for a large list: grown by doubling, the job list would
-  // leave its old copies in the heap beside it.
-  if (cone->RayCount >= trim_from_rays) {
-    size_t edges = 0;
-    for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr; e = e->Next) ++edges;
-    jobs.reserve(edges);
+  // Room for the list made first: grown by doubling, the job list would
+  // leave its old copies in the heap beside it.  Its length as filed, not
+  // counted by a walk (on P(9) some 25 ms on the calling thread); no more
+  // than the edges there are, should the count be stale.
+  std::vector<long> &filed = ws.edges_filed;
+  if (static_cast<size_t>(cone->Iteration) < filed.size()) {
+    if (cone->RayCount >= trim_from_rays)
+      jobs.reserve(static_cast<size_t>(std::clamp<long>(filed[static_cast<size_t>(cone->Iteration)], 0, cone->EdgeCount)));
+    filed[static_cast<size_t>(cone->Iteration)] = 0;
   }
   for (dd_AdjacencyPtr e = cone->Edges[cone->Iteration]; e != nullptr;) {
     dd_AdjacencyPtr next = e->Next;
-    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, true, false, false});
+    jobs.push_back({e->Ray1, e->Ray2, nullptr, false, false, true, false, false, false});
     ws.edge_nodes.put(e);
     cone->EdgeCount--;
     e = next;
@@ -2125,7 +2138,15 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   compact_edges(cone);
   // Only a large list makes the pages worth returning: each trim walks the
   // heap, and the pages returned fault back in when a small run reuses them.
-  if (cone->RayCount >= trim_from_rays) return_free_pages();
+  // So it waits until the list has grown by a quarter, but for the last
+  // iterations, the largest: P(9) trims 23 times instead of 258, same peak.
+  long &trimmed = ws.trimmed_at_rays;
+  trimmed = std::min(trimmed, cone->RayCount);
+  if (cone->RayCount >= trim_from_rays &&
+      (cone->m - cone->Iteration < dd_workspace::walked_splits || cone->RayCount - trimmed >= trimmed / 4)) {
+    trimmed = cone->RayCount;
+    return_free_pages();
+  }
 
   // Every new ray is made and appended before any is filed, so that the
   // rays can be made on threads; they stand in the list, and their edges
@@ -2147,6 +2168,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
       dd_CreateNewRay(cone, j.ray1, j.ray2, hnew);
       j.made = cone->LastRay;
       j.edge_face = same_edge_face(j.ray1, j.ray2, j.made, cone->AddedHalfspaces, nw, cone->d);
+      j.separate = j.ray1->FirstInfeasIndex != j.made->FirstInfeasIndex;
     }
   }
   ws.conflict_lists = false;
@@ -2154,7 +2176,7 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   EdgeFiling filing = begin_filing(cone, jobs.empty() ? nullptr : cone->PosHead);
   filing.current_row = hnew;
   for (const NewRayJob &j : jobs)
-    if (j.ray1->FirstInfeasIndex != j.made->FirstInfeasIndex)
+    if (j.separate)
       conditional_add_edge(cone, j.ray1, j.made, cone->PosHead, filing, j.edge_face);
   // The last iterations hold the largest lists: what they no longer need
   // leaves the heap before their pair tests.

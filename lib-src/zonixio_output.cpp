@@ -5,7 +5,9 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <cstdlib>
 #include <type_traits>
@@ -379,24 +381,40 @@ inline constexpr long write_block = 1 << 11;
 inline constexpr long threaded_write_from = 1 << 14;
 
 // Writes the rays' rows of the output, the blocks of rays from `starts`
-// formatted on the run's threads a few at a time and written in their
-// order: the text of P(9)'s 362,880 vertices costs more to format than
-// the run's last iterations take.  Returns the rows written.
+// formatted on the run's threads and written in their order: the text of
+// P(9)'s 362,880 vertices costs more to format than the run's last
+// iterations take.  The thread that completes the next block to write
+// writes it, and those after it that are done, while the others format
+// on: the writing stands beside the formatting, not between rounds of it.
+// Returns the rows written.
 dd_bigrange write_rays_threaded(FILE *f, dd_PolyhedraPtr poly, const OutputShape &shape,
                                 const std::vector<dd_RayPtr> &starts, int threads)
 {
   dd_ConePtr cone = poly->child;
   const dd_colrange d = poly->d;
-  const long window = 2L * threads;  // blocks formatted at once
   struct Text {
     std::string text;
     std::vector<size_t> row_ends;
   };
-  std::vector<Text> texts(static_cast<size_t>(window));
+  const long blocks = static_cast<long>(starts.size());
+  // The text of each block from its formatting to its writing; written
+  // texts give their storage to blocks not yet begun.
+  std::vector<Text> texts(static_cast<size_t>(blocks));
+  std::vector<unsigned char> ready(static_cast<size_t>(blocks), 0);
+  std::vector<Text> spare;
+  spare.reserve(static_cast<size_t>(blocks));  // moving a written text in cannot fail
+  std::mutex hold;
+  std::condition_variable written_one;
+  long next_write = 0;   // the first block not written
+  bool writing = false;  // whether a thread writes (it alone moves next_write)
+  bool failed = false;   // a formatting failed: the rest is written after
+  // Blocks formatted ahead of the writing: a thread held up (as on a busy
+  // machine) would have the others pile up text.  The thread of the next
+  // block to write never waits.
+  const long window = 2L * threads;
   std::vector<dd_Arow> rows(static_cast<size_t>(threads), nullptr);
   for (dd_Arow &a : rows) dd_InitializeArow(d > 0 ? d : 1, &a);
   zonix::core::ThreadPool pool;
-  const long blocks = static_cast<long>(starts.size());
   dd_bigrange written = 0;
   // Rows of a block written one by one, as a fallback without allocation.
   auto write_directly = [&](long b) {
@@ -410,14 +428,21 @@ dd_bigrange write_rays_threaded(FILE *f, dd_PolyhedraPtr poly, const OutputShape
       ++written;
     }
   };
-  for (long from = 0; from < blocks && written < shape.rays; from += window) {
-    const long count = std::min(window, blocks - from);
-    const std::exception_ptr failure = zonix::core::run_blocks(pool, threads, count, [&](int t, long b) {
-      Text &x = texts[static_cast<size_t>(b)];
+  const std::exception_ptr failure = zonix::core::run_blocks(pool, threads, blocks, [&](int t, long b) {
+    Text &x = texts[static_cast<size_t>(b)];
+    std::unique_lock<std::mutex> lock(hold);
+    written_one.wait(lock, [&] { return failed || b - next_write < window; });
+    if (failed) return false;
+    if (!spare.empty()) {
+      x = std::move(spare.back());
+      spare.pop_back();
+    }
+    lock.unlock();
+    try {
       x.text.clear();
       x.row_ends.clear();
       mytype *a = rows[static_cast<size_t>(t)];
-      dd_RayPtr r = starts[static_cast<size_t>(from + b)];
+      dd_RayPtr r = starts[static_cast<size_t>(b)];
       for (long k = 0; k < write_block && r != nullptr; ++k, r = r->Next) {
         if (!r->feasible) continue;
         dd_CopyRay(a, d, r, shape.rep, cone->newcol);
@@ -425,20 +450,34 @@ dd_bigrange write_rays_threaded(FILE *f, dd_PolyhedraPtr poly, const OutputShape
         zonix::core::append_row_text(x.text, a, d);
         x.row_ends.push_back(x.text.size());
       }
-      return true;
-    });
-    if (failure) {
-      for (long b = 0; b < count; ++b) write_directly(from + b);
-      continue;
+    } catch (...) {
+      lock.lock();
+      failed = true;
+      written_one.notify_all();
+      throw;
     }
-    for (long b = 0; b < count && written < shape.rays; ++b) {
-      const Text &x = texts[static_cast<size_t>(b)];
-      const auto take = static_cast<size_t>(std::min<dd_bigrange>(static_cast<dd_bigrange>(x.row_ends.size()),
-                                                                   shape.rays - written));
-      if (take > 0) zonix::core::write_text(f, x.text.data(), x.row_ends[take - 1]);
+    lock.lock();
+    ready[static_cast<size_t>(b)] = 1;
+    if (writing) return true;
+    writing = true;
+    while (next_write < blocks && ready[static_cast<size_t>(next_write)] != 0) {
+      Text &w = texts[static_cast<size_t>(next_write)];
+      lock.unlock();
+      const auto take = static_cast<size_t>(
+          std::min<dd_bigrange>(static_cast<dd_bigrange>(w.row_ends.size()), shape.rays - written));
+      if (take > 0) zonix::core::write_text(f, w.text.data(), w.row_ends[take - 1]);
       written += static_cast<dd_bigrange>(take);
+      lock.lock();
+      spare.push_back(std::move(w));
+      ++next_write;
+      written_one.notify_all();
     }
-  }
+    writing = false;
+    return true;
+  });
+  // Blocks not written (a formatting failed): written here, one row at a time.
+  if (failure)
+    for (long b = next_write; b < blocks; ++b) write_directly(b);
   for (dd_Arow &a : rows) dd_FreeArow(d > 0 ? d : 1, a);
   return written;
 }
