@@ -31,6 +31,9 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zonix::core {
 
@@ -636,11 +639,20 @@ inline double negate_if(double x, bool flip)
 
 #ifndef ZONIX_EXACT
 // Whether a double lies within the tolerance, as dd_EqualToZero decides,
-// without the jump between its two tests.
+// without the jump between its two tests (written as the two tests, the
+// compiler puts the jump back).
 inline bool within_tolerance(double x)
 {
+#if defined(__SSE2__)
+  const __m128d v = _mm_set_sd(x);
+  const __m128d z = _mm_setzero_pd();
+  const __m128d nonnegative = _mm_cmpge_sd(_mm_sub_sd(v, _mm_set_sd(ddd_get_d(dd_minuszero))), z);
+  const __m128d nonpositive = _mm_cmpngt_sd(_mm_sub_sd(v, _mm_set_sd(ddd_get_d(dd_zero))), z);
+  return (_mm_movemask_pd(_mm_and_pd(nonnegative, nonpositive)) & 1) != 0;
+#else
   return static_cast<bool>(static_cast<int>(x - ddd_get_d(dd_minuszero) >= 0.0) &
                            static_cast<int>(!(x - ddd_get_d(dd_zero) > 0.0)));
+#endif
 }
 #endif
 
