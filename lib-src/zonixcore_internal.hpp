@@ -690,7 +690,6 @@ inline void divide_by_least(dd_colrange d, mytype *v)
   ddd_clear(t);
 }
 
-
 // |a| exactly (dd_abs keeps values within the tolerance as they are).
 inline void exact_abs(mytype r, const mytype a)
 {
