@@ -34,6 +34,9 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zonix::core {
 
@@ -650,16 +653,48 @@ inline void set_ray_accuracy(dd_RayPtr r, dd_colrange d, double e)
   }
 }
 
+// x with its sign bit flipped when flip: -x without a jump.  The signs of
+// values at new rays are a coin toss, and a mispredicted jump costs more
+// than these few operations.
+inline double negate_if(double x, bool flip)
+{
+  return std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) ^ (static_cast<std::uint64_t>(flip) << 63));
+}
+
+#ifndef ZONIX_EXACT
+// Whether a double lies within the tolerance, as dd_EqualToZero decides,
+// without the jump between its two tests (written as the two tests, the
+// compiler puts the jump back).
+inline bool within_tolerance(double x)
+{
+#if defined(__SSE2__)
+  const __m128d v = _mm_set_sd(x);
+  const __m128d z = _mm_setzero_pd();
+  const __m128d nonnegative = _mm_cmpge_sd(_mm_sub_sd(v, _mm_set_sd(ddd_get_d(dd_minuszero))), z);
+  const __m128d nonpositive = _mm_cmpngt_sd(_mm_sub_sd(v, _mm_set_sd(ddd_get_d(dd_zero))), z);
+  return (_mm_movemask_pd(_mm_and_pd(nonnegative, nonpositive)) & 1) != 0;
+#else
+  return static_cast<bool>(static_cast<int>(x - ddd_get_d(dd_minuszero) >= 0.0) &
+                           static_cast<int>(!(x - ddd_get_d(dd_zero) > 0.0)));
+#endif
+}
+#endif
+
 // v divided by its entry of least magnitude beyond the tolerance (near
 // ties keep the first found); v as it is when every entry is within it.
 inline void divide_by_least(dd_colrange d, mytype *v)
 {
   if (d <= 0) return;
   auto tol_abs = [](mytype r, const mytype a) {
+#ifndef ZONIX_EXACT
+    // dd_Negative(a) is !(a - dd_minuszero >= 0).
+    ddd_set_d(r, negate_if(ddd_get_d(a), !(ddd_get_d(a) - ddd_get_d(dd_minuszero) >= 0.0)));
+#else
     if (dd_Negative(a))
       ddd_neg(r, a);
     else
       ddd_set(r, a);
+#endif
   };
   mytype least, t;
   ddd_init(least);
@@ -682,10 +717,15 @@ inline void divide_by_least(dd_colrange d, mytype *v)
 // |a| exactly (dd_abs keeps values within the tolerance as they are).
 inline void exact_abs(mytype r, const mytype a)
 {
+#ifndef ZONIX_EXACT
+  // ddd_sgn(a) < 0 is !(a >= 0).
+  ddd_set_d(r, negate_if(ddd_get_d(a), !(ddd_get_d(a) >= 0.0)));
+#else
   if (ddd_sgn(a) < 0)
     ddd_neg(r, a);
   else
     ddd_set(r, a);
+#endif
 }
 
 // A row's value at a point with what its error bound needs.
@@ -1196,7 +1236,11 @@ inline double value_bound_above(double norm, double pmax, double e,
 // make likely, not certain.
 inline bool snap_residue(mytype val, double bound)
 {
+#ifndef ZONIX_EXACT
+  if (within_tolerance(ddd_get_d(val))) return false;
+#else
   if (dd_EqualToZero(val)) return false;
+#endif
   mytype a;
   ddd_init(a);
   exact_abs(a, val);

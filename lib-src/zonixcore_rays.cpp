@@ -84,12 +84,15 @@ inline void row_value(mytype *val, dd_ConePtr cone, mytype *p, dd_rowrange k)
 [[gnu::always_inline]] inline int settled_sign(mytype v, double near, const mytype *row, mytype *p,
                                                dd_colrange d, double accuracy, long *snapped)
 {
-  if (!dd_EqualToZero(v)) {
+  const double x = ddd_get_d(v);
+  if (!within_tolerance(x)) {
     mytype a;
     exact_abs(a, v);
     if (ddd_get_d(a) <= near) return snapped_sign(v, row, p, d, accuracy, snapped);
   }
-  return tolerance_sign(v);
+  // tolerance_sign without jumps.
+  const int nonnegative = x - ddd_get_d(dd_minuszero) >= 0.0;
+  return (static_cast<int>(x - ddd_get_d(dd_zero) > 0.0) & nonnegative) - !nonnegative;
 }
 #endif
 
@@ -312,18 +315,23 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
   std::vector<int> &signs = S.stored_signs;
   if (signs.size() < n + 1) signs.resize(n + 1);
   row_signs(cone, S, p, pos.data(), static_cast<long>(n), signs.data());
-  bool violates = false;
   set_word *c = S.conflict_build.get(m);
   dd_rowrange fii = m + 1;
+  // The signs are a coin toss: read without jumps on them, apart from
+  // the rare zeros.
+  int any = 0;
   for (size_t q = 0; q < n; ++q) {
-    const dd_rowrange i = pos[q];
-    if (signs[q] == 0) add_elem(z, cone->OrderVector[i]);
-    if (signs[q] < 0) {
-      // Emptied at the first violated row, so the signs are read once.
-      if (!violates) set_emptyset(c);
-      violates = true;
-      add_elem(c, i);
-      if (i < fii) fii = i;
+    if (signs[q] == 0) add_elem(z, cone->OrderVector[pos[q]]);
+    any |= signs[q];
+  }
+  const bool violates = any < 0;
+  if (violates) {
+    set_emptyset(c);
+    for (size_t q = 0; q < n; ++q) {
+      const dd_rowrange i = pos[q];
+      const set_word neg = signs[q] < 0;
+      c[((i - 1) >> 5) + 1] |= neg << ((i - 1) & 31);
+      fii = neg != 0u && i < fii ? i : fii;
     }
   }
   set_conflicts(ws.rays.conflicts(), RR, violates ? c : nullptr, nw);
@@ -439,9 +447,9 @@ inline void row_eval_pair(RowValue &a1, RowValue &a2, const mytype *row, const m
       v1 += x1;
       v2 += x2;
       // As exact_abs, but for the sign of a NaN, which no test reads.
-      m1 += x1 < 0.0 ? -x1 : x1;
-      m2 += x2 < 0.0 ? -x2 : x2;
-      n += r < 0.0 ? -r : r;
+      m1 += negate_if(x1, x1 < 0.0);
+      m2 += negate_if(x2, x2 < 0.0);
+      n += negate_if(r, r < 0.0);
     }
     ddd_set_d(a1.val, v1);
     ddd_set_d(a2.val, v2);
