@@ -742,10 +742,7 @@ def run_hard_case(tools, case, work, opts, timed_out, clock):
             limit = min(limit_full, left)
             r = measure(tool, argv, outdir / slug(tool), case.key + "-hard", opts.runs, limit,
                         parse, None, enough=HARD_REPEAT_BELOW)
-            if r.status == "timeout":
-                r.detail = "> %.0f s" % limit
-                if limit == limit_full:
-                    timed_out.setdefault(series, []).append(case.params[0])
+            note_hard_timeout(case, r, limit, limit_full, timed_out)
         case.results[tool] = r
     if zonix_runs:
         time_zonix_in_turns(case, zonix_runs, opts, timed_out, limit_full)
@@ -769,11 +766,18 @@ def time_zonix_in_turns(case, timed, opts, timed_out, limit_full):
         if not t.stopped:
             t.read_answer()
         case.results[r.tool] = r
-        if r.status == "timeout":
-            r.detail = "> %.0f s" % t.timeout
-            if t.timeout == limit_full:
-                timed_out.setdefault((case.group, case.family, r.tool), []).append(
-                    case.params[0])
+        note_hard_timeout(case, r, t.timeout, limit_full, timed_out)
+
+
+def note_hard_timeout(case, r, limit, limit_full, timed_out):
+    """A run that timed out under the full limit skips the family's larger
+    instances for its tool; under a shorter one (the group's time running
+    out) it says nothing about them."""
+    if r.status != "timeout":
+        return
+    r.detail = "> %.0f s" % limit
+    if limit == limit_full:
+        timed_out.setdefault((case.group, case.family, r.tool), []).append(case.params[0])
 
 
 def check_hard_answers(case):

@@ -26,6 +26,7 @@
 
 #include "setoper.h"
 #include "zonixarith.hpp"
+#include "zonixcore_scale.hpp"
 #include "zonixgcd.hpp"
 #include "zonixio.h"
 
@@ -45,9 +46,6 @@ inline constexpr double kMostMinorBits = 252.0;
 // Minors below 2^62 leave the 64-bit elimination (Mid) two bits of room,
 // far more than the rounding of the bound.
 inline constexpr double kMidBits = 62.0;
-// Columns whose largest entries differ by more than this factor run as
-// integer rows (see run_as_given).
-inline constexpr double kColumnScales = 2e4;
 // Integer columns whose largest entries differ by more than this (powers
 // of a curve from the sixth on) go to the exact run at once: double runs
 // on them snap values or fail, and exact ones cost about as much.
@@ -700,15 +698,7 @@ bool run_as_given(dd_MatrixPtr M, const QMatrix &q)
   if (q.representation != dd_Generator || q.cols < 2) return false;
   for (long i = 0; i < q.rows; ++i)
     if (q.at(i, 0) != 1) return false;
-  double lo = HUGE_VAL, hi = 0.0;
-  for (long j = 1; j < q.cols; ++j) {
-    double big = 0.0;
-    for (long i = 0; i < q.rows; ++i) big = std::max(big, std::fabs(ddd_get_d(M->matrix[i][j])));
-    if (big == 0.0) continue;
-    lo = std::min(lo, big);
-    hi = std::max(hi, big);
-  }
-  return hi <= lo * kColumnScales;
+  return zonix::core::column_scales_within(M->matrix, q.rows, 1, q.cols, zonix::core::column_scale_spread);
 }
 
 }  // namespace
@@ -726,20 +716,13 @@ bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &o)
 bool exact_first(dd_MatrixPtr M)
 {
   if (M == nullptr || M->colsize < 2 || M->representation != dd_Generator) return false;
-  double lo = HUGE_VAL, hi = 0.0;
-  for (long j = 0; j < M->colsize; ++j) {
-    double big = 0.0;
-    for (long i = 0; i < M->rowsize; ++i) {
+  // Integers only: the exact run's numbers stay as small as the input's.
+  for (long i = 0; i < M->rowsize; ++i)
+    for (long j = 0; j < M->colsize; ++j) {
       const double v = ddd_get_d(M->matrix[i][j]);
-      // Integers only: the exact run's numbers stay as small as the input's.
       if (v != std::nearbyint(v) || std::fabs(v) > 0x1p53) return false;
-      big = std::max(big, std::fabs(v));
     }
-    if (big == 0.0 || j == 0) continue;
-    lo = std::min(lo, big);
-    hi = std::max(hi, big);
-  }
-  return hi > lo * kExactScales;
+  return !zonix::core::column_scales_within(M->matrix, M->rowsize, 1, M->colsize, kExactScales);
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "zonixcore_internal.hpp"
+#include "zonixcore_scale.hpp"
 #include "zonixio.h"
 #include "zonixrandom.hpp"
 
@@ -30,12 +31,6 @@ inline constexpr double farthest_first_work = 1 << 25;
 // data, cubes, cross-polytopes), which are not spread.
 inline constexpr long rows_per_value = 8;
 inline constexpr long fewest_values = 4;
-// Columns whose largest entries differ by more than this factor (high
-// powers of a moment curve) are not spread.  Up to it, spread moment
-// curves of degree 4 to 11 came out right in double wherever the sweep
-// did, and right where it failed; beyond it some came out an error where
-// the sweep was right, or rows less accurate than a millionth.
-inline constexpr double column_scale_spread = 2e4;
 // Two doubles side by side.
 typedef double Pair __attribute__((vector_size(16)));
 
@@ -54,15 +49,7 @@ bool lexicographic_sweep(dd_ConePtr cone, const dd_rowindex OV)
       values += dd_Equal(cone->A[OV[i] - 1][j], cone->A[OV[i + 1] - 1][j]) ? 0 : 1;
     if (values == 1) continue;  // a constant column: the next one decides
     if (j == 0 || values < fewest_values || values * rows_per_value <= m) return false;
-    double lo = std::numeric_limits<double>::infinity(), hi = 0.0;
-    for (dd_colrange k = j; k < cone->d; ++k) {
-      double big = 0.0;
-      for (dd_rowrange i = 0; i < m; ++i) big = std::max(big, std::fabs(ddd_get_d(cone->A[i][k])));
-      if (big == 0.0) continue;
-      lo = std::min(lo, big);
-      hi = std::max(hi, big);
-    }
-    return hi <= lo * column_scale_spread;
+    return column_scales_within(cone->A, m, j, cone->d, column_scale_spread);
   }
   return false;
 }
