@@ -129,6 +129,20 @@ void IntegerRows::put(long k, const std::int64_t *in)
   std::memcpy(store->matrix[k], in, static_cast<size_t>(cols) * sizeof(std::int64_t));
 }
 
+namespace {
+
+// q := x, most often a small integer, which needs none of mpq_set_d's work.
+void set_double(mpq_class &q, double x)
+{
+  constexpr double kLongRange = 9223372036854775808.0;  // 2^63
+  if (x == std::trunc(x) && x > -kLongRange && x < kLongRange)
+    mpz_set_si(q.get_num_mpz_t(), static_cast<long>(x));
+  else
+    q = x;
+}
+
+}  // namespace
+
 QMatrix to_rational(dd_MatrixPtr M)
 {
   QMatrix q;
@@ -137,7 +151,7 @@ QMatrix to_rational(dd_MatrixPtr M)
   q.representation = M->representation;
   q.entries.resize(static_cast<size_t>(q.rows * q.cols));
   for (long i = 0; i < q.rows; ++i)
-    for (long j = 0; j < q.cols; ++j) q.at(i, j) = ddd_get_d(M->matrix[i][j]);
+    for (long j = 0; j < q.cols; ++j) set_double(q.at(i, j), ddd_get_d(M->matrix[i][j]));
   for (long i = 1; i <= q.rows; ++i)
     if (set_member(i, M->linset)) q.linearity.push_back(i);
   q.objective = M->objective;
@@ -245,7 +259,7 @@ void write_rational(FILE *f, const QMatrix &q)
 void write_rational(FILE *f, const QMatrix &q, const std::string &rows)
 {
   write_head(f, q);
-  dd_Printf(f, "%s", rows.c_str());
+  core::write_text(f, rows.data(), rows.size());
   write_tail(f, q);
 }
 

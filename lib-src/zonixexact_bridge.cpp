@@ -134,11 +134,19 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     res.error = dd_OutOfMemory;
     return;
   }
-  // Text without families: written from the run, no fractions made.
-  if (rq.text && !rq.adjacency && !rq.incidence && !rq.input_adjacency && !rq.input_incidence &&
-      zonix::output_text(poly.get(), res.text, &res.output.rows, res.output.linearity)) {
+  auto family = [&](bool want, dd_SetFamilyPtr (*copy)(dd_PolyhedraPtr), QFamily &to) {
+    if (!want) return;
+    const SetFamily f(copy(poly.get()));
+    to = from_family(f.get());
+  };
+  // Text: written from the run, no fractions made.
+  if (rq.text && zonix::output_text(poly.get(), res.text, &res.output.rows, res.output.linearity)) {
     res.output.cols = in.cols;
     res.output.representation = in.representation == dd_Generator ? dd_Inequality : dd_Generator;
+    family(rq.adjacency, dd_CopyAdjacency, res.adjacency);
+    family(rq.incidence, dd_CopyIncidence, res.incidence);
+    family(rq.input_adjacency, dd_CopyInputAdjacency, res.input_adjacency);
+    family(rq.input_incidence, dd_CopyInputIncidence, res.input_incidence);
     return;
   }
   const Matrix out(in.representation == dd_Generator ? dd_CopyInequalities(poly.get())
@@ -147,11 +155,6 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     res.error = dd_NumericallyInconsistent;
     return;
   }
-  auto family = [&](bool want, dd_SetFamilyPtr (*copy)(dd_PolyhedraPtr), QFamily &to) {
-    if (!want) return;
-    const SetFamily f(copy(poly.get()));
-    to = from_family(f.get());
-  };
   family(rq.adjacency, dd_CopyAdjacency, res.adjacency);
   family(rq.incidence, dd_CopyIncidence, res.incidence);
   family(rq.input_adjacency, dd_CopyInputAdjacency, res.input_adjacency);

@@ -243,10 +243,14 @@ class FractionText {
     const bool negative = (n < 0) != (e < 0) && n != 0;
     std::uint64_t un = n < 0 ? 0u - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
     std::uint64_t ue = e < 0 ? 0u - static_cast<std::uint64_t>(e) : static_cast<std::uint64_t>(e);
-    const std::uint64_t g = zonix::binary_gcd(un, ue);
-    if (g != 1) {
-      un /= g;
-      ue /= g;
+    // Over 1, the common case of a row scaled by its first entry or by 1,
+    // there is nothing to reduce.
+    if (ue != 1) {
+      const std::uint64_t g = zonix::binary_gcd(un, ue);
+      if (g != 1) {
+        un /= g;
+        ue /= g;
+      }
     }
     // Room for two 64-bit magnitudes, a sign, a slash and the space.
     char buf[48];
@@ -713,10 +717,10 @@ void release_ainc(dd_PolyhedraPtr poly)
 
 void compute_ainc(dd_PolyhedraPtr poly)
 {
-  zonix::Matrix out(dd_CopyOutput(poly));
-  if (out == nullptr) return;
-  dd_MatrixPtr M = out.get();
-  const dd_bigrange n = M->rowsize;
+  // Only the output's row count is needed, not a copy of its rows.
+  OutputShape shape;
+  if (!output_shape(poly, &shape)) return;
+  const dd_bigrange n = shape.total;
   const dd_rowrange m1 = poly->m1;
   poly->n = n;
 
@@ -736,8 +740,10 @@ void compute_ainc(dd_PolyhedraPtr poly)
   for (dd_RayPtr r = cone->FirstRay; r != nullptr && k < n; r = r->Next) {
     if (!r->feasible) continue;
     ++k;
-    for (dd_rowrange i = 1; i <= m1 && i <= cone->m; ++i)
-      if (set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);
+    const dd_rowrange last = std::min<dd_rowrange>(m1, cone->m);
+    for_each_member(r->ZeroSet, [&](long i) {
+      if (i <= last) set_addelem(poly->Ainc[i - 1], k);
+    });
   }
   for (++k; k <= n; ++k)
     for (dd_rowrange i = 1; i <= m1; ++i) set_addelem(poly->Ainc[i - 1], k);
