@@ -105,6 +105,8 @@ bool make_primitive_small(dd_colrange d, mytype *v)
   for (dd_colrange j = 0; j < d; ++j) {
     int64_t x = 0;
     scaled(j, &x);
+    // The row keeps no GMP storage it will not use again.
+    ddd_clear(v[j]);
     ddd_small(v[j], g > 1 ? divide(x, g) : x);
   }
   return true;

@@ -85,6 +85,11 @@ struct ExactResult {
 // linearity as the output matrix has them.  False when there is none or
 // only the origin.
 bool output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity);
+
+// dd_DDMatrix2PolyWith with M's entries moved into the polyhedron rather
+// than copied: M is left with zeros.
+dd_PolyhedraPtr matrix_to_poly_taking(dd_MatrixPtr M, dd_RowOrderType order, unsigned seed, int threads,
+                                      dd_ErrorType *err);
 #endif
 
 }  // namespace zonix

@@ -127,8 +127,8 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     res.error = dd_OutOfMemory;
     return;
   }
-  const dd_RunOptions run{rq.order, rq.seed, rq.threads};
-  Polyhedra poly(dd_DDMatrix2PolyWith(M.get(), &run, &res.error));
+  // The record is only the way in: its numbers move into the run.
+  Polyhedra poly(zonix::matrix_to_poly_taking(M.get(), rq.order, rq.seed, rq.threads, &res.error));
   if (res.error != dd_NoError) return;
   if (poly.get() == nullptr) {
     res.error = dd_OutOfMemory;
