@@ -238,7 +238,7 @@ class FractionText {
   }
 
  private:
-  static void small(std::string &out, std::int64_t n, std::int64_t e)
+  void small(std::string &out, std::int64_t n, std::int64_t e)
   {
     const bool negative = (n < 0) != (e < 0) && n != 0;
     std::uint64_t un = n < 0 ? 0u - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
@@ -259,13 +259,22 @@ class FractionText {
     if (negative) *p++ = '-';
     p = std::to_chars(p, buf + sizeof buf, un).ptr;
     if (ue != 1) {
+      // A row's denominators are mostly its scale: its digits are kept.
+      if (ue != den_) {
+        den_ = ue;
+        den_len_ = std::to_chars(den_text_, den_text_ + sizeof den_text_, ue).ptr - den_text_;
+      }
       *p++ = '/';
-      p = std::to_chars(p, buf + sizeof buf, ue).ptr;
+      std::memcpy(p, den_text_, static_cast<size_t>(den_len_));
+      p += den_len_;
     }
     out.append(buf, p);
   }
   mpq_class a_, b_;
   ddd_qview view_;
+  std::uint64_t den_ = 0;
+  char den_text_[24];
+  long den_len_ = 0;
 };
 #endif
 
@@ -273,6 +282,11 @@ class FractionText {
 
 #ifdef ZONIX_EXACT
 namespace {
+
+std::uint64_t magnitude(std::int64_t v)
+{
+  return v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+}
 
 // Rows written before the text's length is estimated.
 inline constexpr dd_bigrange kSampleRows = 64;
@@ -313,14 +327,23 @@ bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std
     if (shape.rep == dd_Generator && ddd_sgn(a[0]) != 0) {
       ddd_set(scale, a[0]);
     } else {
-      ddd_set(scale, dd_one);
-      bool found = false;
+      const struct zonix_rational *least = nullptr;
       for (const auto *x : a) {
         if (ddd_sgn(x) == 0) continue;
-        dd_abs(t, x);
-        if (!found || ddd_cmp(t, scale) < 0) ddd_set(scale, t);
-        found = true;
+        if (least == nullptr) {
+          least = x;
+        } else if (!ddd_big(x) && !ddd_big(least)) {
+          if (magnitude(x->v) < magnitude(least->v)) least = x;
+        } else {
+          dd_abs(t, x);
+          dd_abs(scale, least);
+          if (ddd_cmp(t, scale) < 0) least = x;
+        }
       }
+      if (least != nullptr)
+        dd_abs(scale, least);
+      else
+        ddd_set(scale, dd_one);
     }
     for (const auto *x : a) w.put(text, x, scale);
     text += '\n';
