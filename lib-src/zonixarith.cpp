@@ -256,6 +256,10 @@ void write_rational(FILE *f, const QMatrix &q)
   write_tail(f, q);
 }
 
+void write_rational_head(FILE *f, const QMatrix &q) { write_head(f, q); }
+
+void write_rational_tail(FILE *f, const QMatrix &q) { write_tail(f, q); }
+
 void write_rational(FILE *f, const QMatrix &q, const std::string &rows)
 {
   write_head(f, q);
@@ -380,6 +384,7 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   rq.input_adjacency = o.input_adjacency;
   rq.input_incidence = o.input_incidence;
   rq.text = o.text;
+  rq.text_sink = o.text_sink;
   ExactResult res = run_exact(rq);
   Conversion e;
   e.exact = true;

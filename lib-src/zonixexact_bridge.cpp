@@ -140,9 +140,16 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     to = from_family(f.get());
   };
   // Text: written from the run, no fractions made.
-  if (rq.text && zonix::output_text(poly.get(), res.text, &res.output.rows, res.output.linearity)) {
-    res.output.cols = in.cols;
-    res.output.representation = in.representation == dd_Generator ? dd_Inequality : dd_Generator;
+  res.output.cols = in.cols;
+  res.output.representation = in.representation == dd_Generator ? dd_Inequality : dd_Generator;
+  bool sink_open = true;
+  const std::function<bool(std::string &)> flush = [&](std::string &t) {
+    sink_open = sink_open && rq.text_sink(res.output, t);
+    t.clear();
+    return sink_open;
+  };
+  if (rq.text && zonix::output_text(poly.get(), res.text, &res.output.rows, res.output.linearity,
+                                    rq.text_sink ? &flush : nullptr)) {
     family(rq.adjacency, dd_CopyAdjacency, res.adjacency);
     family(rq.incidence, dd_CopyIncidence, res.incidence);
     family(rq.input_adjacency, dd_CopyInputAdjacency, res.input_adjacency);

@@ -303,10 +303,20 @@ void reserve_like_sample(std::string &text, dd_bigrange done, dd_bigrange total)
 
 }  // namespace
 
-bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity)
+bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity,
+                        const std::function<bool(std::string &)> *flush)
 {
   OutputShape shape;
   if (!output_shape(poly, &shape) || shape.origin) return false;
+  // The head first: a flush hands it on with the first piece.
+  *rows = static_cast<long>(shape.total);
+  linearity.clear();
+  for (dd_bigrange k = shape.rays + 1; k <= shape.rays + shape.lineality; ++k) linearity.push_back(static_cast<long>(k));
+  // Pieces of some 64 KiB stay in the caches, and the same pages serve each.
+  constexpr size_t kPiece = size_t{64} << 10;
+  if (flush != nullptr) text.reserve(kPiece + 1024);
+  // False once the flush has said to stop.
+  auto piece_done = [&] { return flush == nullptr || text.size() < kPiece || (*flush)(text); };
   dd_ConePtr cone = poly->child;
   const dd_colrange d = poly->d;
   FractionText w;
@@ -348,7 +358,8 @@ bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std
     for (const auto *x : a) w.put(text, x, scale);
     text += '\n';
     ++i;
-    if (i == kSampleRows) reserve_like_sample(text, i, shape.total);
+    if (flush == nullptr && i == kSampleRows) reserve_like_sample(text, i, shape.total);
+    if (!piece_done()) return true;
   }
   if (cone->ColReduced) {
     for (dd_colrange j = 2; j <= d && i < shape.total; ++j) {
@@ -358,16 +369,16 @@ bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std
       for (dd_colrange k = 0; k < d; ++k) w.put(text, cone->Bsave[k][j - 1], scale);
       text += '\n';
       ++i;
+      if (!piece_done()) return true;
     }
   }
   // Rows the run did not fill stay zero, as in the copy.
   for (; i < shape.total; ++i) {
     for (dd_colrange j = 0; j < d; ++j) text += " 0";
     text += '\n';
+    if (!piece_done()) return true;
   }
-  *rows = static_cast<long>(shape.total);
-  linearity.clear();
-  for (dd_bigrange k = shape.rays + 1; k <= shape.rays + shape.lineality; ++k) linearity.push_back(static_cast<long>(k));
+  if (flush != nullptr) (*flush)(text);
   ddd_clear(zero);
   ddd_clear(scale);
   ddd_clear(t);
