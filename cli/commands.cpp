@@ -215,9 +215,11 @@ void write_exact_comments(FILE *f, const Args &args, dd_MatrixPtr M)
                representation_name(M->representation));
 }
 
-int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rational,
+int run_convert_exactly(const Args &args, dd_MatrixPtr M, std::unique_ptr<QMatrix> exact_rows,
                         const OrderChoice &order, int threads, Arithmetic asked)
 {
+  // Only whether there were exact rows is of use after the run.
+  const QMatrix *rational = exact_rows.get();
   // Auto on exact rows may settle them from a double run.
   ConvertOptions o = exact_options(args, order, threads, rational != nullptr ? asked : Arithmetic::Exact);
   // The rows of an exact run go to the file as they are written, which is
@@ -245,7 +247,7 @@ int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rationa
     std::fwrite(rows.data(), 1, rows.size(), out->get());
     return true;
   };
-  const Conversion c = convert(M, o, rational);
+  const Conversion c = convert(M, o, std::move(exact_rows));
   if (stopped) std::rethrow_exception(stopped);
   if (c.error != dd_NoError) return computation_error(args, c.error);
   if (!c.settled && !noted) note_exact(args, "convert", asked, rational);
@@ -307,7 +309,7 @@ int run_convert(const Args &args)
   Matrix M = read_input(args.file, arithmetic != Arithmetic::Double ? &rational : nullptr);
   if (!M) return kExitUsage;
   if (rational != nullptr)
-    return run_convert_exactly(args, M.get(), rational.get(), order, threads, arithmetic);
+    return run_convert_exactly(args, M.get(), std::move(rational), order, threads, arithmetic);
   if (arithmetic == Arithmetic::Auto && exact_first(M.get())) {
     if (!args.has("--quiet"))
       std::fprintf(stderr, "zonix convert: the input's columns differ widely in scale; computed in exact arithmetic\n");

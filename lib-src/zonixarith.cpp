@@ -345,7 +345,10 @@ Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOp
   return s;
 }
 
-Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational)
+namespace {
+
+// convert; spent, when set, is *rational, for the exact run to free.
+Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational, QMatrix *spent)
 {
   Conversion c;
   if (M == nullptr) {
@@ -376,6 +379,7 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   ExactRequest rq;
   rq.job = ExactJob::Convert;
   rq.input = rational != nullptr ? rational : &in;
+  rq.spent = spent;
   rq.order = o.order;
   rq.seed = o.seed;
   rq.threads = o.threads;
@@ -410,6 +414,18 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
                                       std::max<long>(m1, static_cast<long>(res.input_adjacency.size()))));
   if (e.output == nullptr && !o.text) e.error = dd_OutOfMemory;
   return e;
+}
+
+}  // namespace
+
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational)
+{
+  return convert_rows(M, o, rational, nullptr);
+}
+
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, std::unique_ptr<QMatrix> rational)
+{
+  return convert_rows(M, o, rational.get(), rational.get());
 }
 
 namespace {

@@ -125,6 +125,10 @@ void write_rational(FILE *f, const Conversion &c);
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &options,
                    const QMatrix *rational = nullptr);
 
+// The same, for a caller with no more use for the exact rows: an exact
+// run frees them once it has its own copy.
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &options, std::unique_ptr<QMatrix> rational);
+
 // Whether auto may keep the answer of a finished double run of poly: the
 // run decided no rank in double (a lineality).
 bool double_answer_certain(dd_PolyhedraPtr poly);

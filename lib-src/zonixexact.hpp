@@ -52,6 +52,9 @@ enum class ExactJob {
 struct ExactRequest {
   ExactJob job = ExactJob::Convert;
   const QMatrix *input = nullptr;
+  // Convert: the input again when the caller is done with it; its entries
+  // are freed as soon as the run has its own copy, for the run to reuse.
+  QMatrix *spent = nullptr;
   dd_RowOrderType order = dd_LexMin;
   unsigned seed = 1;
   int threads = 1;  // as dd_RunOptions

@@ -127,6 +127,7 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     res.error = dd_OutOfMemory;
     return;
   }
+  if (rq.spent == &in) std::vector<mpq_class>().swap(rq.spent->entries);
   // The record is only the way in: its numbers move into the run.
   Polyhedra poly(zonix::matrix_to_poly_taking(M.get(), rq.order, rq.seed, rq.threads, &res.error));
   if (res.error != dd_NoError) return;
