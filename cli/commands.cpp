@@ -3,7 +3,10 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli.hpp"
@@ -200,35 +203,76 @@ ConvertOptions exact_options(const Args &args, const OrderChoice &order, int thr
   return o;
 }
 
-int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c);
+int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c,
+                  std::optional<Output> *begun = nullptr);
 
-int run_convert_exactly(const Args &args, dd_MatrixPtr M, const QMatrix *rational,
-                        const OrderChoice &order, int threads, Arithmetic asked)
+// The comment lines that open an exact result of converting M.
+void write_exact_comments(FILE *f, const Args &args, dd_MatrixPtr M)
 {
-  // Auto on exact rows may settle them from a double run.
-  const ConvertOptions o =
-      exact_options(args, order, threads, rational != nullptr ? asked : Arithmetic::Exact);
-  const Conversion c = convert(M, o, rational);
-  if (c.error != dd_NoError) return computation_error(args, c.error);
-  if (!c.settled) note_exact(args, "convert", asked, rational);
-  return write_exactly(args, M, c);
+  std::fprintf(f, "* zonix %s, computed in exact arithmetic\n", "1.0");
+  std::fprintf(f, "* input: %s, %ld rows of %ld columns (%s)\n",
+               comment_name(args.file).c_str(), M->rowsize, M->colsize,
+               representation_name(M->representation));
 }
 
-// Writes an exact result c of converting M, with the extra files asked for.
-int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c)
+int run_convert_exactly(const Args &args, dd_MatrixPtr M, std::unique_ptr<QMatrix> exact_rows,
+                        const OrderChoice &order, int threads, Arithmetic asked)
+{
+  // Only whether there were exact rows is of use after the run.
+  const QMatrix *rational = exact_rows.get();
+  // Auto on exact rows may settle them from a double run.
+  ConvertOptions o = exact_options(args, order, threads, rational != nullptr ? asked : Arithmetic::Exact);
+  // The rows of an exact run go to the file as they are written, which is
+  // opened only then, as it would be after the run.
+  std::optional<Output> out;
+  std::exception_ptr stopped;
+  bool noted = false;
+  o.text_sink = [&](const QMatrix &head, std::string_view rows) {
+    try {
+      if (!out) {
+        // Rows of a run, not settled ones: the note comes first, as it would.
+        note_exact(args, "convert", asked, rational);
+        noted = true;
+        out.emplace(output_name(args, 'o', M->representation));
+        if (!out->ok()) return false;
+        write_exact_comments(out->get(), args, M);
+        write_rational_head(out->get(), head);
+      }
+    } catch (...) {
+      // An interrupt: the run is left as it stands and it is raised after.
+      stopped = std::current_exception();
+      return false;
+    }
+    if (!out->ok()) return false;
+    std::fwrite(rows.data(), 1, rows.size(), out->get());
+    return true;
+  };
+  const Conversion c = convert(M, o, std::move(exact_rows));
+  if (stopped) std::rethrow_exception(stopped);
+  if (c.error != dd_NoError) return computation_error(args, c.error);
+  if (!c.settled && !noted) note_exact(args, "convert", asked, rational);
+  return write_exactly(args, M, c, &out);
+}
+
+// Writes an exact result c of converting M, with the extra files asked for;
+// *begun, when open, has its head and rows already.
+int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c, std::optional<Output> *begun)
 {
   const bool quiet = args.has("--quiet");
   const std::string out_name = output_name(args, 'o', M->representation);
   {
-    Output out(out_name);
-    if (!out.ok()) return kExitUsage;
-    FILE *f = out.get();
-    std::fprintf(f, "* zonix %s, computed in exact arithmetic\n", "1.0");
-    std::fprintf(f, "* input: %s, %ld rows of %ld columns (%s)\n",
-                 comment_name(args.file).c_str(), M->rowsize, M->colsize,
-                 representation_name(M->representation));
-    write_rational(f, c);
-    if (!out.finish(quiet)) return kExitUsage;
+    std::optional<Output> here;
+    std::optional<Output> &out = begun != nullptr && begun->has_value() ? *begun : here;
+    if (out) {
+      if (!out->ok()) return kExitUsage;
+      write_rational_tail(out->get(), c.rational);
+    } else {
+      out.emplace(out_name);
+      if (!out->ok()) return kExitUsage;
+      write_exact_comments(out->get(), args, M);
+      write_rational(out->get(), c);
+    }
+    if (!out->finish(quiet)) return kExitUsage;
   }
   const std::string base = args.file != "-" ? args.file : out_name;
   const dd_SetFamilyPtr families[] = {c.adjacency.get(), c.incidence.get(),
@@ -265,7 +309,7 @@ int run_convert(const Args &args)
   Matrix M = read_input(args.file, arithmetic != Arithmetic::Double ? &rational : nullptr);
   if (!M) return kExitUsage;
   if (rational != nullptr)
-    return run_convert_exactly(args, M.get(), rational.get(), order, threads, arithmetic);
+    return run_convert_exactly(args, M.get(), std::move(rational), order, threads, arithmetic);
   if (arithmetic == Arithmetic::Auto && exact_first(M.get())) {
     if (!args.has("--quiet"))
       std::fprintf(stderr, "zonix convert: the input's columns differ widely in scale; computed in exact arithmetic\n");

@@ -13,6 +13,7 @@
 #include "zonixcore_internal.hpp"
 #include "zonixio.h"
 #include "zonix.hpp"
+#include "zonixexact.hpp"
 
 using namespace zonix::core;
 
@@ -785,9 +786,23 @@ dd_boolean run(dd_PolyhedraPtr poly, bool set_order, dd_RowOrderType horder,
   return found;
 }
 
+// to := from, from left 0: exact numbers hand over their GMP storage.
+void take_number(mytype to, mytype from)
+{
+#ifdef ZONIX_EXACT
+  std::swap(to->v, from->v);
+  std::swap(to->qp, from->qp);
+#else
+  ddd_set(to, from);
+#endif
+}
+
+// With take, M's entries are moved into the polyhedron (M is left 0)
+// rather than copied.
 dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
                                dd_RowOrderType horder, dd_ErrorType *err,
-                               unsigned int seed = 1, int threads = 1, bool final_checks = true)
+                               unsigned int seed = 1, int threads = 1, bool final_checks = true,
+                               bool take = false)
 {
   dd_ErrorType local = dd_NoError;
   if (err == nullptr) err = &local;
@@ -807,9 +822,13 @@ dd_PolyhedraPtr matrix_to_poly(dd_MatrixPtr M, bool set_order,
   poly->homogeneous = dd_TRUE;
   for (dd_rowrange i = 1; i <= m; ++i) {
     if (set_member(i, M->linset)) poly->EqualityIndex[i] = 1;
-    for (dd_colrange j = 1; j <= d; ++j)
-      ddd_set(poly->A[i - 1][j - 1], M->matrix[i - 1][j - 1]);
-    if (d >= 1 && first_entry_nonzero(M->matrix[i - 1], d))
+    for (dd_colrange j = 1; j <= d; ++j) {
+      if (take)
+        take_number(poly->A[i - 1][j - 1], M->matrix[i - 1][j - 1]);
+      else
+        ddd_set(poly->A[i - 1][j - 1], M->matrix[i - 1][j - 1]);
+    }
+    if (d >= 1 && first_entry_nonzero(poly->A[i - 1], d))
       poly->homogeneous = dd_FALSE;
   }
   run(poly, set_order, horder, err, seed, threads, final_checks);
@@ -1034,3 +1053,11 @@ dd_PolyhedraPtr zonix::core::matrix_to_poly_unchecked(dd_MatrixPtr M, dd_RowOrde
 {
   return matrix_to_poly(M, true, order, err, seed, threads, false);
 }
+
+#ifdef ZONIX_EXACT
+dd_PolyhedraPtr zonix::matrix_to_poly_taking(dd_MatrixPtr M, dd_RowOrderType order, unsigned seed, int threads,
+                                             dd_ErrorType *err)
+{
+  return matrix_to_poly(M, true, order, err, seed, threads, true, true);
+}
+#endif

@@ -129,6 +129,20 @@ void IntegerRows::put(long k, const std::int64_t *in)
   std::memcpy(store->matrix[k], in, static_cast<size_t>(cols) * sizeof(std::int64_t));
 }
 
+namespace {
+
+// q := x, most often a small integer, which needs none of mpq_set_d's work.
+void set_double(mpq_class &q, double x)
+{
+  constexpr double kLongRange = 9223372036854775808.0;  // 2^63
+  if (x == std::trunc(x) && x > -kLongRange && x < kLongRange)
+    mpz_set_si(q.get_num_mpz_t(), static_cast<long>(x));
+  else
+    q = x;
+}
+
+}  // namespace
+
 QMatrix to_rational(dd_MatrixPtr M)
 {
   QMatrix q;
@@ -137,7 +151,7 @@ QMatrix to_rational(dd_MatrixPtr M)
   q.representation = M->representation;
   q.entries.resize(static_cast<size_t>(q.rows * q.cols));
   for (long i = 0; i < q.rows; ++i)
-    for (long j = 0; j < q.cols; ++j) q.at(i, j) = ddd_get_d(M->matrix[i][j]);
+    for (long j = 0; j < q.cols; ++j) set_double(q.at(i, j), ddd_get_d(M->matrix[i][j]));
   for (long i = 1; i <= q.rows; ++i)
     if (set_member(i, M->linset)) q.linearity.push_back(i);
   q.objective = M->objective;
@@ -242,10 +256,14 @@ void write_rational(FILE *f, const QMatrix &q)
   write_tail(f, q);
 }
 
+void write_rational_head(FILE *f, const QMatrix &q) { write_head(f, q); }
+
+void write_rational_tail(FILE *f, const QMatrix &q) { write_tail(f, q); }
+
 void write_rational(FILE *f, const QMatrix &q, const std::string &rows)
 {
   write_head(f, q);
-  dd_Printf(f, "%s", rows.c_str());
+  core::write_text(f, rows.data(), rows.size());
   write_tail(f, q);
 }
 
@@ -327,7 +345,10 @@ Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOp
   return s;
 }
 
-Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational)
+namespace {
+
+// convert; spent, when set, is *rational, for the exact run to free.
+Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational, QMatrix *spent)
 {
   Conversion c;
   if (M == nullptr) {
@@ -358,6 +379,7 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   ExactRequest rq;
   rq.job = ExactJob::Convert;
   rq.input = rational != nullptr ? rational : &in;
+  rq.spent = spent;
   rq.order = o.order;
   rq.seed = o.seed;
   rq.threads = o.threads;
@@ -366,6 +388,7 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
   rq.input_adjacency = o.input_adjacency;
   rq.input_incidence = o.input_incidence;
   rq.text = o.text;
+  rq.text_sink = o.text_sink;
   ExactResult res = run_exact(rq);
   Conversion e;
   e.exact = true;
@@ -391,6 +414,18 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
                                       std::max<long>(m1, static_cast<long>(res.input_adjacency.size()))));
   if (e.output == nullptr && !o.text) e.error = dd_OutOfMemory;
   return e;
+}
+
+}  // namespace
+
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational)
+{
+  return convert_rows(M, o, rational, nullptr);
+}
+
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, std::unique_ptr<QMatrix> rational)
+{
+  return convert_rows(M, o, rational.get(), rational.get());
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "zonix.hpp"
@@ -44,6 +45,10 @@ void write_rational(FILE *f, const QMatrix &q);
 // not used.
 void write_rational(FILE *f, const QMatrix &q, const std::string &rows);
 
+// What write_rational writes before q's rows, and after them.
+void write_rational_head(FILE *f, const QMatrix &q);
+void write_rational_tail(FILE *f, const QMatrix &q);
+
 // A representation file read for runs in any arithmetic.
 struct Input {
   Matrix doubles;  // as dd_PolyFile2Matrix2 reads it
@@ -69,6 +74,11 @@ struct ConvertOptions {
   // An exact result only for writing: its rows as text, no entries and no
   // doubles (a copy of each would hold more than the text).
   bool text = false;
+  // With text, an exact run's rows go here as they are written (as
+  // ExactRequest::text_sink); a result whose rows come another way
+  // (settled, or without a run's text) has them in Conversion::rows and
+  // makes no call.
+  std::function<bool(const QMatrix &head, std::string_view rows)> text_sink;
   bool families() const { return adjacency || incidence || input_adjacency || input_incidence; }
 };
 
@@ -114,6 +124,10 @@ void write_rational(FILE *f, const Conversion &c);
 // another polyhedron.  Auto first tries settle_from_double on them.
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &options,
                    const QMatrix *rational = nullptr);
+
+// The same, for a caller with no more use for the exact rows: an exact
+// run frees them once it has its own copy.
+Conversion convert(dd_MatrixPtr M, const ConvertOptions &options, std::unique_ptr<QMatrix> rational);
 
 // Whether auto may keep the answer of a finished double run of poly: the
 // run decided no rank in double (a lineality).

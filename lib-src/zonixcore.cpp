@@ -60,6 +60,58 @@ inline int64_t divide(int64_t v, uint64_t g)
   return v < 0 ? -q : q;
 }
 
+// make_primitive when some entry is a fraction: in 64 bits where the
+// common denominator and the scaled entries fit (rows read from files of
+// small fractions), else false with v unchanged.
+bool make_primitive_small(dd_colrange d, mytype *v)
+{
+  constexpr uint64_t kMax = INT64_MAX;
+  // Entry j as n / e with e > 0; false when it does not fit.
+  auto parts = [&](dd_colrange j, int64_t *n, uint64_t *e) {
+    if (!ddd_big(v[j])) {
+      *n = v[j]->v;
+      *e = 1;
+      return true;
+    }
+    mpq_srcptr q = ddd_bigq(v[j]);
+    if (mpz_size(mpq_numref(q)) > 1 || mpz_size(mpq_denref(q)) != 1) return false;
+    const uint64_t m = mpz_getlimbn(mpq_numref(q), 0);
+    *e = mpz_getlimbn(mpq_denref(q), 0);
+    if (m > kMax || *e > kMax) return false;
+    *n = mpz_sgn(mpq_numref(q)) < 0 ? -static_cast<int64_t>(m) : static_cast<int64_t>(m);
+    return true;
+  };
+  uint64_t l = 1;
+  for (dd_colrange j = 0; j < d; ++j) {
+    int64_t n = 0;
+    uint64_t e = 1;
+    if (!parts(j, &n, &e)) return false;
+    if (e == 1) continue;
+    if (__builtin_mul_overflow(l / binary_gcd(l, e), e, &l) || l > kMax) return false;
+  }
+  // Entry j times l, its magnitude below 2^63.
+  auto scaled = [&](dd_colrange j, int64_t *out) {
+    int64_t n = 0;
+    uint64_t e = 1;
+    parts(j, &n, &e);
+    return !__builtin_mul_overflow(n, static_cast<int64_t>(l / e), out) && *out != INT64_MIN;
+  };
+  uint64_t g = 0;
+  for (dd_colrange j = 0; j < d; ++j) {
+    int64_t x = 0;
+    if (!scaled(j, &x)) return false;
+    g = binary_gcd(g, magnitude(x));
+  }
+  for (dd_colrange j = 0; j < d; ++j) {
+    int64_t x = 0;
+    scaled(j, &x);
+    // The row keeps no GMP storage it will not use again.
+    ddd_clear(v[j]);
+    ddd_small(v[j], g > 1 ? divide(x, g) : x);
+  }
+  return true;
+}
+
 // make_primitive when some entry is beyond 64 bits or a fraction: on GMP
 // integers, the small entries promoted.
 void make_primitive_gmp(dd_colrange d, mytype *v)
@@ -106,7 +158,7 @@ void make_primitive(dd_colrange d, mytype *v)
   uint64_t g = 0;
   for (dd_colrange j = 0; j < d; ++j) {
     if (ddd_big(v[j])) {
-      make_primitive_gmp(d, v);
+      if (!make_primitive_small(d, v)) make_primitive_gmp(d, v);
       return;
     }
     if (g != 1 && v[j]->v != 0) g = binary_gcd(g, magnitude(v[j]->v));

@@ -10,7 +10,9 @@
 
 #include <gmpxx.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "zonixtypes.h"
@@ -50,6 +52,9 @@ enum class ExactJob {
 struct ExactRequest {
   ExactJob job = ExactJob::Convert;
   const QMatrix *input = nullptr;
+  // Convert: the input again when the caller is done with it; its entries
+  // are freed as soon as the run has its own copy, for the run to reuse.
+  QMatrix *spent = nullptr;
   dd_RowOrderType order = dd_LexMin;
   unsigned seed = 1;
   int threads = 1;  // as dd_RunOptions
@@ -58,6 +63,12 @@ struct ExactRequest {
   // Convert: the output's rows as text (ExactResult::text) instead of
   // entries, which would take GMP storage per number.
   bool text = false;
+  // With text: where the rows go, piece by piece as they are written,
+  // rather than into ExactResult::text, whose pages a large answer would
+  // fill only to be copied out.  Each call has the output's head (sizes,
+  // representation, linearity; no entries) and at least one is made.
+  // False stops the writing.  Unused when the rows come another way.
+  std::function<bool(const QMatrix &head, std::string_view rows)> text_sink;
   dd_LPSolverType solver = dd_DualSimplex;
   bool interior = false;  // SolveLP: the LP of dd_MakeLPforInteriorFinding instead
   // Eliminate: zonix::proj::project_h of these columns (1-based).
@@ -84,7 +95,15 @@ struct ExactResult {
 // straight from the rays (no matrix of fractions); its row count and
 // linearity as the output matrix has them.  False when there is none or
 // only the origin.
-bool output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity);
+// With flush, text is handed to it whenever it has grown to a piece, and
+// once at the end; flush empties it, and false from it ends the writing.
+bool output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity,
+                 const std::function<bool(std::string &)> *flush = nullptr);
+
+// dd_DDMatrix2PolyWith with M's entries moved into the polyhedron rather
+// than copied: M is left with zeros.
+dd_PolyhedraPtr matrix_to_poly_taking(dd_MatrixPtr M, dd_RowOrderType order, unsigned seed, int threads,
+                                      dd_ErrorType *err);
 #endif
 
 }  // namespace zonix

@@ -127,18 +127,34 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     res.error = dd_OutOfMemory;
     return;
   }
-  const dd_RunOptions run{rq.order, rq.seed, rq.threads};
-  Polyhedra poly(dd_DDMatrix2PolyWith(M.get(), &run, &res.error));
+  if (rq.spent == &in) std::vector<mpq_class>().swap(rq.spent->entries);
+  // The record is only the way in: its numbers move into the run.
+  Polyhedra poly(zonix::matrix_to_poly_taking(M.get(), rq.order, rq.seed, rq.threads, &res.error));
   if (res.error != dd_NoError) return;
   if (poly.get() == nullptr) {
     res.error = dd_OutOfMemory;
     return;
   }
-  // Text without families: written from the run, no fractions made.
-  if (rq.text && !rq.adjacency && !rq.incidence && !rq.input_adjacency && !rq.input_incidence &&
-      zonix::output_text(poly.get(), res.text, &res.output.rows, res.output.linearity)) {
-    res.output.cols = in.cols;
-    res.output.representation = in.representation == dd_Generator ? dd_Inequality : dd_Generator;
+  auto family = [&](bool want, dd_SetFamilyPtr (*copy)(dd_PolyhedraPtr), QFamily &to) {
+    if (!want) return;
+    const SetFamily f(copy(poly.get()));
+    to = from_family(f.get());
+  };
+  // Text: written from the run, no fractions made.
+  res.output.cols = in.cols;
+  res.output.representation = in.representation == dd_Generator ? dd_Inequality : dd_Generator;
+  bool sink_open = true;
+  const std::function<bool(std::string &)> flush = [&](std::string &t) {
+    sink_open = sink_open && rq.text_sink(res.output, t);
+    t.clear();
+    return sink_open;
+  };
+  if (rq.text && zonix::output_text(poly.get(), res.text, &res.output.rows, res.output.linearity,
+                                    rq.text_sink ? &flush : nullptr)) {
+    family(rq.adjacency, dd_CopyAdjacency, res.adjacency);
+    family(rq.incidence, dd_CopyIncidence, res.incidence);
+    family(rq.input_adjacency, dd_CopyInputAdjacency, res.input_adjacency);
+    family(rq.input_incidence, dd_CopyInputIncidence, res.input_incidence);
     return;
   }
   const Matrix out(in.representation == dd_Generator ? dd_CopyInequalities(poly.get())
@@ -147,11 +163,6 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     res.error = dd_NumericallyInconsistent;
     return;
   }
-  auto family = [&](bool want, dd_SetFamilyPtr (*copy)(dd_PolyhedraPtr), QFamily &to) {
-    if (!want) return;
-    const SetFamily f(copy(poly.get()));
-    to = from_family(f.get());
-  };
   family(rq.adjacency, dd_CopyAdjacency, res.adjacency);
   family(rq.incidence, dd_CopyIncidence, res.incidence);
   family(rq.input_adjacency, dd_CopyInputAdjacency, res.input_adjacency);

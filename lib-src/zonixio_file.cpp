@@ -26,6 +26,7 @@
 #include "zonixcore.h"
 #include "zonixdd.h"
 #include "zonixarith.hpp"
+#include "zonixgcd.hpp"
 #include "zonixio.h"
 
 namespace {
@@ -312,19 +313,43 @@ bool exact_decimal(std::string_view s, mpq_class *out)
   return true;
 }
 
-// The numbers of an integer or rational file that their doubles do not
-// hold (1/3, 0.1, 2^53 + 1), by position: body entries row-major, and the
-// objective.
+// The numbers of a list of an integer or rational file (its body, row-major,
+// or its objective) that their doubles do not hold (1/3, 0.1, 2^53 + 1), by
+// position.  Most are fractions of 64-bit integers, kept as such: a GMP
+// rational each would be most of the cost of reading.
+struct ExactList {
+  struct Small {
+    long k;
+    std::int64_t num;
+    std::uint64_t den;  // > 0, coprime to num
+  };
+  std::vector<Small> small;
+  std::vector<std::pair<long, mpq_class>> big;
+  bool empty() const { return small.empty() && big.empty(); }
+  void clear()
+  {
+    small.clear();
+    big.clear();
+  }
+  // Writes the values into out, whose position k is out[k].
+  void apply(std::vector<mpq_class> &out)
+  {
+    for (const Small &x : small) {
+      mpq_ptr q = out[static_cast<std::size_t>(x.k)].get_mpq_t();
+      mpz_set_si(mpq_numref(q), x.num);
+      mpz_set_ui(mpq_denref(q), x.den);
+    }
+    for (auto &[k, v] : big) out[static_cast<std::size_t>(k)] = std::move(v);
+  }
+};
+
 struct Inexact {
-  std::vector<std::pair<long, mpq_class>> body, objective;
+  ExactList body, objective;
   // False: the words are only checked for being readable exactly, as a
   // run in double does not use the exact values.
   bool keep = true;
 };
 
-// Notes the exact value of the number word w, read as n, at position k of
-// *to when n's double is not that value (without keep, only checks it);
-// false with *why when the value is beyond an exact reading.
 // A plain integer of at most 18 digits (a sign allowed): most words of an
 // integer or rational file, read without GMP's parsing.
 bool small_integer(std::string_view s, long *out)
@@ -337,8 +362,20 @@ bool small_integer(std::string_view s, long *out)
   return r.ec == std::errc() && r.ptr == e && b != e;
 }
 
-bool note_exact(const Word &w, const Number &n, long k,
-                std::vector<std::pair<long, mpq_class>> *to, std::string *why, bool keep)
+// Whether num / den (den nonzero, both at most 2^53 in magnitude, so
+// doubles hold them) is the double x: x * den is exact in an fma's
+// remainder, and far from underflow for such num and den.
+bool is_quotient(double x, long num, long den)
+{
+  const double dd = static_cast<double>(den);
+  const double p = x * dd;
+  return p == static_cast<double>(num) && std::fma(x, dd, -p) == 0.0;
+}
+
+// Notes the exact value of the number word w, read as n, at position k of
+// *to when n's double is not that value (without keep, only checks it);
+// false with *why when the value is beyond an exact reading.
+bool note_exact(const Word &w, const Number &n, long k, ExactList *to, std::string *why, bool keep)
 {
   if (n.in_double) return true;
   const std::string_view s = w.text;
@@ -348,10 +385,18 @@ bool note_exact(const Word &w, const Number &n, long k,
       (slash == std::string_view::npos || small_integer(s.substr(slash + 1), &dn)) && dn != 0 &&
       num != LONG_MIN && dn != LONG_MIN) {
     if (!keep) return true;
-    mpq_class q;
-    mpq_set_si(q.get_mpq_t(), dn < 0 ? -num : num, static_cast<unsigned long>(dn < 0 ? -dn : dn));
-    q.canonicalize();
-    if (cmp(q, mpq_class(n.value)) != 0) to->emplace_back(k, std::move(q));
+    constexpr long kHeld = 1L << 53;
+    const bool held = num >= -kHeld && num <= kHeld && dn >= -kHeld && dn <= kHeld
+                          ? is_quotient(n.value, num, dn)
+                          : cmp(mpq_class(num) / mpq_class(dn), mpq_class(n.value)) == 0;
+    if (held) return true;
+    if (dn < 0) {
+      num = -num;
+      dn = -dn;
+    }
+    const std::uint64_t un = num < 0 ? 0u - static_cast<std::uint64_t>(num) : static_cast<std::uint64_t>(num);
+    const std::uint64_t g = zonix::binary_gcd(un, static_cast<std::uint64_t>(dn));
+    to->small.push_back({k, num / static_cast<long>(g), static_cast<std::uint64_t>(dn) / g});
     return true;
   }
   mpq_class q, den;
@@ -362,7 +407,7 @@ bool note_exact(const Word &w, const Number &n, long k,
   }
   if (!keep) return true;
   if (slash != std::string_view::npos) q /= den;
-  if (cmp(q, mpq_class(n.value)) != 0) to->emplace_back(k, std::move(q));
+  if (cmp(q, mpq_class(n.value)) != 0) to->big.emplace_back(k, std::move(q));
   return true;
 }
 
@@ -856,8 +901,8 @@ Input read_representation(FILE *f, dd_ErrorType *err, std::string *why, bool exa
   const dd_MatrixPtr M = in.doubles.get();
   in.rational = std::make_unique<QMatrix>(to_rational(M));
   QMatrix &q = *in.rational;
-  for (auto &[k, v] : inexact.body) q.entries[static_cast<std::size_t>(k)] = std::move(v);
-  for (auto &[j, v] : inexact.objective) q.rowvec[static_cast<std::size_t>(j)] = std::move(v);
+  inexact.body.apply(q.entries);
+  inexact.objective.apply(q.rowvec);
   return in;
 }
 

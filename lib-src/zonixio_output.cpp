@@ -238,15 +238,19 @@ class FractionText {
   }
 
  private:
-  static void small(std::string &out, std::int64_t n, std::int64_t e)
+  void small(std::string &out, std::int64_t n, std::int64_t e)
   {
     const bool negative = (n < 0) != (e < 0) && n != 0;
     std::uint64_t un = n < 0 ? 0u - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
     std::uint64_t ue = e < 0 ? 0u - static_cast<std::uint64_t>(e) : static_cast<std::uint64_t>(e);
-    const std::uint64_t g = zonix::binary_gcd(un, ue);
-    if (g != 1) {
-      un /= g;
-      ue /= g;
+    // Over 1, the common case of a row scaled by its first entry or by 1,
+    // there is nothing to reduce.
+    if (ue != 1) {
+      const std::uint64_t g = zonix::binary_gcd(un, ue);
+      if (g != 1) {
+        un /= g;
+        ue /= g;
+      }
     }
     // Room for two 64-bit magnitudes, a sign, a slash and the space.
     char buf[48];
@@ -255,13 +259,22 @@ class FractionText {
     if (negative) *p++ = '-';
     p = std::to_chars(p, buf + sizeof buf, un).ptr;
     if (ue != 1) {
+      // A row's denominators are mostly its scale: its digits are kept.
+      if (ue != den_) {
+        den_ = ue;
+        den_len_ = std::to_chars(den_text_, den_text_ + sizeof den_text_, ue).ptr - den_text_;
+      }
       *p++ = '/';
-      p = std::to_chars(p, buf + sizeof buf, ue).ptr;
+      std::memcpy(p, den_text_, static_cast<size_t>(den_len_));
+      p += den_len_;
     }
     out.append(buf, p);
   }
   mpq_class a_, b_;
   ddd_qview view_;
+  std::uint64_t den_ = 0;
+  char den_text_[24];
+  long den_len_ = 0;
 };
 #endif
 
@@ -269,6 +282,11 @@ class FractionText {
 
 #ifdef ZONIX_EXACT
 namespace {
+
+std::uint64_t magnitude(std::int64_t v)
+{
+  return v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+}
 
 // Rows written before the text's length is estimated.
 inline constexpr dd_bigrange kSampleRows = 64;
@@ -285,10 +303,20 @@ void reserve_like_sample(std::string &text, dd_bigrange done, dd_bigrange total)
 
 }  // namespace
 
-bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity)
+bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity,
+                        const std::function<bool(std::string &)> *flush)
 {
   OutputShape shape;
   if (!output_shape(poly, &shape) || shape.origin) return false;
+  // The head first: a flush hands it on with the first piece.
+  *rows = static_cast<long>(shape.total);
+  linearity.clear();
+  for (dd_bigrange k = shape.rays + 1; k <= shape.rays + shape.lineality; ++k) linearity.push_back(static_cast<long>(k));
+  // Pieces of some 64 KiB stay in the caches, and the same pages serve each.
+  constexpr size_t kPiece = size_t{64} << 10;
+  if (flush != nullptr) text.reserve(kPiece + 1024);
+  // False once the flush has said to stop.
+  auto piece_done = [&] { return flush == nullptr || text.size() < kPiece || (*flush)(text); };
   dd_ConePtr cone = poly->child;
   const dd_colrange d = poly->d;
   FractionText w;
@@ -309,19 +337,29 @@ bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std
     if (shape.rep == dd_Generator && ddd_sgn(a[0]) != 0) {
       ddd_set(scale, a[0]);
     } else {
-      ddd_set(scale, dd_one);
-      bool found = false;
+      const struct zonix_rational *least = nullptr;
       for (const auto *x : a) {
         if (ddd_sgn(x) == 0) continue;
-        dd_abs(t, x);
-        if (!found || ddd_cmp(t, scale) < 0) ddd_set(scale, t);
-        found = true;
+        if (least == nullptr) {
+          least = x;
+        } else if (!ddd_big(x) && !ddd_big(least)) {
+          if (magnitude(x->v) < magnitude(least->v)) least = x;
+        } else {
+          dd_abs(t, x);
+          dd_abs(scale, least);
+          if (ddd_cmp(t, scale) < 0) least = x;
+        }
       }
+      if (least != nullptr)
+        dd_abs(scale, least);
+      else
+        ddd_set(scale, dd_one);
     }
     for (const auto *x : a) w.put(text, x, scale);
     text += '\n';
     ++i;
-    if (i == kSampleRows) reserve_like_sample(text, i, shape.total);
+    if (flush == nullptr && i == kSampleRows) reserve_like_sample(text, i, shape.total);
+    if (!piece_done()) return true;
   }
   if (cone->ColReduced) {
     for (dd_colrange j = 2; j <= d && i < shape.total; ++j) {
@@ -331,16 +369,16 @@ bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std
       for (dd_colrange k = 0; k < d; ++k) w.put(text, cone->Bsave[k][j - 1], scale);
       text += '\n';
       ++i;
+      if (!piece_done()) return true;
     }
   }
   // Rows the run did not fill stay zero, as in the copy.
   for (; i < shape.total; ++i) {
     for (dd_colrange j = 0; j < d; ++j) text += " 0";
     text += '\n';
+    if (!piece_done()) return true;
   }
-  *rows = static_cast<long>(shape.total);
-  linearity.clear();
-  for (dd_bigrange k = shape.rays + 1; k <= shape.rays + shape.lineality; ++k) linearity.push_back(static_cast<long>(k));
+  if (flush != nullptr) (*flush)(text);
   ddd_clear(zero);
   ddd_clear(scale);
   ddd_clear(t);
@@ -713,10 +751,10 @@ void release_ainc(dd_PolyhedraPtr poly)
 
 void compute_ainc(dd_PolyhedraPtr poly)
 {
-  zonix::Matrix out(dd_CopyOutput(poly));
-  if (out == nullptr) return;
-  dd_MatrixPtr M = out.get();
-  const dd_bigrange n = M->rowsize;
+  // Only the output's row count is needed, not a copy of its rows.
+  OutputShape shape;
+  if (!output_shape(poly, &shape)) return;
+  const dd_bigrange n = shape.total;
   const dd_rowrange m1 = poly->m1;
   poly->n = n;
 
@@ -736,8 +774,10 @@ void compute_ainc(dd_PolyhedraPtr poly)
   for (dd_RayPtr r = cone->FirstRay; r != nullptr && k < n; r = r->Next) {
     if (!r->feasible) continue;
     ++k;
-    for (dd_rowrange i = 1; i <= m1 && i <= cone->m; ++i)
-      if (set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);
+    const dd_rowrange last = std::min<dd_rowrange>(m1, cone->m);
+    for_each_member(r->ZeroSet, [&](long i) {
+      if (i <= last) set_addelem(poly->Ainc[i - 1], k);
+    });
   }
   for (++k; k <= n; ++k)
     for (dd_rowrange i = 1; i <= m1; ++i) set_addelem(poly->Ainc[i - 1], k);
