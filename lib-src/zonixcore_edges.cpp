@@ -1004,13 +1004,16 @@ struct FoundEdge {
 };
 
 // What one thread of the pair loop writes: its own scratch, its counts,
-// and the edges of the block it works on.  Nothing of the cone is written
-// during the loop, so lanes run side by side.
-struct PairLane {
+// and the edges it finds.  Nothing of the cone is written during the
+// loop, so lanes run side by side; each on cache lines of its own, as is
+// each lane's list of edges (a list per block had the threads writing
+// neighbouring vector ends at every edge, and freeing each other's).
+struct alignas(64) PairLane {
   std::vector<set_word> face;  // data words
   PartnerScratch partners;
   long count_int = 0, count_int_bad = 0, count_int_good = 0;
   std::vector<FoundEdge> *out = nullptr;
+  std::vector<FoundEdge> found;  // of the blocks this lane took, in turn
   long recent[recent_witnesses];  // see PackedZeroRays::third_ray_found
   std::vector<set_word> probe, skip;  // of file_partners_by_tree
   std::vector<int> stack;
@@ -1248,7 +1251,11 @@ struct zonix::core::EdgeScratch {
   PackedZeroRays packed_rays;
   LaterRows later_rows;
   std::vector<PairLane> lanes;  // one per thread of the pair loop
-  std::vector<std::vector<FoundEdge>> found;  // per block of the pair loop
+  // Per block of the pair loop: its lane and its edges there, [begin, end).
+  struct FoundSpan {
+    long lane, begin, end;
+  };
+  std::vector<FoundSpan> found;
   std::vector<long> partner_start;  // per packed ray, -1 for none
   std::vector<unsigned char> simple;  // per packed ray
   std::vector<RaySurvey> surveys;  // per block of packed rays
@@ -1268,6 +1275,14 @@ EdgeScratch &edge_scratch(dd_ConePtr cone)
   if (ws.edges == nullptr) ws.edges = new EdgeScratch;
   return *ws.edges;
 }
+// Empties a lane's edges once filed.  The edges of a large iteration are
+// many: their room is not kept for the next one.
+void release_found(PairLane &lane)
+{
+  lane.found.clear();
+  if (lane.found.capacity() > (size_t{1} << 14)) std::vector<FoundEdge>().swap(lane.found);
+}
+
 ThirdRayIndex &third_rays_of(dd_ConePtr cone) { return edge_scratch(cone).third_rays; }
 std::vector<long> &row_position_of(dd_ConePtr cone) { return edge_scratch(cone).row_position; }
 
@@ -1356,6 +1371,8 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
     return true;
   });
   ws.rays.conflicts().share(false);
+  ws.rays.conflicts().give_back(ws.scratch.conflict_stock);
+  for (auto &lane : ws.ray_lanes) ws.rays.conflicts().give_back(lane->conflict_stock);
   ws.numerical_alarms += ws.scratch.alarms;
   ws.scratch.alarms = 0;
   ws.snapped += ws.scratch.snapped;
@@ -1921,8 +1938,8 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     PairLane &lane = es.lanes[0];
     lane.face.assign(static_cast<size_t>(pf.nw), 0u);
     lane.count_int = lane.count_int_bad = lane.count_int_good = 0;
-    es.found.assign(1, {});
-    lane.out = &es.found[0];
+    lane.found.clear();
+    lane.out = &lane.found;
     pairs_by_ridges(pf, es.ridge_pairs);
     const long last = pf.end < n ? pf.end : n - 1;
     for (const auto &[i, j] : es.ridge_pairs) {
@@ -1933,8 +1950,8 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     cone->count_int += lane.count_int;
     cone->count_int_bad += lane.count_int_bad;
     cone->count_int_good += lane.count_int_good;
-    for (const FoundEdge &e : es.found[0]) file_edge(cone, P.ray(e.imax), P.ray(e.imin), e.fmin);
-    es.found.clear();
+    for (const FoundEdge &e : lane.found) file_edge(cone, P.ray(e.imax), P.ray(e.imin), e.fmin);
+    release_found(lane);
     std::vector<std::pair<int, int>>().swap(es.ridge_pairs);  // large, and rarely needed again soon
     return;
   }
@@ -1974,6 +1991,8 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     PairLane &lane = es.lanes[static_cast<size_t>(t)];
     lane.count_int = lane.count_int_bad = lane.count_int_good = 0;
     std::fill_n(lane.recent, recent_witnesses, -1L);
+    lane.found.clear();
+    lane.out = &lane.found;
   }
   auto set_up = [&](PairLane &lane) {
     lane.face.assign(static_cast<size_t>(pf.nw), 0u);
@@ -1982,7 +2001,6 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     if (by_rows) lane.partners.reset(n);
   };
   es.found.resize(static_cast<size_t>(blocks));
-  for (auto &f : es.found) f.clear();
 
   // The calling thread polls the cancel hook (a hook of this thread) and
   // reports progress; the others only see the stop.
@@ -1992,7 +2010,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
       set_up(lane);
       lane_ready[static_cast<size_t>(t)] = 1;
     }
-    lane.out = &es.found[static_cast<size_t>(b)];
+    const long begin = static_cast<long>(lane.found.size());
     for (long i = block_first[static_cast<size_t>(b)];
          i < block_first[static_cast<size_t>(b) + 1]; ++i) {
       if (t == 0) {
@@ -2012,6 +2030,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
       const long b2 = start[static_cast<size_t>(i)];
       if (b2 >= 0) file(pf, lane, i, b2);
     }
+    es.found[static_cast<size_t>(b)] = {t, begin, static_cast<long>(lane.found.size())};
     return true;
   });
   if (failure) std::rethrow_exception(failure);
@@ -2023,11 +2042,14 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     cone->count_int_bad += lane.count_int_bad;
     cone->count_int_good += lane.count_int_good;
   }
-  for (const auto &found : es.found)
-    for (const FoundEdge &e : found)
+  for (const EdgeScratch::FoundSpan &f : es.found) {
+    const std::vector<FoundEdge> &found = es.lanes[static_cast<size_t>(f.lane)].found;
+    for (long k = f.begin; k < f.end; ++k) {
+      const FoundEdge &e = found[static_cast<size_t>(k)];
       file_edge(cone, P.ray(e.imax), P.ray(e.imin), e.fmin);
-  // The edges of a large iteration are many: not kept for the next one.
-  es.found.clear();
+    }
+  }
+  for (int t = 0; t < threads; ++t) release_found(es.lanes[static_cast<size_t>(t)]);
 }
 
 void dd_AddNewHalfspace1(dd_ConePtr cone, dd_rowrange hnew)

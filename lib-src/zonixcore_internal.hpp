@@ -222,9 +222,19 @@ class ConflictTable {
     return c;
   }
 
+  // A thread's own entry numbers while the table is shared, taken some at
+  // a time: adding then seldom takes the lock, whose line the threads
+  // would otherwise pass to each other at every ray with conflicts, and a
+  // thread writes entries that mostly stand beside its own.
+  static constexpr std::uint32_t stock_size = 64;
+  struct Stock {
+    std::uint32_t n = 0;
+    std::uint32_t ids[stock_size];
+  };
+
   // A new entry for the set c over nw data words: its number (from 1),
-  // or 0 when c is empty.
-  ray_tag_word add(const set_word *c, long nw)
+  // or 0 when c is empty.  From the stock while the table is shared.
+  ray_tag_word add(const set_word *c, long nw, Stock *stock = nullptr)
   {
     long lo = 1, hi = nw;
     while (lo <= nw && c[lo] == 0u) ++lo;
@@ -240,6 +250,12 @@ class ConflictTable {
       b[1] = static_cast<set_word>(hi);
       for (long k = lo; k <= hi; ++k) b[k - lo + 2] = c[k];
       e = reinterpret_cast<std::uintptr_t>(b);
+    }
+    if (shared_ && stock != nullptr) {
+      if (stock->n == 0) fill(*stock, e);
+      const std::uint32_t i = stock->ids[--stock->n];
+      entry(i) = e;
+      return i + 1;
     }
     const Hold hold(shared_ ? &busy_ : nullptr);
     std::uint32_t i = free_;
@@ -263,6 +279,16 @@ class ConflictTable {
   // Whether threads may add or release entries at once (set and cleared
   // while no other thread runs): a run on one thread takes no lock.
   void share(bool shared) { shared_ = shared; }
+
+  // Takes back the numbers left in a stock, while no other thread runs.
+  void give_back(Stock &stock)
+  {
+    while (stock.n > 0) {
+      const std::uint32_t i = stock.ids[--stock.n];
+      entry(i) = (static_cast<std::uint64_t>(free_) << 2) | 2u;
+      free_ = i + 1;
+    }
+  }
 
   // Gives back the entry of a ray with this tag, if it has one.
   void release(ray_tag_word tag)
@@ -289,8 +315,42 @@ class ConflictTable {
     return chunks_[k][i + first_entries - (first_entries << k)];
   }
   static set_word *block_of(std::uint64_t e) { return reinterpret_cast<set_word *>(static_cast<std::uintptr_t>(e)); }
+  // Fills an empty stock, the free entries first, handed out in the order
+  // adding alone would take them; e is the entry being added, freed
+  // should no number be had.
+  void fill(Stock &stock, std::uint64_t e)
+  {
+    const Hold hold(&busy_);
+    std::uint32_t got = 0;
+    std::uint32_t ids[stock_size];
+    for (; got < stock_size && free_ != 0; ++got) {
+      ids[got] = free_ - 1;
+      free_ = static_cast<std::uint32_t>(entry(free_ - 1) >> 2);
+    }
+    for (; got < stock_size; ++got) {
+      const std::uint32_t i = top_;
+      if (i == max_entries) break;
+      std::uint64_t *&chunk = chunks_[chunk_of(i)];
+      if (chunk == nullptr &&
+          (chunk = static_cast<std::uint64_t *>(std::malloc((first_entries << chunk_of(i)) * sizeof(std::uint64_t)))) ==
+              nullptr)
+        break;
+      // Marked free, so that the table's release never reads it as a block.
+      entry(i) = 2u;
+      ++top_;
+      ids[got] = i;
+    }
+    if (got == 0) {
+      if ((e & 1u) == 0u) std::free(block_of(e));
+      throw std::bad_alloc();
+    }
+    for (std::uint32_t k = 0; k < got; ++k) stock.ids[k] = ids[got - 1 - k];
+    stock.n = got;
+  }
   std::uint64_t *chunks_[max_chunks] = {};
-  std::uint32_t top_ = 0;   // entries handed out so far
+  // What adding and releasing write, on a line apart from the chunks,
+  // which every thread reads to find an entry.
+  alignas(64) std::uint32_t top_ = 0;   // entries handed out so far
   std::uint32_t free_ = 0;  // the number of the first free entry (0: none)
   bool shared_ = false;
   // A spin lock: it is held for a few instructions, and a mutex made
@@ -318,12 +378,13 @@ inline Conflicts conflicts_of(const ConflictTable &t, dd_RayPtr r) { return t.ge
 
 // Makes the conflicts of r those of the set c over nw data words (none
 // when c is null or empty).
-inline void set_conflicts(ConflictTable &t, dd_RayPtr r, const set_word *c, long nw)
+inline void set_conflicts(ConflictTable &t, dd_RayPtr r, const set_word *c, long nw,
+                          ConflictTable::Stock *stock = nullptr)
 {
   ray_tag_word &tag = ray_tag(r);
   t.release(tag);
   tag &= tag_flags;
-  if (c != nullptr) tag |= t.add(c, nw) << conflict_shift;
+  if (c != nullptr) tag |= t.add(c, nw, stock) << conflict_shift;
 }
 
 // Releases what a record holds apart from its block: numbers of exact
@@ -1096,7 +1157,7 @@ class ThreadPool {
 // What making and storing one ray uses: the combination row, the values
 // and weights of the two rays combined, what the combination hands to the
 // storing, and the rows to evaluate with their signs.
-struct RayScratch {
+struct alignas(64) RayScratch {  // on lines of its own: a thread writes it per ray
   ScratchRow new_ray_row;
   RowValue combined[2];
   mytype weights[2];
@@ -1114,6 +1175,7 @@ struct RayScratch {
   // Their conflict sets, where the run keeps them.
   Conflicts pending_conflict1, pending_conflict2;
   ScratchSet conflict_build;  // the conflicts of the ray being stored
+  ConflictTable::Stock conflict_stock;  // while the threads store rays
   std::vector<dd_rowrange> eval_positions;
   std::vector<int> stored_signs;
   std::vector<double> ray_approx;

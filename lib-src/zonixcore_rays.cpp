@@ -254,7 +254,7 @@ void store_exactly_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, my
       fii = (w - 1) * 32 + std::countr_zero(c[w]) + 1;
       break;
     }
-  set_conflicts(workspace(cone).rays.conflicts(), RR, fii <= m ? c : nullptr, nw);
+  set_conflicts(workspace(cone).rays.conflicts(), RR, fii <= m ? c : nullptr, nw, &S.conflict_stock);
   *feasible = fii > m ? dd_TRUE : dd_FALSE;
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
@@ -334,7 +334,7 @@ void store_from_parents(dd_ConePtr cone, RayScratch &S, dd_RayPtr RR, mytype *p,
       fii = neg != 0u && i < fii ? i : fii;
     }
   }
-  set_conflicts(ws.rays.conflicts(), RR, violates ? c : nullptr, nw);
+  set_conflicts(ws.rays.conflicts(), RR, violates ? c : nullptr, nw, &S.conflict_stock);
   *feasible = fii > m ? dd_TRUE : dd_FALSE;
   RR->FirstInfeasIndex = fii;
   RR->feasible = *feasible;
