@@ -1012,6 +1012,7 @@ struct alignas(64) PairLane {
   std::vector<set_word> face;  // data words
   PartnerScratch partners;
   long count_int = 0, count_int_bad = 0, count_int_good = 0;
+  long stamp = 0;  // rays of this pass taken (file_partners_by_rows)
   std::vector<FoundEdge> *out = nullptr;
   std::vector<FoundEdge> found;  // of the blocks this lane took, in turn
   long recent[recent_witnesses];  // see PackedZeroRays::third_ray_found
@@ -1369,7 +1370,7 @@ bool make_new_rays(dd_ConePtr cone, NewRayJob *jobs, long n, dd_rowrange hnew)
       j.made->Next = k + 1 < n ? jobs[k + 1].made : nullptr;
     }
     return true;
-  });
+  }, true);
   ws.rays.conflicts().share(false);
   ws.rays.conflicts().give_back(ws.scratch.conflict_stock);
   for (auto &lane : ws.ray_lanes) ws.rays.conflicts().give_back(lane->conflict_stock);
@@ -1577,7 +1578,9 @@ void file_partners_by_rows(const PairFiling &pf, PairLane &lane, long i,
 
   S.candidates.clear();
   std::uint64_t *const tally = S.tally.data();
-  const std::uint64_t mine = static_cast<std::uint64_t>(i) << 32;
+  // Counts stamped by the lane's rays in the order it takes them, which
+  // need not be that of i.
+  const std::uint64_t mine = static_cast<std::uint64_t>(++lane.stamp) << 32;
   const std::uint64_t met_enough = mine + static_cast<std::uint64_t>(pf.need_elsewhere);
   for (long k = 0; k < nw; ++k) {
     for (set_word w = zi[k] & pf.added[k] & ~pf.everywhere[static_cast<size_t>(k)];
@@ -1999,6 +2002,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     lane.probe.assign(static_cast<size_t>(pf.nw), 0u);
     lane.skip.assign(static_cast<size_t>(pf.nw), 0u);
     if (by_rows) lane.partners.reset(n);
+    lane.stamp = 0;
   };
   es.found.resize(static_cast<size_t>(blocks));
 
@@ -2032,7 +2036,7 @@ void dd_UpdateEdges(dd_ConePtr cone, dd_RayPtr RRbegin, dd_RayPtr RRend)
     }
     es.found[static_cast<size_t>(b)] = {t, begin, static_cast<long>(lane.found.size())};
     return true;
-  });
+  }, by_rows);
   if (failure) std::rethrow_exception(failure);
   if (workspace(cone).interrupted) return;
 

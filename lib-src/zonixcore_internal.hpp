@@ -1549,20 +1549,36 @@ inline void return_free_pages()
 // through a counter.  A body that returns false stops them all, as does
 // an exception, which is returned for the caller to rethrow.
 template <class Body>
-std::exception_ptr run_blocks(ThreadPool &pool, int threads, long blocks, Body body)
+std::exception_ptr run_blocks(ThreadPool &pool, int threads, long blocks, Body body, bool affine = false)
 {
-  std::atomic<long> next_block{0};
+  // Thread t first takes the blocks of its own share, in order, then
+  // those left of the others' shares: the rays a thread made in one pass
+  // tend to fall to it in the next, and a line made on one core costs
+  // hundreds of nanoseconds to read on the other.
+  struct alignas(64) Share {
+    std::atomic<long> next{0};
+    long end = 0;
+  };
+  const int shares = affine ? std::max(1, threads) : 1;
+  std::vector<Share> share(static_cast<size_t>(shares));
+  for (int t = 0; t < shares; ++t) {
+    share[static_cast<size_t>(t)].next.store(blocks * t / shares, std::memory_order_relaxed);
+    share[static_cast<size_t>(t)].end = blocks * (t + 1) / shares;
+  }
   std::atomic<bool> stop{false};
   std::mutex failure_mutex;
   std::exception_ptr failure;
   auto work = [&](int t) {
     try {
-      while (!stop.load(std::memory_order_relaxed)) {
-        const long b = next_block.fetch_add(1, std::memory_order_relaxed);
-        if (b >= blocks) return;
-        if (!body(t, b)) {
-          stop.store(true);
-          return;
+      for (int k = 0; k < shares; ++k) {
+        Share &s = share[static_cast<size_t>((t + k) % shares)];
+        while (!stop.load(std::memory_order_relaxed)) {
+          const long b = s.next.fetch_add(1, std::memory_order_relaxed);
+          if (b >= s.end) break;
+          if (!body(t, b)) {
+            stop.store(true);
+            return;
+          }
         }
       }
     } catch (...) {

@@ -16,13 +16,28 @@ namespace {
 thread_local dd_CancelHook cancel_hook = nullptr;
 thread_local void *cancel_user = nullptr;
 thread_local unsigned cancel_polls = 0;
-thread_local std::clock_t cancel_last = 0;
+thread_local long cancel_last = 0;  // microseconds, of cancel_clock
 thread_local bool cancel_seen = false;
 
 // Set once by a host before its calls; two atomics suffice, since a host
 // that changes its hook mid-run accepts either pairing for that run.
 std::atomic<dd_OutputHook> output_hook{nullptr};
 std::atomic<void *> output_user{nullptr};
+
+// Microseconds of a clock that costs no system call where the system has
+// one (a coarse clock): the processor-time clock is a system call, which
+// on a virtual machine with the run's threads on other cores costs as
+// much as thousands of polls.
+long cancel_clock()
+{
+#if defined(CLOCK_MONOTONIC_COARSE)
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+  return static_cast<long>(ts.tv_sec) * 1000000L + ts.tv_nsec / 1000;
+#else
+  return static_cast<long>(std::clock() / (CLOCKS_PER_SEC / 1000000L));
+#endif
+}
 
 }  // namespace
 
@@ -40,10 +55,10 @@ dd_boolean dd_CancelRequested(void)
   if (cancel_hook == nullptr) return 0;
   if (cancel_seen) return 1;
   // Polls are cheap and frequent; the hook (and the clock) only every 64th
-  // poll, and the hook at most once per millisecond of processor time.
+  // poll, and the hook at most once per millisecond.
   if ((++cancel_polls & 63u) != 0) return 0;
-  const std::clock_t now = std::clock();
-  if (now - cancel_last < CLOCKS_PER_SEC / 1000) return 0;
+  const long now = cancel_clock();
+  if (now - cancel_last < 1000) return 0;
   cancel_last = now;
   cancel_seen = cancel_hook(cancel_user) != 0;
   return cancel_seen ? 1 : 0;
