@@ -264,6 +264,7 @@ class ConflictTable {
       free_ = static_cast<std::uint32_t>(entry(i) >> 2);
     } else {
       i = top_;
+      // The bound again, for GCC's array-bounds check, which loses it.
       std::uint64_t *&chunk = chunks_[i < max_entries ? chunk_of(i) : 0];
       if (i == max_entries || (chunk == nullptr && (chunk = static_cast<std::uint64_t *>(std::malloc(
                                                         (first_entries << chunk_of(i)) * sizeof(std::uint64_t)))) == nullptr)) {
@@ -329,8 +330,9 @@ class ConflictTable {
     }
     for (; got < stock_size; ++got) {
       const std::uint32_t i = top_;
-      if (i == max_entries) break;
-      std::uint64_t *&chunk = chunks_[chunk_of(i)];
+      if (i >= max_entries) break;
+      // The bound again, for GCC's array-bounds check, which loses it.
+      std::uint64_t *&chunk = chunks_[i < max_entries ? chunk_of(i) : 0];
       if (chunk == nullptr &&
           (chunk = static_cast<std::uint64_t *>(std::malloc((first_entries << chunk_of(i)) * sizeof(std::uint64_t)))) ==
               nullptr)
