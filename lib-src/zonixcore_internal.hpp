@@ -1548,8 +1548,10 @@ inline void return_free_pages()
 
 // Runs body(t, b) once for every block b < blocks on `threads` threads
 // (the caller, t = 0, and those of pool); the blocks are taken in turn
-// through a counter.  A body that returns false stops them all, as does
-// an exception, which is returned for the caller to rethrow.
+// through a counter, or with `affine` first from a share of their own
+// (a thread's blocks then need not come in increasing order).  A body
+// that returns false stops them all, as does an exception, which is
+// returned for the caller to rethrow.
 template <class Body>
 std::exception_ptr run_blocks(ThreadPool &pool, int threads, long blocks, Body body, bool affine = false)
 {
