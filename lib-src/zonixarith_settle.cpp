@@ -87,11 +87,6 @@ bool integer_row(const QMatrix &q, long i, std::vector<std::int64_t> &out)
   return true;
 }
 
-std::uint64_t magnitude(std::int64_t v)
-{
-  return v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-}
-
 // Exact integers of the elimination: 64 bits, then 128, with overflow
 // checks; GMP's when both overflow.
 template <class I>

@@ -48,11 +48,6 @@ namespace zonix::core {
 
 #ifdef ZONIX_EXACT
 namespace {
-inline uint64_t magnitude(int64_t v)
-{
-  return v < 0 ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-}
-
 // v / g for g > 1 dividing v: the quotient fits even for v = -2^63.
 inline int64_t divide(int64_t v, uint64_t g)
 {

@@ -1,4 +1,4 @@
-// The gcd of two 64-bit magnitudes, shared by the exact run and the
+// The magnitude and gcd of 64-bit integers, shared by the exact run and the
 // settling of double runs.
 #ifndef ZONIX_GCD_HPP
 #define ZONIX_GCD_HPP
@@ -8,6 +8,12 @@
 #include <cstdint>
 
 namespace zonix {
+
+// |v| for every 64-bit v, -2^63 included.
+inline std::uint64_t magnitude(std::int64_t v)
+{
+  return v < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+}
 
 // gcd(a, b) for magnitudes of 64-bit integers (at most 2^63; odd, they
 // are below it).  Binary, without divisions and without branches on the

@@ -394,8 +394,7 @@ bool note_exact(const Word &w, const Number &n, long k, ExactList *to, std::stri
       num = -num;
       dn = -dn;
     }
-    const std::uint64_t un = num < 0 ? 0u - static_cast<std::uint64_t>(num) : static_cast<std::uint64_t>(num);
-    const std::uint64_t g = zonix::binary_gcd(un, static_cast<std::uint64_t>(dn));
+    const std::uint64_t g = zonix::binary_gcd(zonix::magnitude(num), static_cast<std::uint64_t>(dn));
     to->small.push_back({k, num / static_cast<long>(g), static_cast<std::uint64_t>(dn) / g});
     return true;
   }

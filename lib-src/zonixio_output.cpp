@@ -241,8 +241,8 @@ class FractionText {
   void small(std::string &out, std::int64_t n, std::int64_t e)
   {
     const bool negative = (n < 0) != (e < 0) && n != 0;
-    std::uint64_t un = n < 0 ? 0u - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
-    std::uint64_t ue = e < 0 ? 0u - static_cast<std::uint64_t>(e) : static_cast<std::uint64_t>(e);
+    std::uint64_t un = zonix::magnitude(n);
+    std::uint64_t ue = zonix::magnitude(e);
     // Over 1, the common case of a row scaled by its first entry or by 1,
     // there is nothing to reduce.
     if (ue != 1) {
@@ -282,11 +282,6 @@ class FractionText {
 
 #ifdef ZONIX_EXACT
 namespace {
-
-std::uint64_t magnitude(std::int64_t v)
-{
-  return v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-}
 
 // Rows written before the text's length is estimated.
 inline constexpr dd_bigrange kSampleRows = 64;
@@ -343,7 +338,7 @@ bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std
         if (least == nullptr) {
           least = x;
         } else if (!ddd_big(x) && !ddd_big(least)) {
-          if (magnitude(x->v) < magnitude(least->v)) least = x;
+          if (zonix::magnitude(x->v) < zonix::magnitude(least->v)) least = x;
         } else {
           dd_abs(t, x);
           dd_abs(scale, least);
