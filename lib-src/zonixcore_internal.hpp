@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstddef>
@@ -1067,7 +1068,11 @@ class RowNorms {
 
 // The helper threads of a run, parked between its parallel passes: a
 // pass then costs a wake-up instead of a thread start and join, which on
-// a busy machine is 0.1-0.4 ms, and P(9) has some 700 passes.
+// a busy machine is 0.1-0.4 ms, and P(9) has some 1,900 passes.  Waking a
+// parked thread still costs 40-100 us in a virtual machine, about what
+// the serial work between two passes takes: so a thread that has a core
+// of its own first watches for the next pass a while, and the caller
+// watches for the end of one, before either sleeps.
 class ThreadPool {
  public:
   ThreadPool() = default;
@@ -1086,7 +1091,8 @@ class ThreadPool {
   {
     while (static_cast<int>(workers_.size()) < threads - 1) {
       try {
-        workers_.emplace_back([this, t = static_cast<int>(workers_.size()) + 1, seen = generation_] { serve(t, seen); });
+        workers_.emplace_back([this, t = static_cast<int>(workers_.size()) + 1,
+                               seen = generation_.load(std::memory_order_relaxed)] { serve(t, seen); });
       } catch (const std::system_error &) {
         break;  // fewer threads: the caller's blocks get done all the same
       }
@@ -1098,18 +1104,22 @@ class ThreadPool {
         call_ = [](void *j, int t) { (*static_cast<Job *>(j))(t); };
         job_ = &job;
         active_ = helpers;
-        running_ = 0;
-        ++generation_;
+        running_.store(0, std::memory_order_relaxed);
+        watch_ = helpers + 1 <= cores();
+        generation_.store(generation_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
       }
-      work_.notify_all();
+      work_.notify_all();  // no system call when none sleeps
     }
     job(0);
     if (helpers > 0) {
-      // Waking a thread costs tens of microseconds, more on a busy
-      // machine: one that wakes after this skips the pass.
       std::unique_lock<std::mutex> hold(mutex_);
       active_ = 0;
-      done_.wait(hold, [&] { return running_ == 0; });
+      if (running_.load(std::memory_order_relaxed) > 0 && watch_) {
+        hold.unlock();
+        watch([&] { return running_.load(std::memory_order_acquire) == 0; });
+        hold.lock();
+      }
+      done_.wait(hold, [&] { return running_.load(std::memory_order_relaxed) == 0; });
     }
   }
 
@@ -1119,40 +1129,70 @@ class ThreadPool {
     if (workers_.empty()) return;
     {
       const std::lock_guard<std::mutex> hold(mutex_);
-      stopping_ = true;
+      stopping_.store(true, std::memory_order_relaxed);
     }
     work_.notify_all();
     workers_.clear();  // joins
-    stopping_ = false;
+    stopping_.store(false, std::memory_order_relaxed);
   }
 
  private:
+  // Watching costs a core: only while the run's threads have one each.
+  static int cores()
+  {
+    static const int n = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    return n;
+  }
+  // Polls done() for up to watch_time, without a pause instruction: a
+  // hypervisor may take a loop of those for a waiting lock and stop the
+  // virtual processor.  On P(9) a millisecond leaves some 280 of 3,000
+  // sleeps; 50 us leaves 1,400.
+  static constexpr auto watch_time = std::chrono::microseconds(1000);
+  template <class Done>
+  static bool watch(Done done)
+  {
+    const auto until = std::chrono::steady_clock::now() + watch_time;
+    for (;;) {
+      for (int k = 0; k < 256; ++k)
+        if (done()) return true;
+      if (std::chrono::steady_clock::now() >= until) return false;
+    }
+  }
+
   // Thread t's loop; `seen` is the last pass it was started after.
   void serve(int t, long seen)
   {
-    std::unique_lock<std::mutex> hold(mutex_);
     for (;;) {
-      work_.wait(hold, [&] { return stopping_ || generation_ != seen; });
-      if (stopping_) return;
-      seen = generation_;
+      if (watch_)
+        watch([&] {
+          return generation_.load(std::memory_order_acquire) != seen || stopping_.load(std::memory_order_relaxed);
+        });
+      std::unique_lock<std::mutex> hold(mutex_);
+      work_.wait(hold, [&] {
+        return stopping_.load(std::memory_order_relaxed) || generation_.load(std::memory_order_relaxed) != seen;
+      });
+      if (stopping_.load(std::memory_order_relaxed)) return;
+      seen = generation_.load(std::memory_order_relaxed);
       if (t > active_) continue;
-      ++running_;
+      running_.fetch_add(1, std::memory_order_relaxed);
       void (*call)(void *, int) = call_;
       void *job = job_;
       hold.unlock();
       call(job, t);
       hold.lock();
-      if (--running_ == 0 && active_ == 0) done_.notify_one();
+      if (running_.fetch_sub(1, std::memory_order_release) == 1 && active_ == 0) done_.notify_one();
     }
   }
   std::mutex mutex_;
   std::condition_variable work_, done_;
   void (*call_)(void *, int) = nullptr;
   void *job_ = nullptr;
-  long generation_ = 0;  // passes begun
-  int active_ = 0;       // the threads that may still join the pass
-  int running_ = 0;      // of them, those working on it
-  bool stopping_ = false;
+  // Written under mutex_; read without it by the threads that watch.
+  std::atomic<long> generation_{0};  // passes begun
+  std::atomic<int> running_{0};      // threads working on the pass
+  std::atomic<bool> stopping_{false};
+  std::atomic<bool> watch_{false};   // whether threads watch before sleeping
+  int active_ = 0;                   // the threads that may still join the pass
   std::vector<std::jthread> workers_;  // last: they go before what they use
 };
 
