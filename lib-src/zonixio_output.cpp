@@ -425,6 +425,7 @@ dd_bigrange write_rays_threaded(FILE *f, dd_PolyhedraPtr poly, const OutputShape
 {
   dd_ConePtr cone = poly->child;
   const dd_colrange d = poly->d;
+  const size_t record_bytes = zonix::core::ray_block_size(cone->d, cone->m);
   struct Text {
     std::string text;
     std::vector<size_t> row_ends;
@@ -477,6 +478,14 @@ dd_bigrange write_rays_threaded(FILE *f, dd_PolyhedraPtr poly, const OutputShape
       mytype *a = rows[static_cast<size_t>(t)];
       dd_RayPtr r = starts[static_cast<size_t>(b)];
       for (long k = 0; k < write_block && r != nullptr; ++k, r = r->Next) {
+#if defined(__GNUC__)
+        // The next record is fetched while this one is formatted: a walk
+        // of the list otherwise waits for each in turn.
+        if (r->Next != nullptr) {
+          const char *q = reinterpret_cast<const char *>(r->Next);
+          for (size_t at = 0; at < record_bytes; at += 64) __builtin_prefetch(q + at);
+        }
+#endif
         if (!r->feasible) continue;
         dd_CopyRay(a, d, r, shape.rep, cone->newcol);
         for (dd_colrange j = 0; j < d; ++j) dd_SnapToInteger(a[j], a[j]);
