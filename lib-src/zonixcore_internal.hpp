@@ -33,6 +33,7 @@
 #include <malloc.h>
 #endif
 #if defined(__linux__)
+#include <sched.h>
 #include <sys/mman.h>
 #endif
 #if defined(__SSE2__)
@@ -1137,10 +1138,17 @@ class ThreadPool {
   }
 
  private:
-  // Watching costs a core: only while the run's threads have one each.
+  // Watching costs a core: only while the run's threads have one each,
+  // of the cores the process may run on.
   static int cores()
   {
-    static const int n = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    static const int n = [] {
+#if defined(__linux__) && defined(CPU_COUNT)
+      cpu_set_t allowed;
+      if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) return std::max(1, CPU_COUNT(&allowed));
+#endif
+      return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    }();
     return n;
   }
   // Polls done() for up to watch_time, without a pause instruction: a

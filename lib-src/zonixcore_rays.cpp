@@ -1314,8 +1314,9 @@ void delete_negatives_after_positives(dd_ConePtr cone)
   ws.list_whole = true;
   if (ws.list_order_state != 1) return;
   // The positive run stands in list_order: the rays after it join it,
-  // their side entries found in blocks, on the run's threads when they
-  // are many.
+  // their side entries found in blocks, on the run's threads from as few
+  // rays as the passes over the zero rays (a ray costs about as much
+  // here; most of P(9)'s iterations have 2,000 to 4,000 of them).
   const long it = cone->Iteration;
   const size_t from = ws.list_order.size();
   for (dd_RayPtr r = cone->PosLast->Next; r != nullptr; r = r->Next) ws.list_order.push_back(r);
@@ -1325,7 +1326,7 @@ void delete_negatives_after_positives(dd_ConePtr cone)
   ws.order_fresh.resize(from + static_cast<size_t>(n), 1);
   const set_word *later = later_rows(cone, ws, it);
   const ConflictTable &conflicts = ws.rays.conflicts();
-  const long block = std::max<long>(1, ws.block_rays * dd_workspace::split_rays_per_ray);
+  const long block = ws.zero_pass_block(n);
   const long blocks = (n + block - 1) / block;
   auto note = [&](long b) {
     for (long k = b * block; k < std::min(n, (b + 1) * block); ++k) {
@@ -1335,7 +1336,7 @@ void delete_negatives_after_positives(dd_ConePtr cone)
       ws.order_zero_at[u] = static_cast<int32_t>(first_zero_after(cone, ws, r, it, later));
     }
   };
-  for_blocks(ws.pool, ws.threads, n >= ws.parallel_rays * dd_workspace::split_rays_per_ray, blocks, note);
+  for_blocks(ws.pool, ws.threads, ws.zero_pass_threads(n), blocks, note);
   ws.list_order_state = 2;
 }
 
