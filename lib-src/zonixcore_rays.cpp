@@ -1316,7 +1316,7 @@ void delete_negatives_after_positives(dd_ConePtr cone)
   // The positive run stands in list_order: the rays after it join it,
   // their side entries found in blocks, on the run's threads from as few
   // rays as the passes over the zero rays (a ray costs about as much
-  // here; most of P(9)'s iterations have 2,000 to 4,000 of them).
+  // here, and most of P(9)'s iterations have fewer than 4,096).
   const long it = cone->Iteration;
   const size_t from = ws.list_order.size();
   for (dd_RayPtr r = cone->PosLast->Next; r != nullptr; r = r->Next) ws.list_order.push_back(r);
