@@ -333,22 +333,30 @@ bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std
       ddd_set(scale, a[0]);
     } else {
       const struct zonix_rational *least = nullptr;
+      bool scale_least = false;  // whether scale holds |least| already
       for (const auto *x : a) {
         if (ddd_sgn(x) == 0) continue;
         if (least == nullptr) {
           least = x;
         } else if (!ddd_big(x) && !ddd_big(least)) {
-          if (zonix::magnitude(x->v) < zonix::magnitude(least->v)) least = x;
+          if (zonix::magnitude(x->v) < zonix::magnitude(least->v)) {
+            least = x;
+            scale_least = false;
+          }
         } else {
+          if (!scale_least) dd_abs(scale, least);
           dd_abs(t, x);
-          dd_abs(scale, least);
-          if (ddd_cmp(t, scale) < 0) least = x;
+          scale_least = true;
+          if (ddd_cmp(t, scale) < 0) {
+            least = x;
+            ddd_set(scale, t);
+          }
         }
       }
-      if (least != nullptr)
-        dd_abs(scale, least);
-      else
+      if (least == nullptr)
         ddd_set(scale, dd_one);
+      else if (!scale_least)
+        dd_abs(scale, least);
     }
     for (const auto *x : a) w.put(text, x, scale);
     text += '\n';
