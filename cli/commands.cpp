@@ -39,10 +39,27 @@ int computation_error(const Args &args, dd_ErrorType err)
 bool arithmetic_of(const Args &args, std::string_view command, Arithmetic *a)
 {
   *a = Arithmetic::Auto;
+  if (const auto t = args.value("--tolerance")) {
+    char *end = nullptr;
+    const double x = std::strtod(t->c_str(), &end);
+    // Beyond 1e-3 an answer would hardly be one for the data given.
+    if (end == t->c_str() || *end != '\0' || !(x > 0.0 && x <= 1e-3)) {
+      usage_error(command, "--tolerance needs a number above 0 and at most 1e-3, not '" + *t + "'");
+      return false;
+    }
+  }
   const auto v = args.value("--arithmetic");
   if (!v || parse_arithmetic(*v, a)) return true;
   usage_error(command, "unknown arithmetic '" + *v + "' (double, exact or auto)");
   return false;
+}
+
+// The relative distance of measured data (--tolerance), 0 for the
+// library's default; a bad value was refused when the options were read.
+double tolerance_of(const Args &args)
+{
+  const auto v = args.value("--tolerance");
+  return v ? std::strtod(v->c_str(), nullptr) : 0.0;
 }
 
 // Auto computed in exact arithmetic: said once, unless quiet.  Either the
@@ -323,12 +340,23 @@ int run_convert(const Args &args)
     const dd_RunOptions run{order.order, order.seeded ? order.seed : 1, threads};
     poly = Polyhedra(dd_DDMatrix2PolyWith(M.get(), &run, &err));
   }
-  if (arithmetic == Arithmetic::Auto && err == dd_NoError && !double_answer_certain(poly.get())) {
-    // The finished run settled on the input's integers, else a run from
-    // the start in exact arithmetic.
-    const Conversion c = settle_finished(poly.get(), M.get(), exact_options(args, order, threads, arithmetic));
-    if (c.error == dd_NoError) return write_exactly(args, M.get(), c);
-    err = dd_NumericallyInconsistent;
+  Matrix within;  // a measured answer, kept when right for data near the input's
+  if (arithmetic == Arithmetic::Auto && err == dd_NoError) {
+    // Exact data: the finished run settled on the input's integers;
+    // measured data: its answer checked against data within the
+    // tolerance; else a run from the start in exact arithmetic.
+    if (measured_data(M.get())) {
+      within.reset(M->representation == dd_Generator ? dd_CopyInequalities(poly.get()) : dd_CopyGenerators(poly.get()));
+      if (!answer_within(M.get(), within.get(), tolerance_of(args))) within.reset();
+    } else {
+      Conversion c = settle_finished(poly.get(), M.get(), exact_options(args, order, threads, arithmetic));
+      if (c.error == dd_NoError) {
+        // An exact answer of doubles is written as a run's answer is.
+        within = settled_as_doubles(c);
+        if (within == nullptr) return write_exactly(args, M.get(), c);
+      }
+    }
+    if (within == nullptr) err = dd_NumericallyInconsistent;
   }
   if (arithmetic == Arithmetic::Exact ||
       (arithmetic == Arithmetic::Auto &&
@@ -353,7 +381,10 @@ int run_convert(const Args &args)
                  comment_name(args.file).c_str(), M->rowsize, M->colsize,
                  representation_name(M->representation));
     dd_WriteRunningMode(f, poly.get());
-    dd_WriteOutputMatrix(f, poly.get());
+    if (within != nullptr)
+      dd_WriteMatrix(f, within.get());
+    else
+      dd_WriteOutputMatrix(f, poly.get());
     dd_WriteCompletionStatus(f, poly->child);
     dd_WriteDDTimes(f, poly.get());
     if (!out.finish(quiet)) return kExitUsage;
@@ -728,6 +759,9 @@ constexpr std::string_view kCommonHelp =
     "                     proved on those numbers); convert, lp, reduce, interior,\n"
     "                     linearity, adjacency and project honour it and read such\n"
     "                     numbers exactly\n"
+    "  --tolerance T      measured data (a number that is no integer) in auto: a\n"
+    "                     double answer is kept when it is exactly right for data\n"
+    "                     within relative distance T of the input (default 1e-12)\n"
     "  --quiet            no progress line, no notice of the files written\n"
     "  -h, --help         this text\n";
 

@@ -20,7 +20,7 @@ namespace {
 
 constexpr OptionSpec kCommonOptions[] = {
     {"-o", true}, {"--output", true}, {"--quiet", false}, {"--arithmetic", true},
-    {"--progress", false}, {"-h", false}, {"--help", false},
+    {"--tolerance", true}, {"--progress", false}, {"-h", false}, {"--help", false},
 };
 
 const OptionSpec *find_option(std::string_view name,

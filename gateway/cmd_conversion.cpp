@@ -12,6 +12,7 @@ zonix::Conversion convert(dd_MatrixPtr M, bool adjacency = false, bool input_adj
   zonix::ConvertOptions o;
   o.arithmetic = gw::options().arithmetic;
   o.threads = gw::options().threads;
+  o.tolerance = gw::options().tolerance;
   o.adjacency = adjacency;
   o.input_adjacency = input_adjacency;
   zonix::Conversion c = zonix::convert(M, o);
@@ -58,10 +59,13 @@ void v_hull_extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
       "v_hull_extreme expects a V input struct and produces a V output struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
-  zonix::Conversion c = convert(M.get());
-  zonix::Matrix H = complete(c.output);
-  zonix::Conversion c2 = convert(H.get());
-  zonix::Matrix G = complete(c2.output);
+  zonix::ConvertOptions o;
+  o.arithmetic = gw::options().arithmetic;
+  o.threads = gw::options().threads;
+  o.tolerance = gw::options().tolerance;
+  zonix::Conversion c = zonix::hull_extreme(M.get(), o);
+  gw::check(c.error);
+  zonix::Matrix G = complete(c.output);
   plhs[0] = PY_set_V_MatrixPtr(G.get());
 }
 

@@ -88,6 +88,7 @@ struct Options {
   zonix::Arithmetic arithmetic = zonix::Arithmetic::Auto;
   bool progress = false;  // iteration lines through mexPrintf
   int threads = 0;        // of a conversion; 0: one per core
+  double tolerance = 0;   // measured data in auto; 0: the library's default
   bool fourier = false;   // project: Fourier-Motzkin instead of block
   bool reduce = true;     // project: drop redundant rows of the result
 };

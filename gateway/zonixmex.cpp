@@ -159,8 +159,8 @@ std::string text_value(const mxArray *v, const char *name)
 gw::Options read_options(const mxArray *o)
 {
   const bool projecting = std::strcmp(running, "project") == 0;
-  const char *known = projecting ? "progress, arithmetic, threads, method, reduce"
-                                 : "progress, arithmetic, threads";
+  const char *known = projecting ? "progress, arithmetic, threads, tolerance, method, reduce"
+                                 : "progress, arithmetic, threads, tolerance";
   if (!mxIsStruct(o) || mxGetNumberOfElements(o) != 1)
     gw::fail("badOption", "the options must be a 1x1 struct");
   gw::Options opt;
@@ -181,6 +181,11 @@ gw::Options read_options(const mxArray *o)
           mxGetScalar(v) != static_cast<double>(static_cast<int>(mxGetScalar(v))))
         gw::fail("badOption", "option threads must be a whole number from 1 to 64");
       opt.threads = static_cast<int>(mxGetScalar(v));
+    } else if (name == "tolerance") {
+      if (!mxIsDouble(v) || mxIsComplex(v) || mxGetNumberOfElements(v) != 1 ||
+          !(mxGetScalar(v) > 0 && mxGetScalar(v) <= 1e-3))
+        gw::fail("badOption", "option tolerance must be a number above 0 and at most 1e-3");
+      opt.tolerance = mxGetScalar(v);
     } else if (projecting && name == "method") {
       const std::string m = text_value(v, "method");
       if (m != "block" && m != "fourier")

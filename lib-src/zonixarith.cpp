@@ -16,6 +16,7 @@
 #include "setoper.h"
 #include "zonixcore.h"
 #include "zonixio.h"
+#include "zonixcheck_measured.hpp"
 #include "zonixlp_exact.hpp"
 
 namespace zonix {
@@ -303,6 +304,123 @@ bool double_answer_certain(dd_PolyhedraPtr poly)
   return poly == nullptr || poly->child == nullptr || core::rank_certain(poly->child);
 }
 
+bool measured_data(dd_MatrixPtr M)
+{
+  if (M == nullptr) return false;
+  auto integer = [](double x) { return std::isfinite(x) && x == std::trunc(x); };
+  for (long i = 0; i < M->rowsize; ++i)
+    for (long j = 0; j < M->colsize; ++j)
+      if (!integer(ddd_get_d(M->matrix[i][j]))) return true;
+  if (M->objective != dd_LPnone && M->rowvec != nullptr)
+    for (long j = 0; j < M->colsize; ++j)
+      if (!integer(ddd_get_d(M->rowvec[j]))) return true;
+  return false;
+}
+
+namespace {
+
+check::DoubleRows double_rows(dd_MatrixPtr M)
+{
+  check::DoubleRows r;
+  r.rows = M->rowsize;
+  r.cols = M->colsize;
+  r.generators = M->representation == dd_Generator;
+  r.v.resize(static_cast<size_t>(r.rows * r.cols));
+  r.fixed.resize(static_cast<size_t>(r.rows));
+  for (long i = 0; i < r.rows; ++i) {
+    for (long j = 0; j < r.cols; ++j) r.v[static_cast<size_t>(i * r.cols + j)] = ddd_get_d(M->matrix[i][j]);
+    r.fixed[static_cast<size_t>(i)] = set_member(i + 1, M->linset) != 0 ? 1 : 0;
+  }
+  return r;
+}
+
+}  // namespace
+
+namespace {
+
+// A double run's rows carry the rounding of every combination that made
+// them.  Each output row is made orthogonal again to the input rows it
+// is nearly tight on (with the equations or lines), which brings its
+// residuals there down to a few units of the last place.
+void polish(dd_MatrixPtr M, dd_MatrixPtr out)
+{
+  constexpr double kNearly = 1e-8;  // far above a run's rounding, far below a real gap
+  constexpr double kIndependent = 1e-9;
+  const long d = M->colsize, m = M->rowsize;
+  if (out == nullptr || out->colsize != d) return;
+  std::vector<double> in(static_cast<size_t>((m + 1) * d), 0.0);
+  std::vector<char> fixed(static_cast<size_t>(m + 1), 0);
+  for (long i = 0; i < m; ++i) {
+    double n2 = 0.0;
+    for (long j = 0; j < d; ++j) n2 += std::pow(ddd_get_d(M->matrix[i][j]), 2);
+    for (long j = 0; j < d && n2 > 0.0; ++j)
+      in[static_cast<size_t>(i * d + j)] = ddd_get_d(M->matrix[i][j]) / std::sqrt(n2);
+    fixed[static_cast<size_t>(i)] = set_member(i + 1, M->linset) != 0 ? 1 : 0;
+  }
+  // The row t >= 0 of an H-representation, on which rays lie.
+  const long rows = M->representation == dd_Inequality ? m + 1 : m;
+  in[static_cast<size_t>(m * d)] = 1.0;
+  std::vector<double> g(static_cast<size_t>(d)), basis;
+  for (long k = 0; k < out->rowsize; ++k) {
+    if (set_member(k + 1, out->linset) != 0) continue;
+    for (long j = 0; j < d; ++j) g[static_cast<size_t>(j)] = ddd_get_d(out->matrix[k][j]);
+    double gn = 0.0;
+    for (double x : g) gn = std::max(gn, std::fabs(x));
+    if (gn == 0.0) continue;
+    basis.clear();
+    for (long i = 0; i < rows; ++i) {
+      const double *a = in.data() + i * d;
+      double s = 0.0, t = 0.0;
+      for (long j = 0; j < d; ++j) {
+        s += a[j] * g[static_cast<size_t>(j)];
+        t += std::fabs(a[j] * g[static_cast<size_t>(j)]);
+      }
+      if (fixed[static_cast<size_t>(i)] == 0 && std::fabs(s) > kNearly * t) continue;
+      std::vector<double> q(a, a + d);
+      for (int pass = 0; pass < 2; ++pass)
+        for (size_t b = 0; b < basis.size(); b += static_cast<size_t>(d)) {
+          double dot = 0.0;
+          for (long j = 0; j < d; ++j) dot += basis[b + static_cast<size_t>(j)] * q[static_cast<size_t>(j)];
+          for (long j = 0; j < d; ++j) q[static_cast<size_t>(j)] -= dot * basis[b + static_cast<size_t>(j)];
+        }
+      double qn = 0.0;
+      for (double x : q) qn += x * x;
+      if (qn < kIndependent * kIndependent) continue;
+      for (double &x : q) x /= std::sqrt(qn);
+      basis.insert(basis.end(), q.begin(), q.end());
+      if (static_cast<long>(basis.size()) >= (d - 1) * d) break;
+    }
+    const double first = g[0];
+    for (int pass = 0; pass < 2; ++pass)
+      for (size_t b = 0; b < basis.size(); b += static_cast<size_t>(d)) {
+        double dot = 0.0;
+        for (long j = 0; j < d; ++j) dot += basis[b + static_cast<size_t>(j)] * g[static_cast<size_t>(j)];
+        for (long j = 0; j < d; ++j) g[static_cast<size_t>(j)] -= dot * basis[b + static_cast<size_t>(j)];
+      }
+    // Points keep their first entry, rays their zero there.
+    if (out->representation == dd_Generator) {
+      if (first != 0.0 && g[0] != 0.0)
+        for (double &x : g) x *= first / g[0];
+      else if (first == 0.0)
+        g[0] = 0.0;
+    }
+    for (long j = 0; j < d; ++j) ddd_set_d(out->matrix[k][j], g[static_cast<size_t>(j)]);
+  }
+}
+
+}  // namespace
+
+bool answer_within(dd_MatrixPtr M, dd_MatrixPtr out, double tolerance)
+{
+  if (M == nullptr || out == nullptr) return false;
+  const double delta = tolerance > 0.0 ? tolerance : check::kMeasuredDelta;
+  const check::DoubleRows in = double_rows(M);
+  // A run's rows that pass as they are stay as they are.
+  if (check::conversion_within(in, double_rows(out), delta)) return true;
+  polish(M, out);
+  return static_cast<bool>(check::conversion_within(in, double_rows(out), delta));
+}
+
 namespace {
 
 // The results of a finished double run of M as convert hands them out.
@@ -360,11 +478,16 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   if (in_double) {
     Polyhedra owner;
     c = run_double(M, o, &owner);
-    if (o.arithmetic == Arithmetic::Auto && c.error == dd_NoError && !double_answer_certain(owner.get())) {
-      // Values snapped to zero: the finished run's rows are settled on the
-      // input's integers rather than run again from the start.
-      Conversion s = settle_finished(owner.get(), M, o);
-      if (s.error != dd_NumericallyInconsistent) return s;
+    if (o.arithmetic == Arithmetic::Auto && c.error == dd_NoError) {
+      // No double answer leaves unchecked: measured data keep it when it
+      // is right for data within the tolerance; exact data when its rows,
+      // settled on the input's numbers, pass the exact checks.
+      if (measured_data(M)) {
+        if (answer_within(M, c.output.get(), o.tolerance)) return c;
+      } else {
+        Conversion s = settle_finished(owner.get(), M, o);
+        if (s.error != dd_NumericallyInconsistent) return s;
+      }
       c.error = dd_NumericallyInconsistent;
     }
     if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
@@ -426,6 +549,36 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, std::unique_ptr<QMatrix> rational)
 {
   return convert_rows(M, o, rational.get(), rational.get());
+}
+
+Conversion hull_extreme(dd_MatrixPtr M, const ConvertOptions &o)
+{
+  Conversion h = convert(M, o);
+  if (h.error != dd_NoError || h.output == nullptr) return h;
+  if (!h.exact && o.arithmetic == Arithmetic::Auto && measured_data(M)) {
+    // Facets right for data within the tolerance: the extreme rows are
+    // those of M on facets of full rank, taken as given, and their lines.
+    const double delta = o.tolerance > 0.0 ? o.tolerance : check::kMeasuredDelta;
+    const std::vector<long> keep = check::extreme_rows_within(double_rows(M), double_rows(h.output.get()), delta);
+    std::vector<long> rows = keep;
+    for (long i = 0; i < M->rowsize; ++i)
+      if (set_member(i + 1, M->linset) != 0) rows.push_back(i);
+    Conversion v;
+    v.output.reset(dd_CreateMatrix(static_cast<long>(rows.size()), M->colsize));
+    if (v.output == nullptr) {
+      v.error = dd_OutOfMemory;
+      return v;
+    }
+    v.output->representation = dd_Generator;
+    v.output->numbtype = M->numbtype;
+    for (size_t k = 0; k < rows.size(); ++k) {
+      for (long j = 0; j < M->colsize; ++j) ddd_set(v.output->matrix[k][j], M->matrix[rows[k]][j]);
+      if (k >= keep.size()) set_addelem(v.output->linset, static_cast<long>(k) + 1);
+    }
+    return v;
+  }
+  // Facets found exactly stay exact: their doubles are another polyhedron.
+  return h.exact ? convert(h.output.get(), o, &h.rational) : convert(h.output.get(), o);
 }
 
 namespace {

@@ -71,6 +71,10 @@ struct ConvertOptions {
   bool adjacency = false, incidence = false;
   bool input_adjacency = false, input_incidence = false;
   int threads = 0;  // 0: one per core; the result does not depend on it
+  // Measured data (some number no integer) in auto: the relative distance
+  // of the data for which a double answer must be exactly right; 0 takes
+  // check::kMeasuredDelta.
+  double tolerance = 0.0;
   // An exact result only for writing: its rows as text, no entries and no
   // doubles (a copy of each would hold more than the text).
   bool text = false;
@@ -129,9 +133,23 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &options,
 // run frees them once it has its own copy.
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &options, std::unique_ptr<QMatrix> rational);
 
+// The extreme points and rays of the V-representation M: its facets, then
+// their generators.  The facets go on exact when they were found exactly;
+// in auto on measured data, M's own rows on facets of full rank, taken as
+// they are given.
+Conversion hull_extreme(dd_MatrixPtr M, const ConvertOptions &options);
+
 // Whether auto may keep the answer of a finished double run of poly: the
 // run decided no rank in double (a lineality).
 bool double_answer_certain(dd_PolyhedraPtr poly);
+
+// Whether M's numbers are measured data: some entry (objective included)
+// is no integer.  Integers, however written, are exact data.
+bool measured_data(dd_MatrixPtr M);
+
+// Whether out, a double answer for M, is exactly right for some data
+// within relative distance tolerance (0: the default) of M's numbers.
+bool answer_within(dd_MatrixPtr M, dd_MatrixPtr out, double tolerance);
 
 // The conversion of the polyhedron of q (M's exact rows) with its rows
 // scaled to integers that doubles hold: a double run, whose output rows
@@ -159,6 +177,11 @@ Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const 
 // what auto does when the run snapped values to zero.  Error
 // dd_NumericallyInconsistent when that proves nothing.
 Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &options);
+
+// The rows of a settled conversion (with ConvertOptions::text or not) as a
+// matrix of doubles, when each number is a double exactly; null when one
+// is not, or the rows came as text.  The integer rows are spent.
+Matrix settled_as_doubles(Conversion &c);
 
 // Whether auto settles the conversion of M (exact rows q) from a double
 // run rather than run it exactly: by the input's shape, where measured

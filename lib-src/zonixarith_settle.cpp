@@ -917,6 +917,53 @@ __attribute__((target("avx512f,avx512cd"))) void gcd_all_avx512(const std::uint6
 
 }  // namespace
 
+Matrix settled_as_doubles(Conversion &c)
+{
+  const long n = c.integers.rows, d = c.integers.cols;
+  const dd_RepresentationType rep = c.rational.representation;
+  auto exact = [](std::int64_t v, std::uint64_t scale, double *out) {
+    const std::uint64_t m = magnitude(v);
+    // v / scale is a double when the quotient is an integer below 2^53, or
+    // scale is a power of two and v below 2^53.
+    const bool fits = m % scale == 0 ? m / scale <= (std::uint64_t{1} << kDoubleBits)
+                                     : std::has_single_bit(scale) && m <= (std::uint64_t{1} << kDoubleBits);
+    if (!fits) return false;
+    *out = static_cast<double>(v) / static_cast<double>(scale);
+    return true;
+  };
+  Matrix none;
+  if (c.integers.store == nullptr || n == 0) {
+    if (c.rational.entries.empty() || c.rational.rows == 0) return none;
+    for (const mpq_class &q : c.rational.entries)
+      if (mpq_class(nearest_double(q)) != q) return none;
+    return Matrix(to_double(c.rational));
+  }
+  std::vector<std::int64_t> r(static_cast<size_t>(d));
+  std::vector<double> x(static_cast<size_t>(d));
+  for (long k = 0; k < n; ++k) {
+    c.integers.get(k, r.data());
+    const std::uint64_t scale = magnitude(row_scale(r.data(), d, rep));
+    if (scale == 0) return none;
+    for (long j = 0; j < d; ++j)
+      if (!exact(r[static_cast<size_t>(j)], scale, &x[static_cast<size_t>(j)])) return none;
+  }
+  // Every row fits: the store takes the doubles in the place of the integers.
+  for (long k = 0; k < n; ++k) {
+    c.integers.get(k, r.data());
+    const std::uint64_t scale = magnitude(row_scale(r.data(), d, rep));
+    for (long j = 0; j < d; ++j) {
+      exact(r[static_cast<size_t>(j)], scale, &x[static_cast<size_t>(j)]);
+      ddd_set_d(c.integers.store->matrix[k][j], x[static_cast<size_t>(j)]);
+    }
+  }
+  Matrix M = std::move(c.integers.store);
+  c.integers.rows = 0;
+  M->representation = rep;
+  M->numbtype = dd_Real;
+  for (long i : c.rational.linearity) set_addelem(M->linset, i);
+  return M;
+}
+
 char *put_settled_rows(char *p, const std::int64_t *r, long rows, long d, dd_RepresentationType representation)
 {
   static const auto gcds = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512cd")

@@ -30,7 +30,7 @@ function test_bad_input()
     'solve_lp:usage', '', 2, {'solve_lp', LP};
     'find_interior:usage', '', 1, {'find_interior', H, 5};
     % options
-    'extreme:badOption', 'unknown option ''method''; extreme takes progress, arithmetic, threads', 1, {'extreme', H, struct('method', 'block')};
+    'extreme:badOption', 'unknown option ''method''; extreme takes progress, arithmetic, threads, tolerance', 1, {'extreme', H, struct('method', 'block')};
     'extreme:badOption', 'option arithmetic must be ''double'', ''exact'' or ''auto'', not ''rational''', 1, {'extreme', H, struct('arithmetic', 'rational')};
     'hull:badOption', '', 1, {'hull', V, struct('arithmetic', 'quad')};
     'reduce_h:badOption', '', 1, {'reduce_h', H, struct('arithmetic', 5)};
