@@ -30,6 +30,8 @@ build: configure
 demo: configure
 	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonixmex zonix
 	@$(OCTAVE) --eval "addpath('$(CURDIR)/$(BUILD)/gateway'); run('$(CURDIR)/examples/demo.m')"
+	@printf '\n== examples/toolbox_demo.m: the zpoly class\n'
+	@$(OCTAVE) --eval "addpath('$(CURDIR)/$(BUILD)/gateway'); run('$(CURDIR)/examples/toolbox_demo.m')"
 	@printf '\n== zonix convert examples/cube.ine: the 3-cube from its facets to its vertices\n'
 	@$(BUILD)/cli/zonix convert examples/cube.ine -o - --quiet
 	@printf '\n== zonix lp examples/cube.ine: the LP in the same file\n'
