@@ -29,6 +29,8 @@ function test_package()
   [~, num, den] = volume(zpoly('V', [eye(3); -eye(3)]));
   assert(num == 4 && den == 3);
   % The licence travels with it.
-  desc = pkg('describe', '-verbose', 'zonix');
-  assert(strcmp(desc{1}.license, 'MIT') || ~isempty(strfind(fileread(fullfile(desc{1}.dir, 'packinfo', 'COPYING')), 'MIT License')));
+  info = pkg('list', 'zonix');
+  packinfo = fullfile(info{1}.dir, 'packinfo');
+  assert(~isempty(strfind(fileread(fullfile(packinfo, 'COPYING')), 'MIT License')));
+  assert(~isempty(regexp(fileread(fullfile(packinfo, 'DESCRIPTION')), '^License: MIT$', 'lineanchors')));
 end
