@@ -3,7 +3,7 @@
 #   make check   build and run every test, count the test lines, run
 #                clang-tidy over the library, then the unit tests again under
 #                AddressSanitizer and UndefinedBehaviorSanitizer
-#   make bench   time zonix beside lrs, PPL, qhull and GLPK (bench/results.md)
+#   make bench   time zonix beside lrs, PPL, qhull, GLPK and normaliz (bench/results.md)
 #   make package the Octave package build/zonix-<version>.tar.gz
 .POSIX:
 .PHONY: all setup configure build demo check check-asan tidy bench clean
@@ -59,7 +59,7 @@ check-asan: setup
 
 # zonix beside lrs, PPL, qhull and GLPK; writes bench/results.md and .csv.
 bench: configure
-	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonix bench_gen ppl_driver
+	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonix zonixmex bench_gen ppl_driver
 	@python3 bench/run_bench.py --build $(BUILD) --profile 3
 
 # The Octave package $(BUILD)/zonix-<version>.tar.gz, built from the sources

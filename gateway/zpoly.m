@@ -1222,11 +1222,15 @@ function T = triangulate(I, d)
     for u = find(~simplex)'
       members = order(u, 1:sizes(u));
       W = I(:, members);
-      W = W(any(W, 2) & ~all(W, 2), :);
-      W = unique(W, 'rows');
+      % A facet of a k-face has k vertices at least.
+      count = sum(W, 2);
+      W = W(count >= k & count < numel(members), :);
       within = double(W) * double(~W)' == 0;   % row i inside row j
-      within(logical(eye(size(W, 1)))) = false;
-      W = W(~any(within, 2) & ~W(:, 1), :);
+      same = within & within';
+      % The largest: inside no other row but its copies, and of those the
+      % first.
+      keep = ~any(within & ~same, 2) & ~any(tril(same, -1), 2);
+      W = W(keep & ~W(:, 1), :);
       F = false(size(W, 1), n);
       F(:, members) = W;
       kids{u} = F;
@@ -1256,7 +1260,7 @@ function dets = bareiss(D)
   sgn = ones(n, 1, 'int64');
   prev = ones(n, 1, 'int64');
   for k = 1:d - 1
-    [D, sgn] = pivot(D, sgn, k);
+    [D, sgn] = pivot(D, sgn, k, true);
     p = D(:, k, k);
     zero = p == 0;
     p(zero) = 1;
@@ -1288,9 +1292,23 @@ function dets = float_dets(D)
   end
 end
 
-function [D, sgn] = pivot(D, sgn, k)
-  % Swaps into row k the row from k on with the largest entry in column k.
+function [D, sgn] = pivot(D, sgn, k, nonzero)
+  % Swaps into row k the row from k on with the largest entry in column k;
+  % with nonzero (exact arithmetic), only where the entry in row k is 0.
   d = size(D, 2);
+  if nargin > 3 && nonzero
+    need = find(D(:, k, k) == 0);
+    [~, r] = max(D(need, k:d, k) ~= 0, [], 2);
+    r = r + k - 1;
+    for rv = unique(r(r ~= k))'
+      g = need(r == rv);
+      tmp = D(g, k, :);
+      D(g, k, :) = D(g, rv, :);
+      D(g, rv, :) = tmp;
+      sgn(g) = -sgn(g);
+    end
+    return
+  end
   [~, r] = max(abs(D(:, k:d, k)), [], 2);
   r = r + k - 1;
   for rv = unique(r(r ~= k))'
