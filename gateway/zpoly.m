@@ -647,8 +647,8 @@ classdef zpoly
       catch err
         state = ['not known: ' err.message];
       end
-      printf('  zpoly in R^%d, %s\n', P.Dim, state);
-      printf('    %s\n', parts{:});
+      fprintf('  zpoly in R^%d, %s\n', P.Dim, state);
+      fprintf('    %s\n', parts{:});
     end
   end
 
@@ -1158,7 +1158,7 @@ function [S, why] = facets_through(Z, I, d)
       return
     end
     Y = Z(on, :) - Z(on(1), :);
-    [~, ~, e] = qr(Y', 'vector');   % the best conditioned d-1 of them
+    [~, ~, e] = qr(Y', 0);   % pivoted: the best conditioned d-1 of them
     base(f) = on(1);
     M(f, :, :) = reshape(Y(e(1:d - 1), :), 1, d - 1, d);
   end
