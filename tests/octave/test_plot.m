@@ -45,6 +45,11 @@ function test_plot()
   info = dir([tmp '*.png']);
   assert(numel(info) == 3 && all([info.bytes] > 1000), 'PNG files missing or empty');
 
+  % zpoly draws through zonixplot: the cube's six facets.
+  clf;
+  h = plot(zpoly('A', [eye(3); -eye(3)], 'b', ones(6, 1)));
+  assert(numel(h) == 6);
+
   bad = {{struct('A', ones(1, 4), 'B', 1)}, 'dimension'; {[1 2]}, 'usage'
          {struct('A', [1 0; -1 0], 'B', [0; -1])}, 'empty'; {struct('V', [0 0]), 'box', [2 3]}, 'outsideBox'
          {struct('V', [0 0]), 'box', [1 0]}, 'badBox'; {struct('V', [0 0]), 'box'}, 'badOption'};

@@ -117,6 +117,8 @@ function test_zpoly()
     VS = minVRep(S).V;
     assert(all(ismember(round(VS * 1e9), round(sums * 1e9), 'rows')), 'sum %d: vertex', t);
     assert(all(contains(S, sums')), 'sum %d: pairwise sums', t);
+    assert(isequal(zonix_facets(hstruct(minHRep(S)), 1e6), ...
+                   zonix_facets(zonixmex('hull', struct('V', sums)), 1e6)), 'sum %d: facets', t);
     for c = randn(3, 10)
       assert(abs(support(S, c) - support(P, c) - support(Q, c)) < 1e-9, 'sum %d: support', t);
     end
