@@ -3,7 +3,7 @@ classdef zpoly
   %
   %   P = zpoly('A', A, 'b', b)                  {x : A*x <= b}
   %   P = zpoly('A', A, 'b', b, 'Ae', Ae, 'be', be)   ... and Ae*x = be
-  %   P = zpoly('H', [A b], 'He', [Ae be])       the same, MPT style
+  %   P = zpoly('H', [A b], 'He', [Ae be])       the same, each as one matrix
   %   P = zpoly('V', V)                          convex hull of the rows of V
   %   P = zpoly('V', V, 'R', R, 'L', L)          ... plus the cone of the rows
   %                                              of R, plus the span of L
