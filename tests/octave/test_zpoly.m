@@ -98,6 +98,28 @@ function test_zpoly()
     assert(abs(volume(Q) - area) < 1e-9, 'operation %d: area %g', k, volume(Q));
     assert(norm([l' h'] - [lo hi]) < 1e-9, 'operation %d: box', k);
   end
+  % Equations, lines and the whole space: set, dim, bounded, volume, a
+  % point in it, a point not in it.
+  flatH = zpoly('A', -eye(3), 'b', zeros(3, 1), 'Ae', [1 1 1], 'be', 1);   % a triangle
+  sqz = zpoly('A', [eye(3); -eye(3)], 'b', [1; 1; 0; 0; 0; 0], 'Ae', [0 0 1], 'be', 0);
+  diag_line = zpoly('V', [0 0], 'L', [1 1]);
+  F = {
+    projection(flatH, [2 1]),                          2,  true,  0.5, [0.2; 0.7],  [0.6; 0.6]
+    affineMap(sq([0 0], [1 1]), [1 1]),                1,  true,  2,   1.5,         2.5
+    sqz - zpoly('V', [0 0 0; 0.5 0 0]),                2,  true,  0,   [0.5; 1; 0], [0.6; 0; 0]
+    convexHull(zpoly('V', [0 0]), zpoly('V', [1 1], 'R', [1 0])), 2, false, Inf, [5; 1], [5; 2]
+    diag_line,                                         1,  false, 0,   [3; 3],      [3; 2]
+    diag_line & sq([-1 -5], [1 5]),                    1,  true,  0,   [-1; -1],    [1; 0]
+    zpoly('A', zeros(0, 2), 'b', zeros(0, 1)),         2,  false, Inf, [1e6; -1e6], zeros(2, 0)
+  };
+  for k = 1:rows(F)
+    [Q, d, bounded, vol, in, out] = F{k, :};
+    assert(dim(Q) == d && isBounded(Q) == bounded && volume(Q) == vol, 'flat case %d', k);
+    assert(contains(Q, in) && ~any(contains(Q, out)), 'flat case %d: contains', k);
+  end
+  assert(isEmptySet(sqz - zpoly('V', [0 0 0; 0 0 0.5])), 'z moves off the equation');
+  assert(isEmptySet(zpoly('Ae', [1 0; 1 0], 'be', [0; 1])));
+
   % Pontryagin difference that is empty or a point.
   assert(isEmptySet(sq([0 0], [1 1]) - sq([0 0], [2 2])));
   assert(dim(cube - cube) == 0 && contains(cube - cube, [0; 0; 0]));
