@@ -3,7 +3,7 @@
 #   make check   build and run every test, count the test lines, run
 #                clang-tidy over the library, then the unit tests again under
 #                AddressSanitizer and UndefinedBehaviorSanitizer
-#   make bench   time zonix beside lrs, PPL, qhull and GLPK (bench/results.md)
+#   make bench   time zonix beside lrs, PPL, qhull, GLPK and normaliz (bench/results.md)
 #   make package the Octave package build/zonix-<version>.tar.gz
 .POSIX:
 .PHONY: all setup configure build demo check check-asan tidy bench clean
@@ -30,6 +30,8 @@ build: configure
 demo: configure
 	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonixmex zonix
 	@$(OCTAVE) --eval "addpath('$(CURDIR)/$(BUILD)/gateway'); run('$(CURDIR)/examples/demo.m')"
+	@printf '\n== examples/toolbox_demo.m: the zpoly class\n'
+	@$(OCTAVE) --eval "addpath('$(CURDIR)/$(BUILD)/gateway'); run('$(CURDIR)/examples/toolbox_demo.m')"
 	@printf '\n== zonix convert examples/cube.ine: the 3-cube from its facets to its vertices\n'
 	@$(BUILD)/cli/zonix convert examples/cube.ine -o - --quiet
 	@printf '\n== zonix lp examples/cube.ine: the LP in the same file\n'
@@ -57,7 +59,7 @@ check-asan: setup
 
 # zonix beside lrs, PPL, qhull and GLPK; writes bench/results.md and .csv.
 bench: configure
-	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonix bench_gen ppl_driver
+	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonix zonixmex bench_gen ppl_driver
 	@python3 bench/run_bench.py --build $(BUILD) --profile 3
 
 # The Octave package $(BUILD)/zonix-<version>.tar.gz, built from the sources

@@ -50,9 +50,11 @@ ADJ = "Adjacency"
 RED = "Redundancy removal"
 LP = "LP"
 HARD = "Hard families"
-GROUPS = [H_TO_V, V_TO_H, ADJ, RED, LP, HARD]
+VOLUME = "Volume"
+GROUPS = [H_TO_V, V_TO_H, ADJ, RED, LP, HARD, VOLUME]
 # Short names for --only.
-GROUP_NAMES = {"hard": HARD, "htov": H_TO_V, "vtoh": V_TO_H, "adj": ADJ, "red": RED}
+GROUP_NAMES = {"hard": HARD, "htov": H_TO_V, "vtoh": V_TO_H, "adj": ADJ, "red": RED,
+               "volume": VOLUME}
 
 FULL = {
     H_TO_V: [
@@ -89,6 +91,11 @@ FULL = {
     HARD: [("metric-h", (6,)), ("birkhoff-h", (6,)), ("permutahedron-h", (8,)),
            ("cut-h", (6,)), ("permutahedron-h", (9,)), ("birkhoff-h", (7,)),
            ("metric-h", (7,))],
+    # zpoly's volume (Octave) beside normaliz -V (exact) and qconvex FA.
+    VOLUME: [("cube-v", (4,)), ("cube-v", (6,)), ("cube-v", (8,)),
+             ("cross-v", (4,)), ("cross-v", (6,)), ("cross-v", (8,)),
+             ("zeroone-v", (20, 5, 1)), ("zeroone-v", (30, 6, 1)),
+             ("zeroone-v", (30, 7, 1)), ("zeroone-v", (40, 8, 1))],
 }
 
 QUICK = {
@@ -100,6 +107,7 @@ QUICK = {
     LP: [("lp", (50, 10, 20, 1)), ("lp", (100, 20, 20, 1))],
     HARD: [("metric-h", (5,)), ("birkhoff-h", (4,)), ("permutahedron-h", (5,)),
            ("cut-h", (5,))],
+    VOLUME: [("cube-v", (4,)), ("cross-v", (4,)), ("zeroone-v", (15, 4, 1))],
 }
 
 # Peers per group, in table order.
@@ -110,6 +118,7 @@ PEERS = {
     RED: ["redund", "PPL"],
     LP: ["glpsol"],
     HARD: ["lrs", "PPL"],
+    VOLUME: ["normaliz", "qconvex"],
 }
 EXACT_PEERS = ("lrs", "redund", "PPL")
 # zonix's other arithmetics, timed against its double precision run.
@@ -809,6 +818,127 @@ def check_hard_answers(case):
             r.ratio = r.median / z.median
 
 
+# ---- volume ----------------------------------------------------------------------------
+
+ZONIX_VOLUME_TOOLS = [("zonix exact", "exact"), ("zonix double", "double")]
+
+
+def octave_volume_argv(tools, case, arith):
+    gateway = tools.zonix.parent.parent / "gateway"
+    return ["octave-cli", "--no-gui", "--norc", "--no-history", "--quiet", "--eval",
+            "addpath('%s'); addpath('%s'); zonix_volume('%s', '%s')" % (
+                gateway, HERE, case.input, arith)]
+
+
+def normaliz_input(case):
+    """The V form in normaliz's notation: each point with its denominator
+    as a last coordinate."""
+    rows, _ = read_matrix(Path(case.input).read_text())
+    out = Path(str(case.input) + ".nmz.in")
+    lines = []
+    for row in rows:
+        nums = [x.split("/") for x in row[1:]]
+        den = 1
+        for n in nums:
+            if len(n) == 2:
+                den = den * int(n[1]) // math.gcd(den, int(n[1]))
+        vals = [int(n[0]) * (den // int(n[1])) if len(n) == 2 else int(n[0]) * den for n in nums]
+        lines.append(" ".join(str(v) for v in vals + [den]))
+    out.write_text("amb_space %d\nvertices %d\n%s\n" % (len(rows[0]) - 1, len(rows),
+                                                          "\n".join(lines)))
+    return out
+
+
+def volume_value(text, dims):
+    """A tool's volume from its output, as a float."""
+    m = re.search(r"^volume (\S+) (\S+)$", text, re.M)
+    if m:
+        return float(m.group(2))
+    m = re.search(r"volume \(lattice normalized\) = (\d+)(?:/(\d+))?", text)
+    if m:
+        return int(m.group(1)) / (int(m.group(2) or 1) * math.factorial(dims))
+    m = re.search(r"Approximate volume:\s*(\S+)", text)
+    if m:
+        return float(m.group(1))
+    raise ValueError("no volume")
+
+
+def run_volume_case(tools, case, work, opts):
+    outdir = work / "out" / "volume"
+    dims = int(case.size.split()[-1]) - 1
+    nmz = normaliz_input(case)
+    for tool, arith in ZONIX_VOLUME_TOOLS:
+        argv = octave_volume_argv(tools, case, arith)
+        r = measure(tool, argv, outdir, case.key + "-" + slug(tool), opts.runs, opts.timeout,
+                    lambda so, se: {"volume": volume_value(so, dims),
+                                    "inside": float(re.search(r"seconds (\S+)", so).group(1))})
+        case.results[tool] = r
+    peers = {"normaliz": (["normaliz", "-V", "-x=1", str(nmz)],
+                          lambda so, se: {"volume": volume_value(
+                              Path(str(nmz)[:-3] + ".out").read_text(), dims)}),
+             "qconvex": (["qconvex", "s", "FA", "TI", str(case.qhull)],
+                         lambda so, se: {"volume": volume_value(so + se, dims)})}
+    for p in PEERS[VOLUME]:
+        argv, parse = peers[p]
+        if p == "qconvex" and case.qhull is None:
+            r = Result(p)
+            r.status, r.detail = "n/a", "no qhull input"
+        elif not which(argv[0]):
+            r = Result(p)
+            r.status, r.detail = "n/a", "%s is not installed" % argv[0]
+        else:
+            r = measure(p, argv, outdir, case.key + "-" + p, opts.runs, opts.peer_timeout, parse)
+        case.results[p] = r
+    ref = case.results["normaliz"]
+    z = case.results["zonix exact"]
+    for t, r in case.results.items():
+        if r.status != "ok":
+            continue
+        other = ref if t != "normaliz" else z
+        if other.status == "ok":
+            a, b = r.answer["volume"], other.answer["volume"]
+            # qconvex prints eight digits
+            tol = 1e-7 if "qconvex" in (t, other.tool) else 1e-9
+            if abs(a - b) > tol * max(abs(b), 1e-300):
+                r.status, r.reference, r.detail = "disagrees", other.tool, "%.12g vs %.12g" % (a, b)
+    # Each peer beside zonix in its own arithmetic.
+    for p, mine in (("normaliz", "zonix exact"), ("qconvex", "zonix double")):
+        r, zr = case.results[p], case.results[mine]
+        if r.status == "ok" and zr.status == "ok" and zr.median:
+            r.ratio = r.median / zr.median
+
+
+def volume_section(cases, opts):
+    md = ["", "## " + VOLUME, "",
+          "zpoly's volume (Octave, gateway/zpoly.m) on V polytopes: with `arithmetic` `exact` "
+          "(a pulling triangulation, its determinants in 64-bit integers, the answer a "
+          "fraction) beside `normaliz -V -x=1` (exact), and with `double` beside `qconvex s FA` "
+          "(floating point). Times are whole processes as for every tool here, so zonix's "
+          "include starting Octave (about %s); \"in Octave\" is the time volume itself "
+          "took, measured inside. Ratios: normaliz over zonix exact, qconvex over zonix double "
+          "(above 1× zonix is faster). Answers checked against normaliz to 1e-9 (qconvex, which "
+          "prints eight digits, to 1e-7)." % (
+              "a third of a second"),
+          "",
+          "| Instance | Input | Volume | zonix exact s | in Octave s | zonix double s | "
+          "in Octave s | normaliz s (×) | qconvex s (×) |",
+          "|---|---|---:|---:|---:|---:|---:|---:|---:|"]
+    for c in cases:
+        ze, zd = c.results["zonix exact"], c.results["zonix double"]
+        vol = "–"
+        for r in (ze, c.results["normaliz"], zd):
+            if r.status == "ok":
+                vol = "%.10g" % r.answer["volume"]
+                break
+
+        def inside(r):
+            return fmt_s(r.answer["inside"]) if r.status == "ok" else "–"
+        md.append("| %s | %s | %s | %s | %s | %s | %s | %s | %s |" % (
+            c.name, c.size, vol, cell(ze), inside(ze), cell(zd), inside(zd),
+            cell(c.results["normaliz"]), cell(c.results["qconvex"])))
+    return md
+
+
 def slug(s):
     return re.sub(r"[^a-z0-9]+", "-", s.lower()).strip("-")
 
@@ -923,7 +1053,7 @@ def furthest_behind(cases, n):
     one for each workload (group and family)."""
     worst = {}
     for c in cases:
-        if c.group == HARD:  # its own table; too slow to profile
+        if c.group in (HARD, VOLUME):  # their own tables; too slow to profile
             continue
         for p in PEERS[c.group]:
             r = c.results.get(p)
@@ -946,7 +1076,7 @@ def exactness_section(cases):
 
     fams = {}
     for c in cases:
-        if c.group == HARD:  # no exact and auto runs there
+        if c.group in (HARD, VOLUME):  # no exact and auto runs there
             continue
         r = c.results
         f = fams.setdefault((c.group, c.family), {"n": 0, "e": [], "a": [], "p": [], "l": []})
@@ -1168,6 +1298,9 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
         if g == HARD:
             md += hard_section(cs, opts, facts, tools_threads, hard_load)
             continue
+        if g == VOLUME:
+            md += volume_section(cs, opts)
+            continue
         md.append("")
         md.append("## " + g)
         md.append("")
@@ -1305,6 +1438,11 @@ def main():
                 "%s %s %s MiB" % (t, cell(c.results[t]), fmt_mib(c.results[t].kib))
                 for t, _ in hard_tools(tools)), time.perf_counter() - t0))
             continue
+        if c.group == VOLUME:
+            run_volume_case(tools, c, work, opts)
+            log("  %-18s %-28s %s  [%.0f s]" % (c.group, c.name, "  ".join(
+                "%s %s" % (t, cell(r)) for t, r in c.results.items()), time.perf_counter() - t0))
+            continue
         run_case(tools, c, work, opts, timed_out)
         z = c.results["zonix"]
         peers = "  ".join("%s %s" % (p, cell(c.results[p])) for p in VARIANTS + PEERS[c.group])
@@ -1314,7 +1452,7 @@ def main():
     if opts.profile:
         # callgrind is some fifty times slower: each workload is profiled on
         # its quickest instance where zonix is behind the same peer.
-        for c, p, ratio in furthest_behind([c for c in cases if c.group not in (LP, HARD)],
+        for c, p, ratio in furthest_behind([c for c in cases if c.group not in (LP, HARD, VOLUME)],
                                            opts.profile):
             same = [o for o in cases if o.group == c.group and o.family == c.family
                     and o.results[p].ratio is not None and o.results[p].ratio < 1]
@@ -1334,7 +1472,8 @@ def main():
         log("run_bench: %s disagrees with %s on %s (%s): %s" % (
             t, c.results[t].reference, c.name, c.group, c.results[t].detail))
     for c in cases:
-        if c.group != HARD and c.results["zonix"].detail and c.results["zonix"].status == "ok":
+        if c.group not in (HARD, VOLUME) and c.results["zonix"].detail and \
+                c.results["zonix"].status == "ok":
             log("run_bench: zonix on %s (%s) %s" % (c.name, c.group, c.results["zonix"].detail))
 
 

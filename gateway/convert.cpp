@@ -1,6 +1,7 @@
 // zonix MEX gateway: MATLAB structs to library matrices and back, and the
 // input checks that keep every read inside the arrays MATLAB gave us.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -126,16 +127,74 @@ void require_bytes(double need, double rows, double cols)
   fail("outOfMemory", text);
 }
 
+namespace {
+
+std::string shape(const mxArray *a)
+{
+  std::string out;
+  const mwSize n = mxGetNumberOfDimensions(a);
+  const mwSize *dims = mxGetDimensions(a);
+  for (mwSize k = 0; k < n; ++k)
+    out += (k ? "x" : "") + std::to_string(static_cast<unsigned long long>(dims[k]));
+  return out;
+}
+
+// "field X is missing", naming a field that differs only in case, since
+// that is the usual slip.
+std::string missing(const mxArray *s, const char *name)
+{
+  std::string text = std::string("field ") + name + " is missing";
+  const std::string want = name;
+  for (int k = 0; k < mxGetNumberOfFields(s); ++k) {
+    const std::string have = mxGetFieldNameByNumber(s, k);
+    if (have.size() == want.size() &&
+        std::equal(have.begin(), have.end(), want.begin(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) ==
+                 std::tolower(static_cast<unsigned char>(b));
+        }))
+      return text + " (the struct has " + have + "; field names are case-sensitive)";
+  }
+  return text;
+}
+
+// Why the conversion of s as `kind` gave no matrix, in words.
+std::string struct_problem(const mxArray *s, Kind kind)
+{
+  if (kind == Kind::H) {
+    const mxArray *A = field(s, "A");
+    const mxArray *B = field(s, "B");
+    if (!A) return missing(s, "A");
+    if (!B) return missing(s, "B");
+    if (!two_dimensional(A)) return "field A must be a matrix, not " + shape(A);
+    if (!two_dimensional(B)) return "field B must be a column, not " + shape(B);
+    const std::string rows = std::to_string(static_cast<unsigned long long>(mxGetM(A)));
+    if (mxGetN(B) != 1)
+      return "field B must be a column (" + rows + "x1), not " + shape(B);
+    return "field B must have one entry per row of A (" + rows + "), not " + shape(B);
+  }
+  const mxArray *V = field(s, "V");
+  if (!V) return missing(s, "V");
+  if (!two_dimensional(V)) return "field V must be a matrix, not " + shape(V);
+  const mxArray *R = field(s, "R");
+  if (R && !two_dimensional(R)) return "field R must be a matrix, not " + shape(R);
+  return "the V struct does not read";
+}
+
+}  // namespace
+
 zonix::Matrix read(const mxArray *s, Kind kind, const char *usage)
 {
   if (kind == Kind::Either) {
     const bool h = field(s, "A") || field(s, "B");
     const bool v = field(s, "V") != nullptr;
-    if (h == v) fail("usage", usage);
+    if (h == v)
+      fail("usage", std::string(usage) + ": " +
+                        (h ? "the struct has both A/B and V"
+                           : "the struct has neither A and B nor V"));
     kind = h ? Kind::H : Kind::V;
   }
   zonix::Matrix M(kind == Kind::H ? PY_get_H_MatrixPtr(s) : PY_get_V_MatrixPtr(s));
-  if (!M) fail("usage", usage);
+  if (!M) fail("usage", std::string(usage) + ": " + struct_problem(s, kind));
   require_room(M->rowsize, M->colsize);
   return M;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <string>
 
 #include "gateway.h"
 #include "zonixdd.h"
@@ -54,6 +55,12 @@ void host_interrupt_clear()
 int cancel_hook(void *) { return host_interrupt_pending() ? 1 : 0; }
 
 void output_hook(void *, FILE *, const char *text) { mexPrintf("%s", text); }
+
+void capture_hook(void *user, FILE *, const char *text)
+{
+  static_cast<std::string *>(user)->append(text);
+  mexPrintf("%s", text);
+}
 
 // A few lines a second at most: the first iteration, then one each time
 // this much time has passed, and the last.
@@ -262,6 +269,12 @@ void fail(const char *what, std::string message)
 void check_call(int nlhs, int nrhs, const mxArray *prhs[], int inputs,
                 int min_out, int max_out, const char *usage, int structs)
 {
+  // Name/value pairs are how many MATLAB functions take their data; say
+  // what this one takes instead.
+  if (nrhs > inputs && nrhs >= 2 && mxIsChar(prhs[0]))
+    fail("usage", std::string(usage) +
+                      ": the fields came as name/value pairs; give one struct, "
+                      "such as struct('A', A, 'B', B) or struct('V', V)");
   if (nrhs != inputs || nlhs < min_out || nlhs > max_out) fail("usage", usage);
   for (int k = 0; k < structs; ++k)
     if (!mxIsStruct(prhs[k])) fail("usage", usage);
@@ -276,8 +289,14 @@ void check(dd_ErrorType err, bool fatal)
   if (err == dd_OutOfMemory)
     fail("outOfMemory", "out of memory; the call was abandoned");
   if (err == dd_NoError) return;
+  // The library's text goes to the command window as it always has, and
+  // into the error, so that err.message tells the reason too.
+  std::string said;
+  dd_SetOutputHook(capture_hook, &said);
   dd_WriteErrorMessages(stdout, err);
-  if (fatal) fail("library", library_error);
+  dd_SetOutputHook(output_hook, nullptr);
+  while (!said.empty() && said.back() == '\n') said.pop_back();
+  if (fatal) fail("library", std::string(library_error) + ":\n" + said);
 }
 
 }  // namespace gw

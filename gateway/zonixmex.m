@@ -100,12 +100,22 @@
 %     H struct in, LP result struct out (fields as for 'solve_lp'): the
 %     point x = S.xopt(1:d) that satisfies every row of H with the largest
 %     common slack t = S.xopt(d+1) = S.objlp, t capped at 2*max(1, max(H.B)).
-%     t > 0 means x is an interior point; with equations (H.lin) t <= 0.
 %     'find_interior' uses the criss-cross method, 'find_interior_DS' the
 %     dual simplex method.  H without usable A and B fails with "Error in
 %     the setting of LP matrix."
+%     Reading the answer: the LP always has a solution, so S.how is 1
+%     (optimal) for empty and flat sets too; t = S.objlp tells them apart:
+%       t > 0   x is an interior point: the set is full-dimensional
+%       t = 0   (to 1e-7) the set is flat: some rows hold with equality on
+%               all of it (rows in H.lin, or implied ones); x lies in the
+%               set, maybe on its boundary (zpoly's interiorPoint gives a
+%               point of the relative interior)
+%       t < 0   the set is empty; x violates no row by more than -t
+%     S.how other than 1 means the LP itself failed (see 'solve_lp').
 %       H = struct('A', [1 0; 0 1; -1 0; 0 -1], 'B', [1; 1; 0; 0]);
-%       S = zonixmex('find_interior', H)  % S.xopt = [0.5; 0.5; 0.5]
+%       S = zonixmex('find_interior', H)  % S.xopt = [0.5; 0.5; 0.5], t = 0.5
+%       S = zonixmex('find_interior', struct('A', [1; -1], 'B', [0; -1]))
+%                                         % x <= 0 and x >= 1: t = -0.5
 %
 %   P2 = zonixmex('project', H, cols)
 %   P2 = zonixmex('project', H, cols, struct('method', 'fourier'))
@@ -135,7 +145,13 @@
 %
 %   When the library reports an error, its message is printed on standard
 %   output and the command fails with "ZONIX returned an error, see
-%   above(!) for details" (identifier zonix:<command>:library).
+%   above(!) for details:" followed by the same message on the next lines
+%   (identifier zonix:<command>:library), so err.message holds the reason.
+%   A struct that does not read fails with the command's usage line
+%   followed by what is wrong: a missing field (field names are
+%   case-sensitive: B, not b), B not a column of one entry per row of A,
+%   an array of more than two dimensions, or name/value pairs given where
+%   a struct belongs.
 %
 %   S = zonixmex('solve_lp', LP)
 %   S = zonixmex('solve_lp_DS', LP)

@@ -20,10 +20,15 @@ function h = zonixplot(P, varargin)
   %   a bounded polyhedron is drawn whole.
   %
   %   In 2-D the polygon is one patch.  In 3-D each facet is one patch with
-  %   its vertices in cyclic order; a flat polyhedron (a polygon, a segment
-  %   or a point) is one patch.  h holds the patch handles, one per facet.
-  %   Without hold on the axes are cleared first, and a 3-D plot gets the
-  %   default 3-D view.  Other name/value pairs, or fields of the struct opts,
+  %   its vertices in cyclic order, shaded by its angle to a light above
+  %   the viewer and a little transparent (FaceAlpha 0.85), its edges
+  %   drawn; a flat polyhedron (a polygon, a segment or a point) is one
+  %   patch.  Sides that the box cut, where an unbounded polyhedron goes on,
+  %   are drawn open: lighter, more transparent, with dashed edges.  h holds
+  %   the patch handles, one per facet.  Without hold on the axes are
+  %   cleared first and labelled x_1, x_2 (, x_3), and a 3-D plot gets the
+  %   default 3-D view.  All of it prints with print -dpng, the gnuplot
+  %   toolkit included.  Other name/value pairs, or fields of the struct opts,
   %   go to patch: 'FaceColor', 'FaceAlpha', 'EdgeColor', ...
   %
   %   Examples
@@ -107,33 +112,86 @@ function h = zonixplot(P, varargin)
     end
   end
 
+  % Sides the box made, not the polyhedron: they are drawn open (lighter,
+  % dashed outline), so an unbounded set does not look closed.
+  Hrows = [H.A H.B];
+  Hrows = Hrows ./ max(sqrt(sum(H.A .^ 2, 2)), eps);
+  open_side = @(Y) cut_by_box(Y, box, Hrows, tol);
+
   face_color = [0.35 0.55 0.85];   % light enough for the edges to show
+  user_color = any(strcmpi(props(1:2:end), 'FaceColor'));
+  user_alpha = any(strcmpi(props(1:2:end), 'FaceAlpha'));
   hh = zeros(numel(faces), 1);
   ax = newplot();
+  held = ishold(ax);
   % gnuplot fills 3-D polygons only as triangles: there a facet is a fan
   % of triangles without edges, and its outline a line in the edge colour.
   fan = d == 3 && exist('OCTAVE_VERSION', 'builtin') && ...
         strcmp(get(ancestor(ax, 'figure'), '__graphics_toolkit__'), 'gnuplot');
+  % Lighting is done here, one shade per facet from a light above and
+  % behind the viewer, so it shows in every toolkit and in print.
+  light_dir = [-0.4 -0.6 0.7] / norm([-0.4 -0.6 0.7]);
   for k = 1:numel(faces)
-    Y = cyclic(faces{k});
+    [Y, normal] = cyclic(faces{k});
     n = size(Y, 1);
+    is_open = open_side(Y);
+    color = face_color;
+    if d == 3 && numel(normal) == 3
+      color = face_color * (0.55 + 0.45 * abs(normal * light_dir'));
+    end
+    if is_open
+      color = 0.6 * color + 0.4;
+    end
+    extra = {};
+    if d == 3 && ~user_alpha
+      extra = {'FaceAlpha', 0.85 - 0.45 * is_open};
+    elseif d == 2 && is_open && ~user_alpha
+      extra = {'FaceAlpha', 0.6};
+    end
+    if user_color
+      extra = [{'FaceColor', face_color}, extra]; %#ok<AGROW>
+    else
+      extra = [{'FaceColor', color}, extra]; %#ok<AGROW>
+    end
     if fan && n > 3
       hh(k) = patch('Parent', ax, 'Vertices', Y, ...
                     'Faces', [ones(n - 2, 1), (2:n - 1)', (3:n)'], ...
-                    'FaceColor', face_color, props{:});
+                    extra{:}, props{:});
       edge = get(hh(k), 'EdgeColor');
       set(hh(k), 'EdgeColor', 'none');
       if isnumeric(edge)
         line(Y([1:n 1], 1), Y([1:n 1], 2), Y([1:n 1], 3), 'Parent', ax, ...
-             'Color', edge, 'LineWidth', get(hh(k), 'LineWidth'));
+             'Color', edge, 'LineWidth', get(hh(k), 'LineWidth'), ...
+             'LineStyle', ifelse(is_open, '--', '-'));
       end
     else
-      hh(k) = patch('Parent', ax, 'Vertices', Y, 'Faces', 1:n, ...
-                    'FaceColor', face_color, props{:});
+      hh(k) = patch('Parent', ax, 'Vertices', Y, 'Faces', 1:n, extra{:}, props{:});
+      if is_open && d == 3
+        set(hh(k), 'LineStyle', '--');
+      end
+    end
+    if d == 2
+      % The polygon's edges that the box made, dashed over the outline.
+      Z = Y([1:n 1], :);
+      edge = get(hh(k), 'EdgeColor');
+      if ~isnumeric(edge)
+        edge = [0 0 0];
+      end
+      for e = 1:n
+        if open_side(Z(e:e + 1, :))
+          line(Z(e:e + 1, 1), Z(e:e + 1, 2), 'Parent', ax, 'Color', 0.5 * edge + 0.5, ...
+               'LineStyle', '--', 'LineWidth', 1.5);
+        end
+      end
     end
   end
-  if d == 3 && ~ishold(ax)
-    view(ax, 3);
+  if ~held
+    xlabel(ax, 'x_1');
+    ylabel(ax, 'x_2');
+    if d == 3
+      zlabel(ax, 'x_3');
+      view(ax, 3);
+    end
   end
   if nargout > 0
     h = hh;
@@ -208,11 +266,41 @@ function box = check_box(box, pts, dirs, d)
   box = double(box);
 end
 
-function Y = cyclic(Y)
+function [Y, normal] = cyclic(Y)
   % Facets are convex and flat: sorting by angle about the centre in their
-  % own plane puts the vertices in cyclic order.
+  % own plane puts the vertices in cyclic order.  normal: the unit normal
+  % of that plane in 3-D (empty for fewer than three points).
   Z = Y - mean(Y, 1);
   [~, ~, W] = svd(Z);
   [~, order] = sort(atan2(Z * W(:, 2), Z * W(:, 1)));
   Y = Y(order, :);
+  normal = [];
+  if size(Y, 2) == 3 && size(Y, 1) >= 3
+    normal = W(:, 3)';
+  end
+end
+
+function t = cut_by_box(Y, box, Hrows, tol)
+  % Whether the points Y lie on one side of the box and on no row of the
+  % polyhedron itself.
+  t = false;
+  for j = 1:size(box, 1)
+    for side = 1:2
+      if all(abs(Y(:, j) - box(j, side)) <= tol)
+        t = true;
+      end
+    end
+  end
+  if t && ~isempty(Hrows)
+    on = all(abs(Hrows(:, 1:end - 1) * Y' - Hrows(:, end)) <= tol, 2);
+    t = ~any(on);
+  end
+end
+
+function v = ifelse(c, a, b)
+  if c
+    v = a;
+  else
+    v = b;
+  end
 end

@@ -6,6 +6,9 @@ function test_bad_input()
   LP = setfield(H, 'obj', [1 1]);
   rs = 'Input 1 must be a row vector string';
   uf = 'Unknown function';
+  ex = 'extreme expects an H input struct and produces a V output struct';
+  hu = 'hull expects a V input struct and produces an H output struct';
+  li = 'linearity expects an H or V input struct and produces a row vector of its implicit linearity rows';
   T = {  % identifier after "zonix:", message ('' = any), outputs, inputs
     'zonixmex:notRowString', rs, 0, {};
     'zonixmex:notRowString', rs, 0, {''};
@@ -15,10 +18,22 @@ function test_bad_input()
     'zonixmex:unknownFunction', uf, 1, {'hull ', V};
     'zonixmex:unknownFunction', uf, 0, {char(zeros(1, 0))};
     'zonixmex:unknownFunction', uf, 0, {['version' char(0)]};
-    'hull:library', 'ZONIX returned an error, see above(!) for details', 1, {'hull', struct('V', zeros(0, 2))};
+    'hull:library', sprintf(['ZONIX returned an error, see above(!) for details:\n*Input Error: V-representation is empty:\n' ...
+                             '*dovavozu does not accept this trivial case for which output can be any inconsistent system.']), ...
+                    1, {'hull', struct('V', zeros(0, 2))};
+    % a malformed struct: the usage line, then what is wrong with which field
+    'extreme:usage', [ex ': field B is missing (the struct has b; field names are case-sensitive)'], 1, {'extreme', struct('A', H.A, 'b', H.B)};
+    'extreme:usage', [ex ': field A is missing'], 1, {'extreme', struct('B', H.B)};
+    'extreme:usage', [ex ': field B must be a column (4x1), not 1x4'], 1, {'extreme', struct('A', H.A, 'B', H.B')};
+    'extreme:usage', [ex ': field B must have one entry per row of A (4), not 3x1'], 1, {'extreme', struct('A', H.A, 'B', H.B(1:3))};
+    'extreme:usage', [ex ': field A must be a matrix, not 4x2x2'], 1, {'extreme', struct('A', ones(4, 2, 2), 'B', H.B)};
+    'extreme:usage', [ex ': the fields came as name/value pairs; give one struct, such as struct(''A'', A, ''B'', B) or struct(''V'', V)'], 1, {'extreme', 'A', H.A, 'B', H.B};
+    'hull:usage', [hu ': field V is missing (the struct has v; field names are case-sensitive)'], 1, {'hull', struct('v', [0 0])};
+    'hull:usage', [hu ': field R must be a matrix, not 1x2x2'], 1, {'hull', struct('V', [0 0], 'R', ones(1, 2, 2))};
+    'linearity:usage', [li ': the struct has neither A and B nor V'], 1, {'linearity', struct('x', 1)};
+    'linearity:usage', [li ': the struct has both A/B and V'], 1, {'linearity', struct('A', 1, 'B', 1, 'V', 1)};
     % malformed lin, in an H struct and in a V struct (only rays are lines)
     'copy_h:structArray', 'the struct must be 1x1, not a 1x2 struct array', 1, {'copy_h', [H H]};
-    'hull:usage', '', 1, {'hull', struct('V', [0 0], 'R', ones(1, 2, 2))};
     'copy_h:usage', '', 1, {'copy_h', struct('A', ones(2, 2, 2), 'B', [1; 1])};
     'copy_v:columnMismatch', '', 1, {'copy_v', struct('V', [1 2], 'R', [1 0 0])};
     'copy_h:fieldType', 'field A must be a real, full (non-sparse) double array, not int32', 1, {'copy_h', struct('A', int32(1), 'B', 1)};
@@ -48,7 +63,6 @@ function test_bad_input()
     'project:badCols', 'cols must name at least one variable', 1, {'project', H, []};
     'project:usage', '', 1, {'project', V, 1};
     'strong_redundancy:usage', '', 1, {'strong_redundancy', struct('A', 1, 'B', 1, 'V', 1)};
-    'linearity:usage', '', 1, {'linearity', struct('x', 1)};
   };
   bad_lin = {[1; 9], [1 2; 3 4], 0, -1, -Inf, 1.5, int32(1), NaN, Inf, 99, 1e20, ...
              true, 'a', {1}, 1i, sparse(1)};

@@ -11,4 +11,16 @@ function test_help()
     [id, ~] = zonix_error(0, names{k});
     assert(~strcmp(id, 'zonix:zonixmex:unknownFunction'), '%s is not a command', names{k});
   end
+  % find_interior's help says how to read t for full, flat and empty sets.
+  for phrase = {'t > 0', 't = 0', 't < 0', 'the set is flat', 'the set is empty'}
+    assert(~isempty(strfind(text, phrase{1})), 'help lacks "%s"', phrase{1});
+  end
+  % zpoly's help names every method.
+  text = evalc('help zpoly');
+  for m = {'minHRep', 'minVRep', 'dim', 'isEmptySet', 'isBounded', 'isFullDim', 'affineHull', ...
+           'contains', 'chebyCenter', 'interiorPoint', 'projection', 'intersect', 'plus', ...
+           'minus', 'convexHull', 'affineMap', 'invAffineMap', 'support', 'extremePoint', ...
+           'outerApprox', 'volume', 'facetAdjacency', 'vertexAdjacency', 'hstruct', 'vstruct', 'plot'}
+    assert(~isempty(strfind(text, m{1})) && ismethod(zpoly(), m{1}), 'zpoly: %s', m{1});
+  end
 end

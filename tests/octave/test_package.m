@@ -16,9 +16,21 @@ function test_package()
   rmpath(fileparts(which('zonixmex')));
   pkg('install', strtrim(tarball));
   pkg('load', 'zonix');
-  found = cellfun(@which, {'zonixmex', 'zonixplot'}, 'UniformOutput', false);
-  assert(all(strncmp(found, tmp, numel(tmp))), 'not the installed ones: %s %s', found{:});
+  found = cellfun(@which, {'zonixmex', 'zonixplot', 'zpoly'}, 'UniformOutput', false);
+  assert(all(strncmp(found, tmp, numel(tmp))), 'not the installed ones: %s %s %s', found{:});
   assert(any(strfind(evalc('help zonixmex'), 'H struct')) && any(strfind(evalc('help zonixplot'), 'box')));
   P = zonixmex('extreme', struct('A', [eye(3); -eye(3)], 'B', ones(6, 1)));
   assert(isequal(sortrows(P.V), dec2bin(0:7) * 2 - 97));
+  % The class works from the package: the cube [-1,1]^3 and its octahedron
+  % of facet centres, volumes 8 and 4/3.
+  C = zpoly('A', [eye(3); -eye(3)], 'b', ones(6, 1));
+  [v, num, den] = volume(C);
+  assert(v == 8 && num == 8 && den == 1 && isBounded(C));
+  [~, num, den] = volume(zpoly('V', [eye(3); -eye(3)]));
+  assert(num == 4 && den == 3);
+  % The licence travels with it.
+  info = pkg('list', 'zonix');
+  packinfo = fullfile(info{1}.dir, 'packinfo');
+  assert(~isempty(strfind(fileread(fullfile(packinfo, 'COPYING')), 'MIT License')));
+  assert(~isempty(regexp(fileread(fullfile(packinfo, 'DESCRIPTION')), '^License: MIT$', 'lineanchors')));
 end

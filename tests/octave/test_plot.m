@@ -18,16 +18,37 @@ function test_plot()
 
   % Unbounded, cut to the box: x, y >= 0, x + y >= 1 to a pentagon; the
   % strip 0 <= y <= 1 (a line along x) and the cone x, y >= 0 to squares.
+  % The sides the box cut (x = 3 and y = 3; x = -1 and 1; x = 2 and y = 2)
+  % are dashed; the polyhedron's own edges are not, even where they lie
+  % on the box (y = 0 of the first).
   cases = {struct('A', [-1 0; 0 -1; -1 -1], 'B', [0; 0; -1]), [0 3], [1 0; 3 0; 3 3; 0 3; 0 1]
            struct('V', [0 0; 0 1], 'R', [1 0], 'lin', 3), [-1 1; -1 1], [-1 0; 1 0; 1 1; -1 1]
            struct('A', -eye(2), 'B', [0; 0]), [-1 2], [0 0; 2 0; 2 2; 0 2]};
   for k = 1:rows(cases)
     h = zonixplot(cases{k, 1}, struct('box', cases{k, 2}, 'EdgeColor', 'r'));
     assert(isscalar(h) && isequal(sortrows(round(get(h, 'Vertices') * 1e6) / 1e6), sortrows(cases{k, 3})), 'case %d', k);
+    dashed = findobj(gca, 'type', 'line', 'linestyle', '--');
+    assert(numel(dashed) == 2, 'case %d: %d dashed edges', k, numel(dashed));
+    assert(strcmp(get(get(gca, 'xlabel'), 'string'), 'x_1') && strcmp(get(get(gca, 'ylabel'), 'string'), 'x_2'));
   end
   print(fig, [tmp '2d.png'], '-dpng');
+  % The octant cut to [-1,2]^3: three open faces, more transparent than the
+  % three of its own; each facet shaded by its own normal, so the three
+  % closed ones differ in colour.
+  h = zonixplot(struct('A', -eye(3), 'B', zeros(3, 1)), 'box', [-1 2]);
+  alpha = cell2mat(get(h, 'FaceAlpha'));
+  assert(numel(h) == 6 && nnz(alpha < 0.5) == 3 && nnz(alpha > 0.8) == 3);
+  colours = cell2mat(get(h(alpha > 0.8), 'FaceColor'));
+  assert(rows(unique(round(colours * 1e6), 'rows')) == 3);
+  assert(strcmp(get(get(gca, 'zlabel'), 'string'), 'x_3'));
+  print(fig, [tmp '3dopen.png'], '-dpng');
   info = dir([tmp '*.png']);
-  assert(numel(info) == 2 && all([info.bytes] > 1000), 'PNG files missing or empty');
+  assert(numel(info) == 3 && all([info.bytes] > 1000), 'PNG files missing or empty');
+
+  % zpoly draws through zonixplot: the cube's six facets.
+  clf;
+  h = plot(zpoly('A', [eye(3); -eye(3)], 'b', ones(6, 1)));
+  assert(numel(h) == 6);
 
   bad = {{struct('A', ones(1, 4), 'B', 1)}, 'dimension'; {[1 2]}, 'usage'
          {struct('A', [1 0; -1 0], 'B', [0; -1])}, 'empty'; {struct('V', [0 0]), 'box', [2 3]}, 'outsideBox'
