@@ -1,0 +1,630 @@
+// The exact checker (zonixcheck.hpp).  Conversions are checked as one
+// question about a cone C = {y : atoms . y >= 0, eqs . y = 0}: are the
+// listed elements exactly its extreme rays (modulo its lineality) and the
+// listed lines a basis of that lineality?  H to V asks it of the
+// homogenised polyhedron, V to H of the dual cone of the generators, whose
+// extreme rays are the facets.
+#include "zonixcheck.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <unordered_map>
+
+namespace zonix::check {
+
+namespace {
+
+using u64 = std::uint64_t;
+using i64 = std::int64_t;
+using i128 = __int128;
+using Set = std::vector<std::uint32_t>;  // sorted atom numbers
+
+Verdict no(std::string why) { return Verdict{false, std::move(why)}; }
+
+// ---- integer rows ------------------------------------------------------------
+// Each row is scaled by a positive factor to a primitive integer vector:
+// signs, tight sets and parallelism stay, and dot products become integer.
+
+constexpr u64 kP = (u64{1} << 61) - 1;  // ranks are taken modulo this prime
+
+u64 mulmod(u64 a, u64 b)
+{
+  const unsigned __int128 t = static_cast<unsigned __int128>(a) * b;
+  u64 r = (static_cast<u64>(t) & kP) + static_cast<u64>(t >> 61);
+  return r >= kP ? r - kP : r;
+}
+
+u64 powmod(u64 a, u64 e)
+{
+  u64 r = 1;
+  for (; e != 0; e >>= 1, a = mulmod(a, a))
+    if ((e & 1) != 0) r = mulmod(r, a);
+  return r;
+}
+
+u64 residue(const mpz_class &z)
+{
+  static const mpz_class p(std::to_string(kP));
+  mpz_class r;
+  mpz_fdiv_r(r.get_mpz_t(), z.get_mpz_t(), p.get_mpz_t());
+  return static_cast<u64>(mpz_get_ui(r.get_mpz_t()));
+}
+
+int bitlen(u64 v) { return v == 0 ? 0 : 64 - __builtin_clzll(v); }
+
+struct Rows {
+  std::size_t d = 0, n = 0;
+  std::vector<i64> small;  // n * d; a row with big[i] >= 0 has zeros here
+  std::vector<int> bits;   // bit length of the row's largest entry
+  std::vector<long> big;   // index into bigrows, or -1
+  std::vector<std::vector<mpz_class>> bigrows;
+  std::vector<u64> mod;      // n * d residues
+  std::vector<long> origin;  // the row's number in its matrix, 0 if made up
+
+  explicit Rows(std::size_t dim) : d(dim) {}
+
+  const i64 *row(std::size_t i) const { return small.data() + i * d; }
+  const u64 *res(std::size_t i) const { return mod.data() + i * d; }
+
+  void push_int(const std::vector<mpz_class> &z, long from)
+  {
+    mpz_class g = 0;
+    for (const auto &v : z) mpz_gcd(g.get_mpz_t(), g.get_mpz_t(), v.get_mpz_t());
+    bool fits = true;
+    std::vector<mpz_class> p(z.size());
+    int b = 0;
+    for (std::size_t j = 0; j < d; ++j) {
+      p[j] = g == 0 ? mpz_class(0) : mpz_class(z[j] / g);
+      fits = fits && mpz_sizeinbase(p[j].get_mpz_t(), 2) <= 62;
+      b = std::max(b, static_cast<int>(mpz_sizeinbase(p[j].get_mpz_t(), 2)));
+    }
+    small.resize(small.size() + d, 0);
+    mod.resize(mod.size() + d, 0);
+    for (std::size_t j = 0; j < d; ++j) {
+      if (fits) small[n * d + j] = p[j].get_si();
+      mod[n * d + j] = residue(p[j]);
+    }
+    bits.push_back(b);
+    big.push_back(fits ? -1 : static_cast<long>(bigrows.size()));
+    if (!fits) bigrows.push_back(std::move(p));
+    origin.push_back(from);
+    ++n;
+  }
+
+  // A rational row; the fast way when it holds integers of 62 bits.
+  void push(const mpq_class *q, long from)
+  {
+    bool plain = true;
+    for (std::size_t j = 0; j < d && plain; ++j)
+      plain = mpz_cmp_ui(q[j].get_den_mpz_t(), 1) == 0 && mpz_sizeinbase(q[j].get_num_mpz_t(), 2) <= 62;
+    if (!plain) {
+      mpz_class l = 1;
+      for (std::size_t j = 0; j < d; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q[j].get_den_mpz_t());
+      std::vector<mpz_class> z(d);
+      for (std::size_t j = 0; j < d; ++j) z[j] = q[j].get_num() * (l / q[j].get_den());
+      push_int(z, from);
+      return;
+    }
+    i64 g = 0;
+    for (std::size_t j = 0; j < d; ++j) g = std::gcd(g, static_cast<i64>(q[j].get_num().get_si()));
+    int b = 0;
+    for (std::size_t j = 0; j < d; ++j) {
+      const i64 v = g == 0 ? 0 : q[j].get_num().get_si() / g;
+      small.push_back(v);
+      mod.push_back(v >= 0 ? static_cast<u64>(v) % kP : kP - static_cast<u64>(-v) % kP);
+      b = std::max(b, bitlen(static_cast<u64>(v < 0 ? -v : v)));
+    }
+    bits.push_back(b);
+    big.push_back(-1);
+    origin.push_back(from);
+    ++n;
+  }
+
+  void push_unit0(long from)  // (1, 0, ..., 0)
+  {
+    std::vector<mpq_class> e(d, 0);
+    e[0] = 1;
+    push(e.data(), from);
+  }
+
+  bool zero(std::size_t i) const { return bits[i] == 0; }
+  bool is_unit0(std::size_t i) const
+  {
+    if (big[i] >= 0 || row(i)[0] != 1) return false;
+    for (std::size_t j = 1; j < d; ++j)
+      if (row(i)[j] != 0) return false;
+    return true;
+  }
+  mpz_class entry(std::size_t i, std::size_t j) const
+  {
+    return big[i] >= 0 ? bigrows[static_cast<std::size_t>(big[i])][j] : mpz_class(static_cast<long>(row(i)[j]));
+  }
+  bool same(std::size_t i, const Rows &o, std::size_t k) const
+  {
+    for (std::size_t j = 0; j < d; ++j)
+      if (entry(i, j) != o.entry(k, j)) return false;
+    return true;
+  }
+};
+
+// The sign of row i of a times row k of b, exactly: in 128 bits when the
+// sizes allow, else in GMP.
+int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
+{
+  const int logd = bitlen(a.d);
+  if (a.big[i] < 0 && b.big[k] < 0 && a.bits[i] + b.bits[k] + logd <= 126) {
+    const i64 *x = a.row(i), *y = b.row(k);
+    i128 s = 0;
+    for (std::size_t j = 0; j < a.d; ++j) s += static_cast<i128>(x[j]) * y[j];
+    return (s > 0) - (s < 0);
+  }
+  mpz_class s = 0;
+  for (std::size_t j = 0; j < a.d; ++j) s += a.entry(i, j) * b.entry(k, j);
+  return sgn(s);
+}
+
+// ---- ranks modulo a prime ----------------------------------------------------
+// Such a rank never exceeds the rank over the rationals.  Every rank the
+// checker needs is bounded from above exactly by the geometry (vectors
+// known to lie in a kernel), so "rank mod p reaches r" proves "rank = r";
+// an unlucky prime can only turn a yes into a no.
+
+struct Basis {
+  std::size_t d;
+  std::vector<std::vector<u64>> rows;  // pivot entry 1
+  std::vector<std::size_t> piv;
+  explicit Basis(std::size_t dim) : d(dim) {}
+  std::size_t rank() const { return rows.size(); }
+  bool add(const u64 *v)
+  {
+    std::vector<u64> w(v, v + d);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      const u64 f = w[piv[r]];
+      if (f == 0) continue;
+      const u64 nf = kP - f;
+      for (std::size_t j = 0; j < d; ++j)
+        if (rows[r][j] != 0) w[j] = (w[j] + mulmod(nf, rows[r][j])) % kP;
+    }
+    std::size_t c = 0;
+    while (c < d && w[c] == 0) ++c;
+    if (c == d) return false;
+    const u64 inv = powmod(w[c], kP - 2);
+    for (auto &x : w) x = mulmod(x, inv);
+    rows.push_back(std::move(w));
+    piv.push_back(c);
+    return true;
+  }
+};
+
+// Rank of base plus the rows `which` of r, stopping once it reaches goal.
+std::size_t rank_with(const Basis &base, const Rows &r, const Set &which, std::size_t goal)
+{
+  Basis b = base;
+  for (auto i : which) {
+    if (b.rank() >= goal) break;
+    b.add(r.res(i));
+  }
+  return b.rank();
+}
+
+// ---- sets ------------------------------------------------------------------------
+
+u64 key(std::uint32_t a)  // splitmix64: a random-looking key per atom
+{
+  u64 z = a + 0x9e3779b97f4a7c15ULL;
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+  return z ^ (z >> 31);
+}
+
+u64 hash(const Set &s)
+{
+  u64 h = 0;
+  for (auto a : s) h += key(a);
+  return h;
+}
+
+Set meet(const Set &a, const Set &b)
+{
+  Set r;
+  std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(r));
+  return r;
+}
+
+bool within(const Set &a, const Set &b) { return std::includes(b.begin(), b.end(), a.begin(), a.end()); }
+
+Set without(const Set &s, std::size_t k)
+{
+  Set r(s);
+  r.erase(r.begin() + static_cast<long>(k));
+  return r;
+}
+
+// ---- the cone question -----------------------------------------------------------
+
+struct Cone {
+  Rows atoms, eqs, elems, lines;
+  const char *atom, *elem;  // names for messages
+  Cone(std::size_t d, const char *a, const char *e) : atoms(d), eqs(d), elems(d), lines(d), atom(a), elem(e) {}
+};
+
+std::string named(const char *what, const Rows &r, std::size_t i)
+{
+  return r.origin[i] > 0 ? std::string(what) + " " + std::to_string(r.origin[i]) : std::string("the implied ") + what;
+}
+
+// One walk of the face lattice; the state of Cone::certify below.
+struct Walk {
+  const Cone &c;
+  Basis eqbase;        // the equations with the implicit ones, mod p
+  std::size_t q = 0;   // their rank
+  std::vector<Set> z;  // tight atoms of each element (implicit ones left out)
+  long budget = 0;
+  std::unordered_map<u64, std::vector<std::pair<Set, std::vector<Set>>>> memo;  // a face's up-faces
+
+  explicit Walk(const Cone &cone) : c(cone), eqbase(cone.atoms.d) {}
+
+  // Face F (tight atoms s, rank r) whose up-faces (faces one dimension
+  // higher) are generated by elements of pool: true when the up-faces found
+  // are all of them.  They are the extreme rays of the cone of C at F, whose
+  // graph is connected once its pointed dimension r - q is 3 or more, so the
+  // list is complete when closed under its 2-faces.
+  bool up_faces(const Set &s, std::size_t r, const std::vector<std::size_t> &pool, std::vector<Set> &ups,
+                std::vector<std::size_t> &gens)
+  {
+    const u64 h = hash(s);
+    for (const auto &[face, known] : memo[h])
+      if (face == s) {
+        ups = known;
+        return true;
+      }
+    std::unordered_map<u64, std::size_t> seen;
+    for (auto g : pool) {
+      if ((budget -= static_cast<long>(s.size())) < 0) return false;
+      Set t = meet(s, z[g]);
+      if (t.size() == s.size() || t.size() + q + 1 < r) continue;
+      // t vanishes on F and on g, which lies outside span F: its rank is
+      // at most r - 1, so reaching r - 1 mod p proves it a face.
+      if (rank_with(eqbase, c.atoms, t, r - 1) < r - 1) continue;
+      gens.push_back(g);
+      const u64 th = hash(t);
+      auto it = seen.find(th);
+      if (it != seen.end() && ups[it->second] == t) continue;
+      seen.emplace(th, ups.size());
+      ups.push_back(std::move(t));
+    }
+    const std::size_t pointed = r - q;
+    if (pointed == 1 || pointed == 2) {
+      if (ups.size() != pointed) return false;
+    } else {
+      for (std::size_t k = 0; k < ups.size(); ++k) {
+        const Set &tg = ups[k];
+        std::vector<Set> two;  // the 2-faces of the cone at F through up-face k
+        if (tg.size() + q + 1 == r) {
+          for (std::size_t i = 0; i < tg.size(); ++i) two.push_back(without(tg, i));
+        } else {
+          std::vector<std::size_t> g2;
+          if (!up_faces(tg, r - 1, gens, two, g2)) return false;
+        }
+        for (const Set &t2 : two) {
+          bool other = false;
+          for (std::size_t k2 = 0; k2 < ups.size() && !other; ++k2) other = k2 != k && within(t2, ups[k2]);
+          if (!other) return false;
+        }
+      }
+    }
+    memo[h].emplace_back(s, ups);
+    return true;
+  }
+};
+
+// The question itself.
+Verdict certify(const Cone &c)
+{
+  const std::size_t d = c.atoms.d, n = c.elems.n, m = c.atoms.n;
+  Walk w(c);
+  // Validity, exactly: lines on every atom and equation, elements on the
+  // equations and on the right side of every atom.
+  for (std::size_t l = 0; l < c.lines.n; ++l) {
+    for (std::size_t a = 0; a < m; ++a)
+      if (sign_dot(c.atoms, a, c.lines, l) != 0)
+        return no(named("line", c.lines, l) + " is not orthogonal to " + named(c.atom, c.atoms, a));
+    for (std::size_t e = 0; e < c.eqs.n; ++e)
+      if (sign_dot(c.eqs, e, c.lines, l) != 0)
+        return no(named("line", c.lines, l) + " is not orthogonal to equation " + std::to_string(c.eqs.origin[e]));
+  }
+  std::vector<Set> zall(n);
+  std::vector<std::size_t> count(m, 0);
+  for (std::size_t x = 0; x < n; ++x) {
+    if (c.elems.zero(x)) return no(named(c.elem, c.elems, x) + " is zero");
+    for (std::size_t e = 0; e < c.eqs.n; ++e)
+      if (sign_dot(c.eqs, e, c.elems, x) != 0)
+        return no(named(c.elem, c.elems, x) + " breaks equation " + std::to_string(c.eqs.origin[e]));
+    for (std::size_t a = 0; a < m; ++a) {
+      const int s = sign_dot(c.atoms, a, c.elems, x);
+      if (s < 0) return no(named(c.elem, c.elems, x) + " is on the wrong side of " + named(c.atom, c.atoms, a));
+      if (s == 0) {
+        zall[x].push_back(static_cast<std::uint32_t>(a));
+        ++count[a];
+      }
+    }
+  }
+  // Atoms tight on every element are equations of C if the list is right;
+  // that needs its own proof: an atom whose opposite is an atom too.
+  std::unordered_map<u64, std::vector<std::size_t>> byhash;
+  auto rowhash = [&](const Rows &r, std::size_t i, int sign) {
+    u64 h = 0;
+    for (std::size_t j = 0; j < d; ++j) h = h * 1000003u + (sign > 0 ? r.res(i)[j] : (kP - r.res(i)[j]) % kP);
+    return h;
+  };
+  for (std::size_t a = 0; a < m; ++a) byhash[rowhash(c.atoms, a, 1)].push_back(a);
+  std::vector<char> implicit(m, 0);
+  for (std::size_t a = 0; a < m; ++a) {
+    if (count[a] != n) continue;
+    implicit[a] = 1;
+    bool opposite = false;
+    auto it = byhash.find(rowhash(c.atoms, a, -1));
+    if (it != byhash.end())
+      for (auto b : it->second) {
+        bool neg = c.atoms.big[a] < 0 && c.atoms.big[b] < 0;
+        for (std::size_t j = 0; j < d && neg; ++j) neg = c.atoms.row(a)[j] == -c.atoms.row(b)[j];
+        opposite = opposite || neg;
+      }
+    if (!opposite && !c.atoms.zero(a))
+      return no(named(c.atom, c.atoms, a) + " is tight on every " + c.elem + " without being shown an equation");
+  }
+  for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e));
+  for (std::size_t a = 0; a < m; ++a)
+    if (implicit[a] != 0) w.eqbase.add(c.atoms.res(a));
+  w.q = w.eqbase.rank();
+  // R, the rank of all rows, is exact when the lines reach d - R: they lie
+  // in the kernel of every row.
+  Set allatoms;
+  for (std::size_t a = 0; a < m; ++a)
+    if (implicit[a] == 0) allatoms.push_back(static_cast<std::uint32_t>(a));
+  const std::size_t R = rank_with(w.eqbase, c.atoms, allatoms, d);
+  Basis lb(d);
+  for (std::size_t l = 0; l < c.lines.n; ++l)
+    if (!lb.add(c.lines.res(l))) return no(named("line", c.lines, l) + " depends on the lines before it");
+  if (R + lb.rank() != d)
+    return no("the lines span " + std::to_string(lb.rank()) + " dimensions, the lineality " + std::to_string(d - R));
+  // q is exact when the elements and lines span d - q: the equations vanish
+  // on them.
+  Basis xb = lb;
+  for (std::size_t x = 0; x < n && xb.rank() < d - w.q; ++x) xb.add(c.elems.res(x));
+  if (xb.rank() + w.q != d) return no(std::string("the ") + c.elem + "s do not span the cone");
+  const std::size_t q = w.q, pointed = R - q;
+  w.z.resize(n);
+  for (std::size_t x = 0; x < n; ++x)
+    for (auto a : zall[x])
+      if (implicit[a] == 0) w.z[x].push_back(a);
+  // Extreme: the tight atoms of an element reach rank R - 1 (at most that,
+  // as they vanish on the element and the lineality).  An element with
+  // exactly R - 1 - q tight atoms is simple; its ridges (drop one atom)
+  // are 2-faces, each shared with exactly one other element.
+  std::vector<char> simple(n, 0);
+  std::vector<std::pair<u64, std::size_t>> byset;
+  for (std::size_t x = 0; x < n; ++x) {
+    if (w.z[x].size() == allatoms.size()) return no(named(c.elem, c.elems, x) + " lies in the lineality");
+    if (w.z[x].size() + q + 1 < R) return no(named(c.elem, c.elems, x) + " is not extreme");
+    simple[x] = w.z[x].size() + q + 1 == R;
+    byset.emplace_back(hash(w.z[x]), x);
+  }
+  std::sort(byset.begin(), byset.end());
+  for (std::size_t i = 1; i < byset.size(); ++i)
+    for (std::size_t k = i; k-- > 0 && byset[k].first == byset[i].first;)
+      if (w.z[byset[k].second] == w.z[byset[i].second])
+        return no(named(c.elem, c.elems, byset[i].second) + " repeats " + named(c.elem, c.elems, byset[k].second));
+  struct Ridge {
+    u64 h;
+    std::size_t x, k;
+    bool operator<(const Ridge &o) const { return h != o.h ? h < o.h : x < o.x; }
+  };
+  std::vector<Ridge> ridges;
+  if (pointed >= 3)
+    for (std::size_t x = 0; x < n; ++x)
+      if (simple[x] != 0) {
+        const u64 h = hash(w.z[x]);
+        for (std::size_t k = 0; k < w.z[x].size(); ++k) ridges.push_back({h - key(w.z[x][k]), x, k});
+      }
+  std::sort(ridges.begin(), ridges.end());
+  std::vector<std::size_t> parent(n);
+  std::iota(parent.begin(), parent.end(), 0);
+  auto root = [&](std::size_t x) {
+    while (parent[x] != x) x = parent[x] = parent[parent[x]];
+    return x;
+  };
+  std::vector<const Ridge *> open;  // ridges no simple element shares
+  for (std::size_t i = 0; i < ridges.size();) {
+    std::size_t j = i;
+    while (j < ridges.size() && ridges[j].h == ridges[i].h) ++j;
+    std::vector<char> used(j - i, 0);
+    for (std::size_t a = i; a < j; ++a) {
+      if (used[a - i] != 0) continue;
+      const Set ra = without(w.z[ridges[a].x], ridges[a].k);
+      std::size_t mates = 0;
+      for (std::size_t b = a + 1; b < j; ++b)
+        if (used[b - i] == 0 && without(w.z[ridges[b].x], ridges[b].k) == ra) {
+          used[b - i] = 1;
+          if (++mates > 1) return no("a 2-face holds three " + std::string(c.elem) + "s");
+          parent[root(ridges[b].x)] = root(ridges[a].x);
+        }
+      if (mates == 0) open.push_back(&ridges[a]);
+    }
+    i = j;
+  }
+  // One seed per group of simple elements joined by ridges: a neighbour of
+  // a simple extreme element across a ridge is simple and extreme too.
+  std::vector<char> seeded(n, 0);
+  for (std::size_t x = 0; x < n; ++x) {
+    if (simple[x] != 0 && pointed >= 3 && seeded[root(x)]++ != 0) continue;
+    if (rank_with(w.eqbase, c.atoms, w.z[x], R - 1) < R - 1) return no(named(c.elem, c.elems, x) + " is not extreme");
+  }
+  // Complete: a pointed cone of dimension 1 or 2 has 1 or 2 extreme rays;
+  // above, its graph is connected, so a list closed under 2-faces is all.
+  if (pointed <= 2) {
+    if (n != pointed)
+      return no(std::to_string(n) + " " + c.elem + "s listed where there are " + std::to_string(pointed));
+    return Verdict{};
+  }
+  if (n == 0) return no(std::string("no ") + c.elem + " listed");
+  std::vector<std::vector<std::size_t>> holders(m), degholders(m);
+  for (std::size_t x = 0; x < n; ++x)
+    for (auto a : w.z[x]) {
+      holders[a].push_back(x);
+      if (simple[x] == 0) degholders[a].push_back(x);
+    }
+  w.budget = 64 * static_cast<long>(n + m) * static_cast<long>(d) + 100000000L;
+  for (const Ridge *r : open) {
+    const Set s = without(w.z[r->x], r->k);
+    const std::vector<std::size_t> *best = nullptr;
+    for (auto a : s)
+      if (best == nullptr || degholders[a].size() < best->size()) best = &degholders[a];
+    bool found = false;
+    for (std::size_t i = 0; best != nullptr && i < best->size() && !found; ++i) found = within(s, w.z[(*best)[i]]);
+    if (!found) return no("a 2-face at " + named(c.elem, c.elems, r->x) + " has no other " + c.elem);
+  }
+  std::vector<std::size_t> shared(n, 0);
+  for (std::size_t x = 0; x < n; ++x) {
+    if (simple[x] != 0) continue;
+    std::vector<std::size_t> pool;
+    for (auto a : w.z[x])
+      for (auto g : holders[a])
+        if (shared[g]++ == 0) pool.push_back(g);
+    std::vector<std::size_t> cand;
+    for (auto g : pool) {
+      if (g != x && shared[g] + q + 2 >= R) cand.push_back(g);
+      shared[g] = 0;
+    }
+    std::vector<Set> ups;
+    std::vector<std::size_t> gens;
+    if (!w.up_faces(w.z[x], R - 1, cand, ups, gens))
+      return no(w.budget < 0 ? std::string("too degenerate to certify here")
+                             : "a 2-face at " + named(c.elem, c.elems, x) + " has no other " + c.elem);
+  }
+  return Verdict{};
+}
+
+// Rows of a matrix, parallel copies dropped (they are one atom).
+void add_atom(Rows &r, const mpq_class *q, long from, std::unordered_map<u64, std::vector<std::size_t>> &seen)
+{
+  r.push(q, from);
+  const std::size_t i = r.n - 1;
+  u64 h = 0;
+  for (std::size_t j = 0; j < r.d; ++j) h = h * 1000003u + r.res(i)[j];
+  auto &bucket = seen[h];
+  for (auto k : bucket)
+    if (r.same(k, r, i)) {
+      r.small.resize(i * r.d), r.mod.resize(i * r.d), r.bits.pop_back(), r.origin.pop_back();
+      if (r.big.back() >= 0) r.bigrows.pop_back();
+      r.big.pop_back();
+      --r.n;
+      return;
+    }
+  bucket.push_back(i);
+}
+
+bool member(const std::vector<long> &lin, long i) { return std::binary_search(lin.begin(), lin.end(), i); }
+
+const mpq_class *row_of(const QMatrix &M, long i) { return M.entries.data() + i * M.cols; }
+
+// The empty polyhedron's certificate: y >= 0 off the equations with
+// sum y_i row_i = (-c, 0, ..., 0), c > 0, so 0 <= sum y_i (b_i - a_i.x) = -c.
+Verdict farkas_empty(const QMatrix &h, const std::vector<mpq_class> &y)
+{
+  if (static_cast<long>(y.size()) != h.rows) return no("the Farkas vector has the wrong length");
+  std::vector<mpq_class> s(static_cast<std::size_t>(h.cols), 0);
+  for (long i = 0; i < h.rows; ++i) {
+    if (sgn(y[static_cast<std::size_t>(i)]) < 0 && !member(h.linearity, i + 1))
+      return no("the Farkas vector is negative on inequality " + std::to_string(i + 1));
+    for (long j = 0; j < h.cols; ++j) s[static_cast<std::size_t>(j)] += y[static_cast<std::size_t>(i)] * h.at(i, j);
+  }
+  if (h.cols == 0 || sgn(s[0]) >= 0) return no("the Farkas combination has no negative constant");
+  for (long j = 1; j < h.cols; ++j)
+    if (sgn(s[static_cast<std::size_t>(j)]) != 0) return no("the Farkas combination is not constant");
+  return Verdict{};
+}
+
+}  // namespace
+
+Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_class> *farkas)
+{
+  if (in.cols != out.cols || in.cols < 1) return no("the column counts differ");
+  const bool hin = in.representation != dd_Generator;
+  if (hin == (out.representation != dd_Generator)) return no("the output is not the other representation");
+  const std::size_t d = static_cast<std::size_t>(in.cols);
+  std::unordered_map<u64, std::vector<std::size_t>> seen;
+  if (hin) {
+    if (out.rows == 0) {
+      if (farkas == nullptr) return no("an empty answer without a Farkas vector");
+      return farkas_empty(in, *farkas);
+    }
+    Cone c(d, "input row", "output row");
+    bool homogeneous = true;
+    for (long i = 0; i < in.rows; ++i) {
+      homogeneous = homogeneous && sgn(in.at(i, 0)) == 0;
+      if (member(in.linearity, i + 1))
+        c.eqs.push(row_of(in, i), i + 1);
+      else
+        add_atom(c.atoms, row_of(in, i), i + 1, seen);
+    }
+    std::vector<mpq_class> t(d, 0);
+    t[0] = 1;
+    add_atom(c.atoms, t.data(), 0, seen);  // t >= 0
+    bool apex = false;
+    for (long i = 0; i < out.rows; ++i) {
+      const mpq_class &t0 = out.at(i, 0);
+      if (member(out.linearity, i + 1)) {
+        c.lines.push(row_of(out, i), i + 1);
+        continue;
+      }
+      if (sgn(t0) != 0 && t0 != 1) return no("output row " + std::to_string(i + 1) + " is a point not scaled to 1");
+      c.elems.push(row_of(out, i), i + 1);
+      apex = apex || c.elems.is_unit0(c.elems.n - 1);
+    }
+    // A cone's apex is implied by its rays; its V output has none then.
+    if (homogeneous && !apex) c.elems.push_unit0(0);
+    return certify(c);
+  }
+  Cone c(d, "generator", "output row");
+  bool point = false;
+  for (long i = 0; i < in.rows; ++i) {
+    const bool line = member(in.linearity, i + 1) && sgn(in.at(i, 0)) == 0;
+    point = point || sgn(in.at(i, 0)) != 0;
+    if (line)
+      c.eqs.push(row_of(in, i), i + 1);
+    else
+      add_atom(c.atoms, row_of(in, i), i + 1, seen);
+  }
+  if (!point) {  // the cone of the rays: the origin is its point
+    std::vector<mpq_class> o(d, 0);
+    o[0] = 1;
+    add_atom(c.atoms, o.data(), 0, seen);
+  }
+  for (long i = 0; i < out.rows; ++i) {
+    if (member(out.linearity, i + 1)) {
+      c.lines.push(row_of(out, i), i + 1);
+      continue;
+    }
+    c.elems.push(row_of(out, i), i + 1);
+    // t >= 0 is taken below, whether listed or not
+    if (c.elems.is_unit0(c.elems.n - 1)) {
+      c.elems.small.resize((c.elems.n - 1) * d), c.elems.mod.resize((c.elems.n - 1) * d);
+      c.elems.bits.pop_back(), c.elems.big.pop_back(), c.elems.origin.pop_back();
+      --c.elems.n;
+    }
+  }
+  // t >= 0 is a facet when the generators it holds tight (rays, lines)
+  // reach rank G - 1.
+  Set tight;
+  for (std::size_t a = 0; a < c.atoms.n; ++a)
+    if (c.atoms.entry(a, 0) == 0) tight.push_back(static_cast<std::uint32_t>(a));
+  Basis all(d), zero(d);
+  for (std::size_t e = 0; e < c.eqs.n; ++e) all.add(c.eqs.res(e)), zero.add(c.eqs.res(e));
+  for (std::size_t a = 0; a < c.atoms.n; ++a) all.add(c.atoms.res(a));
+  if (rank_with(zero, c.atoms, tight, all.rank()) + 1 == all.rank()) c.elems.push_unit0(0);
+  return certify(c);
+}
+
+}  // namespace zonix::check

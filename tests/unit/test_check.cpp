@@ -1,0 +1,172 @@
+// The exact checker on answers worked out by hand: right ones pass, and
+// each kind of wrong one (a missing, doubled, outside or inner element, a
+// wrong certificate) is refused.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "zonixcheck.hpp"
+
+namespace {
+
+using zonix::QMatrix;
+using QRow = std::vector<mpq_class>;
+using QRows = std::vector<QRow>;
+
+QMatrix qmatrix(dd_RepresentationType rep, const QRows &rows, std::vector<long> lin = {}, long cols = 0)
+{
+  QMatrix M;
+  M.representation = rep;
+  M.rows = static_cast<long>(rows.size());
+  M.cols = rows.empty() ? cols : static_cast<long>(rows[0].size());
+  for (const auto &r : rows) M.entries.insert(M.entries.end(), r.begin(), r.end());
+  M.linearity = std::move(lin);
+  return M;
+}
+
+QMatrix H(const QRows &rows, std::vector<long> lin = {}) { return qmatrix(dd_Inequality, rows, std::move(lin)); }
+QMatrix V(const QRows &rows, std::vector<long> lin = {}) { return qmatrix(dd_Generator, rows, std::move(lin)); }
+
+QRows drop(QRows r, std::size_t k)
+{
+  r.erase(r.begin() + static_cast<long>(k));
+  return r;
+}
+
+QRows plus(QRows r, const QRows &more)
+{
+  r.insert(r.end(), more.begin(), more.end());
+  return r;
+}
+
+// b - a.x >= 0 rows of the unit square, and its corners
+const QRows kSquareH = {{1, -1, 0}, {1, 0, -1}, {0, 1, 0}, {0, 0, 1}};
+const QRows kSquareV = {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}};
+// x, y, z >= 0, x + y + z <= 1 and its corners
+const QRows kSimplexH = {{0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}, {1, -1, -1, -1}};
+const QRows kSimplexV = {{1, 0, 0, 0}, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 0, 0, 1}};
+// the pyramid over [-1,1]^2 with apex (0,0,1): four facets meet at the apex
+const QRows kPyramidH = {{0, 0, 0, 1}, {1, -1, 0, -1}, {1, 1, 0, -1}, {1, 0, -1, -1}, {1, 0, 1, -1}};
+const QRows kPyramidV = {{1, 1, 1, 0}, {1, 1, -1, 0}, {1, -1, 1, 0}, {1, -1, -1, 0}, {1, 0, 0, 1}};
+// |x| + |y| + |z| <= 1: four facets at each vertex
+const QRows kOctaH = {{1, 1, 1, 1},  {1, 1, 1, -1},  {1, 1, -1, 1},  {1, 1, -1, -1},
+                      {1, -1, 1, 1}, {1, -1, 1, -1}, {1, -1, -1, 1}, {1, -1, -1, -1}};
+const QRows kOctaV = {{1, 1, 0, 0}, {1, -1, 0, 0}, {1, 0, 1, 0}, {1, 0, -1, 0}, {1, 0, 0, 1}, {1, 0, 0, -1}};
+// [-1,1]^3 as V and H
+const QRows kCubeV = {{1, 1, 1, 1},   {1, 1, 1, -1},  {1, 1, -1, 1},  {1, 1, -1, -1},
+                      {1, -1, 1, 1},  {1, -1, 1, -1}, {1, -1, -1, 1}, {1, -1, -1, -1}};
+const QRows kCubeH = {{1, -1, 0, 0}, {1, 1, 0, 0}, {1, 0, -1, 0}, {1, 0, 1, 0}, {1, 0, 0, -1}, {1, 0, 0, 1}};
+
+struct Case {
+  const char *name;
+  QMatrix in, out;
+  bool ok;
+};
+
+std::ostream &operator<<(std::ostream &o, const Case &c) { return o << c.name; }
+
+const mpq_class kTiny("1/100000000000000000000");  // 1e-20
+
+const Case kConversions[] = {
+    {"square", H(kSquareH), V(kSquareV), true},
+    {"square-rows-any-order", H(kSquareH), V({kSquareV[3], kSquareV[0], kSquareV[2], kSquareV[1]}), true},
+    {"square-missing-vertex", H(kSquareH), V(drop(kSquareV, 2)), false},
+    {"square-doubled-vertex", H(kSquareH), V(plus(kSquareV, {kSquareV[1]})), false},
+    {"square-inner-point", H(kSquareH), V(plus(kSquareV, {{1, mpq_class(1, 2), 0}})), false},
+    {"square-vertex-1e-20-outside", H(kSquareH), V({{1, 0, 0}, {1, 1 + kTiny, 0}, {1, 0, 1}, {1, 1, 1}}), false},
+    {"square-vertex-1e-20-inside", H(kSquareH), V({{1, 0, 0}, {1, 1 - kTiny, 0}, {1, 0, 1}, {1, 1, 1}}), false},
+    {"square-point-scaled-by-2", H(kSquareH), V({{1, 0, 0}, {2, 2, 0}, {1, 0, 1}, {1, 1, 1}}), false},
+    {"square-facets", V(kSquareV), H(kSquareH), true},
+    {"square-facets-and-trivial-row", V(kSquareV), H(plus(kSquareH, {{1, 0, 0}})), true},
+    {"square-missing-facet", V(kSquareV), H(drop(kSquareH, 0)), false},
+    {"square-extra-valid-row", V(kSquareV), H(plus(kSquareH, {{2, -1, -1}})), false},
+    {"square-doubled-facet", V(kSquareV), H(plus(kSquareH, {{2, -2, 0}})), false},
+    {"triangle", V({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}}), H({{0, 1, 0}, {0, 0, 1}, {1, -1, -1}}), true},
+    {"triangle-with-fractions", V({{1, 0, 0}, {1, mpq_class(1, 3), 0}, {1, 0, mpq_class(1, 3)}}),
+     H({{0, 1, 0}, {0, 0, 1}, {1, -3, -3}}), true},
+    {"triangle-wrong-facet", V({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}}), H({{0, 1, 0}, {0, 0, 1}, {1, -1, -2}}), false},
+    {"simplex", H(kSimplexH), V(kSimplexV), true},
+    {"simplex-missing-vertex", H(kSimplexH), V(drop(kSimplexV, 3)), false},
+    {"simplex-facets", V(kSimplexV), H(kSimplexH), true},
+    {"cube", H(kCubeH), V(kCubeV), true},
+    {"cube-missing-vertex", H(kCubeH), V(drop(kCubeV, 5)), false},
+    {"cube-facets", V(kCubeV), H(kCubeH), true},
+    {"cube-missing-facet", V(kCubeV), H(drop(kCubeH, 4)), false},
+    {"pyramid", H(kPyramidH), V(kPyramidV), true},
+    {"pyramid-missing-apex", H(kPyramidH), V(drop(kPyramidV, 4)), false},
+    {"pyramid-missing-base-vertex", H(kPyramidH), V(drop(kPyramidV, 0)), false},
+    {"pyramid-facets", V(kPyramidV), H(kPyramidH), true},
+    {"octahedron", H(kOctaH), V(kOctaV), true},
+    {"octahedron-missing-vertex", H(kOctaH), V(drop(kOctaV, 3)), false},
+    {"octahedron-facets", V(kOctaV), H(kOctaH), true},
+    {"octahedron-missing-facet", V(kOctaV), H(drop(kOctaH, 6)), false},
+    // y >= 0: a cone with a line; its apex is implied
+    {"cone-with-line", H({{0, 0, 1}}), V({{0, 0, 1}, {0, 1, 0}}, {2}), true},
+    {"cone-with-line-and-apex", H({{0, 0, 1}}), V({{1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {3}), true},
+    {"cone-without-line", H({{0, 0, 1}}), V({{0, 0, 1}}), false},
+    {"cone-tilted-line", H({{0, 0, 1}}), V({{0, 0, 1}, {0, 1, 1}}, {2}), false},
+    {"cone-line-as-ray", H({{0, 0, 1}}), V({{0, 0, 1}, {0, 1, 0}}), false},
+    // y <= 1: a point, a ray and a line
+    {"half-plane", H({{1, 0, -1}}), V({{1, 0, 1}, {0, 0, -1}, {0, 1, 0}}, {3}), true},
+    {"half-plane-rays-for-line", H({{1, 0, -1}}), V({{1, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}}), false},
+    // x = 1 by two inequalities, 0 <= y <= 1: a segment
+    {"segment-by-opposite-rows", H({{1, -1, 0}, {-1, 1, 0}, {0, 0, 1}, {1, 0, -1}}), V({{1, 1, 0}, {1, 1, 1}}), true},
+    {"segment-missing-end", H({{1, -1, 0}, {-1, 1, 0}, {0, 0, 1}, {1, 0, -1}}), V({{1, 1, 0}}), false},
+    {"segment-by-equation", H({{-1, 1, 0}, {0, 0, 1}, {1, 0, -1}}, {1}), V({{1, 1, 0}, {1, 1, 1}}), true},
+    {"segment-facets", V({{1, 1, 0}, {1, 1, 1}}), H({{-1, 1, 0}, {0, 0, 1}, {1, 0, -1}}, {1}), true},
+    {"segment-equation-missing", V({{1, 1, 0}, {1, 1, 1}}), H({{0, 0, 1}, {1, 0, -1}}), false},
+    // rays only: the cone they span, the origin its point
+    {"quadrant-of-rays", V({{0, 1, 0}, {0, 0, 1}}), H({{0, 1, 0}, {0, 0, 1}}), true},
+    {"quadrant-with-origin-row", V({{0, 1, 0}, {0, 0, 1}}), H({{0, 1, 0}, {0, 0, 1}, {1, 0, 0}}), true},
+    {"quadrant-missing-facet", V({{0, 1, 0}, {0, 0, 1}}), H({{0, 1, 0}}), false},
+    // a point and two rays: t >= 0 is a facet and may be left out
+    {"corner", V({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}), H({{0, 1, 0}, {0, 0, 1}}), true},
+    {"corner-as-homogeneous-H", H({{0, 1, 0}, {0, 0, 1}}), V({{0, 1, 0}, {0, 0, 1}}), true},
+    {"corner-H-empty-answer", H({{0, 1, 0}, {0, 0, 1}}), qmatrix(dd_Generator, {}, {}, 3), false},
+};
+
+class Conversion : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Conversion, VerdictAsWorkedOut)
+{
+  const Case &c = GetParam();
+  const auto v = zonix::check::conversion(c.in, c.out);
+  EXPECT_EQ(v.ok, c.ok) << v.why;
+  if (std::getenv("CHECK_WHY") != nullptr) std::printf("%-32s %s\n", c.name, v.why.c_str());
+  if (!c.ok) {
+    EXPECT_FALSE(v.why.empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Check, Conversion, ::testing::ValuesIn(kConversions),
+                         [](const auto &info) {
+                           std::string s = info.param.name;
+                           for (auto &ch : s)
+                             if (ch == '-') ch = '_';
+                           return s;
+                         });
+
+// x >= 1 and x <= 0: the sum of the rows is (-1, 0).
+TEST(CheckConversion, EmptyNeedsARightFarkasVector)
+{
+  const QMatrix in = H({{-1, 1}, {0, -1}});
+  const QMatrix out = qmatrix(dd_Generator, {}, {}, 2);
+  const std::vector<mpq_class> right = {1, 1}, scaled = {3, 3}, unequal = {1, 2}, negative = {-1, -1},
+                               short_ = {1};
+  EXPECT_TRUE(zonix::check::conversion(in, out, &right));
+  EXPECT_TRUE(zonix::check::conversion(in, out, &scaled));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &unequal));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &negative));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &short_));
+  EXPECT_FALSE(zonix::check::conversion(in, out));
+  // an equation's multiplier may be negative: x = 1 as an equation, x <= 0
+  const QMatrix eq = H({{1, -1}, {0, -1}}, {1});
+  const std::vector<mpq_class> y = {-1, 1};
+  EXPECT_TRUE(zonix::check::conversion(eq, out, &y));
+}
+
+}  // namespace
