@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
+#include <span>
 #include <unordered_map>
 
 namespace zonix::check {
@@ -19,6 +20,7 @@ using u64 = std::uint64_t;
 using i64 = std::int64_t;
 using i128 = __int128;
 using Set = std::vector<std::uint32_t>;  // sorted atom numbers
+using View = std::span<const std::uint32_t>;
 
 Verdict no(std::string why) { return Verdict{false, std::move(why)}; }
 
@@ -61,6 +63,7 @@ struct Rows {
   std::vector<std::vector<mpz_class>> bigrows;
   std::vector<u64> mod;      // n * d residues
   std::vector<long> origin;  // the row's number in its matrix, 0 if made up
+  std::vector<i64> buf;
 
   explicit Rows(std::size_t dim) : d(dim) {}
 
@@ -92,12 +95,18 @@ struct Rows {
     ++n;
   }
 
-  // A rational row; the fast way when it holds integers of 62 bits.
+  // A rational row; the fast way when it holds integers below 2^62.
   void push(const mpq_class *q, long from)
   {
+    buf.resize(d);
     bool plain = true;
-    for (std::size_t j = 0; j < d && plain; ++j)
-      plain = mpz_cmp_ui(q[j].get_den_mpz_t(), 1) == 0 && mpz_sizeinbase(q[j].get_num_mpz_t(), 2) <= 62;
+    for (std::size_t j = 0; j < d && plain; ++j) {
+      const mpz_srcptr nu = mpq_numref(q[j].get_mpq_t());
+      plain = mpz_cmp_ui(mpq_denref(q[j].get_mpq_t()), 1) == 0 && mpz_size(nu) <= 1;
+      const u64 mag = mpz_size(nu) == 0 ? 0 : mpz_getlimbn(nu, 0);
+      plain = plain && (mag >> 62) == 0;
+      buf[j] = mpz_sgn(nu) < 0 ? -static_cast<i64>(mag) : static_cast<i64>(mag);
+    }
     if (!plain) {
       mpz_class l = 1;
       for (std::size_t j = 0; j < d; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q[j].get_den_mpz_t());
@@ -107,18 +116,26 @@ struct Rows {
       return;
     }
     i64 g = 0;
-    for (std::size_t j = 0; j < d; ++j) g = std::gcd(g, static_cast<i64>(q[j].get_num().get_si()));
-    int b = 0;
+    for (std::size_t j = 0; j < d && g != 1; ++j) g = std::gcd(g, buf[j]);
+    u64 top = 0;
     for (std::size_t j = 0; j < d; ++j) {
-      const i64 v = g == 0 ? 0 : q[j].get_num().get_si() / g;
+      const i64 v = g <= 1 ? buf[j] : buf[j] / g;
       small.push_back(v);
-      mod.push_back(v >= 0 ? static_cast<u64>(v) % kP : kP - static_cast<u64>(-v) % kP);
-      b = std::max(b, bitlen(static_cast<u64>(v < 0 ? -v : v)));
+      u64 r = static_cast<u64>(v < 0 ? -v : v);
+      top |= r;
+      if (r >= kP) r -= kP;
+      if (r >= kP) r -= kP;
+      mod.push_back(v < 0 && r != 0 ? kP - r : r);
     }
-    bits.push_back(b);
+    bits.push_back(bitlen(top));
     big.push_back(-1);
     origin.push_back(from);
     ++n;
+  }
+
+  void reserve(std::size_t rows)
+  {
+    small.reserve(rows * d), mod.reserve(rows * d), bits.reserve(rows), big.reserve(rows), origin.reserve(rows);
   }
 
   void push_unit0(long from)  // (1, 0, ..., 0)
@@ -172,40 +189,52 @@ int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
 
 struct Basis {
   std::size_t d;
-  std::vector<std::vector<u64>> rows;  // pivot entry 1
+  std::vector<u64> rows;  // rank() rows of d, each with a pivot entry 1
   std::vector<std::size_t> piv;
-  explicit Basis(std::size_t dim) : d(dim) {}
-  std::size_t rank() const { return rows.size(); }
+  std::vector<u64> w;     // scratch
+  explicit Basis(std::size_t dim) : d(dim), w(dim) {}
+  std::size_t rank() const { return piv.size(); }
   bool add(const u64 *v)
   {
-    std::vector<u64> w(v, v + d);
-    for (std::size_t r = 0; r < rows.size(); ++r) {
+    std::copy(v, v + d, w.begin());
+    for (std::size_t r = 0; r < piv.size(); ++r) {
       const u64 f = w[piv[r]];
       if (f == 0) continue;
-      const u64 nf = kP - f;
-      for (std::size_t j = 0; j < d; ++j)
-        if (rows[r][j] != 0) w[j] = (w[j] + mulmod(nf, rows[r][j])) % kP;
+      const u64 nf = kP - f, *b = rows.data() + r * d;
+      for (std::size_t j = piv[r]; j < d; ++j)
+        if (b[j] != 0) {
+          const u64 t = w[j] + mulmod(nf, b[j]);
+          w[j] = t >= kP ? t - kP : t;
+        }
     }
     std::size_t c = 0;
     while (c < d && w[c] == 0) ++c;
     if (c == d) return false;
     const u64 inv = powmod(w[c], kP - 2);
     for (auto &x : w) x = mulmod(x, inv);
-    rows.push_back(std::move(w));
+    rows.insert(rows.end(), w.begin(), w.end());
     piv.push_back(c);
     return true;
   }
+  void truncate(std::size_t r)
+  {
+    rows.resize(r * d);
+    piv.resize(r);
+  }
 };
 
-// Rank of base plus the rows `which` of r, stopping once it reaches goal.
-std::size_t rank_with(const Basis &base, const Rows &r, const Set &which, std::size_t goal)
+// Rank of base plus the rows `which` of r, stopping once it reaches goal;
+// base is left as it was.
+std::size_t rank_with(Basis &base, const Rows &r, View which, std::size_t goal)
 {
-  Basis b = base;
+  const std::size_t r0 = base.rank();
   for (auto i : which) {
-    if (b.rank() >= goal) break;
-    b.add(r.res(i));
+    if (base.rank() >= goal) break;
+    base.add(r.res(i));
   }
-  return b.rank();
+  const std::size_t k = base.rank();
+  base.truncate(r0);
+  return k;
 }
 
 // ---- sets ------------------------------------------------------------------------
@@ -218,35 +247,59 @@ u64 key(std::uint32_t a)  // splitmix64: a random-looking key per atom
   return z ^ (z >> 31);
 }
 
-u64 hash(const Set &s)
+u64 hash(View s)
 {
   u64 h = 0;
   for (auto a : s) h += key(a);
   return h;
 }
 
-Set meet(const Set &a, const Set &b)
+Set meet(View a, View b)
 {
   Set r;
   std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(r));
   return r;
 }
 
-bool within(const Set &a, const Set &b) { return std::includes(b.begin(), b.end(), a.begin(), a.end()); }
+bool within(View a, View b) { return std::includes(b.begin(), b.end(), a.begin(), a.end()); }
 
-Set without(const Set &s, std::size_t k)
+Set without(View s, std::size_t k)
 {
-  Set r(s);
+  Set r(s.begin(), s.end());
   r.erase(r.begin() + static_cast<long>(k));
   return r;
+}
+
+// By the hash's top bits into buckets that fit in cache, then each bucket.
+template <class T>
+void sort_by_hash(std::vector<T> &v)
+{
+  if (v.size() < 4096) {
+    std::sort(v.begin(), v.end(), [](const T &a, const T &b) { return a.h < b.h; });
+    return;
+  }
+  const int bits = std::min(12, bitlen(v.size() / 256));
+  std::vector<std::size_t> start((std::size_t{1} << bits) + 1, 0);
+  for (const T &e : v) ++start[(e.h >> (64 - bits)) + 1];
+  std::partial_sum(start.begin(), start.end(), start.begin());
+  std::vector<T> out(v.size());
+  std::vector<std::size_t> at(start.begin(), start.end() - 1);
+  for (const T &e : v) out[at[e.h >> (64 - bits)]++] = e;
+  for (std::size_t b = 0; b + 1 < start.size(); ++b)
+    std::sort(out.begin() + static_cast<long>(start[b]), out.begin() + static_cast<long>(start[b + 1]),
+              [](const T &a, const T &c) { return a.h < c.h; });
+  v.swap(out);
 }
 
 // ---- the cone question -----------------------------------------------------------
 
 struct Cone {
   Rows atoms, eqs, elems, lines;
-  const char *atom, *elem;  // names for messages
-  Cone(std::size_t d, const char *a, const char *e) : atoms(d), eqs(d), elems(d), lines(d), atom(a), elem(e) {}
+  const char *atom, *elem, *line;  // names for messages
+  Cone(std::size_t d, const char *a, const char *e, const char *l)
+      : atoms(d), eqs(d), elems(d), lines(d), atom(a), elem(e), line(l)
+  {
+  }
 };
 
 std::string named(const char *what, const Rows &r, std::size_t i)
@@ -259,7 +312,10 @@ struct Walk {
   const Cone &c;
   Basis eqbase;        // the equations with the implicit ones, mod p
   std::size_t q = 0;   // their rank
-  std::vector<Set> z;  // tight atoms of each element (implicit ones left out)
+  // tight atoms of each element (implicit ones left out), one after another
+  std::vector<std::uint32_t> zat;
+  std::vector<std::size_t> zoff{0};
+  View z(std::size_t x) const { return {zat.data() + zoff[x], zoff[x + 1] - zoff[x]}; }
   long budget = 0;
   std::unordered_map<u64, std::vector<std::pair<Set, std::vector<Set>>>> memo;  // a face's up-faces
 
@@ -282,7 +338,7 @@ struct Walk {
     std::unordered_map<u64, std::size_t> seen;
     for (auto g : pool) {
       if ((budget -= static_cast<long>(s.size())) < 0) return false;
-      Set t = meet(s, z[g]);
+      Set t = meet(s, z(g));
       if (t.size() == s.size() || t.size() + q + 1 < r) continue;
       // t vanishes on F and on g, which lies outside span F: its rank is
       // at most r - 1, so reaching r - 1 mod p proves it a face.
@@ -329,12 +385,13 @@ Verdict certify(const Cone &c)
   for (std::size_t l = 0; l < c.lines.n; ++l) {
     for (std::size_t a = 0; a < m; ++a)
       if (sign_dot(c.atoms, a, c.lines, l) != 0)
-        return no(named("line", c.lines, l) + " is not orthogonal to " + named(c.atom, c.atoms, a));
+        return no(named(c.line, c.lines, l) + " is not orthogonal to " + named(c.atom, c.atoms, a));
     for (std::size_t e = 0; e < c.eqs.n; ++e)
       if (sign_dot(c.eqs, e, c.lines, l) != 0)
-        return no(named("line", c.lines, l) + " is not orthogonal to equation " + std::to_string(c.eqs.origin[e]));
+        return no(named(c.line, c.lines, l) + " is not orthogonal to equation " + std::to_string(c.eqs.origin[e]));
   }
-  std::vector<Set> zall(n);
+  std::vector<std::uint32_t> zat;
+  std::vector<std::size_t> zoff{0};
   std::vector<std::size_t> count(m, 0);
   for (std::size_t x = 0; x < n; ++x) {
     if (c.elems.zero(x)) return no(named(c.elem, c.elems, x) + " is zero");
@@ -345,10 +402,11 @@ Verdict certify(const Cone &c)
       const int s = sign_dot(c.atoms, a, c.elems, x);
       if (s < 0) return no(named(c.elem, c.elems, x) + " is on the wrong side of " + named(c.atom, c.atoms, a));
       if (s == 0) {
-        zall[x].push_back(static_cast<std::uint32_t>(a));
+        zat.push_back(static_cast<std::uint32_t>(a));
         ++count[a];
       }
     }
+    zoff.push_back(zat.size());
   }
   // Atoms tight on every element are equations of C if the list is right;
   // that needs its own proof: an atom whose opposite is an atom too.
@@ -386,19 +444,22 @@ Verdict certify(const Cone &c)
   const std::size_t R = rank_with(w.eqbase, c.atoms, allatoms, d);
   Basis lb(d);
   for (std::size_t l = 0; l < c.lines.n; ++l)
-    if (!lb.add(c.lines.res(l))) return no(named("line", c.lines, l) + " depends on the lines before it");
+    if (!lb.add(c.lines.res(l))) return no(named(c.line, c.lines, l) + " depends on the lines before it");
   if (R + lb.rank() != d)
-    return no("the lines span " + std::to_string(lb.rank()) + " dimensions, the lineality " + std::to_string(d - R));
+    return no(std::string("the ") + c.line + "s span " + std::to_string(lb.rank()) + " dimensions, not " +
+              std::to_string(d - R));
   // q is exact when the elements and lines span d - q: the equations vanish
   // on them.
   Basis xb = lb;
   for (std::size_t x = 0; x < n && xb.rank() < d - w.q; ++x) xb.add(c.elems.res(x));
   if (xb.rank() + w.q != d) return no(std::string("the ") + c.elem + "s do not span the cone");
   const std::size_t q = w.q, pointed = R - q;
-  w.z.resize(n);
-  for (std::size_t x = 0; x < n; ++x)
-    for (auto a : zall[x])
-      if (implicit[a] == 0) w.z[x].push_back(a);
+  for (std::size_t x = 0; x < n; ++x) {
+    for (std::size_t i = zoff[x]; i < zoff[x + 1]; ++i)
+      if (implicit[zat[i]] == 0) w.zat.push_back(zat[i]);
+    w.zoff.push_back(w.zat.size());
+  }
+  std::vector<std::uint32_t>().swap(zat);
   // Extreme: the tight atoms of an element reach rank R - 1 (at most that,
   // as they vanish on the element and the lineality).  An element with
   // exactly R - 1 - q tight atoms is simple; its ridges (drop one atom)
@@ -406,29 +467,59 @@ Verdict certify(const Cone &c)
   std::vector<char> simple(n, 0);
   std::vector<std::pair<u64, std::size_t>> byset;
   for (std::size_t x = 0; x < n; ++x) {
-    if (w.z[x].size() == allatoms.size()) return no(named(c.elem, c.elems, x) + " lies in the lineality");
-    if (w.z[x].size() + q + 1 < R) return no(named(c.elem, c.elems, x) + " is not extreme");
-    simple[x] = w.z[x].size() + q + 1 == R;
-    byset.emplace_back(hash(w.z[x]), x);
+    if (w.z(x).size() == allatoms.size()) return no(named(c.elem, c.elems, x) + " lies in the lineality");
+    if (w.z(x).size() + q + 1 < R) return no(named(c.elem, c.elems, x) + " is not extreme");
+    simple[x] = w.z(x).size() + q + 1 == R;
+    byset.emplace_back(hash(w.z(x)), x);
   }
   std::sort(byset.begin(), byset.end());
   for (std::size_t i = 1; i < byset.size(); ++i)
     for (std::size_t k = i; k-- > 0 && byset[k].first == byset[i].first;)
-      if (w.z[byset[k].second] == w.z[byset[i].second])
+      if (std::ranges::equal(w.z(byset[k].second), w.z(byset[i].second)))
         return no(named(c.elem, c.elems, byset[i].second) + " repeats " + named(c.elem, c.elems, byset[k].second));
   struct Ridge {
     u64 h;
-    std::size_t x, k;
-    bool operator<(const Ridge &o) const { return h != o.h ? h < o.h : x < o.x; }
+    std::uint32_t x, k;  // element x without its k-th tight atom
   };
   std::vector<Ridge> ridges;
+  if (pointed >= 3) ridges.reserve(n * (R - q));
   if (pointed >= 3)
     for (std::size_t x = 0; x < n; ++x)
       if (simple[x] != 0) {
-        const u64 h = hash(w.z[x]);
-        for (std::size_t k = 0; k < w.z[x].size(); ++k) ridges.push_back({h - key(w.z[x][k]), x, k});
+        const u64 h = hash(w.z(x));
+        for (std::size_t k = 0; k < w.z(x).size(); ++k)
+          ridges.push_back({h - key(w.z(x)[k]), static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(k)});
       }
-  std::sort(ridges.begin(), ridges.end());
+  sort_by_hash(ridges);
+  // Tight sets as bit rows too, where they fit, for a quick comparison.
+  const std::size_t words = (m + 63) / 64;
+  std::vector<u64> zb;
+  if (!ridges.empty() && n * words <= (std::size_t{1} << 24)) {
+    zb.assign(n * words, 0);
+    for (std::size_t x = 0; x < n; ++x)
+      for (auto a : w.z(x)) zb[x * words + a / 64] |= u64{1} << (a % 64);
+  }
+  auto same_ridge = [&](const Ridge &r1, const Ridge &r2) {
+    const View s1 = w.z(r1.x), s2 = w.z(r2.x);
+    if (!zb.empty()) {  // the sets differ in exactly the two dropped atoms
+      const u64 *b1 = zb.data() + r1.x * words, *b2 = zb.data() + r2.x * words;
+      const std::uint32_t a1 = s1[r1.k], a2 = s2[r2.k];
+      if (a1 == a2) return false;
+      for (std::size_t i = 0; i < words; ++i) {
+        u64 want = 0;
+        if (a1 / 64 == i) want |= u64{1} << (a1 % 64);
+        if (a2 / 64 == i) want |= u64{1} << (a2 % 64);
+        if ((b1[i] ^ b2[i]) != want) return false;
+      }
+      return true;
+    }
+    for (std::size_t i = 0, j = 0; i < s1.size(); ++i, ++j) {
+      if (i == r1.k) ++i;
+      if (j == r2.k) ++j;
+      if (i < s1.size() && s1[i] != s2[j]) return false;
+    }
+    return true;
+  };
   std::vector<std::size_t> parent(n);
   std::iota(parent.begin(), parent.end(), 0);
   auto root = [&](std::size_t x) {
@@ -436,16 +527,16 @@ Verdict certify(const Cone &c)
     return x;
   };
   std::vector<const Ridge *> open;  // ridges no simple element shares
+  std::vector<char> used;
   for (std::size_t i = 0; i < ridges.size();) {
     std::size_t j = i;
     while (j < ridges.size() && ridges[j].h == ridges[i].h) ++j;
-    std::vector<char> used(j - i, 0);
+    used.assign(j - i, 0);
     for (std::size_t a = i; a < j; ++a) {
       if (used[a - i] != 0) continue;
-      const Set ra = without(w.z[ridges[a].x], ridges[a].k);
       std::size_t mates = 0;
       for (std::size_t b = a + 1; b < j; ++b)
-        if (used[b - i] == 0 && without(w.z[ridges[b].x], ridges[b].k) == ra) {
+        if (used[b - i] == 0 && same_ridge(ridges[a], ridges[b])) {
           used[b - i] = 1;
           if (++mates > 1) return no("a 2-face holds three " + std::string(c.elem) + "s");
           parent[root(ridges[b].x)] = root(ridges[a].x);
@@ -459,7 +550,7 @@ Verdict certify(const Cone &c)
   std::vector<char> seeded(n, 0);
   for (std::size_t x = 0; x < n; ++x) {
     if (simple[x] != 0 && pointed >= 3 && seeded[root(x)]++ != 0) continue;
-    if (rank_with(w.eqbase, c.atoms, w.z[x], R - 1) < R - 1) return no(named(c.elem, c.elems, x) + " is not extreme");
+    if (rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1) return no(named(c.elem, c.elems, x) + " is not extreme");
   }
   // Complete: a pointed cone of dimension 1 or 2 has 1 or 2 extreme rays;
   // above, its graph is connected, so a list closed under 2-faces is all.
@@ -471,25 +562,25 @@ Verdict certify(const Cone &c)
   if (n == 0) return no(std::string("no ") + c.elem + " listed");
   std::vector<std::vector<std::size_t>> holders(m), degholders(m);
   for (std::size_t x = 0; x < n; ++x)
-    for (auto a : w.z[x]) {
+    for (auto a : w.z(x)) {
       holders[a].push_back(x);
       if (simple[x] == 0) degholders[a].push_back(x);
     }
   w.budget = 64 * static_cast<long>(n + m) * static_cast<long>(d) + 100000000L;
   for (const Ridge *r : open) {
-    const Set s = without(w.z[r->x], r->k);
+    const Set s = without(w.z(r->x), r->k);
     const std::vector<std::size_t> *best = nullptr;
     for (auto a : s)
       if (best == nullptr || degholders[a].size() < best->size()) best = &degholders[a];
     bool found = false;
-    for (std::size_t i = 0; best != nullptr && i < best->size() && !found; ++i) found = within(s, w.z[(*best)[i]]);
+    for (std::size_t i = 0; best != nullptr && i < best->size() && !found; ++i) found = within(s, w.z((*best)[i]));
     if (!found) return no("a 2-face at " + named(c.elem, c.elems, r->x) + " has no other " + c.elem);
   }
   std::vector<std::size_t> shared(n, 0);
   for (std::size_t x = 0; x < n; ++x) {
     if (simple[x] != 0) continue;
     std::vector<std::size_t> pool;
-    for (auto a : w.z[x])
+    for (auto a : w.z(x))
       for (auto g : holders[a])
         if (shared[g]++ == 0) pool.push_back(g);
     std::vector<std::size_t> cand;
@@ -499,7 +590,7 @@ Verdict certify(const Cone &c)
     }
     std::vector<Set> ups;
     std::vector<std::size_t> gens;
-    if (!w.up_faces(w.z[x], R - 1, cand, ups, gens))
+    if (!w.up_faces(Set(w.z(x).begin(), w.z(x).end()), R - 1, cand, ups, gens))
       return no(w.budget < 0 ? std::string("too degenerate to certify here")
                              : "a 2-face at " + named(c.elem, c.elems, x) + " has no other " + c.elem);
   }
@@ -560,7 +651,7 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
       if (farkas == nullptr) return no("an empty answer without a Farkas vector");
       return farkas_empty(in, *farkas);
     }
-    Cone c(d, "input row", "output row");
+    Cone c(d, "input row", "output row", "output line");
     bool homogeneous = true;
     for (long i = 0; i < in.rows; ++i) {
       homogeneous = homogeneous && sgn(in.at(i, 0)) == 0;
@@ -573,6 +664,7 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
     t[0] = 1;
     add_atom(c.atoms, t.data(), 0, seen);  // t >= 0
     bool apex = false;
+    c.elems.reserve(static_cast<std::size_t>(out.rows) + 1);
     for (long i = 0; i < out.rows; ++i) {
       const mpq_class &t0 = out.at(i, 0);
       if (member(out.linearity, i + 1)) {
@@ -587,7 +679,7 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
     if (homogeneous && !apex) c.elems.push_unit0(0);
     return certify(c);
   }
-  Cone c(d, "generator", "output row");
+  Cone c(d, "generator", "output row", "output equation");
   bool point = false;
   for (long i = 0; i < in.rows; ++i) {
     const bool line = member(in.linearity, i + 1) && sgn(in.at(i, 0)) == 0;
