@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "zonixcheck.hpp"
+#include "zonixexact.hpp"
+#include "zonixrandom.hpp"
 
 namespace {
 
@@ -167,6 +169,136 @@ TEST(CheckConversion, EmptyNeedsARightFarkasVector)
   const QMatrix eq = H({{1, -1}, {0, -1}}, {1});
   const std::vector<mpq_class> y = {-1, 1};
   EXPECT_TRUE(zonix::check::conversion(eq, out, &y));
+}
+
+// Families whose vertices and facets are known by their definitions:
+// [-1,1]^n (2^n vertices, 2n facets), the simplex conv(0, e_1..e_n) and the
+// cross-polytope conv(+-e_i) (2n vertices, 2^n facets, each vertex on 2^(n-1)).
+struct Family {
+  std::string name;
+  QRows h, v;
+};
+
+QRows sign_rows(long n, long lead, bool unit_facets)
+{
+  QRows out;
+  if (unit_facets) {  // 1 -+ x_i >= 0 or the points +-e_i
+    for (long i = 0; i < n; ++i)
+      for (int s : {1, -1}) {
+        QRow r(static_cast<std::size_t>(n + 1), 0);
+        r[0] = lead, r[static_cast<std::size_t>(i + 1)] = lead == 1 && s == 1 ? -1 : s;
+        if (lead == 1 && s == -1) r[static_cast<std::size_t>(i + 1)] = 1;
+        out.push_back(r);
+      }
+    return out;
+  }
+  for (long b = 0; b < (1L << n); ++b) {  // every sign vector
+    QRow r(static_cast<std::size_t>(n + 1), 0);
+    r[0] = 1;
+    for (long i = 0; i < n; ++i) r[static_cast<std::size_t>(i + 1)] = ((b >> i) & 1) != 0 ? lead : -lead;
+    out.push_back(r);
+  }
+  return out;
+}
+
+std::vector<Family> families()
+{
+  std::vector<Family> f;
+  for (long n = 2; n <= 6; ++n) {
+    f.push_back({"cube-" + std::to_string(n), sign_rows(n, 1, true), sign_rows(n, 1, false)});
+    QRows sh, sv;
+    for (long i = 0; i <= n; ++i) {
+      QRow h(static_cast<std::size_t>(n + 1), 0), v(static_cast<std::size_t>(n + 1), 0);
+      v[0] = 1;
+      if (i < n) h[static_cast<std::size_t>(i + 1)] = 1, v[static_cast<std::size_t>(i + 1)] = 1;
+      else
+        for (long j = 0; j <= n; ++j) h[static_cast<std::size_t>(j)] = j == 0 ? 1 : -1;
+      sh.push_back(h), sv.push_back(v);
+    }
+    f.push_back({"simplex-" + std::to_string(n), sh, sv});
+  }
+  for (long n = 2; n <= 4; ++n) {
+    QRows v;
+    for (long i = 0; i < n; ++i)
+      for (int s : {1, -1}) {
+        QRow r(static_cast<std::size_t>(n + 1), 0);
+        r[0] = 1, r[static_cast<std::size_t>(i + 1)] = s;
+        v.push_back(r);
+      }
+    f.push_back({"cross-" + std::to_string(n), sign_rows(n, 1, false), v});
+  }
+  return f;
+}
+
+TEST(CheckConversion, FamiliesRightAndEachElementMissingOrDoubled)
+{
+  for (const Family &f : families()) {
+    SCOPED_TRACE(f.name);
+    EXPECT_TRUE(zonix::check::conversion(H(f.h), V(f.v))) << zonix::check::conversion(H(f.h), V(f.v)).why;
+    EXPECT_TRUE(zonix::check::conversion(V(f.v), H(f.h))) << zonix::check::conversion(V(f.v), H(f.h)).why;
+    for (std::size_t k = 0; k < f.v.size(); ++k) {
+      EXPECT_FALSE(zonix::check::conversion(H(f.h), V(drop(f.v, k)))) << "vertex " << k;
+      EXPECT_FALSE(zonix::check::conversion(H(f.h), V(plus(f.v, {f.v[k]})))) << "vertex " << k;
+    }
+    for (std::size_t k = 0; k < f.h.size(); ++k) {
+      EXPECT_FALSE(zonix::check::conversion(V(f.v), H(drop(f.h, k)))) << "facet " << k;
+      // the facet pushed out by one: valid, no longer tight anywhere
+      QRows moved = f.h;
+      moved[k][0] += 1;
+      EXPECT_FALSE(zonix::check::conversion(V(f.v), H(moved))) << "facet " << k;
+    }
+  }
+}
+
+QMatrix exact_convert(const QMatrix &in)
+{
+  zonix::ExactRequest rq;
+  rq.job = zonix::ExactJob::Convert, rq.input = &in;
+  zonix::ExactResult res;
+  zonix_exact_run(&rq, &res);
+  EXPECT_EQ(res.error, dd_NoError);
+  return res.output;
+}
+
+// Random point sets, some with points inside or on faces, through the exact
+// engine: its answers pass both ways, and each answer spoiled does not.
+TEST(CheckConversion, ExactEngineAnswersPassAndSpoiledOnesDoNot)
+{
+  zonix::Random31 rng(7);
+  for (int round = 0; round < 40; ++round) {
+    const long d = 3 + round % 3, pts = d + 2 + round % 9;
+    QRows v;
+    for (long i = 0; i < pts; ++i) {
+      QRow r{1};
+      for (long j = 0; j < d; ++j) r.emplace_back(static_cast<long>(rng.next() % (round % 2 == 0 ? 3 : 11)) - 1);
+      v.push_back(r);
+    }
+    if (round % 5 == 4) v.push_back(QRow(static_cast<std::size_t>(d + 1), 0)), v.back()[1] = 1;  // a ray
+    SCOPED_TRACE("round " + std::to_string(round));
+    const QMatrix vin = V(v), hout = exact_convert(vin);
+    const auto yes = zonix::check::conversion(vin, hout);
+    ASSERT_TRUE(yes) << yes.why;
+    const QMatrix vout = exact_convert(hout);
+    const auto back = zonix::check::conversion(hout, vout);
+    ASSERT_TRUE(back) << back.why;
+    if (!yes) continue;
+    QMatrix fewer = hout;
+    for (long r = 0; r < hout.rows; ++r)
+      if (std::find(hout.linearity.begin(), hout.linearity.end(), r + 1) == hout.linearity.end()) {
+        fewer.entries.erase(fewer.entries.begin() + r * hout.cols, fewer.entries.begin() + (r + 1) * hout.cols);
+        --fewer.rows;
+        for (auto &l : fewer.linearity) l -= l > r + 1 ? 1 : 0;
+        break;
+      }
+    if (fewer.rows < hout.rows) {
+      EXPECT_FALSE(zonix::check::conversion(vin, fewer));
+    }
+    QMatrix nudged = vout;
+    if (nudged.rows > 0) {
+      nudged.at(0, 1) += mpq_class(1, 1000);
+      EXPECT_FALSE(zonix::check::conversion(hout, nudged));
+    }
+  }
 }
 
 }  // namespace
