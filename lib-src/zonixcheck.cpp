@@ -759,4 +759,179 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
   return certify(c);
 }
 
+// ---- LPs and the queries built on them -------------------------------------------
+
+namespace {
+
+// r0 + r1 x1 + ... for a point x of cols - 1 numbers.
+mpq_class value(const QMatrix &M, long i, const std::vector<mpq_class> &x)
+{
+  mpq_class v = M.at(i, 0);
+  for (long j = 1; j < M.cols; ++j) v += M.at(i, j) * x[static_cast<std::size_t>(j - 1)];
+  return v;
+}
+
+// r1 d1 + ... for a direction.
+mpq_class slope(const QMatrix &M, long i, const std::vector<mpq_class> &dir)
+{
+  mpq_class v = 0;
+  for (long j = 1; j < M.cols; ++j) v += M.at(i, j) * dir[static_cast<std::size_t>(j - 1)];
+  return v;
+}
+
+std::string row_name(long i) { return "row " + std::to_string(i + 1); }
+
+// Every row holds at x, equations with equality.
+Verdict feasible(const QMatrix &M, const std::vector<mpq_class> &x, const char *what)
+{
+  if (static_cast<long>(x.size()) != M.cols - 1) return no(std::string("the ") + what + " has the wrong length");
+  for (long i = 0; i < M.rows; ++i) {
+    const int s = sgn(value(M, i, x));
+    if (s < 0 || (s != 0 && member(M.linearity, i + 1))) return no(std::string("the ") + what + " breaks " + row_name(i));
+  }
+  return Verdict{};
+}
+
+// sum y_i r_i over all columns, with y >= 0 off the equations.
+Verdict combine(const QMatrix &M, const std::vector<mpq_class> &y, std::vector<mpq_class> &sum)
+{
+  if (static_cast<long>(y.size()) != M.rows) return no("the multipliers have the wrong length");
+  sum.assign(static_cast<std::size_t>(M.cols), 0);
+  for (long i = 0; i < M.rows; ++i) {
+    const mpq_class &yi = y[static_cast<std::size_t>(i)];
+    if (sgn(yi) < 0 && !member(M.linearity, i + 1)) return no("the multiplier of " + row_name(i) + " is negative");
+    if (sgn(yi) == 0) continue;
+    for (long j = 0; j < M.cols; ++j) sum[static_cast<std::size_t>(j)] += yi * M.at(i, j);
+  }
+  return Verdict{};
+}
+
+}  // namespace
+
+Verdict lp(const QMatrix &lp, dd_LPStatusType status, const std::vector<mpq_class> &x,
+           const std::vector<mpq_class> &y, const std::vector<mpq_class> &dir)
+{
+  if (lp.objective != dd_LPmax && lp.objective != dd_LPmin) return no("the LP has no objective");
+  if (static_cast<long>(lp.rowvec.size()) != lp.cols || lp.cols < 1) return no("the objective has the wrong length");
+  const int s = lp.objective == dd_LPmax ? 1 : -1;
+  std::vector<mpq_class> sum;
+  switch (status) {
+    case dd_Optimal: {
+      // weak duality: s c.x = -sum y_i r_i.x = sum y_i r_i0 - sum y_i (r_i0 + r_i.x) <= sum y_i r_i0
+      if (Verdict v = feasible(lp, x, "point"); !v) return v;
+      if (Verdict v = combine(lp, y, sum); !v) return v;
+      for (long j = 1; j < lp.cols; ++j)
+        if (s * lp.rowvec[static_cast<std::size_t>(j)] + sum[static_cast<std::size_t>(j)] != 0)
+          return no("the multipliers do not give the objective");
+      mpq_class primal = lp.rowvec[0];
+      for (long j = 1; j < lp.cols; ++j) primal += lp.rowvec[static_cast<std::size_t>(j)] * x[static_cast<std::size_t>(j - 1)];
+      if (s * primal != s * lp.rowvec[0] + sum[0]) return no("the point's value is not the dual bound");
+      return Verdict{};
+    }
+    case dd_Inconsistent: {
+      // 0 <= sum y_i (r_i0 + r_i.x) = sum y_i r_i0 < 0 for any feasible x
+      if (Verdict v = combine(lp, y, sum); !v) return v;
+      for (long j = 1; j < lp.cols; ++j)
+        if (sum[static_cast<std::size_t>(j)] != 0) return no("the Farkas combination is not constant");
+      if (sgn(sum[0]) >= 0) return no("the Farkas combination has no negative constant");
+      return Verdict{};
+    }
+    case dd_DualInconsistent:
+    case dd_StrucDualInconsistent: {
+      if (static_cast<long>(dir.size()) != lp.cols - 1) return no("the direction has the wrong length");
+      for (long i = 0; i < lp.rows; ++i) {
+        const int t = sgn(slope(lp, i, dir));
+        if (t < 0 || (t != 0 && member(lp.linearity, i + 1))) return no("the direction leaves " + row_name(i));
+      }
+      mpq_class gain = 0;
+      for (long j = 1; j < lp.cols; ++j) gain += lp.rowvec[static_cast<std::size_t>(j)] * dir[static_cast<std::size_t>(j - 1)];
+      if (s * sgn(gain) <= 0) return no("the direction does not improve the objective");
+      if (!x.empty()) return feasible(lp, x, "point");
+      return Verdict{};
+    }
+    default:
+      return no("no certificate for this status");
+  }
+}
+
+Verdict interior(const QMatrix &h, const std::vector<mpq_class> &x, const mpq_class &margin)
+{
+  if (sgn(margin) <= 0) return no("the margin is not positive");
+  if (Verdict v = feasible(h, x, "point"); !v) return v;
+  for (long i = 0; i < h.rows; ++i)
+    if (!member(h.linearity, i + 1) && value(h, i, x) < margin) return no(row_name(i) + " has less than the margin");
+  return Verdict{};
+}
+
+Verdict redundancy(const QMatrix &in, const std::vector<long> &kept,
+                   const std::vector<std::vector<mpq_class>> &removed_combination,
+                   const std::vector<std::vector<mpq_class>> &kept_witness)
+{
+  const bool hrep = in.representation != dd_Generator;
+  if (!std::is_sorted(kept.begin(), kept.end()) || std::adjacent_find(kept.begin(), kept.end()) != kept.end() ||
+      (!kept.empty() && (kept.front() < 1 || kept.back() > in.rows)))
+    return no("the kept rows are not increasing row numbers");
+  std::vector<long> removed;
+  for (long i = 1; i <= in.rows; ++i)
+    if (!std::binary_search(kept.begin(), kept.end(), i)) {
+      if (member(in.linearity, i)) return no(row_name(i - 1) + " is an equation or line and was removed");
+      removed.push_back(i);
+    }
+  if (removed_combination.size() != removed.size() || kept_witness.size() != kept.size())
+    return no("a certificate is missing");
+  const std::size_t cols = static_cast<std::size_t>(in.cols);
+  // Removed: implied by the kept rows.
+  for (std::size_t k = 0; k < removed.size(); ++k) {
+    const auto &y = removed_combination[k];
+    if (y.size() != kept.size()) return no("the combination for " + row_name(removed[k] - 1) + " has the wrong length");
+    std::vector<mpq_class> rest(row_of(in, removed[k] - 1), row_of(in, removed[k] - 1) + cols);
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      if (sgn(y[i]) < 0 && !member(in.linearity, kept[i]))
+        return no("the combination for " + row_name(removed[k] - 1) + " is negative");
+      for (std::size_t j = 0; j < cols; ++j) rest[j] -= y[i] * in.at(kept[i] - 1, static_cast<long>(j));
+    }
+    // H: the slack (s, 0, ..., 0), s >= 0, is the row 0 <= 1 times s.
+    const bool slack_ok = hrep ? sgn(rest[0]) >= 0 : sgn(rest[0]) == 0;
+    if (!slack_ok || std::any_of(rest.begin() + 1, rest.end(), [](const mpq_class &v) { return sgn(v) != 0; }))
+      return no("the combination does not give " + row_name(removed[k] - 1));
+  }
+  // Kept: not implied by the other kept rows.
+  for (std::size_t k = 0; k < kept.size(); ++k) {
+    const auto &w = kept_witness[k];
+    if (member(in.linearity, kept[k])) continue;
+    if (w.size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " has the wrong length");
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      mpq_class v = hrep ? in.at(kept[i] - 1, 0) : mpq_class(0);
+      for (std::size_t j = hrep ? 1 : 0; j < cols; ++j) v += in.at(kept[i] - 1, static_cast<long>(j)) * w[hrep ? j - 1 : j];
+      const int sv = sgn(v);
+      const bool bad = i == k ? sv >= 0 : (member(in.linearity, kept[i]) ? sv != 0 : sv < 0);
+      if (bad) return no("the witness for " + row_name(kept[k] - 1) + " fails at " + row_name(kept[i] - 1));
+    }
+  }
+  return Verdict{};
+}
+
+Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const std::vector<mpq_class> &y,
+                  const std::vector<mpq_class> &x)
+{
+  if (h.representation == dd_Generator) return no("implicit linearity is checked for H rows");
+  std::vector<mpq_class> sum;
+  if (!implicit.empty()) {
+    // 0 = sum y_i (r_i0 + r_i.x) with every term >= 0: each term is 0
+    if (Verdict v = combine(h, y, sum); !v) return v;
+    if (std::any_of(sum.begin(), sum.end(), [](const mpq_class &v) { return sgn(v) != 0; }))
+      return no("the combination is not zero");
+  }
+  for (long r : implicit) {
+    if (r < 1 || r > h.rows || member(h.linearity, r)) return no("a claimed row is no inequality row");
+    if (sgn(y[static_cast<std::size_t>(r - 1)]) <= 0) return no("the combination leaves out " + row_name(r - 1));
+  }
+  if (Verdict v = feasible(h, x, "point"); !v) return v;
+  for (long i = 0; i < h.rows; ++i)
+    if (!member(h.linearity, i + 1) && std::find(implicit.begin(), implicit.end(), i + 1) == implicit.end() &&
+        sgn(value(h, i, x)) <= 0)
+      return no(row_name(i) + " is tight at the point but not claimed");
+  return Verdict{};
+}
+
 }  // namespace zonix::check

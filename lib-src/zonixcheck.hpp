@@ -44,6 +44,47 @@ struct Verdict {
 Verdict conversion(const QMatrix &in, const QMatrix &out,
                    const std::vector<mpq_class> *farkas = nullptr);
 
+// The LP over the rows of lp (row r states r0 + r1 x1 + ... >= 0, = 0 on
+// `linearity`), maximising or minimising c0 + c.x (lp.objective, lp.rowvec).
+// x: a point (cols - 1 numbers); y: a multiplier per row, >= 0 off the
+// equations; dir: a direction (cols - 1 numbers).  With s = 1 for max and
+// -1 for min:
+//  - dd_Optimal: x feasible, s c + sum y_i r_i = 0 on columns 1.., and
+//    s (c0 + c.x) = s c0 + sum y_i r_i0 (so no feasible point does better);
+//  - dd_Inconsistent: sum y_i r_i = 0 on columns 1.. and sum y_i r_i0 < 0;
+//  - dd_DualInconsistent, dd_StrucDualInconsistent: r.dir >= 0 on every
+//    row (= 0 on equations) and s c.dir > 0; x feasible, or empty when the
+//    LP may be infeasible too (then only the dual's infeasibility is shown).
+Verdict lp(const QMatrix &lp, dd_LPStatusType status, const std::vector<mpq_class> &x,
+           const std::vector<mpq_class> &y, const std::vector<mpq_class> &dir);
+
+// x (cols - 1 numbers) with every inequality row of h at least margin > 0
+// and every equation row 0.
+Verdict interior(const QMatrix &h, const std::vector<mpq_class> &x, const mpq_class &margin);
+
+// Redundancy removal: kept lists the rows kept (1-based, increasing), the
+// others are the removed ones; equations (H) and lines (V) must be kept.
+// removed_combination[k], for the k-th removed row, has a multiplier per
+// kept row (>= 0 but on equations or lines):
+//  - H: the removed row minus the combination is (s, 0, ..., 0), s >= 0;
+//  - V: the removed generator equals the combination.
+// kept_witness[k], for the k-th kept row (empty for an equation or line):
+//  - H: a point (cols - 1 numbers) where that row is negative and every
+//    other kept row holds;
+//  - V: a row z (cols numbers) negative on that generator, >= 0 on the
+//    other kept ones and 0 on the kept lines.
+Verdict redundancy(const QMatrix &in, const std::vector<long> &kept,
+                   const std::vector<std::vector<mpq_class>> &removed_combination,
+                   const std::vector<std::vector<mpq_class>> &kept_witness);
+
+// Implicit linearity of H rows: implicit lists the inequality rows claimed
+// tight on all of the polyhedron (1-based).  y has a multiplier per row,
+// >= 0 off the equations, > 0 on each claimed row, with sum y_i r_i = 0:
+// those rows can only hold with equality.  x is a point where every row
+// holds and every unclaimed inequality is strictly positive.
+Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const std::vector<mpq_class> &y,
+                  const std::vector<mpq_class> &x);
+
 }  // namespace zonix::check
 
 #endif

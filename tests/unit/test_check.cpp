@@ -301,4 +301,142 @@ TEST(CheckConversion, ExactEngineAnswersPassAndSpoiledOnesDoNot)
   }
 }
 
+// ---- LPs and the queries ---------------------------------------------------------
+
+using Q = std::vector<mpq_class>;
+
+QMatrix LP(const QRows &rows, std::vector<long> lin, const QRow &obj, dd_LPObjectiveType sense)
+{
+  QMatrix M = H(rows, std::move(lin));
+  M.rowvec = obj, M.objective = sense;
+  return M;
+}
+
+// the unit square as x >= 0, x <= 1, y >= 0, y <= 1
+const QRows kSq = {{0, 1, 0}, {1, -1, 0}, {0, 0, 1}, {1, 0, -1}};
+
+struct LPCase {
+  const char *name;
+  QMatrix lp;
+  dd_LPStatusType status;
+  Q x, y, dir;
+  bool ok;
+};
+
+std::ostream &operator<<(std::ostream &o, const LPCase &c) { return o << c.name; }
+
+const mpq_class kHalf(1, 2);
+
+// Multipliers worked out by hand from s c + sum y_i r_i = 0 (s = 1 for max).
+const LPCase kLPCases[] = {
+    {"max-x+y", LP(kSq, {}, {0, 1, 1}, dd_LPmax), dd_Optimal, {1, 1}, {0, 1, 0, 1}, {}, true},
+    {"max-x+y-with-constant", LP(kSq, {}, {5, 1, 1}, dd_LPmax), dd_Optimal, {1, 1}, {0, 1, 0, 1}, {}, true},
+    {"max-x+y-short-point", LP(kSq, {}, {0, 1, 1}, dd_LPmax), dd_Optimal, {1, kHalf}, {0, 1, 0, 1}, {}, false},
+    {"max-x+y-outside-point", LP(kSq, {}, {0, 1, 1}, dd_LPmax), dd_Optimal, {2, 0}, {0, 1, 0, 1}, {}, false},
+    {"max-x+y-wrong-duals", LP(kSq, {}, {0, 1, 1}, dd_LPmax), dd_Optimal, {1, 1}, {0, 1, 0, 2}, {}, false},
+    {"max-x+y-negative-dual", LP(kSq, {}, {0, 1, 1}, dd_LPmax), dd_Optimal, {1, 1}, {-1, 0, 0, 1}, {}, false},
+    {"min-x+y", LP(kSq, {}, {0, 1, 1}, dd_LPmin), dd_Optimal, {0, 0}, {1, 0, 1, 0}, {}, true},
+    {"min-x+y-max-duals", LP(kSq, {}, {0, 1, 1}, dd_LPmin), dd_Optimal, {0, 0}, {0, 1, 0, 1}, {}, false},
+    // x + y = 1 as an equation, x, y >= 0: the equation's multiplier is free
+    {"max-x-on-equation", LP({{-1, 1, 1}, {0, 1, 0}, {0, 0, 1}}, {1}, {0, 1, 0}, dd_LPmax), dd_Optimal, {1, 0},
+     {-1, 0, 1}, {}, true},
+    {"max-x-off-equation", LP({{-1, 1, 1}, {0, 1, 0}, {0, 0, 1}}, {1}, {0, 1, 0}, dd_LPmax), dd_Optimal,
+     {kHalf, 0}, {-1, 0, 1}, {}, false},
+    // x >= 1 and x <= 0
+    {"infeasible", LP({{-1, 1}, {0, -1}}, {}, {0, 1}, dd_LPmax), dd_Inconsistent, {}, {1, 1}, {}, true},
+    {"infeasible-unequal-multipliers", LP({{-1, 1}, {0, -1}}, {}, {0, 1}, dd_LPmax), dd_Inconsistent, {}, {1, 2}, {},
+     false},
+    {"infeasible-claimed-for-square", LP(kSq, {}, {0, 1, 1}, dd_LPmax), dd_Inconsistent, {}, {1, 1, 0, 0}, {}, false},
+    // x, y >= 0, maximise x
+    {"unbounded", LP({{0, 1, 0}, {0, 0, 1}}, {}, {0, 1, 0}, dd_LPmax), dd_DualInconsistent, {0, 0}, {}, {1, 0}, true},
+    {"unbounded-point-unknown", LP({{0, 1, 0}, {0, 0, 1}}, {}, {0, 1, 0}, dd_LPmax), dd_DualInconsistent, {}, {},
+     {1, 0}, true},
+    {"unbounded-leaving-direction", LP({{0, 1, 0}, {0, 0, 1}}, {}, {0, 1, 0}, dd_LPmax), dd_DualInconsistent, {0, 0},
+     {}, {-1, 0}, false},
+    {"unbounded-flat-direction", LP({{0, 1, 0}, {0, 0, 1}}, {}, {0, 1, 0}, dd_LPmax), dd_DualInconsistent, {0, 0}, {},
+     {0, 1}, false},
+    {"unbounded-minimum-claimed", LP({{0, 1, 0}, {0, 0, 1}}, {}, {0, 1, 0}, dd_LPmin), dd_DualInconsistent, {0, 0},
+     {}, {1, 0}, false},
+    {"unbounded-infeasible-point", LP({{0, 1, 0}, {0, 0, 1}}, {}, {0, 1, 0}, dd_LPmax), dd_DualInconsistent,
+     {-1, 0}, {}, {1, 0}, false},
+    {"undecided", LP(kSq, {}, {0, 1, 1}, dd_LPmax), dd_LPSundecided, {1, 1}, {0, 1, 0, 1}, {}, false},
+};
+
+class LPCheck : public ::testing::TestWithParam<LPCase> {};
+
+TEST_P(LPCheck, VerdictAsWorkedOut)
+{
+  const LPCase &c = GetParam();
+  const auto v = zonix::check::lp(c.lp, c.status, c.x, c.y, c.dir);
+  EXPECT_EQ(v.ok, c.ok) << v.why;
+}
+
+INSTANTIATE_TEST_SUITE_P(Check, LPCheck, ::testing::ValuesIn(kLPCases), [](const auto &info) {
+  std::string s = info.param.name;
+  for (auto &ch : s)
+    if (ch == '-' || ch == '+') ch = '_';
+  return s;
+});
+
+TEST(CheckInterior, MarginOfTheSquaresCentre)
+{
+  const QMatrix sq = H(kSq), line = H(kSq, {1});
+  EXPECT_TRUE(zonix::check::interior(sq, {kHalf, kHalf}, kHalf));
+  EXPECT_TRUE(zonix::check::interior(sq, {kHalf, kHalf}, mpq_class(1, 3)));
+  EXPECT_FALSE(zonix::check::interior(sq, {kHalf, kHalf}, mpq_class(3, 5)));
+  EXPECT_FALSE(zonix::check::interior(sq, {mpq_class(1, 4), kHalf}, kHalf));
+  EXPECT_FALSE(zonix::check::interior(sq, {kHalf, kHalf}, 0));
+  EXPECT_FALSE(zonix::check::interior(sq, {kHalf}, mpq_class(1, 4)));
+  // x = 0 as an equation: the point must lie on it
+  EXPECT_TRUE(zonix::check::interior(line, {0, kHalf}, kHalf));
+  EXPECT_FALSE(zonix::check::interior(line, {kHalf, kHalf}, mpq_class(1, 4)));
+}
+
+TEST(CheckRedundancy, HRowsImpliedAndKept)
+{
+  // x <= 1, x <= 2, x >= 0: x <= 2 is x <= 1 plus the slack 1
+  const QMatrix in = H({{1, -1}, {2, -1}, {0, 1}});
+  const std::vector<Q> good_w = {{mpq_class(3, 2)}, {-1}};
+  EXPECT_TRUE(zonix::check::redundancy(in, {1, 3}, {{1, 0}}, good_w));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, {{2, 0}}, good_w));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, {{-1, 1}}, good_w));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, {{1, 0}}, {{kHalf}, {-1}}));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, {{1, 0}}, {good_w[0]}));
+  // keeping x <= 2 too: no point breaks it alone
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3}, {}, {good_w[0], {3}, good_w[1]}));
+  // x <= 1 derived from x <= 2 is wrong: the slack would be negative
+  const std::vector<Q> w2 = {{3}, {-1}};
+  EXPECT_FALSE(zonix::check::redundancy(in, {2, 3}, {{1, 0}}, w2));
+  // an equation may not go
+  EXPECT_FALSE(zonix::check::redundancy(H({{1, -1}, {2, -1}, {0, 1}}, {2}), {1, 3}, {{1, 0}}, good_w));
+}
+
+TEST(CheckRedundancy, VCentreOfTheSquare)
+{
+  const QMatrix in = V({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}, {1, kHalf, kHalf}});
+  const mpq_class q(1, 4);
+  // each corner cut off by a row that holds on the other three
+  const std::vector<Q> sep = {{-1, 2, 2}, {1, -2, 2}, {1, 2, -2}, {3, -2, -2}};
+  EXPECT_TRUE(zonix::check::redundancy(in, {1, 2, 3, 4}, {{q, q, q, q}}, sep));
+  EXPECT_TRUE(zonix::check::redundancy(in, {1, 2, 3, 4}, {{0, kHalf, kHalf, 0}}, sep));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4}, {{kHalf, kHalf, 0, 0}}, sep));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4}, {{q, q, q, q}}, {sep[1], sep[0], sep[2], sep[3]}));
+  // the centre kept: nothing separates it from the corners
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4, 5}, {}, {sep[0], sep[1], sep[2], sep[3], {0, 1, -1}}));
+}
+
+TEST(CheckLinearity, EquationWrittenAsTwoRows)
+{
+  // x <= 0, x >= 0, y >= 0, y <= 1: rows 1 and 2 hold with equality
+  const QMatrix in = H({{0, -1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, -1}});
+  EXPECT_TRUE(zonix::check::linearity(in, {1, 2}, {1, 1, 0, 0}, {0, kHalf}));
+  EXPECT_TRUE(zonix::check::linearity(in, {1, 2}, {3, 3, 0, 0}, {0, mpq_class(1, 3)}));
+  EXPECT_FALSE(zonix::check::linearity(in, {1}, {1, 1, 0, 0}, {0, kHalf}));          // row 2 left out
+  EXPECT_FALSE(zonix::check::linearity(in, {1, 2, 3}, {1, 1, 1, 0}, {0, kHalf}));   // y >= 0 is no equation
+  EXPECT_FALSE(zonix::check::linearity(in, {1, 2}, {1, 2, 0, 0}, {0, kHalf}));      // not zero
+  EXPECT_FALSE(zonix::check::linearity(in, {1, 2}, {1, 1, 0, 0}, {0, 1}));          // y <= 1 tight there
+  EXPECT_FALSE(zonix::check::linearity(in, {}, {0, 0, 0, 0}, {0, kHalf}));
+  EXPECT_TRUE(zonix::check::linearity(H(kSq), {}, {}, {kHalf, kHalf}));
+}
+
 }  // namespace
