@@ -295,11 +295,8 @@ void sort_by_hash(std::vector<T> &v)
 
 struct Cone {
   Rows atoms, eqs, elems, lines;
-  const char *atom, *elem, *line;  // names for messages
-  Cone(std::size_t d, const char *a, const char *e, const char *l)
-      : atoms(d), eqs(d), elems(d), lines(d), atom(a), elem(e), line(l)
-  {
-  }
+  const char *atom = "input row", *elem = "output row", *line = "output line";  // for messages
+  explicit Cone(std::size_t d) : atoms(d), eqs(d), elems(d), lines(d) {}
 };
 
 std::string named(const char *what, const Rows &r, std::size_t i)
@@ -413,8 +410,9 @@ struct Walk {
   }
 };
 
-// The question itself.
-Verdict certify(const Cone &c)
+// The question itself; with nbrs, each element's neighbours (the other
+// element of each 2-face through it) come out too.
+Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nullptr)
 {
   const std::size_t d = c.atoms.d, n = c.elems.n, m = c.atoms.n;
   Walk w(c);
@@ -577,6 +575,7 @@ Verdict certify(const Cone &c)
         if (used[b - i] == 0 && same_ridge(ridges[a], ridges[b])) {
           used[b - i] = 1;
           if (++mates > 1) return no("a 2-face holds three " + std::string(c.elem) + "s");
+          if (nbrs != nullptr) (*nbrs)[ridges[a].x].push_back(ridges[b].x), (*nbrs)[ridges[b].x].push_back(ridges[a].x);
           parent[root(ridges[b].x)] = root(ridges[a].x);
         }
       if (mates == 0) open.push_back(&ridges[a]);
@@ -595,6 +594,7 @@ Verdict certify(const Cone &c)
   if (pointed <= 2) {
     if (n != pointed)
       return no(std::to_string(n) + " " + c.elem + "s listed where there are " + std::to_string(pointed));
+    if (nbrs != nullptr && n == 2) (*nbrs)[0] = {1}, (*nbrs)[1] = {0};
     return Verdict{};
   }
   if (n == 0) return no(std::string("no ") + c.elem + " listed");
@@ -606,7 +606,7 @@ Verdict certify(const Cone &c)
   w.budget = 4 * static_cast<long>(n * m * d) + 2000000L;
   // Degenerate elements: the walk above them; their 2-faces go to a table
   // where the simple elements' unshared ridges must be found.
-  std::unordered_map<u64, std::vector<Set>> degfaces;
+  std::unordered_map<u64, std::vector<std::pair<Set, std::size_t>>> degfaces;
   std::vector<std::size_t> shared(n, 0);
   for (std::size_t x = 0; x < n; ++x) {
     if (simple[x] != 0) continue;
@@ -624,14 +624,16 @@ Verdict certify(const Cone &c)
     if (!w.up_faces(Set(w.z(x).begin(), w.z(x).end()), R - 1, cand, ups, gens))
       return no(w.budget < 0 ? std::string("too degenerate to certify here")
                              : "a 2-face at " + named(c.elem, c.elems, x) + " has no other " + c.elem);
+    if (nbrs != nullptr) (*nbrs)[x].insert((*nbrs)[x].end(), gens.begin(), gens.end());
     if (!open.empty())
-      for (auto &t : ups) degfaces[hash(t)].push_back(std::move(t));
+      for (auto &t : ups) degfaces[hash(t)].emplace_back(std::move(t), x);
   }
   for (const Ridge *r : open) {
     const Set s = without(w.z(r->x), r->k);
     bool found = false;
     auto it = degfaces.find(r->h);
-    for (std::size_t i = 0; it != degfaces.end() && i < it->second.size() && !found; ++i) found = it->second[i] == s;
+    for (std::size_t i = 0; it != degfaces.end() && i < it->second.size() && !found; ++i)
+      if ((found = it->second[i].first == s) && nbrs != nullptr) (*nbrs)[r->x].push_back(it->second[i].second);
     if (!found) return no("a 2-face at " + named(c.elem, c.elems, r->x) + " has no other " + c.elem);
   }
   return Verdict{};
@@ -677,9 +679,8 @@ Verdict farkas_empty(const QMatrix &h, const std::vector<mpq_class> &y)
   return Verdict{};
 }
 
-}  // namespace
-
-Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_class> *farkas)
+// The cone question of the conversion of in into out.
+Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
 {
   if (in.cols != out.cols || in.cols < 1) return no("the column counts differ");
   const bool hin = in.representation != dd_Generator;
@@ -687,11 +688,6 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
   const std::size_t d = static_cast<std::size_t>(in.cols);
   std::unordered_map<u64, std::vector<std::size_t>> seen;
   if (hin) {
-    if (out.rows == 0) {
-      if (farkas == nullptr) return no("an empty answer without a Farkas vector");
-      return farkas_empty(in, *farkas);
-    }
-    Cone c(d, "input row", "output row", "output line");
     bool homogeneous = true;
     for (long i = 0; i < in.rows; ++i) {
       homogeneous = homogeneous && sgn(in.at(i, 0)) == 0;
@@ -717,9 +713,9 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
     }
     // A cone's apex is implied by its rays; its V output has none then.
     if (homogeneous && !apex) c.elems.push_unit0(0);
-    return certify(c);
+    return Verdict{};
   }
-  Cone c(d, "generator", "output row", "output equation");
+  c.atom = "generator", c.line = "output equation";
   bool point = false;
   for (long i = 0; i < in.rows; ++i) {
     const bool line = member(in.linearity, i + 1) && sgn(in.at(i, 0)) == 0;
@@ -756,8 +752,57 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
   for (std::size_t e = 0; e < c.eqs.n; ++e) all.add(c.eqs.res(e)), zero.add(c.eqs.res(e));
   for (std::size_t a = 0; a < c.atoms.n; ++a) all.add(c.atoms.res(a));
   if (rank_with(zero, c.atoms, tight, all.rank()) + 1 == all.rank()) c.elems.push_unit0(0);
+  return Verdict{};
+}
+
+}  // namespace
+
+Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_class> *farkas)
+{
+  if (in.representation != dd_Generator && out.representation == dd_Generator && out.rows == 0 && in.cols == out.cols) {
+    if (farkas == nullptr) return no("an empty answer without a Farkas vector");
+    return farkas_empty(in, *farkas);
+  }
+  Cone c(static_cast<std::size_t>(std::max(in.cols, 1L)));
+  if (Verdict v = pose(in, out, c); !v) return v;
   return certify(c);
 }
+
+Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj)
+{
+  Cone c(static_cast<std::size_t>(std::max(in.cols, 1L)));
+  if (Verdict v = pose(in, out, c); !v) return v;
+  std::vector<std::vector<std::size_t>> nbrs(c.elems.n);
+  if (Verdict v = certify(c, &nbrs); !v) return v;
+  // As the library lists them: a line is next to every row, itself too,
+  // and every row next to every line.
+  QFamily want(static_cast<std::size_t>(out.rows));
+  std::vector<long> lines;
+  for (std::size_t l = 0; l < c.lines.n; ++l) lines.push_back(c.lines.origin[l]);
+  std::vector<char> listed(static_cast<std::size_t>(out.rows), 0);
+  for (auto l : lines) listed[static_cast<std::size_t>(l - 1)] = 1;
+  for (std::size_t x = 0; x < c.elems.n; ++x) {
+    const long k = c.elems.origin[x];
+    if (k == 0) continue;
+    listed[static_cast<std::size_t>(k - 1)] = 1;
+    auto &w = want[static_cast<std::size_t>(k - 1)];
+    for (auto g : nbrs[x])
+      if (c.elems.origin[g] != 0) w.push_back(c.elems.origin[g]);
+    w.insert(w.end(), lines.begin(), lines.end());
+  }
+  for (auto l : lines)
+    for (long k = 1; k <= out.rows; ++k) want[static_cast<std::size_t>(l - 1)].push_back(k);
+  if (std::find(listed.begin(), listed.end(), 0) != listed.end()) return no("an output row is no extreme ray");
+  if (static_cast<long>(adj.size()) != out.rows) return no("the adjacency has the wrong number of sets");
+  for (std::size_t k = 0; k < want.size(); ++k) {
+    std::sort(want[k].begin(), want[k].end());
+    want[k].erase(std::unique(want[k].begin(), want[k].end()), want[k].end());
+    if (want[k] != adj[k]) return no("the neighbours of output row " + std::to_string(k + 1) + " differ");
+  }
+  return Verdict{};
+}
+
+
 
 // ---- LPs and the queries built on them -------------------------------------------
 

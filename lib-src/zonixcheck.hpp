@@ -44,6 +44,12 @@ struct Verdict {
 Verdict conversion(const QMatrix &in, const QMatrix &out,
                    const std::vector<mpq_class> *farkas = nullptr);
 
+// The adjacency of a conversion's output rows as the library lists it
+// (set k: the rows next to row k, 1-based, increasing): two extreme rays
+// are neighbours when they span a 2-face; a line is next to every row,
+// itself too, and every row to every line.  Checks the conversion first.
+Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj);
+
 // The LP over the rows of lp (row r states r0 + r1 x1 + ... >= 0, = 0 on
 // `linearity`), maximising or minimising c0 + c.x (lp.objective, lp.rowvec).
 // x: a point (cols - 1 numbers); y: a multiplier per row, >= 0 off the

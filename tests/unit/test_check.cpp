@@ -250,13 +250,14 @@ TEST(CheckConversion, FamiliesRightAndEachElementMissingOrDoubled)
   }
 }
 
-QMatrix exact_convert(const QMatrix &in)
+QMatrix exact_convert(const QMatrix &in, zonix::QFamily *adj = nullptr)
 {
   zonix::ExactRequest rq;
-  rq.job = zonix::ExactJob::Convert, rq.input = &in;
+  rq.job = zonix::ExactJob::Convert, rq.input = &in, rq.adjacency = adj != nullptr;
   zonix::ExactResult res;
   zonix_exact_run(&rq, &res);
   EXPECT_EQ(res.error, dd_NoError);
+  if (adj != nullptr) *adj = res.adjacency;
   return res.output;
 }
 
@@ -275,11 +276,12 @@ TEST(CheckConversion, ExactEngineAnswersPassAndSpoiledOnesDoNot)
     }
     if (round % 5 == 4) v.push_back(QRow(static_cast<std::size_t>(d + 1), 0)), v.back()[1] = 1;  // a ray
     SCOPED_TRACE("round " + std::to_string(round));
-    const QMatrix vin = V(v), hout = exact_convert(vin);
-    const auto yes = zonix::check::conversion(vin, hout);
+    zonix::QFamily hadj, vadj;
+    const QMatrix vin = V(v), hout = exact_convert(vin, &hadj);
+    const auto yes = zonix::check::adjacency(vin, hout, hadj);
     ASSERT_TRUE(yes) << yes.why;
-    const QMatrix vout = exact_convert(hout);
-    const auto back = zonix::check::conversion(hout, vout);
+    const QMatrix vout = exact_convert(hout, &vadj);
+    const auto back = zonix::check::adjacency(hout, vout, vadj);
     ASSERT_TRUE(back) << back.why;
     if (!yes) continue;
     QMatrix fewer = hout;
@@ -437,6 +439,35 @@ TEST(CheckLinearity, EquationWrittenAsTwoRows)
   EXPECT_FALSE(zonix::check::linearity(in, {1, 2}, {1, 1, 0, 0}, {0, 1}));          // y <= 1 tight there
   EXPECT_FALSE(zonix::check::linearity(in, {}, {0, 0, 0, 0}, {0, kHalf}));
   EXPECT_TRUE(zonix::check::linearity(H(kSq), {}, {}, {kHalf, kHalf}));
+}
+
+// Neighbours worked out from the pictures: a square's corners two each, the
+// octahedron's vertices all but the opposite one, the pyramid's apex all.
+TEST(CheckAdjacency, AsTheLibraryListsIt)
+{
+  using F = zonix::QFamily;
+  const F square = {{2, 3}, {1, 4}, {1, 4}, {2, 3}};
+  EXPECT_TRUE(zonix::check::adjacency(H(kSquareH), V(kSquareV), square));
+  EXPECT_FALSE(zonix::check::adjacency(H(kSquareH), V(kSquareV), F{{2, 3, 4}, {1, 4}, {1, 4}, {2, 3}}));
+  EXPECT_FALSE(zonix::check::adjacency(H(kSquareH), V(kSquareV), F{{2}, {1, 4}, {1, 4}, {2, 3}}));
+  EXPECT_FALSE(zonix::check::adjacency(H(kSquareH), V(kSquareV), F{{2, 3}, {1, 4}, {1, 4}}));
+  EXPECT_FALSE(zonix::check::adjacency(H(kSquareH), V(drop(kSquareV, 3)), F{{2, 3}, {1}, {1}}));
+  const F octa = {{3, 4, 5, 6}, {3, 4, 5, 6}, {1, 2, 5, 6}, {1, 2, 5, 6}, {1, 2, 3, 4}, {1, 2, 3, 4}};
+  EXPECT_TRUE(zonix::check::adjacency(H(kOctaH), V(kOctaV), octa));
+  F octa_wrong = octa;
+  octa_wrong[0].push_back(2);
+  EXPECT_FALSE(zonix::check::adjacency(H(kOctaH), V(kOctaV), octa_wrong));
+  const F pyramid = {{2, 3, 5}, {1, 4, 5}, {1, 4, 5}, {2, 3, 5}, {1, 2, 3, 4}};
+  EXPECT_TRUE(zonix::check::adjacency(H(kPyramidH), V(kPyramidV), pyramid));
+  // the cube's facets: all but the opposite one
+  const F cube = {{3, 4, 5, 6}, {3, 4, 5, 6}, {1, 2, 5, 6}, {1, 2, 5, 6}, {1, 2, 3, 4}, {1, 2, 3, 4}};
+  EXPECT_TRUE(zonix::check::adjacency(V(kCubeV), H(kCubeH), cube));
+  // y <= 1: the point and the ray share the whole half-plane; the line (row
+  // 3) is next to everything
+  EXPECT_TRUE(zonix::check::adjacency(H({{1, 0, -1}}), V({{1, 0, 1}, {0, 0, -1}, {0, 1, 0}}, {3}),
+                                      F{{2, 3}, {1, 3}, {1, 2, 3}}));
+  EXPECT_FALSE(zonix::check::adjacency(H({{1, 0, -1}}), V({{1, 0, 1}, {0, 0, -1}, {0, 1, 0}}, {3}),
+                                       F{{2}, {1}, {1, 2, 3}}));
 }
 
 }  // namespace
