@@ -979,4 +979,81 @@ Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const std
   return Verdict{};
 }
 
+namespace {
+
+// The rank over the rationals, by elimination.
+std::size_t exact_rank(std::vector<std::vector<mpq_class>> a)
+{
+  std::size_t r = 0;
+  const std::size_t cols = a.empty() ? 0 : a[0].size();
+  for (std::size_t j = 0; j < cols && r < a.size(); ++j) {
+    std::size_t p = r;
+    while (p < a.size() && sgn(a[p][j]) == 0) ++p;
+    if (p == a.size()) continue;
+    std::swap(a[p], a[r]);
+    for (std::size_t i = r + 1; i < a.size(); ++i)
+      if (sgn(a[i][j]) != 0) {
+        const mpq_class f = a[i][j] / a[r][j];
+        for (std::size_t k = j; k < cols; ++k) a[i][k] -= f * a[r][k];
+      }
+    ++r;
+  }
+  return r;
+}
+
+}  // namespace
+
+Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const QMatrix &out,
+                   const std::vector<std::vector<mpq_class>> &combination,
+                   const std::vector<std::vector<std::vector<mpq_class>>> &tight, const std::vector<mpq_class> &inner)
+{
+  std::vector<long> keep;  // the input column of each output column
+  for (long j = 0; j < in.cols; ++j)
+    if (j == 0 || std::find(eliminated.begin(), eliminated.end(), j + 1) == eliminated.end()) keep.push_back(j);
+  if (static_cast<long>(keep.size()) != out.cols || static_cast<long>(keep.size() + eliminated.size()) != in.cols)
+    return no("the eliminated columns do not match the output");
+  if (combination.size() != static_cast<std::size_t>(out.rows) || tight.size() != combination.size())
+    return no("a certificate is missing");
+  auto project = [&](const std::vector<mpq_class> &x) {
+    std::vector<mpq_class> p;
+    for (std::size_t j = 1; j < keep.size(); ++j) p.push_back(x[static_cast<std::size_t>(keep[j] - 1)]);
+    return p;
+  };
+  if (Verdict v = feasible(in, inner, "inner point"); !v) return v;
+  const std::vector<mpq_class> pin = project(inner);
+  std::vector<std::vector<mpq_class>> eqs;
+  for (long k = 0; k < out.rows; ++k)
+    if (member(out.linearity, k + 1)) eqs.emplace_back(row_of(out, k), row_of(out, k) + out.cols);
+  const std::size_t dim = static_cast<std::size_t>(out.cols - 1) - exact_rank(eqs);
+  for (long k = 0; k < out.rows; ++k) {
+    const bool eq = member(out.linearity, k + 1);
+    std::vector<mpq_class> sum;
+    // valid: a combination of the input rows without the eliminated columns
+    if (Verdict v = combine(in, combination[static_cast<std::size_t>(k)], sum); !v) return v;
+    for (long i = 0; i < in.rows && eq; ++i)
+      if (sgn(combination[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)]) != 0 && !member(in.linearity, i + 1))
+        return no("output equation " + std::to_string(k + 1) + " uses an inequality");
+    for (auto j : eliminated)
+      if (sgn(sum[static_cast<std::size_t>(j - 1)]) != 0) return no("the combination keeps an eliminated column");
+    for (std::size_t j = 0; j < keep.size(); ++j)
+      if (sum[static_cast<std::size_t>(keep[j])] != out.at(k, static_cast<long>(j)))
+        return no("the combination does not give output row " + std::to_string(k + 1));
+    if (eq) continue;
+    // a facet: strictly positive inside, zero on dim affinely independent points
+    if (sgn(value(out, k, pin)) <= 0) return no("output row " + std::to_string(k + 1) + " is tight at the inner point");
+    const auto &pts = tight[static_cast<std::size_t>(k)];
+    if (pts.size() != dim) return no("output row " + std::to_string(k + 1) + " needs " + std::to_string(dim) + " points");
+    std::vector<std::vector<mpq_class>> lifted;
+    for (const auto &x : pts) {
+      if (Verdict v = feasible(in, x, "point"); !v) return v;
+      std::vector<mpq_class> p = project(x);
+      if (sgn(value(out, k, p)) != 0) return no("output row " + std::to_string(k + 1) + " misses a point");
+      p.insert(p.begin(), mpq_class(1));
+      lifted.push_back(std::move(p));
+    }
+    if (exact_rank(lifted) != dim) return no("the points of output row " + std::to_string(k + 1) + " are dependent");
+  }
+  return Verdict{};
+}
+
 }  // namespace zonix::check

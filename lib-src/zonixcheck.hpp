@@ -91,6 +91,21 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept,
 Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const std::vector<mpq_class> &y,
                   const std::vector<mpq_class> &x);
 
+// Projection of an H polyhedron P: the columns in eliminated (1-based,
+// among 2..cols) dropped.  combination[k] has a multiplier per input row
+// for output row k (>= 0 on inequalities, 0 on them for an output
+// equation); its sum of rows is 0 on the eliminated columns and output row
+// k on the others, so the row holds on the projection.  tight[k], for an
+// output inequality row k: points of P (cols - 1 numbers) whose
+// projections lie on row k, affinely independent, as many as the
+// projection's dimension (its columns less the rank of the output
+// equations); inner: a point of P whose projection is strictly inside
+// every output inequality.  So each inequality is a facet; that no facet
+// is missing is not shown.
+Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const QMatrix &out,
+                   const std::vector<std::vector<mpq_class>> &combination,
+                   const std::vector<std::vector<std::vector<mpq_class>>> &tight, const std::vector<mpq_class> &inner);
+
 }  // namespace zonix::check
 
 #endif

@@ -470,4 +470,39 @@ TEST(CheckAdjacency, AsTheLibraryListsIt)
                                        F{{2}, {1}, {1, 2, 3}}));
 }
 
+// [0,1]^3 without z is the unit square; 0 <= z <= x <= 1 without z is [0,1].
+TEST(CheckProjection, CubeToSquareAndWedgeToSegment)
+{
+  const QMatrix cube = H({{0, 1, 0, 0}, {1, -1, 0, 0}, {0, 0, 1, 0}, {1, 0, -1, 0}, {0, 0, 0, 1}, {1, 0, 0, -1}});
+  const QMatrix square = H(kSq);
+  const std::vector<Q> comb = {{1, 0, 0, 0, 0, 0}, {0, 1, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0}, {0, 0, 0, 1, 0, 0}};
+  const std::vector<std::vector<Q>> pts = {{{0, 0, 0}, {0, 1, 1}}, {{1, 0, 0}, {1, 1, 0}},
+                                           {{0, 0, 1}, {1, 0, 0}}, {{0, 1, 0}, {1, 1, 1}}};
+  const Q inner = {kHalf, kHalf, kHalf};
+  EXPECT_TRUE(zonix::check::projection(cube, {4}, square, comb, pts, inner));
+  EXPECT_FALSE(zonix::check::projection(cube, {3}, square, comb, pts, inner));  // y eliminated instead
+  std::vector<std::vector<Q>> same_point = pts;
+  same_point[0][1] = {0, 0, 1};  // projects onto the first point
+  EXPECT_FALSE(zonix::check::projection(cube, {4}, square, comb, same_point, inner));
+  EXPECT_FALSE(zonix::check::projection(cube, {4}, square, comb, pts, {1, kHalf, kHalf}));  // on x <= 1
+  EXPECT_FALSE(zonix::check::projection(cube, {4}, square, comb, pts, {2, kHalf, kHalf}));  // outside
+  // x + y <= 2 holds but touches the square in one corner only
+  const QMatrix with_diag = H(plus(kSq, {{2, -1, -1}}));
+  std::vector<Q> comb5 = comb;
+  comb5.push_back({0, 1, 0, 1, 0, 0});
+  std::vector<std::vector<Q>> pts5 = pts;
+  pts5.push_back({{1, 1, 0}, {1, 1, 1}});
+  EXPECT_FALSE(zonix::check::projection(cube, {4}, with_diag, comb5, pts5, inner));
+
+  const QMatrix wedge = H({{0, 0, 1}, {0, 1, -1}, {1, -1, 0}});
+  const QMatrix segment = H({{0, 1}, {1, -1}});
+  const std::vector<std::vector<Q>> ends = {{{0, 0}}, {{1, kHalf}}};
+  EXPECT_TRUE(zonix::check::projection(wedge, {3}, segment, {{1, 1, 0}, {0, 0, 1}}, ends, {kHalf, mpq_class(1, 4)}));
+  // x - z >= 0 alone still holds z
+  EXPECT_FALSE(zonix::check::projection(wedge, {3}, segment, {{0, 1, 0}, {0, 0, 1}}, ends, {kHalf, mpq_class(1, 4)}));
+  // an equation may only come from equations
+  EXPECT_FALSE(zonix::check::projection(wedge, {3}, H({{0, 1}, {1, -1}}, {1}), {{1, 1, 0}, {0, 0, 1}}, {{}, ends[1]},
+                                        {kHalf, mpq_class(1, 4)}));
+}
+
 }  // namespace
