@@ -98,6 +98,10 @@ const Case kConversions[] = {
     {"cube-missing-vertex", H(kCubeH), V(drop(kCubeV, 5)), false},
     {"cube-facets", V(kCubeV), H(kCubeH), true},
     {"cube-missing-facet", V(kCubeV), H(drop(kCubeH, 4)), false},
+    // x + y >= -2 adds nothing but a third facet through the edge x = y = -1
+    {"cube-with-redundant-row", H(plus(kCubeH, {{2, 1, 1, 0}})), V(kCubeV), true},
+    {"cube-with-redundant-row-edge-midpoint", H(plus(kCubeH, {{2, 1, 1, 0}})), V(plus(kCubeV, {{1, -1, -1, 0}})),
+     false},
     {"pyramid", H(kPyramidH), V(kPyramidV), true},
     {"pyramid-missing-apex", H(kPyramidH), V(drop(kPyramidV, 4)), false},
     {"pyramid-missing-base-vertex", H(kPyramidH), V(drop(kPyramidV, 0)), false},
@@ -158,12 +162,13 @@ TEST(CheckConversion, EmptyNeedsARightFarkasVector)
   const QMatrix in = H({{-1, 1}, {0, -1}});
   const QMatrix out = qmatrix(dd_Generator, {}, {}, 2);
   const std::vector<mpq_class> right = {1, 1}, scaled = {3, 3}, unequal = {1, 2}, negative = {-1, -1},
-                               short_ = {1};
+                               short_ = {1}, zero = {0, 0};
   EXPECT_TRUE(zonix::check::conversion(in, out, &right));
   EXPECT_TRUE(zonix::check::conversion(in, out, &scaled));
   EXPECT_FALSE(zonix::check::conversion(in, out, &unequal));
   EXPECT_FALSE(zonix::check::conversion(in, out, &negative));
   EXPECT_FALSE(zonix::check::conversion(in, out, &short_));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &zero));
   EXPECT_FALSE(zonix::check::conversion(in, out));
   // an equation's multiplier may be negative: x = 1 as an equation, x <= 0
   const QMatrix eq = H({{1, -1}, {0, -1}}, {1});
