@@ -72,6 +72,7 @@ struct Case {
 std::ostream &operator<<(std::ostream &o, const Case &c) { return o << c.name; }
 
 const mpq_class kTiny("1/100000000000000000000");  // 1e-20
+const mpq_class kHalf(1, 2);
 
 const Case kConversions[] = {
     {"square", H(kSquareH), V(kSquareV), true},
@@ -82,6 +83,11 @@ const Case kConversions[] = {
     {"square-vertex-1e-20-outside", H(kSquareH), V({{1, 0, 0}, {1, 1 + kTiny, 0}, {1, 0, 1}, {1, 1, 1}}), false},
     {"square-vertex-1e-20-inside", H(kSquareH), V({{1, 0, 0}, {1, 1 - kTiny, 0}, {1, 0, 1}, {1, 1, 1}}), false},
     {"square-point-scaled-by-2", H(kSquareH), V({{1, 0, 0}, {2, 2, 0}, {1, 0, 1}, {1, 1, 1}}), false},
+    // the square less the corner beyond x + y <= 3/2: its corners look like a
+    // closed list but (1,1) lies outside
+    {"pentagon", H(plus(kSquareH, {{mpq_class(3, 2), -1, -1}})),
+     V({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, kHalf}, {1, kHalf, 1}}), true},
+    {"pentagon-given-square-corners", H(plus(kSquareH, {{mpq_class(3, 2), -1, -1}})), V(kSquareV), false},
     {"square-facets", V(kSquareV), H(kSquareH), true},
     {"square-facets-and-trivial-row", V(kSquareV), H(plus(kSquareH, {{1, 0, 0}})), true},
     {"square-missing-facet", V(kSquareV), H(drop(kSquareH, 0)), false},
@@ -331,8 +337,6 @@ struct LPCase {
 };
 
 std::ostream &operator<<(std::ostream &o, const LPCase &c) { return o << c.name; }
-
-const mpq_class kHalf(1, 2);
 
 // Multipliers worked out by hand from s c + sum y_i r_i = 0 (s = 1 for max).
 const LPCase kLPCases[] = {
