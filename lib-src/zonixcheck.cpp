@@ -45,122 +45,93 @@ u64 powmod(u64 a, u64 e)
   return r;
 }
 
-u64 residue(const mpz_class &z)
-{
-  static const mpz_class p(std::to_string(kP));
-  mpz_class r;
-  mpz_fdiv_r(r.get_mpz_t(), z.get_mpz_t(), p.get_mpz_t());
-  return static_cast<u64>(mpz_get_ui(r.get_mpz_t()));
-}
-
 int bitlen(u64 v) { return v == 0 ? 0 : 64 - __builtin_clzll(v); }
 
 struct Rows {
-  std::size_t d = 0, n = 0;
-  std::vector<i64> small;  // n * d; a row with big[i] >= 0 has zeros here
+  std::size_t d, n = 0;
+  std::vector<i64> small;  // n * d; zeros for a row held in GMP
   std::vector<int> bits;   // bit length of the row's largest entry
   std::vector<long> big;   // index into bigrows, or -1
   std::vector<std::vector<mpz_class>> bigrows;
   std::vector<u64> mod;      // n * d residues
   std::vector<long> origin;  // the row's number in its matrix, 0 if made up
-  std::vector<i64> buf;
 
   explicit Rows(std::size_t dim) : d(dim) {}
-
   const i64 *row(std::size_t i) const { return small.data() + i * d; }
   const u64 *res(std::size_t i) const { return mod.data() + i * d; }
-
-  void push_int(const std::vector<mpz_class> &z, long from)
+  bool zero(std::size_t i) const { return bits[i] == 0; }
+  mpz_class entry(std::size_t i, std::size_t j) const
   {
-    mpz_class g = 0;
-    for (const auto &v : z) mpz_gcd(g.get_mpz_t(), g.get_mpz_t(), v.get_mpz_t());
-    bool fits = true;
-    std::vector<mpz_class> p(z.size());
-    int b = 0;
-    for (std::size_t j = 0; j < d; ++j) {
-      p[j] = g == 0 ? mpz_class(0) : mpz_class(z[j] / g);
-      fits = fits && mpz_sizeinbase(p[j].get_mpz_t(), 2) <= 62;
-      b = std::max(b, static_cast<int>(mpz_sizeinbase(p[j].get_mpz_t(), 2)));
-    }
-    small.resize(small.size() + d, 0);
-    mod.resize(mod.size() + d, 0);
-    for (std::size_t j = 0; j < d; ++j) {
-      if (fits) small[n * d + j] = p[j].get_si();
-      mod[n * d + j] = residue(p[j]);
-    }
-    bits.push_back(b);
-    big.push_back(fits ? -1 : static_cast<long>(bigrows.size()));
-    if (!fits) bigrows.push_back(std::move(p));
-    origin.push_back(from);
-    ++n;
+    return big[i] >= 0 ? bigrows[static_cast<std::size_t>(big[i])][j] : mpz_class(static_cast<long>(row(i)[j]));
   }
 
-  // A rational row; the fast way when it holds integers below 2^62.
+  // A rational row as a primitive integer one, in 64 bits where it fits.
   void push(const mpq_class *q, long from)
   {
-    buf.resize(d);
-    bool plain = true;
-    for (std::size_t j = 0; j < d && plain; ++j) {
+    std::vector<i64> v(d);
+    bool fits = true;
+    for (std::size_t j = 0; j < d && fits; ++j) {
       const mpz_srcptr nu = mpq_numref(q[j].get_mpq_t());
-      plain = mpz_cmp_ui(mpq_denref(q[j].get_mpq_t()), 1) == 0 && mpz_size(nu) <= 1;
-      const u64 mag = mpz_size(nu) == 0 ? 0 : mpz_getlimbn(nu, 0);
-      plain = plain && (mag >> 62) == 0;
-      buf[j] = mpz_sgn(nu) < 0 ? -static_cast<i64>(mag) : static_cast<i64>(mag);
+      fits = mpz_cmp_ui(mpq_denref(q[j].get_mpq_t()), 1) == 0 && mpz_sizeinbase(nu, 2) <= 62;
+      v[j] = fits ? mpz_get_si(nu) : 0;
     }
-    if (!plain) {
-      mpz_class l = 1;
+    std::vector<mpz_class> z;
+    if (fits) {
+      i64 g = 0;
+      for (std::size_t j = 0; j < d && g != 1; ++j) g = std::gcd(g, v[j]);
+      for (auto &e : v) e = g > 1 ? e / g : e;
+    } else {
+      mpz_class l = 1, g = 0;
       for (std::size_t j = 0; j < d; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q[j].get_den_mpz_t());
-      std::vector<mpz_class> z(d);
-      for (std::size_t j = 0; j < d; ++j) z[j] = q[j].get_num() * (l / q[j].get_den());
-      push_int(z, from);
-      return;
+      for (std::size_t j = 0; j < d; ++j) z.push_back(q[j].get_num() * (l / q[j].get_den()));
+      for (const auto &e : z) mpz_gcd(g.get_mpz_t(), g.get_mpz_t(), e.get_mpz_t());
+      fits = true;
+      for (std::size_t j = 0; j < d; ++j) {
+        z[j] /= g;
+        fits = fits && mpz_sizeinbase(z[j].get_mpz_t(), 2) <= 62;
+        v[j] = fits ? z[j].get_si() : 0;
+      }
     }
-    i64 g = 0;
-    for (std::size_t j = 0; j < d && g != 1; ++j) g = std::gcd(g, buf[j]);
+    static const mpz_class p(std::to_string(kP));
     u64 top = 0;
     for (std::size_t j = 0; j < d; ++j) {
-      const i64 v = g <= 1 ? buf[j] : buf[j] / g;
-      small.push_back(v);
-      u64 r = static_cast<u64>(v < 0 ? -v : v);
-      top |= r;
-      if (r >= kP) r -= kP;
-      if (r >= kP) r -= kP;
-      mod.push_back(v < 0 && r != 0 ? kP - r : r);
+      small.push_back(fits ? v[j] : 0);
+      if (fits) {
+        const u64 a = static_cast<u64>(v[j] < 0 ? -v[j] : v[j]), r = a % kP;
+        top |= a;
+        mod.push_back(v[j] < 0 && r != 0 ? kP - r : r);
+      } else {
+        mpz_class r;
+        mpz_fdiv_r(r.get_mpz_t(), z[j].get_mpz_t(), p.get_mpz_t());
+        mod.push_back(mpz_get_ui(r.get_mpz_t()));
+      }
     }
-    bits.push_back(bitlen(top));
-    big.push_back(-1);
+    bits.push_back(fits ? bitlen(top) : 127);  // 127: products in GMP
+    big.push_back(fits ? -1 : static_cast<long>(bigrows.size()));
+    if (!fits) bigrows.push_back(std::move(z));
     origin.push_back(from);
     ++n;
   }
-
-  void reserve(std::size_t rows)
-  {
-    small.reserve(rows * d), mod.reserve(rows * d), bits.reserve(rows), big.reserve(rows), origin.reserve(rows);
-  }
-
   void push_unit0(long from)  // (1, 0, ..., 0)
   {
     std::vector<mpq_class> e(d, 0);
     e[0] = 1;
     push(e.data(), from);
   }
-
-  bool zero(std::size_t i) const { return bits[i] == 0; }
+  void pop()
+  {
+    --n, small.resize(n * d), mod.resize(n * d), bits.pop_back(), origin.pop_back();
+    if (big.back() >= 0) bigrows.pop_back();
+    big.pop_back();
+  }
   bool is_unit0(std::size_t i) const
   {
-    if (big[i] >= 0 || row(i)[0] != 1) return false;
-    for (std::size_t j = 1; j < d; ++j)
-      if (row(i)[j] != 0) return false;
-    return true;
+    return big[i] < 0 && row(i)[0] == 1 && std::all_of(row(i) + 1, row(i) + d, [](i64 e) { return e == 0; });
   }
-  mpz_class entry(std::size_t i, std::size_t j) const
-  {
-    return big[i] >= 0 ? bigrows[static_cast<std::size_t>(big[i])][j] : mpz_class(static_cast<long>(row(i)[j]));
-  }
-  bool same(std::size_t i, const Rows &o, std::size_t k) const
+  bool same(std::size_t i, std::size_t k) const
   {
     for (std::size_t j = 0; j < d; ++j)
-      if (entry(i, j) != o.entry(k, j)) return false;
+      if (entry(i, j) != entry(k, j)) return false;
     return true;
   }
 };
@@ -270,27 +241,6 @@ Set without(View s, std::size_t k)
   return r;
 }
 
-// By the hash's top bits into buckets that fit in cache, then each bucket.
-template <class T>
-void sort_by_hash(std::vector<T> &v)
-{
-  if (v.size() < 4096) {
-    std::sort(v.begin(), v.end(), [](const T &a, const T &b) { return a.h < b.h; });
-    return;
-  }
-  const int bits = std::min(12, bitlen(v.size() / 256));
-  std::vector<std::size_t> start((std::size_t{1} << bits) + 1, 0);
-  for (const T &e : v) ++start[(e.h >> (64 - bits)) + 1];
-  std::partial_sum(start.begin(), start.end(), start.begin());
-  std::vector<T> out(v.size());
-  std::vector<std::size_t> at(start.begin(), start.end() - 1);
-  for (const T &e : v) out[at[e.h >> (64 - bits)]++] = e;
-  for (std::size_t b = 0; b + 1 < start.size(); ++b)
-    std::sort(out.begin() + static_cast<long>(start[b]), out.begin() + static_cast<long>(start[b + 1]),
-              [](const T &a, const T &c) { return a.h < c.h; });
-  v.swap(out);
-}
-
 // ---- the cone question -----------------------------------------------------------
 
 struct Cone {
@@ -374,7 +324,7 @@ struct Walk {
         const u64 hk = hash(ups[k]);
         for (std::size_t i = 0; i < ups[k].size(); ++i) ridges.push_back({hk - key(ups[k][i]), k, i});
       }
-      sort_by_hash(ridges);
+      std::sort(ridges.begin(), ridges.end(), [](const Ridge &x, const Ridge &y) { return x.h < y.h; });
       auto ridge = [&](const Ridge &x) { return without(ups[x.k], x.i); };
       auto in_big = [&](const Set &t, std::size_t k) {
         for (auto k2 : big)
@@ -526,7 +476,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
         for (std::size_t k = 0; k < w.z(x).size(); ++k)
           ridges.push_back({h - key(w.z(x)[k]), static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(k)});
       }
-  sort_by_hash(ridges);
+  std::sort(ridges.begin(), ridges.end(), [](const Ridge &x, const Ridge &y) { return x.h < y.h; });
   // Tight sets as bit rows too, where they fit, for a quick comparison.
   const std::size_t words = (m + 63) / 64;
   std::vector<u64> zb;
@@ -647,15 +597,10 @@ void add_atom(Rows &r, const mpq_class *q, long from, std::unordered_map<u64, st
   u64 h = 0;
   for (std::size_t j = 0; j < r.d; ++j) h = h * 1000003u + r.res(i)[j];
   auto &bucket = seen[h];
-  for (auto k : bucket)
-    if (r.same(k, r, i)) {
-      r.small.resize(i * r.d), r.mod.resize(i * r.d), r.bits.pop_back(), r.origin.pop_back();
-      if (r.big.back() >= 0) r.bigrows.pop_back();
-      r.big.pop_back();
-      --r.n;
-      return;
-    }
-  bucket.push_back(i);
+  if (std::any_of(bucket.begin(), bucket.end(), [&](std::size_t k) { return r.same(k, i); }))
+    r.pop();
+  else
+    bucket.push_back(i);
 }
 
 bool member(const std::vector<long> &lin, long i) { return std::binary_search(lin.begin(), lin.end(), i); }
@@ -700,7 +645,6 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
     t[0] = 1;
     add_atom(c.atoms, t.data(), 0, seen);  // t >= 0
     bool apex = false;
-    c.elems.reserve(static_cast<std::size_t>(out.rows) + 1);
     for (long i = 0; i < out.rows; ++i) {
       const mpq_class &t0 = out.at(i, 0);
       if (member(out.linearity, i + 1)) {
@@ -737,11 +681,7 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
     }
     c.elems.push(row_of(out, i), i + 1);
     // t >= 0 is taken below, whether listed or not
-    if (c.elems.is_unit0(c.elems.n - 1)) {
-      c.elems.small.resize((c.elems.n - 1) * d), c.elems.mod.resize((c.elems.n - 1) * d);
-      c.elems.bits.pop_back(), c.elems.big.pop_back(), c.elems.origin.pop_back();
-      --c.elems.n;
-    }
+    if (c.elems.is_unit0(c.elems.n - 1)) c.elems.pop();
   }
   // t >= 0 is a facet when the generators it holds tight (rays, lines)
   // reach rank G - 1.

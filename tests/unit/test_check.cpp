@@ -73,6 +73,7 @@ std::ostream &operator<<(std::ostream &o, const Case &c) { return o << c.name; }
 
 const mpq_class kTiny("1/100000000000000000000");  // 1e-20
 const mpq_class kHalf(1, 2);
+const mpq_class kHuge("1180591620717411303424");  // 2^70
 
 const Case kConversions[] = {
     {"square", H(kSquareH), V(kSquareV), true},
@@ -88,6 +89,15 @@ const Case kConversions[] = {
     {"pentagon", H(plus(kSquareH, {{mpq_class(3, 2), -1, -1}})),
      V({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, kHalf}, {1, kHalf, 1}}), true},
     {"pentagon-given-square-corners", H(plus(kSquareH, {{mpq_class(3, 2), -1, -1}})), V(kSquareV), false},
+    // [0, 2^70]^2: numbers past 64 bits
+    {"huge-square", H({{0, 1, 0}, {kHuge, -1, 0}, {0, 0, 1}, {kHuge, 0, -1}}),
+     V({{1, 0, 0}, {1, kHuge, 0}, {1, 0, kHuge}, {1, kHuge, kHuge}}), true},
+    {"huge-square-vertex-one-off", H({{0, 1, 0}, {kHuge, -1, 0}, {0, 0, 1}, {kHuge, 0, -1}}),
+     V({{1, 0, 0}, {1, kHuge, 0}, {1, 0, kHuge}, {1, kHuge, kHuge + 1}}), false},
+    {"huge-square-facets", V({{1, 0, 0}, {1, kHuge, 0}, {1, 0, kHuge}, {1, kHuge, kHuge}}),
+     H({{0, 1, 0}, {kHuge, -1, 0}, {0, 0, 1}, {kHuge, 0, -1}}), true},
+    {"huge-square-facet-one-off", V({{1, 0, 0}, {1, kHuge, 0}, {1, 0, kHuge}, {1, kHuge, kHuge}}),
+     H({{0, 1, 0}, {kHuge, -1, 0}, {0, 0, 1}, {kHuge + 1, 0, -1}}), false},
     {"square-facets", V(kSquareV), H(kSquareH), true},
     {"square-facets-and-trivial-row", V(kSquareV), H(plus(kSquareH, {{1, 0, 0}})), true},
     {"square-missing-facet", V(kSquareV), H(drop(kSquareH, 0)), false},
