@@ -241,6 +241,78 @@ Set without(View s, std::size_t k)
   return r;
 }
 
+// The ridges (one atom dropped) of the simple ones among some sets, by
+// hash; set(i) gives set i.
+template <class Get>
+struct Ridges {
+  struct R {
+    u64 h;
+    std::uint32_t x, k;  // set x less its k-th atom
+  };
+  Get set;
+  std::vector<R> v;
+  Ridges(std::size_t n, Get get, const std::vector<char> &simple) : set(get)
+  {
+    for (std::size_t x = 0; x < n; ++x)
+      if (simple[x] != 0) {
+        const u64 h = hash(set(x));
+        for (std::size_t k = 0; k < set(x).size(); ++k)
+          v.push_back({h - key(set(x)[k]), static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(k)});
+      }
+    std::sort(v.begin(), v.end(), [](const R &a, const R &b) { return a.h < b.h; });
+  }
+  bool same(const R &a, const R &b) const
+  {
+    const View s1 = set(a.x), s2 = set(b.x);
+    if (s1.size() != s2.size() || s1[a.k] == s2[b.k]) return false;
+    for (std::size_t i = 0, j = 0; i < s1.size(); ++i, ++j) {
+      i += i == a.k, j += j == b.k;
+      if (i < s1.size() && s1[i] != s2[j]) return false;
+    }
+    return true;
+  }
+  bool is(const R &a, View t) const
+  {
+    const View s1 = set(a.x);
+    if (s1.size() != t.size() + 1) return false;
+    for (std::size_t i = 0, j = 0; j < t.size(); ++i, ++j) {
+      i += i == a.k;
+      if (s1[i] != t[j]) return false;
+    }
+    return true;
+  }
+  // mate(x, y) for each ridge two sets share, lone(r) for one no other set
+  // has; false when three share one.
+  template <class Mate, class Lone>
+  bool match(Mate mate, Lone lone) const
+  {
+    std::vector<char> used;
+    for (std::size_t i = 0, j = 0; i < v.size(); i = j) {
+      while (j < v.size() && v[j].h == v[i].h) ++j;
+      used.assign(j - i, 0);
+      for (std::size_t a = i; a < j; ++a) {
+        std::size_t mates = 0;
+        for (std::size_t b = a + 1; b < j && used[a - i] == 0; ++b)
+          if (used[b - i] == 0 && same(v[a], v[b])) {
+            used[b - i] = 1;
+            if (++mates > 1) return false;
+            mate(v[a].x, v[b].x);
+          }
+        if (mates == 0 && used[a - i] == 0) lone(v[a]);
+      }
+    }
+    return true;
+  }
+  bool has(View t) const
+  {
+    const u64 h = hash(t);
+    auto it = std::lower_bound(v.begin(), v.end(), h, [](const R &a, u64 b) { return a.h < b; });
+    for (; it != v.end() && it->h == h; ++it)
+      if (is(*it, t)) return true;
+    return false;
+  }
+};
+
 // ---- the cone question -----------------------------------------------------------
 
 struct Cone {
@@ -310,50 +382,26 @@ struct Walk {
     } else {
       // 2-faces through a simple up-face (r - 1 - q atoms): drop one atom;
       // they are found again in one other simple up-face, or in a larger one.
-      struct Ridge {
-        u64 h;
-        std::size_t k, i;
-      };
-      std::vector<Ridge> ridges;
+      std::vector<char> simple(ups.size());
       std::vector<std::size_t> big;
-      for (std::size_t k = 0; k < ups.size(); ++k) {
-        if (ups[k].size() + q + 1 != r) {
-          big.push_back(k);
-          continue;
-        }
-        const u64 hk = hash(ups[k]);
-        for (std::size_t i = 0; i < ups[k].size(); ++i) ridges.push_back({hk - key(ups[k][i]), k, i});
-      }
-      std::sort(ridges.begin(), ridges.end(), [](const Ridge &x, const Ridge &y) { return x.h < y.h; });
-      auto ridge = [&](const Ridge &x) { return without(ups[x.k], x.i); };
-      auto in_big = [&](const Set &t, std::size_t k) {
-        for (auto k2 : big)
-          if (k2 != k && within(t, ups[k2])) return true;
-        return false;
+      for (std::size_t k = 0; k < ups.size(); ++k)
+        if ((simple[k] = ups[k].size() + q + 1 == r) == 0) big.push_back(k);
+      auto get = [&](std::size_t k) { return View(ups[k]); };
+      const Ridges<decltype(get)> rg(ups.size(), get, simple);
+      auto in_big = [&](View t, std::size_t k) {
+        return std::any_of(big.begin(), big.end(), [&](std::size_t k2) { return k2 != k && within(t, ups[k2]); });
       };
-      for (std::size_t i = 0; i < ridges.size();) {
-        std::size_t j = i;
-        while (j < ridges.size() && ridges[j].h == ridges[i].h) ++j;
-        for (std::size_t x = i; x < j; ++x) {
-          const Set t = ridge(ridges[x]);
-          std::size_t mates = 0;
-          for (std::size_t y = i; y < j; ++y) mates += y != x && ridge(ridges[y]) == t;
-          if (mates > 1 || (mates == 0 && !in_big(t, ridges[x].k))) return false;
-        }
-        i = j;
-      }
-      for (auto k : big) {
+      bool closed = true;
+      if (!rg.match([](std::size_t, std::size_t) {},
+                    [&](const auto &x) { closed = closed && in_big(without(ups[x.x], x.k), x.x); }))
+        return false;
+      for (std::size_t i = 0; i < big.size() && closed; ++i) {
         std::vector<Set> two;
         std::vector<std::size_t> g2;
-        if (!up_faces(ups[k], r - 1, gens, two, g2)) return false;
-        for (const Set &t2 : two) {
-          const u64 h2 = hash(t2);
-          auto it = std::lower_bound(ridges.begin(), ridges.end(), h2, [](const Ridge &x, u64 v) { return x.h < v; });
-          bool other = false;
-          for (; it != ridges.end() && it->h == h2 && !other; ++it) other = ridge(*it) == t2;
-          if (!other && !in_big(t2, k)) return false;
-        }
+        closed = up_faces(ups[big[i]], r - 1, gens, two, g2) &&
+                 std::all_of(two.begin(), two.end(), [&](const Set &t2) { return rg.has(t2) || in_big(t2, big[i]); });
       }
+      if (!closed) return false;
     }
     memo[h].emplace_back(std::make_pair(s, gens), ups);
     return true;
@@ -463,75 +511,21 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     for (std::size_t k = i; k-- > 0 && byset[k].first == byset[i].first;)
       if (std::ranges::equal(w.z(byset[k].second), w.z(byset[i].second)))
         return no(named(c.elem, c.elems, byset[i].second) + " repeats " + named(c.elem, c.elems, byset[k].second));
-  struct Ridge {
-    u64 h;
-    std::uint32_t x, k;  // element x without its k-th tight atom
-  };
-  std::vector<Ridge> ridges;
-  if (pointed >= 3) ridges.reserve(n * (R - q));
-  if (pointed >= 3)
-    for (std::size_t x = 0; x < n; ++x)
-      if (simple[x] != 0) {
-        const u64 h = hash(w.z(x));
-        for (std::size_t k = 0; k < w.z(x).size(); ++k)
-          ridges.push_back({h - key(w.z(x)[k]), static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(k)});
-      }
-  std::sort(ridges.begin(), ridges.end(), [](const Ridge &x, const Ridge &y) { return x.h < y.h; });
-  // Tight sets as bit rows too, where they fit, for a quick comparison.
-  const std::size_t words = (m + 63) / 64;
-  std::vector<u64> zb;
-  if (!ridges.empty() && n * words <= (std::size_t{1} << 24)) {
-    zb.assign(n * words, 0);
-    for (std::size_t x = 0; x < n; ++x)
-      for (auto a : w.z(x)) zb[x * words + a / 64] |= u64{1} << (a % 64);
-  }
-  auto same_ridge = [&](const Ridge &r1, const Ridge &r2) {
-    const View s1 = w.z(r1.x), s2 = w.z(r2.x);
-    if (!zb.empty()) {  // the sets differ in exactly the two dropped atoms
-      const u64 *b1 = zb.data() + r1.x * words, *b2 = zb.data() + r2.x * words;
-      const std::uint32_t a1 = s1[r1.k], a2 = s2[r2.k];
-      if (a1 == a2) return false;
-      for (std::size_t i = 0; i < words; ++i) {
-        u64 want = 0;
-        if (a1 / 64 == i) want |= u64{1} << (a1 % 64);
-        if (a2 / 64 == i) want |= u64{1} << (a2 % 64);
-        if ((b1[i] ^ b2[i]) != want) return false;
-      }
-      return true;
-    }
-    for (std::size_t i = 0, j = 0; i < s1.size(); ++i, ++j) {
-      if (i == r1.k) ++i;
-      if (j == r2.k) ++j;
-      if (i < s1.size() && s1[i] != s2[j]) return false;
-    }
-    return true;
-  };
+  auto get = [&](std::size_t x) { return w.z(x); };
+  const Ridges<decltype(get)> rg(pointed >= 3 ? n : 0, get, simple);
   std::vector<std::size_t> parent(n);
   std::iota(parent.begin(), parent.end(), 0);
   auto root = [&](std::size_t x) {
     while (parent[x] != x) x = parent[x] = parent[parent[x]];
     return x;
   };
-  std::vector<const Ridge *> open;  // ridges no simple element shares
-  std::vector<char> used;
-  for (std::size_t i = 0; i < ridges.size();) {
-    std::size_t j = i;
-    while (j < ridges.size() && ridges[j].h == ridges[i].h) ++j;
-    used.assign(j - i, 0);
-    for (std::size_t a = i; a < j; ++a) {
-      if (used[a - i] != 0) continue;
-      std::size_t mates = 0;
-      for (std::size_t b = a + 1; b < j; ++b)
-        if (used[b - i] == 0 && same_ridge(ridges[a], ridges[b])) {
-          used[b - i] = 1;
-          if (++mates > 1) return no("a 2-face holds three " + std::string(c.elem) + "s");
-          if (nbrs != nullptr) (*nbrs)[ridges[a].x].push_back(ridges[b].x), (*nbrs)[ridges[b].x].push_back(ridges[a].x);
-          parent[root(ridges[b].x)] = root(ridges[a].x);
-        }
-      if (mates == 0) open.push_back(&ridges[a]);
-    }
-    i = j;
-  }
+  std::vector<typename decltype(rg.v)::value_type> open;  // ridges no other simple element has
+  auto mate = [&](std::size_t x, std::size_t y) {
+    parent[root(y)] = root(x);
+    if (nbrs != nullptr) (*nbrs)[x].push_back(y), (*nbrs)[y].push_back(x);
+  };
+  if (!rg.match(mate, [&](const auto &r) { open.push_back(r); }))
+    return no("a 2-face holds three " + std::string(c.elem) + "s");
   // One seed per group of simple elements joined by ridges: a neighbour of
   // a simple extreme element across a ridge is simple and extreme too.
   std::vector<char> seeded(n, 0);
@@ -578,13 +572,13 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     if (!open.empty())
       for (auto &t : ups) degfaces[hash(t)].emplace_back(std::move(t), x);
   }
-  for (const Ridge *r : open) {
-    const Set s = without(w.z(r->x), r->k);
+  for (const auto &r : open) {
+    const Set s = without(w.z(r.x), r.k);
     bool found = false;
-    auto it = degfaces.find(r->h);
+    auto it = degfaces.find(r.h);
     for (std::size_t i = 0; it != degfaces.end() && i < it->second.size() && !found; ++i)
-      if ((found = it->second[i].first == s) && nbrs != nullptr) (*nbrs)[r->x].push_back(it->second[i].second);
-    if (!found) return no("a 2-face at " + named(c.elem, c.elems, r->x) + " has no other " + c.elem);
+      if ((found = it->second[i].first == s) && nbrs != nullptr) (*nbrs)[r.x].push_back(it->second[i].second);
+    if (!found) return no("a 2-face at " + named(c.elem, c.elems, r.x) + " has no other " + c.elem);
   }
   return Verdict{};
 }
@@ -748,21 +742,14 @@ Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj)
 
 namespace {
 
-// r0 + r1 x1 + ... for a point x of cols - 1 numbers.
-mpq_class value(const QMatrix &M, long i, const std::vector<mpq_class> &x)
+// r0 + r1 x1 + ... (or without r0) for x of cols - 1 numbers.
+mpq_class apply(const mpq_class *r, const std::vector<mpq_class> &x, bool constant = true)
 {
-  mpq_class v = M.at(i, 0);
-  for (long j = 1; j < M.cols; ++j) v += M.at(i, j) * x[static_cast<std::size_t>(j - 1)];
+  mpq_class v = constant ? r[0] : mpq_class(0);
+  for (std::size_t j = 0; j < x.size(); ++j) v += r[j + 1] * x[j];
   return v;
 }
-
-// r1 d1 + ... for a direction.
-mpq_class slope(const QMatrix &M, long i, const std::vector<mpq_class> &dir)
-{
-  mpq_class v = 0;
-  for (long j = 1; j < M.cols; ++j) v += M.at(i, j) * dir[static_cast<std::size_t>(j - 1)];
-  return v;
-}
+mpq_class value(const QMatrix &M, long i, const std::vector<mpq_class> &x) { return apply(row_of(M, i), x); }
 
 std::string row_name(long i) { return "row " + std::to_string(i + 1); }
 
@@ -805,19 +792,16 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const std::vector<mpq_clas
       // weak duality: s c.x = -sum y_i r_i.x = sum y_i r_i0 - sum y_i (r_i0 + r_i.x) <= sum y_i r_i0
       if (Verdict v = feasible(lp, x, "point"); !v) return v;
       if (Verdict v = combine(lp, y, sum); !v) return v;
-      for (long j = 1; j < lp.cols; ++j)
-        if (s * lp.rowvec[static_cast<std::size_t>(j)] + sum[static_cast<std::size_t>(j)] != 0)
-          return no("the multipliers do not give the objective");
-      mpq_class primal = lp.rowvec[0];
-      for (long j = 1; j < lp.cols; ++j) primal += lp.rowvec[static_cast<std::size_t>(j)] * x[static_cast<std::size_t>(j - 1)];
-      if (s * primal != s * lp.rowvec[0] + sum[0]) return no("the point's value is not the dual bound");
+      for (std::size_t j = 1; j < sum.size(); ++j)
+        if (s * lp.rowvec[j] + sum[j] != 0) return no("the multipliers do not give the objective");
+      if (s * apply(lp.rowvec.data(), x) != s * lp.rowvec[0] + sum[0]) return no("the point's value is not the dual bound");
       return Verdict{};
     }
     case dd_Inconsistent: {
       // 0 <= sum y_i (r_i0 + r_i.x) = sum y_i r_i0 < 0 for any feasible x
       if (Verdict v = combine(lp, y, sum); !v) return v;
-      for (long j = 1; j < lp.cols; ++j)
-        if (sum[static_cast<std::size_t>(j)] != 0) return no("the Farkas combination is not constant");
+      if (std::any_of(sum.begin() + 1, sum.end(), [](const mpq_class &v) { return sgn(v) != 0; }))
+        return no("the Farkas combination is not constant");
       if (sgn(sum[0]) >= 0) return no("the Farkas combination has no negative constant");
       return Verdict{};
     }
@@ -825,12 +809,10 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const std::vector<mpq_clas
     case dd_StrucDualInconsistent: {
       if (static_cast<long>(dir.size()) != lp.cols - 1) return no("the direction has the wrong length");
       for (long i = 0; i < lp.rows; ++i) {
-        const int t = sgn(slope(lp, i, dir));
+        const int t = sgn(apply(row_of(lp, i), dir, false));
         if (t < 0 || (t != 0 && member(lp.linearity, i + 1))) return no("the direction leaves " + row_name(i));
       }
-      mpq_class gain = 0;
-      for (long j = 1; j < lp.cols; ++j) gain += lp.rowvec[static_cast<std::size_t>(j)] * dir[static_cast<std::size_t>(j - 1)];
-      if (s * sgn(gain) <= 0) return no("the direction does not improve the objective");
+      if (s * sgn(apply(lp.rowvec.data(), dir, false)) <= 0) return no("the direction does not improve the objective");
       if (!x.empty()) return feasible(lp, x, "point");
       return Verdict{};
     }
@@ -886,9 +868,8 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept,
     if (member(in.linearity, kept[k])) continue;
     if (w.size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " has the wrong length");
     for (std::size_t i = 0; i < kept.size(); ++i) {
-      mpq_class v = hrep ? in.at(kept[i] - 1, 0) : mpq_class(0);
-      for (std::size_t j = hrep ? 1 : 0; j < cols; ++j) v += in.at(kept[i] - 1, static_cast<long>(j)) * w[hrep ? j - 1 : j];
-      const int sv = sgn(v);
+      const mpq_class *r = row_of(in, kept[i] - 1);
+      const int sv = sgn(hrep ? apply(r, w) : std::inner_product(r, r + cols, w.begin(), mpq_class(0)));
       const bool bad = i == k ? sv >= 0 : (member(in.linearity, kept[i]) ? sv != 0 : sv < 0);
       if (bad) return no("the witness for " + row_name(kept[k] - 1) + " fails at " + row_name(kept[i] - 1));
     }
