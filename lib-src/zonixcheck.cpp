@@ -759,7 +759,8 @@ Verdict feasible(const QMatrix &M, const std::vector<mpq_class> &x, const char *
   if (static_cast<long>(x.size()) != M.cols - 1) return no(std::string("the ") + what + " has the wrong length");
   for (long i = 0; i < M.rows; ++i) {
     const int s = sgn(value(M, i, x));
-    if (s < 0 || (s != 0 && member(M.linearity, i + 1))) return no(std::string("the ") + what + " breaks " + row_name(i));
+    if (s < 0 || (s != 0 && member(M.linearity, i + 1)))
+      return no(std::string("the ") + what + " breaks " + row_name(i));
   }
   return Verdict{};
 }
@@ -794,7 +795,8 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const std::vector<mpq_clas
       if (Verdict v = combine(lp, y, sum); !v) return v;
       for (std::size_t j = 1; j < sum.size(); ++j)
         if (s * lp.rowvec[j] + sum[j] != 0) return no("the multipliers do not give the objective");
-      if (s * apply(lp.rowvec.data(), x) != s * lp.rowvec[0] + sum[0]) return no("the point's value is not the dual bound");
+      if (s * apply(lp.rowvec.data(), x) != s * lp.rowvec[0] + sum[0])
+        return no("the point's value is not the dual bound");
       return Verdict{};
     }
     case dd_Inconsistent: {
@@ -866,7 +868,8 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept,
   for (std::size_t k = 0; k < kept.size(); ++k) {
     const auto &w = kept_witness[k];
     if (member(in.linearity, kept[k])) continue;
-    if (w.size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " has the wrong length");
+    if (w.size() != (hrep ? cols - 1 : cols))
+      return no("the witness for " + row_name(kept[k] - 1) + " has the wrong length");
     for (std::size_t i = 0; i < kept.size(); ++i) {
       const mpq_class *r = row_of(in, kept[i] - 1);
       const int sv = sgn(hrep ? apply(r, w) : std::inner_product(r, r + cols, w.begin(), mpq_class(0)));
@@ -949,10 +952,11 @@ Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const
   for (long k = 0; k < out.rows; ++k) {
     const bool eq = member(out.linearity, k + 1);
     std::vector<mpq_class> sum;
+    const auto &y = combination[static_cast<std::size_t>(k)];
     // valid: a combination of the input rows without the eliminated columns
-    if (Verdict v = combine(in, combination[static_cast<std::size_t>(k)], sum); !v) return v;
+    if (Verdict v = combine(in, y, sum); !v) return v;
     for (long i = 0; i < in.rows && eq; ++i)
-      if (sgn(combination[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)]) != 0 && !member(in.linearity, i + 1))
+      if (sgn(y[static_cast<std::size_t>(i)]) != 0 && !member(in.linearity, i + 1))
         return no("output equation " + std::to_string(k + 1) + " uses an inequality");
     for (auto j : eliminated)
       if (sgn(sum[static_cast<std::size_t>(j - 1)]) != 0) return no("the combination keeps an eliminated column");
@@ -963,7 +967,8 @@ Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const
     // a facet: strictly positive inside, zero on dim affinely independent points
     if (sgn(value(out, k, pin)) <= 0) return no("output row " + std::to_string(k + 1) + " is tight at the inner point");
     const auto &pts = tight[static_cast<std::size_t>(k)];
-    if (pts.size() != dim) return no("output row " + std::to_string(k + 1) + " needs " + std::to_string(dim) + " points");
+    if (pts.size() != dim)
+      return no("output row " + std::to_string(k + 1) + " needs " + std::to_string(dim) + " points");
     std::vector<std::vector<mpq_class>> lifted;
     for (const auto &x : pts) {
       if (Verdict v = feasible(in, x, "point"); !v) return v;

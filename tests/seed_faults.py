@@ -63,7 +63,7 @@ F = [  # id, file, fragment, replacement
     ("chk-farkas-zero", "lib-src/zonixcheck.cpp", "if (h.cols == 0 || sgn(s[0]) >= 0)", "if (h.cols == 0 || sgn(s[0]) > 0)"),
     ("chk-implicit", "lib-src/zonixcheck.cpp", "if (!opposite && !c.atoms.zero(a))", "if (false && !opposite && !c.atoms.zero(a))"),
     ("chk-open-ridge", "lib-src/zonixcheck.cpp", "if (!found) return no(\"a 2-face at \"", "if (false) return no(\"a 2-face at \""),
-    ("chk-lp-value", "lib-src/zonixcheck.cpp", "if (s * primal != s * lp.rowvec[0] + sum[0])", "if (s * primal > s * lp.rowvec[0] + sum[0])"),
+    ("chk-lp-value", "lib-src/zonixcheck.cpp", "if (s * apply(lp.rowvec.data(), x) != s * lp.rowvec[0] + sum[0])", "if (s * apply(lp.rowvec.data(), x) > s * lp.rowvec[0] + sum[0])"),
     ("chk-lp-sense", "lib-src/zonixcheck.cpp", "const int s = lp.objective == dd_LPmax ? 1 : -1;", "const int s = lp.objective == dd_LPmax ? 1 : 1;"),
     ("chk-margin", "lib-src/zonixcheck.cpp", "value(h, i, x) < margin", "value(h, i, x) < 0"),
     ("chk-slack", "lib-src/zonixcheck.cpp", "hrep ? sgn(rest[0]) >= 0", "hrep ? sgn(rest[0]) >= -1"),
