@@ -416,14 +416,11 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   Walk w(c);
   // Validity, exactly: lines on every atom and equation, elements on the
   // equations and on the right side of every atom.
-  for (std::size_t l = 0; l < c.lines.n; ++l) {
-    for (std::size_t a = 0; a < m; ++a)
-      if (sign_dot(c.atoms, a, c.lines, l) != 0)
-        return no(named(c.line, c.lines, l) + " is not orthogonal to " + named(c.atom, c.atoms, a));
-    for (std::size_t e = 0; e < c.eqs.n; ++e)
-      if (sign_dot(c.eqs, e, c.lines, l) != 0)
-        return no(named(c.line, c.lines, l) + " is not orthogonal to equation " + std::to_string(c.eqs.origin[e]));
-  }
+  for (std::size_t l = 0; l < c.lines.n; ++l)
+    for (const Rows *r : {&c.atoms, &c.eqs})
+      for (std::size_t a = 0; a < r->n; ++a)
+        if (sign_dot(*r, a, c.lines, l) != 0)
+          return no(named(c.line, c.lines, l) + " is not orthogonal to " + named(c.atom, *r, a));
   std::vector<std::uint32_t> zat;
   std::vector<std::size_t> zoff{0};
   std::vector<std::size_t> count(m, 0);
@@ -444,27 +441,17 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   }
   // Atoms tight on every element are equations of C if the list is right;
   // that needs its own proof: an atom whose opposite is an atom too.
-  std::unordered_map<u64, std::vector<std::size_t>> byhash;
-  auto rowhash = [&](const Rows &r, std::size_t i, int sign) {
-    u64 h = 0;
-    for (std::size_t j = 0; j < d; ++j) h = h * 1000003u + (sign > 0 ? r.res(i)[j] : (kP - r.res(i)[j]) % kP);
-    return h;
-  };
-  for (std::size_t a = 0; a < m; ++a) byhash[rowhash(c.atoms, a, 1)].push_back(a);
   std::vector<char> implicit(m, 0);
+  for (std::size_t a = 0; a < m; ++a) implicit[a] = count[a] == n;
+  auto opposite = [&](std::size_t a, std::size_t b) {
+    for (std::size_t j = 0; j < d; ++j)
+      if (c.atoms.entry(a, j) != -c.atoms.entry(b, j)) return false;
+    return true;
+  };
   for (std::size_t a = 0; a < m; ++a) {
-    if (count[a] != n) continue;
-    implicit[a] = 1;
-    bool opposite = false;
-    auto it = byhash.find(rowhash(c.atoms, a, -1));
-    if (it != byhash.end())
-      for (auto b : it->second) {
-        bool neg = c.atoms.big[a] < 0 && c.atoms.big[b] < 0;
-        for (std::size_t j = 0; j < d && neg; ++j) neg = c.atoms.row(a)[j] == -c.atoms.row(b)[j];
-        opposite = opposite || neg;
-      }
-    if (!opposite && !c.atoms.zero(a))
-      return no(named(c.atom, c.atoms, a) + " is tight on every " + c.elem + " without being shown an equation");
+    bool shown = implicit[a] == 0 || c.atoms.zero(a);
+    for (std::size_t b = 0; b < m && !shown; ++b) shown = implicit[b] != 0 && opposite(a, b);
+    if (!shown) return no(named(c.atom, c.atoms, a) + " is tight on every " + c.elem + ", unproved an equation");
   }
   for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e));
   for (std::size_t a = 0; a < m; ++a)
@@ -601,22 +588,7 @@ bool member(const std::vector<long> &lin, long i) { return std::binary_search(li
 
 const mpq_class *row_of(const QMatrix &M, long i) { return M.entries.data() + i * M.cols; }
 
-// The empty polyhedron's certificate: y >= 0 off the equations with
-// sum y_i row_i = (-c, 0, ..., 0), c > 0, so 0 <= sum y_i (b_i - a_i.x) = -c.
-Verdict farkas_empty(const QMatrix &h, const std::vector<mpq_class> &y)
-{
-  if (static_cast<long>(y.size()) != h.rows) return no("the Farkas vector has the wrong length");
-  std::vector<mpq_class> s(static_cast<std::size_t>(h.cols), 0);
-  for (long i = 0; i < h.rows; ++i) {
-    if (sgn(y[static_cast<std::size_t>(i)]) < 0 && !member(h.linearity, i + 1))
-      return no("the Farkas vector is negative on inequality " + std::to_string(i + 1));
-    for (long j = 0; j < h.cols; ++j) s[static_cast<std::size_t>(j)] += y[static_cast<std::size_t>(i)] * h.at(i, j);
-  }
-  if (h.cols == 0 || sgn(s[0]) >= 0) return no("the Farkas combination has no negative constant");
-  for (long j = 1; j < h.cols; ++j)
-    if (sgn(s[static_cast<std::size_t>(j)]) != 0) return no("the Farkas combination is not constant");
-  return Verdict{};
-}
+Verdict farkas_sum(const QMatrix &M, const std::vector<mpq_class> &y);
 
 // The cone question of the conversion of in into out.
 Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
@@ -695,7 +667,7 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
 {
   if (in.representation != dd_Generator && out.representation == dd_Generator && out.rows == 0 && in.cols == out.cols) {
     if (farkas == nullptr) return no("an empty answer without a Farkas vector");
-    return farkas_empty(in, *farkas);
+    return farkas_sum(in, *farkas);
   }
   Cone c(static_cast<std::size_t>(std::max(in.cols, 1L)));
   if (Verdict v = pose(in, out, c); !v) return v;
@@ -735,8 +707,6 @@ Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj)
   }
   return Verdict{};
 }
-
-
 
 // ---- LPs and the queries built on them -------------------------------------------
 
@@ -779,6 +749,18 @@ Verdict combine(const QMatrix &M, const std::vector<mpq_class> &y, std::vector<m
   return Verdict{};
 }
 
+// An empty polyhedron's certificate: sum y_i r_i = (-c, 0, ..., 0) with
+// c > 0, so 0 <= sum y_i (r_i0 + r_i.x) = -c at any point of it.
+Verdict farkas_sum(const QMatrix &M, const std::vector<mpq_class> &y)
+{
+  std::vector<mpq_class> sum;
+  if (Verdict v = combine(M, y, sum); !v) return v;
+  if (M.cols == 0 || sgn(sum[0]) >= 0) return no("the Farkas combination has no negative constant");
+  if (std::any_of(sum.begin() + 1, sum.end(), [](const mpq_class &v) { return sgn(v) != 0; }))
+    return no("the Farkas combination is not constant");
+  return Verdict{};
+}
+
 }  // namespace
 
 Verdict lp(const QMatrix &lp, dd_LPStatusType status, const std::vector<mpq_class> &x,
@@ -799,14 +781,8 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const std::vector<mpq_clas
         return no("the point's value is not the dual bound");
       return Verdict{};
     }
-    case dd_Inconsistent: {
-      // 0 <= sum y_i (r_i0 + r_i.x) = sum y_i r_i0 < 0 for any feasible x
-      if (Verdict v = combine(lp, y, sum); !v) return v;
-      if (std::any_of(sum.begin() + 1, sum.end(), [](const mpq_class &v) { return sgn(v) != 0; }))
-        return no("the Farkas combination is not constant");
-      if (sgn(sum[0]) >= 0) return no("the Farkas combination has no negative constant");
-      return Verdict{};
-    }
+    case dd_Inconsistent:
+      return farkas_sum(lp, y);
     case dd_DualInconsistent:
     case dd_StrucDualInconsistent: {
       if (static_cast<long>(dir.size()) != lp.cols - 1) return no("the direction has the wrong length");
