@@ -55,6 +55,7 @@ struct Rows {
   std::vector<std::vector<mpz_class>> bigrows;
   std::vector<u64> mod;      // n * d residues
   std::vector<long> origin;  // the row's number in its matrix, 0 if made up
+  std::vector<i64> buf;
 
   explicit Rows(std::size_t dim) : d(dim) {}
   const i64 *row(std::size_t i) const { return small.data() + i * d; }
@@ -68,7 +69,8 @@ struct Rows {
   // A rational row as a primitive integer one, in 64 bits where it fits.
   void push(const mpq_class *q, long from)
   {
-    std::vector<i64> v(d);
+    std::vector<i64> &v = buf;
+    v.assign(d, 0);
     bool fits = true;
     for (std::size_t j = 0; j < d && fits; ++j) {
       const mpz_srcptr nu = mpq_numref(q[j].get_mpq_t());
@@ -259,7 +261,17 @@ struct Ridges {
         for (std::size_t k = 0; k < set(x).size(); ++k)
           v.push_back({h - key(set(x)[k]), static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(k)});
       }
-    std::sort(v.begin(), v.end(), [](const R &a, const R &b) { return a.h < b.h; });
+    // by the top bits into buckets that fit in cache, then each bucket
+    const int b = std::min(12, bitlen(v.size() / 64));
+    std::vector<std::size_t> at((std::size_t{1} << b) + 1, 0);
+    for (const R &r : v) ++at[(r.h >> (63 - b) >> 1) + 1];
+    std::partial_sum(at.begin(), at.end(), at.begin());
+    std::vector<R> out(v.size());
+    for (const R &r : v) out[at[r.h >> (63 - b) >> 1]++] = r;
+    for (std::size_t k = 0, lo = 0; k + 1 < at.size(); lo = at[k++])
+      std::sort(out.begin() + static_cast<long>(lo), out.begin() + static_cast<long>(at[k]),
+                [](const R &x, const R &y) { return x.h < y.h; });
+    v.swap(out);
   }
   bool same(const R &a, const R &b) const
   {
@@ -533,8 +545,8 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   for (std::size_t x = 0; x < n; ++x)
     for (auto a : w.z(x)) holders[a].push_back(x);
   // The walk above degenerate elements can grow with the faces of the
-  // cone; past a few times the cost of the validity pass it gives up.
-  w.budget = 4 * static_cast<long>(n * m * d) + 2000000L;
+  // cone; past about the cost of the validity pass it gives up.
+  w.budget = static_cast<long>(n * m * d) + 2000000L;
   // Degenerate elements: the walk above them; their 2-faces go to a table
   // where the simple elements' unshared ridges must be found.
   std::unordered_map<u64, std::vector<std::pair<Set, std::size_t>>> degfaces;
