@@ -89,7 +89,7 @@ struct Rows {
       for (const auto &e : z) mpz_gcd(g.get_mpz_t(), g.get_mpz_t(), e.get_mpz_t());
       fits = true;
       for (std::size_t j = 0; j < d; ++j) {
-        z[j] /= g;
+        if (g > 1) z[j] /= g;
         fits = fits && mpz_sizeinbase(z[j].get_mpz_t(), 2) <= 62;
         v[j] = fits ? z[j].get_si() : 0;
       }
