@@ -40,7 +40,12 @@ struct Verdict {
 //    may leave out the row (1, 0, ..., 0) (t >= 0) and may list it when it
 //    is no facet.
 // Duplicated or non-extreme output elements, missing ones, a wrong
-// lineality or equation count: no.
+// lineality or equation count: no.  Not certified (no): an input row tight
+// on the whole answer that is no equation of in and whose opposite is no
+// row of in; degenerate elements whose faces take more than about one
+// validity pass (elements x input rows x columns) to walk.
+// Cost: that validity pass, in 64-bit integers for small entries, and
+// about linear in the incidences above it for simple elements.
 Verdict conversion(const QMatrix &in, const QMatrix &out,
                    const std::vector<mpq_class> *farkas = nullptr);
 
