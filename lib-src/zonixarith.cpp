@@ -16,6 +16,7 @@
 #include "setoper.h"
 #include "zonixcore.h"
 #include "zonixio.h"
+#include "zonixcheck.hpp"
 #include "zonixcheck_measured.hpp"
 #include "zonixlp_exact.hpp"
 
@@ -299,6 +300,28 @@ void write_rational(FILE *f, const Conversion &c)
   write_tail(f, c.rational);
 }
 
+bool passes_checker(const QMatrix &in, const Conversion &c)
+{
+  if (!c.rows.empty()) return false;  // rows as text only: nothing to check
+  if (c.integers.store == nullptr) return static_cast<bool>(check::conversion(in, c.rational));
+  // Settled rows of 64-bit integers: each a positive multiple of its row.
+  QMatrix out;
+  out.rows = c.integers.rows;
+  out.cols = c.integers.cols;
+  out.representation = c.rational.representation;
+  out.linearity = c.rational.linearity;
+  out.entries.resize(static_cast<size_t>(out.rows * out.cols));
+  std::vector<std::int64_t> r(static_cast<size_t>(out.cols));
+  for (long k = 0; k < out.rows; ++k) {
+    c.integers.get(k, r.data());
+    for (long j = 0; j < out.cols; ++j) {
+      mpq_class &e = out.at(k, j);
+      mpz_set_si(e.get_num_mpz_t(), r[static_cast<size_t>(j)]);
+    }
+  }
+  return static_cast<bool>(check::conversion(in, out));
+}
+
 bool double_answer_certain(dd_PolyhedraPtr poly)
 {
   return poly == nullptr || poly->child == nullptr || core::rank_certain(poly->child);
@@ -457,7 +480,9 @@ Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOp
   // A lineality is a rank the run decided in double; settling proves rays
   // of a pointed cone only.
   if (poly == nullptr || poly->child == nullptr || poly->child->LinearityDim != 0) return fail;
-  Conversion s = settle_run(results_of(poly, M, o, dd_NoError), poly, M, o, to_rational(M));
+  const QMatrix q = to_rational(M);
+  Conversion s = settle_run(results_of(poly, M, o, dd_NoError), poly, M, o, q);
+  if (s.error == dd_NoError && !passes_checker(q, s)) return fail;
   // Settled rows of small integers come as text already.
   if (s.error == dd_NoError && o.text && !s.rational.entries.empty()) as_text(s);
   return s;
@@ -477,12 +502,15 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
                          (o.arithmetic == Arithmetic::Auto && rational == nullptr && !exact_first(M));
   if (in_double) {
     Polyhedra owner;
-    c = run_double(M, o, &owner);
+    // On measured data the checks after the run decide: the run's own,
+    // at an absolute tolerance, refuse rows rounded to a few digits.
+    const bool measured = o.arithmetic == Arithmetic::Auto && measured_data(M);
+    c = run_double(M, o, &owner, !measured);
     if (o.arithmetic == Arithmetic::Auto && c.error == dd_NoError) {
       // No double answer leaves unchecked: measured data keep it when it
       // is right for data within the tolerance; exact data when its rows,
       // settled on the input's numbers, pass the exact checks.
-      if (measured_data(M)) {
+      if (measured) {
         if (answer_within(M, c.output.get(), o.tolerance)) return c;
       } else {
         Conversion s = settle_finished(owner.get(), M, o);
@@ -493,6 +521,7 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
     if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
   } else if (o.arithmetic == Arithmetic::Auto && rational != nullptr && settling_pays(M, *rational, o)) {
     Conversion s = settle_from_double(M, o, *rational);
+    if (s.error == dd_NoError && !passes_checker(*rational, s)) s.error = dd_NumericallyInconsistent;
     if (s.error != dd_NumericallyInconsistent) {
       if (o.text && !s.rational.entries.empty()) as_text(s);
       return s;
@@ -673,15 +702,16 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
                    bool *exact, const QMatrix *rational)
 {
   *exact = false;
-  if (arithmetic == Arithmetic::Double || (arithmetic == Arithmetic::Auto && rational == nullptr)) {
+  // Auto proves each row's answer exactly below: a decision taken in
+  // double against the tolerance is no answer for thin or badly scaled rows.
+  if (arithmetic == Arithmetic::Double) {
     set_type s = nullptr;
     switch (query) {
       case RowQuery::Redundant: s = dd_RedundantRows(M, err); break;
       case RowQuery::StronglyRedundant: s = dd_SRedundantRows(M, err); break;
       case RowQuery::ImplicitLinearity: s = dd_ImplicitLinearityRows(M, err); break;
     }
-    if (arithmetic == Arithmetic::Double || !uncertified(*err)) return s;
-    if (s != nullptr) set_free(s);
+    return s;
   }
   if (M == nullptr) {
     *err = dd_EmptyRepresentation;
@@ -732,7 +762,29 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
     // caller's rows; what it cannot stand behind is settled exactly,
     // first from the basis it ended with.
     const dd_boolean found = dd_LPSolve(lp, solver, err);
-    if (arithmetic == Arithmetic::Double || !uncertified(*err)) return found;
+    if (arithmetic == Arithmetic::Double || (*err != dd_NoError && !uncertified(*err))) return found;
+    // Checked in double is not proved: the status must follow exactly from
+    // the final basis and the rows as given (continued by exact pivots
+    // where it does not), and the numbers are the exact ones, rounded.
+    if (*err == dd_NoError) {
+      lp::ExactSolution x;
+      bool settled = false;
+      try {
+        settled = lp::settle_exactly(lp, nullptr, &x);
+      } catch (const std::bad_alloc &) {
+        *err = dd_OutOfMemory;
+        return dd_FALSE;
+      }
+      if (settled) {
+        *exact = true;
+        ddd_set_d(lp->optvalue, nearest_double(x.optvalue));
+        for (long j = 0; j < lp->d; ++j) {
+          ddd_set_d(lp->sol[j], nearest_double(x.sol[static_cast<size_t>(j)]));
+          ddd_set_d(lp->dsol[j], nearest_double(x.dsol[static_cast<size_t>(j)]));
+        }
+        return dd_TRUE;
+      }
+    }
     *exact = true;
     const dd_LPStatusType before = lp->LPS;
     if (lp::settle_exactly(lp)) {

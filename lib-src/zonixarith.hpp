@@ -139,6 +139,10 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &options, std::unique_pt
 // they are given.
 Conversion hull_extreme(dd_MatrixPtr M, const ConvertOptions &options);
 
+// Whether the settled conversion c of the exact rows in passes the
+// independent checker.
+bool passes_checker(const QMatrix &in, const Conversion &c);
+
 // Whether auto may keep the answer of a finished double run of poly: the
 // run decided no rank in double (a lineality).
 bool double_answer_certain(dd_PolyhedraPtr poly);
