@@ -421,3 +421,43 @@ TEST(ConvertApplicationCones, KnapsackSidesMeet)
     EXPECT_EQ(lin, 1) << v.name;
   }
 }
+
+// Dense generators in more than 16 columns take another default row
+// order than sparse ones; every order must give the same facets: CUT(6)
+// has 368 (Deza and Laurent), the 4 x 4 magic squares' cone 16 and 8
+// equations (Normaliz), its rays made here from its inequalities.
+TEST(ConvertApplicationCones, DenseGeneratorsUnderEveryOrder)
+{
+  dd_set_global_constants();
+  fam::Instance magic = fam::magic_squares(4);
+  {
+    Matrix M(fam::to_matrix(magic));
+    dd_ErrorType err = dd_ImproperInputFormat;
+    Polyhedra P(dd_DDMatrix2Poly(M.get(), &err));
+    ASSERT_EQ(err, dd_NoError);
+    Matrix G(dd_CopyGenerators(P.get()));
+    magic.rep = Rep::V;
+    magic.linearity.clear();
+    magic.rows.clear();
+    for (const Row &r : rows_of(G.get()))
+      if (r[0] == 0) {
+        magic.rows.emplace_back();
+        for (double x : r) magic.rows.back().push_back(fam::rat(std::llround(x)));
+      }
+    ASSERT_EQ(magic.rowcount(), 20);
+  }
+  const struct {
+    fam::Instance in;
+    long facets, equations;
+  } cases[] = {{fam::cone_over(fam::cut_polytope(6)), 368, 0}, {magic, 16, 8}};
+  for (const auto &c : cases)
+    for (dd_RowOrderType order : {dd_LexMinSpread, dd_ColumnGreedy, dd_LexMin}) {
+      Matrix M(fam::to_matrix(c.in));
+      dd_ErrorType err = dd_ImproperInputFormat;
+      Polyhedra P(dd_DDMatrix2Poly2(M.get(), order, &err));
+      ASSERT_EQ(err, dd_NoError) << c.in.name;
+      Matrix H(dd_CopyInequalities(P.get()));
+      EXPECT_EQ(H->rowsize - set_card(H->linset), c.facets) << c.in.name << " order " << order;
+      EXPECT_EQ(set_card(H->linset), c.equations) << c.in.name << " order " << order;
+    }
+}
