@@ -29,6 +29,7 @@ void hook(void* user, dd_rowrange iteration, dd_rowrange total, long raycount)
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t->start).count();
   if (raycount > t->peak) t->peak = raycount;
   std::printf("%ld %ld %.1f %.1f\n", static_cast<long>(iteration), raycount, ms, ms - t->last_ms);
+  std::fflush(stdout);
   t->last_ms = ms;
   (void)total;
 }
@@ -45,7 +46,7 @@ int main(int argc, char** argv)
     dd_RowOrderType order;
   } orders[] = {{"spread", dd_LexMinSpread}, {"lexmin", dd_LexMin},     {"lexmax", dd_LexMax},
                 {"minindex", dd_MinIndex},   {"maxindex", dd_MaxIndex}, {"mincutoff", dd_MinCutoff},
-                {"maxcutoff", dd_MaxCutoff}, {"mixcutoff", dd_MixCutoff}, {"random", dd_RandomRow}};
+                {"maxcutoff", dd_MaxCutoff}, {"mixcutoff", dd_MixCutoff}, {"random", dd_RandomRow}, {"columns", dd_ColumnGreedy}};
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
       threads = std::atoi(argv[++i]);
