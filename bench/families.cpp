@@ -528,6 +528,140 @@ Instance cut_polytope(int n)
   return inst;
 }
 
+// ---- cones and polytopes from applications --------------------------------------
+
+Instance magic_squares(int n)
+{
+  check_n(n, 3);
+  const long vars = static_cast<long>(n) * n;
+  Instance inst = make("magic-h-" + std::to_string(n), Rep::H, vars + 1);
+  inst.integer_type = true;
+  auto col = [n](int i, int j) { return static_cast<long>(i) * n + j + 1; };
+  // Each line's sum minus the first row's.
+  auto line = [&](auto&& in_line) {
+    Row r = zero_row(inst.cols);
+    for (int j = 0; j < n; ++j) r[col(0, j)] = rat(-1);
+    for (int i = 0; i < n; ++i)
+      for (int j = 0; j < n; ++j)
+        if (in_line(i, j)) r[col(i, j)] = add(r[col(i, j)], rat(1));
+    inst.rows.push_back(r);
+  };
+  for (int k = 1; k < n; ++k) line([k](int i, int) { return i == k; });
+  for (int k = 0; k + 1 < n; ++k) line([k](int, int j) { return j == k; });
+  line([](int i, int j) { return i == j; });
+  line([n](int i, int j) { return i + j == n - 1; });
+  for (long e = 1; e <= inst.rowcount(); ++e) inst.linearity.push_back(e);
+  for (long v = 1; v <= vars; ++v) {
+    Row r = zero_row(inst.cols);
+    r[v] = rat(1);
+    inst.rows.push_back(r);
+  }
+  return inst;
+}
+
+Instance contingency_cone(int p, int q, int r)
+{
+  check_n(p, 2), check_n(q, 2), check_n(r, 2);
+  const long pq = static_cast<long>(p) * q, pr = static_cast<long>(p) * r;
+  const long qr = static_cast<long>(q) * r;
+  Instance inst = make("contingency-v-" + std::to_string(p) + "-" + std::to_string(q) + "-" +
+                           std::to_string(r),
+                       Rep::V, 1 + pq + pr + qr);
+  inst.integer_type = true;
+  for (int i = 0; i < p; ++i)
+    for (int j = 0; j < q; ++j)
+      for (int k = 0; k < r; ++k) {
+        Row row = zero_row(inst.cols);
+        row[1 + static_cast<long>(i) * q + j] = rat(1);
+        row[1 + pq + static_cast<long>(i) * r + k] = rat(1);
+        row[1 + pq + pr + static_cast<long>(j) * r + k] = rat(1);
+        inst.rows.push_back(std::move(row));
+      }
+  return inst;
+}
+
+Instance birkhoff_vertices(int n)
+{
+  check_n(n, 2);
+  if (n > 9) throw std::invalid_argument("n! vertices: n out of range");
+  Instance inst = make("birkhoff-v-" + std::to_string(n), Rep::V,
+                       static_cast<long>(n) * n + 1);
+  inst.integer_type = true;
+  std::vector<int> perm(static_cast<std::size_t>(n));
+  std::iota(perm.begin(), perm.end(), 0);
+  do {
+    Row r = zero_row(inst.cols);
+    r[0] = rat(1);
+    for (int i = 0; i < n; ++i) r[1 + static_cast<long>(i) * n + perm[i]] = rat(1);
+    inst.rows.push_back(std::move(r));
+  } while (std::next_permutation(perm.begin(), perm.end()));
+  return inst;
+}
+
+Instance knapsack_cone(Rep rep, const std::vector<std::int64_t>& a, std::int64_t b)
+{
+  if (b <= 0 || a.empty()) throw std::invalid_argument("knapsack: b > 0 and a nonempty");
+  const long n = static_cast<long>(a.size());
+  std::string name = "knapsack" + rep_suffix(rep) + "-" + std::to_string(b);
+  for (std::int64_t x : a) name += (x < 0 ? "" : "+") + std::to_string(x);
+  Instance inst = make(name, rep, n + 2);
+  inst.integer_type = true;
+  if (rep == Rep::H) {
+    Row eq = zero_row(inst.cols);
+    for (long i = 0; i < n; ++i) eq[i + 1] = rat(a[i]);
+    eq[n + 1] = rat(-b);
+    inst.rows.push_back(std::move(eq));
+    inst.linearity.push_back(1);
+    for (long c = 1; c <= n + 1; ++c) {
+      Row r = zero_row(inst.cols);
+      r[c] = rat(1);
+      inst.rows.push_back(std::move(r));
+    }
+    return inst;
+  }
+  // A ray has one or two nonzero coordinates; two have opposite signs in
+  // (a, -b), scaled to be primitive.
+  auto pair = [&](long c1, std::int64_t v1, long c2, std::int64_t v2) {
+    const std::int64_t g = std::gcd(v1, v2);
+    Row r = zero_row(inst.cols);
+    r[c1] = rat(v1 / g);
+    r[c2] = rat(v2 / g);
+    inst.rows.push_back(std::move(r));
+  };
+  for (long i = 0; i < n; ++i) {
+    if (a[i] == 0) {
+      Row r = zero_row(inst.cols);
+      r[i + 1] = rat(1);
+      inst.rows.push_back(std::move(r));
+      continue;
+    }
+    if (a[i] < 0) continue;
+    for (long j = 0; j < n; ++j)
+      if (a[j] < 0) pair(i + 1, -a[j], j + 1, a[i]);
+    pair(i + 1, b, n + 1, a[i]);
+  }
+  return inst;
+}
+
+Instance knapsack_cone(Rep rep, int n, std::uint64_t seed)
+{
+  if (n < 2 || n > 1000) throw std::invalid_argument("knapsack: n out of range");
+  Prng rng(seed);
+  std::vector<std::int64_t> a(static_cast<std::size_t>(n));
+  for (;;) {
+    for (auto& x : a) {
+      x = rng.uniform(1, 9);
+      if (rng.uniform(0, 1) != 0) x = -x;
+    }
+    // Two positive entries and a negative one make every y >= 0 a facet.
+    const auto positive = std::count_if(a.begin(), a.end(), [](std::int64_t x) { return x > 0; });
+    if (positive >= 2 && positive < n) break;
+  }
+  Instance inst = knapsack_cone(rep, a, rng.uniform(1, 9));
+  inst.name = "knapsack" + rep_suffix(rep) + "-" + std::to_string(n) + "-s" + std::to_string(seed);
+  return inst;
+}
+
 // ---- transformations -----------------------------------------------------------
 
 Instance repeat_rows(const Instance& inst, int step)
@@ -732,6 +866,18 @@ const FamilyEntry kFamilies[] = {
      [](std::span<const long> p) { return birkhoff_polytope(int(p[0])); }},
     {"permutahedron-h", "n", 1, 1, [](std::span<const long> p) { return permutahedron(int(p[0])); }},
     {"cut-v", "n", 1, 1, [](std::span<const long> p) { return cut_polytope(int(p[0])); }},
+    {"magic-h", "n", 1, 1, [](std::span<const long> p) { return magic_squares(int(p[0])); }},
+    {"contingency-v", "p q r", 3, 3,
+     [](std::span<const long> p) { return contingency_cone(int(p[0]), int(p[1]), int(p[2])); }},
+    {"birkhoff-v", "n", 1, 1, [](std::span<const long> p) { return birkhoff_vertices(int(p[0])); }},
+    {"knapsack-h", "n [seed]", 1, 2,
+     [](std::span<const long> p) {
+       return knapsack_cone(Rep::H, int(p[0]), p.size() > 1 ? std::uint64_t(p[1]) : 1);
+     }},
+    {"knapsack-v", "n [seed]", 1, 2,
+     [](std::span<const long> p) {
+       return knapsack_cone(Rep::V, int(p[0]), p.size() > 1 ? std::uint64_t(p[1]) : 1);
+     }},
 };
 
 }  // namespace

@@ -120,6 +120,27 @@ Instance permutahedron(int n);
 // different sides).  V only.
 Instance cut_polytope(int n);
 
+// ---- cones and polytopes from applications ------------------------------------
+
+// The cone of n x n magic squares: x_ij >= 0 (row-major) and the rows,
+// columns and both diagonals summing to the first row's sum, as equations
+// (one column sum, implied by the others, left out).  H only.
+Instance magic_squares(int n);
+// The cone spanned by the columns of the p x q x r transportation matrix:
+// the column of cell (i,j,k) has a one in the rows of the line sums (i,j,.),
+// (i,.,k) and (.,j,k), in that block order.  V only, rays (0, column).
+Instance contingency_cone(int p, int q, int r);
+// B(n) by its n! permutation matrices (row-major).  V only.
+Instance birkhoff_vertices(int n);
+// {(x, t) >= 0 : a.x = b t} with b > 0: H by x >= 0, t >= 0 and the
+// equation; V by the rays the definition gives (e_i for a_i = 0,
+// |a_j| e_i + a_i e_j for a_i > 0 > a_j, b e_i + a_i e_t for a_i > 0).
+Instance knapsack_cone(Rep rep, const std::vector<std::int64_t>& a, std::int64_t b);
+// a of length n with entries in [-9, 9] \ {0}, two of them positive and one
+// negative at least (so that each of x >= 0, t >= 0 is a facet), and b in
+// [1, 9], drawn from seed.
+Instance knapsack_cone(Rep rep, int n, std::uint64_t seed);
+
 // ---- transformations (each returns a new instance with its own name) ---------
 
 // Appends a copy of every step-th row (step >= 1).

@@ -2,7 +2,8 @@
 """Times zonix side by side with the tools people use for the same work.
 
 Peers: lrs and redund (lrslib), the Parma Polyhedra Library (through
-bench/ppl_driver), qhull (qconvex, qhalf) and GLPK (glpsol).  Every tool
+bench/ppl_driver), qhull (qconvex, qhalf), GLPK (glpsol) and, for the
+application cones, Normaliz.  Every tool
 runs as a whole process on the same generated input, under /usr/bin/time and
 a timeout; the time shown is the median of the runs, the memory the largest
 peak resident size.  Every peer's answer is checked against zonix's, and a
@@ -51,10 +52,12 @@ RED = "Redundancy removal"
 LP = "LP"
 HARD = "Hard families"
 VOLUME = "Volume"
-GROUPS = [H_TO_V, V_TO_H, ADJ, RED, LP, HARD, VOLUME]
+APP = "Application cones"
+GROUPS = [H_TO_V, V_TO_H, ADJ, RED, LP, HARD, VOLUME, APP]
 # Short names for --only.
 GROUP_NAMES = {"hard": HARD, "htov": H_TO_V, "vtoh": V_TO_H, "adj": ADJ, "red": RED,
                "volume": VOLUME}
+GROUP_NAMES.update(app=APP, cones=APP)
 
 FULL = {
     H_TO_V: [
@@ -96,6 +99,16 @@ FULL = {
              ("cross-v", (4,)), ("cross-v", (6,)), ("cross-v", (8,)),
              ("zeroone-v", (20, 5, 1)), ("zeroone-v", (30, 6, 1)),
              ("zeroone-v", (30, 7, 1)), ("zeroone-v", (40, 8, 1))],
+    # Cones and polytopes from applications, both ways; magic-v and
+    # contingency-h are the other side of magic-h and contingency-v, made
+    # once by Normaliz (see app_derived).  CUT(7) V to H last: the frontier.
+    APP: [("magic-h", (4,)), ("magic-v", (4,)), ("magic-h", (5,)), ("magic-v", (5,)),
+          ("knapsack-h", (10, 1)), ("knapsack-v", (10, 1)), ("knapsack-h", (11, 2)),
+          ("knapsack-v", (11, 2)), ("knapsack-h", (12, 3)), ("knapsack-v", (12, 3)),
+          ("contingency-v", (3, 3, 3)), ("contingency-h", (3, 3, 3)),
+          ("contingency-v", (4, 4, 3)), ("contingency-h", (4, 4, 3)),
+          ("contingency-v", (5, 4, 3)), ("contingency-h", (5, 4, 3)),
+          ("birkhoff-v", (6,)), ("birkhoff-v", (7,)), ("cut-v", (7,))],
 }
 
 QUICK = {
@@ -108,6 +121,9 @@ QUICK = {
     HARD: [("metric-h", (5,)), ("birkhoff-h", (4,)), ("permutahedron-h", (5,)),
            ("cut-h", (5,))],
     VOLUME: [("cube-v", (4,)), ("cross-v", (4,)), ("zeroone-v", (15, 4, 1))],
+    APP: [("magic-h", (4,)), ("magic-v", (4,)), ("knapsack-h", (10, 1)),
+          ("knapsack-v", (10, 1)), ("contingency-v", (3, 3, 3)), ("contingency-h", (3, 3, 3)),
+          ("birkhoff-v", (5,)), ("cut-v", (6,))],
 }
 
 # Peers per group, in table order.
@@ -119,6 +135,7 @@ PEERS = {
     LP: ["glpsol"],
     HARD: ["lrs", "PPL"],
     VOLUME: ["normaliz", "qconvex"],
+    APP: ["normaliz", "lrs"],
 }
 EXACT_PEERS = ("lrs", "redund", "PPL")
 # zonix's other arithmetics, timed against its double precision run.
@@ -347,7 +364,8 @@ def lrs_totals(text):
     m = re.search(r"\*Totals:(.*)", text)
     if not m:
         raise ValueError("no totals line")
-    got = dict(re.findall(r"(\w+)=(\d+)", m.group(1)))
+    # Not the sums such as "vertices+rays=21".
+    got = dict(re.findall(r"(?<![\w+])(\w+)=(\d+)", m.group(1)))
     out = {}
     if "vertices" in got:
         out["vertices"] = int(got["vertices"])
@@ -533,6 +551,9 @@ def generate(tools, case, data):
         case.size = "%d × %d" % (m, cols)
         case.input = base.with_suffix(".ine")
         return
+    if case.family in APP_DERIVED:
+        app_derived(tools, case, base)
+        return
     if case.family == "lp":
         m, d, count, seed = case.params
         argv = [str(tools.gen), "lp", str(m), str(d), str(count), str(seed), "--out", str(base)]
@@ -559,9 +580,9 @@ def zonix_command(tools, case, outdir, arith="double", threads=None):
     out = outdir / (case.key + ".out")
     g = case.group
     ar = ["--arithmetic", arith] if arith else []  # none: a build without the option
-    if threads is not None and tools.threads() and case.group in (H_TO_V, V_TO_H, HARD, ADJ):
+    if threads is not None and tools.threads() and case.group in (H_TO_V, V_TO_H, HARD, ADJ, APP):
         ar += ["--threads", str(threads)]  # reduce and lp have one thread
-    if g in (H_TO_V, V_TO_H, HARD):
+    if g in (H_TO_V, V_TO_H, HARD, APP):
         argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet"] + ar
         reader = zonix_generators if case.h else zonix_inequalities
         return argv, (lambda so, se: reader(out.read_text())), None
@@ -1044,6 +1065,8 @@ def versions(tools, work):
         ("qhull", first_line(["qconvex", "-V"]) + " (Debian qhull-bin %s)" % deb_version("qhull-bin")),
         ("glpsol", first_line(["glpsol", "--version"]) + " (Debian glpk-utils %s)" %
          deb_version("glpk-utils")),
+        ("normaliz", first_line(["normaliz", "--version"]) + " (Debian normaliz %s)" %
+         deb_version("normaliz")),
         ("compiler", first_line(["c++", "--version"])),
     ]
 
@@ -1053,7 +1076,7 @@ def furthest_behind(cases, n):
     one for each workload (group and family)."""
     worst = {}
     for c in cases:
-        if c.group in (HARD, VOLUME):  # their own tables; too slow to profile
+        if c.group in (HARD, VOLUME, APP):  # their own tables; too slow to profile
             continue
         for p in PEERS[c.group]:
             r = c.results.get(p)
@@ -1076,7 +1099,7 @@ def exactness_section(cases):
 
     fams = {}
     for c in cases:
-        if c.group in (HARD, VOLUME):  # no exact and auto runs there
+        if c.group in (HARD, VOLUME, APP):  # no exact and auto runs there, or their own tables
             continue
         r = c.results
         f = fams.setdefault((c.group, c.family), {"n": 0, "e": [], "a": [], "p": [], "l": []})
@@ -1196,6 +1219,282 @@ def hard_section(cases, opts, facts, threads, load):
     return md
 
 
+# ---- application cones ----------------------------------------------------------------
+# Every tool under the same limit per instance and the group under a budget,
+# as the hard families; zonix's three arithmetics take turns, run by run.
+
+APP_LIMIT = 60.0
+APP_BUDGET = 30 * 60.0
+APP_REPEAT_BELOW = 2.0  # seconds a tool has spent on an instance before its runs stop
+APP_TOOLS = ["zonix", "auto", "exact", "normaliz", "lrs"]
+# The side that has no definition of its own: made from the family on the
+# right by Normaliz once and kept in the data directory.
+APP_DERIVED = {"magic-v": "magic-h", "contingency-h": "contingency-v"}
+
+
+def read_text_matrix(path):
+    """(representation "H" or "V", rows as words, 1-based linearity set)."""
+    lines = Path(path).read_text().splitlines()
+    rep = None
+    for line in lines:
+        w = line.split()
+        if w and w[0] in ("H-representation", "V-representation"):
+            rep = w[0][0]
+            break
+    rows, lin = read_matrix("\n".join(lines))
+    return rep, rows, lin
+
+
+def app_normaliz_input(path):
+    """The .ine/.ext file in Normaliz's notation, or None where it has none:
+    rays as a cone, points as a polytope (amb_space counts the
+    homogenising coordinate there), inequalities with or without constants."""
+    rep, rows, lin = read_text_matrix(path)
+    d = len(rows[0]) - 1
+    first = {number(r[0]) for r in rows}
+    out = []
+
+    def block(kind, rs):
+        if rs:
+            out.append("%s %d" % (kind, len(rs)))
+            out.extend(" ".join(r) for r in rs)
+
+    if rep == "V":
+        if lin:
+            return None
+        if first == {0.0}:
+            out.append("amb_space %d" % d)
+            block("cone", [r[1:] for r in rows])
+        elif first == {1.0}:
+            out.append("amb_space %d" % (d + 1))
+            block("polytope", [r[1:] for r in rows])
+        else:
+            return None
+    else:
+        ineq = [r for k, r in enumerate(rows, 1) if k not in lin]
+        eq = [r for k, r in enumerate(rows, 1) if k in lin]
+        out.append("amb_space %d" % d)
+        if first == {0.0}:
+            block("inequalities", [r[1:] for r in ineq])
+            block("equations", [r[1:] for r in eq])
+        else:
+            block("inhom_inequalities", [r[1:] + r[:1] for r in ineq])
+            block("inhom_equations", [r[1:] + r[:1] for r in eq])
+    return "\n".join(out) + "\n"
+
+
+def normaliz_sections(text):
+    """{"extreme rays": rows, "support hyperplanes": rows, "equations": rows}
+    from a Normaliz .out file (the listed sections only)."""
+    lines = text.splitlines()
+    out = {}
+    for i, line in enumerate(lines):
+        m = re.match(r"^(\d+) (extreme rays|support hyperplanes|equations):$", line.strip())
+        if m:
+            n = int(m.group(1))
+            out[m.group(2)] = [lines[i + 1 + k].split() for k in range(n)]
+    return out
+
+
+def normaliz_counts(text, h_input):
+    head = dict((k, int(n)) for n, k in re.findall(
+        r"^(\d+) (extreme rays|support hyperplanes)$", text, re.M))
+    if h_input:
+        return {"rays": head["extreme rays"]}
+    eq = re.search(r"^(\d+) equations:$", text, re.M)
+    return {"facets": head["support hyperplanes"], "equations": int(eq.group(1)) if eq else 0}
+
+
+def app_derived(tools, case, base):
+    """The family's other side: Normaliz converts the defining instance, and
+    the result is written as an .ine or .ext (kept: later runs read it)."""
+    src = APP_DERIVED[case.family]
+    h = case.family.endswith("-h")
+    path = base.with_suffix(".ine" if h else ".ext")
+    if not path.exists():
+        sbase = base.parent / ("%s-%s" % (src, "-".join(str(p) for p in case.params)))
+        subprocess.run([str(tools.gen), src] + [str(p) for p in case.params] + ["--out",
+                       str(sbase)], capture_output=True, text=True, check=True)
+        sfile = sbase.with_suffix(".ext" if h else ".ine")
+        nin = sbase.with_suffix(".in")
+        nin.write_text(app_normaliz_input(sfile))
+        subprocess.run(["normaliz", "-s", "-x=1", str(nin)], capture_output=True, check=True,
+                       timeout=3600)
+        sec = normaliz_sections(sbase.with_suffix(".out").read_text())
+        name = case.family + "-" + "-".join(str(p) for p in case.params)
+        if h:
+            ineq, eq = sec["support hyperplanes"], sec.get("equations", [])
+            rows = [["0"] + r for r in eq + ineq]
+            lin = "linearity %d %s\n" % (len(eq), " ".join(str(k) for k in range(1, len(eq) + 1))) \
+                if eq else ""
+            text = "%s\nH-representation\n%sbegin\n%d %d integer\n%s\nend\n" % (
+                name, lin, len(rows), len(rows[0]), "\n".join(" ".join(r) for r in rows))
+        else:
+            rows = [["0"] + r for r in sec["extreme rays"]]
+            text = "%s\nV-representation\nbegin\n%d %d integer\n%s\nend\n" % (
+                name, len(rows), len(rows[0]), "\n".join(" ".join(r) for r in rows))
+        path.write_text(text)
+    _, rows, _ = read_text_matrix(path)
+    case.name = path.stem
+    case.size = "%d × %d" % (len(rows), len(rows[0]))
+    case.input = path
+
+
+def app_command(tools, tool, case, outdir):
+    """argv and answer parser of a tool, or (None, why)."""
+    if tool in ("zonix", "auto", "exact"):
+        argv, parse, _ = zonix_command(tools, case, outdir, "double" if tool == "zonix" else tool,
+                                       threads=1)
+        return argv, parse
+    if tool == "lrs":
+        return peer_command(tools, "lrs", case)
+    if not which("normaliz"):
+        return None, "normaliz is not installed"
+    text = app_normaliz_input(case.input)
+    if text is None:
+        return None, "no Normaliz input"
+    outdir.mkdir(parents=True, exist_ok=True)
+    nin = outdir / (case.key + ".in")
+    nin.write_text(text)
+    return ["normaliz", "-s", "-x=1", str(nin)], \
+        (lambda so, se: normaliz_counts(nin.with_suffix(".out").read_text(), case.h))
+
+
+def app_answer(case, ans):
+    """Counts comparable across the tools: the extreme rays of a cone given
+    by inequalities (lrs and zonix add its apex as a vertex), the facets
+    and equations of a V input."""
+    if ans is None or not case.h or "vertices" not in ans:
+        return ans
+    return {"rays": ans["rays"]}
+
+
+def run_app_case(tools, case, work, opts, timed_out, clock):
+    outdir = work / "out"
+    t0 = time.perf_counter()
+    if "end" not in clock:
+        clock["end"] = t0 + APP_BUDGET
+    limit_full = APP_LIMIT if not opts.quick else 20.0
+    zonix_runs = []
+    for tool in APP_TOOLS:
+        if tool not in ("zonix", "auto", "exact") and zonix_runs:
+            app_turns(case, zonix_runs, opts, timed_out, limit_full)
+            zonix_runs = []
+        series = (case.group, case.family, tool)
+        left = clock["end"] - time.perf_counter()
+        r = Result(tool)
+        if any(all(a >= b for a, b in zip(case.params, small))
+               for small in timed_out.get(series, [])):
+            r.status, r.detail = "skipped", "timed out on a smaller instance"
+        elif left < min(5.0, limit_full):
+            r.status, r.detail = "skipped", "the group's time was up"
+        else:
+            argv, parse = app_command(tools, tool, case, outdir / slug(tool))
+            if argv is None:
+                r.status, r.detail = "n/a", parse
+            else:
+                limit = min(limit_full, left)
+                if tool in ("zonix", "auto", "exact"):
+                    zonix_runs.append(Timed(tool, argv, outdir / slug(tool), case.key + "-app",
+                                            limit, parse))
+                    continue
+                r = measure(tool, argv, outdir / slug(tool), case.key + "-app", opts.runs,
+                            limit, parse, None, enough=APP_REPEAT_BELOW)
+                app_timeout(case, r, limit, limit_full, timed_out)
+        case.results[tool] = r
+    if zonix_runs:
+        app_turns(case, zonix_runs, opts, timed_out, limit_full)
+    check_app_answers(case)
+    log("  %-18s %-28s %s  [%.0f s]" % (case.group, case.name, "  ".join(
+        "%s %s" % (t, cell(case.results[t])) for t in APP_TOOLS), time.perf_counter() - t0))
+
+
+def app_turns(case, timed, opts, timed_out, limit_full):
+    """zonix's arithmetics in turns, run by run, so that their ratios are
+    not a drift of the machine's load."""
+    for i in range(opts.runs):
+        if i > 0 and sum(sum(t.res.times) for t in timed) >= APP_REPEAT_BELOW:
+            break
+        for t in timed:
+            if not t.stopped:
+                t.step()
+    for t in timed:
+        if not t.stopped:
+            t.read_answer()
+        case.results[t.res.tool] = t.res
+        app_timeout(case, t.res, t.timeout, limit_full, timed_out)
+
+
+def app_timeout(case, r, limit, limit_full, timed_out):
+    if r.status != "timeout":
+        return
+    r.detail = "> %.0f s" % limit
+    if limit == limit_full:
+        timed_out.setdefault((case.group, case.family, r.tool), []).append(case.params)
+
+
+def check_app_answers(case):
+    """Counts against Normaliz's, else lrs's, else zonix exact's."""
+    for r in case.results.values():
+        r.answer = app_answer(case, r.answer)
+    ok = [t for t in ("normaliz", "lrs", "exact") if case.results[t].status == "ok"]
+    case.ref_tool = ok[0] if ok else None
+    z = case.results["zonix"]
+    for t in APP_TOOLS:
+        r = case.results[t]
+        if r.status == "ok" and case.ref_tool and t != case.ref_tool:
+            good, why = agrees(APP, r.answer, case.results[case.ref_tool].answer)
+            r.reference = case.ref_tool
+            if not good:
+                r.status, r.detail = "disagrees", why
+        if t != "zonix" and r.status in ("ok", "disagrees") and r.median and \
+                z.status in ("ok", "disagrees") and z.median:
+            r.ratio = r.median / z.median
+
+
+def app_section(cases, opts, facts):
+    lim = "%.0f" % (APP_LIMIT if not opts.quick else 20.0)
+    md = ["", "## " + APP, "",
+          "Written by `%s` on %s. Cones and polytopes from algebraic combinatorics and "
+          "statistics, made from their definitions by bench/families.cpp: magic-h-n, the cone "
+          "of n × n magic squares (x ≥ 0; rows, columns and both diagonals with one sum); "
+          "contingency-v-p-q-r, the cone of the columns of the p × q × r transportation matrix "
+          "(the cell (i,j,k) in the line sums (i,j,·), (i,·,k) and (·,j,k)); birkhoff-v-n, the "
+          "n! permutation matrices; cut-v-n, the 2^(n-1) cut vectors of K_n; knapsack-h/v-n-sS, "
+          "{(x, t) ≥ 0 : a·x = b t} for a in [-9, 9]^n and b in [1, 9] drawn from seed S, by "
+          "its facets and by the rays its definition gives. magic-v and contingency-h are the "
+          "other side, converted once by Normaliz and kept in the bench's data directory." % (
+              opts.command, datetime.datetime.now().strftime("%Y-%m-%d %H:%M")),
+          "",
+          "Every tool on one thread: zonix `convert --threads 1` with `--arithmetic double` "
+          "(zonix), `auto` and `exact`; `normaliz -s -x=1` on the same rows in its notation; "
+          "`lrs`. Each gets at most %s s on an instance, one run, repeated up to %d runs "
+          "(median) while its runs take under %g s in all (zonix's arithmetics take turns); a "
+          "tool is not run on a larger instance of a family after a timeout, and the group "
+          "stops within %g minutes. Machine: %s cores (%s). (×): the time over zonix's. "
+          "Answers: extreme rays from facets, facets (+ equations) from generators, checked "
+          "against Normaliz's counts, else lrs's: **≠** marks a disagreement." % (
+              lim, opts.runs, APP_REPEAT_BELOW, APP_BUDGET / 60, facts.get("cores", "?"),
+              facts.get("CPU", "?")),
+          ""]
+    head = ["Instance", "Input", "Answer", "zonix s", "MiB", "auto s (×)", "exact s (×)",
+            "normaliz s (×)", "MiB", "lrs s (×)", "MiB"]
+    md.append("| " + " | ".join(head) + " |")
+    md.append("|" + "|".join(["---"] * 3 + ["---:"] * (len(head) - 3)) + "|")
+    for c in cases:
+        ref = c.results[c.ref_tool] if c.ref_tool else None
+        ans = "–" if ref is None else "%s (%s)" % (show_answer(APP, ref.answer), c.ref_tool)
+        row = [c.name, c.size, ans]
+        for t in APP_TOOLS:
+            r = c.results[t]
+            shown = "skipped (%s)" % r.detail if r.status == "skipped" and r.detail else cell(r)
+            row.append(shown)
+            if t in ("zonix", "normaliz", "lrs"):
+                row.append(fmt_mib(r.kib))
+        md.append("| " + " | ".join(row) + " |")
+    return md
+
+
 def split_sections(lines):
     """[(heading or None for the top, lines)] split at the "## " headings."""
     out = [(None, [])]
@@ -1300,6 +1599,9 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
             continue
         if g == VOLUME:
             md += volume_section(cs, opts)
+            continue
+        if g == APP:
+            md += app_section(cs, opts, facts)
             continue
         md.append("")
         md.append("## " + g)
@@ -1426,8 +1728,12 @@ def main():
             done[c.key] = c
     timed_out = {}
     clock, hard_load = None, ["?", "?"]
+    app_clock = {}
     for c in cases:
         t0 = time.perf_counter()
+        if c.group == APP:
+            run_app_case(tools, c, work, opts, timed_out, app_clock)
+            continue
         if c.group == HARD:
             if clock is None:
                 clock = {"end": t0 + HARD_BUDGET}
@@ -1452,7 +1758,7 @@ def main():
     if opts.profile:
         # callgrind is some fifty times slower: each workload is profiled on
         # its quickest instance where zonix is behind the same peer.
-        for c, p, ratio in furthest_behind([c for c in cases if c.group not in (LP, HARD, VOLUME)],
+        for c, p, ratio in furthest_behind([c for c in cases if c.group not in (LP, HARD, VOLUME, APP)],
                                            opts.profile):
             same = [o for o in cases if o.group == c.group and o.family == c.family
                     and o.results[p].ratio is not None and o.results[p].ratio < 1]
@@ -1472,7 +1778,7 @@ def main():
         log("run_bench: %s disagrees with %s on %s (%s): %s" % (
             t, c.results[t].reference, c.name, c.group, c.results[t].detail))
     for c in cases:
-        if c.group not in (HARD, VOLUME) and c.results["zonix"].detail and \
+        if c.group not in (HARD, VOLUME, APP) and c.results["zonix"].detail and \
                 c.results["zonix"].status == "ok":
             log("run_bench: zonix on %s (%s) %s" % (c.name, c.group, c.results["zonix"].detail))
 

@@ -157,6 +157,14 @@ std::vector<char> exact_rows(dd_ConePtr cone)
   return exact;
 }
 
+// Per row, the wide rays on it as a bit set over their slots, when these
+// fit in wide_bits_cap bytes: a ridge's partners are then the bits its
+// rows' sets share, word by word, the rarest rows first (most words are
+// empty after a few).  In CUT(7) from its cut vectors a row holds a third
+// of some ten thousand wide rays: a scan of them for each unmatched edge,
+// through the rays' records, took longer than the run.
+inline constexpr size_t wide_bits_cap = size_t{16} << 20;
+
 // The edges of rays on exactly d-1 rows when others lie on more: each is
 // shared by exactly two rays, the other one found among the edges or, when
 // alone there, exactly one of the wider rays.
@@ -173,6 +181,19 @@ bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
     for (long w = 1; w <= nw; ++w)
       for (set_word b = rays[static_cast<size_t>(t)]->ZeroSet[w]; b != 0u; b &= b - 1u)
         wide_on[static_cast<size_t>((w - 1) * 32 + std::countr_zero(b) + 1)].push_back(t);
+  const size_t bw = (wide.size() + 63) / 64;
+  const bool use_bits = bw > 1 && (static_cast<size_t>(cone->m) + 1) * bw * 8 <= wide_bits_cap;
+  std::vector<std::uint64_t> bits;
+  std::vector<long> ridge;
+  std::vector<const std::uint64_t *> sets;
+  if (use_bits) {
+    bits.assign((static_cast<size_t>(cone->m) + 1) * bw, 0u);
+    for (size_t row = 1; row < wide_on.size(); ++row)
+      for (long t : wide_on[row]) {
+        const auto s = static_cast<size_t>(slot[static_cast<size_t>(t)]);
+        bits[row * bw + s / 64] |= std::uint64_t{1} << (s % 64);
+      }
+  }
   std::sort(edges.begin(), edges.end(),
             [](const Ridge &a, const Ridge &b) { return a.key < b.key; });
   for (size_t a = 0; a < edges.size();) {
@@ -182,26 +203,47 @@ bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
     if (b - a == 1) {
       const Ridge &r = edges[a];
       const set_word *z = rays[static_cast<size_t>(r.facet)]->ZeroSet;
-      long rare = 0;
-      for (long w = 1; w <= nw; ++w)
-        for (set_word bits = z[w]; bits != 0u; bits &= bits - 1u) {
-          const long row = (w - 1) * 32 + std::countr_zero(bits) + 1;
-          if (row != r.drop && (rare == 0 || wide_on[static_cast<size_t>(row)].size() <
-                                                 wide_on[static_cast<size_t>(rare)].size()))
-            rare = row;
-        }
       long partners = 0, partner = 0;
-      for (long t : wide_on[static_cast<size_t>(rare)]) {
-        const set_word *zt = rays[static_cast<size_t>(t)]->ZeroSet;
-        bool within = true;
-        for (long w = 1; w <= nw && within; ++w) {
-          set_word rest = z[w] & ~zt[w];
-          if (w == (r.drop - 1) / 32 + 1) rest &= ~(set_word{1} << ((r.drop - 1) % 32));
-          within = rest == 0u;
+      if (use_bits) {
+        ridge.clear();
+        for (long w = 1; w <= nw; ++w)
+          for (set_word bits_w = z[w]; bits_w != 0u; bits_w &= bits_w - 1u)
+            if (const long row = (w - 1) * 32 + std::countr_zero(bits_w) + 1; row != r.drop)
+              ridge.push_back(row);
+        std::sort(ridge.begin(), ridge.end(), [&](long x, long y) {
+          return wide_on[static_cast<size_t>(x)].size() < wide_on[static_cast<size_t>(y)].size();
+        });
+        sets.clear();
+        for (long row : ridge) sets.push_back(bits.data() + static_cast<size_t>(row) * bw);
+        for (size_t k = 0; k < bw && partners <= 1 && !sets.empty(); ++k) {
+          std::uint64_t both = sets[0][k];
+          for (size_t q = 1; q < sets.size() && both != 0u; ++q) both &= sets[q][k];
+          for (; both != 0u; both &= both - 1u) {
+            ++partners;
+            partner = wide[k * 64 + static_cast<size_t>(std::countr_zero(both))];
+          }
         }
-        if (within) {
-          ++partners;
-          partner = t;
+      } else {
+        long rare = 0;
+        for (long w = 1; w <= nw; ++w)
+          for (set_word bits_w = z[w]; bits_w != 0u; bits_w &= bits_w - 1u) {
+            const long row = (w - 1) * 32 + std::countr_zero(bits_w) + 1;
+            if (row != r.drop && (rare == 0 || wide_on[static_cast<size_t>(row)].size() <
+                                                   wide_on[static_cast<size_t>(rare)].size()))
+              rare = row;
+          }
+        for (long t : wide_on[static_cast<size_t>(rare)]) {
+          const set_word *zt = rays[static_cast<size_t>(t)]->ZeroSet;
+          bool within = true;
+          for (long w = 1; w <= nw && within; ++w) {
+            set_word rest = z[w] & ~zt[w];
+            if (w == (r.drop - 1) / 32 + 1) rest &= ~(set_word{1} << ((r.drop - 1) % 32));
+            within = rest == 0u;
+          }
+          if (within) {
+            ++partners;
+            partner = t;
+          }
         }
       }
       if (partners != 1) return false;

@@ -395,6 +395,11 @@ std::vector<Instance> suite()
   s.push_back(fam::repeat_rows(fam::hypercube(Rep::V, 4), 3));
   s.push_back(fam::scaled_copies(fam::cone_over(fam::simplex(Rep::V, 2)), fam::rat(3), 1));
   s.push_back(fam::with_combinations(fam::sphere_points(15, 4, 5), 10, 13));
+  // Degenerate cones from applications, and B(4) by its vertices.
+  for (int n : {3, 4}) s.push_back(fam::magic_squares(n));
+  for (auto [p, q, r] : {std::tuple{2, 2, 2}, {3, 2, 2}}) s.push_back(fam::contingency_cone(p, q, r));
+  s.push_back(fam::birkhoff_vertices(4));
+  for (Rep r : {Rep::H, Rep::V}) s.push_back(fam::knapsack_cone(r, 8, 2));
   // Infeasible systems, and the single origin.
   s.push_back(hand("infeasible-h-1", Rep::H, {{-1, 1}, {0, -1}}));
   s.push_back(hand("infeasible-line-h-2", Rep::H, {{-1, 1, 0}, {0, -1, 0}}));

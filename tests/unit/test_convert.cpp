@@ -348,3 +348,116 @@ TEST(ConvertClosure, EveryMissingVertexOrFacetIsNoticed)
       }
     }
 }
+
+// Cones from applications: counts from their mathematics (B(n) has n^2
+// facets for n >= 3, its affine hull 2n - 1 equations from the rows and
+// columns) or from Normaliz (magic squares, contingency cones); the
+// knapsack cones' two sides are built apart (inequalities by definition,
+// rays by their supports), so each side converted must give the other:
+// rays as rows, facets (fixed only modulo the equation) by the rays on them.
+Rows other_side(const fam::Instance &in, long *linearity)
+{
+  Matrix M(fam::to_matrix(in));
+  dd_ErrorType err = dd_ImproperInputFormat;
+  Polyhedra P(dd_DDMatrix2Poly(M.get(), &err));
+  EXPECT_EQ(err, dd_NoError) << in.name;
+  if (err != dd_NoError) return {};
+  const bool h = in.rep == Rep::H;
+  Matrix G(h ? dd_CopyGenerators(P.get()) : dd_CopyInequalities(P.get()));
+  const Rows all = rows_of(G.get());
+  Rows rest;
+  for (long i = 1; i <= G->rowsize; ++i)
+    // An H cone's apex (1, 0, ..., 0) is not one of its rays.
+    if (!set_member(i, G->linset) && !(h && all[static_cast<size_t>(i - 1)][0] != 0))
+      rest.push_back(all[static_cast<size_t>(i - 1)]);
+  *linearity = set_card(G->linset);
+  return rest;
+}
+
+TEST(ConvertApplicationCones, CountsOfTheOtherSide)
+{
+  dd_set_global_constants();
+  const struct {
+    fam::Instance in;
+    size_t extreme;
+    long linearity;
+  } cases[] = {
+      {fam::magic_squares(3), 4, 0},      {fam::magic_squares(4), 20, 0},
+      {fam::birkhoff_vertices(3), 9, 5},  {fam::birkhoff_vertices(4), 16, 7},
+      {fam::contingency_cone(2, 2, 2), 16, 5}, {fam::contingency_cone(3, 3, 2), 57, 7},
+  };
+  for (const auto &c : cases) {
+    long lin = -1;
+    EXPECT_EQ(other_side(c.in, &lin).size(), c.extreme) << c.in.name;
+    EXPECT_EQ(lin, c.linearity) << c.in.name;
+  }
+}
+
+TEST(ConvertApplicationCones, KnapsackSidesMeet)
+{
+  dd_set_global_constants();
+  for (auto [n, seed] : {std::pair{4, 1}, {7, 5}, {10, 1}, {12, 3}}) {
+    const fam::Instance h = fam::knapsack_cone(Rep::H, n, seed), v = fam::knapsack_cone(Rep::V, n, seed);
+    const Rows rays = of(v);
+    Rows facets;
+    for (long i = 1; i <= h.rowcount(); ++i)
+      if (!h.is_linearity(i)) facets.push_back(of(h)[static_cast<size_t>(i - 1)]);
+    auto on = [&](const Rows &fs) {
+      std::set<std::set<size_t>> out;
+      for (const Row &f : fs) {
+        std::set<size_t> z;
+        for (size_t k = 0; k < rays.size(); ++k)
+          if (std::fabs(dot(f, rays[k])) < 1e-9) z.insert(k);
+        out.insert(z);
+      }
+      return out;
+    };
+    long lin = -1;
+    EXPECT_EQ(canonical(other_side(h, &lin), false), canonical(rays, false)) << h.name;
+    EXPECT_EQ(lin, 0) << h.name;
+    const Rows got = other_side(v, &lin);
+    EXPECT_EQ(got.size(), facets.size()) << v.name;
+    EXPECT_EQ(on(got), on(facets)) << v.name;
+    EXPECT_EQ(lin, 1) << v.name;
+  }
+}
+
+// Dense generators in more than 16 columns take another default row
+// order than sparse ones; every order must give the same facets: CUT(6)
+// has 368 (Deza and Laurent), the 4 x 4 magic squares' cone 16 and 8
+// equations (Normaliz), its rays made here from its inequalities.
+TEST(ConvertApplicationCones, DenseGeneratorsUnderEveryOrder)
+{
+  dd_set_global_constants();
+  fam::Instance magic = fam::magic_squares(4);
+  {
+    Matrix M(fam::to_matrix(magic));
+    dd_ErrorType err = dd_ImproperInputFormat;
+    Polyhedra P(dd_DDMatrix2Poly(M.get(), &err));
+    ASSERT_EQ(err, dd_NoError);
+    Matrix G(dd_CopyGenerators(P.get()));
+    magic.rep = Rep::V;
+    magic.linearity.clear();
+    magic.rows.clear();
+    for (const Row &r : rows_of(G.get()))
+      if (r[0] == 0) {
+        magic.rows.emplace_back();
+        for (double x : r) magic.rows.back().push_back(fam::rat(std::llround(x)));
+      }
+    ASSERT_EQ(magic.rowcount(), 20);
+  }
+  const struct {
+    fam::Instance in;
+    long facets, equations;
+  } cases[] = {{fam::cone_over(fam::cut_polytope(6)), 368, 0}, {magic, 16, 8}};
+  for (const auto &c : cases)
+    for (dd_RowOrderType order : {dd_LexMinSpread, dd_ColumnGreedy, dd_LexMin}) {
+      Matrix M(fam::to_matrix(c.in));
+      dd_ErrorType err = dd_ImproperInputFormat;
+      Polyhedra P(dd_DDMatrix2Poly2(M.get(), order, &err));
+      ASSERT_EQ(err, dd_NoError) << c.in.name;
+      Matrix H(dd_CopyInequalities(P.get()));
+      EXPECT_EQ(H->rowsize - set_card(H->linset), c.facets) << c.in.name << " order " << order;
+      EXPECT_EQ(set_card(H->linset), c.equations) << c.in.name << " order " << order;
+    }
+}
