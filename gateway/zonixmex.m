@@ -30,6 +30,16 @@
 %                 results come back as the nearest doubles
 %     threads     the threads a conversion may use, 1 to 64 (default: one
 %                 per core); the result is the same for any count
+%     tolerance   the relative distance of measured data, above 0 and at
+%                 most 1e-3 (default 1e-12)
+%
+%   Exact data: inputs whose entries are all integers.  In the default mode
+%   their answer is exact, proved by an exact check independent of the
+%   solvers.
+%   Measured data: inputs with an entry that is no integer.  Their answer is
+%   exactly right for some data within a relative distance tolerance of the
+%   given numbers; when no double answer passes that check it is computed
+%   exactly for the numbers as given.
 %   Ctrl-C ends a computing call with the error zonix:<command>:interrupted.
 %
 %   Commands

@@ -300,10 +300,77 @@ void write_rational(FILE *f, const Conversion &c)
   write_tail(f, c.rational);
 }
 
+namespace {
+
+// The rows of `in` that look like the facets of the cone of `out` (as
+// generators): tight, in double, on as many rows of out as a facet needs,
+// the first of rows tight on the same ones, and every fixed row.  A wrong
+// guess only makes the checker say no.
+QMatrix facet_guess(const QMatrix &in, const QMatrix &out)
+{
+  const long d = in.cols;
+  std::vector<double> a(in.entries.size()), b(out.entries.size());
+  for (size_t k = 0; k < a.size(); ++k) a[k] = nearest_double(in.entries[k]);
+  for (size_t k = 0; k < b.size(); ++k) b[k] = nearest_double(out.entries[k]);
+  const long need = d - 1 - static_cast<long>(out.linearity.size());
+  QMatrix g;
+  g.rows = 0;
+  g.cols = d;
+  g.representation = in.representation;
+  std::vector<std::vector<long>> seen;
+  for (long i = 0; i < in.rows; ++i) {
+    const bool fixed = std::binary_search(in.linearity.begin(), in.linearity.end(), i + 1);
+    std::vector<long> on;
+    for (long k = 0; k < out.rows && !fixed; ++k) {
+      double sum = 0.0, size = 0.0;
+      for (long j = 0; j < d; ++j) {
+        sum += a[static_cast<size_t>(i * d + j)] * b[static_cast<size_t>(k * d + j)];
+        size += std::fabs(a[static_cast<size_t>(i * d + j)] * b[static_cast<size_t>(k * d + j)]);
+      }
+      if (std::fabs(sum) <= 1e-9 * size) on.push_back(k);
+    }
+    if (!fixed && (static_cast<long>(on.size()) < need || std::ranges::find(seen, on) != seen.end())) continue;
+    if (!fixed) seen.push_back(on);
+    g.entries.insert(g.entries.end(), in.entries.begin() + i * d, in.entries.begin() + (i + 1) * d);
+    ++g.rows;
+    if (fixed) g.linearity.push_back(g.rows);
+  }
+  return g;
+}
+
+// The checker on c, and where the answer's elements are too degenerate for
+// it, on the other side: the input rows that are the facets of the cone of
+// the answer.  Valid answer rows span a cone inside the input's; when that
+// cone's facets are input rows it holds the input's cone too.
+bool checked_either_way(const QMatrix &in, const QMatrix &out)
+{
+  if (check::conversion(in, out)) return true;
+  const QMatrix facets = facet_guess(in, out);
+  if (facets.rows == 0 || !check::conversion(out, facets)) return false;
+  // The answer on every input row, exactly: >= 0, = 0 on equations and lines.
+  const long d = in.cols;
+  mpq_class dot, t;
+  for (long i = 0; i < in.rows; ++i) {
+    const bool eq = std::binary_search(in.linearity.begin(), in.linearity.end(), i + 1);
+    for (long k = 0; k < out.rows; ++k) {
+      const bool line = std::binary_search(out.linearity.begin(), out.linearity.end(), k + 1);
+      dot = 0;
+      for (long j = 0; j < d; ++j) {
+        t = in.at(i, j) * out.at(k, j);
+        dot += t;
+      }
+      if (sgn(dot) < 0 || ((eq || line) && sgn(dot) != 0)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 bool passes_checker(const QMatrix &in, const Conversion &c)
 {
   if (!c.rows.empty()) return false;  // rows as text only: nothing to check
-  if (c.integers.store == nullptr) return static_cast<bool>(check::conversion(in, c.rational));
+  if (c.integers.store == nullptr) return checked_either_way(in, c.rational);
   // Settled rows of 64-bit integers: each a positive multiple of its row.
   QMatrix out;
   out.rows = c.integers.rows;
@@ -319,7 +386,7 @@ bool passes_checker(const QMatrix &in, const Conversion &c)
       mpz_set_si(e.get_num_mpz_t(), r[static_cast<size_t>(j)]);
     }
   }
-  return static_cast<bool>(check::conversion(in, out));
+  return checked_either_way(in, out);
 }
 
 bool double_answer_certain(dd_PolyhedraPtr poly)
