@@ -670,13 +670,13 @@ dd_SetFamilyPtr row_adjacency(dd_MatrixPtr M, Arithmetic arithmetic, dd_ErrorTyp
 }
 
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
-                   bool *exact, const QMatrix *rational)
+                   bool *exact, const QMatrix *rational, dd_RedundancyMethod method)
 {
   *exact = false;
   if (arithmetic == Arithmetic::Double || (arithmetic == Arithmetic::Auto && rational == nullptr)) {
     set_type s = nullptr;
     switch (query) {
-      case RowQuery::Redundant: s = dd_RedundantRows(M, err); break;
+      case RowQuery::Redundant: s = dd_RedundantRowsWith(M, method, err); break;
       case RowQuery::StronglyRedundant: s = dd_SRedundantRows(M, err); break;
       case RowQuery::ImplicitLinearity: s = dd_ImplicitLinearityRows(M, err); break;
     }
@@ -695,8 +695,12 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
                            : query == RowQuery::StronglyRedundant ? lp::RowTest::StronglyRedundant
                                                                   : lp::RowTest::ImplicitLinearity;
   std::optional<std::vector<long>> proved;
+  // Proving each row's LP over all rows costs what the plain method does:
+  // where another method pays, it runs exactly instead.
+  const bool per_row = query != RowQuery::Redundant ||
+                       dd_ChooseRedundancyMethod(M, method) == dd_RedundancyEachRow;
   try {
-    proved = lp::certified_rows(M, q, test, err);
+    if (per_row) proved = lp::certified_rows(M, q, test, err);
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
   }
@@ -713,6 +717,7 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
            : query == RowQuery::StronglyRedundant ? ExactJob::StronglyRedundant
                                                   : ExactJob::ImplicitLinearity;
   rq.input = &q;
+  rq.redundancy = static_cast<int>(method);
   const ExactResult res = run_exact(rq);
   *exact = true;
   *err = res.error;

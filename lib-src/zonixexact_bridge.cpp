@@ -186,7 +186,7 @@ void row_query(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
   }
   Set rows;
   switch (rq.job) {
-    case ExactJob::RedundantRows: rows.reset(dd_RedundantRows(M.get(), &res.error)); break;
+    case ExactJob::RedundantRows: rows.reset(dd_RedundantRowsWith(M.get(), static_cast<dd_RedundancyMethod>(rq.redundancy), &res.error)); break;
     case ExactJob::StronglyRedundant: rows.reset(dd_SRedundantRows(M.get(), &res.error)); break;
     default: rows.reset(dd_ImplicitLinearityRows(M.get(), &res.error)); break;
   }
