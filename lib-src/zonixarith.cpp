@@ -615,7 +615,16 @@ bool same_rows(dd_MatrixPtr d, const QMatrix &q)
 Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool fourier,
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational)
 {
+  return eliminate(M, cols, fourier ? proj::Method::Fourier : proj::Method::Block, reduce, arithmetic,
+                   rational);
+}
+
+Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj::Method method,
+                     bool reduce, Arithmetic arithmetic, const QMatrix *rational)
+{
   Projection p;
+  if (M != nullptr) method = proj::choose(M, cols, method);
+  const bool fourier = method == proj::Method::Fourier;
   if (M == nullptr) {
     p.error = dd_ImproperInputFormat;
     return p;
@@ -623,7 +632,7 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool 
   const bool in_double = arithmetic == Arithmetic::Double ||
                          (arithmetic == Arithmetic::Auto && rational == nullptr);
   if (in_double) {
-    p.output.reset(proj::project_h(M, cols, fourier, true, reduce, &p.error));
+    p.output.reset(proj::project_h(M, cols, method, true, reduce, &p.error));
     if (arithmetic == Arithmetic::Double || (!fourier && !uncertified(p.error))) return p;
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
@@ -631,6 +640,7 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool 
   rq.job = ExactJob::Eliminate;
   rq.input = rational != nullptr ? rational : &in;
   rq.fourier = fourier;
+  rq.projection = static_cast<int>(method);
   rq.reduce = reduce;
   rq.eliminate.assign(cols.begin(), cols.end());
   ExactResult res = run_exact(rq);

@@ -14,6 +14,7 @@
 
 #include "zonix.hpp"
 #include "zonixexact.hpp"
+#include "zonixproj.h"
 
 namespace zonix {
 
@@ -229,6 +230,11 @@ struct Projection {
 // Fourier-Motzkin, whose sums nothing certifies in double, it keeps the
 // double rows only when an exact run confirms them.
 Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool fourier,
+                     bool reduce, Arithmetic arithmetic, const QMatrix *rational = nullptr);
+
+// The same by method (zonix::proj::Method; Auto chooses): Vertices is
+// certified as block elimination is, by its conversions.
+Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj::Method method,
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational = nullptr);
 
 enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };

@@ -75,6 +75,7 @@ struct ExactRequest {
   // Eliminate: zonix::proj::project_h of these columns (1-based).
   std::vector<long> eliminate;
   bool fourier = false, reduce = false;
+  int projection = -1;  // a zonix::proj::Method; -1: Fourier or block by `fourier`
 };
 
 struct ExactResult {

@@ -243,7 +243,11 @@ void eliminate(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     return;
   }
   const std::vector<dd_colrange> del(rq.eliminate.begin(), rq.eliminate.end());
-  const Matrix R(zonix::proj::project_h(M.get(), del, rq.fourier, true, rq.reduce, &res.error));
+  using zonix::proj::Method;
+  const Method method = rq.projection >= 0 ? static_cast<Method>(rq.projection)
+                        : rq.fourier       ? Method::Fourier
+                                           : Method::Block;
+  const Matrix R(zonix::proj::project_h(M.get(), del, method, true, rq.reduce, &res.error));
   if (res.error == dd_NoError) res.output = from_record(R.get());
 }
 
