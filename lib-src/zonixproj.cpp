@@ -367,9 +367,26 @@ Matrix through_vertices(dd_MatrixPtr M, const std::vector<dd_colrange> &del, dd_
   const Polyhedra Q(dd_DDMatrix2Poly(Gp.get(), err));
   if (*err != dd_NoError) return Matrix();
   Matrix H(dd_CopyInequalities(Q.get()));
-  if (H == nullptr) *err = dd_NumericallyInconsistent;
-  else H->representation = dd_Inequality;
-  return H;
+  if (H == nullptr) {
+    *err = dd_NumericallyInconsistent;
+    return H;
+  }
+  H->representation = dd_Inequality;
+  // M's equations (free of the eliminated variables once substituted)
+  // rather than the conversion's, when they are as many: the same
+  // affine hull, in the rows the caller wrote.
+  std::vector<dd_rowrange> ineq, eq;
+  for (dd_rowrange i = 0; i < H->rowsize; ++i)
+    if (!set_member(i + 1, H->linset)) ineq.push_back(i);
+  for (dd_rowrange i = 0; i < M->rowsize; ++i)
+    if (set_member(i + 1, M->linset)) eq.push_back(i);
+  if (eq.empty() || static_cast<size_t>(set_card(H->linset)) != eq.size()) return H;
+  const Matrix A = take(H.get(), ineq, all_columns(H.get()));
+  const Matrix E = take(M, eq, kept);
+  if (A == nullptr || E == nullptr) return Matrix();
+  Matrix R(dd_MatrixAppend(A.get(), E.get()));
+  if (R != nullptr) R->representation = dd_Inequality;
+  return R;
 }
 
 }  // namespace
