@@ -3,7 +3,7 @@
 //   reduce_family h M D KEPT SEED [METHODS] [FILE]   tangent rows with implied rows
 //   reduce_family v N D SEED [METHODS] [FILE]        points in a ball
 //
-// METHODS is a comma list of each, clarkson, hull, auto (default
+// METHODS is a comma list of each, clarkson, auto (default
 // each,clarkson,auto); a method named with a suffix ":exact" runs in
 // exact arithmetic.  Prints one line per method: its name, seconds of
 // processor time and rows kept; all methods must keep the same rows.
@@ -49,7 +49,6 @@ int main(int argc, char **argv)
     const std::string base = exact ? name.substr(0, name.size() - 6) : name;
     const dd_RedundancyMethod method = base == "each"       ? dd_RedundancyEachRow
                                        : base == "clarkson" ? dd_RedundancyClarkson
-                                       : base == "hull"     ? dd_RedundancyHull
                                                             : dd_RedundancyAuto;
     dd_ErrorType err = dd_NoError;
     const std::clock_t t0 = std::clock();

@@ -494,8 +494,7 @@ int run_reduce(const Args &args)
     if (*m == "auto") method = dd_RedundancyAuto;
     else if (*m == "each") method = dd_RedundancyEachRow;
     else if (*m == "clarkson") method = dd_RedundancyClarkson;
-    else if (*m == "hull") method = dd_RedundancyHull;
-    else return usage_error("reduce", "--method must be auto, each, clarkson or hull");
+    else return usage_error("reduce", "--method must be auto, each or clarkson");
   }
   dd_ErrorType err = dd_NoError;
   bool exact = false;
@@ -828,8 +827,8 @@ const Command kCommands[] = {
      "  --shooting  find the essential inequalities by ray shooting first\n"
      "              (H-representations)\n"
      "  --method M  auto (default, by the file's shape), each (an LP over all\n"
-     "              rows per row), clarkson (LPs over the rows known to stay)\n"
-     "              or hull; all remove the same rows\n"
+     "              rows per row) or clarkson (LPs over the rows known to\n"
+     "              stay); all remove the same rows\n"
      "  --progress  show the progress line even when standard error is no terminal\n",
      kReduceOptions, run_reduce},
     {"interior", "find an interior point",

@@ -231,10 +231,9 @@ gw::Options read_options(const mxArray *o)
       if (m == "auto") opt.redundancy = dd_RedundancyAuto;
       else if (m == "each") opt.redundancy = dd_RedundancyEachRow;
       else if (m == "clarkson") opt.redundancy = dd_RedundancyClarkson;
-      else if (m == "hull") opt.redundancy = dd_RedundancyHull;
       else
-        gw::fail("badOption", "option method must be 'auto', 'each', 'clarkson' or "
-                              "'hull', not '" + m + "'");
+        gw::fail("badOption", "option method must be 'auto', 'each' or 'clarkson', "
+                              "not '" + m + "'");
     } else if (projecting && name == "reduce") {
       opt.reduce = flag_value(v, "reduce");
     } else {

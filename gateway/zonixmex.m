@@ -96,8 +96,8 @@
 %       [P2, removed] = zonixmex('reduce_v', P)   % removed = 5
 %     Option method (both commands): 'auto' (default, by the input's
 %     shape), 'each' (an LP over all rows per row), 'clarkson' (LPs over
-%     the rows known to stay, which costs what the rows kept cost) or
-%     'hull'; all give the same rows.
+%     the rows known to stay, which costs what the rows kept cost); all
+%     give the same rows.
 %
 %   S = zonixmex('find_interior', H)
 %   S = zonixmex('find_interior_DS', H)

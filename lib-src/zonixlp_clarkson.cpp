@@ -617,7 +617,6 @@ dd_rowset dd_RedundantRowsWith(dd_MatrixPtr M, dd_RedundancyMethod method, dd_Er
 dd_RedundancyMethod dd_ChooseRedundancyMethod(dd_MatrixPtr M, dd_RedundancyMethod asked)
 {
   if (M == nullptr) return dd_RedundancyEachRow;
-  if (asked == dd_RedundancyHull && M->representation != dd_Generator) return dd_RedundancyClarkson;
   if (asked != dd_RedundancyAuto) return asked;
   // Below this many rows one LP over all of them costs less than the
   // interior point, the shooting and the bookkeeping.

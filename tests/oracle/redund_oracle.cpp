@@ -487,7 +487,7 @@ std::vector<Family> families()
 
 const std::pair<const char *, dd_RedundancyMethod> kMethods[] = {
     {"auto", dd_RedundancyAuto}, {"each row", dd_RedundancyEachRow},
-    {"clarkson", dd_RedundancyClarkson}, {"hull", dd_RedundancyHull}};
+    {"clarkson", dd_RedundancyClarkson}};
 
 }  // namespace
 

@@ -81,7 +81,6 @@ const ReduceCase kCases[] = {
 using Method = std::pair<const char *, dd_RedundancyMethod>;
 const Method kMethods[] = {{"each", dd_RedundancyEachRow},
                            {"clarkson", dd_RedundancyClarkson},
-                           {"hull", dd_RedundancyHull},
                            {"auto", dd_RedundancyAuto}};
 
 class Reduce : public ::testing::TestWithParam<std::tuple<ReduceCase, Method, bool>> {};
@@ -186,9 +185,12 @@ TEST(ReduceChoice, AutoByShape)
   EXPECT_EQ(dd_ChooseRedundancyMethod(small.get(), dd_RedundancyAuto), dd_RedundancyEachRow);
   Matrix many = tangents();
   EXPECT_EQ(dd_ChooseRedundancyMethod(many.get(), dd_RedundancyAuto), dd_RedundancyClarkson);
-  EXPECT_EQ(dd_ChooseRedundancyMethod(many.get(), dd_RedundancyHull), dd_RedundancyClarkson);
   EXPECT_EQ(dd_ChooseRedundancyMethod(small.get(), dd_RedundancyEachRow), dd_RedundancyEachRow);
   EXPECT_EQ(dd_ChooseRedundancyMethod(nullptr, dd_RedundancyAuto), dd_RedundancyEachRow);
+  Rows points;
+  for (int k = 0; k < 300; ++k) points.push_back({1, static_cast<double>(k % 17), static_cast<double>(k % 23)});
+  Matrix P = matrix(points, dd_Generator);
+  EXPECT_EQ(dd_ChooseRedundancyMethod(P.get(), dd_RedundancyAuto), dd_RedundancyClarkson);
 }
 
 }  // namespace
