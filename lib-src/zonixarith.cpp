@@ -705,10 +705,12 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
                            : query == RowQuery::StronglyRedundant ? lp::RowTest::StronglyRedundant
                                                                   : lp::RowTest::ImplicitLinearity;
   std::optional<std::vector<long>> proved;
-  // Proving each row's LP over all rows costs what the plain method does:
-  // where another method pays, it runs exactly instead.
-  const bool per_row = query != RowQuery::Redundant ||
-                       dd_ChooseRedundancyMethod(M, method) == dd_RedundancyEachRow;
+  // Each row's LP over all rows in double, proved exactly, costs what the
+  // plain method does: quadratic in the rows, but far below exact LPs
+  // over the rows kept until the rows number some thousands.
+  constexpr dd_rowrange kProvedRows = 4000;
+  const bool per_row = query != RowQuery::Redundant || method == dd_RedundancyEachRow ||
+                       (method == dd_RedundancyAuto && M->rowsize <= kProvedRows);
   try {
     if (per_row) proved = lp::certified_rows(M, q, test, err);
   } catch (const std::bad_alloc &) {
