@@ -335,6 +335,18 @@ Matrix fourier(dd_MatrixPtr M, const std::vector<dd_colrange> &del, bool reduce,
   return R;
 }
 
+// R without its inequalities b >= 0 that hold everywhere (no variable).
+Matrix without_constants(Matrix R)
+{
+  const Set drop(make_set(R->rowsize));
+  for (dd_rowrange i = 0; i < R->rowsize; ++i) {
+    bool constant = !set_member(i + 1, R->linset) && !dd_Negative(R->matrix[i][0]);
+    for (dd_colrange j = 1; j < R->colsize && constant; ++j) constant = !dd_Nonzero(R->matrix[i][j]);
+    if (constant) set_addelem(drop.get(), i + 1);
+  }
+  return Matrix(dd_MatrixSubmatrix(R.get(), drop.get()));
+}
+
 // The generators of M with their kept coordinates, and the inequalities
 // of those: the projection without a redundant row but 1 >= 0, which
 // the final reduction drops.  An empty M projects to the row -1 >= 0.
@@ -429,7 +441,11 @@ dd_MatrixPtr project_h(dd_MatrixPtr M, const std::vector<dd_colrange> &del, Meth
     for (dd_colrange c : del) set_addelem(delset.get(), c);
     R.reset(dd_BlockElimination(S.get(), delset.get(), err));
   }
-  if (*err == dd_NoError && R != nullptr && reduce) R = reduced(std::move(R), err);
+  if (*err == dd_NoError && R != nullptr && reduce) {
+    // The facets of a conversion are irredundant already: only 1 >= 0
+    // (the far side of an unbounded projection) is left to drop.
+    R = method == Method::Vertices ? without_constants(std::move(R)) : reduced(std::move(R), err);
+  }
   if (*err == dd_NoError && R == nullptr) *err = dd_OutOfMemory;
   return *err == dd_NoError ? R.release() : nullptr;
 }
