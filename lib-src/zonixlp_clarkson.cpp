@@ -147,7 +147,7 @@ constexpr double kNudge = 1e-5;
 // rows grow.
 class Certificates {
  public:
-  explicit Certificates(dd_colrange c) : c_(c), n_(c - 1) {}
+  explicit Certificates(dd_colrange c) : n_(c - 1) {}
 
   // Keeps the rows (0-based rows of N) when their normals are independent.
   void add(dd_MatrixPtr N, const std::vector<dd_rowrange> &rows);
@@ -159,7 +159,7 @@ class Certificates {
     std::vector<dd_rowrange> rows;
     zonix::lp::Numbers inverse;  // n x n, row-major: lambda = inverse . a_j
   };
-  dd_colrange c_, n_;
+  dd_colrange n_;  // the variables: columns 2..c
   std::vector<Entry> kept_;
   size_t next_ = 0;  // the entry replaced next once the store is full
 };
