@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "families.h"
+#include "families_redundant.h"
 
 namespace fam = zonix::families;
 using fam::Instance;
@@ -49,7 +50,8 @@ int usage()
                "       bench_gen lp M D COUNT SEED --out DIR\n"
                "families:\n%s"
                "  zeroone-v n d seed\n"
-               "  redundant-h m d percent seed\n",
+               "  redundant-h m d percent seed\n"
+               "  tangents-h m d kept-percent seed (seed < 0: kept rows, not percent)\n",
                fam::family_usage().c_str());
   return 2;
 }
@@ -301,6 +303,13 @@ int main(int argc, char** argv)
       if (params.size() != 3 || params[0] < 1 || params[1] < 1 || params[1] > 40) return usage();
       inst = zero_one(static_cast<int>(params[0]), static_cast<int>(params[1]),
                       static_cast<std::uint64_t>(params[2]));
+    } else if (family == "tangents-h") {
+      // m d percent-kept seed; a negative seed: kept is the third number itself.
+      if (params.size() != 4 || params[0] < 2 || params[1] < 2 || params[2] < 1 || params[2] > params[0])
+        return usage();
+      const long kept = params[3] < 0 ? params[2] : std::max(1L, params[0] * params[2] / 100);
+      inst = fam::paraboloid_tangents(params[0], static_cast<int>(params[1]), kept,
+                                      static_cast<std::uint64_t>(params[3] < 0 ? -params[3] : params[3]));
     } else if (family == "redundant-h") {
       if (params.size() != 4 || params[0] < 2 || params[1] < 2 || params[2] < 0 ||
           params[2] > 99)

@@ -87,7 +87,12 @@ FULL = {
     RED: [
         ("redundant-h", (1000, 5, 90, 1)), ("redundant-h", (1000, 10, 70, 1)),
         ("redundant-h", (1000, 15, 50, 1)), ("redundant-h", (5000, 6, 90, 1)),
-    ],
+        # m rows in d variables, the given percent of them kept (tangents of a
+        # paraboloid and positive sums of two of them): m in 1,000, 10,000,
+        # 50,000, d in 2, 4, 8, 1 %, 10 % and 90 % kept; then 42,940 rows in
+        # 2 variables with 30 kept.
+    ] + [("tangents-h", (m, d, pct, 1)) for m in (1000, 10000, 50000) for d in (2, 4, 8)
+         for pct in (1, 10, 90)] + [("tangents-h", (42940, 2, 30, -1))],
     LP: [("lp", (50, 10, 100, 1)), ("lp", (200, 20, 100, 1)), ("lp", (500, 50, 100, 1))],
     # Degenerate polytopes, from H to V.  CUT(6) comes before the large ones
     # so that the group's time limit does not fall on it.
@@ -116,7 +121,8 @@ QUICK = {
              ("simplexprod-h", (5, 5))],
     V_TO_H: [("cyclic-v", (20, 4)), ("sphere-v", (100, 4, 1)), ("zeroone-v", (30, 7, 1))],
     ADJ: [("cube-h", (6,)), ("cyclic-v", (20, 4)), ("sphere-v", (60, 4, 1))],
-    RED: [("redundant-h", (200, 5, 80, 1)), ("redundant-h", (300, 8, 60, 1))],
+    RED: [("redundant-h", (200, 5, 80, 1)), ("redundant-h", (300, 8, 60, 1)),
+          ("tangents-h", (2000, 2, 1, 1)), ("tangents-h", (1000, 4, 10, 1))],
     LP: [("lp", (50, 10, 20, 1)), ("lp", (100, 20, 20, 1))],
     HARD: [("metric-h", (5,)), ("birkhoff-h", (4,)), ("permutahedron-h", (5,)),
            ("cut-h", (5,))],
@@ -140,6 +146,14 @@ PEERS = {
 EXACT_PEERS = ("lrs", "redund", "PPL")
 # zonix's other arithmetics, timed against its double precision run.
 VARIANTS = ["exact", "auto"]
+# Redundancy removal also beside its own previous method (an LP over all
+# rows per row), in double precision.
+PREVIOUS = "each-row"
+GROUP_VARIANTS = {RED: VARIANTS + [PREVIOUS]}
+
+
+def variants(group):
+    return GROUP_VARIANTS.get(group, VARIANTS)
 SHORT_RUN = 0.5  # seconds: zonix runs shorter than this are repeated SHORT_RUNS times
 SHORT_RUNS = 7
 
@@ -580,6 +594,8 @@ def zonix_command(tools, case, outdir, arith="double", threads=None):
     out = outdir / (case.key + ".out")
     g = case.group
     ar = ["--arithmetic", arith] if arith else []  # none: a build without the option
+    if arith == PREVIOUS:
+        ar = ["--arithmetic", "double", "--method", "each"]
     if threads is not None and tools.threads() and case.group in (H_TO_V, V_TO_H, HARD, ADJ, APP):
         ar += ["--threads", str(threads)]  # reduce and lp have one thread
     if g in (H_TO_V, V_TO_H, HARD, APP):
@@ -681,7 +697,7 @@ def run_case(tools, case, work, opts, timed_out):
     first = None if z.stopped else z.res.times[0]
     size = case.params[:2]
     timed = [z]
-    for v in VARIANTS:
+    for v in variants(case.group):
         series = (case.group, case.family, v)
         if any(all(a >= b for a, b in zip(size, small)) for small in timed_out.get(series, [])):
             r = Result(v)
@@ -976,7 +992,7 @@ def check_answers(case):
                 ref, ref_tool = r.answer, p
                 break
     case.ref_tool = ref_tool
-    for p in VARIANTS + PEERS[case.group]:
+    for p in variants(case.group) + PEERS[case.group]:
         r = case.results[p]
         if r.status != "ok" or ref is None or p == ref_tool:
             continue
@@ -1607,7 +1623,7 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
         md.append("## " + g)
         md.append("")
         head = ["Instance", "Input", "Answer (zonix)", "zonix s", "MiB"]
-        head += ["%s s (×)" % v for v in VARIANTS]
+        head += ["%s s (×)" % v for v in variants(g)]
         for p in PEERS[g]:
             head += ["%s s (×)" % p, "MiB"]
         md.append("| " + " | ".join(head) + " |")
@@ -1620,7 +1636,7 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
             if z.status != "ok" and getattr(c, "ref_tool", None):
                 ans = "(%s: %s)" % (c.ref_tool, show_answer(g, c.results[c.ref_tool].answer))
             row = [c.name, c.size, ans, cell(z), fmt_mib(z.kib)]
-            row += [cell(c.results[v]) for v in VARIANTS]
+            row += [cell(c.results[v]) for v in variants(g)]
             for p in PEERS[g]:
                 r = c.results[p]
                 row += [cell(r), fmt_mib(r.kib)]
@@ -1751,7 +1767,7 @@ def main():
             continue
         run_case(tools, c, work, opts, timed_out)
         z = c.results["zonix"]
-        peers = "  ".join("%s %s" % (p, cell(c.results[p])) for p in VARIANTS + PEERS[c.group])
+        peers = "  ".join("%s %s" % (p, cell(c.results[p])) for p in variants(c.group) + PEERS[c.group])
         log("  %-18s %-28s zonix %-14s %s  [%.0f s]" % (c.group, c.name, cell(z), peers,
                                                          time.perf_counter() - t0))
     profiles = []

@@ -126,6 +126,8 @@ class ProgressLine {
  private:
   static void hook(void *user, dd_rowrange iteration, dd_rowrange total,
                    long raycount);
+  // The row loops (reduce, project): rows done of rows, kept, elapsed.
+  static void row_hook(void *user, const char *stage, long done, long total, long kept);
   double start_ = 0.0;
   double delay_ = 0.0;
   double last_ = 0.0;

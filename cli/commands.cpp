@@ -489,9 +489,17 @@ int run_reduce(const Args &args)
     complain(display_name(args.file), "--shooting needs an H-representation");
     return kExitUsage;
   }
+  dd_RedundancyMethod method = dd_RedundancyAuto;
+  if (const auto m = args.value("--method")) {
+    if (*m == "auto") method = dd_RedundancyAuto;
+    else if (*m == "each") method = dd_RedundancyEachRow;
+    else if (*m == "clarkson") method = dd_RedundancyClarkson;
+    else return usage_error("reduce", "--method must be auto, each or clarkson");
+  }
   dd_ErrorType err = dd_NoError;
   bool exact = false;
   Set red;
+  ProgressLine progress(progress_wanted(args), args.has("--progress"));
   if (shooting && arithmetic != Arithmetic::Exact && !exact_rows) {
     // Shooting is a double-precision shortcut; its exact stand-in is the
     // plain test of every row.
@@ -503,7 +511,7 @@ int run_reduce(const Args &args)
     }
   } else {
     red.reset(row_query(M.get(), strong ? RowQuery::StronglyRedundant : RowQuery::Redundant,
-                        arithmetic, &err, &exact, rational.get()));
+                        arithmetic, &err, &exact, rational.get(), method));
   }
   if (err != dd_NoError || !red) return computation_error(args, err);
   if (exact) note_exact(args, "reduce", arithmetic, exact_rows ? rational.get() : nullptr);
@@ -695,6 +703,7 @@ int run_project(const Args &args)
     (j >= 2 && chosen[static_cast<std::size_t>(j - 1)] ? eliminated : kept).push_back(j);
 
   Projection p;
+  const char *projected_by = "coordinate";
   if (M->representation == dd_Generator) {
     // Generators project by dropping their coordinates.
     if (rational != nullptr && arithmetic != Arithmetic::Double) {
@@ -707,7 +716,20 @@ int run_project(const Args &args)
     }
     p.output = select_columns(M.get(), kept);
   } else {
-    p = eliminate(M.get(), eliminated, args.has("--fourier"), false, arithmetic, rational.get());
+    proj::Method method = args.has("--fourier") ? proj::Method::Fourier : proj::Method::Auto;
+    if (const auto m = args.value("--method")) {
+      if (*m == "auto") method = proj::Method::Auto;
+      else if (*m == "vertices") method = proj::Method::Vertices;
+      else if (*m == "block") method = proj::Method::Block;
+      else if (*m == "fourier") method = proj::Method::Fourier;
+      else return usage_error("project", "--method must be auto, vertices, block or fourier");
+    }
+    method = proj::choose(M.get(), eliminated, method);
+    projected_by = method == proj::Method::Vertices ? "vertices"
+                   : method == proj::Method::Fourier ? "Fourier-Motzkin"
+                                                     : "block";
+    ProgressLine progress(progress_wanted(args), args.has("--progress"));
+    p = eliminate(M.get(), eliminated, method, !args.has("--no-reduce"), arithmetic, rational.get());
     if (p.error != dd_NoError) return computation_error(args, p.error);
     if (!p.output) {
       complain(display_name(args.file), "the elimination did not complete");
@@ -719,10 +741,7 @@ int run_project(const Args &args)
   if (!out.ok()) return kExitUsage;
   FILE *f = out.get();
   std::fprintf(f, "* projection of %s (%s elimination), variables eliminated:",
-               comment_name(args.file).c_str(),
-               M->representation == dd_Generator ? "coordinate"
-               : args.has("--fourier")           ? "Fourier-Motzkin"
-                                                 : "block");
+               comment_name(args.file).c_str(), projected_by);
   for (dd_colrange j : eliminated) std::fprintf(f, " %ld", j - 1);
   std::fputc('\n', f);
   if (p.exact)
@@ -740,8 +759,9 @@ constexpr OptionSpec kConvertOptions[] = {
     {"--order", true}, {"--threads", true},
 };
 constexpr OptionSpec kLpOptions[] = {{"--method", true}};
-constexpr OptionSpec kReduceOptions[] = {{"--strong", false}, {"--shooting", false}};
-constexpr OptionSpec kProjectOptions[] = {{"--eliminate", true}, {"--fourier", false}};
+constexpr OptionSpec kReduceOptions[] = {{"--strong", false}, {"--shooting", false}, {"--method", true}};
+constexpr OptionSpec kProjectOptions[] = {
+    {"--eliminate", true}, {"--fourier", false}, {"--method", true}, {"--no-reduce", false}};
 
 constexpr std::string_view kCommonHelp =
     "\n"
@@ -805,7 +825,11 @@ const Command kCommands[] = {
      "              hyperplane misses the polyhedron, generators in the relative\n"
      "              interior of the others\n"
      "  --shooting  find the essential inequalities by ray shooting first\n"
-     "              (H-representations)\n",
+     "              (H-representations)\n"
+     "  --method M  auto (default, by the file's shape), each (an LP over all\n"
+     "              rows per row) or clarkson (LPs over the rows known to\n"
+     "              stay); all remove the same rows\n"
+     "  --progress  show the progress line even when standard error is no terminal\n",
      kReduceOptions, run_reduce},
     {"interior", "find an interior point",
      "Usage: zonix interior FILE [options]\n"
@@ -827,16 +851,20 @@ const Command kCommands[] = {
      "inequalities, FILE.ead for generators), computed by LPs.\n",
      {}, run_adjacency},
     {"project", "eliminate variables",
-     "Usage: zonix project FILE --eliminate COLS [--fourier] [options]\n"
+     "Usage: zonix project FILE --eliminate COLS [--method M] [--no-reduce] [options]\n"
      "\n"
      "Projects the polyhedron of FILE by eliminating variables (FILEsub.ine).\n"
      "COLS lists variable numbers 1..d-1 (variable j is column j+1 of the file),\n"
-     "separated by commas, with ranges such as 2-4.  No redundant row is removed.\n"
+     "separated by commas, with ranges such as 2-4.  Redundant rows are removed.\n"
      "\n"
      "Options:\n"
      "  --eliminate COLS  the variables to eliminate\n"
-     "  --fourier         Fourier-Motzkin elimination one variable at a time\n"
-     "                    (no linearity allowed) instead of block elimination\n",
+     "  --method M        auto (default: through the vertices for small systems,\n"
+     "                    else Fourier-Motzkin for one or two variables, else\n"
+     "                    block), vertices, block or fourier\n"
+     "  --fourier         the same as --method fourier\n"
+     "  --no-reduce       keep every row the elimination makes\n"
+     "  --progress        show the progress line even when standard error is no terminal\n",
      kProjectOptions, run_project},
 };
 

@@ -332,11 +332,13 @@ ProgressLine::ProgressLine(bool enabled, bool at_once)
   start_ = seconds_now();
   delay_ = at_once ? 0.0 : kProgressDelay;
   dd_SetProgressHook(&ProgressLine::hook, this);
+  dd_SetRowProgressHook(&ProgressLine::row_hook, this);
 }
 
 ProgressLine::~ProgressLine()
 {
   dd_SetProgressHook(nullptr, nullptr);
+  dd_SetRowProgressHook(nullptr, nullptr);
   if (shown_) std::fputc('\n', stderr);
 }
 
@@ -352,6 +354,19 @@ void ProgressLine::hook(void *user, dd_rowrange iteration, dd_rowrange total,
   // \r and the clearing blanks keep one line however the numbers shrink.
   std::fprintf(stderr, "\rzonix: iteration %ld of %ld, %ld rays kept      ",
                iteration, total, raycount);
+  std::fflush(stderr);
+}
+
+void ProgressLine::row_hook(void *user, const char *stage, long done, long total, long kept)
+{
+  auto *self = static_cast<ProgressLine *>(user);
+  const double now = seconds_now();
+  if (now - self->start_ < self->delay_) return;
+  if (self->shown_ && done < total && now - self->last_ < kProgressInterval) return;
+  self->last_ = now;
+  self->shown_ = true;
+  std::fprintf(stderr, "\rzonix: %s, %ld of %ld rows, %ld kept, %.1f s      ", stage, done, total, kept,
+               now - self->start_);
   std::fflush(stderr);
 }
 

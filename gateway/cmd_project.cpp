@@ -54,9 +54,10 @@ void project(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
   const gw::Options &opt = gw::options();
   // Block elimination's cone of multipliers has a row per eliminated
   // column and per row.
-  if (!opt.fourier)
+  const zonix::proj::Method method = zonix::proj::choose(M.get(), del, opt.projection);
+  if (method == zonix::proj::Method::Block)
     gw::require_room(static_cast<double>(del.size()) + M->rowsize, M->rowsize + 1.0);
-  zonix::Projection P = zonix::eliminate(M.get(), del, opt.fourier, opt.reduce, opt.arithmetic);
+  zonix::Projection P = zonix::eliminate(M.get(), del, method, opt.reduce, opt.arithmetic);
   gw::check(P.error);
   if (!P.output) gw::check(dd_OutOfMemory);
   const zonix::Matrix &R = P.output;

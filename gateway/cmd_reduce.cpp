@@ -15,7 +15,7 @@ void reduce(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[],
   dd_ErrorType err = dd_NoError;
   bool exact = false;
   zonix::Set red(zonix::row_query(M.get(), zonix::RowQuery::Redundant, gw::options().arithmetic,
-                                  &err, &exact));
+                                  &err, &exact, nullptr, gw::options().redundancy));
   gw::check(err);
   zonix::Matrix reduced(dd_MatrixSubmatrix(M.get(), red.get()));
   plhs[0] = write(reduced.get());

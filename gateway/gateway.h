@@ -89,8 +89,9 @@ struct Options {
   bool progress = false;  // iteration lines through mexPrintf
   int threads = 0;        // of a conversion; 0: one per core
   double tolerance = 0;   // measured data in auto; 0: the library's default
-  bool fourier = false;   // project: Fourier-Motzkin instead of block
+  zonix::proj::Method projection = zonix::proj::Method::Auto;  // project
   bool reduce = true;     // project: drop redundant rows of the result
+  dd_RedundancyMethod redundancy = dd_RedundancyAuto;  // reduce_h, reduce_v
 };
 const Options &options();
 

@@ -83,24 +83,45 @@ void progress_hook(void *user, dd_rowrange iteration, dd_rowrange total,
             static_cast<long>(iteration), static_cast<long>(total), raycount);
 }
 
+// The row loops' line: rewritten in place, ended once every row is done.
+struct RowProgress {
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  bool open = false;
+};
+
+void row_progress_hook(void *user, const char *stage, long done, long total, long kept)
+{
+  auto *p = static_cast<RowProgress *>(user);
+  const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - p->start).count();
+  mexPrintf("\r%s: %s, %ld of %ld rows, %ld kept, %.1f s   ", running, stage, done, total, kept, secs);
+  p->open = done < total;
+  if (!p->open) mexPrintf("\n");
+}
+
 // The hooks of one computing call: installed for its length only.
 class Session {
  public:
   Session()
   {
     dd_SetCancelHook(cancel_hook, nullptr);
-    if (current_options.progress) dd_SetProgressHook(progress_hook, &progress_);
+    if (current_options.progress) {
+      dd_SetProgressHook(progress_hook, &progress_);
+      dd_SetRowProgressHook(row_progress_hook, &rows_);
+    }
   }
   ~Session()
   {
     dd_SetCancelHook(nullptr, nullptr);
     dd_SetProgressHook(nullptr, nullptr);
+    dd_SetRowProgressHook(nullptr, nullptr);
+    if (rows_.open) mexPrintf("\n");
   }
   Session(const Session &) = delete;
   Session &operator=(const Session &) = delete;
 
  private:
   Progress progress_;
+  RowProgress rows_;
 };
 
 // "version" takes any inputs and assigns no output.
@@ -166,7 +187,9 @@ std::string text_value(const mxArray *v, const char *name)
 gw::Options read_options(const mxArray *o)
 {
   const bool projecting = std::strcmp(running, "project") == 0;
+  const bool reducing = std::strcmp(running, "reduce_h") == 0 || std::strcmp(running, "reduce_v") == 0;
   const char *known = projecting ? "progress, arithmetic, threads, tolerance, method, reduce"
+                      : reducing ? "progress, arithmetic, threads, tolerance, method"
                                  : "progress, arithmetic, threads, tolerance";
   if (!mxIsStruct(o) || mxGetNumberOfElements(o) != 1)
     gw::fail("badOption", "the options must be a 1x1 struct");
@@ -195,10 +218,22 @@ gw::Options read_options(const mxArray *o)
       opt.tolerance = mxGetScalar(v);
     } else if (projecting && name == "method") {
       const std::string m = text_value(v, "method");
-      if (m != "block" && m != "fourier")
-        gw::fail("badOption", "option method must be 'block' or 'fourier', "
+      using zonix::proj::Method;
+      if (m == "auto") opt.projection = Method::Auto;
+      else if (m == "vertices") opt.projection = Method::Vertices;
+      else if (m == "block") opt.projection = Method::Block;
+      else if (m == "fourier") opt.projection = Method::Fourier;
+      else
+        gw::fail("badOption", "option method must be 'auto', 'vertices', 'block' or "
+                              "'fourier', not '" + m + "'");
+    } else if (reducing && name == "method") {
+      const std::string m = text_value(v, "method");
+      if (m == "auto") opt.redundancy = dd_RedundancyAuto;
+      else if (m == "each") opt.redundancy = dd_RedundancyEachRow;
+      else if (m == "clarkson") opt.redundancy = dd_RedundancyClarkson;
+      else
+        gw::fail("badOption", "option method must be 'auto', 'each' or 'clarkson', "
                               "not '" + m + "'");
-      opt.fourier = m == "fourier";
     } else if (projecting && name == "reduce") {
       opt.reduce = flag_value(v, "reduce");
     } else {

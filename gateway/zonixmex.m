@@ -104,6 +104,10 @@
 %     P2.vpos and P2.rpos number the rows of P2.
 %       P = struct('V', [0 0; 1 0; 0 1; 1 1; 0.5 0.5]);
 %       [P2, removed] = zonixmex('reduce_v', P)   % removed = 5
+%     Option method (both commands): 'auto' (default, by the input's
+%     shape), 'each' (an LP over all rows per row), 'clarkson' (LPs over
+%     the rows known to stay, which costs what the rows kept cost); all
+%     give the same rows.
 %
 %   S = zonixmex('find_interior', H)
 %   S = zonixmex('find_interior_DS', H)
@@ -133,8 +137,13 @@
 %     (1-based, any order, no repeats), in their original order: the
 %     projection of H onto them.  Variables that occur in an equation of
 %     H.lin are eliminated by substituting the equation.  Options: method
-%     'block' (default) or 'fourier' (Fourier-Motzkin, one variable at a
-%     time); reduce true (default: redundant rows removed) or false.
+%     'auto' (default: through the vertices for small systems, else
+%     Fourier-Motzkin for one or two variables, else block), 'vertices'
+%     (vertices of H, coordinates dropped, their hull), 'block' or
+%     'fourier' (Fourier-Motzkin, one variable at a time); reduce true
+%     (default: redundant rows removed) or false.  A Fourier-Motzkin step
+%     whose rows cannot fit in memory fails with outOfMemory before it
+%     starts; Ctrl-C stops every method.
 %       C  = struct('A', [eye(3); -eye(3)], 'B', [1; 1; 1; 0; 0; 0]);
 %       P2 = zonixmex('project', C, 3)   % the unit square, 4 rows
 %

@@ -711,7 +711,16 @@ bool same_rows(dd_MatrixPtr d, const QMatrix &q)
 Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool fourier,
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational)
 {
+  return eliminate(M, cols, fourier ? proj::Method::Fourier : proj::Method::Block, reduce, arithmetic,
+                   rational);
+}
+
+Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj::Method method,
+                     bool reduce, Arithmetic arithmetic, const QMatrix *rational)
+{
   Projection p;
+  if (M != nullptr) method = proj::choose(M, cols, method);
+  const bool fourier = method == proj::Method::Fourier;
   if (M == nullptr) {
     p.error = dd_ImproperInputFormat;
     return p;
@@ -719,7 +728,7 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool 
   const bool in_double = arithmetic == Arithmetic::Double ||
                          (arithmetic == Arithmetic::Auto && rational == nullptr);
   if (in_double) {
-    p.output.reset(proj::project_h(M, cols, fourier, true, reduce, &p.error));
+    p.output.reset(proj::project_h(M, cols, method, true, reduce, &p.error));
     if (arithmetic == Arithmetic::Double || (!fourier && !uncertified(p.error))) return p;
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
@@ -727,6 +736,7 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool 
   rq.job = ExactJob::Eliminate;
   rq.input = rational != nullptr ? rational : &in;
   rq.fourier = fourier;
+  rq.projection = static_cast<int>(method);
   rq.reduce = reduce;
   rq.eliminate.assign(cols.begin(), cols.end());
   ExactResult res = run_exact(rq);
@@ -766,7 +776,7 @@ dd_SetFamilyPtr row_adjacency(dd_MatrixPtr M, Arithmetic arithmetic, dd_ErrorTyp
 }
 
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
-                   bool *exact, const QMatrix *rational)
+                   bool *exact, const QMatrix *rational, dd_RedundancyMethod method)
 {
   *exact = false;
   // Auto proves each row's answer exactly below: a decision taken in
@@ -774,7 +784,7 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
   if (arithmetic == Arithmetic::Double) {
     set_type s = nullptr;
     switch (query) {
-      case RowQuery::Redundant: s = dd_RedundantRows(M, err); break;
+      case RowQuery::Redundant: s = dd_RedundantRowsWith(M, method, err); break;
       case RowQuery::StronglyRedundant: s = dd_SRedundantRows(M, err); break;
       case RowQuery::ImplicitLinearity: s = dd_ImplicitLinearityRows(M, err); break;
     }
@@ -792,8 +802,14 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
                            : query == RowQuery::StronglyRedundant ? lp::RowTest::StronglyRedundant
                                                                   : lp::RowTest::ImplicitLinearity;
   std::optional<std::vector<long>> proved;
+  // Each row's LP over all rows in double, proved exactly, costs what the
+  // plain method does: quadratic in the rows, but far below exact LPs
+  // over the rows kept until the rows number some thousands.
+  constexpr dd_rowrange kProvedRows = 4000;
+  const bool per_row = query != RowQuery::Redundant || method == dd_RedundancyEachRow ||
+                       (method == dd_RedundancyAuto && M->rowsize <= kProvedRows);
   try {
-    proved = lp::certified_rows(M, q, test, err);
+    if (per_row) proved = lp::certified_rows(M, q, test, err);
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
   }
@@ -810,6 +826,7 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
            : query == RowQuery::StronglyRedundant ? ExactJob::StronglyRedundant
                                                   : ExactJob::ImplicitLinearity;
   rq.input = &q;
+  rq.redundancy = static_cast<int>(method);
   const ExactResult res = run_exact(rq);
   *exact = true;
   *err = res.error;

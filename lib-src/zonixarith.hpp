@@ -14,6 +14,7 @@
 
 #include "zonix.hpp"
 #include "zonixexact.hpp"
+#include "zonixproj.h"
 
 namespace zonix {
 
@@ -235,13 +236,20 @@ struct Projection {
 Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool fourier,
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational = nullptr);
 
+// The same by method (zonix::proj::Method; Auto chooses): Vertices is
+// certified as block elimination is, by its conversions.
+Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj::Method method,
+                     bool reduce, Arithmetic arithmetic, const QMatrix *rational = nullptr);
+
 enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };
 
 // The rows of M that the query names, as a new set over 1..rowsize (free
 // with set_free); *err as from the library, *exact whether exact
 // arithmetic gave them.  rational as for convert.
+// method: how Redundant decides (dd_RedundantRowsWith), in any arithmetic.
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
-                   bool *exact, const QMatrix *rational = nullptr);
+                   bool *exact, const QMatrix *rational = nullptr,
+                   dd_RedundancyMethod method = dd_RedundancyAuto);
 
 // Solves lp (built by dd_Matrix2LP or dd_MakeLPforInteriorFinding) and
 // leaves the result in it as dd_LPSolve does.  Double: dd_LPSolve, whose

@@ -260,6 +260,19 @@ void dd_SetProgressHook(dd_ProgressHook hook, void *user);
 typedef int (*dd_CancelHook)(void *user);
 void dd_SetCancelHook(dd_CancelHook hook, void *user);
 
+/* Called by the row loops (redundancy removal, elimination) with what is
+ * being done ("redundancy", "elimination"), the rows done of the rows
+ * given, and the rows kept so far; elapsed time is the host's to add.
+ * At most a few calls a second, and one with done = total at the end.
+ * Per thread, like the other hooks; null (the default) reports nothing. */
+typedef void (*dd_RowProgressHook)(void *user, const char *stage, long done, long total,
+                                   long kept);
+void dd_SetRowProgressHook(dd_RowProgressHook hook, void *user);
+
+/* What the row loops call: passes the report on to the hook, if any, at
+ * most every tenth of a second (always at done = 0 and done = total). */
+void dd_ReportRowProgress(const char *stage, long done, long total, long kept);
+
 /* Whether the calling thread's cancel hook asks to stop.  Cheap: the hook
  * itself is consulted at most about every millisecond of wall time. */
 dd_boolean dd_CancelRequested(void);

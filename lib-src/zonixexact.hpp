@@ -69,11 +69,13 @@ struct ExactRequest {
   // representation, linearity; no entries) and at least one is made.
   // False stops the writing.  Unused when the rows come another way.
   std::function<bool(const QMatrix &head, std::string_view rows)> text_sink;
+  int redundancy = 0;  // RedundantRows: a dd_RedundancyMethod
   dd_LPSolverType solver = dd_DualSimplex;
   bool interior = false;  // SolveLP: the LP of dd_MakeLPforInteriorFinding instead
   // Eliminate: zonix::proj::project_h of these columns (1-based).
   std::vector<long> eliminate;
   bool fourier = false, reduce = false;
+  int projection = -1;  // a zonix::proj::Method; -1: Fourier or block by `fourier`
 };
 
 struct ExactResult {

@@ -186,7 +186,7 @@ void row_query(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
   }
   Set rows;
   switch (rq.job) {
-    case ExactJob::RedundantRows: rows.reset(dd_RedundantRows(M.get(), &res.error)); break;
+    case ExactJob::RedundantRows: rows.reset(dd_RedundantRowsWith(M.get(), static_cast<dd_RedundancyMethod>(rq.redundancy), &res.error)); break;
     case ExactJob::StronglyRedundant: rows.reset(dd_SRedundantRows(M.get(), &res.error)); break;
     default: rows.reset(dd_ImplicitLinearityRows(M.get(), &res.error)); break;
   }
@@ -243,7 +243,11 @@ void eliminate(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     return;
   }
   const std::vector<dd_colrange> del(rq.eliminate.begin(), rq.eliminate.end());
-  const Matrix R(zonix::proj::project_h(M.get(), del, rq.fourier, true, rq.reduce, &res.error));
+  using zonix::proj::Method;
+  const Method method = rq.projection >= 0 ? static_cast<Method>(rq.projection)
+                        : rq.fourier       ? Method::Fourier
+                                           : Method::Block;
+  const Matrix R(zonix::proj::project_h(M.get(), del, method, true, rq.reduce, &res.error));
   if (res.error == dd_NoError) res.output = from_record(R.get());
 }
 

@@ -18,6 +18,10 @@ thread_local void *cancel_user = nullptr;
 thread_local unsigned cancel_polls = 0;
 thread_local long cancel_last = 0;  // microseconds, of cancel_clock
 thread_local bool cancel_seen = false;
+thread_local dd_RowProgressHook row_hook = nullptr;
+thread_local void *row_user = nullptr;
+thread_local long row_last = 0;  // microseconds, of cancel_clock
+thread_local unsigned row_calls = 0;
 
 // Set once by a host before its calls; two atomics suffice, since a host
 // that changes its hook mid-run accepts either pairing for that run.
@@ -62,6 +66,26 @@ dd_boolean dd_CancelRequested(void)
   cancel_last = now;
   cancel_seen = cancel_hook(cancel_user) != 0;
   return cancel_seen ? 1 : 0;
+}
+
+void dd_SetRowProgressHook(dd_RowProgressHook hook, void *user)
+{
+  row_hook = hook;
+  row_user = user;
+  row_last = 0;
+  row_calls = 0;
+}
+
+void dd_ReportRowProgress(const char *stage, long done, long total, long kept)
+{
+  if (row_hook == nullptr) return;
+  // The clock only every 16th call: rows may take a microsecond each.
+  const bool edge = done == 0 || done >= total;
+  if (!edge && (++row_calls & 15u) != 0) return;
+  const long now = cancel_clock();
+  if (!edge && now - row_last < 100000) return;
+  row_last = now;
+  row_hook(row_user, stage, done, total, kept);
 }
 
 void dd_SetOutputHook(dd_OutputHook hook, void *user)

@@ -301,6 +301,31 @@ dd_boolean dd_Redundant(dd_MatrixPtr M, dd_rowrange itest,
  * numbered is kept.  Empty set for 0 rows. */
 dd_rowset dd_RedundantRows(dd_MatrixPtr M, dd_ErrorType *error);
 
+/* How dd_RedundantRowsWith decides the rows.  EachRow: dd_RedundantRows,
+ * one LP over all remaining rows per row.  Clarkson: LPs over the rows
+ * known essential only, one more found by ray shooting from an interior
+ * point whenever a row is not implied by them; its cost follows the rows
+ * kept.  Auto: by the matrix's shape, where measured faster. */
+typedef enum {
+  dd_RedundancyAuto = 0,
+  dd_RedundancyEachRow = 1,
+  dd_RedundancyClarkson = 2
+} dd_RedundancyMethod;
+
+/* The redundant rows of M, the same set as dd_RedundantRows gives (of rows
+ * that define the same facet or generator the lowest numbered is kept),
+ * found by method.  Clarkson hands an input it cannot decide (no
+ * relative interior point: an empty polyhedron, implicit equations, lines
+ * among generators) to dd_RedundantRows.  The row progress hook
+ * hears of the rows done and kept; the cancel hook is polled (then
+ * dd_Interrupted and the rows found so far).  Errors as dd_RedundantRows;
+ * dd_OutOfMemory with null. */
+dd_rowset dd_RedundantRowsWith(dd_MatrixPtr M, dd_RedundancyMethod method, dd_ErrorType *error);
+
+/* The method dd_RedundantRowsWith uses for M when asked for `asked`: asked
+ * itself unless it is dd_RedundancyAuto. */
+dd_RedundancyMethod dd_ChooseRedundancyMethod(dd_MatrixPtr M, dd_RedundancyMethod asked);
+
 /* Strong redundancy: an inequality whose hyperplane misses the polyhedron,
  * or a generator in the relative interior of the others. */
 dd_boolean dd_SRedundant(dd_MatrixPtr M, dd_rowrange itest,

@@ -4,6 +4,8 @@
 #include <limits>
 #include <vector>
 
+#include <unistd.h>
+
 #include "zonixcore.h"
 #include "zonixdd.h"
 #include "zonixio.h"
@@ -11,6 +13,13 @@
 #include "zonix.hpp"
 
 namespace {
+
+double physical_memory()
+{
+  const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || size <= 0) return 1e18;
+  return static_cast<double>(pages) * static_cast<double>(size);
+}
 
 dd_rowrange linearity_count(dd_MatrixPtr M)
 {
@@ -61,7 +70,11 @@ dd_MatrixPtr dd_FourierElimination(dd_MatrixPtr M, dd_ErrorType *error)
   // Row counts are 32-bit: more combinations than that cannot be stored.
   const double rows = static_cast<double>(zero.size()) +
                       static_cast<double>(pos.size()) * static_cast<double>(neg.size());
-  if (rows > static_cast<double>(std::numeric_limits<dd_rowrange>::max())) {
+  // Refused before anything grows: row counts are 32-bit, and the rows
+  // must fit in half the machine's memory.
+  const double bytes = rows * static_cast<double>(d - 1) * static_cast<double>(sizeof(mytype) + 8);
+  if (rows > static_cast<double>(std::numeric_limits<dd_rowrange>::max()) ||
+      bytes > 0.5 * physical_memory()) {
     *error = dd_OutOfMemory;
     return nullptr;
   }
@@ -80,6 +93,7 @@ dd_MatrixPtr dd_FourierElimination(dd_MatrixPtr M, dd_ErrorType *error)
   mytype t;
   ddd_init(t);
   for (dd_rowrange p : pos) {
+    dd_ReportRowProgress("elimination", r, static_cast<long>(rows), r);
     if (dd_CancelRequested()) {
       ddd_clear(t);
       dd_FreeMatrix(R);
@@ -275,7 +289,7 @@ Matrix substituted(dd_MatrixPtr M0, const std::vector<dd_colrange> &del)
 // M without its redundant rows (equations always stay).
 Matrix reduced(Matrix M, dd_ErrorType *err)
 {
-  const Set red(dd_RedundantRows(M.get(), err));
+  const Set red(dd_RedundantRowsWith(M.get(), dd_RedundancyAuto, err));
   if (*err != dd_NoError) return Matrix();
   return Matrix(dd_MatrixSubmatrix(M.get(), red.get()));
 }
@@ -321,9 +335,93 @@ Matrix fourier(dd_MatrixPtr M, const std::vector<dd_colrange> &del, bool reduce,
   return R;
 }
 
+// R without its inequalities b >= 0 that hold everywhere (no variable).
+Matrix without_constants(Matrix R)
+{
+  const Set drop(make_set(R->rowsize));
+  for (dd_rowrange i = 0; i < R->rowsize; ++i) {
+    bool constant = !set_member(i + 1, R->linset) && !dd_Negative(R->matrix[i][0]);
+    for (dd_colrange j = 1; j < R->colsize && constant; ++j) constant = !dd_Nonzero(R->matrix[i][j]);
+    if (constant) set_addelem(drop.get(), i + 1);
+  }
+  return Matrix(dd_MatrixSubmatrix(R.get(), drop.get()));
+}
+
+// The generators of M with their kept coordinates, and the inequalities
+// of those: the projection without a redundant row but 1 >= 0, which
+// the final reduction drops.  An empty M projects to the row -1 >= 0.
+Matrix through_vertices(dd_MatrixPtr M, const std::vector<dd_colrange> &del, dd_ErrorType *err)
+{
+  std::vector<dd_colrange> kept;
+  for (dd_colrange j = 0; j < M->colsize; ++j)
+    if (std::find(del.begin(), del.end(), j + 1) == del.end()) kept.push_back(j);
+  Matrix G;
+  {
+    const Polyhedra P(dd_DDMatrix2Poly(M, err));
+    if (*err != dd_NoError) return Matrix();
+    G.reset(dd_CopyGenerators(P.get()));
+  }
+  if (G == nullptr) {
+    *err = dd_NumericallyInconsistent;
+    return Matrix();
+  }
+  if (G->rowsize == 0) {
+    Matrix E(dd_CreateMatrix(1, static_cast<dd_colrange>(kept.size())));
+    if (E == nullptr) return E;
+    E->representation = dd_Inequality;
+    E->numbtype = M->numbtype;
+    ddd_set_si(E->matrix[0][0], -1);
+    return E;
+  }
+  Matrix Gp = take(G.get(), all_rows(G.get()), kept);
+  if (Gp == nullptr) return Gp;
+  Gp->representation = dd_Generator;
+  const Polyhedra Q(dd_DDMatrix2Poly(Gp.get(), err));
+  if (*err != dd_NoError) return Matrix();
+  Matrix H(dd_CopyInequalities(Q.get()));
+  if (H == nullptr) {
+    *err = dd_NumericallyInconsistent;
+    return H;
+  }
+  H->representation = dd_Inequality;
+  // M's equations (free of the eliminated variables once substituted)
+  // rather than the conversion's, when they are as many: the same
+  // affine hull, in the rows the caller wrote.
+  std::vector<dd_rowrange> ineq, eq;
+  for (dd_rowrange i = 0; i < H->rowsize; ++i)
+    if (!set_member(i + 1, H->linset)) ineq.push_back(i);
+  for (dd_rowrange i = 0; i < M->rowsize; ++i)
+    if (set_member(i + 1, M->linset)) eq.push_back(i);
+  if (eq.empty() || static_cast<size_t>(set_card(H->linset)) != eq.size()) return H;
+  const Matrix A = take(H.get(), ineq, all_columns(H.get()));
+  const Matrix E = take(M, eq, kept);
+  if (A == nullptr || E == nullptr) return Matrix();
+  Matrix R(dd_MatrixAppend(A.get(), E.get()));
+  if (R != nullptr) R->representation = dd_Inequality;
+  return R;
+}
+
 }  // namespace
 
+Method choose(dd_MatrixPtr M, const std::vector<dd_colrange> &del, Method asked)
+{
+  if (asked != Method::Auto) return asked;
+  // Generators of a few dozen rows in ten dimensions number thousands at
+  // most, where block elimination makes tens of thousands of rows.
+  constexpr dd_rowrange kVertexRows = 80;
+  constexpr dd_colrange kVertexCols = 13;
+  if (M->rowsize <= kVertexRows && M->colsize <= kVertexCols) return Method::Vertices;
+  if (del.size() <= 2 && set_card(M->linset) == 0) return Method::Fourier;
+  return Method::Block;
+}
+
 dd_MatrixPtr project_h(dd_MatrixPtr M, const std::vector<dd_colrange> &del, bool use_fourier,
+                       bool substitute, bool reduce, dd_ErrorType *err)
+{
+  return project_h(M, del, use_fourier ? Method::Fourier : Method::Block, substitute, reduce, err);
+}
+
+dd_MatrixPtr project_h(dd_MatrixPtr M, const std::vector<dd_colrange> &del, Method method,
                        bool substitute, bool reduce, dd_ErrorType *err)
 {
   *err = dd_NoError;
@@ -333,14 +431,21 @@ dd_MatrixPtr project_h(dd_MatrixPtr M, const std::vector<dd_colrange> &del, bool
     return nullptr;
   }
   Matrix R;
-  if (use_fourier) {
+  method = choose(S.get(), del, method);
+  if (method == Method::Vertices) {
+    R = through_vertices(S.get(), del, err);
+  } else if (method == Method::Fourier) {
     R = fourier(S.get(), del, reduce, err);
   } else {
     const Set delset(make_set(S->colsize));
     for (dd_colrange c : del) set_addelem(delset.get(), c);
     R.reset(dd_BlockElimination(S.get(), delset.get(), err));
   }
-  if (*err == dd_NoError && R != nullptr && reduce) R = reduced(std::move(R), err);
+  if (*err == dd_NoError && R != nullptr && reduce) {
+    // The facets of a conversion are irredundant already: only 1 >= 0
+    // (the far side of an unbounded projection) is left to drop.
+    R = method == Method::Vertices ? without_constants(std::move(R)) : reduced(std::move(R), err);
+  }
   if (*err == dd_NoError && R == nullptr) *err = dd_OutOfMemory;
   return *err == dd_NoError ? R.release() : nullptr;
 }

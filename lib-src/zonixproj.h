@@ -39,6 +39,18 @@ dd_MatrixPtr dd_BlockElimination(dd_MatrixPtr M, dd_colset delset,
 
 namespace zonix::proj {
 
+/* How project_h eliminates.  Vertices: the generators of M by a
+ * conversion, their kept coordinates, and the facets of those by a second
+ * conversion (no redundant row comes out of it).  Block, Fourier: as
+ * below.  Auto: the vertices for systems small enough that their
+ * generators are cheap, else Fourier-Motzkin for one or two columns and
+ * block elimination for more. */
+enum class Method { Auto, Vertices, Block, Fourier };
+
+/* The method Auto picks for eliminating del from M (any other method is
+ * returned as it is). */
+Method choose(dd_MatrixPtr M, const std::vector<dd_colrange> &del, Method asked);
+
 /* Eliminates the columns del (2..d) of the H-representation M into a new
  * matrix over the other columns, in order.  With substitute, each
  * eliminated variable found in an equation is first solved from it and
@@ -48,6 +60,8 @@ namespace zonix::proj {
  * redundant rows are dropped after every step and at the end.  Null with
  * *err on failure. */
 dd_MatrixPtr project_h(dd_MatrixPtr M, const std::vector<dd_colrange> &del, bool fourier,
+                       bool substitute, bool reduce, dd_ErrorType *err);
+dd_MatrixPtr project_h(dd_MatrixPtr M, const std::vector<dd_colrange> &del, Method method,
                        bool substitute, bool reduce, dd_ErrorType *err);
 
 }  // namespace zonix::proj

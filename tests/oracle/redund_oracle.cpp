@@ -7,7 +7,8 @@
 //           from lrs's generators (or facets) by incidence.
 //   adjacency  cube, cross-polytope and simplex facets by mathematics;
 //           random polytopes by the rank of the generators two rows share.
-// Two rows define the same facet exactly when the same generators of lrs's
+// H and V run once per method of dd_RedundantRowsWith.  Two rows define
+// the same facet exactly when the same generators of lrs's
 // V-representation lie on them.  Usage: redund_oracle [seed [times]].
 #include <functional>
 #include <map>
@@ -85,13 +86,17 @@ R ours(R (*f)(dd_MatrixPtr, dd_ErrorType *), const Instance &inst, std::string *
   return s;
 }
 std::optional<Members> members_of(dd_rowset s) { return s ? std::optional(members(zonix::Set(s).get())) : std::nullopt; }
+// The method of the redundancy removal under test (H and V checks run
+// once per method).
+dd_RedundancyMethod g_method = dd_RedundancyAuto;
 std::optional<Members> ours_rows(zonix::RowQuery q, Arithmetic a, const Instance &inst, std::string *why)
 {
   zonix::Matrix M(fam::to_matrix(inst));
   dd_ErrorType err = dd_NoError;
   bool exact = false;
   const zonix::QMatrix Q = to_qmatrix(inst);
-  auto rows = members_of(zonix::row_query(M.get(), q, a, &err, &exact, a == Arithmetic::Exact ? &Q : nullptr));
+  auto rows = members_of(
+      zonix::row_query(M.get(), q, a, &err, &exact, a == Arithmetic::Exact ? &Q : nullptr, g_method));
   if (err != dd_NoError || !rows || exact != (a == Arithmetic::Exact)) return *why = "library error " + std::to_string(err), std::nullopt;
   return rows;
 }
@@ -182,7 +187,7 @@ std::string check_h(const Case &c, Arithmetic a)
     for (long j = 1; j < i; ++j)
       if (!inst.is_linearity(j) && inc[j - 1] == inc[i - 1])
         return "kept row " + std::to_string(i) + " but row " + std::to_string(j) + " defines the same facet";
-  if (a == Arithmetic::Exact) return "";
+  if (a == Arithmetic::Exact || g_method != dd_RedundancyAuto) return "";
   auto shot = members_of(ours(dd_RedundantRowsViaShooting, inst, &why));
   if (!shot) return "shooting: " + why;
   return *shot == *mine ? "" : "shooting removes " + show(*shot) + ", the LP loop " + show(*mine);
@@ -480,6 +485,10 @@ std::vector<Family> families()
   };
 }
 
+const std::pair<const char *, dd_RedundancyMethod> kMethods[] = {
+    {"auto", dd_RedundancyAuto}, {"each row", dd_RedundancyEachRow},
+    {"clarkson", dd_RedundancyClarkson}};
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -497,14 +506,18 @@ int main(int argc, char **argv)
   for (const Family &f : families())
     for (int k = 0; k < (f.count > 0 ? f.count * times : -f.count); ++k)
       for (const Case &c : f.make(g, k))
-        for (Arithmetic a : {Arithmetic::Double, Arithmetic::Exact}) {
+        for (Arithmetic a : {Arithmetic::Double, Arithmetic::Exact})
+          for (const auto &[method_name, method] : kMethods) {
           if (a == Arithmetic::Exact && f.check == check_adjacency) continue;  // double only
+          // The methods concern the plain redundancy removal only.
+          if (method != dd_RedundancyAuto && f.check != check_h && f.check != check_v) continue;
+          g_method = method;
           Verdict v;
           const auto why = f.check(c, a);
           if (!why.empty()) v.fail(why);
-          const std::string kind = std::string(f.kind) + ", " + name_of(a);
+          const std::string kind = std::string(f.kind) + ", " + name_of(a) + ", " + method_name;
           per_kind[kind].first += v.ok, ++per_kind[kind].second;
-          if (!v.ok) tally.report(c.inst.name + " [" + name_of(a) + "]", v);
+          if (!v.ok) tally.report(c.inst.name + " [" + name_of(a) + ", " + method_name + "]", v);
           else ++tally.passed;
         }
   for (const auto &[kind, n] : per_kind) std::printf("%s: %d of %d agree\n", kind.c_str(), n.first, n.second);

@@ -1,0 +1,627 @@
+// Redundancy removal whose cost follows the rows kept (Clarkson's method):
+// each row is tested by an LP over the rows already known to be essential
+// only.  When the LP finds a point that violates the row but satisfies
+// them, the ray from an interior point to that point leaves the
+// polyhedron through an essential row not known yet, which joins them.
+// So there are at most (rows + kept) LPs, none larger than the answer.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <new>
+#include <vector>
+
+#include "zonixcore.h"
+#include "zonixdd.h"
+#include "zonixio.h"
+#include "zonixlp.h"
+#include "zonixrandom.hpp"
+#include "zonix.hpp"
+#include "zonixlp_internal.hpp"
+
+namespace {
+
+using zonix::Arow;
+using zonix::Matrix;
+
+// The H form of the question: inequality rows as they are; generators g
+// as the homogeneous rows (0, g), read g.z >= 0, whose redundancy LPs are
+// the generators' LPs column for column.  Rows normalised as every test
+// has them.
+Matrix h_form(dd_MatrixPtr M)
+{
+  Matrix N = zonix::lp::normalised(M);
+  if (M->representation != dd_Generator) return N;
+  Matrix D = zonix::make_matrix(M->rowsize, M->colsize + 1);
+  if (!D) throw std::bad_alloc();
+  D->representation = dd_Inequality;
+  D->numbtype = M->numbtype;
+  for (dd_rowrange i = 0; i < M->rowsize; ++i) {
+    for (dd_colrange j = 0; j < M->colsize; ++j) ddd_set(D->matrix[i][j + 1], N->matrix[i][j]);
+    if (set_member(i + 1, M->linset)) set_addelem(D->linset, i + 1);
+  }
+  return D;
+}
+
+// Row i (0-based) says nothing about the variables: b >= 0.
+bool constant_row(dd_MatrixPtr N, dd_rowrange i)
+{
+  for (dd_colrange j = 1; j < N->colsize; ++j)
+    if (ddd_sgn(N->matrix[i][j]) != 0) return false;
+  return true;
+}
+
+// N's rows on the affine hull of its equations: the equations solved for
+// one variable each and substituted into every row, whose columns of those
+// variables then read 0.  Two rows that differ by a combination of
+// equations become one row, as they are one halfspace of the hull.  The
+// equation rows themselves become 0 and are marked in *equation; linset
+// is empty.  Null when the equations are inconsistent.
+Matrix on_hull(dd_MatrixPtr N, std::vector<char> *equation)
+{
+  const dd_rowrange m = N->rowsize;
+  const dd_colrange c = N->colsize;
+  Matrix R(dd_MatrixCopy(N));
+  if (!R) throw std::bad_alloc();
+  set_emptyset(R->linset);
+  equation->assign(static_cast<size_t>(m), 0);
+  std::vector<dd_rowrange> eqs;
+  for (dd_rowrange i = 0; i < m; ++i)
+    if (set_member(i + 1, N->linset)) {
+      (*equation)[static_cast<size_t>(i)] = 1;
+      eqs.push_back(i);
+    }
+  mytype f, x;
+  ddd_init(f);
+  ddd_init(x);
+  bool consistent = true;
+  for (const dd_rowrange e : eqs) {
+    // The largest coefficient left: the least growth of rounding.
+    dd_colrange piv = -1;
+    double best = 0.0;
+    for (dd_colrange j = 1; j < c; ++j) {
+      const double v = std::fabs(ddd_get_d(R->matrix[e][j]));
+      if (dd_Nonzero(R->matrix[e][j]) && (piv < 0 || v > best)) piv = j, best = v;
+    }
+    if (piv < 0) {
+      // 0 = b: nothing, or no point at all.
+      consistent = consistent && !dd_Nonzero(R->matrix[e][0]);
+      for (dd_colrange j = 0; j < c; ++j) ddd_set(R->matrix[e][j], dd_purezero);
+      continue;
+    }
+    for (dd_rowrange i = 0; i < m; ++i) {
+      if (i == e || ddd_sgn(R->matrix[i][piv]) == 0) continue;
+      ddd_div(f, R->matrix[i][piv], R->matrix[e][piv]);
+      for (dd_colrange j = 0; j < c; ++j) {
+        ddd_mul(x, f, R->matrix[e][j]);
+        ddd_sub(R->matrix[i][j], R->matrix[i][j], x);
+      }
+      ddd_set(R->matrix[i][piv], dd_purezero);
+    }
+    for (dd_colrange j = 0; j < c; ++j) ddd_set(R->matrix[e][j], dd_purezero);
+  }
+  ddd_clear(f);
+  ddd_clear(x);
+  if (!consistent) return Matrix();
+  return R;
+}
+
+// Rows in use of an m x c record allocated once; the destructor restores
+// the allocated size so that every row is released.
+class Work {
+ public:
+  Work(dd_rowrange m, dd_colrange c) : m_(m), M_(zonix::make_matrix(m, c))
+  {
+    if (!M_) throw std::bad_alloc();
+    M_->rowsize = 0;
+  }
+  ~Work() { M_->rowsize = m_; }
+  Work(const Work &) = delete;
+  Work &operator=(const Work &) = delete;
+  dd_MatrixPtr get() const { return M_.get(); }
+  // Row k (1-based) := row i (0-based) of N; the rows in use become k.
+  void put(dd_rowrange k, dd_MatrixPtr N, dd_rowrange i) const
+  {
+    dd_CopyArow(M_->matrix[k - 1], N->matrix[i], N->colsize);
+    M_->rowsize = k;
+  }
+
+ private:
+  dd_rowrange m_;
+  Matrix M_;
+};
+
+// Reproducible nudges of a ray that met a face of lower dimension.
+constexpr unsigned int kSeed = 7;
+constexpr int kRetries = 8;
+// Relative size of a nudge: far above the tolerance and far below the
+// distance from the interior point to the LP's point.
+constexpr double kNudge = 1e-5;
+
+// Farkas certificates kept from earlier LPs: sets B of c - 1 essential
+// rows whose normals are independent, with the inverse of their normals'
+// matrix.  Row j is implied by B, and so redundant, when its normal is a
+// nonnegative combination lambda of B's normals and its constant is at
+// least lambda's combination of B's constants: no LP is needed.  Most
+// redundant rows are implied by the few rows that meet at the minimum of
+// an earlier row, and the rows of B stay essential however the known
+// rows grow.
+class Certificates {
+ public:
+  explicit Certificates(dd_colrange c) : n_(c - 1) {}
+
+  // Keeps the rows (0-based rows of N) when their normals are independent.
+  void add(dd_MatrixPtr N, const std::vector<dd_rowrange> &rows);
+  // Whether a kept set implies row j; at most `tries` sets are tried.
+  bool implies(dd_MatrixPtr N, dd_rowrange j, size_t tries);
+
+ private:
+  struct Entry {
+    std::vector<dd_rowrange> rows;
+    zonix::lp::Numbers inverse;  // n x n, row-major: lambda = inverse . a_j
+  };
+  dd_colrange n_;  // the variables: columns 2..c
+  std::vector<Entry> kept_;
+  size_t next_ = 0;  // the entry replaced next once the store is full
+};
+
+// Enough for the vertices that minimise most rows in few dimensions; more
+// would cost more to try than the LP they save.
+constexpr size_t kCertificates = 1024;
+
+void Certificates::add(dd_MatrixPtr N, const std::vector<dd_rowrange> &rows)
+{
+  const dd_colrange n = n_;
+  if (n <= 0 || static_cast<dd_colrange>(rows.size()) != n) return;
+  // Gauss-Jordan on [A^T | I], A's rows the normals (columns 1..c-1).
+  const auto w = static_cast<size_t>(2 * n);
+  zonix::lp::Numbers t = zonix::lp::make_numbers(n * 2 * n);
+  auto at = [&](dd_colrange r, dd_colrange k) -> mytype & { return t[static_cast<size_t>(r) * w + static_cast<size_t>(k)]; };
+  for (dd_colrange r = 0; r < n; ++r) {
+    for (dd_colrange k = 0; k < n; ++k) ddd_set(at(r, k), N->matrix[rows[static_cast<size_t>(k)]][r + 1]);
+    ddd_set(at(r, n + r), dd_one);
+  }
+  mytype f, x;
+  ddd_init(f);
+  ddd_init(x);
+  bool singular = false;
+  for (dd_colrange k = 0; k < n && !singular; ++k) {
+    dd_colrange piv = -1;
+    double best = 0.0;
+    for (dd_colrange r = k; r < n; ++r) {
+      const double v = std::fabs(ddd_get_d(at(r, k)));
+      if (ddd_sgn(at(r, k)) != 0 && (piv < 0 || v > best)) piv = r, best = v;
+    }
+    // Normals nearly dependent give multipliers that rounding decides.
+#ifdef ZONIX_EXACT
+    singular = piv < 0;
+#else
+    singular = piv < 0 || best < 1e-6;
+#endif
+    if (singular) break;
+    if (piv != k)
+      for (dd_colrange q = 0; q < 2 * n; ++q) {
+        ddd_set(x, at(piv, q));
+        ddd_set(at(piv, q), at(k, q));
+        ddd_set(at(k, q), x);
+      }
+    for (dd_colrange q = 2 * n - 1; q >= k; --q) ddd_div(at(k, q), at(k, q), at(k, k));
+    for (dd_colrange r = 0; r < n; ++r) {
+      if (r == k || ddd_sgn(at(r, k)) == 0) continue;
+      ddd_set(f, at(r, k));
+      for (dd_colrange q = k; q < 2 * n; ++q) {
+        ddd_mul(x, f, at(k, q));
+        ddd_sub(at(r, q), at(r, q), x);
+      }
+    }
+  }
+  ddd_clear(f);
+  ddd_clear(x);
+  if (singular) return;
+  Entry e{rows, zonix::lp::make_numbers(n * n)};
+  for (dd_colrange r = 0; r < n; ++r)
+    for (dd_colrange k = 0; k < n; ++k) ddd_set(e.inverse[r * n + k], at(r, n + k));
+  if (kept_.size() < kCertificates) {
+    kept_.push_back(std::move(e));
+  } else {
+    kept_[next_] = std::move(e);
+    next_ = (next_ + 1) % kCertificates;
+  }
+}
+
+bool Certificates::implies(dd_MatrixPtr N, dd_rowrange j, size_t tries)
+{
+  const dd_colrange n = n_;
+  const mytype *a = N->matrix[j];
+  mytype lambda, x, mu;
+  ddd_init(lambda);
+  ddd_init(x);
+  ddd_init(mu);
+  bool found = false;
+  // The newest first: the rows most recently kept meet most rows to come.
+  for (size_t u = 0; u < kept_.size() && u < tries && !found; ++u) {
+    Entry &e = kept_[kept_.size() - 1 - u];
+    ddd_set(mu, a[0]);
+    bool ok = true;
+    for (dd_colrange r = 0; r < n && ok; ++r) {
+      ddd_set(lambda, dd_purezero);
+      for (dd_colrange k = 0; k < n; ++k) {
+        ddd_mul(x, e.inverse[r * n + k], a[k + 1]);
+        ddd_add(lambda, lambda, x);
+      }
+      // Exactly nonnegative: a multiplier below zero, however small,
+      // bounds nothing where its row grows without bound.
+      ok = ddd_sgn(lambda) >= 0;
+      ddd_mul(x, lambda, N->matrix[e.rows[static_cast<size_t>(r)]][0]);
+      ddd_sub(mu, mu, x);
+    }
+    found = ok && !dd_Negative(mu);
+  }
+  ddd_clear(lambda);
+  ddd_clear(x);
+  ddd_clear(mu);
+  return found;
+}
+
+enum Flag : signed char { kOpen = 0, kEssential = 1, kRedundant = -1, kEquation = 2 };
+
+class Clarkson {
+ public:
+  // N has no linset: equation marks the rows that were equations (on_hull).
+  Clarkson(dd_MatrixPtr N, const std::vector<char> &equation, dd_rowrange total)
+      : N_(N), m_(N->rowsize), c_(N->colsize), total_(total), equation_(equation) {}
+
+  // The redundant rows (0-based flags in flag_); false when the method
+  // cannot decide (no interior point, or a ray that meets no clear
+  // facet) and the caller must test row by row.  *err for errors that
+  // end the whole test.
+  bool run(dd_ErrorType *err);
+  const std::vector<signed char> &flags() const { return flag_; }
+
+ private:
+  bool interior_point(dd_ErrorType *err);
+  bool implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType *err);
+  dd_rowrange shoot(const mytype *dir);
+  bool next_essential(const mytype *cvec, dd_rowrange *hit);
+  int essential_alone(dd_rowrange i, dd_ErrorType *err);
+  void compact();
+  void report(dd_rowrange done) const;
+
+  dd_MatrixPtr N_;
+  dd_rowrange m_;
+  dd_colrange c_;
+  dd_rowrange total_;  // rows of the caller's matrix, for the progress line
+  const std::vector<char> &equation_;
+  std::vector<signed char> flag_;
+  Arow p_;
+  zonix::lp::Numbers at_p_;   // row j at p
+  zonix::lp::Numbers alpha_;  // scratch of shoot, one number per alive row
+  std::vector<dd_rowrange> alive_;  // essential and open rows, increasing
+  dd_rowrange dead_ = 0;           // redundant rows still in alive_
+  dd_rowrange kept_ = 0;
+  std::vector<dd_rowrange> wrow_;  // the row of N in each row of the LPs' matrix
+  Certificates certificates_{c_};
+};
+
+// A point at which every open row holds strictly: the interior-point LP
+// over those rows (on the hull of the equations, which on_hull has
+// substituted).
+bool Clarkson::interior_point(dd_ErrorType *err)
+{
+  zonix::Set drop = zonix::make_set(m_);
+  for (dd_rowrange i = 0; i < m_; ++i)
+    if (flag_[i] != kOpen) set_addelem(drop.get(), i + 1);
+  const Matrix S(dd_MatrixSubmatrix(N_, drop.get()));
+  if (!S) throw std::bad_alloc();
+  dd_ErrorType e = dd_NoError;
+  const zonix::LP lp0(dd_Matrix2LP(S.get(), &e));
+  if (!lp0) throw std::bad_alloc();
+  const zonix::LP lp(dd_MakeLPforInteriorFinding(lp0.get()));
+  if (!lp) throw std::bad_alloc();
+  // A margin of at most 1 on the normalised rows: a larger one sends p
+  // far into an unbounded polyhedron, from where every row is met at
+  // nearly the same point of a ray.
+  ddd_set(lp->A[lp0->m - 1][0], dd_one);
+  dd_LPSolve(lp.get(), dd_DualSimplex, &e);
+  if (e == dd_Interrupted || e == dd_OutOfMemory) *err = e;
+  if (e != dd_NoError || lp->LPS != dd_Optimal || !dd_Positive(lp->optvalue)) return false;
+  p_ = zonix::make_arow(c_);
+  if (!p_) throw std::bad_alloc();
+  for (dd_colrange j = 0; j < c_; ++j) ddd_set(p_[j], lp->sol[j]);
+  // A point of the LP sits on special lines (the centre of a cube sees
+  // its vertices along the diagonals): moved by at most a quarter of the
+  // margin, it still lies strictly inside every row, whose largest
+  // coefficient is below 2.
+  zonix::Random31 rng(kSeed);
+  mytype step;
+  ddd_init(step);
+  const double margin = std::min(1.0, ddd_get_d(lp->optvalue)) / (8.0 * static_cast<double>(c_));
+  for (dd_colrange j = 1; j < c_; ++j) {
+    const double u = static_cast<double>(rng.next()) / zonix::Random31::max_value - 0.5;
+    ddd_set_d(step, margin * u);
+    ddd_add(p_[j], p_[j], step);
+  }
+  ddd_clear(step);
+  at_p_ = zonix::lp::make_numbers(m_);
+  alpha_ = zonix::lp::make_numbers(m_);
+  for (dd_rowrange i = 0; i < m_; ++i) {
+    dd_InnerProduct(at_p_[i], c_, N_->matrix[i], p_.get());
+    if (flag_[i] == kOpen && !dd_Positive(at_p_[i])) return false;
+  }
+  return true;
+}
+
+void Clarkson::compact()
+{
+  std::erase_if(alive_, [&](dd_rowrange j) { return flag_[j] == kRedundant; });
+  dead_ = 0;
+}
+
+// The row the ray p + lambda dir (lambda > 0) meets first, when it meets
+// it alone (or with rows of the same halfspace, of which the lowest
+// numbered answers); -1 otherwise.  A ray through a face of lower
+// dimension meets rows that may be redundant there.
+dd_rowrange Clarkson::shoot(const mytype *dir)
+{
+  if (dead_ * 2 > static_cast<dd_rowrange>(alive_.size())) compact();
+  const size_t n = alive_.size();
+  mytype *alpha = alpha_.get();
+  mytype t2;
+  ddd_init(t2);
+  size_t best = n;
+  for (size_t q = 0; q < n; ++q) {
+    const dd_rowrange j = alive_[q];
+    if (flag_[j] == kRedundant) continue;
+    // Met at lambda = -(row.p)/(row.dir): first where dir/(row.p) is least.
+    dd_InnerProduct(t2, c_, N_->matrix[j], const_cast<mytype *>(dir));
+    ddd_div(alpha[q], t2, at_p_[j]);
+    if (best == n || ddd_cmp(alpha[q], alpha[best]) < 0) best = q;
+  }
+  ddd_clear(t2);
+  if (best == n || !dd_Negative(alpha[best])) return -1;
+  dd_rowrange hit = alive_[best];
+  mytype a, b;
+  ddd_init(a);
+  ddd_init(b);
+  bool clear = true;
+  for (size_t q = 0; q < n && clear; ++q) {
+    const dd_rowrange j = alive_[q];
+    if (q == best || flag_[j] == kRedundant || !dd_Equal(alpha[q], alpha[best])) continue;
+    // Met at the same point: harmless only as the same halfspace.
+    for (dd_colrange k = 0; k < c_ && clear; ++k) {
+      ddd_div(a, N_->matrix[j][k], at_p_[j]);
+      ddd_div(b, N_->matrix[alive_[best]][k], at_p_[alive_[best]]);
+      clear = dd_Equal(a, b);
+    }
+    if (clear && j < hit) hit = j;
+  }
+  ddd_clear(a);
+  ddd_clear(b);
+  return clear ? hit : -1;
+}
+
+// An essential row not known yet, met on the way from p to cvec (a point
+// outside the polyhedron that satisfies the rows known essential); false
+// when no nudge of the ray gives a clear one.
+bool Clarkson::next_essential(const mytype *cvec, dd_rowrange *hit)
+{
+  Arow dir = zonix::make_arow(c_);
+  if (!dir) throw std::bad_alloc();
+  double scale = 0.0;
+  for (dd_colrange j = 0; j < c_; ++j) {
+    ddd_sub(dir[j], cvec[j], p_[j]);
+    scale = std::fmax(scale, std::fabs(ddd_get_d(dir[j])));
+  }
+  zonix::Random31 rng(kSeed + static_cast<unsigned>(kept_));
+  mytype e;
+  ddd_init(e);
+  dd_rowrange h = shoot(dir.get());
+  for (int t = 0; t < kRetries && (h < 0 || flag_[h] != kOpen); ++t) {
+    for (dd_colrange j = 1; j < c_; ++j) {
+      const double u = static_cast<double>(rng.next()) / zonix::Random31::max_value - 0.5;
+      ddd_sub(dir[j], cvec[j], p_[j]);
+      ddd_set_d(e, scale * kNudge * u);
+      ddd_add(dir[j], dir[j], e);
+    }
+    h = shoot(dir.get());
+  }
+  ddd_clear(e);
+  *hit = h;
+  return h >= 0 && flag_[h] == kOpen;
+}
+
+// Whether row k of W (the last) is implied by the rows before it: the
+// redundancy LP, whose solution is left in cvec (a point that violates
+// only row k when it is not).  An optimum on rows known essential only is
+// kept as a certificate for the rows to come.
+bool Clarkson::implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType *err)
+{
+  const zonix::LP lp(dd_CreateLP_H_Redundancy(W.get(), k));
+  if (!lp) throw std::bad_alloc();
+  // Relaxed by the row's value at p rather than by 1: a point that
+  // violates the row as much as p satisfies it lies well beyond where
+  // the ray from p crosses it, so that crossing stands clear of the
+  // known rows however far p lies from the row.
+  const dd_rowrange i = wrow_[static_cast<size_t>(k - 1)];
+  if (dd_Larger(at_p_[i], dd_one)) {
+    ddd_add(lp->A[k - 1][0], lp->A[k - 1][0], at_p_[i]);
+    ddd_sub(lp->A[k - 1][0], lp->A[k - 1][0], dd_one);
+  }
+  dd_LPSolve(lp.get(), dd_DualSimplex, err);
+  if (*err != dd_NoError) return false;
+  for (dd_colrange j = 0; j < c_; ++j) ddd_set(cvec[j], lp->sol[j]);
+  if (dd_Negative(lp->optvalue)) return false;
+  std::vector<dd_rowrange> basis;
+  for (dd_colrange j = 1; j <= lp->d; ++j) {
+    const dd_rowrange r = lp->nbindex[j];
+    if (r == 0) continue;
+    if (r < 0 || r >= k || flag_[wrow_[static_cast<size_t>(r - 1)]] != kEssential) return true;
+    basis.push_back(wrow_[static_cast<size_t>(r - 1)]);
+  }
+  certificates_.add(N_, basis);
+  return true;
+}
+
+// Row i tested against every row not found redundant but i's copies (rows of the same halfspace, of which the lowest numbered
+// is kept): 1 when it is essential, 0 when redundant, -1 when the LP
+// failed (*err set for the errors that end the whole test).
+int Clarkson::essential_alone(dd_rowrange i, dd_ErrorType *err)
+{
+  Work V(m_ + 1, c_);
+  dd_rowrange used = 0;
+  mytype a, b;
+  ddd_init(a);
+  ddd_init(b);
+  for (const dd_rowrange j : alive_) {
+    if (j == i || flag_[j] == kRedundant) continue;
+    bool copy = true;
+    for (dd_colrange k = 0; k < c_ && copy; ++k) {
+      ddd_div(a, N_->matrix[j][k], at_p_[j]);
+      ddd_div(b, N_->matrix[i][k], at_p_[i]);
+      copy = dd_Equal(a, b);
+    }
+    if (!copy) V.put(++used, N_, j);
+  }
+  ddd_clear(a);
+  ddd_clear(b);
+  V.put(++used, N_, i);
+  Arow cvec = zonix::make_arow(c_);
+  dd_ErrorType e = dd_NoError;
+  const bool redundant = zonix::lp::redundant_row(V.get(), used, cvec.get(), &e);
+  if (e != dd_NoError) {
+    if (e == dd_Interrupted || e == dd_OutOfMemory) *err = e;
+    return -1;
+  }
+  return redundant ? 0 : 1;
+}
+
+void Clarkson::report(dd_rowrange done) const
+{
+  dd_ReportRowProgress("redundancy", done, total_, kept_);
+}
+
+bool Clarkson::run(dd_ErrorType *err)
+{
+  flag_.assign(static_cast<size_t>(m_), kOpen);
+  for (dd_rowrange i = 0; i < m_; ++i) {
+    if (equation_[static_cast<size_t>(i)] != 0) {
+      flag_[i] = kEquation;
+    } else if (constant_row(N_, i) && !dd_Negative(N_->matrix[i][0])) {
+      // b >= 0 with b not negative: its LP's minimum is b.
+      flag_[i] = kRedundant;
+    }
+  }
+  if (!interior_point(err)) return false;
+  for (dd_rowrange i = 0; i < m_; ++i)
+    if (flag_[i] == kOpen) alive_.push_back(i);
+
+  // The LP rows: the essential rows so far, the tested row.
+  Work W(m_ + 1, c_);
+  dd_rowrange used = 0;
+  wrow_.assign(static_cast<size_t>(m_) + 1, -1);
+  Arow cvec = zonix::make_arow(c_);
+  if (!cvec) throw std::bad_alloc();
+  for (dd_rowrange i = 0; i < m_; ++i) {
+    if (dd_CancelRequested()) {
+      *err = dd_Interrupted;
+      return true;
+    }
+    report(i);
+    if (flag_[i] != kOpen) continue;
+    // As many certificates tried as cost about one LP over the rows kept.
+    if (certificates_.implies(N_, i, static_cast<size_t>(2 * kept_ + 16))) {
+      flag_[i] = kRedundant;
+      ++dead_;
+      continue;
+    }
+    while (flag_[i] == kOpen) {
+      W.put(used + 1, N_, i);
+      wrow_[static_cast<size_t>(used)] = i;
+      dd_ErrorType e = dd_NoError;
+      if (implied(W, used + 1, cvec.get(), &e)) {
+        flag_[i] = kRedundant;
+        ++dead_;
+        break;
+      }
+      if (e != dd_NoError) {
+        if (e == dd_Interrupted || e == dd_OutOfMemory) {
+          *err = e;
+          return true;
+        }
+        return false;
+      }
+      dd_rowrange h = -1;
+      if (!next_essential(cvec.get(), &h)) {
+        // No clear facet on the way: row i is decided against all rows
+        // still standing but its own copies.
+        const int alone = essential_alone(i, err);
+        if (alone < 0) return *err != dd_NoError;
+        if (alone == 0) {
+          flag_[i] = kRedundant;
+          ++dead_;
+          break;
+        }
+        h = i;
+      }
+      flag_[h] = kEssential;
+      ++kept_;
+      wrow_[static_cast<size_t>(used)] = h;
+      W.put(++used, N_, h);
+    }
+  }
+  report(m_);
+  return true;
+}
+
+dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error)
+{
+  *error = dd_NoError;
+  const dd_rowrange m = M->rowsize;
+  if (m <= 0 || M->colsize <= 0) return dd_RedundantRows(M, error);
+  std::vector<char> equation;
+  const Matrix N0 = h_form(M);
+  const Matrix N = set_card(N0->linset) > 0 ? on_hull(N0.get(), &equation) : nullptr;
+  if (set_card(N0->linset) > 0 && !N) return dd_RedundantRows(M, error);
+  if (!N) equation.assign(static_cast<size_t>(m), 0);
+  Clarkson run(N ? N.get() : N0.get(), equation, m);
+  if (!run.run(error)) return dd_RedundantRows(M, error);
+  zonix::Set red = zonix::make_set(m);
+  if (!red) throw std::bad_alloc();
+  for (dd_rowrange i = 0; i < m; ++i)
+    if (run.flags()[static_cast<size_t>(i)] == kRedundant) set_addelem(red.get(), i + 1);
+  return red.release();
+}
+
+}  // namespace
+
+extern "C" {
+
+dd_rowset dd_RedundantRowsWith(dd_MatrixPtr M, dd_RedundancyMethod method, dd_ErrorType *error)
+{
+  dd_ErrorType local = dd_NoError;
+  if (error == nullptr) error = &local;
+  *error = dd_NoError;
+  if (M == nullptr) {
+    *error = dd_EmptyRepresentation;
+    return nullptr;
+  }
+  method = dd_ChooseRedundancyMethod(M, method);
+  if (method == dd_RedundancyEachRow) return dd_RedundantRows(M, error);
+  try {
+    return clarkson_rows(M, error);
+  } catch (const std::bad_alloc &) {
+    *error = dd_OutOfMemory;
+    return nullptr;
+  }
+}
+
+dd_RedundancyMethod dd_ChooseRedundancyMethod(dd_MatrixPtr M, dd_RedundancyMethod asked)
+{
+  if (M == nullptr) return dd_RedundancyEachRow;
+  if (asked != dd_RedundancyAuto) return asked;
+  // Below this many rows one LP over all of them costs less than the
+  // interior point, the shooting and the bookkeeping.
+  if (M->rowsize <= 2 * M->colsize + 4) return dd_RedundancyEachRow;
+  return dd_RedundancyClarkson;
+}
+
+}  // extern "C"

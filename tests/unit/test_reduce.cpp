@@ -1,0 +1,196 @@
+// Redundancy removal by every method on cases whose answer is known by
+// hand: each method, in double and exact arithmetic, must remove exactly
+// the rows listed (of rows that define the same facet or generator, all
+// but the lowest numbered).  redund_oracle checks the methods against
+// redund on generated families; these cases pin the corners: equations,
+// copies, constant rows, rays, rows that tie when shot at, no interior.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+
+#include "support.hpp"
+#include "zonixarith.hpp"
+
+using namespace zonix::test;
+
+namespace {
+
+struct ReduceCase {
+  const char *name;
+  Rows rows;
+  dd_RepresentationType rep;
+  Members lin;
+  Members removed;
+};
+
+std::ostream &operator<<(std::ostream &o, const ReduceCase &c) { return o << c.name; }
+
+// [0,1]^2 as b + a.x >= 0.
+const Rows kSquare = {{0, 1, 0}, {1, -1, 0}, {0, 0, 1}, {1, 0, -1}};
+// [-1,1]^3.
+const Rows kCube = {{1, 1, 0, 0}, {1, -1, 0, 0}, {1, 0, 1, 0}, {1, 0, -1, 0}, {1, 0, 0, 1}, {1, 0, 0, -1}};
+
+const ReduceCase kCases[] = {
+    {"interval-with-looser-bound", {{1, -1}, {2, -1}, {0, 1}}, dd_Inequality, {}, {2}},
+    {"two-copies-alone", {{1, -1, 0}, {1, -1, 0}}, dd_Inequality, {}, {2}},
+    {"square-with-constant-rows", kSquare + Rows{{1, 0, 0}, {0, 0, 0}}, dd_Inequality, {}, {5, 6}},
+    // x + y <= 2 touches the square at (1,1) only; x + y <= 3 misses it;
+    // 2x <= 2 and 4 - 4y >= 0 repeat rows 2 and 4 at another scale.
+    {"square-with-touching-and-scaled-rows",
+     Rows{{2, -1, -1}, {3, -1, -1}} + kSquare + Rows{{2, -2, 0}, {4, 0, -4}},
+     dd_Inequality, {}, {1, 2, 7, 8}},
+    // The scaled copy comes first: it is the one kept.
+    {"scaled-copy-first", Rows{{2, -2, 0}} + kSquare, dd_Inequality, {}, {3}},
+    // Cube with its facets repeated, sums of two facets pushed out, and the
+    // diagonal planes through its edges: from the centre every axis meets
+    // a face, and the diagonals of the cube meet vertices.
+    {"cube-with-edges-and-copies",
+     kCube + Rows{{2, 1, 1, 0}, {2, -1, 0, 1}, {3, 1, 1, 1}, {1, 1, 0, 0}, {3, 0, 0, 3}, {5, 1, -1, 1}},
+     dd_Inequality, {}, {7, 8, 9, 10, 11, 12}},
+    // The square in the plane z = 0 of R^3: the equation stays, and so do
+    // the rows that are facets within the plane; z <= 1 and x + z <= 1 go
+    // (the latter repeats x <= 1 on the plane).
+    {"square-on-a-plane",
+     {{0, 0, 0, 1}, {0, 1, 0, 0}, {1, -1, 0, 0}, {0, 0, 1, 0}, {1, 0, -1, 0}, {1, 0, 0, -1}, {1, -1, 0, -1}},
+     dd_Inequality, {1}, {6, 7}},
+    // An equation implied by the other rows is still kept, and they go:
+    // x <= 1 and x >= 1 beside 2x = 2.
+    {"implied-equation-kept", {{1, -1}, {-1, 1}, {2, -2}}, dd_Inequality, {3}, {1, 2}},
+    // Empty: no interior point; decided row by row.
+    {"infeasible", {{-1, -1}, {0, 1}, {-2, -1}}, dd_Inequality, {}, {3}},
+    // Unbounded: the quadrant with implied rows.
+    {"quadrant", {{0, 1, 0}, {0, 0, 1}, {0, 1, 1}, {1, 1, 2}, {0, 2, 0}}, dd_Inequality, {}, {3, 4, 5}},
+    {"square-corners-and-centre",
+     {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}, {1, 0.5, 0.5}}, dd_Generator, {}, {5}},
+    // Points on edges, repeated corners and a point inside.
+    {"square-points-on-edges",
+     {{1, 0.5, 0}, {1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}, {1, 1, 0}, {1, 0.25, 0.5}, {1, 1, 0.5}},
+     dd_Generator, {}, {1, 6, 7, 8}},
+    // Rays: a positive multiple of an earlier ray goes, and a ray inside
+    // the cone of two others.
+    {"cone-rays", {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 2, 0}, {0, 1, 1}}, dd_Generator, {}, {4, 5}},
+    // A line (lin) makes the cone not pointed: decided row by row.
+    {"strip-with-line", {{1, 0, 0}, {1, 1, 0}, {1, 0.5, 0}, {0, 0, 1}}, dd_Generator, {4}, {3}},
+    {"cube-vertices-with-centre",
+     {{1, -1, -1, -1}, {1, 1, -1, -1}, {1, -1, 1, -1}, {1, 1, 1, -1}, {1, -1, -1, 1}, {1, 1, -1, 1},
+      {1, -1, 1, 1}, {1, 1, 1, 1}, {1, 0, 0, 0}, {1, 1, 1, 0}, {1, 1, 0, 0}},
+     dd_Generator, {}, {9, 10, 11}},
+};
+
+using Method = std::pair<const char *, dd_RedundancyMethod>;
+const Method kMethods[] = {{"each", dd_RedundancyEachRow},
+                           {"clarkson", dd_RedundancyClarkson},
+                           {"auto", dd_RedundancyAuto}};
+
+class Reduce : public ::testing::TestWithParam<std::tuple<ReduceCase, Method, bool>> {};
+
+TEST_P(Reduce, RemovesExactlyTheRowsThatGo)
+{
+  const auto &[c, method, exact] = GetParam();
+  Matrix M = matrix(c.rows, c.rep, c.lin);
+  dd_ErrorType err = dd_NoError;
+  Set red;
+  if (exact) {
+    bool was_exact = false;
+    red.reset(zonix::row_query(M.get(), zonix::RowQuery::Redundant, zonix::Arithmetic::Exact, &err, &was_exact,
+                               nullptr, method.second));
+    EXPECT_TRUE(was_exact);
+  } else {
+    red.reset(dd_RedundantRowsWith(M.get(), method.second, &err));
+  }
+  ASSERT_EQ(err, dd_NoError);
+  ASSERT_TRUE(red);
+  EXPECT_EQ(members(red.get()), c.removed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Reduce,
+                         ::testing::Combine(::testing::ValuesIn(kCases), ::testing::ValuesIn(kMethods),
+                                            ::testing::Bool()),
+                         [](const auto &info) {
+                           std::string n = std::string(std::get<0>(info.param).name) + "_" +
+                                           std::get<1>(info.param).first +
+                                           (std::get<2>(info.param) ? "_exact" : "_double");
+                           for (char &ch : n)
+                             if (ch == '-') ch = '_';
+                           return n;
+                         });
+
+// The progress hook hears of every row once the loop is done, with the
+// rows kept; a cancel hook that answers at once stops the loop.
+struct Heard {
+  long calls = 0, done = -1, total = -1, kept = -1;
+  std::string stage;
+};
+
+void listen(void *user, const char *stage, long done, long total, long kept)
+{
+  auto *h = static_cast<Heard *>(user);
+  ++h->calls;
+  h->stage = stage;
+  h->done = done;
+  h->total = total;
+  h->kept = kept;
+}
+
+int stop_now(void *) { return 1; }
+
+// 400 rows tangent to x2 >= x1^2 at x1 = -10..9 (20 rows), each repeated
+// with its constant raised by 1..19: the 20 tangents are kept.
+Matrix tangents()
+{
+  Rows rows;
+  for (int k = 0; k < 20; ++k)
+    for (int a = -10; a < 10; ++a) rows.push_back({static_cast<double>(a * a + k), -2.0 * a, 1});
+  return matrix(rows);
+}
+
+TEST(ReduceHooks, ProgressEndsWithEveryRowAndTheRowsKept)
+{
+  Matrix M = tangents();
+  Heard h;
+  dd_SetRowProgressHook(listen, &h);
+  dd_ErrorType err = dd_NoError;
+  Set red(dd_RedundantRowsWith(M.get(), dd_RedundancyClarkson, &err));
+  dd_SetRowProgressHook(nullptr, nullptr);
+  ASSERT_EQ(err, dd_NoError);
+  EXPECT_EQ(set_card(red.get()), 380);
+  for (long i = 1; i <= 20; ++i) EXPECT_FALSE(set_member(i, red.get())) << i;
+  EXPECT_GE(h.calls, 2);
+  EXPECT_EQ(h.stage, "redundancy");
+  EXPECT_EQ(h.done, 400);
+  EXPECT_EQ(h.total, 400);
+  EXPECT_EQ(h.kept, 20);
+}
+
+TEST(ReduceHooks, CancelStopsEveryMethod)
+{
+  Matrix M = tangents();
+  for (dd_RedundancyMethod method : {dd_RedundancyEachRow, dd_RedundancyClarkson}) {
+    dd_SetCancelHook(stop_now, nullptr);
+    dd_ErrorType err = dd_NoError;
+    // The hook is asked at most every millisecond: spin until it is.
+    Set red;
+    for (int k = 0; k < 1000 && err != dd_Interrupted; ++k) {
+      red.reset(dd_RedundantRowsWith(M.get(), method, &err));
+    }
+    dd_SetCancelHook(nullptr, nullptr);
+    EXPECT_EQ(err, dd_Interrupted) << method;
+  }
+}
+
+TEST(ReduceChoice, AutoByShape)
+{
+  Matrix small = matrix(kSquare);
+  EXPECT_EQ(dd_ChooseRedundancyMethod(small.get(), dd_RedundancyAuto), dd_RedundancyEachRow);
+  Matrix many = tangents();
+  EXPECT_EQ(dd_ChooseRedundancyMethod(many.get(), dd_RedundancyAuto), dd_RedundancyClarkson);
+  EXPECT_EQ(dd_ChooseRedundancyMethod(small.get(), dd_RedundancyEachRow), dd_RedundancyEachRow);
+  EXPECT_EQ(dd_ChooseRedundancyMethod(nullptr, dd_RedundancyAuto), dd_RedundancyEachRow);
+  Rows points;
+  for (int k = 0; k < 300; ++k) points.push_back({1, static_cast<double>(k % 17), static_cast<double>(k % 23)});
+  Matrix P = matrix(points, dd_Generator);
+  EXPECT_EQ(dd_ChooseRedundancyMethod(P.get(), dd_RedundancyAuto), dd_RedundancyClarkson);
+}
+
+}  // namespace
