@@ -524,4 +524,58 @@ TEST(CheckProjection, CubeToSquareAndWedgeToSegment)
                                         {kHalf, mpq_class(1, 4)}));
 }
 
+// The exact LP solver's answers as certificates: nbindex[j] names the row
+// nonbasic in column j (past the input rows, the negated copies of the
+// equations in order) and s dsol[j-1] is its multiplier (s = -1 for min);
+// an infeasible LP adds the evidence row re with multiplier 1; an
+// unbounded one has its direction in sol.
+TEST(CheckLP, ExactSolverAnswersCertify)
+{
+  zonix::Random31 rng(11);
+  int statuses[8] = {};
+  for (int round = 0; round < 60; ++round) {
+    const long d = 2 + round % 3, m = d + 1 + static_cast<long>(rng.next() % 5);
+    QRows rows;
+    for (long i = 0; i < m; ++i) {
+      QRow r;
+      for (long j = 0; j <= d; ++j) r.emplace_back(static_cast<long>(rng.next() % 7) - 3);
+      rows.push_back(r);
+    }
+    QRow obj;
+    for (long j = 0; j <= d; ++j) obj.emplace_back(static_cast<long>(rng.next() % 5) - 2);
+    const std::vector<long> lin = round % 4 == 3 ? std::vector<long>{2} : std::vector<long>{};
+    const QMatrix in = LP(rows, lin, obj, round % 2 == 0 ? dd_LPmax : dd_LPmin);
+    zonix::ExactRequest rq;
+    rq.job = zonix::ExactJob::SolveLP, rq.input = &in, rq.solver = round % 3 == 0 ? dd_CrissCross : dd_DualSimplex;
+    zonix::ExactResult res;
+    zonix_exact_run(&rq, &res);
+    ASSERT_EQ(res.error, dd_NoError);
+    SCOPED_TRACE("round " + std::to_string(round) + " status " + std::to_string(res.status));
+    ++statuses[res.status];
+    const int s = in.objective == dd_LPmax ? 1 : -1;
+    Q y(static_cast<std::size_t>(m), 0);
+    auto add = [&](long r, const mpq_class &w) {
+      if (r <= m) y[static_cast<std::size_t>(r - 1)] += w;
+      else y[static_cast<std::size_t>(lin[static_cast<std::size_t>(r - m - 1)] - 1)] -= w;
+    };
+    for (std::size_t j = 2; j <= static_cast<std::size_t>(d + 1); ++j)
+      if (res.nbindex[j] > 0) add(res.nbindex[j], s * res.dsol[j - 1]);
+    const Q point(res.sol.begin() + 1, res.sol.begin() + d + 1);
+    if (res.status == dd_Optimal) {
+      EXPECT_TRUE(zonix::check::lp(in, res.status, point, y, {}));
+      Q off = y;
+      off[0] += 1;
+      EXPECT_FALSE(zonix::check::lp(in, res.status, point, off, {}));
+    } else if (res.status == dd_Inconsistent) {
+      add(res.re, 1);
+      EXPECT_TRUE(zonix::check::lp(in, res.status, {}, y, {}));
+    } else {
+      EXPECT_TRUE(zonix::check::lp(in, res.status, {}, {}, point));
+      EXPECT_FALSE(zonix::check::lp(in, res.status, {}, {}, Q(point.size(), 0)));
+    }
+  }
+  EXPECT_GT(statuses[dd_Optimal], 5);
+  EXPECT_GT(statuses[dd_Inconsistent] + statuses[dd_DualInconsistent] + statuses[dd_StrucDualInconsistent], 5);
+}
+
 }  // namespace
