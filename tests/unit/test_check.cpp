@@ -18,6 +18,7 @@ namespace {
 using zonix::QMatrix;
 using QRow = std::vector<mpq_class>;
 using QRows = std::vector<QRow>;
+using Q = std::vector<mpq_class>;
 
 QMatrix qmatrix(dd_RepresentationType rep, const QRows &rows, std::vector<long> lin = {}, long cols = 0)
 {
@@ -172,6 +173,28 @@ INSTANTIATE_TEST_SUITE_P(Check, Conversion, ::testing::ValuesIn(kConversions),
                            return s;
                          });
 
+// x, y >= 0 and x + y <= 0 pin x = y = 0; with 0 <= z <= 1 a segment.
+// The three rows sum to zero, which proves each an equation.
+TEST(CheckConversion, RowsProvedEquationsBySummingToZero)
+{
+  const QMatrix in = H({{0, 1, 0, 0}, {0, 0, 1, 0}, {0, -1, -1, 0}, {0, 0, 0, 1}, {1, 0, 0, -1}});
+  const QMatrix out = V({{1, 0, 0, 0}, {1, 0, 0, 1}});
+  const Q proof = {1, 1, 1, 0, 0}, partial = {1, 1, 0, 0, 0}, negative = {-1, -1, -1, 0, 0},
+          too_much = {1, 1, 1, 1, 0};
+  EXPECT_FALSE(zonix::check::conversion(in, out));
+  EXPECT_TRUE(zonix::check::conversion(in, out, &proof));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &partial));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &negative));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &too_much));
+  EXPECT_FALSE(zonix::check::conversion(in, V({{1, 0, 0, 0}}), &proof));  // an end missing
+  // V: the rays (1,0) and (-1,0) make a line nobody declared; y >= 0
+  const QMatrix v = V({{1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}});
+  const Q lines = {0, 1, 1, 0}, with_point = {1, 1, 1, 0};
+  EXPECT_TRUE(zonix::check::conversion(v, H({{0, 0, 1}})));  // opposite rays: shown without help
+  EXPECT_TRUE(zonix::check::conversion(v, H({{0, 0, 1}}), &lines));
+  EXPECT_FALSE(zonix::check::conversion(v, H({{0, 0, 1}}), &with_point));
+}
+
 // x >= 1 and x <= 0: the sum of the rows is (-1, 0).
 TEST(CheckConversion, EmptyNeedsARightFarkasVector)
 {
@@ -325,8 +348,6 @@ TEST(CheckConversion, ExactEngineAnswersPassAndSpoiledOnesDoNot)
 }
 
 // ---- LPs and the queries ---------------------------------------------------------
-
-using Q = std::vector<mpq_class>;
 
 QMatrix LP(const QRows &rows, std::vector<long> lin, const QRow &obj, dd_LPObjectiveType sense)
 {
