@@ -627,12 +627,10 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
     add_atom(c.atoms, t.data(), 0, seen);  // t >= 0
     bool apex = false;
     for (long i = 0; i < out.rows; ++i) {
-      const mpq_class &t0 = out.at(i, 0);
       if (member(out.linearity, i + 1)) {
         c.lines.push(row_of(out, i), i + 1);
         continue;
       }
-      if (sgn(t0) != 0 && t0 != 1) return no("output row " + std::to_string(i + 1) + " is a point not scaled to 1");
       c.elems.push(row_of(out, i), i + 1);
       apex = apex || c.elems.is_unit0(c.elems.n - 1);
     }

@@ -29,10 +29,10 @@ struct Verdict {
 
 // in: an H or V representation; out: the other one, as the conversion
 // writes it.  The conventions it accepts:
-//  - H to V: points (1, v), rays (0, r), lines (0, l) in `linearity`; an
-//    empty polyhedron has no output rows and needs `farkas`: y over in's
-//    rows, y >= 0 off the equations, with sum y_i row_i = (-c, 0, ..., 0),
-//    c > 0.  An H input whose right-hand sides are all zero is a cone: its
+//  - H to V: points (1, v) (or any positive multiple), rays (0, r), lines
+//    (0, l) in `linearity`; an empty polyhedron has no output rows and
+//    needs `farkas`: y over in's rows, y >= 0 off the equations, with
+//    sum y_i row_i = (-c, 0, ..., 0), c > 0.  An H input whose right-hand sides are all zero is a cone: its
 //    apex, the origin (1, 0, ..., 0), may be left out when a ray or line is
 //    listed.
 //  - V to H: a V input without points is the cone of its rays (the origin

@@ -84,7 +84,9 @@ const Case kConversions[] = {
     {"square-inner-point", H(kSquareH), V(plus(kSquareV, {{1, mpq_class(1, 2), 0}})), false},
     {"square-vertex-1e-20-outside", H(kSquareH), V({{1, 0, 0}, {1, 1 + kTiny, 0}, {1, 0, 1}, {1, 1, 1}}), false},
     {"square-vertex-1e-20-inside", H(kSquareH), V({{1, 0, 0}, {1, 1 - kTiny, 0}, {1, 0, 1}, {1, 1, 1}}), false},
-    {"square-point-scaled-by-2", H(kSquareH), V({{1, 0, 0}, {2, 2, 0}, {1, 0, 1}, {1, 1, 1}}), false},
+    // a point as any positive multiple of (1, v), as settled integer rows come
+    {"square-point-scaled-by-2", H(kSquareH), V({{1, 0, 0}, {2, 2, 0}, {1, 0, 1}, {3, 3, 3}}), true},
+    {"square-point-scaled-by-minus-1", H(kSquareH), V({{1, 0, 0}, {-1, -1, 0}, {1, 0, 1}, {1, 1, 1}}), false},
     // the square less the corner beyond x + y <= 3/2: its corners look like a
     // closed list but (1,1) lies outside
     {"pentagon", H(plus(kSquareH, {{mpq_class(3, 2), -1, -1}})),
