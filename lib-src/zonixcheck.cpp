@@ -330,6 +330,7 @@ struct Ridges {
 struct Cone {
   Rows atoms, eqs, elems, lines;
   const char *atom = "input row", *elem = "output row", *line = "output line";  // for messages
+  std::vector<char> proven;  // by input row: shown to hold with equality
   explicit Cone(std::size_t d) : atoms(d), eqs(d), elems(d), lines(d) {}
 };
 
@@ -461,7 +462,8 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     return true;
   };
   for (std::size_t a = 0; a < m; ++a) {
-    bool shown = implicit[a] == 0 || c.atoms.zero(a);
+    const long o = c.atoms.origin[a];
+    bool shown = implicit[a] == 0 || c.atoms.zero(a) || (o > 0 && !c.proven.empty() && c.proven[o - 1] != 0);
     for (std::size_t b = 0; b < m && !shown; ++b) shown = implicit[b] != 0 && opposite(a, b);
     if (!shown) return no(named(c.atom, c.atoms, a) + " is tight on every " + c.elem + ", unproved an equation");
   }
@@ -601,6 +603,7 @@ bool member(const std::vector<long> &lin, long i) { return std::binary_search(li
 const mpq_class *row_of(const QMatrix &M, long i) { return M.entries.data() + i * M.cols; }
 
 Verdict farkas_sum(const QMatrix &M, const std::vector<mpq_class> &y);
+Verdict combine(const QMatrix &M, const std::vector<mpq_class> &y, std::vector<mpq_class> &sum);
 
 // The cone question of the conversion of in into out.
 Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
@@ -624,12 +627,10 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
     add_atom(c.atoms, t.data(), 0, seen);  // t >= 0
     bool apex = false;
     for (long i = 0; i < out.rows; ++i) {
-      const mpq_class &t0 = out.at(i, 0);
       if (member(out.linearity, i + 1)) {
         c.lines.push(row_of(out, i), i + 1);
         continue;
       }
-      if (sgn(t0) != 0 && t0 != 1) return no("output row " + std::to_string(i + 1) + " is a point not scaled to 1");
       c.elems.push(row_of(out, i), i + 1);
       apex = apex || c.elems.is_unit0(c.elems.n - 1);
     }
@@ -682,6 +683,19 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
     return farkas_sum(in, *farkas);
   }
   Cone c(static_cast<std::size_t>(std::max(in.cols, 1L)));
+  if (farkas != nullptr) {
+    // 0 = sum y_i (row_i . y) with every term >= 0 on the cone: the rows
+    // with y_i > 0 hold with equality
+    QMatrix rows = in;  // a line with t != 0 is a point: its multiplier is >= 0
+    rows.linearity.clear();
+    for (long i : in.linearity)
+      if (in.representation != dd_Generator || sgn(in.at(i - 1, 0)) == 0) rows.linearity.push_back(i);
+    std::vector<mpq_class> sum;
+    if (Verdict v = combine(rows, *farkas, sum); !v) return v;
+    if (std::any_of(sum.begin(), sum.end(), [](const mpq_class &v) { return sgn(v) != 0; }))
+      return no("the rows' combination is not zero");
+    for (const auto &v : *farkas) c.proven.push_back(sgn(v) > 0);
+  }
   if (Verdict v = pose(in, out, c); !v) return v;
   return certify(c);
 }

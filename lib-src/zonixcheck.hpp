@@ -29,20 +29,23 @@ struct Verdict {
 
 // in: an H or V representation; out: the other one, as the conversion
 // writes it.  The conventions it accepts:
-//  - H to V: points (1, v), rays (0, r), lines (0, l) in `linearity`; an
-//    empty polyhedron has no output rows and needs `farkas`: y over in's
-//    rows, y >= 0 off the equations, with sum y_i row_i = (-c, 0, ..., 0),
-//    c > 0.  An H input whose right-hand sides are all zero is a cone: its
+//  - H to V: points (1, v) (or any positive multiple), rays (0, r), lines
+//    (0, l) in `linearity`; an empty polyhedron has no output rows and
+//    needs `farkas`: y over in's rows, y >= 0 off the equations, with
+//    sum y_i row_i = (-c, 0, ..., 0), c > 0.  An H input whose right-hand sides are all zero is a cone: its
 //    apex, the origin (1, 0, ..., 0), may be left out when a ray or line is
 //    listed.
 //  - V to H: a V input without points is the cone of its rays (the origin
 //    is its point); a line (t, v) with t != 0 is the point v.  The output
 //    may leave out the row (1, 0, ..., 0) (t >= 0) and may list it when it
 //    is no facet.
+// For a non-empty answer, farkas may prove rows of in to hold with
+// equality: y >= 0 (free on in's equations or lines) with sum y_i row_i =
+// 0; the rows with y_i > 0 are then equations.
 // Duplicated or non-extreme output elements, missing ones, a wrong
 // lineality or equation count: no.  Not certified (no): an input row tight
-// on the whole answer that is no equation of in and whose opposite is no
-// row of in; degenerate elements whose faces take more than about one
+// on the whole answer that is no equation of in, whose opposite is no row
+// of in and that farkas does not prove an equation; degenerate elements whose faces take more than about one
 // validity pass (elements x input rows x columns) to walk.
 // Cost: that validity pass, in 64-bit integers for small entries, and
 // about linear in the incidences above it for simple elements.

@@ -61,7 +61,7 @@ F = [  # id, file, fragment, replacement
     ("out-face", "lib-src/zonixio_output.cpp", "if ((face[k] & ~z[k]) != 0u) return false;", "if ((face[k] & z[k]) != 0u) return false;"),
     ("chk-side", "lib-src/zonixcheck.cpp", "if (s < 0) return no(named(c.elem, c.elems, x) + \" is on the wrong side of \"", "if (s < -1) return no(named(c.elem, c.elems, x) + \" is on the wrong side of \""),
     ("chk-farkas-zero", "lib-src/zonixcheck.cpp", "if (M.cols == 0 || sgn(sum[0]) >= 0)", "if (M.cols == 0 || sgn(sum[0]) > 0)"),
-    ("chk-implicit", "lib-src/zonixcheck.cpp", "bool shown = implicit[a] == 0 || c.atoms.zero(a);", "bool shown = true;"),
+    ("chk-implicit", "lib-src/zonixcheck.cpp", "bool shown = implicit[a] == 0 || c.atoms.zero(a) ||", "bool shown = true ||"),
     ("chk-open-ridge", "lib-src/zonixcheck.cpp", "if (!found) return no(\"a 2-face at \"", "if (false) return no(\"a 2-face at \""),
     ("chk-lp-value", "lib-src/zonixcheck.cpp", "if (s * apply(lp.rowvec.data(), x) != s * lp.rowvec[0] + sum[0])", "if (s * apply(lp.rowvec.data(), x) > s * lp.rowvec[0] + sum[0])"),
     ("chk-lp-sense", "lib-src/zonixcheck.cpp", "const int s = lp.objective == dd_LPmax ? 1 : -1;", "const int s = lp.objective == dd_LPmax ? 1 : 1;"),

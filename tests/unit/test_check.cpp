@@ -18,6 +18,7 @@ namespace {
 using zonix::QMatrix;
 using QRow = std::vector<mpq_class>;
 using QRows = std::vector<QRow>;
+using Q = std::vector<mpq_class>;
 
 QMatrix qmatrix(dd_RepresentationType rep, const QRows &rows, std::vector<long> lin = {}, long cols = 0)
 {
@@ -83,7 +84,9 @@ const Case kConversions[] = {
     {"square-inner-point", H(kSquareH), V(plus(kSquareV, {{1, mpq_class(1, 2), 0}})), false},
     {"square-vertex-1e-20-outside", H(kSquareH), V({{1, 0, 0}, {1, 1 + kTiny, 0}, {1, 0, 1}, {1, 1, 1}}), false},
     {"square-vertex-1e-20-inside", H(kSquareH), V({{1, 0, 0}, {1, 1 - kTiny, 0}, {1, 0, 1}, {1, 1, 1}}), false},
-    {"square-point-scaled-by-2", H(kSquareH), V({{1, 0, 0}, {2, 2, 0}, {1, 0, 1}, {1, 1, 1}}), false},
+    // a point as any positive multiple of (1, v), as settled integer rows come
+    {"square-point-scaled-by-2", H(kSquareH), V({{1, 0, 0}, {2, 2, 0}, {1, 0, 1}, {3, 3, 3}}), true},
+    {"square-point-scaled-by-minus-1", H(kSquareH), V({{1, 0, 0}, {-1, -1, 0}, {1, 0, 1}, {1, 1, 1}}), false},
     // the square less the corner beyond x + y <= 3/2: its corners look like a
     // closed list but (1,1) lies outside
     {"pentagon", H(plus(kSquareH, {{mpq_class(3, 2), -1, -1}})),
@@ -171,6 +174,28 @@ INSTANTIATE_TEST_SUITE_P(Check, Conversion, ::testing::ValuesIn(kConversions),
                              if (ch == '-') ch = '_';
                            return s;
                          });
+
+// x, y >= 0 and x + y <= 0 pin x = y = 0; with 0 <= z <= 1 a segment.
+// The three rows sum to zero, which proves each an equation.
+TEST(CheckConversion, RowsProvedEquationsBySummingToZero)
+{
+  const QMatrix in = H({{0, 1, 0, 0}, {0, 0, 1, 0}, {0, -1, -1, 0}, {0, 0, 0, 1}, {1, 0, 0, -1}});
+  const QMatrix out = V({{1, 0, 0, 0}, {1, 0, 0, 1}});
+  const Q proof = {1, 1, 1, 0, 0}, partial = {1, 1, 0, 0, 0}, negative = {-1, -1, -1, 0, 0},
+          too_much = {1, 1, 1, 1, 0};
+  EXPECT_FALSE(zonix::check::conversion(in, out));
+  EXPECT_TRUE(zonix::check::conversion(in, out, &proof));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &partial));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &negative));
+  EXPECT_FALSE(zonix::check::conversion(in, out, &too_much));
+  EXPECT_FALSE(zonix::check::conversion(in, V({{1, 0, 0, 0}}), &proof));  // an end missing
+  // V: the rays (1,0) and (-1,0) make a line nobody declared; y >= 0
+  const QMatrix v = V({{1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}});
+  const Q lines = {0, 1, 1, 0}, with_point = {1, 1, 1, 0};
+  EXPECT_TRUE(zonix::check::conversion(v, H({{0, 0, 1}})));  // opposite rays: shown without help
+  EXPECT_TRUE(zonix::check::conversion(v, H({{0, 0, 1}}), &lines));
+  EXPECT_FALSE(zonix::check::conversion(v, H({{0, 0, 1}}), &with_point));
+}
 
 // x >= 1 and x <= 0: the sum of the rows is (-1, 0).
 TEST(CheckConversion, EmptyNeedsARightFarkasVector)
@@ -325,8 +350,6 @@ TEST(CheckConversion, ExactEngineAnswersPassAndSpoiledOnesDoNot)
 }
 
 // ---- LPs and the queries ---------------------------------------------------------
-
-using Q = std::vector<mpq_class>;
 
 QMatrix LP(const QRows &rows, std::vector<long> lin, const QRow &obj, dd_LPObjectiveType sense)
 {
@@ -522,6 +545,60 @@ TEST(CheckProjection, CubeToSquareAndWedgeToSegment)
   // an equation may only come from equations
   EXPECT_FALSE(zonix::check::projection(wedge, {3}, H({{0, 1}, {1, -1}}, {1}), {{1, 1, 0}, {0, 0, 1}}, {{}, ends[1]},
                                         {kHalf, mpq_class(1, 4)}));
+}
+
+// The exact LP solver's answers as certificates: nbindex[j] names the row
+// nonbasic in column j (past the input rows, the negated copies of the
+// equations in order) and s dsol[j-1] is its multiplier (s = -1 for min);
+// an infeasible LP adds the evidence row re with multiplier 1; an
+// unbounded one has its direction in sol.
+TEST(CheckLP, ExactSolverAnswersCertify)
+{
+  zonix::Random31 rng(11);
+  int statuses[8] = {};
+  for (int round = 0; round < 60; ++round) {
+    const long d = 2 + round % 3, m = d + 1 + static_cast<long>(rng.next() % 5);
+    QRows rows;
+    for (long i = 0; i < m; ++i) {
+      QRow r;
+      for (long j = 0; j <= d; ++j) r.emplace_back(static_cast<long>(rng.next() % 7) - 3);
+      rows.push_back(r);
+    }
+    QRow obj;
+    for (long j = 0; j <= d; ++j) obj.emplace_back(static_cast<long>(rng.next() % 5) - 2);
+    const std::vector<long> lin = round % 4 == 3 ? std::vector<long>{2} : std::vector<long>{};
+    const QMatrix in = LP(rows, lin, obj, round % 2 == 0 ? dd_LPmax : dd_LPmin);
+    zonix::ExactRequest rq;
+    rq.job = zonix::ExactJob::SolveLP, rq.input = &in, rq.solver = round % 3 == 0 ? dd_CrissCross : dd_DualSimplex;
+    zonix::ExactResult res;
+    zonix_exact_run(&rq, &res);
+    ASSERT_EQ(res.error, dd_NoError);
+    SCOPED_TRACE("round " + std::to_string(round) + " status " + std::to_string(res.status));
+    ++statuses[res.status];
+    const int s = in.objective == dd_LPmax ? 1 : -1;
+    Q y(static_cast<std::size_t>(m), 0);
+    auto add = [&](long r, const mpq_class &w) {
+      if (r <= m) y[static_cast<std::size_t>(r - 1)] += w;
+      else y[static_cast<std::size_t>(lin[static_cast<std::size_t>(r - m - 1)] - 1)] -= w;
+    };
+    for (std::size_t j = 2; j <= static_cast<std::size_t>(d + 1); ++j)
+      if (res.nbindex[j] > 0) add(res.nbindex[j], s * res.dsol[j - 1]);
+    const Q point(res.sol.begin() + 1, res.sol.begin() + d + 1);
+    if (res.status == dd_Optimal) {
+      EXPECT_TRUE(zonix::check::lp(in, res.status, point, y, {}));
+      Q off = y;
+      off[0] += 1;
+      EXPECT_FALSE(zonix::check::lp(in, res.status, point, off, {}));
+    } else if (res.status == dd_Inconsistent) {
+      add(res.re, 1);
+      EXPECT_TRUE(zonix::check::lp(in, res.status, {}, y, {}));
+    } else {
+      EXPECT_TRUE(zonix::check::lp(in, res.status, {}, {}, point));
+      EXPECT_FALSE(zonix::check::lp(in, res.status, {}, {}, Q(point.size(), 0)));
+    }
+  }
+  EXPECT_GT(statuses[dd_Optimal], 5);
+  EXPECT_GT(statuses[dd_Inconsistent] + statuses[dd_DualInconsistent] + statuses[dd_StrucDualInconsistent], 5);
 }
 
 }  // namespace
