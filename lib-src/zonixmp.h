@@ -15,6 +15,8 @@
 #include <stdlib.h>
 #ifdef __cplusplus
 #include <new>
+
+#include "zonixfinite.hpp"
 #endif
 #endif
 
@@ -229,7 +231,8 @@ static inline void ddd_set_d(mytype a, double b)
   if (b >= -0x1p63 && b < 0x1p63 && b == (double)(int64_t)b) {
     ddd_small(a, (int64_t)b);
   } else {
-    mpq_set_d(ddd_q_out(a), b);
+    const double finite_b = zonix::finite(b);  // before a is touched
+    mpq_set_d(ddd_q_out(a), finite_b);
     ddd_q_fit(a);
   }
 }

@@ -220,6 +220,27 @@ EOF
   run "both infeasible" 0 "$Z" lp both.ine -o -
   lacks "no unbounded direction" out "unbounded direction"
   count "certificate rows 1 and 2" out '^    [12] :   1$' 2
+  # A subnormal coefficient: x1 <= 2^1074, x2 <= 1, x1 + x2 >= 0 and
+  # x2 <= 2, the last redundant and never tight; with x1 + x2 <= 0 instead,
+  # rows 3 and 4 are an equation.  Its scaling once stopped the process.
+  printf 'H-representation\nbegin\n4 3 real\n1 -4.9e-324 0\n1 0 -1\n0 1 1\n2 0 -1\nend\n' >sub.ine
+  printf 'H-representation\nbegin\n4 3 real\n1 -4.9e-324 0\n1 0 -1\n0 1 1\n0 -1 -1\nend\n' >subeq.ine
+  for a in auto exact; do
+    cases <<EOF
+0|out|* redundant rows (1): 4|reduce sub.ine --arithmetic $a -o -
+0|out|* strongly redundant rows (1): 4|reduce sub.ine --strong --arithmetic $a -o -
+0|out|* implicit linearity rows (2): 3 4|linearity subeq.ine --arithmetic $a -o -
+EOF
+  done
+  # The interior-point LP's ceiling is twice the largest b, unless that
+  # is no double: x1 <= 1e308, x2 <= 1, x1 + x2 >= 0 have the slack
+  # (1e308 + 1) / 3 at best, the three slacks summing to 1e308 + 1.
+  printf 'H-representation\nbegin\n3 3 real\n1e308 -1 0\n1 0 -1\n0 1 1\nend\n' >huge.ine
+  for a in auto exact double; do
+    run "huge b: interior ($a)" 0 "$Z" interior huge.ine --arithmetic $a -o -
+    awk '$1 == "optimal_value" { v = $3 } END { exit !(v > 3.3333333333e307 && v < 3.3333333334e307) }' out &&
+      ok "huge b: the margin ($a)" || bad "huge b: the margin ($a)" out
+  done
   # The interior point of the cube lies strictly inside (0, 1)^3.
   IN=cube.ine run "interior" 0 "$Z" interior -
   awk '/^\* an interior point/{getline; for(i=2;i<=NF;i++) if(!($i > 0 && $i < 1)) bad=1; n=NF-1} END{exit !(n==3 && !bad)}' out &&

@@ -1,0 +1,161 @@
+// Numbers at the ends of the double range: subnormal coefficients and
+// right-hand sides near the largest double in the LP queries, and numbers
+// with no exact value.  Expected answers are worked out by hand in the
+// comments of each table.
+#include <gtest/gtest.h>
+
+#include <gmpxx.h>
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "support.hpp"
+#include "zonixarith.hpp"
+#include "zonixfinite.hpp"
+
+using namespace zonix::test;
+
+namespace {
+
+using zonix::Arithmetic;
+using zonix::RowQuery;
+
+constexpr double kSubnormal = 4.9e-324;  // 2^-1074, the least positive double
+
+struct QueryCase {
+  const char *name;
+  Rows rows;
+  dd_RepresentationType rep;
+  RowQuery query;
+  Members want;
+};
+
+std::ostream &operator<<(std::ostream &o, const QueryCase &c) { return o << c.name; }
+
+// Rows (b, -a) of b - a x >= 0.  H: x1 <= 2^1074 (the subnormal row: no
+// other row bounds x1 from above, so it stays), x2 <= 1, x1 + x2 >= 0,
+// then x2 <= 2 (implied by x2 <= 1 and never tight: redundant, strongly)
+// or x1 + x2 <= 0 (with x1 + x2 >= 0 an implicit equation).  V: the
+// origin, the rays e1 (written 2^-1074 e1), e2 and e1 + e2, the last a
+// sum of the two before it.
+const Rows kH = {{1, -kSubnormal, 0}, {1, 0, -1}, {0, 1, 1}};
+const Rows kV = {{1, 0, 0}, {0, kSubnormal, 0}, {0, 0, 1}, {0, 1, 1}};
+const QueryCase kQueries[] = {
+    {"H-redundant", kH + Rows{{2, 0, -1}}, dd_Inequality, RowQuery::Redundant, {4}},
+    {"H-strongly-redundant", kH + Rows{{2, 0, -1}}, dd_Inequality, RowQuery::StronglyRedundant, {4}},
+    {"H-no-equation", kH + Rows{{2, 0, -1}}, dd_Inequality, RowQuery::ImplicitLinearity, {}},
+    {"H-equation", kH + Rows{{0, -1, -1}}, dd_Inequality, RowQuery::ImplicitLinearity, {3, 4}},
+    {"H-equation-nothing-redundant", kH + Rows{{0, -1, -1}}, dd_Inequality, RowQuery::Redundant, {}},
+    {"V-redundant", kV, dd_Generator, RowQuery::Redundant, {4}},
+    {"V-no-line", kV, dd_Generator, RowQuery::ImplicitLinearity, {}},
+    {"V-subnormal-point", {{1, kSubnormal, 0}, {1, 1, 0}, {1, 0, 1}, {1, 0.25, 0.25}}, dd_Generator,
+     RowQuery::Redundant, {4}},
+};
+
+class SubnormalRows : public ::testing::TestWithParam<std::tuple<QueryCase, Arithmetic>> {};
+
+// The run used to scale the subnormal row by 2^1074, an infinity, and
+// stop the process converting it to a rational.  Auto and exact give the
+// answer; double gives it or says it cannot.
+TEST_P(SubnormalRows, AnswerOrErrorNeverACrash)
+{
+  const auto &[c, arithmetic] = GetParam();
+  const Matrix M = matrix(c.rows, c.rep);
+  dd_ErrorType err = dd_NoError;
+  bool exact = false;
+  const Set got(zonix::row_query(M.get(), c.query, arithmetic, &err, &exact));
+  if (arithmetic == Arithmetic::Double && err != dd_NoError) {
+    EXPECT_EQ(err, dd_NumericallyInconsistent);
+    return;
+  }
+  ASSERT_EQ(err, dd_NoError);
+  ASSERT_NE(got, nullptr);
+  EXPECT_EQ(members(got.get()), c.want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Queries, SubnormalRows,
+                         ::testing::Combine(::testing::ValuesIn(kQueries),
+                                            ::testing::Values(Arithmetic::Auto, Arithmetic::Exact,
+                                                              Arithmetic::Double)));
+
+struct InteriorCase {
+  const char *name;
+  Rows rows;
+  double margin;  // the optimal common slack t*
+};
+
+std::ostream &operator<<(std::ostream &o, const InteriorCase &c) { return o << c.name; }
+
+// The interior-point LP maximises t with every row's slack at least t and
+// t at most the ceiling (twice the largest b, which is no double here, so
+// the largest b itself).  x1, x2 <= 1e308, x1 + x2 >= -1e308: at the
+// origin every slack is 1e308, the ceiling, so t* = 1e308.  x1 <= 1e308,
+// x2 <= 1, x1 + x2 >= 0: the three slacks add up to 1e308 + 1 whatever x
+// is, so t* = (1e308 + 1) / 3 with all three equal.  A half-plane
+// x1 <= 1e308 alone: t* is the ceiling.
+const InteriorCase kInteriors[] = {
+    {"box-corner", {{1e308, -1, 0}, {1e308, 0, -1}, {1e308, 1, 1}}, 1e308},
+    {"triangle", {{1e308, -1, 0}, {1, 0, -1}, {0, 1, 1}}, 1e308 / 3},
+    {"half-plane", {{1e308, -1, 0}}, 1e308},
+    {"ones", {{DBL_MAX, -1}, {DBL_MAX, 1}}, DBL_MAX},
+};
+
+class HugeRightHandSides
+    : public ::testing::TestWithParam<std::tuple<InteriorCase, Arithmetic, dd_LPSolverType>> {};
+
+TEST_P(HugeRightHandSides, FiniteCeilingAndAnInteriorPoint)
+{
+  const auto &[c, arithmetic, solver] = GetParam();
+  const Matrix M = matrix(c.rows);
+  dd_ErrorType err = dd_NoError;
+  const LP lp(dd_Matrix2LP(M.get(), &err));
+  ASSERT_EQ(err, dd_NoError);
+  const LP lp2(dd_MakeLPforInteriorFinding(lp.get()));
+  const double ceiling = ddd_get_d(lp2->A[lp2->m - 2][0]);
+  EXPECT_TRUE(std::isfinite(ceiling)) << ceiling;
+  EXPECT_GE(ceiling, c.margin);
+  bool exact = false;
+  capture_stream(stdout, [&] { zonix::solve_lp(lp2.get(), solver, arithmetic, &err, &exact); });
+  if (arithmetic == Arithmetic::Double && err != dd_NoError) return;  // double may give up
+  ASSERT_EQ(err, dd_NoError);
+  ASSERT_EQ(lp2->LPS, dd_Optimal);
+  const double t = ddd_get_d(lp2->optvalue);
+  EXPECT_NEAR(t / c.margin, 1.0, 1e-12) << t;
+  // Every row holds strictly at the point, summed exactly (a near-equal
+  // answer of a double run only when t is far above the rounding).
+  const long n = M->colsize - 1;
+  for (const Row &r : c.rows) {
+    mpq_class s = r[0];
+    for (long j = 1; j <= n; ++j) s += mpq_class(r[static_cast<size_t>(j)]) * mpq_class(ddd_get_d(lp2->sol[j]));
+    EXPECT_GT(s, 0) << "slack of a row at the point";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Interiors, HugeRightHandSides,
+                         ::testing::Combine(::testing::ValuesIn(kInteriors),
+                                            ::testing::Values(Arithmetic::Auto, Arithmetic::Exact,
+                                                              Arithmetic::Double),
+                                            ::testing::Values(dd_DualSimplex, dd_CrissCross)));
+
+// A caller's infinity has no exact value: an exact run refuses it by an
+// exception rather than stopping the process.
+TEST(NotFinite, ExactRunsRefuseInfinityAndNaN)
+{
+  for (double bad : {HUGE_VAL, -HUGE_VAL, std::numeric_limits<double>::quiet_NaN()}) {
+    const Matrix M = matrix({{1, -1, 0}, {1, 0, -1}, {0, 1, 0}, {bad, 0, 1}});
+    zonix::ConvertOptions o;
+    o.arithmetic = Arithmetic::Exact;
+    EXPECT_THROW((void)zonix::convert(M.get(), o), zonix::NotFinite) << bad;
+    dd_ErrorType err = dd_NoError;
+    bool exact = false;
+    EXPECT_THROW(set_free(zonix::row_query(M.get(), RowQuery::Redundant, Arithmetic::Exact, &err, &exact)),
+                 zonix::NotFinite);
+  }
+  EXPECT_EQ(zonix::finite(-0.0), 0.0);
+  EXPECT_EQ(zonix::finite(DBL_MAX), DBL_MAX);
+  EXPECT_EQ(zonix::finite(kSubnormal), kSubnormal);
+}
+
+}  // namespace
