@@ -37,7 +37,9 @@ struct zonix_rational {
   int64_t v;    /* the value unless big */
   uintptr_t qp; /* the GMP rational's address, or 0; bit 0: the value is its */
 #ifdef __cplusplus
-  zonix_rational() : v(0), qp(0) {}
+  constexpr zonix_rational() : v(0), qp(0) {}
+  /* A small integer, for globals that are constant-initialised. */
+  constexpr explicit zonix_rational(int64_t x) : v(x), qp(0) {}
   ~zonix_rational()
   {
     if (qp) {
@@ -55,7 +57,9 @@ typedef double mytype[1];
 #endif
 
 /* The tolerance 1e-07, its negation, 1.0 and an exact 0.0.  They hold these
- * values from program start; dd_set_global_constants sets them again. */
+ * values from program start; dd_set_global_constants restores any that a
+ * caller has changed, and writes nothing otherwise, so that runs on other
+ * threads may read them meanwhile. */
 extern mytype dd_zero;
 extern mytype dd_minuszero;
 extern mytype dd_one;
@@ -65,7 +69,7 @@ extern mytype dd_purezero;
  * default). */
 extern int dd_debug;
 
-/* Sets dd_zero, dd_minuszero, dd_one and dd_purezero. */
+/* Gives dd_zero, dd_minuszero, dd_one and dd_purezero their values. */
 void dd_set_global_constants(void);
 
 #ifdef ZONIX_EXACT

@@ -1,6 +1,6 @@
 // Numbers at the ends of the double range: subnormal coefficients and
-// right-hand sides near the largest double in the LP queries, and numbers
-// with no exact value.  Expected answers are worked out by hand in the
+// right-hand sides near the largest double in the LP queries, numbers with
+// no exact value, and the global constants under threads.  Expected answers are worked out by hand in the
 // comments of each table.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "support.hpp"
@@ -156,6 +157,44 @@ TEST(NotFinite, ExactRunsRefuseInfinityAndNaN)
   EXPECT_EQ(zonix::finite(-0.0), 0.0);
   EXPECT_EQ(zonix::finite(DBL_MAX), DBL_MAX);
   EXPECT_EQ(zonix::finite(kSubnormal), kSubnormal);
+}
+
+// The constants hold their values from the start; setting them restores a
+// changed one and writes nothing else, so that runs on other threads can
+// read them meanwhile (a thread sanitizer build sees no race here).
+TEST(GlobalConstants, RestoredWhenChangedAndReadSafelyOnThreads)
+{
+  EXPECT_EQ(ddd_get_d(dd_zero), 1e-07);
+  EXPECT_EQ(ddd_get_d(dd_minuszero), -1e-07);
+  EXPECT_EQ(ddd_get_d(dd_one), 1.0);
+  EXPECT_EQ(ddd_get_d(dd_purezero), 0.0);
+  ddd_set_d(dd_zero, 0.5);
+  ddd_set_d(dd_purezero, -0.0);
+  dd_set_global_constants();
+  EXPECT_EQ(ddd_get_d(dd_zero), 1e-07);
+  EXPECT_FALSE(std::signbit(ddd_get_d(dd_purezero)));
+  // The unit cube in exact arithmetic on four threads at once, each
+  // setting the constants as the module does before a command: eight
+  // vertices each time.
+  const Matrix M = matrix({{0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}, {1, -1, 0, 0}, {1, 0, -1, 0}, {1, 0, 0, -1}});
+  std::vector<long> vertices(4, -1);
+  std::vector<std::thread> threads;
+  for (size_t k = 0; k < vertices.size(); ++k)
+    threads.emplace_back([&, k] {
+      long n = 0;
+      for (int round = 0; round < 20; ++round) {
+        dd_set_global_constants();
+        zonix::ConvertOptions o;
+        o.arithmetic = Arithmetic::Exact;
+        o.threads = 1;
+        const zonix::Conversion c = zonix::convert(M.get(), o);
+        n = c.error == dd_NoError ? c.rational.rows : -1;
+        if (n != 8) break;
+      }
+      vertices[k] = n;
+    });
+  for (std::thread &t : threads) t.join();
+  EXPECT_EQ(vertices, std::vector<long>(4, 8));
 }
 
 }  // namespace
