@@ -1,6 +1,7 @@
 // Numbers at the ends of the double range: subnormal coefficients and
 // right-hand sides near the largest double in the LP queries, numbers with
-// no exact value, and the global constants under threads.  Expected answers are worked out by hand in the
+// no exact value, the global constants under threads, and the number
+// notation read back.  Expected answers are worked out by hand in the
 // comments of each table.
 #include <gtest/gtest.h>
 
@@ -8,7 +9,10 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -195,6 +199,93 @@ TEST(GlobalConstants, RestoredWhenChangedAndReadSafelyOnThreads)
     });
   for (std::thread &t : threads) t.join();
   EXPECT_EQ(vertices, std::vector<long>(4, 8));
+}
+
+std::string written(double x)
+{
+  mytype a;
+  ddd_set_d(a, x);
+  return capture([&](FILE *f) { dd_WriteNumber(f, a); });
+}
+
+// The number as the file reader reads the text back.
+double read_back(const std::string &text)
+{
+  FILE *f = std::tmpfile();
+  std::fputs(("begin\n1 1 real\n" + text + "\nend\n").c_str(), f);
+  std::rewind(f);
+  dd_ErrorType err = dd_NoError;
+  Matrix M;
+  capture_stream(stderr, [&] { M.reset(dd_PolyFile2Matrix(f, &err)); });
+  std::fclose(f);
+  EXPECT_EQ(err, dd_NoError) << text;
+  return err == dd_NoError && M != nullptr ? ddd_get_d(M->matrix[0][0]) : std::nan("");
+}
+
+// Whole numbers as integers (at least two characters after the blank),
+// any other in the fewest digits that give the double back.
+struct Notation {
+  double x;
+  const char *text;
+};
+
+const Notation kNotations[] = {
+    {3, "  3"},
+    {-2, " -2"},
+    {42, " 42"},
+    {0, "  0"},
+    {-0.0, "  0"},
+    {1e15, " 1000000000000000"},
+    {9007199254740991.0, " 9007199254740991"},  // 2^53 - 1
+    {2.5, "  2.5"},
+    {-0.1, " -0.1"},
+    {0.1, "  0.1"},
+    {1.00004, "  1.00004"},  // no longer rounded to an integer
+    {1.0 / 3, "  0.3333333333333333"},
+    {2.0 / 3, "  0.6666666666666666"},
+    {0.9999999999999998, "  0.9999999999999998"},
+    {1e-300, "  1e-300"},
+    {-5e-324, " -5e-324"},
+    {1e308, "  1e+308"},
+    {DBL_MAX, "  1.7976931348623157e+308"},
+    {9007199254740992.0, "  9007199254740992"},  // 2^53: to_chars' shortest, fixed
+    {1e22, "  1e+22"},
+    {123456.789, "  123456.789"},
+    {-1.5e-7, " -1.5e-07"},
+};
+
+TEST(Write, ShortestFormOfEachNumber)
+{
+  for (const Notation &n : kNotations) EXPECT_EQ(written(n.x), n.text) << n.x;
+}
+
+// Every double written reads back as itself: magnitudes over the whole
+// range, subnormals, halves of units in the last place and random bits.
+TEST(Write, EveryNumberReadsBackAsItself)
+{
+  std::vector<double> xs = {0.1, 1.0 / 3, 1e-300, 5e-324, 1e308, -0.0, DBL_MAX, DBL_MIN,
+                            std::nextafter(DBL_MIN, 0.0), 0x1p53 + 2, 0x1p53 - 0.5, 1e16 + 2,
+                            std::nextafter(1.0, 2.0), std::nextafter(1.0, 0.0), 4503599627370495.5};
+  std::mt19937_64 gen(11);
+  std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+  for (int e = -323; e <= 307; e += 3) xs.push_back(mantissa(gen) * std::pow(10.0, e));
+  for (int k = 0; k < 3000; ++k) {
+    const std::uint64_t bits = (gen() & ~(std::uint64_t{0x7ff} << 52)) | ((gen() % 0x7ff) << 52);  // finite
+    double x;
+    std::memcpy(&x, &bits, sizeof x);
+    xs.push_back(x);
+  }
+  for (double v : xs)
+    for (double x : {v, -v}) {
+      const std::string text = written(x);
+      const double back = read_back(text);
+      EXPECT_EQ(back, x) << text;
+      EXPECT_EQ(std::signbit(back), std::signbit(x) && x != 0.0) << text;  // -0.0 comes back as 0
+      // Whole numbers below 2^53 are integers in the text.
+      if (x == std::trunc(x) && std::fabs(x) < 0x1p53) {
+        EXPECT_EQ(text.find_first_of(".e"), std::string::npos) << text;
+      }
+    }
 }
 
 }  // namespace
