@@ -154,6 +154,16 @@ convert)
   printf 'begin\n6 4 real\n1e-8 -1e-8 0 0\n1e-8 0 -1e-8 0\n1e-8 0 0 -1e-8\n0 1e-8 0 0\n0 0 1e-8 0\n0 0 0 1e-8\nend\n' >tiny.ine
   run "exact" 0 "$Z" convert tiny.ine --arithmetic exact -o tiny.ext
   count "exact: the eight vertices, rational" tiny.ext '^ 1( [01]){3}$|rational$' 9
+  # y >= 1 with the row 0 <= 1 (as a hull with a line writes it): the
+  # point (0, 1), the ray e2 and the line e1 in every arithmetic.
+  printf 'H-representation\nbegin\n2 3 real\n-1 0 1\n1 0 0\nend\n' >trivial.ine
+  for a in double exact auto; do
+    run "0 <= 1 ($a)" 0 "$Z" convert trivial.ine --arithmetic $a -o trivial.ext
+    has "0 <= 1 ($a): the line" trivial.ext "linearity 1"
+    body trivial.ext | tr -s ' ' | sed 's/^ //; s/-1/1/g' | sort >got
+    printf '0 0 1\n0 1 0\n1 0 1\n' >want
+    same "0 <= 1 ($a): point, ray and line" got want
+  done
   printf 'V-representation\nbegin\n0 3 real\nend\n' >empty.ext
   run "empty V-representation" 1 "$Z" convert empty.ext --order random:5
   has "its message" err "zonix: empty.ext: *Input Error: V-representation is empty"
