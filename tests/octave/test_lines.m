@@ -13,6 +13,14 @@ function test_lines()
     % 0 <= -1 holds nowhere: no generator.
     P = zonixmex('extreme', struct('A', [0 -1; 0 0], 'B', [-1; -1]), o);
     assert(isempty(P.V) && isempty(P.R), a{1});
+    % The slab 0 <= z <= 1 has the points 0 and e3 and the lines e1, e2:
+    % each generator is adjacent to every other one, none to itself.
+    [P, adj] = zonixmex('adj_extreme', struct('A', [0 0 -1; 0 0 1], 'B', [0; 1]), o);
+    n = rows(P.V) + rows(P.R);
+    assert(n == 4 && numel(P.lin) == 2, a{1});
+    for k = 1:n
+      assert(isequal(adj{k}(:)', setdiff(1:n, k)), '%s: generator %d', a{1}, k);
+    end
   end
 end
 

@@ -1,5 +1,6 @@
 // Rows that say nothing (0 <= b), rows repeated, and lines in the result:
-// the generators of each input in every arithmetic.  Expected generators are worked out by hand beside each case.
+// the generators of each input in every arithmetic, and the adjacency of
+// lines.  Expected generators are worked out by hand beside each case.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -125,5 +126,38 @@ INSTANTIATE_TEST_SUITE_P(Inputs, TrivialRows,
                          ::testing::Combine(::testing::ValuesIn(kTrivial),
                                             ::testing::Values(Arithmetic::Double, Arithmetic::Exact,
                                                               Arithmetic::Auto)));
+
+class LineAdjacency : public ::testing::TestWithParam<Arithmetic> {};
+
+// The slab 0 <= z <= 1 with its lines e1 and e2: the two points are
+// adjacent (the edge between them), each line to every other generator,
+// and no generator to itself.  The half-plane y >= 1: point, ray and line
+// pairwise adjacent.
+TEST_P(LineAdjacency, ALineIsNotItsOwnNeighbour)
+{
+  struct Case {
+    Rows rows;
+    long generators;
+  };
+  for (const Case &c : {Case{{{0, 0, 0, 1}, {1, 0, 0, -1}}, 4}, Case{{kHalf}, 3}}) {
+    const Matrix M = matrix(c.rows);
+    zonix::ConvertOptions o;
+    o.arithmetic = GetParam();
+    o.adjacency = true;
+    const zonix::Conversion conv = zonix::convert(M.get(), o);
+    ASSERT_EQ(conv.error, dd_NoError);
+    ASSERT_NE(conv.adjacency, nullptr);
+    ASSERT_EQ(conv.adjacency->famsize, c.generators);
+    for (long k = 1; k <= c.generators; ++k) {
+      Members others;
+      for (long j = 1; j <= c.generators; ++j)
+        if (j != k) others.push_back(j);
+      EXPECT_EQ(members(conv.adjacency->set[k - 1]), others) << "generator " << k;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Arithmetics, LineAdjacency,
+                         ::testing::Values(Arithmetic::Double, Arithmetic::Exact, Arithmetic::Auto));
 
 }  // namespace
