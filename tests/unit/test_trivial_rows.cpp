@@ -127,6 +127,25 @@ INSTANTIATE_TEST_SUITE_P(Inputs, TrivialRows,
                                             ::testing::Values(Arithmetic::Double, Arithmetic::Exact,
                                                               Arithmetic::Auto)));
 
+// 0 <= x <= 2^62 and 0 <= x <= 1e12: in double the far row, scaled to
+// (1, -2^-62), is within the tolerance of 0 <= 1 beside x0 >= 0, and the
+// run finds a ray on both, which the check of the apex of a 2-d cone must
+// refuse (their rows are not parallel); auto then computes exactly.
+TEST(TrivialRows, AFarEndpointIsNotTakenForARay)
+{
+  for (double far : {0x1p62, 1e12, 0x1p63})
+    for (Arithmetic a : {Arithmetic::Auto, Arithmetic::Exact}) {
+      const Matrix M = matrix({{0, 1}, {far, -1}});
+      zonix::ConvertOptions o;
+      o.arithmetic = a;
+      const zonix::Conversion conv = zonix::convert(M.get(), o);
+      ASSERT_EQ(conv.error, dd_NoError);
+      const Generators g = generators_of(conv);
+      EXPECT_EQ(g.points, (std::set<Row>{{1, 0}, {1, far}})) << far;
+      EXPECT_TRUE(g.rays.empty() && g.lines.empty()) << far;
+    }
+}
+
 class LineAdjacency : public ::testing::TestWithParam<Arithmetic> {};
 
 // The slab 0 <= z <= 1 with its lines e1 and e2: the two points are
