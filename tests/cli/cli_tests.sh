@@ -164,6 +164,38 @@ convert)
     printf '0 0 1\n0 1 0\n1 0 1\n' >want
     same "0 <= 1 ($a): point, ray and line" got want
   done
+  # Numbers beyond the doubles, read exactly: x >= -10^-400 and x <= 1
+  # (real), x <= 10^400 (real), x <= 2^63 (integer), x <= a 400-digit
+  # integer and x <= its reciprocal (rational); each segment's two ends.
+  ones=$(printf '1%.0s' $(seq 400))
+  zeros=$(printf '0%.0s' $(seq 400))
+  printf 'H-representation\nbegin\n2 2 real\n1e-400 1\n1 -1\nend\n' >tiny.ine
+  printf 'H-representation\nbegin\n2 2 real\n0 1\n1e400 -1\nend\n' >huge.ine
+  printf 'H-representation\nbegin\n2 2 integer\n0 1\n9223372036854775808 -1\nend\n' >i63.ine
+  printf 'H-representation\nbegin\n2 2 integer\n0 1\n%s -1\nend\n' "$ones" >i400.ine
+  printf 'H-representation\nbegin\n2 2 rational\n0 1\n1/%s -1\nend\n' "$ones" >r400.ine
+  while read -r f far; do
+    printf ' 1 %s\n 1 %s\n' "$(echo "$far" | cut -d' ' -f1)" "$(echo "$far" | cut -d' ' -f2)" | sort >want
+    for a in exact auto; do
+      run "$f ($a)" 0 "$Z" convert "$f" --arithmetic $a -o big.ext
+      body big.ext >got
+      same "$f ($a): both ends, exactly" got want
+    done
+    run "$f (double)" 2 "$Z" convert "$f" --arithmetic double -o big.ext
+  done <<EOF
+tiny.ine -1/1$zeros 1
+huge.ine 0 1$zeros
+r400.ine 0 1/$ones
+i400.ine 0 $ones
+EOF
+  for a in exact auto; do
+    run "2^63 ($a)" 0 "$Z" convert i63.ine --arithmetic $a -o big.ext
+    has "2^63 ($a): the far end" big.ext " 1 9223372036854775808"
+  done
+  # A word of 1101 characters is a number like any other.
+  printf 'H-representation\nbegin\n2 2 integer\n0 1\n%s7 -1\nend\n' "$(printf '0%.0s' $(seq 1100))" >long.ine
+  run "long word" 0 "$Z" convert long.ine -o - --arithmetic exact
+  has "long word: the end 7" out " 1 7"
   printf 'V-representation\nbegin\n0 3 real\nend\n' >empty.ext
   run "empty V-representation" 1 "$Z" convert empty.ext --order random:5
   has "its message" err "zonix: empty.ext: *Input Error: V-representation is empty"

@@ -18,6 +18,7 @@
 
 #include "support.hpp"
 #include "zonixarith.hpp"
+#include "zonixexact.hpp"
 #include "zonixfinite.hpp"
 
 using namespace zonix::test;
@@ -286,6 +287,91 @@ TEST(Write, EveryNumberReadsBackAsItself)
         EXPECT_EQ(text.find_first_of(".e"), std::string::npos) << text;
       }
     }
+}
+
+// One number word in a one-row file of the given type, read as a run in
+// exact or auto arithmetic reads it (exact) or as a run in double does.
+struct ReadBack {
+  dd_ErrorType err = dd_NoError;
+  std::string why;
+  double value = 0.0;
+  mpq_class exact;  // the overlay's value where there is one, else value
+};
+
+ReadBack read_word(const std::string &word, const char *type, bool exact)
+{
+  FILE *f = std::tmpfile();
+  std::fputs(("begin\n1 2 " + std::string(type) + "\n1 " + word + "\nend\n").c_str(), f);
+  std::rewind(f);
+  ReadBack r;
+  zonix::Input in = zonix::read_representation(f, &r.err, &r.why, exact);
+  std::fclose(f);
+  if (r.err != dd_NoError) return r;
+  r.value = ddd_get_d(in.doubles->matrix[0][1]);
+  r.exact = in.rational != nullptr ? in.rational->at(0, 1) : mpq_class(r.value);
+  return r;
+}
+
+mpq_class power_of_ten(long e)
+{
+  mpz_class p;
+  mpz_ui_pow_ui(p.get_mpz_t(), 10, static_cast<unsigned long>(e < 0 ? -e : e));
+  return e < 0 ? mpq_class(1, p) : mpq_class(p);
+}
+
+std::string repeated(char c, size_t n) { return std::string(n, c); }
+
+struct WordCase {
+  std::string word;
+  const char *type;
+  mpq_class exact;            // what an exact or auto run reads
+  const char *double_refusal;  // what a run in double says, or null: it reads the nearest double
+};
+
+// Values worked out by hand: 10^-400 and 10^400 have no double; 2^63 and
+// 2^64 are doubles but no longs; a 400-digit integer, its reciprocal, and
+// the quotient of two such that is 1/10; 1100 zeros and a 7 (a word far
+// beyond any fixed buffer).
+std::vector<WordCase> word_cases()
+{
+  const std::string ones = repeated('1', 400);
+  mpz_class n400(ones);
+  return {
+      {"1e-400", "real", power_of_ten(-400), "'1e-400' is too small for a double: it would read as 0"},
+      {"-1e-400", "real", -power_of_ten(-400), "'-1e-400' is too small for a double: it would read as 0"},
+      {"1e400", "real", power_of_ten(400), "'1e400' is too large for a double"},
+      {"1e-400", "rational", power_of_ten(-400), "'1e-400' is too small for a double: it would read as 0"},
+      {"9223372036854775808", "integer", mpq_class(mpz_class(1) << 63), nullptr},
+      {"-18446744073709551617", "integer", -mpq_class((mpz_class(1) << 64) + 1), nullptr},
+      {ones, "integer", mpq_class(n400), "'111111111111111111111111...' is too large for a double"},
+      {"1/" + ones, "rational", mpq_class(1, n400), "'1/1111111111111111111111...' is too small for a double: it would read as 0"},
+      {ones + "/" + ones + "0", "rational", mpq_class(1, 10), nullptr},
+      {repeated('0', 1100) + "7", "integer", 7, nullptr},
+      {"4.9e-324", "real", mpq_class(std::numeric_limits<double>::denorm_min()), nullptr},
+  };
+}
+
+// Numbers of any size and length are read exactly for exact and auto runs;
+// a run in double refuses what no double holds, underflow as clearly as
+// overflow, and reads the rest as their nearest doubles.
+TEST(ReadNumbers, BeyondTheDoublesExactlyOrRefused)
+{
+  for (const WordCase &c : word_cases()) {
+    const std::string shown = c.word.substr(0, 30) + " (" + c.type + ")";
+    const ReadBack e = read_word(c.word, c.type, true);
+    ASSERT_EQ(e.err, dd_NoError) << shown << ": " << e.why;
+    EXPECT_EQ(e.exact, c.exact) << shown;
+    EXPECT_TRUE(std::isfinite(e.value)) << shown;
+    EXPECT_EQ(e.value < 0, c.exact < 0) << shown;
+    const ReadBack d = read_word(c.word, c.type, false);
+    if (c.double_refusal != nullptr) {
+      EXPECT_EQ(d.err, dd_ImproperInputFormat) << shown;
+      EXPECT_EQ(d.why, std::string("line 3: ") + c.double_refusal) << shown;
+    } else {
+      ASSERT_EQ(d.err, dd_NoError) << shown << ": " << d.why;
+      EXPECT_EQ(d.value, zonix::nearest_double(c.exact)) << shown;
+    }
+  }
 }
 
 }  // namespace
