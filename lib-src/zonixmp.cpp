@@ -1,7 +1,7 @@
 // Global numbers: the tolerance of the sign tests, one and zero.
 #include "zonixmp.h"
 
-#include <cstring>
+#include <cmath>
 
 #ifdef ZONIX_EXACT
 
@@ -50,11 +50,11 @@ int dd_debug = 0;
 
 namespace {
 // Reading is safe while other threads run; writing is not, so only a
-// value a caller has changed is written.  The bits are compared, so that
-// -0.0 for 0.0 is restored too.
+// value a caller has changed is written.  The signs are compared too, so
+// that -0.0 for 0.0 is restored.
 void restore(mytype a, double v)
 {
-  if (std::memcmp(a, &v, sizeof v) != 0) a[0] = v;
+  if (!(a[0] == v && std::signbit(a[0]) == std::signbit(v))) a[0] = v;
 }
 }  // namespace
 
