@@ -78,8 +78,10 @@ std::string display_name(const std::string &file);
 // and the line) and returns null.  Throws Failed{kExitComputation}, having
 // said so, for a matrix whose computations cannot fit in memory here.
 // With rational, the exact rows of a file whose numbers are not all
-// doubles go there (null otherwise); without it they are not made.
-Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational = nullptr);
+// doubles go there (null otherwise); without it they are not made.  For
+// a double_run, numbers beyond the range of the doubles are refused.
+Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational = nullptr,
+                  bool double_run = false);
 
 // Where a subcommand writes: -o FILE, "-" for standard output, otherwise
 // standard output for standard input, otherwise the name that

@@ -448,7 +448,7 @@ int run_lp(const Args &args)
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "lp", &arithmetic)) return kExitUsage;
   std::unique_ptr<QMatrix> rational;
-  Matrix M = read_input(args.file, &rational);
+  Matrix M = read_input(args.file, &rational, arithmetic == Arithmetic::Double);
   if (!M) return kExitUsage;
   if (M->representation == dd_Generator) {
     complain(display_name(args.file), "an LP needs an H-representation");
@@ -481,7 +481,7 @@ int run_reduce(const Args &args)
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "reduce", &arithmetic)) return kExitUsage;
   std::unique_ptr<QMatrix> rational;
-  Matrix M = read_input(args.file, &rational);
+  Matrix M = read_input(args.file, &rational, arithmetic == Arithmetic::Double);
   if (!M) return kExitUsage;
   // Exact rows leave nothing to the double shortcut.
   const bool exact_rows = rational != nullptr && arithmetic != Arithmetic::Double;
@@ -535,15 +535,15 @@ int run_reduce(const Args &args)
 
 int run_interior(const Args &args)
 {
+  Arithmetic arithmetic;
+  if (!arithmetic_of(args, "interior", &arithmetic)) return kExitUsage;
   std::unique_ptr<QMatrix> rational;
-  Matrix M = read_input(args.file, &rational);
+  Matrix M = read_input(args.file, &rational, arithmetic == Arithmetic::Double);
   if (!M) return kExitUsage;
   if (M->representation == dd_Generator) {
     complain(display_name(args.file), "an interior point is sought for an H-representation");
     return kExitUsage;
   }
-  Arithmetic arithmetic;
-  if (!arithmetic_of(args, "interior", &arithmetic)) return kExitUsage;
   dd_ErrorType err = dd_NoError;
   LP lp(dd_Matrix2LP(M.get(), &err));
   LP ilp;
@@ -578,11 +578,11 @@ int run_interior(const Args &args)
 
 int run_linearity(const Args &args)
 {
-  std::unique_ptr<QMatrix> rational;
-  Matrix M = read_input(args.file, &rational);
-  if (!M) return kExitUsage;
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "linearity", &arithmetic)) return kExitUsage;
+  std::unique_ptr<QMatrix> rational;
+  Matrix M = read_input(args.file, &rational, arithmetic == Arithmetic::Double);
+  if (!M) return kExitUsage;
   dd_ErrorType err = dd_NoError;
   bool exact = false;
   Set lin(row_query(M.get(), RowQuery::ImplicitLinearity, arithmetic, &err, &exact,
@@ -613,7 +613,7 @@ int run_adjacency(const Args &args)
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "adjacency", &arithmetic)) return kExitUsage;
   std::unique_ptr<QMatrix> rational;
-  Matrix M = read_input(args.file, &rational);
+  Matrix M = read_input(args.file, &rational, arithmetic == Arithmetic::Double);
   if (!M) return kExitUsage;
   dd_ErrorType err = dd_NoError;
   bool exact = false;
@@ -690,7 +690,7 @@ int run_project(const Args &args)
   Arithmetic arithmetic;
   if (!arithmetic_of(args, "project", &arithmetic)) return kExitUsage;
   std::unique_ptr<QMatrix> rational;
-  Matrix M = read_input(args.file, &rational);
+  Matrix M = read_input(args.file, &rational, arithmetic == Arithmetic::Double);
   if (!M) return kExitUsage;
   const dd_colrange d = M->colsize;
   std::vector<bool> chosen;

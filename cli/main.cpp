@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli.hpp"
+#include "zonixfinite.hpp"
 
 #ifndef ZONIX_VERSION
 #define ZONIX_VERSION "unknown"
@@ -92,6 +93,9 @@ int main(int argc, char **argv)
       return f.status;
     } catch (const std::bad_alloc &) {
       complain(args.file == "-" ? "(standard input)" : args.file, error_text(dd_OutOfMemory));
+      return kExitComputation;
+    } catch (const zonix::NotFinite &e) {
+      complain(args.file == "-" ? "(standard input)" : args.file, std::string("*Error: ") + e.what() + ".");
       return kExitComputation;
     }
     std::fflush(stdout);

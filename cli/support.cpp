@@ -198,7 +198,7 @@ std::string display_name(const std::string &file)
   return file == "-" ? std::string("(standard input)") : file;
 }
 
-Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational)
+Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational, bool double_run)
 {
   FILE *f = file == "-" ? stdin : std::fopen(file.c_str(), "r");
   if (f == nullptr) {
@@ -207,7 +207,7 @@ Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational)
   }
   dd_ErrorType err = dd_NoError;
   std::string why;
-  Input in = read_representation(f, &err, &why, rational != nullptr);
+  Input in = read_representation(f, &err, &why, rational != nullptr, !double_run);
   Matrix M = std::move(in.doubles);
   if (rational != nullptr) *rational = std::move(in.rational);
   const bool read_error = std::ferror(f) != 0;

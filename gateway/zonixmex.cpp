@@ -11,6 +11,7 @@
 
 #include "gateway.h"
 #include "zonixdd.h"
+#include "zonixfinite.hpp"
 #include "zonixio.h"
 
 // The host's pending-interrupt state: Octave's flag lives in liboctave,
@@ -355,6 +356,9 @@ extern "C" void mexFunction(int nlhs, mxArray *plhs[], int nrhs,
   } catch (const std::bad_alloc &) {
     id = host_copy(std::string("zonix:") + running + ":outOfMemory");
     message = "out of memory; the call was abandoned";
+  } catch (const zonix::NotFinite &e) {
+    id = host_copy(std::string("zonix:") + running + ":nonFinite");
+    message = host_copy(std::string("a computed number overflowed: ") + e.what());
   } catch (const std::exception &e) {
     id = host_copy(std::string("zonix:") + running + ":internal");
     message = host_copy(std::string("internal error: ") + e.what());

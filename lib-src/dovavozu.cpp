@@ -204,7 +204,25 @@ bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
       const Ridge &r = edges[a];
       const set_word *z = rays[static_cast<size_t>(r.facet)]->ZeroSet;
       long partners = 0, partner = 0;
-      if (use_bits) {
+      bool apex = true;
+      for (long w = 1; w <= nw && apex; ++w) {
+        set_word rest = z[w];
+        if (w == (r.drop - 1) / 32 + 1) rest &= ~(set_word{1} << ((r.drop - 1) % 32));
+        apex = rest == 0u;
+      }
+      if (apex) {
+        // An edge on no row (d-1 = 1: the apex of a 2-d cone) lies in
+        // every ray.  Its one wide partner's rows must then be parallel (a
+        // repeated row, or 0 <= b beside x0 >= 0): rows of rank 2 meet in
+        // the apex alone, and only rounding puts a ray on them.
+        if (wide.size() != 1) return false;
+        if constexpr (numbers_round) {
+          std::vector<std::uint64_t> work;
+          if (rows_full_rank(cone, rays[static_cast<size_t>(wide[0])]->ZeroSet, work)) return false;
+        }
+        partners = 1;
+        partner = wide[0];
+      } else if (use_bits) {
         ridge.clear();
         for (long w = 1; w <= nw; ++w)
           for (set_word bits_w = z[w]; bits_w != 0u; bits_w &= bits_w - 1u)

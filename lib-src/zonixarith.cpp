@@ -15,6 +15,7 @@
 
 #include "setoper.h"
 #include "zonixcore.h"
+#include "zonixfinite.hpp"
 #include "zonixio.h"
 #include "zonixcheck.hpp"
 #include "zonixcheck_measured.hpp"
@@ -140,7 +141,7 @@ void set_double(mpq_class &q, double x)
   if (x == std::trunc(x) && x > -kLongRange && x < kLongRange)
     mpz_set_si(q.get_num_mpz_t(), static_cast<long>(x));
   else
-    q = x;
+    q = finite(x);
 }
 
 }  // namespace
@@ -158,7 +159,7 @@ QMatrix to_rational(dd_MatrixPtr M)
     if (set_member(i, M->linset)) q.linearity.push_back(i);
   q.objective = M->objective;
   if (M->objective != dd_LPnone && M->rowvec != nullptr)
-    for (long j = 0; j < q.cols; ++j) q.rowvec.emplace_back(ddd_get_d(M->rowvec[j]));
+    for (long j = 0; j < q.cols; ++j) set_double(q.rowvec.emplace_back(), ddd_get_d(M->rowvec[j]));
   return q;
 }
 
@@ -893,9 +894,9 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
     in.cols = lp->d;
     in.entries.resize(static_cast<size_t>(in.rows * in.cols));
     for (long i = 0; i < in.rows; ++i)
-      for (long j = 0; j < in.cols; ++j) in.at(i, j) = ddd_get_d(lp->A[i][j]);
+      for (long j = 0; j < in.cols; ++j) set_double(in.at(i, j), ddd_get_d(lp->A[i][j]));
     in.objective = lp->objective;
-    for (long j = 0; j < in.cols; ++j) in.rowvec.emplace_back(ddd_get_d(lp->A[lp->objrow - 1][j]));
+    for (long j = 0; j < in.cols; ++j) set_double(in.rowvec.emplace_back(), ddd_get_d(lp->A[lp->objrow - 1][j]));
   }
   ExactRequest rq;
   rq.job = ExactJob::SolveLP;

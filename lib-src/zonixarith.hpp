@@ -62,8 +62,11 @@ struct Input {
 // Reads a representation file as dd_PolyFile2Matrix2 does, in one pass,
 // and keeps exact what the doubles do not hold.  On failure *err is the
 // error and *why "line N: reason".  Without exact, the words are checked
-// as they are with it, and rational stays null.
-Input read_representation(FILE *f, dd_ErrorType *err, std::string *why, bool exact = true);
+// as they are with it, and rational stays null.  Numbers beyond the range
+// of the doubles (1e-400, 10^400) are read exactly with beyond_doubles,
+// their doubles then only stand-ins of their sign, and refused without.
+Input read_representation(FILE *f, dd_ErrorType *err, std::string *why, bool exact = true,
+                          bool beyond_doubles = true);
 
 struct ConvertOptions {
   Arithmetic arithmetic = Arithmetic::Auto;

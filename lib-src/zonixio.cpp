@@ -26,19 +26,6 @@ void copy_linearities(dd_rowset dst, dd_rowset src, dd_rowrange m,
     if (set_member(i, src)) set_addelem(dst, i + offset);
 }
 
-// Below this magnitude |x|*10000 fits a 32-bit integer, and the
-// near-integer test of the notation is exact.
-constexpr double kIntegerNotationLimit = 2147483648.0 / 10000.0;
-
-// Integer part of v, saturated to the 32-bit range.
-int64_t trunc_saturated32(double v)
-{
-  const double t = std::trunc(v);
-  if (t >= 2147483647.0) return INT32_MAX;
-  if (t <= -2147483648.0) return INT32_MIN;
-  return static_cast<int64_t>(t);
-}
-
 // Writes n chars of s to f; the standard streams go through the output
 // hook.
 void put_text(FILE *f, const char *s, size_t n)
@@ -49,117 +36,9 @@ void put_text(FILE *f, const char *s, size_t n)
     std::fwrite(s, 1, n, f);
 }
 
-// "00" to "99".
-constexpr char kDigitPairs[] =
-    "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
-    "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
-
-// Powers of ten that doubles hold exactly.
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The ten significant digits of a > 0 rounded as printf rounds them, and
-// the decimal exponent of the first: false where a is out of reach of
-// the exact powers or within far more than the error of a tie, which are
-// left to to_chars.  a 10^k is held as an unevaluated sum, exact but for
-// one rounding of a far smaller part.
-bool ten_digits(double a, uint64_t *digits, int *exponent)
-{
-  // a = m 2^e2 with 1/2 <= m < 1, read from the bits where a is normal.
-  uint64_t bits = 0;
-  std::memcpy(&bits, &a, sizeof bits);
-  const int biased = static_cast<int>((bits >> 52) & 0x7ffu);
-  int e2 = biased - 1022;
-  if (biased == 0) std::frexp(a, &e2);
-  // 10^e10 <= a < 10^(e10 + 1), or one below.
-  const double guess = (e2 - 1) * 0.30102999566398120;
-  int e10 = static_cast<int>(guess);
-  if (e10 > guess) --e10;
-  for (int tries = 0; tries < 2; ++tries) {
-    const int k = 9 - e10;
-    if (k < -22 || k > 22) return false;
-    double hi = 0.0, lo = 0.0;
-    if (k >= 0) {
-      const double p = kExactPowers[k];
-      hi = a * p;
-      lo = std::fma(a, p, -hi);
-    } else {
-      const double p = kExactPowers[-k];
-      hi = a / p;
-      lo = std::fma(-hi, p, a) / p;
-    }
-    // hi is positive and below 2^53: truncation is its floor.
-    double whole = static_cast<double>(static_cast<int64_t>(hi));
-    double frac = (hi - whole) + lo;
-    if (frac < 0.0) {
-      whole -= 1.0;
-      frac += 1.0;
-    } else if (frac >= 1.0) {
-      whole += 1.0;
-      frac -= 1.0;
-    }
-    if (whole >= 1e10) {
-      ++e10;
-      continue;
-    }
-    if (whole < 1e9) {
-      --e10;
-      continue;
-    }
-    if (std::fabs(frac - 0.5) < 1e-6) return false;
-    uint64_t n = static_cast<uint64_t>(whole) + (frac > 0.5 ? 1u : 0u);
-    if (n == 10000000000u) {
-      n = 1000000000u;
-      ++e10;
-    }
-    *digits = n;
-    *exponent = e10;
-    return true;
-  }
-  return false;
-}
-
-// " % .9E" of a finite x at out (room for 40 chars); returns its length.
-// to_chars with a precision rounds as printf does and is several times
-// faster than printf, which dominates writing large answers; ten_digits is
-// faster again where it can tell the digits.
-size_t exponent_text(char *out, double x)
-{
-  out[0] = ' ';
-  out[1] = ' ';
-  char *first = out + (std::signbit(x) ? 1 : 2);
-  uint64_t n = 0;
-  int e10 = 0;
-  if (x != 0.0 && ten_digits(std::fabs(x), &n, &e10)) {
-    if (std::signbit(x)) out[1] = '-';
-    char *c = out + 2;
-    // The first digit before the point, the last nine after it, two at a
-    // time from the end.
-    c[0] = static_cast<char>('0' + n / 1000000000u);
-    c[1] = '.';
-    auto r = static_cast<uint32_t>(n % 1000000000u);
-    for (int j = 9; j > 2; j -= 2) {
-      const uint32_t q = r % 100u;
-      r /= 100u;
-      c[j] = kDigitPairs[2 * q];
-      c[j + 1] = kDigitPairs[2 * q + 1];
-    }
-    c[2] = static_cast<char>('0' + r);
-    c += 11;
-    *c++ = 'E';
-    *c++ = e10 < 0 ? '-' : '+';
-    const int ae = e10 < 0 ? -e10 : e10;
-    if (ae >= 100) *c++ = static_cast<char>('0' + ae / 100);
-    *c++ = static_cast<char>('0' + ae / 10 % 10);
-    *c++ = static_cast<char>('0' + ae % 10);
-    return static_cast<size_t>(c - out);
-  }
-  const auto res = std::to_chars(first, out + 40, x, std::chars_format::scientific, 9);
-  for (char *c = first; c != res.ptr; ++c)
-    if (*c == 'e') *c = 'E';
-  return static_cast<size_t>(res.ptr - out);
-}
+// Whole numbers below 2^53 are written as integers: every one of them is
+// a double, and longs hold them.
+constexpr double kIntegerNotationLimit = 0x1p53;
 
 // " %2ld" of v at out (room for 32 chars); returns its length.
 size_t integer_text(char *out, long v)
@@ -175,28 +54,23 @@ size_t integer_text(char *out, long v)
 // Room for the text of any number dd_WriteReal writes.
 constexpr size_t kNumberRoom = 48;
 
-// The text dd_WriteReal writes for x at out; returns its length.
+// The text dd_WriteReal writes for x at out; returns its length.  Every
+// finite number is written in the fewest digits that read back as the same
+// double, so a file written and read again holds the numbers computed.
 size_t real_text(char *out, const mytype x)
 {
   const double ax = ddd_get_d(x);
-  const double a = std::fabs(ax);
-  // Beyond the limit (and for inf and NaN) the near-integer test would
-  // compare saturated values, so such numbers always take exponent form.
-  if (!(a < kIntegerNotationLimit)) {
-    if (std::isfinite(ax)) return exponent_text(out, ax);
+  // -0.0 is written as 0, which reads back equal to it.
+  if (std::fabs(ax) < kIntegerNotationLimit && ax == std::trunc(ax))
+    return integer_text(out, static_cast<long>(ax));
+  if (!std::isfinite(ax)) {
     const int n = std::snprintf(out, kNumberRoom, " % .9E", ax);
     return n > 0 ? std::min(static_cast<size_t>(n), kNumberRoom - 1) : 0;
   }
-  // One fused multiply-add, so the rounding at the fourth decimal is the
-  // same on every platform.
-  const int64_t ix1 = trunc_saturated32(std::fma(a, 10000.0, 0.5));
-  const int64_t ix2 = trunc_saturated32(a + 0.5);
-  if (ix1 == ix2 * 10000) {
-    const long ix = dd_Positive(x) ? static_cast<long>(ax + 0.5)
-                                   : -static_cast<long>(0.5 - ax);
-    return integer_text(out, ix);
-  }
-  return exponent_text(out, ax);
+  out[0] = ' ';
+  out[1] = ' ';
+  char *first = out + (std::signbit(ax) ? 1 : 2);
+  return static_cast<size_t>(std::to_chars(first, out + kNumberRoom, ax).ptr - out);
 }
 
 }  // namespace

@@ -77,9 +77,10 @@ void dd_Printf(FILE *f, const char *format, ...)
 #endif
     ;
 
-/* Writes one number preceded by a blank: a number whose rounding to four
- * decimals is whole as " %2ld", any other as " % .9E".  Magnitudes of
- * 2^31/10000 and above, infinities and NaN always take the exponent form. */
+/* Writes one number preceded by a blank: a whole number below 2^53 in
+ * magnitude as " %2ld", any other finite one in the shortest form that reads
+ * back as the same double (a blank or "-", then std::to_chars' text, as
+ * 0.1, 1e-300 or 1.7976931348623157e+308); infinities and NaN as " % .9E". */
 void dd_WriteNumber(FILE *f, const mytype x);
 void dd_WriteReal(FILE *f, const mytype x);
 

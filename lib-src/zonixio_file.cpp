@@ -2,16 +2,17 @@
 // and number words, and the writers for matrices, set families, incidence
 // and adjacency.
 //
-// The reader takes one word or one line at a time from the stream through
-// bounded buffers, so no input (overlong words or lines, binary data, NUL
-// bytes) can overrun anything; it allocates the matrix only once the whole
-// body has been read, so a size line cannot make it allocate more than the
-// file backs.  It refuses whatever it cannot read with certainty, and says
+// The reader takes one word or one line at a time from the stream into
+// growing strings (lines of commands into bounded ones), so no input
+// (overlong words or lines, binary data, NUL bytes) can overrun anything;
+// it allocates the matrix only once the whole body has been read, so a
+// size line cannot make it allocate more than the file backs.  It refuses whatever it cannot read with certainty, and says
 // on which line and why.  Each number word is scanned once; for C++ callers
 // the numbers of an integer or rational file that no double holds are kept
 // exact beside the doubles.
 #include <algorithm>
 #include <cerrno>
+#include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,10 +33,6 @@
 
 namespace {
 
-// Characters kept of one word.  Longer words are read to their end and
-// marked as cut: a keyword is still recognised by its prefix, a number
-// never parses.
-constexpr std::size_t kWordMax = 1024;
 // Characters kept of one linearity line: room for the indices of millions
 // of rows.
 constexpr std::size_t kLineMax = std::size_t{64} << 20;
@@ -90,9 +88,10 @@ struct Source {
   long last_line() const { return line_start && line > 1 ? line - 1 : line; }
 };
 
+// A word is kept whole, however long: numbers of any size are read
+// exactly, and memory is their only bound.
 struct Word {
   std::string text;
-  bool cut = false;
   long line = 0;
 };
 
@@ -102,7 +101,6 @@ struct Word {
 bool read_word(Source &s, Word &w)
 {
   w.text.clear();
-  w.cut = false;
   int c;
   do {
     c = s.get();
@@ -110,10 +108,7 @@ bool read_word(Source &s, Word &w)
   w.line = c == EOF ? s.last_line() : s.line;
   if (c == EOF) return false;
   while (c != EOF && !is_space(c)) {
-    if (w.text.size() < kWordMax)
-      w.text.push_back(static_cast<char>(c));
-    else
-      w.cut = true;
+    w.text.push_back(static_cast<char>(c));
     c = s.get();
   }
   s.unget(c);
@@ -221,52 +216,113 @@ double decimal_value(std::string_view s, std::size_t pos, const Decimal &d)
   return std::strtod(s.data() + pos, nullptr);
 }
 
-// A number word read: its double, whether it is a whole number that fits
-// a long (no point, no exponent, no fraction), and whether the double is
-// known to be its exact value without further work.
+// Where a number word's value lies against the doubles: a nonzero value
+// nearer 0 than any double is Under, one beyond the largest is Over.
+enum class Range { Fits, Over, Under };
+
+// A number word read: its double (the nearest one, where it has one),
+// whether it is a whole number (digits only, of any size), whether the
+// double is known to be its exact value without further work, and its
+// range.
 struct Number {
   double value = 0.0;
   bool whole = false;
   bool in_double = false;
+  bool negative = false;
+  Range range = Range::Fits;
 };
 
-// A number word: "[sign]p" or "[sign]p/q" with decimal p and q, q nonzero,
-// and a finite result.  Decimal digits of p and q are kept (1.5 is one and
-// a half).  s must be NUL-terminated after its end.
+// Whether the digits of the decimal s[from..to) (its exponent aside) are
+// not all 0.
+bool nonzero_digits(std::string_view s, std::size_t from, std::size_t to)
+{
+  for (std::size_t i = from; i < to && s[i] != 'e' && s[i] != 'E'; ++i)
+    if (s[i] >= '1' && s[i] <= '9') return true;
+  return false;
+}
+
+Range range_of(double v, bool nonzero)
+{
+  if (!std::isfinite(v)) return Range::Over;
+  return v == 0.0 && nonzero ? Range::Under : Range::Fits;
+}
+
+bool exact_decimal(std::string_view s, mpq_class *out);
+
+// The double nearest q (ties to even): mpq_get_d truncates, so the answer
+// is that or its neighbour away from 0.
+double nearest(const mpq_class &q)
+{
+  const double t = mpq_get_d(q.get_mpq_t());
+  if (!std::isfinite(t)) return t;
+  const double away = std::nextafter(t, sgn(q) >= 0 ? HUGE_VAL : -HUGE_VAL);
+  if (!std::isfinite(away)) {
+    // Beyond the largest double by more than half its last unit: no double.
+    const mpq_class top = mpq_class(t) + (mpq_class(t) - mpq_class(std::nextafter(t, 0.0))) / 2;
+    return abs(q) >= abs(top) ? away : t;
+  }
+  const mpq_class dt = abs(q - mpq_class(t)), da = abs(mpq_class(away) - q);
+  if (da != dt) return da < dt ? away : t;
+  int e = 0;
+  const double m = std::frexp(away, &e);
+  return std::fmod(std::ldexp(m, 53), 2.0) == 0.0 ? away : t;
+}
+
+// A number word: "[sign]p" or "[sign]p/q" with decimal p and q, q nonzero.
+// Decimal digits of p and q are kept (1.5 is one and a half).  A value
+// beyond the doubles is no failure here: its range says so.  s must be
+// NUL-terminated after its end.
 bool scan_number(std::string_view s, Number *out)
 {
   Decimal p;
   if (!scan_decimal(s, 0, &p)) return false;
-  double v = decimal_value(s, 0, p);
-  if (!std::isfinite(v)) return false;
+  const double pv = decimal_value(s, 0, p);
+  const bool p_nonzero = nonzero_digits(s, 0, p.end);
   if (p.end == s.size()) {
-    // A long as strtol reads it: 20 characters at most, within range.
-    constexpr std::uint64_t kLongMax = static_cast<std::uint64_t>(LONG_MAX);
-    out->whole = p.fits && s.size() <= 20 && p.magnitude <= kLongMax + (p.negative ? 1 : 0);
+    out->whole = p.plain;
     out->in_double = p.fits && p.magnitude <= kExactInDouble;
-    out->value = v;
+    out->negative = p.negative;
+    out->value = pv;
+    out->range = range_of(pv, p_nonzero);
     return true;
   }
   if (s[p.end] != '/') return false;
   Decimal q;
   if (!scan_decimal(s, p.end + 1, &q) || q.end != s.size()) return false;
-  const double den = decimal_value(s, p.end + 1, q);
-  if (den == 0.0 || !std::isfinite(den)) return false;
-  v /= den;
-  if (!std::isfinite(v)) return false;
-  out->value = v;
+  if (!nonzero_digits(s, p.end + 1, q.end)) return false;  // a zero denominator
   out->whole = false;
   out->in_double = false;
+  out->negative = p.negative != q.negative && p_nonzero;
+  const double qv = decimal_value(s, p.end + 1, q);
+  const double v = pv / qv;
+  if (!p_nonzero || (std::isfinite(pv) && pv != 0.0 && std::isfinite(qv) && qv != 0.0 &&
+                     std::isfinite(v) && std::fabs(v) >= DBL_MIN)) {
+    out->value = p_nonzero ? v : 0.0;
+    out->range = Range::Fits;
+    return true;
+  }
+  // A part or the quotient beyond the normal doubles: the quotient of the
+  // exact parts, when their exponents allow reading them.
+  mpq_class a, b;
+  if (exact_decimal(s.substr(0, p.end), &a) && exact_decimal(s.substr(p.end + 1), &b)) {
+    out->value = nearest(a / b);
+  } else {
+    out->value = v;
+  }
+  out->range = std::isnan(out->value) ? Range::Over : range_of(out->value, true);
   return true;
+}
+
+// Why a value beyond the doubles cannot be read as one.
+std::string range_problem(const Word &w, Range r)
+{
+  return quoted(w.text) + (r == Range::Over ? " is too large for a double"
+                                            : " is too small for a double: it would read as 0");
 }
 
 // Whether w is a number of a file of type t; *why says why not.
 bool read_number(const Word &w, dd_NumberType t, Number *n, std::string *why)
 {
-  if (w.cut) {
-    *why = quoted(w.text) + " is too long for a number";
-    return false;
-  }
   if (!scan_number(w.text, n)) {
     *why = quoted(w.text) + " is not a number";
     return false;
@@ -348,6 +404,8 @@ struct Inexact {
   // False: the words are only checked for being readable exactly, as a
   // run in double does not use the exact values.
   bool keep = true;
+  // False: a number beyond the doubles is refused, for a run in double.
+  bool beyond = true;
 };
 
 // A plain integer of at most 18 digits (a sign allowed): most words of an
@@ -408,6 +466,37 @@ bool note_exact(const Word &w, const Number &n, long k, ExactList *to, std::stri
   if (slash != std::string_view::npos) q /= den;
   if (cmp(q, mpq_class(n.value)) != 0) to->big.emplace_back(k, std::move(q));
   return true;
+}
+
+// Reads the number word w, at position k of a list (the body or the
+// objective), into *v, and notes its exact value in *to where inexact asks
+// for it and the double is not that value.  A value beyond the doubles is
+// read only so, exactly, with the finite double of its sign nearest it
+// standing in; a run in double refuses it.
+bool take_number(const Word &w, dd_NumberType t, long k, Inexact *inexact, ExactList Inexact::*list,
+                 Number *v, std::string *why)
+{
+  if (!read_number(w, t, v, why)) return false;
+  if (inexact == nullptr) {
+    if (v->range == Range::Fits) return true;
+    *why = range_problem(w, v->range);
+    return false;
+  }
+  ExactList *to = &(inexact->*list);
+  const bool exact_file = t != dd_Real;
+  if (v->range != Range::Fits) {
+    if (!inexact->keep || !inexact->beyond) {
+      // Checked as an exact run checks it first, so either says the same.
+      if (exact_file && !note_exact(w, *v, k, to, why, false)) return false;
+      *why = range_problem(w, v->range);
+      return false;
+    }
+    const double stand_in = v->range == Range::Over ? DBL_MAX : std::numeric_limits<double>::denorm_min();
+    v->value = v->negative ? -stand_in : stand_in;
+    v->in_double = false;
+    return note_exact(w, *v, k, to, why, true);
+  }
+  return !exact_file || note_exact(w, *v, k, to, why, inexact->keep);
 }
 
 // Where reading stopped and why; line 0 until a problem is found.
@@ -538,9 +627,7 @@ bool process_command(Source &s, dd_MatrixPtr M, const Word &word, Problem *p,
       if (!read_word(s, n))
         return p->set(n.line, "the file ends after " + std::to_string(j) + " of the " +
                                   std::to_string(M->colsize) + " numbers of " + word.text);
-      if (!read_number(n, M->numbtype, &v, &why) ||
-          (inexact != nullptr && M->numbtype != dd_Real &&
-           !note_exact(n, v, j, &inexact->objective, &why, inexact->keep)))
+      if (!take_number(n, M->numbtype, j, inexact, &Inexact::objective, &v, &why))
         return p->set(n.line, why);
       ddd_set_d(M->rowvec[j], v.value);
       if (dd_debug) trace_number("cost(%5ld) =", j + 1, 0, false, M->rowvec[j]);
@@ -628,9 +715,8 @@ dd_MatrixPtr read_matrix(FILE *f, dd_ErrorType *Error, Problem *p, Inexact *inex
                          std::to_string(m * d) + " numbers read)");
       return nullptr;
     }
-    if (std::string why; !read_number(w, numbtype, &v, &why) ||
-                         (inexact != nullptr && numbtype != dd_Real &&
-                          !note_exact(w, v, k, &inexact->body, &why, inexact->keep))) {
+    if (std::string why;
+        !take_number(w, numbtype, k, inexact, &Inexact::body, &v, &why)) {
       p->set(w.line, why + (w.text == "end" ? " (" + where() + " is not complete)" : ""));
       return nullptr;
     }
@@ -751,7 +837,7 @@ void dd_sread_rational_value(char *s, mytype value)
   double v = 0.0;
   if (s != nullptr) {
     Number n;
-    if (scan_number(s, &n)) v = n.value;
+    if (scan_number(s, &n) && n.range == Range::Fits) v = n.value;
     if (char *slash = std::strchr(s, '/')) *slash = '\0';
   }
   ddd_set_d(value, v);
@@ -770,7 +856,7 @@ void dd_fread_rational_value(FILE *f, mytype value)
     return;
   }
   Source s{f};
-  if (!read_word(s, w) || w.cut) w.text.clear();
+  if (!read_word(s, w)) w.text.clear();
   // "%s " also takes the blanks after the word.
   int c;
   while ((c = s.get()) != EOF && is_space(c)) {
@@ -888,12 +974,13 @@ void dd_WriteRay(FILE *f, dd_colrange d_origsize, dd_RayPtr RR,
 #ifndef ZONIX_EXACT
 namespace zonix {
 
-Input read_representation(FILE *f, dd_ErrorType *err, std::string *why, bool exact)
+Input read_representation(FILE *f, dd_ErrorType *err, std::string *why, bool exact, bool beyond_doubles)
 {
   Input in;
   Problem p;
   Inexact inexact;
   inexact.keep = exact;
+  inexact.beyond = exact && beyond_doubles;
   in.doubles.reset(read_matrix(f, err, &p, &inexact));
   *why = p.text(*err);
   if (*err != dd_NoError || (inexact.body.empty() && inexact.objective.empty())) return in;

@@ -737,11 +737,13 @@ zonix::SetFamily copy_adjacency(dd_PolyhedraPtr poly)
     }
   }
 
-  // A lineality row is adjacent to every row, itself included.
+  // A lineality row is adjacent to every other row; no row is its own
+  // neighbour.
   const dd_bigrange lstart = poly->n - poly->ldim + 1;
   for (dd_bigrange k = lstart; k <= poly->n; ++k) {
     if (k < 1 || k > n) continue;
-    for (dd_bigrange j = 1; j <= n; ++j) set_addelem(F->set[k - 1], j);
+    for (dd_bigrange j = 1; j <= n; ++j)
+      if (j != k) set_addelem(F->set[k - 1], j);
   }
   for (dd_bigrange k = 1; k < lstart && k <= n; ++k)
     for (dd_bigrange j = lstart; j <= poly->n; ++j)

@@ -13,6 +13,7 @@
 #include "setoper.h"
 #include "zonix.hpp"
 #include "zonixdd.h"
+#include "zonixfinite.hpp"
 #include "zonixlp_internal.hpp"
 
 namespace zonix::lp {
@@ -46,7 +47,7 @@ Q exactly(double v)
   if (std::fabs(v) < kSmallInteger && v == std::trunc(v))
     mpq_set_si(x.get_mpq_t(), static_cast<long>(v), 1);
   else
-    x = v;
+    x = finite(v);
   return x;
 }
 
@@ -832,7 +833,7 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
   const bool equations = set_card(M->linset) > 0;
   Vec scaled(static_cast<size_t>(m * d)), minus(equations ? scaled.size() : 0);
   for (dd_rowrange i = 0; i < m; ++i) {
-    const Q f = row_normaliser(M->matrix[i], c, generator);
+    const Q f = finite(row_normaliser(M->matrix[i], c, generator));
     for (dd_colrange j = 0; j < c; ++j) {
       scaled[i * d + j + offset] = q.at(i, j) * f;
       if (equations) minus[i * d + j + offset] = -scaled[i * d + j + offset];

@@ -1,6 +1,7 @@
 // The interior-point LP: one more variable t, the common slack of every
 // constraint row, maximised under a ceiling that keeps the LP bounded.
 #include <cstdio>
+#include <limits>
 
 #include "zonixcore.h"
 #include "zonixio.h"
@@ -37,7 +38,13 @@ dd_LPPtr dd_MakeLPforInteriorFinding(dd_LPPtr lp)
   for (dd_rowrange i = 1; i <= m; ++i)
     if (dd_Larger(lp->A[i - 1][rhs - 1], bmax))
       ddd_set(bmax, lp->A[i - 1][rhs - 1]);
-  ddd_mul(bceil, bm, bmax);
+  // Any positive ceiling bounds the LP; twice the largest constant is
+  // the usual one, and the largest constant itself where twice it is no
+  // double (it would make the ceiling infinite).
+  if (ddd_get_d(bmax) <= std::numeric_limits<double>::max() / 2)
+    ddd_mul(bceil, bm, bmax);
+  else
+    ddd_set(bceil, bmax);
 
   for (dd_rowrange i = 1; i <= m; ++i)
     for (dd_colrange j = 1; j <= d; ++j)

@@ -4,8 +4,10 @@
 #ifndef ZONIX_LP_INTERNAL_HPP
 #define ZONIX_LP_INTERNAL_HPP
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <memory>
 #include <new>
 #include <vector>
@@ -31,13 +33,15 @@ inline constexpr long kBlandPivotsPerColumn = 1000;
 inline constexpr long kAuxWeightOffset = 10;
 
 // The power of two that brings v into [1, 2); 1 for 0 and non-numbers.
-// Powers of two add no rounding of their own.
+// Powers of two add no rounding of their own.  Below 2^-1022 (subnormal
+// v) that power is no double: the largest one, 2^1023, is taken instead,
+// which leaves such a row small but finite.
 inline double normaliser(double v)
 {
   if (!(v > 0) || !std::isfinite(v)) return 1.0;
   int e = 0;
   std::frexp(v, &e);
-  return std::ldexp(1.0, 1 - e);
+  return std::ldexp(1.0, std::min(1 - e, std::numeric_limits<double>::max_exponent - 1));
 }
 
 // The normaliser of row a (c entries): by its largest coefficient, for

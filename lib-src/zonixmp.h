@@ -15,6 +15,8 @@
 #include <stdlib.h>
 #ifdef __cplusplus
 #include <new>
+
+#include "zonixfinite.hpp"
 #endif
 #endif
 
@@ -35,7 +37,9 @@ struct zonix_rational {
   int64_t v;    /* the value unless big */
   uintptr_t qp; /* the GMP rational's address, or 0; bit 0: the value is its */
 #ifdef __cplusplus
-  zonix_rational() : v(0), qp(0) {}
+  constexpr zonix_rational() : v(0), qp(0) {}
+  /* A small integer, for globals that are constant-initialised. */
+  constexpr explicit zonix_rational(int64_t x) : v(x), qp(0) {}
   ~zonix_rational()
   {
     if (qp) {
@@ -53,7 +57,9 @@ typedef double mytype[1];
 #endif
 
 /* The tolerance 1e-07, its negation, 1.0 and an exact 0.0.  They hold these
- * values from program start; dd_set_global_constants sets them again. */
+ * values from program start; dd_set_global_constants restores any that a
+ * caller has changed, and writes nothing otherwise, so that runs on other
+ * threads may read them meanwhile. */
 extern mytype dd_zero;
 extern mytype dd_minuszero;
 extern mytype dd_one;
@@ -63,7 +69,7 @@ extern mytype dd_purezero;
  * default). */
 extern int dd_debug;
 
-/* Sets dd_zero, dd_minuszero, dd_one and dd_purezero. */
+/* Gives dd_zero, dd_minuszero, dd_one and dd_purezero their values. */
 void dd_set_global_constants(void);
 
 #ifdef ZONIX_EXACT
@@ -229,7 +235,8 @@ static inline void ddd_set_d(mytype a, double b)
   if (b >= -0x1p63 && b < 0x1p63 && b == (double)(int64_t)b) {
     ddd_small(a, (int64_t)b);
   } else {
-    mpq_set_d(ddd_q_out(a), b);
+    const double finite_b = zonix::finite(b);  // before a is touched
+    mpq_set_d(ddd_q_out(a), finite_b);
     ddd_q_fit(a);
   }
 }

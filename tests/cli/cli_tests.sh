@@ -40,6 +40,13 @@ cases() {
     has "$args: $frag" "$where" "$frag"
   done
 }
+# near NAME FILE KEY VALUE: a line "KEY : x" of FILE has x within ten
+# significant digits of VALUE (the report writes every digit of a double).
+near() {
+  if awk -v k="$3" -v v="$4" '$1 == k && $2 == ":" { d = $3 - v; if (d < 0) d = -d
+      if (d <= 1e-10 * (v < 0 ? -v : v) + 1e-300) f = 1 } END { exit !f }' "$2"; then ok "$1"
+  else bad "$1: no '$3 : $4' in $2" "$2"; fi
+}
 same() { if cmp -s "$2" "$3"; then ok "$1"; else bad "$1: $2 and $3 differ"; diff "$2" "$3" | head; fi; }
 # The rows between begin and end of a representation file, sorted.
 body() { awk '/^begin/{b=1; getline; next} /^end/{b=0} b' "$1" | sort; }
@@ -147,6 +154,48 @@ convert)
   printf 'begin\n6 4 real\n1e-8 -1e-8 0 0\n1e-8 0 -1e-8 0\n1e-8 0 0 -1e-8\n0 1e-8 0 0\n0 0 1e-8 0\n0 0 0 1e-8\nend\n' >tiny.ine
   run "exact" 0 "$Z" convert tiny.ine --arithmetic exact -o tiny.ext
   count "exact: the eight vertices, rational" tiny.ext '^ 1( [01]){3}$|rational$' 9
+  # y >= 1 with the row 0 <= 1 (as a hull with a line writes it): the
+  # point (0, 1), the ray e2 and the line e1 in every arithmetic.
+  printf 'H-representation\nbegin\n2 3 real\n-1 0 1\n1 0 0\nend\n' >trivial.ine
+  for a in double exact auto; do
+    run "0 <= 1 ($a)" 0 "$Z" convert trivial.ine --arithmetic $a -o trivial.ext
+    has "0 <= 1 ($a): the line" trivial.ext "linearity 1"
+    body trivial.ext | tr -s ' ' | sed 's/^ //; s/-1/1/g' | sort >got
+    printf '0 0 1\n0 1 0\n1 0 1\n' >want
+    same "0 <= 1 ($a): point, ray and line" got want
+  done
+  # Numbers beyond the doubles, read exactly: x >= -10^-400 and x <= 1
+  # (real), x <= 10^400 (real), x <= 2^63 (integer), x <= a 400-digit
+  # integer and x <= its reciprocal (rational); each segment's two ends.
+  ones=$(printf '1%.0s' $(seq 400))
+  zeros=$(printf '0%.0s' $(seq 400))
+  printf 'H-representation\nbegin\n2 2 real\n1e-400 1\n1 -1\nend\n' >tiny.ine
+  printf 'H-representation\nbegin\n2 2 real\n0 1\n1e400 -1\nend\n' >huge.ine
+  printf 'H-representation\nbegin\n2 2 integer\n0 1\n9223372036854775808 -1\nend\n' >i63.ine
+  printf 'H-representation\nbegin\n2 2 integer\n0 1\n%s -1\nend\n' "$ones" >i400.ine
+  printf 'H-representation\nbegin\n2 2 rational\n0 1\n1/%s -1\nend\n' "$ones" >r400.ine
+  while read -r f far; do
+    printf ' 1 %s\n 1 %s\n' "$(echo "$far" | cut -d' ' -f1)" "$(echo "$far" | cut -d' ' -f2)" | sort >want
+    for a in exact auto; do
+      run "$f ($a)" 0 "$Z" convert "$f" --arithmetic $a -o big.ext
+      body big.ext >got
+      same "$f ($a): both ends, exactly" got want
+    done
+    run "$f (double)" 2 "$Z" convert "$f" --arithmetic double -o big.ext
+  done <<EOF
+tiny.ine -1/1$zeros 1
+huge.ine 0 1$zeros
+r400.ine 0 1/$ones
+i400.ine 0 $ones
+EOF
+  for a in exact auto; do
+    run "2^63 ($a)" 0 "$Z" convert i63.ine --arithmetic $a -o big.ext
+    has "2^63 ($a): the far end" big.ext " 1 9223372036854775808"
+  done
+  # A word of 1101 characters is a number like any other.
+  printf 'H-representation\nbegin\n2 2 integer\n0 1\n%s7 -1\nend\n' "$(printf '0%.0s' $(seq 1100))" >long.ine
+  run "long word" 0 "$Z" convert long.ine -o - --arithmetic exact
+  has "long word: the end 7" out " 1 7"
   printf 'V-representation\nbegin\n0 3 real\nend\n' >empty.ext
   run "empty V-representation" 1 "$Z" convert empty.ext --order random:5
   has "its message" err "zonix: empty.ext: *Input Error: V-representation is empty"
@@ -216,10 +265,31 @@ queries)
 0|out| 6 -4 : 5 6 |adjacency octahedron.ext -o -
 EOF
   IN=cube.ine run "lp from stdin" 0 "$Z" lp -
-  for j in 1 2 3; do has "x$j = 1" out "    $j :   1"; has "dual of row $((j + 3))" out "    $((j + 3)) :   $j"; done
+  for j in 1 2 3; do near "x$j = 1" out "$j" 1; has "dual of row $((j + 3))" out "    $((j + 3)) :   $j"; done
   run "both infeasible" 0 "$Z" lp both.ine -o -
   lacks "no unbounded direction" out "unbounded direction"
   count "certificate rows 1 and 2" out '^    [12] :   1$' 2
+  # A subnormal coefficient: x1 <= 2^1074, x2 <= 1, x1 + x2 >= 0 and
+  # x2 <= 2, the last redundant and never tight; with x1 + x2 <= 0 instead,
+  # rows 3 and 4 are an equation.  Its scaling once stopped the process.
+  printf 'H-representation\nbegin\n4 3 real\n1 -4.9e-324 0\n1 0 -1\n0 1 1\n2 0 -1\nend\n' >sub.ine
+  printf 'H-representation\nbegin\n4 3 real\n1 -4.9e-324 0\n1 0 -1\n0 1 1\n0 -1 -1\nend\n' >subeq.ine
+  for a in auto exact; do
+    cases <<EOF
+0|out|* redundant rows (1): 4|reduce sub.ine --arithmetic $a -o -
+0|out|* strongly redundant rows (1): 4|reduce sub.ine --strong --arithmetic $a -o -
+0|out|* implicit linearity rows (2): 3 4|linearity subeq.ine --arithmetic $a -o -
+EOF
+  done
+  # The interior-point LP's ceiling is twice the largest b, unless that
+  # is no double: x1 <= 1e308, x2 <= 1, x1 + x2 >= 0 have the slack
+  # (1e308 + 1) / 3 at best, the three slacks summing to 1e308 + 1.
+  printf 'H-representation\nbegin\n3 3 real\n1e308 -1 0\n1 0 -1\n0 1 1\nend\n' >huge.ine
+  for a in auto exact double; do
+    run "huge b: interior ($a)" 0 "$Z" interior huge.ine --arithmetic $a -o -
+    awk '$1 == "optimal_value" { v = $3 } END { exit !(v > 3.3333333333e307 && v < 3.3333333334e307) }' out &&
+      ok "huge b: the margin ($a)" || bad "huge b: the margin ($a)" out
+  done
   # The interior point of the cube lies strictly inside (0, 1)^3.
   IN=cube.ine run "interior" 0 "$Z" interior -
   awk '/^\* an interior point/{getline; for(i=2;i<=NF;i++) if(!($i > 0 && $i < 1)) bad=1; n=NF-1} END{exit !(n==3 && !bad)}' out &&

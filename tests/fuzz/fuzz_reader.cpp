@@ -1,6 +1,7 @@
 // Fuzz target for the representation file reader: any input is read
 // without a fault, and every matrix it yields survives the round trip
-// through dd_WriteMatrix and the reader to the printed precision.  Built
+// through dd_WriteMatrix and the reader: every number comes back as the
+// same double.  Built
 // with libFuzzer by run_libfuzzer.sh (-DZONIX_LIBFUZZER); otherwise main
 // below drives it with a fixed number of seeded mutations of the seed files
 // (byte flips, format words from reader.dict, long and binary words,
@@ -21,14 +22,9 @@ namespace {
   std::abort();
 }
 
-// Within 0.00005 of a (small) integer a number prints as that integer,
-// otherwise with ten significant digits.
-bool printed_equal(double x, double y)
-{
-  const double r = std::round(x);
-  if (std::fabs(x) < 214748.3647 && std::fabs(x - r) < 0.00005) return y == r;
-  return std::fabs(y - x) <= 5.1e-10 * std::fabs(x) + 1e-300;
-}
+// Numbers are written in the shortest form that reads back as the same
+// double (-0.0 as 0, which compares equal).
+bool printed_equal(double x, double y) { return x == y; }
 
 dd_MatrixPtr read(const char *data, std::size_t size, dd_ErrorType *err)
 {
@@ -50,12 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   (void)ready;
   dd_ErrorType err = dd_NoError;
   zonix::Matrix M(read(reinterpret_cast<const char *>(data), size, &err));
-  // Ten-digit roundings of magnitudes near the largest double do not read back.
-  const auto rows = zonix::test::rows_of(M.get());
-  for (const auto &r : rows)
-    for (double x : r) if (!(std::fabs(x) < 1e308)) return 0;
   if (M == nullptr || err != dd_NoError) return 0;
-  for (dd_colrange j = 0; j < M->colsize; ++j) if (!(std::fabs(ddd_get_d(M->rowvec[j])) < 1e308)) return 0;
+  const auto rows = zonix::test::rows_of(M.get());
   const std::string text = zonix::test::capture([&](FILE *f) { dd_WriteMatrix(f, M.get()); });
   zonix::Matrix R(read(text.data(), text.size(), &err));
   if (R == nullptr || err != dd_NoError) finding("a written matrix does not read back");
@@ -64,7 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     finding("sizes, representation, objective or linearity differ");
   const auto back = zonix::test::rows_of(R.get());
   for (std::size_t i = 0; i < rows.size(); ++i)
-    for (std::size_t j = 0; j < rows[i].size(); ++j) if (!printed_equal(rows[i][j], back[i][j])) finding("an entry differs");
+    for (std::size_t j = 0; j < rows[i].size(); ++j)
+      if (!printed_equal(rows[i][j], back[i][j])) {
+        std::printf("fuzz_reader: %.17g written, %.17g read back\n", rows[i][j], back[i][j]);
+        finding("an entry differs");
+      }
   for (dd_colrange j = 0; j < M->colsize && M->objective != dd_LPnone; ++j)
     if (!printed_equal(ddd_get_d(M->rowvec[j]), ddd_get_d(R->rowvec[j]))) finding("an objective entry differs");
   return 0;

@@ -294,7 +294,7 @@ std::vector<std::vector<bool>> graph_by_incidence(const Rows<N> &rays, const Row
 }
 
 // The library's adjacency family against lrs's graph; linearity rows are
-// adjacent to every row, themselves included.
+// adjacent to every other row, and no row to itself.
 template <class N>
 void check_adjacency(const Instance &inst, const Context &ctx, const Output &cand, const ZonixResult &z,
                      const Output &lrs, const std::vector<long> &match, Verdict *v, std::string *summary)
@@ -313,7 +313,7 @@ void check_adjacency(const Instance &inst, const Context &ctx, const Output &can
   for (std::size_t a = 0; a < nonlin.size(); ++a)
     for (std::size_t b = 0; b < nonlin.size(); ++b) want[nonlin[a]][nonlin[b]] = graph[a][b];
   for (std::size_t k = 0; k < n; ++k)
-    for (std::size_t x = 0; x < n && cand.lin[k]; ++x) want[k][x] = want[x][k] = true;
+    for (std::size_t x = 0; x < n && cand.lin[k]; ++x) want[k][x] = want[x][k] = x != k;
   long edges = 0, wrong = 0;
   for (std::size_t k = 0; k < n; ++k) {
     std::vector<bool> got(n, false);

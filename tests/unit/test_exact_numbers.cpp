@@ -6,6 +6,8 @@
 #include <gmpxx.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 // a is e, and inline exactly when e is an integer that fits in 64 bits.
 void expect(const mytype a, const mpq_class &e, const char *op, const mpq_class &x, const mpq_class &y)
@@ -40,4 +42,19 @@ TEST(ExactNumbers, PrimitivesAgreeWithGmpAtTheInt64Edges)
       ddd_set_d(a, y.get_d()), expect(a, mpq_class(y.get_d()), "set_d", x, y);
       ddd_mul(b, b, b), expect(b, x * x, "aliased mul", x, y);
     }
+}
+
+// GMP's conversion stops the process on an infinity or a NaN; the number
+// type refuses them by an exception instead, and keeps its old value.
+TEST(ExactNumbers, NoValueForInfinityOrNaN)
+{
+  for (double bad : {HUGE_VAL, -HUGE_VAL, static_cast<double>(NAN)}) {
+    mytype a;
+    ddd_set_si(a, 7);
+    EXPECT_THROW(ddd_set_d(a, bad), zonix::NotFinite);
+    EXPECT_EQ(ddd_get_d(a), 7.0);
+  }
+  mytype b;
+  ddd_set_d(b, 4.9e-324);
+  EXPECT_EQ(mpq_class(ddd_get_d(b)), mpq_class(1, 1) / (mpq_class(mpz_class(1) << 1074)));
 }
