@@ -776,6 +776,50 @@ dd_SetFamilyPtr row_adjacency(dd_MatrixPtr M, Arithmetic arithmetic, dd_ErrorTyp
   return to_family(res.adjacency, M->rowsize);
 }
 
+namespace {
+
+// Whether the redundant rows `red` of M (exact rows q), found in double,
+// are proved: the other representation of the rows kept, certified, is
+// exactly that of the kept rows without a redundant one (the checker
+// read the other way), and every row dropped holds on it exactly.
+bool redundancy_proved(dd_MatrixPtr M, const QMatrix &q, set_type red)
+{
+  Matrix K(dd_MatrixSubmatrix(M, red));
+  if (K == nullptr || K->rowsize == 0) return false;
+  QMatrix qk;
+  qk.rows = 0;
+  qk.cols = q.cols;
+  qk.representation = q.representation;
+  for (long i = 0; i < q.rows; ++i) {
+    if (set_member(i + 1, red) != 0) continue;
+    qk.entries.insert(qk.entries.end(), q.entries.begin() + i * q.cols, q.entries.begin() + (i + 1) * q.cols);
+    ++qk.rows;
+    if (std::binary_search(q.linearity.begin(), q.linearity.end(), i + 1)) qk.linearity.push_back(qk.rows);
+  }
+  ConvertOptions o;
+  o.arithmetic = Arithmetic::Auto;
+  Conversion c = convert(K.get(), o, &qk);
+  if (c.error != dd_NoError || !c.exact || c.rational.entries.empty()) return false;
+  const QMatrix &g = c.rational;
+  if (g.rows == 0 || !check::conversion(g, qk)) return false;
+  mpq_class dot, t;
+  for (long i = 0; i < q.rows; ++i) {
+    if (set_member(i + 1, red) == 0) continue;
+    for (long k = 0; k < g.rows; ++k) {
+      const bool line = std::binary_search(g.linearity.begin(), g.linearity.end(), k + 1);
+      dot = 0;
+      for (long j = 0; j < q.cols; ++j) {
+        t = q.at(i, j) * g.at(k, j);
+        dot += t;
+      }
+      if (sgn(dot) < 0 || (line && sgn(dot) != 0)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
                    bool *exact, const QMatrix *rational, dd_RedundancyMethod method)
 {
@@ -815,6 +859,26 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     *err = dd_OutOfMemory;
   }
   if (*err != dd_NoError) return nullptr;
+  if (!per_row && arithmetic == Arithmetic::Auto && rational == nullptr) {
+    // Many rows: the output-sensitive method in double, its answer proved
+    // through the other representation of the rows it keeps.
+    set_type s = dd_RedundantRowsWith(M, method, err);
+    if (*err == dd_NoError && s != nullptr) {
+      bool ok = false;
+      try {
+        ok = redundancy_proved(M, q, s);
+      } catch (const std::bad_alloc &) {
+        ok = false;
+      }
+      if (ok) {
+        *exact = true;
+        return s;
+      }
+    }
+    if (s != nullptr) set_free(s);
+    if (*err != dd_NoError && !uncertified(*err)) return nullptr;
+    *err = dd_NoError;
+  }
   if (proved) {
     *exact = true;
     set_type s;
