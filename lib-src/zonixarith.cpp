@@ -339,6 +339,27 @@ QMatrix facet_guess(const QMatrix &in, const QMatrix &out)
   return g;
 }
 
+// Whether every row of `in` (those in `only`, when given) holds exactly on
+// every row of `out`: >= 0, and = 0 where either is an equation or line.
+bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only)
+{
+  mpq_class dot, t;
+  for (long i = 0; i < in.rows; ++i) {
+    if (only != nullptr && set_member(i + 1, only) == 0) continue;
+    const bool eq = std::binary_search(in.linearity.begin(), in.linearity.end(), i + 1);
+    for (long k = 0; k < out.rows; ++k) {
+      const bool line = std::binary_search(out.linearity.begin(), out.linearity.end(), k + 1);
+      dot = 0;
+      for (long j = 0; j < in.cols; ++j) {
+        t = in.at(i, j) * out.at(k, j);
+        dot += t;
+      }
+      if (sgn(dot) < 0 || ((eq || line) && sgn(dot) != 0)) return false;
+    }
+  }
+  return true;
+}
+
 // The checker on c, and where the answer's elements are too degenerate for
 // it, on the other side: the input rows that are the facets of the cone of
 // the answer.  Valid answer rows span a cone inside the input's; when that
@@ -347,23 +368,7 @@ bool checked_either_way(const QMatrix &in, const QMatrix &out)
 {
   if (check::conversion(in, out)) return true;
   const QMatrix facets = facet_guess(in, out);
-  if (facets.rows == 0 || !check::conversion(out, facets)) return false;
-  // The answer on every input row, exactly: >= 0, = 0 on equations and lines.
-  const long d = in.cols;
-  mpq_class dot, t;
-  for (long i = 0; i < in.rows; ++i) {
-    const bool eq = std::binary_search(in.linearity.begin(), in.linearity.end(), i + 1);
-    for (long k = 0; k < out.rows; ++k) {
-      const bool line = std::binary_search(out.linearity.begin(), out.linearity.end(), k + 1);
-      dot = 0;
-      for (long j = 0; j < d; ++j) {
-        t = in.at(i, j) * out.at(k, j);
-        dot += t;
-      }
-      if (sgn(dot) < 0 || ((eq || line) && sgn(dot) != 0)) return false;
-    }
-  }
-  return true;
+  return facets.rows > 0 && check::conversion(out, facets) && holds_exactly(in, out, nullptr);
 }
 
 }  // namespace
@@ -801,21 +806,7 @@ bool redundancy_proved(dd_MatrixPtr M, const QMatrix &q, set_type red)
   Conversion c = convert(K.get(), o, &qk);
   if (c.error != dd_NoError || !c.exact || c.rational.entries.empty()) return false;
   const QMatrix &g = c.rational;
-  if (g.rows == 0 || !check::conversion(g, qk)) return false;
-  mpq_class dot, t;
-  for (long i = 0; i < q.rows; ++i) {
-    if (set_member(i + 1, red) == 0) continue;
-    for (long k = 0; k < g.rows; ++k) {
-      const bool line = std::binary_search(g.linearity.begin(), g.linearity.end(), k + 1);
-      dot = 0;
-      for (long j = 0; j < q.cols; ++j) {
-        t = q.at(i, j) * g.at(k, j);
-        dot += t;
-      }
-      if (sgn(dot) < 0 || (line && sgn(dot) != 0)) return false;
-    }
-  }
-  return true;
+  return g.rows > 0 && check::conversion(g, qk) && holds_exactly(q, g, red);
 }
 
 }  // namespace
