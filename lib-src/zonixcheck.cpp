@@ -154,6 +154,31 @@ int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
   return sgn(s);
 }
 
+// acc[a] += sum_j col[j][a] * e[j]: the caller has bounded every sum.
+[[gnu::always_inline]] inline void accumulate_body(i64 *acc, const i64 *col, const i64 *e, std::size_t d,
+                                                   std::size_t m)
+{
+  for (std::size_t j = 0; j < d; ++j) {
+    const i64 v = e[j], *cj = col + j * m;
+    if (v == 0) continue;
+#pragma omp simd
+    for (std::size_t a = 0; a < m; ++a) acc[a] += cj[a] * v;
+  }
+}
+__attribute__((target("avx512f,avx512dq"))) void accumulate_wide(i64 *acc, const i64 *col, const i64 *e,
+                                                                 std::size_t d, std::size_t m)
+{
+  accumulate_body(acc, col, e, d, m);
+}
+void accumulate(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
+{
+  static const bool wide = __builtin_cpu_supports("avx512dq") != 0;
+  if (wide)
+    accumulate_wide(acc, col, e, d, m);
+  else
+    accumulate_body(acc, col, e, d, m);
+}
+
 // ---- ranks modulo a prime ----------------------------------------------------
 // Such a rank never exceeds the rank over the rationals.  Every rank the
 // checker needs is bounded from above exactly by the geometry (vectors
@@ -437,13 +462,29 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   std::vector<std::uint32_t> zat;
   std::vector<std::size_t> zoff{0};
   std::vector<std::size_t> count(m, 0);
+  // With every atom in 64 bits, an element's products with all of them in
+  // one pass over the atoms' columns, wherever no sum can pass 2^62.
+  int abits = 0;
+  bool columns = true;
+  for (std::size_t a = 0; a < m && columns; ++a) {
+    columns = c.atoms.big[a] < 0;
+    abits = std::max(abits, c.atoms.bits[a]);
+  }
+  std::vector<i64> col(columns ? d * m : 0), acc(columns ? m : 0);
+  for (std::size_t a = 0; a < m && columns; ++a)
+    for (std::size_t j = 0; j < d; ++j) col[j * m + a] = c.atoms.row(a)[j];
   for (std::size_t x = 0; x < n; ++x) {
     if (c.elems.zero(x)) return no(named(c.elem, c.elems, x) + " is zero");
     for (std::size_t e = 0; e < c.eqs.n; ++e)
       if (sign_dot(c.eqs, e, c.elems, x) != 0)
         return no(named(c.elem, c.elems, x) + " breaks equation " + std::to_string(c.eqs.origin[e]));
+    const bool fast = columns && c.elems.big[x] < 0 && abits + c.elems.bits[x] + bitlen(d) <= 62;
+    if (fast) {
+      std::fill(acc.begin(), acc.end(), 0);
+      accumulate(acc.data(), col.data(), c.elems.row(x), d, m);
+    }
     for (std::size_t a = 0; a < m; ++a) {
-      const int s = sign_dot(c.atoms, a, c.elems, x);
+      const int s = fast ? (acc[a] > 0) - (acc[a] < 0) : sign_dot(c.atoms, a, c.elems, x);
       if (s < 0) return no(named(c.elem, c.elems, x) + " is on the wrong side of " + named(c.atom, c.atoms, a));
       if (s == 0) {
         zat.push_back(static_cast<std::uint32_t>(a));
