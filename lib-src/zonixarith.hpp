@@ -202,19 +202,6 @@ bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &optio
 // integers cost what double ones do.
 bool exact_first(dd_MatrixPtr M);
 
-// Ray k's d entries modulo the prime p, into out.
-using RayResidues = std::function<void(long k, std::uint64_t p, std::uint64_t *out)>;
-
-// Whether n distinct extreme rays of the pointed cone {x : row . x >= 0
-// for the rows of `in` (rows × d), = 0 on the rows flagged in `equation`}
-// are all its extreme rays: ray k lies exactly on the rows
-// lies_on[lies_from[k] .. lies_from[k + 1]) (0-based, any order), and
-// `rays` gives its entries.  False also when telling would cost far more
-// than the run did.
-bool all_rays_found(std::span<const std::int64_t> in, long rows, long d, std::span<const char> equation,
-                    std::span<const std::int32_t> lies_on, std::span<const size_t> lies_from,
-                    const RayResidues &rays);
-
 // The adjacency of M's rows (dd_Matrix2Adjacency), as a new family (free
 // with dd_FreeSetFamily); err, exact and rational as for row_query.
 dd_SetFamilyPtr row_adjacency(dd_MatrixPtr M, Arithmetic arithmetic, dd_ErrorType *err,

@@ -295,60 +295,6 @@ TEST(ConvertExact, FinishedRunSettlesOnItsProvedIncidence)
 
 }  // namespace
 
-// The check that a double run missed no vertex or facet, on polytopes known
-// from both sides (simple, simplicial, both degenerate, with an equation):
-// the whole list passes, and a list short of any one ray fails.
-TEST(ConvertClosure, EveryMissingVertexOrFacetIsNoticed)
-{
-  using Ints = std::vector<std::int64_t>;
-  auto ints = [](const fam::Instance &p, bool x0_row) {
-    Ints out;
-    for (const auto &row : p.rows) {
-      std::int64_t l = 1;
-      for (auto q : row) l = std::lcm(l, q.den);
-      for (auto q : row) out.push_back(q.num * (l / q.den));
-    }
-    if (x0_row) out.insert(out.end(), {1}), out.resize(out.size() + p.cols - 1, 0);
-    return out;
-  };
-  const fam::Instance c3h = fam::cross_polytope(Rep::H, 3), c3v = fam::cross_polytope(Rep::V, 3);
-  const std::tuple<fam::Instance, fam::Instance, bool> pairs[] = {
-      {fam::hypercube(Rep::H, 4), fam::hypercube(Rep::V, 4), true},
-      {fam::cross_polytope(Rep::H, 4), fam::cross_polytope(Rep::V, 4), true},
-      {fam::cyclic_polytope(Rep::H, 8, 4), fam::cyclic_polytope(Rep::V, 8, 4), true},
-      {fam::simplex_product(Rep::H, 2, 3), fam::simplex_product(Rep::V, 2, 3), true},
-      {fam::pyramid(c3h), fam::pyramid(c3v), true},
-      {fam::on_hyperplane(c3h, 5), fam::on_hyperplane(c3v, 5), false}};
-  for (const auto &[h, v, both_ways] : pairs)
-    for (bool to_v : {true, false}) {
-      if (!to_v && !both_ways) continue;
-      const fam::Instance &in = to_v ? h : v, &out = to_v ? v : h;
-      const long d = in.cols;
-      const Ints rows = ints(in, to_v), rays = ints(out, false);
-      const long m = static_cast<long>(rows.size()) / d, n = static_cast<long>(rays.size()) / d;
-      std::vector<char> equation(static_cast<size_t>(m), 0);
-      for (long r : in.linearity) equation[static_cast<size_t>(r - 1)] = 1;
-      for (long skip = -1; skip < n; ++skip) {
-        Ints kept;
-        std::vector<std::int32_t> on;
-        std::vector<size_t> from{0};
-        for (long k = 0; k < n; ++k) {
-          if (k == skip) continue;
-          kept.insert(kept.end(), rays.begin() + k * d, rays.begin() + (k + 1) * d);
-          for (long i = 0; i < m; ++i)
-            if (std::inner_product(rays.begin() + k * d, rays.begin() + (k + 1) * d, rows.begin() + i * d, 0L) == 0)
-              on.push_back(static_cast<std::int32_t>(i));
-          from.push_back(on.size());
-        }
-        auto residues = [&](long k, std::uint64_t p, std::uint64_t *out) {
-          for (long j = 0; j < d; ++j) out[j] = static_cast<std::uint64_t>((kept[k * d + j] % long(p) + long(p)) % long(p));
-        };
-        EXPECT_EQ(zonix::all_rays_found(rows, m, d, equation, on, from, residues), skip < 0)
-            << in.name << " without its ray " << skip;
-      }
-    }
-}
-
 // Cones from applications: counts from their mathematics (B(n) has n^2
 // facets for n >= 3, its affine hull 2n - 1 equations from the rows and
 // columns) or from Normaliz (magic squares, contingency cones); the
