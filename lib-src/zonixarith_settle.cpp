@@ -511,6 +511,37 @@ struct Solver {
   std::vector<Divisor> divisors;
 };
 
+// x as the double row c (of the run) over its smallest entry, when those
+// are integers to the last bits and vanish exactly on the rows of `in`
+// listed in zero: most vertices and rays of integer data, for a few
+// products a row instead of an elimination.  Which rows x lies on, and
+// that they make x a vertex or extreme ray, is settled after as for a
+// solved x.
+bool rounded_direction(const std::vector<std::int64_t> &in, const std::vector<long> &zero, long d,
+                       const double *c, Direction &x)
+{
+  // Integers below 2^52, d products with rows below 2^62 inside 128 bits.
+  constexpr double kRoundable = 0x1p52;
+  constexpr double kNearInteger = 1e-9;
+  double least = 0.0;
+  for (long j = 0; j < d; ++j)
+    if (c[j] != 0.0 && (least == 0.0 || std::fabs(c[j]) < least)) least = std::fabs(c[j]);
+  if (least == 0.0) return false;
+  x.is_small = true;
+  x.small.resize(static_cast<size_t>(d));
+  for (long j = 0; j < d; ++j) {
+    const double y = c[j] / least, r = std::nearbyint(y);
+    if (!(std::fabs(r) < kRoundable) || std::fabs(y - r) > kNearInteger * std::max(1.0, std::fabs(r))) return false;
+    x.small[static_cast<size_t>(j)] = static_cast<std::int64_t>(r);
+  }
+  for (const long i : zero) {
+    i128 w = 0;
+    for (long j = 0; j < d; ++j) w += static_cast<i128>(in[static_cast<size_t>(i * d + j)]) * x.small[static_cast<size_t>(j)];
+    if (w != 0) return false;
+  }
+  return true;
+}
+
 // x from the rows of `in` listed in zero.
 bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std::vector<long> &zero, long d,
                      Direction &x, SolveLevel &level)
@@ -1242,7 +1273,7 @@ Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr 
       // at a costlier level for the rows after, nor try GMP.
       SolveLevel trial = level;
       trial.gmp = false;
-      solved = solve_direction(sv, in, zero, d, x, trial);
+      solved = rounded_direction(in, zero, d, c_row.data(), x) || solve_direction(sv, in, zero, d, x, trial);
       if (solved) {
         trial.gmp = level.gmp;
         level = trial;
