@@ -1,0 +1,773 @@
+// The volume of a polytope by a pulling triangulation over its face
+// lattice.  Faces are vertex sets; a face's facets are the largest of its
+// proper intersections with the polytope's facets.  Each distinct face is
+// expanded once; the walk from the top to the simplices keeps one row of
+// an incremental elimination per level, so a simplex costs the rows below
+// the face it shares with its neighbours, not a determinant of its own.
+#include "zonixvolume.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <numeric>
+#include <unordered_map>
+#include <vector>
+
+#include "zonix.hpp"
+#include "zonixarith.hpp"
+#include "zonixdd.h"
+#include "zonixio.h"
+
+namespace zonix {
+
+namespace {
+
+using Word = std::uint64_t;
+
+long words_for(long n) { return (n + 63) / 64; }
+
+bool has_bit(const Word *s, long i) { return ((s[i / 64] >> (i % 64)) & 1U) != 0; }
+
+void set_bit(Word *s, long i) { s[i / 64] |= Word{1} << (i % 64); }
+
+// ---- the face lattice ------------------------------------------------------
+
+// The faces of a polytope met by the pulling walk, from its n vertices and
+// its facets given as vertex sets (rows that are no facet, or repeat one,
+// may be among them: only the largest intersections count).
+class Faces {
+ public:
+  Faces(long n, long dim, std::vector<Word> facets, long m)
+      : n_(n), w_(words_for(n)), m_(m), facets_(std::move(facets))
+  {
+    std::vector<Word> all(static_cast<size_t>(w_), 0);
+    for (long i = 0; i < n; ++i) set_bit(all.data(), i);
+    top_ = intern(all.data(), static_cast<int>(dim));
+  }
+
+  int top() const { return top_; }
+  int dim(int f) const { return faces_[static_cast<size_t>(f)].dim; }
+  long count(int f) const { return faces_[static_cast<size_t>(f)].count; }
+  long apex(int f) const { return faces_[static_cast<size_t>(f)].apex; }
+  const Word *bits(int f) const { return store_.data() + static_cast<size_t>(f) * static_cast<size_t>(w_); }
+  long words() const { return w_; }
+
+  // The facets of f that miss its apex (found on first use).
+  size_t kid_count(int f)
+  {
+    if (!faces_[static_cast<size_t>(f)].expanded) expand(f);
+    return faces_[static_cast<size_t>(f)].kids.size();
+  }
+  int kid(int f, size_t i) const { return faces_[static_cast<size_t>(f)].kids[i]; }
+  // All facets of f, its apex's included (after kid_count).
+  long facet_count(int f) const { return faces_[static_cast<size_t>(f)].facets; }
+
+ private:
+  struct Face {
+    int dim = 0;
+    long count = 0;
+    long apex = 0;
+    long facets = 0;
+    bool expanded = false;
+    std::vector<int> kids;
+  };
+
+  std::uint64_t hash(const Word *b) const
+  {
+    std::uint64_t h = 1469598103934665603ULL;
+    for (long k = 0; k < w_; ++k) h = (h ^ b[k]) * 1099511628211ULL;
+    return h;
+  }
+
+  int intern(const Word *b, int dim)
+  {
+    const std::uint64_t h = hash(b);
+    const auto [lo, hi] = index_.equal_range(h);
+    for (auto it = lo; it != hi; ++it)
+      if (std::equal(b, b + w_, bits(it->second))) return it->second;
+    const int id = static_cast<int>(faces_.size());
+    Face f;
+    f.dim = dim;
+    f.apex = -1;
+    for (long k = 0; k < w_; ++k) {
+      f.count += std::popcount(b[k]);
+      if (f.apex < 0 && b[k] != 0) f.apex = k * 64 + std::countr_zero(b[k]);
+    }
+    store_.insert(store_.end(), b, b + w_);
+    faces_.push_back(std::move(f));
+    index_.emplace(h, id);
+    return id;
+  }
+
+  void expand(int f)
+  {
+    const size_t w = static_cast<size_t>(w_);
+    const std::vector<Word> s(bits(f), bits(f) + w);
+    const long k = dim(f);
+    const long size = count(f);
+    std::vector<Word> cand;
+    std::vector<std::pair<long, size_t>> order;  // (-count, index)
+    std::vector<Word> c(w);
+    for (long g = 0; g < m_; ++g) {
+      const Word *row = facets_.data() + static_cast<size_t>(g) * w;
+      long pc = 0;
+      for (size_t j = 0; j < w; ++j) {
+        c[j] = s[j] & row[j];
+        pc += std::popcount(c[j]);
+      }
+      // A facet of a k-face has k vertices at least.
+      if (pc < k || pc >= size) continue;
+      order.emplace_back(-pc, order.size());
+      cand.insert(cand.end(), c.begin(), c.end());
+    }
+    std::sort(order.begin(), order.end());
+    // Larger sets first: a set inside none of those kept is inside no
+    // candidate at all, and a repeat is inside its first copy.
+    std::vector<size_t> kept;
+    for (const auto &[neg, i] : order) {
+      const Word *ci = cand.data() + i * w;
+      bool inside = false;
+      for (size_t j : kept) {
+        const Word *cj = cand.data() + j * w;
+        bool sub = true;
+        for (size_t t = 0; t < w && sub; ++t) sub = (ci[t] & ~cj[t]) == 0;
+        if (sub) {
+          inside = true;
+          break;
+        }
+      }
+      if (!inside) kept.push_back(i);
+    }
+    std::vector<int> kids;
+    const long a = apex(f);
+    for (size_t i : kept) {
+      const Word *ci = cand.data() + i * w;
+      if (!has_bit(ci, a)) kids.push_back(intern(ci, static_cast<int>(k - 1)));
+    }
+    Face &face = faces_[static_cast<size_t>(f)];
+    face.kids = std::move(kids);
+    face.facets = static_cast<long>(kept.size());
+    face.expanded = true;
+  }
+
+  long n_, w_, m_;
+  std::vector<Word> facets_;  // m_ rows of w_ words
+  std::vector<Word> store_;   // the faces' vertex sets, w_ words each
+  std::vector<Face> faces_;
+  std::unordered_multimap<std::uint64_t, int> index_;
+  int top_ = 0;
+};
+
+// ---- eliminations: one row per level ---------------------------------------
+
+// Fraction-free elimination (Bareiss) over 64-bit integers: the pivot of
+// level t is the (t+1)-minor of the rows so far on the pivot columns, so
+// every division is exact and |last pivot| is the determinant.  A value
+// beyond 63 bits sets overflow; the caller starts again over GMP.
+struct Int64Ring {
+  using T = std::int64_t;
+  bool overflow = false;
+  static bool is_zero(T x) { return x == 0; }
+  T step(T piv, T x, T lead, T px, T prev)
+  {
+    const __int128 v = (static_cast<__int128>(piv) * x - static_cast<__int128>(lead) * px) / prev;
+    if (v > INT64_MAX || v < -INT64_MAX) {
+      overflow = true;
+      return 0;
+    }
+    return static_cast<T>(v);
+  }
+};
+
+struct MpzRing {
+  using T = mpz_class;
+  bool overflow = false;  // never
+  mpz_class tmp;
+  static bool is_zero(const T &x) { return sgn(x) == 0; }
+  T step(const T &piv, const T &x, const T &lead, const T &px, const T &prev)
+  {
+    tmp = piv * x;
+    tmp -= lead * px;
+    mpz_divexact(tmp.get_mpz_t(), tmp.get_mpz_t(), prev.get_mpz_t());
+    return tmp;
+  }
+};
+
+template <class Ring>
+class Bareiss {
+ public:
+  using T = typename Ring::T;
+  explicit Bareiss(long cols) : c_(cols), rows_(static_cast<size_t>(cols * cols)), col_(static_cast<size_t>(cols)) {}
+  Ring ring;
+
+  // Reduces row into level t; false when it depends on the levels above
+  // (or a value overflowed).
+  bool push(long t, const T *row)
+  {
+    T *r = &rows_[static_cast<size_t>(t * c_)];
+    std::copy(row, row + c_, r);
+    for (long j = 0; j < t; ++j) {
+      const T *p = &rows_[static_cast<size_t>(j * c_)];
+      const long pc = col_[static_cast<size_t>(j)];
+      const T lead = r[pc];
+      const T &piv = p[pc];
+      const T prev = j == 0 ? T(1) : pivot(j - 1);
+      if (Ring::is_zero(lead)) {
+        // (piv * x - 0) / prev, still needed to keep the minors' scale.
+        for (long x = 0; x < c_; ++x)
+          if (!Ring::is_zero(r[x])) r[x] = ring.step(piv, r[x], lead, p[x], prev);
+      } else {
+        for (long x = 0; x < c_; ++x) r[x] = ring.step(piv, r[x], lead, p[x], prev);
+      }
+      if (ring.overflow) return false;
+    }
+    for (long x = 0; x < c_; ++x)
+      if (!Ring::is_zero(r[x])) {
+        col_[static_cast<size_t>(t)] = x;
+        return true;
+      }
+    return false;
+  }
+  const T &pivot(long t) const
+  {
+    return rows_[static_cast<size_t>(t * c_ + col_[static_cast<size_t>(t)])];
+  }
+
+ private:
+  long c_;
+  std::vector<T> rows_;
+  std::vector<long> col_;
+};
+
+// Gaussian elimination in double with the largest entry of each row as its
+// pivot; the determinant is the product of the pivots.
+class DoubleElimination {
+ public:
+  using T = double;
+  explicit DoubleElimination(long cols)
+      : c_(cols), rows_(static_cast<size_t>(cols * cols)), col_(static_cast<size_t>(cols)),
+        prod_(static_cast<size_t>(cols))
+  {
+  }
+  struct {
+    bool overflow = false;
+  } ring;
+
+  bool push(long t, const double *row)
+  {
+    double *r = &rows_[static_cast<size_t>(t * c_)];
+    std::copy(row, row + c_, r);
+    double scale = 0.0;
+    for (long x = 0; x < c_; ++x) scale = std::max(scale, std::fabs(r[x]));
+    for (long j = 0; j < t; ++j) {
+      const double *p = &rows_[static_cast<size_t>(j * c_)];
+      const long pc = col_[static_cast<size_t>(j)];
+      const double f = r[pc] / p[pc];
+      if (f == 0.0) continue;
+      for (long x = 0; x < c_; ++x) r[x] -= f * p[x];
+      r[pc] = 0.0;
+    }
+    long best = -1;
+    double big = 0.0;
+    for (long x = 0; x < c_; ++x)
+      if (std::fabs(r[x]) > big) {
+        big = std::fabs(r[x]);
+        best = x;
+      }
+    // What is left of a row that the rows above span is rounding only.
+    if (best < 0 || big <= 1e-11 * scale) return false;
+    col_[static_cast<size_t>(t)] = best;
+    prod_[static_cast<size_t>(t)] = (t == 0 ? 1.0 : prod_[static_cast<size_t>(t - 1)]) * r[best];
+    return true;
+  }
+  double determinant(long t) const { return prod_[static_cast<size_t>(t)]; }
+
+ private:
+  long c_;
+  std::vector<double> rows_;
+  std::vector<long> col_;
+  std::vector<double> prod_;
+};
+
+// |determinant| of the full elimination, for the sums.
+std::int64_t magnitude(const Bareiss<Int64Ring> &e, long t) { return std::llabs(e.pivot(t)); }
+mpz_class magnitude(const Bareiss<MpzRing> &e, long t) { return abs(e.pivot(t)); }
+double magnitude(const DoubleElimination &e, long t) { return std::fabs(e.determinant(t)); }
+
+struct Int64Sum {
+  unsigned __int128 sum = 0;
+  bool overflow = false;
+  void add(std::int64_t x)
+  {
+    const auto v = static_cast<unsigned __int128>(x);
+    if (sum + v < sum || (sum + v) >> 126 != 0) overflow = true;
+    sum += v;
+  }
+};
+struct MpzSum {
+  mpz_class sum;
+  bool overflow = false;
+  void add(const mpz_class &x) { sum += x; }
+};
+struct DoubleSum {
+  double sum = 0.0;
+  bool overflow = false;
+  void add(double x) { sum += x; }
+};
+
+// The pulling walk: the rows (1, vertex) of every simplex, summed as
+// |determinants|.  failed: a face with too few vertices or a flat simplex
+// (the incidence was not a polytope's), or an overflow.
+template <class Elim, class Sum>
+struct Walk {
+  Faces &faces;
+  Elim &elim;
+  Sum &sum;
+  const std::vector<typename Elim::T> &rows;  // n rows of d + 1
+  long d;
+  long simplices = 0;
+  bool failed = false;
+
+  const typename Elim::T *row(long v) const { return &rows[static_cast<size_t>(v * (d + 1))]; }
+
+  void visit(int f, long t)
+  {
+    if (failed) return;
+    const long k = d - t;
+    if (faces.count(f) < k + 1 || faces.dim(f) != k) {
+      failed = true;
+      return;
+    }
+    if (faces.count(f) == k + 1) {
+      const Word *b = faces.bits(f);
+      long level = t;
+      for (long w = 0; w < faces.words(); ++w)
+        for (Word x = b[w]; x != 0; x &= x - 1) {
+          const long v = w * 64 + std::countr_zero(x);
+          if (!elim.push(level++, row(v))) {
+            failed = true;
+            return;
+          }
+        }
+      sum.add(magnitude(elim, d));
+      if (sum.overflow) failed = true;
+      ++simplices;
+      return;
+    }
+    if (!elim.push(t, row(faces.apex(f)))) {
+      failed = true;
+      return;
+    }
+    const size_t n = faces.kid_count(f);
+    for (size_t i = 0; i < n && !failed; ++i) visit(faces.kid(f, i), t + 1);
+  }
+};
+
+// ---- vertices and facets -----------------------------------------------------
+
+// The polytope as the walk takes it: which points are vertices, and the
+// facets as sets of those.
+struct Combinatorics {
+  std::vector<long> vertices;  // indices of the points kept
+  std::vector<Word> facets;    // rows of words_for(vertices.size())
+  long m = 0;
+};
+
+// From inc (for each point, its facets as a set over m): the points whose
+// set lies in no other point's are the vertices (a point inside an edge or
+// a facet, or in the interior, lies on fewer facets than some vertex; of
+// equal sets, which only repeats of one point have, the first is kept).
+Combinatorics combinatorics(const std::vector<Word> &inc, long points, long m)
+{
+  const size_t w = static_cast<size_t>(words_for(m));
+  Combinatorics c;
+  std::vector<long> count(static_cast<size_t>(points), 0);
+  for (long i = 0; i < points; ++i)
+    for (size_t t = 0; t < w; ++t) count[static_cast<size_t>(i)] += std::popcount(inc[static_cast<size_t>(i) * w + t]);
+  for (long i = 0; i < points; ++i) {
+    const Word *a = &inc[static_cast<size_t>(i) * w];
+    bool vertex = true;
+    for (long j = 0; j < points && vertex; ++j) {
+      if (j == i || count[static_cast<size_t>(j)] < count[static_cast<size_t>(i)]) continue;
+      if (count[static_cast<size_t>(j)] == count[static_cast<size_t>(i)] && j > i) continue;
+      const Word *b = &inc[static_cast<size_t>(j) * w];
+      bool sub = true;
+      for (size_t t = 0; t < w && sub; ++t) sub = (a[t] & ~b[t]) == 0;
+      if (sub) vertex = false;
+    }
+    if (vertex) c.vertices.push_back(i);
+  }
+  const long n = static_cast<long>(c.vertices.size());
+  const size_t vw = static_cast<size_t>(words_for(n));
+  c.m = m;
+  c.facets.assign(static_cast<size_t>(m) * vw, 0);
+  for (long k = 0; k < n; ++k) {
+    const Word *a = &inc[static_cast<size_t>(c.vertices[static_cast<size_t>(k)]) * w];
+    for (long g = 0; g < m; ++g)
+      if (has_bit(a, g)) set_bit(&c.facets[static_cast<size_t>(g) * vw], k);
+  }
+  return c;
+}
+
+// Runs the walk; simplices is -1 when it failed.
+template <class Elim, class Sum>
+long triangulate(Faces &faces, const std::vector<typename Elim::T> &rows, long d, Sum *sum)
+{
+  Elim elim(d + 1);
+  Walk<Elim, Sum> walk{faces, elim, *sum, rows, d};
+  walk.visit(faces.top(), 0);
+  return walk.failed ? -1 : walk.simplices;
+}
+
+mpz_class row_lcm(const QMatrix &q, long i, long from)
+{
+  mpz_class l = 1;
+  for (long j = from; j < q.cols; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q.at(i, j).get_den_mpz_t());
+  return l;
+}
+
+// Row i of q times the lcm of its denominators: integers.
+std::vector<mpz_class> integer_row(const QMatrix &q, long i)
+{
+  const mpz_class l = row_lcm(q, i, 0);
+  std::vector<mpz_class> r(static_cast<size_t>(q.cols));
+  for (long j = 0; j < q.cols; ++j) {
+    const mpq_class x = q.at(i, j) * l;
+    r[static_cast<size_t>(j)] = x.get_num();
+  }
+  return r;
+}
+
+bool is_line(const QMatrix &q, long i)
+{
+  return std::binary_search(q.linearity.begin(), q.linearity.end(), i + 1);
+}
+
+// The rank of rows (each of cols integers).
+long rank_of(const std::vector<std::vector<mpz_class>> &rows, long cols)
+{
+  Bareiss<MpzRing> e(cols);
+  long r = 0;
+  for (const auto &row : rows)
+    if (r < cols && e.push(r, row.data())) ++r;
+  return r;
+}
+
+Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
+{
+  Volume out;
+  const QMatrix own = rational != nullptr ? QMatrix() : to_rational(M);
+  const QMatrix &in = rational != nullptr ? *rational : own;
+  ConvertOptions o;
+  o.arithmetic = Arithmetic::Auto;
+  Conversion c = convert(M, o, &in);
+  if (c.error == dd_NoError && (!c.exact || c.rational.entries.size() != static_cast<size_t>(c.rational.rows * c.rational.cols))) {
+    o.arithmetic = Arithmetic::Exact;
+    c = convert(M, o, &in);
+  }
+  if (c.error != dd_NoError) {
+    out.error = c.error;
+    return out;
+  }
+  const bool from_h = M->representation != dd_Generator;
+  const QMatrix &H = from_h ? in : c.rational;
+  const QMatrix &V = from_h ? c.rational : in;
+  const long d = M->colsize - 1;
+
+  std::vector<std::vector<mpz_class>> generators;
+  std::vector<long> points;
+  bool unbounded = false;
+  for (long i = 0; i < V.rows; ++i) {
+    std::vector<mpz_class> r = integer_row(V, i);
+    if (std::all_of(r.begin(), r.end(), [](const mpz_class &x) { return sgn(x) == 0; })) continue;
+    if (sgn(r[0]) == 0 || is_line(V, i)) unbounded = true;
+    else points.push_back(i);
+    generators.push_back(std::move(r));
+  }
+  // Rays alone: a cone, its apex the origin.
+  if (points.empty() && !generators.empty()) {
+    generators.emplace_back(static_cast<size_t>(d + 1), mpz_class(0));
+    generators.back()[0] = 1;
+  }
+  if (generators.empty() || rank_of(generators, d + 1) < d + 1) {
+    out.kind = dd_VolumeFlat;
+    out.exact = true;
+    out.fraction = 0;
+    return out;
+  }
+  if (unbounded) {
+    out.kind = dd_VolumeUnbounded;
+    out.value = HUGE_VAL;
+    return out;
+  }
+  // Points x = V's row over its first entry; z = L x in integers.
+  const long n = static_cast<long>(points.size());
+  mpz_class L = 1;
+  std::vector<mpq_class> x(static_cast<size_t>(n * d));
+  for (long k = 0; k < n; ++k) {
+    const long i = points[static_cast<size_t>(k)];
+    for (long j = 0; j < d; ++j) {
+      mpq_class &v = x[static_cast<size_t>(k * d + j)];
+      v = V.at(i, j + 1) / V.at(i, 0);
+      mpz_lcm(L.get_mpz_t(), L.get_mpz_t(), v.get_den_mpz_t());
+    }
+  }
+  std::vector<mpz_class> z(static_cast<size_t>(n * d));
+  for (size_t t = 0; t < z.size(); ++t) {
+    const mpq_class v = x[t] * L;
+    z[t] = v.get_num();
+  }
+  // The incidence in integers: row (b, -a) on x is b L - a z = 0.
+  std::vector<std::vector<mpz_class>> rows;
+  for (long g = 0; g < H.rows; ++g)
+    if (!is_line(H, g)) rows.push_back(integer_row(H, g));
+  const long m = static_cast<long>(rows.size());
+  const size_t mw = static_cast<size_t>(words_for(m));
+  std::vector<Word> inc(static_cast<size_t>(n) * mw, 0);
+  mpz_class s;
+  for (long g = 0; g < m; ++g) {
+    const auto &h = rows[static_cast<size_t>(g)];
+    for (long k = 0; k < n; ++k) {
+      s = h[0] * L;
+      for (long j = 0; j < d; ++j) mpz_addmul(s.get_mpz_t(), h[static_cast<size_t>(j + 1)].get_mpz_t(), z[static_cast<size_t>(k * d + j)].get_mpz_t());
+      if (sgn(s) == 0) set_bit(&inc[static_cast<size_t>(k) * mw], g);
+    }
+  }
+  Combinatorics cb = combinatorics(inc, n, m);
+  const long nv = static_cast<long>(cb.vertices.size());
+  Faces faces(nv, d, std::move(cb.facets), m);
+
+  // Machine integers while the coordinates leave room.
+  bool small = true;
+  std::vector<std::int64_t> r64;
+  std::vector<mpz_class> rz;
+  for (long k = 0; k < nv; ++k) {
+    const long p = cb.vertices[static_cast<size_t>(k)];
+    rz.emplace_back(1);
+    r64.push_back(1);
+    for (long j = 0; j < d; ++j) {
+      const mpz_class &v = z[static_cast<size_t>(p * d + j)];
+      rz.push_back(v);
+      if (small && mpz_sizeinbase(v.get_mpz_t(), 2) <= 62) r64.push_back(v.get_si());
+      else small = false;
+    }
+  }
+  mpz_class total;
+  long simplices = -1;
+  if (small) {
+    Int64Sum sum;
+    simplices = triangulate<Bareiss<Int64Ring>>(faces, r64, d, &sum);
+    if (simplices >= 0) {
+      const auto hi = static_cast<std::uint64_t>(sum.sum >> 64);
+      const auto lo = static_cast<std::uint64_t>(sum.sum);
+      total = mpz_class(static_cast<unsigned long>(hi));
+      total <<= 64;
+      total += mpz_class(static_cast<unsigned long>(lo));
+    }
+  }
+  if (simplices < 0) {
+    MpzSum sum;
+    simplices = triangulate<Bareiss<MpzRing>>(faces, rz, d, &sum);
+    total = sum.sum;
+  }
+  if (simplices < 0) {
+    // Exact vertices and facets always make a triangulation.
+    out.error = dd_NumericallyInconsistent;
+    return out;
+  }
+  mpz_class den;
+  mpz_fac_ui(den.get_mpz_t(), static_cast<unsigned long>(d));
+  mpz_class lpow;
+  mpz_pow_ui(lpow.get_mpz_t(), L.get_mpz_t(), static_cast<unsigned long>(d));
+  den *= lpow;
+  out.kind = dd_VolumeBounded;
+  out.exact = true;
+  out.fraction = mpq_class(total, den);
+  out.fraction.canonicalize();
+  out.value = nearest_double(out.fraction);
+  out.vertices = nv;
+  out.facets = faces.facet_count(faces.top());
+  out.simplices = simplices;
+  return out;
+}
+
+Volume double_volume(dd_MatrixPtr M)
+{
+  Volume out;
+  ConvertOptions o;
+  o.arithmetic = Arithmetic::Double;
+  o.incidence = true;
+  Conversion c = convert(M, o);
+  if (c.error == dd_NoError && (c.output == nullptr || c.incidence == nullptr)) c.error = dd_NumericallyInconsistent;
+  if (c.error != dd_NoError) {
+    out.error = c.error;
+    return out;
+  }
+  const bool from_h = M->representation != dd_Generator;
+  dd_MatrixPtr V = from_h ? c.output.get() : M;
+  const long d = M->colsize - 1;
+  // Equations among the facets of points: flat.
+  bool flat = !from_h && set_card(c.output->linset) > 0;
+  std::vector<double> generators;
+  std::vector<long> points;
+  bool unbounded = false;
+  long gens = 0;
+  for (long i = 0; i < V->rowsize; ++i) {
+    double big = 0.0;
+    for (long j = 0; j < V->colsize; ++j) big = std::max(big, std::fabs(*V->matrix[i][j]));
+    if (big == 0.0) continue;
+    const double lead = *V->matrix[i][0];
+    if (std::fabs(lead) <= 1e-9 * big || set_member(i + 1, V->linset) != 0) unbounded = true;
+    else points.push_back(i);
+    for (long j = 0; j < V->colsize; ++j) generators.push_back(*V->matrix[i][j] / big);
+    ++gens;
+  }
+  if (points.empty() && gens > 0) {
+    // Rays alone: a cone, its apex the origin.
+    generators.push_back(1.0);
+    generators.insert(generators.end(), static_cast<size_t>(d), 0.0);
+    ++gens;
+    unbounded = true;
+  }
+  if (!flat && gens > 0) {
+    DoubleElimination e(d + 1);
+    long r = 0;
+    for (long i = 0; i < gens && r <= d; ++i)
+      if (e.push(r, &generators[static_cast<size_t>(i * (d + 1))])) ++r;
+    flat = r < d + 1;
+  }
+  if (gens == 0 || flat) {
+    out.kind = dd_VolumeFlat;
+    return out;
+  }
+  if (unbounded) {
+    out.kind = dd_VolumeUnbounded;
+    out.value = HUGE_VAL;
+    return out;
+  }
+  const long n = static_cast<long>(points.size());
+  // The incidence of the run: output row k holds the input rows on it.
+  dd_SetFamilyPtr F = c.incidence.get();
+  const long m = from_h ? M->rowsize : F->famsize;
+  const size_t mw = static_cast<size_t>(words_for(m));
+  std::vector<Word> inc(static_cast<size_t>(n) * mw, 0);
+  if (from_h) {
+    for (long k = 0; k < n; ++k)
+      for (long g = 1; g <= m; ++g)
+        if (set_member(g, F->set[points[static_cast<size_t>(k)]]) != 0)
+          set_bit(&inc[static_cast<size_t>(k) * mw], g - 1);
+  } else {
+    for (long g = 0; g < m; ++g) {
+      if (set_member(g + 1, c.output->linset) != 0) continue;
+      for (long k = 0; k < n; ++k)
+        if (set_member(points[static_cast<size_t>(k)] + 1, F->set[g]) != 0)
+          set_bit(&inc[static_cast<size_t>(k) * mw], g);
+    }
+  }
+  Combinatorics cb = combinatorics(inc, n, m);
+  const long nv = static_cast<long>(cb.vertices.size());
+  // Rows (1, x - centre): the determinants of small polytopes far from
+  // the origin keep their digits.
+  std::vector<double> x(static_cast<size_t>(nv * d));
+  std::vector<double> centre(static_cast<size_t>(d), 0.0);
+  for (long k = 0; k < nv; ++k) {
+    const long i = points[static_cast<size_t>(cb.vertices[static_cast<size_t>(k)])];
+    for (long j = 0; j < d; ++j) {
+      x[static_cast<size_t>(k * d + j)] = *V->matrix[i][j + 1] / *V->matrix[i][0];
+      centre[static_cast<size_t>(j)] += x[static_cast<size_t>(k * d + j)] / static_cast<double>(nv);
+    }
+  }
+  std::vector<double> rows;
+  for (long k = 0; k < nv; ++k) {
+    rows.push_back(1.0);
+    for (long j = 0; j < d; ++j) rows.push_back(x[static_cast<size_t>(k * d + j)] - centre[static_cast<size_t>(j)]);
+  }
+  Faces faces(nv, d, std::move(cb.facets), m);
+  DoubleSum sum;
+  const long simplices = triangulate<DoubleElimination>(faces, rows, d, &sum);
+  if (simplices < 0) {
+    out.error = dd_NumericallyInconsistent;
+    return out;
+  }
+  double fact = 1.0;
+  for (long j = 2; j <= d; ++j) fact *= static_cast<double>(j);
+  out.kind = dd_VolumeBounded;
+  out.value = sum.sum / fact;
+  out.vertices = nv;
+  out.facets = faces.facet_count(faces.top());
+  out.simplices = simplices;
+  return out;
+}
+
+}  // namespace
+
+Volume volume(dd_MatrixPtr M, Arithmetic arithmetic, const QMatrix *rational)
+{
+  if (M == nullptr || M->colsize < 2) {
+    Volume v;
+    v.error = dd_ImproperInputFormat;
+    return v;
+  }
+  const bool exact = arithmetic == Arithmetic::Exact ||
+                     (arithmetic == Arithmetic::Auto && (rational != nullptr || !measured_data(M)));
+  Volume v = exact ? exact_volume(M, rational) : double_volume(M);
+  if (v.kind != dd_VolumeBounded) {
+    v.vertices = 0;
+    v.facets = 0;
+  }
+  return v;
+}
+
+}  // namespace zonix
+
+extern "C" dd_VolumePtr dd_PolyVolume(dd_MatrixPtr M, dd_VolumeArithmetic arithmetic, dd_ErrorType *error)
+{
+  *error = dd_NoError;
+  try {
+    const zonix::Arithmetic a = arithmetic == dd_VolumeExact    ? zonix::Arithmetic::Exact
+                                : arithmetic == dd_VolumeDouble ? zonix::Arithmetic::Double
+                                                                : zonix::Arithmetic::Auto;
+    const zonix::Volume v = zonix::volume(M, a);
+    if (v.error != dd_NoError) {
+      *error = v.error;
+      return nullptr;
+    }
+    auto *r = static_cast<dd_VolumePtr>(std::calloc(1, sizeof(dd_volumedata)));
+    if (r == nullptr) throw std::bad_alloc();
+    r->kind = v.kind;
+    r->value = v.value;
+    r->exact = v.exact ? dd_TRUE : dd_FALSE;
+    r->vertices = v.vertices;
+    r->facets = v.facets;
+    r->simplices = v.simplices;
+    if (v.exact) {
+      const std::string num = v.fraction.get_num().get_str();
+      const std::string den = v.fraction.get_den().get_str();
+      r->numerator = static_cast<char *>(std::malloc(num.size() + 1));
+      r->denominator = static_cast<char *>(std::malloc(den.size() + 1));
+      if (r->numerator == nullptr || r->denominator == nullptr) {
+        dd_FreeVolume(r);
+        throw std::bad_alloc();
+      }
+      std::memcpy(r->numerator, num.c_str(), num.size() + 1);
+      std::memcpy(r->denominator, den.c_str(), den.size() + 1);
+    }
+    return r;
+  } catch (const std::bad_alloc &) {
+    *error = dd_OutOfMemory;
+    return nullptr;
+  }
+}
+
+extern "C" void dd_FreeVolume(dd_VolumePtr v)
+{
+  if (v == nullptr) return;
+  std::free(v->numerator);
+  std::free(v->denominator);
+  std::free(v);
+}
