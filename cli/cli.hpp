@@ -152,6 +152,10 @@ struct Command {
 
 std::span<const Command> commands();
 
+// zonix volume (cli/volume.cpp).
+int run_volume(const Args &args);
+extern const std::string_view kVolumeUsage;
+
 // The options and notes every subcommand shares, for the help texts.
 std::string_view common_help();
 

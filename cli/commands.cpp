@@ -777,8 +777,8 @@ constexpr std::string_view kCommonHelp =
     "                     where they cost less; for a file with numbers that no\n"
     "                     double holds, such as 1/3, a double answer only once\n"
     "                     proved on those numbers); convert, lp, reduce, interior,\n"
-    "                     linearity, adjacency and project honour it and read such\n"
-    "                     numbers exactly\n"
+    "                     linearity, adjacency, project and volume honour it and\n"
+    "                     read such numbers exactly\n"
     "  --tolerance T      measured data (a number that is no integer) in auto: a\n"
     "                     double answer is kept when it is exactly right for data\n"
     "                     within relative distance T of the input (default 1e-12)\n"
@@ -866,6 +866,7 @@ const Command kCommands[] = {
      "  --no-reduce       keep every row the elimination makes\n"
      "  --progress        show the progress line even when standard error is no terminal\n",
      kProjectOptions, run_project},
+    {"volume", "the volume of a polytope", kVolumeUsage, {}, run_volume},
 };
 
 }  // namespace

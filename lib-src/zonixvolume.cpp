@@ -47,7 +47,10 @@ class Faces {
   {
     std::vector<Word> all(static_cast<size_t>(w_), 0);
     for (long i = 0; i < n; ++i) set_bit(all.data(), i);
-    top_ = intern(all.data(), static_cast<int>(dim));
+    std::vector<int> every(static_cast<size_t>(m));
+    std::iota(every.begin(), every.end(), 0);
+    active_.push_back(std::move(every));
+    top_ = intern(all.data(), static_cast<int>(dim), 0);
   }
 
   int top() const { return top_; }
@@ -74,6 +77,10 @@ class Faces {
     long apex = 0;
     long facets = 0;
     bool expanded = false;
+    // The rows that may cut it: those that cut the face that made it (a
+    // row meeting a face meets every face around it).  An index into
+    // active_.
+    int source = 0;
     std::vector<int> kids;
   };
 
@@ -84,7 +91,7 @@ class Faces {
     return h;
   }
 
-  int intern(const Word *b, int dim)
+  int intern(const Word *b, int dim, int source)
   {
     const std::uint64_t h = hash(b);
     const auto [lo, hi] = index_.equal_range(h);
@@ -94,6 +101,7 @@ class Faces {
     Face f;
     f.dim = dim;
     f.apex = -1;
+    f.source = source;
     for (long k = 0; k < w_; ++k) {
       f.count += std::popcount(b[k]);
       if (f.apex < 0 && b[k] != 0) f.apex = k * 64 + std::countr_zero(b[k]);
@@ -113,41 +121,60 @@ class Faces {
     std::vector<Word> cand;
     std::vector<std::pair<long, size_t>> order;  // (-count, index)
     std::vector<Word> c(w);
-    for (long g = 0; g < m_; ++g) {
+    std::vector<int> active;
+    const std::vector<int> &rows = active_[static_cast<size_t>(faces_[static_cast<size_t>(f)].source)];
+    for (int g : rows) {
       const Word *row = facets_.data() + static_cast<size_t>(g) * w;
       long pc = 0;
       for (size_t j = 0; j < w; ++j) {
         c[j] = s[j] & row[j];
         pc += std::popcount(c[j]);
       }
+      if (pc == 0 || pc >= size) continue;
+      active.push_back(g);
       // A facet of a k-face has k vertices at least.
-      if (pc < k || pc >= size) continue;
+      if (pc < k) continue;
       order.emplace_back(-pc, order.size());
       cand.insert(cand.end(), c.begin(), c.end());
     }
     std::sort(order.begin(), order.end());
     // Larger sets first: a set inside none of those kept is inside no
     // candidate at all, and a repeat is inside its first copy.
+    // Only larger sets can hold a set but its repeats, which a hash of the
+    // sets of its size finds: the facets of a simplicial polytope, all of
+    // one size, cost no comparison of pairs.
     std::vector<size_t> kept;
+    size_t larger = 0;  // kept[0 .. larger) are larger than the current size
+    long current = -1;
+    std::unordered_multimap<std::uint64_t, size_t> same;
     for (const auto &[neg, i] : order) {
       const Word *ci = cand.data() + i * w;
+      if (-neg != current) {
+        current = -neg;
+        larger = kept.size();
+        same.clear();
+      }
       bool inside = false;
-      for (size_t j : kept) {
-        const Word *cj = cand.data() + j * w;
+      for (size_t q = 0; q < larger && !inside; ++q) {
+        const Word *cj = cand.data() + kept[q] * w;
         bool sub = true;
         for (size_t t = 0; t < w && sub; ++t) sub = (ci[t] & ~cj[t]) == 0;
-        if (sub) {
-          inside = true;
-          break;
-        }
+        inside = sub;
       }
-      if (!inside) kept.push_back(i);
+      const std::uint64_t h = hash(ci);
+      const auto [lo, hi] = same.equal_range(h);
+      for (auto it = lo; it != hi && !inside; ++it) inside = std::equal(ci, ci + w, cand.data() + it->second * w);
+      if (inside) continue;
+      kept.push_back(i);
+      same.emplace(h, i);
     }
     std::vector<int> kids;
     const long a = apex(f);
+    const int source = static_cast<int>(active_.size());
+    active_.push_back(std::move(active));
     for (size_t i : kept) {
       const Word *ci = cand.data() + i * w;
-      if (!has_bit(ci, a)) kids.push_back(intern(ci, static_cast<int>(k - 1)));
+      if (!has_bit(ci, a)) kids.push_back(intern(ci, static_cast<int>(k - 1), source));
     }
     Face &face = faces_[static_cast<size_t>(f)];
     face.kids = std::move(kids);
@@ -160,6 +187,7 @@ class Faces {
   std::vector<Word> store_;   // the faces' vertex sets, w_ words each
   std::vector<Face> faces_;
   std::unordered_multimap<std::uint64_t, int> index_;
+  std::vector<std::vector<int>> active_;
   int top_ = 0;
 };
 
@@ -175,6 +203,12 @@ struct Int64Ring {
   static bool is_zero(T x) { return x == 0; }
   T step(T piv, T x, T lead, T px, T prev)
   {
+    // Mostly the products fit in 64 bits, whose division is far cheaper
+    // than a 128-bit one.
+    long long a = 0, b = 0, d = 0;
+    if (!__builtin_mul_overflow(piv, x, &a) && !__builtin_mul_overflow(lead, px, &b) &&
+        !__builtin_sub_overflow(a, b, &d) && d != INT64_MIN)
+      return d / prev;
     const __int128 v = (static_cast<__int128>(piv) * x - static_cast<__int128>(lead) * px) / prev;
     if (v > INT64_MAX || v < -INT64_MAX) {
       overflow = true;
@@ -198,11 +232,16 @@ struct MpzRing {
   }
 };
 
+// Level j's pivot column is col_[j]; a row reduced past level j is zero on
+// col_[0..j], so only the columns after it are touched.
 template <class Ring>
 class Bareiss {
  public:
   using T = typename Ring::T;
-  explicit Bareiss(long cols) : c_(cols), rows_(static_cast<size_t>(cols * cols)), col_(static_cast<size_t>(cols)) {}
+  explicit Bareiss(long cols) : c_(cols), rows_(static_cast<size_t>(cols * cols)), col_(static_cast<size_t>(cols))
+  {
+    std::iota(col_.begin(), col_.end(), 0L);
+  }
   Ring ring;
 
   // Reduces row into level t; false when it depends on the levels above
@@ -211,24 +250,23 @@ class Bareiss {
   {
     T *r = &rows_[static_cast<size_t>(t * c_)];
     std::copy(row, row + c_, r);
+    const long *col = col_.data();
     for (long j = 0; j < t; ++j) {
       const T *p = &rows_[static_cast<size_t>(j * c_)];
-      const long pc = col_[static_cast<size_t>(j)];
-      const T lead = r[pc];
-      const T &piv = p[pc];
+      const T lead = r[col[j]];
+      const T &piv = p[col[j]];
       const T prev = j == 0 ? T(1) : pivot(j - 1);
       if (Ring::is_zero(lead)) {
-        // (piv * x - 0) / prev, still needed to keep the minors' scale.
-        for (long x = 0; x < c_; ++x)
-          if (!Ring::is_zero(r[x])) r[x] = ring.step(piv, r[x], lead, p[x], prev);
+        for (long k = j + 1; k < c_; ++k)
+          if (!Ring::is_zero(r[col[k]])) r[col[k]] = ring.step(piv, r[col[k]], lead, p[col[k]], prev);
       } else {
-        for (long x = 0; x < c_; ++x) r[x] = ring.step(piv, r[x], lead, p[x], prev);
+        for (long k = j + 1; k < c_; ++k) r[col[k]] = ring.step(piv, r[col[k]], lead, p[col[k]], prev);
       }
       if (ring.overflow) return false;
     }
-    for (long x = 0; x < c_; ++x)
-      if (!Ring::is_zero(r[x])) {
-        col_[static_cast<size_t>(t)] = x;
+    for (long k = t; k < c_; ++k)
+      if (!Ring::is_zero(r[col[k]])) {
+        std::swap(col_[static_cast<size_t>(t)], col_[static_cast<size_t>(k)]);
         return true;
       }
     return false;
@@ -253,6 +291,7 @@ class DoubleElimination {
       : c_(cols), rows_(static_cast<size_t>(cols * cols)), col_(static_cast<size_t>(cols)),
         prod_(static_cast<size_t>(cols))
   {
+    std::iota(col_.begin(), col_.end(), 0L);
   }
   struct {
     bool overflow = false;
@@ -262,27 +301,27 @@ class DoubleElimination {
   {
     double *r = &rows_[static_cast<size_t>(t * c_)];
     std::copy(row, row + c_, r);
+    const long *col = col_.data();
     double scale = 0.0;
     for (long x = 0; x < c_; ++x) scale = std::max(scale, std::fabs(r[x]));
     for (long j = 0; j < t; ++j) {
       const double *p = &rows_[static_cast<size_t>(j * c_)];
-      const long pc = col_[static_cast<size_t>(j)];
-      const double f = r[pc] / p[pc];
+      const double f = r[col[j]] / p[col[j]];
       if (f == 0.0) continue;
-      for (long x = 0; x < c_; ++x) r[x] -= f * p[x];
-      r[pc] = 0.0;
+      for (long k = j + 1; k < c_; ++k) r[col[k]] -= f * p[col[k]];
     }
     long best = -1;
     double big = 0.0;
-    for (long x = 0; x < c_; ++x)
-      if (std::fabs(r[x]) > big) {
-        big = std::fabs(r[x]);
-        best = x;
+    for (long k = t; k < c_; ++k)
+      if (std::fabs(r[col[k]]) > big) {
+        big = std::fabs(r[col[k]]);
+        best = k;
       }
     // What is left of a row that the rows above span is rounding only.
     if (best < 0 || big <= 1e-11 * scale) return false;
-    col_[static_cast<size_t>(t)] = best;
-    prod_[static_cast<size_t>(t)] = (t == 0 ? 1.0 : prod_[static_cast<size_t>(t - 1)]) * r[best];
+    std::swap(col_[static_cast<size_t>(t)], col_[static_cast<size_t>(best)]);
+    const double piv = r[col_[static_cast<size_t>(t)]];
+    prod_[static_cast<size_t>(t)] = (t == 0 ? 1.0 : prod_[static_cast<size_t>(t - 1)]) * piv;
     return true;
   }
   double determinant(long t) const { return prod_[static_cast<size_t>(t)]; }
@@ -299,26 +338,64 @@ std::int64_t magnitude(const Bareiss<Int64Ring> &e, long t) { return std::llabs(
 mpz_class magnitude(const Bareiss<MpzRing> &e, long t) { return abs(e.pivot(t)); }
 double magnitude(const DoubleElimination &e, long t) { return std::fabs(e.determinant(t)); }
 
+// The sums of |determinant| / (product of the simplex's first entries):
+// rows (l, z) stand for the points z / l, and a determinant of such rows is
+// the determinant of the rows (1, z / l) times the l's.
 struct Int64Sum {
-  unsigned __int128 sum = 0;
+  const std::vector<std::int64_t> *first = nullptr;  // null: all 1
+  unsigned __int128 sum = 0;                          // without first
+  std::vector<std::pair<unsigned __int128, unsigned __int128>> by_product;
   bool overflow = false;
-  void add(std::int64_t x)
+  void add(std::int64_t x, const long *verts, long n)
   {
     const auto v = static_cast<unsigned __int128>(x);
-    if (sum + v < sum || (sum + v) >> 126 != 0) overflow = true;
-    sum += v;
+    unsigned __int128 *to = &sum;
+    if (first != nullptr) {
+      unsigned __int128 p = 1;
+      for (long i = 0; i < n && !overflow; ++i) {
+        p *= static_cast<unsigned __int128>((*first)[static_cast<size_t>(verts[i])]);
+        if (p >> 62 != 0) overflow = true;
+      }
+      if (overflow) return;
+      auto it = std::find_if(by_product.begin(), by_product.end(), [p](const auto &e) { return e.first == p; });
+      if (it == by_product.end()) {
+        by_product.emplace_back(p, 0);
+        it = by_product.end() - 1;
+      }
+      to = &it->second;
+    }
+    if ((*to + v) >> 126 != 0) overflow = true;
+    *to += v;
   }
 };
 struct MpzSum {
-  mpz_class sum;
+  const std::vector<mpz_class> *first = nullptr;
+  mpq_class sum;
+  mpz_class p;
   bool overflow = false;
-  void add(const mpz_class &x) { sum += x; }
+  void add(const mpz_class &x, const long *verts, long n)
+  {
+    p = 1;
+    if (first != nullptr)
+      for (long i = 0; i < n; ++i) p *= (*first)[static_cast<size_t>(verts[i])];
+    mpq_class q(x, p);
+    q.canonicalize();
+    sum += q;
+  }
 };
 struct DoubleSum {
   double sum = 0.0;
   bool overflow = false;
-  void add(double x) { sum += x; }
+  void add(double x, const long *, long) { sum += x; }
 };
+
+mpz_class from_u128(unsigned __int128 x)
+{
+  mpz_class r(static_cast<unsigned long>(static_cast<std::uint64_t>(x >> 64)));
+  r <<= 64;
+  r += mpz_class(static_cast<unsigned long>(static_cast<std::uint64_t>(x)));
+  return r;
+}
 
 // The pulling walk: the rows (1, vertex) of every simplex, summed as
 // |determinants|.  failed: a face with too few vertices or a flat simplex
@@ -332,8 +409,15 @@ struct Walk {
   long d;
   long simplices = 0;
   bool failed = false;
+  std::vector<long> path = std::vector<long>(static_cast<size_t>(d + 1));  // the vertex of each level
 
   const typename Elim::T *row(long v) const { return &rows[static_cast<size_t>(v * (d + 1))]; }
+
+  bool push(long t, long v)
+  {
+    path[static_cast<size_t>(t)] = v;
+    return elim.push(t, row(v));
+  }
 
   void visit(int f, long t)
   {
@@ -347,19 +431,17 @@ struct Walk {
       const Word *b = faces.bits(f);
       long level = t;
       for (long w = 0; w < faces.words(); ++w)
-        for (Word x = b[w]; x != 0; x &= x - 1) {
-          const long v = w * 64 + std::countr_zero(x);
-          if (!elim.push(level++, row(v))) {
+        for (Word x = b[w]; x != 0; x &= x - 1)
+          if (!push(level++, w * 64 + std::countr_zero(x))) {
             failed = true;
             return;
           }
-        }
-      sum.add(magnitude(elim, d));
+      sum.add(magnitude(elim, d), path.data(), d + 1);
       if (sum.overflow) failed = true;
       ++simplices;
       return;
     }
-    if (!elim.push(t, row(faces.apex(f)))) {
+    if (!push(t, faces.apex(f))) {
       failed = true;
       return;
     }
@@ -437,8 +519,14 @@ std::vector<mpz_class> integer_row(const QMatrix &q, long i)
   const mpz_class l = row_lcm(q, i, 0);
   std::vector<mpz_class> r(static_cast<size_t>(q.cols));
   for (long j = 0; j < q.cols; ++j) {
-    const mpq_class x = q.at(i, j) * l;
-    r[static_cast<size_t>(j)] = x.get_num();
+    const mpq_class &x = q.at(i, j);
+    mpz_class &e = r[static_cast<size_t>(j)];
+    if (l == 1) {
+      e = x.get_num();
+    } else {
+      mpz_divexact(e.get_mpz_t(), l.get_mpz_t(), x.get_den_mpz_t());
+      e *= x.get_num();
+    }
   }
   return r;
 }
@@ -463,13 +551,11 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
   Volume out;
   const QMatrix own = rational != nullptr ? QMatrix() : to_rational(M);
   const QMatrix &in = rational != nullptr ? *rational : own;
+  // An exact run: on these small systems it costs what a double run and
+  // its certificate would, often less.
   ConvertOptions o;
-  o.arithmetic = Arithmetic::Auto;
-  Conversion c = convert(M, o, &in);
-  if (c.error == dd_NoError && (!c.exact || c.rational.entries.size() != static_cast<size_t>(c.rational.rows * c.rational.cols))) {
-    o.arithmetic = Arithmetic::Exact;
-    c = convert(M, o, &in);
-  }
+  o.arithmetic = Arithmetic::Exact;
+  const Conversion c = convert(M, o, &in);
   if (c.error != dd_NoError) {
     out.error = c.error;
     return out;
@@ -505,73 +591,99 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
     out.value = HUGE_VAL;
     return out;
   }
-  // Points x = V's row over its first entry; z = L x in integers.
+  // Each point x = V's row over its first entry as integers (l, z), z = l x
+  // for the least l: small numbers whatever the other points' denominators.
   const long n = static_cast<long>(points.size());
-  mpz_class L = 1;
-  std::vector<mpq_class> x(static_cast<size_t>(n * d));
+  std::vector<mpz_class> hom(static_cast<size_t>(n * (d + 1)));
   for (long k = 0; k < n; ++k) {
     const long i = points[static_cast<size_t>(k)];
+    std::vector<mpq_class> x(static_cast<size_t>(d));
+    mpz_class l = 1;
     for (long j = 0; j < d; ++j) {
-      mpq_class &v = x[static_cast<size_t>(k * d + j)];
-      v = V.at(i, j + 1) / V.at(i, 0);
-      mpz_lcm(L.get_mpz_t(), L.get_mpz_t(), v.get_den_mpz_t());
+      x[static_cast<size_t>(j)] = V.at(i, j + 1) / V.at(i, 0);
+      mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), x[static_cast<size_t>(j)].get_den_mpz_t());
+    }
+    hom[static_cast<size_t>(k * (d + 1))] = l;
+    for (long j = 0; j < d; ++j) {
+      const mpq_class v = x[static_cast<size_t>(j)] * l;
+      hom[static_cast<size_t>(k * (d + 1) + j + 1)] = v.get_num();
     }
   }
-  std::vector<mpz_class> z(static_cast<size_t>(n * d));
-  for (size_t t = 0; t < z.size(); ++t) {
-    const mpq_class v = x[t] * L;
-    z[t] = v.get_num();
-  }
-  // The incidence in integers: row (b, -a) on x is b L - a z = 0.
+  // The incidence in integers: row (b, -a) on (l, z) is b l - a z = 0.
   std::vector<std::vector<mpz_class>> rows;
   for (long g = 0; g < H.rows; ++g)
     if (!is_line(H, g)) rows.push_back(integer_row(H, g));
   const long m = static_cast<long>(rows.size());
   const size_t mw = static_cast<size_t>(words_for(m));
   std::vector<Word> inc(static_cast<size_t>(n) * mw, 0);
-  mpz_class s;
-  for (long g = 0; g < m; ++g) {
-    const auto &h = rows[static_cast<size_t>(g)];
-    for (long k = 0; k < n; ++k) {
-      s = h[0] * L;
-      for (long j = 0; j < d; ++j) mpz_addmul(s.get_mpz_t(), h[static_cast<size_t>(j + 1)].get_mpz_t(), z[static_cast<size_t>(k * d + j)].get_mpz_t());
-      if (sgn(s) == 0) set_bit(&inc[static_cast<size_t>(k) * mw], g);
+  size_t hbits = 0, pbits = 0;
+  for (const auto &h : rows)
+    for (const mpz_class &x : h) hbits = std::max(hbits, mpz_sizeinbase(x.get_mpz_t(), 2));
+  for (const mpz_class &x : hom) pbits = std::max(pbits, mpz_sizeinbase(x.get_mpz_t(), 2));
+  if (hbits <= 62 && pbits <= 62 && hbits + pbits + static_cast<size_t>(std::bit_width(static_cast<unsigned long>(d + 1))) <= 126) {
+    // Each sum fits in 127 bits.
+    std::vector<std::int64_t> h64, p64;
+    for (const auto &h : rows)
+      for (const mpz_class &x : h) h64.push_back(x.get_si());
+    for (const mpz_class &x : hom) p64.push_back(x.get_si());
+    for (long g = 0; g < m; ++g) {
+      const std::int64_t *h = &h64[static_cast<size_t>(g * (d + 1))];
+      for (long k = 0; k < n; ++k) {
+        const std::int64_t *p = &p64[static_cast<size_t>(k * (d + 1))];
+        __int128 s = 0;
+        for (long j = 0; j <= d; ++j) s += static_cast<__int128>(h[j]) * p[j];
+        if (s == 0) set_bit(&inc[static_cast<size_t>(k) * mw], g);
+      }
+    }
+  } else {
+    mpz_class s;
+    for (long g = 0; g < m; ++g) {
+      const auto &h = rows[static_cast<size_t>(g)];
+      for (long k = 0; k < n; ++k) {
+        const mpz_class *p = &hom[static_cast<size_t>(k * (d + 1))];
+        s = 0;
+        for (long j = 0; j <= d; ++j) mpz_addmul(s.get_mpz_t(), h[static_cast<size_t>(j)].get_mpz_t(), p[j].get_mpz_t());
+        if (sgn(s) == 0) set_bit(&inc[static_cast<size_t>(k) * mw], g);
+      }
     }
   }
   Combinatorics cb = combinatorics(inc, n, m);
   const long nv = static_cast<long>(cb.vertices.size());
   Faces faces(nv, d, std::move(cb.facets), m);
 
-  // Machine integers while the coordinates leave room.
-  bool small = true;
-  std::vector<std::int64_t> r64;
-  std::vector<mpz_class> rz;
+  // Machine integers while the numbers leave room.
+  bool small = true, ones = true;
+  std::vector<std::int64_t> r64, l64;
+  std::vector<mpz_class> rz, lz;
   for (long k = 0; k < nv; ++k) {
-    const long p = cb.vertices[static_cast<size_t>(k)];
-    rz.emplace_back(1);
-    r64.push_back(1);
-    for (long j = 0; j < d; ++j) {
-      const mpz_class &v = z[static_cast<size_t>(p * d + j)];
-      rz.push_back(v);
-      if (small && mpz_sizeinbase(v.get_mpz_t(), 2) <= 62) r64.push_back(v.get_si());
+    const mpz_class *p = &hom[static_cast<size_t>(cb.vertices[static_cast<size_t>(k)] * (d + 1))];
+    lz.push_back(p[0]);
+    ones = ones && p[0] == 1;
+    for (long j = 0; j <= d; ++j) {
+      rz.push_back(p[j]);
+      if (small && mpz_sizeinbase(p[j].get_mpz_t(), 2) <= 62) r64.push_back(p[j].get_si());
       else small = false;
     }
+    if (small) l64.push_back(p[0].get_si());
   }
-  mpz_class total;
+  mpq_class total;
   long simplices = -1;
   if (small) {
     Int64Sum sum;
+    if (!ones) sum.first = &l64;
     simplices = triangulate<Bareiss<Int64Ring>>(faces, r64, d, &sum);
     if (simplices >= 0) {
-      const auto hi = static_cast<std::uint64_t>(sum.sum >> 64);
-      const auto lo = static_cast<std::uint64_t>(sum.sum);
-      total = mpz_class(static_cast<unsigned long>(hi));
-      total <<= 64;
-      total += mpz_class(static_cast<unsigned long>(lo));
+      total = mpq_class(from_u128(sum.sum));
+      for (const auto &[p, v] : sum.by_product) {
+        mpq_class q(from_u128(v), from_u128(p));
+        q.canonicalize();
+        total += q;
+      }
     }
   }
   if (simplices < 0) {
     MpzSum sum;
+    if (!ones) sum.first = &lz;
     simplices = triangulate<Bareiss<MpzRing>>(faces, rz, d, &sum);
     total = sum.sum;
   }
@@ -580,15 +692,11 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
     out.error = dd_NumericallyInconsistent;
     return out;
   }
-  mpz_class den;
-  mpz_fac_ui(den.get_mpz_t(), static_cast<unsigned long>(d));
-  mpz_class lpow;
-  mpz_pow_ui(lpow.get_mpz_t(), L.get_mpz_t(), static_cast<unsigned long>(d));
-  den *= lpow;
+  mpz_class fact;
+  mpz_fac_ui(fact.get_mpz_t(), static_cast<unsigned long>(d));
   out.kind = dd_VolumeBounded;
   out.exact = true;
-  out.fraction = mpq_class(total, den);
-  out.fraction.canonicalize();
+  out.fraction = total / fact;
   out.value = nearest_double(out.fraction);
   out.vertices = nv;
   out.facets = faces.facet_count(faces.top());
@@ -672,7 +780,7 @@ Volume double_volume(dd_MatrixPtr M)
   Combinatorics cb = combinatorics(inc, n, m);
   const long nv = static_cast<long>(cb.vertices.size());
   // Rows (1, x - centre): the determinants of small polytopes far from
-  // the origin keep their digits.
+  // the origin keep their digits.  (Their first entries are all 1.)
   std::vector<double> x(static_cast<size_t>(nv * d));
   std::vector<double> centre(static_cast<size_t>(d), 0.0);
   for (long k = 0; k < nv; ++k) {
