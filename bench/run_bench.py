@@ -103,7 +103,9 @@ FULL = {
     VOLUME: [("cube-v", (4,)), ("cube-v", (6,)), ("cube-v", (8,)),
              ("cross-v", (4,)), ("cross-v", (6,)), ("cross-v", (8,)),
              ("zeroone-v", (20, 5, 1)), ("zeroone-v", (30, 6, 1)),
-             ("zeroone-v", (30, 7, 1)), ("zeroone-v", (40, 8, 1))],
+             ("zeroone-v", (30, 7, 1)), ("zeroone-v", (40, 8, 1)),
+             # Rational points on the sphere: simplicial, large denominators.
+             ("sphere-v", (40, 6, 1)), ("sphere-v", (30, 8, 1))],
     # Cones and polytopes from applications, both ways; magic-v and
     # contingency-h are the other side of magic-h and contingency-v, made
     # once by Normaliz (see app_derived).  CUT(7) V to H last: the frontier.

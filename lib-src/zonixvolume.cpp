@@ -333,10 +333,139 @@ class DoubleElimination {
   std::vector<double> prod_;
 };
 
-// |determinant| of the full elimination, for the sums.
-std::int64_t magnitude(const Bareiss<Int64Ring> &e, long t) { return std::llabs(e.pivot(t)); }
-mpz_class magnitude(const Bareiss<MpzRing> &e, long t) { return abs(e.pivot(t)); }
-double magnitude(const DoubleElimination &e, long t) { return std::fabs(e.determinant(t)); }
+// ---- the walk's elimination ------------------------------------------------
+
+// The rings of the walk reduce a row by one level: out on the columns
+// col[t..] from in (reduced by the levels before t - 1), the pivot row p of
+// level t - 1 (pivot column col[t - 1]), prev the pivot before it.
+struct Int64Walk {
+  using T = std::int64_t;
+  Int64Ring ring;
+  bool overflow = false;
+  void reduce(T *out, const T *in, const T *p, const long *col, long t, long c, T prev)
+  {
+    const T lead = in[col[t - 1]];
+    const T piv = p[col[t - 1]];
+    for (long k = t; k < c; ++k) out[col[k]] = ring.step(piv, in[col[k]], lead, p[col[k]], prev);
+    overflow = ring.overflow;
+  }
+  static long choose(const T *r, const long *col, long t, long c, const T *)
+  {
+    for (long k = t; k < c; ++k)
+      if (r[col[k]] != 0) return k;
+    return -1;
+  }
+  static std::int64_t magnitude(const T *piv, long d) { return std::llabs(piv[d]); }
+};
+
+struct MpzWalk {
+  using T = mpz_class;
+  MpzRing ring;
+  bool overflow = false;
+  void reduce(T *out, const T *in, const T *p, const long *col, long t, long c, const T &prev)
+  {
+    const T &lead = in[col[t - 1]];
+    const T &piv = p[col[t - 1]];
+    for (long k = t; k < c; ++k) out[col[k]] = ring.step(piv, in[col[k]], lead, p[col[k]], prev);
+  }
+  static long choose(const T *r, const long *col, long t, long c, const T *)
+  {
+    for (long k = t; k < c; ++k)
+      if (sgn(r[col[k]]) != 0) return k;
+    return -1;
+  }
+  static mpz_class magnitude(const T *piv, long d) { return abs(piv[d]); }
+};
+
+// Gaussian elimination in double, the largest entry of each row its pivot;
+// the determinant is the product of the pivots.
+struct DoubleWalk {
+  using T = double;
+  bool overflow = false;
+  static void reduce(T *out, const T *in, const T *p, const long *col, long t, long c, double)
+  {
+    const double f = in[col[t - 1]] / p[col[t - 1]];
+    for (long k = t; k < c; ++k) out[col[k]] = in[col[k]] - f * p[col[k]];
+  }
+  static long choose(const T *r, const long *col, long t, long c, const T *raw)
+  {
+    double scale = 0.0;
+    for (long x = 0; x < c; ++x) scale = std::max(scale, std::fabs(raw[x]));
+    long best = -1;
+    double big = 0.0;
+    for (long k = t; k < c; ++k)
+      if (std::fabs(r[col[k]]) > big) {
+        big = std::fabs(r[col[k]]);
+        best = k;
+      }
+    // What is left of a row that the rows above span is rounding only.
+    return big > 1e-11 * scale ? best : -1;
+  }
+  static double magnitude(const T *piv, long d)
+  {
+    double p = 1.0;
+    for (long t = 0; t <= d; ++t) p *= piv[t];
+    return std::fabs(p);
+  }
+};
+
+// One row per level, as in Bareiss's or Gauss's elimination, with each
+// vertex's row reduced by the levels above kept until a level above
+// changes: the simplices below a face share those rows, and most of a
+// simplex's rows are its neighbours' too.
+template <class Ring>
+class Elimination {
+ public:
+  using T = typename Ring::T;
+  Elimination(const std::vector<T> &rows, long n, long cols)
+      : rows_(rows), n_(n), c_(cols), cache_(static_cast<size_t>(cols * n * cols)),
+        stamp_(static_cast<size_t>(cols * n), -1), epoch_(static_cast<size_t>(cols + 1), 0),
+        level_(static_cast<size_t>(cols), 0), col_(static_cast<size_t>(cols)), piv_(static_cast<size_t>(cols))
+  {
+    std::iota(col_.begin(), col_.end(), 0L);
+  }
+  Ring ring;
+
+  // Vertex v's row at level t; false when it depends on the levels above
+  // (or a value overflowed).
+  bool push(long t, long v)
+  {
+    const T *r = reduced(t, v);
+    if (ring.overflow) return false;
+    const long k = Ring::choose(r, col_.data(), t, c_, &rows_[static_cast<size_t>(v * c_)]);
+    if (k < 0) return false;
+    std::swap(col_[static_cast<size_t>(t)], col_[static_cast<size_t>(k)]);
+    piv_[static_cast<size_t>(t)] = r[col_[static_cast<size_t>(t)]];
+    level_[static_cast<size_t>(t)] = v;
+    ++epoch_[static_cast<size_t>(t + 1)];
+    return true;
+  }
+  // |determinant| of the rows of levels 0..d.
+  auto magnitude(long d) const { return Ring::magnitude(piv_.data(), d); }
+
+ private:
+  const T *reduced(long t, long v)
+  {
+    if (t == 0) return &rows_[static_cast<size_t>(v * c_)];
+    const size_t key = static_cast<size_t>(t * n_ + v);
+    T *out = &cache_[key * static_cast<size_t>(c_)];
+    if (stamp_[key] == epoch_[static_cast<size_t>(t)]) return out;
+    const T *in = reduced(t - 1, v);
+    const T *p = reduced(t - 1, level_[static_cast<size_t>(t - 1)]);
+    ring.reduce(out, in, p, col_.data(), t, c_, t >= 2 ? piv_[static_cast<size_t>(t - 2)] : T(1));
+    stamp_[key] = epoch_[static_cast<size_t>(t)];
+    return out;
+  }
+
+  const std::vector<T> &rows_;
+  long n_, c_;
+  std::vector<T> cache_;        // level t, vertex v: c_ entries
+  std::vector<long> stamp_;     // the epoch of each cached row
+  std::vector<long> epoch_;     // of level t: rows pushed at level t - 1
+  std::vector<long> level_;     // the vertex of each level
+  std::vector<long> col_;       // the pivot column of level t is col_[t]
+  std::vector<T> piv_;
+};
 
 // The sums of |determinant| / (product of the simplex's first entries):
 // rows (l, z) stand for the points z / l, and a determinant of such rows is
@@ -405,18 +534,15 @@ struct Walk {
   Faces &faces;
   Elim &elim;
   Sum &sum;
-  const std::vector<typename Elim::T> &rows;  // n rows of d + 1
   long d;
   long simplices = 0;
   bool failed = false;
   std::vector<long> path = std::vector<long>(static_cast<size_t>(d + 1));  // the vertex of each level
 
-  const typename Elim::T *row(long v) const { return &rows[static_cast<size_t>(v * (d + 1))]; }
-
   bool push(long t, long v)
   {
     path[static_cast<size_t>(t)] = v;
-    return elim.push(t, row(v));
+    return elim.push(t, v);
   }
 
   void visit(int f, long t)
@@ -436,7 +562,7 @@ struct Walk {
             failed = true;
             return;
           }
-      sum.add(magnitude(elim, d), path.data(), d + 1);
+      sum.add(elim.magnitude(d), path.data(), d + 1);
       if (sum.overflow) failed = true;
       ++simplices;
       return;
@@ -497,11 +623,11 @@ Combinatorics combinatorics(const std::vector<Word> &inc, long points, long m)
 }
 
 // Runs the walk; simplices is -1 when it failed.
-template <class Elim, class Sum>
-long triangulate(Faces &faces, const std::vector<typename Elim::T> &rows, long d, Sum *sum)
+template <class Ring, class Sum>
+long triangulate(Faces &faces, const std::vector<typename Ring::T> &rows, long n, long d, Sum *sum)
 {
-  Elim elim(d + 1);
-  Walk<Elim, Sum> walk{faces, elim, *sum, rows, d};
+  Elimination<Ring> elim(rows, n, d + 1);
+  Walk<Elimination<Ring>, Sum> walk{faces, elim, *sum, d};
   walk.visit(faces.top(), 0);
   return walk.failed ? -1 : walk.simplices;
 }
@@ -671,7 +797,7 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
   if (small) {
     Int64Sum sum;
     if (!ones) sum.first = &l64;
-    simplices = triangulate<Bareiss<Int64Ring>>(faces, r64, d, &sum);
+    simplices = triangulate<Int64Walk>(faces, r64, nv, d, &sum);
     if (simplices >= 0) {
       total = mpq_class(from_u128(sum.sum));
       for (const auto &[p, v] : sum.by_product) {
@@ -684,7 +810,7 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
   if (simplices < 0) {
     MpzSum sum;
     if (!ones) sum.first = &lz;
-    simplices = triangulate<Bareiss<MpzRing>>(faces, rz, d, &sum);
+    simplices = triangulate<MpzWalk>(faces, rz, nv, d, &sum);
     total = sum.sum;
   }
   if (simplices < 0) {
@@ -797,7 +923,7 @@ Volume double_volume(dd_MatrixPtr M)
   }
   Faces faces(nv, d, std::move(cb.facets), m);
   DoubleSum sum;
-  const long simplices = triangulate<DoubleElimination>(faces, rows, d, &sum);
+  const long simplices = triangulate<DoubleWalk>(faces, rows, nv, d, &sum);
   if (simplices < 0) {
     out.error = dd_NumericallyInconsistent;
     return out;
