@@ -37,6 +37,7 @@ void project(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
 void linearity(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
 void strong_redundancy(int nlhs, mxArray *plhs[], int nrhs,
                        const mxArray *prhs[]);
+void volume(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
 
 // ---- conversions between MATLAB structs and library records -------------
 //

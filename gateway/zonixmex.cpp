@@ -157,6 +157,7 @@ constexpr Command commands[] = {
     {"project", project, 2, true},
     {"linearity", linearity, 1, true},
     {"strong_redundancy", strong_redundancy, 1, true},
+    {"volume", volume, 1, true},
 };
 
 // A scalar true/false, as logical or as the double 0 or 1.

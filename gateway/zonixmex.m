@@ -162,6 +162,28 @@
 %     rows weakly adjacent to row k (like the cells of 'adjacency').
 %       S = zonixmex('strong_redundancy', struct('A', [1; 1; -1], 'B', [1; 2; 0]))  % 2
 %
+%   S = zonixmex('volume', P)
+%   S = zonixmex('volume', P, struct('arithmetic', 'exact'))
+%     H or V struct in, the volume of its polyhedron out, by a pulling
+%     triangulation.  S has the fields
+%       volume     the volume (the double nearest it when exact); 0 for an
+%                  empty or lower-dimensional set, Inf for an unbounded
+%                  full-dimensional one
+%       exact      true when num/den is the volume exactly
+%       num, den   the fraction in lowest terms, each a double below 2^53,
+%                  else int64 below 2^63, else [] (then see fraction)
+%       fraction   the fraction as text, '' when not exact
+%       kind       'bounded', 'flat' (empty or lower-dimensional) or
+%                  'unbounded'
+%       vertices, facets, simplices   of the triangulated polytope
+%     With arithmetic 'auto' (the default) integer data are exact data and
+%     their volume is found exactly, from the certified vertices and
+%     facets; data with some number that is no integer are measured data,
+%     whose volume is computed in double precision.  'exact' takes every
+%     double as the exact number it is; 'double' computes in double
+%     precision.
+%       S = zonixmex('volume', struct('V', [0 0; 1 0; 0 1]))  % 1/2
+%
 %   When the library reports an error, its message is printed on standard
 %   output and the command fails with "ZONIX returned an error, see
 %   above(!) for details:" followed by the same message on the next lines

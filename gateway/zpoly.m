@@ -53,15 +53,16 @@ classdef zpoly
   %
   %   volume: 0 for empty and flat sets, Inf for unbounded full-dimensional
   %   ones.  When the numbers P was made from are all integers or fractions
-  %   (each the double nearest to p/q with q below 2^20), the vertices and
-  %   facets are checked with integer arithmetic and the volume is found
-  %   exactly: num/den is the volume as a fraction of two integers (int64
-  %   when they pass 2^53, doubles otherwise), and v the double nearest to
-  %   it.  Where an integer would pass 2^62 the result cannot be certified:
-  %   with arithmetic 'exact' that is the error zonix:zpoly:tooLarge, else
-  %   the volume is computed in double precision and num = den = [].  With
-  %   arithmetic 'double', or for other numbers, v is a double precision
-  %   sum over a triangulation, and num = den = [].
+  %   (each the double nearest to p/q with q below 2^20), the volume is
+  %   found exactly (zonixmex 'volume' on the rows scaled to integers: a
+  %   triangulation of the certified vertices and facets, in integers):
+  %   num/den is the volume as a fraction in lowest terms (int64 when they
+  %   pass 2^53, doubles otherwise), and v the double nearest to it.  Where
+  %   an integer would pass 2^62 num and den cannot be given: with
+  %   arithmetic 'exact' that is the error zonix:zpoly:tooLarge, else v
+  %   alone and num = den = [].  With arithmetic 'double', or for other
+  %   numbers (measured data), v is computed in double precision over a
+  %   triangulation, and num = den = [].
   %
   %   Example
   %     P = zpoly('A', [eye(2); -eye(2)], 'b', [1; 1; 1; 1]);   % a square
@@ -523,43 +524,47 @@ classdef zpoly
       o = options(P, varargin);
       num = [];
       den = [];
-      d = P.Dim;
-      if isEmptySet(P, o) || dim(P, o) < d
-        v = 0;
-        if nargout > 1 && exact_input(P)
-          num = 0;
-          den = 1;
-        end
-        return
-      end
-      if ~isBounded(P, o)
-        v = Inf;
-        return
-      end
-      vm = vmin(P, o);
-      hm = hmin(P, o);
-      X = vm.V;
       want = 'auto';
       if isfield(o, 'arithmetic')
         want = o.arithmetic;
       end
-      if ~strcmp(want, 'double') && exact_input(P)
-        [ok, num, den, why] = exact_volume(P, o);
-        if ok
-          v = double(num) / double(den);
-          return
+      exact = ~strcmp(want, 'double') && exact_input(P);
+      if exact
+        % Integers for the module: the rows of H scaled one by one (the
+        % same set), the points of V all by L (the volume times L^d).
+        [S, L] = integer_struct(P.vin, P.hin);
+        o.arithmetic = 'exact';
+      else
+        if ~isempty(P.vin)
+          S = v_to_struct(P.vin);
+        else
+          S = h_to_struct(P.hin);
         end
-        if strcmp(want, 'exact')
-          error('zonix:zpoly:tooLarge', 'volume: the exact computation cannot be certified: %s', why);
+        L = 1;
+        o.arithmetic = 'double';
+      end
+      R = zonixmex('volume', S, o);
+      v = R.volume;
+      if ~exact || strcmp(R.kind, 'unbounded')
+        return
+      end
+      d = P.Dim;
+      [num, den, ok] = fraction_over(R, L, d);
+      if ok
+        if L == 1
+          v = R.volume;
+        elseif isa(num, 'double')
+          v = num / den;
+        else
+          v = R.volume / L ^ d;
         end
+        return
       end
-      I = incidence(hm, X);
-      T = triangulate(I, d);
-      D = zeros(size(T, 1), d, d);
-      for j = 1:d
-        D(:, j, :) = reshape(X(T(:, j + 1), :) - X(T(:, 1), :), [], 1, d);
+      if strcmp(want, 'exact')
+        error('zonix:zpoly:tooLarge', 'volume: the exact volume %s/%d^%d does not fit in 64-bit integers', ...
+              R.fraction, L, d);
       end
-      v = sum(abs(float_dets(D))) / factorial(d);
+      v = R.volume / L ^ d;
     end
 
     function adj = vertexAdjacency(P, varargin)
@@ -924,89 +929,6 @@ classdef zpoly
       end
     end
 
-    function [ok, num, den, why] = exact_volume(P, o)
-      % The triangulation's determinants in integers: vertices X = Z/L,
-      % facets as integer rows, the incidence checked without rounding.
-      ok = false;
-      num = [];
-      den = [];
-      why = '';
-      d = P.Dim;
-      if ~isempty(P.vin)
-        % The vertices are input points (which arithmetic found them does
-        % not matter); each facet is made again, in integers, through d of
-        % its vertices.
-        o.arithmetic = 'auto';
-        vm = vmin(P, o);
-        X = vm.V;
-        [Z, L, good] = integers(X);
-        if ~good
-          why = 'the vertices are not fractions with small denominators';
-          return
-        end
-        [S, why] = facets_through(Z, incidence(hmin(P, o), X), d);
-        if isempty(S)
-          return
-        end
-      else
-        % The input rows are exact; the vertices of an exact run are the
-        % doubles nearest to fractions.
-        o.arithmetic = 'exact';
-        X = clean_v(zonixmex('extreme', h_to_struct(P.hin), o), d).V;
-        [Z, L, good] = integers(X);
-        if ~good
-          why = 'the vertices are not fractions with small denominators';
-          return
-        end
-        F = [P.hin.A P.hin.b];
-        F = F ./ max(max(abs(F), [], 2), eps);
-        G = zeros(size(F));
-        for k = 1:size(F, 1)
-          [G(k, :), ~, good] = integers(F(k, :));
-          if ~good
-            why = 'the rows are not fractions with small denominators';
-            return
-          end
-        end
-        % a*x <= b at x = z/L is a*z - b*L <= 0, in integers.
-        big = abs(G(:, 1:d)) * abs(Z') + abs(G(:, d + 1)) * L;
-        if max(big(:)) >= 2^53
-          why = 'the incidence test passes 2^53';
-          return
-        end
-        S = G(:, 1:d) * Z' - G(:, d + 1) * L;
-        if any(S(:) > 0)
-          why = 'a vertex violates a row';
-          return
-        end
-      end
-      if double(L) ^ d * factorial(d) >= 2^62
-        why = 'the denominator passes 2^62';
-        return
-      end
-      T = triangulate(S == 0, d);
-      D = zeros(size(T, 1), d, d);
-      for j = 1:d
-        D(:, j, :) = reshape(Z(T(:, j + 1), :) - Z(T(:, 1), :), [], 1, d);
-      end
-      % Bareiss multiplies two minors of order d-1 before it divides.
-      bound = prod(max(sqrt(sum(D .^ 2, 3)), 1), 2);
-      if any(bound .^ 2 >= 2^62) || sum(bound) >= 2^62
-        why = 'a determinant passes 2^62';
-        return
-      end
-      num = sum(abs(bareiss(int64(D))));
-      den = int64(factorial(d)) * int64(L) ^ d;
-      g = gcd(num, den);
-      num = num / g;
-      den = den / g;
-      if num < 2^53 && den < 2^53
-        num = double(num);
-        den = double(den);
-      end
-      ok = true;
-    end
-
     function t = exact_input(P)
       if ~isempty(P.vin)
         X = [P.vin.V; P.vin.R; P.vin.L];
@@ -1142,180 +1064,50 @@ function [Z, L, ok] = integers(X, limit)
   ok = all(Z(:) / L == X(:)) && all(abs(Z(:)) < 2^52);
 end
 
-function [S, why] = facets_through(Z, I, d)
-  % For each facet (row of I), the hyperplane through d of its vertices in
-  % integers, its normal the cofactors; S(f, k) = a_f*(z_k - z_base), which
-  % must be 0 on the facet's vertices and of one sign off them.
-  why = '';
-  m = size(I, 1);
-  base = zeros(m, 1);
-  M = zeros(m, d - 1, d);
-  for f = 1:m
-    on = find(I(f, :));
-    if numel(on) < d
-      S = [];
-      why = 'a facet has fewer than d vertices';
-      return
+function [S, L] = integer_struct(v, h)
+  % The input (v, else h) as integers: each row of H times the denominator
+  % of its own fractions; V times the one denominator L of all its numbers.
+  L = 1;
+  if isempty(v)
+    F = [h.A h.b; h.Ae h.be];
+    for k = 1:size(F, 1)
+      [Z, ~] = integers(F(k, :));
+      F(k, :) = Z;
     end
-    Y = Z(on, :) - Z(on(1), :);
-    [~, ~, e] = qr(Y', 0);   % pivoted: the best conditioned d-1 of them
-    base(f) = on(1);
-    M(f, :, :) = reshape(Y(e(1:d - 1), :), 1, d - 1, d);
-  end
-  if d == 1
-    N = ones(m, 1);
+    d = size(h.A, 2);
+    m = size(h.A, 1);
+    S = struct('A', F(:, 1:d), 'B', F(:, d + 1), 'lin', m + (1:size(h.Ae, 1)));
   else
-    minors = zeros(m, d, d - 1, d - 1);
-    for j = 1:d
-      minors(:, j, :, :) = reshape(M(:, :, [1:j - 1, j + 1:d]), m, 1, d - 1, d - 1);
-    end
-    minors = reshape(minors, m * d, d - 1, d - 1);
-    bound = prod(max(sqrt(sum(minors .^ 2, 3)), 1), 2);
-    if any(bound .^ 2 >= 2^62)
-      S = [];
-      why = 'a facet normal passes 2^62';
-      return
-    end
-    N = double(reshape(bareiss(int64(minors)), m, d)) .* (-1) .^ (0:d - 1);
+    [~, L] = integers([v.V; v.R; v.L]);
+    S = v_to_struct(struct('V', round(v.V * L), 'R', round(v.R * L), 'L', round(v.L * L)));
   end
-  big = abs(N) * abs(Z') + abs(sum(N .* Z(base, :), 2));
-  if any(all(N == 0, 2)) || max(big(:)) >= 2^53
-    S = [];
-    why = 'the facet normals cannot be checked in doubles';
+end
+
+function [num, den, ok] = fraction_over(R, L, d)
+  % R's fraction over L^d in lowest terms, as doubles below 2^53, int64
+  % below 2^63; ok false when they do not fit.
+  num = [];
+  den = [];
+  ok = false;
+  if isempty(R.num) || isempty(R.den) || d * log2(L) >= 62
     return
   end
-  S = N * Z' - sum(N .* Z(base, :), 2);
-  S = S .* sign(sum(S, 2));
-  S = -S;
-  if any(S(:) > 0) || ~isequal(S == 0, logical(I))
-    S = [];
-    why = 'the facets do not check out in integers';
-  end
-end
-
-function T = triangulate(I, d)
-  % Pulling triangulation from the facet-vertex incidence I: a face's first
-  % vertex is joined to the triangulations of its facets that miss it.
-  % Faces are vertex sets; the facets of a face are the largest of its
-  % proper intersections with the facets of the whole.  Taken a dimension
-  % at a time: each distinct face once, the paths to it from the top as a
-  % face number and the first vertices met on the way.
-  n = size(I, 2);
-  table = true(1, n);
-  fid = 1;
-  prefix = zeros(1, 0);
-  out = {};
-  for k = d:-1:0
-    sizes = sum(table, 2);
-    [~, order] = sort(~table, 2);   % members first, in increasing order
-    simplex = sizes == k + 1;
-    done = simplex(fid);
-    if any(done)
-      out{end + 1} = [prefix(done, :), order(fid(done), 1:k + 1)]; %#ok<AGROW>
-      fid = fid(~done);
-      prefix = prefix(~done, :);
-    end
-    if isempty(fid) || k == 0
-      break
-    end
-    kids = cell(size(table, 1), 1);
-    for u = find(~simplex)'
-      members = order(u, 1:sizes(u));
-      W = I(:, members);
-      % A facet of a k-face has k vertices at least.
-      count = sum(W, 2);
-      W = W(count >= k & count < numel(members), :);
-      within = double(W) * double(~W)' == 0;   % row i inside row j
-      same = within & within';
-      % The largest: inside no other row but its copies, and of those the
-      % first.
-      keep = ~any(within & ~same, 2) & ~any(tril(same, -1), 2);
-      W = W(keep & ~W(:, 1), :);
-      F = false(size(W, 1), n);
-      F(:, members) = W;
-      kids{u} = F;
-    end
-    counts = cellfun(@(F) size(F, 1), kids);
-    [table, ~, kid_id] = unique(vertcat(kids{:}), 'rows');
-    offsets = cumsum([0; counts(1:end - 1)]);
-    rep = counts(fid);
-    start = cumsum([0; rep(1:end - 1)]);
-    pick = reshape(repelem(offsets(fid), rep), [], 1) + (1:sum(rep))' - ...
-           reshape(repelem(start, rep), [], 1);
-    prefix = [repelem(prefix, rep, 1), reshape(repelem(order(fid, 1), rep), [], 1)];
-    fid = kid_id(pick);
-    fid = fid(:);
-  end
-  T = vertcat(out{:});
-  if isempty(T)
-    T = zeros(0, d + 1);
-  end
-end
-
-function dets = bareiss(D)
-  % Determinants of the matrices D(n, :, :) by fraction-free elimination;
-  % every division is exact.
-  n = size(D, 1);
-  d = size(D, 2);
-  sgn = ones(n, 1, 'int64');
-  prev = ones(n, 1, 'int64');
-  for k = 1:d - 1
-    [D, sgn] = pivot(D, sgn, k, true);
-    p = D(:, k, k);
-    zero = p == 0;
-    p(zero) = 1;
-    sub = D(:, k + 1:d, k + 1:d);
-    col = D(:, k + 1:d, k);
-    row = D(:, k, k + 1:d);
-    D(:, k + 1:d, k + 1:d) = (p .* sub - col .* row) ./ prev;
-    D(zero, k + 1:d, k + 1:d) = 0;
-    prev = p;
-  end
-  dets = sgn .* D(:, d, d);
-end
-
-function dets = float_dets(D)
-  % Determinants by Gaussian elimination with partial pivoting.
-  n = size(D, 1);
-  d = size(D, 2);
-  dets = ones(n, 1);
-  for k = 1:d
-    [D, s] = pivot(D, ones(n, 1), k);
-    p = D(:, k, k);
-    dets = dets .* s .* p;
-    if k < d
-      q = p;
-      q(q == 0) = 1;
-      f = D(:, k + 1:d, k) ./ q;
-      D(:, k + 1:d, k + 1:d) = D(:, k + 1:d, k + 1:d) - f .* D(:, k, k + 1:d);
-    end
-  end
-end
-
-function [D, sgn] = pivot(D, sgn, k, nonzero)
-  % Swaps into row k the row from k on with the largest entry in column k;
-  % with nonzero (exact arithmetic), only where the entry in row k is 0.
-  d = size(D, 2);
-  if nargin > 3 && nonzero
-    need = find(D(:, k, k) == 0);
-    [~, r] = max(D(need, k:d, k) ~= 0, [], 2);
-    r = r + k - 1;
-    for rv = unique(r(r ~= k))'
-      g = need(r == rv);
-      tmp = D(g, k, :);
-      D(g, k, :) = D(g, rv, :);
-      D(g, rv, :) = tmp;
-      sgn(g) = -sgn(g);
-    end
+  a = int64(R.num);
+  b = int64(R.den);
+  % L^d = g * rest with g dividing num: reduce before multiplying.
+  Ld = int64(L) ^ d;
+  g = gcd(a, Ld);
+  a = a / g;
+  Ld = Ld / g;
+  if double(b) * double(Ld) >= 2^62
     return
   end
-  [~, r] = max(abs(D(:, k:d, k)), [], 2);
-  r = r + k - 1;
-  for rv = unique(r(r ~= k))'
-    g = find(r == rv);
-    tmp = D(g, k, :);
-    D(g, k, :) = D(g, rv, :);
-    D(g, rv, :) = tmp;
-    sgn(g) = -sgn(g);
+  b = b * Ld;
+  num = a;
+  den = b;
+  if num < 2^53 && den < 2^53
+    num = double(num);
+    den = double(den);
   end
+  ok = true;
 end

@@ -67,8 +67,12 @@ class Faces {
     return faces_[static_cast<size_t>(f)].kids.size();
   }
   int kid(int f, size_t i) const { return faces_[static_cast<size_t>(f)].kids[i]; }
-  // All facets of f, its apex's included (after kid_count).
-  long facet_count(int f) const { return faces_[static_cast<size_t>(f)].facets; }
+  // All facets of f, its apex's included.
+  long facet_count(int f)
+  {
+    if (!faces_[static_cast<size_t>(f)].expanded) expand(f);
+    return faces_[static_cast<size_t>(f)].facets;
+  }
 
  private:
   struct Face {

@@ -43,6 +43,31 @@ function test_zpoly_volume()
   assert(strcmp(id, 'zonix:zpoly:tooLarge'), id);
   assert(abs(volume(big) * 24 * 999983^4 - 1) < 1e-12);
 
+  % The module's command: the fraction as numbers while they fit, as text
+  % always; kinds of sets; arithmetic.
+  S = zonixmex('volume', struct('A', [eye(3); -eye(3)], 'B', 2^30 * ones(6, 1)));
+  assert(S.exact && strcmp(S.kind, 'bounded') && isempty(S.num) && ...
+         strcmp(S.fraction, '9903520314283042199192993792'));   % 2^93
+  S = zonixmex('volume', struct('V', [zeros(1, 2); 3 * 2^30 0; 0 7 * 2^25]));   % 21 * 2^54
+  assert(isa(S.num, 'int64') && S.num == int64(21) * int64(2)^54 && S.den == 1);
+  S = zonixmex('volume', struct('V', [0 0 0; 1 0 0; 0 1 0; 0 0 1]));
+  assert(S.num == 1 && S.den == 6 && S.vertices == 4 && S.facets == 4 && S.simplices == 1);
+  S = zonixmex('volume', struct('V', [0 0; 1 1; 2 2]));
+  assert(strcmp(S.kind, 'flat') && S.volume == 0);
+  S = zonixmex('volume', struct('V', [0 0], 'R', [1 0; 0 1]));
+  assert(strcmp(S.kind, 'unbounded') && S.volume == Inf && ~S.exact);
+  S = zonixmex('volume', struct('V', [0 0; 0.5 0; 0 0.5]));   % measured data
+  assert(~S.exact && abs(S.volume - 0.125) < 1e-15 && isempty(S.num) && isempty(S.fraction));
+  S = zonixmex('volume', struct('V', [0 0; 0.5 0; 0 0.5]), struct('arithmetic', 'exact'));
+  assert(S.exact && S.num == 1 && S.den == 8);
+  try
+    zonixmex('volume', struct('V', [0 0; 1 0; 0 1]), 3);
+    id = 'none';
+  catch err
+    id = err.identifier;
+  end
+  assert(strcmp(id, 'zonix:volume:usage') || strcmp(id, 'zonix:volume:badOption'), id);
+
   % Random rational polytopes (coordinates k/q, q up to 3) in 2 to 5
   % dimensions: normaliz's lattice normalized volume is d! times ours.
   [status, ~] = system('command -v normaliz');

@@ -165,6 +165,12 @@ TEST(Volume, CountsOfTheTriangulation)
   EXPECT_EQ(v.simplices, 16);
   EXPECT_EQ(v.vertices, 10);
   EXPECT_EQ(v.facets, 32);
+  // A simplex is its own triangulation.
+  Exact simplex = exact_of(fam::simplex(Rep::H, 4));
+  v = zonix::volume(simplex.M.get(), zonix::Arithmetic::Exact);
+  EXPECT_EQ(v.simplices, 1);
+  EXPECT_EQ(v.vertices, 5);
+  EXPECT_EQ(v.facets, 5);
 }
 
 TEST(Volume, RationalRowsAreTakenExactly)
