@@ -426,6 +426,42 @@ roundtrip)
     within "$f: its own extreme rows come back" got want
   done
   ;;
+
+volume)
+  # Volumes by hand: the unit cube 1, the octahedron 2^3/3! = 4/3, the
+  # simplex with legs 1/3 (1/27)/6 = 1/162, the 5-cube's 5! simplices.
+  printf 'V-representation\nbegin\n4 4 rational\n1 0 0 0\n1 1/3 0 0\n1 0 1/3 0\n1 0 0 1/3\nend\n' >third.ext
+  printf 'V-representation\nbegin\n4 3 real\n1 0 0\n1 0.5 0\n1 0 0.5\n1 0.5 0.5\nend\n' >measured.ext
+  printf 'H-representation\nbegin\n2 3 integer\n0 1 0\n0 0 1\nend\n' >quadrant.ine
+  cube 5 >cube5.ext
+  cases <<'EOF2'
+0|out|volume 1|volume cube.ine
+0|out|decimal 1|volume cube.ine
+0|out|6 facets|volume cube.ine
+0|out|volume 4/3|volume octahedron.ext
+0|out|decimal 1.333333333333333|volume octahedron.ext
+0|out|(exact arithmetic)|volume octahedron.ext
+0|out|(double precision)|volume octahedron.ext --arithmetic double
+0|out|volume 1.333333333333333|volume octahedron.ext --arithmetic double
+0|out|volume 4/3|volume octahedron.ext --arithmetic exact
+0|out|volume 0|volume flat.ine
+0|out|lower-dimensional|volume flat.ine
+0|out|volume 1/162|volume third.ext
+0|out|volume 0.25|volume measured.ext
+0|out|(double precision)|volume measured.ext
+0|out|volume 1/4|volume measured.ext --arithmetic exact
+0|out|volume inf|volume quadrant.ine
+0|out|120 simplices|volume cube5.ext
+2|err|unknown arithmetic 'fast'|volume cube.ine --arithmetic fast
+2|err|cannot open|volume missing.ine
+EOF2
+  lacks "measured data: no fraction" out "decimal"
+  IN=octahedron.ext run "volume from standard input" 0 "$Z" volume -
+  has "standard input: 4/3" out "volume 4/3"
+  run "volume -o" 0 "$Z" volume cube.ine -o vol.txt
+  has "volume -o: the file" vol.txt "volume 1"
+  ;;
+
 *)
   echo "unknown group $GROUP"
   exit 2
