@@ -28,7 +28,10 @@ function h = zonixplot(P, varargin)
   %   the patch handles, one per facet.  Without hold on the axes are
   %   cleared first and labelled x_1, x_2 (, x_3), and a 3-D plot gets the
   %   default 3-D view.  All of it prints with print -dpng, the gnuplot
-  %   toolkit included.  Other name/value pairs, or fields of the struct opts,
+  %   toolkit included; there each facet is filled by a surface (gnuplot
+  %   draws 3-D patches opaque), which follows its patch's FaceColor and
+  %   FaceAlpha, and one transparency holds for the whole plot (gnuplot
+  %   takes the last one set).  Other name/value pairs, or fields of the struct opts,
   %   go to patch: 'FaceColor', 'FaceAlpha', 'EdgeColor', ...
   %
   %   Examples
@@ -124,8 +127,9 @@ function h = zonixplot(P, varargin)
   hh = zeros(numel(faces), 1);
   ax = newplot();
   held = ishold(ax);
-  % gnuplot fills 3-D polygons only as triangles: there a facet is a fan
-  % of triangles without edges, and its outline a line in the edge colour.
+  % gnuplot fills 3-D polygons only as triangles, and opaque: there a facet
+  % is a surface made of a fan of triangles, and its outline a line in the
+  % edge colour.
   fan = d == 3 && exist('OCTAVE_VERSION', 'builtin') && ...
         strcmp(get(ancestor(ax, 'figure'), '__graphics_toolkit__'), 'gnuplot');
   % Lighting is done here, one shade per facet from a light above and
@@ -153,12 +157,21 @@ function h = zonixplot(P, varargin)
     else
       extra = [{'FaceColor', color}, extra]; %#ok<AGROW>
     end
-    if fan && n > 3
+    if fan
+      % gnuplot fills 3-D patches opaque but honours a surface's
+      % FaceAlpha: the facet is drawn as a surface (a fan of triangles,
+      % each a quad with two equal corners), and the patch, kept for its
+      % handle, is hidden and passes its colour and transparency on.
       hh(k) = patch('Parent', ax, 'Vertices', Y, ...
                     'Faces', [ones(n - 2, 1), (2:n - 1)', (3:n)'], ...
                     extra{:}, props{:});
+      skin = surface(ax, [Y(ones(1, n - 1), 1)'; Y(2:n, 1)'], [Y(ones(1, n - 1), 2)'; Y(2:n, 2)'], ...
+                     [Y(ones(1, n - 1), 3)'; Y(2:n, 3)'], 'EdgeColor', 'none', ...
+                     'FaceColor', get(hh(k), 'FaceColor'), 'FaceAlpha', get(hh(k), 'FaceAlpha'));
+      set(hh(k), 'Visible', 'off');
+      addlistener(hh(k), 'FaceColor', @(src, varargin) set(skin, 'FaceColor', get(src, 'FaceColor')));
+      addlistener(hh(k), 'FaceAlpha', @(src, varargin) set(skin, 'FaceAlpha', get(src, 'FaceAlpha')));
       edge = get(hh(k), 'EdgeColor');
-      set(hh(k), 'EdgeColor', 'none');
       if isnumeric(edge)
         line(Y([1:n 1], 1), Y([1:n 1], 2), Y([1:n 1], 3), 'Parent', ax, ...
              'Color', edge, 'LineWidth', get(hh(k), 'LineWidth'), ...

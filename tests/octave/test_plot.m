@@ -45,6 +45,32 @@ function test_plot()
   info = dir([tmp '*.png']);
   assert(numel(info) == 3 && all([info.bytes] > 1000), 'PNG files missing or empty');
 
+  % Translucent facets print translucent: with FaceAlpha 0.3 the white
+  % behind the cube shows through, so its pixels are far lighter than
+  % opaque ones (the facets' blue has a red part of at most 0.35).
+  shade = zeros(1, 2);
+  for a = [1 0.3]
+    clf;
+    h = zonixplot(struct('V', dec2bin(0:7) - '0'), 'FaceAlpha', a, 'EdgeColor', 'none');
+    axis off;
+    print(fig, [tmp 'alpha.png'], '-dpng', '-r40');
+    I = double(imread([tmp 'alpha.png']));
+    if max(I(:)) <= 1
+      I = 255 * I;
+    end
+    red = I(:, :, 1);
+    drawn = sum(I, 3) < 3 * 250;
+    assert(nnz(drawn) > 100, 'alpha %g: the cube is missing', a);
+    shade(1 + (a < 1)) = median(red(drawn));
+  end
+  assert(shade(1) < 0.4 * 255 && shade(2) > shade(1) + 60, 'red part: opaque %g, translucent %g', shade(1), shade(2));
+  assert(all(cell2mat(get(h, 'FaceAlpha')) == 0.3));
+  % The handles still set what is drawn.
+  set(h, 'FaceColor', [1 0 0], 'FaceAlpha', 0.7);
+  skins = findobj(gca, 'type', 'surface');
+  assert(numel(skins) == 6 && isequal(unique(cell2mat(get(skins, 'FaceColor')), 'rows'), [1 0 0]) && ...
+         all(cell2mat(get(skins, 'FaceAlpha')) == 0.7));
+
   % zpoly draws through zonixplot: the cube's six facets.
   clf;
   h = plot(zpoly('A', [eye(3); -eye(3)], 'b', ones(6, 1)));
