@@ -43,7 +43,7 @@ void set_bit(Word *s, long i) { s[i / 64] |= Word{1} << (i % 64); }
 class Faces {
  public:
   Faces(long n, long dim, std::vector<Word> facets, long m)
-      : n_(n), w_(words_for(n)), m_(m), facets_(std::move(facets))
+      : w_(words_for(n)), facets_(std::move(facets))
   {
     std::vector<Word> all(static_cast<size_t>(w_), 0);
     for (long i = 0; i < n; ++i) set_bit(all.data(), i);
@@ -186,7 +186,7 @@ class Faces {
     face.expanded = true;
   }
 
-  long n_, w_, m_;
+  long w_;
   std::vector<Word> facets_;  // m_ rows of w_ words
   std::vector<Word> store_;   // the faces' vertex sets, w_ words each
   std::vector<Face> faces_;
