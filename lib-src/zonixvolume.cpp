@@ -540,7 +540,7 @@ struct Walk {
   Sum &sum;
   long d;
   long simplices = 0;
-  bool failed = false;
+  bool failed = false, cancelled = false;
   std::vector<long> path = std::vector<long>(static_cast<size_t>(d + 1));  // the vertex of each level
 
   bool push(long t, long v)
@@ -568,7 +568,8 @@ struct Walk {
           }
       sum.add(elim.magnitude(d), path.data(), d + 1);
       if (sum.overflow) failed = true;
-      ++simplices;
+      // Now and then: whether the caller wants to stop.
+      if ((++simplices & 4095) == 0 && dd_CancelRequested() != 0) failed = cancelled = true;
       return;
     }
     if (!push(t, faces.apex(f))) {
@@ -626,14 +627,16 @@ Combinatorics combinatorics(const std::vector<Word> &inc, long points, long m)
   return c;
 }
 
-// Runs the walk; simplices is -1 when it failed.
+// Runs the walk: the simplices, or kFailed, or kCancelled.
+constexpr long kFailed = -1, kCancelled = -2;
+
 template <class Ring, class Sum>
 long triangulate(Faces &faces, const std::vector<typename Ring::T> &rows, long n, long d, Sum *sum)
 {
   Elimination<Ring> elim(rows, n, d + 1);
   Walk<Elimination<Ring>, Sum> walk{faces, elim, *sum, d};
   walk.visit(faces.top(), 0);
-  return walk.failed ? -1 : walk.simplices;
+  return walk.cancelled ? kCancelled : walk.failed ? kFailed : walk.simplices;
 }
 
 mpz_class row_lcm(const QMatrix &q, long i, long from)
@@ -811,7 +814,7 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
       }
     }
   }
-  if (simplices < 0) {
+  if (simplices == kFailed) {
     MpzSum sum;
     if (!ones) sum.first = &lz;
     simplices = triangulate<MpzWalk>(faces, rz, nv, d, &sum);
@@ -819,7 +822,7 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
   }
   if (simplices < 0) {
     // Exact vertices and facets always make a triangulation.
-    out.error = dd_NumericallyInconsistent;
+    out.error = simplices == kCancelled ? dd_Interrupted : dd_NumericallyInconsistent;
     return out;
   }
   mpz_class fact;
@@ -929,7 +932,7 @@ Volume double_volume(dd_MatrixPtr M)
   DoubleSum sum;
   const long simplices = triangulate<DoubleWalk>(faces, rows, nv, d, &sum);
   if (simplices < 0) {
-    out.error = dd_NumericallyInconsistent;
+    out.error = simplices == kCancelled ? dd_Interrupted : dd_NumericallyInconsistent;
     return out;
   }
   double fact = 1.0;

@@ -264,6 +264,20 @@ TEST(Volume, FlatEmptyAndUnbounded)
   }
 }
 
+TEST(Volume, StopsWhenAsked)
+{
+  // The 7-cube's 5040 simplices pass the walk's check for a stop; the
+  // hook says stop at once, so whatever asks first, the run ends so.
+  Exact e = exact_of(fam::hypercube(Rep::V, 7));
+  dd_SetCancelHook([](void *) { return 1; }, nullptr);
+  for (auto a : {zonix::Arithmetic::Exact, zonix::Arithmetic::Double}) {
+    const zonix::Volume v = zonix::volume(e.M.get(), a);
+    EXPECT_EQ(v.error, dd_Interrupted);
+  }
+  dd_SetCancelHook(nullptr, nullptr);
+  EXPECT_EQ(zonix::volume(e.M.get(), zonix::Arithmetic::Exact).fraction, 128);
+}
+
 TEST(Volume, CInterface)
 {
   Exact e = exact_of(fam::cross_polytope(Rep::V, 4));
