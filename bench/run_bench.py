@@ -893,7 +893,8 @@ def volume_value(text, dims):
     m = re.search(r"volume \(lattice normalized\) = (\d+)(?:/(\d+))?", text)
     if m:
         return int(m.group(1)) / (int(m.group(2) or 1) * math.factorial(dims))
-    m = re.search(r"Approximate volume:\s*(\S+)", text)
+    # qconvex: "Total volume" when every facet is a simplex.
+    m = re.search(r"(?:Approximate|Total) volume:\s*(\S+)", text)
     if m:
         return float(m.group(1))
     raise ValueError("no volume")
