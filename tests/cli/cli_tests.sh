@@ -446,6 +446,7 @@ volume)
 0|out|volume 4/3|volume octahedron.ext --arithmetic exact
 0|out|volume 0|volume flat.ine
 0|out|lower-dimensional|volume flat.ine
+0|out|lower-dimensional|volume flat.ine --arithmetic double
 0|out|volume 1/162|volume third.ext
 0|out|volume 0.25|volume measured.ext
 0|out|(double precision)|volume measured.ext
