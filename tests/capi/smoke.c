@@ -1,10 +1,11 @@
 /* Proves the public headers are plain C: the unit square from its
- * inequalities to its four vertices, printed and freed through the C
- * interface only.  Returns 0 on success. */
+ * inequalities to its four vertices, printed, its area (1) found, and
+ * freed through the C interface only.  Returns 0 on success. */
 #include <stdio.h>
 #include <string.h>
 
 #include "dovavozu.h"
+#include "zonixvolume.h"
 
 static int failures = 0;
 
@@ -22,6 +23,7 @@ int main(void)
   static const int rows[4][3] = {{0, 1, 0}, {0, 0, 1}, {1, -1, 0}, {1, 0, -1}};
   dd_MatrixPtr M, G;
   dd_PolyhedraPtr poly;
+  dd_VolumePtr area;
   dd_ErrorType err = dd_ImproperInputFormat;
   FILE *f;
   char buf[256];
@@ -53,6 +55,11 @@ int main(void)
     check(strcmp(buf, "begin\n 4 3 real\n  0  1  0\n  0  0  1\n  1 -1  0\n  1  0 -1\nend\n") == 0,
           "printed matrix");
   }
+  area = dd_PolyVolume(M, dd_VolumeExact, &err);
+  check(area != NULL && err == dd_NoError && area->exact && strcmp(area->numerator, "1") == 0 &&
+            strcmp(area->denominator, "1") == 0 && area->value == 1.0 && area->kind == dd_VolumeBounded,
+        "area");
+  dd_FreeVolume(area);
   dd_FreeMatrix(G);
   dd_FreePolyhedra(poly);
   dd_FreeMatrix(M);
