@@ -339,6 +339,30 @@ class DoubleElimination {
 
 // ---- the walk's elimination ------------------------------------------------
 
+// Bareiss's elimination of the k x k matrix S (row-major) in place, the
+// division of its first step by prev (the pivot of the rows eliminated
+// before S's, whose minors S holds): S's last entry becomes the
+// determinant of all the rows.  False when S is singular or a value
+// overflowed.
+template <class Ring>
+bool bareiss_close(typename Ring::T *S, long k, typename Ring::T prev, Ring &ring)
+{
+  for (long i = 0; i < k; ++i) {
+    long r = i;
+    while (r < k && Ring::is_zero(S[r * k + i])) ++r;
+    if (r == k) return false;
+    if (r != i)
+      for (long c = i; c < k; ++c) std::swap(S[i * k + c], S[r * k + c]);
+    for (long q = i + 1; q < k; ++q) {
+      const typename Ring::T lead = S[q * k + i];
+      for (long c = i + 1; c < k; ++c) S[q * k + c] = ring.step(S[i * k + i], S[q * k + c], lead, S[i * k + c], prev);
+    }
+    if (ring.overflow) return false;
+    prev = S[i * k + i];
+  }
+  return true;
+}
+
 // The rings of the walk reduce a row by one level: out on the columns
 // col[t..] from in (reduced by the levels before t - 1), the pivot row p of
 // level t - 1 (pivot column col[t - 1]), prev the pivot before it.
@@ -360,6 +384,14 @@ struct Int64Walk {
     return -1;
   }
   static std::int64_t magnitude(const T *piv, long d) { return std::llabs(piv[d]); }
+  // The elimination finished on the k rows of S (k x k, row-major), the
+  // levels 0..t-1 above them: |determinant| of all.
+  bool close(T *S, long k, const T *piv, long t, std::int64_t *out)
+  {
+    if (!bareiss_close(S, k, t == 0 ? T(1) : piv[t - 1], ring)) return false;
+    *out = std::llabs(S[k * k - 1]);
+    return true;
+  }
 };
 
 struct MpzWalk {
@@ -379,6 +411,12 @@ struct MpzWalk {
     return -1;
   }
   static mpz_class magnitude(const T *piv, long d) { return abs(piv[d]); }
+  bool close(T *S, long k, const T *piv, long t, mpz_class *out)
+  {
+    if (!bareiss_close(S, k, t == 0 ? T(1) : piv[t - 1], ring)) return false;
+    *out = abs(S[k * k - 1]);
+    return true;
+  }
 };
 
 // Gaussian elimination in double, the largest entry of each row its pivot;
@@ -404,6 +442,30 @@ struct DoubleWalk {
       }
     // What is left of a row that the rows above span is rounding only.
     return big > 1e-11 * scale ? best : -1;
+  }
+  static bool close(T *S, long k, const T *piv, long t, double *out)
+  {
+    double scale = 0.0;
+    for (long i = 0; i < k * k; ++i) scale = std::max(scale, std::fabs(S[i]));
+    double det = 1.0;
+    for (long j = 0; j < t; ++j) det *= piv[j];
+    for (long i = 0; i < k; ++i) {
+      long best = i;
+      for (long r = i + 1; r < k; ++r)
+        if (std::fabs(S[r * k + i]) > std::fabs(S[best * k + i])) best = r;
+      if (!(std::fabs(S[best * k + i]) > 1e-11 * scale)) return false;
+      if (best != i)
+        for (long c = i; c < k; ++c) std::swap(S[i * k + c], S[best * k + c]);
+      const double p = S[i * k + i];
+      det *= p;
+      for (long r = i + 1; r < k; ++r) {
+        const double f = S[r * k + i] / p;
+        if (f == 0.0) continue;
+        for (long c = i + 1; c < k; ++c) S[r * k + c] -= f * S[i * k + c];
+      }
+    }
+    *out = std::fabs(det);
+    return true;
   }
   static double magnitude(const T *piv, long d)
   {
@@ -447,6 +509,21 @@ class Elimination {
   // |determinant| of the rows of levels 0..d.
   auto magnitude(long d) const { return Ring::magnitude(piv_.data(), d); }
 
+  // The k vertices verts as the rows of levels t..t+k-1 (t + k = the
+  // columns): |determinant| of all into *out, false as push.  One dense
+  // elimination of what is left of their rows, no level kept.
+  template <class Mag>
+  bool leaf(long t, const long *verts, long k, Mag *out)
+  {
+    leaf_.resize(static_cast<size_t>(k * k));
+    for (long i = 0; i < k; ++i) {
+      const T *r = reduced(t, verts[i]);
+      if (ring.overflow) return false;
+      for (long j = 0; j < k; ++j) leaf_[static_cast<size_t>(i * k + j)] = r[col_[static_cast<size_t>(t + j)]];
+    }
+    return ring.close(leaf_.data(), k, piv_.data(), t, out);
+  }
+
  private:
   const T *reduced(long t, long v)
   {
@@ -469,6 +546,7 @@ class Elimination {
   std::vector<long> level_;     // the vertex of each level
   std::vector<long> col_;       // the pivot column of level t is col_[t]
   std::vector<T> piv_;
+  std::vector<T> leaf_;
 };
 
 // The sums of |determinant| / (product of the simplex's first entries):
@@ -541,6 +619,7 @@ struct Walk {
   long d;
   long simplices = 0;
   bool failed = false, cancelled = false;
+  decltype(elim.magnitude(0)) mag{};
   std::vector<long> path = std::vector<long>(static_cast<size_t>(d + 1));  // the vertex of each level
 
   bool push(long t, long v)
@@ -561,12 +640,12 @@ struct Walk {
       const Word *b = faces.bits(f);
       long level = t;
       for (long w = 0; w < faces.words(); ++w)
-        for (Word x = b[w]; x != 0; x &= x - 1)
-          if (!push(level++, w * 64 + std::countr_zero(x))) {
-            failed = true;
-            return;
-          }
-      sum.add(elim.magnitude(d), path.data(), d + 1);
+        for (Word x = b[w]; x != 0; x &= x - 1) path[static_cast<size_t>(level++)] = w * 64 + std::countr_zero(x);
+      if (!elim.leaf(t, &path[static_cast<size_t>(t)], k + 1, &mag)) {
+        failed = true;
+        return;
+      }
+      sum.add(mag, path.data(), d + 1);
       if (sum.overflow) failed = true;
       // Now and then: whether the caller wants to stop.
       if ((++simplices & 4095) == 0 && dd_CancelRequested() != 0) failed = cancelled = true;
