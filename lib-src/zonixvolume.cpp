@@ -187,7 +187,7 @@ class Faces {
   }
 
   long w_;
-  std::vector<Word> facets_;  // m_ rows of w_ words
+  std::vector<Word> facets_;  // a row of w_ words per facet
   std::vector<Word> store_;   // the faces' vertex sets, w_ words each
   std::vector<Face> faces_;
   std::unordered_multimap<std::uint64_t, int> index_;
@@ -195,7 +195,7 @@ class Faces {
   int top_ = 0;
 };
 
-// ---- eliminations: one row per level ---------------------------------------
+// ---- eliminations ------------------------------------------------------------
 
 // Fraction-free elimination (Bareiss) over 64-bit integers: the pivot of
 // level t is the (t+1)-minor of the rows so far on the pivot columns, so
@@ -236,8 +236,9 @@ struct MpzRing {
   }
 };
 
-// Level j's pivot column is col_[j]; a row reduced past level j is zero on
-// col_[0..j], so only the columns after it are touched.
+// Rows pushed one per level, for ranks.  Level j's pivot column is
+// col_[j]; a row reduced past level j is zero on col_[0..j], so only the
+// columns after it are touched.
 template <class Ring>
 class Bareiss {
  public:
@@ -286,20 +287,15 @@ class Bareiss {
   std::vector<long> col_;
 };
 
-// Gaussian elimination in double with the largest entry of each row as its
-// pivot; the determinant is the product of the pivots.
+// The same in double, for ranks: the largest entry of each row its pivot.
 class DoubleElimination {
  public:
   using T = double;
   explicit DoubleElimination(long cols)
-      : c_(cols), rows_(static_cast<size_t>(cols * cols)), col_(static_cast<size_t>(cols)),
-        prod_(static_cast<size_t>(cols))
+      : c_(cols), rows_(static_cast<size_t>(cols * cols)), col_(static_cast<size_t>(cols))
   {
     std::iota(col_.begin(), col_.end(), 0L);
   }
-  struct {
-    bool overflow = false;
-  } ring;
 
   bool push(long t, const double *row)
   {
@@ -324,17 +320,13 @@ class DoubleElimination {
     // What is left of a row that the rows above span is rounding only.
     if (best < 0 || big <= 1e-11 * scale) return false;
     std::swap(col_[static_cast<size_t>(t)], col_[static_cast<size_t>(best)]);
-    const double piv = r[col_[static_cast<size_t>(t)]];
-    prod_[static_cast<size_t>(t)] = (t == 0 ? 1.0 : prod_[static_cast<size_t>(t - 1)]) * piv;
     return true;
   }
-  double determinant(long t) const { return prod_[static_cast<size_t>(t)]; }
 
  private:
   long c_;
   std::vector<double> rows_;
   std::vector<long> col_;
-  std::vector<double> prod_;
 };
 
 // ---- the walk's elimination ------------------------------------------------
@@ -368,6 +360,7 @@ bool bareiss_close(typename Ring::T *S, long k, typename Ring::T prev, Ring &rin
 // level t - 1 (pivot column col[t - 1]), prev the pivot before it.
 struct Int64Walk {
   using T = std::int64_t;
+  using Mag = std::int64_t;  // |determinant|
   Int64Ring ring;
   bool overflow = false;
   void reduce(T *out, const T *in, const T *p, const long *col, long t, long c, T prev)
@@ -383,7 +376,6 @@ struct Int64Walk {
       if (r[col[k]] != 0) return k;
     return -1;
   }
-  static std::int64_t magnitude(const T *piv, long d) { return std::llabs(piv[d]); }
   // The elimination finished on the k rows of S (k x k, row-major), the
   // levels 0..t-1 above them: |determinant| of all.
   bool close(T *S, long k, const T *piv, long t, std::int64_t *out)
@@ -396,6 +388,7 @@ struct Int64Walk {
 
 struct MpzWalk {
   using T = mpz_class;
+  using Mag = mpz_class;
   MpzRing ring;
   bool overflow = false;
   void reduce(T *out, const T *in, const T *p, const long *col, long t, long c, const T &prev)
@@ -410,7 +403,6 @@ struct MpzWalk {
       if (sgn(r[col[k]]) != 0) return k;
     return -1;
   }
-  static mpz_class magnitude(const T *piv, long d) { return abs(piv[d]); }
   bool close(T *S, long k, const T *piv, long t, mpz_class *out)
   {
     if (!bareiss_close(S, k, t == 0 ? T(1) : piv[t - 1], ring)) return false;
@@ -423,6 +415,7 @@ struct MpzWalk {
 // the determinant is the product of the pivots.
 struct DoubleWalk {
   using T = double;
+  using Mag = double;
   bool overflow = false;
   static void reduce(T *out, const T *in, const T *p, const long *col, long t, long c, double)
   {
@@ -467,12 +460,6 @@ struct DoubleWalk {
     *out = std::fabs(det);
     return true;
   }
-  static double magnitude(const T *piv, long d)
-  {
-    double p = 1.0;
-    for (long t = 0; t <= d; ++t) p *= piv[t];
-    return std::fabs(p);
-  }
 };
 
 // One row per level, as in Bareiss's or Gauss's elimination, with each
@@ -483,6 +470,7 @@ template <class Ring>
 class Elimination {
  public:
   using T = typename Ring::T;
+  using Mag = typename Ring::Mag;
   Elimination(const std::vector<T> &rows, long n, long cols)
       : rows_(rows), n_(n), c_(cols), cache_(static_cast<size_t>(cols * n * cols)),
         stamp_(static_cast<size_t>(cols * n), -1), epoch_(static_cast<size_t>(cols + 1), 0),
@@ -506,9 +494,6 @@ class Elimination {
     ++epoch_[static_cast<size_t>(t + 1)];
     return true;
   }
-  // |determinant| of the rows of levels 0..d.
-  auto magnitude(long d) const { return Ring::magnitude(piv_.data(), d); }
-
   // The k vertices verts as the rows of levels t..t+k-1 (t + k = the
   // columns): |determinant| of all into *out, false as push.  One dense
   // elimination of what is left of their rows, no level kept.
@@ -619,7 +604,7 @@ struct Walk {
   long d;
   long simplices = 0;
   bool failed = false, cancelled = false;
-  decltype(elim.magnitude(0)) mag{};
+  typename Elim::Mag mag{};
   std::vector<long> path = std::vector<long>(static_cast<size_t>(d + 1));  // the vertex of each level
 
   bool push(long t, long v)
