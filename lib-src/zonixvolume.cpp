@@ -540,7 +540,13 @@ class Elimination {
 struct Int64Sum {
   const std::vector<std::int64_t> *first = nullptr;  // null: all 1
   unsigned __int128 sum = 0;                          // without first
-  std::vector<std::pair<unsigned __int128, unsigned __int128>> by_product;
+  struct Hash {
+    size_t operator()(unsigned __int128 x) const
+    {
+      return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(x) ^ static_cast<std::uint64_t>(x >> 64) * 0x9e3779b97f4a7c15ULL);
+    }
+  };
+  std::unordered_map<unsigned __int128, unsigned __int128, Hash> by_product;
   bool overflow = false;
   void add(std::int64_t x, const long *verts, long n)
   {
@@ -553,12 +559,7 @@ struct Int64Sum {
         if (p >> 62 != 0) overflow = true;
       }
       if (overflow) return;
-      auto it = std::find_if(by_product.begin(), by_product.end(), [p](const auto &e) { return e.first == p; });
-      if (it == by_product.end()) {
-        by_product.emplace_back(p, 0);
-        it = by_product.end() - 1;
-      }
-      to = &it->second;
+      to = &by_product[p];
     }
     if ((*to + v) >> 126 != 0) overflow = true;
     *to += v;
@@ -706,7 +707,8 @@ long triangulate(Faces &faces, const std::vector<typename Ring::T> &rows, long n
 mpz_class row_lcm(const QMatrix &q, long i, long from)
 {
   mpz_class l = 1;
-  for (long j = from; j < q.cols; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q.at(i, j).get_den_mpz_t());
+  for (long j = from; j < q.cols; ++j)
+    if (mpz_cmp_ui(q.at(i, j).get_den_mpz_t(), 1) != 0) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q.at(i, j).get_den_mpz_t());
   return l;
 }
 
@@ -871,11 +873,13 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
     simplices = triangulate<Int64Walk>(faces, r64, nv, d, &sum);
     if (simplices >= 0) {
       total = mpq_class(from_u128(sum.sum));
-      for (const auto &[p, v] : sum.by_product) {
-        mpq_class q(from_u128(v), from_u128(p));
-        q.canonicalize();
-        total += q;
-      }
+      // Over the lcm of the products: one fraction at the end.
+      mpz_class l = 1, num = 0;
+      for (const auto &[p, v] : sum.by_product) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), from_u128(p).get_mpz_t());
+      for (const auto &[p, v] : sum.by_product) num += from_u128(v) * (l / from_u128(p));
+      mpq_class q(num, l);
+      q.canonicalize();
+      total += q;
     }
   }
   if (simplices == kFailed) {
