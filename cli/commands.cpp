@@ -329,7 +329,7 @@ int run_convert(const Args &args)
     return run_convert_exactly(args, M.get(), std::move(rational), order, threads, arithmetic);
   if (arithmetic == Arithmetic::Auto && exact_first(M.get())) {
     if (!args.has("--quiet"))
-      std::fprintf(stderr, "zonix convert: the input's columns differ widely in scale; computed in exact arithmetic\n");
+      std::fprintf(stderr, "zonix convert: exact arithmetic costs no more than double here; computed in exact arithmetic\n");
     return run_convert_exactly(args, M.get(), nullptr, order, threads, Arithmetic::Exact);
   }
 

@@ -196,10 +196,11 @@ Matrix settled_as_doubles(Conversion &c);
 // cheaper.
 bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &options);
 
-// Whether auto converts M (integer generators, no exact rows beside) in
-// exact arithmetic from the start: its columns differ so much in scale
-// that double runs rarely certify an answer, and exact runs on such small
-// integers cost what double ones do.
+// Whether auto converts M (integers, no exact rows beside) in exact
+// arithmetic from the start: small integers in many columns, or
+// generators whose columns differ so much in scale that double runs
+// rarely certify an answer; exact runs on such integers cost what double
+// ones do or less.
 bool exact_first(dd_MatrixPtr M);
 
 // The adjacency of M's rows (dd_Matrix2Adjacency), as a new family (free

@@ -744,7 +744,7 @@ inline constexpr double kSmallEntry = 16.0;
 
 bool exact_first(dd_MatrixPtr M)
 {
-  if (M == nullptr || M->colsize < 2 || M->representation != dd_Generator) return false;
+  if (M == nullptr || M->colsize < 2) return false;
   // Integers only: the exact run's numbers stay as small as the input's.
   bool small = true;
   for (long i = 0; i < M->rowsize; ++i)
@@ -753,11 +753,13 @@ bool exact_first(dd_MatrixPtr M)
       if (v != std::nearbyint(v) || std::fabs(v) > 0x1p53) return false;
       small = small && std::fabs(v) <= kSmallEntry;
     }
-  // Small entries in many columns (cut vectors, permutation matrices,
-  // magic squares, contingency tables): the exact run took 0.1x-0.8x of the
-  // double one's time, and their answers are mostly too degenerate for the
+  // Small entries in many columns, either side (cut vectors, permutation
+  // matrices, magic squares, contingency tables, Birkhoff and metric
+  // polytopes, products of simplices): the exact run took 0.1x-0.8x of the
+  // double one's time, and the answers are often too degenerate for the
   // double answer's check, after which the exact run is made anyway.
   if (small && M->colsize > kManyColumns) return true;
+  if (M->representation != dd_Generator) return false;
   return !zonix::core::column_scales_within(M->matrix, M->rowsize, 1, M->colsize, kExactScales);
 }
 
