@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <numeric>
 #include <span>
 #include <unordered_map>
@@ -20,7 +21,7 @@ using u64 = std::uint64_t;
 using i64 = std::int64_t;
 using Set = std::vector<std::uint32_t>;  // sorted atom numbers
 using View = std::span<const std::uint32_t>;
-using Vec = std::vector<mpq_class>;
+const mpq_class Q0 = 0;
 
 Verdict no(std::string why) { return Verdict{false, std::move(why)}; }
 bool member(const std::vector<long> &s, long i) { return std::binary_search(s.begin(), s.end(), i); }
@@ -28,10 +29,8 @@ const mpq_class *row_of(const QMatrix &M, long i) { return M.entries.data() + i 
 std::string row_name(long i) { return "row " + std::to_string(i + 1); }
 int bitlen(u64 v) { return v == 0 ? 0 : 64 - __builtin_clzll(v); }
 
-// ---- integer rows ----------------------------------------------------------------
-// Each row is scaled by a positive factor to a primitive integer vector:
-// signs, tight sets and parallelism stay, and dot products become integer.
-// Ranks are taken modulo the prime kP.
+// Integer rows: each row times a positive factor, primitive; signs, tight
+// sets and parallelism stay, and dot products become integer.
 
 constexpr u64 kP = (u64{1} << 61) - 1;
 
@@ -53,11 +52,7 @@ struct Rows {
   explicit Rows(std::size_t dim) : d(dim) {}
   const i64 *row(std::size_t i) const { return small.data() + i * d; }
   const u64 *res(std::size_t i) const { return mod.data() + i * d; }
-  bool zero(std::size_t i) const { return bits[i] == 0; }
-  mpz_class entry(std::size_t i, std::size_t j) const
-  {
-    return big[i].empty() ? mpz_class(static_cast<long>(row(i)[j])) : big[i][j];
-  }
+  mpz_class entry(std::size_t i, std::size_t j) const { return big[i].empty() ? mpz_class(row(i)[j]) : big[i][j]; }
   void push(const mpq_class *q, long from)  // in 64 bits where it fits
   {
     small.resize((n + 1) * d, 0);
@@ -69,21 +64,17 @@ struct Rows {
       v[j] = fits ? mpz_get_si(nu) : 0;
       g = std::gcd(g, v[j]);
     }
+    for (std::size_t j = 0; j < d && fits && g > 1; ++j) v[j] /= g;
     std::vector<mpz_class> z;
-    if (!fits) {
+    if (!fits) {  // times the denominators' lcm, over the numerators' gcd (not 0: zeros fit)
       mpz_class l = 1, h = 0;
       for (std::size_t j = 0; j < d; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q[j].get_den_mpz_t());
       for (std::size_t j = 0; j < d; ++j) z.push_back(q[j].get_num() * (l / q[j].get_den()));
       for (const auto &e : z) mpz_gcd(h.get_mpz_t(), h.get_mpz_t(), e.get_mpz_t());
       fits = true;
-      for (std::size_t j = 0; j < d; ++j) {
-        if (h > 1) z[j] /= h;
-        fits = fits && mpz_sizeinbase(z[j].get_mpz_t(), 2) <= 62;
-      }
+      for (auto &e : z) e /= h, fits = fits && mpz_sizeinbase(e.get_mpz_t(), 2) <= 62;
       for (std::size_t j = 0; j < d; ++j) v[j] = fits ? z[j].get_si() : 0;
       if (fits) z.clear();
-    } else if (g > 1) {
-      for (std::size_t j = 0; j < d; ++j) v[j] /= g;
     }
     u64 top = 0;
     for (std::size_t j = 0; j < d; ++j) {
@@ -95,16 +86,10 @@ struct Rows {
     big.push_back(std::move(z));
     origin.push_back(from), ++n;
   }
-  void push_unit0(long from)  // (1, 0, ..., 0)
-  {
-    Vec e(d, 0);
-    e[0] = 1;
-    push(e.data(), from);
-  }
   void pop() { --n, small.resize(n * d), mod.resize(n * d), bits.pop_back(), big.pop_back(), origin.pop_back(); }
-  bool is_unit0(std::size_t i) const
+  bool is_unit0(std::size_t i) const  // (1, 0, ..., 0)
   {
-    return big[i].empty() && row(i)[0] == 1 && std::all_of(row(i) + 1, row(i) + d, [](i64 e) { return e == 0; });
+    return bits[i] == 1 && row(i)[0] == 1 && std::all_of(row(i) + 1, row(i) + d, [](i64 e) { return e == 0; });
   }
   bool same(std::size_t i, std::size_t k, int sign = 1) const
   {
@@ -114,8 +99,7 @@ struct Rows {
   }
 };
 
-// The sign of row i of a times row k of b, exactly: in 128 bits when the
-// sizes allow, else in GMP.
+// The sign of row i of a times row k of b: in 128 bits when it fits.
 int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
 {
   if (a.bits[i] + b.bits[k] + bitlen(a.d) <= 126) {
@@ -129,11 +113,9 @@ int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
   return sgn(s);
 }
 
-// ---- ranks modulo a prime ----------------------------------------------------------
-// Such a rank never exceeds the rank over the rationals.  Every rank the
-// checker needs is bounded from above exactly by the geometry (vectors
-// known to lie in a kernel), so "rank mod p reaches r" proves "rank = r";
-// an unlucky prime can only turn a yes into a no.
+// Ranks modulo a prime never exceed those over the rationals; every rank
+// needed here is bounded above by the geometry (vectors known to lie in a
+// kernel), so "rank mod p reaches r" proves "rank = r".
 
 struct Basis {
   std::size_t d;
@@ -150,7 +132,8 @@ struct Basis {
       for (std::size_t j = piv[r]; j < d && nf != kP; ++j)
         if (b[j] != 0) w[j] += mulmod(nf, b[j]), w[j] -= w[j] >= kP ? kP : 0;
     }
-    const std::size_t c = static_cast<std::size_t>(std::find_if(w.begin(), w.end(), [](u64 x) { return x != 0; }) - w.begin());
+    std::size_t c = 0;
+    while (c < d && w[c] == 0) ++c;
     if (c == d) return false;
     u64 inv = 1;  // w[c]^(p - 2)
     for (u64 a = w[c], e = kP - 2; e != 0; e >>= 1, a = mulmod(a, a))
@@ -163,8 +146,7 @@ struct Basis {
   void truncate(std::size_t r) { rows.resize(r * d), piv.resize(r); }
 };
 
-// Rank of base plus the rows `which` of r, stopping once it reaches goal;
-// base is left as it was.
+// Rank of base plus the rows `which` of r, up to goal; base stays as it was.
 std::size_t rank_with(Basis &base, const Rows &r, View which, std::size_t goal)
 {
   const std::size_t r0 = base.rank();
@@ -174,8 +156,6 @@ std::size_t rank_with(Basis &base, const Rows &r, View which, std::size_t goal)
   return k;
 }
 
-// ---- sets --------------------------------------------------------------------------
-
 u64 key(std::uint32_t a)  // splitmix64: a random-looking key per atom
 {
   u64 z = a + 0x9e3779b97f4a7c15ULL;
@@ -184,7 +164,7 @@ u64 key(std::uint32_t a)  // splitmix64: a random-looking key per atom
   return z ^ (z >> 31);
 }
 
-u64 hash(View s) { return std::accumulate(s.begin(), s.end(), u64{0}, [](u64 h, std::uint32_t a) { return h + key(a); }); }
+u64 hash(View s) { return std::accumulate(s.begin(), s.end(), u64{0}, [](u64 h, auto a) { return h + key(a); }); }
 
 Set meet(View a, View b)
 {
@@ -198,12 +178,10 @@ bool within(View a, View b) { return std::includes(b.begin(), b.end(), a.begin()
 Set without(View s, std::size_t k)
 {
   Set r(s.begin(), s.end());
-  r.erase(r.begin() + static_cast<long>(k));
-  return r;
+  return r.erase(r.begin() + static_cast<long>(k)), r;
 }
 
-// The ridges (one atom dropped) of the simple ones among some sets, sorted
-// by hash; set(i) gives set i.
+// The ridges (one atom dropped) of the simple sets set(i), sorted by hash.
 template <class Get>
 struct Ridges {
   struct R {
@@ -219,17 +197,7 @@ struct Ridges {
       for (std::size_t k = 0; simple[x] != 0 && k < set(x).size(); ++k)
         v.push_back({h - key(set(x)[k]), static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(k)});
     }
-    // by the top bits into buckets that fit in cache, then each bucket
-    const int b = std::min(12, bitlen(v.size() / 64));
-    std::vector<std::size_t> at((std::size_t{1} << b) + 1, 0);
-    for (const R &r : v) ++at[(r.h >> (63 - b) >> 1) + 1];
-    std::partial_sum(at.begin(), at.end(), at.begin());
-    std::vector<R> out(v.size());
-    for (const R &r : v) out[at[r.h >> (63 - b) >> 1]++] = r;
-    for (std::size_t k = 0, lo = 0; k + 1 < at.size(); lo = at[k++])
-      std::sort(out.begin() + static_cast<long>(lo), out.begin() + static_cast<long>(at[k]),
-                [](const R &x, const R &y) { return x.h < y.h; });
-    v.swap(out);
+    std::sort(v.begin(), v.end(), [](const R &x, const R &y) { return x.h < y.h; });
   }
   bool same(const R &a, const R &b) const
   {
@@ -273,8 +241,6 @@ struct Ridges {
   }
 };
 
-// ---- the cone question -------------------------------------------------------------
-
 struct Cone {
   Rows atoms, eqs, elems, lines;
   const char *atom = "input row", *elem = "output row", *line = "output line";  // for messages
@@ -295,10 +261,9 @@ struct Walk {
   std::vector<std::uint32_t> zat;  // tight atoms of each element (implicit ones left out)
   std::vector<std::size_t> zoff{0};
   long budget = 0;
-  // a face's up-faces, by the hash of its tight set
-  std::unordered_map<u64, std::vector<std::pair<std::pair<Set, std::vector<std::size_t>>, std::vector<Set>>>> memo;
+  std::map<Set, std::pair<std::vector<Set>, std::vector<std::size_t>>> memo;  // a face's up-faces and gens
 
-  explicit Walk(const Cone &cone) : c(cone), eqbase(cone.atoms.d) {}
+  Walk(const Cone &cone, std::size_t d) : c(cone), eqbase(d) {}
   View z(std::size_t x) const { return {zat.data() + zoff[x], zoff[x + 1] - zoff[x]}; }
 
   // Face F (tight atoms s, rank r): its up-faces (faces one dimension
@@ -309,13 +274,7 @@ struct Walk {
   bool up_faces(const Set &s, std::size_t r, const std::vector<std::size_t> &pool, std::vector<Set> &ups,
                 std::vector<std::size_t> &gens)
   {
-    const u64 h = hash(s);
-    if (auto it = memo.find(h); it != memo.end())
-      for (const auto &[face, known] : it->second)
-        if (face.first == s) {
-          ups = known, gens = face.second;
-          return true;
-        }
+    if (auto it = memo.find(s); it != memo.end()) return ups = it->second.first, gens = it->second.second, true;
     // Up-faces are the largest of the sets s & z(g) when the list is
     // complete; each must then reach rank r - 1 (it cannot pass it: it
     // vanishes on F and on g, which lies outside span F).
@@ -333,9 +292,8 @@ struct Walk {
       ups.push_back(std::move(t));
       gens.push_back(g);
     }
-    if (r - q <= 2) {
-      if (ups.size() != r - q) return false;
-    } else {
+    if (r - q <= 2 && ups.size() != r - q) return false;
+    if (r - q > 2) {
       // 2-faces through a simple up-face (r - 1 - q atoms): drop one atom;
       // they are found again in one other simple up-face, or in a larger one.
       std::vector<char> simple(ups.size());
@@ -359,25 +317,31 @@ struct Walk {
       }
       if (!closed) return false;
     }
-    memo[h].emplace_back(std::make_pair(s, gens), ups);
+    memo.emplace(s, std::make_pair(ups, gens));
     return true;
   }
 };
 
-// Lines lie in the kernel of every atom and equation; elements satisfy the
-// equations and lie on the right side of every atom.  Fills each element's
-// tight atoms, and counts each atom's tight elements.
-Verdict valid(const Cone &c, std::vector<std::uint32_t> &zat, std::vector<std::size_t> &zoff, std::vector<std::size_t> &count)
+// The question itself; with nbrs, each element's neighbours (the other
+// element of each 2-face through it) come out too.
+Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nullptr)
 {
+  const std::size_t d = c.atoms.d, n = c.elems.n, m = c.atoms.n;
+  Walk w(c, d);
+  std::vector<std::uint32_t> zat;
+  std::vector<std::size_t> zoff{0}, count(m, 0);
+  // Valid: lines orthogonal to every atom and equation, elements on the
+  // equations and the right side of every atom.
   for (std::size_t l = 0; l < c.lines.n; ++l)
     for (const Rows *r : {&c.atoms, &c.eqs})
       for (std::size_t a = 0; a < r->n; ++a)
         if (sign_dot(*r, a, c.lines, l) != 0)
           return no(named(c.line, c.lines, l) + " is not orthogonal to " + named(c.atom, *r, a));
   for (std::size_t x = 0; x < c.elems.n; ++x) {
-    if (c.elems.zero(x)) return no(named(c.elem, c.elems, x) + " is zero");
+    if (c.elems.bits[x] == 0) return no(named(c.elem, c.elems, x) + " is zero");
     for (std::size_t e = 0; e < c.eqs.n; ++e)
-      if (sign_dot(c.eqs, e, c.elems, x) != 0) return no(named(c.elem, c.elems, x) + " breaks " + named("equation", c.eqs, e));
+      if (sign_dot(c.eqs, e, c.elems, x) != 0)
+        return no(named(c.elem, c.elems, x) + " breaks " + named("equation", c.eqs, e));
     for (std::size_t a = 0; a < c.atoms.n; ++a) {
       const int s = sign_dot(c.atoms, a, c.elems, x);
       if (s < 0) return no(named(c.elem, c.elems, x) + " is on the wrong side of " + named(c.atom, c.atoms, a));
@@ -385,32 +349,19 @@ Verdict valid(const Cone &c, std::vector<std::uint32_t> &zat, std::vector<std::s
     }
     zoff.push_back(zat.size());
   }
-  return Verdict{};
-}
-
-// The question itself; with nbrs, each element's neighbours (the other
-// element of each 2-face through it) come out too.
-Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nullptr)
-{
-  const std::size_t d = c.atoms.d, n = c.elems.n, m = c.atoms.n;
-  Walk w(c);
-  std::vector<std::uint32_t> zat;
-  std::vector<std::size_t> zoff{0}, count(m, 0);
-  if (Verdict v = valid(c, zat, zoff, count); !v) return v;
   // Atoms tight on every element are equations of C if the list is right;
   // that needs its own proof: an atom whose opposite is an atom too.
-  std::vector<char> implicit(m, 0);
-  for (std::size_t a = 0; a < m; ++a) implicit[a] = count[a] == n;
+  auto implicit = [&](std::size_t a) { return count[a] == n; };
   for (std::size_t a = 0; a < m; ++a) {
     const long o = c.atoms.origin[a];
-    bool shown = implicit[a] == 0 || c.atoms.zero(a) || (o > 0 && !c.proven.empty() && c.proven[o - 1] != 0);
-    for (std::size_t b = 0; b < m && !shown; ++b) shown = implicit[b] != 0 && c.atoms.same(a, b, -1);
+    bool shown = !implicit(a) || c.atoms.bits[a] == 0 || (o > 0 && !c.proven.empty() && c.proven[o - 1] != 0);
+    for (std::size_t b = 0; b < m && !shown; ++b) shown = implicit(b) && c.atoms.same(a, b, -1);
     if (!shown) return no(named(c.atom, c.atoms, a) + " is tight on every " + c.elem + ", unproved an equation");
   }
   Set allatoms;
   for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e));
   for (std::size_t a = 0; a < m; ++a)
-    if (implicit[a] != 0) w.eqbase.add(c.atoms.res(a));
+    if (implicit(a)) w.eqbase.add(c.atoms.res(a));
     else allatoms.push_back(static_cast<std::uint32_t>(a));
   const std::size_t q = w.q = w.eqbase.rank();
   // R, the rank of all rows, is exact when the lines reach d - R: they lie
@@ -421,13 +372,13 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   for (std::size_t l = 0; l < c.lines.n; ++l)
     if (!lb.add(c.lines.res(l))) return no(named(c.line, c.lines, l) + " depends on the lines before it");
   if (R + lb.rank() != d)
-    return no(std::string("the ") + c.line + "s span " + std::to_string(lb.rank()) + " dimensions, not " + std::to_string(d - R));
+    return no(std::string("the ") + c.line + "s span " + std::to_string(lb.rank()) + " dimensions, not d - R");
   Basis xb = lb;
   for (std::size_t x = 0; x < n && xb.rank() < d - q; ++x) xb.add(c.elems.res(x));
   if (xb.rank() + q != d) return no(std::string("the ") + c.elem + "s do not span the cone");
   for (std::size_t x = 0; x < n; ++x) {
     for (std::size_t i = zoff[x]; i < zoff[x + 1]; ++i)
-      if (implicit[zat[i]] == 0) w.zat.push_back(zat[i]);
+      if (!implicit(zat[i])) w.zat.push_back(zat[i]);
     w.zoff.push_back(w.zat.size());
   }
   // Extreme: the tight atoms of an element reach rank R - 1 (at most that,
@@ -472,7 +423,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   // Complete: a pointed cone of dimension 1 or 2 has 1 or 2 extreme rays;
   // above, its graph is connected, so a list closed under 2-faces is all.
   if (pointed <= 2) {
-    if (n != pointed) return no(std::to_string(n) + " " + c.elem + "s listed where there are " + std::to_string(pointed));
+    if (n != pointed) return no(std::to_string(n) + " " + c.elem + "s listed, not " + std::to_string(pointed));
     if (nbrs != nullptr && n == 2) (*nbrs)[0] = {1}, (*nbrs)[1] = {0};
     return Verdict{};
   }
@@ -484,7 +435,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   // cone; past about the cost of the validity pass it gives up.  Their
   // 2-faces go to a table where the simple elements' open ridges must be.
   w.budget = static_cast<long>(n * m * d) + 2000000L;
-  std::unordered_map<u64, std::vector<std::pair<Set, std::size_t>>> degfaces;
+  std::map<Set, std::size_t> degfaces;
   std::vector<std::size_t> shared(n, 0);
   for (std::size_t x = 0; x < n; ++x) {
     if (simple[x] != 0) continue;
@@ -502,13 +453,11 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
       return no(w.budget < 0 ? std::string("too degenerate to certify here")
                              : "a 2-face at " + named(c.elem, c.elems, x) + " has no other " + c.elem);
     if (nbrs != nullptr) (*nbrs)[x].insert((*nbrs)[x].end(), gens.begin(), gens.end());
-    for (std::size_t k = 0; k < ups.size() && !open.empty(); ++k) degfaces[hash(ups[k])].emplace_back(std::move(ups[k]), x);
+    for (std::size_t k = 0; k < ups.size() && !open.empty(); ++k) degfaces.emplace(std::move(ups[k]), x);
   }
   for (const auto &r : open) {
-    const Set s = without(w.z(r.x), r.k);
-    const auto &faces = degfaces[r.h];
-    auto f = std::find_if(faces.begin(), faces.end(), [&](const auto &e) { return e.first == s; });
-    if (f == faces.end()) return no("a 2-face at " + named(c.elem, c.elems, r.x) + " has no other " + c.elem);
+    auto f = degfaces.find(without(w.z(r.x), r.k));
+    if (f == degfaces.end()) return no("a 2-face at " + named(c.elem, c.elems, r.x) + " has no other " + c.elem);
     if (nbrs != nullptr) (*nbrs)[r.x].push_back(f->second);
   }
   return Verdict{};
@@ -527,7 +476,6 @@ void add_atom(Rows &r, const mpq_class *q, long from, std::unordered_map<u64, st
     bucket.push_back(i);
 }
 
-// The cone question of the conversion of in into out.
 Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
 {
   if (in.cols != out.cols || in.cols < 1) return no("the column counts differ");
@@ -548,33 +496,28 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
   if (hin || !constant) add_atom(c.atoms, unit0.data(), 0, seen);
   bool apex = false;
   for (long i = 0; i < out.rows; ++i) {
-    if (member(out.linearity, i + 1)) {
-      c.lines.push(row_of(out, i), i + 1);
-      continue;
-    }
-    c.elems.push(row_of(out, i), i + 1);
-    apex = apex || c.elems.is_unit0(c.elems.n - 1);
-    if (!hin && c.elems.is_unit0(c.elems.n - 1)) c.elems.pop();  // t >= 0 is decided below
+    Rows &r = member(out.linearity, i + 1) ? c.lines : c.elems;
+    r.push(row_of(out, i), i + 1);
+    const bool unit = &r == &c.elems && r.is_unit0(r.n - 1);
+    apex = apex || unit;
+    if (unit && !hin) r.pop();  // t >= 0 is decided below
   }
-  if (hin) {
-    // A cone's apex is implied by its rays; its V output has none then.
-    if (!constant && !apex) c.elems.push_unit0(0);
-    return Verdict{};
-  }
+  // A cone's apex is implied by its rays; its V output has none then.
+  if (hin && !constant && !apex) c.elems.push(unit0.data(), 0);
+  if (hin) return Verdict{};
   c.atom = "generator", c.line = "output equation";
   // t >= 0 is a facet when the generators it holds tight (rays, lines)
   // reach rank G - 1.
-  Set tight;
+  Set tight, every(c.atoms.n);
+  std::iota(every.begin(), every.end(), 0u);
   for (std::size_t a = 0; a < c.atoms.n; ++a)
     if (c.atoms.entry(a, 0) == 0) tight.push_back(static_cast<std::uint32_t>(a));
-  Basis all(c.atoms.d), zero(c.atoms.d);
-  for (std::size_t e = 0; e < c.eqs.n; ++e) all.add(c.eqs.res(e)), zero.add(c.eqs.res(e));
-  for (std::size_t a = 0; a < c.atoms.n; ++a) all.add(c.atoms.res(a));
-  if (rank_with(zero, c.atoms, tight, all.rank()) + 1 == all.rank()) c.elems.push_unit0(0);
+  Basis eqs(c.atoms.d);
+  for (std::size_t e = 0; e < c.eqs.n; ++e) eqs.add(c.eqs.res(e));
+  const std::size_t G = rank_with(eqs, c.atoms, every, c.atoms.d);
+  if (rank_with(eqs, c.atoms, tight, G) + 1 == G) c.elems.push(unit0.data(), 0);
   return Verdict{};
 }
-
-// ---- sums of rows ------------------------------------------------------------------
 
 // r0 + r1 x1 + ..., or without r0.
 mpq_class apply(const mpq_class *r, const Vec &x, bool constant = true)
@@ -583,25 +526,25 @@ mpq_class apply(const mpq_class *r, const Vec &x, bool constant = true)
   for (std::size_t j = 0; j < x.size(); ++j) v += r[j + 1] * x[j];
   return v;
 }
-mpq_class value(const QMatrix &M, long i, const Vec &x) { return apply(row_of(M, i), x); }
 bool zero_from(const Vec &v, std::size_t j)
 {
-  return std::all_of(v.begin() + static_cast<long>(std::min(j, v.size())), v.end(), [](const mpq_class &e) { return sgn(e) == 0; });
+  auto from = v.begin() + static_cast<long>(std::min(j, v.size()));
+  return std::all_of(from, v.end(), [](const mpq_class &e) { return sgn(e) == 0; });
 }
 
-// Every row holds at x, equations with equality.
-Verdict feasible(const QMatrix &M, const Vec &x)
+// Every inequality row is at least margin at x (a point, or with constant
+// false a direction), every equation 0.
+Verdict feasible(const QMatrix &M, const Vec &x, const mpq_class &margin = 0, bool constant = true)
 {
-  if (static_cast<long>(x.size()) != M.cols - 1) return no("the point has the wrong length");
+  if (static_cast<long>(x.size()) != M.cols - 1) return no("the point or direction has the wrong length");
   for (long i = 0; i < M.rows; ++i) {
-    const int s = sgn(value(M, i, x));
-    if (s < 0 || (s != 0 && member(M.linearity, i + 1))) return no("the point breaks " + row_name(i));
+    const mpq_class v = apply(row_of(M, i), x, constant);
+    if (member(M.linearity, i + 1) ? sgn(v) != 0 : v < margin) return no(row_name(i) + " fails at the point");
   }
   return Verdict{};
 }
 
-// sum y_i r_i over all columns, with y >= 0 off the equations: a row that
-// holds wherever M does.
+// sum y_i r_i, y >= 0 off the equations: a row that holds wherever M does.
 Verdict combine(const QMatrix &M, const Vec &y, Vec &sum)
 {
   if (static_cast<long>(y.size()) != M.rows) return no("the multipliers have the wrong length");
@@ -614,18 +557,14 @@ Verdict combine(const QMatrix &M, const Vec &y, Vec &sum)
   return Verdict{};
 }
 
-// M is empty: sum y_i r_i = (-c, 0, ..., 0) with c > 0 would be >= 0 at
-// any of its points.
+// M is empty: sum y_i r_i = (-c, 0, ..., 0), c > 0, is >= 0 on M.
 Verdict empty(const QMatrix &M, const Vec &y)
 {
   Vec sum;
   if (Verdict v = combine(M, y, sum); !v) return v;
-  if (M.cols == 0 || sgn(sum[0]) >= 0) return no("the Farkas combination has no negative constant");
-  if (!zero_from(sum, 1)) return no("the Farkas combination is not constant");
-  return Verdict{};
+  return M.cols == 0 || sgn(sum[0]) >= 0 || !zero_from(sum, 1) ? no("the Farkas combination is no c < 0") : Verdict{};
 }
 
-// The rank over the rationals of some rows, modulo the prime.
 std::size_t rank_of(const std::vector<Vec> &rows, std::size_t d)
 {
   Rows r(d);
@@ -636,7 +575,7 @@ std::size_t rank_of(const std::vector<Vec> &rows, std::size_t d)
 
 }  // namespace
 
-Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_class> *farkas)
+Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas)
 {
   if (in.representation != dd_Generator && out.representation == dd_Generator && out.rows == 0 && in.cols == out.cols)
     return farkas == nullptr ? no("an empty answer without a Farkas vector") : empty(in, *farkas);
@@ -645,9 +584,8 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const std::vector<mpq_
     // 0 = sum y_i (row_i . y) with every term >= 0 on the cone: the rows
     // with y_i > 0 hold with equality.  A line with t != 0 is a point.
     QMatrix rows = in;
-    rows.linearity.clear();
-    for (long i : in.linearity)
-      if (in.representation != dd_Generator || sgn(in.at(i - 1, 0)) == 0) rows.linearity.push_back(i);
+    const bool v = in.representation == dd_Generator;
+    std::erase_if(rows.linearity, [&](long i) { return v && sgn(in.at(i - 1, 0)) != 0; });
     Vec sum;
     if (Verdict v = combine(rows, *farkas, sum); !v) return v;
     if (!zero_from(sum, 0)) return no("the rows' combination is not zero");
@@ -665,35 +603,31 @@ Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj)
   if (Verdict v = certify(c, &nbrs); !v) return v;
   // A line is next to every row, itself too, and every row next to every line.
   QFamily want(static_cast<std::size_t>(out.rows));
-  std::vector<long> lines(c.lines.origin.begin(), c.lines.origin.end());
-  std::vector<char> listed(static_cast<std::size_t>(out.rows), 0);
-  for (auto l : lines) listed[static_cast<std::size_t>(l - 1)] = 1;
-  for (std::size_t x = 0; x < c.elems.n; ++x) {
-    const long k = c.elems.origin[x];
-    if (k == 0) continue;
-    listed[static_cast<std::size_t>(k - 1)] = 1;
-    auto &s = want[static_cast<std::size_t>(k - 1)];
-    for (auto g : nbrs[x])
-      if (c.elems.origin[g] != 0) s.push_back(c.elems.origin[g]);
-    s.insert(s.end(), lines.begin(), lines.end());
-  }
+  const std::vector<long> &lines = c.lines.origin;
   for (auto l : lines)
     for (long k = 1; k <= out.rows; ++k) want[static_cast<std::size_t>(l - 1)].push_back(k);
-  if (std::find(listed.begin(), listed.end(), 0) != listed.end()) return no("an output row is no extreme ray");
+  std::size_t listed = lines.size();
+  for (std::size_t x = 0; x < c.elems.n; ++x) {
+    const long k = c.elems.origin[x];
+    auto &s = want[static_cast<std::size_t>(std::max(k, 1L) - 1)];
+    for (std::size_t g = 0; g < nbrs[x].size() && k != 0; ++g) s.push_back(c.elems.origin[nbrs[x][g]]);
+    if (k != 0) s.insert(s.end(), lines.begin(), lines.end()), ++listed;
+  }
+  if (listed != static_cast<std::size_t>(out.rows)) return no("an output row is no extreme ray");
   if (static_cast<long>(adj.size()) != out.rows) return no("the adjacency has the wrong number of sets");
   for (std::size_t k = 0; k < want.size(); ++k) {
     std::sort(want[k].begin(), want[k].end());
     want[k].erase(std::unique(want[k].begin(), want[k].end()), want[k].end());
+    if (!want[k].empty() && want[k][0] == 0) want[k].erase(want[k].begin());  // implied rows
     if (want[k] != adj[k]) return no("the neighbours of output row " + std::to_string(k + 1) + " differ");
   }
   return Verdict{};
 }
 
-Verdict lp(const QMatrix &lp, dd_LPStatusType status, const std::vector<mpq_class> &x,
-           const std::vector<mpq_class> &y, const std::vector<mpq_class> &dir)
+Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y, const Vec &dir)
 {
-  if (lp.objective != dd_LPmax && lp.objective != dd_LPmin) return no("the LP has no objective");
-  if (static_cast<long>(lp.rowvec.size()) != lp.cols || lp.cols < 1) return no("the objective has the wrong length");
+  if ((lp.objective != dd_LPmax && lp.objective != dd_LPmin) || static_cast<long>(lp.rowvec.size()) != lp.cols)
+    return no("the LP has no objective of its width");
   const int s = lp.objective == dd_LPmax ? 1 : -1;
   Vec sum;
   if (status == dd_Optimal) {
@@ -702,33 +636,24 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const std::vector<mpq_clas
     if (Verdict v = combine(lp, y, sum); !v) return v;
     for (std::size_t j = 1; j < sum.size(); ++j)
       if (s * lp.rowvec[j] + sum[j] != 0) return no("the multipliers do not give the objective");
-    if (s * apply(lp.rowvec.data(), x) != s * lp.rowvec[0] + sum[0]) return no("the point's value is not the dual bound");
-    return Verdict{};
+    const bool equal = s * apply(lp.rowvec.data(), x) == s * lp.rowvec[0] + sum[0];
+    return equal ? Verdict{} : no("the point misses the dual bound");
   }
   if (status == dd_Inconsistent) return empty(lp, y);
   if (status != dd_DualInconsistent && status != dd_StrucDualInconsistent) return no("no certificate for this status");
   // unbounded: a ray of the rows that improves the objective
-  if (static_cast<long>(dir.size()) != lp.cols - 1) return no("the direction has the wrong length");
-  for (long i = 0; i < lp.rows; ++i) {
-    const int t = sgn(apply(row_of(lp, i), dir, false));
-    if (t < 0 || (t != 0 && member(lp.linearity, i + 1))) return no("the direction leaves " + row_name(i));
-  }
+  if (Verdict v = feasible(lp, dir, 0, false); !v) return v;
   if (s * sgn(apply(lp.rowvec.data(), dir, false)) <= 0) return no("the direction does not improve the objective");
   return x.empty() ? Verdict{} : feasible(lp, x);
 }
 
-Verdict interior(const QMatrix &h, const std::vector<mpq_class> &x, const mpq_class &margin)
+Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin)
 {
-  if (sgn(margin) <= 0) return no("the margin is not positive");
-  if (Verdict v = feasible(h, x); !v) return v;
-  for (long i = 0; i < h.rows; ++i)
-    if (!member(h.linearity, i + 1) && value(h, i, x) < margin) return no(row_name(i) + " has less than the margin");
-  return Verdict{};
+  return sgn(margin) <= 0 ? no("the margin is not positive") : feasible(h, x, margin);
 }
 
-Verdict redundancy(const QMatrix &in, const std::vector<long> &kept,
-                   const std::vector<std::vector<mpq_class>> &removed_combination,
-                   const std::vector<std::vector<mpq_class>> &kept_witness)
+Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Vec> &removed_combination,
+                   const std::vector<Vec> &kept_witness)
 {
   const bool hrep = in.representation != dd_Generator;
   const std::size_t cols = static_cast<std::size_t>(in.cols);
@@ -740,7 +665,8 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept,
     if (!member(kept, i)) removed.push_back(i);
   if (std::any_of(removed.begin(), removed.end(), [&](long i) { return member(in.linearity, i); }))
     return no("an equation or line was removed");
-  if (removed_combination.size() != removed.size() || kept_witness.size() != kept.size()) return no("a certificate is missing");
+  if (removed_combination.size() != removed.size() || kept_witness.size() != kept.size())
+    return no("a certificate is missing");
   // A removed row is implied by the kept rows.
   QMatrix K;
   K.rows = static_cast<long>(kept.size()), K.cols = in.cols;
@@ -760,7 +686,7 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept,
   for (std::size_t k = 0; k < kept.size(); ++k) {
     const auto &w = kept_witness[k];
     if (member(in.linearity, kept[k])) continue;
-    if (w.size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " has the wrong length");
+    if (w.size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " is too short");
     for (std::size_t i = 0; i < kept.size(); ++i) {
       const mpq_class *r = row_of(in, kept[i] - 1);
       const int sv = sgn(hrep ? apply(r, w) : std::inner_product(r, r + cols, w.begin(), mpq_class(0)));
@@ -771,31 +697,24 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept,
   return Verdict{};
 }
 
-Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const std::vector<mpq_class> &y,
-                  const std::vector<mpq_class> &x)
+Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const Vec &y, const Vec &x)
 {
   if (h.representation == dd_Generator) return no("implicit linearity is checked for H rows");
-  Vec sum;
-  // 0 = sum y_i (r_i0 + r_i.x) with every term >= 0: each term is 0
-  if (!implicit.empty()) {
-    if (Verdict v = combine(h, y, sum); !v) return v;
-    if (!zero_from(sum, 0)) return no("the combination is not zero");
-  }
-  for (long r : implicit) {
-    if (r < 1 || r > h.rows || member(h.linearity, r)) return no("a claimed row is no inequality row");
-    if (sgn(y[static_cast<std::size_t>(r - 1)]) <= 0) return no("the combination leaves out " + row_name(r - 1));
-  }
+  Vec sum;  // 0 = sum y_i (r_i0 + r_i.x) with every term >= 0: each term is 0
+  if (!implicit.empty() && (!combine(h, y, sum) || !zero_from(sum, 0))) return no("the combination is no proof");
+  for (long r : implicit)
+    if (r < 1 || r > h.rows || member(h.linearity, r) || sgn(y[static_cast<std::size_t>(r - 1)]) <= 0)
+      return no("a claimed row is no inequality the combination uses");
   if (Verdict v = feasible(h, x); !v) return v;
   for (long i = 0; i < h.rows; ++i)
     if (!member(h.linearity, i + 1) && std::find(implicit.begin(), implicit.end(), i + 1) == implicit.end() &&
-        sgn(value(h, i, x)) <= 0)
+        sgn(apply(row_of(h, i), x)) <= 0)
       return no(row_name(i) + " is tight at the point but not claimed");
   return Verdict{};
 }
 
 Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const QMatrix &out,
-                   const std::vector<std::vector<mpq_class>> &combination,
-                   const std::vector<std::vector<std::vector<mpq_class>>> &tight, const std::vector<mpq_class> &inner)
+                   const std::vector<Vec> &combination, const std::vector<std::vector<Vec>> &tight, const Vec &inner)
 {
   std::vector<long> keep;  // the input column of each output column
   for (long j = 0; j < in.cols; ++j)
@@ -804,12 +723,12 @@ Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const
     return no("the eliminated columns do not match the output");
   if (combination.size() != static_cast<std::size_t>(out.rows) || tight.size() != combination.size())
     return no("a certificate is missing");
-  auto project = [&](const Vec &x) {  // with a leading 1
-    Vec p{1};
-    for (std::size_t j = 1; j < keep.size(); ++j) p.push_back(x[static_cast<std::size_t>(keep[j] - 1)]);
-    return p;
+  auto project = [&](Vec x) {  // with a leading 1
+    x.insert(x.begin(), 1);
+    for (std::size_t j = 0; j < keep.size(); ++j) x[j] = x[static_cast<std::size_t>(keep[j])];
+    return x.resize(keep.size()), x;
   };
-  auto at = [&](long k, const Vec &p) { return sgn(std::inner_product(p.begin(), p.end(), row_of(out, k), mpq_class(0))); };
+  auto at = [&](long k, const Vec &p) { return sgn(std::inner_product(p.begin(), p.end(), row_of(out, k), Q0)); };
   if (Verdict v = feasible(in, inner); !v) return v;
   std::vector<Vec> eqs;
   for (long k = 0; k < out.rows; ++k)
@@ -824,23 +743,21 @@ Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const
     for (long i = 0; i < in.rows && eq; ++i)
       if (sgn(y[static_cast<std::size_t>(i)]) != 0 && !member(in.linearity, i + 1))
         return no("output equation " + std::to_string(k + 1) + " uses an inequality");
-    for (auto j : eliminated)
-      if (sgn(sum[static_cast<std::size_t>(j - 1)]) != 0) return no("the combination keeps an eliminated column");
-    for (std::size_t j = 0; j < keep.size(); ++j)
-      if (sum[static_cast<std::size_t>(keep[j])] != out.at(k, static_cast<long>(j)))
-        return no("the combination does not give output row " + std::to_string(k + 1));
+    Vec want(static_cast<std::size_t>(in.cols), 0);  // row k, 0 on the eliminated columns
+    for (std::size_t j = 0; j < keep.size(); ++j) want[static_cast<std::size_t>(keep[j])] = row_of(out, k)[j];
+    if (sum != want) return no("the combination does not give output row " + std::to_string(k + 1));
     if (eq) continue;
     // a facet: strictly positive inside, zero on dim affinely independent points
     if (at(k, project(inner)) <= 0) return no("output row " + std::to_string(k + 1) + " is tight at the inner point");
     const auto &pts = tight[static_cast<std::size_t>(k)];
-    if (pts.size() != dim) return no("output row " + std::to_string(k + 1) + " needs " + std::to_string(dim) + " points");
+    if (pts.size() != dim) return no("output row " + std::to_string(k + 1) + " needs dim points");
     std::vector<Vec> lifted;
     for (const auto &x : pts) {
       if (Verdict v = feasible(in, x); !v) return v;
       lifted.push_back(project(x));
       if (at(k, lifted.back()) != 0) return no("output row " + std::to_string(k + 1) + " misses a point");
     }
-    if (rank_of(lifted, keep.size()) != dim) return no("the points of output row " + std::to_string(k + 1) + " are dependent");
+    if (rank_of(lifted, keep.size()) != dim) return no("output row " + std::to_string(k + 1) + " has dependent points");
   }
   return Verdict{};
 }
