@@ -39,6 +39,54 @@ ExactResult run_exact(const ExactRequest &rq)
   return res;
 }
 
+// The rows of an LP record as rationals (doubles are dyadic rationals):
+// its equations as such, their negated copies as rows of their own.
+QMatrix record_rows(const dd_lpdata &lp)
+{
+  QMatrix q;
+  q.rows = lp.m - 1;
+  q.cols = lp.d;
+  q.entries.resize(static_cast<size_t>(q.rows * q.cols));
+  for (long i = 0; i < q.rows; ++i) {
+    for (long j = 0; j < q.cols; ++j) mpq_set_d(q.at(i, j).get_mpq_t(), ddd_get_d(lp.A[i][j]));
+    if (set_member(i + 1, lp.equalityset) != 0) q.linearity.push_back(i + 1);
+  }
+  q.objective = lp.objective;
+  q.rowvec.resize(static_cast<size_t>(q.cols));
+  for (long j = 0; j < q.cols; ++j) mpq_set_d(q.rowvec[static_cast<size_t>(j)].get_mpq_t(), ddd_get_d(lp.A[lp.objrow - 1][j]));
+  return q;
+}
+
+// Whether the checker confirms the settled result s of lp over rows q:
+// the record's own rows, or the exact rows it was made from as
+// dd_Matrix2LP lays them out (a row past q's is the negated copy of an
+// equation).  The dual values are the multipliers of the rows the final
+// basis names; the evidence row re of an infeasible LP enters with 1.
+bool lp_confirmed(const dd_lpdata &lp, const QMatrix &q, const lp::ExactSolution &s)
+{
+  const size_t d = static_cast<size_t>(lp.d);
+  if (s.sol.size() < d || s.dsol.size() < d || q.cols != lp.d) return false;
+  const int sense = lp.objective == dd_LPmin ? -1 : 1;
+  std::vector<mpq_class> y(static_cast<size_t>(q.rows), 0);
+  auto add = [&](long r, const mpq_class &w) {
+    if (r >= 1 && r <= q.rows) y[static_cast<size_t>(r - 1)] += w;
+    else if (r > q.rows && r - q.rows <= static_cast<long>(q.linearity.size()))
+      y[static_cast<size_t>(q.linearity[static_cast<size_t>(r - q.rows - 1)] - 1)] -= w;
+    else return false;
+    return true;
+  };
+  for (long j = 2; j <= lp.d; ++j)
+    if (lp.nbindex[j] > 0 && !add(lp.nbindex[j], sense * s.dsol[static_cast<size_t>(j - 1)])) return false;
+  const std::vector<mpq_class> x(s.sol.begin() + 1, s.sol.begin() + lp.d);
+  switch (lp.LPS) {
+    case dd_Optimal: return static_cast<bool>(check::lp(q, lp.LPS, x, y, {}));
+    case dd_Inconsistent: return add(lp.re, 1) && check::lp(q, lp.LPS, {}, y, {});
+    case dd_DualInconsistent:
+    case dd_StrucDualInconsistent: return static_cast<bool>(check::lp(q, lp.LPS, {}, {}, x));
+    default: return false;
+  }
+}
+
 // Solves lp in double, then settles its result on the exact rows: those
 // of rational as dd_Matrix2LP lays them out, or lp's own.  The
 // record then holds the nearest doubles of the exact result; its pivot
@@ -62,6 +110,7 @@ bool from_double_basis(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err,
   lp::ExactSolution s;
   try {
     if (!lp::settle_exactly(lp, rational, &s)) return false;
+    if (!lp_confirmed(*lp, rational != nullptr ? *rational : record_rows(*lp), s)) return false;
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
     return false;
@@ -905,30 +954,25 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
     if (arithmetic == Arithmetic::Double || (*err != dd_NoError && !uncertified(*err))) return found;
     // Checked in double is not proved: the status must follow exactly from
     // the final basis and the rows as given (continued by exact pivots
-    // where it does not), and the numbers are the exact ones, rounded.
-    if (*err == dd_NoError) {
-      lp::ExactSolution x;
-      bool settled = false;
-      try {
-        settled = lp::settle_exactly(lp, nullptr, &x);
-      } catch (const std::bad_alloc &) {
-        *err = dd_OutOfMemory;
-        return dd_FALSE;
-      }
-      if (settled) {
-        *exact = true;
-        ddd_set_d(lp->optvalue, nearest_double(x.optvalue));
-        for (long j = 0; j < lp->d; ++j) {
-          ddd_set_d(lp->sol[j], nearest_double(x.sol[static_cast<size_t>(j)]));
-          ddd_set_d(lp->dsol[j], nearest_double(x.dsol[static_cast<size_t>(j)]));
-        }
-        return dd_TRUE;
-      }
+    // where it does not), the checker must confirm it, and the numbers are
+    // the exact ones, rounded.  Else the LP is solved over rationals.
+    const dd_LPStatusType before = lp->LPS;
+    lp::ExactSolution x;
+    bool settled = false;
+    try {
+      settled = lp::settle_exactly(lp, nullptr, &x) && lp_confirmed(*lp, record_rows(*lp), x);
+    } catch (const std::bad_alloc &) {
+      *err = dd_OutOfMemory;
+      return dd_FALSE;
     }
     *exact = true;
-    const dd_LPStatusType before = lp->LPS;
-    if (lp::settle_exactly(lp)) {
+    if (settled) {
       *err = dd_NoError;
+      ddd_set_d(lp->optvalue, nearest_double(x.optvalue));
+      for (long j = 0; j < lp->d; ++j) {
+        ddd_set_d(lp->sol[j], nearest_double(x.sol[static_cast<size_t>(j)]));
+        ddd_set_d(lp->dsol[j], nearest_double(x.dsol[static_cast<size_t>(j)]));
+      }
       return dd_TRUE;
     }
     lp->LPS = before;
