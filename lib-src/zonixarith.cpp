@@ -420,12 +420,24 @@ bool checked_either_way(const QMatrix &in, const QMatrix &out)
   return facets.rows > 0 && check::conversion(out, facets) && holds_exactly(in, out, nullptr);
 }
 
+// The checker on c's rows out, and on its adjacency when it has one.
+bool rows_pass(const QMatrix &in, const QMatrix &out, const Conversion &c)
+{
+  if (c.adjacency == nullptr) return checked_either_way(in, out);
+  const dd_SetFamilyPtr F = c.adjacency.get();
+  QFamily adj(static_cast<size_t>(F->famsize));
+  for (long k = 0; k < F->famsize; ++k)
+    for (long e = 1; e <= F->setsize; ++e)
+      if (set_member(e, F->set[k]) != 0) adj[static_cast<size_t>(k)].push_back(e);
+  return static_cast<bool>(check::adjacency(in, out, adj));
+}
+
 }  // namespace
 
 bool passes_checker(const QMatrix &in, const Conversion &c)
 {
   if (!c.rows.empty()) return false;  // rows as text only: nothing to check
-  if (c.integers.store == nullptr) return checked_either_way(in, c.rational);
+  if (c.integers.store == nullptr) return rows_pass(in, c.rational, c);
   // Settled rows of 64-bit integers: each a positive multiple of its row.
   QMatrix out;
   out.rows = c.integers.rows;
@@ -441,7 +453,7 @@ bool passes_checker(const QMatrix &in, const Conversion &c)
       mpz_set_si(e.get_num_mpz_t(), r[static_cast<size_t>(j)]);
     }
   }
-  return checked_either_way(in, out);
+  return rows_pass(in, out, c);
 }
 
 bool double_answer_certain(dd_PolyhedraPtr poly)

@@ -169,8 +169,7 @@ u64 hash(View s) { return std::accumulate(s.begin(), s.end(), u64{0}, [](u64 h, 
 Set meet(View a, View b)
 {
   Set r;
-  std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(r));
-  return r;
+  return std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(r)), r;
 }
 
 bool within(View a, View b) { return std::includes(b.begin(), b.end(), a.begin(), a.end()); }
@@ -601,11 +600,12 @@ Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj)
   if (Verdict v = pose(in, out, c); !v) return v;
   std::vector<std::vector<std::size_t>> nbrs(c.elems.n);
   if (Verdict v = certify(c, &nbrs); !v) return v;
-  // A line is next to every row, itself too, and every row next to every line.
+  // A line is next to every other row, and every row next to every line.
   QFamily want(static_cast<std::size_t>(out.rows));
   const std::vector<long> &lines = c.lines.origin;
   for (auto l : lines)
-    for (long k = 1; k <= out.rows; ++k) want[static_cast<std::size_t>(l - 1)].push_back(k);
+    for (long k = 1; k <= out.rows; ++k)
+      if (k != l) want[static_cast<std::size_t>(l - 1)].push_back(k);
   std::size_t listed = lines.size();
   for (std::size_t x = 0; x < c.elems.n; ++x) {
     const long k = c.elems.origin[x];

@@ -41,8 +41,8 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas = nu
 
 // The adjacency of a conversion's output rows as the library lists it
 // (set k: the rows next to row k, 1-based, increasing): two extreme rays
-// are neighbours when they span a 2-face; a line is next to every row,
-// itself too.  Checks the conversion first.
+// are neighbours when they span a 2-face; a line is next to every other
+// row.  Checks the conversion first.
 Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj);
 
 // The LP over the rows of lp, maximising or minimising c0 + c.x
