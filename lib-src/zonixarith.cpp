@@ -1034,4 +1034,61 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
   return dd_TRUE;
 }
 
+namespace {
+
+// Whether lp, solved, is the interior LP of M's rows as
+// dd_MakeLPforInteriorFinding lays it out (each row of M, the negated
+// copies of its equations after them, with -t; a positive ceiling on t;
+// t maximised), and its point, when it claims one, is inside M by a
+// positive margin, exactly.  The LP's own answer the LP checker proves.
+bool interior_confirmed(dd_MatrixPtr M, const dd_lpdata &lp)
+{
+  const long m = M->rowsize, d = M->colsize, eqs = set_card(M->linset);
+  if (lp.m != m + eqs + 2 || lp.d != d + 1 || lp.objective != dd_LPmax || lp.objrow != lp.m) return false;
+  auto at = [&](long i, long j) { return ddd_get_d(lp.A[i][j]); };
+  for (long i = 0, copy = m; i < m; ++i) {
+    const bool eq = set_member(i + 1, M->linset) != 0;
+    for (long j = 0; j < d; ++j) {
+      const double v = ddd_get_d(M->matrix[i][j]);
+      if (at(i, j) != v || (eq && at(copy, j) != -v)) return false;
+    }
+    if (at(i, d) != -1.0 || (eq && at(copy++, d) != -1.0)) return false;
+  }
+  for (long j = 0; j <= d; ++j)
+    if (at(lp.m - 1, j) != (j == d ? 1.0 : 0.0) || (j > 0 && at(lp.m - 2, j) != (j == d ? -1.0 : 0.0))) return false;
+  if (!(at(lp.m - 2, 0) > 0.0) || lp.LPS != dd_Optimal) return false;
+  if (!(ddd_get_d(lp.optvalue) > 0.0)) return true;
+  // The point: its exact least slack is its margin.
+  const QMatrix q = to_rational(M);
+  std::vector<mpq_class> x(static_cast<size_t>(d - 1));
+  for (long j = 1; j < d; ++j) mpq_set_d(x[static_cast<size_t>(j - 1)].get_mpq_t(), ddd_get_d(lp.sol[j]));
+  mpq_class margin = 0, v;
+  for (long i = 0; i < q.rows; ++i) {
+    v = q.at(i, 0);
+    for (long j = 1; j < d; ++j) v += q.at(i, j) * x[static_cast<size_t>(j - 1)];
+    if (i == 0 || v < margin) margin = v;
+  }
+  return static_cast<bool>(check::interior(q, x, margin));
+}
+
+}  // namespace
+
+dd_boolean solve_interior(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
+                          dd_ErrorType *err, bool *exact)
+{
+  const dd_boolean found = solve_lp(lp, solver, arithmetic, err, exact);
+  if (arithmetic != Arithmetic::Auto || *err != dd_NoError || M == nullptr) return found;
+  try {
+    if (interior_confirmed(M, *lp)) return found;
+    // The LP of M's exact rows, made and solved over rationals.
+    QMatrix q = to_rational(M);
+    q.objective = dd_LPmin;
+    q.rowvec.assign(static_cast<size_t>(q.cols), 0);
+    return solve_lp(lp, solver, arithmetic, err, exact, &q, true);
+  } catch (const std::bad_alloc &) {
+    *err = dd_OutOfMemory;
+    return dd_FALSE;
+  }
+}
+
 }  // namespace zonix
