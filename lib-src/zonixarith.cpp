@@ -432,28 +432,36 @@ bool rows_pass(const QMatrix &in, const QMatrix &out, const Conversion &c)
   return static_cast<bool>(check::adjacency(in, out, adj));
 }
 
+// c's exact rows (settled 64-bit integer rows each stand for a positive
+// multiple of its row); false for rows as text only or in double only.
+bool exact_rows(const Conversion &c, QMatrix *out)
+{
+  if (!c.rows.empty() || (!c.exact && !c.settled)) return false;
+  if (c.integers.store == nullptr) {
+    *out = c.rational;
+    return true;
+  }
+  out->rows = c.integers.rows;
+  out->cols = c.integers.cols;
+  out->representation = c.rational.representation;
+  out->linearity = c.rational.linearity;
+  out->entries.resize(static_cast<size_t>(out->rows * out->cols));
+  std::vector<std::int64_t> r(static_cast<size_t>(out->cols));
+  for (long k = 0; k < out->rows; ++k) {
+    c.integers.get(k, r.data());
+    for (long j = 0; j < out->cols; ++j) mpz_set_si(out->at(k, j).get_num_mpz_t(), r[static_cast<size_t>(j)]);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool passes_checker(const QMatrix &in, const Conversion &c)
 {
   if (!c.rows.empty()) return false;  // rows as text only: nothing to check
   if (c.integers.store == nullptr) return rows_pass(in, c.rational, c);
-  // Settled rows of 64-bit integers: each a positive multiple of its row.
   QMatrix out;
-  out.rows = c.integers.rows;
-  out.cols = c.integers.cols;
-  out.representation = c.rational.representation;
-  out.linearity = c.rational.linearity;
-  out.entries.resize(static_cast<size_t>(out.rows * out.cols));
-  std::vector<std::int64_t> r(static_cast<size_t>(out.cols));
-  for (long k = 0; k < out.rows; ++k) {
-    c.integers.get(k, r.data());
-    for (long j = 0; j < out.cols; ++j) {
-      mpq_class &e = out.at(k, j);
-      mpz_set_si(e.get_num_mpz_t(), r[static_cast<size_t>(j)]);
-    }
-  }
-  return rows_pass(in, out, c);
+  return exact_rows(c, &out) && rows_pass(in, out, c);
 }
 
 bool double_answer_certain(dd_PolyhedraPtr poly)
@@ -775,6 +783,78 @@ bool same_rows(dd_MatrixPtr d, const QMatrix &q)
 
 }  // namespace
 
+namespace {
+
+// A projection through generators with every conversion checked: those
+// of M, and the facets of their kept coordinates (dropped exactly in
+// between), each an auto conversion that the checker passed or an exact
+// run.  With reduce without 1 >= 0 (the far side of an unbounded
+// projection).  dd_NumericallyInconsistent when some rows are not exact.
+Projection through_checked_generators(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool reduce)
+{
+  Projection p;
+  p.error = dd_NumericallyInconsistent;
+  ConvertOptions o;
+  o.arithmetic = Arithmetic::Auto;
+  const Conversion g = convert(M, o);
+  QMatrix G;
+  if (g.error != dd_NoError || !exact_rows(g, &G) || G.rows == 0) {
+    if (g.error != dd_NoError) p.error = g.error;
+    return p;
+  }
+  QMatrix P;  // G's kept coordinates, zero rows left out
+  P.representation = dd_Generator;
+  for (long j = 0; j < G.cols; ++j)
+    if (std::find(cols.begin(), cols.end(), j + 1) == cols.end()) ++P.cols;
+  for (long i = 0; i < G.rows; ++i) {
+    bool zero = true;
+    for (long j = 0; j < G.cols; ++j)
+      if (std::find(cols.begin(), cols.end(), j + 1) == cols.end()) {
+        zero = zero && sgn(G.at(i, j)) == 0;
+        P.entries.push_back(G.at(i, j));
+      }
+    if (zero) {
+      P.entries.resize(static_cast<size_t>(P.rows * P.cols));
+      continue;
+    }
+    ++P.rows;
+    if (std::binary_search(G.linearity.begin(), G.linearity.end(), i + 1)) P.linearity.push_back(P.rows);
+  }
+  const Matrix D(to_double(P));
+  if (D == nullptr) return p;
+  const Conversion h = convert(D.get(), o, &P);
+  QMatrix R;
+  if (h.error != dd_NoError || !exact_rows(h, &R)) {
+    if (h.error != dd_NoError) p.error = h.error;
+    return p;
+  }
+  QMatrix out = R;
+  out.rows = 0;
+  out.entries.clear();
+  out.linearity.clear();
+  for (long i = 0; i < R.rows; ++i) {
+    const bool eq = std::binary_search(R.linearity.begin(), R.linearity.end(), i + 1);
+    bool constant = !eq && sgn(R.at(i, 0)) >= 0;
+    for (long j = 1; j < R.cols && constant; ++j) constant = sgn(R.at(i, j)) == 0;
+    if (reduce && constant) continue;
+    out.entries.insert(out.entries.end(), R.entries.begin() + i * R.cols, R.entries.begin() + (i + 1) * R.cols);
+    if (eq) {  // scaled to a leading coefficient of 1, as an equation of the input reads
+      out.linearity.push_back(out.rows + 1);
+      mpq_class *r = out.entries.data() + out.rows * out.cols, f = 0;
+      for (long j = 1; j < out.cols && sgn(f) == 0; ++j) f = -r[j];
+      for (long j = 0; j < out.cols && sgn(f) != 0; ++j) r[j] /= f;
+    }
+    ++out.rows;
+  }
+  p.rational = std::move(out);
+  p.output.reset(to_double(p.rational));
+  p.error = p.output == nullptr ? dd_OutOfMemory : dd_NoError;
+  p.exact = true;
+  return p;
+}
+
+}  // namespace
+
 Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool fourier,
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational)
 {
@@ -794,9 +874,12 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
   }
   const bool in_double = arithmetic == Arithmetic::Double ||
                          (arithmetic == Arithmetic::Auto && rational == nullptr);
-  if (in_double) {
+  if (in_double && arithmetic == Arithmetic::Auto && method == proj::Method::Vertices) {
+    Projection v = through_checked_generators(M, cols, reduce);
+    if (v.error == dd_NoError || !uncertified(v.error)) return v;
+  } else if (in_double) {
     p.output.reset(proj::project_h(M, cols, method, true, reduce, &p.error));
-    if (arithmetic == Arithmetic::Double || (!fourier && !uncertified(p.error))) return p;
+    if (arithmetic == Arithmetic::Double || !uncertified(p.error)) return p;
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactRequest rq;
@@ -807,8 +890,9 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
   rq.reduce = reduce;
   rq.eliminate.assign(cols.begin(), cols.end());
   ExactResult res = run_exact(rq);
-  // Nothing certifies Fourier-Motzkin's sums in double: auto keeps the
-  // double rows only where the exact ones confirm them.
+  // Nothing certifies the sums of Fourier-Motzkin or of block elimination
+  // in double: auto keeps the double rows only where the exact ones
+  // confirm them.
   if (in_double && p.error == dd_NoError && res.error == dd_NoError &&
       same_rows(p.output.get(), res.output))
     return p;
