@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <new>
 #include <optional>
 #include <vector>
@@ -1140,7 +1141,12 @@ bool interior_confirmed(dd_MatrixPtr M, const dd_lpdata &lp)
   }
   for (long j = 0; j <= d; ++j)
     if (at(lp.m - 1, j) != (j == d ? 1.0 : 0.0) || (j > 0 && at(lp.m - 2, j) != (j == d ? -1.0 : 0.0))) return false;
-  if (!(at(lp.m - 2, 0) > 0.0) || lp.LPS != dd_Optimal) return false;
+  // The ceiling: twice the largest constant (at least 1), or that constant
+  // where twice it is no double.
+  double top = 1.0;
+  for (long i = 0; i < lp.m - 2; ++i) top = std::max(top, at(i, 0));
+  if (at(lp.m - 2, 0) != (top <= std::numeric_limits<double>::max() / 2 ? 2 * top : top) || lp.LPS != dd_Optimal)
+    return false;
   if (!(ddd_get_d(lp.optvalue) > 0.0)) return true;
   // The point: its exact least slack is its margin.
   const QMatrix q = to_rational(M);
