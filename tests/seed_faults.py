@@ -4,6 +4,13 @@ tests, and records whether they notice.  A fault is (file, a line fragment
 that must occur exactly once, its replacement): it says "does not apply"
 once the code has moved.  The tree is restored after each fault.
 
+The faults of AUTO go into the double build of a solver only (the line is
+kept as it was for the exact build, under ZONIX_EXACT): the default
+arithmetic must still answer right (the unit tests AutoAnswers pass) while
+double precision shows the fault (DoubleAnswers fail): "auto right, double
+wrong".  "AUTO WRONG" is a wrong default answer; "double unaffected", a
+fault the double answers do not show.
+
     tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [--unit-only] [--list] [IDS...]
 
 Results go to FILE (default DIR/build-faults/faults.tsv), one line a fault,
@@ -77,6 +84,49 @@ F = [  # id, file, fragment, replacement
     ("gw-reduce-nlhs", "gateway/cmd_reduce.cpp", "check_call(nlhs, nrhs, prhs, 1, 1, 2, usage);", "check_call(nlhs, nrhs, prhs, 1, 1, 3, usage);"),
 ]
 
+AUTO = [  # id, file, fragment, replacement: in the double build only
+    ("auto-ds-optimality", "lib-src/zonixlp_dualsimplex.cpp", "if (j != rhscol && dd_Positive(rcost[j - 1])) return;", "if (j != rhscol && dd_Negative(rcost[j - 1])) return;"),
+    ("auto-ds-ratio", "lib-src/zonixlp_dualsimplex.cpp", "const bool better = *s == 0 || dd_Smaller(rat, minrat) ||", "const bool better = *s == 0 || dd_Larger(rat, minrat) ||"),
+    ("auto-cc-status", "lib-src/zonixlp_crisscross.cpp", "if (!*selected) *lps = dd_Inconsistent;", "if (!*selected) *lps = dd_DualInconsistent;"),
+    ("auto-cc-bflag", "lib-src/zonixlp_crisscross.cpp", "if (bflag[i] <= 0) continue;", "if (bflag[i] < 0) continue;"),
+    ("auto-lp-ray-sign", "lib-src/zonixlp_dict.cpp", "for (dd_colrange j = 1; j <= d_size; ++j) ddd_set(sol[j - 1], T[j - 1][se - 1]);", "for (dd_colrange j = 1; j <= d_size; ++j) ddd_neg(sol[j - 1], T[j - 1][se - 1]);"),
+    ("auto-lp-eq-copy", "lib-src/zonixlp.cpp", "ddd_neg(lp->A[irev - 1][j], M->matrix[i - 1][j]);", "ddd_set(lp->A[irev - 1][j], M->matrix[i - 1][j]);"),
+    ("auto-vertex-moved", "lib-src/zonixcore_rays.cpp", "for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(", "for (dd_colrange j = 2; j < d_origsize; ++j) ddd_div("),
+    ("auto-row-dropped", "lib-src/zonixio_output.cpp", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount;", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount - 1;"),
+    ("auto-incidence", "lib-src/zonixio_output.cpp", "if (i <= last) set_addelem(poly->Ainc[i - 1], k);", "if (i + 1 < last) set_addelem(poly->Ainc[i - 1], k);"),
+    ("auto-edge-removed", "lib-src/zonixio_output.cpp", "if (shared[static_cast<size_t>(b)] >= need) decide(a, b);", "if (shared[static_cast<size_t>(b)] > need) decide(a, b);"),
+    ("auto-edge-added", "lib-src/zonixio_output.cpp", "bool adjacent = card >= need;", "bool adjacent = card + 1 >= need;"),
+    ("auto-red-kept-dropped", "lib-src/zonixlp_redundancy.cpp", "return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp->optvalue) ? dd_FALSE : dd_TRUE;"),
+    ("auto-red-relax", "lib-src/zonixlp_redundancy.cpp", "ddd_add(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);", "ddd_sub(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);"),
+    ("auto-red-strong", "lib-src/zonixlp_redundancy.cpp", "return dd_Positive(lp2->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp2->optvalue) ? dd_TRUE : dd_FALSE;"),
+    ("auto-implicit", "lib-src/zonixlp_redundancy.cpp", "if (implicit_row(N.get(), i, cvec.get(), error)) set_addelem(", "if (!implicit_row(N.get(), i, cvec.get(), error)) set_addelem("),
+    ("auto-proj-row-missing", "lib-src/zonixproj.cpp", "ddd_set(R->matrix[i][c], sum);", "if (i > 0) ddd_set(R->matrix[i][c], sum);"),
+    ("auto-proj-row-extra", "lib-src/zonixproj.cpp", "if (dd_Positive(last))", "if (dd_Nonnegative(last))"),
+    ("auto-interior-margin", "lib-src/zonixlp_interior.cpp", "for (dd_rowrange i = 1; i <= m; ++i) ddd_neg(lpnew->A[i - 1][d], dd_one);", "for (dd_rowrange i = 1; i <= m; ++i) ddd_set(lpnew->A[i - 1][d], dd_one);"),
+    ("auto-interior-ceiling", "lib-src/zonixlp_interior.cpp", "if (dd_Larger(lp->A[i - 1][rhs - 1], bmax))", "if (dd_Smaller(lp->A[i - 1][rhs - 1], bmax))"),
+]
+
+
+def double_only(text, frag, repl):
+    """The line holding frag twice: as it was for the exact build, with the
+    fault for the double build."""
+    start = text.rfind("\n", 0, text.index(frag)) + 1
+    end = text.index("\n", text.index(frag))
+    line = text[start:end]
+    return (text[:start] + "#ifdef ZONIX_EXACT\n" + line + "\n#else\n" + line.replace(frag, repl) +
+            "\n#endif" + text[end:])
+
+
+def auto_suite(bdir):
+    if not build(bdir, ["unit_tests"]):
+        return "does not build"
+    if run(["nice", "./unit_tests", "--gtest_filter=AutoAnswers.*", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
+        return "AUTO WRONG"
+    if run(["nice", "./unit_tests", "--gtest_filter=DoubleAnswers.*", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
+        return "auto right, double wrong"
+    return "double unaffected"
+
+
 UNIT_TIMEOUT = 600   # the whole unit binary; a fault may make a loop endless
 CTEST_TIMEOUT = 300  # one CTest test
 
@@ -136,10 +186,11 @@ def main():
                        check=True, stdout=subprocess.DEVNULL)
     done = {line.split("\t")[0]: line for line in open(out)} if os.path.exists(out) and not a.list else {}
     order = {fid: k for k, fid in enumerate(a.ids)}
-    for fid, rel, frag, repl in sorted(F, key=lambda f: order.get(f[0], len(order))):
+    auto_ids = {f[0] for f in AUTO}
+    for fid, rel, frag, repl in sorted(F + AUTO, key=lambda f: order.get(f[0], len(order))):
         if a.ids and fid not in a.ids:
             continue
-        if fid in done and (a.unit_only or "not caught by the unit" not in done[fid]):
+        if fid in done and (a.unit_only or fid in auto_ids or "not caught by the unit" not in done[fid]):
             print(done[fid], end="")
             continue
         path = os.path.join(tree, rel)
@@ -151,11 +202,15 @@ def main():
             result = "applies"
         else:
             try:
-                open(path, "w").write(text.replace(frag, repl))
-                stage = suite(bdir, rel.startswith("gateway/"), a.unit_only)
-                result = ("does not build" if stage == "build" else
-                          "not caught by the unit tests" if stage == "skipped" else
-                          f"caught ({stage})" if stage else "not caught")
+                if fid in auto_ids:
+                    open(path, "w").write(double_only(text, frag, repl))
+                    result = auto_suite(bdir)
+                else:
+                    open(path, "w").write(text.replace(frag, repl))
+                    stage = suite(bdir, rel.startswith("gateway/"), a.unit_only)
+                    result = ("does not build" if stage == "build" else
+                              "not caught by the unit tests" if stage == "skipped" else
+                              f"caught ({stage})" if stage else "not caught")
             finally:
                 open(path, "w").write(text)
         line = f"{fid}\t{rel}\t{result}\n"
