@@ -157,8 +157,34 @@ std::string interior(const Rows &rows, double t, const Row &x, dd_LPSolverType s
   return "";
 }
 
+// The hull of V (points, rays) has `facets` rows besides 1 >= 0 (which
+// may be listed), each >= 0 on every generator, exactly, and tight on
+// some point.
+std::string valid_hull(const Rows &v, long facets, Arithmetic a)
+{
+  zonix::ConvertOptions o;
+  o.arithmetic = a;
+  const Matrix M = matrix(v, dd_Generator);
+  const zonix::Conversion c = zonix::convert(M.get(), o);
+  if (c.error != dd_NoError) return "error";
+  Rows h = rows_of(c.output.get());
+  std::erase_if(h, [](const Row &r) { return r[0] > 0 && std::all_of(r.begin() + 1, r.end(), [](double x) { return x == 0; }); });
+  if (static_cast<long>(h.size()) != facets) return std::to_string(h.size()) + " rows";
+  for (const Row &r : h) {
+    bool tight = false;
+    for (const Row &g : v) {
+      mpq_class dot = 0;
+      for (size_t j = 0; j < r.size(); ++j) dot += mpq_class(r[j]) * mpq_class(g[j]);
+      if (sgn(dot) < 0) return "a row excludes a generator";
+      tight = tight || (g[0] != 0 && sgn(dot) == 0);
+    }
+    if (!tight) return "a row misses every point";
+  }
+  return "";
+}
+
 struct Case {
-  const char *name;
+  std::string name;
   Answer answer;
   bool in_double = true;  // whether double precision gets it right too
 };
@@ -284,6 +310,40 @@ std::vector<Case> cases()
                  return r;
                },
                false});
+  // The same box at several widths: no implicit equation; its corners as
+  // generators: none redundant; its vertices: a 4-cycle.
+  for (double width : {1e-8, 1e-9, 1e-12}) {
+    const std::string at = " at width " + std::to_string(width);
+    c.push_back({"thin box, no implicit equation" + at,
+                 [=](Arithmetic a) {
+                   return row_query({{1, -1 / width, 0}, {0, 1, 0}, {1, 0, -1}, {0, 0, 1}}, RQ::ImplicitLinearity, {},
+                                    a);
+                 },
+                 false});
+    c.push_back({"thin box corners kept" + at,
+                 [=](Arithmetic a) {
+                   const Matrix M = matrix({{1, 0, 0}, {1, width, 0}, {1, 0, 1}, {1, width, 1}}, dd_Generator);
+                   dd_ErrorType err = dd_NoError;
+                   bool exact = false;
+                   const Set s(zonix::row_query(M.get(), RQ::Redundant, a, &err, &exact));
+                   return err == dd_NoError && members(s.get()).empty() ? "" : "a corner dropped";
+                 },
+                 false});
+  }
+  // |x1| + ... + |x4| <= 1 without x1 and x3: |x2| + |x4| <= 1
+  c.push_back({"cross to diamond, Fourier-Motzkin", [](Arithmetic a) {
+                 Rows h;
+                 for (int s = 0; s < 16; ++s) {
+                   Row r = {1};
+                   for (int j = 0; j < 4; ++j) r.push_back(s >> j & 1 ? 1.0 : -1.0);
+                   h.push_back(r);
+                 }
+                 return projection(h, {2, 4}, PM::Fourier, {{1, 1, 1}, {1, 1, -1}, {1, -1, 1}, {1, -1, -1}}, a);
+               }});
+  // A far point and a near one with the quadrant's rays: y >= 0, x >= 1
+  // and the segment's line, valid on both points.
+  c.push_back({"far point hull",
+               [](Arithmetic a) { return valid_hull({{1, 1e308, 0}, {1, 1, 1}, {0, 1, 0}, {0, 0, 1}}, 3, a); }, false});
   return c;
 }
 
