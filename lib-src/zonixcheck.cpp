@@ -1,9 +1,8 @@
-// The exact checker (zonixcheck.hpp).  A conversion is one question about
-// a cone C = {y : atoms . y >= 0, eqs . y = 0}: are the listed elements
-// exactly its extreme rays (modulo its lineality) and the listed lines a
-// basis of that lineality?  H to V asks it of the homogenised polyhedron,
-// V to H of the dual cone of the generators, whose extreme rays are the
-// facets.  The other answers are read off their witnesses.
+// The exact checker.  A conversion is one question about a cone C = {y :
+// atoms . y >= 0, eqs . y = 0}: are the listed elements its extreme rays
+// (modulo its lineality) and the lines a basis of that lineality?  H to V
+// asks it of the homogenised polyhedron, V to H of the generators' dual
+// cone, whose extreme rays are the facets.
 #include "zonixcheck.hpp"
 
 #include <algorithm>
@@ -21,7 +20,6 @@ using u64 = std::uint64_t;
 using i64 = std::int64_t;
 using Set = std::vector<std::uint32_t>;  // sorted atom numbers
 using View = std::span<const std::uint32_t>;
-const mpq_class Q0 = 0;
 
 Verdict no(std::string why) { return Verdict{false, std::move(why)}; }
 bool member(const std::vector<long> &s, long i) { return std::binary_search(s.begin(), s.end(), i); }
@@ -29,8 +27,7 @@ const mpq_class *row_of(const QMatrix &M, long i) { return M.entries.data() + i 
 std::string row_name(long i) { return "row " + std::to_string(i + 1); }
 int bitlen(u64 v) { return v == 0 ? 0 : 64 - __builtin_clzll(v); }
 
-// Integer rows: each row times a positive factor, primitive; signs, tight
-// sets and parallelism stay, and dot products become integer.
+// Integer rows, each a positive multiple of its row, primitive.
 
 constexpr u64 kP = (u64{1} << 61) - 1;
 
@@ -43,13 +40,14 @@ u64 mulmod(u64 a, u64 b)
 
 struct Rows {
   std::size_t d, n = 0;
+  const char *what;  // for messages
   std::vector<i64> small;                   // n * d; zeros for a row in GMP
   std::vector<std::vector<mpz_class>> big;  // the row in GMP, or nothing
   std::vector<int> bits;                    // of the largest entry; 127 in GMP
   std::vector<u64> mod;                     // n * d residues
   std::vector<long> origin;                 // the row's number in its matrix, 0 if made up
 
-  explicit Rows(std::size_t dim) : d(dim) {}
+  explicit Rows(std::size_t dim, const char *name = "row") : d(dim), what(name) {}
   const i64 *row(std::size_t i) const { return small.data() + i * d; }
   const u64 *res(std::size_t i) const { return mod.data() + i * d; }
   mpz_class entry(std::size_t i, std::size_t j) const { return big[i].empty() ? mpz_class(row(i)[j]) : big[i][j]; }
@@ -69,8 +67,8 @@ struct Rows {
     if (!fits) {  // times the denominators' lcm, over the numerators' gcd (not 0: zeros fit)
       mpz_class l = 1, h = 0;
       for (std::size_t j = 0; j < d; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q[j].get_den_mpz_t());
-      for (std::size_t j = 0; j < d; ++j) z.push_back(q[j].get_num() * (l / q[j].get_den()));
-      for (const auto &e : z) mpz_gcd(h.get_mpz_t(), h.get_mpz_t(), e.get_mpz_t());
+      for (std::size_t j = 0; j < d; ++j)
+        z.push_back(q[j].get_num() * (l / q[j].get_den())), mpz_gcd(h.get_mpz_t(), h.get_mpz_t(), z[j].get_mpz_t());
       fits = true;
       for (auto &e : z) e /= h, fits = fits && mpz_sizeinbase(e.get_mpz_t(), 2) <= 62;
       for (std::size_t j = 0; j < d; ++j) v[j] = fits ? z[j].get_si() : 0;
@@ -113,6 +111,27 @@ int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
   return sgn(s);
 }
 
+// acc[a] += sum_j col[j][a] * e[j], for sums the caller has bounded below 2^62.
+[[gnu::always_inline]] inline void accumulate_body(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
+{
+  for (std::size_t j = 0; j < d; ++j) {
+    const i64 v = e[j], *cj = col + j * m;
+    if (v == 0) continue;
+#pragma omp simd
+    for (std::size_t a = 0; a < m; ++a) acc[a] += cj[a] * v;
+  }
+}
+__attribute__((target("avx512f,avx512dq"))) void accumulate_wide(i64 *acc, const i64 *col, const i64 *e,
+                                                                 std::size_t d, std::size_t m)
+{
+  accumulate_body(acc, col, e, d, m);
+}
+void accumulate(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
+{
+  static const bool wide = __builtin_cpu_supports("avx512dq") != 0;
+  wide ? accumulate_wide(acc, col, e, d, m) : accumulate_body(acc, col, e, d, m);
+}
+
 // Ranks modulo a prime never exceed those over the rationals; every rank
 // needed here is bounded above by the geometry (vectors known to lie in a
 // kernel), so "rank mod p reaches r" proves "rank = r".
@@ -124,6 +143,7 @@ struct Basis {
   std::vector<u64> w;  // scratch
   explicit Basis(std::size_t dim) : d(dim), w(dim) {}
   std::size_t rank() const { return piv.size(); }
+  void truncate(std::size_t r) { rows.resize(r * d), piv.resize(r); }
   bool add(const u64 *v)
   {
     std::copy(v, v + d, w.begin());
@@ -140,10 +160,8 @@ struct Basis {
       if ((e & 1) != 0) inv = mulmod(inv, a);
     for (auto &x : w) x = mulmod(x, inv);
     rows.insert(rows.end(), w.begin(), w.end());
-    piv.push_back(c);
-    return true;
+    return piv.push_back(c), true;
   }
-  void truncate(std::size_t r) { rows.resize(r * d), piv.resize(r); }
 };
 
 // Rank of base plus the rows `which` of r, up to goal; base stays as it was.
@@ -242,14 +260,15 @@ struct Ridges {
 
 struct Cone {
   Rows atoms, eqs, elems, lines;
-  const char *atom = "input row", *elem = "output row", *line = "output line";  // for messages
   std::vector<char> proven;  // by input row: shown to hold with equality
-  explicit Cone(std::size_t d) : atoms(d), eqs(d), elems(d), lines(d) {}
+  explicit Cone(std::size_t d)
+      : atoms(d, "input row"), eqs(d, "equation"), elems(d, "output row"), lines(d, "output line") {}
 };
 
-std::string named(const char *what, const Rows &r, std::size_t i)
+std::string named(const Rows &r, std::size_t i)
 {
-  return r.origin[i] > 0 ? std::string(what) + " " + std::to_string(r.origin[i]) : std::string("the implied ") + what;
+  const long o = r.origin[i];
+  return o > 0 ? r.what + (" " + std::to_string(o)) : std::string("the implied ") + r.what;
 }
 
 // One walk of the face lattice above degenerate elements.
@@ -265,11 +284,10 @@ struct Walk {
   Walk(const Cone &cone, std::size_t d) : c(cone), eqbase(d) {}
   View z(std::size_t x) const { return {zat.data() + zoff[x], zoff[x + 1] - zoff[x]}; }
 
-  // Face F (tight atoms s, rank r): its up-faces (faces one dimension
-  // higher) from the elements of pool, into ups with one element of each
-  // in gens.  True when they are all of them: they are the extreme rays of
-  // the cone of C at F, whose graph is connected once its pointed
-  // dimension r - q is 3 or more, so a list closed under 2-faces is all.
+  // Face F (tight atoms s, rank r): its up-faces from the elements of pool
+  // into ups, one element of each in gens; true when they are all (the
+  // extreme rays of C's cone at F: a list closed under 2-faces is all once
+  // its pointed dimension r - q is 3 or more).
   bool up_faces(const Set &s, std::size_t r, const std::vector<std::size_t> &pool, std::vector<Set> &ups,
                 std::vector<std::size_t> &gens)
   {
@@ -330,32 +348,40 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   std::vector<std::uint32_t> zat;
   std::vector<std::size_t> zoff{0}, count(m, 0);
   // Valid: lines orthogonal to every atom and equation, elements on the
-  // equations and the right side of every atom.
+  // equations and the right side of every atom; with every atom in 64
+  // bits, an element against all of them in one pass over their columns
+  // wherever no sum can pass 2^62.
+  int abits = 0;
+  for (std::size_t a = 0; a < m; ++a) abits = std::max(abits, c.atoms.bits[a]);
+  const bool columns = abits <= 62;
+  std::vector<i64> col(columns ? d * m : 0), acc(columns ? m : 0);
+  for (std::size_t a = 0; a < m && columns; ++a)
+    for (std::size_t j = 0; j < d; ++j) col[j * m + a] = c.atoms.row(a)[j];
   for (std::size_t l = 0; l < c.lines.n; ++l)
     for (const Rows *r : {&c.atoms, &c.eqs})
       for (std::size_t a = 0; a < r->n; ++a)
-        if (sign_dot(*r, a, c.lines, l) != 0)
-          return no(named(c.line, c.lines, l) + " is not orthogonal to " + named(c.atom, *r, a));
+        if (sign_dot(*r, a, c.lines, l) != 0) return no(named(c.lines, l) + " is not orthogonal to " + named(*r, a));
   for (std::size_t x = 0; x < c.elems.n; ++x) {
-    if (c.elems.bits[x] == 0) return no(named(c.elem, c.elems, x) + " is zero");
+    if (c.elems.bits[x] == 0) return no(named(c.elems, x) + " is zero");
     for (std::size_t e = 0; e < c.eqs.n; ++e)
-      if (sign_dot(c.eqs, e, c.elems, x) != 0)
-        return no(named(c.elem, c.elems, x) + " breaks " + named("equation", c.eqs, e));
+      if (sign_dot(c.eqs, e, c.elems, x) != 0) return no(named(c.elems, x) + " breaks " + named(c.eqs, e));
+    const bool fast = columns && abits + c.elems.bits[x] + bitlen(d) <= 62;
+    if (fast) std::fill(acc.begin(), acc.end(), 0), accumulate(acc.data(), col.data(), c.elems.row(x), d, m);
     for (std::size_t a = 0; a < c.atoms.n; ++a) {
-      const int s = sign_dot(c.atoms, a, c.elems, x);
-      if (s < 0) return no(named(c.elem, c.elems, x) + " is on the wrong side of " + named(c.atom, c.atoms, a));
+      const int s = fast ? (acc[a] > 0) - (acc[a] < 0) : sign_dot(c.atoms, a, c.elems, x);
+      if (s < 0) return no(named(c.elems, x) + " is on the wrong side of " + named(c.atoms, a));
       if (s == 0) zat.push_back(static_cast<std::uint32_t>(a)), ++count[a];
     }
     zoff.push_back(zat.size());
   }
-  // Atoms tight on every element are equations of C if the list is right;
-  // that needs its own proof: an atom whose opposite is an atom too.
+  // Atoms tight on every element are equations of C if the list is right,
+  // proved when the atom's opposite is an atom too (or by farkas).
   auto implicit = [&](std::size_t a) { return count[a] == n; };
   for (std::size_t a = 0; a < m; ++a) {
     const long o = c.atoms.origin[a];
     bool shown = !implicit(a) || c.atoms.bits[a] == 0 || (o > 0 && !c.proven.empty() && c.proven[o - 1] != 0);
     for (std::size_t b = 0; b < m && !shown; ++b) shown = implicit(b) && c.atoms.same(a, b, -1);
-    if (!shown) return no(named(c.atom, c.atoms, a) + " is tight on every " + c.elem + ", unproved an equation");
+    if (!shown) return no(named(c.atoms, a) + " is tight on every output row, unproved an equation");
   }
   Set allatoms;
   for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e));
@@ -363,18 +389,17 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     if (implicit(a)) w.eqbase.add(c.atoms.res(a));
     else allatoms.push_back(static_cast<std::uint32_t>(a));
   const std::size_t q = w.q = w.eqbase.rank();
-  // R, the rank of all rows, is exact when the lines reach d - R: they lie
-  // in the kernel of every row.  q is exact when the elements and lines
-  // span d - q: the equations vanish on them.
+  // R, the rank of all rows, is exact when the lines (in their kernel)
+  // reach d - R; q when the elements and lines span d - q.
   const std::size_t R = rank_with(w.eqbase, c.atoms, allatoms, d), pointed = R - q;
   Basis lb(d);
   for (std::size_t l = 0; l < c.lines.n; ++l)
-    if (!lb.add(c.lines.res(l))) return no(named(c.line, c.lines, l) + " depends on the lines before it");
+    if (!lb.add(c.lines.res(l))) return no(named(c.lines, l) + " depends on the lines before it");
   if (R + lb.rank() != d)
-    return no(std::string("the ") + c.line + "s span " + std::to_string(lb.rank()) + " dimensions, not d - R");
+    return no(std::string("the output lines span ") + std::to_string(lb.rank()) + " dimensions, not d - R");
   Basis xb = lb;
   for (std::size_t x = 0; x < n && xb.rank() < d - q; ++x) xb.add(c.elems.res(x));
-  if (xb.rank() + q != d) return no(std::string("the ") + c.elem + "s do not span the cone");
+  if (xb.rank() + q != d) return no(std::string("the output rows do not span the cone"));
   for (std::size_t x = 0; x < n; ++x) {
     for (std::size_t i = zoff[x]; i < zoff[x + 1]; ++i)
       if (!implicit(zat[i])) w.zat.push_back(zat[i]);
@@ -387,8 +412,8 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   std::vector<char> simple(n, 0);
   std::vector<std::pair<u64, std::size_t>> byset;
   for (std::size_t x = 0; x < n; ++x) {
-    if (w.z(x).size() == allatoms.size()) return no(named(c.elem, c.elems, x) + " lies in the lineality");
-    if (w.z(x).size() + q + 1 < R) return no(named(c.elem, c.elems, x) + " is not extreme");
+    if (w.z(x).size() == allatoms.size()) return no(named(c.elems, x) + " lies in the lineality");
+    if (w.z(x).size() + q + 1 < R) return no(named(c.elems, x) + " is not extreme");
     simple[x] = w.z(x).size() + q + 1 == R;
     byset.emplace_back(hash(w.z(x)), x);
   }
@@ -396,7 +421,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   for (std::size_t i = 1; i < byset.size(); ++i)
     for (std::size_t k = i; k-- > 0 && byset[k].first == byset[i].first;)
       if (std::ranges::equal(w.z(byset[k].second), w.z(byset[i].second)))
-        return no(named(c.elem, c.elems, byset[i].second) + " repeats " + named(c.elem, c.elems, byset[k].second));
+        return no(named(c.elems, byset[i].second) + " repeats another");
   auto get = [&](std::size_t x) { return w.z(x); };
   const Ridges<decltype(get)> rg(pointed >= 3 ? n : 0, get, simple);
   std::vector<std::size_t> parent(n);
@@ -411,28 +436,26 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     if (nbrs != nullptr) (*nbrs)[x].push_back(y), (*nbrs)[y].push_back(x);
   };
   if (!rg.match(mate, [&](const auto &r) { open.push_back(r); }))
-    return no("a 2-face holds three " + std::string(c.elem) + "s");
+    return no("a 2-face holds three output rows");
   // One seed per group of simple elements joined by ridges: a neighbour of
   // a simple extreme element across a ridge is simple and extreme too.
   std::vector<char> seeded(n, 0);
   for (std::size_t x = 0; x < n; ++x) {
     if (simple[x] != 0 && pointed >= 3 && seeded[root(x)]++ != 0) continue;
-    if (rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1) return no(named(c.elem, c.elems, x) + " is not extreme");
+    if (rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1) return no(named(c.elems, x) + " is not extreme");
   }
   // Complete: a pointed cone of dimension 1 or 2 has 1 or 2 extreme rays;
   // above, its graph is connected, so a list closed under 2-faces is all.
   if (pointed <= 2) {
-    if (n != pointed) return no(std::to_string(n) + " " + c.elem + "s listed, not " + std::to_string(pointed));
+    if (n != pointed) return no(std::to_string(n) + " output rows listed, not " + std::to_string(pointed));
     if (nbrs != nullptr && n == 2) (*nbrs)[0] = {1}, (*nbrs)[1] = {0};
     return Verdict{};
   }
-  if (n == 0) return no(std::string("no ") + c.elem + " listed");
   std::vector<std::vector<std::size_t>> holders(m);
   for (std::size_t x = 0; x < n; ++x)
     for (auto a : w.z(x)) holders[a].push_back(x);
-  // The walk above degenerate elements can grow with the faces of the
-  // cone; past about the cost of the validity pass it gives up.  Their
-  // 2-faces go to a table where the simple elements' open ridges must be.
+  // The walk above degenerate elements gives up past about the cost of the
+  // validity pass; their 2-faces must hold the simple elements' open ridges.
   w.budget = static_cast<long>(n * m * d) + 2000000L;
   std::map<Set, std::size_t> degfaces;
   std::vector<std::size_t> shared(n, 0);
@@ -450,13 +473,13 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     std::vector<std::size_t> gens;
     if (!w.up_faces(Set(w.z(x).begin(), w.z(x).end()), R - 1, cand, ups, gens))
       return no(w.budget < 0 ? std::string("too degenerate to certify here")
-                             : "a 2-face at " + named(c.elem, c.elems, x) + " has no other " + c.elem);
+                             : "a 2-face at " + named(c.elems, x) + " has no other output row");
     if (nbrs != nullptr) (*nbrs)[x].insert((*nbrs)[x].end(), gens.begin(), gens.end());
     for (std::size_t k = 0; k < ups.size() && !open.empty(); ++k) degfaces.emplace(std::move(ups[k]), x);
   }
   for (const auto &r : open) {
     auto f = degfaces.find(without(w.z(r.x), r.k));
-    if (f == degfaces.end()) return no("a 2-face at " + named(c.elem, c.elems, r.x) + " has no other " + c.elem);
+    if (f == degfaces.end()) return no("a 2-face at " + named(c.elems, r.x) + " has no other output row");
     if (nbrs != nullptr) (*nbrs)[r.x].push_back(f->second);
   }
   return Verdict{};
@@ -469,10 +492,8 @@ void add_atom(Rows &r, const mpq_class *q, long from, std::unordered_map<u64, st
   const std::size_t i = r.n - 1;
   const u64 h = std::accumulate(r.res(i), r.res(i) + r.d, u64{0}, [](u64 s, u64 e) { return s * 1000003u + e; });
   auto &bucket = seen[h];
-  if (std::any_of(bucket.begin(), bucket.end(), [&](std::size_t k) { return r.same(k, i); }))
-    r.pop();
-  else
-    bucket.push_back(i);
+  const bool copy = std::any_of(bucket.begin(), bucket.end(), [&](std::size_t k) { return r.same(k, i); });
+  copy ? r.pop() : bucket.push_back(i);
 }
 
 Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
@@ -484,10 +505,8 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
   bool constant = false;  // H: a right-hand side not 0; V: a point
   for (long i = 0; i < in.rows; ++i) {
     constant = constant || sgn(in.at(i, 0)) != 0;
-    if (member(in.linearity, i + 1) && (hin || sgn(in.at(i, 0)) == 0))
-      c.eqs.push(row_of(in, i), i + 1);
-    else
-      add_atom(c.atoms, row_of(in, i), i + 1, seen);
+    const bool eq = member(in.linearity, i + 1) && (hin || sgn(in.at(i, 0)) == 0);
+    eq ? c.eqs.push(row_of(in, i), i + 1) : add_atom(c.atoms, row_of(in, i), i + 1, seen);
   }
   Vec unit0(static_cast<std::size_t>(in.cols), 0);
   unit0[0] = 1;
@@ -504,9 +523,7 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
   // A cone's apex is implied by its rays; its V output has none then.
   if (hin && !constant && !apex) c.elems.push(unit0.data(), 0);
   if (hin) return Verdict{};
-  c.atom = "generator", c.line = "output equation";
-  // t >= 0 is a facet when the generators it holds tight (rays, lines)
-  // reach rank G - 1.
+  // t >= 0 is a facet when the generators tight on it reach rank G - 1.
   Set tight, every(c.atoms.n);
   std::iota(every.begin(), every.end(), 0u);
   for (std::size_t a = 0; a < c.atoms.n; ++a)
@@ -519,12 +536,8 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
 }
 
 // r0 + r1 x1 + ..., or without r0.
-mpq_class apply(const mpq_class *r, const Vec &x, bool constant = true)
-{
-  mpq_class v = constant ? r[0] : mpq_class(0);
-  for (std::size_t j = 0; j < x.size(); ++j) v += r[j + 1] * x[j];
-  return v;
-}
+mpq_class value(const mpq_class *r, const Vec &x, bool constant = true)
+{ return std::inner_product(x.begin(), x.end(), r + 1, constant ? r[0] : mpq_class()); }
 bool zero_from(const Vec &v, std::size_t j)
 {
   auto from = v.begin() + static_cast<long>(std::min(j, v.size()));
@@ -537,7 +550,7 @@ Verdict feasible(const QMatrix &M, const Vec &x, const mpq_class &margin = 0, bo
 {
   if (static_cast<long>(x.size()) != M.cols - 1) return no("the point or direction has the wrong length");
   for (long i = 0; i < M.rows; ++i) {
-    const mpq_class v = apply(row_of(M, i), x, constant);
+    const mpq_class v = value(row_of(M, i), x, constant);
     if (member(M.linearity, i + 1) ? sgn(v) != 0 : v < margin) return no(row_name(i) + " fails at the point");
   }
   return Verdict{};
@@ -586,12 +599,11 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas)
     const bool v = in.representation == dd_Generator;
     std::erase_if(rows.linearity, [&](long i) { return v && sgn(in.at(i - 1, 0)) != 0; });
     Vec sum;
-    if (Verdict v = combine(rows, *farkas, sum); !v) return v;
-    if (!zero_from(sum, 0)) return no("the rows' combination is not zero");
+    if (!combine(rows, *farkas, sum) || !zero_from(sum, 0)) return no("the rows' combination is no zero sum");
     for (const auto &v : *farkas) c.proven.push_back(sgn(v) > 0);
   }
-  if (Verdict v = pose(in, out, c); !v) return v;
-  return certify(c);
+  const Verdict v = pose(in, out, c);
+  return v ? certify(c) : v;
 }
 
 Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj)
@@ -636,14 +648,14 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y
     if (Verdict v = combine(lp, y, sum); !v) return v;
     for (std::size_t j = 1; j < sum.size(); ++j)
       if (s * lp.rowvec[j] + sum[j] != 0) return no("the multipliers do not give the objective");
-    const bool equal = s * apply(lp.rowvec.data(), x) == s * lp.rowvec[0] + sum[0];
+    const bool equal = s * value(lp.rowvec.data(), x) == s * lp.rowvec[0] + sum[0];
     return equal ? Verdict{} : no("the point misses the dual bound");
   }
   if (status == dd_Inconsistent) return empty(lp, y);
   if (status != dd_DualInconsistent && status != dd_StrucDualInconsistent) return no("no certificate for this status");
   // unbounded: a ray of the rows that improves the objective
   if (Verdict v = feasible(lp, dir, 0, false); !v) return v;
-  if (s * sgn(apply(lp.rowvec.data(), dir, false)) <= 0) return no("the direction does not improve the objective");
+  if (s * sgn(value(lp.rowvec.data(), dir, false)) <= 0) return no("the direction does not improve the objective");
   return x.empty() ? Verdict{} : feasible(lp, x);
 }
 
@@ -657,7 +669,7 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
 {
   const bool hrep = in.representation != dd_Generator;
   const std::size_t cols = static_cast<std::size_t>(in.cols);
-  if (!std::is_sorted(kept.begin(), kept.end()) || std::adjacent_find(kept.begin(), kept.end()) != kept.end() ||
+  if (std::adjacent_find(kept.begin(), kept.end(), std::greater_equal<>()) != kept.end() ||
       (!kept.empty() && (kept.front() < 1 || kept.back() > in.rows)))
     return no("the kept rows are not increasing row numbers");
   std::vector<long> removed;
@@ -668,15 +680,12 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
   if (removed_combination.size() != removed.size() || kept_witness.size() != kept.size())
     return no("a certificate is missing");
   // A removed row is implied by the kept rows.
-  QMatrix K;
-  K.rows = static_cast<long>(kept.size()), K.cols = in.cols;
-  for (std::size_t i = 0; i < kept.size(); ++i) {
-    K.entries.insert(K.entries.end(), row_of(in, kept[i] - 1), row_of(in, kept[i] - 1) + cols);
-    if (member(in.linearity, kept[i])) K.linearity.push_back(static_cast<long>(i) + 1);
-  }
   for (std::size_t k = 0; k < removed.size(); ++k) {
-    Vec sum;
-    if (Verdict v = combine(K, removed_combination[k], sum); !v) return v;
+    Vec y(static_cast<std::size_t>(in.rows), 0), sum;
+    for (std::size_t i = 0; i < kept.size() && removed_combination[k].size() == kept.size(); ++i)
+      y[static_cast<std::size_t>(kept[i] - 1)] = removed_combination[k][i];
+    if (removed_combination[k].size() != kept.size()) return no("a combination has the wrong length");
+    if (Verdict v = combine(in, y, sum); !v) return v;
     for (std::size_t j = 0; j < cols; ++j) sum[j] = row_of(in, removed[k] - 1)[j] - sum[j];
     // H: the slack (s, 0, ..., 0), s >= 0, is the row 0 <= 1 times s.
     if (!(hrep ? sgn(sum[0]) >= 0 : sgn(sum[0]) == 0) || !zero_from(sum, 1))
@@ -689,7 +698,7 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
     if (w.size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " is too short");
     for (std::size_t i = 0; i < kept.size(); ++i) {
       const mpq_class *r = row_of(in, kept[i] - 1);
-      const int sv = sgn(hrep ? apply(r, w) : std::inner_product(r, r + cols, w.begin(), mpq_class(0)));
+      const int sv = sgn(hrep ? value(r, w) : std::inner_product(r, r + cols, w.begin(), mpq_class(0)));
       if (i == k ? sv >= 0 : (member(in.linearity, kept[i]) ? sv != 0 : sv < 0))
         return no("the witness for " + row_name(kept[k] - 1) + " fails at " + row_name(kept[i] - 1));
     }
@@ -708,7 +717,7 @@ Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const Vec
   if (Verdict v = feasible(h, x); !v) return v;
   for (long i = 0; i < h.rows; ++i)
     if (!member(h.linearity, i + 1) && std::find(implicit.begin(), implicit.end(), i + 1) == implicit.end() &&
-        sgn(apply(row_of(h, i), x)) <= 0)
+        sgn(value(row_of(h, i), x)) <= 0)
       return no(row_name(i) + " is tight at the point but not claimed");
   return Verdict{};
 }
@@ -719,16 +728,15 @@ Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const
   std::vector<long> keep;  // the input column of each output column
   for (long j = 0; j < in.cols; ++j)
     if (j == 0 || std::find(eliminated.begin(), eliminated.end(), j + 1) == eliminated.end()) keep.push_back(j);
-  if (static_cast<long>(keep.size()) != out.cols || static_cast<long>(keep.size() + eliminated.size()) != in.cols)
-    return no("the eliminated columns do not match the output");
-  if (combination.size() != static_cast<std::size_t>(out.rows) || tight.size() != combination.size())
-    return no("a certificate is missing");
+  if (static_cast<long>(keep.size()) != out.cols || static_cast<long>(keep.size() + eliminated.size()) != in.cols ||
+      combination.size() != static_cast<std::size_t>(out.rows) || tight.size() != combination.size())
+    return no("the columns or the certificates do not match the output");
   auto project = [&](Vec x) {  // with a leading 1
     x.insert(x.begin(), 1);
     for (std::size_t j = 0; j < keep.size(); ++j) x[j] = x[static_cast<std::size_t>(keep[j])];
     return x.resize(keep.size()), x;
   };
-  auto at = [&](long k, const Vec &p) { return sgn(std::inner_product(p.begin(), p.end(), row_of(out, k), Q0)); };
+  auto at = [&](long k, const Vec &p) { return sgn(value(row_of(out, k), Vec(p.begin() + 1, p.end()))); };
   if (Verdict v = feasible(in, inner); !v) return v;
   std::vector<Vec> eqs;
   for (long k = 0; k < out.rows; ++k)

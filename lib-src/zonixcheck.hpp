@@ -1,10 +1,9 @@
-// An exact checker of answers: each function takes a problem, a claimed
-// answer and its witnesses as rationals and says yes or no.  It shares no
-// code with the solvers, so a fault in them shows as a refused answer.
-// An H row (b, -a) states b - a.x >= 0 (= 0 on `linearity`); a V row
-// (1, v) is a point, (0, r) a ray, a `linearity` row a line; a point x has
-// cols - 1 numbers.  "No" may also mean "cannot certify" (a rank modulo a
-// prime came out short, a face lattice too degenerate to walk).
+// An exact checker: each function takes a problem, a claimed answer and
+// its witnesses as rationals and says yes or no.  It shares no code with
+// the solvers.  An H row (b, -a) states b - a.x >= 0 (= 0 on `linearity`);
+// a V row (1, v) is a point, (0, r) a ray, a `linearity` row a line; a
+// point x has cols - 1 numbers.  "No" may mean "cannot certify" (a rank
+// modulo a prime came out short, a face lattice too degenerate to walk).
 #ifndef ZONIX_CHECK_HPP
 #define ZONIX_CHECK_HPP
 
@@ -34,45 +33,39 @@ struct Verdict {
 // output, or listed when no facet.  farkas, y >= 0 off the equations and
 // lines: for an empty H polyhedron (no output) sum y_i row_i = (-c, 0..0),
 // c > 0; else sum y_i row_i = 0 proves the rows with y_i > 0 equations.
-// Not certified: an input row tight on all of out but no equation, not
-// proved one, its opposite no row; degenerate elements whose faces take
-// more than about one validity pass to walk.
+// Not certified: an input row tight on all of out, not proved an equation
+// nor its opposite a row; faces too degenerate to walk in a validity pass.
 Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas = nullptr);
 
-// The adjacency of a conversion's output rows as the library lists it
-// (set k: the rows next to row k, 1-based, increasing): two extreme rays
-// are neighbours when they span a 2-face; a line is next to every other
-// row.  Checks the conversion first.
+// The conversion, and adj[k], the output rows next to row k (1-based,
+// increasing): those spanning a 2-face with it; a line is next to every
+// other row.
 Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj);
 
-// The LP over the rows of lp, maximising or minimising c0 + c.x
-// (lp.objective, lp.rowvec; s = 1 for max, -1 for min); y, a multiplier
-// per row, >= 0 off the equations.
-//  - dd_Optimal: x feasible, s c + sum y_i r_i = 0 on columns 1.., and
-//    s (c0 + c.x) = s c0 + sum y_i r_i0;
-//  - dd_Inconsistent: sum y_i r_i = (-c, 0, ..., 0), c > 0;
-//  - dd_DualInconsistent, dd_StrucDualInconsistent: r.dir >= 0 on every
-//    row (= 0 on equations), s c.dir > 0, and x feasible or empty (then
-//    only the dual's infeasibility is shown).
+// The LP over the rows of lp, maximising (s = 1) or minimising (s = -1)
+// c0 + c.x (lp.rowvec); y, a multiplier per row, >= 0 off the equations.
+// dd_Optimal: x feasible, s c + sum y_i r_i = 0 on columns 1.., s (c0 +
+// c.x) = s c0 + sum y_i r_i0.  dd_Inconsistent: sum y_i r_i = (-c, 0..0),
+// c > 0.  dd_(Struc)DualInconsistent: r.dir >= 0 on every row (= 0 on
+// equations), s c.dir > 0, x feasible or empty (only the dual infeasible).
 Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y, const Vec &dir);
 
 // Every inequality row of h is at least margin > 0 at x, every equation 0.
 Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin);
 
-// Redundancy removal keeping the rows `kept` (1-based, increasing, with
-// every equation or line).  removed_combination[k], for the k-th row
-// removed: a multiplier per kept row (>= 0 off equations and lines); H,
-// the row less the combination is (s, 0, ..., 0), s >= 0; V, the row is
-// the combination.  kept_witness[k] (empty for an equation or line): H, a
-// point where that kept row is negative and every other holds; V, a row z
-// negative on that generator, >= 0 on the others, 0 on the lines.
+// Redundancy removal keeping the rows `kept` (1-based, increasing, every
+// equation or line).  removed_combination[k]: a multiplier per kept row
+// (>= 0 off equations, lines), the k-th row removed less the combination
+// being (s >= 0, 0, ..., 0) (V: 0).  kept_witness[k] (empty on equations,
+// lines): H, a point where that kept row is negative and every other
+// holds; V, a row z negative on that generator, >= 0 on the others, 0 on
+// the lines.
 Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Vec> &removed_combination,
                    const std::vector<Vec> &kept_witness);
 
-// The implicit equations of H rows: implicit, the inequality rows claimed
-// tight on all of h (1-based).  y: >= 0 off the equations, > 0 on each
-// claimed row, sum y_i r_i = 0.  x: every row holds, every unclaimed
-// inequality strictly.
+// implicit: the inequality rows of h tight on all of it (1-based).  y: >= 0
+// off the equations, > 0 on the rows claimed, sum y_i r_i = 0; x: every
+// row holds, every inequality not claimed strictly.
 Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const Vec &y, const Vec &x);
 
 // The projection of H rows in without the columns `eliminated` (1-based,
