@@ -880,7 +880,7 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
     if (v.error == dd_NoError || !uncertified(v.error)) return v;
   } else if (in_double) {
     p.output.reset(proj::project_h(M, cols, method, true, reduce, &p.error));
-    if (arithmetic == Arithmetic::Double || !uncertified(p.error)) return p;
+    if (arithmetic == Arithmetic::Double || (p.error != dd_NoError && !uncertified(p.error))) return p;
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactRequest rq;
@@ -1167,7 +1167,7 @@ dd_boolean solve_interior(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, A
                           dd_ErrorType *err, bool *exact)
 {
   const dd_boolean found = solve_lp(lp, solver, arithmetic, err, exact);
-  if (arithmetic != Arithmetic::Auto || *err != dd_NoError || M == nullptr) return found;
+  if (arithmetic == Arithmetic::Double || *err != dd_NoError || M == nullptr) return found;
   try {
     if (interior_confirmed(M, *lp)) return found;
     // The LP of M's exact rows, made and solved over rationals.

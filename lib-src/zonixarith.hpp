@@ -258,9 +258,9 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
                     bool interior = false);
 
 // solve_lp for lp, the LP of dd_MakeLPforInteriorFinding made of M's rows.
-// Auto also checks that lp is that LP of M and that its point lies inside
-// M by a positive margin, exactly; else the LP of M's rows is solved over
-// rationals.
+// Auto and Exact also check that lp is that LP of M and that its point
+// lies inside M by a positive margin, exactly; else the LP of M's rows is
+// solved over rationals.
 dd_boolean solve_interior(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
                           dd_ErrorType *err, bool *exact);
 
