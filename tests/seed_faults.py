@@ -85,17 +85,15 @@ F = [  # id, file, fragment, replacement
 ]
 
 AUTO = [  # id, file, fragment, replacement: in the double build only
-    ("auto-ds-optimality", "lib-src/zonixlp_dualsimplex.cpp", "if (j != rhscol && dd_Positive(rcost[j - 1])) return;", "if (j != rhscol && dd_Negative(rcost[j - 1])) return;"),
-    ("auto-ds-ratio", "lib-src/zonixlp_dualsimplex.cpp", "const bool better = *s == 0 || dd_Smaller(rat, minrat) ||", "const bool better = *s == 0 || dd_Larger(rat, minrat) ||"),
-    ("auto-cc-status", "lib-src/zonixlp_crisscross.cpp", "if (!*selected) *lps = dd_Inconsistent;", "if (!*selected) *lps = dd_DualInconsistent;"),
-    ("auto-cc-bflag", "lib-src/zonixlp_crisscross.cpp", "if (bflag[i] <= 0) continue;", "if (bflag[i] < 0) continue;"),
+    ("auto-lp-value", "lib-src/zonixlp.cpp", "ddd_set_d(lp->optvalue, a.optvalue);", "ddd_set_d(lp->optvalue, a.optvalue + 1);"),
+    ("auto-lp-status", "lib-src/zonixlp.cpp", "ddd_set_d(lp->optvalue, a.optvalue);", "ddd_set_d(lp->optvalue, a.optvalue); if (lp->LPS == dd_Inconsistent) lp->LPS = dd_DualInconsistent;"),
+    ("auto-lp-point", "lib-src/zonixlp.cpp", "ddd_set_d(lp->sol[j], a.sol[j]);", "ddd_set_d(lp->sol[j], -a.sol[j]);"),
+    ("auto-vertex-moved", "lib-src/zonixio_output.cpp", "dd_CopyRay(a, d, r, rep, cone->newcol);", "dd_CopyRay(a, d, r, rep, cone->newcol); ddd_add(a[d - 1], a[d - 1], a[0]);"),
+    ("auto-edge-removed", "lib-src/zonixio_output.cpp", "zonix::core::ridge_pairs(z, added + 1, nw, need, pairs);", "zonix::core::ridge_pairs(z, added + 1, nw, need, pairs); if (!pairs.empty()) pairs.pop_back();"),
+    ("auto-edges-added", "lib-src/zonixio_output.cpp", "zonix::core::ridge_pairs(z, added + 1, nw, need, pairs);", "zonix::core::ridge_pairs(z, added + 1, nw, need, pairs); for (int k = 1; k <= 4 && nshown > 5; ++k) pairs.emplace_back(0, static_cast<int>(nshown) - k);"),
     ("auto-lp-ray-sign", "lib-src/zonixlp_dict.cpp", "for (dd_colrange j = 1; j <= d_size; ++j) ddd_set(sol[j - 1], T[j - 1][se - 1]);", "for (dd_colrange j = 1; j <= d_size; ++j) ddd_neg(sol[j - 1], T[j - 1][se - 1]);"),
-    ("auto-lp-eq-copy", "lib-src/zonixlp.cpp", "ddd_neg(lp->A[irev - 1][j], M->matrix[i - 1][j]);", "ddd_set(lp->A[irev - 1][j], M->matrix[i - 1][j]);"),
-    ("auto-vertex-moved", "lib-src/zonixcore_rays.cpp", "for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(", "for (dd_colrange j = 2; j < d_origsize; ++j) ddd_div("),
     ("auto-row-dropped", "lib-src/zonixio_output.cpp", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount;", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount - 1;"),
     ("auto-incidence", "lib-src/zonixio_output.cpp", "if (i <= last) set_addelem(poly->Ainc[i - 1], k);", "if (i + 1 < last) set_addelem(poly->Ainc[i - 1], k);"),
-    ("auto-edge-removed", "lib-src/zonixio_output.cpp", "if (shared[static_cast<size_t>(b)] >= need) decide(a, b);", "if (shared[static_cast<size_t>(b)] > need) decide(a, b);"),
-    ("auto-edge-added", "lib-src/zonixio_output.cpp", "bool adjacent = card >= need;", "bool adjacent = card + 1 >= need;"),
     ("auto-red-kept-dropped", "lib-src/zonixlp_redundancy.cpp", "return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp->optvalue) ? dd_FALSE : dd_TRUE;"),
     ("auto-red-relax", "lib-src/zonixlp_redundancy.cpp", "ddd_add(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);", "ddd_sub(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);"),
     ("auto-red-strong", "lib-src/zonixlp_redundancy.cpp", "return dd_Positive(lp2->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp2->optvalue) ? dd_TRUE : dd_FALSE;"),
