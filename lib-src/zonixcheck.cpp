@@ -303,7 +303,7 @@ struct Walk {
     }
     std::sort(cand.begin(), cand.end(), [](const auto &x, const auto &y) { return x.first.size() > y.first.size(); });
     for (auto &[t, g] : cand) {
-      if (std::any_of(ups.begin(), ups.end(), [&](const Set &u) { return within(t, u); })) continue;
+      if (std::any_of(ups.begin(), ups.end(), [&tt = t](const Set &u) { return within(tt, u); })) continue;
       if ((budget -= static_cast<long>(t.size() * r * c.atoms.d / 2 + 64)) < 0) return false;
       if (rank_with(eqbase, c.atoms, t, r - 1) < r - 1) return false;
       ups.push_back(std::move(t));
