@@ -6,6 +6,7 @@
 #include "zonixcheck.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <numeric>
@@ -545,13 +546,34 @@ bool zero_from(const Vec &v, std::size_t j)
 }
 
 // Every inequality row is at least margin at x (a point, or with constant
-// false a direction), every equation 0.
+// false a direction), every equation 0.  Rows of integers in integers, x =
+// X / D and every value times D; an inequality's value first in doubles,
+// taken where it exceeds (n + 4) 2^-52 times its terms' sizes, above the
+// rounding of the entries and the sum.
 Verdict feasible(const QMatrix &M, const Vec &x, const mpq_class &margin = 0, bool constant = true)
 {
   if (static_cast<long>(x.size()) != M.cols - 1) return no("the point or direction has the wrong length");
+  mpz_class D = 1, v;
+  for (const auto &e : x)
+    if (!mpz_divisible_p(D.get_mpz_t(), e.get_den_mpz_t())) mpz_lcm(D.get_mpz_t(), D.get_mpz_t(), e.get_den_mpz_t());
+  std::vector<mpz_class> X{constant ? D : mpz_class(0)};
+  std::vector<double> Xd;
+  for (const auto &e : x) X.push_back(e.get_num() * (D / e.get_den()));
+  for (const auto &e : X) Xd.push_back(e.get_d());
+  const mpq_class low = margin * D;
   for (long i = 0; i < M.rows; ++i) {
-    const mpq_class v = value(row_of(M, i), x, constant);
-    if (member(M.linearity, i + 1) ? sgn(v) != 0 : v < margin) return no(row_name(i) + " fails at the point");
+    const mpq_class *r = row_of(M, i);
+    const bool whole = std::all_of(r, r + M.cols, [](const mpq_class &e) { return e.get_den() == 1; });
+    double sd = 0, sa = 0;
+    for (long j = 0; j < M.cols && whole && sgn(margin) == 0; ++j) {
+      const double t = mpz_get_d(r[j].get_num_mpz_t()) * Xd[static_cast<std::size_t>(j)];
+      sd += t, sa += std::fabs(t);
+    }
+    if (!member(M.linearity, i + 1) && sa > 1e-280 && sa < 1e300 && sd > (M.cols + 4) * 0x1p-52 * sa) continue;
+    v = 0;
+    for (long j = 0; j < M.cols && whole; ++j) mpz_addmul(v.get_mpz_t(), r[j].get_num_mpz_t(), X[j].get_mpz_t());
+    const mpq_class s = whole ? mpq_class(v) : value(r, x, constant) * D;
+    if (member(M.linearity, i + 1) ? sgn(s) != 0 : s < low) return no(row_name(i) + " fails at the point");
   }
   return Verdict{};
 }
@@ -561,10 +583,22 @@ Verdict combine(const QMatrix &M, const Vec &y, Vec &sum)
 {
   if (static_cast<long>(y.size()) != M.rows) return no("the multipliers have the wrong length");
   sum.assign(static_cast<std::size_t>(M.cols), 0);
+  mpz_class D = 1, Y;  // y = Y / D: rows of integers summed in integers
+  for (const auto &e : y)
+    if (!mpz_divisible_p(D.get_mpz_t(), e.get_den_mpz_t())) mpz_lcm(D.get_mpz_t(), D.get_mpz_t(), e.get_den_mpz_t());
+  std::vector<mpz_class> S(static_cast<std::size_t>(M.cols));
   for (long i = 0; i < M.rows; ++i) {
-    const mpq_class &yi = y[static_cast<std::size_t>(i)];
+    const mpq_class &yi = y[static_cast<std::size_t>(i)], *r = row_of(M, i);
     if (sgn(yi) < 0 && !member(M.linearity, i + 1)) return no("the multiplier of " + row_name(i) + " is negative");
-    for (long j = 0; j < M.cols && sgn(yi) != 0; ++j) sum[static_cast<std::size_t>(j)] += yi * M.at(i, j);
+    const bool whole = std::all_of(r, r + M.cols, [](const mpq_class &e) { return e.get_den() == 1; });
+    if (sgn(yi) != 0 && whole) Y = yi.get_num() * (D / yi.get_den());
+    for (long j = 0; j < M.cols && sgn(yi) != 0; ++j)
+      whole ? mpz_addmul(S[static_cast<std::size_t>(j)].get_mpz_t(), Y.get_mpz_t(), r[j].get_num_mpz_t())
+            : void(sum[static_cast<std::size_t>(j)] += yi * r[j]);
+  }
+  for (std::size_t j = 0; j < S.size(); ++j) {
+    mpq_class t(S[j], D);
+    t.canonicalize(), sum[j] += t;
   }
   return Verdict{};
 }
