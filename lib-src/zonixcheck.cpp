@@ -6,7 +6,6 @@
 #include "zonixcheck.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <map>
 #include <numeric>
@@ -133,9 +132,8 @@ void accumulate(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size
   wide ? accumulate_wide(acc, col, e, d, m) : accumulate_body(acc, col, e, d, m);
 }
 
-// Ranks modulo a prime never exceed those over the rationals; every rank
-// needed here is bounded above by the geometry (vectors known to lie in a
-// kernel), so "rank mod p reaches r" proves "rank = r".
+// Ranks mod p never exceed those over Q, and the geometry bounds every rank
+// needed from above (vectors in a kernel): "mod p reaches r" proves "= r".
 
 struct Basis {
   std::size_t d;
@@ -171,8 +169,7 @@ std::size_t rank_with(Basis &base, const Rows &r, View which, std::size_t goal)
   const std::size_t r0 = base.rank();
   for (std::size_t k = 0; k < which.size() && base.rank() < goal; ++k) base.add(r.res(which[k]));
   const std::size_t k = base.rank();
-  base.truncate(r0);
-  return k;
+  return base.truncate(r0), k;
 }
 
 u64 key(std::uint32_t a)  // splitmix64: a random-looking key per atom
@@ -202,10 +199,7 @@ Set without(View s, std::size_t k)
 // The ridges (one atom dropped) of the simple sets set(i), sorted by hash.
 template <class Get>
 struct Ridges {
-  struct R {
-    u64 h;
-    std::uint32_t x, k;  // set x less its k-th atom
-  };
+  struct R { u64 h; std::uint32_t x, k; };  // set x less its k-th atom
   Get set;
   std::vector<R> v;
   Ridges(std::size_t n, Get get, const std::vector<char> &simple) : set(get)
@@ -253,9 +247,8 @@ struct Ridges {
   {
     const u64 h = hash(t);
     auto it = std::lower_bound(v.begin(), v.end(), h, [](const R &a, u64 b) { return a.h < b; });
-    for (; it != v.end() && it->h == h; ++it)
-      if (std::ranges::equal(without(set(it->x), it->k), t)) return true;
-    return false;
+    while (it != v.end() && it->h == h && !std::ranges::equal(without(set(it->x), it->k), t)) ++it;
+    return it != v.end() && it->h == h;
   }
 };
 
@@ -268,8 +261,7 @@ struct Cone {
 
 std::string named(const Rows &r, std::size_t i)
 {
-  const long o = r.origin[i];
-  return o > 0 ? r.what + (" " + std::to_string(o)) : std::string("the implied ") + r.what;
+  return r.origin[i] > 0 ? r.what + (" " + std::to_string(r.origin[i])) : std::string("the implied ") + r.what;
 }
 
 // One walk of the face lattice above degenerate elements.
@@ -285,17 +277,15 @@ struct Walk {
   Walk(const Cone &cone, std::size_t d) : c(cone), eqbase(d) {}
   View z(std::size_t x) const { return {zat.data() + zoff[x], zoff[x + 1] - zoff[x]}; }
 
-  // Face F (tight atoms s, rank r): its up-faces from the elements of pool
-  // into ups, one element of each in gens; true when they are all (the
-  // extreme rays of C's cone at F: a list closed under 2-faces is all once
-  // its pointed dimension r - q is 3 or more).
+  // Face F (tight atoms s, rank r): its up-faces from pool into ups, an
+  // element of each in gens; true when they are all (C's extreme rays at F:
+  // closed under 2-faces is all once the pointed dimension r - q is 3+).
   bool up_faces(const Set &s, std::size_t r, const std::vector<std::size_t> &pool, std::vector<Set> &ups,
                 std::vector<std::size_t> &gens)
   {
     if (auto it = memo.find(s); it != memo.end()) return ups = it->second.first, gens = it->second.second, true;
-    // Up-faces are the largest of the sets s & z(g) when the list is
-    // complete; each must then reach rank r - 1 (it cannot pass it: it
-    // vanishes on F and on g, which lies outside span F).
+    // Up-faces are the largest sets s & z(g) of a complete list, each of
+    // rank r - 1 (no more: it vanishes on F and on g, outside span F).
     std::vector<std::pair<Set, std::size_t>> cand;
     for (auto g : pool) {
       if ((budget -= static_cast<long>(4 * s.size() + 64)) < 0) return false;
@@ -348,12 +338,9 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   Walk w(c, d);
   std::vector<std::uint32_t> zat;
   std::vector<std::size_t> zoff{0}, count(m, 0);
-  // Valid: lines orthogonal to every atom and equation, elements on the
-  // equations and the right side of every atom; with every atom in 64
-  // bits, an element against all of them in one pass over their columns
-  // wherever no sum can pass 2^62.
-  int abits = 0;
-  for (std::size_t a = 0; a < m; ++a) abits = std::max(abits, c.atoms.bits[a]);
+  // Valid: lines orthogonal to atoms and equations, elements on the right
+  // side (in one pass over the atoms' columns where no sum passes 2^62).
+  const int abits = m == 0 ? 0 : *std::max_element(c.atoms.bits.begin(), c.atoms.bits.end());
   const bool columns = abits <= 62;
   std::vector<i64> col(columns ? d * m : 0), acc(columns ? m : 0);
   for (std::size_t a = 0; a < m && columns; ++a)
@@ -363,7 +350,6 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
       for (std::size_t a = 0; a < r->n; ++a)
         if (sign_dot(*r, a, c.lines, l) != 0) return no(named(c.lines, l) + " is not orthogonal to " + named(*r, a));
   for (std::size_t x = 0; x < c.elems.n; ++x) {
-    if (c.elems.bits[x] == 0) return no(named(c.elems, x) + " is zero");
     for (std::size_t e = 0; e < c.eqs.n; ++e)
       if (sign_dot(c.eqs, e, c.elems, x) != 0) return no(named(c.elems, x) + " breaks " + named(c.eqs, e));
     const bool fast = columns && abits + c.elems.bits[x] + bitlen(d) <= 62;
@@ -390,8 +376,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     if (implicit(a)) w.eqbase.add(c.atoms.res(a));
     else allatoms.push_back(static_cast<std::uint32_t>(a));
   const std::size_t q = w.q = w.eqbase.rank();
-  // R, the rank of all rows, is exact when the lines (in their kernel)
-  // reach d - R; q when the elements and lines span d - q.
+  // R (all rows) is exact when the lines reach d - R, q when elements span.
   const std::size_t R = rank_with(w.eqbase, c.atoms, allatoms, d), pointed = R - q;
   Basis lb(d);
   for (std::size_t l = 0; l < c.lines.n; ++l)
@@ -406,10 +391,9 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
       if (!implicit(zat[i])) w.zat.push_back(zat[i]);
     w.zoff.push_back(w.zat.size());
   }
-  // Extreme: the tight atoms of an element reach rank R - 1 (at most that,
-  // as they vanish on the element and the lineality).  An element with
-  // exactly R - 1 - q tight atoms is simple; its ridges (drop one atom)
-  // are 2-faces, each shared with exactly one other element.
+  // Extreme: an element's tight atoms reach rank R - 1 (no more: they vanish
+  // on it and the lineality).  One with R - 1 - q of them is simple; its
+  // ridges (drop one atom) are 2-faces, each shared with one other element.
   std::vector<char> simple(n, 0);
   std::vector<std::pair<u64, std::size_t>> byset;
   for (std::size_t x = 0; x < n; ++x) {
@@ -438,15 +422,13 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   };
   if (!rg.match(mate, [&](const auto &r) { open.push_back(r); }))
     return no("a 2-face holds three output rows");
-  // One seed per group of simple elements joined by ridges: a neighbour of
-  // a simple extreme element across a ridge is simple and extreme too.
+  // One seed per group of simple elements joined by ridges (extreme spreads).
   std::vector<char> seeded(n, 0);
   for (std::size_t x = 0; x < n; ++x) {
     if (simple[x] != 0 && pointed >= 3 && seeded[root(x)]++ != 0) continue;
     if (rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1) return no(named(c.elems, x) + " is not extreme");
   }
-  // Complete: a pointed cone of dimension 1 or 2 has 1 or 2 extreme rays;
-  // above, its graph is connected, so a list closed under 2-faces is all.
+  // Complete: 1 or 2 rays in pointed dimension 1 or 2; above, closed is all.
   if (pointed <= 2) {
     if (n != pointed) return no(std::to_string(n) + " output rows listed, not " + std::to_string(pointed));
     if (nbrs != nullptr && n == 2) (*nbrs)[0] = {1}, (*nbrs)[1] = {0};
@@ -455,8 +437,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   std::vector<std::vector<std::size_t>> holders(m);
   for (std::size_t x = 0; x < n; ++x)
     for (auto a : w.z(x)) holders[a].push_back(x);
-  // The walk above degenerate elements gives up past about the cost of the
-  // validity pass; their 2-faces must hold the simple elements' open ridges.
+  // Walks above degenerate elements (within a validity pass's cost) hold the open ridges.
   w.budget = static_cast<long>(n * m * d) + 2000000L;
   std::map<Set, std::size_t> degfaces;
   std::vector<std::size_t> shared(n, 0);
@@ -499,9 +480,9 @@ void add_atom(Rows &r, const mpq_class *q, long from, std::unordered_map<u64, st
 
 Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
 {
-  if (in.cols != out.cols || in.cols < 1) return no("the column counts differ");
   const bool hin = in.representation != dd_Generator;
-  if (hin == (out.representation != dd_Generator)) return no("the output is not the other representation");
+  if (in.cols != out.cols || in.cols < 1 || hin == (out.representation != dd_Generator))
+    return no("the output is not the other representation in as many columns");
   std::unordered_map<u64, std::vector<std::size_t>> seen;
   bool constant = false;  // H: a right-hand side not 0; V: a point
   for (long i = 0; i < in.rows; ++i) {
@@ -545,31 +526,28 @@ bool zero_from(const Vec &v, std::size_t j)
   return std::all_of(from, v.end(), [](const mpq_class &e) { return sgn(e) == 0; });
 }
 
-// Every inequality row is at least margin at x (a point, or with constant
-// false a direction), every equation 0.  Rows of integers in integers, x =
-// X / D and every value times D; an inequality's value first in doubles,
-// taken where it exceeds (n + 4) 2^-52 times its terms' sizes, above the
-// rounding of the entries and the sum.
+// v = V / D in integers, D the lcm of v's denominators.
+mpz_class over_common(const Vec &v, std::vector<mpz_class> &V)
+{
+  mpz_class D = 1;
+  for (const auto &e : v)
+    if (!mpz_divisible_p(D.get_mpz_t(), e.get_den_mpz_t())) mpz_lcm(D.get_mpz_t(), D.get_mpz_t(), e.get_den_mpz_t());
+  for (const auto &e : v) V.push_back(e.get_num() * (D / e.get_den()));
+  return D;
+}
+
+// Inequality rows at least margin at x (a point, or with constant false a
+// direction), equations 0; rows of integers at X = D x in integers.
 Verdict feasible(const QMatrix &M, const Vec &x, const mpq_class &margin = 0, bool constant = true)
 {
   if (static_cast<long>(x.size()) != M.cols - 1) return no("the point or direction has the wrong length");
-  mpz_class D = 1, v;
-  for (const auto &e : x)
-    if (!mpz_divisible_p(D.get_mpz_t(), e.get_den_mpz_t())) mpz_lcm(D.get_mpz_t(), D.get_mpz_t(), e.get_den_mpz_t());
-  std::vector<mpz_class> X{constant ? D : mpz_class(0)};
-  std::vector<double> Xd;
-  for (const auto &e : x) X.push_back(e.get_num() * (D / e.get_den()));
-  for (const auto &e : X) Xd.push_back(e.get_d());
+  std::vector<mpz_class> X(1);
+  const mpz_class D = over_common(x, X);
+  mpz_class v = X[0] = constant ? D : mpz_class(0);
   const mpq_class low = margin * D;
   for (long i = 0; i < M.rows; ++i) {
     const mpq_class *r = row_of(M, i);
     const bool whole = std::all_of(r, r + M.cols, [](const mpq_class &e) { return e.get_den() == 1; });
-    double sd = 0, sa = 0;
-    for (long j = 0; j < M.cols && whole && sgn(margin) == 0; ++j) {
-      const double t = mpz_get_d(r[j].get_num_mpz_t()) * Xd[static_cast<std::size_t>(j)];
-      sd += t, sa += std::fabs(t);
-    }
-    if (!member(M.linearity, i + 1) && sa > 1e-280 && sa < 1e300 && sd > (M.cols + 4) * 0x1p-52 * sa) continue;
     v = 0;
     for (long j = 0; j < M.cols && whole; ++j) mpz_addmul(v.get_mpz_t(), r[j].get_num_mpz_t(), X[j].get_mpz_t());
     const mpq_class s = whole ? mpq_class(v) : value(r, x, constant) * D;
@@ -583,23 +561,17 @@ Verdict combine(const QMatrix &M, const Vec &y, Vec &sum)
 {
   if (static_cast<long>(y.size()) != M.rows) return no("the multipliers have the wrong length");
   sum.assign(static_cast<std::size_t>(M.cols), 0);
-  mpz_class D = 1, Y;  // y = Y / D: rows of integers summed in integers
-  for (const auto &e : y)
-    if (!mpz_divisible_p(D.get_mpz_t(), e.get_den_mpz_t())) mpz_lcm(D.get_mpz_t(), D.get_mpz_t(), e.get_den_mpz_t());
-  std::vector<mpz_class> S(static_cast<std::size_t>(M.cols));
-  for (long i = 0; i < M.rows; ++i) {
-    const mpq_class &yi = y[static_cast<std::size_t>(i)], *r = row_of(M, i);
-    if (sgn(yi) < 0 && !member(M.linearity, i + 1)) return no("the multiplier of " + row_name(i) + " is negative");
+  std::vector<mpz_class> Y, S(static_cast<std::size_t>(M.cols));  // rows of integers summed in integers
+  const mpz_class D = over_common(y, Y);
+  for (std::size_t i = 0; i < y.size(); ++i) {
+    const mpq_class &yi = y[i], *r = row_of(M, static_cast<long>(i));
+    if (sgn(yi) < 0 && !member(M.linearity, static_cast<long>(i) + 1)) return no("a multiplier is negative");
     const bool whole = std::all_of(r, r + M.cols, [](const mpq_class &e) { return e.get_den() == 1; });
-    if (sgn(yi) != 0 && whole) Y = yi.get_num() * (D / yi.get_den());
     for (long j = 0; j < M.cols && sgn(yi) != 0; ++j)
-      whole ? mpz_addmul(S[static_cast<std::size_t>(j)].get_mpz_t(), Y.get_mpz_t(), r[j].get_num_mpz_t())
+      whole ? mpz_addmul(S[static_cast<std::size_t>(j)].get_mpz_t(), Y[i].get_mpz_t(), r[j].get_num_mpz_t())
             : void(sum[static_cast<std::size_t>(j)] += yi * r[j]);
   }
-  for (std::size_t j = 0; j < S.size(); ++j) {
-    mpq_class t(S[j], D);
-    t.canonicalize(), sum[j] += t;
-  }
+  for (std::size_t j = 0; j < S.size(); ++j) sum[j] += mpq_class(S[j]) / D;
   return Verdict{};
 }
 
@@ -627,8 +599,7 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas)
     return farkas == nullptr ? no("an empty answer without a Farkas vector") : empty(in, *farkas);
   Cone c(static_cast<std::size_t>(std::max(in.cols, 1L)));
   if (farkas != nullptr) {
-    // 0 = sum y_i (row_i . y) with every term >= 0 on the cone: the rows
-    // with y_i > 0 hold with equality.  A line with t != 0 is a point.
+    // 0 = sum y_i (row_i . y), terms >= 0: rows with y_i > 0 are equations.
     QMatrix rows = in;
     const bool v = in.representation == dd_Generator;
     std::erase_if(rows.linearity, [&](long i) { return v && sgn(in.at(i - 1, 0)) != 0; });
@@ -709,10 +680,9 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
   std::vector<long> removed;
   for (long i = 1; i <= in.rows; ++i)
     if (!member(kept, i)) removed.push_back(i);
-  if (std::any_of(removed.begin(), removed.end(), [&](long i) { return member(in.linearity, i); }))
-    return no("an equation or line was removed");
-  if (removed_combination.size() != removed.size() || kept_witness.size() != kept.size())
-    return no("a certificate is missing");
+  if (std::any_of(removed.begin(), removed.end(), [&](long i) { return member(in.linearity, i); }) ||
+      removed_combination.size() != removed.size() || kept_witness.size() != kept.size())
+    return no("an equation or line removed, or a certificate missing");
   // A removed row is implied by the kept rows.
   for (std::size_t k = 0; k < removed.size(); ++k) {
     Vec y(static_cast<std::size_t>(in.rows), 0), sum;

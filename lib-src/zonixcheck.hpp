@@ -53,13 +53,11 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y
 // Every inequality row of h is at least margin > 0 at x, every equation 0.
 Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin);
 
-// Redundancy removal keeping the rows `kept` (1-based, increasing, every
-// equation or line).  removed_combination[k]: a multiplier per kept row
-// (>= 0 off equations, lines), the k-th row removed less the combination
-// being (s >= 0, 0, ..., 0) (V: 0).  kept_witness[k] (empty on equations,
-// lines): H, a point where that kept row is negative and every other
-// holds; V, a row z negative on that generator, >= 0 on the others, 0 on
-// the lines.
+// Keeping the rows `kept` (1-based, increasing, all equations or lines):
+// removed_combination[k], per kept row (>= 0 off equations, lines), leaves
+// (s >= 0, 0..0) (V: 0) of the k-th row removed; kept_witness[k] (none on
+// equations, lines): H, a point where only that kept row fails; V, a row
+// z < 0 on that generator, >= 0 on the others, 0 on the lines.
 Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Vec> &removed_combination,
                    const std::vector<Vec> &kept_witness);
 
@@ -69,13 +67,11 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
 Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const Vec &y, const Vec &x);
 
 // The projection of H rows in without the columns `eliminated` (1-based,
-// among 2..cols).  combination[k], per input row (>= 0 on inequalities, 0
-// there for an output equation), sums to output row k, 0 on the eliminated
-// columns.  tight[k], for an output inequality: as many affinely
-// independent points of in as the projection's dimension, projected onto
-// row k; inner: a point of in projected strictly inside every output
-// inequality.  So rows are valid and inequalities facets (none missing is
-// not shown).
+// 2..cols).  combination[k], per input row (>= 0 on inequalities, 0 there
+// for an output equation), sums to row k, 0 on the eliminated columns.
+// tight[k], for an inequality: as many affinely independent points of in
+// as the projection's dimension, projected onto row k; inner, a point
+// projected strictly inside: valid rows, facets (none missing unshown).
 Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const QMatrix &out,
                    const std::vector<Vec> &combination, const std::vector<std::vector<Vec>> &tight, const Vec &inner);
 
