@@ -4,6 +4,7 @@
 #include "zonixproj.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -427,9 +428,12 @@ bool rows_pass(const QMatrix &in, const QMatrix &out, const Conversion &c)
   if (c.adjacency == nullptr) return checked_either_way(in, out);
   const dd_SetFamilyPtr F = c.adjacency.get();
   QFamily adj(static_cast<size_t>(F->famsize));
+  // Word by word: a member test per element would cost the square of the rows.
+  const long words = core::set_data_words(F->setsize);
   for (long k = 0; k < F->famsize; ++k)
-    for (long e = 1; e <= F->setsize; ++e)
-      if (set_member(e, F->set[k]) != 0) adj[static_cast<size_t>(k)].push_back(e);
+    for (long w = 1; w <= words; ++w)
+      for (core::set_word bits = F->set[k][w]; bits != 0u; bits &= bits - 1u)
+        adj[static_cast<size_t>(k)].push_back((w - 1) * set_word_bits + std::countr_zero(bits) + 1);
   return static_cast<bool>(check::adjacency(in, out, adj));
 }
 
