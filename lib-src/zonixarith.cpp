@@ -4,11 +4,13 @@
 #include "zonixproj.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <new>
 #include <optional>
 #include <vector>
@@ -39,6 +41,54 @@ ExactResult run_exact(const ExactRequest &rq)
   return res;
 }
 
+// The rows of an LP record as rationals (doubles are dyadic rationals):
+// its equations as such, their negated copies as rows of their own.
+QMatrix record_rows(const dd_lpdata &lp)
+{
+  QMatrix q;
+  q.rows = lp.m - 1;
+  q.cols = lp.d;
+  q.entries.resize(static_cast<size_t>(q.rows * q.cols));
+  for (long i = 0; i < q.rows; ++i) {
+    for (long j = 0; j < q.cols; ++j) mpq_set_d(q.at(i, j).get_mpq_t(), ddd_get_d(lp.A[i][j]));
+    if (set_member(i + 1, lp.equalityset) != 0) q.linearity.push_back(i + 1);
+  }
+  q.objective = lp.objective;
+  q.rowvec.resize(static_cast<size_t>(q.cols));
+  for (long j = 0; j < q.cols; ++j) mpq_set_d(q.rowvec[static_cast<size_t>(j)].get_mpq_t(), ddd_get_d(lp.A[lp.objrow - 1][j]));
+  return q;
+}
+
+// Whether the checker confirms the settled result s of lp over rows q:
+// the record's own rows, or the exact rows it was made from as
+// dd_Matrix2LP lays them out (a row past q's is the negated copy of an
+// equation).  The dual values are the multipliers of the rows the final
+// basis names; the evidence row re of an infeasible LP enters with 1.
+bool lp_confirmed(const dd_lpdata &lp, const QMatrix &q, const lp::ExactSolution &s)
+{
+  const size_t d = static_cast<size_t>(lp.d);
+  if (s.sol.size() < d || s.dsol.size() < d || q.cols != lp.d) return false;
+  const int sense = lp.objective == dd_LPmin ? -1 : 1;
+  std::vector<mpq_class> y(static_cast<size_t>(q.rows), 0);
+  auto add = [&](long r, const mpq_class &w) {
+    if (r >= 1 && r <= q.rows) y[static_cast<size_t>(r - 1)] += w;
+    else if (r > q.rows && r - q.rows <= static_cast<long>(q.linearity.size()))
+      y[static_cast<size_t>(q.linearity[static_cast<size_t>(r - q.rows - 1)] - 1)] -= w;
+    else return false;
+    return true;
+  };
+  for (long j = 2; j <= lp.d; ++j)
+    if (lp.nbindex[j] > 0 && !add(lp.nbindex[j], sense * s.dsol[static_cast<size_t>(j - 1)])) return false;
+  const std::vector<mpq_class> x(s.sol.begin() + 1, s.sol.begin() + lp.d);
+  switch (lp.LPS) {
+    case dd_Optimal: return static_cast<bool>(check::lp(q, lp.LPS, x, y, {}));
+    case dd_Inconsistent: return add(lp.re, 1) && check::lp(q, lp.LPS, {}, y, {});
+    case dd_DualInconsistent:
+    case dd_StrucDualInconsistent: return static_cast<bool>(check::lp(q, lp.LPS, {}, {}, x));
+    default: return false;
+  }
+}
+
 // Solves lp in double, then settles its result on the exact rows: those
 // of rational as dd_Matrix2LP lays them out, or lp's own.  The
 // record then holds the nearest doubles of the exact result; its pivot
@@ -62,6 +112,7 @@ bool from_double_basis(dd_LPPtr lp, dd_LPSolverType solver, dd_ErrorType *err,
   lp::ExactSolution s;
   try {
     if (!lp::settle_exactly(lp, rational, &s)) return false;
+    if (!lp_confirmed(*lp, rational != nullptr ? *rational : record_rows(*lp), s)) return false;
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
     return false;
@@ -371,28 +422,51 @@ bool checked_either_way(const QMatrix &in, const QMatrix &out)
   return facets.rows > 0 && check::conversion(out, facets) && holds_exactly(in, out, nullptr);
 }
 
+// The checker on c's rows out, and on its adjacency when it has one.
+bool rows_pass(const QMatrix &in, const QMatrix &out, const Conversion &c)
+{
+  if (c.adjacency == nullptr) return checked_either_way(in, out);
+  const dd_SetFamilyPtr F = c.adjacency.get();
+  QFamily adj(static_cast<size_t>(F->famsize));
+  // Word by word: a member test per element would cost the square of the rows.
+  const long words = core::set_data_words(F->setsize);
+  for (long k = 0; k < F->famsize; ++k)
+    for (long w = 1; w <= words; ++w)
+      for (core::set_word bits = F->set[k][w]; bits != 0u; bits &= bits - 1u)
+        adj[static_cast<size_t>(k)].push_back((w - 1) * set_word_bits + std::countr_zero(bits) + 1);
+  return static_cast<bool>(check::adjacency(in, out, adj));
+}
+
+// c's exact rows (settled 64-bit integer rows each stand for a positive
+// multiple of its row); false for rows as text only or in double only.
+bool exact_rows(const Conversion &c, QMatrix *out)
+{
+  if (!c.rows.empty() || (!c.exact && !c.settled)) return false;
+  if (c.integers.store == nullptr) {
+    *out = c.rational;
+    return true;
+  }
+  out->rows = c.integers.rows;
+  out->cols = c.integers.cols;
+  out->representation = c.rational.representation;
+  out->linearity = c.rational.linearity;
+  out->entries.resize(static_cast<size_t>(out->rows * out->cols));
+  std::vector<std::int64_t> r(static_cast<size_t>(out->cols));
+  for (long k = 0; k < out->rows; ++k) {
+    c.integers.get(k, r.data());
+    for (long j = 0; j < out->cols; ++j) mpz_set_si(out->at(k, j).get_num_mpz_t(), r[static_cast<size_t>(j)]);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool passes_checker(const QMatrix &in, const Conversion &c)
 {
   if (!c.rows.empty()) return false;  // rows as text only: nothing to check
-  if (c.integers.store == nullptr) return checked_either_way(in, c.rational);
-  // Settled rows of 64-bit integers: each a positive multiple of its row.
+  if (c.integers.store == nullptr) return rows_pass(in, c.rational, c);
   QMatrix out;
-  out.rows = c.integers.rows;
-  out.cols = c.integers.cols;
-  out.representation = c.rational.representation;
-  out.linearity = c.rational.linearity;
-  out.entries.resize(static_cast<size_t>(out.rows * out.cols));
-  std::vector<std::int64_t> r(static_cast<size_t>(out.cols));
-  for (long k = 0; k < out.rows; ++k) {
-    c.integers.get(k, r.data());
-    for (long j = 0; j < out.cols; ++j) {
-      mpq_class &e = out.at(k, j);
-      mpz_set_si(e.get_num_mpz_t(), r[static_cast<size_t>(j)]);
-    }
-  }
-  return checked_either_way(in, out);
+  return exact_rows(c, &out) && rows_pass(in, out, c);
 }
 
 bool double_answer_certain(dd_PolyhedraPtr poly)
@@ -714,6 +788,78 @@ bool same_rows(dd_MatrixPtr d, const QMatrix &q)
 
 }  // namespace
 
+namespace {
+
+// A projection through generators with every conversion checked: those
+// of M, and the facets of their kept coordinates (dropped exactly in
+// between), each an auto conversion that the checker passed or an exact
+// run.  With reduce without 1 >= 0 (the far side of an unbounded
+// projection).  dd_NumericallyInconsistent when some rows are not exact.
+Projection through_checked_generators(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool reduce)
+{
+  Projection p;
+  p.error = dd_NumericallyInconsistent;
+  ConvertOptions o;
+  o.arithmetic = Arithmetic::Auto;
+  const Conversion g = convert(M, o);
+  QMatrix G;
+  if (g.error != dd_NoError || !exact_rows(g, &G) || G.rows == 0) {
+    if (g.error != dd_NoError) p.error = g.error;
+    return p;
+  }
+  QMatrix P;  // G's kept coordinates, zero rows left out
+  P.representation = dd_Generator;
+  for (long j = 0; j < G.cols; ++j)
+    if (std::find(cols.begin(), cols.end(), j + 1) == cols.end()) ++P.cols;
+  for (long i = 0; i < G.rows; ++i) {
+    bool zero = true;
+    for (long j = 0; j < G.cols; ++j)
+      if (std::find(cols.begin(), cols.end(), j + 1) == cols.end()) {
+        zero = zero && sgn(G.at(i, j)) == 0;
+        P.entries.push_back(G.at(i, j));
+      }
+    if (zero) {
+      P.entries.resize(static_cast<size_t>(P.rows * P.cols));
+      continue;
+    }
+    ++P.rows;
+    if (std::binary_search(G.linearity.begin(), G.linearity.end(), i + 1)) P.linearity.push_back(P.rows);
+  }
+  const Matrix D(to_double(P));
+  if (D == nullptr) return p;
+  const Conversion h = convert(D.get(), o, &P);
+  QMatrix R;
+  if (h.error != dd_NoError || !exact_rows(h, &R)) {
+    if (h.error != dd_NoError) p.error = h.error;
+    return p;
+  }
+  QMatrix out = R;
+  out.rows = 0;
+  out.entries.clear();
+  out.linearity.clear();
+  for (long i = 0; i < R.rows; ++i) {
+    const bool eq = std::binary_search(R.linearity.begin(), R.linearity.end(), i + 1);
+    bool constant = !eq && sgn(R.at(i, 0)) >= 0;
+    for (long j = 1; j < R.cols && constant; ++j) constant = sgn(R.at(i, j)) == 0;
+    if (reduce && constant) continue;
+    out.entries.insert(out.entries.end(), R.entries.begin() + i * R.cols, R.entries.begin() + (i + 1) * R.cols);
+    if (eq) {  // scaled to a leading coefficient of 1, as an equation of the input reads
+      out.linearity.push_back(out.rows + 1);
+      mpq_class *r = out.entries.data() + out.rows * out.cols, f = 0;
+      for (long j = 1; j < out.cols && sgn(f) == 0; ++j) f = -r[j];
+      for (long j = 0; j < out.cols && sgn(f) != 0; ++j) r[j] /= f;
+    }
+    ++out.rows;
+  }
+  p.rational = std::move(out);
+  p.output.reset(to_double(p.rational));
+  p.error = p.output == nullptr ? dd_OutOfMemory : dd_NoError;
+  p.exact = true;
+  return p;
+}
+
+}  // namespace
+
 Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool fourier,
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational)
 {
@@ -733,9 +879,12 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
   }
   const bool in_double = arithmetic == Arithmetic::Double ||
                          (arithmetic == Arithmetic::Auto && rational == nullptr);
-  if (in_double) {
+  if (in_double && arithmetic == Arithmetic::Auto && method == proj::Method::Vertices) {
+    Projection v = through_checked_generators(M, cols, reduce);
+    if (v.error == dd_NoError || !uncertified(v.error)) return v;
+  } else if (in_double) {
     p.output.reset(proj::project_h(M, cols, method, true, reduce, &p.error));
-    if (arithmetic == Arithmetic::Double || (!fourier && !uncertified(p.error))) return p;
+    if (arithmetic == Arithmetic::Double || (p.error != dd_NoError && !uncertified(p.error))) return p;
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactRequest rq;
@@ -746,8 +895,9 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
   rq.reduce = reduce;
   rq.eliminate.assign(cols.begin(), cols.end());
   ExactResult res = run_exact(rq);
-  // Nothing certifies Fourier-Motzkin's sums in double: auto keeps the
-  // double rows only where the exact ones confirm them.
+  // Nothing certifies the sums of Fourier-Motzkin or of block elimination
+  // in double: auto keeps the double rows only where the exact ones
+  // confirm them.
   if (in_double && p.error == dd_NoError && res.error == dd_NoError &&
       same_rows(p.output.get(), res.output))
     return p;
@@ -905,30 +1055,25 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
     if (arithmetic == Arithmetic::Double || (*err != dd_NoError && !uncertified(*err))) return found;
     // Checked in double is not proved: the status must follow exactly from
     // the final basis and the rows as given (continued by exact pivots
-    // where it does not), and the numbers are the exact ones, rounded.
-    if (*err == dd_NoError) {
-      lp::ExactSolution x;
-      bool settled = false;
-      try {
-        settled = lp::settle_exactly(lp, nullptr, &x);
-      } catch (const std::bad_alloc &) {
-        *err = dd_OutOfMemory;
-        return dd_FALSE;
-      }
-      if (settled) {
-        *exact = true;
-        ddd_set_d(lp->optvalue, nearest_double(x.optvalue));
-        for (long j = 0; j < lp->d; ++j) {
-          ddd_set_d(lp->sol[j], nearest_double(x.sol[static_cast<size_t>(j)]));
-          ddd_set_d(lp->dsol[j], nearest_double(x.dsol[static_cast<size_t>(j)]));
-        }
-        return dd_TRUE;
-      }
+    // where it does not), the checker must confirm it, and the numbers are
+    // the exact ones, rounded.  Else the LP is solved over rationals.
+    const dd_LPStatusType before = lp->LPS;
+    lp::ExactSolution x;
+    bool settled = false;
+    try {
+      settled = lp::settle_exactly(lp, nullptr, &x) && lp_confirmed(*lp, record_rows(*lp), x);
+    } catch (const std::bad_alloc &) {
+      *err = dd_OutOfMemory;
+      return dd_FALSE;
     }
     *exact = true;
-    const dd_LPStatusType before = lp->LPS;
-    if (lp::settle_exactly(lp)) {
+    if (settled) {
       *err = dd_NoError;
+      ddd_set_d(lp->optvalue, nearest_double(x.optvalue));
+      for (long j = 0; j < lp->d; ++j) {
+        ddd_set_d(lp->sol[j], nearest_double(x.sol[static_cast<size_t>(j)]));
+        ddd_set_d(lp->dsol[j], nearest_double(x.dsol[static_cast<size_t>(j)]));
+      }
       return dd_TRUE;
     }
     lp->LPS = before;
@@ -976,6 +1121,68 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
   lp->re = res.re;
   lp->se = res.se;
   return dd_TRUE;
+}
+
+namespace {
+
+// Whether lp, solved, is the interior LP of M's rows as
+// dd_MakeLPforInteriorFinding lays it out (each row of M, the negated
+// copies of its equations after them, with -t; a positive ceiling on t;
+// t maximised), and its point, when it claims one, is inside M by a
+// positive margin, exactly.  The LP's own answer the LP checker proves.
+bool interior_confirmed(dd_MatrixPtr M, const dd_lpdata &lp)
+{
+  const long m = M->rowsize, d = M->colsize, eqs = set_card(M->linset);
+  if (lp.m != m + eqs + 2 || lp.d != d + 1 || lp.objective != dd_LPmax || lp.objrow != lp.m) return false;
+  auto at = [&](long i, long j) { return ddd_get_d(lp.A[i][j]); };
+  for (long i = 0, copy = m; i < m; ++i) {
+    const bool eq = set_member(i + 1, M->linset) != 0;
+    for (long j = 0; j < d; ++j) {
+      const double v = ddd_get_d(M->matrix[i][j]);
+      if (at(i, j) != v || (eq && at(copy, j) != -v)) return false;
+    }
+    if (at(i, d) != -1.0 || (eq && at(copy++, d) != -1.0)) return false;
+  }
+  for (long j = 0; j <= d; ++j)
+    if (at(lp.m - 1, j) != (j == d ? 1.0 : 0.0) || (j > 0 && at(lp.m - 2, j) != (j == d ? -1.0 : 0.0))) return false;
+  // The ceiling: twice the largest constant (at least 1), or that constant
+  // where twice it is no double.
+  double top = 1.0;
+  for (long i = 0; i < lp.m - 2; ++i) top = std::max(top, at(i, 0));
+  if (at(lp.m - 2, 0) != (top <= std::numeric_limits<double>::max() / 2 ? 2 * top : top) || lp.LPS != dd_Optimal)
+    return false;
+  if (!(ddd_get_d(lp.optvalue) > 0.0)) return true;
+  // The point: its exact least slack is its margin.
+  const QMatrix q = to_rational(M);
+  std::vector<mpq_class> x(static_cast<size_t>(d - 1));
+  for (long j = 1; j < d; ++j) mpq_set_d(x[static_cast<size_t>(j - 1)].get_mpq_t(), ddd_get_d(lp.sol[j]));
+  mpq_class margin = 0, v;
+  for (long i = 0; i < q.rows; ++i) {
+    v = q.at(i, 0);
+    for (long j = 1; j < d; ++j) v += q.at(i, j) * x[static_cast<size_t>(j - 1)];
+    if (i == 0 || v < margin) margin = v;
+  }
+  return static_cast<bool>(check::interior(q, x, margin));
+}
+
+}  // namespace
+
+dd_boolean solve_interior(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
+                          dd_ErrorType *err, bool *exact)
+{
+  const dd_boolean found = solve_lp(lp, solver, arithmetic, err, exact);
+  if (arithmetic == Arithmetic::Double || *err != dd_NoError || M == nullptr) return found;
+  try {
+    if (interior_confirmed(M, *lp)) return found;
+    // The LP of M's exact rows, made and solved over rationals.
+    QMatrix q = to_rational(M);
+    q.objective = dd_LPmin;
+    q.rowvec.assign(static_cast<size_t>(q.cols), 0);
+    return solve_lp(lp, solver, arithmetic, err, exact, &q, true);
+  } catch (const std::bad_alloc &) {
+    *err = dd_OutOfMemory;
+    return dd_FALSE;
+  }
 }
 
 }  // namespace zonix

@@ -258,6 +258,13 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
                     dd_ErrorType *err, bool *exact, const QMatrix *rational = nullptr,
                     bool interior = false);
 
+// solve_lp for lp, the LP of dd_MakeLPforInteriorFinding made of M's rows.
+// Auto and Exact also check that lp is that LP of M and that its point
+// lies inside M by a positive margin, exactly; else the LP of M's rows is
+// solved over rationals.
+dd_boolean solve_interior(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
+                          dd_ErrorType *err, bool *exact);
+
 }  // namespace zonix
 
 #endif

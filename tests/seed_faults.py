@@ -4,6 +4,13 @@ tests, and records whether they notice.  A fault is (file, a line fragment
 that must occur exactly once, its replacement): it says "does not apply"
 once the code has moved.  The tree is restored after each fault.
 
+The faults of AUTO go into the double build of a solver only (the line is
+kept as it was for the exact build, under ZONIX_EXACT): the default
+arithmetic must still answer right (the unit tests AutoAnswers pass) while
+double precision shows the fault (DoubleAnswers fail): "auto right, double
+wrong".  "AUTO WRONG" is a wrong default answer; "double unaffected", a
+fault the double answers do not show.
+
     tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [--unit-only] [--list] [IDS...]
 
 Results go to FILE (default DIR/build-faults/faults.tsv), one line a fault,
@@ -59,15 +66,15 @@ F = [  # id, file, fragment, replacement
     ("out-adj-need", "lib-src/zonixio_output.cpp", "if (shared[static_cast<size_t>(b)] >= need) decide(a, b);", "if (shared[static_cast<size_t>(b)] > need) decide(a, b);"),
     ("out-ainc", "lib-src/zonixio_output.cpp", "if (set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);", "if (!set_member(i, r->ZeroSet)) set_addelem(poly->Ainc[i - 1], k);"),
     ("out-face", "lib-src/zonixio_output.cpp", "if ((face[k] & ~z[k]) != 0u) return false;", "if ((face[k] & z[k]) != 0u) return false;"),
-    ("chk-side", "lib-src/zonixcheck.cpp", "if (s < 0) return no(named(c.elem, c.elems, x) + \" is on the wrong side of \"", "if (s < -1) return no(named(c.elem, c.elems, x) + \" is on the wrong side of \""),
-    ("chk-farkas-zero", "lib-src/zonixcheck.cpp", "if (M.cols == 0 || sgn(sum[0]) >= 0)", "if (M.cols == 0 || sgn(sum[0]) > 0)"),
-    ("chk-implicit", "lib-src/zonixcheck.cpp", "bool shown = implicit[a] == 0 || c.atoms.zero(a) ||", "bool shown = true ||"),
-    ("chk-open-ridge", "lib-src/zonixcheck.cpp", "if (!found) return no(\"a 2-face at \"", "if (false) return no(\"a 2-face at \""),
-    ("chk-lp-value", "lib-src/zonixcheck.cpp", "if (s * apply(lp.rowvec.data(), x) != s * lp.rowvec[0] + sum[0])", "if (s * apply(lp.rowvec.data(), x) > s * lp.rowvec[0] + sum[0])"),
+    ("chk-side", "lib-src/zonixcheck.cpp", "if (s < 0) return no(named(c.elems, x) + \" is on the wrong side of \"", "if (s < -1) return no(named(c.elems, x) + \" is on the wrong side of \""),
+    ("chk-farkas-zero", "lib-src/zonixcheck.cpp", "return M.cols == 0 || sgn(sum[0]) >= 0 ||", "return M.cols == 0 || sgn(sum[0]) > 0 ||"),
+    ("chk-implicit", "lib-src/zonixcheck.cpp", "bool shown = !implicit(a) || c.atoms.bits[a] == 0 ||", "bool shown = true ||"),
+    ("chk-open-ridge", "lib-src/zonixcheck.cpp", "if (f == degfaces.end()) return no(\"a 2-face at \"", "if (false) return no(\"a 2-face at \""),
+    ("chk-lp-value", "lib-src/zonixcheck.cpp", "const bool equal = s * value(lp.rowvec.data(), x) == s * lp.rowvec[0] + sum[0];", "const bool equal = s * value(lp.rowvec.data(), x) <= s * lp.rowvec[0] + sum[0];"),
     ("chk-lp-sense", "lib-src/zonixcheck.cpp", "const int s = lp.objective == dd_LPmax ? 1 : -1;", "const int s = lp.objective == dd_LPmax ? 1 : 1;"),
-    ("chk-margin", "lib-src/zonixcheck.cpp", "value(h, i, x) < margin", "value(h, i, x) < 0"),
-    ("chk-slack", "lib-src/zonixcheck.cpp", "hrep ? sgn(rest[0]) >= 0", "hrep ? sgn(rest[0]) >= -1"),
-    ("chk-proj-inner", "lib-src/zonixcheck.cpp", "if (sgn(value(out, k, pin)) <= 0)", "if (sgn(value(out, k, pin)) < 0)"),
+    ("chk-margin", "lib-src/zonixcheck.cpp", ": s < low)", ": sgn(s) < 0)"),
+    ("chk-slack", "lib-src/zonixcheck.cpp", "hrep ? sgn(sum[0]) >= 0", "hrep ? sgn(sum[0]) >= -1"),
+    ("chk-proj-inner", "lib-src/zonixcheck.cpp", "if (at(k, project(inner)) <= 0)", "if (at(k, project(inner)) < 0)"),
     ("gw-h-sign", "gateway/convert.cpp", "ddd_set_d(M->matrix[i][j + 1], -a[i + j * m]);", "ddd_set_d(M->matrix[i][j + 1], a[i + j * m]);"),
     ("gw-h-out-sign", "gateway/convert.cpp", "= 0.0 - ddd_get_d(M->matrix[i][j + 1]);", "= 0.0 + ddd_get_d(M->matrix[i][j + 1]);"),
     ("gw-lin-range", "gateway/convert.cpp", "v[i] <= static_cast<double>(n) &&", "v[i] < static_cast<double>(n) &&"),
@@ -76,6 +83,45 @@ F = [  # id, file, fragment, replacement
     ("gw-dual-sign", "gateway/cmd_lp.cpp", "l[r - 1] = ddd_get_d(lp->dsol[j - 1]);", "l[r - 1] = -ddd_get_d(lp->dsol[j - 1]);"),
     ("gw-reduce-nlhs", "gateway/cmd_reduce.cpp", "check_call(nlhs, nrhs, prhs, 1, 1, 2, usage);", "check_call(nlhs, nrhs, prhs, 1, 1, 3, usage);"),
 ]
+
+AUTO = [  # id, file, fragment, replacement: in the double build only
+    ("auto-lp-value", "lib-src/zonixlp.cpp", "ddd_set_d(lp->optvalue, a.optvalue);", "ddd_set_d(lp->optvalue, a.optvalue + 1);"),
+    ("auto-lp-status", "lib-src/zonixlp.cpp", "ddd_set_d(lp->optvalue, a.optvalue);", "ddd_set_d(lp->optvalue, a.optvalue); if (lp->LPS == dd_Inconsistent) lp->LPS = dd_DualInconsistent;"),
+    ("auto-lp-point", "lib-src/zonixlp.cpp", "ddd_set_d(lp->sol[j], a.sol[j]);", "ddd_set_d(lp->sol[j], -a.sol[j]);"),
+    ("auto-vertex-moved", "lib-src/zonixio_output.cpp", "dd_CopyRay(a, d, r, rep, cone->newcol);", "dd_CopyRay(a, d, r, rep, cone->newcol); ddd_add(a[d - 1], a[d - 1], a[0]);"),
+    ("auto-edge-removed", "lib-src/zonixio_output.cpp", "zonix::core::ridge_pairs(z, added + 1, nw, need, pairs);", "zonix::core::ridge_pairs(z, added + 1, nw, need, pairs); if (!pairs.empty()) pairs.pop_back();"),
+    ("auto-edges-added", "lib-src/zonixio_output.cpp", "zonix::core::ridge_pairs(z, added + 1, nw, need, pairs);", "zonix::core::ridge_pairs(z, added + 1, nw, need, pairs); for (int k = 1; k <= 4 && nshown > 5; ++k) pairs.emplace_back(0, static_cast<int>(nshown) - k);"),
+    ("auto-lp-ray-sign", "lib-src/zonixlp_dict.cpp", "for (dd_colrange j = 1; j <= d_size; ++j) ddd_set(sol[j - 1], T[j - 1][se - 1]);", "for (dd_colrange j = 1; j <= d_size; ++j) ddd_neg(sol[j - 1], T[j - 1][se - 1]);"),
+    ("auto-row-dropped", "lib-src/zonixio_output.cpp", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount;", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount - 1;"),
+    ("auto-incidence", "lib-src/zonixio_output.cpp", "if (i <= last) set_addelem(poly->Ainc[i - 1], k);", "if (i + 1 < last) set_addelem(poly->Ainc[i - 1], k);"),
+    ("auto-red-kept-dropped", "lib-src/zonixlp_redundancy.cpp", "return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;", "return dd_Positive(lp->optvalue) ? dd_FALSE : dd_TRUE;"),
+    ("auto-red-relax", "lib-src/zonixlp_redundancy.cpp", "ddd_add(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);", "ddd_sub(lp->A[itest - 1][0], lp->A[itest - 1][0], dd_one);"),
+    ("auto-implicit", "lib-src/zonixlp_redundancy.cpp", "if (implicit_row(N.get(), i, cvec.get(), error)) set_addelem(", "if (!implicit_row(N.get(), i, cvec.get(), error)) set_addelem("),
+    ("auto-proj-equations", "lib-src/zonixproj.cpp", "if (set_member(i + 1, G->linset)) set_addelem(R->linset, i + 1);", "set_addelem(R->linset, i + 1);"),
+    ("auto-interior-margin", "lib-src/zonixlp_interior.cpp", "for (dd_rowrange i = 1; i <= m; ++i) ddd_neg(lpnew->A[i - 1][d], dd_one);", "for (dd_rowrange i = 1; i <= m; ++i) ddd_set(lpnew->A[i - 1][d], dd_one);"),
+    ("auto-interior-ceiling", "lib-src/zonixlp_interior.cpp", "if (dd_Larger(lp->A[i - 1][rhs - 1], bmax))", "if (dd_Smaller(lp->A[i - 1][rhs - 1], bmax))"),
+]
+
+
+def double_only(text, frag, repl):
+    """The line holding frag twice: as it was for the exact build, with the
+    fault for the double build."""
+    start = text.rfind("\n", 0, text.index(frag)) + 1
+    end = text.index("\n", text.index(frag))
+    line = text[start:end]
+    return (text[:start] + "#ifdef ZONIX_EXACT\n" + line + "\n#else\n" + line.replace(frag, repl) +
+            "\n#endif" + text[end:])
+
+
+def auto_suite(bdir):
+    if not build(bdir, ["unit_tests"]):
+        return "does not build"
+    if run(["nice", "./unit_tests", "--gtest_filter=AutoAnswers.*", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
+        return "AUTO WRONG"
+    if run(["nice", "./unit_tests", "--gtest_filter=DoubleAnswers.*", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
+        return "auto right, double wrong"
+    return "double unaffected"
+
 
 UNIT_TIMEOUT = 600   # the whole unit binary; a fault may make a loop endless
 CTEST_TIMEOUT = 300  # one CTest test
@@ -136,10 +182,11 @@ def main():
                        check=True, stdout=subprocess.DEVNULL)
     done = {line.split("\t")[0]: line for line in open(out)} if os.path.exists(out) and not a.list else {}
     order = {fid: k for k, fid in enumerate(a.ids)}
-    for fid, rel, frag, repl in sorted(F, key=lambda f: order.get(f[0], len(order))):
+    auto_ids = {f[0] for f in AUTO}
+    for fid, rel, frag, repl in sorted(F + AUTO, key=lambda f: order.get(f[0], len(order))):
         if a.ids and fid not in a.ids:
             continue
-        if fid in done and (a.unit_only or "not caught by the unit" not in done[fid]):
+        if fid in done and (a.unit_only or fid in auto_ids or "not caught by the unit" not in done[fid]):
             print(done[fid], end="")
             continue
         path = os.path.join(tree, rel)
@@ -151,11 +198,15 @@ def main():
             result = "applies"
         else:
             try:
-                open(path, "w").write(text.replace(frag, repl))
-                stage = suite(bdir, rel.startswith("gateway/"), a.unit_only)
-                result = ("does not build" if stage == "build" else
-                          "not caught by the unit tests" if stage == "skipped" else
-                          f"caught ({stage})" if stage else "not caught")
+                if fid in auto_ids:
+                    open(path, "w").write(double_only(text, frag, repl))
+                    result = auto_suite(bdir)
+                else:
+                    open(path, "w").write(text.replace(frag, repl))
+                    stage = suite(bdir, rel.startswith("gateway/"), a.unit_only)
+                    result = ("does not build" if stage == "build" else
+                              "not caught by the unit tests" if stage == "skipped" else
+                              f"caught ({stage})" if stage else "not caught")
             finally:
                 open(path, "w").write(text)
         line = f"{fid}\t{rel}\t{result}\n"

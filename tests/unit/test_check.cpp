@@ -505,9 +505,11 @@ TEST(CheckAdjacency, AsTheLibraryListsIt)
   const F cube = {{3, 4, 5, 6}, {3, 4, 5, 6}, {1, 2, 5, 6}, {1, 2, 5, 6}, {1, 2, 3, 4}, {1, 2, 3, 4}};
   EXPECT_TRUE(zonix::check::adjacency(V(kCubeV), H(kCubeH), cube));
   // y <= 1: the point and the ray share the whole half-plane; the line (row
-  // 3) is next to everything
+  // 3) is next to everything else, not to itself
   EXPECT_TRUE(zonix::check::adjacency(H({{1, 0, -1}}), V({{1, 0, 1}, {0, 0, -1}, {0, 1, 0}}, {3}),
-                                      F{{2, 3}, {1, 3}, {1, 2, 3}}));
+                                      F{{2, 3}, {1, 3}, {1, 2}}));
+  EXPECT_FALSE(zonix::check::adjacency(H({{1, 0, -1}}), V({{1, 0, 1}, {0, 0, -1}, {0, 1, 0}}, {3}),
+                                       F{{2, 3}, {1, 3}, {1, 2, 3}}));
   EXPECT_FALSE(zonix::check::adjacency(H({{1, 0, -1}}), V({{1, 0, 1}, {0, 0, -1}, {0, 1, 0}}, {3}),
                                        F{{2}, {1}, {1, 2, 3}}));
 }
