@@ -449,7 +449,7 @@ bool Clarkson::implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType 
   dd_LPSolve(lp.get(), dd_DualSimplex, err);
   if (*err != dd_NoError) return false;
   for (dd_colrange j = 0; j < c_; ++j) ddd_set(cvec[j], lp->sol[j]);
-  if (dd_Negative(lp->optvalue)) return false;
+  if (zonix::lp::not_implied(lp.get())) return false;
   std::vector<dd_rowrange> basis;
   for (dd_colrange j = 1; j <= lp->d; ++j) {
     const dd_rowrange r = lp->nbindex[j];
