@@ -274,6 +274,38 @@ TEST(ReduceHooks, CancelStopsEveryMethod)
   }
 }
 
+// Many points of the cube [-4,4]^3: its 8 vertices at the end, before them
+// points inside, on its faces and edges, and copies of vertices; only the
+// vertices stay (each once, the first copy).  Enough points for the cut by
+// the hull of far points to run first.
+TEST(ReduceMany, PointsOfACubeKeepItsVertices)
+{
+  Rows rows;
+  for (int k = 0; k < 2386; ++k) {
+    const double a = k % 7 - 3, b = (k / 7) % 7 - 3, c = (k / 49) % 7 - 3;
+    rows.push_back({1, a, b, k % 5 == 0 ? 4.0 : c});  // a fifth on the face z = 4
+  }
+  for (int t = -3; t <= 3; ++t) {  // on two edges
+    rows.push_back({1, static_cast<double>(t), 4, 4});
+    rows.push_back({1, 4, static_cast<double>(t), -4});
+  }
+  rows.push_back({1, 4, 4, 4});  // a vertex before its copy below
+  for (int v = 0; v < 8; ++v) rows.push_back({1, v & 1 ? 4.0 : -4.0, v & 2 ? 4.0 : -4.0, v & 4 ? 4.0 : -4.0});
+  Matrix M = matrix(rows, dd_Generator);
+  Members kept;
+  for (long i = 2401; i <= 2409; ++i)
+    if (i != 2409) kept.push_back(i);  // 2409 repeats 2401
+  for (auto method : {dd_RedundancyClarkson, dd_RedundancyAuto}) {
+    dd_ErrorType err = dd_NoError;
+    Set red(dd_RedundantRowsWith(M.get(), method, &err));
+    ASSERT_EQ(err, dd_NoError);
+    Members stay;
+    for (long i = 1; i <= M->rowsize; ++i)
+      if (!set_member(i, red.get())) stay.push_back(i);
+    EXPECT_EQ(stay, kept) << method;
+  }
+}
+
 TEST(ReduceChoice, AutoByShape)
 {
   Matrix small = matrix(kSquare);
