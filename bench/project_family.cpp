@@ -24,7 +24,7 @@ namespace {
 
 double since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
 
-// extreme, the kept coordinates, hull: the rows of the projection.
+// extreme, the kept coordinates, hull: the facets of the projection.
 long vertex_route(dd_MatrixPtr M, const std::vector<dd_colrange> &kept)
 {
   dd_ErrorType err = dd_NoError;
@@ -36,7 +36,16 @@ long vertex_route(dd_MatrixPtr M, const std::vector<dd_colrange> &kept)
     for (size_t c = 0; c < kept.size(); ++c) ddd_set(Gp->matrix[i][c], G->matrix[i][kept[c] - 1]);
   zonix::Polyhedra Q(dd_DDMatrix2Poly(Gp.get(), &err));
   zonix::Matrix H(dd_CopyInequalities(Q.get()));
-  return err == dd_NoError && H ? H->rowsize : -1;
+  if (err != dd_NoError || !H) return -1;
+  // An unbounded projection's conversion also gives 1 >= 0, no facet.
+  long rows = 0;
+  for (dd_rowrange i = 0; i < H->rowsize; ++i)
+    for (dd_colrange j = 1; j < H->colsize; ++j)
+      if (ddd_sgn(H->matrix[i][j]) != 0) {
+        ++rows;
+        break;
+      }
+  return rows;
 }
 
 }  // namespace
@@ -44,6 +53,7 @@ long vertex_route(dd_MatrixPtr M, const std::vector<dd_colrange> &kept)
 int main(int argc, char **argv)
 {
   const double limit = argc > 1 ? std::atof(argv[1]) : 30.0;
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   dd_set_global_constants();
   std::vector<std::pair<fam::Instance, int>> cases;  // instance, coordinates kept
   for (int d : {4, 6, 8, 10})

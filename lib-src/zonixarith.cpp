@@ -7,6 +7,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -390,26 +391,81 @@ QMatrix facet_guess(const QMatrix &in, const QMatrix &out)
   return g;
 }
 
+// Row i of m times the lcm of its denominators, into w, when every entry
+// then fits in 64 bits.  A positive factor keeps the sign of every product.
+bool integer_row(const QMatrix &m, long i, std::int64_t *w, mpz_class &l, mpz_class &t)
+{
+  l = 1;
+  for (long j = 0; j < m.cols; ++j) {
+    const mpz_class &den = m.at(i, j).get_den();
+    if (den != 1) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), den.get_mpz_t());
+  }
+  for (long j = 0; j < m.cols; ++j) {
+    const mpq_class &x = m.at(i, j);
+    if (l == 1) {
+      t = x.get_num();
+    } else {
+      mpz_divexact(t.get_mpz_t(), l.get_mpz_t(), x.get_den().get_mpz_t());
+      t *= x.get_num();
+    }
+    if (!t.fits_slong_p()) return false;
+    w[j] = t.get_si();
+  }
+  return true;
+}
+
+// The sign of a.b over n integers, or none when a partial sum leaves 128 bits.
+std::optional<int> dot_sign(const std::int64_t *a, const std::int64_t *b, long n)
+{
+  __int128 s = 0;
+  for (long j = 0; j < n; ++j) {
+    if (__builtin_add_overflow(s, static_cast<__int128>(a[j]) * b[j], &s)) return std::nullopt;
+  }
+  return (s > 0) - (s < 0);
+}
+
+int exact_dot_sign(const QMatrix &a, long i, const QMatrix &b, long k, mpq_class &dot, mpq_class &t)
+{
+  dot = 0;
+  for (long j = 0; j < a.cols; ++j) {
+    t = a.at(i, j) * b.at(k, j);
+    dot += t;
+  }
+  return sgn(dot);
+}
+
+}  // namespace
+
 // Whether every row of `in` (those in `only`, when given) holds exactly on
 // every row of `out`: >= 0, and = 0 where either is an equation or line.
+// Rows are scaled to integers once; the rationals only where a row or a
+// sum does not fit.
 bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only)
 {
-  mpq_class dot, t;
+  const long d = in.cols;
+  mpz_class l, t;
+  std::vector<std::int64_t> wout(static_cast<size_t>(out.rows * d));
+  std::vector<char> fits(static_cast<size_t>(out.rows));
+  for (long k = 0; k < out.rows; ++k) fits[k] = integer_row(out, k, wout.data() + k * d, l, t) ? 1 : 0;
+  std::vector<char> line(static_cast<size_t>(out.rows));
+  for (long k : out.linearity) line[k - 1] = 1;
+  std::vector<std::int64_t> w(static_cast<size_t>(d));
+  mpq_class dot, u;
   for (long i = 0; i < in.rows; ++i) {
     if (only != nullptr && set_member(i + 1, only) == 0) continue;
     const bool eq = std::binary_search(in.linearity.begin(), in.linearity.end(), i + 1);
+    const bool small = integer_row(in, i, w.data(), l, t);
     for (long k = 0; k < out.rows; ++k) {
-      const bool line = std::binary_search(out.linearity.begin(), out.linearity.end(), k + 1);
-      dot = 0;
-      for (long j = 0; j < in.cols; ++j) {
-        t = in.at(i, j) * out.at(k, j);
-        dot += t;
-      }
-      if (sgn(dot) < 0 || ((eq || line) && sgn(dot) != 0)) return false;
+      std::optional<int> s;
+      if (small && fits[k] != 0) s = dot_sign(w.data(), wout.data() + k * d, d);
+      const int sign = s ? *s : exact_dot_sign(in, i, out, k, dot, u);
+      if (sign < 0 || ((eq || line[k] != 0) && sign != 0)) return false;
     }
   }
   return true;
 }
+
+namespace {
 
 // The checker on c, and where the answer's elements are too degenerate for
 // it, on the other side: the input rows that are the facets of the cone of

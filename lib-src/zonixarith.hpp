@@ -232,6 +232,11 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool 
 Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj::Method method,
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational = nullptr);
 
+// Whether every row of `in` (those in `only`, 1-based, when given) holds
+// exactly on every row of `out` (same columns): their product >= 0, and
+// = 0 where the row is an equation of `in` or a line of `out`.
+bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only = nullptr);
+
 enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };
 
 // The rows of M that the query names, as a new set over 1..rowsize (free

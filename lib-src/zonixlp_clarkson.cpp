@@ -449,7 +449,7 @@ bool Clarkson::implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType 
   dd_LPSolve(lp.get(), dd_DualSimplex, err);
   if (*err != dd_NoError) return false;
   for (dd_colrange j = 0; j < c_; ++j) ddd_set(cvec[j], lp->sol[j]);
-  if (dd_Negative(lp->optvalue)) return false;
+  if (zonix::lp::not_implied(lp.get())) return false;
   std::vector<dd_rowrange> basis;
   for (dd_colrange j = 1; j <= lp->d; ++j) {
     const dd_rowrange r = lp->nbindex[j];
@@ -572,11 +572,166 @@ bool Clarkson::run(dd_ErrorType *err)
   return true;
 }
 
-dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error)
+#ifndef ZONIX_EXACT
+// Points whose hull is worth a first cut: many points, few dimensions.
+constexpr dd_rowrange kCutRows = 2000;
+constexpr dd_colrange kCutCols = 5;
+constexpr int kCutRounds = 3;
+
+// One round of the cut: the facets of the hull of the points `far` (rows
+// of M, x their coordinates), each point not yet inside flagged when it
+// lies strictly inside every facet, and for each facet the point furthest
+// beyond it in *more.  False when the conversion gives no sure facets.
+bool cut_by_hull(dd_MatrixPtr M, const std::vector<double> &x, const std::vector<dd_rowrange> &far,
+                 std::vector<char> *inside, std::vector<dd_rowrange> *more)
+{
+  const dd_rowrange m = M->rowsize;
+  const dd_colrange c = M->colsize;
+  const dd_colrange d = c - 1;
+  if (static_cast<dd_colrange>(far.size()) <= d) return false;
+  Matrix S = zonix::make_matrix(static_cast<dd_rowrange>(far.size()), c);
+  if (!S) throw std::bad_alloc();
+  S->representation = dd_Generator;
+  for (size_t r = 0; r < far.size(); ++r) dd_CopyArow(S->matrix[r], M->matrix[far[r]], c);
+  dd_ErrorType e = dd_NoError;
+  const zonix::Polyhedra P(dd_DDMatrix2Poly(S.get(), &e));
+  if (e != dd_NoError || !P) return false;
+  const Matrix F(dd_CopyInequalities(P.get()));
+  if (!F || F->rowsize == 0 || set_card(F->linset) > 0) return false;
+  // Facets b + a.x >= 0 scaled to |a| = 1; the centre of the few points
+  // and the radius of a ball about it inside every facet.
+  const dd_rowrange nf = F->rowsize;
+  std::vector<double> f(static_cast<size_t>(nf * c));
+  std::vector<double> centre(static_cast<size_t>(d), 0.0);
+  for (const dd_rowrange i : far)
+    for (dd_colrange j = 0; j < d; ++j) centre[j] += x[static_cast<size_t>(i * d + j)] / static_cast<double>(far.size());
+  double radius = HUGE_VAL, size = 0;
+  for (dd_rowrange r = 0; r < nf; ++r) {
+    double n2 = 0;
+    for (dd_colrange j = 1; j < c; ++j) n2 += F->matrix[r][j][0] * F->matrix[r][j][0];
+    if (!(n2 > 0)) return false;
+    const double s = 1.0 / std::sqrt(n2);
+    for (dd_colrange j = 0; j < c; ++j) f[static_cast<size_t>(r * c + j)] = F->matrix[r][j][0] * s;
+    double at = f[static_cast<size_t>(r * c)];
+    for (dd_colrange j = 0; j < d; ++j) at += f[static_cast<size_t>(r * c + j + 1)] * centre[j];
+    radius = std::fmin(radius, at);
+    size = std::fmax(size, std::fabs(f[static_cast<size_t>(r * c)]));
+  }
+  // Every facet holds on the few points: the conversion is no guess.
+  const double margin = 1e-9 * (size + 1.0);
+  for (const dd_rowrange i : far)
+    for (dd_rowrange r = 0; r < nf; ++r) {
+      double v = f[static_cast<size_t>(r * c)];
+      for (dd_colrange j = 0; j < d; ++j) v += f[static_cast<size_t>(r * c + j + 1)] * x[static_cast<size_t>(i * d + j)];
+      if (v < -margin) return false;
+    }
+  if (!(radius > 2 * margin)) return false;
+  const double ball = (radius - 2 * margin) * (radius - 2 * margin);
+  std::vector<double> low(static_cast<size_t>(nf), -margin);
+  more->assign(static_cast<size_t>(nf), -1);
+  for (dd_rowrange i = 0; i < m; ++i) {
+    if ((*inside)[static_cast<size_t>(i)] != 0) continue;
+    const double *p = &x[static_cast<size_t>(i * d)];
+    double r2 = 0;
+    for (dd_colrange j = 0; j < d; ++j) r2 += (p[j] - centre[j]) * (p[j] - centre[j]);
+    bool in = r2 < ball;
+    if (!in) {
+      in = true;
+      for (dd_rowrange r = 0; r < nf; ++r) {
+        const double *g = &f[static_cast<size_t>(r * c)];
+        double v = g[0];
+        for (dd_colrange j = 0; j < d; ++j) v += g[j + 1] * p[j];
+        in = in && v > margin;
+        if (v < low[r]) low[r] = v, (*more)[r] = i;
+      }
+    }
+    (*inside)[static_cast<size_t>(i)] = in ? 1 : 0;
+  }
+  std::erase(*more, -1);
+  return true;
+}
+
+// Flags the points of M (a V-representation of points only) strictly
+// inside the hull of a few of its extreme points, the furthest ones in many
+// directions: they are redundant whatever else is.  Only beyond a margin
+// far above rounding, and only when the conversion of those few stands
+// behind its facets; false when no cut is made.
+bool inside_hull_of_extremes(dd_MatrixPtr M, std::vector<char> *inside)
+{
+  const dd_rowrange m = M->rowsize;
+  const dd_colrange c = M->colsize;
+  const dd_colrange d = c - 1;
+  std::vector<double> x(static_cast<size_t>(m * d));
+  for (dd_rowrange i = 0; i < m; ++i) {
+    const double w = M->matrix[i][0][0];
+    if (!(w > 0) || set_member(i + 1, M->linset)) return false;
+    for (dd_colrange j = 0; j < d; ++j) x[static_cast<size_t>(i * d + j)] = M->matrix[i][j + 1][0] / w;
+  }
+  // The axes both ways and random directions.
+  const int k = 16 * static_cast<int>(d * d);
+  std::vector<double> u(static_cast<size_t>(d));
+  zonix::Random31 rng(kSeed);
+  std::vector<dd_rowrange> far;
+  for (int t = 0; t < k; ++t) {
+    for (dd_colrange j = 0; j < d; ++j)
+      u[j] = t < 2 * d ? (j == t / 2 ? (t % 2 == 0 ? 1.0 : -1.0) : 0.0)
+                       : static_cast<double>(rng.next()) / zonix::Random31::max_value - 0.5;
+    dd_rowrange best = 0;
+    double top = -HUGE_VAL;
+    for (dd_rowrange i = 0; i < m; ++i) {
+      double v = 0;
+      for (dd_colrange j = 0; j < d; ++j) v += u[j] * x[static_cast<size_t>(i * d + j)];
+      if (v > top) top = v, best = i;
+    }
+    far.push_back(best);
+  }
+  inside->assign(static_cast<size_t>(m), 0);
+  bool any = false;
+  // Rounds: the hull of the far points cuts the points; the point furthest
+  // beyond each of its facets is extreme too and joins them.
+  for (int round = 0; round < kCutRounds && !far.empty(); ++round) {
+    std::sort(far.begin(), far.end());
+    far.erase(std::unique(far.begin(), far.end()), far.end());
+    std::vector<dd_rowrange> more;
+    if (!cut_by_hull(M, x, far, inside, &more)) return any;
+    any = true;
+    far.insert(far.end(), more.begin(), more.end());
+    if (more.empty()) break;
+  }
+  return any;
+}
+#endif
+
+dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut = true)
 {
   *error = dd_NoError;
   const dd_rowrange m = M->rowsize;
   if (m <= 0 || M->colsize <= 0) return dd_RedundantRows(M, error);
+#ifdef ZONIX_EXACT
+  (void)cut;
+#else
+  std::vector<char> inside;
+  if (cut && M->representation == dd_Generator && m >= kCutRows && M->colsize <= kCutCols &&
+      inside_hull_of_extremes(M, &inside)) {
+    // The method on the points left; their answer read back in M's rows.
+    zonix::Set drop = zonix::make_set(m);
+    std::vector<dd_rowrange> left;
+    for (dd_rowrange i = 0; i < m; ++i) {
+      if (inside[static_cast<size_t>(i)] != 0) {
+        set_addelem(drop.get(), i + 1);
+      } else {
+        left.push_back(i);
+      }
+    }
+    const Matrix L(dd_MatrixSubmatrix(M, drop.get()));
+    if (!L) throw std::bad_alloc();
+    const zonix::Set sub(clarkson_rows(L.get(), error, false));
+    if (!sub) return nullptr;
+    for (size_t k = 0; k < left.size(); ++k)
+      if (set_member(static_cast<long>(k) + 1, sub.get())) set_addelem(drop.get(), left[k] + 1);
+    return drop.release();
+  }
+#endif
   std::vector<char> equation;
   const Matrix N0 = h_form(M);
   const Matrix N = set_card(N0->linset) > 0 ? on_hull(N0.get(), &equation) : nullptr;

@@ -256,6 +256,10 @@ void select_dual_pivot(dd_rowrange m_size, dd_colrange d_size, bool phase1,
                        Workspace &ws, dd_rowrange *r, dd_colrange *s,
                        int *selected, dd_LPStatusType *lps);
 
+// Whether a solved redundancy LP (its objective the row tested, relaxed
+// below) shows that row not implied by the others.
+bool not_implied(dd_LPPtr lp);
+
 // dd_Redundant on an M whose rows are normalised already.
 dd_boolean redundant_row(dd_MatrixPtr M, dd_rowrange itest,
                          dd_Arow certificate, dd_ErrorType *error);

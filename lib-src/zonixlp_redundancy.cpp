@@ -56,6 +56,28 @@ dd_LPPtr redundancy_lp(dd_MatrixPtr M, dd_rowrange itest)
                          : dd_CreateLP_H_Redundancy(M, itest);
 }
 
+// Whether the redundancy LP (solved) shows its row not implied: a negative
+// minimum, a way down without bound, which the relaxation rules out
+// exactly and only a basis too ill-conditioned to see the optimum reports,
+// or an optimal point that violates the row after all.  Others that hold
+// nowhere imply every row.
+}  // namespace
+
+bool zonix::lp::not_implied(dd_LPPtr lp)
+{
+  if (lp->LPS == dd_DualInconsistent || lp->LPS == dd_StrucDualInconsistent || lp->LPS == dd_Unbounded) return true;
+  if (dd_Negative(lp->optvalue)) return true;
+  if (lp->LPS != dd_Optimal) return false;
+  mytype v;
+  ddd_init(v);
+  dd_InnerProduct(v, lp->d, lp->A[lp->objrow - 1], lp->sol);
+  const bool negative = dd_Negative(v);
+  ddd_clear(v);
+  return negative;
+}
+
+namespace {
+
 void copy_certificate(dd_Arow certificate, dd_LPPtr lp)
 {
   if (certificate == nullptr) return;
@@ -250,9 +272,9 @@ dd_boolean zonix::lp::redundant_row(dd_MatrixPtr M, dd_rowrange itest,
     return dd_FALSE;
   }
   copy_certificate(certificate, lp.get());
-  // Only the value decides: the relaxation keeps the LP bounded, and the
-  // minimum is nonnegative exactly when the others imply row itest.
-  return dd_Negative(lp->optvalue) ? dd_FALSE : dd_TRUE;
+  // The relaxation keeps the LP bounded, and the minimum is nonnegative
+  // exactly when the others imply row itest.
+  return zonix::lp::not_implied(lp.get()) ? dd_FALSE : dd_TRUE;
 }
 
 namespace {

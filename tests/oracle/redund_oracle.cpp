@@ -16,6 +16,7 @@
 #include <set>
 
 #include "../support/oracle.hpp"
+#include "families_redundant.h"
 
 using namespace zonix::test;
 using fam::Instance, fam::Rep;
@@ -160,6 +161,7 @@ struct Case {
   long expect = -1;          // vertices kept (V), rows hidden (implicit)
   std::vector<Members> want;  // adjacency by mathematics; empty: from lrs
   bool weak = false;
+  bool double_only = false;  // too large for the exact runs
   Case(Instance i, long e = -1, std::vector<Members> w = {}, bool wk = false)
       : inst(std::move(i)), expect(e), want(std::move(w)), weak(wk) {}
 };
@@ -198,8 +200,14 @@ std::string check_v(const Case &c, Arithmetic a)
   std::string why;
   auto mine = ours_rows(zonix::RowQuery::Redundant, a, c.inst, &why);
   if (!mine) return why;
-  auto theirs = run_redund(*g_dir, c.inst);
-  if (!theirs) return "no answer from redund";
+  // redund once per instance: the large ones take seconds.
+  static std::map<std::string, Members> known;
+  if (known.count(c.inst.name) == 0) {
+    auto r = run_redund(*g_dir, c.inst);
+    if (!r) return "no answer from redund";
+    known[c.inst.name] = *r;
+  }
+  const std::optional<Members> theirs = known[c.inst.name];
   const Members kz = kept_rows(c.inst, *mine), kl = kept_rows(c.inst, *theirs);
   if (c.expect >= 0 && static_cast<long>(kz.size()) != c.expect)
     return "kept " + std::to_string(kz.size()) + " rows of " + std::to_string(c.expect) + " vertices";
@@ -409,6 +417,14 @@ std::vector<Family> families()
          }
          return out;
        }},
+      // Points of a ball in 3-D, one of whose vertices lies beyond the
+      // facet of its neighbours by 1e-5 of the radius only: the LPs' last
+      // basis, ill-conditioned there, once saw no way down and lost it.
+      {"V", check_v, -1, [](fam::Prng &, int) {
+         Case c(fam::ball_points(2000, 3, 17));
+         c.double_only = true;
+         return std::vector<Case>{c};
+       }},
       // Hyperplanes through the interior point 0: two opposite rows (one
       // scaled), three rows forcing each other tight, or none.
       {"implicit linearity", check_implicit, 30, [=](fam::Prng &g, int k) {
@@ -508,7 +524,7 @@ int main(int argc, char **argv)
       for (const Case &c : f.make(g, k))
         for (Arithmetic a : {Arithmetic::Double, Arithmetic::Exact})
           for (const auto &[method_name, method] : kMethods) {
-          if (a == Arithmetic::Exact && f.check == check_adjacency) continue;  // double only
+          if (a == Arithmetic::Exact && (f.check == check_adjacency || c.double_only)) continue;
           // The methods concern the plain redundancy removal only.
           if (method != dd_RedundancyAuto && f.check != check_h && f.check != check_v) continue;
           g_method = method;

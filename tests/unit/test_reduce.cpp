@@ -83,18 +83,22 @@ const Method kMethods[] = {{"each", dd_RedundancyEachRow},
                            {"clarkson", dd_RedundancyClarkson},
                            {"auto", dd_RedundancyAuto}};
 
-class Reduce : public ::testing::TestWithParam<std::tuple<ReduceCase, Method, bool>> {};
+using zonix::Arithmetic;
 
+class Reduce : public ::testing::TestWithParam<std::tuple<ReduceCase, Method, Arithmetic>> {};
+
+// Auto with the output-sensitive method proves its double answer through
+// the other representation of the rows kept.
 TEST_P(Reduce, RemovesExactlyTheRowsThatGo)
 {
-  const auto &[c, method, exact] = GetParam();
+  const auto &[c, method, arith] = GetParam();
   Matrix M = matrix(c.rows, c.rep, c.lin);
   dd_ErrorType err = dd_NoError;
   Set red;
-  if (exact) {
+  if (arith != Arithmetic::Double) {
     bool was_exact = false;
-    red.reset(zonix::row_query(M.get(), zonix::RowQuery::Redundant, zonix::Arithmetic::Exact, &err, &was_exact,
-                               nullptr, method.second));
+    red.reset(zonix::row_query(M.get(), zonix::RowQuery::Redundant, arith, &err, &was_exact, nullptr,
+                               method.second));
     EXPECT_TRUE(was_exact);
   } else {
     red.reset(dd_RedundantRowsWith(M.get(), method.second, &err));
@@ -106,15 +110,106 @@ TEST_P(Reduce, RemovesExactlyTheRowsThatGo)
 
 INSTANTIATE_TEST_SUITE_P(Cases, Reduce,
                          ::testing::Combine(::testing::ValuesIn(kCases), ::testing::ValuesIn(kMethods),
-                                            ::testing::Bool()),
+                                            ::testing::Values(Arithmetic::Double, Arithmetic::Exact,
+                                                              Arithmetic::Auto)),
                          [](const auto &info) {
+                           const Arithmetic a = std::get<2>(info.param);
                            std::string n = std::string(std::get<0>(info.param).name) + "_" +
                                            std::get<1>(info.param).first +
-                                           (std::get<2>(info.param) ? "_exact" : "_double");
+                                           (a == Arithmetic::Exact  ? "_exact"
+                                            : a == Arithmetic::Auto ? "_auto"
+                                                                    : "_double");
                            for (char &ch : n)
                              if (ch == '-') ch = '_';
                            return n;
                          });
+
+// The exact validity test of rows on generators, on products worked out by
+// hand: entries beyond 64 bits, sums beyond 128 bits, large denominators.
+struct HoldsCase {
+  const char *name;
+  std::vector<std::vector<const char *>> in;
+  std::vector<long> equations;
+  std::vector<std::vector<const char *>> out;
+  std::vector<long> lines;
+  std::vector<long> only;  // none: every row of in
+  bool holds;
+};
+
+zonix::QMatrix qmatrix(const std::vector<std::vector<const char *>> &rows, const std::vector<long> &lin)
+{
+  zonix::QMatrix q;
+  q.rows = static_cast<long>(rows.size());
+  q.cols = static_cast<long>(rows.front().size());
+  for (const auto &r : rows)
+    for (const char *x : r) {
+      q.entries.emplace_back(x);
+      q.entries.back().canonicalize();
+    }
+  q.linearity = lin;
+  return q;
+}
+
+#define M63 "9223372036854775807"
+const std::vector<std::vector<const char *>> kSquareRows = {{"0", "1", "0"}, {"1", "-1", "0"}, {"0", "0", "1"},
+                                                            {"1", "0", "-1"}};
+const std::vector<std::vector<const char *>> kSquareVertices = {{"1", "0", "0"}, {"1", "1", "0"}, {"1", "0", "1"},
+                                                                {"1", "1", "1"}};
+const HoldsCase kHolds[] = {
+    {"square-on-its-vertices", kSquareRows, {}, kSquareVertices, {}, {}, true},
+    // 1 - x - y at (1, 1) is -1.
+    {"diagonal-cuts-a-vertex", {{"1", "-1", "-1"}}, {}, kSquareVertices, {}, {}, false},
+    {"diagonal-equation-on-its-ends", {{"1", "-1", "-1"}}, {1}, {{"1", "1", "0"}, {"1", "0", "1"}}, {}, {}, true},
+    {"equation-off-a-point", {{"1", "-1", "-1"}}, {1}, {{"1", "1", "0"}, {"1", "0", "0"}}, {}, {}, false},
+    {"line-along-a-row", {{"0", "0", "1"}}, {}, {{"0", "1", "0"}}, {1}, {}, true},
+    {"line-across-a-row", {{"0", "1", "0"}}, {}, {{"1", "0", "0"}, {"0", "1", "0"}}, {2}, {}, false},
+    // 1/3 - x/2 at x = 2/3 is 0, at x = 7/10 it is -1/60.
+    {"rationals-on", {{"1/3", "-1/2", "5"}}, {1}, {{"1", "2/3", "0"}}, {}, {}, true},
+    {"rationals-off", {{"1/3", "-1/2", "5"}}, {}, {{"1", "7/10", "0"}}, {}, {}, false},
+    // 10^23 - x at x = 10^23 and at 10^23 + 1.
+    {"beyond-64-bits-on", {{"100000000000000000000000", "-1"}}, {1}, {{"1", "100000000000000000000000"}}, {}, {},
+     true},
+    {"beyond-64-bits-off", {{"100000000000000000000000", "-1"}}, {}, {{"1", "100000000000000000000001"}}, {}, {},
+     false},
+    // 1 - x / 2^65 at x = 2^65 and 2^65 + 1: the row scaled to integers
+    // does not fit.
+    {"large-denominator-on", {{"1", "-1/36893488147419103232"}}, {1}, {{"1", "36893488147419103232"}}, {}, {},
+     true},
+    {"large-denominator-off", {{"1", "-1/36893488147419103232"}}, {}, {{"1", "36893488147419103233"}}, {}, {},
+     false},
+    // M = 2^63 - 1: (M, M, -M, -M) . (M, M, M, M - 1) = M, and
+    // . (M - 1, M, M, M) = -M; the partial sums pass 2^127.
+    {"sum-beyond-128-bits-positive", {{M63, M63, "-" M63, "-" M63}}, {},
+     {{M63, M63, M63, "9223372036854775806"}}, {}, {}, true},
+    {"sum-beyond-128-bits-negative", {{M63, M63, "-" M63, "-" M63}}, {},
+     {{"9223372036854775806", M63, M63, M63}}, {}, {}, false},
+    // (M, M, M) . (+-M, +-M, +-M) = +-3 M^2, beyond 2^127.
+    {"total-beyond-128-bits-positive", {{M63, M63, M63}}, {}, {{M63, M63, M63}}, {}, {}, true},
+    {"total-beyond-128-bits-negative", {{M63, M63, M63}}, {}, {{"-" M63, "-" M63, "-" M63}}, {}, {}, false},
+    // (-2^63, 1) . (-1, 0) = 2^63; (M, -M) . (M, M) = 0 as an equation.
+    {"most-negative-entry", {{"-9223372036854775808", "1"}}, {}, {{"-1", "0"}}, {}, {}, true},
+    {"large-products-cancel", {{M63, "-" M63}}, {1}, {{M63, M63}}, {}, {}, true},
+    // Only the rows asked about count.
+    {"only-the-good-row", {{"1", "-1", "0"}, {"1", "-1", "-1"}}, {}, kSquareVertices, {}, {1}, true},
+    {"only-the-bad-row", {{"1", "-1", "0"}, {"1", "-1", "-1"}}, {}, kSquareVertices, {}, {2}, false},
+};
+#undef M63
+
+TEST(HoldsExactly, ProductsWorkedOutByHand)
+{
+  for (const HoldsCase &c : kHolds) {
+    const zonix::QMatrix in = qmatrix(c.in, c.equations);
+    const zonix::QMatrix out = qmatrix(c.out, c.lines);
+    Set only;
+    if (!c.only.empty()) {
+      set_type s = nullptr;
+      set_initialize(&s, in.rows);
+      for (long i : c.only) set_addelem(s, i);
+      only.reset(s);
+    }
+    EXPECT_EQ(zonix::holds_exactly(in, out, only.get()), c.holds) << c.name;
+  }
+}
 
 // The progress hook hears of every row once the loop is done, with the
 // rows kept; a cancel hook that answers at once stops the loop.
@@ -176,6 +271,38 @@ TEST(ReduceHooks, CancelStopsEveryMethod)
     }
     dd_SetCancelHook(nullptr, nullptr);
     EXPECT_EQ(err, dd_Interrupted) << method;
+  }
+}
+
+// Many points of the cube [-4,4]^3: its 8 vertices at the end, before them
+// points inside, on its faces and edges, and copies of vertices; only the
+// vertices stay (each once, the first copy).  Enough points for the cut by
+// the hull of far points to run first.
+TEST(ReduceMany, PointsOfACubeKeepItsVertices)
+{
+  Rows rows;
+  for (int k = 0; k < 2386; ++k) {
+    const double a = k % 7 - 3, b = (k / 7) % 7 - 3, c = (k / 49) % 7 - 3;
+    rows.push_back({1, a, b, k % 5 == 0 ? 4.0 : c});  // a fifth on the face z = 4
+  }
+  for (int t = -3; t <= 3; ++t) {  // on two edges
+    rows.push_back({1, static_cast<double>(t), 4, 4});
+    rows.push_back({1, 4, static_cast<double>(t), -4});
+  }
+  rows.push_back({1, 4, 4, 4});  // a vertex before its copy below
+  for (int v = 0; v < 8; ++v) rows.push_back({1, v & 1 ? 4.0 : -4.0, v & 2 ? 4.0 : -4.0, v & 4 ? 4.0 : -4.0});
+  Matrix M = matrix(rows, dd_Generator);
+  Members kept;
+  for (long i = 2401; i <= 2409; ++i)
+    if (i != 2409) kept.push_back(i);  // 2409 repeats 2401
+  for (auto method : {dd_RedundancyClarkson, dd_RedundancyAuto}) {
+    dd_ErrorType err = dd_NoError;
+    Set red(dd_RedundantRowsWith(M.get(), method, &err));
+    ASSERT_EQ(err, dd_NoError);
+    Members stay;
+    for (long i = 1; i <= M->rowsize; ++i)
+      if (!set_member(i, red.get())) stay.push_back(i);
+    EXPECT_EQ(stay, kept) << method;
   }
 }
 
