@@ -95,7 +95,7 @@ class ScratchRow {
 // they stand together.  The tag holds flags in its low bits (below) and
 // the number of the ray's entry in the ConflictTable of its run (0: no
 // conflicts).  With a tag of 4 bytes, a zero set over 480 to 511 rows
-// ends where the coordinates start: P(9)'s records are 200 bytes, not 208.
+// ends where the coordinates start, with no padding between them.
 //
 // The accuracy of a double ray (see ray_accuracy) is a float, rounded up,
 // in the four bytes the record leaves between `feasible` and `ARay`: at a
@@ -187,9 +187,9 @@ struct Conflicts {
   }
 };
 
-// The conflicts of a run's rays, apart from the records: late in P(9) a
-// tenth of the rays have any, and room for them in every record costs
-// more than this table.  An entry holds one conflict word inline or points
+// The conflicts of a run's rays, apart from the records: few rays have
+// any, and room for them in every record would cost more than this
+// table.  An entry holds one conflict word inline or points
 // to a block [lo, hi, words].  Entries stand in chunks that never move,
 // each twice the one before, so that threads read entries while others
 // are added; while the table is shared, adding and releasing take a lock.
@@ -357,8 +357,8 @@ class ConflictTable {
   alignas(64) std::uint32_t top_ = 0;   // entries handed out so far
   std::uint32_t free_ = 0;  // the number of the first free entry (0: none)
   bool shared_ = false;
-  // A spin lock: it is held for a few instructions, and a mutex made
-  // the threads of P(9) sleep and wake on each other.
+  // A spin lock: it is held for a few instructions, and a mutex would
+  // make the threads sleep and wake on each other.
   std::atomic<bool> busy_{false};
   struct Hold {
     std::atomic<bool> *b;
@@ -416,8 +416,8 @@ inline void free_ray(dd_colrange d, dd_RayPtr r, ConflictTable *t = nullptr)
 }
 
 // The ray records of a run, side by side in slabs: no allocation per ray
-// and none of its overhead, which at a few hundred bytes a ray is a tenth
-// of the list.  Released records are reused, last released first.  The
+// and none of its overhead, which is large against records of a few
+// hundred bytes.  Released records are reused, last released first.  The
 // pool keeps the conflicts of the run's rays as well.
 class RayPool {
  public:
@@ -509,8 +509,9 @@ class RayPool {
   // handed out: no slab then sits in a heap that keeps released scratch.
   static constexpr size_t max_slab_bytes = size_t{32} << 20;
   // The whole huge pages of a large slab are marked for huge pages:
-  // P(9)'s records, some 70 MB, are otherwise 18,000 page faults, dear in
-  // a virtual machine and dearer once a second thread shares the address
+  // tens of megabytes of records are otherwise many thousands of small
+  // page faults, dear in a virtual machine and dearer once a second
+  // thread shares the address
   // space, and their walks miss the TLB less.  Pages count once touched,
   // as before, but two megabytes at a time: the slab being filled holds
   // at most one more.
@@ -545,8 +546,9 @@ class RayPool {
 };
 
 // The edge nodes of a run, side by side in chunks: a node costs its 24
-// bytes instead of a heap block of 32, and at P(9)'s end, where the last
-// edges are consumed as the most rays are made, the nodes go back as a
+// bytes instead of a heap block of 32, and at the end of a large run,
+// where the last edges are consumed as the most rays are made, the nodes
+// go back as a
 // few large blocks that the ray slabs can take over.  Released nodes are
 // reused, last released first; the chunks go when no node is in use, or
 // when most are free and the nodes in use move to fresh ones.
@@ -1068,10 +1070,10 @@ class RowNorms {
 };
 
 // The helper threads of a run, parked between its parallel passes: a
-// pass then costs a wake-up instead of a thread start and join, which on
-// a busy machine is 0.1-0.4 ms, and P(9) has some 1,900 passes.  Waking a
-// parked thread still costs 40-100 us in a virtual machine, about what
-// the serial work between two passes takes: so a thread that has a core
+// pass then costs a wake-up instead of a thread start and join, and a
+// large run makes thousands of passes.  Waking a parked thread still
+// costs about what the serial work between two passes takes in a virtual
+// machine: so a thread that has a core
 // of its own first watches for the next pass a while, and the caller
 // watches for the end of one, before either sleeps.
 class ThreadPool {
@@ -1153,8 +1155,8 @@ class ThreadPool {
   }
   // Polls done() for up to watch_time, without a pause instruction: a
   // hypervisor may take a loop of those for a waiting lock and stop the
-  // virtual processor.  On P(9) a millisecond leaves some 280 of 3,000
-  // sleeps; 50 us leaves 1,400.
+  // virtual processor.  A millisecond spans the serial work between most
+  // passes, so most sleeps are avoided.
   static constexpr auto watch_time = std::chrono::microseconds(1000);
   template <class Done>
   static bool watch(Done done)
@@ -1458,17 +1460,17 @@ struct dd_workspace {
 
   // ---- the pair tests of dd_UpdateEdges ----
   // Pairs worth more threads: below, starting them costs about what the
-  // pairs do (some 100 us against 10-50 ns a pair).  And the least pairs
-  // a block holds, so that the blocks' bookkeeping stays small.  Results
-  // do not depend on either: tests may move them to run small cones on
-  // several threads.
+  // pairs do, a thread start being worth thousands of pair tests.  And
+  // the least pairs a block holds, so that the blocks' bookkeeping stays
+  // small.  Results do not depend on either: tests may move them to run
+  // small cones on several threads.
   double parallel_pairs = 1 << 15;
   double block_pairs = 1 << 12;
   // Partners per ray, on average, from which they are searched through
   // trees of zero sets instead of walked; the same edges either way.
   double forest_pairs = 64;
-  // New rays of an iteration worth more threads (some 1-3 us a ray, where
-  // a pass costs a wake-up of tens of us), and the rays a thread takes at
+  // New rays of an iteration worth more threads (a new ray costs far less
+  // than the wake-up of a pass), and the rays a thread takes at
   // a time.  Tests may move them as well.
   long parallel_rays = 1 << 8;
   long block_rays = 1 << 7;
@@ -1497,9 +1499,9 @@ struct dd_workspace {
   // split_rays_per_ray rays: a ray of a split is cheaper still.
   static constexpr long split_threads_from = 16;
   // The passes over the zero rays of an iteration before its pair tests
-  // (some 100 ns a ray) take threads from this many times parallel_rays
-  // rays, in blocks of at least block_rays: a pass costs a wake-up, and
-  // most of P(9)'s iterations have 1,000 to 15,000 zero rays.
+  // (cheaper per ray than a new ray) take threads from this many times
+  // parallel_rays rays, in blocks of at least block_rays: a pass costs a
+  // wake-up.
   static constexpr long zero_pass_rays_per_ray = 8;
   bool zero_pass_threads(long n) const { return threads > 1 && n >= parallel_rays * zero_pass_rays_per_ray; }
   // Rays a block of such a pass takes: enough blocks for the threads to
@@ -1514,14 +1516,14 @@ struct dd_workspace {
   // that linked it last knew them: the positive run of a walked split by
   // its blocks (split_runs, until the negative rays are gone), then the
   // zero rays by their buckets.  A walked split and the final check take
-  // them as their blocks instead of walking the list once more first (on
-  // P(9) a walk is some 17 ms, one cache miss a ray).  They hold for the
+  // them as their blocks instead of walking the list once more first (a
+  // walk is one cache miss a ray, on the calling thread).  They hold for the
   // list of iteration list_runs_at with list_runs_rays rays.
   std::vector<zonix::core::ListRun> list_runs, split_runs;
   long list_runs_at = -1, list_runs_rays = -1;
   // The splits of the last iterations that walk the list instead of
-  // keeping it as an array (see split_on_new_row): from P(9)'s 505th row
-  // on, the arrays would stand beside lists of 320,000 rays and more.
+  // keeping it as an array (see split_on_new_row): the last iterations
+  // hold the largest lists, beside which the arrays would stand.
   static constexpr long walked_splits = 8;
   // The last splits, which reverse the positive run of the list; those
   // before them keep its order.

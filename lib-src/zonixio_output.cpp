@@ -413,8 +413,8 @@ dd_MatrixPtr dd_CopyOutput(dd_PolyhedraPtr poly)
 
 namespace {
 
-// Rays a block of the threaded writing holds (some 60 KB of text for
-// P(9)), and the least output rows for which threads pay.
+// Rays a block of the threaded writing holds (tens of kilobytes of text),
+// and the least output rows for which threads pay.
 inline constexpr long write_block = 1 << 11;
 
 #ifndef ZONIX_EXACT
@@ -423,8 +423,8 @@ inline constexpr long threaded_write_from = 1 << 14;
 
 // Writes the rays' rows of the output, the blocks of rays from `starts`
 // formatted on the run's threads and written in their order: the text of
-// P(9)'s 362,880 vertices costs more to format than the run's last
-// iterations take.  The thread that completes the next block to write
+// hundreds of thousands of rays can cost more to format than the run's
+// last iterations take.  The thread that completes the next block to write
 // writes it, and those after it that are done, while the others format
 // on: the writing stands beside the formatting, not between rounds of it.
 // Returns the rows written.
