@@ -1,5 +1,5 @@
 // Exact certificates for LP results, from the final basis in rationals.
-#include "zonixlp_exact.hpp"
+#include "zonixlp_certify.hpp"
 
 #include <algorithm>
 #include <cmath>
