@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "zonixcore.h"
+#include "zonixcore_bits.hpp"
 #include "zonixcore_internal.hpp"
 #include "zonixgcd.hpp"
 #include "zonixdd.h"
@@ -23,30 +24,10 @@
 
 namespace {
 
-using set_word = std::remove_pointer_t<set_type>;
-
-long set_data_words(long n) { return set_blocks(n) - 1; }
-
-// face := z1 & z2 & added over nw data words; returns |face|.
-long make_face(set_word *face, const set_word *z1, const set_word *z2,
-               const set_word *added, long nw)
-{
-  long card = 0;
-  for (long k = 1; k <= nw; ++k) {
-    const set_word w = z1[k] & z2[k] & added[k];
-    face[k] = w;
-    card += std::popcount(w);
-  }
-  return card;
-}
-
-// Whether face is contained in z (over nw data words).
-bool face_within(const set_word *face, const set_word *z, long nw)
-{
-  for (long k = 1; k <= nw; ++k)
-    if ((face[k] & ~z[k]) != 0u) return false;
-  return true;
-}
+using zonix::core::face_within;
+using zonix::core::make_face;
+using zonix::core::set_data_words;
+using zonix::core::set_word;
 
 bool result_available(dd_PolyhedraPtr poly)
 {
