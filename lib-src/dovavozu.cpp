@@ -12,7 +12,7 @@
 
 #include "zonixcore_internal.hpp"
 #include "zonixio.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixexact.hpp"
 
 using namespace zonix::core;

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixexact.hpp"
 #include "zonixproj.h"
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <new>
 
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixexact.hpp"
 #include "zonixproj.h"
 

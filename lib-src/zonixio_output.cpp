@@ -19,7 +19,7 @@
 #include "zonixgcd.hpp"
 #include "zonixdd.h"
 #include "zonixio.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixexact.hpp"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "setoper.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixdd.h"
 #include "zonixfinite.hpp"
 #include "zonixlp_internal.hpp"
