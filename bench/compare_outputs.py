@@ -135,6 +135,7 @@ def main():
                 print("DIFF %s %s: %s" % (key, label, ", ".join(d)), flush=True)
             elif not opts.keep:
                 shutil.rmtree(base)
+        print("%s: done, %d runs so far, %d differ" % (key, runs, diffs), flush=True)
     print("%d instances, %d runs each on both builds, %d differ" % (len(cases), runs, diffs))
     if not opts.keep:
         shutil.rmtree(scratch, ignore_errors=True)

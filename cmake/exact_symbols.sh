@@ -13,5 +13,8 @@ nm --defined-only --extern-only "$1" | awk '$3 != "" && $3 !~ /^zonix_exact_/ { 
 # would otherwise make the linker drop the renamed copy.
 objcopy --redefine-syms="$map" --remove-section=.group "$1" "$2.renamed"
 awk '{ print $2 }' "$map" > "$2.local"
-objcopy --localize-symbols="$2.local" "$2.renamed" "$2"
-rm -f "$2.renamed"
+# Weak first: objcopy leaves a unique symbol (a static of an inline
+# function) global when asked to make it local, but not a weak one.
+objcopy --weaken-symbols="$2.local" "$2.renamed" "$2.weak"
+objcopy --localize-symbols="$2.local" "$2.weak" "$2"
+rm -f "$2.renamed" "$2.weak"
