@@ -323,11 +323,11 @@ int convert_cyclic(int n, int d)
     mpz_class p = 1;
     for (int k = 0; k <= d; ++k, p *= t) in.at(i, k) = p;
   }
-  zonix::ExactRequest rq;
+  zonix::ExactConvert rq;
   rq.input = &in;
   zonix::ExactResult res;
   const std::clock_t start = std::clock();
-  zonix_exact_run(&rq, &res);
+  zonix_exact_convert(&rq, &res);
   const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
   std::printf("cyclic (%d, %d): error %d, %ld facets, %.2f s\n", n, d, static_cast<int>(res.error),
               res.output.rows, seconds);

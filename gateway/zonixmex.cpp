@@ -325,6 +325,8 @@ void check(dd_ErrorType err, bool fatal)
   }
   if (err == dd_OutOfMemory)
     fail("outOfMemory", "out of memory; the call was abandoned");
+  if (err == dd_InternalError)
+    fail("internal", "internal error: the library failed unexpectedly; please report it");
   if (err == dd_NoError) return;
   // The library's text goes to the command window as it always has, and
   // into the error, so that err.message tells the reason too.

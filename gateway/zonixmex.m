@@ -219,4 +219,5 @@
 %   nonFinite, structArray, columnMismatch (R and V differ in width),
 %   badLin, badCols, badOption, lpMatrix, lpObjective, library,
 %   interrupted, outOfMemory (also before starting, when the storage a
-%   call needs cannot fit).
+%   call needs cannot fit), internal (an unexpected failure of the library,
+%   to be reported).

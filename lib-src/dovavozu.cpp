@@ -12,7 +12,7 @@
 
 #include "zonixcore_internal.hpp"
 #include "zonixio.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixexact.hpp"
 
 using namespace zonix::core;
@@ -160,9 +160,9 @@ std::vector<char> exact_rows(dd_ConePtr cone)
 // Per row, the wide rays on it as a bit set over their slots, when these
 // fit in wide_bits_cap bytes: a ridge's partners are then the bits its
 // rows' sets share, word by word, the rarest rows first (most words are
-// empty after a few).  In CUT(7) from its cut vectors a row holds a third
-// of some ten thousand wide rays: a scan of them for each unmatched edge,
-// through the rays' records, took longer than the run.
+// empty after a few).  A row of a dense input can hold a large share of
+// the wide rays, and a scan of them for each unmatched edge, through the
+// rays' records, grows with the product of the two counts.
 inline constexpr size_t wide_bits_cap = size_t{16} << 20;
 
 // The edges of rays on exactly d-1 rows when others lie on more: each is
@@ -444,8 +444,8 @@ std::uint32_t zero_set_key(const set_word *z, long nw)
 }
 
 // Sorts keys: split in place by their top byte, then the parts sorted on
-// `threads` threads of pool.  At P(9)'s 362,880 keys a sort of the whole
-// on the caller was some 20 ms, the other thread idle.
+// `threads` threads of pool, so that no thread idles while the caller
+// sorts the whole.
 void sort_keys(std::vector<std::uint32_t> &keys, ThreadPool &pool, int threads)
 {
   constexpr int shift = 24;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "zonixio.h"
+#include "zonixprint.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "zonixio.h"
 #include "zonixcheck.hpp"
 #include "zonixcheck_measured.hpp"
-#include "zonixlp_exact.hpp"
+#include "zonixlp_certify.hpp"
 
 namespace zonix {
 namespace {
@@ -35,10 +35,11 @@ bool uncertified(dd_ErrorType e)
   return e == dd_NumericallyInconsistent || e == dd_LPCycling;
 }
 
-ExactResult run_exact(const ExactRequest &rq)
+template <class Request>
+ExactResult run_exact(void (*door)(const Request *, ExactResult *), const Request &rq)
 {
   ExactResult res;
-  zonix_exact_run(&rq, &res);
+  door(&rq, &res);
   return res;
 }
 
@@ -731,8 +732,7 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
     }
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
-  ExactRequest rq;
-  rq.job = ExactJob::Convert;
+  ExactConvert rq;
   rq.input = rational != nullptr ? rational : &in;
   rq.spent = spent;
   rq.order = o.order;
@@ -744,7 +744,7 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   rq.input_incidence = o.input_incidence;
   rq.text = o.text;
   rq.text_sink = o.text_sink;
-  ExactResult res = run_exact(rq);
+  ExactResult res = run_exact(zonix_exact_convert, rq);
   Conversion e;
   e.exact = true;
   e.error = res.error;
@@ -943,14 +943,13 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
     if (arithmetic == Arithmetic::Double || (p.error != dd_NoError && !uncertified(p.error))) return p;
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
-  ExactRequest rq;
-  rq.job = ExactJob::Eliminate;
+  ExactEliminate rq;
   rq.input = rational != nullptr ? rational : &in;
   rq.fourier = fourier;
   rq.projection = static_cast<int>(method);
   rq.reduce = reduce;
-  rq.eliminate.assign(cols.begin(), cols.end());
-  ExactResult res = run_exact(rq);
+  rq.columns.assign(cols.begin(), cols.end());
+  ExactResult res = run_exact(zonix_exact_eliminate, rq);
   // Nothing certifies the sums of Fourier-Motzkin or of block elimination
   // in double: auto keeps the double rows only where the exact ones
   // confirm them.
@@ -977,10 +976,7 @@ dd_SetFamilyPtr row_adjacency(dd_MatrixPtr M, Arithmetic arithmetic, dd_ErrorTyp
     dd_FreeSetFamily(F);
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
-  ExactRequest rq;
-  rq.job = ExactJob::RowAdjacency;
-  rq.input = rational != nullptr ? rational : &in;
-  const ExactResult res = run_exact(rq);
+  const ExactResult res = run_exact(zonix_exact_adjacency, rational != nullptr ? *rational : in);
   *exact = true;
   *err = res.error;
   if (res.error != dd_NoError) return nullptr;
@@ -1083,13 +1079,13 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     for (long r : *proved) set_addelem(s, r);
     return s;
   }
-  ExactRequest rq;
-  rq.job = query == RowQuery::Redundant           ? ExactJob::RedundantRows
-           : query == RowQuery::StronglyRedundant ? ExactJob::StronglyRedundant
-                                                  : ExactJob::ImplicitLinearity;
+  ExactRows rq;
+  rq.query = query == RowQuery::Redundant           ? ExactRowQuery::Redundant
+             : query == RowQuery::StronglyRedundant ? ExactRowQuery::StronglyRedundant
+                                                    : ExactRowQuery::ImplicitLinearity;
   rq.input = &q;
   rq.redundancy = static_cast<int>(method);
-  const ExactResult res = run_exact(rq);
+  const ExactResult res = run_exact(zonix_exact_rows, rq);
   *exact = true;
   *err = res.error;
   if (res.error != dd_NoError) return nullptr;
@@ -1154,14 +1150,13 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
     in.objective = lp->objective;
     for (long j = 0; j < in.cols; ++j) set_double(in.rowvec.emplace_back(), ddd_get_d(lp->A[lp->objrow - 1][j]));
   }
-  ExactRequest rq;
-  rq.job = ExactJob::SolveLP;
+  ExactLP rq;
   rq.input = rational != nullptr ? rational : &in;
   rq.interior = rational != nullptr && interior;
   rq.solver = solver;
   // A run in double has already started the clock.
   if (arithmetic == Arithmetic::Exact || rational != nullptr) lp->starttime = std::time(nullptr);
-  const ExactResult res = run_exact(rq);
+  const ExactResult res = run_exact(zonix_exact_lp, rq);
   lp->endtime = std::time(nullptr);
   *exact = true;
   *err = res.error;

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixexact.hpp"
 #include "zonixproj.h"
 
@@ -83,7 +83,7 @@ struct ConvertOptions {
   // doubles (a copy of each would hold more than the text).
   bool text = false;
   // With text, an exact run's rows go here as they are written (as
-  // ExactRequest::text_sink); a result whose rows come another way
+  // ExactConvert::text_sink); a result whose rows come another way
   // (settled, or without a run's text) has them in Conversion::rows and
   // makes no call.
   std::function<bool(const QMatrix &head, std::string_view rows)> text_sink;

@@ -219,9 +219,8 @@ class ThirdRayIndex {
 };
 
 // Third-ray searches walked before the index is built: a walk reads a
-// few words per ray, building the index some two hundred instructions
-// per ray (sphere-v-150-6 has 51 searches over 15 lists of thousands of
-// rays; cyclic-v-30-7 thousands per list).
+// few words per ray, building the index costs far more per ray, so it
+// pays only for lists searched more than a few times.
 inline constexpr long walks_before_index = 4;
 // The same for the bit sets, which cost far less to build.
 inline constexpr long walks_before_bits = 1;
@@ -1095,8 +1094,7 @@ template <class Count>
 // Files the edges of packed ray i with its partners begin2, begin2 + 1,
 // ... up to the end of the run, as dd_ConditionalAddEdge does pair by
 // pair.  Count is the bit count of a word: this loop meets every pair of
-// zero rays, and a popcount instruction, where there is one, is several
-// times faster than counting in software.
+// zero rays, and a popcount instruction is used where there is one.
 template <class Count>
 [[gnu::always_inline]] inline void file_partners_with(const PairFiling &pf,
                                                       PairLane &lane, long i,
@@ -2145,8 +2143,8 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   jobs.clear();
   // Room for the list made first: grown by doubling, the job list would
   // leave its old copies in the heap beside it.  Its length as filed, not
-  // counted by a walk (on P(9) some 25 ms on the calling thread); no more
-  // than the edges there are, should the count be stale.
+  // counted by a walk of the edges on the calling thread; no more than the
+  // edges there are, should the count be stale.
   std::vector<long> &filed = ws.edges_filed;
   if (static_cast<size_t>(cone->Iteration) < filed.size()) {
     if (cone->RayCount >= trim_from_rays)
@@ -2165,7 +2163,8 @@ void dd_AddNewHalfspace2(dd_ConePtr cone, dd_rowrange hnew)
   // Only a large list makes the pages worth returning: each trim walks the
   // heap, and the pages returned fault back in when a small run reuses them.
   // So it waits until the list has grown by a quarter, but for the last
-  // iterations, the largest: P(9) trims 23 times instead of 258, same peak.
+  // iterations, the largest, which keeps the peak where trimming every
+  // iteration would.
   long &trimmed = ws.trimmed_at_rays;
   trimmed = std::min(trimmed, cone->RayCount);
   if (cone->RayCount >= trim_from_rays &&

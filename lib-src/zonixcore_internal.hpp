@@ -27,6 +27,8 @@
 #include <vector>
 
 #include "zonixcore.h"
+#include "zonixcore_bits.hpp"
+#include "zonixcore_threads.hpp"
 #include "zonixdd.h"
 
 #if defined(__GLIBC__)
@@ -41,11 +43,6 @@
 #endif
 
 namespace zonix::core {
-
-using set_word = std::remove_pointer_t<set_type>;
-
-// Number of data words (word 0 excluded) of a set of ground size n.
-inline long set_data_words(long n) { return set_blocks(n) - 1; }
 
 // A bit set kept between calls within a workspace.  It is re-made, empty,
 // when the requested ground size changes.
@@ -95,7 +92,7 @@ class ScratchRow {
 // they stand together.  The tag holds flags in its low bits (below) and
 // the number of the ray's entry in the ConflictTable of its run (0: no
 // conflicts).  With a tag of 4 bytes, a zero set over 480 to 511 rows
-// ends where the coordinates start: P(9)'s records are 200 bytes, not 208.
+// ends where the coordinates start, with no padding between them.
 //
 // The accuracy of a double ray (see ray_accuracy) is a float, rounded up,
 // in the four bytes the record leaves between `feasible` and `ARay`: at a
@@ -187,9 +184,9 @@ struct Conflicts {
   }
 };
 
-// The conflicts of a run's rays, apart from the records: late in P(9) a
-// tenth of the rays have any, and room for them in every record costs
-// more than this table.  An entry holds one conflict word inline or points
+// The conflicts of a run's rays, apart from the records: few rays have
+// any, and room for them in every record would cost more than this
+// table.  An entry holds one conflict word inline or points
 // to a block [lo, hi, words].  Entries stand in chunks that never move,
 // each twice the one before, so that threads read entries while others
 // are added; while the table is shared, adding and releasing take a lock.
@@ -357,8 +354,8 @@ class ConflictTable {
   alignas(64) std::uint32_t top_ = 0;   // entries handed out so far
   std::uint32_t free_ = 0;  // the number of the first free entry (0: none)
   bool shared_ = false;
-  // A spin lock: it is held for a few instructions, and a mutex made
-  // the threads of P(9) sleep and wake on each other.
+  // A spin lock: it is held for a few instructions, and a mutex would
+  // make the threads sleep and wake on each other.
   std::atomic<bool> busy_{false};
   struct Hold {
     std::atomic<bool> *b;
@@ -416,8 +413,8 @@ inline void free_ray(dd_colrange d, dd_RayPtr r, ConflictTable *t = nullptr)
 }
 
 // The ray records of a run, side by side in slabs: no allocation per ray
-// and none of its overhead, which at a few hundred bytes a ray is a tenth
-// of the list.  Released records are reused, last released first.  The
+// and none of its overhead, which is large against records of a few
+// hundred bytes.  Released records are reused, last released first.  The
 // pool keeps the conflicts of the run's rays as well.
 class RayPool {
  public:
@@ -509,8 +506,9 @@ class RayPool {
   // handed out: no slab then sits in a heap that keeps released scratch.
   static constexpr size_t max_slab_bytes = size_t{32} << 20;
   // The whole huge pages of a large slab are marked for huge pages:
-  // P(9)'s records, some 70 MB, are otherwise 18,000 page faults, dear in
-  // a virtual machine and dearer once a second thread shares the address
+  // tens of megabytes of records are otherwise many thousands of small
+  // page faults, dear in a virtual machine and dearer once a second
+  // thread shares the address
   // space, and their walks miss the TLB less.  Pages count once touched,
   // as before, but two megabytes at a time: the slab being filled holds
   // at most one more.
@@ -545,8 +543,9 @@ class RayPool {
 };
 
 // The edge nodes of a run, side by side in chunks: a node costs its 24
-// bytes instead of a heap block of 32, and at P(9)'s end, where the last
-// edges are consumed as the most rays are made, the nodes go back as a
+// bytes instead of a heap block of 32, and at the end of a large run,
+// where the last edges are consumed as the most rays are made, the nodes
+// go back as a
 // few large blocks that the ray slabs can take over.  Released nodes are
 // reused, last released first; the chunks go when no node is in use, or
 // when most are free and the nodes in use move to fresh ones.
@@ -1067,143 +1066,6 @@ class RowNorms {
 #endif
 };
 
-// The helper threads of a run, parked between its parallel passes: a
-// pass then costs a wake-up instead of a thread start and join, which on
-// a busy machine is 0.1-0.4 ms, and P(9) has some 1,900 passes.  Waking a
-// parked thread still costs 40-100 us in a virtual machine, about what
-// the serial work between two passes takes: so a thread that has a core
-// of its own first watches for the next pass a while, and the caller
-// watches for the end of one, before either sleeps.
-class ThreadPool {
- public:
-  ThreadPool() = default;
-  ThreadPool(const ThreadPool &) = delete;
-  ThreadPool &operator=(const ThreadPool &) = delete;
-  ~ThreadPool() { release(); }
-
-  // Runs job(t) for t = 1..threads-1 on the pool's threads and job(0) on
-  // the caller, and returns once every one that started has returned: a
-  // thread not yet awake when the caller's job(t) is done skips the pass,
-  // which holds for jobs that share out their work (run_blocks), since
-  // the caller's job returns only when none is left.  With fewer threads
-  // where no more can be started.  job must not throw.
-  template <class Job>
-  void run(int threads, Job &job)
-  {
-    while (static_cast<int>(workers_.size()) < threads - 1) {
-      try {
-        workers_.emplace_back([this, t = static_cast<int>(workers_.size()) + 1,
-                               seen = generation_.load(std::memory_order_relaxed)] { serve(t, seen); });
-      } catch (const std::system_error &) {
-        break;  // fewer threads: the caller's blocks get done all the same
-      }
-    }
-    const int helpers = std::min(threads - 1, static_cast<int>(workers_.size()));
-    if (helpers > 0) {
-      {
-        const std::lock_guard<std::mutex> hold(mutex_);
-        call_ = [](void *j, int t) { (*static_cast<Job *>(j))(t); };
-        job_ = &job;
-        active_ = helpers;
-        running_.store(0, std::memory_order_relaxed);
-        watch_ = helpers + 1 <= cores();
-        generation_.store(generation_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
-      }
-      work_.notify_all();  // no system call when none sleeps
-    }
-    job(0);
-    if (helpers > 0) {
-      std::unique_lock<std::mutex> hold(mutex_);
-      active_ = 0;
-      if (running_.load(std::memory_order_relaxed) > 0 && watch_) {
-        hold.unlock();
-        watch([&] { return running_.load(std::memory_order_acquire) == 0; });
-        hold.lock();
-      }
-      done_.wait(hold, [&] { return running_.load(std::memory_order_relaxed) == 0; });
-    }
-  }
-
-  // Ends the threads (the next run starts them again).
-  void release()
-  {
-    if (workers_.empty()) return;
-    {
-      const std::lock_guard<std::mutex> hold(mutex_);
-      stopping_.store(true, std::memory_order_relaxed);
-    }
-    work_.notify_all();
-    workers_.clear();  // joins
-    stopping_.store(false, std::memory_order_relaxed);
-  }
-
- private:
-  // Watching costs a core: only while the run's threads have one each,
-  // of the cores the process may run on.
-  static int cores()
-  {
-    static const int n = [] {
-#if defined(__linux__) && defined(CPU_COUNT)
-      cpu_set_t allowed;
-      if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) return std::max(1, CPU_COUNT(&allowed));
-#endif
-      return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    }();
-    return n;
-  }
-  // Polls done() for up to watch_time, without a pause instruction: a
-  // hypervisor may take a loop of those for a waiting lock and stop the
-  // virtual processor.  On P(9) a millisecond leaves some 280 of 3,000
-  // sleeps; 50 us leaves 1,400.
-  static constexpr auto watch_time = std::chrono::microseconds(1000);
-  template <class Done>
-  static bool watch(Done done)
-  {
-    const auto until = std::chrono::steady_clock::now() + watch_time;
-    for (;;) {
-      for (int k = 0; k < 256; ++k)
-        if (done()) return true;
-      if (std::chrono::steady_clock::now() >= until) return false;
-    }
-  }
-
-  // Thread t's loop; `seen` is the last pass it was started after.
-  void serve(int t, long seen)
-  {
-    for (;;) {
-      if (watch_)
-        watch([&] {
-          return generation_.load(std::memory_order_acquire) != seen || stopping_.load(std::memory_order_relaxed);
-        });
-      std::unique_lock<std::mutex> hold(mutex_);
-      work_.wait(hold, [&] {
-        return stopping_.load(std::memory_order_relaxed) || generation_.load(std::memory_order_relaxed) != seen;
-      });
-      if (stopping_.load(std::memory_order_relaxed)) return;
-      seen = generation_.load(std::memory_order_relaxed);
-      if (t > active_) continue;
-      running_.fetch_add(1, std::memory_order_relaxed);
-      void (*call)(void *, int) = call_;
-      void *job = job_;
-      hold.unlock();
-      call(job, t);
-      hold.lock();
-      if (running_.fetch_sub(1, std::memory_order_release) == 1 && active_ == 0) done_.notify_one();
-    }
-  }
-  std::mutex mutex_;
-  std::condition_variable work_, done_;
-  void (*call_)(void *, int) = nullptr;
-  void *job_ = nullptr;
-  // Written under mutex_; read without it by the threads that watch.
-  std::atomic<long> generation_{0};  // passes begun
-  std::atomic<int> running_{0};      // threads working on the pass
-  std::atomic<bool> stopping_{false};
-  std::atomic<bool> watch_{false};   // whether threads watch before sleeping
-  int active_ = 0;                   // the threads that may still join the pass
-  std::vector<std::jthread> workers_;  // last: they go before what they use
-};
-
 // What making and storing one ray uses: the combination row, the values
 // and weights of the two rays combined, what the combination hands to the
 // storing, and the rows to evaluate with their signs.
@@ -1382,16 +1244,15 @@ inline double residue_accuracy(const RowValue &v)
 
 }  // namespace zonix::core
 
-// What the runs of one cone keep between calls: scratch storage, the
-// accuracy handed from a new ray to its storing, and the run's alarms.
-// Owned by the cone (made with it, released with it), so that nothing of
-// a run is shared with another.
-struct dd_workspace {
-  dd_workspace() = default;
-  dd_workspace(const dd_workspace &) = delete;
-  dd_workspace &operator=(const dd_workspace &) = delete;
-  ~dd_workspace();
+// What the runs of one cone keep between calls, in three parts: how the
+// run is to go (settings a caller or a test may move, and the constants
+// they are measured against), where it stands (its alarms and the
+// bookkeeping of its iterations), and the storage it reuses (scratch,
+// record pools, the thread pool).  Owned by the cone (made with it,
+// released with it), so that nothing of a run is shared with another.
 
+// How the run is to go.  None of these changes a result.
+struct dd_run_settings {
   // Lists of third-ray candidates longer than this are indexed by row when
   // edges are filed; shorter ones are walked, which is faster for them.
   // Either way gives the same run, so tests may move it to compare.
@@ -1401,16 +1262,61 @@ struct dd_workspace {
   // Whether pairs with a simple ray skip the third-ray search (see
   // simple_ray); the same edges either way, so tests may turn it off.
   bool simple_rays = true;
+  // Whether dd_DDMain checks the finished list (numerically_inconsistent);
+  // off for a caller that proves every output row and finds no ray
+  // missing on its own (settle_from_double), alarms still counting.
+  bool final_checks = true;
+  // The pair tests of dd_UpdateEdges.
+  // Pairs worth more threads: below, starting them costs about what the
+  // pairs do, a thread start being worth thousands of pair tests.  And
+  // the least pairs a block holds, so that the blocks' bookkeeping stays
+  // small.  Results do not depend on either: tests may move them to run
+  // small cones on several threads.
+  double parallel_pairs = 1 << 15;
+  double block_pairs = 1 << 12;
+  // Partners per ray, on average, from which they are searched through
+  // trees of zero sets instead of walked; the same edges either way.
+  double forest_pairs = 64;
+  // New rays of an iteration worth more threads (a new ray costs far less
+  // than the wake-up of a pass), and the rays a thread takes at
+  // a time.  Tests may move them as well.
+  long parallel_rays = 1 << 8;
+  long block_rays = 1 << 7;
+  static constexpr long split_rays_per_ray = 16;
+  // Splits run on threads from this many times parallel_rays *
+  // split_rays_per_ray rays: a ray of a split is cheaper still.
+  static constexpr long split_threads_from = 16;
+  // The passes over the zero rays of an iteration before its pair tests
+  // (cheaper per ray than a new ray) take threads from this many times
+  // parallel_rays rays, in blocks of at least block_rays: a pass costs a
+  // wake-up.
+  static constexpr long zero_pass_rays_per_ray = 8;
+  bool zero_pass_threads(long n) const { return threads > 1 && n >= parallel_rays * zero_pass_rays_per_ray; }
+  // Rays a block of such a pass takes: enough blocks for the threads to
+  // finish together, no more than the split's.
+  long zero_pass_block(long n) const
+  {
+    const long most = std::max<long>(1, block_rays * split_rays_per_ray);
+    const long share = (n + 4 * threads - 1) / (4 * threads);
+    return std::clamp<long>(share, std::max<long>(1, block_rays), most);
+  }
+  // The splits of the last iterations that walk the list instead of
+  // keeping it as an array (see split_on_new_row): the last iterations
+  // hold the largest lists, beside which the arrays would stand.
+  static constexpr long walked_splits = 8;
+  // The last splits, which reverse the positive run of the list; those
+  // before them keep its order.
+  static constexpr long reversing_splits = 6;
+};
+
+// Where the run stands.
+struct dd_run_state {
   // Signs that rounding has already decided something wrongly in this
   // run: a new ray whose residues on the rows it must lie on are far
   // beyond rounding (the two rays combined were in truth both on the new
   // row, so a ray was lost), or an initial basis singular within rounding.
   // dd_DDMain turns them into an error.
   long numerical_alarms = 0;
-  // Whether dd_DDMain checks the finished list (numerically_inconsistent);
-  // off for a caller that proves every output row and finds no ray
-  // missing on its own (settle_from_double), alarms still counting.
-  bool final_checks = true;
   // Values and coordinates the error bounds snapped to zero: decided by
   // likelihood, so auto does not keep the run's answer.
   long snapped = 0;
@@ -1420,25 +1326,12 @@ struct dd_workspace {
   // preorder_from was in the excluded set preorder_seen (its data words).
   std::vector<zonix::core::set_word> preorder_seen;
   long preorder_from = 1;
-  // What storing a ray needs; the new rays of an iteration made on
-  // several threads each have their own (ray_lanes).
-  zonix::core::RayScratch scratch;
-  std::vector<std::unique_ptr<zonix::core::RayScratch>> ray_lanes;
-  zonix::core::RowNorms row_norms;
-  zonix::core::ThreadPool pool;  // the threads beside the caller's
-  zonix::core::ScratchSet adjacency_face, edge_face;
-  // The run's ray records; removed ones are reused with their numbers
-  // still allocated, which is much of what a ray costs in exact runs.
-  zonix::core::RayPool rays;
-  zonix::core::EdgePool edge_nodes;  // of cone->Edges
-  zonix::core::ZeroBuckets zero_buckets;
-  zonix::core::EdgeScratch *edges = nullptr;  // made at first use
   long trimmed_at_rays = 0;  // the list's size at the last return of free pages
   // Edges filed under each iteration since its list was last taken: the
   // length of the list, but for lists emptied otherwise.
   std::vector<long> edges_filed;
 
-  // ---- ray evaluation ----
+  // Ray evaluation.
   // Set for the consuming loop of an edge-list iteration whose rows are
   // taken in OrderVector order with no strict row: every ray then knows
   // its sign on every row from its zero set and conflict set, and a new
@@ -1456,22 +1349,6 @@ struct dd_workspace {
   std::vector<zonix::core::set_word> later_rows;
   long later_rows_at = -1, later_rows_filling = -1;
 
-  // ---- the pair tests of dd_UpdateEdges ----
-  // Pairs worth more threads: below, starting them costs about what the
-  // pairs do (some 100 us against 10-50 ns a pair).  And the least pairs
-  // a block holds, so that the blocks' bookkeeping stays small.  Results
-  // do not depend on either: tests may move them to run small cones on
-  // several threads.
-  double parallel_pairs = 1 << 15;
-  double block_pairs = 1 << 12;
-  // Partners per ray, on average, from which they are searched through
-  // trees of zero sets instead of walked; the same edges either way.
-  double forest_pairs = 64;
-  // New rays of an iteration worth more threads (some 1-3 us a ray, where
-  // a pass costs a wake-up of tens of us), and the rays a thread takes at
-  // a time.  Tests may move them as well.
-  long parallel_rays = 1 << 8;
-  long block_rays = 1 << 7;
   // The list of an edge-list iteration with conflict lists as an array,
   // so that its split on the next row reads the rays side by side (on
   // threads where they are many, parallel_rays times this): 2 when it
@@ -1492,43 +1369,42 @@ struct dd_workspace {
   std::vector<dd_RayPtr> split_negatives;
   long split_negatives_at = -1;
   std::vector<zonix::core::KnownSplitBlock> known_split_blocks;
-  static constexpr long split_rays_per_ray = 16;
-  // Splits run on threads from this many times parallel_rays *
-  // split_rays_per_ray rays: a ray of a split is cheaper still.
-  static constexpr long split_threads_from = 16;
-  // The passes over the zero rays of an iteration before its pair tests
-  // (some 100 ns a ray) take threads from this many times parallel_rays
-  // rays, in blocks of at least block_rays: a pass costs a wake-up, and
-  // most of P(9)'s iterations have 1,000 to 15,000 zero rays.
-  static constexpr long zero_pass_rays_per_ray = 8;
-  bool zero_pass_threads(long n) const { return threads > 1 && n >= parallel_rays * zero_pass_rays_per_ray; }
-  // Rays a block of such a pass takes: enough blocks for the threads to
-  // finish together, no more than the split's.
-  long zero_pass_block(long n) const
-  {
-    const long most = std::max<long>(1, block_rays * split_rays_per_ray);
-    const long share = (n + 4 * threads - 1) / (4 * threads);
-    return std::clamp<long>(share, std::max<long>(1, block_rays), most);
-  }
   // The list as runs of consecutive rays, in its order, where the passes
   // that linked it last knew them: the positive run of a walked split by
   // its blocks (split_runs, until the negative rays are gone), then the
   // zero rays by their buckets.  A walked split and the final check take
-  // them as their blocks instead of walking the list once more first (on
-  // P(9) a walk is some 17 ms, one cache miss a ray).  They hold for the
+  // them as their blocks instead of walking the list once more first (a
+  // walk is one cache miss a ray, on the calling thread).  They hold for the
   // list of iteration list_runs_at with list_runs_rays rays.
   std::vector<zonix::core::ListRun> list_runs, split_runs;
   long list_runs_at = -1, list_runs_rays = -1;
-  // The splits of the last iterations that walk the list instead of
-  // keeping it as an array (see split_on_new_row): from P(9)'s 505th row
-  // on, the arrays would stand beside lists of 320,000 rays and more.
-  static constexpr long walked_splits = 8;
-  // The last splits, which reverse the positive run of the list; those
-  // before them keep its order.
-  static constexpr long reversing_splits = 6;
   // Whether the list is a split's positive run followed by the rays
   // after it, as delete_negatives_after_positives leaves it.
   bool list_whole = false;
+};
+
+// The storage the run reuses.
+struct dd_run_caches {
+  // What storing a ray needs; the new rays of an iteration made on
+  // several threads each have their own (ray_lanes).
+  zonix::core::RayScratch scratch;
+  std::vector<std::unique_ptr<zonix::core::RayScratch>> ray_lanes;
+  zonix::core::RowNorms row_norms;
+  zonix::core::ThreadPool pool;  // the threads beside the caller's
+  zonix::core::ScratchSet adjacency_face, edge_face;
+  // The run's ray records; removed ones are reused with their numbers
+  // still allocated, which is much of what a ray costs in exact runs.
+  zonix::core::RayPool rays;
+  zonix::core::EdgePool edge_nodes;  // of cone->Edges
+  zonix::core::ZeroBuckets zero_buckets;
+  zonix::core::EdgeScratch *edges = nullptr;  // made at first use
+};
+
+struct dd_workspace : dd_run_settings, dd_run_caches, dd_run_state {
+  dd_workspace() = default;
+  dd_workspace(const dd_workspace &) = delete;
+  dd_workspace &operator=(const dd_workspace &) = delete;
+  ~dd_workspace();
 };
 
 namespace zonix::core {
@@ -1594,71 +1470,6 @@ inline void return_free_pages()
 #endif
 }
 
-// Runs body(t, b) once for every block b < blocks on `threads` threads
-// (the caller, t = 0, and those of pool); the blocks are taken in turn
-// through a counter, or with `affine` first from a share of their own
-// (a thread's blocks then need not come in increasing order).  A body
-// that returns false stops them all, as does an exception, which is
-// returned for the caller to rethrow.
-template <class Body>
-std::exception_ptr run_blocks(ThreadPool &pool, int threads, long blocks, Body body, bool affine = false)
-{
-  // Thread t first takes the blocks of its own share, in order, then
-  // those left of the others' shares: the rays a thread made in one pass
-  // tend to fall to it in the next, and a line made on one core costs
-  // hundreds of nanoseconds to read on the other.
-  struct alignas(64) Share {
-    std::atomic<long> next{0};
-    long end = 0;
-  };
-  const int shares = affine ? std::max(1, threads) : 1;
-  std::vector<Share> share(static_cast<size_t>(shares));
-  for (int t = 0; t < shares; ++t) {
-    share[static_cast<size_t>(t)].next.store(blocks * t / shares, std::memory_order_relaxed);
-    share[static_cast<size_t>(t)].end = blocks * (t + 1) / shares;
-  }
-  std::atomic<bool> stop{false};
-  std::mutex failure_mutex;
-  std::exception_ptr failure;
-  auto work = [&](int t) {
-    try {
-      for (int k = 0; k < shares; ++k) {
-        Share &s = share[static_cast<size_t>((t + k) % shares)];
-        while (!stop.load(std::memory_order_relaxed)) {
-          const long b = s.next.fetch_add(1, std::memory_order_relaxed);
-          if (b >= s.end) break;
-          if (!body(t, b)) {
-            stop.store(true);
-            return;
-          }
-        }
-      }
-    } catch (...) {
-      const std::lock_guard<std::mutex> hold(failure_mutex);
-      if (!failure) failure = std::current_exception();
-      stop.store(true);
-    }
-  };
-  if (threads > 1 && blocks > 1)
-    pool.run(threads, work);
-  else
-    work(0);
-  return failure;
-}
-
-// body(b) for every block b < blocks: on up to `threads` threads of pool
-// when `parallel`, else in order on the caller.  An exception passes on.
-template <class Body>
-void for_blocks(ThreadPool &pool, int threads, bool parallel, long blocks, Body body)
-{
-  const int use = parallel ? static_cast<int>(std::min<long>(threads, blocks)) : 1;
-  const std::exception_ptr failure = run_blocks(pool, use, blocks, [&](int, long b) {
-    body(b);
-    return true;
-  });
-  if (failure) std::rethrow_exception(failure);
-}
-
 // dd_EvaluateARay2 on row hnew, the row at position Iteration, for an
 // edge-list iteration.  Where every ray knows its signs (conflict sets),
 // the rays are sorted by them without evaluation, ARay holding -1, 0 or
@@ -1710,63 +1521,6 @@ inline dd_RayPtr reuse_ray(dd_ConePtr cone)
 {
   if (cone->m <= 0) return new_ray(cone->d, cone->m);
   return workspace(cone).rays.get(cone->d, cone->m);
-}
-
-// Whether e (1-based) belongs to s; elements outside 1..n never do.
-inline bool in_set(const set_word *s, long e)
-{
-  const auto u = static_cast<unsigned long>(e - 1);
-  if (e < 1 || u >= s[0]) return false;
-  return ((s[(u >> 5) + 1] >> (u & 31u)) & 1u) != 0u;
-}
-
-// Adds e (1-based, within 1..n) to s without a call.
-inline void add_elem(set_word *s, long e)
-{
-  const auto u = static_cast<unsigned long>(e - 1);
-  s[(u >> 5) + 1] |= set_word{1} << (u & 31u);
-}
-
-// Whether e (1-based) belongs to both sets; elements outside 1..n are in
-// neither.
-inline bool in_both(const set_word *s1, const set_word *s2, long e)
-{
-  const auto u = static_cast<unsigned long>(e - 1);
-  if (e < 1 || u >= s1[0]) return false;
-  const set_word mask = set_word{1} << (u & 31u);
-  return (s1[(u >> 5) + 1] & s2[(u >> 5) + 1] & mask) != 0u;
-}
-
-// Bits set in a 32-bit word, without relying on a popcount instruction
-// (a library call on targets built without one).
-constexpr int bit_count(std::uint32_t w)
-{
-  w = w - ((w >> 1) & 0x55555555u);
-  w = (w & 0x33333333u) + ((w >> 2) & 0x33333333u);
-  w = (w + (w >> 4)) & 0x0f0f0f0fu;
-  return static_cast<int>((w * 0x01010101u) >> 24);
-}
-
-// face := z1 & z2 & added over nw data words; returns |face|.
-inline long make_face(set_word *face, const set_word *z1, const set_word *z2,
-                      const set_word *added, long nw)
-{
-  long card = 0;
-  for (long k = 1; k <= nw; ++k) {
-    const set_word w = z1[k] & z2[k] & added[k];
-    face[k] = w;
-    card += bit_count(w);
-  }
-  return card;
-}
-
-// Whether face lies in z.  A face from make_face is within the added rows
-// already, so this is the test face <= z & added.
-inline bool face_within(const set_word *face, const set_word *z, long nw)
-{
-  for (long k = 1; k <= nw; ++k)
-    if ((face[k] & ~z[k]) != 0u) return false;
-  return true;
 }
 
 // Accuracy (see ray_accuracy; rays are normalised, so it is relative) up to

@@ -167,16 +167,13 @@ void spread_rows(dd_ConePtr cone, dd_rowindex OV)
 void order_by_columns(dd_ConePtr cone);
 
 // Rows in many columns with dense supports have no blocks of columns for
-// order_by_columns to follow, and lexmin keeps their cones smaller.
-// Generators covering more than a third of the columns on average (cut
-// vectors, magic squares): CUT(7) from its cut vectors peaked at 123,685
-// rays against 219,004, the 5 x 5 magic squares' 1,940 rays took half the
-// time.  Inequalities covering more than a fifth (the facets of
-// contingency cones): a quarter of the time on the 3 x 3 x 3 tables.
-// Sparse ones (permutation matrices, the 0/1 columns of a transportation
-// matrix, x >= 0 and triangle inequalities) keep the columns order, and so
-// do few columns, where the orders come close (random 0/1 points in 9
-// columns: 9% fewer instructions by columns).
+// order_by_columns to follow, and lexmin keeps their intermediate cones
+// smaller: generators covering more than a third of the columns on
+// average (cut vectors, magic squares), inequalities covering more than a
+// fifth (the facets of contingency cones).  Sparse ones (permutation
+// matrices, the 0/1 columns of a transportation matrix, x >= 0 and
+// triangle inequalities) keep the columns order, and so do few columns,
+// where the two orders come close.
 inline constexpr long kDenseGeneratorShare = 3;
 inline constexpr long kDenseInequalityShare = 5;
 inline constexpr dd_colrange kDenseColumns = 16;

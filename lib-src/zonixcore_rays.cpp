@@ -1139,7 +1139,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   ws.row_positions_at = it;
   // The last splits keep no array: it would stand beside the largest
   // lists of the run.  They walk the list in runs from their first rays
-  // instead, which costs a few milliseconds more on P(9)'s lists.
+  // instead, a little slower than through the array.
   const bool last = cone->m - it < dd_workspace::walked_splits;
   const bool keep = cone->m - it > dd_workspace::walked_splits;
   // Where the side arrays would have split a list known whole, its
@@ -1239,7 +1239,7 @@ void split_on_new_row(dd_ConePtr cone, dd_rowrange hnew)
   ends.resize(static_cast<size_t>(blocks));
   if (n == 0) ends[0] = Ends{};
   // A ray costs a few nanoseconds here: below some ten thousand rays a
-  // thread costs more to start than it takes over (P(8)'s splits).
+  // thread costs more to start than it takes over.
   for_blocks(ws.pool, ws.threads,
              n >= ws.parallel_rays * dd_workspace::split_rays_per_ray * dd_workspace::split_threads_from,
              n > 0 ? blocks : 0, classify_block);
@@ -1316,7 +1316,7 @@ void delete_negatives_after_positives(dd_ConePtr cone)
   // The positive run stands in list_order: the rays after it join it,
   // their side entries found in blocks, on the run's threads from as few
   // rays as the passes over the zero rays (a ray costs about as much
-  // here, and most of P(9)'s iterations have fewer than 4,096).
+  // here).
   const long it = cone->Iteration;
   const size_t from = ws.list_order.size();
   for (dd_RayPtr r = cone->PosLast->Next; r != nullptr; r = r->Next) ws.list_order.push_back(r);

@@ -3,8 +3,9 @@
 // The library is compiled twice from the same sources: once with double
 // numbers (the C interface of every other header) and once with exact
 // rationals (ZONIX_EXACT).  The exact build keeps every symbol to itself
-// but one, zonix_exact_run, which takes and returns the plain types below;
-// they hold no library record, so they mean the same on both sides.
+// but its doors, zonix_exact_* below, one per kind of job, which take and
+// return the plain types below; they hold no library record, so they mean
+// the same on both sides.
 #ifndef ZONIX_EXACT_HPP
 #define ZONIX_EXACT_HPP
 
@@ -39,29 +40,19 @@ struct QMatrix {
 // A set family: set k lists its 1-based members in increasing order.
 using QFamily = std::vector<std::vector<long>>;
 
-enum class ExactJob {
-  Convert,            // the other representation, with the families asked for
-  RedundantRows,      // rows: the redundant rows
-  StronglyRedundant,  // rows: the strongly redundant rows
-  ImplicitLinearity,  // rows: the implicit linearities
-  SolveLP,            // the LP of the matrix and its objective
-  RowAdjacency,       // adjacency: the adjacency of the rows, by LPs
-  Eliminate           // output: the projection (block or Fourier-Motzkin)
-};
-
-struct ExactRequest {
-  ExactJob job = ExactJob::Convert;
+// The other representation, with the families asked for.
+struct ExactConvert {
   const QMatrix *input = nullptr;
-  // Convert: the input again when the caller is done with it; its entries
-  // are freed as soon as the run has its own copy, for the run to reuse.
+  // The input again when the caller is done with it; its entries are
+  // freed as soon as the run has its own copy, for the run to reuse.
   QMatrix *spent = nullptr;
   dd_RowOrderType order = dd_LexMin;
   unsigned seed = 1;
   int threads = 1;  // as dd_RunOptions
   bool adjacency = false, incidence = false;
   bool input_adjacency = false, input_incidence = false;
-  // Convert: the output's rows as text (ExactResult::text) instead of
-  // entries, which would take GMP storage per number.
+  // The output's rows as text (ExactResult::text) instead of entries,
+  // which would take GMP storage per number.
   bool text = false;
   // With text: where the rows go, piece by piece as they are written,
   // rather than into ExactResult::text, whose pages a large answer would
@@ -69,22 +60,43 @@ struct ExactRequest {
   // representation, linearity; no entries) and at least one is made.
   // False stops the writing.  Unused when the rows come another way.
   std::function<bool(const QMatrix &head, std::string_view rows)> text_sink;
-  int redundancy = 0;  // RedundantRows: a dd_RedundancyMethod
+};
+
+// A set of rows (ExactResult::rows).
+enum class ExactRowQuery {
+  Redundant,          // the redundant rows, by `redundancy`
+  StronglyRedundant,  // the strongly redundant rows
+  ImplicitLinearity   // the implicit linearities
+};
+
+struct ExactRows {
+  const QMatrix *input = nullptr;
+  ExactRowQuery query = ExactRowQuery::Redundant;
+  int redundancy = 0;  // a dd_RedundancyMethod
+};
+
+// The LP of the matrix and its objective.
+struct ExactLP {
+  const QMatrix *input = nullptr;
   dd_LPSolverType solver = dd_DualSimplex;
-  bool interior = false;  // SolveLP: the LP of dd_MakeLPforInteriorFinding instead
-  // Eliminate: zonix::proj::project_h of these columns (1-based).
-  std::vector<long> eliminate;
+  bool interior = false;  // the LP of dd_MakeLPforInteriorFinding instead
+};
+
+// zonix::proj::project_h of these columns (1-based): ExactResult::output.
+struct ExactEliminate {
+  const QMatrix *input = nullptr;
+  std::vector<long> columns;
   bool fourier = false, reduce = false;
   int projection = -1;  // a zonix::proj::Method; -1: Fourier or block by `fourier`
 };
 
 struct ExactResult {
   dd_ErrorType error = dd_NoError;
-  QMatrix output;  // Convert; without entries when the request asked for text
+  QMatrix output;  // convert (without entries when it asked for text), eliminate
   std::string text;  // each row as " x x ... x\n", integers and fractions
   QFamily adjacency, incidence, input_adjacency, input_incidence;
   std::vector<long> rows;  // the row queries
-  // SolveLP:
+  // lp:
   dd_LPStatusType status = dd_LPSundecided;
   mpq_class optvalue;
   std::vector<mpq_class> sol, dsol;
@@ -110,9 +122,17 @@ dd_PolyhedraPtr matrix_to_poly_taking(dd_MatrixPtr M, dd_RowOrderType order, uns
 
 }  // namespace zonix
 
-// Runs one job in exact arithmetic on the calling thread (the cancel hook
-// of zonixdd.h is honoured).  Never throws; out of memory becomes
-// dd_OutOfMemory.
-extern "C" void zonix_exact_run(const zonix::ExactRequest *request, zonix::ExactResult *result);
+// The doors: each runs its job in exact arithmetic on the calling thread
+// (the cancel hook of zonixdd.h is honoured) and fills *result afresh.
+// None throws; out of memory becomes dd_OutOfMemory, any other exception
+// dd_InternalError, and a null input dd_ImproperInputFormat.
+extern "C" {
+void zonix_exact_convert(const zonix::ExactConvert *request, zonix::ExactResult *result);
+void zonix_exact_rows(const zonix::ExactRows *request, zonix::ExactResult *result);
+void zonix_exact_lp(const zonix::ExactLP *request, zonix::ExactResult *result);
+// The adjacency of the input's rows, by LPs (ExactResult::adjacency).
+void zonix_exact_adjacency(const zonix::QMatrix *input, zonix::ExactResult *result);
+void zonix_exact_eliminate(const zonix::ExactEliminate *request, zonix::ExactResult *result);
+}
 
 #endif

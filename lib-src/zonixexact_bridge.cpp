@@ -1,4 +1,4 @@
-// The one door into the exact build of the library: plain rational data in,
+// The doors into the exact build of the library: plain rational data in,
 // plain rational data out, the library's own functions in between.
 #ifndef ZONIX_EXACT
 #error "this file belongs to the exact build only"
@@ -10,14 +10,17 @@
 #include <cstring>
 #include <new>
 
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixexact.hpp"
 #include "zonixproj.h"
 
 namespace {
 
-using zonix::ExactJob;
-using zonix::ExactRequest;
+using zonix::ExactConvert;
+using zonix::ExactEliminate;
+using zonix::ExactLP;
+using zonix::ExactRowQuery;
+using zonix::ExactRows;
 using zonix::ExactResult;
 using zonix::QFamily;
 using zonix::QMatrix;
@@ -120,7 +123,7 @@ QFamily from_family(dd_SetFamilyPtr F)
   return out;
 }
 
-void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
+void convert(const ExactConvert &rq, const QMatrix &in, ExactResult &res)
 {
   const Matrix M(to_record(in));
   if (M.get() == nullptr) {
@@ -177,7 +180,7 @@ void convert(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
   }
 }
 
-void row_query(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
+void row_query(const ExactRows &rq, const QMatrix &in, ExactResult &res)
 {
   const Matrix M(to_record(in));
   if (M.get() == nullptr) {
@@ -185,15 +188,15 @@ void row_query(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
     return;
   }
   Set rows;
-  switch (rq.job) {
-    case ExactJob::RedundantRows: rows.reset(dd_RedundantRowsWith(M.get(), static_cast<dd_RedundancyMethod>(rq.redundancy), &res.error)); break;
-    case ExactJob::StronglyRedundant: rows.reset(dd_SRedundantRows(M.get(), &res.error)); break;
-    default: rows.reset(dd_ImplicitLinearityRows(M.get(), &res.error)); break;
+  switch (rq.query) {
+    case ExactRowQuery::Redundant: rows.reset(dd_RedundantRowsWith(M.get(), static_cast<dd_RedundancyMethod>(rq.redundancy), &res.error)); break;
+    case ExactRowQuery::StronglyRedundant: rows.reset(dd_SRedundantRows(M.get(), &res.error)); break;
+    case ExactRowQuery::ImplicitLinearity: rows.reset(dd_ImplicitLinearityRows(M.get(), &res.error)); break;
   }
   if (res.error == dd_NoError) res.rows = members(rows.get());
 }
 
-void solve_lp(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
+void solve_lp(const ExactLP &rq, const QMatrix &in, ExactResult &res)
 {
   const Matrix M(to_record(in));
   if (M.get() == nullptr) {
@@ -235,14 +238,14 @@ void row_adjacency(const QMatrix &in, ExactResult &res)
   if (res.error == dd_NoError) res.adjacency = from_family(F.get());
 }
 
-void eliminate(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
+void eliminate(const ExactEliminate &rq, const QMatrix &in, ExactResult &res)
 {
   const Matrix M(to_record(in));
   if (M.get() == nullptr) {
     res.error = dd_OutOfMemory;
     return;
   }
-  const std::vector<dd_colrange> del(rq.eliminate.begin(), rq.eliminate.end());
+  const std::vector<dd_colrange> del(rq.columns.begin(), rq.columns.end());
   using zonix::proj::Method;
   const Method method = rq.projection >= 0 ? static_cast<Method>(rq.projection)
                         : rq.fourier       ? Method::Fourier
@@ -251,33 +254,63 @@ void eliminate(const ExactRequest &rq, const QMatrix &in, ExactResult &res)
   if (res.error == dd_NoError) res.output = from_record(R.get());
 }
 
-}  // namespace
-
-extern "C" void zonix_exact_run(const zonix::ExactRequest *request, zonix::ExactResult *result)
+// Runs job on *input into *result: the one place where the exact build's
+// exceptions stop.
+template <class Job>
+void at_door(const QMatrix *input, ExactResult *result, Job job)
 {
-  if (request == nullptr || result == nullptr) return;
+  if (result == nullptr) return;
   ExactResult &res = *result;
   res = ExactResult{};
-  if (request->input == nullptr) {
+  if (input == nullptr) {
     res.error = dd_ImproperInputFormat;
     return;
   }
   try {
     dd_set_global_constants();
-    switch (request->job) {
-      case ExactJob::Convert: convert(*request, *request->input, res); break;
-      case ExactJob::RedundantRows:
-      case ExactJob::StronglyRedundant:
-      case ExactJob::ImplicitLinearity: row_query(*request, *request->input, res); break;
-      case ExactJob::SolveLP: solve_lp(*request, *request->input, res); break;
-      case ExactJob::RowAdjacency: row_adjacency(*request->input, res); break;
-      case ExactJob::Eliminate: eliminate(*request, *request->input, res); break;
-    }
+    job(*input, res);
   } catch (const std::bad_alloc &) {
     res = ExactResult{};
     res.error = dd_OutOfMemory;
   } catch (...) {
+    // Nothing in the exact build throws on purpose but for memory: any
+    // other exception is a fault of the library, not of the arithmetic.
     res = ExactResult{};
-    res.error = dd_NumericallyInconsistent;
+    res.error = dd_InternalError;
   }
 }
+
+}  // namespace
+
+extern "C" {
+
+void zonix_exact_convert(const ExactConvert *request, ExactResult *result)
+{
+  at_door(request != nullptr ? request->input : nullptr, result,
+          [&](const QMatrix &in, ExactResult &res) { convert(*request, in, res); });
+}
+
+void zonix_exact_rows(const ExactRows *request, ExactResult *result)
+{
+  at_door(request != nullptr ? request->input : nullptr, result,
+          [&](const QMatrix &in, ExactResult &res) { row_query(*request, in, res); });
+}
+
+void zonix_exact_lp(const ExactLP *request, ExactResult *result)
+{
+  at_door(request != nullptr ? request->input : nullptr, result,
+          [&](const QMatrix &in, ExactResult &res) { solve_lp(*request, in, res); });
+}
+
+void zonix_exact_adjacency(const QMatrix *input, ExactResult *result)
+{
+  at_door(input, result, row_adjacency);
+}
+
+void zonix_exact_eliminate(const ExactEliminate *request, ExactResult *result)
+{
+  at_door(request != nullptr ? request->input : nullptr, result,
+          [&](const QMatrix &in, ExactResult &res) { eliminate(*request, in, res); });
+}
+
+}  // extern "C"

@@ -279,10 +279,13 @@ void dd_WriteErrorMessages(FILE *f, dd_ErrorType Error)
       "*Error: The computation was interrupted.\n",
       /* dd_OutOfMemory */
       "*Error: Out of memory.\n",
+      /* dd_InternalError */
+      "*Error: Internal error: the library failed unexpectedly; please report "
+      "it with the input.\n",
   };
-  static_assert(sizeof kMessages / sizeof kMessages[0] == dd_OutOfMemory + 1);
+  static_assert(sizeof kMessages / sizeof kMessages[0] == dd_InternalError + 1);
   const auto k = static_cast<unsigned>(Error);
-  if (k <= static_cast<unsigned>(dd_OutOfMemory)) dd_Printf(f, "%s", kMessages[k]);
+  if (k <= static_cast<unsigned>(dd_InternalError)) dd_Printf(f, "%s", kMessages[k]);
 }
 
 void dd_WriteReal(FILE *f, const mytype x)

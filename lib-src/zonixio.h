@@ -10,6 +10,7 @@
 
 #include <stdio.h>
 
+#include "zonixprint.h"
 #include "zonixtypes.h"
 
 #ifdef __cplusplus
@@ -58,24 +59,10 @@ void dd_MatrixIntegerFilter(dd_MatrixPtr M);
 
 /* ==== error messages and numbers ======================================= */
 
-/* Writes the fixed message lines of Error to f; dd_Interrupted and
- * dd_OutOfMemory have one line each; values above write nothing. */
+/* Writes the fixed message lines of Error to f; dd_Interrupted,
+ * dd_OutOfMemory and dd_InternalError have one line each; values above
+ * write nothing. */
 void dd_WriteErrorMessages(FILE *f, dd_ErrorType Error);
-
-/* The library's one way out for text meant for standard output or
- * standard error: with a hook installed (a MEX gateway points it at
- * mexPrintf) that text goes to hook(user, stream, text) instead; text for
- * any other stream is written to it as before.  Process-wide; null
- * restores the streams. */
-typedef void (*dd_OutputHook)(void *user, FILE *stream, const char *text);
-void dd_SetOutputHook(dd_OutputHook hook, void *user);
-
-/* printf to f through the output hook above. */
-void dd_Printf(FILE *f, const char *format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 2, 3)))
-#endif
-    ;
 
 /* Writes one number preceded by a blank: a whole number below 2^53 in
  * magnitude as " %2ld", any other finite one in the shortest form that reads

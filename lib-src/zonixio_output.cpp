@@ -14,39 +14,20 @@
 #include <vector>
 
 #include "zonixcore.h"
+#include "zonixcore_bits.hpp"
 #include "zonixcore_internal.hpp"
 #include "zonixgcd.hpp"
 #include "zonixdd.h"
 #include "zonixio.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixexact.hpp"
 
 namespace {
 
-using set_word = std::remove_pointer_t<set_type>;
-
-long set_data_words(long n) { return set_blocks(n) - 1; }
-
-// face := z1 & z2 & added over nw data words; returns |face|.
-long make_face(set_word *face, const set_word *z1, const set_word *z2,
-               const set_word *added, long nw)
-{
-  long card = 0;
-  for (long k = 1; k <= nw; ++k) {
-    const set_word w = z1[k] & z2[k] & added[k];
-    face[k] = w;
-    card += std::popcount(w);
-  }
-  return card;
-}
-
-// Whether face is contained in z (over nw data words).
-bool face_within(const set_word *face, const set_word *z, long nw)
-{
-  for (long k = 1; k <= nw; ++k)
-    if ((face[k] & ~z[k]) != 0u) return false;
-  return true;
-}
+using zonix::core::face_within;
+using zonix::core::make_face;
+using zonix::core::set_data_words;
+using zonix::core::set_word;
 
 bool result_available(dd_PolyhedraPtr poly)
 {
@@ -413,8 +394,8 @@ dd_MatrixPtr dd_CopyOutput(dd_PolyhedraPtr poly)
 
 namespace {
 
-// Rays a block of the threaded writing holds (some 60 KB of text for
-// P(9)), and the least output rows for which threads pay.
+// Rays a block of the threaded writing holds (tens of kilobytes of text),
+// and the least output rows for which threads pay.
 inline constexpr long write_block = 1 << 11;
 
 #ifndef ZONIX_EXACT
@@ -423,8 +404,8 @@ inline constexpr long threaded_write_from = 1 << 14;
 
 // Writes the rays' rows of the output, the blocks of rays from `starts`
 // formatted on the run's threads and written in their order: the text of
-// P(9)'s 362,880 vertices costs more to format than the run's last
-// iterations take.  The thread that completes the next block to write
+// hundreds of thousands of rays can cost more to format than the run's
+// last iterations take.  The thread that completes the next block to write
 // writes it, and those after it that are done, while the others format
 // on: the writing stands beside the formatting, not between rounds of it.
 // Returns the rows written.

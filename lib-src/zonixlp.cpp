@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "zonixcore.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixio.h"
 #include "zonixlp_internal.hpp"
 

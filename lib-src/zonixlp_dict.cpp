@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "zonixio.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixlp_internal.hpp"
 #include "zonixrandom.hpp"
 

@@ -12,7 +12,7 @@
 #include <new>
 #include <vector>
 
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixcore.h"
 #include "zonixdd.h"
 #include "zonixlp.h"

@@ -10,7 +10,7 @@
 #include "zonixcore.h"
 #include "zonixio.h"
 #include "zonixlp.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixlp_internal.hpp"
 
 namespace {

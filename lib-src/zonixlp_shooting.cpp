@@ -12,7 +12,7 @@
 #include "zonixio.h"
 #include "zonixlp.h"
 #include "zonixrandom.hpp"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixlp_internal.hpp"
 
 namespace {

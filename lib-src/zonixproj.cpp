@@ -10,7 +10,7 @@
 #include "zonixdd.h"
 #include "zonixio.h"
 #include "zonixproj.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 
 namespace {
 

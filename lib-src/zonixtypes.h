@@ -85,9 +85,12 @@ typedef enum {
   dd_NumericallyInconsistent = 16,
   dd_NoError = 17,
   /* Beyond the classic codes, so that every value above keeps its number:
-   * the caller's cancel hook asked the run to stop, or memory ran out. */
+   * the caller's cancel hook asked the run to stop, memory ran out, or the
+   * library failed in a way it does not expect (a fault to report, not a
+   * property of the input or of the arithmetic). */
   dd_Interrupted = 18,
-  dd_OutOfMemory = 19
+  dd_OutOfMemory = 19,
+  dd_InternalError = 20
 } dd_ErrorType;
 
 typedef enum {

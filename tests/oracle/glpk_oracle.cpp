@@ -378,10 +378,10 @@ std::string judge(const Problem &p, const GlpkResult &ref, dd_LPSolverType how, 
   for (long j = 0; j < lp->d; ++j) dbl.sol.push_back(lp->sol[j][0]), dbl.dsol.push_back(lp->dsol[j][0]);
   if (const std::string why = certify(dbl, s, sense); !why.empty()) return method + why;
   if (exact) {
-    zonix::ExactRequest rq;
-    rq.job = zonix::ExactJob::SolveLP, rq.input = &in, rq.solver = how;
+    zonix::ExactLP rq;
+    rq.input = &in, rq.solver = how;
     zonix::ExactResult res;
-    zonix_exact_run(&rq, &res);
+    zonix_exact_lp(&rq, &res);
     q.sol = res.sol, q.dsol = res.dsol, q.nbindex = res.nbindex, q.re = res.re, q.optvalue = res.optvalue;
     if (res.error != dd_NoError || res.status != s || zonix::nearest_double(res.optvalue) != lp->optvalue[0])
       return method + "the rational run differs from solve_lp's";

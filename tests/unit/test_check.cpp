@@ -298,10 +298,10 @@ TEST(CheckConversion, FamiliesRightAndEachElementMissingOrDoubled)
 
 QMatrix exact_convert(const QMatrix &in, zonix::QFamily *adj = nullptr)
 {
-  zonix::ExactRequest rq;
-  rq.job = zonix::ExactJob::Convert, rq.input = &in, rq.adjacency = adj != nullptr;
+  zonix::ExactConvert rq;
+  rq.input = &in, rq.adjacency = adj != nullptr;
   zonix::ExactResult res;
-  zonix_exact_run(&rq, &res);
+  zonix_exact_convert(&rq, &res);
   EXPECT_EQ(res.error, dd_NoError);
   if (adj != nullptr) *adj = res.adjacency;
   return res.output;
@@ -570,10 +570,10 @@ TEST(CheckLP, ExactSolverAnswersCertify)
     for (long j = 0; j <= d; ++j) obj.emplace_back(static_cast<long>(rng.next() % 5) - 2);
     const std::vector<long> lin = round % 4 == 3 ? std::vector<long>{2} : std::vector<long>{};
     const QMatrix in = LP(rows, lin, obj, round % 2 == 0 ? dd_LPmax : dd_LPmin);
-    zonix::ExactRequest rq;
-    rq.job = zonix::ExactJob::SolveLP, rq.input = &in, rq.solver = round % 3 == 0 ? dd_CrissCross : dd_DualSimplex;
+    zonix::ExactLP rq;
+    rq.input = &in, rq.solver = round % 3 == 0 ? dd_CrissCross : dd_DualSimplex;
     zonix::ExactResult res;
-    zonix_exact_run(&rq, &res);
+    zonix_exact_lp(&rq, &res);
     ASSERT_EQ(res.error, dd_NoError);
     SCOPED_TRACE("round " + std::to_string(round) + " status " + std::to_string(res.status));
     ++statuses[res.status];

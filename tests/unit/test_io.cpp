@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -110,9 +111,16 @@ TEST(Write, ErrorMessagesOfEveryCode)
       "*Error: Possibly an LP cycling occurs.  Use the Criss-Cross method.\n",
       "*Error: Numerical inconsistency is found.  Use the GMP exact arithmetic.\n",
       "*No Error found.\n",
+      "*Error: The computation was interrupted.\n",
+      "*Error: Out of memory.\n",
+      // A fault of the library must not read as a numerical limit (which
+      // would send the user to the exact arithmetic for nothing).
+      "*Error: Internal error: the library failed unexpectedly; please report it with the input.\n",
+      "",
   };
-  for (int k = 0; k <= dd_NoError; ++k)
-    EXPECT_EQ(capture([&](FILE *f) { dd_WriteErrorMessages(f, static_cast<dd_ErrorType>(k)); }), kText[k]);
+  static_assert(std::size(kText) == dd_InternalError + 2);
+  for (int k = 0; k <= dd_InternalError + 1; ++k)
+    EXPECT_EQ(capture([&](FILE *f) { dd_WriteErrorMessages(f, static_cast<dd_ErrorType>(k)); }), kText[k]) << k;
 }
 
 TEST(MatrixRecord, AppendRemoveAndSubmatrixRenumberTheLinearity)

@@ -1,5 +1,5 @@
 // Exact certificates for LP results, from the final basis in rationals.
-#include "zonixlp_exact.hpp"
+#include "zonixlp_certify.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "setoper.h"
-#include "zonix.hpp"
+#include "zonixhandles.hpp"
 #include "zonixdd.h"
 #include "zonixfinite.hpp"
 #include "zonixlp_internal.hpp"

@@ -5,8 +5,8 @@
 // checked in rational arithmetic: either the record's own rows (doubles
 // are dyadic rationals, so the check is of the problem the caller gave,
 // free of rounding), or exact rows the record's doubles only approximate.
-#ifndef ZONIX_LP_EXACT_HPP
-#define ZONIX_LP_EXACT_HPP
+#ifndef ZONIX_LP_CERTIFY_HPP
+#define ZONIX_LP_CERTIFY_HPP
 
 #include <gmpxx.h>
 
