@@ -863,7 +863,8 @@ ZONIX_VOLUME_TOOLS = [("zonix exact", "exact"), ("zonix double", "double")]
 
 
 def zonix_volume_argv(tools, case, arith):
-    return [str(tools.zonix), "volume", str(case.input), "--arithmetic", arith]
+    return [str(tools.zonix), "volume", str(case.input), "--arithmetic", arith] + \
+        (["--threads", "1"] if tools.threads() else [])
 
 
 def normaliz_input(case):

@@ -759,6 +759,7 @@ constexpr OptionSpec kConvertOptions[] = {
     {"--order", true}, {"--threads", true},
 };
 constexpr OptionSpec kLpOptions[] = {{"--method", true}};
+constexpr OptionSpec kVolumeOptions[] = {{"--threads", true}};
 constexpr OptionSpec kReduceOptions[] = {{"--strong", false}, {"--shooting", false}, {"--method", true}};
 constexpr OptionSpec kProjectOptions[] = {
     {"--eliminate", true}, {"--fourier", false}, {"--method", true}, {"--no-reduce", false}};
@@ -866,7 +867,7 @@ const Command kCommands[] = {
      "  --no-reduce       keep every row the elimination makes\n"
      "  --progress        show the progress line even when standard error is no terminal\n",
      kProjectOptions, run_project},
-    {"volume", "the volume of a polytope", kVolumeUsage, {}, run_volume},
+    {"volume", "the volume of a polytope", kVolumeUsage, kVolumeOptions, run_volume},
 };
 
 }  // namespace

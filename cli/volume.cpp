@@ -33,7 +33,11 @@ const std::string_view kVolumeUsage =
     "the triangulation.  With --arithmetic auto (the default) files of integers\n"
     "and fractions are exact data, the volume found exactly; a file with some\n"
     "decimal number that is no integer holds measured data, and its volume is\n"
-    "computed in double precision.\n";
+    "computed in double precision.\n"
+    "\n"
+    "Options:\n"
+    "  --threads N  the threads of the conversion, 1 to 64 (default: one per\n"
+    "               core); the result is the same for any N\n";
 
 int run_volume(const Args &args)
 {
@@ -43,10 +47,21 @@ int run_volume(const Args &args)
                  "Try 'zonix volume --help'.\n", v->c_str());
     return kExitUsage;
   }
+  int threads = 0;
+  if (const auto t = args.value("--threads")) {
+    int n = 0;
+    const auto [end, ec] = std::from_chars(t->data(), t->data() + t->size(), n);
+    if (ec != std::errc() || end != t->data() + t->size() || n < 1 || n > 64) {
+      std::fprintf(stderr, "zonix volume: --threads needs a count from 1 to 64, not '%s'\n"
+                   "Try 'zonix volume --help'.\n", t->c_str());
+      return kExitUsage;
+    }
+    threads = n;
+  }
   std::unique_ptr<QMatrix> rational;
   Matrix M = read_input(args.file, &rational, arithmetic == Arithmetic::Double);
   if (!M) return kExitUsage;
-  const Volume v = volume(M.get(), arithmetic, rational.get());
+  const Volume v = volume(M.get(), arithmetic, rational.get(), threads);
   if (v.error == dd_Interrupted) throw Interrupted{};
   if (v.error != dd_NoError) {
     complain(display_name(args.file), error_text(v.error));

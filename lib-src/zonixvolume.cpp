@@ -745,7 +745,7 @@ long rank_of(const std::vector<std::vector<mpz_class>> &rows, long cols)
   return r;
 }
 
-Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
+Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational, int threads)
 {
   Volume out;
   const QMatrix own = rational != nullptr ? QMatrix() : to_rational(M);
@@ -754,6 +754,7 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
   // its certificate would, often less.
   ConvertOptions o;
   o.arithmetic = Arithmetic::Exact;
+  o.threads = threads;
   const Conversion c = convert(M, o, &in);
   if (c.error != dd_NoError) {
     out.error = c.error;
@@ -905,12 +906,13 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational)
   return out;
 }
 
-Volume double_volume(dd_MatrixPtr M)
+Volume double_volume(dd_MatrixPtr M, int threads)
 {
   Volume out;
   ConvertOptions o;
   o.arithmetic = Arithmetic::Double;
   o.incidence = true;
+  o.threads = threads;
   Conversion c = convert(M, o);
   if (c.error == dd_NoError && (c.output == nullptr || c.incidence == nullptr)) c.error = dd_NumericallyInconsistent;
   if (c.error != dd_NoError) {
@@ -1015,7 +1017,7 @@ Volume double_volume(dd_MatrixPtr M)
 
 }  // namespace
 
-Volume volume(dd_MatrixPtr M, Arithmetic arithmetic, const QMatrix *rational)
+Volume volume(dd_MatrixPtr M, Arithmetic arithmetic, const QMatrix *rational, int threads)
 {
   if (M == nullptr || M->colsize < 2) {
     Volume v;
@@ -1024,7 +1026,7 @@ Volume volume(dd_MatrixPtr M, Arithmetic arithmetic, const QMatrix *rational)
   }
   const bool exact = arithmetic == Arithmetic::Exact ||
                      (arithmetic == Arithmetic::Auto && (rational != nullptr || !measured_data(M)));
-  Volume v = exact ? exact_volume(M, rational) : double_volume(M);
+  Volume v = exact ? exact_volume(M, rational, threads) : double_volume(M, threads);
   if (v.kind != dd_VolumeBounded) {
     v.vertices = 0;
     v.facets = 0;

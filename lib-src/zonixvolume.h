@@ -73,8 +73,9 @@ struct Volume {
 
 /* The volume of M as dd_PolyVolume finds it.  With rational (M's exact
  * rows, as Input has them) the exact arithmetic runs on those, and auto
- * counts them as exact data. */
-Volume volume(dd_MatrixPtr M, Arithmetic arithmetic, const QMatrix *rational = nullptr);
+ * counts them as exact data.  threads: of the conversion, 0 for one per
+ * core; the result does not depend on it. */
+Volume volume(dd_MatrixPtr M, Arithmetic arithmetic, const QMatrix *rational = nullptr, int threads = 0);
 
 }  // namespace zonix
 

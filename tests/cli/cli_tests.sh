@@ -455,6 +455,9 @@ volume)
 0|out|120 simplices|volume cube5.ext
 2|err|unknown arithmetic 'fast'|volume cube.ine --arithmetic fast
 2|err|cannot open|volume missing.ine
+0|out|volume 4/3|volume octahedron.ext --threads 1
+0|out|120 simplices|volume cube5.ext --threads 2
+2|err|--threads needs a count from 1 to 64|volume cube.ine --threads 0
 EOF2
   lacks "measured data: no fraction" out "decimal"
   IN=octahedron.ext run "volume from standard input" 0 "$Z" volume -
