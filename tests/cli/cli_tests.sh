@@ -68,6 +68,11 @@ general)
   done
   run "version" 0 "$Z" --version
   has "version description" out "* dovavozu: a double description library:Version 1.0.0"
+  # Libraries are found beside the tool, never in the directory it runs in:
+  # a broken copy there would stop the loader.
+  mkdir -p trap && echo broken | tee trap/libgmp.so.10 trap/libdovavozu.so.1 trap/libstdc++.so.6 >/dev/null
+  (cd trap && "$Z" --version >../out 2>../err)
+  [ $? -eq 0 ] && ok "libraries not taken from the working directory" || bad "libraries taken from the working directory" err
   # Bad command lines.
   cases <<'EOF'
 2|err|Try 'zonix --help'|
