@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <span>
 #include <string>
 #include <cstdlib>
 #include <type_traits>
@@ -64,20 +65,43 @@ void for_each_member(set_type s, F f)
 }
 
 // members[e] lists the sets of a family (numbered from 1) that contain e,
-// for e = 1..ground: the family read the other way round.
-std::vector<std::vector<long>> transpose(const set_type *sets, long count,
-                                         long ground)
+// for e = 1..ground: the family read the other way round.  One flat array:
+// a list per output row would cost an allocation each.
+class MemberLists {
+ public:
+  MemberLists(const set_type *sets, long count, long ground)
+      : start_(static_cast<size_t>(ground + 2), 0)
+  {
+    for (long i = 1; i <= count; ++i)
+      for_each_member(sets[i - 1], [&](long e) {
+        if (e <= ground) ++start_[static_cast<size_t>(e) + 1];
+      });
+    for (size_t e = 1; e < start_.size(); ++e) start_[e] += start_[e - 1];
+    items_.resize(static_cast<size_t>(start_.back()));
+    std::vector<long> next(start_.begin(), start_.end() - 1);
+    for (long i = 1; i <= count; ++i)
+      for_each_member(sets[i - 1], [&](long e) {
+        if (e <= ground) items_[static_cast<size_t>(next[static_cast<size_t>(e)]++)] = i;
+      });
+  }
+  size_t size() const { return start_.size() - 1; }
+  std::span<const long> operator[](size_t e) const
+  {
+    return {items_.data() + start_[e], static_cast<size_t>(start_[e + 1] - start_[e])};
+  }
+
+ private:
+  std::vector<long> start_;
+  std::vector<long> items_;
+};
+
+MemberLists transpose(const set_type *sets, long count, long ground)
 {
-  std::vector<std::vector<long>> members(static_cast<size_t>(ground + 1));
-  for (long i = 1; i <= count; ++i)
-    for_each_member(sets[i - 1], [&](long e) {
-      if (e <= ground) members[static_cast<size_t>(e)].push_back(i);
-    });
-  return members;
+  return {sets, count, ground};
 }
 
 // The member of s whose list in `lists` is shortest, or 0 for an empty s.
-long rarest_member(set_type s, const std::vector<std::vector<long>> &lists)
+long rarest_member(set_type s, const MemberLists &lists)
 {
   long best = 0;
   size_t best_size = 0;
@@ -96,7 +120,7 @@ long rarest_member(set_type s, const std::vector<std::vector<long>> &lists)
 // nor Adom, contains `common`.  Such a k must contain every member of
 // `common`, so only the sets listed for its rarest member are examined.
 bool dominated(dd_PolyhedraPtr poly, set_type common, long skip1, long skip2,
-               const std::vector<std::vector<long>> &rows_of_output)
+               const MemberLists &rows_of_output)
 {
   auto eligible = [&](long k) {
     return k != skip1 && k != skip2 && !set_member(k, poly->Ared) &&
