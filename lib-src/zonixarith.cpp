@@ -441,29 +441,61 @@ int exact_dot_sign(const QMatrix &a, long i, const QMatrix &b, long k, mpq_class
 // every row of `out`: >= 0, and = 0 where either is an equation or line.
 // Rows are scaled to integers once; the rationals only where a row or a
 // sum does not fit.
-bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only)
+bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only, set_type failed)
 {
   const long d = in.cols;
   mpz_class l, t;
   std::vector<std::int64_t> wout(static_cast<size_t>(out.rows * d));
   std::vector<char> fits(static_cast<size_t>(out.rows));
   for (long k = 0; k < out.rows; ++k) fits[k] = integer_row(out, k, wout.data() + k * d, l, t) ? 1 : 0;
+  // The same integers as doubles, each within half an ulp: a sum far from
+  // 0 against its rounding bound has a sure sign, which spares the 128-bit
+  // sums on most pairs.
+  std::vector<double> xout(static_cast<size_t>(out.rows * d));
+  for (long k = 0; k < out.rows * d; ++k) xout[k] = static_cast<double>(wout[k]);
+  // Two rounded factors and their product err by three half-ulps, n sums
+  // by n more, of the sum of magnitudes at most; twice that is safe.
+  const double bound = static_cast<double>(d + 4) * std::numeric_limits<double>::epsilon();
   std::vector<char> line(static_cast<size_t>(out.rows));
   for (long k : out.linearity) line[k - 1] = 1;
   std::vector<std::int64_t> w(static_cast<size_t>(d));
+  std::vector<double> x(static_cast<size_t>(d));
   mpq_class dot, u;
-  for (long i = 0; i < in.rows; ++i) {
-    if (only != nullptr && set_member(i + 1, only) == 0) continue;
-    const bool eq = std::binary_search(in.linearity.begin(), in.linearity.end(), i + 1);
-    const bool small = integer_row(in, i, w.data(), l, t);
+  const auto row_holds = [&](long i, bool eq, bool small) {
     for (long k = 0; k < out.rows; ++k) {
+      if (small && fits[k] != 0) {
+        const double *y = xout.data() + k * d;
+        double sum = 0, size = 0;
+        for (long j = 0; j < d; ++j) {
+          sum += x[j] * y[j];
+          size += std::fabs(x[j] * y[j]);
+        }
+        if (sum > bound * size) {
+          if (eq || line[k] != 0) return false;
+          continue;
+        }
+        if (sum < -bound * size) return false;
+      }
       std::optional<int> s;
       if (small && fits[k] != 0) s = dot_sign(w.data(), wout.data() + k * d, d);
       const int sign = s ? *s : exact_dot_sign(in, i, out, k, dot, u);
       if (sign < 0 || ((eq || line[k] != 0) && sign != 0)) return false;
     }
+    return true;
+  };
+  bool all = true;
+  for (long i = 0; i < in.rows; ++i) {
+    if (only != nullptr && set_member(i + 1, only) == 0) continue;
+    const bool eq = std::binary_search(in.linearity.begin(), in.linearity.end(), i + 1);
+    const bool small = integer_row(in, i, w.data(), l, t);
+    for (long j = 0; j < d && small; ++j) x[j] = static_cast<double>(w[j]);
+    if (!row_holds(i, eq, small)) {
+      if (failed == nullptr) return false;
+      set_addelem(failed, i + 1);
+      all = false;
+    }
   }
-  return true;
+  return all;
 }
 
 namespace {
@@ -989,16 +1021,19 @@ namespace {
 // are proved: the other representation of the rows kept, certified, is
 // exactly that of the kept rows without a redundant one (the checker
 // read the other way), and every row dropped holds on it exactly.
-bool redundancy_proved(dd_MatrixPtr M, const QMatrix &q, set_type red)
+// The other representation of the rows of M outside `drop` (exact rows
+// q), certified: empty when its conversion is not exact or the checker
+// does not accept it.
+QMatrix other_side(dd_MatrixPtr M, const QMatrix &q, set_type drop)
 {
-  Matrix K(dd_MatrixSubmatrix(M, red));
-  if (K == nullptr || K->rowsize == 0) return false;
+  Matrix K(dd_MatrixSubmatrix(M, drop));
+  if (K == nullptr || K->rowsize == 0) return QMatrix();
   QMatrix qk;
   qk.rows = 0;
   qk.cols = q.cols;
   qk.representation = q.representation;
   for (long i = 0; i < q.rows; ++i) {
-    if (set_member(i + 1, red) != 0) continue;
+    if (set_member(i + 1, drop) != 0) continue;
     qk.entries.insert(qk.entries.end(), q.entries.begin() + i * q.cols, q.entries.begin() + (i + 1) * q.cols);
     ++qk.rows;
     if (std::binary_search(q.linearity.begin(), q.linearity.end(), i + 1)) qk.linearity.push_back(qk.rows);
@@ -1006,9 +1041,40 @@ bool redundancy_proved(dd_MatrixPtr M, const QMatrix &q, set_type red)
   ConvertOptions o;
   o.arithmetic = Arithmetic::Auto;
   Conversion c = convert(K.get(), o, &qk);
-  if (c.error != dd_NoError || !c.exact || c.rational.entries.empty()) return false;
-  const QMatrix &g = c.rational;
-  return g.rows > 0 && check::conversion(g, qk) && holds_exactly(q, g, red);
+  if (c.error != dd_NoError || !c.exact || c.rational.entries.empty() || c.rational.rows == 0 ||
+      !check::conversion(c.rational, qk))
+    return QMatrix();
+  return std::move(c.rational);
+}
+
+// Whether the redundant rows `red` of M (exact rows q), found in double,
+// are proved: the other representation of the rows kept, certified, is
+// exactly that of the kept rows without a redundant one (the checker
+// read the other way), and every row dropped holds on it exactly.
+bool redundancy_proved(dd_MatrixPtr M, const QMatrix &q, set_type red)
+{
+  const QMatrix g = other_side(M, q, red);
+  if (g.rows == 0) return false;
+  const long kept = M->rowsize - set_card(red);
+  // Many dropped rows against many rows of g: most are implied by a
+  // sample of the rows kept already, whose other side is far smaller; the
+  // rest are tried on g.  Implied by some kept rows, implied by all.
+  constexpr long kSample = 256;
+  const Set rest(make_set(M->rowsize));
+  set_copy(rest.get(), red);
+  if (kept > 2 * kSample && static_cast<double>(set_card(red)) * static_cast<double>(g.rows) > 1e7) {
+    const Set drop(make_set(M->rowsize));
+    const long stride = kept / kSample;
+    long seen = 0;
+    for (long i = 1; i <= M->rowsize; ++i)
+      if (set_member(i, red) != 0 || seen++ % stride != 0) set_addelem(drop.get(), i);
+    const QMatrix s = other_side(M, q, drop.get());
+    if (s.rows > 0) {
+      set_emptyset(rest.get());
+      holds_exactly(q, s, red, rest.get());
+    }
+  }
+  return holds_exactly(q, g, rest.get());
 }
 
 }  // namespace

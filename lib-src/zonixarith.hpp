@@ -234,8 +234,10 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
 
 // Whether every row of `in` (those in `only`, 1-based, when given) holds
 // exactly on every row of `out` (same columns): their product >= 0, and
-// = 0 where the row is an equation of `in` or a line of `out`.
-bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only = nullptr);
+// = 0 where the row is an equation of `in` or a line of `out`.  With
+// `failed`, every row is tried and those that do not hold join it.
+bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only = nullptr,
+                   set_type failed = nullptr);
 
 enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };
 

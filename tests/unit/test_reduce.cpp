@@ -189,6 +189,11 @@ const HoldsCase kHolds[] = {
     // (-2^63, 1) . (-1, 0) = 2^63; (M, -M) . (M, M) = 0 as an equation.
     {"most-negative-entry", {{"-9223372036854775808", "1"}}, {}, {{"-1", "0"}}, {}, {}, true},
     {"large-products-cancel", {{M63, "-" M63}}, {1}, {{M63, M63}}, {}, {}, true},
+    // 2^53 + 1 is no double: the doubles' sums read 0, the integers' 1 and -1.
+    {"doubles-round-to-zero-positive", {{"9007199254740993", "-9007199254740992"}}, {}, {{"1", "1"}}, {}, {}, true},
+    {"doubles-round-to-zero-negative", {{"9007199254740992", "-9007199254740993"}}, {}, {{"1", "1"}}, {}, {}, false},
+    {"doubles-round-to-zero-equation", {{"9007199254740993", "-9007199254740992"}}, {1}, {{"1", "1"}}, {}, {},
+     false},
     // Only the rows asked about count.
     {"only-the-good-row", {{"1", "-1", "0"}, {"1", "-1", "-1"}}, {}, kSquareVertices, {}, {1}, true},
     {"only-the-bad-row", {{"1", "-1", "0"}, {"1", "-1", "-1"}}, {}, kSquareVertices, {}, {2}, false},
@@ -209,6 +214,29 @@ TEST(HoldsExactly, ProductsWorkedOutByHand)
     }
     EXPECT_EQ(zonix::holds_exactly(in, out, only.get()), c.holds) << c.name;
   }
+}
+
+// With a set for the failures, every row is tried: the square's edges
+// x <= 1 and y >= 0 hold on its corners, x + y <= 1 and x <= 1/2 do not.
+TEST(HoldsExactly, FailuresCollected)
+{
+  const zonix::QMatrix in = qmatrix({{"1", "-1", "0"}, {"1", "-1", "-1"}, {"0", "0", "1"}, {"1/2", "-1", "0"}}, {});
+  const zonix::QMatrix out = qmatrix(kSquareVertices, {});
+  set_type s = nullptr;
+  set_initialize(&s, in.rows);
+  const Set failed(s);
+  EXPECT_FALSE(zonix::holds_exactly(in, out, nullptr, failed.get()));
+  EXPECT_EQ(set_card(failed.get()), 2);
+  EXPECT_TRUE(set_member(2, failed.get()) != 0 && set_member(4, failed.get()) != 0);
+  set_emptyset(failed.get());
+  Set only;
+  set_type o = nullptr;
+  set_initialize(&o, in.rows);
+  set_addelem(o, 1);
+  set_addelem(o, 3);
+  only.reset(o);
+  EXPECT_TRUE(zonix::holds_exactly(in, out, only.get(), failed.get()));
+  EXPECT_EQ(set_card(failed.get()), 0);
 }
 
 // The progress hook hears of every row once the loop is done, with the
@@ -318,6 +346,38 @@ TEST(ReduceChoice, AutoByShape)
   for (int k = 0; k < 300; ++k) points.push_back({1, static_cast<double>(k % 17), static_cast<double>(k % 23)});
   Matrix P = matrix(points, dd_Generator);
   EXPECT_EQ(dd_ChooseRedundancyMethod(P.get(), dd_RedundancyAuto), dd_RedundancyClarkson);
+}
+
+}  // namespace
+
+namespace {
+
+// The points (x, y, x^2 + y^2) for integers |x|, |y| <= 15 are extreme:
+// the plane tangent to the paraboloid at one leaves every other strictly
+// above it.  (x, y, x^2 + y^2 + k) for |x|, |y| <= 14 and 1 <= k <= 20 lie
+// between (x, y, x^2 + y^2) and (x, y, x^2 + 225), the midpoint of
+// (x, -15) and (x, 15) on the paraboloid, so inside.  Enough of both that
+// auto proves the dropped points on a sample of the kept ones first.
+TEST(ReduceAuto, PointsOnAndAboveAParaboloid)
+{
+  Rows rows;
+  Members inner;
+  for (int x = -15; x <= 15; ++x)
+    for (int y = -15; y <= 15; ++y) rows.push_back({1, static_cast<double>(x), static_cast<double>(y),
+                                                    static_cast<double>(x * x + y * y)});
+  for (int k = 1; k <= 20; ++k)
+    for (int x = -14; x <= 14; ++x)
+      for (int y = -14; y <= 14; ++y) {
+        rows.push_back({1, static_cast<double>(x), static_cast<double>(y), static_cast<double>(x * x + y * y + k)});
+        inner.push_back(static_cast<long>(rows.size()));
+      }
+  const Matrix M = matrix(rows, dd_Generator);
+  dd_ErrorType err = dd_NoError;
+  bool exact = false;
+  const Set s(zonix::row_query(M.get(), zonix::RowQuery::Redundant, zonix::Arithmetic::Auto, &err, &exact));
+  ASSERT_EQ(err, dd_NoError);
+  EXPECT_TRUE(exact);
+  EXPECT_EQ(members(s.get()), inner);
 }
 
 }  // namespace
