@@ -59,7 +59,7 @@ check-asan: setup
 
 # zonix beside lrs, PPL, qhull and GLPK; writes bench/results.md and .csv.
 bench: configure
-	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonix zonixmex bench_gen ppl_driver
+	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target zonix zonixmex bench_gen project_family ppl_driver
 	@python3 bench/run_bench.py --build $(BUILD) --profile 3
 
 # The Octave package $(BUILD)/zonix-<version>.tar.gz, built from the sources

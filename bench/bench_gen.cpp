@@ -51,7 +51,8 @@ int usage()
                "families:\n%s"
                "  zeroone-v n d seed\n"
                "  redundant-h m d percent seed\n"
-               "  tangents-h m d kept-percent seed (seed < 0: kept rows, not percent)\n",
+               "  tangents-h m d kept-percent seed (seed < 0: kept rows, not percent)\n"
+               "  ball-v n d seed\n",
                fam::family_usage().c_str());
   return 2;
 }
@@ -310,6 +311,9 @@ int main(int argc, char** argv)
       const long kept = params[3] < 0 ? params[2] : std::max(1L, params[0] * params[2] / 100);
       inst = fam::paraboloid_tangents(params[0], static_cast<int>(params[1]), kept,
                                       static_cast<std::uint64_t>(params[3] < 0 ? -params[3] : params[3]));
+    } else if (family == "ball-v") {
+      if (params.size() != 3 || params[0] < 1 || params[1] < 1) return usage();
+      inst = fam::ball_points(params[0], static_cast<int>(params[1]), static_cast<std::uint64_t>(params[2]));
     } else if (family == "redundant-h") {
       if (params.size() != 4 || params[0] < 2 || params[1] < 2 || params[2] < 0 ||
           params[2] > 99)

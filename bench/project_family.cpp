@@ -5,7 +5,10 @@
 // rows in 4-10 variables onto 2 and 3 of them, cubes and cross-polytopes.
 // Prints one line per instance; the answers must have the same row count.
 //
-//   project_family [LIMIT]   LIMIT: seconds of block elimination (default 30)
+//   project_family [LIMIT]       LIMIT: seconds of block elimination (default 30)
+//   project_family list          the instances: index, name, coordinates kept
+//   project_family ROUTE INDEX   one instance by auto, vertex or block: its rows
+//                                (run_bench.py times these as processes)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +55,9 @@ long vertex_route(dd_MatrixPtr M, const std::vector<dd_colrange> &kept)
 
 int main(int argc, char **argv)
 {
-  const double limit = argc > 1 ? std::atof(argv[1]) : 30.0;
+  const std::string mode = argc > 1 ? argv[1] : "";
+  const bool one = mode == "auto" || mode == "vertex" || mode == "block";
+  const double limit = argc > 1 && !one && mode != "list" ? std::atof(argv[1]) : 30.0;
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   dd_set_global_constants();
   std::vector<std::pair<fam::Instance, int>> cases;  // instance, coordinates kept
@@ -61,11 +66,38 @@ int main(int argc, char **argv)
       for (int k : {2, 3}) cases.push_back({fam::random_inequalities(m, d, 1000 + m + d), k});
   for (int d : {3, 6, 8}) cases.push_back({fam::hypercube(fam::Rep::H, d), 2});
   for (int d : {3, 6, 8}) cases.push_back({fam::cross_polytope(fam::Rep::H, d), 2});
+  if (mode == "list") {
+    for (size_t i = 0; i < cases.size(); ++i)
+      std::printf("%zu %s %d %ld\n", i, cases[i].first.name.c_str(), cases[i].second, cases[i].first.rowcount());
+    return 0;
+  }
+  const auto columns = [](dd_MatrixPtr M, int k, std::vector<dd_colrange> *del, std::vector<dd_colrange> *kept) {
+    kept->push_back(1);
+    for (dd_colrange j = 2; j <= M->colsize; ++j) (j <= k + 1 ? *kept : *del).push_back(j);
+  };
+  if (one) {
+    const long i = argc > 2 ? std::atol(argv[2]) : -1;
+    if (i < 0 || i >= static_cast<long>(cases.size())) return 2;
+    zonix::Matrix M(fam::to_matrix(cases[i].first));
+    std::vector<dd_colrange> del, kept;
+    columns(M.get(), cases[i].second, &del, &kept);
+    long rows = -1;
+    if (mode == "vertex") {
+      rows = vertex_route(M.get(), kept);
+    } else {
+      const zonix::Projection p =
+          mode == "auto" ? zonix::eliminate(M.get(), del, zonix::proj::Method::Auto, true, zonix::Arithmetic::Auto)
+                         : zonix::eliminate(M.get(), del, zonix::proj::Method::Block, true, zonix::Arithmetic::Double);
+      if (p.output) rows = p.output->rowsize;
+    }
+    std::printf("rows %ld\n", rows);
+    return rows < 0 ? 1 : 0;
+  }
   std::printf("%-34s %5s %10s %10s %7s %10s\n", "instance", "onto", "auto s", "vertex s", "ratio", "block s");
   for (const auto &[inst, k] : cases) {
     zonix::Matrix M(fam::to_matrix(inst));
-    std::vector<dd_colrange> del, kept{1};
-    for (dd_colrange j = 2; j <= M->colsize; ++j) (j <= k + 1 ? kept : del).push_back(j);
+    std::vector<dd_colrange> del, kept;
+    columns(M.get(), k, &del, &kept);
     auto t0 = Clock::now();
     const zonix::Projection a = zonix::eliminate(M.get(), del, zonix::proj::Method::Auto, true,
                                                  zonix::Arithmetic::Auto);

@@ -53,11 +53,16 @@ LP = "LP"
 HARD = "Hard families"
 VOLUME = "Volume"
 APP = "Application cones"
-GROUPS = [H_TO_V, V_TO_H, ADJ, RED, LP, HARD, VOLUME, APP]
+PROJ = "Projection"
+GROUPS = [H_TO_V, V_TO_H, ADJ, RED, PROJ, LP, HARD, VOLUME, APP]
 # Short names for --only.
 GROUP_NAMES = {"hard": HARD, "htov": H_TO_V, "vtoh": V_TO_H, "adj": ADJ, "red": RED,
                "volume": VOLUME}
-GROUP_NAMES.update(app=APP, cones=APP)
+GROUP_NAMES.update(app=APP, cones=APP, proj=PROJ, project=PROJ)
+# The projection instances of bench/project_family (its "list"): random
+# polytopes of 20-60 rows in 4-10 variables onto 2 and 3 of them, then the
+# 3-, 6- and 8-cubes and cross-polytopes onto 2.
+PROJ_CASES = 30
 
 FULL = {
     H_TO_V: [
@@ -92,7 +97,10 @@ FULL = {
         # 50,000, d in 2, 4, 8, 1 %, 10 % and 90 % kept; then 42,940 rows in
         # 2 variables with 30 kept.
     ] + [("tangents-h", (m, d, pct, 1)) for m in (1000, 10000, 50000) for d in (2, 4, 8)
-         for pct in (1, 10, 90)] + [("tangents-h", (42940, 2, 30, -1))],
+         for pct in (1, 10, 90)] + [("tangents-h", (42940, 2, 30, -1))] +
+    # Points uniform in a ball (reduce_v): their extreme points, beside qconvex Fx.
+    [("ball-v", (100000, 3, 1)), ("ball-v", (10000, 6, 1))],
+    PROJ: [("project", (i,)) for i in range(PROJ_CASES)],
     LP: [("lp", (50, 10, 100, 1)), ("lp", (200, 20, 100, 1)), ("lp", (500, 50, 100, 1))],
     # Degenerate polytopes, from H to V.  CUT(6) comes before the large ones
     # so that the group's time limit does not fall on it.
@@ -124,7 +132,9 @@ QUICK = {
     V_TO_H: [("cyclic-v", (20, 4)), ("sphere-v", (100, 4, 1)), ("zeroone-v", (30, 7, 1))],
     ADJ: [("cube-h", (6,)), ("cyclic-v", (20, 4)), ("sphere-v", (60, 4, 1))],
     RED: [("redundant-h", (200, 5, 80, 1)), ("redundant-h", (300, 8, 60, 1)),
-          ("tangents-h", (2000, 2, 1, 1)), ("tangents-h", (1000, 4, 10, 1))],
+          ("tangents-h", (2000, 2, 1, 1)), ("tangents-h", (1000, 4, 10, 1)),
+          ("ball-v", (5000, 3, 1))],
+    PROJ: [("project", (i,)) for i in (0, 9, 24, 27)],
     LP: [("lp", (50, 10, 20, 1)), ("lp", (100, 20, 20, 1))],
     HARD: [("metric-h", (5,)), ("birkhoff-h", (4,)), ("permutahedron-h", (5,)),
            ("cut-h", (5,))],
@@ -139,7 +149,8 @@ PEERS = {
     H_TO_V: ["lrs", "PPL", "qhalf"],
     V_TO_H: ["lrs", "PPL", "qconvex"],
     ADJ: ["PPL"],
-    RED: ["redund", "PPL"],
+    RED: ["redund", "PPL", "qconvex"],
+    PROJ: ["vertex route"],
     LP: ["glpsol"],
     HARD: ["lrs", "PPL"],
     VOLUME: ["normaliz", "qconvex"],
@@ -488,6 +499,7 @@ class Tools:
         self.zonix = build / "cli" / "zonix"
         self.gen = build / "bench" / "bench_gen"
         self.ppl = build / "bench" / "ppl_driver"
+        self.proj = build / "bench" / "project_family"
         self._threads = None
 
     def threads(self):
@@ -503,7 +515,7 @@ class Tools:
 
     def missing(self):
         out = []
-        for p in (self.zonix, self.gen):
+        for p in (self.zonix, self.gen, self.proj):
             if not p.exists():
                 out.append(str(p))
         for exe in ("lrs", "redund", "qconvex", "qhalf", "glpsol"):
@@ -569,6 +581,15 @@ def generate(tools, case, data):
         return
     if case.family in APP_DERIVED:
         app_derived(tools, case, base)
+        return
+    if case.family == "project":
+        out = subprocess.run([str(tools.proj), "list"], capture_output=True, text=True,
+                             check=True).stdout.splitlines()
+        _, name, onto, rows = out[case.params[0]].split()
+        cols = re.search(r"-(\d+)-s\d+$", name)
+        case.name = "%s onto %s" % (name, onto)
+        case.size = rows + " rows" + (" × %s" % cols.group(1) if cols else "")
+        case.input = case.params[0]
         return
     if case.family == "lp":
         m, d, count, seed = case.params
@@ -645,6 +666,9 @@ def peer_command(tools, peer, case):
     if peer == "qconvex":
         if case.qhull is None:
             return None, "no qhull input"
+        if g == RED:  # the extreme points: their count, then one index a line
+            return ["qconvex", "Fx", "TI", str(case.qhull)], \
+                (lambda so, se: {"kept": int(so.split()[0])})
         return ["qconvex", "s", "n", "TI", str(case.qhull)], \
             (lambda so, se: {"facets": qhull_count(se, "facets")})
     if peer == "glpsol":
@@ -948,6 +972,45 @@ def run_volume_case(tools, case, work, opts):
             r.ratio = r.median / zr.median
 
 
+def run_project_case(tools, case, work, opts):
+    """zonix's own choice (auto, in auto arithmetic) beside the vertex route
+    (extreme, drop the coordinates, hull), each a process of project_family."""
+    outdir = work / "out" / "project"
+    parse = (lambda so, se: {"rows": int(re.search(r"rows (-?\d+)", so).group(1))})
+    for tool, route, limit in (("zonix", "auto", opts.timeout),
+                               ("vertex route", "vertex", opts.peer_timeout)):
+        argv = [str(tools.proj), route, str(case.input)]
+        case.results[tool] = measure(tool, argv, outdir, "%s-%s" % (case.key, route), opts.runs,
+                                     limit, parse, enough=limit)
+    z, v = case.results["zonix"], case.results["vertex route"]
+    if z.status == "ok" and v.status == "ok":
+        if z.answer["rows"] != v.answer["rows"]:
+            v.status, v.reference, v.detail = "disagrees", "zonix", "%d rows vs %d" % (
+                v.answer["rows"], z.answer["rows"])
+        elif z.median:
+            v.ratio = v.median / z.median
+
+
+def project_section(cases, opts):
+    md = ["", "## " + PROJ, "",
+          "`project` as the library runs it by default (method and arithmetic auto, the "
+          "answer reduced) beside the vertex route a user takes by hand: the vertices by a "
+          "conversion, the kept coordinates, and the facets of those by a second conversion "
+          "(both in double precision). Each is a process of bench/project_family (generation "
+          "included, the same for both); the ratio is the vertex route's time over zonix's, "
+          "so above 1× zonix is faster, and the goal is above 0.5×. The vertex route gets "
+          "%g s; both answers must have as many rows." % opts.peer_timeout,
+          "",
+          "| Instance | Input | Rows | zonix s | vertex route s (×) |",
+          "|---|---|---:|---:|---:|"]
+    for c in cases:
+        z = c.results["zonix"]
+        rows = str(z.answer["rows"]) if z.status == "ok" else "–"
+        md.append("| %s | %s | %s | %s | %s |" % (c.name, c.size, rows, cell(z),
+                                                  cell(c.results["vertex route"])))
+    return md
+
+
 def volume_section(cases, opts):
     md = ["", "## " + VOLUME, "",
           "`zonix volume` (the command-line tool) on V polytopes: with `--arithmetic exact` "
@@ -1091,7 +1154,7 @@ def furthest_behind(cases, n):
     one for each workload (group and family)."""
     worst = {}
     for c in cases:
-        if c.group in (HARD, VOLUME, APP):  # their own tables; too slow to profile
+        if c.group in (HARD, VOLUME, APP, PROJ):  # their own tables; too slow to profile
             continue
         for p in PEERS[c.group]:
             r = c.results.get(p)
@@ -1114,7 +1177,7 @@ def exactness_section(cases):
 
     fams = {}
     for c in cases:
-        if c.group in (HARD, VOLUME, APP):  # no exact and auto runs there, or their own tables
+        if c.group in (HARD, VOLUME, APP, PROJ):  # no exact and auto runs there, or their own tables
             continue
         r = c.results
         f = fams.setdefault((c.group, c.family), {"n": 0, "e": [], "a": [], "p": [], "l": []})
@@ -1615,6 +1678,9 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
         if g == VOLUME:
             md += volume_section(cs, opts)
             continue
+        if g == PROJ:
+            md += project_section(cs, opts)
+            continue
         if g == APP:
             md += app_section(cs, opts, facts)
             continue
@@ -1719,7 +1785,7 @@ def main():
     tools = Tools(build)
     missing = tools.missing()
     if missing:
-        sys.exit("run_bench: missing: %s (build the targets zonix, bench_gen and ppl_driver, "
+        sys.exit("run_bench: missing: %s (build the targets zonix, bench_gen, project_family and ppl_driver, "
                  "and run scripts/setup)" % ", ".join(missing))
     work = build / ("bench-work-quick" if opts.quick else "bench-work")
     data = work / "data"
@@ -1759,6 +1825,11 @@ def main():
                 "%s %s %s MiB" % (t, cell(c.results[t]), fmt_mib(c.results[t].kib))
                 for t, _ in hard_tools(tools)), time.perf_counter() - t0))
             continue
+        if c.group == PROJ:
+            run_project_case(tools, c, work, opts)
+            log("  %-18s %-28s %s  [%.0f s]" % (c.group, c.name, "  ".join(
+                "%s %s" % (t, cell(r)) for t, r in c.results.items()), time.perf_counter() - t0))
+            continue
         if c.group == VOLUME:
             run_volume_case(tools, c, work, opts)
             log("  %-18s %-28s %s  [%.0f s]" % (c.group, c.name, "  ".join(
@@ -1773,7 +1844,7 @@ def main():
     if opts.profile:
         # callgrind is some fifty times slower: each workload is profiled on
         # its quickest instance where zonix is behind the same peer.
-        for c, p, ratio in furthest_behind([c for c in cases if c.group not in (LP, HARD, VOLUME, APP)],
+        for c, p, ratio in furthest_behind([c for c in cases if c.group not in (LP, HARD, VOLUME, APP, PROJ)],
                                            opts.profile):
             same = [o for o in cases if o.group == c.group and o.family == c.family
                     and o.results[p].ratio is not None and o.results[p].ratio < 1]
@@ -1793,7 +1864,7 @@ def main():
         log("run_bench: %s disagrees with %s on %s (%s): %s" % (
             t, c.results[t].reference, c.name, c.group, c.results[t].detail))
     for c in cases:
-        if c.group not in (HARD, VOLUME, APP) and c.results["zonix"].detail and \
+        if c.group not in (HARD, VOLUME, APP, PROJ) and c.results["zonix"].detail and \
                 c.results["zonix"].status == "ok":
             log("run_bench: zonix on %s (%s) %s" % (c.name, c.group, c.results["zonix"].detail))
 
