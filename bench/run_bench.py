@@ -667,6 +667,8 @@ def peer_command(tools, peer, case):
         if case.qhull is None:
             return None, "no qhull input"
         if g == RED:  # the extreme points: their count, then one index a line
+            if case.h:
+                return None, "points only"
             return ["qconvex", "Fx", "TI", str(case.qhull)], \
                 (lambda so, se: {"kept": int(so.split()[0])})
         return ["qconvex", "s", "n", "TI", str(case.qhull)], \
