@@ -1077,6 +1077,78 @@ bool redundancy_proved(dd_MatrixPtr M, const QMatrix &q, set_type red)
   return holds_exactly(q, g, rest.get());
 }
 
+// Rows `rows` (1-based, in that order) of M and of its exact rows q.
+std::pair<Matrix, QMatrix> some_rows(dd_MatrixPtr M, const QMatrix &q, const std::vector<long> &rows)
+{
+  Matrix R(dd_CreateMatrix(static_cast<dd_rowrange>(rows.size()), M->colsize));
+  if (R == nullptr) return {};
+  R->representation = M->representation;
+  R->numbtype = M->numbtype;
+  QMatrix qr;
+  qr.rows = static_cast<long>(rows.size());
+  qr.cols = q.cols;
+  qr.representation = q.representation;
+  for (size_t k = 0; k < rows.size(); ++k) {
+    const long i = rows[k] - 1;
+    dd_CopyArow(R->matrix[k], M->matrix[i], M->colsize);
+    if (set_member(rows[k], M->linset) != 0) {
+      set_addelem(R->linset, static_cast<long>(k + 1));
+      qr.linearity.push_back(static_cast<long>(k + 1));
+    }
+    qr.entries.insert(qr.entries.end(), q.entries.begin() + i * q.cols, q.entries.begin() + (i + 1) * q.cols);
+  }
+  return {std::move(R), std::move(qr)};
+}
+
+// Whether the other side of the rows kept is too large to be worth
+// making: points in five dimensions or more, many of them extreme, have
+// hulls with far more facets than points.
+bool other_side_large(dd_MatrixPtr M, set_type red)
+{
+  const long kept = M->rowsize - set_card(red);
+  return M->representation == dd_Generator && M->colsize >= 6 && kept > 500;
+}
+
+// The same proof row by row: no row kept implied by the other rows kept,
+// and each row dropped implied by the rows kept (with some dropped rows
+// beside them), each LP's answer in double proved from its basis.  Its
+// LPs are as large as the rows kept, as those of the output-sensitive
+// method.
+bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red)
+{
+  std::vector<long> kept, dropped;
+  for (long i = 1; i <= M->rowsize; ++i) {
+    if (set_member(i, red) == 0) {
+      kept.push_back(i);
+    } else {
+      if (set_member(i, M->linset) != 0) return false;
+      dropped.push_back(i);
+    }
+  }
+  dd_ErrorType err = dd_NoError;
+  {
+    const auto [K, qk] = some_rows(M, q, kept);
+    if (K == nullptr) return false;
+    const auto none = lp::certified_rows(K.get(), qk, lp::RowTest::Redundant, &err);
+    if (!none || !none->empty() || err != dd_NoError) return false;
+  }
+  // Dropped rows in parts, each of which adds a sixteenth of the rows
+  // kept at most to the LPs.
+  const size_t part = std::max<size_t>(64, kept.size() / 16);
+  for (size_t start = 0; start < dropped.size(); start += part) {
+    if (dd_CancelRequested()) return false;
+    std::vector<long> rows = kept;
+    const size_t end = std::min(dropped.size(), start + part);
+    rows.insert(rows.end(), dropped.begin() + static_cast<long>(start), dropped.begin() + static_cast<long>(end));
+    const auto [R, qr] = some_rows(M, q, rows);
+    if (R == nullptr) return false;
+    const auto all = lp::certified_rows(R.get(), qr, lp::RowTest::Redundant, &err,
+                                        static_cast<dd_rowrange>(kept.size()));
+    if (!all || all->size() != end - start || err != dd_NoError) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
@@ -1125,7 +1197,7 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     if (*err == dd_NoError && s != nullptr) {
       bool ok = false;
       try {
-        ok = redundancy_proved(M, q, s);
+        ok = other_side_large(M, s) ? redundancy_proved_by_rows(M, q, s) : redundancy_proved(M, q, s);
       } catch (const std::bad_alloc &) {
         ok = false;
       }

@@ -812,7 +812,7 @@ bool settle_exactly(dd_LPPtr lp, const QMatrix *rational, ExactSolution *out)
 }
 
 std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q, RowTest test,
-                                                dd_ErrorType *err)
+                                                dd_ErrorType *err, dd_rowrange tested_after)
 {
   *err = dd_NoError;
   const bool generator = M != nullptr && M->representation == dd_Generator;
@@ -853,7 +853,7 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
   // for each LP fragments the heap the LPs themselves are built in.
   rows.add(rows_of, 0);
   Table relaxed(Vec(static_cast<size_t>(d)), d);
-  for (dd_rowrange i = m; i >= 1; --i) {
+  for (dd_rowrange i = m; i > tested_after; --i) {
     if (set_member(i, Mcopy->linset)) continue;
     LP lp(generator ? dd_CreateLP_V_Redundancy(Mcopy.get(), i) : dd_CreateLP_H_Redundancy(Mcopy.get(), i));
     if (!lp) throw std::bad_alloc();

@@ -63,9 +63,10 @@ enum class RowTest { Redundant, StronglyRedundant, ImplicitLinearity };
 // double on M's rows, its answer proved from the final basis on q's.
 // Nothing when a decision could not be proved (*err then says whether the
 // run failed, or is dd_NoError and exact LPs must decide), and for the
-// strong redundancy of generators, which takes a second LP.
+// strong redundancy of generators, which takes a second LP.  Rows up to
+// `tested_after` only bound the others' LPs and are not tested.
 std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q, RowTest test,
-                                                dd_ErrorType *err);
+                                                dd_ErrorType *err, dd_rowrange tested_after = 0);
 
 }  // namespace zonix::lp
 

@@ -381,3 +381,37 @@ TEST(ReduceAuto, PointsOnAndAboveAParaboloid)
 }
 
 }  // namespace
+
+namespace {
+
+// In five dimensions: (x, |x|^2) for x in {-2..2}^4 are extreme, as on the
+// paraboloid above; (0, y, |y|^2 + j/8) for y in {-2..2}^3 and 1 <= j <= 31
+// lie between (0, y, |y|^2) and the midpoint (0, y, |y|^2 + 4) of
+// (+-2, y, |y|^2 + 4), so not.  Their hull has far more facets than
+// points: auto proves the answer by the rows' LPs instead.
+TEST(ReduceAuto, PointsAboveAParaboloidInFiveDimensions)
+{
+  Rows rows;
+  Members inner;
+  for (int a = -2; a <= 2; ++a)
+    for (int b = -2; b <= 2; ++b)
+      for (int c = -2; c <= 2; ++c)
+        for (int e = -2; e <= 2; ++e)
+          rows.push_back({1, 1.0 * a, 1.0 * b, 1.0 * c, 1.0 * e, 1.0 * (a * a + b * b + c * c + e * e)});
+  for (int j = 1; j <= 31; ++j)
+    for (int b = -2; b <= 2; ++b)
+      for (int c = -2; c <= 2; ++c)
+        for (int e = -2; e <= 2; ++e) {
+          rows.push_back({1, 0, 1.0 * b, 1.0 * c, 1.0 * e, (b * b + c * c + e * e) + j / 8.0});
+          inner.push_back(static_cast<long>(rows.size()));
+        }
+  const Matrix M = matrix(rows, dd_Generator);
+  dd_ErrorType err = dd_NoError;
+  bool exact = false;
+  const Set s(zonix::row_query(M.get(), zonix::RowQuery::Redundant, zonix::Arithmetic::Auto, &err, &exact));
+  ASSERT_EQ(err, dd_NoError);
+  EXPECT_TRUE(exact);
+  EXPECT_EQ(members(s.get()), inner);
+}
+
+}  // namespace
