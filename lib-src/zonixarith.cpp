@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -955,11 +956,65 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool 
                    rational);
 }
 
+namespace {
+
+// The caller's cancel hook, and a deadline: a run given a budget stops
+// when either says so.
+struct Budget {
+  dd_CancelHook hook = nullptr;
+  void *user = nullptr;
+  std::chrono::steady_clock::time_point deadline;
+  bool over = false;
+};
+
+int budget_spent(void *b)
+{
+  auto *budget = static_cast<Budget *>(b);
+  if (budget->hook != nullptr && budget->hook(budget->user) != 0) return 1;
+  budget->over = std::chrono::steady_clock::now() > budget->deadline;
+  return budget->over ? 1 : 0;
+}
+
+// The vertex route where auto would eliminate, for as long as a second:
+// few rows' vertices are cheap beside elimination, and so are those of
+// many rows with few vertices (the cross-polytope's 2^d facets meet in
+// 2d vertices, where block elimination makes millions of rows).  *over
+// when the budget ran out first.
+Projection vertices_within_budget(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool reduce,
+                                  bool *over)
+{
+  Budget b;
+  dd_GetCancelHook(&b.hook, &b.user);
+  b.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  dd_SetCancelHook(budget_spent, &b);
+  Projection v;
+  try {
+    v = through_checked_generators(M, cols, reduce);
+  } catch (...) {
+    dd_SetCancelHook(b.hook, b.user);
+    throw;
+  }
+  dd_SetCancelHook(b.hook, b.user);
+  *over = b.over;
+  return v;
+}
+
+}  // namespace
+
 Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj::Method method,
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational)
 {
   Projection p;
+  const bool chosen = method == proj::Method::Auto;
   if (M != nullptr) method = proj::choose(M, cols, method);
+  // Variables few enough that the vertices may be cheap: tried first.
+  constexpr dd_colrange kTryVertexCols = 13;
+  if (M != nullptr && chosen && method != proj::Method::Vertices && arithmetic == Arithmetic::Auto &&
+      rational == nullptr && M->colsize <= kTryVertexCols && M->representation == dd_Inequality) {
+    bool over = false;
+    Projection v = vertices_within_budget(M, cols, reduce, &over);
+    if (!over && (v.error == dd_NoError || v.error == dd_Interrupted)) return v;
+  }
   const bool fourier = method == proj::Method::Fourier;
   if (M == nullptr) {
     p.error = dd_ImproperInputFormat;

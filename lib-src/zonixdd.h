@@ -259,6 +259,9 @@ void dd_SetProgressHook(dd_ProgressHook hook, void *user);
  * default) never interrupts. */
 typedef int (*dd_CancelHook)(void *user);
 void dd_SetCancelHook(dd_CancelHook hook, void *user);
+/* The calling thread's cancel hook and its user pointer (null when none),
+ * for a caller that sets its own for a while and then puts them back. */
+void dd_GetCancelHook(dd_CancelHook *hook, void **user);
 
 /* Called by the row loops (redundancy removal, elimination) with what is
  * being done ("redundancy", "elimination"), the rows done of the rows

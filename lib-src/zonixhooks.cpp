@@ -54,6 +54,12 @@ void dd_SetCancelHook(dd_CancelHook hook, void *user)
   cancel_seen = false;
 }
 
+void dd_GetCancelHook(dd_CancelHook *hook, void **user)
+{
+  *hook = cancel_hook;
+  *user = cancel_user;
+}
+
 dd_boolean dd_CancelRequested(void)
 {
   if (cancel_hook == nullptr) return 0;

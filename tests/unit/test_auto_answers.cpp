@@ -367,3 +367,19 @@ TEST(DoubleAnswers, RightWithoutFaults)
 }
 
 }  // namespace
+
+// |x1| + ... + |x8| <= 1 onto x1, x2 by the method auto chooses, in auto
+// arithmetic: 256 rows, which block elimination multiplies into millions,
+// with 16 vertices, tried first.  (Exact and double runs would eliminate.)
+TEST(AutoAnswers, CrossPolytopeProjectedThroughItsVertices)
+{
+  Rows h;
+  for (int s = 0; s < 256; ++s) {
+    Row r = {1};
+    for (int j = 0; j < 8; ++j) r.push_back(s >> j & 1 ? 1.0 : -1.0);
+    h.push_back(r);
+  }
+  EXPECT_EQ(projection(h, {4, 5, 6, 7, 8, 9}, zonix::proj::Method::Auto, {{1, 1, 1}, {1, 1, -1}, {1, -1, 1}, {1, -1, -1}},
+                       Arithmetic::Auto),
+            "");
+}
