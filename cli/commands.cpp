@@ -232,13 +232,15 @@ void write_exact_comments(FILE *f, const Args &args, dd_MatrixPtr M)
                representation_name(M->representation));
 }
 
+// certify: the exact run stands for auto (its rows then pass the checker).
 int run_convert_exactly(const Args &args, dd_MatrixPtr M, std::unique_ptr<QMatrix> exact_rows,
-                        const OrderChoice &order, int threads, Arithmetic asked)
+                        const OrderChoice &order, int threads, Arithmetic asked, bool certify = false)
 {
   // Only whether there were exact rows is of use after the run.
   const QMatrix *rational = exact_rows.get();
   // Auto on exact rows may settle them from a double run.
   ConvertOptions o = exact_options(args, order, threads, rational != nullptr ? asked : Arithmetic::Exact);
+  o.certify = certify || asked == Arithmetic::Auto;
   // The rows of an exact run go to the file as they are written, which is
   // opened only then, as it would be after the run.
   std::optional<Output> out;
@@ -330,7 +332,7 @@ int run_convert(const Args &args)
   if (arithmetic == Arithmetic::Auto && exact_first(M.get())) {
     if (!args.has("--quiet"))
       std::fprintf(stderr, "zonix convert: exact arithmetic costs no more than double here; computed in exact arithmetic\n");
-    return run_convert_exactly(args, M.get(), nullptr, order, threads, Arithmetic::Exact);
+    return run_convert_exactly(args, M.get(), nullptr, order, threads, Arithmetic::Exact, true);
   }
 
   dd_ErrorType err = dd_NoError;

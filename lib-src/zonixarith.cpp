@@ -767,7 +767,10 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactConvert rq;
   rq.input = rational != nullptr ? rational : &in;
-  rq.spent = spent;
+  // auto checks the exact answer against its input: kept till then, and
+  // rows as text made after the check
+  const bool checked = o.arithmetic == Arithmetic::Auto || o.certify;
+  rq.spent = checked ? nullptr : spent;
   rq.order = o.order;
   rq.seed = o.seed;
   rq.threads = o.threads;
@@ -775,8 +778,8 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   rq.incidence = o.incidence;
   rq.input_adjacency = o.input_adjacency;
   rq.input_incidence = o.input_incidence;
-  rq.text = o.text;
-  rq.text_sink = o.text_sink;
+  rq.text = o.text && !checked;
+  if (!checked) rq.text_sink = o.text_sink;
   ExactResult res = run_exact(zonix_exact_convert, rq);
   Conversion e;
   e.exact = true;
@@ -784,6 +787,17 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   if (res.error != dd_NoError) return e;
   e.rational = std::move(res.output);
   e.rows = std::move(res.text);
+  // Exact rows, too, pass the checker in auto: a wrong one is an error.
+  // Where it finds every row valid and extreme but cannot walk the faces
+  // to prove the list complete, the exact run's word stands.
+  if (checked) {
+    const check::Verdict v = check::conversion(*rq.input, e.rational);
+    if (!v && !v.unproved) {
+      e.error = dd_NumericallyInconsistent;
+      return e;
+    }
+    if (o.text) as_text(e);
+  }
   if (!o.text) e.output.reset(to_double(e.rational));
   // Ground sets as the double run makes them: output rows, or input rows
   // with the added row of a non-homogeneous H-representation.

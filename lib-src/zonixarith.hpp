@@ -87,6 +87,9 @@ struct ConvertOptions {
   // (settled, or without a run's text) has them in Conversion::rows and
   // makes no call.
   std::function<bool(const QMatrix &head, std::string_view rows)> text_sink;
+  // Exact: the run's rows pass the independent checker as auto's do (for
+  // a caller running auto's exact step itself).
+  bool certify = false;
   bool families() const { return adjacency || incidence || input_adjacency || input_incidence; }
 };
 

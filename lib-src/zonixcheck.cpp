@@ -21,7 +21,7 @@ using i64 = std::int64_t;
 using Set = std::vector<std::uint32_t>;  // sorted atom numbers
 using View = std::span<const std::uint32_t>;
 
-Verdict no(std::string why) { return Verdict{false, std::move(why)}; }
+Verdict no(std::string why, bool unproved = false) { return Verdict{false, std::move(why), unproved}; }
 bool member(const std::vector<long> &s, long i) { return std::binary_search(s.begin(), s.end(), i); }
 const mpq_class *row_of(const QMatrix &M, long i) { return M.entries.data() + i * M.cols; }
 std::string row_name(long i) { return "row " + std::to_string(i + 1); }
@@ -183,10 +183,7 @@ u64 key(std::uint32_t a)  // splitmix64: a random-looking key per atom
 u64 hash(View s) { return std::accumulate(s.begin(), s.end(), u64{0}, [](u64 h, auto a) { return h + key(a); }); }
 
 Set meet(View a, View b)
-{
-  Set r;
-  return std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(r)), r;
-}
+{ Set r; return std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(r)), r; }
 
 bool within(View a, View b) { return std::includes(b.begin(), b.end(), a.begin(), a.end()); }
 
@@ -364,11 +361,12 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   // Atoms tight on every element are equations of C if the list is right,
   // proved when the atom's opposite is an atom too (or by farkas).
   auto implicit = [&](std::size_t a) { return count[a] == n; };
-  for (std::size_t a = 0; a < m; ++a) {
+  std::string unshown;  // extremality does not need it, completeness does
+  for (std::size_t a = 0; a < m && unshown.empty(); ++a) {
     const long o = c.atoms.origin[a];
     bool shown = !implicit(a) || c.atoms.bits[a] == 0 || (o > 0 && !c.proven.empty() && c.proven[o - 1] != 0);
     for (std::size_t b = 0; b < m && !shown; ++b) shown = implicit(b) && c.atoms.same(a, b, -1);
-    if (!shown) return no(named(c.atoms, a) + " is tight on every output row, unproved an equation");
+    if (!shown) unshown = named(c.atoms, a) + " is tight on every output row, unproved an equation";
   }
   Set allatoms;
   for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e));
@@ -428,6 +426,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     if (simple[x] != 0 && pointed >= 3 && seeded[root(x)]++ != 0) continue;
     if (rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1) return no(named(c.elems, x) + " is not extreme");
   }
+  if (!unshown.empty()) return no(unshown, true);
   // Complete: 1 or 2 rays in pointed dimension 1 or 2; above, closed is all.
   if (pointed <= 2) {
     if (n != pointed) return no(std::to_string(n) + " output rows listed, not " + std::to_string(pointed));
@@ -454,8 +453,8 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     std::vector<Set> ups;
     std::vector<std::size_t> gens;
     if (!w.up_faces(Set(w.z(x).begin(), w.z(x).end()), R - 1, cand, ups, gens))
-      return no(w.budget < 0 ? std::string("too degenerate to certify here")
-                             : "a 2-face at " + named(c.elems, x) + " has no other output row");
+      return w.budget < 0 ? no("too degenerate to certify here", true)
+                          : no("a 2-face at " + named(c.elems, x) + " has no other output row");
     if (nbrs != nullptr) (*nbrs)[x].insert((*nbrs)[x].end(), gens.begin(), gens.end());
     for (std::size_t k = 0; k < ups.size() && !open.empty(); ++k) degfaces.emplace(std::move(ups[k]), x);
   }
@@ -596,7 +595,7 @@ std::size_t rank_of(const std::vector<Vec> &rows, std::size_t d)
 Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas)
 {
   if (in.representation != dd_Generator && out.representation == dd_Generator && out.rows == 0 && in.cols == out.cols)
-    return farkas == nullptr ? no("an empty answer without a Farkas vector") : empty(in, *farkas);
+    return farkas == nullptr ? no("an empty answer without a Farkas vector", true) : empty(in, *farkas);
   Cone c(static_cast<std::size_t>(std::max(in.cols, 1L)));
   if (farkas != nullptr) {
     // 0 = sum y_i (row_i . y), terms >= 0: rows with y_i > 0 are equations.
@@ -665,9 +664,7 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y
 }
 
 Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin)
-{
-  return sgn(margin) <= 0 ? no("the margin is not positive") : feasible(h, x, margin);
-}
+{ return sgn(margin) <= 0 ? no("the margin is not positive") : feasible(h, x, margin); }
 
 Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Vec> &removed_combination,
                    const std::vector<Vec> &kept_witness)

@@ -21,7 +21,8 @@ using Vec = std::vector<mpq_class>;
 
 struct Verdict {
   bool ok = true;
-  std::string why;  // the first reason for "no"
+  std::string why;        // the first reason for "no"
+  bool unproved = false;  // "no" for want of a proof of completeness: rows valid, extreme
   explicit operator bool() const { return ok; }
 };
 

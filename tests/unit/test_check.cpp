@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <numeric>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -195,6 +197,75 @@ TEST(CheckConversion, RowsProvedEquationsBySummingToZero)
   EXPECT_TRUE(zonix::check::conversion(v, H({{0, 0, 1}})));  // opposite rays: shown without help
   EXPECT_TRUE(zonix::check::conversion(v, H({{0, 0, 1}}), &lines));
   EXPECT_FALSE(zonix::check::conversion(v, H({{0, 0, 1}}), &with_point));
+}
+
+// B(n): x_ij >= 0, row and column sums 1 as equations; its vertices the
+// n! permutation matrices, each on n^2 - n of the n^2 facets.
+QMatrix birkhoff_h(int n)
+{
+  QRows rows;
+  std::vector<long> lin;
+  for (int i = 0; i < n * n; ++i) {
+    QRow r(static_cast<std::size_t>(n * n + 1), 0);
+    r[static_cast<std::size_t>(i + 1)] = 1;
+    rows.push_back(r);
+  }
+  for (int line = 0; line < 2 * n; ++line) {
+    QRow r(static_cast<std::size_t>(n * n + 1), 0);
+    r[0] = 1;
+    for (int k = 0; k < n; ++k) r[static_cast<std::size_t>(1 + (line < n ? line * n + k : k * n + line - n))] = -1;
+    rows.push_back(r);
+    lin.push_back(static_cast<long>(rows.size()));
+  }
+  return H(rows, lin);
+}
+
+QRows permutation_matrices(int n)
+{
+  std::vector<int> p(static_cast<std::size_t>(n));
+  std::iota(p.begin(), p.end(), 0);
+  QRows out;
+  do {
+    QRow v(static_cast<std::size_t>(n * n + 1), 0);
+    v[0] = 1;
+    for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(1 + i * n + p[static_cast<std::size_t>(i)])] = 1;
+    out.push_back(v);
+  } while (std::next_permutation(p.begin(), p.end()));
+  return out;
+}
+
+// "Unproved" says only that completeness was not shown: every row was
+// found valid and extreme.  A row outside or inside is a plain "no".
+TEST(CheckConversion, UnprovedOnlyWhenEveryRowIsValidAndExtreme)
+{
+  // x, y >= 0 and x + y <= 0 (no two rows opposite), 0 <= z <= 1
+  const QMatrix pinched = H({{0, 1, 0, 0}, {0, 0, 1, 0}, {0, -1, -1, 0}, {0, 0, 0, 1}, {1, 0, 0, -1}});
+  const QMatrix empty_in = H({{-1, 1}, {0, -1}});  // x >= 1, x <= 0
+  QRows b6 = permutation_matrices(6), b6_inner = b6;
+  b6_inner[0] = {1};  // the centre of B(6) for a vertex: all 1/6
+  for (int k = 0; k < 36; ++k) b6_inner[0].push_back(mpq_class(1, 6));
+  QRow origin(37, 0);
+  origin[0] = 1;
+  const QRows b6_outside = plus(drop(b6, 0), {origin});
+  struct Case {
+    const char *name;
+    QMatrix in, out;
+    int want;  // 1 yes, 0 unproved, -1 no
+  };
+  const Case cases[] = {
+      {"implied equations, right ends", pinched, V({{1, 0, 0, 0}, {1, 0, 0, 1}}), 0},
+      {"implied equations, an end outside", pinched, V({{1, 0, 0, 0}, {1, 1, 0, 0}}), -1},
+      {"implied equations, a middle point", pinched, V({{1, 0, 0, 0}, {1, 0, 0, 1}, {2, 0, 0, 1}}), -1},
+      {"empty without a Farkas vector", empty_in, qmatrix(dd_Generator, {}, {}, 2), 0},
+      {"B(6), its 720 vertices", birkhoff_h(6), V(b6), 0},
+      {"B(6), the centre for a vertex", birkhoff_h(6), V(b6_inner), -1},
+      {"B(6), the origin for a vertex", birkhoff_h(6), V(b6_outside), -1},
+      {"B(3), its 6 vertices", birkhoff_h(3), V(permutation_matrices(3)), 1},
+  };
+  for (const auto &c : cases) {
+    const auto v = zonix::check::conversion(c.in, c.out);
+    EXPECT_EQ(v.ok ? 1 : v.unproved ? 0 : -1, c.want) << c.name << ": " << v.why;
+  }
 }
 
 // x >= 1 and x <= 0: the sum of the rows is (-1, 0).
