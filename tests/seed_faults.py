@@ -9,7 +9,8 @@ kept as it was for the exact build, under ZONIX_EXACT): the default
 arithmetic must still answer right (the unit tests AutoAnswers pass) while
 double precision shows the fault (DoubleAnswers fail): "auto right, double
 wrong".  "AUTO WRONG" is a wrong default answer; "double unaffected", a
-fault the double answers do not show.
+fault the double answers do not show.  The faults of EXACT go into the
+exact build only: the default answers must be right or an error.
 
     tests/seed_faults.py [--tree DIR] [--build DIR] [--out FILE] [--unit-only] [--list] [IDS...]
 
@@ -102,15 +103,21 @@ AUTO = [  # id, file, fragment, replacement: in the double build only
     ("auto-interior-ceiling", "lib-src/zonixlp_interior.cpp", "if (dd_Larger(lp->A[i - 1][rhs - 1], bmax))", "if (dd_Smaller(lp->A[i - 1][rhs - 1], bmax))"),
 ]
 
+EXACT = [  # id, file, fragment, replacement: in the exact build only
+    ("exact-vertex-moved", "lib-src/zonixio_output.cpp", "dd_CopyRay(a, d, r, rep, cone->newcol);", "dd_CopyRay(a, d, r, rep, cone->newcol); ddd_add(a[d - 1], a[d - 1], a[0]);"),
+    ("exact-row-dropped", "lib-src/zonixio_output.cpp", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount;", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount - 1;"),
+    ("exact-normalize", "lib-src/zonixcore_rays.cpp", "for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(", "for (dd_colrange j = 2; j < d_origsize; ++j) ddd_div("),
+]
 
-def double_only(text, frag, repl):
+
+def double_only(text, frag, repl, exact=False):
     """The line holding frag twice: as it was for the exact build, with the
     fault for the double build."""
     start = text.rfind("\n", 0, text.index(frag)) + 1
     end = text.index("\n", text.index(frag))
     line = text[start:end]
-    return (text[:start] + "#ifdef ZONIX_EXACT\n" + line + "\n#else\n" + line.replace(frag, repl) +
-            "\n#endif" + text[end:])
+    first, second = (line.replace(frag, repl), line) if exact else (line, line.replace(frag, repl))
+    return text[:start] + "#ifdef ZONIX_EXACT\n" + first + "\n#else\n" + second + "\n#endif" + text[end:]
 
 
 def auto_suite(bdir):
@@ -121,6 +128,17 @@ def auto_suite(bdir):
     if run(["nice", "./unit_tests", "--gtest_filter=DoubleAnswers.*", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
         return "auto right, double wrong"
     return "double unaffected"
+
+
+def exact_suite(bdir):
+    """A fault in the exact run: auto answers right or refuses, never wrong."""
+    if not build(bdir, ["unit_tests"]):
+        return "does not build"
+    if run(["nice", "./unit_tests", "--gtest_filter=AutoAnswers.RightOrRefused", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
+        return "AUTO WRONG"
+    if run(["nice", "./unit_tests", "--gtest_filter=AutoAnswers.ExactAnswersRight", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
+        return "auto right or refused, exact wrong"
+    return "exact unaffected"
 
 
 UNIT_TIMEOUT = 600   # the whole unit binary; a fault may make a loop endless
@@ -183,10 +201,11 @@ def main():
     done = {line.split("\t")[0]: line for line in open(out)} if os.path.exists(out) and not a.list else {}
     order = {fid: k for k, fid in enumerate(a.ids)}
     auto_ids = {f[0] for f in AUTO}
-    for fid, rel, frag, repl in sorted(F + AUTO, key=lambda f: order.get(f[0], len(order))):
+    exact_ids = {f[0] for f in EXACT}
+    for fid, rel, frag, repl in sorted(F + AUTO + EXACT, key=lambda f: order.get(f[0], len(order))):
         if a.ids and fid not in a.ids:
             continue
-        if fid in done and (a.unit_only or fid in auto_ids or "not caught by the unit" not in done[fid]):
+        if fid in done and (a.unit_only or fid in auto_ids | exact_ids or "not caught by the unit" not in done[fid]):
             print(done[fid], end="")
             continue
         path = os.path.join(tree, rel)
@@ -198,9 +217,9 @@ def main():
             result = "applies"
         else:
             try:
-                if fid in auto_ids:
-                    open(path, "w").write(double_only(text, frag, repl))
-                    result = auto_suite(bdir)
+                if fid in auto_ids or fid in exact_ids:
+                    open(path, "w").write(double_only(text, frag, repl, fid in exact_ids))
+                    result = auto_suite(bdir) if fid in auto_ids else exact_suite(bdir)
                 else:
                     open(path, "w").write(text.replace(frag, repl))
                     stage = suite(bdir, rel.startswith("gateway/"), a.unit_only)
