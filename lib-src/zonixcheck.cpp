@@ -29,13 +29,15 @@ int bitlen(u64 v) { return v == 0 ? 0 : 64 - __builtin_clzll(v); }
 
 // Integer rows, each a positive multiple of its row, primitive.
 
-constexpr u64 kP = (u64{1} << 61) - 1;
+// Two Mersenne primes: ranks in 31 bits first (the loops vectorise), in 61 where those fall short.
+constexpr u64 kP = (u64{1} << 61) - 1, kQ = (u64{1} << 31) - 1;
 
+template <u64 P = kP>
 u64 mulmod(u64 a, u64 b)
 {
-  const unsigned __int128 t = static_cast<unsigned __int128>(a) * b;
-  const u64 r = (static_cast<u64>(t) & kP) + static_cast<u64>(t >> 61);
-  return r >= kP ? r - kP : r;
+  const unsigned __int128 t = static_cast<unsigned __int128>(a) * b;  // in 64 bits for kQ
+  const u64 r = P == kQ ? ((a * b) & P) + ((a * b) >> 31) : (static_cast<u64>(t) & P) + static_cast<u64>(t >> 61);
+  return r >= P ? r - P : r;
 }
 
 struct Rows {
@@ -44,12 +46,13 @@ struct Rows {
   std::vector<i64> small;                   // n * d; zeros for a row in GMP
   std::vector<std::vector<mpz_class>> big;  // the row in GMP, or nothing
   std::vector<int> bits;                    // of the largest entry; 127 in GMP
-  std::vector<u64> mod;                     // n * d residues
+  std::vector<u64> mod, mod31;              // n * d residues modulo kP, kQ
   std::vector<long> origin;                 // the row's number in its matrix, 0 if made up
 
   explicit Rows(std::size_t dim, const char *name = "row") : d(dim), what(name) {}
   const i64 *row(std::size_t i) const { return small.data() + i * d; }
-  const u64 *res(std::size_t i) const { return mod.data() + i * d; }
+  template <u64 P = kP>
+  const u64 *res(std::size_t i) const { return (P == kP ? mod : mod31).data() + i * d; }
   mpz_class entry(std::size_t i, std::size_t j) const { return big[i].empty() ? mpz_class(row(i)[j]) : big[i][j]; }
   void push(const mpq_class *q, long from)  // in 64 bits where it fits
   {
@@ -79,12 +82,15 @@ struct Rows {
       const u64 a = v[j] < 0 ? -static_cast<u64>(v[j]) : static_cast<u64>(v[j]), r = a % kP;
       top |= a;
       mod.push_back(!z.empty() ? mpz_fdiv_ui(z[j].get_mpz_t(), kP) : v[j] < 0 && r != 0 ? kP - r : r);
+      const u64 r31 = !z.empty() ? mpz_fdiv_ui(z[j].get_mpz_t(), kQ) : a % kQ;
+      mod31.push_back(z.empty() && v[j] < 0 && r31 != 0 ? kQ - r31 : r31);
     }
     bits.push_back(z.empty() ? bitlen(top) : 127);
     big.push_back(std::move(z));
     origin.push_back(from), ++n;
   }
-  void pop() { --n, small.resize(n * d), mod.resize(n * d), bits.pop_back(), big.pop_back(), origin.pop_back(); }
+  void pop()
+  { --n, small.resize(n * d), mod.resize(n * d), mod31.resize(n * d), bits.pop_back(), big.pop_back(), origin.pop_back(); }
   bool is_unit0(std::size_t i) const  // (1, 0, ..., 0)
   {
     return bits[i] == 1 && row(i)[0] == 1 && std::all_of(row(i) + 1, row(i) + d, [](i64 e) { return e == 0; });
@@ -135,6 +141,7 @@ void accumulate(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size
 // Ranks mod p never exceed those over Q, and the geometry bounds every rank
 // needed from above (vectors in a kernel): "mod p reaches r" proves "= r".
 
+template <u64 P = kP>
 struct Basis {
   std::size_t d;
   std::vector<u64> rows;  // rank() rows of d, each with a pivot entry 1
@@ -147,27 +154,28 @@ struct Basis {
   {
     std::copy(v, v + d, w.begin());
     for (std::size_t r = 0; r < piv.size(); ++r) {
-      const u64 nf = kP - w[piv[r]], *b = rows.data() + r * d;
-      for (std::size_t j = piv[r]; j < d && nf != kP; ++j)
-        if (b[j] != 0) w[j] += mulmod(nf, b[j]), w[j] -= w[j] >= kP ? kP : 0;
+      const u64 nf = P - w[piv[r]], *b = rows.data() + r * d;
+      for (std::size_t j = piv[r]; j < d && nf != P; ++j)
+        if (P == kQ || b[j] != 0) w[j] += mulmod<P>(nf, b[j]), w[j] -= w[j] >= P ? P : 0;
     }
     std::size_t c = 0;
     while (c < d && w[c] == 0) ++c;
     if (c == d) return false;
     u64 inv = 1;  // w[c]^(p - 2)
-    for (u64 a = w[c], e = kP - 2; e != 0; e >>= 1, a = mulmod(a, a))
-      if ((e & 1) != 0) inv = mulmod(inv, a);
-    for (auto &x : w) x = mulmod(x, inv);
+    for (u64 a = w[c], e = P - 2; e != 0; e >>= 1, a = mulmod<P>(a, a))
+      if ((e & 1) != 0) inv = mulmod<P>(inv, a);
+    for (auto &x : w) x = mulmod<P>(x, inv);
     rows.insert(rows.end(), w.begin(), w.end());
     return piv.push_back(c), true;
   }
 };
 
 // Rank of base plus the rows `which` of r, up to goal; base stays as it was.
-std::size_t rank_with(Basis &base, const Rows &r, View which, std::size_t goal)
+template <u64 P>
+std::size_t rank_with(Basis<P> &base, const Rows &r, View which, std::size_t goal)
 {
   const std::size_t r0 = base.rank();
-  for (std::size_t k = 0; k < which.size() && base.rank() < goal; ++k) base.add(r.res(which[k]));
+  for (std::size_t k = 0; k < which.size() && base.rank() < goal; ++k) base.add(r.template res<P>(which[k]));
   const std::size_t k = base.rank();
   return base.truncate(r0), k;
 }
@@ -188,10 +196,7 @@ Set meet(View a, View b)
 bool within(View a, View b) { return std::includes(b.begin(), b.end(), a.begin(), a.end()); }
 
 Set without(View s, std::size_t k)
-{
-  Set r(s.begin(), s.end());
-  return r.erase(r.begin() + static_cast<long>(k)), r;
-}
+{ Set r(s.begin(), s.end()); return r.erase(r.begin() + static_cast<long>(k)), r; }
 
 // The ridges (one atom dropped) of the simple sets set(i), sorted by hash.
 template <class Get>
@@ -257,14 +262,12 @@ struct Cone {
 };
 
 std::string named(const Rows &r, std::size_t i)
-{
-  return r.origin[i] > 0 ? r.what + (" " + std::to_string(r.origin[i])) : std::string("the implied ") + r.what;
-}
+{ return r.origin[i] > 0 ? r.what + (" " + std::to_string(r.origin[i])) : std::string("the implied ") + r.what; }
 
 // One walk of the face lattice above degenerate elements.
 struct Walk {
   const Cone &c;
-  Basis eqbase;       // the equations with the implicit ones, mod p
+  Basis<> eqbase;     // the equations with the implicit ones, mod p
   std::size_t q = 0;  // their rank
   std::vector<std::uint32_t> zat;  // tight atoms of each element (implicit ones left out)
   std::vector<std::size_t> zoff{0};
@@ -369,14 +372,15 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     if (!shown) unshown = named(c.atoms, a) + " is tight on every output row, unproved an equation";
   }
   Set allatoms;
-  for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e));
+  Basis<kQ> eq31(d);
+  for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e)), eq31.add(c.eqs.res<kQ>(e));
   for (std::size_t a = 0; a < m; ++a)
-    if (implicit(a)) w.eqbase.add(c.atoms.res(a));
+    if (implicit(a)) w.eqbase.add(c.atoms.res(a)), eq31.add(c.atoms.res<kQ>(a));
     else allatoms.push_back(static_cast<std::uint32_t>(a));
   const std::size_t q = w.q = w.eqbase.rank();
   // R (all rows) is exact when the lines reach d - R, q when elements span.
   const std::size_t R = rank_with(w.eqbase, c.atoms, allatoms, d), pointed = R - q;
-  Basis lb(d);
+  Basis<> lb(d);
   for (std::size_t l = 0; l < c.lines.n; ++l)
     if (!lb.add(c.lines.res(l))) return no(named(c.lines, l) + " depends on the lines before it");
   if (R + lb.rank() != d)
@@ -424,7 +428,8 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   std::vector<char> seeded(n, 0);
   for (std::size_t x = 0; x < n; ++x) {
     if (simple[x] != 0 && pointed >= 3 && seeded[root(x)]++ != 0) continue;
-    if (rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1) return no(named(c.elems, x) + " is not extreme");
+    if (rank_with(eq31, c.atoms, w.z(x), R - 1) < R - 1 && rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1)
+      return no(named(c.elems, x) + " is not extreme");
   }
   if (!unshown.empty()) return no(unshown, true);
   // Complete: 1 or 2 rays in pointed dimension 1 or 2; above, closed is all.
@@ -509,7 +514,7 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
   std::iota(every.begin(), every.end(), 0u);
   for (std::size_t a = 0; a < c.atoms.n; ++a)
     if (c.atoms.entry(a, 0) == 0) tight.push_back(static_cast<std::uint32_t>(a));
-  Basis eqs(c.atoms.d);
+  Basis<> eqs(c.atoms.d);
   for (std::size_t e = 0; e < c.eqs.n; ++e) eqs.add(c.eqs.res(e));
   const std::size_t G = rank_with(eqs, c.atoms, every, c.atoms.d);
   if (rank_with(eqs, c.atoms, tight, G) + 1 == G) c.elems.push(unit0.data(), 0);
@@ -585,7 +590,7 @@ Verdict empty(const QMatrix &M, const Vec &y)
 std::size_t rank_of(const std::vector<Vec> &rows, std::size_t d)
 {
   Rows r(d);
-  Basis b(d);
+  Basis<> b(d);
   for (const auto &v : rows) r.push(v.data(), 0), b.add(r.res(r.n - 1));
   return b.rank();
 }

@@ -1,9 +1,8 @@
 // An exact checker: each function takes a problem, a claimed answer and
-// its witnesses as rationals and says yes or no.  It shares no code with
-// the solvers.  An H row (b, -a) states b - a.x >= 0 (= 0 on `linearity`);
-// a V row (1, v) is a point, (0, r) a ray, a `linearity` row a line; a
-// point x has cols - 1 numbers.  "No" may mean "cannot certify" (a rank
-// modulo a prime came out short, a face lattice too degenerate to walk).
+// its witnesses as rationals and says yes or no, sharing no code with the
+// solvers.  An H row (b, -a) states b - a.x >= 0 (= 0 on `linearity`); a V
+// row (1, v) is a point, (0, r) a ray, a `linearity` row a line; a point x
+// has cols - 1 numbers.  "No" may mean "cannot certify" (a rank modulo two primes short; unproved).
 #ifndef ZONIX_CHECK_HPP
 #define ZONIX_CHECK_HPP
 
@@ -34,8 +33,7 @@ struct Verdict {
 // output, or listed when no facet.  farkas, y >= 0 off the equations and
 // lines: for an empty H polyhedron (no output) sum y_i row_i = (-c, 0..0),
 // c > 0; else sum y_i row_i = 0 proves the rows with y_i > 0 equations.
-// Not certified: an input row tight on all of out, not proved an equation
-// nor its opposite a row; faces too degenerate to walk in a validity pass.
+// Unproved: an input row tight on all of out, not shown an equation; faces too degenerate to walk.
 Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas = nullptr);
 
 // The conversion, and adj[k], the output rows next to row k (1-based,

@@ -261,6 +261,12 @@ TEST(CheckConversion, UnprovedOnlyWhenEveryRowIsValidAndExtreme)
       {"B(6), the centre for a vertex", birkhoff_h(6), V(b6_inner), -1},
       {"B(6), the origin for a vertex", birkhoff_h(6), V(b6_outside), -1},
       {"B(3), its 6 vertices", birkhoff_h(3), V(permutation_matrices(3)), 1},
+      // x >= 0, x + p y >= 0, x + y <= 1, p = 2^31 - 1: the origin's two rows
+      // are one modulo p, not over Q
+      {"a rank short modulo 2^31 - 1", H({{0, 1, 0}, {0, 1, 2147483647}, {1, -1, -1}}),
+       V({{1, 0, 0}, {1, 0, 1}, {2147483646, 2147483647, -1}}), 1},
+      {"the same, a vertex off", H({{0, 1, 0}, {0, 1, 2147483647}, {1, -1, -1}}),
+       V({{1, 0, 0}, {1, 0, 1}, {2147483646, 2147483647, -2}}), -1},
   };
   for (const auto &c : cases) {
     const auto v = zonix::check::conversion(c.in, c.out);
