@@ -76,7 +76,7 @@ F = [  # id, file, fragment, replacement
     ("chk-margin", "lib-src/zonixcheck.cpp", ": s < low)", ": sgn(s) < 0)"),
     ("chk-slack", "lib-src/zonixcheck.cpp", "hrep ? sgn(sum[0]) >= 0", "hrep ? sgn(sum[0]) >= -1"),
     ("chk-rank-fallback", "lib-src/zonixcheck.cpp", "R - 1) < R - 1 && rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1)", "R - 1) < R - 1)"),
-    ("chk-unproved-wrong", "lib-src/zonixcheck.cpp", "return Verdict{false, std::move(why), unproved};", "return Verdict{false, std::move(why), true};"),
+    ("chk-unproved-wrong", "lib-src/zonixcheck.cpp", "return Verdict{false, std::move(why), unproved};", "return Verdict{false, std::move(why), unproved || why.size() < 1000};"),
     ("chk-proj-inner", "lib-src/zonixcheck.cpp", "if (at(k, project(inner)) <= 0)", "if (at(k, project(inner)) < 0)"),
     ("gw-h-sign", "gateway/convert.cpp", "ddd_set_d(M->matrix[i][j + 1], -a[i + j * m]);", "ddd_set_d(M->matrix[i][j + 1], a[i + j * m]);"),
     ("gw-h-out-sign", "gateway/convert.cpp", "= 0.0 - ddd_get_d(M->matrix[i][j + 1]);", "= 0.0 + ddd_get_d(M->matrix[i][j + 1]);"),
