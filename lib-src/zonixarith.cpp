@@ -501,21 +501,24 @@ bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only, set_typ
 
 namespace {
 
-// The checker on c, and where the answer's elements are too degenerate for
-// it, on the other side: the input rows that are the facets of the cone of
-// the answer.  Valid answer rows span a cone inside the input's; when that
-// cone's facets are input rows it holds the input's cone too.
-bool checked_either_way(const QMatrix &in, const QMatrix &out)
+// The checker on c, and where it finds every answer row valid and extreme
+// but cannot prove the list complete, on the other side: the input rows
+// that are the facets of the cone of the answer.  Valid answer rows span a
+// cone inside the input's; when that cone's facets are input rows it holds
+// the input's cone too.  (The other side says nothing of extremality.)
+check::Verdict checked_either_way(const QMatrix &in, const QMatrix &out)
 {
-  if (check::conversion(in, out)) return true;
+  check::Verdict v = check::conversion(in, out);
+  if (v || !v.unproved) return v;
   const QMatrix facets = facet_guess(in, out);
-  return facets.rows > 0 && check::conversion(out, facets) && holds_exactly(in, out, nullptr);
+  if (facets.rows > 0 && check::conversion(out, facets) && holds_exactly(in, out, nullptr)) v = check::Verdict{};
+  return v;
 }
 
 // The checker on c's rows out, and on its adjacency when it has one.
 bool rows_pass(const QMatrix &in, const QMatrix &out, const Conversion &c)
 {
-  if (c.adjacency == nullptr) return checked_either_way(in, out);
+  if (c.adjacency == nullptr) return static_cast<bool>(checked_either_way(in, out));
   const dd_SetFamilyPtr F = c.adjacency.get();
   QFamily adj(static_cast<size_t>(F->famsize));
   // Word by word: a member test per element would cost the square of the rows.
@@ -791,7 +794,7 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   // Where it finds every row valid and extreme but cannot walk the faces
   // to prove the list complete, the exact run's word stands.
   if (checked) {
-    const check::Verdict v = check::conversion(*rq.input, e.rational);
+    const check::Verdict v = checked_either_way(*rq.input, e.rational);
     if (!v && !v.unproved) {
       e.error = dd_NumericallyInconsistent;
       return e;
