@@ -794,7 +794,9 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   // Where it finds every row valid and extreme but cannot walk the faces
   // to prove the list complete, the exact run's word stands.
   if (checked) {
-    const check::Verdict v = checked_either_way(*rq.input, e.rational);
+    // The other side costs as the answer's rows: tried when they are fewer.
+    const check::Verdict v = e.rational.rows <= rq.input->rows ? checked_either_way(*rq.input, e.rational)
+                                                                : check::conversion(*rq.input, e.rational);
     if (!v && !v.unproved) {
       e.error = dd_NumericallyInconsistent;
       return e;
