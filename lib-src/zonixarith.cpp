@@ -23,6 +23,7 @@
 #include "zonixio.h"
 #include "zonixcheck.hpp"
 #include "zonixcheck_measured.hpp"
+#include "zonixcore_wrap.hpp"
 #include "zonixlp_certify.hpp"
 
 namespace zonix {
@@ -745,6 +746,11 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
     // On measured data the checks after the run decide: the run's own,
     // at an absolute tolerance, refuse rows rounded to a few digits.
     const bool measured = o.arithmetic == Arithmetic::Auto && measured_data(M);
+    if (!o.families() && (o.arithmetic == Arithmetic::Double || measured) && wrap::worth_trying(M)) {
+      c.output.reset(wrap::convert(M));
+      const double delta = o.tolerance > 0.0 ? o.tolerance : check::kMeasuredDelta;
+      if (c.output != nullptr && (!measured || wrap::certified_within(M, c.output.get(), delta))) return c;
+    }
     c = run_double(M, o, &owner, !measured);
     if (o.arithmetic == Arithmetic::Auto && c.error == dd_NoError) {
       // No double answer leaves unchecked: measured data keep it when it

@@ -1,0 +1,442 @@
+// Vertices of a polytope found by LPs: the hull of the vertices known so
+// far is computed (small, by the double description method), and each of
+// its facets either is an input row, or an LP over the input finds a
+// vertex beyond it.  When every facet is an input row, the polytope lies
+// inside the hull of the known vertices and equals it.  Facets from points
+// are the same search on the polar.
+#include "zonixcore_wrap.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "zonixcheck_measured.hpp"
+#include "zonixhandles.hpp"
+
+namespace zonix::wrap {
+namespace {
+
+// Relative slack below which a row counts as tight, and a value as equal:
+// far above the rounding of an LP's vertex, far below a gap of real data.
+constexpr double kTight = 1e-9;
+// Rows per column from which the search is tried first.
+constexpr long kManyRows = 100;
+
+using Point = std::vector<double>;
+
+struct Search {
+  dd_MatrixPtr h = nullptr;  // rows (b, -A): b - A x >= 0
+  long m = 0, d = 0;         // rows; columns with the homogenising one
+  long most = 0;
+  zonix::Matrix lp_rows;
+  std::vector<Point> known;
+  std::vector<std::vector<std::uint64_t>> tight;  // per known vertex, its rows
+
+  double value(long i, const Point &x, double *scale) const
+  {
+    double s = ddd_get_d(h->matrix[i][0]), t = std::fabs(s);
+    for (long j = 1; j < d; ++j) {
+      const double p = ddd_get_d(h->matrix[i][j]) * x[static_cast<size_t>(j - 1)];
+      s += p;
+      t += std::fabs(p);
+    }
+    *scale = t;
+    return s;
+  }
+
+  std::vector<std::uint64_t> tight_rows(const Point &x) const
+  {
+    std::vector<std::uint64_t> w(static_cast<size_t>((m + 63) / 64), 0);
+    double scale = 0.0;
+    for (long i = 0; i < m; ++i)
+      if (std::fabs(value(i, x, &scale)) <= kTight * std::max(scale, 1.0))
+        w[static_cast<size_t>(i / 64)] |= std::uint64_t{1} << (i % 64);
+    return w;
+  }
+
+  // Minimises c0 + c.x over the polytope: false unless optimal.
+  bool minimise(const Point &c, Point *x)
+  {
+    lp_rows->objective = dd_LPmin;
+    for (long j = 0; j < d; ++j) ddd_set_d(lp_rows->rowvec[j], c[static_cast<size_t>(j)]);
+    dd_ErrorType err = dd_NoError;
+    const zonix::LP lp(dd_Matrix2LP(lp_rows.get(), &err));
+    if (lp == nullptr || err != dd_NoError) return false;
+    dd_LPSolve(lp.get(), dd_DualSimplex, &err);
+    if (err != dd_NoError || lp->LPS != dd_Optimal) return false;
+    x->assign(static_cast<size_t>(d - 1), 0.0);
+    for (long j = 1; j < d; ++j) (*x)[static_cast<size_t>(j - 1)] = ddd_get_d(lp->sol[j]);
+    return true;
+  }
+
+  bool same(const Point &a, const Point &b) const
+  {
+    for (size_t j = 0; j < a.size(); ++j)
+      if (std::fabs(a[j] - b[j]) > kTight * (1.0 + std::fabs(a[j]) + std::fabs(b[j]))) return false;
+    return true;
+  }
+
+  // An LP's vertex carries the rounding of its pivots: moved, by least
+  // squares on the rows it is tight on, to where those rows meet.
+  void refine(Point *x) const
+  {
+    const long n = d - 1;
+    std::vector<long double> nm(static_cast<size_t>(n * n)), rhs(static_cast<size_t>(n)), u(static_cast<size_t>(n));
+    for (int round = 0; round < 3; ++round) {
+      std::fill(nm.begin(), nm.end(), 0.0L);
+      std::fill(rhs.begin(), rhs.end(), 0.0L);
+      long rows = 0;
+      for (long i = 0; i < m; ++i) {
+        long double s = ddd_get_d(h->matrix[i][0]), t = std::fabs(s), norm = 0.0L;
+        for (long j = 1; j < d; ++j) {
+          const long double a = ddd_get_d(h->matrix[i][j]);
+          s += a * (*x)[static_cast<size_t>(j - 1)];
+          t += std::fabs(a * (*x)[static_cast<size_t>(j - 1)]);
+          norm += a * a;
+        }
+        if (std::fabs(s) > kTight * std::max(t, 1.0L) || norm == 0.0L) continue;
+        ++rows;
+        for (long j = 0; j < n; ++j) u[static_cast<size_t>(j)] = ddd_get_d(h->matrix[i][j + 1]);
+        for (long j = 0; j < n; ++j) {
+          rhs[static_cast<size_t>(j)] -= u[static_cast<size_t>(j)] * s / norm;
+          for (long k = 0; k < n; ++k)
+            nm[static_cast<size_t>(j * n + k)] += u[static_cast<size_t>(j)] * u[static_cast<size_t>(k)] / norm;
+        }
+      }
+      if (rows < n) return;
+      // Gaussian elimination with partial pivoting on the small system.
+      for (long c = 0; c < n; ++c) {
+        long best = c;
+        for (long r = c + 1; r < n; ++r)
+          if (std::fabs(nm[static_cast<size_t>(r * n + c)]) > std::fabs(nm[static_cast<size_t>(best * n + c)])) best = r;
+        if (nm[static_cast<size_t>(best * n + c)] == 0.0L) return;
+        for (long k = 0; k < n; ++k) std::swap(nm[static_cast<size_t>(c * n + k)], nm[static_cast<size_t>(best * n + k)]);
+        std::swap(rhs[static_cast<size_t>(c)], rhs[static_cast<size_t>(best)]);
+        for (long r = c + 1; r < n; ++r) {
+          const long double f = nm[static_cast<size_t>(r * n + c)] / nm[static_cast<size_t>(c * n + c)];
+          for (long k = c; k < n; ++k) nm[static_cast<size_t>(r * n + k)] -= f * nm[static_cast<size_t>(c * n + k)];
+          rhs[static_cast<size_t>(r)] -= f * rhs[static_cast<size_t>(c)];
+        }
+      }
+      for (long c = n - 1; c >= 0; --c) {
+        long double v = rhs[static_cast<size_t>(c)];
+        for (long k = c + 1; k < n; ++k) v -= nm[static_cast<size_t>(c * n + k)] * u[static_cast<size_t>(k)];
+        u[static_cast<size_t>(c)] = v / nm[static_cast<size_t>(c * n + c)];
+      }
+      for (long j = 0; j < n; ++j) (*x)[static_cast<size_t>(j)] += static_cast<double>(u[static_cast<size_t>(j)]);
+    }
+  }
+
+  void add(Point x)
+  {
+    refine(&x);
+    known.push_back(x);
+    tight.push_back(tight_rows(x));
+  }
+
+  // d vertices spanning the polytope's affine hull: false when it is
+  // lower-dimensional or unbounded.
+  bool simplex()
+  {
+    const long n = d - 1;
+    Point c(static_cast<size_t>(d), 0.0), x;
+    // Directions of no special relation to the data: a tie among vertices
+    // would only cost the first LP a degenerate pivot or two.
+    for (long j = 1; j < d; ++j) c[static_cast<size_t>(j)] = std::fmod(0.754877666 * static_cast<double>(j), 1.0) + 0.1;
+    if (!minimise(c, &x)) return false;
+    add(x);
+    std::vector<Point> basis;  // orthonormal, spanning the known vertices' differences
+    for (long t = 0; t < n; ++t) {
+      Point u(static_cast<size_t>(n));
+      for (long j = 0; j < n; ++j) u[static_cast<size_t>(j)] = std::fmod(0.569840291 * static_cast<double>(j + 1 + t * n), 1.0) - 0.5;
+      for (int pass = 0; pass < 2; ++pass)
+        for (const Point &b : basis) {
+          double dot = 0.0;
+          for (long j = 0; j < n; ++j) dot += b[static_cast<size_t>(j)] * u[static_cast<size_t>(j)];
+          for (long j = 0; j < n; ++j) u[static_cast<size_t>(j)] -= dot * b[static_cast<size_t>(j)];
+        }
+      double un = 0.0;
+      for (double v : u) un += v * v;
+      if (un < 1e-20) return false;
+      for (double &v : u) v /= std::sqrt(un);
+      const Point x0 = known.front();
+      double at = 0.0, size = 1.0;
+      for (long j = 0; j < n; ++j) {
+        at += u[static_cast<size_t>(j)] * x0[static_cast<size_t>(j)];
+        size = std::max(size, std::fabs(x0[static_cast<size_t>(j)]));
+      }
+      bool found = false;
+      for (double sign : {1.0, -1.0}) {
+        Point obj(static_cast<size_t>(d), 0.0), y;
+        for (long j = 0; j < n; ++j) obj[static_cast<size_t>(j + 1)] = sign * u[static_cast<size_t>(j)];
+        if (!minimise(obj, &y)) return false;
+        double uy = 0.0;
+        for (long j = 0; j < n; ++j) uy += u[static_cast<size_t>(j)] * y[static_cast<size_t>(j)];
+        if (std::fabs(uy - at) > kTight * size * 1e3) {
+          add(y);
+          Point w(static_cast<size_t>(n));
+          for (long j = 0; j < n; ++j) w[static_cast<size_t>(j)] = y[static_cast<size_t>(j)] - x0[static_cast<size_t>(j)];
+          for (int pass = 0; pass < 2; ++pass)
+            for (const Point &b : basis) {
+              double dot = 0.0;
+              for (long j = 0; j < n; ++j) dot += b[static_cast<size_t>(j)] * w[static_cast<size_t>(j)];
+              for (long j = 0; j < n; ++j) w[static_cast<size_t>(j)] -= dot * b[static_cast<size_t>(j)];
+            }
+          double wn = 0.0;
+          for (double v : w) wn += v * v;
+          for (double &v : w) v /= std::sqrt(wn);
+          basis.push_back(w);
+          found = true;
+          break;
+        }
+      }
+      if (!found) return false;
+    }
+    return true;
+  }
+
+  // One pass over the facets of the known vertices' hull: true with
+  // *done when all are input rows, false when the search must give up.
+  bool pass(bool *done)
+  {
+    const long k = static_cast<long>(known.size());
+    const zonix::Matrix v = zonix::make_matrix(k, d);
+    v->representation = dd_Generator;
+    v->numbtype = dd_Real;
+    for (long r = 0; r < k; ++r) {
+      ddd_set_d(v->matrix[r][0], 1.0);
+      for (long j = 1; j < d; ++j) ddd_set_d(v->matrix[r][j], known[static_cast<size_t>(r)][static_cast<size_t>(j - 1)]);
+    }
+    dd_ErrorType err = dd_NoError;
+    const zonix::Polyhedra poly(dd_DDMatrix2PolyWith(v.get(), nullptr, &err));
+    if (poly == nullptr || err != dd_NoError) return false;
+    const zonix::Matrix f(dd_CopyInequalities(poly.get()));
+    const zonix::SetFamily inc(dd_CopyIncidence(poly.get()));
+    if (f == nullptr || inc == nullptr || set_card(f->linset) != 0 || inc->famsize != f->rowsize) return false;
+    std::vector<Point> fresh;
+    std::vector<std::uint64_t> common;
+    Point c(static_cast<size_t>(d)), x;
+    for (long r = 0; r < f->rowsize; ++r) {
+      common.assign(tight.front().size(), ~std::uint64_t{0});
+      long on = 0;
+      for (long s = 1; s <= k; ++s) {
+        if (set_member(s, inc->set[r]) == 0) continue;
+        ++on;
+        const auto &t = tight[static_cast<size_t>(s - 1)];
+        for (size_t w = 0; w < common.size(); ++w) common[w] &= t[w];
+      }
+      if (on == 0) return false;
+      if (std::any_of(common.begin(), common.end(), [](std::uint64_t w) { return w != 0; })) continue;
+      for (long j = 0; j < d; ++j) c[static_cast<size_t>(j)] = ddd_get_d(f->matrix[r][j]);
+      auto below = [&](const Point &y) {
+        double s = c[0], t = std::fabs(c[0]);
+        for (long j = 1; j < d; ++j) {
+          s += c[static_cast<size_t>(j)] * y[static_cast<size_t>(j - 1)];
+          t += std::fabs(c[static_cast<size_t>(j)] * y[static_cast<size_t>(j - 1)]);
+        }
+        return s < -kTight * std::max(t, 1.0);
+      };
+      // A vertex found in this pass beyond the facet removes it already.
+      if (std::any_of(fresh.begin(), fresh.end(), below)) continue;
+      if (!minimise(c, &x) || !below(x)) return false;
+      for (const Point &y : known)
+        if (same(x, y)) return false;
+      fresh.push_back(x);
+    }
+    *done = fresh.empty();
+    for (const Point &y : fresh) add(y);
+    return static_cast<long>(known.size()) <= most;
+  }
+};
+
+bool vertices(dd_MatrixPtr h, long most, std::vector<Point> *out)
+{
+  Search s;
+  s.h = h;
+  s.m = h->rowsize;
+  s.d = h->colsize;
+  s.most = most;
+  s.lp_rows.reset(dd_CopyMatrix(h));
+  if (s.lp_rows == nullptr || s.d < 2 || !s.simplex()) return false;
+  for (bool done = false; !done;)
+    if (!s.pass(&done)) return false;
+  *out = std::move(s.known);
+  return true;
+}
+
+dd_MatrixPtr vertices_of(dd_MatrixPtr M, long most)
+{
+  std::vector<Point> v;
+  if (!vertices(M, most, &v)) return nullptr;
+  const long d = M->colsize;
+  dd_MatrixPtr out = dd_CreateMatrix(static_cast<long>(v.size()), d);
+  if (out == nullptr) return nullptr;
+  out->representation = dd_Generator;
+  out->numbtype = M->numbtype;
+  for (size_t r = 0; r < v.size(); ++r) {
+    ddd_set_d(out->matrix[r][0], 1.0);
+    for (long j = 1; j < d; ++j) ddd_set_d(out->matrix[r][j], v[r][static_cast<size_t>(j - 1)]);
+  }
+  return out;
+}
+
+// Facets of conv(points) as the vertices of the polar around the points'
+// centroid: {a : a.(p - c) <= 1 for every point p}, bounded exactly when
+// the centroid is interior.
+dd_MatrixPtr facets_of(dd_MatrixPtr M, long most)
+{
+  const long m = M->rowsize, d = M->colsize, n = d - 1;
+  std::vector<double> p(static_cast<size_t>(m * n)), c(static_cast<size_t>(n), 0.0);
+  for (long i = 0; i < m; ++i) {
+    const double w = ddd_get_d(M->matrix[i][0]);
+    if (w == 0.0) return nullptr;  // a ray
+    for (long j = 0; j < n; ++j) {
+      p[static_cast<size_t>(i * n + j)] = ddd_get_d(M->matrix[i][j + 1]) / w;
+      c[static_cast<size_t>(j)] += p[static_cast<size_t>(i * n + j)] / static_cast<double>(m);
+    }
+  }
+  const zonix::Matrix polar = zonix::make_matrix(m, d);
+  polar->representation = dd_Inequality;
+  polar->numbtype = dd_Real;
+  for (long i = 0; i < m; ++i) {
+    ddd_set_d(polar->matrix[i][0], 1.0);
+    for (long j = 0; j < n; ++j)
+      ddd_set_d(polar->matrix[i][j + 1], c[static_cast<size_t>(j)] - p[static_cast<size_t>(i * n + j)]);
+  }
+  std::vector<Point> a;
+  if (!vertices(polar.get(), most, &a)) return nullptr;
+  dd_MatrixPtr out = dd_CreateMatrix(static_cast<long>(a.size()), d);
+  if (out == nullptr) return nullptr;
+  out->representation = dd_Inequality;
+  out->numbtype = M->numbtype;
+  // a.(x - c) <= 1 is (1 + a.c) - a.x >= 0.
+  for (size_t r = 0; r < a.size(); ++r) {
+    double b = 1.0;
+    for (long j = 0; j < n; ++j) {
+      b += a[r][static_cast<size_t>(j)] * c[static_cast<size_t>(j)];
+      ddd_set_d(out->matrix[r][j + 1], -a[r][static_cast<size_t>(j)]);
+    }
+    ddd_set_d(out->matrix[r][0], b);
+  }
+  return out;
+}
+
+check::DoubleRows rows_of(dd_MatrixPtr M)
+{
+  check::DoubleRows r;
+  r.rows = M->rowsize;
+  r.cols = M->colsize;
+  r.generators = M->representation == dd_Generator;
+  r.v.reserve(static_cast<size_t>(r.rows * r.cols));
+  for (long i = 0; i < r.rows; ++i)
+    for (long j = 0; j < r.cols; ++j) r.v.push_back(ddd_get_d(M->matrix[i][j]));
+  r.fixed.assign(static_cast<size_t>(r.rows), 0);
+  return r;
+}
+
+// The sign of h.g at the checker's measure: 0 within delta of tight.
+int side(const double *h, const double *g, long d, double delta)
+{
+  double s = 0.0, t = 0.0;
+  for (long j = 0; j < d; ++j) {
+    s += h[j] * g[j];
+    t += std::fabs(h[j] * g[j]);
+  }
+  if (std::fabs(s) <= delta * t) return 0;
+  return s > 0.0 ? 1 : -1;
+}
+
+// Whether the rows listed of r span d - 1 dimensions, each taken as a
+// unit vector; far from rank d - 2 by a margin well above delta.
+bool full_rank(const check::DoubleRows &r, const std::vector<long> &which)
+{
+  constexpr double kFloor = 1e-6;
+  const long d = r.cols;
+  std::vector<double> basis, q(static_cast<size_t>(d));
+  long rank = 0;
+  for (long i : which) {
+    double n = 0.0;
+    for (long j = 0; j < d; ++j) n += r.row(i)[j] * r.row(i)[j];
+    if (n == 0.0) continue;
+    for (long j = 0; j < d; ++j) q[static_cast<size_t>(j)] = r.row(i)[j] / std::sqrt(n);
+    for (int pass = 0; pass < 2; ++pass)
+      for (long b = 0; b < rank; ++b) {
+        double dot = 0.0;
+        for (long j = 0; j < d; ++j) dot += basis[static_cast<size_t>(b * d + j)] * q[static_cast<size_t>(j)];
+        for (long j = 0; j < d; ++j) q[static_cast<size_t>(j)] -= dot * basis[static_cast<size_t>(b * d + j)];
+      }
+    double qn = 0.0;
+    for (double x : q) qn += x * x;
+    if (qn < kFloor * kFloor) continue;
+    for (double x : q) basis.push_back(x / std::sqrt(qn));
+    if (++rank == d - 1) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta)
+{
+  if (M == nullptr || out == nullptr || out->rowsize == 0 || out->colsize != M->colsize) return false;
+  if (set_card(M->linset) != 0 || set_card(out->linset) != 0) return false;
+  const check::DoubleRows in = rows_of(M), mine = rows_of(out);
+  const long d = in.cols, words = (in.rows + 63) / 64;
+  const bool h_in = !in.generators;
+  // Input rows tight at each output row, and every pair on its side.
+  std::vector<std::uint64_t> tight(static_cast<size_t>(mine.rows * words), 0);
+  std::vector<long> on;
+  for (long k = 0; k < mine.rows; ++k) {
+    on.clear();
+    for (long i = 0; i < in.rows; ++i) {
+      const int s = h_in ? side(in.row(i), mine.row(k), d, delta) : side(mine.row(k), in.row(i), d, delta);
+      if (s < 0) return false;
+      if (s == 0) {
+        tight[static_cast<size_t>(k * words + i / 64)] |= std::uint64_t{1} << (i % 64);
+        on.push_back(i);
+      }
+    }
+    if (!full_rank(in, on)) return false;
+  }
+  // The other side of the answer, small, and checked on its own.
+  dd_ErrorType err = dd_NoError;
+  const zonix::Polyhedra poly(dd_DDMatrix2PolyWith(out, nullptr, &err));
+  if (poly == nullptr || err != dd_NoError) return false;
+  const zonix::Matrix back(h_in ? dd_CopyInequalities(poly.get()) : dd_CopyGenerators(poly.get()));
+  if (back == nullptr || set_card(back->linset) != 0) return false;
+  const check::DoubleRows other = rows_of(back.get());
+  if (!check::conversion_within(mine, other, delta)) return false;
+  // Each of its rows is one of the input's: an input row is tight on
+  // every output row that row is tight on.
+  std::vector<std::uint64_t> common(static_cast<size_t>(words));
+  for (long b = 0; b < other.rows; ++b) {
+    std::fill(common.begin(), common.end(), ~std::uint64_t{0});
+    long meets = 0;
+    for (long k = 0; k < mine.rows; ++k) {
+      if ((h_in ? side(other.row(b), mine.row(k), d, delta) : side(mine.row(k), other.row(b), d, delta)) != 0) continue;
+      ++meets;
+      for (long w = 0; w < words; ++w) common[static_cast<size_t>(w)] &= tight[static_cast<size_t>(k * words + w)];
+    }
+    if (meets == 0 || std::all_of(common.begin(), common.end(), [](std::uint64_t w) { return w == 0; })) return false;
+  }
+  return true;
+}
+
+bool worth_trying(dd_MatrixPtr M)
+{
+  return M != nullptr && M->colsize >= 2 && set_card(M->linset) == 0 &&
+         (M->representation == dd_Inequality || M->representation == dd_Generator) &&
+         M->rowsize >= kManyRows * M->colsize;
+}
+
+dd_MatrixPtr convert(dd_MatrixPtr M, long most)
+{
+  if (M == nullptr || M->colsize < 2 || M->rowsize < 1 || set_card(M->linset) != 0) return nullptr;
+  if (most <= 0) most = std::max<long>(M->rowsize / 4, M->colsize + 1);
+  if (M->representation == dd_Generator) return facets_of(M, most);
+  if (M->representation == dd_Inequality) return vertices_of(M, most);
+  return nullptr;
+}
+
+}  // namespace zonix::wrap
