@@ -20,6 +20,8 @@ namespace {
 // Relative slack below which a row counts as tight, and a value as equal:
 // far above the rounding of an LP's vertex, far below a gap of real data.
 constexpr double kTight = 1e-9;
+// The tolerance at which the answer's own other side is checked.
+constexpr double kMeet = 1e-9;
 // Rows per column from which the search is tried first.
 constexpr long kManyRows = 100;
 
@@ -375,6 +377,138 @@ bool full_rank(const check::DoubleRows &r, const std::vector<long> &which)
   return false;
 }
 
+// Output rows made tight again on the input rows they are nearly tight on.
+// Two projections onto the complement of d - 1 of those rows: taken as
+// they come, entries that the rows make zero (a vertex on a coordinate
+// plane, a facet through the origin) become zeros, as the measured checker
+// asks of them; taken best conditioned first, the thousands of rows on a
+// degenerate vertex stay tight.  The row keeps whichever of the three
+// (with the one given) has the smallest relative residual there.
+class Tightener {
+ public:
+  explicit Tightener(dd_MatrixPtr M) : m_(M->rowsize), d_(M->colsize), unit_(static_cast<size_t>(m_ * d_))
+  {
+    for (long i = 0; i < m_; ++i) {
+      double n2 = 0.0;
+      for (long j = 0; j < d_; ++j) n2 += ddd_get_d(M->matrix[i][j]) * ddd_get_d(M->matrix[i][j]);
+      for (long j = 0; j < d_ && n2 > 0.0; ++j) unit_[static_cast<size_t>(i * d_ + j)] = ddd_get_d(M->matrix[i][j]) / std::sqrt(n2);
+    }
+  }
+
+  void tighten(std::vector<double> &g, bool point) const
+  {
+    constexpr double kNearly = 1e-9;
+    // At the scale of the norms: a zero computed as 1e-17 is far from
+    // zero at the scale of its own products.
+    double gn = 0.0;
+    for (double x : g) gn += x * x;
+    gn = std::sqrt(gn);
+    near_.clear();
+    for (long i = 0; i < m_; ++i) {
+      double s = 0.0;
+      for (long j = 0; j < d_; ++j) s += at(i, j) * g[static_cast<size_t>(j)];
+      if (std::fabs(s) <= kNearly * gn) near_.push_back(i);
+    }
+    std::vector<double> best = g;
+    double least = worst(g);
+    for (bool pivoted : {false, true}) {
+      std::vector<double> h = projected(g, pivoted);
+      if (point && h[0] != 0.0)
+        for (double &x : h) x *= g[0] / h[0];
+      const double w = worst(h);
+      if (w < least) {
+        least = w;
+        best = h;
+      }
+    }
+    g = best;
+  }
+
+ private:
+  double at(long i, long j) const { return unit_[static_cast<size_t>(i * d_ + j)]; }
+
+  double worst(const std::vector<double> &g) const
+  {
+    double w = 0.0;
+    for (long i : near_) {
+      double s = 0.0, t = 0.0;
+      for (long j = 0; j < d_; ++j) {
+        s += at(i, j) * g[static_cast<size_t>(j)];
+        t += std::fabs(at(i, j) * g[static_cast<size_t>(j)]);
+      }
+      if (s != 0.0) w = std::max(w, t > 0.0 ? std::fabs(s) / t : 1.0);
+    }
+    return w;
+  }
+
+  std::vector<double> projected(std::vector<double> g, bool pivoted) const
+  {
+    constexpr double kIndependent = 1e-9;
+    const size_t d = static_cast<size_t>(d_);
+    std::vector<double> left;  // the near rows, less their parts in the basis
+    for (long i : near_) left.insert(left.end(), unit_.begin() + i * d_, unit_.begin() + (i + 1) * d_);
+    const size_t rows = left.size() / d;
+    std::vector<double> basis;
+    std::vector<char> used(rows, 0);
+    for (long rank = 0; rank < d_ - 1; ++rank) {
+      size_t pick = rows;
+      double pick_norm = kIndependent;
+      for (size_t r = 0; r < rows; ++r) {
+        if (used[r] != 0) continue;
+        double n2 = 0.0;
+        for (size_t j = 0; j < d; ++j) n2 += left[r * d + j] * left[r * d + j];
+        if (std::sqrt(n2) > pick_norm) {
+          pick = r;
+          pick_norm = std::sqrt(n2);
+          if (!pivoted) break;
+        }
+      }
+      if (pick == rows) break;
+      used[pick] = 1;
+      std::vector<double> q(left.begin() + static_cast<long>(pick * d), left.begin() + static_cast<long>((pick + 1) * d));
+      // Once more against the basis: the parts taken off carry rounding.
+      for (size_t b = 0; b < basis.size(); b += d) {
+        double dot = 0.0;
+        for (size_t j = 0; j < d; ++j) dot += basis[b + j] * q[j];
+        for (size_t j = 0; j < d; ++j) q[j] -= dot * basis[b + j];
+      }
+      double qn = 0.0;
+      for (double x : q) qn += x * x;
+      for (double &x : q) x /= std::sqrt(qn);
+      basis.insert(basis.end(), q.begin(), q.end());
+      for (size_t r = 0; r < rows; ++r) {
+        if (used[r] != 0) continue;
+        double dot = 0.0;
+        for (size_t j = 0; j < d; ++j) dot += q[j] * left[r * d + j];
+        for (size_t j = 0; j < d; ++j) left[r * d + j] -= dot * q[j];
+      }
+    }
+    for (int pass = 0; pass < 2; ++pass)
+      for (size_t b = 0; b < basis.size(); b += d) {
+        double dot = 0.0;
+        for (size_t j = 0; j < d; ++j) dot += basis[b + j] * g[j];
+        for (size_t j = 0; j < d; ++j) g[j] -= dot * basis[b + j];
+      }
+    return g;
+  }
+
+  long m_, d_;
+  std::vector<double> unit_;
+  mutable std::vector<long> near_;
+};
+
+void project_off_tight(dd_MatrixPtr M, dd_MatrixPtr out)
+{
+  if (out == nullptr || out->colsize != M->colsize) return;
+  const Tightener t(M);
+  std::vector<double> g(static_cast<size_t>(M->colsize));
+  for (long k = 0; k < out->rowsize; ++k) {
+    for (long j = 0; j < M->colsize; ++j) g[static_cast<size_t>(j)] = ddd_get_d(out->matrix[k][j]);
+    t.tighten(g, out->representation == dd_Generator);
+    for (long j = 0; j < M->colsize; ++j) ddd_set_d(out->matrix[k][j], g[static_cast<size_t>(j)]);
+  }
+}
+
 }  // namespace
 
 bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta)
@@ -405,8 +539,13 @@ bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta)
   if (poly == nullptr || err != dd_NoError) return false;
   const zonix::Matrix back(h_in ? dd_CopyInequalities(poly.get()) : dd_CopyGenerators(poly.get()));
   if (back == nullptr || set_card(back->linset) != 0) return false;
+  project_off_tight(out, back.get());
+  // The other side only says which output rows meet where: its own
+  // rounding (amplified where output rows meet at small angles) is judged
+  // at a looser tolerance, far below any gap of real data.
+  const double meet = std::max(delta, kMeet);
   const check::DoubleRows other = rows_of(back.get());
-  if (!check::conversion_within(mine, other, delta)) return false;
+  if (!check::conversion_within(mine, other, meet)) return false;
   // Each of its rows is one of the input's: an input row is tight on
   // every output row that row is tight on.
   std::vector<std::uint64_t> common(static_cast<size_t>(words));
@@ -414,7 +553,7 @@ bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta)
     std::fill(common.begin(), common.end(), ~std::uint64_t{0});
     long meets = 0;
     for (long k = 0; k < mine.rows; ++k) {
-      if ((h_in ? side(other.row(b), mine.row(k), d, delta) : side(mine.row(k), other.row(b), d, delta)) != 0) continue;
+      if ((h_in ? side(other.row(b), mine.row(k), d, meet) : side(mine.row(k), other.row(b), d, meet)) != 0) continue;
       ++meets;
       for (long w = 0; w < words; ++w) common[static_cast<size_t>(w)] &= tight[static_cast<size_t>(k * words + w)];
     }
@@ -434,9 +573,11 @@ dd_MatrixPtr convert(dd_MatrixPtr M, long most)
 {
   if (M == nullptr || M->colsize < 2 || M->rowsize < 1 || set_card(M->linset) != 0) return nullptr;
   if (most <= 0) most = std::max<long>(M->rowsize / 4, M->colsize + 1);
-  if (M->representation == dd_Generator) return facets_of(M, most);
-  if (M->representation == dd_Inequality) return vertices_of(M, most);
-  return nullptr;
+  dd_MatrixPtr out = nullptr;
+  if (M->representation == dd_Generator) out = facets_of(M, most);
+  else if (M->representation == dd_Inequality) out = vertices_of(M, most);
+  if (out != nullptr) project_off_tight(M, out);
+  return out;
 }
 
 }  // namespace zonix::wrap

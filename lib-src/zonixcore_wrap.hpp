@@ -26,7 +26,8 @@ dd_MatrixPtr convert(dd_MatrixPtr M, long most = 0);
 // delta of M's: every pair of an input row and an output row on its side
 // or within delta of tight, each output row tight on input rows of full
 // rank, and the other representation of out itself (checked by the
-// measured checker) made of input rows only.  Then the two sets are the
+// measured checker at a tolerance of at least 1e-9, for where output rows
+// meet) made of input rows only.  Then the two sets are the
 // same polytope, with no completeness test over the input's large side.
 bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta);
 
