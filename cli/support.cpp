@@ -208,8 +208,8 @@ Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational, b
   dd_ErrorType err = dd_NoError;
   std::string why;
   Input in = read_representation(f, &err, &why, rational != nullptr, !double_run);
+  if (rational != nullptr) *rational = exact_input(in);
   Matrix M = std::move(in.doubles);
-  if (rational != nullptr) *rational = std::move(in.rational);
   const bool read_error = std::ferror(f) != 0;
   if (f != stdin) std::fclose(f);
   if (read_error) {
