@@ -14,6 +14,7 @@
 #endif
 
 #include "gateway.h"
+#include "zonixops.hpp"
 
 namespace {
 
