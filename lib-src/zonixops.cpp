@@ -22,17 +22,21 @@ inline constexpr double kCopies = 2.0;
 inline constexpr double kLPExtra = 2.0;
 
 // A request's hooks, installed for one operation: a caller's own hooks
-// stay as they are when the request has none.
+// stay as they are when the request has none, and its cancel hook is put
+// back after.
 class Hooks {
  public:
   explicit Hooks(const Request &rq) : cancel_(rq.cancel != nullptr), progress_(rq.progress != nullptr)
   {
-    if (cancel_) dd_SetCancelHook(rq.cancel, rq.cancel_user);
+    if (cancel_) {
+      dd_GetCancelHook(&outer_cancel_, &outer_user_);
+      dd_SetCancelHook(rq.cancel, rq.cancel_user);
+    }
     if (progress_) dd_SetRowProgressHook(rq.progress, rq.progress_user);
   }
   ~Hooks()
   {
-    if (cancel_) dd_SetCancelHook(nullptr, nullptr);
+    if (cancel_) dd_SetCancelHook(outer_cancel_, outer_user_);
     if (progress_) dd_SetRowProgressHook(nullptr, nullptr);
   }
   Hooks(const Hooks &) = delete;
@@ -40,6 +44,8 @@ class Hooks {
 
  private:
   bool cancel_, progress_;
+  dd_CancelHook outer_cancel_ = nullptr;  // the caller's, put back after
+  void *outer_user_ = nullptr;
 };
 
 }  // namespace
