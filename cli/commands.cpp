@@ -11,6 +11,7 @@
 
 #include "cli.hpp"
 #include "zonixarith.hpp"
+#include "zonixops.hpp"
 
 namespace zonix::cli {
 
@@ -546,15 +547,12 @@ int run_interior(const Args &args)
     complain(display_name(args.file), "an interior point is sought for an H-representation");
     return kExitUsage;
   }
-  dd_ErrorType err = dd_NoError;
-  LP lp(dd_Matrix2LP(M.get(), &err));
-  LP ilp;
-  if (err == dd_NoError) {
-    ilp = LP(dd_MakeLPforInteriorFinding(lp.get()));
-    bool exact = false;
-    solve_lp(ilp.get(), dd_DualSimplex, arithmetic, &err, &exact, rational.get(), true);
-    if (exact && err == dd_NoError) note_exact(args, "interior", arithmetic, rational.get());
-  }
+  ops::Request rq;
+  rq.arithmetic = arithmetic;
+  ops::InteriorPoint point = ops::interior_point(M.get(), dd_DualSimplex, rq, rational.get());
+  const dd_ErrorType err = point.err;
+  const LP &ilp = point.lp;
+  if (point.exact && ilp != nullptr && err == dd_NoError) note_exact(args, "interior", arithmetic, rational.get());
   Output out(output_name(args, 's', M->representation));
   if (!out.ok()) return kExitUsage;
   FILE *f = out.get();

@@ -13,6 +13,7 @@
 #include <new>
 
 #include "cli.hpp"
+#include "zonixops.hpp"
 
 namespace zonix::cli {
 
@@ -74,26 +75,6 @@ void set_pending(const std::string &temp)
   if (temp.empty() || temp.size() >= sizeof g_pending) return;
   std::memcpy(g_pending, temp.c_str(), temp.size() + 1);
   g_pending_set = 1;
-}
-
-// The least memory a conversion, LP or query of an m x d matrix takes:
-// the basis and its saved copy (d x d each) beside two copies of the rows.
-double bytes_needed(double m, double d)
-{
-  return static_cast<double>(sizeof(mytype)) * (2.0 * d * d + 2.0 * (m + 2.0) * d);
-}
-
-// Physical memory, or the address-space limit when that is lower.
-double bytes_available()
-{
-  const long pages = sysconf(_SC_PHYS_PAGES);
-  const long page = sysconf(_SC_PAGE_SIZE);
-  double bytes = pages > 0 && page > 0 ? static_cast<double>(pages) * static_cast<double>(page)
-                                       : 1e300;
-  rlimit rl{};
-  if (getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
-    bytes = std::min(bytes, static_cast<double>(rl.rlim_cur));
-  return bytes;
 }
 
 // name itself, or the file a symbolic link name points at; the temporary
@@ -208,8 +189,8 @@ Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational, b
   dd_ErrorType err = dd_NoError;
   std::string why;
   Input in = read_representation(f, &err, &why, rational != nullptr, !double_run);
+  if (rational != nullptr) *rational = exact_input(in);
   Matrix M = std::move(in.doubles);
-  if (rational != nullptr) *rational = std::move(in.rational);
   const bool read_error = std::ferror(f) != 0;
   if (f != stdin) std::fclose(f);
   if (read_error) {
@@ -224,8 +205,8 @@ Matrix read_input(const std::string &file, std::unique_ptr<QMatrix> *rational, b
     if (!why.empty()) complain(display_name(file), why);
     return nullptr;
   }
-  const double need = bytes_needed(static_cast<double>(M->rowsize), static_cast<double>(M->colsize));
-  if (const double have = bytes_available(); need > have) {
+  const double need = ops::least_storage(static_cast<double>(M->rowsize), static_cast<double>(M->colsize));
+  if (const double have = ops::room_left(); need > have) {
     constexpr double kGiB = 1024.0 * 1024.0 * 1024.0;
     complain(display_name(file), error_text(dd_OutOfMemory));
     char detail[160];

@@ -2,6 +2,7 @@
 // "find_interior", "find_interior_DS": the point of an H struct with the
 // largest common slack, by the criss-cross or the dual simplex method.
 #include "gateway.h"
+#include "zonixops.hpp"
 
 namespace {
 
@@ -29,20 +30,18 @@ void interior(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
                             " expects an H input struct and produces an LP "
                             "result struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 0, 1, usage.c_str(), 0);
-  dd_ErrorType err = dd_NoError;
   zonix::Matrix M(PY_get_H_MatrixPtr(prhs[0]));
   if (!M) gw::fail("lpMatrix", "Error in the setting of LP matrix.");
   gw::require_room(M->rowsize, M->colsize);
   M->objective = dd_LPmin;
   for (dd_colrange j = 0; j < M->colsize; ++j) ddd_set_d(M->rowvec[j], 0.0);
-  zonix::LP lp(dd_Matrix2LP(M.get(), &err));
-  gw::check(err);
-  zonix::LP lp2(dd_MakeLPforInteriorFinding(lp.get()));
-  bool exact = false;
-  zonix::solve_interior(M.get(), lp2.get(), solver, gw::options().arithmetic, &err, &exact);
+  zonix::ops::Request rq;
+  rq.arithmetic = gw::options().arithmetic;
+  const zonix::ops::InteriorPoint point = zonix::ops::interior_point(M.get(), solver, rq);
+  if (point.lp == nullptr) gw::check(point.err);
   // As with "solve_lp": reported, and the result struct still returned.
-  gw::check(err, false);
-  plhs[0] = WQ_set_LPsol_MatrixPtr(lp2.get());
+  gw::check(point.err, false);
+  plhs[0] = WQ_set_LPsol_MatrixPtr(point.lp.get());
 }
 
 }  // namespace

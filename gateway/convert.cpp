@@ -14,6 +14,7 @@
 #endif
 
 #include "gateway.h"
+#include "zonixops.hpp"
 
 namespace {
 
@@ -22,47 +23,10 @@ bool two_dimensional(const mxArray *a)
   return mxGetNumberOfDimensions(a) <= 2;
 }
 
-// The engine and the LPs keep a working copy beside each matrix they make.
-inline constexpr double kCopies = 2.0;
-// Rows and columns an LP adds to its system (objective, bound, slack).
-inline constexpr double kLPExtra = 2.0;
-
-// Bytes a computing command holds at least for a rows x cols system: the
-// matrix and a square basis, with their working copies.
-double least_storage(double rows, double cols)
-{
-  const double c = cols + kLPExtra;
-  return kCopies * sizeof(double) * (c * c + (rows + kLPExtra) * c);
-}
-
 // Bytes of a library matrix of rows x cols (one row at least, as made).
 double matrix_bytes(double rows, double cols)
 {
   return sizeof(double) * (rows + 1) * (cols + 1);
-}
-
-// Bytes this process may still take: the physical memory, and under an
-// address-space limit what is left of it.
-double room_left()
-{
-  double room = std::numeric_limits<double>::infinity();
-#if defined(__unix__) || defined(__APPLE__)
-  const double page = static_cast<double>(sysconf(_SC_PAGESIZE));
-  room = page * static_cast<double>(sysconf(_SC_PHYS_PAGES));
-  rlimit limit{};
-  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-    double used = 0;
-#if defined(__linux__)
-    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
-      unsigned long pages = 0;
-      if (std::fscanf(f, "%lu", &pages) == 1) used = page * static_cast<double>(pages);
-      std::fclose(f);
-    }
-#endif
-    room = std::min(room, static_cast<double>(limit.rlim_cur) - used);
-  }
-#endif
-  return room;
 }
 
 }  // namespace
@@ -112,12 +76,12 @@ void require_finite(const mxArray *a, const char *name)
 
 void require_room(double rows, double cols)
 {
-  require_bytes(least_storage(rows, cols), rows, cols);
+  require_bytes(zonix::ops::least_storage(rows, cols), rows, cols);
 }
 
 void require_bytes(double need, double rows, double cols)
 {
-  const double room = room_left();
+  const double room = zonix::ops::room_left();
   if (need <= room) return;
   char text[200];
   std::snprintf(text, sizeof text,

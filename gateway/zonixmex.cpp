@@ -53,11 +53,11 @@ void host_interrupt_clear()
 #endif
 }
 
-int cancel_hook(void *) { return host_interrupt_pending() ? 1 : 0; }
+int host_cancels(void *) { return host_interrupt_pending() ? 1 : 0; }
 
-void output_hook(void *, FILE *, const char *text) { mexPrintf("%s", text); }
+void print_on_host(void *, FILE *, const char *text) { mexPrintf("%s", text); }
 
-void capture_hook(void *user, FILE *, const char *text)
+void print_and_keep(void *user, FILE *, const char *text)
 {
   static_cast<std::string *>(user)->append(text);
   mexPrintf("%s", text);
@@ -71,7 +71,7 @@ struct Progress {
   std::chrono::steady_clock::time_point last{};
 };
 
-void progress_hook(void *user, dd_rowrange iteration, dd_rowrange total,
+void print_progress(void *user, dd_rowrange iteration, dd_rowrange total,
                    long raycount)
 {
   auto *p = static_cast<Progress *>(user);
@@ -90,7 +90,7 @@ struct RowProgress {
   bool open = false;
 };
 
-void row_progress_hook(void *user, const char *stage, long done, long total, long kept)
+void print_row_progress(void *user, const char *stage, long done, long total, long kept)
 {
   auto *p = static_cast<RowProgress *>(user);
   const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - p->start).count();
@@ -104,10 +104,10 @@ class Session {
  public:
   Session()
   {
-    dd_SetCancelHook(cancel_hook, nullptr);
+    dd_SetCancelHook(host_cancels, nullptr);
     if (current_options.progress) {
-      dd_SetProgressHook(progress_hook, &progress_);
-      dd_SetRowProgressHook(row_progress_hook, &rows_);
+      dd_SetProgressHook(print_progress, &progress_);
+      dd_SetRowProgressHook(print_row_progress, &rows_);
     }
   }
   ~Session()
@@ -331,9 +331,9 @@ void check(dd_ErrorType err, bool fatal)
   // The library's text goes to the command window as it always has, and
   // into the error, so that err.message tells the reason too.
   std::string said;
-  dd_SetOutputHook(capture_hook, &said);
+  dd_SetOutputHook(print_and_keep, &said);
   dd_WriteErrorMessages(stdout, err);
-  dd_SetOutputHook(output_hook, nullptr);
+  dd_SetOutputHook(print_on_host, nullptr);
   while (!said.empty() && said.back() == '\n') said.pop_back();
   if (fatal) fail("library", std::string(library_error) + ":\n" + said);
 }
@@ -346,7 +346,7 @@ extern "C" void mexFunction(int nlhs, mxArray *plhs[], int nrhs,
   static bool hooked = false;
   if (!hooked) {
     // The library's text then reaches the command window, and evalc.
-    dd_SetOutputHook(output_hook, nullptr);
+    dd_SetOutputHook(print_on_host, nullptr);
     hooked = true;
   }
   const char *id = nullptr;

@@ -218,6 +218,17 @@ QMatrix to_rational(dd_MatrixPtr M)
   return q;
 }
 
+std::unique_ptr<QMatrix> exact_input(Input &in)
+{
+  if (in.doubles == nullptr || !in.inexact()) return nullptr;
+  auto q = std::make_unique<QMatrix>(to_rational(in.doubles.get()));
+  in.body.apply(q->entries);
+  in.objective.apply(q->rowvec);
+  in.body.clear();
+  in.objective.clear();
+  return q;
+}
+
 dd_MatrixPtr to_double(const QMatrix &q)
 {
   dd_MatrixPtr M = dd_CreateMatrix(q.rows, q.cols);

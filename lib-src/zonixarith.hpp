@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "zonixhandles.hpp"
+#include "zonixlp_handles.hpp"
 #include "zonixexact.hpp"
+#include "zonixio_file.hpp"
 #include "zonixproj.h"
 
 namespace zonix {
@@ -50,23 +52,10 @@ void write_rational(FILE *f, const QMatrix &q, const std::string &rows);
 void write_rational_head(FILE *f, const QMatrix &q);
 void write_rational_tail(FILE *f, const QMatrix &q);
 
-// A representation file read for runs in any arithmetic.
-struct Input {
-  Matrix doubles;  // as dd_PolyFile2Matrix2 reads it
-  // The exact rows, linearity and objective of an integer or rational file
-  // some of whose numbers no double holds (1/3, 0.1, 2^53 + 1); null when
-  // the doubles are the file's numbers.
-  std::unique_ptr<QMatrix> rational;
-};
-
-// Reads a representation file as dd_PolyFile2Matrix2 does, in one pass,
-// and keeps exact what the doubles do not hold.  On failure *err is the
-// error and *why "line N: reason".  Without exact, the words are checked
-// as they are with it, and rational stays null.  Numbers beyond the range
-// of the doubles (1e-400, 10^400) are read exactly with beyond_doubles,
-// their doubles then only stand-ins of their sign, and refused without.
-Input read_representation(FILE *f, dd_ErrorType *err, std::string *why, bool exact = true,
-                          bool beyond_doubles = true);
+// The exact rows, linearity and objective of what was read when some of
+// its numbers no double holds (1/3, 0.1, 2^53 + 1); null when the doubles
+// are the file's numbers.  Takes in's exact numbers.
+std::unique_ptr<QMatrix> exact_input(Input &in);
 
 struct ConvertOptions {
   Arithmetic arithmetic = Arithmetic::Auto;

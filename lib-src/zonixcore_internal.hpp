@@ -1559,13 +1559,6 @@ inline bool simple_ray(dd_RayPtr r, const set_word *added, long nw, long extra,
 dd_PolyhedraPtr matrix_to_poly_unchecked(dd_MatrixPtr M, dd_RowOrderType order, unsigned int seed, int threads,
                                          dd_ErrorType *err);
 
-// The pairs (i, j), i < j, in increasing order, of rays that lie on
-// exactly `need` common added rows, given that every ray lies on exactly
-// need + 1 (simple rays: see simple_ray).  zero[k] points at the data words
-// (nw of them) of ray k's zero set; added likewise.
-void ridge_pairs(std::span<const set_word *const> zero, const set_word *added, long nw, long need,
-                 std::vector<std::pair<int, int>> &pairs);
-
 // The text dd_WriteArow writes for the d numbers of a, appended to out;
 // and n characters written as dd_WriteArow writes them to f.
 void append_row_text(std::string &out, const mytype *a, dd_colrange d);
@@ -1574,19 +1567,6 @@ void write_text(FILE *f, const char *s, size_t n);
 // Whether auto may keep a finished run's answer (always for exact runs):
 // see its definition.
 bool rank_certain(dd_ConePtr cone);
-
-// Whether some ray of the list from `from`, other than r1 and r2, lies on
-// every row of face (a face from make_face): then r1 and r2 are not
-// adjacent.
-inline bool third_ray_found(dd_RayPtr from, dd_RayPtr r1, dd_RayPtr r2,
-                            const set_word *face, long nw)
-{
-  for (dd_RayPtr t = from; t != nullptr; t = t->Next) {
-    if (t == r1 || t == r2) continue;
-    if (face_within(face, t->ZeroSet, nw)) return true;
-  }
-  return false;
-}
 
 }  // namespace zonix::core
 

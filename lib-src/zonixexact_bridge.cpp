@@ -11,6 +11,7 @@
 #include <new>
 
 #include "zonixhandles.hpp"
+#include "zonixlp_handles.hpp"
 #include "zonixexact.hpp"
 #include "zonixproj.h"
 

@@ -1,11 +1,15 @@
 // zonix C++ handles: owning smart pointers over the C records, so that a
-// scope releases what it created even on an early return.
+// scope releases what it created even on an early return.  Those of the
+// LP records are in zonixlp_handles.hpp, above the engine they serve.
 #ifndef ZONIX_HANDLES_HPP
 #define ZONIX_HANDLES_HPP
 
 #include <memory>
 
-#include "dovavozu.h"
+#include "setoper.h"
+#include "zonixcore.h"
+#include "zonixdd.h"
+#include "zonixio.h"
 
 namespace zonix {
 
@@ -17,12 +21,6 @@ struct SetFamilyDeleter {
 };
 struct SetDeleter {
   void operator()(uint32_t *s) const noexcept { set_free(s); }
-};
-struct LPDeleter {
-  void operator()(dd_lpdata *lp) const noexcept { dd_FreeLPData(lp); }
-};
-struct LPSolutionDeleter {
-  void operator()(dd_lpsolution *s) const noexcept { dd_FreeLPSolution(s); }
 };
 struct PolyhedraDeleter {
   void operator()(dd_polyhedradata *p) const noexcept { dd_FreePolyhedra(p); }
@@ -37,8 +35,6 @@ using Arow = std::unique_ptr<mytype[], ArowDeleter>;
 using Matrix = std::unique_ptr<dd_matrixdata, MatrixDeleter>;
 using SetFamily = std::unique_ptr<dd_setfamily, SetFamilyDeleter>;
 using Set = std::unique_ptr<uint32_t[], SetDeleter>;
-using LP = std::unique_ptr<dd_lpdata, LPDeleter>;
-using LPSolution = std::unique_ptr<dd_lpsolution, LPSolutionDeleter>;
 using Polyhedra = std::unique_ptr<dd_polyhedradata, PolyhedraDeleter>;
 
 // An m x d matrix record of zeros (see dd_CreateMatrix).

@@ -27,9 +27,11 @@
 
 #include "zonixcore.h"
 #include "zonixdd.h"
-#include "zonixarith.hpp"
 #include "zonixgcd.hpp"
 #include "zonixio.h"
+#include "zonixio_file.hpp"
+
+using zonix::ExactList;
 
 namespace {
 
@@ -368,36 +370,6 @@ bool exact_decimal(std::string_view s, mpq_class *out)
   if (negative) *out = -*out;
   return true;
 }
-
-// The numbers of a list of an integer or rational file (its body, row-major,
-// or its objective) that their doubles do not hold (1/3, 0.1, 2^53 + 1), by
-// position.  Most are fractions of 64-bit integers, kept as such: a GMP
-// rational each would be most of the cost of reading.
-struct ExactList {
-  struct Small {
-    long k;
-    std::int64_t num;
-    std::uint64_t den;  // > 0, coprime to num
-  };
-  std::vector<Small> small;
-  std::vector<std::pair<long, mpq_class>> big;
-  bool empty() const { return small.empty() && big.empty(); }
-  void clear()
-  {
-    small.clear();
-    big.clear();
-  }
-  // Writes the values into out, whose position k is out[k].
-  void apply(std::vector<mpq_class> &out)
-  {
-    for (const Small &x : small) {
-      mpq_ptr q = out[static_cast<std::size_t>(x.k)].get_mpq_t();
-      mpz_set_si(mpq_numref(q), x.num);
-      mpz_set_ui(mpq_denref(q), x.den);
-    }
-    for (auto &[k, v] : big) out[static_cast<std::size_t>(k)] = std::move(v);
-  }
-};
 
 struct Inexact {
   ExactList body, objective;
@@ -983,12 +955,9 @@ Input read_representation(FILE *f, dd_ErrorType *err, std::string *why, bool exa
   inexact.beyond = exact && beyond_doubles;
   in.doubles.reset(read_matrix(f, err, &p, &inexact));
   *why = p.text(*err);
-  if (*err != dd_NoError || (inexact.body.empty() && inexact.objective.empty())) return in;
-  const dd_MatrixPtr M = in.doubles.get();
-  in.rational = std::make_unique<QMatrix>(to_rational(M));
-  QMatrix &q = *in.rational;
-  inexact.body.apply(q.entries);
-  inexact.objective.apply(q.rowvec);
+  if (*err != dd_NoError) return in;
+  in.body = std::move(inexact.body);
+  in.objective = std::move(inexact.objective);
   return in;
 }
 

@@ -16,6 +16,7 @@
 
 #include "zonixcore.h"
 #include "zonixcore_bits.hpp"
+#include "zonixcore_adjacency.hpp"
 #include "zonixcore_internal.hpp"
 #include "zonixgcd.hpp"
 #include "zonixdd.h"

@@ -12,6 +12,7 @@
 
 #include "setoper.h"
 #include "zonixhandles.hpp"
+#include "zonixlp_handles.hpp"
 #include "zonixdd.h"
 #include "zonixfinite.hpp"
 #include "zonixlp_internal.hpp"

@@ -11,6 +11,7 @@
 #include "zonixio.h"
 #include "zonixlp.h"
 #include "zonixhandles.hpp"
+#include "zonixlp_handles.hpp"
 #include "zonixlp_internal.hpp"
 
 namespace {

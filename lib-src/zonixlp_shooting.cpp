@@ -13,6 +13,7 @@
 #include "zonixlp.h"
 #include "zonixrandom.hpp"
 #include "zonixhandles.hpp"
+#include "zonixlp_handles.hpp"
 #include "zonixlp_internal.hpp"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "zonixcore.h"
 #include "zonixdd.h"
 #include "zonixio.h"
+#include "zonixlp.h"
 #include "zonixproj.h"
 #include "zonixhandles.hpp"
 

@@ -222,9 +222,10 @@ int main(int argc, char **argv)
       std::string why;
       zonix::Input in = zonix::read_representation(f, &err, &why);
       std::fclose(f);
+      const auto rational = zonix::exact_input(in);
       run_case(cases, inst.name + (k.what == Check::Adjacency ? " adjacency" : ""), t, k.d,
                k.exact ? std::move(in.doubles) : zonix::Matrix(fam::to_matrix(inst)), k.what, a,
-               k.exact ? in.rational.get() : nullptr);
+               k.exact ? rational.get() : nullptr);
     }
     std::printf("known cases, %s: %d right, %d errors, %d wrong\n", label, cases.count[Right], cases.count[Error],
                 cases.count[Wrong]);

@@ -308,7 +308,8 @@ ReadBack read_word(const std::string &word, const char *type, bool exact)
   std::fclose(f);
   if (r.err != dd_NoError) return r;
   r.value = ddd_get_d(in.doubles->matrix[0][1]);
-  r.exact = in.rational != nullptr ? in.rational->at(0, 1) : mpq_class(r.value);
+  const auto q = zonix::exact_input(in);
+  r.exact = q != nullptr ? q->at(0, 1) : mpq_class(r.value);
   return r;
 }
 

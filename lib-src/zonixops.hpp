@@ -1,0 +1,48 @@
+// The operations both front ends (the CLI and the MEX gateway) run, so
+// that each only reads its input, calls one of these and formats what it
+// returns.  Everything a run depends on comes in an explicit request.
+#ifndef ZONIX_OPS_HPP
+#define ZONIX_OPS_HPP
+
+#include "zonixarith.hpp"
+#include "zonixdd.h"
+#include "zonixlp_handles.hpp"
+
+namespace zonix::ops {
+
+// What a caller asks of an operation beside its data.  The hooks, when
+// set, are installed for the operation's length on the calling thread.
+struct Request {
+  Arithmetic arithmetic = Arithmetic::Auto;
+  int threads = 0;  // 0: one per core; no result depends on it
+  dd_RowProgressHook progress = nullptr;
+  void *progress_user = nullptr;
+  dd_CancelHook cancel = nullptr;
+  void *cancel_user = nullptr;
+};
+
+// The least storage in bytes a conversion, LP or query of a rows x cols
+// system takes: the matrix and a square basis, each with a working copy.
+double least_storage(double rows, double cols);
+
+// Bytes this process may still take: the physical memory, and under an
+// address-space limit what is left of it.
+double room_left();
+
+// The point of M (an H-representation) with the largest common slack of
+// its rows: the LP of dd_MakeLPforInteriorFinding, solved.  With rational
+// (M's exact rows, as exact_input makes them) Exact and Auto solve that LP
+// of the exact rows; without, the point of a double answer is checked
+// inside M exactly (see solve_interior).  The LP is null when M's LP could
+// not be made (*err says why).
+struct InteriorPoint {
+  LP lp;
+  dd_ErrorType err = dd_NoError;
+  bool exact = false;  // exact arithmetic was used
+};
+InteriorPoint interior_point(dd_MatrixPtr M, dd_LPSolverType solver, const Request &rq,
+                             const QMatrix *rational = nullptr);
+
+}  // namespace zonix::ops
+
+#endif  // ZONIX_OPS_HPP
