@@ -13,6 +13,7 @@
 
 #include "zonixcheck_measured.hpp"
 #include "zonixhandles.hpp"
+#include "zonixlp_handles.hpp"
 
 namespace zonix::wrap {
 namespace {
