@@ -233,6 +233,20 @@ void write_exact_comments(FILE *f, const Args &args, dd_MatrixPtr M)
                representation_name(M->representation));
 }
 
+// Writes rows found without a run of the double description method.
+int write_found(const Args &args, dd_MatrixPtr M, dd_MatrixPtr found)
+{
+  Output out(output_name(args, 'o', M->representation));
+  if (!out.ok()) return kExitUsage;
+  dd_WriteProgramDescription(out.get());
+  std::fprintf(out.get(), "* input: %s, %ld rows of %ld columns (%s)\n",
+               comment_name(args.file).c_str(), M->rowsize, M->colsize,
+               representation_name(M->representation));
+  std::fprintf(out.get(), "* found one LP at a time\n");
+  dd_WriteMatrix(out.get(), found);
+  return out.finish(args.has("--quiet")) ? kExitOk : kExitUsage;
+}
+
 // certify: the exact run stands for auto (its rows then pass the checker).
 int run_convert_exactly(const Args &args, dd_MatrixPtr M, std::unique_ptr<QMatrix> exact_rows,
                         const OrderChoice &order, int threads, Arithmetic asked, bool certify = false)
@@ -334,6 +348,11 @@ int run_convert(const Args &args)
     if (!args.has("--quiet"))
       std::fprintf(stderr, "zonix convert: exact arithmetic costs no more than double here; computed in exact arithmetic\n");
     return run_convert_exactly(args, M.get(), nullptr, order, threads, Arithmetic::Exact, true);
+  }
+
+  if (std::none_of(std::begin(kExtraFiles), std::end(kExtraFiles), [&](const ExtraFile &x) { return args.has(x.flag); })) {
+    if (Matrix found{convert_by_lps(M.get(), arithmetic, tolerance_of(args))})
+      return write_found(args, M.get(), found.get());
   }
 
   dd_ErrorType err = dd_NoError;

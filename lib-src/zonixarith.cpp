@@ -740,6 +740,16 @@ Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOp
   return s;
 }
 
+dd_MatrixPtr convert_by_lps(dd_MatrixPtr M, Arithmetic arithmetic, double tolerance)
+{
+  const bool measured = arithmetic == Arithmetic::Auto && measured_data(M);
+  if ((arithmetic != Arithmetic::Double && !measured) || !wrap::worth_trying(M)) return nullptr;
+  Matrix out(wrap::convert(M));
+  const double delta = tolerance > 0.0 ? tolerance : check::kMeasuredDelta;
+  if (out != nullptr && measured && !wrap::certified_within(M, out.get(), delta)) out.reset();
+  return out.release();
+}
+
 namespace {
 
 // convert; spent, when set, is *rational, for the exact run to free.
@@ -757,10 +767,9 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
     // On measured data the checks after the run decide: the run's own,
     // at an absolute tolerance, refuse rows rounded to a few digits.
     const bool measured = o.arithmetic == Arithmetic::Auto && measured_data(M);
-    if (!o.families() && (o.arithmetic == Arithmetic::Double || measured) && wrap::worth_trying(M)) {
-      c.output.reset(wrap::convert(M));
-      const double delta = o.tolerance > 0.0 ? o.tolerance : check::kMeasuredDelta;
-      if (c.output != nullptr && (!measured || wrap::certified_within(M, c.output.get(), delta))) return c;
+    if (!o.families()) {
+      c.output.reset(convert_by_lps(M, o.arithmetic, o.tolerance));
+      if (c.output != nullptr) return c;
     }
     c = run_double(M, o, &owner, !measured);
     if (o.arithmetic == Arithmetic::Auto && c.error == dd_NoError) {

@@ -151,6 +151,13 @@ bool measured_data(dd_MatrixPtr M);
 // within relative distance tolerance (0: the default) of M's numbers.
 bool answer_within(dd_MatrixPtr M, dd_MatrixPtr out, double tolerance);
 
+// The other representation of a polytope with far more input rows than
+// output rows, found one LP at a time (no families): for `double` as it
+// comes, for `auto` on measured data only when right for data within
+// tolerance (0: the default) of M's; else null, and the caller runs the
+// double description method.
+dd_MatrixPtr convert_by_lps(dd_MatrixPtr M, Arithmetic arithmetic, double tolerance);
+
 // The conversion of the polyhedron of q (M's exact rows) with its rows
 // scaled to integers that doubles hold: a double run, whose output rows
 // are then solved exactly from the input rows they lie on and checked

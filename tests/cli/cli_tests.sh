@@ -420,7 +420,15 @@ roundtrip)
   awk 'BEGIN { srand(6); print "H-representation\nbegin\n40 4 real"
     for (k = 0; k < 40; k++) { s = sprintf("%.17g", 1 + rand()); for (j = 0; j < 3; j++) s = s sprintf(" %.17g", rand() - 0.5); print s }
     print "end" }' >half.ine
-  for f in pts.ext half.ine; do
+  # Far more facets than points, and far more vertices than halfspaces: the
+  # way back finds them one LP at a time.
+  awk 'BEGIN { srand(7); print "V-representation\nbegin\n60 9 real"
+    for (k = 0; k < 60; k++) { s = "1"; for (j = 0; j < 8; j++) s = s sprintf(" %.17g", rand() + rand() + rand() - 1.5); print s }
+    print "end" }' >pts8.ext
+  awk 'BEGIN { srand(8); print "H-representation\nbegin\n200 7 real"
+    for (k = 0; k < 200; k++) { s = sprintf("%.17g", 1 + rand()); for (j = 0; j < 6; j++) s = s sprintf(" %.17g", rand() + rand() - 1); print s }
+    print "end" }' >half6.ine
+  for f in pts.ext half.ine pts8.ext half6.ine; do
     stem=${f%.*}
     other=$([ "$f" = pts.ext ] && echo ine || echo ext)
     run "$f there" 0 "$Z" convert "$f" -o "$stem.there.$other" --quiet
@@ -430,6 +438,8 @@ roundtrip)
     unit "$stem.kept.${f##*.}" >want
     within "$f: its own extreme rows come back" got want
   done
+  has "pts8 back one LP at a time" pts8.back.ext "* found one LP at a time"
+  has "half6 back one LP at a time" half6.back.ine "* found one LP at a time"
   ;;
 
 volume)
