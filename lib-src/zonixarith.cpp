@@ -592,24 +592,6 @@ bool measured_data(dd_MatrixPtr M)
   return false;
 }
 
-namespace {
-
-check::DoubleRows double_rows(dd_MatrixPtr M)
-{
-  check::DoubleRows r;
-  r.rows = M->rowsize;
-  r.cols = M->colsize;
-  r.generators = M->representation == dd_Generator;
-  r.v.resize(static_cast<size_t>(r.rows * r.cols));
-  r.fixed.resize(static_cast<size_t>(r.rows));
-  for (long i = 0; i < r.rows; ++i) {
-    for (long j = 0; j < r.cols; ++j) r.v[static_cast<size_t>(i * r.cols + j)] = ddd_get_d(M->matrix[i][j]);
-    r.fixed[static_cast<size_t>(i)] = set_member(i + 1, M->linset) != 0 ? 1 : 0;
-  }
-  return r;
-}
-
-}  // namespace
 
 namespace {
 
@@ -689,11 +671,11 @@ bool answer_within(dd_MatrixPtr M, dd_MatrixPtr out, double tolerance)
 {
   if (M == nullptr || out == nullptr) return false;
   const double delta = tolerance > 0.0 ? tolerance : check::kMeasuredDelta;
-  const check::DoubleRows in = double_rows(M);
+  const check::DoubleRows in = wrap::double_rows(M);
   // A run's rows that pass as they are stay as they are.
-  if (check::conversion_within(in, double_rows(out), delta)) return true;
+  if (check::conversion_within(in, wrap::double_rows(out), delta)) return true;
   polish(M, out);
-  return static_cast<bool>(check::conversion_within(in, double_rows(out), delta));
+  return static_cast<bool>(check::conversion_within(in, wrap::double_rows(out), delta));
 }
 
 namespace {
@@ -869,7 +851,7 @@ Conversion hull_extreme(dd_MatrixPtr M, const ConvertOptions &o)
     // Facets right for data within the tolerance: the extreme rows are
     // those of M on facets of full rank, taken as given, and their lines.
     const double delta = o.tolerance > 0.0 ? o.tolerance : check::kMeasuredDelta;
-    const std::vector<long> keep = check::extreme_rows_within(double_rows(M), double_rows(h.output.get()), delta);
+    const std::vector<long> keep = check::extreme_rows_within(wrap::double_rows(M), wrap::double_rows(h.output.get()), delta);
     std::vector<long> rows = keep;
     for (long i = 0; i < M->rowsize; ++i)
       if (set_member(i + 1, M->linset) != 0) rows.push_back(i);

@@ -325,19 +325,6 @@ dd_MatrixPtr facets_of(dd_MatrixPtr M, long most)
   return out;
 }
 
-check::DoubleRows rows_of(dd_MatrixPtr M)
-{
-  check::DoubleRows r;
-  r.rows = M->rowsize;
-  r.cols = M->colsize;
-  r.generators = M->representation == dd_Generator;
-  r.v.reserve(static_cast<size_t>(r.rows * r.cols));
-  for (long i = 0; i < r.rows; ++i)
-    for (long j = 0; j < r.cols; ++j) r.v.push_back(ddd_get_d(M->matrix[i][j]));
-  r.fixed.assign(static_cast<size_t>(r.rows), 0);
-  return r;
-}
-
 // The sign of h.g at the checker's measure: 0 within delta of tight.
 int side(const double *h, const double *g, long d, double delta)
 {
@@ -516,7 +503,7 @@ bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta)
 {
   if (M == nullptr || out == nullptr || out->rowsize == 0 || out->colsize != M->colsize) return false;
   if (set_card(M->linset) != 0 || set_card(out->linset) != 0) return false;
-  const check::DoubleRows in = rows_of(M), mine = rows_of(out);
+  const check::DoubleRows in = double_rows(M), mine = double_rows(out);
   const long d = in.cols, words = (in.rows + 63) / 64;
   const bool h_in = !in.generators;
   // Input rows tight at each output row, and every pair on its side.
@@ -545,7 +532,7 @@ bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta)
   // rounding (amplified where output rows meet at small angles) is judged
   // at a looser tolerance, far below any gap of real data.
   const double meet = std::max(delta, kMeet);
-  const check::DoubleRows other = rows_of(back.get());
+  const check::DoubleRows other = double_rows(back.get());
   if (!check::conversion_within(mine, other, meet)) return false;
   // Each of its rows is one of the input's: an input row is tight on
   // every output row that row is tight on.
@@ -561,6 +548,21 @@ bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta)
     if (meets == 0 || std::all_of(common.begin(), common.end(), [](std::uint64_t w) { return w == 0; })) return false;
   }
   return true;
+}
+
+check::DoubleRows double_rows(dd_MatrixPtr M)
+{
+  check::DoubleRows r;
+  r.rows = M->rowsize;
+  r.cols = M->colsize;
+  r.generators = M->representation == dd_Generator;
+  r.v.resize(static_cast<size_t>(r.rows * r.cols));
+  r.fixed.resize(static_cast<size_t>(r.rows));
+  for (long i = 0; i < r.rows; ++i) {
+    for (long j = 0; j < r.cols; ++j) r.v[static_cast<size_t>(i * r.cols + j)] = ddd_get_d(M->matrix[i][j]);
+    r.fixed[static_cast<size_t>(i)] = set_member(i + 1, M->linset) != 0 ? 1 : 0;
+  }
+  return r;
 }
 
 bool worth_trying(dd_MatrixPtr M)

@@ -6,8 +6,12 @@
 #define ZONIX_CORE_WRAP_HPP
 
 #include "dovavozu.h"
+#include "zonixcheck_measured.hpp"
 
 namespace zonix::wrap {
+
+// M's rows as the measured checker takes them.
+check::DoubleRows double_rows(dd_MatrixPtr M);
 
 // Whether M is worth the attempt: no equations or lines, many rows for its
 // dimension.  Cheap.
