@@ -711,9 +711,10 @@ Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOp
 {
   Conversion fail;
   fail.error = dd_NumericallyInconsistent;
-  // A lineality is a rank the run decided in double; settling proves rays
-  // of a pointed cone only.
-  if (poly == nullptr || poly->child == nullptr || poly->child->LinearityDim != 0) return fail;
+  // Settling solves rays of a pointed cone (it refuses output lines); the
+  // run's own lineality, such as that of input equations, is no obstacle:
+  // the checker decides.
+  if (poly == nullptr || poly->child == nullptr) return fail;
   const QMatrix q = to_rational(M);
   Conversion s = settle_run(results_of(poly, M, o, dd_NoError), poly, M, o, q);
   if (s.error == dd_NoError && !passes_checker(q, s)) return fail;

@@ -1297,7 +1297,26 @@ Conversion settle_rows(Conversion c, const RunZeros *run_zeros, dd_PolyhedraPtr 
       zero.clear();
       for (long u = 0; u < count; ++u)
         if (values[static_cast<size_t>(u)] >= -near) on_row(listed[static_cast<size_t>(u)]);
-      solved = solve_direction(sv, in, zero, d, x, level);
+      // A lone entry left by the run's rounding (1e-16 beside 1) is near
+      // no row by its own terms: when these rows leave the direction open,
+      // every row near at the scale of the whole row (GMP only then).
+      const size_t strict = zero.size();
+      for (long u = 0; u < count; ++u)
+        if (std::fabs(values[static_cast<size_t>(u)]) <= near) zero.push_back(listed[static_cast<size_t>(u)]);
+      std::vector<long> wide(zero);
+      std::sort(wide.begin(), wide.end());
+      wide.erase(std::unique(wide.begin(), wide.end()), wide.end());
+      zero.resize(strict);
+      SolveLevel trial = level;
+      trial.gmp = wide.size() == strict && level.gmp;
+      solved = solve_direction(sv, in, zero, d, x, trial);
+      if (solved) {
+        trial.gmp = level.gmp;
+        level = trial;
+      } else if (wide.size() > strict) {
+        zero.swap(wide);
+        solved = solve_direction(sv, in, zero, d, x, level);
+      }
     }
     if (!solved || level.big > kMostBig) return fail;
     double side = 0.0, xx = 0.0;

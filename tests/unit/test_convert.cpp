@@ -368,6 +368,23 @@ TEST(ConvertApplicationCones, KnapsackSidesMeet)
   }
 }
 
+// Knapsack cones {a.x = 0, x >= 0}: a double run leaves entries of 1e-16
+// where the exact ray has 0, and the equation gives the run a lineality of
+// its own; auto still settles the run, onto the exact run's rays.
+TEST(ConvertApplicationCones, KnapsackRaysSettleFromDouble)
+{
+  dd_set_global_constants();
+  for (auto [n, seed] : {std::pair{10, 1}, {11, 2}, {12, 3}}) {
+    const Matrix M(fam::to_matrix(fam::knapsack_cone(Rep::H, n, seed)));
+    zonix::ConvertOptions exact, def;
+    exact.arithmetic = zonix::Arithmetic::Exact;
+    const zonix::Conversion a = zonix::convert(M.get(), def), e = zonix::convert(M.get(), exact);
+    ASSERT_EQ(a.error, dd_NoError) << n;
+    EXPECT_TRUE(a.settled) << n;
+    EXPECT_EQ(canonical(rows_of(a.output.get()), false), canonical(rows_of(e.output.get()), false)) << n;
+  }
+}
+
 // Dense generators in more than 16 columns take another default row
 // order than sparse ones; every order must give the same facets: CUT(6)
 // has 368 (Deza and Laurent), the 4 x 4 magic squares' cone 16 and 8
