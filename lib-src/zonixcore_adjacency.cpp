@@ -23,7 +23,11 @@ void radix_sort(std::vector<std::uint64_t> &v, std::vector<std::uint64_t> &tmp, 
 {
   constexpr int kDigit = 11;
   constexpr size_t kBuckets = size_t{1} << kDigit;
-  if (v.size() < 2) return;
+  // Below some thousand keys clearing the counts costs more than comparing.
+  if (v.size() < 1024) {
+    std::sort(v.begin(), v.end());
+    return;
+  }
   tmp.resize(v.size());
   std::vector<size_t> count(kBuckets);
   for (int shift = 0; shift < bits; shift += kDigit) {
