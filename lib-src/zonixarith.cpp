@@ -513,22 +513,39 @@ bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only, set_typ
 
 namespace {
 
+// The rows' rationals, made only when asked for.
+const QMatrix &rational_of(const QMatrix &out, QMatrix &) { return out; }
+const QMatrix &rational_of(const check::IntRows &r, QMatrix &out)
+{
+  out.rows = r.rows;
+  out.cols = r.cols;
+  out.representation = r.representation;
+  out.linearity = r.linearity;
+  out.entries.resize(r.entries.size());
+  for (size_t k = 0; k < r.entries.size(); ++k) mpz_set_si(out.entries[k].get_num_mpz_t(), r.entries[k]);
+  return out;
+}
+
 // The checker on c, and where it finds every answer row valid and extreme
 // but cannot prove the list complete, on the other side: the input rows
 // that are the facets of the cone of the answer.  Valid answer rows span a
 // cone inside the input's; when that cone's facets are input rows it holds
 // the input's cone too.  (The other side says nothing of extremality.)
-check::Verdict checked_either_way(const QMatrix &in, const QMatrix &out)
+template <class Out>
+check::Verdict checked_either_way(const QMatrix &in, const Out &rows)
 {
-  check::Verdict v = check::conversion(in, out);
+  check::Verdict v = check::conversion(in, rows);
   if (v || !v.unproved) return v;
+  QMatrix made;
+  const QMatrix &out = rational_of(rows, made);
   const QMatrix facets = facet_guess(in, out);
   if (facets.rows > 0 && check::conversion(out, facets) && holds_exactly(in, out, nullptr)) v = check::Verdict{};
   return v;
 }
 
 // The checker on c's rows out, and on its adjacency when it has one.
-bool rows_pass(const QMatrix &in, const QMatrix &out, const Conversion &c)
+template <class Out>
+bool rows_pass(const QMatrix &in, const Out &out, const Conversion &c)
 {
   if (c.adjacency == nullptr) return static_cast<bool>(checked_either_way(in, out));
   const dd_SetFamilyPtr F = c.adjacency.get();
@@ -542,25 +559,25 @@ bool rows_pass(const QMatrix &in, const QMatrix &out, const Conversion &c)
   return static_cast<bool>(check::adjacency(in, out, adj));
 }
 
-// c's exact rows (settled 64-bit integer rows each stand for a positive
-// multiple of its row); false for rows as text only or in double only.
+// c's settled 64-bit integer rows, each for a positive multiple of its row.
+check::IntRows integer_rows_of(const Conversion &c)
+{
+  check::IntRows out;
+  out.rows = c.integers.rows;
+  out.cols = c.integers.cols;
+  out.representation = c.rational.representation;
+  out.linearity = c.rational.linearity;
+  out.entries.resize(static_cast<size_t>(out.rows * out.cols));
+  for (long k = 0; k < out.rows; ++k) c.integers.get(k, out.entries.data() + k * out.cols);
+  return out;
+}
+
+// c's exact rows; false for rows as text only or in double only.
 bool exact_rows(const Conversion &c, QMatrix *out)
 {
   if (!c.rows.empty() || (!c.exact && !c.settled)) return false;
-  if (c.integers.store == nullptr) {
-    *out = c.rational;
-    return true;
-  }
-  out->rows = c.integers.rows;
-  out->cols = c.integers.cols;
-  out->representation = c.rational.representation;
-  out->linearity = c.rational.linearity;
-  out->entries.resize(static_cast<size_t>(out->rows * out->cols));
-  std::vector<std::int64_t> r(static_cast<size_t>(out->cols));
-  for (long k = 0; k < out->rows; ++k) {
-    c.integers.get(k, r.data());
-    for (long j = 0; j < out->cols; ++j) mpz_set_si(out->at(k, j).get_num_mpz_t(), r[static_cast<size_t>(j)]);
-  }
+  if (c.integers.store == nullptr) *out = c.rational;
+  else rational_of(integer_rows_of(c), *out);
   return true;
 }
 
@@ -570,8 +587,11 @@ bool passes_checker(const QMatrix &in, const Conversion &c)
 {
   if (!c.rows.empty()) return false;  // rows as text only: nothing to check
   if (c.integers.store == nullptr) return rows_pass(in, c.rational, c);
-  QMatrix out;
-  return exact_rows(c, &out) && rows_pass(in, out, c);
+  if (!c.exact && !c.settled) return false;
+  // Settled 64-bit integer rows each stand for a positive multiple of its
+  // row: the checker reads them as they are (rationals of a million
+  // entries cost more than the check).
+  return rows_pass(in, integer_rows_of(c), c);
 }
 
 bool double_answer_certain(dd_PolyhedraPtr poly)

@@ -109,7 +109,34 @@ struct Fixed {
     return a;
   }
 };
-using Wide = Fixed<i128>;
+// 128-bit minors: the exact division by the previous pivot a product by
+// its odd part's inverse modulo 2^128, not a division routine of a hundred cycles.
+struct Wide {
+  using T = i128;
+  using U = unsigned __int128;
+  T div = 1;
+  int shift = 0;
+  U inverse = 1;
+  bool mul_sub(T a, T b, T c, T e, T d, T *out)
+  {
+    T s, t;
+    if (__builtin_mul_overflow(a, b, &s) || __builtin_mul_overflow(c, e, &t) || __builtin_sub_overflow(s, t, &s))
+      return false;
+    if (d != div) {
+      div = d;
+      const U v = d < 0 ? -static_cast<U>(d) : static_cast<U>(d);
+      const auto low = static_cast<std::uint64_t>(v);
+      shift = low != 0 ? std::countr_zero(low) : 64 + std::countr_zero(static_cast<std::uint64_t>(v >> 64));
+      const U odd = v >> shift;
+      inverse = odd;  // right to 3 bits; each step doubles them
+      for (int k = 0; k < 6; ++k) inverse *= 2u - odd * inverse;
+    }
+    const U q = static_cast<U>(s >> shift) * inverse;
+    *out = div < 0 ? -static_cast<T>(q) : static_cast<T>(q);
+    return true;
+  }
+  static T gcd(T a, T b) { return Fixed<T>::gcd(a, b); }
+};
 
 // 64-bit minors with 128-bit products, for rows whose Hadamard bound keeps
 // every minor below 2^kMidBits: nothing overflows, and the exact division

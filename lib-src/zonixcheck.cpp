@@ -24,6 +24,7 @@ using View = std::span<const std::uint32_t>;
 Verdict no(std::string why, bool unproved = false) { return Verdict{false, std::move(why), unproved}; }
 bool member(const std::vector<long> &s, long i) { return std::binary_search(s.begin(), s.end(), i); }
 const mpq_class *row_of(const QMatrix &M, long i) { return M.entries.data() + i * M.cols; }
+const std::int64_t *row_of(const IntRows &M, long i) { return M.entries.data() + i * M.cols; }
 std::string row_name(long i) { return "row " + std::to_string(i + 1); }
 int bitlen(u64 v) { return v == 0 ? 0 : 64 - __builtin_clzll(v); }
 
@@ -40,6 +41,13 @@ u64 mulmod(u64 a, u64 b)
   return r >= P ? r - P : r;
 }
 
+template <u64 P>
+u64 reduce(u64 a)  // a mod P for a < 2^62, without a division
+{
+  a = (a & P) + (a >> (P == kP ? 61 : 31)), a = (a & P) + (a >> (P == kP ? 61 : 31));
+  return a >= P ? a - P : a;
+}
+
 struct Rows {
   std::size_t d, n = 0;
   const char *what;  // for messages
@@ -50,10 +58,20 @@ struct Rows {
   std::vector<long> origin;                 // the row's number in its matrix, 0 if made up
 
   explicit Rows(std::size_t dim, const char *name = "row") : d(dim), what(name) {}
+  void reserve(std::size_t rows) { small.reserve(rows * d), mod.reserve(rows * d), mod31.reserve(rows * d); }
   const i64 *row(std::size_t i) const { return small.data() + i * d; }
   template <u64 P = kP>
   const u64 *res(std::size_t i) const { return (P == kP ? mod : mod31).data() + i * d; }
   mpz_class entry(std::size_t i, std::size_t j) const { return big[i].empty() ? mpz_class(row(i)[j]) : big[i][j]; }
+  void push(const i64 *e, long from)  // in GMP past 62 bits
+  {
+    if (std::any_of(e, e + d, [](i64 x) { return bitlen(x < 0 ? -static_cast<u64>(x) : x) > 62; }))
+      return push(Vec(e, e + d).data(), from);
+    small.resize((n + 1) * d, 0);
+    i64 *v = small.data() + n * d, g = std::accumulate(e, e + d, i64{0}, [](i64 a, i64 x) { return std::gcd(a, x); });
+    for (std::size_t j = 0; j < d; ++j) v[j] = g > 1 ? e[j] / g : e[j];
+    finish({}, from);
+  }
   void push(const mpq_class *q, long from)  // in 64 bits where it fits
   {
     small.resize((n + 1) * d, 0);
@@ -61,8 +79,9 @@ struct Rows {
     bool fits = true;
     for (std::size_t j = 0; j < d && fits; ++j) {
       const mpz_srcptr nu = mpq_numref(q[j].get_mpq_t());
-      fits = mpz_cmp_ui(mpq_denref(q[j].get_mpq_t()), 1) == 0 && mpz_sizeinbase(nu, 2) <= 62;
-      v[j] = fits ? mpz_get_si(nu) : 0;
+      const u64 a = mpz_getlimbn(nu, 0);  // 0 for 0
+      fits = mpz_cmp_ui(mpq_denref(q[j].get_mpq_t()), 1) == 0 && mpz_size(nu) <= 1 && a >> 62 == 0;
+      v[j] = fits ? (mpz_sgn(nu) < 0 ? -static_cast<i64>(a) : static_cast<i64>(a)) : 0;
       g = std::gcd(g, v[j]);
     }
     for (std::size_t j = 0; j < d && fits && g > 1; ++j) v[j] /= g;
@@ -77,12 +96,17 @@ struct Rows {
       for (std::size_t j = 0; j < d; ++j) v[j] = fits ? z[j].get_si() : 0;
       if (fits) z.clear();
     }
+    finish(std::move(z), from);
+  }
+  void finish(std::vector<mpz_class> z, long from)  // row n in small or in z
+  {
+    const i64 *v = small.data() + n * d;
     u64 top = 0;
     for (std::size_t j = 0; j < d; ++j) {
-      const u64 a = v[j] < 0 ? -static_cast<u64>(v[j]) : static_cast<u64>(v[j]), r = a % kP;
+      const u64 a = v[j] < 0 ? -static_cast<u64>(v[j]) : static_cast<u64>(v[j]), r = reduce<kP>(a);
       top |= a;
       mod.push_back(!z.empty() ? mpz_fdiv_ui(z[j].get_mpz_t(), kP) : v[j] < 0 && r != 0 ? kP - r : r);
-      const u64 r31 = !z.empty() ? mpz_fdiv_ui(z[j].get_mpz_t(), kQ) : a % kQ;
+      const u64 r31 = !z.empty() ? mpz_fdiv_ui(z[j].get_mpz_t(), kQ) : reduce<kQ>(a);
       mod31.push_back(z.empty() && v[j] < 0 && r31 != 0 ? kQ - r31 : r31);
     }
     bits.push_back(z.empty() ? bitlen(top) : 127);
@@ -201,17 +225,30 @@ Set without(View s, std::size_t k)
 // The ridges (one atom dropped) of the simple sets set(i), sorted by hash.
 template <class Get>
 struct Ridges {
-  struct R { u64 h; std::uint32_t x, k; };  // set x less its k-th atom
+  struct R { std::uint32_t h, x, k; };  // set x less its k-th atom, by the top half of its hash
   Get set;
   std::vector<R> v;
   Ridges(std::size_t n, Get get, const std::vector<char> &simple) : set(get)
   {
+    std::size_t all = 0;
+    for (std::size_t x = 0; x < n; ++x) all += simple[x] != 0 ? set(x).size() : 0;
+    v.reserve(all);
     for (std::size_t x = 0; x < n; ++x) {
       const u64 h = simple[x] != 0 ? hash(set(x)) : 0;
       for (std::size_t k = 0; simple[x] != 0 && k < set(x).size(); ++k)
-        v.push_back({h - key(set(x)[k]), static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(k)});
+        v.push_back({static_cast<std::uint32_t>((h - key(set(x)[k])) >> 32), static_cast<std::uint32_t>(x),
+                     static_cast<std::uint32_t>(k)});
     }
-    std::sort(v.begin(), v.end(), [](const R &x, const R &y) { return x.h < y.h; });
+    if (all < 8192) std::sort(v.begin(), v.end(), [](const R &x, const R &y) { return x.h < y.h; });
+    if (all < 8192) return;
+    std::vector<R> t(all);  // a million records: 16 bits at a time, in linear time
+    std::vector<std::size_t> at(std::size_t{1} << 16);
+    for (int b = 0; b < 32; b += 16, v.swap(t)) {
+      std::fill(at.begin(), at.end(), 0);
+      for (const R &r : v) ++at[(r.h >> b) & 0xffff];
+      std::exclusive_scan(at.begin(), at.end(), at.begin(), std::size_t{0});
+      for (const R &r : v) t[at[(r.h >> b) & 0xffff]++] = r;
+    }
   }
   bool same(const R &a, const R &b) const
   {
@@ -230,6 +267,7 @@ struct Ridges {
   {
     std::vector<char> used;
     for (std::size_t i = 0, j = 0; i < v.size(); i = j) {
+      if (i + 8 < v.size()) __builtin_prefetch(set(v[i + 8].x).data());  // the sets lie far apart
       while (j < v.size() && v[j].h == v[i].h) ++j;
       used.assign(j - i, 0);
       for (std::size_t a = i; a < j; ++a) {
@@ -247,8 +285,8 @@ struct Ridges {
   }
   bool has(View t) const
   {
-    const u64 h = hash(t);
-    auto it = std::lower_bound(v.begin(), v.end(), h, [](const R &a, u64 b) { return a.h < b; });
+    const auto h = static_cast<std::uint32_t>(hash(t) >> 32);
+    auto it = std::lower_bound(v.begin(), v.end(), h, [](const R &a, std::uint32_t b) { return a.h < b; });
     while (it != v.end() && it->h == h && !std::ranges::equal(without(set(it->x), it->k), t)) ++it;
     return it != v.end() && it->h == h;
   }
@@ -482,7 +520,8 @@ void add_atom(Rows &r, const mpq_class *q, long from, std::unordered_map<u64, st
   copy ? r.pop() : bucket.push_back(i);
 }
 
-Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
+template <class Out>
+Verdict pose(const QMatrix &in, const Out &out, Cone &c)
 {
   const bool hin = in.representation != dd_Generator;
   if (in.cols != out.cols || in.cols < 1 || hin == (out.representation != dd_Generator))
@@ -499,6 +538,7 @@ Verdict pose(const QMatrix &in, const QMatrix &out, Cone &c)
   // H: t >= 0.  V: the cone of the rays has the origin for its point.
   if (hin || !constant) add_atom(c.atoms, unit0.data(), 0, seen);
   bool apex = false;
+  c.elems.reserve(static_cast<std::size_t>(out.rows) + 1);
   for (long i = 0; i < out.rows; ++i) {
     Rows &r = member(out.linearity, i + 1) ? c.lines : c.elems;
     r.push(row_of(out, i), i + 1);
@@ -595,9 +635,8 @@ std::size_t rank_of(const std::vector<Vec> &rows, std::size_t d)
   return b.rank();
 }
 
-}  // namespace
-
-Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas)
+template <class Out>
+Verdict converted(const QMatrix &in, const Out &out, const Vec *farkas)
 {
   if (in.representation != dd_Generator && out.representation == dd_Generator && out.rows == 0 && in.cols == out.cols)
     return farkas == nullptr ? no("an empty answer without a Farkas vector", true) : empty(in, *farkas);
@@ -615,7 +654,8 @@ Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas)
   return v ? certify(c) : v;
 }
 
-Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj)
+template <class Out>
+Verdict adjacent(const QMatrix &in, const Out &out, const QFamily &adj)
 {
   Cone c(static_cast<std::size_t>(std::max(in.cols, 1L)));
   if (Verdict v = pose(in, out, c); !v) return v;
@@ -644,6 +684,13 @@ Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj)
   }
   return Verdict{};
 }
+
+}  // namespace
+
+Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas) { return converted(in, out, farkas); }
+Verdict conversion(const QMatrix &in, const IntRows &out) { return converted(in, out, nullptr); }
+Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj) { return adjacent(in, out, adj); }
+Verdict adjacency(const QMatrix &in, const IntRows &out, const QFamily &adj) { return adjacent(in, out, adj); }
 
 Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y, const Vec &dir)
 {

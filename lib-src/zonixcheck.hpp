@@ -8,6 +8,7 @@
 
 #include <gmpxx.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,21 @@ struct Verdict {
 // Unproved: an input row tight on all of out, not shown an equation; faces too degenerate to walk.
 Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas = nullptr);
 
+// An answer as rows of 64-bit integers (row-major), each a positive
+// multiple of the row it stands for.
+struct IntRows {
+  long rows = 0, cols = 0;
+  dd_RepresentationType representation = dd_Inequality;
+  std::vector<long> linearity;
+  std::vector<std::int64_t> entries;
+};
+Verdict conversion(const QMatrix &in, const IntRows &out);
+
 // The conversion, and adj[k], the output rows next to row k (1-based,
 // increasing): those spanning a 2-face with it; a line is next to every
 // other row.
 Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj);
+Verdict adjacency(const QMatrix &in, const IntRows &out, const QFamily &adj);
 
 // The LP over the rows of lp, maximising (s = 1) or minimising (s = -1)
 // c0 + c.x (lp.rowvec); y, a multiplier per row, >= 0 off the equations.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <functional>
 #include <numeric>
+#include <optional>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -156,6 +157,18 @@ const Case kConversions[] = {
     {"corner-H-empty-answer", H({{0, 1, 0}, {0, 0, 1}}), qmatrix(dd_Generator, {}, {}, 3), false},
 };
 
+// The rows as 64-bit integers, as settled rows come, when every entry is one.
+std::optional<zonix::check::IntRows> integers(const QMatrix &m)
+{
+  zonix::check::IntRows r;
+  r.rows = m.rows, r.cols = m.cols, r.representation = m.representation, r.linearity = m.linearity;
+  for (const auto &e : m.entries) {
+    if (e.get_den() != 1 || !e.get_num().fits_slong_p()) return std::nullopt;
+    r.entries.push_back(e.get_num().get_si());
+  }
+  return r;
+}
+
 class Conversion : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Conversion, VerdictAsWorkedOut)
@@ -163,6 +176,9 @@ TEST_P(Conversion, VerdictAsWorkedOut)
   const Case &c = GetParam();
   const auto v = zonix::check::conversion(c.in, c.out);
   EXPECT_EQ(v.ok, c.ok) << v.why;
+  if (const auto r = integers(c.out); r && c.out.rows > 0) {
+    EXPECT_EQ(zonix::check::conversion(c.in, *r).ok, c.ok) << "as 64-bit integer rows";
+  }
   if (std::getenv("CHECK_WHY") != nullptr) std::printf("%-32s %s\n", c.name, v.why.c_str());
   if (!c.ok) {
     EXPECT_FALSE(v.why.empty());
@@ -176,6 +192,23 @@ INSTANTIATE_TEST_SUITE_P(Check, Conversion, ::testing::ValuesIn(kConversions),
                              if (ch == '-') ch = '_';
                            return s;
                          });
+
+TEST(CheckConversion, IntegerRowsPastSixtyTwoBits)
+{
+  // [0, 2^62]^2 and [0, 2^62 - 1]^2: entries of 63 and of 62 bits
+  for (const std::int64_t w : {std::int64_t{1} << 62, (std::int64_t{1} << 62) - 1}) {
+    SCOPED_TRACE(w);
+    const QMatrix in = H({{0, 1, 0}, {w, -1, 0}, {0, 0, 1}, {w, 0, -1}});
+    zonix::check::IntRows out;
+    out.rows = 4, out.cols = 3, out.representation = dd_Generator;
+    out.entries = {1, 0, 0, 1, w, 0, 1, 0, w, 1, w, w};
+    EXPECT_TRUE(zonix::check::conversion(in, out));
+    out.entries[11] = w - 1;  // (w, w - 1) lies inside
+    EXPECT_FALSE(zonix::check::conversion(in, out));
+    out.entries = {1, 0, 0, 1, w, 0, 1, 0, w, -1, -w, -w};  // a point times -1
+    EXPECT_FALSE(zonix::check::conversion(in, out));
+  }
+}
 
 // x, y >= 0 and x + y <= 0 pin x = y = 0; with 0 <= z <= 1 a segment.
 // The three rows sum to zero, which proves each an equation.
@@ -369,6 +402,24 @@ TEST(CheckConversion, FamiliesRightAndEachElementMissingOrDoubled)
       QRows moved = f.h;
       moved[k][0] += 1;
       EXPECT_FALSE(zonix::check::conversion(V(f.v), H(moved))) << "facet " << k;
+    }
+  }
+}
+
+// The n-cube's 2^n vertices: n 2^n ridges, past 8192 from n = 10 on.
+TEST(CheckConversion, LargeCubesRightAndSpoiled)
+{
+  for (long n : {10L, 11L}) {
+    SCOPED_TRACE(n);
+    const QRows h = sign_rows(n, 1, true), v = sign_rows(n, 1, false);
+    EXPECT_TRUE(zonix::check::conversion(H(h), V(v)));
+    EXPECT_TRUE(zonix::check::conversion(H(h), *integers(V(v))));
+    for (std::size_t k : {std::size_t{0}, v.size() / 3, v.size() - 1}) {
+      EXPECT_FALSE(zonix::check::conversion(H(h), *integers(V(drop(v, k))))) << "vertex " << k << " missing";
+      EXPECT_FALSE(zonix::check::conversion(H(h), *integers(V(plus(v, {v[k]}))))) << "vertex " << k << " twice";
+      QRows moved = v;  // a vertex pulled to the middle of an edge
+      moved[k][1] = 0;
+      EXPECT_FALSE(zonix::check::conversion(H(h), *integers(V(moved)))) << "vertex " << k << " moved";
     }
   }
 }
