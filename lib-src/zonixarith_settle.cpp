@@ -515,6 +515,68 @@ bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, doub
   }
 }
 
+// null_direction_wrapped modulo 2^128, for minors below 2^bits past 64
+// bits: each exact quotient comes from its residue through the odd part's
+// inverse, with room while shift + bits <= 126; no product needs checking.
+bool null_direction_wrapped128(const std::vector<std::int64_t> &in, const std::vector<long> &zero, long d,
+                               double bits, std::vector<u128> &a, std::vector<i128> &x, std::vector<long> &pivot_col)
+{
+  const long r = static_cast<long>(zero.size());
+  a.resize(zero.size() * static_cast<size_t>(d));
+  for (long t = 0; t < r; ++t)
+    for (long j = 0; j < d; ++j)
+      a[static_cast<size_t>(t * d + j)] = static_cast<u128>(static_cast<i128>(in[static_cast<size_t>(zero[static_cast<size_t>(t)] * d + j)]));
+  auto at = [&](long i, long j) -> u128 & { return a[static_cast<size_t>(i * d + j)]; };
+  struct Div {
+    int shift = 0;
+    u128 inverse = 1;
+    i128 quotient(u128 s) const { return static_cast<i128>(((s >> shift) * inverse) << shift) >> shift; }
+  };
+  auto divisor = [&](u128 v, Div &q) {
+    const u128 m = static_cast<i128>(v) < 0 ? 0u - v : v;
+    const auto low = static_cast<std::uint64_t>(m);
+    q.shift = low != 0 ? std::countr_zero(low) : 64 + std::countr_zero(static_cast<std::uint64_t>(m >> 64));
+    const u128 odd = v >> q.shift;  // odd, of v's sign modulo 2^(128 - shift)
+    q.inverse = odd;  // right to 3 bits; each step doubles them
+    for (int k = 0; k < 6; ++k) q.inverse *= 2u - odd * q.inverse;
+    return static_cast<double>(q.shift) + bits <= 126.0;
+  };
+  std::vector<Div> pivots;
+  pivot_col.clear();
+  Div prev;
+  long row = 0;
+  for (long c = 0; c < d && row < r; ++c) {
+    long p = row;
+    while (p < r && at(p, c) == 0) ++p;
+    if (p == r) continue;
+    if (p != row) std::swap_ranges(a.begin() + p * d, a.begin() + (p + 1) * d, a.begin() + row * d);
+    const u128 piv = at(row, c);
+    for (long i = row + 1; i < r; ++i) {
+      const u128 f = at(i, c);
+      at(i, c) = 0;
+      for (long j = c + 1; j < d; ++j) at(i, j) = static_cast<u128>(prev.quotient(piv * at(i, j) - f * at(row, j)));
+    }
+    if (!divisor(piv, prev)) return false;
+    pivots.push_back(prev);
+    pivot_col.push_back(c);
+    ++row;
+  }
+  if (row != d - 1) return false;
+  long free_col = 0;
+  while (free_col < row && pivot_col[static_cast<size_t>(free_col)] == free_col) ++free_col;
+  std::vector<u128> xu(static_cast<size_t>(d), 0);
+  xu[static_cast<size_t>(free_col)] = at(row - 1, pivot_col[static_cast<size_t>(row - 1)]);
+  for (long k = row - 1; k >= 0; --k) {
+    const long p = pivot_col[static_cast<size_t>(k)];
+    u128 sum = 0;
+    for (long j = p + 1; j < d; ++j) sum += at(k, j) * xu[static_cast<size_t>(j)];
+    xu[static_cast<size_t>(p)] = static_cast<u128>(pivots[static_cast<size_t>(k)].quotient(0u - sum));
+  }
+  x.assign(static_cast<size_t>(d), 0);
+  for (long j = 0; j < d; ++j) x[static_cast<size_t>(j)] = static_cast<i128>(xu[static_cast<size_t>(j)]);
+  return true;
+}
+
 // Entries below this leave products with rows of 53 bits, d of them,
 // inside 128 bits.
 inline constexpr std::int64_t kSmall = std::int64_t{1} << 62;
@@ -533,6 +595,7 @@ struct Solver {
   std::vector<std::uint64_t> residues;  // the input rows modulo p
   std::vector<std::int64_t> a64;
   std::vector<i128> a128, x128;
+  std::vector<u128> u128s;
   std::vector<std::uint64_t> amod, ratio;
   std::vector<long> pivots;
   std::vector<Divisor> divisors;
@@ -595,11 +658,16 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
     level.start = 1;
   }
   if (level.start == 1) {
-    if (solve_modular(sv.mod, sv.residues, in, zero, d, sv.amod, sv.pivots, sv.ratio, x.small)) return true;
-    sv.a128.resize(n);
-    rows_to(sv.a128);
+    double bits = 0.0;
+    for (const long i : zero) bits += (*level.row_bits)[static_cast<size_t>(i)];
+    bits = std::min(bits, level.minor_bits);
+    // Modulo 2^128 where the minors leave room (most often), else the modular guess first.
+    bool solved = bits <= 120.0 && null_direction_wrapped128(in, zero, d, bits, sv.u128s, sv.x128, sv.pivots);
+    if (!solved && solve_modular(sv.mod, sv.residues, in, zero, d, sv.amod, sv.pivots, sv.ratio, x.small)) return true;
+    solved = solved || (bits > 120.0 && null_direction_wrapped128(in, zero, d, bits, sv.u128s, sv.x128, sv.pivots));
+    if (!solved) sv.a128.resize(n), rows_to(sv.a128);
     Wide wide;
-    if (null_direction(wide, sv.a128, r, d, sv.x128, sv.pivots)) {
+    if (solved || null_direction(wide, sv.a128, r, d, sv.x128, sv.pivots)) {
       bool fits = true;
       for (const i128 v : sv.x128) fits = fits && v < kSmall && v > -kSmall;
       if (fits) {

@@ -306,13 +306,14 @@ std::string named(const Rows &r, std::size_t i)
 struct Walk {
   const Cone &c;
   Basis<> eqbase;     // the equations with the implicit ones, mod p
+  Basis<kQ> eq31;
   std::size_t q = 0;  // their rank
   std::vector<std::uint32_t> zat;  // tight atoms of each element (implicit ones left out)
   std::vector<std::size_t> zoff{0};
   long budget = 0;
   std::map<Set, std::pair<std::vector<Set>, std::vector<std::size_t>>> memo;  // a face's up-faces and gens
 
-  Walk(const Cone &cone, std::size_t d) : c(cone), eqbase(d) {}
+  Walk(const Cone &cone, std::size_t d) : c(cone), eqbase(d), eq31(d) {}
   View z(std::size_t x) const { return {zat.data() + zoff[x], zoff[x + 1] - zoff[x]}; }
 
   // Face F (tight atoms s, rank r): its up-faces from pool into ups, an
@@ -334,7 +335,7 @@ struct Walk {
     for (auto &[t, g] : cand) {
       if (std::any_of(ups.begin(), ups.end(), [&tt = t](const Set &u) { return within(tt, u); })) continue;
       if ((budget -= static_cast<long>(t.size() * r * c.atoms.d / 2 + 64)) < 0) return false;
-      if (rank_with(eqbase, c.atoms, t, r - 1) < r - 1) return false;
+      if (rank_with(eq31, c.atoms, t, r - 1) < r - 1 && rank_with(eqbase, c.atoms, t, r - 1) < r - 1) return false;
       ups.push_back(std::move(t));
       gens.push_back(g);
     }
@@ -410,7 +411,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     if (!shown) unshown = named(c.atoms, a) + " is tight on every output row, unproved an equation";
   }
   Set allatoms;
-  Basis<kQ> eq31(d);
+  Basis<kQ> &eq31 = w.eq31;
   for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e)), eq31.add(c.eqs.res<kQ>(e));
   for (std::size_t a = 0; a < m; ++a)
     if (implicit(a)) w.eqbase.add(c.atoms.res(a)), eq31.add(c.atoms.res<kQ>(a));

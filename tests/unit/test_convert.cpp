@@ -293,6 +293,25 @@ TEST(ConvertExact, FinishedRunSettlesOnItsProvedIncidence)
   EXPECT_EQ(canonical(rows_of(s.output.get()), false), canonical(rows_of(e.output.get()), false));
 }
 
+// Random rows whose minors pass 64 bits: the settled vertices (their
+// denominators far past 2^30) are the exact run's, and every one is kept.
+TEST(ConvertExact, SettlesVerticesOfLargeMinors)
+{
+  for (const auto &[m, d, seed] : {std::tuple{16, 8, 3u}, std::tuple{15, 9, 5u}, std::tuple{14, 10, 7u}}) {
+    SCOPED_TRACE(d);
+    dd_set_global_constants();
+    const Matrix M(fam::to_matrix(fam::random_inequalities(m, d, seed, 1000)));
+    zonix::ConvertOptions o[2];
+    o[0].arithmetic = zonix::Arithmetic::Exact;
+    dd_ErrorType err;
+    const zonix::Polyhedra poly(dd_DDMatrix2Poly(M.get(), &err));
+    const zonix::Conversion s = zonix::settle_finished(poly.get(), M.get(), o[1]), e = zonix::convert(M.get(), o[0]);
+    ASSERT_EQ(s.error, dd_NoError);
+    EXPECT_GT(e.output->rowsize, 100);
+    EXPECT_EQ(canonical(rows_of(s.output.get()), true), canonical(rows_of(e.output.get()), true));
+  }
+}
+
 }  // namespace
 
 // Cones from applications: counts from their mathematics (B(n) has n^2
