@@ -15,6 +15,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "setoper.h"
@@ -384,7 +385,7 @@ QMatrix facet_guess(const QMatrix &in, const QMatrix &out)
   g.rows = 0;
   g.cols = d;
   g.representation = in.representation;
-  std::vector<std::vector<long>> seen;
+  std::set<std::vector<long>> seen;  // a list's search costs the square of thousands of rows
   for (long i = 0; i < in.rows; ++i) {
     const bool fixed = std::binary_search(in.linearity.begin(), in.linearity.end(), i + 1);
     std::vector<long> on;
@@ -396,8 +397,7 @@ QMatrix facet_guess(const QMatrix &in, const QMatrix &out)
       }
       if (std::fabs(sum) <= 1e-9 * size) on.push_back(k);
     }
-    if (!fixed && (static_cast<long>(on.size()) < need || std::ranges::find(seen, on) != seen.end())) continue;
-    if (!fixed) seen.push_back(on);
+    if (!fixed && (static_cast<long>(on.size()) < need || !seen.insert(on).second)) continue;
     g.entries.insert(g.entries.end(), in.entries.begin() + i * d, in.entries.begin() + (i + 1) * d);
     ++g.rows;
     if (fixed) g.linearity.push_back(g.rows);

@@ -254,11 +254,10 @@ struct Ridges {
   {
     const View s1 = set(a.x), s2 = set(b.x);
     if (s1.size() != s2.size() || s1[a.k] == s2[b.k]) return false;
-    for (std::size_t i = 0, j = 0; i < s1.size(); ++i, ++j) {
-      i += i == a.k, j += j == b.k;
-      if (i < s1.size() && s1[i] != s2[j]) return false;
-    }
-    return true;
+    // Sorted, an atom out of each at lo and hi: equal in three runs.
+    const std::uint32_t *p = (a.k < b.k ? s1 : s2).data(), *q = (a.k < b.k ? s2 : s1).data();
+    const std::size_t lo = std::min(a.k, b.k), hi = std::max(a.k, b.k), n = s1.size();
+    return std::equal(p, p + lo, q) && std::equal(p + lo + 1, p + hi + 1, q + lo) && std::equal(p + hi + 1, p + n, q + hi + 1);
   }
   // mate(x, y) for each ridge two sets share, lone(r) for one no other set
   // has; false when three share one.
