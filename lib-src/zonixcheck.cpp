@@ -41,12 +41,8 @@ u64 mulmod(u64 a, u64 b)
   return r >= P ? r - P : r;
 }
 
-template <u64 P>
-u64 reduce(u64 a)  // a mod P for a < 2^62, without a division
-{
-  a = (a & P) + (a >> (P == kP ? 61 : 31)), a = (a & P) + (a >> (P == kP ? 61 : 31));
-  return a >= P ? a - P : a;
-}
+template <u64 P, int B = P == kP ? 61 : 31>  // a mod P for a < 2^62, without a division
+u64 reduce(u64 a) { return a = (a & P) + (a >> B), a = (a & P) + (a >> B), a >= P ? a - P : a; }
 
 struct Rows {
   std::size_t d, n = 0;
@@ -58,7 +54,6 @@ struct Rows {
   std::vector<long> origin;                 // the row's number in its matrix, 0 if made up
 
   explicit Rows(std::size_t dim, const char *name = "row") : d(dim), what(name) {}
-  void reserve(std::size_t rows) { small.reserve(rows * d), mod.reserve(rows * d), mod31.reserve(rows * d); }
   const i64 *row(std::size_t i) const { return small.data() + i * d; }
   template <u64 P = kP>
   const u64 *res(std::size_t i) const { return (P == kP ? mod : mod31).data() + i * d; }
@@ -67,41 +62,33 @@ struct Rows {
   {
     if (std::any_of(e, e + d, [](i64 x) { return bitlen(x < 0 ? -static_cast<u64>(x) : x) > 62; }))
       return push(Vec(e, e + d).data(), from);
-    small.resize((n + 1) * d, 0);
-    i64 *v = small.data() + n * d, g = std::accumulate(e, e + d, i64{0}, [](i64 a, i64 x) { return std::gcd(a, x); });
-    for (std::size_t j = 0; j < d; ++j) v[j] = g > 1 ? e[j] / g : e[j];
+    const i64 g = std::accumulate(e, e + d, i64{0}, [](i64 a, i64 x) { return std::gcd(a, x); });
+    for (std::size_t j = 0; j < d; ++j) small.push_back(g > 1 ? e[j] / g : e[j]);
     finish({}, from);
   }
   void push(const mpq_class *q, long from)  // in 64 bits where it fits
   {
-    small.resize((n + 1) * d, 0);
-    i64 *v = small.data() + n * d, g = 0;
+    std::vector<i64> v(d);
     bool fits = true;
     for (std::size_t j = 0; j < d && fits; ++j) {
-      const mpz_srcptr nu = mpq_numref(q[j].get_mpq_t());
-      const u64 a = mpz_getlimbn(nu, 0);  // 0 for 0
-      fits = mpz_cmp_ui(mpq_denref(q[j].get_mpq_t()), 1) == 0 && mpz_size(nu) <= 1 && a >> 62 == 0;
-      v[j] = fits ? (mpz_sgn(nu) < 0 ? -static_cast<i64>(a) : static_cast<i64>(a)) : 0;
-      g = std::gcd(g, v[j]);
+      const u64 a = mpz_getlimbn(q[j].get_num_mpz_t(), 0);  // 0 for 0
+      fits = q[j].get_den() == 1 && mpz_size(q[j].get_num_mpz_t()) <= 1 && a >> 62 == 0;
+      v[j] = sgn(q[j]) < 0 ? -static_cast<i64>(a) : static_cast<i64>(a);
     }
-    for (std::size_t j = 0; j < d && fits && g > 1; ++j) v[j] /= g;
-    std::vector<mpz_class> z;
-    if (!fits) {  // times the denominators' lcm, over the numerators' gcd (not 0: zeros fit)
-      mpz_class l = 1, h = 0;
-      for (std::size_t j = 0; j < d; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q[j].get_den_mpz_t());
-      for (std::size_t j = 0; j < d; ++j)
-        z.push_back(q[j].get_num() * (l / q[j].get_den())), mpz_gcd(h.get_mpz_t(), h.get_mpz_t(), z[j].get_mpz_t());
-      fits = true;
-      for (auto &e : z) e /= h, fits = fits && mpz_sizeinbase(e.get_mpz_t(), 2) <= 62;
-      for (std::size_t j = 0; j < d; ++j) v[j] = fits ? z[j].get_si() : 0;
-      if (fits) z.clear();
-    }
+    std::vector<mpz_class> z;  // times the denominators' lcm, over the numerators' gcd (not 0: zeros fit)
+    mpz_class l = 1, h = 0;
+    for (std::size_t j = 0; j < d && !fits; ++j) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), q[j].get_den_mpz_t());
+    for (std::size_t j = 0; j < d && !fits; ++j)
+      z.push_back(q[j].get_num() * (l / q[j].get_den())), mpz_gcd(h.get_mpz_t(), h.get_mpz_t(), z[j].get_mpz_t());
+    for (auto &e : z) e /= h;
+    if (fits || std::all_of(z.begin(), z.end(), [](const mpz_class &e) { return mpz_sizeinbase(e.get_mpz_t(), 2) <= 62; }))
+      return push(fits ? v.data() : (std::transform(z.begin(), z.end(), v.begin(), [](auto &e) { return e.get_si(); }), v.data()), from);
+    small.resize((n + 1) * d, 0);
     finish(std::move(z), from);
   }
   void finish(std::vector<mpz_class> z, long from)  // row n in small or in z
   {
-    const i64 *v = small.data() + n * d;
-    u64 top = 0;
+    u64 top = 0; const i64 *v = small.data() + n * d;  // row n
     for (std::size_t j = 0; j < d; ++j) {
       const u64 a = v[j] < 0 ? -static_cast<u64>(v[j]) : static_cast<u64>(v[j]), r = reduce<kP>(a);
       top |= a;
@@ -109,22 +96,14 @@ struct Rows {
       const u64 r31 = !z.empty() ? mpz_fdiv_ui(z[j].get_mpz_t(), kQ) : reduce<kQ>(a);
       mod31.push_back(z.empty() && v[j] < 0 && r31 != 0 ? kQ - r31 : r31);
     }
-    bits.push_back(z.empty() ? bitlen(top) : 127);
-    big.push_back(std::move(z));
-    origin.push_back(from), ++n;
+    bits.push_back(z.empty() ? bitlen(top) : 127), big.push_back(std::move(z)), origin.push_back(from), ++n;
   }
   void pop()
   { --n, small.resize(n * d), mod.resize(n * d), mod31.resize(n * d), bits.pop_back(), big.pop_back(), origin.pop_back(); }
   bool is_unit0(std::size_t i) const  // (1, 0, ..., 0)
-  {
-    return bits[i] == 1 && row(i)[0] == 1 && std::all_of(row(i) + 1, row(i) + d, [](i64 e) { return e == 0; });
-  }
+  { return bits[i] == 1 && row(i)[0] == 1 && std::all_of(row(i) + 1, row(i) + d, [](i64 e) { return e == 0; }); }
   bool same(std::size_t i, std::size_t k, int sign = 1) const
-  {
-    for (std::size_t j = 0; j < d; ++j)
-      if (entry(i, j) != sign * entry(k, j)) return false;
-    return true;
-  }
+  { for (std::size_t j = 0; j < d; ++j) if (entry(i, j) != sign * entry(k, j)) return false; return true; }
 };
 
 // The sign of row i of a times row k of b: in 128 bits when it fits.
@@ -142,7 +121,8 @@ int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
 }
 
 // acc[a] += sum_j col[j][a] * e[j], for sums the caller has bounded below 2^62.
-[[gnu::always_inline]] inline void accumulate_body(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
+[[gnu::target_clones("arch=skylake-avx512", "default")]] void accumulate(i64 *acc, const i64 *col, const i64 *e,
+                                                                          std::size_t d, std::size_t m)
 {
   for (std::size_t j = 0; j < d; ++j) {
     const i64 v = e[j], *cj = col + j * m;
@@ -150,16 +130,6 @@ int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
 #pragma omp simd
     for (std::size_t a = 0; a < m; ++a) acc[a] += cj[a] * v;
   }
-}
-__attribute__((target("avx512f,avx512dq"))) void accumulate_wide(i64 *acc, const i64 *col, const i64 *e,
-                                                                 std::size_t d, std::size_t m)
-{
-  accumulate_body(acc, col, e, d, m);
-}
-void accumulate(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
-{
-  static const bool wide = __builtin_cpu_supports("avx512dq") != 0;
-  wide ? accumulate_wide(acc, col, e, d, m) : accumulate_body(acc, col, e, d, m);
 }
 
 // Ranks mod p never exceed those over Q, and the geometry bounds every rank
@@ -207,8 +177,7 @@ std::size_t rank_with(Basis<P> &base, const Rows &r, View which, std::size_t goa
 u64 key(std::uint32_t a)  // splitmix64: a random-looking key per atom
 {
   u64 z = a + 0x9e3779b97f4a7c15ULL;
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL, z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
   return z ^ (z >> 31);
 }
 
@@ -230,31 +199,26 @@ struct Ridges {
   std::vector<R> v;
   Ridges(std::size_t n, Get get, const std::vector<char> &simple) : set(get)
   {
-    std::size_t all = 0;
-    for (std::size_t x = 0; x < n; ++x) all += simple[x] != 0 ? set(x).size() : 0;
-    v.reserve(all);
     for (std::size_t x = 0; x < n; ++x) {
       const u64 h = simple[x] != 0 ? hash(set(x)) : 0;
       for (std::size_t k = 0; simple[x] != 0 && k < set(x).size(); ++k)
         v.push_back({static_cast<std::uint32_t>((h - key(set(x)[k])) >> 32), static_cast<std::uint32_t>(x),
                      static_cast<std::uint32_t>(k)});
     }
-    if (all < 8192) std::sort(v.begin(), v.end(), [](const R &x, const R &y) { return x.h < y.h; });
-    if (all < 8192) return;
-    std::vector<R> t(all);  // a million records: 16 bits at a time, in linear time
-    std::vector<std::size_t> at(std::size_t{1} << 16);
-    for (int b = 0; b < 32; b += 16, v.swap(t)) {
+    std::vector<R> t(v.size() < 8192 ? 0 : v.size());  // a million records: 16 bits at a time, in linear time
+    std::vector<std::size_t> at(t.empty() ? 0 : std::size_t{1} << 16);
+    if (t.empty()) std::sort(v.begin(), v.end(), [](const R &x, const R &y) { return x.h < y.h; });
+    for (int b = 0; b < 32 && !t.empty(); b += 16, v.swap(t)) {
       std::fill(at.begin(), at.end(), 0);
       for (const R &r : v) ++at[(r.h >> b) & 0xffff];
       std::exclusive_scan(at.begin(), at.end(), at.begin(), std::size_t{0});
       for (const R &r : v) t[at[(r.h >> b) & 0xffff]++] = r;
     }
   }
-  bool same(const R &a, const R &b) const
+  bool same(const R &a, const R &b) const  // sorted, an atom out of each at lo and hi: equal in three runs
   {
     const View s1 = set(a.x), s2 = set(b.x);
     if (s1.size() != s2.size() || s1[a.k] == s2[b.k]) return false;
-    // Sorted, an atom out of each at lo and hi: equal in three runs.
     const std::uint32_t *p = (a.k < b.k ? s1 : s2).data(), *q = (a.k < b.k ? s2 : s1).data();
     const std::size_t lo = std::min(a.k, b.k), hi = std::max(a.k, b.k), n = s1.size();
     return std::equal(p, p + lo, q) && std::equal(p + lo + 1, p + hi + 1, q + lo) && std::equal(p + hi + 1, p + n, q + hi + 1);
@@ -266,7 +230,6 @@ struct Ridges {
   {
     std::vector<char> used;
     for (std::size_t i = 0, j = 0; i < v.size(); i = j) {
-      if (i + 8 < v.size()) __builtin_prefetch(set(v[i + 8].x).data());  // the sets lie far apart
       while (j < v.size() && v[j].h == v[i].h) ++j;
       used.assign(j - i, 0);
       for (std::size_t a = i; a < j; ++a) {
@@ -410,10 +373,9 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     if (!shown) unshown = named(c.atoms, a) + " is tight on every output row, unproved an equation";
   }
   Set allatoms;
-  Basis<kQ> &eq31 = w.eq31;
-  for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e)), eq31.add(c.eqs.res<kQ>(e));
+  for (std::size_t e = 0; e < c.eqs.n; ++e) w.eqbase.add(c.eqs.res(e)), w.eq31.add(c.eqs.res<kQ>(e));
   for (std::size_t a = 0; a < m; ++a)
-    if (implicit(a)) w.eqbase.add(c.atoms.res(a)), eq31.add(c.atoms.res<kQ>(a));
+    if (implicit(a)) w.eqbase.add(c.atoms.res(a)), w.eq31.add(c.atoms.res<kQ>(a));
     else allatoms.push_back(static_cast<std::uint32_t>(a));
   const std::size_t q = w.q = w.eqbase.rank();
   // R (all rows) is exact when the lines reach d - R, q when elements span.
@@ -466,7 +428,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   std::vector<char> seeded(n, 0);
   for (std::size_t x = 0; x < n; ++x) {
     if (simple[x] != 0 && pointed >= 3 && seeded[root(x)]++ != 0) continue;
-    if (rank_with(eq31, c.atoms, w.z(x), R - 1) < R - 1 && rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1)
+    if (rank_with(w.eq31, c.atoms, w.z(x), R - 1) < R - 1 && rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1)
       return no(named(c.elems, x) + " is not extreme");
   }
   if (!unshown.empty()) return no(unshown, true);
@@ -520,8 +482,7 @@ void add_atom(Rows &r, const mpq_class *q, long from, std::unordered_map<u64, st
   copy ? r.pop() : bucket.push_back(i);
 }
 
-template <class Out>
-Verdict pose(const QMatrix &in, const Out &out, Cone &c)
+template <class Out> Verdict pose(const QMatrix &in, const Out &out, Cone &c)
 {
   const bool hin = in.representation != dd_Generator;
   if (in.cols != out.cols || in.cols < 1 || hin == (out.representation != dd_Generator))
@@ -533,12 +494,10 @@ Verdict pose(const QMatrix &in, const Out &out, Cone &c)
     const bool eq = member(in.linearity, i + 1) && (hin || sgn(in.at(i, 0)) == 0);
     eq ? c.eqs.push(row_of(in, i), i + 1) : add_atom(c.atoms, row_of(in, i), i + 1, seen);
   }
-  Vec unit0(static_cast<std::size_t>(in.cols), 0);
-  unit0[0] = 1;
+  Vec unit0(static_cast<std::size_t>(in.cols), 0); unit0[0] = 1;
   // H: t >= 0.  V: the cone of the rays has the origin for its point.
   if (hin || !constant) add_atom(c.atoms, unit0.data(), 0, seen);
   bool apex = false;
-  c.elems.reserve(static_cast<std::size_t>(out.rows) + 1);
   for (long i = 0; i < out.rows; ++i) {
     Rows &r = member(out.linearity, i + 1) ? c.lines : c.elems;
     r.push(row_of(out, i), i + 1);
@@ -565,10 +524,7 @@ Verdict pose(const QMatrix &in, const Out &out, Cone &c)
 mpq_class value(const mpq_class *r, const Vec &x, bool constant = true)
 { return std::inner_product(x.begin(), x.end(), r + 1, constant ? r[0] : mpq_class()); }
 bool zero_from(const Vec &v, std::size_t j)
-{
-  auto from = v.begin() + static_cast<long>(std::min(j, v.size()));
-  return std::all_of(from, v.end(), [](const mpq_class &e) { return sgn(e) == 0; });
-}
+{ return std::all_of(v.begin() + static_cast<long>(std::min(j, v.size())), v.end(), [](auto &e) { return sgn(e) == 0; }); }
 
 // v = V / D in integers, D the lcm of v's denominators.
 mpz_class over_common(const Vec &v, std::vector<mpz_class> &V)
@@ -628,15 +584,9 @@ Verdict empty(const QMatrix &M, const Vec &y)
 }
 
 std::size_t rank_of(const std::vector<Vec> &rows, std::size_t d)
-{
-  Rows r(d);
-  Basis<> b(d);
-  for (const auto &v : rows) r.push(v.data(), 0), b.add(r.res(r.n - 1));
-  return b.rank();
-}
+{ Rows r(d); Basis<> b(d); for (const auto &v : rows) r.push(v.data(), 0), b.add(r.res(r.n - 1)); return b.rank(); }
 
-template <class Out>
-Verdict converted(const QMatrix &in, const Out &out, const Vec *farkas)
+template <class Out> Verdict converted(const QMatrix &in, const Out &out, const Vec *farkas)
 {
   if (in.representation != dd_Generator && out.representation == dd_Generator && out.rows == 0 && in.cols == out.cols)
     return farkas == nullptr ? no("an empty answer without a Farkas vector", true) : empty(in, *farkas);
@@ -654,8 +604,7 @@ Verdict converted(const QMatrix &in, const Out &out, const Vec *farkas)
   return v ? certify(c) : v;
 }
 
-template <class Out>
-Verdict adjacent(const QMatrix &in, const Out &out, const QFamily &adj)
+template <class Out> Verdict adjacent(const QMatrix &in, const Out &out, const QFamily &adj)
 {
   Cone c(static_cast<std::size_t>(std::max(in.cols, 1L)));
   if (Verdict v = pose(in, out, c); !v) return v;

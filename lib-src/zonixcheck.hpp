@@ -37,14 +37,9 @@ struct Verdict {
 // Unproved: an input row tight on all of out, not shown an equation; faces too degenerate to walk.
 Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas = nullptr);
 
-// An answer as rows of 64-bit integers (row-major), each a positive
-// multiple of the row it stands for.
-struct IntRows {
-  long rows = 0, cols = 0;
-  dd_RepresentationType representation = dd_Inequality;
-  std::vector<long> linearity;
-  std::vector<std::int64_t> entries;
-};
+// The same, out as rows of 64-bit integers (row-major), each a positive multiple of the row it stands for.
+struct IntRows { long rows = 0, cols = 0; dd_RepresentationType representation = dd_Inequality;
+                 std::vector<long> linearity; std::vector<std::int64_t> entries; };
 Verdict conversion(const QMatrix &in, const IntRows &out);
 
 // The conversion, and adj[k], the output rows next to row k (1-based,
