@@ -281,6 +281,7 @@ class Clarkson {
  private:
   bool interior_point(dd_ErrorType *err);
   bool implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType *err);
+  int looser_than(dd_rowrange i, dd_rowrange j) const;
   dd_rowrange shoot(const mytype *dir);
   bool next_essential(const mytype *cvec, dd_rowrange *hit);
   int essential_alone(dd_rowrange i, dd_ErrorType *err);
@@ -357,6 +358,37 @@ void Clarkson::compact()
   dead_ = 0;
 }
 
+// For rows i and j whose normals agree up to a positive factor mu: 1
+// when i is looser than mu times j (implied by j alone), -1 when
+// tighter, 0 when they are one halfspace; 2 when the normals differ.
+// Rows that agree after division by their values at p may still lie a
+// clear step apart when those values are large.
+int Clarkson::looser_than(dd_rowrange i, dd_rowrange j) const
+{
+  const mytype *a = N_->matrix[i];
+  const mytype *b = N_->matrix[j];
+  dd_colrange top = 0;
+  for (dd_colrange k = 1; k < c_; ++k)
+    if (top == 0 || std::fabs(ddd_get_d(a[k])) > std::fabs(ddd_get_d(a[top]))) top = k;
+  if (top == 0 || ddd_sgn(b[top]) == 0) return 2;
+  mytype mu, x, t;
+  ddd_init(mu);
+  ddd_init(x);
+  ddd_init(t);
+  ddd_div(mu, a[top], b[top]);
+  int answer = ddd_sgn(mu) > 0 ? 0 : 2;
+  for (dd_colrange k = 0; k < c_ && answer != 2; ++k) {
+    ddd_mul(x, mu, b[k]);
+    ddd_sub(t, a[k], x);
+    if (k == 0) answer = dd_Positive(t) ? 1 : dd_Negative(t) ? -1 : 0;
+    else if (dd_Nonzero(t)) answer = 2;
+  }
+  ddd_clear(mu);
+  ddd_clear(x);
+  ddd_clear(t);
+  return answer;
+}
+
 // The row the ray p + lambda dir (lambda > 0) meets first, when it meets
 // it alone (or with rows of the same halfspace, of which the lowest
 // numbered answers); -1 otherwise.  A ray through a face of lower
@@ -393,7 +425,9 @@ dd_rowrange Clarkson::shoot(const mytype *dir)
       ddd_div(b, N_->matrix[alive_[best]][k], at_p_[alive_[best]]);
       clear = dd_Equal(a, b);
     }
-    if (clear && j < hit) hit = j;
+    // Only the same halfspace goes by row number: a copy a clear step
+    // looser is redundant, however alike the rows read from p.
+    if (clear && j < hit && looser_than(j, alive_[best]) == 0) hit = j;
   }
   ddd_clear(a);
   ddd_clear(b);
@@ -480,7 +514,13 @@ int Clarkson::essential_alone(dd_rowrange i, dd_ErrorType *err)
       ddd_div(b, N_->matrix[i][k], at_p_[i]);
       copy = dd_Equal(a, b);
     }
-    if (!copy) V.put(++used, N_, j);
+    const int step = copy ? looser_than(i, j) : 2;
+    if (step == 1) {  // implied by j alone
+      ddd_clear(a);
+      ddd_clear(b);
+      return 0;
+    }
+    if (!copy || step == -1) V.put(++used, N_, j);
   }
   ddd_clear(a);
   ddd_clear(b);

@@ -61,6 +61,13 @@ const ReduceCase kCases[] = {
     {"infeasible", {{-1, -1}, {0, 1}, {-2, -1}}, dd_Inequality, {}, {3}},
     // Unbounded: the quadrant with implied rows.
     {"quadrant", {{0, 1, 0}, {0, 0, 1}, {0, 1, 1}, {1, 1, 2}, {0, 2, 0}}, dd_Inequality, {}, {3, 4, 5}},
+    // A large square with its far side repeated 1/16 further out, first:
+    // from a point near a corner both rows read alike, yet the copy goes.
+    {"far-side-pushed-out-first",
+     {{2000000.0625, -1, 0}, {0, 1, 0}, {0, 0, 1}, {2000000, 0, -1}, {2000000, -1, 0}}, dd_Inequality, {}, {1}},
+    // The same with x + y <= 2e6, which makes y <= 2e6 redundant too.
+    {"far-diagonal-pushed-out-first",
+     {{2000000.0625, -1, -1}, {0, 1, 0}, {0, 0, 1}, {2000000, -1, -1}, {2000000, 0, -1}}, dd_Inequality, {}, {1, 5}},
     {"square-corners-and-centre",
      {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}, {1, 0.5, 0.5}}, dd_Generator, {}, {5}},
     // Points on edges, repeated corners and a point inside.
