@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -283,6 +284,10 @@ class Clarkson {
   bool implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType *err);
   int looser_than(dd_rowrange i, dd_rowrange j) const;
   dd_rowrange shoot(const mytype *dir);
+#ifndef ZONIX_EXACT
+  double rounding(size_t q, const mytype *dir) const;
+  std::vector<double> size_at_p_;  // sum over k of |row_k p_k|
+#endif
   bool next_essential(const mytype *cvec, dd_rowrange *hit);
   int essential_alone(dd_rowrange i, dd_ErrorType *err);
   void compact();
@@ -345,6 +350,11 @@ bool Clarkson::interior_point(dd_ErrorType *err)
   ddd_clear(step);
   at_p_ = zonix::lp::make_numbers(m_);
   alpha_ = zonix::lp::make_numbers(m_);
+#ifndef ZONIX_EXACT
+  size_at_p_.assign(static_cast<size_t>(m_), 0.0);
+  for (dd_rowrange i = 0; i < m_; ++i)
+    for (dd_colrange j = 0; j < c_; ++j) size_at_p_[i] += std::fabs(N_->matrix[i][j][0] * p_[j][0]);
+#endif
   for (dd_rowrange i = 0; i < m_; ++i) {
     dd_InnerProduct(at_p_[i], c_, N_->matrix[i], p_.get());
     if (flag_[i] == kOpen && !dd_Positive(at_p_[i])) return false;
@@ -389,6 +399,21 @@ int Clarkson::looser_than(dd_rowrange i, dd_rowrange j) const
   return answer;
 }
 
+#ifndef ZONIX_EXACT
+// A bound on the rounding of alpha_[q], the quotient of two inner
+// products of c_ terms: each off by a few units in the last place of the
+// sum of its terms' sizes.
+double Clarkson::rounding(size_t q, const mytype *dir) const
+{
+  const dd_rowrange j = alive_[q];
+  const mytype *r = N_->matrix[j];
+  double along = 0;
+  for (dd_colrange k = 0; k < c_; ++k) along += std::fabs(r[k][0] * dir[k][0]);
+  const double gamma = 8.0 * static_cast<double>(c_ + 2) * std::numeric_limits<double>::epsilon();
+  return gamma * (along + std::fabs(alpha_[q][0]) * size_at_p_[j]) / std::fabs(at_p_[j][0]);
+}
+#endif
+
 // The row the ray p + lambda dir (lambda > 0) meets first, when it meets
 // it alone (or with rows of the same halfspace, of which the lowest
 // numbered answers); -1 otherwise.  A ray through a face of lower
@@ -419,6 +444,12 @@ dd_rowrange Clarkson::shoot(const mytype *dir)
   for (size_t q = 0; q < n && clear; ++q) {
     const dd_rowrange j = alive_[q];
     if (q == best || flag_[j] == kRedundant || !dd_Equal(alpha[q], alpha[best])) continue;
+#ifndef ZONIX_EXACT
+    // Apart by more than their rounding: met one after the other, however
+    // close (tangents of a curve at large coordinates meet the ray a
+    // hair apart, far below the tolerance and far above the rounding).
+    if (std::fabs(alpha[q][0] - alpha[best][0]) > rounding(q, dir) + rounding(best, dir)) continue;
+#endif
     // Met at the same point: harmless only as the same halfspace.
     for (dd_colrange k = 0; k < c_ && clear; ++k) {
       ddd_div(a, N_->matrix[j][k], at_p_[j]);
