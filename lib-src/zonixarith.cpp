@@ -1023,6 +1023,26 @@ int budget_spent(void *b)
   return budget->over ? 1 : 0;
 }
 
+// f() under the caller's cancel hook and a deadline `budget` from now;
+// *over when the deadline stopped it.
+template <class F>
+auto within_budget(std::chrono::steady_clock::duration budget, bool *over, F f)
+{
+  Budget b;
+  dd_GetCancelHook(&b.hook, &b.user);
+  b.deadline = std::chrono::steady_clock::now() + budget;
+  dd_SetCancelHook(budget_spent, &b);
+  try {
+    auto r = f();
+    dd_SetCancelHook(b.hook, b.user);
+    *over = b.over;
+    return r;
+  } catch (...) {
+    dd_SetCancelHook(b.hook, b.user);
+    throw;
+  }
+}
+
 // The vertex route where auto would eliminate, for as long as a second:
 // few rows' vertices are cheap beside elimination, and so are those of
 // many rows with few vertices (the cross-polytope's 2^d facets meet in
@@ -1293,14 +1313,26 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     *err = dd_OutOfMemory;
   }
   if (*err != dd_NoError) return nullptr;
-  if (!per_row && arithmetic == Arithmetic::Auto && rational == nullptr) {
-    // Many rows: the output-sensitive method in double, its answer proved
-    // through the other representation of the rows it keeps.
+  if (!per_row && arithmetic == Arithmetic::Auto) {
+    // Many rows: the output-sensitive method in double (on the rows
+    // rounded, when they are rationals), its answer proved on the exact
+    // rows through the other representation of the rows it keeps.
+    const auto t0 = std::chrono::steady_clock::now();
     set_type s = dd_RedundantRowsWith(M, method, err);
     if (*err == dd_NoError && s != nullptr) {
       bool ok = false;
       try {
-        ok = other_side_large(M, s) ? redundancy_proved_by_rows(M, q, s) : redundancy_proved(M, q, s);
+        // The other side may have far more rows than the input (tangents
+        // of a paraboloid in 8-D: 100 rows, millions of vertices): it gets
+        // as long as the removal took, and the proof row by row follows
+        // when it runs out.
+        bool over = other_side_large(M, s);
+        if (!over) {
+          const auto spent = std::chrono::steady_clock::now() - t0;
+          ok = within_budget(std::max<std::chrono::steady_clock::duration>(spent, std::chrono::milliseconds(250)),
+                             &over, [&] { return redundancy_proved(M, q, s); });
+        }
+        if (!ok && over) ok = redundancy_proved_by_rows(M, q, s);
       } catch (const std::bad_alloc &) {
         ok = false;
       }
