@@ -14,6 +14,7 @@
 #include "dovavozu.h"
 #include "zonix.hpp"
 #include "zonixarith.hpp"
+#include "zonixops.hpp"
 
 namespace zonix::cli {
 
@@ -120,7 +121,9 @@ class Output {
 // about a second; removes the hook on destruction.
 class ProgressLine {
  public:
-  ProgressLine(bool enabled, bool at_once);
+  // With rq the hooks go into the request, for the operation to install;
+  // without, they are installed here.
+  ProgressLine(bool enabled, bool at_once, ops::Request *rq = nullptr);
   ~ProgressLine();
   ProgressLine(const ProgressLine &) = delete;
   ProgressLine &operator=(const ProgressLine &) = delete;
@@ -134,6 +137,7 @@ class ProgressLine {
   double delay_ = 0.0;
   double last_ = 0.0;
   bool shown_ = false;
+  bool installed_ = false;
 };
 
 // Whether the progress line is wanted: --progress, or stderr a terminal and

@@ -66,12 +66,12 @@ double tolerance_of(const Args &args)
 // Auto computed in exact arithmetic: said once, unless quiet.  Either the
 // input's numbers are not all doubles, or the double run could not certify
 // its answer.
-void note_exact(const Args &args, std::string_view command, Arithmetic a, const QMatrix *rational)
+void note_exact(const Args &args, std::string_view command, Arithmetic a, bool rational)
 {
   if (a == Arithmetic::Auto && !args.has("--quiet"))
     std::fprintf(stderr, "zonix %.*s: %s; computed in exact arithmetic\n",
                  static_cast<int>(command.size()), command.data(),
-                 rational != nullptr ? "the input has numbers that no double holds"
+                 rational ? "the input has numbers that no double holds"
                                      : "double precision could not certify the result");
 }
 
@@ -204,25 +204,22 @@ std::string extra_file_name(const std::string &base, char code, dd_Representatio
   return derived;
 }
 
-// The conversion in exact arithmetic: the result as integers and fractions
-// under the number type "rational", the extra files from the exact run.
-ConvertOptions exact_options(const Args &args, const OrderChoice &order, int threads, Arithmetic arithmetic)
+// What the conversion is asked beside its arithmetic: the result as
+// integers and fractions under the number type "rational" when exact, and
+// the families of the extra files.
+ConvertOptions convert_options(const Args &args, const OrderChoice &order)
 {
   ConvertOptions o;
-  o.arithmetic = arithmetic;
   o.order = order.order;
   o.seed = order.seeded ? order.seed : 1;
-  o.threads = threads;
   o.adjacency = args.has("--adjacency");
   o.incidence = args.has("--incidence");
   o.input_adjacency = args.has("--input-adjacency");
   o.input_incidence = args.has("--input-incidence");
+  o.tolerance = tolerance_of(args);
   o.text = true;
   return o;
 }
-
-int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c,
-                  std::optional<Output> *begun = nullptr);
 
 // The comment lines that open an exact result of converting M.
 void write_exact_comments(FILE *f, const Args &args, dd_MatrixPtr M)
@@ -247,50 +244,9 @@ int write_found(const Args &args, dd_MatrixPtr M, dd_MatrixPtr found)
   return out.finish(args.has("--quiet")) ? kExitOk : kExitUsage;
 }
 
-// certify: the exact run stands for auto (its rows then pass the checker).
-int run_convert_exactly(const Args &args, dd_MatrixPtr M, std::unique_ptr<QMatrix> exact_rows,
-                        const OrderChoice &order, int threads, Arithmetic asked, bool certify = false)
-{
-  // Only whether there were exact rows is of use after the run.
-  const QMatrix *rational = exact_rows.get();
-  // Auto on exact rows may settle them from a double run.
-  ConvertOptions o = exact_options(args, order, threads, rational != nullptr ? asked : Arithmetic::Exact);
-  o.certify = certify || asked == Arithmetic::Auto;
-  // The rows of an exact run go to the file as they are written, which is
-  // opened only then, as it would be after the run.
-  std::optional<Output> out;
-  std::exception_ptr stopped;
-  bool noted = false;
-  o.text_sink = [&](const QMatrix &head, std::string_view rows) {
-    try {
-      if (!out) {
-        // Rows of a run, not settled ones: the note comes first, as it would.
-        note_exact(args, "convert", asked, rational);
-        noted = true;
-        out.emplace(output_name(args, 'o', M->representation));
-        if (!out->ok()) return false;
-        write_exact_comments(out->get(), args, M);
-        write_rational_head(out->get(), head);
-      }
-    } catch (...) {
-      // An interrupt: the run is left as it stands and it is raised after.
-      stopped = std::current_exception();
-      return false;
-    }
-    if (!out->ok()) return false;
-    std::fwrite(rows.data(), 1, rows.size(), out->get());
-    return true;
-  };
-  const Conversion c = convert(M, o, std::move(exact_rows));
-  if (stopped) std::rethrow_exception(stopped);
-  if (c.error != dd_NoError) return computation_error(args, c.error);
-  if (!c.settled && !noted) note_exact(args, "convert", asked, rational);
-  return write_exactly(args, M, c, &out);
-}
-
 // Writes an exact result c of converting M, with the extra files asked for;
 // *begun, when open, has its head and rows already.
-int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c, std::optional<Output> *begun)
+int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c, std::optional<Output> *begun = nullptr)
 {
   const bool quiet = args.has("--quiet");
   const std::string out_name = output_name(args, 'o', M->representation);
@@ -322,76 +278,15 @@ int write_exactly(const Args &args, dd_MatrixPtr M, const Conversion &c, std::op
   return kExitOk;
 }
 
-int run_convert(const Args &args)
+// Writes the answer of a finished double run: rows, when given, stand for
+// the run's own (a checked or settled copy); the rest is read from the run,
+// which holds the largest answers once only.
+int write_from_run(const Args &args, dd_MatrixPtr M, dd_PolyhedraPtr poly, dd_MatrixPtr rows)
 {
-  OrderChoice order;
-  if (auto o = args.value("--order")) {
-    auto c = parse_order(*o);
-    if (!c) return usage_error("convert", "unknown row order '" + *o + "'");
-    order = *c;
-  }
-  int threads = 0;
-  if (auto t = args.value("--threads")) {
-    const auto n = parse_count(*t);
-    if (!n) return usage_error("convert", "--threads needs a count from 1 to 64, not '" + *t + "'");
-    threads = *n;
-  }
-  Arithmetic arithmetic;
-  if (!arithmetic_of(args, "convert", &arithmetic)) return kExitUsage;
-  std::unique_ptr<QMatrix> rational;
-  // A run in double has no use for the exact rows.
-  Matrix M = read_input(args.file, arithmetic != Arithmetic::Double ? &rational : nullptr);
-  if (!M) return kExitUsage;
-  if (rational != nullptr)
-    return run_convert_exactly(args, M.get(), std::move(rational), order, threads, arithmetic);
-  if (arithmetic == Arithmetic::Auto && exact_first(M.get())) {
-    if (!args.has("--quiet"))
-      std::fprintf(stderr, "zonix convert: exact arithmetic costs no more than double here; computed in exact arithmetic\n");
-    return run_convert_exactly(args, M.get(), nullptr, order, threads, Arithmetic::Exact, true);
-  }
-
-  if (std::none_of(std::begin(kExtraFiles), std::end(kExtraFiles), [&](const ExtraFile &x) { return args.has(x.flag); })) {
-    if (Matrix found{convert_by_lps(M.get(), arithmetic, tolerance_of(args))})
-      return write_found(args, M.get(), found.get());
-  }
-
-  dd_ErrorType err = dd_NoError;
-  Polyhedra poly;
-  if (arithmetic != Arithmetic::Exact) {
-    ProgressLine progress(progress_wanted(args), args.has("--progress"));
-    const dd_RunOptions run{order.order, order.seeded ? order.seed : 1, threads};
-    poly = Polyhedra(dd_DDMatrix2PolyWith(M.get(), &run, &err));
-  }
-  Matrix within;  // a measured answer, kept when right for data near the input's
-  if (arithmetic == Arithmetic::Auto && err == dd_NoError) {
-    // Exact data: the finished run settled on the input's integers;
-    // measured data: its answer checked against data within the
-    // tolerance; else a run from the start in exact arithmetic.
-    if (measured_data(M.get())) {
-      within.reset(M->representation == dd_Generator ? dd_CopyInequalities(poly.get()) : dd_CopyGenerators(poly.get()));
-      if (!answer_within(M.get(), within.get(), tolerance_of(args))) within.reset();
-    } else {
-      Conversion c = settle_finished(poly.get(), M.get(), exact_options(args, order, threads, arithmetic));
-      if (c.error == dd_NoError) {
-        // An exact answer of doubles is written as a run's answer is.
-        within = settled_as_doubles(c);
-        if (within == nullptr) return write_exactly(args, M.get(), c);
-      }
-    }
-    if (within == nullptr) err = dd_NumericallyInconsistent;
-  }
-  if (arithmetic == Arithmetic::Exact ||
-      (arithmetic == Arithmetic::Auto &&
-       (err == dd_NumericallyInconsistent || err == dd_LPCycling)))
-    return run_convert_exactly(args, M.get(), nullptr, order, threads, arithmetic);
-  if (err != dd_NoError) return computation_error(args, err);
-  // The output is written from the run itself: a copy would double what
-  // the largest runs hold.
   if (poly->child == nullptr || poly->child->CompStatus != dd_AllFound) {
     complain(display_name(args.file), "the conversion did not complete");
     return kExitComputation;
   }
-
   const bool quiet = args.has("--quiet");
   const std::string out_name = output_name(args, 'o', poly->representation);
   {
@@ -402,13 +297,13 @@ int run_convert(const Args &args)
     std::fprintf(f, "* input: %s, %ld rows of %ld columns (%s)\n",
                  comment_name(args.file).c_str(), M->rowsize, M->colsize,
                  representation_name(M->representation));
-    dd_WriteRunningMode(f, poly.get());
-    if (within != nullptr)
-      dd_WriteMatrix(f, within.get());
+    dd_WriteRunningMode(f, poly);
+    if (rows != nullptr)
+      dd_WriteMatrix(f, rows);
     else
-      dd_WriteOutputMatrix(f, poly.get());
+      dd_WriteOutputMatrix(f, poly);
     dd_WriteCompletionStatus(f, poly->child);
-    dd_WriteDDTimes(f, poly.get());
+    dd_WriteDDTimes(f, poly);
     if (!out.finish(quiet)) return kExitUsage;
   }
 
@@ -420,10 +315,75 @@ int run_convert(const Args &args)
     if (!args.has(x.flag)) continue;
     Output extra(extra_file_name(base, x.code, poly->representation));
     if (!extra.ok()) return kExitUsage;
-    x.write(extra.get(), poly.get());
+    x.write(extra.get(), poly);
     if (!extra.finish(quiet)) return kExitUsage;
   }
   return kExitOk;
+}
+
+int run_convert(const Args &args)
+{
+  OrderChoice order;
+  if (auto o = args.value("--order")) {
+    auto c = parse_order(*o);
+    if (!c) return usage_error("convert", "unknown row order '" + *o + "'");
+    order = *c;
+  }
+  ops::Request rq;
+  if (auto t = args.value("--threads")) {
+    const auto n = parse_count(*t);
+    if (!n) return usage_error("convert", "--threads needs a count from 1 to 64, not '" + *t + "'");
+    rq.threads = *n;
+  }
+  if (!arithmetic_of(args, "convert", &rq.arithmetic)) return kExitUsage;
+  std::unique_ptr<QMatrix> rational;
+  // A run in double has no use for the exact rows.
+  Matrix M = read_input(args.file, rq.arithmetic != Arithmetic::Double ? &rational : nullptr);
+  if (!M) return kExitUsage;
+  const bool had_rational = rational != nullptr;
+
+  ConvertOptions o = convert_options(args, order);
+  // The rows of an exact run go to the file as they are written, which is
+  // opened only then, as it would be after the run.
+  std::optional<Output> out;
+  std::exception_ptr stopped;
+  o.text_sink = [&](const QMatrix &head, std::string_view rows) {
+    try {
+      if (!out) {
+        out.emplace(output_name(args, 'o', M->representation));
+        if (!out->ok()) return false;
+        write_exact_comments(out->get(), args, M.get());
+        write_rational_head(out->get(), head);
+      }
+    } catch (...) {
+      // An interrupt: the run is left as it stands and it is raised after.
+      stopped = std::current_exception();
+      return false;
+    }
+    if (!out->ok()) return false;
+    std::fwrite(rows.data(), 1, rows.size(), out->get());
+    return true;
+  };
+  ProgressLine progress(progress_wanted(args), args.has("--progress"), &rq);
+  RunConversion r = ops::convert(M.get(), std::move(rational), std::move(o), rq, true);
+  if (stopped) std::rethrow_exception(stopped);
+  Conversion &c = r.result;
+  if (r.route == ConvertRoute::ExactFirst && !args.has("--quiet"))
+    std::fprintf(stderr, "zonix convert: exact arithmetic costs no more than double here; computed in exact arithmetic\n");
+  if (c.error != dd_NoError) return computation_error(args, c.error);
+  if (r.route == ConvertRoute::ByLps) return write_found(args, M.get(), c.output.get());
+  if (r.run == nullptr) {
+    if (r.route == ConvertRoute::ExactAfterDouble || (r.route == ConvertRoute::ExactInput && !c.settled))
+      note_exact(args, "convert", rq.arithmetic, had_rational);
+    return write_exactly(args, M.get(), c, &out);
+  }
+  if (c.settled) {
+    // An exact answer of doubles is written as a run's answer is.
+    Matrix rows = settled_as_doubles(c);
+    if (rows == nullptr) return write_exactly(args, M.get(), c);
+    return write_from_run(args, M.get(), r.run.get(), rows.get());
+  }
+  return write_from_run(args, M.get(), r.run.get(), c.output.get());
 }
 
 // ---- lp ------------------------------------------------------------------------------
@@ -480,7 +440,7 @@ int run_lp(const Args &args)
   LP lp(dd_Matrix2LP(M.get(), &err));
   bool exact = false;
   if (err == dd_NoError) solve_lp(lp.get(), solver, arithmetic, &err, &exact, rational.get());
-  if (exact && err == dd_NoError) note_exact(args, "lp", arithmetic, rational.get());
+  if (exact && err == dd_NoError) note_exact(args, "lp", arithmetic, rational != nullptr);
   const bool infeasible = err == dd_NoError && no_feasible_point(M.get(), rational.get(), lp.get(),
                                                                  solver, arithmetic, &err);
   Output out(output_name(args, 's', M->representation));
@@ -536,7 +496,7 @@ int run_reduce(const Args &args)
                         arithmetic, &err, &exact, rational.get(), method));
   }
   if (err != dd_NoError || !red) return computation_error(args, err);
-  if (exact) note_exact(args, "reduce", arithmetic, exact_rows ? rational.get() : nullptr);
+  if (exact) note_exact(args, "reduce", arithmetic, exact_rows);
   Matrix reduced(dd_MatrixSubmatrix(M.get(), red.get()));
   Output out(output_name(args, 'v', M->representation));
   if (!out.ok()) return kExitUsage;
@@ -571,7 +531,7 @@ int run_interior(const Args &args)
   ops::InteriorPoint point = ops::interior_point(M.get(), dd_DualSimplex, rq, rational.get());
   const dd_ErrorType err = point.err;
   const LP &ilp = point.lp;
-  if (point.exact && ilp != nullptr && err == dd_NoError) note_exact(args, "interior", arithmetic, rational.get());
+  if (point.exact && ilp != nullptr && err == dd_NoError) note_exact(args, "interior", arithmetic, rational != nullptr);
   Output out(output_name(args, 's', M->representation));
   if (!out.ok()) return kExitUsage;
   FILE *f = out.get();
@@ -607,7 +567,7 @@ int run_linearity(const Args &args)
   Set lin(row_query(M.get(), RowQuery::ImplicitLinearity, arithmetic, &err, &exact,
                     rational.get()));
   if (err != dd_NoError || !lin) return computation_error(args, err);
-  if (exact) note_exact(args, "linearity", arithmetic, rational.get());
+  if (exact) note_exact(args, "linearity", arithmetic, rational != nullptr);
   // The input again, with the implicit linearities declared.
   Matrix marked(dd_MatrixCopy(M.get()));
   for (dd_rowrange i = 1; i <= M->rowsize; ++i)
@@ -638,7 +598,7 @@ int run_adjacency(const Args &args)
   bool exact = false;
   SetFamily F(row_adjacency(M.get(), arithmetic, &err, &exact, rational.get()));
   if (err != dd_NoError || !F) return computation_error(args, err != dd_NoError ? err : dd_EmptyRepresentation);
-  if (exact) note_exact(args, "adjacency", arithmetic, rational.get());
+  if (exact) note_exact(args, "adjacency", arithmetic, rational != nullptr);
   Output out(output_name(args, 'j', M->representation));
   if (!out.ok()) return kExitUsage;
   FILE *f = out.get();
@@ -754,7 +714,7 @@ int run_project(const Args &args)
       complain(display_name(args.file), "the elimination did not complete");
       return kExitComputation;
     }
-    if (p.exact) note_exact(args, "project", arithmetic, rational.get());
+    if (p.exact) note_exact(args, "project", arithmetic, rational != nullptr);
   }
   Output out(output_name(args, 'p', M->representation));
   if (!out.ok()) return kExitUsage;

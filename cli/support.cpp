@@ -307,19 +307,29 @@ bool Output::finish(bool quiet)
   return true;
 }
 
-ProgressLine::ProgressLine(bool enabled, bool at_once)
+ProgressLine::ProgressLine(bool enabled, bool at_once, ops::Request *rq)
 {
   if (!enabled) return;
   start_ = seconds_now();
   delay_ = at_once ? 0.0 : kProgressDelay;
+  if (rq != nullptr) {
+    rq->iterations = &ProgressLine::hook;
+    rq->iterations_user = this;
+    rq->progress = &ProgressLine::row_hook;
+    rq->progress_user = this;
+    return;
+  }
+  installed_ = true;
   dd_SetProgressHook(&ProgressLine::hook, this);
   dd_SetRowProgressHook(&ProgressLine::row_hook, this);
 }
 
 ProgressLine::~ProgressLine()
 {
-  dd_SetProgressHook(nullptr, nullptr);
-  dd_SetRowProgressHook(nullptr, nullptr);
+  if (installed_) {
+    dd_SetProgressHook(nullptr, nullptr);
+    dd_SetRowProgressHook(nullptr, nullptr);
+  }
   if (shown_) std::fputc('\n', stderr);
 }
 

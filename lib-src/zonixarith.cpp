@@ -755,9 +755,21 @@ dd_MatrixPtr convert_by_lps(dd_MatrixPtr M, Arithmetic arithmetic, double tolera
 
 namespace {
 
-// convert; spent, when set, is *rational, for the exact run to free.
-Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational, QMatrix *spent)
+// What a caller of convert_rows that writes from the double run gets
+// beside the conversion.
+struct Handover {
+  Polyhedra *run = nullptr;  // the double run, when the answer is its own
+  bool engine_checks = false;
+  ConvertRoute route = ConvertRoute::Exact;
+};
+
+// convert; spent, when set, is *rational, for the exact run to free; with
+// keep, a double run whose answer stands goes there uncopied.
+Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *rational, QMatrix *spent,
+                        Handover *keep = nullptr)
 {
+  Handover unused;
+  Handover &h = keep != nullptr ? *keep : unused;
   Conversion c;
   if (M == nullptr) {
     c.error = dd_ImproperInputFormat;
@@ -766,35 +778,65 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   const bool in_double = o.arithmetic == Arithmetic::Double ||
                          (o.arithmetic == Arithmetic::Auto && rational == nullptr && !exact_first(M));
   if (in_double) {
+    h.route = ConvertRoute::Double;
     Polyhedra owner;
     // On measured data the checks after the run decide: the run's own,
     // at an absolute tolerance, refuse rows rounded to a few digits.
     const bool measured = o.arithmetic == Arithmetic::Auto && measured_data(M);
     if (!o.families()) {
       c.output.reset(convert_by_lps(M, o.arithmetic, o.tolerance));
-      if (c.output != nullptr) return c;
+      if (c.output != nullptr) {
+        h.route = ConvertRoute::ByLps;
+        return c;
+      }
     }
-    c = run_double(M, o, &owner, !measured);
+    if (keep != nullptr && !measured) {
+      // The caller reads the answer and the families from the run.
+      const dd_RunOptions run{o.order, o.seed, o.threads};
+      owner.reset(dd_DDMatrix2PolyWith(M, &run, &c.error));
+    } else if (keep != nullptr) {
+      // Measured data: a copy of the rows to polish, no families.
+      ConvertOptions lean = o;
+      lean.adjacency = lean.incidence = lean.input_adjacency = lean.input_incidence = false;
+      c = run_double(M, lean, &owner, keep->engine_checks);
+    } else {
+      c = run_double(M, o, &owner, !measured);
+    }
     if (o.arithmetic == Arithmetic::Auto && c.error == dd_NoError) {
       // No double answer leaves unchecked: measured data keep it when it
       // is right for data within the tolerance; exact data when its rows,
       // settled on the input's numbers, pass the exact checks.
       if (measured) {
-        if (answer_within(M, c.output.get(), o.tolerance)) return c;
+        if (answer_within(M, c.output.get(), o.tolerance)) {
+          if (keep != nullptr) *keep->run = std::move(owner);
+          return c;
+        }
       } else {
         Conversion s = settle_finished(owner.get(), M, o);
-        if (s.error != dd_NumericallyInconsistent) return s;
+        if (s.error != dd_NumericallyInconsistent) {
+          if (keep != nullptr) *keep->run = std::move(owner);
+          return s;
+        }
       }
       c.error = dd_NumericallyInconsistent;
     }
-    if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) return c;
-  } else if (o.arithmetic == Arithmetic::Auto && rational != nullptr && settling_pays(M, *rational, o)) {
-    Conversion s = settle_from_double(M, o, *rational);
-    if (s.error == dd_NoError && !passes_checker(*rational, s)) s.error = dd_NumericallyInconsistent;
-    if (s.error != dd_NumericallyInconsistent) {
-      if (o.text && !s.rational.entries.empty()) as_text(s);
-      return s;
+    if (o.arithmetic == Arithmetic::Double || !uncertified(c.error)) {
+      if (keep != nullptr) *keep->run = std::move(owner);
+      return c;
     }
+    h.route = ConvertRoute::ExactAfterDouble;
+  } else if (rational != nullptr) {
+    h.route = ConvertRoute::ExactInput;
+    if (o.arithmetic == Arithmetic::Auto && settling_pays(M, *rational, o)) {
+      Conversion s = settle_from_double(M, o, *rational);
+      if (s.error == dd_NoError && !passes_checker(*rational, s)) s.error = dd_NumericallyInconsistent;
+      if (s.error != dd_NumericallyInconsistent) {
+        if (o.text && !s.rational.entries.empty()) as_text(s);
+        return s;
+      }
+    }
+  } else {
+    h.route = o.arithmetic == Arithmetic::Auto ? ConvertRoute::ExactFirst : ConvertRoute::Exact;
   }
   const QMatrix in = rational != nullptr ? QMatrix() : to_rational(M);
   ExactConvert rq;
@@ -862,6 +904,18 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *ratio
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &o, std::unique_ptr<QMatrix> rational)
 {
   return convert_rows(M, o, rational.get(), rational.get());
+}
+
+RunConversion convert_keeping_run(dd_MatrixPtr M, const ConvertOptions &o, std::unique_ptr<QMatrix> rational,
+                                  bool engine_checks)
+{
+  RunConversion r;
+  Handover h;
+  h.run = &r.run;
+  h.engine_checks = engine_checks;
+  r.result = convert_rows(M, o, rational.get(), rational.get(), &h);
+  r.route = h.route;
+  return r;
 }
 
 Conversion hull_extreme(dd_MatrixPtr M, const ConvertOptions &o)

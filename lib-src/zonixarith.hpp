@@ -129,6 +129,34 @@ Conversion convert(dd_MatrixPtr M, const ConvertOptions &options,
 // run frees them once it has its own copy.
 Conversion convert(dd_MatrixPtr M, const ConvertOptions &options, std::unique_ptr<QMatrix> rational);
 
+// How convert came to its answer, for a caller that says which arithmetic
+// gave it.
+enum class ConvertRoute {
+  Double,            // a double run, or its answer settled exactly
+  ByLps,             // convert_by_lps found the rows
+  ExactInput,        // exact rows no double holds: settled or run exactly
+  ExactFirst,        // auto on integers that exact_first picks
+  ExactAfterDouble,  // auto: the double answer could not be certified
+  Exact              // exact arithmetic was asked for
+};
+
+// A conversion that hands its double run over rather than copying its
+// answer out of it, for a writer that reads the largest answers from the
+// run itself.
+struct RunConversion {
+  Conversion result;  // no families or output copied from `run`
+  // The finished double run the answer stands on (its rows are
+  // result.output when set: auto's checked copy; else the run's own), or
+  // null when another route gave the answer.
+  Polyhedra run;
+  ConvertRoute route = ConvertRoute::Exact;
+};
+
+// convert, its double run handed over.  engine_checks: auto on measured
+// data keeps the run's own final checks too (as the tool always ran them).
+RunConversion convert_keeping_run(dd_MatrixPtr M, const ConvertOptions &options,
+                                  std::unique_ptr<QMatrix> rational, bool engine_checks);
+
 // The extreme points and rays of the V-representation M: its facets, then
 // their generators.  The facets go on exact when they were found exactly;
 // in auto on measured data, M's own rows on facets of full rank, taken as

@@ -26,24 +26,27 @@ inline constexpr double kLPExtra = 2.0;
 // back after.
 class Hooks {
  public:
-  explicit Hooks(const Request &rq) : cancel_(rq.cancel != nullptr), progress_(rq.progress != nullptr)
+  explicit Hooks(const Request &rq)
+      : cancel_(rq.cancel != nullptr), progress_(rq.progress != nullptr), iterations_(rq.iterations != nullptr)
   {
     if (cancel_) {
       dd_GetCancelHook(&outer_cancel_, &outer_user_);
       dd_SetCancelHook(rq.cancel, rq.cancel_user);
     }
     if (progress_) dd_SetRowProgressHook(rq.progress, rq.progress_user);
+    if (iterations_) dd_SetProgressHook(rq.iterations, rq.iterations_user);
   }
   ~Hooks()
   {
     if (cancel_) dd_SetCancelHook(outer_cancel_, outer_user_);
     if (progress_) dd_SetRowProgressHook(nullptr, nullptr);
+    if (iterations_) dd_SetProgressHook(nullptr, nullptr);
   }
   Hooks(const Hooks &) = delete;
   Hooks &operator=(const Hooks &) = delete;
 
  private:
-  bool cancel_, progress_;
+  bool cancel_, progress_, iterations_;
   dd_CancelHook outer_cancel_ = nullptr;  // the caller's, put back after
   void *outer_user_ = nullptr;
 };
@@ -91,6 +94,15 @@ InteriorPoint interior_point(dd_MatrixPtr M, dd_LPSolverType solver, const Reque
   else
     solve_interior(M, r.lp.get(), solver, rq.arithmetic, &r.err, &r.exact);
   return r;
+}
+
+RunConversion convert(dd_MatrixPtr M, std::unique_ptr<QMatrix> rational, ConvertOptions o, const Request &rq,
+                      bool engine_checks)
+{
+  const Hooks hooks(rq);
+  o.arithmetic = rq.arithmetic;
+  o.threads = rq.threads;
+  return convert_keeping_run(M, o, std::move(rational), engine_checks);
 }
 
 }  // namespace zonix::ops

@@ -15,8 +15,10 @@ namespace zonix::ops {
 struct Request {
   Arithmetic arithmetic = Arithmetic::Auto;
   int threads = 0;  // 0: one per core; no result depends on it
-  dd_RowProgressHook progress = nullptr;
+  dd_RowProgressHook progress = nullptr;  // the row loops' progress
   void *progress_user = nullptr;
+  dd_ProgressHook iterations = nullptr;  // a conversion's, one call per row added
+  void *iterations_user = nullptr;
   dd_CancelHook cancel = nullptr;
   void *cancel_user = nullptr;
 };
@@ -42,6 +44,13 @@ struct InteriorPoint {
 };
 InteriorPoint interior_point(dd_MatrixPtr M, dd_LPSolverType solver, const Request &rq,
                              const QMatrix *rational = nullptr);
+
+// The conversion of M as zonix::convert makes it, in the request's
+// arithmetic, on its threads and with its hooks, the double run handed
+// over instead of copied (convert_keeping_run).  o's arithmetic and
+// threads are the request's.
+RunConversion convert(dd_MatrixPtr M, std::unique_ptr<QMatrix> rational, ConvertOptions o, const Request &rq,
+                      bool engine_checks = false);
 
 }  // namespace zonix::ops
 
