@@ -7,12 +7,13 @@ namespace {
 // Runs the conversion in the arithmetic of the options, with the families
 // asked for; a library error fails the command (records the caller holds
 // are released by their handles while the failure unwinds).
-zonix::Conversion convert(dd_MatrixPtr M, bool adjacency = false, bool input_adjacency = false)
+zonix::Conversion convert(const gw::Call &call, dd_MatrixPtr M, bool adjacency = false,
+                          bool input_adjacency = false)
 {
   zonix::ConvertOptions o;
-  o.arithmetic = gw::options().arithmetic;
-  o.threads = gw::options().threads;
-  o.tolerance = gw::options().tolerance;
+  o.arithmetic = call.request.arithmetic;
+  o.threads = call.request.threads;
+  o.tolerance = call.options.tolerance;
   o.adjacency = adjacency;
   o.input_adjacency = input_adjacency;
   zonix::Conversion c = zonix::convert(M, o);
@@ -31,66 +32,66 @@ Handle complete(Handle &h)
 
 }  // namespace
 
-void hull(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void hull(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "hull expects a V input struct and produces an H output struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
-  zonix::Conversion c = convert(M.get());
+  zonix::Conversion c = convert(call, M.get());
   zonix::Matrix H = complete(c.output);
   plhs[0] = PY_set_H_MatrixPtr(H.get());
 }
 
-void extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void extreme(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "extreme expects an H input struct and produces a V output struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::H, usage);
-  zonix::Conversion c = convert(M.get());
+  zonix::Conversion c = convert(call, M.get());
   zonix::Matrix G = complete(c.output);
   plhs[0] = PY_set_V_MatrixPtr(G.get());
 }
 
-void v_hull_extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void v_hull_extreme(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "v_hull_extreme expects a V input struct and produces a V output struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
   zonix::ConvertOptions o;
-  o.arithmetic = gw::options().arithmetic;
-  o.threads = gw::options().threads;
-  o.tolerance = gw::options().tolerance;
+  o.arithmetic = call.request.arithmetic;
+  o.threads = call.request.threads;
+  o.tolerance = call.options.tolerance;
   zonix::Conversion c = zonix::hull_extreme(M.get(), o);
   gw::check(c.error);
   zonix::Matrix G = complete(c.output);
   plhs[0] = PY_set_V_MatrixPtr(G.get());
 }
 
-void adj_extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void adj_extreme(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "adj_extreme expects an H input struct and produces a V output struct "
       "and the adjacency struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 2, 2, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::H, usage);
-  zonix::Conversion c = convert(M.get(), true);
+  zonix::Conversion c = convert(call, M.get(), true);
   zonix::Matrix G = complete(c.output);
   zonix::SetFamily F = complete(c.adjacency);
   plhs[0] = PY_set_V_MatrixPtr(G.get());
   plhs[1] = PY_set_SetFamilyPtr(F.get());
 }
 
-void adjacency(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void adjacency(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "adjacency expects a V input struct and produces the adjacency cell "
       "array of its rows";
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::V, usage);
-  zonix::Conversion c = convert(M.get(), false, true);
+  zonix::Conversion c = convert(call, M.get(), false, true);
   zonix::SetFamily F = complete(c.input_adjacency);
   plhs[0] = PY_set_SetFamilyPtr(F.get());
 }

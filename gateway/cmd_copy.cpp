@@ -1,7 +1,7 @@
 // "copy_h" and "copy_v": a struct through the library matrix and back.
 #include "gateway.h"
 
-void copy_v(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void copy_v(const gw::Call &, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "copy_v expects a V input struct and produces a V output struct";
@@ -12,7 +12,7 @@ void copy_v(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
   plhs[0] = PY_set_V_MatrixPtr(M.get());
 }
 
-void copy_h(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void copy_h(const gw::Call &, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "copy_h expects a H input struct and produces a H output struct";

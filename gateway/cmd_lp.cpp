@@ -77,10 +77,10 @@ mxArray *WQ_set_LPsol_MatrixPtr(dd_LPPtr lp)
 
 namespace {
 
-void solve(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
+void solve(const gw::Call &call, dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
            const mxArray *prhs[])
 {
-  const std::string usage = std::string(gw::current_command()) +
+  const std::string usage = std::string(call.command) +
                             " expects an LP struct with fields A, B, obj and "
                             "optional lin and produces an LP result struct";
   // A non-struct input is left to the LP matrix check.
@@ -88,7 +88,7 @@ void solve(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
   dd_ErrorType err = dd_NoError;
   zonix::LP lp(WQ_get_LP_MatrixPtr(prhs[0]));
   bool exact = false;
-  zonix::solve_lp(lp.get(), solver, gw::options().arithmetic, &err, &exact);
+  zonix::solve_lp(lp.get(), solver, call.request.arithmetic, &err, &exact);
   // A solver error is reported, not raised: the result struct still comes
   // back with the status the record holds.
   gw::check(err, false);
@@ -97,12 +97,12 @@ void solve(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
 
 }  // namespace
 
-void solve_lp(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void solve_lp(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
-  solve(dd_CrissCross, nlhs, plhs, nrhs, prhs);
+  solve(call, dd_CrissCross, nlhs, plhs, nrhs, prhs);
 }
 
-void solve_lp_DS(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void solve_lp_DS(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
-  solve(dd_DualSimplex, nlhs, plhs, nrhs, prhs);
+  solve(call, dd_DualSimplex, nlhs, plhs, nrhs, prhs);
 }

@@ -43,7 +43,7 @@ std::vector<dd_colrange> eliminated_columns(const mxArray *cols, dd_colrange d)
 
 }  // namespace
 
-void project(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void project(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "project expects an H input struct and a vector of variable numbers "
@@ -51,20 +51,20 @@ void project(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
   gw::check_call(nlhs, nrhs, prhs, 2, 0, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::H, usage);
   const std::vector<dd_colrange> del = eliminated_columns(prhs[1], M->colsize - 1);
-  const gw::Options &opt = gw::options();
+  const gw::Options &opt = call.options;
   // Block elimination's cone of multipliers has a row per eliminated
   // column and per row.
   const zonix::proj::Method method = zonix::proj::choose(M.get(), del, opt.projection);
   if (method == zonix::proj::Method::Block)
     gw::require_room(static_cast<double>(del.size()) + M->rowsize, M->rowsize + 1.0);
-  zonix::Projection P = zonix::eliminate(M.get(), del, method, opt.reduce, opt.arithmetic);
+  zonix::Projection P = zonix::eliminate(M.get(), del, method, opt.reduce, call.request.arithmetic);
   gw::check(P.error);
   if (!P.output) gw::check(dd_OutOfMemory);
   const zonix::Matrix &R = P.output;
   plhs[0] = PY_set_H_MatrixPtr(R.get());
 }
 
-void linearity(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void linearity(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "linearity expects an H or V input struct and produces a row vector "
@@ -74,12 +74,12 @@ void linearity(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
   dd_ErrorType err = dd_NoError;
   bool exact = false;
   zonix::Set L(zonix::row_query(M.get(), zonix::RowQuery::ImplicitLinearity,
-                                gw::options().arithmetic, &err, &exact));
+                                call.request.arithmetic, &err, &exact));
   gw::check(err);
   plhs[0] = PY_set_Set(L.get());
 }
 
-void strong_redundancy(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void strong_redundancy(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "strong_redundancy expects an H or V input struct and produces a row "
@@ -90,7 +90,7 @@ void strong_redundancy(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[
   dd_ErrorType err = dd_NoError;
   bool exact = false;
   zonix::Set S(zonix::row_query(M.get(), zonix::RowQuery::StronglyRedundant,
-                                gw::options().arithmetic, &err, &exact));
+                                call.request.arithmetic, &err, &exact));
   gw::check(err);
   zonix::SetFamily W;
   if (nlhs == 2) {

@@ -8,25 +8,25 @@ namespace {
 
 using Writer = mxArray *(*)(dd_MatrixPtr);
 
-void reduce(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[],
+void reduce(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[],
             const char *usage, gw::Kind kind, Writer write)
 {
   gw::check_call(nlhs, nrhs, prhs, 1, 1, 2, usage);
   zonix::Matrix M = gw::read(prhs[0], kind, usage);
   dd_ErrorType err = dd_NoError;
   bool exact = false;
-  zonix::Set red(zonix::row_query(M.get(), zonix::RowQuery::Redundant, gw::options().arithmetic,
-                                  &err, &exact, nullptr, gw::options().redundancy));
+  zonix::Set red(zonix::row_query(M.get(), zonix::RowQuery::Redundant, call.request.arithmetic,
+                                  &err, &exact, nullptr, call.options.redundancy));
   gw::check(err);
   zonix::Matrix reduced(dd_MatrixSubmatrix(M.get(), red.get()));
   plhs[0] = write(reduced.get());
   if (nlhs == 2) plhs[1] = PY_set_Set(red.get());
 }
 
-void interior(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
+void interior(const gw::Call &call, dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
               const mxArray *prhs[])
 {
-  const std::string usage = std::string(gw::current_command()) +
+  const std::string usage = std::string(call.command) +
                             " expects an H input struct and produces an LP "
                             "result struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 0, 1, usage.c_str(), 0);
@@ -35,9 +35,7 @@ void interior(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
   gw::require_room(M->rowsize, M->colsize);
   M->objective = dd_LPmin;
   for (dd_colrange j = 0; j < M->colsize; ++j) ddd_set_d(M->rowvec[j], 0.0);
-  zonix::ops::Request rq;
-  rq.arithmetic = gw::options().arithmetic;
-  const zonix::ops::InteriorPoint point = zonix::ops::interior_point(M.get(), solver, rq);
+  const zonix::ops::InteriorPoint point = zonix::ops::interior_point(M.get(), solver, call.request);
   if (point.lp == nullptr) gw::check(point.err);
   // As with "solve_lp": reported, and the result struct still returned.
   gw::check(point.err, false);
@@ -46,29 +44,28 @@ void interior(dd_LPSolverType solver, int nlhs, mxArray *plhs[], int nrhs,
 
 }  // namespace
 
-void reduce_h(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void reduce_h(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "reduce_h expects an H input struct and produces a H output struct and "
       "an optional vector of removed rows";
-  reduce(nlhs, plhs, nrhs, prhs, usage, gw::Kind::H, PY_set_H_MatrixPtr);
+  reduce(call, nlhs, plhs, nrhs, prhs, usage, gw::Kind::H, PY_set_H_MatrixPtr);
 }
 
-void reduce_v(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void reduce_v(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "reduce_v expects an V input struct and produces a V output struct and "
       "an optional vector of removed vertices";
-  reduce(nlhs, plhs, nrhs, prhs, usage, gw::Kind::V, PY_set_V_MatrixPtr);
+  reduce(call, nlhs, plhs, nrhs, prhs, usage, gw::Kind::V, PY_set_V_MatrixPtr);
 }
 
-void find_interior(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void find_interior(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
-  interior(dd_CrissCross, nlhs, plhs, nrhs, prhs);
+  interior(call, dd_CrissCross, nlhs, plhs, nrhs, prhs);
 }
 
-void find_interior_DS(int nlhs, mxArray *plhs[], int nrhs,
-                      const mxArray *prhs[])
+void find_interior_DS(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
-  interior(dd_DualSimplex, nlhs, plhs, nrhs, prhs);
+  interior(call, dd_DualSimplex, nlhs, plhs, nrhs, prhs);
 }

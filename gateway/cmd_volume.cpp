@@ -24,13 +24,13 @@ mxArray *integer_value(const mpz_class &z)
 
 }  // namespace
 
-void volume(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+void volume(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 {
   static constexpr char usage[] =
       "volume expects an H or V input struct and produces a volume struct";
   gw::check_call(nlhs, nrhs, prhs, 1, 0, 1, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::Either, usage);
-  const zonix::Volume v = zonix::volume(M.get(), gw::options().arithmetic);
+  const zonix::Volume v = zonix::volume(M.get(), call.request.arithmetic);
   gw::check(v.error);
   static const char *fields[] = {"volume", "exact", "num", "den", "fraction", "kind",
                                  "vertices", "facets", "simplices"};

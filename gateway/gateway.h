@@ -12,32 +12,64 @@
 #include "mex.h"
 #include "zonix.hpp"
 #include "zonixarith.hpp"
+#include "zonixops.hpp"
+
+namespace gw {
+
+// A MATLAB error waiting to be raised: the last word of its identifier
+// (the dispatcher adds "zonix:<command>:") and its text.
+struct Failure {
+  std::string what;
+  std::string message;
+};
+
+// Raises the error "zonix:<command being run>:<what>" with the given text.
+[[noreturn]] void fail(const char *what, std::string message);
+
+// The options struct a computing command may take as its last argument,
+// beside the arithmetic and threads, which go into the request.
+struct Options {
+  bool progress = false;  // iteration lines through mexPrintf
+  double tolerance = 0;   // measured data in auto; 0: the library's default
+  zonix::proj::Method projection = zonix::proj::Method::Auto;  // project
+  bool reduce = true;     // project: drop redundant rows of the result
+  dd_RedundancyMethod redundancy = dd_RedundancyAuto;  // reduce_h, reduce_v
+};
+
+// One call of a command: its name (for usage texts), its options, and the
+// request its library calls run under (arithmetic, threads, the host's
+// interrupt and progress hooks).
+struct Call {
+  const char *command = "zonixmex";
+  Options options;
+  zonix::ops::Request request;
+};
+
+}  // namespace gw
 
 // Every command handler: outputs as received, inputs without the command
 // name (and without the options struct, which the dispatcher has read).
-using Handler = void (*)(int nlhs, mxArray *plhs[], int nrhs,
+using Handler = void (*)(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs,
                          const mxArray *prhs[]);
 
 // Command handlers, one per command name; each lives in a gateway/cmd_*.cpp.
-void hull(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void reduce_h(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void reduce_v(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void copy_v(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void copy_h(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void v_hull_extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void adj_extreme(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void adjacency(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void solve_lp(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void solve_lp_DS(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void find_interior(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void find_interior_DS(int nlhs, mxArray *plhs[], int nrhs,
-                      const mxArray *prhs[]);
-void project(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void linearity(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
-void strong_redundancy(int nlhs, mxArray *plhs[], int nrhs,
-                       const mxArray *prhs[]);
-void volume(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void hull(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void extreme(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void reduce_h(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void reduce_v(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void copy_v(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void copy_h(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void v_hull_extreme(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void adj_extreme(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void adjacency(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void solve_lp(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void solve_lp_DS(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void find_interior(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void find_interior_DS(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void project(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void linearity(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void strong_redundancy(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
+void volume(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
 
 // ---- conversions between MATLAB structs and library records -------------
 //
@@ -71,30 +103,6 @@ dd_LPPtr WQ_get_LP_MatrixPtr(const mxArray *s);
 mxArray *WQ_set_LPsol_MatrixPtr(dd_LPPtr lp);
 
 namespace gw {
-
-// A MATLAB error waiting to be raised: identifier and text.
-struct Failure {
-  std::string id;
-  std::string message;
-};
-
-// The command being run, used in error identifiers ("zonix:<command>:...").
-const char *current_command();
-
-// Raises the error "zonix:<current command>:<what>" with the given text.
-[[noreturn]] void fail(const char *what, std::string message);
-
-// The options struct a computing command may take as its last argument.
-struct Options {
-  zonix::Arithmetic arithmetic = zonix::Arithmetic::Auto;
-  bool progress = false;  // iteration lines through mexPrintf
-  int threads = 0;        // of a conversion; 0: one per core
-  double tolerance = 0;   // measured data in auto; 0: the library's default
-  zonix::proj::Method projection = zonix::proj::Method::Auto;  // project
-  bool reduce = true;     // project: drop redundant rows of the result
-  dd_RedundancyMethod redundancy = dd_RedundancyAuto;  // reduce_h, reduce_v
-};
-const Options &options();
 
 // Raises the usage text unless there are exactly `inputs` inputs, of which
 // the first `structs` are structs, and between min_out and max_out outputs.

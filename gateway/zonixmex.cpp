@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "gateway.h"
@@ -26,9 +27,6 @@ bool utSetInterruptPending(bool) __attribute__((weak));
 #endif
 
 namespace {
-
-const char *running = "zonixmex";
-gw::Options current_options;
 
 constexpr char library_error[] =
     "ZONIX returned an error, see above(!) for details";
@@ -68,6 +66,7 @@ void print_and_keep(void *user, FILE *, const char *text)
 constexpr auto progress_interval = std::chrono::milliseconds(250);
 
 struct Progress {
+  const char *command;
   std::chrono::steady_clock::time_point last{};
 };
 
@@ -80,12 +79,13 @@ void print_progress(void *user, dd_rowrange iteration, dd_rowrange total,
       now - p->last < progress_interval)
     return;
   p->last = now;
-  mexPrintf("%s: iteration %ld of %ld, %ld rays\n", running,
+  mexPrintf("%s: iteration %ld of %ld, %ld rays\n", p->command,
             static_cast<long>(iteration), static_cast<long>(total), raycount);
 }
 
 // The row loops' line: rewritten in place, ended once every row is done.
 struct RowProgress {
+  const char *command;
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
   bool open = false;
 };
@@ -94,27 +94,30 @@ void print_row_progress(void *user, const char *stage, long done, long total, lo
 {
   auto *p = static_cast<RowProgress *>(user);
   const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - p->start).count();
-  mexPrintf("\r%s: %s, %ld of %ld rows, %ld kept, %.1f s   ", running, stage, done, total, kept, secs);
+  mexPrintf("\r%s: %s, %ld of %ld rows, %ld kept, %.1f s   ", p->command, stage, done, total, kept, secs);
   p->open = done < total;
   if (!p->open) mexPrintf("\n");
 }
 
-// The hooks of one computing call: installed for its length only.
+// The hooks of one computing call, put into its request and installed
+// for its length only.
 class Session {
  public:
-  Session()
+  explicit Session(gw::Call &call) : progress_{call.command}, rows_{call.command}
   {
-    dd_SetCancelHook(host_cancels, nullptr);
-    if (current_options.progress) {
-      dd_SetProgressHook(print_progress, &progress_);
-      dd_SetRowProgressHook(print_row_progress, &rows_);
+    zonix::ops::Request &rq = call.request;
+    rq.cancel = host_cancels;
+    if (call.options.progress) {
+      rq.iterations = print_progress;
+      rq.iterations_user = &progress_;
+      rq.progress = print_row_progress;
+      rq.progress_user = &rows_;
     }
+    hooks_.emplace(rq);
   }
   ~Session()
   {
-    dd_SetCancelHook(nullptr, nullptr);
-    dd_SetProgressHook(nullptr, nullptr);
-    dd_SetRowProgressHook(nullptr, nullptr);
+    hooks_.reset();
     if (rows_.open) mexPrintf("\n");
   }
   Session(const Session &) = delete;
@@ -123,10 +126,11 @@ class Session {
  private:
   Progress progress_;
   RowProgress rows_;
+  std::optional<zonix::ops::HookScope> hooks_;
 };
 
 // "version" takes any inputs and assigns no output.
-void version(int, mxArray *[], int, const mxArray *[])
+void version(const gw::Call &, int, mxArray *[], int, const mxArray *[])
 {
   mexPrintf("Version %s\n", "1.0");
 }
@@ -186,16 +190,18 @@ std::string text_value(const mxArray *v, const char *name)
   return s;
 }
 
-gw::Options read_options(const mxArray *o)
+// Reads the options struct o of call's command into call.
+void read_options(const mxArray *o, gw::Call &call)
 {
-  const bool projecting = std::strcmp(running, "project") == 0;
-  const bool reducing = std::strcmp(running, "reduce_h") == 0 || std::strcmp(running, "reduce_v") == 0;
+  const char *command = call.command;
+  const bool projecting = std::strcmp(command, "project") == 0;
+  const bool reducing = std::strcmp(command, "reduce_h") == 0 || std::strcmp(command, "reduce_v") == 0;
   const char *known = projecting ? "progress, arithmetic, threads, tolerance, method, reduce"
                       : reducing ? "progress, arithmetic, threads, tolerance, method"
                                  : "progress, arithmetic, threads, tolerance";
   if (!mxIsStruct(o) || mxGetNumberOfElements(o) != 1)
     gw::fail("badOption", "the options must be a 1x1 struct");
-  gw::Options opt;
+  gw::Options &opt = call.options;
   for (int k = 0; k < mxGetNumberOfFields(o); ++k) {
     const std::string name = mxGetFieldNameByNumber(o, k);
     const mxArray *v = mxGetFieldByNumber(o, 0, k);
@@ -204,7 +210,7 @@ gw::Options read_options(const mxArray *o)
       opt.progress = flag_value(v, "progress");
     } else if (name == "arithmetic") {
       const std::string a = text_value(v, "arithmetic");
-      if (!zonix::parse_arithmetic(a, &opt.arithmetic))
+      if (!zonix::parse_arithmetic(a, &call.request.arithmetic))
         gw::fail("badOption", "option arithmetic must be 'double', 'exact' or "
                               "'auto', not '" + a + "'");
     } else if (name == "threads") {
@@ -212,7 +218,7 @@ gw::Options read_options(const mxArray *o)
           !(mxGetScalar(v) >= 1 && mxGetScalar(v) <= 64) ||
           mxGetScalar(v) != static_cast<double>(static_cast<int>(mxGetScalar(v))))
         gw::fail("badOption", "option threads must be a whole number from 1 to 64");
-      opt.threads = static_cast<int>(mxGetScalar(v));
+      call.request.threads = static_cast<int>(mxGetScalar(v));
     } else if (name == "tolerance") {
       if (!mxIsDouble(v) || mxIsComplex(v) || mxGetNumberOfElements(v) != 1 ||
           !(mxGetScalar(v) > 0 && mxGetScalar(v) <= 1e-3))
@@ -239,18 +245,17 @@ gw::Options read_options(const mxArray *o)
     } else if (projecting && name == "reduce") {
       opt.reduce = flag_value(v, "reduce");
     } else {
-      gw::fail("badOption", "unknown option '" + name + "'; " + running +
+      gw::fail("badOption", "unknown option '" + name + "'; " + command +
                                 " takes " + known);
     }
   }
-  return opt;
 }
 
-void dispatch(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
+// Runs the command prhs[0] names; *command is its name once known, for
+// the identifier of an error.
+void dispatch(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[], const char **command)
 {
   static constexpr char not_string[] = "Input 1 must be a row vector string";
-  running = "zonixmex";
-  current_options = gw::Options{};
   if (nrhs < 1 || !mxIsChar(prhs[0]) || mxGetM(prhs[0]) != 1 ||
       mxGetNumberOfDimensions(prhs[0]) != 2)
     gw::fail("notRowString", not_string);
@@ -264,18 +269,19 @@ void dispatch(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[])
 
   for (const Command &c : commands) {
     if (std::strcmp(name, c.name) != 0) continue;
-    running = c.name;
+    *command = c.name;
+    gw::Call call;
+    call.command = c.name;
     dd_set_global_constants();
     nrhs -= 1;
     prhs += 1;
     if (!c.computes) {
-      c.handler(nlhs, plhs, nrhs, prhs);
+      c.handler(call, nlhs, plhs, nrhs, prhs);
       return;
     }
-    if (nrhs == c.inputs + 1 && mxIsStruct(prhs[nrhs - 1]))
-      current_options = read_options(prhs[--nrhs]);
-    Session session;
-    c.handler(nlhs, plhs, nrhs, prhs);
+    if (nrhs == c.inputs + 1 && mxIsStruct(prhs[nrhs - 1])) read_options(prhs[--nrhs], call);
+    const Session session(call);
+    c.handler(call, nlhs, plhs, nrhs, prhs);
     return;
   }
   gw::fail("unknownFunction", "Unknown function");
@@ -294,13 +300,9 @@ char *host_copy(const std::string &text)
 
 namespace gw {
 
-const char *current_command() { return running; }
-const Options &options() { return current_options; }
-
 void fail(const char *what, std::string message)
 {
-  throw Failure{std::string("zonix:") + running + ":" + what,
-                std::move(message)};
+  throw Failure{what, std::move(message)};
 }
 
 void check_call(int nlhs, int nrhs, const mxArray *prhs[], int inputs,
@@ -349,24 +351,25 @@ extern "C" void mexFunction(int nlhs, mxArray *plhs[], int nrhs,
     dd_SetOutputHook(print_on_host, nullptr);
     hooked = true;
   }
+  const char *command = "zonixmex";
   const char *id = nullptr;
   const char *message = nullptr;
   try {
-    dispatch(nlhs, plhs, nrhs, prhs);
+    dispatch(nlhs, plhs, nrhs, prhs, &command);
   } catch (const gw::Failure &f) {
-    id = host_copy(f.id);
+    id = host_copy(std::string("zonix:") + command + ":" + f.what);
     message = host_copy(f.message);
   } catch (const std::bad_alloc &) {
-    id = host_copy(std::string("zonix:") + running + ":outOfMemory");
+    id = host_copy(std::string("zonix:") + command + ":outOfMemory");
     message = "out of memory; the call was abandoned";
   } catch (const zonix::NotFinite &e) {
-    id = host_copy(std::string("zonix:") + running + ":nonFinite");
+    id = host_copy(std::string("zonix:") + command + ":nonFinite");
     message = host_copy(std::string("a computed number overflowed: ") + e.what());
   } catch (const std::exception &e) {
-    id = host_copy(std::string("zonix:") + running + ":internal");
+    id = host_copy(std::string("zonix:") + command + ":internal");
     message = host_copy(std::string("internal error: ") + e.what());
   } catch (...) {
-    id = host_copy(std::string("zonix:") + running + ":internal");
+    id = host_copy(std::string("zonix:") + command + ":internal");
     message = "internal error";
   }
   // Raised here, after every handler scope has released its records.

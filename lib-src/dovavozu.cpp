@@ -976,6 +976,12 @@ void dd_SetProgressHook(dd_ProgressHook hook, void *user)
   progress_user = hook != nullptr ? user : nullptr;
 }
 
+void dd_GetProgressHook(dd_ProgressHook *hook, void **user)
+{
+  *hook = progress_hook;
+  *user = progress_user;
+}
+
 void dd_DDInit(dd_ConePtr cone)
 {
   cone->Error = dd_NoError;

@@ -252,6 +252,8 @@ typedef void (*dd_ProgressHook)(void *user, dd_rowrange iteration,
 /* Installs hook (with user passed back) for runs on the calling thread; a
  * null hook turns reporting off, the default. */
 void dd_SetProgressHook(dd_ProgressHook hook, void *user);
+/* The calling thread's progress hook and its user pointer (null when none). */
+void dd_GetProgressHook(dd_ProgressHook *hook, void **user);
 
 /* Asked by the engine and LP loops several times a second of work; a
  * nonzero answer stops the run, which then reports dd_Interrupted and
@@ -271,6 +273,8 @@ void dd_GetCancelHook(dd_CancelHook *hook, void **user);
 typedef void (*dd_RowProgressHook)(void *user, const char *stage, long done, long total,
                                    long kept);
 void dd_SetRowProgressHook(dd_RowProgressHook hook, void *user);
+/* The calling thread's row progress hook and its user pointer. */
+void dd_GetRowProgressHook(dd_RowProgressHook *hook, void **user);
 
 /* What the row loops call: passes the report on to the hook, if any, at
  * most every tenth of a second (always at done = 0 and done = total). */

@@ -82,6 +82,12 @@ void dd_SetRowProgressHook(dd_RowProgressHook hook, void *user)
   row_calls = 0;
 }
 
+void dd_GetRowProgressHook(dd_RowProgressHook *hook, void **user)
+{
+  *hook = row_hook;
+  *user = row_user;
+}
+
 void dd_ReportRowProgress(const char *stage, long done, long total, long kept)
 {
   if (row_hook == nullptr) return;

@@ -21,37 +21,31 @@ inline constexpr double kCopies = 2.0;
 // Rows and columns an LP adds to its system (objective, bound, slack).
 inline constexpr double kLPExtra = 2.0;
 
-// A request's hooks, installed for one operation: a caller's own hooks
-// stay as they are when the request has none, and its cancel hook is put
-// back after.
-class Hooks {
- public:
-  explicit Hooks(const Request &rq)
-      : cancel_(rq.cancel != nullptr), progress_(rq.progress != nullptr), iterations_(rq.iterations != nullptr)
-  {
-    if (cancel_) {
-      dd_GetCancelHook(&outer_cancel_, &outer_user_);
-      dd_SetCancelHook(rq.cancel, rq.cancel_user);
-    }
-    if (progress_) dd_SetRowProgressHook(rq.progress, rq.progress_user);
-    if (iterations_) dd_SetProgressHook(rq.iterations, rq.iterations_user);
-  }
-  ~Hooks()
-  {
-    if (cancel_) dd_SetCancelHook(outer_cancel_, outer_user_);
-    if (progress_) dd_SetRowProgressHook(nullptr, nullptr);
-    if (iterations_) dd_SetProgressHook(nullptr, nullptr);
-  }
-  Hooks(const Hooks &) = delete;
-  Hooks &operator=(const Hooks &) = delete;
-
- private:
-  bool cancel_, progress_, iterations_;
-  dd_CancelHook outer_cancel_ = nullptr;  // the caller's, put back after
-  void *outer_user_ = nullptr;
-};
-
 }  // namespace
+
+HookScope::HookScope(const Request &rq)
+    : cancel_(rq.cancel != nullptr), progress_(rq.progress != nullptr), iterations_(rq.iterations != nullptr)
+{
+  if (cancel_) {
+    dd_GetCancelHook(&outer_cancel_, &outer_cancel_user_);
+    dd_SetCancelHook(rq.cancel, rq.cancel_user);
+  }
+  if (progress_) {
+    dd_GetRowProgressHook(&outer_progress_, &outer_progress_user_);
+    dd_SetRowProgressHook(rq.progress, rq.progress_user);
+  }
+  if (iterations_) {
+    dd_GetProgressHook(&outer_iterations_, &outer_iterations_user_);
+    dd_SetProgressHook(rq.iterations, rq.iterations_user);
+  }
+}
+
+HookScope::~HookScope()
+{
+  if (cancel_) dd_SetCancelHook(outer_cancel_, outer_cancel_user_);
+  if (progress_) dd_SetRowProgressHook(outer_progress_, outer_progress_user_);
+  if (iterations_) dd_SetProgressHook(outer_iterations_, outer_iterations_user_);
+}
 
 double least_storage(double rows, double cols)
 {
@@ -84,7 +78,7 @@ double room_left()
 InteriorPoint interior_point(dd_MatrixPtr M, dd_LPSolverType solver, const Request &rq,
                              const QMatrix *rational)
 {
-  const Hooks hooks(rq);
+  const HookScope hooks(rq);
   InteriorPoint r;
   const LP lp(dd_Matrix2LP(M, &r.err));
   if (r.err != dd_NoError) return r;
@@ -99,7 +93,7 @@ InteriorPoint interior_point(dd_MatrixPtr M, dd_LPSolverType solver, const Reque
 RunConversion convert(dd_MatrixPtr M, std::unique_ptr<QMatrix> rational, ConvertOptions o, const Request &rq,
                       bool engine_checks)
 {
-  const Hooks hooks(rq);
+  const HookScope hooks(rq);
   o.arithmetic = rq.arithmetic;
   o.threads = rq.threads;
   return convert_keeping_run(M, o, std::move(rational), engine_checks);

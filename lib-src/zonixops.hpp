@@ -11,7 +11,8 @@
 namespace zonix::ops {
 
 // What a caller asks of an operation beside its data.  The hooks, when
-// set, are installed for the operation's length on the calling thread.
+// set, are installed for the operation's length on the calling thread
+// (HookScope).
 struct Request {
   Arithmetic arithmetic = Arithmetic::Auto;
   int threads = 0;  // 0: one per core; no result depends on it
@@ -21,6 +22,26 @@ struct Request {
   void *iterations_user = nullptr;
   dd_CancelHook cancel = nullptr;
   void *cancel_user = nullptr;
+};
+
+// A request's hooks, installed on the calling thread for the scope's
+// length; those it has none of stay as they are, and those it replaces are
+// put back after.
+class HookScope {
+ public:
+  explicit HookScope(const Request &rq);
+  ~HookScope();
+  HookScope(const HookScope &) = delete;
+  HookScope &operator=(const HookScope &) = delete;
+
+ private:
+  bool cancel_, progress_, iterations_;
+  dd_CancelHook outer_cancel_ = nullptr;
+  void *outer_cancel_user_ = nullptr;
+  dd_RowProgressHook outer_progress_ = nullptr;
+  void *outer_progress_user_ = nullptr;
+  dd_ProgressHook outer_iterations_ = nullptr;
+  void *outer_iterations_user_ = nullptr;
 };
 
 // The least storage in bytes a conversion, LP or query of a rows x cols
