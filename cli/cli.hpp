@@ -37,6 +37,10 @@ struct Failed {
 // makes stop_if_interrupted throw; a second SIGINT ends the process at
 // once, removing the file being written.
 void install_interrupt_handler();
+
+// A command's request: its arithmetic, and the interrupt key (after
+// install_interrupt_handler) as its cancel hook.
+ops::Request make_request(Arithmetic arithmetic);
 void stop_if_interrupted();
 
 // ---- command lines ------------------------------------------------------
@@ -121,9 +125,9 @@ class Output {
 // about a second; removes the hook on destruction.
 class ProgressLine {
  public:
-  // With rq the hooks go into the request, for the operation to install;
-  // without, they are installed here.
-  ProgressLine(bool enabled, bool at_once, ops::Request *rq = nullptr);
+  // The line's hooks go into rq, which the operation installs; the line
+  // outlives it.
+  ProgressLine(bool enabled, bool at_once, ops::Request *rq);
   ~ProgressLine();
   ProgressLine(const ProgressLine &) = delete;
   ProgressLine &operator=(const ProgressLine &) = delete;
@@ -137,7 +141,6 @@ class ProgressLine {
   double delay_ = 0.0;
   double last_ = 0.0;
   bool shown_ = false;
-  bool installed_ = false;
 };
 
 // Whether the progress line is wanted: --progress, or stderr a terminal and

@@ -329,7 +329,7 @@ int run_convert(const Args &args)
     if (!c) return usage_error("convert", "unknown row order '" + *o + "'");
     order = *c;
   }
-  ops::Request rq;
+  ops::Request rq = make_request(Arithmetic::Auto);
   if (auto t = args.value("--threads")) {
     const auto n = parse_count(*t);
     if (!n) return usage_error("convert", "--threads needs a count from 1 to 64, not '" + *t + "'");
@@ -436,6 +436,8 @@ int run_lp(const Args &args)
     complain(display_name(args.file), "an LP needs an H-representation");
     return kExitUsage;
   }
+  const ops::Request rq = make_request(arithmetic);
+  const ops::HookScope hooks(rq);
   dd_ErrorType err = dd_NoError;
   LP lp(dd_Matrix2LP(M.get(), &err));
   bool exact = false;
@@ -481,7 +483,9 @@ int run_reduce(const Args &args)
   dd_ErrorType err = dd_NoError;
   bool exact = false;
   Set red;
-  ProgressLine progress(progress_wanted(args), args.has("--progress"));
+  ops::Request rq = make_request(arithmetic);
+  ProgressLine progress(progress_wanted(args), args.has("--progress"), &rq);
+  const ops::HookScope hooks(rq);
   if (shooting && arithmetic != Arithmetic::Exact && !exact_rows) {
     // Shooting is a double-precision shortcut; its exact stand-in is the
     // plain test of every row.
@@ -526,8 +530,7 @@ int run_interior(const Args &args)
     complain(display_name(args.file), "an interior point is sought for an H-representation");
     return kExitUsage;
   }
-  ops::Request rq;
-  rq.arithmetic = arithmetic;
+  const ops::Request rq = make_request(arithmetic);
   ops::InteriorPoint point = ops::interior_point(M.get(), dd_DualSimplex, rq, rational.get());
   const dd_ErrorType err = point.err;
   const LP &ilp = point.lp;
@@ -564,6 +567,8 @@ int run_linearity(const Args &args)
   if (!M) return kExitUsage;
   dd_ErrorType err = dd_NoError;
   bool exact = false;
+  const ops::Request rq = make_request(arithmetic);
+  const ops::HookScope hooks(rq);
   Set lin(row_query(M.get(), RowQuery::ImplicitLinearity, arithmetic, &err, &exact,
                     rational.get()));
   if (err != dd_NoError || !lin) return computation_error(args, err);
@@ -596,6 +601,8 @@ int run_adjacency(const Args &args)
   if (!M) return kExitUsage;
   dd_ErrorType err = dd_NoError;
   bool exact = false;
+  const ops::Request rq = make_request(arithmetic);
+  const ops::HookScope hooks(rq);
   SetFamily F(row_adjacency(M.get(), arithmetic, &err, &exact, rational.get()));
   if (err != dd_NoError || !F) return computation_error(args, err != dd_NoError ? err : dd_EmptyRepresentation);
   if (exact) note_exact(args, "adjacency", arithmetic, rational != nullptr);
@@ -707,7 +714,9 @@ int run_project(const Args &args)
     projected_by = method == proj::Method::Vertices ? "vertices"
                    : method == proj::Method::Fourier ? "Fourier-Motzkin"
                                                      : "block";
-    ProgressLine progress(progress_wanted(args), args.has("--progress"));
+    ops::Request rq = make_request(arithmetic);
+    ProgressLine progress(progress_wanted(args), args.has("--progress"), &rq);
+    const ops::HookScope hooks(rq);
     p = eliminate(M.get(), eliminated, method, !args.has("--no-reduce"), arithmetic, rational.get());
     if (p.error != dd_NoError) return computation_error(args, p.error);
     if (!p.output) {

@@ -100,7 +100,14 @@ void install_interrupt_handler()
   // Writes in progress go on; the interrupt is honoured between steps.
   sa.sa_flags = SA_RESTART;
   sigaction(SIGINT, &sa, nullptr);
-  dd_SetCancelHook(cancel_requested, nullptr);
+}
+
+ops::Request make_request(Arithmetic arithmetic)
+{
+  ops::Request rq;
+  rq.arithmetic = arithmetic;
+  rq.cancel = cancel_requested;
+  return rq;
 }
 
 void stop_if_interrupted()
@@ -312,24 +319,14 @@ ProgressLine::ProgressLine(bool enabled, bool at_once, ops::Request *rq)
   if (!enabled) return;
   start_ = seconds_now();
   delay_ = at_once ? 0.0 : kProgressDelay;
-  if (rq != nullptr) {
-    rq->iterations = &ProgressLine::hook;
-    rq->iterations_user = this;
-    rq->progress = &ProgressLine::row_hook;
-    rq->progress_user = this;
-    return;
-  }
-  installed_ = true;
-  dd_SetProgressHook(&ProgressLine::hook, this);
-  dd_SetRowProgressHook(&ProgressLine::row_hook, this);
+  rq->iterations = &ProgressLine::hook;
+  rq->iterations_user = this;
+  rq->progress = &ProgressLine::row_hook;
+  rq->progress_user = this;
 }
 
 ProgressLine::~ProgressLine()
 {
-  if (installed_) {
-    dd_SetProgressHook(nullptr, nullptr);
-    dd_SetRowProgressHook(nullptr, nullptr);
-  }
   if (shown_) std::fputc('\n', stderr);
 }
 

@@ -47,7 +47,7 @@ int run_volume(const Args &args)
                  "Try 'zonix volume --help'.\n", v->c_str());
     return kExitUsage;
   }
-  int threads = 0;
+  ops::Request rq = make_request(arithmetic);
   if (const auto t = args.value("--threads")) {
     int n = 0;
     const auto [end, ec] = std::from_chars(t->data(), t->data() + t->size(), n);
@@ -56,12 +56,13 @@ int run_volume(const Args &args)
                    "Try 'zonix volume --help'.\n", t->c_str());
       return kExitUsage;
     }
-    threads = n;
+    rq.threads = n;
   }
   std::unique_ptr<QMatrix> rational;
   Matrix M = read_input(args.file, &rational, arithmetic == Arithmetic::Double);
   if (!M) return kExitUsage;
-  const Volume v = volume(M.get(), arithmetic, rational.get(), threads);
+  const ops::HookScope hooks(rq);
+  const Volume v = volume(M.get(), rq.arithmetic, rational.get(), rq.threads);
   if (v.error == dd_Interrupted) throw Interrupted{};
   if (v.error != dd_NoError) {
     complain(display_name(args.file), error_text(v.error));
