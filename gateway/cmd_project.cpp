@@ -87,16 +87,8 @@ void strong_redundancy(const gw::Call &call, int nlhs, mxArray *plhs[], int nrhs
       "cell array";
   gw::check_call(nlhs, nrhs, prhs, 1, 0, 2, usage);
   zonix::Matrix M = gw::read(prhs[0], gw::Kind::Either, usage);
-  dd_ErrorType err = dd_NoError;
-  bool exact = false;
-  zonix::Set S(zonix::row_query(M.get(), zonix::RowQuery::StronglyRedundant,
-                                call.request.arithmetic, &err, &exact));
-  gw::check(err);
-  zonix::SetFamily W;
-  if (nlhs == 2) {
-    W.reset(dd_Matrix2WeakAdjacency(M.get(), &err));
-    gw::check(err);
-  }
-  plhs[0] = PY_set_Set(S.get());
-  if (nlhs == 2) plhs[1] = PY_set_SetFamilyPtr(W.get());
+  const zonix::ops::StrongRedundancy r = zonix::ops::strong_redundancy(M.get(), nlhs == 2, call.request);
+  gw::check(r.err);
+  plhs[0] = PY_set_Set(r.rows.get());
+  if (nlhs == 2) plhs[1] = PY_set_SetFamilyPtr(r.weak.get());
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <sys/resource.h>
@@ -87,6 +88,47 @@ InteriorPoint interior_point(dd_MatrixPtr M, dd_LPSolverType solver, const Reque
     solve_lp(r.lp.get(), solver, rq.arithmetic, &r.err, &r.exact, rational, true);
   else
     solve_interior(M, r.lp.get(), solver, rq.arithmetic, &r.err, &r.exact);
+  return r;
+}
+
+StrongRedundancy strong_redundancy(dd_MatrixPtr M, bool weak, const Request &rq, const QMatrix *rational)
+{
+  const HookScope hooks(rq);
+  StrongRedundancy r;
+  r.rows.reset(row_query(M, RowQuery::StronglyRedundant, rq.arithmetic, &r.err, &r.exact, rational));
+  if (r.err != dd_NoError || !weak) return r;
+  if (rq.arithmetic == Arithmetic::Double) {
+    r.weak.reset(dd_Matrix2WeakAdjacency(M, &r.err));
+    return r;
+  }
+  // Each row made an equation in turn, the same query answers for it.
+  const long m = M->rowsize;
+  SetFamily F(dd_CreateSetFamily(m, m));
+  Matrix Mi(dd_MatrixCopy(M));
+  if (F == nullptr || Mi == nullptr) {
+    r.err = dd_OutOfMemory;
+    return r;
+  }
+  std::optional<QMatrix> qi;
+  if (rational != nullptr) qi = *rational;
+  for (long i = 1; i <= m; ++i) {
+    if (set_member(i, M->linset) != 0) continue;
+    set_addelem(Mi->linset, i);
+    if (qi) qi->linearity.insert(std::lower_bound(qi->linearity.begin(), qi->linearity.end(), i), i);
+    bool exact = false;
+    const Set s(row_query(Mi.get(), RowQuery::StronglyRedundant, rq.arithmetic, &r.err, &exact,
+                          qi ? &*qi : nullptr));
+    if (r.err != dd_NoError || s == nullptr) {
+      if (r.err == dd_NoError) r.err = dd_OutOfMemory;
+      return r;
+    }
+    r.exact = r.exact || exact;
+    set_uni(s.get(), s.get(), Mi->linset);
+    set_compl(F->set[i - 1], s.get());
+    set_delelem(Mi->linset, i);
+    if (qi) qi->linearity.erase(std::find(qi->linearity.begin(), qi->linearity.end(), i));
+  }
+  r.weak = std::move(F);
   return r;
 }
 

@@ -66,6 +66,20 @@ struct InteriorPoint {
 InteriorPoint interior_point(dd_MatrixPtr M, dd_LPSolverType solver, const Request &rq,
                              const QMatrix *rational = nullptr);
 
+// The strongly redundant rows of M (row_query) and, with weak, its weak
+// adjacency: for each row i not an equation, the rows other than i and
+// the equations that are not strongly redundant once i is made an
+// equation (an empty set for the equations); both in the request's
+// arithmetic.  rational as for row_query.
+struct StrongRedundancy {
+  Set rows;
+  SetFamily weak;  // null unless asked for
+  dd_ErrorType err = dd_NoError;
+  bool exact = false;  // exact arithmetic gave some answer
+};
+StrongRedundancy strong_redundancy(dd_MatrixPtr M, bool weak, const Request &rq,
+                                   const QMatrix *rational = nullptr);
+
 // The conversion of M as zonix::convert makes it, in the request's
 // arithmetic, on its threads and with its hooks, the double run handed
 // over instead of copied (convert_keeping_run).  o's arithmetic and

@@ -24,4 +24,15 @@ function test_reduce()
   assert(r == 1);
   [P, r] = zonixmex('reduce_v', struct('V', [0 0], 'R', [1 0; 2 0; 0 1]));
   assert(r == 3 && isequal(P.R, [1 0; 0 1]) && isequal(P.rpos, [2; 3]));
+  % strong_redundancy's weak adjacency in the arithmetic asked for: the
+  % triangle x, y >= 0, x + y <= 1 cut by x <= 1 - 2^-40.  By hand, each
+  % row made an equation touches the two rows across its ends; y = 0 ends
+  % at x = 1 - e, where x + y <= 1 keeps slack e, so row 3 is not beside 2.
+  e = 2^-40;
+  T = struct('A', [-1 0; 0 -1; 1 1; 1 0], 'B', [0; 0; 1; 1 - e]);
+  for a = {'exact', 'auto'}
+    [S, W] = zonixmex('strong_redundancy', T, struct('arithmetic', a{1}));
+    assert(isempty(S), a{1});
+    assert(isequal(cellfun(@(w) w(:)', W, 'UniformOutput', false), {[2 3]; [1 4]; [1 4]; [2 3]}), a{1});
+  end
 end
