@@ -981,25 +981,11 @@ bool same_rows(dd_MatrixPtr d, const QMatrix &q)
 
 namespace {
 
-// A projection through generators with every conversion checked: those
-// of M, and the facets of their kept coordinates (dropped exactly in
-// between), each an auto conversion that the checker passed or an exact
-// run.  With reduce without 1 >= 0 (the far side of an unbounded
-// projection).  dd_NumericallyInconsistent when some rows are not exact.
-Projection through_checked_generators(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool reduce)
+// G's columns outside `cols` (1-based), rows that become zero left out.
+QMatrix kept_columns(const QMatrix &G, const std::vector<dd_colrange> &cols)
 {
-  Projection p;
-  p.error = dd_NumericallyInconsistent;
-  ConvertOptions o;
-  o.arithmetic = Arithmetic::Auto;
-  const Conversion g = convert(M, o);
-  QMatrix G;
-  if (g.error != dd_NoError || !exact_rows(g, &G) || G.rows == 0) {
-    if (g.error != dd_NoError) p.error = g.error;
-    return p;
-  }
-  QMatrix P;  // G's kept coordinates, zero rows left out
-  P.representation = dd_Generator;
+  QMatrix P;
+  P.representation = G.representation;
   for (long j = 0; j < G.cols; ++j)
     if (std::find(cols.begin(), cols.end(), j + 1) == cols.end()) ++P.cols;
   for (long i = 0; i < G.rows; ++i) {
@@ -1016,14 +1002,79 @@ Projection through_checked_generators(dd_MatrixPtr M, const std::vector<dd_colra
     ++P.rows;
     if (std::binary_search(G.linearity.begin(), G.linearity.end(), i + 1)) P.linearity.push_back(P.rows);
   }
-  const Matrix D(to_double(P));
-  if (D == nullptr) return p;
-  const Conversion h = convert(D.get(), o, &P);
-  QMatrix R;
-  if (h.error != dd_NoError || !exact_rows(h, &R)) {
-    if (h.error != dd_NoError) p.error = h.error;
-    return p;
+  return P;
+}
+
+// The other representation of q (of M, its doubles, when given), exact,
+// proved complete by the checker (convert lets the exact run's word stand
+// where the checker cannot walk the faces; here that is no proof); none
+// when there is no such one, with the conversion's error in *err if any.
+std::optional<QMatrix> checked_other_side(dd_MatrixPtr M, const QMatrix &q, dd_ErrorType *err = nullptr)
+{
+  ConvertOptions o;
+  o.arithmetic = Arithmetic::Auto;
+  QMatrix G;
+  bool found = false;
+  if (M != nullptr) {
+    const Conversion g = convert(M, o);
+    found = g.error == dd_NoError && exact_rows(g, &G);
+    if (g.error != dd_NoError && !uncertified(g.error)) {
+      if (err != nullptr) *err = g.error;
+      return std::nullopt;
+    }
   }
+  if (!found) {
+    const Matrix D(to_double(q));
+    if (D == nullptr) return std::nullopt;
+    const Conversion g = convert(D.get(), o, &q);
+    found = g.error == dd_NoError && exact_rows(g, &G);
+    if (g.error != dd_NoError && err != nullptr) *err = g.error;
+  }
+  if (!found || !checked_either_way(q, G)) return std::nullopt;
+  return G;
+}
+
+// Whether R is the projection of the H rows q (M their doubles, or null)
+// without the columns `cols`, proved from q's generators, certified and
+// projected (P): R's rows hold on P, and with reduce the checker finds R
+// exactly P's facets.  Otherwise, or where the checker cannot walk the
+// faces, R's own generators must lie inside P's facets.  An empty P asks
+// for an empty R.
+bool projection_proved(dd_MatrixPtr M, const QMatrix &q, const std::vector<dd_colrange> &cols,
+                       const QMatrix &R, bool reduce)
+{
+  const std::optional<QMatrix> G = checked_other_side(M, q);
+  if (!G) return false;
+  const QMatrix P = kept_columns(*G, cols);
+  if (P.rows == 0) {
+    const std::optional<QMatrix> GR = checked_other_side(nullptr, R);
+    return GR && GR->rows == 0;
+  }
+  if (reduce) {
+    const check::Verdict v = checked_either_way(P, R);
+    if (v || !v.unproved) return static_cast<bool>(v);
+  }
+  if (!holds_exactly(R, P)) return false;
+  const std::optional<QMatrix> F = checked_other_side(nullptr, P);
+  if (!F) return false;
+  const std::optional<QMatrix> GR = checked_other_side(nullptr, R);
+  return GR && holds_exactly(*F, *GR);
+}
+
+// A projection through generators with every conversion checked: those
+// of M, and the facets of their kept coordinates (dropped exactly in
+// between), each proved complete by the checker.  With reduce without 1 >= 0 (the far side of an unbounded
+// projection).  dd_NumericallyInconsistent when some rows are not exact.
+Projection through_checked_generators(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool reduce)
+{
+  Projection p;
+  p.error = dd_NumericallyInconsistent;
+  const std::optional<QMatrix> G = checked_other_side(M, to_rational(M), &p.error);
+  if (!G || G->rows == 0) return p;
+  const QMatrix P = kept_columns(*G, cols);
+  const std::optional<QMatrix> facets = checked_other_side(nullptr, P, &p.error);
+  if (!facets) return p;
+  const QMatrix &R = *facets;
   QMatrix out = R;
   out.rows = 0;
   out.entries.clear();
@@ -1159,6 +1210,10 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
   rq.reduce = reduce;
   rq.columns.assign(cols.begin(), cols.end());
   ExactResult res = run_exact(zonix_exact_eliminate, rq);
+  // Nor the exact run's rows in auto: they leave only proved.
+  if (arithmetic == Arithmetic::Auto && res.error == dd_NoError &&
+      !projection_proved(rational != nullptr ? nullptr : M, *rq.input, cols, res.output, reduce))
+    res.error = dd_NumericallyInconsistent;
   // Nothing certifies the sums of Fourier-Motzkin or of block elimination
   // in double: auto keeps the double rows only where the exact ones
   // confirm them.

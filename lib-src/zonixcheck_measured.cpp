@@ -389,6 +389,39 @@ MeasuredVerdict conversion_within(const DoubleRows &in, const DoubleRows &out, d
   return {};
 }
 
+MeasuredVerdict valid_within(const DoubleRows &in, const DoubleRows &out, double delta,
+                             std::vector<std::vector<long>> *tight)
+{
+  const long d = in.cols;
+  if (out.cols != d || d < 2) return no("the answer has another width");
+  if (std::ranges::any_of(in.fixed, [](char f) { return f != 0; }) ||
+      std::ranges::any_of(out.fixed, [](char f) { return f != 0; }))
+    return no("equations or lines are not judged here");
+  for (double x : in.v)
+    if (!std::isfinite(x)) return no("a number of the input is not finite");
+  for (double x : out.v)
+    if (!std::isfinite(x)) return no("a number of the answer is not finite");
+  const bool h_in = !in.generators;
+  const Vectors atoms = unit_rows(in, {});
+  std::vector<double> scratch;
+  Set on;
+  if (tight != nullptr) tight->assign(static_cast<size_t>(out.rows), {});
+  for (long k = 0; k < out.rows; ++k) {
+    on.clear();
+    for (long i = 0; i < in.rows; ++i) {
+      const int s = h_in ? side(in.row(i), out.row(k), d, delta) : side(out.row(k), in.row(i), d, delta);
+      if (s < 0) return no("element " + std::to_string(k + 1) + " is not within delta of input row " + std::to_string(i + 1));
+      if (s == 0) on.push_back(static_cast<int>(i));
+    }
+    if (rank_of(atoms, on, scratch) != d - 1)
+      return no("element " + std::to_string(k + 1) + " is not tight on a set of full rank");
+    if (tight != nullptr) (*tight)[static_cast<size_t>(k)].assign(on.begin(), on.end());
+  }
+  return {};
+}
+
+int side_within(const double *h, const double *g, long d, double delta) { return side(h, g, d, delta); }
+
 std::vector<long> extreme_rows_within(const DoubleRows &in, const DoubleRows &facets, double delta)
 {
   const long d = in.cols;

@@ -42,6 +42,18 @@ struct MeasuredVerdict {
 // here (they need a certificate of infeasibility): the verdict is no.
 MeasuredVerdict conversion_within(const DoubleRows &in, const DoubleRows &out, double delta);
 
+// The first half of conversion_within, cheap on many input rows: every
+// (input, output) pair on its side within delta, and each output element
+// tight on input rows of full rank.  Neither side may have equations or
+// lines.  tight, when given, receives per output row the input rows it is
+// tight on (0-based, increasing).
+MeasuredVerdict valid_within(const DoubleRows &in, const DoubleRows &out, double delta,
+                             std::vector<std::vector<long>> *tight = nullptr);
+
+// The sign of the pair (row h, generator g) of d numbers: 0 within delta
+// of tight, as the checks above measure it.
+int side_within(const double *h, const double *g, long d, double delta);
+
 // The rows of the V-representation `in` that are its extreme points and
 // rays (the first of equal ones), given `facets`, its H-representation
 // already found right by conversion_within: those tight on facets of full

@@ -325,46 +325,6 @@ dd_MatrixPtr facets_of(dd_MatrixPtr M, long most)
   return out;
 }
 
-// The sign of h.g at the checker's measure: 0 within delta of tight.
-int side(const double *h, const double *g, long d, double delta)
-{
-  double s = 0.0, t = 0.0;
-  for (long j = 0; j < d; ++j) {
-    s += h[j] * g[j];
-    t += std::fabs(h[j] * g[j]);
-  }
-  if (std::fabs(s) <= delta * t) return 0;
-  return s > 0.0 ? 1 : -1;
-}
-
-// Whether the rows listed of r span d - 1 dimensions, each taken as a
-// unit vector; far from rank d - 2 by a margin well above delta.
-bool full_rank(const check::DoubleRows &r, const std::vector<long> &which)
-{
-  constexpr double kFloor = 1e-6;
-  const long d = r.cols;
-  std::vector<double> basis, q(static_cast<size_t>(d));
-  long rank = 0;
-  for (long i : which) {
-    double n = 0.0;
-    for (long j = 0; j < d; ++j) n += r.row(i)[j] * r.row(i)[j];
-    if (n == 0.0) continue;
-    for (long j = 0; j < d; ++j) q[static_cast<size_t>(j)] = r.row(i)[j] / std::sqrt(n);
-    for (int pass = 0; pass < 2; ++pass)
-      for (long b = 0; b < rank; ++b) {
-        double dot = 0.0;
-        for (long j = 0; j < d; ++j) dot += basis[static_cast<size_t>(b * d + j)] * q[static_cast<size_t>(j)];
-        for (long j = 0; j < d; ++j) q[static_cast<size_t>(j)] -= dot * basis[static_cast<size_t>(b * d + j)];
-      }
-    double qn = 0.0;
-    for (double x : q) qn += x * x;
-    if (qn < kFloor * kFloor) continue;
-    for (double x : q) basis.push_back(x / std::sqrt(qn));
-    if (++rank == d - 1) return true;
-  }
-  return false;
-}
-
 // Output rows made tight again on the input rows they are nearly tight on.
 // Two projections onto the complement of d - 1 of those rows: taken as
 // they come, entries that the rows make zero (a vertex on a coordinate
@@ -506,21 +466,14 @@ bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta)
   const check::DoubleRows in = double_rows(M), mine = double_rows(out);
   const long d = in.cols, words = (in.rows + 63) / 64;
   const bool h_in = !in.generators;
-  // Input rows tight at each output row, and every pair on its side.
+  // Every pair on its side, each output row on input rows of full rank:
+  // the measured checker's first half, the input rows tight kept.
+  std::vector<std::vector<long>> on;
+  if (!check::valid_within(in, mine, delta, &on)) return false;
   std::vector<std::uint64_t> tight(static_cast<size_t>(mine.rows * words), 0);
-  std::vector<long> on;
-  for (long k = 0; k < mine.rows; ++k) {
-    on.clear();
-    for (long i = 0; i < in.rows; ++i) {
-      const int s = h_in ? side(in.row(i), mine.row(k), d, delta) : side(mine.row(k), in.row(i), d, delta);
-      if (s < 0) return false;
-      if (s == 0) {
-        tight[static_cast<size_t>(k * words + i / 64)] |= std::uint64_t{1} << (i % 64);
-        on.push_back(i);
-      }
-    }
-    if (!full_rank(in, on)) return false;
-  }
+  for (long k = 0; k < mine.rows; ++k)
+    for (long i : on[static_cast<size_t>(k)])
+      tight[static_cast<size_t>(k * words + i / 64)] |= std::uint64_t{1} << (i % 64);
   // The other side of the answer, small, and checked on its own.
   dd_ErrorType err = dd_NoError;
   const zonix::Polyhedra poly(dd_DDMatrix2PolyWith(out, nullptr, &err));
@@ -541,7 +494,9 @@ bool certified_within(dd_MatrixPtr M, dd_MatrixPtr out, double delta)
     std::fill(common.begin(), common.end(), ~std::uint64_t{0});
     long meets = 0;
     for (long k = 0; k < mine.rows; ++k) {
-      if ((h_in ? side(other.row(b), mine.row(k), d, meet) : side(mine.row(k), other.row(b), d, meet)) != 0) continue;
+      if ((h_in ? check::side_within(other.row(b), mine.row(k), d, meet)
+                : check::side_within(mine.row(k), other.row(b), d, meet)) != 0)
+        continue;
       ++meets;
       for (long w = 0; w < words; ++w) common[static_cast<size_t>(w)] &= tight[static_cast<size_t>(k * words + w)];
     }

@@ -383,3 +383,50 @@ TEST(Wrap, ConvertTakesItForManyRowsPerColumn)
     EXPECT_EQ(as_points(rows_of(v.output.get())), as_points(corners));
   }
 }
+
+// The measured checker's first half on the unit square, by hand: each
+// answer row against the four rows x >= 0, 1 - x >= 0, y >= 0, 1 - y >= 0
+// (0-based 0..3), or a candidate facet against the four corners.  Right:
+// every pair on its side within delta, each answer row tight on rows of
+// rank 2; the tight rows listed.
+TEST(MeasuredChecker, ValidWithinOnTheSquare)
+{
+  const Rows square = {{0, 1, 0}, {1, -1, 0}, {0, 0, 1}, {1, 0, -1}};
+  const Rows corners = {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}};
+  struct Case {
+    const char *name;
+    bool h_in;
+    Rows out;
+    bool ok;
+    std::vector<std::vector<long>> tight;
+  };
+  const Case cases[] = {
+      {"the corners", true, corners, true, {{0, 2}, {1, 2}, {0, 3}, {1, 3}}},
+      {"a corner off by 1e-14, within delta", true, {{1, 1 + 1e-14, 1}}, true, {{1, 3}}},
+      {"a corner off by 1e-6", true, {{1, 1 + 1e-6, 1}}, false, {}},
+      {"a point outside", true, {{1, 1.5, 0}}, false, {}},
+      {"the middle of an edge: rank 1", true, {{1, 0.5, 0}}, false, {}},
+      {"an inner point: rank 0", true, {{1, 0.5, 0.5}}, false, {}},
+      {"a ray", true, {{0, 1, 0}}, false, {}},
+      {"the facets from the corners", false, square, true, {{0, 2}, {1, 3}, {0, 1}, {2, 3}}},
+      {"x + y <= 2, tight at one corner only", false, {{2, -1, -1}}, false, {}},
+      {"x + y <= 1 cuts a corner off", false, {{1, -1, -1}}, false, {}},
+      {"x <= 2, tight nowhere", false, {{2, -1, 0}}, false, {}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const Matrix in = c.h_in ? matrix(square, dd_Inequality) : matrix(corners, dd_Generator);
+    const Matrix out = matrix(c.out, c.h_in ? dd_Generator : dd_Inequality);
+    std::vector<std::vector<long>> tight;
+    const auto v = zonix::check::valid_within(zonix::wrap::double_rows(in.get()), zonix::wrap::double_rows(out.get()),
+                                              zonix::check::kMeasuredDelta, &tight);
+    EXPECT_EQ(static_cast<bool>(v), c.ok) << v.why;
+    if (c.ok) {
+      EXPECT_EQ(tight, c.tight);
+    }
+  }
+  // Equations and lines are left to the whole check.
+  const Matrix eq = matrix(square, dd_Inequality, {1});
+  EXPECT_FALSE(zonix::check::valid_within(zonix::wrap::double_rows(eq.get()), zonix::wrap::double_rows(matrix(corners, dd_Generator).get()),
+                                          zonix::check::kMeasuredDelta));
+}
