@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <map>
 #include <new>
 #include <optional>
 #include <set>
@@ -1383,6 +1384,69 @@ bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red)
 
 }  // namespace
 
+namespace {
+
+// Whether the checker accepts `named`, the rows of q that certified_rows
+// found redundant or implicit equations, from the witnesses of its LPs.
+// A removed row's multipliers may name rows removed after it: those are
+// replaced by their own (found with fewer rows left, so lower numbers).
+bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &named, const lp::RowWitnesses &w)
+{
+  const auto is_named = [&](long r) { return std::binary_search(named.begin(), named.end(), r); };
+  if (query == RowQuery::ImplicitLinearity) {
+    check::Vec y(static_cast<size_t>(q.rows)), x(static_cast<size_t>(q.cols - 1));
+    for (const long i : named) {
+      y[static_cast<size_t>(i - 1)] += 1;
+      for (const auto &[k, c] : w.combination[static_cast<size_t>(i - 1)]) y[static_cast<size_t>(k - 1)] -= c;
+    }
+    // A point where every row not named is strict: the mean of the LPs'
+    // points, each strict on its own row, plus the directions of those
+    // without optimum.
+    long points = 0;
+    for (long i = 0; i < q.rows; ++i)
+      if (w.ray[static_cast<size_t>(i)] == 0 && w.point[static_cast<size_t>(i)].size() == x.size()) {
+        for (size_t j = 0; j < x.size(); ++j) x[j] += w.point[static_cast<size_t>(i)][j];
+        ++points;
+      }
+    if (points == 0 && w.start.size() == x.size()) {
+      x = w.start;
+      points = 1;
+    }
+    if (points == 0) return named.empty() && q.rows == 0;
+    for (auto &v : x) v /= points;
+    for (long i = 0; i < q.rows; ++i)
+      if (w.ray[static_cast<size_t>(i)] != 0 && w.point[static_cast<size_t>(i)].size() == x.size())
+        for (size_t j = 0; j < x.size(); ++j) x[j] += w.point[static_cast<size_t>(i)][j];
+    return static_cast<bool>(check::linearity(q, named, y, x));
+  }
+  std::vector<long> kept;
+  for (long i = 1; i <= q.rows; ++i)
+    if (!is_named(i)) kept.push_back(i);
+  std::vector<std::map<long, mpq_class>> expanded(named.size());
+  for (size_t n = 0; n < named.size(); ++n) {
+    auto &e = expanded[n];
+    for (const auto &[k, c] : w.combination[static_cast<size_t>(named[n] - 1)]) {
+      if (!is_named(k)) {
+        e[k] += c;
+        continue;
+      }
+      const size_t at = static_cast<size_t>(std::lower_bound(named.begin(), named.end(), k) - named.begin());
+      if (at >= n) return false;
+      for (const auto &[k2, c2] : expanded[at]) e[k2] += c * c2;
+    }
+  }
+  std::vector<check::Vec> combination(named.size(), check::Vec(kept.size())), witness(kept.size());
+  for (size_t n = 0; n < named.size(); ++n)
+    for (const auto &[k, c] : expanded[n])
+      combination[n][static_cast<size_t>(std::lower_bound(kept.begin(), kept.end(), k) - kept.begin())] = c;
+  for (size_t k = 0; k < kept.size(); ++k)
+    if (!std::binary_search(q.linearity.begin(), q.linearity.end(), kept[k]))
+      witness[k] = w.point[static_cast<size_t>(kept[k] - 1)];
+  return static_cast<bool>(check::redundancy(q, kept, combination, witness));
+}
+
+}  // namespace
+
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
                    bool *exact, const QMatrix *rational, dd_RedundancyMethod method)
 {
@@ -1416,8 +1480,14 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
   constexpr dd_rowrange kProvedRows = 4000;
   const bool per_row = query != RowQuery::Redundant || method == dd_RedundancyEachRow ||
                        (method == dd_RedundancyAuto && M->rowsize <= kProvedRows);
+  // The checker judges what it has an entry for; strong redundancy and
+  // the implicit lines of generators stand on the LPs' exact proofs.
+  const bool witnessed = query == RowQuery::Redundant ||
+                         (query == RowQuery::ImplicitLinearity && M->representation != dd_Generator);
   try {
-    if (per_row) proved = lp::certified_rows(M, q, test, err);
+    lp::RowWitnesses w;
+    if (per_row) proved = lp::certified_rows(M, q, test, err, 0, witnessed ? &w : nullptr);
+    if (proved && witnessed && !rows_checked(q, query, *proved, w)) proved.reset();
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
   }

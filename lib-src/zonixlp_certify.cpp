@@ -812,8 +812,77 @@ bool settle_exactly(dd_LPPtr lp, const QMatrix *rational, ExactSolution *out)
   return settle(lp, q.rows, out);
 }
 
+namespace {
+
+// Row i's witness from the final basis of its LP (rows as the LP has them,
+// row i relaxed in place): the basis's solution for a row not named (and
+// for an implicit equation, a point of the polyhedron), the reduced costs
+// as multipliers of the original rows for one named.
+// `current` maps the rows of the LP to those of M; factor, M's row
+// scalings.  False when the basis gives none.
+bool row_witness(const dd_lpdata &lp, const Rows &rows, dd_rowrange i, bool named, bool implicit,
+                 const std::vector<long> &current, dd_MatrixPtr M, const Vec &factor, RowWitnesses *w)
+{
+  const dd_colrange d = lp.d;
+  const long orig = current[static_cast<size_t>(i - 1)];
+  const auto N = basis_matrix(lp, rows);
+  if (N.empty()) return false;
+  const auto mcur = static_cast<dd_rowrange>(current.size());
+  if (!named || implicit || lp.LPS != dd_Optimal) {
+    std::optional<Vec> x;
+    if (lp.LPS == dd_Optimal) {
+      x = solve(N, unit(d, lp.rhscol));
+    } else {
+      ExactSolution s;
+      dd_lpdata copy = lp;  // settle may move the basis: a copy's
+      std::vector<long> basis(lp.nbindex, lp.nbindex + d + 1);
+      copy.nbindex = basis.data();
+      if (!settle(&copy, rows, &s) || (copy.LPS != dd_DualInconsistent && copy.LPS != dd_StrucDualInconsistent))
+        return false;
+      x = std::move(s.sol);
+      w->ray[static_cast<size_t>(orig - 1)] = 1;
+      if (w->start.empty()) {
+        const auto Nc = basis_matrix(copy, rows);
+        const auto b = Nc.empty() ? std::nullopt : solve(Nc, unit(d, lp.rhscol));
+        if (b) w->start.assign(b->begin() + 1, b->end());
+      }
+    }
+    if (!x) return false;
+    // H: the point without the homogenising 1; V: z after the LP's own column.
+    w->point[static_cast<size_t>(orig - 1)].assign(x->begin() + 1, x->end());
+    if (!named) return true;
+  }
+  const auto z = solve(transposed(N, d), row_of(rows, lp.objrow, d));
+  if (!z) return false;
+  // Equations' negated copies follow the rows, in the order of `current`.
+  std::vector<long> eqs;
+  for (const long r : current)
+    if (set_member(r, M->linset)) eqs.push_back(r);
+  Q relaxed = 0;
+  for (dd_colrange j = 1; j <= d; ++j)
+    if (lp.nbindex[j] == i) relaxed = (*z)[j - 1];
+  const Q scale = (1 - relaxed) * factor[static_cast<size_t>(orig - 1)];
+  if (sgn(scale) <= 0) return false;
+  auto &c = w->combination[static_cast<size_t>(orig - 1)];
+  c.clear();
+  for (dd_colrange j = 1; j <= d; ++j) {
+    const long k = lp.nbindex[j];
+    const Q &zj = (*z)[j - 1];
+    if (j == lp.rhscol || k == i || sgn(zj) == 0) continue;
+    if (k < 0 || k >= lp.objrow) return false;
+    const bool minus = k > mcur;
+    const long r = minus ? eqs.at(static_cast<size_t>(k - mcur - 1)) : current[static_cast<size_t>(k - 1)];
+    const Q y = (minus ? -zj : zj) * factor[static_cast<size_t>(r - 1)] / scale;
+    c.emplace_back(r, y);
+  }
+  return true;
+}
+
+}  // namespace
+
 std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q, RowTest test,
-                                                dd_ErrorType *err, dd_rowrange tested_after)
+                                                dd_ErrorType *err, dd_rowrange tested_after,
+                                                RowWitnesses *witnesses)
 {
   *err = dd_NoError;
   const bool generator = M != nullptr && M->representation == dd_Generator;
@@ -833,8 +902,15 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
   // Negated copies only with equations: each rational is a heap block.
   const bool equations = set_card(M->linset) > 0;
   Vec scaled(static_cast<size_t>(m * d)), minus(equations ? scaled.size() : 0);
+  Vec factor(witnesses != nullptr ? static_cast<size_t>(m) : 0);
+  if (witnesses != nullptr) {
+    witnesses->combination.assign(static_cast<size_t>(m), {});
+    witnesses->point.assign(static_cast<size_t>(m), {});
+    witnesses->ray.assign(static_cast<size_t>(m), 0);
+  }
   for (dd_rowrange i = 0; i < m; ++i) {
     const Q f = finite(row_normaliser(M->matrix[i], c, generator));
+    if (witnesses != nullptr) factor[static_cast<size_t>(i)] = f;
     for (dd_colrange j = 0; j < c; ++j) {
       scaled[i * d + j + offset] = q.at(i, j) * f;
       if (equations) minus[i * d + j + offset] = -scaled[i * d + j + offset];
@@ -882,8 +958,6 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
       if (!settle(lp.get(), rows, &s)) return std::nullopt;
       sign = sgn(s.optvalue);
     }
-    rows.q[rest] = rows_of.row(rest);
-    rows.a[rest] = rows_of.approx(rest);
     bool found = false;
     if (test == RowTest::ImplicitLinearity) {
       found = lp->LPS == dd_Optimal && *sign == 0;
@@ -892,6 +966,10 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
       if (lp->LPS != dd_Optimal) return std::nullopt;
       found = test == RowTest::Redundant ? *sign >= 0 : *sign > 0;
     }
+    if (witnesses != nullptr && !row_witness(*lp, rows, i, found, test == RowTest::ImplicitLinearity, current, M, factor, witnesses))
+      return std::nullopt;
+    rows.q[rest] = rows_of.row(rest);
+    rows.a[rest] = rows_of.approx(rest);
     if (!found) continue;
     named.push_back(i);
     if (removing) {

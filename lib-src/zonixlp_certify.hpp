@@ -65,8 +65,24 @@ enum class RowTest { Redundant, StronglyRedundant, ImplicitLinearity };
 // run failed, or is dd_NoError and exact LPs must decide), and for the
 // strong redundancy of generators, which takes a second LP.  Rows up to
 // `tested_after` only bound the others' LPs and are not tested.
+//
+// With `witnesses`, what each row's LP proves, for a checker of its own,
+// per row of M (0-based; left empty for equations and untested rows):
+// for a row named, c such that q_i = s e_0 + sum_k c_k q_k (k 1-based)
+// with s >= 0 (0 on generators), c >= 0 off equations, the rows k those
+// left when row i was tested; for a row not named, its LP's optimal
+// point (H: cols - 1 numbers; V: a row z of cols numbers), or for an
+// implicit linearity test without optimum, a direction in which the row
+// grows (`ray`).
+struct RowWitnesses {
+  std::vector<std::vector<std::pair<long, mpq_class>>> combination;
+  std::vector<std::vector<mpq_class>> point;
+  std::vector<char> ray;
+  std::vector<mpq_class> start;
+};
 std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q, RowTest test,
-                                                dd_ErrorType *err, dd_rowrange tested_after = 0);
+                                                dd_ErrorType *err, dd_rowrange tested_after = 0,
+                                                RowWitnesses *witnesses = nullptr);
 
 }  // namespace zonix::lp
 
