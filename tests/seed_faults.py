@@ -88,6 +88,8 @@ F = [  # id, file, fragment, replacement
     ("gw-ray-index", "gateway/convert.cpp", "rp[ir++] = static_cast<double>(i + 1);", "rp[ir++] = static_cast<double>(i);"),
     ("gw-r-cols", "gateway/convert.cpp", "if (q > 0 && static_cast<mwSize>(mxGetN(R)) != d) {", "if (q > 1 && static_cast<mwSize>(mxGetN(R)) != d) {"),
     ("gw-dual-sign", "gateway/cmd_lp.cpp", "l[r - 1] = ddd_get_d(lp->dsol[j - 1]);", "l[r - 1] = -ddd_get_d(lp->dsol[j - 1]);"),
+    ("mchk-valid-side", "lib-src/zonixcheck_measured.cpp", "if (s < 0) return no(\"element \"", "if (s < -1) return no(\"element \""),
+    ("mchk-valid-rank", "lib-src/zonixcheck_measured.cpp", "if (rank_of(atoms, on, scratch) != d - 1)", "if (rank_of(atoms, on, scratch) < d - 2)"),
     ("gw-reduce-nlhs", "gateway/cmd_reduce.cpp", "check_call(nlhs, nrhs, prhs, 1, 1, 2, usage);", "check_call(nlhs, nrhs, prhs, 1, 1, 3, usage);"),
 ]
 
@@ -112,7 +114,22 @@ AUTO = [  # id, file, fragment, replacement: in the double build only
 EXACT = [  # id, file, fragment, replacement: in the exact build only
     ("exact-vertex-moved", "lib-src/zonixio_output.cpp", "dd_CopyRay(a, d, r, rep, cone->newcol);", "dd_CopyRay(a, d, r, rep, cone->newcol); ddd_add(a[d - 1], a[d - 1], a[0]);"),
     ("exact-row-dropped", "lib-src/zonixio_output.cpp", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount;", "dd_bigrange total = cone->LinearityDim + cone->FeasibleRayCount - 1;"),
+    ("exact-proj-positive", "lib-src/zonixproj.cpp", "if (dd_Positive(last))", "if (dd_Nonnegative(last))"),
+    ("exact-proj-dual-lin", "lib-src/zonixproj.cpp", "if (!set_member(j + 1, M->linset)) ddd_set(Mdual", "if (set_member(j + 1, M->linset)) ddd_set(Mdual"),
     ("exact-normalize", "lib-src/zonixcore_rays.cpp", "for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(", "for (dd_colrange j = 2; j < d_origsize; ++j) ddd_div("),
+]
+
+CHECKED = [  # id, file, fragment, replacement: in the proofs auto relies on, which the checker must overrule
+    ("proof-red-last-row", "lib-src/zonixlp_certify.cpp", "found = test == RowTest::Redundant ? *sign >= 0 : *sign > 0;",
+     "found = test == RowTest::Redundant ? *sign >= 0 || i == m : *sign > 0;"),
+    ("proof-red-kept", "lib-src/zonixlp_certify.cpp", "found = test == RowTest::Redundant ? *sign >= 0 : *sign > 0;",
+     "found = test == RowTest::Redundant ? *sign > 0 : *sign > 0;"),
+    ("proof-implicit-last-row", "lib-src/zonixlp_certify.cpp", "found = lp->LPS == dd_Optimal && *sign == 0;",
+     "found = (lp->LPS == dd_Optimal && *sign == 0) || i == m;"),
+    ("proof-implicit-none", "lib-src/zonixlp_certify.cpp", "found = lp->LPS == dd_Optimal && *sign == 0;", "found = false;"),
+    ("proof-exact-proj-rows", "lib-src/zonixarith.cpp", "ExactResult res = run_exact(zonix_exact_eliminate, rq);",
+     "ExactResult res = run_exact(zonix_exact_eliminate, rq); if (res.output.rows > 1) { res.output.rows -= 1; "
+     "res.output.entries.resize(static_cast<size_t>(res.output.rows * res.output.cols)); res.output.linearity.clear(); }"),
 ]
 
 
@@ -134,6 +151,18 @@ def auto_suite(bdir):
     if run(["nice", "./unit_tests", "--gtest_filter=DoubleAnswers.*", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
         return "auto right, double wrong"
     return "double unaffected"
+
+
+def checked_suite(bdir):
+    """A fault in what auto takes as proof: the checker must leave the
+    default answers right or refused."""
+    if not build(bdir, ["unit_tests"]):
+        return "does not build"
+    if run(["nice", "./unit_tests", "--gtest_filter=AutoAnswers.RightOrRefused", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
+        return "AUTO WRONG"
+    if run(["nice", "./unit_tests", "--gtest_filter=*", "--gtest_brief=1"], bdir, UNIT_TIMEOUT):
+        return "auto right or refused, other tests fail"
+    return "auto right or refused"
 
 
 def exact_suite(bdir):
@@ -208,10 +237,11 @@ def main():
     order = {fid: k for k, fid in enumerate(a.ids)}
     auto_ids = {f[0] for f in AUTO}
     exact_ids = {f[0] for f in EXACT}
-    for fid, rel, frag, repl in sorted(F + AUTO + EXACT, key=lambda f: order.get(f[0], len(order))):
+    checked_ids = {f[0] for f in CHECKED}
+    for fid, rel, frag, repl in sorted(F + AUTO + EXACT + CHECKED, key=lambda f: order.get(f[0], len(order))):
         if a.ids and fid not in a.ids:
             continue
-        if fid in done and (a.unit_only or fid in auto_ids | exact_ids or "not caught by the unit" not in done[fid]):
+        if fid in done and (a.unit_only or fid in auto_ids | exact_ids | checked_ids or "not caught by the unit" not in done[fid]):
             print(done[fid], end="")
             continue
         path = os.path.join(tree, rel)
@@ -226,6 +256,9 @@ def main():
                 if fid in auto_ids or fid in exact_ids:
                     open(path, "w").write(double_only(text, frag, repl, fid in exact_ids))
                     result = auto_suite(bdir) if fid in auto_ids else exact_suite(bdir)
+                elif fid in checked_ids:
+                    open(path, "w").write(text.replace(frag, repl))
+                    result = checked_suite(bdir)
                 else:
                     open(path, "w").write(text.replace(frag, repl))
                     stage = suite(bdir, rel.startswith("gateway/"), a.unit_only)
