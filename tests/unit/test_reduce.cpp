@@ -6,11 +6,13 @@
 // copies, constant rows, rays, rows that tie when shot at, no interior.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
 #include "support.hpp"
 #include "zonixarith.hpp"
+#include "zonixlp_certify.hpp"
 
 using namespace zonix::test;
 
@@ -130,6 +132,121 @@ INSTANTIATE_TEST_SUITE_P(Cases, Reduce,
                              if (ch == '-') ch = '_';
                            return n;
                          });
+
+// What each row's LP proves, checked by the definitions on the cases
+// above: a row removed is, less a slack >= 0 in the constant (none for
+// generators), a combination of rows (>= 0 off equations) still there
+// when it went; a row kept has a point (H) where it fails and every other
+// row kept holds, or a row z (V) negative on it and >= 0 on the other rows
+// kept, 0 on lines.
+TEST(RowWitnesses, EachRemovedRowACombinationEachKeptRowAWitness)
+{
+  long answered = 0;
+  for (const ReduceCase &c : kCases) {
+    SCOPED_TRACE(c.name);
+    const Matrix M = matrix(c.rows, c.rep, c.lin);
+    const zonix::QMatrix q = zonix::to_rational(M.get());
+    zonix::lp::RowWitnesses w;
+    dd_ErrorType err = dd_NoError;
+    const auto named = zonix::lp::certified_rows(M.get(), q, zonix::lp::RowTest::Redundant, &err, 0, &w);
+    if (!named) continue;  // left to exact LPs
+    ++answered;
+    EXPECT_EQ(Members(named->begin(), named->end()), c.removed);
+    const bool h = c.rep == dd_Inequality;
+    auto removed = [&](long r) { return std::find(named->begin(), named->end(), r) != named->end(); };
+    auto equation = [&](long r) { return std::find(c.lin.begin(), c.lin.end(), r) != c.lin.end(); };
+    for (long i = 1; i <= q.rows; ++i) {
+      if (equation(i)) continue;
+      if (removed(i)) {
+        std::vector<mpq_class> rest(q.entries.begin() + (i - 1) * q.cols, q.entries.begin() + i * q.cols);
+        for (const auto &[k, y] : w.combination[i - 1]) {
+          // Rows removed before i (higher numbers) are gone.
+          EXPECT_FALSE(removed(k) && k > i) << "row " << i << " uses row " << k;
+          EXPECT_TRUE(equation(k) || y >= 0) << "row " << i;
+          for (long j = 0; j < q.cols; ++j) rest[j] -= y * q.at(k - 1, j);
+        }
+        EXPECT_TRUE(h ? rest[0] >= 0 : rest[0] == 0) << "row " << i << " slack " << rest[0];
+        for (long j = 1; j < q.cols; ++j) EXPECT_EQ(rest[j], 0) << "row " << i << " column " << j;
+        continue;
+      }
+      const auto &x = w.point[i - 1];
+      ASSERT_EQ(static_cast<long>(x.size()), h ? q.cols - 1 : q.cols) << "row " << i;
+      for (long k = 1; k <= q.rows; ++k) {
+        if (removed(k)) continue;
+        mpq_class v = h ? q.at(k - 1, 0) : mpq_class(0);
+        for (long j = h ? 1 : 0; j < q.cols; ++j) v += q.at(k - 1, j) * x[h ? j - 1 : j];
+        if (k == i) {
+          EXPECT_LT(v, 0) << "row " << i << " holds at its witness";
+        } else if (equation(k)) {
+          EXPECT_EQ(v, 0) << "row " << i << "'s witness off equation " << k;
+        } else {
+          EXPECT_GE(v, 0) << "row " << i << "'s witness fails row " << k;
+        }
+      }
+    }
+  }
+  EXPECT_GE(answered, static_cast<long>(std::size(kCases)) - 2);
+}
+
+// Implicit equations: each named row plus a combination (>= 0 off
+// equations) of the others is 0; each row not named grows above 0 at its
+// LP's point, or along its direction, every row holding there.
+TEST(RowWitnesses, ImplicitEquationsSumToZeroOthersGrow)
+{
+  struct Case {
+    const char *name;
+    Rows rows;
+    Members lin, implicit;
+  };
+  // x >= 0, x <= 0 on the strip 0 <= y <= 1; the quadrant (no optimum);
+  // the square in z = 0 written as z >= 0, z <= 0; a triangle with x + y
+  // = 1 written as two rows beside x, y >= 0.
+  const Case cases[] = {
+      {"a line in the strip", {{0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {1, 0, -1}}, {}, {1, 2}},
+      {"the quadrant", {{0, 1, 0}, {0, 0, 1}}, {}, {}},
+      {"a square in a plane", {{0, 0, 0, 1}, {0, 0, 0, -1}, {0, 1, 0, 0}, {1, -1, 0, 0}, {0, 0, 1, 0}, {1, 0, -1, 0}}, {},
+       {1, 2}},
+      {"a segment", {{0, 1, 0}, {0, 0, 1}, {-1, 1, 1}, {1, -1, -1}}, {}, {3, 4}},
+      {"an equation given", {{-1, 1, 1}, {0, 1, 0}, {0, 0, 1}, {1, -1, 0}}, {1}, {}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const Matrix M = matrix(c.rows, dd_Inequality, c.lin);
+    const zonix::QMatrix q = zonix::to_rational(M.get());
+    zonix::lp::RowWitnesses w;
+    dd_ErrorType err = dd_NoError;
+    const auto named = zonix::lp::certified_rows(M.get(), q, zonix::lp::RowTest::ImplicitLinearity, &err, 0, &w);
+    ASSERT_TRUE(named);
+    EXPECT_EQ(Members(named->begin(), named->end()), c.implicit);
+    auto equation = [&](long r) { return std::find(c.lin.begin(), c.lin.end(), r) != c.lin.end(); };
+    for (long i = 1; i <= q.rows; ++i) {
+      if (equation(i)) continue;
+      if (std::find(named->begin(), named->end(), i) != named->end()) {
+        std::vector<mpq_class> sum(q.entries.begin() + (i - 1) * q.cols, q.entries.begin() + i * q.cols);
+        for (const auto &[k, y] : w.combination[i - 1]) {
+          EXPECT_TRUE(equation(k) || y <= 0) << "row " << i;
+          for (long j = 0; j < q.cols; ++j) sum[j] -= y * q.at(k - 1, j);
+        }
+        for (long j = 0; j < q.cols; ++j) EXPECT_EQ(sum[j], 0) << "row " << i << " column " << j;
+        continue;
+      }
+      const auto &x = w.point[i - 1];
+      ASSERT_EQ(static_cast<long>(x.size()), q.cols - 1) << "row " << i;
+      const bool ray = w.ray[i - 1] != 0;
+      for (long k = 1; k <= q.rows; ++k) {
+        mpq_class v = ray ? mpq_class(0) : q.at(k - 1, 0);
+        for (long j = 1; j < q.cols; ++j) v += q.at(k - 1, j) * x[j - 1];
+        if (k == i) {
+          EXPECT_GT(v, 0) << "row " << i << " does not grow";
+        } else if (equation(k)) {
+          EXPECT_EQ(v, 0) << "row " << i << "'s witness off equation " << k;
+        } else {
+          EXPECT_GE(v, 0) << "row " << i << "'s witness fails row " << k;
+        }
+      }
+    }
+  }
+}
 
 // The exact validity test of rows on generators, on products worked out by
 // hand: entries beyond 64 bits, sums beyond 128 bits, large denominators.
