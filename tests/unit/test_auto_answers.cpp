@@ -408,3 +408,31 @@ TEST(AutoAnswers, CrossPolytopeProjectedThroughItsVertices)
                        Arithmetic::Auto),
             "");
 }
+
+// Without reduce an elimination may keep rows that are not facets; auto
+// still proves the rows describe the projection.  The unit cube cut by
+// x + z <= 1.5 and z <= x + 0.5, z eliminated: the square [0,1]^2 (each
+// row pair's sum is implied by it), by every method.  Each row kept holds
+// at the four corners, and those tight on two corners are the square's.
+TEST(AutoAnswers, ProjectionsWithoutReduceDescribeTheSquare)
+{
+  const Rows cut = kUnitCube + Rows{{1.5, -1, 0, -1}, {0.5, 1, 0, -1}};
+  const Rows corners = {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}};
+  for (auto method : {zonix::proj::Method::Fourier, zonix::proj::Method::Block, zonix::proj::Method::Auto}) {
+    SCOPED_TRACE(static_cast<int>(method));
+    const Matrix M = matrix(cut);
+    const zonix::Projection p = zonix::eliminate(M.get(), {4}, method, false, Arithmetic::Auto);
+    ASSERT_EQ(p.error, dd_NoError);
+    Rows facets;
+    for (const Row &r : rows_of(p.output.get())) {
+      int tight = 0;
+      for (const Row &c : corners) {
+        const double v = r[0] + r[1] * c[1] + r[2] * c[2];
+        EXPECT_GE(v, -1e-12);
+        tight += std::fabs(v) <= 1e-12 ? 1 : 0;
+      }
+      if (tight >= 2 && (r[1] != 0 || r[2] != 0)) facets.push_back(r);
+    }
+    EXPECT_EQ(normalised(facets), normalised(kSquare));
+  }
+}
