@@ -70,7 +70,8 @@ QMatrix record_rows(const dd_lpdata &lp)
 // dd_Matrix2LP lays them out (a row past q's is the negated copy of an
 // equation).  The dual values are the multipliers of the rows the final
 // basis names; the evidence row re of an infeasible LP enters with 1.
-bool lp_confirmed(const dd_lpdata &lp, const QMatrix &q, const lp::ExactSolution &s)
+bool lp_confirmed(const dd_lpdata &lp, const QMatrix &q, const lp::ExactSolution &s,
+                  std::vector<mpq_class> *farkas = nullptr)
 {
   const size_t d = static_cast<size_t>(lp.d);
   if (s.sol.size() < d || s.dsol.size() < d || q.cols != lp.d) return false;
@@ -88,7 +89,10 @@ bool lp_confirmed(const dd_lpdata &lp, const QMatrix &q, const lp::ExactSolution
   const std::vector<mpq_class> x(s.sol.begin() + 1, s.sol.begin() + lp.d);
   switch (lp.LPS) {
     case dd_Optimal: return static_cast<bool>(check::lp(q, lp.LPS, x, y, {}));
-    case dd_Inconsistent: return add(lp.re, 1) && check::lp(q, lp.LPS, {}, y, {});
+    case dd_Inconsistent:
+      if (!add(lp.re, 1) || !check::lp(q, lp.LPS, {}, y, {})) return false;
+      if (farkas != nullptr) *farkas = std::move(y);
+      return true;
     case dd_DualInconsistent:
     case dd_StrucDualInconsistent: return static_cast<bool>(check::lp(q, lp.LPS, {}, {}, x));
     default: return false;
@@ -527,6 +531,30 @@ const QMatrix &rational_of(const check::IntRows &r, QMatrix &out)
   return out;
 }
 
+// For H rows q without a point: y, >= 0 off the equations, with sum y_i
+// row_i = (-c, 0, ..., 0), c > 0, from the final basis of an LP over q,
+// settled on q exactly; none when that LP proves no such thing.
+std::optional<std::vector<mpq_class>> farkas_vector(const QMatrix &q)
+{
+  if (q.representation != dd_Inequality || q.rows == 0) return std::nullopt;
+  QMatrix f = q;
+  f.objective = dd_LPmax;
+  f.rowvec.assign(static_cast<size_t>(q.cols), mpq_class(0));
+  const Matrix M(to_double(f));
+  if (M == nullptr) return std::nullopt;
+  M->objective = dd_LPmax;
+  dd_ErrorType err = dd_NoError;
+  const LP lp(dd_Matrix2LP(M.get(), &err));
+  if (lp == nullptr || err != dd_NoError) return std::nullopt;
+  dd_LPSolve(lp.get(), dd_DualSimplex, &err);
+  lp::ExactSolution s;
+  std::vector<mpq_class> y;
+  if (err != dd_NoError || !lp::settle_exactly(lp.get(), &f, &s) || lp->LPS != dd_Inconsistent ||
+      !lp_confirmed(*lp, f, s, &y))
+    return std::nullopt;
+  return y;
+}
+
 // The checker on c, and where it finds every answer row valid and extreme
 // but cannot prove the list complete, on the other side: the input rows
 // that are the facets of the cone of the answer.  Valid answer rows span a
@@ -538,6 +566,11 @@ check::Verdict checked_either_way(const QMatrix &in, const Out &rows)
   check::Verdict v = check::conversion(in, rows);
   if (v || !v.unproved) return v;
   QMatrix made;
+  if (rows.rows == 0) {
+    // No points: the input's own proof that it has none.
+    const auto y = farkas_vector(in);
+    return y ? check::conversion(in, rational_of(rows, made), &*y) : v;
+  }
   const QMatrix &out = rational_of(rows, made);
   const QMatrix facets = facet_guess(in, out);
   if (facets.rows > 0 && check::conversion(out, facets) && holds_exactly(in, out, nullptr)) v = check::Verdict{};
@@ -869,7 +902,8 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
     // The other side costs as the answer's rows: tried when they are fewer.
     const check::Verdict v = e.rational.rows <= rq.input->rows ? checked_either_way(*rq.input, e.rational)
                                                                 : check::conversion(*rq.input, e.rational);
-    if (!v && !v.unproved) {
+    // No points is never taken on the run's word: the input proves it.
+    if (!v && (!v.unproved || e.rational.rows == 0)) {
       e.error = dd_NumericallyInconsistent;
       return e;
     }

@@ -55,6 +55,7 @@ const Rows kCubeV = {{1, 1, 1, 1},  {1, 1, 1, -1},  {1, 1, -1, 1},  {1, 1, -1, -
 // [0,1]^2 and [0,1]^3 as b - a.x >= 0
 const Rows kSquare = {{0, 1, 0}, {1, -1, 0}, {0, 0, 1}, {1, 0, -1}};
 const Rows kUnitCube = {{0, 1, 0, 0}, {1, -1, 0, 0}, {0, 0, 1, 0}, {1, 0, -1, 0}, {0, 0, 0, 1}, {1, 0, 0, -1}};
+const Rows kEmptyBox = {{-1, 1, 0, 0}, {0, -1, 0, 0}, {0, 0, 1, 0}, {1, 0, -1, 0}, {0, 0, 0, 1}, {1, 0, 0, -1}};
 
 std::string conversion(const Rows &in, dd_RepresentationType rep, const Rows &want, Arithmetic a)
 {
@@ -262,6 +263,11 @@ std::vector<Case> cases()
          return projection({{0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}, {1, -1, -1, -1}}, {4}, PM::Auto,
                            {{0, 1, 0}, {0, 0, 1}, {1, -1, -1}}, a);
        }},
+      // x >= 1 and x <= 0 in a box: no point, and so no point of its shadow
+      {"empty box, its vertices",
+       [](Arithmetic a) { return conversion(kEmptyBox, dd_Inequality, {}, a); }},
+      {"empty box to the empty set",
+       [](Arithmetic a) { return projection(kEmptyBox, {4}, PM::Auto, {{-1, 0, 0}}, a); }},
       // [0,10]^2: slack 5 at the centre (beyond the ceiling of a small
       // largest constant); x, y >= 0, x + y <= 1: x = y = 1 - 2t = t
       {"interior of a square",
