@@ -555,6 +555,41 @@ std::optional<std::vector<mpq_class>> farkas_vector(const QMatrix &q)
   return y;
 }
 
+bool implicit_witness(const QMatrix &q, const std::vector<long> &named, const lp::RowWitnesses &w, check::Vec &y,
+                      check::Vec &x);
+
+// An answer `out` of H rows `in` whose rows the checker found valid and
+// extreme, with input rows tight on all of them that it could not show
+// to be equations.  The LP of each row tells: the implicit equations come
+// with multipliers summing to zero, which the checker then reads
+// (`farkas`); a row tight on all of `out` that holds strictly at a point
+// of the input (check::linearity proves that point) shows a vertex or ray
+// missing from `out`, a definite no.  Nothing when the LPs prove nothing.
+std::optional<check::Verdict> with_implicit_equations(const QMatrix &in, const QMatrix &out)
+{
+  const Matrix M(to_double(in));
+  if (M == nullptr) return std::nullopt;
+  dd_ErrorType err = dd_NoError;
+  lp::RowWitnesses w;
+  const auto named = lp::certified_rows(M.get(), in, lp::RowTest::ImplicitLinearity, &err, 0, &w);
+  check::Vec y, x;
+  if (!named || err != dd_NoError || !implicit_witness(in, *named, w, y, x) || !check::linearity(in, *named, y, x))
+    return std::nullopt;
+  for (long i = 1; i <= in.rows; ++i) {
+    if (std::binary_search(named->begin(), named->end(), i) ||
+        std::binary_search(in.linearity.begin(), in.linearity.end(), i))
+      continue;
+    bool tight = true;
+    for (long k = 0; k < out.rows && tight; ++k) {
+      mpq_class dot = 0;
+      for (long j = 0; j < in.cols; ++j) dot += in.at(i - 1, j) * out.at(k, j);
+      tight = sgn(dot) == 0;
+    }
+    if (tight) return check::Verdict{false, "input row " + std::to_string(i) + " holds strictly inside, yet every output row is on it", false};
+  }
+  return check::conversion(in, out, &y);
+}
+
 // The checker on c, and where it finds every answer row valid and extreme
 // but cannot prove the list complete, on the other side: the input rows
 // that are the facets of the cone of the answer.  Valid answer rows span a
@@ -572,6 +607,9 @@ check::Verdict checked_either_way(const QMatrix &in, const Out &rows)
     return y ? check::conversion(in, rational_of(rows, made), &*y) : v;
   }
   const QMatrix &out = rational_of(rows, made);
+  // Rows tight on the whole answer: equations, or a sign that it is short.
+  if (in.representation == dd_Inequality && v.why.find("unproved an equation") != std::string::npos)
+    if (const auto w = with_implicit_equations(in, out); w && (*w || !w->unproved)) return *w;
   const QMatrix facets = facet_guess(in, out);
   if (facets.rows > 0 && check::conversion(out, facets) && holds_exactly(in, out, nullptr)) v = check::Verdict{};
   return v;
@@ -1420,6 +1458,39 @@ bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red)
 
 namespace {
 
+// For implicit equations `named` of H rows q, found by certified_rows:
+// y, >= 0 off the equations, > 0 on the rows named, sum y_i r_i = 0; and x,
+// a point where every row not named holds strictly (for check::linearity).
+bool implicit_witness(const QMatrix &q, const std::vector<long> &named, const lp::RowWitnesses &w, check::Vec &y,
+                      check::Vec &x)
+{
+  y.assign(static_cast<size_t>(q.rows), 0);
+  x.assign(static_cast<size_t>(q.cols - 1), 0);
+  for (const long i : named) {
+    y[static_cast<size_t>(i - 1)] += 1;
+    for (const auto &[k, c] : w.combination[static_cast<size_t>(i - 1)]) y[static_cast<size_t>(k - 1)] -= c;
+  }
+  // A point where every row not named is strict: the mean of the LPs'
+  // points, each strict on its own row, plus the directions of those
+  // without optimum.
+  long points = 0;
+  for (long i = 0; i < q.rows; ++i)
+    if (w.ray[static_cast<size_t>(i)] == 0 && w.point[static_cast<size_t>(i)].size() == x.size()) {
+      for (size_t j = 0; j < x.size(); ++j) x[j] += w.point[static_cast<size_t>(i)][j];
+      ++points;
+    }
+  if (points == 0 && w.start.size() == x.size()) {
+    x = w.start;
+    points = 1;
+  }
+  if (points == 0) return false;
+  for (auto &v : x) v /= points;
+  for (long i = 0; i < q.rows; ++i)
+    if (w.ray[static_cast<size_t>(i)] != 0 && w.point[static_cast<size_t>(i)].size() == x.size())
+      for (size_t j = 0; j < x.size(); ++j) x[j] += w.point[static_cast<size_t>(i)][j];
+  return true;
+}
+
 // Whether the checker accepts `named`, the rows of q that certified_rows
 // found redundant or implicit equations, from the witnesses of its LPs.
 // A removed row's multipliers may name rows removed after it: those are
@@ -1428,29 +1499,8 @@ bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &nam
 {
   const auto is_named = [&](long r) { return std::binary_search(named.begin(), named.end(), r); };
   if (query == RowQuery::ImplicitLinearity) {
-    check::Vec y(static_cast<size_t>(q.rows)), x(static_cast<size_t>(q.cols - 1));
-    for (const long i : named) {
-      y[static_cast<size_t>(i - 1)] += 1;
-      for (const auto &[k, c] : w.combination[static_cast<size_t>(i - 1)]) y[static_cast<size_t>(k - 1)] -= c;
-    }
-    // A point where every row not named is strict: the mean of the LPs'
-    // points, each strict on its own row, plus the directions of those
-    // without optimum.
-    long points = 0;
-    for (long i = 0; i < q.rows; ++i)
-      if (w.ray[static_cast<size_t>(i)] == 0 && w.point[static_cast<size_t>(i)].size() == x.size()) {
-        for (size_t j = 0; j < x.size(); ++j) x[j] += w.point[static_cast<size_t>(i)][j];
-        ++points;
-      }
-    if (points == 0 && w.start.size() == x.size()) {
-      x = w.start;
-      points = 1;
-    }
-    if (points == 0) return named.empty() && q.rows == 0;
-    for (auto &v : x) v /= points;
-    for (long i = 0; i < q.rows; ++i)
-      if (w.ray[static_cast<size_t>(i)] != 0 && w.point[static_cast<size_t>(i)].size() == x.size())
-        for (size_t j = 0; j < x.size(); ++j) x[j] += w.point[static_cast<size_t>(i)][j];
+    check::Vec y, x;
+    if (!implicit_witness(q, named, w, y, x)) return named.empty() && q.rows == 0;
     return static_cast<bool>(check::linearity(q, named, y, x));
   }
   std::vector<long> kept;

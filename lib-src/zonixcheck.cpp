@@ -223,8 +223,7 @@ struct Ridges {
     const std::size_t lo = std::min(a.k, b.k), hi = std::max(a.k, b.k), n = s1.size();
     return std::equal(p, p + lo, q) && std::equal(p + lo + 1, p + hi + 1, q + lo) && std::equal(p + hi + 1, p + n, q + hi + 1);
   }
-  // mate(x, y) for each ridge two sets share, lone(r) for one no other set
-  // has; false when three share one.
+  // mate(x, y) for each ridge two sets share, lone(r) for one no other set has; false when three share one.
   template <class Mate, class Lone>
   bool match(Mate mate, Lone lone) const
   {
@@ -257,8 +256,8 @@ struct Ridges {
 struct Cone {
   Rows atoms, eqs, elems, lines;
   std::vector<char> proven;  // by input row: shown to hold with equality
-  explicit Cone(std::size_t d)
-      : atoms(d, "input row"), eqs(d, "equation"), elems(d, "output row"), lines(d, "output line") {}
+  bool points = false;        // V atoms of t > 0 are points, never in the lineality
+  explicit Cone(std::size_t d) : atoms(d, "input row"), eqs(d, "equation"), elems(d, "output row"), lines(d, "output line") {}
 };
 
 std::string named(const Rows &r, std::size_t i)
@@ -370,6 +369,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
     const long o = c.atoms.origin[a];
     bool shown = !implicit(a) || c.atoms.bits[a] == 0 || (o > 0 && !c.proven.empty() && c.proven[o - 1] != 0);
     for (std::size_t b = 0; b < m && !shown; ++b) shown = implicit(b) && c.atoms.same(a, b, -1);
+    if (!shown && c.points && c.atoms.entry(a, 0) > 0) return no(named(c.atoms, a) + " is a point on every output row: one is missing");
     if (!shown) unshown = named(c.atoms, a) + " is tight on every output row, unproved an equation";
   }
   Set allatoms;
@@ -507,7 +507,7 @@ template <class Out> Verdict pose(const QMatrix &in, const Out &out, Cone &c)
   }
   // A cone's apex is implied by its rays; its V output has none then.
   if (hin && !constant && !apex) c.elems.push(unit0.data(), 0);
-  if (hin) return Verdict{};
+  if ((c.points = !hin) == false) return Verdict{};
   // t >= 0 is a facet when the generators tight on it reach rank G - 1.
   Set tight, every(c.atoms.n);
   std::iota(every.begin(), every.end(), 0u);

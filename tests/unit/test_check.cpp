@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "zonixarith.hpp"
 #include "zonixcheck.hpp"
 #include "zonixexact.hpp"
 #include "zonixrandom.hpp"
@@ -294,6 +295,10 @@ TEST(CheckConversion, UnprovedOnlyWhenEveryRowIsValidAndExtreme)
       {"B(6), the centre for a vertex", birkhoff_h(6), V(b6_inner), -1},
       {"B(6), the origin for a vertex", birkhoff_h(6), V(b6_outside), -1},
       {"B(3), its 6 vertices", birkhoff_h(3), V(permutation_matrices(3)), 1},
+      // (0,0), (1,0), (0,1): x >= 0, y >= 0, x + y <= 1; without the last,
+      // (0,0) lies on every row listed, and a point is never a line
+      {"a triangle's facets", V({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}}), H({{0, 1, 0}, {0, 0, 1}, {1, -1, -1}}), 1},
+      {"a triangle's facets, one missing", V({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}}), H({{0, 1, 0}, {0, 0, 1}}), -1},
       // x >= 0, x + p y >= 0, x + y <= 1, p = 2^31 - 1: the origin's two rows
       // are one modulo p, not over Q
       {"a rank short modulo 2^31 - 1", H({{0, 1, 0}, {0, 1, 2147483647}, {1, -1, -1}}),
@@ -304,6 +309,32 @@ TEST(CheckConversion, UnprovedOnlyWhenEveryRowIsValidAndExtreme)
   for (const auto &c : cases) {
     const auto v = zonix::check::conversion(c.in, c.out);
     EXPECT_EQ(v.ok ? 1 : v.unproved ? 0 : -1, c.want) << c.name << ": " << v.why;
+  }
+}
+
+// Where the checker leaves rows tight on a whole answer unproved
+// equations, auto's proof asks each row's LP: the pinched segment's
+// equations then sum to zero, and a row that holds strictly inside shows
+// a vertex missing.
+TEST(CheckConversion, RowsTightOnTheAnswerDecidedByTheirLPs)
+{
+  const QMatrix pinched = H({{0, 1, 0, 0}, {0, 0, 1, 0}, {0, -1, -1, 0}, {0, 0, 0, 1}, {1, 0, 0, -1}});
+  const QMatrix triangle = H({{0, 1, 0}, {0, 0, 1}, {1, -1, -1}});
+  const struct {
+    const char *name;
+    QMatrix in, out;
+    bool passes;
+  } cases[] = {
+      {"pinched segment, its ends", pinched, V({{1, 0, 0, 0}, {1, 0, 0, 1}}), true},
+      {"pinched segment, an end outside", pinched, V({{1, 0, 0, 0}, {1, 1, 0, 0}}), false},
+      {"triangle, its vertices", triangle, V({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}}), true},
+      {"triangle, the origin missing", triangle, V({{1, 1, 0}, {1, 0, 1}}), false},
+  };
+  for (const auto &c : cases) {
+    zonix::Conversion conv;
+    conv.exact = true;
+    conv.rational = c.out;
+    EXPECT_EQ(zonix::passes_checker(c.in, conv), c.passes) << c.name;
   }
 }
 
