@@ -681,29 +681,29 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
   if (std::any_of(removed.begin(), removed.end(), [&](long i) { return member(in.linearity, i); }) ||
       removed_combination.size() != removed.size() || kept_witness.size() != kept.size())
     return no("an equation or line removed, or a certificate missing");
-  // A removed row is implied by the kept rows.
+  QMatrix K;  // the kept rows: each removed row their combination, each kept one not implied by the others
+  K.cols = in.cols, K.representation = in.representation, K.rows = static_cast<long>(kept.size());
+  Rows kr(cols, "input row"), wr(cols, "witness");  // signs of witnesses in integers
+  Vec sum, w;
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    K.entries.insert(K.entries.end(), row_of(in, kept[i] - 1), row_of(in, kept[i] - 1) + cols), kr.push(row_of(in, kept[i] - 1), kept[i]);
+    if (member(in.linearity, kept[i])) K.linearity.push_back(static_cast<long>(i) + 1);
+  }
   for (std::size_t k = 0; k < removed.size(); ++k) {
-    Vec y(static_cast<std::size_t>(in.rows), 0), sum;
-    for (std::size_t i = 0; i < kept.size() && removed_combination[k].size() == kept.size(); ++i)
-      y[static_cast<std::size_t>(kept[i] - 1)] = removed_combination[k][i];
     if (removed_combination[k].size() != kept.size()) return no("a combination has the wrong length");
-    if (Verdict v = combine(in, y, sum); !v) return v;
+    if (Verdict v = combine(K, removed_combination[k], sum); !v) return v;
     for (std::size_t j = 0; j < cols; ++j) sum[j] = row_of(in, removed[k] - 1)[j] - sum[j];
     // H: the slack (s, 0, ..., 0), s >= 0, is the row 0 <= 1 times s.
     if (!(hrep ? sgn(sum[0]) >= 0 : sgn(sum[0]) == 0) || !zero_from(sum, 1))
       return no("the combination does not give " + row_name(removed[k] - 1));
   }
-  // A kept row is not implied by the other kept rows.
   for (std::size_t k = 0; k < kept.size(); ++k) {
-    const auto &w = kept_witness[k];
-    if (member(in.linearity, kept[k])) continue;
-    if (w.size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " is too short");
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-      const mpq_class *r = row_of(in, kept[i] - 1);
-      const int sv = sgn(hrep ? value(r, w) : std::inner_product(r, r + cols, w.begin(), mpq_class(0)));
-      if (i == k ? sv >= 0 : (member(in.linearity, kept[i]) ? sv != 0 : sv < 0))
+    if (member(K.linearity, static_cast<long>(k) + 1)) { wr.push(Vec(cols, 0).data(), 0); continue; }
+    if (kept_witness[k].size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " is too short");
+    w = kept_witness[k], hrep ? void(w.insert(w.begin(), mpq_class(1))) : void(), wr.push(w.data(), kept[k]);
+    for (std::size_t i = 0; i < kept.size(); ++i)
+      if (const int sv = sign_dot(kr, i, wr, k); i == k ? sv >= 0 : (member(K.linearity, static_cast<long>(i) + 1) ? sv != 0 : sv < 0))
         return no("the witness for " + row_name(kept[k] - 1) + " fails at " + row_name(kept[i] - 1));
-    }
   }
   return Verdict{};
 }
