@@ -35,6 +35,16 @@ bool has_bit(const Word *s, long i) { return ((s[i / 64] >> (i % 64)) & 1U) != 0
 
 void set_bit(Word *s, long i) { s[i / 64] |= Word{1} << (i % 64); }
 
+// Calls f(e) for each element e (1-based) of a set, in increasing order.
+template <class F>
+void for_members(set_type s, F f)
+{
+  const long blocks = set_blocks(static_cast<long>(s[0]));
+  for (long b = 1; b < blocks; ++b)
+    for (std::uint32_t x = s[b]; x != 0; x &= x - 1)
+      f((b - 1) * set_word_bits + std::countr_zero(x) + 1);
+}
+
 // ---- the face lattice ------------------------------------------------------
 
 // The faces of a polytope met by the pulling walk, from its n vertices and
@@ -73,6 +83,48 @@ class Faces {
     if (!faces_[static_cast<size_t>(f)].expanded) expand(f);
     return faces_[static_cast<size_t>(f)].facets;
   }
+
+  // When every row that cuts the polytope holds d vertices, it is
+  // simplicial and these rows (repeats dropped, in order) are its facets,
+  // as expand would find them: the simplices of the walk are its apex
+  // coned over each of them that misses it, with no face below to intern.
+  // False, and nothing changed, otherwise.
+  bool simplicial(long d, std::vector<long> *facets)
+  {
+    const size_t w = static_cast<size_t>(w_);
+    const long all = count(top_);
+    const std::vector<int> &rows = active_[0];
+    std::vector<int> cutting;
+    cutting.reserve(rows.size());
+    for (int g : rows) {
+      const Word *row = facets_.data() + static_cast<size_t>(g) * w;
+      long pc = 0;
+      for (size_t j = 0; j < w; ++j) pc += std::popcount(row[j]);
+      if (pc == 0 || pc >= all) continue;
+      if (pc != d) return false;
+      cutting.push_back(g);
+    }
+    // Repeats side by side in the order of their hashes: of equal rows
+    // the first is kept.
+    auto row_of = [&](int g) { return facets_.data() + static_cast<size_t>(g) * w; };
+    std::vector<std::pair<std::uint64_t, int>> sorted;
+    sorted.reserve(cutting.size());
+    for (int g : cutting) sorted.emplace_back(hash(row_of(g)), g);
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<char> repeat(facets_.size() / std::max<size_t>(w, 1), 0);
+    for (size_t i = 0; i < sorted.size(); ++i)
+      for (size_t j = i + 1; j < sorted.size() && sorted[j].first == sorted[i].first; ++j)
+        if (std::equal(row_of(sorted[j].second), row_of(sorted[j].second) + w, row_of(sorted[i].second)))
+          repeat[static_cast<size_t>(sorted[j].second)] = 1;
+    facets->clear();
+    for (int g : cutting)
+      if (repeat[static_cast<size_t>(g)] == 0) facets->push_back(g);
+    Face &top = faces_[static_cast<size_t>(top_)];
+    top.facets = static_cast<long>(facets->size());
+    top.expanded = true;
+    return true;
+  }
+  const Word *row(long g) const { return facets_.data() + static_cast<size_t>(g) * static_cast<size_t>(w_); }
 
  private:
   struct Face {
@@ -614,6 +666,37 @@ struct Walk {
     return elim.push(t, v);
   }
 
+  // The top's simplices when its facets are simplices: as visit takes
+  // them, the apex at level 0 and each facet that misses it below.
+  void cones(const std::vector<long> &facets)
+  {
+    const long a = faces.apex(faces.top());
+    if (!push(0, a)) {
+      failed = true;
+      return;
+    }
+    for (long g : facets) {
+      const Word *b = faces.row(g);
+      if (has_bit(b, a)) continue;
+      long level = 1;
+      for (long w = 0; w < faces.words(); ++w)
+        for (Word x = b[w]; x != 0; x &= x - 1) path[static_cast<size_t>(level++)] = w * 64 + std::countr_zero(x);
+      if (!elim.leaf(1, &path[1], d, &mag)) {
+        failed = true;
+        return;
+      }
+      sum.add(mag, path.data(), d + 1);
+      if (sum.overflow) {
+        failed = true;
+        return;
+      }
+      if ((++simplices & 4095) == 0 && dd_CancelRequested() != 0) {
+        failed = cancelled = true;
+        return;
+      }
+    }
+  }
+
   void visit(int f, long t)
   {
     if (failed) return;
@@ -686,8 +769,9 @@ Combinatorics combinatorics(const std::vector<Word> &inc, long points, long m)
   c.facets.assign(static_cast<size_t>(m) * vw, 0);
   for (long k = 0; k < n; ++k) {
     const Word *a = &inc[static_cast<size_t>(c.vertices[static_cast<size_t>(k)]) * w];
-    for (long g = 0; g < m; ++g)
-      if (has_bit(a, g)) set_bit(&c.facets[static_cast<size_t>(g) * vw], k);
+    for (size_t t = 0; t < w; ++t)
+      for (Word x = a[t]; x != 0; x &= x - 1)
+        set_bit(&c.facets[(t * 64 + static_cast<size_t>(std::countr_zero(x))) * vw], k);
   }
   return c;
 }
@@ -700,7 +784,9 @@ long triangulate(Faces &faces, const std::vector<typename Ring::T> &rows, long n
 {
   Elimination<Ring> elim(rows, n, d + 1);
   Walk<Elimination<Ring>, Sum> walk{faces, elim, *sum, d};
-  walk.visit(faces.top(), 0);
+  std::vector<long> simplices;
+  if (faces.count(faces.top()) > d + 1 && faces.simplicial(d, &simplices)) walk.cones(simplices);
+  else walk.visit(faces.top(), 0);
   return walk.cancelled ? kCancelled : walk.failed ? kFailed : walk.simplices;
 }
 
@@ -969,15 +1055,19 @@ Volume double_volume(dd_MatrixPtr M, int threads)
   std::vector<Word> inc(static_cast<size_t>(n) * mw, 0);
   if (from_h) {
     for (long k = 0; k < n; ++k)
-      for (long g = 1; g <= m; ++g)
-        if (set_member(g, F->set[points[static_cast<size_t>(k)]]) != 0)
-          set_bit(&inc[static_cast<size_t>(k) * mw], g - 1);
+      for_members(F->set[points[static_cast<size_t>(k)]], [&](long g) {
+        if (g <= m) set_bit(&inc[static_cast<size_t>(k) * mw], g - 1);
+      });
   } else {
+    // Point i's place among the points, or -1.
+    std::vector<long> place(static_cast<size_t>(V->rowsize), -1);
+    for (long k = 0; k < n; ++k) place[static_cast<size_t>(points[static_cast<size_t>(k)])] = k;
     for (long g = 0; g < m; ++g) {
       if (set_member(g + 1, c.output->linset) != 0) continue;
-      for (long k = 0; k < n; ++k)
-        if (set_member(points[static_cast<size_t>(k)] + 1, F->set[g]) != 0)
-          set_bit(&inc[static_cast<size_t>(k) * mw], g);
+      for_members(F->set[g], [&](long i) {
+        const long k = i <= V->rowsize ? place[static_cast<size_t>(i - 1)] : -1;
+        if (k >= 0) set_bit(&inc[static_cast<size_t>(k) * mw], g);
+      });
     }
   }
   Combinatorics cb = combinatorics(inc, n, m);
