@@ -123,6 +123,9 @@ std::vector<Case> cases()
   out.push_back({"cube-with-inner", fam::with_combinations(fam::hypercube(Rep::V, 3), 12, 4), 8});
   out.push_back({"cube-repeated", fam::repeat_rows(fam::hypercube(Rep::V, 3), 2), 8});
   out.push_back({"cube-h-repeated", fam::repeat_rows(fam::hypercube(Rep::H, 3), 2), 8});
+  // Simplicial, each facet given three times: 2^4 / 4!.
+  out.push_back({"cross-h-repeated", fam::repeat_rows(fam::cross_polytope(Rep::H, 4), 3), mpq_class(2, 3)});
+  out.push_back({"cross-v-repeated", fam::repeat_rows(fam::cross_polytope(Rep::V, 4), 2), mpq_class(2, 3)});
   return out;
 }
 
@@ -154,23 +157,31 @@ TEST(Volume, ClosedFormsInEveryArithmetic)
 TEST(Volume, CountsOfTheTriangulation)
 {
   // A pulling triangulation of the d-cube has d! simplices; of the
-  // cross-polytope, its 2^(d-1) facets that miss the first vertex.
-  Exact cube = exact_of(fam::hypercube(Rep::V, 5));
-  zonix::Volume v = zonix::volume(cube.M.get(), zonix::Arithmetic::Exact);
-  EXPECT_EQ(v.simplices, 120);
-  EXPECT_EQ(v.vertices, 32);
-  EXPECT_EQ(v.facets, 10);
-  Exact cross = exact_of(fam::cross_polytope(Rep::H, 5));
-  v = zonix::volume(cross.M.get(), zonix::Arithmetic::Double);
-  EXPECT_EQ(v.simplices, 16);
-  EXPECT_EQ(v.vertices, 10);
-  EXPECT_EQ(v.facets, 32);
-  // A simplex is its own triangulation.
-  Exact simplex = exact_of(fam::simplex(Rep::H, 4));
-  v = zonix::volume(simplex.M.get(), zonix::Arithmetic::Exact);
-  EXPECT_EQ(v.simplices, 1);
-  EXPECT_EQ(v.vertices, 5);
-  EXPECT_EQ(v.facets, 5);
+  // cross-polytope (simplicial), its 2^(d-1) facets that miss the first
+  // vertex, however often a facet is given; a simplex is its own.
+  struct Count {
+    const char *name;
+    fam::Instance inst;
+    long simplices, vertices, facets;
+  };
+  const std::vector<Count> counts = {
+      {"cube-v-5", fam::hypercube(Rep::V, 5), 120, 32, 10},
+      {"cross-h-5", fam::cross_polytope(Rep::H, 5), 16, 10, 32},
+      {"cross-v-6", fam::cross_polytope(Rep::V, 6), 32, 12, 64},
+      {"cross-h-4 twice", fam::repeat_rows(fam::cross_polytope(Rep::H, 4), 2), 8, 8, 16},
+      {"simplex-h-4", fam::simplex(Rep::H, 4), 1, 5, 5},
+  };
+  for (const Count &c : counts) {
+    SCOPED_TRACE(c.name);
+    Exact e = exact_of(c.inst);
+    for (auto a : {zonix::Arithmetic::Exact, zonix::Arithmetic::Double}) {
+      const zonix::Volume v = zonix::volume(e.M.get(), a);
+      ASSERT_EQ(v.error, dd_NoError);
+      EXPECT_EQ(v.simplices, c.simplices);
+      EXPECT_EQ(v.vertices, c.vertices);
+      EXPECT_EQ(v.facets, c.facets);
+    }
+  }
 }
 
 TEST(Volume, RationalRowsAreTakenExactly)
