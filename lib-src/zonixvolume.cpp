@@ -992,6 +992,21 @@ Volume exact_volume(dd_MatrixPtr M, const QMatrix *rational, int threads)
   return out;
 }
 
+// The facets of a finished run of points, when its output is those and
+// nothing else (no equation, no lineality): its feasible rays, in their
+// order; else -1.
+long facets_only(dd_PolyhedraPtr poly)
+{
+  if (poly == nullptr || poly->child == nullptr || poly->child->CompStatus != dd_AllFound) return -1;
+  dd_ConePtr cone = poly->child;
+  const bool no_first_column = cone->d <= 0 || (cone->d_orig >= 1 && cone->newcol[1] == 0);
+  if (cone->LinearityDim != (no_first_column ? 1 : 0)) return -1;
+  long feasible = 0;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr; r = r->Next)
+    if (r->feasible != 0) ++feasible;
+  return feasible == cone->FeasibleRayCount ? feasible : -1;
+}
+
 Volume double_volume(dd_MatrixPtr M, int threads)
 {
   Volume out;
@@ -999,17 +1014,34 @@ Volume double_volume(dd_MatrixPtr M, int threads)
   o.arithmetic = Arithmetic::Double;
   o.incidence = true;
   o.threads = threads;
-  Conversion c = convert(M, o);
-  if (c.error == dd_NoError && (c.output == nullptr || c.incidence == nullptr)) c.error = dd_NumericallyInconsistent;
+  const bool from_h = M->representation != dd_Generator;
+  Conversion c;
+  Polyhedra run;
+  long facet_rows = -1;  // from the run itself: its facets, when they are all its output
+  if (from_h) {
+    c = convert(M, o);
+  } else {
+    RunConversion r = convert_keeping_run(M, o, nullptr, true);
+    c = std::move(r.result);
+    run = std::move(r.run);
+    if (c.error == dd_NoError && run != nullptr) {
+      facet_rows = facets_only(run.get());
+      if (facet_rows < 0) {
+        c.output.reset(dd_CopyInequalities(run.get()));
+        c.incidence.reset(dd_CopyIncidence(run.get()));
+      }
+    }
+  }
+  if (c.error == dd_NoError && facet_rows < 0 && (c.output == nullptr || c.incidence == nullptr))
+    c.error = dd_NumericallyInconsistent;
   if (c.error != dd_NoError) {
     out.error = c.error;
     return out;
   }
-  const bool from_h = M->representation != dd_Generator;
   dd_MatrixPtr V = from_h ? c.output.get() : M;
   const long d = M->colsize - 1;
   // Equations among the facets of points: flat.
-  bool flat = !from_h && set_card(c.output->linset) > 0;
+  bool flat = !from_h && facet_rows < 0 && set_card(c.output->linset) > 0;
   std::vector<double> generators;
   std::vector<long> points;
   bool unbounded = false;
@@ -1050,10 +1082,25 @@ Volume double_volume(dd_MatrixPtr M, int threads)
   const long n = static_cast<long>(points.size());
   // The incidence of the run: output row k holds the input rows on it.
   dd_SetFamilyPtr F = c.incidence.get();
-  const long m = from_h ? M->rowsize : F->famsize;
+  const long m = from_h ? M->rowsize : facet_rows >= 0 ? facet_rows : F->famsize;
   const size_t mw = static_cast<size_t>(words_for(m));
   std::vector<Word> inc(static_cast<size_t>(n) * mw, 0);
-  if (from_h) {
+  if (facet_rows >= 0) {
+    // Each facet's zero set as the run decided it, over the points.
+    std::vector<long> place(static_cast<size_t>(V->rowsize), -1);
+    for (long k = 0; k < n; ++k) place[static_cast<size_t>(points[static_cast<size_t>(k)])] = k;
+    dd_ConePtr cone = run->child;
+    const long last = std::min<long>({run->m1, cone->m, V->rowsize});
+    long g = 0;
+    for (dd_RayPtr r = cone->FirstRay; r != nullptr && g < m; r = r->Next) {
+      if (r->feasible == 0) continue;
+      for_members(r->ZeroSet, [&](long i) {
+        const long k = i <= last ? place[static_cast<size_t>(i - 1)] : -1;
+        if (k >= 0) set_bit(&inc[static_cast<size_t>(k) * mw], g);
+      });
+      ++g;
+    }
+  } else if (from_h) {
     for (long k = 0; k < n; ++k)
       for_members(F->set[points[static_cast<size_t>(k)]], [&](long g) {
         if (g <= m) set_bit(&inc[static_cast<size_t>(k) * mw], g - 1);
