@@ -490,22 +490,52 @@ struct DoubleWalk {
   }
   static bool close(T *S, long k, const T *piv, long t, double *out)
   {
+    // Sizes known at compile time unroll: on simplicial polytopes most of
+    // a double volume's own time is here.
+    switch (k) {
+      case 3: return close_k<3>(S, k, piv, t, out);
+      case 4: return close_k<4>(S, k, piv, t, out);
+      case 5: return close_k<5>(S, k, piv, t, out);
+      case 6: return close_k<6>(S, k, piv, t, out);
+      case 7: return close_k<7>(S, k, piv, t, out);
+      case 8: return close_k<8>(S, k, piv, t, out);
+      default: return close_k<0>(S, k, piv, t, out);
+    }
+  }
+  // K > 0: k is K.
+  template <long K>
+  static bool close_k(T *S, long size, const T *piv, long t, double *out)
+  {
+    const long k = K > 0 ? K : size;
     double scale = 0.0;
-    for (long i = 0; i < k * k; ++i) scale = std::max(scale, std::fabs(S[i]));
+#pragma GCC unroll 8
+    for (long i = 0; i < k * k; ++i) {
+      const double a = std::fabs(S[i]);
+      scale = a > scale ? a : scale;
+    }
     double det = 1.0;
     for (long j = 0; j < t; ++j) det *= piv[j];
+#pragma GCC unroll 8
     for (long i = 0; i < k; ++i) {
       long best = i;
+      double top = std::fabs(S[i * k + i]);
+#pragma GCC unroll 8
       for (long r = i + 1; r < k; ++r)
-        if (std::fabs(S[r * k + i]) > std::fabs(S[best * k + i])) best = r;
-      if (!(std::fabs(S[best * k + i]) > 1e-11 * scale)) return false;
+        if (std::fabs(S[r * k + i]) > top) {
+          top = std::fabs(S[r * k + i]);
+          best = r;
+        }
+      if (!(top > 1e-11 * scale)) return false;
       if (best != i)
+#pragma GCC unroll 8
         for (long c = i; c < k; ++c) std::swap(S[i * k + c], S[best * k + c]);
       const double p = S[i * k + i];
       det *= p;
+#pragma GCC unroll 8
       for (long r = i + 1; r < k; ++r) {
         const double f = S[r * k + i] / p;
         if (f == 0.0) continue;
+#pragma GCC unroll 8
         for (long c = i + 1; c < k; ++c) S[r * k + c] -= f * S[i * k + c];
       }
     }
