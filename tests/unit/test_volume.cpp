@@ -93,6 +93,28 @@ fam::Instance prism_h()
   return p;
 }
 
+// The standard (d-1)-simplex in x_d = 0 and the points above and below
+// its centroid at height 1: simplicial, 2d facets, volume 2 / d!.
+fam::Instance bipyramid(int d)
+{
+  fam::Instance p;
+  p.rep = Rep::V;
+  p.cols = d + 1;
+  for (int i = 0; i < d; ++i) {
+    std::vector<fam::Rational> row(static_cast<size_t>(d + 1), fam::rat(0));
+    row[0] = fam::rat(1);
+    if (i > 0) row[static_cast<size_t>(i)] = fam::rat(1);
+    p.rows.push_back(row);
+  }
+  for (int h : {1, -1}) {
+    std::vector<fam::Rational> row(static_cast<size_t>(d + 1), fam::rat(1, d));
+    row[0] = fam::rat(1);
+    row[static_cast<size_t>(d)] = fam::rat(h);
+    p.rows.push_back(row);
+  }
+  return p;
+}
+
 struct Case {
   std::string name;
   fam::Instance inst;
@@ -113,6 +135,7 @@ std::vector<Case> cases()
     // The cube moved off the origin: the same volume.
     out.push_back({"cube-moved" + s, fam::translate(fam::hypercube(r, 4), {5, -3, 7, 100}), 16});
   }
+  for (int d = 3; d <= 7; ++d) out.push_back({"bipyramid-" + std::to_string(d), bipyramid(d), 2 / factorial(d)});
   out.push_back({"prism-v", prism(), mpq_class(3, 2)});
   out.push_back({"prism-h", prism_h(), mpq_class(3, 2)});
   // Under T with det 2*1*3 = 6 the cross-polytope's 8/6 becomes 8.
@@ -170,6 +193,9 @@ TEST(Volume, CountsOfTheTriangulation)
       {"cross-v-6", fam::cross_polytope(Rep::V, 6), 32, 12, 64},
       {"cross-h-4 twice", fam::repeat_rows(fam::cross_polytope(Rep::H, 4), 2), 8, 8, 16},
       {"simplex-h-4", fam::simplex(Rep::H, 4), 1, 5, 5},
+      // The first vertex (the base's origin) is on all but 2 of its 2d
+      // facets: those of the base's opposite facet.
+      {"bipyramid-5", bipyramid(5), 2, 7, 10},
   };
   for (const Count &c : counts) {
     SCOPED_TRACE(c.name);
