@@ -48,7 +48,7 @@ F = [  # id, file, fragment, replacement
     ("order-mininf", "lib-src/zonixcore_order.cpp", "if (inf < infmin) {", "if (inf > infmin) {"),
     ("order-lexmin", "lib-src/zonixcore_order.cpp", "if (*hh == 0 || dd_LexSmaller(cone->A[i - 1]", "if (*hh == 0 || dd_LexLarger(cone->A[i - 1]"),
     ("order-maxindex", "lib-src/zonixcore_order.cpp", "for (dd_rowrange i = 1; i <= m; ++i) OV[i] = m - i + 1;", "for (dd_rowrange i = 1; i <= m; ++i) OV[i] = i;"),
-    ("rays-snap", "lib-src/zonixcore_rays.cpp", "signs[q] = settled_sign(val[0], norm[k[0]] * per_norm,", "signs[q] = settled_sign(val[0], norm[k[0]] * per_norm * 1e9,"),
+    ("rays-snap", "lib-src/zonixcore_rays.cpp", "if (ddd_get_d(a) <= near) return snapped_sign(", "if (ddd_get_d(a) >= near) return snapped_sign("),
     ("rays-equal", "lib-src/zonixcore_rays.cpp", "if (!dd_Equal((*RP1)->Ray[j - 1], (*RP2)->Ray[j - 1])) *equal", "if (dd_Equal((*RP1)->Ray[j - 1], (*RP2)->Ray[j - 1])) *equal"),
     ("rays-lex", "lib-src/zonixcore_rays.cpp", "return dd_Smaller(v1[j - 1], v2[j - 1]);", "return dd_Larger(v1[j - 1], v2[j - 1]);"),
     ("rays-normalize", "lib-src/zonixcore_rays.cpp", "for (dd_colrange j = 2; j <= d_origsize; ++j) ddd_div(", "for (dd_colrange j = 2; j < d_origsize; ++j) ddd_div("),
