@@ -21,17 +21,20 @@ when present.
 import argparse
 import os
 import re
+import signal
 import statistics
 import subprocess
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import run_bench as rb  # noqa: E402
 
 
-def cpu_seconds(argv):
+def cpu_seconds(argv, timeout=None):
+    """(processor seconds, exited 0); None for the seconds past TIMEOUT (wall)."""
     pid = os.fork()
     if pid == 0:
         try:
@@ -41,7 +44,16 @@ def cpu_seconds(argv):
             os.execvp(argv[0], argv)
         finally:
             os._exit(127)
-    _, status, usage = os.wait4(pid, 0)
+    deadline = None if timeout is None else time.monotonic() + timeout
+    while True:
+        done, status, usage = os.wait4(pid, 0 if deadline is None else os.WNOHANG)
+        if done:
+            break
+        if time.monotonic() > deadline:
+            os.kill(pid, signal.SIGKILL)
+            os.wait4(pid, 0)
+            return None, False
+        time.sleep(0.02)
     ok = os.waitstatus_to_exitcode(status) == 0
     return usage.ru_utime + usage.ru_stime, ok
 
@@ -63,6 +75,8 @@ def main():
                     help="time an instance by one pair of runs when its first took longer")
     ap.add_argument("--threads", type=int, default=1)
     ap.add_argument("--flag", type=float, default=1.10)
+    ap.add_argument("--timeout", type=float, default=60,
+                    help="wall seconds of one run before the instance is given up")
     opts = ap.parse_args()
     build = Path(opts.build).resolve()
     groups = [rb.GROUP_NAMES.get(g, g) for g in opts.only] if opts.only else CLI_GROUPS
@@ -91,6 +105,7 @@ def main():
                     continue
                 times = {"before": [], "after": []}
                 failed = set()
+                late = None
                 for _ in range(opts.runs):
                     for which, exe in (("before", opts.before), ("after", opts.after)):
                         tools.zonix = Path(exe).resolve()
@@ -98,12 +113,21 @@ def main():
                                                             opts.threads)
                         if cleanup:
                             cleanup()
-                        t, ok = cpu_seconds(argv)
+                        t, ok = cpu_seconds(argv, opts.timeout)
+                        if t is None:
+                            late = which
+                            break
                         if not ok:
                             failed.add(which)
                         times[which].append(t)
+                    if late:
+                        break
                     if opts.long is not None and max(times["before"] + times["after"]) > opts.long:
                         break
+                if late:
+                    print("| %s | %s | | | %s over %gs, not timed | |" % (
+                        group, case.name, late, opts.timeout), flush=True)
+                    continue
                 b = statistics.median(times["before"])
                 a = statistics.median(times["after"])
                 r = a / b if b > 0 else float("nan")
