@@ -3,7 +3,7 @@
 
     compare_outputs.py BEFORE AFTER [--build DIR] [--extra FILE...] [--keep DIR]
                        [--full] [--only GROUP...] [--commands CMD...] [--no-bench]
-                       [--timeout S] [--retry-timeout S]
+                       [--instances REGEX] [--timeout S] [--retry-timeout S]
     compare_outputs.py --self-check
 
 BEFORE and AFTER are zonix executables.  The inputs are the bench instances
@@ -186,6 +186,7 @@ def main():
     ap.add_argument("--only", nargs="*", default=None, help="groups, by name or short name")
     ap.add_argument("--commands", nargs="*", default=list(COMMANDS), choices=COMMANDS)
     ap.add_argument("--no-bench", action="store_true", help="only the --extra files")
+    ap.add_argument("--instances", help="only instances whose key matches this regex")
     opts = ap.parse_args()
     retry = opts.retry_timeout if opts.retry_timeout is not None else 3 * opts.timeout
     groups = [rb.GROUP_NAMES.get(g, g) for g in opts.only] if opts.only else rb.GROUPS
@@ -203,6 +204,8 @@ def main():
     before, after = Path(opts.before).resolve(), Path(opts.after).resolve()
     runs = diffs = 0
     both_late = []
+    if opts.instances:
+        cases = [c for c in cases if re.search(opts.instances, c[0])]
     for key, src, convert in cases:
         h = src.suffix == ".ine"
         name = "in" + src.suffix
