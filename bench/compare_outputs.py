@@ -189,7 +189,7 @@ def main():
     ap.add_argument("--instances", help="only instances whose key matches this regex")
     opts = ap.parse_args()
     retry = opts.retry_timeout if opts.retry_timeout is not None else 3 * opts.timeout
-    groups = [rb.GROUP_NAMES.get(g, g) for g in opts.only] if opts.only else rb.GROUPS
+    groups = [dict(rb.GROUP_NAMES, lp=rb.LP).get(g, g) for g in opts.only] if opts.only else rb.GROUPS
     for g in groups:
         if g not in rb.GROUPS:
             ap.error("unknown group %s" % g)

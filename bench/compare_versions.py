@@ -90,7 +90,7 @@ def main():
                     help="processor seconds of one run before the instance is given up")
     opts = ap.parse_args()
     build = Path(opts.build).resolve()
-    groups = [rb.GROUP_NAMES.get(g, g) for g in opts.only] if opts.only else CLI_GROUPS
+    groups = [dict(rb.GROUP_NAMES, lp=rb.LP).get(g, g) for g in opts.only] if opts.only else CLI_GROUPS
     for g in groups:
         if g not in CLI_GROUPS:
             ap.error("%s: not a group the CLI runs (%s)" % (g, ", ".join(CLI_GROUPS)))
