@@ -2,16 +2,23 @@
 """Checks that two builds of the zonix CLI write the same bytes.
 
     compare_outputs.py BEFORE AFTER [--build DIR] [--extra FILE...] [--keep DIR]
+                       [--full] [--only GROUP...] [--commands CMD...] [--no-bench]
+                       [--instances REGEX] [--timeout S] [--retry-timeout S]
+    compare_outputs.py --self-check
 
-BEFORE and AFTER are zonix executables.  The inputs are the small bench
-instances (DIR/bench/bench_gen, the quick sizes of every group) and any
-representation files given with --extra.  Each instance goes through every
+BEFORE and AFTER are zonix executables.  The inputs are the bench instances
+(DIR/bench/bench_gen, the quick sizes of every group, or with --full the
+sizes make bench runs) and any representation files given with --extra.  Each instance goes through every
 command that applies to it, in double, exact and auto, and convert also on 1
 and 2 threads, with every side file convert can write.  Each run happens in a
 scratch directory of its own with the input under the same name, so the
 files are compared whole: result, side files, standard output, standard
 error and exit status, byte for byte but the clock lines of a report
-(start, end and processor time).  Prints one line per difference and a count; exits 1
+(start, end and processor time).  A run that outlasts --timeout on one build
+only is run again on that build with --retry-timeout before it counts as a
+difference; a run that outlasts it on both is listed as timed out on both and
+not compared (what a killed run leaves behind, such as half-written scratch
+files, says nothing).  Prints one line per difference and a count; exits 1
 on any difference.
 """
 
@@ -29,6 +36,9 @@ import run_bench as rb  # noqa: E402
 ARITHMETICS = ("double", "exact", "auto")
 THREADS = (1, 2)
 CONVERT_SIDE = ["--adjacency", "--incidence", "--input-adjacency", "--input-incidence"]
+
+
+COMMANDS = ("convert", "reduce", "interior", "linearity", "adjacency", "lp", "project")
 
 
 def runs_for(name, h, small, convert):
@@ -52,6 +62,9 @@ def runs_for(name, h, small, convert):
 
 
 def run(exe, src, name, tail, where, timeout):
+    """Runs one build in a fresh WHERE; True unless it timed out."""
+    if where.exists():
+        shutil.rmtree(where)
     where.mkdir(parents=True)
     shutil.copyfile(src, where / name)
     try:
@@ -60,8 +73,26 @@ def run(exe, src, name, tail, where, timeout):
         (where / "_stdout").write_bytes(p.stdout)
         (where / "_stderr").write_bytes(p.stderr)
         (where / "_status").write_text(str(p.returncode))
+        return True
     except subprocess.TimeoutExpired:
         (where / "_status").write_text("timeout")
+        return False
+
+
+def compare_run(before, after, src, name, tail, base, timeout, retry):
+    """('same' | 'timeout' | 'diff', details) for one run on both builds."""
+    ok = {"before": run(before, src, name, tail, base / "before", timeout),
+          "after": run(after, src, name, tail, base / "after", timeout)}
+    if not ok["before"] and not ok["after"]:
+        return "timeout", ["both over %gs" % timeout]
+    for side, exe in (("before", before), ("after", after)):
+        if not ok[side] and retry > timeout:
+            ok[side] = run(exe, src, name, tail, base / side, retry)
+    late = [side for side in ok if not ok[side]]
+    if late:
+        return "diff", ["%s over %gs, the other within %gs" % (late[0], retry, timeout)]
+    d = differences(base / "before", base / "after")
+    return ("diff", d) if d else ("same", [])
 
 
 # The clock lines of a double description run's report: the same bytes in
@@ -83,12 +114,14 @@ def differences(a, b):
     return [f for f in fa if not same(a / f, b / f)]
 
 
-def inputs(build, work, extra):
+def inputs(build, work, extra, sizes, groups):
     tools = rb.Tools(build)
     out = []
-    for group in rb.GROUPS:
-        for family, params in rb.QUICK[group]:
-            if family in rb.APP_DERIVED or family == "cut-h":
+    for group in groups:
+        for family, params in sizes[group]:
+            # Made by peer tools, or not a file (the projection list).
+            if family in rb.APP_DERIVED or family == "project" or \
+                    (family == "cut-h" and params[0] > 6):
                 continue
             case = rb.Case(group, family, params)
             try:
@@ -104,39 +137,100 @@ def inputs(build, work, extra):
     return out
 
 
+def self_check():
+    """Fake builds (shell scripts) through compare_run: a timeout on both is
+    not a difference whatever the killed runs leave, a slow run gets its
+    second chance, a real difference is one."""
+    with tempfile.TemporaryDirectory(prefix="zxcmpself") as tmp:
+        t = Path(tmp)
+        src = t / "x.ine"
+        src.write_text("x\n")
+
+        def fake(name, body):
+            f = t / name
+            f.write_text("#!/bin/sh\n" + body + "\n")
+            f.chmod(0o755)
+            return f
+        # Each killed run leaves a scratch file of its own name behind.
+        hang = fake("hang", 'touch "tmp.$$"; exec sleep 30')
+        quick = fake("quick", 'echo out > out')
+        other = fake("other", 'echo other > out')
+        slow = fake("slow", 'sleep 1.5; echo out > out')
+        cases = [(hang, hang, 0.3, 0.6, "timeout"), (quick, slow, 1.0, 5.0, "same"),
+                 (slow, quick, 1.0, 5.0, "same"), (quick, hang, 0.3, 0.6, "diff"),
+                 (quick, other, 5.0, 5.0, "diff"), (quick, quick, 5.0, 5.0, "same")]
+        bad = 0
+        for i, (b, a, limit, retry, want) in enumerate(cases):
+            got, why = compare_run(b, a, src, "in.ine", [], t / str(i), limit, retry)
+            if got != want:
+                bad += 1
+                print("self-check %d (%s vs %s): %s %s, expected %s" % (
+                    i, b.name, a.name, got, why, want))
+        print("self-check: %d passed, %d failed" % (len(cases) - bad, bad))
+        return bad == 0
+
+
 def main():
+    if "--self-check" in sys.argv[1:]:
+        sys.exit(0 if self_check() else 1)
     ap = argparse.ArgumentParser()
     ap.add_argument("before")
     ap.add_argument("after")
     ap.add_argument("--build", default=str(rb.ROOT / "build"))
     ap.add_argument("--extra", nargs="*", default=[])
     ap.add_argument("--keep", help="keep the scratch runs here")
-    ap.add_argument("--timeout", type=float, default=120)
+    ap.add_argument("--timeout", type=float, default=60)
+    ap.add_argument("--retry-timeout", type=float, default=None,
+                    help="second limit for a run only one build finished (default 3 x --timeout)")
+    ap.add_argument("--full", action="store_true", help="the sizes make bench runs")
+    ap.add_argument("--only", nargs="*", default=None, help="groups, by name or short name")
+    ap.add_argument("--commands", nargs="*", default=list(COMMANDS), choices=COMMANDS)
+    ap.add_argument("--no-bench", action="store_true", help="only the --extra files")
+    ap.add_argument("--instances", help="only instances whose key matches this regex")
     opts = ap.parse_args()
+    retry = opts.retry_timeout if opts.retry_timeout is not None else 3 * opts.timeout
+    groups = [dict(rb.GROUP_NAMES, lp=rb.LP).get(g, g) for g in opts.only] if opts.only else rb.GROUPS
+    for g in groups:
+        if g not in rb.GROUPS:
+            ap.error("unknown group %s" % g)
+    if opts.no_bench:
+        groups = []
     scratch = Path(opts.keep) if opts.keep else Path(tempfile.mkdtemp(prefix="zxcmp"))
     scratch.mkdir(parents=True, exist_ok=True)
     data = scratch / "data"
     data.mkdir(exist_ok=True)
-    cases = inputs(Path(opts.build).resolve(), data, opts.extra)
+    cases = inputs(Path(opts.build).resolve(), data, opts.extra, rb.FULL if opts.full else rb.QUICK,
+                   groups)
+    before, after = Path(opts.before).resolve(), Path(opts.after).resolve()
     runs = diffs = 0
+    both_late = []
+    if opts.instances:
+        cases = [c for c in cases if re.search(opts.instances, c[0])]
     for key, src, convert in cases:
         h = src.suffix == ".ine"
         name = "in" + src.suffix
         for label, tail in runs_for(name, h, src.stat().st_size < 1500, convert):
+            if tail[0] not in opts.commands:
+                continue
             base = scratch / key / label
             if base.exists():
                 shutil.rmtree(base)
-            run(Path(opts.before).resolve(), src, name, tail, base / "before", opts.timeout)
-            run(Path(opts.after).resolve(), src, name, tail, base / "after", opts.timeout)
+            outcome, d = compare_run(before, after, src, name, tail, base, opts.timeout, retry)
             runs += 1
-            d = differences(base / "before", base / "after")
-            if d:
+            if outcome == "timeout":
+                both_late.append("%s %s" % (key, label))
+                print("TIMEOUT %s %s: both over %gs, not compared" % (key, label, opts.timeout),
+                      flush=True)
+            elif outcome == "diff":
                 diffs += 1
                 print("DIFF %s %s: %s" % (key, label, ", ".join(d)), flush=True)
-            elif not opts.keep:
+            if outcome != "diff" and not opts.keep:
                 shutil.rmtree(base)
         print("%s: done, %d runs so far, %d differ" % (key, runs, diffs), flush=True)
-    print("%d instances, %d runs each on both builds, %d differ" % (len(cases), runs, diffs))
+    print("%d instances, %d runs each on both builds, %d differ, %d timed out on both" % (
+        len(cases), runs, diffs, len(both_late)))
+    for r in both_late:
+        print("  timed out on both: %s" % r)
     if not opts.keep:
         shutil.rmtree(scratch, ignore_errors=True)
     sys.exit(1 if diffs else 0)
