@@ -61,20 +61,27 @@ TEST(Ops, InteriorPointOfSmallPolytopes)
     }
 }
 
+// The representation written in text, read as a file is.
+void read_text(const std::string &text, zonix::Input *in)
+{
+  FILE *f = std::tmpfile();
+  std::fputs(text.c_str(), f);
+  std::rewind(f);
+  dd_ErrorType err = dd_NoError;
+  std::string why;
+  *in = zonix::read_representation(f, &err, &why);
+  std::fclose(f);
+  ASSERT_EQ(err, dd_NoError) << why;
+}
+
 // 0 <= x <= 1/3: t = 1/6 at x = 1/6.  With the file's exact rows an exact
 // run answers the nearest doubles of 1/6; the same LP in double is off
 // by the rounding of 1/3 at most.
 TEST(Ops, InteriorPointOnExactRows)
 {
   const std::string text = "H-representation\nbegin\n2 2 rational\n0 1\n1/3 -1\nend\n";
-  FILE *f = std::tmpfile();
-  std::fputs(text.c_str(), f);
-  std::rewind(f);
-  dd_ErrorType err = dd_NoError;
-  std::string why;
-  zonix::Input in = zonix::read_representation(f, &err, &why);
-  std::fclose(f);
-  ASSERT_EQ(err, dd_NoError) << why;
+  zonix::Input in;
+  ASSERT_NO_FATAL_FAILURE(read_text(text, &in));
   const auto q = zonix::exact_input(in);
   ASSERT_NE(q, nullptr);
   const double sixth = mpq_class(1, 6).get_d();
@@ -189,14 +196,8 @@ TEST(Ops, ConversionRoutes)
   }
   // Rows no double holds: 0 <= x <= 1/3 has the vertices 0 and 1/3.
   const std::string text = "H-representation\nbegin\n2 2 rational\n0 1\n1/3 -1\nend\n";
-  FILE *f = std::tmpfile();
-  std::fputs(text.c_str(), f);
-  std::rewind(f);
-  dd_ErrorType err = dd_NoError;
-  std::string why;
-  zonix::Input in = zonix::read_representation(f, &err, &why);
-  std::fclose(f);
-  ASSERT_EQ(err, dd_NoError) << why;
+  zonix::Input in;
+  ASSERT_NO_FATAL_FAILURE(read_text(text, &in));
   zonix::ops::Request rq;
   rq.arithmetic = Arithmetic::Exact;
   zonix::RunConversion r = zonix::ops::convert(in.doubles.get(), zonix::exact_input(in), zonix::ConvertOptions{}, rq);
