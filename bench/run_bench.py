@@ -167,8 +167,18 @@ GROUP_VARIANTS = {RED: VARIANTS + [PREVIOUS]}
 
 def variants(group):
     return GROUP_VARIANTS.get(group, VARIANTS)
-SHORT_RUN = 0.5  # seconds: zonix runs shorter than this are repeated SHORT_RUNS times
+SHORT_RUN = 0.5  # seconds: runs shorter than this are repeated SHORT_RUNS times
 SHORT_RUNS = 7
+TINY_RUN = 0.05  # seconds: a process this short is mostly its start, and noisy
+TINY_RUNS = 15
+
+
+def runs_after(first, runs):
+    """How many runs a tool gets, given its first run's time: short runs are
+    noisy, so they run more (each tool by the same rule)."""
+    if first is None or first >= SHORT_RUN:
+        return runs
+    return max(runs, TINY_RUNS if first < TINY_RUN else SHORT_RUNS)
 
 # The hard families: every tool gets the same time on every instance, and
 # the group as a whole a bound, so that a slow tool cannot hold the machine.
@@ -318,12 +328,14 @@ class Timed:
 def measure(tool, argv, outdir, stem, runs, timeout, parse, before=None, enough=None):
     """runs runs, fewer once they have taken enough seconds in all."""
     t = Timed(tool, argv, outdir, stem, timeout, parse, before)
-    for _ in range(runs):
+    i = 0
+    while i < (runs_after(t.res.times[0], runs) if t.res.times else 1):
         if enough is not None and t.res.times and sum(t.res.times) >= enough:
             break
         t.step()
         if t.stopped:
             return t.res
+        i += 1
     t.read_answer()
     return t.res
 
@@ -622,9 +634,10 @@ def zonix_command(tools, case, outdir, arith="double", threads=None):
     if threads is not None and tools.threads() and case.group in (H_TO_V, V_TO_H, HARD, ADJ, APP):
         ar += ["--threads", str(threads)]  # reduce and lp have one thread
     if g in (H_TO_V, V_TO_H, HARD, APP):
-        argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet"] + ar
+        # To standard output, as lrs, PPL and qhull write theirs.
+        argv = [str(tools.zonix), "convert", str(case.input), "-o", "-", "--quiet"] + ar
         reader = zonix_generators if case.h else zonix_inequalities
-        return argv, (lambda so, se: reader(out.read_text())), None
+        return argv, (lambda so, se: reader(so)), None
     if g == ADJ:
         flag = "--adjacency" if case.h else "--input-adjacency"
         argv = [str(tools.zonix), "convert", str(case.input), "-o", str(out), "--quiet", flag] + ar
@@ -739,7 +752,7 @@ def run_case(tools, case, work, opts, timed_out):
                            parse, before))
     # The arithmetics take turns, run by run, so that their ratios are not
     # a drift of the machine's load; short runs are noisy, so they run more.
-    runs = opts.runs if first is None or first >= SHORT_RUN else max(opts.runs, SHORT_RUNS)
+    runs = runs_after(first, opts.runs)
     for i in range(runs):
         for t in timed:
             if not t.stopped and not (t is z and i == 0):
@@ -828,10 +841,13 @@ def time_zonix_in_turns(case, timed, opts, timed_out, limit_full):
     a drift of the machine's speed, which on a shared machine can move by
     a third within minutes; a turn is repeated while they take under
     HARD_TURNS_BELOW seconds in all."""
-    for i in range(opts.runs):
+    first = timed[0].res.times
+    i = 0
+    while i < (runs_after(first[0], opts.runs) if first else 1):
         spent = sum(sum(t.res.times) for t in timed)
         if i > 0 and spent >= HARD_TURNS_BELOW:
             break
+        i += 1
         for t in timed:
             if not t.stopped:
                 t.step()
@@ -1263,8 +1279,8 @@ def hard_section(cases, opts, facts, threads, load):
           "zonix: `zonix convert --arithmetic double%s`, %s, on a machine with %s cores (%s; "
           "load average %s at the group's start, %s at its end; the machine is shared, so "
           "times vary). Each tool gets at most %s s on an instance (> %s s: stopped there), "
-          "one run, repeated up to %d runs (median) while its runs take under %g s in all "
-          "(zonix's thread counts take turns, run by run, so that the speed-up is not a drift "
+          "one run, repeated up to %d runs (median; %d where the first took under %g s) while "
+          "its runs take under %g s in all (zonix's thread counts take turns, run by run, so that the speed-up is not a drift "
           "of the machine's speed, while their runs take under %g s in all); a "
           "tool is not run on a larger instance of a family after a timeout, and the group "
           "stops within %g minutes (a run gets at most the time left, and none starts in the "
@@ -1276,7 +1292,8 @@ def hard_section(cases, opts, facts, threads, load):
               "with 1 thread and with 2 threads" if threads else
               "one thread (this build has no --threads option)",
               facts.get("cores", "?"), facts.get("CPU", "?"), load[0], load[1], lim, lim,
-              opts.runs, HARD_REPEAT_BELOW, HARD_TURNS_BELOW, HARD_BUDGET / 60),
+              opts.runs, max(opts.runs, TINY_RUNS), TINY_RUN, HARD_REPEAT_BELOW,
+              HARD_TURNS_BELOW, HARD_BUDGET / 60),
           ""]
     head = ["Instance", "Input", "Vertices (known)", "Answer"] + zcols
     for p in PEERS[HARD]:
@@ -1492,9 +1509,12 @@ def run_app_case(tools, case, work, opts, timed_out, clock):
 def app_turns(case, timed, opts, timed_out, limit_full):
     """zonix's arithmetics in turns, run by run, so that their ratios are
     not a drift of the machine's load."""
-    for i in range(opts.runs):
+    first = timed[0].res.times
+    i = 0
+    while i < (runs_after(first[0], opts.runs) if first else 1):
         if i > 0 and sum(sum(t.res.times) for t in timed) >= APP_REPEAT_BELOW:
             break
+        i += 1
         for t in timed:
             if not t.stopped:
                 t.step()
@@ -1548,13 +1568,15 @@ def app_section(cases, opts, facts):
           "",
           "Every tool on one thread: zonix `convert --threads 1` with `--arithmetic double` "
           "(zonix), `auto` and `exact`; `normaliz -s -x=1` on the same rows in its notation; "
-          "`lrs`. Each gets at most %s s on an instance, one run, repeated up to %d runs "
-          "(median) while its runs take under %g s in all (zonix's arithmetics take turns); a "
+          "`lrs`, each writing to standard output (normaliz: its own file). Each gets at most %s s "
+          "on an instance, one run, repeated up to %d runs (median; %d where the first took "
+          "under %g s) while its runs take under %g s in all (zonix's arithmetics take turns); a "
           "tool is not run on a larger instance of a family after a timeout, and the group "
           "stops within %g minutes. Machine: %s cores (%s). (×): the time over zonix's. "
           "Answers: extreme rays from facets, facets (+ equations) from generators, checked "
           "against Normaliz's counts, else lrs's: **≠** marks a disagreement." % (
-              lim, opts.runs, APP_REPEAT_BELOW, APP_BUDGET / 60, facts.get("cores", "?"),
+              lim, opts.runs, max(opts.runs, TINY_RUNS), TINY_RUN, APP_REPEAT_BELOW, APP_BUDGET / 60,
+              facts.get("cores", "?"),
               facts.get("CPU", "?")),
           ""]
     head = ["Instance", "Input", "Answer", "zonix s", "MiB", "auto s (×)", "exact s (×)",
@@ -1643,9 +1665,9 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
         (finished - started).total_seconds() / 60))
     md.append("")
     md.append("Every tool runs as a whole process (start, read the file, compute, write the "
-              "result) on the same input. Time: the median wall time of %d runs in seconds (%d "
-              "where zonix's first run took under %g s; zonix's three arithmetics take turns, run "
-              "by run), measured around `/usr/bin/time` (which adds about a millisecond); the ratio is the "
+              "result to standard output, which goes to a file) on the same input. Time: the median "
+              "wall time of %d runs in seconds (%d where a tool's first run took under %g s, %d "
+              "under %g s; zonix's three arithmetics take turns, run by run), measured around `/usr/bin/time` (which adds about a millisecond); the ratio is the "
               "peer's time over zonix's, so above 1× zonix is faster. Memory: the largest peak "
               "resident size in MiB. A peer gets at most %g× zonix's time (between %g s and %g s; "
               "%g s where zonix fails) and is not run on larger instances of a family after a "
@@ -1656,7 +1678,8 @@ def write_results(cases, opts, facts, vers, started, finished, load, outdir, pro
               "as its peers do; the "
               "columns exact and auto are the same command with `--arithmetic exact` and with "
               "`--arithmetic auto` (the default), their ratio their time over double's, so "
-              "there above 1× is the cost of exactness." % (opts.runs, max(opts.runs, SHORT_RUNS), SHORT_RUN, opts.factor, opts.min_timeout,
+              "there above 1× is the cost of exactness." % (opts.runs, max(opts.runs, SHORT_RUNS), SHORT_RUN,
+                                      max(opts.runs, TINY_RUNS), TINY_RUN, opts.factor, opts.min_timeout,
                                       opts.peer_timeout, opts.peer_timeout / 2))
     md.append("")
     md.append("Machine: " + "; ".join("%s %s" % (k, v) for k, v in facts.items()) +
