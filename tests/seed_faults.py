@@ -56,7 +56,7 @@ F = [  # id, file, fragment, replacement
     ("basis-iteration", "lib-src/zonixcore_basis.cpp", "cone->Iteration = d + 1;", "cone->Iteration = d + 2;"),
     ("basis-pivot", "lib-src/zonixcore_basis.cpp", "ddd_mul(temp, Rtemp[j], Tk[s - 1]);", "ddd_mul(temp, Rtemp[j], Tk[s]);"),
     ("edges-card", "lib-src/zonixcore_edges.cpp", "if (card >= pf.need) {", "if (card > pf.need) {"),
-    ("edges-range", "lib-src/zonixcore_adjacency.cpp", "if (pos >= walk_end && pos < fmin && eqidx[r] >= 0) return true;", "if (pos + 1 >= walk_end && pos < fmin && eqidx[r] >= 0) return true;"),
+    ("edges-range", "lib-src/zonixcore_adjacency.cpp", "if (pos >= walk_end && pos < fmin && eqidx[r] >= 0) return true;", "if (pos > walk_end && pos < fmin && eqidx[r] >= 0) return true;"),
     ("driver-zeros", "lib-src/dovavozu.cpp", "if (zeros < d - 1 || set_subset(cone->InitialHalfspaces, r->ZeroSet)", "if (zeros < d - 2 || set_subset(cone->InitialHalfspaces, r->ZeroSet)"),
     ("driver-bound", "lib-src/dovavozu.cpp", "if (val < -bound) return true;", "if (val < bound) return true;"),
     ("io-submatrix-lin", "lib-src/zonixio.cpp", "set_addelem(S->linset, i - skipped);", "set_addelem(S->linset, i);"),
