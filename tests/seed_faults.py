@@ -62,7 +62,7 @@ F = [  # id, file, fragment, replacement
     ("io-submatrix-lin", "lib-src/zonixio.cpp", "set_addelem(S->linset, i - skipped);", "set_addelem(S->linset, i);"),
     ("io-remove-row", "lib-src/zonixio.cpp", "for (dd_rowrange i = r + 1; i <= m; ++i) {", "for (dd_rowrange i = r + 1; i < m; ++i) {"),
     ("io-append-lin", "lib-src/zonixio.cpp", "if (set_member(i, src)) set_addelem(dst, i + offset);", "if (set_member(i, src)) set_addelem(dst, i + 0 * offset);"),
-    ("read-zero-den", "lib-src/zonixio_file.cpp", "if (den == 0.0 || !std::isfinite(den)) return false;\n  v /= den;\n  if (!std::isfinite(v)) return false;", "v /= den;"),
+    ("read-zero-den", "lib-src/zonixio_file.cpp", "if (!nonzero_digits(s, p.end + 1, q.end)) return false;  // a zero denominator", "// a zero denominator"),
     ("read-lin-range", "lib-src/zonixio_file.cpp", "else if (row < 1 || row > m)", "else if (row < 1 || row >= m)"),
     ("out-adj-need", "lib-src/zonixio_output.cpp", "if (shared[static_cast<size_t>(b)] >= need) decide(a, b);", "if (shared[static_cast<size_t>(b)] > need) decide(a, b);"),
     ("out-ainc", "lib-src/zonixio_output.cpp", "if (i <= last) set_addelem(poly->Ainc[i - 1], k);", "if (i < last) set_addelem(poly->Ainc[i - 1], k);"),
