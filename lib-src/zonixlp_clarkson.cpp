@@ -774,7 +774,61 @@ bool inside_hull_of_extremes(dd_MatrixPtr M, std::vector<char> *inside)
 }
 #endif
 
-dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut = true)
+dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut);
+
+#ifndef ZONIX_EXACT
+// Points in three dimensions from one as few as this on: the hull costs
+// less than the LPs of its vertices.
+constexpr dd_rowrange kHullRows = 100;
+// Rows the hull leaves undecided, up to this many, each get their LP over
+// the rows not inside; more go to the method.
+constexpr size_t kFewOpen = 32;
+
+// The answer from the hull's verdicts: the points inside go, the vertices
+// stay, the rest are decided by LPs over the points not inside, from the
+// last to the first as the each-row method takes them.
+dd_rowset by_hull(dd_MatrixPtr M, const std::vector<zonix::lp::HullVerdict> &verdict, dd_ErrorType *error)
+{
+  using zonix::lp::HullVerdict;
+  const dd_rowrange m = M->rowsize;
+  zonix::Set red = zonix::make_set(m);
+  std::vector<dd_rowrange> left, open;
+  for (dd_rowrange i = 0; i < m; ++i) {
+    const HullVerdict v = verdict[static_cast<size_t>(i)];
+    if (v == HullVerdict::Inside) {
+      set_addelem(red.get(), i + 1);
+      continue;
+    }
+    if (v == HullVerdict::Undecided) open.push_back(static_cast<dd_rowrange>(left.size()));
+    left.push_back(i);
+  }
+  if (open.empty()) return red.release();
+  const Matrix L(dd_MatrixSubmatrix(M, red.get()));
+  if (!L) throw std::bad_alloc();
+  if (open.size() > kFewOpen) {
+    const zonix::Set sub(clarkson_rows(L.get(), error, false));
+    if (!sub) return nullptr;
+    for (size_t k = 0; k < left.size(); ++k)
+      if (set_member(static_cast<long>(k) + 1, sub.get())) set_addelem(red.get(), left[k] + 1);
+    return red.release();
+  }
+  Matrix N = zonix::lp::normalised(L.get());
+  for (auto k = open.rbegin(); k != open.rend(); ++k) {
+    const dd_rowrange row = *k + 1;
+    if (!zonix::lp::redundant_row(N.get(), row, nullptr, error)) {
+      if (*error != dd_NoError) break;
+      continue;
+    }
+    set_addelem(red.get(), left[static_cast<size_t>(*k)] + 1);
+    dd_matrixdata *raw = N.release();
+    dd_MatrixRowRemove(&raw, row);
+    N.reset(raw);
+  }
+  return red.release();
+}
+#endif
+
+dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut)
 {
   *error = dd_NoError;
   const dd_rowrange m = M->rowsize;
@@ -782,6 +836,8 @@ dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut = true)
 #ifdef ZONIX_EXACT
   (void)cut;
 #else
+  std::vector<zonix::lp::HullVerdict> verdict;
+  if (cut && m >= kHullRows && zonix::lp::hull3_verdicts(M, &verdict)) return by_hull(M, verdict, error);
   std::vector<char> inside;
   if (cut && M->representation == dd_Generator && m >= kCutRows && M->colsize <= kCutCols &&
       inside_hull_of_extremes(M, &inside)) {
@@ -834,7 +890,7 @@ dd_rowset dd_RedundantRowsWith(dd_MatrixPtr M, dd_RedundancyMethod method, dd_Er
   method = dd_ChooseRedundancyMethod(M, method);
   if (method == dd_RedundancyEachRow) return dd_RedundantRows(M, error);
   try {
-    return clarkson_rows(M, error);
+    return clarkson_rows(M, error, true);
   } catch (const std::bad_alloc &) {
     *error = dd_OutOfMemory;
     return nullptr;

@@ -264,6 +264,13 @@ bool not_implied(dd_LPPtr lp);
 dd_boolean redundant_row(dd_MatrixPtr M, dd_rowrange itest,
                          dd_Arow certificate, dd_ErrorType *error);
 
+// What the hull of points in three dimensions says of each point.
+enum class HullVerdict : signed char { Undecided, Inside, Vertex };
+
+// The verdicts for the rows of M (points only, three coordinates, in
+// double); false when the hull gives none.
+bool hull3_verdicts(dd_MatrixPtr M, std::vector<HullVerdict> *verdict);
+
 // The signature both methods share for maximising (and minimising) an LP.
 using MaximizeFn = void (*)(dd_rowrange, dd_colrange, dd_Amatrix, dd_Bmatrix,
                             dd_rowset, dd_rowrange, dd_colrange,
