@@ -307,6 +307,9 @@ class Clarkson {
   dd_rowrange kept_ = 0;
   std::vector<dd_rowrange> wrow_;  // the row of N in each row of the LPs' matrix
   Certificates certificates_{c_};
+  zonix::LP lp_;               // the LPs of implied(), one record
+  dd_rowrange copied_ = 0;     // rows of W already in it
+  bool homogeneous_ = true;    // no constant in those rows
 };
 
 // A point at which every open row holds strictly: the interior-point LP
@@ -501,8 +504,27 @@ bool Clarkson::next_essential(const mytype *cvec, dd_rowrange *hit)
 // kept as a certificate for the rows to come.
 bool Clarkson::implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType *err)
 {
-  const zonix::LP lp(dd_CreateLP_H_Redundancy(W.get(), k));
-  if (!lp) throw std::bad_alloc();
+  // The redundancy LP of row k against rows 1..k-1, in one record for
+  // every test: the rows known essential only grow, and are copied once.
+  if (!lp_) {
+    lp_.reset(dd_CreateLPData(dd_LPmin, N_->numbtype, m_ + 2, c_));
+    if (!lp_) throw std::bad_alloc();
+  }
+  dd_LPPtr lp = lp_.get();
+  const dd_MatrixPtr Wm = W.get();
+  for (; copied_ < k - 1; ++copied_) {
+    dd_CopyArow(lp->A[copied_], Wm->matrix[copied_], c_);
+    // The flag of dd_CreateLP_H_Redundancy: a constant in a row before k.
+    if (dd_Nonzero(Wm->matrix[copied_][0])) homogeneous_ = false;
+  }
+  dd_CopyArow(lp->A[k - 1], Wm->matrix[k - 1], c_);
+  dd_CopyArow(lp->A[k], Wm->matrix[k - 1], c_);
+  ddd_add(lp->A[k - 1][0], lp->A[k - 1][0], dd_one);
+  lp->m = k + 1;
+  lp->objrow = k + 1;
+  lp->objective = dd_LPmin;
+  lp->LPS = dd_LPSundecided;
+  lp->Homogeneous = homogeneous_ ? dd_TRUE : dd_FALSE;
   // Relaxed by the row's value at p rather than by 1: a point that
   // violates the row as much as p satisfies it lies well beyond where
   // the ray from p crosses it, so that crossing stands clear of the
@@ -512,10 +534,10 @@ bool Clarkson::implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType 
     ddd_add(lp->A[k - 1][0], lp->A[k - 1][0], at_p_[i]);
     ddd_sub(lp->A[k - 1][0], lp->A[k - 1][0], dd_one);
   }
-  dd_LPSolve(lp.get(), dd_DualSimplex, err);
+  dd_LPSolve(lp, dd_DualSimplex, err);
   if (*err != dd_NoError) return false;
   for (dd_colrange j = 0; j < c_; ++j) ddd_set(cvec[j], lp->sol[j]);
-  if (zonix::lp::not_implied(lp.get())) return false;
+  if (zonix::lp::not_implied(lp)) return false;
   std::vector<dd_rowrange> basis;
   for (dd_colrange j = 1; j <= lp->d; ++j) {
     const dd_rowrange r = lp->nbindex[j];
