@@ -264,6 +264,10 @@ bool Certificates::implies(dd_MatrixPtr N, dd_rowrange j, size_t tries)
   return found;
 }
 
+// Essential rows per variable from which rows are decided by LPs over
+// the essential rows near them.
+constexpr dd_rowrange kNearKept = 16;
+
 enum Flag : signed char { kOpen = 0, kEssential = 1, kRedundant = -1, kEquation = 2 };
 
 class Clarkson {
@@ -289,6 +293,8 @@ class Clarkson {
   std::vector<double> size_at_p_;  // sum over k of |row_k p_k|
 #endif
   bool next_essential(const mytype *cvec, dd_rowrange *hit);
+  int decide_near(dd_rowrange i, Work &W, dd_rowrange *used, mytype *cvec, dd_ErrorType *err);
+  void make_essential(dd_rowrange h, Work &W, dd_rowrange *used);
   int essential_alone(dd_rowrange i, dd_ErrorType *err);
   void compact();
   void report(dd_rowrange done) const;
@@ -307,6 +313,7 @@ class Clarkson {
   dd_rowrange kept_ = 0;
   std::vector<dd_rowrange> wrow_;  // the row of N in each row of the LPs' matrix
   Certificates certificates_{c_};
+  std::vector<dd_rowrange> essential_;  // the rows found essential, in order
   zonix::LP lp_;               // the LPs of implied(), one record
   dd_rowrange copied_ = 0;     // rows of W already in it
   bool homogeneous_ = true;    // no constant in those rows
@@ -549,6 +556,90 @@ bool Clarkson::implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType 
   return true;
 }
 
+void Clarkson::make_essential(dd_rowrange h, Work &W, dd_rowrange *used)
+{
+  flag_[h] = kEssential;
+  ++kept_;
+  essential_.push_back(h);
+  wrow_[static_cast<size_t>(*used)] = h;
+  W.put(++*used, N_, h);
+}
+
+// Row i against a few essential rows only, those nearest it as seen from
+// p (rows divided by their values at p, compared by their normals): an LP
+// over them that implies row i shows it redundant; else the ray from p to
+// the LP's point meets row i first (essential), or a row not among them,
+// which joins them (and the essential rows, when new).  1 when decided,
+// 0 when the caller must decide it over all essential rows, -1 when an
+// error ends the test (*err).
+int Clarkson::decide_near(dd_rowrange i, Work &W, dd_rowrange *used, mytype *cvec, dd_ErrorType *err)
+{
+  const dd_colrange n = c_ - 1;
+  const size_t near = static_cast<size_t>(2 * n + 2);
+  std::vector<std::pair<double, dd_rowrange>> by;
+  by.reserve(essential_.size());
+  const double vi = ddd_get_d(at_p_[i]);
+  for (const dd_rowrange j : essential_) {
+    const double vj = ddd_get_d(at_p_[j]);
+    double d2 = 0;
+    for (dd_colrange k = 1; k < c_; ++k) {
+      const double t = ddd_get_d(N_->matrix[i][k]) / vi - ddd_get_d(N_->matrix[j][k]) / vj;
+      d2 += t * t;
+    }
+    by.emplace_back(d2, j);
+  }
+  if (by.size() > near) {
+    std::nth_element(by.begin(), by.begin() + static_cast<long>(near), by.end());
+    by.resize(near);
+  }
+  std::vector<dd_rowrange> rows;
+  for (const auto &e : by) rows.push_back(e.second);
+  Arow dir = zonix::make_arow(c_);
+  if (!dir) throw std::bad_alloc();
+  // Each round adds a row: a few dozen rounds cost what the LP over all
+  // essential rows does.
+  for (int round = 0; round < 4 * static_cast<int>(near); ++round) {
+    Work V(static_cast<dd_rowrange>(rows.size()) + 1, c_);
+    dd_rowrange k = 0;
+    for (const dd_rowrange j : rows) V.put(++k, N_, j);
+    V.put(++k, N_, i);
+    const zonix::LP lp(dd_CreateLP_H_Redundancy(V.get(), k));
+    if (!lp) throw std::bad_alloc();
+    if (dd_Larger(at_p_[i], dd_one)) {
+      ddd_add(lp->A[k - 1][0], lp->A[k - 1][0], at_p_[i]);
+      ddd_sub(lp->A[k - 1][0], lp->A[k - 1][0], dd_one);
+    }
+    dd_ErrorType e = dd_NoError;
+    dd_LPSolve(lp.get(), dd_DualSimplex, &e);
+    if (e != dd_NoError) {
+      if (e == dd_Interrupted || e == dd_OutOfMemory) {
+        *err = e;
+        return -1;
+      }
+      return 0;
+    }
+    if (!zonix::lp::not_implied(lp.get())) {
+      flag_[i] = kRedundant;
+      ++dead_;
+      return 1;
+    }
+    for (dd_colrange j = 0; j < c_; ++j) {
+      ddd_set(cvec[j], lp->sol[j]);
+      ddd_sub(dir[j], cvec[j], p_[j]);
+    }
+    const dd_rowrange h = shoot(dir.get());
+    if (h < 0 || flag_[h] == kRedundant) return 0;
+    if (h == i) {
+      make_essential(i, W, used);
+      return 1;
+    }
+    if (std::find(rows.begin(), rows.end(), h) != rows.end()) return 0;
+    if (flag_[h] == kOpen) make_essential(h, W, used);
+    rows.push_back(h);
+  }
+  return 0;
+}
+
 // Row i tested against every row not found redundant but i's copies (rows of the same halfspace, of which the lowest numbered
 // is kept): 1 when it is essential, 0 when redundant, -1 when the LP
 // failed (*err set for the errors that end the whole test).
@@ -627,6 +718,13 @@ bool Clarkson::run(dd_ErrorType *err)
       ++dead_;
       continue;
     }
+    // Many rows kept: the LP over all of them costs far more than LPs
+    // over the few that meet near row i.
+    if (kept_ >= kNearKept * (c_ - 1)) {
+      const int near = decide_near(i, W, &used, cvec.get(), err);
+      if (near < 0) return true;
+      if (near > 0) continue;
+    }
     while (flag_[i] == kOpen) {
       W.put(used + 1, N_, i);
       wrow_[static_cast<size_t>(used)] = i;
@@ -656,10 +754,7 @@ bool Clarkson::run(dd_ErrorType *err)
         }
         h = i;
       }
-      flag_[h] = kEssential;
-      ++kept_;
-      wrow_[static_cast<size_t>(used)] = h;
-      W.put(++used, N_, h);
+      make_essential(h, W, &used);
     }
   }
   report(m_);
