@@ -596,6 +596,8 @@ int Clarkson::decide_near(dd_rowrange i, Work &W, dd_rowrange *used, mytype *cve
   for (const auto &e : by) rows.push_back(e.second);
   Arow dir = zonix::make_arow(c_);
   if (!dir) throw std::bad_alloc();
+  zonix::lp::Numbers vv = zonix::lp::make_numbers(1);
+  mytype &v = vv[0];
   // Each round adds a row: a few dozen rounds cost what the LP over all
   // essential rows does.
   for (int round = 0; round < 4 * static_cast<int>(near); ++round) {
@@ -626,6 +628,26 @@ int Clarkson::decide_near(dd_rowrange i, Work &W, dd_rowrange *used, mytype *cve
     for (dd_colrange j = 0; j < c_; ++j) {
       ddd_set(cvec[j], lp->sol[j]);
       ddd_sub(dir[j], cvec[j], p_[j]);
+    }
+    // The essential row the ray meets first, when it leaves through one:
+    // a pass over the essential rows, not over all, while they are few
+    // among the rows alive (else the ray is shot at all at once).
+    dd_rowrange first = -1;
+    double least = 0;
+    const auto live = static_cast<dd_rowrange>(alive_.size()) - dead_;
+    const size_t passed = 2 * kept_ < live ? essential_.size() : 0;
+    for (size_t q = 0; q < passed; ++q) {
+      const dd_rowrange j = essential_[q];
+      dd_InnerProduct(v, c_, N_->matrix[j], cvec);
+      if (!dd_Negative(v)) continue;
+      dd_InnerProduct(v, c_, N_->matrix[j], dir.get());
+      const double a = ddd_get_d(v) / ddd_get_d(at_p_[j]);
+      if (first < 0 || a < least) first = j, least = a;
+    }
+    if (first >= 0) {
+      if (std::find(rows.begin(), rows.end(), first) != rows.end()) return 0;
+      rows.push_back(first);
+      continue;
     }
     const dd_rowrange h = shoot(dir.get());
     if (h < 0 || flag_[h] == kRedundant) return 0;
