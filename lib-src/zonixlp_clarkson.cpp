@@ -267,6 +267,8 @@ bool Certificates::implies(dd_MatrixPtr N, dd_rowrange j, size_t tries)
 // Essential rows per variable from which rows are decided by LPs over
 // the essential rows near them.
 constexpr dd_rowrange kNearKept = 16;
+// Nor below this many: an LP over fewer costs no more than the rounds.
+constexpr dd_rowrange kNearFloor = 200;
 
 enum Flag : signed char { kOpen = 0, kEssential = 1, kRedundant = -1, kEquation = 2 };
 
@@ -742,7 +744,7 @@ bool Clarkson::run(dd_ErrorType *err)
     }
     // Many rows kept: the LP over all of them costs far more than LPs
     // over the few that meet near row i.
-    if (kept_ >= kNearKept * (c_ - 1)) {
+    if (kept_ >= std::max(kNearKept * (c_ - 1), kNearFloor)) {
       const int near = decide_near(i, W, &used, cvec.get(), err);
       if (near < 0) return true;
       if (near > 0) continue;

@@ -29,8 +29,8 @@ struct NearCase {
 std::ostream &operator<<(std::ostream &o, const NearCase &c) { return o << c.name; }
 
 const NearCase kNearCases[] = {
-    {"line", 1, 60, 150, 10, 1},
-    {"plane", 2, 7, 300, 12, 2},
+    {"line", 1, 200, 300, 10, 1},
+    {"plane", 2, 11, 300, 12, 2},
     {"space", 3, 3, 300, 8, 3},
 };
 
