@@ -297,6 +297,7 @@ class Clarkson {
   bool next_essential(const mytype *cvec, dd_rowrange *hit);
   int decide_near(dd_rowrange i, Work &W, dd_rowrange *used, mytype *cvec, dd_ErrorType *err);
   void make_essential(dd_rowrange h, Work &W, dd_rowrange *used);
+  void polar(dd_rowrange i, double *u) const;
   int essential_alone(dd_rowrange i, dd_ErrorType *err);
   void compact();
   void report(dd_rowrange done) const;
@@ -316,6 +317,7 @@ class Clarkson {
   std::vector<dd_rowrange> wrow_;  // the row of N in each row of the LPs' matrix
   Certificates certificates_{c_};
   std::vector<dd_rowrange> essential_;  // the rows found essential, in order
+  std::vector<double> polar_;           // their normals divided by their values at p
   zonix::LP lp_;               // the LPs of implied(), one record
   dd_rowrange copied_ = 0;     // rows of W already in it
   bool homogeneous_ = true;    // no constant in those rows
@@ -442,7 +444,10 @@ dd_rowrange Clarkson::shoot(const mytype *dir)
     const dd_rowrange j = alive_[q];
     if (flag_[j] == kRedundant) continue;
     // Met at lambda = -(row.p)/(row.dir): first where dir/(row.p) is least.
-    dd_InnerProduct(t2, c_, N_->matrix[j], const_cast<mytype *>(dir));
+    // The inner product written out: the call costs as much as its work.
+    const mytype *r = N_->matrix[j];
+    ddd_set(t2, dd_purezero);
+    for (dd_colrange k = 0; k < c_; ++k) ddd_addmul(t2, r[k], dir[k]);
     ddd_div(alpha[q], t2, at_p_[j]);
     if (best == n || ddd_cmp(alpha[q], alpha[best]) < 0) best = q;
   }
@@ -558,11 +563,19 @@ bool Clarkson::implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType 
   return true;
 }
 
+void Clarkson::polar(dd_rowrange i, double *u) const
+{
+  const double v = ddd_get_d(at_p_[i]);
+  for (dd_colrange k = 1; k < c_; ++k) u[k - 1] = ddd_get_d(N_->matrix[i][k]) / v;
+}
+
 void Clarkson::make_essential(dd_rowrange h, Work &W, dd_rowrange *used)
 {
   flag_[h] = kEssential;
   ++kept_;
   essential_.push_back(h);
+  polar_.resize(essential_.size() * static_cast<size_t>(c_ - 1));
+  polar(h, &polar_[(essential_.size() - 1) * static_cast<size_t>(c_ - 1)]);
   wrow_[static_cast<size_t>(*used)] = h;
   W.put(++*used, N_, h);
 }
@@ -576,23 +589,22 @@ void Clarkson::make_essential(dd_rowrange h, Work &W, dd_rowrange *used)
 // error ends the test (*err).
 int Clarkson::decide_near(dd_rowrange i, Work &W, dd_rowrange *used, mytype *cvec, dd_ErrorType *err)
 {
-  const dd_colrange n = c_ - 1;
-  const size_t near = static_cast<size_t>(2 * n + 2);
+  const auto n = static_cast<size_t>(c_ - 1);
+  const size_t near = 2 * n + 2;
+  // The nearest, kept in increasing order: most rows fail the first test.
   std::vector<std::pair<double, dd_rowrange>> by;
-  by.reserve(essential_.size());
-  const double vi = ddd_get_d(at_p_[i]);
-  for (const dd_rowrange j : essential_) {
-    const double vj = ddd_get_d(at_p_[j]);
+  by.reserve(near + 1);
+  std::vector<double> u(n);
+  polar(i, u.data());
+  for (size_t q = 0; q < essential_.size(); ++q) {
+    const double *w = &polar_[q * n];
     double d2 = 0;
-    for (dd_colrange k = 1; k < c_; ++k) {
-      const double t = ddd_get_d(N_->matrix[i][k]) / vi - ddd_get_d(N_->matrix[j][k]) / vj;
-      d2 += t * t;
-    }
-    by.emplace_back(d2, j);
-  }
-  if (by.size() > near) {
-    std::nth_element(by.begin(), by.begin() + static_cast<long>(near), by.end());
-    by.resize(near);
+    for (size_t k = 0; k < n; ++k) d2 += (u[k] - w[k]) * (u[k] - w[k]);
+    if (by.size() == near && !(d2 < by.back().first)) continue;
+    auto at = std::upper_bound(by.begin(), by.end(), d2,
+                               [](double x, const std::pair<double, dd_rowrange> &e) { return x < e.first; });
+    by.insert(at, {d2, essential_[q]});
+    if (by.size() > near) by.pop_back();
   }
   std::vector<dd_rowrange> rows;
   for (const auto &e : by) rows.push_back(e.second);
@@ -640,7 +652,9 @@ int Clarkson::decide_near(dd_rowrange i, Work &W, dd_rowrange *used, mytype *cve
     const size_t passed = 2 * kept_ < live ? essential_.size() : 0;
     for (size_t q = 0; q < passed; ++q) {
       const dd_rowrange j = essential_[q];
-      dd_InnerProduct(v, c_, N_->matrix[j], cvec);
+      const mytype *r = N_->matrix[j];
+      ddd_set(v, dd_purezero);
+      for (dd_colrange k = 0; k < c_; ++k) ddd_addmul(v, r[k], cvec[k]);
       if (!dd_Negative(v)) continue;
       dd_InnerProduct(v, c_, N_->matrix[j], dir.get());
       const double a = ddd_get_d(v) / ddd_get_d(at_p_[j]);
