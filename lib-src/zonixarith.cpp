@@ -1320,6 +1320,62 @@ dd_SetFamilyPtr row_adjacency(dd_MatrixPtr M, Arithmetic arithmetic, dd_ErrorTyp
   return to_family(res.adjacency, M->rowsize);
 }
 
+// Takes out of `rest` the points of q (rows (w, w x), w > 0) that lie
+// inside a ball within every facet of g, the facets of the points kept
+// (b + a.x >= 0, no equations): a ball about their mean, whose radius
+// is the least distance to a facet less a bound far above the rounding of
+// these sums of a few terms, as is the test of each point.  So most
+// points of a full hull are proved with no sum over the facets.
+void inside_ball(const QMatrix &q, const QMatrix &g, set_type kept_out, set_type rest)
+{
+  const long d = q.cols - 1;
+  if (q.representation != dd_Generator || g.rows == 0 || !g.linearity.empty() || d <= 0) return;
+  constexpr double kSlack = 1e-12;
+  std::vector<double> x(static_cast<size_t>(q.rows * d));
+  std::vector<char> point(static_cast<size_t>(q.rows));
+  std::vector<double> c(static_cast<size_t>(d), 0.0);
+  long n = 0;
+  for (long i = 0; i < q.rows; ++i) {
+    if (sgn(q.at(i, 0)) <= 0) continue;
+    point[static_cast<size_t>(i)] = 1;
+    const double w = nearest_double(q.at(i, 0));
+    for (long j = 0; j < d; ++j) x[static_cast<size_t>(i * d + j)] = nearest_double(q.at(i, j + 1)) / w;
+    if (set_member(i + 1, kept_out) != 0) continue;
+    for (long j = 0; j < d; ++j) c[static_cast<size_t>(j)] += x[static_cast<size_t>(i * d + j)];
+    ++n;
+  }
+  if (n == 0) return;
+  double csize = 0;
+  for (double &v : c) {
+    v /= static_cast<double>(n);
+    csize += v * v;
+  }
+  double r = HUGE_VAL;
+  for (long f = 0; f < g.rows; ++f) {
+    double v = nearest_double(g.at(f, 0)), size = std::fabs(v), a2 = 0;
+    for (long j = 0; j < d; ++j) {
+      const double a = nearest_double(g.at(f, j + 1));
+      v += a * c[static_cast<size_t>(j)];
+      size += std::fabs(a * c[static_cast<size_t>(j)]);
+      a2 += a * a;
+    }
+    if (!(a2 > 0)) return;
+    r = std::fmin(r, (v - kSlack * size) / (std::sqrt(a2) * (1 + kSlack)));
+  }
+  if (!(r > 0) || !std::isfinite(r)) return;
+  const double r2 = r * r * (1 - kSlack);
+  for (long i = 0; i < q.rows; ++i) {
+    if (point[static_cast<size_t>(i)] == 0 || set_member(i + 1, rest) == 0) continue;
+    double d2 = 0, size = csize;
+    for (long j = 0; j < d; ++j) {
+      const double xi = x[static_cast<size_t>(i * d + j)], t = xi - c[static_cast<size_t>(j)];
+      d2 += t * t;
+      size += xi * xi;
+    }
+    if (d2 + 4 * kSlack * size < r2) set_delelem(rest, i + 1);
+  }
+}
+
 namespace {
 
 // Whether the redundant rows `red` of M (exact rows q), found in double,
@@ -1367,7 +1423,8 @@ bool redundancy_proved(dd_MatrixPtr M, const QMatrix &q, set_type red)
   constexpr long kSample = 256;
   const Set rest(make_set(M->rowsize));
   set_copy(rest.get(), red);
-  if (kept > 2 * kSample && static_cast<double>(set_card(red)) * static_cast<double>(g.rows) > 1e7) {
+  inside_ball(q, g, red, rest.get());
+  if (kept > 2 * kSample && static_cast<double>(set_card(rest.get())) * static_cast<double>(g.rows) > 1e7) {
     const Set drop(make_set(M->rowsize));
     const long stride = kept / kSample;
     long seen = 0;
@@ -1375,8 +1432,10 @@ bool redundancy_proved(dd_MatrixPtr M, const QMatrix &q, set_type red)
       if (set_member(i, red) != 0 || seen++ % stride != 0) set_addelem(drop.get(), i);
     const QMatrix s = other_side(M, q, drop.get());
     if (s.rows > 0) {
+      const Set todo(make_set(M->rowsize));
+      set_copy(todo.get(), rest.get());
       set_emptyset(rest.get());
-      holds_exactly(q, s, red, rest.get());
+      holds_exactly(q, s, todo.get(), rest.get());
     }
   }
   return holds_exactly(q, g, rest.get());

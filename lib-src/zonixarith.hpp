@@ -266,6 +266,11 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
 bool holds_exactly(const QMatrix &in, const QMatrix &out, set_type only = nullptr,
                    set_type failed = nullptr);
 
+// Takes out of `rest` (1-based rows of q) the points of q, rows (w, w x)
+// with w > 0, proved inside every facet b + a.x >= 0 of g (no equations)
+// by a ball about the mean of the points not in kept_out.
+void inside_ball(const QMatrix &q, const QMatrix &g, set_type kept_out, set_type rest);
+
 enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };
 
 // The rows of M that the query names, as a new set over 1..rowsize (free

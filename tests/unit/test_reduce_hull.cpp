@@ -158,4 +158,63 @@ TEST(ReduceHull, DeclinesWhatItCannotDecide)
   EXPECT_FALSE(zonix::lp::hull3_verdicts(matrix(Rows{{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}, {1, 2, 2}}, dd_Generator).get(), &v));
 }
 
+// The proof of points dropped inside a ball within the facets of the
+// cube [-1,1]^3 about the mean of its vertices, the origin: the ball of
+// radius 1 (the distance to each face).  Inside it strictly: proved;
+// on the face, inside the cube but beyond the ball, outside it, or a ray:
+// left to the facets.  Rows 1..8 are the vertices (kept), then:
+struct BallCase {
+  const char *point[4];
+  bool proved;
+};
+const BallCase kBall[] = {
+    {{"1", "0", "0", "0"}, true},           // the centre
+    {{"1", "99/100", "0", "0"}, true},      // just inside the ball
+    {{"2", "1", "1", "1"}, true},           // (1/2, 1/2, 1/2): |.| = 0.866
+    {{"3", "-2", "2", "1"}, false},         // (-2/3, 2/3, 1/3): |.| = 1, on the ball
+    {{"1", "1", "0", "0"}, false},          // on a face
+    {{"1", "9/10", "9/10", "0"}, false},    // in the cube, beyond the ball
+    {{"1", "3/2", "0", "0"}, false},        // outside
+    {{"0", "1", "0", "0"}, false},          // a ray
+};
+
+TEST(ReduceHull, BallWithinTheFacetsProvesInnerPoints)
+{
+  std::vector<std::vector<const char *>> q;
+  const char *s[2] = {"-1", "1"};
+  for (int v = 0; v < 8; ++v) q.push_back({"1", s[v & 1], s[(v >> 1) & 1], s[(v >> 2) & 1]});
+  for (const BallCase &b : kBall) q.push_back({b.point[0], b.point[1], b.point[2], b.point[3]});
+  const std::vector<std::vector<const char *>> faces = {{"1", "1", "0", "0"}, {"1", "-1", "0", "0"},
+                                                        {"1", "0", "1", "0"}, {"1", "0", "-1", "0"},
+                                                        {"1", "0", "0", "1"}, {"1", "0", "0", "-1"}};
+  auto qm = [](const std::vector<std::vector<const char *>> &rows, dd_RepresentationType rep) {
+    zonix::QMatrix m;
+    m.rows = static_cast<long>(rows.size());
+    m.cols = 4;
+    m.representation = rep;
+    for (const auto &r : rows)
+      for (const char *x : r) {
+        m.entries.emplace_back(x);
+        m.entries.back().canonicalize();
+      }
+    return m;
+  };
+  const zonix::QMatrix in = qm(q, dd_Generator), g = qm(faces, dd_Inequality);
+  const long m = in.rows;
+  const Set dropped(zonix::make_set(m)), rest(zonix::make_set(m));
+  for (long i = 9; i <= m; ++i) set_addelem(dropped.get(), i);
+  set_copy(rest.get(), dropped.get());
+  zonix::inside_ball(in, g, dropped.get(), rest.get());
+  for (size_t k = 0; k < std::size(kBall); ++k)
+    EXPECT_EQ(set_member(static_cast<long>(k) + 9, rest.get()) == 0, kBall[k].proved) << "point " << k + 1;
+  // The ball shrinks to nothing when the mean lies on a facet: nothing is
+  // proved (here the points kept are the corners of the face x = 1).
+  const Set kept_face(zonix::make_set(m)), all(zonix::make_set(m));
+  for (long i = 1; i <= m; ++i)
+    if (!(i <= 8 && (i - 1) % 2 == 1)) set_addelem(kept_face.get(), i);
+  set_copy(all.get(), kept_face.get());
+  zonix::inside_ball(in, g, kept_face.get(), all.get());
+  EXPECT_EQ(set_card(all.get()), set_card(kept_face.get()));
+}
+
 }  // namespace
