@@ -607,6 +607,7 @@ int Clarkson::decide_near(dd_rowrange i, Work &W, dd_rowrange *used, mytype *cve
     if (by.size() > near) by.pop_back();
   }
   std::vector<dd_rowrange> rows;
+  rows.reserve(by.size());
   for (const auto &e : by) rows.push_back(e.second);
   Arow dir = zonix::make_arow(c_);
   if (!dir) throw std::bad_alloc();

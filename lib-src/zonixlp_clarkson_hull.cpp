@@ -38,7 +38,7 @@ class Quickhull {
   void verdicts(std::vector<HullVerdict> *out);
 
  private:
-  const double *at(int i) const { return &x_[static_cast<size_t>(3 * i)]; }
+  const double *at(int i) const { return &x_[3 * static_cast<size_t>(i)]; }
   double dist(const Facet &f, int p) const
   {
     const double *q = at(p);
