@@ -1362,7 +1362,8 @@ void inside_ball(const QMatrix &q, const QMatrix &g, set_type kept_out, set_type
     if (!(a2 > 0)) return;
     r = std::fmin(r, (v - kSlack * size) / (std::sqrt(a2) * (1 + kSlack)));
   }
-  if (!(r > 0) || !std::isfinite(r)) return;
+  // Far from underflow, where the slack covers every rounding.
+  if (!(r > 0x1p-450) || !std::isfinite(r)) return;
   const double r2 = r * r * (1 - kSlack);
   for (long i = 0; i < q.rows; ++i) {
     if (point[static_cast<size_t>(i)] == 0 || set_member(i + 1, rest) == 0) continue;
