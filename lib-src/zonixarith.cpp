@@ -925,6 +925,9 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   rq.input_adjacency = o.input_adjacency;
   rq.input_incidence = o.input_incidence;
   rq.text = o.text && !checked;
+  // Checked rows for writing: 64-bit integers where they fit, which the
+  // checker and the writer read without a fraction made.
+  rq.integers = checked && o.text;
   if (!checked) rq.text_sink = o.text_sink;
   ExactResult res = run_exact(zonix_exact_convert, rq);
   Conversion e;
@@ -933,19 +936,36 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   if (res.error != dd_NoError) return e;
   e.rational = std::move(res.output);
   e.rows = std::move(res.text);
+  check::IntRows ints;
+  if (res.as_integers) {
+    ints.rows = e.rational.rows;
+    ints.cols = e.rational.cols;
+    ints.representation = e.rational.representation;
+    ints.entries = std::move(res.integers);
+  }
   // Exact rows, too, pass the checker in auto: a wrong one is an error.
   // Where it finds every row valid and extreme but cannot walk the faces
   // to prove the list complete, the exact run's word stands.
   if (checked) {
     // The other side costs as the answer's rows: tried when they are fewer.
-    const check::Verdict v = e.rational.rows <= rq.input->rows ? checked_either_way(*rq.input, e.rational)
-                                                                : check::conversion(*rq.input, e.rational);
+    const bool other = e.rational.rows <= rq.input->rows;
+    const check::Verdict v = res.as_integers ? (other ? checked_either_way(*rq.input, ints) : check::conversion(*rq.input, ints))
+                             : other ? checked_either_way(*rq.input, e.rational)
+                                     : check::conversion(*rq.input, e.rational);
     // No points is never taken on the run's word: the input proves it.
     if (!v && (!v.unproved || e.rational.rows == 0)) {
       e.error = dd_NumericallyInconsistent;
       return e;
     }
-    if (o.text) as_text(e);
+    if (o.text && !res.as_integers) as_text(e);
+  }
+  if (res.as_integers) {
+    e.integers.rows = ints.rows;
+    e.integers.cols = ints.cols;
+    e.integers.store.reset(dd_CreateMatrix(std::max(ints.rows, 1L), ints.cols));
+    if (e.integers.store == nullptr) e.error = dd_OutOfMemory;
+    for (long k = 0; k < ints.rows && e.integers.store != nullptr; ++k)
+      e.integers.put(k, ints.entries.data() + k * ints.cols);
   }
   if (!o.text) e.output.reset(to_double(e.rational));
   // Ground sets as the double run makes them: output rows, or input rows

@@ -11,6 +11,7 @@
 
 #include <gmpxx.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,9 @@ struct ExactConvert {
   // The output's rows as text (ExactResult::text) instead of entries,
   // which would take GMP storage per number.
   bool text = false;
+  // Without text: the rows as 64-bit integers (ExactResult::integers)
+  // when every row of a list without lines has a multiple that fits.
+  bool integers = false;
   // With text: where the rows go, piece by piece as they are written,
   // rather than into ExactResult::text, whose pages a large answer would
   // fill only to be copied out.  Each call has the output's head (sizes,
@@ -94,6 +98,10 @@ struct ExactResult {
   dd_ErrorType error = dd_NoError;
   QMatrix output;  // convert (without entries when it asked for text), eliminate
   std::string text;  // each row as " x x ... x\n", integers and fractions
+  // With ExactConvert::integers, when set: output (no entries) row by row,
+  // each a positive multiple of the row, entries below 2^62.
+  std::vector<std::int64_t> integers;
+  bool as_integers = false;
   QFamily adjacency, incidence, input_adjacency, input_incidence;
   std::vector<long> rows;  // the row queries
   // lp:

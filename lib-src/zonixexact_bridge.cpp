@@ -4,6 +4,7 @@
 #error "this file belongs to the exact build only"
 #endif
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -77,6 +78,42 @@ QMatrix from_record(dd_MatrixPtr M)
     for (long j = 0; j < q.cols; ++j)
       take(q.at(i, j), M->matrix[i][j]);
   return q;
+}
+
+// M's rows into v as 64-bit integers, each row times the lcm of its
+// denominators; false when M has lines or an entry reaches 2^62.
+bool integer_rows(dd_MatrixPtr M, std::vector<std::int64_t> &v)
+{
+  if (set_card(M->linset) != 0) return false;
+  const long d = M->colsize;
+  v.resize(static_cast<size_t>(M->rowsize * d));
+  mpz_class l, e;
+  for (long i = 0; i < M->rowsize; ++i) {
+    std::int64_t *r = v.data() + i * d;
+    bool small = true;
+    for (long j = 0; j < d && small; ++j) {
+      small = !ddd_big(M->matrix[i][j]);
+      r[j] = M->matrix[i][j]->v;
+    }
+    if (small) {
+      if (std::any_of(r, r + d, [](std::int64_t x) { return x >= (std::int64_t{1} << 62) || x <= -(std::int64_t{1} << 62); }))
+        return false;
+      continue;
+    }
+    l = 1;
+    for (long j = 0; j < d; ++j)
+      if (ddd_big(M->matrix[i][j])) mpz_lcm(l.get_mpz_t(), l.get_mpz_t(), mpq_denref(ddd_bigq(M->matrix[i][j])));
+    for (long j = 0; j < d; ++j) {
+      const mytype &x = M->matrix[i][j];
+      if (ddd_big(x))
+        mpz_divexact(e.get_mpz_t(), l.get_mpz_t(), mpq_denref(ddd_bigq(x))), e *= mpz_class(mpq_numref(ddd_bigq(x)));
+      else
+        e = l * static_cast<long>(x->v);
+      if (mpz_sizeinbase(e.get_mpz_t(), 2) > 61) return false;
+      r[j] = e.get_si();
+    }
+  }
+  return true;
 }
 
 // M's rows as text, " x" per number: inline integers straight from 64
@@ -176,7 +213,11 @@ void convert(const ExactConvert &rq, const QMatrix &in, ExactResult &res)
   if (rq.text) {
     res.output = head_of(out.get());
     res.text = rows_text(out.get());
+  } else if (rq.integers && integer_rows(out.get(), res.integers)) {
+    res.output = head_of(out.get());
+    res.as_integers = true;
   } else {
+    std::vector<std::int64_t>().swap(res.integers);
     res.output = from_record(out.get());
   }
 }
