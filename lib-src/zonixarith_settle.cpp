@@ -661,6 +661,13 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
     double bits = 0.0;
     for (const long i : zero) bits += (*level.row_bits)[static_cast<size_t>(i)];
     bits = std::min(bits, level.minor_bits);
+    // Rows whose own minors stay in 64 bits, though some d rows' do not:
+    // modulo 2^64 first.
+    if (bits <= kMidBits) {
+      sv.a64.resize(n);
+      rows_to(sv.a64);
+      if (null_direction_wrapped(sv.a64, r, d, bits, x.small, sv.pivots, sv.divisors)) return true;
+    }
     // Modulo 2^128 where the minors leave room (most often), else the modular guess first.
     bool solved = bits <= 120.0 && null_direction_wrapped128(in, zero, d, bits, sv.u128s, sv.x128, sv.pivots);
     if (!solved && solve_modular(sv.mod, sv.residues, in, zero, d, sv.amod, sv.pivots, sv.ratio, x.small)) return true;
