@@ -15,6 +15,7 @@
 #include <limits>
 #include <map>
 #include <new>
+#include <numeric>
 #include <optional>
 #include <set>
 #include <vector>
@@ -617,9 +618,9 @@ check::Verdict checked_either_way(const QMatrix &in, const Out &rows)
 
 // The checker on c's rows out, and on its adjacency when it has one.
 template <class Out>
-bool rows_pass(const QMatrix &in, const Out &out, const Conversion &c)
+check::Verdict rows_pass(const QMatrix &in, const Out &out, const Conversion &c)
 {
-  if (c.adjacency == nullptr) return static_cast<bool>(checked_either_way(in, out));
+  if (c.adjacency == nullptr) return checked_either_way(in, out);
   const dd_SetFamilyPtr F = c.adjacency.get();
   QFamily adj(static_cast<size_t>(F->famsize));
   // Word by word: a member test per element would cost the square of the rows.
@@ -628,7 +629,7 @@ bool rows_pass(const QMatrix &in, const Out &out, const Conversion &c)
     for (long w = 1; w <= words; ++w)
       for (core::set_word bits = F->set[k][w]; bits != 0u; bits &= bits - 1u)
         adj[static_cast<size_t>(k)].push_back((w - 1) * set_word_bits + std::countr_zero(bits) + 1);
-  return static_cast<bool>(check::adjacency(in, out, adj));
+  return check::adjacency(in, out, adj);
 }
 
 // c's settled 64-bit integer rows, each for a positive multiple of its row.
@@ -655,16 +656,43 @@ bool exact_rows(const Conversion &c, QMatrix *out)
 
 }  // namespace
 
-bool passes_checker(const QMatrix &in, const Conversion &c)
+namespace {
+
+check::Verdict checker_verdict(const QMatrix &in, const Conversion &c)
 {
-  if (!c.rows.empty()) return false;  // rows as text only: nothing to check
+  const check::Verdict nothing{false, "rows as text only: nothing to check"};
+  if (!c.rows.empty()) return nothing;
   if (c.integers.store == nullptr) return rows_pass(in, c.rational, c);
-  if (!c.exact && !c.settled) return false;
+  if (!c.exact && !c.settled) return nothing;
   // Settled 64-bit integer rows each stand for a positive multiple of its
   // row: the checker reads them as they are (rationals of a million
   // entries cost more than the check).
   return rows_pass(in, integer_rows_of(c), c);
 }
+
+// The rows of a and b, each a positive multiple of its row, as one set of
+// directions.
+bool same_directions(const check::IntRows &a, const check::IntRows &b)
+{
+  if (a.rows != b.rows || a.cols != b.cols) return false;
+  auto primitive_sorted = [](const check::IntRows &r) {
+    std::vector<std::vector<std::int64_t>> v;
+    for (long k = 0; k < r.rows; ++k) {
+      const std::int64_t *e = r.entries.data() + k * r.cols;
+      std::int64_t g = 0;
+      for (long j = 0; j < r.cols; ++j) g = std::gcd(g, e[j]);
+      v.emplace_back(e, e + r.cols);
+      for (auto &x : v.back()) x /= std::max<std::int64_t>(g, 1);
+    }
+    std::sort(v.begin(), v.end());
+    return v;
+  };
+  return primitive_sorted(a) == primitive_sorted(b);
+}
+
+}  // namespace
+
+bool passes_checker(const QMatrix &in, const Conversion &c) { return static_cast<bool>(checker_verdict(in, c)); }
 
 bool double_answer_certain(dd_PolyhedraPtr poly)
 {
@@ -799,7 +827,7 @@ Conversion run_double(dd_MatrixPtr M, const ConvertOptions &o, Polyhedra *owner,
   return results_of(owner->get(), M, o, error);
 }
 
-Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &o)
+Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &o, check::IntRows *unproved)
 {
   Conversion fail;
   fail.error = dd_NumericallyInconsistent;
@@ -809,7 +837,13 @@ Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOp
   if (poly == nullptr || poly->child == nullptr) return fail;
   const QMatrix q = to_rational(M);
   Conversion s = settle_run(results_of(poly, M, o, dd_NoError), poly, M, o, q);
-  if (s.error == dd_NoError && !passes_checker(q, s)) return fail;
+  if (s.error == dd_NoError) {
+    const check::Verdict v = checker_verdict(q, s);
+    // Rows valid and extreme, the list unproved complete: kept for the
+    // exact run, whose same rows need no second walk.
+    if (!v && v.unproved && unproved != nullptr && s.integers.store != nullptr) *unproved = integer_rows_of(s);
+    if (!v) return fail;
+  }
   // Settled rows of small integers come as text already.
   if (s.error == dd_NoError && o.text && !s.rational.entries.empty()) as_text(s);
   return s;
@@ -847,6 +881,7 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
     c.error = dd_ImproperInputFormat;
     return c;
   }
+  check::IntRows unproved;  // settled rows the checker found valid and extreme, not complete
   const bool in_double = o.arithmetic == Arithmetic::Double ||
                          (o.arithmetic == Arithmetic::Auto && rational == nullptr && !exact_first(M));
   if (in_double) {
@@ -884,7 +919,7 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
           return c;
         }
       } else {
-        Conversion s = settle_finished(owner.get(), M, o);
+        Conversion s = settle_finished(owner.get(), M, o, o.families() ? nullptr : &unproved);
         if (s.error != dd_NumericallyInconsistent) {
           if (keep != nullptr) *keep->run = std::move(owner);
           return s;
@@ -949,7 +984,10 @@ Conversion convert_rows(dd_MatrixPtr M, const ConvertOptions &o, const QMatrix *
   if (checked) {
     // The other side costs as the answer's rows: tried when they are fewer.
     const bool other = e.rational.rows <= rq.input->rows;
-    const check::Verdict v = res.as_integers ? (other ? checked_either_way(*rq.input, ints) : check::conversion(*rq.input, ints))
+    // The settled rows' verdict holds for the same rows found exactly.
+    const bool seen = res.as_integers && unproved.rows > 0 && same_directions(unproved, ints);
+    const check::Verdict v = seen ? check::Verdict{false, "as the settled rows", true}
+                             : res.as_integers ? (other ? checked_either_way(*rq.input, ints) : check::conversion(*rq.input, ints))
                              : other ? checked_either_way(*rq.input, e.rational)
                                      : check::conversion(*rq.input, e.rational);
     // No points is never taken on the run's word: the input proves it.

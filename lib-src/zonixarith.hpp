@@ -18,6 +18,10 @@
 #include "zonixio_file.hpp"
 #include "zonixproj.h"
 
+namespace zonix::check {
+struct IntRows;
+}  // namespace zonix::check
+
 namespace zonix {
 
 enum class Arithmetic { Double, Exact, Auto };
@@ -211,7 +215,10 @@ Conversion settle_run(Conversion c, dd_PolyhedraPtr poly, dd_MatrixPtr M, const 
 // made it; options as for convert), M's doubles taken as its exact rows:
 // what auto does when the run snapped values to zero.  Error
 // dd_NumericallyInconsistent when that proves nothing.
-Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &options);
+// With unproved, rows that pass every check but the list's completeness
+// go there (positive multiples of the rows) while the result is an error.
+Conversion settle_finished(dd_PolyhedraPtr poly, dd_MatrixPtr M, const ConvertOptions &options,
+                           check::IntRows *unproved = nullptr);
 
 // The rows of a settled conversion (with ConvertOptions::text or not) as a
 // matrix of doubles, when each number is a double exactly; null when one
