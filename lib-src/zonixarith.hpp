@@ -231,7 +231,8 @@ Matrix settled_as_doubles(Conversion &c);
 bool settling_pays(dd_MatrixPtr M, const QMatrix &q, const ConvertOptions &options);
 
 // Whether auto converts M (integers, no exact rows beside) in exact
-// arithmetic from the start: small integers in many columns, or
+// arithmetic from the start: small integers in many columns, in many
+// inequalities or in few generators for their columns, or
 // generators whose columns differ so much in scale that double runs
 // rarely certify an answer; exact runs on such integers cost what double
 // ones do or less.
