@@ -118,9 +118,10 @@ TEST(CheckExactRows, AsTheExactRunWritesThem)
   }
 }
 
-// A random 0/1 polytope, too degenerate for the checker to prove its facet
-// list complete: auto settles the double run's rows, runs exactly, and
-// the same rows keep the settled rows' verdict; they are the exact ones.
+// A random 0/1 polytope scaled by 17 (past the small entries auto runs
+// exactly from the start), too degenerate for the checker to prove its
+// facet list complete: auto settles the double run's rows, runs exactly,
+// and the same rows keep the settled rows' verdict; they are the exact ones.
 TEST(CheckExactRows, DegenerateFacetsTakeTheSettledVerdict)
 {
   constexpr long n = 10, points = 40;
@@ -128,7 +129,7 @@ TEST(CheckExactRows, DegenerateFacetsTakeTheSettledVerdict)
   std::vector<std::vector<mpq_class>> v;
   while (static_cast<long>(v.size()) < points) {
     std::vector<mpq_class> r(static_cast<size_t>(n), 1);
-    for (long j = 1; j < n; ++j) r[static_cast<size_t>(j)] = static_cast<long>(rnd.next() & 1u);
+    for (long j = 1; j < n; ++j) r[static_cast<size_t>(j)] = 17 * static_cast<long>(rnd.next() & 1u);
     if (std::find(v.begin(), v.end(), r) == v.end()) v.push_back(r);
   }
   const QMatrix q = rows_of(dd_Generator, n, v);
