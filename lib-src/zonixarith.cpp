@@ -1222,13 +1222,39 @@ std::optional<QMatrix> facets_of(const QMatrix &P, dd_ErrorType *err)
   return checked_other_side(nullptr, P, err);
 }
 
+// The rows (0-based) that the final basis of min r over Md (q's doubles;
+// its objective is overwritten) names: those a least point of r lies on,
+// whose combination r is.  None when the LP finds no optimum.
+std::vector<long> optimal_basis_rows(dd_MatrixPtr Md, const QMatrix &q, const std::vector<double> &rd)
+{
+  Md->objective = dd_LPmin;
+  for (long j = 0; j < q.cols; ++j) ddd_set_d(Md->rowvec[j], rd[static_cast<size_t>(j)]);
+  dd_ErrorType e = dd_NoError;
+  const LP lp(dd_Matrix2LP(Md, &e));
+  if (lp == nullptr || e != dd_NoError) return {};
+  dd_LPSolve(lp.get(), dd_DualSimplex, &e);
+  if (e != dd_NoError || lp->LPS != dd_Optimal) return {};
+  std::vector<long> rows;
+  for (long j = 2; j <= lp->d; ++j) {
+    long r = lp->nbindex[j];
+    // A row past q's is the negated copy of an equation: the equation.
+    if (r > q.rows && r - q.rows <= static_cast<long>(q.linearity.size()))
+      r = q.linearity[static_cast<size_t>(r - q.rows - 1)];
+    if (r < 1 || r > q.rows) return {};
+    rows.push_back(r - 1);
+  }
+  return rows;
+}
+
 // Whether r (a row over the columns of q) is >= 0 on the polyhedron of
 // the H rows q, shown at a point g of it (a multiple of (1, x), gd its
-// doubles) where r is 0 and as many rows as variables look tight (Md,
-// q's doubles, tell): r is then a combination of those rows, whose
-// multipliers >= 0 make g the least of r.  The checker confirms all of it
+// doubles) where r is 0: r is a combination of as many rows as variables
+// tight at g, those that look tight (Md, q's doubles, tell) or, where
+// more do, those an LP's final basis names; its multipliers, >= 0 off
+// the equations, make g the least of r.  The checker confirms all of it
 // exactly; false proves nothing.
-bool valid_at_simple_point(QMatrix &q, dd_MatrixPtr Md, const mpq_class *r, const mpq_class *g, const double *gd)
+bool valid_at_point(QMatrix &q, dd_MatrixPtr Md, const mpq_class *r, const std::vector<double> &rd,
+                    const mpq_class *g, const double *gd)
 {
   const long n = q.cols - 1;
   constexpr double kTight = 1e-9;  // relative: far above rounding, far below a gap
@@ -1240,36 +1266,50 @@ bool valid_at_simple_point(QMatrix &q, dd_MatrixPtr Md, const mpq_class *r, cons
       v += t;
       scale += std::fabs(t);
     }
-    if (std::fabs(v) <= kTight * scale) {
-      if (static_cast<long>(tight.size()) == n) return false;  // degenerate: an LP decides
-      tight.push_back(i);
-    }
+    if (std::fabs(v) <= kTight * scale) tight.push_back(i);
   }
+  if (static_cast<long>(tight.size()) > n) tight = optimal_basis_rows(Md, q, rd);
   if (static_cast<long>(tight.size()) != n) return false;
-  // Columns 1.. of the tight rows, transposed, beside r's: A^T y = r.
-  std::vector<mpq_class> a(static_cast<size_t>(n * (n + 1)));
-  auto e = [&](long j, long k) -> mpq_class & { return a[static_cast<size_t>(j * (n + 1) + k)]; };
-  for (long j = 0; j < n; ++j) {
-    for (long k = 0; k < n; ++k) e(j, k) = q.at(tight[static_cast<size_t>(k)], j + 1);
-    e(j, n) = r[j + 1];
+  // Columns 1.. of the tight rows, transposed, beside r's: A^T y = r,
+  // each row and r scaled to integers (y_k = s_k y'_k / L) and solved
+  // fraction-free: no gcd in the inner loop, every division exact.
+  std::vector<mpz_class> a(static_cast<size_t>(n * (n + 1))), s(static_cast<size_t>(n));
+  auto e = [&](long j, long k) -> mpz_class & { return a[static_cast<size_t>(j * (n + 1) + k)]; };
+  mpz_class L = 1;
+  for (long j = 1; j <= n; ++j) mpz_lcm(L.get_mpz_t(), L.get_mpz_t(), r[j].get_den_mpz_t());
+  for (long k = 0; k < n; ++k) {
+    const long row = tight[static_cast<size_t>(k)];
+    mpz_class &sk = s[static_cast<size_t>(k)];
+    sk = 1;
+    for (long j = 1; j <= n; ++j) mpz_lcm(sk.get_mpz_t(), sk.get_mpz_t(), q.at(row, j).get_den_mpz_t());
+    for (long j = 0; j < n; ++j) e(j, k) = q.at(row, j + 1).get_num() * (sk / q.at(row, j + 1).get_den());
   }
-  mpq_class t;
+  for (long j = 0; j < n; ++j) e(j, n) = r[j + 1].get_num() * (L / r[j + 1].get_den());
+  mpz_class prev = 1, t;
   for (long c = 0; c < n; ++c) {
     long piv = c;
     while (piv < n && sgn(e(piv, c)) == 0) ++piv;
     if (piv == n) return false;
-    for (long k = 0; k <= n; ++k) std::swap(e(c, k), e(piv, k));
+    if (piv != c)
+      for (long k = 0; k <= n; ++k) std::swap(e(c, k), e(piv, k));
     for (long j = 0; j < n; ++j) {
-      if (j == c || sgn(e(j, c)) == 0) continue;
-      t = e(j, c) / e(c, c);
-      for (long k = c; k <= n; ++k) e(j, k) -= t * e(c, k);
+      if (j == c) continue;
+      for (long k = 0; k <= n; ++k) {
+        if (k == c) continue;
+        t = e(c, c) * e(j, k) - e(j, c) * e(c, k);
+        mpz_divexact(e(j, k).get_mpz_t(), t.get_mpz_t(), prev.get_mpz_t());
+      }
+      e(j, c) = 0;
     }
+    prev = e(c, c);
   }
   std::vector<mpq_class> y(static_cast<size_t>(q.rows), 0);
   for (long k = 0; k < n; ++k) {
-    mpq_class &w = y[static_cast<size_t>(tight[static_cast<size_t>(k)])];
-    w = e(k, n) / e(k, k);
-    if (sgn(w) < 0) return false;
+    const long row = tight[static_cast<size_t>(k)];
+    mpq_class &w = y[static_cast<size_t>(row)];
+    w = mpq_class(e(k, n) * s[static_cast<size_t>(k)], e(k, k) * L);
+    w.canonicalize();
+    if (sgn(w) < 0 && !std::binary_search(q.linearity.begin(), q.linearity.end(), row + 1)) return false;
   }
   q.objective = dd_LPmin;
   q.rowvec.assign(r, r + q.cols);
@@ -1332,7 +1372,7 @@ Projection through_projected_proof(dd_MatrixPtr M, const std::vector<dd_colrange
           scale += std::fabs(rd[static_cast<size_t>(j)] * gd[j]);
         }
         if (gd[0] > 0.0 && std::fabs(v) <= 1e-9 * scale)
-          valid = valid_at_simple_point(q, Mlp.get(), lifted.data(), &G.at(g, 0), gd);
+          valid = valid_at_point(q, Mlp.get(), lifted.data(), rd, &G.at(g, 0), gd);
       }
       if (!valid && !valid_on(Mlp.get(), q, lifted.data())) return p;
     }
