@@ -1205,20 +1205,17 @@ bool valid_on(dd_MatrixPtr Mlp, QMatrix &q, const mpq_class *r)
   return sgn(value) >= 0;
 }
 
-// The facets of the generators P (few coordinates): a double run on
-// their doubles, settled on P, checked once; else as checked_other_side.
+// The facets of the generators P (few coordinates): settled from a double
+// run (on P's rows scaled to integers, which keep the run accurate where
+// the doubles of P's fractions would not), checked once; else as
+// checked_other_side.
 std::optional<QMatrix> facets_of(const QMatrix &P, dd_ErrorType *err)
 {
   const Matrix D(to_double(P));
   if (D == nullptr) return std::nullopt;
-  ConvertOptions o;
-  Polyhedra run;
-  Conversion c = run_double(D.get(), o, &run, false);
-  if (c.error == dd_NoError) {
-    const Conversion s = settle_run(std::move(c), run.get(), D.get(), o, P);
-    QMatrix R;
-    if (s.error == dd_NoError && exact_rows(s, &R) && checked_either_way(P, R)) return R;
-  }
+  const Conversion s = settle_from_double(D.get(), ConvertOptions{}, P);
+  QMatrix R;
+  if (s.error == dd_NoError && exact_rows(s, &R) && checked_either_way(P, R)) return R;
   return checked_other_side(nullptr, P, err);
 }
 
