@@ -1205,6 +1205,31 @@ bool valid_on(dd_MatrixPtr Mlp, QMatrix &q, const mpq_class *r)
   return sgn(value) >= 0;
 }
 
+// P without repeated rows: many vertices cast the same shadow (a cube's
+// 2^d onto two of its coordinates, four points).  Lines stay as they are.
+QMatrix distinct_rows(const QMatrix &P)
+{
+  if (!P.linearity.empty() || P.rows < 2) return P;
+  std::vector<long> order(static_cast<size_t>(P.rows));
+  for (long i = 0; i < P.rows; ++i) order[static_cast<size_t>(i)] = i;
+  auto compare = [&](long a, long b) {
+    for (long j = 0; j < P.cols; ++j)
+      if (const int c = cmp(P.at(a, j), P.at(b, j)); c != 0) return c;
+    return 0;
+  };
+  std::sort(order.begin(), order.end(), [&](long a, long b) { return compare(a, b) < 0; });
+  QMatrix Q;
+  Q.representation = P.representation;
+  Q.cols = P.cols;
+  for (size_t k = 0; k < order.size(); ++k) {
+    if (k > 0 && compare(order[k - 1], order[k]) == 0) continue;
+    const auto from = P.entries.begin() + order[k] * P.cols;
+    Q.entries.insert(Q.entries.end(), from, from + P.cols);
+    ++Q.rows;
+  }
+  return Q;
+}
+
 // The facets of the generators P (few coordinates): settled from a double
 // run (on P's rows scaled to integers, which keep the run accurate where
 // the doubles of P's fractions would not), checked once; else as
@@ -1232,6 +1257,7 @@ std::vector<long> optimal_basis_rows(dd_MatrixPtr Md, const QMatrix &q, const st
   dd_LPSolve(lp.get(), dd_DualSimplex, &e);
   if (e != dd_NoError || lp->LPS != dd_Optimal) return {};
   std::vector<long> rows;
+  rows.reserve(static_cast<size_t>(lp->d - 1));
   for (long j = 2; j <= lp->d; ++j) {
     long r = lp->nbindex[j];
     // A row past q's is the negated copy of an equation: the equation.
@@ -1342,7 +1368,7 @@ Projection through_projected_proof(dd_MatrixPtr M, const std::vector<dd_colrange
     if (s.error != dd_NoError || !exact_rows(s, &G) || G.rows == 0) return p;
   }
   if (!holds_exactly(q, G)) return p;
-  const QMatrix P = kept_columns(G, cols);
+  const QMatrix P = distinct_rows(kept_columns(G, cols));
   const std::optional<QMatrix> facets = facets_of(P, &p.error);
   if (!facets) return p;
   const QMatrix &R = *facets;
