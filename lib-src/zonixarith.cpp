@@ -28,6 +28,7 @@
 #include "zonixcheck_measured.hpp"
 #include "zonixcore_wrap.hpp"
 #include "zonixlp_certify.hpp"
+#include "zonixlp_handles.hpp"
 
 namespace zonix {
 namespace {
@@ -1192,20 +1193,12 @@ bool projection_proved(dd_MatrixPtr M, const QMatrix &q, const std::vector<dd_co
   return GR && holds_exactly(*F, *GR);
 }
 
-// A projection through generators with every conversion checked: those
-// of M, and the facets of their kept coordinates (dropped exactly in
-// between), each proved complete by the checker.  With reduce without 1 >= 0 (the far side of an unbounded
-// projection).  dd_NumericallyInconsistent when some rows are not exact.
-Projection through_checked_generators(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool reduce)
+// The facets R of a projection as project hands them out: with reduce
+// without 1 >= 0 (the far side of an unbounded projection), equations
+// scaled to a leading coefficient of 1.
+Projection projection_of_facets(const QMatrix &R, bool reduce)
 {
   Projection p;
-  p.error = dd_NumericallyInconsistent;
-  const std::optional<QMatrix> G = checked_other_side(M, to_rational(M), &p.error);
-  if (!G || G->rows == 0) return p;
-  const QMatrix P = kept_columns(*G, cols);
-  const std::optional<QMatrix> facets = checked_other_side(nullptr, P, &p.error);
-  if (!facets) return p;
-  const QMatrix &R = *facets;
   QMatrix out = R;
   out.rows = 0;
   out.entries.clear();
@@ -1229,6 +1222,252 @@ Projection through_checked_generators(dd_MatrixPtr M, const std::vector<dd_colra
   p.error = p.output == nullptr ? dd_OutOfMemory : dd_NoError;
   p.exact = true;
   return p;
+}
+
+// A projection through generators with every conversion checked: those
+// of M, and the facets of their kept coordinates (dropped exactly in
+// between), each proved complete by the checker.  dd_NumericallyInconsistent
+// when some rows are not exact.
+Projection through_checked_generators(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool reduce)
+{
+  Projection p;
+  p.error = dd_NumericallyInconsistent;
+  const std::optional<QMatrix> G = checked_other_side(M, to_rational(M), &p.error);
+  if (!G || G->rows == 0) return p;
+  const QMatrix P = kept_columns(*G, cols);
+  const std::optional<QMatrix> facets = checked_other_side(nullptr, P, &p.error);
+  if (!facets) return p;
+  return projection_of_facets(*facets, reduce);
+}
+
+// Whether r (a row over the columns of q) is >= 0 on the whole polyhedron
+// of the H rows q, whose doubles Mlp holds (its objective is overwritten):
+// the least value of r there, by an LP solved in double and settled on q,
+// its optimum certified by the checker.
+bool valid_on(dd_MatrixPtr Mlp, QMatrix &q, const mpq_class *r)
+{
+  q.objective = dd_LPmin;
+  q.rowvec.assign(r, r + q.cols);
+  Mlp->objective = dd_LPmin;
+  for (long j = 0; j < q.cols; ++j) ddd_set_d(Mlp->rowvec[j], nearest_double(r[j]));
+  dd_ErrorType e = dd_NoError;
+  const LP lp(dd_Matrix2LP(Mlp, &e));
+  if (lp == nullptr || e != dd_NoError) return false;
+  dd_LPSolve(lp.get(), dd_DualSimplex, &e);
+  if (e != dd_NoError) return false;
+  lp::ExactSolution s;
+  if (!lp::settle_exactly(lp.get(), &q, &s) || lp->LPS != dd_Optimal) return false;
+  if (!lp_confirmed(*lp, q, s)) return false;
+  mpq_class value = r[0];
+  for (long j = 1; j < q.cols; ++j) value += r[j] * s.sol[static_cast<size_t>(j)];
+  return sgn(value) >= 0;
+}
+
+// P without repeated rows: many vertices cast the same shadow (a cube's
+// 2^d onto two of its coordinates, four points).  Lines stay as they are.
+QMatrix distinct_rows(const QMatrix &P)
+{
+  if (!P.linearity.empty() || P.rows < 2) return P;
+  std::vector<long> order(static_cast<size_t>(P.rows));
+  for (long i = 0; i < P.rows; ++i) order[static_cast<size_t>(i)] = i;
+  auto compare = [&](long a, long b) {
+    for (long j = 0; j < P.cols; ++j)
+      if (const int c = cmp(P.at(a, j), P.at(b, j)); c != 0) return c;
+    return 0;
+  };
+  std::sort(order.begin(), order.end(), [&](long a, long b) { return compare(a, b) < 0; });
+  QMatrix Q;
+  Q.representation = P.representation;
+  Q.cols = P.cols;
+  for (size_t k = 0; k < order.size(); ++k) {
+    if (k > 0 && compare(order[k - 1], order[k]) == 0) continue;
+    const auto from = P.entries.begin() + order[k] * P.cols;
+    Q.entries.insert(Q.entries.end(), from, from + P.cols);
+    ++Q.rows;
+  }
+  return Q;
+}
+
+// The facets of the generators P (few coordinates): settled from a double
+// run (on P's rows scaled to integers, which keep the run accurate where
+// the doubles of P's fractions would not), checked once; else as
+// checked_other_side.
+std::optional<QMatrix> facets_of(const QMatrix &P, dd_ErrorType *err)
+{
+  const Matrix D(to_double(P));
+  if (D == nullptr) return std::nullopt;
+  const Conversion s = settle_from_double(D.get(), ConvertOptions{}, P);
+  QMatrix R;
+  if (s.error == dd_NoError && exact_rows(s, &R) && checked_either_way(P, R)) return R;
+  return checked_other_side(nullptr, P, err);
+}
+
+// The rows (0-based) that the final basis of min r over Md (q's doubles;
+// its objective is overwritten) names: those a least point of r lies on,
+// whose combination r is.  None when the LP finds no optimum.
+std::vector<long> optimal_basis_rows(dd_MatrixPtr Md, const QMatrix &q, const std::vector<double> &rd)
+{
+  Md->objective = dd_LPmin;
+  for (long j = 0; j < q.cols; ++j) ddd_set_d(Md->rowvec[j], rd[static_cast<size_t>(j)]);
+  dd_ErrorType e = dd_NoError;
+  const LP lp(dd_Matrix2LP(Md, &e));
+  if (lp == nullptr || e != dd_NoError) return {};
+  dd_LPSolve(lp.get(), dd_DualSimplex, &e);
+  if (e != dd_NoError || lp->LPS != dd_Optimal) return {};
+  std::vector<long> rows;
+  rows.reserve(static_cast<size_t>(lp->d - 1));
+  for (long j = 2; j <= lp->d; ++j) {
+    long r = lp->nbindex[j];
+    // A row past q's is the negated copy of an equation: the equation.
+    if (r > q.rows && r - q.rows <= static_cast<long>(q.linearity.size()))
+      r = q.linearity[static_cast<size_t>(r - q.rows - 1)];
+    if (r < 1 || r > q.rows) return {};
+    rows.push_back(r - 1);
+  }
+  return rows;
+}
+
+// Whether r (a row over the columns of q) is >= 0 on the polyhedron of
+// the H rows q, shown at a point g of it (a multiple of (1, x), gd its
+// doubles) where r is 0: r is a combination of as many rows as variables
+// tight at g, those that look tight (Md, q's doubles, tell) or, where
+// more do, those an LP's final basis names; its multipliers, >= 0 off
+// the equations, make g the least of r.  The checker confirms all of it
+// exactly; false proves nothing.
+bool valid_at_point(QMatrix &q, dd_MatrixPtr Md, const mpq_class *r, const std::vector<double> &rd,
+                    const mpq_class *g, const double *gd)
+{
+  const long n = q.cols - 1;
+  constexpr double kTight = 1e-9;  // relative: far above rounding, far below a gap
+  std::vector<long> tight;
+  for (long i = 0; i < q.rows; ++i) {
+    double v = 0.0, scale = 0.0;
+    for (long j = 0; j < q.cols; ++j) {
+      const double t = ddd_get_d(Md->matrix[i][j]) * gd[j];
+      v += t;
+      scale += std::fabs(t);
+    }
+    if (std::fabs(v) <= kTight * scale) tight.push_back(i);
+  }
+  if (static_cast<long>(tight.size()) > n) tight = optimal_basis_rows(Md, q, rd);
+  if (static_cast<long>(tight.size()) != n) return false;
+  // Columns 1.. of the tight rows, transposed, beside r's: A^T y = r,
+  // each row and r scaled to integers (y_k = s_k y'_k / L) and solved
+  // fraction-free: no gcd in the inner loop, every division exact.
+  std::vector<mpz_class> a(static_cast<size_t>(n * (n + 1))), s(static_cast<size_t>(n));
+  auto e = [&](long j, long k) -> mpz_class & { return a[static_cast<size_t>(j * (n + 1) + k)]; };
+  mpz_class L = 1;
+  for (long j = 1; j <= n; ++j) mpz_lcm(L.get_mpz_t(), L.get_mpz_t(), r[j].get_den_mpz_t());
+  for (long k = 0; k < n; ++k) {
+    const long row = tight[static_cast<size_t>(k)];
+    mpz_class &sk = s[static_cast<size_t>(k)];
+    sk = 1;
+    for (long j = 1; j <= n; ++j) mpz_lcm(sk.get_mpz_t(), sk.get_mpz_t(), q.at(row, j).get_den_mpz_t());
+    for (long j = 0; j < n; ++j) e(j, k) = q.at(row, j + 1).get_num() * (sk / q.at(row, j + 1).get_den());
+  }
+  for (long j = 0; j < n; ++j) e(j, n) = r[j + 1].get_num() * (L / r[j + 1].get_den());
+  mpz_class prev = 1, t;
+  for (long c = 0; c < n; ++c) {
+    long piv = c;
+    while (piv < n && sgn(e(piv, c)) == 0) ++piv;
+    if (piv == n) return false;
+    if (piv != c)
+      for (long k = 0; k <= n; ++k) std::swap(e(c, k), e(piv, k));
+    for (long j = 0; j < n; ++j) {
+      if (j == c) continue;
+      for (long k = 0; k <= n; ++k) {
+        if (k == c) continue;
+        t = e(c, c) * e(j, k) - e(j, c) * e(c, k);
+        mpz_divexact(e(j, k).get_mpz_t(), t.get_mpz_t(), prev.get_mpz_t());
+      }
+      e(j, c) = 0;
+    }
+    prev = e(c, c);
+  }
+  std::vector<mpq_class> y(static_cast<size_t>(q.rows), 0);
+  for (long k = 0; k < n; ++k) {
+    const long row = tight[static_cast<size_t>(k)];
+    mpq_class &w = y[static_cast<size_t>(row)];
+    w = mpq_class(e(k, n) * s[static_cast<size_t>(k)], e(k, k) * L);
+    w.canonicalize();
+    if (sgn(w) < 0 && !std::binary_search(q.linearity.begin(), q.linearity.end(), row + 1)) return false;
+  }
+  q.objective = dd_LPmin;
+  q.rowvec.assign(r, r + q.cols);
+  std::vector<mpq_class> x(g + 1, g + q.cols);
+  for (mpq_class &v : x) v /= g[0];
+  return static_cast<bool>(check::lp(q, dd_Optimal, x, y, {}));
+}
+
+// The projection proved on the projected side: M's generators from a
+// double run, settled exactly and each shown to lie in M's polyhedron
+// (points, rays and lines alike), projected; the facets of those,
+// certified complete by the checker; and each facet valid on M's
+// polyhedron by a certified LP.  Then the projection of the generators,
+// inside that of M, has exactly the facets that hold on all of it: the
+// two are equal.  No completeness walk over M's own degenerate vertices.
+// dd_NumericallyInconsistent where any step proves nothing.
+Projection through_projected_proof(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool reduce)
+{
+  Projection p;
+  p.error = dd_NumericallyInconsistent;
+  if (measured_data(M) || M->representation != dd_Inequality) return p;
+  QMatrix q = to_rational(M);
+  ConvertOptions o;
+  QMatrix G;
+  {
+    Polyhedra run;
+    Conversion c = run_double(M, o, &run, false);
+    if (c.error != dd_NoError) {
+      if (!uncertified(c.error)) p.error = c.error;
+      return p;
+    }
+    const Conversion s = settle_run(std::move(c), run.get(), M, o, q);
+    if (s.error != dd_NoError || !exact_rows(s, &G) || G.rows == 0) return p;
+  }
+  if (!holds_exactly(q, G)) return p;
+  const QMatrix P = distinct_rows(kept_columns(G, cols));
+  const std::optional<QMatrix> facets = facets_of(P, &p.error);
+  if (!facets) return p;
+  const QMatrix &R = *facets;
+  const Matrix Mlp(dd_CopyMatrix(M));
+  if (Mlp == nullptr) return p;
+  std::vector<mpq_class> lifted(static_cast<size_t>(q.cols));
+  std::vector<double> rd(static_cast<size_t>(q.cols)), Gd(G.entries.size());
+  for (size_t k = 0; k < Gd.size(); ++k) Gd[k] = G.entries[k].get_d();
+  for (long i = 0; i < R.rows; ++i) {
+    const bool eq = std::binary_search(R.linearity.begin(), R.linearity.end(), i + 1);
+    for (int side = eq ? -1 : 1; side <= 1; side += 2) {
+      long k = 0;
+      for (long j = 0; j < q.cols; ++j)
+        lifted[static_cast<size_t>(j)] =
+            std::find(cols.begin(), cols.end(), j + 1) == cols.end() ? side * R.at(i, k++) : mpq_class(0);
+      for (long j = 0; j < q.cols; ++j) rd[static_cast<size_t>(j)] = lifted[static_cast<size_t>(j)].get_d();
+      // The first point of G on the facet, by doubles, that shows it.
+      bool valid = false;
+      for (long g = 0; g < G.rows && !valid; ++g) {
+        const double *gd = Gd.data() + g * G.cols;
+        double v = 0.0, scale = 0.0;
+        for (long j = 0; j < q.cols; ++j) {
+          v += rd[static_cast<size_t>(j)] * gd[j];
+          scale += std::fabs(rd[static_cast<size_t>(j)] * gd[j]);
+        }
+        if (gd[0] > 0.0 && std::fabs(v) <= 1e-9 * scale)
+          valid = valid_at_point(q, Mlp.get(), lifted.data(), rd, &G.at(g, 0), gd);
+      }
+      if (!valid && !valid_on(Mlp.get(), q, lifted.data())) return p;
+    }
+  }
+  return projection_of_facets(R, reduce);
+}
+
+// The projection through M's generators: proved on the projected side,
+// else with both conversions proved complete.
+Projection through_generators(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool reduce)
+{
+  Projection p = through_projected_proof(M, cols, reduce);
+  if (p.error == dd_NoError || !uncertified(p.error)) return p;
+  return through_checked_generators(M, cols, reduce);
 }
 
 }  // namespace
@@ -1293,7 +1532,7 @@ Projection vertices_within_budget(dd_MatrixPtr M, const std::vector<dd_colrange>
   dd_SetCancelHook(budget_spent, &b);
   Projection v;
   try {
-    v = through_checked_generators(M, cols, reduce);
+    v = through_generators(M, cols, reduce);
   } catch (...) {
     dd_SetCancelHook(b.hook, b.user);
     throw;
@@ -1327,7 +1566,7 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
   const bool in_double = arithmetic == Arithmetic::Double ||
                          (arithmetic == Arithmetic::Auto && rational == nullptr);
   if (in_double && arithmetic == Arithmetic::Auto && method == proj::Method::Vertices) {
-    Projection v = through_checked_generators(M, cols, reduce);
+    Projection v = through_generators(M, cols, reduce);
     if (v.error == dd_NoError || !uncertified(v.error)) return v;
   } else if (in_double) {
     p.output.reset(proj::project_h(M, cols, method, true, reduce, &p.error));

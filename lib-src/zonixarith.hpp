@@ -263,7 +263,9 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, bool 
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational = nullptr);
 
 // The same by method (zonix::proj::Method; Auto chooses): Vertices is
-// certified as block elimination is, by its conversions.
+// certified on the projected side (the generators' projection's facets
+// checked, each shown valid on M by a combination of its rows), or else
+// as block elimination is, by its conversions.
 Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj::Method method,
                      bool reduce, Arithmetic arithmetic, const QMatrix *rational = nullptr);
 

@@ -128,6 +128,9 @@ CHECKED = [  # id, file, fragment, replacement: in the proofs auto relies on, wh
     ("proof-implicit-last-row", "lib-src/zonixlp_certify.cpp", "found = lp->LPS == dd_Optimal && *sign == 0;",
      "found = (lp->LPS == dd_Optimal && *sign == 0) || i == m;"),
     ("proof-implicit-none", "lib-src/zonixlp_certify.cpp", "found = lp->LPS == dd_Optimal && *sign == 0;", "found = false;"),
+    ("proof-proj-vertex-out", "lib-src/zonixarith.cpp", "  if (!holds_exactly(q, G)) return p;",
+     "  if (G.rows > 0) G.at(0, 1) += 1;\n  if (!holds_exactly(q, G)) return p;"),
+    ("proof-proj-multipliers", "lib-src/zonixarith.cpp", "    w.canonicalize();", "    w.canonicalize(); w *= 2;"),
     ("proof-exact-proj-rows", "lib-src/zonixarith.cpp", "ExactResult res = run_exact(zonix_exact_eliminate, rq);",
      "ExactResult res = run_exact(zonix_exact_eliminate, rq); if (res.output.rows > 1) { res.output.rows -= 1; "
      "res.output.entries.resize(static_cast<size_t>(res.output.rows * res.output.cols)); res.output.linearity.clear(); }"),

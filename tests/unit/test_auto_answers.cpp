@@ -263,6 +263,28 @@ std::vector<Case> cases()
          return projection({{0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}, {1, -1, -1, -1}}, {4}, PM::Auto,
                            {{0, 1, 0}, {0, 0, 1}, {1, -1, -1}}, a);
        }},
+      // |x| + |y| + |z| <= 1 without z: the diamond |x| + |y| <= 1.  Each
+      // vertex lies on four of the eight facets, so each row of the diamond
+      // is a combination an LP's basis chooses among them.
+      {"octahedron to diamond",
+       [](Arithmetic a) {
+         Rows h;
+         for (int s = 0; s < 8; ++s) h.push_back({1, s & 1 ? 1.0 : -1.0, s & 2 ? 1.0 : -1.0, s & 4 ? 1.0 : -1.0});
+         return projection(h, {4}, PM::Auto, {{1, 1, 1}, {1, 1, -1}, {1, -1, 1}, {1, -1, -1}}, a);
+       }},
+      // x, y >= 0, y <= 1 + x/2, without y: the half-line x >= 0 (its far
+      // side, 1 >= 0, dropped); x >= 0 is y >= 0's neighbour at (0, 0).
+      {"unbounded wedge to a half-line",
+       [](Arithmetic a) { return projection({{0, 1, 0}, {0, 0, 1}, {2, 1, -2}}, {3}, PM::Auto, {{0, 1}}, a); }},
+      // 0 <= z <= 1, z <= x, z <= y, x + y <= 2 + z, without z: some z
+      // lies in [max(0, x + y - 2), min(1, x, y)], the pentagon x, y >= 0,
+      // x, y <= 2, x + y <= 3, each edge a sum of two rows (x + y <= 3 of
+      // x + y <= 2 + z and z <= 1).
+      {"cut wedge to a pentagon",
+       [](Arithmetic a) {
+         return projection({{0, 0, 0, 1}, {1, 0, 0, -1}, {0, 1, 0, -1}, {0, 0, 1, -1}, {2, -1, -1, 1}}, {4},
+                           PM::Auto, {{0, 1, 0}, {0, 0, 1}, {2, -1, 0}, {2, 0, -1}, {3, -1, -1}}, a);
+       }},
       // x >= 1 and x <= 0 in a box: no point, and so no point of its shadow
       {"empty box, its vertices",
        [](Arithmetic a) { return conversion(kEmptyBox, dd_Inequality, {}, a); }},
