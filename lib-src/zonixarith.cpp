@@ -1263,6 +1263,27 @@ bool valid_on(dd_MatrixPtr Mlp, QMatrix &q, const mpq_class *r)
   return sgn(value) >= 0;
 }
 
+// Whether every row of R, a projection of q's polyhedron onto the columns
+// not in cols (equations both ways), holds on all of it, each by valid_on.
+bool rows_valid_on(dd_MatrixPtr M, const QMatrix &q, const std::vector<dd_colrange> &cols, const QMatrix &R)
+{
+  const Matrix Mlp(dd_CopyMatrix(M));
+  if (Mlp == nullptr || q.representation != dd_Inequality) return false;
+  QMatrix h = q;
+  std::vector<mpq_class> lifted(static_cast<size_t>(q.cols));
+  for (long i = 0; i < R.rows; ++i) {
+    const bool eq = std::binary_search(R.linearity.begin(), R.linearity.end(), i + 1);
+    for (int side = eq ? -1 : 1; side <= 1; side += 2) {
+      long k = 0;
+      for (long j = 0; j < q.cols; ++j)
+        lifted[static_cast<size_t>(j)] =
+            std::find(cols.begin(), cols.end(), j + 1) == cols.end() ? side * R.at(i, k++) : mpq_class(0);
+      if (!valid_on(Mlp.get(), h, lifted.data())) return false;
+    }
+  }
+  return true;
+}
+
 // P without repeated rows: many vertices cast the same shadow (a cube's
 // 2^d onto two of its coordinates, four points).  Lines stay as they are.
 QMatrix distinct_rows(const QMatrix &P)
@@ -1580,9 +1601,12 @@ Projection eliminate(dd_MatrixPtr M, const std::vector<dd_colrange> &cols, proj:
   rq.reduce = reduce;
   rq.columns.assign(cols.begin(), cols.end());
   ExactResult res = run_exact(zonix_exact_eliminate, rq);
-  // Nor the exact run's rows in auto: they leave only proved.
+  // Nor the exact run's rows in auto: they leave proved, or, as exact
+  // conversions whose faces the checker cannot walk (degenerate cones),
+  // with every row shown valid on the input's polyhedron.
   if (arithmetic == Arithmetic::Auto && res.error == dd_NoError &&
-      !projection_proved(rational != nullptr ? nullptr : M, *rq.input, cols, res.output, reduce))
+      !projection_proved(rational != nullptr ? nullptr : M, *rq.input, cols, res.output, reduce) &&
+      !rows_valid_on(M, *rq.input, cols, res.output))
     res.error = dd_NumericallyInconsistent;
   // Nothing certifies the sums of Fourier-Motzkin or of block elimination
   // in double: auto keeps the double rows only where the exact ones

@@ -437,6 +437,32 @@ TEST(AutoAnswers, CrossPolytopeProjectedThroughItsVertices)
             "");
 }
 
+// A knapsack cone, {x >= 0, t >= 0 : a.x = 2t}, too degenerate for the
+// checker to walk its faces: auto once refused its projection.  x1 out of
+// 6 x1 = r(x2, ..., x10, t) leaves r >= 0 beside the other coordinates.
+TEST(AutoAnswers, DegenerateConeProjected)
+{
+  const Row eq = {0, -6, -4, 4, -1, 1, 7, 3, -5, -1, 3, -2};
+  Rows h = {eq};
+  for (size_t j = 1; j < eq.size(); ++j) {
+    Row r(eq.size(), 0.0);
+    r[j] = 1;
+    h.push_back(r);
+  }
+  Rows want = {{0, -4, 4, -1, 1, 7, 3, -5, -1, 3, -2}};
+  for (size_t j = 1; j < eq.size() - 1; ++j) {
+    Row r(eq.size() - 1, 0.0);
+    r[j] = 1;
+    want.push_back(r);
+  }
+  for (Arithmetic a : {Arithmetic::Auto, Arithmetic::Exact}) {
+    const Matrix M = matrix(h, dd_Inequality, {1});
+    const zonix::Projection p = zonix::eliminate(M.get(), {2}, zonix::proj::Method::Auto, true, a);
+    ASSERT_EQ(p.error, dd_NoError);
+    EXPECT_EQ(normalised(rows_of(p.output.get())), normalised(want));
+  }
+}
+
 // Without reduce an elimination may keep rows that are not facets; auto
 // still proves the rows describe the projection.  The unit cube cut by
 // x + z <= 1.5 and z <= x + 0.5, z eliminated: the square [0,1]^2 (each
