@@ -530,7 +530,9 @@ bool worth_trying(dd_MatrixPtr M)
 dd_MatrixPtr convert(dd_MatrixPtr M, long most)
 {
   if (M == nullptr || M->colsize < 2 || M->rowsize < 1 || set_card(M->linset) != 0) return nullptr;
-  if (most <= 0) most = std::max<long>(M->rowsize / 4, M->colsize + 1);
+  // Past a sixteenth of the rows the double description is the quicker:
+  // points on a sphere, each a vertex, have more facets than points.
+  if (most <= 0) most = std::max<long>(M->rowsize / 16, M->colsize + 1);
   dd_MatrixPtr out = nullptr;
   if (M->representation == dd_Generator) out = facets_of(M, most);
   else if (M->representation == dd_Inequality) out = vertices_of(M, most);
