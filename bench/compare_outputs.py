@@ -23,11 +23,13 @@ on any difference.
 """
 
 import argparse
+import os
 import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -41,11 +43,16 @@ CONVERT_SIDE = ["--adjacency", "--incidence", "--input-adjacency", "--input-inci
 COMMANDS = ("convert", "reduce", "interior", "linearity", "adjacency", "lp", "project")
 
 
-def runs_for(name, h, small, convert):
+def runs_for(name, h, small, convert, eliminate=None):
     """(label, argv tail) of every run an input gets; the input is 'in.*'.
     Projection, whose cost grows fast with the rows, only on small files;
-    no conversion of the redundancy and LP instances, made for those."""
+    no conversion of the redundancy and LP instances, made for those.  An
+    instance of the projection group (eliminate: its variables) gets its
+    projections only."""
     out = []
+    if eliminate:
+        return [("project-%s" % a, ["project", name, "--eliminate", eliminate, "-o", "out", "--quiet",
+                                    "--arithmetic", a]) for a in ARITHMETICS]
     for a in ARITHMETICS:
         ar = ["--arithmetic", a]
         for t in THREADS if convert else ():
@@ -53,6 +60,7 @@ def runs_for(name, h, small, convert):
                         ["convert", name, "-o", "out", "--quiet", "--threads", str(t)] + CONVERT_SIDE + ar))
         for cmd in ("reduce", "interior", "linearity", "adjacency"):
             out.append(("%s-%s" % (cmd, a), [cmd, name, "-o", "out", "--quiet"] + ar))
+        out.append(("reduce-strong-%s" % a, ["reduce", name, "--strong", "-o", "out", "--quiet"] + ar))
         if h:
             out.append(("lp-%s" % a, ["lp", name, "-o", "out", "--quiet"] + ar))
         if h and small:
@@ -61,22 +69,39 @@ def runs_for(name, h, small, convert):
     return out
 
 
+def cpu_so_far(pid):
+    """Processor seconds a running process has used (all its threads)."""
+    try:
+        fields = Path("/proc/%d/stat" % pid).read_text().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+    except (OSError, IndexError, ValueError):
+        return 0.0
+
+
 def run(exe, src, name, tail, where, timeout):
-    """Runs one build in a fresh WHERE; True unless it timed out."""
+    """Runs one build in a fresh WHERE; True unless it took more than
+    TIMEOUT seconds of processor time (so that a loaded machine gives up
+    the same runs as a quiet one; the wall clock is capped at twenty times
+    that)."""
     if where.exists():
         shutil.rmtree(where)
     where.mkdir(parents=True)
     shutil.copyfile(src, where / name)
-    try:
-        p = subprocess.run([str(exe)] + tail, cwd=where, capture_output=True, timeout=timeout,
-                           stdin=subprocess.DEVNULL)
-        (where / "_stdout").write_bytes(p.stdout)
-        (where / "_stderr").write_bytes(p.stderr)
-        (where / "_status").write_text(str(p.returncode))
-        return True
-    except subprocess.TimeoutExpired:
-        (where / "_status").write_text("timeout")
-        return False
+    # The output files are written beside the run's own, under names no
+    # command writes.
+    with open(where / "_stdout", "wb") as so, open(where / "_stderr", "wb") as se:
+        p = subprocess.Popen([str(exe)] + tail, cwd=where, stdout=so, stderr=se,
+                             stdin=subprocess.DEVNULL)
+        deadline = time.monotonic() + 20 * timeout
+        while p.poll() is None:
+            if time.monotonic() > deadline or cpu_so_far(p.pid) > timeout:
+                p.kill()
+                p.wait()
+                (where / "_status").write_text("timeout")
+                return False
+            time.sleep(0.02)
+    (where / "_status").write_text(str(p.returncode))
+    return True
 
 
 def compare_run(before, after, src, name, tail, base, timeout, retry):
@@ -112,6 +137,24 @@ def differences(a, b):
     if fa != fb:
         return ["files %s vs %s" % (fa, fb)]
     return [f for f in fa if not same(a / f, b / f)]
+
+
+def projection_inputs(build, work):
+    """The projection group's instances (bench/project_family's list, in
+    its order): random polytopes of 20-60 rows in 4-10 variables onto their
+    first 2 and 3, the 3-, 6- and 8-cubes and cross-polytopes onto 2; as
+    (key, file, variables to eliminate)."""
+    todo = [("randineq-h", (m, d, 1000 + m + d), k, d) for d in (4, 6, 8, 10) for m in (20, 40, 60)
+            for k in (2, 3)]
+    todo += [(f, (d,), 2, d) for f in ("cube-h", "cross-h") for d in (3, 6, 8)]
+    out = []
+    for family, params, k, d in todo:
+        base = work / ("proj-%s-%s" % (family, "-".join(map(str, params))))
+        subprocess.run([str(build / "bench" / "bench_gen"), family] + [str(p) for p in params] +
+                       ["--out", str(base)], capture_output=True, check=True)
+        cols = str(d) if k + 1 == d else "%d-%d" % (k + 1, d)
+        out.append(("%s-onto-%d" % (base.name, k), base.with_suffix(".ine"), cols))
+    return out
 
 
 def inputs(build, work, extra, sizes, groups):
@@ -152,13 +195,18 @@ def self_check():
             f.chmod(0o755)
             return f
         # Each killed run leaves a scratch file of its own name behind.
-        hang = fake("hang", 'touch "tmp.$$"; exec sleep 30')
+        # The limits are of processor time: hang and slow spin, and a run
+        # that only waits (wait) is no timeout at all.
+        hang = fake("hang", 'touch "tmp.$$"; while :; do :; done')
         quick = fake("quick", 'echo out > out')
         other = fake("other", 'echo other > out')
-        slow = fake("slow", 'sleep 1.5; echo out > out')
+        spin = "import time\nwhile time.process_time() < 1.5: pass\nopen('out', 'w').write('out\\n')\n"
+        slow = fake("slow", 'exec python3 -c "%s"' % spin)
+        wait = fake("wait", 'sleep 1; echo out > out')
         cases = [(hang, hang, 0.3, 0.6, "timeout"), (quick, slow, 1.0, 5.0, "same"),
                  (slow, quick, 1.0, 5.0, "same"), (quick, hang, 0.3, 0.6, "diff"),
-                 (quick, other, 5.0, 5.0, "diff"), (quick, quick, 5.0, 5.0, "same")]
+                 (quick, other, 5.0, 5.0, "diff"), (quick, quick, 5.0, 5.0, "same"),
+                 (wait, quick, 0.3, 0.3, "same"), (quick, slow, 1.0, 1.0, "diff")]
         bad = 0
         for i, (b, a, limit, retry, want) in enumerate(cases):
             got, why = compare_run(b, a, src, "in.ine", [], t / str(i), limit, retry)
@@ -187,6 +235,9 @@ def main():
     ap.add_argument("--commands", nargs="*", default=list(COMMANDS), choices=COMMANDS)
     ap.add_argument("--no-bench", action="store_true", help="only the --extra files")
     ap.add_argument("--instances", help="only instances whose key matches this regex")
+    ap.add_argument("--projections", action="store_true",
+                    help="the projection group's instances through zonix project")
+    ap.add_argument("--labels", help="only runs whose label (such as reduce-strong-auto) matches this regex")
     opts = ap.parse_args()
     retry = opts.retry_timeout if opts.retry_timeout is not None else 3 * opts.timeout
     groups = [dict(rb.GROUP_NAMES, lp=rb.LP).get(g, g) for g in opts.only] if opts.only else rb.GROUPS
@@ -199,18 +250,32 @@ def main():
     scratch.mkdir(parents=True, exist_ok=True)
     data = scratch / "data"
     data.mkdir(exist_ok=True)
-    cases = inputs(Path(opts.build).resolve(), data, opts.extra, rb.FULL if opts.full else rb.QUICK,
-                   groups)
+    cases = [(k, f, c, None) for k, f, c in
+             inputs(Path(opts.build).resolve(), data, opts.extra, rb.FULL if opts.full else rb.QUICK, groups)]
+    if opts.projections:
+        cases += [(k, f, False, cols) for k, f, cols in projection_inputs(Path(opts.build).resolve(), data)]
     before, after = Path(opts.before).resolve(), Path(opts.after).resolve()
     runs = diffs = 0
     both_late = []
     if opts.instances:
         cases = [c for c in cases if re.search(opts.instances, c[0])]
-    for key, src, convert in cases:
+    skipped = []
+    for key, src, convert, eliminate in cases:
         h = src.suffix == ".ine"
         name = "in" + src.suffix
-        for label, tail in runs_for(name, h, src.stat().st_size < 1500, convert):
-            if tail[0] not in opts.commands:
+        # A command over the limit in double (or on one thread) is not run
+        # again in exact (or on two): those take longer still.  Auto is
+        # always run: it may go exact at once, faster than double.
+        late = set()
+        for label, tail in runs_for(name, h, src.stat().st_size < 1500, convert, eliminate):
+            if tail[0] not in opts.commands or (opts.labels and not re.search(opts.labels, label)):
+                continue
+            m = re.match(r"(.*)-(double|exact|auto)(-t\d)?$", label)
+            cmd, arith, threads = m.group(1), m.group(2), m.group(3) or ""
+            if (arith == "exact" and (cmd, "double", "-t1" if threads else "") in late) or \
+                    (threads == "-t2" and (cmd, arith, "-t1") in late):
+                skipped.append("%s %s" % (key, label))
+                print("SKIP %s %s: a faster run of it timed out" % (key, label), flush=True)
                 continue
             base = scratch / key / label
             if base.exists():
@@ -218,6 +283,7 @@ def main():
             outcome, d = compare_run(before, after, src, name, tail, base, opts.timeout, retry)
             runs += 1
             if outcome == "timeout":
+                late.add((cmd, arith, threads))
                 both_late.append("%s %s" % (key, label))
                 print("TIMEOUT %s %s: both over %gs, not compared" % (key, label, opts.timeout),
                       flush=True)
@@ -231,6 +297,8 @@ def main():
         len(cases), runs, diffs, len(both_late)))
     for r in both_late:
         print("  timed out on both: %s" % r)
+    for r in skipped:
+        print("  not run (a faster run of it timed out): %s" % r)
     if not opts.keep:
         shutil.rmtree(scratch, ignore_errors=True)
     sys.exit(1 if diffs else 0)

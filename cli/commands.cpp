@@ -495,9 +495,14 @@ int run_reduce(const Args &args)
       err = dd_NoError;
       red.reset(row_query(M.get(), RowQuery::Redundant, Arithmetic::Exact, &err, &exact));
     }
+  } else if (strong) {
+    ops::StrongRedundancy sr = ops::strong_redundancy(M.get(), false, rq, rational.get());
+    red = std::move(sr.rows);
+    err = sr.err;
+    exact = sr.exact;
   } else {
-    red.reset(row_query(M.get(), strong ? RowQuery::StronglyRedundant : RowQuery::Redundant,
-                        arithmetic, &err, &exact, rational.get(), method));
+    red.reset(row_query(M.get(), RowQuery::Redundant, arithmetic, &err, &exact, rational.get(),
+                        method));
   }
   if (err != dd_NoError || !red) return computation_error(args, err);
   if (exact) note_exact(args, "reduce", arithmetic, exact_rows);

@@ -286,6 +286,32 @@ EOF
 0|out|* implicit linearity rows (2): 3 4|linearity subeq.ine --arithmetic $a -o -
 EOF
   done
+  # Strongly redundant rows: those slack on the whole polyhedron.  sq.ine,
+  # the unit square with x1 + x2 <= 2 (tight at (1, 1) only) and
+  # x1 + x2 <= 3; sq3.ine the same square at scale 1/3, read exactly;
+  # sqv.ext the square's vertices, an edge's midpoint, the centre and
+  # (1, 1) again; pl.ine the square in the plane x3 = 0 with x1 + x2 <= 3,
+  # x3 <= 5 and x3 >= 0, the last tight everywhere.
+  printf 'H-representation\nbegin\n6 3 integer\n0 1 0\n0 0 1\n1 -1 0\n1 0 -1\n2 -1 -1\n3 -1 -1\nend\n' >sq.ine
+  printf 'H-representation\nbegin\n6 3 rational\n0 1 0\n0 0 1\n1/3 -1 0\n1/3 0 -1\n2/3 -1 -1\n1 -1 -1\nend\n' >sq3.ine
+  printf 'V-representation\nbegin\n7 3 rational\n1 0 0\n1 1 0\n1 0 1\n1 1 1\n1 1/2 0\n1 1/2 1/2\n1 1 1\nend\n' >sqv.ext
+  printf 'H-representation\nlinearity 1 1\nbegin\n8 4 integer\n0 0 0 1\n0 1 0 0\n0 0 1 0\n1 -1 0 0\n1 0 -1 0\n3 -1 -1 0\n5 0 0 -1\n0 0 0 1\nend\n' >pl.ine
+  while IFS='|' read -r file rows arithmetics; do
+    for a in $arithmetics; do
+      cases <<EOF
+0|out|* strongly redundant rows $rows|reduce $file --strong --arithmetic $a -o -
+EOF
+    done
+  done <<'EOF'
+sq.ine|(1): 6|double exact auto
+sq3.ine|(1): 6|exact auto
+sqv.ext|(1): 6|double exact auto
+pl.ine|(2): 6 7|double exact auto
+EOF
+  # The rows kept are written as read: 2/3 stays 2/3, 1 -1 -1 goes.
+  run "sq3 kept rows" 0 "$Z" reduce sq3.ine --strong --arithmetic exact -o -
+  has "sq3: x1 + x2 <= 2/3 kept" out " 2/3 -1 -1"
+  lacks "sq3: x1 + x2 <= 1 gone" out " 1 -1 -1"
   # The interior-point LP's ceiling is twice the largest b, unless that
   # is no double: x1 <= 1e308, x2 <= 1, x1 + x2 >= 0 have the slack
   # (1e308 + 1) / 3 at best, the three slacks summing to 1e308 + 1.
