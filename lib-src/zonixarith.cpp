@@ -1263,6 +1263,18 @@ bool valid_on(dd_MatrixPtr Mlp, QMatrix &q, const mpq_class *r)
   return sgn(value) >= 0;
 }
 
+// lifted := side times row i of R, a row over the columns not in cols,
+// with zeros in the eliminated columns: the same row over q's columns.
+void lift(const QMatrix &R, long i, int side, const std::vector<dd_colrange> &cols,
+          std::vector<mpq_class> &lifted)
+{
+  long k = 0;
+  for (size_t j = 0; j < lifted.size(); ++j)
+    lifted[j] = std::find(cols.begin(), cols.end(), static_cast<dd_colrange>(j + 1)) == cols.end()
+                    ? side * R.at(i, k++)
+                    : mpq_class(0);
+}
+
 // Whether every row of R, a projection of q's polyhedron onto the columns
 // not in cols (equations both ways), holds on all of it, each by valid_on.
 bool rows_valid_on(dd_MatrixPtr M, const QMatrix &q, const std::vector<dd_colrange> &cols, const QMatrix &R)
@@ -1274,10 +1286,7 @@ bool rows_valid_on(dd_MatrixPtr M, const QMatrix &q, const std::vector<dd_colran
   for (long i = 0; i < R.rows; ++i) {
     const bool eq = std::binary_search(R.linearity.begin(), R.linearity.end(), i + 1);
     for (int side = eq ? -1 : 1; side <= 1; side += 2) {
-      long k = 0;
-      for (long j = 0; j < q.cols; ++j)
-        lifted[static_cast<size_t>(j)] =
-            std::find(cols.begin(), cols.end(), j + 1) == cols.end() ? side * R.at(i, k++) : mpq_class(0);
+      lift(R, i, side, cols, lifted);
       if (!valid_on(Mlp.get(), h, lifted.data())) return false;
     }
   }
@@ -1459,10 +1468,7 @@ Projection through_projected_proof(dd_MatrixPtr M, const std::vector<dd_colrange
   for (long i = 0; i < R.rows; ++i) {
     const bool eq = std::binary_search(R.linearity.begin(), R.linearity.end(), i + 1);
     for (int side = eq ? -1 : 1; side <= 1; side += 2) {
-      long k = 0;
-      for (long j = 0; j < q.cols; ++j)
-        lifted[static_cast<size_t>(j)] =
-            std::find(cols.begin(), cols.end(), j + 1) == cols.end() ? side * R.at(i, k++) : mpq_class(0);
+      lift(R, i, side, cols, lifted);
       for (long j = 0; j < q.cols; ++j) rd[static_cast<size_t>(j)] = lifted[static_cast<size_t>(j)].get_d();
       // The first point of G on the facet, by doubles, that shows it.
       bool valid = false;
