@@ -34,6 +34,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import run_bench as rb  # noqa: E402
+from compare_versions import cpu_so_far  # noqa: E402
 
 ARITHMETICS = ("double", "exact", "auto")
 THREADS = (1, 2)
@@ -67,15 +68,6 @@ def runs_for(name, h, small, convert, eliminate=None):
             out.append(("project-%s" % a, ["project", name, "--eliminate", "1", "-o", "out",
                                            "--quiet"] + ar))
     return out
-
-
-def cpu_so_far(pid):
-    """Processor seconds a running process has used (all its threads)."""
-    try:
-        fields = Path("/proc/%d/stat" % pid).read_text().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-    except (OSError, IndexError, ValueError):
-        return 0.0
 
 
 def run(exe, src, name, tail, where, timeout):
