@@ -53,10 +53,21 @@ struct Rows {
   std::vector<u64> mod, mod31;              // n * d residues modulo kP, kQ
   std::vector<long> origin;                 // the row's number in its matrix, 0 if made up
 
-  explicit Rows(std::size_t dim, const char *name = "row") : d(dim), what(name) {}
+  explicit Rows(std::size_t dim, const char *name = "row") : d(dim), what(name), tmp(dim) {}
   const i64 *row(std::size_t i) const { return small.data() + i * d; }
-  template <u64 P = kP>
-  const u64 *res(std::size_t i) const { return (P == kP ? mod : mod31).data() + i * d; }
+  bool keep = true; mutable std::vector<u64> tmp;  // residues stored, else made when asked (once or twice a row)
+  template <u64 P = kP> const u64 *res(std::size_t i) const
+  {
+    for (std::size_t j = 0; j < d && !keep; ++j) tmp[j] = residue<P>(i, j);
+    return keep ? (P == kP ? mod : mod31).data() + i * d : tmp.data();
+  }
+  template <u64 P> u64 residue(std::size_t i, std::size_t j) const
+  {
+    const i64 v = row(i)[j]; const u64 r = reduce<P>(v < 0 ? -static_cast<u64>(v) : static_cast<u64>(v));
+    return !big[i].empty() ? mpz_fdiv_ui(big[i][j].get_mpz_t(), P) : v < 0 && r != 0 ? P - r : r;
+  }
+  void reserve(std::size_t k)
+  { small.reserve(k * d), bits.reserve(k), big.reserve(k), origin.reserve(k), mod.reserve(keep ? k * d : 0), mod31.reserve(keep ? k * d : 0); }
   mpz_class entry(std::size_t i, std::size_t j) const { return big[i].empty() ? mpz_class(row(i)[j]) : big[i][j]; }
   void push(const i64 *e, long from)  // in GMP past 62 bits
   {
@@ -68,8 +79,7 @@ struct Rows {
   }
   void push(const mpq_class *q, long from)  // in 64 bits where it fits
   {
-    std::vector<i64> v(d);
-    bool fits = true;
+    std::vector<i64> v(d); bool fits = true;
     for (std::size_t j = 0; j < d && fits; ++j) {
       const u64 a = mpz_getlimbn(q[j].get_num_mpz_t(), 0);  // 0 for 0
       fits = q[j].get_den() == 1 && mpz_size(q[j].get_num_mpz_t()) <= 1 && a >> 62 == 0;
@@ -89,17 +99,12 @@ struct Rows {
   void finish(std::vector<mpz_class> z, long from)  // row n in small or in z
   {
     u64 top = 0; const i64 *v = small.data() + n * d;  // row n
-    for (std::size_t j = 0; j < d; ++j) {
-      const u64 a = v[j] < 0 ? -static_cast<u64>(v[j]) : static_cast<u64>(v[j]), r = reduce<kP>(a);
-      top |= a;
-      mod.push_back(!z.empty() ? mpz_fdiv_ui(z[j].get_mpz_t(), kP) : v[j] < 0 && r != 0 ? kP - r : r);
-      const u64 r31 = !z.empty() ? mpz_fdiv_ui(z[j].get_mpz_t(), kQ) : reduce<kQ>(a);
-      mod31.push_back(z.empty() && v[j] < 0 && r31 != 0 ? kQ - r31 : r31);
-    }
+    for (std::size_t j = 0; j < d; ++j) top |= v[j] < 0 ? -static_cast<u64>(v[j]) : static_cast<u64>(v[j]);
     bits.push_back(z.empty() ? bitlen(top) : 127), big.push_back(std::move(z)), origin.push_back(from), ++n;
+    for (std::size_t j = 0; j < d && keep; ++j) mod.push_back(residue<kP>(n - 1, j)), mod31.push_back(residue<kQ>(n - 1, j));
   }
   void pop()
-  { --n, small.resize(n * d), mod.resize(n * d), mod31.resize(n * d), bits.pop_back(), big.pop_back(), origin.pop_back(); }
+  { --n, small.resize(n * d), mod.resize(keep ? n * d : 0), mod31.resize(keep ? n * d : 0), bits.pop_back(), big.pop_back(), origin.pop_back(); }
   bool is_unit0(std::size_t i) const  // (1, 0, ..., 0)
   { return bits[i] == 1 && row(i)[0] == 1 && std::all_of(row(i) + 1, row(i) + d, [](i64 e) { return e == 0; }); }
   bool same(std::size_t i, std::size_t k, int sign = 1) const
@@ -152,12 +157,10 @@ struct Basis {
       for (std::size_t j = piv[r]; j < d && nf != P; ++j)
         if (P == kQ || b[j] != 0) w[j] += mulmod<P>(nf, b[j]), w[j] -= w[j] >= P ? P : 0;
     }
-    std::size_t c = 0;
-    while (c < d && w[c] == 0) ++c;
+    const auto c = static_cast<std::size_t>(std::find_if(w.begin(), w.end(), [](u64 x) { return x != 0; }) - w.begin());
     if (c == d) return false;
     u64 inv = 1;  // w[c]^(p - 2)
-    for (u64 a = w[c], e = P - 2; e != 0; e >>= 1, a = mulmod<P>(a, a))
-      if ((e & 1) != 0) inv = mulmod<P>(inv, a);
+    for (u64 a = w[c], e = P - 2; e != 0; e >>= 1, a = mulmod<P>(a, a)) inv = (e & 1) != 0 ? mulmod<P>(inv, a) : inv;
     for (auto &x : w) x = mulmod<P>(x, inv);
     rows.insert(rows.end(), w.begin(), w.end());
     return piv.push_back(c), true;
@@ -165,8 +168,7 @@ struct Basis {
 };
 
 // Rank of base plus the rows `which` of r, up to goal; base stays as it was.
-template <u64 P>
-std::size_t rank_with(Basis<P> &base, const Rows &r, View which, std::size_t goal)
+template <u64 P> std::size_t rank_with(Basis<P> &base, const Rows &r, View which, std::size_t goal)
 {
   const std::size_t r0 = base.rank();
   for (std::size_t k = 0; k < which.size() && base.rank() < goal; ++k) base.add(r.template res<P>(which[k]));
@@ -199,20 +201,23 @@ struct Ridges {
   std::vector<R> v;
   Ridges(std::size_t n, Get get, const std::vector<char> &simple) : set(get)
   {
+    std::size_t all = 0;  // room first: a million records copied as it grows cost more than the sort
+    for (std::size_t x = 0; x < n; ++x) all += simple[x] != 0 ? set(x).size() : 0;
+    v.reserve(all);
     for (std::size_t x = 0; x < n; ++x) {
       const u64 h = simple[x] != 0 ? hash(set(x)) : 0;
       for (std::size_t k = 0; simple[x] != 0 && k < set(x).size(); ++k)
-        v.push_back({static_cast<std::uint32_t>((h - key(set(x)[k])) >> 32), static_cast<std::uint32_t>(x),
-                     static_cast<std::uint32_t>(k)});
+        v.push_back({static_cast<std::uint32_t>((h - key(set(x)[k])) >> 32), static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(k)});
     }
-    std::vector<R> t(v.size() < 8192 ? 0 : v.size());  // a million records: 16 bits at a time, in linear time
-    std::vector<std::size_t> at(t.empty() ? 0 : std::size_t{1} << 16);
+    // A million records: 11 bits at a time (the writes stay in cache), in linear time.
+    std::vector<R> t(v.size() < 8192 ? 0 : v.size());
+    std::vector<std::size_t> at(t.empty() ? 0 : std::size_t{1} << 11);
     if (t.empty()) std::sort(v.begin(), v.end(), [](const R &x, const R &y) { return x.h < y.h; });
-    for (int b = 0; b < 32 && !t.empty(); b += 16, v.swap(t)) {
+    for (int b = 0; b < 32 && !t.empty(); b += 11, v.swap(t)) {
       std::fill(at.begin(), at.end(), 0);
-      for (const R &r : v) ++at[(r.h >> b) & 0xffff];
+      for (const R &r : v) ++at[(r.h >> b) & 0x7ff];
       std::exclusive_scan(at.begin(), at.end(), at.begin(), std::size_t{0});
-      for (const R &r : v) t[at[(r.h >> b) & 0xffff]++] = r;
+      for (const R &r : v) t[at[(r.h >> b) & 0x7ff]++] = r;
     }
   }
   bool same(const R &a, const R &b) const  // sorted, an atom out of each at lo and hi: equal in three runs
@@ -235,8 +240,7 @@ struct Ridges {
         std::size_t mates = 0;
         for (std::size_t b = a + 1; b < j && used[a - i] == 0; ++b)
           if (used[b - i] == 0 && same(v[a], v[b])) {
-            used[b - i] = 1;
-            if (++mates > 1) return false;
+            if (used[b - i] = 1, ++mates > 1) return false;
             mate(v[a].x, v[b].x);
           }
         if (mates == 0 && used[a - i] == 0) lone(v[a]);
@@ -257,7 +261,7 @@ struct Cone {
   Rows atoms, eqs, elems, lines;
   std::vector<char> proven;  // by input row: shown to hold with equality
   bool points = false;        // V atoms of t > 0 are points, never in the lineality
-  explicit Cone(std::size_t d) : atoms(d, "input row"), eqs(d, "equation"), elems(d, "output row"), lines(d, "output line") {}
+  explicit Cone(std::size_t d) : atoms(d, "input row"), eqs(d, "equation"), elems(d, "output row"), lines(d, "output line") { elems.keep = false; }
 };
 
 std::string named(const Rows &r, std::size_t i)
@@ -318,8 +322,7 @@ struct Walk {
                     [&](const auto &x) { closed = closed && in_big(without(ups[x.x], x.k), x.x); }))
         return false;
       for (std::size_t i = 0; i < big.size() && closed; ++i) {
-        std::vector<Set> two;
-        std::vector<std::size_t> g2;
+        std::vector<Set> two; std::vector<std::size_t> g2;
         closed = up_faces(ups[big[i]], r - 1, gens, two, g2) &&
                  std::all_of(two.begin(), two.end(), [&](const Set &t2) { return rg.has(t2) || in_big(t2, big[i]); });
       }
@@ -338,6 +341,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   Walk w(c, d);
   std::vector<std::uint32_t> zat;
   std::vector<std::size_t> zoff{0}, count(m, 0);
+  zat.reserve(n * d), zoff.reserve(n + 1), w.zoff.reserve(n + 1);
   // Valid: lines orthogonal to atoms and equations, elements on the right
   // side (in one pass over the atoms' columns where no sum passes 2^62).
   const int abits = m == 0 ? 0 : *std::max_element(c.atoms.bits.begin(), c.atoms.bits.end());
@@ -388,7 +392,9 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   Basis xb = lb;
   for (std::size_t x = 0; x < n && xb.rank() < d - q; ++x) xb.add(c.elems.res(x));
   if (xb.rank() + q != d) return no(std::string("the output rows do not span the cone"));
-  for (std::size_t x = 0; x < n; ++x) {
+  const bool none = std::none_of(count.begin(), count.end(), [n](std::size_t k) { return k == n; });
+  if (none) w.zat.swap(zat), w.zoff.swap(zoff);
+  for (std::size_t x = 0; x < n && !none; ++x) {
     for (std::size_t i = zoff[x]; i < zoff[x + 1]; ++i)
       if (!implicit(zat[i])) w.zat.push_back(zat[i]);
     w.zoff.push_back(w.zat.size());
@@ -413,15 +419,10 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   const Ridges<decltype(get)> rg(pointed >= 3 ? n : 0, get, simple);
   std::vector<std::size_t> parent(n);
   std::iota(parent.begin(), parent.end(), 0);
-  auto root = [&](std::size_t x) {
-    while (parent[x] != x) x = parent[x] = parent[parent[x]];
-    return x;
-  };
+  auto root = [&](std::size_t x) { while (parent[x] != x) x = parent[x] = parent[parent[x]]; return x; };
   std::vector<typename decltype(rg.v)::value_type> open;  // ridges no other simple element has
-  auto mate = [&](std::size_t x, std::size_t y) {
-    parent[root(y)] = root(x);
-    if (nbrs != nullptr) (*nbrs)[x].push_back(y), (*nbrs)[y].push_back(x);
-  };
+  auto mate = [&](std::size_t x, std::size_t y)
+  { parent[root(y)] = root(x); if (nbrs != nullptr) (*nbrs)[x].push_back(y), (*nbrs)[y].push_back(x); };
   if (!rg.match(mate, [&](const auto &r) { open.push_back(r); }))
     return no("a 2-face holds three output rows");
   // One seed per group of simple elements joined by ridges (extreme spreads).
@@ -455,8 +456,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
       if (g != x && shared[g] + q + 2 >= R) cand.push_back(g);
       shared[g] = 0;
     }
-    std::vector<Set> ups;
-    std::vector<std::size_t> gens;
+    std::vector<Set> ups; std::vector<std::size_t> gens;
     if (!w.up_faces(Set(w.z(x).begin(), w.z(x).end()), R - 1, cand, ups, gens))
       return w.budget < 0 ? no("too degenerate to certify here", true)
                           : no("a 2-face at " + named(c.elems, x) + " has no other output row");
@@ -488,6 +488,7 @@ template <class Out> Verdict pose(const QMatrix &in, const Out &out, Cone &c)
   if (in.cols != out.cols || in.cols < 1 || hin == (out.representation != dd_Generator))
     return no("the output is not the other representation in as many columns");
   std::unordered_map<u64, std::vector<std::size_t>> seen;
+  c.atoms.reserve(static_cast<std::size_t>(in.rows) + 1), c.elems.reserve(static_cast<std::size_t>(out.rows) + 2);
   bool constant = false;  // H: a right-hand side not 0; V: a point
   for (long i = 0; i < in.rows; ++i) {
     constant = constant || sgn(in.at(i, 0)) != 0;
@@ -530,8 +531,7 @@ bool zero_from(const Vec &v, std::size_t j)
 mpz_class over_common(const Vec &v, std::vector<mpz_class> &V)
 {
   mpz_class D = 1;
-  for (const auto &e : v)
-    if (!mpz_divisible_p(D.get_mpz_t(), e.get_den_mpz_t())) mpz_lcm(D.get_mpz_t(), D.get_mpz_t(), e.get_den_mpz_t());
+  for (const auto &e : v) mpz_divisible_p(D.get_mpz_t(), e.get_den_mpz_t()) ? void() : mpz_lcm(D.get_mpz_t(), D.get_mpz_t(), e.get_den_mpz_t());
   for (const auto &e : v) V.push_back(e.get_num() * (D / e.get_den()));
   return D;
 }
@@ -608,6 +608,7 @@ template <class Out> Verdict adjacent(const QMatrix &in, const Out &out, const Q
 {
   Cone c(static_cast<std::size_t>(std::max(in.cols, 1L)));
   if (Verdict v = pose(in, out, c); !v) return v;
+  if (static_cast<long>(adj.size()) != out.rows) return no("the adjacency has the wrong number of sets");
   std::vector<std::vector<std::size_t>> nbrs(c.elems.n);
   if (Verdict v = certify(c, &nbrs); !v) return v;
   // A line is next to every other row, and every row next to every line.
@@ -624,7 +625,6 @@ template <class Out> Verdict adjacent(const QMatrix &in, const Out &out, const Q
     if (k != 0) s.insert(s.end(), lines.begin(), lines.end()), ++listed;
   }
   if (listed != static_cast<std::size_t>(out.rows)) return no("an output row is no extreme ray");
-  if (static_cast<long>(adj.size()) != out.rows) return no("the adjacency has the wrong number of sets");
   for (std::size_t k = 0; k < want.size(); ++k) {
     std::sort(want[k].begin(), want[k].end());
     want[k].erase(std::unique(want[k].begin(), want[k].end()), want[k].end());

@@ -42,9 +42,8 @@ struct IntRows { long rows = 0, cols = 0; dd_RepresentationType representation =
                  std::vector<long> linearity; std::vector<std::int64_t> entries; };
 Verdict conversion(const QMatrix &in, const IntRows &out);
 
-// The conversion, and adj[k], the output rows next to row k (1-based,
-// increasing): those spanning a 2-face with it; a line is next to every
-// other row.
+// The conversion, and adj[k], the output rows next to row k (1-based, increasing):
+// those spanning a 2-face with it; a line is next to every other row.
 Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj);
 Verdict adjacency(const QMatrix &in, const IntRows &out, const QFamily &adj);
 
