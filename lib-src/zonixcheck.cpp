@@ -403,12 +403,12 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   // on it and the lineality).  One with R - 1 - q of them is simple; its
   // ridges (drop one atom) are 2-faces, each shared with one other element.
   std::vector<char> simple(n, 0);
-  std::vector<std::pair<u64, std::size_t>> byset;
+  std::vector<std::pair<u64, std::size_t>> byset(n);
   for (std::size_t x = 0; x < n; ++x) {
     if (w.z(x).size() == allatoms.size()) return no(named(c.elems, x) + " lies in the lineality");
     if (w.z(x).size() + q + 1 < R) return no(named(c.elems, x) + " is not extreme");
     simple[x] = w.z(x).size() + q + 1 == R;
-    byset.emplace_back(hash(w.z(x)), x);
+    byset[x] = {hash(w.z(x)), x};
   }
   std::sort(byset.begin(), byset.end());
   for (std::size_t i = 1; i < byset.size(); ++i)

@@ -122,6 +122,11 @@ struct ExactResult {
 bool output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std::vector<long> &linearity,
                  const std::function<bool(std::string &)> *flush = nullptr);
 
+// The output rows of a finished exact run as 64-bit integers (row-major),
+// each as the copy's row times the lcm of its denominators; false with
+// lines, only the origin, or an entry of 2^62 or more.
+bool output_integers(dd_PolyhedraPtr poly, std::vector<std::int64_t> &v, long *rows);
+
 // dd_DDMatrix2PolyWith with M's entries moved into the polyhedron rather
 // than copied: M is left with zeros.
 dd_PolyhedraPtr matrix_to_poly_taking(dd_MatrixPtr M, dd_RowOrderType order, unsigned seed, int threads,

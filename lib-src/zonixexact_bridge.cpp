@@ -198,6 +198,16 @@ void convert(const ExactConvert &rq, const QMatrix &in, ExactResult &res)
     family(rq.input_incidence, dd_CopyInputIncidence, res.input_incidence);
     return;
   }
+  // Integers wanted: straight from the rays, no fractions made on the way.
+  if (!rq.text && rq.integers && zonix::output_integers(poly.get(), res.integers, &res.output.rows)) {
+    res.as_integers = true;
+    res.output.linearity.clear();
+    family(rq.adjacency, dd_CopyAdjacency, res.adjacency);
+    family(rq.incidence, dd_CopyIncidence, res.incidence);
+    family(rq.input_adjacency, dd_CopyInputAdjacency, res.input_adjacency);
+    family(rq.input_incidence, dd_CopyInputIncidence, res.input_incidence);
+    return;
+  }
   const Matrix out(in.representation == dd_Generator ? dd_CopyInequalities(poly.get())
                                                      : dd_CopyGenerators(poly.get()));
   if (out.get() == nullptr) {

@@ -393,6 +393,37 @@ bool zonix::output_text(dd_PolyhedraPtr poly, std::string &text, long *rows, std
   ddd_clear(t);
   return true;
 }
+
+bool zonix::output_integers(dd_PolyhedraPtr poly, std::vector<std::int64_t> &v, long *rows)
+{
+  OutputShape shape;
+  if (!output_shape(poly, &shape) || shape.origin || shape.lineality != 0) return false;
+  const dd_ConePtr cone = poly->child;
+  const dd_colrange d = poly->d;
+  constexpr std::int64_t kLimit = std::int64_t{1} << 62;
+  v.assign(static_cast<size_t>(shape.total * d), 0);
+  dd_bigrange i = 0;
+  for (dd_RayPtr r = cone->FirstRay; r != nullptr && i < shape.total; r = r->Next) {
+    if (!r->feasible) continue;
+    std::int64_t *a = v.data() + i * d;
+    std::uint64_t g = 0;
+    for (dd_colrange j = 0; j < d; ++j) {
+      const dd_colrange j1 = cone->newcol[j + 1];
+      if (j1 == 0) continue;
+      const mytype &x = r->Ray[j1 - 1];
+      if (ddd_big(x) || x->v >= kLimit || x->v <= -kLimit) return false;
+      a[j] = x->v;
+      g = zonix::binary_gcd(g, zonix::magnitude(a[j]));
+    }
+    // The copy's numbers over the lcm of their denominators: a point with
+    // a positive first entry, every row in lowest terms.
+    const std::int64_t by = (shape.rep == dd_Generator && a[0] < 0 ? -1 : 1) * static_cast<std::int64_t>(g > 1 ? g : 1);
+    for (dd_colrange j = 0; j < d; ++j) a[j] /= by;
+    ++i;
+  }
+  *rows = static_cast<long>(i);
+  return i == shape.total;
+}
 #endif
 
 extern "C" {
