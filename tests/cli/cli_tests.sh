@@ -221,13 +221,13 @@ signal)
   has "interrupt message" err "zonix convert: interrupted"
   has "old file intact" cube13.ine "previous contents"
   # SIGINT twice while the 14-cube's vertex adjacency (seconds of work) is
-  # written, once its vertices are out: the old adjacency file stays, and
+  # written in double, once its vertices are out: the old adjacency file stays, and
   # no temporary file is left.
   awk 'BEGIN { d = 14; print "H-representation\nbegin"; print 2 * d, d + 1, "integer"
     for (j = 1; j <= d; j++) for (s = 0; s <= 1; s++) { r = s; for (i = 1; i <= d; i++) r = r " " (i == j ? 1 - 2 * s : 0); print r }
     print "end" }' >h14.ine
   echo "previous adjacency" >h14.ead
-  "$Z" convert h14.ine -o h14.ext --adjacency 2>err &
+  "$Z" convert h14.ine -o h14.ext --adjacency --arithmetic double 2>err &
   pid=$!
   for _ in $(seq 400); do grep -q "wrote h14.ext" err && break; sleep 0.05; done
   kill -INT $pid; sleep 0.3; kill -INT $pid
