@@ -702,7 +702,8 @@ bool double_answer_certain(dd_PolyhedraPtr poly)
 
 bool measured_data(dd_MatrixPtr M)
 {
-  if (M == nullptr) return false;
+  // Numbers declared integer or rational are exact, whatever doubles they are.
+  if (M == nullptr || M->numbtype == dd_Rational || M->numbtype == dd_Integer) return false;
   auto integer = [](double x) { return std::isfinite(x) && x == std::trunc(x); };
   for (long i = 0; i < M->rowsize; ++i)
     for (long j = 0; j < M->colsize; ++j)

@@ -176,7 +176,8 @@ bool passes_checker(const QMatrix &in, const Conversion &c);
 bool double_answer_certain(dd_PolyhedraPtr poly);
 
 // Whether M's numbers are measured data: some entry (objective included)
-// is no integer.  Integers, however written, are exact data.
+// is no integer, and M's number type is not integer or rational (a file's
+// fractions are exact data).  Integers, however written, are exact data.
 bool measured_data(dd_MatrixPtr M);
 
 // Whether out, a double answer for M, is exactly right for some data

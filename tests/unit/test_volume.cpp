@@ -239,11 +239,27 @@ TEST(Volume, RationalRowsAreTakenExactly)
       ASSERT_EQ(v.error, dd_NoError);
       EXPECT_EQ(v.fraction, want) << v.fraction.get_str();
     }
-    // The doubles alone are measured data: auto computes in double.
+    // The doubles alone, typed real, are measured data: auto computes in double.
+    e.M->numbtype = dd_Real;
     const zonix::Volume w = zonix::volume(e.M.get(), zonix::Arithmetic::Auto);
     EXPECT_FALSE(w.exact);
     EXPECT_NEAR(w.value, want.get_d(), 1e-12);
   }
+  // Typed rational, fractions that doubles hold are exact data: [0, 1/2] x [0, 1/4] x [0, 1/8]
+  // has volume 1/64, exactly, with no rows given beside the doubles.
+  fam::Instance box;
+  box.rep = Rep::H;
+  box.cols = 4;
+  for (int j = 0; j < 3; ++j) {
+    std::vector<fam::Rational> lo(4, fam::rat(0)), hi(4, fam::rat(0));
+    lo[j + 1] = fam::rat(1), hi[0] = fam::rat(1, 2 << j), hi[j + 1] = fam::rat(-1);
+    box.rows.push_back(lo), box.rows.push_back(hi);
+  }
+  Exact b = exact_of(box);
+  b.M->numbtype = dd_Rational;
+  const zonix::Volume w = zonix::volume(b.M.get(), zonix::Arithmetic::Auto);
+  EXPECT_TRUE(w.exact);
+  EXPECT_EQ(w.fraction, mpq_class(1, 64)) << w.fraction.get_str();
 }
 
 TEST(Volume, BeyondSixtyFourBits)
