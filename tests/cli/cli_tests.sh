@@ -381,6 +381,7 @@ fractions)
     "$Z" convert $f --arithmetic exact -o exact.out 2>/dev/null
     run "auto $f: convert" 0 "$Z" convert $f -o auto.out
     [ $f != cross.ine ] || lacks "auto $f: no exact run" err "exact arithmetic"
+    [ $f != quarters.ext ] || has "auto $f: generators in fractions run exactly first" err "costs no more than double"
     body auto.out >got && body exact.out >want && same "auto $f: the exact rows" got want
   done
   # Its facets meet as the cube's vertices do: three neighbours each.
