@@ -1849,11 +1849,13 @@ namespace {
 // For implicit equations `named` of H rows q, found by certified_rows:
 // y, >= 0 off the equations, > 0 on the rows named, sum y_i r_i = 0; and x,
 // a point where every row not named holds strictly (for check::linearity).
+// Generators: x is a row z, >= 0 on all, > 0 on those not named.
 bool implicit_witness(const QMatrix &q, const std::vector<long> &named, const lp::RowWitnesses &w, check::Vec &y,
                       check::Vec &x)
 {
+  const bool generators = q.representation == dd_Generator;
   y.assign(static_cast<size_t>(q.rows), 0);
-  x.assign(static_cast<size_t>(q.cols - 1), 0);
+  x.assign(static_cast<size_t>(generators ? q.cols : q.cols - 1), 0);
   for (const long i : named) {
     y[static_cast<size_t>(i - 1)] += 1;
     for (const auto &[k, c] : w.combination[static_cast<size_t>(i - 1)]) y[static_cast<size_t>(k - 1)] -= c;
@@ -1867,12 +1869,13 @@ bool implicit_witness(const QMatrix &q, const std::vector<long> &named, const lp
       for (size_t j = 0; j < x.size(); ++j) x[j] += w.point[static_cast<size_t>(i)][j];
       ++points;
     }
-  if (points == 0 && w.start.size() == x.size()) {
+  if (points == 0 && w.start.size() == x.size() && !generators) {
     x = w.start;
     points = 1;
   }
-  if (points == 0) return false;
-  for (auto &v : x) v /= points;
+  // Every generator named: z = 0 holds on all of them.
+  if (points == 0 && !generators) return false;
+  for (auto &v : x) v /= std::max(points, 1L);
   for (long i = 0; i < q.rows; ++i)
     if (w.ray[static_cast<size_t>(i)] != 0 && w.point[static_cast<size_t>(i)].size() == x.size())
       for (size_t j = 0; j < x.size(); ++j) x[j] += w.point[static_cast<size_t>(i)][j];
@@ -1914,7 +1917,7 @@ bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &nam
   for (size_t k = 0; k < kept.size(); ++k)
     if (!std::binary_search(q.linearity.begin(), q.linearity.end(), kept[k]))
       witness[k] = w.point[static_cast<size_t>(kept[k] - 1)];
-  return static_cast<bool>(check::redundancy(q, kept, combination, witness));
+  return static_cast<bool>(check::redundancy(q, kept, combination, witness, query == RowQuery::StronglyRedundant));
 }
 
 }  // namespace
@@ -1952,14 +1955,10 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
   constexpr dd_rowrange kProvedRows = 4000;
   const bool per_row = query != RowQuery::Redundant || method == dd_RedundancyEachRow ||
                        (method == dd_RedundancyAuto && M->rowsize <= kProvedRows);
-  // The checker judges what it has an entry for; strong redundancy and
-  // the implicit lines of generators stand on the LPs' exact proofs.
-  const bool witnessed = query == RowQuery::Redundant ||
-                         (query == RowQuery::ImplicitLinearity && M->representation != dd_Generator);
   try {
     lp::RowWitnesses w;
-    if (per_row) proved = lp::certified_rows(M, q, test, err, 0, witnessed ? &w : nullptr);
-    if (proved && witnessed && !rows_checked(q, query, *proved, w)) proved.reset();
+    if (per_row) proved = lp::certified_rows(M, q, test, err, 0, &w);
+    if (proved && !rows_checked(q, query, *proved, w)) proved.reset();
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
   }

@@ -594,8 +594,7 @@ template <class Out> Verdict converted(const QMatrix &in, const Out &out, const 
   if (farkas != nullptr) {
     // 0 = sum y_i (row_i . y), terms >= 0: rows with y_i > 0 are equations.
     QMatrix rows = in;
-    const bool v = in.representation == dd_Generator;
-    std::erase_if(rows.linearity, [&](long i) { return v && sgn(in.at(i - 1, 0)) != 0; });
+    std::erase_if(rows.linearity, [&](long i) { return in.representation == dd_Generator && sgn(in.at(i - 1, 0)) != 0; });
     Vec sum;
     if (!combine(rows, *farkas, sum) || !zero_from(sum, 0)) return no("the rows' combination is no zero sum");
     for (const auto &v : *farkas) c.proven.push_back(sgn(v) > 0);
@@ -615,8 +614,7 @@ template <class Out> Verdict adjacent(const QMatrix &in, const Out &out, const Q
   QFamily want(static_cast<std::size_t>(out.rows));
   const std::vector<long> &lines = c.lines.origin;
   for (auto l : lines)
-    for (long k = 1; k <= out.rows; ++k)
-      if (k != l) want[static_cast<std::size_t>(l - 1)].push_back(k);
+    for (long k = 1; k <= out.rows; ++k) k != l ? want[static_cast<std::size_t>(l - 1)].push_back(k) : void();
   std::size_t listed = lines.size();
   for (std::size_t x = 0; x < c.elems.n; ++x) {
     const long k = c.elems.origin[x];
@@ -626,8 +624,7 @@ template <class Out> Verdict adjacent(const QMatrix &in, const Out &out, const Q
   }
   if (listed != static_cast<std::size_t>(out.rows)) return no("an output row is no extreme ray");
   for (std::size_t k = 0; k < want.size(); ++k) {
-    std::sort(want[k].begin(), want[k].end());
-    want[k].erase(std::unique(want[k].begin(), want[k].end()), want[k].end());
+    std::sort(want[k].begin(), want[k].end()), want[k].erase(std::unique(want[k].begin(), want[k].end()), want[k].end());
     if (!want[k].empty() && want[k][0] == 0) want[k].erase(want[k].begin());  // implied rows
     if (want[k] != adj[k]) return no("the neighbours of output row " + std::to_string(k + 1) + " differ");
   }
@@ -668,7 +665,7 @@ Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin)
 { return sgn(margin) <= 0 ? no("the margin is not positive") : feasible(h, x, margin); }
 
 Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Vec> &removed_combination,
-                   const std::vector<Vec> &kept_witness)
+                   const std::vector<Vec> &kept_witness, bool strong)
 {
   const bool hrep = in.representation != dd_Generator;
   const std::size_t cols = static_cast<std::size_t>(in.cols);
@@ -676,8 +673,7 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
       (!kept.empty() && (kept.front() < 1 || kept.back() > in.rows)))
     return no("the kept rows are not increasing row numbers");
   std::vector<long> removed;
-  for (long i = 1; i <= in.rows; ++i)
-    if (!member(kept, i)) removed.push_back(i);
+  for (long i = 1; i <= in.rows; ++i) member(kept, i) ? void() : removed.push_back(i);
   if (std::any_of(removed.begin(), removed.end(), [&](long i) { return member(in.linearity, i); }) ||
       removed_combination.size() != removed.size() || kept_witness.size() != kept.size())
     return no("an equation or line removed, or a certificate missing");
@@ -690,36 +686,42 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
     if (member(in.linearity, kept[i])) K.linearity.push_back(static_cast<long>(i) + 1);
   }
   for (std::size_t k = 0; k < removed.size(); ++k) {
-    if (removed_combination[k].size() != kept.size()) return no("a combination has the wrong length");
     if (Verdict v = combine(K, removed_combination[k], sum); !v) return v;
     for (std::size_t j = 0; j < cols; ++j) sum[j] = row_of(in, removed[k] - 1)[j] - sum[j];
-    // H: the slack (s, 0, ..., 0), s >= 0, is the row 0 <= 1 times s.
-    if (!(hrep ? sgn(sum[0]) >= 0 : sgn(sum[0]) == 0) || !zero_from(sum, 1))
+    // H: the slack (s, 0, ..., 0), s >= 0, is the row 0 <= 1 times s; s > 0 keeps the row's hyperplane off.
+    if (!(hrep ? sgn(sum[0]) >= int{strong} : sgn(sum[0]) == 0) || !zero_from(sum, 1))
       return no("the combination does not give " + row_name(removed[k] - 1));
+    for (std::size_t i = 0; i < kept.size() && strong && !hrep; ++i)  // in the relative interior
+      if (sgn(removed_combination[k][i]) <= 0 && !member(K.linearity, static_cast<long>(i) + 1)) return no("a coefficient is not positive");
   }
   for (std::size_t k = 0; k < kept.size(); ++k) {
     if (member(K.linearity, static_cast<long>(k) + 1)) { wr.push(Vec(cols, 0).data(), 0); continue; }
     if (kept_witness[k].size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " is too short");
     w = kept_witness[k], hrep ? void(w.insert(w.begin(), mpq_class(1))) : void(), wr.push(w.data(), kept[k]);
     for (std::size_t i = 0; i < kept.size(); ++i)
-      if (const int sv = sign_dot(kr, i, wr, k); i == k ? sv >= 0 : (member(K.linearity, static_cast<long>(i) + 1) ? sv != 0 : sv < 0))
+      if (const int sv = sign_dot(kr, i, wr, k); i == k ? sv >= int{strong} : (member(K.linearity, static_cast<long>(i) + 1) ? sv != 0 : sv < 0))
         return no("the witness for " + row_name(kept[k] - 1) + " fails at " + row_name(kept[i] - 1));
+    bool off = hrep || !strong;  // V, strong: z is no zero on the kept generators
+    for (std::size_t i = 0; i < kept.size() && !off; ++i) off = sign_dot(kr, i, wr, k) != 0;
+    if (!off) return no("the witness for " + row_name(kept[k] - 1) + " is zero on every generator");
   }
   return Verdict{};
 }
 
-Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const Vec &y, const Vec &x)
+Verdict linearity(const QMatrix &in, const std::vector<long> &implicit, const Vec &y, const Vec &x)
 {
-  if (h.representation == dd_Generator) return no("implicit linearity is checked for H rows");
+  QMatrix V;  // generators g as rows 0 + g.z >= 0 in z: the same statement
+  V.rows = in.rows, V.cols = in.cols + 1, V.linearity = in.linearity;
+  for (long i = 0; i < in.rows && in.representation == dd_Generator; ++i)
+    V.entries.emplace_back(0), V.entries.insert(V.entries.end(), row_of(in, i), row_of(in, i) + in.cols);
+  const QMatrix &h = in.representation == dd_Generator ? V : in;
   Vec sum;  // 0 = sum y_i (r_i0 + r_i.x) with every term >= 0: each term is 0
   if (!implicit.empty() && (!combine(h, y, sum) || !zero_from(sum, 0))) return no("the combination is no proof");
-  for (long r : implicit)
-    if (r < 1 || r > h.rows || member(h.linearity, r) || sgn(y[static_cast<std::size_t>(r - 1)]) <= 0)
-      return no("a claimed row is no inequality the combination uses");
+  if (std::any_of(implicit.begin(), implicit.end(), [&](long r) { return r < 1 || r > h.rows || member(h.linearity, r) || sgn(y[static_cast<std::size_t>(r - 1)]) <= 0; }))
+    return no("a claimed row is no inequality the combination uses");
   if (Verdict v = feasible(h, x); !v) return v;
   for (long i = 0; i < h.rows; ++i)
-    if (!member(h.linearity, i + 1) && std::find(implicit.begin(), implicit.end(), i + 1) == implicit.end() &&
-        sgn(value(row_of(h, i), x)) <= 0)
+    if (!member(h.linearity, i + 1) && !std::count(implicit.begin(), implicit.end(), i + 1) && sgn(value(row_of(h, i), x)) <= 0)
       return no(row_name(i) + " is tight at the point but not claimed");
   return Verdict{};
 }
@@ -728,8 +730,7 @@ Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const
                    const std::vector<Vec> &combination, const std::vector<std::vector<Vec>> &tight, const Vec &inner)
 {
   std::vector<long> keep;  // the input column of each output column
-  for (long j = 0; j < in.cols; ++j)
-    if (j == 0 || std::find(eliminated.begin(), eliminated.end(), j + 1) == eliminated.end()) keep.push_back(j);
+  for (long j = 0; j < in.cols; ++j) j == 0 || !std::count(eliminated.begin(), eliminated.end(), j + 1) ? keep.push_back(j) : void();
   if (static_cast<long>(keep.size()) != out.cols || static_cast<long>(keep.size() + eliminated.size()) != in.cols ||
       combination.size() != static_cast<std::size_t>(out.rows) || tight.size() != combination.size())
     return no("the columns or the certificates do not match the output");
@@ -741,14 +742,12 @@ Verdict projection(const QMatrix &in, const std::vector<long> &eliminated, const
   auto at = [&](long k, const Vec &p) { return sgn(value(row_of(out, k), Vec(p.begin() + 1, p.end()))); };
   if (Verdict v = feasible(in, inner); !v) return v;
   std::vector<Vec> eqs;
-  for (long k = 0; k < out.rows; ++k)
-    if (member(out.linearity, k + 1)) eqs.emplace_back(row_of(out, k), row_of(out, k) + out.cols);
+  for (long k : out.linearity) eqs.emplace_back(row_of(out, k - 1), row_of(out, k - 1) + out.cols);
   const std::size_t dim = keep.size() - 1 - rank_of(eqs, keep.size());
   for (long k = 0; k < out.rows; ++k) {
     const bool eq = member(out.linearity, k + 1);
     const auto &y = combination[static_cast<std::size_t>(k)];
-    // valid: a combination of the input rows without the eliminated columns
-    Vec sum;
+    Vec sum;  // valid: a combination of the input rows without the eliminated columns
     if (Verdict v = combine(in, y, sum); !v) return v;
     for (long i = 0; i < in.rows && eq; ++i)
       if (sgn(y[static_cast<std::size_t>(i)]) != 0 && !member(in.linearity, i + 1))

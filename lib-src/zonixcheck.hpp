@@ -62,14 +62,16 @@ Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin);
 // removed_combination[k], per kept row (>= 0 off equations, lines), leaves
 // (s >= 0, 0..0) (V: 0) of the k-th row removed; kept_witness[k] (none on
 // equations, lines): H, a point where only that kept row fails; V, a row
-// z < 0 on that generator, >= 0 on the others, 0 on the lines.
+// z < 0 on that generator, >= 0 on the others, 0 on the lines.  strong, the rows removed missing
+// the polyhedron: H, s > 0, a kept row only <= 0 at its point; V, coefficients > 0 off the lines
+// (in the relative interior), z <= 0 on the kept generator and != 0 on some kept generator.
 Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Vec> &removed_combination,
-                   const std::vector<Vec> &kept_witness);
+                   const std::vector<Vec> &kept_witness, bool strong = false);
 
-// implicit: the inequality rows of h tight on all of it (1-based).  y: >= 0
-// off the equations, > 0 on the rows claimed, sum y_i r_i = 0; x: every
-// row holds, every inequality not claimed strictly.
-Verdict linearity(const QMatrix &h, const std::vector<long> &implicit, const Vec &y, const Vec &x);
+// implicit: the inequality rows of in tight on all of it, or the generators whose negatives it
+// generates (1-based).  y: >= 0 off the equations, lines, > 0 on the rows claimed, sum y_i r_i = 0;
+// x: every row holds, every inequality not claimed strictly (V: z of cols numbers, each g.z >= 0).
+Verdict linearity(const QMatrix &in, const std::vector<long> &implicit, const Vec &y, const Vec &x);
 
 // The projection of H rows in without the columns `eliminated` (1-based,
 // 2..cols).  combination[k], per input row (>= 0 on inequalities, 0 there

@@ -74,7 +74,7 @@ F = [  # id, file, fragment, replacement
     ("chk-lp-value", "lib-src/zonixcheck.cpp", "const bool equal = s * value(lp.rowvec.data(), x) == s * lp.rowvec[0] + sum[0];", "const bool equal = s * value(lp.rowvec.data(), x) <= s * lp.rowvec[0] + sum[0];"),
     ("chk-lp-sense", "lib-src/zonixcheck.cpp", "const int s = lp.objective == dd_LPmax ? 1 : -1;", "const int s = lp.objective == dd_LPmax ? 1 : 1;"),
     ("chk-margin", "lib-src/zonixcheck.cpp", ": s < low)", ": sgn(s) < 0)"),
-    ("chk-slack", "lib-src/zonixcheck.cpp", "hrep ? sgn(sum[0]) >= 0", "hrep ? sgn(sum[0]) >= -1"),
+    ("chk-slack", "lib-src/zonixcheck.cpp", "hrep ? sgn(sum[0]) >= int{strong}", "hrep ? sgn(sum[0]) >= -1"),
     ("chk-rank-fallback", "lib-src/zonixcheck.cpp", "R - 1) < R - 1 && rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1)", "R - 1) < R - 1)"),
     ("chk-unproved-wrong", "lib-src/zonixcheck.cpp", "return Verdict{false, std::move(why), unproved};", "return Verdict{false, std::move(why), unproved || why.size() < 1000};"),
     ("chk-proj-inner", "lib-src/zonixcheck.cpp", "if (at(k, project(inner)) <= 0)", "if (at(k, project(inner)) < 0)"),
