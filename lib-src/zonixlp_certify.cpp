@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <new>
 #include <optional>
 #include <vector>
@@ -878,6 +879,84 @@ bool row_witness(const dd_lpdata &lp, const Rows &rows, dd_rowrange i, bool name
   return true;
 }
 
+// Row i of the generators, implied (its combination in w from its first LP),
+// is strongly redundant when no z >= 0 on the rows left, 0 on the lines and
+// on it, is positive on any (the second LP: max s.z, s their sum, s.z <= 1).
+// Its witness: that z, or from the second LP's duals u, sum u_k g_k = 0
+// with every u_k > 0 off the lines, added to the combination so that each
+// coefficient becomes positive (g_i in the relative interior).  Nothing
+// when a basis proves nothing.
+std::optional<bool> strongly_redundant_generator(dd_MatrixPtr Mcopy, dd_rowrange i, const Table &rows_of,
+                                                 const Table &minus_of, const std::vector<long> &current,
+                                                 const Vec &factor, RowWitnesses *w, dd_ErrorType *err)
+{
+  const dd_colrange d = rows_of.d;
+  const auto mcur = static_cast<dd_rowrange>(current.size());
+  Rows rows;
+  std::vector<long> minus;  // the original row of each negated copy
+  Vec ends(static_cast<size_t>(2 * d));
+  ends[0] = 1;
+  for (const long r : current) {
+    rows.add(rows_of, static_cast<size_t>(r - 1));
+    for (dd_colrange j = 1; j < d; ++j) ends[static_cast<size_t>(d + j)] += rows_of.row(static_cast<size_t>(r - 1))[j];
+  }
+  for (dd_colrange j = 1; j < d; ++j) ends[static_cast<size_t>(j)] = -ends[static_cast<size_t>(d + j)];
+  for (dd_rowrange k = 1; k <= mcur; ++k)
+    if (k == i || set_member(k, Mcopy->linset)) {
+      minus.push_back(current[static_cast<size_t>(k - 1)]);
+      rows.add(minus_of, static_cast<size_t>(minus.back() - 1));
+    }
+  const Table cap(std::move(ends), d);
+  rows.add(cap, 0);
+  rows.add(cap, 1);
+  LP lp(dd_CreateLP_V_SRedundancy(Mcopy, i));
+  if (!lp) throw std::bad_alloc();
+  dd_ErrorType e = dd_NoError;
+  dd_LPSolve(lp.get(), dd_DualSimplex, &e);
+  if (e == dd_Interrupted || e == dd_OutOfMemory) *err = e;
+  ExactSolution s;
+  if (e != dd_NoError || !settle(lp.get(), rows, &s) || lp->LPS != dd_Optimal) return std::nullopt;
+  const auto N = basis_matrix(*lp, rows);
+  if (N.empty()) return std::nullopt;
+  const long orig = current[static_cast<size_t>(i - 1)];
+  if (sgn(s.optvalue) > 0) {
+    const auto z = solve(N, unit(d, lp->rhscol));
+    if (!z) return std::nullopt;
+    w->combination[static_cast<size_t>(orig - 1)].clear();
+    w->point[static_cast<size_t>(orig - 1)].assign(z->begin() + 1, z->end());
+    return false;
+  }
+  // s = sum_j y_j (row of basis column j) on the columns of z.
+  const auto y = solve(transposed(N, d), row_of(rows, lp->objrow, d));
+  if (!y) return std::nullopt;
+  std::map<long, Q> u;  // by original row
+  for (const long r : current) u[r] += 1;
+  for (dd_colrange j = 1; j <= d; ++j) {
+    const long k = lp->nbindex[j];
+    const Q &yj = (*y)[static_cast<size_t>(j - 1)];
+    if (j == lp->rhscol || sgn(yj) == 0) continue;
+    if (k <= 0 || k >= lp->objrow) return std::nullopt;
+    if (k <= mcur) {
+      u[current[static_cast<size_t>(k - 1)]] -= yj;
+    } else if (k <= mcur + static_cast<long>(minus.size())) {
+      u[minus[static_cast<size_t>(k - mcur - 1)]] += yj;
+    } else {
+      for (const long r : current) u[r] += yj;  // the cap row is 1 - s
+    }
+  }
+  for (auto &[r, v] : u) v *= factor[static_cast<size_t>(r - 1)];
+  // g_i = sum c_k g_k and 0 = sum u_k g_k: (1 - t u_i) g_i = sum (c_k + t u_k) g_k.
+  const Q t = sgn(u[orig]) <= 0 ? Q(1) : Q(1) / (2 * u[orig]), scale = 1 - t * u[orig];
+  std::map<long, Q> c;
+  for (const auto &[r, v] : w->combination[static_cast<size_t>(orig - 1)]) c[r] += v;
+  for (const auto &[r, v] : u)
+    if (r != orig) c[r] += t * v;
+  auto &out = w->combination[static_cast<size_t>(orig - 1)];
+  out.clear();
+  for (const auto &[r, v] : c) out.emplace_back(r, v / scale);
+  return true;
+}
+
 }  // namespace
 
 std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q, RowTest test,
@@ -886,10 +965,11 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
 {
   *err = dd_NoError;
   const bool generator = M != nullptr && M->representation == dd_Generator;
-  // A generator's strong redundancy takes a second LP.
-  if (M == nullptr || (generator && test == RowTest::StronglyRedundant) ||
-      q.rows != M->rowsize || q.cols != M->colsize)
-    return std::nullopt;
+  // A generator's strong redundancy takes a second LP, with the tested row negated too.
+  const bool second = generator && test == RowTest::StronglyRedundant;
+  if (M == nullptr || q.rows != M->rowsize || q.cols != M->colsize) return std::nullopt;
+  RowWitnesses scratch;
+  if (second && witnesses == nullptr) witnesses = &scratch;
   const dd_rowrange m = M->rowsize;
   const dd_colrange c = M->colsize;
   std::vector<long> named;
@@ -900,7 +980,7 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
   const dd_colrange offset = generator ? 1 : 0, d = c + offset;
   Matrix Mcopy = normalised(M);
   // Negated copies only with equations: each rational is a heap block.
-  const bool equations = set_card(M->linset) > 0;
+  const bool equations = set_card(M->linset) > 0 || second;
   Vec scaled(static_cast<size_t>(m * d)), minus(equations ? scaled.size() : 0);
   Vec factor(witnesses != nullptr ? static_cast<size_t>(m) : 0);
   if (witnesses != nullptr) {
@@ -964,12 +1044,17 @@ std::optional<std::vector<long>> certified_rows(dd_MatrixPtr M, const QMatrix &q
     } else {
       // A relaxed minimum is finite whenever the other rows leave points.
       if (lp->LPS != dd_Optimal) return std::nullopt;
-      found = test == RowTest::Redundant ? *sign >= 0 : *sign > 0;
+      found = test == RowTest::Redundant || second ? *sign >= 0 : *sign > 0;
     }
     if (witnesses != nullptr && !row_witness(*lp, rows, i, found, test == RowTest::ImplicitLinearity, current, M, factor, witnesses))
       return std::nullopt;
     rows.q[rest] = rows_of.row(rest);
     rows.a[rest] = rows_of.approx(rest);
+    if (second && found) {
+      const auto strong = strongly_redundant_generator(Mcopy.get(), i, rows_of, minus_of, current, factor, witnesses, err);
+      if (!strong) return std::nullopt;
+      found = *strong;
+    }
     if (!found) continue;
     named.push_back(i);
     if (removing) {

@@ -62,18 +62,18 @@ enum class RowTest { Redundant, StronglyRedundant, ImplicitLinearity };
 // loops of zonixlp_redundancy.cpp find them: each row's LP solved in
 // double on M's rows, its answer proved from the final basis on q's.
 // Nothing when a decision could not be proved (*err then says whether the
-// run failed, or is dd_NoError and exact LPs must decide), and for the
-// strong redundancy of generators, which takes a second LP.  Rows up to
-// `tested_after` only bound the others' LPs and are not tested.
+// run failed, or is dd_NoError and exact LPs must decide).  A generator's
+// strong redundancy takes a second LP where the first finds it implied.
+// Rows up to `tested_after` only bound the others' LPs and are not tested.
 //
 // With `witnesses`, what each row's LP proves, for a checker of its own,
 // per row of M (0-based; left empty for equations and untested rows):
 // for a row named, c such that q_i = s e_0 + sum_k c_k q_k (k 1-based)
-// with s >= 0 (0 on generators), c >= 0 off equations, the rows k those
-// left when row i was tested; for a row not named, its LP's optimal
-// point (H: cols - 1 numbers; V: a row z of cols numbers), or for an
-// implicit linearity test without optimum, a direction in which the row
-// grows (`ray`).
+// with s >= 0 (0 on generators), c >= 0 off equations (> 0 for a strongly
+// redundant generator), the rows k those left when row i was tested; for a
+// row not named, its LP's optimal point (H: cols - 1 numbers; V: a row z
+// of cols numbers), or for an implicit linearity test without optimum, a
+// direction in which the row grows (`ray`).
 struct RowWitnesses {
   std::vector<std::vector<std::pair<long, mpq_class>>> combination;
   std::vector<std::vector<mpq_class>> point;
