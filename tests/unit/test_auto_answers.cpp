@@ -16,6 +16,7 @@
 #include "support.hpp"
 #include "zonixarith.hpp"
 #include "zonixlp.h"
+#include "zonixops.hpp"
 
 using namespace zonix::test;
 
@@ -122,14 +123,26 @@ std::string lp_answer(const Rows &rows, const Members &lin, const Row &obj, dd_L
   return "";
 }
 
-std::string row_query(const Rows &rows, zonix::RowQuery q, const Members &want, Arithmetic a)
+std::string row_query(const Rows &rows, zonix::RowQuery q, const Members &want, Arithmetic a,
+                      dd_RepresentationType rep = dd_Inequality)
 {
-  const Matrix M = matrix(rows);
+  const Matrix M = matrix(rows, rep);
   dd_ErrorType err = dd_NoError;
   bool exact = false;
   const Set s(zonix::row_query(M.get(), q, a, &err, &exact));
   if (err != dd_NoError) return "error";
   return members(s.get()) == want ? "" : "other rows";
+}
+
+// Each row of H rows made an equation: the rows not strongly redundant on its face.
+std::string weak_adjacency(const Rows &rows, const std::vector<Members> &want, Arithmetic a)
+{
+  const Matrix M = matrix(rows);
+  zonix::ops::Request rq;
+  rq.arithmetic = a;
+  const zonix::ops::StrongRedundancy r = zonix::ops::strong_redundancy(M.get(), true, rq);
+  if (r.err != dd_NoError) return "error";
+  return members(r.weak.get()) == want ? "" : "other sets";
 }
 
 std::string projection(const Rows &rows, const std::vector<dd_colrange> &cols, zonix::proj::Method method,
@@ -246,6 +259,48 @@ std::vector<Case> cases()
       // x <= 2 is never tight on the square; x + y <= 2 is, at (1, 1)
       {"strongly redundant rows",
        [](Arithmetic a) { return row_query(kSquare + Rows{{2, -1, 0}, {2, -1, -1}}, RQ::StronglyRedundant, {5}, a); }},
+      // y >= 0 holds strictly wherever y >= 0 and x >= 0 do (x unbounded)
+      {"strongly redundant, unbounded",
+       [](Arithmetic a) { return row_query({{0, 0, 1}, {1, 0, 1}, {0, 1, 0}}, RQ::StronglyRedundant, {2}, a); }},
+      // x >= 1 and x <= 0: nothing; each LP's least value is -1
+      {"strongly redundant, empty",
+       [](Arithmetic a) { return row_query({{-1, 1}, {0, -1}}, RQ::StronglyRedundant, {}, a); }},
+      // the square's corners, its centre (inside) and the midpoint of its lower edge (on a face)
+      {"strongly redundant generators",
+       [](Arithmetic a) {
+         return row_query({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}, {1, 0.5, 0.5}, {1, 0.5, 0}},
+                          RQ::StronglyRedundant, {5}, a, dd_Generator);
+       }},
+      // the orthant from the origin: (1, 1) inside, the ray (1, 1) on the face of the rays
+      {"strongly redundant generators, unbounded",
+       [](Arithmetic a) {
+         return row_query({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 1, 1}, {1, 1, 1}}, RQ::StronglyRedundant, {5}, a,
+                          dd_Generator);
+       }},
+      // rays +-e1, e2, (1, 1): the upper half-plane without a point; (1, 1) inside
+      {"strongly redundant rays",
+       [](Arithmetic a) {
+         return row_query({{0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 1, 1}}, RQ::StronglyRedundant, {4}, a, dd_Generator);
+       }},
+      // the square with x + y <= 2 through its corner (1, 1), by hand on each face
+      {"weak adjacency",
+       [](Arithmetic a) {
+         return weak_adjacency(kSquare + Rows{{2, -1, -1}}, {{3, 4}, {3, 4, 5}, {1, 2}, {1, 2, 5}, {2, 4}}, a);
+       }},
+      // the origin with rays +-e1 and e2: +-e1 are lines
+      {"implicit lines of generators",
+       [](Arithmetic a) {
+         return row_query({{1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}}, RQ::ImplicitLinearity, {2, 3}, a, dd_Generator);
+       }},
+      // the half-plane by rays: e1 and -e1 each other's negatives, e2 and (1, 1) not
+      {"implicit lines of rays",
+       [](Arithmetic a) {
+         return row_query({{0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 1, 1}}, RQ::ImplicitLinearity, {1, 2}, a, dd_Generator);
+       }},
+      {"no implicit lines in the square",
+       [](Arithmetic a) {
+         return row_query({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}}, RQ::ImplicitLinearity, {}, a, dd_Generator);
+       }},
       // x >= 0 and x <= 0 on 0 <= y <= 1
       {"implicit linearity",
        [](Arithmetic a) {

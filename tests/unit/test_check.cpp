@@ -628,6 +628,96 @@ TEST(CheckRedundancy, VCentreOfTheSquare)
   EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4, 5}, {}, {sep[0], sep[1], sep[2], sep[3], {0, 1, -1}}));
 }
 
+// Strong redundancy, each certificate worked out by hand, and each spoiled
+// once: kept rows, the removed rows' combinations, the kept rows' witnesses.
+struct StrongCase {
+  const char *name;
+  QMatrix in;
+  std::vector<long> kept;
+  std::vector<Q> combination, witness;
+  bool strong_ok, plain_ok;  // the verdict with and without strong
+};
+
+std::vector<StrongCase> strong_cases()
+{
+  const mpq_class q(1, 4), e(1, 8);
+  // x <= 1, x <= 2, x >= 0: x <= 2 is x <= 1 plus the slack 1; x = 1 and x = 0 touch the others
+  const QMatrix seg = H({{1, -1}, {2, -1}, {0, 1}});
+  // x <= 1 twice with x >= 0: the copy touches the segment (slack 0)
+  const QMatrix twice = H({{1, -1}, {1, -1}, {0, 1}});
+  // y >= 0, y >= -1, x free: y >= -1 is y >= 0 plus 1
+  const QMatrix band = H({{0, 0, 1}, {1, 0, 1}});
+  // points of the unit square on one side each: (1, 1/2), (1/2, 1), (0, 1/2), (1/2, 0)
+  const std::vector<Q> touched = {{1, kHalf}, {kHalf, 1}, {0, kHalf}, {kHalf, 0}};
+  // x >= 1, x <= 0: empty; each row only <= 0 where the other holds
+  const QMatrix none = H({{-1, 1}, {0, -1}});
+  // the square's corners, its centre (row 5) and the midpoint (1/2, 0) of an edge (row 6)
+  const QMatrix sq = V({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}, {1, kHalf, kHalf}, {1, kHalf, 0}});
+  // z per corner and the midpoint, 0 there: x + y, y, 1 - y, 2 - x - y, y
+  const std::vector<Q> touch = {{0, 1, 1}, {0, 0, 1}, {1, 0, -1}, {2, -1, -1}, {0, 0, 1}};
+  const Q centre = {e, e, q, q, q};  // (1/2, 1/2) from the corners and the midpoint
+  // a line e1 (row 1), the ray e2 and the ray (-1, 1): the upper half-plane
+  const QMatrix half = V({{0, 1, 0}, {0, 0, 1}, {0, -1, 1}}, {1});
+  return {
+      {"H right", seg, {1, 3}, {{1, 0}}, {{1}, {0}}, true, false},
+      {"H kept rows broken, both kinds", seg, {1, 3}, {{1, 0}}, {{2}, {-1}}, true, true},
+      {"H multiplier of the wrong sign", seg, {1, 3}, {{0, -1}}, {{1}, {0}}, false, false},
+      {"H slack 0 where > 0 is needed", twice, {1, 3}, {{1, 0}}, {{1}, {0}}, false, false},
+      {"H slack 0 is plain redundancy", twice, {1, 3}, {{1, 0}}, {{2}, {-1}}, false, true},
+      {"H witness off its hyperplane", seg, {1, 3}, {{1, 0}}, {{1}, {kHalf}}, false, false},
+      {"H square, each row touched", H(kSquareH), {1, 2, 3, 4}, {}, touched, true, false},
+      {"H witness breaking another kept row", H(kSquareH), {1, 2, 3, 4}, {}, plus({{1, -1}}, drop(touched, 0)), false, false},
+      {"H unbounded right", band, {1}, {{1}}, {{7, 0}}, true, false},
+      {"H unbounded, row 1 kept off its hyperplane", band, {1}, {{1}}, {{7, 1}}, false, false},
+      {"H empty, nothing removed", none, {1, 2}, {}, {{0}, {1}}, true, true},
+      {"V centre inside", sq, {1, 2, 3, 4, 6}, {centre}, touch, true, false},
+      {"V centre with a coefficient 0", sq, {1, 2, 3, 4, 6}, {{q, q, q, q, 0}}, touch, false, false},
+      {"V midpoint on a face", sq, {1, 2, 3, 4}, {{q, q, q, q}, {kHalf, kHalf, 0, 0}}, drop(touch, 4), false, false},
+      {"V witness zero on every generator", sq, {1, 2, 3, 4, 6}, {centre}, plus(drop(touch, 4), {{0, 0, 0}}), false, false},
+      {"V witness of the wrong sign", sq, {1, 2, 3, 4, 6}, {centre}, plus({touch[0], {0, 0, -1}}, drop(drop(touch, 0), 0)), false, false},
+      {"V witness positive on its own generator", sq, {1, 2, 3, 4, 6}, {centre}, plus({{1, 0, 0}}, drop(touch, 0)), false, false},
+      {"V ray inside, the line's coefficient free", half, {1, 2}, {{-1, 1}}, {{}, {0, 0, -1}}, true, true},
+      {"V ray inside, the ray's coefficient 0", half, {1, 2}, {{-1, 0}}, {{}, {0, 0, -1}}, false, false},
+  };
+}
+
+TEST(CheckRedundancy, StrongCertificatesRightAndSpoiled)
+{
+  for (const auto &c : strong_cases()) {
+    EXPECT_EQ(static_cast<bool>(zonix::check::redundancy(c.in, c.kept, c.combination, c.witness, true)), c.strong_ok) << c.name;
+    EXPECT_EQ(static_cast<bool>(zonix::check::redundancy(c.in, c.kept, c.combination, c.witness)), c.plain_ok) << c.name;
+  }
+}
+
+TEST(CheckLinearity, ImplicitLinesOfGenerators)
+{
+  // the origin, rays e1, -e1, e2: rows 2 and 3 are lines (y sums them to 0),
+  // z = (1, 0, 1) is 1 on the origin and on e2, 0 on +-e1
+  const QMatrix g = V({{1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}});
+  const Q y = {0, 1, 1, 0}, z = {1, 0, 1};
+  struct {
+    const char *name;
+    std::vector<long> implicit;
+    Q y, z;
+    bool ok;
+  } const cases[] = {
+      {"right", {2, 3}, y, z, true},
+      {"scaled", {2, 3}, {0, 3, 3, 0}, {2, 0, 5}, true},
+      {"row 3 left out", {2}, y, z, false},
+      {"e2 claimed", {2, 3, 4}, {0, 1, 1, 1}, z, false},
+      {"the sum not zero", {2, 3}, {0, 1, 2, 0}, z, false},
+      {"z negative on -e1", {2, 3}, y, {1, 1, 1}, false},
+      {"z zero on e2", {2, 3}, y, {1, 0, 0}, false},
+      {"nothing claimed", {}, {}, {1, 1, 1}, false},
+  };
+  for (const auto &c : cases) EXPECT_EQ(static_cast<bool>(zonix::check::linearity(g, c.implicit, c.y, c.z)), c.ok) << c.name;
+  // a declared line is no implicit one, and needs z = 0 on it
+  const QMatrix lined = V({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {2});
+  EXPECT_TRUE(zonix::check::linearity(lined, {}, {}, {1, 0, 1}));
+  EXPECT_FALSE(zonix::check::linearity(lined, {}, {}, {1, 1, 1}));
+  EXPECT_FALSE(zonix::check::linearity(lined, {2}, {0, 1, 0}, {1, 0, 1}));
+}
+
 TEST(CheckLinearity, EquationWrittenAsTwoRows)
 {
   // x <= 0, x >= 0, y >= 0, y <= 1: rows 1 and 2 hold with equality
