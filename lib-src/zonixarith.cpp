@@ -13,7 +13,6 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
-#include <map>
 #include <new>
 #include <numeric>
 #include <optional>
@@ -1884,8 +1883,8 @@ bool implicit_witness(const QMatrix &q, const std::vector<long> &named, const lp
 
 // Whether the checker accepts `named`, the rows of q that certified_rows
 // found redundant or implicit equations, from the witnesses of its LPs.
-// A removed row's multipliers may name rows removed after it: those are
-// replaced by their own (found with fewer rows left, so lower numbers).
+// A removed row's multipliers may name rows removed after it (found with
+// fewer rows left, so lower numbers): the checker takes them as they are.
 bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &named, const lp::RowWitnesses &w)
 {
   const auto is_named = [&](long r) { return std::binary_search(named.begin(), named.end(), r); };
@@ -1897,23 +1896,18 @@ bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &nam
   std::vector<long> kept;
   for (long i = 1; i <= q.rows; ++i)
     if (!is_named(i)) kept.push_back(i);
-  std::vector<std::map<long, mpq_class>> expanded(named.size());
+  std::vector<check::Vec> combination(named.size()), witness(kept.size());
   for (size_t n = 0; n < named.size(); ++n) {
-    auto &e = expanded[n];
-    for (const auto &[k, c] : w.combination[static_cast<size_t>(named[n] - 1)]) {
-      if (!is_named(k)) {
-        e[k] += c;
-        continue;
-      }
-      const size_t at = static_cast<size_t>(std::lower_bound(named.begin(), named.end(), k) - named.begin());
-      if (at >= n) return false;
-      for (const auto &[k2, c2] : expanded[at]) e[k2] += c * c2;
+    auto &c = combination[n];
+    c.assign(kept.size() + n, 0);
+    for (const auto &[k, v] : w.combination[static_cast<size_t>(named[n] - 1)]) {
+      const auto &in = is_named(k) ? named : kept;
+      const size_t at = static_cast<size_t>(std::lower_bound(in.begin(), in.end(), k) - in.begin()) +
+                        (is_named(k) ? kept.size() : 0);
+      if (at >= c.size()) return false;
+      c[at] += v;
     }
   }
-  std::vector<check::Vec> combination(named.size(), check::Vec(kept.size())), witness(kept.size());
-  for (size_t n = 0; n < named.size(); ++n)
-    for (const auto &[k, c] : expanded[n])
-      combination[n][static_cast<size_t>(std::lower_bound(kept.begin(), kept.end(), k) - kept.begin())] = c;
   for (size_t k = 0; k < kept.size(); ++k)
     if (!std::binary_search(q.linearity.begin(), q.linearity.end(), kept[k]))
       witness[k] = w.point[static_cast<size_t>(kept[k] - 1)];

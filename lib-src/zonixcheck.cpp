@@ -661,8 +661,7 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y
   return x.empty() ? Verdict{} : feasible(lp, x);
 }
 
-Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin)
-{ return sgn(margin) <= 0 ? no("the margin is not positive") : feasible(h, x, margin); }
+Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin) { return sgn(margin) <= 0 ? no("the margin is not positive") : feasible(h, x, margin); }
 
 Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Vec> &removed_combination,
                    const std::vector<Vec> &kept_witness, bool strong)
@@ -677,22 +676,24 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
   if (std::any_of(removed.begin(), removed.end(), [&](long i) { return member(in.linearity, i); }) ||
       removed_combination.size() != removed.size() || kept_witness.size() != kept.size())
     return no("an equation or line removed, or a certificate missing");
-  QMatrix K;  // the kept rows: each removed row their combination, each kept one not implied by the others
-  K.cols = in.cols, K.representation = in.representation, K.rows = static_cast<long>(kept.size());
+  QMatrix K;  // the kept rows, then the removed: each removed row a combination of those before it, each kept one not implied
+  K.cols = in.cols, K.representation = in.representation, K.rows = static_cast<long>(kept.size() + removed.size());
   Rows kr(cols, "input row"), wr(cols, "witness");  // signs of witnesses in integers
   Vec sum, w;
   for (std::size_t i = 0; i < kept.size(); ++i) {
     K.entries.insert(K.entries.end(), row_of(in, kept[i] - 1), row_of(in, kept[i] - 1) + cols), kr.push(row_of(in, kept[i] - 1), kept[i]);
     if (member(in.linearity, kept[i])) K.linearity.push_back(static_cast<long>(i) + 1);
   }
+  for (const long r : removed) K.entries.insert(K.entries.end(), row_of(in, r - 1), row_of(in, r - 1) + cols);
   for (std::size_t k = 0; k < removed.size(); ++k) {
-    if (Verdict v = combine(K, removed_combination[k], sum); !v) return v;
+    if ((w = removed_combination[k]).size() > kept.size() + k) return no("a combination names a later row");
+    if (w.resize(kept.size() + removed.size()); !combine(K, w, sum)) return no("a multiplier is negative");
     for (std::size_t j = 0; j < cols; ++j) sum[j] = row_of(in, removed[k] - 1)[j] - sum[j];
     // H: the slack (s, 0, ..., 0), s >= 0, is the row 0 <= 1 times s; s > 0 keeps the row's hyperplane off.
     if (!(hrep ? sgn(sum[0]) >= int{strong} : sgn(sum[0]) == 0) || !zero_from(sum, 1))
       return no("the combination does not give " + row_name(removed[k] - 1));
     for (std::size_t i = 0; i < kept.size() && strong && !hrep; ++i)  // in the relative interior
-      if (sgn(removed_combination[k][i]) <= 0 && !member(K.linearity, static_cast<long>(i) + 1)) return no("a coefficient is not positive");
+      if (sgn(w[i]) <= 0 && !member(K.linearity, static_cast<long>(i) + 1)) return no("a coefficient is not positive");
   }
   for (std::size_t k = 0; k < kept.size(); ++k) {
     if (member(K.linearity, static_cast<long>(k) + 1)) { wr.push(Vec(cols, 0).data(), 0); continue; }
@@ -710,8 +711,7 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
 
 Verdict linearity(const QMatrix &in, const std::vector<long> &implicit, const Vec &y, const Vec &x)
 {
-  QMatrix V;  // generators g as rows 0 + g.z >= 0 in z: the same statement
-  V.rows = in.rows, V.cols = in.cols + 1, V.linearity = in.linearity;
+  QMatrix V{in.rows, in.cols + 1, dd_Inequality, {}, in.linearity, dd_LPnone, {}};  // generators g as rows 0 + g.z >= 0 in z
   for (long i = 0; i < in.rows && in.representation == dd_Generator; ++i)
     V.entries.emplace_back(0), V.entries.insert(V.entries.end(), row_of(in, i), row_of(in, i) + in.cols);
   const QMatrix &h = in.representation == dd_Generator ? V : in;

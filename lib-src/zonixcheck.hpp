@@ -58,8 +58,8 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y
 // Every inequality row of h is at least margin > 0 at x, every equation 0.
 Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin);
 
-// Keeping the rows `kept` (1-based, increasing, all equations or lines):
-// removed_combination[k], per kept row (>= 0 off equations, lines), leaves
+// Keeping the rows `kept` (1-based, increasing, all equations or lines): removed_combination[k], per
+// kept row (>= 0 off equations, lines) and, if any, per removed row before the k-th, leaves
 // (s >= 0, 0..0) (V: 0) of the k-th row removed; kept_witness[k] (none on
 // equations, lines): H, a point where only that kept row fails; V, a row
 // z < 0 on that generator, >= 0 on the others, 0 on the lines.  strong, the rows removed missing

@@ -77,7 +77,7 @@ F = [  # id, file, fragment, replacement
     ("chk-slack", "lib-src/zonixcheck.cpp", "hrep ? sgn(sum[0]) >= int{strong}", "hrep ? sgn(sum[0]) >= -1"),
     ("chk-rank-fallback", "lib-src/zonixcheck.cpp", "R - 1) < R - 1 && rank_with(w.eqbase, c.atoms, w.z(x), R - 1) < R - 1)", "R - 1) < R - 1)"),
     ("chk-unproved-wrong", "lib-src/zonixcheck.cpp", "return Verdict{false, std::move(why), unproved};", "return Verdict{false, std::move(why), unproved || why.size() < 1000};"),
-    ("chk-strong-coef", "lib-src/zonixcheck.cpp", "if (sgn(removed_combination[k][i]) <= 0 &&", "if (sgn(removed_combination[k][i]) < 0 &&"),
+    ("chk-strong-coef", "lib-src/zonixcheck.cpp", "if (sgn(w[i]) <= 0 &&", "if (sgn(w[i]) < 0 &&"),
     ("chk-strong-zero", "lib-src/zonixcheck.cpp", "++i) off = sign_dot(kr, i, wr, k) != 0;", "++i) off = true;"),
     ("chk-strong-touch", "lib-src/zonixcheck.cpp", "i == k ? sv >= int{strong} :", "i == k ? sv >= 2 * int{strong} :"),
     ("chk-lines-constant", "lib-src/zonixcheck.cpp", "V.entries.emplace_back(0)", "V.entries.emplace_back(1)"),

@@ -643,6 +643,8 @@ std::vector<StrongCase> strong_cases()
   const mpq_class q(1, 4), e(1, 8);
   // x <= 1, x <= 2, x >= 0: x <= 2 is x <= 1 plus the slack 1; x = 1 and x = 0 touch the others
   const QMatrix seg = H({{1, -1}, {2, -1}, {0, 1}});
+  // x <= 1, x <= 2, x <= 3, x >= 0: x <= 3 is x <= 2 plus 1
+  const QMatrix steps = H({{1, -1}, {2, -1}, {3, -1}, {0, 1}});
   // x <= 1 twice with x >= 0: the copy touches the segment (slack 0)
   const QMatrix twice = H({{1, -1}, {1, -1}, {0, 1}});
   // y >= 0, y >= -1, x free: y >= -1 is y >= 0 plus 1
@@ -664,6 +666,8 @@ std::vector<StrongCase> strong_cases()
       {"H multiplier of the wrong sign", seg, {1, 3}, {{0, -1}}, {{1}, {0}}, false, false},
       {"H slack 0 where > 0 is needed", twice, {1, 3}, {{1, 0}}, {{1}, {0}}, false, false},
       {"H slack 0 is plain redundancy", twice, {1, 3}, {{1, 0}}, {{2}, {-1}}, false, true},
+      {"H x <= 3 from x <= 2, removed before it", steps, {1, 4}, {{1, 0}, {0, 0, 1}}, {{1}, {0}}, true, false},
+      {"H x <= 2 from x <= 3, removed after it", steps, {1, 4}, {{0, 0, 0, 1}, {1, 0}}, {{1}, {0}}, false, false},
       {"H witness off its hyperplane", seg, {1, 3}, {{1, 0}}, {{1}, {kHalf}}, false, false},
       {"H square, each row touched", H(kSquareH), {1, 2, 3, 4}, {}, touched, true, false},
       {"H witness breaking another kept row", H(kSquareH), {1, 2, 3, 4}, {}, plus({{1, -1}}, drop(touched, 0)), false, false},
