@@ -1899,12 +1899,13 @@ bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &nam
   std::vector<check::Vec> combination(named.size()), witness(kept.size());
   for (size_t n = 0; n < named.size(); ++n) {
     auto &c = combination[n];
-    c.assign(kept.size() + n, 0);
+    c.assign(kept.size(), 0);
     for (const auto &[k, v] : w.combination[static_cast<size_t>(named[n] - 1)]) {
       const auto &in = is_named(k) ? named : kept;
       const size_t at = static_cast<size_t>(std::lower_bound(in.begin(), in.end(), k) - in.begin()) +
                         (is_named(k) ? kept.size() : 0);
-      if (at >= c.size()) return false;
+      if (at >= kept.size() + n) return false;
+      if (at >= c.size()) c.resize(at + 1);
       c[at] += v;
     }
   }

@@ -566,7 +566,7 @@ Verdict combine(const QMatrix &M, const Vec &y, Vec &sum)
   for (std::size_t i = 0; i < y.size(); ++i) {
     const mpq_class &yi = y[i], *r = row_of(M, static_cast<long>(i));
     if (sgn(yi) < 0 && !member(M.linearity, static_cast<long>(i) + 1)) return no("a multiplier is negative");
-    const bool whole = std::all_of(r, r + M.cols, [](const mpq_class &e) { return e.get_den() == 1; });
+    const bool whole = sgn(yi) != 0 && std::all_of(r, r + M.cols, [](const mpq_class &e) { return e.get_den() == 1; });
     for (long j = 0; j < M.cols && sgn(yi) != 0; ++j)
       whole ? mpz_addmul(S[static_cast<std::size_t>(j)].get_mpz_t(), Y[i].get_mpz_t(), r[j].get_num_mpz_t())
             : void(sum[static_cast<std::size_t>(j)] += yi * r[j]);
@@ -687,7 +687,7 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
   for (const long r : removed) K.entries.insert(K.entries.end(), row_of(in, r - 1), row_of(in, r - 1) + cols);
   for (std::size_t k = 0; k < removed.size(); ++k) {
     if ((w = removed_combination[k]).size() > kept.size() + k) return no("a combination names a later row");
-    if (w.resize(kept.size() + removed.size()); !combine(K, w, sum)) return no("a multiplier is negative");
+    if (K.rows = static_cast<long>(std::max(w.size(), kept.size())), w.resize(K.rows); !combine(K, w, sum)) return no("a multiplier is negative");
     for (std::size_t j = 0; j < cols; ++j) sum[j] = row_of(in, removed[k] - 1)[j] - sum[j];
     // H: the slack (s, 0, ..., 0), s >= 0, is the row 0 <= 1 times s; s > 0 keeps the row's hyperplane off.
     if (!(hrep ? sgn(sum[0]) >= int{strong} : sgn(sum[0]) == 0) || !zero_from(sum, 1))
