@@ -82,7 +82,7 @@ F = [  # id, file, fragment, replacement
     ("chk-strong-touch", "lib-src/zonixcheck.cpp", "i == k ? sv >= int{strong} :", "i == k ? sv >= 2 * int{strong} :"),
     ("chk-lines-constant", "lib-src/zonixcheck.cpp", "V.entries.emplace_back(0)", "V.entries.emplace_back(1)"),
     ("chk-proj-inner", "lib-src/zonixcheck.cpp", "if (at(k, project(inner)) <= 0)", "if (at(k, project(inner)) < 0)"),
-    ("chk-radix", "lib-src/zonixcheck.cpp", "for (int b = 0; b < 32 && !t.empty(); b += 16, v.swap(t))", "for (int b = 16; b < 32 && !t.empty(); b += 16, v.swap(t))"),
+    ("chk-radix", "lib-src/zonixcheck.cpp", "for (int b = 0; b < 32 && !t.empty(); b += 11, v.swap(t))", "for (int b = 11; b < 32 && !t.empty(); b += 11, v.swap(t))"),
     ("chk-ridge-run", "lib-src/zonixcheck.cpp", "std::equal(p + hi + 1, p + n, q + hi + 1)", "std::equal(p + hi + 1, p + n - 1, q + hi + 1)"),
     ("chk-int-row", "lib-src/zonixcheck.cpp", "small.push_back(g > 1 ? e[j] / g : e[j]);", "small.push_back(j + 1 < d ? (g > 1 ? e[j] / g : e[j]) : 0);"),
     ("settle-w128-quotient", "lib-src/zonixarith_settle.cpp", "<< shift) >> shift; }", ") >> shift; }"),
