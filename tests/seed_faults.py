@@ -86,7 +86,7 @@ F = [  # id, file, fragment, replacement
     ("chk-ridge-run", "lib-src/zonixcheck.cpp", "std::equal(p + hi + 1, p + n, q + hi + 1)", "std::equal(p + hi + 1, p + n - 1, q + hi + 1)"),
     ("chk-int-row", "lib-src/zonixcheck.cpp", "small.push_back(g > 1 ? e[j] / g : e[j]);", "small.push_back(j + 1 < d ? (g > 1 ? e[j] / g : e[j]) : 0);"),
     ("settle-w128-quotient", "lib-src/zonixarith_settle.cpp", "<< shift) >> shift; }", ") >> shift; }"),
-    ("exact-int-rows-lcm", "lib-src/zonixexact_bridge.cpp", "e = l * static_cast<long>(x->v);", "e = static_cast<long>(x->v);"),
+    ("exact-int-rows-sign", "lib-src/zonixio_output.cpp", "      a[j] = x->v;", "      a[j] = j == 1 ? -x->v : x->v;"),
     ("gw-h-sign", "gateway/convert.cpp", "ddd_set_d(M->matrix[i][j + 1], -a[i + j * m]);", "ddd_set_d(M->matrix[i][j + 1], a[i + j * m]);"),
     ("gw-h-out-sign", "gateway/convert.cpp", "= 0.0 - ddd_get_d(M->matrix[i][j + 1]);", "= 0.0 + ddd_get_d(M->matrix[i][j + 1]);"),
     ("gw-lin-range", "gateway/convert.cpp", "v[i] <= static_cast<double>(n) &&", "v[i] < static_cast<double>(n) &&"),
