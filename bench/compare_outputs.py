@@ -26,6 +26,7 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -85,13 +86,19 @@ def run(exe, src, name, tail, where, timeout):
         p = subprocess.Popen([str(exe)] + tail, cwd=where, stdout=so, stderr=se,
                              stdin=subprocess.DEVNULL)
         deadline = time.monotonic() + 20 * timeout
-        while p.poll() is None:
-            if time.monotonic() > deadline or cpu_so_far(p.pid) > timeout:
+        try:
+            while p.poll() is None:
+                if time.monotonic() > deadline or cpu_so_far(p.pid) > timeout:
+                    p.kill()
+                    p.wait()
+                    (where / "_status").write_text("timeout")
+                    return False
+                time.sleep(0.02)
+        finally:
+            # A comparison stopped by a signal leaves no run behind.
+            if p.poll() is None:
                 p.kill()
                 p.wait()
-                (where / "_status").write_text("timeout")
-                return False
-            time.sleep(0.02)
     (where / "_status").write_text(str(p.returncode))
     return True
 
@@ -211,6 +218,7 @@ def self_check():
 
 
 def main():
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     if "--self-check" in sys.argv[1:]:
         sys.exit(0 if self_check() else 1)
     ap = argparse.ArgumentParser()
