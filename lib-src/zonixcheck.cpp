@@ -335,7 +335,7 @@ struct Walk {
 
 // The question itself; with nbrs, each element's neighbours (the other
 // element of each 2-face through it) come out too.
-Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nullptr)
+Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nullptr, bool quick = false)
 {
   const std::size_t d = c.atoms.d, n = c.elems.n, m = c.atoms.n;
   Walk w(c, d);
@@ -443,7 +443,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   for (std::size_t x = 0; x < n; ++x)
     for (auto a : w.z(x)) holders[a].push_back(x);
   // Walks above degenerate elements (within a validity pass's cost) hold the open ridges.
-  w.budget = static_cast<long>(n * m * d) + 2000000L;
+  w.budget = static_cast<long>(n * m * d) + (quick ? 0L : 2000000L);
   std::map<Set, std::size_t> degfaces;
   std::vector<std::size_t> shared(n, 0);
   for (std::size_t x = 0; x < n; ++x) {
@@ -586,7 +586,7 @@ Verdict empty(const QMatrix &M, const Vec &y)
 std::size_t rank_of(const std::vector<Vec> &rows, std::size_t d)
 { Rows r(d); Basis<> b(d); for (const auto &v : rows) r.push(v.data(), 0), b.add(r.res(r.n - 1)); return b.rank(); }
 
-template <class Out> Verdict converted(const QMatrix &in, const Out &out, const Vec *farkas)
+template <class Out> Verdict converted(const QMatrix &in, const Out &out, const Vec *farkas, bool quick)
 {
   if (in.representation != dd_Generator && out.representation == dd_Generator && out.rows == 0 && in.cols == out.cols)
     return farkas == nullptr ? no("an empty answer without a Farkas vector", true) : empty(in, *farkas);
@@ -600,7 +600,7 @@ template <class Out> Verdict converted(const QMatrix &in, const Out &out, const 
     for (const auto &v : *farkas) c.proven.push_back(sgn(v) > 0);
   }
   const Verdict v = pose(in, out, c);
-  return v ? certify(c) : v;
+  return v ? certify(c, nullptr, quick) : v;
 }
 
 template <class Out> Verdict adjacent(const QMatrix &in, const Out &out, const QFamily &adj)
@@ -633,8 +633,8 @@ template <class Out> Verdict adjacent(const QMatrix &in, const Out &out, const Q
 
 }  // namespace
 
-Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas) { return converted(in, out, farkas); }
-Verdict conversion(const QMatrix &in, const IntRows &out) { return converted(in, out, nullptr); }
+Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas, bool quick) { return converted(in, out, farkas, quick); }
+Verdict conversion(const QMatrix &in, const IntRows &out, bool quick) { return converted(in, out, nullptr, quick); }
 Verdict adjacency(const QMatrix &in, const QMatrix &out, const QFamily &adj) { return adjacent(in, out, adj); }
 Verdict adjacency(const QMatrix &in, const IntRows &out, const QFamily &adj) { return adjacent(in, out, adj); }
 

@@ -34,13 +34,13 @@ struct Verdict {
 // output, or listed when no facet.  farkas, y >= 0 off the equations and
 // lines: for an empty H polyhedron (no output) sum y_i row_i = (-c, 0..0),
 // c > 0; else sum y_i row_i = 0 proves the rows with y_i > 0 equations.
-// Unproved: an input row tight on all of out, not shown an equation; faces too degenerate to walk.
-Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas = nullptr);
+// Unproved: an input row tight on all of out, not shown an equation; faces too degenerate to walk (quick: in a pass).
+Verdict conversion(const QMatrix &in, const QMatrix &out, const Vec *farkas = nullptr, bool quick = false);
 
 // The same, out as rows of 64-bit integers (row-major), each a positive multiple of the row it stands for.
 struct IntRows { long rows = 0, cols = 0; dd_RepresentationType representation = dd_Inequality;
                  std::vector<long> linearity; std::vector<std::int64_t> entries; };
-Verdict conversion(const QMatrix &in, const IntRows &out);
+Verdict conversion(const QMatrix &in, const IntRows &out, bool quick = false);
 
 // The conversion, and adj[k], the output rows next to row k (1-based, increasing):
 // those spanning a 2-face with it; a line is next to every other row.
