@@ -599,12 +599,14 @@ std::optional<check::Verdict> with_implicit_equations(const QMatrix &in, const Q
 template <class Out>
 check::Verdict checked_either_way(const QMatrix &in, const Out &rows)
 {
-  // A short walk of the faces first: the other side below often proves a
+  // An answer with fewer rows than its input has a small other side: a
+  // short walk of the faces first, the other side below often proving a
   // degenerate answer complete for far less (a knapsack cone's 11 facets
   // from its 30 rays: 62M instructions of walk), the full walk after it.
+  const bool quick = rows.rows <= in.rows;
   check::Verdict v;
-  if constexpr (std::is_same_v<Out, QMatrix>) v = check::conversion(in, rows, nullptr, true);
-  else v = check::conversion(in, rows, true);
+  if constexpr (std::is_same_v<Out, QMatrix>) v = check::conversion(in, rows, nullptr, quick);
+  else v = check::conversion(in, rows, quick);
   if (v || !v.unproved) return v;
   QMatrix made;
   if (rows.rows == 0) {
@@ -618,7 +620,7 @@ check::Verdict checked_either_way(const QMatrix &in, const Out &rows)
     if (const auto w = with_implicit_equations(in, out); w && (*w || !w->unproved)) return *w;
   const QMatrix facets = facet_guess(in, out);
   if (facets.rows > 0 && check::conversion(out, facets) && holds_exactly(in, out, nullptr)) return check::Verdict{};
-  return v.why.find("too degenerate") == std::string::npos ? v : check::conversion(in, rows);
+  return quick && v.why.find("too degenerate") != std::string::npos ? check::conversion(in, rows) : v;
 }
 
 // The checker on c's rows out, and on its adjacency when it has one.
