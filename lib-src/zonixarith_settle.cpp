@@ -865,18 +865,20 @@ bool exact_first(dd_MatrixPtr M)
   // scale to (by powers of 2, as doubles hold them).  Generators with
   // fractions (points of a curve at steps of 1/4) run exactly as fast as in
   // double, whose answer must be settled and often fails its check.
-  if (M->numbtype == dd_Rational) {
+  bool fractions = false;
+  for (long i = 0; i < M->rowsize && M->numbtype == dd_Rational && !fractions; ++i)
+    for (long j = 0; j < M->colsize && !fractions; ++j) fractions = fraction_bits(ddd_get_d(M->matrix[i][j])) > 0;
+  if (fractions && M->representation == dd_Generator) return true;
+  if (fractions) {
     const Matrix S(dd_CopyMatrix(M));
     if (S == nullptr) return false;
     S->numbtype = dd_Real;
-    bool fractions = false;
     for (long i = 0; i < S->rowsize; ++i) {
       int k = 0;
       for (long j = 0; j < S->colsize; ++j) k = std::max(k, fraction_bits(ddd_get_d(S->matrix[i][j])));
       for (long j = 0; j < S->colsize && k > 0; ++j) ddd_set_d(S->matrix[i][j], std::ldexp(ddd_get_d(S->matrix[i][j]), k));
-      fractions = fractions || k > 0;
     }
-    return (fractions && M->representation == dd_Generator) || exact_first(S.get());
+    return exact_first(S.get());
   }
   // Integers only: the exact run's numbers stay as small as the input's.
   bool small = true, unit = true;
