@@ -27,6 +27,7 @@
 #include "setoper.h"
 #include "zonixarith.hpp"
 #include "zonixcore_scale.hpp"
+#include "zonixcpu.hpp"
 #include "zonixgcd.hpp"
 #include "zonixio.h"
 
@@ -502,7 +503,7 @@ bool null_direction_wrapped(std::vector<std::int64_t> &a64, long r, long d, doub
                             std::vector<std::int64_t> &x, std::vector<long> &pivot_col,
                             std::vector<Divisor> &pivots)
 {
-  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+  static const bool wide = cpu::avx512_dq();
   if (wide) return null_direction_wrapped_of<0, true>(a64, r, d, bits, x, pivot_col, pivots);
   switch (d) {
     case 4: return null_direction_wrapped_of<4, false>(a64, r, d, bits, x, pivot_col, pivots);
@@ -811,7 +812,7 @@ __attribute__((target("avx2,fma"))) long below_fma(const std::vector<double> &co
 long below(const std::vector<double> &cols, long rows, long m, long d, const double *c, double t,
            std::vector<long> &listed, std::vector<double> &values)
 {
-  static const auto run = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? below_fma : below_plain;
+  static const auto run = cpu::avx2_fma() ? below_fma : below_plain;
   return run(cols, rows, m, d, c, t, listed, values);
 }
 
@@ -1155,7 +1156,7 @@ Matrix settled_as_doubles(Conversion &c)
 
 char *put_settled_rows(char *p, const std::int64_t *r, long rows, long d, dd_RepresentationType representation)
 {
-  static const auto gcds = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512cd")
+  static const auto gcds = cpu::avx512_cd()
                                ? gcd_all_avx512
                                : gcd_all;
   const size_t n = static_cast<size_t>(rows * d);

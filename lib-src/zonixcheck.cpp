@@ -4,6 +4,7 @@
 // asks it of the homogenised polyhedron, V to H of the generators' dual
 // cone, whose extreme rays are the facets.
 #include "zonixcheck.hpp"
+#include "zonixcpu.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -28,8 +29,6 @@ const std::int64_t *row_of(const IntRows &M, long i) { return M.entries.data() +
 std::string row_name(long i) { return "row " + std::to_string(i + 1); }
 int bitlen(u64 v) { return v == 0 ? 0 : 64 - __builtin_clzll(v); }
 
-// Integer rows, each a positive multiple of its row, primitive.
-
 // Two Mersenne primes: ranks in 31 bits first (the loops vectorise), in 61 where those fall short.
 constexpr u64 kP = (u64{1} << 61) - 1, kQ = (u64{1} << 31) - 1;
 
@@ -44,7 +43,7 @@ u64 mulmod(u64 a, u64 b)
 template <u64 P, int B = P == kP ? 61 : 31>  // a mod P for a < 2^62, without a division
 u64 reduce(u64 a) { return a = (a & P) + (a >> B), a = (a & P) + (a >> B), a >= P ? a - P : a; }
 
-struct Rows {
+struct Rows {  // integer rows, each a positive multiple of its row, primitive
   std::size_t d, n = 0;
   const char *what;  // for messages
   std::vector<i64> small;                   // n * d; zeros for a row in GMP
@@ -126,16 +125,17 @@ int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
 }
 
 // acc[a] += sum_j col[j][a] * e[j], for sums the caller has bounded below 2^62.
-[[gnu::target_clones("arch=skylake-avx512", "default")]] void accumulate(i64 *acc, const i64 *col, const i64 *e,
-                                                                          std::size_t d, std::size_t m)
+[[gnu::always_inline]] inline void accumulate_with(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
 {
-  for (std::size_t j = 0; j < d; ++j) {
-    const i64 v = e[j], *cj = col + j * m;
-    if (v == 0) continue;
+  for (std::size_t j = 0; j < d; ++j, col += m)
+    if (const i64 v = e[j]; v != 0)
 #pragma omp simd
-    for (std::size_t a = 0; a < m; ++a) acc[a] += cj[a] * v;
-  }
+      for (std::size_t a = 0; a < m; ++a) acc[a] += col[a] * v;
 }
+[[gnu::target("avx512f,avx512dq,avx512vl,prefer-vector-width=256")]] void accumulate_wide(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
+{ accumulate_with(acc, col, e, d, m); }
+void accumulate(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
+{ static const bool wide = cpu::avx512_dq_vl(); return wide ? accumulate_wide(acc, col, e, d, m) : accumulate_with(acc, col, e, d, m); }
 
 // Ranks mod p never exceed those over Q, and the geometry bounds every rank
 // needed from above (vectors in a kernel): "mod p reaches r" proves "= r".
@@ -476,8 +476,7 @@ void add_atom(Rows &r, const mpq_class *q, long from, std::unordered_map<u64, st
 {
   r.push(q, from);
   const std::size_t i = r.n - 1;
-  const u64 h = std::accumulate(r.res(i), r.res(i) + r.d, u64{0}, [](u64 s, u64 e) { return s * 1000003u + e; });
-  auto &bucket = seen[h];
+  auto &bucket = seen[std::accumulate(r.res(i), r.res(i) + r.d, u64{0}, [](u64 s, u64 e) { return s * 1000003u + e; })];
   const bool copy = std::any_of(bucket.begin(), bucket.end(), [&](std::size_t k) { return r.same(k, i); });
   copy ? r.pop() : bucket.push_back(i);
 }

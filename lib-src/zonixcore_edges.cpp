@@ -18,6 +18,7 @@
 
 #include "zonixcore_adjacency.hpp"
 #include "zonixcore_internal.hpp"
+#include "zonixcpu.hpp"
 #include "zonixio.h"
 
 using namespace zonix::core;
@@ -654,14 +655,14 @@ struct HardwareCount {
 using PartnerFiler = void (*)(const PairFiling &, PairLane &, long, long);
 PartnerFiler partner_filer()
 {
-  static const PartnerFiler chosen = __builtin_cpu_supports("popcnt")
+  static const PartnerFiler chosen = zonix::cpu::popcnt()
                                          ? file_partners_popcnt
                                          : file_partners;
   return chosen;
 }
 PartnerFiler tree_filer()
 {
-  static const PartnerFiler chosen = __builtin_cpu_supports("popcnt")
+  static const PartnerFiler chosen = zonix::cpu::popcnt()
                                          ? file_partners_by_tree_popcnt
                                          : file_partners_by_tree;
   return chosen;

@@ -125,6 +125,14 @@ convert)
   # Each vertex has three neighbours, each facet four.
   count "three neighbours each" cube.ead '^ [1-8] 3 : ' 8
   count "four neighbours per facet" cube.iad '^ [1-6] (4|-4) : ' 6
+  # Over an existing file: the name gets the new file, whole, with the mode a
+  # new file has; a hard link keeps the old one; nothing hidden is left.
+  echo "previous" >over.ext && ln over.ext over.keep
+  run "over an existing file" 0 "$Z" convert cube.ine -o over.ext
+  same "the new file, whole" <(body over.ext) <(body cube.ext)
+  has "the old one kept by its other name" over.keep "previous"
+  [ "$(stat -c %a over.ext)" = "$(printf '%o' $((0666 & ~0$(umask))))" ] && ok "mode from the umask" || bad "mode $(stat -c %a over.ext)"
+  count "no temporary file" <(ls -A) '^\.' 0
   # V to H: the octahedron's eight facets 1 +-x1 +-x2 +-x3 >= 0.
   run "octahedron" 0 "$Z" convert octahedron.ext --quiet
   lacks "quiet: no notice" err "wrote"
