@@ -70,19 +70,23 @@ struct Ridge {
   int drop;
 };
 
-// Ranks modulo the prime 2^61 - 1: rank d there means rank d over the
+// Ranks modulo the prime 2^31 - 1: rank d there means rank d over the
 // rationals, so that no ray lies on all of the rows.  A double is an
-// integer times a power of two, and 2^61 is 1 modulo the prime.
-inline constexpr std::uint64_t rank_prime = (std::uint64_t{1} << 61) - 1;
+// integer times a power of two, and 2^31 is 1 modulo the prime.  Two
+// residues multiply in 64 bits and fold without a division: the rank tests
+// of a small degenerate run were two fifths of its instructions in 128-bit
+// arithmetic.
+inline constexpr std::uint64_t rank_prime = (std::uint64_t{1} << 31) - 1;
 
-// Folded by 2^61 = 1: a 128-bit division is most of a small run's rank tests.
-std::uint64_t mul_mod(std::uint64_t a, std::uint64_t b)
+// x mod the prime, for x < 2^63.
+std::uint64_t fold(std::uint64_t x)
 {
-  const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
-  std::uint64_t r = (static_cast<std::uint64_t>(p) & rank_prime) + static_cast<std::uint64_t>(p >> 61);
-  r = (r & rank_prime) + (r >> 61);
-  return r >= rank_prime ? r - rank_prime : r;
+  x = (x & rank_prime) + (x >> 31);
+  x = (x & rank_prime) + (x >> 31);
+  return x >= rank_prime ? x - rank_prime : x;
 }
+
+std::uint64_t mul_mod(std::uint64_t a, std::uint64_t b) { return fold(a * b); }
 
 // An integer that a double holds exactly, as the caller's integers are.
 bool exact_integer(double x)
@@ -93,53 +97,54 @@ bool exact_integer(double x)
 std::uint64_t residue(double x)
 {
   if (x == 0.0) return 0;
-  // The caller's integers, the common case, without taking them apart.
-  if (exact_integer(x)) {
-    const auto r = static_cast<std::uint64_t>(std::fabs(x));
-    return x < 0.0 ? rank_prime - r : r;
+  std::uint64_t r = 0;
+  if (exact_integer(x)) {  // the caller's integers, the common case, without taking them apart
+    r = fold(static_cast<std::uint64_t>(std::fabs(x)));
+  } else {
+    int e = 0;
+    const double f = std::frexp(std::fabs(x), &e);
+    r = mul_mod(fold(static_cast<std::uint64_t>(std::ldexp(f, 53))), std::uint64_t{1} << (((e - 53) % 31 + 31) % 31));
   }
-  int e = 0;
-  const double f = std::frexp(std::fabs(x), &e);
-  const auto m = static_cast<std::uint64_t>(std::ldexp(f, 53));
-  const std::uint64_t r = mul_mod(m, std::uint64_t{1} << (((e - 53) % 61 + 61) % 61));
   return x < 0.0 && r != 0 ? rank_prime - r : r;
 }
 
-std::uint64_t inverse_mod(std::uint64_t a)
+// The residues of the cone's rows, row after row.
+std::vector<std::uint64_t> row_residues(dd_ConePtr cone)
 {
-  std::uint64_t r = 1;
-  for (std::uint64_t e = rank_prime - 2; e != 0; e >>= 1, a = mul_mod(a, a))
-    if (e & 1u) r = mul_mod(r, a);
+  std::vector<std::uint64_t> r;
+  r.reserve(static_cast<size_t>(cone->m * cone->d));
+  for (long i = 0; i < cone->m; ++i)
+    for (long j = 0; j < cone->d; ++j) r.push_back(residue(ddd_get_d(cone->A[i][j])));
   return r;
 }
 
 // Whether the rows of zero set z have full rank d: a wide ray claims they
 // do not, and only rounding can have made it.  work holds the rows.
-bool rows_full_rank(dd_ConePtr cone, const set_word *z, std::vector<std::uint64_t> &work)
+bool rows_full_rank(dd_ConePtr cone, const std::vector<std::uint64_t> &residues, const set_word *z,
+                    std::vector<std::uint64_t> &work)
 {
   const long d = cone->d;
   const long nw = set_data_words(cone->m);
   work.clear();
   for (long w = 1; w <= nw; ++w)
     for (set_word b = z[w]; b != 0u; b &= b - 1u) {
-      const mytype *a = cone->A[(w - 1) * 32 + std::countr_zero(b)];
-      for (long j = 0; j < d; ++j) work.push_back(residue(ddd_get_d(a[j])));
+      const auto *a = residues.data() + static_cast<size_t>(((w - 1) * 32 + std::countr_zero(b)) * d);
+      work.insert(work.end(), a, a + d);
     }
   const long rows = static_cast<long>(work.size()) / d;
+  if (rows < d) return false;
   auto at = [&](long i, long j) -> std::uint64_t & { return work[static_cast<size_t>(i * d + j)]; };
   for (long c = 0; c < d; ++c) {
     long p = c;
     while (p < rows && at(p, c) == 0) ++p;
     if (p == rows) return false;
     for (long j = c; j < d; ++j) std::swap(at(p, j), at(c, j));
-    const std::uint64_t inv = inverse_mod(at(c, c));
+    // Without division: row i times the pivot, less row c times its entry.
+    const std::uint64_t pivot = at(c, c);
     for (long i = c + 1; i < rows; ++i) {
       if (at(i, c) == 0) continue;
-      const std::uint64_t f = rank_prime - mul_mod(at(i, c), inv);
-      for (long j = c; j < d; ++j) {
-        const std::uint64_t x = at(i, j) + mul_mod(f, at(c, j));
-        at(i, j) = x >= rank_prime ? x - rank_prime : x;
-      }
+      const std::uint64_t f = rank_prime - at(i, c);
+      for (long j = c; j < d; ++j) at(i, j) = fold(at(i, j) * pivot + f * at(c, j));
     }
   }
   return true;
@@ -225,7 +230,7 @@ bool edges_closed(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays,
         if (wide.size() != 1) return false;
         if constexpr (numbers_round) {
           std::vector<std::uint64_t> work;
-          if (rows_full_rank(cone, rays[static_cast<size_t>(wide[0])]->ZeroSet, work)) return false;
+          if (rows_full_rank(cone, row_residues(cone), rays[static_cast<size_t>(wide[0])]->ZeroSet, work)) return false;
         }
         partners = 1;
         partner = wide[0];
@@ -296,16 +301,17 @@ bool wide_unexplained(dd_ConePtr cone, const std::vector<dd_RayPtr> &rays, const
   const std::vector<char> exact = exact_rows(cone);
   const long nw = set_data_words(cone->m);
   std::vector<std::uint64_t> work;
+  const std::vector<std::uint64_t> residues = row_residues(cone);
   for (size_t s = 0; s < wide.size(); ++s) {
     const set_word *z = rays[static_cast<size_t>(wide[s])]->ZeroSet;
     bool whole = true;
     for (long w = 1; w <= nw && whole; ++w)
       for (set_word bits = z[w]; bits != 0u && whole; bits &= bits - 1u)
         whole = exact[static_cast<size_t>((w - 1) * 32 + std::countr_zero(bits) + 1)] != 0;
-    if (!whole || !rows_full_rank(cone, z, work)) continue;
+    if (!whole || !rows_full_rank(cone, residues, z, work)) continue;
     bool none = true;
     for (long w = 1; w <= nw; ++w) none = none && closes[s][static_cast<size_t>(w)] == 0u;
-    if (none || rows_full_rank(cone, closes[s].data(), work)) return true;
+    if (none || rows_full_rank(cone, residues, closes[s].data(), work)) return true;
   }
   return false;
 }
