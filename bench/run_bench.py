@@ -170,7 +170,7 @@ def variants(group):
 SHORT_RUN = 0.5  # seconds: runs shorter than this are repeated SHORT_RUNS times
 SHORT_RUNS = 7
 TINY_RUN = 0.05  # seconds: a process this short is mostly its start, and noisy
-TINY_RUNS = 15
+TINY_RUNS = 41
 
 
 def runs_after(first, runs):
@@ -338,6 +338,23 @@ def measure(tool, argv, outdir, stem, runs, timeout, parse, before=None, enough=
         i += 1
     t.read_answer()
     return t.res
+
+
+def measure_in_turns(timeds, runs):
+    """Several tools' runs on one instance taken in turns, run by run: a
+    process of a few milliseconds is mostly its start, and the machine's
+    drift would otherwise land on one tool's runs.  Each stops at its own
+    count (the rule of measure) or at its first failure."""
+    for t in timeds:
+        t.step()
+    for i in range(1, max(runs_after(t.res.times[0] if t.res.times else None, runs) for t in timeds)):
+        for t in timeds:
+            if not t.stopped and i < runs_after(t.res.times[0], runs):
+                t.step()
+    for t in timeds:
+        if not t.stopped:
+            t.read_answer()
+    return [t.res for t in timeds]
 
 
 # ---- reading answers -----------------------------------------------------------------
@@ -947,14 +964,12 @@ def run_volume_case(tools, case, work, opts):
     outdir = work / "out" / "volume"
     dims = int(case.size.split()[-1]) - 1
     nmz = normaliz_input(case)
+    timeds = []
     for tool, arith in ZONIX_VOLUME_TOOLS:
         argv = zonix_volume_argv(tools, case, arith)
-        r = measure(tool, argv, outdir, case.key + "-" + slug(tool), opts.runs, opts.timeout,
-                    lambda so, se: {"volume": volume_value(so, dims),
-                                    "exact": re.search(r"^volume \d+(/\d+)?$", so, re.M) is not None})
-        if arith == "exact" and r.status == "ok" and not r.answer["exact"]:
-            r.status, r.detail = "disagrees", "no exact fraction"
-        case.results[tool] = r
+        timeds.append(Timed(tool, argv, outdir, case.key + "-" + slug(tool), opts.timeout,
+                            lambda so, se: {"volume": volume_value(so, dims),
+                                            "exact": re.search(r"^volume \d+(/\d+)?$", so, re.M) is not None}))
     peers = {"normaliz": (["normaliz", "-V", "-x=1", str(nmz)],
                           lambda so, se: {"volume": volume_value(
                               Path(str(nmz)[:-3] + ".out").read_text(), dims)}),
@@ -965,12 +980,19 @@ def run_volume_case(tools, case, work, opts):
         if p == "qconvex" and case.qhull is None:
             r = Result(p)
             r.status, r.detail = "n/a", "no qhull input"
+            case.results[p] = r
         elif not which(argv[0]):
             r = Result(p)
             r.status, r.detail = "n/a", "%s is not installed" % argv[0]
+            case.results[p] = r
         else:
-            r = measure(p, argv, outdir, case.key + "-" + p, opts.runs, opts.peer_timeout, parse)
-        case.results[p] = r
+            timeds.append(Timed(p, argv, outdir, case.key + "-" + p, opts.peer_timeout, parse))
+    # Every tool in turns: the instances are milliseconds.
+    for r in measure_in_turns(timeds, opts.runs):
+        case.results[r.tool] = r
+    r = case.results["zonix exact"]
+    if r.status == "ok" and not r.answer["exact"]:
+        r.status, r.detail = "disagrees", "no exact fraction"
     ref = case.results["normaliz"]
     z = case.results["zonix exact"]
     for t, r in case.results.items():
@@ -1035,10 +1057,12 @@ def volume_section(cases, opts):
           "(a pulling triangulation over the certified conversion's faces, its determinants "
           "in 64-bit integers with GMP beyond them, the answer a fraction) beside "
           "`normaliz -V -x=1` (exact), and with `--arithmetic double` beside `qconvex s FA` "
-          "(floating point). Times are whole processes as for every tool here. Ratios: "
+          "(floating point). Times are whole processes as for every tool here; the four "
+          "take turns, run by run (median of %d runs where the first took under %g s), so "
+          "that the machine's drifts fall on all of them alike. Ratios: "
           "normaliz over zonix exact, qconvex over zonix double (above 1× zonix is faster). "
           "Answers checked against normaliz to 1e-9 (qconvex, which prints eight digits, to "
-          "1e-7); an exact answer that is no fraction counts as a failure.",
+          "1e-7); an exact answer that is no fraction counts as a failure." % (max(opts.runs, TINY_RUNS), TINY_RUN),
           "",
           "| Instance | Input | Volume | zonix exact s | zonix double s | normaliz s (×) | "
           "qconvex s (×) |",
@@ -1501,6 +1525,18 @@ def run_app_case(tools, case, work, opts, timed_out, clock):
         case.results[tool] = r
     if zonix_runs:
         app_turns(case, zonix_runs, opts, timed_out, limit_full)
+    # Processes of a few milliseconds are mostly their start: timed again,
+    # every such tool in turns with the others, so that no drift of the
+    # machine lands on one tool's runs.
+    tiny = [t for t in APP_TOOLS if case.results[t].status == "ok" and case.results[t].median < TINY_RUN]
+    if "zonix" in tiny and len(tiny) > 1:
+        timeds = []
+        for tool in tiny:
+            argv, parse = app_command(tools, tool, case, outdir / slug(tool))
+            timeds.append(Timed(tool, argv, outdir / slug(tool), case.key + "-app", limit_full, parse))
+        for r in measure_in_turns(timeds, opts.runs):
+            if r.status == "ok":
+                case.results[r.tool].times = r.times
     check_app_answers(case)
     log("  %-18s %-28s %s  [%.0f s]" % (case.group, case.name, "  ".join(
         "%s %s" % (t, cell(case.results[t])) for t in APP_TOOLS), time.perf_counter() - t0))
@@ -1570,7 +1606,9 @@ def app_section(cases, opts, facts):
           "(zonix), `auto` and `exact`; `normaliz -s -x=1` on the same rows in its notation; "
           "`lrs`, each writing to standard output (normaliz: its own file). Each gets at most %s s "
           "on an instance, one run, repeated up to %d runs (median; %d where the first took "
-          "under %g s) while its runs take under %g s in all (zonix's arithmetics take turns); a "
+          "under %g s) while its runs take under %g s in all (zonix's arithmetics take turns; "
+          "where zonix's runs took under that too, the tools as short are timed again, all in "
+          "turns, run by run); a "
           "tool is not run on a larger instance of a family after a timeout, and the group "
           "stops within %g minutes. Machine: %s cores (%s). (×): the time over zonix's. "
           "Answers: extreme rays from facets, facets (+ equations) from generators, checked "

@@ -304,9 +304,9 @@ bool Output::finish(bool quiet)
   }
   stop_if_interrupted();
   if (!temp_.empty()) {
-    // Swapped in and the old file dropped: a rename over it makes ext4 write
-    // the new file out at once (half a millisecond of a small run here).
-    // Readers see the old file or the new one throughout, as with rename.
+    // Swapped in and the old file dropped: a rename over an existing file
+    // makes ext4 write the new one out before it returns, which a short run
+    // would wait for.  Readers see the old file or the new one throughout.
 #ifdef RENAME_EXCHANGE
     if (renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_EXCHANGE) == 0) {
       unlink(temp_.c_str());

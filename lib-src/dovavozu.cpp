@@ -73,9 +73,8 @@ struct Ridge {
 // Ranks modulo the prime 2^31 - 1: rank d there means rank d over the
 // rationals, so that no ray lies on all of the rows.  A double is an
 // integer times a power of two, and 2^31 is 1 modulo the prime.  Two
-// residues multiply in 64 bits and fold without a division: the rank tests
-// of a small degenerate run were two fifths of its instructions in 128-bit
-// arithmetic.
+// residues multiply in 64 bits and fold without a division: a degenerate
+// run tests the rows of every ray.
 inline constexpr std::uint64_t rank_prime = (std::uint64_t{1} << 31) - 1;
 
 // x mod the prime, for x < 2^63.

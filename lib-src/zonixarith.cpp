@@ -601,8 +601,8 @@ check::Verdict checked_either_way(const QMatrix &in, const Out &rows)
 {
   // An answer with fewer rows than its input has a small other side: a
   // short walk of the faces first, the other side below often proving a
-  // degenerate answer complete for far less (a knapsack cone's 11 facets
-  // from its 30 rays: 62M instructions of walk), the full walk after it.
+  // degenerate answer complete for far less than the walk (a cone's few
+  // facets from many rays), the full walk after it.
   const bool quick = rows.rows <= in.rows;
   check::Verdict v;
   if constexpr (std::is_same_v<Out, QMatrix>) v = check::conversion(in, rows, nullptr, quick);

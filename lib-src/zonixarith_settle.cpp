@@ -894,15 +894,13 @@ bool exact_first(dd_MatrixPtr M)
   // matrices, magic squares, contingency tables, Birkhoff and metric
   // polytopes, products of simplices), or many inequalities against the
   // columns, or few generators (cross-polytopes, cut and 0/1 polytopes):
-  // the exact run took 0.4x-1.0x of the double one's time, less than a
-  // double run and settling together, and the answers are often too
-  // degenerate for the double answer's check, after which the exact run
-  // is made anyway (auto on cross-h-12 207 to 79 ms, zeroone-v-40-10 164
-  // to 71 ms of processor time).  Inequalities of 0 and +-1 alone (cubes,
-  // 0/1 and +-1 cuts) keep their vertices' numbers as small: exact, then
-  // the check, costs less than double, settling and the check (cube-h-14
-  // 59 to 44 ms, 0/+-1 cuts in 10-D 554 to 527 ms).  Tiny inputs cost
-  // nothing either way and keep the double run's answer.
+  // the exact run costs no more than the double one, less than a double
+  // run and settling together, and the answers are often too degenerate
+  // for the double answer's check, after which the exact run is made
+  // anyway.  Inequalities of 0 and +-1 alone (cubes, 0/1 and +-1 cuts)
+  // keep their vertices' numbers as small: exact, then the check, costs
+  // less than double, settling and the check.  Tiny inputs cost nothing
+  // either way and keep the double run's answer.
   const long m = M->rowsize, d = M->colsize;
   const bool h = M->representation != dd_Generator, sized = m * d >= kSizable;
   if (small && (d > kManyColumns || (sized && h && (m >= 4 * d || unit)) || (sized && !h && m <= 8 * d))) return true;

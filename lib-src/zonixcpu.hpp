@@ -1,7 +1,7 @@
 // Which instruction sets the processor offers, for the few loops written
-// twice.  glibc asked the processor once at start; asking again through the
-// compiler's own test runs a constructor of CPUID calls in every process,
-// each a trap under a hypervisor: a tenth of a millisecond of a small run.
+// twice.  glibc asked the processor once at start; the compiler's own test
+// links in a constructor that asks again in every process, with CPUID
+// calls that each trap under a hypervisor.
 #ifndef ZONIX_CPU_HPP
 #define ZONIX_CPU_HPP
 
