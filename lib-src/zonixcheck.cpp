@@ -154,7 +154,7 @@ struct Basis {
     std::copy(v, v + d, w.begin());
     for (std::size_t r = 0; r < piv.size(); ++r) {
       const u64 nf = P - w[piv[r]], *b = rows.data() + r * d;
-      for (std::size_t j = piv[r]; j < d && nf != P; ++j)
+      for (std::size_t j = nf == P ? d : piv[r]; j < d; ++j)
         if (P == kQ || b[j] != 0) w[j] += mulmod<P>(nf, b[j]), w[j] -= w[j] >= P ? P : 0;
     }
     const auto c = static_cast<std::size_t>(std::find_if(w.begin(), w.end(), [](u64 x) { return x != 0; }) - w.begin());
@@ -185,13 +185,10 @@ u64 key(std::uint32_t a)  // splitmix64: a random-looking key per atom
 
 u64 hash(View s) { return std::accumulate(s.begin(), s.end(), u64{0}, [](u64 h, auto a) { return h + key(a); }); }
 
-Set meet(View a, View b)
-{ Set r; return std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(r)), r; }
-
 bool within(View a, View b) { return std::includes(b.begin(), b.end(), a.begin(), a.end()); }
 
-Set without(View s, std::size_t k)
-{ Set r(s.begin(), s.end()); return r.erase(r.begin() + static_cast<long>(k)), r; }
+Set without(View s, std::size_t k) { Set r(s.begin(), s.end()); return r.erase(r.begin() + static_cast<long>(k)), r; }
+bool is_without(View s, std::size_t k, View t) { return s.size() == t.size() + 1 && std::ranges::equal(s.first(k), t.first(k)) && std::ranges::equal(s.subspan(k + 1), t.subspan(k)); }
 
 // The ridges (one atom dropped) of the simple sets set(i), sorted by hash.
 template <class Get>
@@ -252,7 +249,7 @@ struct Ridges {
   {
     const auto h = static_cast<std::uint32_t>(hash(t) >> 32);
     auto it = std::lower_bound(v.begin(), v.end(), h, [](const R &a, std::uint32_t b) { return a.h < b; });
-    while (it != v.end() && it->h == h && !std::ranges::equal(without(set(it->x), it->k), t)) ++it;
+    while (it != v.end() && it->h == h && !is_without(set(it->x), it->k, t)) ++it;
     return it != v.end() && it->h == h;
   }
 };
@@ -277,6 +274,7 @@ struct Walk {
   std::vector<std::size_t> zoff{0};
   long budget = 0;
   std::map<Set, std::pair<std::vector<Set>, std::vector<std::size_t>>> memo;  // a face's up-faces and gens
+  std::map<std::pair<Set, std::size_t>, bool> ranked;  // (t, r): t's rows reach r - 1, or the walk has failed
 
   Walk(const Cone &cone, std::size_t d) : c(cone), eqbase(d), eq31(d) {}
   View z(std::size_t x) const { return {zat.data() + zoff[x], zoff[x + 1] - zoff[x]}; }
@@ -291,16 +289,17 @@ struct Walk {
     // Up-faces are the largest sets s & z(g) of a complete list, each of
     // rank r - 1 (no more: it vanishes on F and on g, outside span F).
     std::vector<std::pair<Set, std::size_t>> cand;
+    Set m;  // each meet in one buffer: most are no candidate
     for (auto g : pool) {
       if ((budget -= static_cast<long>(4 * s.size() + 64)) < 0) return false;
-      Set t = meet(s, z(g));
-      if (t.size() < s.size() && t.size() + q + 1 >= r) cand.emplace_back(std::move(t), g);
+      m.clear(), std::set_intersection(s.begin(), s.end(), z(g).begin(), z(g).end(), std::back_inserter(m));
+      if (m.size() < s.size() && m.size() + q + 1 >= r) cand.emplace_back(m, g);
     }
     std::sort(cand.begin(), cand.end(), [](const auto &x, const auto &y) { return x.first.size() > y.first.size(); });
     for (auto &[t, g] : cand) {
       if (std::any_of(ups.begin(), ups.end(), [&tt = t](const Set &u) { return within(tt, u); })) continue;
       if ((budget -= static_cast<long>(t.size() * r * c.atoms.d / 2 + 64)) < 0) return false;
-      if (rank_with(eq31, c.atoms, t, r - 1) < r - 1 && rank_with(eqbase, c.atoms, t, r - 1) < r - 1) return false;
+      if (ranked.try_emplace({t, r}, true).second && rank_with(eq31, c.atoms, t, r - 1) < r - 1 && rank_with(eqbase, c.atoms, t, r - 1) < r - 1) return false;
       ups.push_back(std::move(t));
       gens.push_back(g);
     }
