@@ -639,6 +639,9 @@ bool solve_direction(Solver &sv, const std::vector<std::int64_t> &in, const std:
 {
   const size_t n = zero.size() * static_cast<size_t>(d);
   const long r = static_cast<long>(zero.size());
+  // Fewer than d - 1 rows leave more than one direction (the run's rows
+  // of a ray leave out the equations): every method below would fail.
+  if (r < d - 1) return false;
   auto rows_to = [&](auto &a) {
     for (size_t t = 0; t < zero.size(); ++t)
       std::copy_n(in.begin() + zero[t] * d, d, a.begin() + static_cast<long>(t) * d);
