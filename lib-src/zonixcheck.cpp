@@ -132,7 +132,7 @@ int sign_dot(const Rows &a, std::size_t i, const Rows &b, std::size_t k)
 #pragma omp simd
       for (std::size_t a = 0; a < m; ++a) acc[a] += col[a] * v;
 }
-[[gnu::target("avx512f,avx512dq,avx512vl,prefer-vector-width=256")]] void accumulate_wide(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
+[[gnu::target("avx512f,avx512dq,avx512vl")]] void accumulate_wide(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
 { accumulate_with(acc, col, e, d, m); }
 void accumulate(i64 *acc, const i64 *col, const i64 *e, std::size_t d, std::size_t m)
 { static const bool wide = cpu::avx512_dq_vl(); return wide ? accumulate_wide(acc, col, e, d, m) : accumulate_with(acc, col, e, d, m); }

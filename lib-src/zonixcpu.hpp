@@ -5,7 +5,8 @@
 #ifndef ZONIX_CPU_HPP
 #define ZONIX_CPU_HPP
 
-#if defined(__x86_64__) && __has_include(<sys/platform/x86.h>)
+// glibc's header is C: its _Bool reads as C++ with GCC only.
+#if defined(__x86_64__) && !defined(__clang__) && __has_include(<sys/platform/x86.h>)
 #include <sys/platform/x86.h>
 #define ZONIX_CPU_HAS(glibc_name, gcc_name) (CPU_FEATURE_ACTIVE(glibc_name) != 0)
 #else
