@@ -481,7 +481,7 @@ classdef zpoly
         S.obj = -c';
         s = zonixmex('solve_lp', S, options(P, varargin));
         if s.how == 1
-          h = -s.objlp;
+          h = 0 - s.objlp;  % 0 - x, not -x: no negative zero for users to print
           x = s.xopt;
         else
           h = Inf;
@@ -489,7 +489,7 @@ classdef zpoly
         return
       end
       v = vform(P, varargin{:});
-      h = support_all(v, c);
+      h = support_all(v, c) + 0;  % -0 + 0 is +0
       if isfinite(h)
         [~, k] = max(v.V * c);
         x = v.V(k, :)';
@@ -508,7 +508,7 @@ classdef zpoly
         e = zeros(d, 1);
         e(k) = 1;
         ub(k) = support(P, e, varargin{:});
-        lb(k) = -support(P, -e, varargin{:});
+        lb(k) = 0 - support(P, -e, varargin{:});
       end
       if isEmptySet(P, varargin{:})
         Q = empty_set(P);

@@ -97,6 +97,7 @@ function test_zpoly()
     [~, l, h] = outerApprox(Q);
     assert(abs(volume(Q) - area) < 1e-9, 'operation %d: area %g', k, volume(Q));
     assert(norm([l' h'] - [lo hi]) < 1e-9, 'operation %d: box', k);
+    assert(all(1 ./ [l' h'] ~= -Inf), 'operation %d: a bound of the box is -0', k);
   end
   % Equations, lines and the whole space: set, dim, bounded, volume, a
   % point in it, a point not in it.
