@@ -298,8 +298,8 @@ struct Walk {
     std::sort(cand.begin(), cand.end(), [](const auto &x, const auto &y) { return x.first.size() > y.first.size(); });
     for (auto &[t, g] : cand) {
       if (std::any_of(ups.begin(), ups.end(), [&tt = t](const Set &u) { return within(tt, u); })) continue;
-      if ((budget -= static_cast<long>(t.size() * r * c.atoms.d / 2 + 64)) < 0) return false;
-      if (ranked.try_emplace({t, r}, true).second && rank_with(eq31, c.atoms, t, r - 1) < r - 1 && rank_with(eqbase, c.atoms, t, r - 1) < r - 1) return false;
+      if (ranked.try_emplace({t, r}, true).second && ((budget -= static_cast<long>(t.size() * r * c.atoms.d / 2 + 64)) < 0 ||
+          (rank_with(eq31, c.atoms, t, r - 1) < r - 1 && rank_with(eqbase, c.atoms, t, r - 1) < r - 1))) return false;
       ups.push_back(std::move(t));
       gens.push_back(g);
     }
@@ -442,7 +442,7 @@ Verdict certify(const Cone &c, std::vector<std::vector<std::size_t>> *nbrs = nul
   for (std::size_t x = 0; x < n; ++x)
     for (auto a : w.z(x)) holders[a].push_back(x);
   // Walks above degenerate elements (within a validity pass's cost) hold the open ridges.
-  w.budget = static_cast<long>(n * m * d) + (quick ? 0L : 2000000L);
+  w.budget = static_cast<long>(n * m * d) + (quick ? 0L : 4000000L);
   std::map<Set, std::size_t> degfaces;
   std::vector<std::size_t> shared(n, 0);
   for (std::size_t x = 0; x < n; ++x) {

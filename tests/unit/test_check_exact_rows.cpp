@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
 #include <set>
 #include <sstream>
 #include <string>
@@ -142,4 +143,33 @@ TEST(CheckExactRows, DegenerateFacetsTakeTheSettledVerdict)
   EXPECT_TRUE(a.exact);
   EXPECT_EQ(written(a), written(run(q, zonix::Arithmetic::Exact)));
   EXPECT_EQ(static_cast<long>(written(a).size()), e.rational.rows);
+}
+
+// The cone of 4 x 4 magic squares (x >= 0; every row, column and diagonal
+// with the sum of row 1) has 20 extreme rays (Normaliz counts 20).  Its
+// faces are degenerate throughout; the checker walks them and proves the
+// exact list complete, and auto returns that proved list.
+TEST(CheckExactRows, MagicSquaresProvedComplete)
+{
+  std::vector<std::vector<mpq_class>> rows;
+  auto same_sum = [&](auto cell) {  // sum of a line less the sum of row 1, = 0
+    std::vector<mpq_class> r(17, 0);
+    for (int k = 0; k < 4; ++k) r[static_cast<size_t>(1 + cell(k))] += 1, r[static_cast<size_t>(1 + k)] -= 1;
+    rows.push_back(r);
+  };
+  for (int i = 0; i < 16; ++i) rows.push_back(unit(17, i + 1, 1));
+  for (int i = 1; i < 4; ++i) same_sum([i](int k) { return 4 * i + k; });
+  for (int j = 0; j < 3; ++j) same_sum([j](int k) { return 4 * k + j; });
+  same_sum([](int k) { return 5 * k; });
+  same_sum([](int k) { return 3 * k + 3; });
+  std::vector<long> eqs(8);
+  std::iota(eqs.begin(), eqs.end(), 17);
+  const QMatrix q = rows_of(dd_Inequality, 17, rows, eqs);
+  const zonix::Conversion e = run(q, zonix::Arithmetic::Exact, false), a = run(q, zonix::Arithmetic::Auto);
+  ASSERT_EQ(e.error, dd_NoError);
+  ASSERT_EQ(a.error, dd_NoError);
+  EXPECT_EQ(e.rational.rows, 20);
+  const zonix::check::Verdict verdict = zonix::check::conversion(q, e.rational);
+  EXPECT_TRUE(verdict.ok) << verdict.why;
+  EXPECT_EQ(written(a), written(run(q, zonix::Arithmetic::Exact)));
 }
