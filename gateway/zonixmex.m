@@ -35,7 +35,9 @@
 %
 %   Exact data: inputs whose entries are all integers.  In the default mode
 %   their answer is exact, proved by an exact check independent of the
-%   solvers.
+%   solvers (where a polytope is too degenerate for the check to walk its
+%   faces, it proves every row valid and extreme, and the exact run's list
+%   stands).
 %   Measured data: inputs with an entry that is no integer.  Their answer is
 %   exactly right for some data within a relative distance tolerance of the
 %   given numbers; when no double answer passes that check it is computed
