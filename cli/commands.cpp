@@ -440,9 +440,9 @@ int run_lp(const Args &args)
   const ops::HookScope hooks(rq);
   dd_ErrorType err = dd_NoError;
   LP lp(dd_Matrix2LP(M.get(), &err));
-  bool exact = false;
-  if (err == dd_NoError) solve_lp(lp.get(), solver, arithmetic, &err, &exact, rational.get());
-  if (exact && err == dd_NoError) note_exact(args, "lp", arithmetic, rational != nullptr);
+  bool exact = false, ran_exact = false;
+  if (err == dd_NoError) solve_lp(lp.get(), solver, arithmetic, &err, &exact, rational.get(), false, &ran_exact);
+  if (ran_exact && err == dd_NoError) note_exact(args, "lp", arithmetic, rational != nullptr);
   const bool infeasible = err == dd_NoError && no_feasible_point(M.get(), rational.get(), lp.get(),
                                                                  solver, arithmetic, &err);
   Output out(output_name(args, 's', M->representation));
@@ -481,7 +481,7 @@ int run_reduce(const Args &args)
     else return usage_error("reduce", "--method must be auto, each or clarkson");
   }
   dd_ErrorType err = dd_NoError;
-  bool exact = false;
+  bool exact = false, ran_exact = false;
   Set red;
   ops::Request rq = make_request(arithmetic);
   ProgressLine progress(progress_wanted(args), args.has("--progress"), &rq);
@@ -494,18 +494,19 @@ int run_reduce(const Args &args)
         (err == dd_NumericallyInconsistent || err == dd_LPCycling)) {
       err = dd_NoError;
       red.reset(row_query(M.get(), RowQuery::Redundant, Arithmetic::Exact, &err, &exact));
+      ran_exact = true;
     }
   } else if (strong) {
     ops::StrongRedundancy sr = ops::strong_redundancy(M.get(), false, rq, rational.get());
     red = std::move(sr.rows);
     err = sr.err;
-    exact = sr.exact;
+    ran_exact = sr.exact_run;
   } else {
     red.reset(row_query(M.get(), RowQuery::Redundant, arithmetic, &err, &exact, rational.get(),
-                        method));
+                        method, &ran_exact));
   }
   if (err != dd_NoError || !red) return computation_error(args, err);
-  if (exact) note_exact(args, "reduce", arithmetic, exact_rows);
+  if (ran_exact) note_exact(args, "reduce", arithmetic, exact_rows);
   Matrix reduced(dd_MatrixSubmatrix(M.get(), red.get()));
   Output out(output_name(args, 'v', M->representation));
   if (!out.ok()) return kExitUsage;
@@ -539,7 +540,7 @@ int run_interior(const Args &args)
   ops::InteriorPoint point = ops::interior_point(M.get(), dd_DualSimplex, rq, rational.get());
   const dd_ErrorType err = point.err;
   const LP &ilp = point.lp;
-  if (point.exact && ilp != nullptr && err == dd_NoError) note_exact(args, "interior", arithmetic, rational != nullptr);
+  if (point.exact_run && ilp != nullptr && err == dd_NoError) note_exact(args, "interior", arithmetic, rational != nullptr);
   Output out(output_name(args, 's', M->representation));
   if (!out.ok()) return kExitUsage;
   FILE *f = out.get();
@@ -574,10 +575,11 @@ int run_linearity(const Args &args)
   bool exact = false;
   const ops::Request rq = make_request(arithmetic);
   const ops::HookScope hooks(rq);
+  bool ran_exact = false;
   Set lin(row_query(M.get(), RowQuery::ImplicitLinearity, arithmetic, &err, &exact,
-                    rational.get()));
+                    rational.get(), dd_RedundancyAuto, &ran_exact));
   if (err != dd_NoError || !lin) return computation_error(args, err);
-  if (exact) note_exact(args, "linearity", arithmetic, rational != nullptr);
+  if (ran_exact) note_exact(args, "linearity", arithmetic, rational != nullptr);
   // The input again, with the implicit linearities declared.
   Matrix marked(dd_MatrixCopy(M.get()));
   for (dd_rowrange i = 1; i <= M->rowsize; ++i)

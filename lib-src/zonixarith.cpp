@@ -1925,9 +1925,10 @@ bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &nam
 }  // namespace
 
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
-                   bool *exact, const QMatrix *rational, dd_RedundancyMethod method)
+                   bool *exact, const QMatrix *rational, dd_RedundancyMethod method, bool *exact_run)
 {
   *exact = false;
+  if (exact_run != nullptr) *exact_run = false;
   // Auto proves each row's answer exactly below: a decision taken in
   // double against the tolerance is no answer for thin or badly scaled rows.
   if (arithmetic == Arithmetic::Double) {
@@ -2012,6 +2013,7 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
   rq.redundancy = static_cast<int>(method);
   const ExactResult res = run_exact(zonix_exact_rows, rq);
   *exact = true;
+  if (exact_run != nullptr) *exact_run = true;
   *err = res.error;
   if (res.error != dd_NoError) return nullptr;
   set_type s;
@@ -2021,9 +2023,10 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
 }
 
 dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
-                    dd_ErrorType *err, bool *exact, const QMatrix *rational, bool interior)
+                    dd_ErrorType *err, bool *exact, const QMatrix *rational, bool interior, bool *exact_run)
 {
   *exact = false;
+  if (exact_run != nullptr) *exact_run = false;
   if (arithmetic == Arithmetic::Double || (arithmetic == Arithmetic::Auto && rational == nullptr)) {
     // dd_LPSolve hands out only answers it has checked against the
     // caller's rows; what it cannot stand behind is settled exactly,
@@ -2059,6 +2062,7 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
     // mostly saves solving over rationals from the start.
     if (from_double_basis(lp, solver, err, rational)) {
       *exact = true;
+      if (exact_run != nullptr) *exact_run = true;
       return dd_TRUE;
     }
     if (*err != dd_NoError) return dd_FALSE;
@@ -2084,6 +2088,7 @@ dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
   const ExactResult res = run_exact(zonix_exact_lp, rq);
   lp->endtime = std::time(nullptr);
   *exact = true;
+  if (exact_run != nullptr) *exact_run = true;
   *err = res.error;
   if (res.error != dd_NoError) return dd_FALSE;
   lp->LPS = res.status;
@@ -2144,9 +2149,9 @@ bool interior_confirmed(dd_MatrixPtr M, const dd_lpdata &lp)
 }  // namespace
 
 dd_boolean solve_interior(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
-                          dd_ErrorType *err, bool *exact)
+                          dd_ErrorType *err, bool *exact, bool *exact_run)
 {
-  const dd_boolean found = solve_lp(lp, solver, arithmetic, err, exact);
+  const dd_boolean found = solve_lp(lp, solver, arithmetic, err, exact, nullptr, false, exact_run);
   if (arithmetic == Arithmetic::Double || *err != dd_NoError || M == nullptr) return found;
   try {
     if (interior_confirmed(M, *lp)) return found;
@@ -2154,7 +2159,7 @@ dd_boolean solve_interior(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, A
     QMatrix q = to_rational(M);
     q.objective = dd_LPmin;
     q.rowvec.assign(static_cast<size_t>(q.cols), 0);
-    return solve_lp(lp, solver, arithmetic, err, exact, &q, true);
+    return solve_lp(lp, solver, arithmetic, err, exact, &q, true, exact_run);
   } catch (const std::bad_alloc &) {
     *err = dd_OutOfMemory;
     return dd_FALSE;

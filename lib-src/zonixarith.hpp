@@ -286,11 +286,12 @@ enum class RowQuery { Redundant, StronglyRedundant, ImplicitLinearity };
 
 // The rows of M that the query names, as a new set over 1..rowsize (free
 // with set_free); *err as from the library, *exact whether exact
-// arithmetic gave them.  rational as for convert.
+// arithmetic gave them (or proved a double answer), *exact_run whether an
+// exact run had to.  rational as for convert.
 // method: how Redundant decides (dd_RedundantRowsWith), in any arithmetic.
 set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_ErrorType *err,
                    bool *exact, const QMatrix *rational = nullptr,
-                   dd_RedundancyMethod method = dd_RedundancyAuto);
+                   dd_RedundancyMethod method = dd_RedundancyAuto, bool *exact_run = nullptr);
 
 // Solves lp (built by dd_Matrix2LP or dd_MakeLPforInteriorFinding) and
 // leaves the result in it as dd_LPSolve does.  Double: dd_LPSolve, whose
@@ -301,19 +302,20 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
 // result proved (or continued from) on the exact rows in the same way;
 // over rationals from the start only when that fails.  Results are
 // the nearest doubles of exact values whenever exact arithmetic was used;
-// *exact tells whether it was.  With rational (the exact rows and objective
+// *exact tells whether it was, *exact_run whether the double run's basis
+// was not enough (exact pivots or an exact run gave it).  With rational (the exact rows and objective
 // lp was made from, as Input has them) Exact and Auto solve the LP of
 // those rows, or with interior the LP of dd_MakeLPforInteriorFinding.
 dd_boolean solve_lp(dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
                     dd_ErrorType *err, bool *exact, const QMatrix *rational = nullptr,
-                    bool interior = false);
+                    bool interior = false, bool *exact_run = nullptr);
 
 // solve_lp for lp, the LP of dd_MakeLPforInteriorFinding made of M's rows.
 // Auto and Exact also check that lp is that LP of M and that its point
 // lies inside M by a positive margin, exactly; else the LP of M's rows is
 // solved over rationals.
 dd_boolean solve_interior(dd_MatrixPtr M, dd_LPPtr lp, dd_LPSolverType solver, Arithmetic arithmetic,
-                          dd_ErrorType *err, bool *exact);
+                          dd_ErrorType *err, bool *exact, bool *exact_run = nullptr);
 
 }  // namespace zonix
 

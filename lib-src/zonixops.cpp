@@ -85,9 +85,9 @@ InteriorPoint interior_point(dd_MatrixPtr M, dd_LPSolverType solver, const Reque
   if (r.err != dd_NoError) return r;
   r.lp = LP(dd_MakeLPforInteriorFinding(lp.get()));
   if (rational != nullptr)
-    solve_lp(r.lp.get(), solver, rq.arithmetic, &r.err, &r.exact, rational, true);
+    solve_lp(r.lp.get(), solver, rq.arithmetic, &r.err, &r.exact, rational, true, &r.exact_run);
   else
-    solve_interior(M, r.lp.get(), solver, rq.arithmetic, &r.err, &r.exact);
+    solve_interior(M, r.lp.get(), solver, rq.arithmetic, &r.err, &r.exact, &r.exact_run);
   return r;
 }
 
@@ -95,7 +95,8 @@ StrongRedundancy strong_redundancy(dd_MatrixPtr M, bool weak, const Request &rq,
 {
   const HookScope hooks(rq);
   StrongRedundancy r;
-  r.rows.reset(row_query(M, RowQuery::StronglyRedundant, rq.arithmetic, &r.err, &r.exact, rational));
+  r.rows.reset(row_query(M, RowQuery::StronglyRedundant, rq.arithmetic, &r.err, &r.exact, rational,
+                         dd_RedundancyAuto, &r.exact_run));
   if (r.err != dd_NoError || !weak) return r;
   if (rq.arithmetic == Arithmetic::Double) {
     r.weak.reset(dd_Matrix2WeakAdjacency(M, &r.err));
@@ -115,14 +116,15 @@ StrongRedundancy strong_redundancy(dd_MatrixPtr M, bool weak, const Request &rq,
     if (set_member(i, M->linset) != 0) continue;
     set_addelem(Mi->linset, i);
     if (qi) qi->linearity.insert(std::lower_bound(qi->linearity.begin(), qi->linearity.end(), i), i);
-    bool exact = false;
+    bool exact = false, run = false;
     const Set s(row_query(Mi.get(), RowQuery::StronglyRedundant, rq.arithmetic, &r.err, &exact,
-                          qi ? &*qi : nullptr));
+                          qi ? &*qi : nullptr, dd_RedundancyAuto, &run));
     if (r.err != dd_NoError || s == nullptr) {
       if (r.err == dd_NoError) r.err = dd_OutOfMemory;
       return r;
     }
     r.exact = r.exact || exact;
+    r.exact_run = r.exact_run || run;
     set_uni(s.get(), s.get(), Mi->linset);
     set_compl(F->set[i - 1], s.get());
     set_delelem(Mi->linset, i);

@@ -61,7 +61,8 @@ double room_left();
 struct InteriorPoint {
   LP lp;
   dd_ErrorType err = dd_NoError;
-  bool exact = false;  // exact arithmetic was used
+  bool exact = false;      // exact arithmetic was used
+  bool exact_run = false;  // and not only to prove a double answer
 };
 InteriorPoint interior_point(dd_MatrixPtr M, dd_LPSolverType solver, const Request &rq,
                              const QMatrix *rational = nullptr);
@@ -75,7 +76,8 @@ struct StrongRedundancy {
   Set rows;
   SetFamily weak;  // null unless asked for
   dd_ErrorType err = dd_NoError;
-  bool exact = false;  // exact arithmetic gave some answer
+  bool exact = false;      // exact arithmetic gave some answer
+  bool exact_run = false;  // an exact run gave some answer
 };
 StrongRedundancy strong_redundancy(dd_MatrixPtr M, bool weak, const Request &rq,
                                    const QMatrix *rational = nullptr);

@@ -413,6 +413,16 @@ fractions)
   done
   run "near rows: reduce" 0 "$Z" reduce near.ine --arithmetic exact -o -
   has "near rows: row 1 is redundant" out "* redundant rows (1): 1"
+  # Auto says it computed exactly only when it did: the cube's answers are
+  # double runs proved exactly; near.ine's LPs are solved on its exact rows.
+  for c in lp reduce linearity interior adjacency; do
+    run "auto on the cube: $c" 0 "$Z" $c cube.ine -o -
+    lacks "auto on the cube: $c proved from double" err "computed in exact arithmetic"
+  done
+  for c in lp interior; do
+    run "auto on near rows: $c" 0 "$Z" $c near.ine -o -
+    has "auto on near rows: $c exactly" err "the input has numbers that no double holds; computed in exact arithmetic"
+  done
   # 2 - x1 - 10^-15 x2 >= 0 on the strip 0 <= x1 <= 1, x2 >= 0 is met at
   # x2 = 10^15: a double sees a row parallel to x1 <= 1, with a reduced
   # cost of zero that is not zero exactly.
