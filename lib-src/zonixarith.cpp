@@ -1808,11 +1808,26 @@ bool other_side_large(dd_MatrixPtr M, set_type red)
   return M->representation == dd_Generator && M->colsize >= 6 && kept > 500;
 }
 
+// certified_rows' witnesses on `rows` of M (1-based), from the from-th on,
+// renumbered as rows of M into all.
+void take_witnesses(const std::vector<long> &rows, lp::RowWitnesses &part, size_t from, lp::RowWitnesses &all)
+{
+  for (size_t k = from; k < rows.size(); ++k) {
+    const size_t at = static_cast<size_t>(rows[k] - 1);
+    all.combination[at] = std::move(part.combination[k]);
+    for (auto &[r, v] : all.combination[at]) r = rows[static_cast<size_t>(r - 1)];
+    all.point[at] = std::move(part.point[k]);
+    all.ray[at] = part.ray[k];
+  }
+}
+
+bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &named, const lp::RowWitnesses &w);
+
 // The same proof row by row: no row kept implied by the other rows kept,
-// and each row dropped implied by the rows kept (with some dropped rows
-// beside them), each LP's answer in double proved from its basis.  Its
-// LPs are as large as the rows kept, as those of the output-sensitive
-// method.
+// and each row dropped implied by the rows kept (with dropped rows of
+// lower number beside them), each LP's answer in double proved from its
+// basis and the whole handed to the checker.  Its LPs are as large as the
+// rows kept, as those of the output-sensitive method.
 bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red)
 {
   std::vector<long> kept, dropped;
@@ -1825,27 +1840,33 @@ bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red)
     }
   }
   dd_ErrorType err = dd_NoError;
+  lp::RowWitnesses all, part;
+  all.combination.resize(static_cast<size_t>(M->rowsize));
+  all.point.resize(static_cast<size_t>(M->rowsize));
+  all.ray.resize(static_cast<size_t>(M->rowsize));
   {
     const auto [K, qk] = some_rows(M, q, kept);
     if (K == nullptr) return false;
-    const auto none = lp::certified_rows(K.get(), qk, lp::RowTest::Redundant, &err);
+    const auto none = lp::certified_rows(K.get(), qk, lp::RowTest::Redundant, &err, 0, &part);
     if (!none || !none->empty() || err != dd_NoError) return false;
+    take_witnesses(kept, part, 0, all);
   }
   // Dropped rows in parts, each of which adds a sixteenth of the rows
   // kept at most to the LPs.
-  const size_t part = std::max<size_t>(64, kept.size() / 16);
-  for (size_t start = 0; start < dropped.size(); start += part) {
+  const size_t part_rows = std::max<size_t>(64, kept.size() / 16);
+  for (size_t start = 0; start < dropped.size(); start += part_rows) {
     if (dd_CancelRequested()) return false;
     std::vector<long> rows = kept;
-    const size_t end = std::min(dropped.size(), start + part);
+    const size_t end = std::min(dropped.size(), start + part_rows);
     rows.insert(rows.end(), dropped.begin() + static_cast<long>(start), dropped.begin() + static_cast<long>(end));
     const auto [R, qr] = some_rows(M, q, rows);
     if (R == nullptr) return false;
-    const auto all = lp::certified_rows(R.get(), qr, lp::RowTest::Redundant, &err,
-                                        static_cast<dd_rowrange>(kept.size()));
-    if (!all || all->size() != end - start || err != dd_NoError) return false;
+    const auto found = lp::certified_rows(R.get(), qr, lp::RowTest::Redundant, &err,
+                                          static_cast<dd_rowrange>(kept.size()), &part);
+    if (!found || found->size() != end - start || err != dd_NoError) return false;
+    take_witnesses(rows, part, kept.size(), all);
   }
-  return true;
+  return rows_checked(q, RowQuery::Redundant, dropped, all);
 }
 
 }  // namespace
@@ -1903,19 +1924,14 @@ bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &nam
   std::vector<long> kept;
   for (long i = 1; i <= q.rows; ++i)
     if (!is_named(i)) kept.push_back(i);
-  std::vector<check::Vec> combination(named.size()), witness(kept.size());
-  for (size_t n = 0; n < named.size(); ++n) {
-    auto &c = combination[n];
-    c.assign(kept.size(), 0);
+  std::vector<check::Terms> combination(named.size());
+  std::vector<check::Vec> witness(kept.size());
+  for (size_t n = 0; n < named.size(); ++n)
     for (const auto &[k, v] : w.combination[static_cast<size_t>(named[n] - 1)]) {
       const auto &in = is_named(k) ? named : kept;
-      const size_t at = static_cast<size_t>(std::lower_bound(in.begin(), in.end(), k) - in.begin()) +
-                        (is_named(k) ? kept.size() : 0);
-      if (at >= kept.size() + n) return false;
-      if (at >= c.size()) c.resize(at + 1);
-      c[at] += v;
+      combination[n].emplace_back(static_cast<size_t>(std::lower_bound(in.begin(), in.end(), k) - in.begin()) +
+                                      (is_named(k) ? kept.size() : 0), v);
     }
-  }
   for (size_t k = 0; k < kept.size(); ++k)
     if (!std::binary_search(q.linearity.begin(), q.linearity.end(), kept[k]))
       witness[k] = w.point[static_cast<size_t>(kept[k] - 1)];
@@ -1952,10 +1968,30 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
                            : query == RowQuery::StronglyRedundant ? lp::RowTest::StronglyRedundant
                                                                   : lp::RowTest::ImplicitLinearity;
   std::optional<std::vector<long>> proved;
+  constexpr dd_rowrange kProvedRows = 4000;
+  if (query == RowQuery::Redundant && method == dd_RedundancyAuto && M->rowsize <= kProvedRows &&
+      dd_ChooseRedundancyMethod(M, method) == dd_RedundancyClarkson) {
+    // The output-sensitive method in double, its answer proved by LPs over
+    // the rows it keeps: far less than an LP over all rows per row when
+    // few stay.
+    dd_ErrorType e = dd_NoError;
+    Set s(dd_RedundantRowsWith(M, dd_RedundancyClarkson, &e));
+    if (e == dd_Interrupted) {
+      *err = e;
+      return nullptr;
+    }
+    try {
+      if (e == dd_NoError && s != nullptr && redundancy_proved_by_rows(M, q, s.get())) {
+        *exact = true;
+        return s.release();
+      }
+    } catch (const std::bad_alloc &) {
+      // the LPs over all rows below need less at once
+    }
+  }
   // Each row's LP over all rows in double, proved exactly, costs what the
   // plain method does: quadratic in the rows, but far below exact LPs
   // over the rows kept until the rows number some thousands.
-  constexpr dd_rowrange kProvedRows = 4000;
   const bool per_row = query != RowQuery::Redundant || method == dd_RedundancyEachRow ||
                        (method == dd_RedundancyAuto && M->rowsize <= kProvedRows);
   try {

@@ -300,8 +300,7 @@ struct Walk {
       if (std::any_of(ups.begin(), ups.end(), [&tt = t](const Set &u) { return within(tt, u); })) continue;
       if (ranked.try_emplace({t, r}, true).second && ((budget -= static_cast<long>(t.size() * r * c.atoms.d / 2 + 64)) < 0 ||
           (rank_with(eq31, c.atoms, t, r - 1) < r - 1 && rank_with(eqbase, c.atoms, t, r - 1) < r - 1))) return false;
-      ups.push_back(std::move(t));
-      gens.push_back(g);
+      ups.push_back(std::move(t)), gens.push_back(g);
     }
     if (r - q <= 2 && ups.size() != r - q) return false;
     if (r - q > 2) {
@@ -661,7 +660,7 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y
 
 Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin) { return sgn(margin) <= 0 ? no("the margin is not positive") : feasible(h, x, margin); }
 
-Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Vec> &removed_combination,
+Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Terms> &removed_combination,
                    const std::vector<Vec> &kept_witness, bool strong)
 {
   const bool hrep = in.representation != dd_Generator;
@@ -674,31 +673,32 @@ Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::
   if (std::any_of(removed.begin(), removed.end(), [&](long i) { return member(in.linearity, i); }) ||
       removed_combination.size() != removed.size() || kept_witness.size() != kept.size())
     return no("an equation or line removed, or a certificate missing");
-  QMatrix K;  // the kept rows, then the removed: each removed row a combination of those before it, each kept one not implied
-  K.cols = in.cols, K.representation = in.representation, K.rows = static_cast<long>(kept.size() + removed.size());
+  // Row i: the kept rows, then the removed: each removed row a combination of those before it, each kept one not implied.
+  auto row = [&](std::size_t i) { return row_of(in, (i < kept.size() ? kept[i] : removed[i - kept.size()]) - 1); };
+  auto line = [&](std::size_t i) { return i < kept.size() && member(in.linearity, kept[i]); };
   Rows kr(cols, "input row"), wr(cols, "witness");  // signs of witnesses in integers
   Vec sum, w;
-  for (std::size_t i = 0; i < kept.size(); ++i) {
-    K.entries.insert(K.entries.end(), row_of(in, kept[i] - 1), row_of(in, kept[i] - 1) + cols), kr.push(row_of(in, kept[i] - 1), kept[i]);
-    if (member(in.linearity, kept[i])) K.linearity.push_back(static_cast<long>(i) + 1);
-  }
-  for (const long r : removed) K.entries.insert(K.entries.end(), row_of(in, r - 1), row_of(in, r - 1) + cols);
+  for (std::size_t i = 0; i < kept.size(); ++i) kr.push(row(i), kept[i]);
   for (std::size_t k = 0; k < removed.size(); ++k) {
-    if ((w = removed_combination[k]).size() > kept.size() + k) return no("a combination names a later row");
-    if (K.rows = static_cast<long>(std::max(w.size(), kept.size())), w.resize(K.rows); !combine(K, w, sum)) return no("a multiplier is negative");
-    for (std::size_t j = 0; j < cols; ++j) sum[j] = row_of(in, removed[k] - 1)[j] - sum[j];
+    std::vector<char> positive(kept.size());
+    sum.assign(row_of(in, removed[k] - 1), row_of(in, removed[k] - 1) + cols);  // less the terms
+    for (const auto &[i, y] : removed_combination[k]) {
+      if (i >= kept.size() + k || (sgn(y) < 0 && !line(i))) return no("a term names a later row or is negative");
+      for (std::size_t j = 0; j < cols; ++j) sum[j] -= y * row(i)[j];
+      if (i < kept.size() && sgn(y) > 0) positive[i] = 1;
+    }
     // H: the slack (s, 0, ..., 0), s >= 0, is the row 0 <= 1 times s; s > 0 keeps the row's hyperplane off.
     if (!(hrep ? sgn(sum[0]) >= int{strong} : sgn(sum[0]) == 0) || !zero_from(sum, 1))
       return no("the combination does not give " + row_name(removed[k] - 1));
     for (std::size_t i = 0; i < kept.size() && strong && !hrep; ++i)  // in the relative interior
-      if (sgn(w[i]) <= 0 && !member(K.linearity, static_cast<long>(i) + 1)) return no("a coefficient is not positive");
+      if (positive[i] == 0 && !line(i)) return no("a coefficient is not positive");
   }
   for (std::size_t k = 0; k < kept.size(); ++k) {
-    if (member(K.linearity, static_cast<long>(k) + 1)) { wr.push(Vec(cols, 0).data(), 0); continue; }
+    if (line(k)) { wr.push(Vec(cols, 0).data(), 0); continue; }
     if (kept_witness[k].size() != (hrep ? cols - 1 : cols)) return no("the witness for " + row_name(kept[k] - 1) + " is too short");
     w = kept_witness[k], hrep ? void(w.insert(w.begin(), mpq_class(1))) : void(), wr.push(w.data(), kept[k]);
     for (std::size_t i = 0; i < kept.size(); ++i)
-      if (const int sv = sign_dot(kr, i, wr, k); i == k ? sv >= int{strong} : (member(K.linearity, static_cast<long>(i) + 1) ? sv != 0 : sv < 0))
+      if (const int sv = sign_dot(kr, i, wr, k); i == k ? sv >= int{strong} : (line(i) ? sv != 0 : sv < 0))
         return no("the witness for " + row_name(kept[k] - 1) + " fails at " + row_name(kept[i] - 1));
     bool off = hrep || !strong;  // V, strong: z is no zero on the kept generators
     for (std::size_t i = 0; i < kept.size() && !off; ++i) off = sign_dot(kr, i, wr, k) != 0;

@@ -18,6 +18,7 @@
 namespace zonix::check {
 
 using Vec = std::vector<mpq_class>;
+using Terms = std::vector<std::pair<std::size_t, mpq_class>>;  // (index, multiplier)
 
 struct Verdict {
   bool ok = true;
@@ -58,14 +59,13 @@ Verdict lp(const QMatrix &lp, dd_LPStatusType status, const Vec &x, const Vec &y
 // Every inequality row of h is at least margin > 0 at x, every equation 0.
 Verdict interior(const QMatrix &h, const Vec &x, const mpq_class &margin);
 
-// Keeping the rows `kept` (1-based, increasing, all equations or lines): removed_combination[k], per
-// kept row (>= 0 off equations, lines) and, if any, per removed row before the k-th, leaves
-// (s >= 0, 0..0) (V: 0) of the k-th row removed; kept_witness[k] (none on
-// equations, lines): H, a point where only that kept row fails; V, a row
-// z < 0 on that generator, >= 0 on the others, 0 on the lines.  strong, the rows removed missing
+// Keeping the rows `kept` (1-based, increasing, all equations or lines): removed_combination[k], terms (i, y)
+// of the i-th kept row (y >= 0 off equations, lines) or the (i - kept)-th removed row before the k-th, leaves
+// (s >= 0, 0..0) (V: 0) of the k-th row removed; kept_witness[k] (none on equations, lines): H, a point where
+// only that kept row fails; V, a row z < 0 on that generator, >= 0 on the others, 0 on the lines.  strong, the rows removed missing
 // the polyhedron: H, s > 0, a kept row only <= 0 at its point; V, coefficients > 0 off the lines
 // (in the relative interior), z <= 0 on the kept generator and != 0 on some kept generator.
-Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Vec> &removed_combination,
+Verdict redundancy(const QMatrix &in, const std::vector<long> &kept, const std::vector<Terms> &removed_combination,
                    const std::vector<Vec> &kept_witness, bool strong = false);
 
 // implicit: the inequality rows of in tight on all of it, or the generators whose negatives it

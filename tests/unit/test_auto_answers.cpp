@@ -256,6 +256,21 @@ std::vector<Case> cases()
                           dd_DualInconsistent, 0, {1, 0}, a);
        }},
       {"redundant rows", [=](Arithmetic a) { return row_query(square_plus, RQ::Redundant, {5, 6}, a); }},
+      // enough rows for the output-sensitive method: x <= 2..5, y <= 2..5 before the square
+      {"redundant rows, many",
+       [](Arithmetic a) {
+         return row_query(Rows{{2, -1, 0}, {3, -1, 0}, {4, -1, 0}, {5, -1, 0}, {2, 0, -1}, {3, 0, -1}, {4, 0, -1}, {5, 0, -1}} +
+                              kSquare,
+                          RQ::Redundant, {1, 2, 3, 4, 5, 6, 7, 8}, a);
+       }},
+      // the square's corners after eight points of its diagonal
+      {"redundant generators, many",
+       [](Arithmetic a) {
+         Rows g;
+         for (int k = 1; k <= 8; ++k) g.push_back({1, k / 9.0, k / 9.0});
+         return row_query(g + Rows{{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {1, 1, 1}}, RQ::Redundant, {1, 2, 3, 4, 5, 6, 7, 8}, a,
+                          dd_Generator);
+       }},
       // x <= 2 is never tight on the square; x + y <= 2 is, at (1, 1)
       {"strongly redundant rows",
        [](Arithmetic a) { return row_query(kSquare + Rows{{2, -1, 0}, {2, -1, -1}}, RQ::StronglyRedundant, {5}, a); }},

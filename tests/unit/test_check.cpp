@@ -38,6 +38,16 @@ QMatrix qmatrix(dd_RepresentationType rep, const QRows &rows, std::vector<long> 
 QMatrix H(const QRows &rows, std::vector<long> lin = {}) { return qmatrix(dd_Inequality, rows, std::move(lin)); }
 QMatrix V(const QRows &rows, std::vector<long> lin = {}) { return qmatrix(dd_Generator, rows, std::move(lin)); }
 
+// Multipliers written densely, as the checker's terms (zeros left out).
+std::vector<zonix::check::Terms> terms(const QRows &dense)
+{
+  std::vector<zonix::check::Terms> t(dense.size());
+  for (std::size_t k = 0; k < dense.size(); ++k)
+    for (std::size_t i = 0; i < dense[k].size(); ++i)
+      if (sgn(dense[k][i]) != 0) t[k].emplace_back(i, dense[k][i]);
+  return t;
+}
+
 QRows drop(QRows r, std::size_t k)
 {
   r.erase(r.begin() + static_cast<long>(k));
@@ -600,18 +610,18 @@ TEST(CheckRedundancy, HRowsImpliedAndKept)
   // x <= 1, x <= 2, x >= 0: x <= 2 is x <= 1 plus the slack 1
   const QMatrix in = H({{1, -1}, {2, -1}, {0, 1}});
   const std::vector<Q> good_w = {{mpq_class(3, 2)}, {-1}};
-  EXPECT_TRUE(zonix::check::redundancy(in, {1, 3}, {{1, 0}}, good_w));
-  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, {{2, 0}}, good_w));
-  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, {{-1, 1}}, good_w));
-  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, {{1, 0}}, {{kHalf}, {-1}}));
-  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, {{1, 0}}, {good_w[0]}));
+  EXPECT_TRUE(zonix::check::redundancy(in, {1, 3}, terms({{1, 0}}), good_w));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, terms({{2, 0}}), good_w));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, terms({{-1, 1}}), good_w));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, terms({{1, 0}}), {{kHalf}, {-1}}));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 3}, terms({{1, 0}}), {good_w[0]}));
   // keeping x <= 2 too: no point breaks it alone
-  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3}, {}, {good_w[0], {3}, good_w[1]}));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3}, terms({}), {good_w[0], {3}, good_w[1]}));
   // x <= 1 derived from x <= 2 is wrong: the slack would be negative
   const std::vector<Q> w2 = {{3}, {-1}};
-  EXPECT_FALSE(zonix::check::redundancy(in, {2, 3}, {{1, 0}}, w2));
+  EXPECT_FALSE(zonix::check::redundancy(in, {2, 3}, terms({{1, 0}}), w2));
   // an equation may not go
-  EXPECT_FALSE(zonix::check::redundancy(H({{1, -1}, {2, -1}, {0, 1}}, {2}), {1, 3}, {{1, 0}}, good_w));
+  EXPECT_FALSE(zonix::check::redundancy(H({{1, -1}, {2, -1}, {0, 1}}, {2}), {1, 3}, terms({{1, 0}}), good_w));
 }
 
 TEST(CheckRedundancy, VCentreOfTheSquare)
@@ -620,12 +630,12 @@ TEST(CheckRedundancy, VCentreOfTheSquare)
   const mpq_class q(1, 4);
   // each corner cut off by a row that holds on the other three
   const std::vector<Q> sep = {{-1, 2, 2}, {1, -2, 2}, {1, 2, -2}, {3, -2, -2}};
-  EXPECT_TRUE(zonix::check::redundancy(in, {1, 2, 3, 4}, {{q, q, q, q}}, sep));
-  EXPECT_TRUE(zonix::check::redundancy(in, {1, 2, 3, 4}, {{0, kHalf, kHalf, 0}}, sep));
-  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4}, {{kHalf, kHalf, 0, 0}}, sep));
-  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4}, {{q, q, q, q}}, {sep[1], sep[0], sep[2], sep[3]}));
+  EXPECT_TRUE(zonix::check::redundancy(in, {1, 2, 3, 4}, terms({{q, q, q, q}}), sep));
+  EXPECT_TRUE(zonix::check::redundancy(in, {1, 2, 3, 4}, terms({{0, kHalf, kHalf, 0}}), sep));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4}, terms({{kHalf, kHalf, 0, 0}}), sep));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4}, terms({{q, q, q, q}}), {sep[1], sep[0], sep[2], sep[3]}));
   // the centre kept: nothing separates it from the corners
-  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4, 5}, {}, {sep[0], sep[1], sep[2], sep[3], {0, 1, -1}}));
+  EXPECT_FALSE(zonix::check::redundancy(in, {1, 2, 3, 4, 5}, terms({}), {sep[0], sep[1], sep[2], sep[3], {0, 1, -1}}));
 }
 
 // Strong redundancy, each certificate worked out by hand, and each spoiled
@@ -688,8 +698,8 @@ std::vector<StrongCase> strong_cases()
 TEST(CheckRedundancy, StrongCertificatesRightAndSpoiled)
 {
   for (const auto &c : strong_cases()) {
-    EXPECT_EQ(static_cast<bool>(zonix::check::redundancy(c.in, c.kept, c.combination, c.witness, true)), c.strong_ok) << c.name;
-    EXPECT_EQ(static_cast<bool>(zonix::check::redundancy(c.in, c.kept, c.combination, c.witness)), c.plain_ok) << c.name;
+    EXPECT_EQ(static_cast<bool>(zonix::check::redundancy(c.in, c.kept, terms(c.combination), c.witness, true)), c.strong_ok) << c.name;
+    EXPECT_EQ(static_cast<bool>(zonix::check::redundancy(c.in, c.kept, terms(c.combination), c.witness)), c.plain_ok) << c.name;
   }
 }
 
