@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <map>
 #include <new>
 #include <numeric>
 #include <optional>
@@ -27,6 +28,7 @@
 #include "zonixcheck_measured.hpp"
 #include "zonixcore_wrap.hpp"
 #include "zonixlp_certify.hpp"
+#include "zonixlp_clarkson.hpp"
 #include "zonixlp_handles.hpp"
 
 namespace zonix {
@@ -1823,12 +1825,173 @@ void take_witnesses(const std::vector<long> &rows, lp::RowWitnesses &part, size_
 
 bool rows_checked(const QMatrix &q, RowQuery query, const std::vector<long> &named, const lp::RowWitnesses &w);
 
+// A shot of the redundancy method (a point of the rows' H form) as the
+// checker's witness for its row, its numbers cut to 40 bits of the
+// largest: near the shot is as good as the shot, and small numbers keep
+// the check in machine integers.  Empty when it is no point.
+check::Vec shot_witness(const std::vector<double> &z, bool generators)
+{
+  if (z.empty() || (!generators && !(z[0] > 0))) return {};
+  std::vector<double> v(z.begin() + 1, z.end());
+  double top = 0;
+  for (double &e : v) top = std::fmax(top, std::fabs(e /= generators ? 1 : z[0]));
+  if (!std::isfinite(top)) return {};
+  int e = 0;
+  std::frexp(top, &e);
+  check::Vec w;
+  for (const double x : v) {
+    mpq_class q(std::nearbyint(std::ldexp(x, 40 - e)));
+    if (!generators) 40 - e >= 0 ? mpq_div_2exp(q.get_mpq_t(), q.get_mpq_t(), 40 - e) : mpq_mul_2exp(q.get_mpq_t(), q.get_mpq_t(), e - 40);
+    w.push_back(std::move(q));
+  }
+  return w;
+}
+
+// Moves from shot to lps the rows whose witness point is not clearly
+// beyond that row alone of the rows kept, in double with a bound on its
+// rounding (the checker decides; this spares it witnesses it would refuse).
+void shots_not_clear(dd_MatrixPtr M, const std::vector<long> &kept, const std::vector<check::Vec> &point,
+                     std::vector<long> &shot, std::vector<long> &lps)
+{
+  const bool generators = M->representation == dd_Generator;
+  const auto c = static_cast<size_t>(M->colsize);
+  std::vector<double> rows(kept.size() * c), size(kept.size() * c);
+  for (size_t k = 0; k < kept.size(); ++k)
+    for (size_t j = 0; j < c; ++j) {
+      rows[k * c + j] = M->matrix[kept[k] - 1][j][0];
+      size[k * c + j] = std::fabs(rows[k * c + j]);
+    }
+  constexpr double kRounding = 8 * std::numeric_limits<double>::epsilon();
+  std::vector<double> w(c);
+  std::erase_if(shot, [&](long r) {
+    const check::Vec &x = point[static_cast<size_t>(r - 1)];
+    w[0] = 1;
+    for (size_t j = generators ? 0 : 1; j < c; ++j) w[j] = x[j - (generators ? 0 : 1)].get_d();
+    for (size_t k = 0; k < kept.size(); ++k) {
+      double v = 0, bound = 0;
+      for (size_t j = 0; j < c; ++j) v += rows[k * c + j] * w[j], bound += size[k * c + j] * std::fabs(w[j]);
+      bound = bound * kRounding * static_cast<double>(c) + std::numeric_limits<double>::min();
+      if (kept[k] == r ? !(v < -bound) : !(v > bound)) return lps.push_back(r), true;
+    }
+    return false;
+  });
+}
+
+// Row a (1-based) of q as sum y_b row_b of the rows `basis` (0-based) on
+// the columns from `from` on, y = Y / D solved by fraction-free
+// Gauss-Jordan in machine integers: 1 when y is found, 0 when there is
+// none, -1 when a number is no integer or outgrows 62 bits.
+int small_solve(const QMatrix &q, const std::vector<dd_rowrange> &basis, long a, size_t from, std::vector<mpq_class> &y)
+{
+  constexpr std::int64_t kTop = std::int64_t{1} << 62;
+  const size_t k = basis.size(), n = static_cast<size_t>(q.cols) - from, w = k + 1;
+  std::vector<std::int64_t> G(n * w);
+  for (size_t j = 0; j < n; ++j)
+    for (size_t b = 0; b <= k; ++b) {
+      const mpq_class &e = q.at(b < k ? basis[b] : a - 1, static_cast<long>(j + from));
+      if (e.get_den() != 1 || !e.get_num().fits_slong_p()) return -1;
+      const long v = e.get_num().get_si();
+      if (v <= -kTop || v >= kTop) return -1;
+      G[j * w + b] = v;
+    }
+  std::vector<size_t> piv(k);
+  std::vector<char> used(n, 0);
+  std::int64_t prev = 1;
+  for (size_t t = 0; t < k; ++t) {
+    size_t r = 0;
+    while (r < n && (used[r] != 0 || G[r * w + t] == 0)) ++r;
+    if (r == n) return -1;  // the basis rows dependent: the rationals' way decides
+    used[r] = 1, piv[t] = r;
+    const std::int64_t p = G[r * w + t];
+    for (size_t i = 0; i < n; ++i) {
+      const std::int64_t f = G[i * w + t];
+      if (i == r) continue;
+      for (size_t u = 0; u < w; ++u) {
+        const __int128 v = (static_cast<__int128>(p) * G[i * w + u] - static_cast<__int128>(f) * G[r * w + u]) / prev;
+        if (v <= -kTop || v >= kTop) return -1;
+        G[i * w + u] = static_cast<std::int64_t>(v);
+      }
+    }
+    prev = p;
+  }
+  for (size_t i = 0; i < n; ++i)
+    if (used[i] == 0 && G[i * w + k] != 0) return 0;  // the row is off the span of the basis
+  y.resize(k);
+  for (size_t b = 0; b < k; ++b) y[b] = mpq_class(mpz_class(static_cast<long>(G[piv[b] * w + k])), mpz_class(static_cast<long>(prev)));
+  for (auto &v : y) v.canonicalize();
+  return 1;
+}
+
+// For the rows `rows` (1-based) of q that the method found implied by the
+// rows `basis` (0-based) of q: multipliers y >= 0 with sum y_b row_b equal
+// to the row off column 0 and no more than it there (V: equal), found
+// exactly, as terms in all; the rows with none go to rest.
+void based_terms(const QMatrix &q, const std::vector<dd_rowrange> &basis, const std::vector<long> &rows,
+                 lp::RowWitnesses &all, std::vector<long> &rest)
+{
+  const bool generators = q.representation == dd_Generator;
+  const size_t k = basis.size(), c = static_cast<size_t>(q.cols), from = generators ? 0 : 1, w = c - from + k;
+  // [A | I] to reduced echelon form: E A has the identity in the pivot
+  // columns P, so y = a_P E; made only for a row with numbers too large.
+  std::vector<mpq_class> T;
+  std::vector<size_t> pivot;
+  auto reduce = [&] {
+    T.assign(k * w, 0);
+    for (size_t b = 0; b < k; ++b) {
+      for (size_t j = from; j < c; ++j) T[b * w + j - from] = q.at(basis[b], static_cast<long>(j));
+      T[b * w + c - from + b] = 1;
+    }
+    for (size_t j = 0; j < c - from && pivot.size() < k; ++j) {
+      const size_t r = pivot.size();
+      size_t p = r;
+      while (p < k && sgn(T[p * w + j]) == 0) ++p;
+      if (p == k) continue;
+      for (size_t t = 0; t < w; ++t) std::swap(T[p * w + t], T[r * w + t]);
+      const mpq_class f = T[r * w + j];
+      for (size_t t = 0; t < w; ++t) T[r * w + t] /= f;
+      for (size_t o = 0; o < k; ++o)
+        if (o != r && sgn(T[o * w + j]) != 0) {
+          const mpq_class g = T[o * w + j];
+          for (size_t t = 0; t < w; ++t) T[o * w + t] -= g * T[r * w + t];
+        }
+      pivot.push_back(j);
+    }
+  };
+  std::vector<mpq_class> y(k), sum(c);
+  for (const long i : rows) {
+    const int small = small_solve(q, basis, i, from, y);
+    if (small < 0 && T.empty()) reduce();
+    bool ok = small > 0 || (small < 0 && pivot.size() == k);
+    for (size_t b = 0; b < k && ok && small < 0; ++b) {
+      y[b] = 0;
+      for (size_t r = 0; r < k; ++r) y[b] += q.at(i - 1, static_cast<long>(pivot[r] + from)) * T[r * w + c - from + b];
+    }
+    for (size_t b = 0; b < k && ok; ++b) ok = sgn(y[b]) >= 0;
+    // The integers' solution holds on the columns from `from` on.
+    for (size_t j = 0; j < (small > 0 ? from : c) && ok; ++j) {
+      sum[j] = q.at(i - 1, static_cast<long>(j));
+      for (size_t b = 0; b < k; ++b) sum[j] -= y[b] * q.at(basis[b], static_cast<long>(j));
+      ok = j < from ? sgn(sum[j]) >= 0 : sgn(sum[j]) == 0;
+    }
+    if (!ok) {
+      rest.push_back(i);
+      continue;
+    }
+    auto &terms = all.combination[static_cast<size_t>(i - 1)];
+    terms.clear();
+    for (size_t b = 0; b < k; ++b)
+      if (sgn(y[b]) != 0) terms.emplace_back(basis[b] + 1, y[b]);
+  }
+}
+
 // The same proof row by row: no row kept implied by the other rows kept,
 // and each row dropped implied by the rows kept (with dropped rows of
 // lower number beside them), each LP's answer in double proved from its
 // basis and the whole handed to the checker.  Its LPs are as large as the
-// rows kept, as those of the output-sensitive method.
-bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red)
+// rows kept, as those of the output-sensitive method.  What the method
+// found on its way spares LPs: a kept row's shot is its witness, a dropped
+// row's basis gives its multipliers.
+bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red, const lp::Trail *trail = nullptr)
 {
   std::vector<long> kept, dropped;
   for (long i = 1; i <= M->rowsize; ++i) {
@@ -1845,11 +2008,34 @@ bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red)
   all.point.resize(static_cast<size_t>(M->rowsize));
   all.ray.resize(static_cast<size_t>(M->rowsize));
   {
-    const auto [K, qk] = some_rows(M, q, kept);
+    // The rows with a shot first, then those whose witness an LP finds.
+    std::vector<long> order, lps;
+    for (const long i : kept) {
+      auto &w = all.point[static_cast<size_t>(i - 1)];
+      if (trail != nullptr) w = shot_witness(trail->shot[static_cast<size_t>(i - 1)], M->representation == dd_Generator);
+      (w.empty() ? lps : order).push_back(i);
+    }
+    shots_not_clear(M, kept, all.point, order, lps);
+    const size_t shot = order.size();
+    order.insert(order.end(), lps.begin(), lps.end());
+    const auto [K, qk] = some_rows(M, q, order);
     if (K == nullptr) return false;
-    const auto none = lp::certified_rows(K.get(), qk, lp::RowTest::Redundant, &err, 0, &part);
+    const auto none = lp::certified_rows(K.get(), qk, lp::RowTest::Redundant, &err, static_cast<dd_rowrange>(shot), &part);
     if (!none || !none->empty() || err != dd_NoError) return false;
-    take_witnesses(kept, part, 0, all);
+    take_witnesses(order, part, shot, all);
+  }
+  if (trail != nullptr) {
+    std::map<std::vector<dd_rowrange>, std::vector<long>> by_basis;
+    std::vector<long> rest;
+    for (const long i : dropped) {
+      auto basis = trail->basis[static_cast<size_t>(i - 1)];
+      std::sort(basis.begin(), basis.end());
+      const bool kept_only = std::none_of(basis.begin(), basis.end(), [&](dd_rowrange b) { return set_member(b + 1, red) != 0; });
+      (trail->based[static_cast<size_t>(i - 1)] != 0 && kept_only ? by_basis[basis] : rest).push_back(i);
+    }
+    for (const auto &[basis, rows] : by_basis) based_terms(q, basis, rows, all, rest);
+    std::sort(rest.begin(), rest.end());
+    dropped.swap(rest);
   }
   // Dropped rows in parts, each of which adds a sixteenth of the rows
   // kept at most to the LPs.
@@ -1866,7 +2052,17 @@ bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red)
     if (!found || found->size() != end - start || err != dd_NoError) return false;
     take_witnesses(rows, part, kept.size(), all);
   }
-  return rows_checked(q, RowQuery::Redundant, dropped, all);
+  std::vector<long> removed;
+  for (long i = 1; i <= M->rowsize; ++i)
+    if (set_member(i, red) != 0) removed.push_back(i);
+  return rows_checked(q, RowQuery::Redundant, removed, all);
+}
+
+// With the trail, and without it when the check refuses what it gave (a
+// ray that met two rows nearly at once).
+bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red, const lp::Trail &trail)
+{
+  return redundancy_proved_by_rows(M, q, red, &trail) || redundancy_proved_by_rows(M, q, red);
 }
 
 }  // namespace
@@ -1975,13 +2171,14 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     // the rows it keeps: far less than an LP over all rows per row when
     // few stay.
     dd_ErrorType e = dd_NoError;
-    Set s(dd_RedundantRowsWith(M, dd_RedundancyClarkson, &e));
+    lp::Trail trail;
+    Set s(lp::clarkson_with_trail(M, &e, &trail));
     if (e == dd_Interrupted) {
       *err = e;
       return nullptr;
     }
     try {
-      if (e == dd_NoError && s != nullptr && redundancy_proved_by_rows(M, q, s.get())) {
+      if (e == dd_NoError && s != nullptr && redundancy_proved_by_rows(M, q, s.get(), trail)) {
         *exact = true;
         return s.release();
       }
@@ -2007,21 +2204,29 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     // rounded, when they are rationals), its answer proved on the exact
     // rows through the other representation of the rows it keeps.
     const auto t0 = std::chrono::steady_clock::now();
-    set_type s = dd_RedundantRowsWith(M, method, err);
+    lp::Trail trail;
+    set_type s = dd_ChooseRedundancyMethod(M, method) == dd_RedundancyClarkson ? lp::clarkson_with_trail(M, err, &trail)
+                                                                                : dd_RedundantRowsWith(M, method, err);
     if (*err == dd_NoError && s != nullptr) {
       bool ok = false;
       try {
-        // The other side may have far more rows than the input (tangents
-        // of a paraboloid in 8-D: 100 rows, millions of vertices): it gets
-        // as long as the removal took, and the proof row by row follows
-        // when it runs out.
+        // What the method found on its way proves most answers at once,
+        // but for few rows kept in few dimensions (in the plane, as many
+        // vertices), whose other side is small and proves many rows
+        // dropped faster.  That side may have
+        // far more rows than the input (tangents of a paraboloid in 8-D:
+        // 100 rows, millions of vertices): it gets as long as the removal
+        // took, and the proof row by row follows when it runs out.
+        const long kept = M->rowsize - set_card(s);
+        const bool side_first = kept <= (M->colsize <= 3 ? 6000 : M->colsize <= 5 ? 1000 : 64);
+        ok = !side_first && !trail.based.empty() && redundancy_proved_by_rows(M, q, s, &trail);
         bool over = other_side_large(M, s);
-        if (!over) {
+        if (!ok && !over) {
           const auto spent = std::chrono::steady_clock::now() - t0;
           ok = within_budget(std::max<std::chrono::steady_clock::duration>(spent, std::chrono::milliseconds(250)),
                              &over, [&] { return redundancy_proved(M, q, s); });
         }
-        if (!ok && over) ok = redundancy_proved_by_rows(M, q, s);
+        if (!ok && over) ok = side_first ? redundancy_proved_by_rows(M, q, s, trail) : redundancy_proved_by_rows(M, q, s);
       } catch (const std::bad_alloc &) {
         ok = false;
       }

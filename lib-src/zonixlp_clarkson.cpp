@@ -15,6 +15,7 @@
 #include "zonixdd.h"
 #include "zonixio.h"
 #include "zonixlp.h"
+#include "zonixlp_clarkson.hpp"
 #include "zonixrandom.hpp"
 #include "zonixhandles.hpp"
 #include "zonixlp_handles.hpp"
@@ -24,6 +25,7 @@ namespace {
 
 using zonix::Arow;
 using zonix::Matrix;
+using zonix::lp::Trail;
 
 // The H form of the question: inequality rows as they are; generators g
 // as the homogeneous rows (0, g), read g.z >= 0, whose redundancy LPs are
@@ -154,7 +156,8 @@ class Certificates {
   // Keeps the rows (0-based rows of N) when their normals are independent.
   void add(dd_MatrixPtr N, const std::vector<dd_rowrange> &rows);
   // Whether a kept set implies row j; at most `tries` sets are tried.
-  bool implies(dd_MatrixPtr N, dd_rowrange j, size_t tries);
+  // The rows of the certificate that implies row j, if one does.
+  const std::vector<dd_rowrange> *implies(dd_MatrixPtr N, dd_rowrange j, size_t tries);
 
  private:
   struct Entry {
@@ -230,7 +233,7 @@ void Certificates::add(dd_MatrixPtr N, const std::vector<dd_rowrange> &rows)
   }
 }
 
-bool Certificates::implies(dd_MatrixPtr N, dd_rowrange j, size_t tries)
+const std::vector<dd_rowrange> *Certificates::implies(dd_MatrixPtr N, dd_rowrange j, size_t tries)
 {
   const dd_colrange n = n_;
   const mytype *a = N->matrix[j];
@@ -238,7 +241,7 @@ bool Certificates::implies(dd_MatrixPtr N, dd_rowrange j, size_t tries)
   ddd_init(lambda);
   ddd_init(x);
   ddd_init(mu);
-  bool found = false;
+  const std::vector<dd_rowrange> *found = nullptr;
   // The newest first: the rows most recently kept meet most rows to come.
   for (size_t u = 0; u < kept_.size() && u < tries && !found; ++u) {
     Entry &e = kept_[kept_.size() - 1 - u];
@@ -256,7 +259,7 @@ bool Certificates::implies(dd_MatrixPtr N, dd_rowrange j, size_t tries)
       ddd_mul(x, lambda, N->matrix[e.rows[static_cast<size_t>(r)]][0]);
       ddd_sub(mu, mu, x);
     }
-    found = ok && !dd_Negative(mu);
+    if (ok && !dd_Negative(mu)) found = &e.rows;
   }
   ddd_clear(lambda);
   ddd_clear(x);
@@ -269,6 +272,8 @@ bool Certificates::implies(dd_MatrixPtr N, dd_rowrange j, size_t tries)
 constexpr dd_rowrange kNearKept = 16;
 // Nor below this many: an LP over fewer costs no more than the rounds.
 constexpr dd_rowrange kNearFloor = 200;
+
+const std::vector<dd_rowrange> kNoRows;
 
 enum Flag : signed char { kOpen = 0, kEssential = 1, kRedundant = -1, kEquation = 2 };
 
@@ -284,6 +289,8 @@ class Clarkson {
   // end the whole test.
   bool run(dd_ErrorType *err);
   const std::vector<signed char> &flags() const { return flag_; }
+  // Keeps its trail (its rows N's).
+  void record(Trail *trail) { trail_ = trail; }
 
  private:
   bool interior_point(dd_ErrorType *err);
@@ -319,6 +326,10 @@ class Clarkson {
   std::vector<dd_rowrange> essential_;  // the rows found essential, in order
   std::vector<double> polar_;           // their normals divided by their values at p
   zonix::LP lp_;               // the LPs of implied(), one record
+  Trail *trail_ = nullptr;
+  void redundant(dd_rowrange i, const std::vector<dd_rowrange> *basis = nullptr);
+  dd_rowrange shot_row_ = -1;  // the row the last clear shot met, and a point past it
+  std::vector<double> shot_;
   dd_rowrange copied_ = 0;     // rows of W already in it
   bool homogeneous_ = true;    // no constant in those rows
 };
@@ -435,11 +446,13 @@ double Clarkson::rounding(size_t q, const mytype *dir) const
 dd_rowrange Clarkson::shoot(const mytype *dir)
 {
   if (dead_ * 2 > static_cast<dd_rowrange>(alive_.size())) compact();
+  shot_row_ = -1;
   const size_t n = alive_.size();
   mytype *alpha = alpha_.get();
   mytype t2;
   ddd_init(t2);
   size_t best = n;
+  double second = 0;  // with a trail: the least alpha but the best, while it is negative
   for (size_t q = 0; q < n; ++q) {
     const dd_rowrange j = alive_[q];
     if (flag_[j] == kRedundant) continue;
@@ -449,7 +462,12 @@ dd_rowrange Clarkson::shoot(const mytype *dir)
     ddd_set(t2, dd_purezero);
     for (dd_colrange k = 0; k < c_; ++k) ddd_addmul(t2, r[k], dir[k]);
     ddd_div(alpha[q], t2, at_p_[j]);
-    if (best == n || ddd_cmp(alpha[q], alpha[best]) < 0) best = q;
+    if (best == n || ddd_cmp(alpha[q], alpha[best]) < 0) {
+      if (trail_ != nullptr && best != n) second = std::min(second, ddd_get_d(alpha[best]));
+      best = q;
+    } else if (trail_ != nullptr) {
+      second = std::min(second, ddd_get_d(alpha[q]));
+    }
   }
   ddd_clear(t2);
   if (best == n || !dd_Negative(alpha[best])) return -1;
@@ -479,6 +497,21 @@ dd_rowrange Clarkson::shoot(const mytype *dir)
   }
   ddd_clear(a);
   ddd_clear(b);
+  if (clear && trail_ != nullptr) {
+    // Halfway to the next row met, or as far again when none is; rows met
+    // with the first but for rounding (its copies) are not next.
+    const double first = ddd_get_d(alpha[best]), after = first - 1e-9 * first;
+    double next = second;
+    if (next <= after) {  // the least but the first is a copy of it: past those
+      next = 0;
+      for (size_t q = 0; q < n; ++q)
+        if (const double a = ddd_get_d(alpha[q]); flag_[alive_[q]] != kRedundant && a > after && a < next) next = a;
+    }
+    const double lambda = next < 0 ? -0.5 * (1 / first + 1 / next) : -2 / first;
+    shot_row_ = hit;
+    shot_.resize(static_cast<size_t>(c_));
+    for (dd_colrange k = 0; k < c_; ++k) shot_[k] = ddd_get_d(p_[k]) + lambda * ddd_get_d(dir[k]);
+  }
   return clear ? hit : -1;
 }
 
@@ -559,8 +592,16 @@ bool Clarkson::implied(const Work &W, dd_rowrange k, mytype *cvec, dd_ErrorType 
     if (r < 0 || r >= k || flag_[wrow_[static_cast<size_t>(r - 1)]] != kEssential) return true;
     basis.push_back(wrow_[static_cast<size_t>(r - 1)]);
   }
+  redundant(i, &basis);
   certificates_.add(N_, basis);
   return true;
+}
+
+void Clarkson::redundant(dd_rowrange i, const std::vector<dd_rowrange> *basis)
+{
+  if (trail_ == nullptr || basis == nullptr) return;
+  trail_->basis[static_cast<size_t>(i)] = *basis;
+  trail_->based[static_cast<size_t>(i)] = 1;
 }
 
 void Clarkson::polar(dd_rowrange i, double *u) const
@@ -573,6 +614,7 @@ void Clarkson::make_essential(dd_rowrange h, Work &W, dd_rowrange *used)
 {
   flag_[h] = kEssential;
   ++kept_;
+  if (trail_ != nullptr && shot_row_ == h) trail_->shot[static_cast<size_t>(h)] = shot_;
   essential_.push_back(h);
   polar_.resize(essential_.size() * static_cast<size_t>(c_ - 1));
   polar(h, &polar_[(essential_.size() - 1) * static_cast<size_t>(c_ - 1)]);
@@ -638,6 +680,13 @@ int Clarkson::decide_near(dd_rowrange i, Work &W, dd_rowrange *used, mytype *cve
     if (!zonix::lp::not_implied(lp.get())) {
       flag_[i] = kRedundant;
       ++dead_;
+      std::vector<dd_rowrange> basis;
+      for (dd_colrange j = 1; j <= lp->d; ++j)
+        if (const dd_rowrange r = lp->nbindex[j]; r != 0) {
+          if (r < 0 || r >= k) return 1;
+          basis.push_back(rows[static_cast<size_t>(r - 1)]);
+        }
+      redundant(i, &basis);
       return 1;
     }
     for (dd_colrange j = 0; j < c_; ++j) {
@@ -732,6 +781,7 @@ bool Clarkson::run(dd_ErrorType *err)
     } else if (constant_row(N_, i) && !dd_Negative(N_->matrix[i][0])) {
       // b >= 0 with b not negative: its LP's minimum is b.
       flag_[i] = kRedundant;
+      redundant(i, &kNoRows);
     }
   }
   if (!interior_point(err)) return false;
@@ -752,9 +802,10 @@ bool Clarkson::run(dd_ErrorType *err)
     report(i);
     if (flag_[i] != kOpen) continue;
     // As many certificates tried as cost about one LP over the rows kept.
-    if (certificates_.implies(N_, i, static_cast<size_t>(2 * kept_ + 16))) {
+    if (const auto *basis = certificates_.implies(N_, i, static_cast<size_t>(2 * kept_ + 16))) {
       flag_[i] = kRedundant;
       ++dead_;
+      redundant(i, basis);
       continue;
     }
     // Many rows kept: the LP over all of them costs far more than LPs
@@ -930,7 +981,7 @@ bool inside_hull_of_extremes(dd_MatrixPtr M, std::vector<char> *inside)
 }
 #endif
 
-dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut);
+dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut, Trail *trail = nullptr);
 
 #ifndef ZONIX_EXACT
 // Points in three dimensions from one as few as this on: the hull costs
@@ -984,7 +1035,7 @@ dd_rowset by_hull(dd_MatrixPtr M, const std::vector<zonix::lp::HullVerdict> &ver
 }
 #endif
 
-dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut)
+dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut, Trail *trail)
 {
   *error = dd_NoError;
   const dd_rowrange m = M->rowsize;
@@ -1009,8 +1060,16 @@ dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut)
     }
     const Matrix L(dd_MatrixSubmatrix(M, drop.get()));
     if (!L) throw std::bad_alloc();
-    const zonix::Set sub(clarkson_rows(L.get(), error, false));
+    Trail some;
+    if (trail != nullptr) some.shot.resize(left.size()), some.basis.resize(left.size()), some.based.resize(left.size());
+    const zonix::Set sub(clarkson_rows(L.get(), error, false, trail != nullptr ? &some : nullptr));
     if (!sub) return nullptr;
+    for (size_t k = 0; k < left.size() && trail != nullptr; ++k) {
+      const auto at = static_cast<size_t>(left[k]);
+      trail->shot[at] = std::move(some.shot[k]);
+      trail->based[at] = some.based[k];
+      for (const dd_rowrange r : some.basis[k]) trail->basis[at].push_back(left[static_cast<size_t>(r)]);
+    }
     for (size_t k = 0; k < left.size(); ++k)
       if (set_member(static_cast<long>(k) + 1, sub.get())) set_addelem(drop.get(), left[k] + 1);
     return drop.release();
@@ -1022,6 +1081,8 @@ dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut)
   if (set_card(N0->linset) > 0 && !N) return dd_RedundantRows(M, error);
   if (!N) equation.assign(static_cast<size_t>(m), 0);
   Clarkson run(N ? N.get() : N0.get(), equation, m);
+  // On the hull of the equations the points have lost their coordinates in them.
+  if (!N) run.record(trail);
   if (!run.run(error)) return dd_RedundantRows(M, error);
   zonix::Set red = zonix::make_set(m);
   if (!red) throw std::bad_alloc();
@@ -1031,6 +1092,26 @@ dd_rowset clarkson_rows(dd_MatrixPtr M, dd_ErrorType *error, bool cut)
 }
 
 }  // namespace
+
+namespace zonix::lp {
+
+dd_rowset clarkson_with_trail(dd_MatrixPtr M, dd_ErrorType *error, Trail *trail)
+{
+  const size_t m = M == nullptr ? 0 : static_cast<size_t>(M->rowsize);
+  trail->shot.assign(m, {}), trail->basis.assign(m, {}), trail->based.assign(m, 0);
+  if (M == nullptr) {
+    *error = dd_EmptyRepresentation;
+    return nullptr;
+  }
+  try {
+    return clarkson_rows(M, error, true, trail);
+  } catch (const std::bad_alloc &) {
+    *error = dd_OutOfMemory;
+    return nullptr;
+  }
+}
+
+}  // namespace zonix::lp
 
 extern "C" {
 

@@ -13,6 +13,7 @@
 #include "support.hpp"
 #include "zonixarith.hpp"
 #include "zonixlp_certify.hpp"
+#include "zonixlp_clarkson.hpp"
 
 using namespace zonix::test;
 
@@ -585,6 +586,60 @@ TEST(ReduceAuto, RationalTangentsLoweredAtMidpoints)
   ASSERT_EQ(err, dd_NoError);
   EXPECT_TRUE(exact);
   EXPECT_EQ(members(s.get()), removed);
+}
+
+}  // namespace
+
+namespace {
+
+// What the output-sensitive method leaves for the proof of its answer, on
+// points (x, |x|^2) of a grid in three dimensions (extreme) and points
+// (x, |x|^2 + k) above them (inside): every shot lies beyond its own row
+// only of the rows kept (z.g < 0 there, > 0 on the others, in exact
+// arithmetic from the doubles given), and every basis names rows kept.
+// The method meets every kept point by a ray and decides nearly every
+// inner one by an LP over rows it keeps (243 of 250 here).
+TEST(ReduceTrail, ShotsBeyondTheirRowBasesOfKeptRows)
+{
+  Rows rows;
+  Members inner;
+  for (int k = 0; k <= 2; ++k)
+    for (int x = -3 + (k > 0); x <= 3 - (k > 0); ++x)
+      for (int y = -3 + (k > 0); y <= 3 - (k > 0); ++y)
+        for (int w = -3 + (k > 0); w <= 3 - (k > 0); ++w) {
+          rows.push_back({1, 1.0 * x, 1.0 * y, 1.0 * w, 1.0 * (x * x + y * y + w * w + k)});
+          if (k > 0) inner.push_back(static_cast<long>(rows.size()));
+        }
+  const Matrix M = matrix(rows, dd_Generator);
+  dd_ErrorType err = dd_NoError;
+  zonix::lp::Trail trail;
+  const Set s(zonix::lp::clarkson_with_trail(M.get(), &err, &trail));
+  ASSERT_EQ(err, dd_NoError);
+  ASSERT_EQ(members(s.get()), inner);
+  std::vector<size_t> kept;
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (set_member(static_cast<long>(i) + 1, s.get()) == 0) kept.push_back(i);
+  size_t shots = 0, bases = 0;
+  for (const size_t i : kept) {
+    const auto &z = trail.shot[i];
+    if (z.empty()) continue;
+    ++shots;
+    ASSERT_EQ(z.size(), rows[i].size() + 1);
+    for (const size_t k : kept) {
+      mpq_class v = 0;
+      for (size_t j = 0; j < rows[k].size(); ++j) v += mpq_class(rows[k][j]) * mpq_class(z[j + 1]);
+      EXPECT_EQ(sgn(v), k == i ? -1 : 1) << "shot of row " << i + 1 << " at row " << k + 1;
+    }
+  }
+  for (const long r : inner) {
+    if (trail.based[static_cast<size_t>(r - 1)] == 0) continue;
+    ++bases;
+    const auto &b = trail.basis[static_cast<size_t>(r - 1)];
+    EXPECT_LE(b.size(), rows[0].size());
+    for (const dd_rowrange k : b) EXPECT_TRUE(std::binary_search(kept.begin(), kept.end(), static_cast<size_t>(k))) << r;
+  }
+  EXPECT_EQ(shots, kept.size());
+  EXPECT_GE(bases * 10, inner.size() * 9);
 }
 
 }  // namespace
