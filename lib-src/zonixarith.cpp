@@ -72,9 +72,10 @@ QMatrix record_rows(const dd_lpdata &lp)
 // the record's own rows, or the exact rows it was made from as
 // dd_Matrix2LP lays them out (a row past q's is the negated copy of an
 // equation).  The dual values are the multipliers of the rows the final
-// basis names; the evidence row re of an infeasible LP enters with 1.
+// basis names (in *multipliers, for an optimum or infeasibility); the
+// evidence row re of an infeasible LP enters with 1.
 bool lp_confirmed(const dd_lpdata &lp, const QMatrix &q, const lp::ExactSolution &s,
-                  std::vector<mpq_class> *farkas = nullptr)
+                  std::vector<mpq_class> *multipliers = nullptr)
 {
   const size_t d = static_cast<size_t>(lp.d);
   if (s.sol.size() < d || s.dsol.size() < d || q.cols != lp.d) return false;
@@ -91,10 +92,13 @@ bool lp_confirmed(const dd_lpdata &lp, const QMatrix &q, const lp::ExactSolution
     if (lp.nbindex[j] > 0 && !add(lp.nbindex[j], sense * s.dsol[static_cast<size_t>(j - 1)])) return false;
   const std::vector<mpq_class> x(s.sol.begin() + 1, s.sol.begin() + lp.d);
   switch (lp.LPS) {
-    case dd_Optimal: return static_cast<bool>(check::lp(q, lp.LPS, x, y, {}));
+    case dd_Optimal:
+      if (!check::lp(q, lp.LPS, x, y, {})) return false;
+      if (multipliers != nullptr) *multipliers = std::move(y);
+      return true;
     case dd_Inconsistent:
       if (!add(lp.re, 1) || !check::lp(q, lp.LPS, {}, y, {})) return false;
-      if (farkas != nullptr) *farkas = std::move(y);
+      if (multipliers != nullptr) *multipliers = std::move(y);
       return true;
     case dd_DualInconsistent:
     case dd_StrucDualInconsistent: return static_cast<bool>(check::lp(q, lp.LPS, {}, {}, x));
@@ -561,6 +565,63 @@ std::optional<std::vector<mpq_class>> farkas_vector(const QMatrix &q)
 bool implicit_witness(const QMatrix &q, const std::vector<long> &named, const lp::RowWitnesses &w, check::Vec &y,
                       check::Vec &x);
 
+
+// The implicit equations of q (H rows; generators g through the rows
+// g.z >= 0 of their dual cone) by rounds of one LP each: the largest
+// t <= 1 with every candidate row at least t.  t > 0 shows that no
+// candidate left is an equation (x, the point or z, holds them all
+// strictly); t = 0 makes the rows of positive multiplier equations (their
+// multipliers sum the rows to zero) and they leave the candidates.  So as
+// many rounds as groups of equations found together, each LP settled
+// exactly from its double basis, y the rounds' multipliers summed.  False
+// when an LP proves nothing (the LP per row decides then).
+bool implicit_by_rounds(const QMatrix &q, std::vector<long> &named, check::Vec &y, check::Vec &x)
+{
+  const bool generators = q.representation == dd_Generator;
+  const long m = q.rows, c = q.cols, C = generators ? c + 1 : c, shift = C - c;  // t in column C
+  QMatrix f;
+  f.rows = m + 1, f.cols = C + 1, f.linearity = q.linearity, f.objective = dd_LPmax;
+  f.entries.assign(static_cast<size_t>(f.rows * f.cols), 0);
+  for (long i = 0; i < m; ++i)
+    for (long j = 0; j < c; ++j) f.at(i, j + shift) = q.at(i, j);
+  f.at(m, 0) = 1, f.at(m, C) = -1;
+  f.rowvec.assign(static_cast<size_t>(f.cols), 0);
+  f.rowvec.back() = 1;
+  std::vector<char> candidate(static_cast<size_t>(m), 1);
+  for (const long l : q.linearity) candidate[static_cast<size_t>(l - 1)] = 0;
+  y.assign(static_cast<size_t>(m), 0);
+  for (long round = 0; round <= m; ++round) {
+    if (dd_CancelRequested()) return false;
+    for (long i = 0; i < m; ++i) f.at(i, C) = candidate[static_cast<size_t>(i)] != 0 ? -1 : 0;
+    const Matrix M(to_double(f));
+    if (M == nullptr) return false;
+    M->objective = dd_LPmax;
+    dd_ErrorType err = dd_NoError;
+    const LP lp(dd_Matrix2LP(M.get(), &err));
+    if (lp == nullptr || err != dd_NoError) return false;
+    dd_LPSolve(lp.get(), dd_DualSimplex, &err);
+    lp::ExactSolution s;
+    std::vector<mpq_class> w;
+    if (err != dd_NoError || !lp::settle_exactly(lp.get(), &f, &s) || lp->LPS != dd_Optimal || !lp_confirmed(*lp, f, s, &w))
+      return false;
+    if (sgn(s.optvalue) > 0) {
+      x.assign(s.sol.begin() + 1, s.sol.begin() + C);
+      named.clear();
+      for (long i = 1; i <= m; ++i)
+        if (candidate[static_cast<size_t>(i - 1)] == 0 && !std::binary_search(q.linearity.begin(), q.linearity.end(), i))
+          named.push_back(i);
+      return true;
+    }
+    bool found = false;
+    for (long i = 0; i < m; ++i) {
+      y[static_cast<size_t>(i)] += w[static_cast<size_t>(i)];
+      if (sgn(w[static_cast<size_t>(i)]) > 0 && candidate[static_cast<size_t>(i)] != 0) candidate[static_cast<size_t>(i)] = 0, found = true;
+    }
+    if (!found) return false;
+  }
+  return false;
+}
+
 // An answer `out` of H rows `in` whose rows the checker found valid and
 // extreme, with input rows tight on all of them that it could not show
 // to be equations.  The LP of each row tells: the implicit equations come
@@ -570,14 +631,17 @@ bool implicit_witness(const QMatrix &q, const std::vector<long> &named, const lp
 // missing from `out`, a definite no.  Nothing when the LPs prove nothing.
 std::optional<check::Verdict> with_implicit_equations(const QMatrix &in, const QMatrix &out)
 {
-  const Matrix M(to_double(in));
-  if (M == nullptr) return std::nullopt;
-  dd_ErrorType err = dd_NoError;
-  lp::RowWitnesses w;
-  const auto named = lp::certified_rows(M.get(), in, lp::RowTest::ImplicitLinearity, &err, 0, &w);
+  std::optional<std::vector<long>> named(std::in_place);
   check::Vec y, x;
-  if (!named || err != dd_NoError || !implicit_witness(in, *named, w, y, x) || !check::linearity(in, *named, y, x))
-    return std::nullopt;
+  if (!implicit_by_rounds(in, *named, y, x) || !check::linearity(in, *named, y, x)) {
+    const Matrix M(to_double(in));
+    if (M == nullptr) return std::nullopt;
+    dd_ErrorType err = dd_NoError;
+    lp::RowWitnesses w;
+    named = lp::certified_rows(M.get(), in, lp::RowTest::ImplicitLinearity, &err, 0, &w);
+    if (!named || err != dd_NoError || !implicit_witness(in, *named, w, y, x) || !check::linearity(in, *named, y, x))
+      return std::nullopt;
+  }
   for (long i = 1; i <= in.rows; ++i) {
     if (std::binary_search(named->begin(), named->end(), i) ||
         std::binary_search(in.linearity.begin(), in.linearity.end(), i))
@@ -2184,6 +2248,25 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
       }
     } catch (const std::bad_alloc &) {
       // the LPs over all rows below need less at once
+    }
+  }
+  if (query == RowQuery::ImplicitLinearity) {
+    std::vector<long> named;
+    check::Vec y, x;
+    try {
+      if (implicit_by_rounds(q, named, y, x) && check::linearity(q, named, y, x)) {
+        *exact = true;
+        set_type s;
+        set_initialize(&s, M->rowsize);
+        for (const long r : named) set_addelem(s, r);
+        return s;
+      }
+    } catch (const std::bad_alloc &) {
+      // the LP per row below
+    }
+    if (dd_CancelRequested()) {
+      *err = dd_Interrupted;
+      return nullptr;
     }
   }
   // Each row's LP over all rows in double, proved exactly, costs what the

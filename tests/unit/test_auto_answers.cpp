@@ -321,6 +321,25 @@ std::vector<Case> cases()
        [](Arithmetic a) {
          return row_query({{0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {1, 0, -1}}, RQ::ImplicitLinearity, {1, 2}, a);
        }},
+      // x >= 0, y >= 0, x + y <= 0 force x = y = 0; -1 <= z <= 1 stays open
+      {"implicit linearity, three rows at once",
+       [](Arithmetic a) {
+         return row_query({{1, 0, 0, -1}, {0, 1, 0, 0}, {1, 0, 0, 1}, {0, 0, 1, 0}, {0, -1, -1, 0}}, RQ::ImplicitLinearity,
+                          {2, 4, 5}, a);
+       }},
+      // x = 0 from x >= 0 and x <= 0, then y = 0 from y >= 0 and y <= x, given
+      // as an equation or not; -1 <= z <= 1 stays open
+      {"implicit linearity, a chain",
+       [](Arithmetic a) {
+         return row_query({{0, 0, 1, 0}, {1, 0, 0, -1}, {0, 1, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 1}, {0, -1, 0, 0}},
+                          RQ::ImplicitLinearity, {1, 3, 4, 6}, a);
+       }},
+      // the rays e1, e2, -e1 - e2 span the plane (each a line), e3 does not; a point at the origin
+      {"implicit lines of three rays",
+       [](Arithmetic a) {
+         return row_query({{0, 0, 0, 1}, {0, 1, 0, 0}, {1, 0, 0, 0}, {0, 0, 1, 0}, {0, -1, -1, 0}}, RQ::ImplicitLinearity,
+                          {2, 4, 5}, a, dd_Generator);
+       }},
       {"cube to square, block",
        [](Arithmetic a) { return projection(kUnitCube, {4}, PM::Block, kSquare, a); }},
       {"cube to square, Fourier-Motzkin",
