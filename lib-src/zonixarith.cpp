@@ -2122,11 +2122,19 @@ bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red, c
   return rows_checked(q, RowQuery::Redundant, removed, all);
 }
 
+// Whether the method left anything on its way (not on its routes through
+// a hull, nor on the hull of equations).
+bool traced(const lp::Trail &trail)
+{
+  return std::any_of(trail.based.begin(), trail.based.end(), [](char b) { return b != 0; }) ||
+         std::any_of(trail.shot.begin(), trail.shot.end(), [](const auto &z) { return !z.empty(); });
+}
+
 // With the trail, and without it when the check refuses what it gave (a
 // ray that met two rows nearly at once).
 bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red, const lp::Trail &trail)
 {
-  return redundancy_proved_by_rows(M, q, red, &trail) || redundancy_proved_by_rows(M, q, red);
+  return (traced(trail) && redundancy_proved_by_rows(M, q, red, &trail)) || redundancy_proved_by_rows(M, q, red);
 }
 
 }  // namespace
@@ -2282,10 +2290,10 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
     *err = dd_OutOfMemory;
   }
   if (*err != dd_NoError) return nullptr;
-  if (!per_row && arithmetic == Arithmetic::Auto) {
-    // Many rows: the output-sensitive method in double (on the rows
-    // rounded, when they are rationals), its answer proved on the exact
-    // rows through the other representation of the rows it keeps.
+  if (!per_row) {
+    // Many rows, in auto and exact alike: the output-sensitive method in
+    // double (on the rows rounded, when they are rationals), its answer
+    // proved on the exact rows; exact LPs only where that fails.
     const auto t0 = std::chrono::steady_clock::now();
     lp::Trail trail;
     set_type s = dd_ChooseRedundancyMethod(M, method) == dd_RedundancyClarkson ? lp::clarkson_with_trail(M, err, &trail)
@@ -2302,7 +2310,7 @@ set_type row_query(dd_MatrixPtr M, RowQuery query, Arithmetic arithmetic, dd_Err
         // took, and the proof row by row follows when it runs out.
         const long kept = M->rowsize - set_card(s);
         const bool side_first = kept <= (M->colsize <= 3 ? 6000 : M->colsize <= 5 ? 1000 : 64);
-        ok = !side_first && !trail.based.empty() && redundancy_proved_by_rows(M, q, s, &trail);
+        ok = !side_first && traced(trail) && redundancy_proved_by_rows(M, q, s, &trail);
         bool over = other_side_large(M, s);
         if (!ok && !over) {
           const auto spent = std::chrono::steady_clock::now() - t0;
