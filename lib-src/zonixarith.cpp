@@ -541,12 +541,11 @@ const QMatrix &rational_of(const check::IntRows &r, QMatrix &out)
 // For H rows q without a point: y, >= 0 off the equations, with sum y_i
 // row_i = (-c, 0, ..., 0), c > 0, from the final basis of an LP over q,
 // settled on q exactly; none when that LP proves no such thing.
-std::optional<std::vector<mpq_class>> farkas_vector(const QMatrix &q)
+// The LP of f (rows and objective, maximised) solved in double and
+// settled on f exactly: its proved status, with the exact solution and
+// the rows' multipliers that the checker confirmed; none when unproved.
+std::optional<dd_LPStatusType> settled_lp(const QMatrix &f, lp::ExactSolution &s, std::vector<mpq_class> &y)
 {
-  if (q.representation != dd_Inequality || q.rows == 0) return std::nullopt;
-  QMatrix f = q;
-  f.objective = dd_LPmax;
-  f.rowvec.assign(static_cast<size_t>(q.cols), mpq_class(0));
   const Matrix M(to_double(f));
   if (M == nullptr) return std::nullopt;
   M->objective = dd_LPmax;
@@ -554,11 +553,19 @@ std::optional<std::vector<mpq_class>> farkas_vector(const QMatrix &q)
   const LP lp(dd_Matrix2LP(M.get(), &err));
   if (lp == nullptr || err != dd_NoError) return std::nullopt;
   dd_LPSolve(lp.get(), dd_DualSimplex, &err);
+  if (err != dd_NoError || !lp::settle_exactly(lp.get(), &f, &s) || !lp_confirmed(*lp, f, s, &y)) return std::nullopt;
+  return lp->LPS;
+}
+
+std::optional<std::vector<mpq_class>> farkas_vector(const QMatrix &q)
+{
+  if (q.representation != dd_Inequality || q.rows == 0) return std::nullopt;
+  QMatrix f = q;
+  f.objective = dd_LPmax;
+  f.rowvec.assign(static_cast<size_t>(q.cols), mpq_class(0));
   lp::ExactSolution s;
   std::vector<mpq_class> y;
-  if (err != dd_NoError || !lp::settle_exactly(lp.get(), &f, &s) || lp->LPS != dd_Inconsistent ||
-      !lp_confirmed(*lp, f, s, &y))
-    return std::nullopt;
+  if (settled_lp(f, s, y) != dd_Inconsistent) return std::nullopt;
   return y;
 }
 
@@ -593,17 +600,9 @@ bool implicit_by_rounds(const QMatrix &q, std::vector<long> &named, check::Vec &
   for (long round = 0; round <= m; ++round) {
     if (dd_CancelRequested()) return false;
     for (long i = 0; i < m; ++i) f.at(i, C) = candidate[static_cast<size_t>(i)] != 0 ? -1 : 0;
-    const Matrix M(to_double(f));
-    if (M == nullptr) return false;
-    M->objective = dd_LPmax;
-    dd_ErrorType err = dd_NoError;
-    const LP lp(dd_Matrix2LP(M.get(), &err));
-    if (lp == nullptr || err != dd_NoError) return false;
-    dd_LPSolve(lp.get(), dd_DualSimplex, &err);
     lp::ExactSolution s;
     std::vector<mpq_class> w;
-    if (err != dd_NoError || !lp::settle_exactly(lp.get(), &f, &s) || lp->LPS != dd_Optimal || !lp_confirmed(*lp, f, s, &w))
-      return false;
+    if (settled_lp(f, s, w) != dd_Optimal) return false;
     if (sgn(s.optvalue) > 0) {
       x.assign(s.sol.begin() + 1, s.sol.begin() + C);
       named.clear();
@@ -1919,12 +1918,9 @@ void shots_not_clear(dd_MatrixPtr M, const std::vector<long> &kept, const std::v
 {
   const bool generators = M->representation == dd_Generator;
   const auto c = static_cast<size_t>(M->colsize);
-  std::vector<double> rows(kept.size() * c), size(kept.size() * c);
+  std::vector<double> rows(kept.size() * c);
   for (size_t k = 0; k < kept.size(); ++k)
-    for (size_t j = 0; j < c; ++j) {
-      rows[k * c + j] = M->matrix[kept[k] - 1][j][0];
-      size[k * c + j] = std::fabs(rows[k * c + j]);
-    }
+    for (size_t j = 0; j < c; ++j) rows[k * c + j] = M->matrix[kept[k] - 1][j][0];
   constexpr double kRounding = 8 * std::numeric_limits<double>::epsilon();
   std::vector<double> w(c);
   std::erase_if(shot, [&](long r) {
@@ -1933,7 +1929,7 @@ void shots_not_clear(dd_MatrixPtr M, const std::vector<long> &kept, const std::v
     for (size_t j = generators ? 0 : 1; j < c; ++j) w[j] = x[j - (generators ? 0 : 1)].get_d();
     for (size_t k = 0; k < kept.size(); ++k) {
       double v = 0, bound = 0;
-      for (size_t j = 0; j < c; ++j) v += rows[k * c + j] * w[j], bound += size[k * c + j] * std::fabs(w[j]);
+      for (size_t j = 0; j < c; ++j) v += rows[k * c + j] * w[j], bound += std::fabs(rows[k * c + j] * w[j]);
       bound = bound * kRounding * static_cast<double>(c) + std::numeric_limits<double>::min();
       if (kept[k] == r ? !(v < -bound) : !(v > bound)) return lps.push_back(r), true;
     }
@@ -2088,6 +2084,7 @@ bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red, c
     if (!none || !none->empty() || err != dd_NoError) return false;
     take_witnesses(order, part, shot, all);
   }
+  std::vector<long> todo = dropped;  // those without multipliers yet
   if (trail != nullptr) {
     std::map<std::vector<dd_rowrange>, std::vector<long>> by_basis;
     std::vector<long> rest;
@@ -2099,16 +2096,16 @@ bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red, c
     }
     for (const auto &[basis, rows] : by_basis) based_terms(q, basis, rows, all, rest);
     std::sort(rest.begin(), rest.end());
-    dropped.swap(rest);
+    todo.swap(rest);
   }
   // Dropped rows in parts, each of which adds a sixteenth of the rows
   // kept at most to the LPs.
   const size_t part_rows = std::max<size_t>(64, kept.size() / 16);
-  for (size_t start = 0; start < dropped.size(); start += part_rows) {
+  for (size_t start = 0; start < todo.size(); start += part_rows) {
     if (dd_CancelRequested()) return false;
     std::vector<long> rows = kept;
-    const size_t end = std::min(dropped.size(), start + part_rows);
-    rows.insert(rows.end(), dropped.begin() + static_cast<long>(start), dropped.begin() + static_cast<long>(end));
+    const size_t end = std::min(todo.size(), start + part_rows);
+    rows.insert(rows.end(), todo.begin() + static_cast<long>(start), todo.begin() + static_cast<long>(end));
     const auto [R, qr] = some_rows(M, q, rows);
     if (R == nullptr) return false;
     const auto found = lp::certified_rows(R.get(), qr, lp::RowTest::Redundant, &err,
@@ -2116,10 +2113,7 @@ bool redundancy_proved_by_rows(dd_MatrixPtr M, const QMatrix &q, set_type red, c
     if (!found || found->size() != end - start || err != dd_NoError) return false;
     take_witnesses(rows, part, kept.size(), all);
   }
-  std::vector<long> removed;
-  for (long i = 1; i <= M->rowsize; ++i)
-    if (set_member(i, red) != 0) removed.push_back(i);
-  return rows_checked(q, RowQuery::Redundant, removed, all);
+  return rows_checked(q, RowQuery::Redundant, dropped, all);
 }
 
 // Whether the method left anything on its way (not on its routes through
